@@ -1,0 +1,55 @@
+#pragma once
+// The host services of the kvorel command: its string table, message boxes
+// on stderr, a progress bar, and the drum-kit table from a file.
+
+#include "Platform.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kvorel {
+
+// Draws progress as a bar redrawn in place with "\r":
+//   [########                                ]  20% status text
+// Each line is padded to the previous line's length; the bar ends with a
+// newline at 100 percent.
+class ProgressBar {
+public:
+    explicit ProgressBar(std::FILE* out) : m_out(out) {}
+    void Show(int percent, const char* text);
+    // The line that Show writes, without the "\r" and the padding.
+    static std::string Line(int percent, const char* text);
+
+private:
+    std::FILE* m_out;
+    size_t m_previousLength = 0;
+};
+
+class Host : public HostServices {
+public:
+    Host();
+    ~Host() override;
+
+    BOOL LoadString(UINT id, CString& text) override;
+    int MessageBox(const char* text, UINT type) override;
+    void Progress(int percent, const char* text) override;
+    CPtrArray* DrumKits() override;
+
+    // Reads a drum-kit file: a positive multiple of the entry size, each
+    // entry copied into its own block. On failure the message says why.
+    bool LoadDrumKits(const std::string& path, std::string& message);
+
+private:
+    ProgressBar m_progress;
+    CPtrArray* m_drumKits = nullptr;
+    std::vector<std::vector<BYTE>> m_drumKitBlocks;
+};
+
+// The size of one drum-kit entry in the file and in the table.
+constexpr size_t kDrumKitEntrySize = 8994;
+
+// Runs the command; returns the process's exit status.
+int RunKvorel(int argc, char** argv);
+
+} // namespace kvorel

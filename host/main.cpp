@@ -1,0 +1,6 @@
+#include "HostApp.h"
+
+int main(int argc, char** argv)
+{
+    return kvorel::RunKvorel(argc, argv);
+}
