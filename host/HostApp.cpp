@@ -38,6 +38,20 @@ const std::map<UINT, const char*>& StringTable()
 
 constexpr int kBarCells = 40;
 
+void PutLittleEndian(std::vector<BYTE>& out, DWORD value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<BYTE>(value >> (8 * i)));
+}
+
+const char* const kUsage =
+    "usage: kvorel [options]\n"
+    "\n"
+    "  --version          print the version and exit\n"
+    "  --help             print this help and exit\n"
+    "  --code-page NAME   the ANSI code page of texts (default Windows-1252)\n"
+    "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n";
+
 } // namespace
 
 std::string ProgressBar::Line(int percent, const char* text)
@@ -78,12 +92,47 @@ void ProgressBar::Show(int percent, const char* text)
     std::fflush(m_out);
 }
 
+std::vector<BYTE> MakeBackgroundBitmap()
+{
+    constexpr int kSide = 8;
+    constexpr int kRowBytes = kSide * 3; // already a multiple of 4
+    std::vector<BYTE> dib;
+    PutLittleEndian(dib, 40, 4);                  // header size
+    PutLittleEndian(dib, kSide, 4);               // width
+    PutLittleEndian(dib, kSide, 4);               // height, bottom-up
+    PutLittleEndian(dib, 1, 2);                   // planes
+    PutLittleEndian(dib, 24, 2);                  // bits per pixel
+    PutLittleEndian(dib, 0, 4);                   // no compression
+    PutLittleEndian(dib, kRowBytes * kSide, 4);   // image size
+    PutLittleEndian(dib, 2835, 4);                // 72 dpi
+    PutLittleEndian(dib, 2835, 4);
+    PutLittleEndian(dib, 0, 4);                   // colours used
+    PutLittleEndian(dib, 0, 4);                   // colours important
+    for (int pixel = 0; pixel < kSide * kSide; ++pixel) {
+        // A warm off-white, stored blue, green, red.
+        dib.push_back(0xE6);
+        dib.push_back(0xF5);
+        dib.push_back(0xFA);
+    }
+    return dib;
+}
+
 Host::Host()
     : m_progress(stderr)
 {
+    m_mainWindow.SetClientSize(SIZE {1024, 768});
+    AfxGetThread()->m_pMainWnd = &m_mainWindow;
+
+    const std::vector<BYTE> background = MakeBackgroundBitmap();
+    m_resources = KvCreateResourceModule("kvorel");
+    KvAddResource(m_resources, kBackgroundBitmapId, RT_BITMAP, background.data(), static_cast<DWORD>(background.size()));
 }
 
-Host::~Host() = default;
+Host::~Host()
+{
+    if (AfxGetThread()->m_pMainWnd == &m_mainWindow)
+        AfxGetThread()->m_pMainWnd = nullptr;
+}
 
 BOOL Host::LoadString(UINT id, CString& text)
 {
@@ -122,21 +171,72 @@ void Host::Progress(int percent, const char* text)
 
 CPtrArray* Host::DrumKits()
 {
-    return m_drumKits;
+    return m_drumKits.GetSize() > 0 ? &m_drumKits : nullptr;
 }
 
-bool Host::LoadDrumKits(const std::string&, std::string& message)
+bool Host::LoadDrumKits(const std::string& path, std::string& message)
 {
-    message = "drum kits are not read yet";
-    return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        message = "cannot open the drum-kit file " + path;
+        return false;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.empty() || bytes.size() % kDrumKitEntrySize != 0) {
+        message = "the drum-kit file " + path + " holds " + std::to_string(bytes.size())
+            + " bytes, not a positive multiple of " + std::to_string(kDrumKitEntrySize);
+        return false;
+    }
+    for (size_t offset = 0; offset < bytes.size(); offset += kDrumKitEntrySize) {
+        auto block = std::make_unique<BYTE[]>(kDrumKitEntrySize);
+        std::memcpy(block.get(), bytes.data() + offset, kDrumKitEntrySize);
+        m_drumKits.Add(block.get());
+        m_drumKitBlocks.push_back(std::move(block));
+    }
+    return true;
 }
 
-int RunKvorel(int, char**)
+int RunKvorel(int argc, char** argv)
 {
     if (KvLibraryAttachResult() != 1) {
         std::fprintf(stderr, "kvorel: the Kvorel library refused to load\n");
         return 1;
     }
+
+    // The host lives until exit: the library may keep its drum-kit table.
+    static Host host;
+    SetHostServices(&host);
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--version") {
+            std::printf("kvorel %s\n", KV_VERSION_STRING);
+            return 0;
+        }
+        if (option == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if ((option == "--code-page" || option == "--drum-kits") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (option == "--code-page") {
+                if (!SetAnsiCodePageByName(value.c_str())) {
+                    std::fprintf(stderr, "kvorel: unknown code page %s\n", value.c_str());
+                    return 2;
+                }
+            } else {
+                std::string message;
+                if (!host.LoadDrumKits(value, message)) {
+                    std::fprintf(stderr, "kvorel: %s\n", message.c_str());
+                    return 1;
+                }
+            }
+            continue;
+        }
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
     std::printf("kvorel %s\n", KV_VERSION_STRING);
     return 0;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The host services of the kvorel command: its string table, message boxes
-// on stderr, a progress bar, and the drum-kit table from a file.
+// on stderr, a progress bar, the drum-kit table, the main window and the
+// resource module.
 
 #include "Platform.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,10 +28,18 @@ private:
     size_t m_previousLength = 0;
 };
 
+// The size of one drum-kit entry in the file and in the table.
+constexpr size_t kDrumKitEntrySize = 8994;
+
+// The id of the screen background texture in the resource module.
+constexpr UINT kBackgroundBitmapId = 397;
+
 class Host : public HostServices {
 public:
     Host();
     ~Host() override;
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
 
     BOOL LoadString(UINT id, CString& text) override;
     int MessageBox(const char* text, UINT type) override;
@@ -37,17 +47,24 @@ public:
     CPtrArray* DrumKits() override;
 
     // Reads a drum-kit file: a positive multiple of the entry size, each
-    // entry copied into its own block. On failure the message says why.
+    // entry copied into its own block. On failure `message` says why and the
+    // table stays as it was.
     bool LoadDrumKits(const std::string& path, std::string& message);
+
+    // The resource module holding the screen background texture.
+    HMODULE ResourceModule() const { return m_resources; }
 
 private:
     ProgressBar m_progress;
-    CPtrArray* m_drumKits = nullptr;
-    std::vector<std::vector<BYTE>> m_drumKitBlocks;
+    CPtrArray m_drumKits;
+    std::vector<std::unique_ptr<BYTE[]>> m_drumKitBlocks;
+    CWnd m_mainWindow;
+    HMODULE m_resources = nullptr;
 };
 
-// The size of one drum-kit entry in the file and in the table.
-constexpr size_t kDrumKitEntrySize = 8994;
+// The screen background texture: an 8 x 8, 24-bit packed bitmap (header and
+// pixels, no file header) of a light paper colour.
+std::vector<BYTE> MakeBackgroundBitmap();
 
 // Runs the command; returns the process's exit status.
 int RunKvorel(int argc, char** argv);
