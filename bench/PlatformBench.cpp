@@ -12,3 +12,15 @@ static void BM_CStringFormat(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CStringFormat);
+
+static void BM_MulDiv(benchmark::State& state)
+{
+    int number = 0;
+    for (auto _ : state) {
+        // Vary the inputs so that the call cannot be folded away.
+        number = (number + 7919) & 0xFFFFF;
+        benchmark::DoNotOptimize(MulDiv(number, 96, 72));
+        benchmark::DoNotOptimize(MulDiv(-number, 254, 720));
+    }
+}
+BENCHMARK(BM_MulDiv);

@@ -251,8 +251,9 @@ int CString::Replace(char oldCh, char newCh)
 {
     Settle();
     int count = 0;
+    // Replacing a character by itself replaces nothing.
     if (oldCh == newCh)
-        return static_cast<int>(std::count(m_data.begin(), m_data.end(), oldCh));
+        return 0;
     for (char& ch : m_data) {
         if (ch == oldCh) {
             ch = newCh;
