@@ -61,17 +61,15 @@ TEST_F(KvorelCommand, ReadsDrumKitFilesOfWholeEntries)
     const std::vector<BYTE> second = kvtest::MakeDrumKitEntry("Brush");
     std::string bytes(first.begin(), first.end());
     bytes.append(second.begin(), second.end());
-    WriteFile("kits.bin", bytes);
-    EXPECT_EQ(Run("--drum-kits kits.bin").status, 0);
+    // The command runs in another folder, so it gets absolute paths.
+    EXPECT_EQ(Run("--drum-kits " + WriteFile("kits.bin", bytes).string()).status, 0);
 
-    WriteFile("odd.bin", std::string(8995, '\0'));
-    const Result odd = Run("--drum-kits odd.bin");
+    const Result odd = Run("--drum-kits " + WriteFile("odd.bin", std::string(8995, '\0')).string());
     EXPECT_EQ(odd.status, 1);
     EXPECT_NE(odd.err.find("8995"), std::string::npos);
 
-    WriteFile("empty.bin", "");
-    EXPECT_EQ(Run("--drum-kits empty.bin").status, 1);
-    EXPECT_EQ(Run("--drum-kits missing.bin").status, 1);
+    EXPECT_EQ(Run("--drum-kits " + WriteFile("empty.bin", "").string()).status, 1);
+    EXPECT_EQ(Run("--drum-kits " + (TempDir() / "missing.bin").string()).status, 1);
 }
 
 TEST_F(KvorelCommand, ChoosesTheCodePageByName)
