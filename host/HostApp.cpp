@@ -152,16 +152,7 @@ int Host::MessageBox(const char* text, UINT type)
     // The command never asks: "No" to Yes/No questions (so that running out
     // of memory fails the operation instead of ending the process), "Cancel"
     // to OK/Cancel, and "OK" otherwise.
-    switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-        return IDNO;
-    case MB_OKCANCEL:
-    case MB_RETRYCANCEL:
-        return IDCANCEL;
-    default:
-        return IDOK;
-    }
+    return KvDefaultMessageBoxAnswer(type);
 }
 
 void Host::Progress(int percent, const char* text)

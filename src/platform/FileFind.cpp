@@ -70,14 +70,7 @@ CFileFind::~CFileFind() = default;
 BOOL CFileFind::FindFile(LPCTSTR name, DWORD /*unused*/)
 {
     Close();
-    std::string text = name ? name : "*.*";
-    for (char& c : text) {
-        if (c == '\\')
-            c = '/';
-    }
-    if (text.size() >= 2 && text[1] == ':'
-        && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')))
-        text.erase(0, 2);
+    const std::string text = KvPathWithoutDrive(name ? name : "*.*");
 
     // The folder goes through the path mapping; the last component is the
     // pattern and is matched against the folder's entries.

@@ -49,16 +49,7 @@ BOOL HostServices::LoadString(UINT, CString& text)
 int HostServices::MessageBox(const char* text, UINT type)
 {
     std::fprintf(stderr, "Kvorel: %s\n", text ? text : "");
-    switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-        return IDNO;
-    case MB_OKCANCEL:
-    case MB_RETRYCANCEL:
-        return IDCANCEL;
-    default:
-        return IDOK;
-    }
+    return KvDefaultMessageBoxAnswer(type);
 }
 
 void HostServices::Beep(UINT)
@@ -100,6 +91,20 @@ void HostServices::ExitProcess(UINT code)
 {
     std::fflush(nullptr);
     _exit(static_cast<int>(code));
+}
+
+int KvDefaultMessageBoxAnswer(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+        return IDNO;
+    case MB_OKCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
 }
 
 void SetHostServices(HostServices* services)

@@ -45,6 +45,10 @@ public:
     [[noreturn]] virtual void ExitProcess(UINT code);
 };
 
+// The answer of a host that never asks: IDNO to Yes/No questions, IDCANCEL to
+// OK/Cancel and IDOK otherwise.
+int KvDefaultMessageBoxAnswer(UINT type);
+
 // Installs the host's services; null restores the default ones. The object
 // stays owned by the caller.
 void SetHostServices(HostServices* services);

@@ -75,11 +75,9 @@ std::string FindSpelling(const std::string& directory, const std::string& name)
 
 } // namespace
 
-std::string KvMapPath(const char* path)
+std::string KvPathWithoutDrive(const char* path)
 {
-    if (!path || !*path)
-        return std::string();
-    std::string text = path;
+    std::string text = path ? path : "";
     for (char& c : text) {
         if (c == '\\')
             c = '/';
@@ -87,6 +85,14 @@ std::string KvMapPath(const char* path)
     if (text.size() >= 2 && text[1] == ':'
         && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')))
         text.erase(0, 2);
+    return text;
+}
+
+std::string KvMapPath(const char* path)
+{
+    if (!path || !*path)
+        return std::string();
+    std::string text = KvPathWithoutDrive(path);
     const bool trailingSlash = !text.empty() && text.back() == '/';
     if (text.empty() || text[0] != '/')
         text = CurrentDirectory() + "/" + text;

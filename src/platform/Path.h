@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The path with "\\" turned into "/" and a leading drive ("C:") dropped; no
+// other change.
+std::string KvPathWithoutDrive(const char* path);
+
 // Maps a path as the library's callers write it to a path of this system:
 // "\" becomes "/", a leading drive "X:" is dropped, a relative path is
 // resolved against the virtual current directory, and a component missing

@@ -22,16 +22,7 @@ int RecordingHost::MessageBox(const char* text, UINT type)
         answers.pop_front();
         return answer;
     }
-    switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-        return IDNO;
-    case MB_OKCANCEL:
-    case MB_RETRYCANCEL:
-        return IDCANCEL;
-    default:
-        return IDOK;
-    }
+    return KvDefaultMessageBoxAnswer(type);
 }
 
 void RecordingHost::Beep(UINT type)
