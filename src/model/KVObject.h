@@ -10,6 +10,17 @@ class CKVMsg;
 class CKVSystem;
 class CKVCtrlPoint;
 
+// Object kinds of the nodes (the kind byte), and the parent kind of a
+// symbol that a page holds.
+enum ObjKind : BYTE {
+    OBJ_MSG = 1,
+    OBJ_MEAS = 2,
+    OBJ_STAFF = 3,
+    OBJ_OSSIA_STAFF = 4,
+    OBJ_SYSTEM = 5,
+    OBJ_PAGE = 7,
+};
+
 // One child reference.
 struct MsgRef {
     DWORD dwMsgId = 0;
@@ -21,6 +32,11 @@ public:
     CKVObject();
     CKVObject(const CKVObject&) = delete;
     virtual ~CKVObject();
+
+    // The node copy: kind, words, a copy of the head, system, new copies of
+    // the control handles, the handle bytes, parent, page link and parent
+    // kind. Child references are not copied.
+    CKVObject& operator=(const CKVObject& source);
 
     virtual void Initialize(CKVSystem* system, short objectKind);
     virtual short AddMsg(CKVMsg* msg, unsigned char owner, int parentIsThis);
@@ -39,6 +55,40 @@ public:
     short Save(CFile* file);
     short Load(CFile* file);
     short CopyToBuff(unsigned char* buffer);
+
+    // Hit-testing. Points are relative to the symbol's anchor; origin is the
+    // drawing origin of the exact outline test. Result 1 on a hit, and the
+    // pointed handle byte names the handle or part that was hit.
+    int GetCtrlPoint(POINT pt, POINT origin, int headOnly, int secondPair);
+    // Tests the children first, then the node itself.
+    CKVMsg* GetCtrlPointedMsg(POINT pt, int ownOnly, POINT origin, int secondPair);
+    // Tests a beam group or chord and its members; pt is relative to the
+    // measure.
+    CKVMsg* GetCtrlPointedChordBeamMsg(POINT pt, POINT origin, int ownOnly);
+    // The note or rest whose anchor lies in r (measure coordinates).
+    CKVMsg* GetPointedNoteMsg(RECT r);
+
+    // Vertical distances at the size of the staff that holds the node.
+    short ConvertYbyZoom(short y);  // y at 100 % -> y at the staff's size
+    short InvertYbyZoom(short y);   // y at the staff's size -> y at 100 %
+    // The handle rectangle `in` (handle index `handle`) at the staff's size.
+    void ConvertRectByZoom(CRect& in, CRect& out, short handle);
+
+    // Deep copies: the node part and new copies of the owned children.
+    // CreateFrom also re-links the ties and slurs of the copies.
+    int CreateFrom(CKVObject* source);
+    int CreateFromEqually(CKVObject* source);
+
+    // Copies the node part of source without its children.
+    void Copy(CKVObject& source);
+
+    // The record form of the node: header, head and child references, with
+    // the owned children's records behind their references. Write appends at
+    // *used and may replace the buffer by a larger one; Read reads at *pos
+    // and advances it. Both give 1 on success, 0 on failure.
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
+    void SetObjectType(short objectKind) { m_byObjKind = static_cast<BYTE>(objectKind); }
 
     // Fields.
     BYTE m_byObjKind = 1;       // 1 symbol, 2 measure, 3 staff, 4 ossia staff, 5 system

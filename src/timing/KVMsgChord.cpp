@@ -1,0 +1,65 @@
+// Order inside chords and beam groups, joining symbols to them and making
+// new ones.
+
+#include "model/KVMsg.h"
+
+CKVMsg::CKVMsg(CKVMeas*, POINT, short, WORD, WORD, BYTE, DWORD, LONG, WORD, LONG, int)
+{
+    // The point form has layout words of its own.
+    m_nLayout1 = 0;
+    m_nLayout2 = 3;
+    m_nLayout3 = 4;
+    m_nLayout4 = 0;
+    KV_PENDING("CKVMsg::CKVMsg(CKVMeas*, POINT, ...)");
+}
+
+CKVMsg::CKVMsg(CKVMsg*)
+{
+    KV_PENDING("CKVMsg::CKVMsg(CKVMsg*)");
+}
+
+short CKVMsg::GetSortedIndex(CKVMsg*)
+{
+    KV_PENDING("CKVMsg::GetSortedIndex");
+    return -1;
+}
+
+void CKVMsg::RemoveAt(short)
+{
+    KV_PENDING("CKVMsg::RemoveAt");
+}
+
+CKVMsg* CKVMsg::CreateChord()
+{
+    KV_PENDING("CKVMsg::CreateChord");
+    return nullptr;
+}
+
+CKVMsg* CKVMsg::CreateBeam()
+{
+    KV_PENDING("CKVMsg::CreateBeam");
+    return nullptr;
+}
+
+short CKVMsg::AddMsgToChord(CKVMsg*)
+{
+    KV_PENDING("CKVMsg::AddMsgToChord");
+    return -1;
+}
+
+short CKVMsg::AddMsgToBeam(CKVMsg*)
+{
+    KV_PENDING("CKVMsg::AddMsgToBeam");
+    return -1;
+}
+
+WORD CKVMsg::PtInRect(short, BYTE)
+{
+    KV_PENDING("CKVMsg::PtInRect");
+    return 0xFFFF;
+}
+
+void CKVMsg::GetUpDownPos(short*, short*)
+{
+    KV_PENDING("CKVMsg::GetUpDownPos");
+}

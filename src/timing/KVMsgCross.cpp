@@ -1,0 +1,8 @@
+// Positions of notes drawn on a neighbouring staff.
+
+#include "model/KVMsg.h"
+
+void CKVMsg::SetPosByUpDownStaff(int, int)
+{
+    KV_PENDING("CKVMsg::SetPosByUpDownStaff");
+}
