@@ -1,0 +1,25 @@
+#pragma once
+// Everything a host or a program built against the library needs: the
+// platform layer first, then every public header of the library.
+
+#include "Platform.h"
+
+#include "model/KVObject.h"
+#include "model/KVMultiBackup.h"
+#include "model/InstalledFonts.h"
+
+#include "document/KVCtrlPoint.h"
+#include "document/KVCtrlTool.h"
+#include "document/KVFileInfo.h"
+#include "document/SelRect.h"
+#include "document/UndoEntry.h"
+#include "document/KVDoc.h"
+
+#include "render/StMark.h"
+#include "render/FontDatas.h"
+#include "render/ScoreView.h"
+
+#include "edit/DrumTable.h"
+#include "edit/KVBackupPtrArray.h"
+
+#include "harmony/KVAutoCodeName.h"

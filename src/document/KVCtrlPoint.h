@@ -1,0 +1,22 @@
+#pragma once
+// One control handle of a symbol, staff or measure: a rectangle relative to
+// the owner's anchor and a kind word that tells how a drag on it behaves.
+
+#include "Platform.h"
+
+class CKVCtrlPoint : public CObject {
+public:
+    // Kind words of symbol handles.
+    static constexpr WORD kMoveWhole = 6;
+    static constexpr WORD kReshape = 10;   // on an ellipse: left and right edges
+    static constexpr WORD kReshapeAlt = 11; // on an ellipse: top and bottom edges
+
+    CKVCtrlPoint() = default;
+    explicit CKVCtrlPoint(const RECT& rect);
+
+    CKVCtrlPoint& operator=(const CKVCtrlPoint& other);
+    operator CRect() const { return m_rect; }
+
+    CRect m_rect;
+    WORD m_wKind = 0;
+};

@@ -1,0 +1,230 @@
+#pragma once
+// The settings of a document: palette and voice colours, text fonts, layout
+// distances, paper and margins, resolution and per-voice options. They are
+// stored as the 1144-byte settings record of a score file. The static
+// members are the application-wide options that the host reads and writes
+// directly.
+//
+// The lettered option words (A1 to A3, B1 to B8, ...) keep the names under
+// which the settings record knows them.
+
+#include "Platform.h"
+#include "model/KVMultiBackup.h"
+
+struct DEFAULT_FONT;
+
+class CKVCtrlTool : public CKVMultiBackup {
+public:
+    static constexpr int kRecordSize = 1144;
+    static constexpr int kPaletteSize = 16;
+    static constexpr int kVoices = 8;
+
+    CKVCtrlTool();
+    CKVCtrlTool(const CKVCtrlTool& other) = default;
+    CKVCtrlTool& operator=(const CKVCtrlTool& other) = default;
+    ~CKVCtrlTool() override = default;
+
+    // Writes the 16-bit length and the record; returns 1146.
+    short Write(CFile* file);
+    // Reads a length-prefixed record; returns 1144, or 0 (settings unchanged)
+    // when the length or the record cannot be read.
+    short Read(CFile* file);
+    // Each margin becomes the larger of its limit and the value.
+    void SetMargin(short left, short top, short right, short bottom);
+    void SetMarginLimit(short left, short top, short right, short bottom);
+    void SetVarnelMusicVersion(DWORD version);
+    DWORD GetVarnelMusicVersion();
+    // Low four bits of the voice's stem-direction byte; a voice outside 1 to 8
+    // is taken as voice 1.
+    short GetNoteDirection(short voice);
+
+    // Option words A1 to A3 (not stored).
+    WORD m_wA1 = 1;
+    WORD m_wA2 = 1;
+    DWORD m_dwA3 = 1;
+    // Record version word, stored as the record's last 16-bit word.
+    DWORD m_dwRecordVersion = 1;
+    // 0: every voice drawn in its own colour; 1 to 8: the other voices are
+    // drawn in the inactive-voice colour.
+    WORD m_wActiveVoice = 0;
+    // Option words B1 to B8.
+    DWORD m_dwB1 = 1;
+    WORD m_wB2 = 0;
+    DWORD m_dwB3 = 0;          // an option byte held as u32
+    DWORD m_dwB4 = 0x00010001;
+    LONG m_lB5 = 5;
+    LONG m_lB6 = -1;
+    DWORD m_dwB7 = 0;
+    DWORD m_dwB8 = 0;
+    COLORREF m_crPalette[kPaletteSize] = {
+        0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000080, 0x0000FF, 0x008080, 0x00FFFF,
+        0x008000, 0x00FF00, 0x808000, 0xFFFF00, 0x800000, 0xFF0000, 0x800080, 0xFF00FF};
+    WORD m_wSpare[3] = {1, 100, 0}; // three words not stored
+    // Entry 0 is the inactive-voice colour, entries 1 to 8 the voices'.
+    COLORREF m_crVoice[kVoices + 1] = {0x808080, 0, 0, 0, 0, 0, 0, 0, 0};
+    COLORREF m_crPage = 0xFFFFFF;
+    DWORD m_dwC = 0;
+    DWORD m_dwD[64] = {};
+    DWORD m_dwW1 = 0;
+    DWORD m_dwW2 = 0;
+    DWORD m_dwW3 = 0;
+    DWORD m_dwW4 = 0;
+    DWORD m_dwW5 = 0;
+    DWORD m_dwW6 = 0;
+    DWORD m_dwW7 = 0;
+    DWORD m_dwW8 = 0;
+    DWORD m_dwW9 = 0;
+    DWORD m_dwW10 = 0;
+    // Text fonts, filled from the default-font table by the constructor.
+    LOGFONT m_lfChord {};      // chord symbols
+    LOGFONT m_lfText {};       // texts
+    LOGFONT m_lfImport {};     // texts of imported scores
+    LOGFONT m_lfStaffName {};
+    LOGFONT m_lfMeasNum {};    // measure numbers
+    LOGFONT m_lfCoda {};       // coda and segno
+    LOGFONT m_lfTempo {};      // tempo marks
+    LOGFONT m_lfEnding {};     // repeat endings
+    LOGFONT m_lfMultiRest {};  // multi-measure-rest numbers
+    // Layout words.
+    WORD m_wBrace1 = 163;      // brace parameters
+    WORD m_wBrace2 = 46;
+    WORD m_wL1 = 11;
+    WORD m_wL2 = 17;
+    WORD m_wL3 = 58;
+    WORD m_wL4 = 62;
+    WORD m_wL5 = 23;
+    WORD m_wL6 = 19;
+    WORD m_wL7 = 64;
+    WORD m_wL8 = 54;
+    WORD m_wL9 = 32;
+    short m_nK1 = 14;          // default tie and slur vertical offset, -99..99
+    short m_nK2 = -4;          // default tie and slur horizontal offset, -99..99
+    short m_nK3 = 10;          // default tie and slur minimum height, 1..48
+    short m_nK4 = 5;           // 0..16
+    WORD m_wClefLayout = 2;
+    WORD m_wKeyLayout = 4;
+    WORD m_wM1 = 1;
+    WORD m_wM2 = 4;
+    WORD m_wM3 = 4;
+    WORD m_wM4 = 2;
+    WORD m_wM5 = 3;
+    WORD m_wM6 = 4;
+    WORD m_wM7 = 0;            // set only by reading and copying
+    WORD m_wDrawMetric = 28;   // the font metric of the renderer's last pass
+    WORD m_wBlockDistance = 10; // in staff spaces
+    WORD m_wM8 = 0;
+    WORD m_wStaffDistance = 8;  // in staff spaces
+    // Option words E1 to E6.
+    DWORD m_dwE1 = 0;
+    DWORD m_dwE2 = 1;
+    DWORD m_dwE3 = 1;
+    DWORD m_dwE4 = 1;
+    WORD m_wE5 = 4;
+    WORD m_wE6 = 255;
+    // Stem direction of voices 1 to 8 in the low four bits.
+    BYTE m_byStemDir[kVoices] = {0, 1, 2, 0, 1, 2, 0, 1};
+    // Option words F1 to F10.
+    DWORD m_dwF1 = 1;
+    WORD m_wF2 = 0;
+    DWORD m_dwF3 = 1;
+    DWORD m_dwF4 = 0;
+    DWORD m_dwF5 = 0;
+    WORD m_wF6 = 0;
+    DWORD m_dwF7 = 1;
+    WORD m_wF8 = 0;
+    WORD m_wF9 = 1;
+    WORD m_wF10 = 1;
+    CSize m_sizePaper {1820, 2570};      // 0.1 mm
+    CRect m_rcMargin {220, 200, 220, 250}; // 0.1 mm
+    WORD m_wG1 = 100;          // first-block horizontal offset, 0.1 mm
+    WORD m_wG2 = 200;          // first-block vertical offset, 0.1 mm
+    WORD m_wScoreFontSize = 6; // staff height in millimetres
+    DWORD m_dwResolutionX = 96; // dots per inch of the logical units
+    DWORD m_dwResolutionY = 96;
+    DWORD m_dwVarnelMusicVersion = 0; // format version; not stored
+    // Option words H1 to H10.
+    DWORD m_dwH1 = 1;
+    DWORD m_dwH2 = 0;
+    DWORD m_dwH3 = 0;
+    BYTE m_byH4 = 0;
+    BYTE m_byH5 = 1;
+    BYTE m_byH6 = 0;
+    BYTE m_byH7 = 1;
+    WORD m_wH8 = 7;
+    DWORD m_dwAfterH8 = 0;     // not stored
+    BYTE m_byH9 = 0;
+    BYTE m_byH10 = 100;
+    // The last record that Read accepted.
+    BYTE m_byLastRecord[kRecordSize] = {};
+    BOOL m_bFaceNamesEdited = 0; // set only by the host
+    BOOL m_bRecordRead = 0;
+    BYTE m_byJ0 = 1;
+    BYTE m_byVelocity[8] = {48, 64, 76, 84, 96, 110, 120, 127}; // MIDI velocity levels
+    BYTE m_byJ1 = 40;
+    BYTE m_byJ2 = 15;
+    BYTE m_byJ3 = 40;
+    BYTE m_byJ4 = 20;
+    BYTE m_byJ5 = 95;
+    BYTE m_byJ6 = 75;
+    BYTE m_byJ7 = 50;
+    CRect m_rcMarginLimit;     // lower limits of the margins (left, top, right, bottom)
+    BYTE m_byJ8 = 0;
+    BYTE m_byJ9 = 1;
+    DWORD m_dwLast = 0;        // not stored
+
+    // Application-wide options.
+    inline static WORD m_wEditCtrlGroupID = 2;
+    inline static WORD m_wEditPushButtonID = 4;
+    inline static WORD m_wTuplet = 0x0203;
+    inline static int m_nAutoSaveTime = 15;
+    inline static int m_nWorkFileList = 4;
+    inline static BOOL m_fIsSplit = 1;
+    inline static BYTE m_bSplitKey = 60;
+    inline static BOOL m_fIsRecordNote = 1;
+    inline static BOOL m_fIsRecodePichBand = 1;
+    inline static BOOL m_fIsRecordProgram = 1;
+    inline static BOOL m_fIsRecordChannelPress = 1;
+    inline static BOOL m_fIsRecordControl = 1;
+    inline static BOOL m_fIsRecordModulation = 1;
+    inline static BOOL m_fIsRecordThirdIgnore = 1;
+    inline static int m_nChannelToStaff = 1;
+    inline static int m_nRecordNoteKind = 5;
+    inline static BOOL m_fIsAutoBeam = 1;
+    inline static BOOL m_fIsAutoPos = 1;
+    inline static BOOL m_fIsAutoLenCheck = 1;
+    inline static BOOL m_fGuitarVisible = 1;
+    inline static BOOL m_fPageLineVisible = 1;
+    inline static BOOL m_fRulerVisible = 1;
+    inline static BOOL m_fIsPlayFollowing = 1;
+    inline static BOOL m_fIsThru = 1;
+    inline static BOOL m_fIsEditSound = 1;
+    inline static BOOL m_bShowRhythm = 1;  // stored in the record as one byte
+    inline static BOOL m_bShowMidiEvent = 1;
+    inline static BOOL m_fAutoPageJump = 1;
+    inline static BOOL m_fIsMidiPlayPak = 1;
+    inline static WORD m_wMidiPlayPakDuration[2] = {};
+    inline static BYTE m_bMidiPlayPakVelocity[4] = {};
+    inline static BYTE m_bMidiPlayPakKey[4] = {};
+    inline static short m_nMidiPlayPakChannel[2] = {};
+    inline static char m_szModelDir[256] = {};
+    inline static char m_szInstrIniDir[256] = {};
+    inline static char m_szTempDir[256] = {};
+    inline static char m_szWorkDir[256] = {};
+    inline static char m_szBackExt[8] = {};
+    inline static BYTE m_KeyInfos[1760] = {}; // the host's MIDI keyboard key settings
+    inline static BOOL m_fPlaying = 0;
+    inline static BOOL m_fRecording = 0;
+    inline static DWORD m_dwEditStatus = 0;
+    inline static WORD m_wEditButtonStatus = 0;
+    inline static BOOL m_fAutoSave = 0;
+    inline static BOOL m_fIsMakeBackFile = 0;
+    inline static BOOL m_fAutoLoad = 0;
+    inline static BOOL m_fIsPlayPrep = 0;
+    inline static BOOL m_fControlVisible = 0;
+    inline static BOOL m_fOneSystemVisible = 0;
+    inline static BOOL m_fIsMidiPlayBack = 0;
+    inline static BOOL m_bIsMeasErrorCheck = 0;
+};
+
+// Fills a text font from an entry of the default-font table.
+void GetDefaultFont(LOGFONT* font, DEFAULT_FONT* entry);

@@ -1,0 +1,383 @@
+#pragma once
+// The score document: one object per open score. It owns the score tree (the
+// master system and the pages), the page geometry, the settings, the font
+// table, the renderer, the chord namer, the title texts, the selection, the
+// undo history and the document lock, and it keeps the cursor, the step-entry
+// caret, the redraw rectangle and the music-font metrics.
+
+#include "Platform.h"
+#include "document/KVCtrlTool.h"
+#include "render/FontDatas.h"
+#include "render/ScoreView.h"
+#include "harmony/KVAutoCodeName.h"
+
+class CKVObject;
+class CKVMsg;
+class CKVSystem;
+class CKVStaff;
+class CKVMeas;
+class CKVBlock;
+class CKVPage;
+class CKVFileInfo;
+class CKVBackupPtrArray;
+struct SelRect;
+struct UndoEntry;
+
+class CKVDoc {
+public:
+    // Group sizes of the symbol-size table.
+    static constexpr int kMarkSizes = 48;
+    static constexpr int kClefSizes = 11;
+    static constexpr int kDynamicSizes = 13;
+    static constexpr int kSpareSizes = 4;
+    static constexpr int kSingleSizes = 11;
+    static constexpr int kFurtherSizes = 2;
+    static constexpr int kHeadSizes = 9;
+    static constexpr int kRestSizes = 9;
+    static constexpr int kShapeSizes = 6;
+    static constexpr int kPairSizes = 2;
+
+    CKVDoc();
+    CKVDoc(const CKVDoc&) = delete;
+    CKVDoc& operator=(const CKVDoc&) = delete;
+    virtual ~CKVDoc();
+
+    // --- Document object ---------------------------------------------------
+    // Empties the document for reuse.
+    void Initialize();
+    // Resets the cursor indices and the caret measure number; returns 1.
+    int Open();
+    int CreateDocument(short staves, LONG measures, unsigned char clef, short beats, short beatUnit);
+    // Appends measures to every staff of a system (negative: the current one).
+    int AddMeas(LONG count, short system);
+    // Appends staves to a system (-1: the current one) and to every block.
+    int AddStaff(short count, short system);
+    // Lays out measures [first, first + count) after the existing layout.
+    int MakeEndPage(CKVSystem* system, LONG first, LONG count);
+    // Lays out the master system's measures from `first` to its end after the
+    // last page that has blocks.
+    int MakeAddPage(int first, int newBlock);
+    int AddPage(CKVPage* page);
+    int SetPage(int index, CKVPage* page);
+    CKVPage* GetPage(short index);
+    short GetPageNum();
+    // Lays out the measures of page `index`, or of every page when negative.
+    void UpdateMeasXY(short index);
+    // Staff height in millimetres to the four music-font metrics.
+    void SetScoreFontSize(short size);
+    // Measures the music-font glyphs into the symbol-size table.
+    void SetSymbolSize();
+    // The redraw rectangle of the current measure column.
+    void GetReDrawRect();
+    // Sends the load progress to the progress window.
+    void SetLoadPosInfo(int percent);
+    // A vertical distance in eighths of a staff space, in logical units.
+    int LPtoDP_YA(int y);
+
+    // --- Hit-testing, cursor and navigation --------------------------------
+    CKVSystem* GetPointedSystem(POINT point);
+    CKVStaff* GetPointedStaff(POINT point);
+    CKVMeas* GetPointedMeas(POINT point, POINT* out, int setCursor, CKVBlock** block);
+    CKVMeas* GetPointedNearMeas(POINT point, POINT* out, int setCursor, CKVBlock** block);
+    CKVMsg* GetPointedNoteMsg(POINT point, unsigned char mode);
+    CKVMeas* GetPointMyMeas(POINT point, POINT* out);
+    // MIDI key of a note placed at the point; 0 when no measure is there.
+    unsigned char GetMidiKey(POINT point);
+    // The point snapped inside the given document's current block.
+    int MousePosQuotize(CKVDoc* doc, POINT point, POINT& out);
+    // Fills the mouse cursor pack from a point.
+    void SetCusorInfo(POINT point);
+    // 1-based beat of the mouse cursor (mouse != 0) or of the caret.
+    short GetCusorPak(int mouse);
+    // Ticks from the start of that beat.
+    short GetCusorTicks(int mouse);
+    CKVMeas* GetCusorMeas();
+    CKVMsg* GetCtrlPointedMsg(POINT point, unsigned char mode, int setCursor, POINT extra);
+    CKVBlock* GetCtrlPointedStaff(POINT point, short* index, int setBlock);
+    CKVBlock* GetCtrlPointedMeas(POINT point, short* index, int setBlock, unsigned char* out);
+    // The measure whose repeat-ending handle is under the point.
+    CKVMeas* GetCtrlPointedEnding(POINT point, short* index, int firstOnly);
+    void JumpToPage(int index);
+    // Moves the cursor to the 1-based measure number: 1 on the same page, 2
+    // on another page, -1 when there is no such measure.
+    short JumpToMeas(int number);
+
+    // --- Step-entry caret ---------------------------------------------------
+    // The caret point (also stored in the caret member) and its height.
+    CPoint GetCaretPos(int& height);
+    short GetCaretOnMeas();
+    // The caret from a point.
+    void SetEditStatus(POINT point);
+    // 1 up, 2 down, 3 left, 4 right.
+    short OneStep(int direction);
+    // 1 the previous measure, 2 the next.
+    short OneStepMeas(int direction);
+    // Step entry at the caret.
+    CKVMsg* InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSource, int grace, int value,
+                                       int advance, int* moved);
+
+    // --- Selection rectangles and delete on selection ----------------------
+    void AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, CKVBlock* block);
+    // 1 when the selection differs from the one saved at the last call.
+    int IsSelChanged();
+    void RemoveAllSelRect(int resetDrag, int keep);
+    int IsStaffSelected(short index);
+    int IsEnableStaffHide();
+    int DeleteMsgOnSelRect(int voice);
+    int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
+                                        CKVObject* holder, short& index, CKVMsg* note, CRect& work,
+                                        CRect& selection, int voice);
+
+    // --- Document-level symbol insertion and deletion ----------------------
+    // Adds the document's own copy of a template symbol under a parent.
+    CKVMsg* AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPosition);
+    // Adds a page-level copy of a template symbol; the third argument is unused.
+    CKVMsg* AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup);
+    void DeleteMsg(CKVMsg* msg, int respace);
+    // Mouse entry into the current block and measure.
+    CKVMsg* InsertNewNoteMsg(POINT point, short kind, unsigned short head, unsigned short duration,
+                             unsigned char voice, short code, DWORD word, LONG stemHeight,
+                             unsigned short tuplet, int markGap, LONG objectWord, int grace,
+                             int graceSource, int value, int markPos, int graceKind);
+    // Entry into a given staff and measure.
+    CKVMsg* InsertNewNoteMsg(short staff, LONG measure, CKVMsg* tmpl, unsigned short code, int grace,
+                             int graceSource, int value, int* moved, int midiFile);
+
+    // --- Document-wide small commands --------------------------------------
+    void InsertRestToMeas(short first, short end, unsigned char beatUnit);
+    void ChangeDrumTable(short kit, int mode);
+    void UpdateColorChordText(DWORD colour);
+    void ViewNoteByWhichStaff(short voice, int up);
+    void SetPakPosByNote(short, CKVMsg* note, short, int);
+    int GetMeasPak(LONG meas, short& beats, short& beatUnit);
+    int GetMeasPak(LONG meas, CString& numeratorText, CString&);
+    void StaffHide();
+    void StaffVisible();
+
+    // --- Score file ---------------------------------------------------------
+    // Writes the document body; 1, or -1 on failure.
+    short Save(CFile* file);
+    // Reads a document body into a freshly made document; 0, or -1 on
+    // failure. The int argument is unused.
+    short Load(CFile* file, int);
+    // Merges a second score; 1 when merged, 0 when not.
+    short ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairCount, short version);
+
+    // --- Version upgrade of older files ------------------------------------
+    void FileVerUp(short version);
+    void EraseAllTremoloFlag();
+    void ConvertTextMsg(CKVMsg* msg);
+    void ConvertLyricsMsg(CKVMsg* msg);
+    void ConvertSymbolMsg(CKVMsg* msg);
+    void ChangeMsgInfos();
+    void ChangeMeasInfos();
+
+    // --- Clipboard memory image ---------------------------------------------
+    // The image of the selection in a new buffer that replaces `image`; its
+    // size, 0 for an empty selection, 0xFFFFFFFF on failure.
+    DWORD CopyDataToMem(unsigned char*& image, unsigned char voice, int cut);
+    // The third argument is unused.
+    short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
+
+    // --- Undo history -------------------------------------------------------
+    // Opens a new undo step.
+    void ResetBackup();
+    // Closes the open step.
+    void StartNewUndoRedo();
+    void RemoveRedo();
+    void MultiUndoStart();
+    void MultiRedoStart();
+    void MultiUndoEnd();
+    void MultiRedoEnd();
+    void DataInputStart();
+    int Feedback();
+    int IsMultiEnableUndo();
+    int IsMultiEnableRedo();
+    int IsReqBackup();
+    // Records an entry for an object whose clone was just made.
+    int AddBackup(short kind, void* object);
+    // Records an inserted or removed object.
+    int AddObj2BackupArray(short kind, void* object, int inserted);
+    // Discards the open step.
+    void ResetBackupData();
+
+    // --- Object backup and feedback ----------------------------------------
+    // Backs up the whole document; the argument has no effect.
+    int ObjectBackup(int);
+    int ObjectFeedBack();
+    int SelMeasBackup(int clear);
+    // Adds a measure's area to the redraw rectangle.
+    CRect& SetInvalidRect(CKVBlock* block, CKVMeas* meas);
+    void SelMeasTuplet(unsigned char voice);
+
+    // --- Undo bookkeeping ----------------------------------------------------
+    void DeleteBackupData(CPtrArray* step, int oldest);
+    void DeleteSlurBackupData(CPtrArray* slurStep, int oldest);
+    int RemoveFromBackupArray(CPtrArray* step, int byObject, void* target, int structural);
+    void ResetMultiBackList();
+    void BackupPoisition();
+    void FeedBackPosition();
+
+    // --- Deep copy and part extraction -------------------------------------
+    int ExtractPart(CKVDoc* target, int count, DWORD mask0, DWORD mask1, DWORD mask2, DWORD mask3,
+                    DWORD options);
+    int CopyPageLayoutFrom(CKVDoc* source);
+
+    // --- Ties, slurs, accidentals and tuplets -------------------------------
+    int IsEnableBindByTie(CKVMsg* first, CKVMsg* second, int align);
+    int BindNoteByTie(CKVMsg* first, CKVMsg* second, int height, int x, int y, int keepPlace, int toggle,
+                      int pass);
+    int BindNoteBySlur(CKVMsg* first, CKVMsg* second, short height, unsigned short x, unsigned short y,
+                       int pass);
+    int SetSymbol(short voice, POINT point, BYTE accidental, int options, int gapSteps);
+    void SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass);
+    void UpdateTupletType(unsigned short form);
+
+    // --- Cross-staff notes ----------------------------------------------------
+    void SetMsgUpStaffView(short voice);
+    void SetMsgDownStaffView(short voice);
+
+    // --- Pitch and drums --------------------------------------------------------
+    void SetVoiceColor(DWORD* colours, int* enabled);
+    void SetDrumNoteConnect(WORD value);
+
+    // --- Recorded MIDI to notation -------------------------------------------
+    // The last argument is unused.
+    void SplitStaff(int staff, int byVoice, BYTE splitKey, BYTE clef, DWORD voiceMask, int bassClef,
+                    int keepOriginal, BYTE*);
+    int SetPakToMeas(LONG meas, BYTE style, BYTE numerator, BYTE denominator, char* numeratorText,
+                     char* denominatorText, int displayFlag, int pickup, int retime, int allStaves);
+    int SetPakToMeas(LONG meas, short, short length, BYTE style, BYTE numerator, BYTE denominator,
+                     char* numeratorText, char* denominatorText);
+
+    // --- Note spacing and measure widths ------------------------------------
+    void ChangeCurrentBlockMeasNum(int math, int page, int block);
+    int SetBlockMeasCount(int page, int block, int count);
+    void SetNoteSpace(int math, int firstMeas, int lastMeas, int blockWidths, int blockCounts, int allStaves);
+
+    // --- Tuplet, tie and slur hand-over on deletion --------------------------
+    void TupletMsgDelProc(CKVMsg* msg);
+    void TieSlurMsgDelProc(CKVMsg* note);
+
+    // --- Editing services -----------------------------------------------------
+    short DeleteMsgOnCaret(short voice, short, int, int);
+    CKVBlock* GetBlockByMeas(CKVMeas* meas);
+    CKVPage* GetCurrentPage();
+    // The current page index after clamping it to the last page; -1 without
+    // pages.
+    int GetCurrentPageNum();
+    int GetHeadWidth(int code);
+    int GetHeadWidth(CKVMsg* msg);
+    void GetInvalidateRect(RECT* out);
+    CKVMeas* GetMeasure(int meas, int staff, int system);
+    int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);
+    int GetSelMsgCount();
+    int GetSelMsgCount(short record);
+    CKVMsg* GetSelNote(int index, int system);
+    int GetStaffSelStatus(int index, int);
+    int InsertStaves(int at, int count, int system, DWORD after, int mode, int lines, int size);
+    void SelectAllPages();
+    int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
+    int SetAllPageBlockCount(short count);
+    int UpdateClefType(CKVMeas* meas, short clef, int x);
+    int UpdateDelClefType(CKVMsg* clefChange);
+    void UpdateNoteMarkPos(int accidentalUnits, int markUnits);
+    void UpdatePage(int fromFileInfo);
+    void UpdatePosYA(int newHeight, int keepPages);
+    void UpdateStaffSpace(short distance);
+    void UpdateBlockSpace(short distance);
+
+    // --- Fields ---------------------------------------------------------------
+    DWORD m_dwHostWord1 = 0;       // host words, not interpreted
+    DWORD m_dwHostWord2 = 0;
+    CKVFileInfo* m_pFileInfo = nullptr;
+    short m_nScoreFontSize = 0;    // music-font size in points
+    short m_nFontHeight = 0;       // music-font cell height, a multiple of 8
+    short m_nStaffSpace = 0;       // font height / 4
+    short m_nFontHeight78 = 0;     // MulDiv(28, font height, 32)
+    CKVCtrlTool m_CtrlTool;
+    CFontDatas m_FontDatas;
+    CScoreView m_ScoreView;
+    CKVCtrlTool* m_pCtrlToolMirror = nullptr; // not owned; the host's copy of the settings
+    DWORD m_dwHostWord3 = 0;
+    // Cursor.
+    short m_nCurPage = 0;
+    short m_nCurBlock = 0;         // in the current page's block list
+    short m_nCurSystem = 0;
+    short m_nCurStaff = 0;         // in the current block's staff list
+    short m_nCurMeas = 0;          // inside the current block
+    CKVSystem* m_pCurSystem = nullptr;
+    CKVPage* m_pCurPage = nullptr;
+    CKVBlock* m_pCurBlock = nullptr;
+    CKVStaff* m_pCurStaff = nullptr;
+    CKVMeas* m_pCurMeas = nullptr;
+    CTypedPtrArray<CPtrArray, CKVSystem*> m_arrSystem; // element 0 the master system; owned
+    CKVBackupPtrArray* m_pPageArray = nullptr;    // of CKVPage*; pages owned
+    CKVBackupPtrArray* m_pSelRectArray = nullptr; // of SelRect*; records owned
+    // Undo history.
+    CTypedPtrArray<CPtrArray, UndoEntry*> m_arrBackup; // the open step
+    CPtrArray m_arrSlurBackup;     // slur relink records of the open step
+    CDWordArray m_arrDeleteMsgId;  // ids of removed owned symbols
+    CTypedPtrArray<CPtrArray, CKVMeas*> m_arrDeleteMeas; // removed measures
+    CPtrList m_listBackup {10};    // closed steps (CPtrArray*), oldest first
+    CPtrList m_listSlurBackup {10}; // slur arrays of the closed steps
+    int m_nUndoneCount = 0;        // closed steps at the tail that are undone
+    CRITICAL_SECTION* m_pCritSection = nullptr; // document lock; re-entrant
+    BOOL m_bBackupOpen = 0;        // an entry was recorded since the last close
+    DWORD m_dwFirstCopyId = 0;     // first id of the copies of the last whole-document backup
+    BOOL m_bSelected = 0;          // the selection list is not empty
+    BOOL m_bSelectAllPages = 0;
+    CRect m_rcRedraw;
+    BOOL m_bRedrawPending = 0;
+    BOOL m_bModified = 0;
+    BOOL m_bSpacingApplied = 0;    // the settings' distances were applied to the score
+    DWORD m_dwHostWord4 = 0;
+    // Undo recording. Written directly by the renderer, the import and the
+    // tie commands; off in a new document until the renderer's first pass.
+    BOOL m_bBackupRecord = 0;
+    BOOL m_bHostNotice = 1;        // set on every change the host must notice; the host clears it
+    CKVAutoCodeName m_AutoCodeName;
+    CKVMsg* m_pLastGroup = nullptr;  // not owned; the group that grouping code last joined
+    CKVMsg* m_pLastMember = nullptr; // not owned; the member it last joined
+    CPoint m_ptCaret;
+    short m_nCaretMeasNum = 1;     // 1-based, counted in the staff
+    short m_nCaretPos = 0;         // 0 to 256 inside the caret's measure
+    BYTE* m_pDragImage = nullptr;  // rectangle-drag image; owned
+    // Title texts of kinds 63, 64 and 4: page-level symbols; owned.
+    CKVMsg* m_pTitleMsg[3] = {};
+    POINT m_ptPointed {0, 0};      // where the last handle hit-test found a handle
+    HWND m_hProgressWnd = nullptr; // receives the load progress
+    DWORD m_dwLoadLength = 0;      // body length while loading
+    DWORD m_dwLoadPos = 0;         // bytes consumed while loading
+    // Symbol-size table: (width, height) per music-font glyph.
+    SIZE m_sizeMark[kMarkSizes] = {};
+    SIZE m_sizeClef[kClefSizes] = {};
+    SIZE m_sizeDynamic[kDynamicSizes] = {};
+    SIZE m_sizeSpare[kSpareSizes] = {};
+    SIZE m_sizeSingle[kSingleSizes] = {};
+    SIZE m_sizeFurther[kFurtherSizes] = {};
+    SIZE m_sizeHead[kHeadSizes] = {};
+    SIZE m_sizeRest[kRestSizes] = {};
+    SIZE m_sizeShape[kShapeSizes] = {};
+    SIZE m_sizePair[kPairSizes] = {};
+    // Mouse cursor pack.
+    CKVBlock* m_pCusorBlock = nullptr;
+    CKVMeas* m_pCusorMeas = nullptr;
+    CKVStaff* m_pCusorStaff = nullptr;
+    short m_nCusorStaff = 0;       // staff index inside the block
+    short m_nCusorMeas = 0;        // measure index inside the block
+    short m_nCusorX = 0;           // 0 to 256 inside the measure
+    short m_nCusorY = 0;           // below the staff's top line, snapped
+    CTypedPtrArray<CPtrArray, SelRect*> m_arrSavedSelRect; // the selection at the last IsSelChanged
+    CTypedPtrArray<CPtrArray, CKVMeas*> m_arrMeas;
+
+private:
+    // Re-validates the cursor and returns the caret point, under the lock.
+    CPoint GetCaretXY();
+    // Moves the caret to the staff above (up != 0) or below.
+    short CaretMoveUpDown(int up);
+};
+
+// Sets the process-wide note-mark position that note insertion reads and
+// returns it.
+extern "C" short SetNoteMarkRightPos(unsigned short position);

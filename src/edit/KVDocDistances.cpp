@@ -1,0 +1,11 @@
+#include "document/KVDoc.h"
+
+void CKVDoc::UpdateStaffSpace(short)
+{
+    KV_PENDING("CKVDoc::UpdateStaffSpace");
+}
+
+void CKVDoc::UpdateBlockSpace(short)
+{
+    KV_PENDING("CKVDoc::UpdateBlockSpace");
+}

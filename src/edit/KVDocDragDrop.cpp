@@ -1,0 +1,7 @@
+#include "document/KVDoc.h"
+
+int CKVDoc::SelRectMouseDrop(unsigned char, int, int)
+{
+    KV_PENDING("CKVDoc::SelRectMouseDrop");
+    return 0;
+}

@@ -1,0 +1,11 @@
+#include "document/KVDoc.h"
+
+void CKVDoc::GetInvalidateRect(RECT*)
+{
+    KV_PENDING("CKVDoc::GetInvalidateRect");
+}
+
+void CKVDoc::SelectAllPages()
+{
+    KV_PENDING("CKVDoc::SelectAllPages");
+}

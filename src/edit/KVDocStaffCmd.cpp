@@ -1,0 +1,13 @@
+#include "document/KVDoc.h"
+
+int CKVDoc::GetStaffSelStatus(int, int)
+{
+    KV_PENDING("CKVDoc::GetStaffSelStatus");
+    return 0;
+}
+
+int CKVDoc::InsertStaves(int, int, int, DWORD, int, int, int)
+{
+    KV_PENDING("CKVDoc::InsertStaves");
+    return 0;
+}

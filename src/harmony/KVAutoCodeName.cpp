@@ -1,0 +1,11 @@
+#include "harmony/KVAutoCodeName.h"
+
+CKVAutoCodeName::CKVAutoCodeName()
+{
+    KV_PENDING("CKVAutoCodeName::CKVAutoCodeName");
+}
+
+CKVAutoCodeName::~CKVAutoCodeName()
+{
+    KV_PENDING("CKVAutoCodeName::~CKVAutoCodeName");
+}

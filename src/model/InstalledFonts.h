@@ -1,0 +1,25 @@
+#pragma once
+// The process-wide list of installed font faces, one entry per face and
+// character set, and the two lookups by face name.
+
+#include "Platform.h"
+
+struct InstalledFontInfo {
+    // Type flags: every entry has kFontListed, plus one of the other two.
+    static constexpr DWORD kFontListed = 0x100;
+    static constexpr DWORD kFontTrueType = 0x200;
+    static constexpr DWORD kFontDevice = 0x400;
+
+    CString strFaceName;
+    CString strScript;
+    BYTE byCharSet = 0;
+    BYTE byPitchAndFamily = 0;
+    DWORD dwType = 0;
+};
+
+// Character set of the first entry with this face name (exact, case
+// sensitive); 1 (DEFAULT_CHARSET) for an empty or unknown name.
+BYTE GetInstalledFontCharset(const CString& faceName);
+// Pitch-and-family byte of the first entry with this face name; 0 for an
+// empty or unknown name.
+BYTE GetInstalledFontPitchAndFamily(const CString& faceName);
