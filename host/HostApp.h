@@ -3,7 +3,7 @@
 // on stderr, a progress bar, the drum-kit table, the main window and the
 // resource module.
 
-#include "Platform.h"
+#include "Kvorel.h"
 
 #include <cstdio>
 #include <memory>

@@ -6,6 +6,8 @@
 
 #include "model/KVObject.h"
 #include "model/KVMultiBackup.h"
+#include "model/KVMsg.h"
+#include "model/MidiNoteHead.h"
 #include "model/InstalledFonts.h"
 
 #include "document/KVCtrlPoint.h"
@@ -16,10 +18,14 @@
 #include "document/KVDoc.h"
 
 #include "render/StMark.h"
+#include "render/GlyphTables.h"
+#include "render/DefaultFonts.h"
 #include "render/FontDatas.h"
 #include "render/ScoreView.h"
 
 #include "edit/DrumTable.h"
 #include "edit/KVBackupPtrArray.h"
+#include "edit/MemoryGuard.h"
+#include "edit/TieSlurDirection.h"
 
 #include "harmony/KVAutoCodeName.h"
