@@ -1,0 +1,7 @@
+#include "model/KVBlock.h"
+
+short CKVBlock::CopyToSystem(CKVSystem*, void*, unsigned char, int)
+{
+    KV_PENDING("CKVBlock::CopyToSystem");
+    return -1;
+}

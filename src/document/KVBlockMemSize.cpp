@@ -1,0 +1,7 @@
+#include "model/KVBlock.h"
+
+int CKVBlock::GetBlockMemSize()
+{
+    KV_PENDING("CKVBlock::GetBlockMemSize");
+    return 0;
+}

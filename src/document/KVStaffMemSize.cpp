@@ -1,0 +1,7 @@
+#include "model/KVStaff.h"
+
+int CKVStaff::GetStaffMemSize()
+{
+    KV_PENDING("CKVStaff::GetStaffMemSize");
+    return 0;
+}

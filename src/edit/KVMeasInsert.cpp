@@ -1,0 +1,7 @@
+#include "model/KVMeas.h"
+
+CKVMsg* CKVMeas::InsertNewMsg(CKVMsg&)
+{
+    KV_PENDING("CKVMeas::InsertNewMsg");
+    return nullptr;
+}

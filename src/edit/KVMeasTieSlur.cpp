@@ -1,0 +1,6 @@
+#include "model/KVMeas.h"
+
+void CKVMeas::SwitchTieSlur()
+{
+    KV_PENDING("CKVMeas::SwitchTieSlur");
+}

@@ -1,0 +1,7 @@
+#include "model/KVPage.h"
+
+CKVBlock* CKVPage::GetSelOssiaBlock()
+{
+    KV_PENDING("CKVPage::GetSelOssiaBlock");
+    return nullptr;
+}

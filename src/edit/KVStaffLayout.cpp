@@ -1,0 +1,7 @@
+#include "model/KVStaff.h"
+
+short CKVStaff::GetIndexInSystem()
+{
+    KV_PENDING("CKVStaff::GetIndexInSystem");
+    return -1;
+}

@@ -1,0 +1,132 @@
+#pragma once
+// One line of staves on a page: the run of measures [first, first + count)
+// of a system's staves. The block refers to the staves without owning them
+// and keeps the layout of the run: each staff's bottom-line y, the measure
+// boundaries, the drag handles and the staff-name anchors.
+//
+// The block rectangle is relative to the page's printable rectangle;
+// everything inside the block (staff y, boundaries, handles, measure
+// rectangles) is relative to the block's top-left corner.
+
+#include "Platform.h"
+#include "model/KVMultiBackup.h"
+
+class CKVCtrlPoint;
+class CKVDoc;
+class CKVMeas;
+class CKVPage;
+class CKVStaff;
+class CKVStaffPtrArray;
+class CKVSystem;
+
+// The block's value for one of its staves.
+struct BlockStaffEntry {
+    WORD wValue = 0;          // the staff space when the staff was appended, 20 when inserted
+    CKVStaff* pStaff = nullptr;
+};
+
+class CKVBlock : public CKVMultiBackup {
+public:
+    static constexpr BYTE KIND_NORMAL = 1;
+    static constexpr BYTE KIND_OSSIA = 2;
+
+    // Kinds of the handles that layout makes.
+    static constexpr short HANDLE_STAFF = 6;
+    static constexpr short HANDLE_BOUNDARY = 11;
+    static constexpr short HANDLE_RIGHT_EDGE = 3;
+
+    static constexpr WORD INSERTED_STAFF_VALUE = 20;
+    static constexpr short FIXED_HEADER_WIDTH = 29; // of the even spread
+
+    CKVBlock();
+    ~CKVBlock() override;
+    // Deletes the backup object, a whole block, when there is one.
+    void DeleteBackupData() override;
+
+    int Create(CKVPage* page, POINT topLeft, CKVSystem* system, LONG first, short count);
+    short AddStaff(CKVStaff* staff);
+    short InsertStaff(short index, CKVStaff* staff);
+    short DeleteStaff(short index, short count);
+    short AddMeas(short count);
+    short DeleteMeas(short count);
+    int AdjustMeasWidth();
+    void InitMeasPos();
+    void SetRect();
+    short GetStaffNum();
+    // The caller keeps the index below GetStaffNum().
+    CKVStaff* GetStaff(short index);
+
+    // Lays the block out; the first argument has no effect.
+    void UpdateMeasXY(int unused, int crossStaff, int backup);
+
+    // Drags.
+    int SetStaffPos(short staff, POINT pt, int backup);
+    int SetStaffPos(short staff, int x, int y, int backup)
+    {
+        POINT pt{x, y};
+        return SetStaffPos(staff, pt, backup);
+    }
+    // Boundary -1 is the right edge.
+    int SetMeasPos(short boundary, POINT pt, int unused);
+    int SetMeasPos(short boundary, int x, int y, int unused)
+    {
+        POINT pt{x, y};
+        return SetMeasPos(boundary, pt, unused);
+    }
+    int SetStaffPosByDelta(short staff, int delta, int backup);
+    // Rounds to the nearest multiple of the staff space.
+    int GetQuantStaffPos(int d);
+
+    // Hit-tests; points relative to the page's printable origin.
+    CKVMeas* GetMeasFromPoint(POINT pt, POINT* rel, int* staff, int* meas);
+    CKVMeas* GetNearMeasFromPoint(POINT pt, POINT* rel, int* staff, int* meas);
+    int IsStaffSelected(CKVStaff* staff, RECT* sel);
+    short GetCtrlPointedStaff(POINT pt);
+    short GetCtrlPointedMeas(POINT pt, short* staff);
+
+    void GetMemorySize(DWORD& total);
+    // The older stream form.
+    int Save(CFile* file);
+    int Load(CFile* file);
+
+    // Score file records and the clipboard image.
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
+    short CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned char voice, int unused);
+
+    // Undo.
+    int ObjectBackup(int record);
+    void ObjectFeedback();
+    int GetBlockMemSize();
+    int CreateFrom(CKVBlock* source);
+
+    // Spacing: boundaries from the column widths; returns the excess.
+    short SetGoodMeasWidth(int equal, int unused);
+
+    // Editing services.
+    void SetStaffNamePoint();
+    void RemoveStaffNamePoint();
+    void MakeStaffNameRect();
+    short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
+    void UpdateStaffLeftIndent(int indent);
+
+    // Fields.
+    CTypedPtrArray<CPtrArray, POINT*> m_arrStaffNamePoint;      // per staff, or null
+    CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrStaffNameCtrl; // per anchor, or null
+    CKVPage* m_pPage = nullptr;
+    CKVSystem* m_pSystem = nullptr;
+    short m_nFirstMeas = 0;
+    short m_nMeasCount = 0;
+    short m_nNominalMeasCount = 0;          // measures per block when the page made it
+    short m_nLeftIndent = 0;
+    CKVStaffPtrArray* m_pStaffArray = nullptr; // the shown staves, not owned
+    CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrStaffCtrl;
+    CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrMeasCtrl;
+    CTypedPtrArray<CPtrArray, BlockStaffEntry*> m_arrStaffEntry;
+    CRect m_rcBlock;
+    CRect m_rcSecond;
+    CWordArray m_arrMeasX;                  // count + 1 boundaries, the right edge last
+    CWordArray m_arrSecond;
+    CWordArray m_arrStaffY;                 // each staff's bottom line
+    BYTE m_byKind = KIND_NORMAL;
+};

@@ -1,0 +1,328 @@
+#pragma once
+// One measure of one staff. The measure holds its symbols only as child
+// references into the system's id map; it keeps the musical settings (time
+// signature, length in ticks, clef, key, bar lines, repeat ending), its place
+// in the block it is laid out in, and the horizontal scale on which its
+// symbols stand: a position word runs from 0 to 256 across the real width,
+// measured from the end of the header.
+//
+// Node words with a measure meaning: the message id holds the length of the
+// repeat-ending bracket in dots (a measure is not in the map), the 32-bit word
+// the ending height, the object word the PICKUP and ENDING_START bits.
+
+#include "Platform.h"
+#include "model/KVMultiBackup.h"
+#include "model/KVObject.h"
+
+class CKVMsg;
+class CKVStaff;
+class CKVSystem;
+
+// The dot offset of a position: (origin + ((length x units) >> 8)) x 16 /
+// divisor, in 32-bit integer arithmetic.
+int MeasUnitsToX(int origin, int length, int units, int divisor);
+
+class CKVMeas : public CKVObject, public CKVMultiBackup {
+public:
+    // Bar-line codes of the start and end bar line; 0, 5 and other values
+    // draw no line.
+    static constexpr BYTE BAR_NONE = 0;
+    static constexpr BYTE BAR_THIN = 1;   // a single thin line, as BAR_SINGLE
+    static constexpr BYTE BAR_REPEAT = 2;
+    static constexpr BYTE BAR_FINAL = 3;
+    static constexpr BYTE BAR_DOUBLE = 4;
+    static constexpr BYTE BAR_DASHED = 6;
+    static constexpr BYTE BAR_SINGLE = 16;
+
+    // Ending positions.
+    static constexpr BYTE ENDING_NONE = 0;
+    static constexpr BYTE ENDING_BEGINS = 1;
+    static constexpr BYTE ENDING_ENDS = 2;
+    static constexpr BYTE ENDING_CONTINUES = 3;
+    static constexpr BYTE ENDING_BEGINS_AND_ENDS = 4;
+
+    // Bits of the object word.
+    static constexpr WORD PICKUP = 0x0001;
+    static constexpr WORD ENDING_START = 0x0002;
+
+    // Bits of the options byte (m_byOptions).
+    static constexpr BYTE OPT_KEY_SHOWN = 0x02;
+    static constexpr BYTE OPT_TIME_SHOWN = 0x04;
+    static constexpr BYTE OPT_KEY_HIDDEN = 0x20;
+    static constexpr BYTE OPT_TIME_HIDDEN = 0x40;
+
+    // Bits of the options argument of the key changes.
+    static constexpr DWORD KEYCHG_TRANSPOSE = 1;
+    static constexpr DWORD KEYCHG_BAR_LINES = 4; // double bars where the key changes
+    static constexpr DWORD KEYCHG_HIDE = 16;
+    static constexpr DWORD KEYCHG_UP = 32;       // transpose upwards
+
+    // Key types.
+    static constexpr BYTE KEY_SHARPS = 1;        // 0 also reads as sharps
+    static constexpr BYTE KEY_FLATS = 2;
+
+    static constexpr int SCALE = 256;            // position words across the real width
+    static constexpr short PLACEHOLDER_LENGTH = 1920;
+    static constexpr WORD DEFAULT_MARKER = 0xFFFF;
+    static constexpr WORD DEFAULT_VOICE_WORD = 0x8000;
+    static constexpr int VOICES = 8;
+    static constexpr int TIME_TEXT_SIZE = 16;
+    static constexpr int ENDING_TEXT_SIZE = 16;
+    static constexpr int RECORD_SIZE = 96;       // the trailer of every record form
+
+    CKVMeas();
+    ~CKVMeas() override;
+    // Copies the node part and the settings; not the id arrays, the endings
+    // or the ending text.
+    const CKVMeas& operator=(CKVMeas& other);
+
+    // Recomputes the length from the time signature after the base part.
+    void Initialize(CKVSystem* system, short objectKind) override;
+    using CKVObject::AddMsg;
+    // Refused (0) on a compressed multi-measure rest; voice 0 becomes 1.
+    virtual short AddMsg(CKVMsg* msg, unsigned char owner);
+
+    // Position scale.
+    short AbsXToMeasX(short x);
+    short MeasXToAbsX(short pos, int kind);
+    short GetRealWidth();
+
+    // Pickup and length.
+    int IsPeakupMeas();
+    LONG GetPeakupMeasTime(int onlyPickup);
+    short GetCurWholeCount(unsigned char voice, short limit);
+    double GetCurWholeCountDouble(unsigned char voice, short limit);
+    short GetCurWholeCount();
+    double GetCurWholeCountDouble();
+    // The count of the multi-measure rest that comes first, 0 when none; a
+    // copy of it without id goes to out when given.
+    WORD IsRestCompMeas(CKVMsg* out);
+
+    // Positions of neighbours.
+    short GetMsgOfLeftPos(short pos);
+    short GetMsgOfRightPos(short pos);
+
+    // Time.
+    short GetTimeFromPos(unsigned char voice, short pos);
+    // To -1 means the measure length.
+    void DeleteTimeRange(unsigned char voice, short from, short to);
+    void RemoveMidiMsgFromXToNextNote(short pos);
+
+    // Stems, ties, tremolos.
+    void AutoUpDownNoteDir();
+    void ChangeNoteDir(unsigned char voice, short direction, short from);
+    void SetNoteDir(unsigned char voice, int pos, int up);
+    void TieDirUpdate(short voice, short offset);
+    void SetTremolo(unsigned char voice, int from, int to);
+    void RemoveTremolo(unsigned char voice, int a, int b);
+    void UpdateTremolo();
+    int IsTrillMsg(CKVMsg* msg);
+    void Trill2Midi();
+    void UndoTrillNote();
+
+    // Key and transposition.
+    void ChangeKeySignature(unsigned char keyType, unsigned char keyCount, DWORD options, int withChords);
+    void TransposeInDiatonicScale(int up, short steps, short semitones);
+    void TransposeChordName(int up, short semitones);
+
+    // Clefs, endings, place in the score.
+    unsigned char GetClefType();
+    unsigned char GetLastClefType();
+    void DeleteAllClefMsgs();
+    DWORD GetEndingType();
+    unsigned char GetEndingPos();
+    void DeleteEnding();
+    short GetStaffIndex();
+    // Keeps the symbols in place when the header or the real width changes.
+    void MsgPosCorrect(short newHeader, short newRealWidth);
+    void SetPakPosByNote(short mode, short from, short to, int beamArg);
+    void BelongChordSymbolToNote();
+    void NoteBelongToUpDownStaffForCrossBeam(int up, unsigned char voice, short from, short to, CKVMeas* target);
+
+    // Hit-tests.
+    CKVMsg* GetNoteMsg(POINT pt, unsigned char voice);
+    CKVMsg* GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly, POINT extra);
+    CKVMsg* GetPointedNoteMsg(POINT pt, unsigned char voice);
+
+    // The older stream form.
+    short CopyToBuff(unsigned char* buffer);
+    short Save(CFile* file);
+    short Load(CFile* file);
+    void GetMemorySize(DWORD& total);
+    // Deletes the clone that the backup link names.
+    void DeleteBackupData() override;
+
+    // Score file records and the clipboard image.
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
+    short CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned char voice, int cut);
+    short CopyToStaff(CKVStaff* staff, WORD from, WORD to);
+
+    // Undo.
+    int ObjectBackup(int record, int crossStaff);
+    void ObjectFeedback();
+    void SlurFeedback(void* slurStep);
+    // The live instance of this measure.
+    virtual CKVMeas* GetCurBackupObj();
+    CKVMsg* GetNewPtr2(CKVMsg* msg);
+    CKVMsg* GetNewPtr2(CKVMsg* msg, CKVMsg* excluded);
+    CKVMsg* GetNewPtr(CKVMsg* msg);
+    CKVMsg* GetNewPtr(CKVMsg* msg, CKVMsg* excluded);
+    int GetMeasMemSize();
+    int CreateFrom(CKVMeas* source);
+    int CreateFromEqually(CKVMeas* source);
+
+    // Ticks, durations and start times.
+    void CalcWholeCount();
+    short GetPakTime(short beatUnit, short beats);
+    void UpdatePlayTime(BYTE voice);
+    void UpdateStartTime(BYTE voice, int unused1, int unused2, int passOn);
+    void UpdateStartTimeOnMove(BYTE voice);
+    short GetStartTime(CKVMsg* msg);
+    short StringToI(CString* text);
+    short GetStringValue(CString* text);
+    void UpdateMsgTime(BYTE voice);
+
+    // Symbol list, chords and beams.
+    void RemoveAt(short index);
+    short GetSortedIndex(CKVMsg* msg);
+    int ProcInRect(CKVMsg* msg, short& index, int joinGroups);
+    void DisAssembleBeam(short index);
+    void DisAssembleBeam(CKVMsg* group);
+    void DisAssembleBeam(BYTE voice);
+    int DisAssembleBeam(BYTE voice, short from, short to, int skipGrace);
+    int DisAssembleGraceNoteBeam(BYTE voice, short from, short to);
+    void DisAssembleChord(BYTE voice);
+    int DisAssembleChord(BYTE voice, short from, short to);
+    CKVMsg* DisAssembleBeamLeft(short index, short x);
+    CKVMsg* DisAssembleBeamRight(short index, short x);
+    CKVMsg* UpdateChordToNote(CKVMsg* chord);
+    int IsOnlyRest();
+    void DelRestMsg();
+    short GetLeftNoteIndex(short index, CKVMsg* msg);
+
+    // Note insertion.
+    CKVMsg* InsertNewNoteMsg(CKVMsg& model, short direction, int placement, int autoBeam, int unused1, int midiRead, int unused2);
+    CKVMsg* InsertNoteMsg(CKVMsg& msg, int placement, int autoBeam);
+    void ArrangeGraceNote(CKVMsg* pending);
+    void SingleStaffProc(short unused);
+
+    // Automatic beaming.
+    int AutoBeamGetNotesNum(int coarse, int t);
+    int AutoBeamGetNotesNumInCustomMeas(int coarse, int t);
+    int AutoBeamGetDur(int coarse, int t);
+    int GetNoteKind(BYTE voice, short t, short d);
+    void AutoBindByBeam(BYTE voice, int placement);
+    void AutoBindByBeam(BYTE voice, short from, short to, int arg, int placement);
+    CKVMsg* BindByBeam(BYTE voice, short t, short d, int placement);
+    void BindByBeam(BYTE voice, short from, short to, int placement, int arg);
+    CKVMsg* BindGroupByBeam(BYTE voice, short from, short to, int direction);
+    CKVMsg* BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int direction);
+    void AutoBindGraceNoteByBeam(BYTE voice);
+    void AutoBindByChord(BYTE voice);
+    void MakeChord(BYTE voice, short from, short to);
+
+    // Ties, slurs and tuplets.
+    void SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
+    void SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
+    void MakeTupletMsg(BYTE voice, short direction, int autoBeam);
+    void SetFlag2Note(int x, BYTE voice, WORD flags);
+    CKVMsg* GetNearestRightOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);
+    CKVMsg* GetNearestLeftOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);
+    void SwitchTieSlur();
+
+    // Cross-staff notes.
+    void AddUpDownMsgArray(CKVMsg* msg);
+    void DeleteUpDownMsgArray(CKVMsg* msg);
+    void DeleteAllUpDownMsg(int up, int down);
+    void SetPosByUpDownStaff(int up, int down, int full);
+    CKVMeas* GetUpMeas();
+    CKVMeas* GetDownMeas();
+
+    // Placement.
+    void UpdatePos(BYTE voice, short direction, int fromTime, short from);
+
+    // Pitch, key signatures and drums.
+    short GetMidiKeyFromPosY(short x, short y);
+    short SetParamFromMidiKey();
+    void UpdateNoteKeySignature(int simplify, int allowMove, int reorderChords, short unused);
+    void RegulAccidants();
+    WORD GetDrumHeadType(int y);
+    WORD GetDrumHeadAndPosByMidi(int onlyFixed, int key, int& y);
+    short SetParamFromDrumTable(int fromPosition);
+    void UpdateChord();
+
+    // Recorded MIDI to notation.
+    void PrepGuess(DWORD ticksPerQuarter);
+    short MakeRests(BYTE voice, DWORD ticksPerQuarter, short division);
+
+    // Spacing.
+    void GetNotePosByStartTime();
+    void SetNotePosByStartTime();
+    void SetGraceNotePosByStartTime(CKVMsg* main, short previousEnd);
+
+    // Placement order.
+    int MaxTopPoint(BYTE voice, short x1, short x2, short& x, short& y, short& beamSlope, int& inBeam);
+
+    // Walk list.
+    int ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll);
+    CKVMsg* GetNextMsg(short& cursor);
+    void RemainNoteRest();
+
+    // Tuplet ranges.
+    void MakeRangeTupletMsg(BYTE voice, short x1, short x2);
+    void MakeRangeTupletMsgByMenu(BYTE voice, short x1, short x2);
+    void EncMakeRangeTupletMsg(BYTE voice, short x1, short x2);
+
+    // Editing services.
+    // Copies the settings of a model measure and its node part, not its
+    // children.
+    void Copy(CKVMeas& source);
+    // Own 0 only unlinks the reference; 1 when found.
+    int DeleteMsg(CKVMsg* msg, int own);
+    CRect GetRealMeasRect(int flag);
+    short GetRealPosX(CKVMsg* msg);
+    CKVMsg* InsertNewMsg(CKVMsg& model);
+    void NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace);
+
+    // Fields.
+    DWORD m_dwSpacingMode = 0;              // 0 natural, 1 mathematical; not stored
+    WORD m_wMarker = DEFAULT_MARKER;
+    short m_nLength = PLACEHOLDER_LENGTH;   // in ticks
+    BYTE m_byTimeStyle = 0;
+    short m_nTimeNum = 4;
+    short m_nTimeDen = 4;
+    char m_szTimeNumText[TIME_TEXT_SIZE] = {}; // parts of a composite signature, joined by '+'
+    char m_szTimeDenText[TIME_TEXT_SIZE] = {};
+    short m_nLeftX = 0;                     // left boundary in the block
+    short m_nStaffY = 0;                    // the staff's bottom line in the block
+    CRect m_rcMeas;                         // in block coordinates
+    CRect m_rcSecond;
+    short m_nRealWidth = 0;                 // 0: recompute on next use
+    BYTE m_byStartBar = BAR_SINGLE;
+    BYTE m_byEndBar = BAR_SINGLE;
+    BYTE m_byInitClef = 1;
+    BYTE m_byKeyType = 0;
+    BYTE m_byKeyCount = 0;
+    BYTE m_byKeyByte1 = 0;                  // key slot count, read by the renderer
+    BYTE m_byKeyByte2 = 0;                  // accidental width, read by the renderer
+    short m_nHeaderWidth = 0;               // clef, key and time signature
+    BYTE m_byOption = 0;                    // carried in the records
+    BYTE m_byEndingNum = 0;                 // bit n-1 for ending n
+    BYTE m_byEndingPos = ENDING_NONE;
+    BYTE m_byEndingByte = 0;
+    WORD m_wEndingWord = 0;
+    BYTE m_byEndingOffset = 0;
+    WORD m_wEndingLine1 = 0;
+    WORD m_wEndingLine2 = 0;
+    char m_szEndingText[ENDING_TEXT_SIZE] = {};
+    BYTE m_byOptions = 15;                  // OPT_ bits
+    CDWordArray m_arrUpMsg;                 // ids drawn in the staff above
+    CDWordArray m_arrDownMsg;               // ids drawn in the staff below
+    CDWordArray m_arrWalk;                  // the walk list
+    // Lyric markers of the eight voices.
+    WORD m_wVoiceWord[VOICES] = {DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD,
+                                 DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD};
+    DWORD m_dwTrailWord1 = 0;               // marker set by the lyric conversion
+    DWORD m_dwTrailWord2 = 0;               // 1 once a one-measure repeat sign is added
+};

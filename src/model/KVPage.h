@@ -1,0 +1,98 @@
+#pragma once
+// One page of the score's layout. The page owns its normal blocks, its ossia
+// blocks and its page-level symbols (which stay outside the system's id map)
+// and keeps its printable rectangle; blocks are placed relative to the
+// printable rectangle's top-left corner.
+
+#include "Platform.h"
+#include "model/KVMultiBackup.h"
+
+class CKVBlock;
+class CKVDoc;
+class CKVFileInfo;
+class CKVMeas;
+class CKVMsg;
+class CKVSystem;
+
+class CKVPage : public CKVMultiBackup {
+public:
+    static constexpr BYTE PARENT_KIND_PAGE = 7; // parent kind of a page-level symbol
+
+    CKVPage();
+    // The file info is not used.
+    explicit CKVPage(CKVFileInfo* fileInfo);
+    ~CKVPage() override;
+    // Deletes the backup object, a whole page, when there is one.
+    void DeleteBackupData() override;
+    // The live instance of this page.
+    virtual CKVPage* GetCurBackupObj();
+
+    int Create(CKVFileInfo* fileInfo);
+
+    // Blocks.
+    CKVBlock* AddBlock(CKVSystem* system, LONG first, LONG count, POINT topLeft, int indent);
+    // Places the new block below the last normal block.
+    CKVBlock* AddBlock(CKVSystem* system, LONG first, LONG count);
+    // With keepPlace 0 the block is first moved below the last normal block.
+    short AddBlock(CKVBlock* block, int keepPlace);
+    short RemoveBlock(short index);
+    short GetBlockNum();
+    CKVBlock* GetBlock(short index);
+    void UpdateMeasXY();
+
+    // Page-level symbols.
+    short AddMsg(CKVMsg* msg);
+    short InsertMsg(short index, CKVMsg* msg);
+    CKVMsg* GetMsg(short index);
+    void RemoveMsg(short index);
+    short GetMsgNum();
+
+    // Margins; each re-spreads or re-lays out every block.
+    void SetLeftMargin(short d);
+    void SetRightMargin(short d);
+    void SetTopMargin(short d);
+    void SetDownMargin(short d);
+    void SetMargin(short top, short down, short left, short right);
+
+    int IsEmptyPage();
+    int IsNoStaffPage();
+    CKVBlock* GetBlockOfMeas(CKVMeas* meas, short* staff);
+    CRect MeasRectToPageRect(CKVMeas* meas, CRect rect);
+
+    // Hit-tests; points relative to the printable rectangle's top-left.
+    CKVMeas* GetMeasFromPoint(POINT pt, POINT* rel);
+    CKVBlock* GetBlockFromPoint(POINT pt, POINT* rel);
+    CKVMsg* GetCtrlPointedMsg(POINT pt, unsigned char voice, POINT extra);
+    CKVBlock* GetCtrlPointedStaff(POINT pt, short* staff);
+    CKVBlock* GetCtrlPointedMeas(POINT pt, short* handle, short* staff);
+
+    int MoveBlock(CKVBlock* block, short staff, POINT pt);
+    void GetMemorySize(DWORD& total);
+    // The older stream form.
+    int Save(CFile* file);
+    int Load(CFile* file);
+
+    // Score file records.
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
+
+    // Undo.
+    void ObjectBackup(int record);
+    void ObjectFeedback();
+    CKVMsg* GetNewPtr2(CKVMsg* msg);
+    CKVMsg* GetNewPtr(CKVMsg* msg);
+    int GetPageMemSize();
+    int CopyBlockLayoutFrom(CKVPage* source);
+
+    // Editing services.
+    CKVBlock* GetSelOssiaBlock();
+    void UpdateFontSize(int oldSpace, int newSpace);
+
+    // Fields.
+    CTypedPtrArray<CPtrArray, CKVBlock*> m_arrBlock;      // owned
+    CTypedPtrArray<CPtrArray, CKVBlock*> m_arrOssiaBlock; // owned
+    CTypedPtrArray<CPtrArray, CKVMsg*> m_arrMsg;          // owned page-level symbols
+    CRect m_rcPrint;
+    CRect m_rcSecond;
+    CKVDoc* m_pDoc = nullptr;
+};

@@ -1,0 +1,108 @@
+#pragma once
+// The score's staff set. The master system holds every staff and ossia staff
+// of the score and the id-to-symbol map: the one table that holds every
+// symbol of every measure and staff, which the nodes reach only by id. It
+// also keeps the key tables that give the ids of an image being read fresh
+// ids of this map.
+
+#include "Platform.h"
+#include "model/KVObject.h"
+
+class CKVDoc;
+class CKVMeas;
+class CKVMsg;
+class CKVStaff;
+class CKVStaffPtrArray;
+
+class CKVSystem : public CKVObject {
+public:
+    // Staff-making modes of the staff operations.
+    static constexpr short MODE_PAIR = 1001;          // upper staff clef 1, lower clef 2
+    static constexpr short MODE_NORMAL = 1002;
+    static constexpr short MODE_ONE_LINE_DRUM = 1003;
+    static constexpr short MODE_DRUM = 1004;
+    static constexpr short MODE_DRUM_SECOND = 1005;
+    static constexpr short MODE_FREE_LINE = 1006;
+
+    static constexpr int MAP_GROWTH = 2048;        // map slots added at a time
+    static constexpr int KEY_TABLE_SIZE = 65536;   // old ids translated by direct lookup
+    static constexpr DWORD DEFAULT_TICKS_PER_QUARTER = 240;
+
+    CKVSystem();
+    ~CKVSystem() override;
+
+    // Id map and keys.
+    DWORD AddMsgToMap(CKVMsg* msg);
+    // Stores a symbol under a given id, padding the map and deleting another
+    // occupant; rebuilds its handles when asked.
+    DWORD AddMsgToMap(DWORD id, CKVMsg* msg, int rebuildCtrl);
+    CKVMsg* GetMsgFromMap(DWORD id);
+    void RemoveMsgFromMap(DWORD id);
+    void RemoveMsgAll();
+    // The fresh id of a stored id of an image being read; 0 when it has none
+    // and create is 0.
+    DWORD GetKey(DWORD oldId, int create);
+    void ReleaseKey();
+    void AddDeleteMsg(DWORD id);
+    void AddDeleteMeas(CKVMeas* meas);
+
+    // Staves and measures.
+    CKVStaff* GetStaff(short index);
+    CKVStaff* GetOssiaStaff(short index);
+    short GetStaffNum();
+    short GetMeasNum();
+    CKVMeas* GetMeas(short staff, short meas);
+    void GetMemorySize(DWORD& total);
+    int IsEmptySystem();
+
+    // The older stream form.
+    short Save(CFile* file);
+    short Load(CFile* file);
+    short CopyToBuff(unsigned char* buffer);
+
+    // Staff-set structure.
+    int Create(short staffCount, LONG measCount, BYTE clefType, short timeNum, short timeDen);
+    short AddStaff(short count, short mode);
+    short InsertStaff(short index, short count, short mode, int lineCount, int sizePercent);
+    short RemoveStaff(short index, short count);
+    short AddOssiaStaff(short count, short mode);
+    short InsertOssiaStaff(CKVStaff* model, short index, short count, short mode, int lineCount, int sizePercent);
+    short InsertOssiaStaff(short index, short count, short mode, int lineCount, int sizePercent);
+    short RemoveOssiaStaff(short index, short count);
+    short AddMeas(LONG count);
+    short InsertMeas(LONG index, LONG count);
+    short RemoveMeas(LONG index, LONG count);
+    // Merges another system after this one's last measure; the font map is
+    // pairs of (old font number, new font number).
+    void Import(CKVSystem* other, BYTE* fontMap, BYTE fontMapCount);
+    // Non-zero when undo took the object.
+    int AddObj2BackupArray(short kind, void* object, int inserted);
+
+    // Score file and clipboard records.
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Write(CFile* file, DWORD& length);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD unused);
+    void TestTieSlur();
+    // Reads the staff part of a clipboard image into this temporary system.
+    short Construct(unsigned char* image, DWORD& pos, DWORD length);
+
+    // Undo.
+    int Backup(short kind, void* object);
+    int GetSystemMemSize();
+    int GetSysMeasMemSize(LONG index);
+
+    // Spacing.
+    int GetNoteKind(int ticks);
+    short GetGoodMeasWidthInNatural(int meas, int allStaves);
+    short GetGoodMeasWidthInMath(int meas, int allStaves);
+
+    // Fields.
+    CKVStaffPtrArray* m_pStaffArray = nullptr;      // owned, and so are its staves
+    CKVStaffPtrArray* m_pOssiaStaffArray = nullptr; // owned, and so are its staves
+    CTypedPtrArray<CPtrArray, CKVMsg*> m_arrMsgMap;  // slot i holds the symbol with id i; slot 0 empty
+    CDWordArray m_arrKey;           // old id below 65536 -> new id
+    CDWordArray m_arrLargeKey;      // old ids of 65536 and above, in the order met
+    CDWordArray m_arrLargeKeyValue; // the new id of each large key
+    CKVDoc* m_pDoc = nullptr;
+    DWORD m_dwTicksPerQuarter = DEFAULT_TICKS_PER_QUARTER;
+};

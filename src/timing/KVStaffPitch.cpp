@@ -1,0 +1,6 @@
+#include "model/KVStaff.h"
+
+void CKVStaff::SetClefType(BYTE)
+{
+    KV_PENDING("CKVStaff::SetClefType");
+}
