@@ -8,6 +8,11 @@
 #include "model/KVMultiBackup.h"
 #include "model/KVMsg.h"
 #include "model/MidiNoteHead.h"
+#include "model/KVSystem.h"
+#include "model/KVStaff.h"
+#include "model/KVMeas.h"
+#include "model/KVBlock.h"
+#include "model/KVPage.h"
 #include "model/InstalledFonts.h"
 
 #include "document/KVCtrlPoint.h"
