@@ -512,11 +512,12 @@ std::optional<TestMetric> TestMetricOf(int code)
 
 int FoldUnit(char16_t unit)
 {
-    // 0x100 + b is the one-glyph form of b; bytes (0xF1-0xF9 among them)
-    // stand for themselves.
-    if (unit < 0x200) {
+    // 0x100 + b is the one-glyph form of b, and 0xF1-0xF9 stand for
+    // themselves. ANSI bytes reach here raised to 0x100 + b by the text side.
+    if (unit >= 0x100 && unit < 0x200)
         return unit & 0xFF;
-    }
+    if (unit >= 0xF1 && unit <= 0xF9)
+        return unit;
     return -1;
 }
 

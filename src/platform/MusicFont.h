@@ -22,8 +22,9 @@
 namespace kvmusic {
 
 // The glyph code of a code unit, or -1. Wide units 0x100-0x1FF fold to their
-// low byte, units 0xF1-0xF9 to themselves, other units 0x00-0xFF (bytes) to
-// themselves; anything else to -1.
+// low byte and units 0xF1-0xF9 to themselves; anything else to -1 (so
+// TextOutW of U+0041 draws nothing). The text side raises an ANSI byte b to
+// the unit 0x100 + b before folding.
 int FoldUnit(char16_t unit);
 
 // TRUE when the map has an entry for the code.

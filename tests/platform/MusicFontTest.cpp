@@ -335,15 +335,19 @@ TEST_F(MusicFontTest, CodeUnitsFoldOntoGlyphCodes)
     EXPECT_EQ(kvmusic::FoldUnit(0x1FF), 0xFF);
     EXPECT_EQ(kvmusic::FoldUnit(0xF3), 0xF3);
     EXPECT_EQ(kvmusic::FoldUnit(0xF1), 0xF1);
-    EXPECT_EQ(kvmusic::FoldUnit(0x31), 0x31);
+    EXPECT_EQ(kvmusic::FoldUnit(0x31), -1);
+    EXPECT_EQ(kvmusic::FoldUnit(0x41), -1);
+    EXPECT_EQ(kvmusic::FoldUnit(0xF0), -1);
+    EXPECT_EQ(kvmusic::FoldUnit(0xFA), -1);
     EXPECT_EQ(kvmusic::FoldUnit(0x200), -1);
     EXPECT_EQ(kvmusic::FoldUnit(0x2010), -1);
     EXPECT_EQ(kvmusic::FoldUnit(0xFFFF), -1);
-    // A byte and its wide unit reach the same entry, so measure the same.
+    // The one-glyph unit and the raised byte reach the same entry, so they
+    // measure the same.
     for (int code : kvmusic::MappedCodes()) {
-        char16_t wide = (code >= 0xF1 && code <= 0xF9) ? code : 0x100 + code;
+        const char16_t wide = (code >= 0xF1 && code <= 0xF9) ? code : 0x100 + code;
         EXPECT_EQ(kvmusic::FoldUnit(wide), code);
-        EXPECT_EQ(kvmusic::FoldUnit(static_cast<char16_t>(code)), code);
+        EXPECT_EQ(kvmusic::FoldUnit(static_cast<char16_t>(0x100 + code)), code);
     }
 }
 
