@@ -42,8 +42,19 @@ std::vector<FamilyEntry> EnumerateFamilies(bool perCharset);
 std::vector<FamilyEntry> EnumerateStyles(const std::string& face);
 
 // Test hook: replaces the fontconfig scan with a fixed list (null restores
-// the scan). Private registrations and the test faces still join the list.
+// the scan). The rows are copied and sorted into enumeration order. Private
+// registrations and the test faces still join the list.
 void SetFixedFamilyList(const std::vector<FamilyEntry>* families);
+
+// The rows of one family for its OS/2 code-page bits: `family` copied once
+// per character set the bits name, in bit order, with charset, script and
+// codePageBits filled in. Without any known bit the family gets one row in
+// `fallbackCharset`.
+std::vector<FamilyEntry> CharsetRows(const FamilyEntry& family, DWORD codePageBits, BYTE fallbackCharset);
+
+// The fontconfig scan is done once per process; this drops it, so that the
+// next enumeration scans again (after fonts were installed, say).
+void ResetFontScan();
 
 // Private font files. AddFontResource returns the number of faces added;
 // RemoveFontResource TRUE when a registration was removed. Each add needs one
@@ -74,8 +85,9 @@ public:
 
     // TextOutA bytes as code units: decoded by the font's character set (0
     // Windows-1252, 1 the ANSI code page, 2 the bytes as codes, the other
-    // charsets by their code pages). The music stand-in keeps the bytes
-    // as they are, so that they fold like wide units.
+    // charsets by their code pages). The music stand-in raises each byte b
+    // to its wide unit (0x100 + b, or b for 0xF1-0xF9), so that bytes and
+    // wide units fold alike, while bare wide units below 0x100 fold nowhere.
     virtual std::u16string DecodeBytes(const char* bytes, int count) const = 0;
 
     // Advance of each unit, rounded to whole device pixels per glyph; no
