@@ -151,7 +151,7 @@ TEST_F(TextDecodingTest, BadRunsDecodeToNothing)
     EXPECT_TRUE(font->DecodeBytes("abc", 0).empty());
 }
 
-class MusicFontTest : public kvtest::KvTest {
+class RealizedMusicFont : public kvtest::KvTest {
 protected:
     void SetUp() override
     {
@@ -163,7 +163,7 @@ protected:
     std::shared_ptr<const kvfont::RealizedFont> font;
 };
 
-TEST_F(MusicFontTest, CellIsOneAndAHalfEmUpAndOneEmDown)
+TEST_F(RealizedMusicFont, CellIsOneAndAHalfEmUpAndOneEmDown)
 {
     ASSERT_TRUE(font->IsMusic());
     EXPECT_EQ(font->ResolvedFace(), "ZelvoraB");
@@ -178,7 +178,7 @@ TEST_F(MusicFontTest, CellIsOneAndAHalfEmUpAndOneEmDown)
     EXPECT_EQ(kvfont::Realize(Font("ZelvoraB", 80), 80, 1.0)->Metrics().tmAscent, 48);
 }
 
-TEST_F(MusicFontTest, BytesAndWideUnitsFoldAlike)
+TEST_F(RealizedMusicFont, BytesAndWideUnitsFoldAlike)
 {
     const std::u16string bytes = font->DecodeBytes("12", 2);
     EXPECT_EQ(font->MusicCodes(bytes), (std::vector<int> {0x31, 0x32}));
@@ -194,7 +194,7 @@ TEST_F(MusicFontTest, BytesAndWideUnitsFoldAlike)
     }
 }
 
-TEST_F(MusicFontTest, RemovingTheRegistrationChangesTheMatch)
+TEST_F(RealizedMusicFont, RemovingTheRegistrationChangesTheMatch)
 {
     ASSERT_TRUE(RemoveFontResourceA("ZelvoraB.TTF"));
     EXPECT_FALSE(kvfont::Realize(Font("ZelvoraB", -32), -32, 1.0)->IsMusic());
