@@ -1,5 +1,7 @@
 #include "Wnd.h"
 
+#include "DC.h"
+
 #include "HostServices.h"
 #include "ProcessState.h"
 
@@ -108,6 +110,16 @@ void CWnd::ScreenToClient(LPRECT rect) const
 void CWnd::GetClientRect(LPRECT rect) const
 {
     *rect = RECT {0, 0, m_clientSize.cx, m_clientSize.cy};
+}
+
+CDC* CWnd::GetDC()
+{
+    return CDC::FromHandle(::GetDC(m_hWnd));
+}
+
+int CWnd::ReleaseDC(CDC* dc)
+{
+    return dc ? ::ReleaseDC(m_hWnd, dc->m_hDC) : 0;
 }
 
 LRESULT CWnd::WindowProc(UINT, WPARAM, LPARAM)

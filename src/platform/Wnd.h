@@ -6,6 +6,8 @@
 
 #include "WinTypes.h"
 
+class CDC;
+
 class CWnd {
 public:
     CWnd();
@@ -27,6 +29,11 @@ public:
     void ScreenToClient(LPRECT rect) const;
     // (0, 0) to the client size.
     void GetClientRect(LPRECT rect) const;
+
+    // A screen-like DC for the window (no pixels, the screen's dpi), as a
+    // temporary wrapper; give it back with ReleaseDC.
+    CDC* GetDC();
+    int ReleaseDC(CDC* dc);
 
     // Set by the window's owner.
     void SetScreenOrigin(POINT origin) { m_screenOrigin = origin; }
