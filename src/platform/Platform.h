@@ -25,6 +25,7 @@
 #include "Wnd.h"
 #include "GdiTypes.h"
 #include "Gdi.h"
+#include "Fonts.h"
 #include "GdiObject.h"
 #include "DC.h"
 #include "Recorder.h"
