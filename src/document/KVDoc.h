@@ -378,6 +378,9 @@ private:
     short CaretMoveUpDown(int up);
 };
 
-// Sets the process-wide note-mark position that note insertion reads and
-// returns it.
+// The note-mark position that note insertion reads; set by the host and by
+// step entry. 0 at load.
+extern short nNoteMarkRightPos;
+
+// Sets the process-wide note-mark position and returns it.
 extern "C" short SetNoteMarkRightPos(unsigned short position);

@@ -1,5 +1,18 @@
 #include "document/KVDoc.h"
 
+short nNoteMarkRightPos = 0;
+
+namespace {
+
+void ResetNoteMarkRightPos()
+{
+    nNoteMarkRightPos = 0;
+}
+
+KvProcessReset s_reset("note-mark position", &ResetNoteMarkRightPos);
+
+} // namespace
+
 CPoint CKVDoc::GetCaretXY()
 {
     KV_PENDING("CKVDoc::GetCaretXY");
@@ -49,6 +62,6 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg*, short, int, int, int, int, i
 
 extern "C" short SetNoteMarkRightPos(unsigned short position)
 {
-    KV_PENDING("SetNoteMarkRightPos");
-    return static_cast<short>(position);
+    nNoteMarkRightPos = static_cast<short>(position);
+    return nNoteMarkRightPos;
 }

@@ -1,6 +1,24 @@
 #include "edit/DrumTable.h"
 
+#include "model/KVStaff.h"
+
+#include <cstring>
+
+CPtrArray* pDrumTable = nullptr;
+short nDrumIndex = 0;
+
 namespace {
+
+void ResetDrumTable()
+{
+    pDrumTable = nullptr;
+    nDrumIndex = 0;
+}
+
+KvProcessReset s_reset("drum table", &ResetDrumTable);
+
+// The room of the kit name inside an entry; a name that fills it is cut.
+constexpr size_t kDrumKitNameRoom = kDrumKitKeyWordsOffset - kDrumKitNameOffset;
 
 const BYTE* Bytes(const DrumKitEntry* entry)
 {
@@ -11,6 +29,21 @@ void CheckIndex(const char* member, const char* what, int index, int size)
 {
     if (index < 0 || index >= size)
         KvFatal("%s: %s %d out of range (size %d)", member, what, index, size);
+}
+
+DrumKitEntry* EntryAt(int index)
+{
+    return static_cast<DrumKitEntry*>(pDrumTable->GetAt(index));
+}
+
+// Whether the name stored in a staff head (at most `room` bytes, ending at
+// its first zero) is the entry's name.
+bool SameName(const char* stored, int room, const DrumKitEntry* entry)
+{
+    const size_t storedLength = strnlen(stored, static_cast<size_t>(room));
+    const char* name = DrumKitName(entry);
+    const size_t nameLength = strnlen(name, kDrumKitNameRoom);
+    return storedLength == nameLength && std::memcmp(stored, name, nameLength) == 0;
 }
 
 } // namespace
@@ -40,20 +73,51 @@ BYTE DrumKitDefaultHead(const DrumKitEntry* entry, int row)
     return Bytes(entry)[kDrumKitDefaultHeadsOffset + row];
 }
 
-DrumKitEntry* GetDrumTable(CKVStaff*)
+DrumKitEntry* GetDrumTable(CKVStaff* staff)
 {
-    KV_PENDING("GetDrumTable");
-    return nullptr;
+    if (!pDrumTable || pDrumTable->GetSize() == 0)
+        return nullptr;
+    const int count = pDrumTable->GetSize();
+    if (!staff)
+        return nDrumIndex >= 0 && nDrumIndex < count ? EntryAt(nDrumIndex) : nullptr;
+
+    unsigned char* head = nullptr;
+    const short length = staff->GetHead(&head);
+    if (length <= 0 || !head)
+        return nullptr;
+
+    // The head is file data: its index may lie past the table, and its name
+    // need not be terminated inside it.
+    if (length >= kDrumKitRecordNameOffset) {
+        const int index = head[0] | (head[1] << 8);
+        if (index < count) {
+            DrumKitEntry* entry = EntryAt(index);
+            const char* stored = reinterpret_cast<const char*>(head + kDrumKitRecordNameOffset);
+            if (entry && SameName(stored, length - kDrumKitRecordNameOffset, entry))
+                return entry;
+        }
+    }
+
+    // The kit is gone or has moved: bring the staff back to the first kit.
+    DrumKitEntry* first = EntryAt(0);
+    if (!first)
+        return nullptr;
+    unsigned char record[kDrumKitRecordSize] = {};
+    const char* name = DrumKitName(first);
+    const size_t nameLength = strnlen(name, kDrumKitRecordSize - kDrumKitRecordNameOffset - 1);
+    std::memcpy(record + kDrumKitRecordNameOffset, name, nameLength);
+    staff->SetHead(kDrumKitRecordSize, record);
+    return first;
 }
 
 CPtrArray* SetDrumTable(CPtrArray* table)
 {
-    KV_PENDING("SetDrumTable");
+    pDrumTable = table;
     return table;
 }
 
 short SetDrumIndex(short index)
 {
-    KV_PENDING("SetDrumIndex");
+    nDrumIndex = index;
     return index;
 }

@@ -21,6 +21,16 @@ constexpr int kDrumKitRows = 18;  // staff position in half spaces + 13
 constexpr int kDrumKitHeads = 18; // note-head type - 1
 constexpr BYTE kDrumKitNoKey = 255;
 
+// The head of a drum staff: u16 kit index (little-endian), then the kit name,
+// zero-terminated and zero-padded.
+constexpr int kDrumKitRecordSize = 66;
+constexpr int kDrumKitRecordNameOffset = 2;
+
+// The host's table (null until set) and the current kit index, given to new
+// drum staves and used by GetDrumTable without a staff.
+extern CPtrArray* pDrumTable;
+extern short nDrumIndex;
+
 // The kit name as stored in the entry.
 const char* DrumKitName(const DrumKitEntry* entry);
 // The word of a MIDI key: bits 0-5 the row, bits 8-11 the note-head type - 1,
@@ -31,8 +41,9 @@ BYTE DrumKitKey(const DrumKitEntry* entry, int head, int row);
 // The default note-head type - 1 of a row.
 BYTE DrumKitDefaultHead(const DrumKitEntry* entry, int row);
 
-// The kit of a drum staff (re-validated against the table by its stored
-// index and name), or with null the kit at the current index.
+// The kit of a drum staff, re-validated against the table by its stored
+// index and name: a staff whose kit no longer matches is moved to kit 0.
+// With null, the kit at the current index. Null without a table or entry.
 DrumKitEntry* GetDrumTable(CKVStaff* staff);
 // Stores the host's table (an array of DrumKitEntry pointers) and returns it.
 CPtrArray* SetDrumTable(CPtrArray* table);

@@ -1,5 +1,17 @@
 #include "edit/KVBackupPtrArray.h"
 
+#include "document/KVDoc.h"
+#include "edit/MemoryGuard.h"
+
+#include <new>
+
+namespace {
+
+// The undo entry kind of a pointer list.
+constexpr short kUndoPtrArray = 10;
+
+} // namespace
+
 CKVBackupPtrArray::CKVBackupPtrArray() = default;
 
 CKVBackupPtrArray::~CKVBackupPtrArray()
@@ -7,19 +19,41 @@ CKVBackupPtrArray::~CKVBackupPtrArray()
     RemoveAll();
 }
 
-void CKVBackupPtrArray::ObjectBackup(CKVBackupPtrArray**, int)
+void CKVBackupPtrArray::ObjectBackup(CKVBackupPtrArray** ownerSlot, int record)
 {
-    KV_PENDING("CKVBackupPtrArray::ObjectBackup");
+    MakeBackup(ownerSlot, record);
+}
+
+void CKVBackupPtrArray::MakeBackup(void* ownerSlot, int record)
+{
+    CKVBackupPtrArray* copy = NewEmptyList();
+    if (!copy) {
+        ReportOutOfMemory(1);
+        return;
+    }
+    copy->Copy(*this);
+    copy->m_pBackupLink = this;
+    m_pBackupLink = copy;
+    copy->m_pDoc = m_pDoc;
+    copy->m_pOwnerSlot = ownerSlot;
+    m_pOwnerSlot = ownerSlot;
+    // Without a document there is no undo history to take the step.
+    if (record && m_pDoc)
+        m_pDoc->AddBackup(kUndoPtrArray, this);
 }
 
 void CKVBackupPtrArray::ObjectFeedBack()
 {
-    KV_PENDING("CKVBackupPtrArray::ObjectFeedBack");
+    // A list never backed up has nothing to give back; storing null would
+    // leave the owner without its list.
+    CKVMultiBackup* partner = GetCurBackupObj();
+    if (partner)
+        StoreInOwnerSlot(static_cast<CKVBackupPtrArray*>(partner));
 }
 
 CKVBackupPtrArray* CKVBackupPtrArray::NewEmptyList() const
 {
-    return new CKVBackupPtrArray;
+    return new (std::nothrow) CKVBackupPtrArray;
 }
 
 void CKVBackupPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)
@@ -28,14 +62,14 @@ void CKVBackupPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)
         *static_cast<CKVBackupPtrArray**>(m_pOwnerSlot) = list;
 }
 
-void CKVStaffPtrArray::ObjectBackup(CKVStaffPtrArray**, int)
+void CKVStaffPtrArray::ObjectBackup(CKVStaffPtrArray** ownerSlot, int record)
 {
-    KV_PENDING("CKVStaffPtrArray::ObjectBackup");
+    MakeBackup(ownerSlot, record);
 }
 
 CKVBackupPtrArray* CKVStaffPtrArray::NewEmptyList() const
 {
-    return new CKVStaffPtrArray;
+    return new (std::nothrow) CKVStaffPtrArray;
 }
 
 void CKVStaffPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)

@@ -28,8 +28,11 @@ public:
     void* m_pOwnerSlot = nullptr;
 
 protected:
-    // A new empty list of this list's own form, so that a backup copy keeps
-    // the typed form of the original.
+    // The backup of either form; ownerSlot is the owner's variable of this
+    // list's own form.
+    void MakeBackup(void* ownerSlot, int record);
+    // A new empty list of this list's own form (null when memory is out), so
+    // that a backup copy keeps the typed form of the original.
     virtual CKVBackupPtrArray* NewEmptyList() const;
     // Writes a list of this list's own form into the owner's variable.
     virtual void StoreInOwnerSlot(CKVBackupPtrArray* list);
