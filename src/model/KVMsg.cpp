@@ -3,54 +3,197 @@
 
 #include "model/KVMsg.h"
 
+#include "model/KVSystem.h"
+
+namespace {
+
+// Offsets in the 44-byte symbol record.
+constexpr int REC_KIND = 0;
+constexpr int REC_VOICE = 1;       // high nibble re-placement, low nibble voice
+constexpr int REC_SIZE = 2;
+constexpr int REC_HEAD_TYPE = 6;
+constexpr int REC_DURATION = 8;
+constexpr int REC_FLAG = 10;
+constexpr int REC_PERFORM_START = 20;
+constexpr int REC_POS_X = 22;
+constexpr int REC_POS_Y = 24;
+constexpr int REC_POS_X2 = 26;
+constexpr int REC_POS_Y2 = 28;
+constexpr int REC_HEIGHT = 32;
+constexpr int REC_ID = 36;
+constexpr int REC_COLOUR = 40;
+
+void PutWord(BYTE* p, WORD value)
+{
+    p[0] = static_cast<BYTE>(value);
+    p[1] = static_cast<BYTE>(value >> 8);
+}
+
+void PutDword(BYTE* p, DWORD value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<BYTE>(value >> (8 * i));
+}
+
+WORD GetWord(const BYTE* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
+
+DWORD GetDword(const BYTE* p)
+{
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
+           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
+
+// Fills the symbol record. The mark bytes, the accidental and dot byte, the
+// layout words and the reserved bytes are not part of this form and stay 0,
+// so the same symbol always gives the same bytes.
+void FillRecord(const CKVMsg& msg, BYTE* rec)
+{
+    for (int i = 0; i < MSG_RECORD_SIZE; ++i)
+        rec[i] = 0;
+    rec[REC_KIND] = msg.m_byKind;
+    rec[REC_VOICE] = static_cast<BYTE>(((msg.m_byReplace & 0x0F) << 4) | (msg.m_byVoice & 0x0F));
+    rec[REC_SIZE] = static_cast<BYTE>(msg.m_wSize);
+    PutWord(rec + REC_HEAD_TYPE, msg.m_wHeadType);
+    PutWord(rec + REC_DURATION, msg.m_wDuration);
+    PutWord(rec + REC_FLAG, msg.m_wFlag);
+    PutWord(rec + REC_PERFORM_START, static_cast<WORD>(msg.m_nPerformStart));
+    PutWord(rec + REC_POS_X, static_cast<WORD>(msg.m_nPosX));
+    PutWord(rec + REC_POS_Y, static_cast<WORD>(msg.m_nPosY));
+    PutWord(rec + REC_POS_X2, static_cast<WORD>(msg.m_nPosX2));
+    PutWord(rec + REC_POS_Y2, static_cast<WORD>(msg.m_nPosY2));
+    PutDword(rec + REC_HEIGHT, static_cast<DWORD>(msg.m_lHeight));
+    PutDword(rec + REC_ID, msg.m_dwMsgId);
+    PutDword(rec + REC_COLOUR, msg.m_crColor);
+}
+
+} // namespace
+
 CKVMsg::CKVMsg()
 {
     // Every field starts at its declared initial value.
 }
 
-CKVMsg::CKVMsg(CKVObject*)
+CKVMsg::CKVMsg(CKVObject* parent)
 {
-    KV_PENDING("CKVMsg::CKVMsg(CKVObject*)");
+    if (parent) {
+        CKVObject::Initialize(parent->m_pSystem, OBJ_MSG);
+        m_pParent = parent;
+        m_byParentKind = parent->m_byObjKind;
+    }
 }
 
 CKVMsg::~CKVMsg()
 {
-    KV_PENDING("CKVMsg::~CKVMsg");
+    if (m_pSystem) {
+        CTypedPtrArray<CPtrArray, CKVMsg*>& map = m_pSystem->m_arrMsgMap;
+        if (m_byKind == MSG_TIE || m_byKind == MSG_SLUR) {
+            // A tie or slur may sit in more than one slot.
+            for (int i = 0; i < map.GetSize(); ++i) {
+                if (map.GetAt(i) == this)
+                    map.SetAt(i, nullptr);
+            }
+        } else if (m_pPage == nullptr && m_byParentKind != OBJ_PAGE) {
+            // The map must never hold a freed symbol. Page-level symbols are
+            // not in a map and may outlive the system, so they keep off it.
+            if (m_dwMsgId < static_cast<DWORD>(map.GetSize()) &&
+                map.GetAt(static_cast<int>(m_dwMsgId)) == this)
+                map.SetAt(static_cast<int>(m_dwMsgId), nullptr);
+        }
+    }
+    m_arrAttachedId.RemoveAll();
 }
 
-CKVMsg& CKVMsg::operator=(const CKVMsg&)
+CKVMsg& CKVMsg::operator=(const CKVMsg& source)
 {
-    KV_PENDING("CKVMsg::operator=");
+    if (this == &source)
+        return *this;
+    CKVObject::operator=(source);
+    m_crColor = source.m_crColor;
+    m_nPosX = source.m_nPosX;
+    m_nPosY = source.m_nPosY;
+    m_nPosX2 = source.m_nPosX2;
+    m_nPosY2 = source.m_nPosY2;
+    m_byReplace = source.m_byReplace;
+    m_wSize = source.m_wSize;
+    m_byKind = source.m_byKind;
+    m_wHeadType = source.m_wHeadType;
+    m_wDuration = source.m_wDuration;
+    m_byVoice = source.m_byVoice;
+    m_nPerformStart = source.m_nPerformStart;
+    m_wFlag = source.m_wFlag;
+    m_lHeight = source.m_lHeight;
+    // The copy answers to the source's id until it is registered anew.
+    m_dwMsgId = source.m_dwMsgId;
+    m_nPlayTime = source.m_nPlayTime;
+    m_nStartTime = source.m_nStartTime;
+    m_byMark1 = source.m_byMark1;
+    m_byMark2 = source.m_byMark2;
+    m_byAccidental = source.m_byAccidental;
+    m_byDots = source.m_byDots;
+    m_nLayout1 = source.m_nLayout1;
+    m_nLayout2 = source.m_nLayout2;
+    m_nLayout3 = source.m_nLayout3;
+    m_nLayout4 = source.m_nLayout4;
+    m_bHeadShift = source.m_bHeadShift;
     return *this;
 }
 
-short CKVMsg::AddMsg(CKVMsg*, unsigned char, int)
+short CKVMsg::AddMsg(CKVMsg* msg, unsigned char owner, int parentIsThis)
 {
-    KV_PENDING("CKVMsg::AddMsg");
-    return -1;
+    short index = GetSortedIndex(msg);
+    if (index < 0)
+        return index;
+    return InsertMsg(index, msg, owner, parentIsThis);
 }
 
-short CKVMsg::SaveMsg(CFile*)
+short CKVMsg::SaveMsg(CFile* file)
 {
-    KV_PENDING("CKVMsg::SaveMsg");
-    return -1;
+    short nodeLength = CKVObject::Save(file);
+    if (nodeLength <= 0)
+        return -1; // the node refused and wrote nothing; neither do we
+    BYTE rec[MSG_RECORD_SIZE];
+    FillRecord(*this, rec);
+    file->Write(rec, MSG_RECORD_SIZE);
+    return static_cast<short>(nodeLength + MSG_RECORD_SIZE);
 }
 
-short CKVMsg::LoadMsg(CFile*)
+short CKVMsg::LoadMsg(CFile* file)
 {
-    KV_PENDING("CKVMsg::LoadMsg");
-    return -1;
+    short nodeLength = CKVObject::Load(file);
+    if (nodeLength <= 0)
+        return -1;
+    BYTE rec[MSG_RECORD_SIZE];
+    if (file->Read(rec, MSG_RECORD_SIZE) != static_cast<UINT>(MSG_RECORD_SIZE))
+        return -1; // truncated: the symbol's own fields stay as they were
+    m_byKind = rec[REC_KIND];
+    m_byVoice = static_cast<BYTE>(rec[REC_VOICE] & 0x0F);
+    m_byReplace = static_cast<BYTE>(rec[REC_VOICE] >> 4);
+    m_wSize = rec[REC_SIZE];
+    m_wHeadType = GetWord(rec + REC_HEAD_TYPE);
+    m_wDuration = GetWord(rec + REC_DURATION);
+    m_wFlag = GetWord(rec + REC_FLAG);
+    m_nPerformStart = static_cast<short>(GetWord(rec + REC_PERFORM_START));
+    m_nPosX = static_cast<short>(GetWord(rec + REC_POS_X));
+    m_nPosY = static_cast<short>(GetWord(rec + REC_POS_Y));
+    m_nPosX2 = static_cast<short>(GetWord(rec + REC_POS_X2));
+    m_nPosY2 = static_cast<short>(GetWord(rec + REC_POS_Y2));
+    m_lHeight = static_cast<LONG>(GetDword(rec + REC_HEIGHT));
+    // The id as stored; this form does not translate ids.
+    m_dwMsgId = GetDword(rec + REC_ID);
+    m_crColor = GetDword(rec + REC_COLOUR);
+    return static_cast<short>(nodeLength + MSG_RECORD_SIZE);
 }
 
 CSize CKVMsg::DrawMsg(CDC*, short, short, CKVDoc*, short)
 {
-    KV_PENDING("CKVMsg::DrawMsg");
     return CSize(0, 0);
 }
 
 CSize CKVMsg::DrawMsg(CDC*, CRect*, CKVCtrlTool*, CFontDatas*, short, int)
 {
-    KV_PENDING("CKVMsg::DrawMsg");
     return CSize(0, 0);
 }
 
@@ -60,32 +203,35 @@ int CKVMsg::GetCtrlIndex(POINT&)
     return -1;
 }
 
-short CKVMsg::Save(CFile*)
+short CKVMsg::Save(CFile* file)
 {
-    KV_PENDING("CKVMsg::Save");
-    return -1;
+    if (m_byObjKind == OBJ_MSG)
+        return SaveMsg(file);
+    return SaveMask(file);
 }
 
-short CKVMsg::Load(CFile*)
+short CKVMsg::Load(CFile* file)
 {
-    KV_PENDING("CKVMsg::Load");
-    return -1;
+    if (m_byObjKind == OBJ_MSG)
+        return LoadMsg(file);
+    return LoadMask(file);
 }
 
 short CKVMsg::SaveMask(CFile*)
 {
-    KV_PENDING("CKVMsg::SaveMask");
     return -1;
 }
 
 short CKVMsg::LoadMask(CFile*)
 {
-    KV_PENDING("CKVMsg::LoadMask");
     return -1;
 }
 
-short CKVMsg::CopyToBuff(BYTE*)
+short CKVMsg::CopyToBuff(BYTE* buffer)
 {
-    KV_PENDING("CKVMsg::CopyToBuff");
-    return -1;
+    short nodeLength = CKVObject::CopyToBuff(buffer);
+    if (nodeLength < 0)
+        return -1;
+    FillRecord(*this, buffer + nodeLength);
+    return static_cast<short>(nodeLength + MSG_RECORD_SIZE);
 }
