@@ -1,13 +1,17 @@
 #include "model/KVSystem.h"
 
+#include "document/KVDoc.h"
+
 int CKVSystem::Backup(short, void*)
 {
     KV_PENDING("CKVSystem::Backup");
     return 0;
 }
 
-int CKVSystem::AddObj2BackupArray(short, void*, int)
+int CKVSystem::AddObj2BackupArray(short kind, void* object, int inserted)
 {
-    KV_PENDING("CKVSystem::AddObj2BackupArray");
-    return 0;
+    // Without a document there is no undo to take the object.
+    if (!m_pDoc)
+        return 0;
+    return m_pDoc->AddObj2BackupArray(kind, object, inserted);
 }

@@ -102,10 +102,15 @@ public:
     DWORD m_dwWord = 0;         // meaning fixed by the subclass
     WORD m_wObjWord = 0;        // meaning fixed by the subclass
     WORD m_wHeadLen = 0;
-    unsigned char* m_pHead = nullptr;
+    unsigned char* m_pHead = nullptr; // allocated with new[]; SetHead replaces it
     CTypedPtrArray<CPtrArray, MsgRef*> m_arrMsgRef;
     CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrCtrlPoint;
 };
 
 // The process-wide system that CompareChildMsgOrder resolves ids through.
 extern CKVSystem* pSortSystem;
+
+// The order of a node's children: x ascending, then the larger vertical
+// position first; references that no longer resolve come after all others.
+// Negative, 0 or positive as a comes before, with or after b.
+int CompareChildMsgOrder(const MsgRef* a, const MsgRef* b);

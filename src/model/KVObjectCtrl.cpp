@@ -3,9 +3,57 @@
 
 #include "model/KVObject.h"
 
-CKVObject& CKVObject::operator=(const CKVObject&)
+#include "document/KVCtrlPoint.h"
+#include "edit/MemoryGuard.h"
+
+#include <cstring>
+#include <new>
+
+CKVObject& CKVObject::operator=(const CKVObject& source)
 {
-    KV_PENDING("CKVObject::operator=");
+    if (&source == this)
+        return *this;
+    m_byObjKind = source.m_byObjKind;
+    m_wObjWord = source.m_wObjWord;
+    m_dwWord = source.m_dwWord;
+
+    delete[] m_pHead;
+    m_pHead = nullptr;
+    m_wHeadLen = 0;
+    if (source.m_pHead && source.m_wHeadLen > 0) {
+        m_pHead = new (std::nothrow) unsigned char[source.m_wHeadLen];
+        if (m_pHead) {
+            std::memcpy(m_pHead, source.m_pHead, source.m_wHeadLen);
+            m_wHeadLen = source.m_wHeadLen;
+        } else {
+            ReportOutOfMemory(1);
+        }
+    }
+    m_pSystem = source.m_pSystem;
+
+    for (int i = 0; i < m_arrCtrlPoint.GetSize(); ++i)
+        delete m_arrCtrlPoint.GetAt(i);
+    m_arrCtrlPoint.RemoveAll();
+    for (int i = 0; i < source.m_arrCtrlPoint.GetSize(); ++i) {
+        const CKVCtrlPoint* handle = source.m_arrCtrlPoint.GetAt(i);
+        CKVCtrlPoint* copy = nullptr;
+        if (handle) {
+            copy = new (std::nothrow) CKVCtrlPoint;
+            if (!copy) {
+                // The copy keeps the handles made so far and stops here.
+                ReportOutOfMemory(1);
+                return *this;
+            }
+            *copy = *handle;
+        }
+        m_arrCtrlPoint.Add(copy);
+    }
+
+    m_cPointedCtrl = source.m_cPointedCtrl;
+    m_byCtrlCount = source.m_byCtrlCount;
+    m_pParent = source.m_pParent;
+    m_pPage = source.m_pPage;
+    m_byParentKind = source.m_byParentKind;
     return *this;
 }
 

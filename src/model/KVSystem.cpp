@@ -1,120 +1,373 @@
+// The system: its staff lists, the id-to-symbol map, the id keys of a read,
+// and the system's older stream form.
+
 #include "model/KVSystem.h"
+
+#include "document/KVDoc.h"
+#include "edit/KVBackupPtrArray.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Bytes the system itself counts for, before its staves and map slots.
+constexpr DWORD kSystemBytes = 172;
+
+void PutDword(unsigned char* p, DWORD value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
+}
+
+DWORD GetDword(const unsigned char* p)
+{
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
+           (static_cast<DWORD>(p[3]) << 24);
+}
+
+void DeleteStaves(CKVStaffPtrArray* list)
+{
+    if (!list)
+        return;
+    for (int i = 0; i < list->GetSize(); ++i)
+        delete list->GetAt(i);
+    list->RemoveAll();
+}
+
+} // namespace
 
 CKVSystem::CKVSystem()
 {
+    m_pStaffArray = new CKVStaffPtrArray;
+    m_pOssiaStaffArray = new CKVStaffPtrArray;
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
-    KV_PENDING("CKVSystem::CKVSystem");
 }
 
 CKVSystem::~CKVSystem()
 {
-    KV_PENDING("CKVSystem::~CKVSystem");
+    DeleteStaves(m_pStaffArray);
+    DeleteStaves(m_pOssiaStaffArray);
+    RemoveAllMsg();
+    delete m_pStaffArray;
+    delete m_pOssiaStaffArray;
+    m_pStaffArray = nullptr;
+    m_pOssiaStaffArray = nullptr;
+    // What no owning reference held (a deferred removal, say) is still here,
+    // and nobody else will delete it.
+    RemoveMsgAll();
+    ReleaseKey();
+    m_arrMsgMap.RemoveAll();
 }
 
-DWORD CKVSystem::AddMsgToMap(CKVMsg*)
+DWORD CKVSystem::AddMsgToMap(CKVMsg* msg)
 {
-    KV_PENDING("CKVSystem::AddMsgToMap");
-    return 0;
+    if (!msg)
+        return 0;
+    const DWORD id = msg->m_dwMsgId;
+    const bool holdsIt = id != 0 && id < static_cast<DWORD>(m_arrMsgMap.GetSize()) && m_arrMsgMap.GetAt(static_cast<int>(id)) == msg;
+    if (holdsIt) {
+        msg->m_pSystem = this;
+        msg->MakeMsgCtrlPoint();
+    } else {
+        // A copy still carrying its source's id, or a symbol from elsewhere,
+        // gets a slot of its own; the old slot is left alone.
+        msg->m_dwMsgId = static_cast<DWORD>(m_arrMsgMap.Add(msg));
+        msg->m_pSystem = this;
+        // A copy keeps the handles it was copied with.
+        if (id == 0)
+            msg->MakeMsgCtrlPoint();
+    }
+    if (m_pDoc)
+        m_pDoc->m_bModified = 1;
+    return msg->m_dwMsgId;
 }
 
-DWORD CKVSystem::AddMsgToMap(DWORD, CKVMsg*, int)
+DWORD CKVSystem::AddMsgToMap(DWORD id, CKVMsg* msg, int rebuildCtrl)
 {
-    KV_PENDING("CKVSystem::AddMsgToMap");
-    return 0;
+    // Slot 0 is never given out, and an id must be a slot index.
+    if (!msg || id == 0 || id >= static_cast<DWORD>(INT_MAX))
+        return 0;
+    const int slot = static_cast<int>(id);
+    if (m_arrMsgMap.GetSize() <= slot)
+        m_arrMsgMap.SetSize(slot + 1, MAP_GROWTH);
+    CKVMsg* occupant = m_arrMsgMap.GetAt(slot);
+    if (occupant && occupant != msg)
+        RemoveMsgFromMap(id);
+    m_arrMsgMap.SetAt(slot, msg);
+    msg->m_dwMsgId = id;
+    msg->m_pSystem = this;
+    if (rebuildCtrl)
+        msg->MakeMsgCtrlPoint();
+    return id;
 }
 
-CKVMsg* CKVSystem::GetMsgFromMap(DWORD)
+CKVMsg* CKVSystem::GetMsgFromMap(DWORD id)
 {
-    KV_PENDING("CKVSystem::GetMsgFromMap");
-    return nullptr;
+    if (id == 0 || id >= static_cast<DWORD>(m_arrMsgMap.GetSize()))
+        return nullptr;
+    const int slot = static_cast<int>(id);
+    CKVMsg* msg = m_arrMsgMap.GetAt(slot);
+    if (msg && !msg->IsValidMsg(this)) {
+        // A damaged symbol drops out of the score rather than being used.
+        m_arrMsgMap.SetAt(slot, nullptr);
+        return nullptr;
+    }
+    return msg;
 }
 
-void CKVSystem::RemoveMsgFromMap(DWORD)
+void CKVSystem::RemoveMsgFromMap(DWORD id)
 {
-    KV_PENDING("CKVSystem::RemoveMsgFromMap");
+    CKVMsg* msg = GetMsgFromMap(id);
+    if (!msg)
+        return;
+    m_arrMsgMap.SetAt(static_cast<int>(id), nullptr);
+    delete msg;
 }
 
 void CKVSystem::RemoveMsgAll()
 {
-    KV_PENDING("CKVSystem::RemoveMsgAll");
+    // Each slot is emptied before its symbol goes, so that symbols deleting
+    // their own children meet a consistent map.
+    for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
+        CKVMsg* msg = m_arrMsgMap.GetAt(i);
+        if (!msg)
+            continue;
+        m_arrMsgMap.SetAt(i, nullptr);
+        delete msg;
+    }
+    m_arrMsgMap.RemoveAll();
+    m_arrMsgMap.SetSize(1, MAP_GROWTH);
 }
 
-DWORD CKVSystem::GetKey(DWORD, int)
+DWORD CKVSystem::GetKey(DWORD oldId, int create)
 {
-    KV_PENDING("CKVSystem::GetKey");
-    return 0;
+    if (m_arrKey.GetSize() == 0)
+        m_arrKey.SetSize(KEY_TABLE_SIZE);
+    if (oldId < static_cast<DWORD>(KEY_TABLE_SIZE)) {
+        const int entry = static_cast<int>(oldId);
+        if (m_arrKey.GetAt(entry) != 0)
+            return m_arrKey.GetAt(entry);
+        if (!create)
+            return 0;
+        const DWORD newId = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
+        m_arrKey.SetAt(entry, newId);
+        return newId;
+    }
+    for (int i = 0; i < m_arrLargeKey.GetSize(); ++i) {
+        if (m_arrLargeKey.GetAt(i) == oldId)
+            return m_arrLargeKeyValue.GetAt(i);
+    }
+    if (!create)
+        return 0;
+    const DWORD newId = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
+    m_arrLargeKey.Add(oldId);
+    m_arrLargeKeyValue.Add(newId);
+    return newId;
 }
 
 void CKVSystem::ReleaseKey()
 {
-    KV_PENDING("CKVSystem::ReleaseKey");
+    m_arrKey.RemoveAll();
+    m_arrLargeKey.RemoveAll();
+    m_arrLargeKeyValue.RemoveAll();
 }
 
-void CKVSystem::AddDeleteMsg(DWORD)
+void CKVSystem::AddDeleteMsg(DWORD id)
 {
-    KV_PENDING("CKVSystem::AddDeleteMsg");
+    if (m_pDoc)
+        m_pDoc->m_arrDeleteMsgId.Add(id);
 }
 
-void CKVSystem::AddDeleteMeas(CKVMeas*)
+void CKVSystem::AddDeleteMeas(CKVMeas* meas)
 {
-    KV_PENDING("CKVSystem::AddDeleteMeas");
+    if (m_pDoc)
+        m_pDoc->m_arrDeleteMeas.Add(meas);
 }
 
-CKVStaff* CKVSystem::GetStaff(short)
+CKVStaff* CKVSystem::GetStaff(short index)
 {
-    KV_PENDING("CKVSystem::GetStaff");
-    return nullptr;
+    if (!m_pStaffArray || index < 0 || index >= m_pStaffArray->GetSize())
+        return nullptr;
+    return m_pStaffArray->GetAt(index);
 }
 
-CKVStaff* CKVSystem::GetOssiaStaff(short)
+CKVStaff* CKVSystem::GetOssiaStaff(short index)
 {
-    KV_PENDING("CKVSystem::GetOssiaStaff");
-    return nullptr;
+    if (!m_pOssiaStaffArray || index < 0 || index >= m_pOssiaStaffArray->GetSize())
+        return nullptr;
+    return m_pOssiaStaffArray->GetAt(index);
 }
 
 short CKVSystem::GetStaffNum()
 {
-    KV_PENDING("CKVSystem::GetStaffNum");
-    return 0;
+    return m_pStaffArray ? static_cast<short>(m_pStaffArray->GetSize()) : 0;
 }
 
 short CKVSystem::GetMeasNum()
 {
-    KV_PENDING("CKVSystem::GetMeasNum");
-    return 0;
+    CKVStaff* staff = GetStaff(0);
+    return staff ? static_cast<short>(staff->GetMeasNum()) : 0;
 }
 
-CKVMeas* CKVSystem::GetMeas(short, short)
+CKVMeas* CKVSystem::GetMeas(short staffIndex, short measIndex)
 {
-    KV_PENDING("CKVSystem::GetMeas");
-    return nullptr;
+    CKVStaff* staff = GetStaff(staffIndex);
+    if (!staff || measIndex < 0 || measIndex >= staff->GetMeasNum())
+        return nullptr;
+    return staff->GetMeas(measIndex);
 }
 
-void CKVSystem::GetMemorySize(DWORD&)
+void CKVSystem::GetMemorySize(DWORD& total)
 {
-    KV_PENDING("CKVSystem::GetMemorySize");
+    const int staves = m_pStaffArray ? m_pStaffArray->GetSize() : 0;
+    const int ossia = m_pOssiaStaffArray ? m_pOssiaStaffArray->GetSize() : 0;
+    total += kSystemBytes + 4 * static_cast<DWORD>(staves + ossia + m_arrMsgMap.GetSize());
+    for (int i = 0; i < staves; ++i)
+        m_pStaffArray->GetAt(i)->GetMemorySize(total);
+    for (int i = 0; i < ossia; ++i)
+        m_pOssiaStaffArray->GetAt(i)->GetMemorySize(total);
 }
 
 int CKVSystem::IsEmptySystem()
 {
-    KV_PENDING("CKVSystem::IsEmptySystem");
-    return 0;
+    if (!m_pDoc)
+        return 1;
+    const short pages = m_pDoc->GetPageNum();
+    for (short i = 0; i < pages; ++i) {
+        CKVPage* page = m_pDoc->GetPage(i);
+        if (page && !page->IsNoStaffPage())
+            return 0;
+    }
+    return 1;
 }
 
-short CKVSystem::Save(CFile*)
+// The stream form: a 32-bit symbol count and the symbols' stream records,
+// the node record, the staff count and ticks per quarter (32 bits each),
+// then each staff's stream record. Save and Load give the node part's
+// length plus 8, CopyToBuff the total; -1 when a part fails.
+
+namespace {
+
+// The symbols of the map that pass the validity test, in id order.
+std::vector<CKVMsg*> MapSymbols(CKVSystem& system)
 {
-    KV_PENDING("CKVSystem::Save");
-    return -1;
+    std::vector<CKVMsg*> out;
+    for (int i = 1; i < system.m_arrMsgMap.GetSize(); ++i) {
+        if (CKVMsg* msg = system.GetMsgFromMap(static_cast<DWORD>(i)))
+            out.push_back(msg);
+    }
+    return out;
 }
 
-short CKVSystem::Load(CFile*)
+} // namespace
+
+short CKVSystem::Save(CFile* file)
 {
-    KV_PENDING("CKVSystem::Load");
-    return -1;
+    const std::vector<CKVMsg*> symbols = MapSymbols(*this);
+    unsigned char word[4];
+    PutDword(word, static_cast<DWORD>(symbols.size()));
+    file->Write(word, 4);
+    for (CKVMsg* msg : symbols) {
+        if (msg->Save(file) < 0)
+            return -1;
+    }
+    const short node = CKVObject::Save(file);
+    if (node <= 0)
+        return -1;
+    unsigned char counts[8];
+    PutDword(counts, static_cast<DWORD>(GetStaffNum()));
+    PutDword(counts + 4, m_dwTicksPerQuarter);
+    file->Write(counts, 8);
+    for (short i = 0; i < GetStaffNum(); ++i) {
+        if (GetStaff(i)->Save(file) < 0)
+            return -1;
+    }
+    return static_cast<short>(node + 8);
 }
 
-short CKVSystem::CopyToBuff(unsigned char*)
+short CKVSystem::Load(CFile* file)
 {
-    KV_PENDING("CKVSystem::CopyToBuff");
-    return -1;
+    unsigned char word[4];
+    if (file->Read(word, 4) != 4)
+        return -1;
+    const DWORD symbolCount = GetDword(word);
+    for (DWORD i = 0; i < symbolCount; ++i) {
+        CKVMsg* msg = new (std::nothrow) CKVMsg;
+        if (!msg) {
+            ReportOutOfMemory(1);
+            return 0;
+        }
+        if (msg->Load(file) < 0) {
+            delete msg;
+            return -1;
+        }
+        // The record carries the symbol's id; it goes back into that slot.
+        if (msg->m_dwMsgId != 0 && AddMsgToMap(msg->m_dwMsgId, msg, 1) != 0)
+            continue;
+        msg->m_dwMsgId = 0;
+        AddMsgToMap(msg);
+    }
+    const short node = CKVObject::Load(file);
+    if (node <= 0)
+        return -1;
+    unsigned char counts[8];
+    if (file->Read(counts, 8) != 8)
+        return -1;
+    // Ticks per quarter is written for the reader's information only.
+    const DWORD staffCount = GetDword(counts);
+    for (DWORD i = 0; i < staffCount; ++i) {
+        CKVStaff* staff = new (std::nothrow) CKVStaff;
+        if (!staff) {
+            ReportOutOfMemory(1);
+            return 0;
+        }
+        staff->Initialize(this, OBJ_STAFF);
+        staff->m_pParent = this;
+        staff->m_byParentKind = m_byObjKind;
+        if (staff->Load(file) < 0) {
+            delete staff;
+            return -1;
+        }
+        m_pStaffArray->Add(staff);
+    }
+    return static_cast<short>(node + 8);
+}
+
+short CKVSystem::CopyToBuff(unsigned char* buffer)
+{
+    unsigned char* p = buffer;
+    const std::vector<CKVMsg*> symbols = MapSymbols(*this);
+    PutDword(p, static_cast<DWORD>(symbols.size()));
+    p += 4;
+    for (CKVMsg* msg : symbols) {
+        const short length = msg->CopyToBuff(p);
+        if (length < 0)
+            return -1;
+        p += length;
+    }
+    const short node = CKVObject::CopyToBuff(p);
+    if (node < 0)
+        return -1;
+    p += node;
+    PutDword(p, static_cast<DWORD>(GetStaffNum()));
+    PutDword(p + 4, m_dwTicksPerQuarter);
+    p += 8;
+    for (short i = 0; i < GetStaffNum(); ++i) {
+        const short length = GetStaff(i)->CopyToBuff(p);
+        if (length < 0)
+            return -1;
+        p += length;
+    }
+    const auto total = p - buffer;
+    // A length the result cannot carry would read as a failure or a lie.
+    if (total > SHRT_MAX)
+        return -1;
+    return static_cast<short>(total);
 }

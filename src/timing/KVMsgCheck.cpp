@@ -30,8 +30,15 @@ int CKVMsg::IsTieEndNoteInDiffMeas()
     return 0;
 }
 
-int CKVMsg::IsValidMsg(CKVSystem*)
+int CKVMsg::IsValidMsg(CKVSystem* system)
 {
-    KV_PENDING("CKVMsg::IsValidMsg");
-    return 0;
+    if (m_pSystem != system)
+        return 0;
+    if (m_byObjKind > 10)
+        return 0;
+    if (m_byKind < 1 || m_byKind > MSG_KIND_MAX)
+        return 0;
+    if (GetMsgNum() < 0 || m_arrCtrlPoint.GetSize() < 0)
+        return 0;
+    return 1;
 }
