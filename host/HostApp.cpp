@@ -52,6 +52,47 @@ const char* const kUsage =
     "  --code-page NAME   the ANSI code page of texts (default Windows-1252)\n"
     "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n";
 
+// One installed font family in one character set, as enumeration reports it.
+struct FontRow {
+    std::string face;
+    std::string script;
+    int charset = 0;
+    int pitchAndFamily = 0;
+    DWORD fontType = 0;
+};
+
+int CollectFontRow(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD fontType, LPARAM lParam)
+{
+    // Enumeration passes the extended record behind the LOGFONTA pointer.
+    const auto* entry = reinterpret_cast<const ENUMLOGFONTEXA*>(logFont);
+    FontRow row;
+    row.face.assign(entry->elfLogFont.lfFaceName, strnlen(entry->elfLogFont.lfFaceName, LF_FACESIZE));
+    const char* script = reinterpret_cast<const char*>(entry->elfScript);
+    row.script.assign(script, strnlen(script, LF_FACESIZE));
+    row.charset = entry->elfLogFont.lfCharSet;
+    row.pitchAndFamily = entry->elfLogFont.lfPitchAndFamily;
+    row.fontType = fontType;
+    reinterpret_cast<std::vector<FontRow>*>(lParam)->push_back(row);
+    return 1;
+}
+
+// Lists the fonts the screen offers, one line per family and character set.
+void PrintInstalledFonts()
+{
+    std::vector<FontRow> rows;
+    HDC screen = GetDC(nullptr);
+    LOGFONTA request {};
+    request.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExA(screen, &request, &CollectFontRow, reinterpret_cast<LPARAM>(&rows), 0);
+    ReleaseDC(nullptr, screen);
+
+    std::printf("fonts: %d\n", static_cast<int>(rows.size()));
+    for (const FontRow& row : rows) {
+        std::printf("%s; %s; charset %d; pitch and family 0x%02X; type %u\n", row.face.c_str(), row.script.c_str(),
+                    row.charset, row.pitchAndFamily, static_cast<unsigned>(row.fontType));
+    }
+}
+
 } // namespace
 
 std::string ProgressBar::Line(int percent, const char* text)
@@ -229,6 +270,7 @@ int RunKvorel(int argc, char** argv)
     }
 
     std::printf("kvorel %s\n", KV_VERSION_STRING);
+    PrintInstalledFonts();
     return 0;
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,35 @@ TEST_F(KvorelCommand, PrintsItsVersion)
     const Result mainJob = Run("");
     EXPECT_EQ(mainJob.status, 0);
     EXPECT_NE(mainJob.out.find("kvorel 0.1.0\n"), std::string::npos);
+}
+
+TEST_F(KvorelCommand, MainJobListsTheInstalledFonts)
+{
+    const Result result = Run("");
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < result.out.size();) {
+        const size_t end = result.out.find('\n', at);
+        ASSERT_NE(end, std::string::npos) << "unterminated last line";
+        lines.push_back(result.out.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "kvorel 0.1.0");
+    ASSERT_EQ(lines[1].compare(0, 7, "fonts: "), 0) << lines[1];
+    const int count = std::atoi(lines[1].c_str() + 7);
+    EXPECT_GT(count, 0);
+    EXPECT_EQ(lines.size(), static_cast<size_t>(count) + 2);
+    // Face, script, charset, pitch and family, font type.
+    const std::string prefix = "Liberation Serif; Western; charset 0; pitch and family 0x";
+    const std::string suffix = "; type 4";
+    bool liberation = false;
+    for (size_t i = 2; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        liberation = liberation || (line.rfind(prefix, 0) == 0 && line.size() == prefix.size() + 2 + suffix.size()
+                                    && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0);
+    }
+    EXPECT_TRUE(liberation) << result.out.substr(0, 500);
 }
 
 TEST_F(KvorelCommand, RejectsUnknownOptionsWithUsage)
