@@ -268,6 +268,8 @@ int RunKvorel(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
+    // The library reads the kits from the table the host hands it.
+    SetDrumTable(host.DrumKits());
 
     std::printf("kvorel %s\n", KV_VERSION_STRING);
     PrintInstalledFonts();

@@ -190,7 +190,7 @@ TEST_F(DrawingTextTest, EveryMappedByteMeasuresAsItsWideUnit)
 TEST_F(DrawingTextTest, MusicTestMetricsMeasureInLogicalUnits)
 {
     const std::map<int, kvmusic::TestMetric> table = {{0xD9, {10, 16, 16}}};
-    kvmusic::UseTestMetrics(&table);
+    kvtest::UseMusicTestMetrics(&table);
     const char16_t head = 0x01D9;
     auto dc = MakeRecordingDC();
     SIZE extent {};

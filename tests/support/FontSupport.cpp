@@ -47,4 +47,9 @@ std::string InstalledFontFile(const char* family)
     return file;
 }
 
+void UseMusicTestMetrics(const std::map<int, kvmusic::TestMetric>* table)
+{
+    kvmusic::UseTestMetrics(table);
+}
+
 } // namespace kvtest

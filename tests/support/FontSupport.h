@@ -7,6 +7,9 @@
 // AddFontResourceA("ZelvoraB.TTF").
 
 #include "FontEngine.h"
+#include "MusicFont.h"
+
+#include <map>
 
 #include <string>
 #include <vector>
@@ -32,6 +35,10 @@ struct FixedFamily {
 // Replaces the fontconfig scan with these families, one row per character
 // set of their bits (a family without known bits gets Western).
 void UseFixedFontList(const std::vector<FixedFamily>& families);
+
+// Makes the "ZelvoraB" stand-in draw each code as a box of the table's
+// metrics (32nds of the em); null switches it off. The table is copied.
+void UseMusicTestMetrics(const std::map<int, kvmusic::TestMetric>* table);
 
 // The file fontconfig serves for a family (empty when none), for tests that
 // register a copy of a real font.
