@@ -1,16 +1,35 @@
 #include "model/DllMain.h"
 
+#include "model/InstalledFonts.h"
+
+#include <new>
+
 namespace {
 
 const int s_startupOrdinal = KvNextStaticOrdinal();
 
+AFX_EXTENSION_MODULE s_extensionModule;
+
 } // namespace
 
-BOOL DllMain(HINSTANCE, DWORD, LPVOID)
+BOOL DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
-    // Returns TRUE until the start-up is built: a refusing body would refuse
-    // every load.
-    KV_PENDING("DllMain");
+    if (reason == DLL_PROCESS_ATTACH) {
+        // A refused load keeps the list; the loader's detach frees it.
+        BuildInstalledFontList();
+        if (GetTempPathA(MAX_PATH, szTempDirPath) == 0)
+            return FALSE;
+        if (!AfxInitExtensionModule(s_extensionModule, module))
+            return FALSE;
+        // Joins the host's list of extension libraries, which frees it at
+        // unload. Without memory the library still works.
+        new (std::nothrow) CDynLinkLibrary(s_extensionModule);
+        return TRUE;
+    }
+    if (reason == DLL_PROCESS_DETACH) {
+        FreeInstalledFontList();
+        AfxTermExtensionModule(s_extensionModule);
+    }
     return TRUE;
 }
 

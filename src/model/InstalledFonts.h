@@ -17,9 +17,23 @@ struct InstalledFontInfo {
     DWORD dwType = 0;
 };
 
+using CInstalledFontList = CTypedPtrArray<CPtrArray, InstalledFontInfo*>;
+
+// The temporary folder with its trailing "/", written at load for the host.
+extern "C" char szTempDirPath[MAX_PATH];
+
 // Character set of the first entry with this face name (exact, case
 // sensitive); 1 (DEFAULT_CHARSET) for an empty or unknown name.
 BYTE GetInstalledFontCharset(const CString& faceName);
 // Pitch-and-family byte of the first entry with this face name; 0 for an
 // empty or unknown name.
 BYTE GetInstalledFontPitchAndFamily(const CString& faceName);
+
+// The list as the entry routine built it. Entries that could not be
+// allocated are null.
+const CInstalledFontList& GetInstalledFontList();
+
+// Used by the entry routine: appends every face the screen reports, once per
+// character set; and frees every entry and empties the list.
+void BuildInstalledFontList();
+void FreeInstalledFontList();

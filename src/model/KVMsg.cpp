@@ -197,10 +197,33 @@ CSize CKVMsg::DrawMsg(CDC*, CRect*, CKVCtrlTool*, CFontDatas*, short, int)
     return CSize(0, 0);
 }
 
-int CKVMsg::GetCtrlIndex(POINT&)
+int CKVMsg::GetCtrlIndex(POINT& pt)
 {
-    KV_PENDING("CKVMsg::GetCtrlIndex");
-    return -1;
+    // Draws the symbol in black on one white pixel, shifted so that pt falls
+    // on that pixel. A memory DC draws without antialiasing, so the pixel
+    // turns black only where the drawing itself covers it.
+    const COLORREF colour = m_crColor;
+    m_crColor = RGB(0, 0, 0);
+
+    int result = -1;
+    CBitmap pixel;
+    CDC dc;
+    if (pixel.CreateBitmap(1, 1, 1, 1, nullptr) && dc.CreateCompatibleDC(nullptr)) {
+        CBitmap* previous = dc.SelectObject(&pixel);
+        if (previous) {
+            dc.PatBlt(0, 0, 1, 1, WHITENESS);
+            DrawMsg(&dc, static_cast<short>(m_nLayout4 - pt.x), static_cast<short>(m_nLayout1 - pt.y), nullptr,
+                    100);
+            if (dc.GetPixel(0, 0) == RGB(0, 0, 0))
+                result = 0;
+            dc.SelectObject(previous);
+        }
+        dc.DeleteDC();
+    }
+    pixel.DeleteObject();
+
+    m_crColor = colour;
+    return result;
 }
 
 short CKVMsg::Save(CFile* file)
