@@ -93,6 +93,11 @@ double EmOfHeight(LONG deviceHeight, double cellPerEm);
 // family (GDI's inverted pitch bit, vector and TrueType bits).
 BYTE TextMetricPitch(BYTE pitchAndFamily);
 
+// The TEXTMETRIC fields that every face fills alike: the aspect, the
+// character range, the break and default characters, and the style flags
+// of the request.
+void FillCommonMetrics(TEXTMETRICA& tm, const LOGFONTA& logFont, BYTE defaultChar);
+
 // Underline and strike-out of `width` device pixels at the origin of the
 // context's current user space. Rows are in device pixels below (positive)
 // or above (negative) the baseline.

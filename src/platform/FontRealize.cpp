@@ -96,6 +96,19 @@ BYTE TextMetricPitch(BYTE pitchAndFamily)
     return BYTE((pitchAndFamily & 0xF0) | TMPF_VECTOR | TMPF_TRUETYPE | (fixed ? 0 : TMPF_FIXED_PITCH));
 }
 
+void FillCommonMetrics(TEXTMETRICA& tm, const LOGFONTA& logFont, BYTE defaultChar)
+{
+    tm.tmDigitizedAspectX = 96;
+    tm.tmDigitizedAspectY = 96;
+    tm.tmFirstChar = 0x20;
+    tm.tmLastChar = 0xFF;
+    tm.tmDefaultChar = defaultChar;
+    tm.tmBreakChar = 0x20;
+    tm.tmItalic = logFont.lfItalic ? 1 : 0;
+    tm.tmUnderlined = logFont.lfUnderline ? 1 : 0;
+    tm.tmStruckOut = logFont.lfStrikeOut ? 1 : 0;
+}
+
 void DrawDecorations(cairo_t* cr, const TextDecoration& decoration, double width)
 {
     if (width <= 0 || (!decoration.underline && !decoration.strikeOut))
@@ -261,15 +274,7 @@ public:
         tm.tmAveCharWidth = LONG(std::lround(average * scale * xStretch));
         tm.tmMaxCharWidth = LONG(std::lround(double(ft->bbox.xMax - ft->bbox.xMin) * scale * xStretch));
         tm.tmWeight = syntheticBold ? logFont.lfWeight : traits.weight;
-        tm.tmDigitizedAspectX = 96;
-        tm.tmDigitizedAspectY = 96;
-        tm.tmFirstChar = 0x20;
-        tm.tmLastChar = 0xFF;
-        tm.tmDefaultChar = 0x1F;
-        tm.tmBreakChar = 0x20;
-        tm.tmItalic = logFont.lfItalic ? 1 : 0;
-        tm.tmUnderlined = logFont.lfUnderline ? 1 : 0;
-        tm.tmStruckOut = logFont.lfStrikeOut ? 1 : 0;
+        FillCommonMetrics(tm, logFont, 0x1F);
         tm.tmPitchAndFamily = TextMetricPitch(traits.pitchAndFamily);
         // A symbol face takes its bytes as codes whatever the request says.
         if (traits.SymbolOnly())
@@ -376,15 +381,7 @@ public:
         tm.tmAveCharWidth = LONG(std::lround(m_em / 2.0 * xStretch));
         tm.tmMaxCharWidth = LONG(std::lround(2.0 * m_em * xStretch));
         tm.tmWeight = FW_NORMAL;
-        tm.tmDigitizedAspectX = 96;
-        tm.tmDigitizedAspectY = 96;
-        tm.tmFirstChar = 0x20;
-        tm.tmLastChar = 0xFF;
-        tm.tmDefaultChar = 0x20;
-        tm.tmBreakChar = 0x20;
-        tm.tmItalic = logFont.lfItalic ? 1 : 0;
-        tm.tmUnderlined = logFont.lfUnderline ? 1 : 0;
-        tm.tmStruckOut = logFont.lfStrikeOut ? 1 : 0;
+        FillCommonMetrics(tm, logFont, 0x20);
         tm.tmPitchAndFamily = TextMetricPitch(VARIABLE_PITCH | FF_DECORATIVE);
         tm.tmCharSet = SYMBOL_CHARSET;
 

@@ -59,15 +59,7 @@ public:
         tm.tmAveCharWidth = m_advance;
         tm.tmMaxCharWidth = m_advance;
         tm.tmWeight = logFont.lfWeight == FW_DONTCARE ? FW_NORMAL : logFont.lfWeight;
-        tm.tmDigitizedAspectX = 96;
-        tm.tmDigitizedAspectY = 96;
-        tm.tmFirstChar = 0x20;
-        tm.tmLastChar = 0xFF;
-        tm.tmDefaultChar = 0x1F;
-        tm.tmBreakChar = 0x20;
-        tm.tmItalic = logFont.lfItalic ? 1 : 0;
-        tm.tmUnderlined = logFont.lfUnderline ? 1 : 0;
-        tm.tmStruckOut = logFont.lfStrikeOut ? 1 : 0;
+        FillCommonMetrics(tm, logFont, 0x1F);
         tm.tmPitchAndFamily = TextMetricPitch(kTestPitch);
         tm.tmCharSet = m_charset;
 
