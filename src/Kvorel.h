@@ -14,6 +14,7 @@
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "model/InstalledFonts.h"
+#include "model/TextHelpers.h"
 
 #include "document/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
