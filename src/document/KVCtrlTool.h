@@ -38,6 +38,14 @@ public:
     // is taken as voice 1.
     short GetNoteDirection(short voice);
 
+private:
+    // The record as Write stores it.
+    void LayOutRecord(BYTE* record) const;
+    // Takes every field of a whole record, with the reading rules.
+    void TakeRecord(const BYTE* record);
+
+public:
+
     // Option words A1 to A3 (not stored).
     WORD m_wA1 = 1;
     WORD m_wA2 = 1;
@@ -227,4 +235,4 @@ public:
 };
 
 // Fills a text font from an entry of the default-font table.
-void GetDefaultFont(LOGFONT* font, DEFAULT_FONT* entry);
+void GetDefaultFont(LOGFONT* font, const DEFAULT_FONT* entry);

@@ -32,10 +32,19 @@ public:
     short Write(CFile* file);
     // Reads the record; returns 32, or 0 (record unchanged) on a short read.
     short Read(CFile* file);
+    short Read(CFile& file);
     // Undo snapshot of the geometry with the document's font metrics,
     // settings and titles; records an undo entry when record is non-zero.
     void ObjectBackup(int record);
     void ObjectFeedBack();
+
+private:
+    // Copies the document's font metrics, settings and titles into this
+    // object, and back.
+    void TakeFromDocument();
+    void GiveToDocument() const;
+
+public:
 
     CKVDoc* m_pDoc = nullptr;
     // The record, in device units of the document's resolution unless said.
