@@ -2,7 +2,8 @@
 
 #include "model/KVObject.h"
 
-void CKVObject::Copy(CKVObject&)
+void CKVObject::Copy(CKVObject& source)
 {
-    KV_PENDING("CKVObject::Copy");
+    // The settings copy is the node assignment: everything but the children.
+    *this = source;
 }

@@ -1,54 +1,156 @@
+// The measure: construction and copy, the position scale, pickup and
+// multi-measure-rest tests, clef and ending queries, the older stream form,
+// memory size and the undo clone.
+
 #include "model/KVMeas.h"
 
-int MeasUnitsToX(int, int, int, int)
+#include "document/KVCtrlPoint.h"
+#include "model/MeasPlace.h"
+
+#include <cstring>
+
+using measplace::ChildAt;
+using measplace::ClefCodeOf;
+
+namespace {
+
+// Offsets in the 96-byte record that follows the node record.
+constexpr int REC_STYLE = 0;
+constexpr int REC_TIME_NUM_TEXT = 19;
+constexpr int REC_TIME_DEN_TEXT = 35;
+constexpr int REC_AT_SIGN = 67;
+constexpr int REC_START_BAR = 68;
+constexpr int REC_END_BAR = 69;
+constexpr int REC_INIT_CLEF = 70;
+constexpr int REC_OPTION = 72;
+constexpr int REC_OPTIONS = 73;
+constexpr int REC_MARKER = 82;
+constexpr int REC_TIME_NUM = 86;
+constexpr int REC_TIME_DEN = 88;
+constexpr int REC_KEY_TYPE = 90;
+constexpr int REC_KEY_COUNT = 92;
+
+// Bytes the measure itself counts for in the memory total.
+constexpr DWORD kMeasBytes = 316;
+constexpr DWORD kRefBytes = 12;
+
+void PutWord(unsigned char* p, WORD value)
 {
-    KV_PENDING("MeasUnitsToX");
-    return 0;
+    p[0] = static_cast<unsigned char>(value & 0xFF);
+    p[1] = static_cast<unsigned char>(value >> 8);
+}
+
+WORD GetWord(const unsigned char* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
+
+// The record as the buffer form fills it: time signature with its style and
+// texts, the bar lines and the initial clef, the marker word; all else 0.
+void FillBufferRecord(const CKVMeas& meas, unsigned char* rec)
+{
+    std::memset(rec, 0, CKVMeas::RECORD_SIZE);
+    rec[REC_STYLE] = meas.m_byTimeStyle;
+    std::memcpy(rec + REC_TIME_NUM_TEXT, meas.m_szTimeNumText, CKVMeas::TIME_TEXT_SIZE);
+    std::memcpy(rec + REC_TIME_DEN_TEXT, meas.m_szTimeDenText, CKVMeas::TIME_TEXT_SIZE);
+    rec[REC_AT_SIGN] = '@';
+    rec[REC_START_BAR] = meas.m_byStartBar;
+    rec[REC_END_BAR] = meas.m_byEndBar;
+    rec[REC_INIT_CLEF] = meas.m_byInitClef;
+    PutWord(rec + REC_MARKER, meas.m_wMarker);
+    PutWord(rec + REC_TIME_NUM, static_cast<WORD>(meas.m_nTimeNum));
+    PutWord(rec + REC_TIME_DEN, static_cast<WORD>(meas.m_nTimeDen));
+}
+
+} // namespace
+
+int MeasUnitsToX(int origin, int length, int units, int divisor)
+{
+    // The product is shifted as a signed value: positions left of the scale
+    // round towards minus infinity.
+    return (origin + ((length * units) >> 8)) * 16 / divisor;
 }
 
 CKVMeas::CKVMeas()
 {
-    KV_PENDING("CKVMeas::CKVMeas");
+    m_byObjKind = OBJ_MEAS;
 }
 
 CKVMeas::~CKVMeas()
 {
-    KV_PENDING("CKVMeas::~CKVMeas");
+    // The symbols belong to the system's map; the base drops the references
+    // (and with them the owned symbols).
+    m_arrUpMsg.RemoveAll();
+    m_arrDownMsg.RemoveAll();
+    m_arrWalk.RemoveAll();
 }
 
-const CKVMeas& CKVMeas::operator=(CKVMeas&)
+const CKVMeas& CKVMeas::operator=(CKVMeas& other)
 {
-    KV_PENDING("CKVMeas::operator=");
+    if (&other == this)
+        return *this;
+    CKVObject::operator=(other);
+    m_wMarker = other.m_wMarker;
+    m_nLength = other.m_nLength;
+    m_nTimeNum = other.m_nTimeNum;
+    m_nTimeDen = other.m_nTimeDen;
+    std::memcpy(m_szTimeNumText, other.m_szTimeNumText, TIME_TEXT_SIZE);
+    std::memcpy(m_szTimeDenText, other.m_szTimeDenText, TIME_TEXT_SIZE);
+    m_nLeftX = other.m_nLeftX;
+    m_nStaffY = other.m_nStaffY;
+    m_rcMeas = other.m_rcMeas;
+    m_nRealWidth = other.m_nRealWidth;
+    m_byStartBar = other.m_byStartBar;
+    m_byEndBar = other.m_byEndBar;
+    m_byInitClef = other.m_byInitClef;
+    m_byKeyType = other.m_byKeyType;
+    m_byKeyCount = other.m_byKeyCount;
+    m_byTimeStyle = other.m_byTimeStyle;
+    m_byOption = other.m_byOption;
     return *this;
 }
 
-void CKVMeas::Initialize(CKVSystem*, short)
+void CKVMeas::Initialize(CKVSystem* system, short objectKind)
 {
-    KV_PENDING("CKVMeas::Initialize");
+    CKVObject::Initialize(system, objectKind);
+    CalcWholeCount();
 }
 
-short CKVMeas::AbsXToMeasX(short)
+// The real width is cached; 0 asks for it to be worked out from the
+// rectangle again. It never drops below 1, so the scale can divide by it.
+static void RefreshRealWidth(CKVMeas& meas)
 {
-    KV_PENDING("CKVMeas::AbsXToMeasX");
-    return 0;
+    if (meas.m_nRealWidth != 0)
+        return;
+    const int width = meas.m_rcMeas.right - meas.m_nLeftX - meas.m_nHeaderWidth;
+    meas.m_nRealWidth = static_cast<short>(width < 1 ? 1 : width);
 }
 
-short CKVMeas::MeasXToAbsX(short, int)
+short CKVMeas::AbsXToMeasX(short x)
 {
-    KV_PENDING("CKVMeas::MeasXToAbsX");
-    return 0;
+    RefreshRealWidth(*this);
+    return static_cast<short>(MulDiv(x - m_nHeaderWidth, SCALE, m_nRealWidth));
+}
+
+short CKVMeas::MeasXToAbsX(short pos, int kind)
+{
+    RefreshRealWidth(*this);
+    int width = m_nRealWidth;
+    // A note or rest at the end of the scale keeps its head inside the
+    // measure.
+    if (kind == MSG_NOTE || kind == MSG_REST)
+        width -= 6;
+    return static_cast<short>(MeasUnitsToX(m_nHeaderWidth, width, pos, 16));
 }
 
 short CKVMeas::GetRealWidth()
 {
-    KV_PENDING("CKVMeas::GetRealWidth");
-    return 0;
+    return m_nRealWidth;
 }
 
 int CKVMeas::IsPeakupMeas()
 {
-    KV_PENDING("CKVMeas::IsPeakupMeas");
-    return 0;
+    return (m_wObjWord & PICKUP) ? 1 : 0;
 }
 
 LONG CKVMeas::GetPeakupMeasTime(int)
@@ -81,76 +183,191 @@ double CKVMeas::GetCurWholeCountDouble()
     return 0.0;
 }
 
-WORD CKVMeas::IsRestCompMeas(CKVMsg*)
+WORD CKVMeas::IsRestCompMeas(CKVMsg* out)
 {
-    KV_PENDING("CKVMeas::IsRestCompMeas");
+    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* msg = ChildAt(*this, i);
+        if (!msg)
+            continue;
+        switch (msg->m_byKind) {
+        case MSG_NOTE:
+        case MSG_REST:
+        case MSG_BEAM:
+        case MSG_CHORD:
+            return 0;
+        case MSG_MULTIREST:
+            if (out) {
+                *out = *msg;
+                out->m_dwMsgId = 0;
+            }
+            return msg->m_wObjWord;
+        default:
+            break;
+        }
+    }
     return 0;
+}
+
+// The clef code of the measure's clef symbol of greatest position >= 0; on
+// equal positions the earlier in the list when preferLater is 0, else the
+// later. False when the measure has none.
+static bool LastClefOf(CKVMeas& meas, bool preferLater, BYTE& code)
+{
+    bool found = false;
+    short best = 0;
+    for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* msg = ChildAt(meas, i);
+        if (!msg || msg->m_byKind != MSG_CLEF || msg->m_nPosX < 0)
+            continue;
+        if (!found || msg->m_nPosX > best || (preferLater && msg->m_nPosX == best)) {
+            found = true;
+            best = msg->m_nPosX;
+            code = ClefCodeOf(*msg);
+        }
+    }
+    return found;
 }
 
 unsigned char CKVMeas::GetClefType()
 {
-    KV_PENDING("CKVMeas::GetClefType");
-    return 0;
+    CKVStaff* staff = measplace::StaffOf(*this);
+    const int index = measplace::IndexOnStaff(staff, this);
+    for (int i = index - 1; i >= 0; --i) {
+        CKVMeas* earlier = measplace::MeasAt(staff, i);
+        BYTE code = 0;
+        if (earlier && LastClefOf(*earlier, false, code))
+            return code;
+    }
+    return m_byInitClef;
 }
 
 unsigned char CKVMeas::GetLastClefType()
 {
-    KV_PENDING("CKVMeas::GetLastClefType");
-    return 0;
+    BYTE code = 0;
+    if (LastClefOf(*this, true, code))
+        return code;
+    return m_byInitClef;
 }
 
 void CKVMeas::DeleteAllClefMsgs()
 {
-    KV_PENDING("CKVMeas::DeleteAllClefMsgs");
+    for (int i = m_arrMsgRef.GetSize() - 1; i >= 0; --i) {
+        CKVMsg* msg = ChildAt(*this, i);
+        if (msg && msg->m_byKind == MSG_CLEF)
+            RemoveMsgAt(static_cast<short>(i));
+    }
 }
 
 DWORD CKVMeas::GetEndingType()
 {
-    KV_PENDING("CKVMeas::GetEndingType");
-    return 0;
+    DWORD mask = 0;
+    for (CKVMeas* meas : measplace::ColumnOf(*this))
+        mask |= meas->m_byEndingNum;
+    return mask;
 }
 
 unsigned char CKVMeas::GetEndingPos()
 {
-    KV_PENDING("CKVMeas::GetEndingPos");
-    return 0;
+    for (CKVMeas* meas : measplace::ColumnOf(*this)) {
+        if (meas->m_byEndingPos != ENDING_NONE)
+            return meas->m_byEndingPos;
+    }
+    return ENDING_NONE;
 }
 
 void CKVMeas::DeleteEnding()
 {
-    KV_PENDING("CKVMeas::DeleteEnding");
+    m_byEndingNum = 0;
+    m_byEndingPos = ENDING_NONE;
+    // Only the ending bit: the same word carries the pickup flag, which the
+    // ending repair along the staff must not lose.
+    m_wObjWord = static_cast<WORD>(m_wObjWord & ~ENDING_START);
+    std::memset(m_szEndingText, 0, ENDING_TEXT_SIZE);
+    for (int i = 0; i < m_arrCtrlPoint.GetSize(); ++i)
+        delete m_arrCtrlPoint.GetAt(i);
+    m_arrCtrlPoint.RemoveAll();
 }
 
 short CKVMeas::GetStaffIndex()
 {
-    KV_PENDING("CKVMeas::GetStaffIndex");
+    CKVStaff* staff = measplace::StaffOf(*this);
+    if (!staff || !m_pSystem)
+        return -1;
+    for (short i = 0; i < m_pSystem->GetStaffNum(); ++i) {
+        if (m_pSystem->GetStaff(i) == staff)
+            return i;
+    }
     return -1;
 }
 
-short CKVMeas::CopyToBuff(unsigned char*)
+short CKVMeas::CopyToBuff(unsigned char* buffer)
 {
-    KV_PENDING("CKVMeas::CopyToBuff");
-    return -1;
+    const short node = CKVObject::CopyToBuff(buffer);
+    if (node < 0)
+        return -1;
+    FillBufferRecord(*this, buffer + node);
+    m_pBackupLink = nullptr;
+    return static_cast<short>(node + RECORD_SIZE);
 }
 
-short CKVMeas::Save(CFile*)
+short CKVMeas::Save(CFile* file)
 {
-    KV_PENDING("CKVMeas::Save");
-    return -1;
+    const short node = CKVObject::Save(file);
+    if (node <= 0)
+        return -1;
+    unsigned char rec[RECORD_SIZE];
+    FillBufferRecord(*this, rec);
+    rec[REC_OPTION] = m_byOption;
+    rec[REC_OPTIONS] = m_byOptions;
+    PutWord(rec + REC_KEY_TYPE, m_byKeyType);
+    PutWord(rec + REC_KEY_COUNT, m_byKeyCount);
+    file->Write(rec, RECORD_SIZE);
+    return static_cast<short>(node + RECORD_SIZE);
 }
 
-short CKVMeas::Load(CFile*)
+short CKVMeas::Load(CFile* file)
 {
-    KV_PENDING("CKVMeas::Load");
-    return -1;
+    const short node = CKVObject::Load(file);
+    if (node <= 0)
+        return -1;
+    unsigned char rec[RECORD_SIZE];
+    if (file->Read(rec, RECORD_SIZE) != static_cast<UINT>(RECORD_SIZE))
+        return -1; // truncated: the measure's own settings stay as they were
+    m_byTimeStyle = rec[REC_STYLE];
+    std::memcpy(m_szTimeNumText, rec + REC_TIME_NUM_TEXT, TIME_TEXT_SIZE);
+    std::memcpy(m_szTimeDenText, rec + REC_TIME_DEN_TEXT, TIME_TEXT_SIZE);
+    // A text must stay terminated whatever the stream held.
+    m_szTimeNumText[TIME_TEXT_SIZE - 1] = '\0';
+    m_szTimeDenText[TIME_TEXT_SIZE - 1] = '\0';
+    m_byStartBar = rec[REC_START_BAR];
+    m_byEndBar = rec[REC_END_BAR];
+    m_byInitClef = rec[REC_INIT_CLEF];
+    m_byOption = rec[REC_OPTION];
+    m_byOptions = rec[REC_OPTIONS];
+    m_wMarker = GetWord(rec + REC_MARKER);
+    m_nTimeNum = static_cast<short>(GetWord(rec + REC_TIME_NUM));
+    m_nTimeDen = static_cast<short>(GetWord(rec + REC_TIME_DEN));
+    m_byKeyType = static_cast<BYTE>(GetWord(rec + REC_KEY_TYPE));
+    m_byKeyCount = static_cast<BYTE>(GetWord(rec + REC_KEY_COUNT));
+    // The length is not stored; it follows from the time signature.
+    CalcWholeCount();
+    return static_cast<short>(node + RECORD_SIZE);
 }
 
-void CKVMeas::GetMemorySize(DWORD&)
+void CKVMeas::GetMemorySize(DWORD& total)
 {
-    KV_PENDING("CKVMeas::GetMemorySize");
+    const DWORD headLen = m_pHead ? m_wHeadLen : 0;
+    total += kMeasBytes + kRefBytes * static_cast<DWORD>(m_arrMsgRef.GetSize()) + headLen;
+    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        if (CKVMsg* msg = ChildAt(*this, i))
+            msg->GetMemorySize(total);
+    }
 }
 
 void CKVMeas::DeleteBackupData()
 {
-    KV_PENDING("CKVMeas::DeleteBackupData");
+    // The link is left as it is; the caller drops the pair.
+    CKVMeas* clone = dynamic_cast<CKVMeas*>(m_pBackupLink);
+    if (clone && clone != this)
+        delete clone;
 }

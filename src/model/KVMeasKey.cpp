@@ -1,8 +1,110 @@
+// Key changes and transposition of a measure.
+
 #include "model/KVMeas.h"
 
-void CKVMeas::ChangeKeySignature(unsigned char, unsigned char, DWORD, int)
+#include "model/MeasPlace.h"
+
+#include <vector>
+
+namespace {
+
+// The tonic of each key by its count of sharps or flats: semitone above C
+// and diatonic step above C.
+constexpr int kSharpSemitone[8] = {0, 7, 2, 9, 4, 11, 6, 1};
+constexpr int kSharpStep[8] = {0, 4, 1, 5, 2, 6, 3, 0};
+constexpr int kFlatSemitone[8] = {0, 5, 10, 3, 8, 1, 6, 11};
+constexpr int kFlatStep[8] = {0, 3, 6, 2, 5, 1, 4, 7};
+
+struct Tonic {
+    int semitone;
+    int step;
+};
+
+Tonic TonicOf(BYTE keyType, BYTE keyCount)
 {
-    KV_PENDING("CKVMeas::ChangeKeySignature");
+    const int count = keyCount > 7 ? 7 : keyCount;
+    if (keyType == CKVMeas::KEY_FLATS)
+        return {kFlatSemitone[count], kFlatStep[count]};
+    return {kSharpSemitone[count], kSharpStep[count]};
+}
+
+} // namespace
+
+void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, DWORD options, int withChords)
+{
+    const Tonic oldTonic = TonicOf(m_byKeyType, m_byKeyCount);
+    m_byKeyType = keyType;
+    m_byKeyCount = keyCount;
+
+    // A double bar set for the old key change is taken back across the
+    // column; an ossia staff has its own bar lines.
+    CKVStaff* staff = measplace::StaffOf(*this);
+    const bool ossia = staff && staff->m_byObjKind == OBJ_OSSIA_STAFF;
+    if (m_byEndBar == BAR_DOUBLE) {
+        std::vector<CKVMeas*> column;
+        if (!ossia && GetStaffIndex() >= 0)
+            column = measplace::ColumnOf(*this);
+        if (column.empty())
+            column.push_back(this);
+        for (CKVMeas* meas : column)
+            meas->m_byEndBar = BAR_SINGLE;
+    }
+    if (m_byStartBar == BAR_REPEAT && ossia)
+        m_byStartBar = BAR_SINGLE;
+
+    if (options & KEYCHG_HIDE) {
+        m_byOptions = static_cast<BYTE>((m_byOptions | OPT_KEY_HIDDEN) & ~OPT_KEY_SHOWN);
+    } else {
+        m_byOptions = static_cast<BYTE>((m_byOptions | OPT_KEY_SHOWN) & ~OPT_KEY_HIDDEN);
+    }
+
+    if (options & KEYCHG_TRANSPOSE) {
+        const Tonic newTonic = TonicOf(keyType, keyCount);
+        // Only a new tonic moves the notes; a key written the other way
+        // round with the same tonic (no sharps as no flats) does not.
+        if (newTonic.semitone != oldTonic.semitone || newTonic.step != oldTonic.step) {
+            int steps = newTonic.step - oldTonic.step;
+            int semis = newTonic.semitone - oldTonic.semitone;
+            const int up = (options & KEYCHG_UP) ? 1 : 0;
+            if (up) {
+                if (oldTonic.semitone > newTonic.semitone) {
+                    semis += 12;
+                    steps += 7;
+                }
+            } else if (oldTonic.semitone <= newTonic.semitone) {
+                semis = 12 - semis;
+                steps = 7 - steps;
+            } else {
+                semis = -semis;
+                steps = -steps;
+            }
+            TransposeInDiatonicScale(up, static_cast<short>(steps), static_cast<short>(semis));
+            if (withChords)
+                TransposeChordName(up, static_cast<short>(semis));
+        }
+    } else {
+        // The notes keep their pitch and are spelled for the new key. The
+        // walk is copied first: the re-spelling may rebuild it.
+        ResetGetNextMsg(0, 1, 1, 0);
+        std::vector<DWORD> ids;
+        for (int i = 0; i < m_arrWalk.GetSize(); ++i)
+            ids.push_back(m_arrWalk.GetAt(i));
+        const BYTE direction = keyType == KEY_FLATS ? 2 : 1;
+        for (DWORD id : ids) {
+            CKVMsg* msg = m_pSystem ? m_pSystem->GetMsgFromMap(id) : nullptr;
+            if (msg && msg->m_byKind == MSG_NOTE)
+                msg->ChangeOtherName(direction);
+        }
+        UpdateNoteKeySignature(0, 0, 1, 0);
+    }
+
+    UpdatePos(0, 3, 0, 0);
+    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        if (CKVMsg* msg = measplace::ChildAt(*this, i)) {
+            msg->AutoAdjustTieSlur();
+            msg->AutoAdjustTuplet();
+        }
+    }
 }
 
 void CKVMeas::TransposeInDiatonicScale(int, short, short)

@@ -3,6 +3,8 @@
 
 #include "model/KVMsg.h"
 
+#include "model/KVMeas.h"
+
 short CKVMsg::GetTimeFromPos(short)
 {
     KV_PENDING("CKVMsg::GetTimeFromPos");
@@ -20,7 +22,14 @@ short CKVMsg::Transpose(int, short, short, short, int)
     return 0;
 }
 
-void CKVMsg::MinusPosCorrect(short, short)
+void CKVMsg::MinusPosCorrect(short newHeader, short newRealWidth)
 {
-    KV_PENDING("CKVMsg::MinusPosCorrect");
+    if (m_byParentKind != OBJ_MEAS || !m_pParent || m_nPosX >= 0)
+        return;
+    // Without a width there is no scale to put the symbol on; it stays.
+    if (newRealWidth == 0)
+        return;
+    CKVMeas* meas = static_cast<CKVMeas*>(m_pParent);
+    const int x = meas->MeasXToAbsX(m_nPosX, m_byKind);
+    m_nPosX = static_cast<short>(MulDiv(x - newHeader, CKVMeas::SCALE, newRealWidth));
 }

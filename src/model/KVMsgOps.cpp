@@ -4,6 +4,8 @@
 
 #include "model/KVMsg.h"
 
+#include "model/KVSystem.h"
+
 short CKVMsg::GetNoteHeight()
 {
     KV_PENDING("CKVMsg::GetNoteHeight");
@@ -86,9 +88,21 @@ int CKVMsg::IsTremoloNote()
     return 0;
 }
 
-void CKVMsg::GetMemorySize(DWORD&)
+void CKVMsg::GetMemorySize(DWORD& total)
 {
-    KV_PENDING("CKVMsg::GetMemorySize");
+    constexpr DWORD kMsgBytes = 172;
+    constexpr DWORD kRefBytes = 12;
+    const DWORD headLen = m_pHead ? m_wHeadLen : 0;
+    total += kMsgBytes + kRefBytes * static_cast<DWORD>(m_arrMsgRef.GetSize()) + headLen;
+    if (!m_pSystem)
+        return;
+    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = m_arrMsgRef.GetAt(i);
+        CKVMsg* child = ref ? m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        // A damaged list naming the symbol itself must not recurse forever.
+        if (child && child != this)
+            child->GetMemorySize(total);
+    }
 }
 
 void CKVMsg::SetMidiKeyAndHeadByY()

@@ -1,9 +1,24 @@
 #include "model/KVMeas.h"
 
-short CKVMeas::AddMsg(CKVMsg*, unsigned char)
+#include "model/KVMsg.h"
+
+short CKVMeas::AddMsg(CKVMsg* msg, unsigned char owner)
 {
-    KV_PENDING("CKVMeas::AddMsg");
-    return 0;
+    // A compressed multi-measure rest stands for whole measures; nothing
+    // joins it.
+    if (IsRestCompMeas(nullptr) != 0)
+        return 0;
+    if (msg->m_byVoice == 0)
+        msg->m_byVoice = 1;
+    // A failed base add leaves the symbol unlisted; callers treat 0 as
+    // refused and take the symbol back.
+    if (CKVObject::AddMsg(msg, owner, 1) <= 0)
+        return 0;
+    // A measure-repeat sign over the whole measure.
+    constexpr WORD kWholeMeasureRepeat = 3;
+    if (msg->m_byKind == MSG_MEASREPEAT && msg->m_wDuration == kWholeMeasureRepeat)
+        m_dwTrailWord2 = 1;
+    return 1;
 }
 
 void CKVMeas::RemoveAt(short)

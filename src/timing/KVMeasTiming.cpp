@@ -1,8 +1,16 @@
 #include "model/KVMeas.h"
 
+#include "model/KVSystem.h"
+
 void CKVMeas::CalcWholeCount()
 {
-    KV_PENDING("CKVMeas::CalcWholeCount");
+    // The time signature comes from files and commands; a beat unit that is
+    // not positive gives no length, and the measure keeps the one it has.
+    if (m_nTimeDen <= 0)
+        return;
+    const DWORD ticks = m_pSystem ? m_pSystem->m_dwTicksPerQuarter : CKVSystem::DEFAULT_TICKS_PER_QUARTER;
+    const DWORD length = ticks * static_cast<DWORD>(m_nTimeNum) * 4u / static_cast<DWORD>(m_nTimeDen);
+    m_nLength = static_cast<short>(length);
 }
 
 short CKVMeas::GetPakTime(short, short)

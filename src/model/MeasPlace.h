@@ -1,0 +1,78 @@
+#pragma once
+// Where a measure stands in the score: its staff, its index on that staff,
+// and its direct children resolved without touching the reference list.
+// Shared by the measure's queries; not part of the library's interface.
+
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <vector>
+
+namespace measplace {
+
+// The staff that holds the measure; null for a measure not on a staff.
+inline CKVStaff* StaffOf(CKVMeas& meas)
+{
+    CKVObject* parent = meas.m_pParent;
+    if (!parent || (parent->m_byObjKind != OBJ_STAFF && parent->m_byObjKind != OBJ_OSSIA_STAFF))
+        return nullptr;
+    return static_cast<CKVStaff*>(parent);
+}
+
+// The measure's index in its staff's list; -1 when it is not there.
+inline int IndexOnStaff(CKVStaff* staff, const CKVMeas* meas)
+{
+    if (!staff)
+        return -1;
+    for (int i = 0; i < staff->m_arrMeas.GetSize(); ++i) {
+        if (staff->m_arrMeas.GetAt(i) == meas)
+            return i;
+    }
+    return -1;
+}
+
+// The measure at an index of a staff, or null.
+inline CKVMeas* MeasAt(CKVStaff* staff, int index)
+{
+    if (!staff || index < 0 || index >= staff->m_arrMeas.GetSize())
+        return nullptr;
+    return staff->m_arrMeas.GetAt(index);
+}
+
+// The measures with the measure's index on every staff of its system, in
+// staff order. Empty when the measure has no staff or system, or is not in
+// its staff's list.
+inline std::vector<CKVMeas*> ColumnOf(CKVMeas& meas)
+{
+    std::vector<CKVMeas*> column;
+    const int index = IndexOnStaff(StaffOf(meas), &meas);
+    CKVSystem* system = meas.m_pSystem;
+    if (index < 0 || !system)
+        return column;
+    for (short s = 0; s < system->GetStaffNum(); ++s) {
+        if (CKVMeas* other = MeasAt(system->GetStaff(s), index))
+            column.push_back(other);
+    }
+    return column;
+}
+
+// The symbol of child reference i, or null when the reference is stale.
+// Unlike GetMsg it leaves a stale reference in the list, so that a loop
+// over the indexes can run while it reads.
+inline CKVMsg* ChildAt(CKVObject& node, int i)
+{
+    const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+    if (!ref || !node.m_pSystem)
+        return nullptr;
+    return node.m_pSystem->GetMsgFromMap(ref->dwMsgId);
+}
+
+// The clef code that a clef symbol sets.
+inline BYTE ClefCodeOf(const CKVMsg& clef)
+{
+    return static_cast<BYTE>(clef.m_wDuration & 0xFF);
+}
+
+} // namespace measplace
