@@ -43,9 +43,15 @@ public:
 
     // Measures.
     int Create(LONG measCount, BYTE clefType, short timeNum, short timeDen);
-    // Appends measures; clef 255 keeps each measure's own initial clef.
+    // Appends measures copied from the model (the last measure when none);
+    // clef 255 keeps each measure's own initial clef. 1, 0 when memory is
+    // out, -1 for a count below 1.
     short AddMeas(LONG count, CKVMeas* model, BYTE initClef);
+    // Inserts before the index, clamped to the list. 1, 0 when memory is
+    // out, -1 for a count below 1.
     short InsertMeas(LONG index, LONG count, int unused);
+    // The number removed; -1 (nothing removed) for a negative index, a count
+    // below 1 or an index past the end.
     short RemoveMeas(LONG index, LONG count);
     LONG GetMeasNum();
     CKVMeas* GetMeas(LONG index);
@@ -53,15 +59,18 @@ public:
 
     // Key signatures and endings over a range of measures.
     void ChangeKeySignature(int first, int last, BYTE keyType, int keyCount, DWORD options, int withChords);
+    // A drawn key signature: each measure of the range gets an owned copy of
+    // the model. 0 when no measure lies in the range or memory is out.
     int ChangeCustomKeySign(int first, int last, CKVMsg& model, DWORD options);
     void EndingCheck();
-    // Takes over the other staff's measures; the caller empties its list.
+    // Takes over the other staff's measures and empties its list.
     void Import(CKVStaff* other);
     void GetMemorySize(DWORD& total);
     // Voice 0 removes every symbol of every measure.
     void DelMsg(short voice);
 
-    // The staff-name symbol.
+    // The staff-name symbol. Each text is kept to 31 bytes, so the four
+    // buffers given to GetStaffNameFromMsg must hold at least NAME_SIZE (32).
     void GetStaffNameFromMsg(char* name, char* text2, char* text3, char* text4, int& x, int& y);
     void SetStaffNameToMsg(const char* name, const char* text2, const char* text3, const char* text4, int x, int y);
 
@@ -74,7 +83,7 @@ public:
     int IsTimeVisible();
     int IsLeftLineVisible();
 
-    // The older stream form.
+    // The older stream form: node record, 112-byte staff record, measures.
     short Save(CFile* file);
     short Load(CFile* file);
     short CopyToBuff(unsigned char* buffer);
