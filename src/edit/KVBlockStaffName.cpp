@@ -1,5 +1,7 @@
 #include "model/KVBlock.h"
 
+#include "document/KVCtrlPoint.h"
+
 void CKVBlock::SetStaffNamePoint()
 {
     KV_PENDING("CKVBlock::SetStaffNamePoint");
@@ -7,7 +9,12 @@ void CKVBlock::SetStaffNamePoint()
 
 void CKVBlock::RemoveStaffNamePoint()
 {
-    KV_PENDING("CKVBlock::RemoveStaffNamePoint");
+    for (int i = 0; i < m_arrStaffNamePoint.GetSize(); ++i)
+        delete m_arrStaffNamePoint.GetAt(i);
+    m_arrStaffNamePoint.RemoveAll();
+    for (int i = 0; i < m_arrStaffNameCtrl.GetSize(); ++i)
+        delete m_arrStaffNameCtrl.GetAt(i);
+    m_arrStaffNameCtrl.RemoveAll();
 }
 
 void CKVBlock::MakeStaffNameRect()
