@@ -378,6 +378,10 @@ private:
     short CaretMoveUpDown(int up);
 };
 
+// The staff space of the last score made or loaded, for code that has no
+// document at hand. 0 at load.
+extern short nCurStaffSpace;
+
 // The note-mark position that note insertion reads; set by the host and by
 // step entry. 0 at load.
 extern short nNoteMarkRightPos;

@@ -1,9 +1,91 @@
 #include "document/KVDoc.h"
 
-int CKVDoc::UpdateClefType(CKVMeas*, short, int)
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// 1 when the measure holds a clef-change symbol, right of position word
+// `after` when one is given.
+bool HoldsClefChange(CKVMeas* meas, int after = INT_MIN)
 {
-    KV_PENDING("CKVDoc::UpdateClefType");
-    return 0;
+    for (short i = 0; i < meas->GetMsgNum(); ++i) {
+        CKVMsg* msg = meas->GetMsg(i);
+        if (msg && msg->m_byKind == MSG_CLEF && msg->m_nPosX > after)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int CKVDoc::UpdateClefType(CKVMeas* meas, short clef, int x)
+{
+    if (!meas || !meas->m_pParent)
+        return 0;
+    CKVStaff* staff = static_cast<CKVStaff*>(meas->m_pParent);
+    int index = -1;
+    for (int i = 0; i < staff->m_arrMeas.GetSize(); ++i) {
+        if (staff->m_arrMeas.GetAt(i) == meas) {
+            index = i;
+            break;
+        }
+    }
+    if (index < 0)
+        return 0;
+
+    const bool insideHeader = x <= meas->m_nHeaderWidth;
+    const bool atStaffStart = index == 0 && insideHeader;
+    const BYTE kind = staff->m_byStaffKind;
+    // Drum and free-line staves keep one clef from their start on.
+    if (!atStaffStart &&
+        (kind == CKVStaff::KIND_DRUM || kind == CKVStaff::KIND_DRUM_SECOND || kind == CKVStaff::KIND_FREE_LINE)) {
+        MessageBeep(0x00FFFFFF);
+        return 0;
+    }
+    if (atStaffStart && clef != CKVStaff::CLEF_DRUM && clef != CKVStaff::CLEF_FREE_LINE) {
+        if (staff->m_byClefType == CKVStaff::CLEF_DRUM) {
+            std::memset(staff->m_byChannel, 0, sizeof(staff->m_byChannel));
+            if (kind != CKVStaff::KIND_FREE_LINE)
+                staff->m_byStaffKind = CKVStaff::KIND_NORMAL;
+        }
+        staff->m_byClefType = static_cast<BYTE>(clef);
+    }
+    m_bModified = 1;
+
+    int start = index;
+    const bool firstOfBlock = m_pCurBlock && index == m_pCurBlock->m_nFirstMeas;
+    if (!insideHeader || !firstOfBlock) {
+        // A later clef change in this measure rules from there on.
+        if (HoldsClefChange(meas, meas->AbsXToMeasX(static_cast<short>(x))))
+            return 1;
+        if (!insideHeader)
+            start = index + 1;
+    }
+    if (start >= staff->m_arrMeas.GetSize())
+        return 1;
+
+    const BYTE old = staff->m_arrMeas.GetAt(start)->m_byInitClef;
+    if (start == 0 && clef != old && clef == CKVStaff::CLEF_DRUM)
+        std::memset(staff->m_byChannel, CKVStaff::DRUM_CHANNEL, sizeof(staff->m_byChannel));
+    for (int i = start; i < staff->m_arrMeas.GetSize(); ++i) {
+        CKVMeas* target = staff->m_arrMeas.GetAt(i);
+        if (target->m_byInitClef != old)
+            break;
+        target->m_byInitClef = static_cast<BYTE>(clef);
+        if (kind != CKVStaff::KIND_NORMAL)
+            target->DeleteAllUpDownMsg(1, 1);
+        target->SetParamFromMidiKey();
+        target->UpdatePos(0, 3, 0, 0);
+        if (HoldsClefChange(target))
+            break;
+    }
+    return 1;
 }
 
 int CKVDoc::UpdateDelClefType(CKVMsg*)
