@@ -439,14 +439,11 @@ public:
 
 private:
     // Only the wide forms fold: 0x100 + b, and 0xF1-0xF9 themselves. Bytes
-    // reach here already raised by DecodeBytes.
+    // reach here already raised by DecodeBytes. A code without a map entry
+    // measures and draws nothing (except as a box under test metrics).
     static int Code(char16_t unit)
     {
-        const bool wide = (unit >= 0x100 && unit <= 0x1FF) || (unit >= 0xF1 && unit <= 0xF9);
-        if (!wide)
-            return -1;
-        const int code = kvmusic::FoldUnit(unit);
-        return code >= 0 && kvmusic::HasEntry(code) ? code : -1;
+        return kvmusic::FoldUnit(unit);
     }
 
     double m_stretch;

@@ -494,18 +494,16 @@ void ResetTestMetrics()
 
 KvProcessReset s_reset("music test metrics", &ResetTestMetrics);
 
-// The test metric of a code: the table's, else the default for a code with an
-// entry; none for a code the table omits and the map lacks.
+// The test metric of a code: the table's, else the default. Under test
+// metrics every code of the font is a box, mapped or not.
 std::optional<TestMetric> TestMetricOf(int code)
 {
+    if (code < 0 || code > 0xFF)
+        return std::nullopt;
     auto it = g_testMetrics->find(code);
-    if (it != g_testMetrics->end()) {
+    if (it != g_testMetrics->end())
         return it->second;
-    }
-    if (Find(code)) {
-        return TestMetric {};
-    }
-    return std::nullopt;
+    return TestMetric {};
 }
 
 } // namespace

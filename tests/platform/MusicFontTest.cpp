@@ -410,9 +410,11 @@ TEST_F(MusicFontTest, TestMetricsGiveExactBoxes)
     ASSERT_TRUE(kvmusic::TestMetricsActive());
     EXPECT_EQ(kvmusic::Advance(0xD9, 32), 10);
     EXPECT_EQ(kvmusic::Advance(0xD9, 16), 5);
-    // Codes the table omits: 10/32 of the em, when the map has them.
+    // Codes the table omits: 10/32 of the em, mapped or not; nothing outside
+    // the font's codes.
     EXPECT_EQ(kvmusic::Advance(0xD8, 32), 10);
-    EXPECT_EQ(kvmusic::Advance(0x22, 32), 0);
+    EXPECT_EQ(kvmusic::Advance(0x22, 32), 10);
+    EXPECT_EQ(kvmusic::Advance(0x100, 32), 0);
     EXPECT_EQ(kvmusic::CellAscent(32) + kvmusic::CellDescent(32), 80);
 
     Coverage coverage(100, 100);
@@ -430,7 +432,8 @@ TEST_F(MusicFontTest, TestMetricsGiveExactBoxes)
     EXPECT_EQ(t, 34);
     EXPECT_EQ(b, 65);
     coverage.Draw(0x22, 32, 40, 50, CAIRO_ANTIALIAS_DEFAULT);
-    EXPECT_FALSE(coverage.InkBox(&l, &t, &r, &b));
+    ASSERT_TRUE(coverage.InkBox(&l, &t, &r, &b));
+    EXPECT_EQ(r, 49);
 
     kvmusic::UseTestMetrics(nullptr);
     EXPECT_FALSE(kvmusic::TestMetricsActive());
