@@ -35,3 +35,7 @@
 #include "edit/TieSlurDirection.h"
 
 #include "harmony/KVAutoCodeName.h"
+#include "harmony/ChordSurfix.h"
+#include "harmony/FretBoard.h"
+#include "harmony/Rhythm.h"
+#include "harmony/ChordSymbol.h"

@@ -1,0 +1,60 @@
+#pragma once
+// The chord-name symbol of a score (kind 69): root, optional bass, suffix, an
+// embedded fret diagram and an optional rhythm pattern.
+
+#include "Platform.h"
+#include "model/KVMsg.h"
+#include "harmony/ChordSurfix.h"
+#include "harmony/FretBoard.h"
+#include "harmony/Rhythm.h"
+
+// The diagram size (tenths of a point) that new chord symbols give their
+// fret board; the host may change it.
+extern short nChordFretPtSize;
+
+class CChordSymbol : public CKVMsg {
+public:
+    // An empty C chord: name shown, diagram hidden, no rhythm.
+    CChordSymbol();
+    ~CChordSymbol() override;
+    // The symbol part, then the chord part as CreateFrom copies it.
+    CChordSymbol& operator=(CChordSymbol& source);
+    // The symbol part alone, as the record reader hands a plain symbol's
+    // fields over to the chord symbol that replaces it.
+    using CKVMsg::operator=;
+
+    using CKVMsg::Initialize;
+    // Copies the chord part, the fret board's colour and the position words
+    // of another chord symbol; nothing else of the symbol part.
+    void Initialize(CChordSymbol* source);
+    // Copies the chord part of a chord symbol; 1.
+    int CreateFrom(CKVMsg* source);
+    // The colour of the symbol and of its fret board.
+    void SetColor(COLORREF colour);
+    // Re-attaches the suffix to the library's suffix dictionary.
+    void CorrectSufixInfo();
+
+    // The chord part of the record, behind the symbol record: the suffix
+    // record, the fret-board record, a u16 rhythm flag and, when it is 1,
+    // the rhythm record. Reading first unpacks root, bass and the two show
+    // flags from the node words that the symbol record carried. 1 on
+    // success, 0 on failure.
+    int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
+    int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Turns a symbol of the older chord kinds (22, 23), whose symbol part
+    // this one carries, into a chord symbol; 1 when it did.
+    int MakeFromOldChordSymbol();
+
+    virtual CRect Draw(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);
+    virtual CRect DrawFrame(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);
+
+    // Fields.
+    short m_nRoot = 0;          // spelling number, 0 = C
+    short m_nBass = 0;          // 0 none, else 1 + spelling number
+    CChordSurfix m_Surfix;
+    CFretBoard m_FretBoard;
+    BOOL m_bShowName = TRUE;
+    BOOL m_bShowFret = FALSE;
+    CRhythm* m_pRhythm = nullptr;   // owned
+};
