@@ -1,13 +1,216 @@
+// The record form of a measure: its node header, head and children, then
+// the 96-byte trailer of its settings.
+
 #include "model/KVMeas.h"
 
-int CKVMeas::Write(unsigned char*&, DWORD*, DWORD*)
+#include "document/KVCtrlPoint.h"
+#include "document/KVDoc.h"
+#include "document/RecordIO.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+
+#include <cstring>
+#include <new>
+
+using namespace kvrec;
+
+namespace {
+
+// Offsets in the trailer.
+constexpr int TR_STYLE = 0;
+constexpr int TR_TIME_NUM_TEXT = 19;
+constexpr int TR_TIME_DEN_TEXT = 35;
+constexpr int TR_ENDING_TEXT = 51;
+constexpr int TR_AT_SIGN = 67;
+constexpr int TR_START_BAR = 68;
+constexpr int TR_END_BAR = 69;
+constexpr int TR_INIT_CLEF = 70;
+constexpr int TR_OPTION = 72;
+constexpr int TR_OPTIONS = 73;
+constexpr int TR_ENDING_NUM = 74;
+constexpr int TR_ENDING_POS = 75;
+constexpr int TR_ENDING_BYTE = 76;
+constexpr int TR_ENDING_OFFSET = 77;
+constexpr int TR_ENDING_LINE1 = 78;
+constexpr int TR_ENDING_LINE2 = 80;
+constexpr int TR_MARKER = 82;
+constexpr int TR_TIME_NUM = 86;
+constexpr int TR_TIME_DEN = 88;
+constexpr int TR_KEY_TYPE = 90;
+constexpr int TR_KEY_COUNT = 92;
+constexpr int TR_ENDING_WORD = 94;
+
+constexpr BYTE kVoicesToTime = 9; // voice 0 (all) and voices 1 to 8
+
+void CopyText(char* to, const unsigned char* from, size_t size)
 {
-    KV_PENDING("CKVMeas::Write");
-    return 0;
+    std::memcpy(to, from, size);
+    // A text must stay terminated whatever the record held.
+    to[size - 1] = '\0';
 }
 
-int CKVMeas::Read(unsigned char*, DWORD*, DWORD*)
+void FillTrailer(const CKVMeas& m, unsigned char* t)
 {
-    KV_PENDING("CKVMeas::Read");
-    return 0;
+    t[TR_STYLE] = m.m_byTimeStyle;
+    std::memcpy(t + TR_TIME_NUM_TEXT, m.m_szTimeNumText, CKVMeas::TIME_TEXT_SIZE);
+    std::memcpy(t + TR_TIME_DEN_TEXT, m.m_szTimeDenText, CKVMeas::TIME_TEXT_SIZE);
+    std::memcpy(t + TR_ENDING_TEXT, m.m_szEndingText, CKVMeas::ENDING_TEXT_SIZE);
+    t[TR_AT_SIGN] = '@';
+    t[TR_START_BAR] = m.m_byStartBar;
+    t[TR_END_BAR] = m.m_byEndBar;
+    t[TR_INIT_CLEF] = m.m_byInitClef;
+    t[TR_OPTION] = m.m_byOption;
+    t[TR_OPTIONS] = m.m_byOptions;
+    t[TR_ENDING_NUM] = m.m_byEndingNum;
+    t[TR_ENDING_POS] = m.m_byEndingPos;
+    t[TR_ENDING_BYTE] = m.m_byEndingByte;
+    t[TR_ENDING_OFFSET] = m.m_byEndingOffset;
+    PutU16(t + TR_ENDING_LINE1, m.m_wEndingLine1);
+    PutU16(t + TR_ENDING_LINE2, m.m_wEndingLine2);
+    PutU16(t + TR_MARKER, m.m_wMarker);
+    PutU16(t + TR_TIME_NUM, static_cast<WORD>(m.m_nTimeNum));
+    PutU16(t + TR_TIME_DEN, static_cast<WORD>(m.m_nTimeDen));
+    PutU16(t + TR_KEY_TYPE, m.m_byKeyType);
+    PutU16(t + TR_KEY_COUNT, m.m_byKeyCount);
+    PutU16(t + TR_ENDING_WORD, m.m_wEndingWord);
+}
+
+CKVDoc* DocOf(const CKVObject& node)
+{
+    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+}
+
+bool IsTimedKind(BYTE kind)
+{
+    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
+}
+
+} // namespace
+
+int CKVMeas::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
+{
+    // The ending height travels in the high half, the header width in the
+    // low half.
+    const DWORD word8 = (static_cast<DWORD>(m_dwWord & 0xFFFF) << 16) | static_cast<WORD>(m_nHeaderWidth);
+    if (!WriteNodePart(*this, buffer, used, capacity, word8))
+        return 0;
+    Writer out(buffer, used, capacity);
+    unsigned char* t = out.Append(kMeasTrailer);
+    if (!t)
+        return 0;
+    FillTrailer(*this, t);
+    return 1;
+}
+
+int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
+{
+    SetObjectType(OBJ_MEAS);
+    Reader in(buffer, pos, length);
+    const unsigned char* h = in.Take(kNodeHeader);
+    if (!h)
+        return 0;
+    const int count = h[0];
+    const short headLen = static_cast<short>(GetU16(h + 4));
+    if (headLen < 0 || !in.Has(static_cast<size_t>(headLen) + kRefSize * static_cast<size_t>(count)))
+        return 0;
+    m_wObjWord = GetU16(h + 2);
+    const DWORD word8 = GetU32(h + 8);
+    m_nHeaderWidth = static_cast<short>(word8 & 0xFFFF);
+    m_dwWord = static_cast<DWORD>(static_cast<LONG>(static_cast<short>(word8 >> 16)));
+    const unsigned char* head = in.Take(static_cast<size_t>(headLen));
+    if (SetHead(headLen, const_cast<unsigned char*>(head)) != headLen)
+        return 0;
+
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* r = in.Take(kRefSize);
+        if (!r)
+            return 0;
+        const DWORD stored = GetU32(r);
+        if (m_pSystem)
+            m_pSystem->GetKey(stored, 1);
+        // A measure owns all its children; a reference to a symbol held
+        // elsewhere has nothing behind it and is dropped.
+        if (!r[4])
+            continue;
+        // An owned record under id 0 cannot be told apart from damage.
+        if (stored == 0)
+            return 0;
+        MsgRef* ref = new (std::nothrow) MsgRef;
+        if (!ref) {
+            ReportOutOfMemory(1);
+            return 0;
+        }
+        CKVMsg* msg = ReadOwnedChild(this, buffer, pos, length, true);
+        if (!msg) {
+            delete ref;
+            return 0;
+        }
+        ref->dwMsgId = msg->m_dwMsgId;
+        ref->byOwner = r[4];
+        m_arrMsgRef.Add(ref);
+    }
+
+    short i = 0;
+    while (i < GetMsgNum()) {
+        const short before = GetMsgNum();
+        CKVMsg* msg = GetMsg(i);
+        if (!msg) {
+            if (GetMsgNum() >= before)
+                ++i;
+            continue;
+        }
+        if ((msg->m_byKind == MSG_BEAM || msg->m_byKind == MSG_CHORD) && msg->GetMsgNum() == 0) {
+            RemoveMsgAt(i);
+            continue;
+        }
+        if (IsTimedKind(msg->m_byKind)) {
+            msg->ChangeParent(this);
+            AddUpDownMsgArray(msg);
+        }
+        ++i;
+    }
+
+    const unsigned char* t = in.Take(kMeasTrailer);
+    if (!t)
+        return 0;
+    m_byTimeStyle = t[TR_STYLE];
+    CopyText(m_szTimeNumText, t + TR_TIME_NUM_TEXT, TIME_TEXT_SIZE);
+    CopyText(m_szTimeDenText, t + TR_TIME_DEN_TEXT, TIME_TEXT_SIZE);
+    CopyText(m_szEndingText, t + TR_ENDING_TEXT, ENDING_TEXT_SIZE);
+    m_byStartBar = t[TR_START_BAR];
+    m_byEndBar = t[TR_END_BAR];
+    m_byInitClef = t[TR_INIT_CLEF];
+    m_byOption = t[TR_OPTION];
+    m_byOptions = t[TR_OPTIONS];
+    m_byEndingNum = t[TR_ENDING_NUM];
+    m_byEndingPos = t[TR_ENDING_POS];
+    m_byEndingByte = t[TR_ENDING_BYTE];
+    m_byEndingOffset = t[TR_ENDING_OFFSET];
+    m_wEndingLine1 = GetU16(t + TR_ENDING_LINE1);
+    m_wEndingLine2 = GetU16(t + TR_ENDING_LINE2);
+    m_wMarker = GetU16(t + TR_MARKER);
+    m_nTimeNum = static_cast<short>(GetU16(t + TR_TIME_NUM));
+    m_nTimeDen = static_cast<short>(GetU16(t + TR_TIME_DEN));
+    m_byKeyType = static_cast<BYTE>(GetU16(t + TR_KEY_TYPE));
+    m_byKeyCount = static_cast<BYTE>(GetU16(t + TR_KEY_COUNT));
+    m_wEndingWord = GetU16(t + TR_ENDING_WORD);
+    CKVDoc* doc = DocOf(*this);
+    if (doc && doc->m_CtrlTool.m_byJ9 == 0)
+        m_wEndingWord = 0;
+
+    if (m_nTimeNum == 0 || m_nTimeDen == 0)
+        return 0;
+    CalcWholeCount();
+    for (BYTE voice = 0; voice < kVoicesToTime; ++voice) {
+        UpdatePlayTime(voice);
+        UpdateStartTime(voice, 0, 0, 0);
+    }
+
+    ReportReadProgress(doc, *pos);
+    // Layout makes the handles again.
+    for (int k = 0; k < m_arrCtrlPoint.GetSize(); ++k)
+        delete m_arrCtrlPoint.GetAt(k);
+    m_arrCtrlPoint.RemoveAll();
+    return 1;
 }

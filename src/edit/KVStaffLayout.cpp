@@ -1,7 +1,16 @@
 #include "model/KVStaff.h"
 
+#include "edit/KVBackupPtrArray.h"
+#include "model/KVSystem.h"
+
 short CKVStaff::GetIndexInSystem()
 {
-    KV_PENDING("CKVStaff::GetIndexInSystem");
+    if (!m_pSystem)
+        return -1;
+    CKVStaffPtrArray* list = m_byObjKind == OBJ_OSSIA_STAFF ? m_pSystem->m_pOssiaStaffArray : m_pSystem->m_pStaffArray;
+    for (int i = 0; list && i < list->GetSize(); ++i) {
+        if (list->GetAt(i) == this)
+            return static_cast<short>(i);
+    }
     return -1;
 }

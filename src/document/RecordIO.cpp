@@ -1,0 +1,192 @@
+// The growing record writer, the pending references of a read and the load
+// progress of the record readers.
+
+#include "document/RecordIO.h"
+
+#include "document/CopyPtrMap.h"
+#include "document/KVDoc.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVMsg.h"
+#include "model/KVObject.h"
+#include "model/KVSystem.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace kvrec {
+
+namespace {
+
+// The smallest block a writer starts with.
+constexpr size_t kMinBlock = 256;
+constexpr size_t kMaxBlock = 0xFFFFFFFFu;
+
+} // namespace
+
+bool Writer::Reserve(size_t n)
+{
+    const size_t used = *m_used;
+    const size_t capacity = m_buffer ? *m_capacity : 0;
+    if (n > kMaxBlock - used) {
+        ReportOutOfMemory(1);
+        return false;
+    }
+    const size_t need = used + n;
+    if (need <= capacity)
+        return true;
+    // Doubling keeps a long run of appends linear in the bytes written.
+    size_t grown = capacity > kMaxBlock / 2 ? kMaxBlock : capacity * 2;
+    grown = std::max({grown, need, kMinBlock});
+    unsigned char* block = static_cast<unsigned char*>(std::malloc(grown));
+    if (!block) {
+        ReportOutOfMemory(1);
+        return false;
+    }
+    if (m_buffer && used > 0)
+        std::memcpy(block, m_buffer, used);
+    std::free(m_buffer);
+    m_buffer = block;
+    *m_capacity = static_cast<DWORD>(grown);
+    return true;
+}
+
+unsigned char* Writer::Append(size_t n)
+{
+    if (!Reserve(n))
+        return nullptr;
+    unsigned char* p = m_buffer + *m_used;
+    if (n > 0)
+        std::memset(p, 0, n);
+    *m_used += static_cast<DWORD>(n);
+    return p;
+}
+
+bool Writer::Append(const void* data, size_t n)
+{
+    unsigned char* p = Append(n);
+    if (!p)
+        return false;
+    if (n > 0)
+        std::memcpy(p, data, n);
+    return true;
+}
+
+// --- Pending references ---------------------------------------------------
+
+namespace {
+
+struct PendingRefs {
+    std::vector<MsgRef*> staff;  // met in the staff being read
+    std::vector<MsgRef*> system; // left over by the staves read so far
+};
+
+PendingRefs& Pending()
+{
+    static PendingRefs pending;
+    return pending;
+}
+
+// Gives each reference its new id when the copy map knows it; the others
+// are returned.
+std::vector<MsgRef*> ResolveThroughCopyMap(const std::vector<MsgRef*>& refs)
+{
+    std::vector<MsgRef*> rest;
+    for (MsgRef* ref : refs) {
+        DWORD newId = 0;
+        if (LookupCopyPtrMap(ref->dwMsgId, newId))
+            ref->dwMsgId = newId;
+        else
+            rest.push_back(ref);
+    }
+    return rest;
+}
+
+KvProcessReset s_reset("pending record references", &ClearPendingRefs);
+
+} // namespace
+
+void ClearPendingRefs()
+{
+    Pending().staff.clear();
+    Pending().system.clear();
+}
+
+void ClearStaffPendingRefs()
+{
+    Pending().staff.clear();
+}
+
+void AddPendingRef(MsgRef* ref)
+{
+    Pending().staff.push_back(ref);
+}
+
+void ResolveStaffPendingRefs()
+{
+    std::vector<MsgRef*> rest = ResolveThroughCopyMap(Pending().staff);
+    Pending().staff.clear();
+    Pending().system.insert(Pending().system.end(), rest.begin(), rest.end());
+}
+
+void ResolveSystemPendingRefs()
+{
+    ResolveStaffPendingRefs();
+    // A reference that still names a stored id would reach an unrelated
+    // symbol of the new numbering; id 0 is dropped at its first access.
+    for (MsgRef* ref : ResolveThroughCopyMap(Pending().system))
+        ref->dwMsgId = 0;
+    Pending().system.clear();
+}
+
+void ForgetPendingRefsOf(CKVObject* node)
+{
+    if (!node)
+        return;
+    for (int i = 0; i < node->m_arrMsgRef.GetSize(); ++i) {
+        MsgRef* ref = node->m_arrMsgRef.GetAt(i);
+        for (std::vector<MsgRef*>* list : {&Pending().staff, &Pending().system})
+            list->erase(std::remove(list->begin(), list->end(), ref), list->end());
+        // Owned children go with the node, and their references with them.
+        if (ref && ref->byOwner && node->m_pSystem) {
+            CKVMsg* child = node->m_pSystem->GetMsgFromMap(ref->dwMsgId);
+            if (child && child != node)
+                ForgetPendingRefsOf(child);
+        }
+    }
+}
+
+int WriteNodePartToFile(CKVObject& node, CFile* file, DWORD& length)
+{
+    // The file forms start their node buffer this small; it grows as
+    // needed.
+    constexpr DWORD kNodeBufferStart = 13;
+    DWORD used = 0;
+    DWORD capacity = kNodeBufferStart;
+    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(capacity));
+    if (!buffer) {
+        ReportOutOfMemory(1);
+        return 0;
+    }
+    const int ok = node.Write(buffer, &used, &capacity);
+    BufferPtr owner(buffer);
+    if (!ok)
+        return 0;
+    file->Write(buffer, used);
+    length += used;
+    return 1;
+}
+
+void ReportReadProgress(CKVDoc* doc, DWORD pos)
+{
+    if (!doc)
+        return;
+    doc->m_dwLoadPos = pos + 1;
+    if (doc->m_dwLoadLength == 0)
+        return;
+    // MulDiv's rounding, in 64 bits so that no body length can overflow it.
+    const uint64_t percent = (static_cast<uint64_t>(pos + 1ull) * 100 + doc->m_dwLoadLength / 2) / doc->m_dwLoadLength;
+    doc->SetLoadPosInfo(static_cast<int>(std::min<uint64_t>(percent, 100)));
+}
+
+} // namespace kvrec

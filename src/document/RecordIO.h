@@ -1,0 +1,163 @@
+#pragma once
+// Shared machinery of the score's record readers and writers: a bounded
+// reading cursor, a growing writer, the little-endian field helpers, the
+// references still waiting for their tie during a read, and the chord-symbol
+// part that follows a kind-69 child.
+//
+// Record buffers are always malloc'd and freed with free(): they travel to
+// hosts and to the clipboard, which expect one allocator pair.
+
+#include "Platform.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+class CKVDoc;
+class CKVMsg;
+class CKVObject;
+struct MsgRef;
+
+namespace kvrec {
+
+inline WORD GetU16(const unsigned char* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
+
+inline DWORD GetU32(const unsigned char* p)
+{
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
+           (static_cast<DWORD>(p[3]) << 24);
+}
+
+inline void PutU16(unsigned char* p, WORD value)
+{
+    p[0] = static_cast<unsigned char>(value & 0xFF);
+    p[1] = static_cast<unsigned char>(value >> 8);
+}
+
+inline void PutU32(unsigned char* p, DWORD value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
+}
+
+// Reads at *pos, never past *length. Every reader of a record makes its own
+// over the same position, so nested readers advance one shared cursor.
+class Reader {
+public:
+    Reader(const unsigned char* buffer, DWORD* pos, DWORD* length) : m_buffer(buffer), m_pos(pos), m_length(length) {}
+
+    size_t Left() const
+    {
+        if (!m_buffer || !m_pos || !m_length || *m_pos > *m_length)
+            return 0;
+        return static_cast<size_t>(*m_length - *m_pos);
+    }
+    bool Has(size_t n) const { return n <= Left(); }
+    // The next n bytes, and the cursor moves past them; null (the cursor
+    // stays) when fewer are left.
+    const unsigned char* Take(size_t n)
+    {
+        if (!Has(n))
+            return nullptr;
+        const unsigned char* p = m_buffer + *m_pos;
+        *m_pos += static_cast<DWORD>(n);
+        return p;
+    }
+    DWORD Pos() const { return m_pos ? *m_pos : 0; }
+
+private:
+    const unsigned char* m_buffer;
+    DWORD* m_pos;
+    DWORD* m_length;
+};
+
+// Appends at *used and grows the buffer geometrically when the room is
+// short. The buffer, used count and capacity are the caller's; every writer
+// of a record makes its own over the same three.
+class Writer {
+public:
+    Writer(unsigned char*& buffer, DWORD* used, DWORD* capacity) : m_buffer(buffer), m_used(used), m_capacity(capacity) {}
+
+    // Room for n more bytes; a failed allocation is reported and gives
+    // false with the buffer unchanged.
+    bool Reserve(size_t n);
+    // n bytes at the end, zero-filled, counted as used; null on failure.
+    unsigned char* Append(size_t n);
+    bool Append(const void* data, size_t n);
+    DWORD Used() const { return *m_used; }
+    unsigned char* At(DWORD offset) { return m_buffer + offset; }
+
+private:
+    unsigned char*& m_buffer;
+    DWORD* m_used;
+    DWORD* m_capacity;
+};
+
+struct FreeBuffer {
+    void operator()(unsigned char* p) const { std::free(p); }
+};
+using BufferPtr = std::unique_ptr<unsigned char, FreeBuffer>;
+
+// Sizes of the fixed parts.
+constexpr size_t kNodeHeader = 12;
+constexpr size_t kRefSize = 8;
+constexpr size_t kMsgRecord = 44;
+constexpr size_t kMeasTrailer = 96;
+constexpr size_t kStaffRecord = 112;
+constexpr size_t kSystemCounts = 8;
+constexpr size_t kBlockRecord = 28;
+constexpr size_t kPageRecord = 24;
+// The smallest complete records, for testing stored counts against the
+// bytes left before anything is allocated.
+constexpr size_t kMinMeasRecord = kNodeHeader + kMeasTrailer;
+constexpr size_t kMinStaffRecord = kNodeHeader + kStaffRecord;
+constexpr size_t kMinMsgRecord = kMsgRecord + kNodeHeader;
+// The count byte of a node or measure.
+constexpr int kMaxChildren = 255;
+
+// The node part of a node, header, head and children, with the given value
+// at header offset 8 (the measure stores its own there).
+int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* capacity, DWORD word8);
+
+// Reads one owned child record for holder (symbol record, node part and,
+// for the chord kinds, the chord part). measureChild applies the measure
+// reader's repairs. The symbol, or null when the read failed (nothing left
+// behind).
+CKVMsg* ReadOwnedChild(CKVObject* holder, unsigned char* buffer, DWORD* pos, DWORD* length, bool measureChild);
+
+// References whose tie, slur or tuplet was not read yet. The node reader
+// adds them; each staff resolves what it can through the copy map and hands
+// the rest on to the system, which resolves them once more and gives id 0
+// to what is still unknown.
+void ClearPendingRefs();
+void ClearStaffPendingRefs();
+void AddPendingRef(MsgRef* ref);
+void ResolveStaffPendingRefs();
+void ResolveSystemPendingRefs();
+// Forgets the pending references held by node (before it is deleted).
+void ForgetPendingRefsOf(CKVObject* node);
+
+// The node part of node through a buffer of its own, in one file write;
+// length grows by the bytes written. A failing file write throws.
+int WriteNodePartToFile(CKVObject& node, CFile* file, DWORD& length);
+
+// The document's load position and progress after a reader.
+void ReportReadProgress(CKVDoc* doc, DWORD pos);
+
+// The chord-symbol part (KVChordRecord.cpp).
+// Packs a chord symbol's root and bass into its 32-bit word and its show
+// flags into its object word, just before its record is written.
+void PackChordWords(CKVMsg* msg);
+// The part that follows a kind-69 child: a chord symbol's own, or that of an
+// empty chord for a symbol of that kind that is no chord symbol.
+int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capacity);
+// Turns a plain symbol just read with kind 69, 22 or 23 into a chord symbol
+// in its place (reading the chord part for 69). The symbol that now stands
+// for it, or null when the read failed (both deleted).
+CKVMsg* ReadChordPart(CKVObject* holder, CKVMsg* msg, unsigned char* buffer, DWORD* pos, DWORD* length);
+
+} // namespace kvrec
