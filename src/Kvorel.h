@@ -35,3 +35,5 @@
 #include "edit/TieSlurDirection.h"
 
 #include "harmony/KVAutoCodeName.h"
+
+#include "timing/MidiFileRead.h"
