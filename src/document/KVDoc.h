@@ -330,6 +330,9 @@ public:
     CRect m_rcRedraw;
     BOOL m_bRedrawPending = 0;
     BOOL m_bModified = 0;
+    // Grace-mark setting: 1 gives a note made a grace note the mark 79, drawn
+    // as the slashed grace glyph.
+    BOOL m_bGraceMark = 0;
     BOOL m_bSpacingApplied = 0;    // the settings' distances were applied to the score
     DWORD m_dwHostWord4 = 0;
     // Undo recording. Written directly by the renderer, the import and the

@@ -329,7 +329,7 @@ public:
     void UpdateRestPosY(int centre);
 
     // Pitch, accidentals and the MIDI head.
-    short GetDoReMiFromPosY(short clef, int wantDegree, int useOwnAccidental);
+    short GetDoReMiFromPosY(short clef, int wantDegree, int useOwnAccidental = 0);
     short GetMidiKeyFromPosY(short* degree, short* accidental);
     short GetMidiKeyFromOnlyPosY();
     short WhatIsAccidental(short* degree);
