@@ -39,3 +39,5 @@
 #include "harmony/FretBoard.h"
 #include "harmony/Rhythm.h"
 #include "harmony/ChordSymbol.h"
+
+#include "timing/MidiFileRead.h"

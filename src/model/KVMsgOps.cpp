@@ -5,6 +5,7 @@
 #include "model/KVMsg.h"
 
 #include "model/KVSystem.h"
+#include "timing/TickMath.h"
 
 short CKVMsg::GetNoteHeight()
 {
@@ -161,7 +162,29 @@ short CKVMsg::GetMsgOfLeftPos(short)
 
 void CKVMsg::SetStartTimeByXPos()
 {
-    KV_PENDING("CKVMsg::SetStartTimeByXPos");
+    auto passOn = [](CKVMsg* member, short) {
+        member->SetStartTimeByXPos();
+        return false;
+    };
+    if (m_byKind == MSG_BEAM) {
+        tickmath::ForEachChild(*this, passOn);
+        return;
+    }
+    if (!tickmath::IsNoteRestChord(*this))
+        return;
+    CKVMeas* meas = tickmath::MeasureOf(this);
+    if (!meas)
+        return;
+    const std::int64_t length = meas->m_nLength;
+    std::int64_t start = length * m_nPosX / CKVMeas::SCALE;
+    if (start > length)
+        start = length;
+    if (start < 0)
+        start = 0;
+    m_nStartTime = static_cast<short>(start);
+    m_nPerformStart = static_cast<short>(start);
+    if (m_byKind == MSG_CHORD)
+        tickmath::ForEachChild(*this, passOn);
 }
 
 void CKVMsg::TupletSlurPosOrder(short, short, short)

@@ -81,16 +81,59 @@ CKVMsg* CKVObject::GetPointedNoteMsg(RECT)
     return nullptr;
 }
 
+// The node whose object word gives the staff size for this node: for a
+// member of a chord or beam group three parents up, for a symbol of a measure
+// the measure's staff, for a node held by a staff the node itself. Null when
+// there is none.
+static CKVObject* ZoomSource(CKVObject* node)
+{
+    CKVObject* parent = node->m_pParent;
+    if (!parent)
+        return nullptr;
+    CKVObject* found = nullptr;
+    switch (parent->m_byObjKind) {
+    case OBJ_MSG:
+        found = parent->m_pParent ? parent->m_pParent->m_pParent : nullptr;
+        break;
+    case OBJ_MEAS:
+        found = parent->m_pParent;
+        break;
+    case OBJ_STAFF:
+    case OBJ_OSSIA_STAFF:
+        return node;
+    default:
+        return nullptr;
+    }
+    if (!found || (found->m_byObjKind != OBJ_STAFF && found->m_byObjKind != OBJ_OSSIA_STAFF))
+        return nullptr;
+    return found;
+}
+
+// The staff size in percent; 0 when it cannot scale (no staff, or a size
+// word that damaged data left at 0 or negative).
+static int ZoomPercent(CKVObject* node)
+{
+    CKVObject* source = ZoomSource(node);
+    if (!source)
+        return 0;
+    const short size = static_cast<short>(source->m_wObjWord);
+    return size > 0 ? size : 0;
+}
+
 short CKVObject::ConvertYbyZoom(short y)
 {
-    KV_PENDING("CKVObject::ConvertYbyZoom");
-    return y;
+    const int size = ZoomPercent(this);
+    if (size == 0)
+        return y;
+    return static_cast<short>(MulDiv(y, size, 100));
 }
 
 short CKVObject::InvertYbyZoom(short y)
 {
-    KV_PENDING("CKVObject::InvertYbyZoom");
-    return y;
+    const int size = ZoomPercent(this);
+    if (size == 0)
+        return y;
+    return static_cast<short>(MulDiv(y, 100, size));
 }
 
 void CKVObject::ConvertRectByZoom(CRect& in, CRect& out, short)

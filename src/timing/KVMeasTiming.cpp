@@ -1,6 +1,123 @@
+// Measure lengths, play times and start times of a measure's symbols.
+
 #include "model/KVMeas.h"
 
+#include "document/KVDoc.h"
 #include "model/KVSystem.h"
+#include "timing/MidiFileRead.h"
+#include "timing/TickMath.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+#include <vector>
+
+using tickmath::IsGrace;
+using tickmath::IsNoteRestChord;
+
+namespace {
+
+// The walk list as it stands now. Loops that call out while they walk use
+// this copy: the callees may rebuild the measure's list.
+std::vector<DWORD> WalkCopy(const CKVMeas& meas)
+{
+    std::vector<DWORD> ids;
+    ids.reserve(static_cast<size_t>(meas.m_arrWalk.GetSize()));
+    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
+        ids.push_back(meas.m_arrWalk.GetAt(i));
+    return ids;
+}
+
+CKVMsg* Lookup(CKVMeas& meas, DWORD id)
+{
+    return meas.m_pSystem ? meas.m_pSystem->GetMsgFromMap(id) : nullptr;
+}
+
+// The running time of one voice. It is kept as an exact fraction: summing
+// rounded doubles puts the note after seven tuplet eighths a tick late. The
+// denominator divides 32 x the lcm of the voice's tuplet counts, which 64
+// bits hold for any real measure; should it overflow all the same (damaged
+// data mixing many counts), the rest of the voice is summed in doubles.
+class RunningTime {
+public:
+    // The start of the next entry: the sum rounded up.
+    short Start() const
+    {
+        if (!m_exact)
+            return tickmath::TruncToShort(std::ceil(m_sum));
+        std::int64_t whole = m_num / m_den;
+        if (m_num % m_den > 0)
+            ++whole;
+        return static_cast<short>(whole);
+    }
+
+    void Add(CKVMsg& msg)
+    {
+        if (m_exact && AddExact(msg))
+            return;
+        if (m_exact) {
+            m_exact = false;
+            m_sum = static_cast<double>(m_num) / static_cast<double>(m_den);
+        }
+        m_sum += msg.GetPlayTimeDouble();
+    }
+
+private:
+    // The play time as a fraction: the whole dotted length, or the undotted
+    // base over 32, times the tuplet ratio.
+    static void PlayFraction(const CKVMsg& msg, std::int64_t& num, std::int64_t& den)
+    {
+        const std::int64_t base32 = tickmath::BaseTimes32(msg);
+        if (msg.m_byDots == 1 || msg.m_byDots == 2) {
+            num = tickmath::DottedTicks(base32 >> 5, msg.m_byDots);
+            den = 1;
+        } else {
+            num = base32;
+            den = 32;
+        }
+        int normal = 0;
+        int count = 0;
+        if (tickmath::TupletRatio(msg.m_wObjWord, normal, count)) {
+            num *= normal;
+            den *= count;
+        }
+    }
+
+    bool AddExact(const CKVMsg& msg)
+    {
+        std::int64_t num = 0;
+        std::int64_t den = 1;
+        PlayFraction(msg, num, den);
+        const std::int64_t g = std::gcd(m_den, den);
+        std::int64_t newDen = 0;
+        std::int64_t left = 0;
+        std::int64_t right = 0;
+        std::int64_t newNum = 0;
+        if (__builtin_mul_overflow(m_den / g, den, &newDen) || __builtin_mul_overflow(m_num, den / g, &left) ||
+            __builtin_mul_overflow(num, m_den / g, &right) || __builtin_add_overflow(left, right, &newNum))
+            return false;
+        const std::int64_t r = std::gcd(newNum, newDen);
+        m_num = newNum / r;
+        m_den = newDen / r;
+        return true;
+    }
+
+    bool m_exact = true;
+    std::int64_t m_num = 0;
+    std::int64_t m_den = 1;
+    double m_sum = 0.0;
+};
+
+// The staff line spacing of the document a measure belongs to.
+short LineSpacing(CKVMeas& meas)
+{
+    if (meas.m_pSystem && meas.m_pSystem->m_pDoc)
+        return meas.m_pSystem->m_pDoc->m_nStaffSpace;
+    return nCurStaffSpace;
+}
+
+} // namespace
 
 void CKVMeas::CalcWholeCount()
 {
@@ -13,46 +130,157 @@ void CKVMeas::CalcWholeCount()
     m_nLength = static_cast<short>(length);
 }
 
-short CKVMeas::GetPakTime(short, short)
+short CKVMeas::GetPakTime(short beatUnit, short beats)
 {
-    KV_PENDING("CKVMeas::GetPakTime");
-    return 0;
+    // The same arithmetic as the measure length; a beat unit that is not
+    // positive has no length.
+    if (beatUnit <= 0)
+        return 0;
+    const DWORD ticks = tickmath::TicksPerQuarter(this);
+    return static_cast<short>(static_cast<DWORD>(beats) * 4u * ticks / static_cast<DWORD>(beatUnit));
 }
 
-void CKVMeas::UpdatePlayTime(BYTE)
+void CKVMeas::UpdatePlayTime(BYTE voice)
 {
-    KV_PENDING("CKVMeas::UpdatePlayTime");
+    tickmath::ForEachChild(*this, [voice](CKVMsg* msg, short) {
+        if (voice == 0 || msg->m_byVoice == voice)
+            msg->CalcPlayTime();
+        return false;
+    });
 }
 
-void CKVMeas::UpdateStartTime(BYTE, int, int, int)
+void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
 {
-    KV_PENDING("CKVMeas::UpdateStartTime");
+    const int midiRead = GetMidiFileRead();
+    ResetGetNextMsg(1, 1, 0, 0);
+    const std::vector<DWORD> walk = WalkCopy(*this);
+    const int first = voice == 0 ? 1 : voice;
+    const int last = voice == 0 ? VOICES : voice;
+    for (int v = first; v <= last; ++v) {
+        RunningTime time;
+        for (DWORD id : walk) {
+            CKVMsg* msg = Lookup(*this, id);
+            if (!msg)
+                continue;
+            if (IsNoteRestChord(*msg)) {
+                msg->CalcPlayTime();
+                if (msg->m_byVoice != v)
+                    continue;
+                if (IsGrace(*msg)) {
+                    msg->SetStartTimeByXPos();
+                } else {
+                    msg->UpdateStartTime(time.Start(), midiRead, 0);
+                    time.Add(*msg);
+                }
+            } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
+                // These keep their place by position, not by sequence.
+                const short start = static_cast<short>(MulDiv(m_nLength, msg->m_nPosX, SCALE));
+                msg->UpdateStartTime(start, midiRead, passOn);
+            }
+        }
+    }
+    UpdateTremolo();
 }
 
-void CKVMeas::UpdateStartTimeOnMove(BYTE)
+void CKVMeas::UpdateStartTimeOnMove(BYTE voice)
 {
-    KV_PENDING("CKVMeas::UpdateStartTimeOnMove");
+    ResetGetNextMsg(1, 1, 0, 0);
+    std::int64_t t = 0;
+    for (DWORD id : WalkCopy(*this)) {
+        CKVMsg* msg = Lookup(*this, id);
+        if (!msg || msg->m_byVoice != voice)
+            continue;
+        msg->CalcPlayTime();
+        msg->UpdateStartTime(static_cast<short>(t), 0, 0);
+        t += msg->GetPlayTime();
+    }
+    UpdateTremolo();
 }
 
-short CKVMeas::GetStartTime(CKVMsg*)
+short CKVMeas::GetStartTime(CKVMsg* msg)
 {
-    KV_PENDING("CKVMeas::GetStartTime");
-    return 0;
+    if (GetMsgNum() == 0)
+        return 0;
+    if (!msg || IsGrace(*msg))
+        return -1;
+    const int x = msg->m_nPosX + ((msg->m_nPosX * 6) >> 8);
+    const int tolerance = msg->ConvertYbyZoom(LineSpacing(*this));
+
+    ResetGetNextMsg(1, 1, 0, 0);
+    std::vector<CKVMsg*> entries;
+    for (DWORD id : WalkCopy(*this)) {
+        CKVMsg* entry = Lookup(*this, id);
+        if (entry && IsNoteRestChord(*entry) && !IsGrace(*entry) && entry->m_byVoice == msg->m_byVoice)
+            entries.push_back(entry);
+    }
+
+    CKVMsg* nearest = nullptr;
+    int nearestDistance = INT_MAX;
+    for (CKVMsg* entry : entries) {
+        const int p = entry->m_nPosX;
+        const int distance = std::abs(x - p);
+        if (p - tolerance <= x && x <= p + tolerance && distance < nearestDistance) {
+            nearest = entry;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest)
+        return nearest->GetStartTime();
+
+    CKVMsg* left = nullptr;
+    CKVMsg* right = nullptr;
+    for (CKVMsg* entry : entries) {
+        if (entry->m_nPosX < x)
+            left = entry;
+        else if (entry->m_nPosX > x && !right)
+            right = entry;
+    }
+    if (!left)
+        return -1;
+    if (right)
+        return static_cast<short>((left->GetStartTime() + right->GetStartTime()) / 2);
+    return static_cast<short>(left->GetStartTime() + left->GetPlayTime());
 }
 
-short CKVMeas::StringToI(CString*)
+short CKVMeas::StringToI(CString* text)
 {
-    KV_PENDING("CKVMeas::StringToI");
-    return 0;
+    if (!text)
+        return 0;
+    text->TrimLeft(" \t+");
+    CString number;
+    const int plus = text->Find('+');
+    if (plus >= 0) {
+        number = text->Left(plus);
+        *text = text->Mid(plus);
+    } else {
+        number = *text;
+        text->Empty();
+    }
+    // atoi's reading, without its undefined result on a number out of range.
+    long long value = std::strtoll(number, nullptr, 10);
+    if (value > INT_MAX)
+        value = INT_MAX;
+    if (value < INT_MIN)
+        value = INT_MIN;
+    return static_cast<short>(value);
 }
 
-short CKVMeas::GetStringValue(CString*)
+short CKVMeas::GetStringValue(CString* text)
 {
-    KV_PENDING("CKVMeas::GetStringValue");
-    return 0;
+    // Every part shortens the text: after the trim it starts with no plus
+    // sign, so the rest kept from the next plus sign on is shorter.
+    std::int64_t sum = 0;
+    while (text && !text->IsEmpty())
+        sum += StringToI(text);
+    return static_cast<short>(sum);
 }
 
-void CKVMeas::UpdateMsgTime(BYTE)
+void CKVMeas::UpdateMsgTime(BYTE voice)
 {
-    KV_PENDING("CKVMeas::UpdateMsgTime");
+    ResetGetNextMsg(1, 1, 0, 0);
+    for (DWORD id : WalkCopy(*this)) {
+        CKVMsg* msg = Lookup(*this, id);
+        if (msg && IsNoteRestChord(*msg) && (voice == 0 || msg->m_byVoice == voice))
+            msg->SetPlayTime();
+    }
 }

@@ -1,18 +1,144 @@
+// The measure's walk list: its symbols in time order, with the members of
+// chords and beam groups taken out of their containers when asked, and the
+// notes that the neighbouring staves draw into the measure.
+
 #include "model/KVMeas.h"
 
-int CKVMeas::ResetGetNextMsg(int, int, int, int)
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+#include "timing/MsgTimeOrder.h"
+#include "timing/TickMath.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct TimeKey {
+    int missing = 1;    // 1: missing, or not in a measure; these go last
+    short pos = 0;      // position word of the place
+    short perform = 0;  // the symbol's own performed start
+    int notMark = 0;    // 0 for marks, which come first
+    short y = 0;        // vertical position of the place; larger first
+};
+
+bool IsMarkKind(BYTE kind)
 {
-    KV_PENDING("CKVMeas::ResetGetNextMsg");
-    return 0;
+    return kind == MSG_NOTEMARK || (kind >= MSG_SLIDE1 && kind <= MSG_SLIDE4);
 }
 
-CKVMsg* CKVMeas::GetNextMsg(short&)
+TimeKey KeyOf(DWORD id)
 {
-    KV_PENDING("CKVMeas::GetNextMsg");
-    return nullptr;
+    CKVMsg* msg = pSortSystem ? pSortSystem->GetMsgFromMap(id) : nullptr;
+    if (!msg || !msg->m_pParent)
+        return {};
+    const CKVMsg* place = nullptr;
+    if (msg->m_pParent->m_byObjKind == OBJ_MEAS)
+        place = msg;
+    else if (msg->m_pParent->m_byObjKind == OBJ_MSG)
+        place = static_cast<const CKVMsg*>(msg->m_pParent);
+    else
+        return {};
+    return {0, place->m_nPosX, msg->m_nPerformStart, IsMarkKind(msg->m_byKind) ? 0 : 1, place->m_nPosY};
+}
+
+int Compare(const TimeKey& a, const TimeKey& b)
+{
+    if (a.missing != b.missing)
+        return a.missing - b.missing;
+    if (a.pos != b.pos)
+        return a.pos - b.pos;
+    if (a.perform != b.perform)
+        return a.perform - b.perform;
+    if (a.notMark != b.notMark)
+        return a.notMark - b.notMark;
+    return b.y - a.y;
+}
+
+// Appends the live ids of a neighbour's cross-staff list to the walk and
+// drops the stale ones from that list.
+void TakeCrossStaffIds(CKVMeas& meas, CDWordArray& list)
+{
+    for (int i = 0; i < list.GetSize();) {
+        const DWORD id = list.GetAt(i);
+        if (!meas.m_pSystem->GetMsgFromMap(id)) {
+            list.RemoveAt(i);
+            continue;
+        }
+        meas.m_arrWalk.Add(id);
+        ++i;
+    }
+}
+
+} // namespace
+
+int CompareMsgTime(const DWORD* a, const DWORD* b)
+{
+    return Compare(KeyOf(a ? *a : 0), KeyOf(b ? *b : 0));
+}
+
+void SortByMsgTime(CDWordArray& ids)
+{
+    // Keys are taken once; the lookups behind them are not free.
+    std::vector<std::pair<TimeKey, DWORD>> keyed;
+    keyed.reserve(static_cast<size_t>(ids.GetSize()));
+    for (int i = 0; i < ids.GetSize(); ++i)
+        keyed.emplace_back(KeyOf(ids.GetAt(i)), ids.GetAt(i));
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return Compare(a.first, b.first) < 0; });
+    for (int i = 0; i < ids.GetSize(); ++i)
+        ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
+}
+
+int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll)
+{
+    m_arrWalk.RemoveAll();
+    pSortSystem = m_pSystem;
+    if (!m_pSystem)
+        return 0;
+
+    tickmath::ForEachChild(*this, [&](CKVMsg* msg, short index) {
+        if (!keepAll && msg->m_byKind == MSG_BEAM && msg->GetMsgNum() == 0) {
+            RemoveMsgAt(index);
+            return true;
+        }
+        if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD)
+            msg->m_wFlag = static_cast<WORD>(msg->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
+        msg->ResetGetNextMsg(this, chordsWhole, withCrossStaff, keepAll);
+        return false;
+    });
+
+    if (withCrossStaff) {
+        // Notes drawn downwards by the staff above, upwards by the staff
+        // below.
+        if (CKVMeas* up = GetUpMeas())
+            TakeCrossStaffIds(*this, up->m_arrDownMsg);
+        if (CKVMeas* down = GetDownMeas())
+            TakeCrossStaffIds(*this, down->m_arrUpMsg);
+    }
+
+    if (sort && m_arrWalk.GetSize() > 0)
+        SortByMsgTime(m_arrWalk);
+    return m_arrWalk.GetSize();
+}
+
+CKVMsg* CKVMeas::GetNextMsg(short& cursor)
+{
+    if (cursor < 0 || cursor >= m_arrWalk.GetSize())
+        return nullptr;
+    const DWORD id = m_arrWalk.GetAt(cursor);
+    ++cursor;
+    return m_pSystem ? m_pSystem->GetMsgFromMap(id) : nullptr;
 }
 
 void CKVMeas::RemainNoteRest()
 {
-    KV_PENDING("CKVMeas::RemainNoteRest");
+    for (int i = 0; i < m_arrWalk.GetSize();) {
+        CKVMsg* msg = m_pSystem ? m_pSystem->GetMsgFromMap(m_arrWalk.GetAt(i)) : nullptr;
+        if (msg && tickmath::IsNoteRestChord(*msg))
+            ++i;
+        else
+            m_arrWalk.RemoveAt(i);
+    }
 }

@@ -2,6 +2,9 @@
 
 #include "model/KVMsg.h"
 
+#include "model/MeasPlace.h"
+#include "timing/TickMath.h"
+
 void CKVMsg::DeleteTuplet()
 {
     KV_PENDING("CKVMsg::DeleteTuplet");
@@ -26,7 +29,22 @@ void CKVMsg::DeleteInvalidSlurMsg()
 
 int CKVMsg::IsTieEndNoteInDiffMeas()
 {
-    KV_PENDING("CKVMsg::IsTieEndNoteInDiffMeas");
+    if (!m_pSystem)
+        return 0;
+    for (short i = 0; i < GetMsgNum(); ++i) {
+        const CKVMsg* tie = measplace::ChildAt(*this, i);
+        if (!tie || tie->m_byKind != MSG_TIE)
+            continue;
+        CKVMsg* first = m_pSystem->GetMsgFromMap(tie->m_dwWord);
+        CKVMsg* second = m_pSystem->GetMsgFromMap(static_cast<DWORD>(tie->m_lHeight));
+        if (!first || !second)
+            continue;
+        // Codes 6 and 7 name no accidental.
+        const BYTE code = first->m_byAccidental & ACCI_CODE_MASK;
+        const bool firstHasAccidental = code >= ACCI_SHARP && code <= ACCI_DOUBLE_FLAT;
+        if (tickmath::MeasureOf(first) != tickmath::MeasureOf(second) && !firstHasAccidental)
+            return 1;
+    }
     return 0;
 }
 

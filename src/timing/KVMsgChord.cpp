@@ -3,6 +3,8 @@
 
 #include "model/KVMsg.h"
 
+#include "model/MeasPlace.h"
+
 CKVMsg::CKVMsg(CKVMeas*, POINT, short, WORD, WORD, BYTE, DWORD, LONG, WORD, LONG, int)
 {
     // The point form has layout words of its own.
@@ -18,10 +20,30 @@ CKVMsg::CKVMsg(CKVMsg*)
     KV_PENDING("CKVMsg::CKVMsg(CKVMsg*)");
 }
 
-short CKVMsg::GetSortedIndex(CKVMsg*)
+short CKVMsg::GetSortedIndex(CKVMsg* msg)
 {
-    KV_PENDING("CKVMsg::GetSortedIndex");
-    return -1;
+    const short count = GetMsgNum();
+    if (!msg)
+        return -1;
+    // Marks come after every member.
+    if (msg->m_byKind == MSG_NOTEMARK)
+        return count;
+    short index = count;
+    for (short i = 0; i < count; ++i) {
+        const CKVMsg* member = measplace::ChildAt(*this, i);
+        if (!member)
+            continue;
+        if (member->m_byKind == MSG_NOTE && member->m_nPosX == msg->m_nPosX && member->m_nPosY == msg->m_nPosY)
+            return -1;
+        if (index != count)
+            continue;
+        // Position ascending, then the lower symbol (larger vertical
+        // position) first.
+        if (member->m_byKind == MSG_NOTEMARK || member->m_nPosX > msg->m_nPosX ||
+            (member->m_nPosX == msg->m_nPosX && member->m_nPosY < msg->m_nPosY))
+            index = i;
+    }
+    return index;
 }
 
 void CKVMsg::RemoveAt(short)

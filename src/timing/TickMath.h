@@ -1,0 +1,109 @@
+#pragma once
+// Small helpers of the tick arithmetic shared by the timing, walk and pitch
+// code; not part of the library's interface.
+
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+
+#include <cstdint>
+
+namespace tickmath {
+
+// The tick unit of the score a node belongs to.
+inline DWORD TicksPerQuarter(const CKVObject* node)
+{
+    return (node && node->m_pSystem) ? node->m_pSystem->m_dwTicksPerQuarter : CKVSystem::DEFAULT_TICKS_PER_QUARTER;
+}
+
+// The measure that holds a symbol, directly or through its containers (a
+// note in a chord in a beam group is three levels down). Null when the
+// symbol is not in a measure.
+inline CKVMeas* MeasureOf(CKVMsg* msg)
+{
+    CKVObject* node = msg ? msg->m_pParent : nullptr;
+    for (int depth = 0; node && depth < 4; ++depth) {
+        if (node->m_byObjKind == OBJ_MEAS)
+            return static_cast<CKVMeas*>(node);
+        if (node->m_byObjKind != OBJ_MSG)
+            return nullptr;
+        node = node->m_pParent;
+    }
+    return nullptr;
+}
+
+inline bool IsNoteRestChord(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_CHORD;
+}
+
+// A grace note or grace chord; grace notes have no play time of their own.
+inline bool IsGrace(const CKVMsg& msg)
+{
+    return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD) && (msg.m_wFlag & MSGFLAG_GRACE) != 0;
+}
+
+// The tuplet ratio of a tuplet word: high byte the normal notes, low byte
+// the notes in the group; 1:2 counts as 3:4. False when either byte is 0.
+inline bool TupletRatio(WORD word, int& normal, int& count)
+{
+    normal = word >> 8;
+    count = word & 0xFF;
+    if (normal == 1 && count == 2) {
+        normal = 3;
+        count = 4;
+    }
+    return normal != 0 && count != 0;
+}
+
+// The undotted length of a duration code, (256 >> code) x ticks / 32, as
+// its numerator over 32. Only the low five bits of the code count.
+inline std::int64_t BaseTimes32(const CKVMsg& msg)
+{
+    const int code = msg.m_wDuration & 0x1F;
+    return static_cast<std::int64_t>(256 >> code) * TicksPerQuarter(&msg);
+}
+
+// The dotted length in whole ticks, each half taken in integers; the base
+// itself for a dot count other than 1 or 2.
+inline std::int64_t DottedTicks(std::int64_t base, BYTE dots)
+{
+    const std::int64_t half = base / 2;
+    if (dots == 1)
+        return base + half;
+    if (dots == 2)
+        return base + half + half / 2;
+    return base;
+}
+
+// A tick value taken from a double: truncated towards zero and then wrapped
+// into 16 bits as the stored fields wrap integers. Going through 64 bits
+// keeps the conversion defined for values beyond the 16-bit range.
+inline short TruncToShort(double value)
+{
+    if (!(value > -9.0e18 && value < 9.0e18))
+        return 0;
+    return static_cast<short>(static_cast<std::int64_t>(value));
+}
+
+// Visits the live children of a node in order. A stale reference is dropped
+// by the lookup and the same index is read again. visit(child, index) returns
+// true when it took child `index` out of the list itself.
+template <class Visit>
+void ForEachChild(CKVObject& node, Visit visit)
+{
+    for (short i = 0; i < node.GetMsgNum();) {
+        const short before = node.GetMsgNum();
+        CKVMsg* child = node.GetMsg(i);
+        if (!child) {
+            // A node without a system keeps its references; step over them.
+            if (node.GetMsgNum() == before)
+                ++i;
+            continue;
+        }
+        if (!visit(child, i))
+            ++i;
+    }
+}
+
+} // namespace tickmath

@@ -1,0 +1,221 @@
+#include "support/ScoreBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace kvtest {
+
+namespace {
+
+void Fill(CKVMsg& msg, BYTE kind, const NoteSpec& spec)
+{
+    msg.m_byKind = kind;
+    msg.m_nPosX = spec.x;
+    msg.m_nPosY = spec.y;
+    msg.m_wDuration = spec.code;
+    msg.m_byDots = spec.dots;
+    msg.m_wObjWord = spec.tuplet;
+    msg.m_byVoice = spec.voice;
+    msg.m_byAccidental = spec.accidental;
+    msg.m_wFlag = spec.flags;
+}
+
+void PutLong(unsigned char* p, DWORD value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+DWORD GetLong(const unsigned char* p)
+{
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
+           (static_cast<DWORD>(p[3]) << 24);
+}
+
+} // namespace
+
+ScoreBuilder::ScoreBuilder(const ScoreSpec& spec)
+{
+    const int made = m_doc.CreateDocument(spec.staves, spec.measures, spec.clef, spec.beats, spec.beatUnit);
+    EXPECT_EQ(made, 1) << "the builder's document was not created";
+    SetLineSpacing(spec.lineSpacing);
+}
+
+CKVSystem* ScoreBuilder::System()
+{
+    return m_doc.m_arrSystem.GetSize() > 0 ? m_doc.m_arrSystem.GetAt(0) : nullptr;
+}
+
+CKVStaff* ScoreBuilder::Staff(int staff)
+{
+    CKVSystem* system = System();
+    return system ? system->GetStaff(static_cast<short>(staff)) : nullptr;
+}
+
+CKVMeas* ScoreBuilder::Meas(int staff, int meas)
+{
+    CKVStaff* s = Staff(staff);
+    return s ? s->GetMeas(meas) : nullptr;
+}
+
+void ScoreBuilder::SetLineSpacing(short lineSpacing)
+{
+    m_doc.m_nStaffSpace = lineSpacing;
+    nCurStaffSpace = lineSpacing;
+}
+
+CKVMeas* ScoreBuilder::Setup(CKVMeas* meas, const MeasSpec& spec)
+{
+    meas->m_nTimeNum = spec.beats;
+    meas->m_nTimeDen = spec.beatUnit;
+    meas->CalcWholeCount();
+    meas->m_byInitClef = spec.clef;
+    meas->m_byKeyType = spec.keyType;
+    meas->m_byKeyCount = spec.keyCount;
+    if (spec.pickup)
+        meas->m_wObjWord = static_cast<WORD>(meas->m_wObjWord | CKVMeas::PICKUP);
+    else
+        meas->m_wObjWord = static_cast<WORD>(meas->m_wObjWord & ~CKVMeas::PICKUP);
+    return meas;
+}
+
+CKVMsg* ScoreBuilder::Place(CKVObject* parent, CKVMsg* msg)
+{
+    short added = 0;
+    if (parent->m_byObjKind == OBJ_MEAS)
+        added = static_cast<CKVMeas*>(parent)->AddMsg(msg, 1);
+    else
+        added = parent->AddMsg(msg, 1, 1);
+    if (added < 0 || (parent->m_byObjKind == OBJ_MEAS && added == 0)) {
+        delete msg;
+        return nullptr;
+    }
+    return msg;
+}
+
+CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& spec)
+{
+    CKVMsg* note = new CKVMsg;
+    Fill(*note, MSG_NOTE, spec);
+    note->m_lHeight = -28;
+    if (!Place(parent, note))
+        return nullptr;
+    note->CalcPlayTime();
+    return note;
+}
+
+CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteSpec& spec)
+{
+    CKVMsg* rest = new CKVMsg;
+    Fill(*rest, MSG_REST, spec);
+    if (!Place(parent, rest))
+        return nullptr;
+    rest->CalcPlayTime();
+    return rest;
+}
+
+CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& spec)
+{
+    NoteSpec grace = spec;
+    grace.flags = static_cast<WORD>(grace.flags | MSGFLAG_GRACE);
+    CKVMsg* note = Note(parent, grace);
+    if (note)
+        note->m_wSize = MSG_SIZE_GRACE;
+    return note;
+}
+
+CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& spec, const std::vector<short>& ys)
+{
+    CKVMsg* chord = new CKVMsg;
+    Fill(*chord, MSG_CHORD, spec);
+    chord->m_nPosY = ys.empty() ? spec.y : ys.front();
+    chord->m_lHeight = -28;
+    if (!Place(parent, chord))
+        return nullptr;
+    for (short y : ys) {
+        NoteSpec member = spec;
+        member.y = y;
+        Note(chord, member);
+    }
+    chord->CalcPlayTime();
+    return chord;
+}
+
+CKVMsg* ScoreBuilder::Beam(CKVObject* parent, const NoteSpec& spec)
+{
+    CKVMsg* group = new CKVMsg;
+    Fill(*group, MSG_BEAM, spec);
+    group->m_wObjWord = 0;
+    return Place(parent, group);
+}
+
+CKVMsg* ScoreBuilder::ClefChange(CKVMeas* meas, short x, BYTE clef, BYTE voice)
+{
+    CKVMsg* change = Symbol(meas, MSG_CLEF, x, 0, voice);
+    if (change)
+        change->m_wDuration = clef;
+    return change;
+}
+
+CKVMsg* ScoreBuilder::Symbol(CKVObject* parent, BYTE kind, short x, short y, BYTE voice)
+{
+    CKVMsg* msg = new CKVMsg;
+    msg->m_byKind = kind;
+    msg->m_nPosX = x;
+    msg->m_nPosY = y;
+    msg->m_byVoice = voice;
+    return Place(parent, msg);
+}
+
+CKVMsg* ScoreBuilder::Tie(CKVMsg* first, CKVMsg* second)
+{
+    CKVMsg* tie = new CKVMsg;
+    tie->m_byKind = MSG_TIE;
+    tie->m_byVoice = first->m_byVoice;
+    tie->m_nPosX = first->m_nPosX;
+    tie->m_nPosY = first->m_nPosY;
+    if (!Place(first, tie))
+        return nullptr;
+    tie->m_dwWord = first->m_dwMsgId;
+    tie->m_lHeight = static_cast<LONG>(second->m_dwMsgId);
+    // The second note only refers to it; the tie keeps the first as parent.
+    second->TemporaryMsg(tie);
+    first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
+    second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
+    return tie;
+}
+
+DWORD ScoreBuilder::MakeStale(CKVMsg* msg)
+{
+    const DWORD id = msg->m_dwMsgId;
+    System()->RemoveMsgFromMap(id);
+    return id;
+}
+
+void ScoreBuilder::SetMidiHead(CKVMsg* note, const MidiNoteHead& head)
+{
+    unsigned char bytes[MidiNoteHead::Size] = {};
+    bytes[MidiNoteHead::KeyOffset] = head.byKey;
+    bytes[MidiNoteHead::VelocityOffset] = head.byVelocity;
+    bytes[MidiNoteHead::ReleaseOffset] = head.byRelease;
+    bytes[MidiNoteHead::VoiceOffset] = head.byVoice;
+    PutLong(bytes + MidiNoteHead::GateTimeOffset, head.dwGateTime);
+    PutLong(bytes + MidiNoteHead::StartOffsetOffset, static_cast<DWORD>(head.lStartOffset));
+    note->SetHead(MidiNoteHead::Size, bytes);
+}
+
+MidiNoteHead ScoreBuilder::GetMidiHead(CKVMsg* note)
+{
+    MidiNoteHead head;
+    unsigned char* bytes = nullptr;
+    if (note->GetHead(&bytes) < MidiNoteHead::Size || !bytes)
+        return head;
+    head.byKey = bytes[MidiNoteHead::KeyOffset];
+    head.byVelocity = bytes[MidiNoteHead::VelocityOffset];
+    head.byRelease = bytes[MidiNoteHead::ReleaseOffset];
+    head.byVoice = bytes[MidiNoteHead::VoiceOffset];
+    head.dwGateTime = GetLong(bytes + MidiNoteHead::GateTimeOffset);
+    head.lStartOffset = static_cast<LONG>(GetLong(bytes + MidiNoteHead::StartOffsetOffset));
+    return head;
+}
+
+} // namespace kvtest
