@@ -39,7 +39,7 @@ LargeScore& Score()
     return score;
 }
 
-void BM_SaveLargeScore(benchmark::State& state)
+void BM_DocSaveLargeScore(benchmark::State& state)
 {
     LargeScore& score = Score();
     if (!score.ok) {
@@ -57,9 +57,9 @@ void BM_SaveLargeScore(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(score.body.size()));
 }
-BENCHMARK(BM_SaveLargeScore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocSaveLargeScore)->Unit(benchmark::kMillisecond);
 
-void BM_LoadLargeScore(benchmark::State& state)
+void BM_DocLoadLargeScore(benchmark::State& state)
 {
     LargeScore& score = Score();
     if (!score.ok) {
@@ -81,6 +81,6 @@ void BM_LoadLargeScore(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(score.body.size()));
 }
-BENCHMARK(BM_LoadLargeScore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocLoadLargeScore)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -174,7 +174,7 @@ void PrintScoreInfo(CKVDoc& doc, WORD version, bool hostBlock)
         std::printf("kind %d %d\n", kind, count);
 }
 
-int RunInfo(const std::string& path)
+int RunInfo(Host& host, const std::string& path)
 {
     CKVDoc doc;
     // Loading reports its progress to the host's window, which draws the bar.
@@ -188,6 +188,8 @@ int RunInfo(const std::string& path)
     } catch (CFileException&) {
         result = KvcReadResult::Unreadable;
     }
+    // A failed load leaves its bar short of 100 percent.
+    host.EndProgressLine();
     if (result == KvcReadResult::Newer) {
         std::fprintf(stderr, "kvorel: %s was written by a newer version\n", path.c_str());
         return 1;
@@ -281,6 +283,15 @@ void ProgressBar::Show(int percent, const char* text)
     std::fflush(m_out);
 }
 
+void ProgressBar::EndLine()
+{
+    if (m_previousLength == 0)
+        return;
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+    m_previousLength = 0;
+}
+
 std::vector<BYTE> MakeBackgroundBitmap()
 {
     constexpr int kSide = 8;
@@ -337,6 +348,7 @@ BOOL Host::LoadString(UINT id, CString& text)
 
 int Host::MessageBox(const char* text, UINT type)
 {
+    m_progress.EndLine();
     std::fprintf(stderr, "kvorel: %s\n", text ? text : "");
     // The command never asks: "No" to Yes/No questions (so that running out
     // of memory fails the operation instead of ending the process), "Cancel"
@@ -434,7 +446,7 @@ int RunKvorel(int argc, char** argv)
                 std::fputs(kUsage, stderr);
                 return 2;
             }
-            return RunInfo(path);
+            return RunInfo(host, path);
         }
         NewScoreOptions options;
         if (!ParseNewOptions(argc, argv, i + 2, options)) {

@@ -227,6 +227,12 @@ TEST_F(KvorelCommand, NewWritesAWholeScoreFileThatInfoDescribes)
     EXPECT_NE(info.err.find("100%"), std::string::npos);
 }
 
+bool StartsALine(const std::string& text, const std::string& line)
+{
+    const size_t at = text.find(line);
+    return at != std::string::npos && (at == 0 || text[at - 1] == '\n');
+}
+
 TEST_F(KvorelCommand, InfoRefusesDamagedAndNewerFiles)
 {
     const std::string bytes = NewScoreBytes(kvorel::NewScoreOptions {});
@@ -235,7 +241,9 @@ TEST_F(KvorelCommand, InfoRefusesDamagedAndNewerFiles)
     const auto truncated = WriteFile("short.kvc", bytes.substr(0, bytes.size() - 100));
     const Result cut = Run("info '" + truncated.string() + "'");
     EXPECT_EQ(cut.status, 1);
-    EXPECT_EQ(cut.err.find("kvorel: " + truncated.string() + " cannot be read"), 0u) << cut.err;
+    // The load's progress bar stands on stderr before the message; the
+    // message starts a line of its own.
+    EXPECT_TRUE(StartsALine(cut.err, "kvorel: " + truncated.string() + " cannot be read\n")) << cut.err;
     EXPECT_TRUE(cut.out.empty());
 
     std::string newer = bytes;
@@ -310,6 +318,25 @@ TEST(ProgressBar, RedrawsInPlaceAndEndsWithANewline)
     const std::string full = "[" + std::string(40, '#') + "] 100%";
     EXPECT_EQ(half, "[####################                    ]  50%");
     EXPECT_EQ(written, "\r" + empty + "\r" + half + "\r" + full + "\n");
+}
+
+TEST(ProgressBar, AFailedOperationEndsItsLineOnce)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    kvorel::ProgressBar bar(out);
+    bar.EndLine();
+    bar.Show(30, nullptr);
+    bar.EndLine();
+    bar.EndLine();
+    bar.Show(100, nullptr);
+    bar.EndLine();
+    std::rewind(out);
+    std::string written;
+    for (int ch; (ch = std::fgetc(out)) != EOF;)
+        written += static_cast<char>(ch);
+    std::fclose(out);
+    EXPECT_EQ(written, "\r" + kvorel::ProgressBar::Line(30, nullptr) + "\n\r" + kvorel::ProgressBar::Line(100, nullptr) + "\n");
 }
 
 TEST(ProgressBar, PadsShorterLinesAndCountsFullCells)

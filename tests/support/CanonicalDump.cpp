@@ -190,8 +190,8 @@ private:
         if (CChordSymbol* chord = dynamic_cast<CChordSymbol*>(&msg)) {
             CString suffix = chord->m_Surfix.GetRealName();
             Line(depth + 1, "chord root %d bass %d suffix %s name %d fret %d rhythm %d", chord->m_nRoot,
-                 chord->m_nBass, static_cast<const char*>(suffix), chord->m_nShowName ? 1 : 0,
-                 chord->m_nShowFret ? 1 : 0, chord->m_pRhythm ? 1 : 0);
+                 chord->m_nBass, static_cast<const char*>(suffix), chord->m_bShowName ? 1 : 0,
+                 chord->m_bShowFret ? 1 : 0, chord->m_pRhythm ? 1 : 0);
         }
 #endif
         DumpRefs(depth + 1, msg);

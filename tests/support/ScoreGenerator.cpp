@@ -56,6 +56,13 @@ public:
             const short x = static_cast<short>(4 + i * 248 / (count > 0 ? count : 1));
             Place(static_cast<unsigned>(m_seed + i) % kBuilders, x, i);
         }
+        // Reading times every measure again (all voices, then each one);
+        // the generated one is timed the same way.
+        m_meas.CalcWholeCount();
+        for (BYTE voice = 0; voice <= 8; ++voice) {
+            m_meas.UpdatePlayTime(voice);
+            m_meas.UpdateStartTime(voice, 0, 0, 0);
+        }
     }
 
 private:
@@ -82,7 +89,6 @@ private:
         note->m_wDuration = duration;
         note->m_wHeadType = static_cast<WORD>(key % 3);
         note->m_lHeight = -24 - (key % 5);
-        note->m_nPerformStart = static_cast<short>(key);
         const BYTE head[MidiNoteHead::Size] = {static_cast<BYTE>(key), 100, 64, note->m_byVoice, 0x40, 0, 0, 0, 0, 0, 0, 0};
         std::vector<BYTE> bytes(head, head + sizeof head);
         SetHeadBytes(*note, bytes);
@@ -236,10 +242,37 @@ private:
             chord->m_nRoot = 1;
             chord->m_nBass = 7;
             chord->m_Surfix.SetRealName("m7");
-            chord->m_nShowName = 1;
-            chord->m_nShowFret = index & 1;
-            if (index & 1)
-                chord->m_pRhythm = new CRhythm;
+            CChordSurfixInfo codes;
+            for (const BYTE code : {3, 4, 3})
+                codes.AddInfo(code);
+            chord->m_Surfix.SetInfo(codes);
+            chord->m_bShowName = TRUE;
+            chord->m_bShowFret = (index & 1) ? TRUE : FALSE;
+            // x 4 6 4 5 4: the shape at the fourth fret, barred.
+            CFretInfo& shape = chord->m_FretBoard.m_FretInfo;
+            const BYTE frets[6] = {CFretInfo::FRET_MUTED, 1, 3, 1, 2, 1};
+            std::memcpy(shape.m_byFret, frets, sizeof frets);
+            shape.m_byBarre[0][0] = 1;
+            shape.m_byBarre[0][1] = 5;
+            shape.m_nBaseFret = 4;
+            if (index & 1) {
+                CRhythm* rhythm = new CRhythm;
+                rhythm->m_strGrpName = "Pop";
+                rhythm->m_RtmInfo.m_strPatName = "Eight beat";
+                rhythm->m_RtmInfo.m_strFileName = "pop8.kvc";
+                rhythm->m_RtmData.m_nMeasCount = 1;
+                rhythm->m_RtmData.m_nMeasLength = 960;
+                RhythmEvent* event = new RhythmEvent;
+                event->byKey = static_cast<BYTE>(48 + index % 12);
+                event->byVelocity = 100;
+                event->dwData = 256;
+                rhythm->m_RtmData.m_arrEvent.Add(event);
+                RhythmTrack* track = new RhythmTrack;
+                track->byLevel = 127;
+                track->byProgram = 1;
+                rhythm->m_RtmData.m_arrTrack.Add(track);
+                chord->m_pRhythm = rhythm;
+            }
             AddToMeasure(chord);
             break;
         }
@@ -340,6 +373,8 @@ int GenerateScore(CKVDoc& doc, const ScoreShape& shape)
         ossiaBlock->m_byKind = CKVBlock::KIND_OSSIA;
         ossiaBlock->AddStaff(ossia);
         StartBoundariesAtZero(*ossiaBlock);
+        // Reading sizes every block to its staves.
+        ossiaBlock->UpdateMeasXY(0, 0, 0);
         first->m_arrOssiaBlock.Add(ossiaBlock);
         first->AddMsg(NewPageText(first, "Composer", 900, 60));
     }

@@ -18,7 +18,7 @@
 // Chord symbols need the chord classes (suffix, fret board, rhythm) of the
 // harmony folder: 1 in a tree that has them. The canonical dump follows it.
 #ifndef KV_GENERATE_CHORD_SYMBOLS
-#define KV_GENERATE_CHORD_SYMBOLS 0
+#define KV_GENERATE_CHORD_SYMBOLS 1
 #endif
 
 namespace kvtest {
