@@ -1,7 +1,12 @@
 #include "HostApp.h"
 
 #include "KvVersion.h"
+#include "KvcFile.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -46,11 +51,156 @@ void PutLittleEndian(std::vector<BYTE>& out, DWORD value, int bytes)
 
 const char* const kUsage =
     "usage: kvorel [options]\n"
+    "       kvorel [options] new FILE [--staves N] [--measures M] [--clef C] [--time B/U]\n"
+    "       kvorel [options] info FILE\n"
+    "\n"
+    "Without a command kvorel prints its version and the fonts it can draw with.\n"
+    "\n"
+    "  new FILE           write a new score of N staves (default 2, at most 255) and\n"
+    "                     M measures (default 16, at most 32767) with clef code C\n"
+    "                     (default 1, 1 to 9) in B/U time (default 4/4)\n"
+    "  info FILE          load a score and print its structure\n"
     "\n"
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
     "  --code-page NAME   the ANSI code page of texts (default Windows-1252)\n"
     "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n";
+
+// A whole decimal number in [low, high].
+bool ParseNumber(const char* text, long low, long high, long& value)
+{
+    if (!text || !*text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || number < low || number > high)
+        return false;
+    value = number;
+    return true;
+}
+
+// Parses the options of `kvorel new` after the file name.
+bool ParseNewOptions(int argc, char** argv, int first, NewScoreOptions& options)
+{
+    for (int i = first; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            return false;
+        const char* value = argv[++i];
+        long number = 0;
+        if (option == "--staves") {
+            // A block stores its staff count in one byte.
+            if (!ParseNumber(value, 1, 255, number))
+                return false;
+            options.staves = static_cast<short>(number);
+        } else if (option == "--measures") {
+            // Blocks store measure indexes and counts in 16 bits.
+            if (!ParseNumber(value, 1, SHRT_MAX, number))
+                return false;
+            options.measures = number;
+        } else if (option == "--clef") {
+            if (!ParseNumber(value, 1, 9, number))
+                return false;
+            options.clef = static_cast<BYTE>(number);
+        } else if (option == "--time") {
+            const std::string time = value;
+            const size_t slash = time.find('/');
+            if (slash == std::string::npos)
+                return false;
+            long beats = 0;
+            long unit = 0;
+            if (!ParseNumber(time.substr(0, slash).c_str(), 1, 255, beats)
+                || !ParseNumber(time.substr(slash + 1).c_str(), 1, 64, unit) || (unit & (unit - 1)) != 0)
+                return false;
+            options.beats = static_cast<short>(beats);
+            options.beatUnit = static_cast<short>(unit);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunNew(const std::string& path, const NewScoreOptions& options)
+{
+    CKVDoc doc;
+    if (!MakeNewScore(doc, options)) {
+        std::fprintf(stderr, "kvorel: the score cannot be made\n");
+        return 1;
+    }
+    try {
+        CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        if (WriteKvcFile(&file, doc)) {
+            file.Close();
+            return 0;
+        }
+    } catch (CFileException&) {
+    }
+    // No half-written score stays behind.
+    std::remove(path.c_str());
+    std::fprintf(stderr, "kvorel: %s cannot be written\n", path.c_str());
+    return 1;
+}
+
+void PrintScoreInfo(CKVDoc& doc, WORD version, bool hostBlock)
+{
+    std::printf("version %u\n", static_cast<unsigned>(version));
+    std::printf("header %s\n", hostBlock ? "SYMP" : "KVC");
+    const short pages = doc.GetPageNum();
+    std::printf("pages %d\n", pages);
+    for (short i = 0; i < pages; ++i) {
+        CKVPage* page = doc.GetPage(i);
+        std::printf("page %d blocks %d ossia %d symbols %d\n", i + 1, page->GetBlockNum(),
+                    static_cast<int>(page->m_arrOssiaBlock.GetSize()), page->GetMsgNum());
+    }
+    CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    const int staves = master ? master->GetStaffNum() : 0;
+    const int ossia = master && master->m_pOssiaStaffArray ? static_cast<int>(master->m_pOssiaStaffArray->GetSize()) : 0;
+    std::printf("staves %d ossia %d\n", staves, ossia);
+    std::printf("measures %d\n", master ? master->GetMeasNum() : 0);
+    std::map<int, int> kinds;
+    int symbols = 0;
+    if (master) {
+        for (int id = 1; id < master->m_arrMsgMap.GetSize(); ++id) {
+            if (CKVMsg* msg = master->m_arrMsgMap.GetAt(id)) {
+                ++symbols;
+                ++kinds[msg->m_byKind];
+            }
+        }
+    }
+    std::printf("symbols %d\n", symbols);
+    for (const auto& [kind, count] : kinds)
+        std::printf("kind %d %d\n", kind, count);
+}
+
+int RunInfo(Host& host, const std::string& path)
+{
+    CKVDoc doc;
+    // Loading reports its progress to the host's window, which draws the bar.
+    doc.m_hProgressWnd = GetHostProgressWnd()->GetSafeHwnd();
+    WORD version = 0;
+    bool hostBlock = false;
+    KvcReadResult result = KvcReadResult::Unreadable;
+    try {
+        CFile file(path.c_str(), CFile::modeRead | CFile::typeBinary);
+        result = ReadKvcFile(&file, doc, version, hostBlock);
+    } catch (CFileException&) {
+        result = KvcReadResult::Unreadable;
+    }
+    // A failed load leaves its bar short of 100 percent.
+    host.EndProgressLine();
+    if (result == KvcReadResult::Newer) {
+        std::fprintf(stderr, "kvorel: %s was written by a newer version\n", path.c_str());
+        return 1;
+    }
+    if (result != KvcReadResult::Read) {
+        std::fprintf(stderr, "kvorel: %s cannot be read\n", path.c_str());
+        return 1;
+    }
+    PrintScoreInfo(doc, version, hostBlock);
+    return 0;
+}
 
 // One installed font family in one character set, as enumeration reports it.
 struct FontRow {
@@ -133,6 +283,15 @@ void ProgressBar::Show(int percent, const char* text)
     std::fflush(m_out);
 }
 
+void ProgressBar::EndLine()
+{
+    if (m_previousLength == 0)
+        return;
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+    m_previousLength = 0;
+}
+
 std::vector<BYTE> MakeBackgroundBitmap()
 {
     constexpr int kSide = 8;
@@ -189,6 +348,7 @@ BOOL Host::LoadString(UINT id, CString& text)
 
 int Host::MessageBox(const char* text, UINT type)
 {
+    m_progress.EndLine();
     std::fprintf(stderr, "kvorel: %s\n", text ? text : "");
     // The command never asks: "No" to Yes/No questions (so that running out
     // of memory fails the operation instead of ending the process), "Cancel"
@@ -239,8 +399,11 @@ int RunKvorel(int argc, char** argv)
     static Host host;
     SetHostServices(&host);
 
-    for (int i = 1; i < argc; ++i) {
+    int i = 1;
+    for (; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "new" || option == "info")
+            break;
         if (option == "--version") {
             std::printf("kvorel %s\n", KV_VERSION_STRING);
             return 0;
@@ -270,6 +433,28 @@ int RunKvorel(int argc, char** argv)
     }
     // The library reads the kits from the table the host hands it.
     SetDrumTable(host.DrumKits());
+
+    if (i < argc) {
+        const std::string command = argv[i];
+        if (i + 1 >= argc) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        const std::string path = argv[i + 1];
+        if (command == "info") {
+            if (i + 2 != argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            return RunInfo(host, path);
+        }
+        NewScoreOptions options;
+        if (!ParseNewOptions(argc, argv, i + 2, options)) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        return RunNew(path, options);
+    }
 
     std::printf("kvorel %s\n", KV_VERSION_STRING);
     PrintInstalledFonts();

@@ -20,6 +20,9 @@ class ProgressBar {
 public:
     explicit ProgressBar(std::FILE* out) : m_out(out) {}
     void Show(int percent, const char* text);
+    // Ends a bar left standing (an operation that failed before 100
+    // percent), so that a message written next starts on a line of its own.
+    void EndLine();
     // The line that Show writes, without the "\r" and the padding.
     static std::string Line(int percent, const char* text);
 
@@ -50,6 +53,9 @@ public:
     // entry copied into its own block. On failure `message` says why and the
     // table stays as it was.
     bool LoadDrumKits(const std::string& path, std::string& message);
+
+    // Ends the progress bar's line before the command writes a message.
+    void EndProgressLine() { m_progress.EndLine(); }
 
     // The resource module holding the screen background texture.
     HMODULE ResourceModule() const { return m_resources; }

@@ -28,6 +28,7 @@ void TakeOver(CChordSymbol* chord, CKVMsg* msg, bool keepChildren)
                 child->m_pParent = chord;
         }
         msg->m_arrMsgRef.RemoveAll();
+        kvrec::MovePendingRefsOf(msg, chord);
     } else {
         // The plain symbol goes with its children; none of their
         // references may stay in the pending lists.

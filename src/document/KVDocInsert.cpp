@@ -1,15 +1,40 @@
 #include "document/KVDoc.h"
 
+#include "edit/MemoryGuard.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+
+#include <new>
+
 CKVMsg* CKVDoc::AddMsg(CKVObject*, CKVMsg*, int, int)
 {
     KV_PENDING("CKVDoc::AddMsg");
     return nullptr;
 }
 
-CKVMsg* CKVDoc::AddMsg(CKVPage*, CKVMsg*, int, int)
+CKVMsg* CKVDoc::AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup)
 {
-    KV_PENDING("CKVDoc::AddMsg(page)");
-    return nullptr;
+    if (!page || !tmpl)
+        return nullptr;
+    CKVMsg* msg = new (std::nothrow) CKVMsg;
+    if (!msg) {
+        ReportOutOfMemory(1);
+        return nullptr;
+    }
+    if (backup) {
+        ResetBackup();
+        page->ObjectBackup(1);
+        // The symbol goes to the page that stays in the score.
+        if (CKVPage* live = page->GetCurBackupObj())
+            page = live;
+    }
+    tmpl->m_byParentKind = CKVPage::PARENT_KIND_PAGE;
+    tmpl->m_pPage = page;
+    *msg = *tmpl;
+    msg->MakeMsgCtrlPoint();
+    page->AddMsg(msg);
+    m_bModified = 1;
+    return msg;
 }
 
 void CKVDoc::DeleteMsg(CKVMsg*, int)

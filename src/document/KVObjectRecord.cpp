@@ -186,9 +186,10 @@ int CKVObject::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
             DWORD mapped = 0;
             const bool known = LookupCopyPtrMap(stored, mapped) != 0;
             ref->dwMsgId = known ? mapped : stored;
-            m_arrMsgRef.Add(ref);
-            if (!known && m_pSystem)
-                AddPendingRef(ref);
+            if (!known && m_pSystem && CollectingPendingRefs())
+                AddPendingRef(this, ref, i);
+            else
+                m_arrMsgRef.Add(ref);
             continue;
         }
         CKVMsg* msg = ReadOwnedChild(this, buffer, pos, length, false);

@@ -152,7 +152,6 @@ int CKVStaff::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (static_cast<size_t>(count) > in.Left() / kMinMeasRecord)
         return 0;
 
-    ClearStaffPendingRefs();
     for (DWORD i = 0; i < count; ++i) {
         CKVMeas* meas = new (std::nothrow) CKVMeas;
         if (!meas) {

@@ -109,7 +109,7 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
 {
     ReleaseKey();
     ClearCopyPtrMap();
-    ClearPendingRefs();
+    BeginSystemPendingRefs();
     SetObjectType(OBJ_SYSTEM);
     Reader in(buffer, pos, length);
     const unsigned char* c = nullptr;

@@ -76,9 +76,16 @@ bool Writer::Append(const void* data, size_t n)
 
 namespace {
 
+struct PendingRef {
+    CKVObject* node;
+    MsgRef* ref; // owned here until it is linked into node
+    int index;   // its place in the node's stored list
+    bool resolved;
+};
+
 struct PendingRefs {
-    std::vector<MsgRef*> staff;  // met in the staff being read
-    std::vector<MsgRef*> system; // left over by the staves read so far
+    bool active = false;
+    std::vector<PendingRef> refs; // in reading order
 };
 
 PendingRefs& Pending()
@@ -87,67 +94,89 @@ PendingRefs& Pending()
     return pending;
 }
 
-// Gives each reference its new id when the copy map knows it; the others
-// are returned.
-std::vector<MsgRef*> ResolveThroughCopyMap(const std::vector<MsgRef*>& refs)
-{
-    std::vector<MsgRef*> rest;
-    for (MsgRef* ref : refs) {
-        DWORD newId = 0;
-        if (LookupCopyPtrMap(ref->dwMsgId, newId))
-            ref->dwMsgId = newId;
-        else
-            rest.push_back(ref);
-    }
-    return rest;
-}
-
 KvProcessReset s_reset("pending record references", &ClearPendingRefs);
 
 } // namespace
 
+void BeginSystemPendingRefs()
+{
+    ClearPendingRefs();
+    Pending().active = true;
+}
+
+bool CollectingPendingRefs()
+{
+    return Pending().active;
+}
+
 void ClearPendingRefs()
 {
-    Pending().staff.clear();
-    Pending().system.clear();
+    for (PendingRef& entry : Pending().refs)
+        delete entry.ref;
+    Pending().refs.clear();
+    Pending().active = false;
 }
 
-void ClearStaffPendingRefs()
+void AddPendingRef(CKVObject* node, MsgRef* ref, int index)
 {
-    Pending().staff.clear();
-}
-
-void AddPendingRef(MsgRef* ref)
-{
-    Pending().staff.push_back(ref);
+    Pending().refs.push_back({node, ref, index, false});
 }
 
 void ResolveStaffPendingRefs()
 {
-    std::vector<MsgRef*> rest = ResolveThroughCopyMap(Pending().staff);
-    Pending().staff.clear();
-    Pending().system.insert(Pending().system.end(), rest.begin(), rest.end());
+    // The stored id stays in place until the copy map knows it; a resolved
+    // id is a new one and is not looked up again.
+    for (PendingRef& entry : Pending().refs) {
+        DWORD newId = 0;
+        if (!entry.resolved && LookupCopyPtrMap(entry.ref->dwMsgId, newId)) {
+            entry.ref->dwMsgId = newId;
+            entry.resolved = true;
+        }
+    }
 }
 
 void ResolveSystemPendingRefs()
 {
     ResolveStaffPendingRefs();
-    // A reference that still names a stored id would reach an unrelated
-    // symbol of the new numbering; id 0 is dropped at its first access.
-    for (MsgRef* ref : ResolveThroughCopyMap(Pending().system))
-        ref->dwMsgId = 0;
-    Pending().system.clear();
+    // In reading order each node gets its references back at rising
+    // places, so every one lands where it was stored.
+    for (PendingRef& entry : Pending().refs) {
+        // A reference that still names a stored id would reach an unrelated
+        // symbol of the new numbering; id 0 is dropped at its first access.
+        if (!entry.resolved)
+            entry.ref->dwMsgId = 0;
+        const int size = entry.node->m_arrMsgRef.GetSize();
+        entry.node->m_arrMsgRef.InsertAt(std::min(entry.index, size), entry.ref);
+        entry.ref = nullptr;
+    }
+    Pending().refs.clear();
+    Pending().active = false;
+}
+
+void MovePendingRefsOf(CKVObject* from, CKVObject* to)
+{
+    for (PendingRef& entry : Pending().refs) {
+        if (entry.node == from)
+            entry.node = to;
+    }
 }
 
 void ForgetPendingRefsOf(CKVObject* node)
 {
     if (!node)
         return;
+    auto& refs = Pending().refs;
+    for (auto it = refs.begin(); it != refs.end();) {
+        if (it->node == node) {
+            delete it->ref;
+            it = refs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Owned children go with the node, and their references with them.
     for (int i = 0; i < node->m_arrMsgRef.GetSize(); ++i) {
         MsgRef* ref = node->m_arrMsgRef.GetAt(i);
-        for (std::vector<MsgRef*>* list : {&Pending().staff, &Pending().system})
-            list->erase(std::remove(list->begin(), list->end(), ref), list->end());
-        // Owned children go with the node, and their references with them.
         if (ref && ref->byOwner && node->m_pSystem) {
             CKVMsg* child = node->m_pSystem->GetMsgFromMap(ref->dwMsgId);
             if (child && child != node)

@@ -129,16 +129,23 @@ int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* c
 // behind).
 CKVMsg* ReadOwnedChild(CKVObject* holder, unsigned char* buffer, DWORD* pos, DWORD* length, bool measureChild);
 
-// References whose tie, slur or tuplet was not read yet. The node reader
-// adds them; each staff resolves what it can through the copy map and hands
-// the rest on to the system, which resolves them once more and gives id 0
-// to what is still unknown.
+// References whose tie, slur or tuplet was not read yet. While a system is
+// read, the node reader hands such a reference here instead of linking it:
+// walks over the symbols read so far (the measures' timing) would take its
+// stored id for a live one and drop it. Each staff resolves what it can
+// through the copy map; the system resolves the rest once more, gives id 0
+// to what is still unknown and links every reference back into its node at
+// its stored place.
+void BeginSystemPendingRefs();
+bool CollectingPendingRefs();
 void ClearPendingRefs();
-void ClearStaffPendingRefs();
-void AddPendingRef(MsgRef* ref);
+void AddPendingRef(CKVObject* node, MsgRef* ref, int index);
 void ResolveStaffPendingRefs();
 void ResolveSystemPendingRefs();
-// Forgets the pending references held by node (before it is deleted).
+// Hands the pending references of from to to (a symbol replaced by another).
+void MovePendingRefsOf(CKVObject* from, CKVObject* to);
+// Deletes the pending references held by node and by its owned children
+// (before they are deleted).
 void ForgetPendingRefsOf(CKVObject* node);
 
 // The node part of node through a buffer of its own, in one file write;

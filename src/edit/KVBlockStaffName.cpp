@@ -2,6 +2,8 @@
 
 #include "document/KVCtrlPoint.h"
 
+#include <new>
+
 void CKVBlock::SetStaffNamePoint()
 {
     KV_PENDING("CKVBlock::SetStaffNamePoint");
@@ -19,5 +21,14 @@ void CKVBlock::RemoveStaffNamePoint()
 
 void CKVBlock::MakeStaffNameRect()
 {
-    KV_PENDING("CKVBlock::MakeStaffNameRect");
+    for (int i = 0; i < m_arrStaffNameCtrl.GetSize(); ++i)
+        delete m_arrStaffNameCtrl.GetAt(i);
+    m_arrStaffNameCtrl.RemoveAll();
+    for (int i = 0; i < m_arrStaffNamePoint.GetSize(); ++i) {
+        CKVCtrlPoint* handle = nullptr;
+        // A handle that cannot be made leaves that staff without one.
+        if (m_arrStaffNamePoint.GetAt(i))
+            handle = new (std::nothrow) CKVCtrlPoint(CRect(-3, -3, 3, 3));
+        m_arrStaffNameCtrl.Add(handle);
+    }
 }

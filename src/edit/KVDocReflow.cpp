@@ -2,8 +2,17 @@
 
 CKVPage* CKVDoc::GetCurrentPage()
 {
-    KV_PENDING("CKVDoc::GetCurrentPage");
-    return nullptr;
+    const short pages = GetPageNum();
+    if (pages == 0)
+        return nullptr;
+    // An index left past the pages (after pages were removed) names the
+    // last one.
+    short index = m_nCurPage;
+    if (index >= pages)
+        index = static_cast<short>(pages - 1);
+    if (index < 0)
+        index = 0;
+    return GetPage(index);
 }
 
 void CKVDoc::UpdatePage(int)

@@ -270,7 +270,9 @@ void CKVMsg::SetTremoloCtrlPoint(int, int, int, int, int)
 
 void CKVMsg::ResetBeamOffset()
 {
-    KV_PENDING("CKVMsg::ResetBeamOffset");
+    // A beam group keeps its two end extensions in the 32-bit word.
+    if (m_byKind == MSG_BEAM)
+        m_dwWord = 0;
 }
 
 int CKVMsg::GetBeamOffsetXLeft()

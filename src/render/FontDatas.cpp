@@ -1,29 +1,262 @@
 #include "render/FontDatas.h"
 
-CFontDatas::CFontDatas()
-{
-    KV_PENDING("CFontDatas::CFontDatas");
-}
+#include "model/InstalledFonts.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int kLoadedEntrySize = 257;
+
+// Faces named in a Korean double-byte code page that older scores use, and
+// the installed faces drawn in their place.
+struct NearestName {
+    const char* source;
+    const char* face;
+};
+
+const NearestName kNearestNames[] = {
+    {"\xf6\x66\xf0\xdb\xf0\x73\xf5\xe4", "TOL Gothic"},
+    {"\xf6\x66\xf0\xdb\xf0\x73\xf5\xe4\xf6\xb1", "TOL Gothic"},
+    {"\xf6\x76\xf4\x5d\xf6\xb1", "TOL ChongBong"},
+    {"\xf5\xd5\xf6\x76\xf4\x5d\xf6\xb1", "TOL ChongBong"},
+    {"\xf6\xb1\xf0\xc1\xf0\x41\xf0\x99", "TOL Gothic"},
+    {"\xf5\xd5\xf0\xdb\xf3\x80\xf6\xb1", "TOL Myongzo"},
+};
+
+} // namespace
+
+CFontDatas::CFontDatas() = default;
 
 CFontDatas::~CFontDatas()
 {
-    KV_PENDING("CFontDatas::~CFontDatas");
+    FreeRecords();
+    for (int i = 0; i < m_arrLoadedName.GetSize(); ++i)
+        delete[] static_cast<BYTE*>(m_arrLoadedName.GetAt(i));
+    m_arrLoadedName.RemoveAll();
 }
 
-BYTE CFontDatas::GetCharSet(BYTE)
+void CFontDatas::operator=(const CFontDatas& other)
 {
-    KV_PENDING("CFontDatas::GetCharSet");
+    if (&other == this)
+        return;
+    FreeRecords();
+    for (const FontRecord* r = other.m_pFirst; r; r = r->next)
+        AddNewFont(r->number, r->name, r->length);
+}
+
+void CFontDatas::FreeRecords()
+{
+    while (m_pFirst) {
+        FontRecord* next = m_pFirst->next;
+        delete m_pFirst;
+        m_pFirst = next;
+    }
+}
+
+CFontDatas::FontRecord* CFontDatas::Find(BYTE number) const
+{
+    for (FontRecord* r = m_pFirst; r; r = r->next) {
+        if (r->number == number)
+            return r;
+    }
+    return nullptr;
+}
+
+const char* CFontDatas::LoadedName(BYTE number) const
+{
+    for (int i = 0; i < m_arrLoadedName.GetSize(); ++i) {
+        const BYTE* entry = static_cast<const BYTE*>(m_arrLoadedName.GetAt(i));
+        if (entry && entry[0] == number)
+            return reinterpret_cast<const char*>(entry + 1);
+    }
+    return nullptr;
+}
+
+short CFontDatas::GetFontNumber(const char* name)
+{
+    if (!name)
+        return 0;
+    const size_t length = std::strlen(name);
+    FontRecord* last = nullptr;
+    for (FontRecord* r = m_pFirst; r; r = r->next) {
+        if (r->length == length && std::memcmp(r->name, name, length) == 0)
+            return r->number;
+        last = r;
+    }
+    // Names and numbers are stored in one byte each.
+    const short number = GetNewNumber();
+    if (length > static_cast<size_t>(kMaxNameLength) || number > 255)
+        return 0;
+    FontRecord* record = new (std::nothrow) FontRecord;
+    if (!record)
+        return 0;
+    record->number = static_cast<BYTE>(number);
+    record->length = static_cast<BYTE>(length);
+    std::memcpy(record->name, name, length);
+    (last ? last->next : m_pFirst) = record;
+    return number;
+}
+
+int CFontDatas::GetFontName(int number, char* face)
+{
+    const FontRecord* r = Find(static_cast<BYTE>(number));
+    if (!r || !face)
+        return 0;
+    std::memcpy(face, r->name, r->length);
+    face[r->length] = '\0';
+    return 1;
+}
+
+short CFontDatas::GetNewNumber()
+{
+    int largest = 0;
+    for (const FontRecord* r = m_pFirst; r; r = r->next) {
+        if (r->number > largest)
+            largest = r->number;
+    }
+    return static_cast<short>(largest + 1);
+}
+
+void CFontDatas::AddNewFont(short number, const char* name, BYTE length)
+{
+    char given[kMaxNameLength + 1] = {};
+    if (name)
+        std::memcpy(given, name, length);
+    char mapped[kMaxNameLength + 1] = {};
+    GetNearestFontName(given, mapped);
+
+    FontRecord* record = new (std::nothrow) FontRecord;
+    if (!record)
+        return;
+    record->number = static_cast<BYTE>(number);
+    const size_t mappedLength = std::strlen(mapped);
+    record->length = static_cast<BYTE>(mappedLength);
+    std::memcpy(record->name, mapped, mappedLength);
+    FontRecord** tail = &m_pFirst;
+    while (*tail)
+        tail = &(*tail)->next;
+    *tail = record;
+}
+
+int CFontDatas::ReadFontInfo(short& number, char* name, BYTE& length)
+{
+    for (const FontRecord* r = m_pFirst; r; r = r->next) {
+        if (r->number > number) {
+            number = r->number;
+            length = r->length;
+            if (name)
+                std::memcpy(name, r->name, r->length);
+            return 1;
+        }
+    }
     return 0;
 }
 
-int CFontDatas::GetFontName(int, char*)
+int CFontDatas::GetFontCount() const
 {
-    KV_PENDING("CFontDatas::GetFontName");
-    return 0;
+    int count = 0;
+    for (const FontRecord* r = m_pFirst; r; r = r->next)
+        ++count;
+    return count;
 }
 
-BYTE CFontDatas::GetPitchAndFamily(BYTE)
+LONG CFontDatas::GetBufferSize()
 {
-    KV_PENDING("CFontDatas::GetPitchAndFamily");
-    return 0;
+    LONG size = 0;
+    for (const FontRecord* r = m_pFirst; r; r = r->next) {
+        const char* loaded = LoadedName(r->number);
+        size += 2 + static_cast<LONG>(loaded ? std::strlen(loaded) : r->length);
+    }
+    return size;
+}
+
+LONG CFontDatas::SaveBuffer(char* buffer, LONG)
+{
+    LONG pos = 0;
+    for (const FontRecord* r = m_pFirst; r; r = r->next) {
+        const char* loaded = LoadedName(r->number);
+        const char* name = loaded ? loaded : r->name;
+        const size_t length = loaded ? std::strlen(loaded) : r->length;
+        buffer[pos++] = static_cast<char>(r->number);
+        buffer[pos++] = static_cast<char>(length);
+        std::memcpy(buffer + pos, name, length);
+        pos += static_cast<LONG>(length);
+    }
+    return pos;
+}
+
+void CFontDatas::LoadBuffer(char* buffer, LONG size)
+{
+    if (!buffer)
+        return;
+    const BYTE present = static_cast<BYTE>(GetFontCount());
+    LONG pos = 0;
+    // An entry cut off by the end of the form ends the reading.
+    while (size - pos >= 2) {
+        const BYTE number = static_cast<BYTE>(buffer[pos]);
+        const BYTE length = static_cast<BYTE>(buffer[pos + 1]);
+        if (size - pos - 2 < length)
+            break;
+        const char* name = buffer + pos + 2;
+        pos += 2 + length;
+        const BYTE renumbered = static_cast<BYTE>(present + number);
+        BYTE* entry = new (std::nothrow) BYTE[kLoadedEntrySize];
+        if (entry) {
+            std::memset(entry, 0, kLoadedEntrySize);
+            entry[0] = renumbered;
+            std::memcpy(entry + 1, name, length);
+            m_arrLoadedName.Add(entry);
+        }
+        AddNewFont(renumbered, name, length);
+    }
+}
+
+BYTE CFontDatas::GetCharSet(BYTE number)
+{
+    const FontRecord* r = Find(number);
+    if (!r)
+        return 0;
+    CString face(r->name, r->length);
+    return GetInstalledFontCharset(face);
+}
+
+BYTE CFontDatas::GetPitchAndFamily(BYTE number)
+{
+    const FontRecord* r = Find(number);
+    if (!r)
+        return 0;
+    CString face(r->name, r->length);
+    return GetInstalledFontPitchAndFamily(face);
+}
+
+BYTE CFontDatas::GetCharSet(CString& face)
+{
+    return GetInstalledFontCharset(face);
+}
+
+BYTE CFontDatas::GetPitchAndFamily(CString& face)
+{
+    return GetInstalledFontPitchAndFamily(face);
+}
+
+void CFontDatas::GetNearestFontName(const char* name, char* out)
+{
+    if (!out)
+        return;
+    const char* result = name ? name : "";
+    for (const NearestName& n : kNearestNames) {
+        if (std::strcmp(result, n.source) == 0) {
+            result = n.face;
+            break;
+        }
+    }
+    const size_t length = std::strlen(result);
+    std::memmove(out, result, length + 1);
+}
+
+void CFontDatas::Initalize()
+{
+    FreeRecords();
 }

@@ -2,11 +2,14 @@
 #include "support/KvTest.h"
 
 #include "HostApp.h"
+#include "KvcFile.h"
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -154,6 +157,148 @@ TEST_F(KvorelCommand, HostAnswersFromItsStringTableAndResourceModule)
     EXPECT_EQ(dib[14], 24);    // bits per pixel
 }
 
+DWORD DwordAt(const std::string& bytes, size_t at)
+{
+    DWORD value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<BYTE>(bytes[at + static_cast<size_t>(i)]);
+    return value;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The bytes of a file of the `new` command, made in this process.
+std::string NewScoreBytes(const kvorel::NewScoreOptions& options)
+{
+    CKVDoc doc;
+    if (!kvorel::MakeNewScore(doc, options))
+        return {};
+    CMemFile file;
+    if (!kvorel::WriteKvcFile(&file, doc))
+        return {};
+    std::string bytes(file.GetLength(), '\0');
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    return bytes;
+}
+
+TEST_F(KvorelCommand, NewWritesAWholeScoreFileThatInfoDescribes)
+{
+    const std::string path = (TempDir() / "t.kvc").string();
+    const Result made = Run("new '" + path + "' --staves 2 --measures 16");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string bytes = ReadFile(path);
+    ASSERT_GT(bytes.size(), 3404u);
+    // Leading part, settings, file info, then the body framed by L.
+    const DWORD length = DwordAt(bytes, 3396);
+    EXPECT_EQ(bytes.size(), 3404u + length);
+    EXPECT_EQ(DwordAt(bytes, bytes.size() - 4), length);
+    EXPECT_EQ(DwordAt(bytes, 0), 1420u);
+    EXPECT_EQ(bytes.substr(8, 4), "SYMP");
+    EXPECT_EQ(bytes.substr(12, 2), std::string("\x12\x20", 2));
+    EXPECT_EQ(bytes.substr(1424, 2), std::string("\0\0", 2));
+    EXPECT_EQ(bytes.substr(1426, 4), std::string("KVC\0", 4));
+    EXPECT_EQ(bytes.substr(2212, 2), std::string("\x12\x20", 2));
+    EXPECT_EQ(DwordAt(bytes, 2214), 0u);
+    EXPECT_EQ(bytes.substr(2218, 2), std::string("\x78\x04", 2));
+    const char* fileInfo = "\x05\x00\x03\x00\x53\x00\x53\x00\x4B\x00\x5E\x00\x25\x00\x4B\x00\x0A\x00\x08\x00";
+    EXPECT_EQ(bytes.substr(3364, 20), std::string(fileInfo, 20));
+    EXPECT_EQ(bytes.substr(3388, 8), std::string("\x09\x02\x00\x00\x22\x03\x00\x00", 8));
+
+    const Result info = Run("info '" + path + "'");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const std::vector<std::string> lines = Lines(info.out);
+    const std::vector<std::string> expected = {
+        "version 8210", "header SYMP", "pages 2", "page 1 blocks 5 ossia 0 symbols 0",
+        "page 2 blocks 1 ossia 0 symbols 0", "staves 2 ossia 0", "measures 16"};
+    ASSERT_GT(lines.size(), expected.size() + 1) << info.out;
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
+    EXPECT_EQ(lines[expected.size()].rfind("symbols ", 0), 0u) << info.out;
+    const std::vector<std::string> kinds(lines.begin() + static_cast<long>(expected.size()) + 1, lines.end());
+    EXPECT_NE(std::find(kinds.begin(), kinds.end(), "kind 73 2"), kinds.end()) << info.out;
+    // Load progress is drawn on stderr and ends at 100 percent.
+    EXPECT_NE(info.err.find("100%"), std::string::npos);
+}
+
+bool StartsALine(const std::string& text, const std::string& line)
+{
+    const size_t at = text.find(line);
+    return at != std::string::npos && (at == 0 || text[at - 1] == '\n');
+}
+
+TEST_F(KvorelCommand, InfoRefusesDamagedAndNewerFiles)
+{
+    const std::string bytes = NewScoreBytes(kvorel::NewScoreOptions {});
+    ASSERT_GT(bytes.size(), 3404u);
+
+    const auto truncated = WriteFile("short.kvc", bytes.substr(0, bytes.size() - 100));
+    const Result cut = Run("info '" + truncated.string() + "'");
+    EXPECT_EQ(cut.status, 1);
+    // The load's progress bar stands on stderr before the message; the
+    // message starts a line of its own.
+    EXPECT_TRUE(StartsALine(cut.err, "kvorel: " + truncated.string() + " cannot be read\n")) << cut.err;
+    EXPECT_TRUE(cut.out.empty());
+
+    std::string newer = bytes;
+    newer[12] = 0x13;
+    const auto later = WriteFile("newer.kvc", newer);
+    const Result refused = Run("info '" + later.string() + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("kvorel: " + later.string() + " was written by a newer version"), std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(refused.out.empty());
+
+    EXPECT_EQ(Run("info '" + (TempDir() / "missing.kvc").string() + "'").status, 1);
+}
+
+TEST_F(KvorelCommand, NewRefusesBadOptionsWithUsage)
+{
+    const std::string path = (TempDir() / "bad.kvc").string();
+    for (const char* options : {"--staves 0", "--measures 40000", "--clef x", "--time 4", "--time 3/6", "--tempo 3",
+                                "--staves"}) {
+        const Result result = Run("new '" + path + "' " + options);
+        EXPECT_EQ(result.status, 2) << options;
+        EXPECT_NE(result.err.find("usage: kvorel"), std::string::npos) << options;
+    }
+    EXPECT_EQ(Run("new").status, 2);
+    EXPECT_EQ(Run("info").status, 2);
+    EXPECT_TRUE(ReadFile(path).empty());
+}
+
+// Every prefix of a whole file that ends inside the body fails the read;
+// only the four-byte trailer may be missing.
+TEST_F(KvorelCommand, EveryPrefixOfANewFileFailsUntilOnlyTheTrailerIsMissing)
+{
+    const std::string bytes = NewScoreBytes(kvorel::NewScoreOptions {});
+    ASSERT_GT(bytes.size(), 3404u);
+    const size_t size = bytes.size();
+    for (size_t k = 0; k <= size; ++k) {
+        std::vector<BYTE> prefix(bytes.begin(), bytes.begin() + static_cast<long>(k));
+        prefix.push_back(0); // a valid buffer even for the empty prefix
+        CMemFile file(prefix.data(), static_cast<UINT>(k));
+        CKVDoc doc;
+        WORD version = 0;
+        bool hostBlock = false;
+        const kvorel::KvcReadResult result = kvorel::ReadKvcFile(&file, doc, version, hostBlock);
+        if (k + 4 < size) {
+            ASSERT_EQ(result, kvorel::KvcReadResult::Unreadable) << "prefix of " << k << " bytes";
+        } else {
+            ASSERT_EQ(result, kvorel::KvcReadResult::Read) << "prefix of " << k << " bytes";
+            EXPECT_EQ(version, kvorel::kKvcVersion);
+            EXPECT_TRUE(hostBlock);
+            ASSERT_EQ(doc.m_arrSystem.GetSize(), 1);
+            EXPECT_EQ(doc.m_arrSystem.GetAt(0)->GetMeasNum(), 16);
+        }
+    }
+}
+
 TEST(ProgressBar, RedrawsInPlaceAndEndsWithANewline)
 {
     std::FILE* out = std::tmpfile();
@@ -173,6 +318,25 @@ TEST(ProgressBar, RedrawsInPlaceAndEndsWithANewline)
     const std::string full = "[" + std::string(40, '#') + "] 100%";
     EXPECT_EQ(half, "[####################                    ]  50%");
     EXPECT_EQ(written, "\r" + empty + "\r" + half + "\r" + full + "\n");
+}
+
+TEST(ProgressBar, AFailedOperationEndsItsLineOnce)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    kvorel::ProgressBar bar(out);
+    bar.EndLine();
+    bar.Show(30, nullptr);
+    bar.EndLine();
+    bar.EndLine();
+    bar.Show(100, nullptr);
+    bar.EndLine();
+    std::rewind(out);
+    std::string written;
+    for (int ch; (ch = std::fgetc(out)) != EOF;)
+        written += static_cast<char>(ch);
+    std::fclose(out);
+    EXPECT_EQ(written, "\r" + kvorel::ProgressBar::Line(30, nullptr) + "\n\r" + kvorel::ProgressBar::Line(100, nullptr) + "\n");
 }
 
 TEST(ProgressBar, PadsShorterLinesAndCountsFullCells)

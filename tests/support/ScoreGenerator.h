@@ -1,0 +1,41 @@
+#pragma once
+// A generator of scores for round-trip tests and benchmarks. It builds, on
+// several pages, every kind of symbol the model can hold: notes with their
+// MIDI heads, rests, chords, beam groups, ties, slurs, tuplets, note marks,
+// texts, lyrics, custom blocks, MIDI events and (when built) chord symbols
+// with fret boards and rhythms; staff names, page-level texts, the two
+// title-block texts with heads, an ossia staff with an ossia block and
+// staff-name points.
+//
+// Everything is built in the form that reading a score file keeps, so that a
+// generated score equals its saved and reloaded copy apart from the ids:
+// every staff has its name symbol, block boundaries start at 0, note heads
+// are 12 bytes, MIDI events have a non-zero duration word and the third
+// title has no head.
+
+#include "Kvorel.h"
+
+// Chord symbols need the chord classes (suffix, fret board, rhythm) of the
+// harmony folder: 1 in a tree that has them. The canonical dump follows it.
+#ifndef KV_GENERATE_CHORD_SYMBOLS
+#define KV_GENERATE_CHORD_SYMBOLS 1
+#endif
+
+namespace kvtest {
+
+struct ScoreShape {
+    short staves = 2;
+    LONG measures = 16;
+    // Symbols placed directly in each measure (each may own further
+    // symbols: chord notes, ties, marks, lyrics).
+    int symbolsPerMeasure = 6;
+};
+
+// Builds the score into a freshly constructed document. Returns 1, or 0
+// when the document could not be made.
+int GenerateScore(CKVDoc& doc, const ScoreShape& shape = ScoreShape {});
+
+// Whether the generator places chord symbols (they need the chord classes).
+bool GeneratorMakesChordSymbols();
+
+} // namespace kvtest
