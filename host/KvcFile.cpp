@@ -8,18 +8,6 @@ namespace kvorel {
 
 namespace {
 
-void PutWord(BYTE* at, WORD value)
-{
-    at[0] = static_cast<BYTE>(value);
-    at[1] = static_cast<BYTE>(value >> 8);
-}
-
-void PutDword(BYTE* at, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
 // Where the library's answer falls among the three outcomes.
 KvcReadResult LeadingPartOutcome(int result)
 {

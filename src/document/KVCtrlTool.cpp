@@ -83,29 +83,6 @@ constexpr int kFontSlots[] = {REC_FONT_TEXT,  REC_FONT_CHORD, REC_FONT_STAFF_NAM
 
 constexpr BYTE kDefaultVelocity[8] = {48, 64, 76, 84, 96, 110, 120, 127};
 
-void PutWord(BYTE* p, WORD value)
-{
-    p[0] = static_cast<BYTE>(value);
-    p[1] = static_cast<BYTE>(value >> 8);
-}
-
-void PutDword(BYTE* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-WORD GetWord(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
-DWORD GetDword(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
 void PutFont(BYTE* p, const LOGFONT& font)
 {
     PutDword(p + 0, static_cast<DWORD>(font.lfHeight));

@@ -37,16 +37,7 @@ constexpr size_t kBodyBufferBase = 46;
 constexpr short kMinStaffSpace = 2;
 constexpr short kMinFontHeight = 8;
 
-WORD GetU16(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
 
-DWORD GetU32(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
-}
 
 void PutU16(BYTE* p, WORD v)
 {
@@ -103,19 +94,19 @@ int ReadLeadingPart(CFile* file, WORD& version, BOOL& hostBlock)
     if (!ReadExactly(file, word, 4))
         return KVC_LEADING_UNREADABLE;
     bool rewind = true;
-    if (GetU32(word) == kHostBlockSize) {
+    if (GetDword(word) == kHostBlockSize) {
         std::vector<BYTE> block(kHostBlockSize);
         if (!ReadExactly(file, block.data(), kHostBlockSize))
             return KVC_LEADING_UNREADABLE;
         if (std::memcmp(block.data() + kHostMagicOffset, "SYMP", 4) == 0) {
-            const short hostVersion = static_cast<short>(GetU16(block.data() + kHostVersionOffset));
+            const short hostVersion = static_cast<short>(GetWord(block.data() + kHostVersionOffset));
             if (hostVersion > static_cast<short>(KVC_FILE_VERSION))
                 return KVC_LEADING_NEWER;
             BYTE count[2];
             if (!ReadExactly(file, count, 2))
                 return KVC_LEADING_UNREADABLE;
             // The follow-up record is skipped only for a length above 1.
-            const short n = static_cast<short>(GetU16(count));
+            const short n = static_cast<short>(GetWord(count));
             if (n > 1 && !SkipBytes(file, static_cast<DWORD>(n)))
                 return KVC_LEADING_UNREADABLE;
             hostBlock = TRUE;
@@ -130,10 +121,10 @@ int ReadLeadingPart(CFile* file, WORD& version, BOOL& hostBlock)
         return KVC_LEADING_UNREADABLE;
     if (std::memcmp(block.data(), "KVC", 4) != 0)
         return KVC_LEADING_UNREADABLE;
-    const WORD kvcVersion = GetU16(block.data() + kKvcVersionOffset);
+    const WORD kvcVersion = GetWord(block.data() + kKvcVersionOffset);
     if (kvcVersion > KVC_FILE_VERSION)
         return KVC_LEADING_NEWER;
-    const DWORD extra = GetU32(block.data() + kKvcExtraOffset);
+    const DWORD extra = GetDword(block.data() + kKvcExtraOffset);
     if (extra != 0 && !SkipBytes(file, extra))
         return KVC_LEADING_UNREADABLE;
     version = kvcVersion;
@@ -225,7 +216,7 @@ short LoadBody(CKVDoc& doc, CFile* file, unsigned char*& body)
     BYTE word[4];
     if (!ReadExactly(file, word, 4))
         return -1;
-    DWORD length = GetU32(word);
+    DWORD length = GetDword(word);
     // A body longer than the file is cut short; nothing is allocated for it.
     if (length > BytesLeft(file))
         return -1;
@@ -261,11 +252,11 @@ short LoadBody(CKVDoc& doc, CFile* file, unsigned char*& body)
 
     if (pos > length || length - pos < kMetricBytes)
         return -1;
-    const short pages = static_cast<short>(GetU16(body + pos));
-    const short staffSpace = static_cast<short>(GetU16(body + pos + 2));
-    const short scoreFontSize = static_cast<short>(GetU16(body + pos + 4));
-    const short fontHeight = static_cast<short>(GetU16(body + pos + 6));
-    const short fontHeight78 = static_cast<short>(GetU16(body + pos + 8));
+    const short pages = static_cast<short>(GetWord(body + pos));
+    const short staffSpace = static_cast<short>(GetWord(body + pos + 2));
+    const short scoreFontSize = static_cast<short>(GetWord(body + pos + 4));
+    const short fontHeight = static_cast<short>(GetWord(body + pos + 6));
+    const short fontHeight78 = static_cast<short>(GetWord(body + pos + 8));
     pos += kMetricBytes;
     if (staffSpace < kMinStaffSpace || fontHeight < kMinFontHeight) {
         doc.SetScoreFontSize(static_cast<short>(doc.m_CtrlTool.m_wScoreFontSize));
@@ -364,7 +355,7 @@ void RenumberTextFonts(CKVMsg* msg, const BYTE* fontMap, int pairs, int fontCoun
         if (size < 0) {
             if (length - pos < 2)
                 return;
-            size = 2 + GetU16(head + pos);
+            size = 2 + GetWord(head + pos);
         }
         if (length - pos < size)
             return;
@@ -374,7 +365,7 @@ void RenumberTextFonts(CKVMsg* msg, const BYTE* fontMap, int pairs, int fontCoun
     }
     const int searched = fontMap ? (pairs < fontCount ? pairs : fontCount) : 0;
     for (int at : fontRuns) {
-        const WORD shifted = static_cast<WORD>(GetU16(head + at) + fontCount - pairs);
+        const WORD shifted = static_cast<WORD>(GetWord(head + at) + fontCount - pairs);
         const BYTE wanted = static_cast<BYTE>(shifted);
         WORD mapped = 0;
         for (int i = 0; i < searched; ++i) {

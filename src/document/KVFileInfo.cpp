@@ -11,29 +11,6 @@ namespace {
 // The undo entry kind of the file info.
 constexpr short kUndoFileInfo = 9;
 
-void PutWord(BYTE* p, WORD value)
-{
-    p[0] = static_cast<BYTE>(value);
-    p[1] = static_cast<BYTE>(value >> 8);
-}
-
-void PutDword(BYTE* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-WORD GetWord(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
-DWORD GetDword(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
 // Makes target a copy of source, or null when source is null.
 void CopyTitle(CKVMsg*& target, const CKVMsg* source)
 {

@@ -21,27 +21,25 @@ struct MsgRef;
 
 namespace kvrec {
 
+// The record helpers' names for the platform's little-endian fields.
 inline WORD GetU16(const unsigned char* p)
 {
-    return static_cast<WORD>(p[0] | (p[1] << 8));
+    return GetWord(p);
 }
 
 inline DWORD GetU32(const unsigned char* p)
 {
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
+    return GetDword(p);
 }
 
 inline void PutU16(unsigned char* p, WORD value)
 {
-    p[0] = static_cast<unsigned char>(value & 0xFF);
-    p[1] = static_cast<unsigned char>(value >> 8);
+    PutWord(p, value);
 }
 
 inline void PutU32(unsigned char* p, DWORD value)
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
+    PutDword(p, value);
 }
 
 // Reads at *pos, never past *length. Every reader of a record makes its own

@@ -56,8 +56,7 @@ const char* DrumKitName(const DrumKitEntry* entry)
 WORD DrumKitKeyWord(const DrumKitEntry* entry, int key)
 {
     CheckIndex("DrumKitKeyWord", "key", key, kDrumKitKeys);
-    const BYTE* p = Bytes(entry) + kDrumKitKeyWordsOffset + 2 * key;
-    return static_cast<WORD>(p[0] | (p[1] << 8));
+    return GetWord(Bytes(entry) + kDrumKitKeyWordsOffset + 2 * key);
 }
 
 BYTE DrumKitKey(const DrumKitEntry* entry, int head, int row)

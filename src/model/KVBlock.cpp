@@ -42,12 +42,6 @@ constexpr int kOssiaExtraSpaces = 4;
 // new top line.
 constexpr int kFiveLineHeightSpaces = 4;
 
-void PutWord(unsigned char* p, int value)
-{
-    p[0] = static_cast<unsigned char>(value & 0xFF);
-    p[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
-}
-
 void PutLong(unsigned char* p, LONG value)
 {
     const DWORD v = static_cast<DWORD>(value);
@@ -55,16 +49,7 @@ void PutLong(unsigned char* p, LONG value)
         p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
 }
 
-short GetShort(const unsigned char* p)
-{
-    return static_cast<short>(static_cast<WORD>(p[0] | (p[1] << 8)));
-}
 
-LONG GetLong(const unsigned char* p)
-{
-    return static_cast<LONG>(static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-                             (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24));
-}
 
 int CountNonNull(const CPtrArray& list)
 {
@@ -910,7 +895,7 @@ int CKVBlock::Load(CFile* file)
     if (file->Read(head, kStreamHeadSize) != kStreamHeadSize)
         return -1;
     const int staffCount = head[1];
-    const short measCount = GetShort(head + 2);
+    const short measCount = static_cast<short>(GetWord(head + 2));
     if (measCount < 0)
         return -1;
 
@@ -926,7 +911,7 @@ int CKVBlock::Load(CFile* file)
         if (!list || entry[0] >= list->GetSize())
             return -1;
         staves.push_back(list->GetAt(entry[0]));
-        ys.push_back(static_cast<WORD>(GetShort(entry + 1)));
+        ys.push_back(static_cast<WORD>(static_cast<short>(GetWord(entry + 1))));
     }
     std::vector<WORD> xs;
     if (measCount > 0) {
@@ -934,12 +919,12 @@ int CKVBlock::Load(CFile* file)
         if (file->Read(words.data(), static_cast<UINT>(words.size())) != words.size())
             return -1;
         for (int i = 0; i < measCount; ++i)
-            xs.push_back(static_cast<WORD>(GetShort(words.data() + 2 * i)));
+            xs.push_back(GetWord(words.data() + 2 * i));
     }
 
     m_nMeasCount = measCount;
-    m_nFirstMeas = static_cast<short>(GetLong(head + 4));
-    m_rcBlock.SetRect(GetLong(head + 12), GetLong(head + 16), GetLong(head + 20), GetLong(head + 24));
+    m_nFirstMeas = static_cast<short>(static_cast<LONG>(GetDword(head + 4)));
+    m_rcBlock.SetRect(static_cast<LONG>(GetDword(head + 12)), static_cast<LONG>(GetDword(head + 16)), static_cast<LONG>(GetDword(head + 20)), static_cast<LONG>(GetDword(head + 24)));
     for (int k = 0; k < staffCount; ++k) {
         m_pStaffArray->Add(staves[static_cast<size_t>(k)]);
         m_arrStaffY.Add(ys[static_cast<size_t>(k)]);

@@ -34,17 +34,6 @@ constexpr int REC_KEY_COUNT = 92;
 constexpr DWORD kMeasBytes = 316;
 constexpr DWORD kRefBytes = 12;
 
-void PutWord(unsigned char* p, WORD value)
-{
-    p[0] = static_cast<unsigned char>(value & 0xFF);
-    p[1] = static_cast<unsigned char>(value >> 8);
-}
-
-WORD GetWord(const unsigned char* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
 // The record as the buffer form fills it: time signature with its style and
 // texts, the bar lines and the initial clef, the marker word; all else 0.
 void FillBufferRecord(const CKVMeas& meas, unsigned char* rec)

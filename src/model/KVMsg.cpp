@@ -23,29 +23,6 @@ constexpr int REC_HEIGHT = 32;
 constexpr int REC_ID = 36;
 constexpr int REC_COLOUR = 40;
 
-void PutWord(BYTE* p, WORD value)
-{
-    p[0] = static_cast<BYTE>(value);
-    p[1] = static_cast<BYTE>(value >> 8);
-}
-
-void PutDword(BYTE* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-WORD GetWord(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
-DWORD GetDword(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
 // Fills the symbol record. The mark bytes, the accidental and dot byte, the
 // layout words and the reserved bytes are not part of this form and stay 0,
 // so the same symbol always gives the same bytes.

@@ -31,29 +31,6 @@ constexpr int kRefSize = 8;
 // The count travels in one byte; a longer list would not read back.
 constexpr int kMaxStreamChildren = 255;
 
-void PutWord(unsigned char* p, WORD value)
-{
-    p[0] = static_cast<unsigned char>(value & 0xFF);
-    p[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void PutDword(unsigned char* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
-}
-
-WORD GetWord(const unsigned char* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
-DWORD GetDword(const unsigned char* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
-}
-
 // Resolved references first, by x ascending, then by the larger vertical
 // position; unresolved ones after them, all equal among themselves.
 struct SortKey {

@@ -33,24 +33,6 @@ constexpr int kRecMeasCount = 108;
 constexpr int kNameTexts = 4;
 constexpr size_t kMaxNameText = CKVStaff::NAME_SIZE - 1;
 
-void PutWord(unsigned char* p, WORD value)
-{
-    p[0] = static_cast<unsigned char>(value & 0xFF);
-    p[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void PutDword(unsigned char* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
-}
-
-DWORD GetDword(const unsigned char* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
-}
-
 size_t CutText(const char* text)
 {
     return text ? strnlen(text, kMaxNameText) : 0;

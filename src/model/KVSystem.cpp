@@ -20,18 +20,6 @@ namespace {
 // Bytes the system itself counts for, before its staves and map slots.
 constexpr DWORD kSystemBytes = 172;
 
-void PutDword(unsigned char* p, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
-}
-
-DWORD GetDword(const unsigned char* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
-}
-
 void DeleteStaves(CKVStaffPtrArray* list)
 {
     if (!list)

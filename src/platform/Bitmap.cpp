@@ -3,6 +3,7 @@
 
 #include "Dib.h"
 #include "GdiInternal.h"
+#include "LittleEndian.h"
 #include "PixelOps.h"
 
 #include <algorithm>
@@ -19,30 +20,22 @@ uint32_t* Row(cairo_surface_t* surface, int y)
                                        y * cairo_image_surface_get_stride(surface));
 }
 
-DWORD ReadDword(const BYTE* p)
-{
-    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
-}
 
-WORD ReadWord(const BYTE* p)
-{
-    return WORD(p[0] | p[1] << 8);
-}
 
 // The bytes of a BITMAPINFO that the header and its colour table take: the
 // parser reads no further.
 size_t InfoBytes(const BITMAPINFO* info)
 {
     const BYTE* p = reinterpret_cast<const BYTE*>(info);
-    const DWORD size = ReadDword(p);
+    const DWORD size = GetDword(p);
     if (size == sizeof(BITMAPCOREHEADER)) {
-        const WORD bits = ReadWord(p + 10);
+        const WORD bits = GetWord(p + 10);
         return size + (bits <= 8 ? (size_t(1) << bits) * 3 : 0);
     }
     if (size < sizeof(BITMAPINFOHEADER))
         return size;
-    const WORD bits = ReadWord(p + 14);
-    const DWORD used = ReadDword(p + 32);
+    const WORD bits = GetWord(p + 14);
+    const DWORD used = GetDword(p + 32);
     size_t count = bits <= 8 ? size_t(1) << bits : 0;
     if (used != 0)
         count = std::min<size_t>(used, bits <= 8 ? count : 256);

@@ -1,4 +1,5 @@
 #include "Dib.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 
@@ -12,16 +13,7 @@ constexpr DWORD kCoreHeaderSize = 12;
 constexpr int64_t kMaxSide = 16384;
 constexpr int64_t kMaxPixelBytes = int64_t{256} * 1024 * 1024;
 
-WORD ReadWord(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
 
-DWORD ReadDword(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8)
-           | (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
 
 uint32_t PixelOf(const RGBQUAD& colour)
 {
@@ -43,18 +35,18 @@ bool ParseHeader(const BYTE* info, size_t available, Header& header)
     if (info == nullptr || available < 4) {
         return false;
     }
-    const DWORD size = ReadDword(info);
+    const DWORD size = GetDword(info);
     if (size == kInfoHeaderSize) {
         if (available < kInfoHeaderSize) {
             return false;
         }
         header.headerSize = size;
-        header.width = static_cast<LONG>(ReadDword(info + 4));
-        header.height = static_cast<LONG>(ReadDword(info + 8));
-        header.bitCount = ReadWord(info + 14);
-        header.compression = ReadDword(info + 16);
-        header.sizeImage = ReadDword(info + 20);
-        header.colorsUsed = ReadDword(info + 32);
+        header.width = static_cast<LONG>(GetDword(info + 4));
+        header.height = static_cast<LONG>(GetDword(info + 8));
+        header.bitCount = GetWord(info + 14);
+        header.compression = GetDword(info + 16);
+        header.sizeImage = GetDword(info + 20);
+        header.colorsUsed = GetDword(info + 32);
     } else if (size == kCoreHeaderSize) {
         if (available < kCoreHeaderSize) {
             return false;
@@ -62,9 +54,9 @@ bool ParseHeader(const BYTE* info, size_t available, Header& header)
         // Core headers have unsigned sides, always bottom-up, and no
         // compression or colour count.
         header.headerSize = size;
-        header.width = ReadWord(info + 4);
-        header.height = ReadWord(info + 6);
-        header.bitCount = ReadWord(info + 10);
+        header.width = GetWord(info + 4);
+        header.height = GetWord(info + 6);
+        header.bitCount = GetWord(info + 10);
     } else {
         return false;
     }

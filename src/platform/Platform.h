@@ -4,6 +4,7 @@
 
 #include "WinTypes.h"
 #include "Pending.h"
+#include "LittleEndian.h"
 #include "Fatal.h"
 #include "ProcessState.h"
 #include "MulDiv.h"
