@@ -429,7 +429,6 @@ TEST_F(MsgOpsTest, ValidNoteIsReachedByTheWalk)
     delete loose;
 }
 
-// Needs CKVMsg::RemoveAt.
 TEST_F(MsgOpsTest, ChordOfRestsBecomesARest)
 {
     CKVMsg* chord = score->Chord(meas, {.x = 64, .y = -16}, {});
@@ -443,7 +442,6 @@ TEST_F(MsgOpsTest, ChordOfRestsBecomesARest)
     EXPECT_EQ(chord->GetMsgNum(), 0);
 }
 
-// Needs CKVMsg::RemoveAt.
 TEST_F(MsgOpsTest, LeadingRestOfABeamGroupGoesBackToTheMeasure)
 {
     CKVMsg* group = score->Beam(meas, {.x = 0});
@@ -503,7 +501,6 @@ TEST_F(NoteMarkTest, MarkAboveAStemUpNote)
     EXPECT_EQ(mark->m_nPosX, 11);
 }
 
-// Needs CKVDoc::GetHeadWidth.
 TEST_F(NoteMarkTest, MarkOnAWholeNoteIsCentredOverTheHead)
 {
     note->m_wDuration = DUR_WHOLE;
@@ -574,7 +571,6 @@ TEST_F(MsgOpsTest, TremoloNeedsAShortEnoughPair)
     EXPECT_EQ(meas->GetMsgNum(), 2);
 }
 
-// Needs CKVMeas::GetNearestRightOfX, SetFlag2Note and SetTremolo.
 TEST_F(MsgOpsTest, TremoloBindsTwoQuarters)
 {
     CKVMsg* a = score->Note(meas, {.x = 0});
@@ -611,7 +607,6 @@ TEST_F(MsgOpsTest, TremoloEndsFollowTheStems)
     EXPECT_EQ(tremolo->m_nPosY2, -16);
 }
 
-// Needs CKVMeas::RemoveTremolo and CKVMeas::DeleteMsg.
 TEST_F(MsgOpsTest, RemovingATremoloClearsBothNotes)
 {
     CKVMsg* a = score->Note(meas, {.x = 0, .flags = MSGFLAG_TREMOLO_START});
