@@ -1,6 +1,7 @@
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"
+#include "timing/PitchMath.h"
 
 #include <cstring>
 
@@ -38,8 +39,71 @@ void CKVMeas::Copy(CKVMeas& source)
     CalcWholeCount();
 }
 
-int CKVMeas::DeleteMsg(CKVMsg*, int)
+namespace {
+
+short IndexOfId(const CKVObject& node, DWORD id)
 {
-    KV_PENDING("CKVMeas::DeleteMsg");
-    return 0;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == id)
+            return static_cast<short>(i);
+    }
+    return -1;
+}
+
+bool HasLiveChild(CKVObject& node)
+{
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        if (measplace::ChildAt(node, i))
+            return true;
+    }
+    return false;
+}
+
+// Drops the reference at index: only the link with own 0, else through
+// RemoveMsgAt so that an owned symbol is recorded for deletion.
+void Drop(CKVObject& holder, short index, int own)
+{
+    if (own)
+        holder.RemoveMsgAt(index);
+    else if (holder.m_byObjKind == OBJ_MEAS)
+        static_cast<CKVMeas&>(holder).RemoveAt(index);
+    else
+        static_cast<CKVMsg&>(holder).RemoveAt(index);
+}
+
+// Finds msg among the holder's children or inside its beam groups and
+// chords and takes it out; a container left without members leaves its own
+// holder too. The depth bound keeps a damaged tree from looping.
+bool RemoveFrom(CKVObject& holder, CKVMsg* msg, int own, int depth)
+{
+    if (depth > 3)
+        return false;
+    // Removing changes the list; it is walked by id.
+    for (DWORD id : kvpitch::ChildIds(holder)) {
+        CKVMsg* child = kvpitch::Resolve(holder, id);
+        if (!child)
+            continue;
+        if (child == msg) {
+            Drop(holder, IndexOfId(holder, id), own);
+            return true;
+        }
+        if (child->m_byKind != MSG_BEAM && child->m_byKind != MSG_CHORD)
+            continue;
+        if (!RemoveFrom(*child, msg, own, depth + 1))
+            continue;
+        if (!HasLiveChild(*child))
+            holder.RemoveMsgAt(IndexOfId(holder, id));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int CKVMeas::DeleteMsg(CKVMsg* msg, int own)
+{
+    if (!msg || !m_pSystem)
+        return 0;
+    return RemoveFrom(*this, msg, own, 0) ? 1 : 0;
 }

@@ -142,34 +142,94 @@ int CKVMeas::IsPeakupMeas()
     return (m_wObjWord & PICKUP) ? 1 : 0;
 }
 
-LONG CKVMeas::GetPeakupMeasTime(int)
+LONG CKVMeas::GetPeakupMeasTime(int onlyPickup)
 {
-    KV_PENDING("CKVMeas::GetPeakupMeasTime");
-    return 0;
+    if (onlyPickup && !IsPeakupMeas())
+        return 0;
+    // Chords are walked whole so that their notes count once.
+    ResetGetNextMsg(1, 1, 0, 0);
+    LONG sums[VOICES + 1] = {};
+    short cursor = 0;
+    while (cursor < m_arrWalk.GetSize()) {
+        CKVMsg* msg = GetNextMsg(cursor);
+        if (!msg || (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST && msg->m_byKind != MSG_CHORD))
+            continue;
+        msg->CalcPlayTime();
+        const int voice = msg->m_byVoice <= VOICES ? msg->m_byVoice : 0;
+        sums[voice] += msg->m_nPlayTime;
+        if (sums[voice] >= m_nLength)
+            return 0;
+    }
+    LONG largest = 0;
+    for (LONG sum : sums)
+        largest = sum > largest ? sum : largest;
+    return m_nLength - largest;
 }
 
-short CKVMeas::GetCurWholeCount(unsigned char, short)
+namespace {
+
+// The play times of a voice's direct children, beam groups by their
+// members; grace notes and symbols without play time do not count, and with
+// limit >= 0 neither do symbols right of it.
+template <class Value, class Time>
+Value VoiceSum(CKVMeas& meas, unsigned char voice, short limit, Time time)
 {
-    KV_PENDING("CKVMeas::GetCurWholeCount");
-    return 0;
+    auto counts = [limit](CKVMsg& msg) {
+        if (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_REST && msg.m_byKind != MSG_CHORD)
+            return false;
+        if (msg.m_wFlag & MSGFLAG_GRACE)
+            return false;
+        return limit < 0 || msg.m_nPosX <= limit;
+    };
+    Value sum = 0;
+    for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* msg = ChildAt(meas, i);
+        if (!msg || msg->m_byVoice != voice)
+            continue;
+        if (msg->m_byKind == MSG_BEAM) {
+            for (int j = 0; j < msg->m_arrMsgRef.GetSize(); ++j) {
+                CKVMsg* member = ChildAt(*msg, j);
+                if (member && counts(*member))
+                    sum += time(*member);
+            }
+        } else if (counts(*msg)) {
+            sum += time(*msg);
+        }
+    }
+    return sum;
 }
 
-double CKVMeas::GetCurWholeCountDouble(unsigned char, short)
+} // namespace
+
+short CKVMeas::GetCurWholeCount(unsigned char voice, short limit)
 {
-    KV_PENDING("CKVMeas::GetCurWholeCountDouble");
-    return 0.0;
+    const int sum = VoiceSum<int>(*this, voice, limit, [](CKVMsg& msg) { return static_cast<int>(msg.GetPlayTime()); });
+    return static_cast<short>(sum);
+}
+
+double CKVMeas::GetCurWholeCountDouble(unsigned char voice, short limit)
+{
+    return VoiceSum<double>(*this, voice, limit, [](CKVMsg& msg) { return msg.GetPlayTimeDouble(); });
 }
 
 short CKVMeas::GetCurWholeCount()
 {
-    KV_PENDING("CKVMeas::GetCurWholeCount");
-    return 0;
+    short largest = 0;
+    for (int voice = 1; voice <= VOICES; ++voice) {
+        const short sum = GetCurWholeCount(static_cast<unsigned char>(voice), -1);
+        largest = sum > largest ? sum : largest;
+    }
+    return largest;
 }
 
 double CKVMeas::GetCurWholeCountDouble()
 {
-    KV_PENDING("CKVMeas::GetCurWholeCountDouble");
-    return 0.0;
+    double largest = 0.0;
+    for (int voice = 1; voice <= VOICES; ++voice) {
+        const double sum = GetCurWholeCountDouble(static_cast<unsigned char>(voice), -1);
+        largest = sum > largest ? sum : largest;
+    }
+    return largest;
 }
 
 WORD CKVMeas::IsRestCompMeas(CKVMsg* out)

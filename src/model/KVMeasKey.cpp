@@ -2,7 +2,10 @@
 
 #include "model/KVMeas.h"
 
+#include "document/KVDoc.h"
+#include "harmony/ChordSymbol.h"
 #include "model/MeasPlace.h"
+#include "timing/PitchMath.h"
 
 #include <vector>
 
@@ -34,7 +37,8 @@ void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, 
 {
     const Tonic oldTonic = TonicOf(m_byKeyType, m_byKeyCount);
     m_byKeyType = keyType;
-    m_byKeyCount = keyCount;
+    // The tonic tables end at seven accidentals.
+    m_byKeyCount = keyCount > 7 ? 7 : keyCount;
 
     // A double bar set for the old key change is taken back across the
     // column; an ossia staff has its own bar lines.
@@ -85,10 +89,7 @@ void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, 
     } else {
         // The notes keep their pitch and are spelled for the new key. The
         // walk is copied first: the re-spelling may rebuild it.
-        ResetGetNextMsg(0, 1, 1, 0);
-        std::vector<DWORD> ids;
-        for (int i = 0; i < m_arrWalk.GetSize(); ++i)
-            ids.push_back(m_arrWalk.GetAt(i));
+        const std::vector<DWORD> ids = kvpitch::WalkCopy(*this, 0);
         const BYTE direction = keyType == KEY_FLATS ? 2 : 1;
         for (DWORD id : ids) {
             CKVMsg* msg = m_pSystem ? m_pSystem->GetMsgFromMap(id) : nullptr;
@@ -107,12 +108,70 @@ void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, 
     }
 }
 
-void CKVMeas::TransposeInDiatonicScale(int, short, short)
+void CKVMeas::TransposeInDiatonicScale(int up, short steps, short semitones)
 {
-    KV_PENDING("CKVMeas::TransposeInDiatonicScale");
+    const CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    int d = (doc ? doc->m_nStaffSpace / 2 : 0) * steps;
+    if (up)
+        d = -d;
+    for (DWORD id : kvpitch::WalkCopy(*this, 0)) {
+        CKVMsg* note = kvpitch::Resolve(*this, id);
+        if (!note || note->m_byKind != MSG_NOTE)
+            continue;
+        // A note drawn on a neighbouring staff moves in that staff's place
+        // and keeps the same offset in its own.
+        const bool cross = (note->m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN)) != 0;
+        const short ownY = note->m_nPosY;
+        if (cross)
+            note->m_nPosY = note->m_nPosY2;
+        note->m_nPosY = static_cast<short>(note->m_nPosY + d);
+        for (DWORD childId : kvpitch::ChildIds(*note)) {
+            CKVMsg* child = kvpitch::Resolve(*note, childId);
+            if (child && child->m_byKind == MSG_CHORDSYMBOL)
+                child->m_nPosY = static_cast<short>(child->m_nPosY - d);
+        }
+        const int key = note->GetMidiKey() + (up ? semitones : -semitones);
+        note->SetMidiKey(static_cast<BYTE>(kvpitch::ClampKey(key)));
+        if (cross) {
+            note->m_nPosY2 = note->m_nPosY;
+            note->m_nPosY = static_cast<short>(ownY + d);
+        }
+    }
+    UpdateNoteKeySignature(0, 0, 1, 0);
 }
 
-void CKVMeas::TransposeChordName(int, short)
+namespace {
+
+// Chord-symbol codes: the semitone of each root code and of each bass code
+// (bass 0 is none), and the root code that spells each semitone.
+constexpr int kChordCodes = 22;
+constexpr int kRootSemitone[kChordCodes] = {0, 1, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 8, 9, 10, 10, 11, 11, 0, 5, 11, 4};
+constexpr int kBassSemitone[kChordCodes] = {0, 0, 1, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 8, 9, 10, 10, 11, 11, 0, 5, 11};
+constexpr short kSemitoneRoot[12] = {0, 1, 3, 4, 6, 7, 8, 10, 11, 13, 14, 16};
+
+short ShiftedRoot(int semitone, int shift)
 {
-    KV_PENDING("CKVMeas::TransposeChordName");
+    int s = (semitone + shift) % 12;
+    if (s < 0)
+        s += 12;
+    return kSemitoneRoot[s];
+}
+
+} // namespace
+
+void CKVMeas::TransposeChordName(int up, short semitones)
+{
+    const int shift = up ? semitones : -semitones;
+    for (DWORD id : kvpitch::WalkCopy(*this, 0)) {
+        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CChordSymbol* chord = msg && msg->m_byKind == MSG_CHORDSYMBOL ? dynamic_cast<CChordSymbol*>(msg) : nullptr;
+        if (!chord)
+            continue;
+        // Codes read from a file may lie outside the tables; such a code is
+        // left as it is.
+        if (chord->m_nRoot >= 0 && chord->m_nRoot < kChordCodes)
+            chord->m_nRoot = ShiftedRoot(kRootSemitone[chord->m_nRoot], shift);
+        if (chord->m_nBass > 0 && chord->m_nBass < kChordCodes)
+            chord->m_nBass = static_cast<short>(ShiftedRoot(kBassSemitone[chord->m_nBass], shift) + 1);
+    }
 }

@@ -21,9 +21,13 @@ short CKVMeas::AddMsg(CKVMsg* msg, unsigned char owner)
     return 1;
 }
 
-void CKVMeas::RemoveAt(short)
+void CKVMeas::RemoveAt(short index)
 {
-    KV_PENDING("CKVMeas::RemoveAt");
+    // Only the reference goes; whoever holds the symbol now keeps it.
+    if (index < 0 || index >= m_arrMsgRef.GetSize())
+        return;
+    delete m_arrMsgRef.GetAt(index);
+    m_arrMsgRef.RemoveAt(index);
 }
 
 short CKVMeas::GetSortedIndex(CKVMsg*)

@@ -1,10 +1,48 @@
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"
+#include "timing/PitchMath.h"
 
-void CKVMeas::AddUpDownMsgArray(CKVMsg*)
+namespace {
+
+bool Lists(const CDWordArray& list, DWORD id)
 {
-    KV_PENDING("CKVMeas::AddUpDownMsgArray");
+    for (int i = 0; i < list.GetSize(); ++i) {
+        if (list.GetAt(i) == id)
+            return true;
+    }
+    return false;
+}
+
+void RecordUpDown(CKVMeas& meas, CKVMsg& msg, int depth)
+{
+    if (msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD) {
+        // A container is drawn where its members are; the members are listed.
+        if (depth > 3)
+            return;
+        for (DWORD id : kvpitch::ChildIds(msg)) {
+            if (CKVMsg* member = kvpitch::Resolve(msg, id))
+                RecordUpDown(meas, *member, depth + 1);
+        }
+        return;
+    }
+    if (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_REST)
+        return;
+    const DWORD id = msg.m_dwMsgId;
+    if (id == 0 || Lists(meas.m_arrUpMsg, id) || Lists(meas.m_arrDownMsg, id))
+        return;
+    if (msg.m_wFlag & MSGFLAG_STAFF_UP)
+        meas.m_arrUpMsg.Add(id);
+    else if (msg.m_wFlag & MSGFLAG_STAFF_DOWN)
+        meas.m_arrDownMsg.Add(id);
+}
+
+} // namespace
+
+void CKVMeas::AddUpDownMsgArray(CKVMsg* msg)
+{
+    if (msg)
+        RecordUpDown(*this, *msg, 0);
 }
 
 void CKVMeas::DeleteUpDownMsgArray(CKVMsg*)

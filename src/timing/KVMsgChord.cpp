@@ -46,9 +46,13 @@ short CKVMsg::GetSortedIndex(CKVMsg* msg)
     return index;
 }
 
-void CKVMsg::RemoveAt(short)
+void CKVMsg::RemoveAt(short index)
 {
-    KV_PENDING("CKVMsg::RemoveAt");
+    // Only the reference goes; whoever holds the symbol now keeps it.
+    if (index < 0 || index >= m_arrMsgRef.GetSize())
+        return;
+    delete m_arrMsgRef.GetAt(index);
+    m_arrMsgRef.RemoveAt(index);
 }
 
 CKVMsg* CKVMsg::CreateChord()
