@@ -41,7 +41,6 @@ constexpr int TR_KEY_TYPE = 90;
 constexpr int TR_KEY_COUNT = 92;
 constexpr int TR_ENDING_WORD = 94;
 
-constexpr BYTE kVoicesToTime = 9; // voice 0 (all) and voices 1 to 8
 
 void CopyText(char* to, const unsigned char* from, size_t size)
 {
@@ -202,10 +201,7 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (m_nTimeNum == 0 || m_nTimeDen == 0)
         return 0;
     CalcWholeCount();
-    for (BYTE voice = 0; voice < kVoicesToTime; ++voice) {
-        UpdatePlayTime(voice);
-        UpdateStartTime(voice, 0, 0, 0);
-    }
+    TimeReadMeasure(*this);
 
     ReportReadProgress(doc, *pos);
     // Layout makes the handles again.

@@ -110,6 +110,7 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
     ReleaseKey();
     ClearCopyPtrMap();
     ClearPendingRefs();
+    BeginSystemTiming();
     SetObjectType(OBJ_SYSTEM);
     Reader in(buffer, pos, length);
     const unsigned char* c = nullptr;
@@ -128,6 +129,7 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
     ok = ok && ReadStaves(*this, m_pStaffArray, staves, OBJ_STAFF, buffer, pos, length) &&
          ReadStaves(*this, m_pOssiaStaffArray, ossia, OBJ_OSSIA_STAFF, buffer, pos, length);
     if (!ok) {
+        EndSystemTiming(false);
         ClearPendingRefs();
         ReleaseKey();
         return 0;
@@ -153,6 +155,7 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
         }
     }
     ReleaseKey();
+    EndSystemTiming(true);
     ReportReadProgress(m_pDoc, *pos);
     return 1;
 }

@@ -3,6 +3,8 @@
 
 #include "document/RecordIO.h"
 
+#include "model/KVMeas.h"
+
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
 #include "edit/MemoryGuard.h"
@@ -187,6 +189,63 @@ void ReportReadProgress(CKVDoc* doc, DWORD pos)
     // MulDiv's rounding, in 64 bits so that no body length can overflow it.
     const uint64_t percent = (static_cast<uint64_t>(pos + 1ull) * 100 + doc->m_dwLoadLength / 2) / doc->m_dwLoadLength;
     doc->SetLoadPosInfo(static_cast<int>(std::min<uint64_t>(percent, 100)));
+}
+
+namespace {
+
+// Measures read while a system is read, waiting to be timed.
+struct HeldTiming {
+    bool active = false;
+    std::vector<CKVMeas*> measures;
+};
+
+HeldTiming& Held()
+{
+    static HeldTiming held;
+    return held;
+}
+
+void ResetHeldTiming()
+{
+    Held() = HeldTiming {};
+}
+
+KvProcessReset s_timingReset("held measure timing", &ResetHeldTiming);
+
+void TimeMeasure(CKVMeas& meas)
+{
+    // Voice 0 (all) and voices 1 to 8.
+    for (BYTE voice = 0; voice <= 8; ++voice) {
+        meas.UpdatePlayTime(voice);
+        meas.UpdateStartTime(voice, 0, 0, 0);
+    }
+}
+
+} // namespace
+
+void BeginSystemTiming()
+{
+    Held().active = true;
+    Held().measures.clear();
+}
+
+void TimeReadMeasure(CKVMeas& meas)
+{
+    if (Held().active)
+        Held().measures.push_back(&meas);
+    else
+        TimeMeasure(meas);
+}
+
+void EndSystemTiming(bool apply)
+{
+    std::vector<CKVMeas*> measures;
+    measures.swap(Held().measures);
+    Held().active = false;
+    if (apply) {
+        for (CKVMeas* meas : measures)
+            TimeMeasure(*meas);
+    }
 }
 
 } // namespace kvrec

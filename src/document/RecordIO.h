@@ -15,6 +15,7 @@
 #include <vector>
 
 class CKVDoc;
+class CKVMeas;
 class CKVMsg;
 class CKVObject;
 struct MsgRef;
@@ -138,6 +139,15 @@ void ClearStaffPendingRefs();
 void AddPendingRef(MsgRef* ref);
 void ResolveStaffPendingRefs();
 void ResolveSystemPendingRefs();
+
+// A measure read gets its start and play times again. While a whole system
+// is read, that waits until every reference of the system has resolved: the
+// walk that times a measure drops the references it cannot resolve yet, and
+// the end of a tie may still be waiting for its owner in a later staff.
+void BeginSystemTiming();
+void TimeReadMeasure(CKVMeas& meas);
+// Times the measures held back (when `apply`) and ends the system's read.
+void EndSystemTiming(bool apply);
 // Forgets the pending references held by node (before it is deleted).
 void ForgetPendingRefsOf(CKVObject* node);
 
