@@ -96,32 +96,49 @@ std::vector<MsgRef*> ResolveThroughCopyMap(const std::vector<MsgRef*>& refs)
     std::vector<MsgRef*> rest;
     for (MsgRef* ref : refs) {
         DWORD newId = 0;
-        if (LookupCopyPtrMap(ref->dwMsgId, newId))
+        if (LookupCopyPtrMap(ref->dwMsgId, newId)) {
             ref->dwMsgId = newId;
-        else
+            ref->byPending = 0;
+        } else
             rest.push_back(ref);
     }
     return rest;
 }
 
-KvProcessReset s_reset("pending record references", &ClearPendingRefs);
+// Every listed reference is alive: deleting one takes it off its list.
+void Release(std::vector<MsgRef*>& list)
+{
+    for (MsgRef* ref : list)
+        ref->byPending = 0;
+    list.clear();
+}
 
 } // namespace
 
 void ClearPendingRefs()
 {
-    Pending().staff.clear();
-    Pending().system.clear();
+    Release(Pending().staff);
+    Release(Pending().system);
 }
 
 void ClearStaffPendingRefs()
 {
-    Pending().staff.clear();
+    Release(Pending().staff);
 }
 
 void AddPendingRef(MsgRef* ref)
 {
+    ref->byPending = 1;
     Pending().staff.push_back(ref);
+}
+
+KvProcessReset s_reset("pending record references", &ClearPendingRefs);
+
+void ForgetPendingRef(MsgRef* ref)
+{
+    for (std::vector<MsgRef*>* list : {&Pending().staff, &Pending().system})
+        list->erase(std::remove(list->begin(), list->end(), ref), list->end());
+    ref->byPending = 0;
 }
 
 void ResolveStaffPendingRefs()
@@ -136,8 +153,10 @@ void ResolveSystemPendingRefs()
     ResolveStaffPendingRefs();
     // A reference that still names a stored id would reach an unrelated
     // symbol of the new numbering; id 0 is dropped at its first access.
-    for (MsgRef* ref : ResolveThroughCopyMap(Pending().system))
+    for (MsgRef* ref : ResolveThroughCopyMap(Pending().system)) {
         ref->dwMsgId = 0;
+        ref->byPending = 0;
+    }
     Pending().system.clear();
 }
 
@@ -147,8 +166,8 @@ void ForgetPendingRefsOf(CKVObject* node)
         return;
     for (int i = 0; i < node->m_arrMsgRef.GetSize(); ++i) {
         MsgRef* ref = node->m_arrMsgRef.GetAt(i);
-        for (std::vector<MsgRef*>* list : {&Pending().staff, &Pending().system})
-            list->erase(std::remove(list->begin(), list->end(), ref), list->end());
+        if (ref)
+            ForgetPendingRef(ref);
         // Owned children go with the node, and their references with them.
         if (ref && ref->byOwner && node->m_pSystem) {
             CKVMsg* child = node->m_pSystem->GetMsgFromMap(ref->dwMsgId);
@@ -249,3 +268,9 @@ void EndSystemTiming(bool apply)
 }
 
 } // namespace kvrec
+
+MsgRef::~MsgRef()
+{
+    if (byPending)
+        kvrec::ForgetPendingRef(this);
+}

@@ -139,6 +139,8 @@ void ClearStaffPendingRefs();
 void AddPendingRef(MsgRef* ref);
 void ResolveStaffPendingRefs();
 void ResolveSystemPendingRefs();
+// Takes a reference off the lists (MsgRef's destructor, for a pending one).
+void ForgetPendingRef(MsgRef* ref);
 
 // A measure read gets its start and play times again. While a whole system
 // is read, that waits until every reference of the system has resolved: the

@@ -233,7 +233,9 @@ CKVMsg* CKVObject::GetMsg(short index)
     if (!m_pSystem)
         return nullptr;
     CKVMsg* msg = m_pSystem->GetMsgFromMap(ref->dwMsgId);
-    if (!msg) {
+    // A reference read before the symbol it names (a tie end in an earlier
+    // staff) waits for the end of the system's read.
+    if (!msg && !ref->byPending) {
         delete ref;
         m_arrMsgRef.RemoveAt(index);
     }

@@ -25,6 +25,11 @@ enum ObjKind : BYTE {
 struct MsgRef {
     DWORD dwMsgId = 0;
     BYTE byOwner = 0; // 1: the holder owns the symbol
+    // 1 while a score read still waits for the symbol this names (a tie end
+    // met before its owner): not stale yet. Deleting such a reference takes
+    // it off the read's list.
+    BYTE byPending = 0;
+    ~MsgRef();
 };
 
 class CKVObject {

@@ -236,8 +236,8 @@ private:
             chord->m_nRoot = 1;
             chord->m_nBass = 7;
             chord->m_Surfix.SetRealName("m7");
-            chord->m_nShowName = 1;
-            chord->m_nShowFret = index & 1;
+            chord->m_bShowName = 1;
+            chord->m_bShowFret = index & 1;
             if (index & 1)
                 chord->m_pRhythm = new CRhythm;
             AddToMeasure(chord);
