@@ -22,6 +22,9 @@ constexpr size_t kBoundary = 2;
 constexpr size_t kNamePoint = 8;
 // The entry value written for a staff the block has no entry for.
 constexpr short kNoEntry = -20;
+// Page coordinates stay far below this; layout adds staff and boundary
+// offsets (16-bit) to the block's edges, which must not overflow.
+constexpr LONG kMaxBlockCoordinate = 0x3FFFFFFF;
 
 void PutLong(unsigned char* p, LONG value)
 {
@@ -118,6 +121,10 @@ int CKVBlock::Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc
     m_nFirstMeas = static_cast<short>(GetU32(r + 4) & 0xFFFF);
     const int points = r[8];
     m_rcBlock.SetRect(GetLong(r + 12), GetLong(r + 16), GetLong(r + 20), GetLong(r + 24));
+    for (const LONG edge : {m_rcBlock.left, m_rcBlock.top, m_rcBlock.right, m_rcBlock.bottom}) {
+        if (edge < -kMaxBlockCoordinate || edge > kMaxBlockCoordinate)
+            return 0;
+    }
     m_pSystem = doc && doc->m_arrSystem.GetSize() > 0 ? doc->m_arrSystem.GetAt(0) : nullptr;
     if (measures < 0)
         return 0;

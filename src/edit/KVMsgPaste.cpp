@@ -19,6 +19,14 @@ void CKVMsg::ChangeParent(CKVObject* parent)
                 ++i;
             continue;
         }
+        // Only owned members belong to the group; a reference to another
+        // symbol (a slur's end, or a damaged file naming the group itself)
+        // is left alone, so that no walk can loop.
+        const MsgRef* ref = m_arrMsgRef.GetAt(i);
+        if (!ref || !ref->byOwner) {
+            ++i;
+            continue;
+        }
         if (member->m_byKind == MSG_CHORD && member->GetMsgNum() == 0) {
             // A chord without notes has nothing to stand for.
             RemoveMsgAt(i);

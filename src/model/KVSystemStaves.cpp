@@ -21,7 +21,7 @@
 namespace {
 
 // Object kinds handed to undo.
-constexpr short kBackupMeas = 0x102;
+[[maybe_unused]] constexpr short kBackupMeas = 0x102;
 constexpr short kBackupStaff = 0x103;
 
 constexpr BYTE kBracket = 4;

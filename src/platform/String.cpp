@@ -347,13 +347,17 @@ void CString::MakeReverse()
 
 void CString::Format(LPCTSTR format, ...)
 {
+    if (format == nullptr) {
+        Empty();
+        return;
+    }
     // The arguments may refer to this string, so format into a separate
     // buffer that grows until the whole text fits.
     std::vector<char> buffer(256);
     for (;;) {
         va_list args;
         va_start(args, format);
-        const int needed = std::vsnprintf(buffer.data(), buffer.size(), format ? format : "", args);
+        const int needed = std::vsnprintf(buffer.data(), buffer.size(), format, args);
         va_end(args);
         if (needed < 0) {
             Empty();

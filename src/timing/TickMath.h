@@ -86,12 +86,25 @@ inline short TruncToShort(double value)
     return static_cast<short>(static_cast<std::int64_t>(value));
 }
 
+// How deep walks through chords and groups may nest. Real scores nest three
+// levels (group, chord, note); a damaged file can make a reference that
+// does not own its symbol close a loop, which must not recurse for ever.
+constexpr int kMaxChildWalkDepth = 64;
+
 // Visits the live children of a node in order. A stale reference is dropped
 // by the lookup and the same index is read again. visit(child, index) returns
-// true when it took child `index` out of the list itself.
+// true when it took child `index` out of the list itself. Nested walks deeper
+// than kMaxChildWalkDepth visit nothing.
 template <class Visit>
 void ForEachChild(CKVObject& node, Visit visit)
 {
+    static thread_local int depth = 0;
+    if (depth >= kMaxChildWalkDepth)
+        return;
+    struct Level {
+        Level() { ++depth; }
+        ~Level() { --depth; }
+    } level;
     for (short i = 0; i < node.GetMsgNum();) {
         const short before = node.GetMsgNum();
         CKVMsg* child = node.GetMsg(i);

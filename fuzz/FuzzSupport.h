@@ -1,0 +1,61 @@
+#pragma once
+// Shared pieces of the fuzz targets: a quiet host, the per-input start, the
+// selector of the record-reader target, and record buffers owned like the
+// library's (malloc/free).
+
+#include "Kvorel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace kvfuzz {
+
+// Brings the process back to its start state and installs a host that asks
+// nothing, prints nothing and reports a fixed amount of free memory. Every
+// target calls it at the start of each input, so that no input sees state
+// that an earlier one left behind and every crash replays on its own.
+void BeginInput();
+
+// The readers of the record-reader target, chosen by the input's first byte
+// (modulo their number); the rest of the input is the record.
+enum RecordReader : uint8_t {
+    READ_MSG,           // CKVMsg::Read, into a system
+    READ_MEAS,          // CKVMeas::Read
+    READ_STAFF,         // CKVStaff::Read
+    READ_SYSTEM,        // CKVSystem::Read
+    READ_BLOCK,         // CKVBlock::Read, onto a page of a small score
+    READ_PAGE,          // CKVPage::Read, into a small score
+    READ_CHORD_SYMBOL,  // CChordSymbol::ReadFromMem (the chord part)
+    READ_FRET_BOARD,    // CFretBoard::ReadFromMem
+    READ_RHYTHM,        // CRhythm::ReadFromMem
+    READ_RHYTHM_DATA,   // CRtmData::ReadFromMem
+    READ_SURFIX,        // CChordSurfix::ReadFromMem
+    READ_SETTINGS,      // CKVCtrlTool::Read (file form)
+    READ_FILE_INFO,     // CKVFileInfo::Read (file form)
+    READ_LEADING_PART,  // ReadKvcLeadingPart
+    READ_UPGRADE,       // CKVDoc::Load of a body, then FileVerUp(8208)
+    READ_COUNT
+};
+
+// A record buffer as the writers take it: malloc'd, grown by them.
+struct RecordBuffer {
+    unsigned char* data = nullptr;
+    DWORD used = 0;
+    DWORD capacity = 0;
+
+    RecordBuffer() = default;
+    RecordBuffer(const RecordBuffer&) = delete;
+    RecordBuffer& operator=(const RecordBuffer&) = delete;
+    ~RecordBuffer() { std::free(data); }
+};
+
+// A body as CKVDoc::Save writes it: u32 L, the L bytes, u32 L.
+std::vector<BYTE> FrameBody(const uint8_t* data, size_t size);
+
+// Stops the process when an invariant of the library fails, so that both
+// drivers report the input.
+[[noreturn]] void Fail(const char* what);
+
+} // namespace kvfuzz

@@ -1,0 +1,229 @@
+// Writes the seed inputs of the fuzz targets from the score generator:
+//
+//   kv_fuzz_seeds OUT
+//
+// makes OUT/body_reader/ (generated and new scores, as body contents) and
+// OUT/record_readers/ (one valid record of each reader, behind its selector
+// byte). The committed seeds in fuzz/corpus/ are its output; run it again
+// when a record format changes.
+
+#include "FuzzSupport.h"
+#include "KvcFile.h"
+#include "support/ScoreGenerator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+namespace fs = std::filesystem;
+
+bool g_failed = false;
+
+void Put(const fs::path& folder, const std::string& name, const Bytes& bytes)
+{
+    fs::create_directories(folder);
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
+        g_failed = true;
+    }
+}
+
+Bytes Contents(CMemFile& file)
+{
+    Bytes bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    if (!bytes.empty())
+        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    return bytes;
+}
+
+// The body's content: what lies between its two length words.
+Bytes BodyContent(CKVDoc& doc)
+{
+    CMemFile file;
+    if (doc.Save(&file) != 1) {
+        std::fprintf(stderr, "a seed score cannot be saved\n");
+        g_failed = true;
+        return {};
+    }
+    const Bytes body = Contents(file);
+    return Bytes(body.begin() + 4, body.end() - 4);
+}
+
+Bytes Selected(kvfuzz::RecordReader reader, const Bytes& record)
+{
+    Bytes input(record.size() + 1);
+    input[0] = static_cast<BYTE>(reader);
+    std::copy(record.begin(), record.end(), input.begin() + 1);
+    return input;
+}
+
+template <class T>
+Bytes RecordOf(T& object)
+{
+    kvfuzz::RecordBuffer out;
+    if (object.Write(out.data, &out.used, &out.capacity) != 1)
+        g_failed = true;
+    return Bytes(out.data, out.data + out.used);
+}
+
+template <class T>
+Bytes MemRecordOf(T& object)
+{
+    kvfuzz::RecordBuffer out;
+    if (object.WriteToMem(out.data, &out.used, &out.capacity) != 1)
+        g_failed = true;
+    return Bytes(out.data, out.data + out.used);
+}
+
+template <class T>
+Bytes FileRecordOf(T& object)
+{
+    CMemFile file;
+    object.Write(&file);
+    return Contents(file);
+}
+
+std::unique_ptr<CKVDoc> Generated(const kvtest::ScoreShape& shape)
+{
+    auto doc = std::make_unique<CKVDoc>();
+    if (!kvtest::GenerateScore(*doc, shape)) {
+        std::fprintf(stderr, "the generator failed\n");
+        g_failed = true;
+    }
+    return doc;
+}
+
+// Reading renumbers the ids and repairs what the generator leaves for it;
+// the seeds are the records of a score as reading keeps it.
+std::unique_ptr<CKVDoc> Reloaded(CKVDoc& doc)
+{
+    std::vector<BYTE> body;
+    {
+        CMemFile file;
+        doc.Save(&file);
+        body = Contents(file);
+    }
+    CMemFile file(body.data(), static_cast<UINT>(body.size()));
+    auto loaded = std::make_unique<CKVDoc>();
+    if (loaded->Load(&file, 3) != 0) {
+        std::fprintf(stderr, "a generated score does not load\n");
+        g_failed = true;
+    }
+    return loaded;
+}
+
+void BodySeeds(const fs::path& folder)
+{
+    Put(folder, "generated-1x2", BodyContent(*Generated({1, 2, 4})));
+    Put(folder, "generated-2x2", BodyContent(*Generated({2, 2, 5})));
+    CKVDoc fresh;
+    kvorel::NewScoreOptions options;
+    options.measures = 4;
+    if (!kvorel::MakeNewScore(fresh, options))
+        g_failed = true;
+    Put(folder, "new-2x4", BodyContent(fresh));
+}
+
+void RecordSeeds(const fs::path& folder)
+{
+    std::unique_ptr<CKVDoc> generated = Generated({2, 2, 10});
+    std::unique_ptr<CKVDoc> doc = Reloaded(*generated);
+    CKVSystem* master = doc->m_arrSystem.GetSize() > 0 ? doc->m_arrSystem.GetAt(0) : nullptr;
+    if (master == nullptr || master->GetStaffNum() == 0 || doc->GetPageNum() == 0) {
+        std::fprintf(stderr, "the record score is empty\n");
+        g_failed = true;
+        return;
+    }
+
+    // One symbol of each kind that the first staff holds in its measures,
+    // and the chord parts of its first chord symbols.
+    CKVStaff* staff = master->GetStaff(0);
+    std::set<int> kinds;
+    CChordSymbol* chords[2] = {};
+    for (LONG m = 0; m < staff->GetMeasNum(); ++m) {
+        CKVMeas* meas = staff->GetMeas(m);
+        for (short i = 0; i < meas->GetMsgNum(); ++i) {
+            CKVMsg* msg = meas->GetMsg(i);
+            if (auto* chord = dynamic_cast<CChordSymbol*>(msg))
+                chords[chord->m_pRhythm != nullptr ? 1 : 0] = chord;
+            if (!kinds.insert(msg->m_byKind).second)
+                continue;
+            Put(folder, "symbol-kind-" + std::to_string(msg->m_byKind), Selected(kvfuzz::READ_MSG, RecordOf(*msg)));
+        }
+    }
+    Put(folder, "measure", Selected(kvfuzz::READ_MEAS, RecordOf(*staff->GetMeas(0))));
+    Put(folder, "staff", Selected(kvfuzz::READ_STAFF, RecordOf(*staff)));
+
+    CKVPage* page = doc->GetPage(0);
+    if (page->GetBlockNum() > 0)
+        Put(folder, "block", Selected(kvfuzz::READ_BLOCK, RecordOf(*page->GetBlock(0))));
+    Put(folder, "page", Selected(kvfuzz::READ_PAGE, RecordOf(*page)));
+
+    for (CChordSymbol* chord : chords) {
+        if (chord == nullptr)
+            continue;
+        const std::string suffix = chord->m_pRhythm != nullptr ? "-with-rhythm" : "";
+        Put(folder, "chord-part" + suffix, Selected(kvfuzz::READ_CHORD_SYMBOL, MemRecordOf(*chord)));
+        if (chord->m_pRhythm == nullptr) {
+            Put(folder, "fret-board", Selected(kvfuzz::READ_FRET_BOARD, MemRecordOf(chord->m_FretBoard)));
+            Put(folder, "surfix", Selected(kvfuzz::READ_SURFIX, MemRecordOf(chord->m_Surfix)));
+        } else {
+            Put(folder, "rhythm", Selected(kvfuzz::READ_RHYTHM, MemRecordOf(*chord->m_pRhythm)));
+        }
+    }
+
+    // Rhythm data with one event and one track.
+    CRtmData data;
+    auto* event = new RhythmEvent;
+    event->byKey = 60;
+    event->byVelocity = 100;
+    event->dwData = 256;
+    event->byHead2 = 0x40;
+    data.m_arrEvent.Add(event);
+    auto* track = new RhythmTrack;
+    track->byLevel = 127;
+    track->byProgram = 1;
+    data.m_arrTrack.Add(track);
+    data.m_nMeasCount = 1;
+    data.m_nMeasLength = 960;
+    Put(folder, "rhythm-data", Selected(kvfuzz::READ_RHYTHM_DATA, MemRecordOf(data)));
+
+    Put(folder, "settings", Selected(kvfuzz::READ_SETTINGS, FileRecordOf(doc->m_CtrlTool)));
+    Put(folder, "file-info", Selected(kvfuzz::READ_FILE_INFO, FileRecordOf(*doc->m_pFileInfo)));
+
+    const Bytes leading = kvorel::MakeKvcLeadingPart();
+    Put(folder, "leading-part", Selected(kvfuzz::READ_LEADING_PART, leading));
+    const Bytes kvcBlock(leading.end() - kvorel::kKvcBlockSize, leading.end());
+    Put(folder, "leading-part-kvc-only", Selected(kvfuzz::READ_LEADING_PART, kvcBlock));
+
+    Put(folder, "upgrade", Selected(kvfuzz::READ_UPGRADE, BodyContent(*Generated({1, 2, 6}))));
+
+    // The system last: a small one, since it holds every staff.
+    std::unique_ptr<CKVDoc> small = Reloaded(*Generated({1, 1, 3}));
+    if (small->m_arrSystem.GetSize() > 0)
+        Put(folder, "system", Selected(kvfuzz::READ_SYSTEM, RecordOf(*small->m_arrSystem.GetAt(0))));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kv_fuzz_seeds OUT\n");
+        return 2;
+    }
+    kvfuzz::BeginInput();
+    const fs::path out = argv[1];
+    BodySeeds(out / "body_reader");
+    RecordSeeds(out / "record_readers");
+    return g_failed ? 1 : 0;
+}
