@@ -39,9 +39,9 @@ protected:
     }
 
     // A note with a MIDI head of the given key and gate.
-    CKVMsg* Sounding(CKVObject* parent, const kvtest::NoteSpec& spec, BYTE key, DWORD gate)
+    CKVMsg* Sounding(CKVObject* parent, const kvtest::NoteSpec& shape, BYTE key, DWORD gate)
     {
-        CKVMsg* note = score->Note(parent, spec);
+        CKVMsg* note = score->Note(parent, shape);
         MidiNoteHead head;
         head.byKey = key;
         head.dwGateTime = gate;

@@ -6,17 +6,17 @@ namespace kvtest {
 
 namespace {
 
-void Fill(CKVMsg& msg, BYTE kind, const NoteSpec& spec)
+void Fill(CKVMsg& msg, BYTE kind, const NoteSpec& shape)
 {
     msg.m_byKind = kind;
-    msg.m_nPosX = spec.x;
-    msg.m_nPosY = spec.y;
-    msg.m_wDuration = spec.code;
-    msg.m_byDots = spec.dots;
-    msg.m_wObjWord = spec.tuplet;
-    msg.m_byVoice = spec.voice;
-    msg.m_byAccidental = spec.accidental;
-    msg.m_wFlag = spec.flags;
+    msg.m_nPosX = shape.x;
+    msg.m_nPosY = shape.y;
+    msg.m_wDuration = shape.code;
+    msg.m_byDots = shape.dots;
+    msg.m_wObjWord = shape.tuplet;
+    msg.m_byVoice = shape.voice;
+    msg.m_byAccidental = shape.accidental;
+    msg.m_wFlag = shape.flags;
 }
 
 void PutLong(unsigned char* p, DWORD value)
@@ -33,11 +33,11 @@ DWORD GetLong(const unsigned char* p)
 
 } // namespace
 
-ScoreBuilder::ScoreBuilder(const ScoreSpec& spec)
+ScoreBuilder::ScoreBuilder(const ScoreSpec& shape)
 {
-    const int made = m_doc.CreateDocument(spec.staves, spec.measures, spec.clef, spec.beats, spec.beatUnit);
+    const int made = m_doc.CreateDocument(shape.staves, shape.measures, shape.clef, shape.beats, shape.beatUnit);
     EXPECT_EQ(made, 1) << "the builder's document was not created";
-    SetLineSpacing(spec.lineSpacing);
+    SetLineSpacing(shape.lineSpacing);
 }
 
 CKVSystem* ScoreBuilder::System()
@@ -63,15 +63,15 @@ void ScoreBuilder::SetLineSpacing(short lineSpacing)
     nCurStaffSpace = lineSpacing;
 }
 
-CKVMeas* ScoreBuilder::Setup(CKVMeas* meas, const MeasSpec& spec)
+CKVMeas* ScoreBuilder::Setup(CKVMeas* meas, const MeasSpec& shape)
 {
-    meas->m_nTimeNum = spec.beats;
-    meas->m_nTimeDen = spec.beatUnit;
+    meas->m_nTimeNum = shape.beats;
+    meas->m_nTimeDen = shape.beatUnit;
     meas->CalcWholeCount();
-    meas->m_byInitClef = spec.clef;
-    meas->m_byKeyType = spec.keyType;
-    meas->m_byKeyCount = spec.keyCount;
-    if (spec.pickup)
+    meas->m_byInitClef = shape.clef;
+    meas->m_byKeyType = shape.keyType;
+    meas->m_byKeyCount = shape.keyCount;
+    if (shape.pickup)
         meas->m_wObjWord = static_cast<WORD>(meas->m_wObjWord | CKVMeas::PICKUP);
     else
         meas->m_wObjWord = static_cast<WORD>(meas->m_wObjWord & ~CKVMeas::PICKUP);
@@ -92,10 +92,10 @@ CKVMsg* ScoreBuilder::Place(CKVObject* parent, CKVMsg* msg)
     return msg;
 }
 
-CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& spec)
+CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& shape)
 {
     CKVMsg* note = new CKVMsg;
-    Fill(*note, MSG_NOTE, spec);
+    Fill(*note, MSG_NOTE, shape);
     note->m_lHeight = -28;
     if (!Place(parent, note))
         return nullptr;
@@ -103,19 +103,19 @@ CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& spec)
     return note;
 }
 
-CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteSpec& spec)
+CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteSpec& shape)
 {
     CKVMsg* rest = new CKVMsg;
-    Fill(*rest, MSG_REST, spec);
+    Fill(*rest, MSG_REST, shape);
     if (!Place(parent, rest))
         return nullptr;
     rest->CalcPlayTime();
     return rest;
 }
 
-CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& spec)
+CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& shape)
 {
-    NoteSpec grace = spec;
+    NoteSpec grace = shape;
     grace.flags = static_cast<WORD>(grace.flags | MSGFLAG_GRACE);
     CKVMsg* note = Note(parent, grace);
     if (note)
@@ -123,16 +123,16 @@ CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& spec)
     return note;
 }
 
-CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& spec, const std::vector<short>& ys)
+CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& shape, const std::vector<short>& ys)
 {
     CKVMsg* chord = new CKVMsg;
-    Fill(*chord, MSG_CHORD, spec);
-    chord->m_nPosY = ys.empty() ? spec.y : ys.front();
+    Fill(*chord, MSG_CHORD, shape);
+    chord->m_nPosY = ys.empty() ? shape.y : ys.front();
     chord->m_lHeight = -28;
     if (!Place(parent, chord))
         return nullptr;
     for (short y : ys) {
-        NoteSpec member = spec;
+        NoteSpec member = shape;
         member.y = y;
         Note(chord, member);
     }
@@ -140,10 +140,10 @@ CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& spec, const std::
     return chord;
 }
 
-CKVMsg* ScoreBuilder::Beam(CKVObject* parent, const NoteSpec& spec)
+CKVMsg* ScoreBuilder::Beam(CKVObject* parent, const NoteSpec& shape)
 {
     CKVMsg* group = new CKVMsg;
-    Fill(*group, MSG_BEAM, spec);
+    Fill(*group, MSG_BEAM, shape);
     group->m_wObjWord = 0;
     return Place(parent, group);
 }

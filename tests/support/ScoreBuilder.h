@@ -65,7 +65,7 @@ struct NoteSpec {
 
 class ScoreBuilder {
 public:
-    explicit ScoreBuilder(const ScoreSpec& spec = ScoreSpec());
+    explicit ScoreBuilder(const ScoreSpec& shape = ScoreSpec());
     ScoreBuilder(const ScoreBuilder&) = delete;
     ScoreBuilder& operator=(const ScoreBuilder&) = delete;
 
@@ -77,21 +77,21 @@ public:
 
     // Gives a measure its time signature (the length follows), initial clef,
     // key and pickup flag.
-    CKVMeas* Setup(CKVMeas* meas, const MeasSpec& spec);
+    CKVMeas* Setup(CKVMeas* meas, const MeasSpec& shape);
 
     // Notes, rests and containers; parent is a measure, chord or beam group.
     // Null when the parent refuses the symbol (a note already at that place
     // in a chord).
-    CKVMsg* Note(CKVObject* parent, const NoteSpec& spec);
-    CKVMsg* Rest(CKVObject* parent, const NoteSpec& spec);
+    CKVMsg* Note(CKVObject* parent, const NoteSpec& shape);
+    CKVMsg* Rest(CKVObject* parent, const NoteSpec& shape);
     // A grace note: flag 0x0010 and glyph size 12.
-    CKVMsg* Grace(CKVObject* parent, const NoteSpec& spec);
+    CKVMsg* Grace(CKVObject* parent, const NoteSpec& shape);
     // A chord with one member note per vertical position; the chord itself
     // stands at the first one.
-    CKVMsg* Chord(CKVObject* parent, const NoteSpec& spec, const std::vector<short>& ys);
-    // An empty beam group at spec.x of spec.voice; add members with Note,
+    CKVMsg* Chord(CKVObject* parent, const NoteSpec& shape, const std::vector<short>& ys);
+    // An empty beam group at shape.x of shape.voice; add members with Note,
     // Rest, Grace or Chord.
-    CKVMsg* Beam(CKVObject* parent, const NoteSpec& spec);
+    CKVMsg* Beam(CKVObject* parent, const NoteSpec& shape);
     // A clef change (kind 31) to a clef code.
     CKVMsg* ClefChange(CKVMeas* meas, short x, BYTE clef, BYTE voice = 1);
     // Any other kind (key accidental 21, timed event 45, MIDI message 66,
