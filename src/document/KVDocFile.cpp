@@ -9,6 +9,7 @@
 #include "edit/KVBackupPtrArray.h"
 #include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
+#include "model/TextRuns.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
@@ -316,27 +317,6 @@ short LoadBody(CKVDoc& doc, CFile* file, unsigned char*& body)
     return 0;
 }
 
-// Operand bytes after the tag byte of a text run; -1 for the length-counted
-// text run, whose size follows in the run.
-int RunOperandSize(BYTE tag)
-{
-    switch (tag) {
-    case 1:
-    case 2:
-    case 4:
-    case 9:
-        return 2;
-    case 3:
-        return 1;
-    case 5:
-    case 7:
-        return 4;
-    case 6:
-        return -1;
-    default:
-        return 0;
-    }
-}
 
 // Renumbers the fonts of a merged free text's tag-2 runs: the merged file's
 // numbers are shifted past this document's fonts, then looked up in the
@@ -351,7 +331,7 @@ void RenumberTextFonts(CKVMsg* msg, const BYTE* fontMap, int pairs, int fontCoun
     int pos = 0;
     while (pos < length) {
         const BYTE tag = head[pos++];
-        int size = RunOperandSize(tag);
+        int size = TextRunOperandSize(tag);
         if (size < 0) {
             if (length - pos < 2)
                 return;

@@ -7,6 +7,7 @@
 
 #include "document/KvcLeadingPart.h"
 #include "model/KVBlock.h"
+#include "model/TextRuns.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
@@ -104,27 +105,6 @@ bool ReplaceHead(CKVMsg* msg, Bytes& head)
     return msg->SetHead(static_cast<short>(head.size()), head.data()) > 0;
 }
 
-// Operand bytes after the tag byte of a text run; -1 for the
-// length-counted text run.
-int RunOperandSize(BYTE tag)
-{
-    switch (tag) {
-    case 1:
-    case 2:
-    case 4:
-    case 9:
-        return 2;
-    case 3:
-        return 1;
-    case 5:
-    case 7:
-        return 4;
-    case 6:
-        return -1;
-    default:
-        return 0;
-    }
-}
 
 bool ConvertTextRuns(const BYTE* head, size_t length, Bytes& out)
 {
@@ -132,7 +112,7 @@ bool ConvertTextRuns(const BYTE* head, size_t length, Bytes& out)
     std::vector<WCHAR> wide;
     while (pos < length) {
         const BYTE tag = head[pos++];
-        const int size = RunOperandSize(tag);
+        const int size = TextRunOperandSize(tag);
         if (size >= 0) {
             if (length - pos < static_cast<size_t>(size))
                 return false;

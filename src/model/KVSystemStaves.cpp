@@ -3,6 +3,7 @@
 // changes across every staff, and the merge of another system.
 
 #include "model/KVSystem.h"
+#include "model/TextRuns.h"
 
 #include "document/KVDoc.h"
 #include "edit/DrumTable.h"
@@ -423,36 +424,16 @@ void MapFreeTextFonts(CKVMsg* msg, const BYTE* fontMap, BYTE pairs)
     const int length = msg->GetHead(&head);
     int pos = 0;
     while (head && pos < length) {
-        const signed char tag = static_cast<signed char>(head[pos++]);
-        int size = 0;
-        switch (tag) {
-        case 1:
-        case 4:
-        case 9:
-            size = 2;
-            break;
-        case 2:
-            size = 2;
-            if (pos + 2 <= length) {
-                const WORD font = MapFont(static_cast<WORD>(head[pos] | (head[pos + 1] << 8)), fontMap, pairs);
-                head[pos] = LOBYTE(font);
-                head[pos + 1] = HIBYTE(font);
-            }
-            break;
-        case 3:
-            size = 1;
-            break;
-        case 5:
-        case 7:
-            size = 4;
-            break;
-        case 6:
+        const BYTE tag = head[pos++];
+        int size = TextRunOperandSize(tag);
+        if (size < 0) {
             if (pos + 2 > length)
                 return;
-            size = 2 + (head[pos] | (head[pos + 1] << 8));
-            break;
-        default:
-            break;
+            size = 2 + GetWord(head + pos);
+        }
+        if (tag == kTextRunFont && pos + 2 <= length) {
+            const WORD font = MapFont(GetWord(head + pos), fontMap, pairs);
+            PutWord(head + pos, font);
         }
         if (pos + size > length)
             return;
