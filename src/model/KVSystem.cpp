@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -40,6 +41,10 @@ CKVSystem::CKVSystem()
 
 CKVSystem::~CKVSystem()
 {
+    // Every symbol of the map goes first, once, including those that no
+    // owning reference holds any more (a deferred removal, say); the staves
+    // and measures then find their children gone from the map.
+    RemoveMsgAll();
     DeleteStaves(m_pStaffArray);
     DeleteStaves(m_pOssiaStaffArray);
     RemoveAllMsg();
@@ -47,9 +52,6 @@ CKVSystem::~CKVSystem()
     delete m_pOssiaStaffArray;
     m_pStaffArray = nullptr;
     m_pOssiaStaffArray = nullptr;
-    // What no owning reference held (a deferred removal, say) is still here,
-    // and nobody else will delete it.
-    RemoveMsgAll();
     ReleaseKey();
     m_arrMsgMap.RemoveAll();
 }
@@ -121,15 +123,21 @@ void CKVSystem::RemoveMsgFromMap(DWORD id)
 
 void CKVSystem::RemoveMsgAll()
 {
-    // Each slot is emptied before its symbol goes, so that symbols deleting
-    // their own children meet a consistent map.
+    // Every symbol goes once, also one that sits in several slots. The map is
+    // emptied before any symbol goes, so symbols deleting their own children
+    // meet no stale slot, and a tie or slur does not search a full map for
+    // itself (which made emptying a large score quadratic).
+    std::vector<CKVMsg*> symbols;
+    std::unordered_set<CKVMsg*> seen;
     for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
         CKVMsg* msg = m_arrMsgMap.GetAt(i);
-        if (!msg)
-            continue;
-        m_arrMsgMap.SetAt(i, nullptr);
-        delete msg;
+        if (msg && seen.insert(msg).second)
+            symbols.push_back(msg);
     }
+    m_arrMsgMap.RemoveAll();
+    m_arrMsgMap.SetSize(1, MAP_GROWTH);
+    for (CKVMsg* msg : symbols)
+        delete msg;
     m_arrMsgMap.RemoveAll();
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
 }
