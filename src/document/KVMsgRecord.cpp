@@ -5,35 +5,15 @@
 
 #include "document/RecordIO.h"
 #include "model/KVSystem.h"
+#include "model/MsgRecord.h"
 
 #include <cstring>
 
 using namespace kvrec;
+using namespace msgrecord;
 
 namespace {
 
-// Offsets in the 44-byte symbol record.
-constexpr int REC_KIND = 0;
-constexpr int REC_VOICE = 1;     // high nibble re-placement, low nibble voice
-constexpr int REC_SIZE = 2;
-constexpr int REC_MARK1 = 3;
-constexpr int REC_MARK2 = 4;
-constexpr int REC_ACCIDENTAL = 5; // high nibble accidental, low nibble dots
-constexpr int REC_HEAD_TYPE = 6;
-constexpr int REC_DURATION = 8;
-constexpr int REC_FLAG = 10;
-constexpr int REC_LAYOUT1 = 12;
-constexpr int REC_LAYOUT4 = 14;
-constexpr int REC_LAYOUT2 = 16;
-constexpr int REC_LAYOUT3 = 18;
-constexpr int REC_PERFORM_START = 20;
-constexpr int REC_POS_X = 22;
-constexpr int REC_POS_Y = 24;
-constexpr int REC_POS_X2 = 26;
-constexpr int REC_POS_Y2 = 28;
-constexpr int REC_HEIGHT = 32;
-constexpr int REC_ID = 36;
-constexpr int REC_COLOUR = 40;
 
 // A note's head is a MidiNoteHead of 12 bytes; older files stored 120, of
 // which the first 12 are kept without the performed-start offset at 8.
@@ -56,27 +36,14 @@ int CKVMsg::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
     unsigned char* r = out.Append(kMsgRecord);
     if (!r)
         return 0;
-    r[REC_KIND] = m_byKind;
-    r[REC_VOICE] = Nibbles(m_byReplace, m_byVoice);
-    r[REC_SIZE] = static_cast<unsigned char>(m_wSize);
+    PutCommonFields(*this, r);
     r[REC_MARK1] = m_byMark1;
     r[REC_MARK2] = m_byMark2;
     r[REC_ACCIDENTAL] = Nibbles(m_byAccidental, m_byDots);
-    PutU16(r + REC_HEAD_TYPE, m_wHeadType);
-    PutU16(r + REC_DURATION, m_wDuration);
-    PutU16(r + REC_FLAG, m_wFlag);
     PutU16(r + REC_LAYOUT1, static_cast<WORD>(m_nLayout1));
     PutU16(r + REC_LAYOUT4, static_cast<WORD>(m_nLayout4));
     PutU16(r + REC_LAYOUT2, static_cast<WORD>(m_nLayout2));
     PutU16(r + REC_LAYOUT3, static_cast<WORD>(m_nLayout3));
-    PutU16(r + REC_PERFORM_START, static_cast<WORD>(m_nPerformStart));
-    PutU16(r + REC_POS_X, static_cast<WORD>(m_nPosX));
-    PutU16(r + REC_POS_Y, static_cast<WORD>(m_nPosY));
-    PutU16(r + REC_POS_X2, static_cast<WORD>(m_nPosX2));
-    PutU16(r + REC_POS_Y2, static_cast<WORD>(m_nPosY2));
-    PutU32(r + REC_HEIGHT, static_cast<DWORD>(m_lHeight));
-    PutU32(r + REC_ID, m_dwMsgId);
-    PutU32(r + REC_COLOUR, m_crColor);
     return CKVObject::Write(buffer, used, capacity);
 }
 
@@ -91,27 +58,15 @@ int CKVMsg::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     // and leak it.
     if (m_pSystem && (m_byKind == 0 || m_byKind > MSG_KIND_MAX))
         return 0;
-    m_byReplace = static_cast<BYTE>(r[REC_VOICE] >> 4);
-    m_byVoice = static_cast<BYTE>(r[REC_VOICE] & 0x0F);
-    m_wSize = r[REC_SIZE];
+    GetCommonFields(*this, r);
     m_byMark1 = r[REC_MARK1];
     m_byMark2 = r[REC_MARK2];
     m_byAccidental = static_cast<BYTE>(r[REC_ACCIDENTAL] >> 4);
     m_byDots = static_cast<BYTE>(r[REC_ACCIDENTAL] & 0x0F);
-    m_wHeadType = GetU16(r + REC_HEAD_TYPE);
-    m_wDuration = GetU16(r + REC_DURATION);
-    m_wFlag = GetU16(r + REC_FLAG);
     m_nLayout1 = static_cast<short>(GetU16(r + REC_LAYOUT1));
     m_nLayout4 = static_cast<short>(GetU16(r + REC_LAYOUT4));
     m_nLayout2 = static_cast<short>(GetU16(r + REC_LAYOUT2));
     m_nLayout3 = static_cast<short>(GetU16(r + REC_LAYOUT3));
-    m_nPerformStart = static_cast<short>(GetU16(r + REC_PERFORM_START));
-    m_nPosX = static_cast<short>(GetU16(r + REC_POS_X));
-    m_nPosY = static_cast<short>(GetU16(r + REC_POS_Y));
-    m_nPosX2 = static_cast<short>(GetU16(r + REC_POS_X2));
-    m_nPosY2 = static_cast<short>(GetU16(r + REC_POS_Y2));
-    m_lHeight = static_cast<LONG>(GetU32(r + REC_HEIGHT));
-    m_crColor = GetU32(r + REC_COLOUR);
     if (m_pSystem)
         m_dwMsgId = m_pSystem->GetKey(GetU32(r + REC_ID), 1);
 

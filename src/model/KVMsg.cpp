@@ -4,24 +4,10 @@
 #include "model/KVMsg.h"
 
 #include "model/KVSystem.h"
+#include "model/MsgRecord.h"
 
 namespace {
 
-// Offsets in the 44-byte symbol record.
-constexpr int REC_KIND = 0;
-constexpr int REC_VOICE = 1;       // high nibble re-placement, low nibble voice
-constexpr int REC_SIZE = 2;
-constexpr int REC_HEAD_TYPE = 6;
-constexpr int REC_DURATION = 8;
-constexpr int REC_FLAG = 10;
-constexpr int REC_PERFORM_START = 20;
-constexpr int REC_POS_X = 22;
-constexpr int REC_POS_Y = 24;
-constexpr int REC_POS_X2 = 26;
-constexpr int REC_POS_Y2 = 28;
-constexpr int REC_HEIGHT = 32;
-constexpr int REC_ID = 36;
-constexpr int REC_COLOUR = 40;
 
 // Fills the symbol record. The mark bytes, the accidental and dot byte, the
 // layout words and the reserved bytes are not part of this form and stay 0,
@@ -30,20 +16,7 @@ void FillRecord(const CKVMsg& msg, BYTE* rec)
 {
     for (int i = 0; i < MSG_RECORD_SIZE; ++i)
         rec[i] = 0;
-    rec[REC_KIND] = msg.m_byKind;
-    rec[REC_VOICE] = static_cast<BYTE>(((msg.m_byReplace & 0x0F) << 4) | (msg.m_byVoice & 0x0F));
-    rec[REC_SIZE] = static_cast<BYTE>(msg.m_wSize);
-    PutWord(rec + REC_HEAD_TYPE, msg.m_wHeadType);
-    PutWord(rec + REC_DURATION, msg.m_wDuration);
-    PutWord(rec + REC_FLAG, msg.m_wFlag);
-    PutWord(rec + REC_PERFORM_START, static_cast<WORD>(msg.m_nPerformStart));
-    PutWord(rec + REC_POS_X, static_cast<WORD>(msg.m_nPosX));
-    PutWord(rec + REC_POS_Y, static_cast<WORD>(msg.m_nPosY));
-    PutWord(rec + REC_POS_X2, static_cast<WORD>(msg.m_nPosX2));
-    PutWord(rec + REC_POS_Y2, static_cast<WORD>(msg.m_nPosY2));
-    PutDword(rec + REC_HEIGHT, static_cast<DWORD>(msg.m_lHeight));
-    PutDword(rec + REC_ID, msg.m_dwMsgId);
-    PutDword(rec + REC_COLOUR, msg.m_crColor);
+    msgrecord::PutCommonFields(msg, rec);
 }
 
 } // namespace
@@ -145,22 +118,10 @@ short CKVMsg::LoadMsg(CFile* file)
     BYTE rec[MSG_RECORD_SIZE];
     if (file->Read(rec, MSG_RECORD_SIZE) != static_cast<UINT>(MSG_RECORD_SIZE))
         return -1; // truncated: the symbol's own fields stay as they were
-    m_byKind = rec[REC_KIND];
-    m_byVoice = static_cast<BYTE>(rec[REC_VOICE] & 0x0F);
-    m_byReplace = static_cast<BYTE>(rec[REC_VOICE] >> 4);
-    m_wSize = rec[REC_SIZE];
-    m_wHeadType = GetWord(rec + REC_HEAD_TYPE);
-    m_wDuration = GetWord(rec + REC_DURATION);
-    m_wFlag = GetWord(rec + REC_FLAG);
-    m_nPerformStart = static_cast<short>(GetWord(rec + REC_PERFORM_START));
-    m_nPosX = static_cast<short>(GetWord(rec + REC_POS_X));
-    m_nPosY = static_cast<short>(GetWord(rec + REC_POS_Y));
-    m_nPosX2 = static_cast<short>(GetWord(rec + REC_POS_X2));
-    m_nPosY2 = static_cast<short>(GetWord(rec + REC_POS_Y2));
-    m_lHeight = static_cast<LONG>(GetDword(rec + REC_HEIGHT));
+    m_byKind = rec[msgrecord::REC_KIND];
+    msgrecord::GetCommonFields(*this, rec);
     // The id as stored; this form does not translate ids.
-    m_dwMsgId = GetDword(rec + REC_ID);
-    m_crColor = GetDword(rec + REC_COLOUR);
+    m_dwMsgId = GetDword(rec + msgrecord::REC_ID);
     return static_cast<short>(nodeLength + MSG_RECORD_SIZE);
 }
 
