@@ -512,36 +512,36 @@ void CKVStaff::SetStaffNameToMsg(const char* name, const char* text2, const char
     msg->SetHead(static_cast<short>(pos), record);
 }
 
-void CKVStaff::SetClefVisible(int on)
+namespace {
+
+void SetFlag(BYTE& flags, BYTE flag, int on)
 {
     if (on)
-        m_byDisplayFlags |= SHOW_CLEF;
+        flags |= flag;
     else
-        m_byDisplayFlags &= static_cast<BYTE>(~SHOW_CLEF);
+        flags &= static_cast<BYTE>(~flag);
+}
+
+} // namespace
+
+void CKVStaff::SetClefVisible(int on)
+{
+    SetFlag(m_byDisplayFlags, SHOW_CLEF, on);
 }
 
 void CKVStaff::SetKeySignVisible(int on)
 {
-    if (on)
-        m_byDisplayFlags |= SHOW_KEY;
-    else
-        m_byDisplayFlags &= static_cast<BYTE>(~SHOW_KEY);
+    SetFlag(m_byDisplayFlags, SHOW_KEY, on);
 }
 
 void CKVStaff::SetTimeVisible(int on)
 {
-    if (on)
-        m_byDisplayFlags |= SHOW_TIME;
-    else
-        m_byDisplayFlags &= static_cast<BYTE>(~SHOW_TIME);
+    SetFlag(m_byDisplayFlags, SHOW_TIME, on);
 }
 
 void CKVStaff::SetLeftLineVisible(int on)
 {
-    if (on)
-        m_byDisplayFlags |= SHOW_LEFT_LINE;
-    else
-        m_byDisplayFlags &= static_cast<BYTE>(~SHOW_LEFT_LINE);
+    SetFlag(m_byDisplayFlags, SHOW_LEFT_LINE, on);
 }
 
 int CKVStaff::IsClefVisible()
