@@ -1,0 +1,36 @@
+#include "timing/InsertState.h"
+
+namespace {
+
+int s_joinPermission = 1;
+short s_accColumnWidth = 0;
+
+void ResetInsertState()
+{
+    s_joinPermission = 1;
+    s_accColumnWidth = 0;
+}
+
+KvProcessReset s_reset("note insertion state", &ResetInsertState);
+
+} // namespace
+
+int GetJoinPermission()
+{
+    return s_joinPermission;
+}
+
+void SetJoinPermission(int value)
+{
+    s_joinPermission = value;
+}
+
+short GetAccColumnWidth()
+{
+    return s_accColumnWidth;
+}
+
+void SetAccColumnWidth(short width)
+{
+    s_accColumnWidth = width;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Process-wide values shared by note insertion and the chord and beam code
+// that it drives. One caller at a time, like the other process-wide flags.
+
+#include "Platform.h"
+
+// Whether a note that lands inside a beam group's range without hitting a
+// member may join the group (1) or must stand on its own (0). Insertion sets
+// it before looking for a symbol at the spot; 1 initially.
+int GetJoinPermission();
+void SetJoinPermission(int value);
+
+// The distance between accidental columns of a chord, in drawing units;
+// 0 initially.
+short GetAccColumnWidth();
+void SetAccColumnWidth(short width);
