@@ -7,6 +7,7 @@
 #include "LittleEndian.h"
 #include "Fatal.h"
 #include "ProcessState.h"
+#include "AllocHook.h"
 #include "MulDiv.h"
 #include "Rect.h"
 #include "String.h"
