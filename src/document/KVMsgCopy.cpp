@@ -2,14 +2,257 @@
 
 #include "model/KVMsg.h"
 
-int CKVMsg::CreateFrom(CKVMsg*)
+#include "document/BackupState.h"
+#include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
+#include "document/KVDoc.h"
+#include "document/UndoEntry.h"
+#include "edit/MemoryGuard.h"
+#include "harmony/ChordSymbol.h"
+#include "model/KVSystem.h"
+
+namespace {
+
+bool IsTieOrSlur(BYTE kind)
 {
-    KV_PENDING("CKVMsg::CreateFrom");
-    return 0;
+    return kind == MSG_TIE || kind == MSG_SLUR;
 }
 
-int CKVMsg::CreateFromEqually(CKVMsg*)
+DWORD StartOf(const CKVMsg& link)
 {
-    KV_PENDING("CKVMsg::CreateFromEqually");
-    return 0;
+    return link.m_dwWord;
+}
+
+DWORD EndOf(const CKVMsg& link)
+{
+    return static_cast<DWORD>(link.m_lHeight);
+}
+
+void SetEnd(CKVMsg& link, DWORD id)
+{
+    link.m_lHeight = static_cast<LONG>(id);
+}
+
+// The fields of the symbol record and the few beyond it that a copy takes.
+void CopyMsgFields(CKVMsg& self, const CKVMsg& source)
+{
+    self.m_byKind = source.m_byKind;
+    self.m_byVoice = source.m_byVoice;
+    self.m_byReplace = source.m_byReplace;
+    self.m_wSize = source.m_wSize;
+    self.m_byMark1 = source.m_byMark1;
+    self.m_byMark2 = source.m_byMark2;
+    self.m_byAccidental = source.m_byAccidental;
+    self.m_byDots = source.m_byDots;
+    self.m_wHeadType = source.m_wHeadType;
+    self.m_wDuration = source.m_wDuration;
+    self.m_wFlag = source.m_wFlag;
+    self.m_nLayout1 = source.m_nLayout1;
+    self.m_nLayout2 = source.m_nLayout2;
+    self.m_nLayout3 = source.m_nLayout3;
+    self.m_nLayout4 = source.m_nLayout4;
+    self.m_nPerformStart = source.m_nPerformStart;
+    self.m_nPosX = source.m_nPosX;
+    self.m_nPosY = source.m_nPosY;
+    self.m_nPosX2 = source.m_nPosX2;
+    self.m_nPosY2 = source.m_nPosY2;
+    self.m_lHeight = source.m_lHeight;
+    self.m_dwMsgId = source.m_dwMsgId;
+    self.m_crColor = source.m_crColor;
+    self.m_nStartTime = source.m_nStartTime;
+    self.m_nPlayTime = source.m_nPlayTime;
+    self.m_bHeadShift = source.m_bHeadShift;
+}
+
+// Enters the copy in its system's map: under the source's id while ids are
+// kept, else under a new one.
+void EnterInMap(CKVMsg& self, CKVMsg& source)
+{
+    CKVSystem* system = self.m_pSystem;
+    const DWORD id = self.m_dwMsgId;
+    // Within the source's own system the kept id is the source's slot, and
+    // taking it over would delete the source while it is being copied.
+    const bool keep = GetKeepIds() && id != 0 && system->GetMsgFromMap(id) != &source;
+    if (!keep || system->AddMsgToMap(id, &self, 1) == 0)
+        system->AddMsgToMap(&self);
+}
+
+// The node a record names for the partner note: the measure that holds it,
+// also when the note sits in a chord or beam group.
+CKVObject* MeasureOf(CKVMsg& note)
+{
+    CKVObject* node = note.m_pParent;
+    while (node && node->m_byObjKind == OBJ_MSG && node->m_pParent)
+        node = node->m_pParent;
+    return node;
+}
+
+// The pair that held before this step: an earlier record of the same
+// measure that led to the pair gives its own first pair.
+void FirstPair(CKVDoc& doc, CKVObject* meas, DWORD start, DWORD end, DWORD& firstStart, DWORD& firstEnd)
+{
+    firstStart = start;
+    firstEnd = end;
+    for (int i = doc.m_arrSlurBackup.GetSize() - 1; i >= 0; --i) {
+        const auto* record = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
+        if (record && record->pMeas == meas && record->dwNewStart == start && record->dwNewEnd == end) {
+            firstStart = record->dwFirstStart;
+            firstEnd = record->dwFirstEnd;
+            return;
+        }
+    }
+}
+
+// Points the partner note's twin of the copied tie or slur C at the copy:
+// the twin takes C's id and this note's id at its end (throughEnd) or start,
+// and the partner's reference names C. Each change is recorded for undo.
+// false when memory ran out before a change.
+bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& selfRef, DWORD start, DWORD end,
+                   bool throughEnd)
+{
+    CKVSystem* system = self.m_pSystem;
+    CKVDoc* doc = system->m_pDoc;
+    for (int j = 0; j < partner.m_arrMsgRef.GetSize(); ++j) {
+        MsgRef* ref = partner.m_arrMsgRef.GetAt(j);
+        CKVMsg* twin = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (!twin || !IsTieOrSlur(twin->m_byKind) || StartOf(*twin) != start || EndOf(*twin) != end)
+            continue;
+        SlurRelinkRecord* record = nullptr;
+        if (doc) {
+            record = KvNew<SlurRelinkRecord>();
+            if (!record) {
+                ReportOutOfMemory(1);
+                return false;
+            }
+        }
+        kvcopy::LogMsg(twin);
+        kvcopy::LogRef(ref);
+        const DWORD oldRef = ref->dwMsgId;
+        twin->m_dwMsgId = copy.m_dwMsgId;
+        if (throughEnd) {
+            SetEnd(*twin, self.m_dwMsgId);
+        } else {
+            twin->m_dwWord = self.m_dwMsgId;
+            if (start == end)
+                SetEnd(*twin, self.m_dwMsgId);
+        }
+        ref->dwMsgId = selfRef.dwMsgId;
+        if (record) {
+            CKVObject* meas = MeasureOf(partner);
+            record->dwFlag = throughEnd ? 1 : 0;
+            FirstPair(*doc, meas, start, end, record->dwFirstStart, record->dwFirstEnd);
+            record->dwNewStart = StartOf(*twin);
+            record->dwNewEnd = EndOf(*twin);
+            record->dwOldRef = oldRef;
+            record->dwNewRef = selfRef.dwMsgId;
+            record->pMeas = meas;
+            doc->m_arrSlurBackup.Add(record);
+            kvcopy::LogRecord(doc, record);
+        }
+    }
+    return true;
+}
+
+// The ties, slurs and tuplets of a new copy: the copy's own ones take this
+// note's id at their end, and the partner notes outside the copy are pointed
+// at them.
+bool RelinkChildren(CKVMsg& self)
+{
+    CKVSystem* system = self.m_pSystem;
+    for (int i = 0; i < self.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = self.m_arrMsgRef.GetAt(i);
+        CKVMsg* link = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (!link || !kvcopy::IsLinkKind(link->m_byKind))
+            continue;
+        const DWORD start = StartOf(*link);
+        const DWORD end = EndOf(*link);
+        if (!ref->byOwner) {
+            if (!FindCopyPtrMapValue(link->m_dwMsgId))
+                continue;
+            CKVMsg* partner = system->GetMsgFromMap(start);
+            if (link->m_byKind != MSG_TUPLET && partner && !RelinkPartner(self, *partner, *link, *ref, start, end, true))
+                return false;
+            SetEnd(*link, self.m_dwMsgId);
+            if (start == end)
+                link->m_dwWord = self.m_dwMsgId;
+        } else {
+            CKVMsg* partner = system->GetMsgFromMap(end);
+            if (link->m_byKind != MSG_TUPLET && partner && !RelinkPartner(self, *partner, *link, *ref, start, end, false))
+                return false;
+            link->m_dwWord = self.m_dwMsgId;
+            if (start == end)
+                SetEnd(*link, self.m_dwMsgId);
+        }
+    }
+    return true;
+}
+
+// The copy's own ties, slurs and tuplets take its id; nothing else changes.
+void LabelChildren(CKVMsg& self)
+{
+    CKVSystem* system = self.m_pSystem;
+    for (int i = 0; i < self.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = self.m_arrMsgRef.GetAt(i);
+        CKVMsg* link = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (!link || !kvcopy::IsLinkKind(link->m_byKind))
+            continue;
+        const bool same = StartOf(*link) == EndOf(*link);
+        if (!ref->byOwner) {
+            if (!FindCopyPtrMapValue(link->m_dwMsgId))
+                continue;
+            SetEnd(*link, self.m_dwMsgId);
+            if (same)
+                link->m_dwWord = self.m_dwMsgId;
+        } else {
+            link->m_dwWord = self.m_dwMsgId;
+            if (same)
+                SetEnd(*link, self.m_dwMsgId);
+        }
+    }
+}
+
+} // namespace
+
+namespace kvcopy {
+
+int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally)
+{
+    if (&self == &source)
+        return 0;
+    Scope scope;
+    if (!CopyNodeFrom(self, source, equally)) {
+        scope.Fail();
+        return 0;
+    }
+    CopyMsgFields(self, source);
+    if (source.m_byKind == MSG_CHORDSYMBOL) {
+        auto* chord = dynamic_cast<CChordSymbol*>(&self);
+        if (chord && dynamic_cast<CChordSymbol*>(&source) && !chord->CreateFrom(&source)) {
+            scope.Fail();
+            return 0;
+        }
+    }
+    // A page-level symbol lives in no map.
+    if (!self.m_pSystem)
+        return 1;
+    EnterInMap(self, source);
+    if (equally) {
+        LabelChildren(self);
+    } else if (!RelinkChildren(self)) {
+        scope.Fail();
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace kvcopy
+
+int CKVMsg::CreateFrom(CKVMsg* source)
+{
+    return source ? kvcopy::CopyMessage(*this, *source, false) : 0;
+}
+
+int CKVMsg::CreateFromEqually(CKVMsg* source)
+{
+    return source ? kvcopy::CopyMessage(*this, *source, true) : 0;
 }

@@ -1,7 +1,113 @@
+// Deep copies of staves with all their measures.
+
 #include "model/KVStaff.h"
 
-int CKVStaff::CreateFrom(CKVStaff*)
+#include "document/CopyMsgMap.h"
+#include "document/DeepCopy.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+void CopyStaffFields(CKVStaff& self, const CKVStaff& source)
 {
-    KV_PENDING("CKVStaff::CreateFrom");
-    return 0;
+    self.m_byClefType = source.m_byClefType;
+    self.m_byStaffKind = source.m_byStaffKind;
+    self.m_byLineCount = source.m_byLineCount;
+    self.m_byDisplayFlags = source.m_byDisplayFlags;
+    self.m_wStaffWord = source.m_wStaffWord;
+    std::memcpy(self.m_byChannel, source.m_byChannel, sizeof(self.m_byChannel));
+    std::memcpy(self.m_byVoiceFirst, source.m_byVoiceFirst, sizeof(self.m_byVoiceFirst));
+    std::memcpy(self.m_byVoiceSecond, source.m_byVoiceSecond, sizeof(self.m_byVoiceSecond));
+    std::memcpy(self.m_byVoiceThird, source.m_byVoiceThird, sizeof(self.m_byVoiceThird));
+    std::memcpy(self.m_byGroupBracket, source.m_byGroupBracket, sizeof(self.m_byGroupBracket));
+    std::memcpy(self.m_szName, source.m_szName, sizeof(self.m_szName));
+    self.m_dwStaffWord1 = source.m_dwStaffWord1;
+    self.m_dwStaffWord2 = source.m_dwStaffWord2;
+}
+
+// Ties, slurs and tuplets copied with the staff name the copies of their
+// notes once every measure has been copied.
+void FixUpCopiedLinks(CKVSystem* system)
+{
+    ResolveCopyPendingRefs();
+    if (!system)
+        return;
+    CDWordArray copies;
+    GetCopyMsgMapValues(copies);
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        CKVMsg* msg = system->GetMsgFromMap(copies.GetAt(i));
+        if (!msg || !kvcopy::IsLinkKind(msg->m_byKind))
+            continue;
+        DWORD id = 0;
+        if (LookupCopyMsgMap(msg->m_dwWord, id))
+            msg->m_dwWord = id;
+        if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
+            msg->m_lHeight = static_cast<LONG>(id);
+    }
+}
+
+} // namespace
+
+int CKVStaff::CreateFrom(CKVStaff* source)
+{
+    if (!source || source == this)
+        return 0;
+    kvcopy::Scope scope;
+    // The source measures' links as they were, so that a failed copy leaves
+    // none of them naming a measure its caller is about to delete.
+    std::vector<std::pair<CKVMeas*, CKVMultiBackup*>> oldLinks;
+    auto fail = [&]() {
+        scope.Fail();
+        for (const auto& link : oldLinks)
+            link.first->m_pBackupLink = link.second;
+        ClearCopyPendingRefs();
+        ClearCopyMsgMap();
+        return 0;
+    };
+
+    if (!kvcopy::CopyNodeFrom(*this, *source, false))
+        return fail();
+    CopyStaffFields(*this, *source);
+
+    ClearCopyPendingRefs();
+    ClearCopyMsgMap();
+    for (int i = 0; i < m_arrMeas.GetSize(); ++i)
+        delete m_arrMeas.GetAt(i);
+    m_arrMeas.RemoveAll();
+    const int count = source->m_arrMeas.GetSize();
+    m_arrMeas.SetSize(count);
+
+    for (int i = 0; i < count; ++i) {
+        CKVMeas* from = source->m_arrMeas.GetAt(i);
+        if (!from)
+            continue;
+        CKVMeas* meas = KvNew<CKVMeas>();
+        if (!meas) {
+            ReportOutOfMemory(1);
+            return fail();
+        }
+        meas->Initialize(m_pSystem, OBJ_MEAS);
+        meas->m_byParentKind = m_byObjKind;
+        meas->m_pParent = this;
+        // Stored before the copy, so that the staff deletes a measure whose
+        // copy failed part-way.
+        m_arrMeas.SetAt(i, meas);
+        if (!meas->CreateFrom(from))
+            return fail();
+        oldLinks.emplace_back(from, from->m_pBackupLink);
+        meas->m_pBackupLink = from;
+        from->m_pBackupLink = meas;
+    }
+
+    FixUpCopiedLinks(m_pSystem);
+    ClearCopyMsgMap();
+    ClearCopyPendingRefs();
+    return 1;
 }

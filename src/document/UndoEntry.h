@@ -29,3 +29,27 @@ struct UndoEntry {
     short nStaff = 0;  // cursor staff index
     short nMeas = 0;   // cursor measure number, 1-based
 };
+
+class CKVObject;
+
+// How a deep copy re-linked a tie or slur whose other note lies outside the
+// copied measures, or how one was removed with its note. Undo and redo
+// replay these beside the step's entries; a step owns its records.
+struct SlurRelinkRecord {
+    // 1: reached through the end note (a reference the note does not own),
+    // 0: through the start note. For a removal: the removed reference's
+    // ownership byte.
+    DWORD dwFlag = 0;
+    // The start and end note ids before any re-linking in this step.
+    DWORD dwFirstStart = 0;
+    DWORD dwFirstEnd = 0;
+    // The ids after the re-linking; both 0 for a removal.
+    DWORD dwNewStart = 0;
+    DWORD dwNewEnd = 0;
+    // The partner note's child reference before and after the re-linking
+    // (for a removal the removed reference's id, and 0).
+    DWORD dwOldRef = 0;
+    DWORD dwNewRef = 0;
+    // The measure that holds the partner note.
+    CKVObject* pMeas = nullptr;
+};

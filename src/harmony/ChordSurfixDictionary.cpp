@@ -8,9 +8,13 @@ CChordSurfix::CChordSurfix(const CChordSurfix&)
     KV_PENDING("CChordSurfix::CChordSurfix(const CChordSurfix&)");
 }
 
-CChordSurfix& CChordSurfix::operator=(const CChordSurfix&)
+CChordSurfix& CChordSurfix::operator=(const CChordSurfix& source)
 {
-    KV_PENDING("CChordSurfix::operator=");
+    if (this == &source)
+        return *this;
+    // The drawing parts are derived again from the name rather than copied.
+    SetRealName(source.m_strRealName);
+    m_Info = source.m_Info;
     return *this;
 }
 

@@ -2,9 +2,14 @@
 
 #include "harmony/ChordSymbol.h"
 
-CChordSymbol& CChordSymbol::operator=(CChordSymbol&)
+#include "edit/MemoryGuard.h"
+
+CChordSymbol& CChordSymbol::operator=(CChordSymbol& source)
 {
-    KV_PENDING("CChordSymbol::operator=");
+    if (this == &source)
+        return *this;
+    CKVMsg::operator=(source);
+    CreateFrom(&source);
     return *this;
 }
 
@@ -13,10 +18,33 @@ void CChordSymbol::Initialize(CChordSymbol*)
     KV_PENDING("CChordSymbol::Initialize(CChordSymbol*)");
 }
 
-int CChordSymbol::CreateFrom(CKVMsg*)
+int CChordSymbol::CreateFrom(CKVMsg* source)
 {
-    KV_PENDING("CChordSymbol::CreateFrom");
-    return 0;
+    auto* chord = dynamic_cast<CChordSymbol*>(source);
+    if (!chord)
+        return 0;
+    if (chord == this)
+        return 1;
+    m_nRoot = chord->m_nRoot;
+    m_nBass = chord->m_nBass;
+    m_Surfix = chord->m_Surfix;
+    m_FretBoard = chord->m_FretBoard;
+    m_bShowName = chord->m_bShowName;
+    m_bShowFret = chord->m_bShowFret;
+    if (!chord->m_pRhythm) {
+        delete m_pRhythm;
+        m_pRhythm = nullptr;
+        return 1;
+    }
+    if (!m_pRhythm) {
+        m_pRhythm = KvNew<CRhythm>();
+        if (!m_pRhythm) {
+            ReportOutOfMemory(1);
+            return 0;
+        }
+    }
+    *m_pRhythm = *chord->m_pRhythm;
+    return 1;
 }
 
 void CChordSymbol::SetColor(COLORREF)

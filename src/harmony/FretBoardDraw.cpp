@@ -2,6 +2,8 @@
 
 #include "harmony/FretBoard.h"
 
+#include <cstring>
+
 short CFretInfo::GetMidiKeyOfString(int) const
 {
     KV_PENDING("CFretInfo::GetMidiKeyOfString");
@@ -38,9 +40,17 @@ int CFretInfo::AddPrefixToSurfixName(CString&)
     return 0;
 }
 
-CFretBoard& CFretBoard::operator=(CFretBoard&)
+CFretBoard& CFretBoard::operator=(CFretBoard& source)
 {
-    KV_PENDING("CFretBoard::operator=");
+    if (this == &source)
+        return *this;
+    CKVMsg::operator=(source);
+    m_crColor = source.m_crColor;
+    m_nPosX = source.m_nPosX;
+    m_nPosY = source.m_nPosY;
+    m_FretInfo = source.m_FretInfo;
+    m_nSize = source.m_nSize;
+    std::memcpy(m_szFace, source.m_szFace, sizeof(m_szFace));
     return *this;
 }
 

@@ -3,9 +3,24 @@
 
 #include "harmony/Rhythm.h"
 
-CRtmData& CRtmData::operator=(const CRtmData&)
+CRtmData& CRtmData::operator=(const CRtmData& source)
 {
-    KV_PENDING("CRtmData::operator=");
+    if (this == &source)
+        return *this;
+    DeleteAllEvents();
+    m_nMeasCount = source.m_nMeasCount;
+    m_nMeasLength = source.m_nMeasLength;
+    m_bLoaded = source.m_bLoaded;
+    // The play events belong to the last chord they were made for; a copy
+    // makes its own.
+    for (int i = 0; i < source.m_arrEvent.GetSize(); ++i) {
+        const RhythmEvent* event = source.m_arrEvent.GetAt(i);
+        m_arrEvent.Add(event ? new RhythmEvent(*event) : nullptr);
+    }
+    for (int i = 0; i < source.m_arrTrack.GetSize(); ++i) {
+        const RhythmTrack* track = source.m_arrTrack.GetAt(i);
+        m_arrTrack.Add(track ? new RhythmTrack(*track) : nullptr);
+    }
     return *this;
 }
 
@@ -33,9 +48,14 @@ unsigned char CRtmData::GetRealMidiKey(CChordSymbol*, unsigned char key, int) co
     return key;
 }
 
-CRhythm& CRhythm::operator=(CRhythm&)
+CRhythm& CRhythm::operator=(CRhythm& source)
 {
-    KV_PENDING("CRhythm::operator=");
+    if (this == &source)
+        return *this;
+    CKVMsg::operator=(source);
+    m_RtmInfo = source.m_RtmInfo;
+    m_strGrpName = source.m_strGrpName;
+    m_RtmData = source.m_RtmData;
     return *this;
 }
 

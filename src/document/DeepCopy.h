@@ -1,0 +1,52 @@
+#pragma once
+// Shared steps of the deep copies of score nodes.
+//
+// A copy re-links ties and slurs of messages outside the copied material
+// (their ids and the references to them change, and a relink record goes to
+// the document's open slur list). When a copy fails part-way, those changes
+// must not stay behind pointing at a copy that its caller is about to
+// delete, so every such change is logged while a copy runs and a failing
+// copy rolls back what it changed before it returns 0.
+
+#include "Platform.h"
+
+class CKVDoc;
+class CKVMsg;
+class CKVObject;
+struct MsgRef;
+struct SlurRelinkRecord;
+
+namespace kvcopy {
+
+// One level of a copy. Fail() rolls back the changes logged since this
+// level began; the log is emptied when the outermost level ends.
+class Scope {
+public:
+    Scope();
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+    void Fail();
+
+private:
+    size_t m_mark;
+};
+
+// Call before changing a message's id or note ids, a reference's id, or
+// after appending a record to a document's open slur list.
+void LogMsg(CKVMsg* msg);
+void LogRef(MsgRef* ref);
+void LogRecord(CKVDoc* doc, SlurRelinkRecord* record);
+
+// The node part of a deep copy: header fields, head, copies of the owned
+// children (and of the ties and slurs referred to) and of the control
+// handles. equally: the children are copied without re-linking messages
+// outside the copy. 1, or 0 when memory ran out.
+int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally);
+
+// The message copy behind CKVMsg::CreateFrom and CreateFromEqually.
+int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally);
+
+bool IsLinkKind(BYTE kind);
+
+} // namespace kvcopy
