@@ -194,6 +194,12 @@ public:
     int DisAssembleGraceNoteBeam(BYTE voice, short from, short to);
     void DisAssembleChord(BYTE voice);
     int DisAssembleChord(BYTE voice, short from, short to);
+    // Split the beam group at index: Left keeps the members at or left of
+    // x less one line spacing, Right those right of x; the other members go
+    // back into the measure and the old group is removed. The result (a
+    // group of two or more, or the one member alone) is NOT linked into any
+    // measure: the caller links it (CKVMeas::AddMsg) or deletes it,
+    // otherwise those notes are lost. Null when nothing is split off.
     CKVMsg* DisAssembleBeamLeft(short index, short x);
     CKVMsg* DisAssembleBeamRight(short index, short x);
     CKVMsg* UpdateChordToNote(CKVMsg* chord);

@@ -3,6 +3,7 @@
 
 #include "model/KVMsg.h"
 
+#include "document/KVDoc.h"
 #include "model/KVSystem.h"
 #include "model/MsgRecord.h"
 
@@ -51,6 +52,14 @@ CKVMsg::~CKVMsg()
             if (m_dwMsgId < static_cast<DWORD>(map.GetSize()) &&
                 map.GetAt(static_cast<int>(m_dwMsgId)) == this)
                 map.SetAt(static_cast<int>(m_dwMsgId), nullptr);
+            // Nor may the document go on naming the group or member that
+            // grouping code joined last.
+            if (CKVDoc* doc = m_pSystem->m_pDoc) {
+                if (doc->m_pLastGroup == this)
+                    doc->m_pLastGroup = nullptr;
+                if (doc->m_pLastMember == this)
+                    doc->m_pLastMember = nullptr;
+            }
         }
     }
     m_arrAttachedId.RemoveAll();
