@@ -2,8 +2,38 @@
 
 #include "model/KVMsg.h"
 
+#include "document/KVDoc.h"
+#include "model/KVMeas.h"
+#include "model/KVSystem.h"
+#include "timing/BeamGroups.h"
+
+#include <vector>
+
 int CKVMsg::BeamOrder()
 {
-    KV_PENDING("CKVMsg::BeamOrder");
-    return -1;
+    if (m_byKind != MSG_BEAM || !m_pParent || m_pParent->m_byObjKind != OBJ_MEAS)
+        return -1;
+    CKVMeas& meas = *static_cast<CKVMeas*>(m_pParent);
+
+    // A beam starts and ends at a note: rests at either end stand outside
+    // it, those at the end first.
+    for (std::vector<CKVMsg*> members = beamgroups::Members(*this);
+         !members.empty() && members.back()->m_byKind == MSG_REST; members.pop_back())
+        beamgroups::ReturnToMeasure(*this, members.back(), meas);
+    for (std::vector<CKVMsg*> members = beamgroups::Members(*this);
+         !members.empty() && members.front()->m_byKind == MSG_REST; members.erase(members.begin()))
+        beamgroups::ReturnToMeasure(*this, members.front(), meas);
+
+    std::vector<CKVMsg*> members = beamgroups::Members(*this);
+    if (members.size() == 1) {
+        // One symbol is no beam; it takes the voice's own stem direction.
+        CKVMsg* only = members.front();
+        CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+        beamgroups::ReturnToMeasure(*this, only, meas);
+        only->ChangeNoteDirection(doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0, 0);
+        members.clear();
+    }
+    if (!members.empty())
+        SetSubBeamDirAsDefault();
+    return static_cast<int>(members.size());
 }

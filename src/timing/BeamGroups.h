@@ -1,0 +1,95 @@
+#pragma once
+// Moving symbols between a measure and the beam groups and chords that the
+// beaming code makes and takes apart. Shared by the beaming routines of
+// measures and groups; not part of the library's interface.
+
+#include "document/KVDoc.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+
+#include <vector>
+
+namespace beamgroups {
+
+// The index of the reference to id among a node's children; -1 when the
+// node does not hold it.
+inline short IndexOfChild(const CKVObject& node, DWORD id)
+{
+    if (id == 0)
+        return -1;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == id)
+            return static_cast<short>(i);
+    }
+    return -1;
+}
+
+inline bool IsDirectChild(const CKVObject& node, const CKVMsg* msg)
+{
+    return msg && IndexOfChild(node, msg->m_dwMsgId) >= 0;
+}
+
+// Unlinks msg from the node without deleting it and without putting it on
+// the document's delete list: it is about to be linked somewhere else.
+inline void Unlink(CKVObject& node, CKVMsg* msg)
+{
+    const short index = msg ? IndexOfChild(node, msg->m_dwMsgId) : -1;
+    if (index < 0)
+        return;
+    if (node.m_byObjKind == OBJ_MEAS)
+        static_cast<CKVMeas&>(node).RemoveAt(index);
+    else
+        static_cast<CKVMsg&>(node).RemoveAt(index);
+}
+
+// The members of a container that still exist, in order; stale references
+// are dropped on the way.
+inline std::vector<CKVMsg*> Members(CKVObject& node)
+{
+    std::vector<CKVMsg*> members;
+    for (short i = 0; i < node.GetMsgNum();) {
+        const short before = node.GetMsgNum();
+        CKVMsg* msg = node.GetMsg(i);
+        if (msg) {
+            members.push_back(msg);
+            ++i;
+        } else if (node.GetMsgNum() == before) {
+            ++i;
+        }
+    }
+    return members;
+}
+
+// Moves a member of a container back into the measure as a symbol of its
+// own; it is no beam member any more.
+inline void ReturnToMeasure(CKVObject& container, CKVMsg* member, CKVMeas& meas)
+{
+    Unlink(container, member);
+    member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
+    meas.AddMsg(member, 1);
+}
+
+// Deletes a container whose members have all moved elsewhere: its remaining
+// references are dropped first (they would delete the members with it), it
+// leaves the measure, and the document forgets it as the last group or
+// member joined.
+inline void DeleteContainer(CKVMeas& meas, CKVMsg* container)
+{
+    if (!container)
+        return;
+    while (container->GetMsgNum() > 0)
+        container->RemoveAt(static_cast<short>(container->GetMsgNum() - 1));
+    Unlink(meas, container);
+    if (CKVDoc* doc = meas.m_pSystem ? meas.m_pSystem->m_pDoc : nullptr) {
+        if (doc->m_pLastGroup == container)
+            doc->m_pLastGroup = nullptr;
+        if (doc->m_pLastMember == container)
+            doc->m_pLastMember = nullptr;
+    }
+    // The destructor frees the map slot when the container holds one.
+    delete container;
+}
+
+} // namespace beamgroups
