@@ -1,7 +1,10 @@
 #include "model/KVMeas.h"
 
-short CKVMeas::GetRealPosX(CKVMsg*)
+#include "model/KVMsg.h"
+
+short CKVMeas::GetRealPosX(CKVMsg* msg)
 {
-    KV_PENDING("CKVMeas::GetRealPosX");
-    return 0;
+    if (!msg)
+        return 0;
+    return MeasXToAbsX(msg->m_nPosX, msg->m_byKind);
 }

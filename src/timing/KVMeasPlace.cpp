@@ -1,6 +1,45 @@
+// Placement of a voice's symbols in the measure.
+
 #include "model/KVMeas.h"
 
-void CKVMeas::UpdatePos(BYTE, short, int, short)
+#include "model/KVMsg.h"
+#include "timing/PitchMath.h"
+
+namespace {
+
+bool HoldsId(CKVObject& node, DWORD id)
 {
-    KV_PENDING("CKVMeas::UpdatePos");
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == id)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void CKVMeas::UpdatePos(BYTE voice, short direction, int fromTime, short from)
+{
+    // Walks a copy of the ids: placing a rest rebuilds the walk list, and
+    // that unlinks empty beam groups, which stay in the map.
+    for (DWORD id : kvpitch::ChildIds(*this)) {
+        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        if (!msg || !HoldsId(*this, id) || (voice != 0 && msg->m_byVoice != voice))
+            continue;
+        const BYTE kind = msg->m_byKind;
+        if (kind == MSG_BEAM) {
+            if (msg->m_nPosX < from && msg->m_nPosX2 < from)
+                continue;
+        } else if (kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CHORD) {
+            if (msg->m_nPosX < from)
+                continue;
+        } else {
+            continue;
+        }
+        msg->UpdatePos(fromTime);
+        msg->ChangeNoteDirection(direction, 0);
+        if (fromTime)
+            msg->NoteSpaceOrder();
+    }
 }

@@ -438,7 +438,9 @@ TEST_F(MsgOpsTest, ChordOfRestsBecomesARest)
     chord->UpdateChord();
     EXPECT_EQ(chord->m_byKind, MSG_REST);
     EXPECT_EQ(chord->m_wDuration, DUR_HALF);
-    EXPECT_EQ(chord->m_nPosY, 0);
+    // Placed from the bottom line: a half rest inside the staff hangs at the
+    // middle line.
+    EXPECT_EQ(chord->m_nPosY, -32);
     EXPECT_EQ(chord->GetMsgNum(), 0);
 }
 
