@@ -310,6 +310,11 @@ public:
     void MakeSubBeam(int set, short mode);
     void SetSubBeamDirAsDefault();
     void BeamDirection(int respace, int setHeights, int automatic, int direction);
+    // The stem tip that lies highest (Up) or lowest (Down): a note's stem
+    // end (half a stem for a grace note), a rest's own place, the farthest
+    // point among a group's, chord's or tremolo's members. 1 when found.
+    int GetNoteSteamUpMaxPoint(POINT& pt);
+    int GetNoteSteamDownMaxPoint(POINT& pt);
     int BeamOrder();
 
     // Ties, slurs and tuplets.

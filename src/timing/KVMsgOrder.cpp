@@ -3,6 +3,327 @@
 
 #include "model/KVMsg.h"
 
+#include "document/KVDoc.h"
+#include "import/ImportState.h"
+#include "model/KVMeas.h"
+#include "model/KVSystem.h"
+#include "model/MeasPlace.h"
+#include "timing/InsertState.h"
+#include "timing/PitchMath.h"
+#include "timing/TickMath.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// The document's line spacing; the process-wide copy for a symbol that is
+// not in a document.
+int LineSpacingOf(const CKVObject& node)
+{
+    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
+}
+
+short ToShort(int value)
+{
+    return static_cast<short>(std::clamp(value, -32768, 32767));
+}
+
+bool HasAccidental(const CKVMsg& note)
+{
+    return kvpitch::AccidentalCodeOf(note.m_byAccidental) != ACCI_NONE;
+}
+
+// The member notes of a chord in child order (bottom first once sorted);
+// lyric references and other children are left out.
+std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
+{
+    std::vector<CKVMsg*> notes;
+    for (int i = 0; i < chord.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = measplace::ChildAt(chord, i);
+        if (child && child != &chord && child->m_byKind == MSG_NOTE)
+            notes.push_back(child);
+    }
+    return notes;
+}
+
+// Lowest note (largest vertical position) first; equal places keep their
+// order.
+void SortLowestFirst(std::vector<CKVMsg*>& notes)
+{
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const CKVMsg* a, const CKVMsg* b) { return a->m_nPosY > b->m_nPosY; });
+}
+
+// The two head columns of a chord. Walking away from the stem end of the
+// chord, notes that sit a step or less from the one before alternate
+// between the columns (the second first); a wider gap starts again in the
+// main one.
+struct HeadColumns {
+    std::vector<CKVMsg*> main;
+    std::vector<CKVMsg*> second;
+};
+
+HeadColumns SplitHeadColumns(CKVMsg& chord)
+{
+    HeadColumns columns;
+    // Read in pitch order whatever the child order is just now.
+    std::vector<CKVMsg*> notes = ChordNotes(chord);
+    SortLowestFirst(notes);
+    if (chord.m_lHeight > 0)
+        std::reverse(notes.begin(), notes.end());
+    const int step = LineSpacingOf(chord) / 2;
+    const CKVMsg* previous = nullptr;
+    bool nextInSecond = true;
+    for (CKVMsg* note : notes) {
+        if (!previous || std::abs(note->m_nPosY - previous->m_nPosY) > step) {
+            columns.main.push_back(note);
+            nextInSecond = true;
+        } else {
+            (nextInSecond ? columns.second : columns.main).push_back(note);
+            nextInSecond = !nextInSecond;
+        }
+        previous = note;
+    }
+    return columns;
+}
+
+// The accidental columns of one chord. c is the running offset of the
+// column being filled; each offset goes into the note's accidental gap.
+class AccidentalColumns {
+public:
+    AccidentalColumns(int width, int lineSpacing)
+        : m_width(width), m_gap(MulDiv(lineSpacing, 2, 3)), m_far(3 * lineSpacing), m_c(width)
+    {
+    }
+
+    // Two lists of accidental notes, lowest first: the column they sit in
+    // when the heads do not collide (main) and the displaced one. A note
+    // of the displaced list sits one gap further out.
+    void PlaceTwoLists(std::vector<CKVMsg*> main, std::vector<CKVMsg*> displaced)
+    {
+        const bool pDisplaced =
+            main.empty() || (!displaced.empty() && displaced.front()->m_nPosY >= main.front()->m_nPosY);
+        std::vector<CKVMsg*>& from = pDisplaced ? displaced : main;
+        CKVMsg* p = from.front();
+        from.erase(from.begin());
+        const int pExtra = pDisplaced ? m_gap : 0;
+
+        if (!main.empty() && !displaced.empty()) {
+            if (displaced.back()->m_nPosY <= main.back()->m_nPosY) {
+                CKVMsg* q = TakeTop(displaced);
+                if (Distance(p, q) >= m_far) {
+                    Set(p, m_c + pExtra);
+                    Set(q, m_c + m_gap);
+                    m_c = m_width + m_gap;
+                } else {
+                    Set(q, m_c + m_gap);
+                    Next();
+                    Set(p, m_c + pExtra);
+                    Next();
+                }
+            } else {
+                CKVMsg* q = TakeTop(main);
+                if (Distance(p, q) >= m_far) {
+                    Set(p, m_c);
+                    Set(q, m_c);
+                    Next();
+                } else {
+                    Set(q, m_c);
+                    Next();
+                    Set(p, m_c);
+                    Next();
+                }
+            }
+        } else if (!displaced.empty()) {
+            CKVMsg* q = TakeTop(displaced);
+            if (Distance(p, q) >= m_far) {
+                Set(p, m_c + pExtra);
+                Set(q, m_c + m_gap);
+            } else {
+                Set(q, m_c + m_gap);
+                Next();
+                Set(p, m_c + pExtra);
+            }
+            Next();
+        } else if (!main.empty()) {
+            CKVMsg* q = TakeTop(main);
+            if (Distance(p, q) >= m_far) {
+                Set(p, m_c + pExtra);
+                Set(q, m_c);
+                Next();
+            } else {
+                Set(q, m_c);
+                Next();
+                Set(p, m_c + pExtra);
+                Next();
+            }
+        } else {
+            Set(p, m_c + pExtra);
+            Next();
+        }
+
+        // The rest from the top down; displaced notes above a main note go
+        // before it.
+        while (!main.empty()) {
+            CKVMsg* note = TakeTop(main);
+            while (!displaced.empty() && displaced.back()->m_nPosY < note->m_nPosY) {
+                Set(TakeTop(displaced), m_c + m_gap);
+                Next();
+            }
+            Set(note, m_c);
+            Next();
+        }
+        while (!displaced.empty()) {
+            Set(TakeTop(displaced), m_c + m_gap);
+            Next();
+        }
+    }
+
+    // The outer pair first: a wide pair shares a column; then the inner
+    // notes from the top down, each moving back one column when it stands
+    // far from both neighbours it is measured against.
+    template <class Before, class Below>
+    void PlaceOuterThenInner(CKVMsg* top, CKVMsg* bottom, const std::vector<CKVMsg*>& innerTopDown,
+                             Before before, Below below)
+    {
+        if (Distance(top, bottom) >= m_far) {
+            Set(top, m_c);
+            Set(bottom, m_c);
+            Next();
+        } else {
+            Set(top, m_c);
+            Next();
+            Set(bottom, m_c);
+            Next();
+        }
+        for (size_t i = 0; i < innerTopDown.size(); ++i) {
+            CKVMsg* note = innerTopDown[i];
+            const int nearest = std::min(Distance(note, before(i)), Distance(note, below(i)));
+            if (nearest >= m_far)
+                m_c -= m_width + m_gap;
+            Set(note, m_c);
+            Next();
+        }
+    }
+
+    int C() const { return m_c; }
+    int Gap() const { return m_gap; }
+
+    static void Set(CKVMsg* note, int offset) { note->m_nLayout4 = ToShort(offset); }
+
+private:
+    static int Distance(const CKVMsg* a, const CKVMsg* b) { return std::abs(a->m_nPosY - b->m_nPosY); }
+
+    static CKVMsg* TakeTop(std::vector<CKVMsg*>& lowestFirst)
+    {
+        CKVMsg* top = lowestFirst.back();
+        lowestFirst.pop_back();
+        return top;
+    }
+
+    void Next() { m_c += m_width + m_gap; }
+
+    int m_width;
+    int m_gap;
+    int m_far;
+    int m_c;
+};
+
+// Stem up: the heads walked from the bottom split into the main and the
+// displaced column; accidentals follow that split.
+void PlaceStemUp(std::vector<CKVMsg*>& notes, AccidentalColumns& columns, int step)
+{
+    std::vector<CKVMsg*> main;
+    std::vector<CKVMsg*> displaced;
+    const CKVMsg* previous = nullptr;
+    bool nextDisplaced = true;
+    for (CKVMsg* note : notes) {
+        bool isDisplaced = false;
+        if (!previous || std::abs(note->m_nPosY - previous->m_nPosY) > step) {
+            nextDisplaced = true;
+        } else {
+            isDisplaced = nextDisplaced;
+            nextDisplaced = !nextDisplaced;
+        }
+        previous = note;
+        if (HasAccidental(*note))
+            (isDisplaced ? displaced : main).push_back(note);
+    }
+
+    if (!displaced.empty()) {
+        columns.PlaceTwoLists(main, displaced);
+        return;
+    }
+    if (main.empty())
+        return;
+    if (main.size() == 1) {
+        AccidentalColumns::Set(main.front(), columns.C());
+        return;
+    }
+    CKVMsg* lowest = main.front();
+    CKVMsg* highest = main.back();
+    std::vector<CKVMsg*> inner(main.rbegin() + 1, main.rend() - 1);
+    // The first inner note is measured against the lowest, and the last one
+    // against the highest instead of the lowest below it.
+    columns.PlaceOuterThenInner(
+        highest, lowest, inner, [&](size_t i) { return i == 0 ? lowest : inner[i - 1]; },
+        [&](size_t i) { return i + 1 < inner.size() ? inner[i + 1] : highest; });
+}
+
+// Stem down: the heads walked from the top; a head a step or less below the
+// one before is a near one, alternating with far ones.
+void PlaceStemDown(std::vector<CKVMsg*>& notes, AccidentalColumns& columns, int step)
+{
+    std::vector<CKVMsg*> nearList;
+    std::vector<CKVMsg*> farList;
+    bool pair = false;
+    const CKVMsg* previous = nullptr;
+    bool previousFarWithAccidental = false;
+    bool nextNear = true;
+    for (auto it = notes.rbegin(); it != notes.rend(); ++it) {
+        CKVMsg* note = *it;
+        bool isNear = false;
+        if (!previous || std::abs(note->m_nPosY - previous->m_nPosY) > step) {
+            nextNear = true;
+        } else {
+            isNear = nextNear;
+            nextNear = !nextNear;
+        }
+        const bool accidental = HasAccidental(*note);
+        if (isNear && !accidental && previousFarWithAccidental)
+            pair = true;
+        if (accidental)
+            (isNear ? nearList : farList).push_back(note);
+        previousFarWithAccidental = !isNear && accidental;
+        previous = note;
+    }
+
+    if (!nearList.empty()) {
+        SortLowestFirst(nearList);
+        SortLowestFirst(farList);
+        columns.PlaceTwoLists(nearList, farList);
+        return;
+    }
+    if (farList.empty())
+        return;
+    if (farList.size() == 1) {
+        AccidentalColumns::Set(farList.front(), columns.C() + (pair ? columns.Gap() : 0));
+        return;
+    }
+    // farList runs highest first.
+    CKVMsg* highest = farList.front();
+    CKVMsg* lowest = farList.back();
+    std::vector<CKVMsg*> inner(farList.begin() + 1, farList.end() - 1);
+    columns.PlaceOuterThenInner(
+        highest, lowest, inner, [&](size_t i) { return i == 0 ? highest : inner[i - 1]; },
+        [&](size_t i) { return i + 1 < inner.size() ? inner[i + 1] : lowest; });
+}
+
+} // namespace
+
 void CKVMsg::SlurPosOrder(short, short, short, int, int, int, int, int)
 {
     KV_PENDING("CKVMsg::SlurPosOrder");
@@ -10,7 +331,15 @@ void CKVMsg::SlurPosOrder(short, short, short, int, int, int, int, int)
 
 void CKVMsg::TupletPosOrderOfNote()
 {
-    KV_PENDING("CKVMsg::TupletPosOrderOfNote");
+    if (m_byKind == MSG_TUPLET) {
+        m_byReplace = 1;
+        return;
+    }
+    tickmath::ForEachChild(*this, [this](CKVMsg* child, short) {
+        if (child != this && (tickmath::IsNoteRestChord(*child) || child->m_byKind == MSG_TUPLET))
+            child->TupletPosOrderOfNote();
+        return false;
+    });
 }
 
 void CKVMsg::TupletPosOrder()
@@ -20,20 +349,82 @@ void CKVMsg::TupletPosOrder()
 
 void CKVMsg::ChordDotOrder()
 {
-    KV_PENDING("CKVMsg::ChordDotOrder");
+    if (m_byKind != MSG_CHORD || m_byDots == 0)
+        return;
+    const HeadColumns columns = SplitHeadColumns(*this);
+    for (CKVMsg* note : ChordNotes(*this))
+        note->m_wFlag = static_cast<WORD>(note->m_wFlag & ~MSGFLAG_DOT_COLUMN2);
+    // The dots of the heads that sit out of line move one head further
+    // right, so that no dot lands on a head.
+    const std::vector<CKVMsg*>* moved = nullptr;
+    if (m_lHeight > 0)
+        moved = &columns.second;
+    else if (!columns.second.empty())
+        moved = &columns.main;
+    if (moved) {
+        for (CKVMsg* note : *moved)
+            note->m_wFlag = static_cast<WORD>(note->m_wFlag | MSGFLAG_DOT_COLUMN2);
+    }
+    MakeNoteMarkCtrl();
 }
 
 void CKVMsg::ChordCtrlPointMove()
 {
-    KV_PENDING("CKVMsg::ChordCtrlPointMove");
+    if (m_byKind != MSG_CHORD)
+        return;
+    const HeadColumns columns = SplitHeadColumns(*this);
+    const int spacing = LineSpacingOf(*this);
+    const short dx = ToShort(m_lHeight > 0 ? -spacing : spacing);
+    for (CKVMsg* note : columns.second)
+        note->NoteCtrlOffset(dx);
 }
 
 void CKVMsg::ChordKeyOrder()
 {
-    KV_PENDING("CKVMsg::ChordKeyOrder");
+    if (m_byKind != MSG_CHORD)
+        return;
+    ChordSort();
+    if (bImportConverting) {
+        MakeNoteMarkCtrl();
+        return;
+    }
+    const int spacing = LineSpacingOf(*this);
+    AccidentalColumns columns(GetAccColumnWidth(), spacing);
+    std::vector<CKVMsg*> notes = ChordNotes(*this);
+    if (m_lHeight <= 0)
+        PlaceStemUp(notes, columns, spacing / 2);
+    else
+        PlaceStemDown(notes, columns, spacing / 2);
+    MakeNoteMarkCtrl();
 }
 
-void CKVMsg::BeamXsort(int)
+void CKVMsg::BeamXsort(int passOn)
 {
-    KV_PENDING("CKVMsg::BeamXsort");
+    if (m_byKind != MSG_BEAM || GetMsgNum() == 0 || !m_pSystem)
+        return;
+    pSortSystem = m_pSystem;
+    // Only notes, rests and chords are ordered, by position word; any other
+    // child keeps its slot, and so do equal positions among themselves.
+    std::vector<int> slots;
+    std::vector<MsgRef*> refs;
+    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = measplace::ChildAt(*this, i);
+        if (child && child != this && tickmath::IsNoteRestChord(*child)) {
+            slots.push_back(i);
+            refs.push_back(m_arrMsgRef.GetAt(i));
+        }
+    }
+    if (refs.empty())
+        return;
+    CKVSystem* system = m_pSystem;
+    std::stable_sort(refs.begin(), refs.end(), [system](const MsgRef* a, const MsgRef* b) {
+        return system->GetMsgFromMap(a->dwMsgId)->m_nPosX < system->GetMsgFromMap(b->dwMsgId)->m_nPosX;
+    });
+    for (size_t i = 0; i < slots.size(); ++i)
+        m_arrMsgRef.SetAt(slots[i], refs[i]);
+
+    m_nPosX = system->GetMsgFromMap(refs.front()->dwMsgId)->m_nPosX;
+    m_nPosX2 = system->GetMsgFromMap(refs.back()->dwMsgId)->m_nPosX;
+    if (CKVMeas* meas = tickmath::MeasureOf(this))
+        meas->UpdateStartTime(m_byVoice, 1, passOn, 0);
 }
