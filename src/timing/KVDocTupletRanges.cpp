@@ -1,8 +1,174 @@
 #include "document/KVDoc.h"
 
-void CKVDoc::TupletMsgDelProc(CKVMsg*)
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+#include "timing/BeamGroups.h"
+#include "timing/TickMath.h"
+#include "timing/TupletLinks.h"
+
+#include <vector>
+
+namespace {
+
+// The first tuplet among a holder's direct children.
+CKVMsg* FirstTupletOf(CKVMsg& holder)
 {
-    KV_PENDING("CKVDoc::TupletMsgDelProc");
+    CKVMsg* found = nullptr;
+    tickmath::ForEachChild(holder, [&](CKVMsg* child, short) {
+        if (!found && child->m_byKind == MSG_TUPLET)
+            found = child;
+        return false;
+    });
+    return found;
+}
+
+// The first tuplet of the holder that starts or ends at it.
+CKVMsg* EndingTupletOf(CKVMsg& holder)
+{
+    CKVMsg* found = nullptr;
+    tickmath::ForEachChild(holder, [&](CKVMsg* child, short) {
+        if (!found && child->m_byKind == MSG_TUPLET &&
+            (child->m_dwWord == holder.m_dwMsgId || static_cast<DWORD>(child->m_lHeight) == holder.m_dwMsgId))
+            found = child;
+        return false;
+    });
+    return found;
+}
+
+// The symbols of the measure's walk list, in its order.
+std::vector<CKVMsg*> WalkOf(CKVMeas& meas)
+{
+    std::vector<CKVMsg*> walk;
+    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i) {
+        if (CKVMsg* msg = meas.m_pSystem->GetMsgFromMap(meas.m_arrWalk.GetAt(i)))
+            walk.push_back(msg);
+    }
+    return walk;
+}
+
+// The beam group that grouping code joined last hands the tuplet of its
+// first member to its second one.
+bool HandToSecondMember(CKVDoc& doc, CKVMsg& msg)
+{
+    CKVMsg* group = doc.m_pLastGroup;
+    if (!group || group->m_byKind != MSG_BEAM)
+        return false;
+    const std::vector<CKVMsg*> members = beamgroups::Members(*group);
+    if (members.size() < 2 || members[0] != &msg)
+        return false;
+    CKVMsg* tuplet = FirstTupletOf(msg);
+    CKVMsg* heir = tuplets::Carrier(members[1], false);
+    if (!tuplet || !heir)
+        return false;
+    const short index = tuplets::RefIndex(msg, tuplet);
+    const BYTE owner = msg.m_arrMsgRef.GetAt(index)->byOwner;
+    const bool attached = owner ? tuplets::MakeOwner(*heir, tuplet)
+                                : (tuplets::Holds(*heir, tuplet) || tuplets::Attach(*heir, tuplet, 0));
+    if (!attached)
+        return false;
+    if (owner)
+        tuplets::SetFirst(*tuplet, *heir);
+    else if (static_cast<DWORD>(tuplet->m_lHeight) == msg.m_dwMsgId)
+        tuplets::SetLast(*tuplet, *heir);
+    tuplet->TupletPosOrder();
+    tuplets::Drop(msg, tuplet);
+    return true;
+}
+
+void HandOverFromNote(CKVMsg& msg, const std::vector<CKVMsg*>& walk)
+{
+    CKVMsg* tuplet = EndingTupletOf(msg);
+    if (!tuplet)
+        return;
+    CKVMsg* first = tuplets::FirstNote(*tuplet);
+    CKVMsg* last = tuplets::LastNote(*tuplet);
+    if (!first || !last)
+        return;
+
+    if (first == &msg) {
+        CKVMsg* heir = nullptr;
+        CKVMsg* lastHolder = nullptr;
+        for (CKVMsg* other : walk) {
+            if (other == &msg || other->m_byVoice != msg.m_byVoice || !tuplets::Holds(*other, tuplet))
+                continue;
+            if (!heir)
+                heir = other;
+            lastHolder = other;
+        }
+        if (!heir || !tuplets::MakeOwner(*heir, tuplet)) {
+            // Nobody else holds it: it goes with the note.
+            const short index = tuplets::RefIndex(msg, tuplet);
+            if (last != &msg)
+                tuplets::Drop(*last, tuplet);
+            msg.RemoveMsgAt(index);
+            return;
+        }
+        tuplets::SetFirst(*tuplet, *heir);
+        if (last == &msg)
+            tuplets::SetLast(*tuplet, *lastHolder);
+        tuplet->TupletPosOrder();
+        tuplets::Drop(msg, tuplet);
+        return;
+    }
+
+    // It ends here: the last holder left in time order ends it, so that the
+    // bracket still spans every note that keeps it.
+    CKVMsg* heir = nullptr;
+    for (CKVMsg* other : walk) {
+        if (other != &msg && other != first && other->m_byVoice == first->m_byVoice &&
+            tuplets::Holds(*other, tuplet))
+            heir = other;
+    }
+    tuplets::SetLast(*tuplet, heir ? *heir : *first);
+    tuplet->TupletPosOrder();
+    tuplets::Drop(msg, tuplet);
+}
+
+void HandOverFromChord(CKVMsg& chord, const std::vector<CKVMsg*>& walk)
+{
+    for (CKVMsg* note : tuplets::ChordNotes(chord)) {
+        CKVMsg* tuplet = EndingTupletOf(*note);
+        if (!tuplet)
+            continue;
+        std::vector<CKVMsg*> candidates;
+        for (CKVMsg* other : walk) {
+            if (other != &chord && (other->m_byKind == MSG_NOTE || other->m_byKind == MSG_REST) &&
+                other->m_nPosX != note->m_nPosX && tuplets::Holds(*other, tuplet))
+                candidates.push_back(other);
+        }
+        if (candidates.empty())
+            return;
+        if (tuplet->m_dwWord == note->m_dwMsgId) {
+            if (!tuplets::MakeOwner(*candidates.front(), tuplet))
+                return;
+            tuplets::SetFirst(*tuplet, *candidates.front());
+        } else {
+            tuplets::SetLast(*tuplet, *candidates.back());
+        }
+        tuplet->TupletPosOrder();
+        tuplets::Drop(*note, tuplet);
+        return;
+    }
+}
+
+} // namespace
+
+void CKVDoc::TupletMsgDelProc(CKVMsg* msg)
+{
+    if (!msg || !msg->m_pSystem)
+        return;
+    CKVMeas* meas = tickmath::MeasureOf(msg);
+    if (!meas || !meas->m_pSystem)
+        return;
+    meas->ResetGetNextMsg(0, 1, 0, 0);
+    if (HandToSecondMember(*this, *msg))
+        return;
+    const std::vector<CKVMsg*> walk = WalkOf(*meas);
+    if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST)
+        HandOverFromNote(*msg, walk);
+    else if (msg->m_byKind == MSG_CHORD)
+        HandOverFromChord(*msg, walk);
 }
 
 void CKVDoc::TieSlurMsgDelProc(CKVMsg*)

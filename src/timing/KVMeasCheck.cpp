@@ -1,16 +1,152 @@
+// Making the notes of a range into tuplets: each run of symbols with one
+// tuplet word gets a tuplet symbol and is beamed.
+
 #include "model/KVMeas.h"
 
-void CKVMeas::MakeRangeTupletMsg(BYTE, short, short)
+#include "import/ImportState.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+#include "timing/TickMath.h"
+#include "timing/TupletLinks.h"
+#include "timing/TupletState.h"
+
+#include <vector>
+
+namespace {
+
+enum class RangeMode {
+    Counted,  // a run closes when it holds as many symbols as the word says
+    Whole,    // every following symbol with the same word joins
+    Imported, // counted outside an import; a chord is carried by its top note
+};
+
+class RangeTuplets {
+public:
+    RangeTuplets(CKVMeas& meas, BYTE voice, RangeMode mode) : m_meas(meas), m_voice(voice), m_mode(mode) {}
+
+    void Run(short x1, short x2)
+    {
+        if (!m_meas.m_pSystem)
+            return;
+        m_meas.ResetGetNextMsg(1, 0, 0, 0);
+        std::vector<DWORD> walk;
+        for (int i = 0; i < m_meas.m_arrWalk.GetSize(); ++i)
+            walk.push_back(m_meas.m_arrWalk.GetAt(i));
+
+        // The old tuplets go first; the walk list stays as it is, so that
+        // one that reaches outside the range is handed to a note there.
+        for (DWORD id : walk) {
+            CKVMsg* msg = m_meas.m_pSystem->GetMsgFromMap(id);
+            if (msg && InRange(*msg, x1, x2)) {
+                SetTupletDeleted(0);
+                msg->DeleteTuplet();
+            }
+        }
+
+        // Beaming rebuilds the walk list; the copy is walked.
+        bool graceOpened = false;
+        for (size_t i = 0; i < walk.size() && !graceOpened;) {
+            CKVMsg* msg = m_meas.m_pSystem->GetMsgFromMap(walk[i]);
+            if (!msg || !InRange(*msg, x1, x2) || msg->m_wObjWord == 0) {
+                ++i;
+                continue;
+            }
+            if (!m_tuplet) {
+                if (!Open(*msg))
+                    return;
+                graceOpened = (msg->m_wFlag & MSGFLAG_GRACE) != 0;
+                ++i;
+                continue;
+            }
+            if (msg->m_wObjWord != m_tuplet->m_wObjWord || IsFull(*msg)) {
+                // This symbol starts the next run.
+                Close();
+                continue;
+            }
+            Join(*msg);
+            ++i;
+        }
+        Close();
+    }
+
+private:
+    bool InRange(const CKVMsg& msg, short x1, short x2) const
+    {
+        return tickmath::IsNoteRestChord(msg) && msg.m_byVoice == m_voice && msg.m_nPosX >= x1 &&
+               msg.m_nPosX <= x2;
+    }
+
+    CKVMsg* CarrierOf(CKVMsg& msg) const
+    {
+        if (m_mode == RangeMode::Imported && msg.m_byKind == MSG_CHORD) {
+            msg.ChordYOrder();
+            return tuplets::Carrier(&msg, true);
+        }
+        return tuplets::Carrier(&msg, false);
+    }
+
+    bool IsFull(const CKVMsg& msg) const
+    {
+        if (m_mode == RangeMode::Whole || bImportConverting)
+            return false;
+        return m_tuplet->m_wHeadType >= (msg.m_wObjWord & 0xFF);
+    }
+
+    // False when the tuplet could not be made: the range ends there.
+    bool Open(CKVMsg& msg)
+    {
+        CKVMsg* carrier = CarrierOf(msg);
+        if (!carrier)
+            return true;
+        const WORD style = bImportConverting ? GetImportTupletStyle() : tuplets::FormOf(msg);
+        m_tuplet = tuplets::Open(m_meas, msg, *carrier, style);
+        if (!m_tuplet)
+            return false;
+        m_tuplet->m_wHeadType = 1;
+        m_firstX = msg.m_nPosX;
+        m_lastX = msg.m_nPosX;
+        return true;
+    }
+
+    void Join(CKVMsg& msg)
+    {
+        CKVMsg* carrier = CarrierOf(msg);
+        if (!carrier || !tuplets::Attach(*carrier, m_tuplet, 0))
+            return;
+        ++m_tuplet->m_wHeadType;
+        tuplets::SetLast(*m_tuplet, *carrier);
+        m_lastX = msg.m_nPosX;
+    }
+
+    void Close()
+    {
+        if (!m_tuplet)
+            return;
+        m_tuplet = nullptr;
+        m_meas.BindGroupByBeam(m_voice, m_firstX, m_lastX, 3);
+    }
+
+    CKVMeas& m_meas;
+    BYTE m_voice;
+    RangeMode m_mode;
+    CKVMsg* m_tuplet = nullptr;
+    short m_firstX = 0;
+    short m_lastX = 0;
+};
+
+} // namespace
+
+void CKVMeas::MakeRangeTupletMsg(BYTE voice, short x1, short x2)
 {
-    KV_PENDING("CKVMeas::MakeRangeTupletMsg");
+    RangeTuplets(*this, voice, RangeMode::Counted).Run(x1, x2);
 }
 
-void CKVMeas::MakeRangeTupletMsgByMenu(BYTE, short, short)
+void CKVMeas::MakeRangeTupletMsgByMenu(BYTE voice, short x1, short x2)
 {
-    KV_PENDING("CKVMeas::MakeRangeTupletMsgByMenu");
+    RangeTuplets(*this, voice, RangeMode::Whole).Run(x1, x2);
 }
 
-void CKVMeas::EncMakeRangeTupletMsg(BYTE, short, short)
+void CKVMeas::EncMakeRangeTupletMsg(BYTE voice, short x1, short x2)
 {
-    KV_PENDING("CKVMeas::EncMakeRangeTupletMsg");
+    RangeTuplets(*this, voice, RangeMode::Imported).Run(x1, x2);
 }

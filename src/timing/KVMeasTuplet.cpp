@@ -2,7 +2,10 @@
 
 #include "model/KVMsg.h"
 #include "timing/PitchMath.h"
+#include "timing/TickMath.h"
+#include "timing/TupletLinks.h"
 
+#include <algorithm>
 #include <vector>
 
 void CKVMeas::MakeChord(BYTE, short, short)
@@ -10,19 +13,140 @@ void CKVMeas::MakeChord(BYTE, short, short)
     KV_PENDING("CKVMeas::MakeChord");
 }
 
-void CKVMeas::SetTuplet(short, short, BYTE, WORD, WORD, int)
+namespace {
+
+bool IsOfVoice(const CKVMsg& msg, BYTE voice)
 {
-    KV_PENDING("CKVMeas::SetTuplet");
+    return tickmath::IsNoteRestChord(msg) && msg.m_byVoice == voice;
 }
 
-void CKVMeas::SetTupletByMenu(short, short, BYTE, WORD, WORD, int)
+// Gives the tuplet word and form to the notes, rests and chords of exactly
+// that voice between two positions, beam members included.
+void SetTupletInRange(CKVMeas& meas, short from, short to, BYTE voice, WORD word, WORD form)
 {
-    KV_PENDING("CKVMeas::SetTupletByMenu");
+    auto inRange = [&](const CKVMsg& msg) { return IsOfVoice(msg, voice) && msg.m_nPosX >= from && msg.m_nPosX <= to; };
+    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+        if (inRange(*msg)) {
+            msg->SetTuplet(word, form);
+        } else if (msg->m_byKind == MSG_BEAM && msg->m_byVoice == voice) {
+            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+                if (member != msg && inRange(*member))
+                    member->SetTuplet(word, form);
+                return false;
+            });
+        }
+        return false;
+    });
 }
 
-void CKVMeas::MakeTupletMsg(BYTE, short, int)
+// The tuplet that MakeTupletMsg is gathering.
+struct OpenTuplet {
+    CKVMsg* tuplet = nullptr;
+    bool grace = false;
+    int shortest = 0;
+    int ticks = 0;
+    short firstX = 0;
+    short lastX = 0;
+};
+
+} // namespace
+
+void CKVMeas::SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass)
 {
-    KV_PENDING("CKVMeas::MakeTupletMsg");
+    if (from > to)
+        return;
+    SetTupletInRange(*this, from, to, voice, tupletWord, form);
+    UpdateStartTime(voice, 1, pass, 0);
+    MakeRangeTupletMsg(voice, from, to);
+}
+
+void CKVMeas::SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass)
+{
+    if (from > to)
+        return;
+    SetTupletInRange(*this, from, to, voice, tupletWord, form);
+    UpdateStartTime(voice, 1, pass, 0);
+    MakeRangeTupletMsgByMenu(voice, from, to);
+}
+
+void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
+{
+    if (!m_pSystem)
+        return;
+    ResetGetNextMsg(1, 1, 0, 0);
+    // Dropping tuplets reads the walk list as it is, and beaming rebuilds
+    // it: the copy is walked.
+    std::vector<DWORD> walk;
+    for (int i = 0; i < m_arrWalk.GetSize(); ++i)
+        walk.push_back(m_arrWalk.GetAt(i));
+
+    for (DWORD id : walk) {
+        CKVMsg* msg = m_pSystem->GetMsgFromMap(id);
+        if (msg && IsOfVoice(*msg, voice))
+            msg->DeleteTuplet();
+    }
+
+    OpenTuplet open;
+    auto complete = [&]() {
+        if (!open.tuplet)
+            return;
+        open.tuplet = nullptr;
+        if (autoBeam)
+            BindGroupByBeam(voice, open.firstX, open.lastX, direction);
+    };
+
+    for (size_t i = 0; i < walk.size();) {
+        CKVMsg* msg = m_pSystem->GetMsgFromMap(walk[i]);
+        if (!msg || !IsOfVoice(*msg, voice) || msg->m_wObjWord == 0) {
+            ++i;
+            continue;
+        }
+        const bool grace = (msg->m_wFlag & MSGFLAG_GRACE) != 0;
+        const int play = msg->GetPlayTime();
+        if (open.tuplet) {
+            if (grace != open.grace) {
+                // Grace notes and normal notes never share a tuplet: the
+                // open one is left as it is and this symbol passed over.
+                open.tuplet = nullptr;
+                ++i;
+                continue;
+            }
+            if (msg->m_wObjWord == open.tuplet->m_wObjWord) {
+                open.shortest = std::min(open.shortest, play);
+                CKVMsg* carrier = tuplets::Carrier(msg, false);
+                const int limit = (msg->m_wObjWord & 0xFF) * open.shortest;
+                if (open.ticks < limit && carrier) {
+                    if (tuplets::Attach(*carrier, open.tuplet, 0)) {
+                        open.ticks += play;
+                        open.tuplet->m_wHeadType = static_cast<WORD>(open.ticks);
+                        tuplets::SetLast(*open.tuplet, *carrier);
+                        open.lastX = msg->m_nPosX;
+                    }
+                    ++i;
+                    continue;
+                }
+            }
+            // Complete: this symbol starts the next tuplet.
+            complete();
+            continue;
+        }
+        CKVMsg* carrier = tuplets::Carrier(msg, false);
+        if (carrier) {
+            open.tuplet = tuplets::Open(*this, *msg, *carrier, tuplets::FormOf(*msg));
+            if (!open.tuplet)
+                return;
+            // The opener's own time counts: a triplet closes after its
+            // third note.
+            open.grace = grace;
+            open.shortest = play;
+            open.ticks = play;
+            open.tuplet->m_wHeadType = static_cast<WORD>(play);
+            open.firstX = msg->m_nPosX;
+            open.lastX = msg->m_nPosX;
+        }
+        ++i;
+    }
+    complete();
 }
 
 namespace {

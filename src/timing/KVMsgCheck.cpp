@@ -4,22 +4,144 @@
 
 #include "model/MeasPlace.h"
 #include "timing/TickMath.h"
+#include "timing/TupletLinks.h"
+#include "timing/TupletState.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool CanHoldTuplets(const CKVMsg& msg)
+{
+    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
+}
+
+// Takes the tuplets off a holder and, through its members, off the notes of
+// its chords and groups. True when the call is to end: with range-wise
+// deletion off, after the first tuplet.
+bool DropTuplets(CKVMsg& holder, int depth)
+{
+    if (depth > tickmath::kMaxChildWalkDepth)
+        return false;
+    for (short i = 0; i < holder.GetMsgNum();) {
+        const short before = holder.GetMsgNum();
+        CKVMsg* child = holder.GetMsg(i);
+        if (!child) {
+            if (holder.GetMsgNum() == before)
+                ++i;
+            continue;
+        }
+        if (child->m_byKind == MSG_TUPLET) {
+            // Handed to another note: only this reference goes. Otherwise
+            // an owned symbol goes to the deleted-symbol list with it.
+            if (child->DeleteTupletProc(&holder))
+                holder.RemoveAt(i);
+            else
+                holder.RemoveMsgAt(i);
+            if (!GetRangeTupletFlag())
+                return true;
+            continue;
+        }
+        if (child != &holder && CanHoldTuplets(*child) && DropTuplets(*child, depth + 1))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+// The holder drops its tuplet word; its play time follows.
+void ClearTupletWord(CKVMsg& holder)
+{
+    holder.m_wObjWord = 0;
+    holder.SetPlayTime();
+    holder.CalcPlayTime();
+}
+
+bool RemoveTupletFrom(CKVMsg& holder, CKVMsg* tuplet, int depth)
+{
+    if (depth > tickmath::kMaxChildWalkDepth)
+        return false;
+    const short index = tuplets::RefIndex(holder, tuplet);
+    if (index >= 0) {
+        holder.RemoveAt(index);
+        ClearTupletWord(holder);
+        return true;
+    }
+    bool found = false;
+    tickmath::ForEachChild(holder, [&](CKVMsg* child, short) {
+        if (!found && child != &holder && CanHoldTuplets(*child))
+            found = RemoveTupletFrom(*child, tuplet, depth + 1);
+        return false;
+    });
+    // A chord whose member held it sounds without the ratio as well.
+    if (found && holder.m_byKind == MSG_CHORD)
+        ClearTupletWord(holder);
+    return found;
+}
+
+// Where the end of a tuplet stands above its new end note: above the stem
+// tip of a stem pointing up, else a line spacing above the head.
+short EndOffset(const CKVMsg& note, int lineSpacing)
+{
+    return tuplets::ToShort(note.m_lHeight < 1 ? note.m_lHeight - lineSpacing : -lineSpacing);
+}
+
+} // namespace
 
 void CKVMsg::DeleteTuplet()
 {
-    KV_PENDING("CKVMsg::DeleteTuplet");
+    DropTuplets(*this, 0);
+    SetTupletDeleted(1);
 }
 
-int CKVMsg::DeleteTupletProc(CKVMsg*)
+int CKVMsg::DeleteTupletProc(CKVMsg* note)
 {
-    KV_PENDING("CKVMsg::DeleteTupletProc");
-    return 0;
+    if (m_byKind != MSG_TUPLET || !note || !m_pSystem)
+        return 0;
+    CKVMsg* first = tuplets::FirstNote(*this);
+    CKVMsg* last = tuplets::LastNote(*this);
+    if (!first || !last || (note != first && note != last))
+        return 0;
+    CKVMeas* meas = tickmath::MeasureOf(note);
+    if (!meas)
+        return 0;
+
+    // The other notes and rests that hold the tuplet, in the order of the
+    // measure's walk list as it stands: the caller is walking it.
+    std::vector<CKVMsg*> holders;
+    for (int i = 0; i < meas->m_arrWalk.GetSize(); ++i) {
+        CKVMsg* msg = m_pSystem->GetMsgFromMap(meas->m_arrWalk.GetAt(i));
+        if (msg && msg != note && (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST) &&
+            tuplets::Holds(*msg, this) && std::find(holders.begin(), holders.end(), msg) == holders.end())
+            holders.push_back(msg);
+    }
+    if (holders.empty())
+        return 0;
+
+    const int space = tuplets::LineSpacingOf(*this);
+    if (note == first) {
+        CKVMsg* heir = holders.front();
+        if (!tuplets::MakeOwner(*heir, this))
+            return 0;
+        tuplets::SetFirst(*this, *heir);
+        m_nPosY = EndOffset(*heir, space);
+    }
+    // The last holder left in time order ends it, so that the bracket still
+    // spans every note that keeps it.
+    if (note == last) {
+        CKVMsg* heir = holders.back();
+        tuplets::SetLast(*this, *heir);
+        m_nPosY2 = EndOffset(*heir, space);
+    }
+    return 1;
 }
 
-int CKVMsg::RemoveTuplet(CKVMsg*)
+int CKVMsg::RemoveTuplet(CKVMsg* tuplet)
 {
-    KV_PENDING("CKVMsg::RemoveTuplet");
-    return 0;
+    if (!tuplet)
+        return 0;
+    return RemoveTupletFrom(*this, tuplet, 0) ? 1 : 0;
 }
 
 void CKVMsg::DeleteInvalidSlurMsg()

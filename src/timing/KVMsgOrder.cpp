@@ -344,7 +344,58 @@ void CKVMsg::TupletPosOrderOfNote()
 
 void CKVMsg::TupletPosOrder()
 {
-    KV_PENDING("CKVMsg::TupletPosOrder");
+    if (m_byKind != MSG_TUPLET || !m_pSystem)
+        return;
+    CKVMsg* first = m_pSystem->GetMsgFromMap(m_dwWord);
+    CKVMsg* last = m_pSystem->GetMsgFromMap(static_cast<DWORD>(m_lHeight));
+    if (!first || !last)
+        return;
+    const int space = LineSpacingOf(*this);
+    // The stem words that the stem code keeps beside the stem heights.
+    const int stem1 = first->m_nLayout1;
+    const int stem2 = last->m_nLayout1;
+    const int style = m_wFlag & 0xFF;
+    const bool narrowNumber = style == 2 || style == 3;
+    const bool wideNumber = (m_wFlag & 0x0F) == 4;
+
+    int x1 = 0;
+    int x2 = 0;
+    int y1 = 0;
+    int y2 = 0;
+    int hook = -space;
+    if ((first->m_wDuration & 0xFF) <= DUR_WHOLE) {
+        // No stems: over the heads.
+        x1 = x2 = space;
+        y1 = y2 = -2 * space;
+    } else if (stem1 < 0) {
+        x1 = x2 = space;
+        y1 = -space / 2;
+        y2 = stem2 >= 0 ? -stem2 - space : -space / 2;
+    } else if (stem2 < 1) {
+        x2 = space;
+        y1 = wideNumber ? -stem1 - 3 * space : -stem1 - space;
+        y2 = wideNumber ? -3 * space : -space / 2;
+    } else {
+        // Both stems down: below the heads.
+        y1 = y2 = space / 2;
+        hook = space;
+    }
+    m_nPosX = ToShort(x1);
+    m_nPosX2 = ToShort(x2);
+    m_nPosY = ToShort(y1);
+    m_nPosY2 = ToShort(y2);
+    m_nLayout2 = ToShort(hook);
+
+    int number = 0;
+    if (wideNumber)
+        number = stem1 < 0 ? -(5 * space / 4) : 5 * space / 4;
+    else if (hook < 1)
+        number = (narrowNumber ? -space : -4 * space) / 3;
+    else
+        number = (narrowNumber ? 7 * space : 11 * space) / 4;
+    m_nLayout1 = ToShort(number);
+    m_nLayout4 = 0;
+    m_byReplace = 0;
 }
 
 void CKVMsg::ChordDotOrder()

@@ -2,6 +2,8 @@
 
 #include "model/KVMsg.h"
 
+#include "timing/TickMath.h"
+
 short CKVMsg::GetTieIndex(BYTE)
 {
     KV_PENDING("CKVMsg::GetTieIndex");
@@ -26,7 +28,16 @@ void CKVMsg::AutoAdjustTieSlur()
 
 void CKVMsg::AutoAdjustTuplet()
 {
-    KV_PENDING("CKVMsg::AutoAdjustTuplet");
+    const bool container = m_byKind == MSG_BEAM || m_byKind == MSG_CHORD;
+    tickmath::ForEachChild(*this, [&](CKVMsg* child, short) {
+        if (child == this)
+            return false;
+        if (child->m_byKind == MSG_TUPLET)
+            child->TupletPosOrder();
+        else if (container && (tickmath::IsNoteRestChord(*child) || child->m_byKind == MSG_BEAM))
+            child->AutoAdjustTuplet();
+        return false;
+    });
 }
 
 int CKVMsg::SetSymbol(BYTE, int, int)
@@ -35,7 +46,24 @@ int CKVMsg::SetSymbol(BYTE, int, int)
     return 0;
 }
 
-void CKVMsg::SetTuplet(WORD, WORD)
+void CKVMsg::SetTuplet(WORD word, WORD form)
 {
-    KV_PENDING("CKVMsg::SetTuplet");
+    if (!tickmath::IsNoteRestChord(*this))
+        return;
+    auto give = [&](CKVMsg& msg) {
+        msg.m_wObjWord = word;
+        msg.m_dwWord = (static_cast<DWORD>(form) << 16) | (msg.m_dwWord & 0xFFFF);
+    };
+    give(*this);
+    if (m_byKind == MSG_CHORD) {
+        tickmath::ForEachChild(*this, [&](CKVMsg* member, short) {
+            if (member != this && member->m_byKind == MSG_NOTE)
+                give(*member);
+            return false;
+        });
+    }
+    // SetPlayTime keeps the sounding share of a note with a MIDI head; the
+    // notated play time is taken afresh for every symbol.
+    SetPlayTime();
+    CalcPlayTime();
 }

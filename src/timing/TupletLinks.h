@@ -1,0 +1,168 @@
+#pragma once
+// How tuplet symbols hang on their notes: the first note owns the symbol
+// (and is its parent), every further note holds a reference without
+// ownership; the symbol names its first note in its 32-bit word and its
+// last note in its height. Shared by the tuplet routines; not part of the
+// library's interface.
+
+#include "document/KVDoc.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+#include "platform/AllocHook.h"
+#include "timing/TickMath.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tuplets {
+
+// The index of the node's reference to msg; -1 when it holds none.
+inline short RefIndex(const CKVObject& node, const CKVMsg* msg)
+{
+    if (!msg || msg->m_dwMsgId == 0)
+        return -1;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == msg->m_dwMsgId)
+            return static_cast<short>(i);
+    }
+    return -1;
+}
+
+inline bool Holds(const CKVObject& node, const CKVMsg* msg)
+{
+    return RefIndex(node, msg) >= 0;
+}
+
+inline CKVMsg* FirstNote(CKVMsg& tuplet)
+{
+    return tuplet.m_pSystem ? tuplet.m_pSystem->GetMsgFromMap(tuplet.m_dwWord) : nullptr;
+}
+
+inline CKVMsg* LastNote(CKVMsg& tuplet)
+{
+    return tuplet.m_pSystem ? tuplet.m_pSystem->GetMsgFromMap(static_cast<DWORD>(tuplet.m_lHeight)) : nullptr;
+}
+
+inline void SetFirst(CKVMsg& tuplet, const CKVMsg& note)
+{
+    tuplet.m_dwWord = note.m_dwMsgId;
+}
+
+inline void SetLast(CKVMsg& tuplet, const CKVMsg& note)
+{
+    tuplet.m_lHeight = static_cast<LONG>(note.m_dwMsgId);
+}
+
+// The document's line spacing; the process-wide copy for a symbol that is
+// not in a document.
+inline int LineSpacingOf(const CKVObject& node)
+{
+    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
+}
+
+inline short ToShort(LONG value)
+{
+    return static_cast<short>(std::clamp<LONG>(value, -32768, 32767));
+}
+
+// The member notes of a chord in child order.
+inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
+{
+    std::vector<CKVMsg*> notes;
+    tickmath::ForEachChild(chord, [&](CKVMsg* member, short) {
+        if (member->m_byKind == MSG_NOTE)
+            notes.push_back(member);
+        return false;
+    });
+    return notes;
+}
+
+// The note that carries a tuplet for a symbol: a note or rest itself, a
+// chord its first (or last) member note; null for a chord without notes.
+inline CKVMsg* Carrier(CKVMsg* msg, bool lastOfChord)
+{
+    if (!msg || msg->m_byKind != MSG_CHORD)
+        return msg;
+    const std::vector<CKVMsg*> notes = ChordNotes(*msg);
+    if (notes.empty())
+        return nullptr;
+    return lastOfChord ? notes.back() : notes.front();
+}
+
+// Adds a reference to the tuplet. The owner becomes its parent; a further
+// holder leaves the parent as it was. False when the holder refuses it.
+inline bool Attach(CKVMsg& holder, CKVMsg* tuplet, BYTE owner)
+{
+    if (!tuplet)
+        return false;
+    CKVObject* parent = tuplet->m_pParent;
+    const BYTE parentKind = tuplet->m_byParentKind;
+    if (holder.AddMsg(tuplet, owner, 1) < 0)
+        return false;
+    if (!owner) {
+        tuplet->m_pParent = parent;
+        tuplet->m_byParentKind = parentKind;
+    }
+    return true;
+}
+
+// Makes holder the owner of the tuplet, adding its reference when it has
+// none yet.
+inline bool MakeOwner(CKVMsg& holder, CKVMsg* tuplet)
+{
+    const short index = RefIndex(holder, tuplet);
+    if (index < 0)
+        return Attach(holder, tuplet, 1);
+    holder.m_arrMsgRef.GetAt(index)->byOwner = 1;
+    tuplet->m_pParent = &holder;
+    tuplet->m_byParentKind = holder.m_byObjKind;
+    return true;
+}
+
+// Drops the holder's reference; the symbol lives on.
+inline void Drop(CKVMsg& holder, CKVMsg* tuplet)
+{
+    const short index = RefIndex(holder, tuplet);
+    if (index >= 0)
+        holder.RemoveAt(index);
+}
+
+// A new tuplet symbol for a run that starts at carrier, owned by it. The
+// running value (ticks or member count) is left to the caller. Null when
+// memory is out (reported) or the carrier refuses it.
+inline CKVMsg* Open(CKVMeas& meas, CKVMsg& symbol, CKVMsg& carrier, WORD style)
+{
+    CKVMsg* tuplet = KvNew<CKVMsg>();
+    if (!tuplet) {
+        ReportOutOfMemory(1);
+        return nullptr;
+    }
+    tuplet->m_byKind = MSG_TUPLET;
+    tuplet->m_pSystem = meas.m_pSystem;
+    tuplet->m_pParent = &meas;
+    tuplet->m_byParentKind = OBJ_MEAS;
+    tuplet->m_byVoice = symbol.m_byVoice;
+    tuplet->m_wDuration = carrier.m_wDuration;
+    tuplet->m_wObjWord = symbol.m_wObjWord;
+    tuplet->m_wFlag = style;
+    tuplet->m_byReplace = 1;
+    if (!Attach(carrier, tuplet, 1)) {
+        delete tuplet;
+        return nullptr;
+    }
+    SetFirst(*tuplet, carrier);
+    SetLast(*tuplet, carrier);
+    return tuplet;
+}
+
+// The tuplet form of a symbol: the high half of its 32-bit word.
+inline WORD FormOf(const CKVMsg& msg)
+{
+    return static_cast<WORD>(msg.m_dwWord >> 16);
+}
+
+} // namespace tuplets
