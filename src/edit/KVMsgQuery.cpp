@@ -2,7 +2,19 @@
 
 #include "model/KVMsg.h"
 
+#include "document/KVDoc.h"
+#include "model/KVSystem.h"
+
 void CKVMsg::ChordYOrder()
 {
-    KV_PENDING("CKVMsg::ChordYOrder");
+    if (m_byKind != MSG_CHORD)
+        return;
+    // The sort reads the document's current chord while it runs, so the
+    // chord is made current for the call and nothing stays current after.
+    CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    if (doc)
+        doc->m_pLastMember = this;
+    ChordSort();
+    if (doc)
+        doc->m_pLastMember = nullptr;
 }

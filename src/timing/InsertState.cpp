@@ -4,11 +4,13 @@ namespace {
 
 int s_joinPermission = 1;
 short s_accColumnWidth = 0;
+CKVMsg* s_importLastChord = nullptr;
 
 void ResetInsertState()
 {
     s_joinPermission = 1;
     s_accColumnWidth = 0;
+    s_importLastChord = nullptr;
 }
 
 KvProcessReset s_reset("note insertion state", &ResetInsertState);
@@ -33,4 +35,14 @@ short GetAccColumnWidth()
 void SetAccColumnWidth(short width)
 {
     s_accColumnWidth = width;
+}
+
+CKVMsg* GetImportLastChord()
+{
+    return s_importLastChord;
+}
+
+void SetImportLastChord(CKVMsg* chord)
+{
+    s_importLastChord = chord;
 }

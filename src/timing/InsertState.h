@@ -4,6 +4,8 @@
 
 #include "Platform.h"
 
+class CKVMsg;
+
 // Whether a note that lands inside a beam group's range without hitting a
 // member may join the group (1) or must stand on its own (0). Insertion sets
 // it before looking for a symbol at the spot; 1 initially.
@@ -14,3 +16,9 @@ void SetJoinPermission(int value);
 // 0 initially.
 short GetAccColumnWidth();
 void SetAccColumnWidth(short width);
+
+// The chord that the import's last note insertion joined or made; null when
+// that note stands on its own. Not owned; the import reads it right after the
+// insertion, before anything can delete the chord.
+CKVMsg* GetImportLastChord();
+void SetImportLastChord(CKVMsg* chord);

@@ -1,23 +1,476 @@
+// Note insertion: a copy of a template note or rest enters the measure, is
+// joined to what stands at its spot, and the measure's times, positions,
+// pitch, accidentals, beams and tuplets are brought up to date. Also the
+// links between grace notes (and clef changes) and the note they precede.
+
 #include "model/KVMeas.h"
 
-CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg&, short, int, int, int, int, int)
+#include "document/KVDoc.h"
+#include "edit/DrumTable.h"
+#include "edit/MemoryGuard.h"
+#include "import/ImportState.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "model/MeasPlace.h"
+#include "timing/InsertState.h"
+#include "timing/MidiFileRead.h"
+#include "timing/PitchMath.h"
+#include "timing/TickMath.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr BYTE kDrumClef = 8;
+constexpr WORD kPlainHead = 1;
+constexpr WORD kFreeLineHead = 100;
+constexpr short kPlaceEnd = 256;
+
+CKVDoc* DocOf(const CKVObject& node)
 {
-    KV_PENDING("CKVMeas::InsertNewNoteMsg");
+    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+}
+
+int LineSpacingOf(const CKVObject& node)
+{
+    const CKVDoc* doc = DocOf(node);
+    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
+}
+
+BYTE StaffKindOf(CKVMeas& meas)
+{
+    const CKVStaff* staff = measplace::StaffOf(meas);
+    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
+}
+
+bool IsDrumStaff(BYTE kind)
+{
+    return kind == CKVStaff::KIND_DRUM || kind == CKVStaff::KIND_DRUM_SECOND;
+}
+
+bool IsGraceEntry(const CKVMsg& msg)
+{
+    return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD) && (msg.m_wFlag & MSGFLAG_GRACE) != 0;
+}
+
+// The measure's room in ticks from its time signature; 0 when the signature
+// gives none (a damaged beat unit).
+int CapacityFromSignature(const CKVMeas& meas)
+{
+    if (meas.m_nTimeDen <= 0)
+        return 0;
+    const std::int64_t ticks = tickmath::TicksPerQuarter(&meas);
+    const std::int64_t capacity = ticks * 4 * meas.m_nTimeNum / meas.m_nTimeDen;
+    return capacity > 0 && capacity <= INT32_MAX ? static_cast<int>(capacity) : 0;
+}
+
+// The measure's only child when that is a whole rest, else null.
+CKVMsg* OnlyWholeRest(CKVMeas& meas)
+{
+    if (meas.GetMsgNum() != 1)
+        return nullptr;
+    CKVMsg* only = measplace::ChildAt(meas, 0);
+    if (only && only->m_byKind == MSG_REST && (only->m_wDuration & 0xFF) == DUR_WHOLE)
+        return only;
     return nullptr;
 }
 
-CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg&, int, int)
+// The note head of a new note on a measure in the drum clef: the kit's
+// default head for the note's row, or the plain head when the row is off
+// the kit. Without a kit (or while a MIDI file is read) the template's head
+// stays.
+void SetDrumClefHead(CKVMeas& meas, CKVMsg& tmpl)
 {
-    KV_PENDING("CKVMeas::InsertNoteMsg");
-    return nullptr;
+    if (meas.GetClefType() != kDrumClef) {
+        tmpl.m_wHeadType = kPlainHead;
+        return;
+    }
+    DrumKitEntry* kit = GetMidiFileRead() ? nullptr : GetDrumTable(measplace::StaffOf(meas));
+    if (!kit)
+        return;
+    // A line spacing below 2 gives no rows to count.
+    const int spacing = LineSpacingOf(meas);
+    const int row = spacing >= 2 ? (2 * tmpl.m_nPosY) / spacing + 13 : -1;
+    tmpl.m_wHeadType = (row >= 0 && row < kDrumKitRows) ? DrumKitDefaultHead(kit, row) : kPlainHead;
 }
 
-void CKVMeas::ArrangeGraceNote(CKVMsg*)
+// Notes on a staff of free lines sit on its lines only.
+void ClampToLines(CKVMeas& meas, CKVMsg& note)
 {
-    KV_PENDING("CKVMeas::ArrangeGraceNote");
+    const CKVStaff* staff = measplace::StaffOf(meas);
+    if (!staff)
+        return;
+    const int spacing = LineSpacingOf(meas);
+    int y = std::min<int>(note.m_nPosY, 0);
+    y = std::max(y, (1 - static_cast<int>(staff->m_byLineCount)) * spacing);
+    if (spacing >= 2 && y % spacing != 0)
+        y = (y / spacing) * spacing;
+    note.m_nPosY = static_cast<short>(y);
+}
+
+// Head and position of a drum note from its MIDI key.
+void DrumFromKey(CKVMeas& meas, CKVMsg& note)
+{
+    int y = note.m_nPosY;
+    note.m_wHeadType = meas.GetDrumHeadAndPosByMidi(1, note.GetMidiKey(), y);
+    note.m_nPosY = static_cast<short>(y);
+}
+
+// Gives every direct child of the voice at or right of x its place by time.
+void RespaceFrom(CKVMeas& meas, BYTE voice, short x)
+{
+    for (DWORD id : kvpitch::ChildIds(meas)) {
+        CKVMsg* msg = kvpitch::Resolve(meas, id);
+        if (msg && msg->m_byVoice == voice && msg->m_nPosX >= x)
+            msg->NoteSpaceOrder();
+    }
+}
+
+// Whether a saved group or chord pointer still names a live symbol of the
+// master system. The id was taken while the symbol was alive; the map is
+// asked for it first, so a symbol deleted since is never read.
+bool StillLive(CKVDoc* doc, CKVMsg* msg, DWORD id)
+{
+    if (!doc || !msg || id == 0 || doc->m_arrSystem.GetSize() == 0)
+        return false;
+    CKVSystem* master = doc->m_arrSystem.GetAt(0);
+    if (!master || master->GetMsgFromMap(id) != msg)
+        return false;
+    return msg->IsValidMsg(master) != 0;
+}
+
+// The document's last-group and last-chord fields, kept across an import
+// insertion: the import uses them to carry an open beam group from one note
+// to the next.
+class SavedGrouping {
+public:
+    explicit SavedGrouping(CKVDoc* doc) : m_doc(doc)
+    {
+        if (!doc)
+            return;
+        m_group = doc->m_pLastGroup;
+        m_member = doc->m_pLastMember;
+        m_groupId = m_group ? m_group->m_dwMsgId : 0;
+        m_memberId = m_member ? m_member->m_dwMsgId : 0;
+    }
+
+    // The saved group while it is still alive.
+    CKVMsg* LiveGroup() const { return StillLive(m_doc, m_group, m_groupId) ? m_group : nullptr; }
+
+    // Puts the saved values back; one that was deleted meanwhile becomes
+    // null rather than a dangling pointer.
+    void Restore() const
+    {
+        if (!m_doc)
+            return;
+        m_doc->m_pLastGroup = LiveGroup();
+        m_doc->m_pLastMember = StillLive(m_doc, m_member, m_memberId) ? m_member : nullptr;
+    }
+
+private:
+    CKVDoc* m_doc = nullptr;
+    CKVMsg* m_group = nullptr;
+    CKVMsg* m_member = nullptr;
+    DWORD m_groupId = 0;
+    DWORD m_memberId = 0;
+};
+
+// A new symbol made from a template; null when memory runs out.
+CKVMsg* CopyOf(CKVMsg& tmpl)
+{
+    CKVMsg* copy = new (std::nothrow) CKVMsg;
+    if (!copy) {
+        ReportOutOfMemory(1);
+        return nullptr;
+    }
+    *copy = tmpl;
+    // The assignment leaves the host's word out; a new note keeps it.
+    copy->m_dwHostWord = tmpl.m_dwHostWord;
+    return copy;
+}
+
+// Whether the voice has room for the symbol's play time.
+bool Fits(CKVMeas& meas, BYTE voice, const CKVMsg& msg, int capacity)
+{
+    return meas.GetCurWholeCount(voice, -1) + msg.m_nPlayTime <= capacity;
+}
+
+} // namespace
+
+CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, int autoBeam, int, int midiRead, int)
+{
+    // A damaged time signature gives no room to fill; refused before
+    // anything changes.
+    const int capacity = CapacityFromSignature(*this);
+    if (capacity <= 0)
+        return nullptr;
+
+    CKVDoc* doc = DocOf(*this);
+    const BYTE voice = tmpl.m_byVoice;
+    if (tmpl.m_lHeight == 0 && doc)
+        tmpl.m_lHeight = doc->m_nFontHeight78;
+
+    if (!midiRead) {
+        if (IsRestCompMeas(nullptr) != 0)
+            return nullptr;
+        if (CKVMsg* rest = OnlyWholeRest(*this))
+            DeleteMsg(rest, 1);
+    }
+
+    const int used = GetCurWholeCount(voice, -1);
+    tmpl.CalcPlayTime();
+
+    const bool isRest = tmpl.m_byKind == MSG_REST;
+    if (placement && isRest && used + tmpl.m_nPlayTime > capacity) {
+        const bool wholeIntoEmpty = (tmpl.m_wDuration & 0xFF) == DUR_WHOLE && GetMsgNum() == 0;
+        if (!wholeIntoEmpty)
+            return nullptr;
+    }
+    // A voice filled with rests gives way to the first real note.
+    if (used == capacity && !isRest && IsOnlyRest())
+        DelRestMsg();
+
+    if (tmpl.m_byKind == MSG_NOTE)
+        SetDrumClefHead(*this, tmpl);
+
+    CKVMsg* copy = CopyOf(tmpl);
+    if (!copy)
+        return nullptr;
+    if (!measplace::StaffOf(*this)) {
+        delete copy;
+        return nullptr;
+    }
+    const BYTE staffKind = StaffKindOf(*this);
+    if (staffKind == CKVStaff::KIND_FREE_LINE)
+        ClampToLines(*this, *copy);
+
+    copy->m_dwMsgId = 0;
+    direction = doc ? doc->m_CtrlTool.GetNoteDirection(voice) : 0;
+
+    SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);
+
+    ResetGetNextMsg(0, 0, 0, 0);
+    short index = 0;
+    const int joined = ProcInRect(copy, index, 1);
+    // What the join touched, read before later steps change the fields.
+    CKVMsg* group = doc ? doc->m_pLastGroup : nullptr;
+    CKVMsg* chord = doc ? doc->m_pLastMember : nullptr;
+    if (!joined) {
+        if (copy->m_byKind == MSG_NOTE && GetJoinPermission() == 0) {
+            delete copy;
+            return nullptr;
+        }
+        if (AddMsg(copy, 1) == 0) {
+            delete copy;
+            return nullptr;
+        }
+        copy->ChangeNoteDirection(3, 0);
+    } else if (index < 0) {
+        delete copy;
+        return nullptr;
+    }
+
+    const bool isNote = copy->m_byKind == MSG_NOTE;
+    if (isNote && IsDrumStaff(staffKind))
+        DrumFromKey(*this, *copy);
+
+    UpdateStartTime(voice, 1, 1, 0);
+
+    if (!midiRead) {
+        copy->UpdatePos(placement);
+        if (group) {
+            group->UpdatePos(placement);
+            group->ChangeNoteDirection(3, 0);
+        } else if (chord) {
+            chord->UpdatePos(placement);
+        }
+        if (isNote && IsDrumStaff(staffKind))
+            copy->m_wHeadType = GetDrumHeadType(copy->m_nPosY);
+        else if (isNote && staffKind == CKVStaff::KIND_FREE_LINE)
+            copy->m_wHeadType = kFreeLineHead;
+        copy->MakeMidiMsgFromY(1);
+    } else if (isNote && IsDrumStaff(staffKind)) {
+        DrumFromKey(*this, *copy);
+    }
+
+    if (!chord && placement)
+        RespaceFrom(*this, voice, copy->m_nPosX);
+
+    UpdateNoteKeySignature(0, 0, 1, 0);
+
+    if (autoBeam && !chord) {
+        DisAssembleBeam(voice, 0, kPlaceEnd, 1);
+        AutoBindByBeam(voice, placement);
+    }
+
+    MakeTupletMsg(voice, direction, autoBeam);
+
+    copy->m_nLayout1 = static_cast<short>(copy->m_lHeight & 0xFFFF);
+    return copy;
+}
+
+CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
+{
+    SetImportLastChord(nullptr);
+    if (IsRestCompMeas(nullptr) != 0)
+        return nullptr;
+    // A damaged time signature or length gives no room to fill.
+    if (m_nTimeDen <= 0 || m_nLength <= 0)
+        return nullptr;
+    if (placement) {
+        if (CKVMsg* rest = OnlyWholeRest(*this))
+            DeleteMsg(rest, 1);
+    }
+
+    CKVDoc* doc = DocOf(*this);
+    const BYTE voice = m.m_byVoice;
+    const int capacity = m_nLength;
+    const int used = GetCurWholeCount(voice, -1);
+    m.CalcPlayTime();
+    const bool isRest = m.m_byKind == MSG_REST;
+    if (placement && isRest && used + m.m_nPlayTime > capacity)
+        return nullptr;
+    if (placement && used == capacity && !isRest && IsOnlyRest())
+        DelRestMsg();
+
+    CKVMsg* copy = CopyOf(m);
+    if (!copy)
+        return nullptr;
+    if (!measplace::StaffOf(*this)) {
+        delete copy;
+        return nullptr;
+    }
+    const BYTE staffKind = StaffKindOf(*this);
+    copy->m_dwMsgId = 0;
+
+    SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);
+
+    const SavedGrouping saved(doc);
+    ResetGetNextMsg(0, 0, 0, 0);
+    short index = 0;
+    const int joined = ProcInRect(copy, index, 1);
+    CKVMsg* group = doc ? doc->m_pLastGroup : nullptr;
+    CKVMsg* chord = doc ? doc->m_pLastMember : nullptr;
+    auto refuse = [&]() -> CKVMsg* {
+        delete copy;
+        saved.Restore();
+        return nullptr;
+    };
+    if (!joined) {
+        if (copy->m_byKind == MSG_NOTE && GetJoinPermission() == 0)
+            return refuse();
+        // A note that hits nothing continues the beam group the import has
+        // open, wherever it stands.
+        CKVMsg* open = saved.LiveGroup();
+        if (open && tickmath::MeasureOf(open) != this)
+            open = nullptr;
+        if (open) {
+            if (open->AddMsgToBeam(copy) < 0)
+                return refuse();
+            open->BeamXsort(0);
+            group = open;
+        } else if (AddMsg(copy, 1) == 0) {
+            return refuse();
+        }
+    } else if (index < 0) {
+        return refuse();
+    }
+
+    const bool isNote = copy->m_byKind == MSG_NOTE;
+    if (isNote && IsDrumStaff(staffKind))
+        DrumFromKey(*this, *copy);
+    UpdateStartTime(voice, 1, 1, 0);
+    if (placement)
+        copy->UpdatePos(placement);
+    if (group)
+        group->UpdatePos(placement);
+    else if (chord)
+        chord->UpdatePos(placement);
+    if (isNote && IsDrumStaff(staffKind))
+        copy->m_wHeadType = GetDrumHeadType(copy->m_nPosY);
+    copy->MakeMidiMsgFromY(1);
+    if (!chord && placement)
+        RespaceFrom(*this, voice, copy->m_nPosX);
+    if (!bImportConverting)
+        UpdateNoteKeySignature(0, 0, 1, 0);
+
+    if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord) {
+        DisAssembleBeam(voice, copy->m_nPosX, kPlaceEnd, 1);
+        AutoBindByBeam(voice, placement);
+    }
+    if (!bImportConverting && copy->m_wObjWord != 0)
+        MakeTupletMsg(voice, 3, autoBeam);
+
+    copy->m_nLayout1 = static_cast<short>(copy->m_lHeight & 0xFFFF);
+    // The import reads the chord this note joined or made; the steps above
+    // may have used the document's field for their own groups since.
+    SetImportLastChord(chord);
+    saved.Restore();
+    return copy;
+}
+
+void CKVMeas::ArrangeGraceNote(CKVMsg* pending)
+{
+    ResetGetNextMsg(0, 1, 0, 0);
+    const bool pendingGrace = pending && (pending->m_wFlag & MSGFLAG_GRACE) != 0;
+    // Ids of the grace notes and clef changes still looking for their main
+    // note; 0 stands for the pending note, which has no place in the map yet.
+    std::vector<DWORD> waiting;
+    bool pendingWaits = false;
+    int lastPos = 0;
+
+    auto resolve = [this, pending](DWORD id) -> CKVMsg* {
+        if (id == 0)
+            return pending;
+        return m_pSystem ? m_pSystem->GetMsgFromMap(id) : nullptr;
+    };
+    auto hand = [&](CKVMsg& main) {
+        for (DWORD id : waiting) {
+            main.m_arrAttachedId.Add(id);
+            if (CKVMsg* attached = resolve(id))
+                attached->m_pMainNote = &main;
+        }
+        waiting.clear();
+    };
+
+    if (pending) {
+        // Its links are made afresh, like those of the measure's symbols.
+        pending->m_pMainNote = nullptr;
+        pending->m_arrAttachedId.RemoveAll();
+    }
+
+    short cursor = 0;
+    while (CKVMsg* entry = GetNextMsg(cursor)) {
+        entry->m_pMainNote = nullptr;
+        entry->m_arrAttachedId.RemoveAll();
+
+        if (pendingGrace && !pendingWaits && entry->m_nPosX > pending->m_nPosX) {
+            waiting.push_back(0);
+            pendingWaits = true;
+        }
+        bool pendingTook = false;
+        if (pending && !pendingGrace && lastPos < pending->m_nPosX && pending->m_nPosX < entry->m_nPosX) {
+            hand(*pending);
+            pendingTook = true;
+        }
+        if (IsGraceEntry(*entry) || (entry->m_byKind == MSG_CLEF && entry->m_nPosX > 0)) {
+            waiting.push_back(entry->m_dwMsgId);
+            lastPos = entry->m_nPosX;
+            continue;
+        }
+        if (entry->m_byKind == MSG_NOTE && !pendingTook)
+            hand(*entry);
+        lastPos = entry->m_nPosX;
+    }
+    if (pending && pending->m_nPosX > lastPos)
+        hand(*pending);
 }
 
 void CKVMeas::SingleStaffProc(short)
 {
-    KV_PENDING("CKVMeas::SingleStaffProc");
+    // Kept for the host's table of entry points; there is nothing to do.
 }

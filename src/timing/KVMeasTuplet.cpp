@@ -1,6 +1,7 @@
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"
+#include "model/MeasPlace.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
 #include "timing/TupletLinks.h"
@@ -8,9 +9,59 @@
 #include <algorithm>
 #include <vector>
 
-void CKVMeas::MakeChord(BYTE, short, short)
+void CKVMeas::MakeChord(BYTE voice, short from, short to)
 {
-    KV_PENDING("CKVMeas::MakeChord");
+    if (from > to || !m_pSystem)
+        return;
+    // Members of groups and chords in the range come back into the measure
+    // first, so that every note of the range is a direct child.
+    DisAssembleBeam(voice, from, to, 0);
+    DisAssembleChord(voice, from, to);
+
+    auto inRange = [&](const CKVMsg* note) {
+        return note && note->m_byKind == MSG_NOTE && note->m_byVoice == voice && note->m_nPosX >= from &&
+               note->m_nPosX <= to;
+    };
+    // A single note stays a note: a chord of one would only hide it from
+    // the code that looks for notes among the measure's children.
+    int count = 0;
+    for (short i = 0; i < GetMsgNum(); ++i)
+        count += inRange(measplace::ChildAt(*this, i)) ? 1 : 0;
+    if (count < 2)
+        return;
+
+    CKVMsg* chord = nullptr;
+    for (short i = 0; i < GetMsgNum();) {
+        CKVMsg* note = measplace::ChildAt(*this, i);
+        if (!inRange(note)) {
+            ++i;
+            continue;
+        }
+        if (!chord) {
+            RemoveAt(i);
+            chord = note->CreateChord();
+            if (!chord) {
+                // Out of memory: the note stays where it was.
+                InsertMsg(i, note, 1, 1);
+                return;
+            }
+            continue;
+        }
+        // The chord refuses a second note at one place; that note goes.
+        if (chord->AddMsgToChord(note) >= 0)
+            RemoveAt(i);
+        else
+            RemoveMsgAt(i);
+    }
+    if (!chord)
+        return;
+    if (AddMsg(chord, 1) == 0)
+        InsertMsg(GetSortedIndex(chord), chord, 1, 1);
+    chord->ChordYOrder();
+    chord->ChordKeyOrder();
+    chord->ChordDotOrder();
+    chord->ChangeNoteDirection(3, 0);
+    UpdateStartTime(voice, 1, 1, 0);
 }
 
 namespace {
