@@ -179,6 +179,7 @@ public:
     BYTE m_byJ8 = 0;
     BYTE m_byJ9 = 1;
     DWORD m_dwLast = 0;        // not stored
+    COLORREF m_crCurrent = 0;  // the colour new symbols take; not stored
 
     // Application-wide options.
     inline static WORD m_wEditCtrlGroupID = 2;

@@ -382,7 +382,12 @@ public:
     int RemoveTuplet(CKVMsg* tuplet);
     void DeleteInvalidSlurMsg();
     int IsTieEndNoteInDiffMeas();
+    // 1 when the system's id map holds this very pointer and the symbol's
+    // kinds and counts are sound. Safe on a pointer to a deleted symbol.
     int IsValidMsg(CKVSystem* system);
+    // The same checks without the map search, for a pointer just read from
+    // one of the system's map slots.
+    int IsValidMapEntry(CKVSystem* system);
 
     // Fields.
     COLORREF m_crColor = 0;

@@ -104,7 +104,7 @@ CKVMsg* CKVSystem::GetMsgFromMap(DWORD id)
         return nullptr;
     const int slot = static_cast<int>(id);
     CKVMsg* msg = m_arrMsgMap.GetAt(slot);
-    if (msg && !msg->IsValidMsg(this)) {
+    if (msg && !msg->IsValidMapEntry(this)) {
         // A damaged symbol drops out of the score rather than being used.
         m_arrMsgMap.SetAt(slot, nullptr);
         return nullptr;

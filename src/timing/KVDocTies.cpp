@@ -1,35 +1,385 @@
+// Tying and slurring notes, and the accidental command.
+
 #include "document/KVDoc.h"
 
 #include "edit/KVBackupPtrArray.h"
+#include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
+#include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
+#include "platform/AllocHook.h"
+#include "timing/InsertState.h"
 #include "timing/TickMath.h"
+#include "timing/TieLinks.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
-int CKVDoc::IsEnableBindByTie(CKVMsg*, CKVMsg*, int)
+namespace {
+
+bool IsNote(const CKVMsg* msg)
 {
-    KV_PENDING("CKVDoc::IsEnableBindByTie");
-    return 0;
+    return msg && msg->m_byKind == MSG_NOTE;
 }
 
-int CKVDoc::BindNoteByTie(CKVMsg*, CKVMsg*, int, int, int, int, int, int)
+// A pair of notes in score order: earlier measure first, then smaller
+// position. False when the two cannot be ordered: not on one staff's
+// measures, or at one position of one measure.
+bool InScoreOrder(CKVMsg*& a, CKVMsg*& b)
 {
-    KV_PENDING("CKVDoc::BindNoteByTie");
-    return 0;
+    CKVMeas* ma = tickmath::MeasureOf(a);
+    CKVMeas* mb = tickmath::MeasureOf(b);
+    if (!ma || !mb)
+        return false;
+    const int ia = tielink::MeasIndexOf(ma);
+    const int ib = tielink::MeasIndexOf(mb);
+    if (ia < 0 || ib < 0)
+        return false;
+    if (ma == mb && a->m_nPosX == b->m_nPosX)
+        return false;
+    if (ia > ib || (ia == ib && a->m_nPosX > b->m_nPosX)) {
+        std::swap(a, b);
+    }
+    return true;
 }
 
-int CKVDoc::BindNoteBySlur(CKVMsg*, CKVMsg*, short, unsigned short, unsigned short, int)
+// Every note of a measure (chord members and group members singly).
+void CollectNotes(CKVObject& node, std::vector<CKVMsg*>& notes, int depth)
 {
-    KV_PENDING("CKVDoc::BindNoteBySlur");
-    return 0;
+    if (depth > tickmath::kMaxChildWalkDepth)
+        return;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = measplace::ChildAt(node, i);
+        if (!child || child == &node)
+            continue;
+        if (child->m_byKind == MSG_NOTE)
+            notes.push_back(child);
+        else if (child->m_byKind == MSG_CHORD || child->m_byKind == MSG_BEAM)
+            CollectNotes(*child, notes, depth + 1);
+    }
 }
 
-int CKVDoc::SetSymbol(short, POINT, BYTE, int, int)
+// The notes of a measure right of position x (or at and right of it when
+// inclusive) that a tie from a would meet first: those of a's voice when
+// it has any there, else those of every voice. Only the ones at the
+// smallest such position are kept, so a chord counts as one place.
+std::vector<CKVMsg*> FirstNotesAfter(CKVMeas& meas, const CKVMsg& a, int x, bool inclusive)
 {
-    KV_PENDING("CKVDoc::SetSymbol");
-    return 0;
+    std::vector<CKVMsg*> notes;
+    CollectNotes(meas, notes, 0);
+    std::vector<CKVMsg*> candidates;
+    for (int pass = 0; pass < 2 && candidates.empty(); ++pass) {
+        for (CKVMsg* note : notes) {
+            if (note == &a || (pass == 0 && note->m_byVoice != a.m_byVoice))
+                continue;
+            if (note->m_nPosX > x || (inclusive && note->m_nPosX == x))
+                candidates.push_back(note);
+        }
+    }
+    int first = CKVMeas::SCALE + 1;
+    for (CKVMsg* note : candidates)
+        first = std::min<int>(first, note->m_nPosX);
+    std::vector<CKVMsg*> atFirst;
+    for (CKVMsg* note : candidates) {
+        if (note->m_nPosX == first)
+            atFirst.push_back(note);
+    }
+    return atFirst;
+}
+
+// Whether the first place a tie from a meets after it leaves room for a tie
+// to b: it lies beyond b, or one of its notes continues a's pitch at a's
+// place, at or beyond b. keyOk tells whether a note's key continues a's.
+template <class KeyOk>
+bool NothingBetween(const std::vector<CKVMsg*>& first, const CKVMsg& a, const CKVMsg& b, KeyOk keyOk)
+{
+    if (first.empty())
+        return false;
+    if (first.front()->m_nPosX > b.m_nPosX)
+        return true;
+    for (CKVMsg* note : first) {
+        if (note->m_nPosY == a.m_nPosY && note->m_nPosX >= b.m_nPosX && keyOk(note))
+            return true;
+    }
+    return false;
+}
+
+// b, and the note that b's own tie reaches, take a's key and accidental.
+void AlignTiedKey(CKVMsg* a, CKVMsg* b)
+{
+    const BYTE key = a->GetMidiKey();
+    b->SetMidiKey(key);
+    b->m_byAccidental = a->m_byAccidental;
+    if (!(b->m_wFlag & MSGFLAG_TIE_START))
+        return;
+    const short index = b->GetTieIndex(1);
+    CKVMsg* tie = index >= 0 ? measplace::ChildAt(*b, index) : nullptr;
+    CKVMsg* next = tie ? tielink::EndOf(*tie) : nullptr;
+    if (IsNote(next) && next != a && next != b) {
+        next->SetMidiKey(key);
+        next->m_byAccidental = a->m_byAccidental;
+    }
+}
+
+// The tie or slur child of `from` that joins exactly from -> to.
+CKVMsg* LinkBetween(CKVMsg* from, CKVMsg* to, BYTE kind)
+{
+    for (int i = 0; i < from->m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = measplace::ChildAt(*from, i);
+        if (child && child != from && child->m_byKind == kind && child->m_dwWord == from->m_dwMsgId &&
+            static_cast<DWORD>(child->m_lHeight) == to->m_dwMsgId)
+            return child;
+    }
+    return nullptr;
+}
+
+// The tie leaving (owned 1) or arriving at (owned 0) a note, other than
+// `except`.
+CKVMsg* TieAt(CKVMsg* note, BYTE owned, const CKVMsg* except)
+{
+    for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = note->m_arrMsgRef.GetAt(i);
+        CKVMsg* child = measplace::ChildAt(*note, i);
+        if (ref && ref->byOwner == owned && child && child != note && child != except &&
+            child->m_byKind == MSG_TIE)
+            return child;
+    }
+    return nullptr;
+}
+
+// A new tie or slur from a to b, not yet attached.
+CKVMsg* NewLink(CKVDoc& doc, CKVMsg* a, CKVMsg* b, BYTE kind)
+{
+    CKVMsg* link = KvNew<CKVMsg>(a);
+    if (!link) {
+        ReportOutOfMemory(1);
+        return nullptr;
+    }
+    link->m_byKind = kind;
+    link->m_byVoice = a->m_byVoice;
+    link->m_dwWord = a->m_dwMsgId;
+    link->m_lHeight = static_cast<LONG>(b->m_dwMsgId);
+    link->m_crColor = doc.m_CtrlTool.m_crCurrent;
+    return link;
+}
+
+// Hangs a new link under its first note (owned) and its second (held).
+bool Attach(CKVMsg* link, CKVMsg* a, CKVMsg* b)
+{
+    if (a->AddMsg(link, 1, 1) < 0) {
+        delete link;
+        return false;
+    }
+    if (b->AddMsg(link, 0, 1) < 0)
+        b->TemporaryMsg(link);
+    // The first note stays its parent.
+    link->m_pParent = a;
+    link->m_byParentKind = a->m_byObjKind;
+    return true;
+}
+
+void RederiveAccidentals(CKVMeas* meas)
+{
+    if (meas)
+        meas->UpdateNoteKeySignature(0, 1, 1, 0);
+}
+
+} // namespace
+
+int CKVDoc::IsEnableBindByTie(CKVMsg* a, CKVMsg* b, int align)
+{
+    if (!IsNote(a) || !IsNote(b) || a == b)
+        return 0;
+    if (a->m_nPosY != b->m_nPosY)
+        return 0;
+    const int keyA = a->GetMidiKey();
+    const int keyB = b->GetMidiKey();
+    const int difference = std::abs(keyA - keyB);
+    if (difference > 1 || (difference == 1 && !align))
+        return 0;
+    // An existing tie a semitone off is mended by giving b a's key; the
+    // checks below read b as mended, the change itself waits for the answer.
+    const bool aligning = difference == 1 && (a->m_wFlag & MSGFLAG_TIE_START) && (b->m_wFlag & MSGFLAG_TIE_END);
+    CKVMsg* first = a;
+    CKVMsg* second = b;
+    if (!InScoreOrder(first, second))
+        return 0;
+    CKVMeas* mFirst = tickmath::MeasureOf(first);
+    CKVMeas* mSecond = tickmath::MeasureOf(second);
+    if (measplace::StaffOf(*mFirst) != measplace::StaffOf(*mSecond))
+        return 0;
+    auto keyOf = [&](CKVMsg* note) {
+        if (aligning && note == b)
+            return keyA;
+        return static_cast<int>(note->GetMidiKey());
+    };
+    const int firstKey = keyOf(first);
+
+    int result = 0;
+    if (mFirst == mSecond) {
+        const std::vector<CKVMsg*> next = FirstNotesAfter(*mFirst, *first, first->m_nPosX, false);
+        result = NothingBetween(next, *first, *second,
+                                [&](CKVMsg* note) { return std::abs(keyOf(note) - firstKey) <= 1; })
+                     ? 1
+                     : 0;
+    } else if (tielink::MeasIndexOf(mSecond) - tielink::MeasIndexOf(mFirst) == 1) {
+        // The first note must end its voice in its measure (chord partners
+        // aside).
+        std::vector<CKVMsg*> notes;
+        CollectNotes(*mFirst, notes, 0);
+        bool last = true;
+        for (CKVMsg* note : notes) {
+            if (note->m_byVoice == first->m_byVoice && note->m_nPosX > first->m_nPosX)
+                last = false;
+        }
+        if (last) {
+            const std::vector<CKVMsg*> opening = FirstNotesAfter(*mSecond, *first, 0, true);
+            result = NothingBetween(opening, *first, *second,
+                                    [&](CKVMsg* note) { return keyOf(note) == firstKey; })
+                         ? 1
+                         : 0;
+        }
+    }
+    if (result == 1 && aligning)
+        AlignTiedKey(a, b);
+    return result;
+}
+
+int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int keepPlace, int toggle, int pass)
+{
+    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+        return 0;
+    CKVMsg* existing = LinkBetween(a, b, MSG_TIE);
+    if (existing && toggle) {
+        tielink::Detach(existing, a, b);
+        m_bModified = 1;
+        return 1;
+    }
+
+    // Every refusal comes before any change.
+    if (a->m_nPosY != b->m_nPosY)
+        return 0;
+    const BYTE keyA = a->GetMidiKey();
+    const BYTE keyB = b->GetMidiKey();
+    if (std::abs(static_cast<int>(keyA) - static_cast<int>(keyB)) > 1)
+        return 0;
+    if (tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
+        return 0;
+    // The key goes from the note given first to the other, whichever of the
+    // two comes first in the score.
+    CKVMsg* keySource = a;
+    CKVMsg* keyTarget = b;
+    if (!InScoreOrder(a, b))
+        return 0;
+    CKVMsg* leaving = TieAt(a, 1, existing);
+    CKVMsg* arriving = TieAt(b, 0, existing);
+    if (leaving && arriving)
+        return 0;
+
+    CKVMsg* tie = NewLink(*this, a, b, MSG_TIE);
+    if (!tie)
+        return 0;
+
+    if (existing)
+        tielink::Detach(existing, tielink::StartOf(*existing), tielink::EndOf(*existing));
+    if (leaving)
+        tielink::Detach(leaving, a, tielink::EndOf(*leaving));
+    if (arriving)
+        tielink::Detach(arriving, tielink::StartOf(*arriving), b);
+    if (keyA != keyB) {
+        keyTarget->SetMidiKey(keySource->GetMidiKey());
+        CKVMeas* sourceMeas = tickmath::MeasureOf(keySource);
+        CKVMeas* targetMeas = tickmath::MeasureOf(keyTarget);
+        RederiveAccidentals(sourceMeas);
+        if (targetMeas != sourceMeas)
+            RederiveAccidentals(targetMeas);
+    }
+
+    if (!Attach(tie, a, b))
+        return 0;
+    tie->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), static_cast<short>(height), 1, 1, 1, 0, pass);
+    if (!keepPlace) {
+        tie->m_nPosX = static_cast<short>(x);
+        tie->m_nPosX2 = static_cast<short>(16 - x);
+        tie->m_nPosY = static_cast<short>(y);
+        tie->m_nPosY2 = static_cast<short>(y);
+        tie->m_nLayout1 = static_cast<short>(height);
+        tie->m_nLayout2 = static_cast<short>(height);
+    }
+    if ((b->m_byAccidental & ACCI_CODE_MASK) != ACCI_NONE)
+        RederiveAccidentals(tickmath::MeasureOf(b));
+    m_bModified = 1;
+    return 1;
+}
+
+int CKVDoc::BindNoteBySlur(CKVMsg* a, CKVMsg* b, short height, unsigned short x, unsigned short y, int pass)
+{
+    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+        return 0;
+    if (!tielink::StaffOfNote(a) || tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
+        return 0;
+    if (!InScoreOrder(a, b))
+        return 0;
+    CKVMsg* slur = NewLink(*this, a, b, MSG_SLUR);
+    if (!slur)
+        return 0;
+    while (CKVMsg* old = LinkBetween(a, b, MSG_SLUR))
+        tielink::Detach(old, a, b);
+    if (!Attach(slur, a, b))
+        return 0;
+    slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, 1, 1, 1, 0, pass);
+    m_bModified = 1;
+    return 1;
+}
+
+int CKVDoc::SetSymbol(short voice, POINT point, BYTE accidental, int options, int gapSteps)
+{
+    // The chord accidental columns are spaced in drawing units, like the
+    // gap this command gives the note.
+    const int gap = (m_nStaffSpace / 4) * gapSteps;
+    SetAccColumnWidth(static_cast<short>(gap));
+
+    CKVMsg* note = nullptr;
+    if (voice != 0) {
+        note = GetPointedNoteMsg(point, static_cast<unsigned char>(voice));
+    } else {
+        for (int v = 1; v <= CKVMeas::VOICES && !note; ++v)
+            note = GetPointedNoteMsg(point, static_cast<unsigned char>(v));
+    }
+    if (!note || !CheckAvailableMemory(1000000))
+        return 0;
+    CKVMeas* meas = tickmath::MeasureOf(note);
+    if (!meas)
+        return 0;
+
+    ResetBackup();
+    meas->ObjectBackup(1, 1);
+    if (CKVMeas* live = meas->GetCurBackupObj())
+        meas = live;
+    if (CKVMsg* moved = meas->GetNewPtr2(note))
+        note = moved;
+    m_rcRedraw.SetRectEmpty();
+    if (CKVBlock* block = GetBlockByMeas(meas))
+        SetInvalidRect(block, meas);
+    m_bModified = 1;
+
+    if (note->GetMsgNum() == 0) {
+        note->SetSymbol(accidental, options, gap);
+        return 1;
+    }
+    CPtrArray chain;
+    note->GetMsgBindedByTie(chain);
+    if (chain.GetSize() == 0) {
+        note->SetSymbol(accidental, options, gap);
+        return 1;
+    }
+    for (int i = 0; i < chain.GetSize(); ++i)
+        static_cast<CKVMsg*>(chain.GetAt(i))->SetSymbol(accidental, options, gap);
+    return 1;
 }
 
 void CKVDoc::SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass)

@@ -2,8 +2,10 @@
 
 #include "model/KVMsg.h"
 
+#include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "timing/TickMath.h"
+#include "timing/TieLinks.h"
 #include "timing/TupletLinks.h"
 #include "timing/TupletState.h"
 
@@ -146,7 +148,37 @@ int CKVMsg::RemoveTuplet(CKVMsg* tuplet)
 
 void CKVMsg::DeleteInvalidSlurMsg()
 {
-    KV_PENDING("CKVMsg::DeleteInvalidSlurMsg");
+    if (!m_pSystem)
+        return;
+    if (tielink::IsTieOrSlur(*this)) {
+        CKVMsg* first = tielink::StartOf(*this);
+        CKVMsg* second = tielink::EndOf(*this);
+        CKVObject* firstStaff = first ? tielink::StaffOfNote(first) : nullptr;
+        CKVObject* secondStaff = second ? tielink::StaffOfNote(second) : nullptr;
+        if (firstStaff && secondStaff && firstStaff->m_byObjKind != secondStaff->m_byObjKind)
+            tielink::Detach(this, first, second);
+        return;
+    }
+    // A note drops the first tie or slur that leaves its own kind of staff
+    // (a copy onto an ossia staff still naming notes of the normal staff).
+    CKVObject* ownStaff = tielink::StaffOfNote(this);
+    const BYTE ownKind = ownStaff ? ownStaff->m_byObjKind : 0;
+    for (short i = 0; i < GetMsgNum(); ++i) {
+        CKVMsg* link = measplace::ChildAt(*this, i);
+        if (!link || link == this || !tielink::IsTieOrSlur(*link))
+            continue;
+        CKVMsg* ends[2] = {tielink::StartOf(*link), tielink::EndOf(*link)};
+        bool sameKind = true;
+        for (CKVMsg* end : ends) {
+            CKVObject* staff = end ? tielink::StaffOfNote(end) : nullptr;
+            if (!staff || staff->m_byObjKind != ownKind)
+                sameKind = false;
+        }
+        if (!sameKind) {
+            RemoveAt(i);
+            return;
+        }
+    }
 }
 
 int CKVMsg::IsTieEndNoteInDiffMeas()
@@ -171,6 +203,22 @@ int CKVMsg::IsTieEndNoteInDiffMeas()
 }
 
 int CKVMsg::IsValidMsg(CKVSystem* system)
+{
+    // The pointer may name a symbol that is long gone, so it is compared
+    // with the map's entries and nothing is read through it before one
+    // matches.
+    if (!system)
+        return 0;
+    const void* self = this;
+    const CPtrArray& map = system->m_arrMsgMap;
+    const void* const* slots = map.GetData();
+    const int count = map.GetSize();
+    if (!slots || std::find(slots, slots + count, self) == slots + count)
+        return 0;
+    return IsValidMapEntry(system);
+}
+
+int CKVMsg::IsValidMapEntry(CKVSystem* system)
 {
     if (m_pSystem != system)
         return 0;

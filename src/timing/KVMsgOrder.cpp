@@ -3,7 +3,9 @@
 
 #include "model/KVMsg.h"
 
+#include "document/KVCtrlPoint.h"
 #include "document/KVDoc.h"
+#include "edit/TieSlurDirection.h"
 #include "import/ImportState.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
@@ -11,6 +13,7 @@
 #include "timing/InsertState.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
+#include "timing/TieLinks.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -324,9 +327,178 @@ void PlaceStemDown(std::vector<CKVMsg*>& notes, AccidentalColumns& columns, int 
 
 } // namespace
 
-void CKVMsg::SlurPosOrder(short, short, short, int, int, int, int, int)
+void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int keepY, int keepHeight,
+                          int keepMiddle, int side)
 {
-    KV_PENDING("CKVMsg::SlurPosOrder");
+    if (!tielink::IsTieOrSlur(*this) || !m_pSystem)
+        return;
+    CKVMsg* first = tielink::StartOf(*this);
+    CKVMsg* second = tielink::EndOf(*this);
+    if (!first || !second)
+        return;
+    // Heights are sixteenths of a line spacing; a damaged spacing leaves
+    // the shape as it is.
+    const int spacing = LineSpacingOf(*this);
+    if (spacing < 2)
+        return;
+    CKVDoc* doc = m_pSystem->m_pDoc;
+
+    if (doc) {
+        const int tieable = doc->IsEnableBindByTie(first, second, 0);
+        if (m_byKind == MSG_TIE && !tieable)
+            m_byKind = MSG_SLUR;
+        else if (m_byKind == MSG_SLUR && tieable)
+            m_byKind = MSG_TIE;
+    }
+
+    const short oldX = m_nPosX;
+    const short oldY = m_nPosY;
+    const short oldX2 = m_nPosX2;
+    const short oldY2 = m_nPosY2;
+    const short oldCurve1 = m_nLayout1;
+    const short oldCurve2 = m_nLayout2;
+    m_nLayout4 = 0;
+
+    int direction = nTieSlurDirection;
+    if (direction != 1 && direction != 2)
+        direction = doc ? doc->m_CtrlTool.GetNoteDirection(first->m_byVoice) : 0;
+    if (direction != 1 && direction != 2)
+        direction = 0;
+
+    const int firstY = first->m_nPosY;
+    const int secondY = second->m_nPosY;
+    // Curvature that clears the extreme point: the mean distance of the two
+    // ends from it, in sixteenths of a line spacing.
+    auto curve = [spacing](int extreme, int end1, int end2) {
+        return ((std::abs(extreme - end1) + std::abs(extreme - end2)) / 2 * 16) / spacing;
+    };
+    auto setCurves = [this](int value) {
+        m_nLayout1 = ToShort(value);
+        m_nLayout2 = ToShort(value);
+    };
+    auto setYs = [this](int start, int end) {
+        m_nPosY = ToShort(start);
+        m_nPosY2 = ToShort(end);
+    };
+
+    if (m_byKind == MSG_TIE) {
+        bool below = true;
+        if (side == 0)
+            below = firstY > -2 * spacing;
+        else if (side == 1)
+            below = false;
+        if (setX) {
+            m_nPosX = ToShort(dx + 16);
+            m_nPosX2 = ToShort(-dx);
+        }
+        if (direction == 2 || (direction == 0 && below)) {
+            setYs(dy, dy);
+            setCurves(minHeight);
+        } else {
+            setYs(-dy, -dy);
+            setCurves(-minHeight);
+        }
+    } else {
+        // The stem words that slurs read follow the stems.
+        const int stemA = static_cast<short>(first->m_lHeight);
+        const int stemB = static_cast<short>(second->m_lHeight);
+        if (first->m_byKind == MSG_NOTE)
+            first->m_nLayout1 = static_cast<short>(stemA);
+        if (second->m_byKind == MSG_NOTE)
+            second->m_nLayout1 = static_cast<short>(stemB);
+        const tielink::SlurRange range = tielink::VoiceRange(first, second);
+        const WORD firstCross = first->m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN);
+        const WORD secondCross = second->m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN);
+        bool sameStaves = false;
+        if (firstCross & MSGFLAG_STAFF_UP)
+            sameStaves = (secondCross & MSGFLAG_STAFF_UP) != 0;
+        else if (firstCross & MSGFLAG_STAFF_DOWN)
+            sameStaves = (secondCross & MSGFLAG_STAFF_DOWN) != 0;
+        else
+            sameStaves = secondCross == 0;
+        const bool below = first->m_lHeight < 0 && sameStaves;
+
+        if (setX) {
+            m_nPosX = ToShort(dx + 16);
+            m_nPosX2 = ToShort(-dx);
+            if (direction == 2) {
+                if (stemA > 0)
+                    m_nPosX = 0;
+                if (stemB > 0)
+                    m_nPosX2 = 0;
+            } else if (direction == 1) {
+                if (stemA < 0)
+                    m_nPosX = 16;
+                if (stemB < 0)
+                    m_nPosX2 = 16;
+            }
+        }
+        // Below the notes the curve clears the lowest point they reach,
+        // above them the highest.
+        if (direction == 0 && below) {
+            setYs(dy, dy);
+            const int c = curve(range.lowest, firstY, secondY);
+            setCurves(c < minHeight ? minHeight : c + 4);
+        } else if (direction == 0) {
+            setYs(-dy, -dy);
+            const int c = curve(range.highest, firstY, secondY);
+            setCurves(c < minHeight ? -minHeight : -4 - c);
+        } else if (direction == 2) {
+            auto endY = [&](int stem) { return stem < 0 ? dy : stem * 16 / spacing + dy / 2; };
+            setYs(endY(stemA), endY(stemB));
+            const int c = curve(range.lowest, firstY + std::max(stemA, 0), secondY + std::max(stemB, 0));
+            setCurves(c < minHeight ? minHeight : c + 4);
+        } else {
+            auto endY = [&](int stem) { return stem > 0 ? -dy : stem * 16 / spacing - dy / 2; };
+            setYs(endY(stemA), endY(stemB));
+            const int c = curve(range.highest, firstY + std::min(stemA, 0), secondY + std::min(stemB, 0));
+            setCurves(c < minHeight ? -minHeight : -8 - c);
+        }
+    }
+
+    if (!keepMiddle) {
+        m_wSize = 0xFFFF;
+        m_wFlag = 0xFFFF;
+    }
+    m_byVoice = first->m_byVoice;
+    m_pParent = first;
+    m_byParentKind = first->m_byObjKind;
+
+    if (m_byKind == MSG_SLUR && direction == 0)
+        tielink::AdjustAutomaticSlur(*this, *first, *second, minHeight, spacing);
+
+    if (m_byKind == MSG_TIE) {
+        first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
+        second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
+    } else {
+        // A tie turned slur leaves no tie flag behind, unless another tie
+        // still starts or ends there.
+        if (first->GetTieIndex(1) < 0)
+            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+        if (second->GetTieIndex(0) < 0)
+            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+    }
+
+    if (!keepY) {
+        m_nPosY = oldY;
+        m_nPosY2 = oldY2;
+    }
+    if (!keepHeight) {
+        m_nLayout1 = oldCurve1;
+        m_nLayout2 = oldCurve2;
+    }
+
+    if (m_arrCtrlPoint.GetSize() > 2) {
+        auto handle = [this](int i) { return m_arrCtrlPoint.GetAt(i); };
+        if (CKVCtrlPoint* start = handle(0))
+            start->m_rect.OffsetRect(MulDiv(m_nPosX - oldX, 7, 16), MulDiv(m_nPosY - oldY, spacing, 16));
+        if (CKVCtrlPoint* end = handle(1))
+            end->m_rect.OffsetRect(MulDiv(m_nPosX2 - oldX2, 7, 16), MulDiv(m_nPosY2 - oldY2, spacing, 16));
+        if (CKVCtrlPoint* middle = handle(2)) {
+            const int rise = (m_nPosY + m_nPosY2 - oldY - oldY2) / 2 + m_nLayout1 - oldCurve1;
+            middle->m_rect.OffsetRect(0, MulDiv(rise, spacing, 16));
+        }
+    }
 }
 
 void CKVMsg::TupletPosOrderOfNote()

@@ -202,9 +202,8 @@ TEST_F(KVSystemMapTest, LargeOldIdsUseTheirOwnList)
 TEST_F(KVSystemMapTest, ValidityRejectsBadKindsAndForeignSystems)
 {
     CKVSystem other;
-    CKVMsg msg;
-    msg.m_byKind = MSG_NOTE;
-    msg.m_pSystem = &sys;
+    CKVMsg& msg = *NewNote();
+    sys.AddMsgToMap(&msg);
     EXPECT_EQ(msg.IsValidMsg(&sys), 1);
     EXPECT_EQ(msg.IsValidMsg(&other), 0);
     msg.m_byKind = MSG_KIND_MAX;
@@ -218,6 +217,13 @@ TEST_F(KVSystemMapTest, ValidityRejectsBadKindsAndForeignSystems)
     EXPECT_EQ(msg.IsValidMsg(&sys), 0);
     msg.m_byObjKind = 0;
     EXPECT_EQ(msg.IsValidMsg(&sys), 1);
+
+    // Naming the system is not enough: the map must hold the symbol.
+    CKVMsg loose;
+    loose.m_byKind = MSG_NOTE;
+    loose.m_pSystem = &sys;
+    EXPECT_EQ(loose.IsValidMsg(&sys), 0);
+    EXPECT_EQ(loose.IsValidMapEntry(&sys), 1);
 }
 
 TEST_F(KVSystemMapTest, LookupEmptiesTheSlotOfAnInvalidSymbol)

@@ -1,0 +1,59 @@
+#pragma once
+// Helpers shared by the tie and slur code: the end notes of a tie or slur,
+// taking one off its notes, where a measure stands on its staff, and the
+// vertical extent of the notes a slur spans. Not part of the library's
+// interface.
+
+#include "Platform.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+
+namespace tielink {
+
+inline bool IsTieOrSlur(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_TIE || msg.m_byKind == MSG_SLUR;
+}
+
+// The first and second note of a tie or slur; null when the id no longer
+// names a symbol.
+CKVMsg* StartOf(const CKVMsg& link);
+CKVMsg* EndOf(const CKVMsg& link);
+
+// The index of the reference to child in node's list; -1 when node does not
+// hold it.
+short IndexOfChild(CKVObject& node, const CKVMsg* child);
+
+// Takes a tie or slur off both its notes: the first note's reference is
+// removed (an owned symbol goes to the document's deleted-symbol list), the
+// second note's is only dropped. A tie also clears the first note's 0x0001
+// and the second's 0x0002. Either note may be null.
+void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second);
+
+// The staff that holds a note's measure, and the measure's index on it
+// (-1 when it is not on a staff).
+CKVObject* StaffOfNote(CKVMsg* note);
+int MeasIndexOf(CKVMeas* meas);
+
+// The document's line spacing for a node; the process-wide copy when the
+// node is not in a document.
+int LineSpacingOf(const CKVObject& node);
+
+// The vertical extent of the notes a slur from a to b passes over, stems
+// included: `lowest` is the largest vertical position reached, `highest`
+// the smallest. Both start at a's vertical position.
+struct SlurRange {
+    int lowest = 0;
+    int highest = 0;
+};
+// The notes of a's voice from a's position up to and including b's.
+SlurRange VoiceRange(CKVMsg* a, CKVMsg* b);
+// The notes of every voice from a's position up to, not including, b's.
+SlurRange BetweenRange(CKVMsg* a, CKVMsg* b);
+
+// The end corrections of a slur on the automatic side: stems pointing
+// different ways, and notes drawn on another staff. Heights are in
+// sixteenths of the line spacing `spacing`.
+void AdjustAutomaticSlur(CKVMsg& slur, CKVMsg& first, CKVMsg& second, int minHeight, int spacing);
+
+} // namespace tielink
