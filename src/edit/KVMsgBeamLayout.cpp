@@ -14,6 +14,8 @@
 
 namespace {
 
+using measplace::ChordNotes;
+
 int StaffSpaceOf(const CKVObject& node)
 {
     CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
@@ -35,17 +37,6 @@ std::vector<CKVMsg*> Members(CKVMsg& group)
             members.push_back(child);
     }
     return members;
-}
-
-std::vector<CKVMsg*> NotesOf(CKVMsg& chord)
-{
-    std::vector<CKVMsg*> notes;
-    for (int i = 0; i < chord.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(chord, i);
-        if (child && child != &chord && child->m_byKind == MSG_NOTE)
-            notes.push_back(child);
-    }
-    return notes;
 }
 
 // The stem tip that lies farthest out: up (smallest y) or down (largest
@@ -100,7 +91,7 @@ int DistanceOf(CKVMsg& member, int half)
 {
     if (member.m_byKind != MSG_CHORD)
         return DistanceFromMiddle(member.m_nPosY, half);
-    std::vector<CKVMsg*> notes = NotesOf(member);
+    std::vector<CKVMsg*> notes = ChordNotes(member);
     if (notes.empty())
         return DistanceFromMiddle(member.m_nPosY, half);
     const int first = DistanceFromMiddle(notes.front()->m_nPosY, half);
@@ -114,7 +105,7 @@ CKVMsg* EndNote(CKVMsg* member, bool down)
 {
     if (member->m_byKind != MSG_CHORD)
         return member;
-    std::vector<CKVMsg*> notes = NotesOf(*member);
+    std::vector<CKVMsg*> notes = ChordNotes(*member);
     if (notes.empty())
         return member;
     return down ? notes.front() : notes.back();
@@ -218,7 +209,7 @@ void CKVMsg::SetSubBeamDirAsDefault()
         CKVMsg* member = members[i];
         CKVMsg* note = member;
         if (member->m_byKind == MSG_CHORD) {
-            std::vector<CKVMsg*> notes = NotesOf(*member);
+            std::vector<CKVMsg*> notes = ChordNotes(*member);
             note = notes.empty() ? nullptr : notes.front();
         }
         if (!note || note->m_byKind != MSG_NOTE || (note->m_wFlag & MSGFLAG_GRACE))

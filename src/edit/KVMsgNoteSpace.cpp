@@ -6,6 +6,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
 
@@ -14,10 +15,7 @@
 
 namespace {
 
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
+using measplace::DocOf;
 
 // The live note, rest and chord children of a container, in order.
 std::vector<CKVMsg*> Members(CKVMsg& container)

@@ -11,6 +11,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "render/CustomSymbol.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
@@ -23,13 +24,10 @@
 
 namespace {
 
+using measplace::DocOf;
+
 using kvpitch::ChildIds;
 using kvpitch::Resolve;
-
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
 
 int StaffSpaceOf(const CKVObject& node)
 {

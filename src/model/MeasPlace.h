@@ -3,6 +3,7 @@
 // and its direct children resolved without touching the reference list.
 // Shared by the measure's queries; not part of the library's interface.
 
+#include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
@@ -73,6 +74,33 @@ inline CKVMsg* ChildAt(CKVObject& node, int i)
 inline BYTE ClefCodeOf(const CKVMsg& clef)
 {
     return static_cast<BYTE>(clef.m_wDuration & 0xFF);
+}
+
+// The document a node belongs to; null outside a document.
+inline CKVDoc* DocOf(const CKVObject& node)
+{
+    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+}
+
+// The document's line spacing; the process-wide copy for a node that is
+// not in a document.
+inline int LineSpacingOf(const CKVObject& node)
+{
+    const CKVDoc* doc = DocOf(node);
+    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
+}
+
+// The member notes of a chord in child order; lyric references and other
+// children are left out.
+inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
+{
+    std::vector<CKVMsg*> notes;
+    for (int i = 0; i < chord.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = ChildAt(chord, i);
+        if (child && child != &chord && child->m_byKind == MSG_NOTE)
+            notes.push_back(child);
+    }
+    return notes;
 }
 
 } // namespace measplace

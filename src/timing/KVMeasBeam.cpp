@@ -7,6 +7,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/BeamGroups.h"
 #include "timing/MidiFileRead.h"
 #include "timing/TickMath.h"
@@ -24,6 +25,8 @@ using beamgroups::ReturnToMeasure;
 using beamgroups::Unlink;
 
 namespace {
+
+using measplace::DocOf;
 
 // Below four ticks per quarter the sixteenth unit is 0 and no group has a
 // length; only a damaged system record gives such a value.
@@ -47,11 +50,6 @@ bool IsNoteOrChord(const CKVMsg& msg)
 bool IsTimedKind(const CKVMsg& msg)
 {
     return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
-
-CKVDoc* DocOf(CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
 }
 
 // The voice's stem-direction byte of the settings, whole.

@@ -16,18 +16,10 @@ using measplace::ChildAt;
 
 namespace {
 
+using measplace::DocOf;
+using measplace::LineSpacingOf;
+
 constexpr WORD kNoHit = 0xFFFF;
-
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
-short LineSpacingOf(const CKVObject& node)
-{
-    const CKVDoc* doc = DocOf(node);
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
 
 BYTE StaffKindOf(CKVMeas& meas)
 {

@@ -25,21 +25,13 @@
 
 namespace {
 
+using measplace::DocOf;
+using measplace::LineSpacingOf;
+
 constexpr BYTE kDrumClef = 8;
 constexpr WORD kPlainHead = 1;
 constexpr WORD kFreeLineHead = 100;
 constexpr short kPlaceEnd = 256;
-
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
-int LineSpacingOf(const CKVObject& node)
-{
-    const CKVDoc* doc = DocOf(node);
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
 
 BYTE StaffKindOf(CKVMeas& meas)
 {

@@ -16,18 +16,8 @@
 
 namespace {
 
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
-// The document's line spacing at 100 %; the process-wide copy when the
-// symbol belongs to no document.
-short LineSpacingOf(const CKVObject& node)
-{
-    const CKVDoc* doc = DocOf(node);
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
+using measplace::DocOf;
+using measplace::LineSpacingOf;
 
 BYTE StaffKindOf(CKVMsg& msg)
 {

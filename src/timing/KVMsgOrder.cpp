@@ -21,13 +21,8 @@
 
 namespace {
 
-// The document's line spacing; the process-wide copy for a symbol that is
-// not in a document.
-int LineSpacingOf(const CKVObject& node)
-{
-    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
+using measplace::LineSpacingOf;
+using measplace::ChordNotes;
 
 short ToShort(int value)
 {
@@ -37,19 +32,6 @@ short ToShort(int value)
 bool HasAccidental(const CKVMsg& note)
 {
     return kvpitch::AccidentalCodeOf(note.m_byAccidental) != ACCI_NONE;
-}
-
-// The member notes of a chord in child order (bottom first once sorted);
-// lyric references and other children are left out.
-std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
-{
-    std::vector<CKVMsg*> notes;
-    for (int i = 0; i < chord.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(chord, i);
-        if (child && child != &chord && child->m_byKind == MSG_NOTE)
-            notes.push_back(child);
-    }
-    return notes;
 }
 
 // Lowest note (largest vertical position) first; equal places keep their

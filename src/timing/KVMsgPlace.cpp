@@ -7,6 +7,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/PitchMath.h"
 
 #include <cstdlib>
@@ -14,19 +15,12 @@
 
 namespace {
 
+using measplace::DocOf;
+using measplace::LineSpacingOf;
+using measplace::ChordNotes;
+
 // What a beam group without members gives as its start time.
 constexpr short kNoStart = 32767;
-
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
-int LineSpacingOf(const CKVObject& node)
-{
-    CKVDoc* doc = DocOf(node);
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
 
 // The default stem length of the document.
 int StemLengthOf(const CKVObject& node)
@@ -46,18 +40,6 @@ int RestSettingOf(const CKVMsg& rest)
     if (voice < 1 || voice > CKVCtrlTool::kVoices)
         voice = 1;
     return doc->m_CtrlTool.m_byStemDir[voice - 1];
-}
-
-// The member notes of a chord in their order, lowest first.
-std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
-{
-    std::vector<CKVMsg*> notes;
-    for (DWORD id : kvpitch::ChildIds(chord)) {
-        CKVMsg* member = kvpitch::Resolve(chord, id);
-        if (member && member->m_byKind == MSG_NOTE)
-            notes.push_back(member);
-    }
-    return notes;
 }
 
 short ToShort(int value)

@@ -149,12 +149,6 @@ int MeasIndexOf(CKVMeas* meas)
     return meas ? measplace::IndexOnStaff(measplace::StaffOf(*meas), meas) : -1;
 }
 
-int LineSpacingOf(const CKVObject& node)
-{
-    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
-
 SlurRange VoiceRange(CKVMsg* a, CKVMsg* b)
 {
     return RangeOf(a, b, true);

@@ -6,9 +6,12 @@
 
 #include "Platform.h"
 #include "model/KVMeas.h"
+#include "model/MeasPlace.h"
 #include "model/KVMsg.h"
 
 namespace tielink {
+
+using measplace::LineSpacingOf;
 
 inline bool IsTieOrSlur(const CKVMsg& msg)
 {
@@ -34,10 +37,6 @@ void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second);
 // (-1 when it is not on a staff).
 CKVObject* StaffOfNote(CKVMsg* note);
 int MeasIndexOf(CKVMeas* meas);
-
-// The document's line spacing for a node; the process-wide copy when the
-// node is not in a document.
-int LineSpacingOf(const CKVObject& node);
 
 // The vertical extent of the notes a slur from a to b passes over, stems
 // included: `lowest` is the largest vertical position reached, `highest`

@@ -8,6 +8,7 @@
 #include "document/KVDoc.h"
 #include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
+#include "model/MeasPlace.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "platform/AllocHook.h"
@@ -17,6 +18,9 @@
 #include <vector>
 
 namespace tuplets {
+
+using measplace::ChordNotes;
+using measplace::LineSpacingOf;
 
 // The index of the node's reference to msg; -1 when it holds none.
 inline short RefIndex(const CKVObject& node, const CKVMsg* msg)
@@ -56,29 +60,9 @@ inline void SetLast(CKVMsg& tuplet, const CKVMsg& note)
     tuplet.m_lHeight = static_cast<LONG>(note.m_dwMsgId);
 }
 
-// The document's line spacing; the process-wide copy for a symbol that is
-// not in a document.
-inline int LineSpacingOf(const CKVObject& node)
-{
-    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
-
 inline short ToShort(LONG value)
 {
     return static_cast<short>(std::clamp<LONG>(value, -32768, 32767));
-}
-
-// The member notes of a chord in child order.
-inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
-{
-    std::vector<CKVMsg*> notes;
-    tickmath::ForEachChild(chord, [&](CKVMsg* member, short) {
-        if (member->m_byKind == MSG_NOTE)
-            notes.push_back(member);
-        return false;
-    });
-    return notes;
 }
 
 // The note that carries a tuplet for a symbol: a note or rest itself, a
