@@ -3,6 +3,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
 
@@ -28,9 +29,7 @@ void CKVMeas::NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace)
     // Each main note's grace notes go between it and the symbol before it.
     // The walk is copied: placing grace notes may rebuild it.
     ResetGetNextMsg(1, 1, 0, 0);
-    std::vector<DWORD> walk;
-    for (int i = 0; i < m_arrWalk.GetSize(); ++i)
-        walk.push_back(m_arrWalk.GetAt(i));
+    const std::vector<DWORD> walk = measplace::WalkIds(*this);
     CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
     const int space = doc ? doc->m_nStaffSpace : nCurStaffSpace;
     short left = 0;

@@ -237,19 +237,7 @@ void CKVMsg::ChordSort()
     pSortSystem = m_pSystem;
     // Only the note references move; anything else between them (a lyric
     // reference) keeps its slot.
-    std::vector<int> slots;
-    std::vector<MsgRef*> refs;
-    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(*this, i);
-        if (child && child != this && child->m_byKind == MSG_NOTE) {
-            slots.push_back(i);
-            refs.push_back(m_arrMsgRef.GetAt(i));
-        }
-    }
-    CKVSystem* system = m_pSystem;
-    std::stable_sort(refs.begin(), refs.end(), [system](const MsgRef* a, const MsgRef* b) {
-        return system->GetMsgFromMap(a->dwMsgId)->m_nPosY > system->GetMsgFromMap(b->dwMsgId)->m_nPosY;
-    });
-    for (size_t i = 0; i < slots.size(); ++i)
-        m_arrMsgRef.SetAt(slots[i], refs[i]);
+    measplace::SortChildSlots(
+        *this, [](const CKVMsg& child) { return child.m_byKind == MSG_NOTE; },
+        [](const CKVMsg& a, const CKVMsg& b) { return a.m_nPosY > b.m_nPosY; });
 }

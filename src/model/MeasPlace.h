@@ -9,6 +9,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace measplace {
@@ -101,6 +102,45 @@ inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
             notes.push_back(child);
     }
     return notes;
+}
+
+// The measure's walk list as it stands now. Loops that call out while they
+// walk use this copy: the callees may rebuild the measure's list.
+inline std::vector<DWORD> WalkIds(const CKVMeas& meas)
+{
+    std::vector<DWORD> ids;
+    ids.reserve(static_cast<size_t>(meas.m_arrWalk.GetSize()));
+    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
+        ids.push_back(meas.m_arrWalk.GetAt(i));
+    return ids;
+}
+
+// Stable-sorts the children that pick(child) selects by less(a, b) among
+// their own slots; every other child keeps its slot. Gives the selected
+// children in their new order.
+template <class Pick, class Less>
+std::vector<CKVMsg*> SortChildSlots(CKVObject& node, Pick pick, Less less)
+{
+    struct Slot {
+        MsgRef* ref;
+        CKVMsg* msg;
+    };
+    std::vector<int> slots;
+    std::vector<Slot> picked;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = ChildAt(node, i);
+        if (child && child != &node && pick(*child)) {
+            slots.push_back(i);
+            picked.push_back({node.m_arrMsgRef.GetAt(i), child});
+        }
+    }
+    std::stable_sort(picked.begin(), picked.end(), [&](const Slot& a, const Slot& b) { return less(*a.msg, *b.msg); });
+    std::vector<CKVMsg*> order;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        node.m_arrMsgRef.SetAt(slots[i], picked[i].ref);
+        order.push_back(picked[i].msg);
+    }
+    return order;
 }
 
 } // namespace measplace

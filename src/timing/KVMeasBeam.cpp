@@ -71,15 +71,6 @@ int TimeTextField(const char* text, int field)
     return std::atoi(buffer);
 }
 
-std::vector<DWORD> WalkCopy(const CKVMeas& meas)
-{
-    std::vector<DWORD> ids;
-    ids.reserve(static_cast<size_t>(meas.m_arrWalk.GetSize()));
-    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
-        ids.push_back(meas.m_arrWalk.GetAt(i));
-    return ids;
-}
-
 CKVMsg* Lookup(CKVObject& node, DWORD id)
 {
     return node.m_pSystem ? node.m_pSystem->GetMsgFromMap(id) : nullptr;
@@ -303,7 +294,7 @@ CKVMsg* BeamRange(CKVMeas& meas, BYTE voice, short from, short to, int direction
     meas.ResetGetNextMsg(1, 1, 0, 0);
     meas.RemainNoteRest();
     // The layout calls below rebuild the measure's walk list.
-    const std::vector<DWORD> walk = WalkCopy(meas);
+    const std::vector<DWORD> walk = measplace::WalkIds(meas);
 
     CKVMsg* result = nullptr;
     for (int pass = 0; pass < 2; ++pass) {
@@ -621,7 +612,7 @@ void CKVMeas::AutoBindGraceNoteByBeam(BYTE voice)
 {
     ResetGetNextMsg(1, 1, 0, 0);
     // The re-beaming below rebuilds the walk list.
-    const std::vector<DWORD> walk = WalkCopy(*this);
+    const std::vector<DWORD> walk = measplace::WalkIds(*this);
     short first = 0;
     short last = 0;
     bool open = false;

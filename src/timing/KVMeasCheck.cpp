@@ -6,6 +6,7 @@
 #include "import/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/TickMath.h"
 #include "timing/TupletLinks.h"
 #include "timing/TupletState.h"
@@ -29,9 +30,7 @@ public:
         if (!m_meas.m_pSystem)
             return;
         m_meas.ResetGetNextMsg(1, 0, 0, 0);
-        std::vector<DWORD> walk;
-        for (int i = 0; i < m_meas.m_arrWalk.GetSize(); ++i)
-            walk.push_back(m_meas.m_arrWalk.GetAt(i));
+        const std::vector<DWORD> walk = measplace::WalkIds(m_meas);
 
         // The old tuplets go first; the walk list stays as it is, so that
         // one that reaches outside the range is handed to a note there.

@@ -4,6 +4,7 @@
 
 #include "document/KVDoc.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/MidiFileRead.h"
 #include "timing/TickMath.h"
 
@@ -17,17 +18,6 @@ using tickmath::IsGrace;
 using tickmath::IsNoteRestChord;
 
 namespace {
-
-// The walk list as it stands now. Loops that call out while they walk use
-// this copy: the callees may rebuild the measure's list.
-std::vector<DWORD> WalkCopy(const CKVMeas& meas)
-{
-    std::vector<DWORD> ids;
-    ids.reserve(static_cast<size_t>(meas.m_arrWalk.GetSize()));
-    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
-        ids.push_back(meas.m_arrWalk.GetAt(i));
-    return ids;
-}
 
 CKVMsg* Lookup(CKVMeas& meas, DWORD id)
 {
@@ -193,7 +183,7 @@ void CKVMeas::UpdateStartTimeOnMove(BYTE voice)
 {
     ResetGetNextMsg(1, 1, 0, 0);
     std::int64_t t = 0;
-    for (DWORD id : WalkCopy(*this)) {
+    for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* msg = Lookup(*this, id);
         if (!msg || msg->m_byVoice != voice)
             continue;
@@ -215,7 +205,7 @@ short CKVMeas::GetStartTime(CKVMsg* msg)
 
     ResetGetNextMsg(1, 1, 0, 0);
     std::vector<CKVMsg*> entries;
-    for (DWORD id : WalkCopy(*this)) {
+    for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* entry = Lookup(*this, id);
         if (entry && IsNoteRestChord(*entry) && !IsGrace(*entry) && entry->m_byVoice == msg->m_byVoice)
             entries.push_back(entry);
@@ -285,7 +275,7 @@ short CKVMeas::GetStringValue(CString* text)
 void CKVMeas::UpdateMsgTime(BYTE voice)
 {
     ResetGetNextMsg(1, 1, 0, 0);
-    for (DWORD id : WalkCopy(*this)) {
+    for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* msg = Lookup(*this, id);
         if (msg && IsNoteRestChord(*msg) && (voice == 0 || msg->m_byVoice == voice))
             msg->SetPlayTime();

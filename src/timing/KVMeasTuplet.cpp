@@ -127,9 +127,7 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
     ResetGetNextMsg(1, 1, 0, 0);
     // Dropping tuplets reads the walk list as it is, and beaming rebuilds
     // it: the copy is walked.
-    std::vector<DWORD> walk;
-    for (int i = 0; i < m_arrWalk.GetSize(); ++i)
-        walk.push_back(m_arrWalk.GetAt(i));
+    const std::vector<DWORD> walk = measplace::WalkIds(*this);
 
     for (DWORD id : walk) {
         CKVMsg* msg = m_pSystem->GetMsgFromMap(id);
@@ -249,9 +247,7 @@ std::vector<CKVMsg*> NearestCandidates(CKVMeas& meas, BYTE voice, int notesOnly,
     CDWordArray saved;
     saved.Copy(meas.m_arrWalk);
     meas.ResetGetNextMsg(chordsAsUnits, 1, 0, 1);
-    std::vector<DWORD> ids;
-    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
-        ids.push_back(meas.m_arrWalk.GetAt(i));
+    const std::vector<DWORD> ids = measplace::WalkIds(meas);
     meas.m_arrWalk.Copy(saved);
 
     for (DWORD id : ids) {

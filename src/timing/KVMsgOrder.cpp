@@ -610,26 +610,14 @@ void CKVMsg::BeamXsort(int passOn)
     pSortSystem = m_pSystem;
     // Only notes, rests and chords are ordered, by position word; any other
     // child keeps its slot, and so do equal positions among themselves.
-    std::vector<int> slots;
-    std::vector<MsgRef*> refs;
-    for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(*this, i);
-        if (child && child != this && tickmath::IsNoteRestChord(*child)) {
-            slots.push_back(i);
-            refs.push_back(m_arrMsgRef.GetAt(i));
-        }
-    }
-    if (refs.empty())
+    const std::vector<CKVMsg*> order = measplace::SortChildSlots(
+        *this, [](const CKVMsg& child) { return tickmath::IsNoteRestChord(child); },
+        [](const CKVMsg& a, const CKVMsg& b) { return a.m_nPosX < b.m_nPosX; });
+    if (order.empty())
         return;
-    CKVSystem* system = m_pSystem;
-    std::stable_sort(refs.begin(), refs.end(), [system](const MsgRef* a, const MsgRef* b) {
-        return system->GetMsgFromMap(a->dwMsgId)->m_nPosX < system->GetMsgFromMap(b->dwMsgId)->m_nPosX;
-    });
-    for (size_t i = 0; i < slots.size(); ++i)
-        m_arrMsgRef.SetAt(slots[i], refs[i]);
 
-    m_nPosX = system->GetMsgFromMap(refs.front()->dwMsgId)->m_nPosX;
-    m_nPosX2 = system->GetMsgFromMap(refs.back()->dwMsgId)->m_nPosX;
+    m_nPosX = order.front()->m_nPosX;
+    m_nPosX2 = order.back()->m_nPosX;
     if (CKVMeas* meas = tickmath::MeasureOf(this))
         meas->UpdateStartTime(m_byVoice, 1, passOn, 0);
 }

@@ -5,6 +5,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 
 namespace kvpitch {
 
@@ -258,11 +259,7 @@ PosPitch NaturalOf(CKVMsg& note, int clef, const StaffUnits& u)
 std::vector<DWORD> WalkCopy(CKVMeas& meas, int withCrossStaff)
 {
     meas.ResetGetNextMsg(0, 1, withCrossStaff, 0);
-    std::vector<DWORD> ids;
-    ids.reserve(static_cast<size_t>(meas.m_arrWalk.GetSize()));
-    for (int i = 0; i < meas.m_arrWalk.GetSize(); ++i)
-        ids.push_back(meas.m_arrWalk.GetAt(i));
-    return ids;
+    return measplace::WalkIds(meas);
 }
 
 CKVMsg* Resolve(CKVObject& node, DWORD id)
