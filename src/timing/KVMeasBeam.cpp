@@ -98,6 +98,26 @@ int FirstNoteCode(CKVObject& node, BYTE voice, int t, int end, int depth)
     return -1;
 }
 
+// Closes an open group: with fewer than two members it is dissolved (a
+// lone member goes back into the measure) and null comes back; otherwise
+// the group is linked into the measure.
+CKVMsg* LinkOrDissolve(CKVMsg*& open, CKVMeas& meas)
+{
+    CKVMsg* group = open;
+    open = nullptr;
+    if (!group)
+        return nullptr;
+    const std::vector<CKVMsg*> members = Members(*group);
+    if (members.size() < 2) {
+        if (!members.empty())
+            ReturnToMeasure(*group, members.front(), meas);
+        DeleteContainer(meas, group);
+        return nullptr;
+    }
+    meas.AddMsg(group, 1);
+    return group;
+}
+
 // The beam group that one window of BindByBeam gathers.
 class WindowGroup {
 public:
@@ -159,18 +179,9 @@ public:
     // is linked into the measure and laid out. The group when it stands.
     CKVMsg* Close()
     {
-        CKVMsg* group = m_group;
-        m_group = nullptr;
+        CKVMsg* group = LinkOrDissolve(m_group, m_meas);
         if (!group)
             return nullptr;
-        const std::vector<CKVMsg*> members = Members(*group);
-        if (members.size() < 2) {
-            if (!members.empty())
-                ReturnToMeasure(*group, members.front(), m_meas);
-            DeleteContainer(m_meas, group);
-            return nullptr;
-        }
-        m_meas.AddMsg(group, 1);
         group->TupletPosOrderOfNote();
         // A group taken over unchanged keeps the layout it has.
         if (m_takenOver && !m_added)
@@ -247,18 +258,9 @@ public:
     // the middle of a pass. The group when it stands.
     CKVMsg* Close(bool atQuarter)
     {
-        CKVMsg* group = m_group;
-        m_group = nullptr;
+        CKVMsg* group = LinkOrDissolve(m_group, m_meas);
         if (!group)
             return nullptr;
-        const std::vector<CKVMsg*> members = Members(*group);
-        if (members.size() < 2) {
-            if (!members.empty())
-                ReturnToMeasure(*group, members.front(), m_meas);
-            DeleteContainer(m_meas, group);
-            return nullptr;
-        }
-        m_meas.AddMsg(group, 1);
         if (atQuarter) {
             group->ChangeNoteDirection(m_direction, 0);
             if (group->BeamOrder() < 2) {
