@@ -29,3 +29,22 @@ struct UndoEntry {
     short nStaff = 0;  // cursor staff index
     short nMeas = 0;   // cursor measure number, 1-based
 };
+
+class CKVMeas;
+
+// How a tie or slur between notes of two measures was re-linked while one of
+// the measures was cloned, or that one was removed with its note. The open
+// slur list and each step's slur array hold these; undo and redo replay them.
+struct SlurRelink {
+    // Relink: 1 when reached through the end note (a reference the note does
+    // not own), 0 through the start note. Removal: the removed reference's
+    // ownership byte.
+    DWORD dwFlag = 0;
+    DWORD dwFirstStart = 0; // note ids before any relinking in the step
+    DWORD dwFirstEnd = 0;
+    DWORD dwNewStart = 0;   // note ids after the relink; 0 for a removal
+    DWORD dwNewEnd = 0;
+    DWORD dwOldRef = 0;     // partner note's reference id before; the removed id
+    DWORD dwNewRef = 0;     // partner note's reference id after; 0 for a removal
+    CKVMeas* pMeas = nullptr; // the measure that holds the partner note
+};
