@@ -7,6 +7,7 @@
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
 #include "edit/KVBackupPtrArray.h"
+#include "document/BackupState.h"
 #include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -16,16 +17,7 @@
 
 #include <new>
 
-int nUndoReplayDirection = 0;
-
 namespace {
-
-void ResetUndoReplayDirection()
-{
-    nUndoReplayDirection = 0;
-}
-
-KvProcessReset s_reset("undo replay direction", &ResetUndoReplayDirection);
 
 // The most steps the history keeps.
 constexpr int kMaxSteps = 32;
@@ -248,7 +240,7 @@ void CKVDoc::RemoveRedo()
 
 void CKVDoc::MultiUndoStart()
 {
-    nUndoReplayDirection = 1;
+    SetReplayDirection(1);
     if (m_bBackupOpen)
         StartNewUndoRedo();
     if (!IsMultiEnableUndo())
@@ -282,7 +274,7 @@ void CKVDoc::MultiUndoStart()
 
 void CKVDoc::MultiRedoStart()
 {
-    nUndoReplayDirection = 0;
+    SetReplayDirection(0);
     if (m_bBackupOpen)
         StartNewUndoRedo();
     if (!IsMultiEnableRedo())

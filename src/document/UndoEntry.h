@@ -49,7 +49,3 @@ struct SlurRelinkRecord {
     DWORD dwNewRef = 0;     // the partner note's reference id after; 0 for a removal
     CKVMeas* pMeas = nullptr; // the measure that holds the partner note
 };
-
-// The direction in which an undo step is being replayed: 1 during undo, 0
-// during redo. One replay runs at a time in the process.
-extern int nUndoReplayDirection;

@@ -100,6 +100,10 @@ public:
     int GetBlockMemSize();
     int CreateFrom(CKVBlock* source);
 
+    // A new staff space: the gaps between staves and the per-staff values
+    // follow it, then the block is laid out again.
+    void UpdateFontSize(int oldSpace, int newSpace);
+
     // Spacing: boundaries from the column widths; returns the excess.
     short SetGoodMeasWidth(int equal, int unused);
 
