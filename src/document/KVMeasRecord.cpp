@@ -9,9 +9,13 @@
 #include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "timing/MsgTimeOrder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 using namespace kvrec;
 
@@ -86,7 +90,95 @@ bool IsTimedKind(BYTE kind)
     return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
 }
 
+// Whether checking the tremolos can change the measure: it holds a tremolo,
+// or a note marked as one end of a tremolo.
+bool HasTremoloWork(CKVMeas& meas)
+{
+    if (!meas.m_pSystem)
+        return false;
+    for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = meas.m_arrMsgRef.GetAt(i);
+        CKVMsg* msg = ref ? meas.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (msg && (msg->m_byKind == MSG_TREMOLO || msg->IsTremoloNote()))
+            return true;
+    }
+    return false;
+}
+
+// The entries of a walk list that a voice's timing steps through (notes,
+// rests and chords that are no grace), each with its voice, grouped by voice
+// in walk order.
+std::vector<std::pair<BYTE, DWORD>> TimedEntriesByVoice(CKVMeas& meas, const std::vector<DWORD>& walk)
+{
+    std::vector<std::pair<BYTE, DWORD>> entries;
+    entries.reserve(walk.size());
+    for (DWORD id : walk) {
+        CKVMsg* msg = meas.m_pSystem ? meas.m_pSystem->GetMsgFromMap(id) : nullptr;
+        if (!msg || !(msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST || msg->m_byKind == MSG_CHORD))
+            continue;
+        if (msg->m_byKind != MSG_REST && (msg->m_wFlag & MSGFLAG_GRACE))
+            continue;
+        if (msg->m_byVoice >= 1 && msg->m_byVoice <= CKVMeas::VOICES)
+            entries.emplace_back(msg->m_byVoice, id);
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return entries;
+}
+
+// Whether the measure's walk list is in strictly rising time order by the
+// sort keys as they stand now. A list sorted again would then come out the
+// same whatever order its entries were gathered in.
+bool StrictlyInTimeOrder(CKVMeas& meas)
+{
+    pSortSystem = meas.m_pSystem;
+    const DWORD* ids = meas.m_arrWalk.GetData();
+    for (int i = 1; i < meas.m_arrWalk.GetSize(); ++i) {
+        if (CompareMsgTime(ids + i - 1, ids + i) >= 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+namespace kvrec {
+
+// Times every voice of a measure just read: the pass over all voices, then
+// one pass per voice. Those repeat the first pass over a walk sorted again
+// with the performed starts it wrote, so they are skipped when they cannot
+// change anything: no tremolo to check, no beam group emptied by the first
+// pass, and the walk sorted again keeps every voice's notes in the same
+// order (then each gets the same start). Otherwise they run as they are.
+void TimeReadMeasure(CKVMeas& meas)
+{
+    const bool tremolos = HasTremoloWork(meas);
+    meas.UpdatePlayTime(0);
+    meas.UpdateStartTime(0, 0, 0, 0);
+    bool settled = !tremolos;
+    for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = meas.m_arrMsgRef.GetAt(i);
+        CKVMsg* msg = (ref && meas.m_pSystem) ? meas.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (msg && msg->m_byKind == MSG_BEAM && msg->GetMsgNum() == 0)
+            settled = false;
+    }
+    if (settled && !StrictlyInTimeOrder(meas)) {
+        const std::vector<DWORD> first(meas.m_arrWalk.GetData(), meas.m_arrWalk.GetData() + meas.m_arrWalk.GetSize());
+        const auto before = TimedEntriesByVoice(meas, first);
+        // Without anything left to remove this only sorts the walk again.
+        meas.ResetGetNextMsg(1, 1, 0, 0);
+        const std::vector<DWORD> again(meas.m_arrWalk.GetData(), meas.m_arrWalk.GetData() + meas.m_arrWalk.GetSize());
+        settled = before == TimedEntriesByVoice(meas, again);
+    }
+    if (settled)
+        return;
+    for (BYTE voice = 1; voice < kVoicesToTime; ++voice) {
+        meas.UpdatePlayTime(voice);
+        meas.UpdateStartTime(voice, 0, 0, 0);
+    }
+}
+
+} // namespace kvrec
 
 int CKVMeas::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
 {
@@ -122,6 +214,7 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (SetHead(headLen, const_cast<unsigned char*>(head)) != headLen)
         return 0;
 
+    ReserveRefs(*this, count);
     for (int i = 0; i < count; ++i) {
         const unsigned char* r = in.Take(kRefSize);
         if (!r)
@@ -202,10 +295,7 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (m_nTimeNum == 0 || m_nTimeDen == 0)
         return 0;
     CalcWholeCount();
-    for (BYTE voice = 0; voice < kVoicesToTime; ++voice) {
-        UpdatePlayTime(voice);
-        UpdateStartTime(voice, 0, 0, 0);
-    }
+    TimeReadMeasure(*this);
 
     ReportReadProgress(doc, *pos);
     // Layout makes the handles again.

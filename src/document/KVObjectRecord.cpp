@@ -166,6 +166,7 @@ int CKVObject::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
     m_wObjWord = objWord;
 
+    ReserveRefs(*this, count);
     for (int i = 0; i < count; ++i) {
         const unsigned char* r = in.Take(kRefSize);
         if (!r)

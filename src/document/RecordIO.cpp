@@ -72,6 +72,17 @@ bool Writer::Append(const void* data, size_t n)
     return true;
 }
 
+void ReserveRefs(CKVObject& node, int count)
+{
+    // The list is a vector underneath: growing it once and shrinking it
+    // back keeps the room.
+    const int size = node.m_arrMsgRef.GetSize();
+    if (count <= 0)
+        return;
+    node.m_arrMsgRef.SetSize(size + count);
+    node.m_arrMsgRef.SetSize(size);
+}
+
 // --- Pending references ---------------------------------------------------
 
 namespace {

@@ -15,6 +15,7 @@
 #include <vector>
 
 class CKVDoc;
+class CKVMeas;
 class CKVMsg;
 class CKVObject;
 struct MsgRef;
@@ -117,6 +118,11 @@ constexpr size_t kMinMsgRecord = kMsgRecord + kNodeHeader;
 // The count byte of a node or measure.
 constexpr int kMaxChildren = 255;
 
+// Makes room in node's reference list for count more at once, so that
+// reading them does not grow the list step by step. count is a stored count
+// already checked against the bytes left.
+void ReserveRefs(CKVObject& node, int count);
+
 // The node part of a node, header, head and children, with the given value
 // at header offset 8 (the measure stores its own there).
 int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* capacity, DWORD word8);
@@ -149,6 +155,12 @@ void ForgetPendingRefsOf(CKVObject* node);
 // The node part of node through a buffer of its own, in one file write;
 // length grows by the bytes written. A failing file write throws.
 int WriteNodePartToFile(CKVObject& node, CFile* file, DWORD& length);
+
+// Times every voice of a measure just read, as the measure reader does:
+// CKVMeas::UpdatePlayTime and UpdateStartTime for voice 0, then for each
+// voice 1 to 8, with the later passes skipped where they would change
+// nothing.
+void TimeReadMeasure(CKVMeas& meas);
 
 // The document's load position and progress after a reader.
 void ReportReadProgress(CKVDoc* doc, DWORD pos);

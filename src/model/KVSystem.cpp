@@ -156,15 +156,15 @@ DWORD CKVSystem::GetKey(DWORD oldId, int create)
         m_arrKey.SetAt(entry, newId);
         return newId;
     }
-    for (int i = 0; i < m_arrLargeKey.GetSize(); ++i) {
-        if (m_arrLargeKey.GetAt(i) == oldId)
-            return m_arrLargeKeyValue.GetAt(i);
-    }
+    const auto known = m_mapLargeKeyIndex.find(oldId);
+    if (known != m_mapLargeKeyIndex.end())
+        return m_arrLargeKeyValue.GetAt(known->second);
     if (!create)
         return 0;
     const DWORD newId = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
-    m_arrLargeKey.Add(oldId);
+    const int entry = m_arrLargeKey.Add(oldId);
     m_arrLargeKeyValue.Add(newId);
+    m_mapLargeKeyIndex.emplace(oldId, entry);
     return newId;
 }
 
@@ -173,6 +173,7 @@ void CKVSystem::ReleaseKey()
     m_arrKey.RemoveAll();
     m_arrLargeKey.RemoveAll();
     m_arrLargeKeyValue.RemoveAll();
+    m_mapLargeKeyIndex.clear();
 }
 
 void CKVSystem::AddDeleteMsg(DWORD id)

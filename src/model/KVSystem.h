@@ -8,6 +8,8 @@
 #include "Platform.h"
 #include "model/KVObject.h"
 
+#include <unordered_map>
+
 class CKVDoc;
 class CKVMeas;
 class CKVMsg;
@@ -103,6 +105,9 @@ public:
     CDWordArray m_arrKey;           // old id below 65536 -> new id
     CDWordArray m_arrLargeKey;      // old ids of 65536 and above, in the order met
     CDWordArray m_arrLargeKeyValue; // the new id of each large key
+    // Large key -> its place in the two lists above; a read meets every id
+    // again and again, and a search of the list made large reads quadratic.
+    std::unordered_map<DWORD, int> m_mapLargeKeyIndex;
     CKVDoc* m_pDoc = nullptr;
     DWORD m_dwTicksPerQuarter = DEFAULT_TICKS_PER_QUARTER;
 };

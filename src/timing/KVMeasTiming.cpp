@@ -153,17 +153,24 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
 {
     const int midiRead = GetMidiFileRead();
     ResetGetNextMsg(1, 1, 0, 0);
-    const std::vector<DWORD> walk = WalkCopy(*this);
+    // Resolved once: timing a symbol neither deletes one nor changes what
+    // makes one valid, so every voice sees the same symbols.
+    std::vector<CKVMsg*> walk;
+    walk.reserve(static_cast<size_t>(m_arrWalk.GetSize()));
+    for (int i = 0; i < m_arrWalk.GetSize(); ++i) {
+        if (CKVMsg* msg = Lookup(*this, m_arrWalk.GetAt(i)))
+            walk.push_back(msg);
+    }
     const int first = voice == 0 ? 1 : voice;
     const int last = voice == 0 ? VOICES : voice;
     for (int v = first; v <= last; ++v) {
         RunningTime time;
-        for (DWORD id : walk) {
-            CKVMsg* msg = Lookup(*this, id);
-            if (!msg)
-                continue;
+        for (CKVMsg* msg : walk) {
             if (IsNoteRestChord(*msg)) {
-                msg->CalcPlayTime();
+                // Every note, rest and chord gets its play time whatever its
+                // voice; it depends on its own fields only, so once is enough.
+                if (v == first)
+                    msg->CalcPlayTime();
                 if (msg->m_byVoice != v)
                     continue;
                 if (IsGrace(*msg)) {
