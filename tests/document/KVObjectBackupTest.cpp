@@ -124,7 +124,10 @@ TEST_F(ObjectBackupTest, MeasureUndoAndRedoSwapTheEditedClone)
 {
     CKVMeas* m = b->Meas(0, 1);
     b->Note(m, {.x = 64, .y = -8});
-    Doc().m_pCurMeas = m;
+    // The cursor stands on M, as it does when a command edits it: undo and
+    // redo end by jumping to the cursor's measure number.
+    ASSERT_GT(Doc().JumpToMeas(2), 0);
+    ASSERT_EQ(Doc().m_pCurMeas, m);
     const std::string before = CanonicalDump(Doc());
 
     Doc().ResetBackup();

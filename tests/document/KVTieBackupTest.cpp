@@ -104,10 +104,16 @@ protected:
     {
         start = {2, 192};
         end = inside ? NotePlace {2, 224} : NotePlace {3, 0};
-        b->Note(b->Meas(0, 2), {.x = 64, .y = -8});
-        CKVMsg* a = b->Note(b->Meas(0, start.meas), {.x = start.x, .y = -8});
-        CKVMsg* c = b->Note(b->Meas(0, end.meas), {.x = end.x, .y = -8});
-        b->Note(b->Meas(0, 3), {.x = 128, .y = -8});
+        // Notes carry the MIDI head that every stored note has.
+        auto note = [this](int meas, short x) {
+            CKVMsg* msg = b->Note(b->Meas(0, meas), {.x = x, .y = -8});
+            ScoreBuilder::SetMidiHead(msg, {.byKey = 67});
+            return msg;
+        };
+        note(2, 64);
+        CKVMsg* a = note(start.meas, start.x);
+        CKVMsg* c = note(end.meas, end.x);
+        note(3, 128);
         ASSERT_TRUE(b->Tie(a, c));
     }
 
