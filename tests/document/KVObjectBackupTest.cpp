@@ -596,6 +596,59 @@ TEST_F(ObjectBackupTest, DocumentBackupUndoesStaffAndMeasureAppends)
     EXPECT_EQ(before, CanonicalDump(Doc()));
 }
 
+TEST_F(ObjectBackupTest, DocumentBackupDroppedAsTheOldestStepKeepsTheScore)
+{
+    Doc().ResetBackup();
+    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    Doc().AddStaff(1, -1);
+    Doc().AddMeas(2, -1);
+    const std::string after = CanonicalDump(Doc());
+    // Enough later edits push the step out of the history; the states from
+    // before it go, the score stays.
+    for (int i = 0; i < 33; ++i) {
+        Doc().ResetBackup();
+        b->Meas(0, 0)->ObjectBackup(1, 0);
+    }
+    Doc().ResetBackup();
+    EXPECT_EQ(after, CanonicalDump(Doc()));
+    EXPECT_EQ(3, System()->GetStaffNum());
+}
+
+TEST_F(ObjectBackupTest, MeasuresInsertedIntoStaffClonesAreFreedOnceWithTheirStep)
+{
+    // A whole-document backup, then a measure appended to each live staff
+    // and recorded as inserted, as the structure commands do.
+    const std::string before = CanonicalDump(Doc());
+    Doc().ResetBackup();
+    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    std::vector<CKVMeas*> inserted;
+    for (short s = 0; s < System()->GetStaffNum(); ++s) {
+        CKVStaff* live = System()->GetStaff(s);
+        ASSERT_GT(live->AddMeas(1, nullptr, 1), 0);
+        CKVMeas* meas = live->GetMeas(live->GetMeasNum() - 1);
+        b->Note(meas, {.x = 64, .y = -8});
+        inserted.push_back(meas);
+        ASSERT_EQ(1, Doc().AddObj2BackupArray(UndoEntry::kMeasInsDel, meas, 1));
+    }
+    const std::string after = CanonicalDump(Doc());
+    ASSERT_NE(before, after);
+
+    Doc().MultiUndoStart();
+    EXPECT_EQ(before, CanonicalDump(Doc()));
+    Doc().MultiRedoStart();
+    EXPECT_EQ(after, CanonicalDump(Doc()));
+    EXPECT_EQ(inserted[0], System()->GetStaff(0)->GetMeas(System()->GetStaff(0)->GetMeasNum() - 1));
+
+    // Undone, then dropped for redo by a new edit: the staff clones go with
+    // their inserted measures, each freed once (the sanitizers watch).
+    Doc().MultiUndoStart();
+    Doc().ResetBackup();
+    b->Meas(0, 0)->ObjectBackup(1, 0);
+    Doc().ResetBackup();
+    EXPECT_FALSE(Doc().IsMultiEnableRedo());
+    EXPECT_EQ(before, CanonicalDump(Doc()));
+}
+
 TEST_F(ObjectBackupTest, DirectWholeDocumentEntrySwapsEveryPart)
 {
     CKVSystem* system = System();
