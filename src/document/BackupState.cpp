@@ -1,26 +1,48 @@
 #include "document/BackupState.h"
 
-#include "Platform.h"
-
 namespace {
 
-int s_keepIds = 1;
+int s_nKeepIds = 1;
+int s_nSelBackup = 0;
+int s_nReplayDirection = 0;
 
-void ResetKeepIds()
+void ResetBackupState()
 {
-    s_keepIds = 1;
+    s_nKeepIds = 1;
+    s_nSelBackup = 0;
+    s_nReplayDirection = 0;
 }
 
-KvProcessReset s_reset("keep-ids flag", &ResetKeepIds);
+KvProcessReset s_reset("undo switches", &ResetBackupState);
 
 } // namespace
 
 int GetKeepIds()
 {
-    return s_keepIds;
+    return s_nKeepIds;
 }
 
 void SetKeepIds(int keep)
 {
-    s_keepIds = keep;
+    s_nKeepIds = keep;
+}
+
+int GetSelBackup()
+{
+    return s_nSelBackup;
+}
+
+void SetSelBackup(int on)
+{
+    s_nSelBackup = on;
+}
+
+int GetReplayDirection()
+{
+    return s_nReplayDirection;
+}
+
+void SetReplayDirection(int undo)
+{
+    s_nReplayDirection = undo;
 }

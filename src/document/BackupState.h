@@ -1,8 +1,27 @@
 #pragma once
-// Whether a deep copy keeps its source's message ids. 1 normally: a copy
-// into another system keeps every id. The undo clones turn it off while
-// they copy, so that the clone's messages get ids of their own beside the
-// originals in the same map. One caller at a time.
+// Process-wide switches of the undo machinery. One edit, undo or redo runs at
+// a time, so they are plain values without a lock.
 
+#include "Platform.h"
+
+class CKVDoc;
+
+// 1 (the start value): a deep copy gives each copied symbol its source's id.
+// 0 while an undo clone is made: each copy gets a new id of the map.
 int GetKeepIds();
 void SetKeepIds(int keep);
+
+// 1 while the selected measures are being backed up; the caret delete
+// command reads it.
+int GetSelBackup();
+void SetSelBackup(int on);
+
+// 1 while an undo step is replayed, 0 while a redo step is; the tie and slur
+// relink replay reads it.
+int GetReplayDirection();
+void SetReplayDirection(int undo);
+
+// Takes back the tie and slur relinks that a clone which failed part-way
+// wrote to the open slur list from index `from` on, newest first, and frees
+// those records.
+void DropRelinksFrom(CKVDoc* doc, int from);

@@ -1,30 +1,237 @@
+// Whole-document undo snapshots and the backups of the selected measures.
+
 #include "document/KVDoc.h"
+
+#include "document/BackupState.h"
+#include "document/KVFileInfo.h"
+#include "document/SelRect.h"
+#include "document/UndoEntry.h"
+#include "edit/KVBackupPtrArray.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr int kSelBackupMemory = 1000000;
+
+CKVSystem* MasterOf(CKVDoc& doc)
+{
+    return doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+}
+
+bool InSelection(CKVDoc& doc, SelRect* rec)
+{
+    for (int i = 0; i < doc.m_pSelRectArray->GetSize(); ++i) {
+        if (doc.m_pSelRectArray->GetAt(i) == rec)
+            return true;
+    }
+    return false;
+}
+
+// Whether a selection record selects a measure shown in a block.
+bool Selects(const SelRect& rec, CKVBlock* block, CKVMeas* meas)
+{
+    switch (rec.nKind) {
+    case SelRect::kRect: {
+        CRect area = meas->GetRealMeasRect(1);
+        area.OffsetRect(block->m_rcBlock.left, block->m_rcBlock.top);
+        CRect common;
+        CRect selected(rec.rect);
+        return common.IntersectRect(&selected, &area) != 0;
+    }
+    case SelRect::kMeas:
+        return rec.pMeas == meas;
+    case SelRect::kBlockStaff:
+        return rec.pBlock == block && static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
+    case SelRect::kStaff:
+        return static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
+    default:
+        return false;
+    }
+}
+
+// Calls `visit` for every measure that a selection record selects: on the
+// record's page (every page when it has none), in each normal and then each
+// ossia block, each staff of the block, each measure of the block's range.
+// The walk re-reads the tree after each call, which may swap clones in, and
+// stops at a record that left the selection. Returns false when it stopped
+// that way.
+using SelVisit = std::function<void(SelRect*, CKVBlock*, CKVMeas*)>;
+
+bool WalkRecord(CKVDoc& doc, SelRect* rec, const SelVisit& visit)
+{
+    const short pages = doc.GetPageNum();
+    for (short p = 0; p < pages; ++p) {
+        CKVPage* page = doc.GetPage(p);
+        if (!page || (rec->pPage && rec->pPage != page))
+            continue;
+        for (int ossia = 0; ossia < 2; ++ossia) {
+            auto& blocks = ossia ? page->m_arrOssiaBlock : page->m_arrBlock;
+            for (int b = 0; b < blocks.GetSize(); ++b) {
+                CKVBlock* block = blocks.GetAt(b);
+                for (short s = 0; block && s < block->GetStaffNum(); ++s) {
+                    for (int m = block->m_nFirstMeas; m < block->m_nFirstMeas + block->m_nMeasCount; ++m) {
+                        CKVStaff* staff = block->GetStaff(s);
+                        CKVMeas* meas = staff ? staff->GetMeas(m) : nullptr;
+                        if (!meas || !Selects(*rec, block, meas))
+                            continue;
+                        visit(rec, block, meas);
+                        if (!InSelection(doc, rec))
+                            return false;
+                    }
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void WalkSelection(CKVDoc& doc, const SelVisit& visit)
+{
+    if (!doc.m_pSelRectArray)
+        return;
+    for (int i = 0; i < doc.m_pSelRectArray->GetSize();) {
+        SelRect* rec = static_cast<SelRect*>(doc.m_pSelRectArray->GetAt(i));
+        if (rec && !WalkRecord(doc, rec, visit))
+            continue; // the record is gone; the next one moved to index i
+        ++i;
+    }
+}
+
+} // namespace
 
 int CKVDoc::ObjectBackup(int)
 {
-    KV_PENDING("CKVDoc::ObjectBackup");
-    return 0;
+    if (!IsReqBackup())
+        return 0;
+    CKVSystem* system = MasterOf(*this);
+    // The note-mark update walks the map from the first copy on.
+    m_dwFirstCopyId = system ? static_cast<DWORD>(system->m_arrMsgMap.GetSize()) : 0;
+    for (short p = 0; p < GetPageNum(); ++p) {
+        if (CKVPage* page = GetPage(p))
+            page->ObjectBackup(1);
+    }
+    if (system) {
+        for (short s = 0; system->m_pStaffArray && s < system->m_pStaffArray->GetSize(); ++s)
+            system->m_pStaffArray->GetAt(s)->ObjectBackup(1, 0);
+        for (short s = 0; system->m_pOssiaStaffArray && s < system->m_pOssiaStaffArray->GetSize(); ++s)
+            system->m_pOssiaStaffArray->GetAt(s)->ObjectBackup(1, 0);
+        if (system->m_pStaffArray) {
+            system->m_pStaffArray->m_pDoc = this;
+            system->m_pStaffArray->ObjectBackup(&system->m_pStaffArray, 1);
+        }
+        if (system->m_pOssiaStaffArray) {
+            system->m_pOssiaStaffArray->m_pDoc = this;
+            system->m_pOssiaStaffArray->ObjectBackup(&system->m_pOssiaStaffArray, 1);
+        }
+    }
+    m_pPageArray->m_pDoc = this;
+    m_pPageArray->ObjectBackup(&m_pPageArray, 1);
+    m_pFileInfo->ObjectBackup(1);
+    return 1;
 }
 
 int CKVDoc::ObjectFeedBack()
 {
-    KV_PENDING("CKVDoc::ObjectFeedBack");
-    return 0;
+    // The lists and the file info change hands first. A member that the
+    // live list now holds is either the current one, which hands over to its
+    // partner, or the one that comes back, whose partner then hands over
+    // (the lists already put it in place). Pages go before staves, so that
+    // the staves are replaced in the blocks of the pages that are live.
+    auto swap = [](auto* member) {
+        auto* partner = member->m_pBackupLink;
+        if (!partner || partner == member)
+            return;
+        if (member->IsCurrentObj())
+            member->ObjectFeedback();
+        else if (partner->IsCurrentObj())
+            static_cast<decltype(member)>(partner)->ObjectFeedback();
+    };
+    m_pFileInfo->ObjectFeedBack();
+    m_pPageArray->ObjectFeedBack();
+    CKVSystem* system = MasterOf(*this);
+    if (system) {
+        if (system->m_pOssiaStaffArray)
+            system->m_pOssiaStaffArray->ObjectFeedBack();
+        if (system->m_pStaffArray)
+            system->m_pStaffArray->ObjectFeedBack();
+    }
+    for (int p = GetPageNum() - 1; p >= 0; --p) {
+        if (CKVPage* page = GetPage(static_cast<short>(p)))
+            swap(page);
+    }
+    if (system) {
+        for (int s = system->m_pOssiaStaffArray ? system->m_pOssiaStaffArray->GetSize() - 1 : -1; s >= 0; --s)
+            swap(system->m_pOssiaStaffArray->GetAt(s));
+        for (int s = system->m_pStaffArray ? system->m_pStaffArray->GetSize() - 1 : -1; s >= 0; --s)
+            swap(system->m_pStaffArray->GetAt(s));
+    }
+    return 1;
 }
 
-int CKVDoc::SelMeasBackup(int)
+int CKVDoc::SelMeasBackup(int clear)
 {
-    KV_PENDING("CKVDoc::SelMeasBackup");
-    return 0;
+    if (clear)
+        m_rcRedraw.SetRectEmpty();
+    if (!CheckAvailableMemory(kSelBackupMemory))
+        return 0;
+    SetSelBackup(1);
+    // A selected staff is backed up once per call: a second backup would copy
+    // the whole staff again for each of its measures.
+    std::set<CKVStaff*> backedUp;
+    WalkSelection(*this, [this, &backedUp](SelRect* rec, CKVBlock* block, CKVMeas* meas) {
+        if (rec->nKind == SelRect::kStaff) {
+            CKVStaff* staff = rec->pStaff;
+            if (staff && !backedUp.count(staff)) {
+                staff->ObjectBackup(1, 1);
+                // The record now names the live copy.
+                backedUp.insert(staff);
+                backedUp.insert(rec->pStaff);
+            }
+            SetInvalidRect(block, meas->GetCurBackupObj());
+            return;
+        }
+        meas->ObjectBackup(1, 1);
+        SetInvalidRect(block, meas->GetCurBackupObj());
+    });
+    SetSelBackup(0);
+    return 1;
 }
 
-CRect& CKVDoc::SetInvalidRect(CKVBlock*, CKVMeas*)
+CRect& CKVDoc::SetInvalidRect(CKVBlock* block, CKVMeas* meas)
 {
-    KV_PENDING("CKVDoc::SetInvalidRect");
+    if (!block || !meas)
+        return m_rcRedraw;
+    CRect area = meas->GetRealMeasRect(0);
+    area.OffsetRect(block->m_rcBlock.left, block->m_rcBlock.top);
+    if (block->m_pPage)
+        area.OffsetRect(block->m_pPage->m_rcPrint.left, block->m_pPage->m_rcPrint.top);
+    area.top -= 4;
+    area.bottom += 4;
+    area.left -= 2 * m_nStaffSpace;
+    area.right += 2 * m_nStaffSpace;
+    CRect united;
+    united.UnionRect(&m_rcRedraw, &area);
+    m_rcRedraw = united;
+    m_bRedrawPending = 1;
     return m_rcRedraw;
 }
 
-void CKVDoc::SelMeasTuplet(unsigned char)
+void CKVDoc::SelMeasTuplet(unsigned char voice)
 {
-    KV_PENDING("CKVDoc::SelMeasTuplet");
+    WalkSelection(*this, [voice](SelRect*, CKVBlock*, CKVMeas* meas) {
+        if (voice != 0) {
+            meas->MakeTupletMsg(voice, 0, 1);
+            return;
+        }
+        for (BYTE v = 1; v <= CKVMeas::VOICES; ++v)
+            meas->MakeTupletMsg(v, 0, 1);
+    });
 }

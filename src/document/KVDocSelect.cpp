@@ -1,5 +1,8 @@
 #include "document/KVDoc.h"
 
+#include "document/SelRect.h"
+#include "edit/KVBackupPtrArray.h"
+
 void CKVDoc::AddSelRect(short, RECT*, CKVMeas*, CKVStaff*, CKVBlock*)
 {
     KV_PENDING("CKVDoc::AddSelRect");
@@ -11,9 +14,19 @@ int CKVDoc::IsSelChanged()
     return 0;
 }
 
-void CKVDoc::RemoveAllSelRect(int, int)
+void CKVDoc::RemoveAllSelRect(int resetDrag, int keep)
 {
-    KV_PENDING("CKVDoc::RemoveAllSelRect");
+    if (!keep) {
+        for (int i = 0; i < m_pSelRectArray->GetSize(); ++i)
+            delete static_cast<SelRect*>(m_pSelRectArray->GetAt(i));
+        m_pSelRectArray->RemoveAll();
+    }
+    if (resetDrag) {
+        m_bSelected = 0;
+        m_bSelectAllPages = 0;
+    }
+    m_bHostNotice = 1;
+    m_bSelected = m_pSelRectArray->GetSize() > 0 ? 1 : 0;
 }
 
 int CKVDoc::IsStaffSelected(short)

@@ -1,82 +1,467 @@
+// The undo history of a document: recording entries into the open step,
+// closing steps, and replaying a step backwards (undo) or forwards (redo).
+
 #include "document/KVDoc.h"
+
+#include "document/CopyPtrMap.h"
+#include "document/KVFileInfo.h"
+#include "document/UndoEntry.h"
+#include "edit/KVBackupPtrArray.h"
+#include "document/BackupState.h"
+#include "edit/MemoryGuard.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+#include "timing/MidiFileRead.h"
+
+#include <new>
+
+namespace {
+
+// The most steps the history keeps.
+constexpr int kMaxSteps = 32;
+
+// Holds the document lock for a scope; the lock is re-entrant.
+class DocLock {
+public:
+    explicit DocLock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
+    ~DocLock() { LeaveCriticalSection(m_section); }
+    DocLock(const DocLock&) = delete;
+    DocLock& operator=(const DocLock&) = delete;
+
+private:
+    CRITICAL_SECTION* m_section;
+};
+
+// The element at position n (1 = the tail) counted from the tail; null when
+// the list is shorter.
+void* FromTail(CPtrList& list, int n)
+{
+    if (n < 1 || n > list.GetCount())
+        return nullptr;
+    POSITION pos = list.GetTailPosition();
+    void* value = nullptr;
+    for (int i = 0; i < n && pos; ++i)
+        value = list.GetPrev(pos);
+    return value;
+}
+
+// Drops the undone steps at the tail: they can never be redone again.
+void DropRedoSteps(CKVDoc& doc)
+{
+    while (doc.m_nUndoneCount > 0 && !doc.m_listBackup.IsEmpty()) {
+        CPtrArray* step = static_cast<CPtrArray*>(doc.m_listBackup.RemoveTail());
+        CPtrArray* slurStep =
+            doc.m_listSlurBackup.IsEmpty() ? nullptr : static_cast<CPtrArray*>(doc.m_listSlurBackup.RemoveTail());
+        doc.DeleteBackupData(step, 0);
+        delete step;
+        if (slurStep) {
+            doc.DeleteSlurBackupData(slurStep, 0);
+            delete slurStep;
+        }
+        --doc.m_nUndoneCount;
+    }
+    doc.m_nUndoneCount = 0;
+}
+
+// Drops the oldest steps until fewer than the most remain, so that one more
+// can be appended.
+void TrimOldSteps(CKVDoc& doc)
+{
+    while (doc.m_listBackup.GetCount() >= kMaxSteps) {
+        CPtrArray* step = static_cast<CPtrArray*>(doc.m_listBackup.RemoveHead());
+        CPtrArray* slurStep =
+            doc.m_listSlurBackup.IsEmpty() ? nullptr : static_cast<CPtrArray*>(doc.m_listSlurBackup.RemoveHead());
+        doc.DeleteBackupData(step, 1);
+        delete step;
+        if (slurStep) {
+            doc.DeleteSlurBackupData(slurStep, 1);
+            delete slurStep;
+        }
+    }
+}
+
+// Fills the cursor fields of a new entry from the document.
+void TakeCursor(CKVDoc& doc, UndoEntry& entry)
+{
+    entry.nPage = static_cast<short>(doc.GetCurrentPageNum());
+    entry.nBlock = doc.m_nCurBlock;
+    entry.nStaff = doc.m_nCurStaff;
+    entry.nMeas = doc.m_nCaretMeasNum;
+}
+
+void Swap(short& a, short& b)
+{
+    const short t = a;
+    a = b;
+    b = t;
+}
+
+// Puts one member of an entry's pair back into the tree. `leaving` is the
+// member that stops being live, `coming` the one that becomes live.
+void FeedEntry(CKVDoc& doc, UndoEntry& entry, bool undo, void* slurStep)
+{
+    void* leaving = undo ? entry.pPartner : entry.pObject;
+    void* coming = undo ? entry.pObject : entry.pPartner;
+    switch (entry.nKind) {
+    case UndoEntry::kMeas: {
+        CKVMeas* meas = static_cast<CKVMeas*>(leaving);
+        if (!meas || !coming)
+            return;
+        meas->m_pBackupLink = static_cast<CKVMeas*>(coming);
+        meas->ObjectFeedback();
+        meas->SlurFeedback(slurStep);
+        break;
+    }
+    case UndoEntry::kStaff: {
+        CKVStaff* staff = static_cast<CKVStaff*>(leaving);
+        if (!staff || !coming)
+            return;
+        staff->m_pBackupLink = static_cast<CKVStaff*>(coming);
+        staff->ObjectFeedback();
+        staff->SlurFeedback(slurStep);
+        break;
+    }
+    case UndoEntry::kBlock: {
+        CKVBlock* block = static_cast<CKVBlock*>(leaving);
+        if (!block || !coming)
+            return;
+        block->m_pBackupLink = static_cast<CKVBlock*>(coming);
+        block->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kPage: {
+        CKVPage* page = static_cast<CKVPage*>(leaving);
+        if (!page || !coming)
+            return;
+        page->m_pBackupLink = static_cast<CKVPage*>(coming);
+        page->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kFileInfo: {
+        CKVFileInfo* info = static_cast<CKVFileInfo*>(leaving);
+        if (!info || !coming)
+            return;
+        info->m_pBackupLink = static_cast<CKVFileInfo*>(coming);
+        info->ObjectFeedBack();
+        break;
+    }
+    case UndoEntry::kPtrArray: {
+        CKVBackupPtrArray* list = static_cast<CKVBackupPtrArray*>(leaving);
+        if (!list || !coming)
+            return;
+        list->m_pBackupLink = static_cast<CKVBackupPtrArray*>(coming);
+        list->ObjectFeedBack();
+        break;
+    }
+    case UndoEntry::kDocument:
+        doc.ObjectFeedBack();
+        break;
+    default:
+        // Structural entries only move the cursor; the owners' snapshots
+        // of the same step bring the structure back.
+        break;
+    }
+}
+
+// Rescales the score when a replayed file info brought another font height.
+void SettleFontHeight(CKVDoc& doc, short keptHeight, short keptSpace)
+{
+    if (doc.m_nFontHeight == keptHeight)
+        return;
+    const int height = doc.m_nFontHeight;
+    doc.m_nFontHeight = keptHeight;
+    doc.m_nStaffSpace = keptSpace;
+    doc.UpdatePosYA(height, 1);
+}
+
+// Shows the cursor that the replay left: its page and, on a page with staves,
+// its measure.
+void JumpToCursor(CKVDoc& doc)
+{
+    // JumpToPage resets the caret measure number.
+    const short measure = doc.m_nCaretMeasNum;
+    doc.JumpToPage(doc.m_nCurPage);
+    CKVPage* page = doc.GetPage(doc.m_nCurPage);
+    if (page && !page->IsNoStaffPage())
+        doc.JumpToMeas(measure);
+}
+
+} // namespace
 
 void CKVDoc::ResetBackup()
 {
-    KV_PENDING("CKVDoc::ResetBackup");
+    ClearCopyPtrMap();
+    StartNewUndoRedo();
+    // The mouse cursor pack may name objects that the next backup replaces.
+    m_pCusorMeas = nullptr;
+    m_pCusorStaff = nullptr;
 }
 
 void CKVDoc::StartNewUndoRedo()
 {
-    KV_PENDING("CKVDoc::StartNewUndoRedo");
+    {
+        DocLock lock(m_pCritSection);
+        if (!m_listBackup.IsEmpty()) {
+            DropRedoSteps(*this);
+            TrimOldSteps(*this);
+        }
+        if (m_arrBackup.GetSize() > 0) {
+            CPtrArray* step = new (std::nothrow) CPtrArray;
+            CPtrArray* slurStep = new (std::nothrow) CPtrArray;
+            if (!step || !slurStep) {
+                // The step stays open; the next close tries again.
+                delete step;
+                delete slurStep;
+                ReportOutOfMemory(1);
+            } else {
+                step->Append(m_arrBackup);
+                slurStep->Append(m_arrSlurBackup);
+                m_listBackup.AddTail(step);
+                m_listSlurBackup.AddTail(slurStep);
+                m_arrBackup.RemoveAll();
+                m_arrSlurBackup.RemoveAll();
+                m_bBackupOpen = 0;
+            }
+        }
+    }
+    m_bHostNotice = 1;
 }
 
 void CKVDoc::RemoveRedo()
 {
-    KV_PENDING("CKVDoc::RemoveRedo");
+    DocLock lock(m_pCritSection);
+    if (m_listBackup.IsEmpty())
+        return;
+    DropRedoSteps(*this);
+    TrimOldSteps(*this);
 }
 
 void CKVDoc::MultiUndoStart()
 {
-    KV_PENDING("CKVDoc::MultiUndoStart");
+    SetReplayDirection(1);
+    if (m_bBackupOpen)
+        StartNewUndoRedo();
+    if (!IsMultiEnableUndo())
+        return;
+
+    DocLock lock(m_pCritSection);
+    CPtrArray* step = static_cast<CPtrArray*>(FromTail(m_listBackup, m_nUndoneCount + 1));
+    if (!step)
+        return;
+    m_pLastGroup = nullptr;
+    m_pLastMember = nullptr;
+    void* slurStep = FromTail(m_listSlurBackup, m_nUndoneCount + 1);
+
+    const short keptHeight = m_nFontHeight;
+    const short keptSpace = m_nStaffSpace;
+    for (int i = step->GetSize() - 1; i >= 0; --i) {
+        UndoEntry* entry = static_cast<UndoEntry*>(step->GetAt(i));
+        short page = static_cast<short>(GetCurrentPageNum());
+        Swap(page, entry->nPage);
+        m_nCurPage = page;
+        Swap(m_nCurBlock, entry->nBlock);
+        Swap(m_nCurStaff, entry->nStaff);
+        Swap(m_nCaretMeasNum, entry->nMeas);
+        FeedEntry(*this, *entry, true, slurStep);
+    }
+    SettleFontHeight(*this, keptHeight, keptSpace);
+    ++m_nUndoneCount;
+    JumpToCursor(*this);
+    m_bHostNotice = 1;
 }
 
 void CKVDoc::MultiRedoStart()
 {
-    KV_PENDING("CKVDoc::MultiRedoStart");
+    SetReplayDirection(0);
+    if (m_bBackupOpen)
+        StartNewUndoRedo();
+    if (!IsMultiEnableRedo())
+        return;
+
+    DocLock lock(m_pCritSection);
+    CPtrArray* step = static_cast<CPtrArray*>(FromTail(m_listBackup, m_nUndoneCount));
+    if (!step)
+        return;
+    m_pLastGroup = nullptr;
+    m_pLastMember = nullptr;
+    void* slurStep = FromTail(m_listSlurBackup, m_nUndoneCount);
+
+    const short keptHeight = m_nFontHeight;
+    const short keptSpace = m_nStaffSpace;
+    for (int i = 0; i < step->GetSize(); ++i) {
+        UndoEntry* entry = static_cast<UndoEntry*>(step->GetAt(i));
+        // The block index stays: the jumps below set it again.
+        short page = static_cast<short>(GetCurrentPageNum());
+        Swap(page, entry->nPage);
+        m_nCurPage = page;
+        Swap(m_nCurStaff, entry->nStaff);
+        Swap(m_nCaretMeasNum, entry->nMeas);
+        FeedEntry(*this, *entry, false, slurStep);
+    }
+    SettleFontHeight(*this, keptHeight, keptSpace);
+    --m_nUndoneCount;
+    JumpToCursor(*this);
+    m_bHostNotice = 1;
 }
 
 void CKVDoc::MultiUndoEnd()
 {
-    KV_PENDING("CKVDoc::MultiUndoEnd");
 }
 
 void CKVDoc::MultiRedoEnd()
 {
-    KV_PENDING("CKVDoc::MultiRedoEnd");
 }
 
 void CKVDoc::DataInputStart()
 {
-    KV_PENDING("CKVDoc::DataInputStart");
 }
 
 int CKVDoc::Feedback()
 {
-    KV_PENDING("CKVDoc::Feedback");
     return 1;
 }
 
 int CKVDoc::IsMultiEnableUndo()
 {
-    KV_PENDING("CKVDoc::IsMultiEnableUndo");
-    return 0;
+    if (!m_bBackupRecord || GetMidiFileRead())
+        return 0;
+    const int closed = m_listBackup.GetCount();
+    if (m_nUndoneCount < closed)
+        return 1;
+    return closed == 0 && m_arrBackup.GetSize() > 0 ? 1 : 0;
 }
 
 int CKVDoc::IsMultiEnableRedo()
 {
-    KV_PENDING("CKVDoc::IsMultiEnableRedo");
-    return 0;
+    return m_nUndoneCount > 0 ? 1 : 0;
 }
 
 int CKVDoc::IsReqBackup()
 {
-    KV_PENDING("CKVDoc::IsReqBackup");
-    return 0;
+    return m_bBackupRecord && !GetMidiFileRead() ? 1 : 0;
 }
 
-int CKVDoc::AddBackup(short, void*)
+int CKVDoc::AddBackup(short kind, void* object)
 {
-    KV_PENDING("CKVDoc::AddBackup");
-    return 0;
+    if (!IsReqBackup() || !object)
+        return 0;
+
+    // The clone that becomes live; for the document itself there is none.
+    void* clone = nullptr;
+    switch (kind) {
+    case UndoEntry::kMeas:
+        clone = static_cast<CKVMeas*>(static_cast<CKVMeas*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kStaff:
+        clone = static_cast<CKVStaff*>(static_cast<CKVStaff*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kBlock:
+        clone = static_cast<CKVBlock*>(static_cast<CKVBlock*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kPage:
+        clone = static_cast<CKVPage*>(static_cast<CKVPage*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kFileInfo:
+        clone = static_cast<CKVFileInfo*>(static_cast<CKVFileInfo*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kPtrArray:
+        clone = static_cast<CKVBackupPtrArray*>(static_cast<CKVBackupPtrArray*>(object)->m_pBackupLink);
+        break;
+    case UndoEntry::kDocument:
+        clone = this;
+        break;
+    default:
+        return 0;
+    }
+    // An object without a clone of its own has nothing to record.
+    if (!clone || (clone == object && kind != UndoEntry::kDocument))
+        return 0;
+
+    UndoEntry* entry = new (std::nothrow) UndoEntry;
+    if (!entry) {
+        ReportOutOfMemory(1);
+        return 0;
+    }
+    entry->nKind = kind;
+    entry->pObject = object;
+    entry->pPartner = clone;
+    TakeCursor(*this, *entry);
+
+    switch (kind) {
+    case UndoEntry::kMeas: {
+        CKVMeas* meas = static_cast<CKVMeas*>(object);
+        static_cast<CKVMeas*>(clone)->m_pBackupLink = meas;
+        meas->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kStaff: {
+        CKVStaff* staff = static_cast<CKVStaff*>(object);
+        static_cast<CKVStaff*>(clone)->m_pBackupLink = staff;
+        staff->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kBlock: {
+        CKVBlock* block = static_cast<CKVBlock*>(object);
+        static_cast<CKVBlock*>(clone)->m_pBackupLink = block;
+        block->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kPage: {
+        CKVPage* page = static_cast<CKVPage*>(object);
+        static_cast<CKVPage*>(clone)->m_pBackupLink = page;
+        page->ObjectFeedback();
+        break;
+    }
+    case UndoEntry::kFileInfo: {
+        CKVFileInfo* info = static_cast<CKVFileInfo*>(object);
+        static_cast<CKVFileInfo*>(clone)->m_pBackupLink = info;
+        info->ObjectFeedBack();
+        break;
+    }
+    case UndoEntry::kPtrArray: {
+        CKVBackupPtrArray* list = static_cast<CKVBackupPtrArray*>(object);
+        static_cast<CKVBackupPtrArray*>(clone)->m_pBackupLink = list;
+        list->ObjectFeedBack();
+        break;
+    }
+    default:
+        ObjectFeedBack();
+        break;
+    }
+    m_arrBackup.Add(entry);
+    m_bBackupOpen = 1;
+    return 1;
 }
 
-int CKVDoc::AddObj2BackupArray(short, void*, int)
+int CKVDoc::AddObj2BackupArray(short kind, void* object, int inserted)
 {
-    KV_PENDING("CKVDoc::AddObj2BackupArray");
-    return 0;
+    if (!IsReqBackup())
+        return 0;
+    UndoEntry* entry = new (std::nothrow) UndoEntry;
+    if (!entry) {
+        // Not taken: the caller deletes a removed object itself.
+        ReportOutOfMemory(1);
+        return 0;
+    }
+    entry->nKind = kind;
+    if (inserted)
+        entry->pPartner = object;
+    else
+        entry->pObject = object;
+    TakeCursor(*this, *entry);
+    m_arrBackup.Add(entry);
+    m_bBackupOpen = 1;
+    return 1;
 }
 
 void CKVDoc::ResetBackupData()
 {
-    KV_PENDING("CKVDoc::ResetBackupData");
+    // The open step is discarded the way an oldest step is dropped: the
+    // states from before its changes go, the live clones stay and are left
+    // linked to themselves. Those changes can no longer be undone.
+    DeleteBackupData(&m_arrBackup, 1);
+    DeleteSlurBackupData(&m_arrSlurBackup, 1);
+    m_bBackupOpen = 0;
 }

@@ -1,32 +1,503 @@
+// Bookkeeping of the undo history: what a dropped step frees, emptying the
+// whole history, and the layout position snapshot.
+
 #include "document/KVDoc.h"
 
-void CKVDoc::DeleteBackupData(CPtrArray*, int)
+#include "document/KVFileInfo.h"
+#include "document/UndoEntry.h"
+#include "edit/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <set>
+#include <vector>
+
+namespace {
+
+bool IsStructural(short kind)
 {
-    KV_PENDING("CKVDoc::DeleteBackupData");
+    return kind == UndoEntry::kMeasInsDel || kind == UndoEntry::kStaffInsDel || kind == UndoEntry::kBlockInsDel ||
+           kind == UndoEntry::kPageInsDel;
 }
 
-void CKVDoc::DeleteSlurBackupData(CPtrArray*, int)
+bool IsSnapshot(short kind)
 {
-    KV_PENDING("CKVDoc::DeleteSlurBackupData");
+    return kind == UndoEntry::kMeas || kind == UndoEntry::kStaff || kind == UndoEntry::kBlock ||
+           kind == UndoEntry::kPage || kind == UndoEntry::kFileInfo || kind == UndoEntry::kPtrArray;
 }
 
-int CKVDoc::RemoveFromBackupArray(CPtrArray*, int, void*, int)
+// The object kind of an entry kind: structural kinds name their object kind
+// in the low byte.
+short ObjectKindOf(short kind)
 {
-    KV_PENDING("CKVDoc::RemoveFromBackupArray");
-    return 0;
+    return IsStructural(kind) ? static_cast<short>(kind - UndoEntry::kStructural) : kind;
+}
+
+// The undo link part of an object of an object kind; null for kinds without
+// one.
+CKVMultiBackup* LinkPartOf(short objectKind, void* object)
+{
+    if (!object)
+        return nullptr;
+    switch (objectKind) {
+    case UndoEntry::kMeas:
+        return static_cast<CKVMeas*>(object);
+    case UndoEntry::kStaff:
+        return static_cast<CKVStaff*>(object);
+    case UndoEntry::kBlock:
+        return static_cast<CKVBlock*>(object);
+    case UndoEntry::kPage:
+        return static_cast<CKVPage*>(object);
+    case UndoEntry::kFileInfo:
+        return static_cast<CKVFileInfo*>(object);
+    case UndoEntry::kPtrArray:
+        return static_cast<CKVBackupPtrArray*>(object);
+    default:
+        return nullptr;
+    }
+}
+
+void DeleteObject(short objectKind, void* object)
+{
+    switch (objectKind) {
+    case UndoEntry::kMeas:
+        delete static_cast<CKVMeas*>(object);
+        break;
+    case UndoEntry::kStaff:
+        delete static_cast<CKVStaff*>(object);
+        break;
+    case UndoEntry::kBlock:
+        delete static_cast<CKVBlock*>(object);
+        break;
+    case UndoEntry::kPage:
+        delete static_cast<CKVPage*>(object);
+        break;
+    case UndoEntry::kFileInfo:
+        delete static_cast<CKVFileInfo*>(object);
+        break;
+    case UndoEntry::kPtrArray:
+        delete static_cast<CKVBackupPtrArray*>(object);
+        break;
+    default:
+        break;
+    }
+}
+
+// Every object that the live score holds, and the undo link parts of the
+// ones that can be backed up.
+struct LiveTree {
+    std::set<const void*> objects;
+    std::vector<CKVMultiBackup*> links;
+
+    void Add(short objectKind, void* object)
+    {
+        if (object && objects.insert(object).second) {
+            if (CKVMultiBackup* link = LinkPartOf(objectKind, object))
+                links.push_back(link);
+        }
+    }
+
+    void AddStaff(CKVStaff* staff)
+    {
+        if (!staff)
+            return;
+        Add(UndoEntry::kStaff, staff);
+        for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m)
+            Add(UndoEntry::kMeas, staff->m_arrMeas.GetAt(m));
+    }
+
+    void AddStaffList(CKVStaffPtrArray* list)
+    {
+        if (!list)
+            return;
+        Add(UndoEntry::kPtrArray, static_cast<CKVBackupPtrArray*>(list));
+        for (int s = 0; s < list->GetSize(); ++s)
+            AddStaff(list->GetAt(s));
+    }
+
+    void AddBlock(CKVBlock* block)
+    {
+        Add(UndoEntry::kBlock, block);
+        if (block && block->m_pStaffArray)
+            Add(UndoEntry::kPtrArray, static_cast<CKVBackupPtrArray*>(block->m_pStaffArray));
+    }
+
+    explicit LiveTree(CKVDoc& doc)
+    {
+        for (int i = 0; i < doc.m_arrSystem.GetSize(); ++i) {
+            CKVSystem* system = doc.m_arrSystem.GetAt(i);
+            AddStaffList(system->m_pStaffArray);
+            AddStaffList(system->m_pOssiaStaffArray);
+        }
+        Add(UndoEntry::kPtrArray, doc.m_pPageArray);
+        for (int p = 0; p < doc.m_pPageArray->GetSize(); ++p) {
+            CKVPage* page = static_cast<CKVPage*>(doc.m_pPageArray->GetAt(p));
+            Add(UndoEntry::kPage, page);
+            for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
+                AddBlock(page->m_arrBlock.GetAt(b));
+            for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
+                AddBlock(page->m_arrOssiaBlock.GetAt(b));
+        }
+        Add(UndoEntry::kFileInfo, doc.m_pFileInfo);
+        Add(UndoEntry::kPtrArray, doc.m_pSelRectArray);
+    }
+
+    bool Holds(const void* object) const { return objects.count(object) != 0; }
+};
+
+struct Target {
+    short objectKind;
+    void* object;
+};
+
+bool ListHolds(const CTypedPtrArray<CPtrArray, CKVMeas*>& list, const void* object)
+{
+    for (int i = 0; i < list.GetSize(); ++i) {
+        if (list.GetAt(i) == object)
+            return true;
+    }
+    return false;
+}
+
+bool ListHolds(const CTypedPtrArray<CPtrArray, CKVBlock*>& list, const void* object)
+{
+    for (int i = 0; i < list.GetSize(); ++i) {
+        if (list.GetAt(i) == object)
+            return true;
+    }
+    return false;
+}
+
+// Whether another target deletes this object with itself: a staff its
+// measures, a page its blocks.
+bool HeldByTarget(const std::vector<Target>& targets, const Target& t)
+{
+    for (const Target& holder : targets) {
+        if (holder.object == t.object)
+            continue;
+        if (t.objectKind == UndoEntry::kMeas && holder.objectKind == UndoEntry::kStaff &&
+            ListHolds(static_cast<CKVStaff*>(holder.object)->m_arrMeas, t.object))
+            return true;
+        if (t.objectKind == UndoEntry::kBlock && holder.objectKind == UndoEntry::kPage) {
+            CKVPage* page = static_cast<CKVPage*>(holder.object);
+            if (ListHolds(page->m_arrBlock, t.object) || ListHolds(page->m_arrOssiaBlock, t.object))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether an entry of a step other than `except` still names the object.
+bool NamedByOtherStep(CKVDoc& doc, const CPtrArray* except, const void* object)
+{
+    auto names = [&](const CPtrArray& step) {
+        if (&step == except)
+            return false;
+        for (int i = 0; i < step.GetSize(); ++i) {
+            const UndoEntry* e = static_cast<const UndoEntry*>(step.GetAt(i));
+            if (e->pObject == object || e->pPartner == object)
+                return true;
+        }
+        return false;
+    };
+    if (names(doc.m_arrBackup))
+        return true;
+    for (POSITION pos = doc.m_listBackup.GetHeadPosition(); pos;) {
+        if (names(*static_cast<const CPtrArray*>(doc.m_listBackup.GetNext(pos))))
+            return true;
+    }
+    return false;
+}
+
+// The ids of the symbols that the live score owns, at any depth.
+void CollectOwnedIds(CKVObject* node, std::set<DWORD>& ids, int depth)
+{
+    // A cycle of references would be a broken score; stop well before.
+    if (!node || depth > 64)
+        return;
+    for (int i = 0; i < node->m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node->m_arrMsgRef.GetAt(i);
+        if (!ref || !ref->byOwner)
+            continue;
+        ids.insert(ref->dwMsgId);
+        CKVMsg* child = node->m_pSystem ? node->m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        CollectOwnedIds(child, ids, depth + 1);
+    }
+}
+
+std::set<DWORD> LiveOwnedIds(CKVSystem* system)
+{
+    std::set<DWORD> ids;
+    auto addList = [&](CKVStaffPtrArray* list) {
+        if (!list)
+            return;
+        for (int s = 0; s < list->GetSize(); ++s) {
+            CKVStaff* staff = list->GetAt(s);
+            CollectOwnedIds(staff, ids, 0);
+            for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m)
+                CollectOwnedIds(staff->m_arrMeas.GetAt(m), ids, 0);
+        }
+    };
+    addList(system->m_pStaffArray);
+    addList(system->m_pOssiaStaffArray);
+    return ids;
+}
+
+// Links a page's blocks or a staff's measures into the set of objects that
+// go with their holder.
+void AddContents(const Target& t, std::set<const CKVMultiBackup*>& gone)
+{
+    if (t.objectKind == UndoEntry::kStaff) {
+        CKVStaff* staff = static_cast<CKVStaff*>(t.object);
+        for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m)
+            gone.insert(staff->m_arrMeas.GetAt(m));
+    } else if (t.objectKind == UndoEntry::kPage) {
+        CKVPage* page = static_cast<CKVPage*>(t.object);
+        for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
+            gone.insert(page->m_arrBlock.GetAt(b));
+        for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
+            gone.insert(page->m_arrOssiaBlock.GetAt(b));
+    }
+}
+
+} // namespace
+
+void CKVDoc::DeleteBackupData(CPtrArray* step, int oldest)
+{
+    if (!step)
+        return;
+
+    // Settle everything the drop deletes before deleting anything: an object
+    // can be named by more than one entry, or be held by another object
+    // that goes too, and must be deleted exactly once.
+    const LiveTree live(*this);
+    std::vector<Target> targets;
+    std::vector<Target> removed; // redo mode: objects that structural entries took out
+    std::set<const void*> seen;
+    auto addTarget = [&](short objectKind, void* object) {
+        if (object && seen.insert(object).second)
+            targets.push_back(Target {objectKind, object});
+    };
+    for (int i = 0; i < step->GetSize(); ++i) {
+        const UndoEntry* e = static_cast<const UndoEntry*>(step->GetAt(i));
+        if (!e)
+            continue;
+        if (IsStructural(e->nKind)) {
+            addTarget(ObjectKindOf(e->nKind), oldest ? e->pObject : e->pPartner);
+            if (!oldest && e->pObject)
+                removed.push_back(Target {ObjectKindOf(e->nKind), e->pObject});
+        } else if (IsSnapshot(e->nKind)) {
+            addTarget(e->nKind, oldest ? e->pObject : e->pPartner);
+        }
+        // The whole-document kind and unknown kinds own nothing.
+    }
+
+    std::vector<Target> doomed;
+    for (const Target& t : targets) {
+        // Never delete what the score still shows, nor what a staff or page
+        // that goes too deletes with itself.
+        if (live.Holds(t.object) || HeldByTarget(targets, t))
+            continue;
+        doomed.push_back(t);
+    }
+    // An object that a structural entry took out of a staff or page that is
+    // itself gone is owned by nothing else once the step goes.
+    for (const Target& t : removed) {
+        if (seen.count(t.object) || live.Holds(t.object) || HeldByTarget(targets, t) ||
+            NamedByOtherStep(*this, step, t.object))
+            continue;
+        seen.insert(t.object);
+        doomed.push_back(t);
+    }
+
+    // Surviving partners must not keep a link to what goes now.
+    std::set<const CKVMultiBackup*> gone;
+    for (const Target& t : doomed) {
+        if (CKVMultiBackup* link = LinkPartOf(t.objectKind, t.object))
+            gone.insert(link);
+        AddContents(t, gone);
+    }
+    // Only the live score is checked: the other members named by the step's
+    // entries may already be gone when the history is emptied newest first.
+    for (CKVMultiBackup* c : live.links) {
+        if (!gone.count(c) && c->m_pBackupLink && gone.count(c->m_pBackupLink))
+            c->m_pBackupLink = c;
+    }
+
+    for (const Target& t : doomed)
+        DeleteObject(t.objectKind, t.object);
+    for (int i = 0; i < step->GetSize(); ++i)
+        delete static_cast<UndoEntry*>(step->GetAt(i));
+    step->RemoveAll();
+}
+
+void CKVDoc::DeleteSlurBackupData(CPtrArray* slurStep, int oldest)
+{
+    if (!slurStep)
+        return;
+    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
+    std::set<DWORD> owned;
+    if (master && slurStep->GetSize() > 0)
+        owned = LiveOwnedIds(master);
+    for (int i = 0; i < slurStep->GetSize(); ++i) {
+        SlurRelinkRecord* record = static_cast<SlurRelinkRecord*>(slurStep->GetAt(i));
+        if (record && master) {
+            const DWORD id = oldest ? record->dwOldRef : record->dwNewRef;
+            // A symbol that the score still owns stays, whatever the record
+            // says.
+            CKVMsg* msg = id && !owned.count(id) ? master->GetMsgFromMap(id) : nullptr;
+            delete msg;
+        }
+        delete record;
+    }
+    slurStep->RemoveAll();
+}
+
+int CKVDoc::RemoveFromBackupArray(CPtrArray* step, int byObject, void* target, int structural)
+{
+    if (!step)
+        return 0;
+    int removed = 0;
+    for (int i = 0; i < step->GetSize();) {
+        UndoEntry* e = static_cast<UndoEntry*>(step->GetAt(i));
+        const bool kindMatches = e && (IsStructural(e->nKind) == (structural == 1));
+        const void* field = e ? (byObject ? e->pObject : e->pPartner) : nullptr;
+        if (kindMatches && field == target) {
+            delete e;
+            step->RemoveAt(i);
+            ++removed;
+        } else {
+            ++i;
+        }
+    }
+    return removed;
 }
 
 void CKVDoc::ResetMultiBackList()
 {
-    KV_PENDING("CKVDoc::ResetMultiBackList");
+    if (m_bBackupOpen)
+        StartNewUndoRedo();
+    while (m_nUndoneCount > 0 && !m_listBackup.IsEmpty()) {
+        CPtrArray* step = static_cast<CPtrArray*>(m_listBackup.RemoveTail());
+        CPtrArray* slurStep =
+            m_listSlurBackup.IsEmpty() ? nullptr : static_cast<CPtrArray*>(m_listSlurBackup.RemoveTail());
+        DeleteBackupData(step, 0);
+        delete step;
+        if (slurStep) {
+            DeleteSlurBackupData(slurStep, 0);
+            delete slurStep;
+        }
+        --m_nUndoneCount;
+    }
+    m_nUndoneCount = 0;
+    while (!m_listBackup.IsEmpty()) {
+        CPtrArray* step = static_cast<CPtrArray*>(m_listBackup.RemoveTail());
+        CPtrArray* slurStep =
+            m_listSlurBackup.IsEmpty() ? nullptr : static_cast<CPtrArray*>(m_listSlurBackup.RemoveTail());
+        DeleteBackupData(step, 1);
+        delete step;
+        if (slurStep) {
+            DeleteSlurBackupData(slurStep, 1);
+            delete slurStep;
+        }
+    }
+    // Relink records left open without an entry (a tie removed by a command
+    // that backed nothing up) would otherwise outlive the history.
+    if (m_arrSlurBackup.GetSize() > 0)
+        DeleteSlurBackupData(&m_arrSlurBackup, 1);
 }
 
 void CKVDoc::BackupPoisition()
 {
-    KV_PENDING("CKVDoc::BackupPoisition");
+    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
+    if (master) {
+        auto saveList = [](CKVStaffPtrArray* list) {
+            if (!list)
+                return;
+            for (int s = 0; s < list->GetSize(); ++s) {
+                CKVStaff* staff = list->GetAt(s);
+                for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
+                    CKVMeas* meas = staff->m_arrMeas.GetAt(m);
+                    for (short i = 0; i < meas->GetMsgNum(); ++i) {
+                        if (CKVMsg* msg = meas->GetMsg(i))
+                            msg->BackupPosition();
+                    }
+                    meas->m_nSaveLeftX = meas->m_nLeftX;
+                    meas->m_nSaveStaffY = meas->m_nStaffY;
+                    meas->m_rcSecond = meas->m_rcMeas;
+                    meas->m_nSaveHeaderWidth = meas->m_nHeaderWidth;
+                    meas->m_nSaveRealWidth = meas->m_nRealWidth;
+                }
+            }
+        };
+        saveList(master->m_pStaffArray);
+        saveList(master->m_pOssiaStaffArray);
+    }
+    for (short p = 0; p < GetPageNum(); ++p) {
+        CKVPage* page = GetPage(p);
+        page->m_rcSecond = page->m_rcPrint;
+        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
+            page->m_arrMsg.GetAt(i)->BackupPosition();
+        auto saveBlocks = [](CTypedPtrArray<CPtrArray, CKVBlock*>& blocks) {
+            for (int b = 0; b < blocks.GetSize(); ++b) {
+                CKVBlock* block = blocks.GetAt(b);
+                block->m_rcSecond = block->m_rcBlock;
+                block->m_nSaveLeftIndent = block->m_nLeftIndent;
+                block->m_arrSecond.Copy(block->m_arrMeasX);
+            }
+        };
+        saveBlocks(page->m_arrBlock);
+        saveBlocks(page->m_arrOssiaBlock);
+    }
 }
 
 void CKVDoc::FeedBackPosition()
 {
-    KV_PENDING("CKVDoc::FeedBackPosition");
+    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
+    if (master) {
+        auto restoreList = [](CKVStaffPtrArray* list) {
+            if (!list)
+                return;
+            for (int s = 0; s < list->GetSize(); ++s) {
+                CKVStaff* staff = list->GetAt(s);
+                for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
+                    CKVMeas* meas = staff->m_arrMeas.GetAt(m);
+                    for (short i = 0; i < meas->GetMsgNum(); ++i) {
+                        if (CKVMsg* msg = meas->GetMsg(i))
+                            msg->FeedBackPosition();
+                    }
+                    meas->m_nLeftX = meas->m_nSaveLeftX;
+                    meas->m_nStaffY = meas->m_nSaveStaffY;
+                    meas->m_rcMeas = meas->m_rcSecond;
+                    meas->m_nHeaderWidth = meas->m_nSaveHeaderWidth;
+                    meas->m_nRealWidth = meas->m_nSaveRealWidth;
+                }
+            }
+        };
+        restoreList(master->m_pStaffArray);
+        restoreList(master->m_pOssiaStaffArray);
+    }
+    for (short p = 0; p < GetPageNum(); ++p) {
+        CKVPage* page = GetPage(p);
+        page->m_rcPrint = page->m_rcSecond;
+        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
+            page->m_arrMsg.GetAt(i)->FeedBackPosition();
+        auto restoreBlocks = [](CTypedPtrArray<CPtrArray, CKVBlock*>& blocks) {
+            for (int b = 0; b < blocks.GetSize(); ++b) {
+                CKVBlock* block = blocks.GetAt(b);
+                block->m_rcBlock = block->m_rcSecond;
+                block->m_nLeftIndent = block->m_nSaveLeftIndent;
+                // Boundaries saved before a measure was added or removed
+                // no longer fit the block.
+                if (block->m_arrSecond.GetSize() == block->m_arrMeasX.GetSize())
+                    block->m_arrMeasX.Copy(block->m_arrSecond);
+            }
+        };
+        restoreBlocks(page->m_arrBlock);
+        restoreBlocks(page->m_arrOssiaBlock);
+    }
 }

@@ -1,5 +1,7 @@
 #include "document/KVFileInfo.h"
 
+#include "AllocHook.h"
+
 #include "document/KVDoc.h"
 #include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
@@ -195,9 +197,10 @@ void CKVFileInfo::ObjectBackup(int record)
     if (!m_pDoc)
         return;
     TakeFromDocument();
-    CKVFileInfo* clone = new (std::nothrow) CKVFileInfo;
+    CKVFileInfo* clone = KvNew<CKVFileInfo>();
     if (!clone) {
         ReportOutOfMemory(1);
+        m_pBackupLink = this;
         return;
     }
     *clone = *this;

@@ -1,47 +1,365 @@
+// Undo clones of measures: making the clone, swapping a measure pair in and
+// out of the tree, replaying tie and slur relinks, and translating pointers
+// into a measure's live instance.
+
 #include "model/KVMeas.h"
 
-int CKVMeas::ObjectBackup(int, int)
+#include "AllocHook.h"
+#include "document/BackupState.h"
+#include "document/CopyPtrMap.h"
+#include "document/KVDoc.h"
+#include "document/SelRect.h"
+#include "document/UndoEntry.h"
+#include "edit/KVBackupPtrArray.h"
+#include "edit/MemoryGuard.h"
+#include "model/MeasPlace.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "timing/MidiFileRead.h"
+
+#include <cassert>
+
+namespace {
+
+CKVDoc* DocOf(CKVObject& node)
 {
-    KV_PENDING("CKVMeas::ObjectBackup");
-    return 0;
+    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+}
+
+bool IsTieOrSlur(const CKVMsg* msg)
+{
+    return msg && (msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR);
+}
+
+CKVMsg* MsgById(CKVSystem* system, DWORD id)
+{
+    return system && id ? system->GetMsgFromMap(id) : nullptr;
+}
+
+// Replays one relink record. Undo gives the partner note's tie or slur back
+// the ids it had before the step; redo gives it the ids of the clone.
+void ReplayRelink(CKVSystem* system, const SlurRelinkRecord& r, int undo)
+{
+    CKVMsg* note = MsgById(system, r.dwFlag == 1 ? r.dwNewStart : r.dwNewEnd);
+    if (!note)
+        return;
+    const DWORD from = undo ? r.dwNewRef : r.dwOldRef;
+    const DWORD to = undo ? r.dwOldRef : r.dwNewRef;
+    const DWORD start = undo ? r.dwFirstStart : r.dwNewStart;
+    const DWORD end = undo ? r.dwFirstEnd : r.dwNewEnd;
+    for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+        MsgRef* ref = note->m_arrMsgRef.GetAt(i);
+        if (!ref || ref->dwMsgId != from || !IsTieOrSlur(MsgById(system, ref->dwMsgId)))
+            continue;
+        CKVMsg* child = MsgById(system, ref->dwMsgId);
+        child->m_dwWord = start;
+        child->m_lHeight = static_cast<LONG>(end);
+        ref->dwMsgId = to;
+        // What the reference names now must join the same two notes.
+        for (int j = 0; j < note->m_arrMsgRef.GetSize(); ++j) {
+            MsgRef* other = note->m_arrMsgRef.GetAt(j);
+            CKVMsg* same = other && other->dwMsgId == to ? MsgById(system, to) : nullptr;
+            if (IsTieOrSlur(same)) {
+                same->m_dwWord = start;
+                same->m_lHeight = static_cast<LONG>(end);
+            }
+        }
+    }
+}
+
+// Replays a removal record: undo hangs the removed tie or slur under its other
+// note again, redo takes it off once more. Only a removal whose tie was also
+// re-linked in the step has anything to replay; otherwise the snapshots bring
+// both notes back whole.
+void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r, int undo)
+{
+    const SlurRelinkRecord* relink = nullptr;
+    for (int i = list.GetSize() - 1; i >= 0; --i) {
+        const SlurRelinkRecord* other = static_cast<const SlurRelinkRecord*>(list.GetAt(i));
+        if (other && other->dwFirstStart == r.dwFirstStart && other->dwFirstEnd == r.dwFirstEnd &&
+            other->dwNewStart != 0) {
+            relink = other;
+            break;
+        }
+    }
+    if (!relink)
+        return;
+    const bool viaEnd = relink->dwFlag == 1;
+    CKVMsg* holder = MsgById(system, viaEnd ? relink->dwFirstEnd : relink->dwFirstStart);
+    CKVMsg* other = MsgById(system, viaEnd ? relink->dwFirstStart : relink->dwFirstEnd);
+    if (!holder || !other)
+        return;
+    auto joinsNewPair = [relink](const CKVMsg* msg) {
+        return IsTieOrSlur(msg) && msg->m_dwWord == relink->dwNewStart &&
+               static_cast<DWORD>(msg->m_lHeight) == relink->dwNewEnd;
+    };
+    if (undo) {
+        for (int i = 0; i < holder->m_arrMsgRef.GetSize(); ++i) {
+            CKVMsg* child = measplace::ChildAt(*holder, i);
+            if (!joinsNewPair(child))
+                continue;
+            child->m_dwMsgId = relink->dwOldRef;
+            child->m_dwWord = relink->dwFirstStart;
+            child->m_lHeight = static_cast<LONG>(relink->dwFirstEnd);
+            other->AddMsg(child, static_cast<unsigned char>(relink->dwFlag), 1);
+        }
+        return;
+    }
+    for (short i = 0; i < other->GetMsgNum(); ++i) {
+        if (joinsNewPair(measplace::ChildAt(*other, i))) {
+            other->RemoveMsgAt(i);
+            return;
+        }
+    }
+}
+
+void ReplayRecord(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r, int undo)
+{
+    if (r.dwNewEnd != 0)
+        ReplayRelink(system, r, undo);
+    else
+        ReplayRemoval(system, list, r, undo);
+}
+
+// Whether two symbols stand at the same place with the same look.
+bool SamePlaceAndLook(const CKVMsg& a, const CKVMsg& b)
+{
+    return a.m_nPosX == b.m_nPosX && a.m_nPosY == b.m_nPosY && a.m_nPosX2 == b.m_nPosX2 &&
+           a.m_nPosY2 == b.m_nPosY2 && a.m_byKind == b.m_byKind && a.m_byVoice == b.m_byVoice &&
+           a.m_wHeadType == b.m_wHeadType;
+}
+
+bool SamePoint(CKVMsg* a, CKVMsg* b)
+{
+    if (!a || !b)
+        return a == b;
+    return a->m_nPosX == b->m_nPosX && a->m_nPosY == b->m_nPosY;
+}
+
+// The symbol a message hangs under, for the comparison: the start note of a
+// tie, slur or tuplet, else the parent symbol. Null when the parent is not a
+// symbol.
+CKVMsg* AnchorOf(CKVMsg& msg)
+{
+    if (msg.m_byKind == MSG_TIE || msg.m_byKind == MSG_SLUR || msg.m_byKind == MSG_TUPLET)
+        return MsgById(msg.m_pSystem, msg.m_dwWord);
+    if (!msg.m_pParent || msg.m_byParentKind != OBJ_MSG)
+        return nullptr;
+    return static_cast<CKVMsg*>(msg.m_pParent);
+}
+
+bool Matches(CKVMsg& candidate, CKVMsg& msg)
+{
+    if (!SamePlaceAndLook(candidate, msg) || candidate.m_wFlag != msg.m_wFlag)
+        return false;
+    if (IsTieOrSlur(&msg)) {
+        if (!SamePoint(MsgById(candidate.m_pSystem, candidate.m_dwWord), MsgById(msg.m_pSystem, msg.m_dwWord)) ||
+            !SamePoint(MsgById(candidate.m_pSystem, static_cast<DWORD>(candidate.m_lHeight)),
+                       MsgById(msg.m_pSystem, static_cast<DWORD>(msg.m_lHeight))))
+            return false;
+    }
+    if (msg.m_byParentKind != OBJ_MEAS) {
+        CKVMsg* a = AnchorOf(candidate);
+        CKVMsg* b = AnchorOf(msg);
+        if (!a || !b)
+            return a == b;
+        return SamePlaceAndLook(*a, *b);
+    }
+    return true;
+}
+
+// The measure a symbol lies in, climbing through its containers.
+CKVMeas* MeasOf(CKVMsg& msg)
+{
+    CKVObject* node = msg.m_pParent;
+    while (node && node->m_byObjKind == OBJ_MSG)
+        node = node->m_pParent;
+    return node && node->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(node) : nullptr;
+}
+
+// Clones one measure into an undo pair. 1 done; 0 when memory ran out, and
+// then the measure stays live and linked to itself with nothing recorded.
+int CloneMeas(CKVMeas& meas, int record)
+{
+    CKVMeas* clone = KvNew<CKVMeas>();
+    if (!clone) {
+        ReportOutOfMemory(1);
+        meas.m_pBackupLink = &meas;
+        return 0;
+    }
+    clone->Initialize(meas.m_pSystem, OBJ_MEAS);
+    clone->m_byParentKind = meas.m_byParentKind;
+    clone->m_pParent = meas.m_pParent;
+    CKVDoc* doc = DocOf(meas);
+    const int relinksBefore = doc ? doc->m_arrSlurBackup.GetSize() : 0;
+    ClearCopyPtrMap();
+    SetKeepIds(0);
+    const int copied = clone->CreateFrom(&meas);
+    SetKeepIds(1);
+    if (!copied) {
+        // The half-built copy may already have re-linked ties of other
+        // measures to its notes; take that back before it goes.
+        DropRelinksFrom(doc, relinksBefore);
+        delete clone;
+        meas.m_pBackupLink = &meas;
+        return 0;
+    }
+    meas.m_pBackupLink = clone;
+    clone->m_pBackupLink = &meas;
+    if (record && !meas.m_pSystem->Backup(UndoEntry::kMeas, &meas)) {
+        // No step took the pair; nothing would ever free the clone.
+        DropRelinksFrom(doc, relinksBefore);
+        delete clone;
+        meas.m_pBackupLink = &meas;
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+void DropRelinksFrom(CKVDoc* doc, int from)
+{
+    if (!doc || from < 0)
+        return;
+    CKVSystem* system = doc->m_arrSystem.GetSize() > 0 ? doc->m_arrSystem.GetAt(0) : nullptr;
+    CPtrArray& list = doc->m_arrSlurBackup;
+    for (int i = list.GetSize() - 1; i >= from; --i) {
+        SlurRelinkRecord* r = static_cast<SlurRelinkRecord*>(list.GetAt(i));
+        if (r && system)
+            ReplayRecord(system, list, *r, 1);
+        delete r;
+        list.RemoveAt(i);
+    }
+}
+
+int CKVMeas::ObjectBackup(int record, int crossStaff)
+{
+    CKVDoc* doc = DocOf(*this);
+    if (!doc || !doc->IsReqBackup()) {
+        m_pBackupLink = this;
+        return 0;
+    }
+    // A command that backs up a measure no longer in the tree would edit a
+    // copy that nothing shows.
+    assert(IsCurrentObj());
+    if (m_byParentKind == OBJ_OSSIA_STAFF)
+        return CloneMeas(*this, record);
+
+    const int index = measplace::IndexOnStaff(measplace::StaffOf(*this), this);
+    if (index < 0)
+        return 0;
+    CKVStaffPtrArray* staves = m_pSystem->m_pStaffArray;
+    if (crossStaff && staves) {
+        bool column = false;
+        for (int s = 0; s < staves->GetSize() && !column; ++s) {
+            CKVMeas* other = measplace::MeasAt(staves->GetAt(s), index);
+            column = other && (other->m_arrUpMsg.GetSize() > 0 || other->m_arrDownMsg.GetSize() > 0);
+        }
+        if (column) {
+            int done = 1;
+            for (int s = 0; s < staves->GetSize(); ++s) {
+                if (CKVMeas* other = measplace::MeasAt(staves->GetAt(s), index))
+                    done &= CloneMeas(*other, record);
+            }
+            return done;
+        }
+    }
+    return CloneMeas(*this, record);
 }
 
 void CKVMeas::ObjectFeedback()
 {
-    KV_PENDING("CKVMeas::ObjectFeedback");
+    if (GetMidiFileRead() || !m_pBackupLink || m_pBackupLink == this)
+        return;
+    CKVMeas* partner = static_cast<CKVMeas*>(m_pBackupLink);
+    CKVMultiBackup::SetCurrentFlag2BackupObj();
+
+    CKVDoc* doc = DocOf(*this);
+    if (doc) {
+        if (doc->m_pCurMeas == this)
+            doc->m_pCurMeas = partner;
+        if (doc->m_pCusorMeas == this)
+            doc->m_pCusorMeas = partner;
+        if (doc->m_pLastGroup && doc->m_pLastGroup->m_pParent == this)
+            doc->m_pLastGroup = partner->GetNewPtr2(doc->m_pLastGroup);
+        if (doc->m_pLastMember && doc->m_pLastMember->m_pParent == this)
+            doc->m_pLastMember = partner->GetNewPtr(doc->m_pLastMember);
+    }
+
+    if (CKVStaff* staff = measplace::StaffOf(*this)) {
+        const int index = measplace::IndexOnStaff(staff, this);
+        if (index >= 0)
+            staff->m_arrMeas.SetAt(index, partner);
+    }
+
+    if (doc && doc->m_pSelRectArray) {
+        for (int i = 0; i < doc->m_pSelRectArray->GetSize(); ++i) {
+            SelRect* rec = static_cast<SelRect*>(doc->m_pSelRectArray->GetAt(i));
+            if (rec && rec->pMeas == this)
+                rec->pMeas = partner;
+        }
+    }
+
+    partner->ResetGetNextMsg(0, 0, 0, 1);
+    m_arrWalk.RemoveAll();
 }
 
-void CKVMeas::SlurFeedback(void*)
+void CKVMeas::SlurFeedback(void* slurStep)
 {
-    KV_PENDING("CKVMeas::SlurFeedback");
+    CPtrArray* list = static_cast<CPtrArray*>(slurStep);
+    if (!list || !m_pSystem)
+        return;
+    const int undo = GetReplayDirection();
+    for (int i = 0; i < list->GetSize(); ++i) {
+        if (const SlurRelinkRecord* r = static_cast<const SlurRelinkRecord*>(list->GetAt(i)))
+            ReplayRecord(m_pSystem, *list, *r, undo);
+    }
 }
 
 CKVMeas* CKVMeas::GetCurBackupObj()
 {
-    KV_PENDING("CKVMeas::GetCurBackupObj");
-    return nullptr;
+    CKVMeas* meas = this;
+    // A pair links both ways, so the walk ends at the latest after one step
+    // back; the start check guards a pair in which neither is current.
+    while (!meas->IsCurrentObj() && meas->m_pBackupLink && meas->m_pBackupLink != meas) {
+        meas = static_cast<CKVMeas*>(meas->m_pBackupLink);
+        if (meas == this)
+            break;
+    }
+    return meas;
 }
 
-CKVMsg* CKVMeas::GetNewPtr2(CKVMsg*)
+CKVMsg* CKVMeas::GetNewPtr2(CKVMsg* msg)
 {
-    KV_PENDING("CKVMeas::GetNewPtr2");
-    return nullptr;
+    return GetNewPtr2(msg, nullptr);
 }
 
-CKVMsg* CKVMeas::GetNewPtr2(CKVMsg*, CKVMsg*)
+CKVMsg* CKVMeas::GetNewPtr2(CKVMsg* msg, CKVMsg* excluded)
 {
-    KV_PENDING("CKVMeas::GetNewPtr2");
-    return nullptr;
+    if (!msg)
+        return nullptr;
+    CKVMeas* meas = MeasOf(*msg);
+    if (!meas || meas->IsCurrentObj())
+        return msg;
+    return meas->GetCurBackupObj()->GetNewPtr(msg, excluded);
 }
 
-CKVMsg* CKVMeas::GetNewPtr(CKVMsg*)
+CKVMsg* CKVMeas::GetNewPtr(CKVMsg* msg)
 {
-    KV_PENDING("CKVMeas::GetNewPtr");
-    return nullptr;
+    return GetNewPtr(msg, nullptr);
 }
 
-CKVMsg* CKVMeas::GetNewPtr(CKVMsg*, CKVMsg*)
+CKVMsg* CKVMeas::GetNewPtr(CKVMsg* msg, CKVMsg* excluded)
 {
-    KV_PENDING("CKVMeas::GetNewPtr");
-    return nullptr;
+    if (!msg)
+        return nullptr;
+    ResetGetNextMsg(0, 0, 0, 1);
+    for (short cursor = 0; cursor < m_arrWalk.GetSize();) {
+        CKVMsg* candidate = GetNextMsg(cursor);
+        if (candidate && candidate != excluded && Matches(*candidate, *msg))
+            return candidate;
+    }
+    return msg;
 }

@@ -9,6 +9,7 @@
 #include "document/UndoEntry.h"
 #include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
+#include "model/KVMeas.h"
 #include "model/KVSystem.h"
 
 namespace {
@@ -79,17 +80,17 @@ void EnterInMap(CKVMsg& self, CKVMsg& source)
 
 // The node a record names for the partner note: the measure that holds it,
 // also when the note sits in a chord or beam group.
-CKVObject* MeasureOf(CKVMsg& note)
+CKVMeas* MeasureOf(CKVMsg& note)
 {
     CKVObject* node = note.m_pParent;
     while (node && node->m_byObjKind == OBJ_MSG && node->m_pParent)
         node = node->m_pParent;
-    return node;
+    return node && node->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(node) : nullptr;
 }
 
 // The pair that held before this step: an earlier record of the same
 // measure that led to the pair gives its own first pair.
-void FirstPair(CKVDoc& doc, CKVObject* meas, DWORD start, DWORD end, DWORD& firstStart, DWORD& firstEnd)
+void FirstPair(CKVDoc& doc, const CKVMeas* meas, DWORD start, DWORD end, DWORD& firstStart, DWORD& firstEnd)
 {
     firstStart = start;
     firstEnd = end;
@@ -138,7 +139,7 @@ bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& se
         }
         ref->dwMsgId = selfRef.dwMsgId;
         if (record) {
-            CKVObject* meas = MeasureOf(partner);
+            CKVMeas* meas = MeasureOf(partner);
             record->dwFlag = throughEnd ? 1 : 0;
             FirstPair(*doc, meas, start, end, record->dwFirstStart, record->dwFirstEnd);
             record->dwNewStart = StartOf(*twin);

@@ -1,7 +1,11 @@
 #include "model/KVStaff.h"
 
+#include "model/KVMeas.h"
+
 int CKVStaff::GetStaffMemSize()
 {
-    KV_PENDING("CKVStaff::GetStaffMemSize");
-    return 0;
+    int size = 192;
+    for (int i = 0; i < m_arrMeas.GetSize(); ++i)
+        size += m_arrMeas.GetAt(i)->GetMeasMemSize() + 4;
+    return size;
 }

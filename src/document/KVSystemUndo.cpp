@@ -2,10 +2,12 @@
 
 #include "document/KVDoc.h"
 
-int CKVSystem::Backup(short, void*)
+int CKVSystem::Backup(short kind, void* object)
 {
-    KV_PENDING("CKVSystem::Backup");
-    return 0;
+    // Without a document there is no history to take the pair.
+    if (!m_pDoc)
+        return 0;
+    return m_pDoc->AddBackup(kind, object);
 }
 
 int CKVSystem::AddObj2BackupArray(short kind, void* object, int inserted)

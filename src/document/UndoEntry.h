@@ -4,6 +4,8 @@
 
 #include "Platform.h"
 
+class CKVMeas;
+
 struct UndoEntry {
     // Snapshot kinds: the object and its clone.
     static constexpr short kMeas = 2;
@@ -30,26 +32,20 @@ struct UndoEntry {
     short nMeas = 0;   // cursor measure number, 1-based
 };
 
-class CKVObject;
-
-// How a deep copy re-linked a tie or slur whose other note lies outside the
-// copied measures, or how one was removed with its note. Undo and redo
-// replay these beside the step's entries; a step owns its records.
+// How a tie or slur between notes of two measures was re-linked when one of
+// the measures was cloned (or that it was removed with a note), so that undo
+// and redo can turn the link back and forth. Kept in memory only, in the
+// document's open slur list and then in the closed step's slur array.
 struct SlurRelinkRecord {
-    // 1: reached through the end note (a reference the note does not own),
-    // 0: through the start note. For a removal: the removed reference's
+    // 1 when reached through the end note (a reference the note does not
+    // own), 0 through the start note; for a removal the removed reference's
     // ownership byte.
     DWORD dwFlag = 0;
-    // The start and end note ids before any re-linking in this step.
-    DWORD dwFirstStart = 0;
-    DWORD dwFirstEnd = 0;
-    // The ids after the re-linking; both 0 for a removal.
-    DWORD dwNewStart = 0;
-    DWORD dwNewEnd = 0;
-    // The partner note's child reference before and after the re-linking
-    // (for a removal the removed reference's id, and 0).
-    DWORD dwOldRef = 0;
-    DWORD dwNewRef = 0;
-    // The measure that holds the partner note.
-    CKVObject* pMeas = nullptr;
+    DWORD dwFirstStart = 0; // start-note id before any relinking in the step
+    DWORD dwFirstEnd = 0;   // end-note id before any relinking in the step
+    DWORD dwNewStart = 0;   // start-note id after relinking; 0 for a removal
+    DWORD dwNewEnd = 0;     // end-note id after relinking; 0 for a removal
+    DWORD dwOldRef = 0;     // the partner note's reference id before relinking
+    DWORD dwNewRef = 0;     // the partner note's reference id after; 0 for a removal
+    CKVMeas* pMeas = nullptr; // the measure that holds the partner note
 };

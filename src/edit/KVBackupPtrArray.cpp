@@ -1,5 +1,7 @@
 #include "edit/KVBackupPtrArray.h"
 
+#include "AllocHook.h"
+
 #include "document/KVDoc.h"
 #include "edit/MemoryGuard.h"
 
@@ -53,7 +55,7 @@ void CKVBackupPtrArray::ObjectFeedBack()
 
 CKVBackupPtrArray* CKVBackupPtrArray::NewEmptyList() const
 {
-    return new (std::nothrow) CKVBackupPtrArray;
+    return KvNew<CKVBackupPtrArray>();
 }
 
 void CKVBackupPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)
@@ -69,7 +71,7 @@ void CKVStaffPtrArray::ObjectBackup(CKVStaffPtrArray** ownerSlot, int record)
 
 CKVBackupPtrArray* CKVStaffPtrArray::NewEmptyList() const
 {
-    return new (std::nothrow) CKVStaffPtrArray;
+    return KvNew<CKVStaffPtrArray>();
 }
 
 void CKVStaffPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)

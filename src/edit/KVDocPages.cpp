@@ -2,8 +2,15 @@
 
 int CKVDoc::GetCurrentPageNum()
 {
-    KV_PENDING("CKVDoc::GetCurrentPageNum");
-    return -1;
+    const short pages = GetPageNum();
+    if (pages <= 0)
+        return -1;
+    // An index left past the pages (after pages went) names the last one.
+    if (m_nCurPage > pages - 1 || m_nCurPage < 0) {
+        m_nCurPage = m_nCurPage < 0 ? 0 : static_cast<short>(pages - 1);
+        m_pCurPage = GetPage(m_nCurPage);
+    }
+    return m_nCurPage;
 }
 
 int CKVDoc::SetAllPageBlockCount(short)

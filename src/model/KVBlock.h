@@ -100,6 +100,10 @@ public:
     int GetBlockMemSize();
     int CreateFrom(CKVBlock* source);
 
+    // A new staff space: the gaps between staves and the per-staff values
+    // follow it, then the block is laid out again.
+    void UpdateFontSize(int oldSpace, int newSpace);
+
     // Spacing: boundaries from the column widths; returns the excess.
     short SetGoodMeasWidth(int equal, int unused);
 
@@ -124,9 +128,10 @@ public:
     CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrMeasCtrl;
     CTypedPtrArray<CPtrArray, BlockStaffEntry*> m_arrStaffEntry;
     CRect m_rcBlock;
-    CRect m_rcSecond;
+    CRect m_rcSecond;                       // the rectangle kept by the position snapshot
     CWordArray m_arrMeasX;                  // count + 1 boundaries, the right edge last
-    CWordArray m_arrSecond;
+    CWordArray m_arrSecond;                 // the boundaries kept by the position snapshot
     CWordArray m_arrStaffY;                 // each staff's bottom line
     BYTE m_byKind = KIND_NORMAL;
+    short m_nSaveLeftIndent = 0;            // kept by the position snapshot; never stored or copied
 };

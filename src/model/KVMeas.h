@@ -303,7 +303,7 @@ public:
     short m_nLeftX = 0;                     // left boundary in the block
     short m_nStaffY = 0;                    // the staff's bottom line in the block
     CRect m_rcMeas;                         // in block coordinates
-    CRect m_rcSecond;
+    CRect m_rcSecond;                       // the rectangle kept by the position snapshot
     short m_nRealWidth = 0;                 // 0: recompute on next use
     BYTE m_byStartBar = BAR_SINGLE;
     BYTE m_byEndBar = BAR_SINGLE;
@@ -331,4 +331,10 @@ public:
                                  DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD, DEFAULT_VOICE_WORD};
     DWORD m_dwTrailWord1 = 0;               // marker set by the lyric conversion
     DWORD m_dwTrailWord2 = 0;               // 1 once a one-measure repeat sign is added
+    // The layout kept aside by the document's position snapshot; never
+    // stored or copied.
+    short m_nSaveLeftX = 0;
+    short m_nSaveStaffY = 0;
+    short m_nSaveHeaderWidth = 0;
+    short m_nSaveRealWidth = 0;
 };

@@ -306,6 +306,10 @@ public:
     // The kind when the position word x falls on the symbol, else 0xFFFF.
     WORD PtInRect(short x, BYTE voice);
     void GetUpDownPos(short* top, short* bottom);
+    // Widens [top, bottom] by the vertical extent of the symbol and its
+    // children: note heads with their stems, beam-group ends unless flag is
+    // set. Used for redraw rectangles.
+    void GetTopBottom(int& top, int& bottom, int flag);
     void ChangeParent(CKVObject* parent);
     void MakeSubBeam(int set, short mode);
     void SetSubBeamDirAsDefault();

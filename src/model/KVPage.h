@@ -93,6 +93,6 @@ public:
     CTypedPtrArray<CPtrArray, CKVBlock*> m_arrOssiaBlock; // owned
     CTypedPtrArray<CPtrArray, CKVMsg*> m_arrMsg;          // owned page-level symbols
     CRect m_rcPrint;
-    CRect m_rcSecond;
+    CRect m_rcSecond;                       // the printable rectangle kept by the position snapshot
     CKVDoc* m_pDoc = nullptr;
 };
