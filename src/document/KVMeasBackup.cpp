@@ -72,6 +72,24 @@ void ReplayRelink(CKVSystem* system, const SlurRelinkRecord& r, int undo)
 // note again, redo takes it off once more. Only a removal whose tie was also
 // re-linked in the step has anything to replay; otherwise the snapshots bring
 // both notes back whole.
+// The deletion of a tied note took the tie flag off its partner; when the
+// tie is hung under the partner again, or taken off it again, the flag
+// follows what the note now holds.
+void SyncTieFlags(CKVMsg& note)
+{
+    bool starts = false;
+    bool ends = false;
+    for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
+        const CKVMsg* child = measplace::ChildAt(note, i);
+        if (!child || child == &note || child->m_byKind != MSG_TIE)
+            continue;
+        starts = starts || child->m_dwWord == note.m_dwMsgId;
+        ends = ends || static_cast<DWORD>(child->m_lHeight) == note.m_dwMsgId;
+    }
+    note.m_wFlag = static_cast<WORD>((note.m_wFlag & ~(MSGFLAG_TIE_START | MSGFLAG_TIE_END)) |
+                                     (starts ? MSGFLAG_TIE_START : 0) | (ends ? MSGFLAG_TIE_END : 0));
+}
+
 void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r, int undo)
 {
     const SlurRelinkRecord* relink = nullptr;
@@ -103,12 +121,14 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
             child->m_dwWord = relink->dwFirstStart;
             child->m_lHeight = static_cast<LONG>(relink->dwFirstEnd);
             other->AddMsg(child, static_cast<unsigned char>(relink->dwFlag), 1);
+            SyncTieFlags(*other);
         }
         return;
     }
     for (short i = 0; i < other->GetMsgNum(); ++i) {
         if (joinsNewPair(measplace::ChildAt(*other, i))) {
             other->RemoveMsgAt(i);
+            SyncTieFlags(*other);
             return;
         }
     }
