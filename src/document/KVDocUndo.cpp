@@ -98,6 +98,18 @@ void Swap(short& a, short& b)
     b = t;
 }
 
+// Links the member that stops being live to the one that becomes live, so
+// that its feedback puts that one into the tree. Null when either is missing.
+template <class T>
+T* HandOver(void* leaving, void* coming)
+{
+    T* object = static_cast<T*>(leaving);
+    if (!object || !coming)
+        return nullptr;
+    object->m_pBackupLink = static_cast<T*>(coming);
+    return object;
+}
+
 // Puts one member of an entry's pair back into the tree. `leaving` is the
 // member that stops being live, `coming` the one that becomes live.
 void FeedEntry(CKVDoc& doc, UndoEntry& entry, bool undo, void* slurStep)
@@ -105,56 +117,34 @@ void FeedEntry(CKVDoc& doc, UndoEntry& entry, bool undo, void* slurStep)
     void* leaving = undo ? entry.pPartner : entry.pObject;
     void* coming = undo ? entry.pObject : entry.pPartner;
     switch (entry.nKind) {
-    case UndoEntry::kMeas: {
-        CKVMeas* meas = static_cast<CKVMeas*>(leaving);
-        if (!meas || !coming)
-            return;
-        meas->m_pBackupLink = static_cast<CKVMeas*>(coming);
-        meas->ObjectFeedback();
-        meas->SlurFeedback(slurStep);
+    case UndoEntry::kMeas:
+        if (CKVMeas* meas = HandOver<CKVMeas>(leaving, coming)) {
+            meas->ObjectFeedback();
+            meas->SlurFeedback(slurStep);
+        }
         break;
-    }
-    case UndoEntry::kStaff: {
-        CKVStaff* staff = static_cast<CKVStaff*>(leaving);
-        if (!staff || !coming)
-            return;
-        staff->m_pBackupLink = static_cast<CKVStaff*>(coming);
-        staff->ObjectFeedback();
-        staff->SlurFeedback(slurStep);
+    case UndoEntry::kStaff:
+        if (CKVStaff* staff = HandOver<CKVStaff>(leaving, coming)) {
+            staff->ObjectFeedback();
+            staff->SlurFeedback(slurStep);
+        }
         break;
-    }
-    case UndoEntry::kBlock: {
-        CKVBlock* block = static_cast<CKVBlock*>(leaving);
-        if (!block || !coming)
-            return;
-        block->m_pBackupLink = static_cast<CKVBlock*>(coming);
-        block->ObjectFeedback();
+    case UndoEntry::kBlock:
+        if (CKVBlock* block = HandOver<CKVBlock>(leaving, coming))
+            block->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kPage: {
-        CKVPage* page = static_cast<CKVPage*>(leaving);
-        if (!page || !coming)
-            return;
-        page->m_pBackupLink = static_cast<CKVPage*>(coming);
-        page->ObjectFeedback();
+    case UndoEntry::kPage:
+        if (CKVPage* page = HandOver<CKVPage>(leaving, coming))
+            page->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kFileInfo: {
-        CKVFileInfo* info = static_cast<CKVFileInfo*>(leaving);
-        if (!info || !coming)
-            return;
-        info->m_pBackupLink = static_cast<CKVFileInfo*>(coming);
-        info->ObjectFeedBack();
+    case UndoEntry::kFileInfo:
+        if (CKVFileInfo* info = HandOver<CKVFileInfo>(leaving, coming))
+            info->ObjectFeedBack();
         break;
-    }
-    case UndoEntry::kPtrArray: {
-        CKVBackupPtrArray* list = static_cast<CKVBackupPtrArray*>(leaving);
-        if (!list || !coming)
-            return;
-        list->m_pBackupLink = static_cast<CKVBackupPtrArray*>(coming);
-        list->ObjectFeedBack();
+    case UndoEntry::kPtrArray:
+        if (CKVBackupPtrArray* list = HandOver<CKVBackupPtrArray>(leaving, coming))
+            list->ObjectFeedBack();
         break;
-    }
     case UndoEntry::kDocument:
         doc.ObjectFeedBack();
         break;

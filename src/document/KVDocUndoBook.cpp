@@ -411,93 +411,74 @@ void CKVDoc::ResetMultiBackList()
         DeleteSlurBackupData(&m_arrSlurBackup, 1);
 }
 
+namespace {
+
+// Saves (save) or restores the positions of every symbol, measure, block
+// and page of the document in the objects' spare fields.
+void SnapshotPositions(CKVDoc& doc, bool save)
+{
+    auto symbol = [save](CKVMsg* msg) {
+        if (!msg)
+            return;
+        if (save)
+            msg->BackupPosition();
+        else
+            msg->FeedBackPosition();
+    };
+    auto staves = [&](CKVStaffPtrArray* list) {
+        if (!list)
+            return;
+        for (int s = 0; s < list->GetSize(); ++s) {
+            CKVStaff* staff = list->GetAt(s);
+            for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
+                CKVMeas* meas = staff->m_arrMeas.GetAt(m);
+                for (short i = 0; i < meas->GetMsgNum(); ++i)
+                    symbol(meas->GetMsg(i));
+                KeepPosition(save, meas->m_nLeftX, meas->m_nSaveLeftX);
+                KeepPosition(save, meas->m_nStaffY, meas->m_nSaveStaffY);
+                KeepPosition(save, meas->m_rcMeas, meas->m_rcSecond);
+                KeepPosition(save, meas->m_nHeaderWidth, meas->m_nSaveHeaderWidth);
+                KeepPosition(save, meas->m_nRealWidth, meas->m_nSaveRealWidth);
+            }
+        }
+    };
+    auto blocks = [save](CTypedPtrArray<CPtrArray, CKVBlock*>& list) {
+        for (int b = 0; b < list.GetSize(); ++b) {
+            CKVBlock* block = list.GetAt(b);
+            KeepPosition(save, block->m_rcBlock, block->m_rcSecond);
+            KeepPosition(save, block->m_nLeftIndent, block->m_nSaveLeftIndent);
+            // Boundaries saved before a measure was added or removed no
+            // longer fit the block.
+            if (save)
+                block->m_arrSecond.Copy(block->m_arrMeasX);
+            else if (block->m_arrSecond.GetSize() == block->m_arrMeasX.GetSize())
+                block->m_arrMeasX.Copy(block->m_arrSecond);
+        }
+    };
+
+    CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    if (master) {
+        staves(master->m_pStaffArray);
+        staves(master->m_pOssiaStaffArray);
+    }
+    for (short p = 0; p < doc.GetPageNum(); ++p) {
+        CKVPage* page = doc.GetPage(p);
+        KeepPosition(save, page->m_rcPrint, page->m_rcSecond);
+        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
+            symbol(page->m_arrMsg.GetAt(i));
+        blocks(page->m_arrBlock);
+        blocks(page->m_arrOssiaBlock);
+    }
+}
+
+} // namespace
+
 void CKVDoc::BackupPoisition()
 {
-    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
-    if (master) {
-        auto saveList = [](CKVStaffPtrArray* list) {
-            if (!list)
-                return;
-            for (int s = 0; s < list->GetSize(); ++s) {
-                CKVStaff* staff = list->GetAt(s);
-                for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
-                    CKVMeas* meas = staff->m_arrMeas.GetAt(m);
-                    for (short i = 0; i < meas->GetMsgNum(); ++i) {
-                        if (CKVMsg* msg = meas->GetMsg(i))
-                            msg->BackupPosition();
-                    }
-                    meas->m_nSaveLeftX = meas->m_nLeftX;
-                    meas->m_nSaveStaffY = meas->m_nStaffY;
-                    meas->m_rcSecond = meas->m_rcMeas;
-                    meas->m_nSaveHeaderWidth = meas->m_nHeaderWidth;
-                    meas->m_nSaveRealWidth = meas->m_nRealWidth;
-                }
-            }
-        };
-        saveList(master->m_pStaffArray);
-        saveList(master->m_pOssiaStaffArray);
-    }
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        page->m_rcSecond = page->m_rcPrint;
-        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
-            page->m_arrMsg.GetAt(i)->BackupPosition();
-        auto saveBlocks = [](CTypedPtrArray<CPtrArray, CKVBlock*>& blocks) {
-            for (int b = 0; b < blocks.GetSize(); ++b) {
-                CKVBlock* block = blocks.GetAt(b);
-                block->m_rcSecond = block->m_rcBlock;
-                block->m_nSaveLeftIndent = block->m_nLeftIndent;
-                block->m_arrSecond.Copy(block->m_arrMeasX);
-            }
-        };
-        saveBlocks(page->m_arrBlock);
-        saveBlocks(page->m_arrOssiaBlock);
-    }
+    SnapshotPositions(*this, true);
 }
 
 void CKVDoc::FeedBackPosition()
 {
-    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
-    if (master) {
-        auto restoreList = [](CKVStaffPtrArray* list) {
-            if (!list)
-                return;
-            for (int s = 0; s < list->GetSize(); ++s) {
-                CKVStaff* staff = list->GetAt(s);
-                for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
-                    CKVMeas* meas = staff->m_arrMeas.GetAt(m);
-                    for (short i = 0; i < meas->GetMsgNum(); ++i) {
-                        if (CKVMsg* msg = meas->GetMsg(i))
-                            msg->FeedBackPosition();
-                    }
-                    meas->m_nLeftX = meas->m_nSaveLeftX;
-                    meas->m_nStaffY = meas->m_nSaveStaffY;
-                    meas->m_rcMeas = meas->m_rcSecond;
-                    meas->m_nHeaderWidth = meas->m_nSaveHeaderWidth;
-                    meas->m_nRealWidth = meas->m_nSaveRealWidth;
-                }
-            }
-        };
-        restoreList(master->m_pStaffArray);
-        restoreList(master->m_pOssiaStaffArray);
-    }
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        page->m_rcPrint = page->m_rcSecond;
-        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
-            page->m_arrMsg.GetAt(i)->FeedBackPosition();
-        auto restoreBlocks = [](CTypedPtrArray<CPtrArray, CKVBlock*>& blocks) {
-            for (int b = 0; b < blocks.GetSize(); ++b) {
-                CKVBlock* block = blocks.GetAt(b);
-                block->m_rcBlock = block->m_rcSecond;
-                block->m_nLeftIndent = block->m_nSaveLeftIndent;
-                // Boundaries saved before a measure was added or removed
-                // no longer fit the block.
-                if (block->m_arrSecond.GetSize() == block->m_arrMeasX.GetSize())
-                    block->m_arrMeasX.Copy(block->m_arrSecond);
-            }
-        };
-        restoreBlocks(page->m_arrBlock);
-        restoreBlocks(page->m_arrOssiaBlock);
-    }
+    SnapshotPositions(*this, false);
 }

@@ -2,65 +2,44 @@
 
 #include "model/KVMsg.h"
 
+#include "document/UndoEntry.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 
 namespace {
 
 // Children deeper than this would mean references that run in a circle.
 constexpr int kMaxDepth = 64;
 
-// The symbol a child reference names, without dropping stale references:
-// estimates and snapshots only read the tree.
-CKVMsg* ChildOf(CKVObject& node, int index)
-{
-    const MsgRef* ref = node.m_arrMsgRef.GetAt(index);
-    if (!ref || !node.m_pSystem)
-        return nullptr;
-    return node.m_pSystem->GetMsgFromMap(ref->dwMsgId);
-}
+// Estimates and snapshots only read the tree: stale references stay.
+using measplace::ChildAt;
 
 int MsgMemSize(CKVMsg& msg, int depth)
 {
     int size = 172;
     for (int i = 0; i < msg.m_arrMsgRef.GetSize(); ++i) {
         size += 12;
-        CKVMsg* child = ChildOf(msg, i);
+        CKVMsg* child = ChildAt(msg, i);
         if (child && child != &msg && depth < kMaxDepth)
             size += MsgMemSize(*child, depth + 1);
     }
     return size;
 }
 
-void SavePosition(CKVMsg& msg, int depth)
+void SnapshotPosition(CKVMsg& msg, int depth, bool save)
 {
     for (int i = 0; i < msg.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = ChildOf(msg, i);
+        CKVMsg* child = ChildAt(msg, i);
         if (child && child != &msg && depth < kMaxDepth)
-            SavePosition(*child, depth + 1);
+            SnapshotPosition(*child, depth + 1, save);
     }
-    msg.m_nSavePosX = msg.m_nPosX;
-    msg.m_nSavePosY = msg.m_nPosY;
-    msg.m_nSavePosX2 = msg.m_nPosX2;
-    msg.m_nSavePosY2 = msg.m_nPosY2;
-    msg.m_lSaveHeight = msg.m_lHeight;
-    msg.m_nSaveLayout4 = msg.m_nLayout4;
-    msg.m_nSaveLayout3 = msg.m_nLayout3;
-}
-
-void RestorePosition(CKVMsg& msg, int depth)
-{
-    for (int i = 0; i < msg.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = ChildOf(msg, i);
-        if (child && child != &msg && depth < kMaxDepth)
-            RestorePosition(*child, depth + 1);
-    }
-    msg.m_nPosX = msg.m_nSavePosX;
-    msg.m_nPosY = msg.m_nSavePosY;
-    msg.m_nPosX2 = msg.m_nSavePosX2;
-    msg.m_nPosY2 = msg.m_nSavePosY2;
-    msg.m_lHeight = msg.m_lSaveHeight;
-    msg.m_nLayout4 = msg.m_nSaveLayout4;
-    msg.m_nLayout3 = msg.m_nSaveLayout3;
+    KeepPosition(save, msg.m_nPosX, msg.m_nSavePosX);
+    KeepPosition(save, msg.m_nPosY, msg.m_nSavePosY);
+    KeepPosition(save, msg.m_nPosX2, msg.m_nSavePosX2);
+    KeepPosition(save, msg.m_nPosY2, msg.m_nSavePosY2);
+    KeepPosition(save, msg.m_lHeight, msg.m_lSaveHeight);
+    KeepPosition(save, msg.m_nLayout4, msg.m_nSaveLayout4);
+    KeepPosition(save, msg.m_nLayout3, msg.m_nSaveLayout3);
 }
 
 } // namespace
@@ -72,10 +51,10 @@ int CKVMsg::GetMsgMemSize()
 
 void CKVMsg::BackupPosition()
 {
-    SavePosition(*this, 0);
+    SnapshotPosition(*this, 0, true);
 }
 
 void CKVMsg::FeedBackPosition()
 {
-    RestorePosition(*this, 0);
+    SnapshotPosition(*this, 0, false);
 }

@@ -49,3 +49,14 @@ struct SlurRelinkRecord {
     DWORD dwNewRef = 0;     // the partner note's reference id after; 0 for a removal
     CKVMeas* pMeas = nullptr; // the measure that holds the partner note
 };
+
+// The position snapshot: copies a live value into its saved slot (save) or
+// the saved value back.
+template <class T>
+void KeepPosition(bool save, T& live, T& saved)
+{
+    if (save)
+        saved = live;
+    else
+        live = saved;
+}
