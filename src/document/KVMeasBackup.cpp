@@ -120,7 +120,14 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
             child->m_dwMsgId = relink->dwOldRef;
             child->m_dwWord = relink->dwFirstStart;
             child->m_lHeight = static_cast<LONG>(relink->dwFirstEnd);
-            other->AddMsg(child, static_cast<unsigned char>(relink->dwFlag), 1);
+            // Back where the note held it: a sorted insertion could put it
+            // on the other side of a tie at the same place, and the score
+            // would no longer be the one before the step.
+            const unsigned char owner = static_cast<unsigned char>(relink->dwFlag);
+            if (r.nPartnerIndex >= 0 && r.nPartnerIndex <= other->GetMsgNum())
+                other->InsertMsg(r.nPartnerIndex, child, owner, 1);
+            else
+                other->AddMsg(child, owner, 1);
             SyncTieFlags(*other);
         }
         return;

@@ -8,6 +8,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "support/CanonicalDump.h"
 #include "support/KvTest.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
@@ -313,6 +314,35 @@ TEST_F(TieBackupTest, TiedNoteDeletedInAClone)
         EditElsewhere();
     Doc().ResetBackup();
     expectSurvivorUntied();
+}
+
+TEST_F(TieBackupTest, UndoPutsARemovedTieBackInItsPlace)
+{
+    // p | q | r, one G4 each, tied p to q, then q to r: a new tie goes in
+    // before the ties a note holds, so q holds the one to r first.
+    CKVMsg* p = kvtest::EnterNote(b->Meas(0, 1), {.y = -8});
+    CKVMsg* q = kvtest::EnterNote(b->Meas(0, 2), {.y = -8});
+    CKVMsg* r = kvtest::EnterNote(b->Meas(0, 3), {.y = -8});
+    ASSERT_TRUE(p && q && r);
+    ASSERT_EQ(1, Doc().BindNoteByTie(p, q, 10, 4, 14, 0, 0, 0));
+    ASSERT_EQ(1, Doc().BindNoteByTie(q, r, 10, 4, 14, 0, 0, 0));
+    ASSERT_EQ(2, q->GetMsgNum());
+    const std::string before = kvtest::CanonicalDump(Doc());
+
+    // r deleted in a clone of its measure: q loses the tie to r.
+    Doc().ResetBackup();
+    CKVMeas* m4 = b->Meas(0, 3);
+    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), m4->GetNewPtr2(r)));
+    ASSERT_EQ(1, q->GetMsgNum());
+    const std::string after = kvtest::CanonicalDump(Doc());
+
+    Doc().MultiUndoStart();
+    EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+    Doc().MultiRedoStart();
+    EXPECT_EQ(after, kvtest::CanonicalDump(Doc()));
+    Doc().MultiUndoStart();
+    EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
 }
 
 TEST_F(TieBackupTest, TieStartDeletedInAClone)
