@@ -229,6 +229,33 @@ TEST_F(ObjectBackupTest, NewPointerOfAMessageWithoutEqualIsTheMessage)
     EXPECT_EQ(elsewhere, m->GetNewPtr2(elsewhere));
 }
 
+TEST_F(ObjectBackupTest, EqualNotesOfAChordTranslateToTheirOwnCopies)
+{
+    // Re-spelling can put two notes of a chord on one line (a flat and a
+    // double sharp); they differ only in key and accidental.
+    CKVMeas* m = b->Meas(0, 1);
+    CKVMsg* first = kvtest::EnterNote(m, {.start = 0, .y = 0});
+    CKVMsg* second = kvtest::EnterNote(m, {.start = 0, .y = -4});
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(1, m->GetMsgNum());
+    ASSERT_EQ(MSG_CHORD, m->GetMsg(0)->m_byKind);
+    second->m_nPosY = first->m_nPosY;
+    first->m_byAccidental = ACCI_FLAT;
+    second->m_byAccidental = ACCI_DOUBLE_SHARP;
+
+    Doc().ResetBackup();
+    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    CKVMsg* firstCopy = m->GetNewPtr2(first);
+    CKVMsg* secondCopy = m->GetNewPtr2(second);
+    ASSERT_NE(first, firstCopy);
+    ASSERT_NE(second, secondCopy);
+    EXPECT_NE(firstCopy, secondCopy);
+    EXPECT_EQ(ACCI_FLAT, firstCopy->m_byAccidental);
+    EXPECT_EQ(ACCI_DOUBLE_SHARP, secondCopy->m_byAccidental);
+    // Passing over one copy finds the other.
+    EXPECT_EQ(secondCopy, m->GetNewPtr2(first, firstCopy));
+}
+
 TEST_F(ObjectBackupTest, RecordingOffLinksTheMeasureToItself)
 {
     Doc().m_bBackupRecord = 0;
