@@ -19,6 +19,7 @@
 #include "timing/MidiFileRead.h"
 
 #include <cassert>
+#include <vector>
 
 namespace {
 
@@ -120,7 +121,14 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
             child->m_dwMsgId = relink->dwOldRef;
             child->m_dwWord = relink->dwFirstStart;
             child->m_lHeight = static_cast<LONG>(relink->dwFirstEnd);
-            other->AddMsg(child, static_cast<unsigned char>(relink->dwFlag), 1);
+            // Back where the note held it: a sorted insertion could put it
+            // on the other side of a tie at the same place, and the score
+            // would no longer be the one before the step.
+            const unsigned char owner = static_cast<unsigned char>(relink->dwFlag);
+            if (r.nPartnerIndex >= 0 && r.nPartnerIndex <= other->GetMsgNum())
+                other->InsertMsg(r.nPartnerIndex, child, owner, 1);
+            else
+                other->AddMsg(child, owner, 1);
             SyncTieFlags(*other);
         }
         return;
@@ -196,6 +204,57 @@ CKVMeas* MeasOf(CKVMsg& msg)
     while (node && node->m_byObjKind == OBJ_MSG)
         node = node->m_pParent;
     return node && node->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(node) : nullptr;
+}
+
+// Every symbol a measure owns, depth first in the order of the tree; a
+// measure and its clone list their symbols in the same order.
+void OwnedInTreeOrder(CKVObject& node, std::vector<CKVMsg*>& out, int depth)
+{
+    if (depth > 8)
+        return;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        CKVMsg* child = measplace::ChildAt(node, i);
+        if (!ref || !ref->byOwner || !child || child == &node)
+            continue;
+        out.push_back(child);
+        OwnedInTreeOrder(*child, out, depth + 1);
+    }
+}
+
+// Several symbols of a measure can look alike in everything the comparison
+// reads: re-spelling can put two notes of a chord on one line with
+// different accidentals. The k-th of them in msg's own measure stands for
+// the k-th in this one. fallback when msg's measure does not tell.
+CKVMsg* NthEqualCopy(CKVMeas& meas, CKVMsg& msg, CKVMsg* excluded, CKVMsg* fallback)
+{
+    CKVMeas* source = MeasOf(msg);
+    if (!source || source == &meas)
+        return fallback;
+    std::vector<CKVMsg*> mine;
+    OwnedInTreeOrder(*source, mine, 0);
+    int k = -1;
+    int seen = 0;
+    for (CKVMsg* other : mine) {
+        if (other == &msg) {
+            k = seen;
+            break;
+        }
+        if (Matches(*other, msg))
+            ++seen;
+    }
+    if (k < 0)
+        return fallback;
+    std::vector<CKVMsg*> theirs;
+    OwnedInTreeOrder(meas, theirs, 0);
+    seen = 0;
+    for (CKVMsg* candidate : theirs) {
+        if (candidate == excluded || !Matches(*candidate, msg))
+            continue;
+        if (seen++ == k)
+            return candidate;
+    }
+    return fallback;
 }
 
 // Clones one measure into an undo pair. 1 done; 0 when memory ran out, and
@@ -375,11 +434,16 @@ CKVMsg* CKVMeas::GetNewPtr(CKVMsg* msg, CKVMsg* excluded)
 {
     if (!msg)
         return nullptr;
+    std::vector<CKVMsg*> found;
     ResetGetNextMsg(0, 0, 0, 1);
     for (short cursor = 0; cursor < m_arrWalk.GetSize();) {
         CKVMsg* candidate = GetNextMsg(cursor);
         if (candidate && candidate != excluded && Matches(*candidate, *msg))
-            return candidate;
+            found.push_back(candidate);
     }
-    return msg;
+    if (found.empty())
+        return msg;
+    if (found.size() > 1)
+        return NthEqualCopy(*this, *msg, excluded, found.front());
+    return found.front();
 }

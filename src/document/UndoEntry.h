@@ -48,6 +48,9 @@ struct SlurRelinkRecord {
     DWORD dwOldRef = 0;     // the partner note's reference id before relinking
     DWORD dwNewRef = 0;     // the partner note's reference id after; 0 for a removal
     CKVMeas* pMeas = nullptr; // the measure that holds the partner note
+    // For a removal: where the partner note held the reference, so that undo
+    // puts the tie or slur back in its place among the note's children.
+    short nPartnerIndex = -1;
 };
 
 // The position snapshot: copies a live value into its saved slot (save) or

@@ -19,7 +19,7 @@ namespace {
 // Records in the open slur list that a tie or slur left a partner note
 // with the note deleted, for undo. The pair before this step comes from an
 // earlier record of the same link.
-bool AppendRemovedLink(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner)
+bool AppendRemovedLink(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index)
 {
     auto* record = KvNew<SlurRelinkRecord>();
     if (!record) {
@@ -41,6 +41,7 @@ bool AppendRemovedLink(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef
     }
     record->dwOldRef = partnerRef.dwMsgId;
     record->pMeas = tickmath::MeasureOf(&partner);
+    record->nPartnerIndex = index;
     doc.m_arrSlurBackup.Add(record);
     return true;
 }
@@ -250,7 +251,7 @@ void CKVDoc::TieSlurMsgDelProc(CKVMsg* note)
         if (partner) {
             const short partnerIndex = tielink::IndexOfChild(*partner, link);
             const MsgRef* partnerRef = partnerIndex >= 0 ? partner->m_arrMsgRef.GetAt(partnerIndex) : nullptr;
-            if (partnerRef && !AppendRemovedLink(*this, *link, *partnerRef, *partner))
+            if (partnerRef && !AppendRemovedLink(*this, *link, *partnerRef, *partner, partnerIndex))
                 return;
         }
         if (partner == first)

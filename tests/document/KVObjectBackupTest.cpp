@@ -17,6 +17,7 @@
 #include "model/KVSystem.h"
 #include "support/CanonicalDump.h"
 #include "support/KvTest.h"
+#include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/UndoSupport.h"
 #include "timing/MidiFileRead.h"
@@ -85,6 +86,21 @@ protected:
         return ids;
     }
 
+    // Whether the note stands in the measure, directly or in a chord or
+    // beam group.
+    static bool HoldsNote(CKVObject* node, CKVMsg* note, int depth = 0)
+    {
+        for (short i = 0; depth < 3 && i < node->GetMsgNum(); ++i) {
+            CKVMsg* child = node->GetMsg(i);
+            if (child == note)
+                return true;
+            if (child && (child->m_byKind == MSG_CHORD || child->m_byKind == MSG_BEAM) &&
+                HoldsNote(child, note, depth + 1))
+                return true;
+        }
+        return false;
+    }
+
     std::unique_ptr<ScoreBuilder> b;
 };
 
@@ -130,10 +146,15 @@ TEST_F(ObjectBackupTest, MeasureUndoAndRedoSwapTheEditedClone)
     ASSERT_EQ(Doc().m_pCurMeas, m);
     const std::string before = CanonicalDump(Doc());
 
+    // Note entry on the clone, as the insert command makes it.
     Doc().ResetBackup();
     ASSERT_EQ(1, m->ObjectBackup(1, 0));
     CKVMeas* clone = m->GetCurBackupObj();
-    ASSERT_TRUE(b->Note(clone, {.x = 160, .y = -4}));
+    ASSERT_NE(clone, m);
+    CKVMsg* entered = kvtest::EnterNote(clone, {.start = 480, .y = -4});
+    ASSERT_TRUE(entered);
+    const DWORD id = entered->m_dwMsgId;
+    EXPECT_TRUE(HoldsNote(clone, entered));
     const std::string after = CanonicalDump(Doc());
     ASSERT_NE(before, after);
 
@@ -141,11 +162,58 @@ TEST_F(ObjectBackupTest, MeasureUndoAndRedoSwapTheEditedClone)
     EXPECT_EQ(b->Staff(0)->GetMeas(1), m);
     EXPECT_EQ(Doc().m_pCurMeas, m);
     EXPECT_TRUE(m->IsCurrentObj());
+    EXPECT_FALSE(HoldsNote(m, entered));
+    EXPECT_EQ(0u, ChildIds(m).count(id));
     EXPECT_EQ(before, CanonicalDump(Doc()));
 
     Doc().MultiRedoStart();
     EXPECT_EQ(b->Staff(0)->GetMeas(1), clone);
     EXPECT_EQ(Doc().m_pCurMeas, clone);
+    EXPECT_TRUE(HoldsNote(clone, entered));
+    EXPECT_EQ(after, CanonicalDump(Doc()));
+}
+
+TEST_F(ObjectBackupTest, AccidentalSetOnTheCloneIsUndoneAndRedone)
+{
+    // Two E4 in treble. A sharp on the first is in force for the second,
+    // which keeps its key and is spelled with a natural.
+    CKVMeas* m = b->Meas(0, 1);
+    CKVMsg* note = kvtest::EnterNote(m, {.start = 0, .y = 0});
+    CKVMsg* later = kvtest::EnterNote(m, {.start = 240, .y = 0});
+    ASSERT_TRUE(note && later);
+    ASSERT_EQ(64, note->GetMidiKey());
+    ASSERT_EQ(64, later->GetMidiKey());
+    ASSERT_GT(Doc().JumpToMeas(2), 0);
+    const std::string before = CanonicalDump(Doc());
+
+    // The accidental command's work once it has found the note.
+    Doc().ResetBackup();
+    ASSERT_EQ(1, m->ObjectBackup(1, 1));
+    CKVMeas* clone = m->GetCurBackupObj();
+    ASSERT_NE(clone, m);
+    CKVMsg* moved = m->GetNewPtr2(note);
+    CKVMsg* movedLater = m->GetNewPtr2(later);
+    ASSERT_TRUE(moved && movedLater);
+    ASSERT_EQ(clone, moved->m_pParent);
+    ASSERT_EQ(1, moved->SetSymbol(ACCI_SHARP, 0, 12));
+    EXPECT_EQ(ACCI_SHARP, moved->m_byAccidental);
+    EXPECT_EQ(65, moved->GetMidiKey());
+    EXPECT_EQ(64, movedLater->GetMidiKey());
+    EXPECT_EQ(ACCI_NATURAL, movedLater->m_byAccidental);
+    const std::string after = CanonicalDump(Doc());
+
+    Doc().MultiUndoStart();
+    EXPECT_EQ(m, b->Staff(0)->GetMeas(1));
+    EXPECT_EQ(ACCI_NONE, note->m_byAccidental);
+    EXPECT_EQ(64, note->GetMidiKey());
+    EXPECT_EQ(ACCI_NONE, later->m_byAccidental);
+    EXPECT_EQ(before, CanonicalDump(Doc()));
+
+    Doc().MultiRedoStart();
+    EXPECT_EQ(clone, b->Staff(0)->GetMeas(1));
+    EXPECT_EQ(ACCI_SHARP, moved->m_byAccidental);
+    EXPECT_EQ(65, moved->GetMidiKey());
+    EXPECT_EQ(ACCI_NATURAL, movedLater->m_byAccidental);
     EXPECT_EQ(after, CanonicalDump(Doc()));
 }
 
@@ -159,6 +227,33 @@ TEST_F(ObjectBackupTest, NewPointerOfAMessageWithoutEqualIsTheMessage)
     EXPECT_EQ(nullptr, m->GetNewPtr2(nullptr));
     // A live measure's message needs no translation.
     EXPECT_EQ(elsewhere, m->GetNewPtr2(elsewhere));
+}
+
+TEST_F(ObjectBackupTest, EqualNotesOfAChordTranslateToTheirOwnCopies)
+{
+    // Re-spelling can put two notes of a chord on one line (a flat and a
+    // double sharp); they differ only in key and accidental.
+    CKVMeas* m = b->Meas(0, 1);
+    CKVMsg* first = kvtest::EnterNote(m, {.start = 0, .y = 0});
+    CKVMsg* second = kvtest::EnterNote(m, {.start = 0, .y = -4});
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(1, m->GetMsgNum());
+    ASSERT_EQ(MSG_CHORD, m->GetMsg(0)->m_byKind);
+    second->m_nPosY = first->m_nPosY;
+    first->m_byAccidental = ACCI_FLAT;
+    second->m_byAccidental = ACCI_DOUBLE_SHARP;
+
+    Doc().ResetBackup();
+    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    CKVMsg* firstCopy = m->GetNewPtr2(first);
+    CKVMsg* secondCopy = m->GetNewPtr2(second);
+    ASSERT_NE(first, firstCopy);
+    ASSERT_NE(second, secondCopy);
+    EXPECT_NE(firstCopy, secondCopy);
+    EXPECT_EQ(ACCI_FLAT, firstCopy->m_byAccidental);
+    EXPECT_EQ(ACCI_DOUBLE_SHARP, secondCopy->m_byAccidental);
+    // Passing over one copy finds the other.
+    EXPECT_EQ(secondCopy, m->GetNewPtr2(first, firstCopy));
 }
 
 TEST_F(ObjectBackupTest, RecordingOffLinksTheMeasureToItself)

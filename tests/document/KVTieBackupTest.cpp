@@ -1,5 +1,6 @@
 // Ties across a bar line through measure and staff clones, undo, redo, both
-// kinds of dropped steps, and a save and load.
+// kinds of dropped steps, and a save and load. Notes are entered, tied and
+// deleted through the editing paths.
 
 #include "document/KVDoc.h"
 #include "document/UndoEntry.h"
@@ -7,7 +8,9 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "support/CanonicalDump.h"
 #include "support/KvTest.h"
+#include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/UndoSupport.h"
 
@@ -98,23 +101,36 @@ protected:
 
     CKVDoc& Doc() { return b->Doc(); }
 
-    // A tie from measure index 2 (measure 3) to measure index 3, or inside
-    // measure index 2 when inside is set.
+    // Quarters of G4 entered as note entry makes them: two in measure index
+    // 2 (measure 3) and two in measure index 3, or three in measure index 2
+    // when inside is set. The tie is to run from the last note of measure
+    // index 2 to the first of measure index 3, or between the last two of
+    // measure index 2.
+    void EnterNotes(bool inside)
+    {
+        CKVMeas* m3 = b->Meas(0, 2);
+        CKVMeas* m4 = b->Meas(0, 3);
+        ASSERT_TRUE(kvtest::EnterNote(m3, {.start = 0, .y = -8}));
+        CKVMsg* a = kvtest::EnterNote(m3, {.start = 240, .y = -8});
+        CKVMsg* c = kvtest::EnterNote(inside ? m3 : m4, {.start = static_cast<short>(inside ? 480 : 0), .y = -8});
+        ASSERT_TRUE(kvtest::EnterNote(m4, {.start = 480, .y = -8}));
+        ASSERT_TRUE(a && c);
+        ASSERT_EQ(67, a->GetMidiKey());
+        start = {2, a->m_nPosX};
+        end = {inside ? 2 : 3, c->m_nPosX};
+    }
+
+    // The tie command's call on the two notes as they stand in the score.
+    int Bind()
+    {
+        return Doc().BindNoteByTie(FindNote(Doc(), start), FindNote(Doc(), end), 10, 4, 14, 0, 0, 0);
+    }
+
     void MakeTie(bool inside)
     {
-        start = {2, 192};
-        end = inside ? NotePlace {2, 224} : NotePlace {3, 0};
-        // Notes carry the MIDI head that every stored note has.
-        auto note = [this](int meas, short x) {
-            CKVMsg* msg = b->Note(b->Meas(0, meas), {.x = x, .y = -8});
-            ScoreBuilder::SetMidiHead(msg, {.byKey = 67});
-            return msg;
-        };
-        note(2, 64);
-        CKVMsg* a = note(start.meas, start.x);
-        CKVMsg* c = note(end.meas, end.x);
-        note(3, 128);
-        ASSERT_TRUE(b->Tie(a, c));
+        EnterNotes(inside);
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_EQ(1, Bind());
     }
 
     // Another edit, which closes the step before it.
@@ -208,6 +224,49 @@ TEST_F(TieBackupTest, TieInsideOneMeasure)
     RunScenario([this] { b->Meas(0, 2)->ObjectBackup(1, 0); });
 }
 
+TEST_F(TieBackupTest, TieBoundAcrossTheBarLineOnClones)
+{
+    EnterNotes(false);
+    ASSERT_FALSE(HasFatalFailure());
+    auto expectUntied = [this] {
+        CKVMsg* a = FindNote(Doc(), start);
+        CKVMsg* c = FindNote(Doc(), end);
+        ASSERT_TRUE(a && c);
+        EXPECT_EQ(0, a->m_wFlag & MSGFLAG_TIE_START);
+        EXPECT_EQ(0, c->m_wFlag & MSGFLAG_TIE_END);
+        EXPECT_EQ(-1, a->GetTieIndex(1));
+        EXPECT_EQ(-1, c->GetTieIndex(0));
+    };
+    // The tie command: both measures backed up, the tie bound between the
+    // clones' notes.
+    auto bind = [this] {
+        b->Meas(0, 2)->ObjectBackup(1, 0);
+        b->Meas(0, 3)->ObjectBackup(1, 0);
+        ASSERT_EQ(1, Bind());
+    };
+
+    Doc().ResetBackup();
+    bind();
+    ExpectLinked(Doc(), start, end);
+    Doc().MultiUndoStart();
+    expectUntied();
+    Doc().MultiRedoStart();
+    ExpectLinked(Doc(), start, end);
+    Doc().MultiUndoStart();
+    expectUntied();
+    // Dropped for redo: the notes stay untied and can be tied again.
+    EditElsewhere();
+    Doc().ResetBackup();
+    expectUntied();
+
+    Doc().ResetBackup();
+    bind();
+    for (int i = 0; i < 33; ++i)
+        EditElsewhere();
+    Doc().ResetBackup();
+    ExpectLinked(Doc(), start, end);
+}
+
 TEST_F(TieBackupTest, TiedNoteDeletedInAClone)
 {
     MakeTie(false);
@@ -217,24 +276,114 @@ TEST_F(TieBackupTest, TiedNoteDeletedInAClone)
     const int relinks = Doc().m_arrSlurBackup.GetSize();
     CKVMsg* c = FindNote(Doc(), end);
     ASSERT_TRUE(c);
-    Doc().TieSlurMsgDelProc(c);
+    ASSERT_EQ(m4->GetCurBackupObj(), c->m_pParent);
+    ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), c));
     EXPECT_EQ(relinks + 1, Doc().m_arrSlurBackup.GetSize()); // the removal record
-    ASSERT_EQ(1, m4->GetCurBackupObj()->DeleteMsg(c, 1));
 
-    CKVMsg* a = FindNote(Doc(), start);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(0, a->m_wFlag & MSGFLAG_TIE_START);
-    for (int i = 0; i < a->GetMsgNum(); ++i) {
-        CKVMsg* child = a->GetMsg(static_cast<short>(i));
-        EXPECT_FALSE(child && child->m_byKind == MSG_TIE);
-    }
+    auto expectSurvivorUntied = [this] {
+        EXPECT_EQ(nullptr, FindNote(Doc(), end));
+        CKVMsg* a = FindNote(Doc(), start);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(0, a->m_wFlag & MSGFLAG_TIE_START);
+        for (int i = 0; i < a->GetMsgNum(); ++i) {
+            CKVMsg* child = a->GetMsg(static_cast<short>(i));
+            EXPECT_FALSE(child && child->m_byKind == MSG_TIE);
+        }
+    };
+    expectSurvivorUntied();
 
     Doc().MultiUndoStart();
     ExpectLinked(Doc(), start, end);
     Doc().MultiRedoStart();
-    EXPECT_EQ(nullptr, FindNote(Doc(), end));
+    expectSurvivorUntied();
     Doc().MultiUndoStart();
     ExpectLinked(Doc(), start, end);
+    // Dropped for redo: the note stays, tied.
+    EditElsewhere();
+    Doc().ResetBackup();
+    ExpectLinked(Doc(), start, end);
+
+    // Deleted again and the step dropped as the oldest: the deletion stays.
+    Doc().ResetBackup();
+    m4 = b->Meas(0, 3);
+    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    c = FindNote(Doc(), end);
+    ASSERT_TRUE(c);
+    ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), c));
+    for (int i = 0; i < 33; ++i)
+        EditElsewhere();
+    Doc().ResetBackup();
+    expectSurvivorUntied();
+}
+
+TEST_F(TieBackupTest, UndoPutsARemovedTieBackInItsPlace)
+{
+    // p | q | r, one G4 each, tied p to q, then q to r: a new tie goes in
+    // before the ties a note holds, so q holds the one to r first.
+    CKVMsg* p = kvtest::EnterNote(b->Meas(0, 1), {.y = -8});
+    CKVMsg* q = kvtest::EnterNote(b->Meas(0, 2), {.y = -8});
+    CKVMsg* r = kvtest::EnterNote(b->Meas(0, 3), {.y = -8});
+    ASSERT_TRUE(p && q && r);
+    ASSERT_EQ(1, Doc().BindNoteByTie(p, q, 10, 4, 14, 0, 0, 0));
+    ASSERT_EQ(1, Doc().BindNoteByTie(q, r, 10, 4, 14, 0, 0, 0));
+    ASSERT_EQ(2, q->GetMsgNum());
+    const std::string before = kvtest::CanonicalDump(Doc());
+
+    // r deleted in a clone of its measure: q loses the tie to r.
+    Doc().ResetBackup();
+    CKVMeas* m4 = b->Meas(0, 3);
+    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), m4->GetNewPtr2(r)));
+    ASSERT_EQ(1, q->GetMsgNum());
+    const std::string after = kvtest::CanonicalDump(Doc());
+
+    Doc().MultiUndoStart();
+    EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+    Doc().MultiRedoStart();
+    EXPECT_EQ(after, kvtest::CanonicalDump(Doc()));
+    Doc().MultiUndoStart();
+    EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+}
+
+TEST_F(TieBackupTest, TieStartDeletedInAClone)
+{
+    MakeTie(false);
+    auto expectSurvivorUntied = [this] {
+        EXPECT_EQ(nullptr, FindNote(Doc(), start));
+        CKVMsg* c = FindNote(Doc(), end);
+        ASSERT_TRUE(c);
+        EXPECT_EQ(0, c->m_wFlag & MSGFLAG_TIE_END);
+        for (int i = 0; i < c->GetMsgNum(); ++i) {
+            CKVMsg* child = c->GetMsg(static_cast<short>(i));
+            EXPECT_FALSE(child && child->m_byKind == MSG_TIE);
+        }
+    };
+    auto deleteStart = [this] {
+        CKVMeas* m3 = b->Meas(0, 2);
+        ASSERT_EQ(1, m3->ObjectBackup(1, 0));
+        CKVMsg* a = FindNote(Doc(), start);
+        ASSERT_TRUE(a);
+        ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m3->GetCurBackupObj(), a));
+    };
+
+    Doc().ResetBackup();
+    deleteStart();
+    expectSurvivorUntied();
+    Doc().MultiUndoStart();
+    ExpectLinked(Doc(), start, end);
+    Doc().MultiRedoStart();
+    expectSurvivorUntied();
+    Doc().MultiUndoStart();
+    EditElsewhere();
+    Doc().ResetBackup();
+    ExpectLinked(Doc(), start, end);
+
+    Doc().ResetBackup();
+    deleteStart();
+    for (int i = 0; i < 33; ++i)
+        EditElsewhere();
+    Doc().ResetBackup();
+    expectSurvivorUntied();
 }
 
 } // namespace

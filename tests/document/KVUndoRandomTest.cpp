@@ -1,7 +1,10 @@
 // Random sequences of edits, undos and redos. The score that undo and redo
 // leave must be the score that the edits still in effect make on a fresh
 // document, in memory and as stored, and undoing everything then redoing
-// everything must come back to it.
+// everything must come back to it. The edits go through the editing code:
+// note entry, deletion with its tuplet, tie and slur hand-over, the tie
+// command across a bar line, an accidental on a note, staves and measures
+// added under a whole-document backup, page texts and the font height.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
@@ -15,6 +18,7 @@
 #include "model/KVSystem.h"
 #include "support/CanonicalDump.h"
 #include "support/KvTest.h"
+#include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/UndoSupport.h"
 
@@ -25,6 +29,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,56 +49,73 @@ const ScoreSpec kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.
 struct Edit {
-    enum Kind { kAddNote, kDeleteNote, kTie, kAddStaff, kAddMeas, kPageText, kFont } kind = kAddNote;
+    enum Kind { kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kKinds };
+    Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
-    int index = 0;    // the untied note to delete; the page of a page text
-    short x = 0;
+    int index = 0;    // the note to delete or to give an accidental; the page of a page text
+    int other = 0;    // the tie's second note among the next measure's first ones
+    short x = 0;      // the start time of an entered note; a page text's position
     short y = 0;      // in half spaces below the top line
-    short value = 0;  // measures to add, the text's letter, the new font height
+    short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental
+    int options = 0;  // the accidental's options
 };
+
+// Every note of a measure, chord and beam group members singly, in the
+// order of the tree.
+void CollectNotes(CKVObject* node, std::vector<CKVMsg*>& notes, int depth)
+{
+    for (short i = 0; depth < 3 && i < node->GetMsgNum(); ++i) {
+        CKVMsg* msg = node->GetMsg(i);
+        if (!msg)
+            continue;
+        if (msg->m_byKind == MSG_NOTE)
+            notes.push_back(msg);
+        else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
+            CollectNotes(msg, notes, depth + 1);
+    }
+}
 
 std::vector<CKVMsg*> Notes(CKVMeas* meas)
 {
     std::vector<CKVMsg*> notes;
-    for (short i = 0; i < meas->GetMsgNum(); ++i) {
-        CKVMsg* msg = meas->GetMsg(i);
-        if (msg && msg->m_byKind == MSG_NOTE)
-            notes.push_back(msg);
-    }
+    CollectNotes(meas, notes, 0);
     return notes;
 }
 
-std::vector<CKVMsg*> UntiedNotes(CKVMeas* meas)
+// The notes at a measure's last position (last) or first (!last).
+std::vector<CKVMsg*> EdgeNotes(CKVMeas* meas, bool last)
 {
-    std::vector<CKVMsg*> notes;
-    for (CKVMsg* note : Notes(meas)) {
-        if (!(note->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END)))
-            notes.push_back(note);
+    std::vector<CKVMsg*> notes = Notes(meas);
+    if (notes.empty())
+        return notes;
+    short edge = notes.front()->m_nPosX;
+    for (CKVMsg* note : notes)
+        edge = last ? std::max(edge, note->m_nPosX) : std::min(edge, note->m_nPosX);
+    std::vector<CKVMsg*> out;
+    for (CKVMsg* note : notes) {
+        if (note->m_nPosX == edge)
+            out.push_back(note);
     }
-    return notes;
+    return out;
 }
 
-bool HasNoteAt(CKVMeas* meas, short x)
+// A note at the end of one measure and one at the start of the next that
+// the tie command can join: one vertical position, keys at most a semitone
+// apart, not both tied already on those sides.
+bool TiePair(CKVMeas* left, CKVMeas* right, int index, int other, CKVMsg** first, CKVMsg** second)
 {
-    for (CKVMsg* note : Notes(meas)) {
-        if (note->m_nPosX == x)
-            return true;
-    }
-    return false;
-}
-
-// The last note of a measure and the first of the next, when a tie can join
-// them.
-bool TiePair(CKVMeas* left, CKVMeas* right, CKVMsg** first, CKVMsg** second)
-{
-    const std::vector<CKVMsg*> a = Notes(left);
-    const std::vector<CKVMsg*> c = Notes(right);
-    if (a.empty() || c.empty())
+    const std::vector<CKVMsg*> a = EdgeNotes(left, true);
+    const std::vector<CKVMsg*> c = EdgeNotes(right, false);
+    if (static_cast<size_t>(index) >= a.size() || static_cast<size_t>(other) >= c.size())
         return false;
-    *first = a.back();
-    *second = c.front();
-    return !((*first)->m_wFlag & MSGFLAG_TIE_START) && !((*second)->m_wFlag & MSGFLAG_TIE_END);
+    *first = a[static_cast<size_t>(index)];
+    *second = c[static_cast<size_t>(other)];
+    if ((*first)->m_nPosY != (*second)->m_nPosY)
+        return false;
+    if (std::abs((*first)->GetMidiKey() - (*second)->GetMidiKey()) > 1)
+        return false;
+    return !(((*first)->m_wFlag & MSGFLAG_TIE_START) && ((*second)->m_wFlag & MSGFLAG_TIE_END));
 }
 
 // The measure as it stands in the score after this edit's backup of it.
@@ -102,6 +124,34 @@ CKVMeas* BackedUp(ScoreBuilder& b, int staff, int meas)
     CKVMeas* m = b.Meas(staff, meas);
     m->ObjectBackup(1, 0);
     return m->GetCurBackupObj();
+}
+
+// A font change scales layout words, stem heights and the vertical
+// positions of groups and chords with rounding, and its undo scales them
+// back. Words that the two heights halve and double exactly keep undo and
+// redo of font changes from wearing down what the editing code computed, so
+// every edit leaves them even in the measures it backed up.
+void EvenWords(CKVObject* node, int depth = 0)
+{
+    auto even = [](short& word) { word = static_cast<short>(word & ~1); };
+    for (short i = 0; depth < 4 && i < node->GetMsgNum(); ++i) {
+        CKVMsg* msg = node->GetMsg(i);
+        const MsgRef* ref = node->m_arrMsgRef.GetAt(i);
+        // Each symbol once, through its owning reference; ties and slurs
+        // keep their shape words.
+        if (!msg || !ref || !ref->byOwner || msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR)
+            continue;
+        even(msg->m_nLayout1);
+        even(msg->m_nLayout2);
+        even(msg->m_nLayout3);
+        even(msg->m_nLayout4);
+        msg->m_lHeight &= ~1L;
+        if (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST) {
+            even(msg->m_nPosY);
+            even(msg->m_nPosY2);
+        }
+        EvenWords(msg, depth + 1);
+    }
 }
 
 // Makes an edit the way commands do: a new step, the backups, then the
@@ -115,23 +165,26 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.ResetBackup();
         CKVMeas* live = BackedUp(b, e.staff, e.meas);
         const short y = static_cast<short>(e.y * (doc.m_nStaffSpace / 2));
-        CKVMsg* note = b.Note(live, {.x = e.x, .y = y});
-        ASSERT_TRUE(note);
-        ScoreBuilder::SetMidiHead(note, {.byKey = static_cast<BYTE>(60 + e.y)});
-        // A font change scales the layout words with rounding. Words that
-        // the two heights halve and double exactly keep undo and redo of
-        // font changes from wearing them down.
-        const short scale = static_cast<short>(doc.m_nFontHeight / kNarrowFont);
-        note->m_nLayout3 = static_cast<short>(4 * scale);
-        note->m_nLayout4 = static_cast<short>(4 * scale);
+        // The measure may refuse the note (no room left, that pitch already
+        // there); the replay is refused alike.
+        kvtest::EnterNote(live, {.start = e.x, .y = y, .code = static_cast<BYTE>(e.value)});
+        EvenWords(live);
         break;
     }
     case Edit::kDeleteNote: {
         doc.ResetBackup();
         CKVMeas* live = BackedUp(b, e.staff, e.meas);
-        const std::vector<CKVMsg*> notes = UntiedNotes(live);
+        const std::vector<CKVMsg*> notes = Notes(live);
         ASSERT_LT(static_cast<size_t>(e.index), notes.size());
-        ASSERT_EQ(1, live->DeleteMsg(notes[static_cast<size_t>(e.index)], 1));
+        CKVMsg* note = notes[static_cast<size_t>(e.index)];
+        const BYTE voice = note->m_byVoice;
+        ASSERT_EQ(1, kvtest::DeleteNote(doc, live, note));
+        // The document's deletion then re-times and re-spaces the voice
+        // and re-derives the accidentals; without it the notes after the
+        // gap would keep their places.
+        live->NoteSpaceOrder(voice, 1, 0, 1);
+        live->UpdateNoteKeySignature(0, 0, 1, 0);
+        EvenWords(live);
         break;
     }
     case Edit::kTie: {
@@ -140,8 +193,28 @@ void Apply(ScoreBuilder& b, const Edit& e)
         CKVMeas* right = BackedUp(b, e.staff, e.meas + 1);
         CKVMsg* first = nullptr;
         CKVMsg* second = nullptr;
-        ASSERT_TRUE(TiePair(left, right, &first, &second));
-        ASSERT_TRUE(b.Tie(first, second));
+        ASSERT_TRUE(TiePair(left, right, e.index, e.other, &first, &second));
+        ASSERT_EQ(1, doc.BindNoteByTie(first, second, 10, 4, 14, 0, 0, 0));
+        EvenWords(left);
+        EvenWords(right);
+        break;
+    }
+    case Edit::kAccidental: {
+        // The accidental command's work once it has found the note. The
+        // note's accidental re-lays out the chord that grouping code joined
+        // last; here that would be one of an earlier edit, which undo and
+        // redo forget and the replay does not, so none is current.
+        doc.m_pLastGroup = nullptr;
+        doc.m_pLastMember = nullptr;
+        doc.ResetBackup();
+        CKVMeas* meas = b.Meas(e.staff, e.meas);
+        const std::vector<CKVMsg*> notes = Notes(meas);
+        ASSERT_LT(static_cast<size_t>(e.index), notes.size());
+        meas->ObjectBackup(1, 1);
+        CKVMsg* note = meas->GetNewPtr2(notes[static_cast<size_t>(e.index)]);
+        ASSERT_TRUE(note);
+        ASSERT_EQ(1, note->SetSymbol(static_cast<BYTE>(e.value), e.options, 12));
+        EvenWords(meas->GetCurBackupObj());
         break;
     }
     case Edit::kAddStaff:
@@ -169,6 +242,8 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_pFileInfo->ObjectBackup(1);
         doc.UpdatePosYA(e.value, 1);
         break;
+    case Edit::kKinds:
+        FAIL() << "not an edit";
     }
 }
 
@@ -256,27 +331,51 @@ protected:
             Edit e;
             const int roll = Pick(100);
             e.staff = Pick(staves);
-            e.meas = Pick(measures);
-            if (roll < 35) {
+            // Notes gather in the first measures half the time, so that
+            // chords, beam groups and ties across bar lines come about.
+            const int crowded = std::min(measures, 3);
+            e.meas = Pick(2) ? Pick(measures) : Pick(crowded);
+            if (roll < 30) {
                 e.kind = Edit::kAddNote;
-                e.x = static_cast<short>(32 * Pick(8));
-                e.y = static_cast<short>(Pick(9));
-                if (HasNoteAt(live->Meas(e.staff, e.meas), e.x))
-                    continue;
-            } else if (roll < 50) {
+                e.x = static_cast<short>(120 * Pick(8));
+                e.y = static_cast<short>(Pick(5));
+                e.value = Pick(3) == 0 ? DUR_QUARTER : DUR_EIGHTH;
+            } else if (roll < 42) {
                 e.kind = Edit::kDeleteNote;
-                const size_t untied = UntiedNotes(live->Meas(e.staff, e.meas)).size();
-                if (untied == 0)
+                const size_t notes = Notes(live->Meas(e.staff, e.meas)).size();
+                if (notes == 0)
                     continue;
-                e.index = Pick(static_cast<int>(untied));
-            } else if (roll < 65) {
+                e.index = Pick(static_cast<int>(notes));
+            } else if (roll < 57) {
                 e.kind = Edit::kTie;
-                e.meas = Pick(measures - 1);
-                CKVMsg* first = nullptr;
-                CKVMsg* second = nullptr;
-                if (!TiePair(live->Meas(e.staff, e.meas), live->Meas(e.staff, e.meas + 1), &first, &second))
+                e.meas = Pick(2) ? Pick(measures - 1) : Pick(crowded - 1);
+                CKVMeas* left = live->Meas(e.staff, e.meas);
+                CKVMeas* right = live->Meas(e.staff, e.meas + 1);
+                const int lefts = static_cast<int>(EdgeNotes(left, true).size());
+                const int rights = static_cast<int>(EdgeNotes(right, false).size());
+                std::vector<std::pair<int, int>> pairs;
+                for (int i = 0; i < lefts; ++i) {
+                    for (int j = 0; j < rights; ++j) {
+                        CKVMsg* first = nullptr;
+                        CKVMsg* second = nullptr;
+                        if (TiePair(left, right, i, j, &first, &second))
+                            pairs.emplace_back(i, j);
+                    }
+                }
+                if (pairs.empty())
                     continue;
-            } else if (roll < 72) {
+                const std::pair<int, int> pair = pairs[static_cast<size_t>(Pick(static_cast<int>(pairs.size())))];
+                e.index = pair.first;
+                e.other = pair.second;
+            } else if (roll < 65) {
+                e.kind = Edit::kAccidental;
+                const size_t notes = Notes(live->Meas(e.staff, e.meas)).size();
+                if (notes == 0)
+                    continue;
+                e.index = Pick(static_cast<int>(notes));
+                e.value = static_cast<short>(Pick(6));
+                e.options = Pick(4) == 0 ? Pick(4) : 0;
+            } else if (roll < 71) {
                 e.kind = Edit::kAddStaff;
                 if (staves >= kMaxStaves)
                     continue;
@@ -337,6 +436,7 @@ protected:
     std::vector<Edit> done;   // in effect, oldest first
     std::vector<Edit> undone; // undone, the next to redo last
     int undoable = 0;         // steps at the end of `done` that undo can take back
+    int made[Edit::kKinds] = {}; // edits made on the live score, by kind
 };
 
 TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
@@ -351,6 +451,7 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
             Apply(*live, e);
             ASSERT_FALSE(HasFatalFailure()) << "edit " << e.kind << " at step " << step;
             done.push_back(e);
+            ++made[e.kind];
             undone.clear();
             undoable = std::min(undoable + 1, kMaxSteps);
         } else if (roll < 80) {
@@ -372,6 +473,12 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
             ExpectMatchesReplay(step);
             ASSERT_FALSE(HasFatalFailure());
         }
+    }
+
+    // A full run reaches every kind of edit.
+    if (steps >= 1000) {
+        for (int kind = 0; kind < Edit::kKinds; ++kind)
+            EXPECT_GT(made[kind], 0) << "no edit of kind " << kind;
     }
 
     // Everything undone and redone again comes back to the same score.
