@@ -98,6 +98,15 @@ void Swap(short& a, short& b)
     b = t;
 }
 
+// A new clone names the object it was made from; the object's feedback
+// then makes the clone live. Gives the object.
+template <class T>
+T* LinkBack(void* object, void* clone)
+{
+    static_cast<T*>(clone)->m_pBackupLink = static_cast<T*>(object);
+    return static_cast<T*>(object);
+}
+
 // Links the member that stops being live to the one that becomes live, so
 // that its feedback puts that one into the tree. Null when either is missing.
 template <class T>
@@ -164,6 +173,29 @@ void SettleFontHeight(CKVDoc& doc, short keptHeight, short keptSpace)
     doc.m_nFontHeight = keptHeight;
     doc.m_nStaffSpace = keptSpace;
     doc.UpdatePosYA(height, 1);
+}
+
+// Replays a step: undo walks its entries from the last to the first, redo
+// from the first to the last. Each entry swaps the cursor with the one it
+// holds (redo keeps the block index: the jumps that end the replay set it
+// again) and puts its member back into the tree.
+void ReplayStep(CKVDoc& doc, CPtrArray& step, void* slurStep, bool undo)
+{
+    const short keptHeight = doc.m_nFontHeight;
+    const short keptSpace = doc.m_nStaffSpace;
+    const int count = step.GetSize();
+    for (int n = 0; n < count; ++n) {
+        UndoEntry* entry = static_cast<UndoEntry*>(step.GetAt(undo ? count - 1 - n : n));
+        short page = static_cast<short>(doc.GetCurrentPageNum());
+        Swap(page, entry->nPage);
+        doc.m_nCurPage = page;
+        if (undo)
+            Swap(doc.m_nCurBlock, entry->nBlock);
+        Swap(doc.m_nCurStaff, entry->nStaff);
+        Swap(doc.m_nCaretMeasNum, entry->nMeas);
+        FeedEntry(doc, *entry, undo, slurStep);
+    }
+    SettleFontHeight(doc, keptHeight, keptSpace);
 }
 
 // Shows the cursor that the replay left: its page and, on a page with staves,
@@ -244,19 +276,7 @@ void CKVDoc::MultiUndoStart()
     m_pLastMember = nullptr;
     void* slurStep = FromTail(m_listSlurBackup, m_nUndoneCount + 1);
 
-    const short keptHeight = m_nFontHeight;
-    const short keptSpace = m_nStaffSpace;
-    for (int i = step->GetSize() - 1; i >= 0; --i) {
-        UndoEntry* entry = static_cast<UndoEntry*>(step->GetAt(i));
-        short page = static_cast<short>(GetCurrentPageNum());
-        Swap(page, entry->nPage);
-        m_nCurPage = page;
-        Swap(m_nCurBlock, entry->nBlock);
-        Swap(m_nCurStaff, entry->nStaff);
-        Swap(m_nCaretMeasNum, entry->nMeas);
-        FeedEntry(*this, *entry, true, slurStep);
-    }
-    SettleFontHeight(*this, keptHeight, keptSpace);
+    ReplayStep(*this, *step, slurStep, true);
     ++m_nUndoneCount;
     JumpToCursor(*this);
     m_bHostNotice = 1;
@@ -278,19 +298,7 @@ void CKVDoc::MultiRedoStart()
     m_pLastMember = nullptr;
     void* slurStep = FromTail(m_listSlurBackup, m_nUndoneCount);
 
-    const short keptHeight = m_nFontHeight;
-    const short keptSpace = m_nStaffSpace;
-    for (int i = 0; i < step->GetSize(); ++i) {
-        UndoEntry* entry = static_cast<UndoEntry*>(step->GetAt(i));
-        // The block index stays: the jumps below set it again.
-        short page = static_cast<short>(GetCurrentPageNum());
-        Swap(page, entry->nPage);
-        m_nCurPage = page;
-        Swap(m_nCurStaff, entry->nStaff);
-        Swap(m_nCaretMeasNum, entry->nMeas);
-        FeedEntry(*this, *entry, false, slurStep);
-    }
-    SettleFontHeight(*this, keptHeight, keptSpace);
+    ReplayStep(*this, *step, slurStep, false);
     --m_nUndoneCount;
     JumpToCursor(*this);
     m_bHostNotice = 1;
@@ -380,42 +388,24 @@ int CKVDoc::AddBackup(short kind, void* object)
     TakeCursor(*this, *entry);
 
     switch (kind) {
-    case UndoEntry::kMeas: {
-        CKVMeas* meas = static_cast<CKVMeas*>(object);
-        static_cast<CKVMeas*>(clone)->m_pBackupLink = meas;
-        meas->ObjectFeedback();
+    case UndoEntry::kMeas:
+        LinkBack<CKVMeas>(object, clone)->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kStaff: {
-        CKVStaff* staff = static_cast<CKVStaff*>(object);
-        static_cast<CKVStaff*>(clone)->m_pBackupLink = staff;
-        staff->ObjectFeedback();
+    case UndoEntry::kStaff:
+        LinkBack<CKVStaff>(object, clone)->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kBlock: {
-        CKVBlock* block = static_cast<CKVBlock*>(object);
-        static_cast<CKVBlock*>(clone)->m_pBackupLink = block;
-        block->ObjectFeedback();
+    case UndoEntry::kBlock:
+        LinkBack<CKVBlock>(object, clone)->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kPage: {
-        CKVPage* page = static_cast<CKVPage*>(object);
-        static_cast<CKVPage*>(clone)->m_pBackupLink = page;
-        page->ObjectFeedback();
+    case UndoEntry::kPage:
+        LinkBack<CKVPage>(object, clone)->ObjectFeedback();
         break;
-    }
-    case UndoEntry::kFileInfo: {
-        CKVFileInfo* info = static_cast<CKVFileInfo*>(object);
-        static_cast<CKVFileInfo*>(clone)->m_pBackupLink = info;
-        info->ObjectFeedBack();
+    case UndoEntry::kFileInfo:
+        LinkBack<CKVFileInfo>(object, clone)->ObjectFeedBack();
         break;
-    }
-    case UndoEntry::kPtrArray: {
-        CKVBackupPtrArray* list = static_cast<CKVBackupPtrArray*>(object);
-        static_cast<CKVBackupPtrArray*>(clone)->m_pBackupLink = list;
-        list->ObjectFeedBack();
+    case UndoEntry::kPtrArray:
+        LinkBack<CKVBackupPtrArray>(object, clone)->ObjectFeedBack();
         break;
-    }
     default:
         ObjectFeedBack();
         break;
