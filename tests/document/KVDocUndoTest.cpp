@@ -33,7 +33,7 @@ protected:
     {
         KvTest::SetUp();
         // Two staves of nine measures: three blocks of three on page 0.
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 8, .staves = 2, .measures = 9});
+        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 9});
         kvtest::StartUndoRecording(Doc());
     }
 
@@ -74,7 +74,7 @@ protected:
 
 TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
 {
-    ScoreBuilder fresh(kvtest::ScoreSpec {.staves = 1, .measures = 2});
+    ScoreBuilder fresh(kvtest::ScoreShape {.staves = 1, .measures = 2});
     CKVDoc& doc = fresh.Doc();
     EXPECT_EQ(doc.IsReqBackup(), 0);
     CKVFileInfo* info = doc.m_pFileInfo;
@@ -97,7 +97,7 @@ TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
 
 TEST_F(KVDocUndoTest, MeasureBackupWithRecordingOffLinksTheMeasureToItself)
 {
-    ScoreBuilder fresh(kvtest::ScoreSpec {.staves = 1, .measures = 2});
+    ScoreBuilder fresh(kvtest::ScoreShape {.staves = 1, .measures = 2});
     CKVMeas* meas = fresh.Meas(0, 0);
     fresh.Doc().ResetBackup();
     EXPECT_EQ(meas->ObjectBackup(1, 0), 0);

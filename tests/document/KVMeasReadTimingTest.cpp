@@ -74,8 +74,8 @@ protected:
     // copy for further checks.
     void ExpectSameAsEveryPass(const BuildMeasure& build)
     {
-        readScore = std::make_unique<ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 8});
-        ScoreBuilder reference(kvtest::ScoreSpec {.lineSpacing = 8});
+        readScore = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8});
+        ScoreBuilder reference(kvtest::ScoreShape {.lineSpacing = 8});
         build(*readScore, readScore->Meas(0, 0));
         build(reference, reference.Meas(0, 0));
         ASSERT_EQ(TimingState(*readScore->Meas(0, 0)), TimingState(*reference.Meas(0, 0)));

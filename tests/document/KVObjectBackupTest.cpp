@@ -32,14 +32,14 @@ namespace {
 
 using kvtest::CanonicalDump;
 using kvtest::ScoreBuilder;
-using kvtest::ScoreSpec;
+using kvtest::ScoreShape;
 
 class ObjectBackupTest : public kvtest::KvTest {
 protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        Make(ScoreSpec {.lineSpacing = 8, .staves = 2, .measures = 9});
+        Make(ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 9});
     }
 
     void TearDown() override
@@ -48,7 +48,7 @@ protected:
         KvTest::TearDown();
     }
 
-    void Make(const ScoreSpec& shape)
+    void Make(const ScoreShape& shape)
     {
         b.reset();
         b = std::make_unique<ScoreBuilder>(shape);
@@ -533,7 +533,7 @@ TEST_F(ObjectBackupTest, PageBackupWithoutRecordLeavesTheSelectionOnThePage)
 
 TEST_F(ObjectBackupTest, PageListBackupBringsTheThreePagesBack)
 {
-    Make(ScoreSpec {.lineSpacing = 8, .staves = 1, .measures = 60});
+    Make(ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 60});
     while (Doc().GetPageNum() > 3) {
         const short last = static_cast<short>(Doc().GetPageNum() - 1);
         delete Doc().GetPage(last);

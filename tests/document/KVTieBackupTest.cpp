@@ -22,7 +22,7 @@
 namespace {
 
 using kvtest::ScoreBuilder;
-using kvtest::ScoreSpec;
+using kvtest::ScoreShape;
 
 // A note of the live score: staff 0, measure index, position word.
 struct NotePlace {
@@ -89,7 +89,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        b = std::make_unique<ScoreBuilder>(ScoreSpec {.lineSpacing = 8, .staves = 2, .measures = 9});
+        b = std::make_unique<ScoreBuilder>(ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 9});
         kvtest::StartUndoRecording(b->Doc());
     }
 

@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 8, .staves = 1, .measures = 2});
+        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2});
         kvtest::StartUndoRecording(Doc());
     }
 
@@ -123,7 +123,7 @@ TEST_F(KVUndoBookTest, EmptyingAnEmptyHistoryChangesNothing)
 
 TEST_F(KVUndoBookTest, FullHistoryWithUndoneStepsIsFreedWithTheDocument)
 {
-    ScoreBuilder other(kvtest::ScoreSpec {.staves = 1, .measures = 2});
+    ScoreBuilder other(kvtest::ScoreShape {.staves = 1, .measures = 2});
     CKVDoc& doc = other.Doc();
     kvtest::StartUndoRecording(doc);
     for (int i = 0; i < 40; ++i) {

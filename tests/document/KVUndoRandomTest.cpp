@@ -36,7 +36,7 @@ namespace {
 
 using kvtest::CanonicalDump;
 using kvtest::ScoreBuilder;
-using kvtest::ScoreSpec;
+using kvtest::ScoreShape;
 
 constexpr int kMaxSteps = 32;
 constexpr short kMaxStaves = 3;
@@ -44,7 +44,7 @@ constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
 
-const ScoreSpec kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
+const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.

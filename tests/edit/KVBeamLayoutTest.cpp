@@ -10,7 +10,7 @@ namespace {
 
 class BeamLayoutTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
 
     void SetUp() override
     {

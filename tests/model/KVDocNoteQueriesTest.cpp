@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 16, .staves = 2, .measures = 6});
+        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 2, .measures = 6});
         score->Doc().m_nFontHeight = 64;
         // The made score's own pages are replaced by the ones a test lays out.
         CKVDoc& doc = score->Doc();

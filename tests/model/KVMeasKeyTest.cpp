@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 16, .staves = 1, .measures = 2});
+        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 1, .measures = 2});
         meas = score->Meas(0, 0);
     }
 

@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(Spec());
+        score = std::make_unique<kvtest::ScoreBuilder>(Shape());
         meas = score->Meas(0, 0);
     }
 
@@ -28,7 +28,7 @@ protected:
         KvTest::TearDown();
     }
 
-    virtual kvtest::ScoreSpec Spec() { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    virtual kvtest::ScoreShape Shape() { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     std::vector<CKVMsg*> Quarters(std::vector<short> xs, BYTE voice = 1)
     {
@@ -310,7 +310,7 @@ TEST_F(KVMeasOpsTest, ChordSymbolsHangOnTheNearestFreeNote)
 
 class KVMeasCrossStaffTest : public KVMeasOpsTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 2, .measures = 1}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 2, .measures = 1}; }
 };
 
 TEST_F(KVMeasCrossStaffTest, MovedNoteBelongsToTheStaffAbove)

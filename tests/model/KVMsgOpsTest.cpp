@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreSpec {.lineSpacing = 16, .staves = 1, .measures = 1});
+        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 1, .measures = 1});
         score->Doc().m_nFontHeight = 64;
         score->Doc().m_nFontHeight78 = 56;
         meas = score->Meas(0, 0);
@@ -39,7 +39,7 @@ protected:
     }
 
     // A note with a MIDI head of the given key and gate.
-    CKVMsg* Sounding(CKVObject* parent, const kvtest::NoteSpec& shape, BYTE key, DWORD gate)
+    CKVMsg* Sounding(CKVObject* parent, const kvtest::NoteShape& shape, BYTE key, DWORD gate)
     {
         CKVMsg* note = score->Note(parent, shape);
         MidiNoteHead head;

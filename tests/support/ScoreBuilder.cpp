@@ -6,7 +6,7 @@ namespace kvtest {
 
 namespace {
 
-void Fill(CKVMsg& msg, BYTE kind, const NoteSpec& shape)
+void Fill(CKVMsg& msg, BYTE kind, const NoteShape& shape)
 {
     msg.m_byKind = kind;
     msg.m_nPosX = shape.x;
@@ -33,7 +33,7 @@ DWORD GetLong(const unsigned char* p)
 
 } // namespace
 
-ScoreBuilder::ScoreBuilder(const ScoreSpec& shape)
+ScoreBuilder::ScoreBuilder(const ScoreShape& shape)
 {
     const int made = m_doc.CreateDocument(shape.staves, shape.measures, shape.clef, shape.beats, shape.beatUnit);
     EXPECT_EQ(made, 1) << "the builder's document was not created";
@@ -63,7 +63,7 @@ void ScoreBuilder::SetLineSpacing(short lineSpacing)
     nCurStaffSpace = lineSpacing;
 }
 
-CKVMeas* ScoreBuilder::Setup(CKVMeas* meas, const MeasSpec& shape)
+CKVMeas* ScoreBuilder::Setup(CKVMeas* meas, const MeasShape& shape)
 {
     meas->m_nTimeNum = shape.beats;
     meas->m_nTimeDen = shape.beatUnit;
@@ -92,7 +92,7 @@ CKVMsg* ScoreBuilder::Place(CKVObject* parent, CKVMsg* msg)
     return msg;
 }
 
-CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& shape)
+CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteShape& shape)
 {
     CKVMsg* note = new CKVMsg;
     Fill(*note, MSG_NOTE, shape);
@@ -103,7 +103,7 @@ CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteSpec& shape)
     return note;
 }
 
-CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteSpec& shape)
+CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteShape& shape)
 {
     CKVMsg* rest = new CKVMsg;
     Fill(*rest, MSG_REST, shape);
@@ -113,9 +113,9 @@ CKVMsg* ScoreBuilder::Rest(CKVObject* parent, const NoteSpec& shape)
     return rest;
 }
 
-CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& shape)
+CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteShape& shape)
 {
-    NoteSpec grace = shape;
+    NoteShape grace = shape;
     grace.flags = static_cast<WORD>(grace.flags | MSGFLAG_GRACE);
     CKVMsg* note = Note(parent, grace);
     if (note)
@@ -123,7 +123,7 @@ CKVMsg* ScoreBuilder::Grace(CKVObject* parent, const NoteSpec& shape)
     return note;
 }
 
-CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& shape, const std::vector<short>& ys)
+CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteShape& shape, const std::vector<short>& ys)
 {
     CKVMsg* chord = new CKVMsg;
     Fill(*chord, MSG_CHORD, shape);
@@ -132,7 +132,7 @@ CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& shape, const std:
     if (!Place(parent, chord))
         return nullptr;
     for (short y : ys) {
-        NoteSpec member = shape;
+        NoteShape member = shape;
         member.y = y;
         Note(chord, member);
     }
@@ -140,7 +140,7 @@ CKVMsg* ScoreBuilder::Chord(CKVObject* parent, const NoteSpec& shape, const std:
     return chord;
 }
 
-CKVMsg* ScoreBuilder::Beam(CKVObject* parent, const NoteSpec& shape)
+CKVMsg* ScoreBuilder::Beam(CKVObject* parent, const NoteShape& shape)
 {
     CKVMsg* group = new CKVMsg;
     Fill(*group, MSG_BEAM, shape);

@@ -34,7 +34,7 @@
 
 namespace kvtest {
 
-struct ScoreSpec {
+struct ScoreShape {
     short lineSpacing = 16;  // the document's staff line spacing L
     short staves = 1;
     LONG measures = 1;
@@ -43,7 +43,7 @@ struct ScoreSpec {
     short beatUnit = 4;
 };
 
-struct MeasSpec {
+struct MeasShape {
     short beats = 4;
     short beatUnit = 4;
     BYTE clef = 1;           // the measure's initial clef
@@ -52,7 +52,7 @@ struct MeasSpec {
     bool pickup = false;
 };
 
-struct NoteSpec {
+struct NoteShape {
     short x = 0;             // position word, 0 to 256
     short y = 0;             // vertical position, 0 on the bottom line, negative upwards
     BYTE code = DUR_QUARTER; // DurationCode
@@ -65,7 +65,7 @@ struct NoteSpec {
 
 class ScoreBuilder {
 public:
-    explicit ScoreBuilder(const ScoreSpec& shape = ScoreSpec());
+    explicit ScoreBuilder(const ScoreShape& shape = ScoreShape());
     ScoreBuilder(const ScoreBuilder&) = delete;
     ScoreBuilder& operator=(const ScoreBuilder&) = delete;
 
@@ -77,21 +77,21 @@ public:
 
     // Gives a measure its time signature (the length follows), initial clef,
     // key and pickup flag.
-    CKVMeas* Setup(CKVMeas* meas, const MeasSpec& shape);
+    CKVMeas* Setup(CKVMeas* meas, const MeasShape& shape);
 
     // Notes, rests and containers; parent is a measure, chord or beam group.
     // Null when the parent refuses the symbol (a note already at that place
     // in a chord).
-    CKVMsg* Note(CKVObject* parent, const NoteSpec& shape);
-    CKVMsg* Rest(CKVObject* parent, const NoteSpec& shape);
+    CKVMsg* Note(CKVObject* parent, const NoteShape& shape);
+    CKVMsg* Rest(CKVObject* parent, const NoteShape& shape);
     // A grace note: flag 0x0010 and glyph size 12.
-    CKVMsg* Grace(CKVObject* parent, const NoteSpec& shape);
+    CKVMsg* Grace(CKVObject* parent, const NoteShape& shape);
     // A chord with one member note per vertical position; the chord itself
     // stands at the first one.
-    CKVMsg* Chord(CKVObject* parent, const NoteSpec& shape, const std::vector<short>& ys);
+    CKVMsg* Chord(CKVObject* parent, const NoteShape& shape, const std::vector<short>& ys);
     // An empty beam group at shape.x of shape.voice; add members with Note,
     // Rest, Grace or Chord.
-    CKVMsg* Beam(CKVObject* parent, const NoteSpec& shape);
+    CKVMsg* Beam(CKVObject* parent, const NoteShape& shape);
     // A clef change (kind 31) to a clef code.
     CKVMsg* ClefChange(CKVMeas* meas, short x, BYTE clef, BYTE voice = 1);
     // Any other kind (key accidental 21, timed event 45, MIDI message 66,

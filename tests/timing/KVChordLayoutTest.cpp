@@ -12,7 +12,7 @@ namespace {
 
 class ChordLayoutTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
 
     // A chord at x 0 with one note per vertical position (given lowest
     // first) and the stem height given.

@@ -11,11 +11,11 @@
 
 namespace {
 
-using kvtest::NoteSpec;
+using kvtest::NoteShape;
 
 class MeasChordTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
 
     CKVDoc& Doc() { return score->Doc(); }
     CKVSystem* System() { return score->System(); }

@@ -21,7 +21,7 @@
 
 namespace {
 
-using kvtest::NoteSpec;
+using kvtest::NoteShape;
 
 // One symbol to enter: where (as a start time, or a position word), what,
 // and how.
@@ -41,7 +41,7 @@ struct Entry {
 
 class InsertTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     void SetUp() override
     {

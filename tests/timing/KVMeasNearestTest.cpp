@@ -12,7 +12,7 @@ namespace {
 
 class MeasEditTest : public TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     static bool Holds(CKVObject& node, CKVMsg* msg)
     {

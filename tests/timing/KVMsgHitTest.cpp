@@ -12,11 +12,11 @@
 
 namespace {
 
-using kvtest::NoteSpec;
+using kvtest::NoteShape;
 
 class MsgHitTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
 
     // The first and last position word that hit, with their count; every
     // word between them must hit too.

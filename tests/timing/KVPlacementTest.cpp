@@ -12,7 +12,7 @@
 namespace {
 
 using kvtest::ScoreBuilder;
-using kvtest::ScoreSpec;
+using kvtest::ScoreShape;
 
 constexpr WORD kTriplet = 0x0203;
 
@@ -36,7 +36,7 @@ protected:
     void Make(short lineSpacing)
     {
         score.reset();
-        score = std::make_unique<ScoreBuilder>(ScoreSpec {.lineSpacing = lineSpacing, .staves = 1, .measures = 1});
+        score = std::make_unique<ScoreBuilder>(ScoreShape {.lineSpacing = lineSpacing, .staves = 1, .measures = 1});
         CKVDoc& doc = score->Doc();
         doc.m_nFontHeight = static_cast<short>(4 * lineSpacing);
         doc.m_nFontHeight78 = static_cast<short>(MulDiv(28, doc.m_nFontHeight, 32));

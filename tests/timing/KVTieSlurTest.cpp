@@ -23,7 +23,7 @@ constexpr short B4 = -32;
 
 class TieSlurTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 2, .measures = 3}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 2, .measures = 3}; }
 
     void SetUp() override
     {

@@ -19,7 +19,7 @@ constexpr WORD kTriplet = 0x0203;
 
 class TupletTest : public kvtest::TimingTest {
 protected:
-    kvtest::ScoreSpec Spec() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     void SetUp() override
     {

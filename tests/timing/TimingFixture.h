@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(Spec());
+        score = std::make_unique<ScoreBuilder>(Shape());
     }
 
     void TearDown() override
@@ -24,7 +24,7 @@ protected:
         KvTest::TearDown();
     }
 
-    virtual ScoreSpec Spec() { return ScoreSpec {.lineSpacing = 8, .staves = 1, .measures = 2}; }
+    virtual ScoreShape Shape() { return ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2}; }
 
     CKVMeas* Meas(int staff = 0, int meas = 0) { return score->Meas(staff, meas); }
 

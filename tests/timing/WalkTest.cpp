@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-using kvtest::ScoreSpec;
+using kvtest::ScoreShape;
 using kvtest::TimingTest;
 
 namespace {
@@ -205,7 +205,7 @@ TEST_F(WalkTest, RemainNoteRestKeepsNotesRestsAndChords)
 
 class CrossStaffWalkTest : public WalkTest {
 protected:
-    ScoreSpec Spec() override { return ScoreSpec {.lineSpacing = 8, .staves = 2, .measures = 2}; }
+    ScoreShape Shape() override { return ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 2}; }
 };
 
 TEST_F(CrossStaffWalkTest, NeighbourMeasures)
