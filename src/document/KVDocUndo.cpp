@@ -98,6 +98,13 @@ void Swap(short& a, short& b)
     b = t;
 }
 
+// The object a backed-up object is linked to: its clone.
+template <class T>
+void* LinkOf(void* object)
+{
+    return static_cast<T*>(static_cast<T*>(object)->m_pBackupLink);
+}
+
 // A new clone names the object it was made from; the object's feedback
 // then makes the clone live. Gives the object.
 template <class T>
@@ -350,22 +357,22 @@ int CKVDoc::AddBackup(short kind, void* object)
     void* clone = nullptr;
     switch (kind) {
     case UndoEntry::kMeas:
-        clone = static_cast<CKVMeas*>(static_cast<CKVMeas*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVMeas>(object);
         break;
     case UndoEntry::kStaff:
-        clone = static_cast<CKVStaff*>(static_cast<CKVStaff*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVStaff>(object);
         break;
     case UndoEntry::kBlock:
-        clone = static_cast<CKVBlock*>(static_cast<CKVBlock*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVBlock>(object);
         break;
     case UndoEntry::kPage:
-        clone = static_cast<CKVPage*>(static_cast<CKVPage*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVPage>(object);
         break;
     case UndoEntry::kFileInfo:
-        clone = static_cast<CKVFileInfo*>(static_cast<CKVFileInfo*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVFileInfo>(object);
         break;
     case UndoEntry::kPtrArray:
-        clone = static_cast<CKVBackupPtrArray*>(static_cast<CKVBackupPtrArray*>(object)->m_pBackupLink);
+        clone = LinkOf<CKVBackupPtrArray>(object);
         break;
     case UndoEntry::kDocument:
         clone = this;
