@@ -326,7 +326,8 @@ int CKVMeas::ObjectBackup(int record, int crossStaff)
     if (m_byParentKind == OBJ_OSSIA_STAFF)
         return CloneMeas(*this, record);
 
-    const int index = measplace::IndexOnStaff(measplace::StaffOf(*this), this);
+    CKVStaff* ownStaff = measplace::StaffOf(*this);
+    const int index = ownStaff ? ownStaff->GetMeasIndex(this) : -1;
     if (index < 0)
         return 0;
     CKVStaffPtrArray* staves = m_pSystem->m_pStaffArray;

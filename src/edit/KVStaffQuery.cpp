@@ -1,7 +1,8 @@
 #include "model/KVStaff.h"
 
-short CKVStaff::GetMeasIndex(CKVMeas*)
+#include "model/MeasPlace.h"
+
+short CKVStaff::GetMeasIndex(CKVMeas* meas)
 {
-    KV_PENDING("CKVStaff::GetMeasIndex");
-    return -1;
+    return static_cast<short>(measplace::IndexOnStaff(this, meas));
 }

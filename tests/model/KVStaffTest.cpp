@@ -122,6 +122,19 @@ TEST_F(KVStaffTest, CreateMakesMeasuresOfTheTimeSignatureAndDrumChannels)
     EXPECT_EQ(EndBars(ossia), (std::vector<BYTE> {16, 16}));
 }
 
+TEST_F(KVStaffTest, GetMeasIndexFindsOnlyItsOwnMeasures)
+{
+    CKVStaff* staff = MakeStaff(3);
+    for (LONG i = 0; i < 3; ++i)
+        EXPECT_EQ(staff->GetMeasIndex(staff->GetMeas(i)), i);
+
+    CKVStaff other;
+    other.Initialize(&sys, OBJ_STAFF);
+    ASSERT_EQ(other.Create(1, 1, 4, 4), 1);
+    EXPECT_EQ(staff->GetMeasIndex(other.GetMeas(0)), -1);
+    EXPECT_EQ(staff->GetMeasIndex(nullptr), -1);
+}
+
 TEST_F(KVStaffTest, RemoveMeasClampsTheCountAndRefusesBadIndexes)
 {
     CKVStaff* staff = MakeStaff(8);
