@@ -74,13 +74,8 @@ bool Writer::Append(const void* data, size_t n)
 
 void ReserveRefs(CKVObject& node, int count)
 {
-    // The list is a vector underneath: growing it once and shrinking it
-    // back keeps the room.
-    const int size = node.m_arrMsgRef.GetSize();
-    if (count <= 0)
-        return;
-    node.m_arrMsgRef.SetSize(size + count);
-    node.m_arrMsgRef.SetSize(size);
+    if (count > 0)
+        node.m_arrMsgRef.Reserve(node.m_arrMsgRef.GetSize() + count);
 }
 
 // --- Pending references ---------------------------------------------------

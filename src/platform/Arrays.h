@@ -38,6 +38,15 @@ public:
         m_items.resize(static_cast<size_t>(newSize));
     }
 
+    // Not of the class library: room for `count` elements in all, for a
+    // reader that knows its count (already checked) before it adds them one
+    // by one. The size does not change.
+    void Reserve(int count)
+    {
+        if (count > 0)
+            m_items.reserve(static_cast<size_t>(count));
+    }
+
     const TYPE& GetAt(int index) const { return m_items[Checked(index, "GetAt")]; }
     void SetAt(int index, ARG_TYPE value) { m_items[Checked(index, "SetAt")] = value; }
     TYPE& ElementAt(int index) { return m_items[Checked(index, "ElementAt")]; }

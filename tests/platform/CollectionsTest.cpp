@@ -65,6 +65,19 @@ TEST(PtrArray, RemoveAtTakesOutARun)
     EXPECT_EQ(array.GetSize(), 1);
 }
 
+TEST(PtrArray, ReserveKeepsTheSizeAndTheElementsInPlace)
+{
+    CPtrArray array;
+    array.Add(a);
+    array.Reserve(100);
+    EXPECT_EQ(Contents(array), (std::vector<void*>{a}));
+    void* const* data = array.GetData();
+    for (int i = 1; i < 100; ++i)
+        array.Add(b);
+    EXPECT_EQ(array.GetData(), data); // no reallocation while filling the room
+    EXPECT_EQ(array.GetSize(), 100);
+}
+
 TEST(PtrArray, GrowsWithZeroedSlots)
 {
     CPtrArray array;
