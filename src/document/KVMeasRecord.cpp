@@ -9,6 +9,7 @@
 #include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
@@ -97,8 +98,7 @@ bool HasTremoloWork(CKVMeas& meas)
     if (!meas.m_pSystem)
         return false;
     for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
-        const MsgRef* ref = meas.m_arrMsgRef.GetAt(i);
-        CKVMsg* msg = ref ? meas.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        CKVMsg* msg = measplace::ChildAt(meas, i);
         if (msg && (msg->m_byKind == MSG_TREMOLO || msg->IsTremoloNote()))
             return true;
     }
@@ -157,18 +157,15 @@ void TimeReadMeasure(CKVMeas& meas)
     meas.UpdateStartTime(0, 0, 0, 0);
     bool settled = !tremolos;
     for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {
-        const MsgRef* ref = meas.m_arrMsgRef.GetAt(i);
-        CKVMsg* msg = (ref && meas.m_pSystem) ? meas.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        CKVMsg* msg = measplace::ChildAt(meas, i);
         if (msg && msg->m_byKind == MSG_BEAM && msg->GetMsgNum() == 0)
             settled = false;
     }
     if (settled && !StrictlyInTimeOrder(meas)) {
-        const std::vector<DWORD> first(meas.m_arrWalk.GetData(), meas.m_arrWalk.GetData() + meas.m_arrWalk.GetSize());
-        const auto before = TimedEntriesByVoice(meas, first);
+        const auto before = TimedEntriesByVoice(meas, measplace::WalkIds(meas));
         // Without anything left to remove this only sorts the walk again.
         meas.ResetGetNextMsg(1, 1, 0, 0);
-        const std::vector<DWORD> again(meas.m_arrWalk.GetData(), meas.m_arrWalk.GetData() + meas.m_arrWalk.GetSize());
-        settled = before == TimedEntriesByVoice(meas, again);
+        settled = before == TimedEntriesByVoice(meas, measplace::WalkIds(meas));
     }
     if (settled)
         return;
