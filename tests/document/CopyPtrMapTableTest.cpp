@@ -1,5 +1,5 @@
-// The copy-pointer map kept in its own table: long runs of changes against
-// a plain map, and the table emptied at every size.
+// The copy-pointer map: long runs of changes against
+// a plain map, and the map emptied at every size.
 
 #include "document/CopyPtrMap.h"
 #include "support/KvTest.h"
