@@ -157,7 +157,7 @@ void AddOlderChordTexts(CKVMeas* meas)
 TEST_F(KVRoundTripTest, OlderChordTextsReadCleanlyAndSaveBackTheSame)
 {
     CKVDoc generated;
-    ASSERT_EQ(kvtest::GenerateScore(generated, kvtest::ScoreShape {2, 4, 3}), 1);
+    ASSERT_EQ(kvtest::GenerateScore(generated, kvtest::GeneratedScoreShape {2, 4, 3}), 1);
     CKVMeas* meas = generated.m_arrSystem.GetAt(0)->GetStaff(1)->GetMeas(2);
     AddOlderChordTexts(meas);
     std::vector<CKVMsg*> originals;
