@@ -13,6 +13,7 @@
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/NewObject.h"
 #include "timing/MidiFileRead.h"
 
 #include <new>
@@ -384,11 +385,9 @@ int CKVDoc::AddBackup(short kind, void* object)
     if (!clone || (clone == object && kind != UndoEntry::kDocument))
         return 0;
 
-    UndoEntry* entry = new (std::nothrow) UndoEntry;
-    if (!entry) {
-        ReportOutOfMemory(1);
+    UndoEntry* entry = KvNewReported<UndoEntry>();
+    if (!entry)
         return 0;
-    }
     entry->nKind = kind;
     entry->pObject = object;
     entry->pPartner = clone;
@@ -426,10 +425,9 @@ int CKVDoc::AddObj2BackupArray(short kind, void* object, int inserted)
 {
     if (!IsReqBackup())
         return 0;
-    UndoEntry* entry = new (std::nothrow) UndoEntry;
+    UndoEntry* entry = KvNewReported<UndoEntry>();
     if (!entry) {
         // Not taken: the caller deletes a removed object itself.
-        ReportOutOfMemory(1);
         return 0;
     }
     entry->nKind = kind;

@@ -12,6 +12,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "render/CustomSymbol.h"
 #include "timing/PitchMath.h"
 #include "timing/TickMath.h"
@@ -958,11 +959,9 @@ void CKVMsg::BindByTremolo(int strokes)
         return;
     // Made before any flag is set, so that a failed allocation leaves both
     // notes as they were.
-    CKVMsg* tremolo = new (std::nothrow) CKVMsg;
-    if (!tremolo) {
-        ReportOutOfMemory(1);
+    CKVMsg* tremolo = KvNewReported<CKVMsg>();
+    if (!tremolo)
         return;
-    }
     tremolo->m_byKind = MSG_TREMOLO;
     tremolo->m_wHeadType = static_cast<WORD>(strokes);
     tremolo->m_nPosX = m_nPosX;
@@ -1055,11 +1054,9 @@ void CKVMsg::SetTremoloCtrlPoint(int x1, int y1, int x2, int y2, int above)
         if (i < m_arrCtrlPoint.GetSize()) {
             handle = m_arrCtrlPoint.GetAt(i);
         } else {
-            handle = new (std::nothrow) CKVCtrlPoint;
-            if (!handle) {
-                ReportOutOfMemory(1);
+            handle = KvNewReported<CKVCtrlPoint>();
+            if (!handle)
                 return;
-            }
             m_arrCtrlPoint.Add(handle);
         }
         if (!handle)
