@@ -53,11 +53,6 @@ void GetEndingFields(CKVMeas& m, const unsigned char* t)
     m.m_wEndingWord = GetU16(t + REC_ENDING_WORD);
 }
 
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
 bool IsTimedKind(BYTE kind)
 {
     return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;

@@ -10,6 +10,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 #include "model/StaffRecord.h"
 
 #include <cstring>
@@ -138,7 +139,7 @@ int CKVStaff::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
             return 0;
     }
     ResolveStaffPendingRefs();
-    ReportReadProgress(m_pSystem ? m_pSystem->m_pDoc : nullptr, *pos);
+    ReportReadProgress(DocOf(*this), *pos);
 
     if (m_wObjWord < kMinSizePercent || m_wObjWord > kMaxSizePercent)
         m_wObjWord = DEFAULT_SIZE_PERCENT;
