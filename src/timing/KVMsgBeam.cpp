@@ -30,7 +30,8 @@ int CKVMsg::BeamOrder()
         CKVMsg* only = members.front();
         CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
         beamgroups::ReturnToMeasure(*this, only, meas);
-        only->ChangeNoteDirection(doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0, 0);
+        const int direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : kStemDefault;
+        only->ChangeNoteDirection(direction, kKeepGraceStems);
         members.clear();
     }
     if (!members.empty())
