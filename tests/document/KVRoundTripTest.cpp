@@ -136,7 +136,7 @@ void AddOlderChordTexts(CKVMeas* meas)
     const BYTE frets[8] = {0, 0, 2, 0, 1, 0, 255, 0};
     std::memcpy(head.data() + 3, frets, sizeof frets);
     fret->SetHead(static_cast<short>(head.size()), head.data());
-    ASSERT_EQ(meas->AddMsg(fret, 1), 1);
+    ASSERT_EQ(meas->AddMsg(fret, kHolderOwns), 1);
 
     CKVMsg* name = new CKVMsg;
     name->m_byKind = MSG_OLDCHORDNAME;
@@ -151,7 +151,7 @@ void AddOlderChordTexts(CKVMeas* meas)
     const Bytes text = {'m', '7', 1, '9', 2, '1', '1', 0};
     Bytes copy = text;
     name->SetHead(static_cast<short>(copy.size()), copy.data());
-    ASSERT_EQ(meas->AddMsg(name, 1), 1);
+    ASSERT_EQ(meas->AddMsg(name, kHolderOwns), 1);
 }
 
 TEST_F(KVRoundTripTest, OlderChordTextsReadCleanlyAndSaveBackTheSame)
@@ -227,7 +227,7 @@ protected:
         chord->m_Surfix.SetInfo(codes);
         chord->m_bShowName = TRUE;
         chord->m_bShowFret = FALSE;
-        EXPECT_EQ(Meas()->AddMsg(chord, 1), 1);
+        EXPECT_EQ(Meas()->AddMsg(chord, kHolderOwns), 1);
         return chord;
     }
 
