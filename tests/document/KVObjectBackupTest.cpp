@@ -468,7 +468,7 @@ TEST_F(ObjectBackupTest, PageCloneCarriesBlocksOssiaBlocksAndMessages)
     text.m_byKind = MSG_FREETEXT;
     text.m_nPosX = 40;
     text.m_nPosY = 50;
-    ASSERT_TRUE(Doc().AddMsg(page, &text, kHolderLinks, kWithoutBackup));
+    ASSERT_TRUE(Doc().AddMsg(page, &text, 0, kWithoutBackup));
     CKVBlock* ossia = new CKVBlock;
     ossia->m_byKind = CKVBlock::KIND_OSSIA;
     ossia->m_pPage = page;

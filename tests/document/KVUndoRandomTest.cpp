@@ -234,7 +234,7 @@ void Apply(ScoreBuilder& b, const Edit& e)
         text.m_nPosY = static_cast<short>(e.y * 10);
         const unsigned char head[] = {0x06, 0x02, 0x00, static_cast<unsigned char>(e.value), 0x42};
         text.SetHead(static_cast<short>(sizeof head), const_cast<unsigned char*>(head));
-        ASSERT_TRUE(doc.AddMsg(doc.GetPage(static_cast<short>(e.index)), &text, kHolderOwns, kWithBackup));
+        ASSERT_TRUE(doc.AddMsg(doc.GetPage(static_cast<short>(e.index)), &text, 1, kWithBackup));
         break;
     }
     case Edit::kFont:
