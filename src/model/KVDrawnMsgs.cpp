@@ -124,9 +124,10 @@ CSize CKVStaffNameMsg::DrawMsg(CDC* dc, CRect* rect, CKVCtrlTool* tool, CFontDat
         dc->SetTextAlign(TA_LEFT | TA_TOP);
         dc->SetTextColor(tool->m_dwW5);
     }
-    const char* bytes = reinterpret_cast<const char*>(m_pHead);
+    const char* bytes = m_pHead ? reinterpret_cast<const char*>(m_pHead) : "";
     const int length = m_pHead ? m_wHeadLen : 0;
-    const CString name(bytes ? bytes : "", length);
+    // The name ends at its first zero byte or at the head's end.
+    const CString name(bytes, static_cast<int>(strnlen(bytes, static_cast<size_t>(length))));
     const CSize extent = dc->GetTextExtent(name);
     const int x = rect->left - extent.cx;
     const int y = rect->top - extent.cy / 2;

@@ -197,20 +197,6 @@ bool LeftButtonUp()
     return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
 }
 
-// The measure that holds a node, through its symbol parents; null when none
-// is found within the walk's depth.
-CKVMeas* MeasOfNode(CKVObject* node)
-{
-    for (int depth = 0; node && depth < tickmath::kMaxChildWalkDepth; ++depth) {
-        if (node->m_byObjKind == OBJ_MEAS)
-            return static_cast<CKVMeas*>(node);
-        if (node->m_byObjKind != OBJ_MSG)
-            return nullptr;
-        node = node->m_pParent;
-    }
-    return nullptr;
-}
-
 // The measure head holds one signed 16-bit offset per lyric line; a line not
 // shown holds this value.
 constexpr short kLyricLineHidden = -32768;
@@ -223,7 +209,7 @@ bool LyricPoint(CKVMsg& lyric, POINT& pt)
     CKVObject* parent = lyric.m_pParent;
     if (!parent || parent->m_byObjKind != OBJ_MSG)
         return false;
-    CKVMeas* meas = MeasOfNode(parent->m_pParent);
+    CKVMeas* meas = tickmath::MeasureOf(static_cast<CKVMsg*>(parent));
     const int line = lyric.m_nPosY;
     if (!meas || !meas->m_pHead || line < 0 || 2 * line + 2 > meas->m_wHeadLen)
         return false;
@@ -376,7 +362,7 @@ CKVMsg* CKVObject::GetCtrlPointedChordBeamMsg(POINT pt, POINT origin, int ownOnl
     CKVMsg* self = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
     if (!self || (self->m_byKind != MSG_CHORD && self->m_byKind != MSG_BEAM))
         return nullptr;
-    CKVMeas* meas = MeasOfNode(m_pParent);
+    CKVMeas* meas = tickmath::MeasureOf(self);
     auto absX = [meas](CKVMsg& msg) {
         return meas ? meas->MeasXToAbsX(msg.m_nPosX, msg.m_byKind) : msg.m_nPosX;
     };

@@ -3,7 +3,7 @@
 
 #include "support/Drawing.h"
 #include "support/FontSupport.h"
-#include "support/KvTest.h"
+#include "support/SymbolFixtures.h"
 #include "support/ScoreBuilder.h"
 
 #include "document/KVCtrlPoint.h"
@@ -49,26 +49,9 @@ void SetHead(CKVMsg& msg, std::vector<BYTE> bytes)
     msg.SetHead(static_cast<short>(bytes.size()), bytes.data());
 }
 
-class DrawnMsgsTest : public kvtest::KvTest {
+class DrawnMsgsTest : public kvtest::TextFaceTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        kvtest::InstallTestFonts();
-        kvtest::RouteTextToTestFace();
-        fonts.AddNewFont(0, "Arial", 5);
-        dc = kvtest::MakeRecordingDC(800, 600, 96);
-    }
-    void TearDown() override
-    {
-        dc.reset();
-        KvTest::TearDown();
-    }
-    std::vector<const Entry*> Texts() const { return dc->Log().Texts(); }
-
-    CFontDatas fonts;
     CKVCtrlTool tool;
-    std::unique_ptr<kvtest::TestDC> dc;
 };
 
 TEST_F(DrawnMsgsTest, LyricDrawsCentredAndLeavesItsExtent)

@@ -1,7 +1,6 @@
 // The measure's hit-tests with the voice masks of the settings.
 
-#include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/SymbolFixtures.h"
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
@@ -14,34 +13,16 @@
 
 namespace {
 
-using kvtest::ScoreBuilder;
-
-class MeasHitTest : public kvtest::KvTest {
+class MeasHitTest : public kvtest::MeasureScoreTest {
 protected:
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16});
-        meas = score->Meas(0, 0);
-        meas->m_rcMeas = CRect(0, 0, 262, 64);
-        meas->m_nLeftX = 0;
-        meas->m_nHeaderWidth = 0;
-        meas->m_nRealWidth = 262;
-        for (SIZE& head : Doc().m_sizeHead)
-            head = SIZE {20, 16};
+        MeasureScoreTest::SetUp();
         for (SIZE& rest : Doc().m_sizeRest)
             rest = SIZE {16, 32};
     }
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-    CKVDoc& Doc() { return score->Doc(); }
     void Masks(WORD e6) { Doc().m_CtrlTool.m_wE6 = e6; }
 
-    std::unique_ptr<ScoreBuilder> score;
-    CKVMeas* meas = nullptr;
 };
 
 TEST_F(MeasHitTest, VoiceMasksHideNotesAndShowRests)

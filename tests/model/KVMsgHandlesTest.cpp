@@ -1,8 +1,7 @@
 // The control handles that symbols get by kind: templates, glyph
 // rectangles, note and rest handles and the handles of chord symbols.
 
-#include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/SymbolFixtures.h"
 
 #include "document/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
@@ -19,13 +18,7 @@
 
 namespace {
 
-using kvtest::ScoreBuilder;
-
-std::string Box(const RECT& r)
-{
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
+using kvtest::Box;
 
 std::string Handle(CKVMsg* msg, int i)
 {
@@ -34,23 +27,8 @@ std::string Handle(CKVMsg* msg, int i)
     return Box(msg->m_arrCtrlPoint.GetAt(i)->m_rect);
 }
 
-class HandlesTest : public kvtest::KvTest {
+class HandlesTest : public kvtest::MeasureScoreTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16});
-        meas = score->Meas(0, 0);
-        for (SIZE& head : Doc().m_sizeHead)
-            head = SIZE {20, 16};
-    }
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-    CKVDoc& Doc() { return score->Doc(); }
-
     // A symbol of a kind in the measure, its fields set before its handles
     // are made again.
     template <class Setup>
@@ -76,8 +54,6 @@ protected:
         return Doc().AddMsg(Doc().GetPage(0), &tmpl, 0, 0);
     }
 
-    std::unique_ptr<ScoreBuilder> score;
-    CKVMeas* meas = nullptr;
 };
 
 TEST_F(HandlesTest, ShapesAndLinesTakeTheirTemplates)

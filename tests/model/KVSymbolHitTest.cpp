@@ -2,8 +2,7 @@
 // children before their holder, chord and group members, the staff's size,
 // and the note under a rectangle.
 
-#include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/SymbolFixtures.h"
 
 #include "document/KVCtrlPoint.h"
 #include "document/KVDoc.h"
@@ -18,32 +17,11 @@
 
 namespace {
 
-using kvtest::ScoreBuilder;
-
 constexpr POINT kFar {1000, 1000};
 constexpr POINT kNoOrigin {0, 0};
 
-class SymbolHitTest : public kvtest::KvTest {
+class SymbolHitTest : public kvtest::MeasureScoreTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16});
-        meas = score->Meas(0, 0);
-        meas->m_rcMeas = CRect(0, 0, 262, 64);
-        meas->m_nLeftX = 0;
-        meas->m_nHeaderWidth = 0;
-        meas->m_nRealWidth = 262;
-        for (SIZE& head : Doc().m_sizeHead)
-            head = SIZE {20, 16};
-    }
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-    CKVDoc& Doc() { return score->Doc(); }
-
     static void SetHandle(CKVMsg* msg, int i, RECT r)
     {
         while (msg->m_arrCtrlPoint.GetSize() <= i)
@@ -67,8 +45,6 @@ protected:
         return msg;
     }
 
-    std::unique_ptr<ScoreBuilder> score;
-    CKVMeas* meas = nullptr;
 };
 
 TEST_F(SymbolHitTest, DottedEighthIsHitAtItsHeadAndAtItsShiftedDots)

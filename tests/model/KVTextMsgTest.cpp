@@ -4,7 +4,7 @@
 
 #include "support/Drawing.h"
 #include "support/FontSupport.h"
-#include "support/KvTest.h"
+#include "support/SymbolFixtures.h"
 
 #include "model/KVDrawnMsgs.h"
 #include "render/FontDatas.h"
@@ -56,22 +56,8 @@ const Bytes kFont0 = {2, 0, 0};
 const Bytes kSize12 = {4, 12, 0};
 const Bytes kParagraph = {10};
 
-class TextMsgTest : public kvtest::KvTest {
+class TextMsgTest : public kvtest::TextFaceTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        kvtest::InstallTestFonts();
-        kvtest::RouteTextToTestFace();
-        fonts.AddNewFont(0, "Arial", 5);
-        dc = kvtest::MakeRecordingDC(800, 600, 96);
-    }
-    void TearDown() override
-    {
-        dc.reset();
-        KvTest::TearDown();
-    }
-
     CSize Draw(const Bytes& head, WORD frame = 0, int page = 1, CDC* target = nullptr)
     {
         CKVTextMsg text;
@@ -81,10 +67,6 @@ protected:
         CRect rect(100, 100, 400, 300);
         return text.DrawMsg(target ? target : dc.get(), &rect, nullptr, &fonts, 100, page, 0);
     }
-    std::vector<const kvrec::Entry*> Texts() const { return dc->Log().Texts(); }
-
-    CFontDatas fonts;
-    std::unique_ptr<kvtest::TestDC> dc;
 };
 
 const Bytes kTwoLines = kCentred + kFont0 + kSize12 + WideRun(u"AB") + kParagraph + WideRun(u"CDEF");
