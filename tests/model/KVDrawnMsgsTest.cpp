@@ -103,6 +103,12 @@ TEST_F(DrawnMsgsTest, LyricSizeFaceAndColourRules)
     ASSERT_EQ(Texts().size(), 2u);
     EXPECT_EQ(Texts()[1]->requestedFace, "Kv Replacement");
 
+    // A font number the table lacks leaves the face empty.
+    SetHead(lyric, LyricHead(7, 12, 0, u"la"));
+    lyric.DrawMsg(dc.get(), &rect, &tool, &system, 100, 0);
+    ASSERT_EQ(Texts().size(), 3u);
+    EXPECT_EQ(Texts()[2]->requestedFace, "");
+
     // Under a note of another voice than the active one.
     CKVMsg note;
     note.m_byKind = MSG_NOTE;
@@ -110,21 +116,21 @@ TEST_F(DrawnMsgsTest, LyricSizeFaceAndColourRules)
     lyric.m_pParent = &note;
     tool.m_wActiveVoice = 1;
     lyric.DrawMsg(dc.get(), &rect, &tool, &fonts, 100, 0);
-    ASSERT_EQ(Texts().size(), 3u);
-    EXPECT_EQ(Texts()[2]->textColour, 0x808080u);
+    ASSERT_EQ(Texts().size(), 4u);
+    EXPECT_EQ(Texts()[3]->textColour, 0x808080u);
     lyric.m_pParent = nullptr;
 
     // A head cut short draws nothing.
     SetHead(lyric, LyricHead(0, 12, 0, u"la", 10));
     EXPECT_EQ(lyric.DrawMsg(dc.get(), &rect, &tool, &fonts, 100, 0), CSize(0, 0));
-    EXPECT_EQ(Texts().size(), 3u);
+    EXPECT_EQ(Texts().size(), 4u);
     // A syllable without terminator stops at the head's end.
     std::vector<BYTE> odd = LyricHead(0, 12, 0, u"lal");
     odd.pop_back();
     SetHead(lyric, odd);
     lyric.DrawMsg(dc.get(), &rect, &tool, &fonts, 100, 0);
-    ASSERT_EQ(Texts().size(), 4u);
-    EXPECT_EQ(Texts()[3]->units, u"la");
+    ASSERT_EQ(Texts().size(), 5u);
+    EXPECT_EQ(Texts()[4]->units, u"la");
 }
 
 TEST_F(DrawnMsgsTest, StaffNameEndsOnItsAnchor)

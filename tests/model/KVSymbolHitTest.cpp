@@ -152,6 +152,50 @@ TEST_F(SymbolHitTest, OutlinesAreHitWhereTheyAreDrawn)
     EXPECT_EQ(bezier->GetCtrlPoint(POINT {1, 1}, POINT {50, 50}, 0, 0), 1);
 }
 
+TEST_F(SymbolHitTest, EachLineShapeReportsItsPart)
+{
+    CKVMsg* curve = Drawn(MSG_CURVE, 100, 100);
+    CKVMsg* zigzagN = Drawn(MSG_ZIGZAG_N, 100, 100);
+    zigzagN->m_wObjWord = 10;
+    CKVMsg* hairpin = Drawn(MSG_HAIRPIN, 100, 40);
+    hairpin->m_nPosX2 = 20; // the opening's middle
+    CKVMsg* zigzagM = Drawn(MSG_ZIGZAG_M, 0, 100);
+    zigzagM->m_nLayout3 = 50; // peak
+    zigzagM->m_nLayout1 = 40; // base line
+    zigzagM->m_wObjWord = 20;
+    const struct {
+        CKVMsg* msg;
+        POINT on;
+        POINT off;
+        int part;
+    } cases[] = {{curve, {50, 0}, {50, 50}, 0},
+                 {curve, {100, 60}, {60, 60}, 0},
+                 {zigzagN, {50, 50}, {20, 70}, 2},
+                 {zigzagN, {0, -5}, {10, -5}, 2},
+                 {hairpin, {50, 10}, {50, 20}, 3},
+                 {zigzagM, {20, 40}, {20, 20}, 0},
+                 {zigzagM, {50, 20}, {50, 35}, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.msg->m_byKind));
+        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.on, 0, 0), 1);
+        EXPECT_EQ(c.msg->m_cPointedCtrl, c.part);
+        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.off, 0, 0), 0);
+    }
+}
+
+TEST_F(SymbolHitTest, PageSlurIsHitAlongItsCurveWithinItsSpan)
+{
+    CKVMsg* slur = score->Symbol(meas, MSG_PAGESLUR, 0);
+    slur->m_wObjWord = 100; // middle point
+    slur->m_dwWord = static_cast<DWORD>(-40);
+    slur->m_nPosX2 = 200;   // end
+    slur->m_nPosY2 = 0;
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, -38}, 0, 0), 1);
+    EXPECT_EQ(slur->m_cPointedCtrl, 2);
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, 0}, 0, 0), 0);
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {300, 0}, 0, 0), 0);
+}
+
 TEST_F(SymbolHitTest, TieIsOfferedByEachNoteItsOwnPair)
 {
     CKVMsg* a = score->Note(meas, {.x = 0});
