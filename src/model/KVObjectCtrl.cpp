@@ -242,15 +242,16 @@ bool TestsHandle(CKVMsg& msg, int i, int secondPair)
 
 // Notes stemmed up from the eighth on draw their dots further right while
 // they stand outside a beam group; the test sees the dot handle there. The
-// stored handle is left as it is.
+// stored handle is left as it is. Outside a document there is no group to
+// ask, and the handle is taken as stored.
 CRect TestedRect(CKVMsg& msg, int i, const CRect& stored)
 {
     CRect rect = stored;
     if (msg.m_byKind != MSG_NOTE || i != 2 || (msg.m_wDuration & 0xFF) <= DUR_QUARTER || msg.m_lHeight >= 0)
         return rect;
     CKVDoc* doc = DocOf(msg);
-    if (!doc || !doc->m_pLastGroup)
-        rect.OffsetRect(LineSpacingOf(msg) >> 1, 0);
+    if (doc && !doc->m_pLastGroup)
+        rect.OffsetRect(doc->m_nStaffSpace >> 1, 0);
     return rect;
 }
 

@@ -240,7 +240,8 @@ CSize CKVTextMsg::DrawMsg(CDC* dc, CRect* rect, CKVCtrlTool*, CFontDatas* fonts,
     const int dpiX = dc->GetDeviceCaps(LOGPIXELSX);
     const int dpiY = dc->GetDeviceCaps(LOGPIXELSY);
 
-    CRect box = *rect;
+    // The caller's rectangle is worked on: it ends up one unit higher.
+    CRect& box = *rect;
     box.OffsetRect(0, -1);
     const int mx = MulDiv(5, dpiX, 72);
     const int my = MulDiv(5, dpiY, 72);
