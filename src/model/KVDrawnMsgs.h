@@ -13,6 +13,7 @@
 class CKVCtrlTool;
 class CFontDatas;
 
+// Defined in model/KVDrawnMsgs.cpp
 // Kind 25. The head: a 16-byte header {i16 font number, u16 style (bit 0
 // bold, bit 1 italic, bit 2 underline), i16 size in points (0: 13), 2 bytes,
 // COLORREF, u8 length in characters, 3 bytes}, then the syllable in UTF-16.
@@ -29,6 +30,7 @@ public:
     CSize DrawMsg(CDC* dc, CRect* rect, CKVCtrlTool* tool, CFontDatas* fonts, short zoom, int flag) override;
 };
 
+// Defined in model/KVMetronomMsg.cpp
 // Kind 5. Flag word 1: style 1, whose head holds the number font and an
 // optional tempo text; otherwise style 0, drawn in the settings' tempo font.
 class CKVMetronomMsg : public CKVMsg {
@@ -46,6 +48,7 @@ private:
     CSize DrawVersion1(CDC* dc, CRect* rect, CFontDatas* fonts, short zoom);
 };
 
+// Defined in model/KVDrawnMsgs.cpp
 // Kind 73. The head holds the name's bytes.
 class CKVStaffNameMsg : public CKVMsg {
 public:
@@ -60,6 +63,7 @@ public:
     CSize DrawMsg(CDC* dc, CRect* rect, CKVCtrlTool* tool, CFontDatas* fonts, short zoom, int draw) override;
 };
 
+// Defined in model/KVTextMsg.cpp
 // Kind 6. The head is a list of tagged runs (see TextRuns.h for the operand
 // sizes).
 class CKVTextMsg : public CKVMsg {
@@ -86,6 +90,7 @@ private:
     short RichTextLineOut(CDC* dc, POINT point, int first, int count, CFontDatas* fonts, int page);
 };
 
+// Defined in model/KVDrawnMsgs.cpp
 // Kind 27. The duration word picks the glyph.
 class CKVDynamicMsg : public CKVMsg {
 public:
