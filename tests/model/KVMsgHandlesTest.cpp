@@ -145,6 +145,11 @@ TEST_F(HandlesTest, GlyphKindsTakeTheGlyphRectangle)
     EXPECT_EQ(Handle(Made(MSG_DYNAMIC, word(0)), 0), "(0, 0, 0, 0)");
     EXPECT_EQ(Handle(Made(MSG_DYNAMIC, word(14)), 0), "(0, 0, 0, 0)");
     EXPECT_EQ(Handle(Made(MSG_CLEF, word(0xFFFF)), 0), "(0, 0, 0, 0)");
+    Doc().m_sizeMark[14] = SIZE {10, 8};
+    auto head = [](WORD type) { return [type](CKVMsg& m) { m.m_wHeadType = type; }; };
+    EXPECT_EQ(Handle(Made(MSG_NOTEMARK, head(15)), 0), "(0, -4, 10, 4)");
+    EXPECT_EQ(Handle(Made(MSG_NOTEMARK, head(0)), 0), "(0, 0, 0, 0)");
+    EXPECT_EQ(Handle(Made(MSG_NOTEMARK, head(49)), 0), "(0, 0, 0, 0)");
 }
 
 TEST_F(HandlesTest, NoteHeadAccidentalAndDotHandles)

@@ -64,9 +64,11 @@ protected:
         text.m_byKind = MSG_FREETEXT;
         text.m_wHeadType = frame;
         text.SetHead(static_cast<short>(head.size()), const_cast<BYTE*>(head.data()));
-        CRect rect(100, 100, 400, 300);
-        return text.DrawMsg(target ? target : dc.get(), &rect, nullptr, &fonts, 100, page, 0);
+        lastRect = CRect(100, 100, 400, 300);
+        return text.DrawMsg(target ? target : dc.get(), &lastRect, nullptr, &fonts, 100, page, 0);
     }
+
+    CRect lastRect;
 };
 
 const Bytes kTwoLines = kCentred + kFont0 + kSize12 + WideRun(u"AB") + kParagraph + WideRun(u"CDEF");
@@ -74,6 +76,8 @@ const Bytes kTwoLines = kCentred + kFont0 + kSize12 + WideRun(u"AB") + kParagrap
 TEST_F(TextMsgTest, CentredLinesStackInTheMargins)
 {
     EXPECT_EQ(Draw(kTwoLines), CSize(166, 65));
+    // The extent counts from the rectangle as the text leaves it.
+    EXPECT_EQ(lastRect, CRect(100, 99, 400, 299));
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0]->units, u"AB");
