@@ -6,13 +6,12 @@
 #include "document/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVPage.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "timing/TickMath.h"
 
-#include <new>
 #include <vector>
 
 using measplace::DocOf;
@@ -280,11 +279,9 @@ bool ShowsRhythmHandle(CKVMsg& msg)
 bool GrowHandles(CKVObject& node, int count)
 {
     while (node.m_arrCtrlPoint.GetSize() < count) {
-        CKVCtrlPoint* handle = new (std::nothrow) CKVCtrlPoint;
-        if (!handle) {
-            ReportOutOfMemory(1);
+        CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>();
+        if (!handle)
             return false;
-        }
         node.m_arrCtrlPoint.Add(handle);
     }
     return true;

@@ -11,6 +11,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "timing/TickMath.h"
 
 #include <cstring>
@@ -48,10 +49,9 @@ CKVObject& CKVObject::operator=(const CKVObject& source)
         const CKVCtrlPoint* handle = source.m_arrCtrlPoint.GetAt(i);
         CKVCtrlPoint* copy = nullptr;
         if (handle) {
-            copy = new (std::nothrow) CKVCtrlPoint;
+            copy = KvNewReported<CKVCtrlPoint>();
             if (!copy) {
                 // The copy keeps the handles made so far and stops here.
-                ReportOutOfMemory(1);
                 return *this;
             }
             *copy = *handle;
