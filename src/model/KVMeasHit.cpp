@@ -7,11 +7,8 @@
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
-#include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "timing/TickMath.h"
-
-using measplace::DocOf;
-using measplace::LineSpacingOf;
 
 namespace {
 

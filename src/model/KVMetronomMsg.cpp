@@ -7,13 +7,13 @@
 #include "document/KVCtrlTool.h"
 #include "model/DrawnText.h"
 #include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/TextHelpers.h"
 #include "render/GlyphTables.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 
 namespace {

@@ -9,12 +9,12 @@
 #include "harmony/ChordSymbol.h"
 #include "model/KVPage.h"
 #include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/NewObject.h"
 #include "timing/TickMath.h"
 
 #include <vector>
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 
 namespace {

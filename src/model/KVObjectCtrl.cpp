@@ -11,13 +11,13 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/NewObject.h"
 #include "timing/TickMath.h"
 
 #include <cstring>
 #include <new>
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 
 CKVObject& CKVObject::operator=(const CKVObject& source)

@@ -11,8 +11,7 @@ namespace kvtest {
 
 void MeasureScoreTest::SetUp()
 {
-    KvTest::SetUp();
-    score = std::make_unique<ScoreBuilder>(ScoreShape {.lineSpacing = 16});
+    ScoreTest::SetUp();
     meas = score->Meas(0, 0);
     meas->m_rcMeas = CRect(0, 0, 262, 64);
     meas->m_nLeftX = 0;
@@ -20,12 +19,6 @@ void MeasureScoreTest::SetUp()
     meas->m_nRealWidth = 262;
     for (SIZE& head : Doc().m_sizeHead)
         head = SIZE {20, 16};
-}
-
-void MeasureScoreTest::TearDown()
-{
-    score.reset();
-    KvTest::TearDown();
 }
 
 void TextFaceTest::SetUp()

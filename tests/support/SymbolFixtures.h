@@ -3,7 +3,7 @@
 
 #include "support/Drawing.h"
 #include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include "render/FontDatas.h"
 
@@ -16,13 +16,10 @@ namespace kvtest {
 // A one-staff score of line spacing 16 whose first measure takes hit points:
 // rectangle (0, 0, 262, 64), left x and header 0, so that a note's x equals
 // its position word; every note-head glyph is 20 x 16.
-class MeasureScoreTest : public KvTest {
+class MeasureScoreTest : public ScoreTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
-    CKVDoc& Doc() { return score->Doc(); }
 
-    std::unique_ptr<ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 
