@@ -39,6 +39,18 @@ enum RecordReader : uint8_t {
     READ_COUNT
 };
 
+// The symbols of the drawn-payload target, chosen by the input's first byte
+// (modulo their number); the second byte steers the symbol's words, the rest
+// is its head.
+enum DrawnPayload : uint8_t {
+    DRAW_LYRIC,       // CKVLyricMsg
+    DRAW_TEMPO,       // CKVMetronomMsg, style 0 or 1 by the second byte
+    DRAW_STAFF_NAME,  // CKVStaffNameMsg
+    DRAW_TEXT,        // CKVTextMsg, twice, so that the carried format is used
+    DRAW_DYNAMIC,     // CKVDynamicMsg, the second byte as its glyph index
+    DRAW_COUNT
+};
+
 // A record buffer as the writers take it: malloc'd, grown by them.
 struct RecordBuffer {
     unsigned char* data = nullptr;

@@ -4,7 +4,8 @@
 //
 // makes OUT/body_reader/ (generated and new scores, as body contents) and
 // OUT/record_readers/ (one valid record of each reader, behind its selector
-// byte). The committed seeds in fuzz/corpus/ are its output; run it again
+// byte) and OUT/drawn_payloads/ (one head of each self-drawing symbol,
+// behind its selector and steering bytes). The committed seeds in fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
 #include "FuzzSupport.h"
@@ -213,6 +214,45 @@ void RecordSeeds(const fs::path& folder)
         Put(folder, "system", Selected(kvfuzz::READ_SYSTEM, RecordOf(*small->m_arrSystem.GetAt(0))));
 }
 
+Bytes Wide(const std::u16string& text)
+{
+    Bytes bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<BYTE>(unit));
+        bytes.push_back(static_cast<BYTE>(unit >> 8));
+    }
+    return bytes;
+}
+
+Bytes Joined(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A UTF-16 text run with its marker.
+Bytes WideRun(const std::u16string& text)
+{
+    const Bytes run = Joined({Wide(text), Bytes(8, 0)});
+    return Joined({{6, static_cast<BYTE>(run.size()), static_cast<BYTE>(run.size() >> 8)}, run});
+}
+
+void DrawnSeeds(const fs::path& folder)
+{
+    Put(folder, "lyric", Joined({{kvfuzz::DRAW_LYRIC, 0, 0, 0, 0, 0, 12, 0, 0, 0, 0xFF, 0, 0, 0, 2, 0, 0, 0}, Wide(u"la")}));
+    // Style 0: a quarter equals the number.
+    Put(folder, "tempo-0", Bytes {kvfuzz::DRAW_TEMPO, 3 << 1 | 7 << 5});
+    const std::string allegro = "Allegro";
+    Put(folder, "tempo-1", Joined({{kvfuzz::DRAW_TEMPO, 1 | 3 << 1 | 1 << 5, 0, 0, 12, 0, 0, 0, 0, 12, 0, 0},
+                                   Bytes(allegro.begin(), allegro.end())}));
+    Put(folder, "staff-name", Bytes {kvfuzz::DRAW_STAFF_NAME, 1, 'V', 'n'});
+    Put(folder, "text", Joined({{kvfuzz::DRAW_TEXT, 1, 1, 1, 0, 2, 0, 0, 4, 12, 0, 5, 0, 0, 0xA0, 0, 7, 0, 0, 20, 0, 9, 2, 0},
+                                WideRun(u"#P #T #D\r"), {10, 3, 3}, WideRun(u"CDEF")}));
+    Put(folder, "dynamic", Bytes {kvfuzz::DRAW_DYNAMIC, 3});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,5 +265,6 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     BodySeeds(out / "body_reader");
     RecordSeeds(out / "record_readers");
+    DrawnSeeds(out / "drawn_payloads");
     return g_failed ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include "model/KVObject.h"
 #include "model/KVMultiBackup.h"
 #include "model/KVMsg.h"
+#include "model/KVDrawnMsgs.h"
 #include "model/MidiNoteHead.h"
 #include "model/KVSystem.h"
 #include "model/KVStaff.h"

@@ -38,6 +38,21 @@ public:
     // is taken as voice 1.
     short GetNoteDirection(short voice);
 
+    // The two voice masks of option word E6. The high byte hides voices:
+    // bit 8 + v - 1 hides the notes, chords and beam groups of voice v. The
+    // low byte shows rests: bit v - 1 shows the rests of voice v.
+    WORD HiddenVoiceMask() const { return static_cast<WORD>(m_wE6 & 0xFF00); }
+    WORD RestVisibleMask() const { return static_cast<WORD>(m_wE6 & 0x00FF); }
+    // The masks asked for one voice; a voice outside 1 to 8 is never hidden.
+    bool IsVoiceHidden(int voice) const
+    {
+        return voice >= 1 && voice <= kVoices && (HiddenVoiceMask() >> (8 + voice - 1)) & 1;
+    }
+    bool IsRestVisible(int voice) const
+    {
+        return voice < 1 || voice > kVoices || (RestVisibleMask() >> (voice - 1)) & 1;
+    }
+
 private:
     // The record as Write stores it.
     void LayOutRecord(BYTE* record) const;

@@ -371,6 +371,10 @@ public:
     // Title texts of kinds 63, 64 and 4: page-level symbols; owned.
     CKVMsg* m_pTitleMsg[3] = {};
     POINT m_ptPointed {0, 0};      // where the last handle hit-test found a handle
+    // The document's own rhythm-pattern display: with it, or with the
+    // settings' switch, a chord symbol in a measure offers its rhythm handle.
+    // Not stored.
+    BOOL m_bShowRhythm = 0;
     HWND m_hProgressWnd = nullptr; // receives the load progress
     DWORD m_dwLoadLength = 0;      // body length while loading
     DWORD m_dwLoadPos = 0;         // bytes consumed while loading

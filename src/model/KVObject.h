@@ -120,3 +120,8 @@ extern CKVSystem* pSortSystem;
 // position first; references that no longer resolve come after all others.
 // Negative, 0 or positive as a comes before, with or after b.
 int CompareChildMsgOrder(const MsgRef* a, const MsgRef* b);
+
+// Defined in model/KVObjectCtrl.cpp
+// The point that the document's hit-test last tested, taken by ties and
+// slurs in place of the point relative to their note.
+extern POINT ptLastPointed;

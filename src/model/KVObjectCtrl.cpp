@@ -4,11 +4,21 @@
 #include "model/KVObject.h"
 
 #include "document/KVCtrlPoint.h"
+#include "document/KVDoc.h"
 #include "edit/MemoryGuard.h"
+#include "harmony/ChordSymbol.h"
+#include "model/HitShapes.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/NewObject.h"
+#include "timing/TickMath.h"
 
 #include <cstring>
 #include <new>
+
+using measplace::LineSpacingOf;
 
 CKVObject& CKVObject::operator=(const CKVObject& source)
 {
@@ -55,30 +65,6 @@ CKVObject& CKVObject::operator=(const CKVObject& source)
     m_pPage = source.m_pPage;
     m_byParentKind = source.m_byParentKind;
     return *this;
-}
-
-int CKVObject::GetCtrlPoint(POINT, POINT, int, int)
-{
-    KV_PENDING("CKVObject::GetCtrlPoint");
-    return 0;
-}
-
-CKVMsg* CKVObject::GetCtrlPointedMsg(POINT, int, POINT, int)
-{
-    KV_PENDING("CKVObject::GetCtrlPointedMsg");
-    return nullptr;
-}
-
-CKVMsg* CKVObject::GetCtrlPointedChordBeamMsg(POINT, POINT, int)
-{
-    KV_PENDING("CKVObject::GetCtrlPointedChordBeamMsg");
-    return nullptr;
-}
-
-CKVMsg* CKVObject::GetPointedNoteMsg(RECT)
-{
-    KV_PENDING("CKVObject::GetPointedNoteMsg");
-    return nullptr;
 }
 
 // The node whose object word gives the staff size for this node: for a
@@ -136,8 +122,297 @@ short CKVObject::InvertYbyZoom(short y)
     return static_cast<short>(MulDiv(y, 100, size));
 }
 
-void CKVObject::ConvertRectByZoom(CRect& in, CRect& out, short)
+void CKVObject::ConvertRectByZoom(CRect& in, CRect& out, short handle)
 {
-    KV_PENDING("CKVObject::ConvertRectByZoom");
     out = in;
+    if (!m_pParent || m_pParent->m_byObjKind == OBJ_STAFF || m_pParent->m_byObjKind == OBJ_OSSIA_STAFF)
+        return;
+    CKVMsg* msg = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
+    const int p = ZoomPercent(this);
+    if (!msg || p == 0)
+        return;
+    auto scaleHead = [&] {
+        if (handle == 0) {
+            out.top = MulDiv(out.top, p, 100);
+            out.bottom = MulDiv(out.bottom, p, 100);
+        }
+    };
+    switch (msg->m_byKind) {
+    case MSG_TEMPO:
+    case MSG_HAIRPIN:
+    case MSG_LINE:
+    case MSG_ELLIPSE:
+    case MSG_RECTANGLE:
+    case MSG_ROUNDRECT:
+    case MSG_ZIGZAG_N:
+    case MSG_ZIGZAG_M:
+    case MSG_PAGESLUR:
+    case MSG_CURVE: {
+        // The centre keeps its distance from the anchor at the staff's scale.
+        const int c = out.top + (out.Height() >> 1);
+        if (c != 0)
+            out.OffsetRect(0, MulDiv(c, p, 100) - c);
+        break;
+    }
+    case MSG_FREETEXT:
+    case MSG_OCTAVE:
+    case MSG_TUPLET:
+    case MSG_BEAM:
+    case MSG_LYRIC:
+    case MSG_CUSTOM:
+    case MSG_TIE:
+    case MSG_SLUR:
+        break;
+    case MSG_CHORDSYMBOL:
+        if (CChordSymbol* chord = dynamic_cast<CChordSymbol*>(msg)) {
+            if (handle == 1)
+                out.OffsetRect(0, MulDiv(chord->m_FretBoard.m_nPosY, p - 100, 100));
+            else if (handle == 2 && chord->m_pRhythm)
+                out.OffsetRect(0, MulDiv(chord->m_pRhythm->m_nPosY, p - 100, 100));
+        }
+        break;
+    default: // the rolled-chord sign among them
+        scaleHead();
+        break;
+    }
+}
+
+POINT ptLastPointed {0, 0};
+
+namespace {
+
+void ResetLastPointed()
+{
+    ptLastPointed = POINT {0, 0};
+}
+KvProcessReset s_resetLastPointed("last pointed point", &ResetLastPointed);
+
+bool IsTieOrSlur(int kind)
+{
+    return kind == MSG_TIE || kind == MSG_SLUR;
+}
+
+bool LeftButtonUp()
+{
+    return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
+}
+
+// The measure head holds one signed 16-bit offset per lyric line; a line not
+// shown holds this value.
+constexpr short kLyricLineHidden = -32768;
+
+// Moves a point relative to a lyric's note onto the lyric's own handle
+// space. False when the lyric's line is not in its measure's head or is not
+// shown, so that nothing there can be hit.
+bool LyricPoint(CKVMsg& lyric, POINT& pt)
+{
+    CKVObject* parent = lyric.m_pParent;
+    if (!parent || parent->m_byObjKind != OBJ_MSG)
+        return false;
+    CKVMeas* meas = tickmath::MeasureOf(static_cast<CKVMsg*>(parent));
+    const int line = lyric.m_nPosY;
+    if (!meas || !meas->m_pHead || line < 0 || 2 * line + 2 > meas->m_wHeadLen)
+        return false;
+    const short offset = static_cast<short>(GetWord(meas->m_pHead + 2 * line));
+    if (offset == kLyricLineHidden)
+        return false;
+    pt.y += static_cast<CKVMsg*>(parent)->m_nPosY - offset;
+    pt.x -= LineSpacingOf(lyric) >> 1;
+    return true;
+}
+
+// Whether handle i of a symbol takes part in the test.
+bool TestsHandle(CKVMsg& msg, int i, int secondPair)
+{
+    if (IsTieOrSlur(msg.m_byKind))
+        return secondPair == 0 ? i <= 1 : (i == 2 || i == 3);
+    if (msg.m_byKind == MSG_CHORDSYMBOL) {
+        CChordSymbol* chord = dynamic_cast<CChordSymbol*>(&msg);
+        if (!chord)
+            return i == 0;
+        if (i == 0)
+            return chord->m_bShowName != 0;
+        if (i == 1)
+            return chord->m_bShowFret != 0;
+        if (i == 2)
+            return chord->m_pRhythm != nullptr;
+    }
+    return true;
+}
+
+// Notes stemmed up from the eighth on draw their dots further right while
+// they stand outside a beam group; the test sees the dot handle there. The
+// stored handle is left as it is. Outside a document there is no group to
+// ask, and the handle is taken as stored.
+CRect TestedRect(CKVMsg& msg, int i, const CRect& stored)
+{
+    CRect rect = stored;
+    if (msg.m_byKind != MSG_NOTE || i != 2 || (msg.m_wDuration & 0xFF) <= DUR_QUARTER || msg.m_lHeight >= 0)
+        return rect;
+    CKVDoc* doc = DocOf(msg);
+    if (doc && !doc->m_pLastGroup)
+        rect.OffsetRect(doc->m_nStaffSpace >> 1, 0);
+    return rect;
+}
+
+// Records a hit: the pointed handle, and the pointed position of the
+// document while the left button is up.
+int Hit(CKVMsg& msg, int part, POINT pt)
+{
+    msg.m_cPointedCtrl = static_cast<signed char>(part);
+    if (CKVDoc* doc = DocOf(msg); doc && LeftButtonUp())
+        doc->m_ptPointed = pt;
+    return 1;
+}
+
+// The exact test: the outline drawn in black on white, the origin
+// subtracted so that the tested point falls on the probe pixel. The drawing
+// backend loses the outline of a shape that reaches far beyond a surface of
+// a single pixel, so the probe is the centre of three by three pixels. The
+// part index, or -1 without a hit.
+constexpr int kProbeSize = 3;
+constexpr int kProbeCentre = 1;
+
+int OutlineHit(CKVMsg& msg, POINT origin)
+{
+    int part = -1;
+    CBitmap probe;
+    CDC dc;
+    if (probe.CreateBitmap(kProbeSize, kProbeSize, 1, 1, nullptr) && dc.CreateCompatibleDC(nullptr)) {
+        if (CBitmap* previous = dc.SelectObject(&probe)) {
+            dc.PatBlt(0, 0, kProbeSize, kProbeSize, WHITENESS);
+            dc.SetViewportOrg(kProbeCentre, kProbeCentre);
+            const int drawn = hitshape::DrawOutline(dc, msg, origin);
+            if (drawn >= 0 && dc.GetPixel(kProbeCentre, kProbeCentre) == RGB(0, 0, 0))
+                part = drawn;
+            dc.SelectObject(previous);
+        }
+        dc.DeleteDC();
+    }
+    probe.DeleteObject();
+    return part;
+}
+
+} // namespace
+
+int CKVObject::GetCtrlPoint(POINT pt, POINT origin, int headOnly, int secondPair)
+{
+    CKVMsg* msg = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
+    if (!msg)
+        return 0;
+    const int kind = msg->m_byKind;
+    if (kind == MSG_LYRIC && !LyricPoint(*msg, pt))
+        return 0;
+    if (IsTieOrSlur(kind))
+        pt = ptLastPointed;
+
+    for (int i = 0; i < m_arrCtrlPoint.GetSize(); ++i) {
+        CKVCtrlPoint* handle = m_arrCtrlPoint.GetAt(i);
+        if (!handle || !TestsHandle(*msg, i, secondPair))
+            continue;
+        if (kind == MSG_NOTE && headOnly == 1 && i >= 1)
+            return 0;
+        CRect stored = TestedRect(*msg, i, handle->m_rect);
+        CRect scaled;
+        ConvertRectByZoom(stored, scaled, static_cast<short>(i));
+        if (!::PtInRect(&scaled, pt))
+            continue;
+        if (kind == MSG_BEAM && (i == 1 || i == 2))
+            handle->m_wKind = (GetKeyState(VK_SHIFT) & 0x8000) ? CKVCtrlPoint::kReshape : CKVCtrlPoint::kReshapeAlt;
+        return Hit(*msg, i, pt);
+    }
+
+    if (!hitshape::HasOutline(kind))
+        return 0;
+    const int part = OutlineHit(*msg, origin);
+    return part >= 0 ? Hit(*msg, part, pt) : 0;
+}
+
+CKVMsg* CKVObject::GetCtrlPointedMsg(POINT pt, int ownOnly, POINT origin, int secondPair)
+{
+    CKVMsg* self = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
+    if (self && (self->m_byKind == MSG_CHORD || self->m_byKind == MSG_BEAM))
+        return nullptr;
+    CKVMsg* found = nullptr;
+    if (ownOnly == 0) {
+        tickmath::ForEachChild(*this, [&](CKVMsg* child, short index) {
+            if (found)
+                return false;
+            const MsgRef* ref = m_arrMsgRef.GetAt(index);
+            const BYTE owner = ref ? ref->byOwner : 0;
+            if (IsTieOrSlur(child->m_byKind)) {
+                if (owner)
+                    child->m_pParent = this;
+            } else if (!owner) {
+                return false;
+            }
+            const POINT local {pt.x - child->m_nPosX, pt.y - child->ConvertYbyZoom(child->m_nPosY)};
+            found = child->GetCtrlPointedMsg(local, 0, origin, owner);
+            return false;
+        });
+    }
+    if (found)
+        return found;
+    if (self && GetCtrlPoint(pt, origin, ownOnly, secondPair))
+        return self;
+    return nullptr;
+}
+
+CKVMsg* CKVObject::GetCtrlPointedChordBeamMsg(POINT pt, POINT origin, int ownOnly)
+{
+    CKVMsg* self = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
+    if (!self || (self->m_byKind != MSG_CHORD && self->m_byKind != MSG_BEAM))
+        return nullptr;
+    CKVMeas* meas = tickmath::MeasureOf(self);
+    auto absX = [meas](CKVMsg& msg) {
+        return meas ? meas->MeasXToAbsX(msg.m_nPosX, msg.m_byKind) : msg.m_nPosX;
+    };
+    if (self->m_byKind == MSG_BEAM) {
+        const POINT local {pt.x - absX(*self), pt.y - ConvertYbyZoom(self->m_nPosY)};
+        if (GetCtrlPoint(local, origin, 0, 1))
+            return self;
+    }
+    CKVDoc* doc = DocOf(*this);
+    CKVMsg* found = nullptr;
+    tickmath::ForEachChild(*this, [&](CKVMsg* member, short) {
+        if (found)
+            return false;
+        if (member->m_byKind == MSG_CHORD) {
+            found = member->GetCtrlPointedChordBeamMsg(pt, origin, ownOnly);
+            if (found && doc) {
+                doc->m_pLastGroup = self;
+                doc->m_pLastMember = member;
+            }
+            return false;
+        }
+        const POINT local {pt.x - absX(*member), pt.y - member->ConvertYbyZoom(member->m_nPosY)};
+        found = member->GetCtrlPointedMsg(local, ownOnly, origin, 1);
+        if (found && doc) {
+            if (self->m_byKind == MSG_CHORD)
+                doc->m_pLastMember = self;
+            else
+                doc->m_pLastGroup = self;
+        }
+        return false;
+    });
+    return found;
+}
+
+CKVMsg* CKVObject::GetPointedNoteMsg(RECT r)
+{
+    CKVMsg* self = m_byObjKind == OBJ_MSG ? dynamic_cast<CKVMsg*>(this) : nullptr;
+    if (!self || !m_pParent || m_byParentKind != OBJ_MEAS)
+        return nullptr;
+    CKVMsg* found = nullptr;
+    tickmath::ForEachChild(*this, [&](CKVMsg* child, short) {
+        if (!found)
+            found = child->GetPointedNoteMsg(r);
+        return false;
+    });
+    if (found)
+        return found;
+    if (self->m_byKind != MSG_NOTE && self->m_byKind != MSG_REST)
+        return nullptr;
+    const CRect grown(r.left, r.top - 3, r.right + 2, r.bottom + 2);
+    return ::PtInRect(&grown, POINT {self->m_nPosX, self->m_nPosY}) ? self : nullptr;
 }

@@ -95,10 +95,8 @@ TEST_F(ChordLayoutTest, DisplacedHeadHandlesMoveByALineSpacing)
     for (LONG height : {-56, 56}) {
         SCOPED_TRACE(height);
         CKVMsg* chord = MakeChord({C4, D4, E4}, height);
-        for (CKVMsg* note : Notes(chord)) {
-            note->m_arrCtrlPoint.Add(new CKVCtrlPoint(CRect(3, -5, 23, 5)));
-            note->m_byCtrlCount = 1;
-        }
+        for (CKVMsg* note : Notes(chord))
+            note->m_arrCtrlPoint.GetAt(0)->m_rect = CRect(3, -5, 23, 5);
         chord->ChordCtrlPointMove();
         const CRect moved = *NoteAt(chord, D4)->m_arrCtrlPoint.GetAt(0);
         EXPECT_EQ(moved.left, height < 0 ? 16 : -16);
