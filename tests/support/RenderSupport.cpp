@@ -37,8 +37,9 @@ void RenderTest::SetUp()
     m_builder = std::make_unique<ScoreBuilder>(ScoreShape {.lineSpacing = 8});
     SetFixtureMetrics();
     m_dc = MakeRecordingDC(shape.width, shape.height, shape.dpi, shape.printing);
-    if (shape.open)
+    if (shape.open) {
         ASSERT_EQ(OpenPass(shape.printing), 1);
+    }
 }
 
 void RenderTest::TearDown()
