@@ -196,6 +196,7 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     if (nested)
         SaveOuterPass();
     const BOOL screenModeBefore = bScreenMode;
+    const BOOL printingBefore = m_bPrinting;
     m_bPrinting = printing;
     m_nOpenExtra = extra;
     if (!printing && m_hResDll)
@@ -225,7 +226,9 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     if (!m_pFontTable || !CreatePassFonts(doc->m_nFontHeight)) {
         FreePassFonts();
         FreeTexture();
+        // A pass that never opened is no previous pass of the next one.
         bScreenMode = screenModeBefore;
+        m_bPrinting = printingBefore;
         if (nested)
             RestoreOuterPass();
         LeaveCriticalSection(&m_csView);
