@@ -21,11 +21,6 @@
 
 namespace {
 
-CKVDoc* DocOf(CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
 // The staff and each of its measures stay live and linked to themselves.
 void SelfLink(CKVStaff& staff)
 {
@@ -136,9 +131,9 @@ int CKVStaff::ObjectBackup(int record, int crossStaff)
             CKVMeas* up = meas->GetUpMeas();
             CKVMeas* down = meas->GetDownMeas();
             if (up && up->m_arrDownMsg.GetSize() > 0)
-                up->ObjectBackup(1, 0);
+                up->ObjectBackup(kBackupRecorded, kBackupAlone);
             else if (down && down->m_arrUpMsg.GetSize() > 0)
-                down->ObjectBackup(1, 0);
+                down->ObjectBackup(kBackupRecorded, kBackupAlone);
         }
     }
 

@@ -14,6 +14,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/NodeDoc.h"
 
 #include <climits>
 #include <new>
@@ -62,32 +63,22 @@ int CountNonNull(const CPtrArray& list)
     return n;
 }
 
-// The document the block lays out for: its page's, else its system's.
-CKVDoc* BlockDoc(const CKVBlock& block)
-{
-    if (block.m_pPage && block.m_pPage->m_pDoc)
-        return block.m_pPage->m_pDoc;
-    if (block.m_pSystem)
-        return block.m_pSystem->m_pDoc;
-    return nullptr;
-}
-
 int StaffSpace(const CKVBlock& block)
 {
-    CKVDoc* doc = BlockDoc(block);
+    CKVDoc* doc = DocOf(block);
     return doc ? doc->m_nStaffSpace : 0;
 }
 
 // The file info's staff distance, a count of staff spaces.
 int StaffDistanceValue(const CKVBlock& block)
 {
-    CKVDoc* doc = BlockDoc(block);
+    CKVDoc* doc = DocOf(block);
     return doc && doc->m_pFileInfo ? doc->m_pFileInfo->m_nStaffDistance : 0;
 }
 
 void SetModified(const CKVBlock& block)
 {
-    if (CKVDoc* doc = BlockDoc(block))
+    if (CKVDoc* doc = DocOf(block))
         doc->m_bModified = 1;
 }
 
@@ -174,7 +165,7 @@ CKVBlock* MovedBlock(CKVBlock* block, int backup)
 {
     if (!backup)
         return block;
-    block->ObjectBackup(1);
+    block->ObjectBackup(kBackupRecorded);
     CKVMultiBackup* live = block->GetCurBackupObj();
     return live ? static_cast<CKVBlock*>(live) : block;
 }
@@ -383,7 +374,7 @@ short CKVBlock::AddMeas(short count)
         }
         m_arrMeasX.Add(static_cast<WORD>(width));
     }
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return m_nMeasCount;
 }
 
@@ -396,7 +387,7 @@ short CKVBlock::DeleteMeas(short count)
         n = m_nMeasCount;
     m_nMeasCount = static_cast<short>(m_nMeasCount - n);
     SpreadBoundaries(*this, x0, header, m_rcBlock.Width());
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return m_nMeasCount;
 }
 
@@ -404,7 +395,7 @@ int CKVBlock::AdjustMeasWidth()
 {
     const int x0 = m_arrMeasX.GetSize() == 0 ? m_nLeftIndent : X(*this, 0);
     SpreadBoundaries(*this, x0, FIXED_HEADER_WIDTH, m_rcBlock.Width());
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return 1;
 }
 
@@ -534,7 +525,7 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
                 CKVStaff* staff = GetStaff(static_cast<short>(k));
                 CKVMeas* meas = staff ? staff->GetMeas(m_nFirstMeas + i) : nullptr;
                 if (meas && (meas->m_arrUpMsg.GetSize() > 0 || meas->m_arrDownMsg.GetSize() > 0)) {
-                    meas->ObjectBackup(1, 1);
+                    meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
                     break;
                 }
             }
@@ -543,7 +534,7 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
             CKVStaff* staff = GetStaff(static_cast<short>(k));
             CKVMeas* meas = staff ? staff->GetMeas(m_nFirstMeas + i) : nullptr;
             if (meas)
-                meas->SetPosByUpDownStaff(1, 1, 0);
+                meas->SetPosByUpDownStaff(kWithUpList, kWithDownList, 0);
         }
     }
 }
@@ -577,7 +568,7 @@ int CKVBlock::SetStaffPos(short staff, POINT pt, int backup)
         if (m_byKind == KIND_NORMAL)
             MoveLaterBlocks(*this, delta, backup);
     }
-    UpdateMeasXY(1, 1, backup);
+    UpdateMeasXY(1, kReplaceCrossStaff, backup);
     SetModified(*this);
     return 1;
 }
@@ -596,7 +587,7 @@ int CKVBlock::SetStaffPosByDelta(short staff, int delta, int backup)
     m_rcBlock.bottom += q;
     if (m_byKind == KIND_NORMAL)
         MoveLaterBlocks(*this, q, backup);
-    UpdateMeasXY(1, 1, backup);
+    UpdateMeasXY(1, kReplaceCrossStaff, backup);
     SetModified(*this);
     return 1;
 }
@@ -653,7 +644,7 @@ int CKVBlock::SetMeasPos(short boundary, POINT pt, int)
         SetX(*this, b, pt.x);
     }
 
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     SetModified(*this);
     return 1;
 }

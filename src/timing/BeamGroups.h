@@ -7,6 +7,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 
 #include <vector>
 
@@ -68,7 +69,7 @@ inline void ReturnToMeasure(CKVObject& container, CKVMsg* member, CKVMeas& meas)
 {
     Unlink(container, member);
     member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
-    meas.AddMsg(member, 1);
+    meas.AddMsg(member, kHolderOwns);
 }
 
 // Deletes a container whose members have all moved elsewhere: its remaining
@@ -82,7 +83,7 @@ inline void DeleteContainer(CKVMeas& meas, CKVMsg* container)
     while (container->GetMsgNum() > 0)
         container->RemoveAt(static_cast<short>(container->GetMsgNum() - 1));
     Unlink(meas, container);
-    if (CKVDoc* doc = meas.m_pSystem ? meas.m_pSystem->m_pDoc : nullptr) {
+    if (CKVDoc* doc = DocOf(meas)) {
         if (doc->m_pLastGroup == container)
             doc->m_pLastGroup = nullptr;
         if (doc->m_pLastMember == container)

@@ -47,7 +47,7 @@ StaffUnits UnitsOf(int lineSpacing)
 
 StaffUnits UnitsOf(const CKVObject& node)
 {
-    const CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    const CKVDoc* doc = DocOf(node);
     return UnitsOf(doc ? doc->m_nStaffSpace : 0);
 }
 
@@ -174,12 +174,6 @@ CKVStaff* StaffOfMeas(CKVMeas* meas)
     return static_cast<CKVStaff*>(meas->m_pParent);
 }
 
-BYTE StaffKindOf(CKVMeas* meas)
-{
-    CKVStaff* staff = StaffOfMeas(meas);
-    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
-}
-
 bool IsDrumKind(BYTE staffKind)
 {
     return staffKind == CKVStaff::KIND_DRUM || staffKind == CKVStaff::KIND_DRUM_SECOND ||
@@ -258,7 +252,7 @@ PosPitch NaturalOf(CKVMsg& note, int clef, const StaffUnits& u)
 
 std::vector<DWORD> WalkCopy(CKVMeas& meas, int withCrossStaff)
 {
-    meas.ResetGetNextMsg(0, 1, withCrossStaff, 0);
+    meas.ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, withCrossStaff, kWalkTimedOnly);
     return measplace::WalkIds(meas);
 }
 

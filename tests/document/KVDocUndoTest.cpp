@@ -27,47 +27,12 @@ namespace {
 using kvtest::KvTest;
 using kvtest::ScoreBuilder;
 
-class KVDocUndoTest : public KvTest {
+class KVDocUndoTest : public kvtest::UndoTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        // Two staves of nine measures: three blocks of three on page 0.
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 9});
-        kvtest::StartUndoRecording(Doc());
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    CKVDoc& Doc() { return score->Doc(); }
-
-    // An edit of the first title's position under a file-info backup.
-    void TitleEdit(short x)
-    {
-        Doc().ResetBackup();
-        Doc().m_pFileInfo->ObjectBackup(1);
-        Doc().m_pTitleMsg[0]->m_nPosX = x;
-    }
-
-    short TitleX() { return Doc().m_pTitleMsg[0]->m_nPosX; }
-
-    // A page appended under a backup of the page list.
-    void PageEdit()
-    {
-        Doc().ResetBackup();
-        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
-        CKVPage* page = new CKVPage;
-        page->Create(Doc().m_pFileInfo);
-        Doc().AddPage(page);
-    }
+    // Two staves of nine measures: three blocks of three on page 0.
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 2, .measures = 9}; }
 
     int ClosedSteps() { return Doc().m_listBackup.GetCount(); }
-
-    std::unique_ptr<ScoreBuilder> score;
 };
 
 // --- Recording switch -----------------------------------------------------------
@@ -79,7 +44,7 @@ TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
     EXPECT_EQ(doc.IsReqBackup(), 0);
     CKVFileInfo* info = doc.m_pFileInfo;
     doc.ResetBackup();
-    info->ObjectBackup(1);
+    info->ObjectBackup(kBackupRecorded);
     EXPECT_EQ(doc.m_pFileInfo, info);
     EXPECT_EQ(info->m_pBackupLink, info);
     EXPECT_EQ(doc.m_arrBackup.GetSize(), 0);
@@ -88,7 +53,7 @@ TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
     kvtest::StartUndoRecording(doc);
     EXPECT_EQ(doc.IsReqBackup(), 1);
     doc.ResetBackup();
-    doc.m_pFileInfo->ObjectBackup(1);
+    doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
     doc.m_pTitleMsg[0]->m_nPosX = 77;
     EXPECT_EQ(doc.IsMultiEnableUndo(), 1);
     doc.MultiUndoStart();
@@ -100,7 +65,7 @@ TEST_F(KVDocUndoTest, MeasureBackupWithRecordingOffLinksTheMeasureToItself)
     ScoreBuilder fresh(kvtest::ScoreShape {.staves = 1, .measures = 2});
     CKVMeas* meas = fresh.Meas(0, 0);
     fresh.Doc().ResetBackup();
-    EXPECT_EQ(meas->ObjectBackup(1, 0), 0);
+    EXPECT_EQ(meas->ObjectBackup(kBackupRecorded, kBackupAlone), 0);
     EXPECT_EQ(meas->m_pBackupLink, static_cast<CKVMultiBackup*>(meas));
     EXPECT_EQ(fresh.Meas(0, 0), meas);
     fresh.Note(meas, {.x = 64});

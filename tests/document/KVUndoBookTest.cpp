@@ -24,41 +24,11 @@ namespace {
 using kvtest::KvTest;
 using kvtest::ScoreBuilder;
 
-class KVUndoBookTest : public KvTest {
+class KVUndoBookTest : public kvtest::UndoTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2});
-        kvtest::StartUndoRecording(Doc());
-    }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 1, .measures = 2}; }
 
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    CKVDoc& Doc() { return score->Doc(); }
     CKVSystem* System() { return score->System(); }
-
-    void TitleEdit(short x)
-    {
-        Doc().ResetBackup();
-        Doc().m_pFileInfo->ObjectBackup(1);
-        Doc().m_pTitleMsg[0]->m_nPosX = x;
-    }
-
-    short TitleX() { return Doc().m_pTitleMsg[0]->m_nPosX; }
-
-    void PageEdit()
-    {
-        Doc().ResetBackup();
-        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
-        CKVPage* page = new CKVPage;
-        page->Create(Doc().m_pFileInfo);
-        Doc().AddPage(page);
-    }
 
     // A staff of the score's system that is not in the score.
     CKVStaff* LooseStaff(LONG measures)
@@ -86,7 +56,6 @@ protected:
         return e;
     }
 
-    std::unique_ptr<ScoreBuilder> score;
 };
 
 // --- Removing entries and emptying the history -----------------------------------
@@ -99,15 +68,15 @@ TEST_F(KVUndoBookTest, RemoveFromBackupArrayMatchesByFieldAndKind)
     step.Add(Entry(UndoEntry::kMeas, &a, &b));
     step.Add(Entry(UndoEntry::kMeasInsDel, nullptr, &b));
 
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 1, &b, 0), 0);
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 0, &a, 1), 0);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchObject, &b, kPlainEntries), 0);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchPartner, &a, kStructuralEntries), 0);
     EXPECT_EQ(step.GetSize(), 2);
 
     // Only the structural entry names b as its inserted object.
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 0, &b, 1), 1);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchPartner, &b, kStructuralEntries), 1);
     ASSERT_EQ(step.GetSize(), 1);
     EXPECT_EQ(static_cast<UndoEntry*>(step.GetAt(0))->nKind, UndoEntry::kMeas);
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 1, &a, 0), 1);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchObject, &a, kPlainEntries), 1);
     EXPECT_EQ(step.GetSize(), 0);
 }
 
@@ -129,12 +98,12 @@ TEST_F(KVUndoBookTest, FullHistoryWithUndoneStepsIsFreedWithTheDocument)
     for (int i = 0; i < 40; ++i) {
         doc.ResetBackup();
         if (i % 2) {
-            doc.m_pPageArray->ObjectBackup(&doc.m_pPageArray, 1);
+            doc.m_pPageArray->ObjectBackup(&doc.m_pPageArray, kBackupRecorded);
             CKVPage* page = new CKVPage;
             page->Create(doc.m_pFileInfo);
             doc.AddPage(page);
         } else {
-            doc.m_pFileInfo->ObjectBackup(1);
+            doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
             doc.m_pTitleMsg[1]->m_nPosY = static_cast<short>(i);
         }
     }
@@ -213,7 +182,7 @@ TEST_F(KVUndoBookTest, UndoneMeasureIsLinkedToItselfOnceItsRedoIsDropped)
 {
     CKVMeas* meas = score->Meas(0, 0);
     Doc().ResetBackup();
-    ASSERT_EQ(meas->ObjectBackup(1, 0), 1);
+    ASSERT_EQ(meas->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
     score->Note(meas->GetCurBackupObj(), {.x = 32});
     Doc().MultiUndoStart();
     ASSERT_EQ(score->Meas(0, 0), meas);
@@ -223,7 +192,7 @@ TEST_F(KVUndoBookTest, UndoneMeasureIsLinkedToItselfOnceItsRedoIsDropped)
 
     CKVStaff* staff = score->Staff(0);
     Doc().ResetBackup();
-    ASSERT_EQ(staff->ObjectBackup(1, 0), 1);
+    ASSERT_EQ(staff->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
     Doc().MultiUndoStart();
     EXPECT_EQ(score->Staff(0), staff);
     Doc().MultiRedoStart();

@@ -5,6 +5,7 @@
 #include "harmony/ChordSymbol.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,15 @@
 
 namespace {
 
-class KVMeasOpsTest : public kvtest::KvTest {
+class KVMeasOpsTest : public kvtest::ScoreTest {
 protected:
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(Shape());
+        ScoreTest::SetUp();
         meas = score->Meas(0, 0);
     }
 
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    virtual kvtest::ScoreShape Shape() { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     std::vector<CKVMsg*> Quarters(std::vector<short> xs, BYTE voice = 1)
     {
@@ -52,13 +46,12 @@ protected:
         auto* symbol = new CChordSymbol;
         symbol->m_nPosX = x;
         if (parent->m_byObjKind == OBJ_MEAS)
-            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, 1), 1);
+            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, kHolderOwns), 1);
         else
-            parent->AddMsg(symbol, 1, 1);
+            parent->AddMsg(symbol, kHolderOwns, kParentHere);
         return symbol;
     }
 
-    std::unique_ptr<kvtest::ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 
@@ -118,7 +111,7 @@ TEST_F(KVMeasOpsTest, ChangeNoteDirTurnsTheVoiceFromAPosition)
 {
     std::vector<CKVMsg*> notes = Quarters({0, 64, 128});
     CKVMsg* other = score->Note(meas, {.x = 128, .voice = 2});
-    meas->ChangeNoteDir(1, 2, 64);
+    meas->ChangeNoteDir(1, kStemDown, 64);
     EXPECT_LT(notes[0]->m_lHeight, 0);
     EXPECT_GT(notes[1]->m_lHeight, 0);
     EXPECT_GT(notes[2]->m_lHeight, 0);
@@ -156,7 +149,7 @@ TEST_F(KVMeasOpsTest, TiesInAChordCurveApart)
         ties.push_back(tie);
     }
     // The walk marks the chord members, which is what makes them count.
-    meas->ResetGetNextMsg(0, 1, 0, 0);
+    meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     meas->TieDirUpdate(0, 4);
 
     // Members run from the lowest note up.
@@ -335,7 +328,7 @@ TEST_F(KVMeasCrossStaffTest, MovedNoteBelongsToTheStaffAbove)
     EXPECT_EQ(upper->m_arrDownMsg.GetAt(0), note->m_dwMsgId);
     EXPECT_EQ(upper->m_arrUpMsg.GetSize(), 0);
 
-    lower->ResetGetNextMsg(0, 1, 1, 0);
+    lower->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly);
     bool listed = false;
     for (int i = 0; i < lower->m_arrWalk.GetSize(); ++i)
         listed = listed || lower->m_arrWalk.GetAt(i) == note->m_dwMsgId;

@@ -1,7 +1,7 @@
 // Services the timing code leans on: staff-size scaling, the order inside
 // chords and groups, and ties that cross a bar line.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 using kvtest::TimingTest;
 
@@ -59,7 +59,7 @@ TEST_F(ServicesTest, MembersAreSortedInsideContainers)
     twin->m_byKind = MSG_NOTE;
     twin->m_nPosX = 64;
     twin->m_nPosY = 0;
-    EXPECT_EQ(chord->AddMsg(twin, 1, 1), -1);
+    EXPECT_EQ(chord->AddMsg(twin, kHolderOwns, kParentHere), -1);
     delete twin;
     EXPECT_EQ(chord->GetMsgNum(), 2);
 
