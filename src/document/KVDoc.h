@@ -286,6 +286,12 @@ public:
     void UpdatePosYA(int newHeight, int keepPages);
     void UpdateStaffSpace(short distance);
     void UpdateBlockSpace(short distance);
+    // Rescales every position of the score from one device resolution to
+    // another; the renderer calls it when a pass opens on a new resolution.
+    void UpdatePosLogicDot(POINT oldDpi, POINT newDpi);
+    // Rebuilds the handle rectangle of every symbol after the glyph widths
+    // were measured anew.
+    void UpdateMsgCtrlRect();
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted
