@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -198,52 +199,19 @@ void ReplayPages(benchmark::State& state, Backend backend)
 }
 
 // One pair for each backend: the drawing and its replay floor.
-void BM_RenderRecording(benchmark::State& state)
-{
-    RenderPages(state, Backend::Recording);
-}
-BENCHMARK(BM_RenderRecording)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderRecordingReplay(benchmark::State& state)
-{
-    ReplayPages(state, Backend::Recording);
-}
-BENCHMARK(BM_RenderRecordingReplay)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderPng(benchmark::State& state)
-{
-    RenderPages(state, Backend::Png);
-}
-BENCHMARK(BM_RenderPng)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderPngReplay(benchmark::State& state)
-{
-    ReplayPages(state, Backend::Png);
-}
-BENCHMARK(BM_RenderPngReplay)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderPdf(benchmark::State& state)
-{
-    RenderPages(state, Backend::Pdf);
-}
-BENCHMARK(BM_RenderPdf)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderPdfReplay(benchmark::State& state)
-{
-    ReplayPages(state, Backend::Pdf);
-}
-BENCHMARK(BM_RenderPdfReplay)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderSvg(benchmark::State& state)
-{
-    RenderPages(state, Backend::Svg);
-}
-BENCHMARK(BM_RenderSvg)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RenderSvgReplay(benchmark::State& state)
-{
-    ReplayPages(state, Backend::Svg);
-}
-BENCHMARK(BM_RenderSvgReplay)->Unit(benchmark::kMillisecond)->UseRealTime();
+const bool s_registered = [] {
+    const std::pair<const char*, Backend> backends[] = {
+        {"Recording", Backend::Recording}, {"Png", Backend::Png}, {"Pdf", Backend::Pdf}, {"Svg", Backend::Svg}};
+    for (const auto& [name, backend] : backends) {
+        const std::string base = std::string("BM_Render") + name;
+        benchmark::RegisterBenchmark(base.c_str(), RenderPages, backend)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((base + "Replay").c_str(), ReplayPages, backend)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    return true;
+}();
 
 } // namespace

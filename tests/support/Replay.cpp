@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace kvtest {
@@ -126,37 +127,37 @@ bool Replayer::Replay(const kvrec::Entry& e)
     return false;
 }
 
+// The setters that take their recorded values as they stand.
+using Values = std::vector<LONG>;
+using Setter = void (*)(HDC, const Values&);
+const std::unordered_map<std::string, std::pair<size_t, Setter>>& Setters()
+{
+    static const std::unordered_map<std::string, std::pair<size_t, Setter>> setters = {
+        {"SaveDC", {0, [](HDC dc, const Values&) { SaveDC(dc); }}},
+        {"RestoreDC", {1, [](HDC dc, const Values& v) { RestoreDC(dc, int(v[0])); }}},
+        {"SetMapMode", {1, [](HDC dc, const Values& v) { SetMapMode(dc, int(v[0])); }}},
+        {"SetWindowOrgEx", {2, [](HDC dc, const Values& v) { SetWindowOrgEx(dc, v[0], v[1], nullptr); }}},
+        {"SetViewportOrgEx", {2, [](HDC dc, const Values& v) { SetViewportOrgEx(dc, v[0], v[1], nullptr); }}},
+        {"SetWindowExtEx", {2, [](HDC dc, const Values& v) { SetWindowExtEx(dc, v[0], v[1], nullptr); }}},
+        {"SetViewportExtEx", {2, [](HDC dc, const Values& v) { SetViewportExtEx(dc, v[0], v[1], nullptr); }}},
+        {"SetTextColor", {1, [](HDC dc, const Values& v) { SetTextColor(dc, COLORREF(v[0])); }}},
+        {"SetBkColor", {1, [](HDC dc, const Values& v) { SetBkColor(dc, COLORREF(v[0])); }}},
+        {"SetBkMode", {1, [](HDC dc, const Values& v) { SetBkMode(dc, int(v[0])); }}},
+        {"SetTextAlign", {1, [](HDC dc, const Values& v) { SetTextAlign(dc, UINT(v[0])); }}},
+        {"SetROP2", {1, [](HDC dc, const Values& v) { SetROP2(dc, int(v[0])); }}},
+        {"SetPolyFillMode", {1, [](HDC dc, const Values& v) { SetPolyFillMode(dc, int(v[0])); }}},
+        {"SetStretchBltMode", {1, [](HDC dc, const Values& v) { SetStretchBltMode(dc, int(v[0])); }}},
+    };
+    return setters;
+}
+
 bool Replayer::Setter(const kvrec::Entry& e)
 {
-    const std::string& c = e.call;
-    const std::vector<LONG>& v = e.values;
-    if (c == "SaveDC") {
-        SaveDC(m_target);
-    } else if (c == "RestoreDC" && v.size() == 1) {
-        RestoreDC(m_target, static_cast<int>(v[0]));
-    } else if (c == "SetMapMode" && v.size() == 1) {
-        SetMapMode(m_target, static_cast<int>(v[0]));
-    } else if (v.size() == 2 && (c == "SetWindowOrgEx" || c == "SetViewportOrgEx")) {
-        (c == "SetWindowOrgEx" ? SetWindowOrgEx : SetViewportOrgEx)(m_target, v[0], v[1], nullptr);
-    } else if (v.size() == 2 && (c == "SetWindowExtEx" || c == "SetViewportExtEx")) {
-        (c == "SetWindowExtEx" ? SetWindowExtEx : SetViewportExtEx)(m_target, v[0], v[1], nullptr);
-    } else if (v.size() == 1 && c == "SetTextColor") {
-        SetTextColor(m_target, static_cast<COLORREF>(v[0]));
-    } else if (v.size() == 1 && c == "SetBkColor") {
-        SetBkColor(m_target, static_cast<COLORREF>(v[0]));
-    } else if (v.size() == 1 && c == "SetBkMode") {
-        SetBkMode(m_target, static_cast<int>(v[0]));
-    } else if (v.size() == 1 && c == "SetTextAlign") {
-        SetTextAlign(m_target, static_cast<UINT>(v[0]));
-    } else if (v.size() == 1 && c == "SetROP2") {
-        SetROP2(m_target, static_cast<int>(v[0]));
-    } else if (v.size() == 1 && c == "SetPolyFillMode") {
-        SetPolyFillMode(m_target, static_cast<int>(v[0]));
-    } else if (v.size() == 1 && c == "SetStretchBltMode") {
-        SetStretchBltMode(m_target, static_cast<int>(v[0]));
-    } else {
+    const auto& setters = Setters();
+    const auto it = setters.find(e.call);
+    if (it == setters.end() || e.values.size() != it->second.first)
         return false;
-    }
+    it->second.second(m_target, e.values);
     return true;
 }
 
