@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
