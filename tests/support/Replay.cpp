@@ -169,8 +169,8 @@ bool Replayer::Shape(const kvrec::Entry& e)
     if (c == "MoveToEx" && count == 1) {
         MoveToEx(m_target, p[0].x, p[0].y, nullptr);
     } else if (c == "LineTo" && count == 2) {
-        // The line starts where the log says, which the replayed calls
-        // before it have already put the current position.
+        // The line starts at the current position, where the replayed
+        // calls before it have put it.
         LineTo(m_target, p[1].x, p[1].y);
     } else if (c == "Polyline") {
         Polyline(m_target, p.data(), count);
