@@ -387,6 +387,10 @@ private:
     short CaretMoveUpDown(int up);
 };
 
+// A music-font cell height for a size in points at a resolution: to the
+// nearest multiple of 8, never 0.
+int MusicFontHeight(int points, int dpi);
+
 // The staff space of the last score made or loaded, for code that has no
 // document at hand. 0 at load.
 extern short nCurStaffSpace;

@@ -5,6 +5,8 @@
 
 #include "model/TextHelpers.h"
 
+#include <cstdlib>
+
 CDC memTextDC;
 CBitmap bmpText;
 
@@ -151,12 +153,18 @@ int CScoreView::DrawColoured(int x, int y, const char* text, int length, CSize e
         else
             TextOutA(dc->m_hDC, atX, atY, text, length);
     };
-    const int cx = extent.cx;
-    const int cy = extent.cy;
+    // The extent is measured in whole model units at 100 percent. Under a
+    // magnifying zoom the half unit that rounding may have cut off is a whole
+    // device pixel or more, so the rectangle grows by one unit each way.
+    const CSize window = m_pDC->GetWindowExt();
+    const CSize viewport = m_pDC->GetViewportExt();
+    const bool magnified = std::abs(viewport.cx) > std::abs(window.cx) || std::abs(viewport.cy) > std::abs(window.cy);
+    const int cx = extent.cx + (magnified ? 1 : 0);
+    const int cy = extent.cy + (magnified ? 1 : 0);
     if (memTextDC.m_hDC) {
         memTextDC.SetMapMode(MM_ANISOTROPIC);
-        memTextDC.SetWindowExt(m_pDC->GetWindowExt());
-        memTextDC.SetViewportExt(m_pDC->GetViewportExt());
+        memTextDC.SetWindowExt(window);
+        memTextDC.SetViewportExt(viewport);
     }
     if (!TextDCHolds(2 * cx, 2 * cy)) {
         draw(m_pDC, x, y);

@@ -29,14 +29,6 @@ void ResetDrawingState()
 
 KvProcessReset s_reset("drawing pass state", &ResetDrawingState);
 
-// The symbol size in dots for a size in points: to the nearest multiple of
-// 8, never 0.
-int SymbolSizeInDots(int points, int dpi)
-{
-    const int size = (MulDiv(points, dpi, 72) + 4) / 8 * 8;
-    return size == 0 ? 8 : size;
-}
-
 // The layout of a bitmap resource: where its colour table and pixels lie.
 struct DibLayout {
     DWORD headerSize = 0;
@@ -260,7 +252,7 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
 
     UpdatePosY(doc->m_nFontHeight78);
 
-    const int size = SymbolSizeInDots(doc->m_nScoreFontSize, m_nDpiY);
+    const int size = MusicFontHeight(doc->m_nScoreFontSize, m_nDpiY);
     doc->m_nFontHeight = static_cast<short>(size);
     doc->m_nStaffSpace = static_cast<short>(size >> 2);
     doc->m_nFontHeight78 = static_cast<short>(MulDiv(28, size, 32));
