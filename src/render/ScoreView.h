@@ -317,6 +317,9 @@ private:
     struct OuterPass;
 
     // Step helpers of KVOpen and KVClose (render/ScoreViewPass.cpp).
+    // Frees what the pass made, puts the device back unless it may be gone,
+    // gives an outer pass back and leaves the lock.
+    void EndPass(bool restoreDevice);
     void SaveOuterPass();
     void RestoreOuterPass();
     void LoadTexture();

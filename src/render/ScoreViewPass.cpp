@@ -173,15 +173,8 @@ CScoreView::~CScoreView()
 {
     // A pass left open by its caller still owns fonts, a texture and the
     // lock. Its device context may be gone already, so it is not touched.
-    while (m_bOpened) {
-        FreeTexture();
-        FreePassFonts();
-        m_bOpened = 0;
-        bScreenMode = 1;
-        if (!m_outerPasses.empty())
-            RestoreOuterPass();
-        LeaveCriticalSection(&m_csView);
-    }
+    while (m_bOpened)
+        EndPass(false);
     DeleteCriticalSection(&m_csView);
     m_penHandle.DeleteObject();
     RemoveFontResourceA(kMusicFontFile);
@@ -203,6 +196,7 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     if (nested)
         SaveOuterPass();
     const BOOL screenModeBefore = bScreenMode;
+    const BOOL printingBefore = m_bPrinting;
     m_bPrinting = printing;
     m_nOpenExtra = extra;
     if (!printing && m_hResDll)
@@ -232,7 +226,9 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     if (!m_pFontTable || !CreatePassFonts(doc->m_nFontHeight)) {
         FreePassFonts();
         FreeTexture();
+        // A pass that never opened is no previous pass of the next one.
         bScreenMode = screenModeBefore;
+        m_bPrinting = printingBefore;
         if (nested)
             RestoreOuterPass();
         LeaveCriticalSection(&m_csView);
@@ -272,22 +268,28 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
 
 short CScoreView::KVClose()
 {
-    if (!m_bOpened)
-        return 1;
+    if (m_bOpened)
+        EndPass(true);
+    return 1;
+}
+
+void CScoreView::EndPass(bool restoreDevice)
+{
     FreeTexture();
-    SelectFontObject(m_hSavedFont);
-    m_pDC->SetROP2(m_nSavedROP2);
-    m_pDC->SetBkMode(m_nSavedBkMode);
-    if (m_bMapModeSaved)
-        m_pDC->SetMapMode(m_nSavedMapMode);
-    m_pDC->SetTextAlign(m_nSavedTextAlign);
+    if (restoreDevice) {
+        SelectFontObject(m_hSavedFont);
+        m_pDC->SetROP2(m_nSavedROP2);
+        m_pDC->SetBkMode(m_nSavedBkMode);
+        if (m_bMapModeSaved)
+            m_pDC->SetMapMode(m_nSavedMapMode);
+        m_pDC->SetTextAlign(m_nSavedTextAlign);
+    }
     FreePassFonts();
     m_bOpened = 0;
     bScreenMode = 1;
     if (!m_outerPasses.empty())
         RestoreOuterPass();
     LeaveCriticalSection(&m_csView);
-    return 1;
 }
 
 short CScoreView::KVSetExpandTimes(short wx, short wy, short vx, short vy)

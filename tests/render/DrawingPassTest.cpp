@@ -364,6 +364,11 @@ TEST_F(OpenPass, MisuseChangesNothing)
     EXPECT_EQ(View().KVOpen(nullptr, &Doc(), 0, 0), -1);
     EXPECT_EQ(View().KVOpen(&Dc(), nullptr, 0, 0), -1);
     EXPECT_FALSE(View().m_bOpened);
+    KvFailAllocationAfter(1);
+    EXPECT_EQ(View().KVOpen(&Dc(), &Doc(), 1, 0), -1);
+    EXPECT_FALSE(View().m_bOpened);
+    EXPECT_EQ(bScreenMode, 1) << "a printing pass that failed to open left the screen flag off";
+    EXPECT_FALSE(View().m_bPrinting) << "the next screen pass would take it for one after printing";
     CScoreView fresh;
     EXPECT_EQ(fresh.DrawTextOut(10, 10, "\xD9", 1, 1), 0);
 }

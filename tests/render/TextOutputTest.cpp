@@ -133,6 +133,10 @@ TEST_F(ColouredOnRaster, ColouredGlyphHasTheSamePixelsAsADirectOne)
             }
         }
         EXPECT_GT(ink, 50) << "glyph " << int(c.code);
+        // The glyph stands inside the cell box around its drawing point.
+        const kvtest::InkCount cell = kvtest::CountInk(*coloured, RECT {40, 60, 200, 300});
+        EXPECT_EQ(cell.inside, ink) << "glyph " << int(c.code);
+        EXPECT_EQ(cell.outside, 0) << "glyph " << int(c.code);
         EXPECT_EQ(differing, 0) << "glyph " << int(c.code);
         EXPECT_EQ(foreign, 0) << "glyph " << int(c.code);
     }
