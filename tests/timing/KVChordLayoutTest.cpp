@@ -4,7 +4,7 @@
 #include "document/KVCtrlPoint.h"
 #include "import/ImportState.h"
 #include "timing/InsertState.h"
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include <vector>
 
