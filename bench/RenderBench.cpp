@@ -22,7 +22,7 @@
 
 namespace {
 
-const kvtest::ScoreShape kLargeScore {16, 200, 10};
+const kvtest::GeneratedScoreShape kLargeScore {16, 200, 10};
 
 enum class Backend { Recording, Png, Pdf, Svg };
 
