@@ -12,6 +12,8 @@
 #include "render/ScoreView.h"
 #include "harmony/KVAutoCodeName.h"
 
+#include <functional>
+
 class CKVObject;
 class CKVMsg;
 class CKVSystem;
@@ -411,6 +413,34 @@ private:
     CPoint GetCaretXY();
     // Moves the caret to the staff above (up != 0) or below.
     short CaretMoveUpDown(int up);
+
+    // Defined in document/KVDocHit.cpp
+    // The page at the current index, made current; null when the index names
+    // no page.
+    CKVPage* PageAtIndex();
+    void MoveCursorTo(CKVBlock* block, short blockIndex, short staffIndex, short measIndex, CKVMeas* meas);
+    // Asks every measure of the page's blocks (normal, then ossia) with the
+    // point relative to the measure; the first hit wins.
+    CKVMsg* FindInPageMeasures(CKVPage& page, POINT point, bool moveCursor,
+                               const std::function<CKVMsg*(CKVMeas&, POINT)>& ask);
+
+    // Defined in document/KVDocCaret.cpp
+    // Grace links of a note entered from a template.
+    void LinkGraceNotes(CKVMsg& tmpl, CKVMsg& note);
+    // Re-spaces the measure alone, or the caret's measure column.
+    void RespaceAfterEntry(CKVMeas& meas);
+    // How far the caret moves past an entered note: its share of the
+    // measure, at least two staff spaces.
+    short CaretStepAfter(CKVMeas& meas, CKVMsg& note);
+    // The caret's measure is the last of the page's last block.
+    bool IsLastMeasOfPage();
+
+    // Defined in document/KVDocInsert.cpp
+    // Takes a tie or slur off its notes.
+    void DeleteTieSlur(CKVMsg* link);
+    // Takes a note, rest, beam group or chord out of its holder, with what
+    // the holder becomes without it.
+    void DeleteMember(CKVMsg* msg, int respace);
 };
 
 // A music-font cell height for a size in points at a resolution: to the

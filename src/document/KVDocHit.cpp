@@ -1,102 +1,412 @@
 #include "document/KVDoc.h"
 
+#include "document/KVCtrlPoint.h"
+#include "edit/DrumTable.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 
-CKVSystem* CKVDoc::GetPointedSystem(POINT)
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Vertical distance of a block from y, compared as 16-bit values.
+short BlockDistance(const CKVBlock& block, int y)
 {
-    KV_PENDING("CKVDoc::GetPointedSystem");
+    const short top = static_cast<short>(std::abs(block.m_rcBlock.top - y));
+    const short bottom = static_cast<short>(std::abs(block.m_rcBlock.bottom - y));
+    return std::min(top, bottom);
+}
+
+// The block whose nearer edge is closest to the point: ossia blocks win at
+// equal distance; with spanOnly an ossia block must span x.
+CKVBlock* NearestBlock(CKVPage& page, POINT pt, bool spanOnly, short* index)
+{
+    CKVBlock* ossia = nullptr;
+    short ossiaIndex = -1;
+    short ossiaDist = 0;
+    for (short i = 0; i < page.m_arrOssiaBlock.GetSize(); ++i) {
+        CKVBlock* block = page.m_arrOssiaBlock.GetAt(i);
+        if (spanOnly && (pt.x < block->m_rcBlock.left || pt.x > block->m_rcBlock.right))
+            continue;
+        const short d = BlockDistance(*block, pt.y);
+        if (!ossia || d < ossiaDist) {
+            ossia = block;
+            ossiaIndex = i;
+            ossiaDist = d;
+        }
+    }
+    CKVBlock* normal = nullptr;
+    short normalIndex = -1;
+    short normalDist = 0;
+    for (short i = 0; i < page.GetBlockNum(); ++i) {
+        CKVBlock* block = page.GetBlock(i);
+        const short d = BlockDistance(*block, pt.y);
+        if (!normal || d < normalDist) {
+            normal = block;
+            normalIndex = i;
+            normalDist = d;
+        }
+    }
+    if (ossia && (!normal || ossiaDist <= normalDist)) {
+        *index = ossiaIndex;
+        return ossia;
+    }
+    *index = normalIndex;
+    return normal;
+}
+
+// Snaps y to a multiple of q: to the nearest for y >= 0, toward zero below.
+int SnapY(int y, int q)
+{
+    if (q <= 0)
+        return y;
+    if (y >= 0)
+        return (y + q / 2) / q * q;
+    return y / q * q;
+}
+
+int StaffSizePercent(const CKVStaff* staff)
+{
+    return staff ? staff->m_wObjWord : 100;
+}
+
+// The number of beats of a measure: its numerator, or the sum of its
+// additive numerator text; never below 1.
+int BeatsOf(CKVMeas& meas)
+{
+    int beats = meas.m_nTimeNum;
+    if (static_cast<WORD>(meas.m_nTimeNum) == 0xFFFF) {
+        CString text(meas.m_szTimeNumText);
+        beats = meas.GetStringValue(&text);
+    }
+    return std::max(beats, 1);
+}
+
+int BeatOf(int x, int beats)
+{
+    int width = 256 / beats;
+    if (width == 0)
+        width = 1;
+    return std::clamp(x / width + 1, 1, beats);
+}
+
+} // namespace
+
+CKVPage* CKVDoc::PageAtIndex()
+{
+    if (m_nCurPage < 0 || m_nCurPage >= GetPageNum())
+        return nullptr;
+    m_pCurPage = GetPage(m_nCurPage);
+    return m_pCurPage;
+}
+
+void CKVDoc::MoveCursorTo(CKVBlock* block, short blockIndex, short staffIndex, short measIndex, CKVMeas* meas)
+{
+    m_pCurMeas = meas;
+    m_pCurBlock = block;
+    m_pCurStaff = static_cast<CKVStaff*>(meas->m_pParent);
+    if (meas->m_pSystem)
+        m_pCurSystem = meas->m_pSystem;
+    m_nCurBlock = blockIndex;
+    m_nCurStaff = staffIndex;
+    m_nCurMeas = measIndex;
+    m_nCaretMeasNum = static_cast<short>(block->m_nFirstMeas + measIndex + 1);
+}
+
+CKVMsg* CKVDoc::FindInPageMeasures(CKVPage& page, POINT point, bool moveCursor,
+                                   const std::function<CKVMsg*(CKVMeas&, POINT)>& ask)
+{
+    const short normal = page.GetBlockNum();
+    const short total = static_cast<short>(normal + page.m_arrOssiaBlock.GetSize());
+    for (short i = 0; i < total; ++i) {
+        CKVBlock* block = i < normal ? page.GetBlock(i) : page.m_arrOssiaBlock.GetAt(i - normal);
+        const short blockIndex = i < normal ? i : static_cast<short>(i - normal);
+        const short staves = block->GetStaffNum();
+        for (short s = 0; s < staves && s < block->m_arrStaffY.GetSize(); ++s) {
+            CKVStaff* staff = block->GetStaff(s);
+            if (!staff)
+                continue;
+            for (short m = 0; m < block->m_nMeasCount && m < block->m_arrMeasX.GetSize(); ++m) {
+                CKVMeas* meas = staff->GetMeas(block->m_nFirstMeas + m);
+                if (!meas)
+                    continue;
+                POINT rel {point.x - (block->m_rcBlock.left + block->m_arrMeasX.GetAt(m)),
+                           point.y - (block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY.GetAt(s)))};
+                CKVMsg* hit = ask(*meas, rel);
+                if (!hit)
+                    continue;
+                if (moveCursor)
+                    MoveCursorTo(block, blockIndex, s, m, meas);
+                return hit;
+            }
+        }
+    }
     return nullptr;
 }
 
-CKVStaff* CKVDoc::GetPointedStaff(POINT)
+CKVSystem* CKVDoc::GetPointedSystem(POINT point)
 {
-    KV_PENDING("CKVDoc::GetPointedStaff");
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    m_pCurBlock = page->GetBlockFromPoint(point, nullptr);
+    m_pCurSystem = m_pCurBlock ? m_pCurBlock->m_pSystem : nullptr;
+    return m_pCurSystem;
+}
+
+CKVStaff* CKVDoc::GetPointedStaff(POINT point)
+{
+    GetPointedSystem(point);
+    if (!m_pCurBlock || !PageAtIndex())
+        return nullptr;
+    CKVMeas* meas = m_pCurBlock->GetMeasFromPoint(point, nullptr, nullptr, nullptr);
+    if (!meas)
+        return nullptr;
+    m_pCurMeas = meas;
+    m_pCurStaff = static_cast<CKVStaff*>(meas->m_pParent);
+    return m_pCurStaff;
+}
+
+CKVMeas* CKVDoc::GetPointedMeas(POINT point, POINT* out, int setCursor, CKVBlock** block)
+{
+    return GetPointedNearMeas(point, out, setCursor, block);
+}
+
+CKVMeas* CKVDoc::GetPointedNearMeas(POINT point, POINT* out, int setCursor, CKVBlock** blockOut)
+{
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    short blockIndex = -1;
+    CKVBlock* block = NearestBlock(*page, point, true, &blockIndex);
+    if (!block)
+        return nullptr;
+    POINT rel {0, 0};
+    int staffIndex = 0;
+    int measIndex = 0;
+    CKVMeas* meas = block->GetNearMeasFromPoint(point, &rel, &staffIndex, &measIndex);
+    if (!meas)
+        return nullptr;
+    if (out)
+        *out = rel;
+    if (setCursor)
+        MoveCursorTo(block, blockIndex, static_cast<short>(staffIndex), static_cast<short>(measIndex), meas);
+    if (blockOut)
+        *blockOut = block;
+    return meas;
+}
+
+CKVMsg* CKVDoc::GetPointedNoteMsg(POINT point, unsigned char mode)
+{
+    // A hit on a member names its group and chord; a hit on anything else
+    // must not leave an earlier member's holders named.
+    m_pLastGroup = nullptr;
+    m_pLastMember = nullptr;
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    return FindInPageMeasures(*page, point, true,
+                              [mode](CKVMeas& meas, POINT rel) { return meas.GetPointedNoteMsg(rel, mode); });
+}
+
+CKVMeas* CKVDoc::GetPointMyMeas(POINT point, POINT* out)
+{
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    for (short i = 0; i < page->GetBlockNum(); ++i) {
+        CKVBlock* block = page->GetBlock(i);
+        if (!::PtInRect(&block->m_rcBlock, point))
+            continue;
+        if (CKVMeas* meas = block->GetMeasFromPoint(point, out, nullptr, nullptr))
+            return meas;
+    }
     return nullptr;
 }
 
-CKVMeas* CKVDoc::GetPointedMeas(POINT, POINT*, int, CKVBlock**)
+unsigned char CKVDoc::GetMidiKey(POINT point)
 {
-    KV_PENDING("CKVDoc::GetPointedMeas");
-    return nullptr;
+    POINT out {0, 0};
+    CKVMeas* meas = GetPointMyMeas(point, &out);
+    if (!meas)
+        return 0;
+    const short x = meas->AbsXToMeasX(static_cast<short>(out.x));
+    if (x < 0)
+        return 0;
+    CKVMsg probe(meas, POINT {x, out.y}, MSG_NOTE, 1, 3, 1, 0, 0, 0, 0, 0);
+    probe.m_pParent = nullptr;
+    probe.m_pSystem = meas->m_pSystem;
+    probe.CalcPlayTime();
+    probe.UpdatePos(0);
+    auto* staff = static_cast<CKVStaff*>(meas->m_pParent);
+    if (staff && (staff->m_byStaffKind == CKVStaff::KIND_DRUM || staff->m_byStaffKind == CKVStaff::KIND_DRUM_SECOND)) {
+        if (DrumKitEntry* table = GetDrumTable(staff)) {
+            // Without a staff space no row can be told.
+            const int row = m_nStaffSpace > 0 ? out.y * 2 / m_nStaffSpace + 13 : -1;
+            probe.m_wHeadType = row >= 0 && row < kDrumKitRows ? DrumKitDefaultHead(table, row) + 1 : 1;
+        }
+    }
+    return static_cast<unsigned char>(probe.GetDoReMiFromPosY(meas->m_byInitClef, 0, 1));
 }
 
-CKVMeas* CKVDoc::GetPointedNearMeas(POINT, POINT*, int, CKVBlock**)
+int CKVDoc::MousePosQuotize(CKVDoc* doc, POINT point, POINT& out)
 {
-    KV_PENDING("CKVDoc::GetPointedNearMeas");
-    return nullptr;
+    if (!doc || !doc->m_pCurBlock)
+        return 0;
+    const int half = doc->m_nStaffSpace / 2;
+    if (!doc->m_pCurBlock->GetNearMeasFromPoint(point, &out, nullptr, nullptr) || !doc->m_pCurMeas)
+        return 0;
+    out.y = SnapY(out.y, half);
+    return 1;
 }
 
-CKVMsg* CKVDoc::GetPointedNoteMsg(POINT, unsigned char)
+void CKVDoc::SetCusorInfo(POINT point)
 {
-    KV_PENDING("CKVDoc::GetPointedNoteMsg");
-    return nullptr;
+    m_pCusorBlock = nullptr;
+    m_pCusorMeas = nullptr;
+    m_pCusorStaff = nullptr;
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return;
+    short blockIndex = -1;
+    CKVBlock* block = NearestBlock(*page, point, false, &blockIndex);
+    if (!block)
+        return;
+    POINT rel {0, 0};
+    int staffIndex = 0;
+    int measIndex = 0;
+    CKVMeas* meas = block->GetNearMeasFromPoint(point, &rel, &staffIndex, &measIndex);
+    if (!meas)
+        return;
+    m_pCusorBlock = block;
+    m_pCusorMeas = meas;
+    m_pCusorStaff = static_cast<CKVStaff*>(meas->m_pParent);
+    int snap = MulDiv(m_nStaffSpace, StaffSizePercent(m_pCusorStaff), 200);
+    if (snap == 0)
+        snap = 6;
+    m_nCusorX = meas->AbsXToMeasX(static_cast<short>(rel.x));
+    m_nCusorY = static_cast<short>(SnapY(rel.y, snap));
+    m_nCusorStaff = static_cast<short>(staffIndex);
+    m_nCusorMeas = static_cast<short>(measIndex);
 }
 
-CKVMeas* CKVDoc::GetPointMyMeas(POINT, POINT*)
+short CKVDoc::GetCusorPak(int mouse)
 {
-    KV_PENDING("CKVDoc::GetPointMyMeas");
-    return nullptr;
+    CKVMeas* meas = mouse ? m_pCusorMeas : m_pCurMeas;
+    if (!meas || !PageAtIndex())
+        return 0;
+    const int x = mouse ? m_nCusorX : m_nCaretPos;
+    return static_cast<short>(BeatOf(x, BeatsOf(*meas)));
 }
 
-unsigned char CKVDoc::GetMidiKey(POINT)
+short CKVDoc::GetCusorTicks(int mouse)
 {
-    KV_PENDING("CKVDoc::GetMidiKey");
-    return 0;
-}
-
-int CKVDoc::MousePosQuotize(CKVDoc*, POINT, POINT&)
-{
-    KV_PENDING("CKVDoc::MousePosQuotize");
-    return 0;
-}
-
-void CKVDoc::SetCusorInfo(POINT)
-{
-    KV_PENDING("CKVDoc::SetCusorInfo");
-}
-
-short CKVDoc::GetCusorPak(int)
-{
-    KV_PENDING("CKVDoc::GetCusorPak");
-    return 0;
-}
-
-short CKVDoc::GetCusorTicks(int)
-{
-    KV_PENDING("CKVDoc::GetCusorTicks");
-    return 0;
+    CKVMeas* meas = mouse ? m_pCusorMeas : m_pCurMeas;
+    if (!meas || !PageAtIndex())
+        return 0;
+    const int x = mouse ? m_nCusorX : m_nCaretPos;
+    const int beats = BeatsOf(*meas);
+    const int beat = BeatOf(x, beats);
+    const int length = meas->m_nLength;
+    const int ticks = MulDiv(length, x, 256) - MulDiv(length, beat - 1, beats);
+    if (ticks < 1)
+        return 0;
+    return static_cast<short>(std::min(ticks, length / beats));
 }
 
 CKVMeas* CKVDoc::GetCusorMeas()
 {
-    KV_PENDING("CKVDoc::GetCusorMeas");
-    return nullptr;
+    return PageAtIndex() ? m_pCurMeas : nullptr;
 }
 
-CKVMsg* CKVDoc::GetCtrlPointedMsg(POINT, unsigned char, int, POINT)
+CKVMsg* CKVDoc::GetCtrlPointedMsg(POINT point, unsigned char mode, int setCursor, POINT extra)
 {
-    KV_PENDING("CKVDoc::GetCtrlPointedMsg");
-    return nullptr;
+    m_pLastGroup = nullptr;
+    m_pLastMember = nullptr;
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    ptLastPointed = POINT {point.x + page->m_rcPrint.left, point.y + page->m_rcPrint.top};
+    CKVMsg* hit = FindInPageMeasures(*page, point, setCursor != 0, [mode, extra](CKVMeas& meas, POINT rel) {
+        return meas.GetCtrlPointedMsg(rel, mode, 0, extra);
+    });
+    if (hit)
+        return hit;
+    return page->GetCtrlPointedMsg(point, mode, extra);
 }
 
-CKVBlock* CKVDoc::GetCtrlPointedStaff(POINT, short*, int)
+CKVBlock* CKVDoc::GetCtrlPointedStaff(POINT point, short* index, int setBlock)
 {
-    KV_PENDING("CKVDoc::GetCtrlPointedStaff");
-    return nullptr;
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    short found = static_cast<short>(0xFFFF);
+    CKVBlock* block = page->GetCtrlPointedStaff(point, &found);
+    if (index)
+        *index = found;
+    if (setBlock && block)
+        m_pCurBlock = block;
+    return found != static_cast<short>(0xFFFF) ? block : nullptr;
 }
 
-CKVBlock* CKVDoc::GetCtrlPointedMeas(POINT, short*, int, unsigned char*)
+CKVBlock* CKVDoc::GetCtrlPointedMeas(POINT point, short* index, int setBlock, unsigned char* out)
 {
-    KV_PENDING("CKVDoc::GetCtrlPointedMeas");
-    return nullptr;
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    short found = static_cast<short>(0xFFFF);
+    short staff = 0;
+    CKVBlock* block = page->GetCtrlPointedMeas(point, &found, &staff);
+    if (index)
+        *index = found;
+    if (out && block)
+        *out = static_cast<unsigned char>(staff);
+    if (setBlock && block)
+        m_pCurBlock = block;
+    return found != static_cast<short>(0xFFFF) ? block : nullptr;
 }
 
-CKVMeas* CKVDoc::GetCtrlPointedEnding(POINT, short*, int)
+CKVMeas* CKVDoc::GetCtrlPointedEnding(POINT point, short* index, int firstOnly)
 {
-    KV_PENDING("CKVDoc::GetCtrlPointedEnding");
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return nullptr;
+    for (short b = 0; b < page->GetBlockNum(); ++b) {
+        CKVBlock* block = page->GetBlock(b);
+        for (short s = 0; s < block->GetStaffNum() && s < block->m_arrStaffY.GetSize(); ++s) {
+            CKVStaff* staff = block->GetStaff(s);
+            if (!staff)
+                continue;
+            const int lift = MulDiv(4 * m_nStaffSpace, StaffSizePercent(staff), 100);
+            for (short m = 0; m < block->m_nMeasCount && m < block->m_arrMeasX.GetSize(); ++m) {
+                CKVMeas* meas = staff->GetMeas(block->m_nFirstMeas + m);
+                if (!meas)
+                    continue;
+                const POINT rel {point.x - (block->m_rcBlock.left + block->m_arrMeasX.GetAt(m)),
+                                 point.y - (block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY.GetAt(s)))};
+                const int handles = firstOnly ? std::min<int>(1, meas->m_arrCtrlPoint.GetSize())
+                                              : static_cast<int>(meas->m_arrCtrlPoint.GetSize());
+                for (int h = 0; h < handles; ++h) {
+                    CKVCtrlPoint* handle = meas->m_arrCtrlPoint.GetAt(h);
+                    if (!handle)
+                        continue;
+                    CRect rect = handle->m_rect;
+                    rect.OffsetRect(0, -lift);
+                    if (!::PtInRect(&rect, rel))
+                        continue;
+                    if (index)
+                        *index = static_cast<short>(meas->m_byEndingPos == 2 ? 3 : h);
+                    return meas;
+                }
+            }
+        }
+    }
     return nullptr;
 }
 

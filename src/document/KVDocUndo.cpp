@@ -4,6 +4,7 @@
 #include "document/KVDoc.h"
 
 #include "document/CopyPtrMap.h"
+#include "document/DocLock.h"
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
 #include "document/UndoKinds.h"
@@ -23,18 +24,6 @@ namespace {
 
 // The most steps the history keeps.
 constexpr int kMaxSteps = 32;
-
-// Holds the document lock for a scope; the lock is re-entrant.
-class DocLock {
-public:
-    explicit DocLock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
-    ~DocLock() { LeaveCriticalSection(m_section); }
-    DocLock(const DocLock&) = delete;
-    DocLock& operator=(const DocLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_section;
-};
 
 // The element at position n (1 = the tail) counted from the tail; null when
 // the list is shorter.

@@ -1,6 +1,37 @@
 #include "model/KVMeas.h"
 
+#include "document/KVDoc.h"
+#include "model/KVMsg.h"
+#include "model/NodeDoc.h"
+#include "timing/TieLinks.h"
+
 void CKVMeas::SwitchTieSlur()
 {
-    KV_PENDING("CKVMeas::SwitchTieSlur");
+    CKVDoc* doc = DocOf(*this);
+    if (!doc)
+        return;
+    ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkKeepAll);
+    short cursor = 0;
+    while (CKVMsg* note = GetNextMsg(cursor)) {
+        if (note->m_byKind != MSG_NOTE)
+            continue;
+        for (short i = 0; i < note->GetMsgNum(); ++i) {
+            CKVMsg* link = note->GetMsg(i);
+            if (!link || !tielink::IsTieOrSlur(*link))
+                continue;
+            CKVMsg* start = tielink::StartOf(*link);
+            CKVMsg* end = tielink::EndOf(*link);
+            if (!start || !end || start == end || (note != start && note != end))
+                continue;
+            if (doc->IsEnableBindByTie(start, end, 0)) {
+                link->m_byKind = MSG_TIE;
+                start->m_wFlag = static_cast<WORD>(start->m_wFlag | MSGFLAG_TIE_START);
+                end->m_wFlag = static_cast<WORD>(end->m_wFlag | MSGFLAG_TIE_END);
+            } else {
+                link->m_byKind = MSG_SLUR;
+                start->m_wFlag = static_cast<WORD>(start->m_wFlag & ~MSGFLAG_TIE_START);
+                end->m_wFlag = static_cast<WORD>(end->m_wFlag & ~MSGFLAG_TIE_END);
+            }
+        }
+    }
 }

@@ -267,11 +267,12 @@ TEST_F(KVDocUndoTest, JumpsKeepTheCursorInsideTheScore)
     EXPECT_EQ(doc.JumpToMeas(10), -1);
     EXPECT_EQ(doc.m_nCaretMeasNum, 5);
 
-    // A negative staff index left by a page jump reads as the first staff.
+    // A negative staff index left by a page jump is brought back to the
+    // first staff when the caret point is computed.
     doc.m_nCurStaff = -1;
     doc.JumpToPage(7);
     EXPECT_EQ(doc.m_nCurPage, doc.GetPageNum() - 1);
-    EXPECT_EQ(doc.m_pCurStaff, nullptr);
+    EXPECT_EQ(doc.m_nCurStaff, 0);
     EXPECT_EQ(doc.JumpToMeas(8), 1);
     EXPECT_EQ(doc.m_nCurStaff, 0);
     EXPECT_EQ(doc.m_pCurMeas, score->Meas(0, 7));
