@@ -110,6 +110,7 @@ short CKVMeas::MeasXToAbsX(short pos, int kind)
 
 short CKVMeas::GetRealWidth()
 {
+    RefreshRealWidth(*this);
     return m_nRealWidth;
 }
 

@@ -1,5 +1,7 @@
 #include "support/ScoreBuilder.h"
 
+#include "document/KVFileInfo.h"
+
 #include <gtest/gtest.h>
 
 namespace kvtest {
@@ -35,9 +37,22 @@ DWORD GetLong(const unsigned char* p)
 
 ScoreBuilder::ScoreBuilder(const ScoreShape& shape)
 {
+    if (shape.pageGeometry) {
+        const CKVCtrlTool& settings = m_doc.m_CtrlTool;
+        const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
+        const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
+                            settings.m_rcMargin.bottom};
+        const POINT dpi {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
+        m_doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
+                                            static_cast<short>(settings.m_wG1),
+                                            static_cast<short>(settings.m_wBlockDistance),
+                                            static_cast<short>(settings.m_wStaffDistance), dpi);
+        m_doc.SetScoreFontSize(6);
+    }
     const int made = m_doc.CreateDocument(shape.staves, shape.measures, shape.clef, shape.beats, shape.beatUnit);
     EXPECT_EQ(made, 1) << "the builder's document was not created";
-    SetLineSpacing(shape.lineSpacing);
+    if (!shape.pageGeometry)
+        SetLineSpacing(shape.lineSpacing);
 }
 
 CKVSystem* ScoreBuilder::System()

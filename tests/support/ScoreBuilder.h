@@ -41,6 +41,9 @@ struct ScoreShape {
     BYTE clef = 1;           // of every staff; a two-staff score gets bass below, as created
     short beats = 4;
     short beatUnit = 4;
+    // Page geometry from the default settings and a 6 mm staff, as a new
+    // score file gets them; the line spacing then stays the layout's.
+    bool pageGeometry = false;
 };
 
 struct MeasShape {
