@@ -57,6 +57,7 @@ const char* const kUsage =
     "       kvorel [options] new FILE [--staves N] [--measures M] [--clef C] [--time B/U]\n"
     "       kvorel [options] info FILE\n"
     "       kvorel [options] render FILE -o OUT [--page N | --all] [--dpi D] [--zoom Z]\n"
+    "       kvorel [options] extract FILE OUT --staves LIST [--texts] [--lyrics] [--page-texts]\n"
     "\n"
     "Without a command kvorel prints its version and the fonts it can draw with.\n"
     "\n"
@@ -67,6 +68,9 @@ const char* const kUsage =
     "  render FILE -o OUT draw page N (default 1) or --all pages into OUT, a .png,\n"
     "                     .pdf or .svg file, at D dots per inch (PNG only, 24 to\n"
     "                     1200, default 96) and Z percent (10 to 800, default 100)\n"
+    "  extract FILE OUT   write the staves of LIST (1-based, as 1,3) into a new\n"
+    "                     score OUT, keeping measure texts, lyrics and page texts\n"
+    "                     only when asked\n"
     "\n"
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
@@ -115,13 +119,9 @@ bool ParseNewOptions(int argc, char** argv, int first, NewScoreOptions& options)
     return true;
 }
 
-int RunNew(const std::string& path, const NewScoreOptions& options)
+// Writes a score file; a file that cannot be written whole is removed.
+int WriteScore(const std::string& path, CKVDoc& doc)
 {
-    CKVDoc doc;
-    if (!MakeNewScore(doc, options)) {
-        std::fprintf(stderr, "kvorel: the score cannot be made\n");
-        return 1;
-    }
     try {
         CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         if (WriteKvcFile(&file, doc)) {
@@ -130,10 +130,19 @@ int RunNew(const std::string& path, const NewScoreOptions& options)
         }
     } catch (CFileException&) {
     }
-    // No half-written score stays behind.
     std::remove(path.c_str());
     std::fprintf(stderr, "kvorel: %s cannot be written\n", path.c_str());
     return 1;
+}
+
+int RunNew(const std::string& path, const NewScoreOptions& options)
+{
+    CKVDoc doc;
+    if (!MakeNewScore(doc, options)) {
+        std::fprintf(stderr, "kvorel: the score cannot be made\n");
+        return 1;
+    }
+    return WriteScore(path, doc);
 }
 
 void PrintScoreInfo(CKVDoc& doc, WORD version, bool hostBlock)
@@ -165,6 +174,73 @@ void PrintScoreInfo(CKVDoc& doc, WORD version, bool hostBlock)
     std::printf("symbols %d\n", symbols);
     for (const auto& [kind, count] : kinds)
         std::printf("kind %d %d\n", kind, count);
+}
+
+// `kvorel extract IN OUT --staves LIST [--texts] [--lyrics] [--page-texts]`;
+// 2 for a usage error.
+int RunExtract(Host& host, int argc, char** argv, int first)
+{
+    if (first + 1 >= argc)
+        return 2;
+    const std::string in = argv[first];
+    const std::string out = argv[first + 1];
+    std::string list;
+    bool listGiven = false;
+    DWORD options = 0;
+    for (int i = first + 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--staves" && i + 1 < argc) {
+            list = argv[++i];
+            listGiven = true;
+        } else if (option == "--texts") {
+            options |= 0x0100;
+        } else if (option == "--lyrics") {
+            options |= 0x0010;
+        } else if (option == "--page-texts") {
+            options |= 0x0001;
+        } else {
+            return 2;
+        }
+    }
+    if (!listGiven)
+        return 2;
+
+    CKVDoc source;
+    WORD version = 0;
+    bool hostBlock = false;
+    if (const int status = LoadScore(host, in, source, version, hostBlock))
+        return status;
+    CKVSystem* master = source.m_arrSystem.GetSize() > 0 ? source.m_arrSystem.GetAt(0) : nullptr;
+    const int staves = master ? master->GetStaffNum() : 0;
+    DWORD masks[4] = {};
+    int chosen = 0;
+    size_t pos = 0;
+    while (pos <= list.size() && !list.empty()) {
+        const size_t comma = list.find(',', pos);
+        const std::string item = list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        char* end = nullptr;
+        const long number = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || number < 1 || number > staves || number > 128) {
+            std::fprintf(stderr, "kvorel: %s has no staff %s\n", in.c_str(), item.c_str());
+            return 1;
+        }
+        masks[(number - 1) / 32] |= 1u << ((number - 1) % 32);
+        ++chosen;
+        if (comma == std::string::npos)
+            break;
+        pos = comma + 1;
+    }
+    if (chosen == 0) {
+        std::fprintf(stderr, "kvorel: no staves to extract\n");
+        return 1;
+    }
+    CKVDoc target;
+    target.m_CtrlTool = source.m_CtrlTool;
+    if (!source.ExtractPart(&target, chosen, masks[0], masks[1], masks[2], masks[3], options)) {
+        std::fprintf(stderr, "kvorel: the staves of %s cannot be extracted\n", in.c_str());
+        return 1;
+    }
+    return WriteScore(out, target);
 }
 
 int RunInfo(Host& host, const std::string& path)
@@ -418,7 +494,7 @@ int RunKvorel(int argc, char** argv)
     int i = 1;
     for (; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "new" || option == "info" || option == "render")
+        if (option == "new" || option == "info" || option == "render" || option == "extract")
             break;
         if (option == "--version") {
             std::printf("kvorel %s\n", KV_VERSION_STRING);
@@ -463,6 +539,12 @@ int RunKvorel(int argc, char** argv)
                 return 2;
             }
             return RunInfo(host, path);
+        }
+        if (command == "extract") {
+            const int status = RunExtract(host, argc, argv, i + 1);
+            if (status == 2)
+                std::fputs(kUsage, stderr);
+            return status;
         }
         if (command == "render") {
             const int status = RunRender(host, argc, argv, i + 1);

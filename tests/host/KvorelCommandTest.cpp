@@ -507,3 +507,25 @@ TEST_F(KvorelRender, FailuresSayWhyAndLeaveNoFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KvorelCommand, ExtractWritesTheChosenStaves)
+{
+    const std::string a = (TempDir() / "a.kvc").string();
+    const std::string b = (TempDir() / "b.kvc").string();
+    ASSERT_EQ(Run("new '" + a + "' --staves 3 --measures 4").status, 0);
+    ASSERT_EQ(Run("extract '" + a + "' '" + b + "' --staves 1,3").status, 0);
+    const Result info = Run("info '" + b + "'");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("staves 2 ossia 0"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("measures 4"), std::string::npos) << info.out;
+
+    for (const char* list : {"4", "", "0", "1,x"}) {
+        const Result bad = Run("extract '" + a + "' '" + b + "' --staves '" + list + "'");
+        EXPECT_EQ(bad.status, 1) << list;
+        EXPECT_FALSE(bad.err.empty()) << list;
+    }
+}
+
+} // namespace
