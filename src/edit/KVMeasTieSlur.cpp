@@ -23,7 +23,8 @@ void CKVMeas::SwitchTieSlur()
             CKVMsg* end = tielink::EndOf(*link);
             if (!start || !end || start == end || (note != start && note != end))
                 continue;
-            if (doc->IsEnableBindByTie(start, end, 0)) {
+            const bool tie = doc->IsEnableBindByTie(start, end, 0) != 0;
+            if (tie) {
                 link->m_byKind = MSG_TIE;
                 start->m_wFlag = static_cast<WORD>(start->m_wFlag | MSGFLAG_TIE_START);
                 end->m_wFlag = static_cast<WORD>(end->m_wFlag | MSGFLAG_TIE_END);

@@ -173,17 +173,21 @@ void Apply(ScoreBuilder& b, const Edit& e)
     }
     case Edit::kDeleteNote: {
         doc.ResetBackup();
+        // The deletion re-judges the ties and slurs that reach into the
+        // neighbouring measures, so those are backed up too.
+        for (int side : {e.meas - 1, e.meas + 1})
+            if (side >= 0 && b.Meas(e.staff, side))
+                BackedUp(b, e.staff, side);
         CKVMeas* live = BackedUp(b, e.staff, e.meas);
         const std::vector<CKVMsg*> notes = Notes(live);
         ASSERT_LT(static_cast<size_t>(e.index), notes.size());
         CKVMsg* note = notes[static_cast<size_t>(e.index)];
-        const BYTE voice = note->m_byVoice;
-        ASSERT_EQ(1, kvtest::DeleteNote(doc, live, note));
-        // The document's deletion then re-times and re-spaces the voice
-        // and re-derives the accidentals; without it the notes after the
-        // gap would keep their places.
-        live->NoteSpaceOrder(voice, 1, kPerformedStartStays, kWithGraceNotes);
-        live->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
+        // The holders named as a hit-test on the note leaves them.
+        auto* parent = dynamic_cast<CKVMsg*>(note->m_pParent);
+        doc.m_pLastMember = parent && parent->m_byKind == MSG_CHORD ? parent : nullptr;
+        CKVMsg* outer = doc.m_pLastMember ? dynamic_cast<CKVMsg*>(parent->m_pParent) : parent;
+        doc.m_pLastGroup = outer && outer->m_byKind == MSG_BEAM ? outer : nullptr;
+        doc.DeleteMsg(note, 1);
         EvenWords(live);
         break;
     }
