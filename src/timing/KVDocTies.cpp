@@ -357,23 +357,39 @@ int CKVDoc::SetSymbol(short voice, POINT point, BYTE accidental, int options, in
     if (!meas)
         return 0;
 
+    // The accidental changes along the whole tie chain: every measure that
+    // holds a note of it is backed up, once, and the work goes on in the
+    // live clones.
+    CPtrArray chain;
+    if (note->GetMsgNum() > 0)
+        note->GetMsgBindedByTie(chain);
+    std::vector<CKVMeas*> measures {meas};
+    for (int i = 0; i < chain.GetSize(); ++i) {
+        CKVMeas* m = tickmath::MeasureOf(static_cast<CKVMsg*>(chain.GetAt(i)));
+        if (m && std::find(measures.begin(), measures.end(), m) == measures.end())
+            measures.push_back(m);
+    }
     ResetBackup();
-    meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-    if (CKVMeas* live = meas->GetCurBackupObj())
-        meas = live;
-    if (CKVMsg* moved = meas->GetNewPtr2(note))
-        note = moved;
     m_rcRedraw.SetRectEmpty();
+    auto live = [&](CKVMsg* msg) {
+        for (CKVMeas* m : measures) {
+            CKVMeas* clone = m->GetCurBackupObj();
+            if (clone && clone != m)
+                if (CKVMsg* moved = clone->GetNewPtr2(msg))
+                    return moved;
+        }
+        return msg;
+    };
+    for (CKVMeas* m : measures)
+        m->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    note = live(note);
+    for (int i = 0; i < chain.GetSize(); ++i)
+        chain.SetAt(i, live(static_cast<CKVMsg*>(chain.GetAt(i))));
+    meas = meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas;
     if (CKVBlock* block = GetBlockByMeas(meas))
         SetInvalidRect(block, meas);
     m_bModified = 1;
 
-    if (note->GetMsgNum() == 0) {
-        note->SetSymbol(accidental, options, gap);
-        return 1;
-    }
-    CPtrArray chain;
-    note->GetMsgBindedByTie(chain);
     if (chain.GetSize() == 0) {
         note->SetSymbol(accidental, options, gap);
         return 1;

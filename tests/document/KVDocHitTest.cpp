@@ -297,3 +297,37 @@ TEST_F(KVDocHitTest, CaretSteps)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KVDocHitTest, AccidentalThroughAPointUndoesTheWholeTieChain)
+{
+    CKVDoc& doc = Doc();
+    CKVMsg* a = B4(0, 0, 192);
+    CKVMsg* b = B4(0, 1, 0);
+    for (CKVMsg* note : {a, b}) {
+        MidiNoteHead head = kvtest::ScoreBuilder::GetMidiHead(note);
+        head.byKey = 71;
+        kvtest::ScoreBuilder::SetMidiHead(note, head);
+    }
+    score->Tie(a, b);
+    auto check = [&](BYTE accidental, int key, const char* when) {
+        // The notes of the score, wherever undo left them.
+        CKVMsg* first = score->Meas(0, 0)->GetMsg(0);
+        CKVMsg* second = score->Meas(0, 1)->GetMsg(0);
+        for (CKVMsg* note : {first, second}) {
+            ASSERT_NE(note, nullptr) << when;
+            EXPECT_EQ(note->m_byAccidental, accidental) << when;
+            EXPECT_EQ(note->GetMidiKey(), key) << when;
+        }
+    };
+    EXPECT_EQ(doc.SetSymbol(1, {156, 87}, ACCI_SHARP, 0, 1), 1);
+    check(ACCI_SHARP, 72, "set");
+    doc.MultiUndoStart();
+    check(0, 71, "undone");
+    doc.MultiRedoStart();
+    check(ACCI_SHARP, 72, "redone");
+    EXPECT_EQ(doc.SetSymbol(1, {400, 500}, ACCI_SHARP, 0, 1), 0);
+}
+
+} // namespace
