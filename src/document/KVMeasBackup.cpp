@@ -5,17 +5,17 @@
 #include "model/KVMeas.h"
 
 #include "AllocHook.h"
+#include "MemoryGuard.h"
 #include "document/BackupState.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
-#include "model/MeasPlace.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "timing/MidiFileRead.h"
 
 #include <cassert>

@@ -3,11 +3,11 @@
 
 #include "model/KVMeas.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <new>
 #include <utility>

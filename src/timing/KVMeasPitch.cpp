@@ -3,10 +3,10 @@
 
 #include "model/KVMeas.h"
 
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 using namespace kvpitch;
 
