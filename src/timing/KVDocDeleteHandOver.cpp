@@ -1,3 +1,6 @@
+// Handing tuplets, ties and slurs over to the neighbouring notes when a
+// note or chord is deleted.
+
 #include "document/KVDoc.h"
 
 #include "MemoryGuard.h"
