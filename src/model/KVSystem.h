@@ -96,8 +96,6 @@ public:
     // Defined in document/KVSystemUndo.cpp
     // Non-zero when undo took the object.
     int AddObj2BackupArray(short kind, void* object, int inserted);
-
-    // Undo.
     int Backup(short kind, void* object);
 
     // Defined in timing/KVSystemSpacing.cpp
