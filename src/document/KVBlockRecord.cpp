@@ -9,6 +9,7 @@
 #include "model/KVBackupPtrArray.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <new>
 #include <vector>
@@ -138,11 +139,9 @@ int CKVBlock::Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc
         if (e[0] >= list->GetSize())
             return 0;
         CKVStaff* staff = list->GetAt(e[0]);
-        BlockStaffEntry* entry = new (std::nothrow) BlockStaffEntry;
-        if (!entry) {
-            ReportOutOfMemory(1);
+        BlockStaffEntry* entry = KvNewReported<BlockStaffEntry>();
+        if (!entry)
             return 0;
-        }
         entry->wValue = GetU16(e + 3);
         entry->pStaff = staff;
         m_pStaffArray->Add(staff);
@@ -157,11 +156,9 @@ int CKVBlock::Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc
         const LONG y = GetLong(p + 4);
         POINT* pt = nullptr;
         if (x != 0 || y != 0) {
-            pt = new (std::nothrow) POINT{x, y};
-            if (!pt) {
-                ReportOutOfMemory(1);
+            pt = KvNewReported<POINT>(x, y);
+            if (!pt)
                 return 0;
-            }
         }
         m_arrStaffNamePoint.Add(pt);
     }

@@ -8,6 +8,7 @@
 #include "harmony/ChordSymbol.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <new>
 
@@ -78,11 +79,9 @@ int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capa
         return chord->WriteToMem(buffer, used, capacity);
     // The reader expects a chord part after every kind-69 child; a symbol
     // of that kind that is no chord symbol gets an empty chord's.
-    CChordSymbol* empty = new (std::nothrow) CChordSymbol;
-    if (!empty) {
-        ReportOutOfMemory(1);
+    CChordSymbol* empty = KvNewReported<CChordSymbol>();
+    if (!empty)
         return 0;
-    }
     const int ok = empty->WriteToMem(buffer, used, capacity);
     delete empty;
     return ok;
@@ -90,9 +89,8 @@ int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capa
 
 CKVMsg* ReadChordPart(CKVObject*, CKVMsg* msg, unsigned char* buffer, DWORD* pos, DWORD* length)
 {
-    CChordSymbol* chord = new (std::nothrow) CChordSymbol;
+    CChordSymbol* chord = KvNewReported<CChordSymbol>();
     if (!chord) {
-        ReportOutOfMemory(1);
         delete msg;
         return nullptr;
     }

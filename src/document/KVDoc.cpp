@@ -11,6 +11,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 #include "render/GlyphTables.h"
 
 #include <algorithm>
@@ -187,11 +188,9 @@ int CKVDoc::Open()
 
 int CKVDoc::CreateDocument(short staves, LONG measures, unsigned char clef, short beats, short beatUnit)
 {
-    CKVSystem* system = new (std::nothrow) CKVSystem;
-    if (!system) {
-        ReportOutOfMemory(1);
+    CKVSystem* system = KvNewReported<CKVSystem>();
+    if (!system)
         return 0;
-    }
     system->m_pDoc = this;
     system->Create(staves, measures, clef, beats, beatUnit);
     MakeEndPage(system, 0, measures);
@@ -296,11 +295,9 @@ int CKVDoc::AddStaff(short count, short system)
 // out-of-memory report.
 static CKVPage* NewEndPage(CKVDoc* doc)
 {
-    CKVPage* page = new (std::nothrow) CKVPage;
-    if (!page) {
-        ReportOutOfMemory(1);
+    CKVPage* page = KvNewReported<CKVPage>();
+    if (!page)
         return nullptr;
-    }
     page->m_pDoc = doc;
     page->Create(doc->m_pFileInfo);
     doc->AddPage(page);

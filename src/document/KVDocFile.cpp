@@ -13,6 +13,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 #include "model/TextRuns.h"
 
 #include <climits>
@@ -239,11 +240,9 @@ short LoadBody(CKVDoc& doc, CFile* file, unsigned char*& body)
     doc.m_dwLoadLength = length;
     doc.m_dwLoadPos = 0;
 
-    CKVSystem* system = new (std::nothrow) CKVSystem;
-    if (!system) {
-        ReportOutOfMemory(1);
+    CKVSystem* system = KvNewReported<CKVSystem>();
+    if (!system)
         return -1;
-    }
     system->m_pDoc = &doc;
     system->Initialize(system, OBJ_SYSTEM);
     doc.m_arrSystem.Add(system);
@@ -279,11 +278,9 @@ short LoadBody(CKVDoc& doc, CFile* file, unsigned char*& body)
     }
 
     for (short i = 0; i < pages; ++i) {
-        CKVPage* page = new (std::nothrow) CKVPage;
-        if (!page) {
-            ReportOutOfMemory(1);
+        CKVPage* page = KvNewReported<CKVPage>();
+        if (!page)
             return -1;
-        }
         page->m_pDoc = &doc;
         page->Create(doc.m_pFileInfo);
         doc.AddPage(page);
@@ -435,11 +432,9 @@ short CKVDoc::ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairC
         return 0;
     CKVSystem* master = m_arrSystem.GetAt(0);
 
-    CKVDoc* other = new (std::nothrow) CKVDoc;
-    if (!other) {
-        ReportOutOfMemory(1);
+    CKVDoc* other = KvNewReported<CKVDoc>();
+    if (!other)
         return 0;
-    }
     short read = -1;
     try {
         if (other->m_pFileInfo->Read(file) != 0)

@@ -3,6 +3,7 @@
 #include "MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
+#include "model/NewObject.h"
 
 #include <new>
 
@@ -16,11 +17,9 @@ CKVMsg* CKVDoc::AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup)
 {
     if (!page || !tmpl)
         return nullptr;
-    CKVMsg* msg = new (std::nothrow) CKVMsg;
-    if (!msg) {
-        ReportOutOfMemory(1);
+    CKVMsg* msg = KvNewReported<CKVMsg>();
+    if (!msg)
         return nullptr;
-    }
     if (backup) {
         ResetBackup();
         page->ObjectBackup(1);

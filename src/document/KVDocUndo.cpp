@@ -8,11 +8,13 @@
 #include "document/CopyPtrMap.h"
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
+#include "document/UndoKinds.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/NewObject.h"
 #include "timing/MidiFileRead.h"
 
 #include <new>
@@ -132,43 +134,21 @@ void FeedEntry(CKVDoc& doc, UndoEntry& entry, bool undo, void* slurStep)
 {
     void* leaving = undo ? entry.pPartner : entry.pObject;
     void* coming = undo ? entry.pObject : entry.pPartner;
-    switch (entry.nKind) {
-    case UndoEntry::kMeas:
-        if (CKVMeas* meas = HandOver<CKVMeas>(leaving, coming)) {
-            meas->ObjectFeedback();
-            meas->SlurFeedback(slurStep);
-        }
-        break;
-    case UndoEntry::kStaff:
-        if (CKVStaff* staff = HandOver<CKVStaff>(leaving, coming)) {
-            staff->ObjectFeedback();
-            staff->SlurFeedback(slurStep);
-        }
-        break;
-    case UndoEntry::kBlock:
-        if (CKVBlock* block = HandOver<CKVBlock>(leaving, coming))
-            block->ObjectFeedback();
-        break;
-    case UndoEntry::kPage:
-        if (CKVPage* page = HandOver<CKVPage>(leaving, coming))
-            page->ObjectFeedback();
-        break;
-    case UndoEntry::kFileInfo:
-        if (CKVFileInfo* info = HandOver<CKVFileInfo>(leaving, coming))
-            info->ObjectFeedBack();
-        break;
-    case UndoEntry::kPtrArray:
-        if (CKVBackupPtrArray* list = HandOver<CKVBackupPtrArray>(leaving, coming))
-            list->ObjectFeedBack();
-        break;
-    case UndoEntry::kDocument:
+    if (entry.nKind == UndoEntry::kDocument) {
         doc.ObjectFeedBack();
-        break;
-    default:
-        // Structural entries only move the cursor; the owners' snapshots
-        // of the same step bring the structure back.
-        break;
+        return;
     }
+    // Structural entries only move the cursor; the owners' snapshots of the
+    // same step bring the structure back.
+    VisitSnapshotClass(entry.nKind, [&]<class T>(std::type_identity<T>) {
+        T* object = HandOver<T>(leaving, coming);
+        if (!object)
+            return;
+        FeedBackSnapshot(*object);
+        // Measures and staves also turn the tie and slur links of the step.
+        if constexpr (requires { object->SlurFeedback(slurStep); })
+            object->SlurFeedback(slurStep);
+    });
 }
 
 // Rescales the score when a replayed file info brought another font height.
@@ -355,67 +335,28 @@ int CKVDoc::AddBackup(short kind, void* object)
 
     // The clone that becomes live; for the document itself there is none.
     void* clone = nullptr;
-    switch (kind) {
-    case UndoEntry::kMeas:
-        clone = LinkOf<CKVMeas>(object);
-        break;
-    case UndoEntry::kStaff:
-        clone = LinkOf<CKVStaff>(object);
-        break;
-    case UndoEntry::kBlock:
-        clone = LinkOf<CKVBlock>(object);
-        break;
-    case UndoEntry::kPage:
-        clone = LinkOf<CKVPage>(object);
-        break;
-    case UndoEntry::kFileInfo:
-        clone = LinkOf<CKVFileInfo>(object);
-        break;
-    case UndoEntry::kPtrArray:
-        clone = LinkOf<CKVBackupPtrArray>(object);
-        break;
-    case UndoEntry::kDocument:
+    if (kind == UndoEntry::kDocument)
         clone = this;
-        break;
-    default:
+    else if (!VisitSnapshotClass(kind, [&]<class T>(std::type_identity<T>) { clone = LinkOf<T>(object); }))
         return 0;
-    }
     // An object without a clone of its own has nothing to record.
     if (!clone || (clone == object && kind != UndoEntry::kDocument))
         return 0;
 
-    UndoEntry* entry = new (std::nothrow) UndoEntry;
-    if (!entry) {
-        ReportOutOfMemory(1);
+    UndoEntry* entry = KvNewReported<UndoEntry>();
+    if (!entry)
         return 0;
-    }
     entry->nKind = kind;
     entry->pObject = object;
     entry->pPartner = clone;
     TakeCursor(*this, *entry);
 
-    switch (kind) {
-    case UndoEntry::kMeas:
-        LinkBack<CKVMeas>(object, clone)->ObjectFeedback();
-        break;
-    case UndoEntry::kStaff:
-        LinkBack<CKVStaff>(object, clone)->ObjectFeedback();
-        break;
-    case UndoEntry::kBlock:
-        LinkBack<CKVBlock>(object, clone)->ObjectFeedback();
-        break;
-    case UndoEntry::kPage:
-        LinkBack<CKVPage>(object, clone)->ObjectFeedback();
-        break;
-    case UndoEntry::kFileInfo:
-        LinkBack<CKVFileInfo>(object, clone)->ObjectFeedBack();
-        break;
-    case UndoEntry::kPtrArray:
-        LinkBack<CKVBackupPtrArray>(object, clone)->ObjectFeedBack();
-        break;
-    default:
+    if (kind == UndoEntry::kDocument) {
         ObjectFeedBack();
-        break;
+    } else {
+        VisitSnapshotClass(kind, [&]<class T>(std::type_identity<T>) {
+            FeedBackSnapshot(*LinkBack<T>(object, clone));
+        });
     }
     m_arrBackup.Add(entry);
     m_bBackupOpen = 1;
@@ -426,10 +367,9 @@ int CKVDoc::AddObj2BackupArray(short kind, void* object, int inserted)
 {
     if (!IsReqBackup())
         return 0;
-    UndoEntry* entry = new (std::nothrow) UndoEntry;
+    UndoEntry* entry = KvNewReported<UndoEntry>();
     if (!entry) {
         // Not taken: the caller deletes a removed object itself.
-        ReportOutOfMemory(1);
         return 0;
     }
     entry->nKind = kind;

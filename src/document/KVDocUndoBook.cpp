@@ -5,6 +5,7 @@
 
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
+#include "document/UndoKinds.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -26,8 +27,7 @@ bool IsStructural(short kind)
 
 bool IsSnapshot(short kind)
 {
-    return kind == UndoEntry::kMeas || kind == UndoEntry::kStaff || kind == UndoEntry::kBlock ||
-           kind == UndoEntry::kPage || kind == UndoEntry::kFileInfo || kind == UndoEntry::kPtrArray;
+    return VisitSnapshotClass(kind, [](auto) {});
 }
 
 // The object kind of an entry kind: structural kinds name their object kind
@@ -41,50 +41,15 @@ short ObjectKindOf(short kind)
 // one.
 CKVMultiBackup* LinkPartOf(short objectKind, void* object)
 {
-    if (!object)
-        return nullptr;
-    switch (objectKind) {
-    case UndoEntry::kMeas:
-        return static_cast<CKVMeas*>(object);
-    case UndoEntry::kStaff:
-        return static_cast<CKVStaff*>(object);
-    case UndoEntry::kBlock:
-        return static_cast<CKVBlock*>(object);
-    case UndoEntry::kPage:
-        return static_cast<CKVPage*>(object);
-    case UndoEntry::kFileInfo:
-        return static_cast<CKVFileInfo*>(object);
-    case UndoEntry::kPtrArray:
-        return static_cast<CKVBackupPtrArray*>(object);
-    default:
-        return nullptr;
-    }
+    CKVMultiBackup* link = nullptr;
+    if (object)
+        VisitSnapshotClass(objectKind, [&]<class T>(std::type_identity<T>) { link = static_cast<T*>(object); });
+    return link;
 }
 
 void DeleteObject(short objectKind, void* object)
 {
-    switch (objectKind) {
-    case UndoEntry::kMeas:
-        delete static_cast<CKVMeas*>(object);
-        break;
-    case UndoEntry::kStaff:
-        delete static_cast<CKVStaff*>(object);
-        break;
-    case UndoEntry::kBlock:
-        delete static_cast<CKVBlock*>(object);
-        break;
-    case UndoEntry::kPage:
-        delete static_cast<CKVPage*>(object);
-        break;
-    case UndoEntry::kFileInfo:
-        delete static_cast<CKVFileInfo*>(object);
-        break;
-    case UndoEntry::kPtrArray:
-        delete static_cast<CKVBackupPtrArray*>(object);
-        break;
-    default:
-        break;
-    }
+    VisitSnapshotClass(objectKind, [&]<class T>(std::type_identity<T>) { delete static_cast<T*>(object); });
 }
 
 // Every object that the live score holds, and the undo link parts of the

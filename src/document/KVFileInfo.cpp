@@ -5,6 +5,7 @@
 #include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
+#include "model/NewObject.h"
 
 #include <new>
 
@@ -22,11 +23,9 @@ void CopyTitle(CKVMsg*& target, const CKVMsg* source)
         return;
     }
     if (!target) {
-        target = new (std::nothrow) CKVMsg;
-        if (!target) {
-            ReportOutOfMemory(1);
+        target = KvNewReported<CKVMsg>();
+        if (!target)
             return;
-        }
     }
     *target = *source;
 }
@@ -197,9 +196,8 @@ void CKVFileInfo::ObjectBackup(int record)
     if (!m_pDoc)
         return;
     TakeFromDocument();
-    CKVFileInfo* clone = KvNew<CKVFileInfo>();
+    CKVFileInfo* clone = KvNewReported<CKVFileInfo>();
     if (!clone) {
-        ReportOutOfMemory(1);
         m_pBackupLink = this;
         return;
     }

@@ -16,6 +16,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "timing/MidiFileRead.h"
 
 #include <cassert>
@@ -261,15 +262,11 @@ CKVMsg* NthEqualCopy(CKVMeas& meas, CKVMsg& msg, CKVMsg* excluded, CKVMsg* fallb
 // then the measure stays live and linked to itself with nothing recorded.
 int CloneMeas(CKVMeas& meas, int record)
 {
-    CKVMeas* clone = KvNew<CKVMeas>();
+    CKVMeas* clone = KvNewChild<CKVMeas>(meas.m_pSystem, OBJ_MEAS, meas.m_pParent, meas.m_byParentKind);
     if (!clone) {
-        ReportOutOfMemory(1);
         meas.m_pBackupLink = &meas;
         return 0;
     }
-    clone->Initialize(meas.m_pSystem, OBJ_MEAS);
-    clone->m_byParentKind = meas.m_byParentKind;
-    clone->m_pParent = meas.m_pParent;
     CKVDoc* doc = DocOf(meas);
     const int relinksBefore = doc ? doc->m_arrSlurBackup.GetSize() : 0;
     ClearCopyPtrMap();

@@ -10,6 +10,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
@@ -226,11 +227,9 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         // An owned record under id 0 cannot be told apart from damage.
         if (stored == 0)
             return 0;
-        MsgRef* ref = new (std::nothrow) MsgRef;
-        if (!ref) {
-            ReportOutOfMemory(1);
+        MsgRef* ref = KvNewReported<MsgRef>();
+        if (!ref)
             return 0;
-        }
         CKVMsg* msg = ReadOwnedChild(this, buffer, pos, length, true);
         if (!msg) {
             delete ref;

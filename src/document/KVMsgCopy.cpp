@@ -11,6 +11,7 @@
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 namespace {
 
@@ -120,11 +121,9 @@ bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& se
             continue;
         SlurRelinkRecord* record = nullptr;
         if (doc) {
-            record = KvNew<SlurRelinkRecord>();
-            if (!record) {
-                ReportOutOfMemory(1);
+            record = KvNewReported<SlurRelinkRecord>();
+            if (!record)
                 return false;
-            }
         }
         kvcopy::LogMsg(twin);
         kvcopy::LogRef(ref);

@@ -10,6 +10,7 @@
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 namespace {
 
@@ -24,14 +25,11 @@ void DeleteHandles(CKVObject& node)
 // null when memory ran out (nothing of it is left behind then).
 CKVMsg* CopyChild(CKVObject& holder, CKVMsg& child, bool equally)
 {
-    CKVMsg* copy = child.m_byKind == MSG_CHORDSYMBOL ? KvNew<CChordSymbol>() : KvNew<CKVMsg>();
-    if (!copy) {
-        ReportOutOfMemory(1);
+    CKVMsg* copy = child.m_byKind == MSG_CHORDSYMBOL
+                       ? KvNewChild<CChordSymbol>(holder.m_pSystem, OBJ_MSG, &holder, child.m_byParentKind)
+                       : KvNewChild<CKVMsg>(holder.m_pSystem, OBJ_MSG, &holder, child.m_byParentKind);
+    if (!copy)
         return nullptr;
-    }
-    copy->Initialize(holder.m_pSystem, OBJ_MSG);
-    copy->m_byParentKind = child.m_byParentKind;
-    copy->m_pParent = &holder;
     if (!kvcopy::CopyMessage(*copy, child, equally)) {
         delete copy;
         return nullptr;
@@ -71,11 +69,9 @@ int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally)
             CKVMsg* child = ref ? source.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
             if (!child)
                 continue;
-            MsgRef* newRef = KvNew<MsgRef>();
-            if (!newRef) {
-                ReportOutOfMemory(1);
+            MsgRef* newRef = KvNewReported<MsgRef>();
+            if (!newRef)
                 return 0;
-            }
             *newRef = *ref;
             bool pending = false;
             if (!ref->byOwner) {
@@ -106,11 +102,9 @@ int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally)
         const CKVCtrlPoint* handle = source.m_arrCtrlPoint.GetAt(i);
         CKVCtrlPoint* copy = nullptr;
         if (handle) {
-            copy = KvNew<CKVCtrlPoint>();
-            if (!copy) {
-                ReportOutOfMemory(1);
+            copy = KvNewReported<CKVCtrlPoint>();
+            if (!copy)
                 return 0;
-            }
             *copy = *handle;
         }
         self.m_arrCtrlPoint.Add(copy);

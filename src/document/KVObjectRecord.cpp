@@ -8,6 +8,7 @@
 #include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <climits>
 #include <new>
@@ -116,14 +117,9 @@ CKVMsg* ReadOwnedChild(CKVObject* holder, unsigned char* buffer, DWORD* pos, DWO
     if (!holder->m_pSystem || s_nesting >= kMaxNesting)
         return nullptr;
     NestingGuard nesting;
-    CKVMsg* msg = new (std::nothrow) CKVMsg;
-    if (!msg) {
-        ReportOutOfMemory(1);
+    CKVMsg* msg = KvNewChild<CKVMsg>(holder->m_pSystem, OBJ_MSG, holder, holder->m_byObjKind);
+    if (!msg)
         return nullptr;
-    }
-    msg->Initialize(holder->m_pSystem, OBJ_MSG);
-    msg->m_pParent = holder;
-    msg->m_byParentKind = holder->m_byObjKind;
     if (!msg->Read(buffer, pos, length)) {
         delete msg;
         return nullptr;
@@ -175,11 +171,9 @@ int CKVObject::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         const BYTE owner = r[4];
         if (m_pSystem)
             m_pSystem->GetKey(stored, 1);
-        MsgRef* ref = new (std::nothrow) MsgRef;
-        if (!ref) {
-            ReportOutOfMemory(1);
+        MsgRef* ref = KvNewReported<MsgRef>();
+        if (!ref)
             return 0;
-        }
         ref->byOwner = owner;
         if (!owner) {
             // The other end of a tie, slur or tuplet: the copy map knows it

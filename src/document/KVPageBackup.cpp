@@ -11,6 +11,7 @@
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
+#include "model/NewObject.h"
 #include "timing/MidiFileRead.h"
 
 #include <cassert>
@@ -62,9 +63,8 @@ void CKVPage::ObjectBackup(int record)
     // A command that backs up a page no longer in the document would edit a
     // copy that nothing shows.
     assert(IsCurrentObj());
-    CKVPage* clone = KvNew<CKVPage>();
+    CKVPage* clone = KvNewReported<CKVPage>();
     if (!clone) {
-        ReportOutOfMemory(1);
         m_pBackupLink = this;
         return;
     }
@@ -76,9 +76,7 @@ void CKVPage::ObjectBackup(int record)
         CKVMsg* source = m_arrMsg.GetAt(i);
         if (!source)
             continue;
-        CKVMsg* copy = KvNew<CKVMsg>();
-        if (!copy)
-            ReportOutOfMemory(1);
+        CKVMsg* copy = KvNewReported<CKVMsg>();
         if (!copy || !copy->CreateFrom(source)) {
             delete copy;
             built = false;

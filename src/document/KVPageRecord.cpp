@@ -8,6 +8,7 @@
 #include "document/RecordIO.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
+#include "model/NewObject.h"
 
 #include <climits>
 #include <new>
@@ -30,11 +31,9 @@ bool ReadBlocks(CKVPage& page, CTypedPtrArray<CPtrArray, CKVBlock*>& list, int c
                 DWORD* pos, DWORD* length, CKVDoc* doc)
 {
     for (int i = 0; i < count; ++i) {
-        CKVBlock* block = new (std::nothrow) CKVBlock;
-        if (!block) {
-            ReportOutOfMemory(1);
+        CKVBlock* block = KvNewReported<CKVBlock>();
+        if (!block)
             return false;
-        }
         block->m_pPage = &page;
         if (!block->Read(buffer, pos, length, doc)) {
             delete block;
@@ -103,11 +102,9 @@ int CKVPage::Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc)
         return 0;
 
     for (int i = 0; i < symbols; ++i) {
-        CKVMsg* msg = new (std::nothrow) CKVMsg;
+        CKVMsg* msg = KvNewReported<CKVMsg>();
         bool ok = msg != nullptr;
-        if (!ok) {
-            ReportOutOfMemory(1);
-        } else {
+        if (ok) {
             msg->Initialize(nullptr, OBJ_MSG);
             msg->m_pPage = this;
             msg->m_byParentKind = PARENT_KIND_PAGE;

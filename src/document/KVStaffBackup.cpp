@@ -16,6 +16,7 @@
 #include "model/KVPage.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "timing/MidiFileRead.h"
 
 namespace {
@@ -102,15 +103,11 @@ int CKVStaff::ObjectBackup(int record, int crossStaff)
         m_pBackupLink = this;
         return 0;
     }
-    CKVStaff* clone = KvNew<CKVStaff>();
+    CKVStaff* clone = KvNewChild<CKVStaff>(m_pSystem, OBJ_STAFF, m_pParent, m_byParentKind);
     if (!clone) {
-        ReportOutOfMemory(1);
         SelfLink(*this);
         return 0;
     }
-    clone->Initialize(m_pSystem, OBJ_STAFF);
-    clone->m_byParentKind = m_byParentKind;
-    clone->m_pParent = m_pParent;
     const int relinksBefore = doc->m_arrSlurBackup.GetSize();
     SetKeepIds(0);
     const int copied = clone->CreateFrom(this);

@@ -8,6 +8,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <cstring>
 #include <utility>
@@ -88,14 +89,9 @@ int CKVStaff::CreateFrom(CKVStaff* source)
         CKVMeas* from = source->m_arrMeas.GetAt(i);
         if (!from)
             continue;
-        CKVMeas* meas = KvNew<CKVMeas>();
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
+        if (!meas)
             return fail();
-        }
-        meas->Initialize(m_pSystem, OBJ_MEAS);
-        meas->m_byParentKind = m_byObjKind;
-        meas->m_pParent = this;
         // Stored before the copy, so that the staff deletes a measure whose
         // copy failed part-way.
         m_arrMeas.SetAt(i, meas);

@@ -10,6 +10,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <cstring>
 #include <new>
@@ -153,15 +154,10 @@ int CKVStaff::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
 
     for (DWORD i = 0; i < count; ++i) {
-        CKVMeas* meas = new (std::nothrow) CKVMeas;
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
+        if (!meas)
             return 0;
-        }
-        meas->Initialize(m_pSystem, OBJ_MEAS);
         m_arrMeas.Add(meas);
-        meas->m_pParent = this;
-        meas->m_byParentKind = m_byObjKind;
         if (!meas->Read(buffer, pos, length))
             return 0;
     }

@@ -12,6 +12,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "model/NewObject.h"
 
 #include <climits>
 #include <new>
@@ -44,14 +45,9 @@ bool ReadStaves(CKVSystem& system, CKVStaffPtrArray* list, int count, short obje
                 DWORD* pos, DWORD* length)
 {
     for (int i = 0; i < count; ++i) {
-        CKVStaff* staff = new (std::nothrow) CKVStaff;
-        if (!staff) {
-            ReportOutOfMemory(1);
+        CKVStaff* staff = KvNewChild<CKVStaff>(&system, objectKind, &system, system.m_byObjKind);
+        if (!staff)
             return false;
-        }
-        staff->Initialize(&system, objectKind);
-        staff->m_pParent = &system;
-        staff->m_byParentKind = system.m_byObjKind;
         if (!staff->Read(buffer, pos, length)) {
             // Its measures may hold references still waiting for a tie.
             ClearPendingRefs();

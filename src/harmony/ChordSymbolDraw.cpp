@@ -3,6 +3,7 @@
 #include "harmony/ChordSymbol.h"
 
 #include "MemoryGuard.h"
+#include "model/NewObject.h"
 
 CChordSymbol& CChordSymbol::operator=(CChordSymbol& source)
 {
@@ -37,11 +38,9 @@ int CChordSymbol::CreateFrom(CKVMsg* source)
         return 1;
     }
     if (!m_pRhythm) {
-        m_pRhythm = KvNew<CRhythm>();
-        if (!m_pRhythm) {
-            ReportOutOfMemory(1);
+        m_pRhythm = KvNewReported<CRhythm>();
+        if (!m_pRhythm)
             return 0;
-        }
     }
     *m_pRhythm = *chord->m_pRhythm;
     return 1;

@@ -4,6 +4,7 @@
 
 #include "MemoryGuard.h"
 #include "document/KVDoc.h"
+#include "model/NewObject.h"
 
 #include <new>
 
@@ -28,11 +29,10 @@ void CKVBackupPtrArray::ObjectBackup(CKVBackupPtrArray** ownerSlot, int record)
 
 void CKVBackupPtrArray::MakeBackup(void* ownerSlot, int record)
 {
+    // A list that cannot be made has been reported by NewEmptyList.
     CKVBackupPtrArray* copy = NewEmptyList();
-    if (!copy) {
-        ReportOutOfMemory(1);
+    if (!copy)
         return;
-    }
     copy->Copy(*this);
     copy->m_pBackupLink = this;
     m_pBackupLink = copy;
@@ -55,7 +55,7 @@ void CKVBackupPtrArray::ObjectFeedBack()
 
 CKVBackupPtrArray* CKVBackupPtrArray::NewEmptyList() const
 {
-    return KvNew<CKVBackupPtrArray>();
+    return KvNewReported<CKVBackupPtrArray>();
 }
 
 void CKVBackupPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)
@@ -71,7 +71,7 @@ void CKVStaffPtrArray::ObjectBackup(CKVStaffPtrArray** ownerSlot, int record)
 
 CKVBackupPtrArray* CKVStaffPtrArray::NewEmptyList() const
 {
-    return KvNew<CKVStaffPtrArray>();
+    return KvNewReported<CKVStaffPtrArray>();
 }
 
 void CKVStaffPtrArray::StoreInOwnerSlot(CKVBackupPtrArray* list)

@@ -13,6 +13,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <climits>
 #include <new>
@@ -157,9 +158,10 @@ void DeleteHandles(CTypedPtrArray<CPtrArray, CKVCtrlPoint*>& list)
     list.RemoveAll();
 }
 
+// A new handle; null after the out-of-memory report.
 CKVCtrlPoint* NewHandle(const CRect& rect, WORD kind)
 {
-    CKVCtrlPoint* handle = new (std::nothrow) CKVCtrlPoint(rect);
+    CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>(rect);
     if (handle)
         handle->m_wKind = kind;
     return handle;
@@ -263,11 +265,9 @@ int CKVBlock::Create(CKVPage* page, POINT topLeft, CKVSystem* system, LONG first
 short CKVBlock::AddStaff(CKVStaff* staff)
 {
     const int s = StaffSpace(*this);
-    BlockStaffEntry* entry = new (std::nothrow) BlockStaffEntry;
-    if (!entry) {
-        ReportOutOfMemory(1);
+    BlockStaffEntry* entry = KvNewReported<BlockStaffEntry>();
+    if (!entry)
         return -1;
-    }
     entry->wValue = static_cast<WORD>(s);
     entry->pStaff = staff;
 
@@ -284,11 +284,9 @@ short CKVBlock::AddStaff(CKVStaff* staff)
 
 short CKVBlock::InsertStaff(short index, CKVStaff* staff)
 {
-    BlockStaffEntry* entry = new (std::nothrow) BlockStaffEntry;
-    if (!entry) {
-        ReportOutOfMemory(1);
+    BlockStaffEntry* entry = KvNewReported<BlockStaffEntry>();
+    if (!entry)
         return -1;
-    }
     entry->wValue = INSERTED_STAFF_VALUE;
     entry->pStaff = staff;
 
@@ -492,10 +490,8 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
                 CKVCtrlPoint* handle = NewHandle(CRect(x - kBoundaryHandle, top0 - kBoundaryHandle,
                                                        x + kBoundaryHandle, top0 + kBoundaryHandle),
                                                  HANDLE_BOUNDARY);
-                if (!handle) {
-                    ReportOutOfMemory(1);
+                if (!handle)
                     return;
-                }
                 m_arrMeasCtrl.Add(handle);
             }
             united |= meas->m_rcMeas;
@@ -507,10 +503,8 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
         if (staff && (staff->m_byStaffKind == CKVStaff::KIND_DRUM_SECOND || staff->m_byStaffKind == CKVStaff::KIND_ONE_LINE))
             rect.InflateRect(0, 2 * s);
         CKVCtrlPoint* handle = NewHandle(rect, HANDLE_STAFF);
-        if (!handle) {
-            ReportOutOfMemory(1);
+        if (!handle)
             return;
-        }
         m_arrStaffCtrl.Add(handle);
     }
 
@@ -522,10 +516,8 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
         const WORD kind = m_arrMeasCtrl.GetSize() == m_nMeasCount - 1 ? HANDLE_RIGHT_EDGE : HANDLE_BOUNDARY;
         CKVCtrlPoint* handle =
             NewHandle(CRect(x - kBoundaryHandle, top - kBoundaryHandle, x + kBoundaryHandle, top + kBoundaryHandle), kind);
-        if (!handle) {
-            ReportOutOfMemory(1);
+        if (!handle)
             return;
-        }
         m_arrMeasCtrl.Add(handle);
     }
 

@@ -12,6 +12,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 
@@ -957,11 +958,9 @@ void CKVMsg::BindByTremolo(int strokes)
         return;
     // Made before any flag is set, so that a failed allocation leaves both
     // notes as they were.
-    CKVMsg* tremolo = new (std::nothrow) CKVMsg;
-    if (!tremolo) {
-        ReportOutOfMemory(1);
+    CKVMsg* tremolo = KvNewReported<CKVMsg>();
+    if (!tremolo)
         return;
-    }
     tremolo->m_byKind = MSG_TREMOLO;
     tremolo->m_wHeadType = static_cast<WORD>(strokes);
     tremolo->m_nPosX = m_nPosX;
@@ -1054,11 +1053,9 @@ void CKVMsg::SetTremoloCtrlPoint(int x1, int y1, int x2, int y2, int above)
         if (i < m_arrCtrlPoint.GetSize()) {
             handle = m_arrCtrlPoint.GetAt(i);
         } else {
-            handle = new (std::nothrow) CKVCtrlPoint;
-            if (!handle) {
-                ReportOutOfMemory(1);
+            handle = KvNewReported<CKVCtrlPoint>();
+            if (!handle)
                 return;
-            }
             m_arrCtrlPoint.Add(handle);
         }
         if (!handle)
@@ -1102,6 +1099,75 @@ int SlopeRise(int a, int b, int d, int extra)
     return MulDiv(a - b, d + extra, d) - (a - b);
 }
 
+// One end of a beam group. Each end keeps its extension in its own byte of
+// the group's word (the left end in the low byte) and its height in its own
+// position field.
+enum class BeamSide { Left, Right };
+
+int ExtensionShift(BeamSide side)
+{
+    return side == BeamSide::Left ? 0 : 8;
+}
+
+int BeamExtension(const CKVMsg& group, BeamSide side)
+{
+    if (group.m_byKind != MSG_BEAM)
+        return 0;
+    return static_cast<int>((group.m_dwWord >> ExtensionShift(side)) & 0xFF);
+}
+
+int BeamRise(CKVMsg& group, BeamSide side)
+{
+    BeamEnds ends;
+    if (!BeamEndsOf(group, ends))
+        return 0;
+    if (side == BeamSide::Left)
+        return SlopeRise(group.m_nPosY, group.m_nPosY2, ends.d, ends.left);
+    return SlopeRise(group.m_nPosY2, group.m_nPosY, ends.d, ends.right);
+}
+
+// Moves one end of a beam group: its extension grows by dx and its height
+// by dy, and both ends' heights are spread again over the whole length.
+void MoveBeamEnd(CKVMsg& group, BeamSide side, int dx, int dy)
+{
+    BeamEnds ends;
+    if (!BeamEndsOf(group, ends))
+        return;
+    const bool left = side == BeamSide::Left;
+    const int d = ends.d;
+    const int W = d + ends.left + ends.right;
+    const int ext = left ? ends.left : ends.right;    // the moved end's extension
+    const int farExt = left ? ends.right : ends.left; // the other end's
+    const int yl = BeamRise(group, BeamSide::Left);
+    const int yr = BeamRise(group, BeamSide::Right);
+    const int rise = left ? yl : yr;
+    const int farRise = left ? yr : yl;
+    const int y0 = left ? group.m_nPosY : group.m_nPosY2;
+    const int farY0 = left ? group.m_nPosY2 : group.m_nPosY;
+    const int s = (y0 + dy + rise) - (farY0 + farRise);
+    const int k = y0 - farY0 - farRise;
+    int y = y0;
+    int farY = farY0;
+    if (dy != 0 && W != 0) {
+        y += MulDiv(s, farExt + d, W) - k;
+        farY += MulDiv(s, farExt, W) + farRise;
+    }
+    if (dx != 0) {
+        // The extension is one byte: it stays within 0 to 255, and the
+        // beam follows the extension actually stored.
+        const int newExt = std::clamp(ext + dx, 0, 255);
+        const int newW = W + (newExt - ext);
+        if (newW != 0) {
+            y += MulDiv(s, farExt + d, newW) - k;
+            farY += MulDiv(s, farExt, newW) + farRise;
+        }
+        const int shift = ExtensionShift(side);
+        group.m_dwWord = (group.m_dwWord & ~(0xFFu << shift)) | (static_cast<DWORD>(newExt) << shift);
+    }
+    group.m_nPosY = ToShort(left ? y : farY);
+    group.m_nPosY2 = ToShort(left ? farY : y);
+}
+
 } // namespace
 
 void CKVMsg::ResetBeamOffset()
@@ -1113,94 +1179,32 @@ void CKVMsg::ResetBeamOffset()
 
 int CKVMsg::GetBeamOffsetXLeft()
 {
-    return m_byKind == MSG_BEAM ? static_cast<int>(m_dwWord & 0xFF) : 0;
+    return BeamExtension(*this, BeamSide::Left);
 }
 
 int CKVMsg::GetBeamOffsetXRight()
 {
-    return m_byKind == MSG_BEAM ? static_cast<int>((m_dwWord >> 8) & 0xFF) : 0;
+    return BeamExtension(*this, BeamSide::Right);
 }
 
 int CKVMsg::GetBeamOffsetYLeft()
 {
-    BeamEnds ends;
-    if (!BeamEndsOf(*this, ends))
-        return 0;
-    return SlopeRise(m_nPosY, m_nPosY2, ends.d, ends.left);
+    return BeamRise(*this, BeamSide::Left);
 }
 
 int CKVMsg::GetBeamOffsetYRight()
 {
-    BeamEnds ends;
-    if (!BeamEndsOf(*this, ends))
-        return 0;
-    return SlopeRise(m_nPosY2, m_nPosY, ends.d, ends.right);
+    return BeamRise(*this, BeamSide::Right);
 }
 
 void CKVMsg::SetBeamOffsetLeft(int dx, int dy)
 {
-    BeamEnds ends;
-    if (!BeamEndsOf(*this, ends))
-        return;
-    const int d = ends.d;
-    const int L = ends.left;
-    const int R = ends.right;
-    const int W = d + L + R;
-    const int yl = GetBeamOffsetYLeft();
-    const int yr = GetBeamOffsetYRight();
-    const int s = (m_nPosY + dy + yl) - (m_nPosY2 + yr);
-    const int k = m_nPosY - m_nPosY2 - yr;
-    int y = m_nPosY;
-    int y2 = m_nPosY2;
-    if (dy != 0 && W != 0) {
-        y += MulDiv(s, R + d, W) - k;
-        y2 += MulDiv(s, R, W) + yr;
-    }
-    if (dx != 0) {
-        // The extension is one byte: it stays within 0 to 255, and the
-        // beam follows the extension actually stored.
-        const int newLeft = std::clamp(L + dx, 0, 255);
-        const int newW = W + (newLeft - L);
-        if (newW != 0) {
-            y += MulDiv(s, R + d, newW) - k;
-            y2 += MulDiv(s, R, newW) + yr;
-        }
-        m_dwWord = (m_dwWord & ~0xFFu) | static_cast<DWORD>(newLeft);
-    }
-    m_nPosY = ToShort(y);
-    m_nPosY2 = ToShort(y2);
+    MoveBeamEnd(*this, BeamSide::Left, dx, dy);
 }
 
 void CKVMsg::SetBeamOffsetRight(int dx, int dy)
 {
-    BeamEnds ends;
-    if (!BeamEndsOf(*this, ends))
-        return;
-    const int d = ends.d;
-    const int L = ends.left;
-    const int R = ends.right;
-    const int W = d + L + R;
-    const int yl = GetBeamOffsetYLeft();
-    const int yr = GetBeamOffsetYRight();
-    const int s = (m_nPosY2 + dy + yr) - (m_nPosY + yl);
-    const int k = m_nPosY2 - m_nPosY - yl;
-    int y = m_nPosY;
-    int y2 = m_nPosY2;
-    if (dy != 0 && W != 0) {
-        y += MulDiv(s, L, W) + yl;
-        y2 += MulDiv(s, L + d, W) - k;
-    }
-    if (dx != 0) {
-        const int newRight = std::clamp(R + dx, 0, 255);
-        const int newW = W + (newRight - R);
-        if (newW != 0) {
-            y += MulDiv(s, L, newW) + yl;
-            y2 += MulDiv(s, L + d, newW) - k;
-        }
-        m_dwWord = (m_dwWord & ~0xFF00u) | (static_cast<DWORD>(newRight) << 8);
-    }
-    m_nPosY = ToShort(y);
-    m_nPosY2 = ToShort(y2);
+    MoveBeamEnd(*this, BeamSide::Right, dx, dy);
 }
 
 CKVMsg* CKVMsg::GetAnotherTieMsg(int second)

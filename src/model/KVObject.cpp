@@ -7,6 +7,7 @@
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <algorithm>
 #include <cstring>
@@ -113,11 +114,9 @@ short CKVObject::AddMsg(CKVMsg* msg, unsigned char owner, int parentIsThis)
         msg->m_dwMsgId = m_pSystem->AddMsgToMap(msg);
     SetChildParent(this, msg, parentIsThis);
 
-    MsgRef* ref = new (std::nothrow) MsgRef;
-    if (!ref) {
-        ReportOutOfMemory(1);
+    MsgRef* ref = KvNewReported<MsgRef>();
+    if (!ref)
         return 0;
-    }
     ref->dwMsgId = msg->m_dwMsgId;
     ref->byOwner = owner;
     m_arrMsgRef.Add(ref);
@@ -141,11 +140,9 @@ short CKVObject::InsertMsg(short index, CKVMsg* msg, unsigned char owner, int pa
         msg->m_dwMsgId = m_pSystem->AddMsgToMap(msg);
     SetChildParent(this, msg, parentIsThis);
 
-    MsgRef* ref = new (std::nothrow) MsgRef;
-    if (!ref) {
-        ReportOutOfMemory(1);
+    MsgRef* ref = KvNewReported<MsgRef>();
+    if (!ref)
         return -1;
-    }
     ref->dwMsgId = msg->m_dwMsgId;
     ref->byOwner = owner;
     m_arrMsgRef.InsertAt(index, ref);
@@ -154,11 +151,9 @@ short CKVObject::InsertMsg(short index, CKVMsg* msg, unsigned char owner, int pa
 
 short CKVObject::TemporaryMsg(CKVMsg* msg)
 {
-    MsgRef* ref = new (std::nothrow) MsgRef;
-    if (!ref) {
-        ReportOutOfMemory(1);
+    MsgRef* ref = KvNewReported<MsgRef>();
+    if (!ref)
         return 0;
-    }
     ref->dwMsgId = msg->m_dwMsgId;
     ref->byOwner = 0;
     m_arrMsgRef.Add(ref);
@@ -331,9 +326,8 @@ short CKVObject::Load(CFile* file)
     }
     std::vector<MsgRef*> refs;
     for (int i = 0; i < count; ++i) {
-        MsgRef* ref = new (std::nothrow) MsgRef;
+        MsgRef* ref = KvNewReported<MsgRef>();
         if (!ref) {
-            ReportOutOfMemory(1);
             for (MsgRef* made : refs)
                 delete made;
             delete[] newHead;

@@ -5,6 +5,7 @@
 
 #include "MemoryGuard.h"
 #include "model/KVCtrlPoint.h"
+#include "model/NewObject.h"
 
 #include <cstring>
 #include <new>
@@ -38,10 +39,9 @@ CKVObject& CKVObject::operator=(const CKVObject& source)
         const CKVCtrlPoint* handle = source.m_arrCtrlPoint.GetAt(i);
         CKVCtrlPoint* copy = nullptr;
         if (handle) {
-            copy = new (std::nothrow) CKVCtrlPoint;
+            copy = KvNewReported<CKVCtrlPoint>();
             if (!copy) {
                 // The copy keeps the handles made so far and stops here.
-                ReportOutOfMemory(1);
                 return *this;
             }
             *copy = *handle;

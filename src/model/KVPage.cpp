@@ -7,6 +7,7 @@
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "model/NewObject.h"
 
 #include <new>
 #include <vector>
@@ -119,11 +120,9 @@ int CKVPage::Create(CKVFileInfo* fileInfo)
 
 CKVBlock* CKVPage::AddBlock(CKVSystem* system, LONG first, LONG count, POINT topLeft, int indent)
 {
-    CKVBlock* block = new (std::nothrow) CKVBlock;
-    if (!block) {
-        ReportOutOfMemory(1);
+    CKVBlock* block = KvNewReported<CKVBlock>();
+    if (!block)
         return nullptr;
-    }
     block->m_nLeftIndent = static_cast<short>(indent);
     if (!block->Create(this, topLeft, system, first, static_cast<short>(count))) {
         delete block;

@@ -8,6 +8,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 
 #include <algorithm>
 #include <climits>
@@ -62,18 +63,13 @@ int CKVStaff::Create(LONG measCount, BYTE clefType, short timeNum, short timeDen
 {
     m_byClefType = clefType;
     for (LONG i = 0; i < measCount; ++i) {
-        CKVMeas* meas = new (std::nothrow) CKVMeas;
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
+        if (!meas)
             return 0;
-        }
-        meas->Initialize(m_pSystem, OBJ_MEAS);
         meas->m_byInitClef = clefType;
         meas->m_nTimeNum = timeNum;
         meas->m_nTimeDen = timeDen;
         meas->CalcWholeCount();
-        meas->m_pParent = this;
-        meas->m_byParentKind = m_byObjKind;
         // An ossia staff is a passage inside the score, never its end.
         if (i == measCount - 1 && m_byObjKind != OBJ_OSSIA_STAFF)
             meas->m_byEndBar = CKVMeas::BAR_FINAL;
@@ -112,11 +108,9 @@ short CKVStaff::AddMeas(LONG count, CKVMeas* model, BYTE initClef)
             model->m_byEndBar = CKVMeas::BAR_SINGLE;
     }
     for (LONG i = 0; i < count; ++i) {
-        CKVMeas* meas = new (std::nothrow) CKVMeas;
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewReported<CKVMeas>();
+        if (!meas)
             return 0;
-        }
         meas->Initialize(m_pSystem, OBJ_MEAS);
         if (model)
             meas->Copy(*model);
@@ -142,14 +136,9 @@ short CKVStaff::InsertMeas(LONG index, LONG count, int)
     const int at = static_cast<int>(std::clamp<LONG>(index, 0, size));
     CKVMeas* model = size > 0 ? m_arrMeas.GetAt(at > 0 ? at - 1 : 0) : nullptr;
     for (LONG i = 0; i < count; ++i) {
-        CKVMeas* meas = new (std::nothrow) CKVMeas;
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
+        if (!meas)
             return 0;
-        }
-        meas->Initialize(m_pSystem, OBJ_MEAS);
-        meas->m_pParent = this;
-        meas->m_byParentKind = m_byObjKind;
         meas->CalcWholeCount();
         if (model) {
             meas->m_byInitClef = model->m_byInitClef;
@@ -310,11 +299,9 @@ int CKVStaff::ChangeCustomKeySign(int first, int last, CKVMsg& model, DWORD opti
     for (int i = first; i <= last; ++i) {
         CKVMeas* meas = GetMeas(i);
         meas->m_byKeyType = 0;
-        CKVMsg* copy = new (std::nothrow) CKVMsg;
-        if (!copy) {
-            ReportOutOfMemory(1);
+        CKVMsg* copy = KvNewReported<CKVMsg>();
+        if (!copy)
             return 0;
-        }
         *copy = model;
         copy->m_dwMsgId = 0;
         // A measure that refuses it (a compressed rest) leaves it to us.
@@ -484,11 +471,9 @@ void CKVStaff::SetStaffNameToMsg(const char* name, const char* text2, const char
 
     CKVMsg* msg = FindStaffNameMsg(this);
     if (!msg) {
-        msg = new (std::nothrow) CKVMsg;
-        if (!msg) {
-            ReportOutOfMemory(1);
+        msg = KvNewReported<CKVMsg>();
+        if (!msg)
             return;
-        }
         msg->m_byKind = MSG_STAFFNAME;
         if (AddMsg(msg, 1, 1) <= 0) {
             delete msg;
@@ -618,19 +603,14 @@ short CKVStaff::Load(CFile* file)
 
     const DWORD count = GetDword(record + kRecMeasCount);
     for (DWORD i = 0; i < count; ++i) {
-        CKVMeas* meas = new (std::nothrow) CKVMeas;
-        if (!meas) {
-            ReportOutOfMemory(1);
+        CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
+        if (!meas)
             return 0;
-        }
-        meas->Initialize(m_pSystem, OBJ_MEAS);
         if (meas->Load(file) < 0) {
             delete meas;
             return -1;
         }
         m_arrMeas.Add(meas);
-        meas->m_pParent = this;
-        meas->m_byParentKind = m_byObjKind;
     }
     return static_cast<short>(node + kRecordSize);
 }

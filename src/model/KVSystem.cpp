@@ -9,6 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/NewObject.h"
 
 #include <climits>
 #include <cstring>
@@ -296,11 +297,9 @@ short CKVSystem::Load(CFile* file)
         return -1;
     const DWORD symbolCount = GetDword(word);
     for (DWORD i = 0; i < symbolCount; ++i) {
-        CKVMsg* msg = new (std::nothrow) CKVMsg;
-        if (!msg) {
-            ReportOutOfMemory(1);
+        CKVMsg* msg = KvNewReported<CKVMsg>();
+        if (!msg)
             return 0;
-        }
         if (msg->Load(file) < 0) {
             delete msg;
             return -1;
@@ -320,14 +319,9 @@ short CKVSystem::Load(CFile* file)
     // Ticks per quarter is written for the reader's information only.
     const DWORD staffCount = GetDword(counts);
     for (DWORD i = 0; i < staffCount; ++i) {
-        CKVStaff* staff = new (std::nothrow) CKVStaff;
-        if (!staff) {
-            ReportOutOfMemory(1);
+        CKVStaff* staff = KvNewChild<CKVStaff>(this, OBJ_STAFF, this, m_byObjKind);
+        if (!staff)
             return 0;
-        }
-        staff->Initialize(this, OBJ_STAFF);
-        staff->m_pParent = this;
-        staff->m_byParentKind = m_byObjKind;
         if (staff->Load(file) < 0) {
             delete staff;
             return -1;

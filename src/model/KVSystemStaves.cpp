@@ -3,6 +3,7 @@
 // changes across every staff, and the merge of another system.
 
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
 #include "model/TextRuns.h"
 
 #include "MemoryGuard.h"
@@ -28,14 +29,6 @@ constexpr short kBackupStaff = 0x103;
 constexpr BYTE kBracket = 4;
 constexpr BYTE kClefTreble = 1;
 constexpr BYTE kClefBass = 2;
-
-CKVStaff* NewStaff()
-{
-    CKVStaff* staff = new (std::nothrow) CKVStaff;
-    if (!staff)
-        ReportOutOfMemory(1);
-    return staff;
-}
 
 // Gives a drum staff the current kit: its index and the name of the kit
 // the host's table has at that index (empty when there is none). 0 when
@@ -83,11 +76,9 @@ void TakeNeighbourSettings(CKVMeas* meas, CKVMeas* model, BYTE clef, bool withLe
 // with a symbol of its own. 0 when memory is out.
 int CopyMultiRest(CKVMeas* meas, CKVMeas* model)
 {
-    CKVMsg* rest = new (std::nothrow) CKVMsg;
-    if (!rest) {
-        ReportOutOfMemory(1);
+    CKVMsg* rest = KvNewReported<CKVMsg>();
+    if (!rest)
         return 0;
-    }
     if (model->IsRestCompMeas(rest) == 0 || meas->AddMsg(rest, 1) <= 0)
         delete rest;
     return 1;
@@ -184,8 +175,8 @@ short AppendStaves(CKVSystem& system, const StaffTarget& t, short count, short m
     CKVStaff* model = t.model;
     if (mode == CKVSystem::MODE_PAIR) {
         for (short n = 0; n < count; ++n) {
-            CKVStaff* upper = NewStaff();
-            CKVStaff* lower = upper ? NewStaff() : nullptr;
+            CKVStaff* upper = KvNewReported<CKVStaff>();
+            CKVStaff* lower = upper ? KvNewReported<CKVStaff>() : nullptr;
             if (!lower) {
                 delete upper;
                 return -1;
@@ -214,7 +205,7 @@ short AppendStaves(CKVSystem& system, const StaffTarget& t, short count, short m
     }
 
     for (short n = 0; n < count; ++n) {
-        CKVStaff* staff = NewStaff();
+        CKVStaff* staff = KvNewReported<CKVStaff>();
         if (!staff)
             return -1;
         system.AddObj2BackupArray(kBackupStaff, staff, 1);
@@ -301,8 +292,8 @@ short InsertStaves(CKVSystem& system, const StaffTarget& t, short index, short c
         // Every pair goes to the same place, so a later pair stands above an
         // earlier one.
         for (short n = 0; n < count; ++n) {
-            CKVStaff* upper = NewStaff();
-            CKVStaff* lower = upper ? NewStaff() : nullptr;
+            CKVStaff* upper = KvNewReported<CKVStaff>();
+            CKVStaff* lower = upper ? KvNewReported<CKVStaff>() : nullptr;
             if (!lower) {
                 delete upper;
                 return -1;
@@ -330,7 +321,7 @@ short InsertStaves(CKVSystem& system, const StaffTarget& t, short index, short c
     }
 
     for (short n = 0; n < count; ++n) {
-        CKVStaff* staff = NewStaff();
+        CKVStaff* staff = KvNewReported<CKVStaff>();
         if (!staff)
             return -1;
         system.AddObj2BackupArray(kBackupStaff, staff, 1);
@@ -465,7 +456,7 @@ void ShiftChildIds(CKVObject* node, DWORD base)
 int CKVSystem::Create(short staffCount, LONG measCount, BYTE clefType, short timeNum, short timeDen)
 {
     for (short i = 0; i < staffCount; ++i) {
-        CKVStaff* staff = NewStaff();
+        CKVStaff* staff = KvNewReported<CKVStaff>();
         if (!staff)
             return 0;
         PlaceStaff(*this, m_pStaffArray, staff, OBJ_STAFF, m_pStaffArray->GetSize());

@@ -9,6 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/TickMath.h"
 #include "platform/AllocHook.h"
 #include "timing/BeamGroups.h"
@@ -24,11 +25,9 @@ namespace {
 // earlier record of the same link.
 bool AppendRemovedLink(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index)
 {
-    auto* record = KvNew<SlurRelinkRecord>();
-    if (!record) {
-        ReportOutOfMemory(1);
+    auto* record = KvNewReported<SlurRelinkRecord>();
+    if (!record)
         return false;
-    }
     const DWORD start = link.m_dwWord;
     const DWORD end = static_cast<DWORD>(link.m_lHeight);
     record->dwFlag = partnerRef.byOwner;

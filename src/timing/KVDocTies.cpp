@@ -9,6 +9,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/TickMath.h"
 #include "platform/AllocHook.h"
 #include "timing/InsertState.h"
@@ -154,11 +155,9 @@ CKVMsg* TieAt(CKVMsg* note, BYTE owned, const CKVMsg* except)
 // A new tie or slur from a to b, not yet attached.
 CKVMsg* NewLink(CKVDoc& doc, CKVMsg* a, CKVMsg* b, BYTE kind)
 {
-    CKVMsg* link = KvNew<CKVMsg>(a);
-    if (!link) {
-        ReportOutOfMemory(1);
+    CKVMsg* link = KvNewReported<CKVMsg>(a);
+    if (!link)
         return nullptr;
-    }
     link->m_byKind = kind;
     link->m_byVoice = a->m_byVoice;
     link->m_dwWord = a->m_dwMsgId;

@@ -13,6 +13,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/InsertState.h"
@@ -174,11 +175,9 @@ private:
 // A new symbol made from a template; null when memory runs out.
 CKVMsg* CopyOf(CKVMsg& tmpl)
 {
-    CKVMsg* copy = new (std::nothrow) CKVMsg;
-    if (!copy) {
-        ReportOutOfMemory(1);
+    CKVMsg* copy = KvNewReported<CKVMsg>();
+    if (!copy)
         return nullptr;
-    }
     *copy = tmpl;
     // The assignment leaves the host's word out; a new note keeps it.
     copy->m_dwHostWord = tmpl.m_dwHostWord;

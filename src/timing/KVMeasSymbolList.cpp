@@ -7,6 +7,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/TickMath.h"
 
 #include <new>
@@ -121,14 +122,9 @@ CKVMsg* SplitGroup(CKVMeas& meas, short index, int cut, bool keepLeft)
     CKVMsg* old = (index >= 0 && index < meas.GetMsgNum()) ? ChildAt(meas, index) : nullptr;
     if (!old || old->m_byKind != MSG_BEAM)
         return nullptr;
-    CKVMsg* group = new (std::nothrow) CKVMsg;
-    if (!group) {
-        ReportOutOfMemory(1);
+    CKVMsg* group = KvNewChild<CKVMsg>(meas.m_pSystem, OBJ_MSG, &meas, OBJ_MEAS);
+    if (!group)
         return nullptr;
-    }
-    group->m_pSystem = meas.m_pSystem;
-    group->m_pParent = &meas;
-    group->m_byParentKind = OBJ_MEAS;
     group->m_byKind = old->m_byKind;
     group->m_byVoice = old->m_byVoice;
     group->m_crColor = old->m_crColor;
@@ -404,11 +400,9 @@ CKVMsg* CKVMeas::UpdateChordToNote(CKVMsg* chord)
     CKVMsg* first = chord->GetMsgNum() > 0 ? ChildAt(*chord, 0) : nullptr;
     if (!first)
         return nullptr;
-    CKVMsg* note = new (std::nothrow) CKVMsg;
-    if (!note) {
-        ReportOutOfMemory(1);
+    CKVMsg* note = KvNewReported<CKVMsg>();
+    if (!note)
         return nullptr;
-    }
     *note = *first;
     return note;
 }

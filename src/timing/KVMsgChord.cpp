@@ -8,6 +8,7 @@
 #include "document/KVDoc.h"
 #include "model/ImportState.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/TickMath.h"
 #include "timing/InsertState.h"
 
@@ -167,11 +168,9 @@ CKVMsg* CKVMsg::CreateChord()
         return this;
     if (m_byKind != MSG_NOTE)
         return nullptr;
-    CKVMsg* chord = new (std::nothrow) CKVMsg(this);
-    if (!chord) {
-        ReportOutOfMemory(1);
+    CKVMsg* chord = KvNewReported<CKVMsg>(this);
+    if (!chord)
         return nullptr;
-    }
     chord->m_byKind = MSG_CHORD;
     chord->m_wDuration = m_wDuration;
     chord->m_wObjWord = m_wObjWord;
@@ -192,11 +191,9 @@ CKVMsg* CKVMsg::CreateBeam()
         return this;
     if (m_byKind != MSG_NOTE && m_byKind != MSG_CHORD)
         return nullptr;
-    CKVMsg* group = new (std::nothrow) CKVMsg(this);
-    if (!group) {
-        ReportOutOfMemory(1);
+    CKVMsg* group = KvNewReported<CKVMsg>(this);
+    if (!group)
         return nullptr;
-    }
     group->m_byKind = MSG_BEAM;
     group->m_wHeadType = 0;
     group->m_crColor = m_crColor;

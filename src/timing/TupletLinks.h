@@ -11,6 +11,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
 #include "model/TickMath.h"
 #include "platform/AllocHook.h"
 
@@ -120,15 +121,10 @@ inline void Drop(CKVMsg& holder, CKVMsg* tuplet)
 // memory is out (reported) or the carrier refuses it.
 inline CKVMsg* Open(CKVMeas& meas, CKVMsg& symbol, CKVMsg& carrier, WORD style)
 {
-    CKVMsg* tuplet = KvNew<CKVMsg>();
-    if (!tuplet) {
-        ReportOutOfMemory(1);
+    CKVMsg* tuplet = KvNewChild<CKVMsg>(meas.m_pSystem, OBJ_MSG, &meas, OBJ_MEAS);
+    if (!tuplet)
         return nullptr;
-    }
     tuplet->m_byKind = MSG_TUPLET;
-    tuplet->m_pSystem = meas.m_pSystem;
-    tuplet->m_pParent = &meas;
-    tuplet->m_byParentKind = OBJ_MEAS;
     tuplet->m_byVoice = symbol.m_byVoice;
     tuplet->m_wDuration = carrier.m_wDuration;
     tuplet->m_wObjWord = symbol.m_wObjWord;
