@@ -12,7 +12,7 @@
 
 namespace {
 
-const kvtest::ScoreShape kLargeScore {16, 200, 10};
+const kvtest::GeneratedScoreShape kLargeScore {16, 200, 10};
 
 // The generated score and its saved body, made once.
 struct LargeScore {

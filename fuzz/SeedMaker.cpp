@@ -92,7 +92,7 @@ Bytes FileRecordOf(T& object)
     return Contents(file);
 }
 
-std::unique_ptr<CKVDoc> Generated(const kvtest::ScoreShape& shape)
+std::unique_ptr<CKVDoc> Generated(const kvtest::GeneratedScoreShape& shape)
 {
     auto doc = std::make_unique<CKVDoc>();
     if (!kvtest::GenerateScore(*doc, shape)) {

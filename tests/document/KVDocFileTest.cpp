@@ -9,6 +9,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,48 +22,14 @@
 
 namespace {
 
+using kvtest::AppendU16;
+using kvtest::AppendU32;
+using kvtest::Bytes;
+using kvtest::FileBytes;
+using kvtest::GetU32;
 using kvtest::KvTest;
-using Bytes = std::vector<BYTE>;
-
-void PutU16(Bytes& b, size_t at, WORD v)
-{
-    b[at] = static_cast<BYTE>(v);
-    b[at + 1] = static_cast<BYTE>(v >> 8);
-}
-
-void PutU32(Bytes& b, size_t at, DWORD v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<size_t>(i)] = static_cast<BYTE>(v >> (8 * i));
-}
-
-DWORD GetU32(const Bytes& b, size_t at)
-{
-    return static_cast<DWORD>(b[at]) | (static_cast<DWORD>(b[at + 1]) << 8) | (static_cast<DWORD>(b[at + 2]) << 16) |
-           (static_cast<DWORD>(b[at + 3]) << 24);
-}
-
-void AppendU16(Bytes& b, WORD v)
-{
-    b.push_back(static_cast<BYTE>(v));
-    b.push_back(static_cast<BYTE>(v >> 8));
-}
-
-void AppendU32(Bytes& b, DWORD v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<BYTE>(v >> (8 * i)));
-}
-
-Bytes Contents(CMemFile& file)
-{
-    Bytes bytes(file.GetLength());
-    const DWORD at = file.GetPosition();
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    file.Seek(static_cast<LONG>(at), CFile::begin);
-    return bytes;
-}
+using kvtest::PutU16;
+using kvtest::PutU32;
 
 void Fill(CMemFile& file, const Bytes& bytes)
 {
@@ -201,7 +168,7 @@ protected:
     {
         CMemFile file;
         EXPECT_EQ(d.Save(&file), 1);
-        return Contents(file);
+        return FileBytes(file);
     }
 
     static short LoadBody(CKVDoc& d, const Bytes& body)
@@ -353,7 +320,7 @@ TEST_F(KVDocFileTest, BodyFraming)
     file.Write(prefix.data(), 3);
     ASSERT_EQ(doc.Save(&file), 1);
     EXPECT_EQ(doc.m_bModified, 0);
-    const Bytes all = Contents(file);
+    const Bytes all = FileBytes(file);
     const Bytes body(all.begin() + 3, all.end());
     ASSERT_GE(body.size(), 8u);
     EXPECT_EQ(GetU32(body, 0), body.size() - 8);
@@ -402,7 +369,7 @@ TEST_F(KVDocFileTest, SystemFileFormMatchesTheBufferForm)
     DWORD length = 5;
     ASSERT_EQ(system->Write(&file, length), 1);
     EXPECT_EQ(length, 5 + used);
-    EXPECT_EQ(Contents(file), expected);
+    EXPECT_EQ(FileBytes(file), expected);
 }
 
 TEST_F(KVDocFileTest, WholeFileReadsThroughTheLeadingPart)
@@ -792,7 +759,7 @@ TEST_F(KVDocMergeTest, NothingIsMergedWithoutStavesOrFromABadBody)
     MakeScore(source, 2, 4);
     CMemFile file;
     WriteMerged(source, file);
-    const Bytes merged = Contents(file);
+    const Bytes merged = FileBytes(file);
 
     CKVDoc empty;
     empty.m_bModified = 0;

@@ -27,47 +27,12 @@ namespace {
 using kvtest::KvTest;
 using kvtest::ScoreBuilder;
 
-class KVDocUndoTest : public KvTest {
+class KVDocUndoTest : public kvtest::UndoTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        // Two staves of nine measures: three blocks of three on page 0.
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 2, .measures = 9});
-        kvtest::StartUndoRecording(Doc());
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    CKVDoc& Doc() { return score->Doc(); }
-
-    // An edit of the first title's position under a file-info backup.
-    void TitleEdit(short x)
-    {
-        Doc().ResetBackup();
-        Doc().m_pFileInfo->ObjectBackup(1);
-        Doc().m_pTitleMsg[0]->m_nPosX = x;
-    }
-
-    short TitleX() { return Doc().m_pTitleMsg[0]->m_nPosX; }
-
-    // A page appended under a backup of the page list.
-    void PageEdit()
-    {
-        Doc().ResetBackup();
-        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
-        CKVPage* page = new CKVPage;
-        page->Create(Doc().m_pFileInfo);
-        Doc().AddPage(page);
-    }
+    // Two staves of nine measures: three blocks of three on page 0.
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 2, .measures = 9}; }
 
     int ClosedSteps() { return Doc().m_listBackup.GetCount(); }
-
-    std::unique_ptr<ScoreBuilder> score;
 };
 
 // --- Recording switch -----------------------------------------------------------

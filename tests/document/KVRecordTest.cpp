@@ -13,6 +13,8 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,44 +26,20 @@
 
 namespace {
 
+using kvtest::Bytes;
+using kvtest::Children;
+using kvtest::GetU32;
 using kvtest::KvTest;
-using Bytes = std::vector<unsigned char>;
-
-// A record buffer as the writers expect it: malloc'd, grown by them.
-struct Buffer {
-    unsigned char* data = nullptr;
-    DWORD used = 0;
-    DWORD capacity = 0;
-    Buffer() = default;
-    Buffer(const Buffer&) = delete;
-    Buffer& operator=(const Buffer&) = delete;
-    ~Buffer() { std::free(data); }
-    Bytes bytes() const { return Bytes(data, data + used); }
-};
+using kvtest::PutU16;
+using kvtest::PutU32;
+using kvtest::RecordBuffer;
 
 template <class T>
 Bytes WriteOf(T& object)
 {
-    Buffer buffer;
+    RecordBuffer buffer;
     EXPECT_EQ(object.Write(buffer.data, &buffer.used, &buffer.capacity), 1);
-    return buffer.bytes();
-}
-
-void PutU16(Bytes& b, size_t at, WORD v)
-{
-    b[at] = static_cast<unsigned char>(v & 0xFF);
-    b[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-
-void PutU32(Bytes& b, size_t at, DWORD v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-DWORD GetU32(const Bytes& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<DWORD>(b[at + 3]) << 24);
+    return buffer.Written();
 }
 
 CKVMsg* NewSymbol(BYTE kind, short x)
@@ -88,15 +66,6 @@ CKVMsg* AddToMeasure(CKVMeas* meas, BYTE kind, short x)
 void AddChild(CKVObject* parent, CKVMsg* child, unsigned char owner)
 {
     EXPECT_GT(parent->InsertMsg(parent->GetMsgNum(), child, owner, 1), -1);
-}
-
-// The symbols that a node's references reach, in order.
-std::vector<CKVMsg*> Children(CKVObject* node)
-{
-    std::vector<CKVMsg*> out;
-    for (short i = 0; i < node->GetMsgNum(); ++i)
-        out.push_back(node->GetMsg(i));
-    return out;
 }
 
 class KVRecordTest : public KvTest {
@@ -243,11 +212,11 @@ TEST_F(KVRecordTest, SystemStaffAndBlockLayouts)
 
     // The staff record follows the staff's node part.
     CKVStaff* staff = system->GetStaff(0);
-    Buffer node;
+    RecordBuffer node;
     ASSERT_EQ(staff->CKVObject::Write(node.data, &node.used, &node.capacity), 1);
     const Bytes staffBytes = WriteOf(*staff);
     const size_t r = node.used;
-    EXPECT_EQ(Bytes(staffBytes.begin(), staffBytes.begin() + r), node.bytes());
+    EXPECT_EQ(Bytes(staffBytes.begin(), staffBytes.begin() + r), node.Written());
     EXPECT_EQ(staffBytes[r + 80], 8);
     EXPECT_EQ(staffBytes[r + 82], 8);
     EXPECT_EQ(staffBytes[r + 102], 4);
@@ -545,7 +514,7 @@ TEST_F(KVRecordTest, ChildCountLimit)
     for (int i = 0; i < 256; ++i)
         AddToMeasure(Meas(0, 1), MSG_TEXT, static_cast<short>(i));
 
-    Buffer refused;
+    RecordBuffer refused;
     EXPECT_EQ(Meas(0, 1)->Write(refused.data, &refused.used, &refused.capacity), 0);
 
     const Bytes bytes = WriteOf(*Meas(0, 0));
@@ -638,7 +607,7 @@ protected:
     size_t FirstMeasureSymbol(const Bytes& bytes)
     {
         const size_t staffStart = 20;
-        Buffer node;
+        RecordBuffer node;
         CKVStaff* staff = Master()->GetStaff(0);
         EXPECT_EQ(staff->CKVObject::Write(node.data, &node.used, &node.capacity), 1);
         const size_t meas = staffStart + node.used + 112;

@@ -10,7 +10,10 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/CanonicalDump.h"
+#include "support/ChordSupport.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 #include "support/ScoreGenerator.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +24,16 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes Contents(CMemFile& file)
-{
-    Bytes bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty()) {
-        EXPECT_EQ(file.Read(bytes.data(), static_cast<UINT>(bytes.size())), bytes.size());
-    }
-    return bytes;
-}
+using kvtest::Bytes;
+using kvtest::Children;
+using kvtest::Concat;
+using kvtest::FileBytes;
 
 Bytes SaveBody(CKVDoc& doc)
 {
     CMemFile file;
     EXPECT_EQ(doc.Save(&file), 1);
-    return Contents(file);
+    return FileBytes(file);
 }
 
 short LoadBody(CKVDoc& doc, const Bytes& body)
@@ -48,27 +44,11 @@ short LoadBody(CKVDoc& doc, const Bytes& body)
     return doc.Load(&file, 3);
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 Bytes Slice(const Bytes& bytes, size_t from, size_t count)
 {
     EXPECT_LE(from + count, bytes.size());
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
                  bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-std::vector<CKVMsg*> Children(CKVObject* node)
-{
-    std::vector<CKVMsg*> out;
-    for (short i = 0; i < node->GetMsgNum(); ++i)
-        out.push_back(node->GetMsg(i));
-    return out;
 }
 
 class KVRoundTripTest : public kvtest::KvTest {};
@@ -157,7 +137,7 @@ void AddOlderChordTexts(CKVMeas* meas)
 TEST_F(KVRoundTripTest, OlderChordTextsReadCleanlyAndSaveBackTheSame)
 {
     CKVDoc generated;
-    ASSERT_EQ(kvtest::GenerateScore(generated, kvtest::ScoreShape {2, 4, 3}), 1);
+    ASSERT_EQ(kvtest::GenerateScore(generated, kvtest::GeneratedScoreShape {2, 4, 3}), 1);
     CKVMeas* meas = generated.m_arrSystem.GetAt(0)->GetStaff(1)->GetMeas(2);
     AddOlderChordTexts(meas);
     std::vector<CKVMsg*> originals;
@@ -218,15 +198,7 @@ protected:
         chord->m_byVoice = 1;
         chord->m_nPosX = 64;
         chord->m_nPosY = -56;
-        chord->m_nRoot = 1;
-        chord->m_nBass = 7;
-        chord->m_Surfix.SetRealName("m7");
-        CChordSurfixInfo codes;
-        for (const BYTE code : {3, 4, 3})
-            codes.AddInfo(code);
-        chord->m_Surfix.SetInfo(codes);
-        chord->m_bShowName = TRUE;
-        chord->m_bShowFret = FALSE;
+        kvtest::MakeCSharpMinor7OverE(*chord);
         EXPECT_EQ(Meas()->AddMsg(chord, 1), 1);
         return chord;
     }
@@ -334,25 +306,7 @@ TEST_F(KVChordInMeasureTest, TheDictionarysCodesWinOverTheStoredOnes)
 TEST_F(KVChordInMeasureTest, ARhythmFollowsItsFlagInTheMeasure)
 {
     CChordSymbol* chord = AddChord();
-    chord->m_pRhythm = new CRhythm;
-    CRhythm& rhythm = *chord->m_pRhythm;
-    rhythm.m_strGrpName = "Pop";
-    rhythm.m_RtmInfo.m_strPatName = "8 beat";
-    rhythm.m_RtmInfo.m_strFileName = "pop8.kvc";
-    auto* event = new RhythmEvent;
-    event->byKey = 60;
-    event->byVelocity = 100;
-    event->dwData = 256;
-    event->byHead2 = 0x40;
-    rhythm.m_RtmData.m_arrEvent.Add(event);
-    auto* track = new RhythmTrack;
-    track->byLevel = 127;
-    track->byProgram = 1;
-    rhythm.m_RtmData.m_arrTrack.Add(track);
-    rhythm.m_RtmData.m_nMeasCount = 1;
-    rhythm.m_RtmData.m_nMeasLength = 960;
-    // Play data is made when playing and never stored.
-    rhythm.m_RtmData.m_arrPlayEvent.Add(new RhythmEvent);
+    kvtest::AddRhythm(*chord);
 
     const Bytes record = MeasureRecord();
     const Bytes names = {3, 0, 'P', 'o', 'p', 6, 0, '8', ' ', 'b', 'e', 'a', 't',

@@ -24,41 +24,11 @@ namespace {
 using kvtest::KvTest;
 using kvtest::ScoreBuilder;
 
-class KVUndoBookTest : public KvTest {
+class KVUndoBookTest : public kvtest::UndoTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2});
-        kvtest::StartUndoRecording(Doc());
-    }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 1, .measures = 2}; }
 
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    CKVDoc& Doc() { return score->Doc(); }
     CKVSystem* System() { return score->System(); }
-
-    void TitleEdit(short x)
-    {
-        Doc().ResetBackup();
-        Doc().m_pFileInfo->ObjectBackup(1);
-        Doc().m_pTitleMsg[0]->m_nPosX = x;
-    }
-
-    short TitleX() { return Doc().m_pTitleMsg[0]->m_nPosX; }
-
-    void PageEdit()
-    {
-        Doc().ResetBackup();
-        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
-        CKVPage* page = new CKVPage;
-        page->Create(Doc().m_pFileInfo);
-        Doc().AddPage(page);
-    }
 
     // A staff of the score's system that is not in the score.
     CKVStaff* LooseStaff(LONG measures)
@@ -86,7 +56,6 @@ protected:
         return e;
     }
 
-    std::unique_ptr<ScoreBuilder> score;
 };
 
 // --- Removing entries and emptying the history -----------------------------------

@@ -7,6 +7,8 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,25 +16,14 @@
 
 namespace {
 
+using kvtest::AppendU32;
+using kvtest::Bytes;
+using kvtest::HeadOf;
 using kvtest::KvTest;
-using Bytes = std::vector<BYTE>;
-
-Bytes HeadOf(CKVMsg* msg)
-{
-    unsigned char* head = nullptr;
-    const short n = msg->GetHead(&head);
-    return head ? Bytes(head, head + n) : Bytes();
-}
 
 void SetHead(CKVMsg* msg, const Bytes& head)
 {
     msg->SetHead(static_cast<short>(head.size()), const_cast<BYTE*>(head.data()));
-}
-
-void AppendU32(Bytes& b, DWORD v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 
 // A custom-symbol block with no strokes, one text primitive holding one

@@ -76,7 +76,7 @@ TEST_F(ScoreGenerator, BuildsEveryKindOnSeveralPagesInTheFormReadingKeeps)
 TEST_F(ScoreGenerator, SizeFollowsTheShape)
 {
     CKVDoc doc;
-    ASSERT_EQ(kvtest::GenerateScore(doc, kvtest::ScoreShape {3, 5, 4}), 1);
+    ASSERT_EQ(kvtest::GenerateScore(doc, kvtest::GeneratedScoreShape {3, 5, 4}), 1);
     CKVSystem* master = doc.m_arrSystem.GetAt(0);
     EXPECT_EQ(master->GetStaffNum(), 3);
     EXPECT_EQ(master->GetMeasNum(), 5);

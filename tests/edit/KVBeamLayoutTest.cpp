@@ -2,7 +2,7 @@
 // stem points, default sub-beam tails and breaks, and the note order of
 // chords.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include <vector>
 

@@ -2,16 +2,18 @@
 // fret board, rhythm flag and rhythm) that follows the symbol record.
 
 #include "harmony/ChordSymbol.h"
+#include "support/ChordSupport.h"
 #include "support/KvTest.h"
-
-#include "ChordRecordBytes.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using chordtest::Bytes;
-using chordtest::RecordBuffer;
+using kvtest::AddRhythm;
+using kvtest::Bytes;
+using kvtest::MakeCSharpMinor7OverE;
+using kvtest::RecordBuffer;
 
 class ChordRecordsTest : public kvtest::KvTest {};
 
@@ -21,17 +23,6 @@ void SetCodes(CChordSurfix& surfix, std::initializer_list<BYTE> codes)
     for (BYTE code : codes)
         info.AddInfo(code);
     surfix.SetInfo(info);
-}
-
-// C#m7/E: root 1, bass 7, "m7" with codes 3, 4, 3, name shown, no diagram.
-void MakeCSharpMinor7OverE(CChordSymbol& chord)
-{
-    chord.m_nRoot = 1;
-    chord.m_nBass = 7;
-    chord.m_Surfix.SetRealName("m7");
-    SetCodes(chord.m_Surfix, {3, 4, 3});
-    chord.m_bShowName = TRUE;
-    chord.m_bShowFret = FALSE;
 }
 
 // What the symbol writer packs into the node words, and the symbol reader
@@ -51,7 +42,7 @@ Bytes WriteChordPart(CChordSymbol& chord)
 
 int ReadChordPart(CChordSymbol& chord, const Bytes& bytes, DWORD* end = nullptr)
 {
-    return chordtest::ReadExact(
+    return kvtest::ReadExact(
         bytes, [&](unsigned char* b, DWORD* p, DWORD* l) { return chord.ReadFromMem(b, p, l); }, end);
 }
 
@@ -96,9 +87,9 @@ TEST_F(ChordRecordsTest, CSharpMinor7OverEWritesItsChordPart)
     CChordSymbol chord;
     MakeCSharpMinor7OverE(chord);
     const Bytes part = WriteChordPart(chord);
-    const Bytes expected = chordtest::Concat({{0x02, 0x00, 0x6D, 0x37, 0x03, 0x03, 0x04, 0x03},
-                                              EmptyFretBoardSymbolRecord(), kEmptyBoardNodePart, kEmptyShape,
-                                              {0x00, 0x00}});
+    const Bytes expected = kvtest::Concat({{0x02, 0x00, 0x6D, 0x37, 0x03, 0x03, 0x04, 0x03},
+                                           EmptyFretBoardSymbolRecord(), kEmptyBoardNodePart, kEmptyShape,
+                                           {0x00, 0x00}});
     ASSERT_EQ(expected.size(), 82u);
     EXPECT_EQ(part, expected);
 
@@ -167,28 +158,6 @@ TEST_F(ChordRecordsTest, DictionaryCodesReplaceTheStoredOnesByFullName)
     EXPECT_EQ(entry->GetInfo().GetSize(), 3); // the dictionary keeps its own
 }
 
-void AddRhythm(CChordSymbol& chord)
-{
-    chord.m_pRhythm = new CRhythm;
-    CRhythm& rhythm = *chord.m_pRhythm;
-    rhythm.m_strGrpName = "Pop";
-    rhythm.m_RtmInfo.m_strPatName = "8 beat";
-    rhythm.m_RtmInfo.m_strFileName = "pop8.kvc";
-    auto* event = new RhythmEvent;
-    event->byKey = 60;
-    event->byVelocity = 100;
-    event->dwData = 256;
-    event->byHead2 = 0x40;
-    rhythm.m_RtmData.m_arrEvent.Add(event);
-    auto* track = new RhythmTrack;
-    track->byLevel = 127;
-    track->byProgram = 1;
-    rhythm.m_RtmData.m_arrTrack.Add(track);
-    rhythm.m_RtmData.m_nMeasCount = 1;
-    rhythm.m_RtmData.m_nMeasLength = 960;
-    rhythm.m_RtmData.m_arrPlayEvent.Add(new RhythmEvent); // play data is never stored
-}
-
 TEST_F(ChordRecordsTest, ARhythmFollowsItsFlag)
 {
     CChordSymbol chord;
@@ -235,7 +204,7 @@ TEST_F(ChordRecordsTest, EveryPrefixOfAChordPartFails)
         if (withRhythm)
             AddRhythm(chord);
         const Bytes part = WriteChordPart(chord);
-        chordtest::ExpectEveryPrefixFails(part, [&](unsigned char* b, DWORD* p, DWORD* l) {
+        kvtest::ExpectEveryPrefixFails(part, [&](unsigned char* b, DWORD* p, DWORD* l) {
             CChordSymbol any;
             CarryNodeWords(chord, any);
             return any.ReadFromMem(b, p, l);

@@ -4,8 +4,7 @@
 #include "harmony/ChordSurfix.h"
 #include "render/GlyphTables.h"
 #include "support/KvTest.h"
-
-#include "ChordRecordBytes.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +12,8 @@
 
 namespace {
 
-using chordtest::Bytes;
-using chordtest::RecordBuffer;
+using kvtest::Bytes;
+using kvtest::RecordBuffer;
 
 class ChordSurfixTest : public kvtest::KvTest {};
 
@@ -152,7 +151,7 @@ CChordSurfix WithCodes(const char* name, std::initializer_list<BYTE> codes)
 
 int ReadSurfix(CChordSurfix& into, const Bytes& bytes, DWORD* end = nullptr)
 {
-    return chordtest::ReadExact(
+    return kvtest::ReadExact(
         bytes, [&](unsigned char* b, DWORD* p, DWORD* l) { return into.ReadFromMem(b, p, l); }, end);
 }
 
@@ -231,7 +230,7 @@ TEST_F(ChordSurfixTest, AppendsGrowTheBufferAndKeepEarlierRecords)
 TEST_F(ChordSurfixTest, ShortRecordsFailAndChangeNothing)
 {
     const Bytes record = {0x02, 0x00, 'm', '7', 0x03, 0x03, 0x04, 0x03};
-    chordtest::ExpectEveryPrefixFails(record, [](unsigned char* b, DWORD* p, DWORD* l) {
+    kvtest::ExpectEveryPrefixFails(record, [](unsigned char* b, DWORD* p, DWORD* l) {
         CChordSurfix surfix;
         return surfix.ReadFromMem(b, p, l);
     });

@@ -3,8 +3,7 @@
 
 #include "harmony/FretBoard.h"
 #include "support/KvTest.h"
-
-#include "ChordRecordBytes.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +11,8 @@
 
 namespace {
 
-using chordtest::Bytes;
-using chordtest::RecordBuffer;
+using kvtest::Bytes;
+using kvtest::RecordBuffer;
 
 class FretBoardTest : public kvtest::KvTest {};
 
@@ -67,7 +66,7 @@ TEST_F(FretBoardTest, ShapeRecordIsBaseFretStringsAndBarres)
 
     CFretInfo back;
     DWORD end = 0;
-    ASSERT_EQ(chordtest::ReadExact(
+    ASSERT_EQ(kvtest::ReadExact(
                   expected, [&](unsigned char* b, DWORD* p, DWORD* l) { return back.ReadFromMem(b, p, l); },
                   &end),
               1);
@@ -76,7 +75,7 @@ TEST_F(FretBoardTest, ShapeRecordIsBaseFretStringsAndBarres)
     EXPECT_EQ(0, std::memcmp(back.m_byFret, shape.m_byFret, 6));
     EXPECT_EQ(0, std::memcmp(back.m_byBarre, shape.m_byBarre, 8));
 
-    chordtest::ExpectEveryPrefixFails(expected, [](unsigned char* b, DWORD* p, DWORD* l) {
+    kvtest::ExpectEveryPrefixFails(expected, [](unsigned char* b, DWORD* p, DWORD* l) {
         CFretInfo any;
         return any.ReadFromMem(b, p, l);
     });
@@ -121,8 +120,8 @@ TEST_F(FretBoardTest, BoardRecordCarriesSizeInTheObjectWord)
 
     CFretBoard back(10, "Nothing");
     back.m_byKind = 0;
-    ASSERT_EQ(chordtest::ReadExact(bytes,
-                                   [&](unsigned char* b, DWORD* p, DWORD* l) { return back.ReadFromMem(b, p, l); }),
+    ASSERT_EQ(kvtest::ReadExact(bytes,
+                                [&](unsigned char* b, DWORD* p, DWORD* l) { return back.ReadFromMem(b, p, l); }),
               1);
     EXPECT_EQ(back.m_byKind, MSG_FRETBOARD);
     EXPECT_EQ(back.m_nSize, 200);
@@ -132,7 +131,7 @@ TEST_F(FretBoardTest, BoardRecordCarriesSizeInTheObjectWord)
     EXPECT_EQ(back.m_FretInfo.m_nBaseFret, -2);
     EXPECT_EQ(back.m_FretInfo.m_byFret[1], 3);
 
-    chordtest::ExpectEveryPrefixFails(bytes, [](unsigned char* b, DWORD* p, DWORD* l) {
+    kvtest::ExpectEveryPrefixFails(bytes, [](unsigned char* b, DWORD* p, DWORD* l) {
         CFretBoard any;
         return any.ReadFromMem(b, p, l);
     });

@@ -3,15 +3,14 @@
 
 #include "harmony/Rhythm.h"
 #include "support/KvTest.h"
-
-#include "ChordRecordBytes.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using chordtest::Bytes;
-using chordtest::RecordBuffer;
+using kvtest::Bytes;
+using kvtest::RecordBuffer;
 
 class RhythmTest : public kvtest::KvTest {};
 
@@ -46,12 +45,12 @@ Bytes SampleWithEventStride(WORD stride)
     Bytes event = kEvent;
     event.resize(stride, 0xEE);
     Bytes strideBytes = {static_cast<BYTE>(stride & 0xFF), static_cast<BYTE>(stride >> 8)};
-    return chordtest::Concat({kHead, strideBytes, event, kTracks});
+    return kvtest::Concat({kHead, strideBytes, event, kTracks});
 }
 
 int ReadData(CRtmData& data, const Bytes& bytes, DWORD* end = nullptr)
 {
-    return chordtest::ReadExact(
+    return kvtest::ReadExact(
         bytes, [&](unsigned char* b, DWORD* p, DWORD* l) { return data.ReadFromMem(b, p, l); }, end);
 }
 
@@ -61,7 +60,7 @@ TEST_F(RhythmTest, DataRecordBytes)
     FillSample(data);
     RecordBuffer out;
     ASSERT_EQ(data.WriteToMem(out.data, &out.used, &out.capacity), 1);
-    EXPECT_EQ(out.Written(), chordtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks}));
+    EXPECT_EQ(out.Written(), kvtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks}));
 
     CRtmData back;
     DWORD end = 0;
@@ -140,18 +139,18 @@ TEST_F(RhythmTest, StoredStridesAreHonouredAndChecked)
     CRtmData zero;
     EXPECT_EQ(ReadData(zero, SampleWithEventStride(0)), 0);
     EXPECT_EQ(zero.m_bLoaded, 0);
-    Bytes noEvents = chordtest::Concat({kHead, {0x00, 0x00}, kTracks});
+    Bytes noEvents = kvtest::Concat({kHead, {0x00, 0x00}, kTracks});
     noEvents[10] = 0; // event count 0
     EXPECT_EQ(ReadData(zero, noEvents), 1);
     EXPECT_EQ(zero.m_arrEvent.GetSize(), 0);
 
     // Track strides too: 8 skips two bytes, 4 zero-fills the key shift.
-    Bytes tracks8 = chordtest::Concat({kHead, {0x10, 0x00}, kEvent,
-                                       {0x01, 0x00, 0x08, 0x00, 0x7F, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xEE, 0xEE}});
+    Bytes tracks8 = kvtest::Concat({kHead, {0x10, 0x00}, kEvent,
+                                    {0x01, 0x00, 0x08, 0x00, 0x7F, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xEE, 0xEE}});
     CRtmData wideTrack;
     ASSERT_EQ(ReadData(wideTrack, tracks8), 1);
     EXPECT_EQ(wideTrack.m_arrTrack.GetAt(0)->nKeyShift, -1);
-    Bytes tracks4 = chordtest::Concat({kHead, {0x10, 0x00}, kEvent, {0x01, 0x00, 0x04, 0x00, 0x7F, 0x00, 0x00, 0x01}});
+    Bytes tracks4 = kvtest::Concat({kHead, {0x10, 0x00}, kEvent, {0x01, 0x00, 0x04, 0x00, 0x7F, 0x00, 0x00, 0x01}});
     CRtmData narrowTrack;
     ASSERT_EQ(ReadData(narrowTrack, tracks4), 1);
     EXPECT_EQ(narrowTrack.m_arrTrack.GetAt(0)->nKeyShift, 0);
@@ -161,17 +160,17 @@ TEST_F(RhythmTest, StoredStridesAreHonouredAndChecked)
 TEST_F(RhythmTest, CountsBeyondTheRecordFailBeforeAllocating)
 {
     // 0xFFFFFFFF events of 0xFFFF bytes: the product needs 64 bits.
-    Bytes huge = chordtest::Concat({kHead, {0xFF, 0xFF}, kEvent, kTracks});
+    Bytes huge = kvtest::Concat({kHead, {0xFF, 0xFF}, kEvent, kTracks});
     huge[10] = huge[11] = huge[12] = huge[13] = 0xFF;
     CRtmData data;
     EXPECT_EQ(ReadData(data, huge), 0);
     // 0x10000 events of one byte, with only a few bytes left.
-    Bytes many = chordtest::Concat({kHead, {0x01, 0x00}, kEvent, kTracks});
+    Bytes many = kvtest::Concat({kHead, {0x01, 0x00}, kEvent, kTracks});
     many[10] = 0;
     many[12] = 1;
     EXPECT_EQ(ReadData(data, many), 0);
     // A track count past the end.
-    Bytes tracks = chordtest::Concat({kHead, {0x10, 0x00}, kEvent, {0x02, 0x00, 0x06, 0x00, 0x7F, 0, 0, 1, 0, 0}});
+    Bytes tracks = kvtest::Concat({kHead, {0x10, 0x00}, kEvent, {0x02, 0x00, 0x06, 0x00, 0x7F, 0, 0, 1, 0, 0}});
     EXPECT_EQ(ReadData(data, tracks), 0);
     EXPECT_EQ(data.m_arrEvent.GetSize(), 0);
     EXPECT_EQ(data.m_arrTrack.GetSize(), 0);
@@ -183,7 +182,7 @@ TEST_F(RhythmTest, AReadReplacesWhatWasHeldAndAFailureEmptiesIt)
     FillSample(data);
     data.m_arrPlayEvent.Add(new RhythmEvent);
     data.m_bLoaded = 1;
-    const Bytes record = chordtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks});
+    const Bytes record = kvtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks});
     ASSERT_EQ(ReadData(data, record), 1);
     EXPECT_EQ(data.m_arrEvent.GetSize(), 1);
     EXPECT_EQ(data.m_arrPlayEvent.GetSize(), 0);
@@ -193,7 +192,7 @@ TEST_F(RhythmTest, AReadReplacesWhatWasHeldAndAFailureEmptiesIt)
     EXPECT_EQ(data.m_arrEvent.GetSize(), 0);
     EXPECT_EQ(data.m_arrTrack.GetSize(), 0);
 
-    chordtest::ExpectEveryPrefixFails(record, [](unsigned char* b, DWORD* p, DWORD* l) {
+    kvtest::ExpectEveryPrefixFails(record, [](unsigned char* b, DWORD* p, DWORD* l) {
         CRtmData any;
         return any.ReadFromMem(b, p, l);
     });
@@ -233,15 +232,15 @@ TEST_F(RhythmTest, RhythmRecordIsSymbolNamesAndData)
     const Bytes bytes = out.Written();
     const Bytes names = {5, 0, 'L', 'a', 't', 'i', 'n', 7, 0, 'B', 'o', 's', 's', 'a', ' ', '1',
                          10, 0, 'b', 'o', 's', 's', 'a', '1', '.', 'k', 'v', 'c'};
-    const Bytes data = chordtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks});
+    const Bytes data = kvtest::Concat({kHead, {0x10, 0x00}, kEvent, kTracks});
     ASSERT_EQ(bytes.size(), 56u + names.size() + data.size());
     EXPECT_EQ(bytes[0], MSG_RHYTHM);
     EXPECT_EQ(Bytes(bytes.begin() + 56, bytes.begin() + 56 + static_cast<std::ptrdiff_t>(names.size())), names);
     EXPECT_EQ(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(data.size()), bytes.end()), data);
 
     CRhythm back;
-    ASSERT_EQ(chordtest::ReadExact(bytes,
-                                   [&](unsigned char* b, DWORD* p, DWORD* l) { return back.ReadFromMem(b, p, l); }),
+    ASSERT_EQ(kvtest::ReadExact(bytes,
+                                [&](unsigned char* b, DWORD* p, DWORD* l) { return back.ReadFromMem(b, p, l); }),
               1);
     EXPECT_EQ(back.GetRtmGrpName(), "Latin");
     EXPECT_EQ(back.GetRtmPatName(), "Bossa 1");
@@ -251,21 +250,21 @@ TEST_F(RhythmTest, RhythmRecordIsSymbolNamesAndData)
     EXPECT_EQ(back.m_RtmData.m_arrEvent.GetSize(), 1);
 
     // Every failure, of the names or of the data, is reported.
-    chordtest::ExpectEveryPrefixFails(bytes, [](unsigned char* b, DWORD* p, DWORD* l) {
+    kvtest::ExpectEveryPrefixFails(bytes, [](unsigned char* b, DWORD* p, DWORD* l) {
         CRhythm any;
         return any.ReadFromMem(b, p, l);
     });
     Bytes badStride = bytes;
     badStride[badStride.size() - data.size() + 14] = 0; // event stride 0
     CRhythm failed;
-    EXPECT_EQ(chordtest::ReadExact(badStride,
-                                   [&](unsigned char* b, DWORD* p, DWORD* l) { return failed.ReadFromMem(b, p, l); }),
+    EXPECT_EQ(kvtest::ReadExact(badStride,
+                                [&](unsigned char* b, DWORD* p, DWORD* l) { return failed.ReadFromMem(b, p, l); }),
               0);
     Bytes badName = bytes;
     badName[56] = 0xFF; // the group name runs past the end
     badName[57] = 0xFF;
-    EXPECT_EQ(chordtest::ReadExact(badName,
-                                   [&](unsigned char* b, DWORD* p, DWORD* l) { return failed.ReadFromMem(b, p, l); }),
+    EXPECT_EQ(kvtest::ReadExact(badName,
+                                [&](unsigned char* b, DWORD* p, DWORD* l) { return failed.ReadFromMem(b, p, l); }),
               0);
 }
 

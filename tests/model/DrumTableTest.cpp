@@ -2,6 +2,7 @@
 #include "model/KVStaff.h"
 #include "support/DrumKit.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <vector>
 
 namespace {
+
+using kvtest::HeadOf;
 
 class DrumTable : public kvtest::KvTest {
 protected:
@@ -37,15 +40,6 @@ protected:
         for (size_t i = 0; i < name.size() && i + 2 < head.size(); ++i)
             head[i + 2] = static_cast<unsigned char>(name[i]);
         staff.SetHead(static_cast<short>(length), head.data());
-    }
-
-    static std::vector<unsigned char> HeadOf(CKVStaff& staff)
-    {
-        unsigned char* head = nullptr;
-        const short length = staff.GetHead(&head);
-        if (length <= 0 || !head)
-            return {};
-        return std::vector<unsigned char>(head, head + length);
     }
 
     // The 66-byte record of kit 0 with the given name.

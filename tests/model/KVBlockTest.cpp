@@ -12,6 +12,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using kvtest::FileBytes;
 
 std::vector<int> Boundaries(const CKVBlock& block)
 {
@@ -34,15 +37,6 @@ std::vector<int> StaffYs(const CKVBlock& block)
     for (int i = 0; i < block.m_arrStaffY.GetSize(); ++i)
         ys.push_back(static_cast<short>(block.m_arrStaffY.GetAt(i)));
     return ys;
-}
-
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
 }
 
 // With staff space 16 and staff distance 8, five-line staves stand 64 high

@@ -6,6 +6,7 @@
 #include "model/KVPage.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,13 @@
 
 namespace {
 
-class DocNoteQueriesTest : public kvtest::KvTest {
+class DocNoteQueriesTest : public kvtest::ScoreTest {
 protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 2, .measures = 6}; }
+
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 2, .measures = 6});
+        ScoreTest::SetUp();
         score->Doc().m_nFontHeight = 64;
         // The made score's own pages are replaced by the ones a test lays out.
         CKVDoc& doc = score->Doc();
@@ -27,12 +29,6 @@ protected:
         doc.m_pPageArray->RemoveAll();
         doc.m_pCurPage = nullptr;
         doc.m_nCurPage = 0;
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
     }
 
     // A page of bare blocks, each over [first, first + count); the document
@@ -50,8 +46,6 @@ protected:
         score->Doc().m_pPageArray->Add(page);
         return page;
     }
-
-    std::unique_ptr<kvtest::ScoreBuilder> score;
 };
 
 TEST_F(DocNoteQueriesTest, HeadWidthsFollowTheFontHeight)

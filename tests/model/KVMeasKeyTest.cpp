@@ -5,6 +5,7 @@
 #include "harmony/ChordSymbol.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,14 @@
 
 namespace {
 
-class KVMeasKeyTest : public kvtest::KvTest {
+class KVMeasKeyTest : public kvtest::ScoreTest {
 protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 1, .measures = 2});
+        ScoreTest::SetUp();
         meas = score->Meas(0, 0);
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
     }
 
     // A quarter of voice 1 with a MIDI head holding `key`.
@@ -53,7 +49,6 @@ protected:
 
     static int Key(CKVMsg* note) { return note->GetMidiKey(); }
 
-    std::unique_ptr<kvtest::ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 

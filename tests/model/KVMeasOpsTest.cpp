@@ -5,6 +5,7 @@
 #include "harmony/ChordSymbol.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,15 @@
 
 namespace {
 
-class KVMeasOpsTest : public kvtest::KvTest {
+class KVMeasOpsTest : public kvtest::ScoreTest {
 protected:
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(Shape());
+        ScoreTest::SetUp();
         meas = score->Meas(0, 0);
     }
 
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    virtual kvtest::ScoreShape Shape() { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
 
     std::vector<CKVMsg*> Quarters(std::vector<short> xs, BYTE voice = 1)
     {
@@ -58,7 +52,6 @@ protected:
         return symbol;
     }
 
-    std::unique_ptr<kvtest::ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,7 @@
 
 namespace {
 
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
+using kvtest::FileBytes;
 
 class KVMeasStreamTest : public kvtest::KvTest {
 protected:

@@ -4,6 +4,7 @@
 
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,14 @@
 
 namespace {
 
-class KVMeasTimeTest : public kvtest::KvTest {
+class KVMeasTimeTest : public kvtest::ScoreTest {
 protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 2}; }
+
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 1, .measures = 2});
+        ScoreTest::SetUp();
         meas = score->Meas(0, 0);
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
     }
 
     CKVMsg* Note(CKVObject* parent, short x, short start, BYTE code = DUR_QUARTER, BYTE voice = 1)
@@ -55,7 +51,6 @@ protected:
         return positions;
     }
 
-    std::unique_ptr<kvtest::ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 

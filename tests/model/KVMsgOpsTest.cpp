@@ -4,6 +4,7 @@
 
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
@@ -21,21 +22,16 @@ namespace {
 
 using kvtest::ScoreBuilder;
 
-class MsgOpsTest : public kvtest::KvTest {
+class MsgOpsTest : public kvtest::ScoreTest {
 protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
+
     void SetUp() override
     {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(kvtest::ScoreShape {.lineSpacing = 16, .staves = 1, .measures = 1});
+        ScoreTest::SetUp();
         score->Doc().m_nFontHeight = 64;
         score->Doc().m_nFontHeight78 = 56;
         meas = score->Meas(0, 0);
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
     }
 
     // A note with a MIDI head of the given key and gate.
@@ -59,7 +55,6 @@ protected:
         return members;
     }
 
-    std::unique_ptr<ScoreBuilder> score;
     CKVMeas* meas = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace {
+
+using kvtest::FileBytes;
 
 class KVMsgTest : public kvtest::KvTest {
 };
@@ -43,16 +46,6 @@ void FillStreamFields(CKVMsg& msg)
     msg.m_nLayout2 = 12;
     msg.m_nLayout3 = 13;
     msg.m_nLayout4 = 14;
-}
-
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    file.SeekToBegin();
-    return bytes;
 }
 
 } // namespace

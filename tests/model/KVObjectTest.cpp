@@ -7,6 +7,8 @@
 #include "model/KVObject.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +19,10 @@
 
 namespace {
 
-class CountedMsg : public CKVMsg {
-public:
-    explicit CountedMsg(int* deleted) : m_deleted(deleted) { m_byKind = MSG_NOTE; }
-    ~CountedMsg() override { ++*m_deleted; }
-
-private:
-    int* m_deleted;
-};
-
-CKVMsg* NewNote(short x, short y, BYTE voice = 0)
-{
-    CKVMsg* msg = new CKVMsg();
-    msg->m_byKind = MSG_NOTE;
-    msg->m_nPosX = x;
-    msg->m_nPosY = y;
-    msg->m_byVoice = voice;
-    return msg;
-}
-
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
+using kvtest::Children;
+using kvtest::CountedMsg;
+using kvtest::FileBytes;
+using kvtest::NewNote;
 
 void AddRef(CKVObject& node, DWORD id, BYTE owner)
 {
@@ -60,14 +39,6 @@ protected:
         KvTest::SetUp();
         sys.Initialize(&sys, OBJ_SYSTEM);
         meas.Initialize(&sys, OBJ_MEAS);
-    }
-
-    std::vector<CKVMsg*> Children(CKVObject& node)
-    {
-        std::vector<CKVMsg*> out;
-        for (short i = 0; i < node.GetMsgNum(); ++i)
-            out.push_back(node.GetMsg(i));
-        return out;
     }
 
     // Declared first so that they outlive the nodes below: the system deletes

@@ -8,6 +8,8 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,23 +21,8 @@
 
 namespace {
 
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
-
-std::vector<BYTE> HeadOf(CKVObject& node)
-{
-    unsigned char* head = nullptr;
-    const short length = node.GetHead(&head);
-    if (length <= 0 || !head)
-        return {};
-    return std::vector<BYTE>(head, head + length);
-}
+using kvtest::FileBytes;
+using kvtest::HeadOf;
 
 // The first child of the staff-name kind.
 CKVMsg* NameSymbol(CKVStaff& staff)

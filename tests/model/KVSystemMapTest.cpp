@@ -4,6 +4,8 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
+#include "support/RecordBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +14,9 @@
 
 namespace {
 
-// A symbol that reports its own deletion.
-class CountedMsg : public CKVMsg {
-public:
-    explicit CountedMsg(int* deleted) : m_deleted(deleted) { m_byKind = MSG_NOTE; }
-    ~CountedMsg() override { ++*m_deleted; }
-
-private:
-    int* m_deleted;
-};
-
-CKVMsg* NewNote()
-{
-    CKVMsg* msg = new CKVMsg();
-    msg->m_byKind = MSG_NOTE;
-    return msg;
-}
-
-std::vector<BYTE> FileBytes(CMemFile& file)
-{
-    std::vector<BYTE> bytes(file.GetLength());
-    file.SeekToBegin();
-    if (!bytes.empty())
-        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
+using kvtest::CountedMsg;
+using kvtest::FileBytes;
+using kvtest::NewNote;
 
 class KVSystemMapTest : public kvtest::KvTest {
 protected:

@@ -324,7 +324,7 @@ bool GeneratorMakesChordSymbols()
     return KV_GENERATE_CHORD_SYMBOLS != 0;
 }
 
-int GenerateScore(CKVDoc& doc, const ScoreShape& shape)
+int GenerateScore(CKVDoc& doc, const GeneratedScoreShape& shape)
 {
     SetDefaultGeometry(doc);
     if (!doc.CreateDocument(shape.staves, shape.measures, 1, 4, 4) || doc.m_arrSystem.GetSize() == 0)

@@ -23,7 +23,7 @@
 
 namespace kvtest {
 
-struct ScoreShape {
+struct GeneratedScoreShape {
     short staves = 2;
     LONG measures = 16;
     // Symbols placed directly in each measure (each may own further
@@ -33,7 +33,7 @@ struct ScoreShape {
 
 // Builds the score into a freshly constructed document. Returns 1, or 0
 // when the document could not be made.
-int GenerateScore(CKVDoc& doc, const ScoreShape& shape = ScoreShape {});
+int GenerateScore(CKVDoc& doc, const GeneratedScoreShape& shape = GeneratedScoreShape {});
 
 // Whether the generator places chord symbols (they need the chord classes).
 bool GeneratorMakesChordSymbols();

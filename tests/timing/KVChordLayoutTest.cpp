@@ -4,7 +4,7 @@
 #include "model/ImportState.h"
 #include "model/KVCtrlPoint.h"
 #include "timing/InsertState.h"
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include <vector>
 

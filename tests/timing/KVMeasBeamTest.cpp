@@ -3,7 +3,7 @@
 // meter, grace-note runs, chords by position, the tidying of a group, and
 // damaged meters and tick units that must not hang or divide by zero.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "platform/ProcessState.h"
 #include "timing/MidiFileRead.h"

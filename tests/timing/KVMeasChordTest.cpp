@@ -1,7 +1,7 @@
 // Joining a new note to what stands at its spot in the measure, making
 // chords and beam groups, and taking them apart again.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "timing/InsertState.h"
 
@@ -17,7 +17,6 @@ class MeasChordTest : public kvtest::TimingTest {
 protected:
     kvtest::ScoreShape Shape() override { return {.lineSpacing = 16, .staves = 1, .measures = 1}; }
 
-    CKVDoc& Doc() { return score->Doc(); }
     CKVSystem* System() { return score->System(); }
 
     // A note made as note entry makes it, not yet in the measure.

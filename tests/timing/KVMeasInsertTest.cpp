@@ -4,7 +4,7 @@
 // import's variant, chords made from a range, and refusals of damaged
 // measures.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "model/DrumTable.h"
 #include "model/ImportState.h"
@@ -51,7 +51,6 @@ protected:
         Doc().m_nFontHeight78 = 56;
     }
 
-    CKVDoc& Doc() { return score->Doc(); }
     CKVSystem* System() { return score->System(); }
 
     CKVMeas* Setup(short beats, short beatUnit, BYTE keyType = 0, BYTE keyCount = 0, int meas = 0)

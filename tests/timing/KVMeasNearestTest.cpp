@@ -2,7 +2,7 @@
 // either side of a position, flags put on the notes at a position, and the
 // lists of notes drawn on a neighbouring staff.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Which position words fall on a note, rest, chord or beam group when a new
 // symbol is entered into the measure.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "document/KVCtrlTool.h"
 #include "model/ImportState.h"

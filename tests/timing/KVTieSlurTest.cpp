@@ -3,7 +3,7 @@
 // handing ties and slurs over when a note goes, and the symbol validity
 // check.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "document/UndoEntry.h"
 #include "model/KVStaff.h"
@@ -38,8 +38,6 @@ protected:
         TakeRecords();
         TimingTest::TearDown();
     }
-
-    CKVDoc& Doc() { return score->Doc(); }
 
     // A note with the key its place gives it.
     CKVMsg* Note(CKVObject* parent, short x, short y, BYTE voice = 1, BYTE accidental = 0)

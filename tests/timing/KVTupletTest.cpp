@@ -2,7 +2,7 @@
 // placing the bracket, the highest point of a voice, re-forming every tuplet
 // of the score, and handing a tuplet over when one of its notes is deleted.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "model/ImportState.h"
 #include "model/TickMath.h"
@@ -28,8 +28,6 @@ protected:
         score->Doc().m_nFontHeight = 64;
         score->Doc().m_nFontHeight78 = 56;
     }
-
-    CKVDoc& Doc() { return score->Doc(); }
 
     // The tuplet symbols a symbol holds directly, with their ownership bytes.
     static std::vector<std::pair<CKVMsg*, BYTE>> Held(CKVMsg* msg)

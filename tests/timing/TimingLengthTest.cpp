@@ -1,6 +1,6 @@
 // Measure lengths, time-signature texts and play times.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "timing/MidiFileRead.h"
 

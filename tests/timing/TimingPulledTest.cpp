@@ -1,7 +1,7 @@
 // Services the timing code leans on: staff-size scaling, the order inside
 // chords and groups, and ties that cross a bar line.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 using kvtest::TimingTest;
 

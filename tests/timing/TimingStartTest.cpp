@@ -2,7 +2,7 @@
 // and events placed by position, the integer re-timing, the MIDI-file-read
 // flag and the time of a dropped symbol.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "timing/MidiFileRead.h"
 

@@ -1,7 +1,7 @@
 // The time order of walk lists: the order it gives at one spot, and that it
 // is a strict weak order over a mixed set, missing symbols included.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include "timing/MsgTimeOrder.h"
 

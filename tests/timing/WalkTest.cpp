@@ -2,7 +2,7 @@
 // upkeep, removal of empty groups, misplaced children and stale ids, and
 // the notes drawn in from the neighbouring staves.
 
-#include "timing/TimingFixture.h"
+#include "support/TimingFixture.h"
 
 #include <algorithm>
 

@@ -2,29 +2,15 @@
 // A fixture with a one-staff score of 4/4 measures built by ScoreBuilder,
 // and small helpers for notes in a row.
 
-#include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
-#include <memory>
 #include <vector>
 
 namespace kvtest {
 
-class TimingTest : public KvTest {
+class TimingTest : public ScoreTest {
 protected:
-    void SetUp() override
-    {
-        KvTest::SetUp();
-        score = std::make_unique<ScoreBuilder>(Shape());
-    }
-
-    void TearDown() override
-    {
-        score.reset();
-        KvTest::TearDown();
-    }
-
-    virtual ScoreShape Shape() { return ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2}; }
+    ScoreShape Shape() override { return ScoreShape {.lineSpacing = 8, .staves = 1, .measures = 2}; }
 
     CKVMeas* Meas(int staff = 0, int meas = 0) { return score->Meas(staff, meas); }
 
@@ -46,8 +32,6 @@ protected:
             starts.push_back(msg->m_nStartTime);
         return starts;
     }
-
-    std::unique_ptr<ScoreBuilder> score;
 };
 
 } // namespace kvtest

@@ -1,7 +1,9 @@
 #pragma once
-// Byte buffers for the chord record tests: a growing record buffer as the
+// Byte buffers for the record and file tests: a growing record buffer as the
 // writers take it, exact-size copies for reading (so that the sanitizer sees
-// any read past the end), and a sweep over every prefix of a record.
+// any read past the end), a sweep over every prefix of a record, the
+// little-endian words that tests patch into records, and the contents of a
+// memory file.
 
 #include "Platform.h"
 
@@ -12,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-namespace chordtest {
+namespace kvtest {
 
 using Bytes = std::vector<unsigned char>;
 
@@ -60,6 +62,49 @@ inline void ExpectEveryPrefixFails(const Bytes& record,
     EXPECT_EQ(end, record.size());
 }
 
+inline void PutU16(Bytes& b, size_t at, WORD v)
+{
+    b[at] = static_cast<BYTE>(v);
+    b[at + 1] = static_cast<BYTE>(v >> 8);
+}
+
+inline void PutU32(Bytes& b, size_t at, DWORD v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<size_t>(i)] = static_cast<BYTE>(v >> (8 * i));
+}
+
+inline DWORD GetU32(const Bytes& b, size_t at)
+{
+    return static_cast<DWORD>(b[at]) | (static_cast<DWORD>(b[at + 1]) << 8) | (static_cast<DWORD>(b[at + 2]) << 16) |
+           (static_cast<DWORD>(b[at + 3]) << 24);
+}
+
+inline void AppendU16(Bytes& b, WORD v)
+{
+    b.push_back(static_cast<BYTE>(v));
+    b.push_back(static_cast<BYTE>(v >> 8));
+}
+
+inline void AppendU32(Bytes& b, DWORD v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<BYTE>(v >> (8 * i)));
+}
+
+// Everything a memory file holds; its position stays where it was.
+inline Bytes FileBytes(CMemFile& file)
+{
+    Bytes bytes(file.GetLength());
+    const DWORD at = file.GetPosition();
+    file.SeekToBegin();
+    if (!bytes.empty()) {
+        EXPECT_EQ(file.Read(bytes.data(), static_cast<UINT>(bytes.size())), bytes.size());
+    }
+    file.Seek(static_cast<LONG>(at), CFile::begin);
+    return bytes;
+}
+
 inline Bytes Concat(std::initializer_list<Bytes> parts)
 {
     Bytes all;
@@ -68,4 +113,4 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
     return all;
 }
 
-} // namespace chordtest
+} // namespace kvtest

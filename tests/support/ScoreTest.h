@@ -1,0 +1,34 @@
+#pragma once
+// The common fixture with a score of ScoreBuilder: made after the host is
+// up and gone before the process state is reset. A fixture gives its shape
+// by overriding Shape().
+
+#include "support/KvTest.h"
+#include "support/ScoreBuilder.h"
+
+#include <memory>
+
+namespace kvtest {
+
+class ScoreTest : public KvTest {
+protected:
+    void SetUp() override
+    {
+        KvTest::SetUp();
+        score = std::make_unique<ScoreBuilder>(Shape());
+    }
+
+    void TearDown() override
+    {
+        score.reset();
+        KvTest::TearDown();
+    }
+
+    virtual ScoreShape Shape() { return ScoreShape {}; }
+
+    CKVDoc& Doc() { return score->Doc(); }
+
+    std::unique_ptr<ScoreBuilder> score;
+};
+
+} // namespace kvtest
