@@ -11,16 +11,10 @@
 #include "model/KVCtrlPoint.h"
 #include "model/KVPage.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 #include "timing/MidiFileRead.h"
 
 namespace {
-
-CKVDoc* DocOf(CKVBlock& block)
-{
-    if (block.m_pPage && block.m_pPage->m_pDoc)
-        return block.m_pPage->m_pDoc;
-    return block.m_pSystem ? block.m_pSystem->m_pDoc : nullptr;
-}
 
 // New copies of a handle list; false when memory ran out (what was copied
 // stays in `to` for its owner to free).

@@ -24,11 +24,6 @@
 
 namespace {
 
-CKVDoc* DocOf(CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
 bool IsTieOrSlur(const CKVMsg* msg)
 {
     return msg && (msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR);

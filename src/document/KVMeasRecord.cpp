@@ -10,6 +10,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/MeasRecord.h"
 #include "model/NewObject.h"
 #include "timing/MsgTimeOrder.h"
 
@@ -20,71 +21,37 @@
 #include <vector>
 
 using namespace kvrec;
+using namespace measrecord;
 
 namespace {
 
-// Offsets in the trailer.
-constexpr int TR_STYLE = 0;
-constexpr int TR_TIME_NUM_TEXT = 19;
-constexpr int TR_TIME_DEN_TEXT = 35;
-constexpr int TR_ENDING_TEXT = 51;
-constexpr int TR_AT_SIGN = 67;
-constexpr int TR_START_BAR = 68;
-constexpr int TR_END_BAR = 69;
-constexpr int TR_INIT_CLEF = 70;
-constexpr int TR_OPTION = 72;
-constexpr int TR_OPTIONS = 73;
-constexpr int TR_ENDING_NUM = 74;
-constexpr int TR_ENDING_POS = 75;
-constexpr int TR_ENDING_BYTE = 76;
-constexpr int TR_ENDING_OFFSET = 77;
-constexpr int TR_ENDING_LINE1 = 78;
-constexpr int TR_ENDING_LINE2 = 80;
-constexpr int TR_MARKER = 82;
-constexpr int TR_TIME_NUM = 86;
-constexpr int TR_TIME_DEN = 88;
-constexpr int TR_KEY_TYPE = 90;
-constexpr int TR_KEY_COUNT = 92;
-constexpr int TR_ENDING_WORD = 94;
-
 constexpr BYTE kVoicesToTime = 9; // voice 0 (all) and voices 1 to 8
 
-void CopyText(char* to, const unsigned char* from, size_t size)
+// The endings' fields, which only the score file carries.
+void PutEndingFields(const CKVMeas& m, unsigned char* t)
 {
-    std::memcpy(to, from, size);
+    std::memcpy(t + REC_ENDING_TEXT, m.m_szEndingText, CKVMeas::ENDING_TEXT_SIZE);
+    t[REC_ENDING_NUM] = m.m_byEndingNum;
+    t[REC_ENDING_POS] = m.m_byEndingPos;
+    t[REC_ENDING_BYTE] = m.m_byEndingByte;
+    t[REC_ENDING_OFFSET] = m.m_byEndingOffset;
+    PutU16(t + REC_ENDING_LINE1, m.m_wEndingLine1);
+    PutU16(t + REC_ENDING_LINE2, m.m_wEndingLine2);
+    PutU16(t + REC_ENDING_WORD, m.m_wEndingWord);
+}
+
+void GetEndingFields(CKVMeas& m, const unsigned char* t)
+{
+    std::memcpy(m.m_szEndingText, t + REC_ENDING_TEXT, CKVMeas::ENDING_TEXT_SIZE);
     // A text must stay terminated whatever the record held.
-    to[size - 1] = '\0';
-}
-
-void FillTrailer(const CKVMeas& m, unsigned char* t)
-{
-    t[TR_STYLE] = m.m_byTimeStyle;
-    std::memcpy(t + TR_TIME_NUM_TEXT, m.m_szTimeNumText, CKVMeas::TIME_TEXT_SIZE);
-    std::memcpy(t + TR_TIME_DEN_TEXT, m.m_szTimeDenText, CKVMeas::TIME_TEXT_SIZE);
-    std::memcpy(t + TR_ENDING_TEXT, m.m_szEndingText, CKVMeas::ENDING_TEXT_SIZE);
-    t[TR_AT_SIGN] = '@';
-    t[TR_START_BAR] = m.m_byStartBar;
-    t[TR_END_BAR] = m.m_byEndBar;
-    t[TR_INIT_CLEF] = m.m_byInitClef;
-    t[TR_OPTION] = m.m_byOption;
-    t[TR_OPTIONS] = m.m_byOptions;
-    t[TR_ENDING_NUM] = m.m_byEndingNum;
-    t[TR_ENDING_POS] = m.m_byEndingPos;
-    t[TR_ENDING_BYTE] = m.m_byEndingByte;
-    t[TR_ENDING_OFFSET] = m.m_byEndingOffset;
-    PutU16(t + TR_ENDING_LINE1, m.m_wEndingLine1);
-    PutU16(t + TR_ENDING_LINE2, m.m_wEndingLine2);
-    PutU16(t + TR_MARKER, m.m_wMarker);
-    PutU16(t + TR_TIME_NUM, static_cast<WORD>(m.m_nTimeNum));
-    PutU16(t + TR_TIME_DEN, static_cast<WORD>(m.m_nTimeDen));
-    PutU16(t + TR_KEY_TYPE, m.m_byKeyType);
-    PutU16(t + TR_KEY_COUNT, m.m_byKeyCount);
-    PutU16(t + TR_ENDING_WORD, m.m_wEndingWord);
-}
-
-CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    m.m_szEndingText[CKVMeas::ENDING_TEXT_SIZE - 1] = '\0';
+    m.m_byEndingNum = t[REC_ENDING_NUM];
+    m.m_byEndingPos = t[REC_ENDING_POS];
+    m.m_byEndingByte = t[REC_ENDING_BYTE];
+    m.m_byEndingOffset = t[REC_ENDING_OFFSET];
+    m.m_wEndingLine1 = GetU16(t + REC_ENDING_LINE1);
+    m.m_wEndingLine2 = GetU16(t + REC_ENDING_LINE2);
+    m.m_wEndingWord = GetU16(t + REC_ENDING_WORD);
 }
 
 bool IsTimedKind(BYTE kind)
@@ -189,7 +156,9 @@ int CKVMeas::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
     unsigned char* t = out.Append(kMeasTrailer);
     if (!t)
         return 0;
-    FillTrailer(*this, t);
+    PutCommonFields(*this, t);
+    PutOptionAndKey(*this, t);
+    PutEndingFields(*this, t);
     return 1;
 }
 
@@ -263,27 +232,8 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     const unsigned char* t = in.Take(kMeasTrailer);
     if (!t)
         return 0;
-    m_byTimeStyle = t[TR_STYLE];
-    CopyText(m_szTimeNumText, t + TR_TIME_NUM_TEXT, TIME_TEXT_SIZE);
-    CopyText(m_szTimeDenText, t + TR_TIME_DEN_TEXT, TIME_TEXT_SIZE);
-    CopyText(m_szEndingText, t + TR_ENDING_TEXT, ENDING_TEXT_SIZE);
-    m_byStartBar = t[TR_START_BAR];
-    m_byEndBar = t[TR_END_BAR];
-    m_byInitClef = t[TR_INIT_CLEF];
-    m_byOption = t[TR_OPTION];
-    m_byOptions = t[TR_OPTIONS];
-    m_byEndingNum = t[TR_ENDING_NUM];
-    m_byEndingPos = t[TR_ENDING_POS];
-    m_byEndingByte = t[TR_ENDING_BYTE];
-    m_byEndingOffset = t[TR_ENDING_OFFSET];
-    m_wEndingLine1 = GetU16(t + TR_ENDING_LINE1);
-    m_wEndingLine2 = GetU16(t + TR_ENDING_LINE2);
-    m_wMarker = GetU16(t + TR_MARKER);
-    m_nTimeNum = static_cast<short>(GetU16(t + TR_TIME_NUM));
-    m_nTimeDen = static_cast<short>(GetU16(t + TR_TIME_DEN));
-    m_byKeyType = static_cast<BYTE>(GetU16(t + TR_KEY_TYPE));
-    m_byKeyCount = static_cast<BYTE>(GetU16(t + TR_KEY_COUNT));
-    m_wEndingWord = GetU16(t + TR_ENDING_WORD);
+    GetCommonFields(*this, t);
+    GetEndingFields(*this, t);
     CKVDoc* doc = DocOf(*this);
     if (doc && doc->m_CtrlTool.m_byJ9 == 0)
         m_wEndingWord = 0;

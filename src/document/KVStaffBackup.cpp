@@ -21,11 +21,6 @@
 
 namespace {
 
-CKVDoc* DocOf(CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
-}
-
 // The staff and each of its measures stay live and linked to themselves.
 void SelfLink(CKVStaff& staff)
 {

@@ -11,31 +11,16 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/NodeDoc.h"
+#include "model/StaffRecord.h"
 
 #include <cstring>
 #include <new>
 
 using namespace kvrec;
+using namespace staffrecord;
 
 namespace {
-
-// Offsets in the staff record.
-constexpr int ST_NAME = 0;
-constexpr int ST_CLEF = 32;
-constexpr int ST_KIND = 33;
-constexpr int ST_LINES = 34;
-constexpr int ST_CHANNELS = 35;
-constexpr int ST_VOICE_FIRST = 51;
-constexpr int ST_VOICE_THIRD = 59;
-constexpr int ST_VOICE_SECOND = 67;
-constexpr int ST_DISPLAY = 75;
-constexpr int ST_BRACKETS = 76;
-constexpr int ST_CONST8A = 80;
-constexpr int ST_CONST8B = 82;
-constexpr int ST_WORD = 84;
-constexpr int ST_CONST4A = 102;
-constexpr int ST_CONST4B = 104;
-constexpr int ST_MEAS_COUNT = 108;
 
 constexpr WORD kMinSizePercent = 50;
 constexpr WORD kMaxSizePercent = 200;
@@ -45,23 +30,15 @@ constexpr DWORD kMeasBufferStart = 1000;
 
 void FillRecord(const CKVStaff& s, unsigned char* r)
 {
-    std::memcpy(r + ST_NAME, s.m_szName, CKVStaff::NAME_SIZE);
-    r[ST_NAME + CKVStaff::NAME_SIZE - 1] = 0;
-    r[ST_CLEF] = s.m_byClefType;
-    r[ST_KIND] = s.m_byStaffKind;
-    r[ST_LINES] = s.m_byLineCount;
-    std::memcpy(r + ST_CHANNELS, s.m_byChannel, CKVStaff::VOICES);
-    std::memcpy(r + ST_VOICE_FIRST, s.m_byVoiceFirst, CKVStaff::VOICES);
-    std::memcpy(r + ST_VOICE_THIRD, s.m_byVoiceThird, CKVStaff::VOICES);
-    std::memcpy(r + ST_VOICE_SECOND, s.m_byVoiceSecond, CKVStaff::VOICES);
-    r[ST_DISPLAY] = s.m_byDisplayFlags;
-    std::memcpy(r + ST_BRACKETS, s.m_byGroupBracket, sizeof s.m_byGroupBracket);
-    PutU16(r + ST_CONST8A, 8);
-    PutU16(r + ST_CONST8B, 8);
-    PutU16(r + ST_WORD, s.m_wStaffWord);
-    PutU16(r + ST_CONST4A, 4);
-    PutU16(r + ST_CONST4B, 4);
-    PutU32(r + ST_MEAS_COUNT, static_cast<DWORD>(s.m_arrMeas.GetSize()));
+    PutCommonFields(s, r);
+    std::memcpy(r + REC_CHANNELS, s.m_byChannel, CKVStaff::VOICES);
+    std::memcpy(r + REC_VOICE_FIRST, s.m_byVoiceFirst, CKVStaff::VOICES);
+    std::memcpy(r + REC_VOICE_THIRD, s.m_byVoiceThird, CKVStaff::VOICES);
+    std::memcpy(r + REC_VOICE_SECOND, s.m_byVoiceSecond, CKVStaff::VOICES);
+    r[REC_DISPLAY] = s.m_byDisplayFlags;
+    std::memcpy(r + REC_BRACKETS, s.m_byGroupBracket, sizeof s.m_byGroupBracket);
+    PutU16(r + REC_CONST8B, 8);
+    PutU16(r + REC_WORD, s.m_wStaffWord);
 }
 
 bool HasStaffNameChild(CKVStaff& staff)
@@ -136,19 +113,15 @@ int CKVStaff::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     const unsigned char* r = in.Take(kStaffRecord);
     if (!r)
         return 0;
-    std::memcpy(m_szName, r + ST_NAME, NAME_SIZE);
-    m_szName[NAME_SIZE - 1] = '\0';
-    m_byClefType = r[ST_CLEF];
-    m_byStaffKind = r[ST_KIND];
-    m_byLineCount = r[ST_LINES];
-    std::memcpy(m_byChannel, r + ST_CHANNELS, VOICES);
-    std::memcpy(m_byVoiceFirst, r + ST_VOICE_FIRST, VOICES);
-    std::memcpy(m_byVoiceThird, r + ST_VOICE_THIRD, VOICES);
-    std::memcpy(m_byVoiceSecond, r + ST_VOICE_SECOND, VOICES);
-    m_byDisplayFlags = r[ST_DISPLAY];
-    std::memcpy(m_byGroupBracket, r + ST_BRACKETS, sizeof m_byGroupBracket);
-    m_wStaffWord = GetU16(r + ST_WORD);
-    const DWORD count = GetU32(r + ST_MEAS_COUNT);
+    GetCommonFields(*this, r);
+    std::memcpy(m_byChannel, r + REC_CHANNELS, VOICES);
+    std::memcpy(m_byVoiceFirst, r + REC_VOICE_FIRST, VOICES);
+    std::memcpy(m_byVoiceThird, r + REC_VOICE_THIRD, VOICES);
+    std::memcpy(m_byVoiceSecond, r + REC_VOICE_SECOND, VOICES);
+    m_byDisplayFlags = r[REC_DISPLAY];
+    std::memcpy(m_byGroupBracket, r + REC_BRACKETS, sizeof m_byGroupBracket);
+    m_wStaffWord = GetU16(r + REC_WORD);
+    const DWORD count = MeasCountOf(r);
     // Every measure record takes at least its header and trailer.
     if (static_cast<size_t>(count) > in.Left() / kMinMeasRecord)
         return 0;
@@ -162,7 +135,7 @@ int CKVStaff::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
             return 0;
     }
     ResolveStaffPendingRefs();
-    ReportReadProgress(m_pSystem ? m_pSystem->m_pDoc : nullptr, *pos);
+    ReportReadProgress(DocOf(*this), *pos);
 
     if (m_wObjWord < kMinSizePercent || m_wObjWord > kMaxSizePercent)
         m_wObjWord = DEFAULT_SIZE_PERCENT;

@@ -8,6 +8,8 @@
 // hosts and to the clipboard, which expect one allocator pair.
 
 #include "Platform.h"
+#include "model/MeasRecord.h"
+#include "model/StaffRecord.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -105,8 +107,8 @@ using BufferPtr = std::unique_ptr<unsigned char, FreeBuffer>;
 constexpr size_t kNodeHeader = 12;
 constexpr size_t kRefSize = 8;
 constexpr size_t kMsgRecord = 44;
-constexpr size_t kMeasTrailer = 96;
-constexpr size_t kStaffRecord = 112;
+constexpr size_t kMeasTrailer = measrecord::RECORD_SIZE;
+constexpr size_t kStaffRecord = staffrecord::RECORD_SIZE;
 constexpr size_t kSystemCounts = 8;
 constexpr size_t kBlockRecord = 28;
 constexpr size_t kPageRecord = 24;

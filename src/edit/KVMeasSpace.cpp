@@ -46,7 +46,7 @@ void CKVMeas::NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace)
     // The walk is copied: placing grace notes may rebuild it.
     ResetGetNextMsg(1, 1, 0, 0);
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
-    CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    CKVDoc* doc = DocOf(*this);
     const int space = doc ? doc->m_nStaffSpace : nCurStaffSpace;
     short left = 0;
     for (DWORD id : walk) {

@@ -18,7 +18,7 @@ using measplace::ChordNotes;
 
 int StaffSpaceOf(const CKVObject& node)
 {
-    CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    CKVDoc* doc = DocOf(node);
     return doc ? doc->m_nStaffSpace : nCurStaffSpace;
 }
 
@@ -111,11 +111,6 @@ CKVMsg* EndNote(CKVMsg* member, bool down)
     return down ? notes.front() : notes.back();
 }
 
-short ToShort(LONG value)
-{
-    return static_cast<short>(std::clamp<LONG>(value, -32768, 32767));
-}
-
 } // namespace
 
 int CKVMsg::GetNoteSteamUpMaxPoint(POINT& pt)
@@ -188,15 +183,15 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
         height += out;
     if (has128th)
         height += out;
-    m_nPosY = ToShort(height);
-    m_nPosY2 = ToShort(height);
+    m_nPosY = ClampToShort(height);
+    m_nPosY2 = ClampToShort(height);
     // A slanted beam comes half a space back towards the notes at the end
     // nearer to them.
     const short in = static_cast<short>(down ? -half : half);
     if (slant == 2)
-        m_nPosY2 = ToShort(static_cast<LONG>(m_nPosY2) + in);
+        m_nPosY2 = ClampToShort(static_cast<LONG>(m_nPosY2) + in);
     else if (slant == 3)
-        m_nPosY = ToShort(static_cast<LONG>(m_nPosY) + in);
+        m_nPosY = ClampToShort(static_cast<LONG>(m_nPosY) + in);
 }
 
 void CKVMsg::SetSubBeamDirAsDefault()

@@ -2,9 +2,9 @@
 
 #include "model/KVMsg.h"
 
+#include "ShortCast.h"
 #include "render/CustomSymbol.h"
 
-#include <algorithm>
 #include <vector>
 
 void CKVMsg::ModifyCustomSymbol(int handle, CPoint from, CPoint to)
@@ -43,8 +43,8 @@ void CKVMsg::ModifyCustomSymbol(int handle, CPoint from, CPoint to)
         return;
     if (SetHead(static_cast<short>(block.size()), block.data()) <= 0)
         return;
-    m_nPosX = static_cast<short>(std::clamp<int>(m_nPosX + bounds.left, -32768, 32767));
-    m_nPosY = static_cast<short>(std::clamp<int>(m_nPosY + bounds.top, -32768, 32767));
+    m_nPosX = ClampToShort(m_nPosX + bounds.left);
+    m_nPosY = ClampToShort(m_nPosY + bounds.top);
     m_wDuration = m_wHeadLen;
     m_wFlag = m_wHeadLen;
     MakeMsgCtrlPoint();

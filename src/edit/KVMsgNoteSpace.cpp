@@ -15,7 +15,6 @@
 
 namespace {
 
-using measplace::DocOf;
 
 // The live note, rest and chord children of a container, in order.
 std::vector<CKVMsg*> Members(CKVMsg& container)

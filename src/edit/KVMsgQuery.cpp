@@ -4,6 +4,7 @@
 
 #include "document/KVDoc.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 
 void CKVMsg::ChordYOrder()
 {
@@ -11,7 +12,7 @@ void CKVMsg::ChordYOrder()
         return;
     // The sort reads the document's current chord while it runs, so the
     // chord is made current for the call and nothing stays current after.
-    CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    CKVDoc* doc = DocOf(*this);
     if (doc)
         doc->m_pLastMember = this;
     ChordSort();

@@ -14,6 +14,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/NodeDoc.h"
 
 #include <climits>
 #include <new>
@@ -62,32 +63,22 @@ int CountNonNull(const CPtrArray& list)
     return n;
 }
 
-// The document the block lays out for: its page's, else its system's.
-CKVDoc* BlockDoc(const CKVBlock& block)
-{
-    if (block.m_pPage && block.m_pPage->m_pDoc)
-        return block.m_pPage->m_pDoc;
-    if (block.m_pSystem)
-        return block.m_pSystem->m_pDoc;
-    return nullptr;
-}
-
 int StaffSpace(const CKVBlock& block)
 {
-    CKVDoc* doc = BlockDoc(block);
+    CKVDoc* doc = DocOf(block);
     return doc ? doc->m_nStaffSpace : 0;
 }
 
 // The file info's staff distance, a count of staff spaces.
 int StaffDistanceValue(const CKVBlock& block)
 {
-    CKVDoc* doc = BlockDoc(block);
+    CKVDoc* doc = DocOf(block);
     return doc && doc->m_pFileInfo ? doc->m_pFileInfo->m_nStaffDistance : 0;
 }
 
 void SetModified(const CKVBlock& block)
 {
-    if (CKVDoc* doc = BlockDoc(block))
+    if (CKVDoc* doc = DocOf(block))
         doc->m_bModified = 1;
 }
 

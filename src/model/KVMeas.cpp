@@ -6,6 +6,7 @@
 
 #include "model/KVCtrlPoint.h"
 #include "model/MeasPlace.h"
+#include "model/MeasRecord.h"
 
 #include <cstring>
 
@@ -13,22 +14,6 @@ using measplace::ChildAt;
 using measplace::ClefCodeOf;
 
 namespace {
-
-// Offsets in the 96-byte record that follows the node record.
-constexpr int REC_STYLE = 0;
-constexpr int REC_TIME_NUM_TEXT = 19;
-constexpr int REC_TIME_DEN_TEXT = 35;
-constexpr int REC_AT_SIGN = 67;
-constexpr int REC_START_BAR = 68;
-constexpr int REC_END_BAR = 69;
-constexpr int REC_INIT_CLEF = 70;
-constexpr int REC_OPTION = 72;
-constexpr int REC_OPTIONS = 73;
-constexpr int REC_MARKER = 82;
-constexpr int REC_TIME_NUM = 86;
-constexpr int REC_TIME_DEN = 88;
-constexpr int REC_KEY_TYPE = 90;
-constexpr int REC_KEY_COUNT = 92;
 
 // Bytes the measure itself counts for in the memory total.
 constexpr DWORD kMeasBytes = 316;
@@ -38,17 +23,8 @@ constexpr DWORD kRefBytes = 12;
 // texts, the bar lines and the initial clef, the marker word; all else 0.
 void FillBufferRecord(const CKVMeas& meas, unsigned char* rec)
 {
-    std::memset(rec, 0, CKVMeas::RECORD_SIZE);
-    rec[REC_STYLE] = meas.m_byTimeStyle;
-    std::memcpy(rec + REC_TIME_NUM_TEXT, meas.m_szTimeNumText, CKVMeas::TIME_TEXT_SIZE);
-    std::memcpy(rec + REC_TIME_DEN_TEXT, meas.m_szTimeDenText, CKVMeas::TIME_TEXT_SIZE);
-    rec[REC_AT_SIGN] = '@';
-    rec[REC_START_BAR] = meas.m_byStartBar;
-    rec[REC_END_BAR] = meas.m_byEndBar;
-    rec[REC_INIT_CLEF] = meas.m_byInitClef;
-    PutWord(rec + REC_MARKER, meas.m_wMarker);
-    PutWord(rec + REC_TIME_NUM, static_cast<WORD>(meas.m_nTimeNum));
-    PutWord(rec + REC_TIME_DEN, static_cast<WORD>(meas.m_nTimeDen));
+    std::memset(rec, 0, measrecord::RECORD_SIZE);
+    measrecord::PutCommonFields(meas, rec);
 }
 
 } // namespace
@@ -356,7 +332,7 @@ short CKVMeas::CopyToBuff(unsigned char* buffer)
         return -1;
     FillBufferRecord(*this, buffer + node);
     m_pBackupLink = nullptr;
-    return static_cast<short>(node + RECORD_SIZE);
+    return static_cast<short>(node + measrecord::RECORD_SIZE);
 }
 
 short CKVMeas::Save(CFile* file)
@@ -364,14 +340,11 @@ short CKVMeas::Save(CFile* file)
     const short node = CKVObject::Save(file);
     if (node <= 0)
         return -1;
-    unsigned char rec[RECORD_SIZE];
+    unsigned char rec[measrecord::RECORD_SIZE];
     FillBufferRecord(*this, rec);
-    rec[REC_OPTION] = m_byOption;
-    rec[REC_OPTIONS] = m_byOptions;
-    PutWord(rec + REC_KEY_TYPE, m_byKeyType);
-    PutWord(rec + REC_KEY_COUNT, m_byKeyCount);
-    file->Write(rec, RECORD_SIZE);
-    return static_cast<short>(node + RECORD_SIZE);
+    measrecord::PutOptionAndKey(*this, rec);
+    file->Write(rec, measrecord::RECORD_SIZE);
+    return static_cast<short>(node + measrecord::RECORD_SIZE);
 }
 
 short CKVMeas::Load(CFile* file)
@@ -379,28 +352,13 @@ short CKVMeas::Load(CFile* file)
     const short node = CKVObject::Load(file);
     if (node <= 0)
         return -1;
-    unsigned char rec[RECORD_SIZE];
-    if (file->Read(rec, RECORD_SIZE) != static_cast<UINT>(RECORD_SIZE))
+    unsigned char rec[measrecord::RECORD_SIZE];
+    if (file->Read(rec, measrecord::RECORD_SIZE) != static_cast<UINT>(measrecord::RECORD_SIZE))
         return -1; // truncated: the measure's own settings stay as they were
-    m_byTimeStyle = rec[REC_STYLE];
-    std::memcpy(m_szTimeNumText, rec + REC_TIME_NUM_TEXT, TIME_TEXT_SIZE);
-    std::memcpy(m_szTimeDenText, rec + REC_TIME_DEN_TEXT, TIME_TEXT_SIZE);
-    // A text must stay terminated whatever the stream held.
-    m_szTimeNumText[TIME_TEXT_SIZE - 1] = '\0';
-    m_szTimeDenText[TIME_TEXT_SIZE - 1] = '\0';
-    m_byStartBar = rec[REC_START_BAR];
-    m_byEndBar = rec[REC_END_BAR];
-    m_byInitClef = rec[REC_INIT_CLEF];
-    m_byOption = rec[REC_OPTION];
-    m_byOptions = rec[REC_OPTIONS];
-    m_wMarker = GetWord(rec + REC_MARKER);
-    m_nTimeNum = static_cast<short>(GetWord(rec + REC_TIME_NUM));
-    m_nTimeDen = static_cast<short>(GetWord(rec + REC_TIME_DEN));
-    m_byKeyType = static_cast<BYTE>(GetWord(rec + REC_KEY_TYPE));
-    m_byKeyCount = static_cast<BYTE>(GetWord(rec + REC_KEY_COUNT));
+    measrecord::GetCommonFields(*this, rec);
     // The length is not stored; it follows from the time signature.
     CalcWholeCount();
-    return static_cast<short>(node + RECORD_SIZE);
+    return static_cast<short>(node + measrecord::RECORD_SIZE);
 }
 
 void CKVMeas::GetMemorySize(DWORD& total)

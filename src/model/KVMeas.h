@@ -68,7 +68,6 @@ public:
     static constexpr int VOICES = 8;
     static constexpr int TIME_TEXT_SIZE = 16;
     static constexpr int ENDING_TEXT_SIZE = 16;
-    static constexpr int RECORD_SIZE = 96;       // the trailer of every record form
 
     // Defined in model/KVMeas.cpp
     CKVMeas();

@@ -109,7 +109,7 @@ void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, 
 
 void CKVMeas::TransposeInDiatonicScale(int up, short steps, short semitones)
 {
-    const CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    const CKVDoc* doc = DocOf(*this);
     int d = (doc ? doc->m_nStaffSpace / 2 : 0) * steps;
     if (up)
         d = -d;

@@ -6,6 +6,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ CKVMsg* LiveChild(CKVObject& node, int i)
 // Half the document's staff space: one step of the staff.
 int HalfSpace(const CKVObject& node)
 {
-    const CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    const CKVDoc* doc = DocOf(node);
     return doc ? doc->m_nStaffSpace / 2 : 0;
 }
 

@@ -24,7 +24,6 @@
 
 namespace {
 
-using measplace::DocOf;
 
 using kvpitch::ChildIds;
 using kvpitch::Resolve;
@@ -89,11 +88,6 @@ int HeadKey(const CKVMsg& note)
     return note.m_pHead && note.m_wHeadLen > MidiNoteHead::KeyOffset ? note.m_pHead[MidiNoteHead::KeyOffset] : -1;
 }
 
-short ToShort(int value)
-{
-    return static_cast<short>(std::clamp(value, -32768, 32767));
-}
-
 // The middle line of a five-line staff: -4 x (S / 2).
 int MiddleLine(int space)
 {
@@ -125,7 +119,7 @@ void CKVMsg::SetTemporarySymbolGap(short quarters)
 {
     if (m_byKind != MSG_NOTE)
         return;
-    m_nLayout4 = ToShort(StaffSpaceOf(*this) / 4 * quarters);
+    m_nLayout4 = ClampToShort(StaffSpaceOf(*this) / 4 * quarters);
     MakeNoteMarkCtrl();
 }
 
@@ -242,7 +236,7 @@ void CKVMsg::SetMidiKeyAndHeadByY()
 {
     if (m_byKind == MSG_NOTE) {
         CKVMeas* meas = kvpitch::MeasureOf(*this);
-        const BYTE staffKind = kvpitch::StaffKindOf(meas);
+        const BYTE staffKind = measplace::StaffKindOf(meas);
         // A drum row decides the head before the key is read from it.
         if (meas && (staffKind == CKVStaff::KIND_DRUM || staffKind == CKVStaff::KIND_DRUM_SECOND))
             m_wHeadType = meas->GetDrumHeadType(m_nPosY);
@@ -372,7 +366,7 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
         direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0;
     }
     CKVMeas* meas = kvpitch::MeasureOf(*this);
-    const BYTE staffKind = kvpitch::StaffKindOf(meas);
+    const BYTE staffKind = measplace::StaffKindOf(meas);
     const int middle = MiddleLine(StaffSpaceOf(*this));
 
     if (m_byKind == MSG_BEAM) {
@@ -410,7 +404,7 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
         }
         if ((before < 0) != (m_lHeight < 0)) {
             // The stem end that marks and slides are placed against.
-            m_nLayout1 = ToShort(static_cast<int>(m_lHeight));
+            m_nLayout1 = ClampToShort(static_cast<int>(m_lHeight));
             UpdateNoteMarkPos();
         }
     } else {
@@ -588,7 +582,7 @@ void CKVMsg::UpdateNoteMarkPos()
     const int space = StaffSpaceOf(*this);
     for (CKVMsg* child : LiveChildren(*this)) {
         if (child->m_byKind == MSG_NOTEMARK) {
-            child->m_nPosY = ToShort(-child->m_nPosY);
+            child->m_nPosY = ClampToShort(-child->m_nPosY);
             continue;
         }
         if (child->m_byKind < MSG_SLIDE1 || child->m_byKind > MSG_SLIDE4)
@@ -596,10 +590,10 @@ void CKVMsg::UpdateNoteMarkPos()
         const int glyph = doc ? doc->m_sizeSingle[2 + (child->m_byKind - MSG_SLIDE1)].cy : 0;
         if ((m_wDuration & 0xFF) < DUR_HALF) {
             child->m_nPosX = 0;
-            child->m_nPosY = ToShort(-(glyph / 2 + space / 2));
+            child->m_nPosY = ClampToShort(-(glyph / 2 + space / 2));
         } else {
-            child->m_nPosX = ToShort(m_nLayout1 >= 0 ? -space / 2 : space / 2);
-            child->m_nPosY = ToShort((m_nLayout1 + glyph) / 2);
+            child->m_nPosX = ClampToShort(m_nLayout1 >= 0 ? -space / 2 : space / 2);
+            child->m_nPosY = ClampToShort((m_nLayout1 + glyph) / 2);
         }
     }
 }
@@ -627,15 +621,15 @@ void CKVMsg::NoteMarkUpDown(int mode, CKVMsg* model)
         const bool anyAbove = std::any_of(marks.begin(), marks.end(), [](CKVMsg* m) { return m->m_nPosY < 0; });
         for (CKVMsg* mark : marks) {
             if (anyAbove)
-                mark->m_nPosY = ToShort(mark->m_nPosY - 2);
+                mark->m_nPosY = ClampToShort(mark->m_nPosY - 2);
             else if (mark->m_nPosY >= 0)
-                mark->m_nPosY = ToShort(mark->m_nPosY + 2);
+                mark->m_nPosY = ClampToShort(mark->m_nPosY + 2);
         }
         return;
     }
     for (CKVMsg* mark : marks) {
         if (mark->m_nPosY > 0)
-            mark->m_nPosY = ToShort(mark->m_nPosY + 2);
+            mark->m_nPosY = ClampToShort(mark->m_nPosY + 2);
     }
 }
 
@@ -770,8 +764,8 @@ void CKVMsg::ReArrangeNoteMarkPos(CKVMsg*)
                 y = space + gap + (chord ? toBottom : 0);
             }
         }
-        mark->m_nPosX = ToShort(x);
-        mark->m_nPosY = ToShort(y);
+        mark->m_nPosX = ClampToShort(x);
+        mark->m_nPosY = ClampToShort(y);
     }
 
     int below = 0;
@@ -804,7 +798,7 @@ void CKVMsg::ReArrangeNoteMarkPos(CKVMsg*)
         const int m = mark->m_wHeadType;
         if (m == 15 || m == 16)
             y += y >= 1 ? space / 2 : -space / 2;
-        mark->m_nPosY = ToShort(y);
+        mark->m_nPosY = ClampToShort(y);
     }
 }
 
@@ -1039,8 +1033,8 @@ void CKVMsg::SetTremoloPosY2Default(CKVMsg* first, CKVMsg* second)
         end = y2 + s2;
         top = end + d;
     }
-    m_nPosY = ToShort(top);
-    m_nPosY2 = ToShort(end);
+    m_nPosY = ClampToShort(top);
+    m_nPosY2 = ClampToShort(end);
 }
 
 void CKVMsg::SetTremoloCtrlPoint(int x1, int y1, int x2, int y2, int above)
@@ -1164,8 +1158,8 @@ void MoveBeamEnd(CKVMsg& group, BeamSide side, int dx, int dy)
         const int shift = ExtensionShift(side);
         group.m_dwWord = (group.m_dwWord & ~(0xFFu << shift)) | (static_cast<DWORD>(newExt) << shift);
     }
-    group.m_nPosY = ToShort(left ? y : farY);
-    group.m_nPosY2 = ToShort(left ? farY : y);
+    group.m_nPosY = ClampToShort(left ? y : farY);
+    group.m_nPosY2 = ClampToShort(left ? farY : y);
 }
 
 } // namespace

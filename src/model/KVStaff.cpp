@@ -9,6 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/StaffRecord.h"
 
 #include <algorithm>
 #include <climits>
@@ -19,16 +20,6 @@ namespace {
 
 // The undo kind of a removed measure.
 constexpr short kBackupMeas = 0x102;
-
-// The record that follows the node part in the stream form.
-constexpr int kRecordSize = 112;
-constexpr int kRecClef = 32;
-constexpr int kRecKind = 33;
-constexpr int kRecLines = 34;
-constexpr int kRecConst8 = 80;
-constexpr int kRecConst4a = 102;
-constexpr int kRecConst4b = 104;
-constexpr int kRecMeasCount = 108;
 
 // The texts of the staff-name record; the reader refuses 32 bytes or more.
 constexpr int kNameTexts = 4;
@@ -555,16 +546,8 @@ int CKVStaff::IsLeftLineVisible()
 
 static void FillStreamRecord(CKVStaff& staff, unsigned char* record)
 {
-    std::memset(record, 0, kRecordSize);
-    std::memcpy(record, staff.m_szName, CKVStaff::NAME_SIZE);
-    record[CKVStaff::NAME_SIZE - 1] = 0;
-    record[kRecClef] = staff.m_byClefType;
-    record[kRecKind] = staff.m_byStaffKind;
-    record[kRecLines] = staff.m_byLineCount;
-    PutWord(record + kRecConst8, 8);
-    PutWord(record + kRecConst4a, 4);
-    PutWord(record + kRecConst4b, 4);
-    PutDword(record + kRecMeasCount, static_cast<DWORD>(staff.GetMeasNum()));
+    std::memset(record, 0, staffrecord::RECORD_SIZE);
+    staffrecord::PutCommonFields(staff, record);
 }
 
 short CKVStaff::Save(CFile* file)
@@ -572,14 +555,14 @@ short CKVStaff::Save(CFile* file)
     const short node = CKVObject::Save(file);
     if (node <= 0)
         return -1;
-    unsigned char record[kRecordSize];
+    unsigned char record[staffrecord::RECORD_SIZE];
     FillStreamRecord(*this, record);
-    file->Write(record, kRecordSize);
+    file->Write(record, staffrecord::RECORD_SIZE);
     for (int i = 0; i < m_arrMeas.GetSize(); ++i) {
         if (m_arrMeas.GetAt(i)->Save(file) < 0)
             return -1;
     }
-    return static_cast<short>(node + kRecordSize);
+    return static_cast<short>(node + staffrecord::RECORD_SIZE);
 }
 
 short CKVStaff::Load(CFile* file)
@@ -587,21 +570,17 @@ short CKVStaff::Load(CFile* file)
     const short node = CKVObject::Load(file);
     if (node <= 0)
         return -1;
-    unsigned char record[kRecordSize];
-    if (file->Read(record, kRecordSize) != static_cast<UINT>(kRecordSize))
+    unsigned char record[staffrecord::RECORD_SIZE];
+    if (file->Read(record, staffrecord::RECORD_SIZE) != static_cast<UINT>(staffrecord::RECORD_SIZE))
         return -1;
-    std::memcpy(m_szName, record, NAME_SIZE);
-    m_szName[NAME_SIZE - 1] = '\0';
-    m_byClefType = record[kRecClef];
-    m_byStaffKind = record[kRecKind];
-    m_byLineCount = record[kRecLines];
+    staffrecord::GetCommonFields(*this, record);
     if (!FindStaffNameMsg(this)) {
         char name[NAME_SIZE];
         std::memcpy(name, m_szName, NAME_SIZE);
         SetStaffNameToMsg(name, "", "", "", 0, 0);
     }
 
-    const DWORD count = GetDword(record + kRecMeasCount);
+    const DWORD count = staffrecord::MeasCountOf(record);
     for (DWORD i = 0; i < count; ++i) {
         CKVMeas* meas = KvNewChild<CKVMeas>(m_pSystem, OBJ_MEAS, this, m_byObjKind);
         if (!meas)
@@ -612,7 +591,7 @@ short CKVStaff::Load(CFile* file)
         }
         m_arrMeas.Add(meas);
     }
-    return static_cast<short>(node + kRecordSize);
+    return static_cast<short>(node + staffrecord::RECORD_SIZE);
 }
 
 short CKVStaff::CopyToBuff(unsigned char* buffer)
@@ -622,7 +601,7 @@ short CKVStaff::CopyToBuff(unsigned char* buffer)
         return -1;
     unsigned char* p = buffer + node;
     FillStreamRecord(*this, p);
-    p += kRecordSize;
+    p += staffrecord::RECORD_SIZE;
     for (int i = 0; i < m_arrMeas.GetSize(); ++i) {
         const short length = m_arrMeas.GetAt(i)->CopyToBuff(p);
         if (length < 0)

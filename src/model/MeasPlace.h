@@ -7,11 +7,10 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 
 #include <algorithm>
 #include <vector>
-
-class CKVDoc;
 
 namespace measplace {
 
@@ -22,6 +21,14 @@ inline CKVStaff* StaffOf(CKVMeas& meas)
     if (!parent || (parent->m_byObjKind != OBJ_STAFF && parent->m_byObjKind != OBJ_OSSIA_STAFF))
         return nullptr;
     return static_cast<CKVStaff*>(parent);
+}
+
+// The kind of the staff that holds the measure; a measure without a staff
+// (or none at all) reads as on a normal staff.
+inline BYTE StaffKindOf(CKVMeas* meas)
+{
+    const CKVStaff* staff = meas ? StaffOf(*meas) : nullptr;
+    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
 }
 
 // The measure's index in its staff's list; -1 when it is not there.
@@ -76,12 +83,6 @@ inline CKVMsg* ChildAt(CKVObject& node, int i)
 inline BYTE ClefCodeOf(const CKVMsg& clef)
 {
     return static_cast<BYTE>(clef.m_wDuration & 0xFF);
-}
-
-// The document a node belongs to; null outside a document.
-inline CKVDoc* DocOf(const CKVObject& node)
-{
-    return node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
 }
 
 // The document's line spacing; the process-wide copy for a node that is

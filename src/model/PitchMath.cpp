@@ -47,7 +47,7 @@ StaffUnits UnitsOf(int lineSpacing)
 
 StaffUnits UnitsOf(const CKVObject& node)
 {
-    const CKVDoc* doc = node.m_pSystem ? node.m_pSystem->m_pDoc : nullptr;
+    const CKVDoc* doc = DocOf(node);
     return UnitsOf(doc ? doc->m_nStaffSpace : 0);
 }
 
@@ -172,12 +172,6 @@ CKVStaff* StaffOfMeas(CKVMeas* meas)
     if (kind != OBJ_STAFF && kind != OBJ_OSSIA_STAFF)
         return nullptr;
     return static_cast<CKVStaff*>(meas->m_pParent);
-}
-
-BYTE StaffKindOf(CKVMeas* meas)
-{
-    CKVStaff* staff = StaffOfMeas(meas);
-    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
 }
 
 bool IsDrumKind(BYTE staffKind)

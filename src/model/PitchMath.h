@@ -92,7 +92,6 @@ int ClampKey(int key);
 // measure's staff and that staff's kind (1 when there is none).
 CKVMeas* MeasureOf(const CKVMsg& msg);
 CKVStaff* StaffOfMeas(CKVMeas* meas);
-BYTE StaffKindOf(CKVMeas* meas);
 bool IsDrumKind(BYTE staffKind);      // 2, 3 and 4 sound through the kit table
 bool IsDrumStaffKind(BYTE staffKind); // 2 and 3 are spelled by the kit table only
 

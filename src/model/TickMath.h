@@ -76,16 +76,6 @@ inline std::int64_t DottedTicks(std::int64_t base, BYTE dots)
     return base;
 }
 
-// A tick value taken from a double: truncated towards zero and then wrapped
-// into 16 bits as the stored fields wrap integers. Going through 64 bits
-// keeps the conversion defined for values beyond the 16-bit range.
-inline short TruncToShort(double value)
-{
-    if (!(value > -9.0e18 && value < 9.0e18))
-        return 0;
-    return static_cast<short>(static_cast<std::int64_t>(value));
-}
-
 // How deep walks through chords and groups may nest. Real scores nest three
 // levels (group, chord, note); a damaged file can make a reference that
 // does not own its symbol close a loop, which must not recurse for ever.

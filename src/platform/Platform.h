@@ -9,6 +9,7 @@
 #include "ProcessState.h"
 #include "AllocHook.h"
 #include "MulDiv.h"
+#include "ShortCast.h"
 #include "Rect.h"
 #include "String.h"
 #include "Object.h"

@@ -7,6 +7,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 
 #include <vector>
 
@@ -82,7 +83,7 @@ inline void DeleteContainer(CKVMeas& meas, CKVMsg* container)
     while (container->GetMsgNum() > 0)
         container->RemoveAt(static_cast<short>(container->GetMsgNum() - 1));
     Unlink(meas, container);
-    if (CKVDoc* doc = meas.m_pSystem ? meas.m_pSystem->m_pDoc : nullptr) {
+    if (CKVDoc* doc = DocOf(meas)) {
         if (doc->m_pLastGroup == container)
             doc->m_pLastGroup = nullptr;
         if (doc->m_pLastMember == container)

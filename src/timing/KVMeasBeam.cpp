@@ -26,7 +26,6 @@ using beamgroups::Unlink;
 
 namespace {
 
-using measplace::DocOf;
 
 // Below four ticks per quarter the sixteenth unit is 0 and no group has a
 // length; only a damaged system record gives such a value.

@@ -26,19 +26,12 @@
 
 namespace {
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 
 constexpr BYTE kDrumClef = 8;
 constexpr WORD kPlainHead = 1;
 constexpr WORD kFreeLineHead = 100;
 constexpr short kPlaceEnd = 256;
-
-BYTE StaffKindOf(CKVMeas& meas)
-{
-    const CKVStaff* staff = measplace::StaffOf(meas);
-    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
-}
 
 bool IsDrumStaff(BYTE kind)
 {
@@ -235,7 +228,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
         delete copy;
         return nullptr;
     }
-    const BYTE staffKind = StaffKindOf(*this);
+    const BYTE staffKind = measplace::StaffKindOf(this);
     if (staffKind == CKVStaff::KIND_FREE_LINE)
         ClampToLines(*this, *copy);
 
@@ -335,7 +328,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
         delete copy;
         return nullptr;
     }
-    const BYTE staffKind = StaffKindOf(*this);
+    const BYTE staffKind = measplace::StaffKindOf(this);
     copy->m_dwMsgId = 0;
 
     SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);

@@ -6,6 +6,7 @@
 #include "model/DrumTable.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "model/MeasPlace.h"
 #include "model/PitchMath.h"
 
 using namespace kvpitch;
@@ -35,7 +36,7 @@ short CKVMeas::GetMidiKeyFromPosY(short x, short y)
 
 short CKVMeas::SetParamFromMidiKey()
 {
-    if (IsDrumStaffKind(StaffKindOf(this))) {
+    if (IsDrumStaffKind(measplace::StaffKindOf(this))) {
         SetParamFromDrumTable(0);
         return 1;
     }
@@ -112,7 +113,7 @@ short CKVMeas::SetParamFromMidiKey()
 
 void CKVMeas::UpdateNoteKeySignature(int simplify, int allowMove, int reorderChords, short)
 {
-    if (IsDrumStaffKind(StaffKindOf(this)))
+    if (IsDrumStaffKind(measplace::StaffKindOf(this)))
         return;
     const StaffUnits units = UnitsOf(*this);
     int keySig[kDegrees];

@@ -17,16 +17,9 @@ using measplace::ChildAt;
 
 namespace {
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 
 constexpr WORD kNoHit = 0xFFFF;
-
-BYTE StaffKindOf(CKVMeas& meas)
-{
-    const CKVStaff* staff = measplace::StaffOf(meas);
-    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
-}
 
 bool IsGraceSymbol(const CKVMsg& msg)
 {
@@ -237,7 +230,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
     CKVMsg* hit = ChildAt(*this, at);
     switch (hit->m_byKind) {
     case MSG_NOTE: {
-        if (StaffKindOf(*this) == CKVStaff::KIND_ONE_LINE || hit->m_nPosY == msg->m_nPosY) {
+        if (measplace::StaffKindOf(this) == CKVStaff::KIND_ONE_LINE || hit->m_nPosY == msg->m_nPosY) {
             index = -1;
             return 1;
         }

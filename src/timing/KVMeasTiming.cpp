@@ -35,7 +35,7 @@ public:
     short Start() const
     {
         if (!m_exact)
-            return tickmath::TruncToShort(std::ceil(m_sum));
+            return TruncateToShort(std::ceil(m_sum));
         std::int64_t whole = m_num / m_den;
         if (m_num % m_den > 0)
             ++whole;

@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
 #include "timing/BeamGroups.h"
 
 #include <vector>
@@ -28,7 +29,7 @@ int CKVMsg::BeamOrder()
     if (members.size() == 1) {
         // One symbol is no beam; it takes the voice's own stem direction.
         CKVMsg* only = members.front();
-        CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+        CKVDoc* doc = DocOf(*this);
         beamgroups::ReturnToMeasure(*this, only, meas);
         only->ChangeNoteDirection(doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0, 0);
         members.clear();

@@ -86,7 +86,7 @@ bool RemoveTupletFrom(CKVMsg& holder, CKVMsg* tuplet, int depth)
 // tip of a stem pointing up, else a line spacing above the head.
 short EndOffset(const CKVMsg& note, int lineSpacing)
 {
-    return tuplets::ToShort(note.m_lHeight < 1 ? note.m_lHeight - lineSpacing : -lineSpacing);
+    return ClampToShort(note.m_lHeight < 1 ? note.m_lHeight - lineSpacing : -lineSpacing);
 }
 
 } // namespace

@@ -17,15 +17,7 @@
 
 namespace {
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
-
-BYTE StaffKindOf(CKVMsg& msg)
-{
-    CKVMeas* meas = tickmath::MeasureOf(&msg);
-    CKVStaff* staff = meas ? measplace::StaffOf(*meas) : nullptr;
-    return staff ? staff->m_byStaffKind : CKVStaff::KIND_NORMAL;
-}
 
 bool IsGraceSymbol(const CKVMsg& msg)
 {
@@ -263,7 +255,7 @@ short CKVMsg::AddMsgToBeam(CKVMsg* msg)
     CKVDoc* doc = DocOf(*this);
     short result = -1;
     if (hit->m_byKind == MSG_NOTE) {
-        if (StaffKindOf(*this) == CKVStaff::KIND_ONE_LINE) {
+        if (measplace::StaffKindOf(tickmath::MeasureOf(this)) == CKVStaff::KIND_ONE_LINE) {
             result = -1;
         } else if (hit->m_nPosY == msg->m_nPosY) {
             result = -2;

@@ -24,11 +24,6 @@ namespace {
 using measplace::LineSpacingOf;
 using measplace::ChordNotes;
 
-short ToShort(int value)
-{
-    return static_cast<short>(std::clamp(value, -32768, 32767));
-}
-
 bool HasAccidental(const CKVMsg& note)
 {
     return kvpitch::AccidentalCodeOf(note.m_byAccidental) != ACCI_NONE;
@@ -197,7 +192,7 @@ public:
     int C() const { return m_c; }
     int Gap() const { return m_gap; }
 
-    static void Set(CKVMsg* note, int offset) { note->m_nLayout4 = ToShort(offset); }
+    static void Set(CKVMsg* note, int offset) { note->m_nLayout4 = ClampToShort(offset); }
 
 private:
     static int Distance(const CKVMsg* a, const CKVMsg* b) { return std::abs(a->m_nPosY - b->m_nPosY); }
@@ -355,12 +350,12 @@ void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int kee
         return ((std::abs(extreme - end1) + std::abs(extreme - end2)) / 2 * 16) / spacing;
     };
     auto setCurves = [this](int value) {
-        m_nLayout1 = ToShort(value);
-        m_nLayout2 = ToShort(value);
+        m_nLayout1 = ClampToShort(value);
+        m_nLayout2 = ClampToShort(value);
     };
     auto setYs = [this](int start, int end) {
-        m_nPosY = ToShort(start);
-        m_nPosY2 = ToShort(end);
+        m_nPosY = ClampToShort(start);
+        m_nPosY2 = ClampToShort(end);
     };
 
     if (m_byKind == MSG_TIE) {
@@ -370,8 +365,8 @@ void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int kee
         else if (side == 1)
             below = false;
         if (setX) {
-            m_nPosX = ToShort(dx + 16);
-            m_nPosX2 = ToShort(-dx);
+            m_nPosX = ClampToShort(dx + 16);
+            m_nPosX2 = ClampToShort(-dx);
         }
         if (direction == 2 || (direction == 0 && below)) {
             setYs(dy, dy);
@@ -401,8 +396,8 @@ void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int kee
         const bool below = first->m_lHeight < 0 && sameStaves;
 
         if (setX) {
-            m_nPosX = ToShort(dx + 16);
-            m_nPosX2 = ToShort(-dx);
+            m_nPosX = ClampToShort(dx + 16);
+            m_nPosX2 = ClampToShort(-dx);
             if (direction == 2) {
                 if (stemA > 0)
                     m_nPosX = 0;
@@ -534,11 +529,11 @@ void CKVMsg::TupletPosOrder()
         y1 = y2 = space / 2;
         hook = space;
     }
-    m_nPosX = ToShort(x1);
-    m_nPosX2 = ToShort(x2);
-    m_nPosY = ToShort(y1);
-    m_nPosY2 = ToShort(y2);
-    m_nLayout2 = ToShort(hook);
+    m_nPosX = ClampToShort(x1);
+    m_nPosX2 = ClampToShort(x2);
+    m_nPosY = ClampToShort(y1);
+    m_nPosY2 = ClampToShort(y2);
+    m_nLayout2 = ClampToShort(hook);
 
     int number = 0;
     if (wideNumber)
@@ -547,7 +542,7 @@ void CKVMsg::TupletPosOrder()
         number = (narrowNumber ? -space : -4 * space) / 3;
     else
         number = (narrowNumber ? 7 * space : 11 * space) / 4;
-    m_nLayout1 = ToShort(number);
+    m_nLayout1 = ClampToShort(number);
     m_nLayout4 = 0;
     m_byReplace = 0;
 }
@@ -579,7 +574,7 @@ void CKVMsg::ChordCtrlPointMove()
         return;
     const HeadColumns columns = SplitHeadColumns(*this);
     const int spacing = LineSpacingOf(*this);
-    const short dx = ToShort(m_lHeight > 0 ? -spacing : spacing);
+    const short dx = ClampToShort(m_lHeight > 0 ? -spacing : spacing);
     for (CKVMsg* note : columns.second)
         note->NoteCtrlOffset(dx);
 }

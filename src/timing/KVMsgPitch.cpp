@@ -7,6 +7,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "model/PitchMath.h"
 
 #include <algorithm>
@@ -73,7 +74,7 @@ Sounding SoundingOf(CKVMsg& note)
     }
     s.clef = clef;
 
-    if (IsDrumKind(StaffKindOf(meas))) {
+    if (IsDrumKind(measplace::StaffKindOf(meas))) {
         s.drum = true;
         s.natural = NaturalOf(note, CKVStaff::CLEF_DRUM, units).key;
         s.key = ClampKey(s.natural);
@@ -614,7 +615,7 @@ void CKVMsg::MakeGraceNote()
 {
     if (m_byKind != MSG_NOTE && m_byKind != MSG_CHORD)
         return;
-    const CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    const CKVDoc* doc = DocOf(*this);
     const bool slashMark = doc && doc->m_bGraceMark == 1;
     if (m_wFlag & MSGFLAG_GRACE) {
         m_wFlag = static_cast<WORD>(m_wFlag & ~MSGFLAG_GRACE);

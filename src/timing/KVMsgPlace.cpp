@@ -15,7 +15,6 @@
 
 namespace {
 
-using measplace::DocOf;
 using measplace::LineSpacingOf;
 using measplace::ChordNotes;
 
@@ -40,11 +39,6 @@ int RestSettingOf(const CKVMsg& rest)
     if (voice < 1 || voice > CKVCtrlTool::kVoices)
         voice = 1;
     return doc->m_CtrlTool.m_byStemDir[voice - 1];
-}
-
-short ToShort(int value)
-{
-    return static_cast<short>(value);
 }
 
 // The height of a rest on the two-position drum staff, by duration code;
@@ -95,7 +89,7 @@ void CKVMsg::UpdatePos(int fromTime)
     if (fromTime) {
         const short start = GetStartTime();
         if (kind != MSG_BEAM || start != kNoStart)
-            m_nPosX = ToShort(MulDiv(start, CKVMeas::SCALE, meas->m_nLength));
+            m_nPosX = TruncateToShort(MulDiv(start, CKVMeas::SCALE, meas->m_nLength));
     }
     if (tremolo) {
         if (m_wFlag & MSGFLAG_TREMOLO_START)
@@ -107,9 +101,9 @@ void CKVMsg::UpdatePos(int fromTime)
     const int space = LineSpacingOf(*this);
     const int h = space / 2;
     if (kind != MSG_REST && space >= 2) {
-        m_nPosY = ToShort((m_nPosY / h) * h);
-        if (kvpitch::StaffKindOf(meas) == CKVStaff::KIND_ONE_LINE)
-            m_nPosY = ToShort(-2 * space);
+        m_nPosY = TruncateToShort((m_nPosY / h) * h);
+        if (measplace::StaffKindOf(meas) == CKVStaff::KIND_ONE_LINE)
+            m_nPosY = TruncateToShort(-2 * space);
     }
 
     if (kind == MSG_REST) {
@@ -169,29 +163,29 @@ void CKVMsg::UpdateRestPosY(int centre)
             m_nPosX = CKVMeas::SCALE / 2;
             if (CKVMeas* meas = kvpitch::MeasureOf(*this)) {
                 const int x = meas->GetRealPosX(this);
-                m_nPosX = meas->AbsXToMeasX(ToShort(x - space));
+                m_nPosX = meas->AbsXToMeasX(TruncateToShort(x - space));
             }
         }
         const int setting = RestSettingOf(*this);
         if (onGrid && setting == 1) {
-            m_nPosY = ToShort(-5 * space);
+            m_nPosY = TruncateToShort(-5 * space);
         } else if (onGrid && setting == 2) {
             static const int kLowLines[9] = {1, 1, 1, 2, 2, 2, 3, 4, 5};
             if (code >= 0 && code <= 8)
-                m_nPosY = ToShort(kLowLines[code] * space);
+                m_nPosY = TruncateToShort(kLowLines[code] * space);
         }
     }
 
     m_lHeight = -21;
-    m_nLayout1 = ToShort(-4 * space);
+    m_nLayout1 = TruncateToShort(-4 * space);
     if (!onGrid)
         return;
 
     const int y = m_nPosY;
-    if (kvpitch::StaffKindOf(kvpitch::MeasureOf(*this)) == CKVStaff::KIND_DRUM_SECOND) {
+    if (measplace::StaffKindOf(kvpitch::MeasureOf(*this)) == CKVStaff::KIND_DRUM_SECOND) {
         int placed = 0;
         if (DrumRestY(code, y, space, placed))
-            m_nPosY = ToShort(placed);
+            m_nPosY = TruncateToShort(placed);
         return;
     }
 
@@ -203,16 +197,16 @@ void CKVMsg::UpdateRestPosY(int centre)
             placed = -space;
         else if (code == 7 || code == 8)
             placed = 0;
-        m_nPosY = ToShort(placed);
+        m_nPosY = TruncateToShort(placed);
         const int lines = (code == 7 || code == 8) ? 5 : 4;
-        m_nLayout1 = ToShort(-(placed + lines * space));
+        m_nLayout1 = TruncateToShort(-(placed + lines * space));
         return;
     }
     // Outside the staff a rest sits on a whole line; division truncates
     // toward zero, so the half line is added away from the staff. A whole
     // rest hangs from its line and rounds the other way.
     if (y > 0 || code == DUR_WHOLE)
-        m_nPosY = ToShort(((y + space / 2) / space) * space);
+        m_nPosY = TruncateToShort(((y + space / 2) / space) * space);
     else
-        m_nPosY = ToShort(((y - space / 2) / space) * space);
+        m_nPosY = TruncateToShort(((y - space / 2) / space) * space);
 }

@@ -89,7 +89,7 @@ void CKVMsg::AutoAdjustTieSlur()
 {
     // The document's default tie shape; the settings' own defaults for a
     // note outside a document.
-    CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    CKVDoc* doc = DocOf(*this);
     const short dy = doc ? doc->m_CtrlTool.m_nK1 : 14;
     const short dx = doc ? doc->m_CtrlTool.m_nK2 : -4;
     const short minHeight = doc ? doc->m_CtrlTool.m_nK3 : 10;
@@ -142,7 +142,7 @@ int CKVMsg::SetSymbol(BYTE accidental, int options, int gap)
     // The accidentals in force are those of the staff the note is drawn on.
     if (CKVMeas* meas = kvpitch::ContextMeasure(*this))
         meas->UpdateNoteKeySignature(0, 1, 1, 0);
-    CKVDoc* doc = m_pSystem ? m_pSystem->m_pDoc : nullptr;
+    CKVDoc* doc = DocOf(*this);
     if (doc && doc->m_pLastMember && doc->m_pLastMember->m_byKind == MSG_CHORD)
         doc->m_pLastMember->ChordKeyOrder();
     MakeNoteMarkCtrl();

@@ -119,7 +119,7 @@ double CKVMsg::GetPlayTimeDouble()
         sum += member->GetPlayTimeDouble();
         return false;
     });
-    m_nPlayTime = tickmath::TruncToShort(sum);
+    m_nPlayTime = TruncateToShort(sum);
     return sum;
 }
 

@@ -61,11 +61,6 @@ inline void SetLast(CKVMsg& tuplet, const CKVMsg& note)
     tuplet.m_lHeight = static_cast<LONG>(note.m_dwMsgId);
 }
 
-inline short ToShort(LONG value)
-{
-    return static_cast<short>(std::clamp<LONG>(value, -32768, 32767));
-}
-
 // The note that carries a tuplet for a symbol: a note or rest itself, a
 // chord its first (or last) member note; null for a chord without notes.
 inline CKVMsg* Carrier(CKVMsg* msg, bool lastOfChord)
