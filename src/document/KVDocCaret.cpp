@@ -1,7 +1,7 @@
 #include "document/KVDoc.h"
 
 #include "document/DocLock.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"

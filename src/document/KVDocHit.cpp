@@ -1,7 +1,7 @@
 #include "document/KVDoc.h"
 
-#include "document/KVCtrlPoint.h"
-#include "edit/DrumTable.h"
+#include "model/KVCtrlPoint.h"
+#include "model/DrumTable.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 

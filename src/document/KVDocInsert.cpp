@@ -5,13 +5,13 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 #include "timing/MidiFileRead.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>
 
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/NewObject.h"

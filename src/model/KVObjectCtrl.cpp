@@ -3,9 +3,9 @@
 
 #include "model/KVObject.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/HitShapes.h"
 #include "model/KVMeas.h"
@@ -13,7 +13,7 @@
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 #include <new>

@@ -1,7 +1,7 @@
 // Part extraction: the chosen staves of a score copied into a new document
 // with the page layout, and the targets that are refused.
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "support/ScoreTest.h"

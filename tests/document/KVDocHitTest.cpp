@@ -1,8 +1,8 @@
 // Points on a laid-out page: which staff, measure, note or handle lies
 // there, the mouse cursor's beat and tick, and the step-entry caret.
 
-#include "document/KVCtrlPoint.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVCtrlPoint.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "timing/TieLinks.h"

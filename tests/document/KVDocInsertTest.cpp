@@ -1,7 +1,7 @@
 // Symbols entering and leaving the score through the document: step entry
 // at the caret, mouse entry, entry by number, adding and deleting.
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
