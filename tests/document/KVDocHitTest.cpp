@@ -16,15 +16,8 @@ namespace {
 
 using kvtest::NoteShape;
 
-class KVDocHitTest : public kvtest::ScoreTest {
+class KVDocHitTest : public kvtest::PagedScoreTest {
 protected:
-    kvtest::ScoreShape Shape() override { return {.staves = 2, .measures = 8, .pageGeometry = true}; }
-    void SetUp() override
-    {
-        ScoreTest::SetUp();
-        kvtest::StartUndoRecording(Doc());
-        Doc().JumpToPage(0);
-    }
     CKVPage* Page(int i) { return Doc().GetPage(static_cast<short>(i)); }
     CKVBlock* Block(int i) { return Page(0)->GetBlock(static_cast<short>(i)); }
     CKVMsg* B4(int staff, int meas, short x) { return score->Note(score->Meas(staff, meas), {.x = x, .y = -12}); }

@@ -15,15 +15,8 @@
 
 namespace {
 
-class KVDocInsertTest : public kvtest::ScoreTest {
+class KVDocInsertTest : public kvtest::PagedScoreTest {
 protected:
-    kvtest::ScoreShape Shape() override { return {.staves = 2, .measures = 8, .pageGeometry = true}; }
-    void SetUp() override
-    {
-        ScoreTest::SetUp();
-        kvtest::StartUndoRecording(Doc());
-        Doc().JumpToPage(0);
-    }
     CKVMeas* Live(int staff, int meas) { return score->Meas(staff, meas); }
     std::unique_ptr<CKVMsg> Quarter(short x)
     {

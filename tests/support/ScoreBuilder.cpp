@@ -1,6 +1,6 @@
 #include "support/ScoreBuilder.h"
 
-#include "document/KVFileInfo.h"
+#include "support/ScoreGenerator.h"
 
 #include <gtest/gtest.h>
 
@@ -37,18 +37,8 @@ DWORD GetLong(const unsigned char* p)
 
 ScoreBuilder::ScoreBuilder(const ScoreShape& shape)
 {
-    if (shape.pageGeometry) {
-        const CKVCtrlTool& settings = m_doc.m_CtrlTool;
-        const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
-        const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
-                            settings.m_rcMargin.bottom};
-        const POINT dpi {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
-        m_doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
-                                            static_cast<short>(settings.m_wG1),
-                                            static_cast<short>(settings.m_wBlockDistance),
-                                            static_cast<short>(settings.m_wStaffDistance), dpi);
-        m_doc.SetScoreFontSize(6);
-    }
+    if (shape.pageGeometry)
+        SetDefaultGeometry(m_doc);
     const int made = m_doc.CreateDocument(shape.staves, shape.measures, shape.clef, shape.beats, shape.beatUnit);
     EXPECT_EQ(made, 1) << "the builder's document was not created";
     if (!shape.pageGeometry)

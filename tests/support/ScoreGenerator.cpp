@@ -10,8 +10,6 @@
 
 namespace kvtest {
 
-namespace {
-
 // The four settings of the page geometry that a new score takes from the
 // default settings, as the host's `new` command does.
 void SetDefaultGeometry(CKVDoc& doc)
@@ -26,6 +24,8 @@ void SetDefaultGeometry(CKVDoc& doc)
                                       static_cast<short>(settings.m_wStaffDistance), resolution);
     doc.SetScoreFontSize(6);
 }
+
+namespace {
 
 std::vector<BYTE> Utf16Run(const std::string& text)
 {

@@ -31,6 +31,10 @@ struct GeneratedScoreShape {
     int symbolsPerMeasure = 6;
 };
 
+// The page geometry of the default settings and a 6 mm staff, as the host's
+// `new` command gives a new score.
+void SetDefaultGeometry(CKVDoc& doc);
+
 // Builds the score into a freshly constructed document. Returns 1, or 0
 // when the document could not be made.
 int GenerateScore(CKVDoc& doc, const GeneratedScoreShape& shape = GeneratedScoreShape {});

@@ -31,4 +31,17 @@ protected:
     std::unique_ptr<ScoreBuilder> score;
 };
 
+// A score of 2 staves and 8 measures in 4/4 laid out on pages as a new score
+// file is, undo recording on and page 0 current.
+class PagedScoreTest : public ScoreTest {
+protected:
+    ScoreShape Shape() override { return {.staves = 2, .measures = 8, .pageGeometry = true}; }
+    void SetUp() override
+    {
+        ScoreTest::SetUp();
+        Doc().m_bBackupRecord = 1;
+        Doc().JumpToPage(0);
+    }
+};
+
 } // namespace kvtest
