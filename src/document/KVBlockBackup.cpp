@@ -127,7 +127,7 @@ void CKVBlock::ObjectFeedback()
     if (slot < 0)
         return;
     list->SetAt(slot, partner);
-    partner->UpdateMeasXY(1, 0, 0);
+    partner->UpdateMeasXY(1, kSkipCrossStaff, kWithoutBackup);
 
     CKVDoc* doc = DocOf(*this);
     if (!doc)

@@ -176,6 +176,6 @@ int CKVBlock::Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc
         MakeStaffNameRect();
     m_nMeasCount = measures;
     m_nNominalMeasCount = measures;
-    UpdateMeasXY(0, 0, 0);
+    UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     return 1;
 }

@@ -7,6 +7,7 @@
 
 #include "Platform.h"
 #include "document/KVCtrlTool.h"
+#include "model/KVMultiBackup.h"
 #include "render/FontDatas.h"
 #include "render/ScoreView.h"
 #include "harmony/KVAutoCodeName.h"
@@ -22,6 +23,27 @@ class CKVFileInfo;
 class CKVBackupPtrArray;
 struct SelRect;
 struct UndoEntry;
+
+// RemoveAllSelRect: whether the selection state is reset, and whether the
+// selection rectangles stay.
+inline constexpr int kKeepDrag = 0;
+inline constexpr int kResetDrag = 1;
+inline constexpr int kClearSelRects = 0;
+inline constexpr int kKeepSelRects = 1;
+
+// RemoveFromBackupArray: which pointer of an entry is matched, and which
+// kind of entries.
+inline constexpr int kMatchPartner = 0;
+inline constexpr int kMatchObject = 1;
+inline constexpr int kPlainEntries = 0;
+inline constexpr int kStructuralEntries = 1;
+
+// BindNoteByTie: whether the given offsets replace the tie's placed shape,
+// and whether an existing tie between the notes is taken away instead.
+inline constexpr int kSetGivenShape = 0;
+inline constexpr int kKeepPlacedShape = 1;
+inline constexpr int kTieAlways = 0;
+inline constexpr int kTieToggles = 1;
 
 class CKVDoc {
 public:

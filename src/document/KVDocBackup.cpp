@@ -10,6 +10,7 @@
 #include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
+#include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
@@ -116,25 +117,25 @@ int CKVDoc::ObjectBackup(int)
     m_dwFirstCopyId = system ? static_cast<DWORD>(system->m_arrMsgMap.GetSize()) : 0;
     for (short p = 0; p < GetPageNum(); ++p) {
         if (CKVPage* page = GetPage(p))
-            page->ObjectBackup(1);
+            page->ObjectBackup(kBackupRecorded);
     }
     if (system) {
         for (short s = 0; system->m_pStaffArray && s < system->m_pStaffArray->GetSize(); ++s)
-            system->m_pStaffArray->GetAt(s)->ObjectBackup(1, 0);
+            system->m_pStaffArray->GetAt(s)->ObjectBackup(kBackupRecorded, kBackupAlone);
         for (short s = 0; system->m_pOssiaStaffArray && s < system->m_pOssiaStaffArray->GetSize(); ++s)
-            system->m_pOssiaStaffArray->GetAt(s)->ObjectBackup(1, 0);
+            system->m_pOssiaStaffArray->GetAt(s)->ObjectBackup(kBackupRecorded, kBackupAlone);
         if (system->m_pStaffArray) {
             system->m_pStaffArray->m_pDoc = this;
-            system->m_pStaffArray->ObjectBackup(&system->m_pStaffArray, 1);
+            system->m_pStaffArray->ObjectBackup(&system->m_pStaffArray, kBackupRecorded);
         }
         if (system->m_pOssiaStaffArray) {
             system->m_pOssiaStaffArray->m_pDoc = this;
-            system->m_pOssiaStaffArray->ObjectBackup(&system->m_pOssiaStaffArray, 1);
+            system->m_pOssiaStaffArray->ObjectBackup(&system->m_pOssiaStaffArray, kBackupRecorded);
         }
     }
     m_pPageArray->m_pDoc = this;
-    m_pPageArray->ObjectBackup(&m_pPageArray, 1);
-    m_pFileInfo->ObjectBackup(1);
+    m_pPageArray->ObjectBackup(&m_pPageArray, kBackupRecorded);
+    m_pFileInfo->ObjectBackup(kBackupRecorded);
     return 1;
 }
 
@@ -190,7 +191,7 @@ int CKVDoc::SelMeasBackup(int clear)
         if (rec->nKind == SelRect::kStaff) {
             CKVStaff* staff = rec->pStaff;
             if (staff && !backedUp.count(staff)) {
-                staff->ObjectBackup(1, 1);
+                staff->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
                 // The record now names the live copy.
                 backedUp.insert(staff);
                 backedUp.insert(rec->pStaff);
@@ -198,7 +199,7 @@ int CKVDoc::SelMeasBackup(int clear)
             SetInvalidRect(block, meas->GetCurBackupObj());
             return;
         }
-        meas->ObjectBackup(1, 1);
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         SetInvalidRect(block, meas->GetCurBackupObj());
     });
     SetSelBackup(0);
@@ -228,10 +229,10 @@ void CKVDoc::SelMeasTuplet(unsigned char voice)
 {
     WalkSelection(*this, [voice](SelRect*, CKVBlock*, CKVMeas* meas) {
         if (voice != 0) {
-            meas->MakeTupletMsg(voice, 0, 1);
+            meas->MakeTupletMsg(voice, kStemDefault, kAutoBeam);
             return;
         }
         for (BYTE v = 1; v <= CKVMeas::VOICES; ++v)
-            meas->MakeTupletMsg(v, 0, 1);
+            meas->MakeTupletMsg(v, kStemDefault, kAutoBeam);
     });
 }

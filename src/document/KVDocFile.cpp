@@ -202,7 +202,7 @@ void MoveThirdTitleToPage(CKVDoc& doc)
     doc.m_bBackupRecord = 0;
     void* const pageLink = title->m_pPage;
     const BYTE parentKind = title->m_byParentKind;
-    doc.AddMsg(doc.GetPage(0), title, 1, 1);
+    doc.AddMsg(doc.GetPage(0), title, 1, kWithBackup);
     // The title keeps its page-level mark rather than a pointer to a page
     // that it does not belong to.
     title->m_pPage = pageLink;

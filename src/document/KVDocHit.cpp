@@ -138,7 +138,7 @@ void CKVDoc::JumpToPage(int index)
         m_nCaretPos = 0;
         m_ptCaret = GetCaretXY();
     }
-    RemoveAllSelRect(0, 1);
+    RemoveAllSelRect(kKeepDrag, kKeepSelRects);
     m_bHostNotice = 1;
 }
 
@@ -196,7 +196,7 @@ short CKVDoc::JumpToMeas(int number)
             if (m_nCurPage == p)
                 return 1;
             m_nCurPage = p;
-            RemoveAllSelRect(1, 0);
+            RemoveAllSelRect(kResetDrag, kClearSelRects);
             return 2;
         }
     }

@@ -22,7 +22,7 @@ CKVMsg* CKVDoc::AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup)
         return nullptr;
     if (backup) {
         ResetBackup();
-        page->ObjectBackup(1);
+        page->ObjectBackup(kBackupRecorded);
         // The symbol goes to the page that stays in the score.
         if (CKVPage* live = page->GetCurBackupObj())
             page = live;

@@ -122,9 +122,9 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
             // would no longer be the one before the step.
             const unsigned char owner = static_cast<unsigned char>(relink->dwFlag);
             if (r.nPartnerIndex >= 0 && r.nPartnerIndex <= other->GetMsgNum())
-                other->InsertMsg(r.nPartnerIndex, child, owner, 1);
+                other->InsertMsg(r.nPartnerIndex, child, owner, kParentHere);
             else
-                other->AddMsg(child, owner, 1);
+                other->AddMsg(child, owner, kParentHere);
             SyncTieFlags(*other);
         }
         return;
@@ -374,7 +374,7 @@ void CKVMeas::ObjectFeedback()
         }
     }
 
-    partner->ResetGetNextMsg(0, 0, 0, 1);
+    partner->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
     m_arrWalk.RemoveAll();
 }
 
@@ -428,7 +428,7 @@ CKVMsg* CKVMeas::GetNewPtr(CKVMsg* msg, CKVMsg* excluded)
     if (!msg)
         return nullptr;
     std::vector<CKVMsg*> found;
-    ResetGetNextMsg(0, 0, 0, 1);
+    ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
     for (short cursor = 0; cursor < m_arrWalk.GetSize();) {
         CKVMsg* candidate = GetNextMsg(cursor);
         if (candidate && candidate != excluded && Matches(*candidate, *msg))

@@ -122,7 +122,7 @@ void TimeReadMeasure(CKVMeas& meas)
 {
     const bool tremolos = HasTremoloWork(meas);
     meas.UpdatePlayTime(0);
-    meas.UpdateStartTime(0, 0, 0, 0);
+    meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
     bool settled = !tremolos;
     for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = measplace::ChildAt(meas, i);
@@ -132,14 +132,14 @@ void TimeReadMeasure(CKVMeas& meas)
     if (settled && !StrictlyInTimeOrder(meas)) {
         const auto before = TimedEntriesByVoice(meas, measplace::WalkIds(meas));
         // Without anything left to remove this only sorts the walk again.
-        meas.ResetGetNextMsg(1, 1, 0, 0);
+        meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
         settled = before == TimedEntriesByVoice(meas, measplace::WalkIds(meas));
     }
     if (settled)
         return;
     for (BYTE voice = 1; voice < kVoicesToTime; ++voice) {
         meas.UpdatePlayTime(voice);
-        meas.UpdateStartTime(voice, 0, 0, 0);
+        meas.UpdateStartTime(voice, 0, 0, kPerformedStartStays);
     }
 }
 

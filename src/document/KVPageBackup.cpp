@@ -24,7 +24,7 @@ bool CloneBlocks(CTypedPtrArray<CPtrArray, CKVBlock*>& from, CTypedPtrArray<CPtr
 {
     for (int i = 0; i < from.GetSize(); ++i) {
         CKVBlock* block = from.GetAt(i);
-        if (!block || !block->ObjectBackup(0))
+        if (!block || !block->ObjectBackup(kBackupUnrecorded))
             return false;
         CKVBlock* clone = static_cast<CKVBlock*>(block->GetCurBackupObj());
         clone->m_pPage = page;

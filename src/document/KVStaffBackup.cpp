@@ -131,9 +131,9 @@ int CKVStaff::ObjectBackup(int record, int crossStaff)
             CKVMeas* up = meas->GetUpMeas();
             CKVMeas* down = meas->GetDownMeas();
             if (up && up->m_arrDownMsg.GetSize() > 0)
-                up->ObjectBackup(1, 0);
+                up->ObjectBackup(kBackupRecorded, kBackupAlone);
             else if (down && down->m_arrUpMsg.GetSize() > 0)
-                down->ObjectBackup(1, 0);
+                down->ObjectBackup(kBackupRecorded, kBackupAlone);
         }
     }
 

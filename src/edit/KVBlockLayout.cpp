@@ -23,5 +23,5 @@ void CKVBlock::UpdateStaffLeftIndent(int indent)
         x += w;
     }
     m_arrMeasX.Add(static_cast<WORD>(m_rcBlock.Width()));
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
 }

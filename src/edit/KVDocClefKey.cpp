@@ -79,9 +79,9 @@ int CKVDoc::UpdateClefType(CKVMeas* meas, short clef, int x)
             break;
         target->m_byInitClef = static_cast<BYTE>(clef);
         if (kind != CKVStaff::KIND_NORMAL)
-            target->DeleteAllUpDownMsg(1, 1);
+            target->DeleteAllUpDownMsg(kWithUpList, kWithDownList);
         target->SetParamFromMidiKey();
-        target->UpdatePos(0, 3, 0, 0);
+        target->UpdatePos(0, kStemOfVoice, 0, 0);
         if (HoldsClefChange(target))
             break;
     }

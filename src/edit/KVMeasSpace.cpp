@@ -44,7 +44,7 @@ void CKVMeas::NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace)
 
     // Each main note's grace notes go between it and the symbol before it.
     // The walk is copied: placing grace notes may rebuild it.
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
     CKVDoc* doc = DocOf(*this);
     const int space = doc ? doc->m_nStaffSpace : nCurStaffSpace;

@@ -141,7 +141,7 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
     int largest = -1;
     for (CKVMsg* member : members) {
         if (automatic)
-            member->ChangeNoteDirection(0, 1);
+            member->ChangeNoteDirection(kStemDefault, kTurnGraceStems);
         const int d = std::abs(DistanceOf(*member, half));
         if (d >= largest) {
             largest = d;
@@ -163,7 +163,7 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
     bool shorterThan16th = false;
     bool has128th = false;
     for (CKVMsg* member : members) {
-        member->ChangeNoteDirection(down ? 2 : 1, 0);
+        member->ChangeNoteDirection(down ? kStemDown : kStemUp, kKeepGraceStems);
         const int code = CodeOf(*member);
         shorterThan16th = shorterThan16th || code > DUR_16TH;
         has128th = has128th || code == DUR_128TH;

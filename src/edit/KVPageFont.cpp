@@ -45,5 +45,5 @@ void CKVBlock::UpdateFontSize(int oldSpace, int newSpace)
         if (BlockStaffEntry* entry = m_arrStaffEntry.GetAt(i))
             entry->wValue = static_cast<WORD>(MulDiv(entry->wValue, newSpace, oldSpace));
     }
-    UpdateMeasXY(1, 1, 1);
+    UpdateMeasXY(1, kReplaceCrossStaff, kWithBackup);
 }

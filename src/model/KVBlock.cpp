@@ -165,7 +165,7 @@ CKVBlock* MovedBlock(CKVBlock* block, int backup)
 {
     if (!backup)
         return block;
-    block->ObjectBackup(1);
+    block->ObjectBackup(kBackupRecorded);
     CKVMultiBackup* live = block->GetCurBackupObj();
     return live ? static_cast<CKVBlock*>(live) : block;
 }
@@ -374,7 +374,7 @@ short CKVBlock::AddMeas(short count)
         }
         m_arrMeasX.Add(static_cast<WORD>(width));
     }
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return m_nMeasCount;
 }
 
@@ -387,7 +387,7 @@ short CKVBlock::DeleteMeas(short count)
         n = m_nMeasCount;
     m_nMeasCount = static_cast<short>(m_nMeasCount - n);
     SpreadBoundaries(*this, x0, header, m_rcBlock.Width());
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return m_nMeasCount;
 }
 
@@ -395,7 +395,7 @@ int CKVBlock::AdjustMeasWidth()
 {
     const int x0 = m_arrMeasX.GetSize() == 0 ? m_nLeftIndent : X(*this, 0);
     SpreadBoundaries(*this, x0, FIXED_HEADER_WIDTH, m_rcBlock.Width());
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     return 1;
 }
 
@@ -525,7 +525,7 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
                 CKVStaff* staff = GetStaff(static_cast<short>(k));
                 CKVMeas* meas = staff ? staff->GetMeas(m_nFirstMeas + i) : nullptr;
                 if (meas && (meas->m_arrUpMsg.GetSize() > 0 || meas->m_arrDownMsg.GetSize() > 0)) {
-                    meas->ObjectBackup(1, 1);
+                    meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
                     break;
                 }
             }
@@ -534,7 +534,7 @@ void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
             CKVStaff* staff = GetStaff(static_cast<short>(k));
             CKVMeas* meas = staff ? staff->GetMeas(m_nFirstMeas + i) : nullptr;
             if (meas)
-                meas->SetPosByUpDownStaff(1, 1, 0);
+                meas->SetPosByUpDownStaff(kWithUpList, kWithDownList, 0);
         }
     }
 }
@@ -568,7 +568,7 @@ int CKVBlock::SetStaffPos(short staff, POINT pt, int backup)
         if (m_byKind == KIND_NORMAL)
             MoveLaterBlocks(*this, delta, backup);
     }
-    UpdateMeasXY(1, 1, backup);
+    UpdateMeasXY(1, kReplaceCrossStaff, backup);
     SetModified(*this);
     return 1;
 }
@@ -587,7 +587,7 @@ int CKVBlock::SetStaffPosByDelta(short staff, int delta, int backup)
     m_rcBlock.bottom += q;
     if (m_byKind == KIND_NORMAL)
         MoveLaterBlocks(*this, q, backup);
-    UpdateMeasXY(1, 1, backup);
+    UpdateMeasXY(1, kReplaceCrossStaff, backup);
     SetModified(*this);
     return 1;
 }
@@ -644,7 +644,7 @@ int CKVBlock::SetMeasPos(short boundary, POINT pt, int)
         SetX(*this, b, pt.x);
     }
 
-    UpdateMeasXY(1, 0, 1);
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     SetModified(*this);
     return 1;
 }

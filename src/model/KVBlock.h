@@ -25,6 +25,11 @@ struct BlockStaffEntry {
     CKVStaff* pStaff = nullptr;
 };
 
+// Whether UpdateMeasXY places the cross-staff notes of each measure column
+// again on the staves they are drawn on.
+inline constexpr int kSkipCrossStaff = 0;
+inline constexpr int kReplaceCrossStaff = 1;
+
 class CKVBlock : public CKVMultiBackup {
 public:
     static constexpr BYTE KIND_NORMAL = 1;

@@ -123,7 +123,7 @@ LONG CKVMeas::GetPeakupMeasTime(int onlyPickup)
     if (onlyPickup && !IsPeakupMeas())
         return 0;
     // Chords are walked whole so that their notes count once.
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     LONG sums[VOICES + 1] = {};
     short cursor = 0;
     while (cursor < m_arrWalk.GetSize()) {

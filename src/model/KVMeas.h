@@ -22,6 +22,53 @@ class CKVSystem;
 // divisor, in 32-bit integer arithmetic.
 int MeasUnitsToX(int origin, int length, int units, int divisor);
 
+// Flags of the measure's walk list (ResetGetNextMsg) and of the members
+// that look for symbols through it.
+inline constexpr int kChordNotesSingly = 0; // a chord's notes are entries of their own
+inline constexpr int kChordsWhole = 1;      // a chord is one entry; its notes are not
+inline constexpr int kWalkTreeOrder = 0;    // entries in the order of the tree
+inline constexpr int kWalkTimeOrder = 1;    // entries sorted by time
+inline constexpr int kWalkOwnStaff = 0;     // notes listed in the measure that holds them
+inline constexpr int kWalkCrossStaff = 1;   // notes listed at the staff where they are drawn
+inline constexpr int kWalkTimedOnly = 0;    // timed symbols only; misplaced children and
+                                            // empty beam groups are taken out of the tree
+inline constexpr int kWalkKeepAll = 1;      // every symbol, containers too; nothing removed
+
+// How DeleteMsg takes a symbol out.
+inline constexpr int kUnlinkOnly = 0;    // only the reference goes; the symbol stays in the map
+inline constexpr int kUnlinkAndFree = 1; // an owned symbol is handed to the deleted-symbol list
+
+// GetNearestRightOfX and GetNearestLeftOfX: whether rests count.
+inline constexpr int kNotesAndRests = 0;
+inline constexpr int kNotesOnly = 1;
+
+// Whether UpdateNoteKeySignature puts the notes of each chord in key order.
+inline constexpr int kKeepChordOrder = 0;
+inline constexpr int kReorderChords = 1;
+
+// Which cross-staff lists DeleteAllUpDownMsg and SetPosByUpDownStaff handle:
+// the notes drawn on the staff above, the notes drawn on the staff below.
+inline constexpr int kWithoutUpList = 0;
+inline constexpr int kWithUpList = 1;
+inline constexpr int kWithoutDownList = 0;
+inline constexpr int kWithDownList = 1;
+
+// Whether NoteSpaceOrder also places the grace notes.
+inline constexpr int kWithoutGraceNotes = 0;
+inline constexpr int kWithGraceNotes = 1;
+
+// Note insertion and automatic beaming: whether the symbol is fitted to the
+// time of its voice (a position from time, rests that overflow refused, later
+// symbols spaced again), and whether the voice is beamed again afterwards.
+inline constexpr int kPlaceAsGiven = 0;
+inline constexpr int kPlaceByTime = 1;
+inline constexpr int kKeepBeams = 0;
+inline constexpr int kAutoBeam = 1;
+
+// Whether DisAssembleBeam leaves the beams of grace notes alone.
+inline constexpr int kBreakGraceBeams = 0;
+inline constexpr int kKeepGraceBeams = 1;
+
 class CKVMeas : public CKVObject, public CKVMultiBackup {
 public:
     // Bar-line codes of the start and end bar line; 0, 5 and other values

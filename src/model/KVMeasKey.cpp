@@ -96,10 +96,10 @@ void CKVMeas::ChangeKeySignature(unsigned char keyType, unsigned char keyCount, 
             if (msg && msg->m_byKind == MSG_NOTE)
                 msg->ChangeOtherName(direction);
         }
-        UpdateNoteKeySignature(0, 0, 1, 0);
+        UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
     }
 
-    UpdatePos(0, 3, 0, 0);
+    UpdatePos(0, kStemOfVoice, 0, 0);
     for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         if (CKVMsg* msg = measplace::ChildAt(*this, i)) {
             msg->AutoAdjustTieSlur();
@@ -137,7 +137,7 @@ void CKVMeas::TransposeInDiatonicScale(int up, short steps, short semitones)
             note->m_nPosY = static_cast<short>(ownY + d);
         }
     }
-    UpdateNoteKeySignature(0, 0, 1, 0);
+    UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 }
 
 namespace {

@@ -199,7 +199,7 @@ void CKVMeas::DeleteTimeRange(unsigned char voice, short from, short to)
 
 void CKVMeas::RemoveMidiMsgFromXToNextNote(short pos)
 {
-    CKVMsg* next = GetNearestRightOfX(0, static_cast<short>(pos + 1), 0, 0);
+    CKVMsg* next = GetNearestRightOfX(0, static_cast<short>(pos + 1), kNotesAndRests, kChordNotesSingly);
     const int end = next ? next->m_nPosX : SCALE;
     for (int i = m_arrMsgRef.GetSize() - 1; i >= 0; --i) {
         CKVMsg* msg = ChildAt(*this, i);
@@ -248,7 +248,7 @@ void CKVMeas::AutoUpDownNoteDir()
     auto flush = [&group]() {
         if (group.size() > 1) {
             for (size_t i = 0; i < group.size(); ++i)
-                group[i]->ChangeNoteDirection(i % 2 == 0 ? 1 : 2, 0);
+                group[i]->ChangeNoteDirection(i % 2 == 0 ? kStemUp : kStemDown, kKeepGraceStems);
         }
         group.clear();
     };
@@ -293,7 +293,7 @@ void CKVMeas::ChangeNoteDir(unsigned char voice, short direction, short from)
         else if (msg->m_byKind == MSG_BEAM)
             change = !(msg->m_nPosX < from && msg->m_nPosX2 < from);
         if (change)
-            msg->ChangeNoteDirection(direction, 0);
+            msg->ChangeNoteDirection(direction, kKeepGraceStems);
     }
 }
 
@@ -389,14 +389,15 @@ void CKVMeas::UpdateTremolo()
         const short end = msg->m_nPosX2;
         bool valid = start < end;
         if (valid) {
-            CKVMsg* second = GetNearestRightOfX(msg->m_byVoice, static_cast<short>(start + 1), 1, 0);
-            CKVMsg* first = GetNearestLeftOfX(msg->m_byVoice, static_cast<short>(start + 1), 1, 0);
+            const short after = static_cast<short>(start + 1);
+            CKVMsg* second = GetNearestRightOfX(msg->m_byVoice, after, kNotesOnly, kChordNotesSingly);
+            CKVMsg* first = GetNearestLeftOfX(msg->m_byVoice, after, kNotesOnly, kChordNotesSingly);
             valid = second && (second->m_wFlag & MSGFLAG_TREMOLO_END) && first &&
                     (first->m_wFlag & MSGFLAG_TREMOLO_START);
         }
         if (!valid) {
             RemoveTremolo(msg->m_byVoice, start, end);
-            DeleteMsg(msg, 1);
+            DeleteMsg(msg, kUnlinkAndFree);
         }
     }
 }
@@ -511,7 +512,7 @@ void MoveNoteTo(CKVMsg& note, short pos)
 
 void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
 {
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     std::vector<DWORD> voices[VOICES + 1];
     for (int i = 0; i < m_arrWalk.GetSize(); ++i) {
         const DWORD id = m_arrWalk.GetAt(i);
@@ -559,16 +560,16 @@ void CKVMeas::BelongChordSymbolToNote()
         CKVMsg* symbol = kvpitch::Resolve(*this, id);
         if (!symbol || symbol->m_byKind != MSG_CHORDSYMBOL)
             continue;
-        CKVMsg* target = GetNearestRightOfX(0, symbol->m_nPosX, 0, 0);
+        CKVMsg* target = GetNearestRightOfX(0, symbol->m_nPosX, kNotesAndRests, kChordNotesSingly);
         if (!target || HoldsChordSymbol(*target)) {
-            target = GetNearestLeftOfX(0, symbol->m_nPosX, 0, 0);
+            target = GetNearestLeftOfX(0, symbol->m_nPosX, kNotesAndRests, kChordNotesSingly);
             if (target && HoldsChordSymbol(*target))
                 target = nullptr;
         }
         if (!target)
             continue;
         symbol->m_nPosX = 0;
-        target->AddMsg(symbol, 1, 1);
+        target->AddMsg(symbol, kHolderOwns, kParentHere);
         const short index = IndexOf(*this, id);
         if (index >= 0)
             RemoveAt(index);
@@ -599,7 +600,7 @@ void CKVMeas::NoteBelongToUpDownStaffForCrossBeam(int, unsigned char voice, shor
         note->m_nPosY2 = note->m_nPosY;
         note->m_nPosY = static_cast<short>(note->m_nPosY + dy);
         note->m_wFlag = static_cast<WORD>((note->m_wFlag & ~(MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN)) | flag);
-        if (target->AddMsg(note, 1) <= 0) {
+        if (target->AddMsg(note, kHolderOwns) <= 0) {
             // The add has reported the failure; the note stays as it was.
             note->m_nPosY = oldY;
             note->m_nPosY2 = oldY2;
@@ -610,6 +611,6 @@ void CKVMeas::NoteBelongToUpDownStaffForCrossBeam(int, unsigned char voice, shor
         }
         target->MakeChord(note->m_byVoice, note->m_nPosX, note->m_nPosX);
         target->AddUpDownMsgArray(note);
-        DeleteMsg(note, 0);
+        DeleteMsg(note, kUnlinkOnly);
     }
 }

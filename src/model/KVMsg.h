@@ -147,6 +147,82 @@ struct tagFRETDATA {
     char szName[42] = {};
 };
 
+// Stem directions of ChangeNoteDirection and of the members that pass one on.
+inline constexpr int kStemDefault = 0;
+inline constexpr int kStemUp = 1;
+inline constexpr int kStemDown = 2;
+inline constexpr int kStemOfVoice = 3; // the document's setting for the symbol's voice
+// Whether ChangeNoteDirection turns grace notes too.
+inline constexpr int kKeepGraceStems = 0;
+inline constexpr int kTurnGraceStems = 1;
+
+// BeamDirection: whether the members are spaced again first, whether the
+// beam's heights are set, whether the direction follows the member farthest
+// from the middle line, and the direction given otherwise.
+inline constexpr int kBeamKeepSpacing = 0;
+inline constexpr int kBeamRespace = 1;
+inline constexpr int kBeamKeepHeights = 0;
+inline constexpr int kBeamSetHeights = 1;
+inline constexpr int kBeamGivenDirection = 0;
+inline constexpr int kBeamAutoDirection = 1;
+inline constexpr int kBeamUp = 0;
+inline constexpr int kBeamDown = 1;
+
+// Where a symbol comes from: entered notation, or a MIDI performance being
+// read, whose played timing and keys are kept.
+inline constexpr int kFromNotation = 0;
+inline constexpr int kFromMidiRead = 1;
+// UpdateStartTime: what happens to a performed start read from MIDI.
+inline constexpr int kPerformedStartStays = 0;
+inline constexpr int kPerformedOffsetToHead = 1; // its offset from the new start moves into the head
+
+// UpdateNoteKeySignature: whether the spelling is simplified, and whether a
+// note may move to another step to sound its key.
+inline constexpr int kKeepSpelling = 0;
+inline constexpr int kSimplifySpelling = 1;
+inline constexpr int kKeepStep = 0;
+inline constexpr int kAllowStepMove = 1;
+
+// SlurPosOrder: whether the end offsets are set from dx, whether the middle
+// adjustment is kept, and the side of a tie.
+inline constexpr int kSlurKeepEndX = 0;
+inline constexpr int kSlurSetEndX = 1;
+inline constexpr int kSlurResetMiddle = 0;
+inline constexpr int kSlurKeepMiddle = 1;
+inline constexpr int kTieSideByNote = 0; // below unless the first note stands high
+inline constexpr int kTieAbove = 1;
+inline constexpr int kTieBelow = 2;
+
+// MakeSubBeam: whether the secondary beams break at the symbol, and which.
+inline constexpr int kSubBeamJoin = 0;
+inline constexpr int kSubBeamBreak = 1;
+inline constexpr short kBreakOtherLevels = 0;
+inline constexpr short kBreakLevel1 = 1;
+inline constexpr short kBreakLevel2 = 2;
+
+// Transpose and the measure's transposing members: the direction, and
+// whether the note is moved or only the interval is counted.
+inline constexpr int kTransposeDown = 0;
+inline constexpr int kTransposeUp = 1;
+inline constexpr int kTransposeCountOnly = 0;
+inline constexpr int kTransposeApply = 1;
+
+// GetDoReMiFromPosY: the MIDI key or the scale degree, and whether the
+// note's own accidental counts in the key.
+inline constexpr int kWantKey = 0;
+inline constexpr int kWantDegree = 1;
+inline constexpr int kWithoutOwnAccidental = 0;
+inline constexpr int kWithOwnAccidental = 1;
+
+// Bits of ChangeNoteAttr's mask: the attributes it sets.
+inline constexpr DWORD kAttrHeight = 0x01;
+inline constexpr DWORD kAttrSymbolGap = 0x02; // notes only
+inline constexpr DWORD kAttrHeadType = 0x04;  // notes only
+inline constexpr DWORD kAttrThickness = 0x08;
+inline constexpr DWORD kAttrRestType = 0x10;
+inline constexpr DWORD kAttrSetTail = 0x40;   // notes and chords
+inline constexpr DWORD kAttrClearTail = 0x80; // notes and chords
+
 class CKVMsg : public CKVObject {
 public:
     CKVMsg();

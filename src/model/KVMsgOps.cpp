@@ -247,20 +247,20 @@ void CKVMsg::SetMidiKeyAndHeadByY()
 
 void CKVMsg::ChangeNoteAttr(DWORD mask, int height, int gap, int headType, int thick, int restType)
 {
-    if (mask & 1)
+    if (mask & kAttrHeight)
         SetNoteHeight(static_cast<short>(height));
-    if ((mask & 2) && m_byKind == MSG_NOTE)
+    if ((mask & kAttrSymbolGap) && m_byKind == MSG_NOTE)
         SetTemporarySymbolGap(static_cast<short>(gap));
-    if (mask & 8)
+    if (mask & kAttrThickness)
         SetToilThick(static_cast<short>(thick));
-    if (mask & 16)
+    if (mask & kAttrRestType)
         SetRestType(static_cast<short>(restType));
-    if ((mask & 4) && m_byKind == MSG_NOTE)
+    if ((mask & kAttrHeadType) && m_byKind == MSG_NOTE)
         SetNoteHeadType(static_cast<short>(headType));
     const bool noteOrChord = m_byKind == MSG_NOTE || m_byKind == MSG_CHORD;
-    if ((mask & 64) && noteOrChord)
+    if ((mask & kAttrSetTail) && noteOrChord)
         SetTail(1);
-    if ((mask & 128) && noteOrChord)
+    if ((mask & kAttrClearTail) && noteOrChord)
         SetTail(0);
 }
 
@@ -280,7 +280,7 @@ int CKVMsg::ChangeDurationSelNote(int code, int setCode, DWORD dots, int gatePer
     }
     CalcPlayTime();
     if (CKVMeas* meas = kvpitch::MeasureOf(*this))
-        meas->UpdateStartTime(m_byVoice, 1, 1, 0);
+        meas->UpdateStartTime(m_byVoice, 1, 1, kPerformedStartStays);
     if (m_byKind == MSG_REST) {
         UpdateRestPosY(0);
     } else if (HasGate(*this)) {
@@ -362,42 +362,42 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
         return;
     if ((m_wFlag & MSGFLAG_GRACE) && m_byKind != MSG_BEAM && !force)
         return;
-    if (direction == 3) {
+    if (direction == kStemOfVoice) {
         CKVDoc* doc = DocOf(*this);
-        direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0;
+        direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : kStemDefault;
     }
     CKVMeas* meas = kvpitch::MeasureOf(*this);
     const BYTE staffKind = measplace::StaffKindOf(meas);
     const int middle = MiddleLine(StaffSpaceOf(*this));
 
     if (m_byKind == MSG_BEAM) {
-        int down = direction == 2 ? 1 : 0;
-        int automatic = 0;
-        if (direction == 0) {
+        int down = direction == kStemDown ? kBeamDown : kBeamUp;
+        int automatic = kBeamGivenDirection;
+        if (direction == kStemDefault) {
             if (staffKind == CKVStaff::KIND_DRUM_SECOND) {
                 CKVMsg* first = GetMsg(0);
-                down = first && first->m_nPosY > middle ? 1 : 0;
+                down = first && first->m_nPosY > middle ? kBeamDown : kBeamUp;
             } else if (staffKind != CKVStaff::KIND_ONE_LINE) {
-                automatic = 1;
-                down = 1;
+                automatic = kBeamAutoDirection;
+                down = kBeamDown;
             }
         }
-        BeamDirection(0, 1, automatic, down);
+        BeamDirection(kBeamKeepSpacing, kBeamSetHeights, automatic, down);
         return;
     }
 
     // Staves whose notes all sit at one place decide by position alone.
-    if (direction == 0 && staffKind == CKVStaff::KIND_DRUM_SECOND)
-        direction = m_nPosY > middle ? 2 : 1;
-    else if (direction == 0 && staffKind == CKVStaff::KIND_ONE_LINE)
-        direction = 1;
+    if (direction == kStemDefault && staffKind == CKVStaff::KIND_DRUM_SECOND)
+        direction = m_nPosY > middle ? kStemDown : kStemUp;
+    else if (direction == kStemDefault && staffKind == CKVStaff::KIND_ONE_LINE)
+        direction = kStemUp;
 
     if (m_byKind == MSG_NOTE) {
         const LONG before = m_lHeight;
-        if (direction == 1) {
+        if (direction == kStemUp) {
             CalcNoteHeight(1);
             m_lHeight = -std::abs(m_lHeight);
-        } else if (direction == 2) {
+        } else if (direction == kStemDown) {
             CalcNoteHeight(2);
             m_lHeight = std::abs(m_lHeight);
         } else {
@@ -410,30 +410,30 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
         }
     } else {
         std::vector<CKVMsg*> members = LiveChildren(*this);
-        if (direction == 1 || direction == 2) {
+        if (direction == kStemUp || direction == kStemDown) {
             for (CKVMsg* member : members)
                 member->ChangeNoteDirection(direction, force);
-            m_lHeight = direction == 1 ? -std::abs(m_lHeight) : std::abs(m_lHeight);
+            m_lHeight = direction == kStemUp ? -std::abs(m_lHeight) : std::abs(m_lHeight);
         } else if (!members.empty()) {
             CKVMsg* first = members.front();
             CKVMsg* last = members.back();
             const LONG stem = StemLengthOf(*this);
             if (std::abs(first->m_nPosY - middle) <= std::abs(last->m_nPosY - middle)) {
                 if (first->m_nPosY == last->m_nPosY) {
-                    first->ChangeNoteDirection(0, force);
+                    first->ChangeNoteDirection(kStemDefault, force);
                     m_lHeight = first->m_lHeight;
                     m_nPosY = last->m_nPosY;
                 } else {
                     m_lHeight = stem;
                     m_nPosY = last->m_nPosY;
                     for (CKVMsg* member : members)
-                        member->ChangeNoteDirection(2, force);
+                        member->ChangeNoteDirection(kStemDown, force);
                 }
             } else {
                 m_lHeight = -stem;
                 m_nPosY = first->m_nPosY;
                 for (CKVMsg* member : members)
-                    member->ChangeNoteDirection(1, force);
+                    member->ChangeNoteDirection(kStemUp, force);
             }
         }
         ChordKeyOrder();
@@ -442,8 +442,9 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
 
     if (IsTremoloNote() && meas) {
         if (CKVMsg* tremolo = GetTremolo()) {
-            CKVMsg* first = meas->GetNearestLeftOfX(m_byVoice, static_cast<short>(tremolo->m_nPosX + 1), 0, 1);
-            CKVMsg* second = meas->GetNearestRightOfX(m_byVoice, tremolo->m_nPosX2, 0, 1);
+            CKVMsg* first = meas->GetNearestLeftOfX(m_byVoice, static_cast<short>(tremolo->m_nPosX + 1),
+                                                    kNotesAndRests, kChordsWhole);
+            CKVMsg* second = meas->GetNearestRightOfX(m_byVoice, tremolo->m_nPosX2, kNotesAndRests, kChordsWhole);
             if (first && second)
                 tremolo->SetTremoloPosY2Default(first, second);
         }
@@ -531,7 +532,7 @@ void CKVMsg::TupletSlurPosOrder(short dx, short dy, short minHeight)
         return;
     for (CKVMsg* child : LiveChildren(*this)) {
         if (child->m_byKind == MSG_TIE || child->m_byKind == MSG_SLUR)
-            child->SlurPosOrder(dx, dy, minHeight, 1, 1, 1, 0, 0);
+            child->SlurPosOrder(dx, dy, minHeight, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
         else if (child->m_byKind == MSG_TUPLET)
             child->TupletPosOrder();
     }
@@ -932,7 +933,7 @@ int CKVMsg::IsValidNote()
     CKVMeas* meas = kvpitch::MeasureOf(*this);
     if (!meas)
         return 0;
-    meas->ResetGetNextMsg(0, 1, 0, 0);
+    meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     short cursor = 0;
     while (cursor < meas->m_arrWalk.GetSize()) {
         if (meas->GetNextMsg(cursor) == this)
@@ -948,7 +949,8 @@ void CKVMsg::BindByTremolo(int strokes)
     CKVMeas* meas = kvpitch::MeasureOf(*this);
     if (!meas)
         return;
-    CKVMsg* other = meas->GetNearestRightOfX(m_byVoice, static_cast<short>(m_nPosX + 1), 0, 1);
+    CKVMsg* other =
+        meas->GetNearestRightOfX(m_byVoice, static_cast<short>(m_nPosX + 1), kNotesAndRests, kChordsWhole);
     if (!other || other->m_byKind == MSG_REST || (other->m_wDuration & 0xFF) != (m_wDuration & 0xFF))
         return;
     // Made before any flag is set, so that a failed allocation leaves both
@@ -961,7 +963,7 @@ void CKVMsg::BindByTremolo(int strokes)
     tremolo->m_nPosX = m_nPosX;
     tremolo->m_nPosX2 = other->m_nPosX;
     tremolo->m_byVoice = m_byVoice;
-    if (meas->AddMsg(tremolo, 1) <= 0) {
+    if (meas->AddMsg(tremolo, kHolderOwns) <= 0) {
         delete tremolo;
         return;
     }
@@ -996,7 +998,7 @@ void CKVMsg::RemoveTremolo()
     CKVMsg* tremolo = GetTremolo();
     if (meas && tremolo) {
         meas->RemoveTremolo(m_byVoice, tremolo->m_nPosX, tremolo->m_nPosX2);
-        meas->DeleteMsg(tremolo, 1);
+        meas->DeleteMsg(tremolo, kUnlinkAndFree);
         return;
     }
     m_wFlag = static_cast<WORD>(m_wFlag & ~(MSGFLAG_TREMOLO_START | MSGFLAG_TREMOLO_END));

@@ -4,6 +4,16 @@
 
 #include "Platform.h"
 
+// Modes of the ObjectBackup members of the objects built on this class.
+inline constexpr int kBackupUnrecorded = 0; // the pair is made and linked; no undo step takes it
+inline constexpr int kBackupRecorded = 1;   // the open undo step takes the pair
+inline constexpr int kBackupAlone = 0;      // only this measure or staff
+inline constexpr int kBackupCrossStaff = 1; // with the measures its cross-staff notes draw into
+
+// Whether a member that changes objects first backs them up for undo.
+inline constexpr int kWithoutBackup = 0;
+inline constexpr int kWithBackup = 1;
+
 class CKVMultiBackup {
 public:
     CKVMultiBackup() = default;

@@ -27,6 +27,12 @@ struct MsgRef {
     BYTE byOwner = 0; // 1: the holder owns the symbol
 };
 
+// How AddMsg and InsertMsg take a symbol in.
+inline constexpr unsigned char kHolderLinks = 0; // the reference only links a symbol owned elsewhere
+inline constexpr unsigned char kHolderOwns = 1;  // the holder owns the symbol; AddMsg maps it anew
+inline constexpr int kParentAbove = 0;           // the holder's own parent becomes the symbol's parent
+inline constexpr int kParentHere = 1;            // the holder becomes the symbol's parent
+
 class CKVObject {
 public:
     CKVObject();

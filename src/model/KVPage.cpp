@@ -200,9 +200,9 @@ CKVBlock* CKVPage::GetBlock(short index)
 void CKVPage::UpdateMeasXY()
 {
     for (int i = 0; i < m_arrBlock.GetSize(); ++i)
-        m_arrBlock.GetAt(i)->UpdateMeasXY(1, 0, 1);
+        m_arrBlock.GetAt(i)->UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
     for (int i = 0; i < m_arrOssiaBlock.GetSize(); ++i)
-        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(1, 0, 1);
+        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
 }
 
 short CKVPage::AddMsg(CKVMsg* msg)
@@ -252,14 +252,14 @@ void CKVPage::SetLeftMargin(short d)
         if (block->m_nMeasCount <= 0)
             continue;
         SpreadMargin(block, d);
-        block->UpdateMeasXY(0, 0, 0);
+        block->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     }
     for (int i = 0; i < m_arrOssiaBlock.GetSize(); ++i) {
         CKVBlock* block = m_arrOssiaBlock.GetAt(i);
         if (block->m_nMeasCount <= 0)
             continue;
         SpreadMargin(block, d);
-        block->UpdateMeasXY(0, 0, 0);
+        block->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     }
     m_rcPrint.left += d;
 }
@@ -273,14 +273,14 @@ void CKVPage::SetRightMargin(short d)
         if (block->m_nMeasCount <= 0)
             continue;
         SpreadMargin(block, -d);
-        block->UpdateMeasXY(0, 0, 0);
+        block->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     }
     for (int i = 0; i < m_arrOssiaBlock.GetSize(); ++i) {
         CKVBlock* block = m_arrOssiaBlock.GetAt(i);
         if (block->m_nMeasCount <= 0)
             continue;
         SpreadMargin(block, -d);
-        block->UpdateMeasXY(0, 0, 0);
+        block->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     }
     m_rcPrint.right += d;
 }
@@ -289,18 +289,18 @@ void CKVPage::SetTopMargin(short d)
 {
     m_rcPrint.top += d;
     for (int i = 0; i < m_arrBlock.GetSize(); ++i)
-        m_arrBlock.GetAt(i)->UpdateMeasXY(0, 0, 0);
+        m_arrBlock.GetAt(i)->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     for (int i = 0; i < m_arrOssiaBlock.GetSize(); ++i)
-        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(0, 0, 0);
+        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
 }
 
 void CKVPage::SetDownMargin(short d)
 {
     m_rcPrint.bottom += d;
     for (int i = 0; i < m_arrBlock.GetSize(); ++i)
-        m_arrBlock.GetAt(i)->UpdateMeasXY(0, 0, 0);
+        m_arrBlock.GetAt(i)->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
     for (int i = 0; i < m_arrOssiaBlock.GetSize(); ++i)
-        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(0, 0, 0);
+        m_arrOssiaBlock.GetAt(i)->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
 }
 
 void CKVPage::SetMargin(short top, short down, short left, short right)
@@ -451,13 +451,13 @@ int CKVPage::MoveBlock(CKVBlock* block, short staff, POINT pt)
     }
     if (!block || at < 0)
         return 0;
-    block->ObjectBackup(1);
+    block->ObjectBackup(kBackupRecorded);
     // Without a linked clone (recording off, or the backup refused) the
     // block itself is moved.
     CKVBlock* live = static_cast<CKVBlock*>(block->GetCurBackupObj());
     if (!live)
         live = block;
-    if (!live->SetStaffPos(staff, pt, 1))
+    if (!live->SetStaffPos(staff, pt, kWithBackup))
         return 0;
     if (pt.x != 0)
         live->m_rcBlock.OffsetRect(pt.x, 0);

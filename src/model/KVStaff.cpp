@@ -83,9 +83,9 @@ static void ReplaceCrossStaffNotes(CKVMeas* meas)
     if (!meas)
         return;
     if (CKVMeas* up = meas->GetUpMeas())
-        up->SetPosByUpDownStaff(0, 1, 0);
+        up->SetPosByUpDownStaff(kWithoutUpList, kWithDownList, 0);
     if (CKVMeas* down = meas->GetDownMeas())
-        down->SetPosByUpDownStaff(1, 0, 0);
+        down->SetPosByUpDownStaff(kWithUpList, kWithoutDownList, 0);
 }
 
 short CKVStaff::AddMeas(LONG count, CKVMeas* model, BYTE initClef)
@@ -296,7 +296,7 @@ int CKVStaff::ChangeCustomKeySign(int first, int last, CKVMsg& model, DWORD opti
         *copy = model;
         copy->m_dwMsgId = 0;
         // A measure that refuses it (a compressed rest) leaves it to us.
-        if (meas->AddMsg(copy, 1) <= 0)
+        if (meas->AddMsg(copy, kHolderOwns) <= 0)
             delete copy;
         if (i == last && !(options & CKVMeas::KEYCHG_BAR_LINES))
             meas->m_byEndBar = CKVMeas::BAR_DOUBLE;
@@ -466,7 +466,7 @@ void CKVStaff::SetStaffNameToMsg(const char* name, const char* text2, const char
         if (!msg)
             return;
         msg->m_byKind = MSG_STAFFNAME;
-        if (AddMsg(msg, 1, 1) <= 0) {
+        if (AddMsg(msg, kHolderOwns, kParentHere) <= 0) {
             delete msg;
             return;
         }

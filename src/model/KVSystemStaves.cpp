@@ -79,7 +79,7 @@ int CopyMultiRest(CKVMeas* meas, CKVMeas* model)
     CKVMsg* rest = KvNewReported<CKVMsg>();
     if (!rest)
         return 0;
-    if (model->IsRestCompMeas(rest) == 0 || meas->AddMsg(rest, 1) <= 0)
+    if (model->IsRestCompMeas(rest) == 0 || meas->AddMsg(rest, kHolderOwns) <= 0)
         delete rest;
     return 1;
 }
@@ -113,7 +113,7 @@ int FillAppended(CKVStaff* staff, CKVStaff* model, bool withLength, bool returnC
         if (!CopyMultiRest(meas, modelMeas))
             return 0;
         if (returnCross)
-            modelMeas->DeleteAllUpDownMsg(0, 1);
+            modelMeas->DeleteAllUpDownMsg(kWithoutUpList, kWithDownList);
     }
     return 1;
 }
@@ -144,11 +144,11 @@ void ReturnCrossStaffNotes(CKVStaffPtrArray* list, int at)
     CKVStaff* below = at + 1 < list->GetSize() ? list->GetAt(at + 1) : nullptr;
     if (above) {
         for (LONG i = 0; i < above->GetMeasNum(); ++i)
-            above->GetMeas(i)->DeleteAllUpDownMsg(0, 1);
+            above->GetMeas(i)->DeleteAllUpDownMsg(kWithoutUpList, kWithDownList);
     }
     if (below) {
         for (LONG i = 0; i < below->GetMeasNum(); ++i)
-            below->GetMeas(i)->DeleteAllUpDownMsg(1, 0);
+            below->GetMeas(i)->DeleteAllUpDownMsg(kWithUpList, kWithoutDownList);
     }
 }
 

@@ -69,7 +69,7 @@ inline void ReturnToMeasure(CKVObject& container, CKVMsg* member, CKVMeas& meas)
 {
     Unlink(container, member);
     member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
-    meas.AddMsg(member, 1);
+    meas.AddMsg(member, kHolderOwns);
 }
 
 // Deletes a container whose members have all moved elsewhere: its remaining

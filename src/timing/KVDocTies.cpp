@@ -169,11 +169,11 @@ CKVMsg* NewLink(CKVDoc& doc, CKVMsg* a, CKVMsg* b, BYTE kind)
 // Hangs a new link under its first note (owned) and its second (held).
 bool Attach(CKVMsg* link, CKVMsg* a, CKVMsg* b)
 {
-    if (a->AddMsg(link, 1, 1) < 0) {
+    if (a->AddMsg(link, kHolderOwns, kParentHere) < 0) {
         delete link;
         return false;
     }
-    if (b->AddMsg(link, 0, 1) < 0)
+    if (b->AddMsg(link, kHolderLinks, kParentHere) < 0)
         b->TemporaryMsg(link);
     // The first note stays its parent.
     link->m_pParent = a;
@@ -184,7 +184,7 @@ bool Attach(CKVMsg* link, CKVMsg* a, CKVMsg* b)
 void RederiveAccidentals(CKVMeas* meas)
 {
     if (meas)
-        meas->UpdateNoteKeySignature(0, 1, 1, 0);
+        meas->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove, kReorderChords, 0);
 }
 
 } // namespace
@@ -300,7 +300,8 @@ int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int ke
 
     if (!Attach(tie, a, b))
         return 0;
-    tie->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), static_cast<short>(height), 1, 1, 1, 0, pass);
+    tie->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), static_cast<short>(height), kSlurSetEndX, 1, 1,
+                      kSlurResetMiddle, pass);
     if (!keepPlace) {
         tie->m_nPosX = static_cast<short>(x);
         tie->m_nPosX2 = static_cast<short>(16 - x);
@@ -330,7 +331,8 @@ int CKVDoc::BindNoteBySlur(CKVMsg* a, CKVMsg* b, short height, unsigned short x,
         tielink::Detach(old, a, b);
     if (!Attach(slur, a, b))
         return 0;
-    slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, 1, 1, 1, 0, pass);
+    slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, kSlurSetEndX, 1, 1, kSlurResetMiddle,
+                       pass);
     m_bModified = 1;
     return 1;
 }
@@ -356,7 +358,7 @@ int CKVDoc::SetSymbol(short voice, POINT point, BYTE accidental, int options, in
         return 0;
 
     ResetBackup();
-    meas->ObjectBackup(1, 1);
+    meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
     if (CKVMeas* live = meas->GetCurBackupObj())
         meas = live;
     if (CKVMsg* moved = meas->GetNewPtr2(note))

@@ -199,7 +199,7 @@ void CKVDoc::TupletMsgDelProc(CKVMsg* msg)
     CKVMeas* meas = tickmath::MeasureOf(msg);
     if (!meas || !meas->m_pSystem)
         return;
-    meas->ResetGetNextMsg(0, 1, 0, 0);
+    meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     if (HandToSecondMember(*this, *msg))
         return;
     const std::vector<CKVMsg*> walk = WalkOf(*meas);

@@ -113,7 +113,7 @@ CKVMsg* LinkOrDissolve(CKVMsg*& open, CKVMeas& meas)
         DeleteContainer(meas, group);
         return nullptr;
     }
-    meas.AddMsg(group, 1);
+    meas.AddMsg(group, kHolderOwns);
     return group;
 }
 
@@ -170,7 +170,7 @@ public:
             DeleteContainer(m_meas, msg);
             return;
         }
-        msg->MakeSubBeam(0, 0);
+        msg->MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
         Join(msg);
     }
 
@@ -190,17 +190,17 @@ public:
             DeleteContainer(m_meas, group);
             return nullptr;
         }
-        group->ChangeNoteDirection(StemSetting(m_meas, m_voice), 0);
+        group->ChangeNoteDirection(StemSetting(m_meas, m_voice), kKeepGraceStems);
         return group;
     }
 
 private:
     void Join(CKVMsg* msg)
     {
-        if (m_group->AddMsg(msg, 1, 0) < 0) {
+        if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) < 0) {
             // A note already at that place in the group stays a symbol of
             // its own rather than being lost.
-            m_meas.AddMsg(msg, 1);
+            m_meas.AddMsg(msg, kHolderOwns);
             return;
         }
         m_added = true;
@@ -228,18 +228,18 @@ public:
 
     void Begin(CKVMsg* msg)
     {
-        m_meas.DeleteMsg(msg, 0);
+        m_meas.DeleteMsg(msg, kUnlinkOnly);
         m_group = msg->CreateBeam();
         // Without a group the symbol stays where it was.
         if (!m_group)
-            m_meas.AddMsg(msg, 1);
+            m_meas.AddMsg(msg, kHolderOwns);
     }
 
     void Add(CKVMsg* msg)
     {
-        m_meas.DeleteMsg(msg, 0);
-        msg->MakeSubBeam(0, 0);
-        if (m_group->AddMsg(msg, 1, 0) >= 0)
+        m_meas.DeleteMsg(msg, kUnlinkOnly);
+        msg->MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
+        if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) >= 0)
             return;
         if (m_firstPass) {
             // A second note at the same place and pitch: a duplicate.
@@ -249,7 +249,7 @@ public:
             }
             m_meas.m_pSystem->RemoveMsgFromMap(msg->m_dwMsgId);
         } else {
-            m_meas.AddMsg(msg, 1);
+            m_meas.AddMsg(msg, kHolderOwns);
         }
     }
 
@@ -261,20 +261,20 @@ public:
         if (!group)
             return nullptr;
         if (atQuarter) {
-            group->ChangeNoteDirection(m_direction, 0);
+            group->ChangeNoteDirection(m_direction, kKeepGraceStems);
             if (group->BeamOrder() < 2) {
-                m_meas.DeleteMsg(group, 1);
+                m_meas.DeleteMsg(group, kUnlinkAndFree);
                 return nullptr;
             }
             group->UpdatePos(0);
             return group;
         }
         if (group->BeamOrder() < 2) {
-            m_meas.DeleteMsg(group, 1);
+            m_meas.DeleteMsg(group, kUnlinkAndFree);
             return nullptr;
         }
         group->UpdatePos(0);
-        group->ChangeNoteDirection(m_direction, 0);
+        group->ChangeNoteDirection(m_direction, kKeepGraceStems);
         group->TupletPosOrderOfNote();
         return group;
     }
@@ -292,7 +292,7 @@ private:
 // made, else the last one of the other.
 CKVMsg* BeamRange(CKVMeas& meas, BYTE voice, short from, short to, int direction, bool normalPass, bool gracePass)
 {
-    meas.ResetGetNextMsg(1, 1, 0, 0);
+    meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     meas.RemainNoteRest();
     // The layout calls below rebuild the measure's walk list.
     const std::vector<DWORD> walk = measplace::WalkIds(meas);
@@ -593,13 +593,13 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
 
 void CKVMeas::BindByBeam(BYTE voice, short from, short to, int placement, int arg)
 {
-    DisAssembleBeam(voice, from, to, 1);
+    DisAssembleBeam(voice, from, to, kKeepGraceBeams);
     AutoBindByBeam(voice, from, to, arg, placement);
 }
 
 CKVMsg* CKVMeas::BindGroupByBeam(BYTE voice, short from, short to, int direction)
 {
-    DisAssembleBeam(voice, from, to, 0);
+    DisAssembleBeam(voice, from, to, kBreakGraceBeams);
     return BeamRange(*this, voice, from, to, direction, true, true);
 }
 
@@ -611,7 +611,7 @@ CKVMsg* CKVMeas::BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int 
 
 void CKVMeas::AutoBindGraceNoteByBeam(BYTE voice)
 {
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // The re-beaming below rebuilds the walk list.
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
     short first = 0;
@@ -625,7 +625,7 @@ void CKVMeas::AutoBindGraceNoteByBeam(BYTE voice)
         if (!IsNoteOrChord(*msg))
             continue;
         if (tickmath::IsGrace(*msg)) {
-            msg->ChangeNoteDirection(0, 1);
+            msg->ChangeNoteDirection(kStemDefault, kTurnGraceStems);
             if (!open)
                 first = msg->m_nPosX;
             open = true;
@@ -634,10 +634,10 @@ void CKVMeas::AutoBindGraceNoteByBeam(BYTE voice)
         // Each main note re-beams the grace notes up to it.
         open = false;
         DisAssembleGraceNoteBeam(voice, first, msg->m_nPosX);
-        BindGroupGraceNoteByBeam(voice, first, msg->m_nPosX, 0);
+        BindGroupGraceNoteByBeam(voice, first, msg->m_nPosX, kStemDefault);
     }
     if (open)
-        BindGroupGraceNoteByBeam(voice, first, last, 0);
+        BindGroupGraceNoteByBeam(voice, first, last, kStemDefault);
 }
 
 void CKVMeas::AutoBindByChord(BYTE voice)
@@ -662,7 +662,7 @@ void CKVMeas::AutoBindByChord(BYTE voice)
             DeleteContainer(*this, done);
             return;
         }
-        AddMsg(done, 1);
+        AddMsg(done, kHolderOwns);
     };
 
     for (short i = 0; i < GetMsgNum();) {
@@ -702,5 +702,5 @@ void CKVMeas::AutoBindByChord(BYTE voice)
         Unlink(*this, msg);
     }
     close();
-    UpdateStartTime(voice, 1, 1, 0);
+    UpdateStartTime(voice, 1, 1, kPerformedStartStays);
 }

@@ -29,7 +29,7 @@ public:
     {
         if (!m_meas.m_pSystem)
             return;
-        m_meas.ResetGetNextMsg(1, 0, 0, 0);
+        m_meas.ResetGetNextMsg(kChordsWhole, kWalkTreeOrder, kWalkOwnStaff, kWalkTimedOnly);
         const std::vector<DWORD> walk = measplace::WalkIds(m_meas);
 
         // The old tuplets go first; the walk list stays as it is, so that
@@ -122,7 +122,7 @@ private:
         if (!m_tuplet)
             return;
         m_tuplet = nullptr;
-        m_meas.BindGroupByBeam(m_voice, m_firstX, m_lastX, 3);
+        m_meas.BindGroupByBeam(m_voice, m_firstX, m_lastX, kStemOfVoice);
     }
 
     CKVMeas& m_meas;

@@ -131,7 +131,7 @@ CKVMsg* SplitGroup(CKVMeas& meas, short index, int cut, bool keepLeft)
         if (!member || !owned)
             continue;
         const bool intoGroup = keepLeft ? member->m_nPosX <= cut : member->m_nPosX > cut;
-        if (intoGroup && group->AddMsg(member, 1, 0) >= 0) {
+        if (intoGroup && group->AddMsg(member, kHolderOwns, kParentAbove) >= 0) {
             if (first) {
                 group->m_nPosX = member->m_nPosX;
                 group->m_nPosY = member->m_nPosY;
@@ -140,10 +140,10 @@ CKVMsg* SplitGroup(CKVMeas& meas, short index, int cut, bool keepLeft)
             group->m_nPosX2 = member->m_nPosX;
             continue;
         }
-        if (meas.AddMsg(member, 1) == 0)
-            meas.InsertMsg(meas.GetSortedIndex(member), member, 1, 1);
+        if (meas.AddMsg(member, kHolderOwns) == 0)
+            meas.InsertMsg(meas.GetSortedIndex(member), member, kHolderOwns, kParentHere);
     }
-    meas.DeleteMsg(old, 1);
+    meas.DeleteMsg(old, kUnlinkAndFree);
 
     const short count = group->GetMsgNum();
     if (count >= 2) {
@@ -172,7 +172,7 @@ short CKVMeas::AddMsg(CKVMsg* msg, unsigned char owner)
         msg->m_byVoice = 1;
     // A failed base add leaves the symbol unlisted; callers treat 0 as
     // refused and take the symbol back.
-    if (CKVObject::AddMsg(msg, owner, 1) <= 0)
+    if (CKVObject::AddMsg(msg, owner, kParentHere) <= 0)
         return 0;
     // A measure-repeat sign over the whole measure.
     constexpr WORD kWholeMeasureRepeat = 3;
@@ -240,11 +240,11 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
             return 1;
         }
         RemoveAt(at);
-        if (AddMsg(chord, 1) == 0) {
+        if (AddMsg(chord, kHolderOwns) == 0) {
             // The measure refused the chord: the note stands alone again.
             chord->RemoveAt(0);
             delete chord;
-            InsertMsg(at, hit, 1, 1);
+            InsertMsg(at, hit, kHolderOwns, kParentHere);
             index = -1;
             return 1;
         }
@@ -254,7 +254,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         chord->ChordKeyOrder();
         if (doc)
             doc->m_pLastMember = chord;
-        chord->ChangeNoteDirection(3, 0);
+        chord->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return 1;
     }
     case MSG_REST:
@@ -277,7 +277,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         }
         if (doc)
             doc->m_pLastGroup = hit;
-        hit->ChangeNoteDirection(3, 0);
+        hit->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return 1;
     }
     case MSG_CHORD:
@@ -287,7 +287,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         hit->ChordKeyOrder();
         if (doc)
             doc->m_pLastMember = hit;
-        hit->ChangeNoteDirection(3, 0);
+        hit->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return 1;
     default:
         index = -1;
@@ -308,7 +308,7 @@ void CKVMeas::DisAssembleBeam(short index)
         CKVMsg* member = ChildAt(*container, 0);
         // A reference the container does not own belongs elsewhere.
         if (member && ref && ref->byOwner) {
-            InsertMsg(GetSortedIndex(member), member, 1, 1);
+            InsertMsg(GetSortedIndex(member), member, kHolderOwns, kParentHere);
             member->UpdatePos(0);
         }
         container->RemoveAt(0);

@@ -202,7 +202,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
         if (IsRestCompMeas(nullptr) != 0)
             return nullptr;
         if (CKVMsg* rest = OnlyWholeRest(*this))
-            DeleteMsg(rest, 1);
+            DeleteMsg(rest, kUnlinkAndFree);
     }
 
     const int used = GetCurWholeCount(voice, -1);
@@ -237,7 +237,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
 
     SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);
 
-    ResetGetNextMsg(0, 0, 0, 0);
+    ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkTimedOnly);
     short index = 0;
     const int joined = ProcInRect(copy, index, 1);
     // What the join touched, read before later steps change the fields.
@@ -248,11 +248,11 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
             delete copy;
             return nullptr;
         }
-        if (AddMsg(copy, 1) == 0) {
+        if (AddMsg(copy, kHolderOwns) == 0) {
             delete copy;
             return nullptr;
         }
-        copy->ChangeNoteDirection(3, 0);
+        copy->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
     } else if (index < 0) {
         delete copy;
         return nullptr;
@@ -262,13 +262,13 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     if (isNote && IsDrumStaff(staffKind))
         DrumFromKey(*this, *copy);
 
-    UpdateStartTime(voice, 1, 1, 0);
+    UpdateStartTime(voice, 1, 1, kPerformedStartStays);
 
     if (!midiRead) {
         copy->UpdatePos(placement);
         if (group) {
             group->UpdatePos(placement);
-            group->ChangeNoteDirection(3, 0);
+            group->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         } else if (chord) {
             chord->UpdatePos(placement);
         }
@@ -284,10 +284,10 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     if (!chord && placement)
         RespaceFrom(*this, voice, copy->m_nPosX);
 
-    UpdateNoteKeySignature(0, 0, 1, 0);
+    UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 
     if (autoBeam && !chord) {
-        DisAssembleBeam(voice, 0, kPlaceEnd, 1);
+        DisAssembleBeam(voice, 0, kPlaceEnd, kKeepGraceBeams);
         AutoBindByBeam(voice, placement);
     }
 
@@ -307,7 +307,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
         return nullptr;
     if (placement) {
         if (CKVMsg* rest = OnlyWholeRest(*this))
-            DeleteMsg(rest, 1);
+            DeleteMsg(rest, kUnlinkAndFree);
     }
 
     CKVDoc* doc = DocOf(*this);
@@ -334,7 +334,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);
 
     const SavedGrouping saved(doc);
-    ResetGetNextMsg(0, 0, 0, 0);
+    ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkTimedOnly);
     short index = 0;
     const int joined = ProcInRect(copy, index, 1);
     CKVMsg* group = doc ? doc->m_pLastGroup : nullptr;
@@ -357,7 +357,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
                 return refuse();
             open->BeamXsort(0);
             group = open;
-        } else if (AddMsg(copy, 1) == 0) {
+        } else if (AddMsg(copy, kHolderOwns) == 0) {
             return refuse();
         }
     } else if (index < 0) {
@@ -367,7 +367,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     const bool isNote = copy->m_byKind == MSG_NOTE;
     if (isNote && IsDrumStaff(staffKind))
         DrumFromKey(*this, *copy);
-    UpdateStartTime(voice, 1, 1, 0);
+    UpdateStartTime(voice, 1, 1, kPerformedStartStays);
     if (placement)
         copy->UpdatePos(placement);
     if (group)
@@ -380,14 +380,14 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     if (!chord && placement)
         RespaceFrom(*this, voice, copy->m_nPosX);
     if (!bImportConverting)
-        UpdateNoteKeySignature(0, 0, 1, 0);
+        UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 
     if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord) {
-        DisAssembleBeam(voice, copy->m_nPosX, kPlaceEnd, 1);
+        DisAssembleBeam(voice, copy->m_nPosX, kPlaceEnd, kKeepGraceBeams);
         AutoBindByBeam(voice, placement);
     }
     if (!bImportConverting && copy->m_wObjWord != 0)
-        MakeTupletMsg(voice, 3, autoBeam);
+        MakeTupletMsg(voice, kStemOfVoice, autoBeam);
 
     copy->m_nLayout1 = static_cast<short>(copy->m_lHeight & 0xFFFF);
     // The import reads the chord this note joined or made; the steps above
@@ -399,7 +399,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
 
 void CKVMeas::ArrangeGraceNote(CKVMsg* pending)
 {
-    ResetGetNextMsg(0, 1, 0, 0);
+    ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     const bool pendingGrace = pending && (pending->m_wFlag & MSGFLAG_GRACE) != 0;
     // Ids of the grace notes and clef changes still looking for their main
     // note; 0 stands for the pending note, which has no place in the map yet.

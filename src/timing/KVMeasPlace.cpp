@@ -38,7 +38,7 @@ void CKVMeas::UpdatePos(BYTE voice, short direction, int fromTime, short from)
             continue;
         }
         msg->UpdatePos(fromTime);
-        msg->ChangeNoteDirection(direction, 0);
+        msg->ChangeNoteDirection(direction, kKeepGraceStems);
         if (fromTime)
             msg->NoteSpaceOrder();
     }

@@ -142,7 +142,7 @@ void CKVMeas::UpdatePlayTime(BYTE voice)
 void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
 {
     const int midiRead = GetMidiFileRead();
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // Resolved once: timing a symbol neither deletes one nor changes what
     // makes one valid, so every voice sees the same symbols.
     std::vector<CKVMsg*> walk;
@@ -166,7 +166,7 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
                 if (IsGrace(*msg)) {
                     msg->SetStartTimeByXPos();
                 } else {
-                    msg->UpdateStartTime(time.Start(), midiRead, 0);
+                    msg->UpdateStartTime(time.Start(), midiRead, kPerformedStartStays);
                     time.Add(*msg);
                 }
             } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
@@ -181,14 +181,14 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
 
 void CKVMeas::UpdateStartTimeOnMove(BYTE voice)
 {
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     std::int64_t t = 0;
     for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* msg = Lookup(*this, id);
         if (!msg || msg->m_byVoice != voice)
             continue;
         msg->CalcPlayTime();
-        msg->UpdateStartTime(static_cast<short>(t), 0, 0);
+        msg->UpdateStartTime(static_cast<short>(t), kFromNotation, kPerformedStartStays);
         t += msg->GetPlayTime();
     }
     UpdateTremolo();
@@ -203,7 +203,7 @@ short CKVMeas::GetStartTime(CKVMsg* msg)
     const int x = msg->m_nPosX + ((msg->m_nPosX * 6) >> 8);
     const int tolerance = msg->ConvertYbyZoom(LineSpacing(*this));
 
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     std::vector<CKVMsg*> entries;
     for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* entry = Lookup(*this, id);
@@ -274,7 +274,7 @@ short CKVMeas::GetStringValue(CString* text)
 
 void CKVMeas::UpdateMsgTime(BYTE voice)
 {
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     for (DWORD id : measplace::WalkIds(*this)) {
         CKVMsg* msg = Lookup(*this, id);
         if (msg && IsNoteRestChord(*msg) && (voice == 0 || msg->m_byVoice == voice))

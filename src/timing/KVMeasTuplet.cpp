@@ -15,7 +15,7 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
         return;
     // Members of groups and chords in the range come back into the measure
     // first, so that every note of the range is a direct child.
-    DisAssembleBeam(voice, from, to, 0);
+    DisAssembleBeam(voice, from, to, kBreakGraceBeams);
     DisAssembleChord(voice, from, to);
 
     auto inRange = [&](const CKVMsg* note) {
@@ -42,7 +42,7 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
             chord = note->CreateChord();
             if (!chord) {
                 // Out of memory: the note stays where it was.
-                InsertMsg(i, note, 1, 1);
+                InsertMsg(i, note, kHolderOwns, kParentHere);
                 return;
             }
             continue;
@@ -55,13 +55,13 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
     }
     if (!chord)
         return;
-    if (AddMsg(chord, 1) == 0)
-        InsertMsg(GetSortedIndex(chord), chord, 1, 1);
+    if (AddMsg(chord, kHolderOwns) == 0)
+        InsertMsg(GetSortedIndex(chord), chord, kHolderOwns, kParentHere);
     chord->ChordYOrder();
     chord->ChordKeyOrder();
     chord->ChordDotOrder();
-    chord->ChangeNoteDirection(3, 0);
-    UpdateStartTime(voice, 1, 1, 0);
+    chord->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
+    UpdateStartTime(voice, 1, 1, kPerformedStartStays);
 }
 
 namespace {
@@ -107,7 +107,7 @@ void CKVMeas::SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD 
     if (from > to)
         return;
     SetTupletInRange(*this, from, to, voice, tupletWord, form);
-    UpdateStartTime(voice, 1, pass, 0);
+    UpdateStartTime(voice, 1, pass, kPerformedStartStays);
     MakeRangeTupletMsg(voice, from, to);
 }
 
@@ -116,7 +116,7 @@ void CKVMeas::SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord,
     if (from > to)
         return;
     SetTupletInRange(*this, from, to, voice, tupletWord, form);
-    UpdateStartTime(voice, 1, pass, 0);
+    UpdateStartTime(voice, 1, pass, kPerformedStartStays);
     MakeRangeTupletMsgByMenu(voice, from, to);
 }
 
@@ -124,7 +124,7 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
 {
     if (!m_pSystem)
         return;
-    ResetGetNextMsg(1, 1, 0, 0);
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // Dropping tuplets reads the walk list as it is, and beaming rebuilds
     // it: the copy is walked.
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
@@ -246,7 +246,7 @@ std::vector<CKVMsg*> NearestCandidates(CKVMeas& meas, BYTE voice, int notesOnly,
     std::vector<CKVMsg*> out;
     CDWordArray saved;
     saved.Copy(meas.m_arrWalk);
-    meas.ResetGetNextMsg(chordsAsUnits, 1, 0, 1);
+    meas.ResetGetNextMsg(chordsAsUnits, kWalkTimeOrder, kWalkOwnStaff, kWalkKeepAll);
     const std::vector<DWORD> ids = measplace::WalkIds(meas);
     meas.m_arrWalk.Copy(saved);
 

@@ -31,7 +31,8 @@ int CKVMsg::BeamOrder()
         CKVMsg* only = members.front();
         CKVDoc* doc = DocOf(*this);
         beamgroups::ReturnToMeasure(*this, only, meas);
-        only->ChangeNoteDirection(doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : 0, 0);
+        const int direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : kStemDefault;
+        only->ChangeNoteDirection(direction, kKeepGraceStems);
         members.clear();
     }
     if (!members.empty())

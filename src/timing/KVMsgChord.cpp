@@ -170,7 +170,7 @@ CKVMsg* CKVMsg::CreateChord()
     chord->m_wFlag = m_wFlag;
     chord->m_crColor = m_crColor;
     // The members belong to the measure that holds the chord.
-    if (chord->AddMsg(this, 1, 0) < 0) {
+    if (chord->AddMsg(this, kHolderOwns, kParentAbove) < 0) {
         delete chord;
         return nullptr;
     }
@@ -191,8 +191,8 @@ CKVMsg* CKVMsg::CreateBeam()
     group->m_crColor = m_crColor;
     group->m_wFlag = m_wFlag;
     group->ResetBeamOffset();
-    MakeSubBeam(0, 0);
-    if (group->AddMsg(this, 1, 0) < 0) {
+    MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
+    if (group->AddMsg(this, kHolderOwns, kParentAbove) < 0) {
         delete group;
         return nullptr;
     }
@@ -210,7 +210,7 @@ short CKVMsg::AddMsgToChord(CKVMsg* note)
     note->m_byDots = m_byDots;
     note->m_wObjWord = m_wObjWord;
     note->CalcPlayTime();
-    note->UpdateStartTime(m_nStartTime, 1, 0);
+    note->UpdateStartTime(m_nStartTime, kFromMidiRead, kPerformedStartStays);
     for (short i = 0; i < GetMsgNum(); ++i) {
         const CKVMsg* member = measplace::ChildAt(*this, i);
         if (!member || member->m_byKind != MSG_NOTE)
@@ -220,7 +220,7 @@ short CKVMsg::AddMsgToChord(CKVMsg* note)
         if (member->m_wFlag & kTremoloFlags)
             note->m_wFlag = static_cast<WORD>((note->m_wFlag & ~kTremoloFlags) | (member->m_wFlag & kTremoloFlags));
     }
-    return AddMsg(note, 1, 0);
+    return AddMsg(note, kHolderOwns, kParentAbove);
 }
 
 short CKVMsg::AddMsgToBeam(CKVMsg* msg)
@@ -246,7 +246,7 @@ short CKVMsg::AddMsgToBeam(CKVMsg* msg)
         if (GetMsgNum() == 0 || GetJoinPermission() == 0)
             return -1;
         msg->m_wFlag = m_wFlag;
-        const short index = AddMsg(msg, 1, 0);
+        const short index = AddMsg(msg, kHolderOwns, kParentAbove);
         CalcPlayTime();
         return index;
     }
@@ -266,13 +266,13 @@ short CKVMsg::AddMsgToBeam(CKVMsg* msg)
                 // chord without its members.
                 while (chord->GetMsgNum() > 0) {
                     if (CKVMsg* member = measplace::ChildAt(*chord, 0))
-                        AddMsg(member, 1, 0);
+                        AddMsg(member, kHolderOwns, kParentAbove);
                     chord->RemoveAt(0);
                 }
                 delete chord;
                 result = -1;
             } else {
-                result = AddMsg(chord, 1, 0);
+                result = AddMsg(chord, kHolderOwns, kParentAbove);
                 if (doc) {
                     doc->m_pLastGroup = this;
                     doc->m_pLastMember = chord;

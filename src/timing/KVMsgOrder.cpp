@@ -614,5 +614,5 @@ void CKVMsg::BeamXsort(int passOn)
     m_nPosX = order.front()->m_nPosX;
     m_nPosX2 = order.back()->m_nPosX;
     if (CKVMeas* meas = tickmath::MeasureOf(this))
-        meas->UpdateStartTime(m_byVoice, 1, passOn, 0);
+        meas->UpdateStartTime(m_byVoice, 1, passOn, kPerformedStartStays);
 }

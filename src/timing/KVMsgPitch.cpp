@@ -500,7 +500,7 @@ int CKVMsg::ChangeOtherName(BYTE direction)
         SetAccidentalCode(*this, code);
     }
     if (CKVMeas* context = ContextMeasure(*this))
-        context->UpdateNoteKeySignature(0, 0, 1, 0);
+        context->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
     MakeNoteMarkCtrl();
     return 1;
 }
@@ -632,7 +632,7 @@ void CKVMsg::MakeGraceNote()
         if (slashMark)
             m_byMark1 = kGraceSlashMark;
     }
-    ChangeNoteDirection(1, 1);
+    ChangeNoteDirection(kStemUp, kTurnGraceStems);
 }
 
 int CKVMsg::IsGraceNote()

@@ -107,7 +107,10 @@ void CKVMsg::UpdatePos(int fromTime)
     }
 
     if (kind == MSG_REST) {
-        const int centre = (fromTime && meas->ResetGetNextMsg(1, 0, 0, 0) > 0) ? 1 : 0;
+        const int centre =
+            (fromTime && meas->ResetGetNextMsg(kChordsWhole, kWalkTreeOrder, kWalkOwnStaff, kWalkTimedOnly) > 0)
+                ? 1
+                : 0;
         const int code = m_wDuration & 0xFF;
         if (fromTime && code < DUR_HALF && m_pParent == meas && meas->GetMsgNum() == 1)
             m_nPosX = CKVMeas::SCALE / 2;
@@ -116,11 +119,11 @@ void CKVMsg::UpdatePos(int fromTime)
     }
 
     if (kind == MSG_NOTE) {
-        ChangeNoteDirection(3, 0);
+        ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return;
     }
     if (kind == MSG_BEAM) {
-        BeamDirection(fromTime, 1, 1, 1);
+        BeamDirection(fromTime, kBeamSetHeights, kBeamAutoDirection, kBeamDown);
         return;
     }
 
@@ -141,7 +144,7 @@ void CKVMsg::UpdatePos(int fromTime)
         m_lHeight = -stem;
         m_nPosY = first->m_nPosY;
     }
-    ChangeNoteDirection(3, 0);
+    ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
     ChordDotOrder();
     ChordKeyOrder();
 }

@@ -97,7 +97,7 @@ void CKVMsg::AutoAdjustTieSlur()
         if (child == this)
             return false;
         if (tielink::IsTieOrSlur(*child))
-            child->SlurPosOrder(dx, dy, minHeight, 1, 1, 1, 0, 0);
+            child->SlurPosOrder(dx, dy, minHeight, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
         else if (child->m_byKind == MSG_CHORD || child->m_byKind == MSG_BEAM || child->m_byKind == MSG_NOTE)
             child->AutoAdjustTieSlur();
         return false;
@@ -141,7 +141,7 @@ int CKVMsg::SetSymbol(BYTE accidental, int options, int gap)
     MakeMidiMsgFromY(1);
     // The accidentals in force are those of the staff the note is drawn on.
     if (CKVMeas* meas = kvpitch::ContextMeasure(*this))
-        meas->UpdateNoteKeySignature(0, 1, 1, 0);
+        meas->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove, kReorderChords, 0);
     CKVDoc* doc = DocOf(*this);
     if (doc && doc->m_pLastMember && doc->m_pLastMember->m_byKind == MSG_CHORD)
         doc->m_pLastMember->ChordKeyOrder();

@@ -153,7 +153,7 @@ void CKVMsg::UpdateStartTime(short start, int midiRead, int keepOffset)
             m_nPerformStart = start;
         ForEachChild(*this, [&](CKVMsg* member, short) {
             if (member->m_byKind == MSG_NOTE)
-                member->UpdateStartTime(start, midiRead, 0);
+                member->UpdateStartTime(start, midiRead, kPerformedStartStays);
             return false;
         });
         break;
@@ -166,7 +166,7 @@ void CKVMsg::UpdateStartTime(short start, int midiRead, int keepOffset)
         ForEachChild(*this, [&](CKVMsg* member, short) {
             if (!IsNoteRestChord(*member))
                 return false;
-            member->UpdateStartTime(static_cast<short>(t), midiRead, 0);
+            member->UpdateStartTime(static_cast<short>(t), midiRead, kPerformedStartStays);
             if (!IsGrace(*member))
                 t += member->GetPlayTime();
             return false;

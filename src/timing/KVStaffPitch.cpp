@@ -4,6 +4,7 @@
 
 #include "edit/DrumTable.h"
 #include "model/KVMeas.h"
+#include "model/KVMsg.h"
 
 #include <cstring>
 
@@ -17,7 +18,7 @@ void CKVStaff::SetClefType(BYTE clef)
     for (int i = 0; i < m_arrMeas.GetSize(); ++i) {
         if (CKVMeas* meas = m_arrMeas.GetAt(i)) {
             meas->SetParamFromMidiKey();
-            meas->UpdatePos(0, 0, 0, 0);
+            meas->UpdatePos(0, kStemDefault, 0, 0);
         }
     }
     if (clef != CLEF_DRUM)

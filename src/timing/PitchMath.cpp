@@ -252,7 +252,7 @@ PosPitch NaturalOf(CKVMsg& note, int clef, const StaffUnits& u)
 
 std::vector<DWORD> WalkCopy(CKVMeas& meas, int withCrossStaff)
 {
-    meas.ResetGetNextMsg(0, 1, withCrossStaff, 0);
+    meas.ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, withCrossStaff, kWalkTimedOnly);
     return measplace::WalkIds(meas);
 }
 

@@ -81,7 +81,7 @@ inline bool Attach(CKVMsg& holder, CKVMsg* tuplet, BYTE owner)
         return false;
     CKVObject* parent = tuplet->m_pParent;
     const BYTE parentKind = tuplet->m_byParentKind;
-    if (holder.AddMsg(tuplet, owner, 1) < 0)
+    if (holder.AddMsg(tuplet, owner, kParentHere) < 0)
         return false;
     if (!owner) {
         tuplet->m_pParent = parent;

@@ -478,7 +478,7 @@ TEST_F(DeepCopyTest, ChordSymbolInAMeasureIsCopiedWithItsOwnRhythm)
     chord->m_pRhythm = new CRhythm;
     chord->m_pRhythm->m_RtmInfo.m_strPatName = "Bossa";
     chord->m_pRhythm->m_RtmData.m_arrEvent.Add(new RhythmEvent{});
-    ASSERT_EQ(m->AddMsg(chord, 1, 1), 1);
+    ASSERT_EQ(m->AddMsg(chord, kHolderOwns, kParentHere), 1);
 
     std::unique_ptr<CKVMeas> clone = Clone(m);
     const std::vector<CKVMsg*> copies = OwnedTree(clone.get());

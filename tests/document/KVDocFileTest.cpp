@@ -136,7 +136,7 @@ protected:
         note->m_crColor = colour;
         unsigned char head[12] = {0x3C, 0x64, 0x40, 0x02, 0xF0};
         note->SetHead(12, head);
-        EXPECT_EQ(m->AddMsg(note, 1), 1);
+        EXPECT_EQ(m->AddMsg(note, kHolderOwns), 1);
         return note;
     }
 

@@ -49,7 +49,7 @@ TEST_F(KVDocPageMsgTest, PageSymbolIsACopyOfTheTemplate)
     tmpl.SetHead(2, head);
     doc.m_bModified = 0;
 
-    CKVMsg* msg = doc.AddMsg(page, &tmpl, 0, 0);
+    CKVMsg* msg = doc.AddMsg(page, &tmpl, 0, kWithoutBackup);
     ASSERT_NE(msg, nullptr);
     EXPECT_NE(msg, &tmpl);
     ASSERT_EQ(page->GetMsgNum(), before + 1);
@@ -63,7 +63,7 @@ TEST_F(KVDocPageMsgTest, PageSymbolIsACopyOfTheTemplate)
     EXPECT_NE(msg->m_pHead, tmpl.m_pHead);
     EXPECT_EQ(doc.m_bModified, 1);
 
-    EXPECT_EQ(doc.AddMsg(static_cast<CKVPage*>(nullptr), &tmpl, 0, 0), nullptr);
+    EXPECT_EQ(doc.AddMsg(static_cast<CKVPage*>(nullptr), &tmpl, 0, kWithoutBackup), nullptr);
 }
 
 TEST_F(KVDocPageMsgTest, StaffNameHandlesOnlyWhereAPointIs)

@@ -438,9 +438,9 @@ TEST_F(KVDocTest, SymbolMovedBetweenMeasuresIsDeletedOnce)
     CKVMeas* to = Meas(0, 1);
     CKVMsg* text = new CKVMsg;
     text->m_byKind = MSG_FREETEXT;
-    ASSERT_GE(from->CKVObject::AddMsg(text, 1, 1), 0);
+    ASSERT_GE(from->CKVObject::AddMsg(text, kHolderOwns, kParentHere), 0);
     from->RemoveMsgAt(0);
-    ASSERT_GE(to->CKVObject::AddMsg(text, 1, 1), 0);
+    ASSERT_GE(to->CKVObject::AddMsg(text, kHolderOwns, kParentHere), 0);
     // The document's destructor, run by the fixture, must free it once.
 }
 

@@ -44,7 +44,7 @@ TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
     EXPECT_EQ(doc.IsReqBackup(), 0);
     CKVFileInfo* info = doc.m_pFileInfo;
     doc.ResetBackup();
-    info->ObjectBackup(1);
+    info->ObjectBackup(kBackupRecorded);
     EXPECT_EQ(doc.m_pFileInfo, info);
     EXPECT_EQ(info->m_pBackupLink, info);
     EXPECT_EQ(doc.m_arrBackup.GetSize(), 0);
@@ -53,7 +53,7 @@ TEST_F(KVDocUndoTest, NewDocumentRecordsNothingUntilTheFirstDrawingPass)
     kvtest::StartUndoRecording(doc);
     EXPECT_EQ(doc.IsReqBackup(), 1);
     doc.ResetBackup();
-    doc.m_pFileInfo->ObjectBackup(1);
+    doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
     doc.m_pTitleMsg[0]->m_nPosX = 77;
     EXPECT_EQ(doc.IsMultiEnableUndo(), 1);
     doc.MultiUndoStart();
@@ -65,7 +65,7 @@ TEST_F(KVDocUndoTest, MeasureBackupWithRecordingOffLinksTheMeasureToItself)
     ScoreBuilder fresh(kvtest::ScoreShape {.staves = 1, .measures = 2});
     CKVMeas* meas = fresh.Meas(0, 0);
     fresh.Doc().ResetBackup();
-    EXPECT_EQ(meas->ObjectBackup(1, 0), 0);
+    EXPECT_EQ(meas->ObjectBackup(kBackupRecorded, kBackupAlone), 0);
     EXPECT_EQ(meas->m_pBackupLink, static_cast<CKVMultiBackup*>(meas));
     EXPECT_EQ(fresh.Meas(0, 0), meas);
     fresh.Note(meas, {.x = 64});

@@ -247,7 +247,7 @@ TEST_F(FileInfoBackupTest, FeedBackSwapsTheSnapshotInAndOut)
 {
     SetDocState(6, 111, 5);
     live.m_nMeasPerBlock = 4;
-    live.ObjectBackup(0);
+    live.ObjectBackup(kBackupUnrecorded);
     std::unique_ptr<CKVFileInfo> clone(static_cast<CKVFileInfo*>(live.GetCurBackupObj()));
     ASSERT_NE(nullptr, clone);
     ASSERT_NE(&live, clone.get());
@@ -284,7 +284,7 @@ TEST_F(FileInfoBackupTest, BackupThatNoStepTakesLeavesTheFileInfoLinkedToItself)
 {
     // A new document does not record, so no undo step takes the clone.
     SetDocState(6, 111, 5);
-    live.ObjectBackup(1);
+    live.ObjectBackup(kBackupRecorded);
     EXPECT_EQ(&live, live.GetCurBackupObj());
     EXPECT_EQ(&live, doc->m_pFileInfo);
     EXPECT_EQ(6, live.m_lStaffSpace);
@@ -294,7 +294,7 @@ TEST_F(FileInfoBackupTest, BackupThatNoStepTakesLeavesTheFileInfoLinkedToItself)
 TEST_F(KVFileInfoTest, WithoutDocumentBackupAndFeedBackDoNothing)
 {
     CKVFileInfo info;
-    info.ObjectBackup(1);
+    info.ObjectBackup(kBackupRecorded);
     EXPECT_EQ(nullptr, info.GetCurBackupObj());
     info.ObjectFeedBack();
     EXPECT_EQ(1, info.IsCurrentObj());

@@ -27,7 +27,7 @@ void TimeWithEveryPass(CKVMeas& meas)
 {
     for (BYTE voice = 0; voice <= CKVMeas::VOICES; ++voice) {
         meas.UpdatePlayTime(voice);
-        meas.UpdateStartTime(voice, 0, 0, 0);
+        meas.UpdateStartTime(voice, 0, 0, kPerformedStartStays);
     }
 }
 

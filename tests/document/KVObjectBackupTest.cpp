@@ -78,7 +78,7 @@ protected:
     static std::set<DWORD> ChildIds(CKVMeas* meas)
     {
         std::set<DWORD> ids;
-        meas->ResetGetNextMsg(0, 0, 0, 1);
+        meas->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
         for (short c = 0; c < meas->m_arrWalk.GetSize();) {
             if (CKVMsg* msg = meas->GetNextMsg(c))
                 ids.insert(msg->m_dwMsgId);
@@ -116,7 +116,7 @@ TEST_F(ObjectBackupTest, MeasureCloneBecomesLiveAndPointersFollowIt)
     const std::set<DWORD> oldIds = ChildIds(m);
 
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupAlone));
 
     CKVMeas* clone = m->GetCurBackupObj();
     ASSERT_NE(clone, m);
@@ -148,7 +148,7 @@ TEST_F(ObjectBackupTest, MeasureUndoAndRedoSwapTheEditedClone)
 
     // Note entry on the clone, as the insert command makes it.
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     CKVMeas* clone = m->GetCurBackupObj();
     ASSERT_NE(clone, m);
     CKVMsg* entered = kvtest::EnterNote(clone, {.start = 480, .y = -4});
@@ -188,7 +188,7 @@ TEST_F(ObjectBackupTest, AccidentalSetOnTheCloneIsUndoneAndRedone)
 
     // The accidental command's work once it has found the note.
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 1));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupCrossStaff));
     CKVMeas* clone = m->GetCurBackupObj();
     ASSERT_NE(clone, m);
     CKVMsg* moved = m->GetNewPtr2(note);
@@ -244,7 +244,7 @@ TEST_F(ObjectBackupTest, EqualNotesOfAChordTranslateToTheirOwnCopies)
     second->m_byAccidental = ACCI_DOUBLE_SHARP;
 
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     CKVMsg* firstCopy = m->GetNewPtr2(first);
     CKVMsg* secondCopy = m->GetNewPtr2(second);
     ASSERT_NE(first, firstCopy);
@@ -260,7 +260,7 @@ TEST_F(ObjectBackupTest, RecordingOffLinksTheMeasureToItself)
 {
     Doc().m_bBackupRecord = 0;
     CKVMeas* m = b->Meas(0, 1);
-    EXPECT_EQ(0, m->ObjectBackup(1, 0));
+    EXPECT_EQ(0, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     EXPECT_EQ(m, m->GetCurBackupObj());
     EXPECT_TRUE(m->IsCurrentObj());
     EXPECT_EQ(0, Entries());
@@ -270,7 +270,7 @@ TEST_F(ObjectBackupTest, MidiFileReadStopsBackupAndFeedback)
 {
     CKVMeas* m = b->Meas(0, 1);
     SetMidiFileRead(1);
-    EXPECT_EQ(0, m->ObjectBackup(1, 0));
+    EXPECT_EQ(0, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     EXPECT_EQ(0, Entries());
     // A pair linked by hand stays as it is.
     CKVMeas other;
@@ -290,7 +290,7 @@ TEST_F(ObjectBackupTest, CrossStaffMeasureBacksUpItsWholeColumn)
     upper->m_arrDownMsg.Add(note->m_dwMsgId);
 
     Doc().ResetBackup();
-    ASSERT_EQ(1, b->Meas(1, 2)->ObjectBackup(1, 1));
+    ASSERT_EQ(1, b->Meas(1, 2)->ObjectBackup(kBackupRecorded, kBackupCrossStaff));
     ASSERT_EQ(2, Entries());
     EXPECT_EQ(UndoEntry::kMeas, EntryKind(0));
     EXPECT_EQ(UndoEntry::kMeas, EntryKind(1));
@@ -298,7 +298,7 @@ TEST_F(ObjectBackupTest, CrossStaffMeasureBacksUpItsWholeColumn)
 
     // Without the cross-staff flag only the measure itself is cloned.
     Doc().ResetBackup();
-    ASSERT_EQ(1, b->Meas(1, 2)->ObjectBackup(1, 0));
+    ASSERT_EQ(1, b->Meas(1, 2)->ObjectBackup(kBackupRecorded, kBackupAlone));
     EXPECT_EQ(1, Entries());
 }
 
@@ -313,7 +313,7 @@ TEST_F(ObjectBackupTest, OssiaMeasureIsBackedUpAlone)
     b->Meas(0, 0)->m_arrDownMsg.Add(note->m_dwMsgId);
 
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 1));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupCrossStaff));
     EXPECT_EQ(1, Entries());
     EXPECT_EQ(ossia->GetMeas(0), m->GetCurBackupObj());
 }
@@ -332,7 +332,7 @@ TEST_F(ObjectBackupTest, StaffCloneLinksMeasuresAndTakesEveryPlace)
     ASSERT_EQ(2, Doc().m_pSelRectArray->GetSize());
 
     Doc().ResetBackup();
-    ASSERT_EQ(1, staff->ObjectBackup(1, 0));
+    ASSERT_EQ(1, staff->ObjectBackup(kBackupRecorded, kBackupAlone));
     CKVStaff* clone = static_cast<CKVStaff*>(staff->GetCurBackupObj());
     ASSERT_NE(clone, staff);
     ASSERT_EQ(staff->GetMeasNum(), clone->GetMeasNum());
@@ -401,7 +401,7 @@ TEST_F(ObjectBackupTest, BlockCloneCopiesTheLayout)
     block->m_arrStaffNamePoint.Add(nullptr);
     block->m_arrStaffCtrl.Add(new CKVCtrlPoint(CRect(1, 2, 3, 4)));
 
-    ASSERT_EQ(1, block->ObjectBackup(0));
+    ASSERT_EQ(1, block->ObjectBackup(kBackupUnrecorded));
     std::unique_ptr<CKVBlock> clone(static_cast<CKVBlock*>(block->GetCurBackupObj()));
     ASSERT_NE(clone.get(), block);
     EXPECT_EQ(block, clone->GetCurBackupObj());
@@ -438,7 +438,7 @@ TEST_F(ObjectBackupTest, BlockBackupRefusedWhenMemoryIsShort)
     CKVBlock* block = Doc().GetPage(0)->GetBlock(0);
     host.freeBytes = 16;
     Doc().ResetBackup();
-    EXPECT_EQ(0, block->ObjectBackup(1));
+    EXPECT_EQ(0, block->ObjectBackup(kBackupRecorded));
     EXPECT_EQ(0, Entries());
     EXPECT_EQ(block, Doc().GetPage(0)->GetBlock(0));
 }
@@ -449,7 +449,7 @@ TEST_F(ObjectBackupTest, BlockUndoAndRedoSwapInThePage)
     CKVBlock* block = page->GetBlock(1);
     SelRect* rec = AddRecord(SelRect::kBlockStaff, nullptr, b->Staff(0), block, page);
     Doc().ResetBackup();
-    ASSERT_EQ(1, block->ObjectBackup(1));
+    ASSERT_EQ(1, block->ObjectBackup(kBackupRecorded));
     ASSERT_EQ(1, Entries());
     CKVBlock* clone = static_cast<CKVBlock*>(block->GetCurBackupObj());
     EXPECT_EQ(clone, page->GetBlock(1));
@@ -468,7 +468,7 @@ TEST_F(ObjectBackupTest, PageCloneCarriesBlocksOssiaBlocksAndMessages)
     text.m_byKind = MSG_FREETEXT;
     text.m_nPosX = 40;
     text.m_nPosY = 50;
-    ASSERT_TRUE(Doc().AddMsg(page, &text, 0, 0));
+    ASSERT_TRUE(Doc().AddMsg(page, &text, 0, kWithoutBackup));
     CKVBlock* ossia = new CKVBlock;
     ossia->m_byKind = CKVBlock::KIND_OSSIA;
     ossia->m_pPage = page;
@@ -481,7 +481,7 @@ TEST_F(ObjectBackupTest, PageCloneCarriesBlocksOssiaBlocksAndMessages)
     Doc().m_pCurBlock = page->GetBlock(1);
 
     Doc().ResetBackup();
-    page->ObjectBackup(1);
+    page->ObjectBackup(kBackupRecorded);
     ASSERT_EQ(1, Entries());
     EXPECT_EQ(UndoEntry::kPage, EntryKind(0));
     CKVPage* clone = page->GetCurBackupObj();
@@ -516,7 +516,7 @@ TEST_F(ObjectBackupTest, PageBackupWithoutRecordLeavesTheSelectionOnThePage)
 {
     CKVPage* page = Doc().GetPage(0);
     SelRect* rec = AddRecord(SelRect::kRect, nullptr, nullptr, nullptr, page);
-    page->ObjectBackup(0);
+    page->ObjectBackup(kBackupUnrecorded);
     CKVPage* clone = static_cast<CKVPage*>(page->m_pBackupLink);
     ASSERT_NE(clone, page);
     EXPECT_EQ(page, page->GetCurBackupObj()); // the page is still the live one
@@ -541,7 +541,7 @@ TEST_F(ObjectBackupTest, PageListBackupBringsTheThreePagesBack)
     }
     ASSERT_EQ(3, Doc().GetPageNum());
     Doc().ResetBackup();
-    Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
+    Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, kBackupRecorded);
     CKVPage* fourth = new CKVPage;
     Doc().AddPage(fourth);
     ASSERT_EQ(4, Doc().GetPageNum());
@@ -556,7 +556,7 @@ TEST_F(ObjectBackupTest, RemovedMeasureComesBackOnUndo)
 {
     CKVStaff* staff = b->Staff(0);
     Doc().ResetBackup();
-    ASSERT_EQ(1, staff->ObjectBackup(1, 0));
+    ASSERT_EQ(1, staff->ObjectBackup(kBackupRecorded, kBackupAlone));
     CKVStaff* clone = static_cast<CKVStaff*>(staff->GetCurBackupObj());
     const LONG count = clone->GetMeasNum();
     CKVMeas* removed = clone->GetMeas(4);
@@ -573,7 +573,7 @@ TEST_F(ObjectBackupTest, RemovedMeasureComesBackOnUndo)
     // sanitizers check that nothing in the score goes with it.
     for (int i = 0; i < 33; ++i) {
         Doc().ResetBackup();
-        b->Meas(1, 0)->ObjectBackup(1, 0);
+        b->Meas(1, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
     }
     Doc().ResetBackup();
     EXPECT_EQ(count - 1, System()->GetStaff(0)->GetMeasNum());
@@ -583,12 +583,12 @@ TEST_F(ObjectBackupTest, RemovedCloneMeasureIsFreedWhenRedoIsDropped)
 {
     CKVStaff* staff = b->Staff(0);
     Doc().ResetBackup();
-    ASSERT_EQ(1, staff->ObjectBackup(1, 0));
+    ASSERT_EQ(1, staff->ObjectBackup(kBackupRecorded, kBackupAlone));
     static_cast<CKVStaff*>(staff->GetCurBackupObj())->RemoveMeas(4, 1);
     Doc().MultiUndoStart();
     // A new edit drops the undone step for redo.
     Doc().ResetBackup();
-    b->Meas(1, 0)->ObjectBackup(1, 0);
+    b->Meas(1, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
     Doc().ResetBackup();
     EXPECT_FALSE(Doc().IsMultiEnableRedo());
     EXPECT_EQ(staff, System()->GetStaff(0));
@@ -607,7 +607,7 @@ TEST_F(ObjectBackupTest, FontHeightChangeIsUndoneAndRedone)
     CKVMsg* note = b->Note(b->Meas(0, 0), {.x = 64, .y = -24});
 
     Doc().ResetBackup();
-    Doc().m_pFileInfo->ObjectBackup(1);
+    Doc().m_pFileInfo->ObjectBackup(kBackupRecorded);
     Doc().UpdatePosYA(40, 1);
     EXPECT_EQ(-40, note->m_nPosY);
     EXPECT_EQ(10, Doc().m_nStaffSpace);
@@ -658,7 +658,7 @@ TEST_F(ObjectBackupTest, DocumentBackupRecordsEveryPartInOrder)
     const DWORD mapSize = static_cast<DWORD>(System()->m_arrMsgMap.GetSize());
     const int pages = Doc().GetPageNum();
     Doc().ResetBackup();
-    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    ASSERT_EQ(1, Doc().ObjectBackup(kBackupRecorded));
     EXPECT_EQ(mapSize, Doc().m_dwFirstCopyId);
     std::vector<short> expected(static_cast<size_t>(pages), UndoEntry::kPage);
     expected.insert(expected.end(), {UndoEntry::kStaff, UndoEntry::kStaff, UndoEntry::kStaff});
@@ -674,7 +674,7 @@ TEST_F(ObjectBackupTest, DocumentBackupUndoesStaffAndMeasureAppends)
 {
     const std::string before = CanonicalDump(Doc());
     Doc().ResetBackup();
-    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    ASSERT_EQ(1, Doc().ObjectBackup(kBackupRecorded));
     Doc().AddStaff(1, -1);
     Doc().AddMeas(2, -1);
     const std::string after = CanonicalDump(Doc());
@@ -686,7 +686,7 @@ TEST_F(ObjectBackupTest, DocumentBackupUndoesStaffAndMeasureAppends)
     // Dropped for redo: undo again, then a new edit.
     Doc().MultiUndoStart();
     Doc().ResetBackup();
-    b->Meas(0, 0)->ObjectBackup(1, 0);
+    b->Meas(0, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
     Doc().ResetBackup();
     EXPECT_EQ(before, CanonicalDump(Doc()));
 }
@@ -694,7 +694,7 @@ TEST_F(ObjectBackupTest, DocumentBackupUndoesStaffAndMeasureAppends)
 TEST_F(ObjectBackupTest, DocumentBackupDroppedAsTheOldestStepKeepsTheScore)
 {
     Doc().ResetBackup();
-    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    ASSERT_EQ(1, Doc().ObjectBackup(kBackupRecorded));
     Doc().AddStaff(1, -1);
     Doc().AddMeas(2, -1);
     const std::string after = CanonicalDump(Doc());
@@ -702,7 +702,7 @@ TEST_F(ObjectBackupTest, DocumentBackupDroppedAsTheOldestStepKeepsTheScore)
     // before it go, the score stays.
     for (int i = 0; i < 33; ++i) {
         Doc().ResetBackup();
-        b->Meas(0, 0)->ObjectBackup(1, 0);
+        b->Meas(0, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
     }
     Doc().ResetBackup();
     EXPECT_EQ(after, CanonicalDump(Doc()));
@@ -715,7 +715,7 @@ TEST_F(ObjectBackupTest, MeasuresInsertedIntoStaffClonesAreFreedOnceWithTheirSte
     // and recorded as inserted, as the structure commands do.
     const std::string before = CanonicalDump(Doc());
     Doc().ResetBackup();
-    ASSERT_EQ(1, Doc().ObjectBackup(1));
+    ASSERT_EQ(1, Doc().ObjectBackup(kBackupRecorded));
     std::vector<CKVMeas*> inserted;
     for (short s = 0; s < System()->GetStaffNum(); ++s) {
         CKVStaff* live = System()->GetStaff(s);
@@ -738,7 +738,7 @@ TEST_F(ObjectBackupTest, MeasuresInsertedIntoStaffClonesAreFreedOnceWithTheirSte
     // their inserted measures, each freed once (the sanitizers watch).
     Doc().MultiUndoStart();
     Doc().ResetBackup();
-    b->Meas(0, 0)->ObjectBackup(1, 0);
+    b->Meas(0, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
     Doc().ResetBackup();
     EXPECT_FALSE(Doc().IsMultiEnableRedo());
     EXPECT_EQ(before, CanonicalDump(Doc()));
@@ -755,15 +755,15 @@ TEST_F(ObjectBackupTest, DirectWholeDocumentEntrySwapsEveryPart)
 
     Doc().ResetBackup();
     for (short p = 0; p < Doc().GetPageNum(); ++p)
-        Doc().GetPage(p)->ObjectBackup(0);
+        Doc().GetPage(p)->ObjectBackup(kBackupUnrecorded);
     for (short s = 0; s < system->GetStaffNum(); ++s)
-        system->GetStaff(s)->ObjectBackup(0, 0);
+        system->GetStaff(s)->ObjectBackup(kBackupUnrecorded, kBackupAlone);
     system->m_pStaffArray->m_pDoc = &Doc();
-    system->m_pStaffArray->ObjectBackup(&system->m_pStaffArray, 0);
+    system->m_pStaffArray->ObjectBackup(&system->m_pStaffArray, kBackupUnrecorded);
     system->m_pOssiaStaffArray->m_pDoc = &Doc();
-    system->m_pOssiaStaffArray->ObjectBackup(&system->m_pOssiaStaffArray, 0);
-    Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 0);
-    Doc().m_pFileInfo->ObjectBackup(0);
+    system->m_pOssiaStaffArray->ObjectBackup(&system->m_pOssiaStaffArray, kBackupUnrecorded);
+    Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, kBackupUnrecorded);
+    Doc().m_pFileInfo->ObjectBackup(kBackupUnrecorded);
     EXPECT_EQ(0, Entries());
     EXPECT_EQ(page, Doc().GetPage(0));
 
@@ -856,7 +856,7 @@ TEST_F(ObjectBackupTest, SelectedMeasuresGetTupletsInEveryVoice)
     };
     auto tuplets = [](CKVMeas* m) {
         int count = 0;
-        m->ResetGetNextMsg(0, 0, 0, 1);
+        m->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
         for (short c = 0; c < m->m_arrWalk.GetSize();) {
             CKVMsg* msg = m->GetNextMsg(c);
             if (msg && msg->m_byKind == MSG_TUPLET)
@@ -909,7 +909,7 @@ TEST_F(ObjectBackupTest, FailedStaffCloneLeavesTheStaffLiveAndUnrecorded)
     Doc().ResetBackup();
     // The staff itself and a few of its copies succeed, then one fails.
     KvFailAllocationAfter(4);
-    EXPECT_EQ(0, staff->ObjectBackup(1, 0));
+    EXPECT_EQ(0, staff->ObjectBackup(kBackupRecorded, kBackupAlone));
     KvFailAllocationAfter(0);
     EXPECT_EQ(0, Entries());
     EXPECT_EQ(staff, System()->GetStaff(0));
@@ -927,7 +927,7 @@ TEST_F(ObjectBackupTest, FailedMeasureAndPageClonesAreNotRecorded)
     b->Note(m, {.x = 128, .y = -8});
     Doc().ResetBackup();
     KvFailAllocationAfter(2);
-    EXPECT_EQ(0, m->ObjectBackup(1, 0));
+    EXPECT_EQ(0, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     KvFailAllocationAfter(0);
     EXPECT_EQ(0, Entries());
     EXPECT_EQ(m, b->Meas(0, 3));
@@ -935,7 +935,7 @@ TEST_F(ObjectBackupTest, FailedMeasureAndPageClonesAreNotRecorded)
 
     CKVPage* page = Doc().GetPage(0);
     KvFailAllocationAfter(3);
-    page->ObjectBackup(1);
+    page->ObjectBackup(kBackupRecorded);
     KvFailAllocationAfter(0);
     EXPECT_EQ(0, Entries());
     EXPECT_EQ(page, Doc().GetPage(0));
@@ -949,18 +949,18 @@ TEST_F(ObjectBackupTest, LiveMeasureIsSelfLinkedAfterADroppedRedo)
     CKVMeas* m = b->Meas(0, 1);
     b->Note(m, {.x = 64, .y = -8});
     Doc().ResetBackup();
-    ASSERT_EQ(1, m->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupAlone));
     Doc().MultiUndoStart();
     ASSERT_EQ(m, b->Meas(0, 1));
     // A new edit elsewhere drops the redo step and with it the clone.
     Doc().ResetBackup();
-    b->Meas(1, 5)->ObjectBackup(1, 0);
+    b->Meas(1, 5)->ObjectBackup(kBackupRecorded, kBackupAlone);
     Doc().ResetBackup();
     EXPECT_EQ(m, m->GetCurBackupObj());
     EXPECT_EQ(static_cast<CKVMultiBackup*>(m), m->m_pBackupLink);
 
     CKVStaff* staff = b->Staff(0);
-    ASSERT_EQ(1, staff->ObjectBackup(1, 0));
+    ASSERT_EQ(1, staff->ObjectBackup(kBackupRecorded, kBackupAlone));
     Doc().MultiUndoStart();
     EXPECT_EQ(staff, System()->GetStaff(0));
     EXPECT_EQ(m, staff->GetMeas(1));

@@ -57,7 +57,7 @@ CKVMsg* NewSymbol(BYTE kind, short x)
 CKVMsg* AddToMeasure(CKVMeas* meas, BYTE kind, short x)
 {
     CKVMsg* msg = NewSymbol(kind, x);
-    EXPECT_EQ(meas->AddMsg(msg, 1), 1);
+    EXPECT_EQ(meas->AddMsg(msg, kHolderOwns), 1);
     return msg;
 }
 
@@ -65,7 +65,7 @@ CKVMsg* AddToMeasure(CKVMeas* meas, BYTE kind, short x)
 // themselves only once placed in a measure.
 void AddChild(CKVObject* parent, CKVMsg* child, unsigned char owner)
 {
-    EXPECT_GT(parent->InsertMsg(parent->GetMsgNum(), child, owner, 1), -1);
+    EXPECT_GT(parent->InsertMsg(parent->GetMsgNum(), child, owner, kParentHere), -1);
 }
 
 class KVRecordTest : public KvTest {
@@ -395,7 +395,7 @@ protected:
     {
         CKVMsg* tie = NewSymbol(MSG_TIE, start->m_nPosX);
         AddChild(start, tie, 1);
-        EXPECT_GT(end->InsertMsg(0, tie, 0, 1), -1);
+        EXPECT_GT(end->InsertMsg(0, tie, kHolderLinks, kParentHere), -1);
         tie->m_dwWord = start->m_dwMsgId;
         tie->m_lHeight = static_cast<LONG>(end->m_dwMsgId);
         return tie;
@@ -475,7 +475,7 @@ TEST_F(KVRecordTieTest, UnresolvedReferenceGetsIdZero)
     CKVMsg* c = AddToMeasure(Meas(0, 0), MSG_NOTE, 100);
     // b names a symbol that is no tie's: the record of c stands under that
     // id, so keeping the stored id would link b to c.
-    ASSERT_GT(b->InsertMsg(0, c, 0, 1), -1);
+    ASSERT_GT(b->InsertMsg(0, c, kHolderLinks, kParentHere), -1);
     static_cast<void>(a);
     CKVDoc other;
     ASSERT_EQ(ReadSystem(WriteOf(*Master()), other), 1);
@@ -724,7 +724,7 @@ TEST_F(KVRecordTest, TruncatedRecordsFail)
     CKVMsg* b = AddToMeasure(Meas(0, 1), MSG_NOTE, 10);
     CKVMsg* tie = NewSymbol(MSG_TIE, 10);
     AddChild(a, tie, 1);
-    ASSERT_GT(b->InsertMsg(0, tie, 0, 1), -1);
+    ASSERT_GT(b->InsertMsg(0, tie, kHolderLinks, kParentHere), -1);
     AddToMeasure(Meas(1, 0), MSG_CHORDSYMBOL, 30);
     CKVMsg* text = AddToMeasure(Meas(1, 1), MSG_FREETEXT, 40);
     unsigned char head[5] = {1, 2, 3, 4, 5};

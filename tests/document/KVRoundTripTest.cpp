@@ -116,7 +116,7 @@ void AddOlderChordTexts(CKVMeas* meas)
     const BYTE frets[8] = {0, 0, 2, 0, 1, 0, 255, 0};
     std::memcpy(head.data() + 3, frets, sizeof frets);
     fret->SetHead(static_cast<short>(head.size()), head.data());
-    ASSERT_EQ(meas->AddMsg(fret, 1), 1);
+    ASSERT_EQ(meas->AddMsg(fret, kHolderOwns), 1);
 
     CKVMsg* name = new CKVMsg;
     name->m_byKind = MSG_OLDCHORDNAME;
@@ -131,7 +131,7 @@ void AddOlderChordTexts(CKVMeas* meas)
     const Bytes text = {'m', '7', 1, '9', 2, '1', '1', 0};
     Bytes copy = text;
     name->SetHead(static_cast<short>(copy.size()), copy.data());
-    ASSERT_EQ(meas->AddMsg(name, 1), 1);
+    ASSERT_EQ(meas->AddMsg(name, kHolderOwns), 1);
 }
 
 TEST_F(KVRoundTripTest, OlderChordTextsReadCleanlyAndSaveBackTheSame)
@@ -199,7 +199,7 @@ protected:
         chord->m_nPosX = 64;
         chord->m_nPosY = -56;
         kvtest::MakeCSharpMinor7OverE(*chord);
-        EXPECT_EQ(Meas()->AddMsg(chord, 1), 1);
+        EXPECT_EQ(Meas()->AddMsg(chord, kHolderOwns), 1);
         return chord;
     }
 

@@ -123,7 +123,8 @@ protected:
     // The tie command's call on the two notes as they stand in the score.
     int Bind()
     {
-        return Doc().BindNoteByTie(FindNote(Doc(), start), FindNote(Doc(), end), 10, 4, 14, 0, 0, 0);
+        return Doc().BindNoteByTie(FindNote(Doc(), start), FindNote(Doc(), end), 10, 4, 14, kSetGivenShape,
+                                   kTieAlways, kTieSideByNote);
     }
 
     void MakeTie(bool inside)
@@ -137,7 +138,7 @@ protected:
     void EditElsewhere()
     {
         Doc().ResetBackup();
-        b->Meas(1, 8)->ObjectBackup(1, 0);
+        b->Meas(1, 8)->ObjectBackup(kBackupRecorded, kBackupAlone);
     }
 
     // The backup, then undo, redo, a drop for redo and, on a second backup, a
@@ -174,7 +175,7 @@ TEST_F(TieBackupTest, OnlyTheEndMeasureCloned)
     MakeTie(false);
     Doc().ResetBackup();
     CKVMeas* m4 = b->Meas(0, 3);
-    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m4->ObjectBackup(kBackupRecorded, kBackupAlone));
     ASSERT_EQ(1, Doc().m_arrSlurBackup.GetSize());
     EXPECT_EQ(1u, static_cast<SlurRelinkRecord*>(Doc().m_arrSlurBackup.GetAt(0))->dwFlag);
     // The start note in measure 3 now names the clone's note.
@@ -187,41 +188,41 @@ TEST_F(TieBackupTest, OnlyTheEndMeasureCloned)
     Doc().MultiUndoStart();
     Doc().ResetBackup();
 
-    RunScenario([this] { b->Meas(0, 3)->ObjectBackup(1, 0); });
+    RunScenario([this] { b->Meas(0, 3)->ObjectBackup(kBackupRecorded, kBackupAlone); });
 }
 
 TEST_F(TieBackupTest, OnlyTheStartMeasureCloned)
 {
     MakeTie(false);
     Doc().ResetBackup();
-    ASSERT_EQ(1, b->Meas(0, 2)->ObjectBackup(1, 0));
+    ASSERT_EQ(1, b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone));
     ASSERT_EQ(1, Doc().m_arrSlurBackup.GetSize());
     EXPECT_EQ(0u, static_cast<SlurRelinkRecord*>(Doc().m_arrSlurBackup.GetAt(0))->dwFlag);
     Doc().MultiUndoStart();
     Doc().ResetBackup();
 
-    RunScenario([this] { b->Meas(0, 2)->ObjectBackup(1, 0); });
+    RunScenario([this] { b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone); });
 }
 
 TEST_F(TieBackupTest, BothMeasuresCloned)
 {
     MakeTie(false);
     RunScenario([this] {
-        b->Meas(0, 2)->ObjectBackup(1, 0);
-        b->Meas(0, 3)->ObjectBackup(1, 0);
+        b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone);
+        b->Meas(0, 3)->ObjectBackup(kBackupRecorded, kBackupAlone);
     });
 }
 
 TEST_F(TieBackupTest, StaffCloned)
 {
     MakeTie(false);
-    RunScenario([this] { b->Staff(0)->ObjectBackup(1, 0); });
+    RunScenario([this] { b->Staff(0)->ObjectBackup(kBackupRecorded, kBackupAlone); });
 }
 
 TEST_F(TieBackupTest, TieInsideOneMeasure)
 {
     MakeTie(true);
-    RunScenario([this] { b->Meas(0, 2)->ObjectBackup(1, 0); });
+    RunScenario([this] { b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone); });
 }
 
 TEST_F(TieBackupTest, TieBoundAcrossTheBarLineOnClones)
@@ -240,8 +241,8 @@ TEST_F(TieBackupTest, TieBoundAcrossTheBarLineOnClones)
     // The tie command: both measures backed up, the tie bound between the
     // clones' notes.
     auto bind = [this] {
-        b->Meas(0, 2)->ObjectBackup(1, 0);
-        b->Meas(0, 3)->ObjectBackup(1, 0);
+        b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone);
+        b->Meas(0, 3)->ObjectBackup(kBackupRecorded, kBackupAlone);
         ASSERT_EQ(1, Bind());
     };
 
@@ -272,7 +273,7 @@ TEST_F(TieBackupTest, TiedNoteDeletedInAClone)
     MakeTie(false);
     Doc().ResetBackup();
     CKVMeas* m4 = b->Meas(0, 3);
-    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m4->ObjectBackup(kBackupRecorded, kBackupAlone));
     const int relinks = Doc().m_arrSlurBackup.GetSize();
     CKVMsg* c = FindNote(Doc(), end);
     ASSERT_TRUE(c);
@@ -306,7 +307,7 @@ TEST_F(TieBackupTest, TiedNoteDeletedInAClone)
     // Deleted again and the step dropped as the oldest: the deletion stays.
     Doc().ResetBackup();
     m4 = b->Meas(0, 3);
-    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m4->ObjectBackup(kBackupRecorded, kBackupAlone));
     c = FindNote(Doc(), end);
     ASSERT_TRUE(c);
     ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), c));
@@ -324,15 +325,15 @@ TEST_F(TieBackupTest, UndoPutsARemovedTieBackInItsPlace)
     CKVMsg* q = kvtest::EnterNote(b->Meas(0, 2), {.y = -8});
     CKVMsg* r = kvtest::EnterNote(b->Meas(0, 3), {.y = -8});
     ASSERT_TRUE(p && q && r);
-    ASSERT_EQ(1, Doc().BindNoteByTie(p, q, 10, 4, 14, 0, 0, 0));
-    ASSERT_EQ(1, Doc().BindNoteByTie(q, r, 10, 4, 14, 0, 0, 0));
+    ASSERT_EQ(1, Doc().BindNoteByTie(p, q, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote));
+    ASSERT_EQ(1, Doc().BindNoteByTie(q, r, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote));
     ASSERT_EQ(2, q->GetMsgNum());
     const std::string before = kvtest::CanonicalDump(Doc());
 
     // r deleted in a clone of its measure: q loses the tie to r.
     Doc().ResetBackup();
     CKVMeas* m4 = b->Meas(0, 3);
-    ASSERT_EQ(1, m4->ObjectBackup(1, 0));
+    ASSERT_EQ(1, m4->ObjectBackup(kBackupRecorded, kBackupAlone));
     ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m4->GetCurBackupObj(), m4->GetNewPtr2(r)));
     ASSERT_EQ(1, q->GetMsgNum());
     const std::string after = kvtest::CanonicalDump(Doc());
@@ -360,7 +361,7 @@ TEST_F(TieBackupTest, TieStartDeletedInAClone)
     };
     auto deleteStart = [this] {
         CKVMeas* m3 = b->Meas(0, 2);
-        ASSERT_EQ(1, m3->ObjectBackup(1, 0));
+        ASSERT_EQ(1, m3->ObjectBackup(kBackupRecorded, kBackupAlone));
         CKVMsg* a = FindNote(Doc(), start);
         ASSERT_TRUE(a);
         ASSERT_EQ(1, kvtest::DeleteNote(Doc(), m3->GetCurBackupObj(), a));

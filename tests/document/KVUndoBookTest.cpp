@@ -68,15 +68,15 @@ TEST_F(KVUndoBookTest, RemoveFromBackupArrayMatchesByFieldAndKind)
     step.Add(Entry(UndoEntry::kMeas, &a, &b));
     step.Add(Entry(UndoEntry::kMeasInsDel, nullptr, &b));
 
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 1, &b, 0), 0);
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 0, &a, 1), 0);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchObject, &b, kPlainEntries), 0);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchPartner, &a, kStructuralEntries), 0);
     EXPECT_EQ(step.GetSize(), 2);
 
     // Only the structural entry names b as its inserted object.
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 0, &b, 1), 1);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchPartner, &b, kStructuralEntries), 1);
     ASSERT_EQ(step.GetSize(), 1);
     EXPECT_EQ(static_cast<UndoEntry*>(step.GetAt(0))->nKind, UndoEntry::kMeas);
-    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, 1, &a, 0), 1);
+    EXPECT_EQ(Doc().RemoveFromBackupArray(&step, kMatchObject, &a, kPlainEntries), 1);
     EXPECT_EQ(step.GetSize(), 0);
 }
 
@@ -98,12 +98,12 @@ TEST_F(KVUndoBookTest, FullHistoryWithUndoneStepsIsFreedWithTheDocument)
     for (int i = 0; i < 40; ++i) {
         doc.ResetBackup();
         if (i % 2) {
-            doc.m_pPageArray->ObjectBackup(&doc.m_pPageArray, 1);
+            doc.m_pPageArray->ObjectBackup(&doc.m_pPageArray, kBackupRecorded);
             CKVPage* page = new CKVPage;
             page->Create(doc.m_pFileInfo);
             doc.AddPage(page);
         } else {
-            doc.m_pFileInfo->ObjectBackup(1);
+            doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
             doc.m_pTitleMsg[1]->m_nPosY = static_cast<short>(i);
         }
     }
@@ -182,7 +182,7 @@ TEST_F(KVUndoBookTest, UndoneMeasureIsLinkedToItselfOnceItsRedoIsDropped)
 {
     CKVMeas* meas = score->Meas(0, 0);
     Doc().ResetBackup();
-    ASSERT_EQ(meas->ObjectBackup(1, 0), 1);
+    ASSERT_EQ(meas->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
     score->Note(meas->GetCurBackupObj(), {.x = 32});
     Doc().MultiUndoStart();
     ASSERT_EQ(score->Meas(0, 0), meas);
@@ -192,7 +192,7 @@ TEST_F(KVUndoBookTest, UndoneMeasureIsLinkedToItselfOnceItsRedoIsDropped)
 
     CKVStaff* staff = score->Staff(0);
     Doc().ResetBackup();
-    ASSERT_EQ(staff->ObjectBackup(1, 0), 1);
+    ASSERT_EQ(staff->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
     Doc().MultiUndoStart();
     EXPECT_EQ(score->Staff(0), staff);
     Doc().MultiRedoStart();

@@ -122,7 +122,7 @@ bool TiePair(CKVMeas* left, CKVMeas* right, int index, int other, CKVMsg** first
 CKVMeas* BackedUp(ScoreBuilder& b, int staff, int meas)
 {
     CKVMeas* m = b.Meas(staff, meas);
-    m->ObjectBackup(1, 0);
+    m->ObjectBackup(kBackupRecorded, kBackupAlone);
     return m->GetCurBackupObj();
 }
 
@@ -182,8 +182,8 @@ void Apply(ScoreBuilder& b, const Edit& e)
         // The document's deletion then re-times and re-spaces the voice
         // and re-derives the accidentals; without it the notes after the
         // gap would keep their places.
-        live->NoteSpaceOrder(voice, 1, 0, 1);
-        live->UpdateNoteKeySignature(0, 0, 1, 0);
+        live->NoteSpaceOrder(voice, 1, kPerformedStartStays, kWithGraceNotes);
+        live->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
         EvenWords(live);
         break;
     }
@@ -194,7 +194,7 @@ void Apply(ScoreBuilder& b, const Edit& e)
         CKVMsg* first = nullptr;
         CKVMsg* second = nullptr;
         ASSERT_TRUE(TiePair(left, right, e.index, e.other, &first, &second));
-        ASSERT_EQ(1, doc.BindNoteByTie(first, second, 10, 4, 14, 0, 0, 0));
+        ASSERT_EQ(1, doc.BindNoteByTie(first, second, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote));
         EvenWords(left);
         EvenWords(right);
         break;
@@ -210,7 +210,7 @@ void Apply(ScoreBuilder& b, const Edit& e)
         CKVMeas* meas = b.Meas(e.staff, e.meas);
         const std::vector<CKVMsg*> notes = Notes(meas);
         ASSERT_LT(static_cast<size_t>(e.index), notes.size());
-        meas->ObjectBackup(1, 1);
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         CKVMsg* note = meas->GetNewPtr2(notes[static_cast<size_t>(e.index)]);
         ASSERT_TRUE(note);
         ASSERT_EQ(1, note->SetSymbol(static_cast<BYTE>(e.value), e.options, 12));
@@ -219,12 +219,12 @@ void Apply(ScoreBuilder& b, const Edit& e)
     }
     case Edit::kAddStaff:
         doc.ResetBackup();
-        doc.ObjectBackup(1);
+        doc.ObjectBackup(kBackupRecorded);
         ASSERT_GT(doc.AddStaff(1, -1), 0);
         break;
     case Edit::kAddMeas:
         doc.ResetBackup();
-        doc.ObjectBackup(1);
+        doc.ObjectBackup(kBackupRecorded);
         ASSERT_GT(doc.AddMeas(e.value, -1), 0);
         break;
     case Edit::kPageText: {
@@ -234,12 +234,12 @@ void Apply(ScoreBuilder& b, const Edit& e)
         text.m_nPosY = static_cast<short>(e.y * 10);
         const unsigned char head[] = {0x06, 0x02, 0x00, static_cast<unsigned char>(e.value), 0x42};
         text.SetHead(static_cast<short>(sizeof head), const_cast<unsigned char*>(head));
-        ASSERT_TRUE(doc.AddMsg(doc.GetPage(static_cast<short>(e.index)), &text, 1, 1));
+        ASSERT_TRUE(doc.AddMsg(doc.GetPage(static_cast<short>(e.index)), &text, 1, kWithBackup));
         break;
     }
     case Edit::kFont:
         doc.ResetBackup();
-        doc.m_pFileInfo->ObjectBackup(1);
+        doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
         doc.UpdatePosYA(e.value, 1);
         break;
     case Edit::kKinds:

@@ -70,7 +70,7 @@ protected:
         msg->m_byVoice = 1;
         if (!head.empty())
             SetHead(msg, head);
-        EXPECT_GT(parent->CKVObject::AddMsg(msg, 1, 1), 0);
+        EXPECT_GT(parent->CKVObject::AddMsg(msg, kHolderOwns, kParentHere), 0);
         return msg;
     }
 

@@ -66,7 +66,7 @@ TEST_F(BackupPtrArray, FeedBackSwapsTheOwnerBetweenTheTwoCopies)
         original->Add(&pages[i]);
     CKVBackupPtrArray* owner = original;
 
-    original->ObjectBackup(&owner, 0);
+    original->ObjectBackup(&owner, kBackupUnrecorded);
     auto* copy = static_cast<CKVBackupPtrArray*>(original->GetCurBackupObj());
     ASSERT_NE(nullptr, copy);
     ASSERT_NE(original, copy);
@@ -104,7 +104,7 @@ TEST_F(BackupPtrArray, RecordingWithoutADocumentStillLinksThePair)
     CKVBackupPtrArray list;
     list.Add(&page);
     CKVBackupPtrArray* owner = &list;
-    list.ObjectBackup(&owner, 1);
+    list.ObjectBackup(&owner, kBackupRecorded);
     std::unique_ptr<CKVBackupPtrArray> copy(static_cast<CKVBackupPtrArray*>(list.GetCurBackupObj()));
     ASSERT_NE(nullptr, copy);
     EXPECT_EQ(&list, copy->GetCurBackupObj());
@@ -128,7 +128,7 @@ TEST_F(BackupPtrArray, StaffListCopiesAreStaffLists)
     original->Add(reinterpret_cast<CKVStaff*>(&staves[0]));
     CKVStaffPtrArray* owner = original;
 
-    original->ObjectBackup(&owner, 0);
+    original->ObjectBackup(&owner, kBackupUnrecorded);
     auto* copy = dynamic_cast<CKVStaffPtrArray*>(original->GetCurBackupObj());
     ASSERT_NE(nullptr, copy);
     original->Add(reinterpret_cast<CKVStaff*>(&staves[1]));

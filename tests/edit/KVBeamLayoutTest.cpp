@@ -41,7 +41,7 @@ protected:
 TEST_F(BeamLayoutTest, NotesOnOneLineGetAFlatBeam)
 {
     CKVMsg* group = Group({0, 32}, {-8, -8}, DUR_EIGHTH);
-    group->BeamDirection(0, 1, 1, 0);
+    group->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamAutoDirection, kBeamUp);
     EXPECT_EQ(group->m_nPosY, group->m_nPosY2);
     EXPECT_EQ(group->m_nPosY, -64);
 }
@@ -49,7 +49,7 @@ TEST_F(BeamLayoutTest, NotesOnOneLineGetAFlatBeam)
 TEST_F(BeamLayoutTest, RisingEighthsStemUpLowerTheStartHalfASpace)
 {
     CKVMsg* group = Group({0, 32}, {0, -8}, DUR_EIGHTH);
-    group->BeamDirection(0, 1, 1, 0);
+    group->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamAutoDirection, kBeamUp);
     EXPECT_EQ(group->m_lHeight, -21);
     EXPECT_EQ(group->m_nPosY, -56);
     EXPECT_EQ(group->m_nPosY2, -64);
@@ -61,7 +61,7 @@ TEST_F(BeamLayoutTest, RisingEighthsStemUpLowerTheStartHalfASpace)
 TEST_F(BeamLayoutTest, ShortNotesHighUpGoStemDownWithRoomForMoreBeams)
 {
     CKVMsg* group = Group({0, 32}, {-48, -48}, DUR_32ND);
-    group->BeamDirection(0, 1, 1, 0);
+    group->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamAutoDirection, kBeamUp);
     EXPECT_EQ(group->m_lHeight, 21);
     EXPECT_EQ(group->m_nPosY, 24);
     EXPECT_EQ(group->m_nPosY2, 24);
@@ -72,14 +72,14 @@ TEST_F(BeamLayoutTest, FixedDirectionHundredTwentyEighthsAndHeightsLeftAlone)
 {
     // Without the automatic rule the argument decides: 1 is down.
     CKVMsg* down = Group({0, 32}, {0, 0}, DUR_EIGHTH);
-    down->BeamDirection(0, 1, 0, 1);
+    down->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamGivenDirection, kBeamDown);
     EXPECT_EQ(down->m_lHeight, 21);
     EXPECT_EQ(down->m_nPosY, 56);
     EXPECT_EQ(Stems(down), (std::vector<LONG> {56, 56}));
 
     // 128ths need two more spaces beyond the stem tips.
     CKVMsg* shortest = Group({64, 96}, {-8, -8}, DUR_128TH);
-    shortest->BeamDirection(0, 1, 0, 0);
+    shortest->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamGivenDirection, kBeamUp);
     EXPECT_EQ(shortest->m_nPosY, -64 - 32);
     EXPECT_EQ(shortest->m_nPosY2, -64 - 32);
 
@@ -87,7 +87,7 @@ TEST_F(BeamLayoutTest, FixedDirectionHundredTwentyEighthsAndHeightsLeftAlone)
     CKVMsg* kept = Group({128, 160}, {0, -8}, DUR_EIGHTH);
     kept->m_nPosY = 5;
     kept->m_nPosY2 = 6;
-    kept->BeamDirection(0, 0, 0, 0);
+    kept->BeamDirection(kBeamKeepSpacing, kBeamKeepHeights, kBeamGivenDirection, kBeamUp);
     EXPECT_EQ(kept->m_nPosY, 5);
     EXPECT_EQ(kept->m_nPosY2, 6);
     EXPECT_EQ(kept->m_nPosX2, 160);
@@ -99,7 +99,7 @@ TEST_F(BeamLayoutTest, AChordAtTheEndIsRepresentedByTheNoteAtTheBeam)
     CKVMsg* group = score->Beam(Meas(), {.x = 0});
     score->Note(group, {.x = 0, .y = 0, .code = DUR_EIGHTH});
     score->Chord(group, {.x = 32, .code = DUR_EIGHTH}, {0, -24});
-    group->BeamDirection(0, 1, 1, 0);
+    group->BeamDirection(kBeamKeepSpacing, kBeamSetHeights, kBeamAutoDirection, kBeamUp);
     // Stems up: the chord's top note (-24) is the end, so the beam rises;
     // its stem tip -80 is the highest point.
     EXPECT_EQ(group->m_lHeight, -21);
@@ -111,7 +111,7 @@ TEST_F(BeamLayoutTest, GroupPlacementLaysOutTheBeam)
 {
     // Placement of a group hands over to the beam layout.
     CKVMsg* group = Group({0, 32}, {0, -8}, DUR_EIGHTH);
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     group->UpdatePos(0);
     EXPECT_EQ(group->m_lHeight, -21);
     EXPECT_EQ(group->m_nPosY, -56);
@@ -168,7 +168,7 @@ TEST_F(BeamLayoutTest, DefaultTailsFollowTheGrid)
     CKVMsg* lead = score->Beam(Meas(), {.x = 64});
     CKVMsg* first = score->Note(lead, {.x = 64, .code = DUR_16TH, .flags = MSGFLAG_TAIL});
     score->Note(lead, {.x = 72, .code = DUR_EIGHTH, .dots = 1});
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     ASSERT_EQ(sixteenth->m_nStartTime, 180);
 
     dotted->SetSubBeamDirAsDefault();
@@ -182,7 +182,7 @@ TEST_F(BeamLayoutTest, DefaultTailsOfChordsGraceNotesAndVeryShortCodes)
     CKVMsg* group = score->Beam(Meas(), {.x = 0});
     score->Note(group, {.x = 0, .code = DUR_EIGHTH, .dots = 1});
     CKVMsg* chord = score->Chord(group, {.x = 24, .code = DUR_16TH}, {0, -16});
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     group->SetSubBeamDirAsDefault();
     EXPECT_TRUE(chord->m_wFlag & MSGFLAG_TAIL);
     EXPECT_TRUE(chord->GetMsg(0)->m_wFlag & MSGFLAG_TAIL);
@@ -208,23 +208,23 @@ TEST_F(BeamLayoutTest, SubBeamBreaksAreClearedOrSetOnMembersAndChordNotes)
     CKVMsg* chord = score->Chord(Meas(), {.x = 0, .flags = static_cast<WORD>(breaks | MSGFLAG_TIE_START)}, {0, -16});
     for (short i = 0; i < chord->GetMsgNum(); ++i)
         chord->GetMsg(i)->m_wFlag = breaks;
-    chord->MakeSubBeam(0, 0);
+    chord->MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
     EXPECT_EQ(chord->m_wFlag, MSGFLAG_BEAM_MEMBER | MSGFLAG_TIE_START);
     for (short i = 0; i < chord->GetMsgNum(); ++i)
         EXPECT_EQ(chord->GetMsg(i)->m_wFlag, MSGFLAG_BEAM_MEMBER);
 
     CKVMsg* note = score->Note(Meas(), {.x = 64, .flags = MSGFLAG_SUBBEAM_BREAK});
-    note->MakeSubBeam(1, 1);
+    note->MakeSubBeam(kSubBeamBreak, kBreakLevel1);
     EXPECT_EQ(note->m_wFlag, MSGFLAG_SUBBEAM_BREAK1 | MSGFLAG_BEAM_MEMBER);
-    note->MakeSubBeam(1, 2);
+    note->MakeSubBeam(kSubBeamBreak, kBreakLevel2);
     EXPECT_EQ(note->m_wFlag, MSGFLAG_SUBBEAM_BREAK2 | MSGFLAG_BEAM_MEMBER);
-    note->MakeSubBeam(1, 7);
+    note->MakeSubBeam(kSubBeamBreak, 7);
     EXPECT_EQ(note->m_wFlag, MSGFLAG_SUBBEAM_BREAK | MSGFLAG_BEAM_MEMBER);
 
     // Other kinds keep their flag word, which means something else there.
     CKVMsg* text = score->Symbol(Meas(), MSG_FREETEXT, 100);
     text->m_wFlag = breaks;
-    text->MakeSubBeam(0, 0);
+    text->MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
     EXPECT_EQ(text->m_wFlag, breaks);
 }
 
@@ -235,7 +235,7 @@ TEST_F(BeamLayoutTest, ChordSortOrdersOnlyTheNotesLowestFirst)
         CKVMsg* msg = new CKVMsg;
         msg->m_byKind = kind;
         msg->m_nPosY = y;
-        chord->InsertMsg(chord->GetMsgNum(), msg, 1, 1);
+        chord->InsertMsg(chord->GetMsgNum(), msg, kHolderOwns, kParentHere);
         return msg;
     };
     append(MSG_NOTE, 0);

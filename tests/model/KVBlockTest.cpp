@@ -211,7 +211,7 @@ TEST_F(KVBlockTest, OssiaBlockReachesFourStaffSpacesBelowItsLastStaff)
     CKVBlock* block = AddBlock(CPoint(5, 100), 0, 4);
     EXPECT_EQ(block->m_rcBlock.bottom, 100 + 256);
     block->m_byKind = CKVBlock::KIND_OSSIA;
-    block->UpdateMeasXY(1, 0, 0);
+    block->UpdateMeasXY(1, kSkipCrossStaff, kWithoutBackup);
     EXPECT_EQ(block->m_rcBlock.bottom, 100 + 256 + 4 * kSpace);
 }
 
@@ -352,12 +352,12 @@ TEST_F(KVBlockTest, RealWidthFollowsTheRectangleOnlyWhileImporting)
     Meas(0, 0)->m_nRealWidth = 77;
     Meas(0, 1)->m_nHeaderWidth = 300; // wider than its measure
     Meas(0, 1)->m_nRealWidth = 77;
-    block->UpdateMeasXY(1, 0, 0);
+    block->UpdateMeasXY(1, kSkipCrossStaff, kWithoutBackup);
     EXPECT_EQ(Meas(0, 0)->m_nRealWidth, 77);
     EXPECT_EQ(Meas(0, 1)->m_nRealWidth, 0);
 
     bImportConverting = 1;
-    block->UpdateMeasXY(1, 0, 0);
+    block->UpdateMeasXY(1, kSkipCrossStaff, kWithoutBackup);
     EXPECT_EQ(Meas(0, 0)->m_nRealWidth, 250 - 40);
     EXPECT_EQ(Meas(0, 1)->m_nRealWidth, 0);
 }
@@ -466,7 +466,7 @@ TEST_F(KVBlockTest, StaffDragKeepsTheStaffBelowThePreviousOneAndMovesLaterBlocks
     doc->m_bModified = 0;
 
     // Asked above staff 0's bottom line, staff 1's top line stops on it.
-    EXPECT_EQ(block->SetStaffPos(1, CPoint(0, 10), 0), 1);
+    EXPECT_EQ(block->SetStaffPos(1, CPoint(0, 10), kWithoutBackup), 1);
     EXPECT_EQ(StaffYs(*block), (std::vector<int>{64, 128}));
     EXPECT_EQ(block->m_rcBlock.bottom, 128);
     EXPECT_EQ(next->m_rcBlock.top, 400 - 128);
@@ -475,7 +475,7 @@ TEST_F(KVBlockTest, StaffDragKeepsTheStaffBelowThePreviousOneAndMovesLaterBlocks
 
     // Staff 0 moves the whole block and the blocks after it. With backup
     // asked and no clone linked, the blocks themselves move.
-    EXPECT_EQ(block->SetStaffPos(0, CPoint(0, 30), 1), 1);
+    EXPECT_EQ(block->SetStaffPos(0, CPoint(0, 30), kWithBackup), 1);
     EXPECT_EQ(block->m_rcBlock.top, 30);
     EXPECT_EQ(block->m_rcBlock.bottom, 30 + 128);
     EXPECT_EQ(next->m_rcBlock.top, 400 - 128 + 30);
@@ -487,13 +487,13 @@ TEST_F(KVBlockTest, StaffDragByDeltaIsQuantisedAndMovesLaterBlocks)
     ASSERT_NO_FATAL_FAILURE(MakeSystem(2, 8));
     CKVBlock* block = AddBlock(CPoint(0, 0), 0, 4);
     CKVBlock* next = AddBlock(CPoint(0, 400), 4, 4);
-    EXPECT_EQ(block->SetStaffPosByDelta(1, 20, 1), 1);
+    EXPECT_EQ(block->SetStaffPosByDelta(1, 20, kWithBackup), 1);
     EXPECT_EQ(StaffYs(*block), (std::vector<int>{64, 272}));
     EXPECT_EQ(block->m_rcBlock.bottom, 272);
     EXPECT_EQ(next->m_rcBlock.top, 416);
 
     // Not to or above the staff before.
-    EXPECT_EQ(block->SetStaffPosByDelta(1, -208, 0), 0);
+    EXPECT_EQ(block->SetStaffPosByDelta(1, -208, kWithoutBackup), 0);
     EXPECT_EQ(StaffYs(*block), (std::vector<int>{64, 272}));
 }
 
@@ -505,12 +505,12 @@ TEST_F(KVBlockTest, StaffDragsOutsideTheStaffListChangeNothing)
     doc->m_bModified = 0;
     const CRect before = block->m_rcBlock;
 
-    EXPECT_EQ(block->SetStaffPosByDelta(0, 32, 0), 0);
-    EXPECT_EQ(block->SetStaffPosByDelta(2, 32, 0), 0);
-    EXPECT_EQ(block->SetStaffPosByDelta(-1, 32, 0), 0);
-    EXPECT_EQ(block->SetStaffPos(5, CPoint(0, 500), 0), 0);
-    EXPECT_EQ(block->SetStaffPos(2, CPoint(0, 500), 0), 0);
-    EXPECT_EQ(block->SetStaffPos(-1, CPoint(0, 500), 0), 0);
+    EXPECT_EQ(block->SetStaffPosByDelta(0, 32, kWithoutBackup), 0);
+    EXPECT_EQ(block->SetStaffPosByDelta(2, 32, kWithoutBackup), 0);
+    EXPECT_EQ(block->SetStaffPosByDelta(-1, 32, kWithoutBackup), 0);
+    EXPECT_EQ(block->SetStaffPos(5, CPoint(0, 500), kWithoutBackup), 0);
+    EXPECT_EQ(block->SetStaffPos(2, CPoint(0, 500), kWithoutBackup), 0);
+    EXPECT_EQ(block->SetStaffPos(-1, CPoint(0, 500), kWithoutBackup), 0);
 
     EXPECT_EQ(StaffYs(*block), (std::vector<int>{64, 256}));
     EXPECT_EQ(block->m_rcBlock, before);

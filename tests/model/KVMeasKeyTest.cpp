@@ -41,9 +41,9 @@ protected:
         symbol->m_nRoot = root;
         symbol->m_nBass = bass;
         if (parent->m_byObjKind == OBJ_MEAS)
-            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, 1), 1);
+            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, kHolderOwns), 1);
         else
-            parent->AddMsg(symbol, 1, 1);
+            parent->AddMsg(symbol, kHolderOwns, kParentHere);
         return symbol;
     }
 
@@ -136,7 +136,7 @@ TEST_F(KVMeasKeyTest, DiatonicTranspositionMovesNotesKeysAndHungSymbols)
     CChordSymbol* hung = ChordSymbol(note, 0, 0, 0);
     hung->m_nPosY = -40;
 
-    meas->TransposeInDiatonicScale(1, 4, 7);
+    meas->TransposeInDiatonicScale(kTransposeUp, 4, 7);
     EXPECT_EQ(note->m_nPosY, -32);
     EXPECT_EQ(Key(note), 71);
     // The symbol under the note keeps its place on the staff.
@@ -145,7 +145,7 @@ TEST_F(KVMeasKeyTest, DiatonicTranspositionMovesNotesKeysAndHungSymbols)
     EXPECT_EQ(Key(high), 127);
 
     CKVMsg* low = Note(meas, 128, 0, 3);
-    meas->TransposeInDiatonicScale(0, 3, 5);
+    meas->TransposeInDiatonicScale(kTransposeDown, 3, 5);
     EXPECT_EQ(Key(low), 0);
 }
 
@@ -154,7 +154,7 @@ TEST_F(KVMeasKeyTest, DiatonicTranspositionMovesCrossStaffNotesInTheirStaff)
     CKVMsg* note = Note(meas, 0, 100, 64);
     note->m_wFlag = MSGFLAG_STAFF_DOWN;
     note->m_nPosY2 = 0;
-    meas->TransposeInDiatonicScale(0, 2, 3);
+    meas->TransposeInDiatonicScale(kTransposeDown, 2, 3);
     EXPECT_EQ(note->m_nPosY2, 16);
     EXPECT_EQ(note->m_nPosY, 116);
 }
@@ -165,14 +165,14 @@ TEST_F(KVMeasKeyTest, ChordNamesMoveBySemitones)
     CChordSymbol* c = ChordSymbol(meas, 64, 0, 0);
     CChordSymbol* odd = ChordSymbol(meas, 128, 30, 30);
 
-    meas->TransposeChordName(0, 5);
+    meas->TransposeChordName(kTransposeDown, 5);
     EXPECT_EQ(f->m_nRoot, 14);
     EXPECT_EQ(f->m_nBass, 0);
     EXPECT_EQ(c->m_nRoot, 10);
 
     // More than an octave down still lands inside the octave.
     c->m_nRoot = 0;
-    meas->TransposeChordName(0, 13);
+    meas->TransposeChordName(kTransposeDown, 13);
     EXPECT_EQ(c->m_nRoot, 16);
     // Codes outside the tables are left as they are.
     EXPECT_EQ(odd->m_nRoot, 30);
@@ -180,7 +180,7 @@ TEST_F(KVMeasKeyTest, ChordNamesMoveBySemitones)
 
     c->m_nRoot = 0;
     c->m_nBass = 8;
-    meas->TransposeChordName(1, 19);
+    meas->TransposeChordName(kTransposeUp, 19);
     EXPECT_EQ(c->m_nRoot, 10);
     EXPECT_EQ(c->m_nBass, 1);
 }
@@ -189,7 +189,7 @@ TEST_F(KVMeasKeyTest, ChordNamesOnNotesAreTransposedToo)
 {
     CKVMsg* note = Note(meas, 0, 0, 64);
     CChordSymbol* hung = ChordSymbol(note, 0, 0, 0);
-    meas->TransposeChordName(1, 2);
+    meas->TransposeChordName(kTransposeUp, 2);
     EXPECT_EQ(hung->m_nRoot, 3);
 }
 
@@ -211,7 +211,8 @@ TEST_F(KVMeasKeyTest, IntervalTableGivesSemitones)
     };
     for (const IntervalCase& c : cases) {
         CKVMsg* e4 = Note(meas, 0, 0, 64);
-        EXPECT_EQ(e4->Transpose(c.up, c.quality, c.steps, 0, 1), c.result) << c.quality << "/" << c.steps;
+        EXPECT_EQ(e4->Transpose(c.up, c.quality, c.steps, 0, kTransposeApply), c.result)
+            << c.quality << "/" << c.steps;
         EXPECT_EQ(Key(e4), c.key) << c.quality << "/" << c.steps;
         EXPECT_EQ(e4->m_nPosY, c.y) << c.quality << "/" << c.steps;
         score->MakeStale(e4);
@@ -221,26 +222,26 @@ TEST_F(KVMeasKeyTest, IntervalTableGivesSemitones)
 TEST_F(KVMeasKeyTest, DiatonicStepsFollowTheMajorScale)
 {
     CKVMsg* e4 = Note(meas, 0, 0, 64);
-    EXPECT_EQ(e4->Transpose(1, 0, 2, 0, 1), 3);
+    EXPECT_EQ(e4->Transpose(kTransposeUp, 0, 2, 0, kTransposeApply), 3);
     EXPECT_EQ(Key(e4), 67);
     EXPECT_EQ(e4->m_nPosY, -16);
     score->MakeStale(e4);
 
     e4 = Note(meas, 0, 0, 64);
-    EXPECT_EQ(e4->Transpose(1, 0, 5, 0, 1), 8);
+    EXPECT_EQ(e4->Transpose(kTransposeUp, 0, 5, 0, kTransposeApply), 8);
     EXPECT_EQ(Key(e4), 72);
     EXPECT_EQ(e4->m_nPosY, -40);
     score->MakeStale(e4);
 
     CKVMsg* c4 = Note(meas, 0, 16, 60);
-    EXPECT_EQ(c4->Transpose(0, 0, 1, 0, 1), -1);
+    EXPECT_EQ(c4->Transpose(kTransposeDown, 0, 1, 0, kTransposeApply), -1);
     EXPECT_EQ(Key(c4), 59);
     EXPECT_EQ(c4->m_nPosY, 24);
     score->MakeStale(c4);
 
     // A whole octave of steps is twelve semitones.
     e4 = Note(meas, 0, 0, 64);
-    EXPECT_EQ(e4->Transpose(0, 0, 7, 0, 1), -12);
+    EXPECT_EQ(e4->Transpose(kTransposeDown, 0, 7, 0, kTransposeApply), -12);
     EXPECT_EQ(Key(e4), 52);
     score->MakeStale(e4);
 }
@@ -248,30 +249,30 @@ TEST_F(KVMeasKeyTest, DiatonicStepsFollowTheMajorScale)
 TEST_F(KVMeasKeyTest, TransposeAddsOctavesAndClampsTheKey)
 {
     CKVMsg* e4 = Note(meas, 0, 0, 64);
-    EXPECT_EQ(e4->Transpose(1, 0, 2, 1, 1), 15);
+    EXPECT_EQ(e4->Transpose(kTransposeUp, 0, 2, 1, kTransposeApply), 15);
     EXPECT_EQ(Key(e4), 79);
     EXPECT_EQ(e4->m_nPosY, -16 - 56);
 
     CKVMsg* high = Note(meas, 64, -80, 120);
-    EXPECT_EQ(high->Transpose(1, 0, 0, 1, 1), 12);
+    EXPECT_EQ(high->Transpose(kTransposeUp, 0, 0, 1, kTransposeApply), 12);
     EXPECT_EQ(Key(high), 127);
 
     CKVMsg* low = Note(meas, 128, 40, 5);
-    EXPECT_EQ(low->Transpose(0, 3, 7, 0, 1), -12);
+    EXPECT_EQ(low->Transpose(kTransposeDown, 3, 7, 0, kTransposeApply), -12);
     EXPECT_EQ(Key(low), 0);
 }
 
 TEST_F(KVMeasKeyTest, TransposeWithoutApplyOnlyMeasures)
 {
     CKVMsg* e4 = Note(meas, 0, 0, 64);
-    EXPECT_EQ(e4->Transpose(1, 0, 5, 0, 0), 8);
-    EXPECT_EQ(e4->Transpose(1, 3, 2, 1, 0), 16);
+    EXPECT_EQ(e4->Transpose(kTransposeUp, 0, 5, 0, kTransposeCountOnly), 8);
+    EXPECT_EQ(e4->Transpose(kTransposeUp, 3, 2, 1, kTransposeCountOnly), 16);
     EXPECT_EQ(Key(e4), 64);
     EXPECT_EQ(e4->m_nPosY, 0);
 
     // Only notes are transposed.
     CKVMsg* rest = score->Rest(meas, {.x = 64});
-    EXPECT_EQ(rest->Transpose(1, 3, 2, 0, 1), 0);
+    EXPECT_EQ(rest->Transpose(kTransposeUp, 3, 2, 0, kTransposeApply), 0);
     EXPECT_EQ(rest->m_nPosY, 0);
 }
 
@@ -280,7 +281,7 @@ TEST_F(KVMeasKeyTest, TransposeMovesACrossStaffNoteInBothPlaces)
     CKVMsg* note = Note(meas, 0, 100, 64);
     note->m_wFlag = MSGFLAG_STAFF_DOWN;
     note->m_nPosY2 = 0;
-    EXPECT_EQ(note->Transpose(1, 3, 2, 0, 1), 4);
+    EXPECT_EQ(note->Transpose(kTransposeUp, 3, 2, 0, kTransposeApply), 4);
     EXPECT_EQ(note->m_nPosY, 84);
     EXPECT_EQ(note->m_nPosY2, -16);
 }

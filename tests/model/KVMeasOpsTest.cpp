@@ -46,9 +46,9 @@ protected:
         auto* symbol = new CChordSymbol;
         symbol->m_nPosX = x;
         if (parent->m_byObjKind == OBJ_MEAS)
-            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, 1), 1);
+            EXPECT_EQ(static_cast<CKVMeas*>(parent)->AddMsg(symbol, kHolderOwns), 1);
         else
-            parent->AddMsg(symbol, 1, 1);
+            parent->AddMsg(symbol, kHolderOwns, kParentHere);
         return symbol;
     }
 
@@ -111,7 +111,7 @@ TEST_F(KVMeasOpsTest, ChangeNoteDirTurnsTheVoiceFromAPosition)
 {
     std::vector<CKVMsg*> notes = Quarters({0, 64, 128});
     CKVMsg* other = score->Note(meas, {.x = 128, .voice = 2});
-    meas->ChangeNoteDir(1, 2, 64);
+    meas->ChangeNoteDir(1, kStemDown, 64);
     EXPECT_LT(notes[0]->m_lHeight, 0);
     EXPECT_GT(notes[1]->m_lHeight, 0);
     EXPECT_GT(notes[2]->m_lHeight, 0);
@@ -149,7 +149,7 @@ TEST_F(KVMeasOpsTest, TiesInAChordCurveApart)
         ties.push_back(tie);
     }
     // The walk marks the chord members, which is what makes them count.
-    meas->ResetGetNextMsg(0, 1, 0, 0);
+    meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     meas->TieDirUpdate(0, 4);
 
     // Members run from the lowest note up.
@@ -328,7 +328,7 @@ TEST_F(KVMeasCrossStaffTest, MovedNoteBelongsToTheStaffAbove)
     EXPECT_EQ(upper->m_arrDownMsg.GetAt(0), note->m_dwMsgId);
     EXPECT_EQ(upper->m_arrUpMsg.GetSize(), 0);
 
-    lower->ResetGetNextMsg(0, 1, 1, 0);
+    lower->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly);
     bool listed = false;
     for (int i = 0; i < lower->m_arrWalk.GetSize(); ++i)
         listed = listed || lower->m_arrWalk.GetAt(i) == note->m_dwMsgId;

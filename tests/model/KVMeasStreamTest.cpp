@@ -32,7 +32,7 @@ protected:
         msg->m_nPosX = x;
         if (headLength > 0)
             msg->SetHead(static_cast<short>(headLength), nullptr);
-        node.CKVObject::AddMsg(msg, 1, 1);
+        node.CKVObject::AddMsg(msg, kHolderOwns, kParentHere);
         return msg;
     }
 
@@ -217,7 +217,7 @@ TEST_F(KVMeasStreamTest, MemorySizeCountsReferencesHeadsAndChildren)
     CKVMsg* mark = new CKVMsg;
     mark->m_byKind = MSG_NOTEMARK;
     mark->SetHead(2, nullptr);
-    note->CKVObject::AddMsg(mark, 1, 1);
+    note->CKVObject::AddMsg(mark, kHolderOwns, kParentHere);
     total = 0;
     note->GetMemorySize(total);
     EXPECT_EQ(total, (172u + 12u + 12u) + (172u + 2u));

@@ -77,7 +77,7 @@ protected:
         msg->m_nPosX = x;
         msg->m_nPosY = y;
         msg->m_wDuration = duration;
-        node.CKVObject::AddMsg(msg, 1, 1);
+        node.CKVObject::AddMsg(msg, kHolderOwns, kParentHere);
         return msg;
     }
 
@@ -322,7 +322,7 @@ TEST_F(KVMeasTest, AddMsgGivesVoiceOneAndMarksWholeMeasureRepeat)
     CKVMeas& meas = LoneMeas();
     CKVMsg* note = new CKVMsg;
     note->m_byKind = MSG_NOTE;
-    EXPECT_EQ(meas.AddMsg(note, 1), 1);
+    EXPECT_EQ(meas.AddMsg(note, kHolderOwns), 1);
     EXPECT_EQ(note->m_byVoice, 1);
     EXPECT_EQ(note->m_pParent, &meas);
     EXPECT_EQ(meas.GetMsg(0), note);
@@ -332,21 +332,21 @@ TEST_F(KVMeasTest, AddMsgGivesVoiceOneAndMarksWholeMeasureRepeat)
     halfRepeat->m_byKind = MSG_MEASREPEAT;
     halfRepeat->m_wDuration = 2;
     halfRepeat->m_byVoice = 2;
-    EXPECT_EQ(meas.AddMsg(halfRepeat, 1), 1);
+    EXPECT_EQ(meas.AddMsg(halfRepeat, kHolderOwns), 1);
     EXPECT_EQ(halfRepeat->m_byVoice, 2);
     EXPECT_EQ(meas.m_dwTrailWord2, 0u);
 
     CKVMsg* repeat = new CKVMsg;
     repeat->m_byKind = MSG_MEASREPEAT;
     repeat->m_wDuration = 3;
-    EXPECT_EQ(meas.AddMsg(repeat, 1), 1);
+    EXPECT_EQ(meas.AddMsg(repeat, kHolderOwns), 1);
     EXPECT_EQ(meas.m_dwTrailWord2, 1u);
 
     // Without a system the symbol cannot be listed: refused.
     CKVMeas orphan;
     CKVMsg text;
     text.m_byKind = MSG_FREETEXT;
-    EXPECT_EQ(orphan.AddMsg(&text, 0), 0);
+    EXPECT_EQ(orphan.AddMsg(&text, kHolderLinks), 0);
     EXPECT_EQ(orphan.GetMsgNum(), 0);
 }
 
@@ -360,7 +360,7 @@ TEST_F(KVMeasTest, MultiMeasureRestIsFoundUnlessANoteComesFirst)
     rest->m_byKind = MSG_MULTIREST;
     rest->m_nPosX = 100;
     rest->m_wObjWord = 4;
-    ASSERT_EQ(meas.AddMsg(rest, 1), 1);
+    ASSERT_EQ(meas.AddMsg(rest, kHolderOwns), 1);
 
     CKVMsg copy;
     EXPECT_EQ(meas.IsRestCompMeas(&copy), 4);
@@ -373,7 +373,7 @@ TEST_F(KVMeasTest, MultiMeasureRestIsFoundUnlessANoteComesFirst)
     // A compressed measure takes nothing more.
     CKVMsg* late = new CKVMsg;
     late->m_byKind = MSG_NOTE;
-    EXPECT_EQ(meas.AddMsg(late, 1), 0);
+    EXPECT_EQ(meas.AddMsg(late, kHolderOwns), 0);
     EXPECT_EQ(meas.GetMsgNum(), 2);
     delete late;
 
@@ -598,7 +598,7 @@ TEST_F(KVMeasTest, CopyTakesSettingsAndTheClefInForceAtTheEnd)
     early->m_byKind = MSG_CLEF;
     early->m_nPosX = 30;
     early->m_wDuration = 7;
-    source.InsertMsg(source.GetMsgNum(), early, 1, 1);
+    source.InsertMsg(source.GetMsgNum(), early, kHolderOwns, kParentHere);
 
     CKVMeas copy;
     copy.Copy(source);

@@ -40,7 +40,7 @@ protected:
         sign->m_byKind = MSG_ARPEGGIO;
         sign->m_nPosY = 0;
         sign->m_nPosY2 = static_cast<short>(target - own->m_rcMeas.top);
-        EXPECT_EQ(own->AddMsg(sign, 1), 1);
+        EXPECT_EQ(own->AddMsg(sign, kHolderOwns), 1);
         return sign;
     }
 
@@ -64,7 +64,7 @@ TEST_F(KVMsgArpeggioTest, SignInNoBlockOrOfAnotherKindGivesZero)
     loose.Initialize(doc->m_arrSystem.GetAt(0), OBJ_MEAS);
     auto* sign = new CKVMsg();
     sign->m_byKind = MSG_ARPEGGIO;
-    ASSERT_EQ(loose.AddMsg(sign, 1), 1);
+    ASSERT_EQ(loose.AddMsg(sign, kHolderOwns), 1);
     EXPECT_EQ(sign->GetAlpegioInfo(), 0);
 
     CKVMsg text;

@@ -108,13 +108,13 @@ TEST_F(MsgOpsTest, AttributeMaskKeepsTheStoredDirection)
 {
     CKVMsg* note = score->Note(meas, {});
     note->m_lHeight = -56;
-    note->ChangeNoteAttr(1 | 4 | 64, 40, 0, 5, 0, 0);
+    note->ChangeNoteAttr(kAttrHeight | kAttrHeadType | kAttrSetTail, 40, 0, 5, 0, 0);
     EXPECT_EQ(note->GetNoteHeight(), -40);
     EXPECT_EQ(note->m_wHeadType, 5);
     EXPECT_EQ(note->m_wFlag & MSGFLAG_TAIL, MSGFLAG_TAIL);
 
     note->m_lHeight = 30;
-    note->ChangeNoteAttr(1 | 128, -12, 0, 0, 0, 0);
+    note->ChangeNoteAttr(kAttrHeight | kAttrClearTail, -12, 0, 0, 0, 0);
     EXPECT_EQ(note->m_lHeight, 12);
     EXPECT_EQ(note->m_wFlag & MSGFLAG_TAIL, 0);
 }
@@ -122,14 +122,15 @@ TEST_F(MsgOpsTest, AttributeMaskKeepsTheStoredDirection)
 TEST_F(MsgOpsTest, AttributeMaskReachesOnlyTheKindsItServes)
 {
     CKVMsg* rest = score->Rest(meas, {.code = DUR_QUARTER});
-    rest->ChangeNoteAttr(1 | 4 | 8 | 16 | 64, 40, 0, 5, 9, DUR_HALF);
+    rest->ChangeNoteAttr(kAttrHeight | kAttrHeadType | kAttrThickness | kAttrRestType | kAttrSetTail, 40, 0, 5, 9,
+                         DUR_HALF);
     EXPECT_EQ(rest->GetRestType(), DUR_HALF);
     EXPECT_EQ(rest->m_wHeadType, 0);
     EXPECT_EQ(rest->m_wFlag & MSGFLAG_TAIL, 0);
 
     CKVMsg* group = score->Beam(meas, {.x = 64});
     CKVMsg* member = score->Note(group, {.x = 64, .code = DUR_EIGHTH});
-    group->ChangeNoteAttr(8 | 64, 0, 0, 0, 3, 0);
+    group->ChangeNoteAttr(kAttrThickness | kAttrSetTail, 0, 0, 0, 3, 0);
     EXPECT_EQ(group->GetToilThick(), 3);
     EXPECT_EQ(group->m_wFlag & MSGFLAG_TAIL, 0);
     EXPECT_EQ(member->m_wFlag & MSGFLAG_TAIL, 0); // the mask sets tails on notes and chords only
@@ -292,7 +293,7 @@ TEST_F(MsgOpsTest, AutomaticStemByPosition)
     const LONG heights[] = {-56, 56, -64, 80};
     for (int i = 0; i < 4; ++i) {
         CKVMsg* note = score->Note(meas, {.x = static_cast<short>(i * 64), .y = ys[i]});
-        note->ChangeNoteDirection(0, 0);
+        note->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
         EXPECT_EQ(note->m_lHeight, heights[i]) << "y " << ys[i];
     }
 }
@@ -300,10 +301,10 @@ TEST_F(MsgOpsTest, AutomaticStemByPosition)
 TEST_F(MsgOpsTest, ForcedStemDirections)
 {
     CKVMsg* up = score->Note(meas, {.x = 0, .y = -64});
-    up->ChangeNoteDirection(1, 0);
+    up->ChangeNoteDirection(kStemUp, kKeepGraceStems);
     EXPECT_EQ(up->m_lHeight, -56);
     CKVMsg* down = score->Note(meas, {.x = 64, .y = 32});
-    down->ChangeNoteDirection(2, 0);
+    down->ChangeNoteDirection(kStemDown, kKeepGraceStems);
     EXPECT_EQ(down->m_lHeight, 56);
 }
 
@@ -312,13 +313,13 @@ TEST_F(MsgOpsTest, StavesOfOnePlaceDecideByPositionOrGoUp)
     score->Staff(0)->m_byStaffKind = CKVStaff::KIND_DRUM_SECOND;
     CKVMsg* low = score->Note(meas, {.x = 0, .y = -16});
     CKVMsg* high = score->Note(meas, {.x = 64, .y = -48});
-    low->ChangeNoteDirection(0, 0);
-    high->ChangeNoteDirection(0, 0);
+    low->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
+    high->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_GT(low->m_lHeight, 0);
     EXPECT_LT(high->m_lHeight, 0);
 
     score->Staff(0)->m_byStaffKind = CKVStaff::KIND_ONE_LINE;
-    low->ChangeNoteDirection(0, 0);
+    low->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_LT(low->m_lHeight, 0);
 }
 
@@ -326,9 +327,9 @@ TEST_F(MsgOpsTest, GraceNotesNeedForce)
 {
     CKVMsg* grace = score->Grace(meas, {.y = -64});
     grace->m_lHeight = -28;
-    grace->ChangeNoteDirection(0, 0);
+    grace->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_EQ(grace->m_lHeight, -28);
-    grace->ChangeNoteDirection(0, 1);
+    grace->ChangeNoteDirection(kStemDefault, kTurnGraceStems);
     EXPECT_EQ(grace->m_lHeight, 56);
 }
 
@@ -338,13 +339,13 @@ TEST_F(MsgOpsTest, LayoutWordFollowsAChangedDirection)
     note->m_lHeight = -56;
     note->m_nLayout1 = -56;
     CKVMsg* mark = score->Symbol(note, MSG_NOTEMARK, 0, 10);
-    note->ChangeNoteDirection(0, 0);
+    note->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_EQ(note->m_lHeight, 56);
     EXPECT_EQ(note->m_nLayout1, 56);
     EXPECT_EQ(mark->m_nPosY, -10);
 
     note->m_nLayout1 = 7;
-    note->ChangeNoteDirection(2, 0); // same sign: nothing else moves
+    note->ChangeNoteDirection(kStemDown, kKeepGraceStems); // same sign: nothing else moves
     EXPECT_EQ(note->m_nLayout1, 7);
     EXPECT_EQ(mark->m_nPosY, -10);
 }
@@ -352,14 +353,14 @@ TEST_F(MsgOpsTest, LayoutWordFollowsAChangedDirection)
 TEST_F(MsgOpsTest, ChordFollowsTheMemberFarthestFromTheMiddle)
 {
     CKVMsg* g = score->Chord(meas, {.x = 0}, {-16, -72});
-    g->ChangeNoteDirection(0, 0);
+    g->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_EQ(g->m_lHeight, 56);
     EXPECT_EQ(g->m_nPosY, -72);
     for (CKVMsg* member : Members(g))
         EXPECT_GT(member->m_lHeight, 0);
 
     CKVMsg* e = score->Chord(meas, {.x = 128}, {0, -56});
-    e->ChangeNoteDirection(0, 0);
+    e->ChangeNoteDirection(kStemDefault, kKeepGraceStems);
     EXPECT_EQ(e->m_lHeight, -56);
     EXPECT_EQ(e->m_nPosY, 0);
     for (CKVMsg* member : Members(e))

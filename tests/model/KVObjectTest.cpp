@@ -75,11 +75,11 @@ TEST_F(KVObjectTest, ChildrenStayInPositionOrder)
     CKVMsg* left = NewNote(10, 0);
     CKVMsg* right = NewNote(80, -20);
     CKVMsg* leftToo = NewNote(10, 0);
-    EXPECT_EQ(meas.AddMsg(low, 1, 1), 1);
-    EXPECT_EQ(meas.AddMsg(right, 1, 1), 1);
-    EXPECT_EQ(meas.AddMsg(high, 1, 1), 1);
-    EXPECT_EQ(meas.AddMsg(left, 1, 1), 1);
-    EXPECT_EQ(meas.AddMsg(leftToo, 1, 1), 1);
+    EXPECT_EQ(meas.AddMsg(low, kHolderOwns, kParentHere), 1);
+    EXPECT_EQ(meas.AddMsg(right, kHolderOwns, kParentHere), 1);
+    EXPECT_EQ(meas.AddMsg(high, kHolderOwns, kParentHere), 1);
+    EXPECT_EQ(meas.AddMsg(left, kHolderOwns, kParentHere), 1);
+    EXPECT_EQ(meas.AddMsg(leftToo, kHolderOwns, kParentHere), 1);
 
     // Equal positions keep the order they were added in.
     EXPECT_EQ(Children(meas), (std::vector<CKVMsg*>{left, leftToo, high, low, right}));
@@ -91,8 +91,8 @@ TEST_F(KVObjectTest, AddMsgSetsVoiceSystemIdAndParent)
     meas.m_pPage = &sys;
     CKVMsg* zero = NewNote(0, 0, 0);
     CKVMsg* three = NewNote(0, 0, 3);
-    meas.AddMsg(zero, 1, 1);
-    meas.AddMsg(three, 1, 1);
+    meas.AddMsg(zero, kHolderOwns, kParentHere);
+    meas.AddMsg(three, kHolderOwns, kParentHere);
     EXPECT_EQ(zero->m_byVoice, 1);
     EXPECT_EQ(three->m_byVoice, 3);
     EXPECT_EQ(meas.m_pPage, nullptr);
@@ -109,7 +109,7 @@ TEST_F(KVObjectTest, AddMsgSetsVoiceSystemIdAndParent)
     staff.Initialize(&sys, OBJ_STAFF);
     meas.m_pParent = &staff;
     CKVMsg* viaParent = NewNote(5, 0);
-    meas.AddMsg(viaParent, 1, 0);
+    meas.AddMsg(viaParent, kHolderOwns, kParentAbove);
     EXPECT_EQ(viaParent->m_pParent, &staff);
     EXPECT_EQ(viaParent->m_byParentKind, OBJ_STAFF);
 
@@ -118,9 +118,9 @@ TEST_F(KVObjectTest, AddMsgSetsVoiceSystemIdAndParent)
     CKVObject chord;
     chord.Initialize(&sys, OBJ_MSG);
     const int mapSize = sys.m_arrMsgMap.GetSize();
-    EXPECT_EQ(chord.AddMsg(three, 0, 0), 1);
+    EXPECT_EQ(chord.AddMsg(three, kHolderLinks, kParentAbove), 1);
     EXPECT_EQ(three->m_dwMsgId, 2u);
-    EXPECT_EQ(chord.AddMsg(zero, 1, 0), 1);
+    EXPECT_EQ(chord.AddMsg(zero, kHolderOwns, kParentAbove), 1);
     EXPECT_EQ(zero->m_dwMsgId, 1u);
     EXPECT_EQ(sys.m_arrMsgMap.GetSize(), mapSize);
     EXPECT_EQ(chord.m_arrMsgRef.GetAt(0)->byOwner + chord.m_arrMsgRef.GetAt(1)->byOwner, 1);
@@ -135,7 +135,7 @@ TEST_F(KVObjectTest, AddMsgWithoutSystemChangesNothing)
     loose.m_pPage = &loose;
     CKVMsg msg;
     msg.m_byKind = MSG_NOTE;
-    EXPECT_EQ(loose.AddMsg(&msg, 1, 1), -1);
+    EXPECT_EQ(loose.AddMsg(&msg, kHolderOwns, kParentHere), -1);
     EXPECT_EQ(msg.m_dwMsgId, 0u);
     EXPECT_EQ(msg.m_byVoice, 0);
     EXPECT_EQ(msg.m_pParent, nullptr);
@@ -149,10 +149,10 @@ TEST_F(KVObjectTest, InsertMsgNeitherSortsNorSetsVoice)
     meas.m_pPage = &sys;
     CKVMsg* a = NewNote(90, 0);
     CKVMsg* b = NewNote(10, 0);
-    EXPECT_EQ(meas.InsertMsg(0, a, 1, 1), 0);
-    EXPECT_EQ(meas.InsertMsg(0, b, 1, 1), 0);
+    EXPECT_EQ(meas.InsertMsg(0, a, kHolderOwns, kParentHere), 0);
+    EXPECT_EQ(meas.InsertMsg(0, b, kHolderOwns, kParentHere), 0);
     CKVMsg* c = NewNote(50, 0);
-    EXPECT_EQ(meas.InsertMsg(2, c, 1, 1), 2);
+    EXPECT_EQ(meas.InsertMsg(2, c, kHolderOwns, kParentHere), 2);
     EXPECT_EQ(Children(meas), (std::vector<CKVMsg*>{b, a, c}));
     EXPECT_EQ(a->m_byVoice, 0);
     EXPECT_EQ(meas.m_pPage, &sys);
@@ -164,7 +164,7 @@ TEST_F(KVObjectTest, InsertMsgNeitherSortsNorSetsVoice)
     const int mapSize = sys.m_arrMsgMap.GetSize();
     CKVObject holder;
     holder.Initialize(&sys, OBJ_MSG);
-    EXPECT_EQ(holder.InsertMsg(0, a, 0, 1), 0);
+    EXPECT_EQ(holder.InsertMsg(0, a, kHolderLinks, kParentHere), 0);
     EXPECT_EQ(sys.m_arrMsgMap.GetSize(), mapSize);
     EXPECT_EQ(a->m_pParent, &holder);
 }
@@ -174,13 +174,13 @@ TEST_F(KVObjectTest, InsertMsgWithoutSystemRefusesASymbolWithoutId)
     CKVObject loose;
     CKVMsg msg;
     msg.m_byKind = MSG_NOTE;
-    EXPECT_EQ(loose.InsertMsg(0, &msg, 1, 1), -1);
+    EXPECT_EQ(loose.InsertMsg(0, &msg, kHolderOwns, kParentHere), -1);
     EXPECT_EQ(loose.GetMsgNum(), 0);
     EXPECT_EQ(msg.m_pParent, nullptr);
 
     // One that already has an id may still go in.
     msg.m_dwMsgId = 42;
-    EXPECT_EQ(loose.InsertMsg(0, &msg, 0, 1), 0);
+    EXPECT_EQ(loose.InsertMsg(0, &msg, kHolderLinks, kParentHere), 0);
     ASSERT_EQ(loose.GetMsgNum(), 1);
     EXPECT_EQ(loose.m_arrMsgRef.GetAt(0)->dwMsgId, 42u);
     EXPECT_EQ(msg.m_pParent, &loose);
@@ -190,7 +190,7 @@ TEST_F(KVObjectTest, TemporaryMsgAppendsABorrowedReference)
 {
     CKVMsg* right = NewNote(90, 0);
     CKVMsg* left = NewNote(10, 0);
-    meas.AddMsg(right, 1, 1);
+    meas.AddMsg(right, kHolderOwns, kParentHere);
     sys.AddMsgToMap(left);
 
     CKVObject group;
@@ -208,9 +208,9 @@ TEST_F(KVObjectTest, StaleReferencesDropOutOnRead)
     CKVMsg* a = NewNote(10, 0);
     CKVMsg* b = NewNote(20, 0);
     CKVMsg* c = NewNote(30, 0);
-    meas.AddMsg(a, 1, 1);
-    meas.AddMsg(b, 1, 1);
-    meas.AddMsg(c, 1, 1);
+    meas.AddMsg(a, kHolderOwns, kParentHere);
+    meas.AddMsg(b, kHolderOwns, kParentHere);
+    meas.AddMsg(c, kHolderOwns, kParentHere);
 
     sys.RemoveMsgFromMap(b->m_dwMsgId);
     EXPECT_EQ(meas.GetMsg(1), nullptr);
@@ -232,8 +232,8 @@ TEST_F(KVObjectTest, RemovingOneChildDefersRemovingAllDeletes)
     CKVMsg* owned = new CountedMsg(&deleted);
     CKVMsg* other = new CountedMsg(&deleted);
     CKVMsg* borrowed = new CountedMsg(&deleted);
-    meas.AddMsg(owned, 1, 1);
-    meas.AddMsg(other, 1, 1);
+    meas.AddMsg(owned, kHolderOwns, kParentHere);
+    meas.AddMsg(other, kHolderOwns, kParentHere);
     sys.AddMsgToMap(borrowed);
     meas.TemporaryMsg(borrowed);
     meas.m_arrCtrlPoint.Add(new CKVCtrlPoint(CRect(0, 0, 4, 4)));
@@ -262,7 +262,7 @@ TEST_F(KVObjectTest, StaleReferencesSortAfterResolvedOnes)
     std::vector<DWORD> goneIds;
     for (int i = 0; i < 12; ++i) {
         CKVMsg* msg = NewNote(static_cast<short>((i * 37) % 100), static_cast<short>(i % 3));
-        meas.AddMsg(msg, 1, 1);
+        meas.AddMsg(msg, kHolderOwns, kParentHere);
         if (i % 2)
             goneIds.push_back(msg->m_dwMsgId);
         else
@@ -271,7 +271,7 @@ TEST_F(KVObjectTest, StaleReferencesSortAfterResolvedOnes)
     for (DWORD id : goneIds)
         sys.RemoveMsgFromMap(id);
     CKVMsg* added = NewNote(55, 0);
-    meas.AddMsg(added, 1, 1);
+    meas.AddMsg(added, kHolderOwns, kParentHere);
     kept.push_back(added);
 
     const int count = meas.GetMsgNum();
@@ -451,7 +451,7 @@ TEST_F(KVObjectTest, NodeCopyTakesTheNodePartButNotChildrenOrId)
     source.m_byCtrlCount = 2;
     source.m_pParent = &meas;
     source.m_byParentKind = OBJ_STAFF;
-    source.AddMsg(NewNote(1, 1), 1, 1);
+    source.AddMsg(NewNote(1, 1), kHolderOwns, kParentHere);
     source.m_pPage = &meas; // after AddMsg, which clears it
 
     CKVObject target;

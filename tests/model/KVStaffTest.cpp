@@ -41,7 +41,7 @@ CKVMsg* AddSymbol(CKVMeas* meas, BYTE kind, BYTE voice, short x)
     msg->m_byKind = kind;
     msg->m_byVoice = voice;
     msg->m_nPosX = x;
-    meas->CKVObject::AddMsg(msg, 1, 1);
+    meas->CKVObject::AddMsg(msg, kHolderOwns, kParentHere);
     return msg;
 }
 

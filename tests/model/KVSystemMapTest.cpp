@@ -266,15 +266,15 @@ TEST_F(KVSystemMapTest, DestroyingTheSystemDeletesWhatTheMapStillHolds)
         local.Initialize(&local, OBJ_SYSTEM);
         CKVObject node;
         node.Initialize(&local, OBJ_MEAS);
-        node.AddMsg(new CountedMsg(&deleted), 1, 1);
-        node.AddMsg(new CountedMsg(&deleted), 1, 1);
+        node.AddMsg(new CountedMsg(&deleted), kHolderOwns, kParentHere);
+        node.AddMsg(new CountedMsg(&deleted), kHolderOwns, kParentHere);
         // Deferred: the symbol stays in the map, and there is no document
         // to delete it later.
         node.RemoveMsgAt(0);
         node.RemoveAllMsg();
         EXPECT_EQ(deleted, 1);
         local.AddMsgToMap(new CountedMsg(&deleted)); // held by no reference
-        local.AddMsg(new CountedMsg(&deleted), 1, 1); // the system's own child
+        local.AddMsg(new CountedMsg(&deleted), kHolderOwns, kParentHere); // the system's own child
     }
     EXPECT_EQ(deleted, 4);
 }

@@ -30,7 +30,7 @@ CKVMsg* AddSymbol(CKVObject* parent, BYTE kind, short x)
     msg->m_byKind = kind;
     msg->m_byVoice = 1;
     msg->m_nPosX = x;
-    parent->CKVObject::AddMsg(msg, 1, 1);
+    parent->CKVObject::AddMsg(msg, kHolderOwns, kParentHere);
     return msg;
 }
 

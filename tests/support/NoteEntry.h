@@ -38,7 +38,7 @@ inline std::unique_ptr<CKVMsg> EntryTemplate(CKVMeas* meas, const EntryShape& e)
 inline CKVMsg* EnterNote(CKVMeas* meas, const EntryShape& e)
 {
     std::unique_ptr<CKVMsg> tmpl = EntryTemplate(meas, e);
-    return meas->InsertNewNoteMsg(*tmpl, 0, 1, 1, 0, 0, 0);
+    return meas->InsertNewNoteMsg(*tmpl, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromNotation, 0);
 }
 
 // Deletes a note of a measure as the delete command does: the tuplet it
@@ -48,7 +48,7 @@ inline int DeleteNote(CKVDoc& doc, CKVMeas* meas, CKVMsg* note)
 {
     doc.TupletMsgDelProc(note);
     doc.TieSlurMsgDelProc(note);
-    return meas->DeleteMsg(note, 1);
+    return meas->DeleteMsg(note, kUnlinkAndFree);
 }
 
 } // namespace kvtest

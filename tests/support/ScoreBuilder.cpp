@@ -82,9 +82,9 @@ CKVMsg* ScoreBuilder::Place(CKVObject* parent, CKVMsg* msg)
 {
     short added = 0;
     if (parent->m_byObjKind == OBJ_MEAS)
-        added = static_cast<CKVMeas*>(parent)->AddMsg(msg, 1);
+        added = static_cast<CKVMeas*>(parent)->AddMsg(msg, kHolderOwns);
     else
-        added = parent->AddMsg(msg, 1, 1);
+        added = parent->AddMsg(msg, kHolderOwns, kParentHere);
     if (added < 0 || (parent->m_byObjKind == OBJ_MEAS && added == 0)) {
         delete msg;
         return nullptr;

@@ -61,7 +61,7 @@ public:
         m_meas.CalcWholeCount();
         for (BYTE voice = 0; voice <= 8; ++voice) {
             m_meas.UpdatePlayTime(voice);
-            m_meas.UpdateStartTime(voice, 0, 0, 0);
+            m_meas.UpdateStartTime(voice, 0, 0, kPerformedStartStays);
         }
     }
 
@@ -97,12 +97,12 @@ private:
 
     void AddToMeasure(CKVMsg* msg)
     {
-        m_meas.InsertMsg(m_meas.GetMsgNum(), msg, 1, 1);
+        m_meas.InsertMsg(m_meas.GetMsgNum(), msg, kHolderOwns, kParentHere);
     }
 
     static void Own(CKVMsg* holder, CKVMsg* child)
     {
-        holder->InsertMsg(holder->GetMsgNum(), child, 1, 1);
+        holder->InsertMsg(holder->GetMsgNum(), child, kHolderOwns, kParentHere);
     }
 
     // A tie, slur or tuplet owned by the first symbol it joins and named by
@@ -119,7 +119,7 @@ private:
         Own(first, link);
         link->m_dwWord = first->m_dwMsgId;
         link->m_lHeight = static_cast<LONG>(last->m_dwMsgId);
-        last->InsertMsg(last->GetMsgNum(), link, 0, 0);
+        last->InsertMsg(last->GetMsgNum(), link, kHolderLinks, kParentAbove);
         if (kind == MSG_TIE) {
             first->m_wFlag |= MSGFLAG_TIE_START;
             last->m_wFlag |= MSGFLAG_TIE_END;
@@ -374,7 +374,7 @@ int GenerateScore(CKVDoc& doc, const GeneratedScoreShape& shape)
         ossiaBlock->AddStaff(ossia);
         StartBoundariesAtZero(*ossiaBlock);
         // Reading sizes every block to its staves.
-        ossiaBlock->UpdateMeasXY(0, 0, 0);
+        ossiaBlock->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
         first->m_arrOssiaBlock.Add(ossiaBlock);
         first->AddMsg(NewPageText(first, "Composer", 900, 60));
     }

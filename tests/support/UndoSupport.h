@@ -29,7 +29,7 @@ protected:
     void TitleEdit(short x)
     {
         Doc().ResetBackup();
-        Doc().m_pFileInfo->ObjectBackup(1);
+        Doc().m_pFileInfo->ObjectBackup(kBackupRecorded);
         Doc().m_pTitleMsg[0]->m_nPosX = x;
     }
 
@@ -38,7 +38,7 @@ protected:
     void PageEdit()
     {
         Doc().ResetBackup();
-        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, 1);
+        Doc().m_pPageArray->ObjectBackup(&Doc().m_pPageArray, kBackupRecorded);
         CKVPage* page = new CKVPage;
         page->Create(Doc().m_pFileInfo);
         Doc().AddPage(page);

@@ -274,7 +274,7 @@ TEST_F(KVAccidentalTest, ReSpellingAfterAKeyChange)
             bFlat->m_wFlag |= MSGFLAG_KEEP_ACCIDENTAL;
         CKVMsg* b = Note(meas, 20, B4, 0, 71);
         SetKey(meas, CKVMeas::KEY_FLATS, 2);
-        meas->UpdateNoteKeySignature(0, 0, 1, 0);
+        meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
         EXPECT_EQ(keep ? ACCI_FLAT : ACCI_NONE, Code(bFlat));
         EXPECT_EQ(ACCI_NATURAL, Code(b));
         EXPECT_EQ(B4, bFlat->m_nPosY);
@@ -289,22 +289,22 @@ TEST_F(KVAccidentalTest, ReSpellingAfterAKeyChange)
 TEST_F(KVAccidentalTest, OneNoteReSpelledToItsStoredKey)
 {
     CKVMsg* c = Note(Meas(0), 10, C4, 0, 63);
-    EXPECT_EQ(1, c->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(1, c->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
     EXPECT_EQ(D4, c->m_nPosY);
     EXPECT_EQ(ACCI_SHARP, Code(c));
 
     CKVMsg* e = Note(Meas(0), 20, E4, 0, 67);
-    EXPECT_EQ(1, e->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(1, e->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
     EXPECT_EQ(G4, e->m_nPosY);
     EXPECT_EQ(ACCI_NATURAL, Code(e));
 
     CKVMsg* d = Note(Meas(1), 10, D4, 0, 65);
-    EXPECT_EQ(1, d->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(1, d->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
     EXPECT_EQ(E4, d->m_nPosY);
     EXPECT_EQ(ACCI_SHARP, Code(d));
     d->m_nPosY = D4;
     d->m_byAccidental = 0;
-    EXPECT_EQ(1, d->UpdateNoteKeySignature(1, 1));
+    EXPECT_EQ(1, d->UpdateNoteKeySignature(kSimplifySpelling, kAllowStepMove));
     EXPECT_EQ(F4, d->m_nPosY);
     EXPECT_EQ(ACCI_NONE, Code(d));
 }
@@ -317,7 +317,7 @@ TEST_F(KVAccidentalTest, OneNoteWithoutMoving)
     } notes[] = {{C4, 63}, {E4, 67}, {D4, 65}};
     for (const auto& row : notes) {
         CKVMsg* note = Note(Meas(), 10, row.y, 0, row.key);
-        EXPECT_EQ(1, note->UpdateNoteKeySignature(0, 0));
+        EXPECT_EQ(1, note->UpdateNoteKeySignature(kKeepSpelling, kKeepStep));
         EXPECT_EQ(row.y, note->m_nPosY);
         EXPECT_EQ(ACCI_NONE, Code(note));
         note->m_byKind = MSG_REST; // out of the next note's context
@@ -327,17 +327,17 @@ TEST_F(KVAccidentalTest, OneNoteWithoutMoving)
 TEST_F(KVAccidentalTest, OneNoteResults)
 {
     CKVMsg* right = Note(Meas(0), 10, F4, ACCI_SHARP, 66);
-    EXPECT_EQ(0, right->UpdateNoteKeySignature(1, 1));
+    EXPECT_EQ(0, right->UpdateNoteKeySignature(kSimplifySpelling, kAllowStepMove));
     EXPECT_EQ(ACCI_SHARP, Code(right));
 
     CKVMsg* far = Note(Meas(1), 10, E4, 0, 69);
-    EXPECT_EQ(1, far->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(1, far->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
     EXPECT_EQ(E4, far->m_nPosY);
     EXPECT_EQ(ACCI_NONE, Code(far));
 
     CKVMsg* rest = Note(Meas(1), 20, E4, 0, 60);
     rest->m_byKind = MSG_REST;
-    EXPECT_EQ(0, rest->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(0, rest->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
 }
 
 TEST_F(KVAccidentalTest, OneNoteKeepsItsStepWhenOneAccidentalDoes)
@@ -346,13 +346,13 @@ TEST_F(KVAccidentalTest, OneNoteKeepsItsStepWhenOneAccidentalDoes)
     CKVMeas* meas = Meas(0);
     SetKey(meas, CKVMeas::KEY_SHARPS, 1);
     CKVMsg* f = Note(meas, 10, F4, 0, 65);
-    EXPECT_EQ(1, f->UpdateNoteKeySignature(0, 0));
+    EXPECT_EQ(1, f->UpdateNoteKeySignature(kKeepSpelling, kKeepStep));
     EXPECT_EQ(F4, f->m_nPosY);
     EXPECT_EQ(ACCI_NATURAL, Code(f));
 
     // E with a sharp in force needing A: three steps up and a natural.
     CKVMsg* e = Note(Meas(1), 10, E4, ACCI_SHARP, 69);
-    EXPECT_EQ(1, e->UpdateNoteKeySignature(0, 1));
+    EXPECT_EQ(1, e->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove));
     EXPECT_EQ(A4, e->m_nPosY);
     EXPECT_EQ(ACCI_NATURAL, Code(e));
 }
@@ -375,7 +375,7 @@ TEST_F(KVAccidentalTest, ReSpellingAlwaysReachesTheStoredKey)
                     note->m_nPosY = static_cast<short>(y);
                     note->m_byAccidental = static_cast<BYTE>(own);
                     StoreKey(note, static_cast<BYTE>(target));
-                    EXPECT_EQ(d != 0 ? 1 : 0, note->UpdateNoteKeySignature(simplify, 1));
+                    EXPECT_EQ(d != 0 ? 1 : 0, note->UpdateNoteKeySignature(simplify, kAllowStepMove));
                     EXPECT_EQ(target, Key(note)) << "y " << y << " own " << own << " d " << d;
                     EXPECT_LE(note->m_nPosY, y + 3 * 8 + 8);
                     EXPECT_GE(note->m_nPosY, y - 3 * 8 - 8);

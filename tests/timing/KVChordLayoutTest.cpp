@@ -211,7 +211,7 @@ TEST_F(ChordLayoutTest, AccidentalColumnsSortTheNotesFirstAndRestWhileImporting)
     CKVMsg* top = new CKVMsg;
     top->m_byKind = MSG_NOTE;
     top->m_nPosY = A4;
-    chord->InsertMsg(0, top, 1, 1);
+    chord->InsertMsg(0, top, kHolderOwns, kParentHere);
     Sharpen(chord, {C4, A4});
     for (CKVMsg* note : Notes(chord))
         note->m_nLayout4 = 7;
@@ -237,7 +237,7 @@ TEST_F(ChordLayoutTest, BeamMembersAreOrderedByPosition)
         msg->m_nPosX = x;
         msg->m_wDuration = DUR_EIGHTH;
         msg->m_byVoice = 1;
-        group->InsertMsg(group->GetMsgNum(), msg, 1, 1);
+        group->InsertMsg(group->GetMsgNum(), msg, kHolderOwns, kParentHere);
         msg->CalcPlayTime();
         return msg;
     };
@@ -271,7 +271,7 @@ TEST_F(ChordLayoutTest, BeamOrderKeepsEqualPositionsAndOtherChildrenInPlace)
         msg->m_nPosY = y;
         msg->m_wDuration = DUR_EIGHTH;
         msg->m_byVoice = 1;
-        group->InsertMsg(group->GetMsgNum(), msg, 1, 1);
+        group->InsertMsg(group->GetMsgNum(), msg, kHolderOwns, kParentHere);
         return msg;
     };
     CKVMsg* late = append(MSG_NOTE, 64, 0);

@@ -67,16 +67,16 @@ TEST_F(KVDrumPitchTest, KeysOfDrumPositions)
     } rows[] = {{-104, 35}, {32, 57}, {40, 77}, {-4, 40}, {-8, 39}, {-112, 77}};
     for (const auto& row : rows) {
         note->m_nPosY = row.y;
-        EXPECT_EQ(row.key, note->GetDoReMiFromPosY(8, 0, 0)) << "y " << row.y;
+        EXPECT_EQ(row.key, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental)) << "y " << row.y;
     }
     // A head type outside the table reads the stored key, an empty cell too.
     note->m_nPosY = -8;
     note->m_wHeadType = 0;
-    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, 0, 0));
+    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental));
     note->m_wHeadType = 19;
-    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, 0, 0));
+    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental));
     note->m_wHeadType = 5;
-    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, 0, 0));
+    EXPECT_EQ(77, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental));
 
     // On a drum staff the sounding key is the kit's, whatever the accidental.
     note->m_wHeadType = 1;
@@ -87,13 +87,13 @@ TEST_F(KVDrumPitchTest, KeysOfDrumPositions)
 TEST_F(KVDrumPitchTest, WithoutAKitTheKeyIsZero)
 {
     CKVMsg* note = DrumNote(-104, 1, 77);
-    EXPECT_EQ(0, note->GetDoReMiFromPosY(8, 0, 0)); // no table
+    EXPECT_EQ(0, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental)); // no table
     SetDrumTable(&table);
-    EXPECT_EQ(0, note->GetDoReMiFromPosY(8, 0, 0)); // the staff has no kit record
+    EXPECT_EQ(0, note->GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental)); // the staff has no kit record
 
     CKVMsg loose;
     loose.m_byKind = MSG_NOTE;
-    EXPECT_EQ(0, loose.GetDoReMiFromPosY(8, 0, 0)); // no measure
+    EXPECT_EQ(0, loose.GetDoReMiFromPosY(8, kWantKey, kWithoutOwnAccidental)); // no measure
 }
 
 TEST_F(KVDrumPitchTest, HeadTypeOfAPosition)
@@ -182,7 +182,7 @@ TEST_F(KVDrumPitchTest, DrumMeasureReDerivedFromKeysAndFromPositions)
 
     // Re-spelling leaves drum staves alone.
     hat->m_byAccidental = ACCI_SHARP;
-    meas->UpdateNoteKeySignature(1, 1, 1, 0);
+    meas->UpdateNoteKeySignature(kSimplifySpelling, kAllowStepMove, kReorderChords, 0);
     EXPECT_EQ(ACCI_SHARP, Code(hat));
 }
 

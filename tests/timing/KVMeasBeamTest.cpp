@@ -75,7 +75,7 @@ protected:
     std::vector<CKVMsg*> Beamed(CKVMeas* m, int count, BYTE code, WORD tuplet = 0)
     {
         std::vector<CKVMsg*> notes = Row(m, count, code, tuplet, 0, 16);
-        m->UpdateStartTime(1, 0, 0, 0);
+        m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
         return notes;
     }
 };
@@ -84,7 +84,7 @@ TEST_F(BeamTest, FourFourBeamsEighthsInFours)
 {
     CKVMeas* m = Setup(4, 4);
     std::vector<CKVMsg*> notes = Beamed(m, 8, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {4, 4}));
     EXPECT_EQ(Groups(m)[0]->GetStartTime(), 0);
     EXPECT_EQ(Groups(m)[1]->GetStartTime(), 480);
@@ -98,7 +98,7 @@ TEST_F(BeamTest, FourFourBeamsInPairsWhileAMidiFileIsRead)
     CKVMeas* m = Setup(4, 4);
     Beamed(m, 8, DUR_EIGHTH);
     SetMidiFileRead(1);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {2, 2, 2, 2}));
     ResetProcessState();
     EXPECT_EQ(GetMidiFileRead(), 0);
@@ -111,8 +111,8 @@ TEST_F(BeamTest, AQuarterSplitsTheBeatGroup)
     score->Note(m, {.x = 16, .code = DUR_EIGHTH});
     CKVMsg* quarter = score->Note(m, {.x = 32, .code = DUR_QUARTER});
     Row(m, 4, DUR_EIGHTH, 0, 64, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->AutoBindByBeam(1, 1);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(Kinds(m), (std::vector<int> {MSG_BEAM, MSG_NOTE, MSG_BEAM}));
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {2, 4}));
     EXPECT_EQ(m->GetMsg(1), quarter);
@@ -132,7 +132,7 @@ TEST_F(BeamTest, ThreeFourAndSixEight)
         CKVMeas* m = Setup(c.beats, c.unit);
         m->RemoveAllMsg();
         Beamed(m, c.count, c.code);
-        m->AutoBindByBeam(1, 1);
+        m->AutoBindByBeam(1, kPlaceByTime);
         EXPECT_EQ(GroupSizes(m), c.sizes) << c.beats << "/" << c.unit << " code " << int(c.code);
     }
 }
@@ -144,19 +144,19 @@ TEST_F(BeamTest, CustomMeters)
     EXPECT_EQ(m->AutoBeamGetDur(1, 960), 240);
     EXPECT_EQ(m->AutoBeamGetDur(1, 500), 460);
     Beamed(m, 10, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4, 4, 2}));
 
     m = Setup(7, 8);
     m->RemoveAllMsg();
     Beamed(m, 7, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4, 3}));
 
     m = Setup(5, 8);
     m->RemoveAllMsg();
     std::vector<CKVMsg*> notes = Beamed(m, 5, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4}));
     EXPECT_EQ(Kinds(m), (std::vector<int> {MSG_BEAM, MSG_NOTE}));
     EXPECT_EQ(m->GetMsg(1), notes.back());
@@ -171,7 +171,7 @@ TEST_F(BeamTest, CompositeMeterBeamsEachPartWhenThePartsFillTheMeasure)
     std::memcpy(m->m_szTimeNumText, num, sizeof num);
     std::memcpy(m->m_szTimeDenText, den, sizeof den);
     Beamed(m, 7, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {3, 2, 2}));
 
     // Read as fields this text is 3, 2, 0 over 8, 0, 0: only 3/8, which is
@@ -182,7 +182,7 @@ TEST_F(BeamTest, CompositeMeterBeamsEachPartWhenThePartsFillTheMeasure)
     std::strcpy(m->m_szTimeNumText, "3+2+2");
     std::strcpy(m->m_szTimeDenText, "8");
     Beamed(m, 7, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4, 3}));
 }
 
@@ -192,8 +192,8 @@ TEST_F(BeamTest, RestsAtTheEdgesStayOutsideTheBeam)
     CKVMsg* lead = score->Rest(m, {.x = 0, .code = DUR_EIGHTH});
     Row(m, 6, DUR_EIGHTH, 0, 16, 16);
     CKVMsg* tail = score->Rest(m, {.x = 112, .code = DUR_EIGHTH});
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->AutoBindByBeam(1, 1);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {3, 3}));
     EXPECT_TRUE(IsChild(m, lead));
     EXPECT_TRUE(IsChild(m, tail));
@@ -207,9 +207,9 @@ TEST_F(BeamTest, AQuarterBetweenTwoEighthsLeavesBothAlone)
     score->Note(m, {.x = 16, .code = DUR_QUARTER});
     score->Note(m, {.x = 48, .code = DUR_EIGHTH});
     Row(m, 4, DUR_EIGHTH, 0, 128, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     ASSERT_EQ(m->GetMsg(2)->m_nStartTime, 360);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(Kinds(m), (std::vector<int> {MSG_NOTE, MSG_NOTE, MSG_NOTE, MSG_BEAM}));
     for (short i = 0; i < 3; ++i)
         EXPECT_FALSE(m->GetMsg(i)->m_wFlag & MSGFLAG_BEAM_MEMBER);
@@ -220,8 +220,8 @@ TEST_F(BeamTest, TupletsNeverShareAGroupWithPlainNotes)
     CKVMeas* m = Setup(4, 4);
     std::vector<CKVMsg*> triplet = Row(m, 3, DUR_EIGHTH, 0x0203, 0, 16);
     Row(m, 6, DUR_EIGHTH, 0, 48, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->AutoBindByBeam(1, 1);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->AutoBindByBeam(1, kPlaceByTime);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {3, 2, 4}));
     CKVMsg* first = Groups(m)[0];
     for (CKVMsg* note : triplet)
@@ -230,7 +230,7 @@ TEST_F(BeamTest, TupletsNeverShareAGroupWithPlainNotes)
     m = Setup(2, 4);
     m->RemoveAllMsg();
     Beamed(m, 6, DUR_EIGHTH, 0x0203);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {3, 3}));
 }
 
@@ -241,7 +241,7 @@ TEST_F(BeamTest, TupletsOfANewGroupAreMarkedForPlacing)
     CKVMsg* tuplet = score->Symbol(notes[0], MSG_TUPLET, 0);
     ASSERT_NE(tuplet, nullptr);
     tuplet->m_byReplace = 0;
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {3}));
     EXPECT_EQ(tuplet->m_byReplace, 1);
 }
@@ -252,8 +252,8 @@ TEST_F(BeamTest, AGroupAlreadyThereIsTakenOverAndExtended)
     CKVMsg* group = score->Beam(m, {.x = 0});
     Row(group, 2, DUR_EIGHTH, 0, 0, 16);
     Row(m, 6, DUR_EIGHTH, 0, 32, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->AutoBindByBeam(1, 1);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->AutoBindByBeam(1, kPlaceByTime);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {4, 4}));
     EXPECT_EQ(Groups(m)[0], group);
     EXPECT_EQ(score->System()->GetMsgFromMap(group->m_dwMsgId), group);
@@ -263,7 +263,7 @@ TEST_F(BeamTest, RangeFormsBeamOnlyBetweenTheirPositions)
 {
     CKVMeas* m = Setup(4, 4);
     Beamed(m, 8, DUR_EIGHTH);
-    m->AutoBindByBeam(1, 64, 112, 0, 1);
+    m->AutoBindByBeam(1, 64, 112, 0, kPlaceByTime);
     EXPECT_EQ(Kinds(m), (std::vector<int> {MSG_NOTE, MSG_NOTE, MSG_NOTE, MSG_NOTE, MSG_BEAM}));
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {4}));
     EXPECT_EQ(Groups(m)[0]->GetStartTime(), 480);
@@ -273,8 +273,8 @@ TEST_F(BeamTest, RangeFormsBeamOnlyBetweenTheirPositions)
     m->RemoveAllMsg();
     CKVMsg* group = score->Beam(m, {.x = 0});
     Row(group, 8, DUR_EIGHTH, 0, 0, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->BindByBeam(1, 0, 255, 1, 0);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->BindByBeam(1, 0, 255, kPlaceByTime, 0);
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4, 4}));
 }
 
@@ -282,7 +282,7 @@ TEST_F(BeamTest, BindGroupByBeamIgnoresTheMeter)
 {
     CKVMeas* m = Setup(4, 4);
     Beamed(m, 8, DUR_EIGHTH);
-    CKVMsg* result = m->BindGroupByBeam(1, 0, 255, 0);
+    CKVMsg* result = m->BindGroupByBeam(1, 0, 255, kStemDefault);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {8}));
     EXPECT_EQ(result, Groups(m).front());
 
@@ -290,8 +290,8 @@ TEST_F(BeamTest, BindGroupByBeamIgnoresTheMeter)
     Row(m, 4, DUR_EIGHTH, 0, 0, 16);
     CKVMsg* quarter = score->Note(m, {.x = 64, .code = DUR_QUARTER});
     Row(m, 2, DUR_EIGHTH, 0, 96, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->BindGroupByBeam(1, 0, 255, 0);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->BindGroupByBeam(1, 0, 255, kStemDefault);
     EXPECT_EQ(Kinds(m), (std::vector<int> {MSG_BEAM, MSG_NOTE, MSG_BEAM}));
     EXPECT_EQ(GroupSizes(m), (std::vector<int> {4, 2}));
     EXPECT_EQ(m->GetMsg(1), quarter);
@@ -302,8 +302,8 @@ TEST_F(BeamTest, BindGroupByBeamKeepsOtherVoicesAndOutsideNotesApart)
     CKVMeas* m = Setup(4, 4);
     Row(m, 4, DUR_EIGHTH, 0, 0, 32);
     Row(m, 2, DUR_EIGHTH, 0, 8, 32, 2);
-    m->UpdateStartTime(0, 0, 0, 0);
-    m->BindGroupByBeam(1, 0, 64, 0);
+    m->UpdateStartTime(0, 0, 0, kPerformedStartStays);
+    m->BindGroupByBeam(1, 0, 64, kStemDefault);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {3}));
     for (short i = 0; i < m->GetMsgNum(); ++i) {
         CKVMsg* msg = m->GetMsg(i);
@@ -319,7 +319,7 @@ TEST_F(BeamTest, GraceRunsGetOneBeamAndTheAutomaticStem)
     CKVMsg* g1 = score->Grace(m, {.x = 0, .y = -40, .code = DUR_EIGHTH});
     CKVMsg* g2 = score->Grace(m, {.x = 8, .y = -48, .code = DUR_EIGHTH});
     CKVMsg* main = score->Note(m, {.x = 32, .code = DUR_QUARTER});
-    m->UpdateStartTime(1, 0, 0, 0);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     ASSERT_EQ(g1->m_lHeight, -28);
     m->AutoBindGraceNoteByBeam(1);
     ASSERT_EQ(GroupSizes(m), (std::vector<int> {2}));
@@ -392,7 +392,7 @@ TEST_F(BeamTest, GetNoteKindLooksIntoGroupsAndChordsAndSkipsRestsAndGraces)
     score->Chord(group, {.x = 16, .code = DUR_16TH}, {0, -16});
     score->Note(group, {.x = 24, .code = DUR_16TH});
     score->Note(m, {.x = 40, .code = DUR_EIGHTH, .voice = 2});
-    m->UpdateStartTime(0, 0, 0, 0);
+    m->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     EXPECT_EQ(m->GetNoteKind(1, 0, 480), DUR_16TH);
     EXPECT_EQ(m->GetNoteKind(1, 0, 120), -1);
     EXPECT_EQ(m->GetNoteKind(2, 0, 960), DUR_EIGHTH);
@@ -406,9 +406,9 @@ TEST_F(BeamTest, AZeroLengthMeasureMakesNoGroup)
     m->m_nTimeNum = 0;
     m->CalcWholeCount();
     ASSERT_EQ(m->m_nLength, 0);
-    m->AutoBindByBeam(1, 1);
-    m->AutoBindByBeam(1, 0, 255, 0, 1);
-    EXPECT_EQ(m->BindByBeam(1, 0, 480, 1), nullptr);
+    m->AutoBindByBeam(1, kPlaceByTime);
+    m->AutoBindByBeam(1, 0, 255, 0, kPlaceByTime);
+    EXPECT_EQ(m->BindByBeam(1, 0, 480, kPlaceByTime), nullptr);
     EXPECT_TRUE(Groups(m).empty());
     EXPECT_EQ(m->GetMsgNum(), 8);
 }
@@ -432,8 +432,8 @@ TEST_F(BeamTest, DamagedTickUnitsAndMetersEnd)
     m->CalcWholeCount();
     Beamed(m, 8, DUR_EIGHTH);
     EXPECT_EQ(m->AutoBeamGetDur(0, 0), 0);
-    m->AutoBindByBeam(1, 1);
-    m->AutoBindByBeam(1, 0, 255, 0, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
+    m->AutoBindByBeam(1, 0, 255, 0, kPlaceByTime);
     EXPECT_TRUE(Groups(m).empty());
 
     // A negative beat count from a damaged file gives a negative group.
@@ -442,7 +442,7 @@ TEST_F(BeamTest, DamagedTickUnitsAndMetersEnd)
     m->m_nTimeDen = 8;
     m->m_nLength = 600;
     EXPECT_EQ(m->AutoBeamGetDur(1, 0), 0);
-    m->AutoBindByBeam(1, 1);
+    m->AutoBindByBeam(1, kPlaceByTime);
     EXPECT_TRUE(Groups(m).empty());
 
     done = true;

@@ -328,7 +328,7 @@ TEST_F(MeasChordTest, BreakingARangeInsideAGroupBeamsBothSides)
 {
     // Re-beaming the parts goes through the measure's beaming.
     Group({0, 32, 64, 96, 128, 160, 192, 224});
-    EXPECT_EQ(Meas()->DisAssembleBeam(1, 96, 160, 0), 1);
+    EXPECT_EQ(Meas()->DisAssembleBeam(1, 96, 160, kBreakGraceBeams), 1);
     EXPECT_EQ(Kinds(Meas()), (Bytes {MSG_BEAM, MSG_NOTE, MSG_NOTE, MSG_NOTE, MSG_BEAM}));
     const std::vector<CKVMsg*> groups = Groups();
     ASSERT_EQ(groups.size(), 2u);
@@ -343,8 +343,8 @@ TEST_F(MeasChordTest, BreakingARangeThatCoversAGroupDissolvesIt)
     CKVMsg* other = Group({128, 192}, 2);
     CKVMsg* grace = Group({200, 210}, 1, MSGFLAG_GRACE);
 
-    EXPECT_EQ(Meas()->DisAssembleBeam(1, 250, 100, 1), 0) << "nothing of voice 1 in range";
-    EXPECT_EQ(Meas()->DisAssembleBeam(1, 255, 0, 1), 1);
+    EXPECT_EQ(Meas()->DisAssembleBeam(1, 250, 100, kKeepGraceBeams), 0) << "nothing of voice 1 in range";
+    EXPECT_EQ(Meas()->DisAssembleBeam(1, 255, 0, kKeepGraceBeams), 1);
     EXPECT_EQ(Kinds(Meas()), (Bytes {MSG_NOTE, MSG_NOTE, MSG_BEAM, MSG_BEAM}));
     EXPECT_TRUE(Holds(Meas(), other));
     EXPECT_TRUE(Holds(Meas(), grace));
@@ -404,7 +404,7 @@ TEST_F(MeasChordTest, SplittingLeftGivesAnUnlinkedGroup)
     EXPECT_EQ(Doc().m_arrDeleteMsgId.GetAt(deletedBefore), oldId);
 
     // The caller links it, and the measure is whole again.
-    EXPECT_EQ(Meas()->AddMsg(left, 1), 1);
+    EXPECT_EQ(Meas()->AddMsg(left, kHolderOwns), 1);
     EXPECT_EQ(Kinds(Meas()), (Bytes {MSG_BEAM, MSG_NOTE}));
     EXPECT_EQ(Xs(Meas()->GetMsg(0)), (Shorts {0, 64, 128}));
 }
@@ -429,7 +429,7 @@ TEST_F(MeasChordTest, SplittingOffOneMemberGivesTheNoteAlone)
     EXPECT_EQ(last->m_nPosX, 192);
     EXPECT_FALSE(Holds(Meas(), last));
     EXPECT_EQ(Xs(Meas()), (Shorts {0, 64, 64, 128, 128, 192}));
-    EXPECT_EQ(Meas()->AddMsg(last, 1), 1);
+    EXPECT_EQ(Meas()->AddMsg(last, kHolderOwns), 1);
 
     // Only a beam group splits.
     EXPECT_EQ(Meas()->DisAssembleBeamLeft(0, 200), nullptr);

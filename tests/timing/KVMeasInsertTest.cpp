@@ -69,7 +69,7 @@ protected:
     static CKVMsg* Insert(CKVMeas* m, const Entry& e)
     {
         std::unique_ptr<CKVMsg> tmpl = Template(m, e);
-        return m->InsertNewNoteMsg(*tmpl, 0, e.placement, e.autoBeam, 0, e.midiRead, 0);
+        return m->InsertNewNoteMsg(*tmpl, kStemDefault, e.placement, e.autoBeam, 0, e.midiRead, 0);
     }
 
     // Notes of one duration entered one after another from the start.
@@ -172,7 +172,7 @@ TEST_F(InsertTest, TheNewNoteIsACopyThatKeepsTheHostsWord)
     std::unique_ptr<CKVMsg> tmpl = Template(m, {.start = 0});
     tmpl->m_dwHostWord = 0x12345678;
     tmpl->m_dwMsgId = 7;
-    CKVMsg* note = m->InsertNewNoteMsg(*tmpl, 0, 1, 1, 0, 0, 0);
+    CKVMsg* note = m->InsertNewNoteMsg(*tmpl, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromNotation, 0);
     ASSERT_NE(note, nullptr);
     EXPECT_NE(note, tmpl.get());
     EXPECT_EQ(note->m_dwHostWord, 0x12345678u);
@@ -268,7 +268,7 @@ TEST_F(InsertTest, KeysFollowThePositionAndTheKeySignature)
     CKVMsg* f1 = Insert(sharp, {.start = 0, .y = -8});
     std::unique_ptr<CKVMsg> natural = Template(sharp, {.start = 240, .y = -8});
     natural->m_byAccidental = ACCI_NATURAL;
-    CKVMsg* f2 = sharp->InsertNewNoteMsg(*natural, 0, 1, 1, 0, 0, 0);
+    CKVMsg* f2 = sharp->InsertNewNoteMsg(*natural, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromNotation, 0);
     CKVMsg* f3 = Insert(sharp, {.start = 480, .y = -8});
     ASSERT_TRUE(f1 && f2 && f3);
     EXPECT_EQ(f1->GetMidiKey(), 66);
@@ -283,14 +283,14 @@ TEST_F(InsertTest, AKeyFromAPerformanceIsKept)
     MidiNoteHead head;
     head.byKey = 61;
     kvtest::ScoreBuilder::SetMidiHead(tmpl.get(), head);
-    CKVMsg* note = m->InsertNewNoteMsg(*tmpl, 0, 1, 1, 0, 1, 0);
+    CKVMsg* note = m->InsertNewNoteMsg(*tmpl, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromMidiRead, 0);
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->GetMidiKey(), 61);
 
     // Without the performance flag the key follows the position (E4).
     std::unique_ptr<CKVMsg> again = Template(m, {.start = 240, .y = 0});
     kvtest::ScoreBuilder::SetMidiHead(again.get(), head);
-    CKVMsg* stepped = m->InsertNewNoteMsg(*again, 0, 1, 1, 0, 0, 0);
+    CKVMsg* stepped = m->InsertNewNoteMsg(*again, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromNotation, 0);
     ASSERT_NE(stepped, nullptr);
     EXPECT_EQ(stepped->GetMidiKey(), 64);
 }
@@ -380,7 +380,7 @@ TEST_F(InsertTest, RestsThatOverflowTheVoiceAreRefusedWithPlacement)
     CKVMeas* threeFour = Setup(3, 4, 0, 0, 1);
     CKVMsg* whole = Insert(threeFour, {.start = 0, .code = DUR_WHOLE, .kind = MSG_REST});
     ASSERT_NE(whole, nullptr);
-    threeFour->DeleteMsg(whole, 1);
+    threeFour->DeleteMsg(whole, kUnlinkAndFree);
     ASSERT_NE(Insert(threeFour, {.start = 0}), nullptr);
     EXPECT_EQ(Insert(threeFour, {.start = 240, .code = DUR_WHOLE, .kind = MSG_REST}), nullptr);
 }
@@ -399,7 +399,7 @@ TEST_F(InsertTest, TheFirstNoteReplacesAFullBarOfRests)
     for (short x : {0, 64, 128, 192})
         score->Rest(rests, {.x = x});
     score->Rest(rests, {.x = 64, .voice = 2});
-    rests->UpdateStartTime(0, 1, 1, 0);
+    rests->UpdateStartTime(0, 1, 1, kPerformedStartStays);
     CKVMsg* first = Insert(rests, {.start = 240});
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(Children(rests, MSG_REST).empty());
@@ -533,7 +533,7 @@ protected:
         CKVMsg* group = score->Beam(m, {.x = 0});
         score->Note(group, {.x = 0, .code = DUR_EIGHTH});
         score->Note(group, {.x = 32, .code = DUR_EIGHTH});
-        m->UpdateStartTime(1, 1, 1, 0);
+        m->UpdateStartTime(1, 1, 1, kPerformedStartStays);
         return group;
     }
 };
@@ -602,8 +602,8 @@ TEST_F(ImportInsertTest, AnOverflowingWholeRestIsRefusedEvenInAnEmptyMeasure)
 {
     CKVMeas* m = Setup(3, 4);
     std::unique_ptr<CKVMsg> rest = Template(m, {.code = DUR_WHOLE, .kind = MSG_REST, .x = 0});
-    EXPECT_EQ(m->InsertNoteMsg(*rest, 1, 0), nullptr);
-    EXPECT_NE(m->InsertNoteMsg(*rest, 0, 0), nullptr);
+    EXPECT_EQ(m->InsertNoteMsg(*rest, kPlaceByTime, kKeepBeams), nullptr);
+    EXPECT_NE(m->InsertNoteMsg(*rest, kPlaceAsGiven, kKeepBeams), nullptr);
 }
 
 TEST_F(ImportInsertTest, ADeletedOpenGroupIsNotPutBack)
@@ -632,7 +632,7 @@ TEST_F(InsertTest, MakeChordGathersTheVoicesNotesInTheRange)
     CKVMsg* c = score->Note(m, {.x = 76, .y = 16});
     CKVMsg* other = score->Note(m, {.x = 70, .y = 8, .voice = 2});
     CKVMsg* after = score->Note(m, {.x = 128});
-    m->UpdateStartTime(0, 1, 1, 0);
+    m->UpdateStartTime(0, 1, 1, kPerformedStartStays);
     ASSERT_EQ(after->m_nStartTime, 960);
 
     m->MakeChord(1, 60, 80);
@@ -700,8 +700,8 @@ TEST_F(InsertTest, AMeasureWithoutAStaffRefusesWithoutLeaking)
     loose.Initialize(System(), OBJ_MEAS);
     ASSERT_GT(loose.m_nLength, 0);
     std::unique_ptr<CKVMsg> tmpl = Template(&loose, {.start = 0});
-    EXPECT_EQ(loose.InsertNewNoteMsg(*tmpl, 0, 1, 1, 0, 0, 0), nullptr);
-    EXPECT_EQ(loose.InsertNoteMsg(*tmpl, 1, 1), nullptr);
+    EXPECT_EQ(loose.InsertNewNoteMsg(*tmpl, kStemDefault, kPlaceByTime, kAutoBeam, 0, kFromNotation, 0), nullptr);
+    EXPECT_EQ(loose.InsertNoteMsg(*tmpl, kPlaceByTime, kAutoBeam), nullptr);
     EXPECT_EQ(loose.GetMsgNum(), 0);
 }
 
@@ -712,7 +712,7 @@ TEST_F(InsertTest, ADamagedTimeSignatureRefuses)
     m->m_nTimeDen = 0;
     EXPECT_EQ(Insert(m, {.start = 0}), nullptr);
     std::unique_ptr<CKVMsg> tmpl = Template(m, {.x = 0});
-    EXPECT_EQ(m->InsertNoteMsg(*tmpl, 1, 1), nullptr);
+    EXPECT_EQ(m->InsertNoteMsg(*tmpl, kPlaceByTime, kAutoBeam), nullptr);
     // Refused before anything changed: the whole rest is still there.
     EXPECT_EQ(Children(m, MSG_REST).size(), 1u);
 
@@ -721,7 +721,7 @@ TEST_F(InsertTest, ADamagedTimeSignatureRefuses)
     EXPECT_EQ(Insert(empty, {.start = 0}), nullptr);
     empty->m_nTimeNum = 4;
     empty->m_nLength = 0;
-    EXPECT_EQ(empty->InsertNoteMsg(*tmpl, 0, 0), nullptr);
+    EXPECT_EQ(empty->InsertNoteMsg(*tmpl, kPlaceAsGiven, kKeepBeams), nullptr);
 }
 
 TEST_F(InsertTest, ZeroLineSpacingOnDrumAndFreeLineStavesRaisesNoFault)

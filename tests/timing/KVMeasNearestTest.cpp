@@ -43,10 +43,10 @@ TEST_F(MeasEditTest, DeletingTheLastNoteTakesItsContainersWithIt)
 
     // A note of another measure is not found.
     CKVMsg* elsewhere = score->Note(Meas(0, 1), {.x = 64});
-    EXPECT_EQ(m->DeleteMsg(elsewhere, 1), 0);
+    EXPECT_EQ(m->DeleteMsg(elsewhere, kUnlinkAndFree), 0);
     EXPECT_EQ(m->GetMsgNum(), 2);
 
-    EXPECT_EQ(m->DeleteMsg(note, 1), 1);
+    EXPECT_EQ(m->DeleteMsg(note, kUnlinkAndFree), 1);
     EXPECT_EQ(m->GetMsgNum(), 1);
     EXPECT_TRUE(Holds(*m, kept));
     EXPECT_EQ(chord->GetMsgNum(), 0);
@@ -59,8 +59,8 @@ TEST_F(MeasEditTest, DeletingTheLastNoteTakesItsContainersWithIt)
     EXPECT_EQ(deleted.GetAt(2), group->m_dwMsgId);
 
     // Once gone it is not found again.
-    EXPECT_EQ(m->DeleteMsg(note, 1), 0);
-    EXPECT_EQ(m->DeleteMsg(nullptr, 1), 0);
+    EXPECT_EQ(m->DeleteMsg(note, kUnlinkAndFree), 0);
+    EXPECT_EQ(m->DeleteMsg(nullptr, kUnlinkAndFree), 0);
 }
 
 TEST_F(MeasEditTest, UnlinkingKeepsTheSymbolAndTheOtherMembers)
@@ -71,20 +71,20 @@ TEST_F(MeasEditTest, UnlinkingKeepsTheSymbolAndTheOtherMembers)
     CKVMsg* high = chord->GetMsg(1);
     CKVMsg* direct = score->Note(m, {.x = 128});
 
-    EXPECT_EQ(m->DeleteMsg(low, 0), 1);
+    EXPECT_EQ(m->DeleteMsg(low, kUnlinkOnly), 1);
     EXPECT_FALSE(Holds(*chord, low));
     EXPECT_TRUE(Holds(*chord, high));
     EXPECT_TRUE(Holds(*m, chord));
     EXPECT_EQ(score->System()->GetMsgFromMap(low->m_dwMsgId), low);
 
-    EXPECT_EQ(m->DeleteMsg(direct, 0), 1);
+    EXPECT_EQ(m->DeleteMsg(direct, kUnlinkOnly), 1);
     EXPECT_FALSE(Holds(*m, direct));
     EXPECT_EQ(score->System()->GetMsgFromMap(direct->m_dwMsgId), direct);
     EXPECT_EQ(score->Doc().m_arrDeleteMsgId.GetSize(), 0);
 
     // A chord emptied by an unlink still leaves, and is recorded for
     // deletion, while the unlinked note is not.
-    EXPECT_EQ(m->DeleteMsg(high, 0), 1);
+    EXPECT_EQ(m->DeleteMsg(high, kUnlinkOnly), 1);
     EXPECT_FALSE(Holds(*m, chord));
     ASSERT_EQ(score->Doc().m_arrDeleteMsgId.GetSize(), 1);
     EXPECT_EQ(score->Doc().m_arrDeleteMsgId.GetAt(0), chord->m_dwMsgId);
@@ -101,7 +101,7 @@ TEST_F(MeasEditTest, DeletingPassesOverStaleReferences)
     score->MakeStale(chord->GetMsg(0));
 
     // The chord keeps no live member once its high note is out: it goes too.
-    EXPECT_EQ(m->DeleteMsg(high, 1), 1);
+    EXPECT_EQ(m->DeleteMsg(high, kUnlinkAndFree), 1);
     for (short i = 0; i < m->GetMsgNum(); ++i)
         EXPECT_NE(m->GetMsg(i), chord);
 }
@@ -139,20 +139,20 @@ protected:
 TEST_F(NearestTest, NearestNotesEitherSide)
 {
     CKVMsg* last = chord->GetMsg(static_cast<short>(chord->GetMsgNum() - 1));
-    EXPECT_EQ(m->GetNearestRightOfX(1, 65, 0, 1), last);
-    EXPECT_EQ(m->GetNearestLeftOfX(1, 64, 1, 1), first);
-    EXPECT_EQ(m->GetNearestLeftOfX(1, 64, 0, 1), rest);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 65, kNotesAndRests, kChordsWhole), last);
+    EXPECT_EQ(m->GetNearestLeftOfX(1, 64, kNotesOnly, kChordsWhole), first);
+    EXPECT_EQ(m->GetNearestLeftOfX(1, 64, kNotesAndRests, kChordsWhole), rest);
 
     // At x counts as right of it, never as left.
-    EXPECT_EQ(m->GetNearestRightOfX(1, 64, 0, 1), second);
-    EXPECT_EQ(m->GetNearestRightOfX(1, 1, 0, 1), rest);
-    EXPECT_EQ(m->GetNearestRightOfX(1, 1, 1, 1), second);
-    EXPECT_EQ(m->GetNearestLeftOfX(1, 0, 0, 1), nullptr);
-    EXPECT_EQ(m->GetNearestRightOfX(1, 129, 0, 1), nullptr);
-    EXPECT_EQ(m->GetNearestLeftOfX(1, 256, 0, 1), last);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 64, kNotesAndRests, kChordsWhole), second);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 1, kNotesAndRests, kChordsWhole), rest);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 1, kNotesOnly, kChordsWhole), second);
+    EXPECT_EQ(m->GetNearestLeftOfX(1, 0, kNotesAndRests, kChordsWhole), nullptr);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 129, kNotesAndRests, kChordsWhole), nullptr);
+    EXPECT_EQ(m->GetNearestLeftOfX(1, 256, kNotesAndRests, kChordsWhole), last);
 
     // With chords taken apart the members themselves are candidates.
-    CKVMsg* member = m->GetNearestRightOfX(1, 65, 0, 0);
+    CKVMsg* member = m->GetNearestRightOfX(1, 65, kNotesAndRests, kChordNotesSingly);
     ASSERT_NE(member, nullptr);
     EXPECT_EQ(member->m_pParent, chord);
 }
@@ -164,23 +164,23 @@ TEST_F(NearestTest, OtherVoicesAndGroupsCount)
     CKVMsg* member = score->Note(group, {.x = 192, .code = DUR_EIGHTH});
     score->Note(group, {.x = 224, .code = DUR_EIGHTH});
 
-    EXPECT_EQ(m->GetNearestRightOfX(1, 65, 0, 1), chord->GetMsg(1));
-    EXPECT_EQ(m->GetNearestRightOfX(0, 65, 0, 1), other);
-    EXPECT_EQ(m->GetNearestRightOfX(2, 101, 0, 1), nullptr);
-    EXPECT_EQ(m->GetNearestRightOfX(1, 129, 1, 1), member);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 65, kNotesAndRests, kChordsWhole), chord->GetMsg(1));
+    EXPECT_EQ(m->GetNearestRightOfX(0, 65, kNotesAndRests, kChordsWhole), other);
+    EXPECT_EQ(m->GetNearestRightOfX(2, 101, kNotesAndRests, kChordsWhole), nullptr);
+    EXPECT_EQ(m->GetNearestRightOfX(1, 129, kNotesOnly, kChordsWhole), member);
 }
 
 TEST_F(NearestTest, TheWalkInProgressIsKept)
 {
-    m->ResetGetNextMsg(1, 1, 0, 0);
+    m->ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     std::vector<DWORD> before;
     for (int i = 0; i < m->m_arrWalk.GetSize(); ++i)
         before.push_back(m->m_arrWalk.GetAt(i));
     short cursor = 1;
     EXPECT_EQ(m->GetNextMsg(cursor), rest);
 
-    m->GetNearestRightOfX(1, 65, 0, 0);
-    m->GetNearestLeftOfX(0, 200, 1, 0);
+    m->GetNearestRightOfX(1, 65, kNotesAndRests, kChordNotesSingly);
+    m->GetNearestLeftOfX(0, 200, kNotesOnly, kChordNotesSingly);
     std::vector<DWORD> after;
     for (int i = 0; i < m->m_arrWalk.GetSize(); ++i)
         after.push_back(m->m_arrWalk.GetAt(i));

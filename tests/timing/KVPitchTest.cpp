@@ -13,7 +13,7 @@ protected:
     short KeyAt(short clef, int y)
     {
         probe->m_nPosY = static_cast<short>(y);
-        return probe->GetDoReMiFromPosY(clef, 0);
+        return probe->GetDoReMiFromPosY(clef, kWantKey);
     }
 
     void MakeProbe() { probe = Note(Meas(), 10, 0); }
@@ -53,9 +53,9 @@ TEST_F(KVPitchTest, KeysFromPositions)
         }
         // Degrees.
         probe->m_nPosY = 0;
-        EXPECT_EQ(2, probe->GetDoReMiFromPosY(1, 1, 0));
-        EXPECT_EQ(4, probe->GetDoReMiFromPosY(2, 1, 0));
-        EXPECT_EQ(0, probe->GetDoReMiFromPosY(0, 1, 0));
+        EXPECT_EQ(2, probe->GetDoReMiFromPosY(1, kWantDegree, kWithoutOwnAccidental));
+        EXPECT_EQ(4, probe->GetDoReMiFromPosY(2, kWantDegree, kWithoutOwnAccidental));
+        EXPECT_EQ(0, probe->GetDoReMiFromPosY(0, kWantDegree, kWithoutOwnAccidental));
     }
 }
 
@@ -64,12 +64,12 @@ TEST_F(KVPitchTest, OwnAccidentalOnlyWhenAskedAndKeysClamped)
     MakeScore(16);
     MakeProbe();
     probe->m_byAccidental = ACCI_SHARP;
-    EXPECT_EQ(64, probe->GetDoReMiFromPosY(1, 0)); // the third argument defaults to 0
-    EXPECT_EQ(65, probe->GetDoReMiFromPosY(1, 0, 1));
+    EXPECT_EQ(64, probe->GetDoReMiFromPosY(1, kWantKey)); // the third argument defaults to 0
+    EXPECT_EQ(65, probe->GetDoReMiFromPosY(1, kWantKey, kWithOwnAccidental));
     probe->m_byAccidental = ACCI_DOUBLE_FLAT;
-    EXPECT_EQ(62, probe->GetDoReMiFromPosY(1, 0, 1));
+    EXPECT_EQ(62, probe->GetDoReMiFromPosY(1, kWantKey, kWithOwnAccidental));
     probe->m_byAccidental = ACCI_NATURAL;
-    EXPECT_EQ(64, probe->GetDoReMiFromPosY(1, 0, 1));
+    EXPECT_EQ(64, probe->GetDoReMiFromPosY(1, kWantKey, kWithOwnAccidental));
 
     probe->m_byAccidental = 0;
     EXPECT_EQ(127, KeyAt(1, -400));
@@ -77,8 +77,8 @@ TEST_F(KVPitchTest, OwnAccidentalOnlyWhenAskedAndKeysClamped)
 
     CKVMsg* rest = Note(Meas(), 20, 0);
     rest->m_byKind = MSG_REST;
-    EXPECT_EQ(255, rest->GetDoReMiFromPosY(1, 0, 0));
-    EXPECT_EQ(255, rest->GetDoReMiFromPosY(1, 1, 0));
+    EXPECT_EQ(255, rest->GetDoReMiFromPosY(1, kWantKey, kWithoutOwnAccidental));
+    EXPECT_EQ(255, rest->GetDoReMiFromPosY(1, kWantDegree, kWithoutOwnAccidental));
 }
 
 TEST_F(KVPitchTest, MeasureKeyFollowsTheClefInForceAtX)
@@ -121,7 +121,7 @@ TEST_F(KVPitchTest, OddLineSpacingSeven)
     for (int key = 40; key < 100; ++key) {
         probe->m_byAccidental = 0;
         probe->SetParamFromMidiKey(1, static_cast<BYTE>(key), nullptr);
-        EXPECT_EQ(key, probe->GetDoReMiFromPosY(1, 0, 1)) << key;
+        EXPECT_EQ(key, probe->GetDoReMiFromPosY(1, kWantKey, kWithOwnAccidental)) << key;
     }
 }
 
@@ -135,7 +135,7 @@ TEST_F(KVPitchTest, DamagedLineSpacingGivesOneKeyAndLeavesPositions)
         for (int y : {-40, 0, 24})
             EXPECT_EQ(64, KeyAt(1, y));
         probe->m_nPosY = 24;
-        EXPECT_EQ(0, probe->GetDoReMiFromPosY(1, 1, 0));
+        EXPECT_EQ(0, probe->GetDoReMiFromPosY(1, kWantDegree, kWithoutOwnAccidental));
         probe->SetParamFromMidiKey(1, 61, nullptr);
         EXPECT_EQ(24, probe->m_nPosY);
         StoreKey(probe, 61);

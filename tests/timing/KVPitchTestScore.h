@@ -38,7 +38,7 @@ protected:
         note->m_nPosX = x;
         note->m_nPosY = y;
         note->m_byAccidental = accidental;
-        EXPECT_EQ(meas->AddMsg(note, 1), 1);
+        EXPECT_EQ(meas->AddMsg(note, kHolderOwns), 1);
         if (key >= 0)
             StoreKey(note, static_cast<BYTE>(key));
         return note;
@@ -56,7 +56,7 @@ protected:
         change->m_byKind = MSG_CLEF;
         change->m_nPosX = x;
         change->m_wDuration = clef;
-        EXPECT_EQ(meas->AddMsg(change, 1), 1);
+        EXPECT_EQ(meas->AddMsg(change, kHolderOwns), 1);
         return change;
     }
 
@@ -69,7 +69,7 @@ protected:
         CKVMsg* tie = new CKVMsg;
         tie->m_byKind = MSG_TIE;
         tie->m_byVoice = first->m_byVoice;
-        ASSERT_GE(first->InsertMsg(first->GetMsgNum(), tie, 1, 1), 0);
+        ASSERT_GE(first->InsertMsg(first->GetMsgNum(), tie, kHolderOwns, kParentHere), 0);
         tie->m_dwWord = first->m_dwMsgId;
         tie->m_lHeight = static_cast<LONG>(second->m_dwMsgId);
         // The second note only refers to it: no ownership, no new parent.

@@ -70,10 +70,10 @@ TEST_F(PlacementTest, PositionWordsFollowStartTimes)
     std::vector<CKVMsg*> notes;
     for (short i = 0; i < 4; ++i)
         notes.push_back(score->Note(Meas(), {.x = static_cast<short>(i * 8), .code = DUR_EIGHTH, .tuplet = kTriplet}));
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     ASSERT_EQ(notes[3]->m_nStartTime, 240);
 
-    Meas()->UpdatePos(1, 0, 1, 0);
+    Meas()->UpdatePos(1, kStemDefault, 1, 0);
     EXPECT_EQ(Xs(notes), (std::vector<short> {0, 21, 43, 64}));
 
     // The symbol's own placement does the same without the measure.
@@ -91,9 +91,9 @@ TEST_F(PlacementTest, MeasureUpdateTakesOneVoiceFromAPosition)
     CKVMsg* early = score->Note(Meas(), {.x = 5});
     CKVMsg* late = score->Note(Meas(), {.x = 70});
     CKVMsg* other = score->Note(Meas(), {.x = 90, .voice = 2});
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
 
-    Meas()->UpdatePos(1, 0, 1, 64);
+    Meas()->UpdatePos(1, kStemDefault, 1, 64);
     EXPECT_EQ(early->m_nPosX, 5);
     EXPECT_EQ(late->m_nPosX, 64);
     EXPECT_EQ(other->m_nPosX, 90);
@@ -103,11 +103,11 @@ TEST_F(PlacementTest, MeasureUpdateTakesOneVoiceFromAPosition)
     score->Note(kept, {.x = 100, .code = DUR_EIGHTH});
     score->Note(kept, {.x = 110, .code = DUR_EIGHTH});
     kept->m_nPosX2 = 110;
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     const short start = kept->GetStartTime();
-    Meas()->UpdatePos(1, 0, 1, 120);
+    Meas()->UpdatePos(1, kStemDefault, 1, 120);
     EXPECT_EQ(kept->m_nPosX, 100);
-    Meas()->UpdatePos(1, 0, 1, 105);
+    Meas()->UpdatePos(1, kStemDefault, 1, 105);
     EXPECT_EQ(kept->m_nPosX, MulDiv(start, 256, 960));
     EXPECT_EQ(kept->GetMsg(1)->m_nPosX, MulDiv(start + 120, 256, 960));
     EXPECT_EQ(kept->m_nPosX2, kept->GetMsg(1)->m_nPosX);
@@ -177,9 +177,9 @@ TEST_F(PlacementTest, RestHeightsFollowDurationAndVoice)
     score->Note(Meas(), {.x = 240, .y = -12, .code = DUR_EIGHTH});
     CKVMsg* high = score->Rest(Meas(), {.x = 0, .y = -10, .voice = 2});
     CKVMsg* low = score->Rest(Meas(), {.x = 0, .y = -10, .voice = 3});
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
 
-    Meas()->UpdatePos(0, 0, 1, 0);
+    Meas()->UpdatePos(0, kStemDefault, 1, 0);
     for (size_t i = 0; i < rests.size(); ++i) {
         SCOPED_TRACE(static_cast<int>(cases[i].code));
         EXPECT_EQ(rests[i]->m_nPosY, cases[i].y);
@@ -232,9 +232,9 @@ TEST_F(PlacementTest, WholeRestsPlacedFromTimeAreCentred)
     Make(8);
     LayOut();
     CKVMsg* whole = score->Rest(Meas(), {.x = 0, .y = -24, .code = DUR_WHOLE});
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     // 128 is x 167 on the page; one line spacing left, 159, is 117.
-    Meas()->UpdatePos(1, 0, 1, 0);
+    Meas()->UpdatePos(1, kStemDefault, 1, 0);
     EXPECT_EQ(whole->m_nPosX, 117);
 
     whole->m_nPosX = 0;
@@ -243,9 +243,9 @@ TEST_F(PlacementTest, WholeRestsPlacedFromTimeAreCentred)
 
     // Beside other symbols it is centred too.
     score->Note(Meas(), {.x = 0, .y = -16, .voice = 2});
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     whole->m_nPosX = 0;
-    Meas()->UpdatePos(1, 0, 1, 0);
+    Meas()->UpdatePos(1, kStemDefault, 1, 0);
     EXPECT_EQ(whole->m_nPosX, 117);
 }
 
@@ -279,7 +279,7 @@ TEST_F(PlacementTest, NoteSpaceOrderSpacesByTime)
                                     score->Rest(group, {.x = 21, .code = DUR_EIGHTH}),
                                     score->Note(group, {.x = 22, .code = DUR_EIGHTH})};
     CKVMsg* grace = score->Grace(Meas(), {.x = 250, .code = DUR_EIGHTH});
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     ASSERT_EQ(second->m_nStartTime, 240);
 
     // A quarter at tick 480 of 960 stands at the middle.
@@ -288,7 +288,7 @@ TEST_F(PlacementTest, NoteSpaceOrderSpacesByTime)
     EXPECT_EQ(group->m_nPosX, 128);
     EXPECT_EQ(group->m_nPosX2, 192);
 
-    Meas()->NoteSpaceOrder(0, 1, 0, 0);
+    Meas()->NoteSpaceOrder(0, 1, kPerformedStartStays, kWithoutGraceNotes);
     EXPECT_EQ(first->m_nPosX, 0);
     EXPECT_EQ(second->m_nPosX, 64);
     EXPECT_EQ(grace->m_nPosX, 250);
@@ -322,7 +322,7 @@ TEST_F(PlacementTest, SetNotePosMovesContainersAndTremolos)
     EXPECT_EQ(tremolo->m_nPosX2, 210);
 
     // Placing from time carries the tremolo along as well.
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     end->UpdatePos(1);
     EXPECT_EQ(end->m_nPosX, MulDiv(end->m_nStartTime, 256, 960));
     EXPECT_EQ(tremolo->m_nPosX2, end->m_nPosX);
@@ -372,7 +372,7 @@ TEST_F(PlacementTest, MeasureWithoutLengthKeepsPositions)
     CKVMsg* chord = score->Chord(Meas(), {.x = 90}, {0, -24});
     CKVMsg* whole = score->Rest(Meas(), {.x = 150, .y = -24, .code = DUR_WHOLE});
     note->m_nStartTime = 120;
-    Meas()->UpdatePos(0, 0, 1, 0);
+    Meas()->UpdatePos(0, kStemDefault, 1, 0);
     EXPECT_EQ(note->m_nPosX, 40);
     EXPECT_EQ(note->m_nPosY, -16);
     EXPECT_EQ(chord->m_nPosX, 90);
@@ -380,7 +380,7 @@ TEST_F(PlacementTest, MeasureWithoutLengthKeepsPositions)
 
     note->NoteSpaceOrder();
     whole->NoteSpaceOrder();
-    Meas()->NoteSpaceOrder(0, 1, 0, 0);
+    Meas()->NoteSpaceOrder(0, 1, kPerformedStartStays, kWithoutGraceNotes);
     EXPECT_EQ(note->m_nPosX, 40);
     EXPECT_EQ(chord->GetMsg(0)->m_nPosX, 90);
     EXPECT_EQ(whole->m_nPosX, 150);
@@ -397,8 +397,8 @@ TEST_F(PlacementTest, LineSpacingBelowTwoKeepsVerticalPositions)
         CKVMsg* rest = score->Rest(Meas(), {.x = 64, .y = -13});
         CKVMsg* high = score->Rest(Meas(), {.x = 64, .y = -11, .voice = 2});
         CKVMsg* chord = score->Chord(Meas(), {.x = 128}, {3, -13});
-        Meas()->UpdateStartTime(0, 0, 0, 0);
-        Meas()->UpdatePos(0, 0, 1, 0);
+        Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
+        Meas()->UpdatePos(0, kStemDefault, 1, 0);
         EXPECT_EQ(note->m_nPosY, -13);
         EXPECT_EQ(rest->m_nPosY, -13);
         EXPECT_EQ(high->m_nPosY, -11);

@@ -166,7 +166,7 @@ TEST_F(TieSlurTest, AlignMendsATiedPairOnlyWhenTheTieHolds)
     EXPECT_EQ(b->m_byAccidental, ACCI_SHARP);
 
     // Accepted: b and the note its tie reaches take a's key and accidental.
-    m->DeleteMsg(between, 1);
+    m->DeleteMsg(between, kUnlinkAndFree);
     EXPECT_EQ(Doc().IsEnableBindByTie(a, b, 1), 1);
     EXPECT_EQ(b->GetMidiKey(), 64);
     EXPECT_EQ(b->m_byAccidental, ACCI_NONE);
@@ -184,7 +184,7 @@ TEST_F(TieSlurTest, BindNoteByTieMakesOneTieAndTogglesItOff)
     CKVMsg* a = Note(m, 0, E4);
     CKVMsg* b = Note(m, 64, E4);
 
-    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, 0, 0, 0), 1);
+    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
     ASSERT_EQ(Links(a).size(), 1u);
     CKVMsg* tie = Links(a).front();
     EXPECT_EQ(tie->m_byKind, MSG_TIE);
@@ -206,7 +206,7 @@ TEST_F(TieSlurTest, BindNoteByTieMakesOneTieAndTogglesItOff)
     EXPECT_EQ(b->GetTieIndex(0), 0);
     EXPECT_EQ(b->GetTieIndex(1), -1);
 
-    EXPECT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, 0, 1, 0), 1);
+    EXPECT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, kSetGivenShape, kTieToggles, kTieSideByNote), 1);
     EXPECT_TRUE(Links(a).empty());
     EXPECT_TRUE(Links(b).empty());
     EXPECT_FALSE(a->m_wFlag & MSGFLAG_TIE_START);
@@ -219,7 +219,7 @@ TEST_F(TieSlurTest, ASemitoneHigherSecondNoteTakesTheFirstKeyWhenTied)
     CKVMsg* a = Note(m, 0, E4);
     CKVMsg* b = Note(m, 64, E4);
     b->SetMidiKey(65);
-    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, 0, 0, 0), 1);
+    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
     EXPECT_EQ(b->GetMidiKey(), 64);
     EXPECT_EQ(Links(a).front()->m_byKind, MSG_TIE);
 }
@@ -231,7 +231,7 @@ TEST_F(TieSlurTest, RefusedTiesChangeNothing)
     CKVMsg* treble = Note(Meas(0, 1), 0, E4);
     ASSERT_EQ(bass->GetMidiKey(), 43);
     ASSERT_EQ(treble->GetMidiKey(), 64);
-    EXPECT_EQ(Doc().BindNoteByTie(bass, treble, 10, 4, 14, 0, 0, 0), 0);
+    EXPECT_EQ(Doc().BindNoteByTie(bass, treble, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 0);
     EXPECT_EQ(treble->GetMidiKey(), 64);
     EXPECT_TRUE(Links(bass).empty());
     EXPECT_TRUE(Links(treble).empty());
@@ -241,16 +241,16 @@ TEST_F(TieSlurTest, RefusedTiesChangeNothing)
     CKVMsg* plain = Note(m, 0, E4);
     CKVMsg* doubleSharp = Note(m, 64, E4, 1, ACCI_DOUBLE_SHARP);
     ASSERT_EQ(doubleSharp->GetMidiKey(), 66);
-    EXPECT_EQ(Doc().BindNoteByTie(plain, doubleSharp, 10, 4, 14, 0, 0, 0), 0);
+    EXPECT_EQ(Doc().BindNoteByTie(plain, doubleSharp, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 0);
     EXPECT_EQ(doubleSharp->GetMidiKey(), 66);
     EXPECT_EQ(doubleSharp->m_byAccidental, ACCI_DOUBLE_SHARP);
     EXPECT_TRUE(Links(plain).empty());
 
     // Other places, and one position.
     CKVMsg* high = Note(m, 128, G4);
-    EXPECT_EQ(Doc().BindNoteByTie(plain, high, 10, 4, 14, 0, 0, 0), 0);
+    EXPECT_EQ(Doc().BindNoteByTie(plain, high, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 0);
     CKVMsg* sameSpot = Note(m, 0, E4, 2);
-    EXPECT_EQ(Doc().BindNoteByTie(plain, sameSpot, 10, 4, 14, 0, 0, 0), 0);
+    EXPECT_EQ(Doc().BindNoteByTie(plain, sameSpot, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 0);
     EXPECT_FALSE(plain->m_wFlag & MSGFLAG_TIE_START);
 }
 
@@ -263,7 +263,7 @@ TEST_F(TieSlurTest, NotesAlreadyTiedBothWaysAreLeftAlone)
     CKVMsg* after = Note(m, 192, E4);
     CKVMsg* forward = score->Tie(a, after);
     CKVMsg* backward = score->Tie(before, b);
-    EXPECT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, 0, 0, 0), 0);
+    EXPECT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 0);
     EXPECT_EQ(Links(a), std::vector<CKVMsg*> {forward});
     EXPECT_EQ(Links(b), std::vector<CKVMsg*> {backward});
     EXPECT_TRUE(after->m_wFlag & MSGFLAG_TIE_END);
@@ -277,7 +277,7 @@ TEST_F(TieSlurTest, ANewTieReplacesTheOneLeavingTheFirstNote)
     CKVMsg* b = Note(m, 64, E4);
     CKVMsg* c = Note(m, 128, E4);
     CKVMsg* old = score->Tie(a, c);
-    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, 0, 0, 0), 1);
+    ASSERT_EQ(Doc().BindNoteByTie(a, b, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
     EXPECT_FALSE(Holds(a, old));
     EXPECT_FALSE(Holds(c, old));
     EXPECT_FALSE(c->m_wFlag & MSGFLAG_TIE_END);
@@ -293,8 +293,8 @@ TEST_F(TieSlurTest, BindNoteBySlurKeepsOneSlurPerPair)
     CKVMeas* m = Meas(0, 0);
     CKVMsg* a = Note(m, 0, E4);
     CKVMsg* b = Note(m, 64, G4);
-    ASSERT_EQ(Doc().BindNoteBySlur(b, a, 10, 4, 14, 0), 1);
-    ASSERT_EQ(Doc().BindNoteBySlur(a, b, 10, 4, 14, 0), 1);
+    ASSERT_EQ(Doc().BindNoteBySlur(b, a, 10, 4, 14, kTieSideByNote), 1);
+    ASSERT_EQ(Doc().BindNoteBySlur(a, b, 10, 4, 14, kTieSideByNote), 1);
     ASSERT_EQ(Links(a).size(), 1u);
     CKVMsg* slur = Links(a).front();
     EXPECT_EQ(slur->m_byKind, MSG_SLUR);
@@ -311,9 +311,9 @@ TEST_F(TieSlurTest, SlursStayOnOneStaffAndBetweenTwoPositions)
 {
     CKVMsg* upper = Note(Meas(0, 0), 0, E4);
     CKVMsg* lower = Note(Meas(1, 0), 64, E4);
-    EXPECT_EQ(Doc().BindNoteBySlur(upper, lower, 10, 4, 14, 0), 0);
+    EXPECT_EQ(Doc().BindNoteBySlur(upper, lower, 10, 4, 14, kTieSideByNote), 0);
     CKVMsg* partner = Note(Meas(0, 0), 0, G4, 2);
-    EXPECT_EQ(Doc().BindNoteBySlur(upper, partner, 10, 4, 14, 0), 0);
+    EXPECT_EQ(Doc().BindNoteBySlur(upper, partner, 10, 4, 14, kTieSideByNote), 0);
     EXPECT_TRUE(Links(upper).empty());
 }
 
@@ -324,7 +324,7 @@ TEST_F(TieSlurTest, AutomaticTieSideFollowsTheMiddleLine)
 {
     CKVMeas* m = Meas(0, 0);
     CKVMsg* onMiddle = score->Tie(Note(m, 0, B4), Note(m, 64, B4));
-    onMiddle->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    onMiddle->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(onMiddle->m_byKind, MSG_TIE);
     EXPECT_EQ(onMiddle->m_nPosY, -14);
     EXPECT_EQ(onMiddle->m_nPosY2, -14);
@@ -334,7 +334,7 @@ TEST_F(TieSlurTest, AutomaticTieSideFollowsTheMiddleLine)
     EXPECT_EQ(onMiddle->m_nPosX2, 4);
 
     CKVMsg* belowIt = score->Tie(Note(m, 128, A4), Note(m, 192, A4));
-    belowIt->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    belowIt->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(belowIt->m_nPosY, 14);
     EXPECT_EQ(belowIt->m_nPosY2, 14);
     EXPECT_EQ(belowIt->m_nLayout1, 10);
@@ -347,7 +347,7 @@ TEST_F(TieSlurTest, ShapingSwitchesBetweenTieAndSlurByThePitches)
     CKVMsg* a = Note(m, 0, E4);
     CKVMsg* b = Note(m, 64, E4);
     CKVMsg* slur = Slur(a, b);
-    slur->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    slur->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(slur->m_byKind, MSG_TIE);
     EXPECT_TRUE(a->m_wFlag & MSGFLAG_TIE_START);
     EXPECT_TRUE(b->m_wFlag & MSGFLAG_TIE_END);
@@ -355,7 +355,7 @@ TEST_F(TieSlurTest, ShapingSwitchesBetweenTieAndSlurByThePitches)
     CKVMsg* c = Note(m, 128, E4);
     CKVMsg* d = Note(m, 192, G4);
     CKVMsg* tie = score->Tie(c, d);
-    tie->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    tie->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(tie->m_byKind, MSG_SLUR);
     EXPECT_FALSE(c->m_wFlag & MSGFLAG_TIE_START) << "no tie starts there any more";
     EXPECT_FALSE(d->m_wFlag & MSGFLAG_TIE_END);
@@ -372,7 +372,7 @@ TEST_F(TieSlurTest, SlurCurvesClearTheNotesOnTheChosenSide)
 
     // Stems up, automatic: below the heads, clearing the lower head by half
     // a line spacing.
-    slur->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    slur->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(slur->m_byKind, MSG_SLUR);
     EXPECT_EQ(a->m_nLayout1, -56) << "the stem word follows the stem";
     EXPECT_EQ(slur->m_nPosX, 12);
@@ -385,7 +385,7 @@ TEST_F(TieSlurTest, SlurCurvesClearTheNotesOnTheChosenSide)
 
     // Above by the setting: over the stem ends, starting at the stems.
     SetTieSlurDirection(1);
-    slur->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    slur->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(slur->m_nPosX, 16);
     EXPECT_EQ(slur->m_nPosX2, 16);
     EXPECT_EQ(slur->m_nPosY, -63);
@@ -396,7 +396,7 @@ TEST_F(TieSlurTest, SlurCurvesClearTheNotesOnTheChosenSide)
     // Kept vertical positions and heights are put back.
     slur->m_nPosY = 1;
     slur->m_nLayout1 = 2;
-    slur->SlurPosOrder(-4, 14, 10, 1, 0, 0, 0, 0);
+    slur->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 0, 0, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(slur->m_nPosY, 1);
     EXPECT_EQ(slur->m_nLayout1, 2);
 }
@@ -409,7 +409,7 @@ TEST_F(TieSlurTest, ADamagedLineSpacingLeavesTheShapeAlone)
     slur->m_nPosY = 5;
     slur->m_nLayout1 = 7;
     score->SetLineSpacing(0);
-    slur->SlurPosOrder(-4, 14, 10, 1, 1, 1, 0, 0);
+    slur->SlurPosOrder(-4, 14, 10, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
     EXPECT_EQ(slur->m_byKind, MSG_SLUR);
     EXPECT_EQ(slur->m_nPosX, 3);
     EXPECT_EQ(slur->m_nPosY, 5);
@@ -499,7 +499,7 @@ TEST_F(TieSlurTest, DeletingTheEndOfATieFreesItsStart)
     const DWORD tieId = tie->m_dwMsgId;
 
     Doc().TieSlurMsgDelProc(b);
-    m->DeleteMsg(b, 1);
+    m->DeleteMsg(b, kUnlinkAndFree);
     EXPECT_FALSE(a->m_wFlag & MSGFLAG_TIE_START);
     EXPECT_TRUE(Links(a).empty());
     const std::vector<SlurRelinkRecord> records = TakeRecords();
@@ -542,7 +542,7 @@ TEST_F(TieSlurTest, EveryTieAndSlurOfADeletedNoteIsHandedOver)
     EXPECT_EQ(TakeRecords().size(), 3u);
 
     // c's key now counts among the accidentals in force.
-    m->DeleteMsg(b, 1);
+    m->DeleteMsg(b, kUnlinkAndFree);
     EXPECT_TRUE(Links(c).empty());
     EXPECT_TRUE(Links(d).empty());
 }

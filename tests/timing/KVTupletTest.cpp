@@ -96,7 +96,7 @@ protected:
         ASSERT_NE(meas, nullptr);
         Doc().TupletMsgDelProc(note);
         Doc().TieSlurMsgDelProc(note);
-        meas->DeleteMsg(note, 1);
+        meas->DeleteMsg(note, kUnlinkAndFree);
     }
 
     bool OnDeleteList(CKVMsg* msg)
@@ -113,8 +113,8 @@ protected:
     std::vector<CKVMsg*> Tupleted(int count, BYTE code, WORD word, short step = 16)
     {
         std::vector<CKVMsg*> notes = Row(Meas(), count, code, word, 0, step);
-        Meas()->UpdateStartTime(1, 0, 0, 0);
-        Meas()->MakeTupletMsg(1, 0, 1);
+        Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+        Meas()->MakeTupletMsg(1, kStemDefault, kAutoBeam);
         return notes;
     }
 };
@@ -162,7 +162,7 @@ TEST_F(TupletTest, RebuildingReplacesTheOldTupletsAndGoesByTicks)
     // Seven 16ths under 4:7 fill one tuplet; rebuilding twice still leaves
     // one.
     std::vector<CKVMsg*> n = Tupleted(7, DUR_16TH, 0x0407, 8);
-    Meas()->MakeTupletMsg(1, 0, 1);
+    Meas()->MakeTupletMsg(1, kStemDefault, kAutoBeam);
     ASSERT_EQ(Tuplets(n).size(), 1u);
     CKVMsg* t = TupletOf(n[0]);
     EXPECT_EQ(FirstId(t), n[0]->m_dwMsgId);
@@ -173,7 +173,7 @@ TEST_F(TupletTest, RebuildingReplacesTheOldTupletsAndGoesByTicks)
     CKVMeas* m = Meas(0, 1);
     CKVMsg* a = score->Note(m, {.x = 0, .code = DUR_EIGHTH, .tuplet = kTriplet});
     CKVMsg* b = score->Note(m, {.x = 16, .code = DUR_EIGHTH, .tuplet = 0x0405});
-    m->MakeTupletMsg(1, 0, 0);
+    m->MakeTupletMsg(1, kStemDefault, kKeepBeams);
     ASSERT_NE(TupletOf(a), nullptr);
     ASSERT_NE(TupletOf(b), nullptr);
     EXPECT_NE(TupletOf(a), TupletOf(b));
@@ -190,8 +190,8 @@ TEST_F(TupletTest, GraceNotesNeverShareATupletWithNormalNotes)
     CKVMsg* grace = score->Grace(m, {.x = 24, .code = DUR_EIGHTH, .tuplet = kTriplet});
     normal.push_back(score->Note(m, {.x = 32, .code = DUR_EIGHTH, .tuplet = kTriplet}));
     normal.push_back(score->Note(m, {.x = 48, .code = DUR_EIGHTH, .tuplet = kTriplet}));
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->MakeTupletMsg(1, 0, 0);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->MakeTupletMsg(1, kStemDefault, kKeepBeams);
 
     const std::vector<CKVMsg*> normalTuplets = Tuplets(normal);
     for (const auto& [t, owner] : Held(grace))
@@ -376,7 +376,7 @@ TEST_F(TupletTest, MeasSetTupletGivesTheRatioToOneVoice)
     CKVMeas* m = Meas();
     std::vector<CKVMsg*> n = Row(m, 3, DUR_EIGHTH, 0, 0, 32);
     CKVMsg* other = score->Note(m, {.x = 32, .y = -16, .voice = 2});
-    m->UpdateStartTime(0, 0, 0, 0);
+    m->UpdateStartTime(0, 0, 0, kPerformedStartStays);
 
     // A reversed range changes nothing.
     m->SetTuplet(100, 0, 1, kTriplet, 0, 0);
@@ -540,7 +540,7 @@ TEST_F(TupletTest, RangeTupletFlagClearRemovesOnlyTheFirst)
     ASSERT_NE(t, nullptr);
     CKVMsg* own = new CKVMsg;
     own->m_byKind = MSG_TUPLET;
-    ASSERT_GE(low->AddMsg(own, 1, 1), 0);
+    ASSERT_GE(low->AddMsg(own, kHolderOwns, kParentHere), 0);
     own->m_dwWord = low->m_dwMsgId;
     own->m_lHeight = static_cast<LONG>(low->m_dwMsgId);
 
@@ -651,8 +651,8 @@ TEST_F(TupletTest, DeletingTheLastNoteMakesTheLastRemainingHolderLast)
     // A quintuplet loses its fifth note: the fourth ends it, not the second.
     CKVMeas* m = Meas(0, 1);
     std::vector<CKVMsg*> q = Row(m, 5, DUR_16TH, 0x0405, 0, 16);
-    m->UpdateStartTime(1, 0, 0, 0);
-    m->MakeTupletMsg(1, 0, 1);
+    m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    m->MakeTupletMsg(1, kStemDefault, kAutoBeam);
     CKVMsg* qt = TupletOf(q[0]);
     ASSERT_NE(qt, nullptr);
     ASSERT_EQ(LastId(qt), q[4]->m_dwMsgId);
@@ -687,7 +687,7 @@ TEST_F(TupletTest, DeleteTupletProc)
     CKVMsg* t = TupletOf(n[0]);
     n[1]->m_lHeight = -56;
     n[1]->m_nLayout1 = -56;
-    Meas()->ResetGetNextMsg(0, 1, 0, 0);
+    Meas()->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
 
     // Only an end note hands the tuplet on; other kinds hand nothing.
     EXPECT_EQ(t->DeleteTupletProc(n[1]), 0);
@@ -701,7 +701,7 @@ TEST_F(TupletTest, DeleteTupletProc)
     EXPECT_EQ(t->m_nPosY, -56 - 16);
 
     n[2]->m_lHeight = 28;
-    Meas()->ResetGetNextMsg(0, 1, 0, 0);
+    Meas()->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     ASSERT_EQ(t->DeleteTupletProc(n[2]), 1);
     EXPECT_EQ(LastId(t), n[1]->m_dwMsgId);
     EXPECT_EQ(t->m_nPosY2, -56 - 16);

@@ -59,7 +59,7 @@ TEST_F(ServicesTest, MembersAreSortedInsideContainers)
     twin->m_byKind = MSG_NOTE;
     twin->m_nPosX = 64;
     twin->m_nPosY = 0;
-    EXPECT_EQ(chord->AddMsg(twin, 1, 1), -1);
+    EXPECT_EQ(chord->AddMsg(twin, kHolderOwns, kParentHere), -1);
     delete twin;
     EXPECT_EQ(chord->GetMsgNum(), 2);
 

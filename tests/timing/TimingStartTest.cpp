@@ -19,7 +19,7 @@ TEST_F(StartTest, TripletsThenAQuarter)
 {
     std::vector<CKVMsg*> notes = Row(Meas(), 3, DUR_EIGHTH, 0x0203);
     notes.push_back(score->Note(Meas(), {.x = 64}));
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(Starts(notes), (std::vector<short> {0, 80, 160, 240}));
     for (CKVMsg* n : notes)
         EXPECT_EQ(n->m_nPerformStart, n->m_nStartTime);
@@ -29,7 +29,7 @@ TEST_F(StartTest, SeptupletSixteenthsRoundUpEachStart)
 {
     std::vector<CKVMsg*> notes = Row(Meas(), 7, DUR_16TH, 0x0407);
     notes.push_back(score->Note(Meas(), {.x = 100}));
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(Starts(notes), (std::vector<short> {0, 35, 69, 103, 138, 172, 206, 240}));
 }
 
@@ -47,7 +47,7 @@ TEST_F(StartTest, UnevenTupletsEndExactlyOnTheBeat)
         m->RemoveAllMsg();
         Row(m, c.count, c.code, c.tuplet, 0, 12);
         CKVMsg* next = score->Note(m, {.x = 250, .code = DUR_16TH});
-        m->UpdateStartTime(1, 0, 0, 0);
+        m->UpdateStartTime(1, 0, 0, kPerformedStartStays);
         EXPECT_EQ(next->m_nStartTime, c.after) << std::hex << c.tuplet;
     }
 }
@@ -60,7 +60,7 @@ TEST_F(StartTest, DottedNotesUnderTupletsSumTheirWholeDottedLength)
     notes.push_back(score->Note(Meas(), {.x = 20, .code = DUR_16TH, .tuplet = 0x0203}));
     notes.push_back(score->Note(Meas(), {.x = 40, .code = DUR_128TH, .dots = 1}));
     notes.push_back(score->Note(Meas(), {.x = 60}));
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(Starts(notes), (std::vector<short> {0, 120, 160, 170}));
 }
 
@@ -72,7 +72,7 @@ TEST_F(StartTest, ManyTupletCountsFallBackToTheDoubleSum)
     std::vector<CKVMsg*> notes;
     for (int i = 0; i < 16; ++i)
         notes.push_back(score->Note(Meas(), {.x = static_cast<short>(i * 8), .tuplet = static_cast<WORD>(0x0200 | primes[i])}));
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     double sum = 0.0;
     for (int i = 0; i < 16; ++i) {
         EXPECT_GE(notes[i]->m_nStartTime, static_cast<short>(std::floor(sum))) << i;
@@ -90,11 +90,11 @@ TEST_F(StartTest, VoicesAreTimedApartAndVoiceZeroVisitsAllEight)
     std::vector<CKVMsg*> eight = Row(Meas(), 4, DUR_QUARTER, 0, 0, 64, 8);
     for (CKVMsg* n : eight)
         n->m_nStartTime = 999;
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(Starts(one), (std::vector<short> {0, 480}));
     EXPECT_EQ(eight[1]->m_nStartTime, 999);
 
-    Meas()->UpdateStartTime(0, 0, 0, 0);
+    Meas()->UpdateStartTime(0, 0, 0, kPerformedStartStays);
     EXPECT_EQ(Starts(eight), (std::vector<short> {0, 240, 480, 720}));
 }
 
@@ -105,7 +105,7 @@ TEST_F(StartTest, ChordsAreOneEntryAndBeamMembersCountSingly)
     CKVMsg* a = score->Note(group, {.x = 64, .code = DUR_EIGHTH});
     CKVMsg* b = score->Note(group, {.x = 96, .code = DUR_EIGHTH});
     CKVMsg* last = score->Note(Meas(), {.x = 128, .code = DUR_HALF});
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(chord->m_nStartTime, 0);
     EXPECT_EQ(a->m_nStartTime, 240);
     EXPECT_EQ(b->m_nStartTime, 360);
@@ -120,8 +120,8 @@ TEST_F(StartTest, GraceNotesTakeTheirStartFromTheirPosition)
     CKVMsg* late = score->Grace(Meas(0, 1), {.x = 300, .code = DUR_EIGHTH});
     CKVMsg* early = score->Grace(Meas(0, 1), {.x = -20, .code = DUR_EIGHTH});
     score->Note(Meas(), {.x = 0, .code = DUR_WHOLE});
-    Meas()->UpdateStartTime(1, 0, 0, 0);
-    Meas(0, 1)->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
+    Meas(0, 1)->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(grace->m_nStartTime, 480);
     EXPECT_EQ(grace->m_nPerformStart, 480);
     EXPECT_EQ(late->m_nStartTime, 960);
@@ -156,7 +156,7 @@ TEST_F(StartTest, EventsKeepTheirPlaceByPositionInEveryPass)
     CKVMsg* midi = score->Symbol(Meas(), MSG_MIDI, 64, 0, 3);
     CKVMsg* event = score->Symbol(Meas(), MSG_TIMED_EVENT, 192, 0, 5);
     score->Note(Meas(), {.x = 0});
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(midi->m_nStartTime, 240);
     EXPECT_EQ(midi->m_nPerformStart, 240);
     EXPECT_EQ(event->m_nStartTime, 720);
@@ -165,9 +165,9 @@ TEST_F(StartTest, EventsKeepTheirPlaceByPositionInEveryPass)
     // start follows.
     SetMidiFileRead(1);
     midi->m_nPerformStart = 250;
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(midi->m_nPerformStart, 250);
-    Meas()->UpdateStartTime(1, 0, 0, 1);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedOffsetToHead);
     EXPECT_EQ(midi->m_nPerformStart, 240);
 }
 
@@ -213,13 +213,13 @@ TEST_F(StartTest, MidiFileReadKeepsThePerformedStart)
     ScoreBuilder::SetMidiHead(note, {.byKey = 64});
     note->m_nPerformStart = 250;
     SetMidiFileRead(1);
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(note->m_nStartTime, 240);
     EXPECT_EQ(note->m_nPerformStart, 250);
     EXPECT_EQ(ScoreBuilder::GetMidiHead(note).lStartOffset, 0);
 
     // With keepOffset the played timing moves into the head.
-    note->UpdateStartTime(240, 1, 1);
+    note->UpdateStartTime(240, kFromMidiRead, kPerformedOffsetToHead);
     EXPECT_EQ(note->m_nPerformStart, 240);
     unsigned char* head = nullptr;
     ASSERT_EQ(note->GetHead(&head), MidiNoteHead::Size);
@@ -231,12 +231,12 @@ TEST_F(StartTest, MidiFileReadKeepsThePerformedStart)
 
     // An earlier performance gives a negative offset, stored little-endian.
     note->m_nPerformStart = 230;
-    note->UpdateStartTime(240, 1, 1);
+    note->UpdateStartTime(240, kFromMidiRead, kPerformedOffsetToHead);
     EXPECT_EQ(ScoreBuilder::GetMidiHead(note).lStartOffset, -10);
 
     SetMidiFileRead(0);
     note->m_nPerformStart = 250;
-    Meas()->UpdateStartTime(1, 0, 0, 0);
+    Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     EXPECT_EQ(note->m_nStartTime, 240);
     EXPECT_EQ(note->m_nPerformStart, 240);
 }
@@ -247,7 +247,7 @@ TEST_F(StartTest, KeepOffsetOnAShortHeadLeavesTheHeadAlone)
     unsigned char bytes[4] = {60, 100, 64, 1};
     note->SetHead(4, bytes);
     note->m_nPerformStart = 250;
-    note->UpdateStartTime(240, 1, 1);
+    note->UpdateStartTime(240, kFromMidiRead, kPerformedOffsetToHead);
     EXPECT_EQ(note->m_nPerformStart, 240);
     unsigned char* head = nullptr;
     ASSERT_EQ(note->GetHead(&head), 4);
@@ -259,7 +259,7 @@ TEST_F(StartTest, ContainersHandTheirStartToTheirMembers)
 {
     CKVMsg* chord = score->Chord(Meas(), {.x = 0}, {0, -16});
     chord->GetMsg(0)->m_nPerformStart = 5;
-    chord->UpdateStartTime(120, 1, 0);
+    chord->UpdateStartTime(120, kFromMidiRead, kPerformedStartStays);
     EXPECT_EQ(chord->m_nStartTime, 120);
     EXPECT_EQ(chord->GetMsg(0)->m_nStartTime, 120);
     EXPECT_EQ(chord->GetMsg(0)->m_nPerformStart, 5);
@@ -269,7 +269,7 @@ TEST_F(StartTest, ContainersHandTheirStartToTheirMembers)
     CKVMsg* a = score->Note(group, {.x = 64, .code = DUR_EIGHTH});
     CKVMsg* g = score->Grace(group, {.x = 80, .code = DUR_16TH});
     CKVMsg* b = score->Note(group, {.x = 96, .code = DUR_EIGHTH});
-    group->UpdateStartTime(240, 0, 0);
+    group->UpdateStartTime(240, kFromNotation, kPerformedStartStays);
     EXPECT_EQ(group->m_nStartTime, 240);
     EXPECT_EQ(group->m_nPerformStart, 240);
     EXPECT_EQ(a->m_nStartTime, 240);
@@ -278,7 +278,7 @@ TEST_F(StartTest, ContainersHandTheirStartToTheirMembers)
 
     CKVMsg* clef = score->ClefChange(Meas(), 10, 2);
     clef->m_nStartTime = 3;
-    clef->UpdateStartTime(100, 0, 0);
+    clef->UpdateStartTime(100, kFromNotation, kPerformedStartStays);
     EXPECT_EQ(clef->m_nStartTime, 3);
 }
 
@@ -289,7 +289,7 @@ protected:
         TimingTest::SetUp();
         for (short x : {0, 64, 128, 192})
             score->Note(Meas(), {.x = x});
-        Meas()->UpdateStartTime(1, 0, 0, 0);
+        Meas()->UpdateStartTime(1, 0, 0, kPerformedStartStays);
     }
 
     // A symbol about to be dropped into the measure: it names the measure

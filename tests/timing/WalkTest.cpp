@@ -42,7 +42,7 @@ TEST_F(WalkTest, GroupsAndChordsAreFlattened)
     // A note of the measure itself carrying stale membership flags.
     CKVMsg* alone = score->Note(m, {.x = 128, .flags = MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER});
 
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 6);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 6);
     const std::vector<CKVMsg*> walk = Walk(m);
     ASSERT_EQ(walk.size(), 6u);
     for (CKVMsg* msg : walk)
@@ -69,11 +69,11 @@ TEST_F(WalkTest, GroupsAndChordsAreFlattened)
     EXPECT_EQ(alone->m_wFlag, 0);
 
     // Chords whole: the chord is one entry, its notes are not listed.
-    EXPECT_EQ(m->ResetGetNextMsg(1, 1, 0, 0), 4);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly), 4);
     EXPECT_EQ(Walk(m), (std::vector<CKVMsg*> {first, chord, last, alone}));
 
     // keepAll lists the containers too.
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 0, 1), 8);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkKeepAll), 8);
     const std::vector<CKVMsg*> all = Walk(m);
     EXPECT_NE(std::find(all.begin(), all.end(), group), all.end());
     EXPECT_NE(std::find(all.begin(), all.end(), chord), all.end());
@@ -88,11 +88,11 @@ TEST_F(WalkTest, OtherKindsAndAttachedSymbols)
     CKVMsg* text = score->Symbol(m, MSG_TEXT, 10);
     CKVMsg* slur = score->Symbol(note, MSG_SLUR, 64);
 
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 3);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 3);
     EXPECT_EQ(Walk(m), (std::vector<CKVMsg*> {clef, mark, note}));
 
     // keepAll lists every kind, the text and the slur included.
-    EXPECT_EQ(m->ResetGetNextMsg(0, 0, 0, 1), 5);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll), 5);
     EXPECT_TRUE(Contains(m->m_arrWalk, text->m_dwMsgId));
     EXPECT_TRUE(Contains(m->m_arrWalk, slur->m_dwMsgId));
 }
@@ -105,10 +105,10 @@ TEST_F(WalkTest, EmptyBeamGroupsLeaveTheMeasureUnlessAllAreKept)
     const DWORD id = group->m_dwMsgId;
     ASSERT_EQ(m->GetMsgNum(), 2);
 
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 1), 2);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkKeepAll), 2);
     EXPECT_EQ(m->GetMsgNum(), 2);
 
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 1);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 1);
     EXPECT_EQ(m->GetMsgNum(), 1);
     // It went the way of every removed owned symbol: to the deleted list,
     // still in the map.
@@ -131,11 +131,11 @@ TEST_F(WalkTest, MisplacedChildrenAreUnlinked)
     ASSERT_EQ(group->GetMsgNum(), 2);
 
     // keepAll visits them where they are.
-    m->ResetGetNextMsg(0, 1, 0, 1);
+    m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkKeepAll);
     EXPECT_TRUE(Contains(m->m_arrWalk, under->m_dwMsgId));
     EXPECT_EQ(note->GetMsgNum(), 1);
 
-    m->ResetGetNextMsg(0, 1, 0, 0);
+    m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     EXPECT_EQ(note->GetMsgNum(), 0);
     EXPECT_EQ(chord->GetMsgNum(), 2);
     EXPECT_EQ(group->GetMsgNum(), 1);
@@ -156,7 +156,7 @@ TEST_F(WalkTest, StaleIdsAreDroppedOrEndTheWalk)
     CKVMsg* a = score->Note(m, {.x = 0});
     CKVMsg* b = score->Note(m, {.x = 64});
     CKVMsg* c = score->Note(m, {.x = 128});
-    ASSERT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 3);
+    ASSERT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 3);
     score->MakeStale(b);
 
     short cursor = 0;
@@ -171,17 +171,17 @@ TEST_F(WalkTest, StaleIdsAreDroppedOrEndTheWalk)
 
     // The rebuild drops the stale reference from the measure, and stale
     // members from containers.
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 2);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 2);
     EXPECT_EQ(m->GetMsgNum(), 2);
     CKVMsg* chord = score->Chord(m, {.x = 200}, {0, -16, -32});
     score->MakeStale(chord->GetMsg(1));
-    EXPECT_EQ(m->ResetGetNextMsg(0, 1, 1, 0), 4);
+    EXPECT_EQ(m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 4);
     EXPECT_EQ(chord->GetMsgNum(), 2);
 
     CKVMeas empty;
     cursor = 0;
     EXPECT_EQ(empty.GetNextMsg(cursor), nullptr);
-    EXPECT_EQ(empty.ResetGetNextMsg(0, 1, 1, 0), 0);
+    EXPECT_EQ(empty.ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 0);
 }
 
 TEST_F(WalkTest, RemainNoteRestKeepsNotesRestsAndChords)
@@ -195,7 +195,7 @@ TEST_F(WalkTest, RemainNoteRestKeepsNotesRestsAndChords)
     score->Symbol(m, MSG_TIMED_EVENT, 30);
     score->Symbol(m, MSG_KEYSIGN, 150);
     CKVMsg* gone = score->Note(m, {.x = 250});
-    ASSERT_EQ(m->ResetGetNextMsg(1, 1, 0, 0), 8);
+    ASSERT_EQ(m->ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly), 8);
     score->MakeStale(gone);
 
     m->RemainNoteRest();
@@ -235,15 +235,15 @@ TEST_F(CrossStaffWalkTest, NotesAreWalkedWhereTheyAreDrawn)
     lower->m_arrUpMsg.Add(up->m_dwMsgId);
     score->MakeStale(gone);
 
-    lower->ResetGetNextMsg(0, 1, 1, 0);
+    lower->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly);
     EXPECT_EQ(Walk(lower), (std::vector<CKVMsg*> {below, down}));
     EXPECT_EQ(upper->m_arrDownMsg.GetSize(), 1);
 
-    upper->ResetGetNextMsg(0, 1, 1, 0);
+    upper->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly);
     EXPECT_EQ(Walk(upper), (std::vector<CKVMsg*> {own, up, rest}));
 
     // Without withCrossStaff each measure walks its own notes.
-    upper->ResetGetNextMsg(0, 1, 0, 0);
+    upper->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     EXPECT_EQ(Walk(upper), (std::vector<CKVMsg*> {own, down, rest}));
 }
 
@@ -261,7 +261,7 @@ TEST_F(CrossStaffWalkTest, OssiaStavesGetNoCrossStaffNotes)
     CKVMsg* down = score->Note(Meas(0, 0), {.x = 64, .flags = MSGFLAG_STAFF_DOWN});
     Meas(0, 0)->m_arrDownMsg.Add(down->m_dwMsgId);
     Meas(1, 0)->m_arrUpMsg.Add(down->m_dwMsgId);
-    EXPECT_EQ(meas->ResetGetNextMsg(0, 1, 1, 0), 0);
+    EXPECT_EQ(meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkCrossStaff, kWalkTimedOnly), 0);
 }
 
 } // namespace
