@@ -3,7 +3,7 @@
 
 #include "model/KVMeas.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"

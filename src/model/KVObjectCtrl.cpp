@@ -3,11 +3,11 @@
 
 #include "model/KVObject.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/HitShapes.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
