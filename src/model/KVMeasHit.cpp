@@ -8,7 +8,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/NodeDoc.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 namespace {
 

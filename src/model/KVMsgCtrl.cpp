@@ -11,7 +11,7 @@
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <vector>
 

@@ -13,7 +13,7 @@
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 #include <new>
