@@ -40,15 +40,6 @@ constexpr UINT kLoadProgressMessage = WM_USER + 1;
 
 constexpr BYTE kTitleKinds[3] = {63, 64, MSG_TEXT};
 
-// A music-font cell height: points at a resolution, plus 4, down to a
-// multiple of 8 (at least 8).
-int MusicFontHeight(int points, int dpi)
-{
-    int height = MulDiv(points, dpi, 72) + 4;
-    height = height / 8 * 8;
-    return height == 0 ? 8 : height;
-}
-
 // Fills a table with (value, value).
 template <size_t N>
 void FillSizes(SIZE (&table)[N], int value, size_t count = N)
@@ -74,6 +65,13 @@ int FindFaceProc(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD, LPARAM lPar
 }
 
 } // namespace
+
+int MusicFontHeight(int points, int dpi)
+{
+    int height = MulDiv(points, dpi, 72) + 4;
+    height = height / 8 * 8;
+    return height == 0 ? 8 : height;
+}
 
 CKVDoc::CKVDoc()
 {

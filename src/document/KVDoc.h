@@ -326,6 +326,12 @@ public:
     // Defined in edit/KVDocRescale.cpp
     void UpdateNoteMarkPos(int accidentalUnits, int markUnits);
     void UpdatePosYA(int newHeight, int keepPages);
+    // Rescales every position of the score from one device resolution to
+    // another; the renderer calls it when a pass opens on a new resolution.
+    void UpdatePosLogicDot(POINT oldDpi, POINT newDpi);
+    // Rebuilds the handle rectangle of every symbol after the glyph widths
+    // were measured anew.
+    void UpdateMsgCtrlRect();
 
     // Defined in edit/KVDocSelection.cpp
     int GetSelMsgCount();
@@ -434,6 +440,10 @@ private:
     // Moves the caret to the staff above (up != 0) or below.
     short CaretMoveUpDown(int up);
 };
+
+// A music-font cell height for a size in points at a resolution: to the
+// nearest multiple of 8, never 0.
+int MusicFontHeight(int points, int dpi);
 
 // The staff space of the last score made or loaded, for code that has no
 // document at hand. 0 at load.

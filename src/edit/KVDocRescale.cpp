@@ -15,6 +15,16 @@ short OnHalfSpaces(int value, int oldHalf, int newHalf)
 
 } // namespace
 
+void CKVDoc::UpdatePosLogicDot(POINT, POINT)
+{
+    KV_PENDING("CKVDoc::UpdatePosLogicDot");
+}
+
+void CKVDoc::UpdateMsgCtrlRect()
+{
+    KV_PENDING("CKVDoc::UpdateMsgCtrlRect");
+}
+
 void CKVDoc::UpdateNoteMarkPos(int, int)
 {
     KV_PENDING("CKVDoc::UpdateNoteMarkPos");

@@ -64,14 +64,20 @@ CFontDatas::FontRecord* CFontDatas::Find(BYTE number) const
     return nullptr;
 }
 
-const char* CFontDatas::LoadedName(BYTE number) const
+BYTE* CFontDatas::LoadedEntry(BYTE number) const
 {
     for (int i = 0; i < m_arrLoadedName.GetSize(); ++i) {
-        const BYTE* entry = static_cast<const BYTE*>(m_arrLoadedName.GetAt(i));
+        BYTE* entry = static_cast<BYTE*>(m_arrLoadedName.GetAt(i));
         if (entry && entry[0] == number)
-            return reinterpret_cast<const char*>(entry + 1);
+            return entry;
     }
     return nullptr;
+}
+
+const char* CFontDatas::LoadedName(BYTE number) const
+{
+    const BYTE* entry = LoadedEntry(number);
+    return entry ? reinterpret_cast<const char*>(entry + 1) : nullptr;
 }
 
 short CFontDatas::GetFontNumber(const char* name)
@@ -162,12 +168,30 @@ int CFontDatas::GetFontCount() const
     return count;
 }
 
+const char* CFontDatas::SavedName(const FontRecord& record, size_t& length)
+{
+    // A loaded name stands for the record only while it still maps to the
+    // record's face: after Initalize or an assignment the number may belong
+    // to another font.
+    if (const char* loaded = LoadedName(record.number)) {
+        char mapped[kMaxNameLength + 1] = {};
+        GetNearestFontName(loaded, mapped);
+        if (std::strlen(mapped) == record.length && std::memcmp(mapped, record.name, record.length) == 0) {
+            length = std::strlen(loaded);
+            return loaded;
+        }
+    }
+    length = record.length;
+    return record.name;
+}
+
 LONG CFontDatas::GetBufferSize()
 {
     LONG size = 0;
     for (const FontRecord* r = m_pFirst; r; r = r->next) {
-        const char* loaded = LoadedName(r->number);
-        size += 2 + static_cast<LONG>(loaded ? std::strlen(loaded) : r->length);
+        size_t length;
+        SavedName(*r, length);
+        size += 2 + static_cast<LONG>(length);
     }
     return size;
 }
@@ -176,9 +200,8 @@ LONG CFontDatas::SaveBuffer(char* buffer, LONG)
 {
     LONG pos = 0;
     for (const FontRecord* r = m_pFirst; r; r = r->next) {
-        const char* loaded = LoadedName(r->number);
-        const char* name = loaded ? loaded : r->name;
-        const size_t length = loaded ? std::strlen(loaded) : r->length;
+        size_t length;
+        const char* name = SavedName(*r, length);
         buffer[pos++] = static_cast<char>(r->number);
         buffer[pos++] = static_cast<char>(length);
         std::memcpy(buffer + pos, name, length);
@@ -191,7 +214,7 @@ void CFontDatas::LoadBuffer(char* buffer, LONG size)
 {
     if (!buffer)
         return;
-    const BYTE present = static_cast<BYTE>(GetFontCount());
+    const int present = GetFontCount();
     LONG pos = 0;
     // An entry cut off by the end of the form ends the reading.
     while (size - pos >= 2) {
@@ -201,16 +224,29 @@ void CFontDatas::LoadBuffer(char* buffer, LONG size)
             break;
         const char* name = buffer + pos + 2;
         pos += 2 + length;
+        // Numbers are one byte: a font that would be numbered past 255 is
+        // left out rather than wrapped onto another.
+        if (present + number > 255)
+            continue;
         const BYTE renumbered = static_cast<BYTE>(present + number);
-        BYTE* entry = new (std::nothrow) BYTE[kLoadedEntrySize];
-        if (entry) {
-            std::memset(entry, 0, kLoadedEntrySize);
-            entry[0] = renumbered;
-            std::memcpy(entry + 1, name, length);
-            m_arrLoadedName.Add(entry);
-        }
+        RememberLoadedName(renumbered, name, length);
         AddNewFont(renumbered, name, length);
     }
+}
+
+void CFontDatas::RememberLoadedName(BYTE number, const char* name, BYTE length)
+{
+    // A later load under the same number replaces the earlier name.
+    BYTE* entry = LoadedEntry(number);
+    if (!entry) {
+        entry = new (std::nothrow) BYTE[kLoadedEntrySize];
+        if (!entry)
+            return;
+        m_arrLoadedName.Add(entry);
+    }
+    std::memset(entry, 0, kLoadedEntrySize);
+    entry[0] = number;
+    std::memcpy(entry + 1, name, length);
 }
 
 BYTE CFontDatas::GetCharSet(BYTE number)

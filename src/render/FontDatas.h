@@ -5,6 +5,8 @@
 
 #include "Platform.h"
 
+#include <cstddef>
+
 class CFontDatas {
 public:
     static constexpr int kMaxNameLength = 255;
@@ -65,8 +67,13 @@ private:
     };
 
     FontRecord* Find(BYTE number) const;
+    // The entry of the name a font was loaded under, or null.
+    BYTE* LoadedEntry(BYTE number) const;
     // The name a font was loaded under, or null.
     const char* LoadedName(BYTE number) const;
+    // The name a record is saved under, and its length.
+    const char* SavedName(const FontRecord& record, size_t& length);
+    void RememberLoadedName(BYTE number, const char* name, BYTE length);
     void FreeRecords();
 
     FontRecord* m_pFirst = nullptr;

@@ -120,4 +120,60 @@ TEST(FontDatasTest, AssignmentCopiesFontsButNotLoadedNames)
     EXPECT_EQ(copy.GetNewNumber(), 1);
 }
 
+std::vector<char> Saved(CFontDatas& fonts)
+{
+    std::vector<char> saved(static_cast<size_t>(fonts.GetBufferSize()));
+    EXPECT_EQ(fonts.SaveBuffer(saved.data(), static_cast<LONG>(saved.size())), static_cast<LONG>(saved.size()));
+    return saved;
+}
+
+void Load(CFontDatas& fonts, const std::vector<char>& flat)
+{
+    std::vector<char> bytes = flat;
+    fonts.LoadBuffer(bytes.data(), static_cast<LONG>(bytes.size()));
+}
+
+TEST(FontDatasTest, StaleLoadedNamesDoNotRenameOtherFonts)
+{
+    const std::string korean = "\xf6\x66\xf0\xdb\xf0\x73\xf5\xe4";
+    CFontDatas reinitialised;
+    Load(reinitialised, Flat({{1, korean}}));
+    reinitialised.Initalize();
+    EXPECT_EQ(reinitialised.GetFontNumber("Arial"), 1);
+    EXPECT_EQ(Saved(reinitialised), Flat({{1, "Arial"}}));
+
+    CFontDatas other;
+    other.GetFontNumber("Arial");
+    CFontDatas assigned;
+    Load(assigned, Flat({{1, korean}}));
+    assigned = other;
+    EXPECT_EQ(Saved(assigned), Flat({{1, "Arial"}}));
+
+    CFontDatas reloaded;
+    Load(reloaded, Flat({{1, "Sans"}}));
+    reloaded.Initalize();
+    Load(reloaded, Flat({{1, "Serif"}}));
+    EXPECT_EQ(Saved(reloaded), Flat({{1, "Serif"}}));
+}
+
+TEST(FontDatasTest, LoadedFontsPastNumber255AreLeftOut)
+{
+    CFontDatas fonts;
+    for (int i = 0; i < 250; ++i)
+        fonts.GetFontNumber(("F" + std::to_string(i)).c_str());
+    Load(fonts, Flat({{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}, {6, "f"}, {7, "g"}, {8, "h"}}));
+    EXPECT_EQ(fonts.GetFontCount(), 255);
+    EXPECT_EQ(Name(fonts, 255), "e");
+
+    const std::vector<char> saved = Saved(fonts);
+    std::vector<bool> seen(256, false);
+    for (size_t pos = 0; pos + 1 < saved.size(); pos += 2 + static_cast<BYTE>(saved[pos + 1])) {
+        const BYTE number = static_cast<BYTE>(saved[pos]);
+        EXPECT_FALSE(seen[number]) << "font " << int(number) << " saved twice";
+        seen[number] = true;
+    }
+    for (int number = 1; number <= 255; ++number)
+        EXPECT_TRUE(seen[number]) << "font " << number << " missing";
+}
+
 } // namespace
