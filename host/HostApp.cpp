@@ -2,6 +2,7 @@
 
 #include "KvVersion.h"
 #include "KvcFile.h"
+#include "RenderCommand.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+
+#include <unistd.h>
 
 namespace kvorel {
 
@@ -53,6 +56,7 @@ const char* const kUsage =
     "usage: kvorel [options]\n"
     "       kvorel [options] new FILE [--staves N] [--measures M] [--clef C] [--time B/U]\n"
     "       kvorel [options] info FILE\n"
+    "       kvorel [options] render FILE -o OUT [--page N | --all] [--dpi D] [--zoom Z]\n"
     "\n"
     "Without a command kvorel prints its version and the fonts it can draw with.\n"
     "\n"
@@ -60,25 +64,14 @@ const char* const kUsage =
     "                     M measures (default 16, at most 32767) with clef code C\n"
     "                     (default 1, 1 to 9) in B/U time (default 4/4)\n"
     "  info FILE          load a score and print its structure\n"
+    "  render FILE -o OUT draw page N (default 1) or --all pages into OUT, a .png,\n"
+    "                     .pdf or .svg file, at D dots per inch (PNG only, 24 to\n"
+    "                     1200, default 96) and Z percent (10 to 800, default 100)\n"
     "\n"
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
     "  --code-page NAME   the ANSI code page of texts (default Windows-1252)\n"
     "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n";
-
-// A whole decimal number in [low, high].
-bool ParseNumber(const char* text, long low, long high, long& value)
-{
-    if (!text || !*text)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || number < low || number > high)
-        return false;
-    value = number;
-    return true;
-}
 
 // Parses the options of `kvorel new` after the file name.
 bool ParseNewOptions(int argc, char** argv, int first, NewScoreOptions& options)
@@ -177,30 +170,14 @@ void PrintScoreInfo(CKVDoc& doc, WORD version, bool hostBlock)
 int RunInfo(Host& host, const std::string& path)
 {
     CKVDoc doc;
-    // Loading reports its progress to the host's window, which draws the bar.
-    doc.m_hProgressWnd = GetHostProgressWnd()->GetSafeHwnd();
     WORD version = 0;
     bool hostBlock = false;
-    KvcReadResult result = KvcReadResult::Unreadable;
-    try {
-        CFile file(path.c_str(), CFile::modeRead | CFile::typeBinary);
-        result = ReadKvcFile(&file, doc, version, hostBlock);
-    } catch (CFileException&) {
-        result = KvcReadResult::Unreadable;
-    }
-    // A failed load leaves its bar short of 100 percent.
-    host.EndProgressLine();
-    if (result == KvcReadResult::Newer) {
-        std::fprintf(stderr, "kvorel: %s was written by a newer version\n", path.c_str());
-        return 1;
-    }
-    if (result != KvcReadResult::Read) {
-        std::fprintf(stderr, "kvorel: %s cannot be read\n", path.c_str());
-        return 1;
-    }
+    if (const int status = LoadScore(host, path, doc, version, hostBlock))
+        return status;
     PrintScoreInfo(doc, version, hostBlock);
     return 0;
 }
+
 
 // One installed font family in one character set, as enumeration reports it.
 struct FontRow {
@@ -244,6 +221,43 @@ void PrintInstalledFonts()
 }
 
 } // namespace
+
+bool ParseNumber(const char* text, long low, long high, long& value)
+{
+    if (!text || !*text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || number < low || number > high)
+        return false;
+    value = number;
+    return true;
+}
+
+int LoadScore(Host& host, const std::string& path, CKVDoc& doc, WORD& version, bool& hostBlock)
+{
+    // Loading reports its progress to the host's window, which draws the bar.
+    doc.m_hProgressWnd = GetHostProgressWnd()->GetSafeHwnd();
+    KvcReadResult result = KvcReadResult::Unreadable;
+    try {
+        CFile file(path.c_str(), CFile::modeRead | CFile::typeBinary);
+        result = ReadKvcFile(&file, doc, version, hostBlock);
+    } catch (CFileException&) {
+        result = KvcReadResult::Unreadable;
+    }
+    // A failed load leaves its bar short of 100 percent.
+    host.EndProgressLine();
+    if (result == KvcReadResult::Newer) {
+        std::fprintf(stderr, "kvorel: %s was written by a newer version\n", path.c_str());
+        return 1;
+    }
+    if (result != KvcReadResult::Read) {
+        std::fprintf(stderr, "kvorel: %s cannot be read\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}
 
 std::string ProgressBar::Line(int percent, const char* text)
 {
@@ -319,6 +333,7 @@ std::vector<BYTE> MakeBackgroundBitmap()
 
 Host::Host()
     : m_progress(stderr)
+    , m_showProgress(isatty(fileno(stderr)) == 1)
 {
     m_mainWindow.SetClientSize(SIZE {1024, 768});
     AfxGetThread()->m_pMainWnd = &m_mainWindow;
@@ -358,7 +373,8 @@ int Host::MessageBox(const char* text, UINT type)
 
 void Host::Progress(int percent, const char* text)
 {
-    m_progress.Show(percent, text);
+    if (m_showProgress)
+        m_progress.Show(percent, text);
 }
 
 CPtrArray* Host::DrumKits()
@@ -402,7 +418,7 @@ int RunKvorel(int argc, char** argv)
     int i = 1;
     for (; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "new" || option == "info")
+        if (option == "new" || option == "info" || option == "render")
             break;
         if (option == "--version") {
             std::printf("kvorel %s\n", KV_VERSION_STRING);
@@ -447,6 +463,12 @@ int RunKvorel(int argc, char** argv)
                 return 2;
             }
             return RunInfo(host, path);
+        }
+        if (command == "render") {
+            const int status = RunRender(host, argc, argv, i + 1);
+            if (status == 2)
+                std::fputs(kUsage, stderr);
+            return status;
         }
         NewScoreOptions options;
         if (!ParseNewOptions(argc, argv, i + 2, options)) {

@@ -62,6 +62,9 @@ public:
 
 private:
     ProgressBar m_progress;
+    // The bar is drawn only for a person watching: with stderr redirected,
+    // it would fill a log with carriage returns.
+    bool m_showProgress = false;
     CPtrArray m_drumKits;
     std::vector<std::unique_ptr<BYTE[]>> m_drumKitBlocks;
     CWnd m_mainWindow;
@@ -71,6 +74,14 @@ private:
 // The screen background texture: an 8 x 8, 24-bit packed bitmap (header and
 // pixels, no file header) of a light paper colour.
 std::vector<BYTE> MakeBackgroundBitmap();
+
+// A whole decimal number in [low, high].
+bool ParseNumber(const char* text, long low, long high, long& value);
+
+// Loads a score file into a freshly constructed document as the commands do,
+// with the load's progress; 0 on success, otherwise 1 after saying on stderr
+// that the file cannot be read or was written by a newer version.
+int LoadScore(Host& host, const std::string& path, CKVDoc& doc, WORD& version, bool& hostBlock);
 
 // Runs the command; returns the process's exit status.
 int RunKvorel(int argc, char** argv);
