@@ -40,7 +40,6 @@ public:
     CKVCtrlTool(const CKVCtrlTool& other) = default;
     CKVCtrlTool& operator=(const CKVCtrlTool& other) = default;
     ~CKVCtrlTool() override = default;
-
     // The two voice masks of option word E6. The high byte hides voices:
     // bit 8 + v - 1 hides the notes, chords and beam groups of voice v. The
     // low byte shows rests: bit v - 1 shows the rests of voice v.

@@ -33,6 +33,14 @@ inline constexpr unsigned char kHolderOwns = 1;  // the holder owns the symbol; 
 inline constexpr int kParentAbove = 0;           // the holder's own parent becomes the symbol's parent
 inline constexpr int kParentHere = 1;            // the holder becomes the symbol's parent
 
+// Hit-tests: whether a note offers all its handles or only its head (and a
+// symbol its children too, or only itself), and which pair of a tie's or
+// slur's handles is offered: the second pair through the note that owns it.
+inline constexpr int kAllHandles = 0;
+inline constexpr int kHeadOnly = 1;
+inline constexpr int kFirstPair = 0;
+inline constexpr int kSecondPair = 1;
+
 class CKVObject {
 public:
     // Defined in model/KVObject.cpp
