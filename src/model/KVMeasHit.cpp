@@ -3,12 +3,12 @@
 
 #include "model/KVMeas.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/NodeDoc.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 namespace {
 

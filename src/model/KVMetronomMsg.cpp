@@ -3,8 +3,9 @@
 
 #include "model/KVDrawnMsgs.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
+#include "document/KVDoc.h"
 #include "model/DrawnText.h"
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"

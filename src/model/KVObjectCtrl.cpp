@@ -3,17 +3,17 @@
 
 #include "model/KVObject.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/HitShapes.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 #include <new>

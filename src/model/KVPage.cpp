@@ -1,9 +1,9 @@
 #include "model/KVPage.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"

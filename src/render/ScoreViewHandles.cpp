@@ -2,7 +2,7 @@
 
 #include "render/ScoreView.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"

@@ -2,7 +2,7 @@
 
 #include "render/ScoreView.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
@@ -10,7 +10,7 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "render/GlyphTables.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <vector>
 

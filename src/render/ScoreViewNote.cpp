@@ -2,7 +2,7 @@
 
 #include "render/ScoreView.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
@@ -13,7 +13,7 @@
 #include "platform/ProcessState.h"
 #include "render/GlyphTables.h"
 #include "render/ViewGeometry.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 
 #include "support/SymbolFixtures.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVDoc.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"

@@ -4,7 +4,7 @@
 
 #include "support/RenderSupport.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVSystem.h"
 #include "platform/Recorder.h"
 
