@@ -21,7 +21,7 @@ constexpr BYTE kMarkCodeMask = 0x7F;
 constexpr BYTE kNoFirstMark = 0x01;
 constexpr BYTE kMarkBesideHead = 3;
 constexpr BYTE kAccidentalInParentheses = 0x08;
-constexpr WORD kFlagTieEnd = 0x0002;
+constexpr WORD kFlagTieEnd = MSGFLAG_TIE_END;
 
 // The accidental that a pitch difference (the plain key of the position
 // less the note's key) needs: double sharp, sharp, none, flat, double flat.

@@ -9,6 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
+#include "model/PitchMath.h"
 #include "model/TextHelpers.h"
 #include "platform/ProcessState.h"
 #include "render/GlyphTables.h"
@@ -25,11 +26,11 @@ namespace {
 
 KvProcessReset s_reset("nNoteHeadWidth", [] { nNoteHeadWidth = 0; });
 
-constexpr WORD kFlagInChord = 0x0020;
-constexpr WORD kFlagNoStem = 0x0040;
-constexpr WORD kFlagOtherSide = 0x0080;
-constexpr WORD kFlagShownAbove = 0x0200;
-constexpr WORD kFlagShownBelow = 0x0400;
+constexpr WORD kFlagInChord = MSGFLAG_CHORD_MEMBER;
+constexpr WORD kFlagNoStem = MSGFLAG_NO_STEM;
+constexpr WORD kFlagOtherSide = MSGFLAG_DOT_COLUMN2;
+constexpr WORD kFlagShownAbove = MSGFLAG_STAFF_UP;
+constexpr WORD kFlagShownBelow = MSGFLAG_STAFF_DOWN;
 constexpr int kNumberedHead = 100;
 
 int CodeOf(const CKVMsg& msg)
@@ -486,15 +487,8 @@ CSize CScoreView::GetNoteHeadSize()
 
 CKVStaff* CScoreView::GetNoteViewStaff(const CKVMsg& note)
 {
-    CKVMeas* meas = tickmath::MeasureOf(const_cast<CKVMsg*>(&note));
-    if (!meas)
-        return nullptr;
-    CKVMeas* shown = nullptr;
-    if (note.m_wFlag & kFlagShownAbove)
-        shown = meas->GetUpMeas();
-    else if (note.m_wFlag & kFlagShownBelow)
-        shown = meas->GetDownMeas();
-    return measplace::StaffOf(shown ? *shown : *meas);
+    CKVMeas* shown = kvpitch::ContextMeasure(const_cast<CKVMsg&>(note));
+    return shown ? measplace::StaffOf(*shown) : nullptr;
 }
 
 void CScoreView::CorrectSubMsgPos(CKVMsg* note, int, int, int reach)

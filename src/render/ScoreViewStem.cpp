@@ -13,7 +13,7 @@
 namespace {
 
 constexpr DWORD kColourBlit = 0x00A90189;
-constexpr WORD kFlagGrace = 0x0010;
+constexpr WORD kFlagGrace = MSGFLAG_GRACE;
 constexpr BYTE kGraceMarkPlain = 79;
 constexpr int kNumberedHead = 100;
 

@@ -17,26 +17,8 @@
 
 namespace {
 
-using Glyph = std::tuple<int, int, int>; // code, x, y as the output call was given
-
-std::vector<Glyph> Drawn(kvrec::Recorder& log)
-{
-    std::vector<Glyph> out;
-    for (const kvrec::Entry* text : log.Texts())
-        for (int code : text->glyphs)
-            out.emplace_back(code, text->logical[0].x, text->logical[0].y);
-    return out;
-}
-
-kvtest::MusicMetrics BoxMetrics(std::initializer_list<std::pair<const int, int>> advances)
-{
-    kvtest::MusicMetrics metrics;
-    for (int code = 0x20; code < 0x100; ++code)
-        metrics[code] = kvmusic::TestMetric {10, 16, 16};
-    for (const auto& [code, advance] : advances)
-        metrics[code].advance = advance;
-    return metrics;
-}
+using Glyph = kvtest::DrawnGlyph;
+using kvtest::BoxMetrics;
 
 class MeasureDrawing : public kvtest::RenderTest {
 protected:
@@ -138,7 +120,7 @@ TEST_F(MeasureDrawing, ActiveVoiceIsDrawnLastAndStaleReferencesAreDropped)
         Log().Clear();
         View().KVDrawMeas(*m_meas, 0, 0);
         std::vector<int> xs;
-        for (const Glyph& g : Drawn(Log()))
+        for (const Glyph& g : kvtest::DrawnGlyphs(Log()))
             if (std::get<0>(g) == 0xD9)
                 xs.push_back(std::get<1>(g));
         EXPECT_EQ(xs, c.xs) << c.active;
@@ -186,7 +168,7 @@ TEST_F(MeasureDrawing, GraceNoteIsSmallerWithItsSlashBeforeTheFlag)
         const std::vector<Glyph> expected = {{0xD9, 212, 188}, {0xCC, 212, 188}, {0xCC, 212, 176},
                                              mark ? Glyph {0x20, 212, 176} : Glyph {0xBD, 218, 176},
                                              {0xBF, 212, 176}};
-        EXPECT_EQ(Drawn(Log()), expected) << int(mark);
+        EXPECT_EQ(kvtest::DrawnGlyphs(Log()), expected) << int(mark);
     }
 }
 
@@ -199,18 +181,18 @@ TEST_F(MeasureDrawing, CrossStaffAndFreeLineNotesStandWhereTheirStaffPutsThem)
     below->m_nPosY2 = -8;
     View().m_lDownStaffY = 300;
     View().KVDrawMsg(*below, 0);
-    EXPECT_EQ(std::get<2>(Drawn(Log()).front()), 292);
+    EXPECT_EQ(std::get<2>(kvtest::DrawnGlyphs(Log()).front()), 292);
     View().m_lDownStaffY = -1;
 
     for (BYTE kind : {1, 5}) {
         Builder().Staff(0)->m_byStaffKind = kind;
         Log().Clear();
         View().KVDrawMsg(*Note({.x = 128, .y = -14}), 0);
-        EXPECT_EQ(std::get<2>(Drawn(Log()).front()), kind == 5 ? 186 : 188);
+        EXPECT_EQ(std::get<2>(kvtest::DrawnGlyphs(Log()).front()), kind == 5 ? 186 : 188);
     }
     Log().Clear();
     View().KVDrawMsg(*Note({.x = 128, .y = -56, .code = DUR_WHOLE}, 0), 0);
-    EXPECT_EQ(Drawn(Log()).size(), 1u); // no ledger lines on free lines
+    EXPECT_EQ(kvtest::DrawnGlyphs(Log()).size(), 1u); // no ledger lines on free lines
 }
 
 class MeasurePicture : public kvtest::RenderTest {

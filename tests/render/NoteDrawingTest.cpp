@@ -16,7 +16,7 @@
 
 namespace {
 
-using Glyph = std::tuple<int, int, int>; // code, x, y
+using Glyph = kvtest::DrawnGlyph;
 
 // Sets a process-wide switch for one test.
 class Scoped {
@@ -35,16 +35,7 @@ class NoteDrawing : public kvtest::RenderTest {
 protected:
     kvtest::RenderShape Shape() const override
     {
-        kvtest::MusicMetrics metrics;
-        for (int code = 0x20; code < 0x100; ++code)
-            metrics[code] = kvmusic::TestMetric {10, 16, 16};
-        for (const auto& [code, advance] : Advances())
-            metrics[code].advance = advance;
-        return kvtest::RenderShape {.metrics = metrics};
-    }
-    virtual std::vector<std::pair<int, int>> Advances() const
-    {
-        return {{0xD7, 14}, {0xCA, 18}, {0xA7, 4}};
+        return kvtest::RenderShape {.metrics = kvtest::BoxMetrics({{0xD7, 14}, {0xCA, 18}, {0xA7, 4}})};
     }
     void SetUp() override
     {
@@ -68,15 +59,7 @@ protected:
     {
         return kvtest::NoteShape {.x = x, .y = y, .code = code};
     }
-    std::vector<Glyph> Drawn() const
-    {
-        std::vector<Glyph> out;
-        // Each output call at the point it was given, not where its ink lies.
-        for (const kvrec::Entry* text : const_cast<NoteDrawing*>(this)->Log().Texts())
-            for (int code : text->glyphs)
-                out.emplace_back(code, text->logical[0].x, text->logical[0].y);
-        return out;
-    }
+    std::vector<Glyph> Drawn() { return kvtest::DrawnGlyphs(Log()); }
     CKVMeas* m_meas = nullptr;
 };
 
