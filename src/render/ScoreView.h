@@ -333,14 +333,19 @@ private:
     bool IsEmptyExcepted(const CKVMeas& meas) const;
     void DrawEmptyMeasRest(CKVMeas& meas, LONG cx, LONG y0);
 
-    // Steps of note and mark drawing (render/ScoreViewNote.cpp,
-    // render/ScoreViewStem.cpp, render/ScoreViewMarks.cpp).
+    // Steps of note drawing (render/ScoreViewNote.cpp).
+    // Visible unless the hidden-voice mask hides its voice and that voice
+    // is not the active one.
     bool IsVoiceVisible(const CKVMsg& msg) const;
     void DrawLedgerLines(CKVMsg& note, int left, int y, int width, BYTE mode);
     void DrawDots(CKVMsg& note, int left, int y, int width, short stemHeight, int normal, BYTE mode);
     int DrawNumberedHead(CKVMsg& note, int x, int y, short stemHeight, int staffPercent, BYTE mode);
     void DrawChordNotes(CKVMsg& chord, const std::vector<CKVMsg*>& notes, int h, bool withStem, int percent);
+
+    // Steps of stem drawing (render/ScoreViewStem.cpp).
     CPoint DrawStemPieces(short x, short y, short height, int unit, int step, BYTE mode);
+
+    // Steps of mark drawing (render/ScoreViewMarks.cpp).
     void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
     void DrawAccidental(CKVMsg& note, int right, BYTE mode);
 
