@@ -178,6 +178,12 @@ public:
     BYTE m_byH7 = 1;
     WORD m_wH8 = 7;
     DWORD m_dwAfterH8 = 0;     // not stored
+    // Drawing options (not stored): bit 0x80 gives an empty measure a whole
+    // rest.
+    WORD m_wDrawOptions = 0;
+    static constexpr WORD kWholeRestInEmptyMeas = 0x80;
+    // Measure handles (not stored): 0 all, 1 only the first, 2 none.
+    WORD m_wHandleMode = 0;
     BYTE m_byH9 = 0;
     BYTE m_byH10 = 100;
     // The last record that Read accepted.

@@ -391,6 +391,9 @@ public:
     // as the slashed grace glyph.
     BOOL m_bGraceMark = 0;
     BOOL m_bSpacingApplied = 0;    // the settings' distances were applied to the score
+    // Not stored: 1 shows the accidental a note's pitch needs when the note
+    // itself names none.
+    BYTE m_byAutoAccidental = 0;
     DWORD m_dwHostWord4 = 0;
     // Undo recording. Written directly by the renderer, the import and the
     // tie commands; off in a new document until the renderer's first pass.

@@ -5,6 +5,7 @@
 
 #include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
+#include "document/KVDoc.h"
 #include "model/DrawnText.h"
 #include "model/MeasPlace.h"
 #include "model/TextHelpers.h"

@@ -329,6 +329,26 @@ private:
     void MeasureGlyphWidths();
     void ApplyDistances();
 
+    // Defined in render/ScoreViewMeasure.cpp
+    bool IsEmptyExcepted(const CKVMeas& meas) const;
+    void DrawEmptyMeasRest(CKVMeas& meas, LONG cx, LONG y0);
+
+    // Defined in render/ScoreViewNote.cpp
+    // Visible unless the hidden-voice mask hides its voice and that voice
+    // is not the active one.
+    bool IsVoiceVisible(const CKVMsg& msg) const;
+    void DrawLedgerLines(CKVMsg& note, int left, int y, int width, BYTE mode);
+    void DrawDots(CKVMsg& note, int left, int y, int width, short stemHeight, int normal, BYTE mode);
+    int DrawNumberedHead(CKVMsg& note, int x, int y, short stemHeight, int staffPercent, BYTE mode);
+    void DrawChordNotes(CKVMsg& chord, const std::vector<CKVMsg*>& notes, int h, bool withStem, int percent);
+
+    // Defined in render/ScoreViewStem.cpp
+    CPoint DrawStemPieces(short x, short y, short height, int unit, int step, BYTE mode);
+
+    // Defined in render/ScoreViewMarks.cpp
+    void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
+    void DrawAccidental(CKVMsg& note, int right, BYTE mode);
+
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
     int DrawColoured(int x, int y, const char* text, int length, CSize extent, BOOL glyphMapping);
@@ -347,3 +367,6 @@ extern CSize sizeGlyphExtent[256];
 // into it; the library never prepares them and draws directly without them.
 extern CDC memTextDC;
 extern CBitmap bmpText;
+// The width of the last note head measured; ledger lines, dots and the note
+// preview read it.
+extern short nNoteHeadWidth;

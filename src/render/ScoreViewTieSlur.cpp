@@ -2,9 +2,18 @@
 
 #include "render/ScoreView.h"
 
-short CScoreView::DrawTieSlur(CKVMsg&, int)
+#include "model/KVMsg.h"
+#include "model/KVSystem.h"
+
+// Until ties and slurs are drawn, this only reports one whose start note
+// (its 32-bit word) or end note (its height field) is gone.
+short CScoreView::DrawTieSlur(CKVMsg& tie, int)
 {
     KV_PENDING("CScoreView::DrawTieSlur");
+    CKVSystem* system = tie.m_pSystem;
+    if (!system || !system->GetMsgFromMap(tie.m_dwWord) ||
+        !system->GetMsgFromMap(static_cast<DWORD>(tie.m_lHeight)))
+        return -1;
     return 1;
 }
 

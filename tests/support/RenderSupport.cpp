@@ -24,6 +24,25 @@ MusicMetrics AdvanceMetrics(std::initializer_list<std::pair<const int, int>> adv
     return metrics;
 }
 
+MusicMetrics BoxMetrics(std::initializer_list<std::pair<const int, int>> advances)
+{
+    MusicMetrics metrics;
+    for (int code = 0x20; code < 0x100; ++code)
+        metrics[code] = kvmusic::TestMetric {10, 16, 16};
+    for (const auto& [code, advance] : advances)
+        metrics[code].advance = advance;
+    return metrics;
+}
+
+std::vector<DrawnGlyph> DrawnGlyphs(kvrec::Recorder& log)
+{
+    std::vector<DrawnGlyph> out;
+    for (const kvrec::Entry* text : log.Texts())
+        for (int code : text->glyphs)
+            out.emplace_back(code, text->logical[0].x, text->logical[0].y);
+    return out;
+}
+
 void RenderTest::SetUp()
 {
     ScoreTest::SetUp();

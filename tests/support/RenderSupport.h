@@ -24,6 +24,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace kvtest {
 
@@ -49,6 +51,15 @@ void PrepareTextDC(int width = 512, int height = 512);
 // Music metrics in 32nds of the em: each code with its advance; ascent and
 // descent as omitted codes have them.
 MusicMetrics AdvanceMetrics(std::initializer_list<std::pair<const int, int>> advances);
+
+// Every code from 0x20 as a box of advance 10 (32nds of the em), but the
+// codes given with their own advance.
+MusicMetrics BoxMetrics(std::initializer_list<std::pair<const int, int>> advances);
+
+// The music glyphs of a log's text calls as (code, x, y), each at the
+// logical point its call was given (not where its ink lies).
+using DrawnGlyph = std::tuple<int, int, int>;
+std::vector<DrawnGlyph> DrawnGlyphs(kvrec::Recorder& log);
 
 class RenderTest : public ScoreTest {
 protected:
