@@ -22,7 +22,7 @@ using kvtest::BoxMetrics;
 
 class MeasureDrawing : public kvtest::RenderTest {
 protected:
-    kvtest::RenderShape Shape() const override { return {.metrics = BoxMetrics({{0xD8, 16}, {0xD9, 16}})}; }
+    kvtest::RenderShape Rendering() const override { return {.metrics = BoxMetrics({{0xD8, 16}, {0xD9, 16}})}; }
     void SetUp() override
     {
         RenderTest::SetUp();
@@ -197,7 +197,7 @@ TEST_F(MeasureDrawing, CrossStaffAndFreeLineNotesStandWhereTheirStaffPutsThem)
 
 class MeasurePicture : public kvtest::RenderTest {
 protected:
-    kvtest::RenderShape Shape() const override { return {.metrics = std::nullopt, .open = false}; }
+    kvtest::RenderShape Rendering() const override { return {.metrics = std::nullopt, .open = false}; }
 };
 
 TEST_F(MeasurePicture, MeasureOfNotesChordsAndAccidentalsLooksRight)

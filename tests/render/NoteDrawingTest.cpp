@@ -33,7 +33,7 @@ private:
 
 class NoteDrawing : public kvtest::RenderTest {
 protected:
-    kvtest::RenderShape Shape() const override
+    kvtest::RenderShape Rendering() const override
     {
         return kvtest::RenderShape {.metrics = kvtest::BoxMetrics({{0xD7, 14}, {0xCA, 18}, {0xA7, 4}})};
     }
