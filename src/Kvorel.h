@@ -29,6 +29,8 @@
 #include "render/DefaultFonts.h"
 #include "render/FontDatas.h"
 #include "render/ScoreView.h"
+#include "render/BitmapObject.h"
+#include "render/MemoryDC.h"
 
 #include "edit/DrumTable.h"
 #include "edit/KVBackupPtrArray.h"
