@@ -253,7 +253,7 @@ int CKVBitmapObject::LoadImageA(const char* path)
         ReleaseImage();
         return 0;
     }
-    return ReadImage(file, true);
+    return ReadImage(file, kBmpFileRules);
 }
 
 int CKVBitmapObject::LoadImageA(CFile* file)
@@ -266,7 +266,7 @@ int CKVBitmapObject::LoadImageA(CFile* file)
     m_nTop = static_cast<LONG>(GetDword(placement + 4));
     m_nWidth = static_cast<LONG>(GetDword(placement + 8));
     m_nHeight = static_cast<LONG>(GetDword(placement + 12));
-    return ReadImage(*file, false);
+    return ReadImage(*file, kBmpRecordRules);
 }
 
 int CKVBitmapObject::WriteImage(CFile& file)

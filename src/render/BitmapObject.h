@@ -16,6 +16,10 @@
 // symbol carries both).
 bool KvImageBlockValid(const BYTE* block, size_t size, const BITMAPINFOHEADER* expected = nullptr);
 
+// The form argument of CKVBitmapObject::ReadImage.
+constexpr bool kBmpFileRules = true;
+constexpr bool kBmpRecordRules = false;
+
 class CKVBitmapObject : public CObject {
 public:
     CKVBitmapObject() = default;
@@ -50,6 +54,13 @@ public:
     // arguments are not used.
     void DrawImage(HDC hdc, int x, int y, int, int);
 
+    // The reader and writer under both forms, from and to the file's current
+    // position: with kBmpFileRules the BMP file as LoadImageA(path) reads it
+    // (size limit, longer headers, compact tables, bfOffBits), without them
+    // the BMP part of a record. The load forms call these.
+    int ReadImage(CFile& file, bool fileRules);
+    int WriteImage(CFile& file);
+
     unsigned char* GetBits() { return m_pBits; }
     RGBQUAD* GetPalette() const { return m_pPalette; }
     // Bytes of the colour table.
@@ -76,6 +87,4 @@ public:
 
 private:
     void ReleaseImage();
-    int ReadImage(CFile& file, bool fileRules);
-    int WriteImage(CFile& file);
 };
