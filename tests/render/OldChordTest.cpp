@@ -200,6 +200,7 @@ TEST_F(FretPicture, EveryInkedPixelBelongsToADrawnPart)
 {
     auto page = kvtest::MakeRasterDC(600, 600, KvRasterKind::Page);
     KvSetRecording(*page, true);
+    kvtest::RouteTextToTestFace(false);
     Doc().m_CtrlTool.m_lfChord.lfHeight = 15;
     Doc().m_bSpacingApplied = 1;
     ASSERT_EQ(View().KVOpen(page.get(), &Doc(), 0, 0), 1);
@@ -209,7 +210,7 @@ TEST_F(FretPicture, EveryInkedPixelBelongsToADrawnPart)
     msg.m_byKind = 22;
     msg.m_byParentKind = 7;
     msg.MakeMsgCtrlPoint();
-    std::string head = std::string("Am7/G") + "\x01\x04\x00\x00" "\x00\x52\x00\x00";
+    std::string head = std::string("Am7/G") + std::string("\x01\x04\x00\x00" "\x00\x52\x00\x00", 8);
     msg.SetHead(static_cast<short>(head.size()), reinterpret_cast<unsigned char*>(head.data()));
     msg.m_dwWord = 5;
     msg.m_wDuration = 0x0241;
