@@ -3,6 +3,7 @@
 // platform layer first, then every public header of the library.
 
 #include "Platform.h"
+#include "MemoryGuard.h"
 
 #include "model/KVObject.h"
 #include "model/KVMultiBackup.h"
@@ -16,8 +17,10 @@
 #include "model/KVPage.h"
 #include "model/InstalledFonts.h"
 #include "model/TextHelpers.h"
+#include "model/KVCtrlPoint.h"
+#include "model/DrumTable.h"
+#include "model/KVBackupPtrArray.h"
 
-#include "document/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVFileInfo.h"
 #include "document/SelRect.h"
@@ -32,11 +35,6 @@
 #include "render/BitmapObject.h"
 #include "render/MemoryDC.h"
 
-#include "edit/DrumTable.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
-#include "edit/TieSlurDirection.h"
-
 #include "harmony/KVAutoCodeName.h"
 #include "harmony/ChordSurfix.h"
 #include "harmony/FretBoard.h"
@@ -44,3 +42,4 @@
 #include "harmony/ChordSymbol.h"
 
 #include "timing/MidiFileRead.h"
+#include "timing/TieSlurDirection.h"

@@ -2,9 +2,9 @@
 
 #include "model/KVBlock.h"
 
-#include "document/KVCtrlPoint.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVCtrlPoint.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "model/KVBlock.h"
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 
 int CKVBlock::GetBlockMemSize()
 {

@@ -3,10 +3,10 @@
 
 #include "model/KVBlock.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"

@@ -4,9 +4,9 @@
 
 #include "document/RecordIO.h"
 
-#include "document/KVCtrlPoint.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
 

@@ -19,10 +19,8 @@ public:
     static constexpr int kPaletteSize = 16;
     static constexpr int kVoices = 8;
 
+    // Defined in document/KVCtrlTool.cpp
     CKVCtrlTool();
-    CKVCtrlTool(const CKVCtrlTool& other) = default;
-    CKVCtrlTool& operator=(const CKVCtrlTool& other) = default;
-    ~CKVCtrlTool() override = default;
 
     // Writes the 16-bit length and the record; returns 1146.
     short Write(CFile* file);
@@ -38,6 +36,10 @@ public:
     // is taken as voice 1.
     short GetNoteDirection(short voice);
 
+    // Defined in this header
+    CKVCtrlTool(const CKVCtrlTool& other) = default;
+    CKVCtrlTool& operator=(const CKVCtrlTool& other) = default;
+    ~CKVCtrlTool() override = default;
     // The two voice masks of option word E6. The high byte hides voices:
     // bit 8 + v - 1 hides the notes, chords and beam groups of voice v. The
     // low byte shows rests: bit v - 1 shows the rests of voice v.
@@ -54,6 +56,7 @@ public:
     }
 
 private:
+    // Defined in document/KVCtrlTool.cpp
     // The record as Write stores it.
     void LayOutRecord(BYTE* record) const;
     // Takes every field of a whole record, with the reading rules.

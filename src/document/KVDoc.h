@@ -59,9 +59,8 @@ public:
     static constexpr int kShapeSizes = 6;
     static constexpr int kPairSizes = 2;
 
+    // Defined in document/KVDoc.cpp
     CKVDoc();
-    CKVDoc(const CKVDoc&) = delete;
-    CKVDoc& operator=(const CKVDoc&) = delete;
     virtual ~CKVDoc();
 
     // --- Document object ---------------------------------------------------
@@ -96,7 +95,66 @@ public:
     // A vertical distance in eighths of a staff space, in logical units.
     int LPtoDP_YA(int y);
 
-    // --- Hit-testing, cursor and navigation --------------------------------
+    // Deleted here
+    CKVDoc(const CKVDoc&) = delete;
+    CKVDoc& operator=(const CKVDoc&) = delete;
+
+    // Defined in document/KVDocBackup.cpp
+    // Backs up the whole document; the argument has no effect.
+    int ObjectBackup(int);
+    int ObjectFeedBack();
+    int SelMeasBackup(int clear);
+    // Adds a measure's area to the redraw rectangle.
+    CRect& SetInvalidRect(CKVBlock* block, CKVMeas* meas);
+    void SelMeasTuplet(unsigned char voice);
+
+    // Defined in document/KVDocCaret.cpp
+    // The caret point (also stored in the caret member) and its height.
+    CPoint GetCaretPos(int& height);
+    short GetCaretOnMeas();
+    // The caret from a point.
+    void SetEditStatus(POINT point);
+    // 1 up, 2 down, 3 left, 4 right.
+    short OneStep(int direction);
+    // 1 the previous measure, 2 the next.
+    short OneStepMeas(int direction);
+    // Step entry at the caret.
+    CKVMsg* InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSource, int grace, int value,
+                                       int advance, int* moved);
+
+    // Defined in document/KVDocClipboard.cpp
+    // The image of the selection in a new buffer that replaces `image`; its
+    // size, 0 for an empty selection, 0xFFFFFFFF on failure.
+    DWORD CopyDataToMem(unsigned char*& image, unsigned char voice, int cut);
+    // The third argument is unused.
+    short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
+
+    // Defined in document/KVDocCommands.cpp
+    void InsertRestToMeas(short first, short end, unsigned char beatUnit);
+    void ChangeDrumTable(short kit, int mode);
+    void UpdateColorChordText(DWORD colour);
+    void ViewNoteByWhichStaff(short voice, int up);
+    void SetPakPosByNote(short, CKVMsg* note, short, int);
+    int GetMeasPak(LONG meas, short& beats, short& beatUnit);
+    int GetMeasPak(LONG meas, CString& numeratorText, CString&);
+    void StaffHide();
+    void StaffVisible();
+
+    // Defined in document/KVDocCopy.cpp
+    int ExtractPart(CKVDoc* target, int count, DWORD mask0, DWORD mask1, DWORD mask2, DWORD mask3,
+                    DWORD options);
+    int CopyPageLayoutFrom(CKVDoc* source);
+
+    // Defined in document/KVDocFile.cpp
+    // Writes the document body; 1, or -1 on failure.
+    short Save(CFile* file);
+    // Reads a document body into a freshly made document; 0, or -1 on
+    // failure. The int argument is unused.
+    short Load(CFile* file, int);
+    // Merges a second score; 1 when merged, 0 when not.
+    short ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairCount, short version);
+
+    // Defined in document/KVDocHit.cpp
     CKVSystem* GetPointedSystem(POINT point);
     CKVStaff* GetPointedStaff(POINT point);
     CKVMeas* GetPointedMeas(POINT point, POINT* out, int setCursor, CKVBlock** block);
@@ -124,33 +182,7 @@ public:
     // on another page, -1 when there is no such measure.
     short JumpToMeas(int number);
 
-    // --- Step-entry caret ---------------------------------------------------
-    // The caret point (also stored in the caret member) and its height.
-    CPoint GetCaretPos(int& height);
-    short GetCaretOnMeas();
-    // The caret from a point.
-    void SetEditStatus(POINT point);
-    // 1 up, 2 down, 3 left, 4 right.
-    short OneStep(int direction);
-    // 1 the previous measure, 2 the next.
-    short OneStepMeas(int direction);
-    // Step entry at the caret.
-    CKVMsg* InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSource, int grace, int value,
-                                       int advance, int* moved);
-
-    // --- Selection rectangles and delete on selection ----------------------
-    void AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, CKVBlock* block);
-    // 1 when the selection differs from the one saved at the last call.
-    int IsSelChanged();
-    void RemoveAllSelRect(int resetDrag, int keep);
-    int IsStaffSelected(short index);
-    int IsEnableStaffHide();
-    int DeleteMsgOnSelRect(int voice);
-    int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
-                                        CKVObject* holder, short& index, CKVMsg* note, CRect& work,
-                                        CRect& selection, int voice);
-
-    // --- Document-level symbol insertion and deletion ----------------------
+    // Defined in document/KVDocInsert.cpp
     // Adds the document's own copy of a template symbol under a parent.
     CKVMsg* AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPosition);
     // Adds a page-level copy of a template symbol; the third argument is unused.
@@ -165,43 +197,19 @@ public:
     CKVMsg* InsertNewNoteMsg(short staff, LONG measure, CKVMsg* tmpl, unsigned short code, int grace,
                              int graceSource, int value, int* moved, int midiFile);
 
-    // --- Document-wide small commands --------------------------------------
-    void InsertRestToMeas(short first, short end, unsigned char beatUnit);
-    void ChangeDrumTable(short kit, int mode);
-    void UpdateColorChordText(DWORD colour);
-    void ViewNoteByWhichStaff(short voice, int up);
-    void SetPakPosByNote(short, CKVMsg* note, short, int);
-    int GetMeasPak(LONG meas, short& beats, short& beatUnit);
-    int GetMeasPak(LONG meas, CString& numeratorText, CString&);
-    void StaffHide();
-    void StaffVisible();
+    // Defined in document/KVDocSelect.cpp
+    void AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, CKVBlock* block);
+    // 1 when the selection differs from the one saved at the last call.
+    int IsSelChanged();
+    void RemoveAllSelRect(int resetDrag, int keep);
+    int IsStaffSelected(short index);
+    int IsEnableStaffHide();
+    int DeleteMsgOnSelRect(int voice);
+    int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
+                                        CKVObject* holder, short& index, CKVMsg* note, CRect& work,
+                                        CRect& selection, int voice);
 
-    // --- Score file ---------------------------------------------------------
-    // Writes the document body; 1, or -1 on failure.
-    short Save(CFile* file);
-    // Reads a document body into a freshly made document; 0, or -1 on
-    // failure. The int argument is unused.
-    short Load(CFile* file, int);
-    // Merges a second score; 1 when merged, 0 when not.
-    short ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairCount, short version);
-
-    // --- Version upgrade of older files ------------------------------------
-    void FileVerUp(short version);
-    void EraseAllTremoloFlag();
-    void ConvertTextMsg(CKVMsg* msg);
-    void ConvertLyricsMsg(CKVMsg* msg);
-    void ConvertSymbolMsg(CKVMsg* msg);
-    void ChangeMsgInfos();
-    void ChangeMeasInfos();
-
-    // --- Clipboard memory image ---------------------------------------------
-    // The image of the selection in a new buffer that replaces `image`; its
-    // size, 0 for an empty selection, 0xFFFFFFFF on failure.
-    DWORD CopyDataToMem(unsigned char*& image, unsigned char voice, int cut);
-    // The third argument is unused.
-    short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
-
-    // --- Undo history -------------------------------------------------------
+    // Defined in document/KVDocUndo.cpp
     // Opens a new undo step.
     void ResetBackup();
     // Closes the open step.
@@ -223,16 +231,7 @@ public:
     // Discards the open step.
     void ResetBackupData();
 
-    // --- Object backup and feedback ----------------------------------------
-    // Backs up the whole document; the argument has no effect.
-    int ObjectBackup(int);
-    int ObjectFeedBack();
-    int SelMeasBackup(int clear);
-    // Adds a measure's area to the redraw rectangle.
-    CRect& SetInvalidRect(CKVBlock* block, CKVMeas* meas);
-    void SelMeasTuplet(unsigned char voice);
-
-    // --- Undo bookkeeping ----------------------------------------------------
+    // Defined in document/KVDocUndoBook.cpp
     void DeleteBackupData(CPtrArray* step, int oldest);
     void DeleteSlurBackupData(CPtrArray* slurStep, int oldest);
     int RemoveFromBackupArray(CPtrArray* step, int byObject, void* target, int structural);
@@ -240,12 +239,42 @@ public:
     void BackupPoisition();
     void FeedBackPosition();
 
-    // --- Deep copy and part extraction -------------------------------------
-    int ExtractPart(CKVDoc* target, int count, DWORD mask0, DWORD mask1, DWORD mask2, DWORD mask3,
-                    DWORD options);
-    int CopyPageLayoutFrom(CKVDoc* source);
+    // Defined in document/KVDocUpgrade.cpp
+    void FileVerUp(short version);
+    void EraseAllTremoloFlag();
+    void ConvertTextMsg(CKVMsg* msg);
+    void ConvertLyricsMsg(CKVMsg* msg);
+    void ConvertSymbolMsg(CKVMsg* msg);
+    void ChangeMsgInfos();
+    void ChangeMeasInfos();
 
-    // --- Ties, slurs, accidentals and tuplets -------------------------------
+    // Defined in timing/KVDocCrossStaff.cpp
+    void SetMsgUpStaffView(short voice);
+    void SetMsgDownStaffView(short voice);
+
+    // Defined in timing/KVDocDeleteHandOver.cpp
+    void TupletMsgDelProc(CKVMsg* msg);
+    void TieSlurMsgDelProc(CKVMsg* note);
+
+    // Defined in timing/KVDocPitch.cpp
+    void SetVoiceColor(DWORD* colours, int* enabled);
+    void SetDrumNoteConnect(WORD value);
+
+    // Defined in timing/KVDocRecorded.cpp
+    // The last argument is unused.
+    void SplitStaff(int staff, int byVoice, BYTE splitKey, BYTE clef, DWORD voiceMask, int bassClef,
+                    int keepOriginal, BYTE*);
+    int SetPakToMeas(LONG meas, BYTE style, BYTE numerator, BYTE denominator, char* numeratorText,
+                     char* denominatorText, int displayFlag, int pickup, int retime, int allStaves);
+    int SetPakToMeas(LONG meas, short, short length, BYTE style, BYTE numerator, BYTE denominator,
+                     char* numeratorText, char* denominatorText);
+
+    // Defined in timing/KVDocSpacing.cpp
+    void ChangeCurrentBlockMeasNum(int math, int page, int block);
+    int SetBlockMeasCount(int page, int block, int count);
+    void SetNoteSpace(int math, int firstMeas, int lastMeas, int blockWidths, int blockCounts, int allStaves);
+
+    // Defined in timing/KVDocTies.cpp
     int IsEnableBindByTie(CKVMsg* first, CKVMsg* second, int align);
     int BindNoteByTie(CKVMsg* first, CKVMsg* second, int height, int x, int y, int keepPlace, int toggle,
                       int pass);
@@ -255,65 +284,63 @@ public:
     void SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass);
     void UpdateTupletType(unsigned short form);
 
-    // --- Cross-staff notes ----------------------------------------------------
-    void SetMsgUpStaffView(short voice);
-    void SetMsgDownStaffView(short voice);
-
-    // --- Pitch and drums --------------------------------------------------------
-    void SetVoiceColor(DWORD* colours, int* enabled);
-    void SetDrumNoteConnect(WORD value);
-
-    // --- Recorded MIDI to notation -------------------------------------------
-    // The last argument is unused.
-    void SplitStaff(int staff, int byVoice, BYTE splitKey, BYTE clef, DWORD voiceMask, int bassClef,
-                    int keepOriginal, BYTE*);
-    int SetPakToMeas(LONG meas, BYTE style, BYTE numerator, BYTE denominator, char* numeratorText,
-                     char* denominatorText, int displayFlag, int pickup, int retime, int allStaves);
-    int SetPakToMeas(LONG meas, short, short length, BYTE style, BYTE numerator, BYTE denominator,
-                     char* numeratorText, char* denominatorText);
-
-    // --- Note spacing and measure widths ------------------------------------
-    void ChangeCurrentBlockMeasNum(int math, int page, int block);
-    int SetBlockMeasCount(int page, int block, int count);
-    void SetNoteSpace(int math, int firstMeas, int lastMeas, int blockWidths, int blockCounts, int allStaves);
-
-    // --- Tuplet, tie and slur hand-over on deletion --------------------------
-    void TupletMsgDelProc(CKVMsg* msg);
-    void TieSlurMsgDelProc(CKVMsg* note);
-
-    // --- Editing services -----------------------------------------------------
+    // Defined in edit/KVDocCaretEdit.cpp
     short DeleteMsgOnCaret(short voice, short, int, int);
-    CKVBlock* GetBlockByMeas(CKVMeas* meas);
-    CKVPage* GetCurrentPage();
+    int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);
+
+    // Defined in edit/KVDocClefKey.cpp
+    int UpdateClefType(CKVMeas* meas, short clef, int x);
+    int UpdateDelClefType(CKVMsg* clefChange);
+
+    // Defined in edit/KVDocDistances.cpp
+    void UpdateStaffSpace(short distance);
+    void UpdateBlockSpace(short distance);
+
+    // Defined in edit/KVDocDragDrop.cpp
+    int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
+
+    // Defined in edit/KVDocFrame.cpp
+    void GetInvalidateRect(RECT* out);
+    void SelectAllPages();
+
+    // Defined in edit/KVDocMeasCmd.cpp
+    CKVMeas* GetMeasure(int meas, int staff, int system);
+
+    // Defined in edit/KVDocNoteAttr.cpp
+    int GetHeadWidth(int code);
+    int GetHeadWidth(CKVMsg* msg);
+
+    // Defined in edit/KVDocPages.cpp
     // The current page index after clamping it to the last page; -1 without
     // pages.
     int GetCurrentPageNum();
-    int GetHeadWidth(int code);
-    int GetHeadWidth(CKVMsg* msg);
-    void GetInvalidateRect(RECT* out);
-    CKVMeas* GetMeasure(int meas, int staff, int system);
-    int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);
-    int GetSelMsgCount();
-    int GetSelMsgCount(short record);
-    CKVMsg* GetSelNote(int index, int system);
-    int GetStaffSelStatus(int index, int);
-    int InsertStaves(int at, int count, int system, DWORD after, int mode, int lines, int size);
-    void SelectAllPages();
-    int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
     int SetAllPageBlockCount(short count);
-    int UpdateClefType(CKVMeas* meas, short clef, int x);
-    int UpdateDelClefType(CKVMsg* clefChange);
-    void UpdateNoteMarkPos(int accidentalUnits, int markUnits);
+
+    // Defined in edit/KVDocQueries.cpp
+    CKVBlock* GetBlockByMeas(CKVMeas* meas);
+
+    // Defined in edit/KVDocReflow.cpp
+    CKVPage* GetCurrentPage();
     void UpdatePage(int fromFileInfo);
+
+    // Defined in edit/KVDocRescale.cpp
+    void UpdateNoteMarkPos(int accidentalUnits, int markUnits);
     void UpdatePosYA(int newHeight, int keepPages);
-    void UpdateStaffSpace(short distance);
-    void UpdateBlockSpace(short distance);
     // Rescales every position of the score from one device resolution to
     // another; the renderer calls it when a pass opens on a new resolution.
     void UpdatePosLogicDot(POINT oldDpi, POINT newDpi);
     // Rebuilds the handle rectangle of every symbol after the glyph widths
     // were measured anew.
     void UpdateMsgCtrlRect();
+
+    // Defined in edit/KVDocSelection.cpp
+    int GetSelMsgCount();
+    int GetSelMsgCount(short record);
+    CKVMsg* GetSelNote(int index, int system);
+
+    // Defined in edit/KVDocStaffCmd.cpp
+    int GetStaffSelStatus(int index, int);
+    int InsertStaves(int at, int count, int system, DWORD after, int mode, int lines, int size);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted
@@ -407,6 +434,7 @@ public:
     CTypedPtrArray<CPtrArray, CKVMeas*> m_arrMeas;
 
 private:
+    // Defined in document/KVDocCaret.cpp
     // Re-validates the cursor and returns the caret point, under the lock.
     CPoint GetCaretXY();
     // Moves the caret to the staff above (up != 0) or below.

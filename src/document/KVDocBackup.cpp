@@ -2,12 +2,12 @@
 
 #include "document/KVDoc.h"
 
+#include "MemoryGuard.h"
 #include "document/BackupState.h"
 #include "document/KVFileInfo.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"

@@ -4,17 +4,17 @@
 
 #include "document/KVDoc.h"
 
+#include "MemoryGuard.h"
 #include "document/KVFileInfo.h"
 #include "document/KvcLeadingPart.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
-#include "model/NewObject.h"
-#include "model/TextRuns.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/NewObject.h"
+#include "model/TextRuns.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "document/KVDoc.h"
 
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/NewObject.h"

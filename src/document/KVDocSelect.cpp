@@ -1,7 +1,7 @@
 #include "document/KVDoc.h"
 
 #include "document/SelRect.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 
 void CKVDoc::AddSelRect(short, RECT*, CKVMeas*, CKVStaff*, CKVBlock*)
 {

@@ -3,13 +3,13 @@
 
 #include "document/KVDoc.h"
 
+#include "MemoryGuard.h"
+#include "document/BackupState.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
 #include "document/UndoKinds.h"
-#include "edit/KVBackupPtrArray.h"
-#include "document/BackupState.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"

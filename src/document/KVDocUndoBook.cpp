@@ -6,7 +6,7 @@
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
 #include "document/UndoKinds.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"

@@ -2,8 +2,8 @@
 
 #include "AllocHook.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/NewObject.h"
 

@@ -3,10 +3,10 @@
 
 #include "model/KVMeas.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"

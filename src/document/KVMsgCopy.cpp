@@ -2,12 +2,12 @@
 
 #include "model/KVMsg.h"
 
+#include "MemoryGuard.h"
 #include "document/BackupState.h"
 #include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
 #include "document/KVDoc.h"
 #include "document/UndoEntry.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"

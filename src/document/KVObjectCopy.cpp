@@ -2,12 +2,12 @@
 
 #include "model/KVObject.h"
 
+#include "MemoryGuard.h"
 #include "document/CopyMsgMap.h"
 #include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
-#include "document/KVCtrlPoint.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"

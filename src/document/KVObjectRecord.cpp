@@ -3,9 +3,9 @@
 
 #include "model/KVObject.h"
 
+#include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
 #include "document/RecordIO.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"

@@ -4,11 +4,11 @@
 #include "model/KVPage.h"
 
 #include "AllocHook.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
 #include "model/NewObject.h"

@@ -3,9 +3,9 @@
 
 #include "model/KVPage.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
 #include "model/NewObject.h"

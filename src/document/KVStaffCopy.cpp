@@ -2,9 +2,9 @@
 
 #include "model/KVStaff.h"
 
+#include "MemoryGuard.h"
 #include "document/CopyMsgMap.h"
 #include "document/DeepCopy.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"

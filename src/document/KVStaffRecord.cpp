@@ -4,9 +4,9 @@
 
 #include "model/KVStaff.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"

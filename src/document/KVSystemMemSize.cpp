@@ -1,6 +1,6 @@
 #include "model/KVSystem.h"
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 

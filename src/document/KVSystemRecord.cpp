@@ -4,11 +4,11 @@
 
 #include "model/KVSystem.h"
 
+#include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"

@@ -3,9 +3,9 @@
 
 #include "document/RecordIO.h"
 
+#include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/KVObject.h"
 #include "model/KVSystem.h"

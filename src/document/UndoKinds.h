@@ -4,7 +4,7 @@
 
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"

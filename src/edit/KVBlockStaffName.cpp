@@ -1,6 +1,6 @@
 #include "model/KVBlock.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 
 #include <new>
 

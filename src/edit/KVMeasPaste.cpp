@@ -1,7 +1,7 @@
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 #include <cstring>
 

@@ -5,8 +5,8 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <vector>

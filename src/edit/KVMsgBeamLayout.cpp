@@ -5,7 +5,7 @@
 #include "document/KVDoc.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <cstdint>

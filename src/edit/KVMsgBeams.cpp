@@ -2,7 +2,7 @@
 
 #include "model/KVMsg.h"
 
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 void CKVMsg::MakeSubBeam(int set, short mode)
 {

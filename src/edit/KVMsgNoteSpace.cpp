@@ -2,13 +2,13 @@
 
 #include "model/KVMsg.h"
 
-#include "document/KVCtrlPoint.h"
 #include "document/KVDoc.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "model/KVStaff.h"
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVSystem.h"
 
 short CKVStaff::GetIndexInSystem()

@@ -5,6 +5,7 @@
 
 #include "harmony/ChordRecord.h"
 #include "model/TextHelpers.h"
+#include "render/GlyphTables.h"
 
 #include <cstring>
 
@@ -35,6 +36,20 @@ CString WithoutBlanks(const CString& text)
 }
 
 } // namespace
+
+char AsciiToAcci(char ch)
+{
+    switch (ch) {
+    case '#':
+        return static_cast<char>(chordAcci[1]);
+    case 'b':
+        return static_cast<char>(chordAcci[2]);
+    case '$':
+        return static_cast<char>(chordAcci[3]);
+    default:
+        return ch;
+    }
+}
 
 // --- CChordSurfixInfo -------------------------------------------------------
 

@@ -30,25 +30,12 @@ private:
 // needs are derived from it and never stored.
 class CChordSurfix {
 public:
+    // Defined in harmony/ChordSurfix.cpp
     CChordSurfix();
-    CChordSurfix(const CChordSurfix& source);
-    virtual ~CChordSurfix() = default;
-    // Takes the other's full name (deriving every field again), then its
-    // codes.
-    CChordSurfix& operator=(const CChordSurfix& source);
 
     // Stores the full name and derives the short name and the drawing parts.
     void SetRealName(const CString& name);
-    CString GetRealName() const { return m_strRealName; }
-    CString GetShortName() const { return m_strShortName; }
-    CChordSurfixInfo GetInfo() const { return m_Info; }
-    void SetInfo(const CChordSurfixInfo& info) { m_Info = info; }
-    void ResetInfo() { m_Info.Reset(); }
     void ResetNames();
-
-    // The codes as base-36 digits, and back.
-    CString StringFromInfo() const;
-    void InfoFromString(const CString& text);
 
     void RealToShortName();
     // 1 when the text is a tension group such as "(b9,#11)".
@@ -61,6 +48,25 @@ public:
     // *pos where it was.
     virtual int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
     virtual int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in this header
+    virtual ~CChordSurfix() = default;
+
+    CString GetRealName() const { return m_strRealName; }
+    CString GetShortName() const { return m_strShortName; }
+    CChordSurfixInfo GetInfo() const { return m_Info; }
+    void SetInfo(const CChordSurfixInfo& info) { m_Info = info; }
+    void ResetInfo() { m_Info.Reset(); }
+
+    // Defined in harmony/ChordSurfixDictionary.cpp
+    CChordSurfix(const CChordSurfix& source);
+    // Takes the other's full name (deriving every field again), then its
+    // codes.
+    CChordSurfix& operator=(const CChordSurfix& source);
+
+    // The codes as base-36 digits, and back.
+    CString StringFromInfo() const;
+    void InfoFromString(const CString& text);
 
     // Fields.
     CString m_strRealName;      // full name, with the layout marks
@@ -78,11 +84,9 @@ public:
 // A dictionary of suffixes in file order, owning them, with a current entry.
 class CChordSurfixProc {
 public:
+    // Defined in harmony/ChordSurfix.cpp
     CChordSurfixProc();
-    CChordSurfixProc(const CChordSurfixProc&) = delete;
     virtual ~CChordSurfixProc();
-    // Copies every suffix of the source; the current entry follows by name.
-    CChordSurfixProc& operator=(CChordSurfixProc& source);
 
     // Appends; the dictionary owns the suffix from now on.
     void AddSurfix(CChordSurfix* surfix);
@@ -94,13 +98,21 @@ public:
     // blank is removed from both, case-sensitively; null when none.
     POSITION FindSurfixShortName(const CString& name) const;
     POSITION FindSurfixRealName(const CString& name) const;
-    // The same searches, making the found suffix (or null) the current one.
-    CChordSurfix* FindShortAndSetCurSurfix(const CString& name);
-    CChordSurfix* FindRealAndSetCurSurfix(const CString& name);
 
     // Remove and delete; the current entry becomes null when it goes.
     void DeleteAt(POSITION position);
     void DeleteAllSurfixes();
+
+    // Deleted here
+    CChordSurfixProc(const CChordSurfixProc&) = delete;
+
+    // Defined in harmony/ChordSurfixDictionary.cpp
+    // Copies every suffix of the source; the current entry follows by name.
+    CChordSurfixProc& operator=(CChordSurfixProc& source);
+
+    // The same searches, making the found suffix (or null) the current one.
+    CChordSurfix* FindShortAndSetCurSurfix(const CString& name);
+    CChordSurfix* FindRealAndSetCurSurfix(const CString& name);
 
     // The host's list boxes.
     int SetSurfixNamesToList(CListBox& list);

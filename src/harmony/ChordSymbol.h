@@ -14,9 +14,25 @@ extern short nChordFretPtSize;
 
 class CChordSymbol : public CKVMsg {
 public:
+    // Defined in harmony/ChordSymbol.cpp
     // An empty C chord: name shown, diagram hidden, no rhythm.
     CChordSymbol();
     ~CChordSymbol() override;
+
+    // The chord part of the record, behind the symbol record: the suffix
+    // record, the fret-board record, a u16 rhythm flag and, when it is 1,
+    // the rhythm record. Reading first unpacks root, bass and the two show
+    // flags from the node words that the symbol record carried. 1 on
+    // success, 0 on failure.
+    int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
+    int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in harmony/ChordConvert.cpp
+    // Turns a symbol of the older chord kinds (22, 23), whose symbol part
+    // this one carries, into a chord symbol; 1 when it did.
+    int MakeFromOldChordSymbol();
+
+    // Defined in harmony/ChordSymbolDraw.cpp
     // The symbol part, then the chord part as CreateFrom copies it.
     CChordSymbol& operator=(CChordSymbol& source);
     // The symbol part alone, as the record reader hands a plain symbol's
@@ -33,18 +49,6 @@ public:
     void SetColor(COLORREF colour);
     // Re-attaches the suffix to the library's suffix dictionary.
     void CorrectSufixInfo();
-
-    // The chord part of the record, behind the symbol record: the suffix
-    // record, the fret-board record, a u16 rhythm flag and, when it is 1,
-    // the rhythm record. Reading first unpacks root, bass and the two show
-    // flags from the node words that the symbol record carried. 1 on
-    // success, 0 on failure.
-    int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
-    int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
-
-    // Turns a symbol of the older chord kinds (22, 23), whose symbol part
-    // this one carries, into a chord symbol; 1 when it did.
-    int MakeFromOldChordSymbol();
 
     virtual CRect Draw(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);
     virtual CRect DrawFrame(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);

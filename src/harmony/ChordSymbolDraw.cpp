@@ -2,7 +2,7 @@
 
 #include "harmony/ChordSymbol.h"
 
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/NewObject.h"
 
 CChordSymbol& CChordSymbol::operator=(CChordSymbol& source)

@@ -9,15 +9,23 @@
 // the diagram starts.
 class CFretInfo {
 public:
+    // Defined in harmony/FretBoard.cpp
     CFretInfo();
     // The text is ignored; the shape is empty.
     explicit CFretInfo(const CString& text);
-    virtual ~CFretInfo() = default;
 
     // 1 when no string is played and no pair is a barre.
     int IsFretEmpty() const;
     void SetFretEmpty();
 
+    // The 16-byte record: u16 base fret, six string frets, four barre pairs.
+    virtual int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
+    virtual int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in this header
+    virtual ~CFretInfo() = default;
+
+    // Defined in harmony/FretBoardDraw.cpp
     // The pitch of a string above C in semitones; -1 when it does not sound.
     short GetMidiKeyOfString(int string) const;
     // The shape line "000000,00000000,0": 1 when the shape is not empty.
@@ -27,10 +35,6 @@ public:
     // The shape profile, keyed by suffix (section) and root/bass (key).
     int ReadInfoFromProfile(short root, short bass, CString& surfix, const CString& profilePath);
     int WriteInfoToProfile(short root, short bass, CString& surfix, const CString& profilePath);
-
-    // The 16-byte record: u16 base fret, six string frets, four barre pairs.
-    virtual int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
-    virtual int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
 
     // Fields.
     // Per string, low E first: 0 open, 1-4 stopped at that fret above the
@@ -43,6 +47,7 @@ public:
     static constexpr BYTE FRET_UNUSED = 254;
 
 protected:
+    // Defined in harmony/FretBoardDraw.cpp
     // Prefixes the section marker that tells the case of the first four
     // characters.
     int AddPrefixToSurfixName(CString& surfix);
@@ -53,19 +58,24 @@ extern const short nFretBase[6];
 
 class CFretBoard : public CKVMsg {
 public:
+    // Defined in harmony/FretBoard.cpp
     CFretBoard();
     CFretBoard(short size, const char* face);
-    ~CFretBoard() override = default;
-    // The symbol part, the shape, the size and the face name.
-    CFretBoard& operator=(CFretBoard& source);
-
-    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
-    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
 
     // The symbol record with the diagram size in its object word, then the
     // shape record. Reading restores kind 70 and the face name.
     virtual int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
     virtual int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in this header
+    ~CFretBoard() override = default;
+
+    // Defined in harmony/FretBoardDraw.cpp
+    // The symbol part, the shape, the size and the face name.
+    CFretBoard& operator=(CFretBoard& source);
+
+    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
+    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
 
     // Fields.
     CFretInfo m_FretInfo;

@@ -46,15 +46,29 @@ struct RhythmTrack {
 // The events of a pattern, and the play data last made from them.
 class CRtmData {
 public:
-    CRtmData() = default;
-    CRtmData(const CRtmData&) = delete;
+    // Defined in harmony/Rhythm.cpp
     virtual ~CRtmData();
-    // Deep-copies the pattern events and tracks; no play events.
-    CRtmData& operator=(const CRtmData& source);
 
     // Delete every play event, pattern event and track; `loaded` stays.
     void DeleteAllEvents();
     void ResetBuffer();
+
+    // The data record: sizes, measure count and length, the events and the
+    // tracks, each list with its count and record stride. Reading replaces
+    // every event and track and sets `loaded`; a failed read leaves the data
+    // empty with `loaded` 0.
+    int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
+    int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in this header
+    CRtmData() = default;
+
+    // Deleted here
+    CRtmData(const CRtmData&) = delete;
+
+    // Defined in harmony/RhythmPlay.cpp
+    // Deep-copies the pattern events and tracks; no play events.
+    CRtmData& operator=(const CRtmData& source);
 
     // Loads the pattern file of `info`; 1 on success.
     int ReadRtmData(const CString& group, const RHYTHM_INFO& info);
@@ -63,13 +77,6 @@ public:
     int ConvertToPlayData(CChordSymbol* chord, int from, int to, int measure);
     // A key of the C pattern moved onto the chord.
     unsigned char GetRealMidiKey(CChordSymbol* chord, unsigned char key, int unused) const;
-
-    // The data record: sizes, measure count and length, the events and the
-    // tracks, each list with its count and record stride. Reading replaces
-    // every event and track and sets `loaded`; a failed read leaves the data
-    // empty with `loaded` 0.
-    int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
-    int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
 
     // Fields.
     int m_bLoaded = 0;
@@ -83,21 +90,26 @@ public:
 
 class CRhythm : public CKVMsg {
 public:
+    // Defined in harmony/Rhythm.cpp
     CRhythm();
-    ~CRhythm() override = default;
-    CRhythm& operator=(CRhythm& source);
-
-    CString GetRtmGrpName() const { return m_strGrpName; }
-    CString GetRtmPatName() const { return m_RtmInfo.m_strPatName; }
-    CString GetRtmFileName() const { return m_RtmInfo.m_strFileName; }
-
-    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
-    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
 
     // The symbol record, the group, pattern and file names as counted
     // strings, then the data record. 1 on success, 0 on any failure.
     virtual int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
     virtual int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+
+    // Defined in this header
+    ~CRhythm() override = default;
+
+    CString GetRtmGrpName() const { return m_strGrpName; }
+    CString GetRtmPatName() const { return m_RtmInfo.m_strPatName; }
+    CString GetRtmFileName() const { return m_RtmInfo.m_strFileName; }
+
+    // Defined in harmony/RhythmPlay.cpp
+    CRhythm& operator=(CRhythm& source);
+
+    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
+    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
 
     // Fields.
     CString m_strGrpName;

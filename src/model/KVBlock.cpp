@@ -3,12 +3,12 @@
 
 #include "model/KVBlock.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"

@@ -43,6 +43,7 @@ public:
     static constexpr WORD INSERTED_STAFF_VALUE = 20;
     static constexpr short FIXED_HEADER_WIDTH = 29; // of the even spread
 
+    // Defined in model/KVBlock.cpp
     CKVBlock();
     ~CKVBlock() override;
     // Deletes the backup object, a whole block, when there is one.
@@ -66,18 +67,8 @@ public:
 
     // Drags.
     int SetStaffPos(short staff, POINT pt, int backup);
-    int SetStaffPos(short staff, int x, int y, int backup)
-    {
-        POINT pt{x, y};
-        return SetStaffPos(staff, pt, backup);
-    }
     // Boundary -1 is the right edge.
     int SetMeasPos(short boundary, POINT pt, int unused);
-    int SetMeasPos(short boundary, int x, int y, int unused)
-    {
-        POINT pt{x, y};
-        return SetMeasPos(boundary, pt, unused);
-    }
     int SetStaffPosByDelta(short staff, int delta, int backup);
     // Rounds to the nearest multiple of the staff space.
     int GetQuantStaffPos(int d);
@@ -94,30 +85,55 @@ public:
     int Save(CFile* file);
     int Load(CFile* file);
 
-    // Score file records and the clipboard image.
-    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
-    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
-    short CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned char voice, int unused);
+    // Defined in this header
+    // The drags above with the point given as x and y.
+    int SetStaffPos(short staff, int x, int y, int backup)
+    {
+        POINT pt{x, y};
+        return SetStaffPos(staff, pt, backup);
+    }
+    int SetMeasPos(short boundary, int x, int y, int unused)
+    {
+        POINT pt{x, y};
+        return SetMeasPos(boundary, pt, unused);
+    }
 
-    // Undo.
+    // Defined in document/KVBlockBackup.cpp
     int ObjectBackup(int record);
     void ObjectFeedback();
-    int GetBlockMemSize();
+
+    // Defined in document/KVBlockClipboard.cpp
+    short CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned char voice, int unused);
+
+    // Defined in document/KVBlockCopy.cpp
     int CreateFrom(CKVBlock* source);
 
-    // A new staff space: the gaps between staves and the per-staff values
-    // follow it, then the block is laid out again.
-    void UpdateFontSize(int oldSpace, int newSpace);
+    // Defined in document/KVBlockMemSize.cpp
+    int GetBlockMemSize();
 
+    // Defined in document/KVBlockRecord.cpp
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
+
+    // Defined in timing/KVBlockSpacing.cpp
     // Spacing: boundaries from the column widths; returns the excess.
     short SetGoodMeasWidth(int equal, int unused);
 
-    // Editing services.
+    // Defined in edit/KVBlockLayout.cpp
+    void UpdateStaffLeftIndent(int indent);
+
+    // Defined in edit/KVBlockPaste.cpp
+    short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
+
+    // Defined in edit/KVBlockStaffName.cpp
     void SetStaffNamePoint();
     void RemoveStaffNamePoint();
     void MakeStaffNameRect();
-    short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
-    void UpdateStaffLeftIndent(int indent);
+
+    // Defined in edit/KVPageFont.cpp
+    // A new staff space: the gaps between staves and the per-staff values
+    // follow it, then the block is laid out again.
+    void UpdateFontSize(int oldSpace, int newSpace);
 
     // Fields.
     CTypedPtrArray<CPtrArray, POINT*> m_arrStaffNamePoint;      // per staff, or null

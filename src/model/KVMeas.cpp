@@ -4,7 +4,7 @@
 
 #include "model/KVMeas.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/MeasPlace.h"
 #include "model/MeasRecord.h"
 

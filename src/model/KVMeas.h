@@ -116,6 +116,7 @@ public:
     static constexpr int TIME_TEXT_SIZE = 16;
     static constexpr int ENDING_TEXT_SIZE = 16;
 
+    // Defined in model/KVMeas.cpp
     CKVMeas();
     ~CKVMeas() override;
     // Copies the node part and the settings; not the id arrays, the endings
@@ -124,9 +125,6 @@ public:
 
     // Recomputes the length from the time signature after the base part.
     void Initialize(CKVSystem* system, short objectKind) override;
-    using CKVObject::AddMsg;
-    // Refused (0) on a compressed multi-measure rest; voice 0 becomes 1.
-    virtual short AddMsg(CKVMsg* msg, unsigned char owner);
 
     // Position scale.
     short AbsXToMeasX(short x);
@@ -144,6 +142,33 @@ public:
     // copy of it without id goes to out when given.
     WORD IsRestCompMeas(CKVMsg* out);
 
+    // Clefs, endings, place in the score.
+    unsigned char GetClefType();
+    unsigned char GetLastClefType();
+    void DeleteAllClefMsgs();
+    DWORD GetEndingType();
+    unsigned char GetEndingPos();
+    void DeleteEnding();
+    short GetStaffIndex();
+
+    // The older stream form.
+    short CopyToBuff(unsigned char* buffer);
+    short Save(CFile* file);
+    short Load(CFile* file);
+    void GetMemorySize(DWORD& total);
+    // Deletes the clone that the backup link names.
+    void DeleteBackupData() override;
+
+    // Defined in model/KVMeasHit.cpp
+    CKVMsg* GetNoteMsg(POINT pt, unsigned char voice);
+    CKVMsg* GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly, POINT extra);
+    CKVMsg* GetPointedNoteMsg(POINT pt, unsigned char voice);
+
+    // Defined in model/KVMeasKey.cpp
+    void ChangeKeySignature(unsigned char keyType, unsigned char keyCount, DWORD options, int withChords);
+    void TransposeInDiatonicScale(int up, short steps, short semitones);
+
+    // Defined in model/KVMeasOps.cpp
     // Positions of neighbours.
     short GetMsgOfLeftPos(short pos);
     short GetMsgOfRightPos(short pos);
@@ -166,45 +191,13 @@ public:
     void Trill2Midi();
     void UndoTrillNote();
 
-    // Key and transposition.
-    void ChangeKeySignature(unsigned char keyType, unsigned char keyCount, DWORD options, int withChords);
-    void TransposeInDiatonicScale(int up, short steps, short semitones);
-    void TransposeChordName(int up, short semitones);
-
-    // Clefs, endings, place in the score.
-    unsigned char GetClefType();
-    unsigned char GetLastClefType();
-    void DeleteAllClefMsgs();
-    DWORD GetEndingType();
-    unsigned char GetEndingPos();
-    void DeleteEnding();
-    short GetStaffIndex();
     // Keeps the symbols in place when the header or the real width changes.
     void MsgPosCorrect(short newHeader, short newRealWidth);
     void SetPakPosByNote(short mode, short from, short to, int beamArg);
     void BelongChordSymbolToNote();
     void NoteBelongToUpDownStaffForCrossBeam(int up, unsigned char voice, short from, short to, CKVMeas* target);
 
-    // Hit-tests.
-    CKVMsg* GetNoteMsg(POINT pt, unsigned char voice);
-    CKVMsg* GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly, POINT extra);
-    CKVMsg* GetPointedNoteMsg(POINT pt, unsigned char voice);
-
-    // The older stream form.
-    short CopyToBuff(unsigned char* buffer);
-    short Save(CFile* file);
-    short Load(CFile* file);
-    void GetMemorySize(DWORD& total);
-    // Deletes the clone that the backup link names.
-    void DeleteBackupData() override;
-
-    // Score file records and the clipboard image.
-    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
-    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
-    short CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned char voice, int cut);
-    short CopyToStaff(CKVStaff* staff, WORD from, WORD to);
-
-    // Undo.
+    // Defined in document/KVMeasBackup.cpp
     int ObjectBackup(int record, int crossStaff);
     void ObjectFeedback();
     void SlurFeedback(void* slurStep);
@@ -214,20 +207,79 @@ public:
     CKVMsg* GetNewPtr2(CKVMsg* msg, CKVMsg* excluded);
     CKVMsg* GetNewPtr(CKVMsg* msg);
     CKVMsg* GetNewPtr(CKVMsg* msg, CKVMsg* excluded);
-    int GetMeasMemSize();
+
+    // Defined in document/KVMeasClipboard.cpp
+    short CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned char voice, int cut);
+    short CopyToStaff(CKVStaff* staff, WORD from, WORD to);
+
+    // Defined in document/KVMeasCopy.cpp
     int CreateFrom(CKVMeas* source);
     int CreateFromEqually(CKVMeas* source);
 
-    // Ticks, durations and start times.
-    void CalcWholeCount();
-    short GetPakTime(short beatUnit, short beats);
-    void UpdatePlayTime(BYTE voice);
-    void UpdateStartTime(BYTE voice, int unused1, int unused2, int passOn);
-    void UpdateStartTimeOnMove(BYTE voice);
-    short GetStartTime(CKVMsg* msg);
-    short StringToI(CString* text);
-    short GetStringValue(CString* text);
-    void UpdateMsgTime(BYTE voice);
+    // Defined in document/KVMeasMemSize.cpp
+    int GetMeasMemSize();
+
+    // Defined in document/KVMeasRecord.cpp
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
+
+    // Defined in timing/KVMeasBeam.cpp
+    int AutoBeamGetNotesNum(int coarse, int t);
+    int AutoBeamGetNotesNumInCustomMeas(int coarse, int t);
+    int AutoBeamGetDur(int coarse, int t);
+    int GetNoteKind(BYTE voice, short t, short d);
+    void AutoBindByBeam(BYTE voice, int placement);
+    void AutoBindByBeam(BYTE voice, short from, short to, int arg, int placement);
+    CKVMsg* BindByBeam(BYTE voice, short t, short d, int placement);
+    void BindByBeam(BYTE voice, short from, short to, int placement, int arg);
+    CKVMsg* BindGroupByBeam(BYTE voice, short from, short to, int direction);
+    CKVMsg* BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int direction);
+    void AutoBindGraceNoteByBeam(BYTE voice);
+    void AutoBindByChord(BYTE voice);
+
+    // Defined in timing/KVMeasCrossStaff.cpp
+    void AddUpDownMsgArray(CKVMsg* msg);
+    void DeleteUpDownMsgArray(CKVMsg* msg);
+    void DeleteAllUpDownMsg(int up, int down);
+    void SetPosByUpDownStaff(int up, int down, int full);
+    CKVMeas* GetUpMeas();
+    CKVMeas* GetDownMeas();
+
+    // Defined in timing/KVMeasMidi.cpp
+    void PrepGuess(DWORD ticksPerQuarter);
+    short MakeRests(BYTE voice, DWORD ticksPerQuarter, short division);
+
+    // Defined in timing/KVMeasNoteInsert.cpp
+    CKVMsg* InsertNewNoteMsg(CKVMsg& model, short direction, int placement, int autoBeam, int unused1, int midiRead, int unused2);
+    CKVMsg* InsertNoteMsg(CKVMsg& msg, int placement, int autoBeam);
+    void ArrangeGraceNote(CKVMsg* pending);
+    void SingleStaffProc(short unused);
+
+    // Defined in timing/KVMeasOrder.cpp
+    int MaxTopPoint(BYTE voice, short x1, short x2, short& x, short& y, short& beamSlope, int& inBeam);
+
+    // Defined in timing/KVMeasPitch.cpp
+    short GetMidiKeyFromPosY(short x, short y);
+    short SetParamFromMidiKey();
+    void UpdateNoteKeySignature(int simplify, int allowMove, int reorderChords, short unused);
+    void RegulAccidants();
+    WORD GetDrumHeadType(int y);
+    WORD GetDrumHeadAndPosByMidi(int onlyFixed, int key, int& y);
+    short SetParamFromDrumTable(int fromPosition);
+    void UpdateChord();
+
+    // Defined in timing/KVMeasPlace.cpp
+    void UpdatePos(BYTE voice, short direction, int fromTime, short from);
+
+    // Defined in timing/KVMeasSpacing.cpp
+    void GetNotePosByStartTime();
+    void SetNotePosByStartTime();
+    void SetGraceNotePosByStartTime(CKVMsg* main, short previousEnd);
+
+    // Defined in timing/KVMeasSymbolList.cpp
+    using CKVObject::AddMsg;
+    // Refused (0) on a compressed multi-measure rest; voice 0 becomes 1.
+    virtual short AddMsg(CKVMsg* msg, unsigned char owner);
 
     // Symbol list, chords and beams.
     void RemoveAt(short index);
@@ -253,25 +305,18 @@ public:
     void DelRestMsg();
     short GetLeftNoteIndex(short index, CKVMsg* msg);
 
-    // Note insertion.
-    CKVMsg* InsertNewNoteMsg(CKVMsg& model, short direction, int placement, int autoBeam, int unused1, int midiRead, int unused2);
-    CKVMsg* InsertNoteMsg(CKVMsg& msg, int placement, int autoBeam);
-    void ArrangeGraceNote(CKVMsg* pending);
-    void SingleStaffProc(short unused);
+    // Defined in timing/KVMeasTiming.cpp
+    void CalcWholeCount();
+    short GetPakTime(short beatUnit, short beats);
+    void UpdatePlayTime(BYTE voice);
+    void UpdateStartTime(BYTE voice, int unused1, int unused2, int passOn);
+    void UpdateStartTimeOnMove(BYTE voice);
+    short GetStartTime(CKVMsg* msg);
+    short StringToI(CString* text);
+    short GetStringValue(CString* text);
+    void UpdateMsgTime(BYTE voice);
 
-    // Automatic beaming.
-    int AutoBeamGetNotesNum(int coarse, int t);
-    int AutoBeamGetNotesNumInCustomMeas(int coarse, int t);
-    int AutoBeamGetDur(int coarse, int t);
-    int GetNoteKind(BYTE voice, short t, short d);
-    void AutoBindByBeam(BYTE voice, int placement);
-    void AutoBindByBeam(BYTE voice, short from, short to, int arg, int placement);
-    CKVMsg* BindByBeam(BYTE voice, short t, short d, int placement);
-    void BindByBeam(BYTE voice, short from, short to, int placement, int arg);
-    CKVMsg* BindGroupByBeam(BYTE voice, short from, short to, int direction);
-    CKVMsg* BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int direction);
-    void AutoBindGraceNoteByBeam(BYTE voice);
-    void AutoBindByChord(BYTE voice);
+    // Defined in timing/KVMeasTuplet.cpp
     void MakeChord(BYTE voice, short from, short to);
 
     // Ties, slurs and tuplets.
@@ -281,61 +326,39 @@ public:
     void SetFlag2Note(int x, BYTE voice, WORD flags);
     CKVMsg* GetNearestRightOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);
     CKVMsg* GetNearestLeftOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);
-    void SwitchTieSlur();
 
-    // Cross-staff notes.
-    void AddUpDownMsgArray(CKVMsg* msg);
-    void DeleteUpDownMsgArray(CKVMsg* msg);
-    void DeleteAllUpDownMsg(int up, int down);
-    void SetPosByUpDownStaff(int up, int down, int full);
-    CKVMeas* GetUpMeas();
-    CKVMeas* GetDownMeas();
-
-    // Placement.
-    void UpdatePos(BYTE voice, short direction, int fromTime, short from);
-
-    // Pitch, key signatures and drums.
-    short GetMidiKeyFromPosY(short x, short y);
-    short SetParamFromMidiKey();
-    void UpdateNoteKeySignature(int simplify, int allowMove, int reorderChords, short unused);
-    void RegulAccidants();
-    WORD GetDrumHeadType(int y);
-    WORD GetDrumHeadAndPosByMidi(int onlyFixed, int key, int& y);
-    short SetParamFromDrumTable(int fromPosition);
-    void UpdateChord();
-
-    // Recorded MIDI to notation.
-    void PrepGuess(DWORD ticksPerQuarter);
-    short MakeRests(BYTE voice, DWORD ticksPerQuarter, short division);
-
-    // Spacing.
-    void GetNotePosByStartTime();
-    void SetNotePosByStartTime();
-    void SetGraceNotePosByStartTime(CKVMsg* main, short previousEnd);
-
-    // Placement order.
-    int MaxTopPoint(BYTE voice, short x1, short x2, short& x, short& y, short& beamSlope, int& inBeam);
-
-    // Walk list.
-    int ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll);
-    CKVMsg* GetNextMsg(short& cursor);
-    void RemainNoteRest();
-
-    // Tuplet ranges.
+    // Defined in timing/KVMeasTupletRange.cpp
     void MakeRangeTupletMsg(BYTE voice, short x1, short x2);
     void MakeRangeTupletMsgByMenu(BYTE voice, short x1, short x2);
     void EncMakeRangeTupletMsg(BYTE voice, short x1, short x2);
 
-    // Editing services.
+    // Defined in timing/KVMeasWalk.cpp
+    int ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll);
+    CKVMsg* GetNextMsg(short& cursor);
+    void RemainNoteRest();
+
+    // Defined in edit/KVMeasInsert.cpp
+    CKVMsg* InsertNewMsg(CKVMsg& model);
+
+    // Defined in edit/KVMeasPaste.cpp
     // Copies the settings of a model measure and its node part, not its
     // children.
     void Copy(CKVMeas& source);
     // Own 0 only unlinks the reference; 1 when found.
     int DeleteMsg(CKVMsg* msg, int own);
-    CRect GetRealMeasRect(int flag);
+
+    // Defined in edit/KVMeasPos.cpp
     short GetRealPosX(CKVMsg* msg);
-    CKVMsg* InsertNewMsg(CKVMsg& model);
+
+    // Defined in edit/KVMeasSpace.cpp
+    CRect GetRealMeasRect(int flag);
     void NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace);
+
+    // Defined in edit/KVMeasTieSlur.cpp
+    void SwitchTieSlur();
+
+    // Defined in harmony/KVMeasChordTranspose.cpp
+    void TransposeChordName(int up, short semitones);
 
     // Fields.
     DWORD m_dwSpacingMode = 0;              // 0 natural, 1 mathematical; not stored

@@ -3,12 +3,12 @@
 
 #include "model/KVMeas.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/NodeDoc.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ CKVMsg* CKVMeas::GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly,
         if (kind == MSG_CLEF && msg->m_nPosX < 1 && msg->m_byMark1 == 1)
             originX = MulDiv(msg->m_nPosX, GetRealWidth(), SCALE) + 3;
         const POINT local {pt.x - originX, pt.y - msg->ConvertYbyZoom(msg->m_nPosY)};
-        found = msg->GetCtrlPointedMsg(local, notesOnly, extra, 1);
+        found = msg->GetCtrlPointedMsg(local, notesOnly, extra, kSecondPair);
         return false;
     });
     return found;
@@ -103,7 +103,7 @@ CKVMsg* CKVMeas::GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly,
 
 CKVMsg* CKVMeas::GetPointedNoteMsg(POINT pt, unsigned char voice)
 {
-    CKVMsg* msg = GetCtrlPointedMsg(pt, voice, 1, POINT {0, 0});
+    CKVMsg* msg = GetCtrlPointedMsg(pt, voice, kHeadOnly, POINT {0, 0});
     if (!msg || (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST) || msg->m_cPointedCtrl != 0)
         return nullptr;
     return msg;

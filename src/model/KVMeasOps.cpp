@@ -4,7 +4,7 @@
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 #include <algorithm>
 #include <vector>

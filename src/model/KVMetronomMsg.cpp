@@ -3,11 +3,10 @@
 
 #include "model/KVDrawnMsgs.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "model/DrawnText.h"
 #include "model/MeasPlace.h"
-#include "model/NodeDoc.h"
 #include "model/TextHelpers.h"
 #include "render/GlyphTables.h"
 
@@ -212,8 +211,7 @@ CSize CKVMetronomMsg::DrawVersion1(CDC* dc, CRect* rect, CFontDatas* fonts, shor
 
     const int startX = rect->left + (hasText ? m_nPosX2 : 0);
     const int baseY = rect->top + (hasText ? MulDiv(m_nPosY2, zoom, 100) : 0);
-    const CKVDoc* doc = DocOf(*this);
-    const int lift = (doc ? doc->m_nStaffSpace : LineSpacingOf(*this)) / 2;
+    const int lift = LineSpacingOf(*this) / 2;
     const int glyphY = baseY - lift;
     int x = startX;
     state.Select(MusicFont(dc, tenths));

@@ -225,16 +225,9 @@ inline constexpr DWORD kAttrClearTail = 0x80; // notes and chords
 
 class CKVMsg : public CKVObject {
 public:
+    // Defined in model/KVMsg.cpp
     CKVMsg();
     explicit CKVMsg(CKVObject* parent);
-    // A symbol at a point of a measure: position word = point.x, vertical
-    // position = point.y; the low byte of durationWord is the duration
-    // code, the high byte the dot count. graceMode 1 makes a grace note with
-    // a slash, 2 one without.
-    CKVMsg(CKVMeas* measure, POINT point, short kind, WORD headType, WORD durationWord,
-           BYTE voice, DWORD colour, LONG height, WORD tupletWord, LONG word32, int graceMode);
-    // Copies the source's drawing fields; id 0, no children.
-    explicit CKVMsg(CKVMsg* source);
     ~CKVMsg() override;
 
     // Copies the node part and the symbol's fields, the id included; not the
@@ -262,6 +255,19 @@ public:
     short LoadMask(CFile* file);
     short CopyToBuff(BYTE* buffer);
 
+    // Defined in model/KVMsgCtrl.cpp
+    void MakeMsgCtrlPoint();
+    void MakeNoteCtrlPoint();
+    void MakeNoteMarkCtrl();
+    void UpdateMsgCtrlRect();
+
+    // Defined in model/KVMsgMeas.cpp
+    short GetTimeFromPos(short pos);
+    void DeleteTimeRange(short from, short to);
+    short Transpose(int up, short quality, short steps, short octaves, int apply);
+    void MinusPosCorrect(short newHeader, short newRealWidth);
+
+    // Defined in model/KVMsgOps.cpp
     // Attribute accessors.
     short GetNoteHeight();
     void SetNoteHeight(short height);
@@ -327,50 +333,55 @@ public:
     // The twin of a tie or slur held by its other note.
     CKVMsg* GetAnotherTieMsg(int second);
 
-    // Texts, older chord names and fret diagrams, custom symbols.
+    // Texts, older chord names and fret diagrams.
     int GetTextInfo(CString& text);
     short TextToKVMsg(CString name);
     void FretDataToMsg(tagFRETDATA fret);
-    void ModifyCustomSymbol(int handle, CPoint from, CPoint to);
 
-    // Control handles.
-    void MakeMsgCtrlPoint();
-    void MakeNoteCtrlPoint();
-    void MakeNoteMarkCtrl();
-    void UpdateMsgCtrlRect();
-    // Moves the head handle of a note right by dx.
-    void NoteCtrlOffset(short dx);
+    // Defined in document/KVMsgClipboard.cpp
+    CKVMsg* CopyToParent(CKVObject* parent, unsigned char owned);
+    void OffsetX(short dx);
 
-    // Measure-level services.
-    short GetTimeFromPos(short pos);
-    void DeleteTimeRange(short from, short to);
-    short Transpose(int up, short quality, short steps, short octaves, int apply);
-    void MinusPosCorrect(short newHeader, short newRealWidth);
+    // Defined in document/KVMsgCopy.cpp
+    int CreateFrom(CKVMsg* source);
+    int CreateFromEqually(CKVMsg* source);
 
+    // Defined in document/KVMsgRecord.cpp
     // The record form: the 44-byte symbol record, then the node record.
     int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
     int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
     void LabelCopy();
 
-    // Clipboard.
-    CKVMsg* CopyToParent(CKVObject* parent, unsigned char owned);
-    void OffsetX(short dx);
-
-    // Undo bookkeeping.
+    // Defined in document/KVMsgUndo.cpp
     int GetMsgMemSize();
     void BackupPosition();
     void FeedBackPosition();
 
-    // Deep copies.
-    int CreateFrom(CKVMsg* source);
-    int CreateFromEqually(CKVMsg* source);
+    // Defined in timing/KVMsgBeam.cpp
+    int BeamOrder();
 
-    // Ticks and durations.
-    void CalcPlayTime();
-    short GetStartTime();
-    short GetPlayTime();
-    double GetPlayTimeDouble();
-    void UpdateStartTime(short start, int midiRead, int keepOffset);
+    // Defined in timing/KVMsgCheck.cpp
+    void DeleteTuplet();
+    int DeleteTupletProc(CKVMsg* note);
+    int RemoveTuplet(CKVMsg* tuplet);
+    void DeleteInvalidSlurMsg();
+    int IsTieEndNoteInDiffMeas();
+    // 1 when the system's id map holds this very pointer and the symbol's
+    // kinds and counts are sound. Safe on a pointer to a deleted symbol.
+    int IsValidMsg(CKVSystem* system);
+    // The same checks without the map search, for a pointer just read from
+    // one of the system's map slots.
+    int IsValidMapEntry(CKVSystem* system);
+
+    // Defined in timing/KVMsgChord.cpp
+    // A symbol at a point of a measure: position word = point.x, vertical
+    // position = point.y; the low byte of durationWord is the duration
+    // code, the high byte the dot count. graceMode 1 makes a grace note with
+    // a slash, 2 one without.
+    CKVMsg(CKVMeas* measure, POINT point, short kind, WORD headType, WORD durationWord,
+           BYTE voice, DWORD colour, LONG height, WORD tupletWord, LONG word32, int graceMode);
+    // Copies the source's drawing fields; id 0, no children.
+    explicit CKVMsg(CKVMsg* source);
 
     // Chords and beam groups.
     short GetSortedIndex(CKVMsg* msg);
@@ -382,38 +393,24 @@ public:
     // The kind when the position word x falls on the symbol, else 0xFFFF.
     WORD PtInRect(short x, BYTE voice);
     void GetUpDownPos(short* top, short* bottom);
-    // Widens [top, bottom] by the vertical extent of the symbol and its
-    // children: note heads with their stems, beam-group ends unless flag is
-    // set. Used for redraw rectangles.
-    void GetTopBottom(int& top, int& bottom, int flag);
-    void ChangeParent(CKVObject* parent);
-    void MakeSubBeam(int set, short mode);
-    void SetSubBeamDirAsDefault();
-    void BeamDirection(int respace, int setHeights, int automatic, int direction);
-    // The stem tip that lies highest (Up) or lowest (Down): a note's stem
-    // end (half a stem for a grace note), a rest's own place, the farthest
-    // point among a group's, chord's or tremolo's members. 1 when found.
-    int GetNoteSteamUpMaxPoint(POINT& pt);
-    int GetNoteSteamDownMaxPoint(POINT& pt);
-    int BeamOrder();
 
-    // Ties, slurs and tuplets.
-    short GetTieIndex(BYTE owned);
-    short GetSlurIndex(DWORD id, BYTE owned);
-    void GetMsgBindedByTie(CPtrArray& notes);
-    void AutoAdjustTieSlur();
-    void AutoAdjustTuplet();
-    int SetSymbol(BYTE accidental, int options, int gap);
-    void SetTuplet(WORD word, WORD form);
-
-    // Cross-staff notes.
+    // Defined in timing/KVMsgCross.cpp
     void SetPosByUpDownStaff(int place, int keepOwn);
 
-    // Placement in the measure.
-    void UpdatePos(int fromTime);
-    void UpdateRestPosY(int centre);
+    // Defined in timing/KVMsgMidi.cpp
+    short CalcNoteRestKind(DWORD unit, DWORD length, short division);
 
-    // Pitch, accidentals and the MIDI head.
+    // Defined in timing/KVMsgOrder.cpp
+    void SlurPosOrder(short dx, short dy, short minHeight, int setX, int keepY, int keepHeight,
+                      int keepMiddle, int side);
+    void TupletPosOrderOfNote();
+    void TupletPosOrder();
+    void ChordDotOrder();
+    void ChordCtrlPointMove();
+    void ChordKeyOrder();
+    void BeamXsort(int passOn);
+
+    // Defined in timing/KVMsgPitch.cpp
     short GetDoReMiFromPosY(short clef, int wantDegree, int useOwnAccidental = 0);
     short GetMidiKeyFromPosY(short* degree, short* accidental);
     short GetMidiKeyFromOnlyPosY();
@@ -432,42 +429,68 @@ public:
     void MakeGraceNote();
     int IsGraceNote();
 
-    // Recorded MIDI to notation.
-    short CalcNoteRestKind(DWORD unit, DWORD length, short division);
+    // Defined in timing/KVMsgPlace.cpp
+    void UpdatePos(int fromTime);
+    void UpdateRestPosY(int centre);
 
-    // Spacing.
+    // Defined in timing/KVMsgSpacing.cpp
     void GetNoteLeftWidth(WORD& left, WORD& right);
     void SetNotePosByStartTime();
     void SetNotePos(short x);
-    void NoteSpaceOrder();
 
-    // Placement order of slurs, tuplets, chord dots, accidentals and beams.
-    void SlurPosOrder(short dx, short dy, short minHeight, int setX, int keepY, int keepHeight,
-                      int keepMiddle, int side);
-    void TupletPosOrderOfNote();
-    void TupletPosOrder();
-    void ChordDotOrder();
-    void ChordCtrlPointMove();
-    void ChordKeyOrder();
-    void ChordSort();
-    void ChordYOrder();
-    void BeamXsort(int passOn);
+    // Defined in timing/KVMsgTie.cpp
+    short GetTieIndex(BYTE owned);
+    short GetSlurIndex(DWORD id, BYTE owned);
+    void GetMsgBindedByTie(CPtrArray& notes);
+    void AutoAdjustTieSlur();
+    void AutoAdjustTuplet();
+    int SetSymbol(BYTE accidental, int options, int gap);
+    void SetTuplet(WORD word, WORD form);
 
-    // The per-symbol step of a measure's walk list.
+    // Defined in timing/KVMsgTiming.cpp
+    void CalcPlayTime();
+    short GetStartTime();
+    short GetPlayTime();
+    double GetPlayTimeDouble();
+    void UpdateStartTime(short start, int midiRead, int keepOffset);
+
+    // Defined in timing/KVMsgWalk.cpp
     void ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossStaff, int keepAll);
 
-    // Tuplet ranges, hand-over on deletion and symbol checks.
-    void DeleteTuplet();
-    int DeleteTupletProc(CKVMsg* note);
-    int RemoveTuplet(CKVMsg* tuplet);
-    void DeleteInvalidSlurMsg();
-    int IsTieEndNoteInDiffMeas();
-    // 1 when the system's id map holds this very pointer and the symbol's
-    // kinds and counts are sound. Safe on a pointer to a deleted symbol.
-    int IsValidMsg(CKVSystem* system);
-    // The same checks without the map search, for a pointer just read from
-    // one of the system's map slots.
-    int IsValidMapEntry(CKVSystem* system);
+    // Defined in edit/KVMsgBeamLayout.cpp
+    void SetSubBeamDirAsDefault();
+    void BeamDirection(int respace, int setHeights, int automatic, int direction);
+    // The stem tip that lies highest (Up) or lowest (Down): a note's stem
+    // end (half a stem for a grace note), a rest's own place, the farthest
+    // point among a group's, chord's or tremolo's members. 1 when found.
+    int GetNoteSteamUpMaxPoint(POINT& pt);
+    int GetNoteSteamDownMaxPoint(POINT& pt);
+
+    void ChordSort();
+
+    // Defined in edit/KVMsgBeams.cpp
+    void MakeSubBeam(int set, short mode);
+
+    // Defined in edit/KVMsgCustomSymbol.cpp
+    void ModifyCustomSymbol(int handle, CPoint from, CPoint to);
+
+    // Defined in edit/KVMsgExtent.cpp
+    // Widens [top, bottom] by the vertical extent of the symbol and its
+    // children: note heads with their stems, beam-group ends unless flag is
+    // set. Used for redraw rectangles.
+    void GetTopBottom(int& top, int& bottom, int flag);
+
+    // Defined in edit/KVMsgNoteSpace.cpp
+    // Moves the head handle of a note right by dx.
+    void NoteCtrlOffset(short dx);
+
+    void NoteSpaceOrder();
+
+    // Defined in edit/KVMsgPaste.cpp
+    void ChangeParent(CKVObject* parent);
+
+    // Defined in edit/KVMsgQuery.cpp
+    void ChordYOrder();
 
     // Fields.
     COLORREF m_crColor = 0;
@@ -509,6 +532,7 @@ public:
     CKVMsg* m_pMainNote = nullptr; // the main note of a grace note or clef change
 
 private:
+    // Defined in model/KVMsgCtrl.cpp
     // Turns a handle template (horizontal offset, vertical offset and kind
     // word per handle) into the handle rectangles.
     void UpdateMsgCtrlPointers(short* handleTemplate);

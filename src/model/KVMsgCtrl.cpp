@@ -3,7 +3,7 @@
 
 #include "model/KVMsg.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "harmony/ChordSymbol.h"
@@ -11,7 +11,7 @@
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <vector>
 

@@ -1,21 +1,20 @@
 // Operations on one symbol and the symbols grouped under it: attributes,
 // durations and stems, attached marks, chords, tremolo pairs, beam ends, tie
-// twins, older text forms and custom symbols.
+// twins and older text forms.
 
 #include "model/KVMsg.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
-#include "render/CustomSymbol.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -1401,47 +1400,4 @@ void CKVMsg::FretDataToMsg(tagFRETDATA fret)
     std::copy(fret.szName, fret.szName + nameLength, head);
     std::copy(fret.byFret, fret.byFret + kFrets, head + nameLength);
     SetHead(static_cast<short>(nameLength > 0 ? kNameBytes + kFrets : kFrets), head);
-}
-
-void CKVMsg::ModifyCustomSymbol(int handle, CPoint from, CPoint to)
-{
-    if (m_byKind != MSG_CUSTOM || !m_pHead)
-        return;
-    CCustomSymbol symbol;
-    if (!symbol.ReadBlock(m_pHead, m_wHeadLen))
-        return;
-    CRect bounds;
-    bool first = true;
-    for (int i = 0; i < symbol.m_listObject.GetSize(); ++i) {
-        CCustomSymbolObject* object = symbol.m_listObject.GetAt(i);
-        if (!object)
-            continue;
-        int width = MulDiv(object->m_nPenWidth, from.x, to.x);
-        object->m_nPenWidth = width == 0 ? 1 : width;
-        object->ResizeObject(handle, from, to);
-        const CRect rect = object->GetBoundingRect(0);
-        if (first) {
-            bounds = rect;
-            first = false;
-        } else {
-            bounds.UnionRect(&bounds, &rect);
-        }
-    }
-    // The block stays relative to the anchor: the anchor takes the corner
-    // and the objects give it back.
-    const POINT back {-bounds.left, -bounds.top};
-    for (int i = 0; i < symbol.m_listObject.GetSize(); ++i) {
-        if (CCustomSymbolObject* object = symbol.m_listObject.GetAt(i))
-            object->OffsetStroke(back);
-    }
-    std::vector<unsigned char> block;
-    if (!symbol.WriteBlock(block) || block.empty() || block.size() > 32767)
-        return;
-    if (SetHead(static_cast<short>(block.size()), block.data()) <= 0)
-        return;
-    m_nPosX = ClampToShort(m_nPosX + bounds.left);
-    m_nPosY = ClampToShort(m_nPosY + bounds.top);
-    m_wDuration = m_wHeadLen;
-    m_wFlag = m_wHeadLen;
-    MakeMsgCtrlPoint();
 }

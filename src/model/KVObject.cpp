@@ -3,8 +3,8 @@
 
 #include "model/KVObject.h"
 
-#include "document/KVCtrlPoint.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"

@@ -33,16 +33,19 @@ inline constexpr unsigned char kHolderOwns = 1;  // the holder owns the symbol; 
 inline constexpr int kParentAbove = 0;           // the holder's own parent becomes the symbol's parent
 inline constexpr int kParentHere = 1;            // the holder becomes the symbol's parent
 
+// Hit-tests: whether a note offers all its handles or only its head (and a
+// symbol its children too, or only itself), and which pair of a tie's or
+// slur's handles is offered: the second pair through the note that owns it.
+inline constexpr int kAllHandles = 0;
+inline constexpr int kHeadOnly = 1;
+inline constexpr int kFirstPair = 0;
+inline constexpr int kSecondPair = 1;
+
 class CKVObject {
 public:
+    // Defined in model/KVObject.cpp
     CKVObject();
-    CKVObject(const CKVObject&) = delete;
     virtual ~CKVObject();
-
-    // The node copy: kind, words, a copy of the head, system, new copies of
-    // the control handles, the handle bytes, parent, page link and parent
-    // kind. Child references are not copied.
-    CKVObject& operator=(const CKVObject& source);
 
     virtual void Initialize(CKVSystem* system, short objectKind);
     virtual short AddMsg(CKVMsg* msg, unsigned char owner, int parentIsThis);
@@ -62,6 +65,18 @@ public:
     short Load(CFile* file);
     short CopyToBuff(unsigned char* buffer);
 
+    // Defined in this header
+    void SetObjectType(short objectKind) { m_byObjKind = static_cast<BYTE>(objectKind); }
+
+    // Deleted here
+    CKVObject(const CKVObject&) = delete;
+
+    // Defined in model/KVObjectCtrl.cpp
+    // The node copy: kind, words, a copy of the head, system, new copies of
+    // the control handles, the handle bytes, parent, page link and parent
+    // kind. Child references are not copied.
+    CKVObject& operator=(const CKVObject& source);
+
     // Hit-testing. Points are relative to the symbol's anchor; origin is the
     // drawing origin of the exact outline test. Result 1 on a hit, and the
     // pointed handle byte names the handle or part that was hit.
@@ -80,21 +95,23 @@ public:
     // The handle rectangle `in` (handle index `handle`) at the staff's size.
     void ConvertRectByZoom(CRect& in, CRect& out, short handle);
 
+    // Defined in document/KVObjectCopy.cpp
     // Deep copies: the node part and new copies of the owned children.
     // CreateFrom also re-links the ties and slurs of the copies.
     int CreateFrom(CKVObject* source);
     int CreateFromEqually(CKVObject* source);
 
-    // Copies the node part of source without its children.
-    void Copy(CKVObject& source);
-
+    // Defined in document/KVObjectRecord.cpp
     // The record form of the node: header, head and child references, with
     // the owned children's records behind their references. Write appends at
     // *used and may replace the buffer by a larger one; Read reads at *pos
     // and advances it. Both give 1 on success, 0 on failure.
     int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
     int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
-    void SetObjectType(short objectKind) { m_byObjKind = static_cast<BYTE>(objectKind); }
+
+    // Defined in edit/KVObjectPaste.cpp
+    // Copies the node part of source without its children.
+    void Copy(CKVObject& source);
 
     // Fields.
     BYTE m_byObjKind = 1;       // 1 symbol, 2 measure, 3 staff, 4 ossia staff, 5 system

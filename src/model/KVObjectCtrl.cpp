@@ -3,17 +3,17 @@
 
 #include "model/KVObject.h"
 
-#include "document/KVCtrlPoint.h"
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "harmony/ChordSymbol.h"
 #include "model/HitShapes.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 #include <new>
@@ -347,7 +347,7 @@ CKVMsg* CKVObject::GetCtrlPointedMsg(POINT pt, int ownOnly, POINT origin, int se
                 return false;
             }
             const POINT local {pt.x - child->m_nPosX, pt.y - child->ConvertYbyZoom(child->m_nPosY)};
-            found = child->GetCtrlPointedMsg(local, 0, origin, owner);
+            found = child->GetCtrlPointedMsg(local, kAllHandles, origin, owner);
             return false;
         });
     }
@@ -369,7 +369,7 @@ CKVMsg* CKVObject::GetCtrlPointedChordBeamMsg(POINT pt, POINT origin, int ownOnl
     };
     if (self->m_byKind == MSG_BEAM) {
         const POINT local {pt.x - absX(*self), pt.y - ConvertYbyZoom(self->m_nPosY)};
-        if (GetCtrlPoint(local, origin, 0, 1))
+        if (GetCtrlPoint(local, origin, kAllHandles, kSecondPair))
             return self;
     }
     CKVDoc* doc = DocOf(*this);
@@ -386,7 +386,7 @@ CKVMsg* CKVObject::GetCtrlPointedChordBeamMsg(POINT pt, POINT origin, int ownOnl
             return false;
         }
         const POINT local {pt.x - absX(*member), pt.y - member->ConvertYbyZoom(member->m_nPosY)};
-        found = member->GetCtrlPointedMsg(local, ownOnly, origin, 1);
+        found = member->GetCtrlPointedMsg(local, ownOnly, origin, kSecondPair);
         if (found && doc) {
             if (self->m_byKind == MSG_CHORD)
                 doc->m_pLastMember = self;

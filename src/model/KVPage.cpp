@@ -1,9 +1,9 @@
 #include "model/KVPage.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "document/UndoEntry.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
@@ -396,7 +396,7 @@ CKVMsg* CKVPage::GetCtrlPointedMsg(POINT pt, unsigned char voice, POINT extra)
         if (!msg || (voice != 0 && msg->m_byVoice != voice))
             continue;
         POINT local {pt.x - msg->m_nPosX, pt.y - msg->m_nPosY};
-        CKVMsg* hit = msg->GetCtrlPointedMsg(local, 0, extra, 1);
+        CKVMsg* hit = msg->GetCtrlPointedMsg(local, kAllHandles, extra, kSecondPair);
         if (hit)
             return hit;
     }

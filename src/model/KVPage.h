@@ -18,14 +18,13 @@ class CKVPage : public CKVMultiBackup {
 public:
     static constexpr BYTE PARENT_KIND_PAGE = 7; // parent kind of a page-level symbol
 
+    // Defined in model/KVPage.cpp
     CKVPage();
     // The file info is not used.
     explicit CKVPage(CKVFileInfo* fileInfo);
     ~CKVPage() override;
     // Deletes the backup object, a whole page, when there is one.
     void DeleteBackupData() override;
-    // The live instance of this page.
-    virtual CKVPage* GetCurBackupObj();
 
     int Create(CKVFileInfo* fileInfo);
 
@@ -72,21 +71,31 @@ public:
     int Save(CFile* file);
     int Load(CFile* file);
 
-    // Score file records.
-    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
-    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
+    // Defined in document/KVPageBackup.cpp
+    // The live instance of this page.
+    virtual CKVPage* GetCurBackupObj();
 
     // Undo.
     void ObjectBackup(int record);
     void ObjectFeedback();
     CKVMsg* GetNewPtr2(CKVMsg* msg);
     CKVMsg* GetNewPtr(CKVMsg* msg);
-    int GetPageMemSize();
+
+    // Defined in document/KVPageCopy.cpp
     int CopyBlockLayoutFrom(CKVPage* source);
 
-    // Editing services.
-    CKVBlock* GetSelOssiaBlock();
+    // Defined in document/KVPageMemSize.cpp
+    int GetPageMemSize();
+
+    // Defined in document/KVPageRecord.cpp
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
+
+    // Defined in edit/KVPageFont.cpp
     void UpdateFontSize(int oldSpace, int newSpace);
+
+    // Defined in edit/KVPageOssia.cpp
+    CKVBlock* GetSelOssiaBlock();
 
     // Fields.
     CTypedPtrArray<CPtrArray, CKVBlock*> m_arrBlock;      // owned

@@ -4,7 +4,7 @@
 
 #include "model/KVStaff.h"
 
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"

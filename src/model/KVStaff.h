@@ -38,6 +38,7 @@ public:
     static constexpr int DRUM_KIT_RECORD_SIZE = 66; // u16 kit index, then the kit name
     static constexpr WORD DEFAULT_SIZE_PERCENT = 100;
 
+    // Defined in model/KVStaff.cpp
     CKVStaff();
     ~CKVStaff() override;
 
@@ -91,29 +92,38 @@ public:
     // Deletes the clone that the backup link names.
     void DeleteBackupData() override;
 
-    // Score file records.
-    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
-    int Write(CFile* file, DWORD& length);
-    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
-
-    // Undo.
+    // Defined in document/KVStaffBackup.cpp
     int ObjectBackup(int record, int crossStaff);
     void ObjectFeedback();
     // Moves the current flag to the partner for the staff and each measure.
     void SetCurrentFlag2BackupObj();
     // Replays a step's slur relink records in every measure.
     void SlurFeedback(void* slurStep);
-    int GetStaffMemSize();
+
+    // Defined in document/KVStaffCopy.cpp
     int CreateFrom(CKVStaff* source);
 
+    // Defined in document/KVStaffMemSize.cpp
+    int GetStaffMemSize();
+
+    // Defined in document/KVStaffRecord.cpp
+    int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
+    int Write(CFile* file, DWORD& length);
+    int Read(unsigned char* buffer, DWORD* pos, DWORD* length);
+
+    // Defined in timing/KVStaffPitch.cpp
     // Pitch: sets the clef of the whole staff; clef 8 makes it a drum staff.
     void SetClefType(BYTE clef);
 
-    // Editing services.
+    // Defined in edit/KVStaffLayout.cpp
     // The index in the system's staff list (ossia list for an ossia staff).
     short GetIndexInSystem();
-    short GetMeasIndex(CKVMeas* meas);
+
+    // Defined in edit/KVStaffPaste.cpp
     short Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int overwrite, int autoBeam, int backup);
+
+    // Defined in edit/KVStaffQuery.cpp
+    short GetMeasIndex(CKVMeas* meas);
 
     // Fields.
     BYTE m_byClefType = 1;

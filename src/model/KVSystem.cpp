@@ -3,9 +3,9 @@
 
 #include "model/KVSystem.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"

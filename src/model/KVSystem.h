@@ -30,6 +30,7 @@ public:
     static constexpr int KEY_TABLE_SIZE = 65536;   // old ids translated by direct lookup
     static constexpr DWORD DEFAULT_TICKS_PER_QUARTER = 240;
 
+    // Defined in model/KVSystem.cpp
     CKVSystem();
     ~CKVSystem() override;
 
@@ -62,7 +63,7 @@ public:
     short Load(CFile* file);
     short CopyToBuff(unsigned char* buffer);
 
-    // Staff-set structure.
+    // Defined in model/KVSystemStaves.cpp
     int Create(short staffCount, LONG measCount, BYTE clefType, short timeNum, short timeDen);
     short AddStaff(short count, short mode);
     short InsertStaff(short index, short count, short mode, int lineCount, int sizePercent);
@@ -77,23 +78,27 @@ public:
     // Merges another system after this one's last measure; the font map is
     // pairs of (old font number, new font number).
     void Import(CKVSystem* other, BYTE* fontMap, BYTE fontMapCount);
-    // Non-zero when undo took the object.
-    int AddObj2BackupArray(short kind, void* object, int inserted);
 
-    // Score file and clipboard records.
+    // Defined in document/KVSystemClipboard.cpp
+    // Reads the staff part of a clipboard image into this temporary system.
+    short Construct(unsigned char* image, DWORD& pos, DWORD length);
+
+    // Defined in document/KVSystemMemSize.cpp
+    int GetSystemMemSize();
+    int GetSysMeasMemSize(LONG index);
+
+    // Defined in document/KVSystemRecord.cpp
     int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
     int Write(CFile* file, DWORD& length);
     int Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD unused);
     void TestTieSlur();
-    // Reads the staff part of a clipboard image into this temporary system.
-    short Construct(unsigned char* image, DWORD& pos, DWORD length);
 
-    // Undo.
+    // Defined in document/KVSystemUndo.cpp
+    // Non-zero when undo took the object.
+    int AddObj2BackupArray(short kind, void* object, int inserted);
     int Backup(short kind, void* object);
-    int GetSystemMemSize();
-    int GetSysMeasMemSize(LONG index);
 
-    // Spacing.
+    // Defined in timing/KVSystemSpacing.cpp
     int GetNoteKind(int ticks);
     short GetGoodMeasWidthInNatural(int meas, int allStaves);
     short GetGoodMeasWidthInMath(int meas, int allStaves);

@@ -6,10 +6,10 @@
 #include "model/NewObject.h"
 #include "model/TextRuns.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/DrumTable.h"
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "model/DrumTable.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"

@@ -3,7 +3,7 @@
 
 #include "model/KVDrawnMsgs.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/DrawnText.h"
 #include "model/TextHelpers.h"
 #include "model/TextRuns.h"

@@ -3,7 +3,6 @@
 // and its direct children resolved without touching the reference list.
 // Shared by the measure's queries; not part of the library's interface.
 
-#include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
@@ -87,12 +86,8 @@ inline BYTE ClefCodeOf(const CKVMsg& clef)
 }
 
 // The document's line spacing; the process-wide copy for a node that is
-// not in a document.
-inline int LineSpacingOf(const CKVObject& node)
-{
-    const CKVDoc* doc = DocOf(node);
-    return doc ? doc->m_nStaffSpace : nCurStaffSpace;
-}
+// not in a document. Out of line so that this header needs no document.
+int LineSpacingOf(const CKVObject& node);
 
 // The member notes of a chord in child order; lyric references and other
 // children are left out.

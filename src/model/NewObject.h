@@ -4,7 +4,7 @@
 // system, kind and parent. The caller returns its own failure value on null.
 
 #include "AllocHook.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 #include "model/KVObject.h"
 
 #include <utility>

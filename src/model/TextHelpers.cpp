@@ -2,7 +2,6 @@
 
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
-#include "render/GlyphTables.h"
 
 #include <cstdio>
 #include <cstring>
@@ -217,20 +216,6 @@ char BYTEToAscii(unsigned char value)
     if (value <= 35)
         return static_cast<char>('A' + value - 10);
     return '*';
-}
-
-char AsciiToAcci(char ch)
-{
-    switch (ch) {
-    case '#':
-        return static_cast<char>(chordAcci[1]);
-    case 'b':
-        return static_cast<char>(chordAcci[2]);
-    case '$':
-        return static_cast<char>(chordAcci[3]);
-    default:
-        return ch;
-    }
 }
 
 int IsUpperCase(char ch)

@@ -47,6 +47,7 @@ unsigned char AsciiToBYTE(char ch);
 // The digit of 0-35 in capitals, '*' above.
 char BYTEToAscii(unsigned char value);
 // The accidental letters of chord names ('#', 'b', '$') as music-font codes.
+// Defined in harmony/ChordSurfix.cpp, where the chord-name codes are read.
 char AsciiToAcci(char ch);
 int IsUpperCase(char ch);
 int IsLowerCase(char ch);

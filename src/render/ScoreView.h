@@ -46,7 +46,7 @@ public:
     // The resource id of the screen background texture in the host's module.
     static constexpr UINT kTextureResource = 397;
 
-    // --- Defined in render/ScoreViewPass.cpp --------------------------------
+    // Defined in render/ScoreViewPass.cpp
     CScoreView();
     CScoreView(const CScoreView&) = delete;
     CScoreView& operator=(const CScoreView&) = delete;
@@ -82,7 +82,7 @@ public:
     // The device context of the last pass; null before the first one.
     CDC* GetMemoryDC();
 
-    // --- Defined in render/ScoreViewFont.cpp --------------------------------
+    // Defined in render/ScoreViewFont.cpp
     // Selects a font into the output handle and into a distinct attribute
     // handle; returns the previous font (the attribute handle's when the two
     // differ).
@@ -105,24 +105,24 @@ public:
     int DrawTextOut(int x, int y, CString text, BYTE coloured);
     int DrawTextOutT(int x, int y, const char* text, int length, BYTE coloured);
 
-    // --- Defined in render/ScoreViewPage.cpp --------------------------------
+    // Defined in render/ScoreViewPage.cpp
     short KVDrawPage(CKVPage& page, CRect update, int pageIndex);
     void KVDrawStaffName(CKVPage& page, int pageIndex);
     void DrawHeaderFooterMsg(CKVPage* page, CKVMsg* msg, int isHeader);
     void DrawHeaderFooter(CKVPage* page, tagHEADER_FOOTER* record, char* text, int length, int isHeader);
 
-    // --- Defined in render/ScoreViewBlock.cpp -------------------------------
+    // Defined in render/ScoreViewBlock.cpp
     short KVDrawBlock(CKVBlock& block);
 
-    // --- Defined in render/ScoreViewMeasure.cpp -----------------------------
+    // Defined in render/ScoreViewMeasure.cpp
     short KVDrawMeas(CKVMeas& meas, short column, int endingsOnly);
     short KVDrawMsg(CKVMsg& msg, BYTE mode);
 
-    // --- Defined in render/ScoreViewVirtual.cpp -----------------------------
+    // Defined in render/ScoreViewVirtual.cpp
     short VirtualDrawBlock(CKVBlock& block, CFontDatas* fonts, int flag);
     short GetDispXByBrace(CKVBlock& block);
 
-    // --- Defined in render/ScoreViewNote.cpp --------------------------------
+    // Defined in render/ScoreViewNote.cpp
     short DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inChord, int shifted);
     short DrawChord(CKVMsg& chord, int pass, int withStem, int, int);
     short DrawHead(CKVMsg& note, short x, short y, short stemHeight, int normal, BYTE mode);
@@ -133,30 +133,30 @@ public:
     void CorrectSubMsgPos(CKVMsg* note, int x, int y, int reach);
     short GetChordStatus(CKVMsg& msg, CKVMsg** stemEnd, CKVMsg** stemRoot);
 
-    // --- Defined in render/ScoreViewStem.cpp --------------------------------
+    // Defined in render/ScoreViewStem.cpp
     short DrawNoteBar_Tail(CKVMsg& note, short x, short y, short headWidth, short stemHeight, int, BYTE mode,
                            int noTail);
     CPoint DrawNoteFontBar(short x, short y, short height, COLORREF colour, BYTE mode, unsigned short headType);
     CPoint DrawNoteBar(short x, short y, double height, BYTE mode, COLORREF colour, unsigned short headType);
     CSize GetFontBarPos(CKVMsg& note, short headWidth, short stemHeight);
 
-    // --- Defined in render/ScoreViewBeam.cpp --------------------------------
+    // Defined in render/ScoreViewBeam.cpp
     short DrawBeam(CKVMsg& group);
     void AdjustBeam(CKVMsg& group);
     void MakeControlPointOfBeam(CKVMsg* group, int& x, int& y, int leftX, int rightX);
 
-    // --- Defined in render/ScoreViewMarks.cpp -------------------------------
+    // Defined in render/ScoreViewMarks.cpp
     short DrawNoteMarks(CKVMsg& note, short headWidth, BYTE mode);
     short DrawSubMsgs(CKVMsg& note, BYTE visible, int dx);
     void DrawCtrlRectOfMsg(CKVMsg* msg, int x, int y);
 
-    // --- Defined in render/ScoreViewTuplet.cpp ------------------------------
+    // Defined in render/ScoreViewTuplet.cpp
     short DrawMeasTuplet(CKVMsg& tuplet);
     void DrawTremolo(CKVMsg& tremolo);
     void DrawPararellLine(int x1, double y1, int x2, double y2, int segX, int segWidth, double offset,
                           double thickness, COLORREF colour);
 
-    // --- Defined in render/ScoreViewStaff.cpp -------------------------------
+    // Defined in render/ScoreViewStaff.cpp
     short Draw5Line(LONG x1, LONG x2, LONG y, COLORREF colour, unsigned char staffKind, unsigned char reserved,
                     unsigned short sizePercent, unsigned char lineCount);
     void DrawThickDash(LONG x1, LONG y1, LONG x2, LONG y2, COLORREF colour, int width);
@@ -166,38 +166,38 @@ public:
     short DrawBracket(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
     short DrawDoubleBracket(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
 
-    // --- Defined in render/ScoreViewBarLine.cpp -----------------------------
+    // Defined in render/ScoreViewBarLine.cpp
     short DrawBarLine(CKVMeas& meas, unsigned short sizePercent, short xEnd, int drawStart);
     short DrawMeasLeftBarA(CKVMeas* meas, int x);
 
-    // --- Defined in render/ScoreViewClefKey.cpp -----------------------------
+    // Defined in render/ScoreViewClefKey.cpp
     short DrawMeasClefA(CKVMeas* meas, unsigned char* clef, int x, int atSystemStart);
     short DrawMeasClef(CKVMeas& meas);
     short DrawMeasKeySignA(CKVMeas* meas, unsigned char* prevKind, short* prevCount, int x, int atSystemStart,
                            int& naturalsBefore);
 
-    // --- Defined in render/ScoreViewTime.cpp --------------------------------
+    // Defined in render/ScoreViewTime.cpp
     short DrawMeasTimeSignA(CKVMeas* meas, LONG firstMeasure, LONG column, int x);
     short DrawTimeSig(CKVMeas& meas);
     short GetTimeSignWidth(CKVMeas& meas);
 
-    // --- Defined in render/ScoreViewMeasNum.cpp -----------------------------
+    // Defined in render/ScoreViewMeasNum.cpp
     short DrawMeasNum(CKVBlock& block);
 
-    // --- Defined in render/ScoreViewHandles.cpp -----------------------------
+    // Defined in render/ScoreViewHandles.cpp
     void DrawCtrlRect(CKVCtrlPoint* point, int dx, int dy, int reserved);
     void DrawCtrlPoint(CKVCtrlPoint* point, int dx, int dy);
     void DrawCtrlRectOfBlock(CKVBlock& block);
     void DrawCtrlRectOfMeas(CKVMeas* meas);
 
-    // --- Defined in render/ScoreViewRest.cpp --------------------------------
+    // Defined in render/ScoreViewRest.cpp
     short DrawRest(CKVMsg& msg, BYTE preview);
     void DrawSlashRest(int x, int y, COLORREF color, BYTE invert);
     short DrawLongrest(CKVMsg& msg);
     short DrawPreviewRestEx(CKVMsg& msg);
     short DrawPreviewNoteEx(CKVMsg& msg);
 
-    // --- Defined in render/ScoreViewTieSlur.cpp -----------------------------
+    // Defined in render/ScoreViewTieSlur.cpp
     short DrawTieSlur(CKVMsg& tie, int fromStart);
     short DrawTie(CKVMsg& tie, int x1, int y, int x2, int w1, int w2);
     short DrawSlur(CKVMsg& slur, int bound, int x1, int y1, int x2, int y2, int w1, int w2);
@@ -205,10 +205,10 @@ public:
     short DrawCurvedLine(CKVMsg& msg);
     short DrawBezierLine(CKVMsg& msg);
 
-    // --- Defined in render/ScoreViewEnding.cpp ------------------------------
+    // Defined in render/ScoreViewEnding.cpp
     short DrawEndings(short);
 
-    // --- Defined in render/ScoreViewGlyph.cpp -------------------------------
+    // Defined in render/ScoreViewGlyph.cpp
     short DrawSingle_Msg(CKVMsg& msg);
     short DrawMark(CKVMsg& msg);
     short DrawGerneralFont(CKVMsg& msg);
@@ -220,7 +220,7 @@ public:
     short DrawKeysign(CKVMsg& msg);
     short ChangeKeySign(CKVMsg& msg);
 
-    // --- Defined in render/ScoreViewLine.cpp --------------------------------
+    // Defined in render/ScoreViewLine.cpp
     short DrawMsgLine(CKVMsg& msg);
     short DrawCDCrescendo(CKVMsg& msg);
     short DrawN(CKVMsg& msg);
@@ -232,17 +232,17 @@ public:
     // Fills a rectangle with the pen and brush already selected.
     int DrawRectangle(int l, int t, int r, int b);
 
-    // --- Defined in render/ScoreViewText.cpp --------------------------------
+    // Defined in render/ScoreViewText.cpp
     short DrawMultiText(CKVMsg& msg);
     short DrawTextMsg(CKVMsg& msg);
     short DrawMetronome(CKVMsg& msg);
     short DrawDynamic(CKVMsg& msg);
     short DrawMidiShortMsg(CKVMsg& msg);
 
-    // --- Defined in render/ScoreViewCustom.cpp ------------------------------
+    // Defined in render/ScoreViewCustom.cpp
     short DrawCustomSymbolMsg(CKVMsg& msg);
 
-    // --- Defined in render/ScoreViewChord.cpp -------------------------------
+    // Defined in render/ScoreViewChord.cpp
     short DrawChordText(CKVMsg& msg);
     short DrawFretboard(CKVMsg& msg, int showBoard);
 
@@ -316,7 +316,7 @@ private:
     // the nested pass's KVClose.
     struct OuterPass;
 
-    // Step helpers of KVOpen and KVClose (render/ScoreViewPass.cpp).
+    // Defined in render/ScoreViewPass.cpp
     // Frees what the pass made, puts the device back unless it may be gone,
     // gives an outer pass back and leaves the lock.
     void EndPass(bool restoreDevice);
@@ -329,7 +329,8 @@ private:
     void MeasureGlyphWidths();
     void ApplyDistances();
 
-    // Coloured text through memTextDC (render/ScoreViewFont.cpp).
+    // Defined in render/ScoreViewFont.cpp
+    // Coloured text through memTextDC.
     int DrawColoured(int x, int y, const char* text, int length, CSize extent, BOOL glyphMapping);
 
     BOOL m_bMapModeSaved = 0;       // KVSetExpandTimes saved the mode of this pass

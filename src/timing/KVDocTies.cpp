@@ -2,17 +2,17 @@
 
 #include "document/KVDoc.h"
 
-#include "edit/KVBackupPtrArray.h"
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "platform/AllocHook.h"
 #include "timing/InsertState.h"
-#include "timing/TickMath.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <vector>
 

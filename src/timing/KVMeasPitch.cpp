@@ -3,11 +3,11 @@
 
 #include "model/KVMeas.h"
 
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 using namespace kvpitch;
 

@@ -3,7 +3,7 @@
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 namespace {
 

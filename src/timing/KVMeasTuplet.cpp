@@ -2,8 +2,8 @@
 
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 #include "timing/TupletLinks.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 #include "timing/MsgTimeOrder.h"
-#include "timing/TickMath.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,7 @@
 
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 #include "timing/TieLinks.h"
 #include "timing/TupletLinks.h"
 #include "timing/TupletState.h"

@@ -3,14 +3,14 @@
 
 #include "model/KVMsg.h"
 
+#include "MemoryGuard.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "timing/InsertState.h"
-#include "timing/TickMath.h"
 
 #include <algorithm>
 #include <new>

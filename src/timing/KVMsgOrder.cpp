@@ -3,17 +3,17 @@
 
 #include "model/KVMsg.h"
 
-#include "document/KVCtrlPoint.h"
 #include "document/KVDoc.h"
-#include "edit/TieSlurDirection.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 #include "timing/InsertState.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
 #include "timing/TieLinks.h"
+#include "timing/TieSlurDirection.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,12 +3,12 @@
 #include "model/KVMsg.h"
 
 #include "document/KVDoc.h"
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,12 +3,12 @@
 #include "model/KVMsg.h"
 
 #include "document/KVDoc.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 #include <cstdlib>
 #include <vector>

@@ -6,8 +6,8 @@
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
 #include <utility>

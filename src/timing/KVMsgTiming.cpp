@@ -2,7 +2,7 @@
 
 #include "model/KVMsg.h"
 
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 using tickmath::ForEachChild;
 using tickmath::IsGrace;

@@ -3,7 +3,7 @@
 #include "model/KVMsg.h"
 
 #include "model/KVMeas.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "model/KVStaff.h"
 
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 

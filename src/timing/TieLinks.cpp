@@ -4,7 +4,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 

@@ -5,15 +5,15 @@
 // last note in its height. Shared by the tuplet routines; not part of the
 // library's interface.
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
-#include "model/MeasPlace.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "platform/AllocHook.h"
-#include "timing/TickMath.h"
 
 #include <algorithm>
 #include <vector>

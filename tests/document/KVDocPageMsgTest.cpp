@@ -1,4 +1,4 @@
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "model/KVBlock.h"

@@ -1,7 +1,7 @@
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "model/KVBlock.h"
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"

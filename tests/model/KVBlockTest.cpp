@@ -1,12 +1,12 @@
 // Blocks: staff positions, the even spread of measure boundaries, layout of
 // measure rectangles and handles, drags, hit-tests and the older stream form.
 
-#include "document/KVCtrlPoint.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
-#include "edit/KVBackupPtrArray.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"

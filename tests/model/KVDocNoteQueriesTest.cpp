@@ -1,7 +1,7 @@
 // Document queries the symbol code leans on: note-head widths and the block
 // that shows a measure.
 
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "support/KvTest.h"

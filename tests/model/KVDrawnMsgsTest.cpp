@@ -6,7 +6,7 @@
 #include "support/SymbolFixtures.h"
 #include "support/ScoreBuilder.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/KVDrawnMsgs.h"

@@ -34,28 +34,28 @@ TEST_F(MeasHitTest, VoiceMasksHideNotesAndShowRests)
     const POINT onRest {136, -10};
 
     Masks(0x01FF);
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, 0, POINT {}), second);
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 1, 0, POINT {}), first);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, kAllHandles, POINT {}), second);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 1, kAllHandles, POINT {}), first);
 
     Masks(0x00FE);
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onRest, 0, 0, POINT {}), nullptr);
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onRest, 1, 0, POINT {}), rest);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onRest, 0, kAllHandles, POINT {}), nullptr);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onRest, 1, kAllHandles, POINT {}), rest);
 
     // Voices outside 1 to 8 are never hidden.
     Masks(0xFFFF);
     first->m_byVoice = 0;
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, 0, POINT {}), first);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, kAllHandles, POINT {}), first);
     first->m_byVoice = 12;
-    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, 0, POINT {}), first);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(onNotes, 0, kAllHandles, POINT {}), first);
 }
 
 TEST_F(MeasHitTest, MidiEventsAreFoundOnlyWhileShown)
 {
     CKVMsg* event = score->Symbol(meas, MSG_MIDI, 0, -30);
     CKVCtrlTool::m_bShowMidiEvent = 1;
-    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {1, -30}, 0, 0, POINT {}), event);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {1, -30}, 0, kAllHandles, POINT {}), event);
     CKVCtrlTool::m_bShowMidiEvent = 0;
-    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {1, -30}, 0, 0, POINT {}), nullptr);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {1, -30}, 0, kAllHandles, POINT {}), nullptr);
 }
 
 TEST_F(MeasHitTest, PointedNoteIsFoundByItsHeadOnly)
@@ -65,7 +65,7 @@ TEST_F(MeasHitTest, PointedNoteIsFoundByItsHeadOnly)
     note->MakeMsgCtrlPoint();
     EXPECT_EQ(meas->GetPointedNoteMsg(POINT {10, 0}, 0), note);
     EXPECT_EQ(meas->GetPointedNoteMsg(POINT {40, -4}, 0), nullptr);
-    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {40, -4}, 0, 0, POINT {}), note);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {40, -4}, 0, kAllHandles, POINT {}), note);
     EXPECT_EQ(note->m_cPointedCtrl, 2);
 }
 
@@ -80,7 +80,7 @@ TEST_F(MeasHitTest, NearestHeadWinsAmongOverlappingNotes)
 TEST_F(MeasHitTest, MissWithButtonUpClearsThePointedPosition)
 {
     Doc().m_ptPointed = POINT {7, 9};
-    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {200, 200}, 0, 0, POINT {}), nullptr);
+    EXPECT_EQ(meas->GetCtrlPointedMsg(POINT {200, 200}, 0, kAllHandles, POINT {}), nullptr);
     EXPECT_EQ(CPoint(Doc().m_ptPointed), CPoint(0, 0));
 }
 

@@ -2,8 +2,8 @@
 // position scale and its correction, multi-measure rests, clef, ending and
 // staff queries, and the bar lines and options of a key change.
 
-#include "document/KVCtrlPoint.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"

@@ -3,7 +3,7 @@
 
 #include "support/SymbolFixtures.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "harmony/ChordSymbol.h"

@@ -1,7 +1,7 @@
 // The score symbol: construction, assignment, the older stream form and what
 // destruction does to the system's id map.
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"

@@ -2,7 +2,7 @@
 // the system's map, stale and deferred references, the head, the node's
 // stream form and the node copy.
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVObject.h"
 #include "model/KVSystem.h"

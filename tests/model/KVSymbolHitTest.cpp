@@ -4,7 +4,7 @@
 
 #include "support/SymbolFixtures.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVDoc.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"
@@ -55,25 +55,25 @@ TEST_F(SymbolHitTest, DottedEighthIsHitAtItsHeadAndAtItsShiftedDots)
     note->MakeMsgCtrlPoint();
     Doc().m_pLastGroup = nullptr;
 
-    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 0}, kNoOrigin, 0, 0), 1);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 0}, kNoOrigin, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(note->m_cPointedCtrl, 0);
     EXPECT_EQ(CPoint(Doc().m_ptPointed), CPoint(10, 0));
 
     host.HoldKey(VK_LBUTTON);
-    EXPECT_EQ(note->GetCtrlPoint(POINT {12, 2}, kNoOrigin, 0, 0), 1);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {12, 2}, kNoOrigin, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(CPoint(Doc().m_ptPointed), CPoint(10, 0));
     host.ReleaseKey(VK_LBUTTON);
 
     // The dots are drawn half a space further right outside a group.
-    EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, 1, 0), 0);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, kHeadOnly, kFirstPair), 0);
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, 0, 0), 1);
+        EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(note->m_cPointedCtrl, 2);
     // The tests never move the stored handle.
     EXPECT_EQ(note->m_arrCtrlPoint.GetAt(2)->m_rect, CRect(32, -12, 48, 4));
     // Inside a group the dots stand where they are stored.
     Doc().m_pLastGroup = note;
-    EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, 0, 0), 0);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {50, -4}, kNoOrigin, kAllHandles, kFirstPair), 0);
 }
 
 TEST_F(SymbolHitTest, ShiftDecidesHowABeamHandleReshapes)
@@ -82,10 +82,10 @@ TEST_F(SymbolHitTest, ShiftDecidesHowABeamHandleReshapes)
     EmptyHandles(group, 3);
     SetHandle(group, 1, RECT {0, -5, 10, 5});
     host.HoldKey(VK_SHIFT);
-    EXPECT_EQ(group->GetCtrlPoint(POINT {5, 0}, kNoOrigin, 0, 1), 1);
+    EXPECT_EQ(group->GetCtrlPoint(POINT {5, 0}, kNoOrigin, kAllHandles, kSecondPair), 1);
     EXPECT_EQ(group->m_arrCtrlPoint.GetAt(1)->m_wKind, CKVCtrlPoint::kReshape);
     host.ReleaseKey(VK_SHIFT);
-    EXPECT_EQ(group->GetCtrlPoint(POINT {5, 0}, kNoOrigin, 0, 1), 1);
+    EXPECT_EQ(group->GetCtrlPoint(POINT {5, 0}, kNoOrigin, kAllHandles, kSecondPair), 1);
     EXPECT_EQ(group->m_arrCtrlPoint.GetAt(1)->m_wKind, CKVCtrlPoint::kReshapeAlt);
 }
 
@@ -93,8 +93,8 @@ TEST_F(SymbolHitTest, HandlesCompareAtTheStaffsSize)
 {
     score->Staff(0)->m_wObjWord = 75;
     CKVMsg* note = score->Note(meas, {.x = 0});
-    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 5}, kNoOrigin, 0, 0), 1);
-    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 7}, kNoOrigin, 0, 0), 0);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 5}, kNoOrigin, kAllHandles, kFirstPair), 1);
+    EXPECT_EQ(note->GetCtrlPoint(POINT {10, 7}, kNoOrigin, kAllHandles, kFirstPair), 0);
 
     CKVMsg* line = score->Symbol(meas, MSG_LINE, 0);
     CRect out;
@@ -128,28 +128,28 @@ TEST_F(SymbolHitTest, HandlesCompareAtTheStaffsSize)
 TEST_F(SymbolHitTest, OutlinesAreHitWhereTheyAreDrawn)
 {
     CKVMsg* line = Drawn(MSG_LINE, 100, 100);
-    EXPECT_EQ(line->GetCtrlPoint(kFar, POINT {50, 50}, 0, 0), 1);
+    EXPECT_EQ(line->GetCtrlPoint(kFar, POINT {50, 50}, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(line->m_cPointedCtrl, 2);
-    EXPECT_EQ(line->GetCtrlPoint(kFar, POINT {50, 20}, 0, 0), 0);
+    EXPECT_EQ(line->GetCtrlPoint(kFar, POINT {50, 20}, kAllHandles, kFirstPair), 0);
 
     CKVMsg* ellipse = Drawn(MSG_ELLIPSE, 100, 40);
-    EXPECT_EQ(ellipse->GetCtrlPoint(kFar, POINT {50, 1}, 0, 0), 1);
+    EXPECT_EQ(ellipse->GetCtrlPoint(kFar, POINT {50, 1}, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(ellipse->m_cPointedCtrl, 4);
-    EXPECT_EQ(ellipse->GetCtrlPoint(kFar, POINT {50, 20}, 0, 0), 0);
+    EXPECT_EQ(ellipse->GetCtrlPoint(kFar, POINT {50, 20}, kAllHandles, kFirstPair), 0);
 
     CKVMsg* rectangle = Drawn(MSG_RECTANGLE, 100, 40);
-    EXPECT_EQ(rectangle->GetCtrlPoint(kFar, POINT {0, 20}, 0, 0), 1);
+    EXPECT_EQ(rectangle->GetCtrlPoint(kFar, POINT {0, 20}, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(rectangle->m_cPointedCtrl, 4);
-    EXPECT_EQ(rectangle->GetCtrlPoint(kFar, POINT {-10, 20}, 0, 0), 0);
+    EXPECT_EQ(rectangle->GetCtrlPoint(kFar, POINT {-10, 20}, kAllHandles, kFirstPair), 0);
 
     // Narrower than twice its line: never hit by its outline.
     CKVMsg* thin = Drawn(MSG_ELLIPSE, 5, 40, 3);
     for (POINT at : {POINT {0, 20}, POINT {2, 0}, POINT {5, 20}})
-        EXPECT_EQ(thin->GetCtrlPoint(kFar, at, 0, 0), 0);
+        EXPECT_EQ(thin->GetCtrlPoint(kFar, at, kAllHandles, kFirstPair), 0);
 
     CKVMsg* bezier = Drawn(MSG_BEZIER, 100, 100);
-    EXPECT_EQ(bezier->GetCtrlPoint(kFar, POINT {50, 50}, 0, 0), 0);
-    EXPECT_EQ(bezier->GetCtrlPoint(POINT {1, 1}, POINT {50, 50}, 0, 0), 1);
+    EXPECT_EQ(bezier->GetCtrlPoint(kFar, POINT {50, 50}, kAllHandles, kFirstPair), 0);
+    EXPECT_EQ(bezier->GetCtrlPoint(POINT {1, 1}, POINT {50, 50}, kAllHandles, kFirstPair), 1);
 }
 
 TEST_F(SymbolHitTest, EachLineShapeReportsItsPart)
@@ -177,9 +177,9 @@ TEST_F(SymbolHitTest, EachLineShapeReportsItsPart)
                  {zigzagM, {50, 20}, {50, 35}, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.msg->m_byKind));
-        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.on, 0, 0), 1);
+        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.on, kAllHandles, kFirstPair), 1);
         EXPECT_EQ(c.msg->m_cPointedCtrl, c.part);
-        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.off, 0, 0), 0);
+        EXPECT_EQ(c.msg->GetCtrlPoint(kFar, c.off, kAllHandles, kFirstPair), 0);
     }
 }
 
@@ -190,10 +190,10 @@ TEST_F(SymbolHitTest, PageSlurIsHitAlongItsCurveWithinItsSpan)
     slur->m_dwWord = static_cast<DWORD>(-40);
     slur->m_nPosX2 = 200;   // end
     slur->m_nPosY2 = 0;
-    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, -38}, 0, 0), 1);
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, -38}, kAllHandles, kFirstPair), 1);
     EXPECT_EQ(slur->m_cPointedCtrl, 2);
-    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, 0}, 0, 0), 0);
-    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {300, 0}, 0, 0), 0);
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {100, 0}, kAllHandles, kFirstPair), 0);
+    EXPECT_EQ(slur->GetCtrlPoint(kFar, POINT {300, 0}, kAllHandles, kFirstPair), 0);
 }
 
 TEST_F(SymbolHitTest, TieIsOfferedByEachNoteItsOwnPair)
@@ -207,13 +207,13 @@ TEST_F(SymbolHitTest, TieIsOfferedByEachNoteItsOwnPair)
     tie->m_pParent = b;
 
     ptLastPointed = POINT {310, 85};
-    EXPECT_EQ(a->GetCtrlPointedMsg(kFar, 0, kNoOrigin, 1), tie);
+    EXPECT_EQ(a->GetCtrlPointedMsg(kFar, kAllHandles, kNoOrigin, kSecondPair), tie);
     EXPECT_EQ(tie->m_cPointedCtrl, 2);
     EXPECT_EQ(tie->m_pParent, a);
 
     ptLastPointed = POINT {410, 85};
-    EXPECT_EQ(a->GetCtrlPointedMsg(kFar, 0, kNoOrigin, 1), nullptr);
-    EXPECT_EQ(b->GetCtrlPointedMsg(kFar, 0, kNoOrigin, 1), tie);
+    EXPECT_EQ(a->GetCtrlPointedMsg(kFar, kAllHandles, kNoOrigin, kSecondPair), nullptr);
+    EXPECT_EQ(b->GetCtrlPointedMsg(kFar, kAllHandles, kNoOrigin, kSecondPair), tie);
     EXPECT_EQ(tie->m_cPointedCtrl, 0);
 }
 
@@ -225,7 +225,7 @@ TEST_F(SymbolHitTest, LyricIsHitOnItsShownLineOnly)
     for (short line : {0, 1, 9}) {
         CKVMsg* lyric = score->Symbol(note, MSG_LYRIC, 0, line);
         SetHandle(lyric, 0, RECT {-16, 0, 16, 32});
-        CKVMsg* hit = note->GetCtrlPointedMsg(POINT {13, 66}, 0, kNoOrigin, 1);
+        CKVMsg* hit = note->GetCtrlPointedMsg(POINT {13, 66}, kAllHandles, kNoOrigin, kSecondPair);
         EXPECT_EQ(hit, line == 0 ? lyric : nullptr) << line;
         score->MakeStale(lyric);
     }
@@ -238,22 +238,22 @@ TEST_F(SymbolHitTest, GroupAndChordMembersAreFoundAndRemembered)
     CKVMsg* chord = score->Chord(group, {.x = 100, .code = DUR_EIGHTH}, {0, -40});
     CKVMsg* upper = chord->GetMsg(1)->m_nPosY == -40 ? chord->GetMsg(1) : chord->GetMsg(0);
 
-    EXPECT_EQ(group->GetCtrlPointedChordBeamMsg(POINT {5, 0}, kNoOrigin, 0), note);
+    EXPECT_EQ(group->GetCtrlPointedChordBeamMsg(POINT {5, 0}, kNoOrigin, kAllHandles), note);
     EXPECT_EQ(Doc().m_pLastGroup, group);
 
     Doc().m_pLastGroup = nullptr;
-    EXPECT_EQ(group->GetCtrlPointedChordBeamMsg(POINT {105, -40}, kNoOrigin, 0), upper);
+    EXPECT_EQ(group->GetCtrlPointedChordBeamMsg(POINT {105, -40}, kNoOrigin, kAllHandles), upper);
     EXPECT_EQ(Doc().m_pLastGroup, group);
     EXPECT_EQ(Doc().m_pLastMember, chord);
     // Groups and chords are not offered by the plain test.
-    EXPECT_EQ(group->GetCtrlPointedMsg(POINT {5, 0}, 0, kNoOrigin, 1), nullptr);
+    EXPECT_EQ(group->GetCtrlPointedMsg(POINT {5, 0}, kAllHandles, kNoOrigin, kSecondPair), nullptr);
 }
 
 TEST_F(SymbolHitTest, ChordReferringToItselfEndsTheWalk)
 {
     CKVMsg* chord = score->Chord(meas, {.x = 0}, {0, -16});
     chord->m_arrMsgRef.Add(new MsgRef {chord->m_dwMsgId, 0});
-    EXPECT_EQ(chord->GetCtrlPointedChordBeamMsg(kFar, kNoOrigin, 0), nullptr);
+    EXPECT_EQ(chord->GetCtrlPointedChordBeamMsg(kFar, kNoOrigin, kAllHandles), nullptr);
     chord->MakeNoteMarkCtrl();
     chord->UpdateMsgCtrlRect();
 }

@@ -3,8 +3,8 @@
 // across the staves, the merge of another system and the system's stream
 // form with staves.
 
-#include "edit/DrumTable.h"
-#include "edit/KVBackupPtrArray.h"
+#include "model/DrumTable.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"

@@ -38,7 +38,7 @@ HGDIOBJ SelectedFont(HDC dc)
 
 class ClosedPass : public kvtest::RenderTest {
 protected:
-    RenderShape Shape() const override { return RenderShape {.open = false}; }
+    RenderShape Rendering() const override { return RenderShape {.open = false}; }
 };
 
 class OpenPass : public kvtest::RenderTest {};
@@ -161,7 +161,7 @@ TEST_F(ClosedPass, NewDeviceResolutionIsStoredOnce)
 
 class GlyphWidths : public kvtest::RenderTest {
 protected:
-    RenderShape Shape() const override
+    RenderShape Rendering() const override
     {
         return RenderShape {.metrics = kvtest::AdvanceMetrics({{0x26, 16}, {0xD6, 12}}), .open = false};
     }
@@ -305,7 +305,7 @@ TEST_F(OpenPass, FontTableDropsItsLastEntryWhenFull)
 
 class NestedPass : public kvtest::RenderTest {
 protected:
-    RenderShape Shape() const override { return RenderShape {.printing = true, .open = false}; }
+    RenderShape Rendering() const override { return RenderShape {.printing = true, .open = false}; }
 };
 
 TEST_F(NestedPass, InnerPassGivesTheOuterPassBackWhole)

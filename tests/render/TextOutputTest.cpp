@@ -69,7 +69,7 @@ TEST_F(TextOutput, ColouredGlyphIsBlittedInTheTextColourAndLeavesTheDeviceAsItWa
 
 class UnpreparedTextDC : public kvtest::RenderTest {
 protected:
-    RenderShape Shape() const override { return RenderShape {.textDCSize = 0}; }
+    RenderShape Rendering() const override { return RenderShape {.textDCSize = 0}; }
 };
 
 TEST_F(UnpreparedTextDC, ColouredOutputIsDrawnDirectly)
@@ -92,7 +92,7 @@ TEST_F(UnpreparedTextDC, ColouredOutputIsDrawnDirectly)
 
 class ColouredOnRaster : public kvtest::RenderTest {
 protected:
-    RenderShape Shape() const override { return RenderShape {.metrics = std::nullopt, .open = false}; }
+    RenderShape Rendering() const override { return RenderShape {.metrics = std::nullopt, .open = false}; }
 
     // One glyph drawn in red at zoom 200 onto a new screen-like raster.
     std::unique_ptr<kvtest::TestDC> Draw(BYTE code, UINT align, BYTE coloured)

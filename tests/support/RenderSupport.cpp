@@ -26,15 +26,14 @@ MusicMetrics AdvanceMetrics(std::initializer_list<std::pair<const int, int>> adv
 
 void RenderTest::SetUp()
 {
-    KvTest::SetUp();
+    ScoreTest::SetUp();
     InstallTestFonts();
     RouteTextToTestFace();
-    const RenderShape shape = Shape();
+    const RenderShape shape = Rendering();
     if (shape.metrics)
         UseMusicTestMetrics(&*shape.metrics);
     if (shape.textDCSize > 0)
         PrepareTextDC(shape.textDCSize, shape.textDCSize);
-    m_builder = std::make_unique<ScoreBuilder>(ScoreShape {.lineSpacing = 8});
     SetFixtureMetrics();
     m_dc = MakeRecordingDC(shape.width, shape.height, shape.dpi, shape.printing);
     if (shape.open) {
@@ -45,9 +44,8 @@ void RenderTest::SetUp()
 void RenderTest::TearDown()
 {
     ClosePasses();
-    m_builder.reset();
     m_dc.reset();
-    KvTest::TearDown();
+    ScoreTest::TearDown();
 }
 
 void RenderTest::SetFixtureMetrics()
@@ -76,7 +74,7 @@ short RenderTest::OpenPass(bool printing)
 
 void RenderTest::ClosePasses()
 {
-    if (!m_builder)
+    if (!score)
         return;
     while (View().m_bOpened)
         View().KVClose();

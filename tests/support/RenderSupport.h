@@ -16,8 +16,7 @@
 
 #include "support/Drawing.h"
 #include "support/FontSupport.h"
-#include "support/KvTest.h"
-#include "support/ScoreBuilder.h"
+#include "support/ScoreTest.h"
 
 #include "render/ScoreView.h"
 
@@ -51,13 +50,14 @@ void PrepareTextDC(int width = 512, int height = 512);
 // descent as omitted codes have them.
 MusicMetrics AdvanceMetrics(std::initializer_list<std::pair<const int, int>> advances);
 
-class RenderTest : public KvTest {
+class RenderTest : public ScoreTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The shape SetUp uses; a fixture overrides it.
-    virtual RenderShape Shape() const { return RenderShape(); }
+    ScoreShape Shape() override { return ScoreShape {.lineSpacing = 8}; }
+    // The device and pass SetUp makes; a fixture overrides it.
+    virtual RenderShape Rendering() const { return RenderShape(); }
 
     // Opens a pass on the device as the fixture does (the device's dpi as the
     // settings' resolution, spacing flag set, zoom 100, origin 0); 1 or -1.
@@ -65,9 +65,8 @@ protected:
     // Closes every pass still open.
     void ClosePasses();
 
-    ScoreBuilder& Builder() { return *m_builder; }
-    CKVDoc& Doc() { return m_builder->Doc(); }
-    CScoreView& View() { return m_builder->Doc().m_ScoreView; }
+    ScoreBuilder& Builder() { return *score; }
+    CScoreView& View() { return Doc().m_ScoreView; }
     TestDC& Dc() { return *m_dc; }
     kvrec::Recorder& Log() { return m_dc->Log(); }
 
@@ -76,7 +75,6 @@ protected:
     void SetFixtureMetrics();
 
 private:
-    std::unique_ptr<ScoreBuilder> m_builder;
     std::unique_ptr<TestDC> m_dc;
 };
 

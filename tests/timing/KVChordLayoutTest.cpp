@@ -1,8 +1,8 @@
 // Chord dot columns, displaced head handles, accidental columns, the member
 // order of beam groups and tuplet re-placement marks.
 
-#include "document/KVCtrlPoint.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/KVCtrlPoint.h"
 #include "timing/InsertState.h"
 #include "support/TimingFixture.h"
 

@@ -1,7 +1,7 @@
 // Drum staves: keys, note heads and positions through the host's kit table,
 // and making a staff a drum staff.
 
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "support/DrumKit.h"
 #include "timing/KVPitchTestScore.h"
 

@@ -6,8 +6,8 @@
 
 #include "support/TimingFixture.h"
 
-#include "edit/DrumTable.h"
-#include "import/ImportState.h"
+#include "model/DrumTable.h"
+#include "model/ImportState.h"
 #include "support/CanonicalDump.h"
 #include "support/DrumKit.h"
 #include "timing/InsertState.h"

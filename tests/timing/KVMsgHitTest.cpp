@@ -4,7 +4,7 @@
 #include "support/TimingFixture.h"
 
 #include "document/KVCtrlTool.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Placement of notes, rests, chords and groups from their start times and on
 // the staff grid, and the proportional spacing that goes with it.
 
-#include "document/KVCtrlPoint.h"
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/KVCtrlPoint.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
 

@@ -6,9 +6,9 @@
 #include "support/TimingFixture.h"
 
 #include "document/UndoEntry.h"
-#include "edit/TieSlurDirection.h"
 #include "model/KVStaff.h"
 #include "timing/InsertState.h"
+#include "timing/TieSlurDirection.h"
 
 #include <algorithm>
 #include <vector>

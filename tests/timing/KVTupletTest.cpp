@@ -4,10 +4,10 @@
 
 #include "support/TimingFixture.h"
 
-#include "import/ImportState.h"
+#include "model/ImportState.h"
+#include "model/TickMath.h"
 #include "platform/AllocHook.h"
 #include "platform/ProcessState.h"
-#include "timing/TickMath.h"
 #include "timing/TupletState.h"
 
 #include <algorithm>

@@ -3,11 +3,11 @@
 
 #include "model/KVMeas.h"
 
-#include "import/ImportState.h"
+#include "model/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 #include "timing/TupletLinks.h"
 #include "timing/TupletState.h"
 

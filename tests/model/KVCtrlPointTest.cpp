@@ -1,4 +1,4 @@
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,18 @@
+// Handing tuplets, ties and slurs over to the neighbouring notes when a
+// note or chord is deleted.
+
 #include "document/KVDoc.h"
 
+#include "MemoryGuard.h"
 #include "document/UndoEntry.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "platform/AllocHook.h"
 #include "timing/BeamGroups.h"
-#include "timing/TickMath.h"
 #include "timing/TieLinks.h"
 #include "timing/TupletLinks.h"
 

@@ -1,4 +1,4 @@
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMultiBackup.h"
 #include "support/KvTest.h"
 

@@ -1,4 +1,4 @@
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "support/DrumKit.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "import/ImportState.h"
+#include "model/ImportState.h"
 
 #include "Platform.h"
 

@@ -3,12 +3,12 @@
 
 #include "model/KVMeas.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
-#include "timing/TickMath.h"
+#include "model/TickMath.h"
 
 #include <new>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 
 #include <gtest/gtest.h>
 

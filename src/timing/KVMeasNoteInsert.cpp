@@ -5,19 +5,19 @@
 
 #include "model/KVMeas.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/DrumTable.h"
-#include "edit/MemoryGuard.h"
-#include "import/ImportState.h"
+#include "model/DrumTable.h"
+#include "model/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
 #include "timing/InsertState.h"
 #include "timing/MidiFileRead.h"
-#include "timing/PitchMath.h"
-#include "timing/TickMath.h"
 
 #include <algorithm>
 #include <cstdint>

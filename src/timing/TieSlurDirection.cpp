@@ -1,4 +1,4 @@
-#include "edit/TieSlurDirection.h"
+#include "timing/TieSlurDirection.h"
 
 int nTieSlurDirection = 0;
 

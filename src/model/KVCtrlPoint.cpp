@@ -1,4 +1,4 @@
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 
 CKVCtrlPoint::CKVCtrlPoint(const RECT& rect)
     : m_rect(rect)

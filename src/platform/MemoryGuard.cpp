@@ -1,4 +1,4 @@
-#include "edit/MemoryGuard.h"
+#include "MemoryGuard.h"
 
 namespace {
 

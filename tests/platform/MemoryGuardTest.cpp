@@ -1,7 +1,7 @@
 #include "support/KvTest.h"
 
-#include "edit/MemoryGuard.h"
-#include "edit/TieSlurDirection.h"
+#include "MemoryGuard.h"
+#include "timing/TieSlurDirection.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "timing/PitchMath.h"
+#include "model/PitchMath.h"
 
 #include "document/KVDoc.h"
-#include "edit/DrumTable.h"
+#include "model/DrumTable.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"

@@ -1,9 +1,9 @@
-#include "edit/KVBackupPtrArray.h"
+#include "model/KVBackupPtrArray.h"
 
 #include "AllocHook.h"
 
+#include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "edit/MemoryGuard.h"
 #include "model/NewObject.h"
 
 #include <new>
