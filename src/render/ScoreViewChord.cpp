@@ -4,7 +4,7 @@
 
 #include "render/ScoreView.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"

@@ -4,7 +4,7 @@
 
 #include "support/RenderSupport.h"
 
-#include "document/KVCtrlPoint.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 class OldChords : public kvtest::RenderTest {
 protected:
-    kvtest::RenderShape Shape() const override
+    kvtest::RenderShape Rendering() const override
     {
         return kvtest::RenderShape {.metrics = kvtest::AdvanceMetrics({{0xA9, 8}, {0x98, 88}})};
     }
@@ -193,7 +193,7 @@ namespace {
 
 class FretPicture : public kvtest::RenderTest {
 protected:
-    kvtest::RenderShape Shape() const override { return kvtest::RenderShape {.metrics = std::nullopt, .open = false}; }
+    kvtest::RenderShape Rendering() const override { return kvtest::RenderShape {.metrics = std::nullopt, .open = false}; }
 };
 
 TEST_F(FretPicture, EveryInkedPixelBelongsToADrawnPart)
