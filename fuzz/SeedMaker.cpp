@@ -5,11 +5,13 @@
 // makes OUT/body_reader/ (generated and new scores, as body contents) and
 // OUT/record_readers/ (one valid record of each reader, behind its selector
 // byte) and OUT/drawn_payloads/ (one head of each self-drawing symbol,
-// behind its selector and steering bytes). The committed seeds in fuzz/corpus/ are its output; run it again
+// behind its selector and steering bytes) and OUT/bitmap_reader/ (BMP files
+// and image records behind their form byte). The committed seeds in fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
 #include "FuzzSupport.h"
 #include "KvcFile.h"
+#include "support/BmpMaker.h"
 #include "support/ScoreGenerator.h"
 
 #include <algorithm>
@@ -253,6 +255,47 @@ void DrawnSeeds(const fs::path& folder)
     Put(folder, "dynamic", Bytes {kvfuzz::DRAW_DYNAMIC, 3});
 }
 
+// BMP files behind an even selector byte, image records behind an odd one.
+void BitmapSeeds(const fs::path& folder)
+{
+    using kvtest::BmpShape;
+    auto file = [&](const std::string& name, const BmpShape& shape) {
+        Put(folder, name, Joined({{0}, kvtest::MakeBmp(shape)}));
+    };
+    for (WORD depth : {1, 4, 8, 24}) {
+        BmpShape shape;
+        shape.width = 5;
+        shape.height = 3;
+        shape.bitCount = depth;
+        shape.scaleX = 150;
+        shape.scaleY = 200;
+        file("bpp-" + std::to_string(depth), shape);
+    }
+    BmpShape topDown;
+    topDown.bitCount = 24;
+    topDown.height = -2;
+    file("top-down", topDown);
+    BmpShape compact;
+    compact.clrUsed = 2;
+    compact.colours = {0xFF0000, 0x0000FF};
+    file("compact-palette", compact);
+    BmpShape longHeader;
+    longHeader.headerSize = 124;
+    file("header-124", longHeader);
+    BmpShape gap;
+    gap.gap = 10;
+    file("gap-before-bits", gap);
+    BmpShape record;
+    record.width = 3;
+    record.height = 2;
+    record.bitCount = 4;
+    const Bytes one = kvtest::MakeImageRecord(5, 6, 40, 30, record);
+    record.bitCount = 24;
+    const Bytes two = kvtest::MakeImageRecord(1, 2, 3, 4, record);
+    Put(folder, "record", Joined({{1}, one}));
+    Put(folder, "two-records", Joined({{1}, one, two}));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -266,5 +309,6 @@ int main(int argc, char** argv)
     BodySeeds(out / "body_reader");
     RecordSeeds(out / "record_readers");
     DrawnSeeds(out / "drawn_payloads");
+    BitmapSeeds(out / "bitmap_reader");
     return g_failed ? 1 : 0;
 }

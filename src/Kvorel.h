@@ -32,6 +32,8 @@
 #include "render/DefaultFonts.h"
 #include "render/FontDatas.h"
 #include "render/ScoreView.h"
+#include "render/BitmapObject.h"
+#include "render/MemoryDC.h"
 
 #include "harmony/KVAutoCodeName.h"
 #include "harmony/ChordSurfix.h"

@@ -5,6 +5,7 @@
 // paths.
 
 #include <new>
+#include <type_traits>
 #include <utility>
 
 // 1 when the next counted allocation is to fail (and counts it).
@@ -19,5 +20,10 @@ T* KvNew(Args&&... args)
 {
     if (KvAllocationFails())
         return nullptr;
-    return new (std::nothrow) T(std::forward<Args>(args)...);
+    // Aggregates (POINT, RECT) take braces: not every compiler in use accepts
+    // parentheses for them.
+    if constexpr (std::is_aggregate_v<T>)
+        return new (std::nothrow) T {std::forward<Args>(args)...};
+    else
+        return new (std::nothrow) T(std::forward<Args>(args)...);
 }

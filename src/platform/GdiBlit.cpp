@@ -17,10 +17,16 @@ struct DeviceBox {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
+// The far corner saturates: a stored size may reach past the int range.
+LONG FarEdge(int origin, int size)
+{
+    return static_cast<LONG>(std::clamp<int64_t>(int64_t(origin) + size, INT32_MIN, INT32_MAX));
+}
+
 DeviceBox MapBox(const HDC__* dc, int x, int y, int w, int h)
 {
     const POINT a = ToDevice(dc, POINT {x, y});
-    const POINT b = ToDevice(dc, POINT {x + w, y + h});
+    const POINT b = ToDevice(dc, POINT {FarEdge(x, w), FarEdge(y, h)});
     return DeviceBox {a.x, a.y, b.x - a.x, b.y - a.y};
 }
 
