@@ -20,7 +20,7 @@ using measplace::LineSpacingOf;
 namespace {
 
 // One template entry: offset from the anchor and kind word.
-struct HandleSpec {
+struct HandleTemplate {
     short dx;
     short dy;
     WORD kind;
@@ -60,7 +60,7 @@ CChordSymbol* ChordSymbolOf(CKVMsg& msg)
 
 // The template of a kind; `keep` is set when the kind's current handles must
 // stay as they are (a tuplet form above 5).
-std::vector<HandleSpec> TemplateOf(CKVMsg& msg, bool& keep)
+std::vector<HandleTemplate> TemplateOf(CKVMsg& msg, bool& keep)
 {
     keep = false;
     const short x2 = msg.m_nPosX2;
@@ -139,8 +139,8 @@ std::vector<HandleSpec> TemplateOf(CKVMsg& msg, bool& keep)
     case MSG_CURVE:
         return {{0, 0, kMove}, {x2, 0, kShape}, {x2, y2, kMove}};
     case MSG_CHORDSYMBOL: {
-        HandleSpec fret {0, 0, kMove};
-        HandleSpec rhythm {0, 0, kMove};
+        HandleTemplate fret {0, 0, kMove};
+        HandleTemplate rhythm {0, 0, kMove};
         if (CChordSymbol* chord = ChordSymbolOf(msg)) {
             fret = {chord->m_FretBoard.m_nPosX, chord->m_FretBoard.m_nPosY, kMove};
             if (chord->m_pRhythm)
@@ -301,19 +301,19 @@ void CKVMsg::MakeMsgCtrlPoint()
         return;
     }
     bool keep = false;
-    std::vector<HandleSpec> specs = TemplateOf(*this, keep);
+    std::vector<HandleTemplate> entries = TemplateOf(*this, keep);
     if (keep)
         return;
     std::vector<short> triples;
-    triples.reserve(specs.size() * 3);
-    for (const HandleSpec& spec : specs) {
-        triples.push_back(spec.dx);
-        triples.push_back(spec.dy);
-        triples.push_back(static_cast<short>(spec.kind));
+    triples.reserve(entries.size() * 3);
+    for (const HandleTemplate& entry : entries) {
+        triples.push_back(entry.dx);
+        triples.push_back(entry.dy);
+        triples.push_back(static_cast<short>(entry.kind));
     }
     // A list made for an earlier kind or form may be shorter than this
     // template; it grows to the template's length.
-    m_byCtrlCount = static_cast<BYTE>(specs.size());
+    m_byCtrlCount = static_cast<BYTE>(entries.size());
     UpdateMsgCtrlPointers(triples.data());
 
     if (m_byKind == MSG_TRILL) {
