@@ -427,7 +427,7 @@ void CKVDoc::SetScoreFontSize(short size)
     m_nScoreFontSize = static_cast<short>(MulDiv(720, size, 254));
     m_nFontHeight = static_cast<short>(MusicFontHeight(m_nScoreFontSize, static_cast<int>(m_CtrlTool.m_dwResolutionY)));
     m_nStaffSpace = static_cast<short>(m_nFontHeight >> 2);
-    m_nFontHeight78 = static_cast<short>(MulDiv(28, m_nFontHeight, 32));
+    m_nFontHeight78 = CScoreView::StandardStemLength(m_nFontHeight);
 
     const int s = m_nStaffSpace;
     FillSizes(m_sizeMark, s);

@@ -351,7 +351,7 @@ public:
     short m_nScoreFontSize = 0;    // music-font size in points
     short m_nFontHeight = 0;       // music-font cell height, a multiple of 8
     short m_nStaffSpace = 0;       // font height / 4
-    short m_nFontHeight78 = 0;     // MulDiv(28, font height, 32)
+    short m_nFontHeight78 = 0;     // standard stem length: CScoreView::StandardStemLength(font height)
     CKVCtrlTool m_CtrlTool;
     CFontDatas m_FontDatas;
     CScoreView m_ScoreView;

@@ -274,7 +274,7 @@ void CKVDoc::LinkGraceNotes(CKVMsg& tmpl, CKVMsg& note)
 void CKVDoc::RespaceAfterEntry(CKVMeas& meas)
 {
     if (meas.m_dwSpacingMode == 1) {
-        meas.NoteSpaceOrder(0, 1, 0, 1);
+        meas.NoteSpaceOrder(0, 1, kPerformedStartStays, kWithGraceNotes);
     } else {
         const int column = (m_pCurBlock ? m_pCurBlock->m_nFirstMeas : 0) + m_nCurMeas;
         SetNoteSpace(0, column, column, 0, 0, 1);
@@ -316,9 +316,9 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
     tmpl->m_pParent = meas;
     if (grace) {
         meas->ArrangeGraceNote(tmpl);
-        meas->NoteSpaceOrder(0, 1, 0, 1);
+        meas->NoteSpaceOrder(0, 1, kPerformedStartStays, kWithGraceNotes);
     }
-    CKVMsg* note = meas->InsertNewNoteMsg(*tmpl, code, grace, graceSource, value, 0, 0);
+    CKVMsg* note = meas->InsertNewNoteMsg(*tmpl, code, grace, graceSource, value, kFromNotation, 0);
     if (!note) {
         if (tmpl->IsGraceNote() && tmpl->m_pMainNote)
             tmpl->m_pMainNote->m_arrAttachedId.RemoveAll();

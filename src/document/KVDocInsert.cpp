@@ -93,7 +93,8 @@ CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPos
     }
     tmpl->m_dwMsgId = msg->m_dwMsgId;
     if (msg->m_byKind == MSG_MIDI && meas)
-        msg->UpdateStartTime(static_cast<short>(MulDiv(meas->m_nLength, msg->m_nPosX, 256)), 0, 1);
+        msg->UpdateStartTime(static_cast<short>(MulDiv(meas->m_nLength, msg->m_nPosX, 256)), kFromNotation,
+                             kPerformedOffsetToHead);
     m_bModified = 1;
     return msg;
 }
@@ -210,7 +211,7 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
                 if (CKVMsg* member = child->GetMsg(j); member && tickmath::IsNoteRestChord(*member))
                     member->RemoveTuplet(msg);
         }
-        meas->UpdateStartTime(0, 0, 0, 0);
+        meas->UpdateStartTime(0, 0, 0, kPerformedStartStays);
         meas->m_pSystem->RemoveMsgFromMap(msg->m_dwMsgId);
         return;
     }
@@ -222,7 +223,7 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
         m_bModified = 1;
         if (CKVMeas* meas = MeasOfSymbol(*msg)) {
             meas->RemoveTremolo(msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2);
-            meas->DeleteMsg(msg, 1);
+            meas->DeleteMsg(msg, kUnlinkAndFree);
         }
         return;
     }
@@ -249,7 +250,7 @@ void CKVDoc::DeleteTieSlur(CKVMsg* link)
         tielink::Detach(link, first, second);
         if (second->m_byMark1 != 0)
             if (CKVMeas* meas = MeasOfSymbol(*second))
-                meas->UpdateNoteKeySignature(0, 0, 1, 0);
+                meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
         m_bModified = 1;
         return;
     }
@@ -341,10 +342,10 @@ void CKVDoc::DeleteMember(CKVMsg* msg, int respace)
                 m_pLastGroup = nullptr;
         }
     }
-    meas->UpdateStartTime(voice, 1, 1, 0);
+    meas->UpdateStartTime(voice, 1, 1, kPerformedStartStays);
     if (respace)
-        meas->NoteSpaceOrder(voice, 1, 0, 1);
-    keyMeas->UpdateNoteKeySignature(0, 0, 1, 0);
+        meas->NoteSpaceOrder(voice, 1, kPerformedStartStays, kWithGraceNotes);
+    keyMeas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
     meas->SwitchTieSlur();
 }
 
@@ -401,9 +402,10 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
         meas->ArrangeGraceNote(&model);
         if (meas->m_nLength > 0)
             model.m_nPosX = static_cast<short>(MulDiv(model.m_nStartTime, 256, meas->m_nLength));
-        meas->NoteSpaceOrder(0, 1, 0, 0);
+        meas->NoteSpaceOrder(0, 1, kPerformedStartStays, kWithoutGraceNotes);
     }
-    CKVMsg* note = meas->InsertNewNoteMsg(model, static_cast<short>(code & 15), grace, graceSource, value, 0, 0);
+    CKVMsg* note =
+        meas->InsertNewNoteMsg(model, static_cast<short>(code & 15), grace, graceSource, value, kFromNotation, 0);
     meas->SwitchTieSlur();
     if (note)
         LinkGraceNotes(model, *note);

@@ -38,7 +38,7 @@ void CKVDoc::UpdatePosYA(int newHeight, int keepPages)
     const int oldSpace = m_nStaffSpace;
     const int newSpace = newHeight / 4;
     m_nStaffSpace = static_cast<short>(newSpace);
-    m_nFontHeight78 = static_cast<short>(MulDiv(28, newHeight, 32));
+    m_nFontHeight78 = CScoreView::StandardStemLength(newHeight);
     nCurStaffSpace = m_nStaffSpace;
 
     const int oldHalf = oldSpace / 2;

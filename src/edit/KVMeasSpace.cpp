@@ -31,9 +31,9 @@ CRect CKVMeas::GetRealMeasRect(int flag)
     return area;
 }
 
-void CKVMeas::NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace)
+void CKVMeas::NoteSpaceOrder(unsigned char voice, int unused, int passOn, int withGrace)
 {
-    UpdateStartTime(voice, a, 0, b);
+    UpdateStartTime(voice, unused, 0, passOn);
     for (DWORD id : kvpitch::ChildIds(*this)) {
         CKVMsg* msg = kvpitch::Resolve(*this, id);
         if (msg && (voice == 0 || msg->m_byVoice == voice))

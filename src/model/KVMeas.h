@@ -352,7 +352,7 @@ public:
 
     // Defined in edit/KVMeasSpace.cpp
     CRect GetRealMeasRect(int flag);
-    void NoteSpaceOrder(unsigned char voice, int a, int b, int withGrace);
+    void NoteSpaceOrder(unsigned char voice, int unused, int passOn, int withGrace);
 
     // Defined in edit/KVMeasTieSlur.cpp
     void SwitchTieSlur();

@@ -82,7 +82,7 @@ void CMemoryDC::MemCopyBits(CDC* dest, int x, int y, short)
         return;
     const int sourceX = m_bInPlace ? x : m_rect.left;
     const int sourceY = m_bInPlace ? y : m_rect.top;
-    dest->BitBlt(x, y, m_rect.Width(), m_rect.Height(), &m_MemDC, sourceX, sourceY, kRopXnor);
+    dest->BitBlt(x, y, m_rect.Width(), m_rect.Height(), &m_MemDC, sourceX, sourceY, ROP_DSXN);
 }
 
 void CMemoryDC::FastMemTransCopy(CDC* dest, int x, int y, CDC* work, int skipCopy)
@@ -93,7 +93,7 @@ void CMemoryDC::FastMemTransCopy(CDC* dest, int x, int y, CDC* work, int skipCop
     CRect workClip;
     dest->GetClipBox(&destClip);
     work->GetClipBox(&workClip);
-    work->BitBlt(x, y, m_rect.Width(), m_rect.Height(), &m_MemDC, m_rect.left, m_rect.top, kRopXnor);
+    work->BitBlt(x, y, m_rect.Width(), m_rect.Height(), &m_MemDC, m_rect.left, m_rect.top, ROP_DSXN);
     if (!skipCopy)
         dest->BitBlt(-m_rect.left - 10, m_rect.top + 10, workClip.Width(), workClip.Height(), work, 0, 0, SRCCOPY);
 }

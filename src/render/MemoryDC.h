@@ -5,10 +5,6 @@
 
 #include "platform/Platform.h"
 
-// The raster operation "destination XNOR source": white pixels of the image
-// leave the target as it is, black ones invert it.
-constexpr DWORD kRopXnor = 0x00990066;
-
 class CMemoryDC {
 public:
     CMemoryDC() = default;

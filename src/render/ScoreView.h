@@ -45,6 +45,11 @@ public:
     static constexpr int kFontTableSize = 10;
     // The resource id of the screen background texture in the host's module.
     static constexpr UINT kTextureResource = 397;
+    // The proportion words as a view is made: the standard stem length is
+    // kStemProportion / kProportionSize of the symbol size, three and a half
+    // staff spaces.
+    static constexpr WORD kStemProportion = 28;
+    static constexpr WORD kProportionSize = 32;
 
     // Defined in render/ScoreViewPass.cpp
     CScoreView();
@@ -81,6 +86,8 @@ public:
     void SetResDll(HINSTANCE module);
     // The device context of the last pass; null before the first one.
     CDC* GetMemoryDC();
+    // The standard stem length in dots for a symbol size in dots.
+    static short StandardStemLength(int symbolSize);
 
     // Defined in render/ScoreViewFont.cpp
     // Selects a font into the output handle and into a distinct attribute
@@ -105,92 +112,180 @@ public:
     int DrawTextOut(int x, int y, CString text, BYTE coloured);
     int DrawTextOutT(int x, int y, const char* text, int length, BYTE coloured);
 
+    // The drawers below draw inside a pass, in model coordinates plus the
+    // origin. What a short result means differs by drawer and is said at each
+    // group. A drawer not built yet (KV_PENDING) draws nothing and returns the
+    // value its group names: mostly 1, so that a pass goes on, and 0 where the
+    // result is a width, so that nothing is reserved for it.
+
     // Defined in render/ScoreViewPage.cpp
+    // One page: background, frame, title, the blocks that meet `update`, the
+    // ossia blocks, page symbols, staff names, header and footer. Returns 1,
+    // also when no document is bound; pending, 1.
     short KVDrawPage(CKVPage& page, CRect update, int pageIndex);
+    // The staff names of the page's first block.
     void KVDrawStaffName(CKVPage& page, int pageIndex);
+    // The two header or footer records held by a title-block symbol, and one
+    // such record with its text.
     void DrawHeaderFooterMsg(CKVPage* page, CKVMsg* msg, int isHeader);
     void DrawHeaderFooter(CKVPage* page, tagHEADER_FOOTER* record, char* text, int length, int isHeader);
 
     // Defined in render/ScoreViewBlock.cpp
+    // One system, settling the header widths, content origins and widths of
+    // its measures. Returns 1 when drawn, 0 when a screen pass skips a block
+    // outside the update rectangle, -1 for a block without staves or
+    // measures; pending, 1.
     short KVDrawBlock(CKVBlock& block);
 
     // Defined in render/ScoreViewMeasure.cpp
+    // One measure (`column` its place in the block, 0 the first; with
+    // `endingsOnly` only its repeat endings), and one symbol by its kind at
+    // the current origin (`mode` goes to the note and rest drawers only).
+    // Both return 1.
     short KVDrawMeas(CKVMeas& meas, short column, int endingsOnly);
     short KVDrawMsg(CKVMsg& msg, BYTE mode);
 
     // Defined in render/ScoreViewVirtual.cpp
+    // A whole pass of one block on an invisible surface, only to settle its
+    // measures; `fonts` and `flag` are not read. Returns 1; pending, 1.
     short VirtualDrawBlock(CKVBlock& block, CFontDatas* fonts, int flag);
+    // The room in dots that the brackets and braces of the block need at its
+    // left edge, -1 when the work array cannot be made; pending, 0.
     short GetDispXByBrace(CKVBlock& block);
 
     // Defined in render/ScoreViewNote.cpp
-    short DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inChord, int shifted);
-    short DrawChord(CKVMsg& chord, int pass, int withStem, int, int);
+    // `pass` is handed on and never read. `mode` is the output mode: 0 draws
+    // straight into the device context and is the only mode that draws the
+    // attached symbols, other values draw through the coloured blit, 2 also
+    // without stem and flag. DrawNote returns the stem height as drawn
+    // (negative up, 0 none), 0 on a closed view; DrawChord the chord's stem
+    // height, 1 when it draws nothing; DrawHead the head width, 0 on a closed
+    // view.
+    short DrawNote(CKVMsg& note, int pass, BYTE mode, int withStem, int inChord, int shifted);
+    short DrawChord(CKVMsg& chord, int pass, int withStem, int unused1, int unused2);
+    // `normal` is 0 only for a chord note drawn on the other side of the stem.
     short DrawHead(CKVMsg& note, short x, short y, short stemHeight, int normal, BYTE mode);
+    // 1 when a note of another voice of the measure stands at the same
+    // position, else 0.
     int IsEqualNoteInOtherVoice(CKVMsg* note);
     COLORREF GetColorByVoice(CKVMsg& msg);
+    // The extent of the standard head glyph; (0, 0) on a closed view.
     CSize GetNoteHeadSize();
+    // The staff a note is shown on, which differs from its own for a note
+    // drawn on the staff above or below.
     CKVStaff* GetNoteViewStaff(const CKVMsg& note);
+    // Stores `reach` as the note's stem reach; x and y are not read.
     void CorrectSubMsgPos(CKVMsg* note, int x, int y, int reach);
+    // 1 for a note (both outputs the note); for a chord its note count, with
+    // the note at the stem's end and the note at the other end.
     short GetChordStatus(CKVMsg& msg, CKVMsg** stemEnd, CKVMsg** stemRoot);
 
     // Defined in render/ScoreViewStem.cpp
-    short DrawNoteBar_Tail(CKVMsg& note, short x, short y, short headWidth, short stemHeight, int, BYTE mode,
+    // Stem, grace slash and flag of a note whose head is at (x, y); `pass` is
+    // not read. Returns 1.
+    short DrawNoteBar_Tail(CKVMsg& note, short x, short y, short headWidth, short stemHeight, int pass, BYTE mode,
                            int noTail);
+    // A stem of signed length `height` (negative up) built of glyphs: the
+    // point where the flag goes, (-1, -1) when it was drawn as a line, has no
+    // length or the view is closed.
     CPoint DrawNoteFontBar(short x, short y, short height, COLORREF colour, BYTE mode, unsigned short headType);
+    // A stem as a filled rectangle or a one-pixel line: its foot in device
+    // units, which callers ignore; (-1, -1) on a closed view. `mode` is not
+    // read.
     CPoint DrawNoteBar(short x, short y, double height, BYTE mode, COLORREF colour, unsigned short headType);
+    // The offset of the stem's foot from the head's drawing point.
     CSize GetFontBarPos(CKVMsg& note, short headWidth, short stemHeight);
 
     // Defined in render/ScoreViewBeam.cpp
+    // A beam group: -1 when it has no members, else 1; pending, 1.
     short DrawBeam(CKVMsg& group);
+    // The stems and stem reaches of the members, without drawing.
     void AdjustBeam(CKVMsg& group);
+    // Makes or moves the group's three handles between leftX and rightX and
+    // gives the group's anchor in (x, y); pending, x and y stay as they are.
     void MakeControlPointOfBeam(CKVMsg* group, int& x, int& y, int leftX, int rightX);
 
     // Defined in render/ScoreViewMarks.cpp
+    // Marks and accidental of a note at the current origin, and its attached
+    // symbols with `dx` taken off the origin's x. Both return 1.
     short DrawNoteMarks(CKVMsg& note, short headWidth, BYTE mode);
     short DrawSubMsgs(CKVMsg& note, BYTE visible, int dx);
+    // The handles of a symbol, moved by (x, y).
     void DrawCtrlRectOfMsg(CKVMsg* msg, int x, int y);
 
     // Defined in render/ScoreViewTuplet.cpp
+    // A tuplet bracket and number: 1, or -1 when an end note is missing or
+    // the pen cannot be made; pending, 1.
     short DrawMeasTuplet(CKVMsg& tuplet);
     void DrawTremolo(CKVMsg& tremolo);
+    // One tremolo stroke between two points, kept to [segX, segX + segWidth]
+    // and moved by `offset`.
     void DrawPararellLine(int x1, double y1, int x2, double y2, int segX, int segWidth, double offset,
                           double thickness, COLORREF colour);
 
     // Defined in render/ScoreViewStaff.cpp
+    // Staff lines and connectors in absolute coordinates. Draw5Line and the
+    // three connector drawers return 1; pending, 1. `reserved` is not read.
     short Draw5Line(LONG x1, LONG x2, LONG y, COLORREF colour, unsigned char staffKind, unsigned char reserved,
                     unsigned short sizePercent, unsigned char lineCount);
+    // `width` in 288ths of an inch.
     void DrawThickDash(LONG x1, LONG y1, LONG x2, LONG y2, COLORREF colour, int width);
+    // With `draw` 0 only measures and returns the room the connectors need
+    // left of the first measure; otherwise draws them and returns 1; -1 when
+    // the work array cannot be made. Pending: 0 when measuring, 1 otherwise.
     short DrawConnect(CKVBlock& block, int draw);
+    // Non-zero when staff `staffIndex` closes a group of the kind `mask`;
+    // pending, 0.
     int IsConnectStaff(CKVBlock& block, int staffIndex, unsigned char mask);
     short DrawBrace(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
     short DrawBracket(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
     short DrawDoubleBracket(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
 
     // Defined in render/ScoreViewBarLine.cpp
+    // The start bar line when `drawStart` is 1, then the end bar line at
+    // block-relative `xEnd`; `sizePercent` counts only for a measure without
+    // a staff. Returns 0, built or pending.
     short DrawBarLine(CKVMeas& meas, unsigned short sizePercent, short xEnd, int drawStart);
+    // A header column's start bar line at x: the width taken right of x, 0
+    // when nothing is drawn; pending, 0.
     short DrawMeasLeftBarA(CKVMeas* meas, int x);
 
     // Defined in render/ScoreViewClefKey.cpp
+    // Header clefs and key signatures. Each returns the width taken right of
+    // its x (0 when nothing is drawn); pending, 0. `clef`, `prevKind` and
+    // `prevCount` carry the running clef and key across the columns;
+    // `naturalsBefore` receives the width of naturals drawn before the bar
+    // line (pending, 0).
     short DrawMeasClefA(CKVMeas* meas, unsigned char* clef, int x, int atSystemStart);
     short DrawMeasClef(CKVMeas& meas);
     short DrawMeasKeySignA(CKVMeas* meas, unsigned char* prevKind, short* prevCount, int x, int atSystemStart,
                            int& naturalsBefore);
 
     // Defined in render/ScoreViewTime.cpp
+    // Header time signatures: the width drawn (0 when none); GetTimeSignWidth
+    // the width without the time lead, 0 when the measure shows none. Pending,
+    // 0. firstMeasure + column is the measure's index in its staff.
     short DrawMeasTimeSignA(CKVMeas* meas, LONG firstMeasure, LONG column, int x);
     short DrawTimeSig(CKVMeas& meas);
     short GetTimeSignWidth(CKVMeas& meas);
 
     // Defined in render/ScoreViewMeasNum.cpp
+    // 0 for an ossia block, which gets no numbers, else 1; pending, 1.
     short DrawMeasNum(CKVBlock& block);
 
     // Defined in render/ScoreViewHandles.cpp
+    // Handle outlines with the current pen, moved by (dx, dy); `reserved` is
+    // not read.
     void DrawCtrlRect(CKVCtrlPoint* point, int dx, int dy, int reserved);
     void DrawCtrlPoint(CKVCtrlPoint* point, int dx, int dy);
     void DrawCtrlRectOfBlock(CKVBlock& block);
     void DrawCtrlRectOfMeas(CKVMeas* meas);
 
     // Defined in render/ScoreViewRest.cpp
+    // DrawRest: 1 when handled (also a hidden rest), -1 for a duration code
+    // of 10 or more; a non-zero `preview` draws through the coloured blit and
+    // leaves out marks, attached symbols and handles. DrawPreviewRestEx: 1, or -1 for a code without a
+    // rest glyph. DrawLongrest and DrawPreviewNoteEx: 1. Pending, 1.
     short DrawRest(CKVMsg& msg, BYTE preview);
     void DrawSlashRest(int x, int y, COLORREF color, BYTE invert);
     short DrawLongrest(CKVMsg& msg);
@@ -198,17 +293,34 @@ public:
     short DrawPreviewNoteEx(CKVMsg& msg);
 
     // Defined in render/ScoreViewTieSlur.cpp
+    // 1 when drawn, -1 when the curve cannot be: a missing or invalid end
+    // note or a measure not found (DrawTieSlur), zero width (DrawTie,
+    // DrawSlur). `fromStart` is non-zero when the note being drawn is the
+    // start note; w1 and w2 are the head widths at the two ends; with
+    // `bound` 0 a slur takes its points from itself (a page slur). Pending:
+    // 1, and DrawTieSlur -1 when an end note is gone. DrawCurvedLine and
+    // DrawBezierLine return 1.
     short DrawTieSlur(CKVMsg& tie, int fromStart);
     short DrawTie(CKVMsg& tie, int x1, int y, int x2, int w1, int w2);
     short DrawSlur(CKVMsg& slur, int bound, int x1, int y1, int x2, int y2, int w1, int w2);
+    // The arc of the rectangle (l, t, r, b) from the start radial to the end
+    // radial, or the chord between the two points.
     void DrawArc(LONG l, LONG t, LONG r, LONG b, LONG xs, LONG ys, LONG xe, LONG ye);
     short DrawCurvedLine(CKVMsg& msg);
     short DrawBezierLine(CKVMsg& msg);
 
     // Defined in render/ScoreViewEnding.cpp
-    short DrawEndings(short);
+    // The ending part of the current measure, placed by the origin alone:
+    // `headerWidth` (-1 outside a first column) is not read. Returns 1, -1
+    // when the pen cannot be made; pending, 1.
+    short DrawEndings(short headerWidth);
 
     // Defined in render/ScoreViewGlyph.cpp
+    // Glyph symbols. All return 1, except: DrawGerneralFont -1 for a digit
+    // index of 6 or more; DrawCoda DrawCodaEx's result for the newer layout
+    // and -1 for an older one with neither text nor glyph; DrawClef the
+    // width of the clef glyph, -1 when the clef code has no glyph. Pending:
+    // 1, DrawClef 0.
     short DrawSingle_Msg(CKVMsg& msg);
     short DrawMark(CKVMsg& msg);
     short DrawGerneralFont(CKVMsg& msg);
@@ -218,9 +330,14 @@ public:
     short DrawRolled_chord(CKVMsg& msg);
     short DrawClef(CKVMsg& msg);
     short DrawKeysign(CKVMsg& msg);
+    // Changes only the running key state.
     short ChangeKeySign(CKVMsg& msg);
 
     // Defined in render/ScoreViewLine.cpp
+    // Lines and shapes. All return 1, except: DrawMsgLine 0 for a dashed
+    // line; DrawInversM -1 when shorter than 2 dots or its gap is below 1;
+    // the ellipse and the rectangles -1 when twice the outline is wider than
+    // the shape. Pending, 1.
     short DrawMsgLine(CKVMsg& msg);
     short DrawCDCrescendo(CKVMsg& msg);
     short DrawN(CKVMsg& msg);
@@ -233,6 +350,8 @@ public:
     int DrawRectangle(int l, int t, int r, int b);
 
     // Defined in render/ScoreViewText.cpp
+    // Texts: DrawMultiText 1 when the symbol has no text, 0 after drawing
+    // it; the others 1. Pending, 1.
     short DrawMultiText(CKVMsg& msg);
     short DrawTextMsg(CKVMsg& msg);
     short DrawMetronome(CKVMsg& msg);
@@ -240,9 +359,13 @@ public:
     short DrawMidiShortMsg(CKVMsg& msg);
 
     // Defined in render/ScoreViewCustom.cpp
+    // 0 when the symbol has no data block (nothing drawn or updated), else
+    // 1; pending, 0.
     short DrawCustomSymbolMsg(CKVMsg& msg);
 
     // Defined in render/ScoreViewChord.cpp
+    // DrawChordText: the drawn width of the chord name, 0 on a closed view.
+    // DrawFretboard: the name and, with `showBoard`, the diagram; 1.
     short DrawChordText(CKVMsg& msg);
     short DrawFretboard(CKVMsg& msg, int showBoard);
 
@@ -260,8 +383,8 @@ public:
     // Proportion words: 28 and the symbol size give the standard stem length
     // of three and a half staff spaces; 4 is the gap between a note head and
     // its parentheses.
-    WORD m_wStemProportion = 28;
-    WORD m_wSymbolSize = 32;        // dots, scaled to the staff being drawn
+    WORD m_wStemProportion = kStemProportion;
+    WORD m_wSymbolSize = kProportionSize; // dots, scaled to the staff being drawn
     WORD m_wEighthProportion = 8;
     WORD m_wParenthesisGap = 4;
     int m_nDpiX = 0;                // of the bound device context

@@ -62,7 +62,7 @@ struct ChordFonts {
 static CPoint ChordOrigin(CKVMsg& msg, LONG orgX, LONG orgY)
 {
     LONG x = msg.m_nPosX;
-    if (msg.m_byParentKind == 2 && msg.m_pParent)
+    if (msg.m_byParentKind == OBJ_MEAS && msg.m_pParent)
         x = static_cast<CKVMeas*>(msg.m_pParent)->GetRealPosX(&msg);
     return CPoint(static_cast<int>(orgX + x), static_cast<int>(orgY + msg.m_nPosY));
 }

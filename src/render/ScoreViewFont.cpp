@@ -12,10 +12,6 @@ CBitmap bmpText;
 
 namespace {
 
-// Destination XNOR (pattern OR source): white source pixels leave the
-// target as it is, black ones on white take the brush colour.
-constexpr DWORD kColourBlit = 0x00A90189;
-
 void ResetTextDC()
 {
     memTextDC.DeleteDC();
@@ -184,7 +180,7 @@ int CScoreView::DrawColoured(int x, int y, const char* text, int length, CSize e
 
     HBRUSH brush = CreateSolidBrush(m_pDC->GetTextColor());
     HGDIOBJ previousBrush = ::SelectObject(m_pDC->m_hDC, brush);
-    BitBlt(m_pDC->m_hDC, x - cx, y - cy, 2 * cx, 2 * cy, memTextDC.m_hDC, 0, 0, kColourBlit);
+    BitBlt(m_pDC->m_hDC, x - cx, y - cy, 2 * cx, 2 * cy, memTextDC.m_hDC, 0, 0, ROP_DPSOXN);
     ::SelectObject(m_pDC->m_hDC, previousBrush);
     DeleteObject(brush);
     return 1;

@@ -10,6 +10,7 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "render/GlyphTables.h"
+#include "render/ViewGeometry.h"
 #include "model/TickMath.h"
 
 #include <vector>
@@ -110,7 +111,7 @@ short CScoreView::DrawNoteMarks(CKVMsg& note, short headWidth, BYTE mode)
     m_pDC->SetTextAlign(TA_BASELINE | TA_RIGHT);
     HFONT oldFont = nullptr;
     if (size != MSG_SIZE_NORMAL)
-        oldFont = SelectFont(static_cast<short>(size * 100 / 16));
+        oldFont = SelectFont(static_cast<short>(viewgeom::SizePercent(size)));
     DrawAccidental(note, ox - a, mode);
     if (oldFont)
         SelectFontObject(oldFont);

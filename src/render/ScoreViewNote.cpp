@@ -31,7 +31,6 @@ constexpr WORD kFlagNoStem = MSGFLAG_NO_STEM;
 constexpr WORD kFlagOtherSide = MSGFLAG_DOT_COLUMN2;
 constexpr WORD kFlagShownAbove = MSGFLAG_STAFF_UP;
 constexpr WORD kFlagShownBelow = MSGFLAG_STAFF_DOWN;
-constexpr int kNumberedHead = 100;
 
 int CodeOf(const CKVMsg& msg)
 {
@@ -134,11 +133,12 @@ short CScoreView::DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inCho
         const int S = m_pDoc->m_nFontHeight78;
         const int size = note.m_wSize > 0 ? note.m_wSize : MSG_SIZE_NORMAL;
         if (std::abs(h) > S) // the part beyond the standard length keeps its size
-            h = (h < 0 ? -1 : 1) * (S + (std::abs(h) - S) * 16 / size);
+            h = (h < 0 ? -1 : 1) * (S + (std::abs(h) - S) * MSG_SIZE_NORMAL / size);
         HFONT sizeFont = nullptr;
         if (size != MSG_SIZE_NORMAL) {
-            sizeFont = SelectFont(static_cast<short>(size * 100 / 16));
-            m_nSizePercent = static_cast<short>(size * 100 / 16);
+            const short percent = static_cast<short>(viewgeom::SizePercent(size));
+            sizeFont = SelectFont(percent);
+            m_nSizePercent = percent;
         }
         const int width = GetNoteHeadSize().cx;
         if (h < 0 && CodeOf(note) > 1) {
@@ -289,7 +289,7 @@ short CScoreView::DrawHead(CKVMsg& note, short x, short y, short stemHeight, int
     const int type = note.m_wHeadType;
     const int code = CodeOf(note);
     const int G = m_nStaffSpace;
-    const BYTE glyph = type < kNumberedHead ? HeadGlyph(type, code) : 0;
+    const BYTE glyph = type < viewgeom::kNumberedHead ? HeadGlyph(type, code) : 0;
     int W = GetTextExtent(static_cast<char>(glyph ? glyph : codeStdHead[1])).cx;
 
     const int anchor = static_cast<int>(note.m_dwWord & 0xFFFF);
@@ -319,7 +319,7 @@ short CScoreView::DrawHead(CKVMsg& note, short x, short y, short stemHeight, int
                                (MulDiv(note.m_nPosY, 2, L) * MulDiv(L, staffPercent, 100)) / 2);
     }
 
-    if (type >= kNumberedHead)
+    if (type >= viewgeom::kNumberedHead)
         W = DrawNumberedHead(note, x, y, stemHeight, staffPercent, mode);
     else if (glyph)
         DrawTextOut(x, y, reinterpret_cast<const char*>(&glyph), 1, mode);
@@ -346,7 +346,7 @@ short CScoreView::DrawHead(CKVMsg& note, short x, short y, short stemHeight, int
 int CScoreView::DrawNumberedHead(CKVMsg& note, int x, int y, short stemHeight, int staffPercent, BYTE mode)
 {
     const int L = LineSpacing(m_pDoc);
-    const int number = note.m_wHeadType - kNumberedHead;
+    const int number = note.m_wHeadType - viewgeom::kNumberedHead;
     char text[3] = {};
     int length = 1;
     if (number < 10) {
@@ -360,7 +360,7 @@ int CScoreView::DrawNumberedHead(CKVMsg& note, int x, int y, short stemHeight, i
     LOGFONT lf {};
     lf.lfHeight = L * 7 / 4;
     if (staffPercent != m_nSizePercent) // a staff of free lines scales its numbers
-        lf.lfHeight = MulDiv(MulDiv(lf.lfHeight, staffPercent, 100), size, 16);
+        lf.lfHeight = MulDiv(MulDiv(lf.lfHeight, staffPercent, 100), size, MSG_SIZE_NORMAL);
     lf.lfWidth = lf.lfHeight * 2 / 5;
     lf.lfCharSet = 1;
     std::strcpy(lf.lfFaceName, "Times New Roman");
@@ -368,7 +368,7 @@ int CScoreView::DrawNumberedHead(CKVMsg& note, int x, int y, short stemHeight, i
     HFONT previous = SelectFontObject(font);
     const int width = GetTextExtent(text, length).cx;
     const int atX = stemHeight <= 0 ? x + width / 2 : x - width / 2;
-    const int atY = y + MulDiv(MulDiv(L, staffPercent, 100) / 2, size, 16);
+    const int atY = y + MulDiv(MulDiv(L, staffPercent, 100) / 2, size, MSG_SIZE_NORMAL);
     DrawTextOutT(atX, atY, text, length, mode);
     SelectFontObject(previous);
     DeleteObject(font);
@@ -435,7 +435,7 @@ void CScoreView::DrawDots(CKVMsg& note, int left, int y, int width, short stemHe
         const int cx = dotX + dotWidth / 2 - pointX;
         const int cy = dotY - y + (normal ? 0 : G);
         CKVCtrlPoint* handle = note.m_arrCtrlPoint.GetAt(2);
-        handle->m_wKind = 10;
+        handle->m_wKind = CKVCtrlPoint::kReshape;
         handle->m_rect = CRect(cx - G / 2, cy - G / 2, cx - G / 2 + G, cy - G / 2 + G);
     }
 }

@@ -238,7 +238,7 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     m_lfMusic.lfHeight = -doc->m_nFontHeight;
     m_lfMusic.lfWidth = 0;
     m_nStaffSpace = doc->m_nStaffSpace;
-    doc->m_nFontHeight78 = static_cast<short>(MulDiv(28, doc->m_nFontHeight, 32));
+    doc->m_nFontHeight78 = StandardStemLength(doc->m_nFontHeight);
 
     m_hSavedFont = SelectFontObject(m_pFontTable[0].hFont);
     m_nSavedROP2 = dc->SetROP2(R2_COPYPEN);
@@ -251,7 +251,7 @@ short CScoreView::KVOpen(CDC* dc, CKVDoc* doc, int printing, int extra)
     const int size = MusicFontHeight(doc->m_nScoreFontSize, m_nDpiY);
     doc->m_nFontHeight = static_cast<short>(size);
     doc->m_nStaffSpace = static_cast<short>(size >> 2);
-    doc->m_nFontHeight78 = static_cast<short>(MulDiv(28, size, 32));
+    doc->m_nFontHeight78 = StandardStemLength(size);
     // Only a pass that measures remembers the size, so that a printing pass
     // at a new size leaves the measuring to the next screen pass.
     if (size != m_nMeasuredSize && !printing) {
@@ -325,6 +325,11 @@ void CScoreView::KVGetOrgXY(LONG& x, LONG& y)
 {
     x = m_lOrgX;
     y = m_lOrgY;
+}
+
+short CScoreView::StandardStemLength(int symbolSize)
+{
+    return static_cast<short>(MulDiv(kStemProportion, symbolSize, kProportionSize));
 }
 
 void CScoreView::UpdatePosY(short stemLength)

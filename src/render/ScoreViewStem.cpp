@@ -7,15 +7,14 @@
 #include "model/KVMsg.h"
 #include "model/TextHelpers.h"
 #include "render/GlyphTables.h"
+#include "render/ViewGeometry.h"
 
 #include <cstdlib>
 
 namespace {
 
-constexpr DWORD kColourBlit = 0x00A90189;
 constexpr WORD kFlagGrace = MSGFLAG_GRACE;
 constexpr BYTE kGraceMarkPlain = 79;
-constexpr int kNumberedHead = 100;
 
 bool IsNoPoint(CPoint p)
 {
@@ -67,7 +66,7 @@ short CScoreView::DrawNoteBar_Tail(CKVMsg& note, short x, short y, short headWid
         pen.CreatePen(PS_SOLID, 1, note.m_crColor);
         CPen* oldPen = m_pDC->SelectObject(&pen);
         DrawNoteFontBar(footX, footY, scaled, stemColour, mode, note.m_wHeadType);
-        const int standard = MulDiv(S, size, 16);
+        const int standard = MulDiv(S, size, MSG_SIZE_NORMAL);
         flag = CPoint(footX, footY + scaled + (stemHeight < 0 ? standard : -standard));
         m_pDC->SelectObject(oldPen);
     } else {
@@ -106,7 +105,7 @@ CPoint CScoreView::DrawNoteFontBar(short x, short y, short height, COLORREF colo
     if (!m_bOpened)
         return CPoint(-1, -1);
     const int L = m_pDoc->m_nStaffSpace;
-    if (headType >= kNumberedHead)
+    if (headType >= viewgeom::kNumberedHead)
         y = static_cast<short>(y + (height < 0 ? -(L / 2) : L / 2));
     if (height == 0)
         return CPoint(-1, -1);
@@ -185,7 +184,7 @@ CPoint CScoreView::DrawStemPieces(short x, short y, short height, int unit, int 
     ::SelectObject(m_pDC->m_hDC, font);
     HBRUSH brush = CreateSolidBrush(m_pDC->GetTextColor());
     HGDIOBJ oldBrush = ::SelectObject(m_pDC->m_hDC, brush);
-    m_pDC->BitBlt(x, up ? y + height : y, glyphWidth, length, &image, 0, 0, kColourBlit);
+    m_pDC->BitBlt(x, up ? y + height : y, glyphWidth, length, &image, 0, 0, ROP_DPSOXN);
     ::SelectObject(m_pDC->m_hDC, oldBrush);
     DeleteObject(brush);
     image.SelectObject(oldBitmap);
@@ -197,7 +196,7 @@ CPoint CScoreView::DrawNoteBar(short x, short y, double height, BYTE, COLORREF c
     if (!m_bOpened)
         return CPoint(-1, -1);
     const bool up = height < 0;
-    if (headType >= kNumberedHead && height != 0) {
+    if (headType >= viewgeom::kNumberedHead && height != 0) {
         const int d = m_pDoc->m_nStaffSpace / 2 + 1;
         y = static_cast<short>(y + (up ? -d : d));
         height += up ? d : -d;

@@ -3,8 +3,21 @@
 // that tests can call without a device.
 
 #include "Platform.h"
+#include "model/KVMsg.h"
 
 namespace viewgeom {
+
+// Note-head types from this value up are drawn as the number type minus
+// this value instead of a head glyph, and their stems start half a gap
+// further from the head.
+inline constexpr int kNumberedHead = 100;
+
+// The font size percent of a symbol's size word: the normal size 16 is 100
+// percent, a grace or cue size 12 is 75.
+inline int SizePercent(int size)
+{
+    return size * 100 / MSG_SIZE_NORMAL;
+}
 
 // The percent at which a staff's scaled line gap is a whole number of dots:
 // the gap 4 * gap * percent / 100 quarter dots, rounded to whole dots. Never

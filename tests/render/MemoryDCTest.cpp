@@ -165,7 +165,7 @@ TEST_F(MemorySurface, TheFastCopyGoesThroughTheWorkDC)
     const auto onWork = work->Log().Calls("BitBlt");
     const auto onDest = dest->Log().Calls("BitBlt");
     ASSERT_EQ(onWork.size(), 1u);
-    EXPECT_EQ(onWork[0]->rop3, kRopXnor);
+    EXPECT_EQ(onWork[0]->rop3, ROP_DSXN);
     EXPECT_EQ(onWork[0]->destRect.left, 7);
     EXPECT_EQ(onWork[0]->destRect.top, 8);
     ASSERT_EQ(onDest.size(), 1u);
