@@ -257,6 +257,20 @@ TEST_F(NoteDrawing, ChordMovesTheSecondAcrossTheStemAndOneNoteChordDrawsAsItsNot
     EXPECT_EQ(member->m_pParent, single);
 }
 
+TEST_F(NoteDrawing, GraceSizeNoteUsesTheThreeQuarterFontButItsLongStemPartKeepsItsLength)
+{
+    // Symbol size 32, standard stem 28: a grace note's head and stem are
+    // drawn at 75 percent, and the 12 dots beyond the standard stem count as
+    // 16 at that size.
+    CKVMsg* grace = Note(At(-12), -40);
+    grace->m_wSize = MSG_SIZE_GRACE;
+    View().KVDrawMsg(*grace, 0);
+    ASSERT_FALSE(Log().Texts().empty());
+    EXPECT_EQ(Log().Texts().front()->font.lfHeight, -24);
+    EXPECT_EQ(grace->m_nLayout1, -44);
+    EXPECT_EQ(View().m_nSizePercent, 100);
+}
+
 TEST_F(NoteDrawing, SmallStavesScaleTheNoteAndTheSmallestNeverHangs)
 {
     Builder().Staff(0)->m_wObjWord = 50;
