@@ -1056,7 +1056,7 @@ void CKVMsg::SetTremoloCtrlPoint(int x1, int y1, int x2, int y2, int above)
         }
         if (!handle)
             continue;
-        handle->m_wKind = 11;
+        handle->m_wKind = CKVCtrlPoint::kReshapeAlt;
         const int top = above ? ys[i] : ys[i] - q;
         handle->m_rect = CRect(xs[i][0], top, xs[i][1], top + q);
     }
