@@ -14,6 +14,7 @@
 
 namespace {
 
+using kvtest::DeviceGlyphs;
 using kvtest::DrawnGlyph;
 
 constexpr COLORREF kRed = 0x000000FF;
@@ -45,14 +46,6 @@ std::vector<int> RowsFrom20To600(kvrec::Recorder& log)
         ys.push_back(line->device[0].y);
     }
     return ys;
-}
-
-std::vector<DrawnGlyph> DeviceGlyphs(kvrec::Recorder& log)
-{
-    std::vector<DrawnGlyph> out;
-    for (const kvrec::GlyphHit& hit : log.Glyphs())
-        out.emplace_back(hit.code, hit.device.x, hit.device.y);
-    return out;
 }
 
 class StaffLines : public kvtest::SystemDrawingTest {};
