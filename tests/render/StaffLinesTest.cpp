@@ -401,6 +401,32 @@ TEST_F(Connectors, GroupsEndAtTheLastStaffAnEndFlagOrAGapInTheSystem)
 
 } // namespace
 
+class ManyStaves : public kvtest::SystemDrawingTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 66}; }
+};
+
+TEST_F(ManyStaves, StaffPastTheColourTableIsBlack)
+{
+    CKVBlock block;
+    for (int i = 0; i < 66; ++i)
+        block.AddStaff(Builder().Staff(i));
+    block.m_arrMeasX.Add(30);
+    CKVCtrlTool& tool = Doc().m_CtrlTool;
+    tool.m_dwD[63] = kBlue;
+    tool.m_dwW1 = kRed; // the word after the table
+    Builder().Staff(63)->m_byGroupBracket[0] = 2;
+    Builder().Staff(63)->m_byGroupBracket[1] = 2;
+    Builder().Staff(64)->m_byGroupBracket[0] = 2;
+    Builder().Staff(65)->m_byGroupBracket[1] = 2;
+    View().DrawConnect(block, 1);
+    std::vector<COLORREF> colours;
+    for (const kvrec::GlyphHit& hit : Log().Glyphs())
+        if (hit.code == 0x46)
+            colours.push_back(hit.colour);
+    EXPECT_EQ(colours, (std::vector<COLORREF> {kBlue, 0}));
+}
+
 // Three staves with a bracket over all of them and a brace over the lower
 // two, and bar lines of every kind, drawn with the real music stand-in.
 class StaffPicture : public kvtest::RenderTest {
