@@ -438,6 +438,13 @@ public:
     // lines are drawn next (with m_lBarClipTop, -1 for a staff drawn alone).
     COLORREF m_crBarLine = 0;
 
+    // The time signature of the measure whose header was handled last.
+    BYTE m_byCurTimeStyle = 0;
+    short m_nCurTimeNum = 4;
+    short m_nCurTimeDen = 4;
+    char m_szCurTimeNumText[16] = {};
+    char m_szCurTimeDenText[16] = {};
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
@@ -492,6 +499,19 @@ private:
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
     int DrawColoured(int x, int y, const char* text, int length, CSize extent, BOOL glyphMapping);
+
+    // Defined in render/ScoreViewClefKey.cpp
+    // The music font at a staff's effective percent, MulDiv(MulDiv(gap, 720,
+    // dpi), percent, 25) tenths of a point; null when it cannot be made. The
+    // caller deletes it.
+    HFONT CreateStaffMusicFont(int percent);
+    // The document's unscaled staff-line gap in dots; 8 when it has none.
+    int DocumentGap() const;
+
+    // Defined in render/ScoreViewTime.cpp
+    // Lays the time signature out from the measure's x plus the time lead,
+    // drawing it when `draw` is set; gives the width from that start.
+    int LayOutTimeSig(CKVMeas& meas, bool draw);
 
     BOOL m_bMapModeSaved = 0;       // KVSetExpandTimes saved the mode of this pass
     std::vector<OuterPass> m_outerPasses;
