@@ -186,9 +186,10 @@ short CScoreView::LayOutBeam(CKVMsg& group, bool draw)
     geometry.m_nRightOffset = group.GetBeamOffsetXRight();
 
     geometry.BuildSegments(params);
-    if (draw) {
+    if (draw)
         geometry.DrawSegments(m_pDC, params);
-        geometry.MarkReversedChordNotes();
+    geometry.MarkReversedChordNotes();
+    if (draw) {
         int x = 0;
         int y = 0;
         const BeamSegment& primary = geometry.SegmentAt(0);

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -157,25 +158,22 @@ void CScoreView::DrawTupletBracket(int style, CPoint left, CPoint right, CPoint 
     }
     innerLeft.y += hook;
     innerRight.y += hook;
-    // Arcs run counter-clockwise: below the end the quarter goes from the
-    // outer end down to the inner one on the left, from the inner one up to
-    // the outer end on the right, and the other way round above it.
-    if (left.x < innerLeft.x && innerLeft.x < right.x) {
-        const int rx = innerLeft.x - left.x;
-        const int ry = std::abs(innerLeft.y - left.y);
-        const bool below = innerLeft.y > left.y;
-        const CPoint from = below ? left : innerLeft;
-        const CPoint to = below ? innerLeft : left;
-        DrawArc(innerLeft.x - rx, left.y - ry, innerLeft.x + rx, left.y + ry, from.x, from.y, to.x, to.y);
-    }
-    if (left.x < innerRight.x && innerRight.x < right.x) {
-        const int rx = right.x - innerRight.x;
-        const int ry = std::abs(innerRight.y - right.y);
-        const bool below = innerRight.y > right.y;
-        const CPoint from = below ? innerRight : right;
-        const CPoint to = below ? right : innerRight;
-        DrawArc(innerRight.x - rx, right.y - ry, innerRight.x + rx, right.y + ry, from.x, from.y, to.x, to.y);
-    }
+    // A quarter of the ellipse centred level with the outer end below the
+    // inner end. Arcs run counter-clockwise: on the left a quarter below
+    // goes from the outer end to the inner one, on the right from the inner
+    // end to the outer one, and the other way round above.
+    auto quarter = [&](CPoint outer, CPoint inner, bool leftSide) {
+        const int rx = std::abs(inner.x - outer.x);
+        const int ry = std::abs(inner.y - outer.y);
+        const bool outerFirst = (inner.y > outer.y) == leftSide;
+        const CPoint from = outerFirst ? outer : inner;
+        const CPoint to = outerFirst ? inner : outer;
+        DrawArc(inner.x - rx, outer.y - ry, inner.x + rx, outer.y + ry, from.x, from.y, to.x, to.y);
+    };
+    if (left.x < innerLeft.x && innerLeft.x < right.x)
+        quarter(left, innerLeft, true);
+    if (left.x < innerRight.x && innerRight.x < right.x)
+        quarter(right, innerRight, false);
 }
 
 // Handles relative to the start of the bracket at the start note's head:

@@ -22,26 +22,12 @@ std::vector<CPoint> Corners(const kvrec::Entry* entry)
     return std::vector<CPoint>(entry->logical.begin(), entry->logical.end());
 }
 
-class BeamDrawing : public kvtest::RenderTest {
+class BeamDrawing : public kvtest::MeasureRenderTest {
 protected:
-    kvtest::RenderShape Rendering() const override
-    {
-        return kvtest::RenderShape {.metrics = kvtest::BoxMetrics({{0xA7, 4}})};
-    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        m_meas = Builder().Meas(0, 0);
-        m_meas->m_nRealWidth = 262;
-        m_meas->m_nHeaderWidth = 0;
+        MeasureRenderTest::SetUp();
         View().KVSetOrgXY(0, 100);
-        m_gdi = kvrec::LiveObjectCounts();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(kvrec::LiveObjectCounts(), m_gdi);
-        EXPECT_TRUE(kvrec::Warnings().empty()) << kvrec::Warnings().front();
-        RenderTest::TearDown();
     }
     // A group at heights -44 over notes of these codes at 16, 48, 80, ...
     // (vertical -16), each with its flags.
@@ -94,9 +80,7 @@ protected:
         return reaches;
     }
 
-    CKVMeas* m_meas = nullptr;
     std::vector<CKVMsg*> m_notes;
-    kvrec::LiveCounts m_gdi;
 };
 
 constexpr BYTE k8 = DUR_EIGHTH;

@@ -14,32 +14,15 @@ namespace {
 
 using Glyph = kvtest::DrawnGlyph;
 
-class RestDrawing : public kvtest::RenderTest {
+class RestDrawing : public kvtest::MeasureRenderTest {
 protected:
-    kvtest::RenderShape Rendering() const override
-    {
-        return kvtest::RenderShape {.metrics = kvtest::BoxMetrics({{0xA7, 4}})};
-    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        m_meas = Builder().Meas(0, 0);
-        m_meas->m_nRealWidth = 262;
-        m_meas->m_nHeaderWidth = 0;
+        MeasureRenderTest::SetUp();
         View().KVSetOrgXY(100, 200);
-        m_gdi = kvrec::LiveObjectCounts();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(kvrec::LiveObjectCounts(), m_gdi);
-        EXPECT_TRUE(kvrec::Warnings().empty()) << kvrec::Warnings().front();
-        RenderTest::TearDown();
     }
     CKVMsg* Rest(kvtest::NoteShape shape) { return Builder().Rest(m_meas, shape); }
     std::vector<Glyph> Drawn() { return kvtest::DrawnGlyphs(Log()); }
-
-    CKVMeas* m_meas = nullptr;
-    kvrec::LiveCounts m_gdi;
 };
 
 TEST_F(RestDrawing, RestStandsAtItsScaledPointAndRecordsItsWidth)

@@ -1,6 +1,6 @@
 // Tuplet numbers and brackets drawn from their end note, and tremolo strokes
 // between two notes, on the recording device with box metrics (every glyph
-// 10 wide).
+// 10 wide but the dot).
 
 #include "support/RenderSupport.h"
 
@@ -18,23 +18,8 @@ namespace {
 using Glyph = kvtest::DrawnGlyph;
 using Segment = std::pair<CPoint, CPoint>;
 
-class MeasureSymbols : public kvtest::RenderTest {
+class MeasureSymbols : public kvtest::MeasureRenderTest {
 protected:
-    kvtest::RenderShape Rendering() const override { return kvtest::RenderShape {.metrics = kvtest::BoxMetrics({})}; }
-    void SetUp() override
-    {
-        RenderTest::SetUp();
-        m_meas = Builder().Meas(0, 0);
-        m_meas->m_nRealWidth = 262;
-        m_meas->m_nHeaderWidth = 0;
-        m_gdi = kvrec::LiveObjectCounts();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(kvrec::LiveObjectCounts(), m_gdi);
-        EXPECT_TRUE(kvrec::Warnings().empty()) << kvrec::Warnings().front();
-        RenderTest::TearDown();
-    }
     std::vector<Segment> Lines()
     {
         std::vector<Segment> lines;
@@ -42,8 +27,6 @@ protected:
             lines.emplace_back(line->logical.front(), line->logical.back());
         return lines;
     }
-    CKVMeas* m_meas = nullptr;
-    kvrec::LiveCounts m_gdi;
 };
 
 class TupletDrawing : public MeasureSymbols {
