@@ -1,6 +1,9 @@
 #include "support/RenderSupport.h"
 
 #include "document/KVCtrlTool.h"
+#include "platform/Recorder.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -97,6 +100,27 @@ void RenderTest::ClosePasses()
         return;
     while (View().m_bOpened)
         View().KVClose();
+}
+
+RenderShape MeasureRenderTest::Rendering() const
+{
+    return RenderShape {.metrics = BoxMetrics({{0xA7, 4}})};
+}
+
+void MeasureRenderTest::SetUp()
+{
+    RenderTest::SetUp();
+    m_meas = Builder().Meas(0, 0);
+    m_meas->m_nRealWidth = 262;
+    m_meas->m_nHeaderWidth = 0;
+    m_gdi = kvrec::LiveObjectCounts();
+}
+
+void MeasureRenderTest::TearDown()
+{
+    EXPECT_EQ(kvrec::LiveObjectCounts(), m_gdi);
+    EXPECT_TRUE(kvrec::Warnings().empty()) << kvrec::Warnings().front();
+    RenderTest::TearDown();
 }
 
 InkCount CountInk(CDC& dc, const RECT& box)

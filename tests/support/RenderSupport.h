@@ -18,6 +18,7 @@
 #include "support/FontSupport.h"
 #include "support/ScoreTest.h"
 
+#include "platform/Recorder.h"
 #include "render/ScoreView.h"
 
 #include <map>
@@ -87,6 +88,22 @@ protected:
 
 private:
     std::unique_ptr<TestDC> m_dc;
+};
+
+// A render test on one measure of real width 262 and header 0 on staff 0,
+// so that a symbol's x equals its position word, with box metrics (a dot
+// 4 wide, every other glyph 10). Tear-down checks that the test left no GDI
+// object alive and raised no warning of the drawing layer.
+class MeasureRenderTest : public RenderTest {
+protected:
+    RenderShape Rendering() const override;
+    void SetUp() override;
+    void TearDown() override;
+
+    CKVMeas* m_meas = nullptr;
+
+private:
+    kvrec::LiveCounts m_gdi;
 };
 
 // Non-white pixels of a raster DC inside a device rectangle and outside it.
