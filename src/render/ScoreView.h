@@ -311,8 +311,10 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
-    // Set by block drawing for the bar-line and tie drawers.
-    COLORREF m_crBarLine = 0;       // colour of the bar lines of the staff being drawn
+    // Bar lines: the colour that block drawing sets for the staff whose bar
+    // lines are drawn next (with m_lBarClipTop, -1 for a staff drawn alone).
+    COLORREF m_crBarLine = 0;
+    // Set by block drawing for the tie drawers.
     LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
 
 private:
@@ -371,6 +373,19 @@ private:
     int DrawColumnTimes(BlockWork& work, int column, int header);
     void DrawColumnBars(BlockWork& work, int column, int header);
     void DrawStaffContent(BlockWork& work, int staff);
+
+    // Defined in render/ScoreViewStaff.cpp
+    // The settings' colour of a staff index; black past the table.
+    COLORREF StaffColour(int index) const;
+    // The staff's size percent moved to a whole-dot line gap (never 0); 100
+    // for no staff.
+    int EffectivePercentOf(CKVStaff* staff) const;
+    // Staff lines are a quarter point wide.
+    int StaffPenWidth() const;
+    // The glyphs of a bracket (row 0 of codeBracket) or of a printed double
+    // bracket (row 1); `shrink` draws a span shorter than the symbol size
+    // with a proportionally smaller font.
+    void DrawBracketGlyphs(LONG x, LONG yTop, LONG yBottom, COLORREF colour, int row, bool shrink);
 
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
