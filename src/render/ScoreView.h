@@ -317,6 +317,13 @@ public:
     // Set by block drawing for the tie drawers.
     LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
 
+    // The time signature of the measure whose header was handled last.
+    BYTE m_byCurTimeStyle = 0;
+    short m_nCurTimeNum = 4;
+    short m_nCurTimeDen = 4;
+    char m_szCurTimeNumText[16] = {};
+    char m_szCurTimeDenText[16] = {};
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
@@ -390,6 +397,17 @@ private:
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
     int DrawColoured(int x, int y, const char* text, int length, CSize extent, BOOL glyphMapping);
+
+    // Defined in render/ScoreViewClefKey.cpp
+    // The music font at a staff's effective percent, MulDiv(MulDiv(gap, 720,
+    // dpi), percent, 25) tenths of a point; null when it cannot be made. The
+    // caller deletes it.
+    HFONT CreateStaffMusicFont(int percent);
+
+    // Defined in render/ScoreViewTime.cpp
+    // Lays the time signature out from the measure's x plus the time lead,
+    // drawing it when `draw` is set; gives the width from that start.
+    int LayOutTimeSig(CKVMeas& meas, bool draw);
 
     BOOL m_bMapModeSaved = 0;       // KVSetExpandTimes saved the mode of this pass
     std::vector<OuterPass> m_outerPasses;
