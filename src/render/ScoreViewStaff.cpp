@@ -25,6 +25,9 @@ constexpr BYTE kConnectBracket = 2;
 constexpr BYTE kConnectBrace = 4;
 constexpr BYTE kConnectDoubleBracket = 8;
 
+// Glyphs drawn in the DC's text colour, without the coloured blit.
+constexpr BYTE kUncoloured = 0;
+
 // The brace shape words W0 to W10 as a new document has them.
 constexpr std::array<int, 11> kDefaultBraceShape = {163, 46, 11, 17, 58, 62, 23, 19, 64, 54, 32};
 
@@ -170,8 +173,8 @@ short CScoreView::Draw5Line(LONG x1, LONG x2, LONG y, COLORREF colour, unsigned 
         TextColour text(m_pDC, colour);
         LONG x = x1;
         for (; x + w < x2; x += w)
-            DrawTextOut(static_cast<int>(x), static_cast<int>(rowY), &code, 1, 0);
-        DrawTextOut(static_cast<int>(x2 - w - 1), static_cast<int>(rowY), &code, 1, 0);
+            DrawTextOut(static_cast<int>(x), static_cast<int>(rowY), &code, 1, kUncoloured);
+        DrawTextOut(static_cast<int>(x2 - w - 1), static_cast<int>(rowY), &code, 1, kUncoloured);
     }
     if (scaled) {
         SelectFontObject(previous);
@@ -422,10 +425,10 @@ void CScoreView::DrawBracketGlyphs(LONG x, LONG yTop, LONG yBottom, COLORREF col
     // Pieces overlap by one unit.
     const LONG step = std::max<LONG>(1, h - 1);
     for (LONG y = yTop + h; y <= yBottom; y += step)
-        DrawTextOut(static_cast<int>(x), static_cast<int>(y), &middle, 1, 0);
-    DrawTextOut(static_cast<int>(x), static_cast<int>(yBottom), &middle, 1, 0);
-    DrawTextOut(static_cast<int>(x), static_cast<int>(yTop), &topEnd, 1, 0);
-    DrawTextOut(static_cast<int>(x), static_cast<int>(yBottom), &bottomEnd, 1, 0);
+        DrawTextOut(static_cast<int>(x), static_cast<int>(y), &middle, 1, kUncoloured);
+    DrawTextOut(static_cast<int>(x), static_cast<int>(yBottom), &middle, 1, kUncoloured);
+    DrawTextOut(static_cast<int>(x), static_cast<int>(yTop), &topEnd, 1, kUncoloured);
+    DrawTextOut(static_cast<int>(x), static_cast<int>(yBottom), &bottomEnd, 1, kUncoloured);
     if (selected)
         SelectFontObject(previous);
 }

@@ -9,13 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <vector>
 
 namespace {
 
 using kvtest::DrawnGlyph;
-using Box = std::array<int, 4>; // left, top, right, bottom in device points
+using Box = kvtest::DeviceBox;
 
 constexpr COLORREF kBlue = 0x00FF0000;
 constexpr int kNoStart = 0;
@@ -23,18 +22,7 @@ constexpr int kWithStart = 1;
 
 std::vector<Box> Rects(kvrec::Recorder& log)
 {
-    std::vector<Box> boxes;
-    for (const kvrec::Entry* rect : log.Calls("Rectangle"))
-        boxes.push_back({rect->device[0].x, rect->device[0].y, rect->device[1].x, rect->device[1].y});
-    return boxes;
-}
-
-std::vector<DrawnGlyph> Dots(kvrec::Recorder& log)
-{
-    std::vector<DrawnGlyph> dots;
-    for (const kvrec::GlyphHit& hit : log.Glyphs())
-        dots.emplace_back(hit.code, hit.device.x, hit.device.y);
-    return dots;
+    return kvtest::DeviceBoxes(log.Calls("Rectangle"));
 }
 
 // A measure of staff 0 (100 percent, gap 8) whose bottom line is at y 100,
@@ -100,7 +88,7 @@ TEST_F(BarLines, EndBarsOfEveryKind)
     for (const Case& c : cases) {
         EXPECT_EQ(End(c.bar), 0);
         EXPECT_EQ(Rects(Log()), c.rects) << int(c.bar);
-        EXPECT_EQ(Dots(Log()), c.dots) << int(c.bar);
+        EXPECT_EQ(kvtest::DeviceGlyphs(Log()), c.dots) << int(c.bar);
         for (const kvrec::Entry* rect : Log().Calls("Rectangle")) {
             EXPECT_EQ(rect->penWidth, 0);
             EXPECT_EQ(rect->penColour, kBlue);
@@ -120,7 +108,7 @@ TEST_F(BarLines, RepeatStartPutsItsDotsRightOfTheThinLine)
 {
     Start(2);
     EXPECT_EQ(Rects(Log()), (std::vector<Box> {{103, 68, 104, 100}, {96, 68, 100, 100}}));
-    EXPECT_EQ(Dots(Log()), (std::vector<DrawnGlyph> {{0xA7, 106, 80}, {0xA7, 106, 88}}));
+    EXPECT_EQ(kvtest::DeviceGlyphs(Log()), (std::vector<DrawnGlyph> {{0xA7, 106, 80}, {0xA7, 106, 88}}));
     Start(16);
     EXPECT_EQ(Rects(Log()), (std::vector<Box> {{99, 68, 100, 100}}));
     Start(4);
@@ -204,10 +192,7 @@ TEST_F(BarLines, HeaderStartBarReportsItsWidth)
     m_meas->m_byStartBar = 4;
     View().m_lBarClipTop = 0;
     View().DrawMeasLeftBarA(m_meas, 20);
-    std::vector<Box> lines;
-    for (const kvrec::Entry* line : Log().Lines())
-        lines.push_back({line->device[0].x, line->device[0].y, line->device[1].x, line->device[1].y});
-    EXPECT_EQ(lines, (std::vector<Box> {{20, 68, 20, 100}, {24, 68, 24, 100}}));
+    EXPECT_EQ(kvtest::DeviceBoxes(Log().Lines()), (std::vector<Box> {{20, 68, 20, 100}, {24, 68, 24, 100}}));
     EXPECT_EQ(View().DrawMeasLeftBarA(nullptr, 20), 0);
 }
 

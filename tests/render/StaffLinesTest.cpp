@@ -5,15 +5,19 @@
 #include "support/SystemDrawing.h"
 
 #include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "platform/Backends.h"
 #include "platform/Recorder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace {
 
+using kvtest::DeviceGlyphs;
 using kvtest::DrawnGlyph;
 
 constexpr COLORREF kRed = 0x000000FF;
@@ -45,14 +49,6 @@ std::vector<int> RowsFrom20To600(kvrec::Recorder& log)
         ys.push_back(line->device[0].y);
     }
     return ys;
-}
-
-std::vector<DrawnGlyph> DeviceGlyphs(kvrec::Recorder& log)
-{
-    std::vector<DrawnGlyph> out;
-    for (const kvrec::GlyphHit& hit : log.Glyphs())
-        out.emplace_back(hit.code, hit.device.x, hit.device.y);
-    return out;
 }
 
 class StaffLines : public kvtest::SystemDrawingTest {};
@@ -404,3 +400,93 @@ TEST_F(Connectors, GroupsEndAtTheLastStaffAnEndFlagOrAGapInTheSystem)
 }
 
 } // namespace
+
+class ManyStaves : public kvtest::SystemDrawingTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 66}; }
+};
+
+TEST_F(ManyStaves, StaffPastTheColourTableIsBlack)
+{
+    CKVBlock block;
+    for (int i = 0; i < 66; ++i)
+        block.AddStaff(Builder().Staff(i));
+    block.m_arrMeasX.Add(30);
+    CKVCtrlTool& tool = Doc().m_CtrlTool;
+    tool.m_dwD[63] = kBlue;
+    tool.m_dwW1 = kRed; // the word after the table
+    Builder().Staff(63)->m_byGroupBracket[0] = 2;
+    Builder().Staff(63)->m_byGroupBracket[1] = 2;
+    Builder().Staff(64)->m_byGroupBracket[0] = 2;
+    Builder().Staff(65)->m_byGroupBracket[1] = 2;
+    View().DrawConnect(block, 1);
+    std::vector<COLORREF> colours;
+    for (const kvrec::GlyphHit& hit : Log().Glyphs())
+        if (hit.code == 0x46)
+            colours.push_back(hit.colour);
+    EXPECT_EQ(colours, (std::vector<COLORREF> {kBlue, 0}));
+}
+
+// Three staves with a bracket over all of them and a brace over the lower
+// two, and bar lines of every kind, drawn with the real music stand-in.
+class StaffPicture : public kvtest::RenderTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 3}; }
+    kvtest::RenderShape Rendering() const override { return {.metrics = std::nullopt, .open = false}; }
+};
+
+TEST_F(StaffPicture, ConnectorsStaffLinesAndBarLinesLookRight)
+{
+    auto dc = kvtest::MakeRasterDC(700, 300, KvRasterKind::Page);
+    KvSetRecording(dc->m_hDC, true);
+    Doc().m_CtrlTool.m_dwResolutionX = Doc().m_CtrlTool.m_dwResolutionY = 96;
+    Doc().m_bSpacingApplied = 1;
+    Doc().m_CtrlTool.m_dwD[1] = kBlue;
+    ASSERT_EQ(View().KVOpen(dc.get(), &Doc(), 0, 0), 1);
+    View().KVSetExpandTimes(100, 100);
+    View().KVSetOrgXY(40, 20);
+
+    CKVBlock block;
+    for (int i = 0; i < 3; ++i) {
+        block.AddStaff(Builder().Staff(i));
+        block.m_arrStaffY.SetAt(i, static_cast<WORD>(60 + 80 * i));
+    }
+    block.m_arrMeasX.Add(40);
+    Builder().Staff(0)->m_byGroupBracket[0] = 2;
+    Builder().Staff(2)->m_byGroupBracket[1] = 2 | 4;
+    Builder().Staff(1)->m_byGroupBracket[0] = 4;
+    EXPECT_EQ(View().DrawConnect(block, 1), 1);
+    const BYTE bars[][2] = {{2, 2}, {4, 3}, {16, 6}, {1, 4}};
+    for (int i = 0; i < 3; ++i) {
+        const WORD y = block.m_arrStaffY.GetAt(i);
+        View().Draw5Line(40, 620, y, i == 1 ? kBlue : 0, 1, 16, 100, 5);
+        CKVMeas* meas = Builder().Meas(i, 0);
+        meas->m_nStaffY = static_cast<short>(y);
+        View().m_crBarLine = i == 1 ? kBlue : 0;
+        // Staves 1 and 2 join staff 0's bar lines: the group top is one dot
+        // above staff 0's bottom line.
+        View().m_lBarClipTop = i == 0 ? -1 : 20 + 60 - 1;
+        for (int c = 0; c < 4; ++c) {
+            meas->m_nLeftX = static_cast<short>(40 + 145 * c);
+            meas->m_byStartBar = bars[c][0];
+            meas->m_byEndBar = bars[c][1];
+            View().DrawBarLine(*meas, 100, static_cast<short>(40 + 145 * (c + 1)), c == 0 ? 1 : 0);
+        }
+    }
+    View().KVClose();
+
+    // The bracket's hooks reach about a gap beyond the outer staff lines.
+    const kvtest::InkCount ink = kvtest::CountInk(*dc, RECT {20, 30, 665, 255});
+    EXPECT_GT(ink.inside, 0);
+    EXPECT_EQ(ink.outside, 0);
+    // The brace lies left of the bracket, in its first staff's blue.
+    int braceInk = 0;
+    for (int y = 130; y < 230; ++y) {
+        for (int x = 40; x < 70; ++x) {
+            const COLORREF c = dc->GetPixel(x, y);
+            braceInk += GetBValue(c) - std::max(GetRValue(c), GetGValue(c)) >= 64;
+        }
+    }
+    EXPECT_GT(braceInk, 100);
+    EXPECT_FALSE(kvtest::WritePicture(*dc, "staff-connectors.png").empty());
+}

@@ -16,6 +16,23 @@ MusicMetrics SystemMetrics()
     return metrics;
 }
 
+std::vector<DrawnGlyph> DeviceGlyphs(kvrec::Recorder& log)
+{
+    std::vector<DrawnGlyph> out;
+    for (const kvrec::GlyphHit& hit : log.Glyphs())
+        out.emplace_back(hit.code, hit.device.x, hit.device.y);
+    return out;
+}
+
+std::vector<DeviceBox> DeviceBoxes(const std::vector<const kvrec::Entry*>& entries)
+{
+    std::vector<DeviceBox> boxes;
+    for (const kvrec::Entry* entry : entries)
+        if (entry->device.size() >= 2)
+            boxes.push_back({entry->device[0].x, entry->device[0].y, entry->device[1].x, entry->device[1].y});
+    return boxes;
+}
+
 void SystemDrawingTest::SetUp()
 {
     RenderTest::SetUp();

@@ -13,12 +13,21 @@
 
 #include "platform/Recorder.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
 namespace kvtest {
 
 MusicMetrics SystemMetrics();
+
+// The music glyphs of a log as (code, x, y) at their device points.
+std::vector<DrawnGlyph> DeviceGlyphs(kvrec::Recorder& log);
+
+// The first two device points of each entry as {x0, y0, x1, y1}: the
+// corners of a rectangle, the ends of a line.
+using DeviceBox = std::array<int, 4>;
+std::vector<DeviceBox> DeviceBoxes(const std::vector<const kvrec::Entry*>& entries);
 
 class SystemDrawingTest : public RenderTest {
 protected:
