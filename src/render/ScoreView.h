@@ -403,6 +403,8 @@ private:
     // dpi), percent, 25) tenths of a point; null when it cannot be made. The
     // caller deletes it.
     HFONT CreateStaffMusicFont(int percent);
+    // The document's unscaled staff-line gap in dots; 8 when it has none.
+    int DocumentGap() const;
 
     // Defined in render/ScoreViewTime.cpp
     // Lays the time signature out from the measure's x plus the time lead,

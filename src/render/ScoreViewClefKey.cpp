@@ -30,11 +30,6 @@ constexpr BYTE kTenorClef = 4;
 constexpr BYTE kPercussionClef = 8;
 constexpr BYTE kTabClef = 9; // drawn as the treble clef
 
-int StaffGap(const CKVDoc* doc)
-{
-    return doc && doc->m_nStaffSpace > 0 ? doc->m_nStaffSpace : 8;
-}
-
 // The staff's own size percent; 100 for a measure without a staff.
 int StaffPercent(const CKVStaff* staff)
 {
@@ -77,10 +72,15 @@ const short* KeyRow(int kind, int clef)
 
 } // namespace
 
+int CScoreView::DocumentGap() const
+{
+    return m_pDoc && m_pDoc->m_nStaffSpace > 0 ? m_pDoc->m_nStaffSpace : 8;
+}
+
 HFONT CScoreView::CreateStaffMusicFont(int percent)
 {
     const int dpi = m_nDpiY > 0 ? m_nDpiY : 96;
-    const int tenths = MulDiv(MulDiv(StaffGap(m_pDoc), 720, dpi), percent, 25);
+    const int tenths = MulDiv(MulDiv(DocumentGap(), 720, dpi), percent, 25);
     LOGFONT lf;
     GetDefaultLogFont(lf, static_cast<short>(tenths), m_lfMusic.lfFaceName, 0, m_pDC);
     return CreateFontIndirectA(&lf);
@@ -123,7 +123,7 @@ short CScoreView::DrawMeasClef(CKVMeas& meas)
     if (record.byCode == 0)
         return 0;
 
-    const int G = StaffGap(m_pDoc);
+    const int G = DocumentGap();
     const int p = viewgeom::EffectivePercent(G, StaffPercent(staff));
     const int g = MulDiv(G, p, 100);
     const int r = MulDiv(G, m_nSizePercent, 100);
@@ -219,7 +219,7 @@ short CScoreView::DrawMeasKeySignA(CKVMeas* meas, unsigned char* prevKind, short
         oldKind = 0;
 
     const CKVStaff* staff = measplace::StaffOf(*meas);
-    const int G = StaffGap(m_pDoc);
+    const int G = DocumentGap();
     const int p = viewgeom::EffectivePercent(G, StaffPercent(staff));
     const int g = MulDiv(G, p, 100);
     const int r = MulDiv(G, m_nSizePercent, 100);

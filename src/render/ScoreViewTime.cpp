@@ -3,7 +3,6 @@
 #include "render/ScoreView.h"
 
 #include "document/KVCtrlTool.h"
-#include "document/KVDoc.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
@@ -98,8 +97,7 @@ short CScoreView::DrawTimeSig(CKVMeas& meas)
 {
     if (!m_bOpened)
         return 0;
-    const int G = m_pDoc && m_pDoc->m_nStaffSpace > 0 ? m_pDoc->m_nStaffSpace : 8;
-    const int lead = MulDiv(m_pCtrlTool->TimeLead(), G * m_nSizePercent, 400);
+    const int lead = MulDiv(m_pCtrlTool->TimeLead(), DocumentGap() * m_nSizePercent, 400);
     return static_cast<short>(LayOutTimeSig(meas, true) + lead);
 }
 
@@ -114,7 +112,7 @@ short CScoreView::GetTimeSignWidth(CKVMeas& meas)
 // only its own width.
 int CScoreView::LayOutTimeSig(CKVMeas& meas, bool draw)
 {
-    const int G = m_pDoc && m_pDoc->m_nStaffSpace > 0 ? m_pDoc->m_nStaffSpace : 8;
+    const int G = DocumentGap();
     const CKVStaff* staff = measplace::StaffOf(meas);
     const int staffPercent = staff ? staff->m_wObjWord : 100;
     const int p = viewgeom::EffectivePercent(G, staffPercent);
