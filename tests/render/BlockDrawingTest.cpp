@@ -3,7 +3,7 @@
 // courtesy column at a system's end, staves at other sizes, blocks that do
 // not fit their staves, and a picture of a two-staff system.
 
-#include "support/RenderSupport.h"
+#include "support/SystemDrawing.h"
 
 #include "document/KVCtrlTool.h"
 #include "model/KVBackupPtrArray.h"
@@ -24,7 +24,7 @@
 namespace {
 
 using Glyph = kvtest::DrawnGlyph;
-using Box = std::tuple<int, int, int, int>;
+using Box = kvtest::DeviceBox;
 
 constexpr BYTE kTreble = 1;
 constexpr BYTE kBass = 2;
@@ -32,29 +32,15 @@ constexpr COLORREF kBlue = 0xFF0000;
 
 // The system of two staves (treble over bass, joined by a brace and bar
 // lines) in a block at (40, 60), 600 wide, with the measure boundaries given.
-class BlockDrawing : public kvtest::RenderTest {
+class BlockDrawing : public kvtest::SystemDrawingTest {
 protected:
     kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .staves = 2, .measures = 5}; }
-    kvtest::RenderShape Rendering() const override
-    {
-        return {.metrics = kvtest::AdvanceMetrics({{0x26, 24}, {0x24, 24}, {0x25, 24}, {0x23, 16}, {0xA9, 8},
-                                                   {0xAA, 8}, {0xAB, 8}, {0xA7, 4}, {0, 0}})};
-    }
 
     void SetUp() override
     {
-        RenderTest::SetUp();
-        CKVCtrlTool& tool = Doc().m_CtrlTool;
-        tool.m_wClefLayout = 2;
-        tool.m_wKeyLayout = 4;
-        tool.m_wM1 = 1;
-        tool.m_wM2 = 4;
-        tool.m_wM3 = 4;
-        tool.m_wH8 = 2;
-        tool.m_byH4 = 0;
-        tool.m_dwB3 = 0;
-        tool.m_dwD[0] = 0;
-        tool.m_dwD[1] = kBlue;
+        SystemDrawingTest::SetUp();
+        Doc().m_CtrlTool.m_dwD[0] = 0;
+        Doc().m_CtrlTool.m_dwD[1] = kBlue;
         MakeSystem({30, 230, 400, 600}, 2, CKVMeas::KEY_FLATS);
     }
 
@@ -91,28 +77,22 @@ protected:
     short Draw()
     {
         Log().Clear();
-        m_live = kvrec::LiveObjectCounts();
-        const short result = View().KVDrawBlock(*m_block);
-        EXPECT_EQ(kvrec::LiveObjectCounts(), m_live);
-        EXPECT_TRUE(kvrec::Warnings().empty()) << kvrec::Warnings().front();
-        return result;
+        return View().KVDrawBlock(*m_block);
     }
 
     // Filled rectangles in device points, left, top, right, bottom.
     std::multiset<Box> Rectangles()
     {
-        std::multiset<Box> boxes;
-        for (const kvrec::Entry* e : Log().Calls("Rectangle"))
-            boxes.emplace(e->device[0].x, e->device[0].y, e->device[1].x, e->device[1].y);
-        return boxes;
+        const std::vector<Box> boxes = kvtest::DeviceBoxes(Log().Calls("Rectangle"));
+        return std::multiset<Box>(boxes.begin(), boxes.end());
     }
 
     std::vector<Glyph> GlyphsOf(int code)
     {
         std::vector<Glyph> out;
-        for (const kvrec::GlyphHit& g : Log().Glyphs())
-            if (g.code == code)
-                out.emplace_back(g.code, g.device.x, g.device.y);
+        for (const Glyph& g : kvtest::DeviceGlyphs(Log()))
+            if (std::get<0>(g) == code)
+                out.push_back(g);
         return out;
     }
 
@@ -125,7 +105,6 @@ protected:
     }
 
     std::unique_ptr<CKVBlock> m_block;
-    kvrec::LiveCounts m_live;
 };
 
 TEST_F(BlockDrawing, SystemDrawsConnectorsLinesHeadersAndBarsInOrder)
@@ -146,10 +125,8 @@ TEST_F(BlockDrawing, SystemDrawsConnectorsLinesHeadersAndBarsInOrder)
     // The system-start bar over both staves, then the staff lines.
     const std::vector<const kvrec::Entry*> rects = Log().Calls("Rectangle");
     ASSERT_GE(rects.size(), 2u);
-    EXPECT_EQ(Box(rects[0]->device[0].x, rects[0]->device[0].y, rects[0]->device[1].x, rects[0]->device[1].y),
-              Box(69, 148, 70, 180));
-    EXPECT_EQ(Box(rects[1]->device[0].x, rects[1]->device[0].y, rects[1]->device[1].x, rects[1]->device[1].y),
-              Box(69, 68, 70, 180));
+    const std::vector<Box> startBar = kvtest::DeviceBoxes({rects[0], rects[1]});
+    EXPECT_EQ(startBar, (std::vector<Box> {{69, 148, 70, 180}, {69, 68, 70, 180}}));
     EXPECT_GT(rects[0]->seq, curves.back()->seq);
     std::map<int, COLORREF> lineColours;
     int lastLine = 0;
@@ -188,8 +165,8 @@ TEST_F(BlockDrawing, SystemDrawsConnectorsLinesHeadersAndBarsInOrder)
 
     // Bar lines: staff 1 repeats each line up to the brace's first staff.
     std::multiset<Box> bars = Rectangles();
-    bars.erase(bars.find(Box(69, 148, 70, 180)));
-    bars.erase(bars.find(Box(69, 68, 70, 180)));
+    bars.erase(bars.find(Box {69, 148, 70, 180}));
+    bars.erase(bars.find(Box {69, 68, 70, 180}));
     const std::multiset<Box> expected = {
         {269, 68, 270, 100},  {439, 68, 440, 100},  {632, 68, 633, 100},  {636, 68, 640, 100},
         {269, 148, 270, 180}, {269, 99, 270, 180},  {439, 148, 440, 180}, {439, 99, 440, 180},
@@ -254,10 +231,10 @@ TEST_F(CourtesyColumn, ComingKeyIsShownAfterTheLastMeasure)
     EXPECT_EQ(Meas(0, 2)->m_nRealWidth, 146);
     EXPECT_EQ(Meas(1, 2)->m_nRealWidth, 146);
     const std::multiset<Box> bars = Rectangles();
-    EXPECT_EQ(bars.count(Box(594, 68, 595, 100)), 1u) << "double bar opens the column";
-    EXPECT_EQ(bars.count(Box(598, 68, 599, 100)), 1u);
+    EXPECT_EQ(bars.count(Box {594, 68, 595, 100}), 1u) << "double bar opens the column";
+    EXPECT_EQ(bars.count(Box {598, 68, 599, 100}), 1u);
     for (const Box& b : bars)
-        EXPECT_NE(std::get<0>(b), 593) << "measure 2's end bar is left out";
+        EXPECT_NE(b[0], 593) << "measure 2's end bar is left out";
     EXPECT_EQ(GlyphsOf(0xAB), (std::vector<Glyph> {{0xAB, 602, 80}, {0xAB, 612, 64}, {0xAB, 602, 168},
                                                    {0xAB, 612, 152}}));
     std::vector<Glyph> sharps;
@@ -291,7 +268,7 @@ TEST_F(BlockDrawing, SingleStaffStartBarFollowsItsSwitch)
     const auto startBars = [&] {
         int n = 0;
         for (const Box& b : Rectangles())
-            n += std::get<0>(b) == 69;
+            n += b[0] == 69;
         return n;
     };
     Doc().m_CtrlTool.m_dwB1 = 0;
@@ -374,6 +351,7 @@ TEST_F(SystemPicture, TwoStaffSystemLooksLikeASystem)
         for (int c = 0; c < 4; ++c)
             Meas(k, c)->m_byEndBar = ends[c];
 
+    ClosePasses();
     auto dc = kvtest::MakeRasterDC(700, 300, KvRasterKind::Page);
     Doc().m_CtrlTool.m_dwResolutionX = Doc().m_CtrlTool.m_dwResolutionY = 96;
     Doc().m_bSpacingApplied = 1;
