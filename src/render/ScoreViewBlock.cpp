@@ -19,31 +19,35 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
 // Bytes of the time-signature texts that say whether two signatures differ:
 // the composite numerator, and the first fraction of the second part.
-static constexpr int kTimeTextCompared = 6;
-// Bar-line codes the header layout tells apart beyond CKVMeas's.
-static constexpr BYTE kBarNoneAtStart = 5;
+constexpr int kTimeTextCompared = 6;
+// A start bar that the first column of a system leaves out.
+constexpr BYTE kBarNoneAtStart = 5;
 // Style bit of a hidden time signature.
-static constexpr BYTE kTimeStyleHidden = 0x08;
-static constexpr BYTE kTimeFormMask = 0x07;
+constexpr BYTE kTimeStyleHidden = 0x08;
+constexpr BYTE kTimeFormMask = 0x07;
 // Connection flag of a bar-line group, and where a staff keeps its flags.
-static constexpr BYTE kGroupBarLines = 1;
-static constexpr int kGroupStart = 0;
-static constexpr int kGroupMiddle = 2;
+constexpr BYTE kGroupBarLines = 1;
+constexpr int kGroupStart = 0;
+constexpr int kGroupMiddle = 2;
 // The furthest accidental count a key holds.
-static constexpr int kMaxKeyCount = 7;
-// Key bytes of a courtesy column that shows the coming key.
-static constexpr BYTE kKeyChangeMask = CKVMeas::OPT_KEY_SHOWN | CKVMeas::OPT_KEY_HIDDEN;
-static constexpr BYTE kTimeHiddenMask = CKVMeas::OPT_TIME_SHOWN | CKVMeas::OPT_TIME_HIDDEN;
+constexpr int kMaxKeyCount = 7;
+// The key and the time bits of a measure's header flags: shown, hidden.
+constexpr BYTE kKeyChangeMask = CKVMeas::OPT_KEY_SHOWN | CKVMeas::OPT_KEY_HIDDEN;
+constexpr BYTE kTimeHiddenMask = CKVMeas::OPT_TIME_SHOWN | CKVMeas::OPT_TIME_HIDDEN;
 // Arguments of the drawers called here.
-static constexpr int kDrawStartBar = 1;
-static constexpr int kNoStartBar = 0;
-static constexpr int kEndingsOnly = 1;
-static constexpr int kWholeMeasure = 0;
-static constexpr short kNoBarEnd = -100;
-static constexpr int kDrawConnectors = 1;
-static constexpr unsigned char kReservedKindArg = 16;
+constexpr int kDrawStartBar = 1;
+constexpr int kNoStartBar = 0;
+constexpr int kEndingsOnly = 1;
+constexpr int kWholeMeasure = 0;
+constexpr short kNoBarEnd = -100;
+constexpr int kDrawConnectors = 1;
+constexpr unsigned char kReservedKindArg = 16;
+
+} // namespace
 
 struct CScoreView::BlockWork {
     CKVBlock& block;
@@ -152,6 +156,47 @@ BYTE CourtesyStartBar(BYTE endBar)
     case CKVMeas::BAR_FINAL: return CKVMeas::BAR_NONE;
     default: return endBar;
     }
+}
+
+// The courtesy column's measure on a staff: the coming key and time
+// signature, shown as the switches allow, after the last measure's end bar.
+// It names the staff as its parent for the staff's kind and size, but the
+// staff does not list it.
+std::unique_ptr<CKVMeas> CourtesyMeasure(CKVStaff& staff, const CKVMeas& last, const CKVMeas& next,
+                                         const CKVCtrlTool& tool)
+{
+    auto temp = std::make_unique<CKVMeas>();
+    temp->m_pParent = &staff;
+    temp->m_byParentKind = staff.m_byObjKind;
+    temp->m_pSystem = staff.m_pSystem;
+    temp->m_byKeyType = next.m_byKeyType;
+    temp->m_byKeyCount = next.m_byKeyCount;
+    temp->m_byTimeStyle = next.m_byTimeStyle;
+    temp->m_nTimeNum = next.m_nTimeNum;
+    temp->m_nTimeDen = next.m_nTimeDen;
+    std::memcpy(temp->m_szTimeNumText, next.m_szTimeNumText, sizeof temp->m_szTimeNumText);
+    std::memcpy(temp->m_szTimeDenText, next.m_szTimeDenText, sizeof temp->m_szTimeDenText);
+    temp->m_byInitClef = next.m_byInitClef;
+    BYTE options = next.m_byOptions;
+    if (!tool.CourtesyKeyOn())
+        options = static_cast<BYTE>((options | CKVMeas::OPT_KEY_HIDDEN) & ~CKVMeas::OPT_KEY_SHOWN);
+    if (!tool.CourtesyTimeOn() || (next.m_byTimeStyle & kTimeStyleHidden))
+        options = static_cast<BYTE>((options | CKVMeas::OPT_TIME_HIDDEN) & ~CKVMeas::OPT_TIME_SHOWN);
+    temp->m_byOptions = options;
+    temp->m_byStartBar = CourtesyStartBar(last.m_byEndBar);
+    temp->m_byEndBar = CKVMeas::BAR_NONE;
+    // An ending that runs on past the last measure runs into the column.
+    if (last.m_byEndingPos == CKVMeas::ENDING_BEGINS || last.m_byEndingPos == CKVMeas::ENDING_CONTINUES) {
+        temp->m_byEndingNum = last.m_byEndingNum;
+        temp->m_byEndingByte = last.m_byEndingByte;
+        temp->m_wEndingWord = last.m_wEndingWord;
+        temp->m_byEndingOffset = last.m_byEndingOffset;
+        temp->m_wEndingLine1 = last.m_wEndingLine1;
+        temp->m_wEndingLine2 = last.m_wEndingLine2;
+        std::memcpy(temp->m_szEndingText, last.m_szEndingText, sizeof temp->m_szEndingText);
+        temp->m_byEndingPos = CKVMeas::ENDING_CONTINUES;
+    }
+    return temp;
 }
 
 // Room taken by the content of a measure's end bar line.
@@ -381,7 +426,6 @@ int CScoreView::CourtesyTimeWidth(BlockWork& work, int keyPart)
 
 void CScoreView::MakeCourtesyColumn(BlockWork& work, int width)
 {
-    const CKVCtrlTool& tool = *m_pCtrlTool;
     const int left = work.width - width;
     work.courtesy.resize(work.staves);
     for (int k = 0; k < work.staves; ++k) {
@@ -389,41 +433,11 @@ void CScoreView::MakeCourtesyColumn(BlockWork& work, int width)
         CKVMeas* next = last ? work.NextMeas(k) : nullptr;
         if (!next)
             continue;
-        auto temp = std::make_unique<CKVMeas>();
-        CKVStaff* staff = work.Staff(k);
-        temp->m_pParent = staff; // for its staff's kind and size; the staff does not list it
-        temp->m_byParentKind = staff->m_byObjKind;
-        temp->m_pSystem = staff->m_pSystem;
-        temp->m_byKeyType = next->m_byKeyType;
-        temp->m_byKeyCount = next->m_byKeyCount;
-        temp->m_byTimeStyle = next->m_byTimeStyle;
-        temp->m_nTimeNum = next->m_nTimeNum;
-        temp->m_nTimeDen = next->m_nTimeDen;
-        std::memcpy(temp->m_szTimeNumText, next->m_szTimeNumText, sizeof temp->m_szTimeNumText);
-        std::memcpy(temp->m_szTimeDenText, next->m_szTimeDenText, sizeof temp->m_szTimeDenText);
-        temp->m_byInitClef = next->m_byInitClef;
-        BYTE options = next->m_byOptions;
-        if (!tool.CourtesyKeyOn())
-            options = static_cast<BYTE>((options | CKVMeas::OPT_KEY_HIDDEN) & ~CKVMeas::OPT_KEY_SHOWN);
-        if (!tool.CourtesyTimeOn() || (next->m_byTimeStyle & kTimeStyleHidden))
-            options = static_cast<BYTE>((options | CKVMeas::OPT_TIME_HIDDEN) & ~CKVMeas::OPT_TIME_SHOWN);
-        temp->m_byOptions = options;
-        temp->m_byStartBar = CourtesyStartBar(last->m_byEndBar);
-        temp->m_byEndBar = CKVMeas::BAR_NONE;
-        if (last->m_byEndingPos == CKVMeas::ENDING_BEGINS || last->m_byEndingPos == CKVMeas::ENDING_CONTINUES) {
-            temp->m_byEndingNum = last->m_byEndingNum;
-            temp->m_byEndingByte = last->m_byEndingByte;
-            temp->m_wEndingWord = last->m_wEndingWord;
-            temp->m_byEndingOffset = last->m_byEndingOffset;
-            temp->m_wEndingLine1 = last->m_wEndingLine1;
-            temp->m_wEndingLine2 = last->m_wEndingLine2;
-            std::memcpy(temp->m_szEndingText, last->m_szEndingText, sizeof temp->m_szEndingText);
-            temp->m_byEndingPos = CKVMeas::ENDING_CONTINUES;
-        }
-        temp->m_nLeftX = static_cast<short>(left);
-        temp->m_nStaffY = static_cast<short>(work.StaffY(k));
-        temp->m_rcMeas = CRect(left, last->m_rcMeas.top, work.width, last->m_rcMeas.bottom);
-        work.courtesy[k] = std::move(temp);
+        work.courtesy[k] = CourtesyMeasure(*work.Staff(k), *last, *next, *m_pCtrlTool);
+        CKVMeas& temp = *work.courtesy[k];
+        temp.m_nLeftX = static_cast<short>(left);
+        temp.m_nStaffY = static_cast<short>(work.StaffY(k));
+        temp.m_rcMeas = CRect(left, last->m_rcMeas.top, work.width, last->m_rcMeas.bottom);
     }
     work.hasCourtesy = true;
     work.columns = work.measures + 1;
