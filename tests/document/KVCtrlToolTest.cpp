@@ -450,19 +450,8 @@ TEST_F(KVCtrlToolTest, NoteDirectionTakesVoiceOneForVoicesOutsideOneToEight)
 TEST_F(KVCtrlToolTest, HeaderLayoutAccessorsReadTheirRecordWords)
 {
     CKVCtrlTool defaults;
-    EXPECT_EQ(2, defaults.ClefLead());
-    EXPECT_EQ(4, defaults.KeyLead());
-    EXPECT_EQ(1, defaults.AccidentalGap());
-    EXPECT_EQ(4, defaults.TimeLead());
-    EXPECT_EQ(4, defaults.HeaderGap());
-    EXPECT_EQ(7, defaults.FirstColumnHeaderGap());
     EXPECT_EQ(0, defaults.ClefChangeShift());
-    EXPECT_EQ(0, defaults.NaturalPlacement());
-    EXPECT_TRUE(defaults.CourtesyKeyOn());
-    EXPECT_TRUE(defaults.CourtesyTimeOn());
     EXPECT_TRUE(defaults.SingleStaffStartBarOn());
-    EXPECT_FALSE(defaults.MeasureNumbersOn());
-
     Bytes rec = Record(defaults);
     const auto put = [&rec](int offset, int value) {
         rec[offset] = static_cast<BYTE>(value);
