@@ -439,6 +439,8 @@ public:
     // Bar lines: the colour that block drawing sets for the staff whose bar
     // lines are drawn next (with m_lBarClipTop, -1 for a staff drawn alone).
     COLORREF m_crBarLine = 0;
+    // Set by block drawing for the tie drawers.
+    LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
 
     // The time signature of the measure whose header was handled last.
     BYTE m_byCurTimeStyle = 0;
@@ -484,6 +486,25 @@ private:
     // Defined in render/ScoreViewMarks.cpp
     void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
     void DrawAccidental(CKVMsg& note, int right, BYTE mode);
+
+    // Defined in render/ScoreViewBlock.cpp
+    // What one block drawing keeps between its steps: the block origin, the
+    // column edges, the clef and key carried from column to column, and the
+    // temporary measures of the courtesy column.
+    struct BlockWork;
+    bool IsOutsideUpdate(CKVBlock& block, int staves) const;
+    void DrawSystemStartBar(BlockWork& work);
+    void DrawBlockStaffLines(BlockWork& work);
+    void PlanColumns(BlockWork& work);
+    int CourtesyKeyWidth(BlockWork& work);
+    int CourtesyTimeWidth(BlockWork& work, int keyPart);
+    void MakeCourtesyColumn(BlockWork& work, int width);
+    void LayOutColumn(BlockWork& work, int column);
+    int DrawColumnClefs(BlockWork& work, int column, int header);
+    int DrawColumnKeys(BlockWork& work, int column, int header);
+    int DrawColumnTimes(BlockWork& work, int column, int header);
+    void DrawColumnBars(BlockWork& work, int column, int header);
+    void DrawStaffContent(BlockWork& work, int staff);
 
     // Defined in render/ScoreViewStaff.cpp
     // The settings' colour of a staff index; black past the table.
