@@ -311,6 +311,10 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
+    // Page drawing. The printable top-left of the page last drawn, (0, 0)
+    // before any: a value, never the page, which undo may free meanwhile.
+    CPoint m_ptPrintTopLeft {0, 0};
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
