@@ -55,6 +55,31 @@ public:
         return voice < 1 || voice > kVoices || (RestVisibleMask() >> (voice - 1)) & 1;
     }
 
+    // Header layout of a measure. The leads and gaps are lengths in quarters
+    // of the staff-line gap at the staff's size.
+    WORD ClefLead() const { return m_wClefLayout; }
+    WORD KeyLead() const { return m_wKeyLayout; }
+    WORD AccidentalGap() const { return m_wM1; }
+    WORD TimeLead() const { return m_wM2; }
+    WORD HeaderGap() const { return m_wM3; }
+    WORD FirstColumnHeaderGap() const { return m_wH8; }
+    // Horizontal shift of a clef change at a measure's start.
+    WORD ClefChangeShift() const { return m_wClefChangeShift; }
+    // Where the naturals of a key change stand: 0 before the bar line, 1 after
+    // it, 2 only in the courtesy column at a system's end.
+    BYTE NaturalPlacement() const { return m_byH4; }
+    bool CourtesyKeyOn() const { return m_byH5 != 0; }
+    bool CourtesyTimeOn() const { return m_byH7 != 0; }
+    // The colour of the staff at an index of its system; black past the table.
+    COLORREF StaffColor(int index) const
+    {
+        return index >= 0 && index < kStaffColors ? static_cast<COLORREF>(m_dwD[index]) : 0;
+    }
+    COLORREF OssiaColor() const { return static_cast<COLORREF>(m_dwC); }
+    // Whether a system of one staff starts with a bar line.
+    bool SingleStaffStartBarOn() const { return m_dwB1 != 0; }
+    bool MeasureNumbersOn() const { return m_dwB3 != 0; }
+
     // Measure numbers: the switch B3, the flags B7, the placement B4 (low
     // half horizontal: 1 left edge, 2 right edge, 3 centred; high half
     // vertical: 2 below the last staff, else above the first), the distance
@@ -64,7 +89,6 @@ public:
     static constexpr DWORD kMeasNumPickup = 0x2;    // the count is one lower
     static constexpr DWORD kMeasNumFromZero = 0x4;
     static constexpr DWORD kMeasNumFramed = 0x8;    // the frame shape in the high half
-    bool MeasureNumbersOn() const { return m_dwB3 != 0; }
     DWORD MeasNumFlags() const { return m_dwB7; }
     WORD MeasNumFrameShape() const { return HIWORD(m_dwB7); }
     WORD MeasNumHorizontal() const { return LOWORD(m_dwB4); }
@@ -113,7 +137,8 @@ public:
     COLORREF m_crVoice[kVoices + 1] = {0x808080, 0, 0, 0, 0, 0, 0, 0, 0};
     COLORREF m_crPage = 0xFFFFFF;
     DWORD m_dwC = 0;
-    DWORD m_dwD[64] = {};
+    static constexpr int kStaffColors = 64;
+    DWORD m_dwD[kStaffColors] = {};
     DWORD m_dwW1 = 0;
     DWORD m_dwW2 = 0;
     DWORD m_dwW3 = 0;
@@ -207,6 +232,9 @@ public:
     static constexpr WORD kWholeRestInEmptyMeas = 0x80;
     // Measure handles (not stored): 0 all, 1 only the first, 2 none.
     WORD m_wHandleMode = 0;
+    // Clef changes at a measure's start move right by this many quarters of
+    // the scaled staff-line gap (not stored).
+    WORD m_wClefChangeShift = 0;
     BYTE m_byH9 = 0;
     BYTE m_byH10 = 100;
     // The last record that Read accepted.

@@ -311,6 +311,10 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
+    // Set by block drawing for the bar-line and tie drawers.
+    COLORREF m_crBarLine = 0;       // colour of the bar lines of the staff being drawn
+    LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
+
     // Page drawing. The printable top-left of the page last drawn, (0, 0)
     // before any: a value, never the page, which undo may free meanwhile.
     CPoint m_ptPrintTopLeft {0, 0};
@@ -352,6 +356,25 @@ private:
     // Defined in render/ScoreViewMarks.cpp
     void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
     void DrawAccidental(CKVMsg& note, int right, BYTE mode);
+
+    // Defined in render/ScoreViewBlock.cpp
+    // What one block drawing keeps between its steps: the block origin, the
+    // column edges, the clef and key carried from column to column, and the
+    // temporary measures of the courtesy column.
+    struct BlockWork;
+    bool IsOutsideUpdate(CKVBlock& block, int staves) const;
+    void DrawSystemStartBar(BlockWork& work);
+    void DrawBlockStaffLines(BlockWork& work);
+    void PlanColumns(BlockWork& work);
+    int CourtesyKeyWidth(BlockWork& work);
+    int CourtesyTimeWidth(BlockWork& work, int keyPart);
+    void MakeCourtesyColumn(BlockWork& work, int width);
+    void LayOutColumn(BlockWork& work, int column);
+    int DrawColumnClefs(BlockWork& work, int column, int header);
+    int DrawColumnKeys(BlockWork& work, int column, int header);
+    int DrawColumnTimes(BlockWork& work, int column, int header);
+    void DrawColumnBars(BlockWork& work, int column, int header);
+    void DrawStaffContent(BlockWork& work, int staff);
 
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.

@@ -446,3 +446,63 @@ TEST_F(KVCtrlToolTest, NoteDirectionTakesVoiceOneForVoicesOutsideOneToEight)
 }
 
 } // namespace
+
+TEST_F(KVCtrlToolTest, HeaderLayoutAccessorsReadTheirRecordWords)
+{
+    CKVCtrlTool defaults;
+    EXPECT_EQ(2, defaults.ClefLead());
+    EXPECT_EQ(4, defaults.KeyLead());
+    EXPECT_EQ(1, defaults.AccidentalGap());
+    EXPECT_EQ(4, defaults.TimeLead());
+    EXPECT_EQ(4, defaults.HeaderGap());
+    EXPECT_EQ(7, defaults.FirstColumnHeaderGap());
+    EXPECT_EQ(0, defaults.ClefChangeShift());
+    EXPECT_EQ(0, defaults.NaturalPlacement());
+    EXPECT_TRUE(defaults.CourtesyKeyOn());
+    EXPECT_TRUE(defaults.CourtesyTimeOn());
+    EXPECT_TRUE(defaults.SingleStaffStartBarOn());
+    EXPECT_FALSE(defaults.MeasureNumbersOn());
+
+    Bytes rec = Record(defaults);
+    const auto put = [&rec](int offset, int value) {
+        rec[offset] = static_cast<BYTE>(value);
+        rec[offset + 1] = static_cast<BYTE>(value >> 8);
+    };
+    put(0x38E, 21);   // clef layout
+    put(0x390, 22);   // key layout
+    put(0x392, 23);   // M1
+    put(0x394, 24);   // M2
+    put(0x396, 25);   // M3
+    put(0x44C, 26);   // H8
+    rec[0x448] = 2;   // H4
+    rec[0x449] = 0;   // H5
+    rec[0x44B] = 0;   // H7
+    rec[0x450] = 1;   // B3
+    put(0x208 + 4 * 5, 0x1234);      // table D, staff 5
+    put(0x208 + 4 * 63 + 2, 0x0056); // table D, last staff
+    put(0x308, 0x4321);              // C
+    CKVCtrlTool tool;
+    tool.m_wClefChangeShift = 3;
+    ASSERT_EQ(kRecord, ReadRecord(tool, rec));
+    EXPECT_EQ(21, tool.ClefLead());
+    EXPECT_EQ(22, tool.KeyLead());
+    EXPECT_EQ(23, tool.AccidentalGap());
+    EXPECT_EQ(24, tool.TimeLead());
+    EXPECT_EQ(25, tool.HeaderGap());
+    EXPECT_EQ(26, tool.FirstColumnHeaderGap());
+    EXPECT_EQ(2, tool.NaturalPlacement());
+    EXPECT_FALSE(tool.CourtesyKeyOn());
+    EXPECT_FALSE(tool.CourtesyTimeOn());
+    EXPECT_TRUE(tool.MeasureNumbersOn());
+    EXPECT_EQ(0x4321u, tool.OssiaColor());
+    EXPECT_EQ(0x1234u, tool.StaffColor(5));
+    EXPECT_EQ(0x560000u, tool.StaffColor(63));
+    // The unstored shift neither comes from the record nor goes into it.
+    EXPECT_EQ(3, tool.ClefChangeShift());
+    EXPECT_EQ(rec, Record(tool));
+    // Past the table either way the staff is black.
+    tool.m_dwD[0] = 0xFF;
+    EXPECT_EQ(0xFFu, tool.StaffColor(0));
+    EXPECT_EQ(0u, tool.StaffColor(64));
+    EXPECT_EQ(0u, tool.StaffColor(-1));
+}
