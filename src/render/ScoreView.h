@@ -311,9 +311,18 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
-    // Set by block drawing for the bar-line and tie drawers.
-    COLORREF m_crBarLine = 0;       // colour of the bar lines of the staff being drawn
+    // Bar lines: the colour that block drawing sets for the staff whose bar
+    // lines are drawn next (with m_lBarClipTop, -1 for a staff drawn alone).
+    COLORREF m_crBarLine = 0;
+    // Set by block drawing for the tie drawers.
     LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
+
+    // The time signature of the measure whose header was handled last.
+    BYTE m_byCurTimeStyle = 0;
+    short m_nCurTimeNum = 4;
+    short m_nCurTimeDen = 4;
+    char m_szCurTimeNumText[16] = {};
+    char m_szCurTimeDenText[16] = {};
 
     // Page drawing. The printable top-left of the page last drawn, (0, 0)
     // before any: a value, never the page, which undo may free meanwhile.
@@ -376,9 +385,33 @@ private:
     void DrawColumnBars(BlockWork& work, int column, int header);
     void DrawStaffContent(BlockWork& work, int staff);
 
+    // Defined in render/ScoreViewStaff.cpp
+    // The settings' colour of a staff index; black past the table.
+    COLORREF StaffColour(int index) const;
+    // The staff's size percent moved to a whole-dot line gap (never 0); 100
+    // for no staff.
+    int EffectivePercentOf(CKVStaff* staff) const;
+    // Staff lines are a quarter point wide.
+    int StaffPenWidth() const;
+    // The glyphs of a bracket (row 0 of codeBracket) or of a printed double
+    // bracket (row 1); `shrink` draws a span shorter than the symbol size
+    // with a proportionally smaller font.
+    void DrawBracketGlyphs(LONG x, LONG yTop, LONG yBottom, COLORREF colour, int row, bool shrink);
+
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
     int DrawColoured(int x, int y, const char* text, int length, CSize extent, BOOL glyphMapping);
+
+    // Defined in render/ScoreViewClefKey.cpp
+    // The music font at a staff's effective percent, MulDiv(MulDiv(gap, 720,
+    // dpi), percent, 25) tenths of a point; null when it cannot be made. The
+    // caller deletes it.
+    HFONT CreateStaffMusicFont(int percent);
+
+    // Defined in render/ScoreViewTime.cpp
+    // Lays the time signature out from the measure's x plus the time lead,
+    // drawing it when `draw` is set; gives the width from that start.
+    int LayOutTimeSig(CKVMeas& meas, bool draw);
 
     BOOL m_bMapModeSaved = 0;       // KVSetExpandTimes saved the mode of this pass
     std::vector<OuterPass> m_outerPasses;

@@ -453,6 +453,7 @@ void CScoreView::LayOutColumn(BlockWork& work, int column)
 
 int CScoreView::DrawColumnClefs(BlockWork& work, int column, int header)
 {
+    const short savedPercent = m_nSizePercent;
     const int first = column == 0 ? 1 : 0;
     int widestBar = 0;
     int widestClef = 0;
@@ -474,12 +475,13 @@ int CScoreView::DrawColumnClefs(BlockWork& work, int column, int header)
         widestBar = std::max(widestBar, bar);
         m_pDC->SetTextColor(colour);
     }
-    m_nSizePercent = 100;
+    m_nSizePercent = savedPercent;
     return widestBar + widestClef;
 }
 
 int CScoreView::DrawColumnKeys(BlockWork& work, int column, int header)
 {
+    const short savedPercent = m_nSizePercent;
     const int first = column == 0 ? 1 : 0;
     int widest = 0;
     for (int k = 0; k < work.staves; ++k) {
@@ -497,12 +499,13 @@ int CScoreView::DrawColumnKeys(BlockWork& work, int column, int header)
                                                         naturals));
         m_pDC->SetTextColor(colour);
     }
-    m_nSizePercent = 100;
+    m_nSizePercent = savedPercent;
     return widest;
 }
 
 int CScoreView::DrawColumnTimes(BlockWork& work, int column, int header)
 {
+    const short savedPercent = m_nSizePercent;
     int widest = 0;
     for (int k = 0; k < work.staves; ++k) {
         CKVStaff* staff = work.Staff(k);
@@ -519,7 +522,7 @@ int CScoreView::DrawColumnTimes(BlockWork& work, int column, int header)
         widest = std::max(widest, width);
         m_pDC->SetTextColor(colour);
     }
-    m_nSizePercent = 100;
+    m_nSizePercent = savedPercent;
     return widest;
 }
 
@@ -579,6 +582,8 @@ void CScoreView::DrawColumnBars(BlockWork& work, int column, int header)
         meas->MsgPosCorrect(static_cast<short>(headerWidth), static_cast<short>(width));
         meas->m_nHeaderWidth = static_cast<short>(headerWidth);
         meas->m_nRealWidth = static_cast<short>(width);
+        if (CKVMeas* previous = column > 0 ? work.Meas(k, column - 1) : nullptr)
+            previous->MsgPosCorrect(previous->m_nHeaderWidth, previous->m_nRealWidth);
     }
 }
 
