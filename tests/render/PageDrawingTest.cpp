@@ -313,6 +313,59 @@ TEST_F(HeaderFooter, RecordRunningPastTheHeadIsNotDrawn)
     EXPECT_EQ(Shows(0).size(), 1u);
 }
 
+TEST_F(HeaderFooter, PageDrawsTitleSystemsSymbolsNamesHeaderAndFooterInThatOrder)
+{
+    CKVPage& page = *Doc().GetPage(0);
+    page.m_rcPrint.SetRect(20, 30, 620, 830);
+    SetRecords(0, Join(Record(m_font, 0, 0, 0, 1, "#P"), Record(m_font, 0, 0, 0, 1, "")));
+    // Clefs stand in for the title text and for a page-level symbol.
+    CKVMsg* title = Doc().m_pTitleMsg[2];
+    title->m_byKind = MSG_CLEF;
+    title->m_wDuration = 1;
+    title->m_nPosX = 5;
+    auto* symbol = new CKVMsg;
+    symbol->m_byKind = MSG_CLEF;
+    symbol->m_wDuration = 1;
+    symbol->m_nPosX = 300;
+    symbol->m_byParentKind = CKVPage::PARENT_KIND_PAGE;
+    page.AddMsg(symbol);
+    CKVBlock* block = page.GetBlock(0);
+    block->m_rcBlock.SetRect(40, 60, 600, 120);
+    const int columns = block->m_arrMeasX.GetSize() - 1;
+    for (int i = 0; i <= columns; ++i)
+        block->m_arrMeasX.SetAt(i, static_cast<WORD>(30 + i * 500 / columns));
+    std::strcpy(Builder().Staff(0)->m_szName, "Piano");
+    block->RemoveStaffNamePoint();
+    block->m_arrStaffNamePoint.Add(new POINT {-8, -16});
+    block->m_arrStaffNameCtrl.Add(new CKVCtrlPoint(CRect(-3, -3, 3, 3)));
+
+    Draw(page, 0);
+    int titleAt = 0, blockAt = 0, symbolAt = 0, nameAt = 0, headerAt = 0, footerAt = 0;
+    int lines = 0;
+    for (const kvrec::Entry& e : Log().Entries()) {
+        if (e.call == "LineTo" && ++lines == 5)
+            blockAt = e.seq; // the first line after the frame's four
+        if (!e.glyphs.empty() && e.logical[0].x == 25 && !titleAt)
+            titleAt = e.seq;
+        if (!e.glyphs.empty() && e.logical[0].x == 320)
+            symbolAt = e.seq;
+        nameAt = e.bytes == "Piano" ? e.seq : nameAt;
+        headerAt = e.bytes == "14:07 2024/3/5" ? e.seq : headerAt;
+        footerAt = e.bytes == "1" ? e.seq : footerAt;
+    }
+    EXPECT_GT(titleAt, 0);
+    EXPECT_GT(blockAt, titleAt);
+    EXPECT_GT(symbolAt, blockAt);
+    EXPECT_GT(nameAt, symbolAt);
+    EXPECT_GT(headerAt, nameAt);
+    EXPECT_GT(footerAt, headerAt);
+
+    // The title belongs to the first page that holds systems only.
+    Draw(page, 1);
+    for (const kvrec::Entry* text : Log().Texts())
+        EXPECT_NE(text->logical[0].x, 25);
+}
+
 class PageLookups : public kvtest::PagedScoreTest {};
 
 TEST_F(PageLookups, FirstPageWithBlocksAndStavesByIndex)
