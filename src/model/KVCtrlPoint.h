@@ -20,3 +20,12 @@ public:
     CRect m_rect;
     WORD m_wKind = 0;
 };
+
+class CKVObject;
+
+// Defined in model/KVMsgCtrl.cpp
+// Makes the node's list hold at least `count` handles; false when an
+// allocation failed (reported), leaving the handles made so far.
+bool GrowHandles(CKVObject& node, int count);
+// The node's handle at an index; null past the list or for an empty slot.
+CKVCtrlPoint* HandleAt(CKVObject& node, int index);

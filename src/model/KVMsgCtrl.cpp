@@ -274,8 +274,8 @@ bool ShowsRhythmHandle(CKVMsg& msg)
     return CKVCtrlTool::m_bShowRhythm || (doc && doc->m_bShowRhythm);
 }
 
-// Makes the list hold at least `count` handles; false when an allocation
-// failed (reported), leaving the handles made so far.
+} // namespace
+
 bool GrowHandles(CKVObject& node, int count)
 {
     while (node.m_arrCtrlPoint.GetSize() < count) {
@@ -289,10 +289,8 @@ bool GrowHandles(CKVObject& node, int count)
 
 CKVCtrlPoint* HandleAt(CKVObject& node, int index)
 {
-    return index < node.m_arrCtrlPoint.GetSize() ? node.m_arrCtrlPoint.GetAt(index) : nullptr;
+    return index >= 0 && index < node.m_arrCtrlPoint.GetSize() ? node.m_arrCtrlPoint.GetAt(index) : nullptr;
 }
-
-} // namespace
 
 void CKVMsg::MakeMsgCtrlPoint()
 {

@@ -17,6 +17,8 @@ class CKVStaff;
 class CKVMeas;
 class CKVMsg;
 class CFontDatas;
+class CBeamGeometry;
+struct BeamDrawParams;
 
 // One page header or footer record, stored in the head payload of the first
 // and second title-block symbols: two records back to back, each followed
@@ -412,6 +414,21 @@ private:
     // Lays the time signature out from the measure's x plus the time lead,
     // drawing it when `draw` is set; gives the width from that start.
     int LayOutTimeSig(CKVMeas& meas, bool draw);
+
+    // Defined in render/ScoreViewBeam.cpp
+    // DrawBeam and AdjustBeam: the one layout, drawn or only measured.
+    short LayOutBeam(CKVMsg& group, bool draw);
+    // Gives the geometry the group's notes (a chord's notes each), drawing
+    // the rests met; false at the first member of a hidden voice.
+    bool CollectBeamNotes(CKVMsg& group, CBeamGeometry& geometry, std::vector<CKVMsg*>& chords);
+    // The stem of note i cut to the beams, stored in its stem-reach word;
+    // with `draw` its head, stem, marks and attached symbols too.
+    void PlaceBeamStem(CBeamGeometry& geometry, int i, const BeamDrawParams& params, bool draw);
+
+    // Defined in render/ScoreViewTuplet.cpp
+    void DrawTupletNumber(const char* glyphs, int count, int x, int y);
+    void DrawTupletBracket(int style, CPoint left, CPoint right, CPoint innerLeft, CPoint innerRight, int hook);
+    void SetTupletHandles(CKVMsg& tuplet, bool single, CPoint start, CPoint middle, CPoint end, int reach);
 
     BOOL m_bMapModeSaved = 0;       // KVSetExpandTimes saved the mode of this pass
     std::vector<OuterPass> m_outerPasses;

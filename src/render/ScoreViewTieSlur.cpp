@@ -29,9 +29,15 @@ short CScoreView::DrawSlur(CKVMsg&, int, int, int, int, int, int, int)
     return 1;
 }
 
-void CScoreView::DrawArc(LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG)
+void CScoreView::DrawArc(LONG l, LONG t, LONG r, LONG b, LONG xs, LONG ys, LONG xe, LONG ye)
 {
-    KV_PENDING("CScoreView::DrawArc");
+    if (!m_bOpened || l == r)
+        return;
+    // A flat ellipse, or one the device cannot draw, is its chord.
+    if (t == b || !m_pDC->Arc(l, t, r, b, xs, ys, xe, ye)) {
+        m_pDC->MoveTo(xs, ys);
+        m_pDC->LineTo(xe, ye);
+    }
 }
 
 short CScoreView::DrawCurvedLine(CKVMsg&)
