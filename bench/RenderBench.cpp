@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -211,6 +213,176 @@ const bool s_registered = [] {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    return true;
+}();
+
+// One page of a two-staff score, full of symbols: drawn by the engine onto a
+// fresh DC of a backend each time, against the same calls replayed onto such
+// a DC. The "vs_replay" counter is the drawing's time over the replay's.
+struct PageScore {
+    std::unique_ptr<CKVDoc> doc = std::make_unique<CKVDoc>();
+    kvorel::PageDevice device;
+    std::optional<kvorel::TextBlitSurface> textSurface;
+    OutputFolder folder;
+    bool ok = false;
+
+    explicit PageScore(LONG measures)
+    {
+        Score(); // the host
+        if (!kvtest::GenerateScore(*doc, {2, measures, 6}) || folder.path.empty())
+            return;
+        if (!kvorel::MakePageDevice(*doc, true, 96, 100, device))
+            return;
+        textSurface.emplace(*doc, device);
+        ok = doc->GetPageNum() > 0;
+    }
+};
+
+PageScore& OnePage()
+{
+    static PageScore score(32);
+    return score;
+}
+
+HDC FreshDC(Backend backend, const PageScore& score)
+{
+    const kvorel::PageDevice& d = score.device;
+    switch (backend) {
+    case Backend::Png: return KvCreateRasterDC(d.width, d.height, d.resolution, KvRasterKind::Page);
+    case Backend::Pdf: return KvCreatePdfDC(score.folder.File("page.pdf").c_str(), d.width, d.height, d.resolution);
+    case Backend::Svg: return KvCreateSvgDC(score.folder.File("page.svg").c_str(), d.width, d.height, d.resolution);
+    default: return KvCreateRecordingDC(d.width, d.height, d.resolution, false);
+    }
+}
+
+void CloseDC(Backend backend, HDC hdc)
+{
+    if (backend == Backend::Pdf)
+        KvPdfClose(hdc);
+    else if (backend == Backend::Svg)
+        KvSvgClose(hdc);
+    DeleteDC(hdc);
+}
+
+// Page 1 onto a fresh DC, drawn or replayed from `log`; false on failure.
+bool PageOnce(Backend backend, PageScore& score, const kvrec::Recorder* log)
+{
+    HDC hdc = FreshDC(backend, score);
+    if (!hdc)
+        return false;
+    bool ok = true;
+    if (log) {
+        kvtest::ReplayLog(*log, hdc);
+    } else {
+        CDC dc;
+        dc.Attach(hdc);
+        ok = kvorel::DrawScorePage(*score.doc, dc, Score().host->ResourceModule(), Prints(backend), score.device, 0);
+        dc.Detach();
+    }
+    CloseDC(backend, hdc);
+    return ok;
+}
+
+kvrec::Recorder RecordPage(PageScore& score, Backend backend)
+{
+    CDC dc;
+    dc.Attach(KvCreateRecordingDC(score.device.width, score.device.height, score.device.resolution, Prints(backend)));
+    kvorel::DrawScorePage(*score.doc, dc, Score().host->ResourceModule(), Prints(backend), score.device, 0);
+    kvrec::Recorder log = *KvRecorder(dc.m_hDC);
+    DeleteDC(dc.Detach());
+    return log;
+}
+
+// Mean seconds of `runs` calls of `once`.
+template <typename Once>
+double MeanSeconds(int runs, Once once)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < runs; ++i)
+        once();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
+}
+
+void DrawPage(benchmark::State& state, Backend backend)
+{
+    PageScore& score = OnePage();
+    if (!score.ok) {
+        state.SkipWithError("the generated page cannot be drawn");
+        return;
+    }
+    for (auto _ : state) {
+        if (!PageOnce(backend, score, nullptr)) {
+            state.SkipWithError("the page could not be drawn");
+            return;
+        }
+    }
+    const kvrec::Recorder log = RecordPage(score, backend);
+    constexpr int kRuns = 10;
+    const double drawn = MeanSeconds(kRuns, [&] { PageOnce(backend, score, nullptr); });
+    const double replayed = MeanSeconds(kRuns, [&] { PageOnce(backend, score, &log); });
+    state.counters["vs_replay"] = replayed > 0 ? drawn / replayed : 0;
+}
+
+void ReplayPage(benchmark::State& state, Backend backend)
+{
+    PageScore& score = OnePage();
+    if (!score.ok) {
+        state.SkipWithError("the generated page cannot be drawn");
+        return;
+    }
+    const kvrec::Recorder log = RecordPage(score, backend);
+    for (auto _ : state)
+        PageOnce(backend, score, &log);
+}
+
+// Every page of a two-staff score of 16 or 160 measures per staff, page
+// after page onto a page-kind raster DC. The 160 run's "vs_16" counter is
+// its time over the 16 run's.
+double DrawWholeScore(PageScore& score)
+{
+    return MeanSeconds(1, [&] {
+        for (short page = 0; page < score.doc->GetPageNum(); ++page) {
+            CDC dc;
+            dc.Attach(KvCreateRasterDC(score.device.width, score.device.height, score.device.resolution,
+                                       KvRasterKind::Page));
+            kvorel::DrawScorePage(*score.doc, dc, Score().host->ResourceModule(), false, score.device, page);
+            DeleteDC(dc.Detach());
+        }
+    });
+}
+
+void DrawScore(benchmark::State& state)
+{
+    static PageScore small(16);
+    static PageScore large(160);
+    PageScore& score = state.range(0) == 16 ? small : large;
+    if (!score.ok) {
+        state.SkipWithError("the generated score cannot be drawn");
+        return;
+    }
+    for (auto _ : state)
+        DrawWholeScore(score);
+    if (&score == &large) {
+        constexpr int kRuns = 3;
+        double smallTime = 0;
+        double largeTime = 0;
+        for (int i = 0; i < kRuns; ++i) {
+            smallTime += DrawWholeScore(small);
+            largeTime += DrawWholeScore(large);
+        }
+        state.counters["vs_16"] = smallTime > 0 ? largeTime / smallTime : 0;
+    }
+}
+
+const bool s_pageRegistered = [] {
+    const std::pair<const char*, Backend> backends[] = {{"png", Backend::Png}, {"pdf", Backend::Pdf}, {"svg", Backend::Svg}};
+    for (const auto& [name, backend] : backends) {
+        benchmark::RegisterBenchmark((std::string("BM_RenderDrawPage/") + name).c_str(), DrawPage, backend)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("BM_RenderReplayPage/") + name).c_str(), ReplayPage, backend)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("BM_RenderDrawScore", DrawScore)->Arg(16)->Arg(160)->Unit(benchmark::kMillisecond);
     return true;
 }();
 

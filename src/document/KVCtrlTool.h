@@ -80,6 +80,28 @@ public:
     bool SingleStaffStartBarOn() const { return m_dwB1 != 0; }
     bool MeasureNumbersOn() const { return m_dwB3 != 0; }
 
+    // Measure numbers: the switch B3, the flags B7, the placement B4 (low
+    // half horizontal: 1 left edge, 2 right edge, 3 centred; high half
+    // vertical: 2 below the last staff, else above the first), the distance
+    // B5 in quarters of a staff space and the interval B6 (negative: the
+    // first measure of each system only).
+    static constexpr DWORD kMeasNumNoFirst = 0x1;   // the score's first measure has none
+    static constexpr DWORD kMeasNumPickup = 0x2;    // the count is one lower
+    static constexpr DWORD kMeasNumFromZero = 0x4;
+    static constexpr DWORD kMeasNumFramed = 0x8;    // the frame shape in the high half
+    DWORD MeasNumFlags() const { return m_dwB7; }
+    WORD MeasNumFrameShape() const { return HIWORD(m_dwB7); }
+    WORD MeasNumHorizontal() const { return LOWORD(m_dwB4); }
+    WORD MeasNumVertical() const { return HIWORD(m_dwB4); }
+    LONG MeasNumDistance() const { return m_lB5; }
+    LONG MeasNumInterval() const { return m_lB6; }
+    COLORREF MeasNumColour() const { return m_crMeasNum; }
+    // Staff names: the switch H1, the mode H2 (1: on the first page with
+    // blocks only) and the colour W5.
+    bool StaffNamesOn() const { return m_dwH1 != 0; }
+    bool StaffNamesFirstPageOnly() const { return m_dwH2 == 1; }
+    COLORREF StaffNameColour() const { return m_dwW5; }
+
 private:
     // Defined in document/KVCtrlTool.cpp
     // The record as Write stores it.
@@ -233,6 +255,7 @@ public:
     BYTE m_byJ9 = 1;
     DWORD m_dwLast = 0;        // not stored
     COLORREF m_crCurrent = 0;  // the colour new symbols take; not stored
+    COLORREF m_crMeasNum = 0;  // text and frame colour of measure numbers; not stored
 
     // Application-wide options.
     inline static WORD m_wEditCtrlGroupID = 2;

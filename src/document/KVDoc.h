@@ -347,6 +347,14 @@ public:
     // Defined in edit/KVDocStaffCmd.cpp
     int GetStaffSelStatus(int index, int);
     int InsertStaves(int at, int count, int system, DWORD after, int mode, int lines, int size);
+    // Staff i of system `system` (0 the master system); null when either
+    // index is out of range.
+    CKVStaff* GetStaff(int i, int system);
+
+    // Defined in edit/KVBlockStaffName.cpp
+    // With argument 1 the index of the first page that holds a block (0 when
+    // none does); with any other argument 0.
+    short GetFirstPageIndex(int mode);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted

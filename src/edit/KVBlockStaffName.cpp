@@ -1,6 +1,8 @@
 #include "model/KVBlock.h"
 
+#include "document/KVDoc.h"
 #include "model/KVCtrlPoint.h"
+#include "model/KVPage.h"
 
 #include <new>
 
@@ -31,4 +33,17 @@ void CKVBlock::MakeStaffNameRect()
             handle = new (std::nothrow) CKVCtrlPoint(CRect(-3, -3, 3, 3));
         m_arrStaffNameCtrl.Add(handle);
     }
+}
+
+short CKVDoc::GetFirstPageIndex(int mode)
+{
+    if (mode != 1)
+        return 0;
+    const short pages = GetPageNum();
+    for (short i = 0; i < pages; ++i) {
+        CKVPage* page = GetPage(i);
+        if (page && page->GetBlockNum() > 0)
+            return i;
+    }
+    return 0;
 }

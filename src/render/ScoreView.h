@@ -449,6 +449,10 @@ public:
     char m_szCurTimeNumText[16] = {};
     char m_szCurTimeDenText[16] = {};
 
+    // Page drawing. The printable top-left of the page last drawn, (0, 0)
+    // before any: a value, never the page, which undo may free meanwhile.
+    CPoint m_ptPrintTopLeft {0, 0};
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.

@@ -46,4 +46,19 @@ inline int NoteY(int originY, int positionY, int lineSpacing, int gap)
     return (q / 2) * gap + (q % 2) * (gap / 2) + originY;
 }
 
+// Whether a block of `staves` staves is worth drawing for an update
+// rectangle in page coordinates: its rectangle, moved by the drawing origin
+// and widened by one average staff height above and below, meets the update
+// rectangle. A block without staves meets nothing.
+inline bool BlockMeetsUpdate(const RECT& block, int staves, POINT origin, const RECT& update)
+{
+    if (staves < 1)
+        return false;
+    const LONG h = (block.bottom - block.top) / staves;
+    const RECT widened {origin.x + block.left, origin.y + block.top - h, origin.x + block.right,
+                        origin.y + block.bottom + h};
+    RECT common;
+    return IntersectRect(&common, &widened, &update) != 0;
+}
+
 } // namespace viewgeom

@@ -1,8 +1,15 @@
+#include "support/Drawing.h"
 #include "support/DrumKit.h"
 #include "support/KvTest.h"
+#include "support/ScoreGenerator.h"
 
 #include "HostApp.h"
 #include "KvcFile.h"
+#include "RenderCommand.h"
+#include "model/KVBlock.h"
+#include "model/KVPage.h"
+#include "platform/Backends.h"
+#include "platform/Recorder.h"
 
 #include <sys/wait.h>
 
@@ -10,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -525,6 +533,167 @@ TEST_F(KvorelCommand, ExtractWritesTheChosenStaves)
         const Result bad = Run("extract '" + a + "' '" + b + "' --staves '" + list + "'");
         EXPECT_EQ(bad.status, 1) << list;
         EXPECT_FALSE(bad.err.empty()) << list;
+    }
+}
+
+} // namespace
+
+// `kvorel render` on a generated score: every backend, and a page that
+// shows what the drawers know.
+namespace {
+
+class KvorelRenderScore : public KvorelCommand {
+protected:
+    void SetUp() override
+    {
+        KvorelCommand::SetUp();
+        // Made once the host is up, so that its view finds the music font.
+        m_doc = std::make_unique<CKVDoc>();
+        CKVDoc& doc = *m_doc;
+        ASSERT_EQ(kvtest::GenerateScore(doc, {.staves = 2, .measures = 32}), 1);
+        CKVCtrlTool& tool = doc.m_CtrlTool;
+        tool.m_dwB3 = 1;
+        tool.m_lB6 = 4;
+        tool.m_dwH1 = 0;
+        score = (TempDir() / "generated.kvc").string();
+        CFile file(score.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        ASSERT_EQ(kvorel::WriteKvcFile(&file, doc), 1);
+    }
+    Result Render(const std::string& output, const std::string& options = "")
+    {
+        return Run("render '" + score + "' -o '" + (TempDir() / output).string() + "' " + options);
+    }
+    static int Count(const std::string& text, const std::string& what)
+    {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+
+    void TearDown() override
+    {
+        m_doc.reset();
+        KvorelCommand::TearDown();
+    }
+
+    std::unique_ptr<CKVDoc> m_doc;
+    std::string score;
+};
+
+TEST_F(KvorelRenderScore, PagesShowSystemsBeamsTupletsAndMeasureNumbersInEveryFormat)
+{
+    for (const char* output : {"page.png", "page.svg"})
+        ASSERT_EQ(Render(output).status, 0) << output;
+    ASSERT_EQ(Render("score.pdf", "--all").status, 0);
+
+    CKVDoc& doc = *m_doc;
+    const std::string pdf = ReadFile(TempDir() / "score.pdf");
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    const Result info = Run("info '" + score + "'");
+    const size_t pagesAt = info.out.find("pages ");
+    ASSERT_NE(pagesAt, std::string::npos);
+    const std::string pages = info.out.substr(pagesAt + 6, info.out.find('\n', pagesAt) - pagesAt - 6);
+    EXPECT_NE(pdf.find("/Type /Pages"), std::string::npos);
+    EXPECT_NE(pdf.find("/Count " + pages), std::string::npos) << pages;
+
+    // Page 1 drawn here as the command draws it, onto a recording device.
+    kvorel::PageDevice device;
+    ASSERT_TRUE(kvorel::MakePageDevice(doc, false, 0, 100, device));
+    auto dc = kvtest::MakeRecordingDC(device.width, device.height, device.resolution);
+    {
+        kvorel::TextBlitSurface surface(doc, device);
+        ASSERT_TRUE(kvorel::DrawScorePage(doc, *dc, nullptr, false, device, 0));
+    }
+    kvrec::Recorder& log = dc->Log();
+    EXPECT_FALSE(log.Calls("Polygon").empty()) << "no beam";
+    int tupletDigits = 0;
+    int musicGlyphs = 0;
+    int textCharacters = 0;
+    std::vector<std::string> numbers;
+    for (const kvrec::Entry* text : log.Texts()) {
+        if (text->resolvedFace == "ZelvoraB" || !text->glyphs.empty()) {
+            for (int code : text->glyphs) {
+                tupletDigits += code >= 0x7F && code <= 0x88;
+                musicGlyphs += code != 0x20;
+            }
+            continue;
+        }
+        for (char16_t unit : text->units)
+            textCharacters += unit != u' ';
+        numbers.push_back(text->bytes);
+    }
+    EXPECT_GT(tupletDigits, 0);
+    EXPECT_NE(std::find(numbers.begin(), numbers.end(), "1"), numbers.end());
+    EXPECT_NE(std::find(numbers.begin(), numbers.end(), "4"), numbers.end());
+
+    const std::string svg = ReadFile(TempDir() / "page.svg");
+    EXPECT_EQ(RootOfWellFormedXml(svg), "svg");
+    EXPECT_GE(Count(svg, "href=\"#glyph"), textCharacters);
+    EXPECT_GE(Count(svg, "<path"), musicGlyphs);
+}
+
+TEST_F(KvorelRenderScore, PngPageHasInkOnlyInsideItsMarginsAndOnEveryStaff)
+{
+    ASSERT_EQ(Render("page.png").status, 0);
+    CKVDoc& doc = *m_doc;
+    kvorel::PageDevice device;
+    ASSERT_TRUE(kvorel::MakePageDevice(doc, true, 96, 100, device));
+    const std::string png = ReadFile(TempDir() / "page.png");
+    ASSERT_GE(png.size(), 24u);
+    auto bigEndian = [&](size_t at) {
+        return (DWORD(BYTE(png[at])) << 24) | (DWORD(BYTE(png[at + 1])) << 16) | (DWORD(BYTE(png[at + 2])) << 8) |
+               DWORD(BYTE(png[at + 3]));
+    };
+    EXPECT_EQ(bigEndian(16), DWORD(device.width));
+    EXPECT_EQ(bigEndian(20), DWORD(device.height));
+
+    // The same page on the same kind of device, here, so that its pixels
+    // can be read.
+    auto dc = kvtest::MakeRasterDC(device.width, device.height, KvRasterKind::Page);
+    {
+        kvorel::TextBlitSurface surface(doc, device);
+        ASSERT_TRUE(kvorel::DrawScorePage(doc, *dc, nullptr, false, device, 0));
+    }
+    const std::filesystem::path folder = std::filesystem::path(KV_BUILD_DIR) / "test-pictures";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(KvWritePng(dc->m_hDC, (folder / "generated-page-1.png").string().c_str()));
+
+    dc->SetMapMode(MM_TEXT);
+    CKVPage* page = doc.GetPage(0);
+    CRect allowed = page->m_rcPrint;
+    allowed.InflateRect(10, 10);
+    const COLORREF paper = doc.m_CtrlTool.m_crPage & 0x00FFFFFF;
+    // The generated score places some notes far off their staves and joins
+    // some tuplets across measures, so a little ink reaches the top, right
+    // and bottom margins; none reaches the left one.
+    int ink = 0;
+    int strays = 0;
+    int leftStrays = 0;
+    for (int y = 0; y < device.height; ++y)
+        for (int x = 0; x < device.width; ++x) {
+            if ((dc->GetPixel(x, y) & 0x00FFFFFF) == paper)
+                continue;
+            ++ink;
+            if (!::PtInRect(&allowed, POINT {x, y})) {
+                ++strays;
+                leftStrays += x < allowed.left;
+            }
+        }
+    EXPECT_EQ(leftStrays, 0);
+    EXPECT_LT(strays * 20, ink) << strays << " of " << ink;
+
+    const int gap = doc.m_nStaffSpace;
+    for (short b = 0; b < page->GetBlockNum(); ++b) {
+        CKVBlock* block = page->GetBlock(b);
+        for (short s = 0; s < block->GetStaffNum(); ++s) {
+            const int bottom = page->m_rcPrint.top + block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[s]);
+            int ink = 0;
+            for (int y = bottom - 4 * gap; y <= bottom; ++y)
+                for (int x = page->m_rcPrint.left + block->m_rcBlock.left; x < page->m_rcPrint.left + block->m_rcBlock.right; ++x)
+                    ink += (dc->GetPixel(x, y) & 0x00FFFFFF) != paper;
+            EXPECT_GT(ink, 0) << "block " << b << " staff " << s;
+        }
     }
 }
 
