@@ -9,6 +9,7 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -213,7 +214,7 @@ short CKVMsg::GetMidiKeyFromOnlyPosY()
     if (m_byKind != MSG_NOTE)
         return -1;
     const StaffUnits units = UnitsOf(*this);
-    CKVMeas* meas = MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     int keySig[kDegrees];
     KeySignatureOf(meas, keySig);
     int clef = meas ? meas->m_byInitClef : 1;
@@ -296,7 +297,7 @@ void CKVMsg::SetParamFromMidiKey(short clef, BYTE key, CKVStaff* staff)
     if (!PositionOfKey(key, clef, SharpSpellingTable, units, y))
         return; // damaged line spacing: no step to place the note on
     int accidental = IsBlackKey(key) ? ACCI_SHARP : ACCI_NONE;
-    CKVMeas* meas = MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (meas && accidental == ACCI_SHARP && meas->m_byKeyType == CKVMeas::KEY_FLATS) {
         accidental = ACCI_FLAT;
         y -= units.h;
@@ -310,7 +311,7 @@ void CKVMsg::OtherSetParamFromMidiKey(int sharps)
 {
     if (m_byKind != MSG_NOTE)
         return;
-    CKVMeas* own = MeasureOf(*this);
+    CKVMeas* own = tickmath::MeasureOf(this);
     if (!own)
         return;
     const StaffUnits units = UnitsOf(*this);
