@@ -1,3 +1,5 @@
+// A block's measures copied into a clipboard system.
+
 #include "model/KVBlock.h"
 
 short CKVBlock::CopyToSystem(CKVSystem*, void*, unsigned char, int)

@@ -1,3 +1,6 @@
+// The memory a block takes: its fixed part, its staff entries, handles,
+// staff-name points and measure and staff positions.
+
 #include "model/KVBlock.h"
 
 #include "model/KVBackupPtrArray.h"

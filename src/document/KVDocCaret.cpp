@@ -1,3 +1,7 @@
+// The caret: where it stands on the page, stepping it by note, measure and
+// staff, and entering a note at it with the spacing and caret step that
+// follow.
+
 #include "document/KVDoc.h"
 
 #include "document/DocLock.h"

@@ -1,3 +1,5 @@
+// The document's selection as a clipboard image, and pasting an image back.
+
 #include "document/KVDoc.h"
 
 DWORD CKVDoc::CopyDataToMem(unsigned char*&, unsigned char, int)

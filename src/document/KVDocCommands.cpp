@@ -1,3 +1,7 @@
+// Commands of the document on measures and staves: rests into a range of
+// measures, the drum table, chord-text colours, notes shown on another staff,
+// the position scale of measures, and hiding or showing staves.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::InsertRestToMeas(short, short, unsigned char)

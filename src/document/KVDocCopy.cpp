@@ -1,3 +1,6 @@
+// A document made from another: the staves of a part with their texts, and
+// the page layout taken over from a source document.
+
 #include "document/KVDoc.h"
 
 #include "document/KVFileInfo.h"

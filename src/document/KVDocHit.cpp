@@ -1,3 +1,7 @@
+// What a point on the page hits: the system, staff, measure and note under
+// it, the control handles of symbols, staves, measures and endings, the
+// cursor that follows the mouse, and jumps to a page or measure.
+
 #include "document/KVDoc.h"
 
 #include "model/KVCtrlPoint.h"

@@ -1,3 +1,7 @@
+// Adding and deleting symbols through the document: a template's copy under a
+// measure, symbol or page, deleting a symbol, a tie or slur or a container's
+// member, and inserting a new note at a point or a measure.
+
 #include "document/KVDoc.h"
 
 #include "document/CopyPtrMap.h"

@@ -1,3 +1,6 @@
+// The selection rectangles of the document: adding and clearing them, what
+// they select, and deleting what lies in them.
+
 #include "document/KVDoc.h"
 
 #include "document/SelRect.h"

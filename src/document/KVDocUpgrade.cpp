@@ -13,6 +13,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "platform/LittleEndian.h"
 
 #include <climits>
 #include <cstdint>
@@ -38,24 +39,18 @@ constexpr WORD kTextRunPadding = 8;   // zero bytes after a converted run
 
 using Bytes = std::vector<BYTE>;
 
-DWORD GetU32(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
-}
-
 void AppendU16(Bytes& out, WORD v)
 {
-    out.push_back(static_cast<BYTE>(v));
-    out.push_back(static_cast<BYTE>(v >> 8));
+    BYTE field[2];
+    PutWord(field, v);
+    out.insert(out.end(), field, field + 2);
 }
 
 void AppendU32(Bytes& out, DWORD v)
 {
-    out.push_back(static_cast<BYTE>(v));
-    out.push_back(static_cast<BYTE>(v >> 8));
-    out.push_back(static_cast<BYTE>(v >> 16));
-    out.push_back(static_cast<BYTE>(v >> 24));
+    BYTE field[4];
+    PutDword(field, v);
+    out.insert(out.end(), field, field + 4);
 }
 
 void AppendBytes(Bytes& out, const BYTE* p, size_t n)
@@ -123,7 +118,7 @@ bool ConvertTextRuns(const BYTE* head, size_t length, Bytes& out)
         }
         if (length - pos < 2)
             return false;
-        const size_t n = static_cast<size_t>(head[pos] | (head[pos + 1] << 8));
+        const size_t n = static_cast<size_t>(GetWord(head + pos));
         pos += 2;
         if (length - pos < n)
             return false;
@@ -176,7 +171,7 @@ struct BlockCursor {
     {
         if (!Has(4))
             return false;
-        value = static_cast<LONG>(GetU32(data + pos));
+        value = static_cast<LONG>(GetDword(data + pos));
         pos += 4;
         return true;
     }
@@ -220,7 +215,7 @@ bool ConvertCustomBlock(const BYTE* head, size_t length, Bytes& out)
             return false;
         AppendBytes(out, head + in.pos, kTextItemFixed);
         in.pos += kTextItemFixed;
-        const DWORD n = GetU32(head + in.pos);
+        const DWORD n = GetDword(head + in.pos);
         in.pos += 4;
         if (!in.Has(n) || !ToUtf16(head + in.pos, n, wide))
             return false;

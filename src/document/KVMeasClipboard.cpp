@@ -1,3 +1,5 @@
+// A measure's symbols copied into a selection rectangle or onto a staff.
+
 #include "model/KVMeas.h"
 
 short CKVMeas::CopyToSelRect(CKVMeas*, int, CRect, unsigned char, int)

@@ -1,3 +1,5 @@
+// The memory a measure takes: its fixed part and every child it references.
+
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"

@@ -12,6 +12,7 @@
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 
 namespace {
 
@@ -79,16 +80,6 @@ void EnterInMap(CKVMsg& self, CKVMsg& source)
         system->AddMsgToMap(&self);
 }
 
-// The node a record names for the partner note: the measure that holds it,
-// also when the note sits in a chord or beam group.
-CKVMeas* MeasureOf(CKVMsg& note)
-{
-    CKVObject* node = note.m_pParent;
-    while (node && node->m_byObjKind == OBJ_MSG && node->m_pParent)
-        node = node->m_pParent;
-    return node && node->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(node) : nullptr;
-}
-
 // The pair that held before this step: an earlier record of the same
 // measure that led to the pair gives its own first pair.
 void FirstPair(CKVDoc& doc, const CKVMeas* meas, DWORD start, DWORD end, DWORD& firstStart, DWORD& firstEnd)
@@ -138,7 +129,7 @@ bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& se
         }
         ref->dwMsgId = selfRef.dwMsgId;
         if (record) {
-            CKVMeas* meas = MeasureOf(partner);
+            CKVMeas* meas = tickmath::MeasureOf(&partner);
             record->dwFlag = throughEnd ? 1 : 0;
             FirstPair(*doc, meas, start, end, record->dwFirstStart, record->dwFirstEnd);
             record->dwNewStart = StartOf(*twin);

@@ -1,3 +1,6 @@
+// A page's blocks laid out as those of another page, on the document's master
+// system.
+
 #include "model/KVPage.h"
 
 #include "document/KVDoc.h"

@@ -1,3 +1,6 @@
+// The memory a page takes: its fixed part, its block lists and symbols, and
+// its blocks.
+
 #include "model/KVPage.h"
 
 #include "model/KVBlock.h"

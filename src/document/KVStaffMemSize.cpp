@@ -1,3 +1,5 @@
+// The memory a staff takes: its fixed part and its measures.
+
 #include "model/KVStaff.h"
 
 #include "model/KVMeas.h"

@@ -1,3 +1,5 @@
+// A temporary system built from the staff part of a clipboard image.
+
 #include "model/KVSystem.h"
 
 short CKVSystem::Construct(unsigned char*, DWORD&, DWORD)

@@ -1,3 +1,5 @@
+// The memory a system takes, whole or for one measure column.
+
 #include "model/KVSystem.h"
 
 #include "model/KVBackupPtrArray.h"

@@ -1,3 +1,5 @@
+// A system hands its undo records on to its document.
+
 #include "model/KVSystem.h"
 
 #include "document/KVDoc.h"

@@ -1,3 +1,5 @@
+// A block's measures spread evenly after a change of its left indent.
+
 #include "model/KVBlock.h"
 
 #include "model/KVMeas.h"

@@ -1,3 +1,5 @@
+// Pasting a clipboard system into a block's staves and measures.
+
 #include "model/KVBlock.h"
 
 short CKVBlock::Paste(CKVSystem*, unsigned char, short, short, short, int, int, int)

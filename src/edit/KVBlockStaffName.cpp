@@ -1,3 +1,5 @@
+// The staff-name points of a block and their control handles.
+
 #include "model/KVBlock.h"
 
 #include "document/KVDoc.h"

@@ -1,3 +1,5 @@
+// Deleting at the caret, and the caret point of a playing position.
+
 #include "document/KVDoc.h"
 
 short CKVDoc::DeleteMsgOnCaret(short, short, int, int)

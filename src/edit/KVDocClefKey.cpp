@@ -1,3 +1,6 @@
+// Clef changes made and removed through the document, with the positions that
+// follow them.
+
 #include "document/KVDoc.h"
 
 #include "model/KVBlock.h"

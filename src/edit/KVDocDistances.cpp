@@ -1,3 +1,6 @@
+// The distances between staves and between blocks, changed for the whole
+// document.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::UpdateStaffSpace(short)

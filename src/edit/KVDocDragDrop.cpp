@@ -1,3 +1,5 @@
+// Dropping a dragged selection at the mouse.
+
 #include "document/KVDoc.h"
 
 int CKVDoc::SelRectMouseDrop(unsigned char, int, int)

@@ -1,3 +1,5 @@
+// The redraw rectangle handed to the host, and selecting every page.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::GetInvalidateRect(RECT*)

@@ -1,3 +1,5 @@
+// Note-head widths of the document's music font.
+
 #include "document/KVDoc.h"
 
 #include "model/KVMsg.h"

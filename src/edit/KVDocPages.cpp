@@ -1,3 +1,5 @@
+// The current page index, and the number of blocks on every page.
+
 #include "document/KVDoc.h"
 
 int CKVDoc::GetCurrentPageNum()

@@ -1,3 +1,5 @@
+// The block that shows a measure.
+
 #include "document/KVDoc.h"
 
 #include "model/KVBlock.h"

@@ -1,3 +1,5 @@
+// The current page, and laying the pages out again.
+
 #include "document/KVDoc.h"
 
 CKVPage* CKVDoc::GetCurrentPage()

@@ -1,3 +1,5 @@
+// Positions and handles brought to a new resolution or music-font height.
+
 #include "document/KVDoc.h"
 
 #include "model/KVMsg.h"

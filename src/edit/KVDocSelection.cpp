@@ -1,3 +1,5 @@
+// Counting the selected symbols and reaching the selected notes.
+
 #include "document/KVDoc.h"
 
 int CKVDoc::GetSelMsgCount()

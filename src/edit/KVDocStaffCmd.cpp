@@ -1,3 +1,6 @@
+// Staff commands of the document: the selection state of a staff, and
+// inserting staves.
+
 #include "document/KVDoc.h"
 
 #include "model/KVSystem.h"

@@ -1,3 +1,5 @@
+// A new symbol inserted into a measure from a model.
+
 #include "model/KVMeas.h"
 
 CKVMsg* CKVMeas::InsertNewMsg(CKVMsg&)

@@ -1,3 +1,6 @@
+// A measure's settings copied from a model measure, and a symbol taken out of
+// a measure.
+
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"

@@ -1,3 +1,5 @@
+// A symbol's page x in its measure.
+
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"

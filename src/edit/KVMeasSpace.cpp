@@ -1,3 +1,6 @@
+// The measure's rectangle relative to its block, and the order and spacing of
+// the notes of a voice.
+
 #include "model/KVMeas.h"
 
 #include "document/KVDoc.h"

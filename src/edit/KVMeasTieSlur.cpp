@@ -1,3 +1,5 @@
+// Every tie or slur of a measure judged again as a tie or a slur.
+
 #include "model/KVMeas.h"
 
 #include "document/KVDoc.h"

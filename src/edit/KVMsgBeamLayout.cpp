@@ -22,11 +22,6 @@ int StaffSpaceOf(const CKVObject& node)
     return doc ? doc->m_nStaffSpace : nCurStaffSpace;
 }
 
-int CodeOf(const CKVMsg& msg)
-{
-    return msg.m_wDuration & 0x1F;
-}
-
 // The live children of a node that are notes, rests or chords, in order.
 std::vector<CKVMsg*> Members(CKVMsg& group)
 {
@@ -164,7 +159,7 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
     bool has128th = false;
     for (CKVMsg* member : members) {
         member->ChangeNoteDirection(down ? kStemDown : kStemUp, kKeepGraceStems);
-        const int code = CodeOf(*member);
+        const int code = tickmath::DurationCode(*member);
         shorterThan16th = shorterThan16th || code > DUR_16TH;
         has128th = has128th || code == DUR_128TH;
     }
@@ -209,7 +204,7 @@ void CKVMsg::SetSubBeamDirAsDefault()
         }
         if (!note || note->m_byKind != MSG_NOTE || (note->m_wFlag & MSGFLAG_GRACE))
             continue;
-        const int code = CodeOf(*note);
+        const int code = tickmath::DurationCode(*note);
         if (code <= DUR_EIGHTH)
             continue;
         // Very short codes leave no whole tick for the grid; such a member

@@ -35,7 +35,7 @@ void CKVMsg::NoteSpaceOrder()
     const BYTE kind = m_byKind;
     if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
         return;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     // A measure without length has no time scale; the position stays.
     if (meas && meas->m_nLength <= 0)
         return;

@@ -1,3 +1,5 @@
+// The selected ossia block of a page.
+
 #include "model/KVPage.h"
 
 CKVBlock* CKVPage::GetSelOssiaBlock()

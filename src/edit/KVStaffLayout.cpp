@@ -1,3 +1,5 @@
+// A staff's index in its system's staff or ossia list.
+
 #include "model/KVStaff.h"
 
 #include "model/KVBackupPtrArray.h"

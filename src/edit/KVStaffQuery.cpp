@@ -1,3 +1,5 @@
+// A measure's index on its staff.
+
 #include "model/KVStaff.h"
 
 #include "model/MeasPlace.h"

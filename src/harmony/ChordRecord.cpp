@@ -2,6 +2,8 @@
 
 #include "harmony/ChordRecord.h"
 
+#include "platform/LittleEndian.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -44,7 +46,7 @@ bool Cursor::U16(WORD& value)
     BYTE bytes[2];
     if (!Bytes(bytes, 2))
         return false;
-    value = static_cast<WORD>(bytes[0] | (bytes[1] << 8));
+    value = GetWord(bytes);
     return true;
 }
 
@@ -62,8 +64,7 @@ bool Cursor::U32(DWORD& value)
     BYTE bytes[4];
     if (!Bytes(bytes, 4))
         return false;
-    value = static_cast<DWORD>(bytes[0]) | (static_cast<DWORD>(bytes[1]) << 8) |
-            (static_cast<DWORD>(bytes[2]) << 16) | (static_cast<DWORD>(bytes[3]) << 24);
+    value = GetDword(bytes);
     return true;
 }
 
@@ -106,14 +107,15 @@ void Writer::U8(BYTE value)
 
 void Writer::U16(WORD value)
 {
-    const BYTE bytes[2] = {static_cast<BYTE>(value & 0xFF), static_cast<BYTE>(value >> 8)};
+    BYTE bytes[2];
+    PutWord(bytes, value);
     Bytes(bytes, 2);
 }
 
 void Writer::U32(DWORD value)
 {
-    const BYTE bytes[4] = {static_cast<BYTE>(value & 0xFF), static_cast<BYTE>((value >> 8) & 0xFF),
-                           static_cast<BYTE>((value >> 16) & 0xFF), static_cast<BYTE>(value >> 24)};
+    BYTE bytes[4];
+    PutDword(bytes, value);
     Bytes(bytes, 4);
 }
 

@@ -5,6 +5,7 @@
 
 #include "harmony/ChordRecord.h"
 #include "model/TextHelpers.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,17 +18,6 @@ constexpr size_t kDataRecordFixed = 20;
 // skip the word, so it only has to be what older files hold.
 constexpr DWORD kDataRecordSizeBias = 24;
 
-WORD LittleWord(const BYTE* bytes)
-{
-    return static_cast<WORD>(bytes[0] | (bytes[1] << 8));
-}
-
-DWORD LittleDword(const BYTE* bytes)
-{
-    return static_cast<DWORD>(bytes[0]) | (static_cast<DWORD>(bytes[1]) << 8) |
-           (static_cast<DWORD>(bytes[2]) << 16) | (static_cast<DWORD>(bytes[3]) << 24);
-}
-
 void EventFromBytes(RhythmEvent& event, const BYTE* bytes)
 {
     event.byReserved0 = bytes[0];
@@ -35,8 +25,8 @@ void EventFromBytes(RhythmEvent& event, const BYTE* bytes)
     event.byVelocity = bytes[2];
     event.byTrack = bytes[3];
     std::memcpy(event.byReserved4, bytes + 4, sizeof(event.byReserved4));
-    event.dwData = LittleDword(bytes + 8);
-    event.nTime = static_cast<short>(LittleWord(bytes + 12));
+    event.dwData = GetDword(bytes + 8);
+    event.nTime = static_cast<short>(GetWord(bytes + 12));
     event.byHead2 = bytes[14];
     event.byChannel = bytes[15];
 }
@@ -47,7 +37,7 @@ void TrackFromBytes(RhythmTrack& track, const BYTE* bytes)
     track.byChannel = bytes[1];
     track.byBankHigh = bytes[2];
     track.byProgram = bytes[3];
-    track.nKeyShift = static_cast<short>(LittleWord(bytes + 4));
+    track.nKeyShift = static_cast<short>(GetWord(bytes + 4));
 }
 
 void WriteEvent(chordrecord::Writer& writer, const RhythmEvent& event)

@@ -1,6 +1,7 @@
 #include "model/DrumTable.h"
 
 #include "model/KVStaff.h"
+#include "platform/LittleEndian.h"
 
 #include <cstring>
 
@@ -88,7 +89,7 @@ DrumKitEntry* GetDrumTable(CKVStaff* staff)
     // The head is file data: its index may lie past the table, and its name
     // need not be terminated inside it.
     if (length >= kDrumKitRecordNameOffset) {
-        const int index = head[0] | (head[1] << 8);
+        const int index = GetWord(head);
         if (index < count) {
             DrumKitEntry* entry = EntryAt(index);
             const char* stored = reinterpret_cast<const char*>(head + kDrumKitRecordNameOffset);

@@ -15,6 +15,7 @@
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -69,18 +70,14 @@ DWORD ReadGate(const CKVMsg& note)
 {
     if (!HasGate(note))
         return 0;
-    const unsigned char* p = note.m_pHead + MidiNoteHead::GateTimeOffset;
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-           (static_cast<DWORD>(p[3]) << 24);
+    return GetDword(note.m_pHead + MidiNoteHead::GateTimeOffset);
 }
 
 void WriteGate(CKVMsg& note, DWORD gate)
 {
     if (!HasGate(note))
         return;
-    unsigned char* p = note.m_pHead + MidiNoteHead::GateTimeOffset;
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(gate >> (8 * i));
+    PutDword(note.m_pHead + MidiNoteHead::GateTimeOffset, gate);
 }
 
 int HeadKey(const CKVMsg& note)
@@ -205,7 +202,7 @@ short CKVMsg::GetMeasIndex()
 {
     if (m_byKind != MSG_NOTE && m_byKind != MSG_BEAM && m_byKind != MSG_CHORD)
         return -1;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     CKVStaff* staff = kvpitch::StaffOfMeas(meas);
     return staff ? staff->GetMeasIndex(meas) : -1;
 }
@@ -235,7 +232,7 @@ void CKVMsg::GetMemorySize(DWORD& total)
 void CKVMsg::SetMidiKeyAndHeadByY()
 {
     if (m_byKind == MSG_NOTE) {
-        CKVMeas* meas = kvpitch::MeasureOf(*this);
+        CKVMeas* meas = tickmath::MeasureOf(this);
         const BYTE staffKind = measplace::StaffKindOf(meas);
         // A drum row decides the head before the key is read from it.
         if (meas && (staffKind == CKVStaff::KIND_DRUM || staffKind == CKVStaff::KIND_DRUM_SECOND))
@@ -278,7 +275,7 @@ int CKVMsg::ChangeDurationSelNote(int code, int setCode, DWORD dots, int gatePer
         return 0;
     }
     CalcPlayTime();
-    if (CKVMeas* meas = kvpitch::MeasureOf(*this))
+    if (CKVMeas* meas = tickmath::MeasureOf(this))
         meas->UpdateStartTime(m_byVoice, 1, 1, kPerformedStartStays);
     if (m_byKind == MSG_REST) {
         UpdateRestPosY(0);
@@ -332,7 +329,7 @@ DWORD CKVMsg::GetRealNoteDur()
     const DWORD gate = ReadGate(*this);
     if (!(m_wFlag & MSGFLAG_TIE_START))
         return gate;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (!meas)
         return gate;
     // The tied continuation may sit in a beam group or chord: walk the notes
@@ -365,7 +362,7 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
         CKVDoc* doc = DocOf(*this);
         direction = doc ? doc->m_CtrlTool.GetNoteDirection(m_byVoice) : kStemDefault;
     }
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     const BYTE staffKind = measplace::StaffKindOf(meas);
     const int middle = MiddleLine(StaffSpaceOf(*this));
 
@@ -810,7 +807,7 @@ void CKVMsg::UpdateChord()
             if (member->m_byKind == MSG_CHORD)
                 member->UpdateChord();
         }
-        CKVMeas* meas = kvpitch::MeasureOf(*this);
+        CKVMeas* meas = tickmath::MeasureOf(this);
         // Rests before the first note no longer belong under the beam.
         for (short i = 0; i < GetMsgNum();) {
             const short before = GetMsgNum();
@@ -866,7 +863,7 @@ CKVMsg* CKVMsg::GetChord()
 {
     if (m_byKind != MSG_NOTE && m_byKind != MSG_REST)
         return nullptr;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (!meas)
         return nullptr;
     auto holdsThis = [this](CKVMsg* chord) {
@@ -929,7 +926,7 @@ int CKVMsg::IsValidNote()
 {
     if (m_byKind != MSG_NOTE)
         return 1;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (!meas)
         return 0;
     meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
@@ -945,7 +942,7 @@ void CKVMsg::BindByTremolo(int strokes)
 {
     if (m_byKind != MSG_NOTE || (m_wDuration & 0xFF) >= strokes + 3)
         return;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (!meas)
         return;
     CKVMsg* other =
@@ -976,7 +973,7 @@ CKVMsg* CKVMsg::GetTremolo()
 {
     if (m_byKind != MSG_NOTE || !IsTremoloNote())
         return nullptr;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (!meas)
         return nullptr;
     const bool first = (m_wFlag & MSGFLAG_TREMOLO_START) != 0;
@@ -993,7 +990,7 @@ void CKVMsg::RemoveTremolo()
 {
     if (!IsTremoloNote())
         return;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     CKVMsg* tremolo = GetTremolo();
     if (meas && tremolo) {
         meas->RemoveTremolo(m_byVoice, tremolo->m_nPosX, tremolo->m_nPosX2);
@@ -1009,7 +1006,7 @@ void CKVMsg::SetTremoloPosY2Default(CKVMsg* first, CKVMsg* second)
         return;
     if ((first->m_lHeight < 0) != (second->m_lHeight < 0)) {
         // The second note turns to the first one's direction.
-        if (CKVMeas* meas = kvpitch::MeasureOf(*second))
+        if (CKVMeas* meas = tickmath::MeasureOf(second))
             meas->SetNoteDir(second->m_byVoice, second->m_nPosX, first->m_lHeight < 0 ? 1 : 0);
     }
     const int c = std::max(static_cast<int>(first->m_wDuration & 0xFF) - 1, 0);
@@ -1076,7 +1073,7 @@ bool BeamEndsOf(CKVMsg& group, BeamEnds& ends)
 {
     if (group.m_byKind != MSG_BEAM)
         return false;
-    CKVMeas* meas = kvpitch::MeasureOf(group);
+    CKVMeas* meas = tickmath::MeasureOf(&group);
     if (!meas)
         return false;
     const int x1 = meas->MeasXToAbsX(group.m_nPosX, MSG_BEAM);
@@ -1228,7 +1225,7 @@ int CKVMsg::GetTextInfo(CString& text)
     int largest = 0;
     const unsigned char* head = m_pHead;
     const int length = head ? m_wHeadLen : 0;
-    auto word = [head](int at) { return static_cast<int>(head[at]) | (static_cast<int>(head[at + 1]) << 8); };
+    auto word = [head](int at) { return static_cast<int>(GetWord(head + at)); };
     // A tag whose data runs past the head ends the walk.
     for (int pos = 0; pos < length;) {
         const int tag = head[pos++];

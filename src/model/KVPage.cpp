@@ -8,6 +8,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/NewObject.h"
+#include "platform/LittleEndian.h"
 
 #include <new>
 #include <vector>
@@ -497,7 +498,7 @@ int CKVPage::Load(CFile* file)
     BYTE head[kStreamHeadSize] = {};
     if (file->Read(head, kStreamHeadSize) != kStreamHeadSize)
         return -1;
-    const int count = head[0] | (head[1] << 8);
+    const int count = GetWord(head);
     const int before = static_cast<int>(m_arrBlock.GetSize());
     // The blocks resolve their staff indexes in the document's master
     // system, the one the stream was written from.

@@ -13,6 +13,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -437,9 +438,7 @@ void MapLyricFont(CKVMsg* msg, const BYTE* fontMap, BYTE pairs)
     unsigned char* head = nullptr;
     if (msg->GetHead(&head) < 2 || !head)
         return;
-    const WORD font = MapFont(static_cast<WORD>(head[0] | (head[1] << 8)), fontMap, pairs);
-    head[0] = LOBYTE(font);
-    head[1] = HIBYTE(font);
+    PutWord(head, MapFont(GetWord(head), fontMap, pairs));
 }
 
 void ShiftChildIds(CKVObject* node, DWORD base)

@@ -6,6 +6,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/TickMath.h"
 
 namespace kvpitch {
 
@@ -148,22 +149,6 @@ int ClampKey(int key)
     return key < 0 ? 0 : (key > 127 ? 127 : key);
 }
 
-CKVMeas* MeasureOf(const CKVMsg& msg)
-{
-    const CKVObject* node = &msg;
-    // Symbols nest only a few levels (note in chord in beam group); the
-    // bound keeps a damaged parent cycle from hanging.
-    for (int depth = 0; depth < 16 && node->m_pParent && node->m_byParentKind != OBJ_PAGE; ++depth) {
-        CKVObject* parent = node->m_pParent;
-        if (parent->m_byObjKind == OBJ_MEAS)
-            return static_cast<CKVMeas*>(parent);
-        if (parent->m_byObjKind != OBJ_MSG)
-            return nullptr;
-        node = parent;
-    }
-    return nullptr;
-}
-
 CKVStaff* StaffOfMeas(CKVMeas* meas)
 {
     if (!meas || !meas->m_pParent)
@@ -192,7 +177,7 @@ bool IsCrossStaff(const CKVMsg& msg)
 
 CKVMeas* ContextMeasure(CKVMsg& note)
 {
-    CKVMeas* own = MeasureOf(note);
+    CKVMeas* own = tickmath::MeasureOf(&note);
     if (!own)
         return nullptr;
     CKVMeas* other = nullptr;
@@ -223,7 +208,7 @@ int ClefOf(const CKVMsg& clefChange)
 
 int DrumKeyOfPosition(CKVMsg& note, int y, const StaffUnits& u)
 {
-    CKVMeas* meas = MeasureOf(note);
+    CKVMeas* meas = tickmath::MeasureOf(&note);
     DrumKitEntry* entry = meas ? GetDrumTable(StaffOfMeas(meas)) : nullptr;
     if (!entry)
         return 0;

@@ -88,9 +88,8 @@ private:
 
 int ClampKey(int key);
 
-// Where a note stands: its measure (through chord and group parents), the
-// measure's staff and that staff's kind (1 when there is none).
-CKVMeas* MeasureOf(const CKVMsg& msg);
+// Where a note stands: the staff of its measure (tickmath::MeasureOf) and
+// that staff's kind (1 when there is none).
 CKVStaff* StaffOfMeas(CKVMeas* meas);
 bool IsDrumKind(BYTE staffKind);      // 2, 3 and 4 sound through the kit table
 bool IsDrumStaffKind(BYTE staffKind); // 2 and 3 are spelled by the kit table only

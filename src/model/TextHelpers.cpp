@@ -2,6 +2,7 @@
 
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "platform/LittleEndian.h"
 
 #include <cstdio>
 #include <cstring>
@@ -176,7 +177,7 @@ int ReadCStringFromMem(unsigned char* buffer, DWORD* pos, DWORD* length, CString
     const unsigned long long at = *pos;
     if (at + 2 > *length)
         return 0;
-    const DWORD count = buffer[at] | (static_cast<DWORD>(buffer[at + 1]) << 8);
+    const DWORD count = GetWord(buffer + at);
     if (at + 2 + count > *length)
         return 0;
     text = CString(reinterpret_cast<const char*>(buffer + at + 2), static_cast<int>(count));

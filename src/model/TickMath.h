@@ -16,20 +16,39 @@ inline DWORD TicksPerQuarter(const CKVObject* node)
     return (node && node->m_pSystem) ? node->m_pSystem->m_dwTicksPerQuarter : CKVSystem::DEFAULT_TICKS_PER_QUARTER;
 }
 
-// The measure that holds a symbol, directly or through its containers (a
-// note in a chord in a beam group is three levels down). Null when the
-// symbol is not in a measure.
-inline CKVMeas* MeasureOf(CKVMsg* msg)
+// The measure that holds a symbol, directly or through its containers.
+// Null when the symbol is not in a measure: a page-level symbol, or one whose
+// climb meets a node other than a symbol before a measure. The deepest
+// symbol the editor builds is four levels below its measure (a mark of a
+// note in a chord in a beam group); the bound lies well past that and only
+// keeps a damaged parent cycle from hanging the climb.
+inline CKVMeas* MeasureOf(const CKVMsg* msg)
 {
-    CKVObject* node = msg ? msg->m_pParent : nullptr;
-    for (int depth = 0; node && depth < 4; ++depth) {
-        if (node->m_byObjKind == OBJ_MEAS)
-            return static_cast<CKVMeas*>(node);
-        if (node->m_byObjKind != OBJ_MSG)
+    constexpr int kMaxClimb = 16;
+    const CKVObject* node = msg;
+    for (int depth = 0; node && depth < kMaxClimb && node->m_byParentKind != OBJ_PAGE; ++depth) {
+        CKVObject* parent = node->m_pParent;
+        if (parent && parent->m_byObjKind == OBJ_MEAS)
+            return static_cast<CKVMeas*>(parent);
+        if (!parent || parent->m_byObjKind != OBJ_MSG)
             return nullptr;
-        node = node->m_pParent;
+        node = parent;
     }
     return nullptr;
+}
+
+// The duration word's low byte as it stands: drawers and head tables index
+// by it, so a value with bits above the code reads as no known duration.
+inline int DurationByte(const CKVMsg& msg)
+{
+    return msg.m_wDuration & 0xFF;
+}
+
+// The duration code proper: the low five bits of the duration word, without
+// whatever the bits above it carry. Time arithmetic and beaming read this.
+inline int DurationCode(const CKVMsg& msg)
+{
+    return msg.m_wDuration & 0x1F;
 }
 
 inline bool IsNoteRestChord(const CKVMsg& msg)
@@ -60,7 +79,7 @@ inline bool TupletRatio(WORD word, int& normal, int& count)
 // its numerator over 32. Only the low five bits of the code count.
 inline std::int64_t BaseTimes32(const CKVMsg& msg)
 {
-    const int code = msg.m_wDuration & 0x1F;
+    const int code = DurationCode(msg);
     return static_cast<std::int64_t>(256 >> code) * TicksPerQuarter(&msg);
 }
 

@@ -13,8 +13,6 @@ constexpr DWORD kCoreHeaderSize = 12;
 constexpr int64_t kMaxSide = 16384;
 constexpr int64_t kMaxPixelBytes = int64_t{256} * 1024 * 1024;
 
-
-
 uint32_t PixelOf(const RGBQUAD& colour)
 {
     return 0xFF000000u | (static_cast<uint32_t>(colour.rgbRed) << 16)
@@ -29,6 +27,36 @@ int64_t AbsHeight(const Header& header)
 
 } // namespace
 
+void ReadInfoHeader(const BYTE* p, BITMAPINFOHEADER& h)
+{
+    h.biSize = GetDword(p);
+    h.biWidth = static_cast<LONG>(GetDword(p + 4));
+    h.biHeight = static_cast<LONG>(GetDword(p + 8));
+    h.biPlanes = GetWord(p + 12);
+    h.biBitCount = GetWord(p + 14);
+    h.biCompression = GetDword(p + 16);
+    h.biSizeImage = GetDword(p + 20);
+    h.biXPelsPerMeter = static_cast<LONG>(GetDword(p + 24));
+    h.biYPelsPerMeter = static_cast<LONG>(GetDword(p + 28));
+    h.biClrUsed = GetDword(p + 32);
+    h.biClrImportant = GetDword(p + 36);
+}
+
+void WriteInfoHeader(BYTE* p, const BITMAPINFOHEADER& h)
+{
+    PutDword(p, h.biSize);
+    PutDword(p + 4, static_cast<DWORD>(h.biWidth));
+    PutDword(p + 8, static_cast<DWORD>(h.biHeight));
+    PutWord(p + 12, h.biPlanes);
+    PutWord(p + 14, h.biBitCount);
+    PutDword(p + 16, h.biCompression);
+    PutDword(p + 20, h.biSizeImage);
+    PutDword(p + 24, static_cast<DWORD>(h.biXPelsPerMeter));
+    PutDword(p + 28, static_cast<DWORD>(h.biYPelsPerMeter));
+    PutDword(p + 32, h.biClrUsed);
+    PutDword(p + 36, h.biClrImportant);
+}
+
 bool ParseHeader(const BYTE* info, size_t available, Header& header)
 {
     header = Header{};
@@ -40,13 +68,15 @@ bool ParseHeader(const BYTE* info, size_t available, Header& header)
         if (available < kInfoHeaderSize) {
             return false;
         }
+        BITMAPINFOHEADER stored;
+        ReadInfoHeader(info, stored);
         header.headerSize = size;
-        header.width = static_cast<LONG>(GetDword(info + 4));
-        header.height = static_cast<LONG>(GetDword(info + 8));
-        header.bitCount = GetWord(info + 14);
-        header.compression = GetDword(info + 16);
-        header.sizeImage = GetDword(info + 20);
-        header.colorsUsed = GetDword(info + 32);
+        header.width = stored.biWidth;
+        header.height = stored.biHeight;
+        header.bitCount = stored.biBitCount;
+        header.compression = stored.biCompression;
+        header.sizeImage = stored.biSizeImage;
+        header.colorsUsed = stored.biClrUsed;
     } else if (size == kCoreHeaderSize) {
         if (available < kCoreHeaderSize) {
             return false;

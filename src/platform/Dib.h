@@ -22,6 +22,11 @@ struct Header {
     std::vector<RGBQUAD> colours; // the colour table as read
 };
 
+// The 40-byte info header at `p`, every field as stored (the caller has
+// checked that 40 bytes are there), and the same header written back.
+void ReadInfoHeader(const BYTE* p, BITMAPINFOHEADER& h);
+void WriteInfoHeader(BYTE* p, const BITMAPINFOHEADER& h);
+
 // Parses the header and the colour table at `info` (at most `available`
 // bytes). The table has biClrUsed entries, or 2^bpp when that is 0, never
 // more than 2^bpp (and never more than 256); core headers have 3-byte

@@ -3,6 +3,7 @@
 
 #include "BitmapObject.h"
 
+#include "platform/Dib.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>
@@ -57,36 +58,6 @@ void PutFileHeader(BYTE* p, const BITMAPFILEHEADER& h)
     PutDword(p + 10, h.bfOffBits);
 }
 
-void ParseInfoHeader(const BYTE* p, BITMAPINFOHEADER& h)
-{
-    h.biSize = GetDword(p);
-    h.biWidth = static_cast<LONG>(GetDword(p + 4));
-    h.biHeight = static_cast<LONG>(GetDword(p + 8));
-    h.biPlanes = GetWord(p + 12);
-    h.biBitCount = GetWord(p + 14);
-    h.biCompression = GetDword(p + 16);
-    h.biSizeImage = GetDword(p + 20);
-    h.biXPelsPerMeter = static_cast<LONG>(GetDword(p + 24));
-    h.biYPelsPerMeter = static_cast<LONG>(GetDword(p + 28));
-    h.biClrUsed = GetDword(p + 32);
-    h.biClrImportant = GetDword(p + 36);
-}
-
-void PutInfoHeader(BYTE* p, const BITMAPINFOHEADER& h)
-{
-    PutDword(p, h.biSize);
-    PutDword(p + 4, static_cast<DWORD>(h.biWidth));
-    PutDword(p + 8, static_cast<DWORD>(h.biHeight));
-    PutWord(p + 12, h.biPlanes);
-    PutWord(p + 14, h.biBitCount);
-    PutDword(p + 16, h.biCompression);
-    PutDword(p + 20, h.biSizeImage);
-    PutDword(p + 24, static_cast<DWORD>(h.biXPelsPerMeter));
-    PutDword(p + 28, static_cast<DWORD>(h.biYPelsPerMeter));
-    PutDword(p + 32, h.biClrUsed);
-    PutDword(p + 36, h.biClrImportant);
-}
-
 bool ReadExactly(CFile& file, BYTE* buffer, DWORD count)
 {
     return file.Read(buffer, count) == count;
@@ -122,7 +93,7 @@ bool KvImageBlockValid(const BYTE* block, size_t size, const BITMAPINFOHEADER* e
     if (!block || size < kInfoSize)
         return false;
     BITMAPINFOHEADER h;
-    ParseInfoHeader(block, h);
+    kvdib::ReadInfoHeader(block, h);
     if (h.biSize != kInfoSize || !DepthSupported(h.biBitCount) || h.biCompression != BI_RGB ||
         !SidesInBounds(h.biWidth, h.biHeight) || h.biClrUsed > TableEntries(h.biBitCount))
         return false;
@@ -169,7 +140,7 @@ void* CKVBitmapObject::CreateImage(unsigned long width, unsigned long height, un
     BYTE* block = static_cast<BYTE*>(std::calloc(1, static_cast<size_t>(GetSize())));
     if (!block)
         return nullptr;
-    PutInfoHeader(block, m_bmih);
+    kvdib::WriteInfoHeader(block, m_bmih);
     m_pImage = block;
     m_pPalette = m_bmih.biClrUsed ? reinterpret_cast<RGBQUAD*>(block + kInfoSize) : nullptr;
     m_pBits = block + kInfoSize + GetPaletteSize();
@@ -184,7 +155,7 @@ int CKVBitmapObject::ReadImage(CFile& file, bool fileRules)
     if (!ReadExactly(file, headers, kHeadersSize))
         return 0;
     ParseFileHeader(headers, m_bmfh);
-    ParseInfoHeader(headers + kBitmapFileHeaderSize, m_bmih);
+    kvdib::ReadInfoHeader(headers + kBitmapFileHeaderSize, m_bmih);
     if (m_bmih.biSize < kInfoSize)
         return 0;
     // A file's longer header (version 4 or 5) is skipped; a record's header
@@ -281,7 +252,7 @@ int CKVBitmapObject::WriteImage(CFile& file)
     info.biClrUsed = 0;
     BYTE headers[kHeadersSize];
     PutFileHeader(headers, fileHeader);
-    PutInfoHeader(headers + kBitmapFileHeaderSize, info);
+    kvdib::WriteInfoHeader(headers + kBitmapFileHeaderSize, info);
     file.Write(headers, kHeadersSize);
     if (GetPaletteSize())
         file.Write(m_pPalette, GetPaletteSize());

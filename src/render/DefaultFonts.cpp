@@ -1,3 +1,4 @@
+// The table of the default text fonts of a new document.
 #include "render/DefaultFonts.h"
 
 const DEFAULT_FONT pDefaultFonts[kDefaultFontCount] = {

@@ -32,11 +32,6 @@ constexpr WORD kFlagOtherSide = MSGFLAG_DOT_COLUMN2;
 constexpr WORD kFlagShownAbove = MSGFLAG_STAFF_UP;
 constexpr WORD kFlagShownBelow = MSGFLAG_STAFF_DOWN;
 
-int CodeOf(const CKVMsg& msg)
-{
-    return msg.m_wDuration & 0xFF;
-}
-
 int LineSpacing(const CKVDoc* doc)
 {
     return doc && doc->m_nStaffSpace > 0 ? doc->m_nStaffSpace : 8;
@@ -88,10 +83,10 @@ short CScoreView::DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inCho
     if (note.m_wFlag & kFlagNoStem)
         withStem = 0;
     const WORD savedDuration = note.m_wDuration;
-    if (note.IsTremoloNote() && CodeOf(note) > 0) {
+    if (note.IsTremoloNote() && tickmath::DurationByte(note) > 0) {
         // The tremolo shows the doubled value; its drawer draws long stems.
         note.m_wDuration = static_cast<WORD>(savedDuration - 1);
-        if (CodeOf(note) > 3)
+        if (tickmath::DurationByte(note) > 3)
             withStem = 0;
     }
     NoteStateKeeper keep {*this};
@@ -141,7 +136,7 @@ short CScoreView::DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inCho
             m_nSizePercent = percent;
         }
         const int width = GetNoteHeadSize().cx;
-        if (h < 0 && CodeOf(note) > 1) {
+        if (h < 0 && tickmath::DurationByte(note) > 1) {
             m_pDC->SetTextAlign(TA_BASELINE | TA_RIGHT);
             x += width;
         } else {
@@ -164,7 +159,7 @@ short CScoreView::DrawNote(CKVMsg& note, int, BYTE mode, int withStem, int inCho
             m_nSizePercent = static_cast<short>(s);
         }
         if (!(note.m_wFlag & kFlagInChord))
-            note.m_nLayout1 = static_cast<short>(CodeOf(note) <= 1 ? G : h);
+            note.m_nLayout1 = static_cast<short>(tickmath::DurationByte(note) <= 1 ? G : h);
     }
 
     m_pDC->SetTextAlign(TA_BASELINE);
@@ -287,7 +282,7 @@ short CScoreView::DrawHead(CKVMsg& note, short x, short y, short stemHeight, int
     if (!m_bOpened)
         return 0;
     const int type = note.m_wHeadType;
-    const int code = CodeOf(note);
+    const int code = tickmath::DurationByte(note);
     const int G = m_nStaffSpace;
     const BYTE glyph = type < viewgeom::kNumberedHead ? HeadGlyph(type, code) : 0;
     int W = GetTextExtent(static_cast<char>(glyph ? glyph : codeStdHead[1])).cx;
@@ -392,7 +387,7 @@ void CScoreView::DrawLedgerLines(CKVMsg& note, int left, int y, int width, BYTE 
     const int overhang = MulDiv(G, 3, 9);
     const char piece = static_cast<char>(codeShortLine);
     const int pieceWidth = GetTextExtent(piece).cx;
-    const bool threePieces = (note.m_wHeadType <= 1) && CodeOf(note) <= 1;
+    const bool threePieces = (note.m_wHeadType <= 1) && tickmath::DurationByte(note) <= 1;
     for (int index = first; index <= count; ++index) {
         const int lineY = base + index * step;
         DrawTextOut(left - overhang, lineY, &piece, 1, mode);
@@ -416,7 +411,7 @@ void CScoreView::DrawDots(CKVMsg& note, int left, int y, int width, short stemHe
     if (!normal && stemHeight > 0 && onLine)
         dotY = y + G / 2;
     int dotX = left + width + note.m_nLayout3;
-    if (!m_bInBeam && CodeOf(note) > 3 && (stemHeight < 0 || IsEqualNoteInOtherVoice(&note)))
+    if (!m_bInBeam && tickmath::DurationByte(note) > 3 && (stemHeight < 0 || IsEqualNoteInOtherVoice(&note)))
         dotX += G / 2;
     if (note.m_wFlag & kFlagOtherSide)
         dotX += width + width / 10;

@@ -7,6 +7,7 @@
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "model/TextHelpers.h"
+#include "platform/Dib.h"
 #include "render/GlyphTables.h"
 
 #include <algorithm>
@@ -42,29 +43,18 @@ struct DibLayout {
 // fit in the resource.
 bool ReadDibLayout(const BYTE* bytes, DWORD size, DibLayout& layout)
 {
-    if (size < 4)
+    kvdib::Header header;
+    if (!kvdib::ParseHeader(bytes, size, header))
         return false;
-    layout.headerSize = GetDword(bytes);
-    LONG width;
-    LONG height;
-    WORD bitCount;
-    DWORD coloursUsed = 0;
-    if (layout.headerSize == sizeof(BITMAPINFOHEADER) && size >= layout.headerSize) {
-        width = static_cast<LONG>(GetDword(bytes + 4));
-        height = static_cast<LONG>(GetDword(bytes + 8));
-        bitCount = GetWord(bytes + 14);
-        coloursUsed = GetDword(bytes + 32);
-        layout.entrySize = sizeof(RGBQUAD);
-    } else if (layout.headerSize == sizeof(BITMAPCOREHEADER) && size >= layout.headerSize) {
-        width = GetWord(bytes + 4);
-        height = GetWord(bytes + 6);
-        bitCount = GetWord(bytes + 10);
-        layout.entrySize = sizeof(RGBTRIPLE);
-    } else {
-        return false;
-    }
-    if (coloursUsed != 0)
-        layout.colours = coloursUsed;
+    layout.headerSize = header.headerSize;
+    layout.entrySize = header.headerSize == sizeof(BITMAPCOREHEADER) ? sizeof(RGBTRIPLE) : sizeof(RGBQUAD);
+    const LONG width = header.width;
+    const LONG height = header.height;
+    const WORD bitCount = header.bitCount;
+    // In a resource the pixel rows follow a table of biClrUsed entries
+    // whenever that is set, at any depth.
+    if (header.colorsUsed != 0)
+        layout.colours = header.colorsUsed;
     else
         layout.colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
     layout.colours = std::min<DWORD>(layout.colours, 256);
@@ -73,10 +63,9 @@ bool ReadDibLayout(const BYTE* bytes, DWORD size, DibLayout& layout)
         return false;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
         return false;
-    const unsigned long long stride = (static_cast<unsigned long long>(width) * bitCount + 31) / 32 * 4;
     const unsigned long long rows = static_cast<unsigned long long>(height < 0 ? -static_cast<long long>(height)
                                                                                : height);
-    return stride * rows <= size - layout.bitsOffset;
+    return kvdib::Stride(header) * rows <= size - layout.bitsOffset;
 }
 
 // The palette of a bitmap's colour table; null when it has no colours.

@@ -1,3 +1,5 @@
+// A block's measure widths set from the widths its columns need.
+
 #include "model/KVBlock.h"
 
 short CKVBlock::SetGoodMeasWidth(int, int)

@@ -1,3 +1,5 @@
+// The notes of a voice shown on the staff above or below.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::SetMsgUpStaffView(short)

@@ -1,3 +1,6 @@
+// Recorded music brought into the score: a staff split by key or voice, and a
+// performance's measures written into measures.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::SplitStaff(int, int, BYTE, BYTE, DWORD, int, int, BYTE*)

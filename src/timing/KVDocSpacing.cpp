@@ -1,3 +1,5 @@
+// The measures per block and the note spacing, set for the document.
+
 #include "document/KVDoc.h"
 
 void CKVDoc::ChangeCurrentBlockMeasNum(int, int, int)

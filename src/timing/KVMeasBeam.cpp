@@ -31,14 +31,9 @@ namespace {
 // length; only a damaged system record gives such a value.
 constexpr DWORD kMinTicksPerQuarter = 4;
 
-int DurationCode(const CKVMsg& msg)
-{
-    return msg.m_wDuration & 0x1F;
-}
-
 bool IsQuarterOrLonger(const CKVMsg& msg)
 {
-    return DurationCode(msg) < DUR_EIGHTH;
+    return tickmath::DurationCode(msg) < DUR_EIGHTH;
 }
 
 bool IsNoteOrChord(const CKVMsg& msg)
@@ -87,7 +82,7 @@ int FirstNoteCode(CKVObject& node, BYTE voice, int t, int end, int depth)
         if (msg->m_byKind == MSG_NOTE) {
             if (msg->m_byVoice == voice && !(msg->m_wFlag & MSGFLAG_GRACE) && msg->m_nStartTime >= t &&
                 msg->m_nStartTime < end && msg->GetPlayTime() > 0)
-                return DurationCode(*msg);
+                return tickmath::DurationCode(*msg);
         } else if (msg->m_byKind == MSG_BEAM || msg->m_byKind == MSG_CHORD) {
             const int code = FirstNoteCode(*msg, voice, t, end, depth + 1);
             if (code >= 0)

@@ -1,3 +1,6 @@
+// The notes a measure shows on the staff above or below, and the measures
+// above and below it.
+
 #include "model/KVMeas.h"
 
 #include "model/MeasPlace.h"

@@ -1,3 +1,6 @@
+// The duration table for guessing note values from recorded MIDI, and rests
+// filled into the holes of a measure.
+
 #include "model/KVMeas.h"
 
 void CKVMeas::PrepGuess(DWORD)

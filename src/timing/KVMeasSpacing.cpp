@@ -1,3 +1,5 @@
+// Note positions in a measure from their start times, grace notes included.
+
 #include "model/KVMeas.h"
 
 void CKVMeas::GetNotePosByStartTime()

@@ -1,3 +1,6 @@
+// Chords and tuplets made from the notes of a range, and the note nearest to
+// an x on either side.
+
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"

@@ -9,6 +9,8 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -125,14 +127,10 @@ void ReadHead(CKVMsg& note, MidiNoteHead& head)
         head.byRelease = bytes[MidiNoteHead::ReleaseOffset];
     if (length > MidiNoteHead::VoiceOffset)
         head.byVoice = bytes[MidiNoteHead::VoiceOffset];
-    auto dword = [bytes](int at) {
-        return static_cast<DWORD>(bytes[at]) | (static_cast<DWORD>(bytes[at + 1]) << 8) |
-               (static_cast<DWORD>(bytes[at + 2]) << 16) | (static_cast<DWORD>(bytes[at + 3]) << 24);
-    };
     if (length >= MidiNoteHead::GateTimeOffset + 4)
-        head.dwGateTime = dword(MidiNoteHead::GateTimeOffset);
+        head.dwGateTime = GetDword(bytes + MidiNoteHead::GateTimeOffset);
     if (length >= MidiNoteHead::StartOffsetOffset + 4)
-        head.lStartOffset = static_cast<LONG>(dword(MidiNoteHead::StartOffsetOffset));
+        head.lStartOffset = static_cast<LONG>(GetDword(bytes + MidiNoteHead::StartOffsetOffset));
 }
 
 void WriteHead(CKVMsg& note, const MidiNoteHead& head)
@@ -142,12 +140,8 @@ void WriteHead(CKVMsg& note, const MidiNoteHead& head)
     bytes[MidiNoteHead::VelocityOffset] = head.byVelocity;
     bytes[MidiNoteHead::ReleaseOffset] = head.byRelease;
     bytes[MidiNoteHead::VoiceOffset] = head.byVoice;
-    auto put = [&bytes](int at, DWORD value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
-    };
-    put(MidiNoteHead::GateTimeOffset, head.dwGateTime);
-    put(MidiNoteHead::StartOffsetOffset, static_cast<DWORD>(head.lStartOffset));
+    PutDword(bytes + MidiNoteHead::GateTimeOffset, head.dwGateTime);
+    PutDword(bytes + MidiNoteHead::StartOffsetOffset, static_cast<DWORD>(head.lStartOffset));
     note.SetHead(MidiNoteHead::Size, bytes);
 }
 
@@ -213,7 +207,7 @@ short CKVMsg::GetMidiKeyFromOnlyPosY()
     if (m_byKind != MSG_NOTE)
         return -1;
     const StaffUnits units = UnitsOf(*this);
-    CKVMeas* meas = MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     int keySig[kDegrees];
     KeySignatureOf(meas, keySig);
     int clef = meas ? meas->m_byInitClef : 1;
@@ -296,7 +290,7 @@ void CKVMsg::SetParamFromMidiKey(short clef, BYTE key, CKVStaff* staff)
     if (!PositionOfKey(key, clef, SharpSpellingTable, units, y))
         return; // damaged line spacing: no step to place the note on
     int accidental = IsBlackKey(key) ? ACCI_SHARP : ACCI_NONE;
-    CKVMeas* meas = MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     if (meas && accidental == ACCI_SHARP && meas->m_byKeyType == CKVMeas::KEY_FLATS) {
         accidental = ACCI_FLAT;
         y -= units.h;
@@ -310,7 +304,7 @@ void CKVMsg::OtherSetParamFromMidiKey(int sharps)
 {
     if (m_byKind != MSG_NOTE)
         return;
-    CKVMeas* own = MeasureOf(*this);
+    CKVMeas* own = tickmath::MeasureOf(this);
     if (!own)
         return;
     const StaffUnits units = UnitsOf(*this);

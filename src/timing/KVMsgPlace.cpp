@@ -9,6 +9,7 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <cstdlib>
 #include <vector>
@@ -78,7 +79,7 @@ void CKVMsg::UpdatePos(int fromTime)
     const BYTE kind = m_byKind;
     if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
         return;
-    CKVMeas* meas = kvpitch::MeasureOf(*this);
+    CKVMeas* meas = tickmath::MeasureOf(this);
     // Without a measure that has a length there is no scale to place a time
     // on; the symbol keeps its position word.
     if (fromTime && (!meas || meas->m_nLength <= 0))
@@ -164,7 +165,7 @@ void CKVMsg::UpdateRestPosY(int centre)
             // Centred by eye: the glyph hangs right of its anchor, so the
             // anchor goes one line spacing left of the middle.
             m_nPosX = CKVMeas::SCALE / 2;
-            if (CKVMeas* meas = kvpitch::MeasureOf(*this)) {
+            if (CKVMeas* meas = tickmath::MeasureOf(this)) {
                 const int x = meas->GetRealPosX(this);
                 m_nPosX = meas->AbsXToMeasX(TruncateToShort(x - space));
             }
@@ -185,7 +186,7 @@ void CKVMsg::UpdateRestPosY(int centre)
         return;
 
     const int y = m_nPosY;
-    if (measplace::StaffKindOf(kvpitch::MeasureOf(*this)) == CKVStaff::KIND_DRUM_SECOND) {
+    if (measplace::StaffKindOf(tickmath::MeasureOf(this)) == CKVStaff::KIND_DRUM_SECOND) {
         int placed = 0;
         if (DrumRestY(code, y, space, placed))
             m_nPosY = TruncateToShort(placed);

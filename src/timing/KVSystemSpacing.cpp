@@ -1,3 +1,5 @@
+// The measure widths a system needs, in natural and in mathematical spacing.
+
 #include "model/KVSystem.h"
 
 int CKVSystem::GetNoteKind(int)

@@ -250,4 +250,41 @@ TEST(Dib, DecodesOnlyTheLinesAsked)
     EXPECT_EQ(kvdib::DecodeRows(header, nullptr, 0, 1, pixels), 0u);
 }
 
+TEST(Dib, InfoHeaderFieldsStandAtTheirOffsetsBothWays)
+{
+    // Every field a different value, so a field read or written at another
+    // field's offset shows.
+    Bytes stored;
+    PutDword(stored, 40);
+    PutDword(stored, static_cast<DWORD>(-300));
+    PutDword(stored, static_cast<DWORD>(-200));
+    PutWord(stored, 1);
+    PutWord(stored, 8);
+    PutDword(stored, BI_RGB);
+    PutDword(stored, 60000);
+    PutDword(stored, 2835);
+    PutDword(stored, 3780);
+    PutDword(stored, 17);
+    PutDword(stored, 9);
+    ASSERT_EQ(stored.size(), 40u);
+
+    BITMAPINFOHEADER h {};
+    kvdib::ReadInfoHeader(stored.data(), h);
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biWidth, -300);
+    EXPECT_EQ(h.biHeight, -200);
+    EXPECT_EQ(h.biPlanes, 1);
+    EXPECT_EQ(h.biBitCount, 8);
+    EXPECT_EQ(h.biCompression, DWORD(BI_RGB));
+    EXPECT_EQ(h.biSizeImage, 60000u);
+    EXPECT_EQ(h.biXPelsPerMeter, 2835);
+    EXPECT_EQ(h.biYPelsPerMeter, 3780);
+    EXPECT_EQ(h.biClrUsed, 17u);
+    EXPECT_EQ(h.biClrImportant, 9u);
+
+    Bytes written(40, 0xCC);
+    kvdib::WriteInfoHeader(written.data(), h);
+    EXPECT_EQ(written, stored);
+}
+
 } // namespace
