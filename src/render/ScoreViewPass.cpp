@@ -6,8 +6,8 @@
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
+#include "model/GlyphTables.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
 
 #include <algorithm>
 #include <new>

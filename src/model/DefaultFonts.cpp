@@ -1,4 +1,4 @@
-#include "render/DefaultFonts.h"
+#include "model/DefaultFonts.h"
 
 const DEFAULT_FONT pDefaultFonts[kDefaultFontCount] = {
     {25132, 12, 0, 0, 0},

@@ -1,4 +1,4 @@
-#include "render/CustomSymbol.h"
+#include "model/CustomSymbol.h"
 
 void CCustomSymbolObject::ResizeObject(int, CPoint, CPoint)
 {
