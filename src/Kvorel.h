@@ -20,6 +20,11 @@
 #include "model/KVCtrlPoint.h"
 #include "model/DrumTable.h"
 #include "model/KVBackupPtrArray.h"
+#include "model/StMark.h"
+#include "model/GlyphTables.h"
+#include "model/DefaultFonts.h"
+#include "model/FontDatas.h"
+#include "model/MidiFileRead.h"
 
 #include "document/KVCtrlTool.h"
 #include "document/KVFileInfo.h"
@@ -27,10 +32,6 @@
 #include "document/UndoEntry.h"
 #include "document/KVDoc.h"
 
-#include "render/StMark.h"
-#include "render/GlyphTables.h"
-#include "render/DefaultFonts.h"
-#include "render/FontDatas.h"
 #include "render/ScoreView.h"
 #include "render/BitmapObject.h"
 #include "render/MemoryDC.h"
@@ -41,5 +42,4 @@
 #include "harmony/Rhythm.h"
 #include "harmony/ChordSymbol.h"
 
-#include "timing/MidiFileRead.h"
 #include "timing/TieSlurDirection.h"

@@ -11,8 +11,8 @@
 #include "model/KVCtrlPoint.h"
 #include "model/KVPage.h"
 #include "model/KVSystem.h"
+#include "model/MidiFileRead.h"
 #include "model/NodeDoc.h"
-#include "timing/MidiFileRead.h"
 
 namespace {
 

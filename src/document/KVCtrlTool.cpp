@@ -1,6 +1,6 @@
 #include "document/KVCtrlTool.h"
 
-#include "render/DefaultFonts.h"
+#include "model/DefaultFonts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,6 +4,7 @@
 #include "document/KVFileInfo.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
+#include "model/GlyphTables.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -12,7 +13,6 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
-#include "render/GlyphTables.h"
 
 #include <algorithm>
 #include <cstdint>

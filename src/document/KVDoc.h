@@ -8,7 +8,7 @@
 #include "Platform.h"
 #include "document/KVCtrlTool.h"
 #include "model/KVMultiBackup.h"
-#include "render/FontDatas.h"
+#include "model/FontDatas.h"
 #include "render/ScoreView.h"
 #include "harmony/KVAutoCodeName.h"
 

@@ -9,8 +9,8 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MidiFileRead.h"
 #include "model/TickMath.h"
-#include "timing/MidiFileRead.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>

@@ -15,8 +15,8 @@
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/MidiFileRead.h"
 #include "model/NewObject.h"
-#include "timing/MidiFileRead.h"
 
 #include <new>
 

@@ -16,8 +16,8 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/MidiFileRead.h"
 #include "model/NewObject.h"
-#include "timing/MidiFileRead.h"
 
 #include <cassert>
 #include <vector>

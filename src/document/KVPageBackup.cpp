@@ -11,8 +11,8 @@
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
+#include "model/MidiFileRead.h"
 #include "model/NewObject.h"
-#include "timing/MidiFileRead.h"
 
 #include <cassert>
 

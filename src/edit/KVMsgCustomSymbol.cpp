@@ -3,7 +3,7 @@
 #include "model/KVMsg.h"
 
 #include "ShortCast.h"
-#include "render/CustomSymbol.h"
+#include "model/CustomSymbol.h"
 
 #include <vector>
 

@@ -4,8 +4,8 @@
 #include "harmony/ChordSurfix.h"
 
 #include "harmony/ChordRecord.h"
+#include "model/GlyphTables.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
 
 #include <cstring>
 

@@ -1,4 +1,5 @@
-// Chord symbols: construction and the chord part of the record.
+// Chord symbols: construction, the chord part of the record and what the
+// handles read from it.
 
 #include "harmony/ChordSymbol.h"
 
@@ -80,4 +81,16 @@ int CChordSymbol::WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity
         return 0;
     }
     return 1;
+}
+
+bool CChordSymbol::GetChordSymbolParts(ChordSymbolParts& parts)
+{
+    parts.showName = m_bShowName != 0;
+    parts.showFret = m_bShowFret != 0;
+    parts.hasRhythm = m_pRhythm != nullptr;
+    parts.fretX = m_FretBoard.m_nPosX;
+    parts.fretY = m_FretBoard.m_nPosY;
+    parts.rhythmX = m_pRhythm ? m_pRhythm->m_nPosX : short {0};
+    parts.rhythmY = m_pRhythm ? m_pRhythm->m_nPosY : short {0};
+    return true;
 }

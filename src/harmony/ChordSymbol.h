@@ -26,6 +26,7 @@ public:
     // success, 0 on failure.
     int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
     int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
+    bool GetChordSymbolParts(ChordSymbolParts& parts) override;
 
     // Defined in harmony/ChordConvert.cpp
     // Turns a symbol of the older chord kinds (22, 23), whose symbol part

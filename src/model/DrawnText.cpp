@@ -2,8 +2,8 @@
 
 #include "model/DrawnText.h"
 
+#include "model/FontDatas.h"
 #include "model/TextHelpers.h"
-#include "render/FontDatas.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 
 #include "model/HitShapes.h"
 
+#include "model/CustomSymbol.h"
 #include "model/KVMsg.h"
-#include "render/CustomSymbol.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include "document/KVCtrlTool.h"
 #include "model/DrawnText.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 
 #include <cstring>
 

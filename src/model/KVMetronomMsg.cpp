@@ -9,7 +9,7 @@
 #include "model/DrawnText.h"
 #include "model/MeasPlace.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -223,6 +223,19 @@ inline constexpr DWORD kAttrRestType = 0x10;
 inline constexpr DWORD kAttrSetTail = 0x40;   // notes and chords
 inline constexpr DWORD kAttrClearTail = 0x80; // notes and chords
 
+// What the handles of a chord symbol read from its chord part: which parts
+// show, and where the fret diagram and the rhythm pattern lie from the
+// symbol's place.
+struct ChordSymbolParts {
+    bool showName = true;
+    bool showFret = false;
+    bool hasRhythm = false;
+    short fretX = 0;
+    short fretY = 0;
+    short rhythmX = 0;    // 0 without a rhythm pattern
+    short rhythmY = 0;
+};
+
 class CKVMsg : public CKVObject {
 public:
     // Defined in model/KVMsg.cpp
@@ -260,6 +273,9 @@ public:
     void MakeNoteCtrlPoint();
     void MakeNoteMarkCtrl();
     void UpdateMsgCtrlRect();
+    // Fills `parts` from the chord part and gives true for a chord symbol;
+    // false, `parts` untouched, for any other symbol.
+    virtual bool GetChordSymbolParts(ChordSymbolParts& parts);
 
     // Defined in model/KVMsgMeas.cpp
     short GetTimeFromPos(short pos);

@@ -6,7 +6,6 @@
 #include "model/KVCtrlPoint.h"
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
-#include "harmony/ChordSymbol.h"
 #include "model/KVPage.h"
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
@@ -51,11 +50,11 @@ CKVDoc* GlyphDocOf(const CKVMsg& msg)
     return nullptr;
 }
 
-// The chord part of a chord symbol; null for any other symbol, also for a
-// plain symbol that only carries kind 69.
-CChordSymbol* ChordSymbolOf(CKVMsg& msg)
+// Reads the chord part of a chord symbol; false for any other symbol, also
+// for a plain symbol that only carries kind 69.
+bool ChordPartsOf(CKVMsg& msg, ChordSymbolParts& parts)
 {
-    return msg.m_byKind == MSG_CHORDSYMBOL ? dynamic_cast<CChordSymbol*>(&msg) : nullptr;
+    return msg.m_byKind == MSG_CHORDSYMBOL && msg.GetChordSymbolParts(parts);
 }
 
 // The template of a kind; `keep` is set when the kind's current handles must
@@ -141,10 +140,10 @@ std::vector<HandleTemplate> TemplateOf(CKVMsg& msg, bool& keep)
     case MSG_CHORDSYMBOL: {
         HandleTemplate fret {0, 0, kMove};
         HandleTemplate rhythm {0, 0, kMove};
-        if (CChordSymbol* chord = ChordSymbolOf(msg)) {
-            fret = {chord->m_FretBoard.m_nPosX, chord->m_FretBoard.m_nPosY, kMove};
-            if (chord->m_pRhythm)
-                rhythm = {chord->m_pRhythm->m_nPosX, chord->m_pRhythm->m_nPosY, kMove};
+        if (ChordSymbolParts parts; ChordPartsOf(msg, parts)) {
+            fret = {parts.fretX, parts.fretY, kMove};
+            if (parts.hasRhythm)
+                rhythm = {parts.rhythmX, parts.rhythmY, kMove};
         }
         return {{0, 0, kMove}, fret, rhythm};
     }
@@ -265,8 +264,8 @@ bool GlyphRect(CKVMsg& msg, int handle, CRect& rect)
 // Whether handle 2 of a chord symbol shows the rhythm pattern's place.
 bool ShowsRhythmHandle(CKVMsg& msg)
 {
-    CChordSymbol* chord = ChordSymbolOf(msg);
-    if (!chord || !chord->m_pRhythm)
+    ChordSymbolParts parts;
+    if (!ChordPartsOf(msg, parts) || !parts.hasRhythm)
         return false;
     if (IsPageSymbol(msg))
         return true;
@@ -442,4 +441,9 @@ void CKVMsg::UpdateMsgCtrlRect()
         return false;
     });
     MakeMsgCtrlPoint();
+}
+
+bool CKVMsg::GetChordSymbolParts(ChordSymbolParts&)
+{
+    return false;
 }

@@ -5,7 +5,6 @@
 
 #include "MemoryGuard.h"
 #include "document/KVDoc.h"
-#include "harmony/ChordSymbol.h"
 #include "model/HitShapes.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
@@ -164,11 +163,11 @@ void CKVObject::ConvertRectByZoom(CRect& in, CRect& out, short handle)
     case MSG_SLUR:
         break;
     case MSG_CHORDSYMBOL:
-        if (CChordSymbol* chord = dynamic_cast<CChordSymbol*>(msg)) {
+        if (ChordSymbolParts parts; msg->GetChordSymbolParts(parts)) {
             if (handle == 1)
-                out.OffsetRect(0, MulDiv(chord->m_FretBoard.m_nPosY, p - 100, 100));
-            else if (handle == 2 && chord->m_pRhythm)
-                out.OffsetRect(0, MulDiv(chord->m_pRhythm->m_nPosY, p - 100, 100));
+                out.OffsetRect(0, MulDiv(parts.fretY, p - 100, 100));
+            else if (handle == 2 && parts.hasRhythm)
+                out.OffsetRect(0, MulDiv(parts.rhythmY, p - 100, 100));
         }
         break;
     default: // the rolled-chord sign among them
@@ -227,15 +226,15 @@ bool TestsHandle(CKVMsg& msg, int i, int secondPair)
     if (IsTieOrSlur(msg.m_byKind))
         return secondPair == 0 ? i <= 1 : (i == 2 || i == 3);
     if (msg.m_byKind == MSG_CHORDSYMBOL) {
-        CChordSymbol* chord = dynamic_cast<CChordSymbol*>(&msg);
-        if (!chord)
+        ChordSymbolParts parts;
+        if (!msg.GetChordSymbolParts(parts))
             return i == 0;
         if (i == 0)
-            return chord->m_bShowName != 0;
+            return parts.showName;
         if (i == 1)
-            return chord->m_bShowFret != 0;
+            return parts.showFret;
         if (i == 2)
-            return chord->m_pRhythm != nullptr;
+            return parts.hasRhythm;
     }
     return true;
 }

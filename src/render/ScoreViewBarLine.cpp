@@ -7,7 +7,7 @@
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 
 namespace {
 

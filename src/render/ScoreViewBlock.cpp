@@ -11,7 +11,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include "document/KVCtrlTool.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 
 #include <algorithm>
 #include <vector>

@@ -5,7 +5,7 @@
 #include "document/KVCtrlTool.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 
 short CScoreView::DrawSingle_Msg(CKVMsg&)
 {

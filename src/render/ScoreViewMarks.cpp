@@ -9,7 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 #include "model/TickMath.h"
 

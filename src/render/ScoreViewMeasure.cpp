@@ -5,11 +5,11 @@
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
 #include "harmony/ChordSymbol.h"
+#include "model/GlyphTables.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
-#include "render/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 namespace {

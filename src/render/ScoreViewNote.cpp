@@ -12,7 +12,7 @@
 #include "model/PitchMath.h"
 #include "model/TextHelpers.h"
 #include "platform/ProcessState.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 #include "model/TickMath.h"
 

@@ -6,9 +6,9 @@
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
+#include "model/GlyphTables.h"
 #include "model/TextHelpers.h"
 #include "platform/Dib.h"
-#include "render/GlyphTables.h"
 
 #include <algorithm>
 #include <new>

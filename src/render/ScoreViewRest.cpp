@@ -9,7 +9,7 @@
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
 #include "model/TickMath.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "model/KVStaff.h"
 #include "model/TextHelpers.h"
 #include "render/FineResolution.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 #include <algorithm>

@@ -4,9 +4,9 @@
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
+#include "model/GlyphTables.h"
 #include "model/KVMsg.h"
 #include "model/TextHelpers.h"
-#include "render/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 #include <cstdlib>

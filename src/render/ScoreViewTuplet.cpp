@@ -13,7 +13,7 @@
 #include "model/TextHelpers.h"
 #include "model/TickMath.h"
 #include "render/BeamGeometry.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
 #include <algorithm>

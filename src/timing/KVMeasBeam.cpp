@@ -8,9 +8,9 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/MidiFileRead.h"
 #include "model/TickMath.h"
 #include "timing/BeamGroups.h"
-#include "timing/MidiFileRead.h"
 
 #include <climits>
 #include <cstdint>

@@ -13,11 +13,11 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/MidiFileRead.h"
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/InsertState.h"
-#include "timing/MidiFileRead.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,8 +5,8 @@
 #include "document/KVDoc.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/MidiFileRead.h"
 #include "model/TickMath.h"
-#include "timing/MidiFileRead.h"
 
 #include <climits>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
 #include "support/UndoSupport.h"
-#include "timing/MidiFileRead.h"
+#include "model/MidiFileRead.h"
 #include "timing/TieLinks.h"
 
 #include <gtest/gtest.h>

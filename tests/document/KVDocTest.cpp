@@ -1,5 +1,6 @@
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "model/GlyphTables.h"
 #include "model/KVBlock.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
@@ -7,7 +8,6 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
-#include "render/GlyphTables.h"
 #include "support/FontSupport.h"
 #include "support/KvTest.h"
 

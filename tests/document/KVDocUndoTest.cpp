@@ -9,11 +9,11 @@
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/MidiFileRead.h"
 #include "support/CanonicalDump.h"
 #include "support/KvTest.h"
 #include "support/ScoreBuilder.h"
 #include "support/UndoSupport.h"
-#include "timing/MidiFileRead.h"
 
 #include <gtest/gtest.h>
 

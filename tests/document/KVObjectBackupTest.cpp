@@ -15,12 +15,12 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MidiFileRead.h"
 #include "support/CanonicalDump.h"
 #include "support/KvTest.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/UndoSupport.h"
-#include "timing/MidiFileRead.h"
 
 #include <gtest/gtest.h>
 

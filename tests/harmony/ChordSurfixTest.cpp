@@ -2,7 +2,7 @@
 // that drawing needs, the suffix record and the dictionary list.
 
 #include "harmony/ChordSurfix.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "support/KvTest.h"
 #include "support/RecordBytes.h"
 

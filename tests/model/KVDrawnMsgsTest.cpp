@@ -12,7 +12,7 @@
 #include "model/KVDrawnMsgs.h"
 #include "model/KVMeas.h"
 #include "model/TextHelpers.h"
-#include "render/FontDatas.h"
+#include "model/FontDatas.h"
 
 #include <gtest/gtest.h>
 

@@ -267,4 +267,39 @@ TEST_F(SymbolHitTest, RectangleFindsTheNoteAnchoredInIt)
     EXPECT_EQ(chord->GetMsg(0)->GetPointedNoteMsg(RECT {60, -10, 70, -5}), nullptr);
 }
 
+TEST_F(SymbolHitTest, ChordSymbolHandlesAreHitOnlyForTheirShownParts)
+{
+    auto* chord = new CChordSymbol;
+    meas->AddMsg(chord, 1, 1);
+    SetHandle(chord, 0, RECT {0, 0, 10, 10});
+    SetHandle(chord, 1, RECT {20, 0, 30, 10});
+    SetHandle(chord, 2, RECT {40, 0, 50, 10});
+    const POINT name {5, 5};
+    const POINT fret {25, 5};
+    const POINT rhythm {45, 5};
+
+    // A new chord symbol shows its name only and has no rhythm.
+    EXPECT_EQ(chord->GetCtrlPoint(name, kNoOrigin, kAllHandles, kFirstPair), 1);
+    EXPECT_EQ(chord->m_cPointedCtrl, 0);
+    EXPECT_EQ(chord->GetCtrlPoint(fret, kNoOrigin, kAllHandles, kFirstPair), 0);
+    EXPECT_EQ(chord->GetCtrlPoint(rhythm, kNoOrigin, kAllHandles, kFirstPair), 0);
+
+    chord->m_bShowName = FALSE;
+    chord->m_bShowFret = TRUE;
+    chord->m_pRhythm = new CRhythm;
+    EXPECT_EQ(chord->GetCtrlPoint(name, kNoOrigin, kAllHandles, kFirstPair), 0);
+    EXPECT_EQ(chord->GetCtrlPoint(fret, kNoOrigin, kAllHandles, kFirstPair), 1);
+    EXPECT_EQ(chord->m_cPointedCtrl, 1);
+    EXPECT_EQ(chord->GetCtrlPoint(rhythm, kNoOrigin, kAllHandles, kFirstPair), 1);
+    EXPECT_EQ(chord->m_cPointedCtrl, 2);
+
+    // A plain symbol of the chord-symbol kind has no chord part: only its
+    // first handle counts.
+    CKVMsg* plain = score->Symbol(meas, MSG_CHORDSYMBOL, 0);
+    SetHandle(plain, 0, RECT {0, 0, 10, 10});
+    SetHandle(plain, 1, RECT {20, 0, 30, 10});
+    EXPECT_EQ(plain->GetCtrlPoint(name, kNoOrigin, kAllHandles, kFirstPair), 1);
+    EXPECT_EQ(plain->GetCtrlPoint(fret, kNoOrigin, kAllHandles, kFirstPair), 0);
+}
+
 } // namespace

@@ -6,8 +6,8 @@
 #include "support/FontSupport.h"
 #include "support/SymbolFixtures.h"
 
+#include "model/FontDatas.h"
 #include "model/KVDrawnMsgs.h"
-#include "render/FontDatas.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "support/KvTest.h"
 #include "support/ScoreTest.h"
 
-#include "render/FontDatas.h"
+#include "model/FontDatas.h"
 
 #include <memory>
 #include <string>

@@ -5,8 +5,8 @@
 
 #include "support/TimingFixture.h"
 
+#include "model/MidiFileRead.h"
 #include "platform/ProcessState.h"
-#include "timing/MidiFileRead.h"
 
 #include <atomic>
 #include <chrono>

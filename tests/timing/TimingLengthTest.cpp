@@ -2,7 +2,7 @@
 
 #include "support/TimingFixture.h"
 
-#include "timing/MidiFileRead.h"
+#include "model/MidiFileRead.h"
 
 using kvtest::TimingTest;
 

@@ -4,7 +4,7 @@
 
 #include "support/TimingFixture.h"
 
-#include "timing/MidiFileRead.h"
+#include "model/MidiFileRead.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // The table of the default text fonts of a new document.
-#include "render/DefaultFonts.h"
+#include "model/DefaultFonts.h"
 
 const DEFAULT_FONT pDefaultFonts[kDefaultFontCount] = {
     {25132, 12, 0, 0, 0},

@@ -1,5 +1,5 @@
-#include "render/DefaultFonts.h"
-#include "render/GlyphTables.h"
+#include "model/DefaultFonts.h"
+#include "model/GlyphTables.h"
 
 #include <gtest/gtest.h>
 

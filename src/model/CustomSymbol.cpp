@@ -1,5 +1,5 @@
 // The object form of a custom symbol: its drawing objects, and the block read from and written into its head.
-#include "render/CustomSymbol.h"
+#include "model/CustomSymbol.h"
 
 void CCustomSymbolObject::ResizeObject(int, CPoint, CPoint)
 {

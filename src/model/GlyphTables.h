@@ -3,7 +3,7 @@
 // "no glyph". Code that indexes a table by a stored value goes through
 // GlyphAt, which gives 0 out of range.
 
-#include "render/StMark.h"
+#include "model/StMark.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "render/FontDatas.h"
+#include "model/FontDatas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "timing/MidiFileRead.h"
+#include "model/MidiFileRead.h"
 
 #include "Platform.h"
 

@@ -1,5 +1,5 @@
 // The document's font table: fonts by number and name, its flat form in the score file, a face's character set and family.
-#include "render/FontDatas.h"
+#include "model/FontDatas.h"
 
 #include "model/InstalledFonts.h"
 
