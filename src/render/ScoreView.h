@@ -434,6 +434,13 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
+    // The key in force while the measure head walks a measure's key-signature
+    // accidentals: clef code, key kind (1 sharps, 2 flats) and the number of
+    // accidentals. ChangeKeySign follows it from symbol to symbol.
+    BYTE m_byKeyClef = 0;
+    BYTE m_byKeyKind = 0;
+    short m_nKeyCount = 0;
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
@@ -471,6 +478,11 @@ private:
     // Defined in render/ScoreViewMarks.cpp
     void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
     void DrawAccidental(CKVMsg& note, int right, BYTE mode);
+
+    // Defined in render/ScoreViewGlyph.cpp
+    // The two forms of an arpeggio, between absolute points.
+    void DrawVerticalRoll(int x, int y1, int y2, bool heavy);
+    void DrawSlantedRoll(int x1, int y1, int x2, int y2, bool heavy);
 
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
