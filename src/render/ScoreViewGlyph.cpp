@@ -234,7 +234,7 @@ short CScoreView::DrawCodaEx(CKVMsg& msg)
         face.lfWeight = (style & kStyleBold) ? kBoldWeight : kNormalWeight;
         face.lfItalic = (style & kStyleItalic) ? 1 : 0;
         face.lfUnderline = (style & kStyleUnderline) ? 1 : 0;
-        face.lfOutPrecision = OUT_TT_PRECIS;
+        face.lfOutPrecision = OUT_STROKE_PRECIS;
         face.lfClipPrecision = CLIP_STROKE_PRECIS;
         face.lfQuality = DRAFT_QUALITY;
         // The table numbers fonts in a byte; a larger number names none of
@@ -372,6 +372,12 @@ void CScoreView::DrawSlantedRoll(int x1, int y1, int x2, int y2, bool heavy)
     }
     if (m != 1)
         m_pDC->SetWindowExt(window);
+}
+
+short CScoreView::DrawClef(CKVMsg&)
+{
+    KV_PENDING("CScoreView::DrawClef");
+    return 0;
 }
 
 short CScoreView::DrawKeysign(CKVMsg& msg)
