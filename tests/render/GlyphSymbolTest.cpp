@@ -398,3 +398,74 @@ TEST_F(GlyphSymbols, NaturalCancelsTheLastAccidentalOnlyOnItsPlace)
 }
 
 } // namespace
+
+namespace {
+
+class GlyphPicture : public kvtest::RenderTest {
+protected:
+    kvtest::RenderShape Rendering() const override { return {.metrics = std::nullopt, .open = false}; }
+};
+
+// The slanted arpeggio is the one glyph symbol drawn in a turned font on a
+// magnified mapping: its ink must follow the slant, not stand upright at
+// the start point or land four times too far out.
+TEST_F(GlyphPicture, GlyphSymbolsOnAStaffLookRight)
+{
+    auto dc = kvtest::MakeRasterDC(300, 200, KvRasterKind::Screen);
+    Doc().m_CtrlTool.m_dwResolutionX = Doc().m_CtrlTool.m_dwResolutionY = 96;
+    Doc().m_bSpacingApplied = 1;
+    ASSERT_EQ(View().KVOpen(dc.get(), &Doc(), 0, 0), 1);
+    View().KVSetExpandTimes(100, 100);
+    for (int line = 0; line < 5; ++line) {
+        dc->MoveTo(10, 100 - 8 * line);
+        dc->LineTo(290, 100 - 8 * line);
+    }
+    std::vector<std::unique_ptr<CKVMsg>> symbols;
+    auto symbol = [&](BYTE kind, short x, short y) -> CKVMsg& {
+        symbols.push_back(std::make_unique<CKVMsg>());
+        CKVMsg& msg = *symbols.back();
+        msg.m_byKind = kind;
+        msg.m_byParentKind = kPageParent;
+        msg.m_nPosX = x;
+        msg.m_nPosY = y;
+        return msg;
+    };
+    View().KVSetOrgXY(0, 100);
+    CKVMsg& slant = symbol(MSG_ARPEGGIO, 30, -60);
+    slant.m_nPosX2 = 30;
+    slant.m_nPosY2 = 40;
+    CKVMsg& upright = symbol(MSG_ARPEGGIO, 90, -40);
+    upright.m_nPosX2 = 1;
+    upright.m_nPosY2 = 40;
+    CKVMsg& trill = symbol(MSG_TRILL, 120, -56);
+    trill.m_nPosX2 = 60;
+    trill.m_dwWord = 1;
+    CKVMsg& sharp = symbol(MSG_KEYSIGN, 210, -20);
+    sharp.m_wDuration = 1;
+    sharp.m_byReplace = 1;
+    CKVMsg& repeat = symbol(MSG_MEASREPEAT, 260, -16);
+    repeat.m_wDuration = 1;
+    View().DrawRolled_chord(slant);
+    View().DrawRolled_chord(upright);
+    View().DrawTrills(trill);
+    View().DrawKeysign(sharp);
+    View().DrawSingle_Msg(repeat);
+    View().KVClose();
+    EXPECT_FALSE(kvtest::WritePicture(*dc, "glyph-symbols.png").empty());
+
+    // Ink of the slant along its path from (30, 40) to (60, 80), off the
+    // staff lines' rows, and none left of it above the staff.
+    int along = 0;
+    for (int y = 45; y <= 80; ++y) {
+        if ((y - 100) % 8 == 0)
+            continue;
+        const int cx = 30 + (y - 40) * 30 / 40;
+        for (int x = cx - 8; x <= cx + 8; ++x)
+            along += (dc->GetPixel(x, y) & 0x00FFFFFF) != 0x00FFFFFF;
+    }
+    EXPECT_GT(along, 40);
+    EXPECT_EQ(kvtest::CountInk(*dc, RECT {0, 0, 300, 200}).outside, 0);
+    EXPECT_EQ(kvtest::CountInk(*dc, RECT {0, 0, 20, 60}).inside, 0);
+}
+
+} // namespace
