@@ -18,20 +18,20 @@
 
 namespace {
 
-constexpr WORD kOneMeasureRepeat = 1;   // duration word of a measure-repeat sign
-constexpr WORD kNewerCodaLayout = 1;    // head type of a coda with a text record
-constexpr WORD kCodaHasText = 1;        // size-word bits of the older coda layout
+constexpr WORD kOneMeasureRepeat = 1; // duration word of a measure-repeat sign
+constexpr WORD kNewerCodaLayout = 1;  // head type of a coda with a text record
+constexpr WORD kCodaHasText = 1;      // size-word bits of the older coda layout
 constexpr WORD kCodaHasGlyph = 2;
-constexpr WORD kCodaGlyphFirst = 0;     // size word of the newer layout: where the glyph goes
+constexpr WORD kCodaGlyphFirst = 0; // size word of the newer layout: where the glyph goes
 constexpr WORD kCodaGlyphAfterText = 1;
-constexpr int kCodaTextGap = 8;         // dots between an older coda's text and its glyph
-constexpr int kCodaRecordHead = 5;      // u16 font number, u16 points, u8 style
+constexpr int kCodaTextGap = 8;    // dots between an older coda's text and its glyph
+constexpr int kCodaRecordHead = 5; // u16 font number, u16 points, u8 style
 constexpr int kCodaTextMax = 255;
 constexpr BYTE kStyleBold = 1;
 constexpr BYTE kStyleItalic = 2;
 constexpr BYTE kStyleUnderline = 4;
-constexpr short kVerticalRoll = 1;      // a second x of 1 marks a vertical arpeggio
-constexpr int kFineScale = 4;           // screen passes draw rotated glyphs at four times the resolution
+constexpr short kVerticalRoll = 1; // a second x of 1 marks a vertical arpeggio
+constexpr int kFineScale = 4;      // screen passes draw rotated glyphs at four times the resolution
 constexpr LONG kHeavyWeight = 900;
 constexpr LONG kBoldWeight = 700;
 constexpr LONG kNormalWeight = 400;
@@ -66,22 +66,33 @@ void SetHandle(CKVMsg& msg, int index, const CRect& rect)
 BYTE SingleGlyph(const CKVMsg& msg)
 {
     switch (msg.m_byKind) {
-    case MSG_BREATH: return codeBreath;
-    case MSG_ORNAMENT: return codeFlowerMark;
-    case MSG_CAESURA: return codeCesura;
-    case MSG_MEASREPEAT: return msg.m_wDuration == kOneMeasureRepeat ? codeMeasOneRepeat : codeMeasRepeat;
+    case MSG_BREATH:
+        return codeBreath;
+    case MSG_ORNAMENT:
+        return codeFlowerMark;
+    case MSG_CAESURA:
+        return codeCesura;
+    case MSG_MEASREPEAT:
+        return msg.m_wDuration == kOneMeasureRepeat ? codeMeasOneRepeat : codeMeasRepeat;
     case MSG_SLIDE1:
     case MSG_SLIDE2:
     case MSG_SLIDE3:
-    case MSG_SLIDE4: return codeSlid[msg.m_byKind - MSG_SLIDE1];
-    case MSG_MARKUP: return codeCircleUp;
-    case MSG_MARKDOWN: return codeCircleDown;
-    case MSG_BIGMARKDOWN: return codeBigCircleDown;
+    case MSG_SLIDE4:
+        return codeSlid[msg.m_byKind - MSG_SLIDE1];
+    case MSG_MARKUP:
+        return codeCircleUp;
+    case MSG_MARKDOWN:
+        return codeCircleDown;
+    case MSG_BIGMARKDOWN:
+        return codeBigCircleDown;
     // Pedal lines and small digits have drawers of their own; these rows
     // serve direct calls only.
-    case MSG_PEDAL: return codePedal[3];
-    case MSG_FONTGLYPH: return GlyphAt(codeSmallDigit, 1 + msg.m_wObjWord);
-    default: return 0;
+    case MSG_PEDAL:
+        return codePedal[3];
+    case MSG_FONTGLYPH:
+        return GlyphAt(codeSmallDigit, 1 + msg.m_wObjWord);
+    default:
+        return 0;
     }
 }
 

@@ -24,8 +24,8 @@ constexpr BYTE kPageParent = 7;
 
 kvtest::MusicMetrics GlyphMetrics()
 {
-    return kvtest::BoxMetrics({{0x90, 20}, {0x8F, 16}, {0xA9, 10}, {0x7A, 10}, {0x77, 10}, {0x6B, 24}, {0x26, 16},
-                               {0x8E, 20}});
+    return kvtest::BoxMetrics(
+        {{0x90, 20}, {0x8F, 16}, {0xA9, 10}, {0x7A, 10}, {0x77, 10}, {0x6B, 24}, {0x26, 16}, {0x8E, 20}});
 }
 
 class GlyphSymbols : public kvtest::RenderTest {
@@ -68,7 +68,8 @@ protected:
     }
     static void SetHead(CKVMsg& msg, const std::string& bytes)
     {
-        msg.SetHead(static_cast<short>(bytes.size()), reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())));
+        msg.SetHead(static_cast<short>(bytes.size()),
+                    reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())));
     }
     std::vector<Glyph> Drawn() { return kvtest::DrawnGlyphs(Log()); }
 
@@ -81,9 +82,8 @@ private:
 TEST_F(GlyphSymbols, EachSingleGlyphKindDrawsItsGlyphInTheVoiceColour)
 {
     Doc().m_CtrlTool.m_wActiveVoice = 2; // another voice: the grey of the inactive voices
-    const std::vector<std::pair<BYTE, int>> table = {{47, 0x6D}, {48, 0x6C}, {52, 0x6A}, {55, 0x66},
-                                                     {56, 0x67}, {57, 0x68}, {58, 0x69}, {60, 0x2F},
-                                                     {61, 0x2E}, {62, 0x27}};
+    const std::vector<std::pair<BYTE, int>> table = {{47, 0x6D}, {48, 0x6C}, {52, 0x6A}, {55, 0x66}, {56, 0x67},
+                                                     {57, 0x68}, {58, 0x69}, {60, 0x2F}, {61, 0x2E}, {62, 0x27}};
     for (const auto& [kind, code] : table) {
         Log().Clear();
         CKVMsg& msg = PageSymbol(kind, 30, -20, 100, 200);
@@ -275,14 +275,16 @@ TEST_F(GlyphSymbols, TrillLineRepeatsItsGlyphToTheEndAndAlwaysEnds)
         return trill;
     };
     CKVMsg& plain = draw(0);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7A, 100, 216}, {0x7A, 110, 216}, {0x7A, 120, 216}, {0x7A, 130, 216}}));
+    EXPECT_EQ(Drawn(),
+              std::vector<Glyph>({{0x7A, 100, 216}, {0x7A, 110, 216}, {0x7A, 120, 216}, {0x7A, 130, 216}}));
     EXPECT_EQ(plain.m_arrCtrlPoint[1]->m_rect, CRect(37, -3, 43, 3));
     for (const kvrec::Entry* text : Log().Texts())
         EXPECT_EQ(text->align, UINT(TA_BASELINE));
 
     Dc().SetTextAlign(TA_TOP | TA_CENTER);
     CKVMsg& wavy = draw(1);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x77, 100, 216}, {0x77, 108, 216}, {0x77, 116, 216}, {0x77, 124, 216}}));
+    EXPECT_EQ(Drawn(),
+              std::vector<Glyph>({{0x77, 100, 216}, {0x77, 108, 216}, {0x77, 116, 216}, {0x77, 124, 216}}));
     EXPECT_EQ(wavy.m_arrCtrlPoint[1]->m_rect, CRect(29, -3, 35, 3));
     EXPECT_EQ(Log().Texts()[0]->align, UINT(TA_BASELINE));
     EXPECT_EQ(Dc().GetTextAlign(), UINT(TA_TOP | TA_CENTER));
@@ -300,8 +302,9 @@ TEST_F(GlyphSymbols, ArpeggioStandsOrSlantsAtFourTimesTheResolutionOnScreen)
     roll.m_nPosX2 = 1; // vertical, though the end is one dot off
     roll.m_nPosY2 = 40;
     EXPECT_EQ(View().DrawRolled_chord(roll), 1);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7B, 100, 108}, {0x7B, 100, 116}, {0x7B, 100, 124}, {0x7B, 100, 132},
-                                           {0x7B, 100, 140}}));
+    EXPECT_EQ(Drawn(),
+              std::vector<Glyph>(
+                  {{0x7B, 100, 108}, {0x7B, 100, 116}, {0x7B, 100, 124}, {0x7B, 100, 132}, {0x7B, 100, 140}}));
     roll.m_wDuration = 1;
     Log().Clear();
     View().DrawRolled_chord(roll);
@@ -314,8 +317,9 @@ TEST_F(GlyphSymbols, ArpeggioStandsOrSlantsAtFourTimesTheResolutionOnScreen)
     roll.m_nPosY2 = 0;
     Log().Clear();
     View().DrawRolled_chord(roll);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7B, 432, 400}, {0x7B, 464, 400}, {0x7B, 496, 400}, {0x7B, 528, 400},
-                                           {0x7B, 560, 400}}));
+    EXPECT_EQ(Drawn(),
+              std::vector<Glyph>(
+                  {{0x7B, 432, 400}, {0x7B, 464, 400}, {0x7B, 496, 400}, {0x7B, 528, 400}, {0x7B, 560, 400}}));
     const kvrec::Entry& level = *Log().Texts()[0];
     EXPECT_EQ(level.font.lfEscapement, 900);
     EXPECT_EQ(level.font.lfOrientation, 900);
@@ -329,8 +333,12 @@ TEST_F(GlyphSymbols, ArpeggioStandsOrSlantsAtFourTimesTheResolutionOnScreen)
     Log().Clear();
     View().DrawRolled_chord(roll);
     EXPECT_EQ(Log().Texts()[0]->font.lfEscapement, 368);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7B, 419, 425}, {0x7B, 438, 450}, {0x7B, 457, 475}, {0x7B, 476, 500},
-                                           {0x7B, 495, 525}, {0x7B, 514, 550}}));
+    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7B, 419, 425},
+                                           {0x7B, 438, 450},
+                                           {0x7B, 457, 475},
+                                           {0x7B, 476, 500},
+                                           {0x7B, 495, 525},
+                                           {0x7B, 514, 550}}));
     EXPECT_EQ(Dc().GetTextColor(), 0u);
 }
 
@@ -344,8 +352,9 @@ TEST_F(GlyphSymbolsPrinted, ArpeggioIsDrawnAtTheDevicesOwnResolutionAndAlwaysEnd
     CKVMsg& roll = PageSymbol(MSG_ARPEGGIO, 0, 0, 100, 100);
     roll.m_nPosX2 = 40;
     EXPECT_EQ(View().DrawRolled_chord(roll), 1);
-    EXPECT_EQ(Drawn(), std::vector<Glyph>({{0x7B, 108, 100}, {0x7B, 116, 100}, {0x7B, 124, 100}, {0x7B, 132, 100},
-                                           {0x7B, 140, 100}}));
+    EXPECT_EQ(Drawn(),
+              std::vector<Glyph>(
+                  {{0x7B, 108, 100}, {0x7B, 116, 100}, {0x7B, 124, 100}, {0x7B, 132, 100}, {0x7B, 140, 100}}));
     EXPECT_EQ(Log().Texts()[0]->font.lfHeight, -32);
     EXPECT_TRUE(Log().Calls("SetWindowExtEx").empty());
 
@@ -401,7 +410,7 @@ TEST_F(GlyphSymbols, NaturalCancelsTheLastAccidentalOnlyOnItsPlace)
 
 namespace {
 
-class GlyphPicture : public kvtest::RenderTest {
+class GlyphPicture : public GlyphSymbols {
 protected:
     kvtest::RenderShape Rendering() const override { return {.metrics = std::nullopt, .open = false}; }
 };
@@ -420,36 +429,25 @@ TEST_F(GlyphPicture, GlyphSymbolsOnAStaffLookRight)
         dc->MoveTo(10, 100 - 8 * line);
         dc->LineTo(290, 100 - 8 * line);
     }
-    std::vector<std::unique_ptr<CKVMsg>> symbols;
-    auto symbol = [&](BYTE kind, short x, short y) -> CKVMsg& {
-        symbols.push_back(std::make_unique<CKVMsg>());
-        CKVMsg& msg = *symbols.back();
-        msg.m_byKind = kind;
-        msg.m_byParentKind = kPageParent;
-        msg.m_nPosX = x;
-        msg.m_nPosY = y;
-        return msg;
+    struct Placed {
+        BYTE kind;
+        short x, y, x2, y2;
+        WORD duration;
+        DWORD style;
+        BYTE parenthesised;
     };
-    View().KVSetOrgXY(0, 100);
-    CKVMsg& slant = symbol(MSG_ARPEGGIO, 30, -60);
-    slant.m_nPosX2 = 30;
-    slant.m_nPosY2 = 40;
-    CKVMsg& upright = symbol(MSG_ARPEGGIO, 90, -40);
-    upright.m_nPosX2 = 1;
-    upright.m_nPosY2 = 40;
-    CKVMsg& trill = symbol(MSG_TRILL, 120, -56);
-    trill.m_nPosX2 = 60;
-    trill.m_dwWord = 1;
-    CKVMsg& sharp = symbol(MSG_KEYSIGN, 210, -20);
-    sharp.m_wDuration = 1;
-    sharp.m_byReplace = 1;
-    CKVMsg& repeat = symbol(MSG_MEASREPEAT, 260, -16);
-    repeat.m_wDuration = 1;
-    View().DrawRolled_chord(slant);
-    View().DrawRolled_chord(upright);
-    View().DrawTrills(trill);
-    View().DrawKeysign(sharp);
-    View().DrawSingle_Msg(repeat);
+    for (const Placed& p :
+         {Placed {MSG_ARPEGGIO, 30, -60, 30, 40, 0, 0, 0}, Placed {MSG_ARPEGGIO, 90, -40, 1, 40, 0, 0, 0},
+          Placed {MSG_TRILL, 120, -56, 60, 0, 0, 1, 0}, Placed {MSG_KEYSIGN, 210, -20, 0, 0, 1, 0, 1},
+          Placed {MSG_MEASREPEAT, 260, -16, 0, 0, 1, 0, 0}}) {
+        CKVMsg& msg = PageSymbol(p.kind, p.x, p.y, 0, 100);
+        msg.m_nPosX2 = p.x2;
+        msg.m_nPosY2 = p.y2;
+        msg.m_wDuration = p.duration;
+        msg.m_dwWord = p.style;
+        msg.m_byReplace = p.parenthesised;
+        View().KVDrawMsg(msg, 0);
+    }
     View().KVClose();
     EXPECT_FALSE(kvtest::WritePicture(*dc, "glyph-symbols.png").empty());
 
