@@ -330,7 +330,8 @@ public:
     short DrawRolled_chord(CKVMsg& msg);
     short DrawClef(CKVMsg& msg);
     short DrawKeysign(CKVMsg& msg);
-    // Changes only the running key state.
+    // Changes only the running key state (m_byKeyClef, m_byKeyKind,
+    // m_nKeyCount), and only for clefs 1 to 8 and keys of sharps or flats.
     short ChangeKeySign(CKVMsg& msg);
 
     // Defined in render/ScoreViewLine.cpp

@@ -9,6 +9,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "platform/LittleEndian.h"
+#include "render/FineResolution.h"
 #include "render/GlyphTables.h"
 
 #include <algorithm>
@@ -31,7 +32,6 @@ constexpr BYTE kStyleBold = 1;
 constexpr BYTE kStyleItalic = 2;
 constexpr BYTE kStyleUnderline = 4;
 constexpr short kVerticalRoll = 1; // a second x of 1 marks a vertical arpeggio
-constexpr int kFineScale = 4;      // screen passes draw rotated glyphs at four times the resolution
 constexpr LONG kHeavyWeight = 900;
 constexpr LONG kBoldWeight = 700;
 constexpr LONG kNormalWeight = 400;
@@ -348,7 +348,8 @@ void CScoreView::DrawVerticalRoll(int x, int y1, int y2, bool heavy)
 // that axis, so that the line ends.
 void CScoreView::DrawSlantedRoll(int x1, int y1, int x2, int y2, bool heavy)
 {
-    const int m = m_bPrinting ? 1 : kFineScale;
+    const FineResolution fine(m_pDC, m_bPrinting != 0);
+    const int m = fine.Factor();
     // Level lines give ±pi/2, as atan2 does for a zero second argument.
     const double a = std::atan2(static_cast<double>(x2 - x1), static_cast<double>(y2 - y1));
     const int tenths = static_cast<int>(a * 1800.0 / std::numbers::pi);
@@ -361,28 +362,21 @@ void CScoreView::DrawSlantedRoll(int x1, int y1, int x2, int y2, bool heavy)
     const int dx = static_cast<int>(std::sin(a) * length);
     const int dy = static_cast<int>(std::cos(a) * length);
 
-    const CSize window = m_pDC->GetWindowExt();
-    if (m != 1)
-        m_pDC->SetWindowExt(window.cx * m, window.cy * m);
-    {
-        drawntext::TextState font(m_pDC);
-        font.Select(face);
-        const char glyph = static_cast<char>(codeRollV);
-        int x = x1 * m + dx;
-        int y = y1 * m + dy;
-        if (std::abs(dx) < std::abs(dy)) {
-            const int end = y2 * m;
-            for (; dy > 0 ? y <= end : y >= end; x += dx, y += dy)
-                DrawTextOut(x, y, &glyph, 1, 0);
-        } else {
-            const int end = x2 * m;
-            const int step = dx != 0 ? dx : (x2 > x1 ? 1 : -1);
-            for (; step > 0 ? x <= end : x >= end; x += step, y += dy)
-                DrawTextOut(x, y, &glyph, 1, 0);
-        }
+    drawntext::TextState font(m_pDC);
+    font.Select(face);
+    const char glyph = static_cast<char>(codeRollV);
+    int x = x1 * m + dx;
+    int y = y1 * m + dy;
+    if (std::abs(dx) < std::abs(dy)) {
+        const int end = y2 * m;
+        for (; dy > 0 ? y <= end : y >= end; x += dx, y += dy)
+            DrawTextOut(x, y, &glyph, 1, 0);
+    } else {
+        const int end = x2 * m;
+        const int step = dx != 0 ? dx : (x2 > x1 ? 1 : -1);
+        for (; step > 0 ? x <= end : x >= end; x += step, y += dy)
+            DrawTextOut(x, y, &glyph, 1, 0);
     }
-    if (m != 1)
-        m_pDC->SetWindowExt(window);
 }
 
 short CScoreView::DrawClef(CKVMsg&)
