@@ -332,7 +332,8 @@ public:
     short DrawRolled_chord(CKVMsg& msg);
     short DrawClef(CKVMsg& msg);
     short DrawKeysign(CKVMsg& msg);
-    // Changes only the running key state.
+    // Changes only the running key state (m_byKeyClef, m_byKeyKind,
+    // m_nKeyCount), and only for clefs 1 to 8 and keys of sharps or flats.
     short ChangeKeySign(CKVMsg& msg);
 
     // Defined in render/ScoreViewLine.cpp
@@ -453,6 +454,13 @@ public:
     // before any: a value, never the page, which undo may free meanwhile.
     CPoint m_ptPrintTopLeft {0, 0};
 
+    // The key in force while the measure head walks a measure's key-signature
+    // accidentals: clef code, key kind (1 sharps, 2 flats) and the number of
+    // accidentals. ChangeKeySign follows it from symbol to symbol.
+    BYTE m_byKeyClef = 0;
+    BYTE m_byKeyKind = 0;
+    short m_nKeyCount = 0;
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
@@ -522,6 +530,11 @@ private:
     // bracket (row 1); `shrink` draws a span shorter than the symbol size
     // with a proportionally smaller font.
     void DrawBracketGlyphs(LONG x, LONG yTop, LONG yBottom, COLORREF colour, int row, bool shrink);
+
+    // Defined in render/ScoreViewGlyph.cpp
+    // The two forms of an arpeggio, between absolute points.
+    void DrawVerticalRoll(int x, int y1, int y2, bool heavy);
+    void DrawSlantedRoll(int x1, int y1, int x2, int y2, bool heavy);
 
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.
