@@ -320,6 +320,10 @@ public:
 
     // Defined in edit/KVDocQueries.cpp
     CKVBlock* GetBlockByMeas(CKVMeas* meas);
+    // 1 when a connection group of a kind in `mask` (the staff connection
+    // bits) ends at the block's staff `staff`, 0 when it goes on to the next
+    // staff of the block.
+    int IsConnectStaffEnd(CKVBlock& block, int staff, unsigned char mask);
 
     // Defined in edit/KVDocReflow.cpp
     CKVPage* GetCurrentPage();

@@ -434,6 +434,10 @@ public:
     BOOL m_bEmptyMeas = 0;
     BOOL m_bInBeam = 0;
 
+    // Bar lines: the colour that block drawing sets for the staff whose bar
+    // lines are drawn next (with m_lBarClipTop, -1 for a staff drawn alone).
+    COLORREF m_crBarLine = 0;
+
 private:
     // What a nested pass takes over from the pass around it, given back by
     // the nested pass's KVClose.
@@ -471,6 +475,19 @@ private:
     // Defined in render/ScoreViewMarks.cpp
     void DrawOneMark(BYTE markByte, int x, int y, int secondX, BYTE mode);
     void DrawAccidental(CKVMsg& note, int right, BYTE mode);
+
+    // Defined in render/ScoreViewStaff.cpp
+    // The settings' colour of a staff index; black past the table.
+    COLORREF StaffColour(int index) const;
+    // The staff's size percent moved to a whole-dot line gap (never 0); 100
+    // for no staff.
+    int EffectivePercentOf(CKVStaff* staff) const;
+    // Staff lines are a quarter point wide.
+    int StaffPenWidth() const;
+    // The glyphs of a bracket (row 0 of codeBracket) or of a printed double
+    // bracket (row 1); `shrink` draws a span shorter than the symbol size
+    // with a proportionally smaller font.
+    void DrawBracketGlyphs(LONG x, LONG yTop, LONG yBottom, COLORREF colour, int row, bool shrink);
 
     // Defined in render/ScoreViewFont.cpp
     // Coloured text through memTextDC.

@@ -2,6 +2,10 @@
 
 #include "render/ScoreView.h"
 
+#include "render/FineResolution.h"
+
+#include <algorithm>
+
 short CScoreView::DrawMsgLine(CKVMsg&)
 {
     KV_PENDING("CScoreView::DrawMsgLine");
@@ -50,8 +54,23 @@ short CScoreView::DrawRoundRectangle(CKVMsg&)
     return 1;
 }
 
-int CScoreView::DrawRectangle(int, int, int, int)
+int CScoreView::DrawRectangle(int l, int t, int r, int b)
 {
-    KV_PENDING("CScoreView::DrawRectangle");
+    if (!m_bOpened)
+        return 1;
+    const FineResolution fine(m_pDC, m_bPrinting != 0);
+    const int m = fine.Factor();
+    const int left = std::min(l, r) * m;
+    const int right = std::max(std::max(l, r) * m, left + 1);
+    const int top = std::min(t, b) * m;
+    const int bottom = std::max(t, b) * m;
+    if (right - left < 2) {
+        // Too narrow to fill: a line in the caller's pen, so that it keeps
+        // the caller's colour.
+        m_pDC->MoveTo(left, top);
+        m_pDC->LineTo(left, bottom);
+    } else {
+        m_pDC->Rectangle(left, top, right, bottom);
+    }
     return 1;
 }
