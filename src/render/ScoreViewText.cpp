@@ -143,7 +143,8 @@ short CScoreView::DrawMidiShortMsg(CKVMsg& msg)
     const int gap = m_nStaffSpace;
 
     CFont font;
-    font.CreatePointFont(kMidiPointSize, "Times", m_pDC);
+    if (!font.CreatePointFont(kMidiPointSize, "Times", m_pDC))
+        return 1;
     drawntext::TextState state(m_pDC);
     const HFONT oldFont = SelectFontObject(static_cast<HFONT>(font.m_hObject));
     m_pDC->SetTextColor(RGB(0, 0, 0));

@@ -335,16 +335,12 @@ TEST_F(ShapePicture, DashesBandAndRoundedRectangleLookRight)
     auto dc = kvtest::MakeRasterDC(300, 200, KvRasterKind::Screen);
     Doc().m_CtrlTool.m_dwResolutionX = Doc().m_CtrlTool.m_dwResolutionY = 96;
     Doc().m_bSpacingApplied = 1;
+    const kvrec::LiveCounts live = kvrec::LiveObjectCounts();
     ASSERT_EQ(View().KVOpen(dc.get(), &Doc(), 0, 0), 1);
     View().KVSetExpandTimes(100, 100);
 
     auto place = [&](CKVMsg& m, BYTE kind, CPoint words, CPoint second, CPoint origin) {
-        m.m_byKind = kind;
-        m.m_byParentKind = 7;
-        m.m_nPosX = static_cast<short>(words.x);
-        m.m_nPosY = static_cast<short>(words.y);
-        m.m_nPosX2 = static_cast<short>(second.x);
-        m.m_nPosY2 = static_cast<short>(second.y);
+        kvtest::PlaceOnPage(m, kind, words, second);
         View().KVSetOrgXY(origin.x, origin.y);
     };
     CKVMsg pedal, line, round;
@@ -358,6 +354,8 @@ TEST_F(ShapePicture, DashesBandAndRoundedRectangleLookRight)
     round.m_lHeight = 1;
     View().DrawRoundRectangle(round);
     View().KVClose();
+    EXPECT_EQ(kvrec::LiveObjectCounts(), live);
+    EXPECT_TRUE(kvrec::Warnings().empty());
 
     const std::string path = kvtest::WritePicture(*dc, "shapes.png");
     ASSERT_FALSE(path.empty());

@@ -24,6 +24,17 @@ inline MusicMetrics SymbolMetrics()
                        {0x8E, 20}});
 }
 
+// Makes a symbol a page-level one of a kind at its words.
+inline void PlaceOnPage(CKVMsg& msg, BYTE kind, CPoint words, CPoint second)
+{
+    msg.m_byKind = kind;
+    msg.m_byParentKind = 7;
+    msg.m_nPosX = static_cast<short>(words.x);
+    msg.m_nPosY = static_cast<short>(words.y);
+    msg.m_nPosX2 = static_cast<short>(second.x);
+    msg.m_nPosY2 = static_cast<short>(second.y);
+}
+
 class SymbolDrawingTest : public SystemDrawingTest {
 protected:
     RenderShape Rendering() const override { return {.metrics = SymbolMetrics(), .open = false}; }
@@ -32,12 +43,7 @@ protected:
     // gets, drawn at `origin`.
     void PagePlace(CKVMsg& msg, BYTE kind, CPoint words, CPoint second, CPoint origin = CPoint(0, 0))
     {
-        msg.m_byKind = kind;
-        msg.m_byParentKind = 7;
-        msg.m_nPosX = static_cast<short>(words.x);
-        msg.m_nPosY = static_cast<short>(words.y);
-        msg.m_nPosX2 = static_cast<short>(second.x);
-        msg.m_nPosY2 = static_cast<short>(second.y);
+        PlaceOnPage(msg, kind, words, second);
         msg.MakeMsgCtrlPoint();
         View().KVSetOrgXY(origin.x, origin.y);
     }
