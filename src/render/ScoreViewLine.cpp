@@ -27,6 +27,7 @@ constexpr WORD kGlyphStart = 0;  // head type of an octave or pedal line that st
 constexpr int kHandleHalf = 3;   // half the side of a square handle
 constexpr int kPointsPerInch = 72;
 constexpr int kHalfPointsPerInch = 144;
+constexpr int kWidestLine = 0x7FFF;
 
 // The coordinates a line or shape drawer used, written back into the
 // symbol's four layout words for hit-testing and handle dragging: left (or
@@ -91,7 +92,9 @@ short CScoreView::DrawMsgLine(CKVMsg& msg)
         DrawThickDash(x1, y1, x2, y2, msg.m_crColor, kThinnest);
         return 0;
     }
-    const int w = std::max(1, MulDiv(msg.m_lHeight, m_nDpiY, kPointsPerInch));
+    // A stored width beyond any page is drawn as wide as 16-bit coordinates
+    // reach, so that the band's corners stay computable.
+    const int w = std::clamp(MulDiv(msg.m_lHeight, m_nDpiY, kPointsPerInch), 1, kWidestLine);
     const FineResolution fine(m_pDC, m_bPrinting != 0);
     const int m = fine.Factor();
     const CPoint a(x1 * m, y1 * m);

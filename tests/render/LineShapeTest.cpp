@@ -102,6 +102,12 @@ TEST_F(Lines, AOnePointLineIsOnePenLineAndWidthZeroIsTheDashedLine)
     EXPECT_EQ(lines[0]->penWidth, 4);
     EXPECT_TRUE(Log().Calls("Polygon").empty());
 
+    // A width far beyond the page is cut to what coordinates hold.
+    Log().Clear();
+    EXPECT_EQ(View().DrawMsgLine(Line(CPoint(100, 10), 1'000'000'000)), 1);
+    ASSERT_EQ(Log().Calls("Polygon").size(), 1u);
+    EXPECT_EQ(Log().Calls("Polygon")[0]->logical[1].y - Log().Calls("Polygon")[0]->logical[0].y, 4 * 0x7FFF);
+
     // Width 0 draws what the dashed-line drawer draws between the same
     // points, and says so by its result.
     Log().Clear();
