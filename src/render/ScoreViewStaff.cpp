@@ -8,8 +8,8 @@
 #include "model/KVStaff.h"
 #include "model/TextHelpers.h"
 #include "render/DashedRun.h"
-#include "render/FineResolution.h"
 #include "render/GdiSelection.h"
+#include "render/FineResolution.h"
 #include "render/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
