@@ -340,7 +340,8 @@ public:
     // Lines and shapes. All return 1, except: DrawMsgLine 0 for a dashed
     // line; DrawInversM -1 when shorter than 2 dots or its gap is below 1;
     // the ellipse and the rectangles -1 when twice the outline is wider than
-    // the shape. Pending, 1.
+    // the shape. Each writes the coordinates it used back into the symbol
+    // (octave and pedal lines only their handles).
     short DrawMsgLine(CKVMsg& msg);
     short DrawCDCrescendo(CKVMsg& msg);
     short DrawN(CKVMsg& msg);
@@ -354,7 +355,7 @@ public:
 
     // Defined in render/ScoreViewText.cpp
     // Texts: DrawMultiText 1 when the symbol has no text, 0 after drawing
-    // it; the others 1. Pending, 1.
+    // it; the others 1. MIDI events are shown only on screen passes.
     short DrawMultiText(CKVMsg& msg);
     short DrawTextMsg(CKVMsg& msg);
     short DrawMetronome(CKVMsg& msg);

@@ -7,6 +7,8 @@
 #include "model/KVBlock.h"
 #include "model/KVStaff.h"
 #include "model/TextHelpers.h"
+#include "render/DashedRun.h"
+#include "render/GdiSelection.h"
 #include "render/FineResolution.h"
 #include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
@@ -31,12 +33,7 @@ constexpr BYTE kUncoloured = 0;
 // The brace shape words W0 to W10 as a new document has them.
 constexpr std::array<int, 11> kDefaultBraceShape = {163, 46, 11, 17, 58, 62, 23, 19, 64, 54, 32};
 
-// Dashes are half a gap long, never shorter than 4 units, with half a dash
-// between them.
-int DashLength(int gap)
-{
-    return std::max(4, gap / 2);
-}
+using dashedrun::DashLength;
 
 // The connectors that a staff opens (or continues, when none is open yet).
 BYTE OpeningFlags(const CKVStaff* staff)
@@ -48,24 +45,6 @@ bool IsOneLineKind(BYTE kind)
 {
     return kind == CKVStaff::KIND_DRUM_SECOND || kind == CKVStaff::KIND_ONE_LINE;
 }
-
-// A pen selected for the lifetime of the object.
-class SelectedPen {
-public:
-    SelectedPen(CDC* dc, int style, int width, COLORREF colour) : m_dc(dc)
-    {
-        m_pen.CreatePen(style, width, colour);
-        m_old = m_dc->SelectObject(&m_pen);
-    }
-    ~SelectedPen() { m_dc->SelectObject(m_old); }
-    SelectedPen(const SelectedPen&) = delete;
-    SelectedPen& operator=(const SelectedPen&) = delete;
-
-private:
-    CDC* m_dc;
-    CPen m_pen;
-    CPen* m_old;
-};
 
 // Sets the text colour for the lifetime of the object.
 class TextColour {
@@ -83,16 +62,10 @@ private:
 // Horizontal dashes from x1 to x2 at y; the last piece ends exactly at x2.
 void HorizontalDashes(CDC* dc, LONG x1, LONG x2, LONG y, int dash)
 {
-    LONG x = x1;
-    while (x + dash < x2) {
-        dc->MoveTo(x, y);
-        dc->LineTo(x + dash, y);
-        x += dash + dash / 2;
-    }
-    if (x < x2) {
-        dc->MoveTo(x, y);
-        dc->LineTo(x2, y);
-    }
+    dashedrun::ForEachDash(x1, x2, dash, [&](LONG from, LONG to) {
+        dc->MoveTo(from, y);
+        dc->LineTo(to, y);
+    });
 }
 
 } // namespace
