@@ -10,7 +10,7 @@
 #include "render/DashedRun.h"
 #include "render/FineResolution.h"
 #include "render/GdiSelection.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/SymbolPlace.h"
 
 #include <algorithm>

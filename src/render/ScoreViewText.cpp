@@ -11,7 +11,7 @@
 #include "model/TextHelpers.h"
 #include "platform/LittleEndian.h"
 #include "render/GdiSelection.h"
-#include "render/GlyphTables.h"
+#include "model/GlyphTables.h"
 #include "render/SymbolPlace.h"
 
 using symbolplace::ParentMeas;
