@@ -101,6 +101,10 @@ public:
     bool StaffNamesOn() const { return m_dwH1 != 0; }
     bool StaffNamesFirstPageOnly() const { return m_dwH2 == 1; }
     COLORREF StaffNameColour() const { return m_dwW5; }
+    // Repeat endings (label, bracket and hooks) and the count of a
+    // multi-measure rest are drawn in colours of their own: W2 and W3.
+    COLORREF EndingColour() const { return static_cast<COLORREF>(m_dwW2); }
+    COLORREF MultiRestNumberColour() const { return static_cast<COLORREF>(m_dwW3); }
 
 private:
     // Defined in document/KVCtrlTool.cpp

@@ -14,13 +14,6 @@
 
 namespace {
 
-void DeleteHandles(CKVObject& node)
-{
-    for (int i = 0; i < node.m_arrCtrlPoint.GetSize(); ++i)
-        delete node.m_arrCtrlPoint.GetAt(i);
-    node.m_arrCtrlPoint.RemoveAll();
-}
-
 // A new message that copies one child of the source and hangs under holder;
 // null when memory ran out (nothing of it is left behind then).
 CKVMsg* CopyChild(CKVObject& holder, CKVMsg& child, bool equally)

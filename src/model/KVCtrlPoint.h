@@ -29,3 +29,5 @@ class CKVObject;
 bool GrowHandles(CKVObject& node, int count);
 // The node's handle at an index; null past the list or for an empty slot.
 CKVCtrlPoint* HandleAt(CKVObject& node, int index);
+// Deletes every handle of the node and empties its list.
+void DeleteHandles(CKVObject& node);

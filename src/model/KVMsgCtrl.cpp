@@ -291,6 +291,13 @@ CKVCtrlPoint* HandleAt(CKVObject& node, int index)
     return index >= 0 && index < node.m_arrCtrlPoint.GetSize() ? node.m_arrCtrlPoint.GetAt(index) : nullptr;
 }
 
+void DeleteHandles(CKVObject& node)
+{
+    for (int i = 0; i < node.m_arrCtrlPoint.GetSize(); ++i)
+        delete node.m_arrCtrlPoint.GetAt(i);
+    node.m_arrCtrlPoint.RemoveAll();
+}
+
 void CKVMsg::MakeMsgCtrlPoint()
 {
     if (m_byKind == MSG_NOTE || m_byKind == MSG_REST || m_byKind == MSG_BEAM || m_byKind == MSG_CHORD) {

@@ -655,6 +655,9 @@ void CScoreView::DrawStaffContent(BlockWork& work, int k)
             continue;
         m_lCurMeasIndex = work.block.m_nFirstMeas + c;
         if (c == work.measures) {
+            // The ending drawer reads the measure from the view.
+            m_pPrevMeas = m_pCurMeas;
+            m_pCurMeas = meas;
             KVDrawMeas(*meas, static_cast<short>(c), kEndingsOnly);
             continue;
         }

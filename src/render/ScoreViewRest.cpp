@@ -9,8 +9,13 @@
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
 #include "model/TickMath.h"
+#include "model/DrawnText.h"
 #include "model/GlyphTables.h"
+#include "model/TextHelpers.h"
+#include "render/GdiSelection.h"
 #include "render/ViewGeometry.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -34,6 +39,13 @@ bool NeedsStroke(int code, int y, int sp, int S, BYTE staffKind)
            (code == DUR_HALF && spaces < -4) || (oneLine && y != -sp);
 }
 
+// The glyph of a rest: a half rest is the whole-rest glyph, placed
+// differently.
+BYTE RestGlyph(int code)
+{
+    return code == DUR_HALF ? codeRest[DUR_WHOLE] : codeRest[code];
+}
+
 } // namespace
 
 short CScoreView::DrawRest(CKVMsg& msg, BYTE preview)
@@ -45,7 +57,7 @@ short CScoreView::DrawRest(CKVMsg& msg, BYTE preview)
         return -1;
     if (!m_pCtrlTool->IsRestVisible(msg.m_byVoice) && msg.m_byVoice != m_pCtrlTool->m_wActiveVoice)
         return 1;
-    const BYTE glyph = code == DUR_HALF ? codeRest[DUR_WHOLE] : codeRest[code];
+    const BYTE glyph = RestGlyph(code);
 
     // A rest in a beam group is placed on its measure's scale like the notes.
     const int s = m_nSizePercent;
@@ -122,20 +134,91 @@ void CScoreView::DrawSlashRest(int x, int y, COLORREF color, BYTE invert)
     m_pDC->SelectObject(oldPen);
 }
 
-short CScoreView::DrawLongrest(CKVMsg&)
+short CScoreView::DrawLongrest(CKVMsg& msg)
 {
-    KV_PENDING("CScoreView::DrawLongrest");
+    CKVMeas* meas = tickmath::MeasureOf(&msg);
+    if (!m_bOpened || !meas)
+        return 1;
+    const int gap = m_nStaffSpace;
+    const int W = meas->m_nRealWidth;
+    const int x1 = m_lOrgX + ((W * msg.m_nPosX) >> 8);
+    const int x2 = m_lOrgX + ((W * msg.m_nPosX2) >> 8);
+    const int y = m_lOrgY - 2 * gap; // the staff's middle line
+    {
+        drawntext::TextState state(m_pDC);
+        m_pDC->SetTextColor(msg.m_crColor);
+        {
+            SelectedPen pen(m_pDC, PS_SOLID, 0, msg.m_crColor);
+            SelectedBrush brush(m_pDC, msg.m_crColor);
+            const POINT bar[4] = {{x1, y - gap / 2}, {x2 - 1, y - gap / 2}, {x2 - 1, y + gap / 2}, {x1, y + gap / 2}};
+            m_pDC->Polygon(bar, 4);
+        }
+        m_pDC->SetTextAlign(TA_BASELINE | TA_RIGHT);
+        const char stroke = static_cast<char>(codeLongRestBar);
+        DrawTextOut(x1, m_lOrgY - gap, &stroke, 1, 0);
+        DrawTextOut(x2, m_lOrgY - gap, &stroke, 1, 0);
+
+        // The count: the settings' font stays as stored, only a copy is sized.
+        LOGFONT face = m_pCtrlTool->m_lfMultiRest;
+        face.lfHeight = -std::abs(MulDiv(face.lfHeight, m_nDpiY * m_nSizePercent, 7200));
+        drawntext::TextState font(m_pDC);
+        font.Select(face);
+        m_pDC->SetTextAlign(TA_BASELINE | TA_CENTER);
+        m_pDC->SetTextColor(m_pCtrlTool->MultiRestNumberColour());
+        CString count;
+        count.Format("%d", static_cast<int>(msg.m_wObjWord));
+        DrawTextOut((x1 + x2) / 2, m_lOrgY - 4 * gap, count, 0);
+    }
+    DrawCtrlRectOfMsg(&msg, x1, y);
     return 1;
 }
 
-short CScoreView::DrawPreviewRestEx(CKVMsg&)
+short CScoreView::DrawPreviewRestEx(CKVMsg& msg)
 {
-    KV_PENDING("CScoreView::DrawPreviewRestEx");
+    const int code = msg.m_wDuration;
+    if (code >= kRestCodes || codeRest[code] == 0)
+        return -1;
+    if (!m_bOpened)
+        return 1;
+    // The glyph is chosen as on the staff: a half rest is the whole-rest
+    // glyph, not the ledger stroke that follows it in the table.
+    const char glyph = static_cast<char>(RestGlyph(code));
+    int x = m_lOrgX + msg.m_nPosX;
+    int y = m_lOrgY + msg.m_nPosY;
+    drawntext::TextState state(m_pDC);
+    m_pDC->SetTextColor(msg.m_crColor);
+    DrawTextOut(x, y, &glyph, 1, 0);
+    const int dots = msg.m_byDots & 0x7F;
+    if (dots) {
+        const char dot = static_cast<char>(codeDot);
+        SIZE glyphSize {0, 0};
+        SIZE dotSize {0, 0};
+        MyGetTextExtent(m_pDC, &glyph, 1, &glyphSize);
+        MyGetTextExtent(m_pDC, &dot, 1, &dotSize);
+        x += glyphSize.cx + msg.m_nLayout3;
+        if (code > DUR_EIGHTH)
+            y -= code * 8 - 32;
+        for (int k = 0; k < dots; ++k, x += 2 * dotSize.cx)
+            DrawTextOut(x, y, &dot, 1, 0);
+    }
     return 1;
 }
 
-short CScoreView::DrawPreviewNoteEx(CKVMsg&)
+short CScoreView::DrawPreviewNoteEx(CKVMsg& msg)
 {
-    KV_PENDING("CScoreView::DrawPreviewNoteEx");
+    if (!m_bOpened)
+        return 1;
+    const short x = static_cast<short>(m_lOrgX + msg.m_nPosX);
+    const short y = static_cast<short>(m_lOrgY + msg.m_nPosY);
+    const short stem = static_cast<short>(msg.m_lHeight);
+    const LONG orgX = m_lOrgX;
+    const LONG orgY = m_lOrgY;
+    const COLORREF oldColour = m_pDC->SetTextColor(msg.m_crColor);
+    const short head = DrawHead(msg, x, y, stem, 1, 0);
+    DrawNoteBar_Tail(msg, x, y, head, stem, 0, 0, 0);
+    KVSetOrgXY(x, y);
+    DrawNoteMarks(msg, head, 0);
+    KVSetOrgXY(orgX, orgY);
+    m_pDC->SetTextColor(oldColour);
     return 1;
 }
