@@ -5,15 +5,20 @@
 // 16 dots: ascent 13, descent 3, a label "1." 16 wide.
 
 #include "support/RenderSupport.h"
+#include "support/SystemDrawing.h"
 
 #include "document/KVCtrlTool.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
 #include "model/KVCtrlPoint.h"
 #include "platform/AllocHook.h"
 #include "platform/Recorder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -203,6 +208,92 @@ TEST_F(EndingDrawing, HandlesThatCannotBeMadeEndTheDrawing)
     EXPECT_TRUE(Log().Texts().empty());
     EXPECT_TRUE(Log().Lines().empty());
     EXPECT_EQ(meas->m_arrCtrlPoint.GetSize(), 0);
+}
+
+// A one-staff system of three measures in a block at (40, 60), drawn
+// whole: a whole rest in the first measure, an ending over the other two.
+class EndingInSystem : public kvtest::SystemDrawingTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .measures = 4}; }
+    void SetUp() override
+    {
+        SystemDrawingTest::SetUp();
+        Doc().m_CtrlTool.m_lfEnding.lfHeight = 12;
+        Doc().m_CtrlTool.m_dwW2 = kEndingColour;
+        m_block = std::make_unique<CKVBlock>();
+        m_block->m_pSystem = Builder().System();
+        m_block->m_pStaffArray->Add(Builder().Staff(0));
+        m_block->m_arrStaffY.Add(40);
+        const int edges[] = {30, 230, 400, 600};
+        for (int x : edges)
+            m_block->m_arrMeasX.Add(static_cast<WORD>(x));
+        // As the page layout leaves them.
+        for (int k = 0; k < 3; ++k)
+            Meas(k)->m_rcMeas = CRect(edges[k], 0, edges[k + 1], 80);
+        m_block->m_rcBlock = CRect(40, 60, 640, 140);
+        m_block->m_nMeasCount = 3;
+    }
+    CKVMeas* Meas(int k) { return Builder().Meas(0, k); }
+    void Ending(int k, BYTE type)
+    {
+        Meas(k)->m_byEndingPos = type;
+        std::strncpy(Meas(k)->m_szEndingText, "1.", CKVMeas::ENDING_TEXT_SIZE);
+    }
+    std::vector<const kvrec::Entry*> EndingLines()
+    {
+        std::vector<const kvrec::Entry*> out;
+        for (const kvrec::Entry* line : Log().Lines())
+            if (line->penColour == kEndingColour)
+                out.push_back(line);
+        return out;
+    }
+    int LabelCount()
+    {
+        const std::vector<const kvrec::Entry*> texts = Log().Texts();
+        return static_cast<int>(
+            std::count_if(texts.begin(), texts.end(), [](const kvrec::Entry* t) { return t->bytes == "1."; }));
+    }
+
+    std::unique_ptr<CKVBlock> m_block;
+};
+
+TEST_F(EndingInSystem, SystemShowsTheRestTheLabelAndTheBracket)
+{
+    Builder().Rest(Meas(0), {.x = 64, .code = DUR_WHOLE});
+    Ending(1, CKVMeas::ENDING_BEGINS);
+    Ending(2, CKVMeas::ENDING_ENDS);
+    ASSERT_EQ(View().KVDrawBlock(*m_block), 1);
+    const std::vector<kvrec::GlyphHit> glyphs = Log().Glyphs();
+    EXPECT_TRUE(std::any_of(glyphs.begin(), glyphs.end(), [](const kvrec::GlyphHit& g) { return g.code == 0xB4; }));
+    EXPECT_EQ(LabelCount(), 1);
+    // Hook and line over the first measure, line and closing hook over the
+    // last; the bracket lines meet at the bar line between them.
+    const std::vector<const kvrec::Entry*> lines = EndingLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(CPoint(lines[1]->logical[1]), CPoint(lines[2]->logical[0]));
+    EXPECT_EQ(lines[1]->logical[0].y, lines[3]->logical[0].y);
+    EXPECT_EQ(Meas(1)->m_arrCtrlPoint.GetSize(), 3);
+    EXPECT_EQ(Meas(2)->m_arrCtrlPoint.GetSize(), 1);
+}
+
+// An ending that runs on past the system's end runs on through the
+// courtesy column as a plain line: its label and hook stay with its first
+// measure.
+TEST_F(EndingInSystem, EndingRunsThroughTheCourtesyColumnWithoutASecondLabel)
+{
+    Doc().m_CtrlTool.m_byH5 = 1;
+    for (int k = 0; k < 4; ++k) {
+        Meas(k)->m_byKeyType = CKVMeas::KEY_SHARPS;
+        Meas(k)->m_byKeyCount = k < 3 ? 3 : 1;
+    }
+    Ending(2, CKVMeas::ENDING_BEGINS);
+    Ending(3, CKVMeas::ENDING_ENDS);
+    ASSERT_EQ(View().KVDrawBlock(*m_block), 1);
+    EXPECT_EQ(LabelCount(), 1);
+    const std::vector<const kvrec::Entry*> lines = EndingLines();
+    ASSERT_EQ(lines.size(), 3u); // hook, line, the column's line
+    EXPECT_EQ(lines[2]->logical[1].x, 40 + 600);
+    EXPECT_EQ(Meas(2)->m_arrCtrlPoint.GetSize(), 3);
 }
 
 } // namespace
