@@ -287,7 +287,9 @@ public:
     // DrawRest: 1 when handled (also a hidden rest), -1 for a duration code
     // of 10 or more; a non-zero `preview` draws through the coloured blit and
     // leaves out marks, attached symbols and handles. DrawPreviewRestEx: 1, or -1 for a code without a
-    // rest glyph. DrawLongrest and DrawPreviewNoteEx: 1. Pending, 1.
+    // rest glyph. DrawLongrest and DrawPreviewNoteEx: 1.
+    // The two previews stand at the origin plus the symbol's words, unscaled,
+    // in the symbol's colour, and never draw handles.
     short DrawRest(CKVMsg& msg, BYTE preview);
     void DrawSlashRest(int x, int y, COLORREF color, BYTE invert);
     short DrawLongrest(CKVMsg& msg);
@@ -312,9 +314,12 @@ public:
     short DrawBezierLine(CKVMsg& msg);
 
     // Defined in render/ScoreViewEnding.cpp
-    // The ending part of the current measure, placed by the origin alone:
-    // `headerWidth` (-1 outside a first column) is not read. Returns 1, -1
-    // when the pen cannot be made; pending, 1.
+    // The ending part of the current measure (m_pCurMeas), placed by the
+    // origin alone: `headerWidth` (-1 outside a first column) is not read.
+    // Returns 1, -1 when the pen cannot be made, and 1 with nothing drawn
+    // when the measure's handles cannot be made. The first draw of an ending
+    // settles its label geometry; it writes the height and hook length into
+    // the measures the ending runs over and places the handles.
     short DrawEndings(short headerWidth);
 
     // Defined in render/ScoreViewGlyph.cpp

@@ -25,14 +25,20 @@ namespace {
 
 constexpr COLORREF kEndingColour = 0x336699;
 
+// The ending font at 12 pt and the ending colour, which the tests rely on.
+void SetEndingSettings(CKVCtrlTool& tool)
+{
+    tool.m_lfEnding.lfHeight = 12;
+    tool.m_dwW2 = kEndingColour;
+}
+
 class EndingDrawing : public kvtest::MeasureRenderTest {
 protected:
     kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .measures = 5}; }
     void SetUp() override
     {
         MeasureRenderTest::SetUp();
-        Doc().m_CtrlTool.m_lfEnding.lfHeight = 12;
-        Doc().m_CtrlTool.m_dwW2 = kEndingColour;
+        SetEndingSettings(Doc().m_CtrlTool);
         View().m_lBlockLeft = 100;
         View().m_lFirstMeas = 0;
         M(0)->m_rcMeas = CRect(0, 0, 100, 40);
@@ -218,8 +224,7 @@ protected:
     void SetUp() override
     {
         SystemDrawingTest::SetUp();
-        Doc().m_CtrlTool.m_lfEnding.lfHeight = 12;
-        Doc().m_CtrlTool.m_dwW2 = kEndingColour;
+        SetEndingSettings(Doc().m_CtrlTool);
         m_block = std::make_unique<CKVBlock>();
         m_block->m_pSystem = Builder().System();
         m_block->m_pStaffArray->Add(Builder().Staff(0));
