@@ -1,0 +1,139 @@
+// Measure widths shared out in a block, measures moved between blocks and
+// pages, the spacing command with its undo, and re-spacing after entry.
+
+#include "document/KVFileInfo.h"
+#include "document/UndoEntry.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVSystem.h"
+#include "support/CanonicalDump.h"
+#include "support/ScoreTest.h"
+#include "support/UndoSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class SpacingLayoutTest : public kvtest::ScoreTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.staves = 1, .measures = Measures(), .pageGeometry = true}; }
+    virtual LONG Measures() { return 16; }
+
+    void SetUp() override
+    {
+        ScoreTest::SetUp();
+        Doc().JumpToPage(0);
+        score->SetLineSpacing(8);
+    }
+
+    CKVBlock* Block(int page, int block) { return Doc().GetPage(static_cast<short>(page))->GetBlock(static_cast<short>(block)); }
+
+    std::vector<std::vector<int>> Layout()
+    {
+        std::vector<std::vector<int>> pages;
+        for (short p = 0; p < Doc().GetPageNum(); ++p) {
+            std::vector<int> counts;
+            for (short b = 0; b < Doc().GetPage(p)->GetBlockNum(); ++b)
+                counts.push_back(Doc().GetPage(p)->GetBlock(b)->m_nMeasCount);
+            pages.push_back(counts);
+        }
+        return pages;
+    }
+
+    std::vector<int> Boundaries(CKVBlock* block)
+    {
+        std::vector<int> xs;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            xs.push_back(static_cast<short>(block->m_arrMeasX.GetAt(i)));
+        return xs;
+    }
+
+    void SetWidth(CKVBlock* block, int width) { block->m_rcBlock.right = block->m_rcBlock.left + width; }
+
+    int Entries(short kind)
+    {
+        int n = 0;
+        for (int i = 0; i < Doc().m_arrBackup.GetSize(); ++i)
+            n += Doc().m_arrBackup.GetAt(i)->nKind == kind;
+        return n;
+    }
+};
+
+TEST_F(SpacingLayoutTest, BlockWidthsFromTheColumns)
+{
+    CKVBlock* block = Block(0, 0);
+    block->AddMeas(1);
+    const int edge = Boundaries(block).back();
+    // Layout gives the block the page's width again; the test's width
+    // holds for one call.
+    SetWidth(block, 600);
+    block->m_arrMeasX.SetAt(0, 0);
+    score->Meas(0, 0)->m_nHeaderWidth = 40;
+    EXPECT_EQ(block->SetGoodMeasWidth(1, 0), 0);
+    std::vector<int> xs = Boundaries(block);
+    EXPECT_EQ(std::vector<int>(xs.begin(), xs.begin() + 4), (std::vector<int> {0, 180, 320, 460}));
+    EXPECT_EQ(xs.back(), edge);
+
+    // Four empty columns of 160 each share the 600 in equal parts.
+    SetWidth(block, 600);
+    EXPECT_EQ(block->SetGoodMeasWidth(0, 0), 40);
+    xs = Boundaries(block);
+    EXPECT_EQ(std::vector<int>(xs.begin(), xs.begin() + 4), (std::vector<int> {0, 150, 300, 450}));
+
+    block->m_arrMeasX.SetAt(1, 99);
+    host.freeBytes = 999999;
+    EXPECT_EQ(block->SetGoodMeasWidth(0, 0), 2047);
+    EXPECT_EQ(block->m_arrMeasX.GetAt(1), 99);
+}
+
+TEST_F(SpacingLayoutTest, ABlockTakesTheMeasuresThatFit)
+{
+    struct Case {
+        int width;
+        int count;
+    };
+    for (Case c : {Case {300, 2}, {450, 3}, {700, 4}}) {
+        CKVBlock* block = Block(0, 0);
+        SetWidth(block, c.width);
+        Doc().ChangeCurrentBlockMeasNum(0, 0, 0);
+        EXPECT_EQ(Block(0, 0)->m_nMeasCount, c.count) << c.width;
+        Doc().SetBlockMeasCount(0, 0, 3);
+    }
+}
+
+TEST_F(SpacingLayoutTest, MeasuresFlowIntoLaterBlocksAndPages)
+{
+    ASSERT_EQ(Layout(), (std::vector<std::vector<int>> {{3, 3, 3, 3, 3}, {1}}));
+    kvtest::StartUndoRecording(Doc());
+    Doc().ResetBackup();
+    EXPECT_EQ(Doc().SetBlockMeasCount(0, 0, 4), 1);
+    EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{4, 3, 3, 3, 3}}));
+    EXPECT_EQ(Entries(UndoEntry::kBlockInsDel), 1);
+    EXPECT_EQ(Entries(UndoEntry::kPageInsDel), 1);
+    EXPECT_EQ(Block(0, 4)->m_nFirstMeas, 13);
+
+    Doc().SetBlockMeasCount(0, 0, 2);
+    EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{2, 3, 3, 3, 3}, {2}}));
+    Doc().SetBlockMeasCount(0, 0, 0);
+    EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{1, 3, 3, 3, 3}, {3}}));
+}
+
+class SpacingReflowTest : public SpacingLayoutTest {
+protected:
+    LONG Measures() override { return 17; }
+};
+
+TEST_F(SpacingReflowTest, MeasuresLeftOverGetANewBlock)
+{
+    ASSERT_EQ(Layout(), (std::vector<std::vector<int>> {{3, 3, 3, 3, 3}, {2}}));
+    Doc().SetBlockMeasCount(0, 0, 1);
+    EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{1, 3, 3, 3, 3}, {3, 1}}));
+    EXPECT_EQ(Block(1, 1)->m_nFirstMeas, 16);
+}
+
+} // namespace
