@@ -137,3 +137,134 @@ TEST_F(SpacingReflowTest, MeasuresLeftOverGetANewBlock)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<int> Positions(CKVMeas* meas)
+{
+    std::vector<int> xs;
+    for (short i = 0; i < meas->GetMsgNum(); ++i)
+        xs.push_back(meas->GetMsg(i)->m_nPosX);
+    return xs;
+}
+
+class SpacingCommandTest : public kvtest::PagedScoreTest {
+protected:
+    // Measure 0 of both staves: a quarter, two eighths and a half.
+    void Fill()
+    {
+        for (int staff = 0; staff < 2; ++staff) {
+            CKVMeas* m = score->Meas(staff, 0);
+            score->Note(m, {.x = 0});
+            score->Note(m, {.x = 60, .code = DUR_EIGHTH});
+            score->Note(m, {.x = 90, .code = DUR_EIGHTH});
+            score->Note(m, {.x = 120, .code = DUR_HALF});
+            for (BYTE v = 1; v <= CKVMeas::VOICES; ++v)
+                m->UpdateStartTime(v, 1, 0, 0);
+        }
+    }
+};
+
+TEST_F(SpacingCommandTest, UndoBringsBackTheSpacingMode)
+{
+    Fill();
+    CKVDoc& doc = Doc();
+    doc.JumpToMeas(2);
+    ASSERT_NE(doc.m_pCurMeas, score->Meas(0, 0));
+    doc.ResetBackup();
+    doc.SetNoteSpace(1, 0, 0, 0, 0, 1);
+    for (int staff = 0; staff < 2; ++staff) {
+        EXPECT_EQ(score->Meas(staff, 0)->m_dwSpacingMode, 1u);
+        EXPECT_EQ(Positions(score->Meas(staff, 0)), (std::vector<int> {0, 64, 96, 128}));
+    }
+    doc.ResetBackup();
+    doc.SetNoteSpace(0, 0, 0, 0, 0, 1);
+    EXPECT_EQ(score->Meas(0, 0)->m_dwSpacingMode, 0u);
+    const std::vector<int> natural = Positions(score->Meas(0, 0));
+    EXPECT_NE(natural, (std::vector<int> {0, 64, 96, 128}));
+    EXPECT_EQ(Positions(score->Meas(1, 0)), natural);
+    EXPECT_LT(natural[1], natural[2]);
+    EXPECT_LT(natural[2], natural[3]);
+    doc.MultiUndoStart();
+    for (int staff = 0; staff < 2; ++staff) {
+        EXPECT_EQ(score->Meas(staff, 0)->m_dwSpacingMode, 1u);
+        EXPECT_EQ(Positions(score->Meas(staff, 0)), (std::vector<int> {0, 64, 96, 128}));
+    }
+}
+
+// Step entry re-spaces the column it enters unless the measure is spaced
+// by time.
+class RespaceAfterEntryTest : public kvtest::PagedScoreTest {
+protected:
+    static void Prepare(kvtest::ScoreBuilder& b)
+    {
+        CKVMeas* m = b.Meas(1, 2);
+        b.Note(m, {.x = 0, .code = DUR_HALF, .dots = 1});
+        for (short i = 0; i < 4; ++i)
+            b.Note(m, {.x = static_cast<short>(192 + 16 * i), .code = DUR_16TH});
+        for (BYTE v = 1; v <= CKVMeas::VOICES; ++v)
+            m->UpdateStartTime(v, 1, 0, 0);
+        for (int staff = 0; staff < 2; ++staff) {
+            for (int meas = 0; meas < 8; ++meas)
+                b.Meas(staff, meas)->m_dwSpacingMode = 2;
+        }
+    }
+
+    static CKVMsg* Enter(CKVDoc& doc)
+    {
+        doc.JumpToMeas(3);
+        CKVMsg tmpl(doc.m_pCurMeas, POINT {doc.m_nCaretPos, -12}, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
+        return doc.InsertNoteMsgInCurrentMeas(&tmpl, 0, 1, 0, 0, 1, nullptr);
+    }
+
+    // The positions the same entry gets in a copy of the score spaced by
+    // time and then re-spaced by the command.
+    static std::vector<std::vector<int>> Reference()
+    {
+        kvtest::ScoreBuilder copy(ScoreShapeOfPaged());
+        copy.Doc().m_bBackupRecord = 1;
+        copy.Doc().JumpToPage(0);
+        Prepare(copy);
+        copy.Meas(0, 2)->m_dwSpacingMode = 1;
+        Enter(copy.Doc());
+        copy.Doc().SetNoteSpace(0, 2, 2, 0, 0, 1);
+        return {Positions(copy.Meas(0, 2)), Positions(copy.Meas(1, 2))};
+    }
+
+    static kvtest::ScoreShape ScoreShapeOfPaged() { return {.staves = 2, .measures = 8, .pageGeometry = true}; }
+};
+
+TEST_F(RespaceAfterEntryTest, StepEntryRespacesItsColumn)
+{
+    Prepare(*score);
+    CKVDoc& doc = Doc();
+    const std::string before = kvtest::CanonicalDump(doc);
+    CKVMsg* note = Enter(doc);
+    ASSERT_NE(note, nullptr);
+    for (int staff = 0; staff < 2; ++staff) {
+        for (int meas = 0; meas < 8; ++meas)
+            EXPECT_EQ(score->Meas(staff, meas)->m_dwSpacingMode, meas == 2 ? 0u : 2u) << staff << " " << meas;
+    }
+    const std::vector<std::vector<int>> spaced {Positions(score->Meas(0, 2)), Positions(score->Meas(1, 2))};
+    EXPECT_EQ(spaced, Reference());
+    EXPECT_EQ(doc.m_nCaretPos, note->m_nPosX + 64);
+
+    doc.MultiUndoStart();
+    EXPECT_EQ(kvtest::CanonicalDump(doc), before);
+    doc.MultiRedoStart();
+    EXPECT_EQ((std::vector<std::vector<int>> {Positions(score->Meas(0, 2)), Positions(score->Meas(1, 2))}), spaced);
+}
+
+TEST_F(RespaceAfterEntryTest, AMeasureSpacedByTimeIsRespacedAlone)
+{
+    Prepare(*score);
+    score->Meas(0, 2)->m_dwSpacingMode = 1;
+    const std::vector<int> below = Positions(score->Meas(1, 2));
+    ASSERT_NE(Enter(Doc()), nullptr);
+    EXPECT_EQ(Positions(score->Meas(1, 2)), below);
+    EXPECT_EQ(score->Meas(0, 2)->m_dwSpacingMode, 1u);
+    EXPECT_EQ(score->Meas(1, 2)->m_dwSpacingMode, 2u);
+    EXPECT_EQ(Positions(score->Meas(0, 2)), (std::vector<int> {0}));
+}
+
+} // namespace
