@@ -255,6 +255,53 @@ TEST_F(RespaceAfterEntryTest, StepEntryRespacesItsColumn)
     EXPECT_EQ((std::vector<std::vector<int>> {Positions(score->Meas(0, 2)), Positions(score->Meas(1, 2))}), spaced);
 }
 
+// A second quarter by step entry after the first, then the mouse entry of
+// a grace note just left of it. (The first quarter stands at the very start
+// of its measure, where no point lies left of it.)
+CKVMsg* EnterGrace(CKVDoc& doc, kvtest::ScoreBuilder& b, CKVMsg*& main)
+{
+    CKVMsg tmpl(doc.m_pCurMeas, POINT {doc.m_nCaretPos, -12}, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
+    main = doc.InsertNoteMsgInCurrentMeas(&tmpl, 0, 1, 0, 0, 1, nullptr);
+    if (!main)
+        return nullptr;
+    CKVMeas* target = b.Meas(0, 2);
+    CKVMeas* known = b.Meas(0, 1);
+    // The mouse entry test's point (279, 87) lands at position 127 of
+    // measure 1 of staff 0 in the same block.
+    const int x = 279 + (target->m_nLeftX + target->MeasXToAbsX(static_cast<short>(main->m_nPosX - 6), MSG_NOTE))
+        - (known->m_nLeftX + known->MeasXToAbsX(127, MSG_NOTE));
+    return doc.InsertNewNoteMsg({x, 87}, MSG_NOTE, 1, DUR_EIGHTH, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1);
+}
+
+TEST_F(RespaceAfterEntryTest, MouseEntryOfAGraceNoteRespacesItsColumn)
+{
+    kvtest::ScoreBuilder copy(ScoreShapeOfPaged());
+    copy.Doc().m_bBackupRecord = 1;
+    copy.Doc().JumpToPage(0);
+    Prepare(copy);
+    ASSERT_NE(Enter(copy.Doc()), nullptr);
+    copy.Meas(0, 2)->m_dwSpacingMode = 1;
+    CKVMsg* main = nullptr;
+    ASSERT_NE(EnterGrace(copy.Doc(), copy, main), nullptr);
+    copy.Meas(0, 2)->m_dwSpacingMode = 1;
+    copy.Doc().SetNoteSpace(0, 2, 2, 0, 0, 1);
+
+    Prepare(*score);
+    ASSERT_NE(Enter(Doc()), nullptr);
+    CKVMsg* grace = EnterGrace(Doc(), *score, main);
+    ASSERT_NE(grace, nullptr);
+    EXPECT_TRUE(grace->IsGraceNote());
+    EXPECT_EQ(score->Meas(0, 2)->m_dwSpacingMode, 0u);
+    EXPECT_EQ(score->Meas(1, 2)->m_dwSpacingMode, 0u);
+    EXPECT_EQ(Positions(score->Meas(0, 2)), Positions(copy.Meas(0, 2)));
+    EXPECT_EQ(Positions(score->Meas(1, 2)), Positions(copy.Meas(1, 2)));
+    // The entry worked on a clone of the measure: the main note is the
+    // clone's second quarter.
+    ASSERT_NE(grace->m_pMainNote, nullptr);
+    EXPECT_EQ(grace->m_pMainNote->m_nStartTime, 240);
+    EXPECT_LT(grace->m_nPosX, grace->m_pMainNote->m_nPosX);
+}
+
 TEST_F(RespaceAfterEntryTest, AMeasureSpacedByTimeIsRespacedAlone)
 {
     Prepare(*score);
