@@ -29,15 +29,23 @@ CKVDoc* Generated(LONG measures)
     return doc.get();
 }
 
+// The score of the benchmark's argument; null, the benchmark skipped, when
+// it cannot be made.
+CKVDoc* ScoreOf(benchmark::State& state)
+{
+    CKVDoc* doc = Generated(static_cast<LONG>(state.range(0)));
+    if (!doc)
+        state.SkipWithError("the score cannot be generated");
+    return doc;
+}
+
 // Runs the spacing command with the given flags on every measure.
 void Respace(benchmark::State& state, int blockWidths, int blockCounts)
 {
     const LONG measures = static_cast<LONG>(state.range(0));
-    CKVDoc* doc = Generated(measures);
-    if (!doc) {
-        state.SkipWithError("the score cannot be generated");
+    CKVDoc* doc = ScoreOf(state);
+    if (!doc)
         return;
-    }
     doc->m_bBackupRecord = 0;
     for (auto _ : state)
         doc->SetNoteSpace(0, 0, measures - 1, blockWidths, blockCounts, 1);
@@ -66,11 +74,9 @@ BENCHMARK(BM_RespaceBlockCounts)->Arg(40)->Arg(400)->Unit(benchmark::kMillisecon
 void BM_RespaceColumn(benchmark::State& state)
 {
     const LONG measures = static_cast<LONG>(state.range(0));
-    CKVDoc* doc = Generated(measures);
-    if (!doc) {
-        state.SkipWithError("the score cannot be generated");
+    CKVDoc* doc = ScoreOf(state);
+    if (!doc)
         return;
-    }
     doc->m_bBackupRecord = 1;
     const int column = static_cast<int>(measures / 2);
     for (auto _ : state) {

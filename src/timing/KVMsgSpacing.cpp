@@ -14,18 +14,6 @@
 
 namespace {
 
-// The live note, rest and chord members of a chord or beam group.
-std::vector<CKVMsg*> Members(CKVMsg& container)
-{
-    std::vector<CKVMsg*> members;
-    for (DWORD id : kvpitch::ChildIds(container)) {
-        CKVMsg* member = kvpitch::Resolve(container, id);
-        if (member && member != &container && tickmath::IsNoteRestChord(*member))
-            members.push_back(member);
-    }
-    return members;
-}
-
 bool InBeamGroup(const CKVMsg& msg)
 {
     const CKVObject* parent = msg.m_pParent;
@@ -80,7 +68,7 @@ void CKVMsg::GetNoteLeftWidth(WORD& left, WORD& right)
         return;
     case MSG_CHORD: {
         const bool beamed = (m_wFlag & MSGFLAG_BEAM_MEMBER) != 0;
-        for (CKVMsg* note : Members(*this)) {
+        for (CKVMsg* note : measplace::Members(*this)) {
             if (beamed)
                 note->m_wFlag |= MSGFLAG_BEAM_MEMBER;
             WORD l = 0;
@@ -109,7 +97,7 @@ void CKVMsg::GetNoteLeftWidth(WORD& left, WORD& right)
 void CKVMsg::SetNotePosByStartTime()
 {
     if (m_byKind == MSG_BEAM) {
-        for (CKVMsg* member : Members(*this))
+        for (CKVMsg* member : measplace::Members(*this))
             member->SetNotePosByStartTime();
         spacing::OrderGroupByPosition(*this);
         return;
