@@ -180,21 +180,22 @@ bool NamedByOtherStep(CKVDoc& doc, const CPtrArray* except, const void* object)
 
 // The ids of the symbols that the live score owns, at any depth. Dropping
 // an old undo step asks it of the whole score, so a set per id would make
-// every edit of a long session cost in proportion to the score's symbols:
-// the ids are flags indexed by id instead.
+// every edit of a long session cost many times the score's symbols: the
+// ids are flags indexed by id instead.
 class OwnedIds {
 public:
     void insert(DWORD id)
     {
         if (id >= m_owned.size())
-            m_owned.resize(static_cast<size_t>(id) + 1, false);
-        m_owned[id] = true;
+            m_owned.resize(static_cast<size_t>(id) + 1, 0);
+        m_owned[id] = 1;
     }
-    bool count(DWORD id) const { return id < m_owned.size() && m_owned[id]; }
-    void reserve(size_t ids) { m_owned.reserve(ids); }
+    bool count(DWORD id) const { return id < m_owned.size() && m_owned[id] != 0; }
+    // Room for the ids below a count, so that inserting them never grows.
+    void Presize(size_t ids) { m_owned.assign(ids, 0); }
 
 private:
-    std::vector<bool> m_owned;
+    std::vector<unsigned char> m_owned;
 };
 
 void CollectOwnedIds(CKVObject* node, OwnedIds& ids, int depth)
@@ -215,7 +216,7 @@ void CollectOwnedIds(CKVObject* node, OwnedIds& ids, int depth)
 OwnedIds LiveOwnedIds(CKVSystem* system)
 {
     OwnedIds ids;
-    ids.reserve(static_cast<size_t>(system->m_arrMsgMap.GetSize()));
+    ids.Presize(static_cast<size_t>(system->m_arrMsgMap.GetSize()));
     auto addList = [&](CKVStaffPtrArray* list) {
         if (!list)
             return;
