@@ -178,8 +178,27 @@ bool NamedByOtherStep(CKVDoc& doc, const CPtrArray* except, const void* object)
     return false;
 }
 
-// The ids of the symbols that the live score owns, at any depth.
-void CollectOwnedIds(CKVObject* node, std::set<DWORD>& ids, int depth)
+// The ids of the symbols that the live score owns, at any depth. Dropping
+// an old undo step asks it of the whole score, so a set per id would make
+// every edit of a long session cost many times the score's symbols: the
+// ids are flags indexed by id instead.
+class OwnedIds {
+public:
+    void insert(DWORD id)
+    {
+        if (id >= m_owned.size())
+            m_owned.resize(static_cast<size_t>(id) + 1, 0);
+        m_owned[id] = 1;
+    }
+    bool count(DWORD id) const { return id < m_owned.size() && m_owned[id] != 0; }
+    // Room for the ids below a count, so that inserting them never grows.
+    void Presize(size_t ids) { m_owned.assign(ids, 0); }
+
+private:
+    std::vector<unsigned char> m_owned;
+};
+
+void CollectOwnedIds(CKVObject* node, OwnedIds& ids, int depth)
 {
     // A cycle of references would be a broken score; stop well before.
     if (!node || depth > 64)
@@ -194,9 +213,10 @@ void CollectOwnedIds(CKVObject* node, std::set<DWORD>& ids, int depth)
     }
 }
 
-std::set<DWORD> LiveOwnedIds(CKVSystem* system)
+OwnedIds LiveOwnedIds(CKVSystem* system)
 {
-    std::set<DWORD> ids;
+    OwnedIds ids;
+    ids.Presize(static_cast<size_t>(system->m_arrMsgMap.GetSize()));
     auto addList = [&](CKVStaffPtrArray* list) {
         if (!list)
             return;
@@ -305,7 +325,7 @@ void CKVDoc::DeleteSlurBackupData(CPtrArray* slurStep, int oldest)
     if (!slurStep)
         return;
     CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
-    std::set<DWORD> owned;
+    OwnedIds owned;
     if (master && slurStep->GetSize() > 0)
         owned = LiveOwnedIds(master);
     for (int i = 0; i < slurStep->GetSize(); ++i) {

@@ -13,23 +13,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-
-// The live note, rest and chord children of a container, in order.
-std::vector<CKVMsg*> Members(CKVMsg& container)
-{
-    std::vector<CKVMsg*> members;
-    for (DWORD id : kvpitch::ChildIds(container)) {
-        CKVMsg* member = kvpitch::Resolve(container, id);
-        if (member && member != &container && tickmath::IsNoteRestChord(*member))
-            members.push_back(member);
-    }
-    return members;
-}
-
-} // namespace
-
 void CKVMsg::NoteSpaceOrder()
 {
     const BYTE kind = m_byKind;
@@ -41,7 +24,7 @@ void CKVMsg::NoteSpaceOrder()
         return;
 
     if (kind == MSG_BEAM) {
-        std::vector<CKVMsg*> members = Members(*this);
+        std::vector<CKVMsg*> members = measplace::Members(*this);
         for (CKVMsg* member : members)
             member->NoteSpaceOrder();
         if (!(m_wFlag & MSGFLAG_GRACE) && !members.empty()) {
@@ -71,7 +54,7 @@ void CKVMsg::NoteSpaceOrder()
         return;
     SetNotePos(static_cast<short>(MulDiv(GetStartTime(), CKVMeas::SCALE, meas->m_nLength)));
     if (kind == MSG_CHORD) {
-        for (CKVMsg* member : Members(*this))
+        for (CKVMsg* member : measplace::Members(*this))
             member->NoteSpaceOrder();
     }
 }

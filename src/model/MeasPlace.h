@@ -102,6 +102,20 @@ inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
     return notes;
 }
 
+// The live note, rest and chord members of a chord or beam group, in child
+// order; marks, lyrics and other children are left out.
+inline std::vector<CKVMsg*> Members(CKVMsg& container)
+{
+    std::vector<CKVMsg*> members;
+    for (int i = 0; i < container.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* child = ChildAt(container, i);
+        if (child && child != &container
+            && (child->m_byKind == MSG_NOTE || child->m_byKind == MSG_REST || child->m_byKind == MSG_CHORD))
+            members.push_back(child);
+    }
+    return members;
+}
+
 // The measure's walk list as it stands now. Loops that call out while they
 // walk use this copy: the callees may rebuild the measure's list.
 inline std::vector<DWORD> WalkIds(const CKVMeas& meas)
