@@ -443,6 +443,7 @@ public:
     COLORREF m_crBarLine = 0;
     // Set by block drawing for the tie drawers.
     LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
+    LONG m_lMeasOrgY = 0;           // y of the drawn measure's staff bottom line, origin included
 
     // The time signature of the measure whose header was handled last.
     BYTE m_byCurTimeStyle = 0;
