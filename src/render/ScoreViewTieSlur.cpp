@@ -95,37 +95,32 @@ CKVMeas* StaffMeasure(CKVMsg& note, LONG index)
     return staff ? staff->GetMeas(index) : nullptr;
 }
 
-// One stroke: the left quarter ellipse from (x1, y1) to the apex and the
-// right one from the apex to (x2, y2). The device draws arcs counter-
-// clockwise, so which point starts depends on the side of the apex each end
-// lies on; an end at the apex's height is joined by a straight line.
+// One quarter ellipse between an end of the curve and its apex, centred
+// level with the end below or above the apex; an end at the apex's height
+// is joined by a straight line. The device draws arcs counter-clockwise, so
+// `endFirst` says which point the arc starts from.
+void QuarterArc(CScoreView& view, int x, int y, int xm, int yc, bool endFirst)
+{
+    if (y == yc) {
+        view.m_pDC->MoveTo(x, y);
+        view.m_pDC->LineTo(xm, yc);
+        return;
+    }
+    CRect r(x, yc, 2 * xm - x, 2 * y - yc);
+    r.NormalizeRect();
+    if (endFirst)
+        view.DrawArc(r.left, r.top, r.right, r.bottom, x, y, xm, yc);
+    else
+        view.DrawArc(r.left, r.top, r.right, r.bottom, xm, yc, x, y);
+}
+
+// One stroke: the left quarter ellipse between (x1, y1) and the apex and
+// the right one between the apex and (x2, y2), each drawn counter-clockwise
+// from the point that the side of the apex its end lies on gives.
 void StrokeCurve(CScoreView& view, const Curve& c)
 {
-    CDC* dc = view.m_pDC;
-    if (c.y1 == c.yc) {
-        dc->MoveTo(c.x1, c.y1);
-        dc->LineTo(c.xm, c.yc);
-    } else {
-        CRect r(c.x1, c.yc, 2 * c.xm - c.x1, 2 * c.y1 - c.yc);
-        r.NormalizeRect();
-        const bool apexFirst = (c.yc < c.y1) == (c.x1 < c.xm);
-        if (apexFirst)
-            view.DrawArc(r.left, r.top, r.right, r.bottom, c.xm, c.yc, c.x1, c.y1);
-        else
-            view.DrawArc(r.left, r.top, r.right, r.bottom, c.x1, c.y1, c.xm, c.yc);
-    }
-    if (c.y2 == c.yc) {
-        dc->MoveTo(c.x2, c.y2);
-        dc->LineTo(c.xm, c.yc);
-    } else {
-        CRect r(c.x2, c.yc, 2 * c.xm - c.x2, 2 * c.y2 - c.yc);
-        r.NormalizeRect();
-        const bool endFirst = (c.yc < c.y2) == (c.x2 > c.xm);
-        if (endFirst)
-            view.DrawArc(r.left, r.top, r.right, r.bottom, c.x2, c.y2, c.xm, c.yc);
-        else
-            view.DrawArc(r.left, r.top, r.right, r.bottom, c.xm, c.yc, c.x2, c.y2);
-    }
+    QuarterArc(view, c.x1, c.y1, c.xm, c.yc, (c.yc < c.y1) != (c.x1 < c.xm));
+    QuarterArc(view, c.x2, c.y2, c.xm, c.yc, (c.yc < c.y2) == (c.x2 > c.xm));
 }
 
 // The curve stroked 2t times at quarter dots, each stroke a quarter dot

@@ -416,6 +416,7 @@ TEST_F(TiePicture, TieHangsBelowItsEndsBesideTheRest)
     EXPECT_EQ(View().DrawTie(tie, 100, 200, 180, 10, 10), 1);
     View().KVClose();
     EXPECT_EQ(kvrec::LiveObjectCounts(), live);
+    EXPECT_TRUE(kvrec::Warnings().empty());
 
     const std::string path = kvtest::WritePicture(*dc, "rests-ties.png");
     ASSERT_FALSE(path.empty());
