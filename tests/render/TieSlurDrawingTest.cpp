@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -116,37 +117,37 @@ TEST_F(CurveDrawing, ThicknessAndPenFollowTheSettingAndTheKindOfCurve)
     tie.m_wDuration = 1;
     View().DrawTie(tie, 100, 200, 180, 10, 10);
     EXPECT_EQ(Arcs(Log()).front()[3], 841);
-
-    // A tie of thickness 0 is still a solid hairline of two strokes.
-    Doc().m_CtrlTool.m_nK4 = 0;
     tie.m_wDuration = 0;
-    Log().Clear();
-    View().DrawTie(tie, 100, 200, 180, 10, 10);
-    ASSERT_EQ(Log().Calls("Arc").size(), 4u);
-    EXPECT_EQ(Log().Calls("Arc").front()->penStyle, static_cast<UINT>(PS_SOLID));
 
-    // A bound slur of thickness 0 is dotted, and so is a page slur of 0
-    // points.
     CKVMsg slur;
     ShapeCurve(slur, MSG_SLUR);
-    Log().Clear();
-    EXPECT_EQ(View().DrawSlur(slur, 1, 100, 200, 180, 220, 10, 10), 1);
-    ASSERT_EQ(Log().Calls("Arc").size(), 4u);
-    EXPECT_EQ(Log().Calls("Arc").front()->penStyle, static_cast<UINT>(PS_DOT));
     CKVMsg page;
     PagePlace(page, MSG_PAGESLUR, CPoint(10, 20), CPoint(80, 0), CPoint(100, 100));
     page.m_wObjWord = 30;
     page.m_dwWord = static_cast<WORD>(-20);
-    Log().Clear();
-    EXPECT_EQ(View().DrawSlur(page, 0, -1, -1, -1, -1, 0, 0), 1);
-    ASSERT_EQ(Log().Calls("Arc").size(), 4u);
-    EXPECT_EQ(Log().Calls("Arc").front()->penStyle, static_cast<UINT>(PS_DOT));
-
-    // A setting that gives less than a dot still draws a solid slur.
-    Doc().m_CtrlTool.m_nK4 = 1;
-    Log().Clear();
-    View().DrawSlur(slur, 1, 100, 200, 180, 220, 10, 10);
-    EXPECT_EQ(Log().Calls("Arc").front()->penStyle, static_cast<UINT>(PS_SOLID));
+    const auto drawTie = [&] { View().DrawTie(tie, 100, 200, 180, 10, 10); };
+    const auto drawSlur = [&] { View().DrawSlur(slur, 1, 100, 200, 180, 220, 10, 10); };
+    const auto drawPageSlur = [&] { View().DrawSlur(page, 0, -1, -1, -1, -1, 0, 0); };
+    struct Case {
+        const char* what;
+        short setting;
+        std::function<void()> draw;
+        UINT style;
+    };
+    const Case cases[] = {
+        {"a tie of thickness 0 is a solid hairline", 0, drawTie, PS_SOLID},
+        {"a bound slur of thickness 0 is dotted", 0, drawSlur, PS_DOT},
+        {"a bound slur thinner than a dot is solid", 1, drawSlur, PS_SOLID},
+        {"a page slur of 0 points is dotted", 2, drawPageSlur, PS_DOT},
+    };
+    for (const Case& c : cases) {
+        Doc().m_CtrlTool.m_nK4 = c.setting;
+        Log().Clear();
+        c.draw();
+        const auto arcs = Log().Calls("Arc");
+        ASSERT_EQ(arcs.size(), 4u) << c.what; // two strokes
+        EXPECT_EQ(arcs.front()->penStyle, c.style) << c.what;
+    }
 }
 
 TEST_F(CurveDrawing, CurvesWithoutWidthDrawNothing)
@@ -213,6 +214,22 @@ TEST_F(CurveDrawing, DamagedThicknessIsKeptToOneInch)
     Log().Clear();
     View().DrawTie(tie, 100, 200, 180, 10, 10);
     EXPECT_EQ(Log().Calls("Arc").size(), 4u * 96u);
+}
+
+class PrintedCurve : public kvtest::PrintedSymbolDrawingTest {};
+
+TEST_F(PrintedCurve, PrintedTieIsStrokedAtQuarterDotsToo)
+{
+    Doc().m_CtrlTool.m_nK4 = 2;
+    CKVMsg tie;
+    ShapeCurve(tie, MSG_TIE);
+    tie.m_wHeadType = 1;
+    EXPECT_EQ(View().DrawTie(tie, 100, 200, 180, 10, 10), 1);
+    const std::vector<ArcCall> arcs = Arcs(Log());
+    ASSERT_EQ(arcs.size(), 4u);
+    EXPECT_EQ(arcs[2][1], 778); // the second stroke a quarter dot higher
+    EXPECT_EQ(Log().Calls("Arc").front()->windowExt.cx, 400);
+    EXPECT_EQ(Dc().GetWindowExt(), CSize(100, 100));
 }
 
 // A tie from a note at the end of one system to a note at the start of the
