@@ -65,6 +65,9 @@ public:
     WORD FirstColumnHeaderGap() const { return m_wH8; }
     // Horizontal shift of a clef change at a measure's start.
     WORD ClefChangeShift() const { return m_wClefChangeShift; }
+    // The thickness of ties and slurs at their apex, in sixteenths of a staff
+    // space (K4); a bound slur of thickness 0 is drawn dotted.
+    short TieSlurThickness() const { return m_nK4; }
     // Where the naturals of a key change stand: 0 before the bar line, 1 after
     // it, 2 only in the courtesy column at a system's end.
     BYTE NaturalPlacement() const { return m_byH4; }

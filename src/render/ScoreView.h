@@ -301,9 +301,11 @@ public:
     // note or a measure not found (DrawTieSlur), zero width (DrawTie,
     // DrawSlur). `fromStart` is non-zero when the note being drawn is the
     // start note; w1 and w2 are the head widths at the two ends; with
-    // `bound` 0 a slur takes its points from itself (a page slur). Pending:
-    // 1, and DrawTieSlur -1 when an end note is gone. DrawCurvedLine and
-    // DrawBezierLine return 1.
+    // `bound` 0 a slur takes its points from itself (a page slur). They set
+    // the handles the symbol already has, in pass coordinates (a page slur's
+    // stay relative to its start), and a slur writes its width into layout
+    // word 3. DrawCurvedLine returns 1 and writes its start and end into the
+    // layout words; DrawBezierLine returns 1 and draws nothing.
     short DrawTieSlur(CKVMsg& tie, int fromStart);
     short DrawTie(CKVMsg& tie, int x1, int y, int x2, int w1, int w2);
     short DrawSlur(CKVMsg& slur, int bound, int x1, int y1, int x2, int y2, int w1, int w2);
@@ -448,6 +450,7 @@ public:
     COLORREF m_crBarLine = 0;
     // Set by block drawing for the tie drawers.
     LONG m_lBlockLeft = 0;          // x of the drawn block's left edge, origin included
+    LONG m_lMeasOrgY = 0;           // y of the drawn measure's staff bottom line, origin included
 
     // The time signature of the measure whose header was handled last.
     BYTE m_byCurTimeStyle = 0;

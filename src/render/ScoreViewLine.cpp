@@ -17,34 +17,18 @@
 #include <array>
 #include <cstdlib>
 
+using symbolplace::HandleSquare;
 using symbolplace::ParentMeas;
 using symbolplace::SetHandle;
 using symbolplace::SymbolPoint;
+using symbolplace::WriteBackBox;
 
 namespace {
 
 constexpr WORD kGlyphStart = 0;  // head type of an octave or pedal line that starts with its glyph
-constexpr int kHandleHalf = 3;   // half the side of a square handle
 constexpr int kPointsPerInch = 72;
 constexpr int kHalfPointsPerInch = 144;
 constexpr int kWidestLine = 0x7FFF;
-
-// The coordinates a line or shape drawer used, written back into the
-// symbol's four layout words for hit-testing and handle dragging: left (or
-// start x) in layout word 4, top (start y) in 1, right (end x) in 3 and
-// bottom (end y) in 2.
-void WriteBackBox(CKVMsg& msg, int left, int top, int right, int bottom)
-{
-    msg.m_nLayout4 = TruncateToShort(left);
-    msg.m_nLayout1 = TruncateToShort(top);
-    msg.m_nLayout3 = TruncateToShort(right);
-    msg.m_nLayout2 = TruncateToShort(bottom);
-}
-
-CRect SquareAround(int x, int y)
-{
-    return CRect(x - kHandleHalf, y - kHandleHalf, x + kHandleHalf, y + kHandleHalf);
-}
 
 // A pen of `width` units; one thinner than a unit would vanish on the
 // device, so it is drawn dotted at the device's finest width instead.
@@ -213,7 +197,7 @@ short CScoreView::DrawVabPedal(CKVMsg& msg)
         y -= w / 3;
         SetHandle(msg, 0, CRect(0, -2 * w / 3, w, 0));
     } else {
-        SetHandle(msg, 0, SquareAround(0, 0));
+        SetHandle(msg, 0, HandleSquare(0, 0));
     }
     const int endX = x + msg.m_nPosX2 - w;
     const int endY = y + MulDiv(msg.m_nPosY2, m_nSizePercent, 100);
@@ -231,8 +215,8 @@ short CScoreView::DrawVabPedal(CKVMsg& msg)
             m_pDC->LineTo(endX, to);
         });
     }
-    SetHandle(msg, 1, SquareAround(endX - startX, y - startY));
-    SetHandle(msg, 2, SquareAround(endX - startX, endY - startY));
+    SetHandle(msg, 1, HandleSquare(endX - startX, y - startY));
+    SetHandle(msg, 2, HandleSquare(endX - startX, endY - startY));
     return 1;
 }
 

@@ -57,6 +57,7 @@ short CScoreView::KVDrawMeas(CKVMeas& meas, short column, int endingsOnly)
     const LONG left = x0 + meas.m_nLeftX;
     const LONG cx = left + meas.m_nHeaderWidth;
     const LONG cy = y0 + meas.m_nStaffY;
+    m_lMeasOrgY = cy;
 
     const BYTE ending = meas.m_byEndingPos;
     if (ending != CKVMeas::ENDING_NONE) {

@@ -13,6 +13,7 @@
 #include "model/TextHelpers.h"
 #include "model/TickMath.h"
 #include "render/BeamGeometry.h"
+#include "render/SymbolPlace.h"
 #include "model/GlyphTables.h"
 #include "render/ViewGeometry.h"
 
@@ -39,11 +40,6 @@ enum TupletStyle {
     kNumberOnly = 4,
     kNothing = 5,
 };
-
-CRect Square(int cx, int cy)
-{
-    return CRect(cx - kHandleHalf, cy - kHandleHalf, cx + kHandleHalf, cy + kHandleHalf);
-}
 
 // The tuplet digits of the number shown, with the colon of a ratio.
 std::string TupletGlyphs(const CKVMsg& tuplet)
@@ -208,7 +204,7 @@ void CScoreView::SetTupletHandles(CKVMsg& tuplet, bool single, CPoint start, CPo
                           {end.x - start.x, reach + end.y - start.y}};
     for (int i = 1; i < kTupletHandles; ++i) {
         if (CKVCtrlPoint* handle = HandleAt(tuplet, i))
-            handle->m_rect = Square(at[i - 1].x, at[i - 1].y);
+            handle->m_rect = symbolplace::HandleSquare(at[i - 1].x, at[i - 1].y);
     }
 }
 

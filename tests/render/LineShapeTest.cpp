@@ -2,6 +2,7 @@
 // they draw at which resolution and with which pen, and the coordinates
 // they leave in the symbol for hit-testing and handle dragging.
 
+#include "support/PngPixels.h"
 #include "support/SymbolDrawing.h"
 
 #include "document/KVDoc.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cairo.h>
 
 #include <array>
 #include <string>
@@ -305,37 +305,6 @@ protected:
     kvtest::RenderShape Rendering() const override { return {.metrics = kvtest::SymbolMetrics(), .open = false}; }
 };
 
-class Pixels {
-public:
-    explicit Pixels(const std::string& path) : m_png(cairo_image_surface_create_from_png(path.c_str())) {}
-    ~Pixels() { cairo_surface_destroy(m_png); }
-    Pixels(const Pixels&) = delete;
-    Pixels& operator=(const Pixels&) = delete;
-
-    bool Ok() const { return cairo_surface_status(m_png) == CAIRO_STATUS_SUCCESS; }
-    bool Ink(int x, int y) const
-    {
-        const unsigned char* row = cairo_image_surface_get_data(m_png) + y * cairo_image_surface_get_stride(m_png);
-        return (*reinterpret_cast<const uint32_t*>(row + 4 * x) & 0x00FFFFFF) != 0x00FFFFFF;
-    }
-    // Separate runs of ink from `from` to `to` (inclusive) along a row or a
-    // column.
-    int Runs(bool alongRow, int fixed, int from, int to) const
-    {
-        int runs = 0;
-        bool inside = false;
-        for (int i = from; i <= to; ++i) {
-            const bool ink = alongRow ? Ink(i, fixed) : Ink(fixed, i);
-            runs += ink && !inside;
-            inside = ink;
-        }
-        return runs;
-    }
-
-private:
-    cairo_surface_t* m_png;
-};
-
 TEST_F(ShapePicture, DashesBandAndRoundedRectangleLookRight)
 {
     auto dc = kvtest::MakeRasterDC(300, 200, KvRasterKind::Screen);
@@ -365,7 +334,7 @@ TEST_F(ShapePicture, DashesBandAndRoundedRectangleLookRight)
 
     const std::string path = kvtest::WritePicture(*dc, "shapes.png");
     ASSERT_FALSE(path.empty());
-    const Pixels png(path);
+    const kvtest::PngPixels png(path);
     ASSERT_TRUE(png.Ok());
     EXPECT_EQ(png.Runs(true, 42, 128, 223), 16);
     EXPECT_EQ(png.Runs(false, 224, 42, 52), 2);
