@@ -7,7 +7,6 @@
 #include "platform/Backends.h"
 #include "platform/Recorder.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -370,45 +369,6 @@ TEST_F(RestPicture, InvertedSlashDrawnTwiceLeavesThePageAsItWas)
     View().DrawSlashRest(40, 80, 0x0000FF, 1);
     EXPECT_EQ(kvtest::CountInk(*dc, CRect(0, 0, 120, 120)).inside, 0);
     View().KVClose();
-}
-
-TEST_F(RestPicture, ColouredRestInksExactlyItsGlyphBox)
-{
-    auto dc = OpenRaster(200, 240);
-    CKVMsg rest;
-    rest.m_byKind = MSG_REST;
-    rest.m_byParentKind = 7;
-    rest.m_byVoice = 1;
-    rest.m_wDuration = DUR_QUARTER;
-    rest.m_nPosX = 60;
-    rest.m_nPosY = 80;
-    rest.m_crColor = 0x0000FF;
-    EXPECT_EQ(View().DrawRest(rest, 1), 1);
-    View().KVClose();
-    const std::string path = kvtest::WritePicture(*dc, "rests-ties.png");
-    ASSERT_FALSE(path.empty());
-
-    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-    const unsigned char* data = cairo_image_surface_get_data(png);
-    const int stride = cairo_image_surface_get_stride(png);
-    int inked = 0;
-    int red = 0;
-    int stray = 0;
-    for (int y = 0; y < cairo_image_surface_get_height(png); ++y) {
-        for (int x = 0; x < cairo_image_surface_get_width(png); ++x) {
-            const uint32_t rgb = *reinterpret_cast<const uint32_t*>(data + y * stride + 4 * x) & 0x00FFFFFF;
-            if (rgb == 0x00FFFFFF)
-                continue;
-            const bool inBox = x >= 60 && x <= 69 && y >= 64 && y <= 95;
-            ++(inBox ? inked : stray);
-            red += rgb == 0x00FF0000; // cairo keeps red in the high byte
-        }
-    }
-    cairo_surface_destroy(png);
-    EXPECT_EQ(inked, 320);
-    EXPECT_EQ(red, 320);
-    EXPECT_EQ(stray, 0);
 }
 
 } // namespace
