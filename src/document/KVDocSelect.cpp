@@ -18,6 +18,7 @@
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/MeasPlace.h"
 #include "model/KVSystem.h"
 
 #include <vector>
@@ -34,18 +35,10 @@ SelRect* RecordAt(CKVBackupPtrArray& list, int i)
     return static_cast<SelRect*>(list.GetAt(i));
 }
 
-CKVStaff* StaffOf(const CKVMeas& meas)
-{
-    CKVObject* parent = meas.m_pParent;
-    return parent && (parent->m_byObjKind == OBJ_STAFF || parent->m_byObjKind == OBJ_OSSIA_STAFF)
-               ? static_cast<CKVStaff*>(parent)
-               : nullptr;
-}
-
 // Whether a measure of a staff lies in a block's measure range.
 bool InBlockRange(const CKVBlock& block, CKVStaff* staff, CKVMeas* meas)
 {
-    if (!meas || StaffOf(*meas) != staff)
+    if (!meas || measplace::StaffOf(*meas) != staff)
         return false;
     const int index = staff->GetMeasIndex(meas);
     return index >= block.m_nFirstMeas && index < block.m_nFirstMeas + block.m_nMeasCount;
@@ -78,7 +71,7 @@ bool Replaced(const SelRect& rec, short kind, CKVStaff* staff, CKVBlock* block)
     if (kind == SelRect::kBlockStaff)
         return rec.nKind == SelRect::kMeas && InBlockRange(*block, staff, rec.pMeas);
     if (kind == SelRect::kStaff)
-        return (rec.nKind == SelRect::kMeas && rec.pMeas && StaffOf(*rec.pMeas) == staff) ||
+        return (rec.nKind == SelRect::kMeas && rec.pMeas && measplace::StaffOf(*rec.pMeas) == staff) ||
                (rec.nKind == SelRect::kBlockStaff && rec.pStaff == staff);
     return false;
 }
@@ -104,7 +97,7 @@ void CKVDoc::AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, 
         add = rect && made.pPage;
         break;
     case SelRect::kMeas:
-        staff = meas ? StaffOf(*meas) : nullptr;
+        staff = meas ? measplace::StaffOf(*meas) : nullptr;
         made.pPage = block ? block->m_pPage : nullptr;
         made.pBlock = block;
         made.pMeas = meas;
