@@ -286,11 +286,16 @@ public:
 
     void Run()
     {
-        for (DWORD id : ChildIds(*m_meas)) {
+        CKVMeas* origin = m_meas;
+        for (DWORD id : ChildIds(*origin)) {
             m_doc.m_pLastMember = nullptr;
-            short index = -1;
-            CKVMsg* msg = ChildById(*m_meas, id, index);
-            if (!msg)
+            CKVMsg* msg = origin->m_pSystem ? origin->m_pSystem->GetMsgFromMap(id) : nullptr;
+            // After an ossia measure was backed up below, its symbols are the
+            // live copy's.
+            if (msg && m_meas != origin)
+                msg = origin->GetNewPtr2(msg);
+            short index = msg ? tielink::IndexOfChild(*m_meas, msg) : -1;
+            if (index < 0)
                 continue;
             switch (msg->m_byKind) {
             case MSG_NOTE:

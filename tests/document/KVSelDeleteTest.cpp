@@ -93,6 +93,22 @@ TEST_F(SelDeleteTest, OssiaBlocksTakeTheRightEdgeAsStored)
     EXPECT_EQ(Count(*ossia->GetStaff(0)->GetMeas(0), MSG_NOTE), 0);
 }
 
+TEST_F(SelDeleteTest, OssiaMeasureGoesOnWithItsLiveCopy)
+{
+    CKVBlock* ossia = AddOssiaBlock(2);
+    CKVMeas* m = ossia->GetStaff(0)->GetMeas(0);
+    CKVMsg* dynamic = score->Symbol(m, MSG_DYNAMIC, 32, 10);
+    dynamic->m_arrCtrlPoint.GetAt(0)->m_rect = CRect(0, -10, 20, 0);
+    score->Note(m, {.x = 96, .y = -12});
+    CRect area = ossia->m_rcBlock;
+    area.InflateRect(0, 40);
+    SelectRect(area);
+    DeleteAndUndo(0);
+    CKVMeas* live = ossia->GetStaff(0)->GetMeas(0);
+    EXPECT_EQ(Count(*live, MSG_DYNAMIC), 0);
+    EXPECT_EQ(Count(*live, MSG_NOTE), 0);
+}
+
 TEST_F(SelDeleteTest, PartsMeetingTheRectangleGoAndTheirNoteStays)
 {
     CKVMeas* m = Meas(0, 0);
