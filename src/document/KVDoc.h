@@ -132,13 +132,18 @@ public:
     short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
 
     // Defined in document/KVDocCommands.cpp
+    // A whole-measure rest in measures [first, end) of every staff; nothing
+    // for beat unit 0.
     void InsertRestToMeas(short first, short end, unsigned char beatUnit);
     void ChangeDrumTable(short kit, int mode);
     void UpdateColorChordText(DWORD colour);
     void ViewNoteByWhichStaff(short voice, int up);
     void SetPakPosByNote(short, CKVMsg* note, short, int);
+    // The time signature of measure `meas` of staff 0; 0 with the outputs
+    // untouched when there is no such measure.
     int GetMeasPak(LONG meas, short& beats, short& beatUnit);
     int GetMeasPak(LONG meas, CString& numeratorText, CString&);
+    // Takes the selected staves out of every block; a block keeps its last.
     void StaffHide();
     void StaffVisible();
 
@@ -200,12 +205,19 @@ public:
                              int graceSource, int value, int* moved, int midiFile);
 
     // Defined in document/KVDocSelect.cpp
+    // Adds a record of kind 1 (rectangle on the current page; the caret moves
+    // to its corner), 2 (measure of a block), 3 (staff of a block) or 4
+    // (staff). A record already covered, another kind or a missing pointer
+    // adds nothing; a staff record replaces the smaller records of its staff.
     void AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, CKVBlock* block);
     // 1 when the selection differs from the one saved at the last call.
     int IsSelChanged();
     void RemoveAllSelRect(int resetDrag, int keep);
+    // 0 for an index that names no staff of the master system.
     int IsStaffSelected(short index);
     int IsEnableStaffHide();
+    // Deletes what the records cover in one undo step: 1, or 0 with nothing
+    // changed when the selected measures cannot be backed up.
     int DeleteMsgOnSelRect(int voice);
     int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
                                         CKVObject* holder, short& index, CKVMsg* note, CRect& work,
@@ -340,9 +352,25 @@ public:
     void UpdateMsgCtrlRect();
 
     // Defined in edit/KVDocSelection.cpp
+    // Collects the ids of the symbols every selection record covers into
+    // m_arrSelMsgId: notes and rests, beam groups and chords (each listed
+    // once, before its first covered member) and other symbols by their first
+    // handle. With every page selected the list is every slot of the master
+    // map. The number collected, or -1 when none.
     int GetSelMsgCount();
+    // The same for one record, notes, rests, chords and groups only; the
+    // chord notes it takes get flag 0x20. 0 for an index that names no record.
     int GetSelMsgCount(short record);
+    // The symbol at place `index` of the last collection, looked up in the
+    // map of document system `system`; null when either is out of range, the
+    // id is gone, or its measure (staff, page) is a copy an undo step keeps.
     CKVMsg* GetSelNote(int index, int system);
+    // Collect, then give the first selected note, rest or beam group of
+    // `system` in `voice` (0 any voice) through `found`: 1, or 0 with
+    // `found` untouched.
+    int IsNoteOnSel(int system, int voice, CKVMsg** found);
+    int IsRestOnSel(int system, int voice, CKVMsg** found);
+    int IsBeamOnSel(int system, int voice, CKVMsg** found);
 
     // Defined in edit/KVDocStaffCmd.cpp
     int GetStaffSelStatus(int index, int);
@@ -449,6 +477,8 @@ public:
     short m_nCusorY = 0;           // below the staff's top line, snapped
     CTypedPtrArray<CPtrArray, SelRect*> m_arrSavedSelRect; // the selection at the last IsSelChanged
     CTypedPtrArray<CPtrArray, CKVMeas*> m_arrMeas;
+    // The ids of the last selection collection (GetSelMsgCount).
+    CDWordArray m_arrSelMsgId;
 
 private:
     // Defined in document/KVDocCaret.cpp
@@ -477,6 +507,15 @@ private:
     short CaretStepAfter(CKVMeas& meas, CKVMsg& note);
     // The caret's measure is the last of the page's last block.
     bool IsLastMeasOfPage();
+
+    // Defined in document/KVDocSelect.cpp
+    // The slurs, lyrics, chord symbols and other parts of a note that keeps
+    // its place but whose parts meet the selection.
+    void DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
+                         const CRect& selection);
+
+    // Defined in edit/KVDocSelection.cpp
+    int FindOnSel(int system, int voice, BYTE kind, CKVMsg** found);
 
     // Defined in document/KVDocInsert.cpp
     // Takes a tie or slur off its notes.
