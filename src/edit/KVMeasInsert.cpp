@@ -2,8 +2,25 @@
 
 #include "model/KVMeas.h"
 
-CKVMsg* CKVMeas::InsertNewMsg(CKVMsg&)
+#include "model/KVMsg.h"
+#include "model/NewObject.h"
+
+CKVMsg* CKVMeas::InsertNewMsg(CKVMsg& model)
 {
-    KV_PENDING("CKVMeas::InsertNewMsg");
-    return nullptr;
+    // A compressed multi-measure rest stands for whole measures.
+    if (IsRestCompMeas(nullptr) != 0)
+        return nullptr;
+    CKVMsg* copy = KvNewReported<CKVMsg>();
+    if (!copy)
+        return nullptr;
+    *copy = model;
+    copy->m_dwMsgId = 0;
+    copy->m_pParent = this;
+    copy->m_byParentKind = OBJ_MEAS;
+    copy->m_pSystem = m_pSystem;
+    if (AddMsg(copy, 1) <= 0) {
+        delete copy;
+        return nullptr;
+    }
+    return copy;
 }
