@@ -87,6 +87,25 @@ TEST_F(CrossStaffTest, ANoteGoesUpSpelledForTheTrebleAndComesHome)
     EXPECT_TRUE(Ids(Bass()->m_arrDownMsg).empty());
 }
 
+TEST_F(CrossStaffTest, ShowingANoteOnTheStaffAboveGivesItThePlaceThere)
+{
+    Keyed(Bass(), 0, -80, 60);
+    SelectMeas(1, 0);
+    Doc().ViewNoteByWhichStaff(0, 1);
+    CKVMsg* c4 = At(Bass(), 0);
+    EXPECT_TRUE(c4->m_wFlag & MSGFLAG_STAFF_UP);
+    EXPECT_EQ(c4->m_nPosY2, 16);
+    EXPECT_EQ(c4->m_nPosY, Treble()->m_nStaffY + 16 - Bass()->m_nStaffY);
+
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectMeas(1, 0);
+    Doc().ViewNoteByWhichStaff(0, 0);
+    c4 = At(Bass(), 0);
+    EXPECT_EQ(c4->m_wFlag & MSGFLAG_STAFF_UP, 0);
+    EXPECT_TRUE(Ids(Bass()->m_arrUpMsg).empty());
+    EXPECT_EQ(c4->m_nPosY, -80);
+}
+
 TEST_F(CrossStaffTest, AKeyIsSpelledByTheKeySignatureOfTheStaffItIsDrawnOn)
 {
     score->Setup(Bass(), {.clef = 2, .keyType = CKVMeas::KEY_SHARPS, .keyCount = 2});
