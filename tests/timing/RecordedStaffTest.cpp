@@ -209,6 +209,28 @@ TEST_F(TimeSignatureTest, ASelectedOssiaBlockLimitsTheChange)
     EXPECT_EQ(Meas(1, 0)->m_nTimeNum, 4);
 }
 
+TEST_F(TimeSignatureTest, TheSelectedOssiaBlockIsFoundBySelectionOrCursor)
+{
+    CKVBlock* ossia = AddOssiaBlock(3);
+    EXPECT_EQ(Page(0)->GetSelOssiaBlock(), nullptr);
+    // A whole-score staff record selects the staff in every block.
+    SelectStaff(1);
+    EXPECT_EQ(Block(0)->IsStaffSelected(score->Staff(1)), 1);
+    EXPECT_EQ(Block(0)->IsStaffSelected(score->Staff(0)), 0);
+    EXPECT_EQ(Block(0)->IsStaffSelected(nullptr), 1);
+    EXPECT_EQ(ossia->IsStaffSelected(nullptr), 0);
+    EXPECT_EQ(Page(0)->GetSelOssiaBlock(), nullptr);
+    // A block-staff record names its block only.
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectBlockStaff(0, 1);
+    EXPECT_EQ(Block(1)->IsStaffSelected(score->Staff(0)), 1);
+    EXPECT_EQ(Block(0)->IsStaffSelected(score->Staff(0)), 0);
+    // Without a selection the cursor's ossia block is the one.
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    Doc().m_pCurBlock = ossia;
+    EXPECT_EQ(Page(0)->GetSelOssiaBlock(), ossia);
+}
+
 TEST_F(TimeSignatureTest, BadMetersAreRefusedWithNothingChanged)
 {
     EXPECT_EQ(Doc().SetPakToMeas(0, 0, 3, 4, nullptr, nullptr, 1, 0, 1, 1), -1);
