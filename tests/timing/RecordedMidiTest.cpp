@@ -5,6 +5,7 @@
 
 #include "timing/GuessDurTable.h"
 
+#include <memory>
 #include <vector>
 
 using kvtest::TimingTest;
@@ -125,31 +126,24 @@ protected:
 
 TEST_F(RestFillTest, HolesFillWithRestsAlignedToBeats)
 {
-    Meas()->PrepGuess(240);
-    Played(0, DUR_QUARTER);
-    Played(600, DUR_QUARTER, 1);
-    EXPECT_EQ(Meas()->MakeRests(1, 240, 5), 1);
-    EXPECT_EQ(Rests(), (std::vector<RestAt> {{240, 240, 64, DUR_QUARTER}, {480, 480, 128, DUR_EIGHTH}}));
-    EXPECT_EQ(Meas()->GetMsgNum(), 4);
-}
-
-TEST_F(RestFillTest, DivisionZeroActsAsFive)
-{
-    Meas()->PrepGuess(240);
-    Played(0, DUR_QUARTER);
-    Played(600, DUR_QUARTER, 1);
-    EXPECT_EQ(Meas()->MakeRests(1, 240, 0), 1);
-    EXPECT_EQ(Rests().size(), 2u);
-}
-
-TEST_F(RestFillTest, RecordingTicksAreKeptApartFromScoreTicks)
-{
-    // The same performance recorded at 480 ticks per quarter.
-    Meas()->PrepGuess(480);
-    Played(0, DUR_QUARTER);
-    Played(1200, DUR_QUARTER, 1);
-    EXPECT_EQ(Meas()->MakeRests(1, 480, 5), 1);
-    EXPECT_EQ(Rests(), (std::vector<RestAt> {{480, 240, 64, DUR_QUARTER}, {960, 480, 128, DUR_EIGHTH}}));
+    // A quarter, a hole of a beat and a half, a dotted quarter; at 240 and
+    // at 480 ticks per quarter (the rests' start times stay in the score's
+    // ticks), and with division 0 read as 5.
+    struct Case {
+        DWORD ticks;
+        short division;
+        short rests[2];
+    };
+    for (const Case c : {Case {240, 5, {240, 480}}, Case {240, 0, {240, 480}}, Case {480, 5, {480, 960}}}) {
+        score = std::make_unique<kvtest::ScoreBuilder>(Shape());
+        Meas()->PrepGuess(c.ticks);
+        Played(0, DUR_QUARTER);
+        Played(static_cast<short>(c.ticks * 5 / 2), DUR_QUARTER, 1);
+        EXPECT_EQ(Meas()->MakeRests(1, c.ticks, c.division), 1);
+        EXPECT_EQ(Rests(), (std::vector<RestAt> {{c.rests[0], 240, 64, DUR_QUARTER}, {c.rests[1], 480, 128, DUR_EIGHTH}}))
+            << c.ticks << "/" << c.division;
+        EXPECT_EQ(Meas()->GetMsgNum(), 4);
+    }
 }
 
 TEST_F(RestFillTest, FullOrEmptyVoicesGetNoRests)
