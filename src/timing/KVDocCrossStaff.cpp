@@ -147,6 +147,10 @@ private:
             if (lastNeighbour && lastNeighbour != neighbour)
                 Respell(lastNeighbour);
             lastNeighbour = neighbour;
+            // A note is spelled on the other staff from its key; one without
+            // a MIDI head takes the key of its place first.
+            if (msg.m_byKind == MSG_NOTE && msg.GetMidiKey() == 0)
+                msg.MakeMidiMsgFromY(0);
             msg.m_wFlag = static_cast<WORD>(msg.m_wFlag | m_way.toward);
             own->AddUpDownMsgArray(&msg);
             if (msg.m_byKind == MSG_NOTE) {

@@ -5,6 +5,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
+#include "model/MidiNoteHead.h"
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
@@ -65,6 +66,10 @@ void CKVMsg::SetPosByUpDownStaff(int place, int keepOwn)
 
     // The note is spelled as the staff it is drawn on spells its key: a
     // stand-in of that measure takes the key under the clef in force there.
+    // Without a MIDI head there is no key to spell, and the note stays.
+    unsigned char* head = nullptr;
+    if (GetHead(&head) <= MidiNoteHead::KeyOffset || !head)
+        return;
     std::unique_ptr<CKVMsg> probe(KvNewChild<CKVMsg>(target->m_pSystem, OBJ_MSG, target, OBJ_MEAS));
     if (!probe)
         return;

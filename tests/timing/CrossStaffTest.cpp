@@ -106,6 +106,16 @@ TEST_F(CrossStaffTest, ShowingANoteOnTheStaffAboveGivesItThePlaceThere)
     EXPECT_EQ(c4->m_nPosY, -80);
 }
 
+TEST_F(CrossStaffTest, ANoteWithoutAMidiHeadIsSpelledFromItsPlace)
+{
+    score->Note(Bass(), {.x = 0, .y = -80}); // C4 by its place alone
+    Up(1);
+    CKVMsg* c4 = At(Bass(), 0);
+    EXPECT_TRUE(c4->m_wFlag & MSGFLAG_STAFF_UP);
+    EXPECT_EQ(c4->GetMidiKey(), 60);
+    EXPECT_EQ(c4->m_nPosY2, 16);
+}
+
 TEST_F(CrossStaffTest, AKeyIsSpelledByTheKeySignatureOfTheStaffItIsDrawnOn)
 {
     score->Setup(Bass(), {.clef = 2, .keyType = CKVMeas::KEY_SHARPS, .keyCount = 2});
