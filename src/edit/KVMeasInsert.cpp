@@ -3,24 +3,27 @@
 #include "model/KVMeas.h"
 
 #include "model/KVMsg.h"
+#include "model/KVSystem.h"
 #include "model/NewObject.h"
 
 CKVMsg* CKVMeas::InsertNewMsg(CKVMsg& model)
 {
-    // A compressed multi-measure rest stands for whole measures.
-    if (IsRestCompMeas(nullptr) != 0)
+    if (!m_pSystem || IsRestCompMeas(nullptr) != 0)
         return nullptr;
-    CKVMsg* copy = KvNewReported<CKVMsg>();
-    if (!copy)
+    CKVMsg* msg = KvNewReported<CKVMsg>();
+    if (!msg)
         return nullptr;
-    *copy = model;
-    copy->m_dwMsgId = 0;
-    copy->m_pParent = this;
-    copy->m_byParentKind = OBJ_MEAS;
-    copy->m_pSystem = m_pSystem;
-    if (AddMsg(copy, 1) <= 0) {
-        delete copy;
+    *msg = model;
+    // The copy is a symbol of its own: a new id, and this measure's system.
+    msg->m_dwMsgId = 0;
+    msg->m_pSystem = m_pSystem;
+    msg->m_pPage = nullptr;
+    if (AddMsg(msg, kHolderOwns) <= 0) {
+        if (msg->m_dwMsgId != 0 && m_pSystem->GetMsgFromMap(msg->m_dwMsgId) == msg)
+            m_pSystem->RemoveMsgFromMap(msg->m_dwMsgId);
+        else
+            delete msg;
         return nullptr;
     }
-    return copy;
+    return msg;
 }
