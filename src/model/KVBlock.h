@@ -130,6 +130,12 @@ public:
     void RemoveStaffNamePoint();
     void MakeStaffNameRect();
 
+    // Defined in edit/KVBlockStaffSelect.cpp
+    // With null, 1 when any staff of the block is selected; otherwise 1 when
+    // a selection record of the block's page (or a whole-score staff record)
+    // takes in that staff.
+    int IsStaffSelected(CKVStaff* staff);
+
     // Defined in edit/KVPageFont.cpp
     // A new staff space: the gaps between staves and the per-staff values
     // follow it, then the block is laid out again.

@@ -406,4 +406,7 @@ public:
     short m_nSaveStaffY = 0;
     short m_nSaveHeaderWidth = 0;
     short m_nSaveRealWidth = 0;
+    // Where the measure stood in its staff's list when last looked up; only
+    // a hint, checked before use. Never stored or copied.
+    mutable int m_nIndexHint = -1;
 };

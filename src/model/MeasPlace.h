@@ -32,13 +32,22 @@ inline BYTE StaffKindOf(CKVMeas* meas)
 }
 
 // The measure's index in its staff's list; -1 when it is not there.
+// The index found last is tried first: walks ask it of every measure they
+// visit, and a search through a long staff each time would make them grow
+// with the score.
 inline int IndexOnStaff(CKVStaff* staff, const CKVMeas* meas)
 {
     if (!staff)
         return -1;
-    for (int i = 0; i < staff->m_arrMeas.GetSize(); ++i) {
-        if (staff->m_arrMeas.GetAt(i) == meas)
+    const int count = staff->m_arrMeas.GetSize();
+    const int hint = meas ? meas->m_nIndexHint : -1;
+    if (hint >= 0 && hint < count && staff->m_arrMeas.GetAt(hint) == meas)
+        return hint;
+    for (int i = 0; i < count; ++i) {
+        if (staff->m_arrMeas.GetAt(i) == meas) {
+            meas->m_nIndexHint = i;
             return i;
+        }
     }
     return -1;
 }

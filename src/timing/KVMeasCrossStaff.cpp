@@ -5,6 +5,7 @@
 
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/KVSystem.h"
 
 namespace {
 
@@ -48,19 +49,89 @@ void CKVMeas::AddUpDownMsgArray(CKVMsg* msg)
         RecordUpDown(*this, *msg, 0);
 }
 
-void CKVMeas::DeleteUpDownMsgArray(CKVMsg*)
+// Takes an id out of a list; true when it was there.
+static bool Unlist(CDWordArray& list, DWORD id)
 {
-    KV_PENDING("CKVMeas::DeleteUpDownMsgArray");
+    for (int i = 0; i < list.GetSize(); ++i) {
+        if (list.GetAt(i) == id) {
+            list.RemoveAt(i);
+            return true;
+        }
+    }
+    return false;
 }
 
-void CKVMeas::DeleteAllUpDownMsg(int, int)
+static void Respell(CKVMeas* meas, int full)
 {
-    KV_PENDING("CKVMeas::DeleteAllUpDownMsg");
+    if (meas)
+        meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, static_cast<short>(full));
 }
 
-void CKVMeas::SetPosByUpDownStaff(int, int, int)
+// Brings a symbol back to its own staff: both flags cleared, placed there.
+static void ReturnHome(CKVMsg& msg)
 {
-    KV_PENDING("CKVMeas::SetPosByUpDownStaff");
+    msg.m_wFlag = static_cast<WORD>(msg.m_wFlag & ~(MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN));
+    msg.SetPosByUpDownStaff(1, 0);
+}
+
+void CKVMeas::DeleteUpDownMsgArray(CKVMsg* msg)
+{
+    if (!msg)
+        return;
+    CKVMeas* neighbour = nullptr;
+    if (Unlist(m_arrUpMsg, msg->m_dwMsgId))
+        neighbour = GetUpMeas();
+    else if (Unlist(m_arrDownMsg, msg->m_dwMsgId))
+        neighbour = GetDownMeas();
+    else
+        return;
+    ReturnHome(*msg);
+    Respell(this, 0);
+    Respell(neighbour, 0);
+}
+
+void CKVMeas::DeleteAllUpDownMsg(int up, int down)
+{
+    bool changed = false;
+    auto returnAll = [&](CDWordArray& list) {
+        const bool any = list.GetSize() > 0;
+        for (int i = 0; i < list.GetSize(); ++i) {
+            if (CKVMsg* msg = m_pSystem ? m_pSystem->GetMsgFromMap(list.GetAt(i)) : nullptr) {
+                ReturnHome(*msg);
+                changed = true;
+            }
+        }
+        list.RemoveAll();
+        return any;
+    };
+    if (up && returnAll(m_arrUpMsg))
+        Respell(GetUpMeas(), 0);
+    if (down && returnAll(m_arrDownMsg))
+        Respell(GetDownMeas(), 0);
+    if (changed)
+        Respell(this, 0);
+}
+
+void CKVMeas::SetPosByUpDownStaff(int up, int down, int full)
+{
+    // Stale ids are dropped; every other symbol is placed again.
+    auto placeAll = [this](CDWordArray& list) {
+        for (int i = 0; i < list.GetSize();) {
+            CKVMsg* msg = m_pSystem ? m_pSystem->GetMsgFromMap(list.GetAt(i)) : nullptr;
+            if (!msg) {
+                list.RemoveAt(i);
+                continue;
+            }
+            msg->SetPosByUpDownStaff(1, 0);
+            ++i;
+        }
+        return list.GetSize() > 0;
+    };
+    if (up && placeAll(m_arrUpMsg))
+        Respell(GetUpMeas(), full);
+    // The staff below spells a single symbol it shows as it spells several.
+    if (down && placeAll(m_arrDownMsg))
+        Respell(GetDownMeas(), full);
 }
 
 // The measure with this measure's index on the staff `offset` places away in

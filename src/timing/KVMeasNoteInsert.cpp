@@ -71,6 +71,12 @@ CKVMsg* OnlyWholeRest(CKVMeas& meas)
 // stays.
 void SetDrumClefHead(CKVMeas& meas, CKVMsg& tmpl)
 {
+    // A plain head stays plain when no kit can be read, whatever the clef:
+    // the clef, which may take a walk back over the whole staff, is not
+    // needed then. Recorded notes arrive by the thousand this way.
+    const bool noKit = GetMidiFileRead() || !pDrumTable || pDrumTable->GetSize() == 0;
+    if (tmpl.m_wHeadType == kPlainHead && noKit)
+        return;
     if (meas.GetClefType() != kDrumClef) {
         tmpl.m_wHeadType = kPlainHead;
         return;
