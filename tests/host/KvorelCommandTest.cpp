@@ -597,13 +597,15 @@ TEST_F(KvorelRenderScore, PagesShowSystemsBeamsTupletsAndMeasureNumbersInEveryFo
     EXPECT_NE(pdf.find("/Type /Pages"), std::string::npos);
     EXPECT_NE(pdf.find("/Count " + pages), std::string::npos) << pages;
 
-    // Page 1 drawn here as the command draws it, onto a recording device.
+    // Page 1 drawn here as the command draws its SVG, onto a recording
+    // device: a printing pass, which leaves out what only the screen shows
+    // (MIDI events), so that every text recorded is in the SVG too.
     kvorel::PageDevice device;
     ASSERT_TRUE(kvorel::MakePageDevice(doc, false, 0, 100, device));
-    auto dc = kvtest::MakeRecordingDC(device.width, device.height, device.resolution);
+    auto dc = kvtest::MakeRecordingDC(device.width, device.height, device.resolution, true);
     {
         kvorel::TextBlitSurface surface(doc, device);
-        ASSERT_TRUE(kvorel::DrawScorePage(doc, *dc, nullptr, false, device, 0));
+        ASSERT_TRUE(kvorel::DrawScorePage(doc, *dc, nullptr, true, device, 0));
     }
     kvrec::Recorder& log = dc->Log();
     EXPECT_FALSE(log.Calls("Polygon").empty()) << "no beam";
