@@ -520,8 +520,6 @@ private:
     void DrawStaffContent(BlockWork& work, int staff);
 
     // Defined in render/ScoreViewStaff.cpp
-    // The settings' colour of a staff index; black past the table.
-    COLORREF StaffColour(int index) const;
     // The staff's size percent moved to a whole-dot line gap (never 0); 100
     // for no staff.
     int EffectivePercentOf(CKVStaff* staff) const;
