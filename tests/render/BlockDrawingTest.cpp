@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -360,6 +361,9 @@ TEST_F(BlockDrawing, ScreenPassSkipsBlocksOutsideTheUpdateRectangle)
     EXPECT_EQ(Draw(), 0);
     EXPECT_TRUE(Log().Entries().empty());
     View().m_rcUpdate = CRect(0, 200, 800, 600); // within a staff height below
+    EXPECT_EQ(Draw(), 1);
+    // An update rectangle over the whole coordinate range meets every block.
+    View().m_rcUpdate = CRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     EXPECT_EQ(Draw(), 1);
 }
 
