@@ -117,13 +117,13 @@ public:
     // The drawers below draw inside a pass, in model coordinates plus the
     // origin. What a short result means differs by drawer and is said at each
     // group. A drawer not built yet (KV_PENDING) draws nothing and returns the
-    // value its group names: mostly 1, so that a pass goes on, and 0 where the
-    // result is a width, so that nothing is reserved for it.
+    // value its group names: mostly 1, so that a pass goes on; only the groups
+    // that still hold one name a pending value.
 
     // Defined in render/ScoreViewPage.cpp
     // One page: background, frame, title, the blocks that meet `update`, the
     // ossia blocks, page symbols, staff names, header and footer. Returns 1,
-    // also when no document is bound; pending, 1.
+    // also when the view is closed or no document is bound.
     short KVDrawPage(CKVPage& page, CRect update, int pageIndex);
     // The staff names of the page's first block.
     void KVDrawStaffName(CKVPage& page, int pageIndex);
@@ -135,8 +135,8 @@ public:
     // Defined in render/ScoreViewBlock.cpp
     // One system, settling the header widths, content origins and widths of
     // its measures. Returns 1 when drawn, 0 when a screen pass skips a block
-    // outside the update rectangle, -1 for a block without staves or
-    // measures; pending, 1.
+    // outside the update rectangle, -1 on a closed view or for a block
+    // without staves or measures.
     short KVDrawBlock(CKVBlock& block);
 
     // Defined in render/ScoreViewMeasure.cpp
@@ -149,10 +149,12 @@ public:
 
     // Defined in render/ScoreViewVirtual.cpp
     // A whole pass of one block on an invisible surface, only to settle its
-    // measures; `fonts` and `flag` are not read. Returns 1; pending, 1.
+    // measures, whatever the last page drawing saw and also without a main
+    // window; an open pass goes on as it was. `fonts` and `flag` are not
+    // read. Returns 1.
     short VirtualDrawBlock(CKVBlock& block, CFontDatas* fonts, int flag);
     // The room in dots that the brackets and braces of the block need at its
-    // left edge, -1 when the work array cannot be made; pending, 0.
+    // left edge; 0 on a closed view or without a document.
     short GetDispXByBrace(CKVBlock& block);
 
     // Defined in render/ScoreViewNote.cpp
@@ -199,12 +201,13 @@ public:
     CSize GetFontBarPos(CKVMsg& note, short headWidth, short stemHeight);
 
     // Defined in render/ScoreViewBeam.cpp
-    // A beam group: -1 when it has no members, else 1; pending, 1.
+    // A beam group: -1 when it has no members, else 1.
     short DrawBeam(CKVMsg& group);
     // The stems and stem reaches of the members, without drawing.
     void AdjustBeam(CKVMsg& group);
     // Makes or moves the group's three handles between leftX and rightX and
-    // gives the group's anchor in (x, y); pending, x and y stay as they are.
+    // gives the group's anchor in (x, y); for a group without members
+    // nothing changes, x and y included.
     void MakeControlPointOfBeam(CKVMsg* group, int& x, int& y, int leftX, int rightX);
 
     // Defined in render/ScoreViewMarks.cpp
@@ -217,7 +220,7 @@ public:
 
     // Defined in render/ScoreViewTuplet.cpp
     // A tuplet bracket and number: 1, or -1 when an end note is missing or
-    // the pen cannot be made; pending, 1.
+    // the pen cannot be made.
     short DrawMeasTuplet(CKVMsg& tuplet);
     void DrawTremolo(CKVMsg& tremolo);
     // One tremolo stroke between two points, kept to [segX, segX + segWidth]
@@ -227,17 +230,18 @@ public:
 
     // Defined in render/ScoreViewStaff.cpp
     // Staff lines and connectors in absolute coordinates. Draw5Line and the
-    // three connector drawers return 1; pending, 1. `reserved` is not read.
+    // three connector drawers return 1. `reserved` is not read.
     short Draw5Line(LONG x1, LONG x2, LONG y, COLORREF colour, unsigned char staffKind, unsigned char reserved,
                     unsigned short sizePercent, unsigned char lineCount);
     // `width` in 288ths of an inch.
     void DrawThickDash(LONG x1, LONG y1, LONG x2, LONG y2, COLORREF colour, int width);
     // With `draw` 0 only measures and returns the room the connectors need
     // left of the first measure; otherwise draws them and returns 1; -1 when
-    // the work array cannot be made. Pending: 0 when measuring, 1 otherwise.
+    // the work array cannot be made. On a closed view or a block without
+    // groups: 0 when measuring, 1 otherwise.
     short DrawConnect(CKVBlock& block, int draw);
-    // Non-zero when staff `staffIndex` closes a group of the kind `mask`;
-    // pending, 0.
+    // Non-zero when staff `staffIndex` closes a group of the kind `mask`; 0
+    // without a document.
     int IsConnectStaff(CKVBlock& block, int staffIndex, unsigned char mask);
     short DrawBrace(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
     short DrawBracket(LONG x, LONG yTop, LONG yBottom, COLORREF colour);
@@ -246,18 +250,17 @@ public:
     // Defined in render/ScoreViewBarLine.cpp
     // The start bar line when `drawStart` is 1, then the end bar line at
     // block-relative `xEnd`; `sizePercent` counts only for a measure without
-    // a staff. Returns 0, built or pending.
+    // a staff. Returns 0.
     short DrawBarLine(CKVMeas& meas, unsigned short sizePercent, short xEnd, int drawStart);
     // A header column's start bar line at x: the width taken right of x, 0
-    // when nothing is drawn; pending, 0.
+    // when nothing is drawn.
     short DrawMeasLeftBarA(CKVMeas* meas, int x);
 
     // Defined in render/ScoreViewClefKey.cpp
     // Header clefs and key signatures. Each returns the width taken right of
-    // its x (0 when nothing is drawn); pending, 0. `clef`, `prevKind` and
-    // `prevCount` carry the running clef and key across the columns;
-    // `naturalsBefore` receives the width of naturals drawn before the bar
-    // line (pending, 0).
+    // its x (0 when nothing is drawn). `clef`, `prevKind` and `prevCount`
+    // carry the running clef and key across the columns; `naturalsBefore`
+    // receives the width of naturals drawn before the bar line.
     short DrawMeasClefA(CKVMeas* meas, unsigned char* clef, int x, int atSystemStart);
     short DrawMeasClef(CKVMeas& meas);
     short DrawMeasKeySignA(CKVMeas* meas, unsigned char* prevKind, short* prevCount, int x, int atSystemStart,
@@ -265,14 +268,14 @@ public:
 
     // Defined in render/ScoreViewTime.cpp
     // Header time signatures: the width drawn (0 when none); GetTimeSignWidth
-    // the width without the time lead, 0 when the measure shows none. Pending,
-    // 0. firstMeasure + column is the measure's index in its staff.
+    // the width without the time lead, 0 when the measure shows none.
+    // firstMeasure + column is the measure's index in its staff.
     short DrawMeasTimeSignA(CKVMeas* meas, LONG firstMeasure, LONG column, int x);
     short DrawTimeSig(CKVMeas& meas);
     short GetTimeSignWidth(CKVMeas& meas);
 
     // Defined in render/ScoreViewMeasNum.cpp
-    // 0 for an ossia block, which gets no numbers, else 1; pending, 1.
+    // 0 for an ossia block, which gets no numbers, else 1.
     short DrawMeasNum(CKVBlock& block);
 
     // Defined in render/ScoreViewHandles.cpp
@@ -328,8 +331,8 @@ public:
     // Glyph symbols. All return 1, except: DrawGerneralFont -1 for a digit
     // index of 6 or more; DrawCoda DrawCodaEx's result for the newer layout
     // and -1 for an older one with neither text nor glyph; DrawClef the
-    // width of the clef glyph, -1 when the clef code has no glyph. Pending:
-    // 1, DrawClef 0.
+    // width of the clef glyph, -1 when the clef code has no glyph or the view
+    // is closed.
     short DrawSingle_Msg(CKVMsg& msg);
     short DrawMark(CKVMsg& msg);
     short DrawGerneralFont(CKVMsg& msg);
@@ -528,8 +531,6 @@ private:
     void DrawStaffContent(BlockWork& work, int staff);
 
     // Defined in render/ScoreViewStaff.cpp
-    // The settings' colour of a staff index; black past the table.
-    COLORREF StaffColour(int index) const;
     // The staff's size percent moved to a whole-dot line gap (never 0); 100
     // for no staff.
     int EffectivePercentOf(CKVStaff* staff) const;

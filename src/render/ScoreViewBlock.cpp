@@ -268,7 +268,8 @@ short CScoreView::KVDrawBlock(CKVBlock& block)
 // page has no update rectangle and draws every block.
 bool CScoreView::IsOutsideUpdate(CKVBlock& block, int staves) const
 {
-    if (m_bPrinting || m_rcUpdate.Width() <= 0 || m_rcUpdate.Height() <= 0)
+    // Compared, not subtracted: a host may pass the whole coordinate range.
+    if (m_bPrinting || m_rcUpdate.right <= m_rcUpdate.left || m_rcUpdate.bottom <= m_rcUpdate.top)
         return false;
     const LONG h = (block.m_rcBlock.bottom - block.m_rcBlock.top) / staves;
     const LONG y = static_cast<short>(m_lOrgY);

@@ -10,12 +10,17 @@
 #include "model/KVMsg.h"
 #include "platform/LittleEndian.h"
 #include "render/FineResolution.h"
+#include "render/SymbolPlace.h"
 #include "model/GlyphTables.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+
+using symbolplace::ParentMeas;
+using symbolplace::SetHandle;
+using symbolplace::SymbolPoint;
 
 namespace {
 
@@ -39,28 +44,6 @@ constexpr int kTrillHandleHalf = 3;
 constexpr WORD kNatural = 3;
 constexpr int kKeyPositions = 7;
 constexpr int kKeyClefs = 8;
-
-CKVMeas* ParentMeas(const CKVMsg& msg)
-{
-    return msg.m_byParentKind == OBJ_MEAS ? static_cast<CKVMeas*>(msg.m_pParent) : nullptr;
-}
-
-// Where a symbol stands: in a measure at its measure position with the y
-// word scaled to the staff; on a page at its words, unscaled unless asked.
-CPoint SymbolPoint(const CScoreView& view, CKVMsg& msg, bool scalePageY = false)
-{
-    const int scaledY = MulDiv(msg.m_nPosY, view.m_nSizePercent, 100);
-    if (CKVMeas* meas = ParentMeas(msg))
-        return CPoint(view.m_lOrgX + meas->GetRealPosX(&msg), view.m_lOrgY + scaledY);
-    return CPoint(view.m_lOrgX + msg.m_nPosX, view.m_lOrgY + (scalePageY ? scaledY : msg.m_nPosY));
-}
-
-// Sets a handle rectangle the symbol already has; others are left alone.
-void SetHandle(CKVMsg& msg, int index, const CRect& rect)
-{
-    if (index < msg.m_arrCtrlPoint.GetSize() && msg.m_arrCtrlPoint.GetAt(index))
-        msg.m_arrCtrlPoint.GetAt(index)->m_rect = rect;
-}
 
 // The glyph of a single-glyph kind; 0 for a kind without one.
 BYTE SingleGlyph(const CKVMsg& msg)

@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -69,13 +68,6 @@ void HorizontalDashes(CDC* dc, LONG x1, LONG x2, LONG y, int dash)
 }
 
 } // namespace
-
-COLORREF CScoreView::StaffColour(int index) const
-{
-    if (!m_pCtrlTool || index < 0 || index >= static_cast<int>(std::size(m_pCtrlTool->m_dwD)))
-        return 0;
-    return m_pCtrlTool->m_dwD[index];
-}
 
 int CScoreView::EffectivePercentOf(CKVStaff* staff) const
 {
@@ -289,7 +281,7 @@ short CScoreView::DrawConnect(CKVBlock& block, int draw)
             }
             const LONG yTop = m_lOrgY + staffY(f) - top;
             const LONG yBottom = m_lOrgY + staffY(i) - bottomInset;
-            const COLORREF colour = StaffColour(f);
+            const COLORREF colour = m_pCtrlTool ? m_pCtrlTool->StaffColor(f) : 0;
             if (bit == kConnectBrace) {
                 const int offset = nextBrace < braceOffsets.size() ? braceOffsets[nextBrace++] : 0;
                 DrawBrace(left - offset, yTop, yBottom, colour);

@@ -18,10 +18,6 @@ constexpr BYTE kGroupBracket = 2;
 constexpr BYTE kGroupBrace = 4;
 constexpr BYTE kGroupDoubleBracket = 8;
 
-// An update rectangle that every block meets, so that the invisible pass
-// lays out the block whatever page drawing saw last.
-constexpr LONG kEverywhere = 0x40000000;
-
 BYTE OpeningFlags(CKVStaff& staff)
 {
     // Group start and group middle.
@@ -51,7 +47,9 @@ short CScoreView::VirtualDrawBlock(CKVBlock& block, CFontDatas*, int)
     // update rectangle of the outer pass is this routine's to keep.
     const CRect update = m_rcUpdate;
     if (KVOpen(&memory, owner, 0, 0) == 1) {
-        m_rcUpdate.SetRect(-kEverywhere, -kEverywhere, kEverywhere, kEverywhere);
+        // No update rectangle: the block is laid out whatever page drawing
+        // saw last.
+        m_rcUpdate.SetRectEmpty();
         KVDrawBlock(block);
         KVClose();
     }

@@ -2,6 +2,7 @@
 #include "support/KvTest.h"
 #include "support/ScoreGenerator.h"
 
+#include <cstdlib>
 #include <set>
 #include <vector>
 #include <string>
@@ -51,6 +52,15 @@ TEST_F(ScoreGenerator, BuildsEveryKindOnSeveralPagesInTheFormReadingKeeps)
         if (msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR || msg->m_byKind == MSG_TUPLET) {
             EXPECT_NE(master->GetMsgFromMap(msg->m_dwWord), nullptr);
             EXPECT_NE(master->GetMsgFromMap(static_cast<DWORD>(msg->m_lHeight)), nullptr);
+            // Their points are offsets from those symbols, within a few
+            // gaps of them, not positions in the measure.
+            for (const short offset : {msg->m_nPosX, msg->m_nPosY, msg->m_nPosX2, msg->m_nPosY2})
+                EXPECT_LE(std::abs(offset), 4 * doc.m_nStaffSpace) << "kind " << int(msg->m_byKind) << " id " << id;
+        }
+        // A tuplet shows the ratio of its notes.
+        if (msg->m_byKind == MSG_TUPLET) {
+            EXPECT_EQ(msg->m_wObjWord, master->GetMsgFromMap(msg->m_dwWord)->m_wObjWord);
+            EXPECT_NE(msg->m_wObjWord & 0xFF, 0);
         }
     }
     bool ossiaBlock = false;

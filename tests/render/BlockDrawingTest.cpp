@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -174,17 +175,19 @@ TEST_F(BlockDrawing, SystemDrawsConnectorsLinesHeadersAndBarsInOrder)
     EXPECT_EQ(bars, expected);
 }
 
+// The header and content widths of the three columns of the system.
+constexpr int kHeaderWidths[] = {96, 8, 8};
+constexpr int kContentWidths[] = {104, 162, 184};
+
 TEST_F(BlockDrawing, MeasuresKeepTheHeaderAndContentWidthsOfTheirColumn)
 {
     ASSERT_EQ(Draw(), 1);
-    const int headers[] = {96, 8, 8};
-    const int widths[] = {104, 162, 184};
     const int lefts[] = {30, 230, 400};
     for (int k = 0; k < 2; ++k) {
         for (int c = 0; c < 3; ++c) {
             CKVMeas* meas = Meas(k, c);
-            EXPECT_EQ(meas->m_nHeaderWidth, headers[c]) << k << " " << c;
-            EXPECT_EQ(meas->m_nRealWidth, widths[c]) << k << " " << c;
+            EXPECT_EQ(meas->m_nHeaderWidth, kHeaderWidths[c]) << k << " " << c;
+            EXPECT_EQ(meas->m_nRealWidth, kContentWidths[c]) << k << " " << c;
             EXPECT_EQ(meas->m_nLeftX, lefts[c]) << k << " " << c;
             EXPECT_EQ(meas->m_nStaffY, 40 + 80 * k);
         }
@@ -201,6 +204,32 @@ TEST_F(BlockDrawing, MeasuresKeepTheHeaderAndContentWidthsOfTheirColumn)
     ASSERT_EQ(Draw(), 1);
     EXPECT_EQ(std::get<1>(GlyphsOf(0xD9).at(0)), before);
     EXPECT_EQ(note->m_nPosX, 64);
+}
+
+// A host lays a system out invisibly (after an import, say) before it has
+// drawn any page: the pass must not depend on what page drawing last saw.
+TEST_F(BlockDrawing, InvisiblePassBeforeAnyPageWritesTheWidthsOfAVisibleOne)
+{
+    ClosePasses();
+    View().m_rcUpdate = CRect(); // as in a view that has drawn no page
+    m_block->m_pPage = Doc().GetPage(0);
+    for (int k = 0; k < 2; ++k)
+        for (int c = 0; c < 3; ++c) {
+            Meas(k, c)->m_nHeaderWidth = 0;
+            Meas(k, c)->m_nRealWidth = 1;
+        }
+    Log().Clear();
+    const int screenDCs = KvOpenScreenDCs();
+
+    EXPECT_EQ(View().VirtualDrawBlock(*m_block, nullptr, 0), 1);
+    EXPECT_EQ(KvOpenScreenDCs(), screenDCs);
+    for (int k = 0; k < 2; ++k) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(Meas(k, c)->m_nHeaderWidth, kHeaderWidths[c]) << k << " " << c;
+            EXPECT_EQ(Meas(k, c)->m_nRealWidth, kContentWidths[c]) << k << " " << c;
+        }
+    }
+    EXPECT_TRUE(Log().Entries().empty());
 }
 
 class CourtesyColumn : public BlockDrawing {
@@ -332,6 +361,9 @@ TEST_F(BlockDrawing, ScreenPassSkipsBlocksOutsideTheUpdateRectangle)
     EXPECT_EQ(Draw(), 0);
     EXPECT_TRUE(Log().Entries().empty());
     View().m_rcUpdate = CRect(0, 200, 800, 600); // within a staff height below
+    EXPECT_EQ(Draw(), 1);
+    // An update rectangle over the whole coordinate range meets every block.
+    View().m_rcUpdate = CRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     EXPECT_EQ(Draw(), 1);
 }
 

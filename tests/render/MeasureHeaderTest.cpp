@@ -1,7 +1,7 @@
 // The measure header drawers: clefs, clef changes, key signatures with their
 // naturals, and time signatures, with the widths they give the layout.
 
-#include "support/RenderSupport.h"
+#include "support/SystemDrawing.h"
 
 #include "platform/Recorder.h"
 #include "render/ViewGeometry.h"
@@ -18,44 +18,17 @@ namespace {
 using Glyph = kvtest::DrawnGlyph;
 using Glyphs = std::vector<Glyph>;
 
-class MeasureHeader : public kvtest::RenderTest {
+// The system-drawing fixture (its metrics and header spacing settings) on
+// a score of two measures, with the origin 100 dots down.
+class MeasureHeader : public kvtest::SystemDrawingTest {
 protected:
     kvtest::ScoreShape Shape() override { return {.lineSpacing = 8, .measures = 2}; }
-    kvtest::RenderShape Rendering() const override
-    {
-        return {.metrics = kvtest::BoxMetrics({{0x26, 24},
-                                               {0x24, 24},
-                                               {0x25, 24},
-                                               {0x23, 16},
-                                               {0xA9, 8},
-                                               {0xAA, 8},
-                                               {0xAB, 8},
-                                               {0xA7, 4},
-                                               {0x00, 0}})};
-    }
     void SetUp() override
     {
-        RenderTest::SetUp();
-        CKVCtrlTool& tool = Doc().m_CtrlTool;
-        tool.m_wClefLayout = 2;
-        tool.m_wKeyLayout = 4;
-        tool.m_wM1 = 1;
-        tool.m_wM2 = 4;
-        tool.m_wM3 = 4;
-        tool.m_wH8 = 2;
-        tool.m_byH4 = 0;
-        tool.m_dwB3 = 0;
+        SystemDrawingTest::SetUp();
         m_meas = Builder().Meas(0, 0);
         m_meas->m_nLeftX = 0;
         View().KVSetOrgXY(0, 100);
-        m_live = kvrec::LiveObjectCounts();
-        m_warnings = kvrec::Warnings().size();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(kvrec::LiveObjectCounts(), m_live);
-        EXPECT_EQ(kvrec::Warnings().size(), m_warnings);
-        RenderTest::TearDown();
     }
     Glyphs Drawn() { return kvtest::DrawnGlyphs(Log()); }
     // The texts drawn as bytes, with their logical points.
@@ -69,8 +42,6 @@ protected:
     CKVStaff& Staff() { return *Builder().Staff(0); }
 
     CKVMeas* m_meas = nullptr;
-    kvrec::LiveCounts m_live;
-    size_t m_warnings = 0;
 };
 
 TEST_F(MeasureHeader, EffectivePercentKeepsTheScaledGapWholeAndPositive)

@@ -1,5 +1,7 @@
 #include "support/ScoreGenerator.h"
 
+#include "model/NodeDoc.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,20 +108,29 @@ private:
     }
 
     // A tie, slur or tuplet owned by the first symbol it joins and named by
-    // the last one; its 32-bit word and height hold their ids.
+    // the last one; its 32-bit word and height hold their ids. Its points
+    // are offsets from the notes it joins: a tie or slur stands half a gap
+    // above the heads, in from their middles, and arches a gap higher; a
+    // tuplet is placed by the model's own rule and shows its notes' ratio.
     static void Join(BYTE kind, CKVMsg* first, CKVMsg* last)
     {
         CKVMsg* link = new CKVMsg;
         link->m_byKind = kind;
         link->m_byVoice = first->m_byVoice;
-        link->m_nPosX = first->m_nPosX;
-        link->m_nPosY = static_cast<short>(first->m_nPosY - 8);
-        link->m_nPosX2 = static_cast<short>(last->m_nPosX - first->m_nPosX);
-        link->m_nPosY2 = -4;
+        link->m_nPosX = 8;
+        link->m_nPosX2 = 8;
+        link->m_nPosY = -8;
+        link->m_nPosY2 = -8;
+        link->m_nLayout1 = -16;
+        link->m_nLayout2 = -16;
         Own(first, link);
         link->m_dwWord = first->m_dwMsgId;
         link->m_lHeight = static_cast<LONG>(last->m_dwMsgId);
         last->InsertMsg(last->GetMsgNum(), link, kHolderLinks, kParentAbove);
+        if (kind == MSG_TUPLET) {
+            link->m_wObjWord = first->m_wObjWord;
+            link->TupletPosOrder();
+        }
         if (kind == MSG_TIE) {
             first->m_wFlag |= MSGFLAG_TIE_START;
             last->m_wFlag |= MSGFLAG_TIE_END;
@@ -174,8 +185,13 @@ private:
             break;
         }
         case 3: {
-            // A beam group of two eighths under a tuplet.
+            // A beam group of two eighths under a tuplet, its beam three
+            // and a half gaps above the heads and parallel to them.
             CKVMsg* beam = NewMsg(MSG_BEAM, x, y);
+            const CKVDoc* doc = DocOf(m_meas);
+            const int rise = 7 * (doc && doc->m_nStaffSpace > 0 ? doc->m_nStaffSpace : 8) / 2;
+            beam->m_nPosY = static_cast<short>(y - rise);
+            beam->m_nPosY2 = static_cast<short>(y - 8 - rise);
             beam->m_lHeight = 3;
             beam->m_wObjWord = 0x0302;
             AddToMeasure(beam);
