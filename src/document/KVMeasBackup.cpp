@@ -53,6 +53,12 @@ void ReplayRelink(CKVSystem* system, const SlurRelinkRecord& r, int undo)
         child->m_dwWord = start;
         child->m_lHeight = static_cast<LONG>(end);
         ref->dwMsgId = to;
+        // The relink gave the tie it replaced the copy's id while it kept its
+        // own slot; that tie takes its slot's id back on undo, and the copy's
+        // again on redo, so that a note's reference and the id of the tie it
+        // names agree.
+        if (CKVMsg* replaced = MsgById(system, r.dwOldRef))
+            replaced->m_dwMsgId = undo ? r.dwOldRef : r.dwNewRef;
         // What the reference names now must join the same two notes.
         for (int j = 0; j < note->m_arrMsgRef.GetSize(); ++j) {
             MsgRef* other = note->m_arrMsgRef.GetAt(j);

@@ -18,6 +18,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -55,6 +57,8 @@ int CountJoiningTies(CKVMsg* holder, CKVMsg* first, CKVMsg* second, int owner, C
             continue;
         if (child->m_dwWord == first->m_dwMsgId && static_cast<DWORD>(child->m_lHeight) == second->m_dwMsgId &&
             ref->byOwner == owner) {
+            // The tie answers to the id its notes name it by.
+            EXPECT_EQ(ref->dwMsgId, child->m_dwMsgId);
             ++count;
             *found = child;
         }
@@ -223,6 +227,53 @@ TEST_F(TieBackupTest, TieInsideOneMeasure)
 {
     MakeTie(true);
     RunScenario([this] { b->Meas(0, 2)->ObjectBackup(kBackupRecorded, kBackupAlone); });
+}
+
+// Undo gives back the score as it was before the backup, and redo the score
+// as the backup left it, tie ids included, whichever measures were cloned.
+TEST_F(TieBackupTest, UndoAndRedoGiveBackEveryTieIdAsItWas)
+{
+    struct Case {
+        const char* name;
+        bool inside;
+        std::vector<int> measures; // cloned measures of staff 0; empty: the staff
+    };
+    const Case cases[] = {
+        {"inside one measure", true, {2}},
+        {"inside one measure, its neighbour too", true, {2, 3}},
+        {"across the bar line, start measure", false, {2}},
+        {"across the bar line, end measure", false, {3}},
+        {"across the bar line, both measures", false, {2, 3}},
+        {"across the bar line, end measure first", false, {3, 2}},
+        {"across the bar line, the staff", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        MakeTie(c.inside);
+        ASSERT_FALSE(HasFatalFailure());
+        Doc().ResetBackup();
+        const std::string before = kvtest::CanonicalDump(Doc());
+        if (c.measures.empty()) {
+            ASSERT_EQ(1, b->Staff(0)->ObjectBackup(kBackupRecorded, kBackupAlone));
+        }
+        for (int m : c.measures)
+            ASSERT_EQ(1, b->Meas(0, m)->ObjectBackup(kBackupRecorded, kBackupAlone));
+        const std::string after = kvtest::CanonicalDump(Doc());
+        EXPECT_EQ(std::string::npos, after.find('?'));
+        ExpectLinked(Doc(), start, end, false);
+
+        Doc().MultiUndoStart();
+        EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+        ExpectLinked(Doc(), start, end, false);
+        Doc().MultiRedoStart();
+        EXPECT_EQ(after, kvtest::CanonicalDump(Doc()));
+        ExpectLinked(Doc(), start, end, false);
+        Doc().MultiUndoStart();
+        EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+        ExpectLinked(Doc(), start, end);
+    }
 }
 
 TEST_F(TieBackupTest, TieBoundAcrossTheBarLineOnClones)
