@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -633,6 +634,64 @@ TEST_F(KvorelRenderScore, PagesShowSystemsBeamsTupletsAndMeasureNumbersInEveryFo
     EXPECT_EQ(RootOfWellFormedXml(svg), "svg");
     EXPECT_GE(Count(svg, "href=\"#glyph"), textCharacters);
     EXPECT_GE(Count(svg, "<path"), musicGlyphs);
+}
+
+// The score as the render command reads it back from its file: the title on
+// the first page inside the printable area, the footer with the page number
+// on every page, the header from the second page on.
+TEST_F(KvorelRenderScore, TitleFooterAndHeaderStandOnThePagesTheyBelongTo)
+{
+    CFile file(score.c_str(), CFile::modeRead | CFile::typeBinary);
+    CKVDoc doc;
+    WORD version = 0;
+    bool hostBlock = false;
+    ASSERT_EQ(kvorel::ReadKvcFile(&file, doc, version, hostBlock), kvorel::KvcReadResult::Read);
+    ASSERT_GE(doc.GetPageNum(), 2);
+    kvorel::PageDevice device;
+    ASSERT_TRUE(kvorel::MakePageDevice(doc, false, 0, 100, device));
+
+    struct Shown {
+        POINT at;
+        UINT align;
+    };
+    auto texts = [&](int pageIndex) {
+        auto dc = kvtest::MakeRecordingDC(device.width, device.height, device.resolution, true);
+        {
+            kvorel::TextBlitSurface surface(doc, device);
+            EXPECT_TRUE(kvorel::DrawScorePage(doc, *dc, nullptr, true, device, pageIndex));
+        }
+        std::multimap<std::u16string, Shown> shown;
+        for (const kvrec::Entry* text : dc->Log().Texts()) {
+            if (text->resolvedFace != "ZelvoraB" && text->glyphs.empty() && !text->logical.empty())
+                shown.insert({text->units, Shown {text->logical[0], text->align}});
+        }
+        return shown;
+    };
+    // The page number at the right of the footer (measure numbers are
+    // digits too).
+    auto pageNumbers = [](const std::multimap<std::u16string, Shown>& shown, const std::u16string& number) {
+        const auto [from, to] = shown.equal_range(number);
+        return std::count_if(from, to, [](const auto& t) { return t.second.align == UINT(TA_BASELINE | TA_RIGHT); });
+    };
+
+    const auto first = texts(0);
+    const CRect print = doc.GetPage(0)->m_rcPrint;
+    ASSERT_EQ(first.count(u"Generated score"), 1u);
+    const POINT title = first.find(u"Generated score")->second.at;
+    EXPECT_TRUE(print.left <= title.x && title.x < print.right && print.top <= title.y && title.y < print.bottom)
+        << title.x << ", " << title.y;
+    ASSERT_EQ(first.count(u"Composer"), 1u);
+    EXPECT_LT(first.find(u"Composer")->second.at.x, print.right);
+    ASSERT_EQ(first.count(u"page footer"), 1u);
+    EXPECT_EQ(first.find(u"page footer")->second.align, UINT(TA_BASELINE | TA_CENTER));
+    EXPECT_EQ(pageNumbers(first, u"1"), 1);
+
+    const auto second = texts(1);
+    ASSERT_EQ(second.count(u"Generated score"), 1u);
+    EXPECT_EQ(second.find(u"Generated score")->second.align, UINT(TA_TOP | TA_CENTER));
+    EXPECT_EQ(second.count(u"page footer"), 1u);
+    EXPECT_EQ(pageNumbers(second, u"2"), 1);
+    EXPECT_EQ(second.count(u"Composer"), 0u);
 }
 
 TEST_F(KvorelRenderScore, PngPageHasInkOnlyInsideItsMarginsAndOnEveryStaff)

@@ -317,6 +317,36 @@ void StartBoundariesAtZero(CKVBlock& block)
     block.m_nLeftIndent = 0;
 }
 
+// One header or footer line: its font, its place (left, centre, right),
+// the pages it leaves out at the start, and its text, whose fields (#P the
+// page number) the drawing fills in.
+struct HeaderFooterLine {
+    BYTE font;
+    BYTE placement;
+    WORD skipPages;
+    std::string text;
+};
+
+constexpr BYTE kLeft = 0;
+constexpr BYTE kCentre = 1;
+constexpr BYTE kRight = 2;
+
+// A title-block text holds two 12-byte records, each followed by its text.
+std::vector<BYTE> HeaderFooterRecords(const HeaderFooterLine& first, const HeaderFooterLine& second)
+{
+    std::vector<BYTE> head;
+    for (const HeaderFooterLine* line : {&first, &second}) {
+        const WORD length = static_cast<WORD>(line->text.size());
+        const BYTE pointSize = 12;
+        const BYTE record[12] = {line->font, 0, pointSize, 0, line->placement, 0,
+                                 static_cast<BYTE>(line->skipPages), static_cast<BYTE>(line->skipPages >> 8),
+                                 1, 0, static_cast<BYTE>(length), static_cast<BYTE>(length >> 8)};
+        head.insert(head.end(), record, record + sizeof record);
+        head.insert(head.end(), line->text.begin(), line->text.end());
+    }
+    return head;
+}
+
 CKVMsg* NewPageText(CKVPage* page, const std::string& text, short x, short y)
 {
     CKVMsg* msg = new CKVMsg;
@@ -392,12 +422,18 @@ int GenerateScore(CKVDoc& doc, const GeneratedScoreShape& shape)
         // Reading sizes every block to its staves.
         ossiaBlock->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
         first->m_arrOssiaBlock.Add(ossiaBlock);
-        first->AddMsg(NewPageText(first, "Composer", 900, 60));
+        // The title stands on the first page as a free text, the form that
+        // reading gives a third title-block text with a head.
+        first->AddMsg(NewPageText(first, "Generated score", 300, 20));
+        first->AddMsg(NewPageText(first, "Composer", 400, 60));
     }
 
-    // The title-block texts: the first two with heads, the third without.
-    SetHeadBytes(*doc.m_pTitleMsg[0], Utf16Run("Generated score"));
-    SetHeadBytes(*doc.m_pTitleMsg[1], Utf16Run("page footer"));
+    // The first two title-block texts hold the footer and header records,
+    // the third has no head. The header leaves out the first page, which
+    // carries the title.
+    const BYTE font = static_cast<BYTE>(doc.m_FontDatas.GetFontNumber("Arial"));
+    SetHeadBytes(*doc.m_pTitleMsg[0], HeaderFooterRecords({font, kCentre, 0, "page footer"}, {font, kRight, 0, "#P"}));
+    SetHeadBytes(*doc.m_pTitleMsg[1], HeaderFooterRecords({font, kCentre, 1, "Generated score"}, {font, kLeft, 0, ""}));
     doc.m_pTitleMsg[0]->m_nPosX = 300;
     doc.m_pTitleMsg[1]->m_nPosY = 2400;
     doc.m_pTitleMsg[2]->SetHead(0, nullptr);

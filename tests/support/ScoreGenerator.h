@@ -3,8 +3,9 @@
 // several pages, every kind of symbol the model can hold: notes with their
 // MIDI heads, rests, chords, beam groups, ties, slurs, tuplets, note marks,
 // texts, lyrics, custom blocks, MIDI events and (when built) chord symbols
-// with fret boards and rhythms; staff names, page-level texts, the two
-// title-block texts with heads, an ossia staff with an ossia block and
+// with fret boards and rhythms; staff names, page-level texts (the title
+// "Generated score" on the first page), footer and header records in the
+// first two title-block texts, an ossia staff with an ossia block and
 // staff-name points.
 //
 // Everything is built in the form that reading a score file keeps, so that a
