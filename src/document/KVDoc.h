@@ -351,9 +351,25 @@ public:
     void UpdateMsgCtrlRect();
 
     // Defined in edit/KVDocSelection.cpp
+    // Collects the ids of the symbols every selection record covers into
+    // m_arrSelMsgId: notes and rests, beam groups and chords (each listed
+    // once, before its first covered member) and other symbols by their first
+    // handle. With every page selected the list is every slot of the master
+    // map. The number collected, or -1 when none.
     int GetSelMsgCount();
+    // The same for one record, notes, rests, chords and groups only; the
+    // chord notes it takes get flag 0x20. 0 for an index that names no record.
     int GetSelMsgCount(short record);
+    // The symbol at place `index` of the last collection, looked up in the
+    // map of document system `system`; null when either is out of range, the
+    // id is gone, or its measure (staff, page) is a copy an undo step keeps.
     CKVMsg* GetSelNote(int index, int system);
+    // Collect, then give the first selected note, rest or beam group of
+    // `system` in `voice` (0 any voice) through `found`: 1, or 0 with
+    // `found` untouched.
+    int IsNoteOnSel(int system, int voice, CKVMsg** found);
+    int IsRestOnSel(int system, int voice, CKVMsg** found);
+    int IsBeamOnSel(int system, int voice, CKVMsg** found);
 
     // Defined in edit/KVDocStaffCmd.cpp
     int GetStaffSelStatus(int index, int);
@@ -460,6 +476,8 @@ public:
     short m_nCusorY = 0;           // below the staff's top line, snapped
     CTypedPtrArray<CPtrArray, SelRect*> m_arrSavedSelRect; // the selection at the last IsSelChanged
     CTypedPtrArray<CPtrArray, CKVMeas*> m_arrMeas;
+    // The ids of the last selection collection (GetSelMsgCount).
+    CDWordArray m_arrSelMsgId;
 
 private:
     // Defined in document/KVDocCaret.cpp
@@ -488,6 +506,9 @@ private:
     short CaretStepAfter(CKVMeas& meas, CKVMsg& note);
     // The caret's measure is the last of the page's last block.
     bool IsLastMeasOfPage();
+
+    // Defined in edit/KVDocSelection.cpp
+    int FindOnSel(int system, int voice, BYTE kind, CKVMsg** found);
 
     // Defined in document/KVDocInsert.cpp
     // Takes a tie or slur off its notes.

@@ -2,8 +2,15 @@
 
 #include "document/KVDoc.h"
 
-CKVMeas* CKVDoc::GetMeasure(int, int, int)
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <climits>
+
+CKVMeas* CKVDoc::GetMeasure(int meas, int staff, int system)
 {
-    KV_PENDING("CKVDoc::GetMeasure");
-    return nullptr;
+    if (meas < 0 || staff > SHRT_MAX)
+        return nullptr;
+    CKVStaff* owner = GetStaff(staff, system);
+    return owner && meas < owner->GetMeasNum() ? owner->GetMeas(meas) : nullptr;
 }

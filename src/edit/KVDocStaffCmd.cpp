@@ -7,10 +7,12 @@
 
 #include <climits>
 
-int CKVDoc::GetStaffSelStatus(int, int)
+int CKVDoc::GetStaffSelStatus(int index, int)
 {
-    KV_PENDING("CKVDoc::GetStaffSelStatus");
-    return 0;
+    CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
+    if (!master || index < 0 || index >= master->GetStaffNum())
+        return 0;
+    return IsStaffSelected(static_cast<short>(index));
 }
 
 int CKVDoc::InsertStaves(int, int, int, DWORD, int, int, int)

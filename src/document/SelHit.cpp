@@ -1,0 +1,103 @@
+// The test rectangles of selection records and the hit point of a symbol.
+
+#include "document/SelHit.h"
+
+#include "document/KVDoc.h"
+#include "document/SelRect.h"
+#include "model/KVBlock.h"
+#include "model/KVCtrlPoint.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+
+namespace selhit {
+
+namespace {
+
+constexpr int kFar = 32767;
+
+} // namespace
+
+CRect Everything()
+{
+    return CRect(-kFar, -kFar, kFar, kFar);
+}
+
+CRect TestRect(const SelRect& rec, const CKVBlock& block, const CKVStaff* staff, const CKVMeas* meas,
+               bool includeRightEdge)
+{
+    switch (rec.nKind) {
+    case SelRect::kRect: {
+        CRect r(rec.rect);
+        if (includeRightEdge && block.m_byKind != CKVBlock::KIND_OSSIA)
+            r.right += 1;
+        return r;
+    }
+    case SelRect::kMeas:
+        return meas && rec.pMeas == meas ? Everything() : CRect();
+    case SelRect::kBlockStaff:
+        return staff && rec.pBlock == &block && rec.pStaff == staff ? Everything() : CRect();
+    case SelRect::kStaff:
+        return staff && rec.pStaff == staff ? Everything() : CRect();
+    default:
+        return CRect();
+    }
+}
+
+bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, CRect& out)
+{
+    if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0))
+        return false;
+    if (measIndex < 0 || measIndex >= block.m_arrMeasX.GetSize() || staffIndex < 0 ||
+        staffIndex >= block.m_arrStaffY.GetSize())
+        return false;
+    CRect stored = msg.m_arrCtrlPoint.GetAt(0)->m_rect;
+    msg.ConvertRectByZoom(stored, out, 0);
+    const int x = block.m_rcBlock.left + static_cast<short>(block.m_arrMeasX.GetAt(measIndex)) + meas.GetRealPosX(&msg);
+    const int y = block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex)) +
+                  msg.ConvertYbyZoom(msg.m_nPosY);
+    out.OffsetRect(x, y);
+    return true;
+}
+
+POINT HitPoint(const CRect& handle)
+{
+    return POINT {handle.left, handle.top + handle.Height() / 2};
+}
+
+bool IsHit(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, const CRect& test)
+{
+    CRect handle;
+    if (!HandleOnPage(block, measIndex, staffIndex, meas, msg, handle))
+        return false;
+    return ::PtInRect(&test, HitPoint(handle)) != 0;
+}
+
+void ForEachMeas(CKVDoc& doc, const SelRect& rec, const std::function<bool(const MeasPlace&)>& visit)
+{
+    for (short p = 0; p < doc.GetPageNum(); ++p) {
+        CKVPage* page = doc.GetPage(p);
+        if (!page || (rec.pPage && rec.pPage != page))
+            continue;
+        for (int ossia = 0; ossia < 2; ++ossia) {
+            auto& blocks = ossia ? page->m_arrOssiaBlock : page->m_arrBlock;
+            for (int b = 0; b < blocks.GetSize(); ++b) {
+                CKVBlock* block = blocks.GetAt(b);
+                for (short s = 0; block && s < block->GetStaffNum(); ++s) {
+                    for (int m = 0; m < block->m_nMeasCount; ++m) {
+                        CKVStaff* staff = block->GetStaff(s);
+                        CKVMeas* meas = staff ? staff->GetMeas(block->m_nFirstMeas + m) : nullptr;
+                        if (!meas)
+                            continue;
+                        const MeasPlace place {page, block, ossia != 0, s, m, staff, meas};
+                        if (!visit(place))
+                            return;
+                    }
+                }
+            }
+        }
+    }
+}
+
+} // namespace selhit

@@ -1,0 +1,71 @@
+#pragma once
+// The geometry that selection rectangles are tested with: the test rectangle
+// a selection record gives one measure of a block, and the page point at
+// which a symbol of that measure counts as inside it. The collection of the
+// selected symbols, the delete on a selection and the copy of a selection
+// share it, so that the three agree on what a rectangle covers.
+
+#include "Platform.h"
+
+#include <functional>
+
+struct SelRect;
+class CKVBlock;
+class CKVDoc;
+class CKVMeas;
+class CKVMsg;
+class CKVPage;
+class CKVStaff;
+
+namespace selhit {
+
+// A rectangle that holds every point of a page.
+CRect Everything();
+
+// Whether a kind-1 rectangle's right edge is moved one unit to the right in
+// normal blocks, so that a point on that edge counts.
+inline constexpr bool kRightEdgeAsStored = false;
+inline constexpr bool kRightEdgeIncluded = true;
+
+// The rectangle (page coordinates, relative to the printable area) that a
+// record tests the symbols of one measure of a block with: kind 1 its
+// rectangle, kinds 2 to 4 everything when the record names this measure,
+// this staff in this block, or this staff, and otherwise nothing. Ossia
+// blocks take a kind-1 rectangle as stored.
+CRect TestRect(const SelRect& rec, const CKVBlock& block, const CKVStaff* staff, const CKVMeas* meas,
+               bool includeRightEdge);
+
+// The first handle of a symbol of measure `measIndex` (counted in the block)
+// on staff `staffIndex` of the block, scaled to its staff's size and placed on
+// the page. The symbol's x is its position in the measure; a member of a chord
+// or beam group uses its own. False when the symbol has no handle or the block
+// lacks the boundary or staff line.
+bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, CRect& out);
+
+// The point of a handle that decides whether its symbol is inside a
+// rectangle: the left edge at half the height.
+POINT HitPoint(const CRect& handle);
+
+// Whether a symbol's hit point lies in a test rectangle (left and top
+// inclusive, right and bottom exclusive); false without a handle.
+bool IsHit(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, const CRect& test);
+
+// One measure a selection walk reaches.
+struct MeasPlace {
+    CKVPage* page = nullptr;
+    CKVBlock* block = nullptr;
+    bool ossia = false;
+    int staffIndex = 0;   // in the block
+    int measIndex = 0;    // in the block
+    CKVStaff* staff = nullptr;
+    CKVMeas* meas = nullptr;
+};
+
+// Visits, for one record, every measure of every block of the pages the
+// record covers (its page, or every page for a record without one): normal
+// blocks first, then ossia blocks, each staff of a block in block order and
+// each measure of the block's range in order. The tree is read afresh for
+// each measure. visit returns false to stop the walk.
+void ForEachMeas(CKVDoc& doc, const SelRect& rec, const std::function<bool(const MeasPlace&)>& visit);
+
+} // namespace selhit
