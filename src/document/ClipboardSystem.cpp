@@ -68,6 +68,9 @@ CKVStaff* NewStaff(CKVSystem& system, const CKVStaff& model, bool ossia)
     staff->m_byStaffKind = model.m_byStaffKind;
     staff->m_byClefType = model.m_byClefType;
     staff->m_wStaffWord = model.m_wStaffWord;
+    staff->m_byLineCount = model.m_byLineCount;
+    // The object word is the staff's size in percent.
+    staff->m_wObjWord = model.m_wObjWord;
     system.m_pStaffArray->Add(staff);
     return staff;
 }

@@ -3,6 +3,7 @@
 #include "model/KVBlock.h"
 
 #include "document/ClipboardSystem.h"
+#include "document/SelHit.h"
 #include "document/SelRect.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
@@ -33,13 +34,11 @@ short CKVBlock::CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned 
         return -1;
     if (record->nKind != SelRect::kRect || record->pPage != m_pPage)
         return 1;
-    CRect rect(record->rect);
-    rect.OffsetRect(-m_rcBlock.left, -m_rcBlock.top);
     // A normal block takes a symbol standing on the right edge too, as the
     // delete and the selection collection do; an ossia block takes the
     // rectangle as stored.
-    if (m_byKind != KIND_OSSIA)
-        rect.right += 1;
+    CRect rect = selhit::TestRect(*record, *this, nullptr, nullptr, selhit::kRightEdgeIncluded);
+    rect.OffsetRect(-m_rcBlock.left, -m_rcBlock.top);
     const CRect blockArea(0, 0, m_rcBlock.Width(), m_rcBlock.Height());
     CRect common;
     if (!common.IntersectRect(&rect, &blockArea))

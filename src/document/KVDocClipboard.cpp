@@ -160,8 +160,9 @@ bool PageSymbolInRect(CKVMsg& msg, const CRect& rect)
             continue;
         CRect at = handle->m_rect;
         at.OffsetRect(msg.m_nPosX, msg.m_nPosY);
+        // A handle not yet measured (no extent) still marks a place.
         CRect common;
-        if (common.IntersectRect(&at, &rect))
+        if (::IsRectEmpty(&at) ? ::PtInRect(&rect, at.TopLeft()) != 0 : common.IntersectRect(&at, &rect) != 0)
             return true;
     }
     return false;

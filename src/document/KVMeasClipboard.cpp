@@ -5,6 +5,7 @@
 
 #include "document/DeepCopy.h"
 #include "document/KVDoc.h"
+#include "document/SelHit.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
@@ -41,8 +42,9 @@ bool Meets(const CRect& a, const CRect& b)
     return common.IntersectRect(&a, &b) != 0;
 }
 
-// A note, rest or chord is taken when the left edge of its first handle
-// (a chord's: its first member's) lies in the rectangle.
+// A note, rest or chord is taken when the hit point of its first handle (a
+// chord without handles: its first member's) lies in the rectangle, the
+// point at which the delete and the selection collection test it too.
 bool RhythmicInRect(CKVMeas& meas, CKVMsg& msg, const CRect& rect)
 {
     CKVMsg* probe = &msg;
@@ -58,8 +60,8 @@ bool RhythmicInRect(CKVMeas& meas, CKVMsg& msg, const CRect& rect)
     CRect handle;
     if (!FirstHandleRect(meas, *probe, handle))
         return false;
-    handle.right = handle.left + 1;
-    return Meets(handle, rect);
+    const POINT hit = selhit::HitPoint(handle);
+    return ::PtInRect(&rect, hit) != 0;
 }
 
 bool OfVoice(const CKVMsg& msg, unsigned char voice)
