@@ -38,6 +38,47 @@ std::vector<BYTE> FrameBody(const uint8_t* data, size_t size)
     return body;
 }
 
+bool MakeClipboardScore(CKVDoc& doc)
+{
+    const CKVCtrlTool& settings = doc.m_CtrlTool;
+    const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
+    const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
+                        settings.m_rcMargin.bottom};
+    const POINT resolution {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
+    doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
+                                      static_cast<short>(settings.m_wG1), static_cast<short>(settings.m_wBlockDistance),
+                                      static_cast<short>(settings.m_wStaffDistance), resolution);
+    doc.SetScoreFontSize(6);
+    constexpr short kStaves = 2;
+    constexpr LONG kMeasures = 4;
+    if (doc.CreateDocument(kStaves, kMeasures, 1, 4, 4) != 1)
+        return false;
+    CKVSystem* system = doc.m_arrSystem.GetAt(0);
+    for (short s = 0; s < kStaves; ++s) {
+        for (LONG m = 0; m < kMeasures; ++m) {
+            CKVMeas* meas = system->GetMeas(s, static_cast<short>(m));
+            for (short x : {0, 128}) {
+                CKVMsg model;
+                model.m_byKind = MSG_NOTE;
+                model.m_wDuration = DUR_QUARTER;
+                model.m_byVoice = 1;
+                model.m_nPosX = x;
+                model.m_nPosY = static_cast<short>(-6 * (m + s));
+                unsigned char head[MidiNoteHead::Size] = {static_cast<unsigned char>(60 + m), 100, 64, 0, 200};
+                model.SetHead(MidiNoteHead::Size, head);
+                CKVMsg* note = meas ? meas->InsertNewMsg(model) : nullptr;
+                if (!note)
+                    return false;
+                note->CalcPlayTime();
+            }
+            meas->UpdateStartTime(1, 0, 0, 0);
+        }
+    }
+    doc.JumpToPage(0);
+    doc.JumpToMeas(2);
+    return doc.m_pCurBlock != nullptr;
+}
+
 void Fail(const char* what)
 {
     std::fprintf(stderr, "fuzz invariant failed: %s\n", what);
