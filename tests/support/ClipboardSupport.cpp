@@ -94,7 +94,8 @@ std::vector<CKVMsg*> ClipboardTest::Timed(CKVMeas* meas)
     return out;
 }
 
-std::string PasteView(CKVDoc& doc, int firstStaff, int staves, LONG firstMeas, LONG measures, BYTE voice)
+std::string PasteView(CKVDoc& doc, int firstStaff, int staves, LONG firstMeas, LONG measures, BYTE voice,
+                      bool withOthers)
 {
     CKVSystem* system = doc.m_arrSystem.GetAt(0);
     Range range;
@@ -149,16 +150,23 @@ std::string PasteView(CKVDoc& doc, int firstStaff, int staves, LONG firstMeas, L
                  msg->m_byVoice, msg->m_wDuration & 0xFF, msg->m_byDots, msg->m_wObjWord, msg->m_nStartTime,
                  msg->m_nPlayTime, (msg->m_wFlag & MSGFLAG_GRACE) ? 1 : 0, keys.c_str());
             for (CKVMsg* note : NotesOf(*msg)) {
+                // The order of a note's children is no part of the music.
+                std::vector<std::string> lines;
                 for (CKVMsg* child : Children(*note)) {
+                    std::string line;
                     if (child->m_byKind == MSG_TIE || child->m_byKind == MSG_SLUR)
-                        Line(out, "  link %u from %d to %d", child->m_byKind, numberOf(child->m_dwWord),
+                        Line(line, "  link %u from %d to %d", child->m_byKind, numberOf(child->m_dwWord),
                              numberOf(static_cast<DWORD>(child->m_lHeight)));
                     else if (child->m_byKind != MSG_TUPLET)
-                        Line(out, "  child %u head %s", child->m_byKind, Hex(*child).c_str());
+                        Line(line, "  child %u head %s", child->m_byKind, Hex(*child).c_str());
+                    lines.push_back(line);
                 }
+                std::sort(lines.begin(), lines.end());
+                for (const std::string& line : lines)
+                    out += line;
             }
         }
-        if (!range.meas[k])
+        if (!range.meas[k] || !withOthers)
             continue;
         for (CKVMsg* msg : Children(*range.meas[k])) {
             const BYTE kind = msg->m_byKind;

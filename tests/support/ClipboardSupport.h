@@ -77,7 +77,10 @@ protected:
 // join, each note's lyrics, marks and chord symbols, and each measure's
 // other symbols with their head bytes and x from the first note. Positions,
 // vertical places, accidentals, beam groups and tuplet symbols are left out:
-// a paste derives them again. voice 0 takes every voice.
-std::string PasteView(CKVDoc& doc, int firstStaff, int staves, LONG firstMeas, LONG measures, BYTE voice = 0);
+// a paste derives them again. voice 0 takes every voice. Without others the
+// measures' other symbols are left out (a rectangle takes only those whose
+// handle it meets).
+std::string PasteView(CKVDoc& doc, int firstStaff, int staves, LONG firstMeas, LONG measures, BYTE voice = 0,
+                      bool withOthers = true);
 
 } // namespace kvtest
