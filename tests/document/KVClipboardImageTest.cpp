@@ -179,6 +179,40 @@ TEST_F(ClipboardImageTest, RectangleCopyKeepsStavesAlignedAndDropsOnlyLeadingCol
     EXPECT_EQ(temp->GetStaff(1)->GetMeas(0)->GetMsgNum(), 1);
 }
 
+TEST_F(ClipboardImageTest, ANoteOnARectanglesRightEdgeIsCopiedInNormalBlocksOnly)
+{
+    CKVMsg* note = Note(Meas(0, 1), {.x = 64});
+    SelectRect(EndingAt(HitOf(note)));
+    ImageBuffer image;
+    ASSERT_GT(Copy(image), 8u);
+    {
+        auto temp = Construct(image);
+        ASSERT_EQ(temp->GetStaffNum(), 1);
+        EXPECT_EQ(Timed(temp->GetStaff(0)->GetMeas(0)).size(), 1u);
+    }
+
+    // An ossia block takes the rectangle as stored: the edge is outside.
+    CKVBlock* ossia = AddOssiaBlock(2);
+    CKVMsg* over = Note(score->System()->GetOssiaStaff(0)->GetMeas(1), {.x = 64}, 90);
+    ossia->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
+    CRect handle;
+    ASSERT_TRUE(selhit::HandleOnPage(*ossia, 1, 0, *over->m_pParent->m_pSystem->GetOssiaStaff(0)->GetMeas(1), *over,
+                                     handle));
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectRect(EndingAt(selhit::HitPoint(handle)));
+    ASSERT_EQ(Copy(image), 4u);
+    RECT wider = EndingAt(selhit::HitPoint(handle));
+    wider.right += 1;
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectRect(wider);
+    ASSERT_GT(Copy(image), 8u);
+    auto temp = Construct(image);
+    ASSERT_EQ(temp->GetStaffNum(), 1);
+    const auto copied = Timed(temp->GetStaff(0)->GetMeas(0));
+    ASSERT_EQ(copied.size(), 1u);
+    EXPECT_EQ(copied[0]->GetMidiKey(), 90);
+}
+
 TEST_F(ClipboardImageTest, ATieCutAtTheBarLineIsDroppedWithItsFlag)
 {
     CKVMsg* a = Note(Meas(0, 1), {.x = 192});
