@@ -507,6 +507,12 @@ private:
     // The caret's measure is the last of the page's last block.
     bool IsLastMeasOfPage();
 
+    // Defined in document/KVDocSelect.cpp
+    // The slurs, lyrics, chord symbols and other parts of a note that keeps
+    // its place but whose parts meet the selection.
+    void DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
+                         const CRect& selection);
+
     // Defined in edit/KVDocSelection.cpp
     int FindOnSel(int system, int voice, BYTE kind, CKVMsg** found);
 

@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 
 #include "document/CopyPtrMap.h"
+#include "document/GroupMembers.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
@@ -144,21 +145,6 @@ void MoveLyrics(CKVMsg& from, CKVMsg& to)
         from.RemoveAt(i);
         to.InsertMsg(to.GetMsgNum(), child, owner, kParentHere);
     }
-}
-
-// Puts a member in its container's place in the container's holder and
-// takes the container out.
-void ReplaceByMember(CKVObject& holder, CKVMsg& container, short memberIndex)
-{
-    const short at = tielink::IndexOfChild(holder, &container);
-    CKVMsg* member = container.GetMsg(memberIndex);
-    if (at < 0 || !member)
-        return;
-    const BYTE owner = container.m_arrMsgRef.GetAt(memberIndex)->byOwner;
-    container.RemoveAt(memberIndex);
-    member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~(MSGFLAG_CHORD_MEMBER | MSGFLAG_BEAM_MEMBER));
-    holder.InsertMsg(static_cast<short>(at + 1), member, owner, kParentHere);
-    holder.RemoveMsgAt(at);
 }
 
 } // namespace
@@ -312,30 +298,14 @@ void CKVDoc::DeleteMember(CKVMsg* msg, int respace)
                                      ? static_cast<CKVObject*>(m_pLastGroup) : meas;
         if (CKVMsg* member = holder->GetMsg(0))
             MoveLyrics(*holderMsg, *member);
-        ReplaceByMember(*chordHolder, *holderMsg, 0);
+        groupmembers::ReplaceByMember(*chordHolder, *holderMsg, 0);
         if (m_pLastMember == holderMsg)
             m_pLastMember = nullptr;
     } else if (holderMsg && holderMsg->m_byKind == MSG_BEAM) {
         // Rests at either end leave the group.
-        auto giveBack = [&](short index) {
-            CKVMsg* rest = holder->GetMsg(index);
-            if (!rest || rest->m_byKind != MSG_REST)
-                return false;
-            const BYTE owner = holder->m_arrMsgRef.GetAt(index)->byOwner;
-            holderMsg->RemoveAt(index);
-            rest->m_wFlag = static_cast<WORD>(rest->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
-            meas->AddMsg(rest, kHolderLinks);
-            // Linked first so that the rest keeps its id; then owned again.
-            if (owner)
-                meas->m_arrMsgRef.GetAt(tielink::IndexOfChild(*meas, rest))->byOwner = 1;
-            return true;
-        };
-        while (holder->GetMsgNum() > 0 && giveBack(static_cast<short>(holder->GetMsgNum() - 1))) {
-        }
-        while (holder->GetMsgNum() > 0 && giveBack(0)) {
-        }
+        groupmembers::GiveBackEndRests(*meas, *holderMsg);
         if (holder->GetMsgNum() == 1) {
-            ReplaceByMember(*meas, *holderMsg, 0);
+            groupmembers::ReplaceByMember(*meas, *holderMsg, 0);
             if (m_pLastGroup == holderMsg)
                 m_pLastGroup = nullptr;
         } else if (holder->GetMsgNum() == 0) {

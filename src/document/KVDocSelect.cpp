@@ -5,33 +5,40 @@
 
 #include "AllocHook.h"
 #include "MemoryGuard.h"
+#include "ProcessState.h"
+#include "document/CopyPtrMap.h"
+#include "document/GroupMembers.h"
+#include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "model/KVCtrlPoint.h"
+#include "model/KVMsg.h"
+#include "timing/TieLinks.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/MeasPlace.h"
 #include "model/KVSystem.h"
 
+#include <vector>
+
 namespace {
+
+// Set when the delete on a selection took a note out of the chord or beam
+// group being walked, so that the container's stems are derived again.
+bool bSelNoteDeleted = false;
+const KvProcessReset kResetSelNoteDeleted("selection note deleted", [] { bSelNoteDeleted = false; });
 
 SelRect* RecordAt(CKVBackupPtrArray& list, int i)
 {
     return static_cast<SelRect*>(list.GetAt(i));
 }
 
-CKVStaff* StaffOf(const CKVMeas& meas)
-{
-    CKVObject* parent = meas.m_pParent;
-    return parent && (parent->m_byObjKind == OBJ_STAFF || parent->m_byObjKind == OBJ_OSSIA_STAFF)
-               ? static_cast<CKVStaff*>(parent)
-               : nullptr;
-}
-
 // Whether a measure of a staff lies in a block's measure range.
 bool InBlockRange(const CKVBlock& block, CKVStaff* staff, CKVMeas* meas)
 {
-    if (!meas || StaffOf(*meas) != staff)
+    if (!meas || measplace::StaffOf(*meas) != staff)
         return false;
     const int index = staff->GetMeasIndex(meas);
     return index >= block.m_nFirstMeas && index < block.m_nFirstMeas + block.m_nMeasCount;
@@ -64,7 +71,7 @@ bool Replaced(const SelRect& rec, short kind, CKVStaff* staff, CKVBlock* block)
     if (kind == SelRect::kBlockStaff)
         return rec.nKind == SelRect::kMeas && InBlockRange(*block, staff, rec.pMeas);
     if (kind == SelRect::kStaff)
-        return (rec.nKind == SelRect::kMeas && rec.pMeas && StaffOf(*rec.pMeas) == staff) ||
+        return (rec.nKind == SelRect::kMeas && rec.pMeas && measplace::StaffOf(*rec.pMeas) == staff) ||
                (rec.nKind == SelRect::kBlockStaff && rec.pStaff == staff);
     return false;
 }
@@ -90,7 +97,7 @@ void CKVDoc::AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, 
         add = rect && made.pPage;
         break;
     case SelRect::kMeas:
-        staff = meas ? StaffOf(*meas) : nullptr;
+        staff = meas ? measplace::StaffOf(*meas) : nullptr;
         made.pPage = block ? block->m_pPage : nullptr;
         made.pBlock = block;
         made.pMeas = meas;
@@ -221,15 +228,338 @@ int CKVDoc::IsEnableStaffHide()
     return 0;
 }
 
-int CKVDoc::DeleteMsgOnSelRect(int)
+namespace {
+
+// The lyric-line offset for line `line` that the head of a note's measure
+// keeps; false when the head has no such line or hides it.
+bool LyricLineY(CKVMeas& meas, int line, int& y)
 {
-    KV_PENDING("CKVDoc::DeleteMsgOnSelRect");
-    return 0;
+    constexpr short kHidden = -32768;
+    if (!meas.m_pHead || line < 0 || 2 * line + 2 > meas.m_wHeadLen)
+        return false;
+    const short offset = static_cast<short>(meas.m_pHead[2 * line] | (meas.m_pHead[2 * line + 1] << 8));
+    if (offset == kHidden)
+        return false;
+    y = offset;
+    return true;
 }
 
-int CKVDoc::DeleteSubMsgOfNoteRestOnSelRect(CKVBlock*, CKVMeas*, int, int, CKVObject*, short&,
-                                            CKVMsg*, CRect&, CRect&, int)
+bool FirstHandle(CKVMsg& msg, CRect& out)
 {
-    KV_PENDING("CKVDoc::DeleteSubMsgOfNoteRestOnSelRect");
-    return 0;
+    if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0))
+        return false;
+    out = msg.m_arrCtrlPoint.GetAt(0)->m_rect;
+    return true;
+}
+
+bool Meets(const CRect& a, const CRect& b)
+{
+    CRect common;
+    return common.IntersectRect(&a, &b) != 0;
+}
+
+// The ids a node holds now, so that a walk over its children survives the
+// changes each step makes to the list.
+std::vector<DWORD> ChildIds(CKVObject& node)
+{
+    std::vector<DWORD> ids;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i)
+        ids.push_back(node.m_arrMsgRef.GetAt(i)->dwMsgId);
+    return ids;
+}
+
+CKVMsg* ChildById(CKVObject& node, DWORD id, short& index)
+{
+    CKVMsg* msg = node.m_pSystem ? node.m_pSystem->GetMsgFromMap(id) : nullptr;
+    index = msg ? tielink::IndexOfChild(node, msg) : -1;
+    return index >= 0 ? msg : nullptr;
+}
+
+// The walk of one measure of a block with one test rectangle.
+class CSelDeleteWalk {
+public:
+    CSelDeleteWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice)
+        : m_doc(doc), m_block(*place.block), m_meas(place.meas), m_mi(place.measIndex), m_si(place.staffIndex),
+          m_ossia(place.ossia), m_test(test), m_voice(voice)
+    {
+    }
+
+    void Run()
+    {
+        for (DWORD id : ChildIds(*m_meas)) {
+            m_doc.m_pLastMember = nullptr;
+            short index = -1;
+            CKVMsg* msg = ChildById(*m_meas, id, index);
+            if (!msg)
+                continue;
+            switch (msg->m_byKind) {
+            case MSG_NOTE:
+            case MSG_REST:
+                if (msg->m_arrCtrlPoint.GetSize() > 0)
+                    m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, m_meas, index, msg, m_work,
+                                                          m_test, m_voice);
+                break;
+            case MSG_CODA:
+            case MSG_CLEF:
+                break;
+            case MSG_OCTAVE:
+                if (m_voice == 0 || msg->m_byVoice == m_voice)
+                    Other(*msg, index, false);
+                break;
+            case MSG_BEAM:
+                Group(*msg);
+                break;
+            case MSG_CHORD:
+                Chord(*msg, m_meas);
+                break;
+            default:
+                Other(*msg, index, true);
+                break;
+            }
+        }
+        const BYTE voice = static_cast<BYTE>(m_voice);
+        m_meas->UpdatePlayTime(voice);
+        m_meas->UpdateStartTime(voice, 1, 1, kPerformedStartStays);
+        m_meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
+    }
+
+private:
+    // A symbol that is neither a note, rest, chord nor group, tested by its
+    // first handle (scaled to the staff unless it is an octave line).
+    void Other(CKVMsg& msg, short index, bool scaled)
+    {
+        CRect handle;
+        POINT anchor {0, 0};
+        if (!FirstHandle(msg, handle) || !selhit::AnchorOnPage(m_block, m_mi, m_si, *m_meas, msg, anchor))
+            return;
+        if (scaled) {
+            CRect stored = handle;
+            msg.ConvertRectByZoom(stored, handle, 0);
+        }
+        handle.OffsetRect(anchor.x, anchor.y);
+        if (!Meets(handle, m_test))
+            return;
+        CKVMsg* target = &msg;
+        if (m_ossia && scaled) {
+            // An ossia measure is backed up here, as the selection backup
+            // left it; the symbol is taken from the live copy.
+            m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+            CKVMeas* live = m_meas->GetCurBackupObj();
+            if (live != m_meas) {
+                target = live->GetNewPtr2(&msg);
+                m_meas = live;
+                index = target ? tielink::IndexOfChild(*m_meas, target) : -1;
+            }
+        }
+        if (index < 0)
+            return;
+        m_meas->RemoveMsgAt(index);
+        m_doc.m_bModified = 1;
+    }
+
+    void Chord(CKVMsg& chord, CKVObject* holder)
+    {
+        bSelNoteDeleted = false;
+        for (DWORD id : ChildIds(chord)) {
+            short index = -1;
+            CKVMsg* note = ChildById(chord, id, index);
+            if (!note || note->m_byKind != MSG_NOTE || note->m_arrCtrlPoint.GetSize() == 0)
+                continue;
+            m_doc.m_pLastMember = &chord;
+            m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, &chord, index, note, m_work, m_test,
+                                                  m_voice);
+        }
+        m_doc.m_pLastMember = nullptr;
+        if (chord.GetMsgNum() == 0) {
+            const short at = tielink::IndexOfChild(*holder, &chord);
+            if (at >= 0)
+                holder->RemoveMsgAt(at);
+        } else if (bSelNoteDeleted) {
+            chord.ChangeNoteDirection(kStemOfVoice, 1);
+        }
+    }
+
+    void Group(CKVMsg& group)
+    {
+        bSelNoteDeleted = false;
+        bool deleted = false;
+        for (DWORD id : ChildIds(group)) {
+            short index = -1;
+            CKVMsg* member = ChildById(group, id, index);
+            if (!member)
+                continue;
+            if (member->m_byKind == MSG_CHORD) {
+                Chord(*member, &group);
+            } else if ((member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST) &&
+                       member->m_arrCtrlPoint.GetSize() > 0) {
+                m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, &group, index, member, m_work,
+                                                      m_test, m_voice);
+            }
+            // A chord member clears the flag for its own stems.
+            deleted = deleted || bSelNoteDeleted;
+        }
+        bSelNoteDeleted = deleted;
+        groupmembers::GiveBackEndRests(*m_meas, group);
+        if (group.GetMsgNum() == 1) {
+            groupmembers::ReplaceByMember(*m_meas, group, 0);
+        } else if (group.GetMsgNum() == 0) {
+            const short at = tielink::IndexOfChild(*m_meas, &group);
+            if (at >= 0)
+                m_meas->RemoveMsgAt(at);
+        } else if (bSelNoteDeleted) {
+            group.ChangeNoteDirection(kStemOfVoice, 1);
+        }
+    }
+
+    CKVDoc& m_doc;
+    CKVBlock& m_block;
+    CKVMeas* m_meas;
+    int m_mi;
+    int m_si;
+    bool m_ossia;
+    CRect m_test;
+    CRect m_work;
+    int m_voice;
+};
+
+// Deletes the page-level symbols whose handles meet a kind-1 rectangle on
+// its own page. The page is backed up before its first deletion.
+void DeletePageSymbols(CKVDoc& doc, short pageIndex, const CRect& rect, bool& backedUp)
+{
+    CKVPage* page = doc.GetPage(pageIndex);
+    for (short i = 0; page && i < page->GetMsgNum(); ++i) {
+        CKVMsg* msg = page->GetMsg(i);
+        bool hit = false;
+        for (int h = 0; msg && !hit && h < msg->m_arrCtrlPoint.GetSize(); ++h) {
+            CKVCtrlPoint* handle = msg->m_arrCtrlPoint.GetAt(h);
+            if (!handle)
+                continue;
+            CRect r = handle->m_rect;
+            r.OffsetRect(msg->m_nPosX, msg->m_nPosY);
+            hit = Meets(r, rect);
+        }
+        if (!hit)
+            continue;
+        if (!backedUp) {
+            page->ObjectBackup(kBackupRecorded);
+            backedUp = true;
+            page = doc.GetPage(pageIndex);
+            msg = page->GetNewPtr2(msg);
+            if (msg && msg->m_pParent)
+                msg = page->GetNewPtr2(msg);
+        }
+        if (!msg)
+            continue;
+        doc.DeleteMsg(msg, 1);
+        --i;
+    }
+}
+
+} // namespace
+
+int CKVDoc::DeleteMsgOnSelRect(int voice)
+{
+    ClearCopyPtrMap();
+    ResetBackup();
+    if (!SelMeasBackup(1))
+        return 0;
+    bool pageBackedUp = false;
+    for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const SelRect rec = *RecordAt(*m_pSelRectArray, r);
+        if (rec.nKind == SelRect::kRect) {
+            for (short p = 0; p < GetPageNum(); ++p) {
+                if (GetPage(p) == RecordAt(*m_pSelRectArray, r)->pPage)
+                    DeletePageSymbols(*this, p, CRect(rec.rect), pageBackedUp);
+            }
+        }
+        if (rec.nKind == SelRect::kMeas)
+            m_nCaretPos = 0;
+        // The page backup may have replaced the record's page.
+        const SelRect now = *RecordAt(*m_pSelRectArray, r);
+        selhit::ForEachMeas(*this, now, [&](const selhit::MeasPlace& place) {
+            if (now.nKind == SelRect::kStaff) {
+                if (now.pStaff != place.staff)
+                    return true;
+                place.staff->DelMsg(static_cast<short>(voice));
+                m_bModified = 1;
+                return false;
+            }
+            const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
+            if (!::IsRectEmpty(&test))
+                CSelDeleteWalk(*this, place, test, voice).Run();
+            return true;
+        });
+    }
+    return 1;
+}
+
+int CKVDoc::DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
+                                            CKVObject* holder, short& index, CKVMsg* note, CRect& work,
+                                            CRect& selection, int voice)
+{
+    if (!block || !meas || !holder || !note || (voice != 0 && note->m_byVoice != voice))
+        return 0;
+    if (!selhit::HandleOnPage(*block, measIndex, staffIndex, *meas, *note, work))
+        return 0;
+    if (::PtInRect(&selection, selhit::HitPoint(work))) {
+        const bool chordKeeps = m_pLastMember && m_pLastMember->m_byKind == MSG_CHORD && m_pLastMember->GetMsgNum() > 1;
+        if (!chordKeeps)
+            meas->RemoveMidiMsgFromXToNextNote(note->m_nPosX);
+        // The tuplet goes to a neighbour and the ties and slurs leave both
+        // ends before the note goes.
+        TupletMsgDelProc(note);
+        TieSlurMsgDelProc(note);
+        const short at = tielink::IndexOfChild(*holder, note);
+        if (at >= 0) {
+            holder->RemoveMsgAt(at);
+            index = static_cast<short>(at - 1);
+        }
+        bSelNoteDeleted = true;
+        m_bModified = 1;
+    } else {
+        DeleteNoteParts(*block, *meas, measIndex, staffIndex, *note, selection);
+    }
+    meas->SwitchTieSlur();
+    return 1;
+}
+
+void CKVDoc::DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
+                             const CRect& selection)
+{
+    POINT anchor {0, 0};
+    if (!selhit::AnchorOnPage(block, measIndex, staffIndex, meas, note, anchor))
+        return;
+    const POINT base {anchor.x, block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex))};
+    CKVPage* page = block.m_pPage;
+    for (DWORD id : ChildIds(note)) {
+        short index = -1;
+        CKVMsg* part = ChildById(note, id, index);
+        CRect handle;
+        if (!part || !FirstHandle(*part, handle) || part->m_byKind == MSG_TIE || part->m_byKind == MSG_TUPLET)
+            continue;
+        if (part->m_byKind == MSG_SLUR) {
+            if (page)
+                handle.OffsetRect(-page->m_rcPrint.left, -page->m_rcPrint.top);
+            if (Meets(handle, selection)) {
+                DeleteMsg(part, 0);
+                m_bModified = 1;
+            }
+            continue;
+        }
+        int lineY = 0;
+        if (part->m_byKind == MSG_LYRIC) {
+            if (!LyricLineY(meas, part->m_nPosY, lineY))
+                continue;
+            handle.OffsetRect(base.x + part->m_nPosX, base.y + lineY);
+        } else {
+            CRect stored = handle;
+            part->ConvertRectByZoom(stored, handle, 0);
+            handle.OffsetRect(base.x + part->m_nPosX,
+                              base.y + note.ConvertYbyZoom(note.m_nPosY) + part->ConvertYbyZoom(part->m_nPosY));
+        }
+        if (Meets(handle, selection)) {
+            note.RemoveMsgAt(index);
+            m_bModified = 1;
+        }
+    }
 }

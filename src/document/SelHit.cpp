@@ -45,19 +45,26 @@ CRect TestRect(const SelRect& rec, const CKVBlock& block, const CKVStaff* staff,
     }
 }
 
-bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, CRect& out)
+bool AnchorOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, POINT& out)
 {
-    if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0))
-        return false;
     if (measIndex < 0 || measIndex >= block.m_arrMeasX.GetSize() || staffIndex < 0 ||
         staffIndex >= block.m_arrStaffY.GetSize())
         return false;
+    out.x = block.m_rcBlock.left + static_cast<short>(block.m_arrMeasX.GetAt(measIndex)) + meas.GetRealPosX(&msg);
+    out.y = block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex)) +
+            msg.ConvertYbyZoom(msg.m_nPosY);
+    return true;
+}
+
+bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, CRect& out)
+{
+    POINT anchor {0, 0};
+    if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0) ||
+        !AnchorOnPage(block, measIndex, staffIndex, meas, msg, anchor))
+        return false;
     CRect stored = msg.m_arrCtrlPoint.GetAt(0)->m_rect;
     msg.ConvertRectByZoom(stored, out, 0);
-    const int x = block.m_rcBlock.left + static_cast<short>(block.m_arrMeasX.GetAt(measIndex)) + meas.GetRealPosX(&msg);
-    const int y = block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex)) +
-                  msg.ConvertYbyZoom(msg.m_nPosY);
-    out.OffsetRect(x, y);
+    out.OffsetRect(anchor.x, anchor.y);
     return true;
 }
 

@@ -35,6 +35,13 @@ inline constexpr bool kRightEdgeIncluded = true;
 CRect TestRect(const SelRect& rec, const CKVBlock& block, const CKVStaff* staff, const CKVMeas* meas,
                bool includeRightEdge);
 
+// The page point a symbol of measure `measIndex` (counted in the block) on
+// staff `staffIndex` of the block hangs its handles on: the measure's
+// boundary plus the symbol's x, and the staff line plus its vertical
+// position at the staff's size. False when the block lacks the boundary or
+// staff line.
+bool AnchorOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, POINT& out);
+
 // The first handle of a symbol of measure `measIndex` (counted in the block)
 // on staff `staffIndex` of the block, scaled to its staff's size and placed on
 // the page. The symbol's x is its position in the measure; a member of a chord

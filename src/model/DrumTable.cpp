@@ -102,12 +102,27 @@ DrumKitEntry* GetDrumTable(CKVStaff* staff)
     DrumKitEntry* first = EntryAt(0);
     if (!first)
         return nullptr;
-    unsigned char record[kDrumKitRecordSize] = {};
-    const char* name = DrumKitName(first);
-    const size_t nameLength = strnlen(name, kDrumKitRecordSize - kDrumKitRecordNameOffset - 1);
-    std::memcpy(record + kDrumKitRecordNameOffset, name, nameLength);
-    staff->SetHead(kDrumKitRecordSize, record);
+    WriteDrumKitHead(*staff, 0, first);
     return first;
+}
+
+DrumKitEntry* DrumKitAt(int index)
+{
+    if (!pDrumTable || index < 0 || index >= pDrumTable->GetSize())
+        return nullptr;
+    return EntryAt(index);
+}
+
+void WriteDrumKitHead(CKVStaff& staff, WORD index, const DrumKitEntry* entry)
+{
+    unsigned char record[kDrumKitRecordSize] = {};
+    PutWord(record, index);
+    if (entry) {
+        const char* name = DrumKitName(entry);
+        const size_t nameLength = strnlen(name, kDrumKitRecordSize - kDrumKitRecordNameOffset - 1);
+        std::memcpy(record + kDrumKitRecordNameOffset, name, nameLength);
+    }
+    staff.SetHead(kDrumKitRecordSize, record);
 }
 
 CPtrArray* SetDrumTable(CPtrArray* table)

@@ -41,6 +41,12 @@ BYTE DrumKitKey(const DrumKitEntry* entry, int head, int row);
 // The default note-head type - 1 of a row.
 BYTE DrumKitDefaultHead(const DrumKitEntry* entry, int row);
 
+// The kit at an index of the host's table; null without a table or past it.
+DrumKitEntry* DrumKitAt(int index);
+// Gives a staff the 66-byte drum-kit head: the index and the entry's name
+// (an empty name without an entry).
+void WriteDrumKitHead(CKVStaff& staff, WORD index, const DrumKitEntry* entry);
+
 // The kit of a drum staff, re-validated against the table by its stored
 // index and name: a staff whose kit no longer matches is moved to kit 0.
 // With null, the kit at the current index. Null without a table or entry.
