@@ -496,6 +496,11 @@ private:
     CKVMsg* FindInPageMeasures(CKVPage& page, POINT point, bool moveCursor,
                                const std::function<CKVMsg*(CKVMeas&, POINT)>& ask);
 
+    // Defined in document/KVDocClipboard.cpp
+    // After an undo backup of the page: the page and block that stay in the
+    // score, made the cursor's.
+    void FollowLivePage(CKVPage*& page, CKVBlock*& block);
+
     // Defined in document/KVDocCaret.cpp
     // Grace links of a note entered from a template.
     void LinkGraceNotes(CKVMsg& tmpl, CKVMsg& note);

@@ -11,6 +11,7 @@
 #include "document/ClipboardSystem.h"
 #include "document/CopyPtrMap.h"
 #include "document/RecordIO.h"
+#include "document/SelHit.h"
 #include "document/SelRect.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
@@ -150,24 +151,6 @@ bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voic
     return ok;
 }
 
-// A page symbol is copied when one of its handles, moved by its position,
-// meets the rectangle.
-bool PageSymbolInRect(CKVMsg& msg, const CRect& rect)
-{
-    for (int i = 0; i < msg.m_arrCtrlPoint.GetSize(); ++i) {
-        CKVCtrlPoint* handle = HandleAt(msg, i);
-        if (!handle)
-            continue;
-        CRect at = handle->m_rect;
-        at.OffsetRect(msg.m_nPosX, msg.m_nPosY);
-        // A handle not yet measured (no extent) still marks a place.
-        CRect common;
-        if (::IsRectEmpty(&at) ? ::PtInRect(&rect, at.TopLeft()) != 0 : common.IntersectRect(&at, &rect) != 0)
-            return true;
-    }
-    return false;
-}
-
 bool WriteImage(CKVSystem& temp, const SelRect& first, unsigned char*& work, DWORD& used, DWORD& capacity)
 {
     Writer out(work, &used, &capacity);
@@ -181,7 +164,7 @@ bool WriteImage(CKVSystem& temp, const SelRect& first, unsigned char*& work, DWO
     bool tagged = false;
     for (short i = 0; i < first.pPage->GetMsgNum(); ++i) {
         CKVMsg* msg = first.pPage->GetMsg(i);
-        if (!msg || !PageSymbolInRect(*msg, rect))
+        if (!msg || !selhit::PageSymbolMeets(*msg, rect))
             continue;
         if (!tagged && !out.Append("PAGE", kTag))
             return false;
@@ -202,6 +185,20 @@ unsigned char* NewImageBuffer(DWORD size)
 }
 
 } // namespace
+
+void CKVDoc::FollowLivePage(CKVPage*& page, CKVBlock*& block)
+{
+    // An undo backup of the page leaves its blocks with the copy kept for
+    // undo; the cursor goes on in the page that stays in the score.
+    CKVPage* live = page->GetCurBackupObj();
+    if (!live || live == page)
+        return;
+    if (m_pCurPage == page)
+        m_pCurPage = live;
+    page = live;
+    if (CKVBlock* current = page->GetBlock(m_nCurBlock))
+        block = m_pCurBlock = current;
+}
 
 DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
 {
@@ -305,17 +302,13 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
                 m_nCaretPos = 0;
         }
         DeleteMsgOnSelRect(voice);
+        FollowLivePage(page, block);
     }
 
     if (pos + kTag <= total && std::memcmp(image + pos, "PAGE", kTag) == 0) {
         pos += kTag;
         page->ObjectBackup(kBackupRecorded);
-        if (CKVPage* live = page->GetCurBackupObj()) {
-            if (m_pCurPage == page)
-                m_pCurPage = live;
-            page = live;
-            block = m_pCurBlock = page->GetBlock(m_nCurBlock);
-        }
+        FollowLivePage(page, block);
         while (pos < total) {
             CKVMsg symbol;
             if (!symbol.Read(image, &pos, &total))
