@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "KvcFile.h"
+
 #include <cstdio>
 
 namespace kvfuzz {
@@ -40,18 +42,12 @@ std::vector<BYTE> FrameBody(const uint8_t* data, size_t size)
 
 bool MakeClipboardScore(CKVDoc& doc)
 {
-    const CKVCtrlTool& settings = doc.m_CtrlTool;
-    const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
-    const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
-                        settings.m_rcMargin.bottom};
-    const POINT resolution {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
-    doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
-                                      static_cast<short>(settings.m_wG1), static_cast<short>(settings.m_wBlockDistance),
-                                      static_cast<short>(settings.m_wStaffDistance), resolution);
-    doc.SetScoreFontSize(6);
     constexpr short kStaves = 2;
     constexpr LONG kMeasures = 4;
-    if (doc.CreateDocument(kStaves, kMeasures, 1, 4, 4) != 1)
+    kvorel::NewScoreOptions options;
+    options.staves = kStaves;
+    options.measures = kMeasures;
+    if (!kvorel::MakeNewScore(doc, options))
         return false;
     CKVSystem* system = doc.m_arrSystem.GetAt(0);
     for (short s = 0; s < kStaves; ++s) {

@@ -30,19 +30,24 @@ protected:
         return temp;
     }
 
-    // A page text with a handle, laid on page 0 at (x, y).
-    CKVMsg* PageText(int page, short x, short y)
+    // The record CKVMsg::Write makes of a symbol.
+    static std::vector<unsigned char> RecordOf(CKVMsg* msg)
     {
-        CKVMsg model;
-        model.m_byKind = MSG_FREETEXT;
-        model.m_nPosX = x;
-        model.m_nPosY = y;
-        const char text[] = "Allegro";
-        model.SetHead(sizeof text, reinterpret_cast<unsigned char*>(const_cast<char*>(text)));
-        CKVMsg* msg = Doc().AddMsg(Page(page), &model, 1, 0);
-        EXPECT_NE(msg, nullptr);
-        EXPECT_GT(msg->m_arrCtrlPoint.GetSize(), 0);
-        return msg;
+        unsigned char* bytes = static_cast<unsigned char*>(std::malloc(16));
+        DWORD used = 0;
+        DWORD capacity = 16;
+        EXPECT_TRUE(msg->Write(bytes, &used, &capacity));
+        kvrec::BufferPtr owner(bytes);
+        return std::vector<unsigned char>(bytes, bytes + used);
+    }
+
+    // The size word, "PAGE", then the records.
+    static std::vector<unsigned char> PageImage(const std::vector<unsigned char>& records)
+    {
+        std::vector<unsigned char> image {0, 0, 0, 0, 'P', 'A', 'G', 'E'};
+        image.insert(image.end(), records.begin(), records.end());
+        kvrec::PutU32(image.data(), static_cast<DWORD>(image.size()));
+        return image;
     }
 
     RECT AroundPageSymbol(CKVMsg* msg)
@@ -80,16 +85,7 @@ TEST_F(ClipboardImageTest, PageRectangleOverATextCarriesOnlyItsRecord)
     SelectRect(AroundPageSymbol(text));
     ImageBuffer image;
     ASSERT_GT(Copy(image), 8u);
-
-    unsigned char* expected = static_cast<unsigned char*>(std::malloc(16));
-    DWORD used = 0;
-    DWORD capacity = 16;
-    ASSERT_TRUE(text->Write(expected, &used, &capacity));
-    kvrec::BufferPtr owner(expected);
-    ASSERT_EQ(image.size, 8 + used);
-    EXPECT_EQ(kvrec::GetU32(image.data), image.size);
-    EXPECT_EQ(std::memcmp(image.data + 4, "PAGE", 4), 0);
-    EXPECT_EQ(std::memcmp(image.data + 8, expected, used), 0);
+    EXPECT_EQ(image.Bytes(), PageImage(RecordOf(text)));
 }
 
 TEST_F(ClipboardImageTest, AfterJumpingPagesTheRecordsPageIsCopied)
@@ -104,14 +100,7 @@ TEST_F(ClipboardImageTest, AfterJumpingPagesTheRecordsPageIsCopied)
     Doc().JumpToPage(1);
     ImageBuffer image;
     ASSERT_GT(Copy(image), 8u);
-
-    unsigned char* expected = static_cast<unsigned char*>(std::malloc(16));
-    DWORD used = 0;
-    DWORD capacity = 16;
-    ASSERT_TRUE(first->Write(expected, &used, &capacity));
-    kvrec::BufferPtr owner(expected);
-    ASSERT_EQ(image.size, 8 + used);
-    EXPECT_EQ(std::memcmp(image.data + 8, expected, used), 0);
+    EXPECT_EQ(image.Bytes(), PageImage(RecordOf(first)));
 }
 
 TEST_F(ClipboardImageTest, OneVoiceCopyStartsAtZeroAndKeepsItsShift)
@@ -218,9 +207,8 @@ TEST_F(ClipboardImageTest, ATieCutAtTheBarLineIsDroppedWithItsFlag)
     CKVMsg* a = Note(Meas(0, 1), {.x = 192});
     CKVMsg* b = Note(Meas(0, 2), {.x = 0});
     score->Tie(a, b);
-    SelectMeas(0, 1);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 1);
     CursorAt(0, 4);
     ASSERT_EQ(Paste(image), 1);
 

@@ -12,13 +12,6 @@ using kvtest::ImageBuffer;
 
 class CutPasteTest : public kvtest::ClipboardTest {
 protected:
-    void FillMeasure(CKVMeas* m)
-    {
-        for (int i = 0; i < 3; ++i)
-            Note(m, {.x = static_cast<short>(32 + 64 * i), .y = static_cast<short>(-3 * i)});
-        m->UpdateStartTime(1, 0, 0, 0);
-    }
-
     // The cursor without touching the selection.
     void KeepSelectionCursorAt(int staff, int meas)
     {
@@ -77,9 +70,8 @@ TEST_F(CutPasteTest, ANoteOnTheRightEdgeIsBothCutAndInTheImage)
 TEST_F(CutPasteTest, PasteOverASelectionBacksUpBothPlacesInOneStep)
 {
     FillMeasure(Meas(0, 5));
-    SelectMeas(0, 5);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 5);
     // The cursor is elsewhere than the selection.
     KeepSelectionCursorAt(0, 1);
     const std::string before = kvtest::CanonicalDump(Doc());
@@ -96,13 +88,7 @@ TEST_F(CutPasteTest, PageTextsPastedOverTheirOwnSelectionStayOnce)
 {
     CKVMsg* note = Note(Meas(0, 1), {.x = 64});
     const POINT hit = HitOf(note);
-    CKVMsg model;
-    model.m_byKind = MSG_FREETEXT;
-    model.m_nPosX = static_cast<short>(hit.x - 10);
-    model.m_nPosY = static_cast<short>(hit.y);
-    const char text[] = "dolce";
-    model.SetHead(sizeof text, reinterpret_cast<unsigned char*>(const_cast<char*>(text)));
-    ASSERT_NE(Doc().AddMsg(Page(0), &model, 1, 0), nullptr);
+    PageText(0, static_cast<short>(hit.x - 10), static_cast<short>(hit.y));
     const int texts = PageSymbols(MSG_FREETEXT);
 
     SelectRect(RECT {hit.x - 20, hit.y - 20, hit.x + 5, hit.y + 20});

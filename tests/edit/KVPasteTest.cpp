@@ -17,15 +17,6 @@ using kvtest::ImageBuffer;
 
 class PasteTest : public kvtest::ClipboardTest {
 protected:
-    // Three quarters of voice 1 and a text 10 units right of the first.
-    void FillMeasure(CKVMeas* m, short firstX = 32)
-    {
-        for (int i = 0; i < 3; ++i)
-            Note(m, {.x = static_cast<short>(firstX + 64 * i), .y = static_cast<short>(-3 * i)});
-        score->Symbol(m, MSG_TEXT2, static_cast<short>(firstX + 10), -30);
-        m->UpdateStartTime(1, 0, 0, 0);
-    }
-
     std::vector<short> StartTimes(CKVMeas* m)
     {
         std::vector<short> times;
@@ -47,9 +38,8 @@ protected:
 TEST_F(PasteTest, MeasurePasteLandsAtTheCursorAndIsOneUndoStep)
 {
     FillMeasure(Meas(0, 1));
-    SelectMeas(0, 1);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 1);
     CursorAt(1, 3);
     const std::string before = kvtest::CanonicalDump(Doc());
 
@@ -78,9 +68,8 @@ TEST_F(PasteTest, KeysFollowTheStavesTranspositionWithinMidiRange)
     score->Staff(0)->m_wStaffWord = 5;
     score->Staff(1)->m_wStaffWord = 0;
     Note(Meas(0, 1), {.x = 0}, 126);
-    SelectMeas(0, 1);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 1);
     CursorAt(1, 1);
     ASSERT_EQ(Paste(image), 1);
     const auto pasted = Timed(Meas(1, 1));
@@ -93,9 +82,8 @@ TEST_F(PasteTest, KeysFollowTheStavesTranspositionWithinMidiRange)
 TEST_F(PasteTest, MeasuresThatCannotTakeMusicAreLeftAlone)
 {
     FillMeasure(Meas(0, 1));
-    SelectMeas(0, 1);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 1);
 
     // No length: nothing to divide the widths or the paste end by.
     Meas(1, 2)->m_nLength = 0;
@@ -117,9 +105,8 @@ TEST_F(PasteTest, MeasuresThatCannotTakeMusicAreLeftAlone)
 TEST_F(PasteTest, OverwriteDropsWhatRunsPastTheMeasure)
 {
     FillMeasure(Meas(0, 1));
-    SelectMeas(0, 1);
     ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
+    CopyMeasure(image, 0, 1);
     auto temp = std::unique_ptr<CKVSystem>(kvclip::NewTempSystem(Doc()));
     DWORD pos = 0;
     ASSERT_EQ(temp->Construct(image.data, pos, image.size), 1);

@@ -48,6 +48,37 @@ protected:
         Doc().m_nCaretPos = 0;
     }
 
+    // The image of a whole measure.
+    void CopyMeasure(ImageBuffer& image, int staff, int meas)
+    {
+        SelectMeas(staff, meas);
+        ASSERT_GT(Copy(image), 8u);
+    }
+
+    // Three quarters of voice 1 from firstX on, timed, and a text 10 units
+    // right of the first.
+    void FillMeasure(CKVMeas* m, short firstX = 32)
+    {
+        for (int i = 0; i < 3; ++i)
+            Note(m, {.x = static_cast<short>(firstX + 64 * i), .y = static_cast<short>(-3 * i)});
+        score->Symbol(m, MSG_TEXT2, static_cast<short>(firstX + 10), -30);
+        m->UpdateStartTime(1, 0, 0, 0);
+    }
+
+    // A page text at (x, y) of a page.
+    CKVMsg* PageText(int page, short x, short y)
+    {
+        CKVMsg model;
+        model.m_byKind = MSG_FREETEXT;
+        model.m_nPosX = x;
+        model.m_nPosY = y;
+        const char text[] = "Allegro";
+        model.SetHead(sizeof text, reinterpret_cast<unsigned char*>(const_cast<char*>(text)));
+        CKVMsg* msg = Doc().AddMsg(Page(page), &model, 1, 0);
+        EXPECT_NE(msg, nullptr);
+        return msg;
+    }
+
     short Paste(const ImageBuffer& image, unsigned char voice = 0, int autoBeam = 0)
     {
         return Doc().PastMemoryTo(image.data, image.size, voice, 0, autoBeam);
