@@ -92,6 +92,14 @@ TEST_F(PasteTest, MeasuresThatCannotTakeMusicAreLeftAlone)
     ASSERT_EQ(Paste(image), 1);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 
+    // Too little free memory: the staff paste refuses before any change.
+    host.freeBytes = 999999;
+    CursorAt(1, 3);
+    const std::string roomless = kvtest::CanonicalDump(Doc());
+    ASSERT_EQ(Paste(image), 1);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), roomless);
+    host.freeBytes.reset();
+
     // A compressed multi-measure rest stands for whole measures.
     CKVMsg* rest = score->Symbol(Meas(1, 4), MSG_MULTIREST, 0);
     rest->m_wObjWord = 4;
