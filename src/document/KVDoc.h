@@ -143,13 +143,18 @@ public:
     short PastMemoryTo(unsigned char* image, DWORD length, unsigned char voice, int, int);
 
     // Defined in document/KVDocCommands.cpp
+    // A whole-measure rest in measures [first, end) of every staff; nothing
+    // for beat unit 0.
     void InsertRestToMeas(short first, short end, unsigned char beatUnit);
     void ChangeDrumTable(short kit, int mode);
     void UpdateColorChordText(DWORD colour);
     void ViewNoteByWhichStaff(short voice, int up);
     void SetPakPosByNote(short, CKVMsg* note, short, int);
+    // The time signature of measure `meas` of staff 0; 0 with the outputs
+    // untouched when there is no such measure.
     int GetMeasPak(LONG meas, short& beats, short& beatUnit);
     int GetMeasPak(LONG meas, CString& numeratorText, CString&);
+    // Takes the selected staves out of every block; a block keeps its last.
     void StaffHide();
     void StaffVisible();
 
@@ -211,12 +216,19 @@ public:
                              int graceSource, int value, int* moved, int midiFile);
 
     // Defined in document/KVDocSelect.cpp
+    // Adds a record of kind 1 (rectangle on the current page; the caret moves
+    // to its corner), 2 (measure of a block), 3 (staff of a block) or 4
+    // (staff). A record already covered, another kind or a missing pointer
+    // adds nothing; a staff record replaces the smaller records of its staff.
     void AddSelRect(short kind, RECT* rect, CKVMeas* meas, CKVStaff* staff, CKVBlock* block);
     // 1 when the selection differs from the one saved at the last call.
     int IsSelChanged();
     void RemoveAllSelRect(int resetDrag, int keep);
+    // 0 for an index that names no staff of the master system.
     int IsStaffSelected(short index);
     int IsEnableStaffHide();
+    // Deletes what the records cover in one undo step: 1, or 0 with nothing
+    // changed when the selected measures cannot be backed up.
     int DeleteMsgOnSelRect(int voice);
     int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
                                         CKVObject* holder, short& index, CKVMsg* note, CRect& work,

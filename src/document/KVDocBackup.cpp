@@ -5,6 +5,7 @@
 #include "MemoryGuard.h"
 #include "document/BackupState.h"
 #include "document/KVFileInfo.h"
+#include "document/SelHit.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
 #include "model/KVBackupPtrArray.h"
@@ -68,30 +69,15 @@ using SelVisit = std::function<void(SelRect*, CKVBlock*, CKVMeas*)>;
 
 bool WalkRecord(CKVDoc& doc, SelRect* rec, const SelVisit& visit)
 {
-    const short pages = doc.GetPageNum();
-    for (short p = 0; p < pages; ++p) {
-        CKVPage* page = doc.GetPage(p);
-        if (!page || (rec->pPage && rec->pPage != page))
-            continue;
-        for (int ossia = 0; ossia < 2; ++ossia) {
-            auto& blocks = ossia ? page->m_arrOssiaBlock : page->m_arrBlock;
-            for (int b = 0; b < blocks.GetSize(); ++b) {
-                CKVBlock* block = blocks.GetAt(b);
-                for (short s = 0; block && s < block->GetStaffNum(); ++s) {
-                    for (int m = block->m_nFirstMeas; m < block->m_nFirstMeas + block->m_nMeasCount; ++m) {
-                        CKVStaff* staff = block->GetStaff(s);
-                        CKVMeas* meas = staff ? staff->GetMeas(m) : nullptr;
-                        if (!meas || !Selects(*rec, block, meas))
-                            continue;
-                        visit(rec, block, meas);
-                        if (!InSelection(doc, rec))
-                            return false;
-                    }
-                }
-            }
-        }
-    }
-    return true;
+    bool kept = true;
+    selhit::ForEachMeas(doc, *rec, [&](const selhit::MeasPlace& place) {
+        if (!Selects(*rec, place.block, place.meas))
+            return true;
+        visit(rec, place.block, place.meas);
+        kept = InSelection(doc, rec);
+        return kept;
+    });
+    return kept;
 }
 
 void WalkSelection(CKVDoc& doc, const SelVisit& visit)

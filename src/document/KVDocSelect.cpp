@@ -10,6 +10,7 @@
 #include "document/GroupMembers.h"
 #include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "document/UndoEntry.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "timing/TieLinks.h"
@@ -244,6 +245,18 @@ bool LyricLineY(CKVMeas& meas, int line, int& y)
     return true;
 }
 
+// Whether the open undo step already holds a copy of the measure, made live
+// by an earlier backup of the step.
+bool BackedUpInStep(CKVDoc& doc, CKVMeas& meas)
+{
+    for (int i = 0; i < doc.m_arrBackup.GetSize(); ++i) {
+        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
+        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == &meas)
+            return true;
+    }
+    return false;
+}
+
 bool FirstHandle(CKVMsg& msg, CRect& out)
 {
     if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0))
@@ -286,11 +299,16 @@ public:
 
     void Run()
     {
-        for (DWORD id : ChildIds(*m_meas)) {
+        CKVMeas* origin = m_meas;
+        for (DWORD id : ChildIds(*origin)) {
             m_doc.m_pLastMember = nullptr;
-            short index = -1;
-            CKVMsg* msg = ChildById(*m_meas, id, index);
-            if (!msg)
+            CKVMsg* msg = origin->m_pSystem ? origin->m_pSystem->GetMsgFromMap(id) : nullptr;
+            // After an ossia measure was backed up below, its symbols are the
+            // live copy's.
+            if (msg && m_meas != origin)
+                msg = origin->GetNewPtr2(msg);
+            short index = msg ? tielink::IndexOfChild(*m_meas, msg) : -1;
+            if (index < 0)
                 continue;
             switch (msg->m_byKind) {
             case MSG_NOTE:
@@ -340,9 +358,10 @@ private:
         if (!Meets(handle, m_test))
             return;
         CKVMsg* target = &msg;
-        if (m_ossia && scaled) {
-            // An ossia measure is backed up here, as the selection backup
-            // left it; the symbol is taken from the live copy.
+        if (m_ossia && scaled && !BackedUpInStep(m_doc, *m_meas)) {
+            // An ossia measure that the open step does not hold yet is backed
+            // up here; the symbol is taken from the live copy. A second copy
+            // in one step would leave redo with the first.
             m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
             CKVMeas* live = m_meas->GetCurBackupObj();
             if (live != m_meas) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,10 +123,17 @@ TEST_F(DocCommandsTest, ChordTextsTakeTheColour)
     CKVMsg* fret = score->Symbol(m, MSG_OLDFRET, 10, -40);
     CKVMsg* name = score->Symbol(m, MSG_OLDCHORDNAME, 40, -40);
     CKVMsg* text = score->Symbol(m, MSG_FREETEXT, 70, -40);
+    CKVMsg* chord = score->Symbol(score->Note(m, {.x = 128, .y = -12}), MSG_CHORDSYMBOL, 0, -40);
+    // A map entry that is no symbol of the score leaves the map.
+    auto broken = std::make_unique<CKVMsg>();
+    broken->m_byKind = 0;
+    const DWORD slot = score->System()->AddMsgToMap(broken.get());
     Doc().UpdateColorChordText(0x123456);
     EXPECT_EQ(fret->m_crColor, 0x123456u);
     EXPECT_EQ(name->m_crColor, 0x123456u);
+    EXPECT_EQ(chord->m_crColor, 0x123456u);
     EXPECT_EQ(text->m_crColor, 0u);
+    EXPECT_EQ(score->System()->m_arrMsgMap.GetAt(static_cast<int>(slot)), nullptr);
 }
 
 TEST_F(DocCommandsTest, BeatSplitMovesTheWholeColumn)

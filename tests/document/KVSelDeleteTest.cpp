@@ -93,6 +93,22 @@ TEST_F(SelDeleteTest, OssiaBlocksTakeTheRightEdgeAsStored)
     EXPECT_EQ(Count(*ossia->GetStaff(0)->GetMeas(0), MSG_NOTE), 0);
 }
 
+TEST_F(SelDeleteTest, OssiaMeasureGoesOnWithItsLiveCopy)
+{
+    CKVBlock* ossia = AddOssiaBlock(2);
+    CKVMeas* m = ossia->GetStaff(0)->GetMeas(0);
+    CKVMsg* dynamic = score->Symbol(m, MSG_DYNAMIC, 32, 10);
+    dynamic->m_arrCtrlPoint.GetAt(0)->m_rect = CRect(0, -10, 20, 0);
+    score->Note(m, {.x = 96, .y = -12});
+    CRect area = ossia->m_rcBlock;
+    area.InflateRect(0, 40);
+    SelectRect(area);
+    DeleteAndUndo(0);
+    CKVMeas* live = ossia->GetStaff(0)->GetMeas(0);
+    EXPECT_EQ(Count(*live, MSG_DYNAMIC), 0);
+    EXPECT_EQ(Count(*live, MSG_NOTE), 0);
+}
+
 TEST_F(SelDeleteTest, PartsMeetingTheRectangleGoAndTheirNoteStays)
 {
     CKVMeas* m = Meas(0, 0);
@@ -203,6 +219,34 @@ TEST_F(SelDeleteTest, DeletedFirstNoteHandsItsTupletOn)
     ASSERT_NE(tuplet, nullptr);
     EXPECT_EQ(owned, 1);
     EXPECT_EQ(tuplet->m_dwWord, second->m_dwMsgId);
+}
+
+TEST_F(SelDeleteTest, PageTextsInTheRectangleGoInTheSameStep)
+{
+    // Two texts on page 0, with a 40 x 20 handle at their position.
+    auto pageText = [this](short x, short y) {
+        CKVMsg* text = new CKVMsg;
+        text->Initialize(nullptr, OBJ_MSG);
+        text->m_byKind = MSG_FREETEXT;
+        text->m_byVoice = 1;
+        text->m_pPage = Page(0);
+        text->m_byParentKind = CKVPage::PARENT_KIND_PAGE;
+        text->m_nPosX = x;
+        text->m_nPosY = y;
+        text->m_arrCtrlPoint.Add(new CKVCtrlPoint);
+        text->m_arrCtrlPoint.GetAt(0)->m_rect = CRect(0, 0, 40, 20);
+        Page(0)->AddMsg(text);
+    };
+    pageText(100, 600);
+    pageText(300, 600);
+    CKVMsg* note = score->Note(Meas(0, 0), {.x = 64, .y = -12});
+    const POINT hit = HitOf(note);
+    // One rectangle over the first text and the note.
+    SelectRect(RECT {std::min<LONG>(hit.x, 90) - 2, hit.y - 2, 150, 610});
+    DeleteAndUndo(0);
+    ASSERT_EQ(Doc().GetPage(0)->GetMsgNum(), 1);
+    EXPECT_EQ(Doc().GetPage(0)->GetMsg(0)->m_nPosX, 300);
+    EXPECT_EQ(Count(*Live(0, 0), MSG_NOTE), 0);
 }
 
 TEST_F(SelDeleteTest, StavesAndVoices)

@@ -88,6 +88,8 @@ TEST_F(SelCollectTest, OtherSymbolsNeedAHandleAndTheAllRecordsForm)
     CKVMeas* m = Meas(1, 0);
     CKVMsg* text = score->Symbol(m, MSG_FREETEXT, 100, -20);
     CKVMsg* dynamic = score->Symbol(m, MSG_DYNAMIC, 100, -20);
+    for (int i = 0; i < text->m_arrCtrlPoint.GetSize(); ++i)
+        delete text->m_arrCtrlPoint.GetAt(i);
     text->m_arrCtrlPoint.RemoveAll();
     SelectMeas(1, 0);
     ASSERT_EQ(Doc().GetSelMsgCount(), 1);

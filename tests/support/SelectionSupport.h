@@ -8,6 +8,7 @@
 #include "document/SelRect.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVPage.h"
 #include "model/TickMath.h"
 #include "support/UndoSupport.h"
