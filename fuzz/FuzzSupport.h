@@ -63,6 +63,17 @@ struct RecordBuffer {
     ~RecordBuffer() { std::free(data); }
 };
 
+// The score of the clipboard target: 2 staves of 4 measures in 4/4 on the
+// default page, two quarter notes in each measure, undo recording off and
+// the cursor at the second measure of staff 0. false when it was not made.
+bool MakeClipboardScore(CKVDoc& doc);
+
+// The bits of the clipboard target's first byte.
+inline constexpr uint8_t kClipVoiceMask = 0x0F;    // the voice, 0 to 15
+inline constexpr uint8_t kClipSelectMeasure = 0x10; // a kind-2 selection of measure 2
+inline constexpr uint8_t kClipRecordUndo = 0x20;
+inline constexpr uint8_t kClipAutoBeam = 0x40;      // the paste's fourth argument
+
 // A body as CKVDoc::Save writes it: u32 L, the L bytes, u32 L.
 std::vector<BYTE> FrameBody(const uint8_t* data, size_t size);
 

@@ -6,7 +6,8 @@
 // OUT/record_readers/ (one valid record of each reader, behind its selector
 // byte) and OUT/drawn_payloads/ (one head of each self-drawing symbol,
 // behind its selector and steering bytes) and OUT/bitmap_reader/ (BMP files
-// and image records behind their form byte). The committed seeds in fuzz/corpus/ are its output; run it again
+// and image records behind their form byte) and OUT/clipboard_image/
+// (clipboard images of generated selections behind their context byte). The committed seeds in fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
 #include "FuzzSupport.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -296,6 +298,92 @@ void BitmapSeeds(const fs::path& folder)
     Put(folder, "two-records", Joined({{1}, one, two}));
 }
 
+// A clipboard image behind the target's context byte (undo recording on).
+Bytes ClipboardInput(uint8_t context, const unsigned char* image, DWORD size)
+{
+    Bytes input(static_cast<size_t>(size) + 1);
+    input[0] = static_cast<BYTE>(context | kvfuzz::kClipRecordUndo);
+    std::copy(image, image + size, input.begin() + 1);
+    return input;
+}
+
+// The image of one selection of a generated score, copied in one voice.
+Bytes ClipboardImage(short kind, int voice, bool wholePage)
+{
+    auto doc = Reloaded(*Generated({2, 6, 6}));
+    doc->JumpToPage(0);
+    CKVPage* page = doc->GetPage(0);
+    CKVBlock* block = page ? page->GetBlock(0) : nullptr;
+    CKVSystem* system = doc->m_arrSystem.GetAt(0);
+    if (!block || !system) {
+        std::fprintf(stderr, "a generated score has no block\n");
+        g_failed = true;
+        return {};
+    }
+    RECT rect = block->m_rcBlock;
+    if (wholePage)
+        rect = RECT {-10000, -10000, 10000, 10000};
+    CKVMeas* meas = system->GetMeas(0, 1);
+    switch (kind) {
+    case SelRect::kRect:
+        doc->AddSelRect(kind, &rect, nullptr, nullptr, nullptr);
+        break;
+    case SelRect::kMeas:
+        doc->AddSelRect(kind, &rect, meas, nullptr, doc->GetBlockByMeas(meas));
+        break;
+    case SelRect::kBlockStaff:
+        doc->AddSelRect(kind, &rect, nullptr, system->GetStaff(0), block);
+        break;
+    default:
+        doc->AddSelRect(kind, nullptr, nullptr, system->GetStaff(1), nullptr);
+        break;
+    }
+    unsigned char* image = static_cast<unsigned char*>(std::malloc(1));
+    const DWORD size = doc->CopyDataToMem(image, static_cast<unsigned char>(voice), 0);
+    Bytes bytes;
+    if (size == 0 || size == 0xFFFFFFFF) {
+        std::fprintf(stderr, "a selection of kind %d gives no image\n", kind);
+        g_failed = true;
+    } else {
+        bytes = ClipboardInput(static_cast<uint8_t>(voice), image, size);
+    }
+    std::free(image);
+    return bytes;
+}
+
+void ClipboardSeeds(const fs::path& folder)
+{
+    for (short kind = SelRect::kRect; kind <= SelRect::kStaff; ++kind) {
+        for (int voice : {0, 2})
+            Put(folder, "kind" + std::to_string(kind) + "-voice" + std::to_string(voice), ClipboardImage(kind, voice, false));
+    }
+    Put(folder, "whole-page", ClipboardImage(SelRect::kRect, 0, true));
+
+    // One page text alone.
+    CKVMsg text;
+    text.m_byKind = MSG_FREETEXT;
+    text.m_nPosX = 40;
+    text.m_nPosY = 30;
+    const char words[] = "Presto";
+    text.SetHead(sizeof words, reinterpret_cast<unsigned char*>(const_cast<char*>(words)));
+    kvfuzz::RecordBuffer record;
+    record.data = static_cast<unsigned char*>(std::malloc(8));
+    record.capacity = 8;
+    record.used = 8;
+    if (!text.Write(record.data, &record.used, &record.capacity)) {
+        g_failed = true;
+        return;
+    }
+    PutDword(record.data, record.used);
+    std::memcpy(record.data + 4, "PAGE", 4);
+    Put(folder, "page-only", ClipboardInput(0, record.data, record.used));
+
+    const unsigned char empty[] = {4, 0, 0, 0};
+    Put(folder, "empty", ClipboardInput(0, empty, sizeof empty));
+    const unsigned char unknown[] = {8, 0, 0, 0, 'X', 'X', 'X', 'X'};
+    Put(folder, "unknown-tag", ClipboardInput(kvfuzz::kClipSelectMeasure, unknown, sizeof unknown));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -310,5 +398,6 @@ int main(int argc, char** argv)
     RecordSeeds(out / "record_readers");
     DrawnSeeds(out / "drawn_payloads");
     BitmapSeeds(out / "bitmap_reader");
+    ClipboardSeeds(out / "clipboard_image");
     return g_failed ? 1 : 0;
 }

@@ -43,3 +43,4 @@
 #include "harmony/ChordSymbol.h"
 
 #include "timing/TieSlurDirection.h"
+#include "edit/PasteState.h"

@@ -72,3 +72,15 @@ void ClearCopyPtrMap()
     Map().entries.clear();
     Map().values.clear();
 }
+
+CopyPtrMapEntries SaveCopyPtrMap()
+{
+    return CopyPtrMapEntries(Map().entries.begin(), Map().entries.end());
+}
+
+void RestoreCopyPtrMap(const CopyPtrMapEntries& entries)
+{
+    ClearCopyPtrMap();
+    for (const auto& [oldId, newId] : entries)
+        SetCopyPtrMap(oldId, newId);
+}

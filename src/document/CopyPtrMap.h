@@ -6,6 +6,9 @@
 
 #include "Platform.h"
 
+#include <utility>
+#include <vector>
+
 void SetCopyPtrMap(DWORD oldId, DWORD newId);
 // 1 and the new id when the old id is known, else 0 (newId unchanged).
 int LookupCopyPtrMap(DWORD oldId, DWORD& newId);
@@ -13,3 +16,9 @@ int LookupCopyPtrMap(DWORD oldId, DWORD& newId);
 int FindCopyPtrMapValue(DWORD id);
 void RemoveCopyPtrMapKey(DWORD oldId);
 void ClearCopyPtrMap();
+
+// The entries as they stand, to be put back after some other copy has used
+// the map in between.
+using CopyPtrMapEntries = std::vector<std::pair<DWORD, DWORD>>;
+CopyPtrMapEntries SaveCopyPtrMap();
+void RestoreCopyPtrMap(const CopyPtrMapEntries& entries);

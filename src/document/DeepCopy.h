@@ -49,4 +49,13 @@ int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally);
 
 bool IsLinkKind(BYTE kind);
 
+// A new symbol of the class that a copy of source needs (a chord symbol for
+// kind 69), initialised in the holder's system under the holder; null after
+// the out-of-memory report.
+CKVMsg* NewSymbolFor(CKVObject& holder, CKVMsg& source);
+
+// The chord part of a chord symbol copied onto its copy; 1, also for any
+// other kind, 0 when memory ran out.
+int CopyChordPart(CKVMsg& self, CKVMsg& source);
+
 } // namespace kvcopy

@@ -126,10 +126,21 @@ public:
 
     // Defined in document/KVDocClipboard.cpp
     // The image of the selection in a new buffer that replaces `image`; its
-    // size, 0 for an empty selection, 0xFFFFFFFF on failure.
+    // size, 0 for an empty selection or a voice above 8, 0xFFFFFFFF on
+    // failure (then `image` and the score are untouched). The buffer comes
+    // from malloc and the caller frees it with free(); a host that has no
+    // buffer yet passes one from malloc(1). With cut, what was copied is
+    // deleted once the image is complete, as one undo step.
     DWORD CopyDataToMem(unsigned char*& image, unsigned char voice, int cut);
-    // The third argument is unused.
+    // Pastes an image at the cursor (over the selection when there is one):
+    // 1, 0 when a page symbol fails to read, a voice is above 8 or there is
+    // no page or block, -1 when the image is refused. Reads at most the
+    // bytes the image's size word claims. The third argument is unused; the
+    // fourth beams the pasted notes.
     short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
+    // The same for an image of `length` bytes, never read past: -1 also for
+    // a length below 4 or a size word below 4 or above the length.
+    short PastMemoryTo(unsigned char* image, DWORD length, unsigned char voice, int, int);
 
     // Defined in document/KVDocCommands.cpp
     // A whole-measure rest in measures [first, end) of every staff; nothing
@@ -496,6 +507,11 @@ private:
     // point relative to the measure; the first hit wins.
     CKVMsg* FindInPageMeasures(CKVPage& page, POINT point, bool moveCursor,
                                const std::function<CKVMsg*(CKVMeas&, POINT)>& ask);
+
+    // Defined in document/KVDocClipboard.cpp
+    // After an undo backup of the page: the page and block that stay in the
+    // score, made the cursor's.
+    void FollowLivePage(CKVPage*& page, CKVBlock*& block);
 
     // Defined in document/KVDocCaret.cpp
     // Grace links of a note entered from a template.

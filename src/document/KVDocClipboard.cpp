@@ -1,15 +1,328 @@
 // The document's selection as a clipboard image, and pasting an image back.
+//
+// An image is a u32 size (the word itself included), then "STAF" and the
+// record of a temporary system holding the copied staves and measures when
+// the copy has any, then "PAGE" and one symbol record per copied page-level
+// symbol when there are some.
 
 #include "document/KVDoc.h"
 
-DWORD CKVDoc::CopyDataToMem(unsigned char*&, unsigned char, int)
+#include "AllocHook.h"
+#include "document/ClipboardSystem.h"
+#include "document/CopyPtrMap.h"
+#include "document/RecordIO.h"
+#include "document/SelHit.h"
+#include "document/SelRect.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
+#include "model/KVCtrlPoint.h"
+#include "model/KVMeas.h"
+#include "model/MeasPlace.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+using namespace kvrec;
+
+namespace {
+
+constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kWorkCapacity = 1000;
+constexpr DWORD kSizeWord = 4;
+constexpr size_t kTag = 4;
+constexpr unsigned char kVoiceMax = 8;
+
+struct SystemDeleter {
+    void operator()(CKVSystem* system) const { delete system; }
+};
+using TempSystem = std::unique_ptr<CKVSystem, SystemDeleter>;
+
+SelRect* RecordAt(CKVDoc& doc, int i)
 {
-    KV_PENDING("CKVDoc::CopyDataToMem");
-    return 0;
+    return static_cast<SelRect*>(doc.m_pSelRectArray->GetAt(i));
 }
 
-short CKVDoc::PastMemoryTo(unsigned char*, unsigned char, int, int)
+CKVStaff* StaffOfRecord(const SelRect& record)
 {
-    KV_PENDING("CKVDoc::PastMemoryTo");
-    return -1;
+    if (record.pStaff)
+        return record.pStaff;
+    return record.pMeas ? measplace::StaffOf(*record.pMeas) : nullptr;
+}
+
+// The copied measure joins the staff when it got symbols, or when the staff
+// already holds one (then an empty measure keeps the distance).
+void KeepOrDrop(CKVStaff& staff, CKVMeas* copy, bool keepEmpty)
+{
+    if (copy->GetMsgNum() > 0 || (keepEmpty && staff.GetMeasNum() > 0))
+        staff.m_arrMeas.Add(copy);
+    else
+        delete copy;
+}
+
+// The measures [first, first + count) of a staff, each whole, onto one
+// temporary staff; leading empty copies are dropped.
+bool CopyMeasures(CKVStaff& target, CKVStaff& source, LONG first, LONG count, unsigned char voice)
+{
+    for (LONG m = first; m < first + count && m < source.GetMeasNum(); ++m) {
+        CKVMeas* meas = source.GetMeas(m);
+        CKVMeas* copy = meas ? kvclip::NewMeas(target, *meas) : nullptr;
+        if (!copy)
+            return false;
+        meas->CopyToSelRect(copy, 0, CRect(), voice, 0);
+        KeepOrDrop(target, copy, true);
+    }
+    return true;
+}
+
+bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice)
+{
+    CKVPage* page = record.pPage;
+    CKVSystem* master = doc.m_arrSystem.GetAt(0);
+    if (!page)
+        return true;
+    // Ossia blocks first: the first that leaves a measure with symbols is
+    // the copy.
+    CKVStaff* ossia = nullptr;
+    for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b) {
+        CKVBlock* block = page->m_arrOssiaBlock.GetAt(b);
+        CKVStaff* model = block ? block->GetStaff(0) : nullptr;
+        if (!model)
+            continue;
+        if (!ossia && !(ossia = kvclip::NewStaff(temp, *model, true)))
+            return false;
+        if (block->CopyToSystem(&temp, &record, voice, 0) < 0)
+            return false;
+        kvclip::DropLeadingEmptyMeas(*ossia);
+        if (ossia->GetMeasNum() > 0)
+            break;
+    }
+    if (ossia && ossia->GetMeasNum() > 0)
+        return true;
+    if (ossia)
+        kvclip::DeleteStaff(temp, ossia);
+
+    for (short s = 0; s < master->GetStaffNum(); ++s) {
+        if (!kvclip::NewStaff(temp, *master->GetStaff(s), false))
+            return false;
+    }
+    for (short b = 0; b < page->GetBlockNum(); ++b) {
+        CKVBlock* block = page->GetBlock(b);
+        if (block && block->CopyToSystem(&temp, &record, voice, 0) < 0)
+            return false;
+    }
+    kvclip::DropEmptyStavesAndLeadingColumns(temp);
+    return true;
+}
+
+bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice)
+{
+    CKVStaff* source = StaffOfRecord(first);
+    if (!source)
+        return true;
+    CKVStaff* staff = kvclip::NewStaff(temp, *source, false);
+    if (!staff)
+        return false;
+    bool ok = true;
+    if (first.nKind == SelRect::kMeas) {
+        CKVMeas* copy = first.pMeas ? kvclip::NewMeas(*staff, *first.pMeas) : nullptr;
+        ok = copy != nullptr;
+        if (copy) {
+            first.pMeas->CopyToSelRect(copy, 0, CRect(first.rect), voice, 0);
+            KeepOrDrop(*staff, copy, false);
+        }
+    } else if (first.nKind == SelRect::kBlockStaff) {
+        for (int i = 0; ok && i < doc.m_pSelRectArray->GetSize(); ++i) {
+            SelRect* record = RecordAt(doc, i);
+            CKVStaff* own = record ? StaffOfRecord(*record) : nullptr;
+            if (!record || record->nKind != SelRect::kBlockStaff || !record->pBlock || !own)
+                continue;
+            ok = CopyMeasures(*staff, *own, record->pBlock->m_nFirstMeas, record->pBlock->m_nMeasCount, voice);
+        }
+    } else {
+        ok = CopyMeasures(*staff, *source, 0, source->GetMeasNum(), voice);
+    }
+    if (staff->GetMeasNum() == 0)
+        kvclip::DeleteStaff(temp, staff);
+    return ok;
+}
+
+bool WriteImage(CKVSystem& temp, const SelRect& first, unsigned char*& work, DWORD& used, DWORD& capacity)
+{
+    Writer out(work, &used, &capacity);
+    if (temp.GetStaffNum() > 0) {
+        if (!out.Append("STAF", kTag) || !temp.Write(work, &used, &capacity))
+            return false;
+    }
+    if (first.nKind != SelRect::kRect || !first.pPage)
+        return true;
+    const CRect rect(first.rect);
+    bool tagged = false;
+    for (short i = 0; i < first.pPage->GetMsgNum(); ++i) {
+        CKVMsg* msg = first.pPage->GetMsg(i);
+        if (!msg || !selhit::PageSymbolMeets(*msg, rect))
+            continue;
+        if (!tagged && !out.Append("PAGE", kTag))
+            return false;
+        tagged = true;
+        if (!msg->Write(work, &used, &capacity))
+            return false;
+    }
+    return true;
+}
+
+// The final buffer, through the counted allocation so that tests can make
+// it fail.
+unsigned char* NewImageBuffer(DWORD size)
+{
+    if (KvAllocationFails())
+        return nullptr;
+    return static_cast<unsigned char*>(std::malloc(size));
+}
+
+} // namespace
+
+void CKVDoc::FollowLivePage(CKVPage*& page, CKVBlock*& block)
+{
+    // An undo backup of the page leaves its blocks with the copy kept for
+    // undo; the cursor goes on in the page that stays in the score.
+    CKVPage* live = page->GetCurBackupObj();
+    if (!live || live == page)
+        return;
+    if (m_pCurPage == page)
+        m_pCurPage = live;
+    page = live;
+    if (CKVBlock* current = page->GetBlock(m_nCurBlock))
+        block = m_pCurBlock = current;
+}
+
+DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
+{
+    if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0 || voice > kVoiceMax)
+        return 0;
+    if (!image)
+        return kFailed;
+    SelRect* first = RecordAt(*this, 0);
+    if (!first || m_arrSystem.GetSize() == 0)
+        return 0;
+    TempSystem temp(kvclip::NewTempSystem(*this));
+    if (!temp)
+        return 0;
+
+    bool ok = true;
+    switch (first->nKind) {
+    case SelRect::kRect:
+        ok = CopyRect(*this, *temp, *first, voice);
+        break;
+    case SelRect::kMeas:
+    case SelRect::kBlockStaff:
+    case SelRect::kStaff:
+        ok = CopyStaves(*this, *temp, *first, voice);
+        break;
+    default:
+        break;
+    }
+    if (!ok)
+        return kFailed;
+    for (short s = 0; s < temp->GetStaffNum(); ++s) {
+        CKVStaff* staff = temp->GetStaff(s);
+        if (staff->m_byStaffKind != CKVStaff::KIND_NORMAL)
+            continue;
+        for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+            staff->GetMeas(m)->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
+    }
+
+    unsigned char* work = static_cast<unsigned char*>(std::malloc(kWorkCapacity));
+    if (!work)
+        return kFailed;
+    DWORD used = kSizeWord;
+    DWORD capacity = kWorkCapacity;
+    // The writer may move the work buffer; it is owned once written.
+    const bool written = WriteImage(*temp, *first, work, used, capacity);
+    BufferPtr workOwner(work);
+    if (!written)
+        return kFailed;
+    PutU32(work, used);
+
+    // The new buffer exists before anything is given up, so that a failure
+    // leaves the caller's buffer and the score as they were.
+    unsigned char* result = NewImageBuffer(used);
+    if (!result)
+        return kFailed;
+    std::memcpy(result, work, used);
+    std::free(image);
+    image = result;
+    temp.reset();
+    if (cut)
+        DeleteMsgOnSelRect(voice);
+    return used;
+}
+
+short CKVDoc::PastMemoryTo(unsigned char* image, unsigned char voice, int third, int fourth)
+{
+    if (!image)
+        return -1;
+    return PastMemoryTo(image, GetU32(image), voice, third, fourth);
+}
+
+short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voice, int, int fourth)
+{
+    if (voice > kVoiceMax)
+        return 0;
+    CKVPage* page = GetCurrentPage();
+    if (!page || m_arrSystem.GetSize() == 0)
+        return 0;
+    CKVBlock* block = m_pCurBlock ? m_pCurBlock : page->GetBlock(m_nCurBlock);
+    if (!block)
+        return 0;
+    ResetBackup();
+    if (!image || length < kSizeWord)
+        return -1;
+    DWORD total = GetU32(image);
+    if (total < kSizeWord || total > length)
+        return -1;
+    TempSystem temp(kvclip::NewTempSystem(*this));
+    if (!temp)
+        return -1;
+    DWORD pos = 0;
+    if (temp->Construct(image, pos, total) < 0)
+        return -1;
+    const bool staves = temp->GetStaffNum() > 0;
+
+    // The selection goes before anything is added, so that the pasted
+    // symbols are not deleted again and the paste stays one undo step.
+    if (staves && m_pSelRectArray->GetSize() > 0) {
+        for (int i = 0; i < m_pSelRectArray->GetSize(); ++i) {
+            const SelRect* record = RecordAt(*this, i);
+            if (record && record->nKind >= SelRect::kMeas && record->nKind <= SelRect::kStaff)
+                m_nCaretPos = 0;
+        }
+        DeleteMsgOnSelRect(voice);
+        FollowLivePage(page, block);
+    }
+
+    if (pos + kTag <= total && std::memcmp(image + pos, "PAGE", kTag) == 0) {
+        pos += kTag;
+        page->ObjectBackup(kBackupRecorded);
+        FollowLivePage(page, block);
+        while (pos < total) {
+            CKVMsg symbol;
+            if (!symbol.Read(image, &pos, &total))
+                return 0;
+            AddMsg(page, &symbol, 1, 0);
+        }
+    }
+    if (staves && block) {
+        ClearCopyPtrMap();
+        // The targets are the cursor's measures, which need not be the
+        // selected ones: the paste backs them up itself in every case.
+        block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff, static_cast<short>(block->m_nFirstMeas + m_nCurMeas), 0,
+                     fourth, 1);
+        m_bModified = 1;
+    }
+    return 1;
 }

@@ -448,16 +448,7 @@ void DeletePageSymbols(CKVDoc& doc, short pageIndex, const CRect& rect, bool& ba
     CKVPage* page = doc.GetPage(pageIndex);
     for (short i = 0; page && i < page->GetMsgNum(); ++i) {
         CKVMsg* msg = page->GetMsg(i);
-        bool hit = false;
-        for (int h = 0; msg && !hit && h < msg->m_arrCtrlPoint.GetSize(); ++h) {
-            CKVCtrlPoint* handle = msg->m_arrCtrlPoint.GetAt(h);
-            if (!handle)
-                continue;
-            CRect r = handle->m_rect;
-            r.OffsetRect(msg->m_nPosX, msg->m_nPosY);
-            hit = Meets(r, rect);
-        }
-        if (!hit)
+        if (!msg || !selhit::PageSymbolMeets(*msg, rect))
             continue;
         if (!backedUp) {
             page->ObjectBackup(kBackupRecorded);

@@ -1,15 +1,229 @@
-// A measure's symbols copied into a selection rectangle or onto a staff.
+// A measure's symbols copied into a clipboard measure (all, or those a
+// selection rectangle meets), or onto a staff.
 
 #include "model/KVMeas.h"
 
-short CKVMeas::CopyToSelRect(CKVMeas*, int, CRect, unsigned char, int)
+#include "document/DeepCopy.h"
+#include "document/KVDoc.h"
+#include "document/SelHit.h"
+#include "model/KVCtrlPoint.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
+#include "model/PitchMath.h"
+#include "model/TickMath.h"
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+constexpr int kVoices = CKVMeas::VOICES;
+
+// The rectangle of a symbol's first handle in measure coordinates: at the
+// staff's size, moved by the symbol's real x and vertical position. False
+// when the symbol has no handle.
+bool FirstHandleRect(CKVMeas& meas, CKVMsg& msg, CRect& out)
 {
-    KV_PENDING("CKVMeas::CopyToSelRect");
-    return 0;
+    CKVCtrlPoint* handle = HandleAt(msg, 0);
+    if (!handle)
+        return false;
+    CRect stored = handle->m_rect;
+    msg.ConvertRectByZoom(stored, out, 0);
+    out.OffsetRect(meas.GetRealPosX(&msg), msg.ConvertYbyZoom(msg.m_nPosY));
+    return true;
 }
 
-short CKVMeas::CopyToStaff(CKVStaff*, WORD, WORD)
+bool Meets(const CRect& a, const CRect& b)
 {
-    KV_PENDING("CKVMeas::CopyToStaff");
-    return -1;
+    CRect common;
+    return common.IntersectRect(&a, &b) != 0;
+}
+
+// A note, rest or chord is taken when the hit point of its first handle (a
+// chord without handles: its first member's) lies in the rectangle, the
+// point at which the delete and the selection collection test it too.
+bool RhythmicInRect(CKVMeas& meas, CKVMsg& msg, const CRect& rect)
+{
+    CKVMsg* probe = &msg;
+    if (msg.m_byKind == MSG_CHORD && !HandleAt(msg, 0)) {
+        probe = nullptr;
+        for (DWORD id : kvpitch::ChildIds(msg)) {
+            if ((probe = kvpitch::Resolve(msg, id)) != nullptr)
+                break;
+        }
+        if (!probe)
+            return false;
+    }
+    CRect handle;
+    if (!FirstHandleRect(meas, *probe, handle))
+        return false;
+    const POINT hit = selhit::HitPoint(handle);
+    return ::PtInRect(&rect, hit) != 0;
+}
+
+bool OfVoice(const CKVMsg& msg, unsigned char voice)
+{
+    return voice == 0 || msg.m_byVoice == voice;
+}
+
+// A cut symbol hands its tuplet and its ties and slurs over first, as the
+// document's delete does.
+void HandOver(CKVMsg& msg)
+{
+    CKVDoc* doc = DocOf(msg);
+    if (!doc)
+        return;
+    doc->TupletMsgDelProc(&msg);
+    if (msg.m_byKind == MSG_CHORD) {
+        for (DWORD id : kvpitch::ChildIds(msg)) {
+            if (CKVMsg* note = kvpitch::Resolve(msg, id))
+                doc->TieSlurMsgDelProc(note);
+        }
+    } else {
+        doc->TieSlurMsgDelProc(&msg);
+    }
+}
+
+// A beam group of the cut measure: rests at its ends go back to the
+// measure, a group of one member is dissolved and an empty one removed.
+void TrimGroup(CKVMeas& meas, CKVMsg& group)
+{
+    for (int end = 0; end < 2; ++end) {
+        for (;;) {
+            const short count = group.GetMsgNum();
+            if (count == 0)
+                break;
+            const short index = end == 0 ? static_cast<short>(count - 1) : 0;
+            CKVMsg* member = group.GetMsg(index);
+            if (!member || member->m_byKind != MSG_REST)
+                break;
+            group.RemoveAt(index);
+            member->m_wFlag &= static_cast<WORD>(~MSGFLAG_BEAM_MEMBER);
+            meas.AddMsg(member, kHolderOwns);
+        }
+    }
+    if (group.GetMsgNum() == 1)
+        meas.DisAssembleBeam(&group);
+    else if (group.GetMsgNum() == 0)
+        meas.DeleteMsg(&group, kUnlinkAndFree);
+}
+
+} // namespace
+
+short CKVMeas::CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned char voice, int cut)
+{
+    if (!target || !m_pSystem)
+        return 0;
+    if (m_wHeadLen > 0 && m_pHead)
+        target->SetHead(static_cast<short>(m_wHeadLen), m_pHead);
+    target->m_byInitClef = m_byInitClef;
+    target->m_byKeyType = m_byKeyType;
+    target->m_byKeyCount = m_byKeyCount;
+    target->m_byKeyByte1 = m_byKeyByte1;
+    CKVStaff* ownStaff = measplace::StaffOf(*this);
+    CKVStaff* targetStaff = measplace::StaffOf(*target);
+    if (ownStaff && targetStaff)
+        targetStaff->m_wStaffWord = ownStaff->m_wStaffWord;
+
+    // Chords whole, in time order, the measure's own notes only.
+    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
+    RemainNoteRest();
+    std::vector<CKVMsg*> taken;
+    std::vector<CKVMsg*> copies;
+    short cursor = 0;
+    while (CKVMsg* msg = GetNextMsg(cursor)) {
+        if (!OfVoice(*msg, voice) || (useRect && !RhythmicInRect(*this, *msg, rect)))
+            continue;
+        if (CKVMsg* copy = msg->CopyToParent(target, kHolderOwns)) {
+            taken.push_back(msg);
+            copies.push_back(copy);
+        }
+    }
+    if (cut) {
+        for (CKVMsg* msg : taken) {
+            HandOver(*msg);
+            DeleteMsg(msg, kUnlinkAndFree);
+        }
+    }
+
+    // The copied music starts at 0; grace notes move with it.
+    short shift = 0;
+    for (CKVMsg* copy : copies) {
+        if (!(copy->m_wFlag & MSGFLAG_GRACE)) {
+            shift = copy->m_nPosX;
+            break;
+        }
+    }
+    short largest = 0;
+    for (CKVMsg* copy : copies) {
+        copy->OffsetX(static_cast<short>(-shift));
+        if (!(copy->m_wFlag & MSGFLAG_GRACE) && copy->m_nPosX > largest)
+            largest = copy->m_nPosX;
+    }
+    target->m_wObjWord = voice;
+    target->m_dwWord = static_cast<DWORD>(largest);
+
+    for (DWORD id : kvpitch::ChildIds(*this)) {
+        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        if (!msg || !OfVoice(*msg, voice))
+            continue;
+        const BYTE kind = msg->m_byKind;
+        if (kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CLEF || kind == MSG_CHORD)
+            continue;
+        if (kind == MSG_BEAM) {
+            // Only a cut changes the source.
+            if (cut)
+                TrimGroup(*this, *msg);
+            continue;
+        }
+        CRect handle;
+        if (useRect && (!FirstHandleRect(*this, *msg, handle) || !Meets(handle, rect)))
+            continue;
+        CKVMsg* copy = msg->CopyToParent(target, kHolderOwns);
+        if (!copy)
+            continue;
+        copy->OffsetX(static_cast<short>(-shift));
+        if (cut)
+            DeleteMsg(msg, kUnlinkAndFree);
+    }
+
+    target->m_nLeftX = shift;
+    for (DWORD id : kvpitch::ChildIds(*target)) {
+        CKVMsg* msg = kvpitch::Resolve(*target, id);
+        if (msg && (tickmath::IsNoteRestChord(*msg) || msg->m_byKind == MSG_BEAM))
+            msg->ChangeParent(target);
+    }
+    if (voice == 0) {
+        for (int v = 1; v <= kVoices; ++v)
+            target->AutoBindByChord(static_cast<BYTE>(v));
+    } else {
+        target->AutoBindByChord(voice);
+    }
+    return 1;
+}
+
+short CKVMeas::CopyToStaff(CKVStaff* staff, WORD from, WORD to)
+{
+    if (!staff || !staff->m_pSystem)
+        return -1;
+    for (DWORD id : kvpitch::ChildIds(*this)) {
+        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        if (!msg || msg->m_nPosX < static_cast<short>(from) || msg->m_nPosX > static_cast<short>(to))
+            continue;
+        CKVMsg* copy = kvcopy::NewSymbolFor(*staff, *msg);
+        if (!copy)
+            return -1;
+        if (!copy->CreateFrom(msg)) {
+            delete copy;
+            return -1;
+        }
+        if (staff->AddMsg(copy, kHolderOwns, kParentHere) <= 0) {
+            staff->m_pSystem->RemoveMsgFromMap(copy->m_dwMsgId);
+            return -1;
+        }
+    }
+    return 1;
 }

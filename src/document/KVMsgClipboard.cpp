@@ -1,14 +1,95 @@
-// Symbol services of the clipboard image.
+// Symbol services of the clipboard image: a symbol copied under a parent of
+// another system, and a symbol moved sideways.
 
 #include "model/KVMsg.h"
 
-CKVMsg* CKVMsg::CopyToParent(CKVObject*, unsigned char)
+#include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
+#include "model/KVSystem.h"
+
+namespace {
+
+bool IsTieOrSlur(BYTE kind)
 {
-    KV_PENDING("CKVMsg::CopyToParent");
-    return nullptr;
+    return kind == MSG_TIE || kind == MSG_SLUR;
 }
 
-void CKVMsg::OffsetX(short)
+// The copy of a tie or slur that an earlier copied note made: the later
+// note only refers to it.
+CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
 {
-    KV_PENDING("CKVMsg::OffsetX");
+    DWORD copyId = 0;
+    if (!IsTieOrSlur(source.m_byKind) || !LookupCopyPtrMap(source.m_dwMsgId, copyId))
+        return nullptr;
+    CKVMsg* copy = parent.m_pSystem->GetMsgFromMap(copyId);
+    if (!copy)
+        return nullptr;
+    copy->m_lHeight = static_cast<LONG>(parent.m_dwMsgId);
+    if (parent.TemporaryMsg(copy) == 0)
+        return nullptr;
+    return copy;
+}
+
+} // namespace
+
+CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
+{
+    if (!parent || !parent->m_pSystem)
+        return nullptr;
+    if (!owned)
+        return LinkCopiedTie(*this, *parent);
+
+    CKVSystem* system = parent->m_pSystem;
+    CKVMsg* copy = kvcopy::NewSymbolFor(*parent, *this);
+    if (!copy)
+        return nullptr;
+    *copy = *this;
+    if (!kvcopy::CopyChordPart(*copy, *this)) {
+        delete copy;
+        return nullptr;
+    }
+    copy->m_pSystem = system;
+    copy->m_pPage = nullptr;
+    copy->m_pParent = parent;
+    copy->m_byParentKind = parent->m_byObjKind;
+    // A fresh id of the target's map: the temporary system's map starts past
+    // every live id, so the copy never takes the id of a symbol in the score.
+    const DWORD id = system->GetKey(m_dwMsgId, 1);
+    if (system->AddMsgToMap(id, copy, 1) == 0) {
+        delete copy;
+        return nullptr;
+    }
+    if (parent->AddMsg(copy, kHolderOwns, kParentHere) < 0) {
+        system->RemoveMsgFromMap(id);
+        return nullptr;
+    }
+    if (IsTieOrSlur(m_byKind)) {
+        copy->m_dwWord = parent->m_dwMsgId;
+        SetCopyPtrMap(m_dwMsgId, copy->m_dwMsgId);
+    }
+    for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = m_arrMsgRef.GetAt(i);
+        CKVMsg* child = ref ? GetMsg(i) : nullptr;
+        if (child && child != this)
+            child->CopyToParent(copy, ref->byOwner);
+    }
+    return copy;
+}
+
+void CKVMsg::OffsetX(short dx)
+{
+    m_nPosX = static_cast<short>(m_nPosX + dx);
+    if (m_byKind == MSG_BEAM || m_byKind == MSG_TREMOLO)
+        m_nPosX2 = static_cast<short>(m_nPosX2 + dx);
+    if (m_byKind != MSG_BEAM && m_byKind != MSG_CHORD)
+        return;
+    // The members stand at their own positions; the handles are relative to
+    // each symbol's anchor and follow on their own.
+    for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = m_arrMsgRef.GetAt(i);
+        CKVMsg* member = ref && ref->byOwner ? GetMsg(i) : nullptr;
+        if (member && member != this &&
+            (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD))
+            member->OffsetX(dx);
+    }
 }

@@ -216,12 +216,9 @@ int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally)
         return 0;
     }
     CopyMsgFields(self, source);
-    if (source.m_byKind == MSG_CHORDSYMBOL) {
-        auto* chord = dynamic_cast<CChordSymbol*>(&self);
-        if (chord && dynamic_cast<CChordSymbol*>(&source) && !chord->CreateFrom(&source)) {
-            scope.Fail();
-            return 0;
-        }
+    if (!CopyChordPart(self, source)) {
+        scope.Fail();
+        return 0;
     }
     // A page-level symbol lives in no map.
     if (!self.m_pSystem)
@@ -233,6 +230,23 @@ int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally)
         scope.Fail();
         return 0;
     }
+    return 1;
+}
+
+CKVMsg* NewSymbolFor(CKVObject& holder, CKVMsg& source)
+{
+    if (source.m_byKind == MSG_CHORDSYMBOL)
+        return KvNewChild<CChordSymbol>(holder.m_pSystem, OBJ_MSG, &holder, source.m_byParentKind);
+    return KvNewChild<CKVMsg>(holder.m_pSystem, OBJ_MSG, &holder, source.m_byParentKind);
+}
+
+int CopyChordPart(CKVMsg& self, CKVMsg& source)
+{
+    if (source.m_byKind != MSG_CHORDSYMBOL)
+        return 1;
+    auto* chord = dynamic_cast<CChordSymbol*>(&self);
+    if (chord && dynamic_cast<CChordSymbol*>(&source) && !chord->CreateFrom(&source))
+        return 0;
     return 1;
 }
 

@@ -18,9 +18,7 @@ namespace {
 // null when memory ran out (nothing of it is left behind then).
 CKVMsg* CopyChild(CKVObject& holder, CKVMsg& child, bool equally)
 {
-    CKVMsg* copy = child.m_byKind == MSG_CHORDSYMBOL
-                       ? KvNewChild<CChordSymbol>(holder.m_pSystem, OBJ_MSG, &holder, child.m_byParentKind)
-                       : KvNewChild<CKVMsg>(holder.m_pSystem, OBJ_MSG, &holder, child.m_byParentKind);
+    CKVMsg* copy = kvcopy::NewSymbolFor(holder, child);
     if (!copy)
         return nullptr;
     if (!kvcopy::CopyMessage(*copy, child, equally)) {

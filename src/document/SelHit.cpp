@@ -81,6 +81,21 @@ bool IsHit(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg
     return ::PtInRect(&test, HitPoint(handle)) != 0;
 }
 
+bool PageSymbolMeets(CKVMsg& msg, const CRect& rect)
+{
+    for (int i = 0; i < msg.m_arrCtrlPoint.GetSize(); ++i) {
+        CKVCtrlPoint* handle = msg.m_arrCtrlPoint.GetAt(i);
+        if (!handle)
+            continue;
+        CRect at = handle->m_rect;
+        at.OffsetRect(msg.m_nPosX, msg.m_nPosY);
+        CRect common;
+        if (::IsRectEmpty(&at) ? ::PtInRect(&rect, at.TopLeft()) != 0 : common.IntersectRect(&at, &rect) != 0)
+            return true;
+    }
+    return false;
+}
+
 void ForEachMeas(CKVDoc& doc, const SelRect& rec, const std::function<bool(const MeasPlace&)>& visit)
 {
     for (short p = 0; p < doc.GetPageNum(); ++p) {

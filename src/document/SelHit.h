@@ -57,6 +57,12 @@ POINT HitPoint(const CRect& handle);
 // inclusive, right and bottom exclusive); false without a handle.
 bool IsHit(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, const CRect& test);
 
+// Whether a page-level symbol lies in a rectangle (page coordinates): one of
+// its handles, moved by its position, meets it; a handle not measured yet
+// (no extent) by its top-left corner. The copy and the delete of a selection
+// both ask this.
+bool PageSymbolMeets(CKVMsg& msg, const CRect& rect);
+
 // One measure a selection walk reaches.
 struct MeasPlace {
     CKVPage* page = nullptr;

@@ -2,8 +2,19 @@
 
 #include "model/KVBlock.h"
 
-short CKVBlock::Paste(CKVSystem*, unsigned char, short, short, short, int, int, int)
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                      int autoBeam, int backup)
 {
-    KV_PENDING("CKVBlock::Paste");
-    return -1;
+    if (!source || firstStaff < 0 || firstStaff >= GetStaffNum())
+        return -1;
+    // Source staff k goes to block staff firstStaff + k while both exist.
+    for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
+        CKVStaff* target = GetStaff(static_cast<short>(firstStaff + k));
+        if (target)
+            target->Paste(source->GetStaff(k), voice, x, meas, overwrite, autoBeam, backup);
+    }
+    return 1;
 }

@@ -1,6 +1,9 @@
-// Re-parenting symbols after a paste or a read.
+// Re-parenting and re-voicing symbols after a paste or a read.
 
 #include "model/KVMsg.h"
+
+#include "document/KVDoc.h"
+#include "model/NodeDoc.h"
 
 void CKVMsg::ChangeParent(CKVObject* parent)
 {
@@ -35,5 +38,32 @@ void CKVMsg::ChangeParent(CKVObject* parent)
         if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD)
             member->ChangeParent(parent);
         ++i;
+    }
+}
+
+void CKVMsg::ChangeVoice(unsigned char voice)
+{
+    if (voice < 1 || voice > CKVCtrlTool::kVoices)
+        return;
+    m_byVoice = voice;
+    switch (m_byKind) {
+    case MSG_NOTE:
+    case MSG_REST:
+    case MSG_BEAM:
+    case MSG_TREMOLO:
+    case MSG_CHORD:
+        if (CKVDoc* doc = DocOf(*this))
+            m_crColor = doc->m_CtrlTool.m_crVoice[voice];
+        break;
+    default:
+        break;
+    }
+    // Only owned children: a tie's far end or a slur's second note is
+    // another symbol's, and a damaged list naming an ancestor must not loop.
+    for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = m_arrMsgRef.GetAt(i);
+        CKVMsg* child = ref && ref->byOwner ? GetMsg(i) : nullptr;
+        if (child && child != this)
+            child->ChangeVoice(voice);
     }
 }

@@ -347,6 +347,22 @@ public:
     // Own 0 only unlinks the reference; 1 when found.
     int DeleteMsg(CKVMsg* msg, int own);
 
+    // Defined in edit/KVMeasMerge.cpp
+    // Merges a pasted measure's symbols into this one at x; nothing happens
+    // to a compressed multi-measure rest or a measure of no length. Always
+    // null. Sets the paste end (edit/PasteState.h).
+    CKVMeas* CopyMsg(short x, unsigned char voice, CKVMeas* source, int overwrite, int autoBeam);
+    // Removes (owned) the notes, rests and chords of the voice that end past
+    // the measure's length.
+    void DeleteMsgByTime(unsigned char voice);
+    // An owned copy of msg in this measure; null for a compressed
+    // multi-measure rest, or with fit set when the voice's time before the
+    // symbol plus its play time exceeds the measure.
+    CKVMsg* InsertMsgByLeftShift(short& x, CKVMsg* msg, int fit);
+    // Moves the notes, rests and chords of the voice (0 every voice) at or
+    // right of fromX, and the beam groups that start there, by dx.
+    void OffsetX(unsigned char voice, short fromX, short dx);
+
     // Defined in edit/KVMeasPos.cpp
     short GetRealPosX(CKVMsg* msg);
 

@@ -504,6 +504,10 @@ public:
 
     // Defined in edit/KVMsgPaste.cpp
     void ChangeParent(CKVObject* parent);
+    // Gives the symbol and its children voice v (1 to 8; any other value
+    // changes nothing); notes, rests, beam groups, tremolos and chords take
+    // the document's colour of that voice.
+    void ChangeVoice(unsigned char voice);
 
     // Defined in edit/KVMsgQuery.cpp
     void ChordYOrder();

@@ -1,0 +1,128 @@
+// The temporary system of a clipboard image, its staves and measures.
+
+#include "document/ClipboardSystem.h"
+
+#include "document/CopyPtrMap.h"
+#include "document/KVDoc.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVMeas.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "model/NewObject.h"
+
+namespace kvclip {
+
+namespace {
+
+bool IsEmptyColumn(CKVSystem& system, int index)
+{
+    for (int s = 0; s < system.GetStaffNum(); ++s) {
+        CKVMeas* meas = system.GetStaff(static_cast<short>(s))->GetMeas(index);
+        if (meas && meas->GetMsgNum() > 0)
+            return false;
+    }
+    return true;
+}
+
+bool HasMeasures(CKVSystem& system)
+{
+    for (int s = 0; s < system.GetStaffNum(); ++s) {
+        if (system.GetStaff(static_cast<short>(s))->GetMeasNum() > 0)
+            return true;
+    }
+    return false;
+}
+
+void DropFirstMeas(CKVStaff& staff)
+{
+    if (staff.m_arrMeas.GetSize() == 0)
+        return;
+    delete staff.m_arrMeas.GetAt(0);
+    staff.m_arrMeas.RemoveAt(0);
+}
+
+} // namespace
+
+CKVSystem* NewTempSystem(CKVDoc& doc)
+{
+    CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    if (!master)
+        return nullptr;
+    CKVSystem* system = KvNewReported<CKVSystem>();
+    if (!system)
+        return nullptr;
+    system->m_pDoc = &doc;
+    system->Initialize(system, OBJ_SYSTEM);
+    system->m_dwTicksPerQuarter = master->m_dwTicksPerQuarter;
+    system->m_arrMsgMap.SetSize(master->m_arrMsgMap.GetSize(), CKVSystem::MAP_GROWTH);
+    system->ReleaseKey();
+    ClearCopyPtrMap();
+    return system;
+}
+
+CKVStaff* NewStaff(CKVSystem& system, const CKVStaff& model, bool ossia)
+{
+    CKVStaff* staff = KvNewChild<CKVStaff>(&system, ossia ? OBJ_OSSIA_STAFF : OBJ_STAFF, &system, OBJ_SYSTEM);
+    if (!staff)
+        return nullptr;
+    staff->m_byStaffKind = model.m_byStaffKind;
+    staff->m_byClefType = model.m_byClefType;
+    staff->m_wStaffWord = model.m_wStaffWord;
+    staff->m_byLineCount = model.m_byLineCount;
+    // The object word is the staff's size in percent.
+    staff->m_wObjWord = model.m_wObjWord;
+    system.m_pStaffArray->Add(staff);
+    return staff;
+}
+
+CKVMeas* NewMeas(CKVStaff& staff, CKVMeas& model)
+{
+    CKVMeas* meas = KvNewChild<CKVMeas>(staff.m_pSystem, OBJ_MEAS, &staff, staff.m_byObjKind);
+    if (!meas)
+        return nullptr;
+    meas->Copy(model);
+    // The settings copy took the model's node part; the clipboard measure
+    // belongs to the temporary staff.
+    meas->m_pSystem = staff.m_pSystem;
+    meas->m_pParent = &staff;
+    meas->m_byParentKind = staff.m_byObjKind;
+    meas->m_byObjKind = OBJ_MEAS;
+    meas->m_wObjWord = 0;
+    meas->m_dwWord = 0;
+    return meas;
+}
+
+void DropLeadingEmptyMeas(CKVStaff& staff)
+{
+    while (staff.GetMeasNum() > 0 && staff.GetMeas(0)->GetMsgNum() == 0)
+        DropFirstMeas(staff);
+}
+
+void DropEmptyStavesAndLeadingColumns(CKVSystem& system)
+{
+    for (int s = system.GetStaffNum() - 1; s >= 0; --s) {
+        CKVStaff* staff = system.GetStaff(static_cast<short>(s));
+        bool filled = false;
+        for (LONG m = 0; m < staff->GetMeasNum() && !filled; ++m)
+            filled = staff->GetMeas(m)->GetMsgNum() > 0;
+        if (!filled)
+            DeleteStaff(system, staff);
+    }
+    while (HasMeasures(system) && IsEmptyColumn(system, 0)) {
+        for (int s = 0; s < system.GetStaffNum(); ++s)
+            DropFirstMeas(*system.GetStaff(static_cast<short>(s)));
+    }
+}
+
+void DeleteStaff(CKVSystem& system, CKVStaff* staff)
+{
+    for (int i = 0; i < system.m_pStaffArray->GetSize(); ++i) {
+        if (system.m_pStaffArray->GetAt(i) == staff) {
+            system.m_pStaffArray->RemoveAt(i);
+            break;
+        }
+    }
+    delete staff;
+}
+
+} // namespace kvclip

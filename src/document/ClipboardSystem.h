@@ -1,0 +1,38 @@
+#pragma once
+// The temporary system of a clipboard image: making it, its staves and
+// measures, and trimming what a copy left empty.
+
+#include "Platform.h"
+
+class CKVDoc;
+class CKVMeas;
+class CKVStaff;
+class CKVSystem;
+
+namespace kvclip {
+
+// A system of the document, not in its system list, whose id map has as
+// many empty slots as the master's so that every id it hands out lies above
+// the live ones; its key tables and the copy-pointer map are emptied. Null
+// after the out-of-memory report.
+CKVSystem* NewTempSystem(CKVDoc& doc);
+
+// A staff appended to the temporary system with the model's staff kind (an
+// ossia staff's object kind when ossia is set).
+CKVStaff* NewStaff(CKVSystem& system, const CKVStaff& model, bool ossia);
+
+// A measure with the model's settings, not yet in the staff's list.
+CKVMeas* NewMeas(CKVStaff& staff, CKVMeas& model);
+
+// The staff's leading measures without symbols are deleted.
+void DropLeadingEmptyMeas(CKVStaff& staff);
+
+// Staves whose measures are all empty are deleted, then the leading measure
+// columns empty on every remaining staff. Columns between filled ones stay,
+// so that a pasted passage keeps its rests.
+void DropEmptyStavesAndLeadingColumns(CKVSystem& system);
+
+// Removes a staff from the system's list and deletes it.
+void DeleteStaff(CKVSystem& system, CKVStaff* staff);
+
+} // namespace kvclip
