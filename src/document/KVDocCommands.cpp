@@ -105,10 +105,10 @@ void CKVDoc::ChangeDrumTable(short kit, int mode)
         if (!staff || staff->m_byStaffKind != CKVStaff::KIND_DRUM || staff->GetHead(&head) <= 0)
             continue;
         const WORD index = static_cast<WORD>(mode == kKitFirst ? 0 : kit);
-        if (mode == kKitName || mode == kKitBoth || mode == kKitFirst)
-            WriteDrumKitHead(*staff, index, DrumKitAt(index));
-        else
+        if (mode == kKitMeasures)
             SetKitIndex(*staff, index);
+        else
+            WriteDrumKitHead(*staff, index, DrumKitAt(index));
         if (mode != kKitName)
             DeriveMeasures(*staff);
     }
