@@ -178,9 +178,13 @@ int CCustomSymbolObject::DrawStroke(CDC* dc, int dotted, int erase, int)
     if (!dc)
         return 0;
     const int w = m_nPenWidth;
+    // Images and texts draw without the pen; their records carry no style.
+    const bool usesPen = m_nKind != CSK_IMAGES && m_nKind != CSK_TEXT;
     CPen pen;
     BOOL made = FALSE;
-    if (erase) {
+    if (!usesPen) {
+        made = TRUE;
+    } else if (erase) {
         made = pen.CreatePen(PS_SOLID, 2 * w, kWhite);
     } else if (dotted) {
         made = pen.CreatePen(PS_DOT, 1, kBlack);
@@ -201,7 +205,7 @@ int CCustomSymbolObject::DrawStroke(CDC* dc, int dotted, int erase, int)
         return 0;
 
     CDC& d = *dc;
-    Tools tools(d, &pen, m_nFill ? BLACK_BRUSH : NULL_BRUSH);
+    Tools tools(d, usesPen ? &pen : nullptr, m_nFill ? BLACK_BRUSH : NULL_BRUSH);
     const int n = m_arrPoint.GetSize();
     const POINT* p = m_arrPoint.GetData();
     const bool fill = m_nFill != 0;

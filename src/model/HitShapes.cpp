@@ -160,7 +160,8 @@ int PageSlur(CDC& dc, CKVMsg& msg, POINT origin)
 }
 
 // The custom symbol: its strokes and texts as drawn, placed at the drawn
-// rectangle's corner. Nothing when its block cannot be read.
+// rectangle's corner, with strokes at least as wide as the thinnest pen.
+// Nothing when its block cannot be read.
 int CustomSymbol(CDC& dc, CKVMsg& msg, POINT origin)
 {
     if (!msg.m_pHead || msg.m_wHeadLen <= 0)
@@ -175,6 +176,7 @@ int CustomSymbol(CDC& dc, CKVMsg& msg, POINT origin)
             continue;
         object->OffsetStroke({b.left, b.top});
         object->OffsetText(FirstItemShift(*object));
+        object->m_nPenWidth = std::max(kMinPen, object->m_nPenWidth);
         object->DrawStroke(&dc, 0, 0, 0);
     }
     return kPartShape;
