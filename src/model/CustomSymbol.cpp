@@ -5,6 +5,7 @@
 #include "model/CustomSymbolBlock.h"
 #include "platform/Dib.h"
 #include "platform/LittleEndian.h"
+#include "platform/LogFontBytes.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -51,35 +52,9 @@ short GetShort(const BYTE* p)
 
 void ReadFont(const BYTE* p, LOGFONTA& lf)
 {
-    lf.lfHeight = static_cast<LONG>(GetDword(p));
-    lf.lfWidth = static_cast<LONG>(GetDword(p + 4));
-    lf.lfEscapement = static_cast<LONG>(GetDword(p + 8));
-    lf.lfOrientation = static_cast<LONG>(GetDword(p + 12));
-    lf.lfWeight = static_cast<LONG>(GetDword(p + 16));
-    lf.lfItalic = p[20];
-    lf.lfUnderline = p[21];
-    lf.lfStrikeOut = p[22];
-    lf.lfCharSet = p[23];
-    lf.lfOutPrecision = p[24];
-    lf.lfClipPrecision = p[25];
-    lf.lfQuality = p[26];
-    lf.lfPitchAndFamily = p[27];
-    std::memcpy(lf.lfFaceName, p + kFontFace, sizeof lf.lfFaceName);
+    GetLogFontBytes(p, lf);
     // A face name may arrive without its terminator.
     lf.lfFaceName[sizeof lf.lfFaceName - 1] = 0;
-}
-
-void WriteFont(BYTE* p, const LOGFONTA& lf)
-{
-    PutDword(p, static_cast<DWORD>(lf.lfHeight));
-    PutDword(p + 4, static_cast<DWORD>(lf.lfWidth));
-    PutDword(p + 8, static_cast<DWORD>(lf.lfEscapement));
-    PutDword(p + 12, static_cast<DWORD>(lf.lfOrientation));
-    PutDword(p + 16, static_cast<DWORD>(lf.lfWeight));
-    const BYTE bytes[8] = {lf.lfItalic,   lf.lfUnderline,    lf.lfStrikeOut, lf.lfCharSet,
-                           lf.lfOutPrecision, lf.lfClipPrecision, lf.lfQuality, lf.lfPitchAndFamily};
-    std::memcpy(p + 20, bytes, sizeof bytes);
-    std::memcpy(p + kFontFace, lf.lfFaceName, sizeof lf.lfFaceName);
 }
 
 bool FitsShort(int value)
@@ -414,7 +389,7 @@ int CCustomSymbol::WriteBlock(std::vector<unsigned char>& block)
                 const CCustomSymbolTextObject& item = t->m_arrText[k];
                 PutDouble(p + kItemX, item.m_dX);
                 PutDouble(p + kItemY, item.m_dY);
-                WriteFont(p + kItemFont, item.m_lf);
+                PutLogFontBytes(p + kItemFont, item.m_lf);
                 PutDouble(p + kItemWidth, item.m_dWidth);
                 PutDouble(p + kItemHeight, item.m_dHeight);
                 PutDouble(p + kItemOffsetX, item.m_dOffsetX);

@@ -145,6 +145,17 @@ void DrawCurvedBand(CDC& dc, const POINT* p, bool fill, bool erase)
     FilledThenStroked(dc, fill, [&] { dc.PolyBezier(curve, 7); });
 }
 
+// A Bezier of exactly 4 points or a curved band of exactly 6.
+void DrawCurve(CDC& dc, const CCustomSymbolObject& curve, bool fill, bool erase)
+{
+    const int n = curve.m_arrPoint.GetSize();
+    const POINT* p = curve.m_arrPoint.GetData();
+    if (curve.m_nKind == CSK_BEZIER && n == 4)
+        DrawBezier(dc, p);
+    else if (curve.m_nKind == CSK_BAND && n == 6)
+        DrawCurvedBand(dc, p, fill, erase);
+}
+
 CRect BoxOf(POINT a, POINT b)
 {
     CRect box(a.x, a.y, b.x, b.y);
@@ -168,6 +179,20 @@ void DrawImages(CDC& dc, CTypedPtrList<CPtrList, CKVBitmapObject*>& images)
         CKVBitmapObject* image = images.GetNext(pos);
         if (image && image->m_pImage)
             image->DrawImage(dc.m_hDC, image->m_nLeft, image->m_nTop, 0, 0);
+    }
+}
+
+// A line of two or more points: a filled band, a wave line or a plain line.
+void DrawLineBody(CDC& dc, CCustomSymbolObject& line, bool band)
+{
+    const POINT* p = line.m_arrPoint.GetData();
+    if (band) {
+        DrawBand(dc, p[0], p[1], line.m_nPenWidth);
+    } else if (line.m_nLineStyle == kWaveStyle) {
+        line.DrawWaterLine(&dc);
+    } else {
+        dc.MoveTo(p[0]);
+        dc.LineTo(p[1]);
     }
 }
 
@@ -227,14 +252,7 @@ int CCustomSymbolObject::DrawStroke(CDC* dc, int dotted, int erase, int)
     case CSK_LINE:
         if (n < 2)
             break;
-        if (m_nEndStyle == kEndBand) {
-            DrawBand(d, p[0], p[1], w);
-        } else if (m_nLineStyle == kWaveStyle) {
-            DrawWaterLine(dc);
-        } else {
-            d.MoveTo(p[0]);
-            d.LineTo(p[1]);
-        }
+        DrawLineBody(d, *this, m_nEndStyle == kEndBand);
         DrawArrow(dc);
         break;
     case CSK_RECTANGLE:
@@ -248,12 +266,8 @@ int CCustomSymbolObject::DrawStroke(CDC* dc, int dotted, int erase, int)
         FilledOrStroked(d, fill, [&] { d.Arc(BoxOf(p[0], p[1]), p[0], p[0]); });
         break;
     case CSK_BEZIER:
-        if (n == 4)
-            DrawBezier(d, p);
-        break;
     case CSK_BAND:
-        if (n == 6)
-            DrawCurvedBand(d, p, fill, erase != 0);
+        DrawCurve(d, *this, fill, erase != 0);
         break;
     case CSK_BOW:
         if (n >= 2)
@@ -482,14 +496,8 @@ void CCustomSymbolObject::DrawToMemoryDcForPoint(CDC* dc)
     case CSK_LINE:
         if (n < 2)
             break;
-        if (m_nLineStyle == kEndBand) {
-            DrawBand(d, p[0], p[1], m_nPenWidth);
-        } else if (m_nLineStyle == kWaveStyle) {
-            DrawWaterLine(dc);
-        } else {
-            d.MoveTo(p[0]);
-            d.LineTo(p[1]);
-        }
+        // While drawing in, line style 3 shows the band.
+        DrawLineBody(d, *this, m_nLineStyle == kEndBand);
         break;
     case CSK_RECTANGLE:
         if (n == 2)
@@ -510,12 +518,8 @@ void CCustomSymbolObject::DrawToMemoryDcForPoint(CDC* dc)
         }
         break;
     case CSK_BEZIER:
-        if (n == 4)
-            DrawBezier(d, p);
-        break;
     case CSK_BAND:
-        if (n == 6)
-            DrawCurvedBand(d, p, m_nFill != 0, false);
+        DrawCurve(d, *this, m_nFill != 0, false);
         break;
     case CSK_BOW:
         if (n >= 2)
