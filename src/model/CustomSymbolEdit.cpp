@@ -3,7 +3,9 @@
 #include "model/CustomSymbol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -75,6 +77,16 @@ std::vector<Handle> HandlesOf(CCustomSymbolObject& object)
     default:
         return {};
     }
+}
+
+// A coordinate times a factor, truncated; kept inside what a LONG holds.
+LONG ScaledByFactor(LONG value, float factor)
+{
+    const double scaled = std::trunc(double(value) * factor);
+    if (!(scaled == scaled))
+        return value;
+    return static_cast<LONG>(std::clamp(scaled, double(std::numeric_limits<LONG>::min()),
+                                        double(std::numeric_limits<LONG>::max())));
 }
 
 } // namespace
@@ -162,8 +174,8 @@ void CCustomSymbolObject::Modification(float scaleX, float scaleY)
     if (m_nKind == CSK_BEZIER || m_nKind == CSK_BAND) {
         for (int i = 0; i < m_arrPoint.GetSize(); ++i) {
             CPoint& p = m_arrPoint[i];
-            p.x = static_cast<LONG>(p.x * scaleX);
-            p.y = static_cast<LONG>(p.y * scaleY);
+            p.x = ScaledByFactor(p.x, scaleX);
+            p.y = ScaledByFactor(p.y, scaleY);
         }
     }
     FinishStroke();

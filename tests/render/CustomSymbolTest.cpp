@@ -525,6 +525,10 @@ TEST_F(CustomSymbols, HandlesAndReshaping)
     bezier->m_bSelected = 1;
     EXPECT_EQ(bezier->IsControlPoint({10, -10}, k), 1);
     EXPECT_EQ(k, 0);
+    bezier->Modification(2.0f, 0.5f);
+    EXPECT_EQ(bezier->m_arrPoint[2], CPoint(20, -5));
+    bezier->Modification(1e30f, 1.0f); // kept inside a LONG
+    EXPECT_EQ(bezier->m_arrPoint[2].x, std::numeric_limits<LONG>::max());
 
     Log().Clear();
     box->DrawControlRect(&Dc(), 0);
