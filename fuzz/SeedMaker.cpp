@@ -6,13 +6,17 @@
 // OUT/record_readers/ (one valid record of each reader, behind its selector
 // byte) and OUT/drawn_payloads/ (one head of each self-drawing symbol,
 // behind its selector and steering bytes) and OUT/bitmap_reader/ (BMP files
-// and image records behind their form byte) and OUT/clipboard_image/
-// (clipboard images of generated selections behind their context byte). The committed seeds in fuzz/corpus/ are its output; run it again
+// and image records behind their form byte), OUT/clipboard_image/
+// (clipboard images of generated selections behind their context byte) and
+// OUT/custom_symbol_block/ (custom symbol blocks). The committed seeds in
+// fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
 #include "FuzzSupport.h"
 #include "KvcFile.h"
 #include "support/BmpMaker.h"
+#include "support/CustomSymbolMaker.h"
+#include "model/CustomSymbol.h"
 #include "support/ScoreGenerator.h"
 
 #include <algorithm>
@@ -382,6 +386,83 @@ void ClipboardSeeds(const fs::path& folder)
     Put(folder, "empty", ClipboardInput(0, empty, sizeof empty));
     const unsigned char unknown[] = {8, 0, 0, 0, 'X', 'X', 'X', 'X'};
     Put(folder, "unknown-tag", ClipboardInput(kvfuzz::kClipSelectMeasure, unknown, sizeof unknown));
+
+// One block per object kind, texts with offsets and in the music face, one
+// and two images, and blocks as the writer writes them.
+void CustomSymbolSeeds(const fs::path& folder)
+{
+    using namespace kvtest;
+    auto stroke = [](int kind, std::vector<std::pair<double, double>> points) {
+        CsStroke s;
+        s.kind = kind;
+        s.penWidth = 2;
+        s.points = std::move(points);
+        return s;
+    };
+    const std::vector<CsStroke> kinds = {
+        stroke(1, {{0, 0}, {5, 8}, {12, 3}}), stroke(2, {{0, 0}, {30, 0}}),  stroke(3, {{0, 0}, {20, 10}}),
+        stroke(4, {{0, 0}, {20, 10}}),        stroke(5, {{0, 0}, {9, 9}, {0, 9}}),
+        stroke(6, {{0, 0}, {30, 0}, {10, -10}, {20, -10}}),
+        stroke(7, {{0, 0}, {30, 0}, {10, -10}, {20, -10}, {10, -5}, {20, -5}}), stroke(8, {{0, 0}, {10, 20}})};
+    for (const CsStroke& s : kinds) {
+        CsBlock block;
+        block.strokes = {s};
+        Put(folder, "kind-" + std::to_string(s.kind), MakeCustomBlock(block));
+    }
+    CsBlock arrows;
+    CsStroke wave = stroke(2, {{0, 0}, {60, 0}});
+    wave.lineStyle = 7;
+    CsStroke arrow = stroke(2, {{0, 0}, {40, 0}});
+    arrow.arrowType = 2;
+    arrow.arrowEnd = 1;
+    CsStroke band = stroke(2, {{0, 0}, {40, 10}});
+    band.endStyle = 3;
+    arrows.strokes = {wave, arrow, band};
+    Put(folder, "line-forms", MakeCustomBlock(arrows));
+
+    CsBlock texts;
+    CsTextItem a;
+    a.offsetX = 2;
+    a.offsetY = 3;
+    a.width = 30;
+    a.height = 12;
+    a.text = u"ab";
+    CsTextItem b = a;
+    b.x = 20;
+    b.text = u"c";
+    CsTextItem music;
+    music.face = "ZelvoraB";
+    music.text = u"AB\xF3";
+    texts.texts = {{{a, b}}, {{music}}};
+    Put(folder, "texts", MakeCustomBlock(texts));
+
+    CsBlock images;
+    images.images = {{40, 0, 8, 4, SmallImageShape()}};
+    Put(folder, "one-image", MakeCustomBlock(images));
+    BmpShape deep = SmallImageShape();
+    deep.bitCount = 24;
+    deep.clrUsed = 0;
+    deep.sizeImage = 24;
+    images.images.push_back({0, 10, 4, 2, deep});
+    Put(folder, "two-images", MakeCustomBlock(images));
+
+    CsBlock all;
+    all.firstWord = 0x12345678;
+    all.strokes = kinds;
+    all.texts = texts.texts;
+    all.images = images.images;
+    CCustomSymbol symbol;
+    const std::vector<BYTE> made = MakeCustomBlock(all);
+    std::vector<unsigned char> written;
+    if (!symbol.ReadBlock(made.data(), int(made.size())) || !symbol.WriteBlock(written)) {
+        std::fprintf(stderr, "kv_fuzz_seeds: the custom symbol seed does not read\n");
+        g_failed = true;
+        return;
+    }
+    Put(folder, "written", written);
+    CCustomSymbol empty;
+    empty.WriteBlock(written);
+    Put(folder, "written-empty", written);
 }
 
 } // namespace
@@ -399,5 +480,7 @@ int main(int argc, char** argv)
     DrawnSeeds(out / "drawn_payloads");
     BitmapSeeds(out / "bitmap_reader");
     ClipboardSeeds(out / "clipboard_image");
+
+    CustomSymbolSeeds(out / "custom_symbol_block");
     return g_failed ? 1 : 0;
 }

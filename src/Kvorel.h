@@ -33,7 +33,7 @@
 #include "document/KVDoc.h"
 
 #include "render/ScoreView.h"
-#include "render/BitmapObject.h"
+#include "model/BitmapObject.h"
 #include "render/MemoryDC.h"
 
 #include "harmony/KVAutoCodeName.h"

@@ -1,6 +1,7 @@
 #include "document/KVCtrlTool.h"
 
 #include "model/DefaultFonts.h"
+#include "platform/LogFontBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,38 +86,12 @@ constexpr BYTE kDefaultVelocity[8] = {48, 64, 76, 84, 96, 110, 120, 127};
 
 void PutFont(BYTE* p, const LOGFONT& font)
 {
-    PutDword(p + 0, static_cast<DWORD>(font.lfHeight));
-    PutDword(p + 4, static_cast<DWORD>(font.lfWidth));
-    PutDword(p + 8, static_cast<DWORD>(font.lfEscapement));
-    PutDword(p + 12, static_cast<DWORD>(font.lfOrientation));
-    PutDword(p + 16, static_cast<DWORD>(font.lfWeight));
-    p[20] = font.lfItalic;
-    p[21] = font.lfUnderline;
-    p[22] = font.lfStrikeOut;
-    p[23] = font.lfCharSet;
-    p[24] = font.lfOutPrecision;
-    p[25] = font.lfClipPrecision;
-    p[26] = font.lfQuality;
-    p[27] = font.lfPitchAndFamily;
-    std::memcpy(p + kFaceNameOffset, font.lfFaceName, LF_FACESIZE);
+    PutLogFontBytes(p, font);
 }
 
 void GetFont(const BYTE* p, LOGFONT& font)
 {
-    font.lfHeight = static_cast<LONG>(GetDword(p + 0));
-    font.lfWidth = static_cast<LONG>(GetDword(p + 4));
-    font.lfEscapement = static_cast<LONG>(GetDword(p + 8));
-    font.lfOrientation = static_cast<LONG>(GetDword(p + 12));
-    font.lfWeight = static_cast<LONG>(GetDword(p + 16));
-    font.lfItalic = p[20];
-    font.lfUnderline = p[21];
-    font.lfStrikeOut = p[22];
-    font.lfCharSet = p[23];
-    font.lfOutPrecision = p[24];
-    font.lfClipPrecision = p[25];
-    font.lfQuality = p[26];
-    font.lfPitchAndFamily = p[27];
-    std::memcpy(font.lfFaceName, p + kFaceNameOffset, LF_FACESIZE);
+    GetLogFontBytes(p, font);
 }
 
 short Clamp(short value, short low, short high)

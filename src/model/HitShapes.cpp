@@ -159,25 +159,25 @@ int PageSlur(CDC& dc, CKVMsg& msg, POINT origin)
     return middle ? kPartSlurMiddle : kPartSlurSide;
 }
 
-// The custom symbol: the bounding outline of each of its drawing objects,
-// placed at the drawn rectangle's corner. Nothing when its block cannot be
-// read.
+// The custom symbol: its strokes and texts as drawn, placed at the drawn
+// rectangle's corner, with strokes at least as wide as the thinnest pen.
+// Nothing when its block cannot be read.
 int CustomSymbol(CDC& dc, CKVMsg& msg, POINT origin)
 {
-    if (!msg.m_pHead || msg.m_wHeadLen == 0)
+    if (!msg.m_pHead || msg.m_wHeadLen <= 0)
         return kNoPart;
     CCustomSymbol symbol;
-    if (!symbol.ReadBlock(msg.m_pHead, msg.m_wHeadLen))
+    if (!symbol.ReadBlock(msg.m_pHead, msg.m_wHeadLen, true))
         return kNoPart;
     const Box b = DrawnBox(msg, origin);
     for (int i = 0; i < symbol.m_listObject.GetSize(); ++i) {
         CCustomSymbolObject* object = symbol.m_listObject.GetAt(i);
-        if (!object)
+        if (!object || object->m_nKind == CSK_IMAGES)
             continue;
-        CRect r = object->GetBoundingRect(0);
-        r.OffsetRect(b.left, b.top);
-        OutlinePen pen(dc, std::max(1, object->m_nPenWidth));
-        dc.Rectangle(&r);
+        object->OffsetStroke({b.left, b.top});
+        object->OffsetText(FirstItemShift(*object));
+        object->m_nPenWidth = std::max(kMinPen, object->m_nPenWidth);
+        object->DrawStroke(&dc, 0, 0, 0);
     }
     return kPartShape;
 }
