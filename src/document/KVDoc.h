@@ -314,6 +314,17 @@ public:
     int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
 
     // Defined in edit/KVDocColour.cpp
+    // Colours what the selection records cover, each symbol tested by its
+    // first handle: notes, rests, octave lines and members of groups and
+    // chords of the voice only (0 every voice), a hit member with its group
+    // or chord; a lyric takes the colour in bytes 8 to 11 of its head when
+    // the head holds them. Marks the document modified only when something
+    // was coloured.
+    void SetColorOfSelElement(short voice, DWORD colour);
+    // Gives the lines and shapes any of whose handles meet the selection the
+    // thickness; the first argument is not read. Marks the document modified
+    // only when one was hit.
+    void SetThickOfSelGraph(short, short thickness);
     // The selected notes of the voice (0 every voice) take the glyph size;
     // rests, chords and groups keep theirs. One undo step; marks the document
     // modified even when nothing was selected.

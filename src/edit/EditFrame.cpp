@@ -3,10 +3,14 @@
 
 #include "edit/EditFrame.h"
 
+#include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
+#include "document/SelHit.h"
+#include "document/SelRect.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
+#include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
@@ -113,4 +117,63 @@ void CEditFrame::ForEachLiveMsg(CKVDoc& doc, Members members, const std::functio
         return;
     VisitStaves(master->m_pStaffArray, members, visit);
     VisitStaves(master->m_pOssiaStaffArray, members, visit);
+}
+
+CRecordWalk::CRecordWalk(CKVDoc& doc) : m_doc(doc) {}
+
+bool CRecordWalk::Open()
+{
+    ClearCopyPtrMap();
+    m_doc.m_arrSelMsgId.RemoveAll();
+    m_doc.ResetBackup();
+    // Backing up puts clones into the map, which marks the document
+    // modified; these commands mark it only when they change a symbol.
+    const BOOL modified = m_doc.m_bModified;
+    const bool backedUp = m_doc.SelMeasBackup(1) != 0;
+    m_doc.m_bModified = modified;
+    return backedUp;
+}
+
+void CRecordWalk::PageSymbols(short pageIndex, const CRect& rect, const std::function<bool(CKVMsg&)>& takes,
+                              const std::function<void(CKVMsg&)>& onPageSymbol)
+{
+    CKVPage* page = m_doc.GetPage(pageIndex);
+    for (short i = 0; page && i < page->GetMsgNum(); ++i) {
+        CKVMsg* msg = page->GetMsg(i);
+        if (!msg || !takes(*msg) || !selhit::PageSymbolMeets(*msg, rect))
+            continue;
+        if (m_pagesBackedUp.insert(pageIndex).second) {
+            page->ObjectBackup(kBackupRecorded);
+            page = m_doc.GetPage(pageIndex);
+            msg = page ? page->GetNewPtr2(msg) : nullptr;
+        }
+        if (msg)
+            onPageSymbol(*msg);
+    }
+}
+
+void CRecordWalk::Run(const std::function<bool(CKVMsg&)>& takes, const std::function<void(CKVMsg&)>& onPageSymbol,
+                      const std::function<void(const selhit::MeasPlace&, const CRect&)>& onMeas)
+{
+    if (!m_doc.m_pSelRectArray)
+        return;
+    for (int r = 0; r < m_doc.m_pSelRectArray->GetSize(); ++r) {
+        const SelRect* rec = static_cast<SelRect*>(m_doc.m_pSelRectArray->GetAt(r));
+        if (!rec)
+            continue;
+        if (rec->nKind == SelRect::kRect) {
+            for (short p = 0; p < m_doc.GetPageNum(); ++p) {
+                if (!rec->pPage || m_doc.GetPage(p) == rec->pPage)
+                    PageSymbols(p, CRect(rec->rect), takes, onPageSymbol);
+            }
+        }
+        // A page backup hands the record the page's live copy.
+        const SelRect now = *static_cast<SelRect*>(m_doc.m_pSelRectArray->GetAt(r));
+        selhit::ForEachMeas(m_doc, now, [&](const selhit::MeasPlace& place) {
+            const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeAsStored);
+            if (!::IsRectEmpty(&test))
+                onMeas(place, test);
+            return true;
+        });
+    }
 }

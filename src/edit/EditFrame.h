@@ -19,6 +19,11 @@
 class CKVDoc;
 class CKVMsg;
 class CKVMeas;
+struct SelRect;
+
+namespace selhit {
+struct MeasPlace;
+}
 
 class CEditFrame {
 public:
@@ -71,4 +76,40 @@ private:
 
     CKVDoc& m_doc;
     std::set<DWORD> m_given;
+};
+
+// The walk of the commands that test each symbol's handle against the
+// selection records themselves rather than reading the collection (colour
+// and line thickness):
+//
+//   CRecordWalk walk(doc);
+//   if (!walk.Open())
+//       return;
+//   walk.Run(takesPageSymbol, onPageSymbol, onMeas);
+class CRecordWalk {
+public:
+    explicit CRecordWalk(CKVDoc& doc);
+
+    // Empties the copy-pointer map and the collected ids, opens the undo
+    // step and backs up the selected measures (which rebuilds the redraw
+    // rectangle), leaving the modified flag as it was. False when memory is
+    // short: nothing is changed.
+    bool Open();
+
+    // For each record: with a kind-1 record, the page-level symbols of its
+    // page that `takes` accepts and whose handle, moved by the symbol's
+    // position, meets the rectangle; each goes live to `onPageSymbol`, its
+    // page backed up at its first hit. Then every measure of every block the
+    // record reaches (normal blocks before ossia blocks, staff by staff),
+    // with the rectangle its symbols are tested against: a kind-1 record's
+    // own, the whole plane for the measures a kind 2, 3 or 4 record names.
+    void Run(const std::function<bool(CKVMsg&)>& takes, const std::function<void(CKVMsg&)>& onPageSymbol,
+             const std::function<void(const selhit::MeasPlace&, const CRect&)>& onMeas);
+
+private:
+    void PageSymbols(short pageIndex, const CRect& rect, const std::function<bool(CKVMsg&)>& takes,
+                     const std::function<void(CKVMsg&)>& onPageSymbol);
+
+    CKVDoc& m_doc;
+    std::set<short> m_pagesBackedUp;
 };
