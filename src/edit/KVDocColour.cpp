@@ -4,6 +4,7 @@
 
 #include "document/SelHit.h"
 #include "edit/EditFrame.h"
+#include "model/HitShapes.h"
 #include "model/KVBlock.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMeas.h"
@@ -15,22 +16,11 @@ namespace {
 // A lyric keeps its colour at byte 8 of its head.
 constexpr WORD kLyricColourAt = 8;
 
+// The lines and shapes that take a thickness: the outlined kinds but Bézier
+// curves and custom symbols.
 bool IsGraphicKind(BYTE kind)
 {
-    switch (kind) {
-    case MSG_HAIRPIN:
-    case MSG_LINE:
-    case MSG_ELLIPSE:
-    case MSG_RECTANGLE:
-    case MSG_ROUNDRECT:
-    case MSG_ZIGZAG_N:
-    case MSG_ZIGZAG_M:
-    case MSG_PAGESLUR:
-    case MSG_CURVE:
-        return true;
-    default:
-        return false;
-    }
+    return hitshape::HasOutline(kind) && kind != MSG_BEZIER && kind != MSG_CUSTOM;
 }
 
 bool HasHandles(const CKVMsg& msg)
