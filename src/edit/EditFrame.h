@@ -53,7 +53,8 @@ public:
     // each measure in order), since the map also holds the copies undo keeps;
     // otherwise from the selection collection (GetSelMsgCount/GetSelNote).
     // A symbol (by id) that an earlier call of this frame gave is not given
-    // again, so a symbol covered by two records is handled once.
+    // again, so a symbol covered by two records is handled once. A command
+    // that leaves the step and the backup to the host collects without Open.
     std::vector<CKVMsg*> Collect(int voice, Members members = Members::Included);
     // The same for one selection record (GetSelMsgCount(record)).
     std::vector<CKVMsg*> CollectRecord(short record, int voice);
