@@ -231,20 +231,6 @@ int CKVDoc::IsEnableStaffHide()
 
 namespace {
 
-// The lyric-line offset for line `line` that the head of a note's measure
-// keeps; false when the head has no such line or hides it.
-bool LyricLineY(CKVMeas& meas, int line, int& y)
-{
-    constexpr short kHidden = -32768;
-    if (!meas.m_pHead || line < 0 || 2 * line + 2 > meas.m_wHeadLen)
-        return false;
-    const short offset = static_cast<short>(meas.m_pHead[2 * line] | (meas.m_pHead[2 * line + 1] << 8));
-    if (offset == kHidden)
-        return false;
-    y = offset;
-    return true;
-}
-
 // Whether the open undo step already holds a copy of the measure, made live
 // by an earlier backup of the step.
 bool BackedUpInStep(CKVDoc& doc, CKVMeas& meas)
@@ -265,11 +251,7 @@ bool FirstHandle(CKVMsg& msg, CRect& out)
     return true;
 }
 
-bool Meets(const CRect& a, const CRect& b)
-{
-    CRect common;
-    return common.IntersectRect(&a, &b) != 0;
-}
+using selhit::Meets;
 
 // The ids a node holds now, so that a walk over its children survives the
 // changes each step makes to the list.
@@ -536,40 +518,18 @@ int CKVDoc::DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int 
 void CKVDoc::DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
                              const CRect& selection)
 {
-    POINT anchor {0, 0};
-    if (!selhit::AnchorOnPage(block, measIndex, staffIndex, meas, note, anchor))
-        return;
-    const POINT base {anchor.x, block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex))};
-    CKVPage* page = block.m_pPage;
     for (DWORD id : ChildIds(note)) {
         short index = -1;
         CKVMsg* part = ChildById(note, id, index);
         CRect handle;
-        if (!part || !FirstHandle(*part, handle) || part->m_byKind == MSG_TIE || part->m_byKind == MSG_TUPLET)
+        if (!part || part->m_byKind == MSG_TIE || part->m_byKind == MSG_TUPLET ||
+            !selhit::PartHandleOnPage(block, measIndex, staffIndex, meas, note, *part, handle) ||
+            !Meets(handle, selection))
             continue;
-        if (part->m_byKind == MSG_SLUR) {
-            if (page)
-                handle.OffsetRect(-page->m_rcPrint.left, -page->m_rcPrint.top);
-            if (Meets(handle, selection)) {
-                DeleteMsg(part, 0);
-                m_bModified = 1;
-            }
-            continue;
-        }
-        int lineY = 0;
-        if (part->m_byKind == MSG_LYRIC) {
-            if (!LyricLineY(meas, part->m_nPosY, lineY))
-                continue;
-            handle.OffsetRect(base.x + part->m_nPosX, base.y + lineY);
-        } else {
-            CRect stored = handle;
-            part->ConvertRectByZoom(stored, handle, 0);
-            handle.OffsetRect(base.x + part->m_nPosX,
-                              base.y + note.ConvertYbyZoom(note.m_nPosY) + part->ConvertYbyZoom(part->m_nPosY));
-        }
-        if (Meets(handle, selection)) {
+        if (part->m_byKind == MSG_SLUR)
+            DeleteMsg(part, 0);
+        else
             note.RemoveMsgAt(index);
-            m_bModified = 1;
-        }
+        m_bModified = 1;
     }
 }

@@ -17,6 +17,20 @@ namespace {
 
 constexpr int kFar = 32767;
 
+// The lyric-line offset for line `line` that the measure's head keeps;
+// false when the head has no such line or hides it.
+bool LyricLineY(const CKVMeas& meas, int line, int& y)
+{
+    constexpr short kHidden = -32768;
+    if (!meas.m_pHead || line < 0 || 2 * line + 2 > meas.m_wHeadLen)
+        return false;
+    const short offset = static_cast<short>(meas.m_pHead[2 * line] | (meas.m_pHead[2 * line + 1] << 8));
+    if (offset == kHidden)
+        return false;
+    y = offset;
+    return true;
+}
+
 } // namespace
 
 CRect Everything()
@@ -66,6 +80,54 @@ bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas,
     msg.ConvertRectByZoom(stored, out, 0);
     out.OffsetRect(anchor.x, anchor.y);
     return true;
+}
+
+bool PartHandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& note, CKVMsg& part,
+                      CRect& out)
+{
+    POINT anchor {0, 0};
+    if (part.m_arrCtrlPoint.GetSize() == 0 || !part.m_arrCtrlPoint.GetAt(0) ||
+        !AnchorOnPage(block, measIndex, staffIndex, meas, note, anchor))
+        return false;
+    CRect stored = part.m_arrCtrlPoint.GetAt(0)->m_rect;
+    const LONG staffY = block.m_rcBlock.top + static_cast<short>(block.m_arrStaffY.GetAt(staffIndex));
+    if (part.m_byKind == MSG_TIE || part.m_byKind == MSG_SLUR) {
+        out = stored;
+        if (block.m_pPage)
+            out.OffsetRect(-block.m_pPage->m_rcPrint.left, -block.m_pPage->m_rcPrint.top);
+        return true;
+    }
+    if (part.m_byKind == MSG_LYRIC) {
+        int lineY = 0;
+        if (!LyricLineY(meas, part.m_nPosY, lineY))
+            return false;
+        out = stored;
+        out.OffsetRect(anchor.x + part.m_nPosX, staffY + lineY);
+        return true;
+    }
+    part.ConvertRectByZoom(stored, out, 0);
+    out.OffsetRect(anchor.x + part.m_nPosX, staffY + note.ConvertYbyZoom(note.m_nPosY) + part.ConvertYbyZoom(part.m_nPosY));
+    return true;
+}
+
+bool Meets(const CRect& a, const CRect& b)
+{
+    CRect common;
+    return common.IntersectRect(&a, &b) != 0;
+}
+
+bool PageSymbolMeets(CKVMsg& msg, const CRect& rect)
+{
+    for (int h = 0; h < msg.m_arrCtrlPoint.GetSize(); ++h) {
+        CKVCtrlPoint* handle = msg.m_arrCtrlPoint.GetAt(h);
+        if (!handle)
+            continue;
+        CRect r = handle->m_rect;
+        r.OffsetRect(msg.m_nPosX, msg.m_nPosY);
+        if (Meets(r, rect))
+            return true;
+    }
+    return false;
 }
 
 POINT HitPoint(const CRect& handle)

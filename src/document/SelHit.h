@@ -49,6 +49,22 @@ bool AnchorOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas,
 // lacks the boundary or staff line.
 bool HandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, CRect& out);
 
+// The first handle of a part of a note (a mark, lyric, slur, ...) placed on
+// the page: a lyric hangs on its lyric line, which the measure's head keeps
+// (false when the head hides the line or lacks it); a tie's or slur's handle
+// is kept in page coordinates and only loses the page's printable origin;
+// any other part sits at the note's place plus its own. False without a
+// handle or when the block lacks the boundary or staff line.
+bool PartHandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& note, CKVMsg& part,
+                      CRect& out);
+
+// Whether two rectangles share an area.
+bool Meets(const CRect& a, const CRect& b);
+
+// Whether a handle of a page-level symbol, moved by the symbol's position,
+// meets a rectangle.
+bool PageSymbolMeets(CKVMsg& msg, const CRect& rect);
+
 // The point of a handle that decides whether its symbol is inside a
 // rectangle: the left edge at half the height.
 POINT HitPoint(const CRect& handle);
