@@ -347,6 +347,10 @@ public:
     // Own 0 only unlinks the reference; 1 when found.
     int DeleteMsg(CKVMsg* msg, int own);
 
+    // Defined in edit/KVMeasColumn.cpp
+    // CKVMsg::ChangeX on every note, rest, beam group and chord.
+    void ChangeX(short oldX, short newX, int byTime, short t);
+
     // Defined in edit/KVMeasPos.cpp
     short GetRealPosX(CKVMsg* msg);
 
