@@ -152,12 +152,8 @@ void CKVDoc::UpdatePage(int fromFileInfo)
     }
 
     UpdateMeasXY(-1);
-    m_nCurPage = 0;
-    m_nCurBlock = 0;
-    m_nCurSystem = 0;
-    m_nCurStaff = 0;
-    m_nCurMeas = 0;
-    m_nCaretMeasNum = 1;
+    // The cursor indices and the caret measure number start over.
+    Open();
     m_pCurPage = GetPage(0);
     m_pCurBlock = m_pCurPage ? m_pCurPage->GetBlock(0) : nullptr;
     m_pCurSystem = master;

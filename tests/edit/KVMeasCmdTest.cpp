@@ -259,6 +259,14 @@ TEST_F(SelMeasTest, SelectedRangeByRecordKind)
     EXPECT_EQ(first, 1);
     EXPECT_EQ(last, 2);
     EXPECT_EQ(Doc().GetSelMeasNumRangeInOssia(first, last), -1);
+
+    // A block record takes the block's run; a later one raises the end.
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    Select(SelRect::kBlockStaff, RECT {0, 0, 0, 0}, score->Staff(1), Block(0, 1));
+    Select(SelRect::kBlockStaff, RECT {0, 0, 0, 0}, score->Staff(1), Block(0, 2));
+    EXPECT_EQ(Doc().GetSelMeasNumRange(first, last), 0);
+    EXPECT_EQ(first, 3);
+    EXPECT_EQ(last, 8);
 }
 
 // --- Setters --------------------------------------------------------------------

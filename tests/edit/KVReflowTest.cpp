@@ -226,3 +226,26 @@ TEST_F(BlockLayoutTest, StructureTestKeepsOnlyNotesRestsAndChordsInGroups)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReflowTest, LyricPlaceTakesItsLineFromTheHeadAndCountsAMissingEntryAsZero)
+{
+    Doc().JumpToPage(0);
+    ASSERT_NE(Doc().m_pCurMeas, nullptr);
+    CKVMeas* meas = Doc().m_pCurMeas;
+    CKVMsg* lyric = score->Symbol(meas, MSG_LYRIC, 64);
+    unsigned char head[] = {5, 0, 7, 0};
+    meas->SetHead(4, head);
+    CKVBlock* block = Doc().m_pCurBlock;
+    CKVPage* page = Doc().m_pCurPage;
+    const int x = 3 + meas->MeasXToAbsX(64, MSG_LYRIC) + meas->m_rcMeas.left + block->m_rcBlock.left + page->m_rcPrint.left;
+    const int y = meas->m_rcMeas.top + block->m_rcBlock.top + page->m_rcPrint.top;
+    EXPECT_EQ(Doc().GetRealRectOfLyrics(lyric, 3, 1), CPoint(x, y + 7));
+    EXPECT_EQ(Doc().GetRealRectOfLyrics(lyric, 3, 2), CPoint(x, y));
+    EXPECT_EQ(Doc().GetRealRectOfLyrics(lyric, 3, -1), CPoint(x, y));
+    Doc().m_pCurPage = nullptr;
+    EXPECT_EQ(Doc().GetRealRectOfLyrics(lyric, 3, 1), CPoint(0, 0));
+}
+
+} // namespace
