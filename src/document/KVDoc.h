@@ -360,6 +360,62 @@ public:
 
     // Defined in edit/KVDocMeasCmd.cpp
     CKVMeas* GetMeasure(int meas, int staff, int system);
+    // The structure commands below that take no whole-document backup
+    // (DeleteMeasure, DeleteMeasOnStaff) record only the measures, blocks
+    // and pages they remove: the caller opens the undo step and takes
+    // ObjectBackup(1) first, as the host does, so that the blocks they trim
+    // and the partner notes whose tie bits they clear come back on undo.
+    //
+    // Inserts `count` measures before `at` (flag bit 0: after it) on each
+    // staff whose entry of staffFlags is exactly 1 and appends them to every
+    // other staff. With `backup` the whole document is backed up first. 1, or
+    // 0 with nothing changed for a staff count other than the master
+    // system's, no flag array, a count below 1, a score that would pass
+    // kMaxMeasures, or backup asked while recording is off.
+    int InsertMeasures(int at, int count, DWORD flags, int staffCount, unsigned char* staffFlags, int backup);
+    // Removes measures [first, last] from every staff; the measures removed
+    // from the last staff, or -2 when a staff refuses. Ties and slurs that
+    // reach into the removed measures are taken off their kept notes.
+    int DeleteMeasure(int first, int last, int);
+    // Removes measures [first, last] from one staff and appends as many, so
+    // the staff keeps the common length; 1, or 0 for a bad index.
+    int DeleteMeasOnStaff(int first, int last, int staff, int system);
+    // The time signature of measure `meas` of every staff (of the selected
+    // ossia block's staves when one is selected); 0 for a measure that does
+    // not exist or when memory is short.
+    int SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int showTime, int pickup, int retime);
+    // Only the initial clef byte; no undo. 0 for a staff or measure that
+    // does not exist.
+    int SetClefToMeas(short staff, LONG meas, unsigned char clef);
+    // Adds a copy of msg to that measure of the master system.
+    int AddMsg(short staff, LONG meas, CKVMsg* msg);
+    // Copies `value` over the measure; the caller keeps its object.
+    int SetMeasure(int meas, CKVMeas& value, int staff, int system);
+    int IsUndoEnableMeasDel(int, int, int);
+    static constexpr int kMaxMeasures = 32000;
+
+    // Defined in edit/KVDocMeasQuery.cpp
+    // Measures of the first staff of a document system (negative: the
+    // current one); multi-measure rests count as their measures with
+    // countCompressed. -1 for a system index past the list.
+    int GetMeasCount(int system, int countCompressed);
+    // Of the current page's selected ossia block; -1 without one.
+    int GetMeasCountInOssia();
+    // The current block's first measure plus the cursor's measure index;
+    // -1 without a current block.
+    int GetCurrentMeasNum();
+    // Selected measure objects of the master system; -1 for none.
+    int GetSelMeasCount();
+    // The selected measure range and the index of the system that holds it;
+    // -1 with both -1 when nothing is selected.
+    int GetSelMeasNumRange(int& first, int& last);
+    int GetSelMeasNumRangeInOssia(int& first, int& last);
+
+    // Defined in edit/KVMeasColumn.cpp
+    // Moves the symbols of the note's or rest's measure column, on every
+    // staff, so that the symbol goes to newX (1 to 256): by position, or by
+    // start time. One undo step of the column's measures.
+    void ChangeXByTime(CKVMsg* msg, short newX, int byTime);
 
     // Defined in edit/KVDocNoteAttr.cpp
     int GetHeadWidth(int code);
@@ -380,7 +436,21 @@ public:
 
     // Defined in edit/KVDocReflow.cpp
     CKVPage* GetCurrentPage();
+    // Lays every measure of the master system out again from page 0: with
+    // fromFileInfo every page takes the file info's blocks per page, else
+    // the pages keep page 0's count until one must be appended. Takes no
+    // whole-document backup: the caller opens the step and takes
+    // ObjectBackup(1) first. The cursor ends at the start of the score.
     void UpdatePage(int fromFileInfo);
+    // Lays measures [firstMeasure, firstMeasure + count) into new pages at
+    // pageIndex; 1, or 0 when memory is out.
+    int InsertMakeEndPage(short pageIndex, CKVSystem* system, LONG firstMeasure, LONG count);
+    // Scope -1 the current page, 0 every page, 1 page indexes 0, 2, 4, 2
+    // indexes 1, 3, 5; any scope marks the document modified.
+    void UpdateStaffLeftIndent(int scope, int indent);
+    // The page point of a lyric, by line; (0, 0) without a current page,
+    // block or measure.
+    CPoint GetRealRectOfLyrics(CKVMsg* msg, short x, short line);
 
     // Defined in edit/KVDocRescale.cpp
     void UpdateNoteMarkPos(int accidentalUnits, int markUnits);

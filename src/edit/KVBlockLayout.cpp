@@ -3,6 +3,7 @@
 #include "model/KVBlock.h"
 
 #include "model/KVMeas.h"
+#include "model/KVPage.h"
 #include "model/KVStaff.h"
 
 void CKVBlock::UpdateStaffLeftIndent(int indent)
@@ -26,4 +27,34 @@ void CKVBlock::UpdateStaffLeftIndent(int indent)
     }
     m_arrMeasX.Add(static_cast<WORD>(m_rcBlock.Width()));
     UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
+}
+
+void CKVBlock::ShiftToRight(int left)
+{
+    const int count = m_arrMeasX.GetSize() - 1;
+    if (count < 0)
+        return;
+    CWordArray old;
+    old.Copy(m_arrMeasX);
+    const int span = static_cast<int>(old.GetAt(count)) - old.GetAt(0);
+    m_rcBlock.left = left;
+    if (span == 0 || count < 1 || count != m_nMeasCount) {
+        // Nothing to scale by: the measures share the new width evenly.
+        InitMeasPos();
+    } else {
+        const int width = m_rcBlock.Width();
+        m_arrMeasX.SetAt(0, 0);
+        for (int i = 1; i < count; ++i) {
+            const int step = MulDiv(width, old.GetAt(i) - old.GetAt(i - 1), span);
+            m_arrMeasX.SetAt(i, static_cast<WORD>(m_arrMeasX.GetAt(i - 1) + step));
+        }
+        m_arrMeasX.SetAt(count, static_cast<WORD>(width));
+    }
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
+}
+
+void CKVPage::UpdateStaffLeftIndent(int indent)
+{
+    for (int i = 0; i < m_arrBlock.GetSize(); ++i)
+        m_arrBlock.GetAt(i)->UpdateStaffLeftIndent(indent);
 }

@@ -121,6 +121,10 @@ public:
 
     // Defined in edit/KVBlockLayout.cpp
     void UpdateStaffLeftIndent(int indent);
+    // Moves the left edge to `left` (the right edge stays) and scales the
+    // boundaries in proportion; old boundaries without a span are spread
+    // evenly.
+    void ShiftToRight(int left);
 
     // Defined in edit/KVBlockPaste.cpp
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);

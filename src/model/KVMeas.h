@@ -363,6 +363,10 @@ public:
     // right of fromX, and the beam groups that start there, by dx.
     void OffsetX(unsigned char voice, short fromX, short dx);
 
+    // Defined in edit/KVMeasColumn.cpp
+    // CKVMsg::ChangeX on every note, rest, beam group and chord.
+    void ChangeX(short oldX, short newX, int byTime, short t);
+
     // Defined in edit/KVMeasPos.cpp
     short GetRealPosX(CKVMsg* msg);
 

@@ -502,6 +502,16 @@ public:
 
     void NoteSpaceOrder();
 
+    // Defined in edit/KVMeasColumn.cpp
+    // Moves a note or rest, or the members of a beam group or chord, from
+    // the column move oldX -> newX (by position, or by start time against t).
+    void ChangeX(short oldX, short newX, int byTime, short t);
+
+    // Defined in edit/KVStructCheck.cpp
+    // In a beam group or chord, drops member references that are not notes,
+    // rests or chords, or that name no symbol, and tests the members in turn.
+    void TestMsgStruct();
+
     // Defined in edit/KVMsgPaste.cpp
     void ChangeParent(CKVObject* parent);
     // Gives the symbol and its children voice v (1 to 8; any other value

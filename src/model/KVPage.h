@@ -91,6 +91,10 @@ public:
     int Write(unsigned char*& buffer, DWORD* used, DWORD* capacity);
     int Read(unsigned char* buffer, DWORD* pos, DWORD* length, CKVDoc* doc);
 
+    // Defined in edit/KVBlockLayout.cpp
+    // The even spread with a left indent on every normal block.
+    void UpdateStaffLeftIndent(int indent);
+
     // Defined in edit/KVPageFont.cpp
     void UpdateFontSize(int oldSpace, int newSpace);
 

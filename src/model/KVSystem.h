@@ -98,6 +98,11 @@ public:
     int AddObj2BackupArray(short kind, void* object, int inserted);
     int Backup(short kind, void* object);
 
+    // Defined in edit/KVStructCheck.cpp
+    // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
+    // staff.
+    void TestSystemStruct();
+
     // Defined in timing/KVSystemSpacing.cpp
     int GetNoteKind(int ticks);
     short GetGoodMeasWidthInNatural(int meas, int allStaves);
