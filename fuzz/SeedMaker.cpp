@@ -386,6 +386,7 @@ void ClipboardSeeds(const fs::path& folder)
     Put(folder, "empty", ClipboardInput(0, empty, sizeof empty));
     const unsigned char unknown[] = {8, 0, 0, 0, 'X', 'X', 'X', 'X'};
     Put(folder, "unknown-tag", ClipboardInput(kvfuzz::kClipSelectMeasure, unknown, sizeof unknown));
+}
 
 // One block per object kind, texts with offsets and in the music face, one
 // and two images, and blocks as the writer writes them.

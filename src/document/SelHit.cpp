@@ -116,20 +116,6 @@ bool Meets(const CRect& a, const CRect& b)
     return common.IntersectRect(&a, &b) != 0;
 }
 
-bool PageSymbolMeets(CKVMsg& msg, const CRect& rect)
-{
-    for (int h = 0; h < msg.m_arrCtrlPoint.GetSize(); ++h) {
-        CKVCtrlPoint* handle = msg.m_arrCtrlPoint.GetAt(h);
-        if (!handle)
-            continue;
-        CRect r = handle->m_rect;
-        r.OffsetRect(msg.m_nPosX, msg.m_nPosY);
-        if (Meets(r, rect))
-            return true;
-    }
-    return false;
-}
-
 POINT HitPoint(const CRect& handle)
 {
     return POINT {handle.left, handle.top + handle.Height() / 2};
@@ -151,8 +137,7 @@ bool PageSymbolMeets(CKVMsg& msg, const CRect& rect)
             continue;
         CRect at = handle->m_rect;
         at.OffsetRect(msg.m_nPosX, msg.m_nPosY);
-        CRect common;
-        if (::IsRectEmpty(&at) ? ::PtInRect(&rect, at.TopLeft()) != 0 : common.IntersectRect(&at, &rect) != 0)
+        if (::IsRectEmpty(&at) ? ::PtInRect(&rect, at.TopLeft()) != 0 : Meets(at, rect))
             return true;
     }
     return false;

@@ -61,10 +61,6 @@ bool PartHandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& m
 // Whether two rectangles share an area.
 bool Meets(const CRect& a, const CRect& b);
 
-// Whether a handle of a page-level symbol, moved by the symbol's position,
-// meets a rectangle.
-bool PageSymbolMeets(CKVMsg& msg, const CRect& rect);
-
 // The point of a handle that decides whether its symbol is inside a
 // rectangle: the left edge at half the height.
 POINT HitPoint(const CRect& handle);
