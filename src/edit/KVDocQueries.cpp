@@ -204,8 +204,14 @@ void CKVDoc::UniformMeasWidth()
         if (!page)
             continue;
         for (short b = 0; b < page->GetBlockNum(); ++b) {
-            if (CKVBlock* block = page->GetBlock(b); block && block->m_byKind == CKVBlock::KIND_NORMAL)
-                block->InitMeasPos();
+            CKVBlock* block = page->GetBlock(b);
+            if (!block || block->m_byKind != CKVBlock::KIND_NORMAL)
+                continue;
+            // Undo of a page keeps the boundaries it finds, so each block
+            // keeps its own copy for the step; the block then live is spread.
+            block->ObjectBackup(1);
+            if (CKVBlock* live = page->GetBlock(b))
+                live->InitMeasPos();
         }
     }
     m_bModified = 1;
