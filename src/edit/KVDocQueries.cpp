@@ -284,3 +284,56 @@ int CKVDoc::IsStaffVisible()
     }
     return 0;
 }
+
+namespace {
+
+// Edit mode in which the host's buttons decide which handles may be taken.
+constexpr DWORD kButtonEditMode = 2;
+constexpr WORD kNoteEditGroup = 2;
+
+bool TakesButtonRules(BYTE kind)
+{
+    return kind == MSG_REST || kind == MSG_NOTE || kind == MSG_BEAM || kind == MSG_TREMOLO;
+}
+
+} // namespace
+
+int CKVDoc::IsCtrlPoint(CPoint point)
+{
+    CKVPage* page = PageAtIndex();
+    if (!page)
+        return 0;
+    const POINT rel {point.x - page->m_rcPrint.left, point.y - page->m_rcPrint.top};
+    const BYTE voice = static_cast<BYTE>(m_CtrlTool.m_wActiveVoice);
+
+    if (CKVMsg* msg = GetCtrlPointedMsg(rel, voice, 0, POINT {0, 0})) {
+        if (voice != 0 && msg->m_pParent && msg->m_byVoice != voice)
+            return 0;
+        if (msg->m_cPointedCtrl >= msg->m_arrCtrlPoint.GetSize())
+            return 0;
+        if (TakesButtonRules(msg->m_byKind)) {
+            if (m_dwEditMode != kButtonEditMode)
+                return 1;
+            const WORD button = CKVCtrlTool::m_wEditPushButtonID;
+            if (CKVCtrlTool::m_wEditCtrlGroupID != kNoteEditGroup || button == 28 || button == 29)
+                return 0;
+            if (msg->m_byKind == MSG_REST)
+                return button > 8 ? 1 : 0;
+            return msg->m_cPointedCtrl == 1 || button < 18 ? 1 : 0;
+        }
+    }
+
+    short index = -1;
+    if (GetCtrlStaffName(point, &index))
+        return 1;
+    int result = 0;
+    short ending = -1;
+    if (GetCtrlPointedEnding(rel, &ending, 0) && ending >= 0 && ending <= 3)
+        result = 1;
+    if (GetCtrlPointedStaff(rel, &index, 0) || GetCtrlPointedMeas(rel, &index, 0, nullptr))
+        return 1;
+    CKVBlock* block = nullptr;
+    if (GetSelStaff(rel, block))
+        return 1;
+    return result;
+}

@@ -308,3 +308,58 @@ TEST_F(DocQueriesTest, SymbolIndexesBoundsAndPagePoints)
 }
 
 } // namespace
+
+namespace {
+
+class CtrlPointTest : public DocQueriesTest {
+protected:
+    CPoint OnPage(POINT p) { return CPoint(p.x + Page(0)->m_rcPrint.left, p.y + Page(0)->m_rcPrint.top); }
+};
+
+TEST_F(CtrlPointTest, NoCurrentPageNoHandle)
+{
+    Doc().m_nCurPage = -1;
+    EXPECT_EQ(Doc().IsCtrlPoint(CPoint(0, 0)), 0);
+}
+
+TEST_F(CtrlPointTest, AStaffNameHandleCounts)
+{
+    std::strcpy(score->Staff(0)->m_szName, "Harp");
+    Block(0)->SetStaffNamePoint();
+    EXPECT_EQ(Doc().IsCtrlPoint(CPoint(1, 1)), 1);
+}
+
+TEST_F(CtrlPointTest, InButtonEditModeTheButtonsDecide)
+{
+    CKVMsg* rest = score->Rest(Meas(0, 1), {.x = 64});
+    CKVMsg* note = score->Note(Meas(0, 2), {.x = 64, .y = -12});
+    const CPoint restAt = OnPage(HitOf(rest));
+    const CPoint noteAt = OnPage(HitOf(note));
+    ASSERT_EQ(Doc().IsCtrlPoint(restAt), 1);
+    ASSERT_EQ(Doc().IsCtrlPoint(noteAt), 1);
+
+    Doc().m_dwEditMode = 2;
+    CKVCtrlTool::m_wEditCtrlGroupID = 2;
+    CKVCtrlTool::m_wEditPushButtonID = 9;
+    EXPECT_EQ(Doc().IsCtrlPoint(restAt), 1);
+    CKVCtrlTool::m_wEditPushButtonID = 8;
+    EXPECT_EQ(Doc().IsCtrlPoint(restAt), 0);
+    CKVCtrlTool::m_wEditPushButtonID = 17;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 1);
+    CKVCtrlTool::m_wEditPushButtonID = 18;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 0);
+    for (WORD button : {28, 29}) {
+        CKVCtrlTool::m_wEditPushButtonID = button;
+        EXPECT_EQ(Doc().IsCtrlPoint(restAt), 0);
+        EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 0);
+    }
+    CKVCtrlTool::m_wEditPushButtonID = 4;
+    CKVCtrlTool::m_wEditCtrlGroupID = 1;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 0);
+
+    Doc().m_dwEditMode = 0;
+    Doc().m_CtrlTool.m_wActiveVoice = 2;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 0);
+}
+
+} // namespace
