@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 
 #include "document/SelRect.h"
+#include "edit/BlockWalk.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -199,21 +200,17 @@ void CKVDoc::UniformMeasWidth()
 {
     ResetBackup();
     ObjectBackup(1);
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        for (short b = 0; b < page->GetBlockNum(); ++b) {
-            CKVBlock* block = page->GetBlock(b);
-            if (!block || block->m_byKind != CKVBlock::KIND_NORMAL)
-                continue;
-            // Undo of a page keeps the boundaries it finds, so each block
-            // keeps its own copy for the step; the block then live is spread.
-            block->ObjectBackup(1);
-            if (CKVBlock* live = page->GetBlock(b))
-                live->InitMeasPos();
-        }
-    }
+    blockwalk::AnyBlock(*this, [](CKVPage& page, short b) {
+        CKVBlock* block = page.GetBlock(b);
+        if (block->m_byKind != CKVBlock::KIND_NORMAL)
+            return false;
+        // Undo of a page keeps the boundaries it finds, so each block keeps
+        // its own copy for the step; the block then live is spread.
+        block->ObjectBackup(1);
+        if (CKVBlock* live = page.GetBlock(b))
+            live->InitMeasPos();
+        return false;
+    });
     m_bModified = 1;
 }
 
@@ -254,35 +251,31 @@ int CKVDoc::IsStaffVisible()
     const int staves = master ? master->GetStaffNum() : 0;
     if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0)
         return m_pCurBlock && m_pCurBlock->GetStaffNum() != staves ? 1 : 0;
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        for (short b = 0; b < page->GetBlockNum(); ++b) {
-            CKVBlock* block = page->GetBlock(b);
-            if (!block || block->GetStaffNum() == staves)
+    const bool hidden = blockwalk::AnyBlock(*this, [this, staves](CKVPage& page, short b) {
+        CKVBlock* block = page.GetBlock(b);
+        if (block->GetStaffNum() == staves)
+            return false;
+        for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+            const SelRect* rec = static_cast<SelRect*>(m_pSelRectArray->GetAt(r));
+            if (!rec || (rec->pPage && rec->pPage != &page))
                 continue;
-            for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-                const SelRect* rec = static_cast<SelRect*>(m_pSelRectArray->GetAt(r));
-                if (!rec || (rec->pPage && rec->pPage != page))
-                    continue;
-                bool reaches = false;
-                if (rec->nKind == SelRect::kRect) {
-                    for (short k = 0; k < block->GetStaffNum() && !reaches; ++k) {
-                        RECT area = rec->rect;
-                        reaches = block->IsStaffSelected(block->GetStaff(k), &area) != 0;
-                    }
-                } else if (rec->nKind == SelRect::kBlockStaff) {
-                    reaches = rec->pBlock == block;
-                } else if (rec->nKind == SelRect::kStaff) {
-                    reaches = true;
+            bool reaches = false;
+            if (rec->nKind == SelRect::kRect) {
+                for (short k = 0; k < block->GetStaffNum() && !reaches; ++k) {
+                    RECT area = rec->rect;
+                    reaches = block->IsStaffSelected(block->GetStaff(k), &area) != 0;
                 }
-                if (reaches)
-                    return 1;
+            } else if (rec->nKind == SelRect::kBlockStaff) {
+                reaches = rec->pBlock == block;
+            } else if (rec->nKind == SelRect::kStaff) {
+                reaches = true;
             }
+            if (reaches)
+                return true;
         }
-    }
-    return 0;
+        return false;
+    });
+    return hidden ? 1 : 0;
 }
 
 namespace {

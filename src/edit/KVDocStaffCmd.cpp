@@ -4,6 +4,7 @@
 #include "document/KVDoc.h"
 
 #include "document/SelRect.h"
+#include "edit/BlockWalk.h"
 #include "model/DrumTable.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
@@ -232,26 +233,20 @@ int CKVDoc::GetSelStaffNumRange(int& first, int& last)
     last = -1;
     if (!m_pSelRectArray)
         return -1;
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        for (short b = 0; b < page->GetBlockNum(); ++b) {
-            CKVBlock* block = page->GetBlock(b);
-            if (!block)
-                continue;
-            for (short k = 0; k < block->GetStaffNum(); ++k) {
-                CKVStaff* staff = block->GetStaff(k);
-                for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-                    const SelRect* rec = static_cast<SelRect*>(m_pSelRectArray->GetAt(r));
-                    if (!rec || !Concerns(*rec, page) || !RecordSelects(*rec, *block, staff))
-                        continue;
-                    first = first < 0 ? k : std::min<int>(first, k);
-                    last = std::max<int>(last, k);
-                }
+    blockwalk::AnyBlock(*this, [&](CKVPage& page, short b) {
+        CKVBlock* block = page.GetBlock(b);
+        for (short k = 0; k < block->GetStaffNum(); ++k) {
+            CKVStaff* staff = block->GetStaff(k);
+            for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+                const SelRect* rec = static_cast<SelRect*>(m_pSelRectArray->GetAt(r));
+                if (!rec || !Concerns(*rec, &page) || !RecordSelects(*rec, *block, staff))
+                    continue;
+                first = first < 0 ? k : std::min<int>(first, k);
+                last = std::max<int>(last, k);
             }
         }
-    }
+        return false;
+    });
     return first < 0 ? -1 : 0;
 }
 
@@ -332,34 +327,28 @@ int CKVDoc::MoveStaff(int a, int b, DWORD)
     master->m_pStaffArray->SetAt(a, second);
     master->m_pStaffArray->SetAt(b, first);
 
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        for (short k = 0; k < page->GetBlockNum(); ++k) {
-            CKVBlock* block = page->GetBlock(k);
-            if (!block || block->m_pSystem != master)
-                continue;
-            const short i = block->GetStaffIndex(first);
-            const short j = block->GetStaffIndex(second);
-            if (i < 0 || j < 0)
-                continue;
-            // Each staff takes over the other's y: the y list stays.
-            block->m_pStaffArray->SetAt(i, second);
-            block->m_pStaffArray->SetAt(j, first);
-            auto swapEntries = [i, j](auto& list) {
-                if (i < list.GetSize() && j < list.GetSize()) {
-                    auto held = list.GetAt(i);
-                    list.SetAt(i, list.GetAt(j));
-                    list.SetAt(j, held);
-                }
-            };
-            if (block->m_arrStaffNamePoint.GetSize() > 0) {
-                swapEntries(block->m_arrStaffNamePoint);
-                swapEntries(block->m_arrStaffNameCtrl);
+    blockwalk::AnyBlock(*this, [&](CKVPage& page, short k) {
+        CKVBlock* block = page.GetBlock(k);
+        const short i = block->GetStaffIndex(first);
+        const short j = block->GetStaffIndex(second);
+        if (block->m_pSystem != master || i < 0 || j < 0)
+            return false;
+        // Each staff takes over the other's y: the y list stays.
+        block->m_pStaffArray->SetAt(i, second);
+        block->m_pStaffArray->SetAt(j, first);
+        auto swapEntries = [i, j](auto& list) {
+            if (i < list.GetSize() && j < list.GetSize()) {
+                auto held = list.GetAt(i);
+                list.SetAt(i, list.GetAt(j));
+                list.SetAt(j, held);
             }
+        };
+        if (block->m_arrStaffNamePoint.GetSize() > 0) {
+            swapEntries(block->m_arrStaffNamePoint);
+            swapEntries(block->m_arrStaffNameCtrl);
         }
-    }
+        return false;
+    });
 
     const LONG measures = std::min(first->GetMeasNum(), second->GetMeasNum());
     for (LONG m = 0; m < measures; ++m) {

@@ -211,16 +211,12 @@ TEST_F(DocQueriesTest, EvenWidthsUndoAndRedo)
     std::vector<WORD> dragged;
     for (int i = 0; i < Block(0)->m_arrMeasX.GetSize(); ++i)
         dragged.push_back(Block(0)->m_arrMeasX.GetAt(i));
-    const std::string before = kvtest::CanonicalDump(Doc());
-    Doc().UniformMeasWidth();
-    const std::string after = kvtest::CanonicalDump(Doc());
-    EXPECT_NE(before, after);
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        Doc().UniformMeasWidth();
+        EXPECT_NE(Block(0)->m_arrMeasX.GetAt(1), dragged[1]);
+        EXPECT_EQ(Doc().m_bModified, 1);
+    });
     EXPECT_NE(Block(0)->m_arrMeasX.GetAt(1), dragged[1]);
-    EXPECT_EQ(Doc().m_bModified, 1);
-    Doc().MultiUndoStart();
-    EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
-    Doc().MultiRedoStart();
-    EXPECT_EQ(kvtest::CanonicalDump(Doc()), after);
 }
 
 TEST_F(DocQueriesTest, HiddenStavesAreSeenThroughBlockAndStaffRecords)

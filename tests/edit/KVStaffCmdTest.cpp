@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -34,19 +35,13 @@ protected:
     // Opens a step with the whole-document backup the structure commands
     // leave to their caller, runs the command, and checks that undo and redo
     // give the dumps before and after.
-    template <typename Command>
-    void RoundTrip(Command command)
+    void RoundTrip(const std::function<void()>& command)
     {
-        const std::string before = kvtest::CanonicalDump(Doc());
-        Doc().ResetBackup();
-        Doc().ObjectBackup(1);
-        command();
-        const std::string after = kvtest::CanonicalDump(Doc());
-        EXPECT_NE(before, after);
-        Doc().MultiUndoStart();
-        EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
-        Doc().MultiRedoStart();
-        EXPECT_EQ(kvtest::CanonicalDump(Doc()), after);
+        kvtest::ExpectRoundTrip(Doc(), [&] {
+            Doc().ResetBackup();
+            Doc().ObjectBackup(1);
+            command();
+        });
     }
 };
 
