@@ -359,3 +359,30 @@ TEST_F(CtrlPointTest, InButtonEditModeTheButtonsDecide)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DocQueriesTest, ALyricTakesItsLinesYFromTheMeasure)
+{
+    CKVMeas* meas = Meas(0, 1);
+    CKVMsg* note = score->Note(meas, {.x = 64, .y = -12});
+    CKVMsg* lyric = score->Symbol(note, MSG_LYRIC, 5, 1);
+    lyric->m_nPosY2 = 33;
+    const CPoint at = note->GetPositionOnPage(Page(0), nullptr, nullptr);
+
+    // Line 0 at 40, line 1 at 50.
+    BYTE table[4] = {40, 0, 50, 0};
+    meas->SetHead(4, table);
+    EXPECT_EQ(lyric->GetPositionOnPage(Page(0), nullptr, nullptr), CPoint(at.x + 5, at.y + 50));
+
+    const WORD none = 0x8000;
+    table[2] = LOBYTE(none);
+    table[3] = HIBYTE(none);
+    meas->SetHead(4, table);
+    EXPECT_EQ(lyric->GetPositionOnPage(Page(0), nullptr, nullptr), CPoint(at.x + 5, at.y + 33));
+
+    lyric->m_nPosY = 7; // a line the table does not hold
+    EXPECT_EQ(lyric->GetPositionOnPage(Page(0), nullptr, nullptr), CPoint(at.x + 5, at.y + 33));
+}
+
+} // namespace
