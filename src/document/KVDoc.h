@@ -433,6 +433,28 @@ public:
     // bits) ends at the block's staff `staff`, 0 when it goes on to the next
     // staff of the block.
     int IsConnectStaffEnd(CKVBlock& block, int staff, unsigned char mask);
+    // 1 when the block's staff `staff` lies inside a group of a kind in
+    // `mask` opened above it.
+    int IsConnectStaff(CKVBlock& block, int staff, unsigned char mask);
+    // The title from the first page's texts (the largest font), with the
+    // lyricist and composer found after their markers.
+    CString GetTittle(CString& lyricist, CString& composer);
+    // Adds the document's size in bytes to total.
+    void GetMemorySize(DWORD& total);
+    // Every normal block gets its even spread again, in a new undo step.
+    void UniformMeasWidth();
+    // The next measure, after the position held in staff and measure (-1 and
+    // -1: from the start), whose content is short of its time signature (-1)
+    // or beyond it (-2); 0 with both -1 when none is.
+    int FindError(int& staff, int& measure, int first, int last);
+    // 1 when a handle of the current page lies under the point.
+    int IsCtrlPoint(CPoint point);
+    // 1 when a block the selection reaches hides a staff.
+    int IsStaffVisible();
+
+    // Defined in edit/KVDocStaffPick.cpp
+    // The staff picked at a page point of the current page, with its block.
+    CKVStaff* GetSelStaff(POINT pt, CKVBlock*& block);
 
     // Defined in edit/KVDocReflow.cpp
     CKVPage* GetCurrentPage();
@@ -489,11 +511,38 @@ public:
     // Staff i of system `system` (0 the master system); null when either
     // index is out of range.
     CKVStaff* GetStaff(int i, int system);
+    // Structure commands that change blocks and staves without a backup of
+    // their own (DeleteStaves, MoveStaff, ChangeStaffType): the caller opens
+    // the undo step and takes ObjectBackup(1) first, as the host does.
+    // The number of master staves removed; -1 for a bad system index.
+    int DeleteStaves(int first, int last, int system);
+    // Swaps two staves of the master system: 1, or 0 for a bad index.
+    int MoveStaff(int a, int b, DWORD);
+    void ChangeStaffType(int staff, int mode, int clef, int lines, int size);
+    int IsUndoEnableStaffDel(int, int, int system);
+    int GetStavesCount(int);
+    // Fills the selected-staff list; its size, or -1 when empty or for a
+    // bad system index.
+    int GetSelStavesCount(int system);
+    // The system index of entry i of that list; -1 outside the list.
+    int GetSelStaffNum(int i);
+    // The lowest and highest block position of the selected staves: 0, or
+    // -1 with both -1 when none is selected.
+    int GetSelStaffNumRange(int& first, int& last);
+    int GetCurrentStaffNum();
+    // Copies the value over the staff: 1, or 0 when there is no such staff.
+    int SetStaff(int i, CKVStaff& value, int system);
+    CString GetStaffName(int i, int);
 
     // Defined in edit/KVBlockStaffName.cpp
     // With argument 1 the index of the first page that holds a block (0 when
     // none does); with any other argument 0.
     short GetFirstPageIndex(int mode);
+    // The block and staff whose name handle lies under the point on the
+    // current page; null when none.
+    CKVBlock* GetCtrlStaffName(POINT pt, short* index);
+    // Brings the name anchors of each page's first block in line.
+    void MakeAllPageStaffName();
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted

@@ -133,6 +133,21 @@ public:
     void SetStaffNamePoint();
     void RemoveStaffNamePoint();
     void MakeStaffNameRect();
+    // The first staff whose name handle holds the point (left and top
+    // inclusive, right and bottom exclusive); -1 when none does.
+    short GetStaffNameIndex(POINT pt);
+
+    // Defined in edit/KVBlockStaffOrder.cpp
+    // The position of the staff in the block's list, -1 when absent.
+    short GetStaffIndex(CKVStaff* staff);
+    short GetOssiaStaffIndex(CKVStaff* staff);
+    // Takes a staff of the block's system out of the block with its y, name
+    // anchor, name handle, staff handle and per-staff entries: 1, or 0 when
+    // the block does not show it.
+    short DeleteStaff(CKVStaff* staff);
+    // Stacks the staves again from the top by their line counts and the
+    // file info's staff gap, then lays the block out.
+    void StaffOrder();
 
     // Defined in edit/KVBlockStaffSelect.cpp
     // With null, 1 when any staff of the block is selected; otherwise 1 when

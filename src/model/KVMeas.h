@@ -374,6 +374,10 @@ public:
     CRect GetRealMeasRect(int flag);
     void NoteSpaceOrder(unsigned char voice, int unused, int passOn, int withGrace);
 
+    // Defined in edit/KVStaffQuery.cpp
+    // The symbol's index among the measure's children, -1 when absent.
+    short GetMsgIndex(CKVMsg* msg);
+
     // Defined in edit/KVMeasTieSlur.cpp
     void SwitchTieSlur();
 

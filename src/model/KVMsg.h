@@ -15,6 +15,8 @@ class CKVSystem;
 class CKVMeas;
 class CKVStaff;
 class CKVDoc;
+class CKVBlock;
+class CKVPage;
 class CKVCtrlTool;
 class CFontDatas;
 
@@ -521,6 +523,15 @@ public:
 
     // Defined in edit/KVMsgQuery.cpp
     void ChordYOrder();
+
+    // Defined in edit/KVMsgBounds.cpp
+    void SetStartTime(short ticks);
+    // The rectangle the symbol covers with what hangs on it, relative to the
+    // origin (x, y); `mode` 2 or 255 takes in the attached symbols.
+    CRect GetRectBounding(CKVMeas* meas, short x, short y, unsigned char mode);
+    // The symbol's point on the page, with its block and measure for a
+    // symbol in a measure.
+    CPoint GetPositionOnPage(CKVPage* page, CKVBlock** block, CKVMeas** meas);
 
     // Fields.
     COLORREF m_crColor = 0;

@@ -14,7 +14,9 @@
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
+#include "model/TextRuns.h"
 #include "model/TickMath.h"
+#include "platform/CodePage.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>
@@ -1216,6 +1218,36 @@ CKVMsg* CKVMsg::GetAnotherTieMsg(int second)
     return nullptr;
 }
 
+namespace {
+
+// A run's text in the ANSI code page: a UTF-16 run is converted, any other
+// run is taken byte for byte.
+void AppendRunText(const unsigned char* run, int n, std::string& out)
+{
+    if (!IsWideTextRun(run, n)) {
+        out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(n));
+        return;
+    }
+    const int units = (n - kWideRunMarkerBytes) / 2;
+    std::vector<WCHAR> wide(static_cast<size_t>(units));
+    for (int i = 0; i < units; ++i)
+        wide[static_cast<size_t>(i)] = static_cast<WCHAR>(GetWord(run + 2 * i));
+    // A unit 0 ends the text, as it ends the narrow text it becomes.
+    int used = 0;
+    while (used < units && wide[static_cast<size_t>(used)] != 0)
+        ++used;
+    if (used == 0)
+        return;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), used, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return;
+    std::string narrow(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), used, narrow.data(), bytes, nullptr, nullptr);
+    out += narrow;
+}
+
+} // namespace
+
 int CKVMsg::GetTextInfo(CString& text)
 {
     if (m_byKind != MSG_FREETEXT && m_byKind != MSG_TEXT2)
@@ -1261,7 +1293,7 @@ int CKVMsg::GetTextInfo(CString& text)
                 pos = length;
                 break;
             }
-            collected.append(reinterpret_cast<const char*>(head + pos), static_cast<size_t>(count));
+            AppendRunText(head + pos, count, collected);
             skip = count;
             break;
         }

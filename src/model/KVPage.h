@@ -101,6 +101,12 @@ public:
     // Defined in edit/KVPageOssia.cpp
     CKVBlock* GetSelOssiaBlock();
 
+    // Defined in edit/KVBlockStaffName.cpp
+    // The first block when one of its staff-name handles holds the point,
+    // with the staff's index; null otherwise (the index keeps the block's
+    // answer).
+    CKVBlock* GetCtrlStaffName(POINT pt, short* index);
+
     // Fields.
     CTypedPtrArray<CPtrArray, CKVBlock*> m_arrBlock;      // owned
     CTypedPtrArray<CPtrArray, CKVBlock*> m_arrOssiaBlock; // owned

@@ -9,6 +9,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/SelStaffList.h"
 #include "model/StaffRecord.h"
 
 #include <algorithm>
@@ -45,6 +46,7 @@ CKVStaff::CKVStaff()
 
 CKVStaff::~CKVStaff()
 {
+    selstaff::Forget(this);
     for (int i = 0; i < m_arrMeas.GetSize(); ++i)
         delete m_arrMeas.GetAt(i);
     m_arrMeas.RemoveAll();

@@ -36,10 +36,7 @@ constexpr short kAlignCentre = 1;
 // A size below 1 point is laid out and drawn at this size.
 constexpr int kDefaultPoints = 13;
 
-// A run longer than this whose bytes n - 8 to n - 3 are zero is UTF-16 text
-// followed by that marker, whose last two bytes are the character set and
-// the pitch and family.
-constexpr int kMarkerBytes = 8;
+constexpr int kMarkerBytes = kWideRunMarkerBytes;
 
 // A character set whose lines are given room for their ascent once more.
 constexpr BYTE kTallCharSet = 128;
@@ -110,16 +107,11 @@ Run ReadRun(const BYTE* p, int n)
 {
     Run run;
     run.textBytes = n;
-    if (n > kMarkerBytes) {
-        bool zero = true;
-        for (int i = n - kMarkerBytes; i <= n - 3; ++i)
-            zero = zero && p[i] == 0;
-        if (zero) {
-            run.wide = true;
-            run.textBytes = n - kMarkerBytes;
-            run.charSet = p[n - 2];
-            run.pitchAndFamily = p[n - 1];
-        }
+    if (IsWideTextRun(p, n)) {
+        run.wide = true;
+        run.textBytes = n - kMarkerBytes;
+        run.charSet = p[n - 2];
+        run.pitchAndFamily = p[n - 1];
     }
     if (run.wide) {
         const int last = (run.textBytes & ~1) - 2;

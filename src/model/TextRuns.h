@@ -28,3 +28,19 @@ inline int TextRunOperandSize(BYTE tag)
 }
 
 constexpr BYTE kTextRunFont = 2;
+
+// A text run of more than this many bytes whose bytes n - 8 to n - 3 are
+// zero is UTF-16 text followed by that marker, whose last two bytes are the
+// character set and the pitch and family.
+constexpr int kWideRunMarkerBytes = 8;
+
+inline bool IsWideTextRun(const BYTE* run, int n)
+{
+    if (n <= kWideRunMarkerBytes)
+        return false;
+    for (int i = n - kWideRunMarkerBytes; i <= n - 3; ++i) {
+        if (run[i] != 0)
+            return false;
+    }
+    return true;
+}
