@@ -19,7 +19,9 @@
 // through CKVMeas::AddMsg (owned, sorted), to a chord, group or note through
 // CKVMsg::AddMsg (owned, at its sorted index, the container as parent). Notes,
 // rests and chords get their play time (CalcPlayTime); start times are left
-// at 0. Notes get the 12-byte MIDI head every stored note carries. Flags are
+// at 0. Notes get the 12-byte MIDI head every stored note carries, its key
+// read from the position, clef and key signature without the note's own
+// accidental (SetMidiHead gives a test the key it needs). Flags are
 // exactly the ones given (chord and group membership flags are not set; the
 // measure's walk keeps those); Settle finishes the score as a reader would.
 
