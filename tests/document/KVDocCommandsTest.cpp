@@ -31,6 +31,40 @@ TEST_F(DocCommandsTest, RestRangesThatAddNothing)
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 }
 
+// Every staff gets one whole rest in each measure of the range; measures
+// past a staff's end are skipped.
+TEST_F(DocCommandsTest, RestRangesFillEveryStaff)
+{
+    auto expectRestOnly = [this](int staff, int meas) {
+        CKVMeas* m = Meas(staff, meas);
+        ASSERT_EQ(m->GetMsgNum(), 1) << staff << " " << meas;
+        const CKVMsg* rest = m->GetMsg(0);
+        EXPECT_EQ(rest->m_byKind, MSG_REST);
+        EXPECT_EQ(rest->m_wDuration, DUR_WHOLE);
+        EXPECT_EQ(rest->m_byDots, 0);
+        EXPECT_EQ(rest->m_byVoice, 1);
+        EXPECT_EQ(rest->m_wObjWord, 0x0101);
+        EXPECT_EQ(rest->m_nPosX, 128);
+        EXPECT_EQ(rest->m_nPlayTime, 240);
+        EXPECT_EQ(rest->m_nStartTime, 0);
+        EXPECT_NE(rest->m_dwMsgId, 0u);
+    };
+    Doc().InsertRestToMeas(0, 2, 4);
+    for (int s = 0; s < 2; ++s) {
+        expectRestOnly(s, 0);
+        expectRestOnly(s, 1);
+        EXPECT_EQ(Meas(s, 2)->GetMsgNum(), 0);
+    }
+
+    Doc().InsertRestToMeas(5, 99, 4);
+    for (int s = 0; s < 2; ++s) {
+        for (int m = 2; m < 5; ++m)
+            EXPECT_EQ(Meas(s, m)->GetMsgNum(), 0) << s << " " << m;
+        for (int m = 5; m < 9; ++m)
+            expectRestOnly(s, m);
+    }
+}
+
 TEST_F(DocCommandsTest, TimeSignatureQueries)
 {
     score->Setup(Meas(0, 2), {.beats = 3, .beatUnit = 4});
