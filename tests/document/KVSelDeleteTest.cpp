@@ -39,6 +39,20 @@ protected:
         return lyric;
     }
 
+    // n1 at the measure's start tied to n2 at its half, and a MIDI event
+    // between them; gives n1.
+    CKVMsg* TiedPairWithEvent(CKVMeas* m)
+    {
+        CKVMsg* n1 = kvtest::EnterNote(m, {.start = 0, .y = -12});
+        CKVMsg* n2 = kvtest::EnterNote(m, {.start = 480, .y = -12});
+        EXPECT_TRUE(n1 && n2);
+        if (!n1 || !n2)
+            return nullptr;
+        EXPECT_EQ(Doc().BindNoteByTie(n1, n2, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
+        score->Symbol(m, MSG_MIDI, 32);
+        return n1;
+    }
+
     // Deletes and checks that one undo brings the dump back and one redo
     // the result.
     void DeleteAndUndo(int voice)
@@ -57,11 +71,8 @@ protected:
 TEST_F(SelDeleteTest, NoteOnTheRightEdgeGoesWithItsTieAndMidiEvents)
 {
     CKVMeas* m = Meas(0, 1);
-    CKVMsg* n1 = kvtest::EnterNote(m, {.start = 0, .y = -12});
-    CKVMsg* n2 = kvtest::EnterNote(m, {.start = 480, .y = -12});
-    ASSERT_TRUE(n1 && n2);
-    ASSERT_EQ(Doc().BindNoteByTie(n1, n2, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
-    score->Symbol(m, MSG_MIDI, 32);
+    CKVMsg* n1 = TiedPairWithEvent(m);
+    ASSERT_NE(n1, nullptr);
     score->Symbol(m, MSG_MIDI, 160);
     SelectRect(EndingAt(HitOf(n1)));
     // (The undo of a tie inside one measure is checked where measure backups
@@ -290,11 +301,8 @@ TEST_F(SelDeleteTest, ShortMemoryDeletesNothing)
 TEST_F(SelDeleteTest, MixedMeasureDeleteIsOneUndoStep)
 {
     CKVMeas* m = Meas(0, 1);
-    CKVMsg* n1 = kvtest::EnterNote(m, {.start = 0, .y = -12});
-    CKVMsg* n2 = kvtest::EnterNote(m, {.start = 480, .y = -12});
-    ASSERT_TRUE(n1 && n2);
-    ASSERT_EQ(Doc().BindNoteByTie(n1, n2, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
-    score->Symbol(m, MSG_MIDI, 32);
+    CKVMsg* n1 = TiedPairWithEvent(m);
+    ASSERT_NE(n1, nullptr);
     score->ClefChange(m, 200, 2);
     score->Symbol(m, MSG_CODA, 220, -30);
     SelectRect(EndingAt(HitOf(n1)));
