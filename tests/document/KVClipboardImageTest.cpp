@@ -318,14 +318,14 @@ TEST_F(ClipboardImageTest, BoundedReadingOfAStaffImage)
     const std::string before = kvtest::CanonicalDump(Doc());
 
     // The size word claims more than the bytes given: refused.
-    for (DWORD length = 0; length < image.size; length += 7)
+    for (DWORD length = 0; length < image.size; ++length)
         ASSERT_EQ(Doc().PastMemoryTo(image.data, length, 0, 0, 0), -1) << length;
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 
     // Every prefix with a size word of its own length is read as far as it
     // goes and no further.
     std::vector<unsigned char> prefix;
-    for (DWORD length = 4; length < image.size; length += 5) {
+    for (DWORD length = 4; length < image.size; ++length) {
         prefix.assign(image.data, image.data + length);
         kvrec::PutU32(prefix.data(), length);
         const short result = Doc().PastMemoryTo(prefix.data(), length, 0, 0, 0);

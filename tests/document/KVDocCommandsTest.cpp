@@ -31,6 +31,40 @@ TEST_F(DocCommandsTest, RestRangesThatAddNothing)
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 }
 
+// Every staff gets one whole rest in each measure of the range; measures
+// past a staff's end are skipped.
+TEST_F(DocCommandsTest, RestRangesFillEveryStaff)
+{
+    auto expectRestOnly = [this](int staff, int meas) {
+        CKVMeas* m = Meas(staff, meas);
+        ASSERT_EQ(m->GetMsgNum(), 1) << staff << " " << meas;
+        const CKVMsg* rest = m->GetMsg(0);
+        EXPECT_EQ(rest->m_byKind, MSG_REST);
+        EXPECT_EQ(rest->m_wDuration, DUR_WHOLE);
+        EXPECT_EQ(rest->m_byDots, 0);
+        EXPECT_EQ(rest->m_byVoice, 1);
+        EXPECT_EQ(rest->m_wObjWord, 0x0101);
+        EXPECT_EQ(rest->m_nPosX, 128);
+        EXPECT_EQ(rest->m_nPlayTime, 240);
+        EXPECT_EQ(rest->m_nStartTime, 0);
+        EXPECT_NE(rest->m_dwMsgId, 0u);
+    };
+    Doc().InsertRestToMeas(0, 2, 4);
+    for (int s = 0; s < 2; ++s) {
+        expectRestOnly(s, 0);
+        expectRestOnly(s, 1);
+        EXPECT_EQ(Meas(s, 2)->GetMsgNum(), 0);
+    }
+
+    Doc().InsertRestToMeas(5, 99, 4);
+    for (int s = 0; s < 2; ++s) {
+        for (int m = 2; m < 5; ++m)
+            EXPECT_EQ(Meas(s, m)->GetMsgNum(), 0) << s << " " << m;
+        for (int m = 5; m < 9; ++m)
+            expectRestOnly(s, m);
+    }
+}
+
 TEST_F(DocCommandsTest, TimeSignatureQueries)
 {
     score->Setup(Meas(0, 2), {.beats = 3, .beatUnit = 4});
@@ -115,6 +149,33 @@ TEST_F(DrumCommandTest, KitHeadsAreWholeRecords)
     EXPECT_EQ(head[0], 7);
     EXPECT_EQ(head[2], 0);
     EXPECT_EQ(HeadOf(*score->Staff(0)), otherHead);
+}
+
+// Re-deriving a drum staff's measures places its notes by the new kit: kit 0
+// puts key 38 on row 5 with head type 3, kit 1 (all zero) on row 0 with
+// head type 1.
+TEST_F(DrumCommandTest, NotesFollowTheKitTheyAreGiven)
+{
+    BYTE* words = entries[0].data() + kvtest::kDrumKitKeyWordsOffset;
+    words[2 * 38] = 5;
+    words[2 * 38 + 1] = 2;
+    CKVMsg* note = score->Note(drum->GetMeas(0), {.x = 64, .y = -12});
+    kvtest::ScoreBuilder::SetMidiHead(note, MidiNoteHead {.byKey = 38});
+    CKVMsg* other = score->Note(score->Staff(0)->GetMeas(0), {.x = 64, .y = -12});
+    kvtest::ScoreBuilder::SetMidiHead(other, MidiNoteHead {.byKey = 38});
+    const WORD otherHead = other->m_wHeadType;
+
+    Doc().ChangeDrumTable(1, 4);
+    EXPECT_EQ(HeadOf(*drum)[0], 0);
+    EXPECT_EQ(note->m_wHeadType, 3);
+    const int row5 = note->m_nPosY;
+    Doc().ChangeDrumTable(1, 3);
+    EXPECT_EQ(note->m_wHeadType, 1);
+    const int row0 = note->m_nPosY;
+    EXPECT_NE(row0, 0);
+    EXPECT_EQ(row5 * 13, row0 * 8);
+    EXPECT_EQ(other->m_nPosY, -12);
+    EXPECT_EQ(other->m_wHeadType, otherHead);
 }
 
 TEST_F(DocCommandsTest, ChordTextsTakeTheColour)
@@ -219,6 +280,26 @@ TEST_F(CrossViewTest, NotesWithoutANeighbourOtherVoicesAndRestsStay)
     host.freeBytes.reset();
     Doc().ViewNoteByWhichStaff(0, 1);
     EXPECT_EQ(flags(1), MSGFLAG_STAFF_UP);
+}
+
+TEST_F(CrossViewTest, RestsAmongSelectedNotesStayHome)
+{
+    CKVMsg* rest = score->Rest(Meas(1, 0), {.x = 0});
+    score->Note(Meas(1, 0), {.x = 128, .y = -12});
+    SelectMeas(1, 0);
+    Doc().ViewNoteByWhichStaff(0, 1);
+    CKVMeas* live = Doc().GetMeasure(0, 1, 0);
+    int flagged = 0;
+    for (short i = 0; i < live->GetMsgNum(); ++i) {
+        CKVMsg* msg = live->GetMsg(i);
+        const WORD cross = msg->m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN);
+        if (msg->m_byKind == MSG_REST) {
+            EXPECT_EQ(cross, 0);
+        }
+        flagged += cross == MSGFLAG_STAFF_UP;
+    }
+    EXPECT_EQ(flagged, 1);
+    EXPECT_EQ(UpListed(1, 0, rest), 0);
 }
 
 class StaffHideTest : public kvtest::SelectionTest {

@@ -39,6 +39,20 @@ protected:
         return lyric;
     }
 
+    // n1 at the measure's start tied to n2 at its half, and a MIDI event
+    // between them; gives n1.
+    CKVMsg* TiedPairWithEvent(CKVMeas* m)
+    {
+        CKVMsg* n1 = kvtest::EnterNote(m, {.start = 0, .y = -12});
+        CKVMsg* n2 = kvtest::EnterNote(m, {.start = 480, .y = -12});
+        EXPECT_TRUE(n1 && n2);
+        if (!n1 || !n2)
+            return nullptr;
+        EXPECT_EQ(Doc().BindNoteByTie(n1, n2, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
+        score->Symbol(m, MSG_MIDI, 32);
+        return n1;
+    }
+
     // Deletes and checks that one undo brings the dump back and one redo
     // the result.
     void DeleteAndUndo(int voice)
@@ -57,11 +71,8 @@ protected:
 TEST_F(SelDeleteTest, NoteOnTheRightEdgeGoesWithItsTieAndMidiEvents)
 {
     CKVMeas* m = Meas(0, 1);
-    CKVMsg* n1 = kvtest::EnterNote(m, {.start = 0, .y = -12});
-    CKVMsg* n2 = kvtest::EnterNote(m, {.start = 480, .y = -12});
-    ASSERT_TRUE(n1 && n2);
-    ASSERT_EQ(Doc().BindNoteByTie(n1, n2, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
-    score->Symbol(m, MSG_MIDI, 32);
+    CKVMsg* n1 = TiedPairWithEvent(m);
+    ASSERT_NE(n1, nullptr);
     score->Symbol(m, MSG_MIDI, 160);
     SelectRect(EndingAt(HitOf(n1)));
     // (The undo of a tie inside one measure is checked where measure backups
@@ -282,6 +293,56 @@ TEST_F(SelDeleteTest, ShortMemoryDeletesNothing)
     host.freeBytes = 999999;
     EXPECT_EQ(Doc().DeleteMsgOnSelRect(0), 0);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+}
+
+// The whole measure of the first test in one rectangle: the note on the edge,
+// its tie and MIDI event, a lyric and the clef change and coda next to them.
+// One undo brings all of it back and one redo deletes it again.
+TEST_F(SelDeleteTest, MixedMeasureDeleteIsOneUndoStep)
+{
+    CKVMeas* m = Meas(0, 1);
+    CKVMsg* n1 = TiedPairWithEvent(m);
+    ASSERT_NE(n1, nullptr);
+    score->ClefChange(m, 200, 2);
+    score->Symbol(m, MSG_CODA, 220, -30);
+    SelectRect(EndingAt(HitOf(n1)));
+    DeleteAndUndo(0);
+    CKVMeas* live = Live(0, 1);
+    EXPECT_EQ(Count(*live, MSG_NOTE), 1);
+    EXPECT_EQ(Count(*live, MSG_MIDI), 0);
+    EXPECT_EQ(Count(*live, MSG_CLEF), 1);
+    EXPECT_EQ(Count(*live, MSG_CODA), 1);
+}
+
+// Hitting every note of a chord takes the chord; a measure record takes its
+// rests and texts too.
+TEST_F(SelDeleteTest, WholeChordsAndMeasureRestsAndTextsGo)
+{
+    CKVMsg* chord = score->Chord(Meas(0, 0), {.x = 64}, {0, -12, -24});
+    for (short i = 0; i < 3; ++i)
+        SelectRect(Around(HitOf(chord->GetMsg(i))));
+    ASSERT_EQ(Doc().DeleteMsgOnSelRect(0), 1);
+    EXPECT_EQ(Count(*Live(0, 0), MSG_CHORD), 0);
+    EXPECT_EQ(Count(*Live(0, 0), MSG_NOTE), 0);
+
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    CKVMeas* m = Meas(1, 2);
+    score->Rest(m, {.x = 0});
+    score->Note(m, {.x = 64, .y = -12});
+    CKVMsg* text = score->Symbol(m, MSG_FREETEXT, 100, -30);
+    if (text->m_arrCtrlPoint.GetSize() == 0)
+        text->m_arrCtrlPoint.Add(new CKVCtrlPoint);
+    text->m_arrCtrlPoint.GetAt(0)->m_rect = CRect(0, -10, 40, 0);
+    score->ClefChange(m, 128, 2);
+    score->Symbol(m, MSG_CODA, 160, -30);
+    SelectMeas(1, 2);
+    DeleteAndUndo(0);
+    CKVMeas* live = Live(1, 2);
+    EXPECT_EQ(Count(*live, MSG_REST), 0);
+    EXPECT_EQ(Count(*live, MSG_NOTE), 0);
+    EXPECT_EQ(Count(*live, MSG_FREETEXT), 0);
+    EXPECT_EQ(Count(*live, MSG_CLEF), 1);
+    EXPECT_EQ(Count(*live, MSG_CODA), 1);
 }
 
 } // namespace

@@ -63,6 +63,32 @@ TEST_F(SelCollectTest, GroupAndChordIdsPrecedeTheirFirstHitMember)
     EXPECT_EQ(Doc().GetSelMsgCount(-1), 0);
 }
 
+// One rectangle over one note of each chord of a group: the group, then
+// each chord before its note, and the one-record form marks just those
+// notes as taken from a chord.
+TEST_F(SelCollectTest, OneRectangleOverTwoChordsOfAGroup)
+{
+    CKVMeas* m = Meas(0, 1);
+    CKVMsg* group = score->Beam(m, {.x = 64, .code = DUR_EIGHTH});
+    CKVMsg* c1 = score->Chord(group, {.x = 64, .code = DUR_EIGHTH}, {0, -24});
+    CKVMsg* c2 = score->Chord(group, {.x = 96, .code = DUR_EIGHTH}, {0, -24});
+    CKVMsg* n1 = c1->GetMsg(0);
+    CKVMsg* n2 = c2->GetMsg(0);
+    const POINT a = HitOf(n1);
+    const POINT b = HitOf(n2);
+    ASSERT_EQ(a.y, b.y);
+    SelectRect(RECT {a.x - 2, a.y - 2, b.x + 3, b.y + 3});
+
+    ASSERT_EQ(Doc().GetSelMsgCount(), 5);
+    EXPECT_EQ(Collected(), (std::vector<DWORD> {group->m_dwMsgId, c1->m_dwMsgId, n1->m_dwMsgId, c2->m_dwMsgId,
+                                                 n2->m_dwMsgId}));
+    EXPECT_EQ(Doc().GetSelMsgCount(0), 5);
+    for (CKVMsg* note : {n1, n2})
+        EXPECT_TRUE(note->m_wFlag & MSGFLAG_CHORD_MEMBER);
+    for (CKVMsg* note : {c1->GetMsg(1), c2->GetMsg(1)})
+        EXPECT_FALSE(note->m_wFlag & MSGFLAG_CHORD_MEMBER);
+}
+
 TEST_F(SelCollectTest, RightEdgeCountsOnlyForAllRecordsInNormalBlocks)
 {
     CKVMsg* note = score->Note(Meas(0, 0), {.x = 64, .y = -12});
