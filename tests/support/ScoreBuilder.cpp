@@ -1,8 +1,11 @@
 #include "support/ScoreBuilder.h"
 
+#include "document/RecordIO.h"
 #include "support/ScoreGenerator.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kvtest {
 
@@ -105,6 +108,14 @@ CKVMsg* ScoreBuilder::Note(CKVObject* parent, const NoteShape& shape)
     if (!Place(parent, note))
         return nullptr;
     note->CalcPlayTime();
+    // A stored note always carries its 12-byte MIDI head, and a file reader
+    // refuses a note without one. The key is read from the note's place on
+    // the staff without walking the measure, which would set flags.
+    MidiNoteHead head;
+    head.byKey = static_cast<BYTE>(std::max<short>(0, note->GetMidiKeyFromOnlyPosY()));
+    head.byVoice = note->m_byVoice;
+    head.dwGateTime = static_cast<DWORD>(std::max<short>(0, note->m_nPlayTime));
+    SetMidiHead(note, head);
     return note;
 }
 
@@ -187,6 +198,23 @@ CKVMsg* ScoreBuilder::Tie(CKVMsg* first, CKVMsg* second)
     first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
     second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
     return tie;
+}
+
+void ScoreBuilder::Settle()
+{
+    CKVSystem* system = System();
+    for (short s = 0; system && s < system->GetStaffNum(); ++s) {
+        CKVStaff* staff = system->GetStaff(s);
+        bool named = false;
+        for (short i = 0; i < staff->GetMsgNum(); ++i) {
+            const CKVMsg* child = staff->GetMsg(i);
+            named = named || (child && child->m_byKind == MSG_STAFFNAME);
+        }
+        if (!named)
+            staff->SetStaffNameToMsg(staff->m_szName, "", "", "", 0, 0);
+        for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+            kvrec::TimeReadMeasure(*staff->GetMeas(m));
+    }
 }
 
 DWORD ScoreBuilder::MakeStale(CKVMsg* msg)

@@ -19,8 +19,9 @@
 // through CKVMeas::AddMsg (owned, sorted), to a chord, group or note through
 // CKVMsg::AddMsg (owned, at its sorted index, the container as parent). Notes,
 // rests and chords get their play time (CalcPlayTime); start times are left
-// at 0. Flags are exactly the ones given (chord and group membership flags
-// are not set; the measure's walk keeps those).
+// at 0. Notes get the 12-byte MIDI head every stored note carries. Flags are
+// exactly the ones given (chord and group membership flags are not set; the
+// measure's walk keeps those); Settle finishes the score as a reader would.
 
 #include "Platform.h"
 #include "document/KVDoc.h"
@@ -104,6 +105,12 @@ public:
     // second, the 32-bit word holding the first note's id and the height the
     // second's; the notes get flags 0x0001 and 0x0002.
     CKVMsg* Tie(CKVMsg* first, CKVMsg* second);
+
+    // Brings the score to the state a file reader leaves it in, so that it
+    // saves and loads back equal: every measure is timed as the reader times
+    // it (start and performed times, chord and group membership flags) and
+    // every staff without a staff-name symbol gets one.
+    void Settle();
 
     // Deletes a symbol through the id map and gives its id, which every
     // reference to it now holds as a stale id.
