@@ -381,8 +381,9 @@ public:
     // the staff keeps the common length; 1, or 0 for a bad index.
     int DeleteMeasOnStaff(int first, int last, int staff, int system);
     // The time signature of measure `meas` of every staff (of the selected
-    // ossia block's staves when one is selected); 0 for a measure that does
-    // not exist or when memory is short.
+    // ossia block's staves when one is selected); 0 when memory is short
+    // (checked first, so even for a missing measure) or for a measure that
+    // does not exist.
     int SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int showTime, int pickup, int retime);
     // Only the initial clef byte; no undo. 0 for a staff or measure that
     // does not exist.

@@ -259,6 +259,10 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
 
 int CKVDoc::SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int showTime, int pickup, int retime)
 {
+    // The memory check comes first: a short memory is reported even for a
+    // measure that turns out not to exist.
+    if (!CheckAvailableMemory(1000000))
+        return 0;
     CKVSystem* master = MasterOf(*this);
     if (!master || meas < 0)
         return 0;
@@ -277,8 +281,6 @@ int CKVDoc::SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int
         }
     }
     if (measures.empty())
-        return 0;
-    if (!CheckAvailableMemory(1000000))
         return 0;
     for (CKVMeas* m : measures) {
         if (ossia) {

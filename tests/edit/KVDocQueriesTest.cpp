@@ -386,3 +386,86 @@ TEST_F(DocQueriesTest, ALyricTakesItsLinesYFromTheMeasure)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CtrlPointTest, InButtonEditModeANotesSecondHandleTakesEveryButton)
+{
+    CKVMsg* note = score->Note(Meas(0, 2), {.x = 64, .y = -12});
+    const CPoint noteAt = OnPage(HitOf(note));
+    while (note->m_arrCtrlPoint.GetSize() < 2)
+        note->m_arrCtrlPoint.Add(new CKVCtrlPoint);
+    // Handle 1 takes the place of handle 0, which moves far off.
+    CKVCtrlPoint* head = note->m_arrCtrlPoint.GetAt(0);
+    note->m_arrCtrlPoint.GetAt(1)->m_rect = head->m_rect;
+    head->m_rect.OffsetRect(2000, 2000);
+
+    Doc().m_dwEditMode = 2;
+    CKVCtrlTool::m_wEditCtrlGroupID = 2;
+    CKVCtrlTool::m_wEditPushButtonID = 18;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 1);
+    EXPECT_EQ(note->m_cPointedCtrl, 1);
+    CKVCtrlTool::m_wEditPushButtonID = 29;
+    EXPECT_EQ(Doc().IsCtrlPoint(noteAt), 0);
+}
+
+TEST_F(DocQueriesTest, WithAttachedSymbolsTheBoundsReachANotesMark)
+{
+    CKVMeas* meas = Meas(0, 1);
+    CKVMsg* note = score->Note(meas, {.x = 64, .y = -12});
+    note->m_nLayout4 = 20; // the gap left of the head that the mark stands in
+    note->m_nPosX2 = 10;
+    note->m_lHeight = -28;
+    CKVMsg* mark = score->Symbol(note, MSG_NOTEMARK, -18, 0);
+    ASSERT_TRUE(mark);
+    const short x = meas->MeasXToAbsX(note->m_nPosX, note->m_byKind);
+    const CPoint anchor(x, -12);
+    const CPoint markAt(anchor.x - 18, anchor.y);
+
+    const CRect head = note->GetRectBounding(meas, 0, 0, 0);
+    EXPECT_FALSE(::PtInRect(&head, markAt));
+    const CRect withMark = note->GetRectBounding(meas, 0, 0, 2);
+    EXPECT_EQ(withMark, CRect(anchor.x - 20 - 12, anchor.y - 28 - 12, anchor.x + 10 + 12, anchor.y + 12));
+    EXPECT_TRUE(::PtInRect(&withMark, markAt));
+
+    // A mark with handles adds them, placed at its own anchor, when every
+    // handle is asked for; in mode 2 a handle beyond the note adds nothing.
+    auto* handle = new CKVCtrlPoint;
+    handle->m_rect = CRect(0, 0, 6, 6);
+    mark->m_arrCtrlPoint.Add(handle);
+    mark->m_nPosY = -60;
+    EXPECT_EQ(note->GetRectBounding(meas, 0, 0, 2), withMark);
+    const CRect all = note->GetRectBounding(meas, 0, 0, 255);
+    EXPECT_TRUE(::PtInRect(&all, CPoint(markAt.x + 3, anchor.y - 60 + 3)));
+    EXPECT_EQ(all.top, anchor.y - 60);
+}
+
+TEST_F(DocQueriesTest, TheMemoryEstimateGrowsWithPagesAndSymbols)
+{
+    auto estimate = [&] {
+        DWORD total = 0;
+        Doc().GetMemorySize(total);
+        return total;
+    };
+    auto parts = [&] {
+        DWORD sum = 0;
+        for (short p = 0; p < Doc().GetPageNum(); ++p)
+            Doc().GetPage(p)->GetMemorySize(sum);
+        Doc().m_arrSystem.GetAt(0)->GetMemorySize(sum);
+        return sum;
+    };
+    const DWORD empty = estimate();
+    EXPECT_GT(empty, parts());
+    for (int m = 0; m < 4; ++m)
+        score->Note(Meas(1, m), {.x = 64});
+    const DWORD withNotes = estimate();
+    EXPECT_GT(withNotes, empty);
+
+    // A second page adds its own size and its list entry.
+    const DWORD before = parts();
+    ASSERT_EQ(Doc().AddPage(new CKVPage), 1);
+    ASSERT_EQ(Doc().GetPageNum(), 2);
+    EXPECT_EQ(estimate(), withNotes + 4 + (parts() - before));
+}
+
+} // namespace

@@ -139,6 +139,30 @@ TEST_F(MeasCmdTest, DeleteUndoesInOneStep)
     ExpectRoundTrip([&] { EXPECT_EQ(Doc().DeleteMeasure(3, 5, 0), 3); }, kvtest::kCallerBacksUp);
 }
 
+TEST_F(MeasCmdTest, DeleteAcrossATieUndoesAndSavesBack)
+{
+    CKVMsg* kept = score->Note(score->Meas(0, 2), {.x = 200});
+    CKVMsg* gone = score->Note(score->Meas(0, 3), {.x = 0});
+    ASSERT_TRUE(score->Tie(kept, gone));
+    score->Note(score->Meas(1, 7), {.x = 64});
+    score->Settle();
+    ExpectRoundTrip([&] { EXPECT_EQ(Doc().DeleteMeasure(3, 5, 0), 3); }, kvtest::kCallerBacksUp);
+
+    // Undone once more, the tie is whole again and the score saves and
+    // loads back equal.
+    Doc().MultiUndoStart();
+    ASSERT_EQ(Count(0), 10);
+    CKVMsg* first = score->Meas(0, 2)->GetMsg(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->m_wFlag & MSGFLAG_TIE_START, MSGFLAG_TIE_START);
+    CMemFile file;
+    ASSERT_EQ(Doc().Save(&file), 1);
+    file.SeekToBegin();
+    CKVDoc loaded;
+    ASSERT_EQ(loaded.Load(&file, 3), 0);
+    EXPECT_EQ(kvtest::CanonicalDump(loaded), kvtest::CanonicalDump(Doc()));
+}
+
 TEST_F(MeasCmdTest, DeleteOnOneStaffKeepsTheLengthAndTheModelsBars)
 {
     Make(3, 6);
@@ -300,6 +324,14 @@ TEST_F(MeasCmdTest, TimeSignatureRefusesAMissingMeasureOrShortMemory)
     EXPECT_EQ(Doc().SetPakToMeas(5, 3, 4, 0, 0, 0), 0);
     EXPECT_EQ(host.messageBoxes.size(), 1u);
     EXPECT_EQ(score->Meas(0, 5)->m_nTimeNum, 4);
+}
+
+TEST_F(MeasCmdTest, ShortMemoryIsReportedBeforeTheMeasureIsLookedUp)
+{
+    host.freeBytes = 999999;
+    host.ScriptAnswer(IDNO);
+    EXPECT_EQ(Doc().SetPakToMeas(99, 3, 4, 0, 0, 0), 0);
+    EXPECT_EQ(host.messageBoxes.size(), 1u);
 }
 
 TEST_F(MeasCmdTest, ClefContentAndWholeMeasure)

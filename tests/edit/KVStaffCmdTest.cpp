@@ -311,3 +311,79 @@ TEST_F(StaffCmdTest, ADocumentWithoutPagesLeavesTheIndexAlone)
 }
 
 } // namespace
+
+namespace {
+
+class StaffInsertCmdTest : public kvtest::SelectionTest {
+protected:
+    kvtest::ScoreShape Shape() override { return {.staves = 2, .measures = 9, .pageGeometry = true}; }
+
+    CKVSystem* Master() { return score->System(); }
+    std::vector<int> Tops()
+    {
+        std::vector<int> tops;
+        for (short b = 0; b < Page(0)->GetBlockNum(); ++b)
+            tops.push_back(Block(b)->m_rcBlock.top);
+        return tops;
+    }
+};
+
+TEST_F(StaffInsertCmdTest, APairAtTheTopGrowsEveryBlockAndPushesTheLowerOnesDown)
+{
+    ASSERT_EQ(Page(0)->GetBlockNum(), 3);
+    const int s = Doc().m_nStaffSpace;
+    const int g = 2 * ((5 - 1) * s + Doc().m_pFileInfo->m_nStaffDistance * s);
+    const std::vector<int> tops = Tops();
+
+    EXPECT_EQ(Doc().InsertStaves(0, 1, 0, 0, CKVSystem::MODE_PAIR, 5, 100), 1);
+    ASSERT_EQ(Master()->GetStaffNum(), 4);
+    EXPECT_EQ(Master()->GetStaff(0)->m_byClefType, 1);
+    EXPECT_EQ(Master()->GetStaff(1)->m_byClefType, 2);
+    for (short b = 0; b < 3; ++b) {
+        ASSERT_EQ(Block(b)->GetStaffNum(), 4) << b;
+        for (short i = 0; i < 4; ++i)
+            EXPECT_EQ(Block(b)->GetStaff(i), Master()->GetStaff(i)) << b << ' ' << i;
+        EXPECT_EQ(Block(b)->m_arrStaffY.GetSize(), 4) << b;
+    }
+    EXPECT_EQ(Tops(), (std::vector<int> {tops[0], tops[1] + g, tops[2] + 2 * g}));
+}
+
+TEST_F(StaffInsertCmdTest, AfterTheLastStaffAppendsAndBadPlacesAreRefused)
+{
+    EXPECT_EQ(Doc().InsertStaves(1, 1, 0, 1, CKVSystem::MODE_NORMAL, 5, 100), 1);
+    ASSERT_EQ(Master()->GetStaffNum(), 3);
+    for (short b = 0; b < Page(0)->GetBlockNum(); ++b) {
+        ASSERT_EQ(Block(b)->GetStaffNum(), 3);
+        EXPECT_EQ(Block(b)->GetStaff(2), Master()->GetStaff(2));
+    }
+
+    const std::string before = kvtest::CanonicalDump(Doc());
+    EXPECT_EQ(Doc().InsertStaves(3, 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100), 0);
+    Doc().m_bBackupRecord = 0;
+    EXPECT_EQ(Doc().InsertStaves(0, 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100), 0);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+}
+
+TEST_F(StaffInsertCmdTest, InsertingStavesUndoesAndRedoes)
+{
+    score->Note(Meas(1, 4), {.x = 64});
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        Doc().ResetBackup();
+        EXPECT_EQ(Doc().InsertStaves(0, 1, 0, 0, CKVSystem::MODE_PAIR, 5, 100), 1);
+    });
+}
+
+TEST_F(StaffCmdTest, MovingStavesUndoesAndRedoes)
+{
+    std::strcpy(Staff(1)->m_szName, "Cello");
+    Block(0)->SetStaffNamePoint();
+    RoundTrip([&] { EXPECT_EQ(Doc().MoveStaff(0, 1, 0), 1); });
+}
+
+TEST_F(StaffCmdTest, AnOpenRangeDeletesEveryStaff)
+{
+    EXPECT_EQ(Doc().DeleteStaves(-5, 99, 0), 3);
+    EXPECT_EQ(Doc().GetStavesCount(0), 0);
+}
+
+} // namespace
