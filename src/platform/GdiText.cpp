@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace kvgdi {
 
@@ -15,17 +16,22 @@ std::shared_ptr<const kvfont::RealizedFont> RealizeSelectedFont(const HDC__* dc)
     if (!font)
         font = LookupFont(GetStockObject(SYSTEM_FONT));
     LOGFONTA logFont = font->logFont;
+    // A font record from a file may hold the most negative value, whose
+    // magnitude has no int; it counts as the largest size.
+    auto magnitude = [](LONG v) {
+        return v == std::numeric_limits<LONG>::min() ? std::numeric_limits<LONG>::max() : std::abs(v);
+    };
     // The height maps through the vertical scale with its sign kept; unequal
     // scales stretch the font horizontally.
     LONG height = 0;
     if (logFont.lfHeight != 0) {
-        height = LengthToDeviceY(dc, std::abs(logFont.lfHeight));
+        height = LengthToDeviceY(dc, magnitude(logFont.lfHeight));
         if (height == 0)
             height = 1;
         if (logFont.lfHeight < 0)
             height = -height;
     }
-    logFont.lfWidth = LengthToDeviceX(dc, std::abs(logFont.lfWidth));
+    logFont.lfWidth = LengthToDeviceX(dc, magnitude(logFont.lfWidth));
     const double stretch = ScaleX(dc) / ScaleY(dc);
     return kvfont::Realize(logFont, height, stretch);
 }

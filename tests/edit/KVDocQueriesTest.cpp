@@ -108,8 +108,7 @@ TEST_F(DocQueriesTest, ALoneComposerStandsForTheLyricistToo)
 
 TEST_F(DocQueriesTest, WithoutPagesTheTitleTextsAreEmpty)
 {
-    while (Doc().GetPageNum() > 0)
-        Doc().m_pPageArray->RemoveAt(Doc().GetPageNum() - 1);
+    DropAllPages();
     CString lyricist("x");
     CString composer("y");
     EXPECT_EQ(Doc().GetTittle(lyricist, composer), CString(""));

@@ -303,8 +303,7 @@ TEST_F(StaffCmdTest, TheDocumentAsksTheCurrentPageClampedToTheLastOne)
 
 TEST_F(StaffCmdTest, ADocumentWithoutPagesLeavesTheIndexAlone)
 {
-    while (Doc().GetPageNum() > 0)
-        Doc().m_pPageArray->RemoveAt(Doc().GetPageNum() - 1);
+    DropAllPages();
     short index = 9;
     EXPECT_EQ(Doc().GetCtrlStaffName(POINT {0, 0}, &index), nullptr);
     EXPECT_EQ(index, 9);

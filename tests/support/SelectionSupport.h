@@ -29,6 +29,16 @@ protected:
     }
 
     CKVPage* Page(int i) { return Doc().GetPage(static_cast<short>(i)); }
+    // Frees every page, leaving a document without pages and no current one.
+    void DropAllPages()
+    {
+        while (Doc().GetPageNum() > 0) {
+            const short last = static_cast<short>(Doc().GetPageNum() - 1);
+            delete Doc().GetPage(last);
+            Doc().m_pPageArray->RemoveAt(last);
+        }
+        Doc().m_pCurPage = nullptr;
+    }
     CKVBlock* Block(int i) { return Page(0)->GetBlock(static_cast<short>(i)); }
     CKVMeas* Meas(int staff, int meas) { return score->Meas(staff, meas); }
 
