@@ -224,6 +224,10 @@ public:
     // 1 when the selection differs from the one saved at the last call.
     int IsSelChanged();
     void RemoveAllSelRect(int resetDrag, int keep);
+    // Drops the records that name a page, block, staff or measure no longer
+    // in the document; a structure command that takes one out calls it
+    // before anything new is made in its place.
+    void DropStaleSelRects();
     // 0 for an index that names no staff of the master system.
     int IsStaffSelected(short index);
     int IsEnableStaffHide();

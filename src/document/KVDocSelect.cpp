@@ -22,6 +22,7 @@
 #include "model/MeasPlace.h"
 #include "model/KVSystem.h"
 
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -185,6 +186,52 @@ void CKVDoc::RemoveAllSelRect(int resetDrag, int keep)
     }
     m_bHostNotice = 1;
     m_bSelected = m_pSelRectArray->GetSize() > 0 ? 1 : 0;
+}
+
+void CKVDoc::DropStaleSelRects()
+{
+    if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0)
+        return;
+    // Only the pointers are compared: a stale record's objects may be freed.
+    std::unordered_set<const void*> live;
+    for (short p = 0; p < GetPageNum(); ++p) {
+        CKVPage* page = GetPage(p);
+        if (!page)
+            continue;
+        live.insert(page);
+        for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
+            live.insert(page->m_arrBlock.GetAt(b));
+        for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
+            live.insert(page->m_arrOssiaBlock.GetAt(b));
+    }
+    for (int y = 0; y < m_arrSystem.GetSize(); ++y) {
+        CKVSystem* system = m_arrSystem.GetAt(y);
+        for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
+                                       system ? system->m_pOssiaStaffArray : nullptr}) {
+            for (int s = 0; list && s < list->GetSize(); ++s) {
+                CKVStaff* staff = list->GetAt(s);
+                if (!staff)
+                    continue;
+                live.insert(staff);
+                for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+                    live.insert(staff->GetMeas(m));
+            }
+        }
+    }
+    const auto gone = [&](const void* object) { return object && !live.count(object); };
+    bool dropped = false;
+    for (int i = m_pSelRectArray->GetSize() - 1; i >= 0; --i) {
+        SelRect* rec = RecordAt(*m_pSelRectArray, i);
+        if (rec && !gone(rec->pPage) && !gone(rec->pBlock) && !gone(rec->pStaff) && !gone(rec->pMeas))
+            continue;
+        delete rec;
+        m_pSelRectArray->RemoveAt(i);
+        dropped = true;
+    }
+    if (!dropped)
+        return;
+    m_bSelected = m_pSelRectArray->GetSize() > 0 ? 1 : 0;
+    m_bHostNotice = 1;
 }
 
 int CKVDoc::IsStaffSelected(short index)

@@ -200,12 +200,15 @@ int CKVDoc::DeleteMeasure(int first, int last, int)
                 UnlinkMeasure(*master, *meas);
         }
         removed = staff->RemoveMeas(first, std::min<LONG>(n, staff->GetMeasNum()));
-        if (removed < 0)
+        if (removed < 0) {
+            DropStaleSelRects();
             return -2;
+        }
     }
     const int c = master->GetStaffNum() > 0 ? master->GetStaff(master->GetStaffNum() - 1)->GetMeasNum() : 0;
     FitBlocks(*this, master, c);
     DropEmptyPages(*this);
+    DropStaleSelRects();
     const int count = GetMeasCount(0, 0);
     JumpToMeas(first <= count ? first : count - 1);
     m_bModified = 1;
@@ -229,6 +232,8 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
         return 0;
     const BYTE clef = at->m_byInitClef;
     const short removed = target->RemoveMeas(first, last - first + 1);
+    // Before the new measures are made, which may take a freed one's place.
+    DropStaleSelRects();
     if (removed < 0)
         return 0;
     if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1)

@@ -42,6 +42,8 @@ void HandBlocksToUndo(CKVDoc& doc, CKVPage& page)
         if (!doc.AddObj2BackupArray(UndoEntry::kBlockInsDel, block, 0))
             delete block;
     }
+    // The records of those blocks go before new blocks are made.
+    doc.DropStaleSelRects();
 }
 
 // A new page made from the file info, not yet in the page list; null after
@@ -150,6 +152,7 @@ void CKVDoc::UpdatePage(int fromFileInfo)
         if (!AddObj2BackupArray(UndoEntry::kPageInsDel, surplus, 0))
             delete surplus;
     }
+    DropStaleSelRects();
 
     UpdateMeasXY(-1);
     // The cursor indices and the caret measure number start over.

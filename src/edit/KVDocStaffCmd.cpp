@@ -297,7 +297,10 @@ int CKVDoc::DeleteStaves(int first, int last, int system)
         page->UpdateMeasXY();
     }
 
-    if (master->RemoveStaff(static_cast<short>(first), static_cast<short>(n)) < 0)
+    const bool removed = master->RemoveStaff(static_cast<short>(first), static_cast<short>(n)) >= 0;
+    // Records of the staves, their measures and the emptied blocks go too.
+    DropStaleSelRects();
+    if (!removed)
         return -1;
 
     CKVBlock* block = m_pCurBlock;

@@ -39,6 +39,7 @@ void RemovePage(CKVDoc& doc, int index)
     doc.m_pPageArray->RemoveAt(index);
     if (!doc.AddObj2BackupArray(UndoEntry::kPageInsDel, page, 0))
         delete page;
+    doc.DropStaleSelRects();
 }
 
 // Removes the blocks of a page from `from` on.
@@ -46,6 +47,8 @@ void RemoveBlocksFrom(CKVPage& page, int from)
 {
     while (page.GetBlockNum() > from)
         page.RemoveBlock(static_cast<short>(page.GetBlockNum() - 1));
+    if (page.m_pDoc)
+        page.m_pDoc->DropStaleSelRects();
 }
 
 // The measure of a column that the spacing command re-spaces, backed up

@@ -264,6 +264,48 @@ TEST_F(SelMeasTest, SelectedMeasureCountByRecordKind)
     EXPECT_EQ(Doc().GetSelMeasCount(), 10);
 }
 
+// Records that name a freed page, block or measure leave the selection, the
+// others stay; undo recording is off, so nothing is kept alive for undo.
+TEST_F(SelMeasTest, DeletingMeasuresDropsTheRecordsOfWhatWent)
+{
+    Make(2, 16, true);
+    Doc().m_bBackupRecord = 0;
+    ASSERT_EQ(Doc().GetPageNum(), 2);
+    RECT none {0, 0, 0, 0};
+    CKVMeas* kept = score->Meas(1, 2);
+    Doc().AddSelRect(SelRect::kMeas, &none, kept, nullptr, Doc().GetBlockByMeas(kept));
+    CKVMeas* gone = score->Meas(0, 15);
+    Doc().AddSelRect(SelRect::kMeas, &none, gone, nullptr, Doc().GetBlockByMeas(gone));
+    Doc().JumpToPage(1);
+    Select(SelRect::kRect, RECT {0, 0, 4000, 4000}, nullptr, nullptr);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 3);
+
+    EXPECT_EQ(Doc().DeleteMeasure(15, 15, 0), 1);
+    ASSERT_EQ(Doc().GetPageNum(), 1);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 1);
+    EXPECT_EQ(static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0))->pMeas, kept);
+    // The page's rectangle would have been read here.
+    EXPECT_EQ(Doc().IsStaffSelected(0), 0);
+
+    // Measures taken off one staff are made anew.
+    EXPECT_EQ(Doc().DeleteMeasOnStaff(2, 3, 1, 0), 1);
+    EXPECT_EQ(Doc().m_pSelRectArray->GetSize(), 0);
+    EXPECT_FALSE(Doc().m_bSelected);
+}
+
+TEST_F(SelMeasTest, ReflowDropsTheRecordsOfTheBlocksItReplaces)
+{
+    Doc().m_bBackupRecord = 0;
+    Select(SelRect::kBlockStaff, RECT {0, 0, 0, 0}, score->Staff(0), Block(0, 0));
+    Select(SelRect::kStaff, RECT {0, 0, 0, 0}, score->Staff(1), nullptr);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 2);
+
+    Doc().UpdatePage(1);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 1);
+    EXPECT_EQ(static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0))->pStaff, score->Staff(1));
+    EXPECT_EQ(Doc().IsStaffSelected(1), 1);
+}
+
 TEST_F(SelMeasTest, SelectedRangeByRecordKind)
 {
     int first = 5;

@@ -106,6 +106,41 @@ TEST_F(StaffCmdTest, TheSelectedStaffListNeverHandsOutADeletedStaff)
     EXPECT_EQ(Doc().GetSelStaffNum(0), -1);
 }
 
+TEST_F(StaffCmdTest, DeletingStavesDropsTheSelectionRecordsThatNameThem)
+{
+    Doc().m_bBackupRecord = 0; // staves, measures and blocks are freed at once
+    Block(1)->DeleteStaff(Staff(0));
+    Block(1)->DeleteStaff(Staff(1));
+    SelectStaff(0);
+    SelectMeas(1, 7);
+    SelectMeas(2, 0);
+    SelectBlockStaff(2, 1);
+    ASSERT_EQ(Records(), 4);
+    CKVStaff* staff = Staff(0);
+    CKVMeas* meas = Meas(1, 7);
+    CKVBlock* last = Block(2);
+
+    EXPECT_EQ(Doc().DeleteStaves(2, 2, 0), 1);
+    ASSERT_EQ(Page(0)->GetBlockNum(), 2);
+    ASSERT_EQ(Records(), 2);
+    EXPECT_EQ(Record(0)->pStaff, staff);
+    EXPECT_EQ(Record(1)->pMeas, meas);
+    EXPECT_EQ(Record(1)->pBlock, last);
+    EXPECT_TRUE(Doc().m_bSelected);
+    // The queries and a new staff record read only live objects.
+    EXPECT_EQ(Doc().IsStaffSelected(0), 1);
+    EXPECT_EQ(Doc().IsStaffSelected(1), 0);
+    SelectStaff(1);
+    EXPECT_EQ(Records(), 2);
+    EXPECT_EQ(Doc().IsStaffSelected(1), 1);
+
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectStaff(1);
+    EXPECT_EQ(Doc().DeleteStaves(0, 1, 0), 2);
+    EXPECT_EQ(Records(), 0);
+    EXPECT_FALSE(Doc().m_bSelected);
+}
+
 TEST_F(StaffCmdTest, SelectedStavesAreCountedPerPageAndRangedByBlockPosition)
 {
     int first = 7;

@@ -2,6 +2,7 @@
 // pages, the spacing command with its undo, and re-spacing after entry.
 
 #include "document/KVFileInfo.h"
+#include "document/SelRect.h"
 #include "document/UndoEntry.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -121,6 +122,26 @@ TEST_F(SpacingLayoutTest, MeasuresFlowIntoLaterBlocksAndPages)
     EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{2, 3, 3, 3, 3}, {2}}));
     Doc().SetBlockMeasCount(0, 0, 0);
     EXPECT_EQ(Layout(), (std::vector<std::vector<int>> {{1, 3, 3, 3, 3}, {3}}));
+}
+
+TEST_F(SpacingLayoutTest, APageThatGoesTakesItsSelectionRecordsAlong)
+{
+    ASSERT_EQ(Layout(), (std::vector<std::vector<int>> {{3, 3, 3, 3, 3}, {1}}));
+    RECT none {0, 0, 0, 0};
+    CKVBlock* kept = Block(0, 1);
+    Doc().AddSelRect(SelRect::kBlockStaff, &none, nullptr, score->Staff(0), kept);
+    Doc().AddSelRect(SelRect::kBlockStaff, &none, nullptr, score->Staff(0), Block(1, 0));
+    Doc().JumpToPage(1);
+    RECT all {0, 0, 4000, 4000};
+    Doc().AddSelRect(SelRect::kRect, &all, nullptr, nullptr, nullptr);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 3);
+
+    // Undo recording is off: the page and its block are freed at once.
+    EXPECT_EQ(Doc().SetBlockMeasCount(0, 0, 4), 1);
+    ASSERT_EQ(Doc().GetPageNum(), 1);
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 1);
+    EXPECT_EQ(static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0))->pBlock, kept);
+    EXPECT_EQ(Doc().IsStaffSelected(0), 1);
 }
 
 class SpacingReflowTest : public SpacingLayoutTest {
