@@ -109,7 +109,7 @@ void CKVDoc::ChangeDrumTable(short kit, int mode)
             SetKitIndex(*staff, index);
         else
             WriteDrumKitHead(*staff, index, DrumKitAt(index));
-        if (mode != kKitName)
+        if (mode == kKitMeasures || mode == kKitBoth || mode == kKitFirst)
             DeriveMeasures(*staff);
     }
 }
