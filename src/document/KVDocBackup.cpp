@@ -37,28 +37,6 @@ bool InSelection(CKVDoc& doc, SelRect* rec)
     return false;
 }
 
-// Whether a selection record selects a measure shown in a block.
-bool Selects(const SelRect& rec, CKVBlock* block, CKVMeas* meas)
-{
-    switch (rec.nKind) {
-    case SelRect::kRect: {
-        CRect area = meas->GetRealMeasRect(1);
-        area.OffsetRect(block->m_rcBlock.left, block->m_rcBlock.top);
-        CRect common;
-        CRect selected(rec.rect);
-        return common.IntersectRect(&selected, &area) != 0;
-    }
-    case SelRect::kMeas:
-        return rec.pMeas == meas;
-    case SelRect::kBlockStaff:
-        return rec.pBlock == block && static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
-    case SelRect::kStaff:
-        return static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
-    default:
-        return false;
-    }
-}
-
 // Calls `visit` for every measure that a selection record selects: on the
 // record's page (every page when it has none), in each normal and then each
 // ossia block, each staff of the block, each measure of the block's range.
@@ -71,7 +49,7 @@ bool WalkRecord(CKVDoc& doc, SelRect* rec, const SelVisit& visit)
 {
     bool kept = true;
     selhit::ForEachMeas(doc, *rec, [&](const selhit::MeasPlace& place) {
-        if (!Selects(*rec, place.block, place.meas))
+        if (!selhit::Selects(*rec, place.block, place.meas))
             return true;
         visit(rec, place.block, place.meas);
         kept = InSelection(doc, rec);

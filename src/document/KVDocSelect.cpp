@@ -20,8 +20,11 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
+#include "model/TickMath.h"
 #include "model/KVSystem.h"
 
+#include <algorithm>
+#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -494,6 +497,49 @@ void DeletePageSymbols(CKVDoc& doc, short pageIndex, const CRect& rect, bool& ba
     }
 }
 
+// Gathers the measures outside `inside` that hold the far ends of the ties
+// and slurs of the notes under `node`, each once.
+void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
+{
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (!tielink::IsTieOrSlur(*child)) {
+            CollectFarEnds(*child, inside, far);
+            return false;
+        }
+        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
+            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
+            if (meas && !inside.count(meas) && std::find(far.begin(), far.end(), meas) == far.end())
+                far.push_back(meas);
+        }
+        return false;
+    });
+}
+
+// Re-judging the ties and slurs of a measure after a deletion changes the
+// flags of their far ends, which may lie in measures the selection does not
+// reach. Those measures are backed up in the same step, after the selected
+// ones, so that the deletion works on their live copies and undo restores
+// them too.
+void BackUpFarEnds(CKVDoc& doc)
+{
+    // In walk order, so that the backups come in the same order each time.
+    std::vector<CKVMeas*> order;
+    std::set<CKVMeas*> selected;
+    for (int r = 0; r < doc.m_pSelRectArray->GetSize(); ++r) {
+        const SelRect& rec = *RecordAt(*doc.m_pSelRectArray, r);
+        selhit::ForEachMeas(doc, rec, [&](const selhit::MeasPlace& place) {
+            if (place.meas && selhit::Selects(rec, place.block, place.meas) && selected.insert(place.meas).second)
+                order.push_back(place.meas);
+            return true;
+        });
+    }
+    std::vector<CKVMeas*> far;
+    for (CKVMeas* meas : order)
+        CollectFarEnds(*meas, selected, far);
+    for (CKVMeas* meas : far)
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+}
+
 } // namespace
 
 int CKVDoc::DeleteMsgOnSelRect(int voice)
@@ -502,6 +548,7 @@ int CKVDoc::DeleteMsgOnSelRect(int voice)
     ResetBackup();
     if (!SelMeasBackup(1))
         return 0;
+    BackUpFarEnds(*this);
     bool pageBackedUp = false;
     for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const SelRect rec = *RecordAt(*m_pSelRectArray, r);

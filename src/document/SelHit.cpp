@@ -169,4 +169,25 @@ void ForEachMeas(CKVDoc& doc, const SelRect& rec, const std::function<bool(const
     }
 }
 
+bool Selects(const SelRect& rec, CKVBlock* block, CKVMeas* meas)
+{
+    switch (rec.nKind) {
+    case SelRect::kRect: {
+        CRect area = meas->GetRealMeasRect(1);
+        area.OffsetRect(block->m_rcBlock.left, block->m_rcBlock.top);
+        CRect common;
+        CRect selected(rec.rect);
+        return common.IntersectRect(&selected, &area) != 0;
+    }
+    case SelRect::kMeas:
+        return rec.pMeas == meas;
+    case SelRect::kBlockStaff:
+        return rec.pBlock == block && static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
+    case SelRect::kStaff:
+        return static_cast<CKVObject*>(rec.pStaff) == meas->m_pParent;
+    default:
+        return false;
+    }
+}
+
 } // namespace selhit

@@ -27,6 +27,11 @@ CRect Everything();
 inline constexpr bool kRightEdgeAsStored = false;
 inline constexpr bool kRightEdgeIncluded = true;
 
+// Whether a selection record selects a measure shown in a block: a kind-1
+// rectangle that meets the measure, or the measure, staff in the block or
+// staff that kinds 2 to 4 name.
+bool Selects(const SelRect& rec, CKVBlock* block, CKVMeas* meas);
+
 // The rectangle (page coordinates, relative to the printable area) that a
 // record tests the symbols of one measure of a block with: kind 1 its
 // rectangle, kinds 2 to 4 everything when the record names this measure,

@@ -346,3 +346,45 @@ TEST_F(SelDeleteTest, WholeChordsAndMeasureRestsAndTextsGo)
 }
 
 } // namespace
+
+TEST_F(SelDeleteTest, TiesAndSlursIntoUnselectedMeasuresUndoWithTheDelete)
+{
+    // A tie from the selected note into the next measure and a slur into it
+    // from the measure before: both far ends lie outside the selection.
+    CKVMeas* before = Meas(0, 0);
+    CKVMeas* m = Meas(0, 1);
+    CKVMeas* after = Meas(0, 2);
+    CKVMsg* from = kvtest::EnterNote(before, {.start = 0, .y = -8});
+    CKVMsg* n = kvtest::EnterNote(m, {.start = 1440, .y = -12});
+    CKVMsg* to = kvtest::EnterNote(after, {.start = 0, .y = -12});
+    ASSERT_TRUE(from && n && to);
+    ASSERT_EQ(Doc().BindNoteByTie(n, to, 10, 4, 14, kSetGivenShape, kTieAlways, kTieSideByNote), 1);
+    ASSERT_EQ(Doc().BindNoteBySlur(from, n, 10, 4, 14, 0), 1);
+    ASSERT_NE(to->m_wFlag & MSGFLAG_TIE_END, 0);
+    SelectRect(Around(HitOf(n)));
+    DeleteAndUndo(0);
+    EXPECT_EQ(Count(*Live(0, 1), MSG_NOTE), 0);
+    EXPECT_EQ(Live(0, 2)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_END, 0);
+    Doc().MultiUndoStart();
+    EXPECT_NE(Live(0, 2)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_END, 0);
+    EXPECT_EQ(Count(*Live(0, 1), MSG_NOTE), 1);
+}
+
+TEST_F(SelDeleteTest, SlurBecomingATieIntoTheNextMeasureUndoesThere)
+{
+    // The slur leaps over the selected note; once that goes, its ends hold
+    // the same pitch with nothing between and it becomes a tie, which marks
+    // the note in the next measure.
+    CKVMeas* m = Meas(0, 1);
+    CKVMsg* a = kvtest::EnterNote(m, {.start = 960, .y = -12});
+    CKVMsg* between = kvtest::EnterNote(m, {.start = 1440, .y = -8});
+    CKVMsg* c = kvtest::EnterNote(Meas(0, 2), {.start = 0, .y = -12});
+    ASSERT_TRUE(a && between && c);
+    ASSERT_EQ(Doc().BindNoteBySlur(a, c, 10, 4, 14, 0), 1);
+    ASSERT_EQ(c->m_wFlag & MSGFLAG_TIE_END, 0);
+    SelectRect(Around(HitOf(between)));
+    DeleteAndUndo(0);
+    EXPECT_NE(Live(0, 2)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_END, 0);
+    Doc().MultiUndoStart();
+    EXPECT_EQ(Live(0, 2)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_END, 0);
+}
