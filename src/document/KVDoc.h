@@ -298,6 +298,21 @@ public:
     void SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass);
     void UpdateTupletType(unsigned short form);
 
+    // Defined in edit/KVDocBeamRange.cpp
+    // Dissolves the beam groups of the voice over each measure range of the
+    // selection; opens no undo step and backs nothing up.
+    void DisAssembleBeam(int voice);
+    // Walks the symbols of each selection record whose voice byte is `voice`
+    // (0 is not a wildcard) as ranges of one measure: notes (and rests unless
+    // `notesOnly`) extend the range, a symbol of another measure closes it.
+    // Each closed range, and the record's last, goes to `process` with the
+    // first and last position word, whether a beam group of the voice was
+    // seen earlier in the record (only with `watchGroups`) and whether it is
+    // the record's last range.
+    using SelRangeVisit = std::function<void(CKVMeas& meas, short first, short last, bool groupSeen,
+                                             bool lastOfRecord)>;
+    void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
+
     // Defined in edit/KVDocCaretEdit.cpp
     short DeleteMsgOnCaret(short voice, short, int, int);
     int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);

@@ -1,6 +1,9 @@
 #include "timing/TieSlurDirection.h"
 
+#include <cstring>
+
 int nTieSlurDirection = 0;
+BYTE byNoteTailTieUpDown[kStemTableVoices] = {};
 
 namespace {
 
@@ -11,10 +14,24 @@ void ResetTieSlurDirection()
 
 KvProcessReset s_reset("tie and slur direction", &ResetTieSlurDirection);
 
+void ResetStemTable()
+{
+    std::memset(byNoteTailTieUpDown, 0, sizeof byNoteTailTieUpDown);
+}
+
+KvProcessReset s_resetStems("per-voice stem table", &ResetStemTable);
+
 } // namespace
 
 int SetTieSlurDirection(int direction)
 {
     nTieSlurDirection = direction;
     return direction;
+}
+
+void* SetNoteTailTieUpDown(void* eightBytes)
+{
+    if (eightBytes)
+        std::memcpy(byNoteTailTieUpDown, eightBytes, sizeof byNoteTailTieUpDown);
+    return byNoteTailTieUpDown;
 }
