@@ -263,6 +263,7 @@ public:
     DWORD m_dwLast = 0;        // not stored
     COLORREF m_crCurrent = 0;  // the colour new symbols take; not stored
     COLORREF m_crMeasNum = 0;  // text and frame colour of measure numbers; not stored
+    WORD m_wEditMode = 0;      // the host's edit mode; not stored
 
     // Application-wide options.
     inline static WORD m_wEditCtrlGroupID = 2;

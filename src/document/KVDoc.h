@@ -328,9 +328,28 @@ public:
     // Defined in edit/KVDocDragDrop.cpp
     int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
 
+    // Defined in edit/KVDocColour.cpp
+    // The selected notes of the voice (0 every voice) take the glyph size;
+    // rests, chords and groups keep theirs. One undo step; marks the document
+    // modified even when nothing was selected.
+    void SetNoteSize(short voice, short size);
+
     // Defined in edit/KVDocFrame.cpp
+    // Copies the redraw rectangle; nothing for a null pointer.
     void GetInvalidateRect(RECT* out);
+    // The commands then work on the whole score; the records stay.
     void SelectAllPages();
+    int IsSelectAllPages();
+    // Replaces the selection by one kind-1 record over the whole sheet of
+    // the current page and clears the all-pages flag.
+    void SelectCurrentPage();
+    // 1 when the selection list holds a record.
+    int IsSelected();
+    // Keeps the low 16 bits of the host's edit mode in the settings and here.
+    void SetEditMode(int mode);
+    // The index of the first current-backup record naming the measure; -1
+    // when none does.
+    int GetCurrentBackupData(CKVMeas* measure);
 
     // Defined in edit/KVDocMeasCmd.cpp
     CKVMeas* GetMeasure(int meas, int staff, int system);
@@ -494,6 +513,11 @@ public:
     CTypedPtrArray<CPtrArray, CKVMeas*> m_arrMeas;
     // The ids of the last selection collection (GetSelMsgCount).
     CDWordArray m_arrSelMsgId;
+    // The host's edit mode, zero-extended from the settings' word.
+    DWORD m_dwEditMode = 0;
+    // Records that start with a CKVMeas*; the host fills it, the library
+    // only searches it (GetCurrentBackupData). Not owned.
+    CPtrArray m_arrCurBackup;
 
 private:
     // Defined in document/KVDocCaret.cpp

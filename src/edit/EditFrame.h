@@ -1,0 +1,74 @@
+#pragma once
+// The frame that every command on the selected symbols runs in: one undo
+// step, the backup of what the command can reach, the symbols it reaches
+// with a voice filter, each once, and the modified flag at the end.
+//
+//   CEditFrame frame(doc);
+//   if (!frame.Open())
+//       return;                 // nothing changed, the modified flag untouched
+//   for (CKVMsg* msg : frame.Collect(voice))
+//       ...                     // the live symbols; passes may repeat over the list
+//   frame.Close();              // modified, even when nothing matched
+
+#include "Platform.h"
+
+#include <functional>
+#include <set>
+#include <vector>
+
+class CKVDoc;
+class CKVMsg;
+class CKVMeas;
+
+class CEditFrame {
+public:
+    // What a walk of the live tree yields for each measure: its children
+    // with the members of its beam groups and chords after their container
+    // (the order the selection collection lists them in), or its own
+    // children only.
+    enum class Members { Included, DirectOnly };
+
+    explicit CEditFrame(CKVDoc& doc);
+
+    // Opens the undo step (before any other test, so that even a command
+    // that returns at once has closed the previous step), then backs up what
+    // the command can reach. With every page selected that is the whole
+    // document (ObjectBackup), and the redraw rectangle stays as it was;
+    // otherwise the selected measures (SelMeasBackup), which rebuild the
+    // redraw rectangle. False when the command must return at once with
+    // nothing changed: undo is not being recorded, or memory is short.
+    bool Open();
+
+    // Every page is selected: the command works on the whole score.
+    bool WholeScore() const;
+
+    // The symbols the command reaches, in order, null ones skipped, those of
+    // another voice (low byte of `voice`; 0 every voice) left out. With every
+    // page selected they come from the live tree (staves, then ossia staves,
+    // each measure in order), since the map also holds the copies undo keeps;
+    // otherwise from the selection collection (GetSelMsgCount/GetSelNote).
+    // A symbol (by id) that an earlier call of this frame gave is not given
+    // again, so a symbol covered by two records is handled once.
+    std::vector<CKVMsg*> Collect(int voice, Members members = Members::Included);
+    // The same for one selection record (GetSelMsgCount(record)).
+    std::vector<CKVMsg*> CollectRecord(short record, int voice);
+
+    // Sets the modified flag. Not called after Open gave false.
+    void Close();
+
+    // Whether a symbol is of the voice (low byte; 0 every voice).
+    static bool VoiceMatches(const CKVMsg& msg, int voice);
+
+    // Visits the live tree of the master system: every staff, then every
+    // ossia staff, every measure of each in order, each measure's children
+    // (with or without the members of groups and chords).
+    static void ForEachLiveMsg(CKVDoc& doc, Members members, const std::function<void(CKVMeas&, CKVMsg&)>& visit);
+
+private:
+    // Appends a symbol not given before that passes the voice filter.
+    void Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out);
+    std::vector<CKVMsg*> FromCollection(int count, int voice);
+
+    CKVDoc& m_doc;
+    std::set<DWORD> m_given;
+};
