@@ -357,6 +357,37 @@ public:
     // Defined in edit/KVDocNoteAttr.cpp
     int GetHeadWidth(int code);
     int GetHeadWidth(CKVMsg* msg);
+    // Each command below is one undo step on the selected symbols of the
+    // voice (0 every voice) and marks the document modified; a failed backup
+    // changes nothing.
+    // Moves notes, rests, groups, tremolos and chords of voice `from` (0
+    // every voice) into voice `to`, with that voice's colour.
+    void ChangeVoice(int from, int to);
+    // Stem direction of notes, groups and chords; 0 means 3.
+    void ChangeNoteDirection(int voice, int direction);
+    // Display attributes chosen by `mask`; `a8` is the low half of a note's
+    // display option word under mask 0x14.
+    void ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a6, int a7, int a8);
+    // Plain form of notes, chords and groups; a group is dissolved.
+    void ChangeToRaw(int voice);
+    // 1, or 0 with nothing changed when the backup failed. The last argument
+    // is unused.
+    int ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int reserved);
+    // Enharmonic respelling: 1 flat to sharp, 2 sharp to flat, 3 either way.
+    void ChangeAccidental(int voice, short direction);
+    void ChangeAccidentalFlat(int voice);
+    void ChangeAccidentalSharp(int voice);
+    void ChangeAccidentalEnharmonic(int voice);
+    // Whole octaves the selected notes may move up and down: 1, or -1 with
+    // both 9 when nothing is selected. No undo step.
+    short GetEnableOctaveOnSelNote(int voice, short* up, short* down);
+    // The last measure an octave or trill line reaches, as a staff index
+    // with `endX` its position there; 255 in `endX` and the count of
+    // measures reached when it runs past the block; -1 when it reaches none.
+    short GetMeasActedBy8va(CKVMsg* line, short& endX);
+    // Vertical place of the chord symbols over the measure's staff; -1 when
+    // the block does not list the staff.
+    int GetChordPos(CKVBlock* block, CKVMeas* meas);
 
     // Defined in edit/KVDocPages.cpp
     // The current page index after clamping it to the last page; -1 without
