@@ -389,6 +389,24 @@ public:
     // the block does not list the staff.
     int GetChordPos(CKVBlock* block, CKVMeas* meas);
 
+    // Defined in edit/KVDocNoteMove.cpp
+    // Transposes the selected notes by an interval; with every page
+    // selected only the undo step opens and the document is marked modified.
+    void ChangePitchSelNote(int voice, int up, int quality, int steps, int key);
+    // Puts the leftmost selected note, rest or chord of the voice at staff
+    // position `y` (a rest or chord becomes a note under its id). No undo
+    // step or backup of its own. The note, or null with nothing changed.
+    CKVMsg* ChangeSelNoteOfY(int voice, short y, short accidental);
+    // Notes become rests and rests and chords the other, under their ids.
+    void ChangeSelNoteToRest(unsigned char voice);
+    // 1 left, 2 right, any other value up (3) or down; 1, or 0 when the
+    // backup failed.
+    int DetailMsgMove(int voice, int direction);
+    // The up (3) or down nudge, without an undo step or backup of its own.
+    int DetailMsgMoveUpDown(int voice, int direction);
+    // A tablature note to the next line or space, kept on the staff.
+    void SetTabNoteParamsAfterMove(CKVMsg* note, int up);
+
     // Defined in edit/KVDocPages.cpp
     // The current page index after clamping it to the last page; -1 without
     // pages.
