@@ -389,6 +389,20 @@ public:
     // the block does not list the staff.
     int GetChordPos(CKVBlock* block, CKVMeas* meas);
 
+    // Defined in edit/KVDocNoteMark.cpp
+    // Adds note mark `markType` (kind 8) or slide `kind` (55 to 58) over
+    // (below 0) or under each selected note of the voice; a mark of the same
+    // type or family already there is taken away instead. One undo step.
+    void AddNoteMarkOnSelNote(unsigned char voice, int below, int kind, WORD markType);
+    // Places a new mark relative to its note: 1; or 0 after taking away the
+    // note's (or the current chord's) mark of the same type or family.
+    int SetDefaultPosOfNoteMark(unsigned int below, CKVMsg* note, CKVMsg* mark);
+    // The same for a slide; any slide already there is taken away.
+    int SetDefaultPosOfSlide(int below, CKVMsg* note, CKVMsg* slide);
+    // The selected notes and rests keep only their ties, slurs, tuplets,
+    // lyrics and chord symbols. One undo step.
+    void SelNoteDelNoteMark(short voice);
+
     // Defined in edit/KVDocNoteMove.cpp
     // Transposes the selected notes by an interval; with every page
     // selected only the undo step opens and the document is marked modified.
@@ -601,6 +615,11 @@ private:
     // its place but whose parts meet the selection.
     void DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
                          const CRect& selection);
+
+    // Defined in edit/KVDocNoteMark.cpp
+    // Distance from a note to the current chord's outermost note on the
+    // mark's side; 0 outside a chord.
+    int ChordMarkDistance(CKVMsg* note, int below);
 
     // Defined in edit/KVDocSelection.cpp
     int FindOnSel(int system, int voice, BYTE kind, CKVMsg** found);
