@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 int CKVDoc::GetHeadWidth(int code)
 {
@@ -157,11 +158,20 @@ void CKVDoc::ChangeToRaw(int voice)
         if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD) {
             msg->ChangeToRaw(voice);
         } else if (msg->m_byKind == MSG_BEAM) {
-            // The members take the plain form while the group still holds
-            // them: dissolving the group deletes it.
-            msg->ChangeToRaw(voice);
-            if (CKVMeas* meas = tickmath::MeasureOf(msg))
-                meas->DisAssembleBeam(static_cast<BYTE>(voice), msg->m_nPosX, msg->m_nPosX2, 0);
+            // Dissolving deletes the group: its members take the plain form
+            // after it, through pointers taken before.
+            std::vector<CKVMsg*> members;
+            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+                members.push_back(member);
+                return false;
+            });
+            CKVMeas* meas = tickmath::MeasureOf(msg);
+            if (meas)
+                meas->DisAssembleBeam(msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2, 0);
+            else
+                members.assign(1, msg);
+            for (CKVMsg* member : members)
+                member->ChangeToRaw(voice);
         }
     }
     frame.Close();
