@@ -267,6 +267,23 @@ TEST_F(NoteAttrTest, UpDownNudgeOnANormalStaff)
     EXPECT_EQ(Live(0, 0, 0)->m_byAccidental, 0);
 }
 
+TEST_F(NoteAttrTest, UpDownNudgeTakesTheStemOfEachNotesOwnVoice)
+{
+    KeyedNote(0, 0, 0, 0, 1)->SetMidiKey(60);
+    KeyedNote(0, 0, 64, 0, 2)->SetMidiKey(60);
+    BYTE stems[8] = {1, 2, 0, 0, 0, 0, 0, 0};
+    SetNoteTailTieUpDown(stems);
+    SelectMeas(0, 0);
+    Doc().ResetBackup();
+    Doc().SelMeasBackup(1);
+    EXPECT_EQ(Doc().DetailMsgMoveUpDown(0, 3), 1);
+    const LONG first = Live(0, 0, 0)->m_lHeight;
+    const LONG second = Live(0, 0, 1)->m_lHeight;
+    EXPECT_NE(first, 0);
+    EXPECT_NE(second, 0);
+    EXPECT_NE(first < 0, second < 0);
+}
+
 TEST_F(NoteAttrTest, TablatureStepStaysOnTheStaff)
 {
     CKVStaff* staff = score->Staff(0);
