@@ -439,6 +439,9 @@ public:
     // Each command below is one undo step on the selected symbols of the
     // voice (0 every voice) and marks the document modified; a failed backup
     // changes nothing.
+    // Moves the notes, rests, groups, tremolos and chords of voice `from`
+    // (0 every voice) with their members to voice `to`, in its colour.
+    void ChangeVoice(int from, int to);
     // Stem direction of notes, groups and chords; 0 means 3.
     void ChangeNoteDirection(int voice, int direction);
     // Display attributes chosen by `mask`; `a8` is the low half of a note's

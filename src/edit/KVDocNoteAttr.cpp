@@ -306,3 +306,57 @@ int CKVDoc::GetChordPos(CKVBlock* block, CKVMeas* meas)
     }
     return -1;
 }
+
+void CKVDoc::ChangeVoice(int from, int to)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    auto movable = [](const CKVMsg& msg) {
+        return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_BEAM ||
+               msg.m_byKind == MSG_TREMOLO || msg.m_byKind == MSG_CHORD;
+    };
+    const BYTE target = static_cast<BYTE>(to);
+    if (frame.WholeScore()) {
+        // Group and chord members follow their container, as on a selection.
+        std::vector<CKVMeas*> measures;
+        CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas& meas, CKVMsg& msg) {
+            if (measures.empty() || measures.back() != &meas)
+                measures.push_back(&meas);
+            if (movable(msg) && CEditFrame::VoiceMatches(msg, from))
+                msg.ChangeVoice(target);
+        });
+        for (CKVMeas* meas : measures)
+            meas->UpdateTremolo();
+        frame.Close();
+        return;
+    }
+    const std::vector<CKVMsg*> selected = frame.Collect(0);
+    for (CKVMsg* msg : selected) {
+        if (!movable(*msg) || !CEditFrame::VoiceMatches(*msg, from))
+            continue;
+        msg->ChangeVoice(target);
+        if (msg->m_byKind == MSG_NOTE)
+            msg->MakeMidiMsgFromY(1);
+    }
+    const BYTE source = static_cast<BYTE>(from);
+    const BOOL autoBeam = CKVCtrlTool::m_fIsAutoBeam;
+    std::set<CKVMeas*> timed;
+    std::set<CKVMeas*> tremolos;
+    for (CKVMsg* msg : selected) {
+        CKVMeas* meas = tickmath::MeasureOf(msg);
+        if (!meas)
+            continue;
+        if (msg->m_byKind == MSG_TREMOLO) {
+            if (tremolos.insert(meas).second)
+                meas->UpdateTremolo();
+        } else if (movable(*msg) && timed.insert(meas).second) {
+            meas->UpdateStartTime(source, 0, 0, 0);
+            meas->UpdateStartTime(target, 0, 0, 0);
+            meas->UpdateNoteKeySignature(0, 0, 1, 0);
+            meas->MakeTupletMsg(source, 3, autoBeam);
+            meas->MakeTupletMsg(target, 3, autoBeam);
+        }
+    }
+    frame.Close();
+}

@@ -4,7 +4,9 @@
 
 #include "edit/EditFrame.h"
 #include "edit/PasteState.h"
+#include "model/DrumTable.h"
 #include "model/KVBlock.h"
+#include "support/DrumKit.h"
 #include "support/SelectionSupport.h"
 #include "support/UndoSupport.h"
 
@@ -52,6 +54,58 @@ TEST_F(NoteAttrTest, DirectionZeroIsTheVoiceDefault)
     Doc().ChangeNoteDirection(1, 0);
     EXPECT_EQ(CanonicalDump(Doc()), three);
     ExpectRoundTrip(Doc(), [&] { Doc().ChangeNoteDirection(1, 1); });
+}
+
+TEST_F(NoteAttrTest, WholeScoreVoiceChangeReachesMembersOnEveryStaff)
+{
+    AddOssiaBlock(3);
+    CKVMeas* ossia = score->System()->GetOssiaStaff(0)->GetMeas(0);
+    std::vector<CKVMeas*> measures {Meas(0, 0), Meas(1, 4), ossia};
+    for (CKVMeas* m : measures) {
+        score->Note(m, {.x = 0, .y = -8, .voice = 2});
+        score->Rest(m, {.x = 32, .voice = 2});
+        CKVMsg* group = score->Beam(m, {.x = 64, .code = DUR_EIGHTH, .voice = 2});
+        score->Note(group, {.x = 64, .y = -8, .code = DUR_EIGHTH, .voice = 2});
+        score->Note(group, {.x = 96, .y = -8, .code = DUR_EIGHTH, .voice = 2});
+        score->Note(m, {.x = 128, .voice = 2, .flags = MSGFLAG_TREMOLO_START});
+        score->Note(m, {.x = 160, .voice = 2, .flags = MSGFLAG_TREMOLO_END});
+        score->Symbol(m, MSG_TREMOLO, 128, 0, 2)->m_nPosX2 = 160;
+        score->Chord(m, {.x = 192, .voice = 2}, {0, -16});
+    }
+    score->Note(Meas(0, 1), {.x = 0, .voice = 1});
+    Doc().m_CtrlTool.m_crVoice[3] = 0x0000FF;
+
+    // Without recording the whole-score backup fails and nothing changes.
+    Doc().SelectAllPages();
+    Doc().m_bBackupRecord = 0;
+    Doc().m_bModified = 0;
+    const std::string before = CanonicalDump(Doc());
+    Doc().ChangeVoice(2, 3);
+    EXPECT_EQ(CanonicalDump(Doc()), before);
+    EXPECT_EQ(Doc().m_bModified, 0);
+    Doc().m_bBackupRecord = 1;
+
+    Doc().m_rcRedraw.SetRect(10, 20, 30, 40);
+    ExpectRoundTrip(Doc(), [&] { Doc().ChangeVoice(2, 3); });
+    EXPECT_EQ(CRect(Doc().m_rcRedraw), CRect(10, 20, 30, 40));
+    int changed = 0;
+    CKVMeas* other = Doc().GetMeasure(1, 0, 0);
+    CEditFrame::ForEachLiveMsg(Doc(), CEditFrame::Members::Included, [&](CKVMeas& meas, CKVMsg& msg) {
+        if (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_REST && msg.m_byKind != MSG_BEAM &&
+            msg.m_byKind != MSG_TREMOLO && msg.m_byKind != MSG_CHORD)
+            return;
+        if (&meas == other) {
+            EXPECT_EQ(msg.m_byVoice, 1);
+            return;
+        }
+        EXPECT_EQ(msg.m_byVoice, 3) << int(msg.m_byKind);
+        EXPECT_EQ(msg.m_crColor, 0x0000FFu) << int(msg.m_byKind);
+        ++changed;
+    });
+    // Per measure: note, rest, group with two notes, tremolo with its two
+    // notes, chord with two notes.
+    EXPECT_EQ(changed, 3 * 11);
+    EXPECT_EQ(Doc().m_bModified, 1);
 }
 
 TEST_F(NoteAttrTest, AttributesOfNotesAndRests)
@@ -191,6 +245,13 @@ TEST_F(NoteAttrTest, NoteRestToggleOfATiedChord)
     CKVMsg* back = Live(0, 0, 0);
     ASSERT_EQ(back->m_byKind, MSG_NOTE);
     EXPECT_EQ(back->m_nPosY, 0);
+
+    // Back to the tied chord: the ties that undo re-links save and load as
+    // they were.
+    Doc().MultiUndoStart();
+    Doc().MultiUndoStart();
+    ASSERT_EQ(Live(0, 0, 0)->m_byKind, MSG_CHORD);
+    ExpectRoundTrip(Doc(), [&] { Doc().ChangeSelNoteToRest(0); }, HostStep::None, kvtest::Compare::Stored);
 }
 
 TEST_F(NoteAttrTest, StaffPositionOfTheLeftmostSymbol)
@@ -265,6 +326,52 @@ TEST_F(NoteAttrTest, UpDownNudgeOnANormalStaff)
     Doc().DetailMsgMoveUpDown(1, 4);
     EXPECT_EQ(Live(0, 0, 0)->GetMidiKey(), 59);
     EXPECT_EQ(Live(0, 0, 0)->m_byAccidental, 0);
+}
+
+TEST_F(NoteAttrTest, UpDownNudgeOnADrumStaffTakesTheRowsHead)
+{
+    kvtest::DrumKitFields fields;
+    fields.defaultHeads[11] = 3;
+    fields.defaultHeads[12] = 0;
+    std::vector<BYTE> kit = kvtest::MakeDrumKitEntry("Standard", fields);
+    CPtrArray table;
+    table.Add(kit.data());
+    SetDrumTable(&table);
+    CKVStaff* staff = score->Staff(0);
+    WriteDrumKitHead(*staff, 0, DrumKitAt(0));
+    staff->m_byStaffKind = CKVStaff::KIND_DRUM;
+    // One row is half a staff space: row 12 is one row above the bottom line.
+    const short row = Step();
+    CKVMsg* note = score->Note(Meas(0, 0), {.x = 0, .y = static_cast<short>(-row)});
+    note->m_wHeadType = 1;
+    note->MakeMsgCtrlPoint();
+    SelectMeas(0, 0);
+    ExpectRoundTrip(Doc(), [&] { Doc().DetailMsgMoveUpDown(0, 3); }, HostStep::OpenAndBackUp);
+    EXPECT_EQ(Live(0, 0, 0)->m_nPosY, -2 * row);
+    EXPECT_EQ(Live(0, 0, 0)->m_wHeadType, 4);
+    SetDrumTable(nullptr);
+}
+
+TEST_F(NoteAttrTest, UpNudgeOfATiedNoteMakesTheTieASlur)
+{
+    CKVMsg* first = KeyedNote(0, 0, 0, 0);
+    CKVMsg* second = KeyedNote(0, 0, 128, 0);
+    ASSERT_EQ(first->GetMidiKey(), 64);
+    score->Tie(first, second);
+    SelectRect(Around(HitOf(second)));
+    ExpectRoundTrip(
+        Doc(), [&] { Doc().DetailMsgMoveUpDown(0, 3); }, HostStep::OpenAndBackUp, kvtest::Compare::Stored);
+    CKVMsg* a = Live(0, 0, 0);
+    CKVMsg* b = Live(0, 0, 1);
+    EXPECT_EQ(a->GetMidiKey(), 64);
+    EXPECT_EQ(b->GetMidiKey(), 65);
+    EXPECT_NE(b->m_nPosY, a->m_nPosY);
+    EXPECT_EQ(a->m_wFlag & MSGFLAG_TIE_START, 0);
+    EXPECT_EQ(b->m_wFlag & MSGFLAG_TIE_END, 0);
+    ASSERT_EQ(a->GetMsgNum(), 1);
+    EXPECT_EQ(a->GetMsg(0)->m_byKind, MSG_SLUR);
+    ASSERT_EQ(b->GetMsgNum(), 1);
+    EXPECT_EQ(b->GetMsg(0)->m_byKind, MSG_SLUR);
 }
 
 TEST_F(NoteAttrTest, UpDownNudgeTakesTheStemOfEachNotesOwnVoice)
