@@ -108,6 +108,27 @@ TEST_F(NoteAttrTest, WholeScoreVoiceChangeReachesMembersOnEveryStaff)
     EXPECT_EQ(Doc().m_bModified, 1);
 }
 
+TEST_F(NoteAttrTest, SelectedVoiceChangeLeavesOtherVoicesAndMeasures)
+{
+    CKVMsg* group = score->Beam(Meas(0, 0), {.x = 0, .code = DUR_EIGHTH});
+    score->Note(group, {.x = 0, .y = -8, .code = DUR_EIGHTH});
+    score->Note(group, {.x = 32, .y = -8, .code = DUR_EIGHTH});
+    KeyedNote(0, 0, 64, 0, 2);
+    KeyedNote(0, 1, 0, 0, 1);
+    Doc().m_CtrlTool.m_crVoice[4] = 0x00FF00;
+    SelectMeas(0, 0);
+    ExpectRoundTrip(Doc(), [&] { Doc().ChangeVoice(1, 4); });
+    CKVMsg* liveGroup = Live(0, 0, 0);
+    ASSERT_EQ(liveGroup->m_byKind, MSG_BEAM);
+    EXPECT_EQ(liveGroup->m_byVoice, 4);
+    for (short i = 0; i < liveGroup->GetMsgNum(); ++i) {
+        EXPECT_EQ(liveGroup->GetMsg(i)->m_byVoice, 4);
+        EXPECT_EQ(liveGroup->GetMsg(i)->m_crColor, 0x00FF00u);
+    }
+    EXPECT_EQ(Live(0, 0, 1)->m_byVoice, 2);
+    EXPECT_EQ(Live(0, 1, 0)->m_byVoice, 1);
+}
+
 TEST_F(NoteAttrTest, AttributesOfNotesAndRests)
 {
     CKVMsg* note = KeyedNote(0, 0, 0, 0);
