@@ -313,6 +313,21 @@ public:
     void SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass);
     void UpdateTupletType(unsigned short form);
 
+    // Defined in edit/KVDocBeamRange.cpp
+    // Dissolves the beam groups of the voice over each measure range of the
+    // selection; opens no undo step and backs nothing up.
+    void DisAssembleBeam(int voice);
+    // Walks the symbols of each selection record whose voice byte is `voice`
+    // (0 is not a wildcard) as ranges of one measure: notes (and rests unless
+    // `notesOnly`) extend the range, a symbol of another measure closes it.
+    // Each closed range, and the record's last, goes to `process` with the
+    // first and last position word, whether a beam group of the voice was
+    // seen earlier in the record (only with `watchGroups`) and whether it is
+    // the record's last range.
+    using SelRangeVisit = std::function<void(CKVMeas& meas, short first, short last, bool groupSeen,
+                                             bool lastOfRecord)>;
+    void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
+
     // Defined in edit/KVDocCaretEdit.cpp
     short DeleteMsgOnCaret(short voice, short, int, int);
     int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);
@@ -425,6 +440,69 @@ public:
     // Defined in edit/KVDocNoteAttr.cpp
     int GetHeadWidth(int code);
     int GetHeadWidth(CKVMsg* msg);
+    // Each command below is one undo step on the selected symbols of the
+    // voice (0 every voice) and marks the document modified; a failed backup
+    // changes nothing.
+    // Moves the notes, rests, groups, tremolos and chords of voice `from`
+    // (0 every voice) with their members to voice `to`, in its colour.
+    void ChangeVoice(int from, int to);
+    // Stem direction of notes, groups and chords; 0 means 3.
+    void ChangeNoteDirection(int voice, int direction);
+    // Display attributes chosen by `mask`; `a8` is the low half of a note's
+    // display option word under mask 0x14.
+    void ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a6, int a7, int a8);
+    // Plain form of notes, chords and groups; a group is dissolved.
+    void ChangeToRaw(int voice);
+    // 1, or 0 with nothing changed when the backup failed. The last argument
+    // is unused.
+    int ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int reserved);
+    // Enharmonic respelling: 1 flat to sharp, 2 sharp to flat, 3 either way.
+    void ChangeAccidental(int voice, short direction);
+    void ChangeAccidentalFlat(int voice);
+    void ChangeAccidentalSharp(int voice);
+    void ChangeAccidentalEnharmonic(int voice);
+    // Whole octaves the selected notes may move up and down: 1, or -1 with
+    // both 9 when nothing is selected. No undo step.
+    short GetEnableOctaveOnSelNote(int voice, short* up, short* down);
+    // The last measure an octave or trill line reaches, as a staff index
+    // with `endX` its position there; 255 in `endX` and the count of
+    // measures reached when it runs past the block; -1 when it reaches none.
+    short GetMeasActedBy8va(CKVMsg* line, short& endX);
+    // Vertical place of the chord symbols over the measure's staff; -1 when
+    // the block does not list the staff.
+    int GetChordPos(CKVBlock* block, CKVMeas* meas);
+
+    // Defined in edit/KVDocNoteMark.cpp
+    // Adds note mark `markType` (kind 8) or slide `kind` (55 to 58) over
+    // (below 0) or under each selected note of the voice; a mark of the same
+    // type or family already there is taken away instead. One undo step.
+    void AddNoteMarkOnSelNote(unsigned char voice, int below, int kind, WORD markType);
+    // Places a new mark relative to its note: 1; or 0 after taking away the
+    // note's (or the current chord's) mark of the same type or family.
+    int SetDefaultPosOfNoteMark(unsigned int below, CKVMsg* note, CKVMsg* mark);
+    // The same for a slide; any slide already there is taken away.
+    int SetDefaultPosOfSlide(int below, CKVMsg* note, CKVMsg* slide);
+    // The selected notes and rests keep only their ties, slurs, tuplets,
+    // lyrics and chord symbols. One undo step.
+    void SelNoteDelNoteMark(short voice);
+
+    // Defined in edit/KVDocNoteMove.cpp
+    // Transposes the selected notes by an interval; with every page
+    // selected only the undo step opens and the document is marked modified.
+    void ChangePitchSelNote(int voice, int up, int quality, int steps, int key);
+    // Puts the leftmost selected note, rest or chord of the voice at staff
+    // position `y` (a rest or chord becomes a note under its id). No undo
+    // step or backup of its own. The note, or null with nothing changed.
+    CKVMsg* ChangeSelNoteOfY(int voice, short y, short accidental);
+    // Notes become rests and rests and chords the other, under their ids.
+    void ChangeSelNoteToRest(unsigned char voice);
+    // 1 left, 2 right, any other value up (3) or down; 1, or 0 when the
+    // backup failed.
+    int DetailMsgMove(int voice, int direction);
+    // The up (3) or down nudge, without an undo step or backup of its own.
+    int DetailMsgMoveUpDown(int voice, int direction);
+    // A tablature note to the next line or space, kept on the staff.
+    void SetTabNoteParamsAfterMove(CKVMsg* note, int up);
 
     // Defined in edit/KVDocPages.cpp
     // The current page index after clamping it to the last page; -1 without
@@ -688,6 +766,11 @@ private:
     // its place but whose parts meet the selection.
     void DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
                          const CRect& selection);
+
+    // Defined in edit/KVDocNoteMark.cpp
+    // Distance from a note to the current chord's outermost note on the
+    // mark's side; 0 outside a chord.
+    int ChordMarkDistance(CKVMsg* note, int below);
 
     // Defined in edit/KVDocSelection.cpp
     int FindOnSel(int system, int voice, BYTE kind, CKVMsg** found);

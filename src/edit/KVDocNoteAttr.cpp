@@ -1,8 +1,20 @@
-// Note-head widths of the document's music font.
+// Note attributes of the selection or the whole score (stem direction,
+// display attributes, plain form, duration, spelling), the octave room and
+// chord-symbol height the host asks before them, the reach of an octave line
+// and the note-head widths of the document's music font.
 
 #include "document/KVDoc.h"
 
+#include "edit/EditFrame.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
 #include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/TickMath.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
 
 int CKVDoc::GetHeadWidth(int code)
 {
@@ -20,4 +32,331 @@ int CKVDoc::GetHeadWidth(CKVMsg* msg)
     if (msg && msg->m_byKind == MSG_NOTE)
         return GetHeadWidth(msg->m_wDuration & 0xFF);
     return m_nStaffSpace;
+}
+
+namespace {
+
+constexpr int kDefaultDirection = 3;
+
+bool IsNoteGroupOrChord(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
+}
+
+// The display option word keeps its high half; the low half becomes `low`.
+void SetDisplayLow(CKVMsg& note, int low)
+{
+    note.m_dwWord = (note.m_dwWord & 0xFFFF0000u) | static_cast<WORD>(low);
+}
+
+} // namespace
+
+void CKVDoc::ChangeNoteDirection(int voice, int direction)
+{
+    if (direction == 0)
+        direction = kDefaultDirection;
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    if (frame.WholeScore()) {
+        CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas&, CKVMsg& msg) {
+            if (IsNoteGroupOrChord(msg) && CEditFrame::VoiceMatches(msg, voice))
+                msg.ChangeNoteDirection(direction, 1);
+        });
+        std::set<CKVMeas*> done;
+        CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas& meas, CKVMsg&) {
+            done.insert(&meas);
+        });
+        for (CKVMeas* meas : done) {
+            const BYTE low = static_cast<BYTE>(voice & 0xFF);
+            for (int v = low ? low : 1; v <= (low ? low : CKVCtrlTool::kVoices); ++v)
+                meas->MakeTupletMsg(static_cast<BYTE>(v), static_cast<short>(direction), 1);
+        }
+        frame.Close();
+        return;
+    }
+    const CRect kept = m_rcRedraw;
+    const std::vector<CKVMsg*> selected = frame.Collect(voice);
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_NOTE)
+            msg->ChangeNoteDirection(direction, 1);
+    }
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_BEAM || msg->m_byKind == MSG_CHORD)
+            msg->ChangeNoteDirection(direction, 1);
+    }
+    for (CKVMsg* msg : selected) {
+        if (IsNoteGroupOrChord(*msg))
+            msg->TupletPosOrderOfNote();
+    }
+    CRect united;
+    united.UnionRect(&m_rcRedraw, &kept);
+    m_rcRedraw = united;
+    frame.Close();
+}
+
+void CKVDoc::ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a6, int a7, int a8)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    auto noteRules = [&](CKVMsg& msg) {
+        msg.ChangeNoteAttr(mask, a3, a4, a5, a6, a7);
+        if (msg.m_byKind == MSG_NOTE && (mask & 0x14))
+            SetDisplayLow(msg, a8);
+    };
+    if (frame.WholeScore()) {
+        std::set<CKVMeas*> measures;
+        CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas& meas, CKVMsg& msg) {
+            if (!CEditFrame::VoiceMatches(msg, voice))
+                return;
+            measures.insert(&meas);
+            if (IsNoteGroupOrChord(msg))
+                noteRules(msg);
+            else if (msg.m_byKind == MSG_REST && (mask & 0x10))
+                msg.m_wHeadType = 2;
+        });
+        if (mask & 0x02) {
+            CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas&, CKVMsg& msg) {
+                if (msg.m_byKind == MSG_CHORD && CEditFrame::VoiceMatches(msg, voice))
+                    msg.ChordKeyOrder();
+            });
+        }
+        frame.Close();
+        return;
+    }
+    const std::vector<CKVMsg*> selected = frame.Collect(voice);
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_REST) {
+            if (mask & 0x10)
+                msg->m_wHeadType = static_cast<WORD>(a7);
+            else if (mask & 0x100)
+                msg->m_wSize = 0;
+            continue;
+        }
+        if (!IsNoteGroupOrChord(*msg))
+            continue;
+        noteRules(*msg);
+        if (msg->m_byKind == MSG_NOTE && !(mask & 0x14) && (mask & 0x100))
+            msg->m_wSize = 0;
+    }
+    if (mask & 0x02) {
+        for (CKVMsg* msg : selected) {
+            if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD)
+                msg->ChordKeyOrder();
+        }
+    }
+    frame.Close();
+}
+
+void CKVDoc::ChangeToRaw(int voice)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    for (CKVMsg* msg : frame.Collect(voice)) {
+        if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD) {
+            msg->ChangeToRaw(voice);
+        } else if (msg->m_byKind == MSG_BEAM) {
+            // Dissolving deletes the group: its members take the plain form
+            // after it, through pointers taken before.
+            std::vector<CKVMsg*> members;
+            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+                members.push_back(member);
+                return false;
+            });
+            CKVMeas* meas = tickmath::MeasureOf(msg);
+            if (meas)
+                meas->DisAssembleBeam(msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2, 0);
+            else
+                members.assign(1, msg);
+            for (CKVMsg* member : members)
+                member->ChangeToRaw(voice);
+        }
+    }
+    frame.Close();
+}
+
+int CKVDoc::ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return 0;
+    if (code >= 0 && code <= 3 && setCode) {
+        const BYTE low = static_cast<BYTE>(voice & 0xFF);
+        for (int v = low ? low : 1; v <= (low ? low : CKVCtrlTool::kVoices); ++v)
+            DisAssembleBeam(v);
+    }
+    const std::vector<CKVMsg*> selected = frame.Collect(voice);
+    for (CKVMsg* msg : selected) {
+        if (tickmath::IsNoteRestChord(*msg))
+            msg->ChangeDurationSelNote(code, setCode, dots, percent);
+    }
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_CHORD)
+            msg->ChordDotOrder();
+    }
+    frame.Close();
+    return 1;
+}
+
+void CKVDoc::ChangeAccidental(int voice, short direction)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    const std::vector<CKVMsg*> selected = frame.Collect(voice);
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_NOTE)
+            msg->ChangeOtherName(static_cast<BYTE>(direction));
+    }
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind == MSG_CHORD)
+            msg->ChordDotOrder();
+    }
+    frame.Close();
+}
+
+void CKVDoc::ChangeAccidentalFlat(int voice)
+{
+    ChangeAccidental(voice, 1);
+}
+
+void CKVDoc::ChangeAccidentalSharp(int voice)
+{
+    ChangeAccidental(voice, 2);
+}
+
+void CKVDoc::ChangeAccidentalEnharmonic(int voice)
+{
+    ChangeAccidental(voice, 3);
+}
+
+short CKVDoc::GetEnableOctaveOnSelNote(int voice, short* up, short* down)
+{
+    constexpr short kNoRoom = 9;
+    if (up)
+        *up = kNoRoom;
+    if (down)
+        *down = kNoRoom;
+    if (GetSelMsgCount() < 1)
+        return -1;
+    int highest = 0;
+    int lowest = 127;
+    CEditFrame frame(*this);
+    for (CKVMsg* msg : frame.Collect(voice)) {
+        if (msg->m_byKind != MSG_NOTE)
+            continue;
+        const int key = msg->GetMidiKey();
+        highest = std::max(highest, key);
+        lowest = std::min(lowest, key);
+    }
+    if (up)
+        *up = static_cast<short>((127 - highest) / 12);
+    if (down)
+        *down = static_cast<short>(lowest / 12);
+    return 1;
+}
+
+short CKVDoc::GetMeasActedBy8va(CKVMsg* line, short& endX)
+{
+    if (!line || (line->m_byKind != MSG_OCTAVE && line->m_byKind != MSG_TRILL))
+        return -1;
+    CKVMeas* meas = tickmath::MeasureOf(line);
+    CKVBlock* block = meas ? GetBlockByMeas(meas) : nullptr;
+    CKVObject* parent = meas ? meas->m_pParent : nullptr;
+    if (!block || !parent || (parent->m_byObjKind != OBJ_STAFF && parent->m_byObjKind != OBJ_OSSIA_STAFF))
+        return -1;
+    CKVStaff* staff = static_cast<CKVStaff*>(parent);
+    const int i = staff->GetMeasIndex(meas) - block->m_nFirstMeas;
+    const int measCount = std::min<int>(block->m_nMeasCount, static_cast<int>(block->m_arrMeasX.GetSize()) - 1);
+    if (i < 0 || i >= measCount)
+        return -1;
+    const int s = block->m_arrMeasX.GetAt(i) + meas->MeasXToAbsX(line->m_nPosX, line->m_byKind);
+    const int e = s + line->m_nPosX2;
+    int count = 0;
+    for (int j = i; j < measCount; ++j) {
+        const int left = block->m_arrMeasX.GetAt(j);
+        const int right = block->m_arrMeasX.GetAt(j + 1);
+        if (left > e || right < s)
+            continue;
+        ++count;
+        if (right >= e) {
+            CKVMeas* reached = staff->GetMeas(block->m_nFirstMeas + j);
+            endX = reached ? reached->AbsXToMeasX(static_cast<short>(e - left)) : 0;
+            return static_cast<short>(block->m_nFirstMeas + i + count - 1);
+        }
+    }
+    if (count == 0)
+        return -1;
+    endX = 255;
+    return static_cast<short>(count);
+}
+
+int CKVDoc::GetChordPos(CKVBlock* block, CKVMeas* meas)
+{
+    if (!block || !meas || block->m_arrStaffEntry.GetSize() == 0)
+        return -1;
+    for (int i = 0; i < block->m_arrStaffEntry.GetSize(); ++i) {
+        const BlockStaffEntry* entry = block->m_arrStaffEntry.GetAt(i);
+        if (!entry || !entry->pStaff || static_cast<CKVObject*>(entry->pStaff) != meas->m_pParent)
+            continue;
+        const int size = static_cast<short>(entry->pStaff->m_wObjWord);
+        return -(4 * m_nStaffSpace * size / 100) - entry->wValue;
+    }
+    return -1;
+}
+
+void CKVDoc::ChangeVoice(int from, int to)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    auto movable = [](const CKVMsg& msg) {
+        return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_BEAM ||
+               msg.m_byKind == MSG_TREMOLO || msg.m_byKind == MSG_CHORD;
+    };
+    const BYTE target = static_cast<BYTE>(to);
+    if (frame.WholeScore()) {
+        // Group and chord members follow their container, as on a selection.
+        std::vector<CKVMeas*> measures;
+        CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas& meas, CKVMsg& msg) {
+            if (measures.empty() || measures.back() != &meas)
+                measures.push_back(&meas);
+            if (movable(msg) && CEditFrame::VoiceMatches(msg, from))
+                msg.ChangeVoice(target);
+        });
+        for (CKVMeas* meas : measures)
+            meas->UpdateTremolo();
+        frame.Close();
+        return;
+    }
+    const std::vector<CKVMsg*> selected = frame.Collect(0);
+    for (CKVMsg* msg : selected) {
+        if (!movable(*msg) || !CEditFrame::VoiceMatches(*msg, from))
+            continue;
+        msg->ChangeVoice(target);
+        if (msg->m_byKind == MSG_NOTE)
+            msg->MakeMidiMsgFromY(1);
+    }
+    const BYTE source = static_cast<BYTE>(from);
+    const BOOL autoBeam = CKVCtrlTool::m_fIsAutoBeam;
+    std::set<CKVMeas*> timed;
+    std::set<CKVMeas*> tremolos;
+    for (CKVMsg* msg : selected) {
+        CKVMeas* meas = tickmath::MeasureOf(msg);
+        if (!meas)
+            continue;
+        if (msg->m_byKind == MSG_TREMOLO) {
+            if (tremolos.insert(meas).second)
+                meas->UpdateTremolo();
+        } else if (movable(*msg) && timed.insert(meas).second) {
+            meas->UpdateStartTime(source, 0, 0, 0);
+            meas->UpdateStartTime(target, 0, 0, 0);
+            meas->UpdateNoteKeySignature(0, 0, 1, 0);
+            meas->MakeTupletMsg(source, 3, autoBeam);
+            meas->MakeTupletMsg(target, 3, autoBeam);
+        }
+    }
+    frame.Close();
 }

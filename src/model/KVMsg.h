@@ -533,6 +533,12 @@ public:
     // symbol in a measure.
     CPoint GetPositionOnPage(CKVPage* page, CKVBlock** block, CKVMeas** meas);
 
+    // Defined in edit/KVMsgTieOrder.cpp
+    // Makes each tie or slur of a note a tie when its two notes may be tied,
+    // else a slur, with the tie flags of its ends to match; only the pair's
+    // own two halves change. Both arguments are unused.
+    void TieMsgOrder(int, CKVMsg*);
+
     // Fields.
     COLORREF m_crColor = 0;
     short m_nPosX = 0;          // position word

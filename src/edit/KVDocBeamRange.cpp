@@ -1,0 +1,57 @@
+// Measure ranges of the selection, and dissolving the beams over them.
+
+#include "document/KVDoc.h"
+
+#include "model/KVBackupPtrArray.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/TickMath.h"
+
+#include <algorithm>
+
+void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process)
+{
+    if (!m_pSelRectArray)
+        return;
+    const BYTE wanted = static_cast<BYTE>(voice);
+    for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const int count = GetSelMsgCount(r);
+        bool groupSeen = false;
+        CKVMeas* meas = nullptr;
+        short first = 0;
+        short last = 0;
+        for (int i = 0; i < count; ++i) {
+            CKVMsg* msg = GetSelNote(i, 0);
+            if (!msg || msg->m_byVoice != wanted)
+                continue;
+            if (msg->m_byKind == MSG_BEAM) {
+                if (watchGroups)
+                    groupSeen = true;
+                continue;
+            }
+            const bool takes = msg->m_byKind == MSG_NOTE || (!notesOnly && msg->m_byKind == MSG_REST);
+            CKVMeas* at = takes ? tickmath::MeasureOf(msg) : nullptr;
+            if (!at)
+                continue;
+            if (at != meas) {
+                if (meas)
+                    process(*meas, first, last, groupSeen, false);
+                meas = at;
+                first = last = msg->m_nPosX;
+                continue;
+            }
+            first = std::min(first, msg->m_nPosX);
+            last = std::max(last, msg->m_nPosX);
+        }
+        if (meas)
+            process(*meas, first, last, groupSeen, true);
+    }
+}
+
+void CKVDoc::DisAssembleBeam(int voice)
+{
+    ForEachSelRange(voice, 0, 0, [voice](CKVMeas& meas, short first, short last, bool, bool) {
+        meas.DisAssembleBeam(static_cast<BYTE>(voice), first, last, 0);
+    });
+    m_bModified = 1;
+}
