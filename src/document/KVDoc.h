@@ -234,6 +234,14 @@ public:
     // Deletes what the records cover in one undo step: 1, or 0 with nothing
     // changed when the selected measures cannot be backed up.
     int DeleteMsgOnSelRect(int voice);
+    // Re-judging the ties and slurs of a measure after a note is deleted,
+    // moved, re-pitched or re-timed changes the flags of their far ends,
+    // which may lie in measures the selection does not reach. Backs those
+    // measures up in the open undo step, each once and after the selected
+    // ones (which the caller has backed up), so that the command works on
+    // their live copies and undo restores them too. Not for a command that
+    // backed up the whole document (every page selected).
+    void SelFarEndBackup();
     int DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int measIndex, int staffIndex,
                                         CKVObject* holder, short& index, CKVMsg* note, CRect& work,
                                         CRect& selection, int voice);
@@ -492,14 +500,18 @@ public:
     void ChangePitchSelNote(int voice, int up, int quality, int steps, int key);
     // Puts the leftmost selected note, rest or chord of the voice at staff
     // position `y` (a rest or chord becomes a note under its id). No undo
-    // step or backup of its own. The note, or null with nothing changed.
+    // step of its own: the host backs up the selected measures, and it backs
+    // up the far ends of their ties and slurs. The note, or null with
+    // nothing changed.
     CKVMsg* ChangeSelNoteOfY(int voice, short y, short accidental);
     // Notes become rests and rests and chords the other, under their ids.
     void ChangeSelNoteToRest(unsigned char voice);
     // 1 left, 2 right, any other value up (3) or down; 1, or 0 when the
     // backup failed.
     int DetailMsgMove(int voice, int direction);
-    // The up (3) or down nudge, without an undo step or backup of its own.
+    // The up (3) or down nudge, without an undo step of its own: the host
+    // backs up the selected measures, and it backs up the far ends of their
+    // ties and slurs.
     int DetailMsgMoveUpDown(int voice, int direction);
     // A tablature note to the next line or space, kept on the staff.
     void SetTabNoteParamsAfterMove(CKVMsg* note, int up);

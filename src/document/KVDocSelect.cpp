@@ -515,19 +515,18 @@ void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vect
     });
 }
 
-// Re-judging the ties and slurs of a measure after a deletion changes the
-// flags of their far ends, which may lie in measures the selection does not
-// reach. Those measures are backed up in the same step, after the selected
-// ones, so that the deletion works on their live copies and undo restores
-// them too.
-void BackUpFarEnds(CKVDoc& doc)
+} // namespace
+
+void CKVDoc::SelFarEndBackup()
 {
+    if (!m_pSelRectArray)
+        return;
     // In walk order, so that the backups come in the same order each time.
     std::vector<CKVMeas*> order;
     std::set<CKVMeas*> selected;
-    for (int r = 0; r < doc.m_pSelRectArray->GetSize(); ++r) {
-        const SelRect& rec = *RecordAt(*doc.m_pSelRectArray, r);
-        selhit::ForEachMeas(doc, rec, [&](const selhit::MeasPlace& place) {
+    for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const SelRect& rec = *RecordAt(*m_pSelRectArray, r);
+        selhit::ForEachMeas(*this, rec, [&](const selhit::MeasPlace& place) {
             if (place.meas && selhit::Selects(rec, place.block, place.meas) && selected.insert(place.meas).second)
                 order.push_back(place.meas);
             return true;
@@ -540,15 +539,13 @@ void BackUpFarEnds(CKVDoc& doc)
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
 }
 
-} // namespace
-
 int CKVDoc::DeleteMsgOnSelRect(int voice)
 {
     ClearCopyPtrMap();
     ResetBackup();
     if (!SelMeasBackup(1))
         return 0;
-    BackUpFarEnds(*this);
+    SelFarEndBackup();
     bool pageBackedUp = false;
     for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const SelRect rec = *RecordAt(*m_pSelRectArray, r);

@@ -58,7 +58,10 @@ bool CEditFrame::Open()
     m_doc.ResetBackup();
     if (WholeScore())
         return m_doc.ObjectBackup(1) != 0;
-    return m_doc.SelMeasBackup(1) != 0;
+    if (!m_doc.SelMeasBackup(1))
+        return false;
+    m_doc.SelFarEndBackup();
+    return true;
 }
 
 bool CEditFrame::WholeScore() const

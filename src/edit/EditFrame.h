@@ -40,7 +40,8 @@ public:
     // the command can reach. With every page selected that is the whole
     // document (ObjectBackup), and the redraw rectangle stays as it was;
     // otherwise the selected measures (SelMeasBackup), which rebuild the
-    // redraw rectangle. False when the command must return at once with
+    // redraw rectangle, then the measures outside them that hold the far
+    // ends of their ties and slurs (SelFarEndBackup). False when the command must return at once with
     // nothing changed: undo is not being recorded, or memory is short.
     bool Open();
 

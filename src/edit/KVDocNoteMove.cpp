@@ -136,6 +136,10 @@ CKVMsg* CKVDoc::ChangeSelNoteOfY(int voice, short y, short accidental)
 {
     if (GetSelMsgCount() < 1)
         return nullptr;
+    // Unless every page is selected, the host backed up only the selected
+    // measures; a replaced chord frees tie partners that may lie outside them.
+    if (!m_bSelectAllPages)
+        SelFarEndBackup();
     CEditFrame frame(*this);
     CKVMsg* chosen = nullptr;
     CKVMeas* meas = nullptr;
@@ -275,33 +279,16 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
     frame.Close();
 }
 
-int CKVDoc::DetailMsgMove(int voice, int direction)
-{
-    CEditFrame frame(*this);
-    if (!frame.Open())
-        return 0;
-    if (direction == 1 || direction == 2) {
-        const short dx = direction == 1 ? -1 : 1;
-        for (CKVMsg* msg : frame.Collect(voice)) {
-            if (msg->m_byKind == MSG_BEAM)
-                continue;
-            msg->m_nPosX = static_cast<short>(msg->m_nPosX + dx);
-            if (tickmath::IsNoteRestChord(*msg))
-                msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
-        }
-    } else {
-        DetailMsgMoveUpDown(voice, direction);
-    }
-    frame.Close();
-    return 1;
-}
+namespace {
 
-int CKVDoc::DetailMsgMoveUpDown(int voice, int direction)
+// The up/down nudge on the symbols the selection reaches, in measures
+// already backed up.
+int NudgeUpDown(CKVDoc& doc, int voice, int direction)
 {
     const bool up = direction == 3;
-    const short space = m_nStaffSpace;
+    const short space = doc.m_nStaffSpace;
     const short half = static_cast<short>(space / 2);
-    CEditFrame frame(*this);
+    CEditFrame frame(doc);
     std::vector<CKVMeas*> measures;
     std::vector<CKVMsg*> groups;
     std::vector<CKVMsg*> chords;
@@ -335,7 +322,7 @@ int CKVDoc::DetailMsgMoveUpDown(int voice, int direction)
                     msg->m_wHeadType = meas->GetDrumHeadType(msg->m_nPosY);
                 msg->MakeMidiMsgFromY(1);
             } else if (kind == CKVStaff::KIND_FREE_LINE) {
-                SetTabNoteParamsAfterMove(msg, up ? 1 : 0);
+                doc.SetTabNoteParamsAfterMove(msg, up ? 1 : 0);
                 msg->MakeMidiMsgFromY(1);
             } else if (kind == CKVStaff::KIND_ONE_LINE) {
                 msg->m_nPosY = static_cast<short>(msg->m_nPosY + (up ? -half : half));
@@ -378,6 +365,39 @@ int CKVDoc::DetailMsgMoveUpDown(int voice, int direction)
     for (CKVMsg* note : notes)
         note->TieMsgOrder(1, nullptr);
     return 1;
+}
+
+} // namespace
+
+int CKVDoc::DetailMsgMove(int voice, int direction)
+{
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return 0;
+    if (direction == 1 || direction == 2) {
+        const short dx = direction == 1 ? -1 : 1;
+        for (CKVMsg* msg : frame.Collect(voice)) {
+            if (msg->m_byKind == MSG_BEAM)
+                continue;
+            msg->m_nPosX = static_cast<short>(msg->m_nPosX + dx);
+            if (tickmath::IsNoteRestChord(*msg))
+                msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
+        }
+    } else {
+        NudgeUpDown(*this, voice, direction);
+    }
+    frame.Close();
+    return 1;
+}
+
+int CKVDoc::DetailMsgMoveUpDown(int voice, int direction)
+{
+    // Unless every page is selected, the host backed up only the selected
+    // measures; a changed pitch re-judges ties whose partners may lie
+    // outside them.
+    if (!m_bSelectAllPages)
+        SelFarEndBackup();
+    return NudgeUpDown(*this, voice, direction);
 }
 
 void CKVDoc::SetTabNoteParamsAfterMove(CKVMsg* note, int up)

@@ -303,12 +303,15 @@ TEST_F(NoteAttrTest, ReplacingATiedChordFreesItsPartners)
     CKVMsg* chord = score->Chord(Meas(0, 0), {.x = 0}, {0, -16});
     CKVMsg* partner = KeyedNote(0, 1, 0, 0);
     score->Tie(chord->GetMsg(0), partner);
+    ASSERT_NE(partner->m_wFlag & MSGFLAG_TIE_END, 0);
     SelectMeas(0, 0);
-    Doc().ResetBackup();
-    Doc().SelMeasBackup(1);
-    ASSERT_NE(Doc().ChangeSelNoteOfY(1, -8, 0), nullptr);
-    EXPECT_EQ(partner->m_wFlag & MSGFLAG_TIE_END, 0);
-    EXPECT_EQ(partner->GetMsgNum(), 0);
+    Settle();
+    CKVMsg* made = nullptr;
+    // Undo gives the partner in the next measure its tie back.
+    ExpectRoundTrip(Doc(), [&] { made = Doc().ChangeSelNoteOfY(1, -8, 0); }, HostStep::OpenAndBackUp);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(Live(0, 1, 0)->m_wFlag & MSGFLAG_TIE_END, 0);
+    EXPECT_EQ(Live(0, 1, 0)->GetMsgNum(), 0);
 }
 
 TEST_F(NoteAttrTest, SideNudgeMovesOnceUnderOverlappingRecords)
@@ -393,6 +396,25 @@ TEST_F(NoteAttrTest, UpNudgeOfATiedNoteMakesTheTieASlur)
     EXPECT_EQ(a->GetMsg(0)->m_byKind, MSG_SLUR);
     ASSERT_EQ(b->GetMsgNum(), 1);
     EXPECT_EQ(b->GetMsg(0)->m_byKind, MSG_SLUR);
+}
+
+// The tie's first note lies in a measure the selection does not reach; the
+// nudge turns the tie into a slur there too, and undo must bring it back.
+TEST_F(NoteAttrTest, UpNudgeOfATieEndUndoesItsPartnerInTheMeasureBefore)
+{
+    CKVMsg* first = KeyedNote(0, 0, 0, 0);
+    CKVMsg* second = KeyedNote(0, 1, 0, 0);
+    score->Tie(first, second);
+    ASSERT_NE(first->m_wFlag & MSGFLAG_TIE_START, 0);
+    SelectMeas(0, 1);
+    ExpectRoundTrip(Doc(), [&] { Doc().DetailMsgMoveUpDown(0, 3); }, HostStep::OpenAndBackUp);
+    EXPECT_EQ(Live(0, 1, 0)->GetMidiKey(), 65);
+    EXPECT_EQ(Live(0, 0, 0)->m_wFlag & MSGFLAG_TIE_START, 0);
+    // The same through the nudge command, which opens its own step.
+    Doc().MultiUndoStart();
+    ASSERT_NE(Live(0, 0, 0)->m_wFlag & MSGFLAG_TIE_START, 0);
+    ExpectRoundTrip(Doc(), [&] { Doc().DetailMsgMove(0, 3); });
+    EXPECT_EQ(Live(0, 0, 0)->m_wFlag & MSGFLAG_TIE_START, 0);
 }
 
 TEST_F(NoteAttrTest, UpDownNudgeTakesTheStemOfEachNotesOwnVoice)
