@@ -309,6 +309,10 @@ void CKVBitmapObject::DrawImage(HDC hdc, int x, int y, int, int)
 {
     if (!m_pImage || !hdc)
         return;
+    // The block holds biClrUsed colours; a device reads a full table for a
+    // count of 0 at 1 to 8 bits, which such a block does not have.
+    if (m_bmih.biBitCount <= 8 && m_bmih.biClrUsed == 0)
+        return;
     const int width = m_bmih.biWidth;
     const int height = std::abs(m_bmih.biHeight);
     HDC memory = ::CreateCompatibleDC(hdc);
