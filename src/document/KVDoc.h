@@ -345,8 +345,37 @@ public:
     int UpdateDelClefType(CKVMsg* clefChange);
 
     // Defined in edit/KVDocDistances.cpp
+    // Store the distance (in staff spaces) in the file info and re-stack the
+    // staves, or the blocks, of every page. No undo step, no backup: the
+    // host takes ObjectBackup(1) first when it wants one.
     void UpdateStaffSpace(short distance);
     void UpdateBlockSpace(short distance);
+    // Both of the above, then the modified flag.
+    void UpdateScoreSpace(short staffDistance, short blockDistance);
+    // Stores the top of a page's first block and the first block's indent in
+    // the file info; nothing else.
+    void UpdateIndent(short firstBlockOffset, short indent);
+    // A staff handle (staff 0: the block) dragged in `block`, carried over to
+    // every block after it from the current page on. With `flag` each block
+    // is backed up before its change (a page's undo would keep the changed
+    // boundaries). Always 1.
+    int SetStaffPosByDelta(short staff, POINT point, CKVBlock* block, int flag);
+    // The right edge of `block` dragged to point.x; every later block's right
+    // edge lines up with it. Backs up as SetStaffPosByDelta does. Always 1.
+    int SetMeasPosByDelta(POINT point, CKVBlock* block, int flag);
+
+    // Defined in edit/KVDocSpacing.cpp
+    // Re-spaces by time the measures the selection records cover (each
+    // backed up once), or without records the current measure's column (in
+    // an ossia block the measure alone). Opens no undo step; nothing when
+    // memory is short.
+    void NoteSpaceOrder(unsigned char voice);
+    // Gives every normal block's measures of master index [first, last] the
+    // width; each block is backed up once before its first change.
+    void SetMeasWidth(short width, short first, short last);
+    // The width of measure `index` of the master system's first staff; 0 for
+    // an index that names no measure.
+    short GetMeasWidth(short index);
 
     // Defined in edit/KVDocDragDrop.cpp
     int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
@@ -575,9 +604,14 @@ public:
     // Rescales every position of the score from one device resolution to
     // another; the renderer calls it when a pass opens on a new resolution.
     void UpdatePosLogicDot(POINT oldDpi, POINT newDpi);
-    // Rebuilds the handle rectangle of every symbol after the glyph widths
-    // were measured anew.
+    // Rebuilds the handle rectangle of every symbol of the staves and ossia
+    // staves after the glyph widths were measured anew.
     void UpdateMsgCtrlRect();
+    // Makes each beam group's grace flag agree with its members: set when
+    // every member note (chord notes included) is a grace note, cleared
+    // otherwise. The members keep theirs. Like UpdateNoteMarkPos it walks
+    // the map from the first id of the last whole-document backup on.
+    void UpdateBeamOfGraceNote();
 
     // Defined in edit/KVDocSelection.cpp
     // Collects the ids of the symbols every selection record covers into
@@ -802,6 +836,14 @@ int MusicFontHeight(int points, int dpi);
 // The staff space of the last score made or loaded, for code that has no
 // document at hand. 0 at load.
 extern short nCurStaffSpace;
+
+// The staff space in force before the last resolution change; 0 at load.
+extern short nPrevStaffSpace;
+
+// The note-mark distances of the last UpdateNoteMarkPos, in dots: the mark
+// offset and the accidental offset. 0 at load.
+extern short nNoteMarkDistance;
+extern short nAccidentalDistance;
 
 // The note-mark position that note insertion reads; set by the host and by
 // step entry. 0 at load.

@@ -94,3 +94,11 @@ bool CChordSymbol::GetChordSymbolParts(ChordSymbolParts& parts)
     parts.rhythmY = m_pRhythm ? m_pRhythm->m_nPosY : short {0};
     return true;
 }
+
+void CChordSymbol::ScaleOwnedParts(int xNew, int xOld, int yNew, int yOld)
+{
+    if (!m_pRhythm || xOld <= 0 || yOld <= 0)
+        return;
+    m_pRhythm->m_nPosX = static_cast<short>(MulDiv(m_pRhythm->m_nPosX, xNew, xOld));
+    m_pRhythm->m_nPosY = static_cast<short>(MulDiv(m_pRhythm->m_nPosY, yNew, yOld));
+}

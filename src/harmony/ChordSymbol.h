@@ -27,6 +27,7 @@ public:
     int ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length);
     int WriteToMem(unsigned char*& buffer, DWORD* pos, DWORD* capacity);
     bool GetChordSymbolParts(ChordSymbolParts& parts) override;
+    void ScaleOwnedParts(int xNew, int xOld, int yNew, int yOld) override;
 
     // Defined in harmony/ChordConvert.cpp
     // Turns a symbol of the older chord kinds (22, 23), whose symbol part

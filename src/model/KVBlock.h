@@ -160,6 +160,20 @@ public:
     // follow it, then the block is laid out again.
     void UpdateFontSize(int oldSpace, int newSpace);
 
+    // Defined in edit/KVBlockSpacing.cpp
+    // Measure `index` (in the block) gets the width; the boundaries after it
+    // move along. An index that names no measure changes nothing.
+    void SetMeasWidth(short index, short width);
+    // Stacks the staves from the top, `distance` dots between one staff's
+    // bottom line and the next one's top line, then lays the block out.
+    void StaffSpaceOrder(short distance);
+    // The same with the file info's staff distance.
+    void OrderSpace();
+
+    // Defined in edit/KVPageRescale.cpp
+    // Moves the block's layout to a new resolution.
+    void UpdateLogicDot(POINT newDpi, POINT oldDpi);
+
     // Fields.
     CTypedPtrArray<CPtrArray, POINT*> m_arrStaffNamePoint;      // per staff, or null
     CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrStaffNameCtrl; // per anchor, or null

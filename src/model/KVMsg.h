@@ -278,6 +278,13 @@ public:
     // Fills `parts` from the chord part and gives true for a chord symbol;
     // false, `parts` untouched, for any other symbol.
     virtual bool GetChordSymbolParts(ChordSymbolParts& parts);
+    // Moves the parts a chord symbol owns (its rhythm pattern) from one
+    // resolution to another, x by xNew/xOld and y by yNew/yOld; nothing for
+    // any other symbol.
+    virtual void ScaleOwnedParts(int xNew, int xOld, int yNew, int yOld)
+    {
+        static_cast<void>(xNew), static_cast<void>(xOld), static_cast<void>(yNew), static_cast<void>(yOld);
+    }
 
     // Defined in model/KVMsgMeas.cpp
     short GetTimeFromPos(short pos);
@@ -557,11 +564,15 @@ public:
     short m_nPerformStart = 0;  // start at which the symbol is played, in ticks
     WORD m_wHeadType = 0;       // note-head type
     WORD m_wDuration = 0;       // duration code, or a sub-kind
-    // Four layout words whose meaning depends on the kind.
+    // Four layout words whose meaning depends on the kind. Notes and rests
+    // keep the mark offset in the third and the accidental offset in the
+    // fourth (see MarkOffset and AccidentalOffset).
     short m_nLayout1 = 0;
     short m_nLayout2 = 0;
     short m_nLayout3 = 4;
     short m_nLayout4 = 3;
+    short& MarkOffset() { return m_nLayout3; }
+    short& AccidentalOffset() { return m_nLayout4; }
     BYTE m_byKind = 0;
     BYTE m_byVoice = 0;
     short m_nPlayTime = 0;      // sounding length in ticks

@@ -98,6 +98,23 @@ public:
     // Defined in edit/KVPageFont.cpp
     void UpdateFontSize(int oldSpace, int newSpace);
 
+    // Defined in edit/KVPageSpacing.cpp
+    // Puts the normal blocks' tops at the file info's first-block offset and
+    // block distance; only the block rectangles move.
+    void OrderBlockSpace();
+    // One undo step on every normal block: 0 left edges at 1, 1 block
+    // distances, 2 staff distances, 3 even measure spread; other modes do
+    // nothing.
+    void BlockCenterFit(short mode);
+    // Replaces each normal block by a fresh one of the same measures stacked
+    // as AddBlock stacks them. Works in the caller's step: the host backs the
+    // page up first, since a removed block comes back only with its page.
+    void UpdateBlockPos();
+
+    // Defined in edit/KVPageRescale.cpp
+    // Moves the page and its blocks to a new resolution.
+    void UpdateLogicDot(POINT newDpi, POINT oldDpi);
+
     // Defined in edit/KVPageOssia.cpp
     CKVBlock* GetSelOssiaBlock();
 

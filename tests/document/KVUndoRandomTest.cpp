@@ -11,6 +11,8 @@
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "document/SelRect.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
@@ -49,7 +51,21 @@ const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.
 struct Edit {
-    enum Kind { kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kKinds };
+    enum Kind {
+        kAddNote,
+        kDeleteNote,
+        kTie,
+        kAccidental,
+        kAddStaff,
+        kAddMeas,
+        kPageText,
+        kFont,
+        kSpaceNotes,
+        kMeasWidth,
+        kScoreSpace,
+        kCenterFit,
+        kKinds
+    };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
@@ -57,7 +73,8 @@ struct Edit {
     int other = 0;    // the tie's second note among the next measure's first ones
     short x = 0;      // the start time of an entered note; a page text's position
     short y = 0;      // in half spaces below the top line
-    short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental
+    short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental,
+                      // the spaced voice, the measure width, the block distance, the page-layout mode
     int options = 0;  // the accidental's options
 };
 
@@ -246,6 +263,29 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
         doc.UpdatePosYA(e.value, 1);
         break;
+    case Edit::kSpaceNotes: {
+        CKVMeas* meas = b.Meas(e.staff, e.meas);
+        RECT none {0, 0, 0, 0};
+        doc.AddSelRect(SelRect::kMeas, &none, meas, nullptr, doc.GetBlockByMeas(meas));
+        ASSERT_EQ(doc.m_pSelRectArray->GetSize(), 1);
+        doc.ResetBackup();
+        doc.NoteSpaceOrder(static_cast<unsigned char>(e.value));
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenWords(b.Meas(e.staff, e.meas));
+        break;
+    }
+    case Edit::kMeasWidth:
+        doc.ResetBackup();
+        doc.SetMeasWidth(e.value, static_cast<short>(e.meas), static_cast<short>(e.other));
+        break;
+    case Edit::kScoreSpace:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        doc.UpdateScoreSpace(e.x, e.value);
+        break;
+    case Edit::kCenterFit:
+        doc.GetPage(static_cast<short>(e.index))->BlockCenterFit(e.value);
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -388,15 +428,33 @@ protected:
                 e.value = static_cast<short>(1 + Pick(2));
                 if (measures + e.value > kMaxMeasures)
                     continue;
-            } else if (roll < 90) {
+            } else if (roll < 86) {
                 e.kind = Edit::kPageText;
                 e.index = Pick(Doc().GetPageNum());
                 e.x = static_cast<short>(10 * Pick(50));
                 e.y = static_cast<short>(Pick(50));
                 e.value = static_cast<short>('A' + Pick(26));
-            } else {
+            } else if (roll < 90) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
+            } else if (roll < 93) {
+                e.kind = Edit::kSpaceNotes;
+                // A measure that no block shows takes no selection record.
+                if (!Doc().GetBlockByMeas(live->Meas(e.staff, e.meas)))
+                    continue;
+                e.value = static_cast<short>(Pick(2));
+            } else if (roll < 96) {
+                e.kind = Edit::kMeasWidth;
+                e.other = std::min(measures - 1, e.meas + Pick(2));
+                e.value = static_cast<short>(40 + 8 * Pick(20));
+            } else if (roll < 98) {
+                e.kind = Edit::kScoreSpace;
+                e.x = static_cast<short>(3 + Pick(6));
+                e.value = static_cast<short>(2 + Pick(5));
+            } else {
+                e.kind = Edit::kCenterFit;
+                e.index = Pick(Doc().GetPageNum());
+                e.value = static_cast<short>(Pick(4));
             }
             return e;
         }

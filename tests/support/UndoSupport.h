@@ -37,10 +37,24 @@ inline std::string StoredDump(CKVDoc& doc)
     return CanonicalDump(*loaded);
 }
 
+// One line of the file info's page geometry and the document's font
+// metrics, for commands that change them beside the tree.
+inline std::string FileInfoDump(CKVDoc& doc)
+{
+    const CKVFileInfo& f = *doc.m_pFileInfo;
+    return "blocks " + std::to_string(f.m_nBlockPerPage) + " measures " + std::to_string(f.m_nMeasPerBlock) +
+           " margins " + std::to_string(f.m_nLeftMargin) + "," + std::to_string(f.m_nRightMargin) + "," +
+           std::to_string(f.m_nTopMargin) + "," + std::to_string(f.m_nBottomMargin) + " first " +
+           std::to_string(f.m_nFirstBlockX) + "," + std::to_string(f.m_nFirstBlockY) + " distances " +
+           std::to_string(f.m_nBlockDistance) + "," + std::to_string(f.m_nStaffDistance) + " print " +
+           std::to_string(f.m_lPrintWidth) + "x" + std::to_string(f.m_lPrintHeight) + " font " +
+           std::to_string(doc.m_nFontHeight) + "," + std::to_string(doc.m_nStaffSpace);
+}
+
 // Whether the round trip runs the host's own step first, and how the score
-// is compared.
+// is compared (WithFileInfo: the live tree and the file info's geometry).
 enum class HostStep { None, OpenAndBackUp };
-enum class Compare { Live, Stored };
+enum class Compare { Live, Stored, WithFileInfo };
 
 // Runs an edit command, then checks that undo gives back the score from
 // before it and redo the score after it. With HostStep::OpenAndBackUp the
@@ -49,7 +63,11 @@ enum class Compare { Live, Stored };
 inline void ExpectRoundTrip(CKVDoc& doc, const std::function<void()>& command, HostStep host = HostStep::None,
                             Compare compare = Compare::Live)
 {
-    auto dump = [&] { return compare == Compare::Stored ? StoredDump(doc) : CanonicalDump(doc); };
+    auto dump = [&] {
+        if (compare == Compare::WithFileInfo)
+            return CanonicalDump(doc) + FileInfoDump(doc);
+        return compare == Compare::Stored ? StoredDump(doc) : CanonicalDump(doc);
+    };
     const std::string before = dump();
     if (host == HostStep::OpenAndBackUp) {
         doc.ResetBackup();
