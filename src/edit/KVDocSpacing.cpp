@@ -13,8 +13,12 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
+#include "timing/TieLinks.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -36,19 +40,61 @@ bool BackedUpInOpenStep(CKVDoc& doc, CKVMeas* meas)
     return false;
 }
 
-// Backs the measure up (once per step) and spaces its live clone.
-void SpaceMeasure(CKVDoc& doc, CKVMeas* meas, unsigned char voice, std::set<CKVMeas*>& spaced)
+CKVMeas* LiveOf(CKVMeas* meas)
+{
+    CKVMeas* live = meas->GetCurBackupObj();
+    return live ? live : meas;
+}
+
+// Backs the measure up (once per step) and lists its live clone.
+void BackUp(CKVDoc& doc, CKVMeas* meas, std::vector<CKVMeas*>& targets)
 {
     if (!meas)
         return;
-    if (!BackedUpInOpenStep(doc, meas) && !spaced.count(meas))
+    if (!BackedUpInOpenStep(doc, meas))
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-    CKVMeas* live = meas->GetCurBackupObj();
-    if (!live)
-        live = meas;
-    if (!spaced.insert(live).second)
-        return;
-    live->NoteSpaceOrder(voice, 1, 0, kWithGraceNotes);
+    CKVMeas* live = LiveOf(meas);
+    if (std::find(targets.begin(), targets.end(), live) == targets.end())
+        targets.push_back(live);
+}
+
+// The measures outside `inside` that hold the far ends of the ties and
+// slurs of the notes under `node`, each once.
+void CollectFarEnds(CKVObject& node, const std::vector<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
+{
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (!tielink::IsTieOrSlur(*child)) {
+            CollectFarEnds(*child, inside, far);
+            return false;
+        }
+        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
+            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
+            if (meas && std::find(inside.begin(), inside.end(), meas) == inside.end() &&
+                std::find(far.begin(), far.end(), meas) == far.end())
+                far.push_back(meas);
+        }
+        return false;
+    });
+}
+
+// Re-timing re-judges the ties and slurs of the spaced measures, which
+// changes their far ends; those measures are backed up too, after the
+// spaced ones, and then the spaced measures' live clones are spaced.
+void SpaceAll(CKVDoc& doc, const std::vector<CKVMeas*>& targets, unsigned char voice)
+{
+    std::vector<CKVMeas*> far;
+    for (CKVMeas* meas : targets)
+        CollectFarEnds(*meas, targets, far);
+    for (CKVMeas* meas : far) {
+        if (LiveOf(meas) == meas && !BackedUpInOpenStep(doc, meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
+    std::set<CKVMeas*> spaced;
+    for (CKVMeas* meas : targets) {
+        CKVMeas* live = LiveOf(meas);
+        if (spaced.insert(live).second)
+            live->NoteSpaceOrder(voice, 1, 0, kWithGraceNotes);
+    }
 }
 
 } // namespace
@@ -57,7 +103,7 @@ void CKVDoc::NoteSpaceOrder(unsigned char voice)
 {
     if (!CheckAvailableMemory(kEditMemory))
         return;
-    std::set<CKVMeas*> spaced;
+    std::vector<CKVMeas*> targets;
     const int records = m_pSelRectArray ? m_pSelRectArray->GetSize() : 0;
     if (records > 0) {
         for (int i = 0; i < m_pSelRectArray->GetSize(); ++i) {
@@ -66,7 +112,7 @@ void CKVDoc::NoteSpaceOrder(unsigned char voice)
                 continue;
             selhit::ForEachMeas(*this, *rec, [&](const selhit::MeasPlace& place) {
                 if (selhit::Selects(*rec, place.block, place.meas))
-                    SpaceMeasure(*this, place.meas, voice, spaced);
+                    BackUp(*this, place.meas, targets);
                 return true;
             });
         }
@@ -74,14 +120,15 @@ void CKVDoc::NoteSpaceOrder(unsigned char voice)
         const LONG index = m_pCurBlock->m_nFirstMeas + m_nCurMeas;
         if (m_pCurBlock->m_byKind == CKVBlock::KIND_OSSIA) {
             CKVStaff* staff = m_pCurBlock->GetStaff(m_nCurStaff);
-            SpaceMeasure(*this, staff ? staff->GetMeas(index) : nullptr, voice, spaced);
+            BackUp(*this, staff ? staff->GetMeas(index) : nullptr, targets);
         } else if (CKVSystem* system = MasterOf(*this)) {
             for (short s = 0; s < system->GetStaffNum(); ++s) {
                 CKVStaff* staff = system->GetStaff(s);
-                SpaceMeasure(*this, staff ? staff->GetMeas(index) : nullptr, voice, spaced);
+                BackUp(*this, staff ? staff->GetMeas(index) : nullptr, targets);
             }
         }
     }
+    SpaceAll(*this, targets, voice);
     m_bModified = 1;
 }
 
