@@ -231,7 +231,7 @@ int CEncDoc::NumberStaves()
         for (int s = 0; s < kMaxStaves; ++s)
             track->m_nStaffIndex[s] = -1;
         for (int s = 0; s < track->byStaffNum(); ++s) {
-            if (next > SHRT_MAX)
+            if (next >= SHRT_MAX) // the staff total stays a 16-bit count
                 return 0;
             track->m_nStaffIndex[s] = static_cast<short>(next++);
         }

@@ -4,6 +4,7 @@
 
 #include "EncoreTestSupport.h"
 
+#include <climits>
 #include <cstring>
 
 using namespace kvtest;
@@ -268,6 +269,15 @@ TEST_F(EncoreReader, TrackPageAndSystemChains)
     EXPECT_EQ(fiveRead.result, 0);
     EXPECT_EQ(fiveRead.doc->GetReadFailure(), EncReadFailure::Damaged);
 
+    // The staff total is a signed 16-bit count: 32,767 staves read, one more fails.
+    for (int extra : {0, 1}) {
+        EncoreFile crowded = MinimalEncore();
+        crowded.tracks.assign(8192, EncoreTrack {"TK00", "", 4});
+        crowded.tracks.back().staves = static_cast<BYTE>(3 + extra);
+        EncRead read = ReadEncore(WriteEncore(crowded, EncoreOrder::Scow), nullptr);
+        EXPECT_EQ(read.result, extra ? 0 : 1);
+    }
+
     for (auto [length, staves, result] : {std::tuple {26u, 0, 1}, {86u, 2, 1}, {25u, 0, 0}}) {
         EncoreFile f = MinimalEncore();
         f.lines[0].staves.resize(2);
@@ -477,6 +487,21 @@ TEST_F(EncoreReader, MemoryTestColoursAndCopies)
     host.freeBytes = 3 * bytes.size();
     EncRead read = ReadEncore(bytes);
     ASSERT_EQ(read.result, 1);
+
+    // Three times a file of 3 GB passes the int range: the free-memory test
+    // must ask for the most it can, not for a wrapped figure.
+    class HugeFile : public CMemFile {
+    public:
+        using CMemFile::CMemFile;
+        DWORD GetLength() const override { return 0xC0000000u; }
+    };
+    std::vector<BYTE> copy = bytes;
+    HugeFile huge(copy.data(), static_cast<UINT>(copy.size()));
+    host.freeBytes = static_cast<unsigned long long>(INT_MAX) - 1;
+    host.messageBoxes.clear();
+    CEncDoc hugeDoc;
+    EXPECT_EQ(hugeDoc.Read(nullptr, huge), 0);
+    EXPECT_EQ(host.messageBoxes.size(), 1u);
 
     CEncDoc& doc = *read.doc;
     doc.m_byColor[78 + 20] = 0x10;
