@@ -381,8 +381,9 @@ bool CEncDoc::ReadText(const std::vector<BYTE>& body)
         item->wReserved2 = word(pos + 4);
         pos += 6;
         const size_t entries = 4 * static_cast<size_t>(item->wReserved1) + 6 * static_cast<size_t>(item->wReserved2);
-        const BYTE* text = body.data() + pos + entries;
-        const void* end = pos + entries < size ? std::memchr(text, 0, size - pos - entries) : nullptr;
+        const size_t textStart = pos + entries;
+        const BYTE* text = textStart < size ? body.data() + textStart : nullptr;
+        const void* end = text ? std::memchr(text, 0, size - textStart) : nullptr;
         if (end == nullptr) {
             delete item;
             return false;
