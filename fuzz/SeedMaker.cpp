@@ -8,7 +8,8 @@
 // behind its selector and steering bytes) and OUT/bitmap_reader/ (BMP files
 // and image records behind their form byte), OUT/clipboard_image/
 // (clipboard images of generated selections behind their context byte) and
-// OUT/custom_symbol_block/ (custom symbol blocks). The committed seeds in
+// OUT/custom_symbol_block/ (custom symbol blocks) and OUT/encore_reader/
+// (Encore files of both byte orders and layouts). The committed seeds in
 // fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
@@ -16,6 +17,7 @@
 #include "KvcFile.h"
 #include "support/BmpMaker.h"
 #include "support/CustomSymbolMaker.h"
+#include "support/EncoreWriter.h"
 #include "model/CustomSymbol.h"
 #include "support/ScoreGenerator.h"
 
@@ -466,6 +468,34 @@ void CustomSymbolSeeds(const fs::path& folder)
     Put(folder, "written-empty", written);
 }
 
+void EncoreSeeds(const fs::path& folder)
+{
+    using namespace kvtest;
+    const EncoreOrder orders[2] = {EncoreOrder::Scow, EncoreOrder::Sco5};
+    for (EncoreOrder order : orders) {
+        const std::string suffix = order == EncoreOrder::Scow ? "-scow" : "-sco5";
+        Put(folder, "minimal" + suffix, WriteEncore(MinimalEncore(), order));
+        // Seeds stay under 4 KB: shorter printer and colour blocks.
+        const auto trimmed = [](EncoreFile f) {
+            f.blocks[0].body.resize(4);
+            f.blocks[4].body.resize(60);
+            f.measures[3].symbols.clear();
+            f.lines.pop_back();
+            return f;
+        };
+        Put(folder, "rich" + suffix, WriteEncore(trimmed(RichEncore()), order));
+        EncoreFile older = trimmed(RichEncore(false));
+        older.layout = EncoreLayout::Older;
+        Put(folder, "older" + suffix, WriteEncore(older, order));
+        EncoreFile later = MinimalEncore();
+        later.headerLength = 0xC4;
+        Put(folder, "header-c4" + suffix, WriteEncore(later, order));
+        later.tracks[0].recordSize = 2158;
+        later.tracks[0].chunkLength = 600;
+        Put(folder, "later-layout" + suffix, WriteEncore(later, order));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -483,5 +513,6 @@ int main(int argc, char** argv)
     ClipboardSeeds(out / "clipboard_image");
 
     CustomSymbolSeeds(out / "custom_symbol_block");
+    EncoreSeeds(out / "encore_reader");
     return g_failed ? 1 : 0;
 }

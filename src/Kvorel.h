@@ -44,3 +44,7 @@
 
 #include "timing/TieSlurDirection.h"
 #include "edit/PasteState.h"
+
+#include "import/EncRecords.h"
+#include "import/EncMeas.h"
+#include "import/EncDoc.h"

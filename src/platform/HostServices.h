@@ -9,6 +9,7 @@
 class CString;
 class CPtrArray;
 class CWnd;
+class CDialog;
 
 class HostServices {
 public:
@@ -58,3 +59,5 @@ HostServices& GetHostServices();
 // lParam a NUL-terminated text or 0) into HostServices::Progress. The host
 // hands it to every operation that takes a progress window.
 CWnd* GetHostProgressWnd();
+// The same as a headless dialog, for the readers that take a CDialog.
+CDialog* GetHostProgressDialog();

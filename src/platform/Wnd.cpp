@@ -45,6 +45,18 @@ protected:
     }
 };
 
+// The same as a dialog, for the readers that report to a CDialog.
+class HostProgressDialog : public CDialog {
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_USER + 1)
+            return CDialog::WindowProc(message, wParam, lParam);
+        GetHostServices().Progress(static_cast<int>(wParam), reinterpret_cast<const char*>(lParam));
+        return 0;
+    }
+};
+
 } // namespace
 
 CWnd::CWnd()
@@ -147,4 +159,10 @@ CWnd* GetHostProgressWnd()
 {
     static HostProgressWnd window;
     return &window;
+}
+
+CDialog* GetHostProgressDialog()
+{
+    static HostProgressDialog dialog;
+    return &dialog;
 }

@@ -96,3 +96,15 @@ TEST_F(WndTest, MainWindowOfTheThread)
 }
 
 } // namespace
+
+TEST_F(WndTest, HostProgressDialogPassesOnlyProgress)
+{
+    CDialog* dialog = GetHostProgressDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SendMessage(WM_USER + 1, 30, reinterpret_cast<LPARAM>("Half way"));
+    dialog->SendMessage(WM_USER + 2, 40, reinterpret_cast<LPARAM>("Not progress"));
+    dialog->SendMessage(WM_USER, 50, 0);
+    ASSERT_EQ(host.progress.size(), 1u);
+    EXPECT_EQ(host.progress[0].percent, 30);
+    EXPECT_EQ(host.progress[0].text, "Half way");
+}
