@@ -4,13 +4,18 @@
 // everything must come back to it. The edits go through the editing code:
 // note entry, deletion with its tuplet, tie and slur hand-over, the tie
 // command across a bar line, an accidental on a note, staves and measures
-// added under a whole-document backup, page texts and the font height.
+// added under a whole-document backup, page texts and the font height,
+// staves hidden and shown in blocks, ossias made and removed, and the view
+// switches of measures.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "document/SelRect.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
@@ -49,7 +54,22 @@ const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.
 struct Edit {
-    enum Kind { kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kKinds };
+    enum Kind {
+        kAddNote,
+        kDeleteNote,
+        kTie,
+        kAccidental,
+        kAddStaff,
+        kAddMeas,
+        kPageText,
+        kFont,
+        kStaffHide,
+        kStaffVisible,
+        kInsertOssia,
+        kDeleteOssia,
+        kMeasViewAttr,
+        kKinds
+    };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
@@ -246,6 +266,54 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
         doc.UpdatePosYA(e.value, 1);
         break;
+    case Edit::kStaffHide: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        if (e.value == 1) {
+            std::vector<unsigned char> flags(static_cast<size_t>(b.System()->GetStaffNum()), 0);
+            flags[0] = 1;
+            doc.StaffHide(0, 1, flags.data());
+        } else {
+            doc.JumpToPage(0);
+            CKVBlock* block = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+            ASSERT_TRUE(block);
+            RECT none {0, 0, 0, 0};
+            doc.AddSelRect(SelRect::kBlockStaff, &none, nullptr, block->GetStaff(static_cast<short>(e.other)), block);
+            doc.StaffHide(0, 0, nullptr);
+        }
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    }
+    case Edit::kStaffVisible: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        doc.JumpToPage(0);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.m_pCurBlock = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+        doc.StaffVisible(0, 0, nullptr);
+        break;
+    }
+    case Edit::kInsertOssia:
+        doc.JumpToPage(0);
+        ASSERT_EQ(1, doc.InsertOssia(POINT {e.x, e.y}, 0, e.staff, e.meas + 1, e.meas + 1 + e.value, 15, 0, 100));
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    case Edit::kDeleteOssia: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        doc.JumpToPage(0);
+        CKVPage* page = doc.GetPage(0);
+        ASSERT_LT(e.index, page->m_arrOssiaBlock.GetSize());
+        doc.m_pCurBlock = page->m_arrOssiaBlock.GetAt(e.index);
+        doc.DeleteOssia();
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    }
+    case Edit::kMeasViewAttr:
+        doc.ResetBackup();
+        doc.SetMeasViewAttr(static_cast<short>(e.staff), static_cast<short>(e.meas), static_cast<short>(e.meas + e.index),
+                            static_cast<unsigned char>(e.value));
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -388,15 +456,49 @@ protected:
                 e.value = static_cast<short>(1 + Pick(2));
                 if (measures + e.value > kMaxMeasures)
                     continue;
-            } else if (roll < 90) {
+            } else if (roll < 85) {
                 e.kind = Edit::kPageText;
                 e.index = Pick(Doc().GetPageNum());
                 e.x = static_cast<short>(10 * Pick(50));
                 e.y = static_cast<short>(Pick(50));
                 e.value = static_cast<short>('A' + Pick(26));
-            } else {
+            } else if (roll < 88) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
+            } else if (roll < 91) {
+                e.kind = Edit::kStaffHide;
+                e.value = static_cast<short>(Pick(2));
+                CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                if (!page || page->GetBlockNum() == 0)
+                    continue;
+                e.index = Pick(page->GetBlockNum());
+                const int shown = page->GetBlock(static_cast<short>(e.index))->GetStaffNum();
+                if (e.value == 0 && shown < 2)
+                    continue;
+                e.other = Pick(std::max(shown, 1));
+            } else if (roll < 93) {
+                e.kind = Edit::kStaffVisible;
+                CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                if (!page || page->GetBlockNum() == 0)
+                    continue;
+                e.index = Pick(page->GetBlockNum());
+            } else if (roll < 95) {
+                e.kind = Edit::kInsertOssia;
+                e.value = static_cast<short>(Pick(2));
+                if (e.meas + e.value >= measures || Doc().GetPageNum() == 0)
+                    continue;
+                e.x = static_cast<short>(10 * Pick(20));
+                e.y = static_cast<short>(10 * Pick(20));
+            } else if (roll < 97) {
+                e.kind = Edit::kDeleteOssia;
+                CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                if (!page || page->m_arrOssiaBlock.GetSize() == 0)
+                    continue;
+                e.index = Pick(page->m_arrOssiaBlock.GetSize());
+            } else {
+                e.kind = Edit::kMeasViewAttr;
+                e.index = Pick(3);
+                e.value = static_cast<short>(Pick(256));
             }
             return e;
         }
