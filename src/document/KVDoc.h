@@ -580,6 +580,63 @@ public:
     // The staff picked at a page point of the current page, with its block.
     CKVStaff* GetSelStaff(POINT pt, CKVBlock*& block);
 
+    // Defined in edit/KVDocStaffView.cpp
+    // Hiding and showing staves in blocks. Neither takes a backup: the
+    // caller opens the undo step and takes ObjectBackup(1) first.
+    // Mode 1 hides, on every page, the staves of document system `system`
+    // from index 0 on while their flag byte is 1; any other mode hides the
+    // selected staves (or, without records, the current staff) of the
+    // current page, keeping each block's last staff. The blocks below a
+    // block move by the change of its last staff's y.
+    void StaffHide(int system, int mode, unsigned char* flags);
+    // Gives the chosen blocks of the current page (the selected ones, or
+    // without records the current one) their hidden staves again, each at
+    // its system position, and moves the blocks below down.
+    void StaffVisible(int system, int, unsigned char*);
+
+    // Defined in edit/KVDocViewAttr.cpp
+    // The view byte of measures first .. last of a master staff (negative:
+    // the first staff of the selected ossia block); backs each measure up.
+    void SetMeasViewAttr(short staff, short first, short last, unsigned char bits);
+    // 0 when the staff or measure does not exist.
+    int GetMeasViewAttr(short staff, short meas);
+    // The view byte and size percent of a master staff, or with a negative
+    // staff of the selected staff of the selected ossia block; no backup.
+    void SetStaffViewAttr(short staff, unsigned char bits, unsigned long, int size);
+    // The same for staff `staff` of the selected ossia block (negative: its
+    // selected staff).
+    void SetOssiaStaffViewAttr(short staff, unsigned char bits, unsigned long, int size);
+    // The staff's view byte with its size percent in `size` (negative: the
+    // first staff of the selected ossia block); 0 when there is no staff.
+    int GetStaffViewAttr(short staff, int& size);
+    // -1 when the master system may take `count` more measures, else how
+    // many it may still take.
+    short InsertMeasEnble(short count);
+    // -1 when `count` pages of measures may be inserted at `page`, else how
+    // many fit; 0 for a page that does not exist.
+    short InsertPageEnable(int page, int count, unsigned long flags);
+    // -1 when a new score of that many staff measures is allowed, else 32000.
+    short CreateNewScoreEnable(short staves, short measures);
+
+    // Defined in edit/KVDocOssia.cpp
+    // Makes an ossia of measures firstMeas .. lastMeas (1-based) of a staff
+    // at a point of the current page, in its own undo step with a
+    // whole-document backup. 0 without a current page, for a bad range or
+    // when memory is out.
+    int InsertOssia(POINT pt, int system, int staff, int firstMeas, int lastMeas, unsigned char attr, unsigned long,
+                    int size);
+    // The commands below on the selected ossia block take no backup of their
+    // own (InsertOssiaStaves excepted): the caller opens the step and takes
+    // ObjectBackup(1) first.
+    int InsertOssiaStaves(int at, int count, int system, unsigned long after, int mode, int lines, int size);
+    void ChangeOssiaStaffType(int staff, int mode, int clef, int lines, int size);
+    int DeleteOssiaStaves(int first, int last, int);
+    void DeleteOssia();
+    int InsertMeasuresInOssia(int at, int count, unsigned long flags);
+    int DeleteMeasuresInOssia(short a, int b);
+    int IsOssiaSelected();
+    int SetSelOssiaAttr(unsigned long value);
+
     // Defined in edit/KVDocReflow.cpp
     CKVPage* GetCurrentPage();
     // Lays every measure of the master system out again from page 0: with
@@ -648,6 +705,10 @@ public:
     // Swaps two staves of the master system: 1, or 0 for a bad index.
     int MoveStaff(int a, int b, DWORD);
     void ChangeStaffType(int staff, int mode, int clef, int lines, int size);
+    // The retype steps of ChangeStaffType on any staff; an ossia staff also
+    // takes the drum clef in mode 1003, and in mode 1004 keeps its clef
+    // changes and has its clef brought up to date.
+    void RetypeStaff(CKVStaff* staff, int mode, int clef, int lines, int size, bool ossia);
     int IsUndoEnableStaffDel(int, int, int system);
     int GetStavesCount(int);
     // Fills the selected-staff list; its size, or -1 when empty or for a

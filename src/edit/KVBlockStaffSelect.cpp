@@ -30,7 +30,8 @@ int CKVBlock::IsStaffSelected(CKVStaff* staff)
                 return 1;
             continue;
         }
-        if (rec->pPage != m_pPage)
+        // A record made on no particular page concerns every page.
+        if (rec->pPage && rec->pPage != m_pPage)
             continue;
         if (rec->nKind == SelRect::kRect && IsStaffSelected(staff, &rec->rect))
             return 1;

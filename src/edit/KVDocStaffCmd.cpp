@@ -366,7 +366,11 @@ int CKVDoc::MoveStaff(int a, int b, DWORD)
 
 void CKVDoc::ChangeStaffType(int index, int mode, int clef, int lines, int size)
 {
-    CKVStaff* staff = GetStaff(index, 0);
+    RetypeStaff(GetStaff(index, 0), mode, clef, lines, size, false);
+}
+
+void CKVDoc::RetypeStaff(CKVStaff* staff, int mode, int clef, int lines, int size, bool ossia)
+{
     if (!staff)
         return;
     if (staff->m_byStaffKind == CKVStaff::KIND_DRUM && mode != CKVSystem::MODE_DRUM)
@@ -391,6 +395,10 @@ void CKVDoc::ChangeStaffType(int index, int mode, int clef, int lines, int size)
     case CKVSystem::MODE_ONE_LINE_DRUM:
         staff->m_byStaffKind = CKVStaff::KIND_ONE_LINE;
         setChannels();
+        if (ossia) {
+            staff->m_byClefType = CKVStaff::CLEF_DRUM;
+            clef = CKVStaff::CLEF_DRUM;
+        }
         break;
     case CKVSystem::MODE_DRUM:
         giveKitHead();
@@ -401,8 +409,13 @@ void CKVDoc::ChangeStaffType(int index, int mode, int clef, int lines, int size)
             if (CKVMeas* meas = staff->GetMeas(m)) {
                 meas->m_byInitClef = CKVStaff::CLEF_DRUM;
                 meas->DeleteAllUpDownMsg(kWithUpList, kWithDownList);
-                meas->DeleteAllClefMsgs();
+                if (!ossia)
+                    meas->DeleteAllClefMsgs();
             }
+        }
+        if (ossia) {
+            clef = CKVStaff::CLEF_DRUM;
+            break;
         }
         m_bModified = 1;
         return;

@@ -3,7 +3,9 @@
 #include "model/KVPage.h"
 
 #include "document/KVDoc.h"
+#include "document/UndoEntry.h"
 #include "model/KVBlock.h"
+#include "model/NewObject.h"
 
 CKVBlock* CKVPage::GetSelOssiaBlock()
 {
@@ -16,4 +18,21 @@ CKVBlock* CKVPage::GetSelOssiaBlock()
     if (current && current->m_byKind == CKVBlock::KIND_OSSIA)
         return current;
     return nullptr;
+}
+
+int CKVPage::InsertOssia(POINT pt, int staff, int first, int last, CKVStaff* ossia)
+{
+    if (!ossia)
+        return 0;
+    CKVBlock* block = KvNewReported<CKVBlock>();
+    if (!block)
+        return 0;
+    if (!block->Create(this, pt, staff, first, last, ossia)) {
+        delete block;
+        return 0;
+    }
+    m_arrOssiaBlock.Add(block);
+    if (m_pDoc)
+        m_pDoc->AddObj2BackupArray(UndoEntry::kBlockInsDel, block, 1);
+    return 1;
 }

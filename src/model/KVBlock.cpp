@@ -417,10 +417,13 @@ void CKVBlock::SetRect()
 void CKVBlock::UpdateMeasXY(int, int crossStaff, int backup)
 {
     const int staffCount = GetStaffNum();
-    if (staffCount == 0)
-        return;
     DeleteHandles(m_arrStaffCtrl);
     DeleteHandles(m_arrMeasCtrl);
+    if (staffCount == 0) {
+        // A block whose staves were all hidden keeps its place with no height.
+        m_rcBlock.bottom = m_rcBlock.top;
+        return;
+    }
 
     const int s = StaffSpace(*this);
     const int halfDistance = StaffDistanceValue(*this) / 2;

@@ -155,6 +155,32 @@ public:
     // takes in that staff.
     int IsStaffSelected(CKVStaff* staff);
 
+    // Defined in edit/KVBlockOssia.cpp
+    // Lays out an ossia block at the page point for the ossia staff, with
+    // the widths of measures first .. last of staff `staff` of the ossia's
+    // system (scaled down to the printable width when wider): 0 when memory
+    // is out or the range names no measure, else 1.
+    int Create(CKVPage* page, POINT pt, int staff, int first, int last, CKVStaff* ossia);
+    // `count` boundaries of width `width` before `at` (flag bit 0: after
+    // it); the new number of boundaries.
+    short AddMeasInOssia(int at, unsigned long flags, short count, unsigned short width);
+    // Takes n boundaries out at `first` (n clamped to the measures there);
+    // the new number of boundaries.
+    short DeleteMeasInOssia(int first, short n);
+
+    // Defined in edit/KVBlockStaffPick.cpp
+    // 1 when the block shows fewer staves than its system has and the
+    // selection reaches one of its staves (a one-staff record needs only to
+    // name this block); else 0.
+    int IsStaffVisible();
+    // The first staff whose picking strip holds the block-relative point:
+    // x from boundary 0 - 20 to boundary 0, y from the staff's y - 4 staff
+    // spaces to its y, all inclusive; null when none.
+    CKVStaff* GetSelStaff(POINT pt);
+    // The first staff of the block that the selection takes in; null when none.
+    CKVStaff* GetSelStaff();
+    static constexpr int kPickStripWidth = 20;
+
     // Defined in edit/KVPageFont.cpp
     // A new staff space: the gaps between staves and the per-staff values
     // follow it, then the block is laid out again.

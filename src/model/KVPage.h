@@ -12,6 +12,7 @@ class CKVDoc;
 class CKVFileInfo;
 class CKVMeas;
 class CKVMsg;
+class CKVStaff;
 class CKVSystem;
 
 class CKVPage : public CKVMultiBackup {
@@ -117,6 +118,9 @@ public:
 
     // Defined in edit/KVPageOssia.cpp
     CKVBlock* GetSelOssiaBlock();
+    // Appends an ossia block for the ossia staff at the page point: 1, or 0
+    // without a staff or when the block cannot be made.
+    int InsertOssia(POINT pt, int staff, int first, int last, CKVStaff* ossia);
 
     // Defined in edit/KVBlockStaffName.cpp
     // The first block when one of its staff-name handles holds the point,

@@ -98,6 +98,13 @@ public:
     int AddObj2BackupArray(short kind, void* object, int inserted);
     int Backup(short kind, void* object);
 
+    // Defined in edit/KVSystemOssia.cpp
+    // A new ossia staff holding copies (with new ids) of measures first ..
+    // last of staff `staff` of this system, appended to the ossia list; null
+    // for a bad range or when memory is out. The last argument is not used.
+    CKVStaff* InsertOssia(int staff, int first, int last, unsigned char attr, unsigned long);
+    CKVStaff* InsertOssia(CKVStaff* model, int first, int last, unsigned char attr, unsigned long);
+
     // Defined in edit/KVStructCheck.cpp
     // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
     // staff.

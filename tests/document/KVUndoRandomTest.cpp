@@ -4,7 +4,9 @@
 // everything must come back to it. The edits go through the editing code:
 // note entry, deletion with its tuplet, tie and slur hand-over, the tie
 // command across a bar line, an accidental on a note, staves and measures
-// added under a whole-document backup, page texts and the font height.
+// added under a whole-document backup, page texts and the font height,
+// staves hidden and shown in blocks, ossias made and removed, and the view
+// switches of measures.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
@@ -13,6 +15,7 @@
 #include "document/KVFileInfo.h"
 #include "document/SelRect.h"
 #include "model/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
@@ -45,6 +48,8 @@ constexpr short kMaxStaves = 3;
 constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
+// The commands drawn from the last tenth of the rolls.
+constexpr int kLaterKinds = 9;
 
 const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
@@ -64,6 +69,11 @@ struct Edit {
         kMeasWidth,
         kScoreSpace,
         kCenterFit,
+        kStaffHide,
+        kStaffVisible,
+        kInsertOssia,
+        kDeleteOssia,
+        kMeasViewAttr,
         kKinds
     };
     Kind kind = kAddNote;
@@ -286,6 +296,54 @@ void Apply(ScoreBuilder& b, const Edit& e)
     case Edit::kCenterFit:
         doc.GetPage(static_cast<short>(e.index))->BlockCenterFit(e.value);
         break;
+    case Edit::kStaffHide: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        if (e.value == 1) {
+            std::vector<unsigned char> flags(static_cast<size_t>(b.System()->GetStaffNum()), 0);
+            flags[0] = 1;
+            doc.StaffHide(0, 1, flags.data());
+        } else {
+            doc.JumpToPage(0);
+            CKVBlock* block = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+            ASSERT_TRUE(block);
+            RECT none {0, 0, 0, 0};
+            doc.AddSelRect(SelRect::kBlockStaff, &none, nullptr, block->GetStaff(static_cast<short>(e.other)), block);
+            doc.StaffHide(0, 0, nullptr);
+        }
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    }
+    case Edit::kStaffVisible: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        doc.JumpToPage(0);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.m_pCurBlock = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+        doc.StaffVisible(0, 0, nullptr);
+        break;
+    }
+    case Edit::kInsertOssia:
+        doc.JumpToPage(0);
+        ASSERT_EQ(1, doc.InsertOssia(POINT {e.x, e.y}, 0, e.staff, e.meas + 1, e.meas + 1 + e.value, 15, 0, 100));
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    case Edit::kDeleteOssia: {
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        doc.JumpToPage(0);
+        CKVPage* page = doc.GetPage(0);
+        ASSERT_LT(e.index, page->m_arrOssiaBlock.GetSize());
+        doc.m_pCurBlock = page->m_arrOssiaBlock.GetAt(e.index);
+        doc.DeleteOssia();
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        break;
+    }
+    case Edit::kMeasViewAttr:
+        doc.ResetBackup();
+        doc.SetMeasViewAttr(static_cast<short>(e.staff), static_cast<short>(e.meas), static_cast<short>(e.meas + e.index),
+                            static_cast<unsigned char>(e.value));
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -437,24 +495,74 @@ protected:
             } else if (roll < 90) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
-            } else if (roll < 93) {
-                e.kind = Edit::kSpaceNotes;
-                // A measure that no block shows takes no selection record.
-                if (!Doc().GetBlockByMeas(live->Meas(e.staff, e.meas)))
-                    continue;
-                e.value = static_cast<short>(Pick(2));
-            } else if (roll < 96) {
-                e.kind = Edit::kMeasWidth;
-                e.other = std::min(measures - 1, e.meas + Pick(2));
-                e.value = static_cast<short>(40 + 8 * Pick(20));
-            } else if (roll < 98) {
-                e.kind = Edit::kScoreSpace;
-                e.x = static_cast<short>(3 + Pick(6));
-                e.value = static_cast<short>(2 + Pick(5));
             } else {
-                e.kind = Edit::kCenterFit;
-                e.index = Pick(Doc().GetPageNum());
-                e.value = static_cast<short>(Pick(4));
+                // The later commands share the last tenth of the rolls.
+                switch (Pick(kLaterKinds)) {
+                case 0:
+                    e.kind = Edit::kSpaceNotes;
+                    // A measure that no block shows takes no selection record.
+                    if (!Doc().GetBlockByMeas(live->Meas(e.staff, e.meas)))
+                        continue;
+                    e.value = static_cast<short>(Pick(2));
+                    break;
+                case 1:
+                    e.kind = Edit::kMeasWidth;
+                    e.other = std::min(measures - 1, e.meas + Pick(2));
+                    e.value = static_cast<short>(40 + 8 * Pick(20));
+                    break;
+                case 2:
+                    e.kind = Edit::kScoreSpace;
+                    e.x = static_cast<short>(3 + Pick(6));
+                    e.value = static_cast<short>(2 + Pick(5));
+                    break;
+                case 3:
+                    e.kind = Edit::kCenterFit;
+                    e.index = Pick(Doc().GetPageNum());
+                    e.value = static_cast<short>(Pick(4));
+                    break;
+                case 4: {
+                    e.kind = Edit::kStaffHide;
+                    e.value = static_cast<short>(Pick(2));
+                    CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                    if (!page || page->GetBlockNum() == 0)
+                        continue;
+                    e.index = Pick(page->GetBlockNum());
+                    const int shown = page->GetBlock(static_cast<short>(e.index))->GetStaffNum();
+                    if (e.value == 0 && shown < 2)
+                        continue;
+                    e.other = Pick(std::max(shown, 1));
+                    break;
+                }
+                case 5: {
+                    e.kind = Edit::kStaffVisible;
+                    CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                    if (!page || page->GetBlockNum() == 0)
+                        continue;
+                    e.index = Pick(page->GetBlockNum());
+                    break;
+                }
+                case 6:
+                    e.kind = Edit::kInsertOssia;
+                    e.value = static_cast<short>(Pick(2));
+                    if (e.meas + e.value >= measures || Doc().GetPageNum() == 0)
+                        continue;
+                    e.x = static_cast<short>(10 * Pick(20));
+                    e.y = static_cast<short>(10 * Pick(20));
+                    break;
+                case 7: {
+                    e.kind = Edit::kDeleteOssia;
+                    CKVPage* page = Doc().GetPageNum() > 0 ? Doc().GetPage(0) : nullptr;
+                    if (!page || page->m_arrOssiaBlock.GetSize() == 0)
+                        continue;
+                    e.index = Pick(page->m_arrOssiaBlock.GetSize());
+                    break;
+                }
+                default:
+                    e.kind = Edit::kMeasViewAttr;
+                    e.index = Pick(3);
+                    e.value = static_cast<short>(Pick(256));
+                    break;
+                }
             }
             return e;
         }

@@ -1,0 +1,96 @@
+// Making an ossia staff: a copy of a run of a staff's measures.
+
+#include "model/KVSystem.h"
+
+#include "document/BackupState.h"
+#include "document/CopyMsgMap.h"
+#include "document/DeepCopy.h"
+#include "document/UndoEntry.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/NewObject.h"
+
+namespace {
+
+constexpr short kOssiaObjKind = 4;
+
+bool IsDrumKind(BYTE kind)
+{
+    return kind == CKVStaff::KIND_DRUM || kind == CKVStaff::KIND_DRUM_SECOND || kind == CKVStaff::KIND_ONE_LINE;
+}
+
+// Ties, slurs and tuplets among the copies name the copied notes; then the
+// copies drop the ties and slurs that still reach the shadowed staff.
+void FixUpOssiaCopies(CKVSystem& system)
+{
+    ResolveCopyPendingRefs();
+    CDWordArray copies;
+    GetCopyMsgMapValues(copies);
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        CKVMsg* msg = system.GetMsgFromMap(copies.GetAt(i));
+        if (!msg || !kvcopy::IsLinkKind(msg->m_byKind))
+            continue;
+        DWORD id = 0;
+        if (LookupCopyMsgMap(msg->m_dwWord, id))
+            msg->m_dwWord = id;
+        if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
+            msg->m_lHeight = static_cast<LONG>(id);
+    }
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        if (CKVMsg* msg = system.GetMsgFromMap(copies.GetAt(i)))
+            msg->DeleteInvalidSlurMsg();
+    }
+    ClearCopyMsgMap();
+    ClearCopyPendingRefs();
+}
+
+} // namespace
+
+CKVStaff* CKVSystem::InsertOssia(int staff, int first, int last, unsigned char attr, unsigned long unused)
+{
+    CKVStaff* model = staff >= 0 && staff < GetStaffNum() ? GetStaff(static_cast<short>(staff)) : nullptr;
+    return model ? InsertOssia(model, first, last, attr, unused) : nullptr;
+}
+
+CKVStaff* CKVSystem::InsertOssia(CKVStaff* model, int first, int last, unsigned char attr, unsigned long)
+{
+    if (!model || !m_pOssiaStaffArray || first < 0 || last < first || last >= model->GetMeasNum())
+        return nullptr;
+    CKVStaff* staff = KvNewReported<CKVStaff>();
+    if (!staff)
+        return nullptr;
+    staff->Initialize(this, kOssiaObjKind);
+    staff->m_pParent = this;
+    staff->m_byParentKind = m_byObjKind;
+    m_pOssiaStaffArray->Add(staff);
+    AddObj2BackupArray(UndoEntry::kStaffInsDel, staff, 1);
+    if (!staff->Create(last - first + 1, model->m_byClefType, 4, 4))
+        return nullptr;
+    staff->m_byStaffKind = model->m_byStaffKind;
+    if (IsDrumKind(model->m_byStaffKind)) {
+        unsigned char* head = nullptr;
+        if (model->GetHead(&head) == CKVStaff::DRUM_KIT_RECORD_SIZE && head)
+            staff->SetHead(CKVStaff::DRUM_KIT_RECORD_SIZE, head);
+    }
+    staff->m_byDisplayFlags = attr;
+
+    // The copies get new ids; the copied-message map pairs them with the
+    // ids they were copied from.
+    ClearCopyMsgMap();
+    ClearCopyPendingRefs();
+    SetKeepIds(0);
+    bool copied = true;
+    for (int k = 0; copied && k <= last - first; ++k) {
+        CKVMeas* from = model->GetMeas(first + k);
+        CKVMeas* meas = staff->GetMeas(k);
+        if (!from || !meas)
+            continue;
+        meas->m_pSystem = from->m_pSystem;
+        copied = meas->CreateFromEqually(from) != 0;
+    }
+    SetKeepIds(1);
+    FixUpOssiaCopies(*this);
+    return copied ? staff : nullptr;
+}
