@@ -91,6 +91,28 @@ void CollectFarEnds(CKVMsg& msg, CKVMeas* meas, std::vector<CKVMeas*>& far)
     });
 }
 
+// Whether a symbol of a measure's copy stands for one of the original.
+bool SameSymbol(const CKVMsg* copy, const CKVMsg& original)
+{
+    return copy && copy->m_byKind == original.m_byKind && copy->m_byVoice == original.m_byVoice &&
+           copy->m_nPosX == original.m_nPosX && copy->m_nPosY == original.m_nPosY &&
+           copy->m_nStartTime == original.m_nStartTime && copy->GetMsgNum() == original.GetMsgNum();
+}
+
+// The child of `node` that stands for `original`, looked for at its old
+// place first: the copy keeps the order of the children as a rule, but not
+// where the original's list was out of order.
+CKVMsg* CopyOf(CKVObject& node, short place, const CKVMsg& original)
+{
+    if (CKVMsg* child = node.GetMsg(place); SameSymbol(child, original))
+        return child;
+    for (short i = 0; i < node.GetMsgNum(); ++i) {
+        if (CKVMsg* child = node.GetMsg(i); SameSymbol(child, original))
+            return child;
+    }
+    return nullptr;
+}
+
 bool WithinTolerance(const CKVMsg& msg, short pasteX, int tolerance)
 {
     return std::abs(msg.m_nPosX - pasteX) <= tolerance;
@@ -201,12 +223,12 @@ short CKVDoc::DeleteMsgOnCaret(short voice, short, int, int)
     CKVMeas* live = meas->GetCurBackupObj();
     if (live != meas) {
         meas = live;
-        CKVMsg* copy = meas->GetMsg(place);
         if (group) {
-            group = copy;
-            copy = group ? group->GetMsg(memberPlace) : nullptr;
+            group = CopyOf(*meas, place, *group);
+            target = group ? CopyOf(*group, memberPlace, *target) : nullptr;
+        } else {
+            target = CopyOf(*meas, place, *target);
         }
-        target = copy;
     }
     if (!target)
         return 0;

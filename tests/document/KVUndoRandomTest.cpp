@@ -505,7 +505,7 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
     const int steps = StepsPerSeed();
     const int checks = std::max(1, steps / 4);
     for (int step = 1; step <= steps; ++step) {
-        const int roll = Pick(115);
+        const int roll = Pick(100);
         if (roll < 55) {
             const Edit e = NextEdit();
             Apply(*live, e);

@@ -137,6 +137,8 @@ TEST_F(PlaybackSetTest, TempoRampsScalesAddsAndClears)
     Doc().ResetBackup();
     Doc().SetTempo(7, 7, 0, 0, 4);
     EXPECT_EQ(Doc().GetMeasure(7, 1, 0)->m_wMarker, 0xFFFF);
+    // The tempi are stored and read back.
+    EXPECT_NE(kvtest::StoredDump(Doc()).find("marker"), std::string::npos);
     // Measures past the score are skipped.
     Doc().ResetBackup();
     Doc().SetTempo(8, 20, 90, 0, 0);
