@@ -337,8 +337,54 @@ public:
     void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
 
     // Defined in edit/KVDocCaretEdit.cpp
-    short DeleteMsgOnCaret(short voice, short, int, int);
+    // The caret position (0 to 256) of beat `beat` (0-based) of measure
+    // index `meas`: the leftmost note, rest, chord or group member of any
+    // staff starting on the beat; else the latest one sounding across it;
+    // else beat x 256 / beatsPerMeasure (0 when that is not above 0).
+    short GetBeatCaretPos(int beat, int beatsPerMeasure, int meas);
+    // Moves the play caret (and with it the cursor, the current staff and
+    // the paste x) to a beat of measure index `meas`; the caret's height in
+    // dots and its point through `point`; 0 without a current block.
     int GetPlayCaretPos(int meas, int beatsPerMeasure, int beat, CPoint& point);
+    // Deletes the note, rest or chord of the voice (0 matches nothing) at
+    // the paste x of the current measure, as its own undo step: 1, 0 when
+    // nothing is there, -1 (all bits) when memory is short. The last three
+    // arguments are unused.
+    short DeleteMsgOnCaret(short voice, short, int, int);
+    // Adds an owned copy of a prepared symbol, under a new id, to measure
+    // `meas` of master staff `staff`; null for an index out of range or a
+    // compressed multi-measure rest. The symbol is given that measure as its
+    // parent.
+    CKVMsg* InsertNewMsg(short staff, LONG meas, CKVMsg* msg);
+    // The full page size in dots: printable area and margins.
+    CSize GetScreenSize();
+
+    // Defined in edit/KVDocPlayback.cpp
+    // The selected notes of the voice (0 every voice), numbered per staff:
+    // mode 1 sets velocity a, 2 ramps from a towards b, 3 scales by a
+    // percent, 4 adds a; other modes change nothing. One undo step.
+    void SetVelocitySelNote(int voice, short a, short b, short mode);
+    // The selected notes of the voice (0 every voice) get velocity 100. One
+    // undo step.
+    void ResetVelocity(int voice);
+    // The tempo word of measures [first, last] (either order) of every
+    // staff: mode 0 sets a, 1 ramps from a to b, 2 scales by a percent, 3
+    // adds a, 4 clears it. The measure backups join the open undo step.
+    void SetTempo(int first, int last, int a, int b, int mode);
+    // The program byte of voice 1-8 of a master staff; no undo step.
+    void SetTimbre(short staff, unsigned char voice, unsigned char value);
+    // Stem directions of a voice (0: each symbol's own voice) from the
+    // low half of its entry in the table of eight; no undo step.
+    void UpdateNoteDirection(int voice, unsigned char* directions);
+
+    // Defined in edit/KVDocRestExpand.cpp
+    // Replaces each compressed multi-measure rest of every measure (mode 1:
+    // the selected range) by as many plain measures. Takes no whole-document
+    // backup: the caller opens the step and takes ObjectBackup(1) first.
+    void UnCompressRestMeas(short mode);
+    // 1 when a measure of any staff in the range (every measure with `all`,
+    // else the selected range) is a compressed multi-measure rest.
+    int IsRestComp(int all, int);
 
     // Defined in edit/KVDocClefKey.cpp
     int UpdateClefType(CKVMeas* meas, short clef, int x);
@@ -795,6 +841,9 @@ public:
     CPoint m_ptCaret;
     short m_nCaretMeasNum = 1;     // 1-based, counted in the staff
     short m_nCaretPos = 0;         // 0 to 256 inside the caret's measure
+    // The measure number (1-based) the play caret was last moved to; 0 when
+    // made. Neither stored nor copied.
+    short m_nPlayCaretMeasNum = 0;
     BYTE* m_pDragImage = nullptr;  // rectangle-drag image; owned
     // Title texts of kinds 63, 64 and 4: page-level symbols; owned.
     CKVMsg* m_pTitleMsg[3] = {};

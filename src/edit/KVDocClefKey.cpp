@@ -7,6 +7,8 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "model/MeasPlace.h"
+#include "model/TickMath.h"
 
 #include <climits>
 #include <cstring>
@@ -91,8 +93,51 @@ int CKVDoc::UpdateClefType(CKVMeas* meas, short clef, int x)
     return 1;
 }
 
-int CKVDoc::UpdateDelClefType(CKVMsg*)
+int CKVDoc::UpdateDelClefType(CKVMsg* clefChange)
 {
-    KV_PENDING("CKVDoc::UpdateDelClefType");
-    return 0;
+    CKVMeas* meas = clefChange ? tickmath::MeasureOf(clefChange) : nullptr;
+    if (!meas || clefChange->m_byKind != MSG_CLEF)
+        return 0;
+    ResetBackup();
+    ObjectBackup(1);
+    m_bModified = 1;
+    // The backup put copies in place; the change goes to them.
+    CKVMsg* symbol = meas->GetNewPtr2(clefChange);
+    meas = symbol ? tickmath::MeasureOf(symbol) : nullptr;
+    CKVStaff* staff = meas ? measplace::StaffOf(*meas) : nullptr;
+    const short at = meas ? meas->GetMsgIndex(symbol) : -1;
+    if (!staff || at < 0)
+        return 0;
+    const short x = symbol->m_nPosX;
+    meas->RemoveMsgAt(at);
+
+    // The clef in force where the symbol stood: the measure's own, then
+    // that of each clef change left of it.
+    BYTE clef = meas->m_byInitClef;
+    bool laterChange = false;
+    for (short i = 0; i < meas->GetMsgNum(); ++i) {
+        CKVMsg* msg = meas->GetMsg(i);
+        if (!msg || msg->m_byKind != MSG_CLEF)
+            continue;
+        if (msg->m_nPosX <= x)
+            clef = static_cast<BYTE>(msg->m_wDuration);
+        else
+            laterChange = true;
+    }
+    meas->SetParamFromMidiKey();
+    meas->UpdatePos(0, kStemOfVoice, 0, 0);
+    if (laterChange)
+        return 1;
+    const int index = measplace::IndexOnStaff(staff, meas);
+    for (int i = index + 1; index >= 0 && i < staff->m_arrMeas.GetSize(); ++i) {
+        CKVMeas* target = staff->m_arrMeas.GetAt(i);
+        if (target->m_byInitClef == clef)
+            break;
+        target->m_byInitClef = clef;
+        target->SetParamFromMidiKey();
+        target->UpdatePos(0, kStemOfVoice, 0, 0);
+        if (HoldsClefChange(target))
+            break;
+    }
+    return 1;
 }

@@ -5,8 +5,9 @@
 // note entry, deletion with its tuplet, tie and slur hand-over, the tie
 // command across a bar line, an accidental on a note, staves and measures
 // added under a whole-document backup, page texts and the font height,
-// staves hidden and shown in blocks, ossias made and removed, and the view
-// switches of measures.
+// staves hidden and shown in blocks, ossias made and removed, the view
+// switches of measures; deleting at the entry caret, velocities over a
+// selected staff and measure tempi.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
@@ -48,8 +49,8 @@ constexpr short kMaxStaves = 3;
 constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
-// The commands drawn from the last tenth of the rolls.
-constexpr int kLaterKinds = 9;
+// The commands drawn from the last twenty of the 110 rolls.
+constexpr int kLaterKinds = 12;
 
 const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
@@ -74,17 +75,21 @@ struct Edit {
         kInsertOssia,
         kDeleteOssia,
         kMeasViewAttr,
+        kCaretDelete,
+        kVelocity,
+        kTempo,
         kKinds
     };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
     int index = 0;    // the note to delete or to give an accidental; the page of a page text
-    int other = 0;    // the tie's second note among the next measure's first ones
-    short x = 0;      // the start time of an entered note; a page text's position
-    short y = 0;      // in half spaces below the top line
+    int other = 0;    // the tie's second note among the next measure's first ones; the last tempo measure
+    short x = 0;      // the start time of an entered note; a page text's position; the first value of a setter
+    short y = 0;      // in half spaces below the top line; the second value of a setter
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental,
-                      // the spaced voice, the measure width, the block distance, the page-layout mode
+                      // the spaced voice, the measure width, the block distance, the page-layout mode,
+                      // the setter's mode
     int options = 0;  // the accidental's options
 };
 
@@ -344,6 +349,37 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.SetMeasViewAttr(static_cast<short>(e.staff), static_cast<short>(e.meas), static_cast<short>(e.meas + e.index),
                             static_cast<unsigned char>(e.value));
         break;
+    case Edit::kCaretDelete: {
+        // The caret on a note's place; the command opens its own step and
+        // backs up the measure and the far ends of what it deletes.
+        CKVMeas* meas = b.Meas(e.staff, e.meas);
+        const std::vector<CKVMsg*> notes = Notes(meas);
+        ASSERT_LT(static_cast<size_t>(e.index), notes.size());
+        CKVMsg* note = notes[static_cast<size_t>(e.index)];
+        doc.m_pCurMeas = meas;
+        doc.m_nCaretPos = note->m_nPosX;
+        ASSERT_EQ(1, doc.DeleteMsgOnCaret(note->m_byVoice, 0, 0, 0));
+        doc.m_pCurMeas = nullptr;
+        EvenWords(b.Meas(e.staff, e.meas));
+        break;
+    }
+    case Edit::kVelocity: {
+        // A staff record, taken away after the edit.
+        doc.AddSelRect(SelRect::kStaff, nullptr, nullptr, b.Staff(e.staff), nullptr);
+        doc.SetVelocitySelNote(0, e.x, e.y, e.value);
+        doc.RemoveAllSelRect(kKeepDrag, kClearSelRects);
+        for (LONG m = 0; m < b.Staff(e.staff)->GetMeasNum(); ++m)
+            EvenWords(b.Meas(e.staff, static_cast<int>(m)));
+        break;
+    }
+    case Edit::kTempo:
+        doc.ResetBackup();
+        doc.SetTempo(e.meas, e.other, e.x, e.y, e.value);
+        for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+            for (int m = std::min(e.meas, e.other); m <= std::max(e.meas, e.other); ++m)
+                EvenWords(b.Meas(s, m));
+        }
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -431,7 +467,7 @@ protected:
         const int measures = static_cast<int>(system->GetMeasNum());
         for (;;) {
             Edit e;
-            const int roll = Pick(100);
+            const int roll = Pick(110);
             e.staff = Pick(staves);
             // Notes gather in the first measures half the time, so that
             // chords, beam groups and ties across bar lines come about.
@@ -496,7 +532,7 @@ protected:
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
             } else {
-                // The later commands share the last tenth of the rolls.
+                // The later commands share the last twenty of the 110 rolls.
                 switch (Pick(kLaterKinds)) {
                 case 0:
                     e.kind = Edit::kSpaceNotes;
@@ -557,10 +593,31 @@ protected:
                     e.index = Pick(page->m_arrOssiaBlock.GetSize());
                     break;
                 }
-                default:
+                case 8:
                     e.kind = Edit::kMeasViewAttr;
                     e.index = Pick(3);
                     e.value = static_cast<short>(Pick(256));
+                    break;
+                case 9: {
+                    e.kind = Edit::kCaretDelete;
+                    const size_t notes = Notes(live->Meas(e.staff, e.meas)).size();
+                    if (notes == 0)
+                        continue;
+                    e.index = Pick(static_cast<int>(notes));
+                    break;
+                }
+                case 10:
+                    e.kind = Edit::kVelocity;
+                    e.x = static_cast<short>(Pick(300) - 100);
+                    e.y = static_cast<short>(Pick(128));
+                    e.value = static_cast<short>(1 + Pick(5));
+                    break;
+                default:
+                    e.kind = Edit::kTempo;
+                    e.other = Pick(measures);
+                    e.x = static_cast<short>(Pick(500) - 50);
+                    e.y = static_cast<short>(Pick(300));
+                    e.value = static_cast<short>(Pick(6));
                     break;
                 }
             }
