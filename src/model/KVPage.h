@@ -98,6 +98,16 @@ public:
     // Defined in edit/KVPageFont.cpp
     void UpdateFontSize(int oldSpace, int newSpace);
 
+    // Defined in edit/KVPageBlockFit.cpp
+    // Re-arranges the blocks in a step of its own (mode 0: every left edge
+    // at 1).
+    void BlockCenterFit(short mode);
+
+    // Defined in edit/KVPageSetup.cpp
+    // Rescales x (scaleX) and y (scaleY) from the old printable size to the
+    // new one; an old size of 0 or less leaves that axis as it is.
+    void ChangePageInfo(int newWidth, int newHeight, int oldWidth, int oldHeight, int scaleX, int scaleY);
+
     // Defined in edit/KVPageOssia.cpp
     CKVBlock* GetSelOssiaBlock();
 

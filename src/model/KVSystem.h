@@ -98,6 +98,10 @@ public:
     int AddObj2BackupArray(short kind, void* object, int inserted);
     int Backup(short kind, void* object);
 
+    // Defined in edit/KVDocRestComp.cpp
+    // 1 when no staff's measure at `index` holds a note.
+    int IsRestMeas(long index);
+
     // Defined in edit/KVStructCheck.cpp
     // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
     // staff.
