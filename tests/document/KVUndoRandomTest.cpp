@@ -49,12 +49,15 @@ const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.
 struct Edit {
-    enum Kind { kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kKinds };
+    enum Kind {
+        kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kBarType, kBlockCount,
+        kKinds
+    };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
     int index = 0;    // the note to delete or to give an accidental; the page of a page text
-    int other = 0;    // the tie's second note among the next measure's first ones
+    int other = 0;    // the tie's second note among the next measure's first ones; a bar run's other end
     short x = 0;      // the start time of an entered note; a page text's position
     short y = 0;      // in half spaces below the top line
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental
@@ -246,6 +249,16 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
         doc.UpdatePosYA(e.value, 1);
         break;
+    case Edit::kBarType:
+        // The command backs up the measures it changes.
+        doc.ResetBackup();
+        ASSERT_EQ(doc.SetMeasBarType(e.meas, e.other, e.value, e.index, 0), 1);
+        break;
+    case Edit::kBlockCount:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_EQ(doc.SetAllBlockMeasCount(e.value), 1);
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -394,9 +407,18 @@ protected:
                 e.x = static_cast<short>(10 * Pick(50));
                 e.y = static_cast<short>(Pick(50));
                 e.value = static_cast<short>('A' + Pick(26));
-            } else {
+            } else if (roll < 93) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
+            } else if (roll < 96) {
+                static constexpr short kBars[] = {-1, 1, 2, 3, 4, 6, 16};
+                e.kind = Edit::kBarType;
+                e.other = Pick(measures);
+                e.value = kBars[Pick(7)];
+                e.index = kBars[Pick(7)];
+            } else {
+                e.kind = Edit::kBlockCount;
+                e.value = static_cast<short>(1 + Pick(4));
             }
             return e;
         }

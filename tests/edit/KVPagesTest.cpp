@@ -25,10 +25,10 @@ protected:
     }
     LONG Measures() { return Master()->GetMeasNum(); }
     // Whether the measure holds a note at that height.
-    static bool Holds(CKVMeas* meas, short id)
+    static bool Holds(CKVMeas* meas, short y)
     {
         for (short i = 0; i < meas->GetMsgNum(); ++i)
-            if (meas->GetMsg(i)->m_byKind == MSG_NOTE && meas->GetMsg(i)->m_nPosY == id)
+            if (meas->GetMsg(i)->m_byKind == MSG_NOTE && meas->GetMsg(i)->m_nPosY == y)
                 return true;
         return false;
     }
@@ -39,12 +39,11 @@ TEST_F(PagesTest, DeletingPagesRemovesTheMeasuresTheyShowAndKeepsPageZero)
     LayOut(20, 2, 2);
     ASSERT_EQ(Doc().GetPageNum(), 5);
     score->Note(score->Meas(0, 16), {.x = 0, .y = -8});
-    const short kept = -8;
     ExpectRoundTrip([&] { EXPECT_EQ(Doc().DeletePages(3, 1), 2); }, kvtest::kCallerBacksUp);
     EXPECT_EQ(Doc().GetPageNum(), 2);
     EXPECT_EQ(Measures(), 8);
     EXPECT_EQ(Layout(), (std::vector<Blocks> {{{0, 2}, {2, 2}}, {{4, 2}, {6, 2}}}));
-    EXPECT_TRUE(Holds(Master()->GetStaff(0)->GetMeas(4), kept));
+    EXPECT_TRUE(Holds(Master()->GetStaff(0)->GetMeas(4), -8));
 
     EXPECT_EQ(Doc().DeletePages(7, 9), -1);
     EXPECT_EQ(Doc().DeletePages(0, 4), 0);
@@ -73,13 +72,12 @@ TEST_F(PagesTest, InsertedPagesCopyTheModelAndLaterPagesShowTheSameMeasures)
     LayOut(24, 3, 4);
     ASSERT_EQ(Doc().GetPageNum(), 2);
     score->Note(score->Meas(1, 12), {.x = 0, .y = -8});
-    const short moved = -8;
     ExpectRoundTrip([&] { EXPECT_EQ(Doc().InsertPage(0, 1, 1), 1); }, kvtest::kCallerBacksUp);
     EXPECT_EQ(Measures(), 36);
     EXPECT_EQ(Layout(), (std::vector<Blocks> {{{0, 3}, {3, 3}, {6, 3}, {9, 3}},
                                               {{12, 3}, {15, 3}, {18, 3}, {21, 3}},
                                               {{24, 3}, {27, 3}, {30, 3}, {33, 3}}}));
-    EXPECT_TRUE(Holds(Master()->GetStaff(1)->GetMeas(24), moved));
+    EXPECT_TRUE(Holds(Master()->GetStaff(1)->GetMeas(24), -8));
     // The copies keep the model's place and outer boundaries.
     for (short b = 0; b < 4; ++b) {
         EXPECT_EQ(CRect(Block(1, b)->m_rcBlock), CRect(Block(0, b)->m_rcBlock));
