@@ -47,6 +47,12 @@ inline constexpr int kKeepPlacedShape = 1;
 inline constexpr int kTieAlways = 0;
 inline constexpr int kTieToggles = 1;
 
+// The colour and head record of a tempo mark: four 32-bit words, the third
+// the colour.
+struct tagLYRICSUNIT {
+    DWORD dwWord[4] = {};
+};
+
 class CKVDoc {
 public:
     // Group sizes of the symbol-size table.
@@ -387,8 +393,44 @@ public:
     int IsRestComp(int all, int);
 
     // Defined in edit/KVDocClefKey.cpp
+    // Of the clef, key, tempo, bar, ending and rest commands only
+    // UpdateDelClefType opens an undo step (with a whole-document backup);
+    // UpdateClefType(measure), the bar and the ending commands back up each
+    // measure they change; for the others the caller opens the step and takes
+    // ObjectBackup(1) first.
     int UpdateClefType(CKVMeas* meas, short clef, int x);
+    // The clef in force from the measure to the staff's end, each measure
+    // backed up first.
+    void UpdateClefType(CKVMeas* meas);
+    int InsertNewClefMsg(CKVMeas* meas, short clef, int x);
     int UpdateDelClefType(CKVMsg* clefChange);
+    // System < 0 is the current system; flags & 8 asks for a selected staff.
+    void ChangeKeySignature(int first, int last, int staff, unsigned char keyType, int keyCount, unsigned long flags,
+                            int system, int withChords);
+    int ChangeCustomKeySign(int first, int last, int staff, CKVMsg& key, unsigned long flags, int system);
+    // Removes and frees the key-signature symbols of measures first..last.
+    void ResetKeySign(int staff, int first, int last, unsigned long reserved);
+
+    // Defined in edit/KVDocTempo.cpp
+    int SetBaseTempo(CKVMsg* mark, int beatCode, int value, int secondCode, tagLYRICSUNIT text, unsigned long flags);
+    // 0 (nothing changed) for a tempo of 0 or less.
+    int SetTempoSign(CKVMsg* mark, int beatCode, int bpm, int second, unsigned char* text, int textLength,
+                     unsigned long flags);
+    void ChangeTempo(int tempo, int reserved);
+
+    // Defined in edit/KVDocBarEnding.cpp
+    // Bar -1 leaves that bar as it is.
+    int SetMeasBarType(int first, int last, int startBar, int endBar, int system);
+    int SetMeasBarTypeEx(int first, int last, int bar, int atStart, int system);
+    int SetEndingRepeat(int first, int last, unsigned long flags, CString text, unsigned long extra);
+
+    // Defined in edit/KVDocRestComp.cpp
+    void CompressRestMeas(long first, long last, int percent, LOGFONTA font);
+    // `first` is the lowest measure of the run.
+    void CompressRest(long first, short count, int percent, LOGFONTA font);
+    // Mode 1 the selected measures, mode 2 the whole score.
+    int CompressRestMeas(int percent, LOGFONTA font, unsigned long mode);
+    int ScoreOrder(short mode);
 
     // Defined in edit/KVDocDistances.cpp
     // Store the distance (in staff spaces) in the file info and re-stack the
@@ -595,7 +637,30 @@ public:
     // The current page index after clamping it to the last page; -1 without
     // pages.
     int GetCurrentPageNum();
+    // None of the page and count commands opens an undo step or backs up the
+    // document: the caller opens the step and takes ObjectBackup(1) first.
+    // Pages and blocks they insert or remove are recorded in that step.
+    // Flag 1 inserts after `page`, flag 2 inserts empty pages.
+    int InsertPage(int page, int count, unsigned long flags);
+    // b - a after ordering and clamping (page 0 always stays); -1 when the
+    // lower index is past the pages.
+    int DeletePages(int a, int b);
+    int IsUndoEnablePageDel(int, int);
+    // Counts below 1 change nothing and return 0.
+    int SetAllBlockMeasCount(short count);
+    int SetSelBlockMeasCount(short count);
+    // Page and block numbers are 1-based.
+    int SetAnyBlockMeasCount(short page, short block, short count);
     int SetAllPageBlockCount(short count);
+    int SetSelPageBlockCount(short count);
+    int GetBlockCountOnCurrentPage();
+    int GetMeasCountOnCurrentBlock();
+    int GetMeasCountOnSelBlock();
+
+    // Defined in edit/KVPageSetup.cpp
+    // New paper, margins and first-block place (a top, b left); every page
+    // is rescaled to the new printable size.
+    void ChangePageInfo(POINT paper, RECT margins, short a, short b, POINT resolution);
 
     // Defined in edit/KVDocQueries.cpp
     CKVBlock* GetBlockByMeas(CKVMeas* meas);

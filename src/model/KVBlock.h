@@ -181,6 +181,10 @@ public:
     CKVStaff* GetSelStaff();
     static constexpr int kPickStripWidth = 20;
 
+    // Defined in edit/KVPageSetup.cpp
+    // The page rescale of one block (see CKVPage::ChangePageInfo).
+    void ChangePageInfo(int newWidth, int newHeight, int oldWidth, int oldHeight, int scaleX, int scaleY);
+
     // Defined in edit/KVPageFont.cpp
     // A new staff space: the gaps between staves and the per-staff values
     // follow it, then the block is laid out again.

@@ -116,6 +116,11 @@ public:
     // Moves the page and its blocks to a new resolution.
     void UpdateLogicDot(POINT newDpi, POINT oldDpi);
 
+    // Defined in edit/KVPageSetup.cpp
+    // Rescales x (scaleX) and y (scaleY) from the old printable size to the
+    // new one; an old size of 0 or less leaves that axis as it is.
+    void ChangePageInfo(int newWidth, int newHeight, int oldWidth, int oldHeight, int scaleX, int scaleY);
+
     // Defined in edit/KVPageOssia.cpp
     CKVBlock* GetSelOssiaBlock();
     // Appends an ossia block for the ossia staff at the page point: 1, or 0

@@ -105,6 +105,10 @@ public:
     CKVStaff* InsertOssia(int staff, int first, int last, unsigned char attr, unsigned long);
     CKVStaff* InsertOssia(CKVStaff* model, int first, int last, unsigned char attr, unsigned long);
 
+    // Defined in edit/KVDocRestComp.cpp
+    // 1 when no staff's measure at `index` holds a note.
+    int IsRestMeas(long index);
+
     // Defined in edit/KVStructCheck.cpp
     // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
     // staff.

@@ -4,6 +4,8 @@
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVPage.h"
+#include "support/CanonicalDump.h"
+#include "document/KVFileInfo.h"
 #include "support/ScoreTest.h"
 #include "timing/TieLinks.h"
 
@@ -69,6 +71,25 @@ TEST_F(KVDocExtractTest, ChosenStavesAndLayout)
     EXPECT_EQ(target.m_pCurStaff, system->GetStaff(0));
     EXPECT_EQ(target.m_nCaretMeasNum, 1);
     EXPECT_TRUE(target.m_bModified);
+}
+
+TEST_F(KVDocExtractTest, OneBlockAPage)
+{
+    const std::string source = kvtest::CanonicalDump(Doc());
+    CKVDoc target;
+    ASSERT_EQ(Doc().ExtractPart(&target, 1, 5, 0, 0, 0, 0x1000), 1);
+    ASSERT_EQ(target.GetPageNum(), 3);
+    const int firsts[] = {0, 3, 6};
+    const int counts[] = {3, 3, 2};
+    for (short p = 0; p < 3; ++p) {
+        CKVPage* page = target.GetPage(p);
+        ASSERT_EQ(page->GetBlockNum(), 1) << p;
+        EXPECT_EQ(page->GetBlock(0)->m_nFirstMeas, firsts[p]);
+        EXPECT_EQ(page->GetBlock(0)->m_nMeasCount, counts[p]);
+        EXPECT_EQ(page->GetBlock(0)->m_pPage, page);
+    }
+    EXPECT_EQ(target.m_pFileInfo->m_nBlockPerPage, 1);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), source);
 }
 
 TEST_F(KVDocExtractTest, TextsLyricsAndTies)

@@ -50,7 +50,7 @@ constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
 // The commands drawn from the last twenty of the 110 rolls.
-constexpr int kLaterKinds = 12;
+constexpr int kLaterKinds = 14;
 
 const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
@@ -78,13 +78,16 @@ struct Edit {
         kCaretDelete,
         kVelocity,
         kTempo,
+        kBarType,
+        kBlockCount,
         kKinds
     };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
     int index = 0;    // the note to delete or to give an accidental; the page of a page text
-    int other = 0;    // the tie's second note among the next measure's first ones; the last tempo measure
+    int other = 0;    // the tie's second note among the next measure's first ones; the last tempo measure;
+                      // a bar run's other end
     short x = 0;      // the start time of an entered note; a page text's position; the first value of a setter
     short y = 0;      // in half spaces below the top line; the second value of a setter
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental,
@@ -380,6 +383,16 @@ void Apply(ScoreBuilder& b, const Edit& e)
                 EvenWords(b.Meas(s, m));
         }
         break;
+    case Edit::kBarType:
+        // The command backs up the measures it changes.
+        doc.ResetBackup();
+        ASSERT_EQ(doc.SetMeasBarType(e.meas, e.other, e.value, e.index, 0), 1);
+        break;
+    case Edit::kBlockCount:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_EQ(doc.SetAllBlockMeasCount(e.value), 1);
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -612,12 +625,24 @@ protected:
                     e.y = static_cast<short>(Pick(128));
                     e.value = static_cast<short>(1 + Pick(5));
                     break;
-                default:
+                case 11:
                     e.kind = Edit::kTempo;
                     e.other = Pick(measures);
                     e.x = static_cast<short>(Pick(500) - 50);
                     e.y = static_cast<short>(Pick(300));
                     e.value = static_cast<short>(Pick(6));
+                    break;
+                case 12: {
+                    static constexpr short kBars[] = {-1, 1, 2, 3, 4, 6, 16};
+                    e.kind = Edit::kBarType;
+                    e.other = Pick(measures);
+                    e.value = kBars[Pick(7)];
+                    e.index = kBars[Pick(7)];
+                    break;
+                }
+                default:
+                    e.kind = Edit::kBlockCount;
+                    e.value = static_cast<short>(1 + Pick(4));
                     break;
                 }
             }
