@@ -496,6 +496,35 @@ void EncoreSeeds(const fs::path& folder)
     }
 }
 
+// Dictionaries and pattern files behind the harmony_files selector: even
+// for a dictionary, odd for a pattern.
+void HarmonySeeds(const fs::path& folder)
+{
+    auto text = [](BYTE selector, const char* body) {
+        Bytes bytes {selector};
+        bytes.insert(bytes.end(), body, body + std::strlen(body));
+        return bytes;
+    };
+    Put(folder, "dictionary", text(0, "m=34\r\nm~7=343\r\n7~(b9,#11)=43A\r\n"));
+    Put(folder, "dictionary-odd-lines", text(0, "dim\r\nm=34\r\n7=a3\r\n\r\n=\r\nx=*?\rsus4=52"));
+
+    std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
+    CMemFile file;
+    if (!kvorel::WriteKvcFile(&file, *doc)) {
+        std::fprintf(stderr, "kv_fuzz_seeds: a pattern file cannot be written\n");
+        g_failed = true;
+        return;
+    }
+    const Bytes whole = Contents(file);
+    Put(folder, "pattern", Joined({{1}, whole}));
+    const size_t hostPart = 4 + kvorel::kKvcHostBlockSize + 2;
+    Put(folder, "pattern-without-host-block", Joined({{1}, Bytes(whole.begin() + hostPart, whole.end())}));
+    Bytes newer = whole;
+    newer[4 + 8] = 0x13;
+    newer[4 + 9] = 0x20;
+    Put(folder, "pattern-newer", Joined({{1}, newer}));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -514,5 +543,6 @@ int main(int argc, char** argv)
 
     CustomSymbolSeeds(out / "custom_symbol_block");
     EncoreSeeds(out / "encore_reader");
+    HarmonySeeds(out / "harmony_files");
     return g_failed ? 1 : 0;
 }

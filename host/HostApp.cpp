@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kvorel {
@@ -75,7 +76,10 @@ const char* const kUsage =
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
     "  --code-page NAME   the ANSI code page of texts (default Windows-1252)\n"
-    "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n";
+    "  --drum-kits FILE   the drum-kit table: 8,994-byte entries\n"
+    "  --program-folder DIR\n"
+    "                     the folder of the chord files; its Chord/ChordSuffix.txt\n"
+    "                     is read as the suffix dictionary\n";
 
 // Parses the options of `kvorel new` after the file name.
 bool ParseNewOptions(int argc, char** argv, int first, NewScoreOptions& options)
@@ -480,6 +484,34 @@ bool Host::LoadDrumKits(const std::string& path, std::string& message)
     return true;
 }
 
+// The suffix dictionary below the program folder.
+constexpr const char* kSuffixDictionaryName = "ChordSuffix.txt";
+constexpr UINT kChordFolderString = 131;
+
+// Makes DIR the program folder and reads the suffix dictionary found there.
+// 2 for a DIR that is no folder (or too long a path), 1 for a dictionary
+// that cannot be read, else 0.
+int SetProgramFolder(const std::string& dir)
+{
+    struct stat info {};
+    char absolute[PATH_MAX] = {};
+    if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !realpath(dir.c_str(), absolute)
+        || std::strlen(absolute) >= MAX_PATH)
+        return 2;
+    std::strcpy(szCurDirectory, absolute);
+
+    CString chordFolder;
+    chordFolder.LoadString(kChordFolderString);
+    const std::string dictionary = dir + "/" + static_cast<const char*>(chordFolder) + "/" + kSuffixDictionaryName;
+    if (stat(dictionary.c_str(), &info) != 0)
+        return 0;
+    if (!procChordSurfix.ReadSurfixInfos(chordFolder, kSuffixDictionaryName)) {
+        std::fprintf(stderr, "kvorel: %s cannot be read\n", dictionary.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 int RunKvorel(int argc, char** argv)
 {
     if (KvLibraryAttachResult() != 1) {
@@ -518,6 +550,14 @@ int RunKvorel(int argc, char** argv)
                     return 1;
                 }
             }
+            continue;
+        }
+        if (option == "--program-folder" && i + 1 < argc) {
+            const int status = SetProgramFolder(argv[++i]);
+            if (status == 2)
+                std::fputs(kUsage, stderr);
+            if (status != 0)
+                return status;
             continue;
         }
         std::fputs(kUsage, stderr);

@@ -37,6 +37,7 @@
 #include "render/MemoryDC.h"
 
 #include "harmony/KVAutoCodeName.h"
+#include "harmony/ChordRtBsInfo.h"
 #include "harmony/ChordSurfix.h"
 #include "harmony/FretBoard.h"
 #include "harmony/Rhythm.h"

@@ -70,9 +70,13 @@ public:
     // Deep-copies the pattern events and tracks; no play events.
     CRtmData& operator=(const CRtmData& source);
 
-    // Loads the pattern file of `info`; 1 on success.
+    // Defined in harmony/RhythmFile.cpp
+    // Loads the pattern file of `info`; 1 on success. A failure leaves the
+    // data empty; an unreadable or newer file shows its message first.
     int ReadRtmData(const CString& group, const RHYTHM_INFO& info);
     CString GetFullFileName(const CString& group, const RHYTHM_INFO& info) const;
+
+    // Defined in harmony/RhythmPlay.cpp
     // The play events of [from, to) for the chord; their number.
     int ConvertToPlayData(CChordSymbol* chord, int from, int to, int measure);
     // A key of the C pattern moved onto the chord.
@@ -86,6 +90,12 @@ public:
     CTypedPtrArray<CPtrArray, RhythmTrack*> m_arrTrack;       // owned, by track number
     short m_nMeasLength = 0;    // ticks of the last measure read from the file
     CKVDoc* m_pDoc = nullptr;   // only while ReadRtmData runs
+
+private:
+    // Defined in harmony/RhythmFile.cpp
+    // Reads the score from the leading part on into m_pDoc and makes the
+    // events; 0 with the message to show (or 0 for none) on failure.
+    int LoadPatternScore(CFile& file, UINT& message);
 };
 
 class CRhythm : public CKVMsg {
@@ -108,8 +118,10 @@ public:
     // Defined in harmony/RhythmPlay.cpp
     CRhythm& operator=(CRhythm& source);
 
-    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
-    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
+    // The pattern name in the message colour, transparent; the rectangle
+    // (0, 0, extent) of the text.
+    virtual CRect Draw(CDC* dc, short zoom, LONG x, LONG y);
+    virtual CRect DrawFrame(CDC* dc, short zoom, LONG x, LONG y);
 
     // Fields.
     CString m_strGrpName;

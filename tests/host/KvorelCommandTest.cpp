@@ -117,6 +117,28 @@ TEST_F(KvorelCommand, ReadsDrumKitFilesOfWholeEntries)
     EXPECT_EQ(Run("--drum-kits " + (TempDir() / "missing.bin").string()).status, 1);
 }
 
+TEST_F(KvorelCommand, ReadsTheSuffixDictionaryOfTheProgramFolder)
+{
+    const std::string dir = (TempDir() / "prog").string();
+    WriteFile("prog/Chord/ChordSuffix.txt", "m=34\r\nm~7=343\r\n");
+    const std::string score = (TempDir() / "s.kvc").string();
+    ASSERT_EQ(Run("new '" + score + "'").status, 0);
+    const Result read = Run("--program-folder '" + dir + "' info '" + score + "'");
+    EXPECT_EQ(read.status, 0) << read.err;
+
+    // A folder without a dictionary is fine; a file is no folder.
+    WriteFile("bare/readme.txt", "");
+    EXPECT_EQ(Run("--program-folder '" + (TempDir() / "bare").string() + "'").status, 0);
+    const Result notFolder = Run("--program-folder '" + (TempDir() / "bare/readme.txt").string() + "'");
+    EXPECT_EQ(notFolder.status, 2);
+    EXPECT_NE(notFolder.err.find("usage: kvorel"), std::string::npos);
+
+    WriteFile("prog/Chord/ChordSuffix.txt", std::string(17u << 20, 'x'));
+    const Result large = Run("--program-folder '" + dir + "' info '" + score + "'");
+    EXPECT_EQ(large.status, 1);
+    EXPECT_EQ(large.err, "kvorel: " + dir + "/Chord/ChordSuffix.txt cannot be read\n");
+}
+
 TEST_F(KvorelCommand, ChoosesTheCodePageByName)
 {
     EXPECT_EQ(Run("--code-page Windows-1252").status, 0);

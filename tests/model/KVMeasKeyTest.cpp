@@ -185,6 +185,18 @@ TEST_F(KVMeasKeyTest, ChordNamesMoveBySemitones)
     EXPECT_EQ(c->m_nBass, 1);
 }
 
+TEST_F(KVMeasKeyTest, ChordBassesTakeTheirPitchFromTheSpellingTable)
+{
+    // F flat as a bass moves like E does; no bass stays none.
+    CChordSymbol* overFFlat = ChordSymbol(meas, 0, 0, 22);
+    CChordSymbol* plain = ChordSymbol(meas, 64, 0, 0);
+    meas->TransposeChordName(kTransposeUp, 2);
+    EXPECT_EQ(overFFlat->m_nRoot, 3);
+    EXPECT_EQ(overFFlat->m_nBass, 9);
+    EXPECT_EQ(plain->m_nRoot, 3);
+    EXPECT_EQ(plain->m_nBass, 0);
+}
+
 TEST_F(KVMeasKeyTest, ChordNamesOnNotesAreTransposedToo)
 {
     CKVMsg* note = Note(meas, 0, 0, 64);
