@@ -98,6 +98,10 @@ public:
     int AddObj2BackupArray(short kind, void* object, int inserted);
     int Backup(short kind, void* object);
 
+    // Defined in edit/KVObjectPaste.cpp
+    // Copies the ticks per quarter, then the node part; not the staves.
+    void Copy(CKVSystem& source);
+
     // Defined in edit/KVStructCheck.cpp
     // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
     // staff.

@@ -4,13 +4,15 @@
 // everything must come back to it. The edits go through the editing code:
 // note entry, deletion with its tuplet, tie and slur hand-over, the tie
 // command across a bar line, an accidental on a note, staves and measures
-// added under a whole-document backup, page texts and the font height.
+// added under a whole-document backup, page texts, the font height, a
+// measure dragged and dropped (moved or copied) and swing on a measure.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "document/SelRect.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
@@ -49,17 +51,33 @@ const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 // An edit, described by what it touches so that it can be made again on
 // another document of the same shape.
 struct Edit {
-    enum Kind { kAddNote, kDeleteNote, kTie, kAccidental, kAddStaff, kAddMeas, kPageText, kFont, kKinds };
+    enum Kind {
+        kAddNote,
+        kDeleteNote,
+        kTie,
+        kAccidental,
+        kAddStaff,
+        kAddMeas,
+        kPageText,
+        kFont,
+        kDragDrop,
+        kSwing,
+        kKinds
+    };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
-    int index = 0;    // the note to delete or to give an accidental; the page of a page text
-    int other = 0;    // the tie's second note among the next measure's first ones
-    short x = 0;      // the start time of an entered note; a page text's position
+    int index = 0;    // the note to delete or to give an accidental; the page of a page text; the drop's staff
+    int other = 0;    // the tie's second note among the next measure's first ones; the drop's measure
+    short x = 0;      // the start time of an entered note; a page text's position; the drop's paste x
     short y = 0;      // in half spaces below the top line
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental
-    int options = 0;  // the accidental's options
+    int options = 0;  // the accidental's options; the drag's move, overwrite and auto-beam bits
 };
+
+constexpr int kDragMove = 1;
+constexpr int kDragOverwrite = 2;
+constexpr int kDragAutoBeam = 4;
 
 // Every note of a measure, chord and beam group members singly, in the
 // order of the tree.
@@ -246,6 +264,35 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_pFileInfo->ObjectBackup(kBackupRecorded);
         doc.UpdatePosYA(e.value, 1);
         break;
+    case Edit::kDragDrop: {
+        // The cursor first, as the host puts it where the mouse lets go; a
+        // move's deletion puts the paste x back to 0, so the host's x is set
+        // after the drag.
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.m_nCurStaff = static_cast<short>(e.index);
+        ASSERT_GT(doc.JumpToMeas(e.other + 1), 0);
+        CKVMeas* source = b.Meas(e.staff, e.meas);
+        RECT none {0, 0, 0, 0};
+        doc.AddSelRect(SelRect::kMeas, &none, source, nullptr, doc.GetBlockByMeas(source));
+        ASSERT_EQ(1, doc.SelRectMouseDrag(0, e.options & kDragMove));
+        doc.m_nCaretPos = e.x;
+        ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenWords(b.Meas(e.staff, e.meas));
+        EvenWords(b.Meas(e.index, e.other));
+        break;
+    }
+    case Edit::kSwing: {
+        doc.ResetBackup();
+        CKVMeas* live = BackedUp(b, e.staff, e.meas);
+        for (CKVMsg* note : Notes(live)) {
+            if (e.value == 0)
+                note->SwingReset();
+            else
+                note->SwingSet(e.value, 4);
+        }
+        break;
+    }
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -394,9 +441,22 @@ protected:
                 e.x = static_cast<short>(10 * Pick(50));
                 e.y = static_cast<short>(Pick(50));
                 e.value = static_cast<short>('A' + Pick(26));
-            } else {
+            } else if (roll < 94) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
+            } else if (roll < 98) {
+                e.kind = Edit::kDragDrop;
+                if (Notes(live->Meas(e.staff, e.meas)).empty())
+                    continue;
+                e.index = Pick(staves);
+                e.other = Pick(measures);
+                e.x = static_cast<short>(128 * Pick(2));
+                e.options = Pick(8);
+            } else {
+                e.kind = Edit::kSwing;
+                if (Notes(live->Meas(e.staff, e.meas)).empty())
+                    continue;
+                e.value = static_cast<short>(Pick(3) == 0 ? 0 : 50 + 8 * Pick(4));
             }
             return e;
         }
