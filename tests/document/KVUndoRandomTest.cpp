@@ -278,7 +278,9 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_nCaretPos = e.x;
         ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
-        EvenWords(b.Meas(e.staff, e.meas));
+        // A copy leaves its source as it was, outside the step.
+        if (e.options & kDragMove)
+            EvenWords(b.Meas(e.staff, e.meas));
         EvenWords(b.Meas(e.index, e.other));
         break;
     }
@@ -444,7 +446,7 @@ protected:
             } else if (roll < 94) {
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
-            } else if (roll < 98) {
+            } else if (roll < 97) {
                 e.kind = Edit::kDragDrop;
                 if (Notes(live->Meas(e.staff, e.meas)).empty())
                     continue;
