@@ -196,6 +196,26 @@ TEST_F(DragDropTest, BlockAndStaffPasteTakeWhatTheTargetHolds)
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 }
 
+TEST_F(DragDropTest, OverwriteRefusesMusicThatRunsPastTheMeasure)
+{
+    Note(Meas(0, 1), {.x = 0, .code = DUR_HALF});
+    for (int target : {5, 7}) {
+        for (short x : {0, 64, 128})
+            Note(Meas(1, target), {.x = x});
+        Meas(1, target)->UpdateStartTime(1, 0, 0, 0);
+    }
+    for (int overwrite : {1, 0}) {
+        SCOPED_TRACE(overwrite);
+        const int target = overwrite ? 5 : 7;
+        SelectMeas(0, 1);
+        ASSERT_EQ(Drag(), 1);
+        CursorAt(1, target);
+        Doc().m_nCaretPos = 192;
+        ASSERT_EQ(Drop(overwrite), 1);
+        EXPECT_EQ(Timed(Meas(1, target)).size(), overwrite ? 3u : 4u);
+    }
+}
+
 TEST_F(DragDropTest, DeletingFromAnXKeepsGraceNotesAndWhatStandsBefore)
 {
     CKVMeas* m = Meas(0, 2);
