@@ -4,6 +4,10 @@
 
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
+#include "document/SelRect.h"
+#include "model/KVBlock.h"
+#include "model/KVPage.h"
+#include "model/MeasPlace.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
@@ -39,6 +43,38 @@ void DropFirstMeas(CKVStaff& staff)
         return;
     delete staff.m_arrMeas.GetAt(0);
     staff.m_arrMeas.RemoveAt(0);
+}
+
+CKVStaff* StaffOfRecord(const SelRect& record)
+{
+    if (record.pStaff)
+        return record.pStaff;
+    return record.pMeas ? measplace::StaffOf(*record.pMeas) : nullptr;
+}
+
+// The copied measure joins the staff when it got symbols, or when the staff
+// already holds one (then an empty measure keeps the distance).
+void KeepOrDrop(CKVStaff& staff, CKVMeas* copy, bool keepEmpty)
+{
+    if (copy->GetMsgNum() > 0 || (keepEmpty && staff.GetMeasNum() > 0))
+        staff.m_arrMeas.Add(copy);
+    else
+        delete copy;
+}
+
+// The measures [first, first + count) of a staff, each whole, onto one
+// temporary staff; leading empty copies are dropped.
+bool CopyMeasures(CKVStaff& target, CKVStaff& source, LONG first, LONG count, unsigned char voice)
+{
+    for (LONG m = first; m < first + count && m < source.GetMeasNum(); ++m) {
+        CKVMeas* meas = source.GetMeas(m);
+        CKVMeas* copy = meas ? NewMeas(target, *meas) : nullptr;
+        if (!copy)
+            return false;
+        meas->CopyToSelRect(copy, 0, CRect(), voice, 0);
+        KeepOrDrop(target, copy, true);
+    }
+    return true;
 }
 
 } // namespace
@@ -123,6 +159,79 @@ void DeleteStaff(CKVSystem& system, CKVStaff* staff)
         }
     }
     delete staff;
+}
+
+bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice)
+{
+    CKVPage* page = record.pPage;
+    CKVSystem* master = doc.m_arrSystem.GetAt(0);
+    if (!page)
+        return true;
+    // Ossia blocks first: the first that leaves a measure with symbols is
+    // the copy.
+    CKVStaff* ossia = nullptr;
+    for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b) {
+        CKVBlock* block = page->m_arrOssiaBlock.GetAt(b);
+        CKVStaff* model = block ? block->GetStaff(0) : nullptr;
+        if (!model)
+            continue;
+        if (!ossia && !(ossia = NewStaff(temp, *model, true)))
+            return false;
+        if (block->CopyToSystem(&temp, &record, voice, 0) < 0)
+            return false;
+        DropLeadingEmptyMeas(*ossia);
+        if (ossia->GetMeasNum() > 0)
+            break;
+    }
+    if (ossia && ossia->GetMeasNum() > 0)
+        return true;
+    if (ossia)
+        DeleteStaff(temp, ossia);
+
+    for (short s = 0; s < master->GetStaffNum(); ++s) {
+        if (!NewStaff(temp, *master->GetStaff(s), false))
+            return false;
+    }
+    for (short b = 0; b < page->GetBlockNum(); ++b) {
+        CKVBlock* block = page->GetBlock(b);
+        if (block && block->CopyToSystem(&temp, &record, voice, 0) < 0)
+            return false;
+    }
+    DropEmptyStavesAndLeadingColumns(temp);
+    return true;
+}
+
+bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records)
+{
+    CKVStaff* source = StaffOfRecord(first);
+    if (!source)
+        return true;
+    CKVStaff* staff = NewStaff(temp, *source, false);
+    if (!staff)
+        return false;
+    bool ok = true;
+    if (first.nKind == SelRect::kMeas) {
+        CKVMeas* copy = first.pMeas ? NewMeas(*staff, *first.pMeas) : nullptr;
+        ok = copy != nullptr;
+        if (copy) {
+            first.pMeas->CopyToSelRect(copy, 0, CRect(first.rect), voice, 0);
+            KeepOrDrop(*staff, copy, false);
+        }
+    } else if (first.nKind == SelRect::kBlockStaff) {
+        const int count = records == kFirstRecordOnly ? 1 : doc.m_pSelRectArray->GetSize();
+        for (int i = 0; ok && i < count; ++i) {
+            SelRect* record = i == 0 ? &first : static_cast<SelRect*>(doc.m_pSelRectArray->GetAt(i));
+            CKVStaff* own = record ? StaffOfRecord(*record) : nullptr;
+            if (!record || record->nKind != SelRect::kBlockStaff || !record->pBlock || !own)
+                continue;
+            ok = CopyMeasures(*staff, *own, record->pBlock->m_nFirstMeas, record->pBlock->m_nMeasCount, voice);
+        }
+    } else {
+        ok = CopyMeasures(*staff, *source, 0, source->GetMeasNum(), voice);
+    }
+    if (staff->GetMeasNum() == 0)
+        DeleteStaff(temp, staff);
+    return ok;
 }
 
 } // namespace kvclip

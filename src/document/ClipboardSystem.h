@@ -8,6 +8,7 @@ class CKVDoc;
 class CKVMeas;
 class CKVStaff;
 class CKVSystem;
+struct SelRect;
 
 namespace kvclip {
 
@@ -34,5 +35,21 @@ void DropEmptyStavesAndLeadingColumns(CKVSystem& system);
 
 // Removes a staff from the system's list and deletes it.
 void DeleteStaff(CKVSystem& system, CKVStaff* staff);
+
+// Which records a copy of one staff within one block takes: the clipboard
+// copies every such record of the selection, a rectangle drag only the first.
+enum StaffRecords { kEveryStaffRecord, kFirstRecordOnly };
+
+// Copies what a kind-1 record covers on its page into the temporary system:
+// the page's ossia blocks first (the first whose copy leaves a measure with
+// symbols is the copy), else every normal block with one temporary staff
+// per master staff, the empty staves and leading empty columns dropped. A
+// record without a page copies nothing. False after the out-of-memory report.
+bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice);
+
+// Copies what a record of kind 2, 3 or 4 covers, whole measures, into one
+// temporary staff; leading empty measures are dropped, and the staff when
+// none remains. False after the out-of-memory report.
+bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records);
 
 } // namespace kvclip

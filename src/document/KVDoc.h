@@ -466,7 +466,18 @@ public:
     short GetMeasWidth(short index);
 
     // Defined in edit/KVDocDragDrop.cpp
+    // Packs what the first selection record covers (voice 0 every voice)
+    // into the drag image, replacing an earlier one, and with move takes it
+    // away from its place. Opens the undo step that the drop joins. 1 when an
+    // image was made; 0 when nothing was selected or copied, or a write
+    // failed; -1 when a copied staff or measure could not be allocated.
+    int SelRectMouseDrag(unsigned char voice, int move);
+    // Pastes the drag image at the cursor in the step the drag opened and
+    // moves the caret to where the pasted music ends; the image is freed. 0
+    // without an image or with one that cannot be read (then freed), and
+    // when the cursor has no block or staff to paste into (then kept).
     int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
+    void FreeDragImage();
 
     // Defined in edit/KVDocColour.cpp
     // Colours what the selection records cover, each symbol tested by its

@@ -47,110 +47,6 @@ SelRect* RecordAt(CKVDoc& doc, int i)
     return static_cast<SelRect*>(doc.m_pSelRectArray->GetAt(i));
 }
 
-CKVStaff* StaffOfRecord(const SelRect& record)
-{
-    if (record.pStaff)
-        return record.pStaff;
-    return record.pMeas ? measplace::StaffOf(*record.pMeas) : nullptr;
-}
-
-// The copied measure joins the staff when it got symbols, or when the staff
-// already holds one (then an empty measure keeps the distance).
-void KeepOrDrop(CKVStaff& staff, CKVMeas* copy, bool keepEmpty)
-{
-    if (copy->GetMsgNum() > 0 || (keepEmpty && staff.GetMeasNum() > 0))
-        staff.m_arrMeas.Add(copy);
-    else
-        delete copy;
-}
-
-// The measures [first, first + count) of a staff, each whole, onto one
-// temporary staff; leading empty copies are dropped.
-bool CopyMeasures(CKVStaff& target, CKVStaff& source, LONG first, LONG count, unsigned char voice)
-{
-    for (LONG m = first; m < first + count && m < source.GetMeasNum(); ++m) {
-        CKVMeas* meas = source.GetMeas(m);
-        CKVMeas* copy = meas ? kvclip::NewMeas(target, *meas) : nullptr;
-        if (!copy)
-            return false;
-        meas->CopyToSelRect(copy, 0, CRect(), voice, 0);
-        KeepOrDrop(target, copy, true);
-    }
-    return true;
-}
-
-bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice)
-{
-    CKVPage* page = record.pPage;
-    CKVSystem* master = doc.m_arrSystem.GetAt(0);
-    if (!page)
-        return true;
-    // Ossia blocks first: the first that leaves a measure with symbols is
-    // the copy.
-    CKVStaff* ossia = nullptr;
-    for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b) {
-        CKVBlock* block = page->m_arrOssiaBlock.GetAt(b);
-        CKVStaff* model = block ? block->GetStaff(0) : nullptr;
-        if (!model)
-            continue;
-        if (!ossia && !(ossia = kvclip::NewStaff(temp, *model, true)))
-            return false;
-        if (block->CopyToSystem(&temp, &record, voice, 0) < 0)
-            return false;
-        kvclip::DropLeadingEmptyMeas(*ossia);
-        if (ossia->GetMeasNum() > 0)
-            break;
-    }
-    if (ossia && ossia->GetMeasNum() > 0)
-        return true;
-    if (ossia)
-        kvclip::DeleteStaff(temp, ossia);
-
-    for (short s = 0; s < master->GetStaffNum(); ++s) {
-        if (!kvclip::NewStaff(temp, *master->GetStaff(s), false))
-            return false;
-    }
-    for (short b = 0; b < page->GetBlockNum(); ++b) {
-        CKVBlock* block = page->GetBlock(b);
-        if (block && block->CopyToSystem(&temp, &record, voice, 0) < 0)
-            return false;
-    }
-    kvclip::DropEmptyStavesAndLeadingColumns(temp);
-    return true;
-}
-
-bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice)
-{
-    CKVStaff* source = StaffOfRecord(first);
-    if (!source)
-        return true;
-    CKVStaff* staff = kvclip::NewStaff(temp, *source, false);
-    if (!staff)
-        return false;
-    bool ok = true;
-    if (first.nKind == SelRect::kMeas) {
-        CKVMeas* copy = first.pMeas ? kvclip::NewMeas(*staff, *first.pMeas) : nullptr;
-        ok = copy != nullptr;
-        if (copy) {
-            first.pMeas->CopyToSelRect(copy, 0, CRect(first.rect), voice, 0);
-            KeepOrDrop(*staff, copy, false);
-        }
-    } else if (first.nKind == SelRect::kBlockStaff) {
-        for (int i = 0; ok && i < doc.m_pSelRectArray->GetSize(); ++i) {
-            SelRect* record = RecordAt(doc, i);
-            CKVStaff* own = record ? StaffOfRecord(*record) : nullptr;
-            if (!record || record->nKind != SelRect::kBlockStaff || !record->pBlock || !own)
-                continue;
-            ok = CopyMeasures(*staff, *own, record->pBlock->m_nFirstMeas, record->pBlock->m_nMeasCount, voice);
-        }
-    } else {
-        ok = CopyMeasures(*staff, *source, 0, source->GetMeasNum(), voice);
-    }
-    if (staff->GetMeasNum() == 0)
-        kvclip::DeleteStaff(temp, staff);
-    return ok;
-}
-
 bool WriteImage(CKVSystem& temp, const SelRect& first, unsigned char*& work, DWORD& used, DWORD& capacity)
 {
     Writer out(work, &used, &capacity);
@@ -216,12 +112,12 @@ DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
     bool ok = true;
     switch (first->nKind) {
     case SelRect::kRect:
-        ok = CopyRect(*this, *temp, *first, voice);
+        ok = kvclip::CopyRect(*this, *temp, *first, voice);
         break;
     case SelRect::kMeas:
     case SelRect::kBlockStaff:
     case SelRect::kStaff:
-        ok = CopyStaves(*this, *temp, *first, voice);
+        ok = kvclip::CopyStaves(*this, *temp, *first, voice, kvclip::kEveryStaffRecord);
         break;
     default:
         break;

@@ -7,6 +7,7 @@
 #include "model/PitchMath.h"
 
 #include <cstring>
+#include <vector>
 
 void CKVMeas::Copy(CKVMeas& source)
 {
@@ -109,4 +110,62 @@ int CKVMeas::DeleteMsg(CKVMsg* msg, int own)
     if (!msg || !m_pSystem)
         return 0;
     return RemoveFrom(*this, msg, own, 0) ? 1 : 0;
+}
+
+namespace {
+
+bool IsCutKind(const CKVMsg& msg)
+{
+    switch (msg.m_byKind) {
+    case MSG_NOTE:
+    case MSG_REST:
+    case MSG_CHORD:
+    case MSG_BEAM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsGraceMsg(const CKVMsg& msg)
+{
+    return (msg.m_wFlag & MSGFLAG_GRACE) != 0;
+}
+
+// The owned children of a node, resolved once: removing changes the list.
+std::vector<CKVMsg*> OwnedChildren(CKVObject& node)
+{
+    std::vector<CKVMsg*> out;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->byOwner) {
+            if (CKVMsg* msg = measplace::ChildAt(node, i))
+                out.push_back(msg);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void CKVMeas::DeleteMsg(short x)
+{
+    if (!m_pSystem)
+        return;
+    for (CKVMsg* msg : OwnedChildren(*this)) {
+        if (!IsCutKind(*msg) || IsGraceMsg(*msg))
+            continue;
+        if (msg->m_nPosX >= x) {
+            DeleteMsg(msg, kUnlinkAndFree);
+            continue;
+        }
+        // A beam group that starts left of x loses the members from x on; a
+        // group left empty goes with its last member.
+        if (msg->m_byKind != MSG_BEAM)
+            continue;
+        for (CKVMsg* member : OwnedChildren(*msg)) {
+            if (IsCutKind(*member) && !IsGraceMsg(*member) && member->m_nPosX >= x)
+                DeleteMsg(member, kUnlinkAndFree);
+        }
+    }
 }

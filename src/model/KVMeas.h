@@ -346,6 +346,9 @@ public:
     void Copy(CKVMeas& source);
     // Own 0 only unlinks the reference; 1 when found.
     int DeleteMsg(CKVMsg* msg, int own);
+    // Removes (owned) every note, rest, chord and beam group of every voice
+    // standing at or right of x, beam members too; grace notes stay.
+    void DeleteMsg(short x);
 
     // Defined in edit/KVMeasMerge.cpp
     // Merges a pasted measure's symbols into this one at x; nothing happens

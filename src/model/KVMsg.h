@@ -493,6 +493,19 @@ public:
 
     void ChordSort();
 
+    // Defined in edit/KVMsgSwing.cpp
+    // For a note: 1 when its start time lies on the grid of ticks per
+    // quarter x 16 / 2^n, else 0; -1 for any other symbol, and for an n that
+    // gives no grid (negative, or a grid of 0 ticks).
+    int IsInBeforeBeat(int n);
+    // A note on the grid sounds ratio / 50 of its play time; one off it
+    // starts (ratio - 50) / 100 of its play time later and sounds
+    // (100 - ratio) / 50 of it. Nothing for a ratio outside 0 to 100, a
+    // symbol that is not a note, or a head without gate time and offset.
+    void SwingSet(float ratio, int n);
+    // Gate time back to the play time, start offset 0.
+    void SwingReset();
+
     // Defined in edit/KVMsgBeams.cpp
     void MakeSubBeam(int set, short mode);
 

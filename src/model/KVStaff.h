@@ -119,6 +119,11 @@ public:
     // The index in the system's staff list (ossia list for an ossia staff).
     short GetIndexInSystem();
 
+    // Defined in edit/KVObjectPaste.cpp
+    // Copies the clef, staff kind, name and group-bracket bytes, then the
+    // node part; not the measures.
+    void Copy(CKVStaff& source);
+
     // Defined in edit/KVStaffPaste.cpp
     short Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int overwrite, int autoBeam, int backup);
 

@@ -109,6 +109,10 @@ public:
     // 1 when no staff's measure at `index` holds a note.
     int IsRestMeas(long index);
 
+    // Defined in edit/KVObjectPaste.cpp
+    // Copies the ticks per quarter, then the node part; not the staves.
+    void Copy(CKVSystem& source);
+
     // Defined in edit/KVStructCheck.cpp
     // Runs CKVMsg::TestMsgStruct on every symbol of every staff and ossia
     // staff.

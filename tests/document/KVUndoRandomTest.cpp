@@ -7,7 +7,8 @@
 // added under a whole-document backup, page texts and the font height,
 // staves hidden and shown in blocks, ossias made and removed, the view
 // switches of measures; deleting at the entry caret, velocities over a
-// selected staff and measure tempi.
+// selected staff and measure tempi; a measure dragged and dropped (moved
+// or copied) and swing on a measure.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
@@ -50,7 +51,7 @@ constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
 // The commands drawn from the last twenty of the 110 rolls.
-constexpr int kLaterKinds = 14;
+constexpr int kLaterKinds = 16;
 
 const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
@@ -80,21 +81,29 @@ struct Edit {
         kTempo,
         kBarType,
         kBlockCount,
+        kDragDrop,
+        kSwing,
         kKinds
     };
     Kind kind = kAddNote;
     int staff = 0;
     int meas = 0;
-    int index = 0;    // the note to delete or to give an accidental; the page of a page text
+    int index = 0;    // the note to delete or to give an accidental; the page of a page text; the drop's staff
     int other = 0;    // the tie's second note among the next measure's first ones; the last tempo measure;
+                      // the drop's measure;
                       // a bar run's other end
-    short x = 0;      // the start time of an entered note; a page text's position; the first value of a setter
+    short x = 0;      // the start time of an entered note; a page text's position; the first value of a setter;
+                      // the drop's paste x
     short y = 0;      // in half spaces below the top line; the second value of a setter
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental,
                       // the spaced voice, the measure width, the block distance, the page-layout mode,
                       // the setter's mode
-    int options = 0;  // the accidental's options
+    int options = 0;  // the accidental's options; the drag's move, overwrite and auto-beam bits
 };
+
+constexpr int kDragMove = 1;
+constexpr int kDragOverwrite = 2;
+constexpr int kDragAutoBeam = 4;
 
 // Every note of a measure, chord and beam group members singly, in the
 // order of the tree.
@@ -393,6 +402,37 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.ObjectBackup(kBackupRecorded);
         ASSERT_EQ(doc.SetAllBlockMeasCount(e.value), 1);
         break;
+    case Edit::kDragDrop: {
+        // The cursor first, as the host puts it where the mouse lets go; a
+        // move's deletion puts the paste x back to 0, so the host's x is set
+        // after the drag.
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.m_nCurStaff = static_cast<short>(e.index);
+        ASSERT_GT(doc.JumpToMeas(e.other + 1), 0);
+        CKVMeas* source = b.Meas(e.staff, e.meas);
+        RECT none {0, 0, 0, 0};
+        doc.AddSelRect(SelRect::kMeas, &none, source, nullptr, doc.GetBlockByMeas(source));
+        ASSERT_EQ(1, doc.SelRectMouseDrag(0, e.options & kDragMove));
+        doc.m_nCaretPos = e.x;
+        ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        // A copy leaves its source as it was, outside the step.
+        if (e.options & kDragMove)
+            EvenWords(b.Meas(e.staff, e.meas));
+        EvenWords(b.Meas(e.index, e.other));
+        break;
+    }
+    case Edit::kSwing: {
+        doc.ResetBackup();
+        CKVMeas* live = BackedUp(b, e.staff, e.meas);
+        for (CKVMsg* note : Notes(live)) {
+            if (e.value == 0)
+                note->SwingReset();
+            else
+                note->SwingSet(e.value, 4);
+        }
+        break;
+    }
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -640,9 +680,24 @@ protected:
                     e.index = kBars[Pick(7)];
                     break;
                 }
-                default:
+                case 13:
                     e.kind = Edit::kBlockCount;
                     e.value = static_cast<short>(1 + Pick(4));
+                    break;
+                case 14:
+                    e.kind = Edit::kDragDrop;
+                    if (Notes(live->Meas(e.staff, e.meas)).empty())
+                        continue;
+                    e.index = Pick(staves);
+                    e.other = Pick(measures);
+                    e.x = static_cast<short>(128 * Pick(2));
+                    e.options = Pick(8);
+                    break;
+                default:
+                    e.kind = Edit::kSwing;
+                    if (Notes(live->Meas(e.staff, e.meas)).empty())
+                        continue;
+                    e.value = static_cast<short>(Pick(3) == 0 ? 0 : 50 + 8 * Pick(4));
                     break;
                 }
             }
