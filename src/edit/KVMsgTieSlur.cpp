@@ -12,6 +12,7 @@
 #include "timing/TieLinks.h"
 #include "MemoryGuard.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -26,6 +27,17 @@ bool InOpenStep(CKVDoc& doc, CKVMeas* meas)
             return true;
     }
     return false;
+}
+
+// The index of the reference that names `id`; -1 when the node holds none.
+short IndexOfRef(CKVObject& node, DWORD id)
+{
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == id)
+            return static_cast<short>(i);
+    }
+    return -1;
 }
 
 // Whether a note still holds a tie on the given side (owned: it starts it).
@@ -49,31 +61,40 @@ void CKVMsg::DeleteTieMsg()
     if (!CheckAvailableMemory(kDeleteTieMemory))
         return;
     CKVDoc* doc = DocOf(*this);
-    std::vector<DWORD> ties;
-    tickmath::ForEachChild(*this, [&](CKVMsg* child, short) {
-        if (child->m_byKind == MSG_TIE)
-            ties.push_back(child->m_dwMsgId);
-        return false;
-    });
+    // The far notes' measures are backed up first: a backup re-links the
+    // ties that reach into the cloned measure, so the references are read
+    // only afterwards.
     CKVMeas* own = tickmath::MeasureOf(this);
+    std::vector<CKVMeas*> far;
+    for (short i = 0; i < GetMsgNum(); ++i) {
+        CKVMsg* child = GetMsg(i);
+        if (!child || child->m_byKind != MSG_TIE)
+            continue;
+        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
+            CKVMeas* meas = end && end != this ? tickmath::MeasureOf(end) : nullptr;
+            if (doc && meas && meas != own && !InOpenStep(*doc, meas) &&
+                std::find(far.begin(), far.end(), meas) == far.end())
+                far.push_back(meas);
+        }
+    }
+    for (CKVMeas* meas : far)
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+
+    std::vector<DWORD> ties;
+    for (short i = 0; i < GetMsgNum(); ++i) {
+        CKVMsg* child = GetMsg(i);
+        if (child && child->m_byKind == MSG_TIE)
+            ties.push_back(m_arrMsgRef.GetAt(i)->dwMsgId);
+    }
     for (DWORD id : ties) {
         CKVMsg* tie = m_pSystem->GetMsgFromMap(id);
         if (!tie)
             continue;
-        CKVMsg* ends[2] = {tielink::StartOf(*tie), tielink::EndOf(*tie)};
-        for (CKVMsg*& end : ends) {
-            if (!end || end == this)
-                continue;
-            CKVMeas* meas = tickmath::MeasureOf(end);
-            if (!doc || !meas || meas == own || InOpenStep(*doc, meas))
-                continue;
-            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-            CKVMeas* live = meas->GetCurBackupObj();
-            if (live && live != meas) {
-                if (CKVMsg* moved = live->GetNewPtr2(end))
-                    end = moved;
-            }
-        }
+        // This note is the first end when it owns the tie; the other end is
+        // found by the id the tie keeps for it.
+        const short ownIndex = IndexOfRef(*this, id);
+        const bool owner = ownIndex >= 0 && m_arrMsgRef.GetAt(ownIndex)->byOwner;
+        CKVMsg* ends[2] = {owner ? this : tielink::StartOf(*tie), owner ? tielink::EndOf(*tie) : this};
         CKVMsg* first = ends[0];
         CKVMsg* second = ends[1];
         // The non-owning reference goes first, then the owning one with its
@@ -81,7 +102,7 @@ void CKVMsg::DeleteTieMsg()
         for (CKVMsg* note : {second, first}) {
             if (!note)
                 continue;
-            const short index = tielink::IndexOfChild(*note, tie);
+            const short index = IndexOfRef(*note, id);
             if (index < 0)
                 continue;
             if (note->m_arrMsgRef.GetAt(index)->byOwner)

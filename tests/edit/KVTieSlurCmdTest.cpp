@@ -257,7 +257,7 @@ TEST_F(TieSlurCmdTest, RepairReclassifiesReshapesAndDropsBrokenTies)
     Doc().MultiRedoStart();
 }
 
-TEST_F(TieSlurCmdTest, DISABLED_DeletingATieAcrossTheBarLineClearsBothEnds)
+TEST_F(TieSlurCmdTest, DeletingATieAcrossTheBarLineClearsBothEnds)
 {
     CKVMsg* a = score->Note(Meas(0, 0), {.x = 192, .y = -16});
     CKVMsg* b = score->Note(Meas(0, 1), {.x = 0, .y = -16});
