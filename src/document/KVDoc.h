@@ -342,6 +342,73 @@ public:
                                              bool lastOfRecord)>;
     void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
 
+    // Defined in edit/KVDocBeams.cpp
+    // The range commands below open no undo step and back nothing up; the
+    // host does that first. Voice 0 matches no symbol.
+    // Beams each range into one group; once a beam group of the voice has
+    // been met in a record, the later ranges of that record are dissolved.
+    void BindByBeamGroup(int voice, int a2);
+    // Re-beams each range by the beat (dissolves once a group was met); the
+    // last range of each record also gets its tuplets rebuilt.
+    void BindByBeamBeat(int voice, int a2, int reserved);
+    // Merges the selected notes of each range into a chord, after taking
+    // their tremolos away.
+    void MakeChord(int voice);
+    // Breaks the beam groups of the voice (0 every voice) at the edges of
+    // the kind-1 records of the current page: mode 1 the first level, 2 the
+    // second, any other all levels. Own undo step.
+    void MakeSubBeam(short voice, short mode);
+    // Joins the selected notes of the current voice pairwise by tremolos
+    // (after dissolving their beams); own undo step, nothing when the backup
+    // fails.
+    void BindByTremolo(int strokes);
+    // The selected notes of the current voice lose their tremolos; no undo
+    // step.
+    void RemoveTremoloSelRect();
+    // Toggles the selected notes, chords and groups of the voice (0 every
+    // voice) between grace and normal notes; backs up the selection into the
+    // open undo step.
+    void ChangeToGrace(int voice);
+    // Hangs every chord symbol lying directly in a measure under its nearest
+    // note, on every staff and ossia staff.
+    void BelongChordSymbolToNote();
+
+    // Defined in edit/KVDocTieSlur.cpp
+    // Ties the selected notes of exactly `voice` (0 binds nothing), each to
+    // the first later note it may be tied to, each pair once per call; the
+    // ties of tied chords then bend half down, half up (start y `a4`). No
+    // undo step of its own. 0.
+    int BindByTie(int voice, int a2, int a3, int a4, int a5);
+    // The same with the tie tool for the notes on staves; a note's partner
+    // in a measure outside the selection is backed up into the open step.
+    int BindByTie1(int voice, int a2, int a3, int a4, int a5);
+    // Per record and staff, the outer selected notes of the voice (0 every
+    // voice): tied when they may be (and the record's later staves are left
+    // alone), else slurred. No undo step of its own. 1.
+    int BindBySlur(int voice, int a2, int a3, int a4, int a5);
+    // Ties (or, failing that, slurs) the end notes of every beam group of
+    // more than one member on the staves. Own undo step.
+    void AutoTieSlur(int a1, int a2, int a3, int a4);
+    // Ties a note to the next note at its pitch (in its voice, else in any
+    // voice; in its measure, else at the next measure's first onset). With
+    // `check` the horizontal inset shrinks to fit a close pair. Own undo
+    // step. 1 when tied.
+    int BindByTieInTool(CKVMsg* note, int a2, int inset, int a4, int a5, int check);
+    // Converts the geometry of every tie and slur from dots to sixteenths of
+    // its staff's line spacing.
+    void ChangeTieSlurInfo();
+    // A free curve (kind 46) along a slur, added to its first note's measure
+    // in an undo step of its own; null unless a slur between two notes.
+    CKVMsg* MakeGraphSlurFromNoteSlur(CKVMsg* slur);
+    // Re-shapes a tie or slur on the other side.
+    void ChangeTieSlurDir(CKVMsg* tieOrSlur);
+    // Puts the tie or slur that each selected note of the voice starts above
+    // (`up`) or below, K1 from the notes. Own undo step.
+    void SelNoteChangeTieSlurDir(short voice, int up);
+    // Re-judges and re-shapes the ties and slurs of the copy made by the last
+    // whole-document backup, and removes those that lost a note.
+    void UpdateTieSlurType(int setX, int x, int setY, int y, int setH, int h, int reserved);
+
     // Defined in edit/KVDocCaretEdit.cpp
     // The caret position (0 to 256) of beat `beat` (0-based) of measure
     // index `meas`: the leftmost note, rest, chord or group member of any

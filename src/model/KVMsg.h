@@ -559,6 +559,13 @@ public:
     // own two halves change. Both arguments are unused.
     void TieMsgOrder(int, CKVMsg*);
 
+    // Defined in edit/KVMsgTieSlur.cpp
+    // Takes every tie of a note off both its notes: the owning reference is
+    // removed with its symbol, the other only dropped; a note keeping no
+    // other tie on that side loses 0x1 or 0x2. The far note's measure is
+    // backed up first. Nothing when memory is short.
+    void DeleteTieMsg();
+
     // Fields.
     COLORREF m_crColor = 0;
     short m_nPosX = 0;          // position word
