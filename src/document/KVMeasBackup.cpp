@@ -93,15 +93,20 @@ void SyncTieFlags(CKVMsg& note)
                                      (starts ? MSGFLAG_TIE_START : 0) | (ends ? MSGFLAG_TIE_END : 0));
 }
 
+// A tie and a slur (or two slurs) may join the same two notes: the relink
+// of the removed one is the one that gave the partner the reference the
+// removal took, and only the symbol that relink named is replayed.
 void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r, int undo)
 {
     const SlurRelinkRecord* relink = nullptr;
-    for (int i = list.GetSize() - 1; i >= 0; --i) {
+    bool byRef = false;
+    for (int i = list.GetSize() - 1; i >= 0 && !byRef; --i) {
         const SlurRelinkRecord* other = static_cast<const SlurRelinkRecord*>(list.GetAt(i));
         if (other && other->dwFirstStart == r.dwFirstStart && other->dwFirstEnd == r.dwFirstEnd &&
             other->dwNewStart != 0) {
-            relink = other;
-            break;
+            byRef = r.dwOldRef != 0 && other->dwNewRef == r.dwOldRef;
+            if (!relink || byRef)
+                relink = other;
         }
     }
     if (!relink)
@@ -111,9 +116,10 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
     CKVMsg* other = MsgById(system, viaEnd ? relink->dwFirstStart : relink->dwFirstEnd);
     if (!holder || !other)
         return;
-    auto joinsNewPair = [relink](const CKVMsg* msg) {
+    auto joinsNewPair = [relink, byRef](const CKVMsg* msg) {
         return IsTieOrSlur(msg) && msg->m_dwWord == relink->dwNewStart &&
-               static_cast<DWORD>(msg->m_lHeight) == relink->dwNewEnd;
+               static_cast<DWORD>(msg->m_lHeight) == relink->dwNewEnd &&
+               (!byRef || msg->m_dwMsgId == relink->dwNewRef);
     };
     if (undo) {
         for (int i = 0; i < holder->m_arrMsgRef.GetSize(); ++i) {
@@ -390,9 +396,21 @@ void CKVMeas::SlurFeedback(void* slurStep)
     if (!list || !m_pSystem)
         return;
     const int undo = GetReplayDirection();
+    auto isRemoval = [list](int i) {
+        const auto* r = static_cast<const SlurRelinkRecord*>(list->GetAt(i));
+        return r && r->dwNewEnd == 0;
+    };
     for (int i = 0; i < list->GetSize(); ++i) {
-        if (const SlurRelinkRecord* r = static_cast<const SlurRelinkRecord*>(list->GetAt(i)))
-            ReplayRecord(m_pSystem, *list, *r, undo);
+        // The removals of one deletion each kept the place the link had once
+        // the ones before it were gone; undo puts them back last first.
+        int last = i;
+        while (undo && isRemoval(i) && last + 1 < list->GetSize() && isRemoval(last + 1))
+            ++last;
+        for (int j = last; j >= i; --j) {
+            if (const SlurRelinkRecord* r = static_cast<const SlurRelinkRecord*>(list->GetAt(j)))
+                ReplayRecord(m_pSystem, *list, *r, undo);
+        }
+        i = last;
     }
 }
 

@@ -14,6 +14,8 @@
 #include "model/NewObject.h"
 #include "model/TickMath.h"
 
+#include <vector>
+
 namespace {
 
 bool IsTieOrSlur(BYTE kind)
@@ -96,19 +98,39 @@ void FirstPair(CKVDoc& doc, const CKVMeas* meas, DWORD start, DWORD end, DWORD& 
     }
 }
 
+// Whether the partner's reference names the twin of the copied tie or slur:
+// it joins the same two notes and, where the copy's original is known and
+// the partner names it, is that original. A tie and a slur (or two slurs)
+// may join the same two notes; each copy takes only its own twin.
+bool IsTwin(const CKVMsg* twin, const CKVMsg* original, bool originalNamed, const CKVMsg& copy, DWORD start,
+            DWORD end)
+{
+    if (!twin || !IsTieOrSlur(twin->m_byKind) || StartOf(*twin) != start || EndOf(*twin) != end)
+        return false;
+    if (originalNamed)
+        return twin == original;
+    return twin->m_byKind == copy.m_byKind;
+}
+
 // Points the partner note's twin of the copied tie or slur C at the copy:
 // the twin takes C's id and this note's id at its end (throughEnd) or start,
-// and the partner's reference names C. Each change is recorded for undo.
-// false when memory ran out before a change.
-bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& selfRef, DWORD start, DWORD end,
-                   bool throughEnd)
+// and the partner's reference names C. original is the symbol C was copied
+// from (null when unknown). Each change is recorded for undo. false when
+// memory ran out before a change.
+bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const CKVMsg* original, const MsgRef& selfRef,
+                   DWORD start, DWORD end, bool throughEnd)
 {
     CKVSystem* system = self.m_pSystem;
     CKVDoc* doc = system->m_pDoc;
+    bool originalNamed = false;
+    for (int j = 0; original && !originalNamed && j < partner.m_arrMsgRef.GetSize(); ++j) {
+        const MsgRef* ref = partner.m_arrMsgRef.GetAt(j);
+        originalNamed = ref && system->GetMsgFromMap(ref->dwMsgId) == original;
+    }
     for (int j = 0; j < partner.m_arrMsgRef.GetSize(); ++j) {
         MsgRef* ref = partner.m_arrMsgRef.GetAt(j);
         CKVMsg* twin = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
-        if (!twin || !IsTieOrSlur(twin->m_byKind) || StartOf(*twin) != start || EndOf(*twin) != end)
+        if (!IsTwin(twin, original, originalNamed, copy, start, end))
             continue;
         SlurRelinkRecord* record = nullptr;
         if (doc) {
@@ -144,31 +166,55 @@ bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const MsgRef& se
     return true;
 }
 
+// The symbols that the source's references name, in the order of the
+// copy's references: the node copy makes one reference for each reference of
+// the source that names a symbol and leaves out the others. Empty when the
+// copy's references do not line up with them.
+std::vector<CKVMsg*> Originals(const CKVMsg& self, const CKVMsg& source)
+{
+    std::vector<CKVMsg*> originals;
+    if (!source.m_pSystem)
+        return originals;
+    for (int i = 0; i < source.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = source.m_arrMsgRef.GetAt(i);
+        if (CKVMsg* child = ref ? source.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr)
+            originals.push_back(child);
+    }
+    if (originals.size() != static_cast<size_t>(self.m_arrMsgRef.GetSize()))
+        originals.clear();
+    return originals;
+}
+
 // The ties, slurs and tuplets of a new copy: the copy's own ones take this
 // note's id at their end, and the partner notes outside the copy are pointed
 // at them.
-bool RelinkChildren(CKVMsg& self)
+bool RelinkChildren(CKVMsg& self, const CKVMsg& source)
 {
     CKVSystem* system = self.m_pSystem;
+    // Taken before any relinking: a partner may be the source itself.
+    const std::vector<CKVMsg*> originals = Originals(self, source);
     for (int i = 0; i < self.m_arrMsgRef.GetSize(); ++i) {
         const MsgRef* ref = self.m_arrMsgRef.GetAt(i);
         CKVMsg* link = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
         if (!link || !kvcopy::IsLinkKind(link->m_byKind))
             continue;
+        const CKVMsg* original = originals.empty() ? nullptr : originals[static_cast<size_t>(i)];
         const DWORD start = StartOf(*link);
         const DWORD end = EndOf(*link);
         if (!ref->byOwner) {
             if (!FindCopyPtrMapValue(link->m_dwMsgId))
                 continue;
             CKVMsg* partner = system->GetMsgFromMap(start);
-            if (link->m_byKind != MSG_TUPLET && partner && !RelinkPartner(self, *partner, *link, *ref, start, end, true))
+            if (link->m_byKind != MSG_TUPLET && partner &&
+                !RelinkPartner(self, *partner, *link, original, *ref, start, end, true))
                 return false;
             SetEnd(*link, self.m_dwMsgId);
             if (start == end)
                 link->m_dwWord = self.m_dwMsgId;
         } else {
             CKVMsg* partner = system->GetMsgFromMap(end);
-            if (link->m_byKind != MSG_TUPLET && partner && !RelinkPartner(self, *partner, *link, *ref, start, end, false))
+            if (link->m_byKind != MSG_TUPLET && partner &&
+                !RelinkPartner(self, *partner, *link, original, *ref, start, end, false))
                 return false;
             link->m_dwWord = self.m_dwMsgId;
             if (start == end)
@@ -226,7 +272,7 @@ int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally)
     EnterInMap(self, source);
     if (equally) {
         LabelChildren(self);
-    } else if (!RelinkChildren(self)) {
+    } else if (!RelinkChildren(self, source)) {
         scope.Fail();
         return 0;
     }

@@ -138,6 +138,23 @@ protected:
         ASSERT_EQ(1, Bind());
     }
 
+    // A slur and then a tie from the last note of measure index 2 to the
+    // first of measure index 3. The re-layout of a tie whose notes can no
+    // longer be tied makes it a slur; here the notes are tied again at once.
+    void MakeTieAndSlur()
+    {
+        MakeTie(false);
+        ASSERT_FALSE(HasFatalFailure());
+        CKVMsg* first = FindNote(Doc(), start);
+        CKVMsg* second = FindNote(Doc(), end);
+        ASSERT_TRUE(first && second);
+        ASSERT_EQ(1, first->GetMsgNum());
+        first->GetMsg(0)->m_byKind = MSG_SLUR;
+        first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+        second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        ASSERT_EQ(1, Bind());
+    }
+
     // Another edit, which closes the step before it.
     void EditElsewhere()
     {
@@ -436,6 +453,109 @@ TEST_F(TieBackupTest, TieStartDeletedInAClone)
         EditElsewhere();
     Doc().ResetBackup();
     expectSurvivorUntied();
+}
+
+// A tie and a slur joining the same two notes (a tie that stopped being one
+// turns into a slur, and the notes can then be tied again): a clone of either
+// measure points each of the end note's references at its own symbol's copy,
+// not both at one of them, and the score still saves and loads.
+TEST_F(TieBackupTest, TieAndSlurBetweenTheSameNotesKeepTheirOwnLinks)
+{
+    // The links between the two notes: each kind once under the start note,
+    // and the end note naming those very symbols.
+    auto expectBothLinks = [this] {
+        CKVMsg* a = FindNote(Doc(), start);
+        CKVMsg* c = FindNote(Doc(), end);
+        ASSERT_TRUE(a && c);
+        for (BYTE kind : {MSG_TIE, MSG_SLUR}) {
+            SCOPED_TRACE(kind == MSG_TIE ? "tie" : "slur");
+            std::vector<CKVMsg*> owned;
+            std::vector<CKVMsg*> named;
+            for (CKVMsg* holder : {a, c}) {
+                for (int i = 0; i < holder->m_arrMsgRef.GetSize(); ++i) {
+                    const MsgRef* ref = holder->m_arrMsgRef.GetAt(i);
+                    CKVMsg* child = ref ? holder->m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+                    if (!child || child->m_byKind != kind)
+                        continue;
+                    EXPECT_EQ(a->m_dwMsgId, child->m_dwWord);
+                    EXPECT_EQ(c->m_dwMsgId, static_cast<DWORD>(child->m_lHeight));
+                    (ref->byOwner ? owned : named).push_back(child);
+                }
+            }
+            ASSERT_EQ(1u, owned.size());
+            ASSERT_EQ(1u, named.size());
+            EXPECT_EQ(owned[0], named[0]);
+        }
+    };
+    // Cloned measure indexes of staff 0; empty: the staff.
+    const std::vector<int> clones[] = {{2}, {3}, {3, 2}, {}};
+    for (const std::vector<int>& measures : clones) {
+        SCOPED_TRACE(measures.empty() ? std::string("staff cloned")
+                                      : "cloned measure index " + std::to_string(measures.front()) +
+                                            (measures.size() > 1 ? " first of two" : ""));
+        TearDown();
+        SetUp();
+        MakeTieAndSlur();
+        ASSERT_FALSE(HasFatalFailure());
+        expectBothLinks();
+        ASSERT_FALSE(HasFatalFailure());
+        Doc().ResetBackup();
+        const std::string before = kvtest::CanonicalDump(Doc());
+
+        if (measures.empty()) {
+            ASSERT_EQ(1, b->Staff(0)->ObjectBackup(kBackupRecorded, kBackupAlone));
+        }
+        for (int m : measures)
+            ASSERT_EQ(1, b->Meas(0, m)->ObjectBackup(kBackupRecorded, kBackupAlone));
+        const std::string after = kvtest::CanonicalDump(Doc());
+        EXPECT_EQ(std::string::npos, after.find('?'));
+        expectBothLinks();
+        const std::string stored = kvtest::StoredDump(Doc());
+        EXPECT_EQ(std::string::npos, stored.find('?'));
+
+        Doc().MultiUndoStart();
+        EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+        expectBothLinks();
+        Doc().MultiRedoStart();
+        EXPECT_EQ(after, kvtest::CanonicalDump(Doc()));
+        expectBothLinks();
+        EXPECT_EQ(stored, kvtest::StoredDump(Doc()));
+    }
+}
+
+// Deleting one of two notes that a tie and a slur join, in a clone of its
+// measure alone, takes both off the other note; undo hangs each back where it
+// was, redo takes both off again.
+TEST_F(TieBackupTest, NoteJoinedByATieAndASlurDeletedInAClone)
+{
+    for (bool deleteStart : {false, true}) {
+        SCOPED_TRACE(deleteStart ? "start note deleted" : "end note deleted");
+        TearDown();
+        SetUp();
+        MakeTieAndSlur();
+        ASSERT_FALSE(HasFatalFailure());
+        Doc().ResetBackup();
+        const std::string before = kvtest::CanonicalDump(Doc());
+        const std::string storedBefore = kvtest::StoredDump(Doc());
+
+        CKVMeas* meas = b->Meas(0, deleteStart ? start.meas : end.meas);
+        ASSERT_EQ(1, meas->ObjectBackup(kBackupRecorded, kBackupAlone));
+        CKVMsg* note = FindNote(Doc(), deleteStart ? start : end);
+        ASSERT_TRUE(note);
+        ASSERT_EQ(1, kvtest::DeleteNote(Doc(), meas->GetCurBackupObj(), note));
+        const std::string after = kvtest::CanonicalDump(Doc());
+        EXPECT_EQ(std::string::npos, after.find('?'));
+        const std::string storedAfter = kvtest::StoredDump(Doc());
+
+        Doc().MultiUndoStart();
+        EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+        EXPECT_EQ(storedBefore, kvtest::StoredDump(Doc()));
+        Doc().MultiRedoStart();
+        EXPECT_EQ(after, kvtest::CanonicalDump(Doc()));
+        EXPECT_EQ(storedAfter, kvtest::StoredDump(Doc()));
+        Doc().MultiUndoStart();
+        EXPECT_EQ(before, kvtest::CanonicalDump(Doc()));
+    }
 }
 
 } // namespace
