@@ -30,6 +30,7 @@ public:
     CTempMsgBelongNoteMeas();
     ~CTempMsgBelongNoteMeas() override = default;
     CTempMsgBelongNoteMeas& operator=(const CTempMsgBelongNoteMeas& source);
+    using CKVMsg::operator=;
     using CKVMsg::DrawMsg;
 
     // Each keeps the look in force as the one Restore returns to and asks
