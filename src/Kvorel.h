@@ -53,3 +53,4 @@
 #include "drag/TempNoteMsg.h"
 #include "drag/TempMarkMsgs.h"
 #include "drag/TempTextMsgs.h"
+#include "drag/TempChordSymbol.h"
