@@ -49,3 +49,9 @@
 #include "import/EncRecords.h"
 #include "import/EncMeas.h"
 #include "import/EncDoc.h"
+
+#include "drag/TempMsg.h"
+#include "drag/TempNoteMsg.h"
+#include "drag/TempMarkMsgs.h"
+#include "drag/TempTextMsgs.h"
+#include "drag/TempChordSymbol.h"

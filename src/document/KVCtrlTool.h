@@ -139,7 +139,8 @@ public:
     COLORREF m_crPalette[kPaletteSize] = {
         0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000080, 0x0000FF, 0x008080, 0x00FFFF,
         0x008000, 0x00FF00, 0x808000, 0xFFFF00, 0x800000, 0xFF0000, 0x800080, 0xFF00FF};
-    WORD m_wSpare[3] = {1, 100, 0}; // three words not stored
+    short m_nCurLineWidth = 1;      // line width new symbols take; not stored
+    WORD m_wSpare[2] = {100, 0};    // two words not stored
     // Entry 0 is the inactive-voice colour, entries 1 to 8 the voices'.
     COLORREF m_crVoice[kVoices + 1] = {0x808080, 0, 0, 0, 0, 0, 0, 0, 0};
     COLORREF m_crPage = 0xFFFFFF;

@@ -141,12 +141,12 @@ TEST_F(LayeringCheck, TheReadmeListIsTheOneListOfExceptions)
 TEST_F(LayeringCheck, AFolderWithoutALayerFails)
 {
     const fs::path root = Copy();
-    fs::create_directories(root / "src/drag");
-    std::ofstream(root / "src/drag/Drag.cpp") << "#include \"model/KVMsg.h\"\n";
+    fs::create_directories(root / "src/gadget");
+    std::ofstream(root / "src/gadget/Gadget.cpp") << "#include \"model/KVMsg.h\"\n";
     InsertLine(root / "src/harmony/Rhythm.cpp", 2, "#include \"support/KvTest.h\"");
     const Result result = Check(root);
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.output.find("src/drag/Drag.cpp:1: folder drag/ has no place"), std::string::npos)
+    EXPECT_NE(result.output.find("src/gadget/Gadget.cpp:1: folder gadget/ has no place"), std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("src/harmony/Rhythm.cpp:2: includes support/KvTest.h from support/"),
               std::string::npos)

@@ -1,0 +1,230 @@
+// Drops through the protocol: a new symbol into a measure or onto a page, a
+// moved symbol, an Alt copy, and drops that must leave the score alone. Each
+// drop is one undo step.
+
+#include "support/DragDriver.h"
+
+#include "model/KVMeas.h"
+#include "model/KVPage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A glyph symbol placed by the common rule, with its starting points from
+// the moved message's words.
+class GlyphTemplate : public CKVMsg, public CTempMsg {
+public:
+    explicit GlyphTemplate(BYTE kind = MSG_GLYPH) : m_kind(kind) {}
+    void DrawDraging(CDC*) override { m_rcBound = CRect(-2, -2, 2, 2); }
+    void InitDragingParameter(CPoint pt) override
+    {
+        if (m_pMovedMsg) {
+            m_ptPos = StartPoint(*m_pMovedMsg);
+            m_ptSecond = m_ptPos;
+        } else {
+            StartNew(pt);
+        }
+        m_ptThird = pt;
+    }
+    void UpdateDragingParameter(CPoint pt) override { m_ptPos = pt; }
+    void MakeMsg(CPoint, CKVMsg* msg, CKVMeas*& meas) override
+    {
+        CPoint first = m_ptPos;
+        CPoint second = m_ptSecond;
+        meas = PlacePoints(first, second);
+        FillPlaced(msg, m_kind, meas, first, second, true);
+    }
+
+protected:
+    CKVMsg& Model() override { return *this; }
+
+private:
+    BYTE m_kind;
+};
+
+class TempMsgDropTest : public kvtest::DragFixture {
+protected:
+    CKVMsg* Last(CKVObject* holder) { return holder->GetMsg(static_cast<short>(holder->GetMsgNum() - 1)); }
+
+    void Drop(CTempMsg& t, CPoint from, CPoint to, CKVMsg* moved)
+    {
+        ASSERT_EQ(t.BeginDrag(from, &Doc(), 100, moved, 0), 1);
+        t.Drag(&View(), to);
+        EXPECT_EQ(t.EndDrag(to), 1);
+    }
+};
+
+TEST_F(TempMsgDropTest, NewSymbolGoesIntoTheMeasureWithTheSettings)
+{
+    Doc().m_CtrlTool.m_crCurrent = RGB(0, 0, 200);
+    Doc().m_CtrlTool.m_wActiveVoice = 3;
+    Doc().m_CtrlTool.m_nCurLineWidth = -2;
+    const std::string before = Dump();
+    GlyphTemplate t;
+    Drop(t, {380, 300}, {400, 300}, nullptr);
+
+    // View (400, 300) is (50, 76) in measure 1.
+    CKVMeas* live = Meas(1);
+    ASSERT_EQ(live->GetMsgNum(), 1);
+    CKVMsg* added = Last(live);
+    EXPECT_EQ(added->m_byKind, MSG_GLYPH);
+    EXPECT_EQ(added->m_nPosX, 50);
+    EXPECT_EQ(added->m_nPosY, 76);
+    EXPECT_EQ(added->m_nPosX2, -20); // the second point stayed at the press
+    EXPECT_EQ(added->m_crColor, RGB(0, 0, 200));
+    EXPECT_EQ(added->m_byVoice, 3);
+    EXPECT_EQ(added->m_lHeight, -2);
+    EXPECT_EQ(added->m_wSize, MSG_SIZE_NORMAL);
+    EXPECT_EQ(added->m_wHeadLen, 0);
+    EXPECT_EQ(added->m_pPage, nullptr);
+    EXPECT_NE(added->m_dwMsgId, 0u);
+
+    const std::string after = Dump();
+    Undo();
+    EXPECT_EQ(Dump(), before);
+    Redo();
+    EXPECT_EQ(Dump(), after);
+}
+
+TEST_F(TempMsgDropTest, HeaderAndStaffSizeScaleTheWords)
+{
+    score->Staff(0)->m_wObjWord = 50;
+    GlyphTemplate t;
+    // View (150, 260) is (100, 36) in measure 0, whose header takes 44.
+    Drop(t, {150, 260}, {150, 260}, nullptr);
+    CKVMsg* added = Last(Meas(0));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->m_nPosX, 56);
+    EXPECT_EQ(added->m_nPosY, 72);
+}
+
+TEST_F(TempMsgDropTest, WithoutABlockTheSymbolStaysOnThePageInPageWords)
+{
+    CKVPage* page = AddEmptyPage();
+    const std::string before = Dump();
+    GlyphTemplate t;
+    Drop(t, {300, 300}, {310, 320}, nullptr);
+    page = Doc().GetCurrentPage();
+    ASSERT_EQ(page->GetMsgNum(), 1);
+    CKVMsg* added = page->m_arrMsg.GetAt(0);
+    EXPECT_EQ(added->m_nPosX, 260);
+    EXPECT_EQ(added->m_nPosY, 260);
+    EXPECT_EQ(added->m_pParent, nullptr);
+    EXPECT_EQ(added->m_pPage, page);
+    Undo();
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(TempMsgDropTest, MovedSymbolLeavesItsMeasureAndCopiesWithAlt)
+{
+    CKVMsg* glyph = score->Symbol(Meas(0), MSG_GLYPH, 100, 20);
+    glyph->m_crColor = RGB(9, 9, 9);
+    PointCursorAt(glyph);
+    const std::string before = Dump();
+    {
+        GlyphTemplate t;
+        ASSERT_EQ(t.BeginDrag({160, 240}, &Doc(), 100, glyph, 0), 1);
+        // The words of (100, 20) in measure 0 are the view point (194, 244).
+        EXPECT_EQ(t.GetOriginalPoint(), CPoint(194, 244));
+        t.Drag(&View(), {400, 300});
+        EXPECT_EQ(t.EndDrag({400, 300}), 1);
+        EXPECT_EQ(t.m_pMovedMsg, nullptr);
+    }
+    EXPECT_EQ(Meas(0)->GetMsgNum(), 0);
+    ASSERT_EQ(Meas(1)->GetMsgNum(), 1);
+    CKVMsg* moved = Last(Meas(1));
+    EXPECT_EQ(moved->m_nPosX, 50);
+    EXPECT_EQ(moved->m_nPosY, 76);
+    EXPECT_EQ(moved->m_crColor, RGB(9, 9, 9));
+    Undo();
+    EXPECT_EQ(Dump(), before);
+
+    // With Alt held at the press the original stays and the copy is new.
+    glyph = Last(Meas(0));
+    PointCursorAt(glyph);
+    host.HoldKey(VK_MENU);
+    {
+        GlyphTemplate t;
+        ASSERT_EQ(t.BeginDrag({194, 244}, &Doc(), 100, glyph, 0), 1);
+        host.ReleaseKey(VK_MENU);
+        t.Drag(&View(), {400, 300});
+        t.EndDrag({400, 300});
+    }
+    EXPECT_EQ(Meas(0)->GetMsgNum(), 1);
+    ASSERT_EQ(Meas(1)->GetMsgNum(), 1);
+    EXPECT_NE(Last(Meas(1))->m_dwMsgId, Last(Meas(0))->m_dwMsgId);
+    Undo();
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(TempMsgDropTest, PageSymbolDroppedIntoAMeasureLosesItsPageLink)
+{
+    CKVMsg text;
+    text.m_byKind = MSG_GLYPH;
+    text.m_nPosX = 300;
+    text.m_nPosY = 500;
+    CKVMsg* onPage = Doc().AddMsg(Doc().GetCurrentPage(), &text, 0, 0);
+    ASSERT_NE(onPage, nullptr);
+    const std::string before = Dump();
+    GlyphTemplate t;
+    ASSERT_EQ(t.BeginDrag({350, 560}, &Doc(), 100, onPage, 0), 1);
+    EXPECT_EQ(t.GetOriginalPoint(), CPoint(350, 560));
+    t.Drag(&View(), {400, 300});
+    t.EndDrag({400, 300});
+    EXPECT_EQ(Doc().GetCurrentPage()->GetMsgNum(), 0);
+    ASSERT_EQ(Meas(1)->GetMsgNum(), 1);
+    EXPECT_EQ(Last(Meas(1))->m_pPage, nullptr);
+    EXPECT_EQ(Last(Meas(1))->m_pParent, Meas(1));
+    Undo();
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(TempMsgDropTest, DropsThatChangeNothing)
+{
+    CKVMsg* glyph = score->Symbol(Meas(0), MSG_GLYPH, 100, 20);
+    PointCursorAt(glyph);
+    const std::string before = Dump();
+
+    // A template that fills nothing inserts nothing, moved or not.
+    {
+        kvtest::BoxTemplate box;
+        box.BeginDrag({100, 100}, &Doc(), 100, nullptr, 0);
+        EXPECT_EQ(box.EndDrag({400, 300}), 1);
+        kvtest::BoxTemplate moving;
+        moving.BeginDrag({194, 244}, &Doc(), 100, glyph, 0);
+        EXPECT_EQ(moving.EndDrag({400, 300}), 1);
+    }
+    EXPECT_EQ(Dump(), before);
+
+    // A chord symbol does not go through the common drop.
+    {
+        GlyphTemplate t(MSG_CHORDSYMBOL);
+        t.BeginDrag({100, 100}, &Doc(), 100, nullptr, 0);
+        EXPECT_EQ(t.EndDrag({400, 300}), 1);
+    }
+    EXPECT_EQ(Dump(), before);
+
+    // A title text lives on no page of the document.
+    {
+        CKVMsg title;
+        title.m_byKind = MSG_FREETEXT;
+        title.m_pPage = reinterpret_cast<void*>(1);
+        title.m_byParentKind = CKVPage::PARENT_KIND_PAGE;
+        GlyphTemplate t;
+        t.BeginDrag({100, 100}, &Doc(), 100, &title, 0);
+        EXPECT_EQ(t.EndDrag({400, 300}), 1);
+        title.m_pPage = nullptr;
+    }
+    EXPECT_EQ(Dump(), before);
+
+    // A document without pages.
+    {
+        CKVDoc empty;
+        GlyphTemplate t;
+        EXPECT_EQ(t.BeginDrag({100, 100}, &empty, 100, nullptr, 0), 1);
+        EXPECT_EQ(t.EndDrag({400, 300}), 1);
+    }
+}
+
+} // namespace
