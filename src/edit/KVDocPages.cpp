@@ -20,9 +20,6 @@
 
 namespace {
 
-// Measure indexes are 16-bit.
-constexpr LONG kMaxMeasures = 32000;
-
 CKVSystem* MasterOf(CKVDoc& doc)
 {
     return doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
