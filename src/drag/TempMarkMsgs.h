@@ -32,6 +32,7 @@ public:
     CTempMsgBelongNoteMeas& operator=(const CTempMsgBelongNoteMeas& source);
     using CKVMsg::operator=;
     using CKVMsg::DrawMsg;
+    using CKVMsg::Initialize;
 
     // Each keeps the look in force as the one Restore returns to and asks
     // for a new image; the message form then takes the look of a score

@@ -13,6 +13,7 @@ public:
     ~CTempTextMsg() override = default;
     using CKVTextMsg::operator=;
     using CKVTextMsg::DrawMsg;
+    using CKVTextMsg::Initialize;
 
     // A new text of `text` (host code page) in font number `font`, `size`
     // points and style bits (1 bold, 2 italic, 4 underline): a 20 x 20 box at
@@ -53,6 +54,7 @@ public:
     ~CTempMetronomMsg() override = default;
     using CKVMsg::operator=;
     using CKVMsg::DrawMsg;
+    using CKVMsg::Initialize;
 
     virtual void Initialize() {}
 
