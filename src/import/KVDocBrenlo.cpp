@@ -429,11 +429,16 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
 
             // Clefs left of the measure are taken again inside its header;
             // each sets the clef in force, so the last of them stands for all.
+            // Taken again when it already is the clef in force, it would
+            // only walk the empty measures after it.
             const int inside = FirstRightOf(clefs, s, left);
             if (inside > 0 && lastKnown[inside - 1] >= 0) {
                 CUClef* clef = static_cast<CUClef*>(clefs.GetAt(lastKnown[inside - 1]));
-                if (RelX(clef, s) < right)
-                    InsertNewClefMsg(meas, ClefTypeOf(*clef), RelX(clef, s) - left);
+                const short type = ClefTypeOf(*clef);
+                const bool inForce = meas->m_byInitClef == type
+                                     && (block->m_nFirstMeas + k > 0 || staff->m_byClefType == type);
+                if (RelX(clef, s) < right && !inForce)
+                    InsertNewClefMsg(meas, type, RelX(clef, s) - left);
             }
             for (int c = inside; c < clefs.GetSize(); ++c) {
                 CUClef* clef = static_cast<CUClef*>(clefs.GetAt(c));
