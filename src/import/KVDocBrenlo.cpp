@@ -381,6 +381,8 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         --block->m_nMeasCount;
         for (short later = static_cast<short>(i + 1); later < kvPage->GetBlockNum(); ++later)
             --kvPage->GetBlock(later)->m_nFirstMeas;
+        // The measure rectangles and boundary handles follow the new count.
+        block->UpdateMeasXY(1, 0, 0);
     }
 
     m_pCurPage = nullptr;

@@ -177,6 +177,8 @@ TEST_F(BrenloConvert, EndBarsAndTheEmptyLeadInBeforeARepeat)
     EXPECT_EQ(Meas(0)->m_byEndBar, 4);
     EXPECT_EQ(Meas(1)->m_byEndBar, 2);
     EXPECT_EQ(All(Meas(0), MSG_NOTE).size(), 1u);
+    // One boundary handle and the edge handle for the two measures left.
+    EXPECT_EQ(Block(0)->m_arrMeasCtrl.GetSize(), 2);
 
     // A note in the first measure keeps it.
     doc = std::make_unique<CKVDoc>();
