@@ -212,9 +212,11 @@ int CUNote::ParseRecord(const char* record, DWORD length, BYTE flag, short size)
         lyric.nStyleValue = in.Short(at + 24);
         lyric.byStyle = in.Byte(at + 26);
         lyric.nSize = in.Short(at + 28);
-        // The colour lies at record bytes 34 to 36 in the order red, green, blue.
-        lyric.byRed = in.Byte(at + 34);
-        lyric.byGreen = in.Byte(at + 35);
+        // The colour is read as bytes 34 to 36 (red, green, blue) of the
+        // record once its words at 30, 32 and 34 are in host order: the
+        // word at 34 turned round puts its second byte first.
+        lyric.byRed = in.Byte(at + 35);
+        lyric.byGreen = in.Byte(at + 34);
         lyric.byBlue = in.Byte(at + 36);
         in.Raw(at + 36, lyric.byRaw, sizeof lyric.byRaw);
     }

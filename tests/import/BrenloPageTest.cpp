@@ -223,6 +223,23 @@ TEST_F(BrenloPage, LyricLinesAndTextsStayInsideTheirFields)
     EXPECT_EQ(static_cast<CUNote*>(Symbol(0))->Lyric(0).TextLength(), 15);
 }
 
+TEST_F(BrenloPage, LyricColourIsReadFromItsWordsInHostOrder)
+{
+    BrenloSymbol note = BrNote(0, {{}});
+    note.lyrics = {{0, "a", 0, 0, 16, 0, 0, 0}};
+    BrenloBytes bytes = WriteBrenlo(OneSystem({note}), &offsets);
+    // Record bytes 34, 35, 36 of the first lyric, 80 bytes into the note.
+    const size_t lyric = offsets.systems + 128 + 80;
+    bytes[lyric + 34] = 0xAA;
+    bytes[lyric + 35] = 0xBB;
+    bytes[lyric + 36] = 0xCC;
+    ASSERT_EQ(Parse(bytes, offsets), 1);
+    const CULyric& read = static_cast<CUNote*>(Symbol(0))->Lyric(0);
+    EXPECT_EQ(read.byRed, 0xBB);
+    EXPECT_EQ(read.byGreen, 0xAA);
+    EXPECT_EQ(read.byBlue, 0xCC);
+}
+
 TEST_F(BrenloPage, GeometryOfStaffSteps)
 {
     ASSERT_EQ(Parse(OneSystem({})), 1);

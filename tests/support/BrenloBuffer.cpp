@@ -206,8 +206,10 @@ BrenloBytes WriteBrenloSymbol(const BrenloSymbol& s)
             std::copy(l.text.begin(), l.text.begin() + static_cast<long>(n), r.begin() + static_cast<long>(at + 7));
             r[at + 26] = l.style;
             PutBig16(r, at + 28, static_cast<WORD>(l.size));
-            r[at + 34] = l.red;
-            r[at + 35] = l.green;
+            // The reader takes the word at 34 in host order: red is its
+            // second byte.
+            r[at + 35] = l.red;
+            r[at + 34] = l.green;
             r[at + 36] = l.blue;
         }
         break;
