@@ -196,7 +196,6 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
 
     // Measures per system.
     CUSystemList* systems = page->GetSystems();
-    const short systemCount = systems->GetCount();
     int measures = 0;
     for (CUJoin* node = systems->m_pHead; node; node = node->m_pNext) {
         CUSystem* s = static_cast<CUSystem*>(node);
@@ -253,8 +252,8 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     std::vector<KeyChange> keys;
     std::vector<TimeChange> times;
     int firstMeas = 0;
-    for (short i = 0; i < systemCount; ++i) {
-        CUSystem* s = systems->GetSystem(i);
+    for (CUJoin* node = systems->m_pHead; node; node = node->m_pNext) {
+        CUSystem* s = static_cast<CUSystem*>(node);
         const int count = s->m_nMeasCount;
         const POINT topLeft {s->m_nLeftX, s->m_nTop + s->m_nStaffHeight};
         CKVBlock* block = kvPage->AddBlock(system, firstMeas, count, topLeft, 0);
@@ -363,9 +362,13 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
 
     // An empty lead-in measure before a repeat start gives its room to the
     // measure after it.
-    for (short i = 0; i < kvPage->GetBlockNum(); ++i) {
+    // Each removal moves the first measures of the later blocks down by one.
+    int removed = 0;
+    CUJoin* node = systems->m_pHead;
+    for (short i = 0; i < kvPage->GetBlockNum(); ++i, node = node ? node->m_pNext : nullptr) {
         CKVBlock* block = kvPage->GetBlock(i);
-        CUSystem* s = systems->GetSystem(i);
+        block->m_nFirstMeas = static_cast<short>(block->m_nFirstMeas - removed);
+        CUSystem* s = static_cast<CUSystem*>(node);
         if (!s || block->m_nMeasCount <= 1 || block->m_arrMeasX.GetSize() < 3)
             continue;
         CPtrArray clefs, notes;
@@ -379,8 +382,7 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         staff->m_arrMeas.RemoveAt(block->m_nFirstMeas);
         block->m_arrMeasX.RemoveAt(1);
         --block->m_nMeasCount;
-        for (short later = static_cast<short>(i + 1); later < kvPage->GetBlockNum(); ++later)
-            --kvPage->GetBlock(later)->m_nFirstMeas;
+        ++removed;
         // The measure rectangles and boundary handles follow the new count.
         block->UpdateMeasXY(1, 0, 0);
     }
