@@ -9,7 +9,8 @@
 // and image records behind their form byte), OUT/clipboard_image/
 // (clipboard images of generated selections behind their context byte) and
 // OUT/custom_symbol_block/ (custom symbol blocks) and OUT/encore_reader/
-// (Encore files of both byte orders and layouts). The committed seeds in
+// (Encore files of both byte orders and layouts) and OUT/brenlo/ (Brenlo
+// page buffers). The committed seeds in
 // fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
@@ -17,6 +18,7 @@
 #include "KvcFile.h"
 #include "support/BmpMaker.h"
 #include "support/CustomSymbolMaker.h"
+#include "support/BrenloBuffer.h"
 #include "support/EncoreWriter.h"
 #include "model/CustomSymbol.h"
 #include "support/ScoreGenerator.h"
@@ -525,6 +527,20 @@ void HarmonySeeds(const fs::path& folder)
     Put(folder, "pattern-newer", Joined({{1}, newer}));
 }
 
+void BrenloSeeds(const fs::path& folder)
+{
+    using namespace kvtest;
+    const BrenloPage sample = BrenloSamplePage();
+    Put(folder, "sample", WriteBrenlo(sample));
+    BrenloPage two = sample;
+    two.systems.push_back(sample.systems[0]);
+    two.systems[1].top = 300;
+    Put(folder, "two-systems", WriteBrenlo(two));
+    BrenloPage empty;
+    empty.systems.resize(1);
+    Put(folder, "empty-system", WriteBrenlo(empty));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -544,5 +560,6 @@ int main(int argc, char** argv)
     CustomSymbolSeeds(out / "custom_symbol_block");
     EncoreSeeds(out / "encore_reader");
     HarmonySeeds(out / "harmony_files");
+    BrenloSeeds(out / "brenlo");
     return g_failed ? 1 : 0;
 }

@@ -49,6 +49,13 @@
 #include "import/EncRecords.h"
 #include "import/EncMeas.h"
 #include "import/EncDoc.h"
+#include "import/UList.h"
+#include "import/UAttr.h"
+#include "import/UGraphic.h"
+#include "import/USymbol.h"
+#include "import/USystem.h"
+#include "import/UPage.h"
+#include "import/BrenloImport.h"
 
 #include "drag/TempMsg.h"
 #include "drag/TempNoteMsg.h"

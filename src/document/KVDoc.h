@@ -23,6 +23,9 @@ class CKVBlock;
 class CKVPage;
 class CKVFileInfo;
 class CKVBackupPtrArray;
+class CUPage;
+class CUNote;
+class CDialog;
 struct SelRect;
 struct UndoEntry;
 
@@ -177,6 +180,19 @@ public:
     short Load(CFile* file, int);
     // Merges a second score; 1 when merged, 0 when not.
     short ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairCount, short version);
+
+    // Defined in import/KVDocBrenlo.cpp
+    // Builds the structure of a Brenlo page on a new, empty document (one
+    // staff, one block per Brenlo system); 1, or 0 with the document
+    // unchanged when the buffer is refused (the reason in page->m_failure).
+    // The dialog is unused.
+    int FirstConvertBrenloToKvc(CDialog* dialog, BYTE* buffer, DWORD length, CUPage* page);
+    // Fills in the symbols of the blocks the first pass made; 1.
+    int SecondConvertBrenloToKvc(CDialog* dialog, CUPage* page);
+    int BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, short x);
+    int BrenloToKVC_BEAM(CKVMeas* measure, CPtrArray& notes, short systemLeft, WORD measureLeft);
+    // 0 when a lyric cannot be added.
+    int BrenloToKVC_Lyrics(CUNote* note, CKVMsg* target);
 
     // Defined in document/KVDocHit.cpp
     CKVSystem* GetPointedSystem(POINT point);

@@ -1,0 +1,392 @@
+// The conversion of Brenlo pages into scores: measures from bar lines, key
+// and time signatures, end bars, clefs, notes, rests, chords, slides, beams
+// and lyrics, the lead-in measure, and refused buffers.
+
+#include "support/BrenloBuffer.h"
+#include "support/KvTest.h"
+
+#include "Kvorel.h"
+
+#include <memory>
+
+using namespace kvtest;
+
+namespace {
+
+class BrenloConvert : public KvTest {
+protected:
+    kvimport::BrenloImportResult Import(const BrenloBytes& bytes)
+    {
+        buffer = bytes;
+        return kvimport::ImportBrenloBuffer(*doc, buffer.data(), static_cast<DWORD>(buffer.size()), 1);
+    }
+    kvimport::BrenloImportResult Import(const kvtest::BrenloPage& page) { return Import(WriteBrenlo(page)); }
+
+    CKVStaff* Staff() { return doc->m_arrSystem.GetAt(0)->GetStaff(0); }
+    CKVMeas* Meas(int i) { return Staff()->GetMeas(i); }
+    CKVBlock* Block(short i) { return doc->GetPage(0)->GetBlock(i); }
+    std::vector<int> Boundaries(short block)
+    {
+        std::vector<int> out;
+        for (int i = 1; i < Block(block)->m_arrMeasX.GetSize(); ++i)
+            out.push_back(static_cast<short>(Block(block)->m_arrMeasX.GetAt(i)));
+        return out;
+    }
+
+    // Every symbol of a kind below node, depth first.
+    void Collect(CKVObject* node, BYTE kind, std::vector<CKVMsg*>& out)
+    {
+        for (short i = 0; i < node->GetMsgNum(); ++i) {
+            CKVMsg* msg = node->GetMsg(i);
+            if (msg->m_byKind == kind)
+                out.push_back(msg);
+            Collect(msg, kind, out);
+        }
+    }
+    std::vector<CKVMsg*> All(CKVObject* node, BYTE kind)
+    {
+        std::vector<CKVMsg*> out;
+        Collect(node, kind, out);
+        return out;
+    }
+
+    // The lyric line position i of a measure's head.
+    short LyricLine(CKVMeas* m, int i)
+    {
+        unsigned char* head = nullptr;
+        if (m->GetHead(&head) < 16)
+            return -1;
+        return static_cast<short>(head[2 * i] | (head[2 * i + 1] << 8));
+    }
+
+    std::unique_ptr<CKVDoc> doc = std::make_unique<CKVDoc>();
+    BrenloBytes buffer;
+};
+
+// One system of the default page (left x 40, right end 580 of a 600-wide
+// page, staff space 6: notes 5 units beyond their width, bar lines 3 to 12).
+kvtest::BrenloPage OneSystem(std::vector<BrenloSymbol> symbols)
+{
+    kvtest::BrenloPage p;
+    p.systems.resize(1);
+    p.systems[0].symbols = std::move(symbols);
+    return p;
+}
+
+// A thin bar line whose right end lands at x after a symbol ending at from.
+BrenloSymbol BarAt(int from, int x, BYTE code = 0x6C)
+{
+    const int glyph = code == 0x72 ? 6 : code == 0x74 ? 11 : 2;
+    return BrBar(BrUnits(x - from - glyph - 1), code);
+}
+
+BrenloSymbol NoteAt(int from, int x, std::vector<BrenloHead> heads = {{}}, BrenloStem stem = {})
+{
+    return BrNote(BrUnits(x - from - 5), std::move(heads), stem);
+}
+
+TEST_F(BrenloConvert, SamplePageImportsAndSurvivesSaveAndLoad)
+{
+    ASSERT_EQ(Import(WriteBrenlo(BrenloSamplePage())), kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(doc->m_arrSystem.GetSize(), 1);
+    ASSERT_EQ(doc->GetPageNum(), 1);
+    EXPECT_EQ(Staff()->GetMeasNum(), 3);
+    EXPECT_EQ(doc->m_pFileInfo->m_lPrintWidth, 600);
+    EXPECT_EQ(doc->m_pFileInfo->m_lPrintHeight, 800);
+    EXPECT_EQ(doc->m_pCurMeas, Meas(0));
+    EXPECT_EQ(doc->m_nCaretMeasNum, 1);
+    EXPECT_EQ(doc->m_bModified, 1);
+    EXPECT_EQ(doc->m_bSpacingApplied, 1);
+    // The block keeps the entry it made and the appended one, both for staff 0.
+    ASSERT_EQ(Block(0)->m_arrStaffEntry.GetSize(), 2);
+    EXPECT_EQ(Block(0)->m_arrStaffEntry.GetAt(1)->pStaff, Staff());
+    EXPECT_EQ(Block(0)->m_arrStaffEntry.GetAt(1)->wValue, 6);
+
+    CMemFile file;
+    ASSERT_EQ(doc->Save(&file), 1);
+    file.SeekToBegin();
+    CKVDoc loaded;
+    EXPECT_EQ(loaded.Load(&file, 0), 0);
+}
+
+TEST_F(BrenloConvert, MeasuresEndAtBarLinesOrThePageWidth)
+{
+    struct Case {
+        const char* what;
+        std::vector<BrenloSymbol> symbols;
+        std::vector<int> boundaries;
+    };
+    const Case cases[] = {
+        {"no bar line", {NoteAt(41, 100)}, {560}},
+        {"last bar line within 5 of the end", {BarAt(41, 578)}, {538}},
+        {"last bar line further left", {BarAt(41, 500)}, {460, 560}},
+        {"bar line 5 or more beyond the end", {BarAt(41, 400), NoteAt(400, 500), BarAt(500, 590)}, {360, 560}},
+    };
+    for (const Case& c : cases) {
+        doc = std::make_unique<CKVDoc>();
+        ASSERT_EQ(Import(OneSystem(c.symbols)), kvimport::BrenloImportResult::Imported) << c.what;
+        EXPECT_EQ(Boundaries(0), c.boundaries) << c.what;
+        EXPECT_EQ(Block(0)->m_nMeasCount, static_cast<short>(c.boundaries.size())) << c.what;
+        EXPECT_EQ(Staff()->GetMeasNum(), static_cast<LONG>(c.boundaries.size())) << c.what;
+    }
+}
+
+TEST_F(BrenloConvert, TimeSignaturesHoldUntilTheNextValidOne)
+{
+    // Measures end at 200, 300, 400 and 600.
+    ASSERT_EQ(Import(OneSystem({BrTime(BrUnits(50), 0, 3, 4), BarAt(104, 200), BrTime(BrUnits(10), 0x94),
+                                BarAt(216, 300), BrTime(BrUnits(10), 0, 3, 0), BrTime(0, 0, 100, 4),
+                                BarAt(333, 400)})),
+              kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(Staff()->GetMeasNum(), 4);
+    EXPECT_EQ(Meas(0)->m_nTimeNum, 3);
+    EXPECT_EQ(Meas(0)->m_nTimeDen, 4);
+    for (int m = 1; m < 4; ++m) {
+        EXPECT_EQ(Meas(m)->m_nTimeNum, 2) << m;
+        EXPECT_EQ(Meas(m)->m_nTimeDen, 2) << m;
+    }
+    EXPECT_EQ(Meas(1)->m_byTimeStyle, 2);
+}
+
+TEST_F(BrenloConvert, KeySignaturesTakeTheFirstThatDoesNotCancel)
+{
+    ASSERT_EQ(Import(OneSystem({BrKey(BrUnits(20), 'J', 2), BrKey(0, 'K', 3), BarAt(92, 200),
+                                BrKey(BrUnits(10), 'J', 0x8003), BrKey(0, 'K', 9), BarAt(267, 300),
+                                BrKey(BrUnits(10), 'K', 0x8002), BarAt(319, 400)})),
+              kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(Staff()->GetMeasNum(), 4);
+    EXPECT_EQ(Meas(0)->m_byKeyType, 1);
+    EXPECT_EQ(Meas(0)->m_byKeyCount, 2);
+    EXPECT_EQ(Meas(1)->m_byKeyType, 2);
+    EXPECT_EQ(Meas(1)->m_byKeyCount, 7);
+    EXPECT_EQ(Meas(2)->m_byKeyCount, 0);
+    EXPECT_EQ(Meas(3)->m_byKeyCount, 0);
+}
+
+TEST_F(BrenloConvert, EndBarsAndTheEmptyLeadInBeforeARepeat)
+{
+    // A lead-in measure closed by a repeat start, a note, a final bar line
+    // on the system's last measure.
+    ASSERT_EQ(Import(OneSystem({BarAt(41, 100, 0x72), NoteAt(100, 150), BarAt(150, 300, 0x6E),
+                                BarAt(300, 578, 0x74)})),
+              kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(Staff()->GetMeasNum(), 2);
+    EXPECT_EQ(Block(0)->m_nMeasCount, 2);
+    EXPECT_EQ(Boundaries(0), (std::vector<int> {260, 538}));
+    EXPECT_EQ(Meas(0)->m_byStartBar, 2);
+    EXPECT_EQ(Meas(0)->m_byEndBar, 4);
+    EXPECT_EQ(Meas(1)->m_byEndBar, 2);
+    EXPECT_EQ(All(Meas(0), MSG_NOTE).size(), 1u);
+    // One boundary handle and the edge handle for the two measures left.
+    EXPECT_EQ(Block(0)->m_arrMeasCtrl.GetSize(), 2);
+
+    // A note in the first measure keeps it.
+    doc = std::make_unique<CKVDoc>();
+    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80), BarAt(80, 100, 0x72), BarAt(100, 300)})),
+              kvimport::BrenloImportResult::Imported);
+    EXPECT_EQ(Staff()->GetMeasNum(), 3);
+    EXPECT_EQ(Meas(1)->m_byStartBar, 2);
+}
+
+TEST_F(BrenloConvert, LaterBlocksFollowARemovedLeadIn)
+{
+    kvtest::BrenloPage p = OneSystem({BarAt(41, 100, 0x72), NoteAt(100, 150), BarAt(150, 578)});
+    p.systems.push_back(p.systems[0]);
+    p.systems[1].top = 300;
+    ASSERT_EQ(Import(p), kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(doc->GetPage(0)->GetBlockNum(), 2);
+    EXPECT_EQ(Staff()->GetMeasNum(), 2);
+    EXPECT_EQ(Block(0)->m_nFirstMeas, 0);
+    EXPECT_EQ(Block(1)->m_nFirstMeas, 1);
+    EXPECT_EQ(Block(1)->m_nMeasCount, 1);
+    EXPECT_EQ(All(Meas(1), MSG_NOTE).size(), 1u);
+}
+
+TEST_F(BrenloConvert, NotesRestsAndChords)
+{
+    BrenloStem down;
+    down.direction = 0;
+    BrenloStem grace;
+    grace.grace = 1;
+    BrenloStem rest4;
+    rest4.note = 0;
+    rest4.duration = 4;
+    BrenloStem rest6 = rest4;
+    rest6.duration = 6;
+    BrenloSymbol chord = NoteAt(41, 80, {{0, 0, 1, 8}, {2, 0, 0, 8}, {4, 0, 0, 8}});
+    chord.slide = 1;
+    ASSERT_EQ(Import(OneSystem({chord, NoteAt(80, 120, {{1, 3, 6, 9}}, down), NoteAt(120, 160, {{2, 0, 0x25, 8}}, grace),
+                                NoteAt(160, 200, {{}}, rest4), NoteAt(200, 240, {{}}, rest6), BarAt(240, 578)})),
+              kvimport::BrenloImportResult::Imported);
+    CKVMeas* m = Meas(0);
+    const std::vector<CKVMsg*> chords = All(m, MSG_CHORD);
+    ASSERT_EQ(chords.size(), 1u);
+    EXPECT_EQ(All(chords[0], MSG_NOTE).size(), 3u);
+    EXPECT_EQ(All(m, MSG_SLIDE1).size(), 1u);
+
+    std::vector<CKVMsg*> notes = All(m, MSG_NOTE);
+    ASSERT_EQ(notes.size(), 5u);
+    CKVMsg* plain = nullptr;
+    CKVMsg* small = nullptr;
+    for (CKVMsg* n : notes) {
+        if (n->m_wHeadType == 4)
+            plain = n;
+        if (n->m_wSize == MSG_SIZE_GRACE)
+            small = n;
+    }
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->m_byAccidental, 0);  // nibble 6 is no accidental
+    EXPECT_EQ(plain->m_byDots, 2);        // three dots are two
+    EXPECT_EQ(plain->m_nPosY, (-8 - 1) * 3);
+    EXPECT_EQ(plain->m_nLayout3, 3);      // 3 x 6 / 4
+    EXPECT_EQ(plain->m_nLayout1, static_cast<short>(plain->m_lHeight & 0xFFFF));
+    ASSERT_TRUE(small);
+    EXPECT_NE(small->m_wFlag & MSGFLAG_GRACE, 0);
+    EXPECT_NE(small->m_wFlag & 0x0004, 0);
+    EXPECT_EQ(small->m_byAccidental, ACCI_NATURAL);
+
+    const std::vector<CKVMsg*> rests = All(m, MSG_REST);
+    ASSERT_EQ(rests.size(), 2u);
+    EXPECT_EQ(rests[1]->m_nPosY - rests[0]->m_nPosY, 6);
+}
+
+TEST_F(BrenloConvert, NotesThatCannotBeConvertedAreLeftOut)
+{
+    BrenloStem longest;
+    longest.duration = 9;
+    BrenloStem odd;
+    odd.byte3 = 9;
+    BrenloSymbol stemless = NoteAt(160, 200);
+    stemless.stems.clear();
+    BrenloSymbol slid = NoteAt(200, 240);
+    slid.slide = 5;
+    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80, {{}}, longest), NoteAt(80, 120, {{}}, odd), NoteAt(120, 160, {}),
+                                stemless, slid, BarAt(240, 578)})),
+              kvimport::BrenloImportResult::Imported);
+    EXPECT_EQ(All(Meas(0), MSG_NOTE).size(), 1u);
+    EXPECT_EQ(All(Meas(0), 0).size(), 0u);
+}
+
+TEST_F(BrenloConvert, BeamedNotesMakeOneGroupPerBeamNumber)
+{
+    BrenloStem eighth;
+    eighth.duration = 4;
+    eighth.beamed = 1;
+    eighth.beam = 1;
+    BrenloStem unnumbered = eighth;
+    unnumbered.beam = 0;
+    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80, {{}}, eighth), NoteAt(80, 120, {{}}, eighth),
+                                NoteAt(120, 160, {{}}, unnumbered), NoteAt(160, 200, {{}}, unnumbered),
+                                BarAt(200, 578)})),
+              kvimport::BrenloImportResult::Imported);
+    const std::vector<CKVMsg*> groups = All(Meas(0), MSG_BEAM);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(All(groups[0], MSG_NOTE).size(), 2u);
+    // Stems up: the beam lies a stem length (3 + 20) above the heads at -24.
+    EXPECT_EQ(groups[0]->m_nPosY, -24 - 23);
+    EXPECT_EQ(groups[0]->m_nPosY2, -24 - 23);
+}
+
+TEST_F(BrenloConvert, LyricsLowerTheirLineOncePerMeasure)
+{
+    BrenloLyric la {3, "la", 0, 1, 16, 0x10, 0x20, 0x30};
+    BrenloLyric longer {0, "abcdefghijklmnopq", 200, 0, 16, 0, 0, 0};
+    BrenloSymbol first = NoteAt(41, 80);
+    first.lyrics = {la};
+    BrenloSymbol second = NoteAt(80, 120);
+    second.lyrics = {longer, la};
+    ASSERT_EQ(Import(OneSystem({first, second, BarAt(120, 578)})), kvimport::BrenloImportResult::Imported);
+    CKVMeas* m = Meas(0);
+    // 20 + 10 / 2 + 10 per line above, line 0 lowered by 12 / 2.
+    EXPECT_EQ(LyricLine(m, 0), 25 - 6);
+    EXPECT_EQ(LyricLine(m, 1), 35 - 6);
+    EXPECT_EQ(LyricLine(m, 2), 45);
+    EXPECT_EQ(m->m_wVoiceWord[0], 0);
+    EXPECT_EQ(m->m_wVoiceWord[2], 0x8000);
+
+    const std::vector<CKVMsg*> lyrics = All(m, MSG_LYRIC);
+    ASSERT_EQ(lyrics.size(), 3u);
+    CKVMsg* l = lyrics[0];
+    EXPECT_EQ(l->m_nPosX, 3);
+    EXPECT_EQ(l->m_nPosY, 0);
+    EXPECT_EQ(l->m_byVoice, 1);
+    EXPECT_EQ(l->m_crColor, RGB(0x10, 0x20, 0x30));
+    unsigned char* head = nullptr;
+    const short length = l->GetHead(&head);
+    ASSERT_GE(length, 16);
+    EXPECT_EQ(head[2], 1);
+    EXPECT_EQ(head[4], 12);
+    EXPECT_EQ(head[12], 2);
+    int capped = 0;
+    for (CKVMsg* lyric : lyrics) {
+        unsigned char* h = nullptr;
+        if (lyric->GetHead(&h) >= 16 && h[12] == 15)
+            ++capped;
+    }
+    EXPECT_EQ(capped, 1);
+}
+
+TEST_F(BrenloConvert, ClefsSetTheClefInForce)
+{
+    ASSERT_EQ(Import(OneSystem({BrClef(0, 0x23), NoteAt(59, 100), BarAt(100, 200), NoteAt(200, 240),
+                                BrClef(BrUnits(2), 0x22, -2), BrClef(0, 0x25), BarAt(276, 300)})),
+              kvimport::BrenloImportResult::Imported);
+    ASSERT_EQ(Staff()->GetMeasNum(), 3);
+    // Right of the (empty) header a clef is a change within the measure,
+    // which the measures after it take as their initial clef; the code
+    // outside the table adds nothing.
+    EXPECT_EQ(Meas(0)->m_byInitClef, 1);
+    EXPECT_EQ(All(Meas(0), 31).size(), 1u);
+    EXPECT_EQ(Meas(1)->m_byInitClef, 2);
+    EXPECT_EQ(All(Meas(1), 31).size(), 1u);
+    EXPECT_EQ(Meas(2)->m_byInitClef, 4);
+    EXPECT_EQ(All(Meas(2), 31).size(), 0u);
+}
+
+TEST_F(BrenloConvert, RefusedBuffersLeaveTheDocumentWithoutAScore)
+{
+    const BrenloBytes good = WriteBrenlo(BrenloSamplePage());
+    std::vector<BrenloBytes> bad;
+    for (DWORD first : {95u, 0u, 0xFFFFFFF0u}) {
+        BrenloBytes b = good;
+        PutBig32(b, 2, first);
+        bad.push_back(b);
+    }
+    BrenloBytes wraps = good;
+    PutBig32(wraps, 2 + 96, 0xFFFFFF00u);
+    bad.push_back(wraps);
+    BrenloBytes far = good;
+    PutBig16(far, 0, 0xFFFF);
+    bad.push_back(far);
+    for (size_t size = 0; size < good.size(); size += 11)
+        bad.emplace_back(good.begin(), good.begin() + static_cast<long>(size));
+    for (const BrenloBytes& b : bad) {
+        doc = std::make_unique<CKVDoc>();
+        EXPECT_EQ(Import(b), kvimport::BrenloImportResult::Unreadable) << b.size();
+        EXPECT_EQ(doc->m_arrSystem.GetSize(), 0);
+        EXPECT_EQ(doc->GetPageNum(), 0);
+    }
+
+    // The page passed in stays as it was.
+    CUPage page;
+    doc = std::make_unique<CKVDoc>();
+    buffer = good;
+    PutBig32(buffer, 2, 95);
+    CUSystemList* before = page.GetSystems();
+    EXPECT_EQ(doc->FirstConvertBrenloToKvc(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()), &page), 0);
+    EXPECT_EQ(page.GetSystems(), before);
+    EXPECT_EQ(page.m_failure, BrenloFailure::Damaged);
+}
+
+TEST_F(BrenloConvert, AScoreBeyondTheStructureLimitIsRefusedWithItsReason)
+{
+    // Bar lines of width -3 all stand at x 41.
+    kvtest::BrenloPage p = OneSystem(std::vector<BrenloSymbol>(16000, BrBar(-BrUnits(3))));
+    p.systems.push_back(p.systems[0]);
+    // 2 x 16,001 measures.
+    EXPECT_EQ(Import(p), kvimport::BrenloImportResult::TooManyMeasures);
+    EXPECT_EQ(doc->m_arrSystem.GetSize(), 0);
+    EXPECT_EQ(doc->GetPageNum(), 0);
+}
+
+} // namespace
