@@ -334,8 +334,6 @@ TEST_F(EncoreImport, ScoresBeyondTheLimitsAreRefused)
             f.tracks[t].tag = "TK" + std::string(1, static_cast<char>('0' + t / 10 % 10)) +
                               std::string(1, static_cast<char>('0' + t % 10));
         }
-        f.lines.clear();
-        f.pages.clear();
         return f;
     };
     const struct {
