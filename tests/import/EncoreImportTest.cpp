@@ -457,6 +457,62 @@ TEST_F(EncoreImport, UpdateMsgXPosRescalesMeasureSymbolsOnly)
     EXPECT_EQ(swapped->m_nPosX, 128);
 }
 
+TEST_F(EncoreImport, TextStylesTakeFontsFromTheFileWithinTheirBounds)
+{
+    EncoreFile f = SkeletonEncore();
+    std::vector<BYTE> title(2426);
+    const std::pair<int, int> styles[5] = {{1, 0x0101}, {200, 0x0002}, {0, 0x0004}, {1, 0}, {2, 0}};
+    for (int i = 0; i < 5; ++i) {
+        title[2324 + 10 * i] = static_cast<BYTE>(styles[i].first);
+        title[2326 + 10 * i] = static_cast<BYTE>(10 + i);
+        title[2328 + 10 * i] = static_cast<BYTE>(styles[i].second);
+    }
+    f.blocks = {EncTitle(title), EncFont({"Arial", std::string(40, 'x'), ""}), EncDrum()};
+    ImportRun run;
+    const std::string before = run.doc.m_CtrlTool.m_lfMeasNum.lfFaceName;
+    ASSERT_EQ(run.Run(WriteEncore(f, EncoreOrder::Scow), 7), 1);
+    const CKVCtrlTool& ct = run.doc.m_CtrlTool;
+    EXPECT_EQ(std::string(ct.m_lfStaffName.lfFaceName), std::string(31, 'x'));
+    EXPECT_EQ(ct.m_lfStaffName.lfWeight, 700);
+    EXPECT_EQ(ct.m_lfStaffName.lfHeight, 10);
+    // An index past the font list leaves the face.
+    EXPECT_EQ(std::string(ct.m_lfMeasNum.lfFaceName), before);
+    EXPECT_EQ(ct.m_lfMeasNum.lfItalic, 1);
+    EXPECT_EQ(ct.m_lfMeasNum.lfWeight, 300);
+    EXPECT_EQ(std::string(ct.m_lfCoda.lfFaceName), "Arial");
+    EXPECT_EQ(ct.m_lfCoda.lfUnderline, 1);
+    EXPECT_EQ(ct.m_lfTempo.lfHeight, 14);
+    EXPECT_EQ(ct.m_lfImport.lfHeight, 14);
+    // Font numbers count the non-empty names only.
+    ASSERT_EQ(run.enc.m_arrFontNumber.GetSize(), 3);
+    EXPECT_EQ(run.enc.m_arrFontNumber[0], 0);
+    EXPECT_EQ(run.enc.m_arrFontNumber[1], 1);
+    EXPECT_EQ(run.enc.m_arrFontNumber[2], 0);
+}
+
+TEST_F(EncoreImport, HiddenStavesHandTheirEndingsDown)
+{
+    EncoreFile f = WithMeasureBytes({{{22, 128}, {23, 1}}});
+    f.lines[0].staves[0].byState = 0;
+    f.lines[1].staves[1].byState = 0;
+    f.lines[1].staves[2].byState = 0;
+    f.lines[1].staves[1].wY = 400;
+    f.lines[1].staves[2].wY = 100;
+    ImportRun run;
+    ASSERT_EQ(run.Run(WriteEncore(f, EncoreOrder::Scow), 7), 1);
+    CKVBlock* first = run.Block(0, 0);
+    if (first->GetStaffNum() == 3)
+        GTEST_SKIP() << "staves cannot be hidden in this build";
+    EXPECT_EQ(first->GetStaffNum(), 2);
+    EXPECT_EQ(run.Meas(1, 0)->m_byEndingPos, CKVMeas::ENDING_BEGINS);
+    EXPECT_STREQ(run.Meas(1, 0)->m_szEndingText, "1. ");
+    // Of two hidden staves one stays, and its y comes from its own record.
+    CKVBlock* second = run.Block(0, 1);
+    ASSERT_EQ(second->GetStaffNum(), 2);
+    const short kept = second->GetStaff(1)->GetIndexInSystem();
+    EXPECT_EQ(second->m_arrStaffY[1], (kept == 1 ? 400 : 100) - 56 - second->m_rcBlock.top + 24);
+}
+
 // --- atraing.enc ------------------------------------------------------------
 
 class AtraingImport : public KvTest {
