@@ -448,10 +448,19 @@ TEST_F(EncoreImport, UpdateMsgXPosRescalesMeasureSymbolsOnly)
     };
     CKVMsg* text = add(5, 120);
     CKVMsg* swapped = add(46, 120);
-    ASSERT_TRUE(text && swapped);
+    CKVMsg* note = add(MSG_NOTE, 120);
+    ASSERT_TRUE(text && swapped && note);
+    // A page-level text has no measure to scale by.
+    CKVMsg pageTmpl;
+    pageTmpl.m_byKind = 6;
+    pageTmpl.m_nPosX = 120;
+    CKVMsg* pageText = run.doc.AddMsg(run.doc.GetPage(0), &pageTmpl, 0, 0);
+    ASSERT_TRUE(pageText);
     run.doc.UpdateMsgXPos(&run.enc);
     EXPECT_EQ(text->m_nPosX, 128);
     EXPECT_EQ(swapped->m_nPosX, 120);
+    EXPECT_EQ(note->m_nPosX, 120);
+    EXPECT_EQ(pageText->m_nPosX, 120);
     run.enc.m_bSwap = 1;
     run.doc.UpdateMsgXPos(&run.enc);
     EXPECT_EQ(swapped->m_nPosX, 128);
