@@ -332,7 +332,10 @@ int CKVDoc::FirstConvertEncToKvc(CDialog* dialog, CEncDoc* enc, LONG& right, LON
                             if (em->byBoldaValue() & (1 << b))
                                 std::strncat(text, pieces[b], sizeof text - std::strlen(text) - 1);
                         }
-                        std::snprintf(meas->m_szEndingText, sizeof meas->m_szEndingText, "%s", text);
+                        // Six pieces outgrow the field; it keeps what fits, terminated.
+                        const size_t kept = std::min(std::strlen(text), sizeof meas->m_szEndingText - 1);
+                        std::memset(meas->m_szEndingText, 0, sizeof meas->m_szEndingText);
+                        std::memcpy(meas->m_szEndingText, text, kept);
                         meas->m_wObjWord = static_cast<WORD>(meas->m_wObjWord | CKVMeas::ENDING_START);
                         meas->m_byEndingOffset = static_cast<BYTE>(2 * em->byReserved1());
                         meas->m_dwWord = static_cast<DWORD>(MulDiv(em->byReserved2(), s, 2));
