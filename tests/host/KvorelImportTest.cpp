@@ -93,7 +93,7 @@ TEST_F(KvorelImport, RefusalsSayWhyAndWriteNothing)
     large.tracks.back().staves = 2;
     Write("large.enc", WriteEncore(large, EncoreOrder::Scow));
     std::vector<BYTE> cut = WriteEncore(SkeletonEncore(), EncoreOrder::Scow);
-    cut.resize(cut.size() - 20);
+    cut.erase(cut.end() - 20, cut.end());
     Write("cut.enc", cut);
     WriteFile("hello.txt", "hello");
     ASSERT_EQ(Run("new made.kvc").status, 0);

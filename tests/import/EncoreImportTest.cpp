@@ -407,7 +407,7 @@ TEST_F(EncoreImport, FailuresPutTheStateBack)
     {
         // A damaged file: the reader's 0, nothing else touched.
         std::vector<BYTE> bytes = Skeleton();
-        bytes.resize(bytes.size() - 40);
+        bytes.erase(bytes.end() - 40, bytes.end());
         ImportRun run;
         bImportConverting = 0;
         EXPECT_EQ(run.Run(bytes), 0);
