@@ -10,7 +10,8 @@
 // (clipboard images of generated selections behind their context byte) and
 // OUT/custom_symbol_block/ (custom symbol blocks) and OUT/encore_reader/
 // (Encore files of both byte orders and layouts) and OUT/brenlo/ (Brenlo
-// page buffers). The committed seeds in
+// page buffers), OUT/encore_import/ (Encore score skeletons with endings,
+// codas, hidden staves, a drum staff and several pages). The committed seeds in
 // fuzz/corpus/ are its output; run it again
 // when a record format changes.
 
@@ -541,6 +542,30 @@ void BrenloSeeds(const fs::path& folder)
     Put(folder, "empty-system", WriteBrenlo(empty));
 }
 
+void EncoreImportSeeds(const fs::path& folder)
+{
+    using namespace kvtest;
+    EncoreFile f = SkeletonEncore();
+    Put(folder, "skeleton", WriteEncore(f, EncoreOrder::Scow));
+    Put(folder, "skeleton-sco5", WriteEncore(f, EncoreOrder::Sco5));
+    EncoreFile marks = f;
+    marks.measures[0].moreBytes = {{22, 128}, {23, 5}, {26, 3}, {27, 4}, {42, 2}, {44, 1}, {20, 1}, {21, 4}};
+    marks.measures[1].moreBytes = {{22, 64}, {34, 0x05}, {36, 100}, {35, 2}, {10, 'C'}};
+    marks.measures[2].moreBytes = {{34, 0x09}, {20, 3}, {21, 5}, {22, 4}};
+    marks.measures[5].symbols = {EncKey(1, 0, 10)};
+    Put(folder, "endings-codas", WriteEncore(marks, EncoreOrder::Scow));
+    EncoreFile hidden = f;
+    hidden.lines[0].staves[0].byState = 0;
+    hidden.lines[1].staves[1].byState = 0;
+    hidden.lines[1].staves[2].byState = 0;
+    hidden.tracks[0].clefs = {7, 0, 0, 0};
+    hidden.tracks[1].moreBytes = {{84, 2}};
+    Put(folder, "hidden-drum", WriteEncore(hidden, EncoreOrder::Scow));
+    EncoreFile older = f;
+    older.layout = EncoreLayout::Older;
+    Put(folder, "older", WriteEncore(older, EncoreOrder::Scow));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -561,5 +586,6 @@ int main(int argc, char** argv)
     EncoreSeeds(out / "encore_reader");
     HarmonySeeds(out / "harmony_files");
     BrenloSeeds(out / "brenlo");
+    EncoreImportSeeds(out / "encore_import");
     return g_failed ? 1 : 0;
 }

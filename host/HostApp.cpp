@@ -1,6 +1,7 @@
 #include "HostApp.h"
 
 #include "KvVersion.h"
+#include "ImportCommand.h"
 #include "KvcFile.h"
 #include "RenderCommand.h"
 
@@ -59,6 +60,7 @@ const char* const kUsage =
     "       kvorel [options] info FILE\n"
     "       kvorel [options] render FILE -o OUT [--page N | --all] [--dpi D] [--zoom Z]\n"
     "       kvorel [options] extract FILE OUT --staves LIST [--texts] [--lyrics] [--page-texts]\n"
+    "       kvorel [options] import FILE OUT.kvc\n"
     "\n"
     "Without a command kvorel prints its version and the fonts it can draw with.\n"
     "\n"
@@ -72,6 +74,7 @@ const char* const kUsage =
     "  extract FILE OUT   write the staves of LIST (1-based, as 1,3) into a new\n"
     "                     score OUT, keeping measure texts, lyrics and page texts\n"
     "                     only when asked\n"
+    "  import FILE OUT    write the Encore score FILE as the KVC score OUT\n"
     "\n"
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
@@ -526,7 +529,8 @@ int RunKvorel(int argc, char** argv)
     int i = 1;
     for (; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "new" || option == "info" || option == "render" || option == "extract")
+        if (option == "new" || option == "info" || option == "render" || option == "extract" ||
+            option == "import")
             break;
         if (option == "--version") {
             std::printf("kvorel %s\n", KV_VERSION_STRING);
@@ -579,6 +583,13 @@ int RunKvorel(int argc, char** argv)
                 return 2;
             }
             return RunInfo(host, path);
+        }
+        if (command == "import") {
+            if (i + 3 != argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            return RunImport(host, path, argv[i + 2]);
         }
         if (command == "extract") {
             const int status = RunExtract(host, argc, argv, i + 1);

@@ -26,6 +26,9 @@ class CKVBackupPtrArray;
 class CUPage;
 class CUNote;
 class CDialog;
+class CEncDoc;
+struct ENC_SUBTITTLE;
+struct ENC_COPYRIGHT;
 struct SelRect;
 struct UndoEntry;
 
@@ -306,6 +309,10 @@ public:
     void ConvertSymbolMsg(CKVMsg* msg);
     void ChangeMsgInfos();
     void ChangeMeasInfos();
+    // The text and lyric part of the upgrade alone: 8-bit texts (kinds 4 and
+    // 6, in the map and on the pages) and lyrics become UTF-16 in the
+    // platform's code page. Used on imported scores.
+    void ConvertImportedTexts();
 
     // Defined in timing/KVDocCrossStaff.cpp
     void SetMsgUpStaffView(short voice);
@@ -938,6 +945,30 @@ public:
     CKVBlock* GetCtrlStaffName(POINT pt, short* index);
     // Brings the name anchors of each page's first block in line.
     void MakeAllPageStaffName();
+
+    // Defined in edit/KVDocStaffHide.cpp
+    // Hides the current staff of the current block (mode 0) or, with flags,
+    // the flagged staves of the system's blocks.
+    void StaffHide(int system, int mode, unsigned char* flags);
+
+    // Defined in import/KVDocEncStructure.cpp
+    // The skeleton of an Encore score: the master system, pages and blocks,
+    // staff and measure attributes, hidden staves and keys. 1 on success;
+    // right and bottom receive the largest block edges.
+    int FirstConvertEncToKvc(CDialog* dialog, CEncDoc* enc, LONG& right, LONG& bottom);
+    // Puts the first x of the measure symbols of some kinds on the 0-256
+    // scale of their measure.
+    void UpdateMsgXPos(CEncDoc* enc);
+
+    // Defined in import/KVDocEncSymbols.cpp
+    // The measures' contents of an Encore score; 1 on success.
+    int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
+    int EncToKVC_MakeText(CEncDoc* enc, ENC_SUBTITTLE* item, int kind, char* buffer, int* shared, int* own);
+    int EncToKVC_MakeText(CEncDoc* enc, ENC_COPYRIGHT* item, int kind, char* buffer, int* shared, int* own);
+    void EncToKVC_Title(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted

@@ -302,24 +302,9 @@ void CKVDoc::FileVerUp(short version)
     if (version >= kUtf16Version)
         return;
 
+    ConvertImportedTexts();
     const std::vector<CKVMsg*> map = MapSymbols(*this);
-    // A lyric shared by two notes is converted once.
-    std::unordered_set<CKVMsg*> lyricsDone;
-    for (CKVMsg* msg : map) {
-        if (IsText(msg)) {
-            ConvertTextMsg(msg);
-        } else if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST) {
-            for (CKVMsg* lyric : Lyrics(msg)) {
-                if (lyricsDone.insert(lyric).second)
-                    ConvertLyric(lyric);
-            }
-        }
-    }
     const std::vector<CKVMsg*> pageSymbols = PageSymbols(*this);
-    for (CKVMsg* msg : pageSymbols) {
-        if (IsText(msg))
-            ConvertTextMsg(msg);
-    }
     // Custom symbols wherever they stand, so that no page keeps multibyte
     // text that the current format would read as UTF-16.
     for (CKVMsg* msg : map) {
@@ -329,6 +314,26 @@ void CKVDoc::FileVerUp(short version)
     for (CKVMsg* msg : pageSymbols) {
         if (msg->m_byKind == MSG_CUSTOM)
             ConvertSymbolMsg(msg);
+    }
+}
+
+void CKVDoc::ConvertImportedTexts()
+{
+    // A lyric shared by two notes is converted once.
+    std::unordered_set<CKVMsg*> lyricsDone;
+    for (CKVMsg* msg : MapSymbols(*this)) {
+        if (IsText(msg)) {
+            ConvertTextMsg(msg);
+        } else if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST) {
+            for (CKVMsg* lyric : Lyrics(msg)) {
+                if (lyricsDone.insert(lyric).second)
+                    ConvertLyric(lyric);
+            }
+        }
+    }
+    for (CKVMsg* msg : PageSymbols(*this)) {
+        if (IsText(msg))
+            ConvertTextMsg(msg);
     }
 }
 

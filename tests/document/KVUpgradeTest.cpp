@@ -299,3 +299,46 @@ TEST_F(KVUpgradeTest, ChangeMsgInfosGrowsTextBoxesAndLiftsMarks)
 }
 
 } // namespace
+
+namespace {
+
+// The texts of an imported score: text runs and lyrics become UTF-16 in the
+// platform's code page; coda heads and custom symbols are left alone.
+TEST_F(KVUpgradeTest, ImportedTextsBecomeUtf16WithoutTheOtherUpgradeSteps)
+{
+    CKVMsg* text = AddChild(Meas(0, 0), MSG_TEXT, {0x06, 0x04, 0x00, 'C', 'a', 'f', 0xE9});
+    CKVMsg* pageText = AddPageSymbol(0, MSG_TEXT, {0x06, 0x04, 0x00, 'C', 'a', 'f', 0xE9});
+    CKVMsg* note = AddChild(Meas(0, 1), MSG_NOTE, Bytes(12, 0));
+    Bytes lyricHead(16, 0);
+    lyricHead[12] = 2;
+    lyricHead.push_back('s');
+    lyricHead.push_back(0xE9);
+    CKVMsg* lyric = AddChild(note, MSG_LYRIC, lyricHead);
+    const Bytes codaHead {0, 0, 12, 0, 0, 'F', 'i', 'n', 'e'};
+    CKVMsg* coda = AddChild(Meas(0, 2), MSG_CODA, codaHead);
+    const Bytes block = CustomBlock("la");
+    CKVMsg* custom = AddChild(Meas(1, 0), MSG_CUSTOM, block);
+    note->m_wFlag = MSGFLAG_TREMOLO_START;
+
+    doc.ConvertImportedTexts();
+
+    Bytes cafe {0x06, 0x10, 0x00, 'C', 0, 'a', 0, 'f', 0, 0xE9, 0};
+    cafe.insert(cafe.end(), 8, 0);
+    EXPECT_EQ(HeadOf(text), cafe);
+    EXPECT_EQ(HeadOf(pageText), cafe);
+    Bytes se(16, 0);
+    se[12] = 2;
+    se.insert(se.end(), {'s', 0, 0xE9, 0});
+    EXPECT_EQ(HeadOf(lyric), se);
+    EXPECT_EQ(HeadOf(coda), codaHead);
+    EXPECT_EQ(HeadOf(custom), block);
+    EXPECT_EQ(note->m_wFlag, MSGFLAG_TREMOLO_START);
+
+    SetAnsiCodePage(1250);
+    CKVMsg* polish = AddChild(Meas(1, 1), MSG_TEXT, {0x06, 0x01, 0x00, 0xA5});
+    doc.ConvertImportedTexts();
+    EXPECT_EQ(HeadOf(polish)[3], 0x04);
+    EXPECT_EQ(HeadOf(polish)[4], 0x01);
+}
+
+} // namespace

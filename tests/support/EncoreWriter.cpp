@@ -178,6 +178,8 @@ Bytes Track(const EncoreTrack& t, bool sco5)
             r[68 + i] = t.programs[i];
             r[76 + i] = t.volumes[i];
         }
+        for (const auto& [at, value] : t.moreBytes)
+            r.at(static_cast<size_t>(at)) = value;
     }
     return r;
 }
@@ -258,6 +260,8 @@ Bytes Measure(const EncoreMeasure& m, bool sco5, bool older)
     r[23] = m.byBoldaValue;
     Word(r, 24, m.wMeasDistance);
     Word(r, 40, m.byLineRoot);
+    for (const auto& [at, value] : m.moreBytes)
+        r.at(static_cast<size_t>(at)) = value;
     if (sco5) {
         Flip4(r, 4);
         Flip4(r, 28);
@@ -625,6 +629,46 @@ EncoreFile RichEncore(bool colorsAndMarks)
         colors[i] = static_cast<BYTE>(i);
     f.blocks = {EncPrec(prec), EncTitle(title), EncText({one, two}), EncFont({"", "Arial", "", "Times"}),
                 EncColor(colors), EncDrum({1, 2, 3})};
+    return f;
+}
+
+EncoreFile SkeletonEncore()
+{
+    EncoreFile f;
+    f.title = "Skeleton";
+    f.wSysNumb = 3;
+    f.wPageNumb = 2;
+    f.byInstruPerSys = 2;
+    f.byStaffPerSys = 3;
+    EncoreTrack first;
+    first.name = "Flute";
+    EncoreTrack second;
+    second.tag = "TK01";
+    second.name = "Piano";
+    second.staves = 2;
+    second.clefs = {0, 1, 0, 0};
+    f.tracks = {first, second};
+    f.pages = {EncorePage {0, 2, 3, 26, "PAGE"}, EncorePage {2, 1, 3, 26, "PAGE"}};
+    const WORD starts[3] = {0, 4, 8};
+    const WORD counts[3] = {4, 4, 2};
+    for (int i = 0; i < 3; ++i) {
+        EncoreLine line;
+        line.wPageNo = static_cast<WORD>(i < 2 ? 0 : 1);
+        line.wX = static_cast<WORD>(i == 0 ? 30 : 0);
+        line.wStartMeasNo = starts[i];
+        line.wMeasNumb = counts[i];
+        for (BYTE s = 0; s < 3; ++s) {
+            EncoreStaff staff;
+            staff.byTrkNo = s == 0 ? 0 : 1;
+            staff.wY = static_cast<WORD>(100 + 60 * s);
+            line.staves.push_back(staff);
+        }
+        f.lines.push_back(line);
+    }
+    f.measures.resize(10);
+    const WORD widths[4] = {200, 150, 250, 200};
+    for (int m = 0; m < 4; ++m)
+        f.measures[static_cast<size_t>(m)].wMeasDistance = widths[m];
     return f;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvtest {
@@ -63,6 +64,8 @@ struct EncoreTrack {
     BYTE key = 0;
     DWORD recordSize = 112; // the dwSize field
     DWORD chunkLength = 112; // bytes written for the track
+    // Further record bytes at their offsets (a track record is never reversed).
+    std::vector<std::pair<int, BYTE>> moreBytes {};
 };
 
 struct EncorePage {
@@ -108,6 +111,9 @@ struct EncoreMeasure {
     std::vector<BYTE> garbageBefore;
     std::optional<DWORD> notesSize; // default: the symbols' bytes
     std::string tag = "MEAS";
+    // Further head bytes at their offsets, little-endian (reversed with the
+    // head's words for SCO5).
+    std::vector<std::pair<int, BYTE>> moreBytes {};
 };
 
 // A block after the measures: tag, 32-bit length and body.
@@ -163,6 +169,12 @@ EncoreFile MinimalEncore(int measures = 3);
 // Without `colorsAndMarks` no symbol has a colour or a note mark, so that the
 // older layout can hold it unchanged.
 EncoreFile RichEncore(bool colorsAndMarks = true);
+
+// A score skeleton: 2 tracks (1 staff; 2 staves), 10 measures, 2 pages and
+// 3 systems (measures 0-3 and 4-7 on page 0, 8-9 on page 1), each with 3
+// staff records at y 100, 160 and 220; the first system at x 30 with
+// measure widths 200, 150, 250 and 200.
+EncoreFile SkeletonEncore();
 
 // <repository root>/../shared/encore/<name>, or nothing when absent.
 std::optional<std::filesystem::path> SharedEncoreFile(const std::string& name);

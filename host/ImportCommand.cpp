@@ -1,0 +1,123 @@
+#include "ImportCommand.h"
+
+#include "KvcFile.h"
+#include "import/EncDoc.h"
+#include "import/EncImport.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <unistd.h>
+
+namespace kvorel {
+
+namespace {
+
+constexpr int kImportDpi = 72;
+
+void CannotBeRead(const std::string& in) { std::fprintf(stderr, "kvorel: %s cannot be read\n", in.c_str()); }
+
+// Writes the score; a file that cannot be written whole is removed.
+int WriteImported(const std::string& out, CKVDoc& doc)
+{
+    try {
+        CFile file(out.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        if (WriteKvcFile(&file, doc)) {
+            file.Close();
+            return 0;
+        }
+    } catch (CFileException&) {
+    }
+    std::remove(out.c_str());
+    std::fprintf(stderr, "kvorel: %s cannot be written\n", out.c_str());
+    return 1;
+}
+
+int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
+{
+    auto doc = std::make_unique<CKVDoc>();
+    auto enc = std::make_unique<CEncDoc>();
+    CDC dc;
+    dc.Attach(KvCreateRecordingDC(800, 600, kImportDpi));
+    // A bar only for a person watching; a pipe or a log gets none.
+    CDialog* dialog = isatty(fileno(stderr)) ? GetHostProgressDialog() : nullptr;
+    EncImportFailure failure = EncImportFailure::None;
+    int result = 0;
+    try {
+        CFile file(in.c_str(), CFile::modeRead | CFile::typeBinary);
+        result = ImportEncore(file, *enc, *doc, &dc, doc->m_ScoreView, dialog, 14, &failure);
+    } catch (CFileException&) {
+        result = 0;
+        failure = EncImportFailure::Unreadable;
+    }
+    host.EndProgressLine();
+    if (!result) {
+        switch (failure) {
+        case EncImportFailure::LaterLayout:
+            std::fprintf(stderr, "kvorel: %s is an Encore file of a later layout, which is not read\n", in.c_str());
+            break;
+        case EncImportFailure::TooLarge:
+            std::fprintf(stderr,
+                         "kvorel: %s is a score beyond 255 staves or 32,000 staff measures, which is not imported\n",
+                         in.c_str());
+            break;
+        default:
+            CannotBeRead(in);
+            break;
+        }
+        return 1;
+    }
+    const int status = WriteImported(out, *doc);
+    if (status == 0 && enc->m_dwShortSymbols > 0)
+        std::fprintf(stderr, "kvorel: %lu symbols of %s were too short to read and were skipped\n",
+                     static_cast<unsigned long>(enc->m_dwShortSymbols), in.c_str());
+    return status;
+}
+
+// The import of every file that is neither Encore nor KVC. The Brenlo import
+// goes here once the library has it; until then no such file is a score.
+int ImportOtherScore(Host&, const std::string& in, const std::string&)
+{
+    CannotBeRead(in);
+    return 1;
+}
+
+} // namespace
+
+ImportInput ClassifyImportInput(const BYTE* head, size_t length)
+{
+    if (length >= 4 && (std::memcmp(head, "SCOW", 4) == 0 || std::memcmp(head, "SCO5", 4) == 0))
+        return ImportInput::Encore;
+    static const BYTE hostLength[4] = {0x8C, 0x05, 0x00, 0x00};
+    if (length >= 12 && std::memcmp(head, hostLength, 4) == 0 && std::memcmp(head + 8, "SYMP", 4) == 0)
+        return ImportInput::Kvc;
+    if (length >= 3 && std::memcmp(head, "KVC", 3) == 0)
+        return ImportInput::Kvc;
+    return ImportInput::Other;
+}
+
+int RunImport(Host& host, const std::string& in, const std::string& out)
+{
+    BYTE head[12] = {};
+    UINT length = 0;
+    try {
+        CFile file(in.c_str(), CFile::modeRead | CFile::typeBinary);
+        length = file.Read(head, sizeof head);
+    } catch (CFileException&) {
+        CannotBeRead(in);
+        return 1;
+    }
+    switch (ClassifyImportInput(head, length)) {
+    case ImportInput::Encore:
+        return ImportEncoreFile(host, in, out);
+    case ImportInput::Kvc:
+        std::fprintf(stderr, "kvorel: %s is already a KVC score\n", in.c_str());
+        return 1;
+    case ImportInput::Other:
+        break;
+    }
+    return ImportOtherScore(host, in, out);
+}
+
+} // namespace kvorel

@@ -1,0 +1,6 @@
+#include "document/KVDoc.h"
+
+void CKVDoc::StaffHide(int, int, unsigned char*)
+{
+    KV_PENDING("CKVDoc::StaffHide(int, int, unsigned char*)");
+}

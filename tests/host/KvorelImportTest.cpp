@@ -1,0 +1,143 @@
+// `kvorel import`: Encore files become KVC scores; every refusal says why
+// and writes nothing.
+
+#include "support/EncoreWriter.h"
+#include "support/KvTest.h"
+
+#include "ImportCommand.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace kvtest;
+
+namespace {
+
+class KvorelImport : public KvTest {
+protected:
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Result Run(const std::string& arguments)
+    {
+        const auto out = TempDir() / "stdout.txt";
+        const auto err = TempDir() / "stderr.txt";
+        const std::string command = std::string("cd '") + TempDir().string() + "' && '" + KVOREL_EXE + "' " +
+                                    arguments + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        return Result {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    }
+    void Write(const std::string& name, const std::vector<BYTE>& bytes)
+    {
+        WriteFile(name, std::string(bytes.begin(), bytes.end()));
+    }
+    bool Exists(const std::string& name) { return std::filesystem::exists(TempDir() / name); }
+};
+
+TEST_F(KvorelImport, WritesAnEncoreSkeletonThatInfoAndRenderRead)
+{
+    Write("score.enc", WriteEncore(SkeletonEncore(), EncoreOrder::Scow));
+    const Result result = Run("import score.enc out.kvc");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    ASSERT_TRUE(Exists("out.kvc"));
+    const Result info = Run("info out.kvc");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("pages 2\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("staves 3 ossia 0\n"), std::string::npos);
+    EXPECT_NE(info.out.find("measures 10\n"), std::string::npos);
+    EXPECT_EQ(Run("render out.kvc -o page.png").status, 0);
+}
+
+TEST_F(KvorelImport, SaysHowManySymbolsWereTooShort)
+{
+    EncoreFile f = SkeletonEncore();
+    const EncoreSymbol shortRecord = EncRawRecord({0, 0, 0x50, 5, 0});
+    f.measures[0].symbols = {shortRecord};
+    f.measures[1].symbols = {shortRecord};
+    Write("short.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result result = Run("import short.enc out.kvc");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "kvorel: 2 symbols of short.enc were too short to read and were skipped\n");
+    EXPECT_TRUE(Exists("out.kvc"));
+}
+
+TEST_F(KvorelImport, AtraingImportsWhole)
+{
+    const auto path = SharedEncoreFile("atraing.enc");
+    if (!path)
+        GTEST_SKIP() << "atraing.enc is not there";
+    const Result result = Run("import '" + path->string() + "' out.kvc");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const Result info = Run("info out.kvc");
+    EXPECT_NE(info.out.find("pages 44\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("staves 31 ossia 0\n"), std::string::npos);
+    EXPECT_NE(info.out.find("measures 130\n"), std::string::npos);
+}
+
+TEST_F(KvorelImport, RefusalsSayWhyAndWriteNothing)
+{
+    EncoreFile large = MinimalEncore(3201);
+    large.tracks[0].staves = 4;
+    large.tracks.push_back(large.tracks[0]);
+    large.tracks.back().tag = "TK01";
+    large.tracks.push_back(large.tracks[0]);
+    large.tracks.back().tag = "TK02";
+    large.tracks.back().staves = 2;
+    Write("large.enc", WriteEncore(large, EncoreOrder::Scow));
+    std::vector<BYTE> cut = WriteEncore(SkeletonEncore(), EncoreOrder::Scow);
+    cut.erase(cut.end() - 20, cut.end());
+    Write("cut.enc", cut);
+    WriteFile("hello.txt", "hello");
+    ASSERT_EQ(Run("new made.kvc").status, 0);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"large.enc", "kvorel: large.enc is a score beyond 255 staves or 32,000 staff measures, which is not imported\n"},
+        {"made.kvc", "kvorel: made.kvc is already a KVC score\n"},
+        {"cut.enc", "kvorel: cut.enc cannot be read\n"},
+        {"hello.txt", "kvorel: hello.txt cannot be read\n"},
+        {"missing.enc", "kvorel: missing.enc cannot be read\n"},
+    };
+    for (const auto& [file, message] : cases) {
+        SCOPED_TRACE(file);
+        const Result result = Run("import " + file + " out.kvc");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, message);
+        EXPECT_FALSE(Exists("out.kvc"));
+    }
+    if (const auto bazo = SharedEncoreFile("bazo.enc")) {
+        const Result result = Run("import '" + bazo->string() + "' out.kvc");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "kvorel: " + bazo->string() + " is an Encore file of a later layout, which is not read\n");
+        EXPECT_FALSE(Exists("out.kvc"));
+    }
+
+    Write("score.enc", WriteEncore(SkeletonEncore(), EncoreOrder::Scow));
+    std::filesystem::create_directory(TempDir() / "dir.kvc");
+    const Result directory = Run("import score.enc dir.kvc");
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(directory.err, "kvorel: dir.kvc cannot be written\n");
+    const Result usage = Run("import score.enc");
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("kvorel [options] import FILE OUT.kvc"), std::string::npos);
+}
+
+TEST_F(KvorelImport, InputsAreToldApartByTheirFirstBytes)
+{
+    using kvorel::ImportInput;
+    const BYTE hostBlock[12] = {0x8C, 0x05, 0, 0, 1, 2, 3, 4, 'S', 'Y', 'M', 'P'};
+    EXPECT_EQ(kvorel::ClassifyImportInput(hostBlock, 12), ImportInput::Kvc);
+    EXPECT_EQ(kvorel::ClassifyImportInput(reinterpret_cast<const BYTE*>("KVC\0"), 4), ImportInput::Kvc);
+    EXPECT_EQ(kvorel::ClassifyImportInput(reinterpret_cast<const BYTE*>("SCO5...."), 8), ImportInput::Encore);
+    EXPECT_EQ(kvorel::ClassifyImportInput(reinterpret_cast<const BYTE*>("SCO"), 3), ImportInput::Other);
+    EXPECT_EQ(kvorel::ClassifyImportInput(hostBlock, 11), ImportInput::Other);
+}
+
+} // namespace
