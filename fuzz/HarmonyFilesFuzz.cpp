@@ -1,7 +1,11 @@
 // Fuzz target of the chord files that the library reads by name. The first
-// byte chooses the reader (even: the suffix dictionary, odd: a rhythm
-// pattern file), the rest is the file, written into a temporary program
-// folder of this process.
+// byte modulo 5 chooses the reader (0: the suffix dictionary, 1: a rhythm
+// pattern file, 2: a shape line followed by a shape profile), the rest is
+// the file, written into a temporary program folder of this process.
+//
+// A shape line must read, write and read again to the same shape; a shape
+// profile must read for every chord, and a shape written into it must read
+// back under its key while every other key reads as before.
 //
 // A dictionary must read, write and read again to the same suffixes, and a
 // second write must give the same bytes. A pattern that loads must survive
@@ -28,6 +32,7 @@ constexpr const char* kDictionaryFolder = "Chord";
 constexpr const char* kDictionaryName = "sfx.txt";
 constexpr const char* kRhythmFolder = "Rhythm";
 constexpr const char* kPatternName = "pattern.kvc";
+constexpr const char* kShapeProfileName = "FretShape.ini";
 
 // The quiet host, with the folder name of the rhythm patterns.
 class FolderHost : public HostServices {
@@ -196,6 +201,79 @@ void CheckPattern(const uint8_t* data, size_t size)
     CheckPlayKeys(pattern);
 }
 
+bool SameShape(const CFretInfo& a, const CFretInfo& b)
+{
+    return std::memcmp(a.m_byFret, b.m_byFret, sizeof a.m_byFret) == 0 &&
+           std::memcmp(a.m_byBarre, b.m_byBarre, sizeof a.m_byBarre) == 0 && a.m_nBaseFret == b.m_nBaseFret;
+}
+
+// The shapes of the fixed chords: every root, bass 0 and 7, two suffixes.
+struct FixedShape {
+    short root;
+    short bass;
+    const char* surfix;
+    CFretInfo shape;
+    int found;
+};
+
+std::vector<FixedShape> ReadFixedShapes(const CString& profile)
+{
+    std::vector<FixedShape> shapes;
+    for (const char* surfix : {"m7", "(major)"}) {
+        for (short root = 0; root < CChordRtBsInfoProc::SPELLING_COUNT; ++root) {
+            for (short bass : {0, 7}) {
+                FixedShape fixed {root, bass, surfix, CFretInfo(), 0};
+                CString name(surfix);
+                fixed.found = fixed.shape.ReadInfoFromProfile(root, bass, name, profile);
+                if (fixed.found != (fixed.shape.IsFretEmpty() ? 0 : 1))
+                    kvfuzz::Fail("a profile read reports a shape it did not give");
+                shapes.push_back(fixed);
+            }
+        }
+    }
+    return shapes;
+}
+
+void CheckShapes(const uint8_t* data, size_t size)
+{
+    const uint8_t* end = static_cast<const uint8_t*>(std::memchr(data, '\n', size));
+    const size_t lineLength = end ? static_cast<size_t>(end - data) : size;
+    const CString line(reinterpret_cast<const char*>(data), static_cast<int>(lineLength));
+
+    CFretInfo parsed;
+    parsed.LineStringToFretInfo(line);
+    CString written;
+    parsed.FretInfoToLineString(written);
+    CFretInfo again;
+    again.LineStringToFretInfo(written);
+    if (!SameShape(parsed, again))
+        kvfuzz::Fail("a shape line reads back differently");
+
+    const fs::path file = Folder() / kDictionaryFolder / kShapeProfileName;
+    const size_t rest = end ? size - lineLength - 1 : 0;
+    PutFile(file, end ? end + 1 : data + size, rest);
+    const CString profile(file.string().c_str());
+    const std::vector<FixedShape> before = ReadFixedShapes(profile);
+
+    // C#m7/E; D flat shares its key.
+    CFretInfo shape;
+    const BYTE frets[6] = {255, 3, 2, 0, 1, 0};
+    std::memcpy(shape.m_byFret, frets, sizeof frets);
+    shape.m_byBarre[1][0] = 1;
+    shape.m_byBarre[1][1] = 4;
+    shape.m_nBaseFret = 3;
+    CString m7("m7");
+    if (shape.WriteInfoToProfile(1, 7, m7, profile) != 1)
+        kvfuzz::Fail("a shape cannot be written into the profile");
+    const std::vector<FixedShape> after = ReadFixedShapes(profile);
+    for (size_t i = 0; i < after.size(); ++i) {
+        const FixedShape& now = after[i];
+        const bool sameKey = std::strcmp(now.surfix, "m7") == 0 && now.bass == 7 && (now.root == 1 || now.root == 2);
+        if (sameKey ? !SameShape(now.shape, shape) : !SameShape(now.shape, before[i].shape))
+            kvfuzz::Fail(sameKey ? "a written shape reads back differently" : "writing a shape changed another key");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -206,9 +284,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetHostServices(&s_host);
     const std::string folder = Folder().string();
     std::strncpy(szCurDirectory, folder.c_str(), MAX_PATH - 1);
-    if (data[0] & 1)
-        CheckPattern(data + 1, size - 1);
-    else
-        CheckDictionary(data + 1, size - 1);
+    switch (data[0] % 5) {
+    case 0: CheckDictionary(data + 1, size - 1); break;
+    case 1: CheckPattern(data + 1, size - 1); break;
+    case 2: CheckShapes(data + 1, size - 1); break;
+    default: break;
+    }
     return 0;
 }

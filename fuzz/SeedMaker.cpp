@@ -499,8 +499,9 @@ void EncoreSeeds(const fs::path& folder)
     }
 }
 
-// Dictionaries and pattern files behind the harmony_files selector: even
-// for a dictionary, odd for a pattern.
+// Dictionaries, pattern files and shape profiles behind the harmony_files
+// selector: 0 for a dictionary, 1 for a pattern, 2 for a shape line and a
+// shape profile.
 void HarmonySeeds(const fs::path& folder)
 {
     auto text = [](BYTE selector, const char* body) {
@@ -510,6 +511,10 @@ void HarmonySeeds(const fs::path& folder)
     };
     Put(folder, "dictionary", text(0, "m=34\r\nm~7=343\r\n7~(b9,#11)=43A\r\n"));
     Put(folder, "dictionary-odd-lines", text(0, "dim\r\nm=34\r\n7=a3\r\n\r\n=\r\nx=*?\rsus4=52"));
+    Put(folder, "shape-profile",
+        text(2, "154232,50000000,4\n[~0(major)]\r\nC=154232,00000000,0\r\nG=543225,00000000,0\r\n"
+                "[~0m7]\r\nC#/E=1535*4,14000000,3\r\nA=120202,05000000,0\r\n[~8M7]\r\nc=154222,00000000,0\r\n"));
+    Put(folder, "shape-line-cut", text(2, "15,\n[~0m7]\rC#=000000\r\n[~0m7]\r\nC#/e=2\r\n"));
 
     std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
     CMemFile file;

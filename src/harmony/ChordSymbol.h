@@ -52,8 +52,13 @@ public:
     // Re-attaches the suffix to the library's suffix dictionary.
     void CorrectSufixInfo();
 
-    virtual CRect Draw(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);
-    virtual CRect DrawFrame(CDC* dc, LOGFONT* font, short zoom, DWORD x, DWORD y);
+    // Name, diagram and rhythm at (x, y), zoom in percent; fills the three
+    // handles and remembers (x, y) as the drawn origin. The union of what
+    // was drawn, relative to (x, y).
+    virtual CRect Draw(CDC* dc, LOGFONT* font, short zoom, LONG x, LONG y);
+    // The chord name alone; its extent relative to the name's anchor. A null
+    // font draws in the default faces and sizes.
+    virtual CRect DrawFrame(CDC* dc, LOGFONT* font, short zoom, LONG x, LONG y);
 
     // Fields.
     short m_nRoot = 0;          // spelling number, 0 = C
@@ -63,4 +68,8 @@ public:
     BOOL m_bShowName = TRUE;
     BOOL m_bShowFret = FALSE;
     CRhythm* m_pRhythm = nullptr;   // owned
+    // The low 16 bits of the point the symbol was last drawn from; 0 when
+    // made, never stored, copied by Initialize(CChordSymbol*) only.
+    short m_nDrawnX = 0;
+    short m_nDrawnY = 0;
 };

@@ -53,6 +53,11 @@ protected:
     int AddPrefixToSurfixName(CString& surfix);
 };
 
+// Defined in harmony/FretBoardDraw.cpp
+// Completes a music-font LOGFONT from the registered face, keeping the
+// height, weight and style that were asked for.
+void CompleteMusicFont(LOGFONT& font, CDC* dc);
+
 // Pitch offsets of the open strings above C, low E first.
 extern const short nFretBase[6];
 
@@ -74,8 +79,12 @@ public:
     // The symbol part, the shape, the size and the face name.
     CFretBoard& operator=(CFretBoard& source);
 
-    virtual CRect Draw(CDC* dc, short zoom, DWORD x, DWORD y);
-    virtual CRect DrawFrame(CDC* dc, short zoom, DWORD x, DWORD y);
+    // Sets the board's colour and a transparent background, draws the
+    // diagram and puts both back; the diagram's extent from its anchor.
+    virtual CRect Draw(CDC* dc, short zoom, LONG x, LONG y);
+    // The grid, its fret label, the barres and the string marks at the
+    // board's place from (x, y); zoom in percent.
+    virtual CRect DrawFrame(CDC* dc, short zoom, LONG x, LONG y);
 
     // Fields.
     CFretInfo m_FretInfo;
