@@ -496,8 +496,27 @@ void EncoreSeeds(const fs::path& folder)
     }
 }
 
-// Dictionaries and pattern files behind the harmony_files selector: even
-// for a dictionary, odd for a pattern.
+// An older chord text as the harmony_files target takes it: selector 4, the
+// kind bit, the words it reads and the head.
+Bytes OlderChordSeed(CKVMsg& msg)
+{
+    Bytes bytes {4, static_cast<BYTE>(msg.m_byKind == MSG_OLDCHORDNAME ? 1 : 0)};
+    auto word = [&bytes](WORD value) {
+        bytes.push_back(static_cast<BYTE>(value & 0xFF));
+        bytes.push_back(static_cast<BYTE>(value >> 8));
+    };
+    word(msg.m_wDuration);
+    word(msg.m_wObjWord);
+    word(static_cast<WORD>(msg.m_dwWord & 0xFFFF));
+    word(static_cast<WORD>(msg.m_dwWord >> 16));
+    word(static_cast<WORD>(msg.m_nPosY2));
+    word(static_cast<WORD>(msg.m_nPosX2));
+    bytes.insert(bytes.end(), msg.m_pHead, msg.m_pHead + msg.m_wHeadLen);
+    return bytes;
+}
+
+// Dictionaries, pattern files, group files and older chord texts behind the
+// harmony_files selector (first byte modulo 5: 0, 1, 3 and 4).
 void HarmonySeeds(const fs::path& folder)
 {
     auto text = [](BYTE selector, const char* body) {
@@ -507,6 +526,23 @@ void HarmonySeeds(const fs::path& folder)
     };
     Put(folder, "dictionary", text(0, "m=34\r\nm~7=343\r\n7~(b9,#11)=43A\r\n"));
     Put(folder, "dictionary-odd-lines", text(0, "dim\r\nm=34\r\n7=a3\r\n\r\n=\r\nx=*?\rsus4=52"));
+    Put(folder, "group", text(3, "Straight=rock1.kvc\r\nShuffle=rock2.kvc\r\n"));
+    Put(folder, "group-odd-lines", text(3, "\r\nA=a\r\rjunk\r\nB=b=c\r\nC="));
+    int seed = 0;
+    for (const char* name : {"C#m7/E", "Am7/b5/G", "Cm(b9)(+5)", ""}) {
+        CKVMsg fret;
+        tagFRETDATA data;
+        data.dwInfo = 0x00050003;
+        data.byNameLen = static_cast<BYTE>(std::strlen(name));
+        std::memcpy(data.szName, name, data.byNameLen);
+        fret.FretDataToMsg(data);
+        Put(folder, "older-fret-" + std::to_string(++seed), OlderChordSeed(fret));
+    }
+    for (const char* name : {"Bb7/F", "C7(b9,#11)/E", "C"}) {
+        CKVMsg chord;
+        chord.TextToKVMsg(name);
+        Put(folder, "older-name-" + std::to_string(++seed), OlderChordSeed(chord));
+    }
 
     std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
     CMemFile file;
