@@ -50,20 +50,6 @@ bool IsSafeTitle(const CString& title)
     return true;
 }
 
-// Creates the folder when it is missing (or is no folder).
-void EnsureFolder(const CString& folder)
-{
-    CFileFind finder;
-    BOOL found = finder.FindFile(folder);
-    if (found) {
-        finder.FindNextFile();
-        found = finder.IsDirectory();
-    }
-    finder.Close();
-    if (!found)
-        CreateDirectoryA(folder, nullptr);
-}
-
 bool FolderExists(const CString& folder)
 {
     CFileFind finder;
@@ -449,7 +435,8 @@ int CRtmGrpInfoProc::ReadGroupInfos(const CString& folder)
 int CRtmGrpInfoProc::WriteGroupInfos(const CString& folder)
 {
     SetCurrentDirectoryA(szCurDirectory);
-    EnsureFolder(folder);
+    if (!FolderExists(folder))
+        CreateDirectoryA(folder, nullptr);
     for (POSITION pos = GetHeadPosition(); pos;) {
         auto* group = static_cast<CRtmGrpInfo*>(GetNext(pos));
         const CString name = group->m_strGrpName;
