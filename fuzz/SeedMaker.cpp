@@ -142,6 +142,38 @@ void BodySeeds(const fs::path& folder)
     if (!kvorel::MakeNewScore(fresh, options))
         g_failed = true;
     Put(folder, "new-2x4", BodyContent(fresh));
+
+    // Older chord texts with their head cut to every length, the words
+    // still claiming the whole text.
+    for (const bool fret : {true, false}) {
+        std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
+        CKVMeas* meas = doc->GetStaff(0, 0)->GetMeas(0);
+        CKVMsg whole;
+        if (fret) {
+            tagFRETDATA data;
+            data.byNameLen = 10;
+            std::memcpy(data.szName, "C#m7(b9)/E", 10);
+            whole.FretDataToMsg(data);
+        } else {
+            whole.TextToKVMsg("C7(b9,#11)/E");
+        }
+        for (int length = 0; length <= whole.m_wHeadLen; ++length) {
+            auto* msg = new CKVMsg;
+            msg->m_byKind = whole.m_byKind;
+            msg->m_nPosX = static_cast<short>(8 * length);
+            msg->m_nPosY = -40;
+            msg->m_byVoice = 1;
+            msg->m_wDuration = whole.m_wDuration;
+            msg->m_wObjWord = whole.m_wObjWord;
+            msg->m_dwWord = whole.m_dwWord;
+            msg->m_nPosX2 = whole.m_nPosX2;
+            msg->m_nPosY2 = whole.m_nPosY2;
+            msg->SetHead(static_cast<short>(length), whole.m_pHead);
+            if (meas->AddMsg(msg, kHolderOwns) <= 0)
+                delete msg;
+        }
+        Put(folder, fret ? "older-fret-texts" : "older-chord-names", BodyContent(*doc));
+    }
 }
 
 void RecordSeeds(const fs::path& folder)
