@@ -1,7 +1,8 @@
 // Fuzz target of the chord files that the library reads by name. The first
 // byte modulo 5 chooses the reader (0: the suffix dictionary, 1: a rhythm
-// pattern file, 2: a shape line followed by a shape profile), the rest is
-// the file, written into a temporary program folder of this process.
+// pattern file, 2: a shape line followed by a shape profile, 3: a rhythm group file,
+// 4: an older chord text), the rest is the file, written into a temporary
+// program folder of this process, or the older chord's words and head.
 //
 // A shape line must read, write and read again to the same shape; a shape
 // profile must read for every chord, and a shape written into it must read
@@ -10,10 +11,14 @@
 // A dictionary must read, write and read again to the same suffixes, and a
 // second write must give the same bytes. A pattern that loads must survive
 // its data record and give play keys of 0-127 for any chord; the pattern
-// document never outlives a load.
+// document never outlives a load. A group file must read, write and read
+// again to the same entries, and write the same bytes twice; the folder
+// holding it must read. An older chord that converts must write its chord
+// record and read back the same root, bass, suffix name and codes.
 
 #include "FuzzSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,14 +38,20 @@ constexpr const char* kDictionaryName = "sfx.txt";
 constexpr const char* kRhythmFolder = "Rhythm";
 constexpr const char* kPatternName = "pattern.kvc";
 constexpr const char* kShapeProfileName = "FretShape.ini";
+constexpr const char* kGroupExtension = "rgp";
+constexpr const char* kGroupName = "group";
 
 // The quiet host, with the folder name of the rhythm patterns.
 class FolderHost : public HostServices {
 public:
     BOOL LoadString(UINT id, CString& text) override
     {
-        text = id == 135 ? kRhythmFolder : "";
-        return id == 135;
+        switch (id) {
+        case 125: text = kGroupExtension; return TRUE;
+        case 131: text = kDictionaryFolder; return TRUE;
+        case 135: text = kRhythmFolder; return TRUE;
+        default: text = ""; return FALSE;
+        }
     }
     int MessageBox(const char*, UINT type) override { return KvDefaultMessageBoxAnswer(type); }
     void Beep(UINT) override {}
@@ -274,6 +285,114 @@ void CheckShapes(const uint8_t* data, size_t size)
     }
 }
 
+using EntryList = std::vector<std::pair<std::string, std::string>>;
+
+std::string Bytes(const CString& text)
+{
+    return std::string(static_cast<const char*>(text), static_cast<size_t>(text.GetLength()));
+}
+
+EntryList Entries(const CRtmGrpInfo& group)
+{
+    EntryList list;
+    for (POSITION pos = group.GetFirstRtmInfoPos(); pos;) {
+        const RHYTHM_INFO* info = group.GetNextRtmInfo(pos);
+        list.emplace_back(Bytes(info->m_strPatName), Bytes(info->m_strFileName));
+    }
+    return list;
+}
+
+void CheckGroupFile(const uint8_t* data, size_t size)
+{
+    const fs::path file = Folder() / kRhythmFolder / (std::string(kGroupName) + "." + kGroupExtension);
+    PutFile(file, data, size);
+    CRtmGrpInfo group;
+    group.m_strGrpName = kGroupName;
+    group.ReadRtmInfos(kRhythmFolder);
+    const EntryList first = Entries(group);
+    if (group.WriteRtmInfos(kRhythmFolder) != 1)
+        kvfuzz::Fail("a group file cannot be written");
+    const std::vector<char> written = GetFile(file);
+    group.ReadRtmInfos(kRhythmFolder);
+    if (Entries(group) != first)
+        kvfuzz::Fail("a written group file reads back differently");
+    if (group.WriteRtmInfos(kRhythmFolder) != 1 || GetFile(file) != written)
+        kvfuzz::Fail("a group file writes differently the second time");
+    if (procRtmGrpInfo.ReadGroupInfos(kRhythmFolder) != 1)
+        kvfuzz::Fail("the rhythm folder does not read");
+    procRtmGrpInfo.DeleteAllGroupInfos();
+}
+
+void UseFixedDictionary()
+{
+    procChordSurfix.DeleteAllSurfixes();
+    const std::pair<const char*, const char*> entries[] = {
+        {"(major)", "43"}, {"m~7", "343"}, {"7", "433"}, {"7~(b9,#11)", "433"}};
+    for (const auto& [name, codes] : entries) {
+        auto* surfix = new CChordSurfix;
+        surfix->SetRealName(name);
+        surfix->InfoFromString(codes);
+        procChordSurfix.AddSurfix(surfix);
+    }
+}
+
+std::string Codes(const CChordSurfix& surfix)
+{
+    std::string codes;
+    const CChordSurfixInfo info = surfix.GetInfo();
+    for (int i = 0; i < info.GetSize(); ++i)
+        codes += static_cast<char>(info.GetAt(i));
+    return codes;
+}
+
+// Words: kind bit, root letter, root accidental, text length, piece count,
+// bass accidental; the rest is the head.
+void CheckOlderChord(const uint8_t* data, size_t size)
+{
+    constexpr size_t kWords = 13;
+    if (size < kWords)
+        return;
+    UseFixedDictionary();
+    auto word = [data](size_t at) { return static_cast<WORD>(data[at] | (data[at + 1] << 8)); };
+    CChordSymbol chord;
+    chord.m_byKind = (data[0] & 1) ? MSG_OLDCHORDNAME : MSG_OLDFRET;
+    chord.m_wDuration = word(1);
+    chord.m_wObjWord = word(3);
+    chord.m_dwWord = static_cast<DWORD>(word(5)) | (static_cast<DWORD>(word(7)) << 16);
+    chord.m_nPosY2 = static_cast<short>(word(9));
+    chord.m_nPosX2 = static_cast<short>(word(11));
+    const size_t headLength = std::min<size_t>(size - kWords, 32767);
+    std::vector<unsigned char> head(data + kWords, data + kWords + headLength);
+    chord.SetHead(static_cast<short>(headLength), head.empty() ? nullptr : head.data());
+    if (chord.MakeFromOldChordSymbol() != 1) {
+        if (chord.m_byKind == MSG_CHORDSYMBOL)
+            kvfuzz::Fail("a refused older chord changed its kind");
+        return;
+    }
+    if (chord.m_byKind != MSG_CHORDSYMBOL || chord.m_wHeadLen != 0)
+        kvfuzz::Fail("a converted older chord is no plain chord symbol");
+    if (chord.m_Surfix.GetInfo().GetSize() > 255)
+        kvfuzz::Fail("a converted older chord has too many codes");
+
+    chord.m_dwWord = static_cast<DWORD>(static_cast<WORD>(chord.m_nRoot)) |
+                     (static_cast<DWORD>(static_cast<WORD>(chord.m_nBass)) << 16);
+    chord.m_wObjWord = static_cast<WORD>(((chord.m_bShowName & 0xFF) << 8) | (chord.m_bShowFret & 0xFF));
+    kvfuzz::RecordBuffer buffer;
+    if (chord.WriteToMem(buffer.data, &buffer.used, &buffer.capacity) != 1)
+        kvfuzz::Fail("a converted older chord cannot be written");
+    CChordSymbol back;
+    back.m_dwWord = chord.m_dwWord;
+    back.m_wObjWord = chord.m_wObjWord;
+    DWORD pos = 0;
+    DWORD length = buffer.used;
+    if (back.ReadFromMem(buffer.data, &pos, &length) != 1)
+        kvfuzz::Fail("a converted older chord does not read back");
+    if (back.m_nRoot != chord.m_nRoot || back.m_nBass != chord.m_nBass ||
+        Bytes(back.m_Surfix.GetRealName()) != Bytes(chord.m_Surfix.GetRealName()) ||
+        Codes(back.m_Surfix) != Codes(chord.m_Surfix))
+        kvfuzz::Fail("a converted older chord reads back differently");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -288,6 +407,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 0: CheckDictionary(data + 1, size - 1); break;
     case 1: CheckPattern(data + 1, size - 1); break;
     case 2: CheckShapes(data + 1, size - 1); break;
+    case 3: CheckGroupFile(data + 1, size - 1); break;
+    case 4: CheckOlderChord(data + 1, size - 1); break;
     default: break;
     }
     return 0;

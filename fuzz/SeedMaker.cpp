@@ -145,6 +145,38 @@ void BodySeeds(const fs::path& folder)
     if (!kvorel::MakeNewScore(fresh, options))
         g_failed = true;
     Put(folder, "new-2x4", BodyContent(fresh));
+
+    // Older chord texts with their head cut to every length, the words
+    // still claiming the whole text.
+    for (const bool fret : {true, false}) {
+        std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
+        CKVMeas* meas = doc->GetStaff(0, 0)->GetMeas(0);
+        CKVMsg whole;
+        if (fret) {
+            tagFRETDATA data;
+            data.byNameLen = 10;
+            std::memcpy(data.szName, "C#m7(b9)/E", 10);
+            whole.FretDataToMsg(data);
+        } else {
+            whole.TextToKVMsg("C7(b9,#11)/E");
+        }
+        for (int length = 0; length <= whole.m_wHeadLen; ++length) {
+            auto* msg = new CKVMsg;
+            msg->m_byKind = whole.m_byKind;
+            msg->m_nPosX = static_cast<short>(8 * length);
+            msg->m_nPosY = -40;
+            msg->m_byVoice = 1;
+            msg->m_wDuration = whole.m_wDuration;
+            msg->m_wObjWord = whole.m_wObjWord;
+            msg->m_dwWord = whole.m_dwWord;
+            msg->m_nPosX2 = whole.m_nPosX2;
+            msg->m_nPosY2 = whole.m_nPosY2;
+            msg->SetHead(static_cast<short>(length), whole.m_pHead);
+            if (meas->AddMsg(msg, kHolderOwns) <= 0)
+                delete msg;
+        }
+        Put(folder, fret ? "older-fret-texts" : "older-chord-names", BodyContent(*doc));
+    }
 }
 
 void RecordSeeds(const fs::path& folder)
@@ -499,9 +531,29 @@ void EncoreSeeds(const fs::path& folder)
     }
 }
 
-// Dictionaries, pattern files and shape profiles behind the harmony_files
-// selector: 0 for a dictionary, 1 for a pattern, 2 for a shape line and a
-// shape profile.
+// An older chord text as the harmony_files target takes it: selector 4, the
+// kind bit, the words it reads and the head.
+Bytes OlderChordSeed(CKVMsg& msg)
+{
+    Bytes bytes {4, static_cast<BYTE>(msg.m_byKind == MSG_OLDCHORDNAME ? 1 : 0)};
+    auto word = [&bytes](WORD value) {
+        bytes.push_back(static_cast<BYTE>(value & 0xFF));
+        bytes.push_back(static_cast<BYTE>(value >> 8));
+    };
+    word(msg.m_wDuration);
+    word(msg.m_wObjWord);
+    word(static_cast<WORD>(msg.m_dwWord & 0xFFFF));
+    word(static_cast<WORD>(msg.m_dwWord >> 16));
+    word(static_cast<WORD>(msg.m_nPosY2));
+    word(static_cast<WORD>(msg.m_nPosX2));
+    bytes.insert(bytes.end(), msg.m_pHead, msg.m_pHead + msg.m_wHeadLen);
+    return bytes;
+}
+
+// Dictionaries, pattern files, shape profiles, group files and older chord
+// texts behind the harmony_files selector (first byte modulo 5): 0 for a
+// dictionary, 1 for a pattern, 2 for a shape line and a shape profile, 3
+// for a group file, 4 for an older chord text.
 void HarmonySeeds(const fs::path& folder)
 {
     auto text = [](BYTE selector, const char* body) {
@@ -515,6 +567,23 @@ void HarmonySeeds(const fs::path& folder)
         text(2, "154232,50000000,4\n[~0(major)]\r\nC=154232,00000000,0\r\nG=543225,00000000,0\r\n"
                 "[~0m7]\r\nC#/E=1535*4,14000000,3\r\nA=120202,05000000,0\r\n[~8M7]\r\nc=154222,00000000,0\r\n"));
     Put(folder, "shape-line-cut", text(2, "15,\n[~0m7]\rC#=000000\r\n[~0m7]\r\nC#/e=2\r\n"));
+    Put(folder, "group", text(3, "Straight=rock1.kvc\r\nShuffle=rock2.kvc\r\n"));
+    Put(folder, "group-odd-lines", text(3, "\r\nA=a\r\rjunk\r\nB=b=c\r\nC="));
+    int seed = 0;
+    for (const char* name : {"C#m7/E", "Am7/b5/G", "Cm(b9)(+5)", ""}) {
+        CKVMsg fret;
+        tagFRETDATA data;
+        data.dwInfo = 0x00050003;
+        data.byNameLen = static_cast<BYTE>(std::strlen(name));
+        std::memcpy(data.szName, name, data.byNameLen);
+        fret.FretDataToMsg(data);
+        Put(folder, "older-fret-" + std::to_string(++seed), OlderChordSeed(fret));
+    }
+    for (const char* name : {"Bb7/F", "C7(b9,#11)/E", "C"}) {
+        CKVMsg chord;
+        chord.TextToKVMsg(name);
+        Put(folder, "older-name-" + std::to_string(++seed), OlderChordSeed(chord));
+    }
 
     std::unique_ptr<CKVDoc> doc = Generated({1, 2, 4});
     CMemFile file;

@@ -42,6 +42,7 @@
 #include "harmony/FretBoard.h"
 #include "harmony/Rhythm.h"
 #include "harmony/ChordSymbol.h"
+#include "harmony/RtmGrpInfo.h"
 
 #include "timing/TieSlurDirection.h"
 #include "edit/PasteState.h"

@@ -33,6 +33,20 @@ public:
     // Turns a symbol of the older chord kinds (22, 23), whose symbol part
     // this one carries, into a chord symbol; 1 when it did.
     int MakeFromOldChordSymbol();
+    // The spelling number of an older letter index (0 C .. 6 B) and
+    // accidental (1 sharp, 2 flat); a letter outside 0-6 gives C.
+    short RootNoFromOldVersion(short letter, short accidental);
+    // Replaces an older suffix text by its entry in the conversion profile;
+    // 1 when there was one.
+    int ConvertSurfixFromOld(CString& surfix);
+    // Builds the suffix from an older suffix text, sorting its bracketed
+    // parts into tension, raised and baseline parts.
+    void AnalyzeOldSurfixName(CString& text);
+    // Completes a symbol that the Encore converter filled with letter
+    // indexes and accidentals; 1.
+    int MakeFromEncChordSymbol(const CString& encoreSurfix);
+    // The fret shape of root, bass and suffix from a shape profile.
+    int ReadFretInfo(const CString& profilePath);
 
     // Defined in harmony/ChordSymbolDraw.cpp
     // The symbol part, then the chord part as CreateFrom copies it.

@@ -579,8 +579,9 @@ TEST_F(KVRecordTest, ChordKindsBecomeChordSymbols)
         EXPECT_NE(dynamic_cast<CChordSymbol*>(msg), nullptr) << int(msg->m_byKind);
         EXPECT_EQ(other.m_arrSystem.GetAt(0)->GetMsgFromMap(msg->m_dwMsgId), msg);
     }
-    // The older kinds are written back as the plain records they were;
-    // once the ids are in reading order a round trip changes no byte.
+    // The nameless fret text is written back as the plain record it was,
+    // the chord-name text as the chord symbol it became; once the ids are in
+    // reading order a round trip changes no byte.
     CKVDoc third;
     ASSERT_EQ(ReadSystem(WriteOf(*other.m_arrSystem.GetAt(0)), third), 1);
     const Bytes again = WriteOf(*third.m_arrSystem.GetAt(0));
@@ -588,7 +589,7 @@ TEST_F(KVRecordTest, ChordKindsBecomeChordSymbols)
     ASSERT_EQ(ReadSystem(again, fourth), 1);
     EXPECT_EQ(WriteOf(*fourth.m_arrSystem.GetAt(0)), again);
     EXPECT_EQ(children[1]->m_byKind, MSG_OLDFRET);
-    EXPECT_EQ(children[2]->m_byKind, MSG_OLDCHORDNAME);
+    EXPECT_EQ(children[2]->m_byKind, MSG_CHORDSYMBOL);
 }
 
 // --- Hostile records -----------------------------------------------------------

@@ -149,25 +149,24 @@ TEST_F(KVRoundTripTest, OlderChordTextsReadCleanlyAndSaveBackTheSame)
 
     CKVDoc loaded;
     ASSERT_EQ(LoadBody(loaded, SaveBody(generated)), 0);
-    std::vector<CKVMsg*> back;
+    // The reader makes chord symbols of both texts.
+    std::vector<CChordSymbol*> back;
     for (CKVMsg* msg : Children(loaded.m_arrSystem.GetAt(0)->GetStaff(1)->GetMeas(2))) {
-        if (msg && (msg->m_byKind == MSG_OLDFRET || msg->m_byKind == MSG_OLDCHORDNAME))
-            back.push_back(msg);
+        auto* chord = dynamic_cast<CChordSymbol*>(msg);
+        if (chord && chord->m_nPosY == -60 && (chord->m_nPosX == 30 || chord->m_nPosX == 120))
+            back.push_back(chord);
     }
     ASSERT_EQ(back.size(), 2u);
-    for (size_t i = 0; i < back.size(); ++i) {
-        // The reader made chord symbols of them; until they are converted
-        // they keep their kind and every stored field.
-        EXPECT_NE(dynamic_cast<CChordSymbol*>(back[i]), nullptr);
-        EXPECT_EQ(back[i]->m_byKind, originals[i]->m_byKind);
-        EXPECT_EQ(back[i]->m_wDuration, originals[i]->m_wDuration);
-        EXPECT_EQ(back[i]->m_wObjWord, originals[i]->m_wObjWord);
-        EXPECT_EQ(back[i]->m_dwWord, originals[i]->m_dwWord);
-        EXPECT_EQ(back[i]->m_nPosX2, originals[i]->m_nPosX2);
-        EXPECT_EQ(back[i]->m_nPosY2, originals[i]->m_nPosY2);
-        ASSERT_EQ(back[i]->m_wHeadLen, originals[i]->m_wHeadLen);
-        EXPECT_EQ(0, std::memcmp(back[i]->m_pHead, originals[i]->m_pHead, originals[i]->m_wHeadLen));
+    for (CChordSymbol* chord : back) {
+        EXPECT_EQ(chord->m_byKind, MSG_CHORDSYMBOL);
+        EXPECT_EQ(chord->m_wHeadLen, 0);
     }
+    EXPECT_EQ(back[0]->m_nRoot, 13);  // A
+    EXPECT_EQ(back[0]->m_nBass, 0);
+    EXPECT_EQ(back[0]->m_Surfix.GetRealName(), CString("m7"));
+    EXPECT_EQ(back[1]->m_nRoot, 8);   // F#
+    EXPECT_EQ(back[1]->m_nBass, 2);   // C#
+    EXPECT_EQ(back[1]->m_Surfix.GetRealName(), CString("m7(9,11)"));
 
     const Bytes second = SaveBody(loaded);
     CKVDoc again;

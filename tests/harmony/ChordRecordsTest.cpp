@@ -249,15 +249,17 @@ TEST_F(ChordRecordsTest, APlainSymbolsFieldsPassToTheChordSymbolThatReplacesIt)
     EXPECT_EQ(chord.m_nPosX, 64);
 }
 
-TEST_F(ChordRecordsTest, OlderChordKindsAreLeftAsTheyAre)
+// A chord-name text whose head is missing reads as far as there is text:
+// none, so a C major chord, which without a dictionary has the empty name.
+TEST_F(ChordRecordsTest, OlderChordNameWithoutItsHeadBecomesCMajor)
 {
     CChordSymbol chord;
     chord.m_byKind = MSG_OLDCHORDNAME;
     chord.m_dwWord = 5;
-    EXPECT_EQ(chord.MakeFromOldChordSymbol(), 0);
-    EXPECT_EQ(chord.m_byKind, MSG_OLDCHORDNAME);
-    EXPECT_EQ(chord.m_dwWord, 5u);
+    EXPECT_EQ(chord.MakeFromOldChordSymbol(), 1);
+    EXPECT_EQ(chord.m_byKind, MSG_CHORDSYMBOL);
     EXPECT_EQ(chord.m_nRoot, 0);
+    EXPECT_EQ(chord.m_nBass, 0);
     EXPECT_TRUE(chord.m_Surfix.GetRealName().IsEmpty());
 }
 

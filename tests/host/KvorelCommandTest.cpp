@@ -1,6 +1,7 @@
 #include "support/Drawing.h"
 #include "support/DrumKit.h"
 #include "support/KvTest.h"
+#include "support/ScoreBuilder.h"
 #include "support/ScoreGenerator.h"
 
 #include "HostApp.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -807,6 +809,38 @@ TEST_F(KvorelRenderScore, PngPageHasInkOnlyInsideItsMarginsAndOnEveryStaff)
             EXPECT_GT(ink, 0) << "block " << b << " staff " << s;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Older chord texts with a name are counted as chord symbols once loaded.
+TEST_F(KvorelCommand, InfoCountsConvertedOlderChordsAsChordSymbols)
+{
+    kvtest::ScoreBuilder b({.measures = 3, .pageGeometry = true});
+    tagFRETDATA named;
+    named.byNameLen = 6;
+    std::memcpy(named.szName, "C#m7/E", 6);
+    b.Symbol(b.Meas(0, 0), MSG_OLDFRET, 10, -40)->FretDataToMsg(named);
+    b.Symbol(b.Meas(0, 1), MSG_OLDCHORDNAME, 10, -40)->TextToKVMsg("Bb7/F");
+    b.Symbol(b.Meas(0, 2), MSG_OLDFRET, 10, -40)->FretDataToMsg(tagFRETDATA {});
+    b.Settle();
+    CMemFile file;
+    ASSERT_EQ(kvorel::WriteKvcFile(&file, b.Doc()), 1);
+    std::string bytes(file.GetLength(), '\0');
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    const std::string path = WriteFile("older.kvc", bytes).string();
+
+    const Result info = Run("info '" + path + "'");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const std::vector<std::string> lines = Lines(info.out);
+    auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_TRUE(has("kind 22 1")) << info.out;
+    EXPECT_TRUE(has("kind 69 2")) << info.out;
+    for (const std::string& line : lines)
+        EXPECT_NE(line.rfind("kind 23 ", 0), 0u) << info.out;
 }
 
 } // namespace
