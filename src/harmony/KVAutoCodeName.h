@@ -31,6 +31,7 @@ public:
     // rhythm pattern of each measure in the model. Needs the model of
     // Process: outside it nothing changes and the result is 0.
     unsigned char DeleteChordCode();
+    CKVDoc* GetDoc() const { return m_pDoc; }
 
 protected:
     // The passes of Process, in their order. Each returns 1 (0 only when an
