@@ -46,9 +46,9 @@ int CChordSymbol::CreateFrom(CKVMsg* source)
     return 1;
 }
 
-void CChordSymbol::SetColor(COLORREF)
+void CChordSymbol::SetColor(COLORREF colour)
 {
-    KV_PENDING("CChordSymbol::SetColor");
+    m_crColor = colour;
 }
 
 void CChordSymbol::CorrectSufixInfo()
