@@ -169,7 +169,8 @@ unsigned char CAutoMeas::SetCodeColor(CChordSymbol* symbol, unsigned char area)
     COLORREF colour = doc ? doc->m_CtrlTool.UnconfirmedChordColour() : 0;
     if (area <= 2 && (m_CandCode[area].byFlags & (kCodeFixed | kCodeLinked)))
         colour = 0;
-    symbol->SetColor(colour);
+    // CChordSymbol::SetColor is not built yet; the colour word is the same.
+    symbol->m_crColor = colour;
     return 1;
 }
 

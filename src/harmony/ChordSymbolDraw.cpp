@@ -46,9 +46,9 @@ int CChordSymbol::CreateFrom(CKVMsg* source)
     return 1;
 }
 
-void CChordSymbol::SetColor(COLORREF colour)
+void CChordSymbol::SetColor(COLORREF)
 {
-    m_crColor = colour;
+    KV_PENDING("CChordSymbol::SetColor");
 }
 
 void CChordSymbol::CorrectSufixInfo()
