@@ -136,6 +136,8 @@ public:
     LONG m_lB6 = -1;
     DWORD m_dwB7 = 0;
     DWORD m_dwB8 = 0;
+    // The colour of chord names the chord namer could not confirm (B8).
+    COLORREF UnconfirmedChordColour() const { return m_dwB8; }
     COLORREF m_crPalette[kPaletteSize] = {
         0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000080, 0x0000FF, 0x008080, 0x00FFFF,
         0x008000, 0x00FF00, 0x808000, 0xFFFF00, 0x800000, 0xFF0000, 0x800080, 0xFF00FF};
