@@ -108,7 +108,7 @@ void AppendCodes(tagCandCode* code, const unsigned char* codes, int count)
 // a measure only the first pair is tried, and a pair of the first and third
 // step adds its codes behind.
 unsigned char SearchList(const Code2Table& table2, const Code3Table& table3, const tagCandidate* candidate,
-    tagCandCode* code, bool half)
+                         tagCandCode* code, bool half)
 {
     const int n = std::min<int>(candidate->byNum, 12);
     const tagCandEntry* s = candidate->Entry;
@@ -163,8 +163,8 @@ unsigned char SearchList(const Code2Table& table2, const Code3Table& table3, con
 
 bool HasCode(const tagCandCode& code, unsigned char wanted)
 {
-    return std::find(code.byCode, code.byCode + std::min<int>(code.byCodeNum, 5), wanted)
-        != code.byCode + std::min<int>(code.byCodeNum, 5);
+    return std::find(code.byCode, code.byCode + std::min<int>(code.byCodeNum, 5), wanted) !=
+           code.byCode + std::min<int>(code.byCodeNum, 5);
 }
 
 // Every note of the area lies on the three notes the codes were found for.
@@ -584,10 +584,10 @@ unsigned char CAutoSegment::IsSystemMask(unsigned char element)
 
 unsigned char CAutoStaff::MakeChordCodeTable()
 {
-    return Make2DurCodeTable() && Make3DurCodeTable() && Make2MollCodeTable() && Make3MollCodeTable()
-            && MakeDurKBRuleTable() && MakeMollKBRuleTable()
-        ? 1
-        : 0;
+    return Make2DurCodeTable() && Make3DurCodeTable() && Make2MollCodeTable() && Make3MollCodeTable() &&
+                   MakeDurKBRuleTable() && MakeMollKBRuleTable()
+               ? 1
+               : 0;
 }
 
 unsigned char CAutoStaff::Make2DurCodeTable()

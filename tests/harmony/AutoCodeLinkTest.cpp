@@ -320,8 +320,8 @@ TEST_F(AutoCodeLinkTest, DominantBeforeTheEnd)
         AddMeasures(model, {{{1}, kCodeFixed}, {{}, 0}, {{1}, kCodeFixed}});
         CAutoMeas& before = *model.staff->GetMeas(1);
         before.m_bySplit = row.split;
-        tagCandCode& code
-            = AutoModel::SetCodes(before, row.split ? kAreaB : kAreaWhole, row.codes, 0, 0, row.notes, row.percent);
+        tagCandCode& code =
+            AutoModel::SetCodes(before, row.split ? kAreaB : kAreaWhole, row.codes, 0, 0, row.notes, row.percent);
         model.staff->SetBeforeEndMeasCode();
         EXPECT_EQ(code.byChosen, row.chosen) << row.what;
         EXPECT_TRUE(code.byFlags & kCodeFixed) << row.what;

@@ -71,21 +71,14 @@ TEST_F(AutoCodeSearchTest, PairsAreOrderedAndAnEntryWithoutCodesIsStillFound)
         Codes codes;
     };
     const Row rows[] = {
-        {false, 1, 6, true, {6, 4}},
-        {false, 6, 1, true, {4, 6}},
-        {false, 3, 6, false, {}},
-        {true, 3, 6, false, {}},
-        {false, 6, 3, true, {6}},
-        {true, 6, 3, true, {6}},
-        {false, 1, 2, true, {}},
-        {false, 3, 7, true, {3, 13, 9}},
-        {true, 12, 12, true, {5}},
-        {true, 9, 9, true, {}},
-        {false, 0, 0, false, {}},
+        {false, 1, 6, true, {6, 4}}, {false, 6, 1, true, {4, 6}},     {false, 3, 6, false, {}},
+        {true, 3, 6, false, {}},     {false, 6, 3, true, {6}},        {true, 6, 3, true, {6}},
+        {false, 1, 2, true, {}},     {false, 3, 7, true, {3, 13, 9}}, {true, 12, 12, true, {5}},
+        {true, 9, 9, true, {}},      {false, 0, 0, false, {}},
     };
     for (const Row& row : rows) {
-        const int index = row.minor ? staff.Search2MollCode(row.first, row.second)
-                                    : staff.Search2DurCode(row.first, row.second);
+        const int index =
+            row.minor ? staff.Search2MollCode(row.first, row.second) : staff.Search2DurCode(row.first, row.second);
         ASSERT_EQ(index >= 0, row.found) << int(row.first) << "," << int(row.second);
         if (index >= 0) {
             const auto& table = row.minor ? staff.m_MollCode2Table : staff.m_DurCode2Table;
@@ -153,7 +146,8 @@ TEST_F(AutoCodeSearchTest, ListLookupsMatchTriplesThenPairsThenTheFirstStep)
         tagCandCode code {};
         code.byPercent[0] = 77;
         if (row.half)
-            row.mode ? model.staff->SearchDurAreaCode(&list, &code) : model.staff->SearchMollAreaCode(&list, &code);
+            row.mode ? model.staff->SearchDurAreaCode(&list, &code)
+                     : model.staff->SearchMollAreaCode(&list, &code);
         else
             row.mode ? model.staff->SearchDurCode(&list, &code) : model.staff->SearchMollCode(&list, &code);
         EXPECT_EQ(code.byNoteNum, row.notes) << row.what;

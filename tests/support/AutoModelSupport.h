@@ -46,7 +46,8 @@ public:
 
     // Gives an area the codes it found; flags and chosen code as given.
     static tagCandCode& SetCodes(CAutoMeas& meas, unsigned char area, const std::vector<unsigned char>& codes,
-        unsigned char flags = 0, unsigned char chosen = 0, unsigned char notes = 1, unsigned char percent = 0)
+                                 unsigned char flags = 0, unsigned char chosen = 0, unsigned char notes = 1,
+                                 unsigned char percent = 0)
     {
         tagCandCode& code = meas.m_CandCode[area];
         code = tagCandCode {};
