@@ -393,8 +393,13 @@ void Apply(ScoreBuilder& b, const Edit& e)
         }
         break;
     case Edit::kBarType:
-        // The command backs up the measures it changes.
+        // The command backs up the measures it changes. It works on the
+        // staves of an ossia block that holds the cursor (the one an ossia
+        // insertion leaves it in, or none after undo), so the cursor goes to
+        // the score's first block as a host's click on the score puts it.
         doc.ResetBackup();
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.JumpToPage(0);
         ASSERT_EQ(doc.SetMeasBarType(e.meas, e.other, e.value, e.index, 0), 1);
         break;
     case Edit::kBlockCount:
@@ -414,12 +419,24 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.AddSelRect(SelRect::kMeas, &none, source, nullptr, doc.GetBlockByMeas(source));
         ASSERT_EQ(1, doc.SelRectMouseDrag(0, e.options & kDragMove));
         doc.m_nCaretPos = e.x;
+        // The drop lands on the cursor's staff of its block, which is not the
+        // score's staff of that index when the block hides staves.
+        CKVBlock* block = doc.m_pCurBlock;
+        ASSERT_TRUE(block);
+        CKVStaff* target = block->GetStaff(doc.m_nCurStaff);
+        const LONG first = block->m_nFirstMeas + doc.m_nCurMeas;
         ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         // A copy leaves its source as it was, outside the step.
         if (e.options & kDragMove)
             EvenWords(b.Meas(e.staff, e.meas));
-        EvenWords(b.Meas(e.index, e.other));
+        for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+            if (b.Staff(s) != target)
+                continue;
+            // The pasted measure may run on into the next one.
+            for (LONG m = first; m <= first + 1 && m < target->GetMeasNum(); ++m)
+                EvenWords(b.Meas(s, static_cast<int>(m)));
+        }
         break;
     }
     case Edit::kSwing: {
