@@ -604,13 +604,16 @@ protected:
             } else {
                 // The later commands share the last twenty of the 110 rolls.
                 switch (Pick(kLaterKinds)) {
-                case 0:
+                case 0: {
                     e.kind = Edit::kSpaceNotes;
-                    // A measure that no block shows takes no selection record.
-                    if (!Doc().GetBlockByMeas(live->Meas(e.staff, e.meas)))
+                    // A measure that no block shows takes no selection record;
+                    // nor does one of a staff its block hides.
+                    CKVBlock* block = Doc().GetBlockByMeas(live->Meas(e.staff, e.meas));
+                    if (!block || block->GetStaffIndex(live->Staff(e.staff)) < 0)
                         continue;
                     e.value = static_cast<short>(Pick(2));
                     break;
+                }
                 case 1:
                     e.kind = Edit::kMeasWidth;
                     e.other = std::min(measures - 1, e.meas + Pick(2));
@@ -772,12 +775,20 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
         const int roll = Pick(100);
         if (roll < 55) {
             const Edit e = NextEdit();
+            // The previous edit's step closes here, as the next command would
+            // close it (and drop what was left to redo).
+            Doc().ResetBackup();
             Apply(*live, e);
             ASSERT_FALSE(HasFatalFailure()) << "edit " << e.kind << " at step " << step;
-            done.push_back(e);
-            ++made[e.kind];
             undone.clear();
-            undoable = std::min(undoable + 1, kMaxSteps);
+            // A command that found nothing to change (no note under a
+            // velocity record, bar types both left as they are) records no
+            // step, and undo then takes back the edit before it.
+            if (Doc().m_bBackupOpen) {
+                done.push_back(e);
+                ++made[e.kind];
+                undoable = std::min(undoable + 1, kMaxSteps);
+            }
         } else if (roll < 80) {
             Doc().MultiUndoStart();
             if (undoable > 0) {
