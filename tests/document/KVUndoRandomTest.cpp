@@ -380,6 +380,10 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.AddSelRect(SelRect::kStaff, nullptr, nullptr, b.Staff(e.staff), nullptr);
         doc.SetVelocitySelNote(0, e.x, e.y, e.value);
         doc.RemoveAllSelRect(kKeepDrag, kClearSelRects);
+        // The staff is backed up only when a note takes a velocity; one
+        // that was not stays as it is.
+        if (doc.IsReqBackup() && !doc.m_bBackupOpen)
+            break;
         for (LONG m = 0; m < b.Staff(e.staff)->GetMeasNum(); ++m)
             EvenWords(b.Meas(e.staff, static_cast<int>(m)));
         break;
