@@ -380,6 +380,10 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.AddSelRect(SelRect::kStaff, nullptr, nullptr, b.Staff(e.staff), nullptr);
         doc.SetVelocitySelNote(0, e.x, e.y, e.value);
         doc.RemoveAllSelRect(kKeepDrag, kClearSelRects);
+        // The staff is backed up only when a note takes a velocity; one
+        // that was not stays as it is.
+        if (doc.IsReqBackup() && !doc.m_bBackupOpen)
+            break;
         for (LONG m = 0; m < b.Staff(e.staff)->GetMeasNum(); ++m)
             EvenWords(b.Meas(e.staff, static_cast<int>(m)));
         break;
@@ -393,8 +397,13 @@ void Apply(ScoreBuilder& b, const Edit& e)
         }
         break;
     case Edit::kBarType:
-        // The command backs up the measures it changes.
+        // The command backs up the measures it changes. It works on the
+        // staves of an ossia block that holds the cursor (the one an ossia
+        // insertion leaves it in, or none after undo), so the cursor goes to
+        // the score's first block as a host's click on the score puts it.
         doc.ResetBackup();
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.JumpToPage(0);
         ASSERT_EQ(doc.SetMeasBarType(e.meas, e.other, e.value, e.index, 0), 1);
         break;
     case Edit::kBlockCount:
@@ -414,12 +423,24 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.AddSelRect(SelRect::kMeas, &none, source, nullptr, doc.GetBlockByMeas(source));
         ASSERT_EQ(1, doc.SelRectMouseDrag(0, e.options & kDragMove));
         doc.m_nCaretPos = e.x;
+        // The drop lands on the cursor's staff of its block, which is not the
+        // score's staff of that index when the block hides staves.
+        CKVBlock* block = doc.m_pCurBlock;
+        ASSERT_TRUE(block);
+        CKVStaff* target = block->GetStaff(doc.m_nCurStaff);
+        const LONG first = block->m_nFirstMeas + doc.m_nCurMeas;
         ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         // A copy leaves its source as it was, outside the step.
         if (e.options & kDragMove)
             EvenWords(b.Meas(e.staff, e.meas));
-        EvenWords(b.Meas(e.index, e.other));
+        for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+            if (b.Staff(s) != target)
+                continue;
+            // The pasted measure may run on into the next one.
+            for (LONG m = first; m <= first + 1 && m < target->GetMeasNum(); ++m)
+                EvenWords(b.Meas(s, static_cast<int>(m)));
+        }
         break;
     }
     case Edit::kSwing: {
@@ -587,13 +608,16 @@ protected:
             } else {
                 // The later commands share the last twenty of the 110 rolls.
                 switch (Pick(kLaterKinds)) {
-                case 0:
+                case 0: {
                     e.kind = Edit::kSpaceNotes;
-                    // A measure that no block shows takes no selection record.
-                    if (!Doc().GetBlockByMeas(live->Meas(e.staff, e.meas)))
+                    // A measure that no block shows takes no selection record;
+                    // nor does one of a staff its block hides.
+                    CKVBlock* block = Doc().GetBlockByMeas(live->Meas(e.staff, e.meas));
+                    if (!block || block->GetStaffIndex(live->Staff(e.staff)) < 0)
                         continue;
                     e.value = static_cast<short>(Pick(2));
                     break;
+                }
                 case 1:
                     e.kind = Edit::kMeasWidth;
                     e.other = std::min(measures - 1, e.meas + Pick(2));
@@ -755,12 +779,20 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
         const int roll = Pick(100);
         if (roll < 55) {
             const Edit e = NextEdit();
+            // The previous edit's step closes here, as the next command would
+            // close it (and drop what was left to redo).
+            Doc().ResetBackup();
             Apply(*live, e);
             ASSERT_FALSE(HasFatalFailure()) << "edit " << e.kind << " at step " << step;
-            done.push_back(e);
-            ++made[e.kind];
             undone.clear();
-            undoable = std::min(undoable + 1, kMaxSteps);
+            // A command that found nothing to change (no note under a
+            // velocity record, bar types both left as they are) records no
+            // step, and undo then takes back the edit before it.
+            if (Doc().m_bBackupOpen) {
+                done.push_back(e);
+                ++made[e.kind];
+                undoable = std::min(undoable + 1, kMaxSteps);
+            }
         } else if (roll < 80) {
             Doc().MultiUndoStart();
             if (undoable > 0) {
