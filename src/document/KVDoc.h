@@ -946,11 +946,6 @@ public:
     // Brings the name anchors of each page's first block in line.
     void MakeAllPageStaffName();
 
-    // Defined in edit/KVDocStaffHide.cpp
-    // Hides the current staff of the current block (mode 0) or, with flags,
-    // the flagged staves of the system's blocks.
-    void StaffHide(int system, int mode, unsigned char* flags);
-
     // Defined in import/KVDocEncStructure.cpp
     // The skeleton of an Encore score: the master system, pages and blocks,
     // staff and measure attributes, hidden staves and keys. 1 on success;

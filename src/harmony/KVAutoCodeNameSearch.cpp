@@ -2,19 +2,6 @@
 // linking of one code per area of a measure.
 
 #include "harmony/AutoStaff.h"
-<<<<<<< HEAD
-
-unsigned char CAutoKBRule::UpdateParm()
-{
-    KV_PENDING("CAutoKBRule::UpdateParm");
-    return 0;
-}
-
-unsigned char CAutoMeas::ProduceCandCode()
-{
-    KV_PENDING("CAutoMeas::ProduceCandCode");
-    return 0;
-=======
 #include "harmony/KVAutoCodeTables.h"
 #include "platform/AllocHook.h"
 
@@ -325,39 +312,17 @@ unsigned char CAutoMeas::ProduceCandCode()
             m_pOwner->SearchDurCode(&m_Candidate[area], &m_CandCode[area]);
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::InitCandCodeValue()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::InitCandCodeValue");
-    return 0;
-=======
     for (tagCandCode& code : m_CandCode)
         code = tagCandCode {};
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::CalcuCodeWeight()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::CalcuCodeWeight");
-    return 0;
-}
-
-unsigned char CAutoMeas::SetTypeCode(unsigned char)
-{
-    KV_PENDING("CAutoMeas::SetTypeCode");
-    return 0;
-}
-
-unsigned char CAutoMeas::CalcuCodePercent(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoMeas::CalcuCodePercent");
-    return 0;
-=======
     for (int area = 0; area < 3; area++) {
         tagCandCode& code = m_CandCode[area];
         if (code.byCodeNum == 0)
@@ -400,15 +365,10 @@ unsigned char CAutoMeas::CalcuCodePercent(unsigned char code, unsigned char area
     for (int i = 0; i < count; i++)
         sum += m_dwDuration[area][steps[i]];
     return Percent(sum, m_dwDuration[area][0]);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::DevideCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::DevideCode");
-    return 0;
-=======
     // Without both half centres the half lists would start with no step.
     if (m_byCenter[kAreaA] == 0 || m_byCenter[kAreaB] == 0)
         return 1;
@@ -426,15 +386,10 @@ unsigned char CAutoMeas::DevideCode()
     }
     CalcuCodeWeight();
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::CombineCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::CombineCode");
-    return 0;
-=======
     m_bySplit = 0;
     ProduceCandidate();
     InitCandCodeValue();
@@ -444,21 +399,10 @@ unsigned char CAutoMeas::CombineCode()
         m_pOwner->SearchDurCode(&m_Candidate[kAreaWhole], &m_CandCode[kAreaWhole]);
     CalcuCodeWeight();
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::ProduceCenterCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::ProduceCenterCode");
-    return 0;
-}
-
-unsigned char CAutoMeas::SetFunctionCode(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoMeas::SetFunctionCode");
-    return 0;
-=======
     if (m_bySplit)
         return 1;
     InitCandCodeValue();
@@ -482,39 +426,10 @@ unsigned char CAutoMeas::SetFunctionCode(unsigned char code, unsigned char area)
     if (record.byCodeNum == 0)
         record.byCodeNum = 1;
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoMeas::SetFixedPoint()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoMeas::SetFixedPoint");
-    return 0;
-}
-
-unsigned char CAutoSegment::SetLeftPoint(int, unsigned char)
-{
-    KV_PENDING("CAutoSegment::SetLeftPoint");
-    return 0;
-}
-
-unsigned char CAutoSegment::SetRightPoint(int, unsigned char)
-{
-    KV_PENDING("CAutoSegment::SetRightPoint");
-    return 0;
-}
-
-unsigned char CAutoSegment::SetNumber(unsigned char)
-{
-    KV_PENDING("CAutoSegment::SetNumber");
-    return 0;
-}
-
-unsigned char CAutoSegment::AddElement(int, unsigned char)
-{
-    KV_PENDING("CAutoSegment::AddElement");
-    return 0;
-=======
     for (int area = 0; area < 3; area++) {
         tagCandCode& code = m_CandCode[area];
         if ((code.byFlags & kCodeFixed) || code.byCodeNum == 0)
@@ -560,33 +475,10 @@ unsigned char CAutoSegment::AddElement(int meas, unsigned char area)
         return 0;
     m_Elements.Add(element);
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoSegment::LinkCode(int)
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoSegment::LinkCode");
-    return 0;
-}
-
-unsigned char CAutoSegment::FindDurKBRules(int, int)
-{
-    KV_PENDING("CAutoSegment::FindDurKBRules");
-    return 0;
-}
-
-unsigned char CAutoSegment::FindMollKBRules(int, int)
-{
-    KV_PENDING("CAutoSegment::FindMollKBRules");
-    return 0;
-}
-
-unsigned char CAutoSegment::LinkBybTemp(int, int)
-{
-    KV_PENDING("CAutoSegment::LinkBybTemp");
-    return 0;
-=======
     // The element array, not the count byte, gives the length: a run of
     // more than 255 points is linked as a whole.
     const int n = m_Elements.GetSize();
@@ -628,57 +520,10 @@ unsigned char CAutoSegment::LinkBybTemp(int start, int length)
             ApplyLink(*code, code->byLinkCode);
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoSegment::InitTempValue()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoSegment::InitTempValue");
-    return 0;
-}
-
-int CAutoSegment::FindCode(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoSegment::FindCode");
-    return -1;
-}
-
-unsigned char CAutoSegment::GetFunctionCode(unsigned char)
-{
-    KV_PENDING("CAutoSegment::GetFunctionCode");
-    return 0;
-}
-
-unsigned char CAutoSegment::GetTemp(unsigned char)
-{
-    KV_PENDING("CAutoSegment::GetTemp");
-    return 0;
-}
-
-unsigned char CAutoSegment::SetTemp(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoSegment::SetTemp");
-    return 0;
-}
-
-unsigned char CAutoSegment::SetTempCode(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoSegment::SetTempCode");
-    return 0;
-}
-
-unsigned char CAutoSegment::IsSystemMask(unsigned char)
-{
-    KV_PENDING("CAutoSegment::IsSystemMask");
-    return 0;
-}
-
-unsigned char CAutoStaff::MakeChordCodeTable()
-{
-    KV_PENDING("CAutoStaff::MakeChordCodeTable");
-    return 0;
-=======
     for (int e = 0; e < m_Elements.GetSize(); e++) {
         if (tagCandCode* code = ElementCode(*this, e))
             code->byLinkCode = 0;
@@ -743,113 +588,35 @@ unsigned char CAutoStaff::MakeChordCodeTable()
                    MakeDurKBRuleTable() && MakeMollKBRuleTable()
                ? 1
                : 0;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::Make2DurCodeTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::Make2DurCodeTable");
-    return 0;
-=======
     return MakeCode2Table(m_DurCode2Table, kAutoDurCode2Rows, kAutoDurCode2RowCount);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::Make3DurCodeTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::Make3DurCodeTable");
-    return 0;
-=======
     return MakeCode3Table(m_DurCode3Table, kAutoDurCode3Sets, kAutoDurCode3SetCount);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::Make2MollCodeTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::Make2MollCodeTable");
-    return 0;
-=======
     return MakeCode2Table(m_MollCode2Table, kAutoMollCode2Rows, kAutoMollCode2RowCount);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::Make3MollCodeTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::Make3MollCodeTable");
-    return 0;
-=======
     return MakeCode3Table(m_MollCode3Table, kAutoMollCode3Sets, kAutoMollCode3SetCount);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::MakeDurKBRuleTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::MakeDurKBRuleTable");
-    return 0;
-=======
     return MakeRuleTable(m_DurKBRules, kAutoDurRuleRows, kAutoDurRuleRowCount);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::MakeMollKBRuleTable()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::MakeMollKBRuleTable");
-    return 0;
-}
-
-int CAutoStaff::Search2DurCode(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoStaff::Search2DurCode");
-    return -1;
-}
-
-int CAutoStaff::Search2MollCode(unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoStaff::Search2MollCode");
-    return -1;
-}
-
-int CAutoStaff::Search3DurCode(unsigned char, unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoStaff::Search3DurCode");
-    return -1;
-}
-
-int CAutoStaff::Search3MollCode(unsigned char, unsigned char, unsigned char)
-{
-    KV_PENDING("CAutoStaff::Search3MollCode");
-    return -1;
-}
-
-unsigned char CAutoStaff::SearchDurCode(tagCandidate*, tagCandCode*)
-{
-    KV_PENDING("CAutoStaff::SearchDurCode");
-    return 0;
-}
-
-unsigned char CAutoStaff::SearchMollCode(tagCandidate*, tagCandCode*)
-{
-    KV_PENDING("CAutoStaff::SearchMollCode");
-    return 0;
-}
-
-unsigned char CAutoStaff::SearchDurAreaCode(tagCandidate*, tagCandCode*)
-{
-    KV_PENDING("CAutoStaff::SearchDurAreaCode");
-    return 0;
-}
-
-unsigned char CAutoStaff::SearchMollAreaCode(tagCandidate*, tagCandCode*)
-{
-    KV_PENDING("CAutoStaff::SearchMollAreaCode");
-    return 0;
-=======
     return MakeRuleTable(m_MollKBRules, kAutoMollRuleRows, kAutoMollRuleRowCount);
 }
 
@@ -891,36 +658,20 @@ unsigned char CAutoStaff::SearchDurAreaCode(tagCandidate* candidate, tagCandCode
 unsigned char CAutoStaff::SearchMollAreaCode(tagCandidate* candidate, tagCandCode* code)
 {
     return SearchList(m_MollCode2Table, m_MollCode3Table, candidate, code, true);
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::ProduceCandCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::ProduceCandCode");
-    return 0;
-=======
     for (int i = 0; i < GetMeasCount(); i++) {
         CAutoMeas* meas = GetMeas(i);
         meas->ProduceCandCode();
         meas->CalcuCodeWeight();
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetTypeCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetTypeCode");
-    return 0;
-}
-
-unsigned char CAutoStaff::LinkCandCode(int)
-{
-    KV_PENDING("CAutoStaff::LinkCandCode");
-    return 0;
-=======
     for (int i = 0; i < GetMeasCount(); i++)
         GetMeas(i)->SetTypeCode(90);
     return 1;
@@ -942,30 +693,20 @@ unsigned char CAutoStaff::LinkCandCode(int option)
             return 0;
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::MakeSegment()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::MakeSegment");
-    return 0;
-=======
     SetStartMeasCode();
     SetEndMeasCode();
     SetBeforeEndMeasCode();
     SetFixedPoint();
     AlterFixedPointByWeight(70);
     return SetSegment();
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetStartMeasCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetStartMeasCode");
-    return 0;
-=======
     // A pickup measure gets no chord; the tonic goes to the measure after it.
     const int start = m_byWeakMelody ? 1 : 0;
     if (start == 1) {
@@ -992,15 +733,10 @@ unsigned char CAutoStaff::SetStartMeasCode()
             meas->SetFunctionCode(1, kAreaA);
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetEndMeasCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetEndMeasCode");
-    return 0;
-=======
     CAutoMeas* meas = GetMeas(EndMeasIndex(*this));
     if (!meas)
         return 1;
@@ -1037,15 +773,10 @@ unsigned char CAutoStaff::SetEndMeasCode()
         }
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetBeforeEndMeasCode()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetBeforeEndMeasCode");
-    return 0;
-=======
     const int end = EndMeasIndex(*this);
     CAutoMeas* meas = GetMeas(end);
     if (!meas)
@@ -1125,21 +856,10 @@ unsigned char CAutoStaff::SetBeforeEndMeasCode()
         }
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetFixedPoint()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetFixedPoint");
-    return 0;
-}
-
-unsigned char CAutoStaff::AlterFixedPointByWeight(unsigned char)
-{
-    KV_PENDING("CAutoStaff::AlterFixedPointByWeight");
-    return 0;
-=======
     for (int i = 0; i < GetMeasCount(); i++)
         GetMeas(i)->SetFixedPoint();
     return 1;
@@ -1164,21 +884,10 @@ unsigned char CAutoStaff::AlterFixedPointByWeight(unsigned char threshold)
             meas->CombineCode();
     }
     return 1;
->>>>>>> wt-35b
 }
 
 unsigned char CAutoStaff::SetSegment()
 {
-<<<<<<< HEAD
-    KV_PENDING("CAutoStaff::SetSegment");
-    return 0;
-}
-
-unsigned char CAutoStaff::LinkCode(int)
-{
-    KV_PENDING("CAutoStaff::LinkCode");
-    return 0;
-=======
     for (int i = 0; i < m_Segments.GetSize(); i++)
         DeleteSegment(m_Segments.GetAt(i));
     m_Segments.RemoveAll();
@@ -1234,5 +943,4 @@ unsigned char CAutoStaff::LinkCode(int option)
         linked += m_Segments.GetAt(i)->LinkCode(option);
     // The sum saturates: a byte that wrapped to 0 would end the linking early.
     return static_cast<unsigned char>(std::min(linked, 255));
->>>>>>> wt-35b
 }
