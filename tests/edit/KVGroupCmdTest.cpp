@@ -10,7 +10,6 @@
 namespace {
 
 using kvtest::CanonicalDump;
-using kvtest::EnterNote;
 using kvtest::ExpectRoundTrip;
 using kvtest::HostStep;
 
@@ -239,6 +238,53 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
     ExpectRoundTrip(Doc(), [&] { Doc().MakeSubBeam(0, 0); });
     CKVMsg* live = measplace::Members(*Doc().GetMeasure(7, 0, 0)->GetMsg(0)).at(1);
     EXPECT_EQ(live->m_wFlag & 0x0104, 0x0104);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GroupCmdTest, ChordSymbolsHangUnderTheNearestNote)
+{
+    score->Note(Meas(0, 0), {.x = 0, .y = -12});
+    score->Note(Meas(1, 4), {.x = 128, .y = -12});
+    score->Symbol(Meas(0, 0), MSG_CHORDSYMBOL, 10);
+    score->Symbol(Meas(1, 4), MSG_CHORDSYMBOL, 100);
+    score->Settle();
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+        Doc().BelongChordSymbolToNote();
+    });
+    // The backup gives the symbols new ids, so the notes are found by place.
+    for (auto [staff, m] : {std::pair {0, 0}, std::pair {1, 4}}) {
+        const std::vector<CKVMsg*> notes = Children(Doc().GetMeasure(m, staff, 0), MSG_NOTE);
+        ASSERT_EQ(notes.size(), 1u) << staff;
+        ASSERT_EQ(notes[0]->GetMsgNum(), 1) << staff;
+        EXPECT_EQ(notes[0]->GetMsg(0)->m_byKind, MSG_CHORDSYMBOL) << staff;
+        EXPECT_EQ(notes[0]->GetMsg(0)->m_nPosX, 0) << staff;
+    }
+    EXPECT_TRUE(Children(Doc().GetMeasure(0, 0, 0), MSG_CHORDSYMBOL).empty());
+    EXPECT_TRUE(Children(Doc().GetMeasure(4, 1, 0), MSG_CHORDSYMBOL).empty());
+}
+
+TEST_F(GroupCmdTest, BeamingByTheBeatGroupsEachBeat)
+{
+    FourEighths(0);
+    score->Settle();
+    SelectMeas(0, 0);
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().BindByBeamBeat(1, 0, 0);
+        Walk();
+    }, HostStep::OpenAndBackUp);
+    const std::vector<CKVMsg*> groups = Children(Doc().GetMeasure(0, 0, 0), MSG_BEAM);
+    ASSERT_FALSE(groups.empty());
+    int members = 0;
+    for (CKVMsg* g : groups)
+        members += g->GetMsgNum();
+    EXPECT_EQ(members, 4);
+    EXPECT_TRUE(Children(Doc().GetMeasure(0, 0, 0), MSG_NOTE).empty());
+    EXPECT_EQ(Doc().m_bModified, 1);
 }
 
 } // namespace
