@@ -238,6 +238,22 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
     ExpectRoundTrip(Doc(), [&] { Doc().MakeSubBeam(0, 0); });
     CKVMsg* live = measplace::Members(*Doc().GetMeasure(7, 0, 0)->GetMsg(0)).at(1);
     EXPECT_EQ(live->m_wFlag & 0x0104, 0x0104);
+
+    // A chord member is hit through any of its notes, and its break goes to
+    // each of them.
+    group = score->Beam(Meas(0, 8), {.x = 0, .code = DUR_16TH});
+    score->Note(group, {.x = 0, .y = -12, .code = DUR_16TH});
+    CKVMsg* chord = score->Chord(group, {.x = 32, .code = DUR_16TH}, {0, -24});
+    score->Note(group, {.x = 64, .y = -12, .code = DUR_16TH});
+    score->Settle();
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectRect(Around(HitOf(measplace::ChordNotes(*chord).at(1))));
+    Doc().MakeSubBeam(1, 0);
+    const std::vector<CKVMsg*> members = measplace::Members(*Doc().GetMeasure(8, 0, 0)->GetMsg(0));
+    ASSERT_EQ(members.size(), 3u);
+    for (CKVMsg* note : measplace::ChordNotes(*members[1]))
+        EXPECT_EQ(note->m_wFlag & 0x0108, 0x0108);
+    EXPECT_EQ(members[2]->m_wFlag & 0x0108, 0x0108);
 }
 
 } // namespace
