@@ -95,6 +95,8 @@ void CKVPage::ObjectBackup(int record)
     }
     m_pBackupLink = clone;
     clone->m_pBackupLink = this;
+    // A new pair keeps the score's margins unless its command says otherwise.
+    m_bOwnLayout = false;
 
     if (record) {
         if (doc->AddBackup(UndoEntry::kPage, this)) {
@@ -132,7 +134,7 @@ void CKVPage::ObjectFeedback()
         if (doc->GetPage(static_cast<short>(i)) == this)
             index = i;
     }
-    if (index >= 0) {
+    if (index >= 0 && !m_bOwnLayout && !partner->m_bOwnLayout) {
         // The margins belong to the score, not to the step: the page coming
         // in keeps the boundaries and edges of the page going out.
         auto copyBoundaries = [this, partner]() {
@@ -156,8 +158,9 @@ void CKVPage::ObjectFeedback()
             partner->m_rcPrint.right = m_rcPrint.right;
             partner->SetRightMargin(static_cast<short>(d));
         }
-        doc->SetPage(index, partner);
     }
+    if (index >= 0)
+        doc->SetPage(index, partner);
 
     const bool ossiaCursor = doc->m_pCurBlock && doc->m_pCurBlock->m_byKind == CKVBlock::KIND_OSSIA;
     doc->m_pCurPage = doc->GetPage(doc->m_nCurPage);

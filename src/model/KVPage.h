@@ -140,4 +140,8 @@ public:
     CRect m_rcPrint;
     CRect m_rcSecond;                       // the printable rectangle kept by the position snapshot
     CKVDoc* m_pDoc = nullptr;
+    // In memory only: set on both pages of an undo pair whose step changed
+    // the page layout itself (page set-up), so that undo and redo bring back
+    // each page's own edges and boundaries instead of keeping the current ones.
+    bool m_bOwnLayout = false;
 };

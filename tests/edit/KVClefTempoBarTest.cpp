@@ -309,8 +309,25 @@ TEST_F(ClefTempoBarTest, RestCompressionByModeRefusesWhatItCannotDo)
     EXPECT_EQ(FindKind(score->Meas(2, 0), MSG_MULTIREST)->m_wObjWord, 12);
 }
 
-TEST_F(ClefTempoBarTest, BlockOrderIsRefusedWhenMemoryIsShort)
+TEST_F(ClefTempoBarTest, BlockOrderPutsBlocksAtTheLeftEdgeAndUndoesInOneStep)
 {
+    CKVPage* page = Doc().GetCurrentPage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_GE(page->m_arrBlock.GetSize(), 2);
+    std::vector<LONG> lefts;
+    for (int b = 0; b < page->m_arrBlock.GetSize(); ++b) {
+        page->m_arrBlock.GetAt(b)->m_rcBlock.OffsetRect(20 + 10 * b, 0);
+        lefts.push_back(page->m_arrBlock.GetAt(b)->m_rcBlock.left);
+    }
+    kvtest::ExpectRoundTrip(Doc(), [&] { EXPECT_EQ(Doc().ScoreOrder(0), 1); });
+    page = Doc().GetCurrentPage();
+    for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
+        EXPECT_EQ(page->m_arrBlock.GetAt(b)->m_rcBlock.left, 1) << b;
+    Doc().MultiUndoStart();
+    page = Doc().GetCurrentPage();
+    for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
+        EXPECT_EQ(page->m_arrBlock.GetAt(b)->m_rcBlock.left, lefts[b]) << b;
+
     host.freeBytes = 10;
     EXPECT_EQ(Doc().ScoreOrder(0), 0);
 }

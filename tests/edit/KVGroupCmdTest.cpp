@@ -10,7 +10,6 @@
 namespace {
 
 using kvtest::CanonicalDump;
-using kvtest::EnterNote;
 using kvtest::ExpectRoundTrip;
 using kvtest::HostStep;
 
@@ -37,14 +36,15 @@ protected:
                                                                kWalkTimedOnly);
         }
     }
+    // Four loose eighths; note entry would beam them at once.
     void FourEighths(int meas)
     {
-        for (short start : {0, 120, 240, 360})
-            ASSERT_NE(EnterNote(Meas(0, meas), {.start = start, .y = -12, .code = DUR_EIGHTH}), nullptr);
+        for (short x : {0, 32, 64, 96})
+            score->Note(Meas(0, meas), {.x = x, .y = -12, .code = DUR_EIGHTH});
     }
 };
 
-TEST_F(GroupCmdTest, DISABLED_BeamingByHandMakesAGroupPerMeasureOrDissolves)
+TEST_F(GroupCmdTest, BeamingByHandMakesAGroupPerMeasureOrDissolves)
 {
     FourEighths(0);
     FourEighths(1);
@@ -238,6 +238,69 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
     ExpectRoundTrip(Doc(), [&] { Doc().MakeSubBeam(0, 0); });
     CKVMsg* live = measplace::Members(*Doc().GetMeasure(7, 0, 0)->GetMsg(0)).at(1);
     EXPECT_EQ(live->m_wFlag & 0x0104, 0x0104);
+
+    // A chord member is hit through any of its notes, and its break goes to
+    // each of them.
+    group = score->Beam(Meas(0, 8), {.x = 0, .code = DUR_16TH});
+    score->Note(group, {.x = 0, .y = -12, .code = DUR_16TH});
+    CKVMsg* chord = score->Chord(group, {.x = 32, .code = DUR_16TH}, {0, -24});
+    score->Note(group, {.x = 64, .y = -12, .code = DUR_16TH});
+    score->Settle();
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectRect(Around(HitOf(measplace::ChordNotes(*chord).at(1))));
+    Doc().MakeSubBeam(1, 0);
+    const std::vector<CKVMsg*> members = measplace::Members(*Doc().GetMeasure(8, 0, 0)->GetMsg(0));
+    ASSERT_EQ(members.size(), 3u);
+    for (CKVMsg* note : measplace::ChordNotes(*members[1]))
+        EXPECT_EQ(note->m_wFlag & 0x0108, 0x0108);
+    EXPECT_EQ(members[2]->m_wFlag & 0x0108, 0x0108);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GroupCmdTest, ChordSymbolsHangUnderTheNearestNote)
+{
+    score->Note(Meas(0, 0), {.x = 0, .y = -12});
+    score->Note(Meas(1, 4), {.x = 128, .y = -12});
+    score->Symbol(Meas(0, 0), MSG_CHORDSYMBOL, 10);
+    score->Symbol(Meas(1, 4), MSG_CHORDSYMBOL, 100);
+    score->Settle();
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+        Doc().BelongChordSymbolToNote();
+    });
+    // The backup gives the symbols new ids, so the notes are found by place.
+    for (auto [staff, m] : {std::pair {0, 0}, std::pair {1, 4}}) {
+        const std::vector<CKVMsg*> notes = Children(Doc().GetMeasure(m, staff, 0), MSG_NOTE);
+        ASSERT_EQ(notes.size(), 1u) << staff;
+        ASSERT_EQ(notes[0]->GetMsgNum(), 1) << staff;
+        EXPECT_EQ(notes[0]->GetMsg(0)->m_byKind, MSG_CHORDSYMBOL) << staff;
+        EXPECT_EQ(notes[0]->GetMsg(0)->m_nPosX, 0) << staff;
+    }
+    EXPECT_TRUE(Children(Doc().GetMeasure(0, 0, 0), MSG_CHORDSYMBOL).empty());
+    EXPECT_TRUE(Children(Doc().GetMeasure(4, 1, 0), MSG_CHORDSYMBOL).empty());
+}
+
+TEST_F(GroupCmdTest, BeamingByTheBeatGroupsEachBeat)
+{
+    FourEighths(0);
+    score->Settle();
+    SelectMeas(0, 0);
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().BindByBeamBeat(1, 0, 0);
+        Walk();
+    }, HostStep::OpenAndBackUp);
+    const std::vector<CKVMsg*> groups = Children(Doc().GetMeasure(0, 0, 0), MSG_BEAM);
+    ASSERT_FALSE(groups.empty());
+    int members = 0;
+    for (CKVMsg* g : groups)
+        members += g->GetMsgNum();
+    EXPECT_EQ(members, 4);
+    EXPECT_TRUE(Children(Doc().GetMeasure(0, 0, 0), MSG_NOTE).empty());
+    EXPECT_EQ(Doc().m_bModified, 1);
 }
 
 } // namespace

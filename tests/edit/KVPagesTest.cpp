@@ -206,9 +206,8 @@ TEST_F(PagesTest, PageSetUpMovesEveryPagesFirstBlock)
     const POINT paper {2100, 2970};
     const RECT margins {100, 100, 100, 100};
     const POINT resolution {300, 300};
-    Doc().ResetBackup();
-    Doc().ObjectBackup(1);
-    Doc().ChangePageInfo(paper, margins, 50, 40, resolution);
+    // One undo gives back the page widths, block edges and boundaries.
+    ExpectRoundTrip([&] { Doc().ChangePageInfo(paper, margins, 50, 40, resolution); }, kvtest::kCallerBacksUp);
     for (int p = 0; p < 2; ++p) {
         CKVBlock* lead = Block(p, 0);
         EXPECT_EQ(lead->m_rcBlock.top, Info().m_nFirstBlockY) << p;

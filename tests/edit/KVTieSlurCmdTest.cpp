@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using kvtest::Compare;
@@ -88,6 +90,37 @@ TEST_F(TieSlurCmdTest, SuccessiveEqualNotesTieOncePerCall)
     EXPECT_EQ(EndOf(Starts(n1, MSG_TIE)[0]), n2);
     EXPECT_EQ(EndOf(Starts(n2, MSG_TIE)[0]), n3);
     EXPECT_TRUE(Starts(n3, MSG_TIE).empty());
+}
+
+TEST_F(TieSlurCmdTest, ChordTiesBendTheLowerHalfDownAndTheUpperHalfUp)
+{
+    score->Chord(Meas(0, 0), {.x = 0}, {0, -8, -16, -24});
+    score->Chord(Meas(0, 0), {.x = 128}, {0, -8, -16, -24});
+    score->Settle();
+    SelectMeas(0, 0);
+    // Collecting marks the chord notes as selected; let the dump before see it.
+    Doc().GetSelMsgCount(0);
+    ExpectRoundTrip(Doc(), [&] { Doc().BindByTie(1, 8, 0, 14, 0); }, HostStep::OpenAndBackUp, Compare::Stored);
+    CKVMsg* chord = nullptr;
+    tickmath::ForEachChild(*Doc().GetMeasure(0, 0, 0), [&](CKVMsg* child, short) {
+        if (!chord && child->m_byKind == MSG_CHORD && child->m_nPosX == 0)
+            chord = child;
+        return false;
+    });
+    ASSERT_NE(chord, nullptr);
+    std::vector<CKVMsg*> notes = measplace::ChordNotes(*chord);
+    ASSERT_EQ(notes.size(), 4u);
+    // Lower on the staff means a larger y.
+    std::sort(notes.begin(), notes.end(), [](CKVMsg* a, CKVMsg* b) { return a->m_nPosY > b->m_nPosY; });
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const std::vector<CKVMsg*> ties = Starts(notes[i], MSG_TIE);
+        ASSERT_EQ(ties.size(), 1u) << i;
+        if (i < 2)
+            EXPECT_GT(ties[0]->m_nLayout1, 0) << i;
+        else
+            EXPECT_LT(ties[0]->m_nLayout1, 0) << i;
+        EXPECT_EQ(ties[0]->m_nLayout1, ties[0]->m_nLayout2) << i;
+    }
 }
 
 TEST_F(TieSlurCmdTest, OuterNotesSlurOrTieAndATieStopsTheRecord)
