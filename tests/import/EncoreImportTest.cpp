@@ -515,11 +515,10 @@ TEST_F(EncoreImport, HiddenStavesHandTheirEndingsDown)
     EXPECT_EQ(first->GetStaffNum(), 2);
     EXPECT_EQ(run.Meas(1, 0)->m_byEndingPos, CKVMeas::ENDING_BEGINS);
     EXPECT_STREQ(run.Meas(1, 0)->m_szEndingText, "1. ");
-    // Of two hidden staves one stays, and its y comes from its own record.
+    // Both hidden staves of the second block go; its first staff stays.
     CKVBlock* second = run.Block(0, 1);
-    ASSERT_EQ(second->GetStaffNum(), 2);
-    const short kept = second->GetStaff(1)->GetIndexInSystem();
-    EXPECT_EQ(second->m_arrStaffY[1], (kept == 1 ? 400 : 100) - 56 - second->m_rcBlock.top + 24);
+    ASSERT_EQ(second->GetStaffNum(), 1);
+    EXPECT_EQ(second->GetStaff(0)->GetIndexInSystem(), 0);
 }
 
 // --- atraing.enc ------------------------------------------------------------
