@@ -22,8 +22,6 @@
 
 namespace {
 
-// The largest score the engine keeps on one staff.
-constexpr int kMaxMeasures = 32000;
 constexpr DWORD kMinFirstBlock = 96;
 constexpr int kLyricLinePositions = 8;
 constexpr WORD kLyricMarkerUnset = 0x8000;
