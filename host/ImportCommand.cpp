@@ -2,11 +2,13 @@
 
 #include "KvcFile.h"
 #include "import/EncDoc.h"
+#include "import/BrenloImport.h"
 #include "import/EncImport.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <unistd.h>
 
@@ -75,12 +77,43 @@ int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
     return status;
 }
 
-// The import of every file that is neither Encore nor KVC. The Brenlo import
-// goes here once the library has it; until then no such file is a score.
-int ImportOtherScore(Host&, const std::string& in, const std::string&)
+// Every file that is neither Encore nor KVC is taken as one Brenlo page
+// buffer, which has no mark of its own: it is a score only when the
+// conversion accepts all of it.
+int ImportOtherScore(Host&, const std::string& in, const std::string& out)
 {
-    CannotBeRead(in);
-    return 1;
+    std::vector<BYTE> buffer;
+    DWORD size = 0;
+    try {
+        CFile file(in.c_str(), CFile::modeRead | CFile::typeBinary);
+        size = file.GetLength();
+        if (size > kvimport::kMaxBrenloBytes) {
+            CannotBeRead(in);
+            return 1;
+        }
+        buffer.resize(size > 0 ? size : 1);
+        if (size > 0 && file.Read(buffer.data(), size) != size) {
+            CannotBeRead(in);
+            return 1;
+        }
+    } catch (CFileException&) {
+        CannotBeRead(in);
+        return 1;
+    }
+    auto doc = std::make_unique<CKVDoc>();
+    switch (kvimport::ImportBrenloBuffer(*doc, buffer.data(), size, 0)) {
+    case kvimport::BrenloImportResult::Imported:
+        break;
+    case kvimport::BrenloImportResult::TooManyMeasures:
+        std::fprintf(stderr, "kvorel: %s is a score beyond 255 staves or 32,000 staff measures, which is not imported\n",
+                     in.c_str());
+        return 1;
+    default:
+        CannotBeRead(in);
+        return 1;
+    }
+    doc->ConvertImportedTexts();
+    return WriteImported(out, *doc);
 }
 
 } // namespace

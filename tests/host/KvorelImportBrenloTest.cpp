@@ -1,7 +1,4 @@
-// The Brenlo road of `kvorel import`. Kept out of the build (tests/host/
-// takes only the files directly inside it) until the command is there; move
-// it up into tests/host/ when `kvorel import` sends other files to the
-// Brenlo import.
+// The Brenlo road of `kvorel import`: files that are neither Encore nor KVC.
 
 #include "support/BrenloBuffer.h"
 #include "support/KvTest.h"
