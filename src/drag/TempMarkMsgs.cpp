@@ -1,6 +1,7 @@
 // The clef, bar-line and note-mark images.
 
 #include "drag/TempMarkMsgs.h"
+#include "drag/DragGlyph.h"
 
 #include "document/KVDoc.h"
 #include "model/GlyphTables.h"
@@ -17,23 +18,8 @@ constexpr BYTE kDynamicMark = 135;
 constexpr BYTE kPedalMark = 136;
 constexpr BYTE kFingering = 137;
 
-CSize Measure(CDC* dc, BYTE code)
-{
-    SIZE size {0, 0};
-    if (code) {
-        const char text = static_cast<char>(code);
-        MyGetTextExtent(dc, &text, 1, &size);
-    }
-    return CSize(size.cx, size.cy);
-}
-
-void Draw(CDC* dc, BYTE code, int x, int y)
-{
-    if (!code)
-        return;
-    const char text = static_cast<char>(code);
-    MyDrawTextOut(dc, x, y, &text, 1);
-}
+using kvdrag::DrawGlyph;
+using kvdrag::MeasureGlyph;
 
 // The music font at the document's first metric, selected with baseline
 // alignment; the destructor puts the old font and alignment back.
@@ -175,14 +161,14 @@ void CTempMsgAlongMeas::DrawDraging(CDC* dc)
                 y -= L;
         }
         if (first) {
-            const CSize size = Measure(dc, first);
+            const CSize size = MeasureGlyph(dc, first);
             w = size.cx;
             h = size.cy;
-            Draw(dc, first, x, y);
+            DrawGlyph(dc, first, x, y);
         }
         if (second) {
-            h += Measure(dc, second).cy >> 1;
-            Draw(dc, second, x + dx, y + dy);
+            h += MeasureGlyph(dc, second).cy >> 1;
+            DrawGlyph(dc, second, x + dx, y + dy);
         }
     }
     m_rcBound = CRect(-8 - (w >> 1), -h, (w >> 1) + 5, h >> 1);
@@ -301,10 +287,10 @@ void CTempMsgBelongNoteMeas::DrawDraging(CDC* dc)
         default: break;
         }
         if (glyph) {
-            const CSize size = Measure(dc, glyph);
+            const CSize size = MeasureGlyph(dc, glyph);
             w = size.cx;
             h = size.cy;
-            Draw(dc, glyph, x, y);
+            DrawGlyph(dc, glyph, x, y);
         }
         m_rcBound = CRect(-(w >> 1), -h, (w >> 1) + 5, h >> 1);
     }

@@ -1,6 +1,7 @@
 // The note, rest and tuplet-number image.
 
 #include "drag/TempNoteMsg.h"
+#include "drag/DragGlyph.h"
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
@@ -17,23 +18,8 @@ constexpr DWORD kGraceEntryAfter = 0x20;
 constexpr BYTE kHalfRest = 0xB5;
 constexpr BYTE kWholeRest = 0xB4;
 
-CSize Measure(CDC* dc, BYTE code)
-{
-    SIZE size {0, 0};
-    if (code) {
-        const char text = static_cast<char>(code);
-        MyGetTextExtent(dc, &text, 1, &size);
-    }
-    return CSize(size.cx, size.cy);
-}
-
-void Draw(CDC* dc, BYTE code, int x, int y)
-{
-    if (!code)
-        return;
-    const char text = static_cast<char>(code);
-    MyDrawTextOut(dc, x, y, &text, 1);
-}
+using kvdrag::DrawGlyph;
+using kvdrag::MeasureGlyph;
 
 } // namespace
 
@@ -110,8 +96,8 @@ void CTempNoteMsg::DrawDraging(CDC* dc)
             head = kWholeRest;
         CSize headSize(0, 0);
         if (head) {
-            headSize = Measure(dc, head);
-            Draw(dc, head, x, y);
+            headSize = MeasureGlyph(dc, head);
+            DrawGlyph(dc, head, x, y);
         }
         const int w = headSize.cx;
         const int hh = headSize.cy;
@@ -119,29 +105,29 @@ void CTempNoteMsg::DrawDraging(CDC* dc)
         int flagWidth = 0;
         if (note) {
             if (d > 1) {
-                stemHeight = Measure(dc, codeUpBar).cy;
-                Draw(dc, codeUpBar, x, y);
+                stemHeight = MeasureGlyph(dc, codeUpBar).cy;
+                DrawGlyph(dc, codeUpBar, x, y);
             }
             if (d > 3 && d < 9) {
                 const BYTE flag = GlyphAt(codeUpTail, d);
-                flagWidth = Measure(dc, flag).cx;
-                Draw(dc, flag, x, y);
+                flagWidth = MeasureGlyph(dc, flag).cx;
+                DrawGlyph(dc, flag, x, y);
             }
             if (d == 4 && grace) {
                 if (edit & kGraceEntry)
-                    Draw(dc, codeGraceAdd[2], x, y);
+                    DrawGlyph(dc, codeGraceAdd[2], x, y);
                 else
-                    Draw(dc, codeGraceAdd[0], x - (w >> 1), y);
+                    DrawGlyph(dc, codeGraceAdd[0], x - (w >> 1), y);
             }
         }
         int dotWidth = 0;
         if (dots == 1 || dots == 2) {
-            dotWidth = Measure(dc, codeDot).cx;
+            dotWidth = MeasureGlyph(dc, codeDot).cx;
             const int dotX = x + MulDiv(w, 3, 2);
-            Draw(dc, codeDot, dotX, y - (w >> 1));
+            DrawGlyph(dc, codeDot, dotX, y - (w >> 1));
             if (dots == 2) {
                 dotWidth *= 2;
-                Draw(dc, codeDot, dotX + L, y - (w >> 1));
+                DrawGlyph(dc, codeDot, dotX + L, y - (w >> 1));
             }
         }
         m_rcBound.left = -(w >> 1) - 1;

@@ -3,6 +3,7 @@
 
 #include "harmony/ChordSurfix.h"
 
+#include "harmony/CappedFile.h"
 #include "harmony/ChordRtBsInfo.h"
 #include "model/TextHelpers.h"
 
@@ -159,29 +160,10 @@ int CChordSurfixProc::ReadSurfixInfos(const CString& folder, const CString& name
     if (!EnterDictionaryFolder(folder))
         return 0;
 
+    // The file may be shorter than it said by the time it is read.
     std::vector<char> text;
-    try {
-        CFile file;
-        if (!file.Open(DictionaryPath(folder, name), CFile::modeRead | CFile::typeBinary))
-            return 0;
-        const DWORD length = file.GetLength();
-        if (length > kMaxDictionaryBytes)
-            return 0;
-        text.resize(length);
-        // The file may be shorter than it said by the time it is read.
-        UINT got = 0;
-        while (got < length) {
-            const UINT n = file.Read(text.data() + got, length - got);
-            if (n == 0)
-                break;
-            got += n;
-        }
-        text.resize(got);
-    } catch (const CFileException&) {
+    if (!kvharmony::ReadCappedFile(DictionaryPath(folder, name), kMaxDictionaryBytes, text))
         return 0;
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
 
     // Lines "name=codes" ending in CR, CR LF or the end of the text. A line
     // without '=' runs into the next suffix's name.

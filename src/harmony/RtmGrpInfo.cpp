@@ -2,6 +2,7 @@
 
 #include "harmony/RtmGrpInfo.h"
 
+#include "harmony/CappedFile.h"
 #include "harmony/ChordRtBsInfo.h"
 #include "model/TextHelpers.h"
 
@@ -201,28 +202,10 @@ int CRtmGrpInfo::ReadRtmInfos(const CString& folder)
     SetCurrentDirectoryA(szCurDirectory);
 
     std::vector<char> text;
-    try {
-        CFile file;
-        if (!file.Open(GroupFilePath(folder, m_strGrpName), CFile::modeRead | CFile::typeBinary))
-            return 0;
-        const DWORD length = file.GetLength();
-        if (length < 1 || length > kMaxGroupFileBytes)
-            return 0;
-        text.resize(length);
-        UINT got = 0;
-        while (got < length) {
-            const UINT n = file.Read(text.data() + got, length - got);
-            if (n == 0)
-                break;
-            got += n;
-        }
-        if (got < length)
-            return 0;
-    } catch (const CFileException&) {
+    bool complete = false;
+    if (!kvharmony::ReadCappedFile(GroupFilePath(folder, m_strGrpName), kMaxGroupFileBytes, text, &complete) ||
+        !complete || text.empty())
         return 0;
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
 
     // Lines "pattern=file" ending in CR LF, a lone CR or the end of the
     // text. A line without '=' runs into the next pattern's name.
