@@ -326,7 +326,8 @@ int CEncDoc::ReadBlocks(CDialog* dialog, CFile& file)
     if (!ended && IsTag(tag, "COLR")) {
         if (!ReadBody(file, swap, body))
             return 0;
-        std::memcpy(m_byColor, body.data(), std::min(body.size(), kColorSize));
+        if (!body.empty())
+            std::memcpy(m_byColor, body.data(), std::min(body.size(), kColorSize));
         if (swap)
             encio::SwapWord(m_byColor);
         if (!nextTag())

@@ -221,7 +221,7 @@ TEST_F(EncoreReader, OptionalBlocksAndTheEndOfTheFile)
     EXPECT_EQ(std::string(fontRead.doc->m_arrFontName[2]), "FontB");
     EXPECT_EQ(fontRead.doc->m_arrFontName[3].GetLength(), 255);
 
-    for (size_t size : {100u, 200u}) {
+    for (size_t size : {0u, 100u, 200u}) { // an empty block keeps the table
         EncoreFile colors = MinimalEncore();
         colors.blocks = {EncColor(std::vector<BYTE>(size, 0x77)), EncDrum()};
         EncRead read = ReadEncore(WriteEncore(colors, EncoreOrder::Scow));
