@@ -63,3 +63,7 @@
 #include "drag/TempMarkMsgs.h"
 #include "drag/TempTextMsgs.h"
 #include "drag/TempChordSymbol.h"
+#include "drag/TempGraphMsg.h"
+#include "drag/TempShapes.h"
+#include "drag/TempCustomSymbolMsg.h"
+#include "drag/TempAcciMsg.h"

@@ -225,23 +225,32 @@ short CTempMsg::EndDrag(CPoint pt)
     }
     M.MakeMsgCtrlPoint();
     M.m_dwMsgId = 0;
-
-    CKVPage* pageBackedUp = nullptr;
-    bool measBackedUp = false;
     if (!moved) {
         M.m_crColor = doc->m_CtrlTool.m_crCurrent;
         M.m_byVoice = static_cast<BYTE>(doc->m_CtrlTool.m_wActiveVoice);
         M.m_lHeight = doc->m_CtrlTool.m_nCurLineWidth;
         M.m_wSize = MSG_SIZE_NORMAL;
         M.m_byReplace &= 0x0F;
-        M.SetHead(0, nullptr);
-    } else {
+        // A custom symbol is its block: a new one keeps what MakeMsg gave it.
+        if (M.m_byKind != MSG_CUSTOM)
+            M.SetHead(0, nullptr);
+    }
+    InsertDropped(M, meas);
+    return 1;
+}
+
+void CTempMsg::InsertDropped(CKVMsg& M, CKVMeas* meas)
+{
+    CKVDoc* doc = m_pDoc;
+    CKVMsg* moved = m_pMovedMsg;
+    m_pMovedMsg = nullptr;
+    CKVPage* pageBackedUp = nullptr;
+    bool measBackedUp = false;
+    if (moved) {
         if (moved->m_pPage) {
             // A title text or anything else off the document's pages stays.
-            if (!IsPageOf(*doc, moved->m_pPage)) {
-                m_pMovedMsg = nullptr;
-                return 1;
-            }
+            if (!IsPageOf(*doc, moved->m_pPage))
+                return;
             auto* page = static_cast<CKVPage*>(moved->m_pPage);
             page->ObjectBackup(1);
             if (CKVMsg* live = page->GetNewPtr2(moved))
@@ -251,10 +260,8 @@ short CTempMsg::EndDrag(CPoint pt)
                 pageBackedUp = nullptr;
         } else {
             CKVMeas* holder = tickmath::MeasureOf(moved);
-            if (!holder) {
-                m_pMovedMsg = nullptr;
-                return 1;
-            }
+            if (!holder)
+                return;
             holder->ObjectBackup(1, 1);
             if (CKVMsg* live = holder->GetNewPtr2(moved))
                 moved = live;
@@ -266,7 +273,6 @@ short CTempMsg::EndDrag(CPoint pt)
         }
         if (m_byAltState == 0)
             doc->DeleteMsg(moved, CKVCtrlTool::m_fIsAutoPos);
-        m_pMovedMsg = nullptr;
     }
 
     if (meas) {
@@ -287,7 +293,6 @@ short CTempMsg::EndDrag(CPoint pt)
         if (CKVPage* page = doc->GetCurrentPage())
             doc->AddMsg(page, &M, 1, 0);
     }
-    return 1;
 }
 
 // --- Placement -------------------------------------------------------------

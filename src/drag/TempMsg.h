@@ -77,6 +77,10 @@ protected:
     // Writes kind, x and y (and with `offsets` dx and dy) of placed points,
     // on the measure's 0-256 scale and staff size when there is a measure.
     void FillPlaced(CKVMsg* msg, BYTE kind, CKVMeas* meas, CPoint first, CPoint second, bool offsets);
+    // The end of a drop, M filled: a moved message leaves its holder (kept
+    // with Alt) and is forgotten; M goes into `meas`, or onto the current
+    // page when it is null. Each holder is backed up once.
+    void InsertDropped(CKVMsg& M, CKVMeas* meas);
     // The view point of a moved message's x and y words, from the cursor
     // block, staff and measure that the host's hit test has set.
     CPoint StartPoint(CKVMsg& msg);
