@@ -113,6 +113,10 @@ CKVMsg& CTempCustomSymbolMsg::MakeMsg(CPoint pt, CKVMeas*&)
 
 void CTempCustomSymbolMsg::MakeMsg(CPoint pt, CKVMsg* msg, CKVMeas*& meas)
 {
+    // Without its block the drop would replace the symbol by an empty one:
+    // the message stays unfilled and nothing changes.
+    if (!m_pHead || m_wHeadLen == 0)
+        return;
     *msg = MakeMsg(CPoint(pt.x - m_ptThird.x, pt.y - m_ptThird.y), meas);
 }
 

@@ -27,7 +27,8 @@ public:
     // Kind 80.
     virtual void Initialize();
 
-    // The model placed where the image stands (pt less the grab offset).
+    // The model placed where the image stands (pt less the grab offset);
+    // nothing without a block in the model's head.
     void MakeMsg(CPoint pt, CKVMsg* msg, CKVMeas*& meas) override;
     // The symbol's strokes at the position, from the moved message's block
     // or, for a new symbol, the model's; the bounding rectangle becomes

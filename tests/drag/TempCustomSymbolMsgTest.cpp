@@ -140,13 +140,24 @@ TEST_F(TempCustomSymbolMsgTest, NoBlockNoSymbol)
     EXPECT_EQ(Dump(), before);
     EXPECT_EQ(UndoSteps(), steps);
 
+    // A symbol moved by a template whose model has no block stays.
+    CKVMsg* k = K();
+    const std::string withK = Dump();
+    {
+        CTempCustomSymbolMsg empty;
+        ASSERT_EQ(empty.BeginDrag({260, 370}, &Doc(), 100, k, 0), 1);
+        empty.Drag(&View(), {400, 500});
+        empty.EndDrag({400, 500});
+    }
+    EXPECT_EQ(Dump(), withK);
+
     // Dropped through the protocol a new symbol keeps its block.
     CTempCustomSymbolMsg t;
     GiveHead(t, B);
     ASSERT_EQ(t.BeginDrag({300, 400}, &Doc(), 100, nullptr, 0), 1);
     t.Drag(&View(), {310, 400});
     t.EndDrag({310, 400});
-    ASSERT_EQ(PageSymbols(), 1);
+    ASSERT_EQ(PageSymbols(), 2);
     EXPECT_EQ(HeadOf(*LastOnPage()), B);
 }
 
