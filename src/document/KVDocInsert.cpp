@@ -55,6 +55,9 @@ CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPos
     tmpl->m_pSystem = parent->m_pSystem;
     tmpl->m_pParent = parent;
     *msg = *tmpl;
+    // A chord symbol keeps its own suffix, fret board and rhythm copy.
+    if (auto* chord = dynamic_cast<CChordSymbol*>(msg))
+        chord->CreateFrom(tmpl);
 
     CKVMeas* meas = parent->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(parent) : nullptr;
     if (tmpl->m_byKind == MSG_MEASREPEAT) {
