@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -606,14 +607,29 @@ std::shared_ptr<const RealizedFont> RealizeUncached(const LOGFONTA& logFont, LON
 
 std::string CacheKey(const LOGFONTA& logFont, LONG deviceHeight, double xStretch)
 {
-    // The face as spelt: the realisation reports the requested face.
+    // The face as spelt: the realisation reports the requested face. Every
+    // text measurement asks for its font, so the fields are written without
+    // printf, in the form "\n%d %.9g %d %d %d %d %d %d %u".
     std::string key = FaceNameOf(logFont);
-    char fields[160];
+    key.reserve(key.size() + 64);
+    auto put = [&key](char before, auto value) {
+        char digits[32];
+        key += before;
+        key.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    put('\n', int(deviceHeight));
+    char stretch[32];
+    key += ' ';
+    key.append(stretch, std::to_chars(stretch, stretch + sizeof stretch, xStretch, std::chars_format::general, 9).ptr);
+    put(' ', int(logFont.lfWeight));
+    put(' ', int(logFont.lfItalic != 0));
+    put(' ', int(logFont.lfUnderline != 0));
+    put(' ', int(logFont.lfStrikeOut != 0));
+    put(' ', int(logFont.lfCharSet));
+    put(' ', int(logFont.lfEscapement));
     // The ANSI code page belongs to the key: DEFAULT_CHARSET decodes by it.
-    std::snprintf(fields, sizeof fields, "\n%d %.9g %d %d %d %d %d %d %u", int(deviceHeight), xStretch,
-        int(logFont.lfWeight), int(logFont.lfItalic != 0), int(logFont.lfUnderline != 0),
-        int(logFont.lfStrikeOut != 0), int(logFont.lfCharSet), int(logFont.lfEscapement), unsigned(GetACP()));
-    return key + fields;
+    put(' ', unsigned(GetACP()));
+    return key;
 }
 
 } // namespace
