@@ -346,6 +346,19 @@ TEST_F(BrenloConvert, LyricsLowerTheirLineOncePerMeasure)
     EXPECT_EQ(capped, 1);
 }
 
+TEST_F(BrenloConvert, LyricTextsBecomeUtf16InTheCodePage)
+{
+    BrenloSymbol note = NoteAt(41, 80);
+    note.lyrics = {BrenloLyric {0, "caf\xE9", 0, 0, 16, 0, 0, 0}};
+    ASSERT_EQ(Import(OneSystem({note, BarAt(80, 578)})), kvimport::BrenloImportResult::Imported);
+    const std::vector<CKVMsg*> lyrics = All(Meas(0), MSG_LYRIC);
+    ASSERT_EQ(lyrics.size(), 1u);
+    unsigned char* head = nullptr;
+    ASSERT_EQ(lyrics[0]->GetHead(&head), 24);
+    EXPECT_EQ(head[12], 4);
+    EXPECT_EQ(std::vector<BYTE>(head + 16, head + 24), (std::vector<BYTE> {0x63, 0, 0x61, 0, 0x66, 0, 0xE9, 0}));
+}
+
 TEST_F(BrenloConvert, ClefsSetTheClefInForce)
 {
     ASSERT_EQ(Import(OneSystem({BrClef(0, 0x23), NoteAt(59, 100), BarAt(100, 200), NoteAt(200, 240),
