@@ -17,6 +17,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -453,9 +454,33 @@ private:
     TextDecoration m_decoration;
 };
 
+// The request that Realize answered last and its answer: text is measured
+// and drawn font by font, so most requests repeat the one before, and the
+// answer is then given without building the cache key.
+struct LastRequest {
+    bool valid = false;
+    LOGFONTA logFont {};
+    LONG deviceHeight = 0;
+    double xStretch = 0;
+    UINT codePage = 0;
+    std::shared_ptr<const RealizedFont> font;
+
+    // The same cache entry: the fields the key is made of are equal.
+    bool Matches(const LOGFONTA& f, LONG height, double stretch, UINT acp) const
+    {
+        return valid && height == deviceHeight && stretch == xStretch && acp == codePage
+               && f.lfWeight == logFont.lfWeight && (f.lfItalic != 0) == (logFont.lfItalic != 0)
+               && (f.lfUnderline != 0) == (logFont.lfUnderline != 0)
+               && (f.lfStrikeOut != 0) == (logFont.lfStrikeOut != 0) && f.lfCharSet == logFont.lfCharSet
+               && f.lfEscapement == logFont.lfEscapement
+               && std::strncmp(f.lfFaceName, logFont.lfFaceName, LF_FACESIZE) == 0;
+    }
+};
+
 struct RealizeState {
     std::map<std::string, std::shared_ptr<const RealizedFont>> fonts;
     std::map<std::string, std::shared_ptr<LoadedFace>> faces;
+    LastRequest last;
 };
 
 RealizeState& State()
@@ -639,6 +664,7 @@ void ForgetRealizedFonts()
     std::lock_guard lock(EngineMutex());
     State().fonts.clear();
     State().faces.clear();
+    State().last = {};
 }
 
 } // namespace detail
@@ -650,14 +676,22 @@ std::shared_ptr<const RealizedFont> Realize(const LOGFONTA& logFont, LONG device
     xStretch = std::clamp(xStretch, 1.0 / 1024, 1024.0);
     std::lock_guard lock(detail::EngineMutex());
     auto& fonts = detail::State().fonts;
+    detail::LastRequest& last = detail::State().last;
+    const UINT codePage = GetACP();
+    if (last.Matches(logFont, deviceHeight, xStretch, codePage))
+        return last.font;
     const std::string key = detail::CacheKey(logFont, deviceHeight, xStretch);
     const auto found = fonts.find(key);
-    if (found != fonts.end())
-        return found->second;
-    std::shared_ptr<const RealizedFont> font = detail::RealizeUncached(logFont, deviceHeight, xStretch);
-    if (fonts.size() >= detail::kMaxCachedFonts)
-        fonts.clear();
-    fonts.emplace(key, font);
+    std::shared_ptr<const RealizedFont> font;
+    if (found != fonts.end()) {
+        font = found->second;
+    } else {
+        font = detail::RealizeUncached(logFont, deviceHeight, xStretch);
+        if (fonts.size() >= detail::kMaxCachedFonts)
+            fonts.clear();
+        fonts.emplace(key, font);
+    }
+    last = {true, logFont, deviceHeight, xStretch, codePage, font};
     return font;
 }
 
