@@ -302,7 +302,6 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     // A page without systems makes no score.
     if (measures == 0)
         return 0;
-    page->m_failure = BrenloFailure::None;
 
     BrenloPassState state(*this);
 
@@ -492,6 +491,7 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(m_pCurBlock->m_nFirstMeas) : nullptr;
     m_bModified = 1;
     m_bSpacingApplied = 1;
+    page->m_failure = BrenloFailure::None;
     state.Commit();
     return 1;
 }

@@ -489,10 +489,12 @@ TEST_F(BrenloConvert, AFailedAllocationLeavesTheDocumentAsItWas)
         if (result == 1) {
             EXPECT_EQ(doc->GetPage(0)->GetBlockNum(), 2);
             EXPECT_EQ(doc->m_bBackupRecord, 1);
+            EXPECT_EQ(page.m_failure, BrenloFailure::None);
             break;
         }
         ++failed;
         ASSERT_TRUE(DocState(*doc) == before);
+        EXPECT_EQ(page.m_failure, BrenloFailure::Damaged);
     }
     // The parse and the skeleton both allocate.
     EXPECT_GT(failed, 10);
