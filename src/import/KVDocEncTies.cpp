@@ -187,18 +187,21 @@ void CKVDoc::EncToKVC_8vab(CDialog* progress, CEncDoc* enc)
                     if (open.piece && i == 0) {
                         // The run goes on in a new block: a new piece from
                         // the start of its first measure.
+                        const WORD value = open.piece->m_wDuration;
+                        const short y = open.piece->m_nPosY;
+                        const short hook = open.piece->m_nPosY2;
+                        const COLORREF color = open.piece->m_crColor;
+                        open.Close(open.remaining - 3 * L);
                         CKVMsg* next = KvNew<CKVMsg>();
                         if (!next) {
                             ReportOutOfMemory(1);
-                            open.Discard();
                             return;
                         }
                         next->m_byKind = MSG_OCTAVE;
-                        next->m_wDuration = open.piece->m_wDuration;
-                        next->m_nPosY = open.piece->m_nPosY;
-                        next->m_nPosY2 = open.piece->m_nPosY2;
-                        next->m_crColor = open.piece->m_crColor;
-                        open.Close(open.remaining - 3 * L);
+                        next->m_wDuration = value;
+                        next->m_nPosY = y;
+                        next->m_nPosY2 = hook;
+                        next->m_crColor = color;
                         open.piece = next;
                         open.owner = meas;
                         open.remaining = toRight - meas->m_nHeaderWidth;
