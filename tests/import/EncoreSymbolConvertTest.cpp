@@ -406,6 +406,44 @@ TEST_F(EncoreSymbolConvert, BracketsAndGraphicShapes)
     }
 }
 
+struct Seen {
+    BYTE kind;
+    short x, y, dx, dy;
+    WORD extra;
+    DWORD word;
+    LONG width;
+    bool operator==(const Seen&) const = default;
+};
+
+TEST_F(EncoreSymbolConvert, ASco5FileGivesTheSameMessages)
+{
+    const std::initializer_list<int> shape {0, 0, 40, -8, 0, 160, 4};
+    const std::vector<std::pair<EncoreSymbol, Call>> cases {
+        {Line(33, {40, 0, 50, -4, 2, 30, 2, 1}), ByFull(&CKVDoc::EncToKVC_PageSlur)},
+        {Shape(29, {0, 0, 40, 4, 0, 160, 12}, 0, 1), ByFull(&CKVDoc::EncToKVC_Crescendo)},
+        {Shape(36, shape, 2, 2), ByFull(&CKVDoc::EncToKVC_PolyLine)},
+        {Shape(25, shape, 2, 0), ByFull(&CKVDoc::EncToKVC_Graphic)},
+        {Shape(28, shape, 2, 1), ByFull(&CKVDoc::EncToKVC_Graphic)},
+    };
+    for (const auto& [symbol, call] : cases) {
+        SCOPED_TRACE(int(symbol.kind));
+        std::vector<Seen> seen[2];
+        for (EncoreOrder order : {EncoreOrder::Scow, EncoreOrder::Sco5}) {
+            EncSymbolScore s;
+            ASSERT_EQ(Convert(s, symbol, call, order), 1);
+            CKVMeas* meas = s.Meas(0);
+            for (short i = 0; i < meas->GetMsgNum(); ++i) {
+                const CKVMsg* m = meas->GetMsg(i);
+                seen[static_cast<int>(order)].push_back(
+                    {m->m_byKind, m->m_nPosX, m->m_nPosY, m->m_nPosX2, m->m_nPosY2, m->m_wObjWord, m->m_dwWord,
+                     m->m_lHeight});
+            }
+        }
+        EXPECT_FALSE(seen[0].empty());
+        EXPECT_EQ(seen[0], seen[1]);
+    }
+}
+
 struct MemberForm {
     const char* name;
     BYTE byKind;
