@@ -63,6 +63,26 @@ protected:
     }
 };
 
+TEST_F(EncoreSymbolConvert, SpansStayInsideTheMeasureList)
+{
+    EncSymbolScore s;
+    ASSERT_EQ(s.Load(FourMeasureEncore({})), 1);
+    int span = -1;
+    EXPECT_TRUE(EncSpan(s.enc, 0, 40, 30, 3, false, span));
+    EXPECT_EQ(span, (200 - 40) + 30 + 150 + 180);
+    EXPECT_TRUE(EncSpan(s.enc, 3, 40, 30, 0, false, span));
+    EXPECT_EQ(span, -10);
+    EXPECT_TRUE(EncSpan(s.enc, 1, 40, 30, -2, true, span));
+    EXPECT_EQ(span, -10);
+    span = 7;
+    EXPECT_FALSE(EncSpan(s.enc, 1, 40, 30, -1, false, span));
+    EXPECT_FALSE(EncSpan(s.enc, 0, 40, 30, 4, false, span));
+    EXPECT_FALSE(EncSpan(s.enc, 3, 40, 30, 1, true, span));
+    EXPECT_FALSE(EncSpan(s.enc, 0x7FFFFFF0, 40, 30, 0x7FFF, false, span));
+    EXPECT_EQ(span, 7);
+    EXPECT_EQ(EncStandardY(6, -32768), static_cast<short>(6 + 32768 * 3));
+}
+
 struct PointCase {
     BYTE byKind;
     Call call;
