@@ -6,6 +6,7 @@
 #include "platform/MulDiv.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 // The Encore marks, lines and shapes of symbol type 5. Each builds its

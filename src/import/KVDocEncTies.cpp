@@ -93,7 +93,10 @@ int CKVDoc::EncToKVC_NoneProcTie(CEncDoc* enc, CPtrArray& ties, BYTE voice)
         if (!slur)
             continue;
 
-        // A free curve to the end point in the next measure.
+        // A free curve to the end point in the next measure, in the live
+        // measure should the binding have backed it up.
+        if (CKVMeas* live = meas->GetCurBackupObj())
+            meas = live;
         const int dx = (encMeas->wMeasDistance() - startX) + tie->DataShort(2);
         CKVMsg msg;
         msg.m_byKind = MSG_PAGESLUR;
