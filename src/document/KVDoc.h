@@ -27,6 +27,9 @@ class CUPage;
 class CUNote;
 class CDialog;
 class CEncDoc;
+class CEncMeas;
+class CEncSymbol;
+class CEncSystem;
 struct ENC_SUBTITTLE;
 struct ENC_COPYRIGHT;
 struct SelRect;
@@ -964,6 +967,54 @@ public:
     void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
+
+    // Defined in import/KVDocEncSymbols.cpp
+    // Encore marks, lines and shapes (symbol type 5), each into its score
+    // message(s) in the native measure. 1 when done or skipped, 0 when adding
+    // a message failed. `voice` is the native voice (1 to 8).
+    int EncToKVC_Dynamic1(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Dynamic2(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Cesura(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Breath(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Pedal(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Flower(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide1(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide2(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide3(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide4(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkUp(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkDown(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkBigDown(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Segno(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_DalSegno(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_RepeatMeas(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_PageSlur(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_MidiMsg(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Crescendo(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                           BYTE voice, int measIndex);
+    int EncToKVC_InversN(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_InversM(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Alpegio(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Trill(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                       BYTE voice, int measIndex);
+    int EncToKVC_PolyLine(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_Graphic(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_TwoLines(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, BYTE voice,
+                          int measIndex);
+
+    // Defined in import/KVDocEncTies.cpp
+    // The Encore ties that cross a bar line, bound to their notes or made free
+    // page slurs; 0 when adding a page slur failed. `voice` is working storage.
+    int EncToKVC_NoneProcTie(CEncDoc* enc, CPtrArray& ties, BYTE voice);
+    // The Encore octave-line marks into octave lines, one piece per block.
+    void EncToKVC_8vab(CDialog* progress, CEncDoc* enc);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted
