@@ -407,6 +407,14 @@ TEST_F(ChordNamingTest, ModelKeepsHowEachAreaWasSettled)
         EXPECT_EQ(StepsOf(second.m_Candidate[kAreaA]), (std::vector<int> {6, 1}));
         EXPECT_EQ(StepsOf(second.m_Candidate[kAreaB]), (std::vector<int> {7, 5}));
     }
+    // No measure decides the key: the signature's major tonic (D) is taken.
+    auto undecided = MelodyScore("E4q G4q B4q G4q | A4w", {.keyType = 1, .keyCount = 2});
+    {
+        ModelReader reader(undecided->Doc());
+        CAutoStaff* model = reader.Analyse();
+        ASSERT_NE(model, nullptr);
+        EXPECT_EQ(model->m_byTonic, 62);
+    }
     // A busy minor measure: its whole list is capped at 12 entries.
     auto busy = MelodyScore("A4e C5s D5s E5s F5s F#5s D#5s B4e D5s E5s F5s G5s D#5s F#5s | A4w");
     {
