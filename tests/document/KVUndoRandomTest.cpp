@@ -645,6 +645,9 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.ResetBackup();
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         doc.JumpToPage(0);
+        // The cursor's staff, which undo and redo leave wherever the last
+        // command put it, is the host's choice too.
+        doc.m_pCurStaff = b.Staff(e.staff);
         doc.SetEndingRepeat(e.meas, e.other, static_cast<unsigned long>(e.value), e.x ? "2." : "1.", 0);
         break;
     case Edit::kCompressRest:
