@@ -120,6 +120,8 @@ TEST_F(TieSlurCmdTest, ChordTiesBendTheLowerHalfDownAndTheUpperHalfUp)
         else
             EXPECT_LT(ties[0]->m_nLayout1, 0) << i;
         EXPECT_EQ(ties[0]->m_nLayout1, ties[0]->m_nLayout2) << i;
+        // The start y is a4 below the chord and -a4 above it.
+        EXPECT_EQ(ties[0]->m_nPosY, i < 2 ? 14 : -14) << i;
     }
 }
 
