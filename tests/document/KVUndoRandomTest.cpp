@@ -11,7 +11,7 @@
 // or copied) and swing on a measure.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
-// default).
+// default), KV_UNDO_RANDOM_CHECK the steps between two comparisons.
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
@@ -507,6 +507,16 @@ std::vector<unsigned char> SettledBody(CKVDoc& doc)
     return Body(*twice);
 }
 
+// KV_UNDO_RANDOM_CHECK sets how many steps lie between two comparisons
+// with the replay (a quarter of the run by default); 1 finds the first step
+// that goes wrong.
+int CheckEvery(int steps)
+{
+    const char* text = std::getenv("KV_UNDO_RANDOM_CHECK");
+    const int every = text ? std::atoi(text) : 0;
+    return every > 0 ? every : std::max(1, steps / 4);
+}
+
 int StepsPerSeed()
 {
     const char* text = std::getenv("KV_UNDO_RANDOM_STEPS");
@@ -774,7 +784,7 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
 {
     rng.seed(GetParam());
     const int steps = StepsPerSeed();
-    const int checks = std::max(1, steps / 4);
+    const int checks = CheckEvery(steps);
     for (int step = 1; step <= steps; ++step) {
         const int roll = Pick(100);
         if (roll < 55) {
