@@ -429,17 +429,23 @@ void Apply(ScoreBuilder& b, const Edit& e)
         ASSERT_TRUE(block);
         CKVStaff* target = block->GetStaff(doc.m_nCurStaff);
         const LONG first = block->m_nFirstMeas + doc.m_nCurMeas;
+        CKVMeas* after = target && first + 1 < target->GetMeasNum() ? target->GetMeas(first + 1) : nullptr;
         ASSERT_EQ(1, doc.SelRectMouseDrop(0, (e.options & kDragOverwrite) ? 1 : 0, (e.options & kDragAutoBeam) ? 1 : 0));
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
-        // A copy leaves its source as it was, outside the step.
-        if (e.options & kDragMove)
+        // A copy leaves its source as it was, outside the step; so does a
+        // move whose source measure no block shows (nothing is deleted and
+        // nothing backed up).
+        if ((e.options & kDragMove) && b.Meas(e.staff, e.meas) != source)
             EvenWords(b.Meas(e.staff, e.meas));
         for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
             if (b.Staff(s) != target)
                 continue;
-            // The pasted measure may run on into the next one.
+            // The pasted measure may run on into the next one, which is
+            // then backed up (a clone of it is live now); one left as it was
+            // is left alone, as undo gives back only what was backed up.
             for (LONG m = first; m <= first + 1 && m < target->GetMeasNum(); ++m)
-                EvenWords(b.Meas(s, static_cast<int>(m)));
+                if (m == first || target->GetMeas(m) != after)
+                    EvenWords(b.Meas(s, static_cast<int>(m)));
         }
         break;
     }
