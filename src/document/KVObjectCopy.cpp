@@ -73,8 +73,12 @@ int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally)
                     pending = true;
             }
             // The end note of a tie or slur gets a copy of it as well, so that
-            // the re-linking below has a copy to point both notes at.
-            if (ref->byOwner || child->m_byKind != MSG_TUPLET) {
+            // the re-linking below has a copy to point both notes at. An
+            // equal copy re-links nothing: when this copy already copied the
+            // tie or slur with the note that owns it, the end names that copy
+            // and a second one would leave the first ending at the source.
+            const bool copiedWithOwner = equally && !ref->byOwner && !pending;
+            if (ref->byOwner || (child->m_byKind != MSG_TUPLET && !copiedWithOwner)) {
                 CKVMsg* copy = CopyChild(self, *child, equally);
                 if (!copy) {
                     delete newRef;

@@ -7,6 +7,7 @@
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
 #include "model/KVMsg.h"
+#include "timing/TieLinks.h"
 
 #include <cstring>
 
@@ -120,6 +121,13 @@ short CKVSystem::Construct(unsigned char* image, DWORD& pos, DWORD)
         CKVMsg* msg = GetMsgFromMap(static_cast<DWORD>(i));
         if (msg && (msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR))
             RepairTieOrSlur(*this, *msg);
+    }
+    for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
+        CKVMsg* msg = GetMsgFromMap(static_cast<DWORD>(i));
+        // A note copied without the tie it continued or started keeps no
+        // tie flag on that side: the image does not carry the other note.
+        if (msg && msg->m_byKind == MSG_NOTE)
+            tielink::ClearLonelyTieFlags(*msg);
     }
     return 1;
 }

@@ -8,6 +8,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 
@@ -309,8 +310,21 @@ void CKVMeas::DeleteMsgByTime(unsigned char voice)
         if (sum > m_nLength)
             over.push_back(msg);
     }
-    for (CKVMsg* msg : over)
+    CKVDoc* doc = DocOf(*this);
+    for (CKVMsg* msg : over) {
+        // The ties and slurs of what goes leave both their notes first: a
+        // partner in another measure would keep its tie flag and a
+        // reference to a symbol of a deleted note.
+        if (doc) {
+            if (msg->m_byKind == MSG_CHORD) {
+                for (CKVMsg* member : Children(*msg))
+                    doc->TieSlurMsgDelProc(member);
+            } else {
+                doc->TieSlurMsgDelProc(msg);
+            }
+        }
         DeleteMsg(msg, kUnlinkAndFree);
+    }
 }
 
 CKVMsg* CKVMeas::InsertMsgByLeftShift(short&, CKVMsg* msg, int fit)

@@ -4,9 +4,52 @@
 
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
+#include "document/KVDoc.h"
+#include "document/UndoEntry.h"
 #include "edit/PasteState.h"
 #include "model/KVMeas.h"
+#include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/NodeDoc.h"
+#include "model/TickMath.h"
+#include "timing/TieLinks.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Whether the open undo step already holds a clone of this live measure.
+bool BackedUpInOpenStep(CKVMeas& meas)
+{
+    CKVDoc* doc = DocOf(meas);
+    for (int i = 0; doc && i < doc->m_arrBackup.GetSize(); ++i) {
+        const UndoEntry* entry = doc->m_arrBackup.GetAt(i);
+        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == &meas)
+            return true;
+    }
+    return false;
+}
+
+// The measures other than `meas` that hold the far ends of the ties and
+// slurs of the notes under `node`, each once.
+void CollectFarEnds(CKVObject& node, CKVMeas* meas, std::vector<CKVMeas*>& far)
+{
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (!tielink::IsTieOrSlur(*child)) {
+            CollectFarEnds(*child, meas, far);
+            return false;
+        }
+        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
+            CKVMeas* other = end ? tickmath::MeasureOf(end) : nullptr;
+            if (other && other != meas && std::find(far.begin(), far.end(), other) == far.end())
+                far.push_back(other);
+        }
+        return false;
+    });
+}
+
+} // namespace
 
 short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int overwrite, int autoBeam, int backup)
 {
@@ -25,10 +68,23 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
             // The backup copies through the same map; the paste's own
             // entries come back once the clone exists.
             const CopyPtrMapEntries saved = SaveCopyPtrMap();
-            target->ObjectBackup(kBackupRecorded, 1);
-            RestoreCopyPtrMap(saved);
+            // A measure at the far end of a tie of the measure before may
+            // have been backed up in this step already.
+            if (!BackedUpInOpenStep(*target))
+                target->ObjectBackup(kBackupRecorded, 1);
             if (CKVMeas* live = target->GetCurBackupObj())
                 target = live;
+            // Overwriting deletes notes whose ties and slurs may reach into
+            // other measures; those lose their ends too, in the same step.
+            if (overwrite) {
+                std::vector<CKVMeas*> far;
+                CollectFarEnds(*target, target, far);
+                for (CKVMeas* other : far) {
+                    if (other->IsCurrentObj() && !BackedUpInOpenStep(*other))
+                        other->ObjectBackup(kBackupRecorded, 1);
+                }
+            }
+            RestoreCopyPtrMap(saved);
         }
         target->CopyMsg(x, voice, from, overwrite, autoBeam);
     }

@@ -4,6 +4,7 @@
 
 #include "document/BackupState.h"
 #include "document/CopyMsgMap.h"
+#include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
 #include "document/UndoEntry.h"
 #include "model/KVBackupPtrArray.h"
@@ -11,6 +12,9 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/NewObject.h"
+#include "timing/TieLinks.h"
+
+#include <set>
 
 namespace {
 
@@ -38,8 +42,36 @@ void FixUpOssiaCopies(CKVSystem& system)
         if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
             msg->m_lHeight = static_cast<LONG>(id);
     }
+    // A tie or slur that reaches a note outside the run leaves the copied
+    // note that holds it; the note of the shadowed staff keeps its tie.
+    const std::set<DWORD> copied(copies.GetData(), copies.GetData() + copies.GetSize());
     for (int i = 0; i < copies.GetSize(); ++i) {
-        if (CKVMsg* msg = system.GetMsgFromMap(copies.GetAt(i)))
+        CKVMsg* note = system.GetMsgFromMap(copies.GetAt(i));
+        if (!note || note->m_byKind != MSG_NOTE)
+            continue;
+        bool dropped = false;
+        for (short k = static_cast<short>(note->m_arrMsgRef.GetSize() - 1); k >= 0; --k) {
+            const MsgRef* ref = note->m_arrMsgRef.GetAt(k);
+            CKVMsg* link = ref ? system.GetMsgFromMap(ref->dwMsgId) : nullptr;
+            if (!link || link == note || (link->m_byKind != MSG_TIE && link->m_byKind != MSG_SLUR))
+                continue;
+            if (copied.count(link->m_dwMsgId) && copied.count(link->m_dwWord) &&
+                copied.count(static_cast<DWORD>(link->m_lHeight)))
+                continue;
+            if (ref->byOwner)
+                note->RemoveMsgAt(k);
+            else
+                note->RemoveAt(k);
+            dropped = true;
+        }
+        if (dropped)
+            tielink::ClearLonelyTieFlags(*note);
+    }
+    // The ties and slurs themselves are settled: detaching one that reached
+    // the shadowed staff would take the tie flag off that staff's note.
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        CKVMsg* msg = system.GetMsgFromMap(copies.GetAt(i));
+        if (msg && msg->m_byKind != MSG_TIE && msg->m_byKind != MSG_SLUR)
             msg->DeleteInvalidSlurMsg();
     }
     ClearCopyMsgMap();
@@ -80,6 +112,9 @@ CKVStaff* CKVSystem::InsertOssia(CKVStaff* model, int first, int last, unsigned 
     // ids they were copied from.
     ClearCopyMsgMap();
     ClearCopyPendingRefs();
+    // The end of a tie or slur names the copy its owner made through the
+    // copy-pointer map, which must not hold another copy's pairs.
+    ClearCopyPtrMap();
     SetKeepIds(0);
     bool copied = true;
     for (int k = 0; copied && k <= last - first; ++k) {

@@ -138,6 +138,23 @@ void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second)
     }
 }
 
+void ClearLonelyTieFlags(CKVMsg& note)
+{
+    bool starts = false;
+    bool ends = false;
+    for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
+        const CKVMsg* link = measplace::ChildAt(note, i);
+        if (!link || link == &note || link->m_byKind != MSG_TIE)
+            continue;
+        starts = starts || link->m_dwWord == note.m_dwMsgId;
+        ends = ends || static_cast<DWORD>(link->m_lHeight) == note.m_dwMsgId;
+    }
+    if (!starts)
+        note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_START);
+    if (!ends)
+        note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_END);
+}
+
 CKVObject* StaffOfNote(CKVMsg* note)
 {
     CKVMeas* meas = tickmath::MeasureOf(note);
