@@ -118,6 +118,10 @@ int CKVSystem::Write(CFile* file, DWORD& length)
 int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
 {
     ReleaseKey();
+    // Every symbol of the body takes at least a symbol record and a node
+    // header, so the bytes left bound how many ids the read can meet.
+    if (buffer && pos && length && *pos <= *length)
+        ReserveKeys(*length - *pos, static_cast<DWORD>(kMinMsgRecord));
     ClearCopyPtrMap();
     BeginSystemPendingRefs();
     SetObjectType(OBJ_SYSTEM);

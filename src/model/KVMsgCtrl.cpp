@@ -277,6 +277,8 @@ bool ShowsRhythmHandle(CKVMsg& msg)
 
 bool GrowHandles(CKVObject& node, int count)
 {
+    // The list takes its room once rather than growing handle by handle.
+    node.m_arrCtrlPoint.Reserve(count);
     while (node.m_arrCtrlPoint.GetSize() < count) {
         CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>();
         if (!handle)

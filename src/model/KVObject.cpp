@@ -173,20 +173,48 @@ void CKVObject::RemoveMsgAt(short index)
     m_arrMsgRef.RemoveAt(index);
 }
 
+namespace {
+
+// A list's elements taken over before the list is emptied: on the stack for
+// the few that most nodes hold, on the heap beyond that.
+template <class T>
+class TakenOver {
+public:
+    explicit TakenOver(CTypedPtrArray<CPtrArray, T*>& list) : m_count(list.GetSize())
+    {
+        T** items = m_local;
+        if (m_count > kLocal) {
+            m_heap.resize(static_cast<size_t>(m_count));
+            items = m_heap.data();
+        }
+        for (int i = 0; i < m_count; ++i)
+            items[i] = list.GetAt(i);
+        list.RemoveAll();
+    }
+    T* const* begin() const { return m_count > kLocal ? m_heap.data() : m_local; }
+    T* const* end() const { return begin() + m_count; }
+
+private:
+    static constexpr int kLocal = 32;
+    int m_count;
+    T* m_local[kLocal];
+    std::vector<T*> m_heap;
+};
+
+} // namespace
+
 void CKVObject::RemoveAllMsg()
 {
     // Take the list over first: deleting a child must not see it half
     // emptied.
-    const std::vector<MsgRef*> refs = ElementsOf(m_arrMsgRef);
-    m_arrMsgRef.RemoveAll();
+    const TakenOver<MsgRef> refs(m_arrMsgRef);
     for (MsgRef* ref : refs) {
         if (ref && ref->byOwner && m_pSystem)
             m_pSystem->RemoveMsgFromMap(ref->dwMsgId);
         delete ref;
     }
 
-    const std::vector<CKVCtrlPoint*> handles = ElementsOf(m_arrCtrlPoint);
-    m_arrCtrlPoint.RemoveAll();
+    const TakenOver<CKVCtrlPoint> handles(m_arrCtrlPoint);
     for (CKVCtrlPoint* handle : handles)
         delete handle;
 }

@@ -11,6 +11,7 @@
 #include "model/KVStaff.h"
 #include "model/NewObject.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -129,14 +130,28 @@ void CKVSystem::RemoveMsgAll()
     // meet no stale slot, and a tie or slur does not search a full map for
     // itself (which made emptying a large score quadratic).
     std::vector<CKVMsg*> symbols;
-    std::unordered_set<CKVMsg*> seen;
+    symbols.reserve(static_cast<size_t>(m_arrMsgMap.GetSize()));
     for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
-        CKVMsg* msg = m_arrMsgMap.GetAt(i);
-        if (msg && seen.insert(msg).second)
+        if (CKVMsg* msg = m_arrMsgMap.GetAt(i))
             symbols.push_back(msg);
     }
     m_arrMsgMap.RemoveAll();
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
+    // A symbol in two slots is rare: the sorted list shows whether there is
+    // one, and only then are the repeats dropped (keeping the first).
+    std::vector<CKVMsg*> sorted(symbols);
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        std::unordered_set<CKVMsg*> seen;
+        std::vector<CKVMsg*> once;
+        for (CKVMsg* msg : symbols) {
+            if (seen.insert(msg).second)
+                once.push_back(msg);
+        }
+        symbols.swap(once);
+    }
+    sorted.clear();
+    sorted.shrink_to_fit();
     for (CKVMsg* msg : symbols)
         delete msg;
     m_arrMsgMap.RemoveAll();
@@ -147,7 +162,9 @@ DWORD CKVSystem::GetKey(DWORD oldId, int create)
 {
     if (m_arrKey.GetSize() == 0)
         m_arrKey.SetSize(KEY_TABLE_SIZE);
-    if (oldId < static_cast<DWORD>(KEY_TABLE_SIZE)) {
+    // The table is at least KEY_TABLE_SIZE long; a read may have made it
+    // longer.
+    if (oldId < static_cast<DWORD>(m_arrKey.GetSize())) {
         const int entry = static_cast<int>(oldId);
         if (m_arrKey.GetAt(entry) != 0)
             return m_arrKey.GetAt(entry);
@@ -175,6 +192,17 @@ void CKVSystem::ReleaseKey()
     m_arrLargeKey.RemoveAll();
     m_arrLargeKeyValue.RemoveAll();
     m_mapLargeKeyIndex.clear();
+}
+
+void CKVSystem::ReserveKeys(DWORD bodyBytes, DWORD recordBytes)
+{
+    if (recordBytes == 0)
+        return;
+    const DWORD symbols = bodyBytes / recordBytes;
+    const int table = KEY_TABLE_SIZE + static_cast<int>(symbols);
+    if (m_arrKey.GetSize() < table)
+        m_arrKey.SetSize(table);
+    m_arrMsgMap.Reserve(m_arrMsgMap.GetSize() + static_cast<int>(symbols));
 }
 
 void CKVSystem::AddDeleteMsg(DWORD id)

@@ -46,6 +46,11 @@ public:
     // and create is 0.
     DWORD GetKey(DWORD oldId, int create);
     void ReleaseKey();
+    // Sizes the key table and the map once for a read of `bodyBytes` bytes,
+    // whose every symbol record takes at least `recordBytes`: stored ids
+    // below the symbols such a body can hold are then translated by direct
+    // lookup, and the map takes its new ids without growing.
+    void ReserveKeys(DWORD bodyBytes, DWORD recordBytes);
     void AddDeleteMsg(DWORD id);
     void AddDeleteMeas(CKVMeas* meas);
 

@@ -4,6 +4,7 @@
 // checks for null. Tests make the n-th such allocation fail to drive those
 // paths.
 
+#include <cstddef>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -27,3 +28,17 @@ T* KvNew(Args&&... args)
     else
         return new (std::nothrow) T(std::forward<Args>(args)...);
 }
+
+// A tally of heap bytes for measuring what a score costs in memory. The
+// library never feeds it itself; a program that replaces the global
+// allocation functions reports each block here (its usable size) and reads
+// the live and peak bytes. Counting is off until KvHeapTallyEnable(true).
+void KvHeapTallyEnable(bool on);
+bool KvHeapTallyEnabled();
+void KvHeapTallyAllocated(size_t bytes);
+void KvHeapTallyFreed(size_t bytes);
+// The live bytes now, and the most that were live since the last reset.
+long long KvHeapTallyLive();
+long long KvHeapTallyPeak();
+// Starts a new peak from the live bytes now.
+void KvHeapTallyResetPeak();

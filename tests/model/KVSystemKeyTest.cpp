@@ -52,4 +52,38 @@ TEST_F(KVSystemKeyTest, ManyLargeOldIdsKeepTheirNewIds)
     EXPECT_EQ(sys.m_arrLargeKey.GetSize(), 1);
 }
 
+TEST_F(KVSystemKeyTest, AReadSizedTableGivesTheSameIdsAsTheDefaultOne)
+{
+    // The same old ids met in the same order, once through the default
+    // table and once through a table sized for a large body: ids below the
+    // sized table, ids past it and the largest ids.
+    std::vector<DWORD> oldIds;
+    for (DWORD i = 0; i < 3000; ++i) {
+        oldIds.push_back(65536 + 5 * i);
+        oldIds.push_back(1 + 3 * i);
+        if (i % 50 == 0)
+            oldIds.push_back(0xFFFFFFF0u - i / 50);
+    }
+    auto translate = [&oldIds](CKVSystem& system, bool sized) {
+        if (sized)
+            system.ReserveKeys(56 * 40000, 56);
+        std::vector<DWORD> ids;
+        for (DWORD old : oldIds)
+            ids.push_back(system.GetKey(old, 1));
+        for (size_t i = 0; i < oldIds.size(); ++i)
+            EXPECT_EQ(system.GetKey(oldIds[i], 0), ids[i]);
+        EXPECT_EQ(system.GetKey(65537, 0), 0u);
+        EXPECT_EQ(system.GetKey(200000, 0), 0u);
+        return ids;
+    };
+    CKVSystem sized;
+    EXPECT_EQ(translate(sys, false), translate(sized, true));
+    EXPECT_EQ(sized.m_arrMsgMap.GetSize(), sys.m_arrMsgMap.GetSize());
+
+    // Released keys are gone from the sized table too.
+    sized.ReleaseKey();
+    for (DWORD old : {DWORD {65536}, DWORD {1}, DWORD {0xFFFFFFF0u}})
+        EXPECT_EQ(sized.GetKey(old, 0), 0u);
+}
+
 } // namespace
