@@ -27,6 +27,9 @@ class CUPage;
 class CUNote;
 class CDialog;
 class CEncDoc;
+class CEncMeas;
+class CEncSymbol;
+class CEncSystem;
 struct ENC_SUBTITTLE;
 struct ENC_COPYRIGHT;
 struct SelRect;
@@ -958,12 +961,38 @@ public:
     // Defined in import/KVDocEncSymbols.cpp
     // The measures' contents of an Encore score; 1 on success.
     int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
+    // Defined in import/KVDocEncPageTexts.cpp
+    // The page texts of the title block. MakeText writes the text head of
+    // `kind` items into the buffer (1,024 bytes hold three or four title
+    // items, 2,048 six copyright items) and returns its length, 0 when every
+    // text is empty; both out values are set to 0.
     int EncToKVC_MakeText(CEncDoc* enc, ENC_SUBTITTLE* item, int kind, char* buffer, int* shared, int* own);
     int EncToKVC_MakeText(CEncDoc* enc, ENC_COPYRIGHT* item, int kind, char* buffer, int* shared, int* own);
     void EncToKVC_Title(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
+
+    // Converters of single Encore symbols, called by the symbol walk. Each
+    // returns 1 when it converted the symbol or skipped it, 0 when an
+    // allocation or an addition to the score failed.
+    // Defined in import/KVDocEncNotes.cpp; voice is the Encore voice 0 to 15.
+    int EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, unsigned char voice);
+    int EncToKVC_Rest(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, unsigned char voice);
+    // Defined in import/KVDocEncTexts.cpp; voice is the Encore voice + 1
+    // (for a lyric, the verse + 1); measIndex the score-wide measure index.
+    int EncToKVC_MeasText(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_Metronome(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                           BYTE voice, int measIndex);
+    int EncToKVC_Lyric(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                       BYTE voice);
+    int EncToKVC_ChordSymbol(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol,
+                             CKVMeas* meas, BYTE voice);
+    // Defined in import/KVDocEncPageTexts.cpp
+    // Moves the name of each instrument of several staves to the middle of
+    // its staves, in the first block of the first page.
+    void EncToKVC_StaffNamePos_Correction(CEncDoc* enc);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted
