@@ -958,21 +958,6 @@ public:
     // scale of their measure.
     void UpdateMsgXPos(CEncDoc* enc);
 
-    // Defined in import/KVDocEncSymbols.cpp
-    // The measures' contents of an Encore score; 1 on success.
-    int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
-    // Defined in import/KVDocEncPageTexts.cpp
-    // The page texts of the title block. MakeText writes the text head of
-    // `kind` items into the buffer (1,024 bytes hold three or four title
-    // items, 2,048 six copyright items) and returns its length, 0 when every
-    // text is empty; both out values are set to 0.
-    int EncToKVC_MakeText(CEncDoc* enc, ENC_SUBTITTLE* item, int kind, char* buffer, int* shared, int* own);
-    int EncToKVC_MakeText(CEncDoc* enc, ENC_COPYRIGHT* item, int kind, char* buffer, int* shared, int* own);
-    void EncToKVC_Title(CDialog* dialog, CEncDoc* enc);
-    void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
-    void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
-    void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
-
     // Converters of single Encore symbols, called by the symbol walk. Each
     // returns 1 when it converted the symbol or skipped it, 0 when an
     // allocation or an addition to the score failed.
@@ -993,6 +978,21 @@ public:
     // Moves the name of each instrument of several staves to the middle of
     // its staves, in the first block of the first page.
     void EncToKVC_StaffNamePos_Correction(CEncDoc* enc);
+
+    // Defined in import/KVDocEncSymbols.cpp
+    // The measures' contents of an Encore score; 1 on success.
+    int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
+    // Defined in import/KVDocEncPageTexts.cpp
+    // The page texts of the title block. MakeText writes the text head of
+    // `kind` items into the buffer (1,024 bytes hold three or four title
+    // items, 2,048 six copyright items) and returns its length, 0 when every
+    // text is empty; both out values are set to 0.
+    int EncToKVC_MakeText(CEncDoc* enc, ENC_SUBTITTLE* item, int kind, char* buffer, int* shared, int* own);
+    int EncToKVC_MakeText(CEncDoc* enc, ENC_COPYRIGHT* item, int kind, char* buffer, int* shared, int* own);
+    void EncToKVC_Title(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
+    void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted
