@@ -17,7 +17,7 @@
 
 namespace kvtest {
 
-inline constexpr COLORREF kEncColor5 = 0x00302010;
+inline constexpr COLORREF kEncNoteTextColor5 = 0x00302010;
 
 inline EncoreFile ConvertEncore(std::vector<EncoreSymbol> symbols, BYTE staves = 1)
 {

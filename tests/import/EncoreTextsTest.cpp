@@ -72,7 +72,7 @@ TEST_F(EncoreTexts, MeasureTextRecords)
         EXPECT_EQ(msg->m_nPosY2, 20);
         EXPECT_EQ(msg->m_wHeadType, 256);
         EXPECT_EQ(msg->m_wDuration, 0);
-        EXPECT_EQ(msg->m_crColor, kEncColor5);
+        EXPECT_EQ(msg->m_crColor, kEncNoteTextColor5);
         EXPECT_EQ(HeadOf(*msg), lines);
     }
     {
