@@ -638,6 +638,44 @@ void EncoreImportSeeds(const fs::path& folder)
     EncoreFile older = f;
     older.layout = EncoreLayout::Older;
     Put(folder, "older", WriteEncore(older, EncoreOrder::Scow));
+
+    // Every mark, line and shape form, an octave line over two systems and a
+    // tie across a bar line.
+    EncoreFile symbols = f;
+    const auto mark = [](int kind, std::vector<WORD> words, size_t size) {
+        EncoreSymbol s = EncMark(0, 0, static_cast<BYTE>(kind), std::move(words));
+        s.data.resize(std::max(s.data.size(), size));
+        s.wColor = 3;
+        s.voice = 1;
+        return s;
+    };
+    std::vector<EncoreSymbol>& first = symbols.measures[0].symbols;
+    for (int kind : {128, 138, 170, 171, 162, 163, 165, 166, 167, 168, 169, 175, 237, 238, 239, 240, 241, 246})
+        first.push_back(mark(kind, {40, 2}, 4));
+    for (int kind : {33, 34, 48, 53, 54, 55})
+        first.push_back(mark(kind, {40, 0, 100, 0xFFFC, 1, 60, 2, 1, 0}, 18));
+    for (int kind : {29, 36, 25, 26, 27, 28, 44}) {
+        EncoreSymbol shape = mark(kind, {0, 0, 40, 4, 1, 60, 12}, 17);
+        shape.data[14] = 2;
+        shape.data[16] = 1;
+        first.push_back(shape);
+    }
+    for (int kind : {31, 37})
+        first.push_back(mark(kind, {40, 0, 0, 0, 1, 30, 0xFFFE}, 14));
+    EncoreSymbol midi = mark(52, {40, 2}, 20);
+    midi.data[17] = 0x90;
+    midi.data[18] = 60;
+    midi.data[19] = 100;
+    first.push_back(midi);
+    first.push_back(mark(16, {150, 2}, 4));
+    symbols.measures[4].symbols.push_back(mark(17, {50, 0}, 4));
+    first.push_back(EncNote(0, 0, 120, 0, 60, 480));
+    symbols.measures[1].symbols.push_back(EncNote(0, 0, 0, 0, 60, 480));
+    EncoreSymbol tie = EncTie(0, 0, 120, 7);
+    tie.param1 = 1;
+    first.push_back(tie);
+    Put(folder, "symbols", WriteEncore(symbols, EncoreOrder::Scow));
+    Put(folder, "symbols-sco5", WriteEncore(symbols, EncoreOrder::Sco5));
 }
 
 } // namespace

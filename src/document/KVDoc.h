@@ -27,6 +27,9 @@ class CUPage;
 class CUNote;
 class CDialog;
 class CEncDoc;
+class CEncMeas;
+class CEncSymbol;
+class CEncSystem;
 struct ENC_SUBTITTLE;
 struct ENC_COPYRIGHT;
 struct SelRect;
@@ -955,15 +958,89 @@ public:
     // scale of their measure.
     void UpdateMsgXPos(CEncDoc* enc);
 
+    // Converters of single Encore symbols, called by the symbol walk. Each
+    // returns 1 when it converted the symbol or skipped it, 0 when an
+    // allocation or an addition to the score failed.
+    // Defined in import/KVDocEncNotes.cpp; voice is the Encore voice 0 to 15.
+    int EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, unsigned char voice);
+    int EncToKVC_Rest(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, unsigned char voice);
+    // Defined in import/KVDocEncTexts.cpp; voice is the Encore voice + 1
+    // (for a lyric, the verse + 1); measIndex the score-wide measure index.
+    int EncToKVC_MeasText(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_Metronome(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                           BYTE voice, int measIndex);
+    int EncToKVC_Lyric(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                       BYTE voice);
+    int EncToKVC_ChordSymbol(CEncDoc* enc, CEncSystem* encSystem, CEncMeas* encMeas, CEncSymbol* symbol,
+                             CKVMeas* meas, BYTE voice);
+    // Defined in import/KVDocEncPageTexts.cpp
+    // Moves the name of each instrument of several staves to the middle of
+    // its staves, in the first block of the first page.
+    void EncToKVC_StaffNamePos_Correction(CEncDoc* enc);
+
     // Defined in import/KVDocEncSymbols.cpp
     // The measures' contents of an Encore score; 1 on success.
     int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
+    // Defined in import/KVDocEncPageTexts.cpp
+    // The page texts of the title block. MakeText writes the text head of
+    // `kind` items into the buffer (1,024 bytes hold three or four title
+    // items, 2,048 six copyright items) and returns its length, 0 when every
+    // text is empty; both out values are set to 0.
     int EncToKVC_MakeText(CEncDoc* enc, ENC_SUBTITTLE* item, int kind, char* buffer, int* shared, int* own);
     int EncToKVC_MakeText(CEncDoc* enc, ENC_COPYRIGHT* item, int kind, char* buffer, int* shared, int* own);
     void EncToKVC_Title(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Header(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Footer(CDialog* dialog, CEncDoc* enc);
     void EncToKVC_Copyright(CDialog* dialog, CEncDoc* enc);
+
+    // Defined in import/KVDocEncSymbols.cpp
+    // Encore marks, lines and shapes (symbol type 5), each into its score
+    // message(s) in the native measure. 1 when done or skipped, 0 when adding
+    // a message failed. `voice` is the native voice (1 to 8).
+    int EncToKVC_Dynamic1(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Dynamic2(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Cesura(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Breath(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Pedal(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Flower(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide1(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide2(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide3(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Slide4(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkUp(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkDown(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_MarkBigDown(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_Segno(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_DalSegno(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_RepeatMeas(CEncDoc* enc, CEncSymbol* symbol, CKVMeas* meas, BYTE voice);
+    int EncToKVC_PageSlur(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_MidiMsg(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Crescendo(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                           BYTE voice, int measIndex);
+    int EncToKVC_InversN(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_InversM(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Alpegio(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_Trill(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                       BYTE voice, int measIndex);
+    int EncToKVC_PolyLine(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                          BYTE voice, int measIndex);
+    int EncToKVC_Graphic(CEncDoc* enc, CEncSystem* system, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas,
+                         BYTE voice, int measIndex);
+    int EncToKVC_TwoLines(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, BYTE voice,
+                          int measIndex);
+
+    // Defined in import/KVDocEncTies.cpp
+    // The Encore ties that cross a bar line, bound to their notes or made free
+    // page slurs; 0 when adding a page slur failed. `voice` is working storage.
+    int EncToKVC_NoneProcTie(CEncDoc* enc, CPtrArray& ties, BYTE voice);
+    // The Encore octave-line marks into octave lines, one piece per block.
+    void EncToKVC_8vab(CDialog* progress, CEncDoc* enc);
 
     // --- Fields ---------------------------------------------------------------
     DWORD m_dwHostWord1 = 0;       // host words, not interpreted

@@ -55,6 +55,13 @@ CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPos
     tmpl->m_pSystem = parent->m_pSystem;
     tmpl->m_pParent = parent;
     *msg = *tmpl;
+    // A chord symbol's copy takes its chord part too: root, bass, suffix,
+    // fret board and its own copy of the rhythm pattern.
+    if (tmpl->m_byKind == MSG_CHORDSYMBOL && dynamic_cast<CChordSymbol*>(tmpl) &&
+        !static_cast<CChordSymbol*>(msg)->CreateFrom(tmpl)) {
+        delete msg;
+        return nullptr;
+    }
 
     CKVMeas* meas = parent->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(parent) : nullptr;
     if (tmpl->m_byKind == MSG_MEASREPEAT) {

@@ -566,6 +566,14 @@ public:
     // backed up first. Nothing when memory is short.
     void DeleteTieMsg();
 
+    // Defined in import/KVMsgEncMarks.cpp
+    // The mark an Encore note carries above (data bytes 14 and 15) or below
+    // it (bytes 16 and 17) as a child mark of this note; data is the note's
+    // Encore data and must hold those bytes. 1 when added or when the code
+    // makes no mark, 0 without a document or when the addition fails.
+    int EncNoteUpToKvcNoteUp(void* data);
+    int EncNoteDownToKvcNoteDown(void* data);
+
     // Fields.
     COLORREF m_crColor = 0;
     short m_nPosX = 0;          // position word
