@@ -85,7 +85,9 @@ TEST_F(KvorelImportAtraing, ImportsListsAndRenders)
     // across more than half the picture.
     CKVBlock* block = doc.GetPage(0)->GetBlock(0);
     ASSERT_NE(block, nullptr);
-    const int top = MulDiv(block->m_rcBlock.top + block->m_arrStaffY[0], device.viewport, device.resolution);
+    // Block positions count from the printable area's corner.
+    const int staffTop = doc.GetPage(0)->m_rcPrint.top + block->m_rcBlock.top + block->m_arrStaffY[0];
+    const int top = MulDiv(staffTop, device.viewport, device.resolution);
     const int bottom = top + MulDiv(4 * doc.m_nStaffSpace + 2, device.viewport, device.resolution) + 2;
     auto dark = [&](int x, int y) {
         const uint32_t rgb = png.Rgb(x, y);
