@@ -215,6 +215,30 @@ TEST_F(KVDocInsertTest, AddingSymbols)
     EXPECT_NE(dynamic_cast<CChordSymbol*>(doc.AddMsg(Live(0, 4), &chordName, 1, 0)), nullptr);
 }
 
+TEST_F(KVDocInsertTest, ChordSymbolKeepsItsOwnChordPart)
+{
+    CChordSymbol chord;
+    chord.m_byKind = MSG_CHORDSYMBOL;
+    chord.m_nRoot = 5;
+    chord.m_nBass = 3;
+    chord.m_Surfix.SetRealName("m7");
+    chord.m_FretBoard.m_FretInfo.m_nBaseFret = 4;
+    chord.m_bShowFret = TRUE;
+    chord.m_pRhythm = new CRhythm;
+    chord.m_pRhythm->m_RtmInfo.m_strPatName = "8 beat";
+    auto* added = dynamic_cast<CChordSymbol*>(Doc().AddMsg(Live(0, 1), &chord, 1, 0));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->m_nRoot, 5);
+    EXPECT_EQ(added->m_nBass, 3);
+    EXPECT_EQ(added->m_Surfix.GetRealName(), CString("m7"));
+    EXPECT_EQ(added->m_FretBoard.m_FretInfo.m_nBaseFret, 4);
+    EXPECT_EQ(added->m_bShowFret, TRUE);
+    // Its own rhythm: the template's goes with the template.
+    ASSERT_NE(added->m_pRhythm, nullptr);
+    EXPECT_NE(added->m_pRhythm, chord.m_pRhythm);
+    EXPECT_EQ(added->m_pRhythm->m_RtmInfo.m_strPatName, CString("8 beat"));
+}
+
 class KVDocDeleteTest : public KVDocInsertTest {
 protected:
     void SetUp() override

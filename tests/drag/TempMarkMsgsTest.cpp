@@ -84,6 +84,101 @@ TEST_F(TempMarkMsgsTest, BarLinesAndRepeats)
     EXPECT_EQ(CPoint(Glyphs().back().logical), CPoint(104, 284));
 }
 
+TEST_F(TempMarkMsgsTest, GlyphOfEachAlongTheMeasureLook)
+{
+    struct Look {
+        BYTE kind;
+        WORD sub;
+        std::vector<int> codes;
+        int dx;  // from the rectangle's left edge
+        int y;
+    };
+    const std::vector<Look> looks {
+        {131, 0, {0x26}, 0, 300},        {131, 4, {0x26, 0x87}, 0, 300}, {131, 3, {0x25}, 0, 284},
+        {132, 0, {0x3E}, 4, 300},        {132, 1, {0x42}, 4, 300},       {132, 2, {0x45}, 4, 300},
+        {132, 3, {0x43}, 4, 300},        {132, 4, {}, 4, 300},           {132, 5, {0x90}, 4, 284},
+        {132, 6, {0x8F}, 4, 284},        {132, 7, {0x40}, 4, 300},       {132, 8, {0x44}, 4, 300},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(testing::Message() << int(look.kind) << " " << look.sub);
+        CTempMsgAlongMeas t;
+        t.m_byKind = look.kind;
+        t.m_wHeadType = look.sub;
+        DrawAt(t, {200, 300});
+        View().Log().Clear();
+        // Drawn again with its rectangle set.
+        t.DrawDraging(&View());
+        const int x0 = 200 + t.m_rcBound.left;
+        const auto glyphs = Glyphs();
+        std::vector<int> codes;
+        for (const auto& g : glyphs)
+            codes.push_back(g.code);
+        EXPECT_EQ(codes, look.codes);
+        if (!glyphs.empty()) {
+            EXPECT_EQ(CPoint(glyphs[0].logical), CPoint(x0 + look.dx, look.y));
+        }
+        if (look.kind == 131 && look.sub == 4 && glyphs.size() == 2) {
+            EXPECT_EQ(CPoint(glyphs[1].logical), CPoint(x0 + 8, 208));
+        }
+        if (look.kind == 132 && look.sub == 4) {
+            EXPECT_EQ(t.m_rcBound, CRect(-8, 0, 5, 0));
+        }
+    }
+}
+
+TEST_F(TempMarkMsgsTest, GlyphOfEachNoteAndMeasureMark)
+{
+    const std::vector<std::pair<WORD, int>> marks {{2, 0x6C},  {3, 0x6B},  {4, 0x66},  {7, 0x69}, {8, 0x6A},
+                                                   {9, 0x6D},  {10, 0x2F}, {11, 0x2E}, {14, 0x27}, {12, 0}};
+    for (const auto& [sub, code] : marks) {
+        CTempMsgBelongNoteMeas t;
+        t.m_byKind = 134;
+        t.m_wHeadType = sub;
+        DrawAt(t, {200, 300});
+        const auto glyphs = Glyphs();
+        View().Log().Clear();
+        if (code == 0) {
+            EXPECT_TRUE(glyphs.empty()) << sub;
+        } else {
+            ASSERT_EQ(glyphs.size(), 1u) << sub;
+            EXPECT_EQ(glyphs[0].code, code) << sub;
+        }
+    }
+    for (const auto& [sub, code] : std::vector<std::pair<WORD, int>> {{0, 0x8C}, {1, 0x8D}}) {
+        CTempMsgBelongNoteMeas t;
+        t.m_byKind = 136;
+        t.m_wHeadType = sub;
+        DrawAt(t, {200, 300});
+        const auto glyphs = Glyphs();
+        View().Log().Clear();
+        ASSERT_EQ(glyphs.size(), 1u) << sub;
+        EXPECT_EQ(glyphs[0].code, code) << sub;
+    }
+    CTempMsgBelongNoteMeas thumb;
+    thumb.m_byKind = 137;
+    thumb.m_wHeadType = 0;
+    DrawAt(thumb, {200, 300});
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->bytes, "p");
+    EXPECT_NE(texts[0]->font.lfItalic, 0);
+}
+
+TEST_F(TempMarkMsgsTest, MarkFollowsThePointerLessTheHitOffset)
+{
+    Doc().m_ptPointed = POINT {3, 7};
+    CTempMsgBelongNoteMeas mark;
+    ASSERT_EQ(mark.BeginDrag({200, 300}, &Doc(), 100, nullptr, 0), 1);
+    EXPECT_EQ(mark.GetOriginalPoint(), CPoint(200, 293));
+    mark.Drag(&View(), {210, 320});
+    EXPECT_EQ(mark.GetOriginalPoint(), CPoint(210, 313));
+    View().Log().Clear();
+    mark.DrawDraging(&View());
+    for (const kvrec::Entry* e : Texts())
+        EXPECT_EQ(e->rop2, 10);
+    EXPECT_EQ(View().GetROP2(), R2_COPYPEN);
+}
+
 TEST_F(TempMarkMsgsTest, WithoutStavesNothingIsDrawn)
 {
     CKVDoc empty;

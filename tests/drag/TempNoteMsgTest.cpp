@@ -132,6 +132,104 @@ TEST_F(TempNoteMsgTest, UnknownDurationsDrawNothing)
         EXPECT_NE(code, 0);
 }
 
+TEST_F(TempNoteMsgTest, GlyphsAtThePositionAndTheStateAroundThem)
+{
+    // Draws t once at (200, 300) and gives its glyphs.
+    auto draw = [&](CTempNoteMsg& t) {
+        t.BeginDrag({200, 300}, &Doc(), 100, nullptr, 0);
+        t.m_ptPos = CPoint(200, 300);
+        View().Log().Clear();
+        t.DrawDraging(&View());
+        return View().Log().Glyphs();
+    };
+    auto codes = [](const std::vector<kvrec::GlyphHit>& glyphs) {
+        std::vector<int> all;
+        for (const auto& g : glyphs)
+            all.push_back(g.code);
+        return all;
+    };
+
+    const COLORREF colour = View().GetTextColor();
+    const UINT align = View().GetTextAlign();
+    CTempNoteMsg quarter;
+    quarter.m_wDuration = 3;
+    const auto glyphs = draw(quarter);
+    EXPECT_EQ(codes(glyphs), (std::vector<int> {0xD9, 0xCC}));
+    for (const auto& g : glyphs)
+        EXPECT_EQ(CPoint(g.logical), CPoint(200, 300));
+    for (const kvrec::Entry* e : View().Log().Texts()) {
+        EXPECT_EQ(e->font.lfHeight, -64);
+        EXPECT_EQ(e->textColour, 0xFF0000u);
+        EXPECT_EQ(e->align, 24u);
+    }
+    EXPECT_EQ(View().GetTextColor(), colour);
+    EXPECT_EQ(View().GetTextAlign(), align);
+
+    const std::vector<std::pair<WORD, int>> heads {{2, 0xDD}, {3, 0xDC}, {4, 0xE4}, {5, 0xE5}};
+    for (const auto& [type, code] : heads) {
+        CTempNoteMsg t;
+        t.m_wHeadType = type;
+        t.m_wDuration = 3;
+        EXPECT_EQ(codes(draw(t)), (std::vector<int> {code, 0xCC})) << type;
+    }
+    CTempNoteMsg stemOnly;
+    stemOnly.m_wHeadType = 6;
+    stemOnly.m_wDuration = 3;
+    EXPECT_EQ(codes(draw(stemOnly)), std::vector<int> {0xCC});
+    CTempNoteMsg whole;
+    whole.m_wDuration = 1;
+    EXPECT_EQ(codes(draw(whole)), std::vector<int> {0xD7});
+    for (WORD d : {WORD(2), WORD(1)}) {
+        CTempNoteMsg rest(3);
+        rest.m_wDuration = d;
+        EXPECT_EQ(codes(draw(rest)), std::vector<int> {0xB4}) << d;
+    }
+}
+
+TEST_F(TempNoteMsgTest, DotsAndGraceSlashPlaces)
+{
+    auto draw = [&](CTempNoteMsg& t) {
+        t.BeginDrag({200, 300}, &Doc(), 100, nullptr, 0);
+        t.m_ptPos = CPoint(200, 300);
+        View().Log().Clear();
+        t.DrawDraging(&View());
+        return View().Log().Glyphs();
+    };
+    const int w = Extent(0xD9, 48).cx;
+    CTempNoteMsg dotted;
+    dotted.m_wDuration = 0x0104;
+    auto glyphs = draw(dotted);
+    std::vector<CPoint> flags, dots;
+    for (const auto& g : glyphs) {
+        if (g.code == 0xBF)
+            flags.emplace_back(g.logical);
+        if (g.code == 0xA7)
+            dots.emplace_back(g.logical);
+    }
+    EXPECT_EQ(flags, std::vector<CPoint> {CPoint(200, 300)});
+    EXPECT_EQ(dots, std::vector<CPoint> {CPoint(200 + MulDiv(w, 3, 2), 300 - (w >> 1))});
+
+    CTempNoteMsg twoDots;
+    twoDots.m_wDuration = 0x0204;
+    dots.clear();
+    for (const auto& g : draw(twoDots)) {
+        if (g.code == 0xA7)
+            dots.emplace_back(g.logical);
+    }
+    ASSERT_EQ(dots.size(), 2u);
+    EXPECT_EQ(dots[1], dots[0] + CPoint(16, 0));
+
+    CKVCtrlTool::m_dwEditStatus = 0x20;
+    CTempNoteMsg slashed;
+    slashed.m_wDuration = 4;
+    glyphs = draw(slashed);
+    const int small = Extent(0xD9, 36).cx;
+    bool found = false;
+    for (const auto& g : glyphs)
+        found |= g.code == 0xBD && CPoint(g.logical) == CPoint(200 - (small >> 1), 300);
+    EXPECT_TRUE(found);
+}
+
 TEST_F(TempNoteMsgTest, InkStaysInsideTheRectangle)
 {
     auto view = RasterView(400, 300);

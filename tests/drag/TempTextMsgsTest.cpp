@@ -154,6 +154,72 @@ TEST_F(TempTextMsgsTest, TempoHandleChangesTheScoreOnlyOnTheDrop)
     EXPECT_EQ(Dump(), before);
 }
 
+TEST_F(TempTextMsgsTest, MovedPageTextKeepsItsBoxAndHead)
+{
+    CTempTextMsg source;
+    source.Initialize("Hello world", 0, 12, 0);
+    CKVMsg text;
+    text.m_byKind = MSG_FREETEXT;
+    text.m_nPosX = 200;
+    text.m_nPosY = 300;
+    text.m_nPosX2 = 40;
+    text.m_nPosY2 = 20;
+    text.SetHead(source.m_wHeadLen, source.m_pHead);
+    CKVMsg* placed = Doc().AddMsg(Doc().GetCurrentPage(), &text, 0, 0);
+    ASSERT_NE(placed, nullptr);
+    const std::string head = Head(*placed);
+    ASSERT_FALSE(head.empty());
+    const std::string before = Dump();
+
+    CTempTextMsg t;
+    t = *placed;
+    // Page words (200, 300) are the view point (250, 360).
+    ASSERT_EQ(t.BeginDrag({250, 360}, &Doc(), 100, placed, 0), 1);
+    EXPECT_EQ(t.GetOriginalPoint(), CPoint(250, 360));
+    t.Drag(&View(), {280, 375});
+    EXPECT_EQ(t.EndDrag({280, 375}), 1);
+    CKVPage* page = Doc().GetCurrentPage();
+    ASSERT_EQ(page->GetMsgNum(), 1);
+    CKVMsg* moved = page->m_arrMsg.GetAt(0);
+    EXPECT_EQ(moved->m_byKind, MSG_FREETEXT);
+    EXPECT_EQ(CRect(moved->m_nPosX, moved->m_nPosY, moved->m_nPosX2, moved->m_nPosY2), CRect(230, 315, 40, 20));
+    EXPECT_EQ(Head(*moved), head);
+    Undo();
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(TempTextMsgsTest, TempoMarkMovesOrStretchesInItsMeasure)
+{
+    CKVMsg* tempo = score->Symbol(Meas(1), MSG_TEMPO, 50, -70);
+    tempo->m_nPosX2 = 30;
+    tempo->m_nPosY2 = 0;
+    PointCursorAt(tempo);
+    const std::string before = Dump();
+    auto drop = [&](int handle, CPoint from, CPoint to) {
+        CTempMetronomMsg t;
+        ASSERT_EQ(t.BeginDrag(from, &Doc(), 100, Meas(1)->GetMsg(0), handle), 1);
+        t.Drag(&View(), to);
+        EXPECT_EQ(Meas(1)->GetMsg(0)->m_nPosX2, 30);
+        EXPECT_EQ(t.EndDrag(to), 1);
+        ASSERT_EQ(Meas(1)->GetMsgNum(), 1);
+    };
+    auto words = [&] {
+        const CKVMsg* m = Meas(1)->GetMsg(0);
+        return CRect(m->m_nPosX, m->m_nPosY, m->m_nPosX2, m->m_nPosY2);
+    };
+
+    drop(0, {402, 150}, {414, 144});
+    EXPECT_EQ(words(), CRect(62, -76, 30, 0));
+    Undo();
+    EXPECT_EQ(Dump(), before);
+
+    PointCursorAt(Meas(1)->GetMsg(0));
+    drop(1, {431, 150}, {451, 160});
+    EXPECT_EQ(words(), CRect(50, -70, 50, 10));
+    Undo();
+    EXPECT_EQ(words(), CRect(50, -70, 30, 0));
+}
+
 TEST_F(TempTextMsgsTest, LyricSlidesSidewaysAndStopsAtTheLeft)
 {
     CKVMsg* note = score->Note(Meas(1), {.x = 0, .y = -8});
