@@ -151,7 +151,11 @@ TEST_F(EncoreWalk, BeamsTakeTheirItemsBreaksAndTuplets)
         ASSERT_EQ(Walk(run), 1);
         EXPECT_EQ(CountKind(*run.Meas(), MSG_TUPLET), 1u);
         EXPECT_EQ(CountKind(*run.Meas(), MSG_BEAM), 1u);
-        EXPECT_EQ(NotesOf(*run.Meas()).size(), 3u);
+        std::vector<CKVMsg*> notes = NotesOf(*run.Meas());
+        ASSERT_EQ(notes.size(), 3u);
+        // Every note holds the one tuplet.
+        for (CKVMsg* note : notes)
+            EXPECT_EQ(CountKind(*note, MSG_TUPLET), 1u);
     }
 }
 
