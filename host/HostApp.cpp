@@ -1,6 +1,7 @@
 #include "HostApp.h"
 
 #include "KvVersion.h"
+#include "ChordsCommand.h"
 #include "ImportCommand.h"
 #include "KvcFile.h"
 #include "RenderCommand.h"
@@ -61,6 +62,7 @@ const char* const kUsage =
     "       kvorel [options] render FILE -o OUT [--page N | --all] [--dpi D] [--zoom Z]\n"
     "       kvorel [options] extract FILE OUT --staves LIST [--texts] [--lyrics] [--page-texts]\n"
     "       kvorel [options] import FILE OUT.kvc\n"
+    "       kvorel [options] chords FILE [-o OUT]\n"
     "\n"
     "Without a command kvorel prints its version and the fonts it can draw with.\n"
     "\n"
@@ -75,6 +77,7 @@ const char* const kUsage =
     "                     score OUT, keeping measure texts, lyrics and page texts\n"
     "                     only when asked\n"
     "  import FILE OUT    write the Encore score FILE as the KVC score OUT\n"
+    "  chords FILE [-o OUT]  name the chords of the first staff and save the score\n"
     "\n"
     "  --version          print the version and exit\n"
     "  --help             print this help and exit\n"
@@ -530,7 +533,7 @@ int RunKvorel(int argc, char** argv)
     for (; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "new" || option == "info" || option == "render" || option == "extract" ||
-            option == "import")
+            option == "import" || option == "chords")
             break;
         if (option == "--version") {
             std::printf("kvorel %s\n", KV_VERSION_STRING);
@@ -593,6 +596,12 @@ int RunKvorel(int argc, char** argv)
         }
         if (command == "extract") {
             const int status = RunExtract(host, argc, argv, i + 1);
+            if (status == 2)
+                std::fputs(kUsage, stderr);
+            return status;
+        }
+        if (command == "chords") {
+            const int status = RunChords(host, argc, argv, i + 1);
             if (status == 2)
                 std::fputs(kUsage, stderr);
             return status;

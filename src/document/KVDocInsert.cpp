@@ -55,9 +55,13 @@ CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPos
     tmpl->m_pSystem = parent->m_pSystem;
     tmpl->m_pParent = parent;
     *msg = *tmpl;
-    // A chord symbol keeps its own suffix, fret board and rhythm copy.
-    if (auto* chord = dynamic_cast<CChordSymbol*>(msg))
-        chord->CreateFrom(tmpl);
+    // The symbol part alone leaves a chord symbol an empty C chord: the
+    // chord part (root, bass, suffix, fret board, rhythm) comes along too.
+    if (tmpl->m_byKind == MSG_CHORDSYMBOL && dynamic_cast<CChordSymbol*>(tmpl) &&
+        !static_cast<CChordSymbol*>(msg)->CreateFrom(tmpl)) {
+        delete msg;
+        return nullptr;
+    }
 
     CKVMeas* meas = parent->m_byObjKind == OBJ_MEAS ? static_cast<CKVMeas*>(parent) : nullptr;
     if (tmpl->m_byKind == MSG_MEASREPEAT) {

@@ -185,9 +185,14 @@ CKVMsg* AnchorOf(CKVMsg& msg)
     return static_cast<CKVMsg*>(msg.m_pParent);
 }
 
+// The chord and beam membership marks follow from where a symbol hangs and
+// are set again by every walk; the clone's walk may have set them while the
+// original still waits for one, so they do not tell two symbols apart.
+constexpr WORD kWalkMarks = MSGFLAG_CHORD_MEMBER | MSGFLAG_BEAM_MEMBER;
+
 bool Matches(CKVMsg& candidate, CKVMsg& msg)
 {
-    if (!SamePlaceAndLook(candidate, msg) || candidate.m_wFlag != msg.m_wFlag)
+    if (!SamePlaceAndLook(candidate, msg) || (candidate.m_wFlag & ~kWalkMarks) != (msg.m_wFlag & ~kWalkMarks))
         return false;
     if (IsTieOrSlur(&msg)) {
         if (!SamePoint(MsgById(candidate.m_pSystem, candidate.m_dwWord), MsgById(msg.m_pSystem, msg.m_dwWord)) ||

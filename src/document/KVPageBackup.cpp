@@ -136,13 +136,17 @@ void CKVPage::ObjectFeedback()
     }
     if (index >= 0 && !m_bOwnLayout && !partner->m_bOwnLayout) {
         // The margins belong to the score, not to the step: the page coming
-        // in keeps the boundaries and edges of the page going out.
+        // in keeps the boundaries and edges of the page going out. A block
+        // that shows other measures than the one at its place (the step
+        // dealt blocks to other pages) keeps its own boundaries.
         auto copyBoundaries = [this, partner]() {
             for (int b = 0; b < m_arrBlock.GetSize() && b < partner->m_arrBlock.GetSize(); ++b) {
                 CKVBlock* mine = m_arrBlock.GetAt(b);
                 CKVBlock* theirs = partner->m_arrBlock.GetAt(b);
                 if (!mine || !theirs || mine->m_arrMeasX.GetSize() != theirs->m_arrMeasX.GetSize())
                     break;
+                if (mine->m_nFirstMeas != theirs->m_nFirstMeas)
+                    continue;
                 theirs->m_arrMeasX.Copy(mine->m_arrMeasX);
             }
         };

@@ -2,6 +2,8 @@
 
 #include "model/KVBlock.h"
 
+#include "MemoryGuard.h"
+#include "edit/PasteState.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 
@@ -9,6 +11,11 @@ short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short fir
                       int autoBeam, int backup)
 {
     if (!source || firstStaff < 0 || firstStaff >= GetStaffNum())
+        return -1;
+    // Asked once for the whole block: short memory fails the paste before
+    // any staff changes, rather than asking again for each staff and
+    // reporting success with nothing pasted.
+    if (!CheckAvailableMemory(kPasteFreeBytes))
         return -1;
     // Source staff k goes to block staff firstStaff + k while both exist.
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {

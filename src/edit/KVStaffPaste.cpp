@@ -4,14 +4,9 @@
 
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
+#include "edit/PasteState.h"
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
-
-namespace {
-
-constexpr int kPasteFreeBytes = 1000000;
-
-} // namespace
 
 short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int overwrite, int autoBeam, int backup)
 {

@@ -5,6 +5,9 @@
 
 #include "Platform.h"
 
+// The free memory a paste of staves asks for before it changes anything.
+inline constexpr int kPasteFreeBytes = 1000000;
+
 // The index in its staff of the last measure that a paste filled, and the
 // position (0 to 256) at which the pasted music ended in it.
 extern LONG nPasteEndMeas;

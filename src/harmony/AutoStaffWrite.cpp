@@ -169,8 +169,7 @@ unsigned char CAutoMeas::SetCodeColor(CChordSymbol* symbol, unsigned char area)
     COLORREF colour = doc ? doc->m_CtrlTool.UnconfirmedChordColour() : 0;
     if (area <= 2 && (m_CandCode[area].byFlags & (kCodeFixed | kCodeLinked)))
         colour = 0;
-    // CChordSymbol::SetColor is not built yet; the colour word is the same.
-    symbol->m_crColor = colour;
+    symbol->SetColor(colour);
     return 1;
 }
 

@@ -81,7 +81,11 @@ int CKVAutoCodeName::Process(int option)
     DecideNonChordNode();
     RegisterPresentNode();
     ProduceCandNote();
-    ProduceCode(option);
+    // Linking allocates its segments; a model left half linked names nothing.
+    if (!ProduceCode(option)) {
+        DeleteContents();
+        return 0;
+    }
 
     // The measures the replacement touches: those holding a chord symbol
     // and those that receive one. A run that changes nothing records nothing.
@@ -189,8 +193,7 @@ unsigned char CKVAutoCodeName::ProduceCandNote() { return m_pAutoStaff->ProduceC
 unsigned char CKVAutoCodeName::ProduceCode(int option)
 {
     m_pAutoStaff->ProduceCandCode();
-    m_pAutoStaff->LinkCandCode(option);
-    return 1;
+    return m_pAutoStaff->LinkCandCode(option);
 }
 
 unsigned char CKVAutoCodeName::InsertChordCode() { return m_pAutoStaff->InsertChordCode(); }

@@ -43,6 +43,7 @@ protected:
     unsigned char DecideNonChordNode();
     unsigned char RegisterPresentNode();
     unsigned char ProduceCandNote();
+    // 0 when a segment of the linking could not be allocated.
     unsigned char ProduceCode(int option);
     // 0 when the document refused a symbol.
     unsigned char InsertChordCode();

@@ -6,6 +6,7 @@
 #include "document/KVDoc.h"
 
 #include "import/UPage.h"
+#include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "document/KVFileInfo.h"
 #include "model/KVMeas.h"
@@ -166,6 +167,71 @@ struct TimeChange {
     TimeSign time;
 };
 
+// What the first pass changes in a document besides the system and the page
+// it adds. Unless Commit() is called, the end of the scope takes the system
+// and the page out again and puts every field back, so that a refused or
+// failed pass leaves the document as it found it. Undo recording is off for
+// the whole pass either way.
+class BrenloPassState {
+public:
+    explicit BrenloPassState(CKVDoc& doc)
+        : m_doc(doc), m_printWidth(doc.m_pFileInfo->m_lPrintWidth), m_printHeight(doc.m_pFileInfo->m_lPrintHeight),
+          m_curPage(doc.m_nCurPage), m_curBlock(doc.m_nCurBlock), m_curSystem(doc.m_nCurSystem),
+          m_curStaff(doc.m_nCurStaff), m_curMeas(doc.m_nCurMeas), m_caretMeasNum(doc.m_nCaretMeasNum),
+          m_pCurSystem(doc.m_pCurSystem), m_pCurPage(doc.m_pCurPage), m_pCurBlock(doc.m_pCurBlock),
+          m_pCurStaff(doc.m_pCurStaff), m_pCurMeas(doc.m_pCurMeas), m_modified(doc.m_bModified),
+          m_spacingApplied(doc.m_bSpacingApplied), m_backupRecord(doc.m_bBackupRecord)
+    {
+        doc.m_bBackupRecord = 0;
+    }
+    ~BrenloPassState()
+    {
+        if (!m_committed) {
+            for (short i = m_doc.GetPageNum(); i-- > 0;)
+                delete m_doc.GetPage(i);
+            m_doc.m_pPageArray->RemoveAll();
+            for (int i = m_doc.m_arrSystem.GetSize(); i-- > 0;)
+                delete m_doc.m_arrSystem.GetAt(i);
+            m_doc.m_arrSystem.RemoveAll();
+            m_doc.m_pFileInfo->m_lPrintWidth = m_printWidth;
+            m_doc.m_pFileInfo->m_lPrintHeight = m_printHeight;
+            m_doc.m_nCurPage = m_curPage;
+            m_doc.m_nCurBlock = m_curBlock;
+            m_doc.m_nCurSystem = m_curSystem;
+            m_doc.m_nCurStaff = m_curStaff;
+            m_doc.m_nCurMeas = m_curMeas;
+            m_doc.m_nCaretMeasNum = m_caretMeasNum;
+            m_doc.m_pCurSystem = m_pCurSystem;
+            m_doc.m_pCurPage = m_pCurPage;
+            m_doc.m_pCurBlock = m_pCurBlock;
+            m_doc.m_pCurStaff = m_pCurStaff;
+            m_doc.m_pCurMeas = m_pCurMeas;
+            m_doc.m_bModified = m_modified;
+            m_doc.m_bSpacingApplied = m_spacingApplied;
+        }
+        m_doc.m_bBackupRecord = m_backupRecord;
+    }
+    BrenloPassState(const BrenloPassState&) = delete;
+    BrenloPassState& operator=(const BrenloPassState&) = delete;
+
+    void Commit() { m_committed = true; }
+
+private:
+    CKVDoc& m_doc;
+    LONG m_printWidth;
+    LONG m_printHeight;
+    short m_curPage, m_curBlock, m_curSystem, m_curStaff, m_curMeas, m_caretMeasNum;
+    CKVSystem* m_pCurSystem;
+    CKVPage* m_pCurPage;
+    CKVBlock* m_pCurBlock;
+    CKVStaff* m_pCurStaff;
+    CKVMeas* m_pCurMeas;
+    BOOL m_modified;
+    BOOL m_spacingApplied;
+    BOOL m_backupRecord;
+    bool m_committed = false;
+};
+
 } // namespace
 
 int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage* page)
@@ -173,7 +239,10 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     if (!page)
         return 0;
     page->m_failure = BrenloFailure::Damaged;
-    if (!buffer || length < 2)
+    if (!buffer || length < 2 || !m_pFileInfo)
+        return 0;
+    // The second pass pairs Brenlo system i with block i of the first page.
+    if (m_arrSystem.GetSize() > 0 || GetPageNum() > 0)
         return 0;
     const uint64_t total = length;
     const uint64_t first = ReadBig(buffer, 2);
@@ -189,6 +258,8 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         return 0;
     const short width = static_cast<short>(ReadBig(buffer + first + 92, 2));
     const short height = static_cast<short>(ReadBig(buffer + first + 94, 2));
+    if (width < 1 || height < 1)
+        return 0;
     if (!page->SetNewInfos(reinterpret_cast<char*>(buffer + pageAt), 500, static_cast<DWORD>(total - pageAt)))
         return 0;
 
@@ -201,15 +272,23 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         int count = 0;
         CUSymbol* lastBar = nullptr;
         s->m_arrBarX.RemoveAll();
+        // Boundaries run strictly right from the system's left x: a bar line
+        // at or left of the one before would make a measure of no width.
+        int previous = s->m_nLeftX;
         for (CUJoin* walk = s->m_pSymbols ? s->m_pSymbols->m_pHead : nullptr; walk; walk = walk->m_pNext) {
             CUSymbol* symbol = static_cast<CUSymbol*>(walk);
             if (!symbol->IsBarLine() || symbol->m_nX >= limit + 5)
                 continue;
+            if (symbol->m_nX <= previous)
+                return 0;
+            previous = symbol->m_nX;
             ++count;
             lastBar = symbol;
             s->m_arrBarX.Add(static_cast<WORD>(symbol->m_nX));
         }
         if (!lastBar || lastBar->m_nX + 5 < limit) {
+            if (width <= previous)
+                return 0;
             ++count;
             s->m_arrBarX.Add(static_cast<WORD>(width));
         }
@@ -220,7 +299,11 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         }
         s->m_nMeasCount = static_cast<short>(count);
     }
-    page->m_failure = BrenloFailure::None;
+    // A page without systems makes no score.
+    if (measures == 0)
+        return 0;
+
+    BrenloPassState state(*this);
 
     m_pFileInfo->m_lPrintWidth = width;
     m_pFileInfo->m_lPrintHeight = height;
@@ -236,6 +319,11 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     }
     m_arrSystem.Add(system);
     CKVStaff* staff = system->GetStaff(0);
+    // The staff carries its (empty) name as every stored staff does, so that
+    // the score reads back as it was written.
+    staff->SetStaffNameToMsg("", "", "", "", 0, 0);
+    if (staff->GetMsgNum() == 0)
+        return 0;
 
     CKVPage* kvPage = KvNewReported<CKVPage>();
     if (!kvPage)
@@ -257,8 +345,12 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
         CKVBlock* block = kvPage->AddBlock(system, firstMeas, count, topLeft, 0);
         const int blockFirst = firstMeas;
         firstMeas += count;
-        if (!block || block->m_arrMeasX.GetSize() < count + 1)
-            continue;
+        // A block that cannot be made fails the pass: skipping it would pair
+        // the later systems with the wrong blocks.
+        if (!block)
+            return 0;
+        if (block->m_arrMeasX.GetSize() < count + 1)
+            return 0;
         for (int m = 1; m <= count; ++m)
             block->m_arrMeasX.SetAt(m, static_cast<WORD>(s->m_arrBarX.GetAt(m - 1) - s->m_nLeftX));
 
@@ -399,6 +491,8 @@ int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage
     m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(m_pCurBlock->m_nFirstMeas) : nullptr;
     m_bModified = 1;
     m_bSpacingApplied = 1;
+    page->m_failure = BrenloFailure::None;
+    state.Commit();
     return 1;
 }
 

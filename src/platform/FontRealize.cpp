@@ -14,8 +14,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -452,9 +454,33 @@ private:
     TextDecoration m_decoration;
 };
 
+// The request that Realize answered last and its answer: text is measured
+// and drawn font by font, so most requests repeat the one before, and the
+// answer is then given without building the cache key.
+struct LastRequest {
+    bool valid = false;
+    LOGFONTA logFont {};
+    LONG deviceHeight = 0;
+    double xStretch = 0;
+    UINT codePage = 0;
+    std::shared_ptr<const RealizedFont> font;
+
+    // The same cache entry: the fields the key is made of are equal.
+    bool Matches(const LOGFONTA& f, LONG height, double stretch, UINT acp) const
+    {
+        return valid && height == deviceHeight && stretch == xStretch && acp == codePage
+               && f.lfWeight == logFont.lfWeight && (f.lfItalic != 0) == (logFont.lfItalic != 0)
+               && (f.lfUnderline != 0) == (logFont.lfUnderline != 0)
+               && (f.lfStrikeOut != 0) == (logFont.lfStrikeOut != 0) && f.lfCharSet == logFont.lfCharSet
+               && f.lfEscapement == logFont.lfEscapement
+               && std::strncmp(f.lfFaceName, logFont.lfFaceName, LF_FACESIZE) == 0;
+    }
+};
+
 struct RealizeState {
     std::map<std::string, std::shared_ptr<const RealizedFont>> fonts;
     std::map<std::string, std::shared_ptr<LoadedFace>> faces;
+    LastRequest last;
 };
 
 RealizeState& State()
@@ -606,14 +632,29 @@ std::shared_ptr<const RealizedFont> RealizeUncached(const LOGFONTA& logFont, LON
 
 std::string CacheKey(const LOGFONTA& logFont, LONG deviceHeight, double xStretch)
 {
-    // The face as spelt: the realisation reports the requested face.
+    // The face as spelt: the realisation reports the requested face. Every
+    // text measurement asks for its font, so the fields are written without
+    // printf, in the form "\n%d %.9g %d %d %d %d %d %d %u".
     std::string key = FaceNameOf(logFont);
-    char fields[160];
+    key.reserve(key.size() + 64);
+    auto put = [&key](char before, auto value) {
+        char digits[32];
+        key += before;
+        key.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    put('\n', int(deviceHeight));
+    char stretch[32];
+    key += ' ';
+    key.append(stretch, std::to_chars(stretch, stretch + sizeof stretch, xStretch, std::chars_format::general, 9).ptr);
+    put(' ', int(logFont.lfWeight));
+    put(' ', int(logFont.lfItalic != 0));
+    put(' ', int(logFont.lfUnderline != 0));
+    put(' ', int(logFont.lfStrikeOut != 0));
+    put(' ', int(logFont.lfCharSet));
+    put(' ', int(logFont.lfEscapement));
     // The ANSI code page belongs to the key: DEFAULT_CHARSET decodes by it.
-    std::snprintf(fields, sizeof fields, "\n%d %.9g %d %d %d %d %d %d %u", int(deviceHeight), xStretch,
-        int(logFont.lfWeight), int(logFont.lfItalic != 0), int(logFont.lfUnderline != 0),
-        int(logFont.lfStrikeOut != 0), int(logFont.lfCharSet), int(logFont.lfEscapement), unsigned(GetACP()));
-    return key + fields;
+    put(' ', unsigned(GetACP()));
+    return key;
 }
 
 } // namespace
@@ -623,6 +664,7 @@ void ForgetRealizedFonts()
     std::lock_guard lock(EngineMutex());
     State().fonts.clear();
     State().faces.clear();
+    State().last = {};
 }
 
 } // namespace detail
@@ -634,14 +676,22 @@ std::shared_ptr<const RealizedFont> Realize(const LOGFONTA& logFont, LONG device
     xStretch = std::clamp(xStretch, 1.0 / 1024, 1024.0);
     std::lock_guard lock(detail::EngineMutex());
     auto& fonts = detail::State().fonts;
+    detail::LastRequest& last = detail::State().last;
+    const UINT codePage = GetACP();
+    if (last.Matches(logFont, deviceHeight, xStretch, codePage))
+        return last.font;
     const std::string key = detail::CacheKey(logFont, deviceHeight, xStretch);
     const auto found = fonts.find(key);
-    if (found != fonts.end())
-        return found->second;
-    std::shared_ptr<const RealizedFont> font = detail::RealizeUncached(logFont, deviceHeight, xStretch);
-    if (fonts.size() >= detail::kMaxCachedFonts)
-        fonts.clear();
-    fonts.emplace(key, font);
+    std::shared_ptr<const RealizedFont> font;
+    if (found != fonts.end()) {
+        font = found->second;
+    } else {
+        font = detail::RealizeUncached(logFont, deviceHeight, xStretch);
+        if (fonts.size() >= detail::kMaxCachedFonts)
+            fonts.clear();
+        fonts.emplace(key, font);
+    }
+    last = {true, logFont, deviceHeight, xStretch, codePage, font};
     return font;
 }
 

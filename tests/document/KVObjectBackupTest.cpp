@@ -256,6 +256,30 @@ TEST_F(ObjectBackupTest, EqualNotesOfAChordTranslateToTheirOwnCopies)
     EXPECT_EQ(secondCopy, m->GetNewPtr2(first, firstCopy));
 }
 
+TEST_F(ObjectBackupTest, ChordNotesTranslateBeforeAWalkHasMarkedThem)
+{
+    // Joined notes carry the chord mark at once. A note still waiting for a
+    // walk to mark it is found in the clone too, whose walk has marked it.
+    CKVMeas* m = b->Meas(0, 1);
+    b->Note(m, {.x = 64, .y = -8});
+    b->Note(m, {.x = 64, .y = -24});
+    m->MakeChord(1, 64, 64);
+    ASSERT_EQ(1, m->GetMsgNum());
+    CKVMsg* chord = m->GetMsg(0);
+    ASSERT_EQ(MSG_CHORD, chord->m_byKind);
+    ASSERT_EQ(2, chord->GetMsgNum());
+    EXPECT_TRUE(chord->GetMsg(0)->m_wFlag & MSGFLAG_CHORD_MEMBER);
+    CKVMsg* member = chord->GetMsg(1);
+    EXPECT_TRUE(member->m_wFlag & MSGFLAG_CHORD_MEMBER);
+    member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_CHORD_MEMBER);
+
+    Doc().ResetBackup();
+    ASSERT_EQ(1, m->ObjectBackup(kBackupRecorded, kBackupAlone));
+    CKVMsg* copy = m->GetNewPtr2(member);
+    ASSERT_NE(member, copy);
+    EXPECT_EQ(m->GetCurBackupObj()->GetMsg(0)->GetMsg(1), copy);
+}
+
 TEST_F(ObjectBackupTest, RecordingOffLinksTheMeasureToItself)
 {
     Doc().m_bBackupRecord = 0;

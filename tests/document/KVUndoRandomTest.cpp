@@ -8,7 +8,10 @@
 // staves hidden and shown in blocks, ossias made and removed, the view
 // switches of measures; deleting at the entry caret, velocities over a
 // selected staff and measure tempi; a measure dragged and dropped (moved
-// or copied) and swing on a measure.
+// or copied) and swing on a measure; beaming, sub-beams, chords, grace
+// notes, tremolos, ties and slurs over a selected measure or staff, and the
+// automatic ties; pages inserted and deleted, blocks dealt to pages, clef
+// changes made and removed, repeat endings and multi-measure rests.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default).
@@ -32,6 +35,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -50,8 +55,8 @@ constexpr short kMaxStaves = 3;
 constexpr LONG kMaxMeasures = 14;
 constexpr short kNarrowFont = 32;
 constexpr short kWideFont = 64;
-// The commands drawn from the last twenty of the 110 rolls.
-constexpr int kLaterKinds = 16;
+// The commands drawn from the last thirty of the 120 rolls.
+constexpr int kLaterKinds = 32;
 
 const ScoreShape kShape {.lineSpacing = 8, .staves = 2, .measures = 6};
 
@@ -83,6 +88,20 @@ struct Edit {
         kBlockCount,
         kDragDrop,
         kSwing,
+        kBeam,
+        kBeamBeat,
+        kChord,
+        kGrace,
+        kTremolo,
+        kTieSlur,
+        kAutoTieSlur,
+        kInsertPage,
+        kDeletePages,
+        kPageBlockCount,
+        kClef,
+        kDeleteClef,
+        kEnding,
+        kCompressRest,
         kKinds
     };
     Kind kind = kAddNote;
@@ -97,13 +116,17 @@ struct Edit {
     short y = 0;      // in half spaces below the top line; the second value of a setter
     short value = 0;  // duration code, measures to add, the text's letter, the new font height, the accidental,
                       // the spaced voice, the measure width, the block distance, the page-layout mode,
-                      // the setter's mode
-    int options = 0;  // the accidental's options; the drag's move, overwrite and auto-beam bits
+                      // the setter's mode, which of a family's commands, the new clef, the ending's
+                      // flags, the rests' width percent
+    int options = 0;  // the accidental's options; the drag's move, overwrite and auto-beam bits; a staff
+                      // record instead of a measure record; the page insertion's flags
 };
 
 constexpr int kDragMove = 1;
 constexpr int kDragOverwrite = 2;
 constexpr int kDragAutoBeam = 4;
+// The selection commands take a record of the staff instead of the measure.
+constexpr int kWholeStaff = 1;
 
 // Every note of a measure, chord and beam group members singly, in the
 // order of the tree.
@@ -196,6 +219,55 @@ void EvenWords(CKVObject* node, int depth = 0)
         }
         EvenWords(msg, depth + 1);
     }
+}
+
+// The selection a range command works on: a kind-2 record of the measure,
+// or a kind-4 record of its staff.
+void SelectForEdit(ScoreBuilder& b, const Edit& e)
+{
+    CKVDoc& doc = b.Doc();
+    doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+    if (e.options & kWholeStaff) {
+        doc.AddSelRect(SelRect::kStaff, nullptr, nullptr, b.Staff(e.staff), nullptr);
+    } else {
+        CKVMeas* meas = b.Meas(e.staff, e.meas);
+        RECT none {0, 0, 0, 0};
+        doc.AddSelRect(SelRect::kMeas, &none, meas, nullptr, doc.GetBlockByMeas(meas));
+    }
+}
+
+// Evens the words of the measures the selection names, as they stand after
+// the backup.
+void EvenSelected(ScoreBuilder& b, const Edit& e)
+{
+    // A command that found nothing to change recorded no step; the live
+    // measures it did not back up stay as they are.
+    if (b.Doc().IsReqBackup() && !b.Doc().m_bBackupOpen)
+        return;
+    if (!(e.options & kWholeStaff)) {
+        EvenWords(b.Meas(e.staff, e.meas));
+        return;
+    }
+    for (LONG m = 0; m < b.Staff(e.staff)->GetMeasNum(); ++m)
+        EvenWords(b.Meas(e.staff, static_cast<int>(m)));
+}
+
+// The clef changes lying directly in a measure.
+std::vector<CKVMsg*> ClefChanges(CKVMeas* meas)
+{
+    std::vector<CKVMsg*> out;
+    for (short i = 0; meas && i < meas->GetMsgNum(); ++i)
+        if (CKVMsg* msg = meas->GetMsg(i); msg && msg->m_byKind == MSG_CLEF)
+            out.push_back(msg);
+    return out;
+}
+
+LOGFONTA RestFont()
+{
+    LOGFONTA font {};
+    font.lfHeight = 12;
+    std::strcpy(font.lfFaceName, "Numbers");
+    return font;
 }
 
 // Makes an edit the way commands do: a new step, the backups, then the
@@ -454,6 +526,141 @@ void Apply(ScoreBuilder& b, const Edit& e)
         }
         break;
     }
+    case Edit::kBeam:
+        // Beaming by range or beat and dissolving work in the host's step
+        // with the selection backed up; sub-beams open their own.
+        if (e.value == 3) {
+            doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+            doc.JumpToPage(0);
+            RECT all {-10000, -10000, 10000, 10000};
+            doc.AddSelRect(SelRect::kRect, &all, nullptr, nullptr, nullptr);
+            doc.MakeSubBeam(1, e.x);
+            doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+            break;
+        }
+        SelectForEdit(b, e);
+        doc.ResetBackup();
+        doc.SelMeasBackup(1);
+        if (e.value == 0)
+            doc.BindByBeamGroup(1, 0);
+        else
+            doc.DisAssembleBeam(1);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenSelected(b, e);
+        break;
+    case Edit::kBeamBeat:
+        SelectForEdit(b, e);
+        doc.ResetBackup();
+        doc.SelMeasBackup(1);
+        doc.BindByBeamBeat(1, 0, 0);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenSelected(b, e);
+        break;
+    case Edit::kChord:
+        SelectForEdit(b, e);
+        doc.ResetBackup();
+        doc.SelMeasBackup(1);
+        doc.MakeChord(1);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenSelected(b, e);
+        break;
+    case Edit::kGrace:
+        // The command backs the selection up into the host's step.
+        SelectForEdit(b, e);
+        doc.ResetBackup();
+        doc.ChangeToGrace(e.value);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenSelected(b, e);
+        break;
+    case Edit::kTremolo:
+        // Both follow the tool's current voice; joining opens its own step.
+        doc.m_CtrlTool.m_wActiveVoice = 1;
+        SelectForEdit(b, e);
+        if (e.value == 0) {
+            doc.BindByTremolo(e.x);
+        } else {
+            doc.ResetBackup();
+            doc.SelMeasBackup(1);
+            doc.RemoveTremoloSelRect();
+        }
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.m_CtrlTool.m_wActiveVoice = 0;
+        EvenSelected(b, e);
+        break;
+    case Edit::kTieSlur:
+        SelectForEdit(b, e);
+        doc.ResetBackup();
+        doc.SelMeasBackup(1);
+        if (e.value == 0)
+            doc.BindByTie(1, 8, 0, 14, 0);
+        else
+            doc.BindBySlur(1, 8, 0, 0, 0);
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        EvenSelected(b, e);
+        break;
+    case Edit::kAutoTieSlur:
+        // Its own step; it backs up each measure whose groups it binds.
+        doc.AutoTieSlur(8, 0, 0, 0);
+        break;
+    case Edit::kInsertPage:
+        // The host's step with a whole-document backup.
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_EQ(1, doc.InsertPage(e.index, 1, static_cast<unsigned long>(e.options)));
+        break;
+    case Edit::kDeletePages:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_GE(doc.DeletePages(e.index, e.other), 0);
+        break;
+    case Edit::kPageBlockCount:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_EQ(1, doc.SetAllPageBlockCount(e.value));
+        break;
+    case Edit::kClef: {
+        // A clef change right of the header, under the host's whole-document
+        // backup.
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        // The click is turned into a place in the measure by its drawn
+        // width, which only layout sets; the host clicks on a laid-out page.
+        doc.UpdateMeasXY(-1);
+        CKVMeas* meas = b.Meas(e.staff, e.meas);
+        meas->m_nRealWidth = 0;
+        // Right of the header even where the page gives the measure no width.
+        const int x = std::max<int>(meas->MeasXToAbsX(e.x, 0), meas->m_nHeaderWidth + 1);
+        ASSERT_EQ(1, doc.InsertNewClefMsg(meas, e.y, x));
+        break;
+    }
+    case Edit::kDeleteClef: {
+        // The removal opens its own step.
+        const std::vector<CKVMsg*> changes = ClefChanges(b.Meas(e.staff, e.meas));
+        ASSERT_LT(static_cast<size_t>(e.index), changes.size());
+        ASSERT_EQ(1, doc.UpdateDelClefType(changes[static_cast<size_t>(e.index)]));
+        break;
+    }
+    case Edit::kEnding:
+        // The command backs up what it changes, on the current staff.
+        doc.ResetBackup();
+        doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        doc.JumpToPage(0);
+        // The cursor's staff, which undo and redo leave wherever the last
+        // command put it, is the host's choice too.
+        doc.m_pCurStaff = b.Staff(e.staff);
+        doc.SetEndingRepeat(e.meas, e.other, static_cast<unsigned long>(e.value), e.x ? "2." : "1.", 0);
+        break;
+    case Edit::kCompressRest:
+        doc.ResetBackup();
+        doc.ObjectBackup(kBackupRecorded);
+        ASSERT_EQ(1, doc.CompressRestMeas(e.value, RestFont(), 2));
+        // The new rests' words, like every word the whole-document backup
+        // made live.
+        for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+            for (LONG m = 0; m < b.Staff(s)->GetMeasNum(); ++m)
+                EvenWords(b.Meas(s, static_cast<int>(m)));
+        }
+        break;
     case Edit::kKinds:
         FAIL() << "not an edit";
     }
@@ -541,7 +748,7 @@ protected:
         const int measures = static_cast<int>(system->GetMeasNum());
         for (;;) {
             Edit e;
-            const int roll = Pick(110);
+            const int roll = Pick(120);
             e.staff = Pick(staves);
             // Notes gather in the first measures half the time, so that
             // chords, beam groups and ties across bar lines come about.
@@ -606,7 +813,7 @@ protected:
                 e.kind = Edit::kFont;
                 e.value = Doc().m_nFontHeight == kNarrowFont ? kWideFont : kNarrowFont;
             } else {
-                // The later commands share the last twenty of the 110 rolls.
+                // The later commands share the last thirty of the 120 rolls.
                 switch (Pick(kLaterKinds)) {
                 case 0: {
                     e.kind = Edit::kSpaceNotes;
@@ -717,16 +924,178 @@ protected:
                     e.x = static_cast<short>(128 * Pick(2));
                     e.options = Pick(8);
                     break;
-                default:
+                case 15:
                     e.kind = Edit::kSwing;
                     if (Notes(live->Meas(e.staff, e.meas)).empty())
                         continue;
                     e.value = static_cast<short>(Pick(3) == 0 ? 0 : 50 + 8 * Pick(4));
                     break;
+                case 16:
+                case 30: // beams take two shares
+                    e.kind = Edit::kBeam;
+                    if (!PickSelection(e))
+                        continue;
+                    // 0 beams, 1 dissolves, 3 breaks sub-beams.
+                    e.value = static_cast<short>(Pick(3));
+                    if (e.value == 2)
+                        e.value = 3;
+                    e.x = static_cast<short>(Pick(3));
+                    break;
+                case 26:
+                    e.kind = Edit::kBeamBeat;
+                    if (!PickSelection(e))
+                        continue;
+                    break;
+                case 17:
+                    e.kind = Edit::kChord;
+                    if (!PickSelection(e))
+                        continue;
+                    break;
+                case 18:
+                    e.kind = Edit::kGrace;
+                    if (!PickSelection(e))
+                        continue;
+                    e.value = static_cast<short>(Pick(2));
+                    break;
+                case 19:
+                    e.kind = Edit::kTremolo;
+                    if (!PickSelection(e))
+                        continue;
+                    e.value = static_cast<short>(Pick(2));
+                    e.x = static_cast<short>(1 + Pick(3));
+                    break;
+                case 20:
+                case 21: // ties and slurs take two shares
+                    e.kind = Edit::kTieSlur;
+                    if (!PickSelection(e))
+                        continue;
+                    e.value = static_cast<short>(Pick(2));
+                    break;
+                case 22:
+                    e.kind = Edit::kInsertPage;
+                    if (!PickPages(e, measures, true))
+                        continue;
+                    break;
+                case 27:
+                    e.kind = Edit::kDeletePages;
+                    if (!PickPages(e, measures, false))
+                        continue;
+                    break;
+                case 23:
+                    e.kind = Edit::kPageBlockCount;
+                    e.value = static_cast<short>(1 + Pick(3));
+                    break;
+                case 24:
+                    e.kind = Edit::kClef;
+                    e.x = static_cast<short>(64 + 32 * Pick(5));
+                    e.y = static_cast<short>(1 + Pick(2));
+                    break;
+                case 28: {
+                    e.kind = Edit::kDeleteClef;
+                    // One of the score's clef changes.
+                    std::vector<std::array<int, 3>> changes;
+                    for (int st = 0; st < staves; ++st) {
+                        for (int m = 0; m < measures; ++m) {
+                            const size_t n = ClefChanges(live->Meas(st, m)).size();
+                            for (size_t i = 0; i < n; ++i)
+                                changes.push_back({st, m, static_cast<int>(i)});
+                        }
+                    }
+                    if (changes.empty())
+                        continue;
+                    const std::array<int, 3> change = changes[static_cast<size_t>(Pick(static_cast<int>(changes.size())))];
+                    e.staff = change[0];
+                    e.meas = change[1];
+                    e.index = change[2];
+                    break;
+                }
+                case 25: {
+                    static constexpr short kEndings[] = {1, 2, 3, 0x4000};
+                    e.kind = Edit::kEnding;
+                    e.other = std::min(measures - 1, e.meas + Pick(3));
+                    e.value = kEndings[Pick(4)];
+                    e.x = static_cast<short>(Pick(2));
+                    break;
+                }
+                case 29:
+                    e.kind = Edit::kAutoTieSlur;
+                    break;
+                default:
+                    e.kind = Edit::kCompressRest;
+                    e.value = static_cast<short>(40 + 10 * Pick(6));
+                    if (MeasuresAfterCompressing(e.value) < 2)
+                        continue;
+                    break;
                 }
             }
             return e;
         }
+    }
+
+    // A kind-2 record on a measure with notes that a block shows on a staff
+    // it does not hide, or now and then a kind-4 record on the staff.
+    bool PickSelection(Edit& e)
+    {
+        if (Pick(4) == 0) {
+            e.options = kWholeStaff;
+            return true;
+        }
+        CKVMeas* meas = live->Meas(e.staff, e.meas);
+        CKVBlock* block = Doc().GetBlockByMeas(meas);
+        return block && block->GetStaffIndex(live->Staff(e.staff)) >= 0 && !Notes(meas).empty();
+    }
+
+    // Pages inserted or deleted after page 0, the score kept within its
+    // measure limit and at three measures or more.
+    bool PickPages(Edit& e, int measures, bool insert)
+    {
+        const int pages = Doc().GetPageNum();
+        if (insert) {
+            if (pages >= 20)
+                return false;
+            e.index = Pick(pages);
+            e.options = Pick(4);
+            if (!(e.options & 1) && e.index == 0)
+                return false;
+            if (e.options & 2)
+                return true;
+            // A page with measures copies the nearest page with blocks at or
+            // before it.
+            LONG model = 0;
+            for (int q = e.index; q >= 0 && model == 0; --q) {
+                CKVPage* page = Doc().GetPage(static_cast<short>(q));
+                for (short k = 0; k < page->GetBlockNum(); ++k)
+                    model += page->GetBlock(k)->m_nMeasCount;
+            }
+            if (model == 0)
+                model = static_cast<LONG>(std::max<int>(1, Doc().m_pFileInfo->m_nMeasPerBlock)) *
+                        std::max<int>(1, Doc().m_pFileInfo->m_nBlockPerPage);
+            return measures + model <= kMaxMeasures;
+        }
+        if (pages < 2)
+            return false;
+        e.index = 1 + Pick(pages - 1);
+        e.other = std::min(pages - 1, e.index + Pick(2));
+        LONG shown = 0;
+        for (int p = e.index; p <= e.other; ++p) {
+            CKVPage* page = Doc().GetPage(static_cast<short>(p));
+            for (short k = 0; k < page->GetBlockNum(); ++k)
+                shown += page->GetBlock(k)->m_nMeasCount;
+        }
+        return measures - shown >= 3;
+    }
+
+    // The measures the score would keep if its empty runs were compressed,
+    // tried on a stored copy.
+    LONG MeasuresAfterCompressing(short percent)
+    {
+        const short kept = nCurStaffSpace;
+        std::unique_ptr<CKVDoc> trial = Reloaded(Doc());
+        trial->CompressRestMeas(percent, RestFont(), 2);
+        const LONG left = trial->m_arrSystem.GetAt(0)->GetMeasNum();
+        trial.reset();
+        nCurStaffSpace = kept;
+        return left;
     }
 
     // The edits in effect, made again on a fresh document without history.

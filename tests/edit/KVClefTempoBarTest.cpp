@@ -202,6 +202,39 @@ TEST_F(ClefTempoBarTest, KeySymbolsAreRemovedAndFreed)
     EXPECT_EQ(Doc().ChangeCustomKeySign(0, 11, 1, key, 8, 0), 0);
 }
 
+TEST_F(ClefTempoBarTest, KeysGoToTheSelectedOssiaAndUndo)
+{
+    // A new ossia leaves the cursor in its block: the key goes to its staff.
+    Doc().JumpToPage(0);
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 4, 15, 0, 80), 1);
+    CKVPage* page = Doc().GetCurrentPage();
+    ASSERT_EQ(page->GetSelOssiaBlock(), Doc().m_pCurBlock);
+    const std::vector<int> masterKeys = [&] {
+        std::vector<int> keys;
+        for (int i = 0; i < 12; ++i)
+            keys.push_back(score->Meas(0, i)->m_byKeyType * 100 + score->Meas(0, i)->m_byKeyCount);
+        return keys;
+    }();
+    WithBackup([&] { Doc().ChangeKeySignature(0, 2, 0, 1, 2, 0, 0, 0); });
+    // Undo and redo of the round trip put back the page's ossia block.
+    ASSERT_EQ(Doc().GetPage(0)->m_arrOssiaBlock.GetSize(), 1);
+    CKVStaff* ossia = Doc().GetPage(0)->m_arrOssiaBlock.GetAt(0)->GetStaff(0);
+    ASSERT_EQ(ossia->GetMeasNum(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ossia->GetMeas(i)->m_byKeyType, 1) << i;
+        EXPECT_EQ(ossia->GetMeas(i)->m_byKeyCount, 2) << i;
+    }
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(score->Meas(0, i)->m_byKeyType * 100 + score->Meas(0, i)->m_byKeyCount, masterKeys[i]) << i;
+
+    // On the master staff, with the cursor back in a normal block.
+    Doc().JumpToPage(0);
+    ASSERT_EQ(Doc().GetCurrentPage()->GetSelOssiaBlock(), nullptr);
+    WithBackup([&] { Doc().ChangeKeySignature(3, 5, 0, 2, 3, 0, 0, 0); });
+    for (int i = 3; i <= 5; ++i)
+        EXPECT_EQ(score->Meas(0, i)->m_byKeyCount, 3) << i;
+}
+
 TEST_F(ClefTempoBarTest, BarLinesOfARun)
 {
     StepOnly([&] { EXPECT_EQ(Doc().SetMeasBarType(2, 1, 4, 3, 0), 1); });

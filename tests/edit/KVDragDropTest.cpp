@@ -10,7 +10,10 @@
 #include "LittleEndian.h"
 #include "document/RecordIO.h"
 #include "edit/PasteState.h"
+#include "model/DrumTable.h"
 #include "model/KVBlock.h"
+#include "model/KVStaff.h"
+#include "support/DrumKit.h"
 
 #include <gtest/gtest.h>
 
@@ -194,6 +197,52 @@ TEST_F(DragDropTest, BlockAndStaffPasteTakeWhatTheTargetHolds)
     EXPECT_EQ(block->Paste(temp.get(), 0, 0, 2, block->m_nFirstMeas, 0, 0, 1), -1);
     EXPECT_EQ(score->Staff(0)->Paste(model, 0, 0, score->Staff(0)->GetMeasNum(), 0, 0, 1), -1);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+
+    // Too little memory and the answer No: one question for the whole
+    // block, a failure, and nothing pasted on any staff.
+    host.freeBytes = 999999;
+    host.ScriptAnswer(IDNO);
+    EXPECT_EQ(block->Paste(temp.get(), 0, 0, 0, block->m_nFirstMeas, 0, 0, 1), -1);
+    host.freeBytes.reset();
+    ASSERT_EQ(host.messageBoxes.size(), 1u);
+    EXPECT_EQ(host.messageBoxes[0].text, "Out of Memory !!!");
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+}
+
+TEST_F(DragDropTest, NotesDroppedOnADrumStaffTakeTheKitsHeadAndKey)
+{
+    // A kit whose rows take head type 4 by default; the row of y -12 (a row
+    // a half space) sounds key 45, every other row key 50.
+    const int row = -12 / (Doc().m_nStaffSpace / 2) + 13;
+    ASSERT_GE(row, 0);
+    ASSERT_LT(row, kvtest::kDrumKitRows);
+    kvtest::DrumKitFields fields;
+    fields.defaultHeads.fill(3);
+    fields.keys[3].fill(50);
+    fields.keys[3][static_cast<size_t>(row)] = 45;
+    const std::vector<BYTE> kit = kvtest::MakeDrumKitEntry("Standard", fields);
+    CPtrArray table;
+    table.Add(const_cast<BYTE*>(kit.data()));
+    SetDrumTable(&table);
+    CKVStaff* drums = score->Staff(1);
+    unsigned char head[kDrumKitRecordSize] = {};
+    std::memcpy(head + kDrumKitRecordNameOffset, "Standard", 8);
+    drums->SetHead(kDrumKitRecordSize, head);
+    drums->m_byStaffKind = CKVStaff::KIND_DRUM;
+    ASSERT_EQ(Meas(1, 4)->GetDrumHeadType(-12), 4);
+
+    Note(Meas(0, 1), {.x = 0, .y = -12});
+    Meas(0, 1)->UpdateStartTime(1, 0, 0, 0);
+    SelectMeas(0, 1);
+    ASSERT_EQ(Drag(), 1);
+    CursorAt(1, 4);
+    ASSERT_EQ(Drop(), 1);
+    const std::vector<CKVMsg*> dropped = Timed(Meas(1, 4));
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0]->m_nPosY, -12);
+    EXPECT_EQ(dropped[0]->m_wHeadType, 4);
+    EXPECT_EQ(dropped[0]->GetMidiKey(), 45);
+    SetDrumTable(nullptr);
 }
 
 TEST_F(DragDropTest, OverwriteRefusesMusicThatRunsPastTheMeasure)

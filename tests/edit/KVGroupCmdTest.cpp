@@ -304,3 +304,29 @@ TEST_F(GroupCmdTest, BeamingByTheBeatGroupsEachBeat)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GroupCmdTest, ChordSymbolsOfAnOssiaStaffHangUnderItsNotes)
+{
+    // Measure numbers 2 and 3 (indexes 1 and 2) make the ossia.
+    score->Note(Meas(0, 1), {.x = 128, .y = -12});
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 3, 15, 0, 80), 1);
+    CKVMeas* ossiaMeas = Page(0)->m_arrOssiaBlock.GetAt(0)->GetStaff(0)->GetMeas(0);
+    score->Symbol(ossiaMeas, MSG_CHORDSYMBOL, 100);
+    score->Settle();
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+        Doc().BelongChordSymbolToNote();
+    });
+    ossiaMeas = Page(0)->m_arrOssiaBlock.GetAt(0)->GetStaff(0)->GetMeas(0);
+    EXPECT_TRUE(Children(ossiaMeas, MSG_CHORDSYMBOL).empty());
+    const std::vector<CKVMsg*> notes = Children(ossiaMeas, MSG_NOTE);
+    ASSERT_EQ(notes.size(), 1u);
+    ASSERT_EQ(notes[0]->GetMsgNum(), 1);
+    EXPECT_EQ(notes[0]->GetMsg(0)->m_byKind, MSG_CHORDSYMBOL);
+    EXPECT_EQ(notes[0]->GetMsg(0)->m_nPosX, 0);
+}
+
+} // namespace

@@ -159,6 +159,26 @@ TEST_F(PagesTest, BlocksPerPageDealsTheBlocksOut)
     EXPECT_EQ(Info().m_nBlockPerPage, 1);
 }
 
+TEST_F(PagesTest, UndoOfDealingBlocksGivesEachBlockItsOwnWidths)
+{
+    // Pages of one block each, the blocks of pages 1 and 2 of other widths;
+    // dealt two to a page, page 1 then holds the block of page 2. Undo gives
+    // page 1 its own block back with its own boundaries, not the boundaries
+    // of the block that stood at that place on the page going out.
+    LayOut(9, 3, 1);
+    ASSERT_EQ(BlockCounts(), (std::vector<int> {1, 1, 1}));
+    for (int p = 1; p < 3; ++p) {
+        CKVBlock* block = Block(p, 0);
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, static_cast<WORD>(i * 40 * p));
+    }
+    ExpectRoundTrip([&] { EXPECT_EQ(Doc().SetAllPageBlockCount(2), 1); }, kvtest::kCallerBacksUp);
+    EXPECT_EQ(Layout(), (std::vector<Blocks> {{{0, 3}, {3, 3}}, {{6, 3}}}));
+    Doc().MultiUndoStart();
+    EXPECT_EQ(Block(1, 0)->m_arrMeasX.GetAt(1), 40);
+    EXPECT_EQ(Block(2, 0)->m_arrMeasX.GetAt(1), 80);
+}
+
 TEST_F(PagesTest, MeasureCountOfTheSelectedBlock)
 {
     LayOut(10, 4, 5);

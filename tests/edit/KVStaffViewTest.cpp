@@ -11,9 +11,10 @@
 
 namespace {
 
-// 3 staves of 12 measures, staff space 8, staff gap 6 and block gap 10, in
-// blocks of 4 measures; page 0's blocks stand at 100 and 372 with staves at
-// 32, 112 and 192.
+// 3 staves of 12 measures, staff space 8, in blocks of 4 measures; each
+// page's first block placed at 100, then the staff gap set to 6 and the block
+// gap to 10 by the distance commands: page 0's blocks stand at 100 and 372
+// with staves at 32, 112 and 192.
 class StaffViewTest : public kvtest::SelectionTest {
 protected:
     kvtest::ScoreShape Shape() override { return {.staves = 3, .measures = 12, .pageGeometry = true}; }
@@ -22,19 +23,16 @@ protected:
     {
         kvtest::SelectionTest::SetUp();
         score->SetLineSpacing(8);
-        Doc().m_pFileInfo->m_nStaffDistance = 6;
-        Doc().m_pFileInfo->m_nBlockDistance = 10;
         Doc().m_pFileInfo->m_nMeasPerBlock = 4;
         Doc().UpdatePage(1);
         for (short p = 0; p < Doc().GetPageNum(); ++p) {
-            CKVPage* page = Page(p);
-            for (short b = 0; b < page->GetBlockNum(); ++b) {
-                CKVBlock* block = page->GetBlock(b);
-                block->StaffOrder();
-                block->m_rcBlock.OffsetRect(0, 100 + 272 * b - block->m_rcBlock.top);
-            }
-            page->UpdateMeasXY();
+            CKVBlock* first = Page(p)->GetBlock(0);
+            first->m_rcBlock.OffsetRect(0, 100 - first->m_rcBlock.top);
         }
+        Doc().UpdateStaffSpace(6);
+        Doc().UpdateBlockSpace(10);
+        for (short p = 0; p < Doc().GetPageNum(); ++p)
+            Page(p)->UpdateMeasXY();
         Doc().JumpToPage(0);
         Doc().ResetBackup();
     }
@@ -76,6 +74,9 @@ TEST_F(StaffViewTest, TheFixtureStandsWhereTheTestsExpectIt)
     EXPECT_EQ(Block(0)->m_rcBlock.top, 100);
     EXPECT_EQ(Block(1)->m_rcBlock.top, 372);
     EXPECT_EQ(Ys(Block(0)), (std::vector<int> {32, 112, 192}));
+    EXPECT_EQ(Ys(Block(1)), (std::vector<int> {32, 112, 192}));
+    EXPECT_EQ(Doc().m_pFileInfo->m_nStaffDistance, 6);
+    EXPECT_EQ(Doc().m_pFileInfo->m_nBlockDistance, 10);
     EXPECT_EQ(Block(0)->m_nMeasCount, 4);
 }
 

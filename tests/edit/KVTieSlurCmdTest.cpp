@@ -120,7 +120,31 @@ TEST_F(TieSlurCmdTest, ChordTiesBendTheLowerHalfDownAndTheUpperHalfUp)
         else
             EXPECT_LT(ties[0]->m_nLayout1, 0) << i;
         EXPECT_EQ(ties[0]->m_nLayout1, ties[0]->m_nLayout2) << i;
+        // The start y is a4 below the chord and -a4 above it.
+        EXPECT_EQ(ties[0]->m_nPosY, i < 2 ? 14 : -14) << i;
     }
+}
+
+TEST_F(TieSlurCmdTest, OssiaNotesOfAStaffRecordTieAcrossTheBarLine)
+{
+    score->Note(Meas(0, 1), {.x = 192, .y = -16});
+    score->Note(Meas(0, 2), {.x = 0, .y = -16});
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 3, 15, 0, 80), 1);
+    CKVBlock* block = Page(0)->m_arrOssiaBlock.GetAt(0);
+    CKVStaff* ossia = block->GetStaff(0);
+    ASSERT_EQ(ossia->GetMeasNum(), 2);
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, ossia, nullptr);
+    Doc().GetSelMsgCount(0);
+    ExpectRoundTrip(Doc(), [&] { Doc().BindByTie(1, 8, 0, 0, 0); }, HostStep::OpenAndBackUp, Compare::Stored);
+    ossia = Page(0)->m_arrOssiaBlock.GetAt(0)->GetStaff(0);
+    CKVMsg* first = ossia->GetMeas(0)->GetMsg(0);
+    CKVMsg* second = ossia->GetMeas(1)->GetMsg(0);
+    ASSERT_TRUE(first && second);
+    const std::vector<CKVMsg*> ties = Starts(first, MSG_TIE);
+    ASSERT_EQ(ties.size(), 1u);
+    EXPECT_EQ(EndOf(ties[0]), second);
+    EXPECT_TRUE(Starts(second, MSG_TIE).empty());
 }
 
 TEST_F(TieSlurCmdTest, OuterNotesSlurOrTieAndATieStopsTheRecord)

@@ -269,6 +269,54 @@ TEST_F(ChordConvertTest, EncoreChordsTakeTheProfileNameAndCodes)
     EXPECT_EQ(diagram->m_nPosY, -64);
 }
 
+// Converted chords take their diagram from the shape profile: the section
+// is the suffix's short name, the key the root (and bass) spelling.
+TEST_F(ChordConvertTest, ConvertedChordsTakeTheirShapeFromTheShapeProfile)
+{
+    WriteFile("prog/Chord/FretShape.ini", "[~0m7]\r\nC#/E=154232,50000000,4\r\n"
+                                          "[~07]\r\nA#/F=135353,00000000,0\r\n"
+                                          "[~0(major)]\r\nC=154232,00000000,0\r\n");
+    WriteConversionProfile("[Enc4.1->Kvc2.2]\r\nmaj=\r\n");
+    auto shape = [](const CChordSymbol& chord) {
+        CString line;
+        chord.m_FretBoard.m_FretInfo.FretInfoToLineString(line);
+        return std::string(line);
+    };
+
+    CChordSymbol fret;
+    MakeFretText(fret, "C#m7/E");
+    ASSERT_EQ(fret.MakeFromOldChordSymbol(), 1);
+    EXPECT_EQ(shape(fret), "154232,50000000,4");
+
+    CChordSymbol text;
+    ASSERT_EQ(text.TextToKVMsg("Bb7/F"), 1);
+    ASSERT_EQ(text.MakeFromOldChordSymbol(), 1);
+    EXPECT_EQ(shape(text), "135353,00000000,0");
+
+    // A chord the profile has no key for keeps the empty shape.
+    CChordSymbol unknown;
+    MakeFretText(unknown, "Dm7");
+    ASSERT_EQ(unknown.MakeFromOldChordSymbol(), 1);
+    EXPECT_TRUE(unknown.m_FretBoard.m_FretInfo.IsFretEmpty());
+
+    CChordSymbol encore;
+    encore.m_wHeadType = 1;
+    ASSERT_EQ(encore.MakeFromEncChordSymbol("maj"), 1);
+    EXPECT_TRUE(encore.m_bShowFret);
+    EXPECT_EQ(shape(encore), "154232,00000000,0");
+
+    // ReadFretInfo looks the chord up by the suffix's short name.
+    CChordSymbol chord;
+    chord.m_nRoot = 1;
+    chord.m_nBass = 7;
+    chord.m_Surfix.SetRealName("m~7");
+    const CString profile = (TempDir() / "prog/Chord/FretShape.ini").c_str();
+    EXPECT_EQ(chord.ReadFretInfo(profile), 1);
+    EXPECT_EQ(shape(chord), "154232,50000000,4");
+    chord.m_nBass = 0;
+    EXPECT_EQ(chord.ReadFretInfo(profile), 0);
+}
+
 // Older texts in a saved score come back as chord symbols when it loads;
 // a nameless diagram stays as it was.
 TEST_F(ChordConvertTest, OlderTextsOfAScoreFileLoadAsChordSymbols)

@@ -1,10 +1,12 @@
 #include "support/Drawing.h"
 #include "support/DrumKit.h"
 #include "support/KvTest.h"
+#include "support/MelodyEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/ScoreGenerator.h"
 
 #include "HostApp.h"
+#include "harmony/ChordSymbol.h"
 #include "KvcFile.h"
 #include "RenderCommand.h"
 #include "model/KVBlock.h"
@@ -841,6 +843,77 @@ TEST_F(KvorelCommand, InfoCountsConvertedOlderChordsAsChordSymbols)
     EXPECT_TRUE(has("kind 69 2")) << info.out;
     for (const std::string& line : lines)
         EXPECT_NE(line.rfind("kind 23 ", 0), 0u) << info.out;
+}
+
+TEST_F(KvorelCommand, ChordsNamesTheFirstStaffAndSavesTheScore)
+{
+    CKVDoc doc;
+    ASSERT_EQ(kvorel::MakeNewScore(doc, {.staves = 1, .measures = 4}), 1);
+    kvtest::EnterMelody(doc, 0, "C5q E5q C5q E5q | A4q C5q B4q G4q | C5w | Rw");
+    CMemFile file;
+    ASSERT_EQ(kvorel::WriteKvcFile(&file, doc), 1);
+    std::string bytes(file.GetLength(), '\0');
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    const std::string in = WriteFile("in.kvc", bytes).string();
+    const std::string out = (TempDir() / "out.kvc").string();
+
+    const Result named = Run("chords '" + in + "' -o '" + out + "'");
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, "1 C\n2 F G\n3 C\n4 -\n");
+    EXPECT_EQ(ReadFile(in), bytes) << "the input was changed";
+    const Result info = Run("info '" + out + "'");
+    const std::vector<std::string> lines = Lines(info.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "kind 69 4"), lines.end()) << info.out;
+    {
+        CKVDoc loaded;
+        WORD version = 0;
+        bool hostBlock = false;
+        CFile saved(out.c_str(), CFile::modeRead | CFile::typeBinary);
+        ASSERT_EQ(kvorel::ReadKvcFile(&saved, loaded, version, hostBlock), kvorel::KvcReadResult::Read);
+        std::vector<int> roots;
+        CKVStaff* staff = loaded.GetStaff(0, 0);
+        for (LONG m = 0; m < staff->GetMeasNum(); ++m) {
+            CKVMeas* meas = staff->GetMeas(m);
+            meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
+            short cursor = 0;
+            while (CKVMsg* msg = meas->GetNextMsg(cursor))
+                if (msg->m_byKind == MSG_CHORDSYMBOL)
+                    roots.push_back(static_cast<CChordSymbol*>(msg)->m_nRoot);
+            meas->m_arrWalk.RemoveAll();
+        }
+        EXPECT_EQ(roots, (std::vector<int> {0, 7, 10, 0}));
+    }
+
+    // Without -o the file itself is named; naming it again gives the same.
+    const Result inPlace = Run("chords '" + in + "'");
+    ASSERT_EQ(inPlace.status, 0) << inPlace.err;
+    EXPECT_EQ(inPlace.out, named.out);
+    EXPECT_NE(ReadFile(in), bytes);
+    const Result again = Run("chords '" + in + "'");
+    EXPECT_EQ(again.out, named.out);
+    for (const auto& entry : std::filesystem::directory_iterator(TempDir()))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+
+    // Failures: an unreadable file, an unwritable target, usage errors.
+    const std::string junk = WriteFile("junk.kvc", "not a score").string();
+    const std::string none = (TempDir() / "none.kvc").string();
+    const Result unreadable = Run("chords '" + junk + "' -o '" + none + "'");
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.err, "kvorel: " + junk + " cannot be read\n");
+    EXPECT_FALSE(std::filesystem::exists(none));
+    const std::string noFolder = (TempDir() / "missing/out.kvc").string();
+    const Result unwritable = Run("chords '" + in + "' -o '" + noFolder + "'");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "kvorel: " + noFolder + " cannot be written\n");
+    for (const std::string& arguments : {std::string("chords"), "chords '" + in + "' -o", "chords '" + in + "' -x y",
+                                        "chords '" + in + "' -o a -o b"}) {
+        const Result usage = Run(arguments);
+        EXPECT_EQ(usage.status, 2) << arguments;
+        EXPECT_NE(usage.err.find("chords FILE [-o OUT]  name the chords of the first staff and save the score"),
+                  std::string::npos)
+            << arguments;
+    }
 }
 
 } // namespace

@@ -60,10 +60,7 @@ TEST_F(KvorelImportBrenlo, RefusalsSayWhyAndWriteNothing)
     const kvtest::BrenloBytes good = kvtest::WriteBrenlo(kvtest::BrenloSamplePage());
     kvtest::BrenloBytes shortFirst = good;
     kvtest::PutBig32(shortFirst, 2, 95);
-    kvtest::BrenloPage huge;
-    huge.systems.resize(3);
-    for (auto& s : huge.systems)
-        s.symbols.assign(11000, kvtest::BrBar(-kvtest::BrUnits(3)));
+    const kvtest::BrenloPage huge = kvtest::BrenloManyMeasuresPage(16001);
 
     struct Case {
         std::string name;

@@ -3,6 +3,7 @@
 // and lyrics, the lead-in measure, and refused buffers.
 
 #include "support/BrenloBuffer.h"
+#include "support/CanonicalDump.h"
 #include "support/KvTest.h"
 
 #include "Kvorel.h"
@@ -102,11 +103,30 @@ TEST_F(BrenloConvert, SamplePageImportsAndSurvivesSaveAndLoad)
     EXPECT_EQ(Block(0)->m_arrStaffEntry.GetAt(1)->pStaff, Staff());
     EXPECT_EQ(Block(0)->m_arrStaffEntry.GetAt(1)->wValue, 6);
 
-    CMemFile file;
-    ASSERT_EQ(doc->Save(&file), 1);
-    file.SeekToBegin();
+    // Saved and loaded, the score is the same; saved again and loaded once
+    // more, it stays byte for byte the same. (Loading numbers the symbols in
+    // file order, so the first file may differ from the second in its ids.)
+    auto save = [](CKVDoc& d) {
+        CMemFile file;
+        EXPECT_EQ(d.Save(&file), 1);
+        std::vector<BYTE> bytes(file.GetLength());
+        file.SeekToBegin();
+        file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+        return bytes;
+    };
+    auto load = [](std::vector<BYTE>& bytes, CKVDoc& d) {
+        CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+        return d.Load(&file, 0);
+    };
+    std::vector<BYTE> saved = save(*doc);
     CKVDoc loaded;
-    EXPECT_EQ(loaded.Load(&file, 0), 0);
+    ASSERT_EQ(load(saved, loaded), 0);
+    EXPECT_EQ(CanonicalDump(loaded), CanonicalDump(*doc));
+    std::vector<BYTE> second = save(loaded);
+    CKVDoc reloaded;
+    ASSERT_EQ(load(second, reloaded), 0);
+    EXPECT_EQ(save(reloaded), second);
+    EXPECT_EQ(second.size(), saved.size());
 }
 
 TEST_F(BrenloConvert, MeasuresEndAtBarLinesOrThePageWidth)
@@ -326,6 +346,19 @@ TEST_F(BrenloConvert, LyricsLowerTheirLineOncePerMeasure)
     EXPECT_EQ(capped, 1);
 }
 
+TEST_F(BrenloConvert, LyricTextsBecomeUtf16InTheCodePage)
+{
+    BrenloSymbol note = NoteAt(41, 80);
+    note.lyrics = {BrenloLyric {0, "caf\xE9", 0, 0, 16, 0, 0, 0}};
+    ASSERT_EQ(Import(OneSystem({note, BarAt(80, 578)})), kvimport::BrenloImportResult::Imported);
+    const std::vector<CKVMsg*> lyrics = All(Meas(0), MSG_LYRIC);
+    ASSERT_EQ(lyrics.size(), 1u);
+    unsigned char* head = nullptr;
+    ASSERT_EQ(lyrics[0]->GetHead(&head), 24);
+    EXPECT_EQ(head[12], 4);
+    EXPECT_EQ(std::vector<BYTE>(head + 16, head + 24), (std::vector<BYTE> {0x63, 0, 0x61, 0, 0x66, 0, 0xE9, 0}));
+}
+
 TEST_F(BrenloConvert, ClefsSetTheClefInForce)
 {
     ASSERT_EQ(Import(OneSystem({BrClef(0, 0x23), NoteAt(59, 100), BarAt(100, 200), NoteAt(200, 240),
@@ -380,13 +413,101 @@ TEST_F(BrenloConvert, RefusedBuffersLeaveTheDocumentWithoutAScore)
 
 TEST_F(BrenloConvert, AScoreBeyondTheStructureLimitIsRefusedWithItsReason)
 {
-    // Bar lines of width -3 all stand at x 41.
-    kvtest::BrenloPage p = OneSystem(std::vector<BrenloSymbol>(16000, BrBar(-BrUnits(3))));
-    p.systems.push_back(p.systems[0]);
-    // 2 x 16,001 measures.
-    EXPECT_EQ(Import(p), kvimport::BrenloImportResult::TooManyMeasures);
+    // At staff space 9 bar lines of stored width 0 stand one unit apart:
+    // two systems of 16,001 bar lines and a last measure each.
+    EXPECT_EQ(Import(BrenloManyMeasuresPage(16001)), kvimport::BrenloImportResult::TooManyMeasures);
     EXPECT_EQ(doc->m_arrSystem.GetSize(), 0);
     EXPECT_EQ(doc->GetPageNum(), 0);
+    doc = std::make_unique<CKVDoc>();
+    EXPECT_EQ(Import(BrenloManyMeasuresPage(15999)), kvimport::BrenloImportResult::Imported);
+    EXPECT_EQ(Staff()->GetMeasNum(), 32000);
+}
+
+// What a refused or failed first pass must leave as it found it.
+struct DocState {
+    explicit DocState(CKVDoc& d)
+        : width(d.m_pFileInfo->m_lPrintWidth), height(d.m_pFileInfo->m_lPrintHeight), page(d.m_pCurPage),
+          block(d.m_pCurBlock), meas(d.m_pCurMeas), caret(d.m_nCaretMeasNum), modified(d.m_bModified),
+          spacing(d.m_bSpacingApplied), recording(d.m_bBackupRecord), systems(d.m_arrSystem.GetSize()),
+          pages(d.GetPageNum())
+    {
+    }
+    bool operator==(const DocState&) const = default;
+    LONG width, height;
+    CKVPage* page;
+    CKVBlock* block;
+    CKVMeas* meas;
+    short caret;
+    BOOL modified, spacing, recording;
+    int systems;
+    short pages;
+};
+
+TEST_F(BrenloConvert, StructuresThatMakeNoScoreAreRefused)
+{
+    kvtest::BrenloPage empty = BrenloSamplePage();
+    empty.systems.clear();
+    kvtest::BrenloPage narrow = BrenloSamplePage();
+    narrow.width = 0;
+    kvtest::BrenloPage low = BrenloSamplePage();
+    low.height = -1;
+    // A bar line placed left of the bar line before it.
+    const kvtest::BrenloPage backwards = OneSystem({BarAt(41, 200), BrBar(-BrUnits(20)), BarAt(200, 400)});
+    const kvtest::BrenloPage* const pages[] = {&empty, &narrow, &low, &backwards};
+    for (const kvtest::BrenloPage* p : pages) {
+        doc = std::make_unique<CKVDoc>();
+        kvimport::PrepareImportDocument(*doc);
+        const DocState before(*doc);
+        buffer = WriteBrenlo(*p);
+        CUPage page;
+        EXPECT_EQ(doc->FirstConvertBrenloToKvc(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()), &page), 0);
+        EXPECT_TRUE(DocState(*doc) == before);
+        EXPECT_EQ(page.m_failure, BrenloFailure::Damaged);
+    }
+}
+
+TEST_F(BrenloConvert, AFailedAllocationLeavesTheDocumentAsItWas)
+{
+    kvtest::BrenloPage p = BrenloSamplePage();
+    p.systems.push_back(p.systems[0]);
+    p.systems[1].top = 400;
+    const BrenloBytes bytes = WriteBrenlo(p);
+    int failed = 0;
+    for (int n = 1; n < 10000; ++n) {
+        SCOPED_TRACE(n);
+        doc = std::make_unique<CKVDoc>();
+        kvimport::PrepareImportDocument(*doc);
+        doc->m_bBackupRecord = 1;
+        const DocState before(*doc);
+        buffer = bytes;
+        CUPage page;
+        host.ScriptAnswer(IDNO);
+        KvFailAllocationAfter(n);
+        const int result = doc->FirstConvertBrenloToKvc(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()), &page);
+        KvFailAllocationAfter(0);
+        host.answers.clear();
+        if (result == 1) {
+            EXPECT_EQ(doc->GetPage(0)->GetBlockNum(), 2);
+            EXPECT_EQ(doc->m_bBackupRecord, 1);
+            EXPECT_EQ(page.m_failure, BrenloFailure::None);
+            break;
+        }
+        ++failed;
+        ASSERT_TRUE(DocState(*doc) == before);
+        EXPECT_EQ(page.m_failure, BrenloFailure::Damaged);
+    }
+    // The parse and the skeleton both allocate.
+    EXPECT_GT(failed, 10);
+
+    // A document that already holds a score is left alone.
+    doc = std::make_unique<CKVDoc>();
+    ASSERT_EQ(doc->CreateDocument(1, 4, 1, 4, 4), 1);
+    const DocState made(*doc);
+    buffer = bytes;
+    CUPage page;
+    EXPECT_EQ(doc->FirstConvertBrenloToKvc(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()), &page), 0);
+    EXPECT_TRUE(DocState(*doc) == made);
+    EXPECT_EQ(doc->m_arrSystem.GetAt(0)->GetMeasNum(), 4);
 }
 
 } // namespace

@@ -404,16 +404,18 @@ TEST_F(EncoreImport, FailuresPutTheStateBack)
         EXPECT_EQ(bImportConverting, 0);
         EXPECT_EQ(run.doc.m_bBackupRecord, 1);
     }
-    {
-        // A damaged file: the reader's 0, nothing else touched.
+    for (const int flag : {0, 1}) {
+        // A damaged file: the reader's 0, nothing else touched, the import
+        // flag included whatever it held.
         std::vector<BYTE> bytes = Skeleton();
         bytes.erase(bytes.end() - 40, bytes.end());
         ImportRun run;
-        bImportConverting = 0;
+        bImportConverting = flag;
         EXPECT_EQ(run.Run(bytes), 0);
         EXPECT_EQ(run.failure, EncImportFailure::Unreadable);
-        EXPECT_EQ(bImportConverting, 0);
+        EXPECT_EQ(bImportConverting, flag);
         EXPECT_EQ(run.doc.m_arrSystem.GetSize(), 0);
+        bImportConverting = 0;
     }
     {
         // A document that is not fresh is left as it was.
@@ -519,6 +521,25 @@ TEST_F(EncoreImport, HiddenStavesHandTheirEndingsDown)
     CKVBlock* second = run.Block(0, 1);
     ASSERT_EQ(second->GetStaffNum(), 1);
     EXPECT_EQ(second->GetStaff(0)->GetIndexInSystem(), 0);
+
+    // Both staves of a two-staff block hidden: the block keeps its last
+    // staff, whose height still comes from its own record.
+    EncoreFile g = MinimalEncore(2);
+    g.tracks[0].staves = 2;
+    g.tracks[0].clefs = {0, 1, 0, 0};
+    g.pages[0].wStaffNumb = 2;
+    g.lines[0].staves.resize(2);
+    g.lines[0].staves[0].wY = 100;
+    g.lines[0].staves[1].wY = 220;
+    for (EncoreStaff& staff : g.lines[0].staves)
+        staff.byState = 0;
+    ImportRun both;
+    ASSERT_EQ(both.Run(WriteEncore(g, EncoreOrder::Scow), 7), 1);
+    CKVBlock* block = both.Block(0, 0);
+    ASSERT_EQ(block->GetStaffNum(), 1);
+    EXPECT_EQ(block->GetStaff(0)->GetIndexInSystem(), 1);
+    EXPECT_EQ(block->m_rcBlock.top, 220 - 56);
+    EXPECT_EQ(block->m_arrStaffY[0], 24);
 }
 
 // --- atraing.enc ------------------------------------------------------------
@@ -595,6 +616,69 @@ TEST_F(AtraingImport, SkeletonStavesAndSettings)
     EXPECT_EQ(D(r, 0x458), 0x00010001u);
     EXPECT_EQ(run.doc.m_nCaretMeasNum, 1);
     EXPECT_EQ(run.doc.m_pCurBlock, run.Block(0, 0));
+}
+
+TEST_F(AtraingImport, StaffRecordsFontsAndTheSettingsRecord)
+{
+    ImportRun run;
+    ASSERT_EQ(run.Run(LoadBytes(*path), 7), 1);
+    CKVSystem* master = run.Master();
+    for (short s = 0; s < master->GetStaffNum(); ++s)
+        EXPECT_EQ(master->GetStaff(s)->m_wStaffWord, 0) << s;
+    int names = 0;
+    int codas = 0;
+    for (int id = 1; id < master->m_arrMsgMap.GetSize(); ++id) {
+        if (CKVMsg* msg = master->m_arrMsgMap.GetAt(id)) {
+            names += msg->m_byKind == MSG_STAFFNAME;
+            codas += msg->m_byKind == MSG_CODA;
+        }
+    }
+    EXPECT_EQ(names, 31);
+    EXPECT_EQ(codas, 0);
+
+    const std::vector<BYTE> r = run.Settings();
+    // LOGFONT: height at +0, weight at +16, italic and underline at +20 and
+    // +21, the face at +28.
+    for (const int at : {0x78, 0xb4, 0xf0, 0x168, 0x1a4}) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(r.data() + at + 28)), "Times New Roman");
+        EXPECT_EQ(static_cast<LONG>(D(r, at)), 12);
+        EXPECT_EQ(static_cast<LONG>(D(r, at + 16)), 300);
+        EXPECT_EQ(r[at + 20], 0);
+        EXPECT_EQ(r[at + 21], 0);
+    }
+    EXPECT_EQ(static_cast<LONG>(D(r, 0x12c)), 14);
+    EXPECT_EQ(static_cast<LONG>(D(r, 0x408)), 14);
+    EXPECT_EQ(W(r, 0x38e), 4);
+    EXPECT_EQ(W(r, 0x390), 4);
+    EXPECT_EQ(W(r, 0x392), 0);
+    EXPECT_EQ(W(r, 0x394), 4);
+    EXPECT_EQ(W(r, 0x396), 4);
+    EXPECT_EQ(r[0x448], 2);
+    EXPECT_EQ(W(r, 0x44c), 0);
+    EXPECT_EQ(D(r, 0x450), 0u);
+    EXPECT_EQ(W(r, 0x45c), 0);
+    EXPECT_EQ(static_cast<short>(W(r, 0x45e)), -1);
+    // The file's bytes 2406 to 2420 are the defaults.
+    ImportRun fresh;
+    const std::vector<BYTE> defaults = fresh.Settings();
+    for (int at = 0x462; at <= 0x471; ++at)
+        EXPECT_EQ(r[at], defaults[at]) << at;
+
+    // Two fonts, each under its installed face; entry 62 of the font
+    // numbers names the second.
+    CFontDatas& fonts = run.doc.m_FontDatas;
+    EXPECT_EQ(fonts.GetFontCount(), 2);
+    for (const auto& [number, name] : {std::pair<int, const char*> {0, "Arial"}, {1, "Times New Roman"}}) {
+        char face[LF_FACESIZE + 1] = {};
+        char installed[LF_FACESIZE + 1] = {};
+        ASSERT_EQ(fonts.GetFontName(number, face), 1);
+        fonts.GetNearestFontName(name, installed);
+        EXPECT_STREQ(face, installed);
+    }
+    ASSERT_EQ(run.enc.m_arrFontNumber.GetSize(), 71);
+    for (int i = 0; i < 71; ++i)
+        EXPECT_EQ(run.enc.m_arrFontNumber[i], i == 62 ? 1 : 0) << i;
 }
 
 TEST_F(AtraingImport, ProgressOfTheStructureConversion)

@@ -347,4 +347,16 @@ BrenloPage BrenloSamplePage()
     return page;
 }
 
+BrenloPage BrenloManyMeasuresPage(int bars)
+{
+    BrenloPage page;
+    page.width = 32767;
+    BrenloSystem s;
+    s.staffSpace = 9;
+    s.symbols.assign(static_cast<size_t>(bars), BrBar(0));
+    page.systems = {s, s};
+    page.systems[1].top = 300;
+    return page;
+}
+
 } // namespace kvtest

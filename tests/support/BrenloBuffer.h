@@ -133,4 +133,8 @@ BrenloBytes WriteBrenloSystem(const BrenloSystem& system);
 // One system with every symbol class, lyrics, attributes and graphics.
 BrenloPage BrenloSamplePage();
 
+// A page 32,767 wide with two systems of `bars` bar lines one unit apart
+// (staff space 9), each followed by a last measure up to the page's width.
+BrenloPage BrenloManyMeasuresPage(int bars);
+
 } // namespace kvtest

@@ -20,6 +20,7 @@ struct EntryShape {
     BYTE voice = 1;
     WORD tuplet = 0;
     BYTE accidental = 0;    // AccidentalCode the template carries
+    BYTE dots = 0;
 };
 
 // The template note entry builds: its position word is the start time
@@ -28,7 +29,7 @@ inline std::unique_ptr<CKVMsg> EntryTemplate(CKVMeas* meas, const EntryShape& e)
 {
     const int length = meas->m_nLength > 0 ? meas->m_nLength : 1;
     const POINT point {MulDiv(e.start, CKVMeas::SCALE, length), e.y};
-    auto tmpl = std::make_unique<CKVMsg>(meas, point, MSG_NOTE, 1, e.code, e.voice, 0, 0, e.tuplet, 0, 0);
+    auto tmpl = std::make_unique<CKVMsg>(meas, point, MSG_NOTE, 1, static_cast<WORD>(e.code | (e.dots << 8)), e.voice, 0, 0, e.tuplet, 0, 0);
     tmpl->m_byAccidental = e.accidental;
     return tmpl;
 }

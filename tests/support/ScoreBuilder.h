@@ -89,7 +89,8 @@ public:
     // Null when the parent refuses the symbol (a note already at that place
     // in a chord).
     CKVMsg* Note(CKVObject* parent, const NoteShape& shape);
-    CKVMsg* Rest(CKVObject* parent, const NoteShape& shape);
+    // Rests need no builder: any measure of any document takes them.
+    static CKVMsg* Rest(CKVObject* parent, const NoteShape& shape);
     // A grace note: flag 0x0010 and glyph size 12.
     CKVMsg* Grace(CKVObject* parent, const NoteShape& shape);
     // A chord with one member note per vertical position; the chord itself
@@ -123,7 +124,7 @@ public:
     static MidiNoteHead GetMidiHead(CKVMsg* note);
 
 private:
-    CKVMsg* Place(CKVObject* parent, CKVMsg* msg);
+    static CKVMsg* Place(CKVObject* parent, CKVMsg* msg);
 
     CKVDoc m_doc;
 };
