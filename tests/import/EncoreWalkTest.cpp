@@ -105,12 +105,19 @@ TEST_F(EncoreWalk, StaffGroupMarksFromTheTracks)
     EXPECT_EQ(bImportConverting, 0);
 }
 
-TEST_F(EncoreWalk, ClefChangesOfKnownCodesOnly)
+TEST_F(EncoreWalk, ClefChangesOfKnownCodesAndVoicesOnly)
 {
     EncoreFile f = ConvertEncore({});
-    f.measures[1].symbols = {EncClef(0, 0, 50, 1), EncClef(0, 0, 100, 9), EncClef(0, 0, 130, 14)};
+    EncoreSymbol farVoice = EncClef(0, 0, 150, 2);
+    farVoice.voice = 8;
+    // A clef of one data byte and a tie of six are too short to read.
+    f.measures[1].symbols = {EncClef(0, 0, 50, 1),           EncClef(0, 0, 100, 9),
+                             EncClef(0, 0, 130, 14),         farVoice,
+                             EncRawSymbol(1, 2, {40}),       EncRawSymbol(3, 0, {0, 0, 45, 0, 0, 0})};
     EncConvertRun run(f);
+    const DWORD shortBefore = run.enc.m_dwShortSymbols;
     ASSERT_EQ(Walk(run), 1);
+    EXPECT_EQ(run.enc.m_dwShortSymbols, shortBefore + 2);
     std::vector<CKVMsg*> clefs = ChildrenOfKind(*run.Meas(0, 1), MSG_CLEF);
     ASSERT_EQ(clefs.size(), 1u);
     EXPECT_EQ(clefs[0]->m_wDuration & 0xFF, 2);
