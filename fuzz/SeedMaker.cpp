@@ -676,6 +676,67 @@ void EncoreImportSeeds(const fs::path& folder)
     first.push_back(tie);
     Put(folder, "symbols", WriteEncore(symbols, EncoreOrder::Scow));
     Put(folder, "symbols-sco5", WriteEncore(symbols, EncoreOrder::Sco5));
+
+    // Notes, rests, texts, lyrics, chord symbols, tempo marks and page
+    // texts, and the same score in the older layout.
+    EncoreFile forms = EveryFormEncore();
+    Put(folder, "every-form", WriteEncore(forms, EncoreOrder::Scow));
+    Put(folder, "every-form-sco5", WriteEncore(forms, EncoreOrder::Sco5));
+    EncoreFile formsOlder = forms;
+    formsOlder.layout = EncoreLayout::Older;
+    Put(folder, "every-form-older", WriteEncore(formsOlder, EncoreOrder::Scow));
+
+    // Note marks, chords, grace notes, every rest kind with a multi-measure
+    // rest, beam breaks, clef changes, table marks and texts with CR, a lone
+    // CR and byte 4.
+    EncoreFile more = EveryFormEncore();
+    std::vector<EncoreSymbol>& last = more.measures[3].symbols;
+    last.clear();
+    EncoreSymbol marked = EncNote(0, 0, 0, 0, 72, 120, 100, 0, 0x13);
+    marked.data[4] = 0xC1;
+    marked.data[11] = 0x51;
+    marked.data[14] = 32;
+    marked.data[15] = 2;
+    marked.data[16] = 3;
+    marked.data[17] = 1;
+    last.push_back(marked);
+    last.push_back(EncNote(0, 0, 0, 4, 76, 120));
+    EncoreSymbol grace = EncNote(0, 0, 30, 2, 74, 30, 100, 0, 0x07);
+    grace.param1 = 32;
+    grace.param2 = 4;
+    last.push_back(grace);
+    for (BYTE kind : {1, 2, 3, 4, 5, 6, 7, 8, 12})
+        last.push_back(EncRest(0, 0, static_cast<WORD>(40 + 10 * kind), 0, kind, 1));
+    EncoreSymbol multi = EncRest(1, 0, 0, 0, 33);
+    multi.data[5] = 12;
+    more.measures[2].symbols.push_back(multi);
+    for (WORD x : {100, 120, 140, 160})
+        last.push_back(EncNote(0, 0, x, 2, 74, 60, 100, 2, 0x05));
+    EncoreSymbol beam = EncBeam(0, 0, 100, {{100, 160, 0}, {130, 130, 0}, {150, 150, 0}}, 0);
+    beam.voice = 2;
+    beam.data[4 + 16 + 8] = 0xC0;
+    beam.data[4 + 32 + 8] = 0x80;
+    beam.data[4 + 32 + 10] = 1;
+    beam.data[4 + 32 + 11] = 2;
+    beam.data[4 + 13] = 1;
+    last.push_back(beam);
+    last.push_back(EncClef(0, 0, 90, 1));
+    last.push_back(EncClef(0, 0, 95, 11));
+    for (int kind : {176, 204, 205, 219})
+        last.push_back(EncMark(0, 0, static_cast<BYTE>(kind), {60, 2}));
+    for (WORD item : {1, 2}) {
+        EncoreSymbol box = EncMark(0, 0, 30, {0, 0, 20, static_cast<WORD>(-10), 0, 120, 10, 0, 0, 0, 1, item});
+        last.push_back(box);
+    }
+    std::vector<EncoreTextItem> items(3);
+    const char* texts[3] = {"Caf\xE9", "A\rB", "A\x04" "B"};
+    for (size_t i = 0; i < 3; ++i) {
+        items[i].runs = {{0, 0}};
+        items[i].subTexts = {{1, 16, 2}};
+        items[i].text = texts[i];
+    }
+    more.blocks[1] = EncText(items);
+    Put(folder, "note-forms", WriteEncore(more, EncoreOrder::Scow));
 }
 
 } // namespace

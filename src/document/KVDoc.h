@@ -979,7 +979,7 @@ public:
     // its staves, in the first block of the first page.
     void EncToKVC_StaffNamePos_Correction(CEncDoc* enc);
 
-    // Defined in import/KVDocEncSymbols.cpp
+    // Defined in import/KVDocEncWalk.cpp
     // The measures' contents of an Encore score; 1 on success.
     int SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc);
     // Defined in import/KVDocEncPageTexts.cpp

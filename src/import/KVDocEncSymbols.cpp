@@ -448,9 +448,3 @@ int CKVDoc::EncToKVC_Graphic(CEncDoc* enc, CEncSystem*, CEncMeas*, CEncSymbol* s
     msg.m_crColor = EncSymbolColor(*enc, *symbol);
     return AddMsg(meas, &msg, 1, 0) ? 1 : 0;
 }
-
-int CKVDoc::SecondConvertEncToKvc(CDialog*, CEncDoc*)
-{
-    KV_PENDING("CKVDoc::SecondConvertEncToKvc");
-    return 1;
-}

@@ -698,4 +698,102 @@ std::optional<std::filesystem::path> SharedEncoreFile(const std::string& name)
     return std::nullopt;
 }
 
+namespace {
+
+void PutTitleItem(std::vector<BYTE>& title, int offset, std::initializer_list<int> words, const std::string& text)
+{
+    int at = offset + 10;
+    for (int w : words) {
+        title[static_cast<size_t>(at)] = static_cast<BYTE>(w & 0xFF);
+        title[static_cast<size_t>(at + 1)] = static_cast<BYTE>((w >> 8) & 0xFF);
+        at += 2;
+    }
+    std::memcpy(title.data() + offset + 32, text.data(), text.size());
+}
+
+EncoreSymbol EveryFormNote(WORD x, BYTE kind, BYTE param1 = 0, BYTE tuplet = 0)
+{
+    EncoreSymbol s = EncNote(0, 0, x, 0, 72, 120, 100, 0, kind);
+    s.param1 = param1;
+    s.data[3] = tuplet;
+    return s;
+}
+
+EncoreSymbol EveryFormTie(WORD x1, WORD x2, BYTE across)
+{
+    EncoreSymbol s = EncTie(0, 0, x1, x2);
+    PutWords(s.data, 0, {x1, x2, 0, 0});
+    s.kind = static_cast<BYTE>(-2);
+    s.param1 = across;
+    return s;
+}
+
+} // namespace
+
+EncoreFile EveryFormEncore()
+{
+    EncoreFile f;
+    f.title = "Sonata";
+    f.wSysNumb = 2;
+    f.byInstruPerSys = 2;
+    f.byStaffPerSys = 3;
+    EncoreTrack flute;
+    flute.name = "Flute";
+    EncoreTrack piano;
+    piano.tag = "TK01";
+    piano.name = "Piano";
+    piano.staves = 2;
+    piano.clefs = {0, 1, 0, 0};
+    f.tracks = {flute, piano};
+    f.pages = {EncorePage {0, 2, 3, 26, "PAGE"}};
+    for (WORD start : {0, 2}) {
+        EncoreLine line;
+        line.wStartMeasNo = start;
+        line.wMeasNumb = 2;
+        for (BYTE s = 0; s < 3; ++s) {
+            EncoreStaff staff;
+            staff.byTrkNo = s == 0 ? 0 : 1;
+            staff.wY = static_cast<WORD>(100 + 60 * s + 125 * start);
+            staff.songPos[0] = -4;
+            line.staves.push_back(staff);
+        }
+        f.lines.push_back(line);
+    }
+    f.measures.resize(4);
+    for (EncoreMeasure& m : f.measures) {
+        m.byPakArea = 20;
+        for (BYTE staff : {0, 1})
+            m.symbols.push_back(EncRest(1, staff, 0, 0, 1));
+    }
+
+    EncoreSymbol lyric = EncRawSymbol(6, 0, {0, 0, 1, 0, 16, 0, 0, 0, 0, 0, 'l', 'a', 0});
+    EncoreSymbol text = EncMark(0, 0, 30, {0, 0, 20, static_cast<WORD>(-10), 0, 120, 10, 0, 0, 0, 1, 0});
+    EncoreSymbol tempo = EncMark(0, 0, 50, {110, 2, 0, 0, 0, 0, 0, 0, 0, 0x8202, 0, 1, 16, 1});
+    auto& first = f.measures[0].symbols;
+    for (EncoreSymbol s : {EveryFormNote(0, 0x03, 1), EveryFormNote(45, 0x03, 2), EveryFormNote(90, 0x03), EveryFormNote(135, 0x03, 1), EveryFormTie(0, 45, 0),
+                           EveryFormTie(135, 0, 1), lyric, EncChord(0, 0, 90, 55, {90, 0x2614}), EncMark(0, 0, 130, {60, 0}),
+                           text, tempo})
+        first.push_back(s);
+    f.measures[1].symbols.push_back(EveryFormNote(0, 0x01, 2));
+    f.measures[1].symbols.push_back(EncMark(0, 0, 16, {100, 0}));
+
+    EncoreSymbol beam = EncBeam(0, 0, 0, {{0, 90, 0}}, 0);
+    beam.data[4 + 9] = 3;
+    for (EncoreSymbol s : {EveryFormNote(0, 0x04, 0, 0x32), EveryFormNote(45, 0x04, 0, 0x32), EveryFormNote(90, 0x04, 0, 0x32), beam,
+                           EncRest(0, 0, 135, 0, 2), EncMark(0, 0, 17, {100, 0})})
+        f.measures[2].symbols.push_back(s);
+    f.measures[3].symbols.push_back(EncRest(0, 0, 0, 0, 1));
+
+    std::vector<BYTE> title(2426);
+    PutTitleItem(title, 0, {1, 14, 1}, "Sonata");
+    PutTitleItem(title, 10 * 96, {1, 12, 0, static_cast<WORD>(-1)}, "Page #P");
+    PutTitleItem(title, 1344, {1, 12, 0, 0, 0, 0, 0, 1}, "(c)");
+    EncoreTextItem item;
+    item.runs = {{0, 0}};
+    item.subTexts = {{1, 16, 2}};
+    item.text = "Caf\xE9";
+    f.blocks = {EncTitle(title), EncText({item}), EncFont({"Times", "Arial"}), EncDrum()};
+    return f;
+}
+
 } // namespace kvtest

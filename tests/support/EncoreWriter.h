@@ -176,6 +176,15 @@ EncoreFile RichEncore(bool colorsAndMarks = true);
 // measure widths 200, 150, 250 and 200.
 EncoreFile SkeletonEncore();
 
+// Two tracks ("Flute" of one staff, "Piano" of two), four measures on one
+// page in two systems of two measures, byPakArea 20. The flute holds quarters
+// with a tie inside the measure and one across the bar line to a whole note,
+// a lyric, a chord symbol, a dynamic, a measure text "Caf\xE9", a tempo mark,
+// beamed triplet eighths, a half and a whole rest and an 8va over measures 1
+// and 2; the piano has a whole rest per staff and measure. Title "Sonata",
+// header "Page #P", copyright "(c)"; fonts "Times" and "Arial".
+EncoreFile EveryFormEncore();
+
 // <repository root>/../shared/encore/<name>, or nothing when absent.
 std::optional<std::filesystem::path> SharedEncoreFile(const std::string& name);
 
