@@ -729,7 +729,7 @@ void EncoreImportSeeds(const fs::path& folder)
         last.push_back(box);
     }
     std::vector<EncoreTextItem> items(3);
-    const char* texts[3] = {"Caf\xE9", "A\rB", "A\x04" "B"};
+    const char* texts[3] = {"Caf\xE9", "A\rB", "A\004B"};
     for (size_t i = 0; i < 3; ++i) {
         items[i].runs = {{0, 0}};
         items[i].subTexts = {{1, 16, 2}};
