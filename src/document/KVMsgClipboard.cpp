@@ -19,8 +19,16 @@ bool IsTieOrSlur(BYTE kind)
 CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
 {
     DWORD copyId = 0;
-    if (!IsTieOrSlur(source.m_byKind) || !LookupCopyPtrMap(source.m_dwMsgId, copyId))
+    if (!IsTieOrSlur(source.m_byKind))
         return nullptr;
+    if (!LookupCopyPtrMap(source.m_dwMsgId, copyId)) {
+        // The end note comes first (its tie hangs on a grace note, copied
+        // after the timed notes): the tie's copy finds this note's copy
+        // through the map once it is made.
+        if (static_cast<DWORD>(source.m_lHeight) != source.m_dwWord)
+            SetCopyPtrMap(static_cast<DWORD>(source.m_lHeight), parent.m_dwMsgId);
+        return nullptr;
+    }
     CKVMsg* copy = parent.m_pSystem->GetMsgFromMap(copyId);
     if (!copy)
         return nullptr;
@@ -66,6 +74,17 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
     if (IsTieOrSlur(m_byKind)) {
         copy->m_dwWord = parent->m_dwMsgId;
         SetCopyPtrMap(m_dwMsgId, copy->m_dwMsgId);
+        // An end note copied earlier takes the tie now; otherwise the copy
+        // would keep the id its end had in the source.
+        DWORD endId = 0;
+        CKVMsg* end = static_cast<DWORD>(m_lHeight) != m_dwWord &&
+                              LookupCopyPtrMap(static_cast<DWORD>(m_lHeight), endId)
+                          ? system->GetMsgFromMap(endId)
+                          : nullptr;
+        if (end && end != parent && end->m_pSystem == system) {
+            copy->m_lHeight = static_cast<LONG>(endId);
+            end->TemporaryMsg(copy);
+        }
     }
     for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         const MsgRef* ref = m_arrMsgRef.GetAt(i);

@@ -571,7 +571,12 @@ void Apply(ScoreBuilder& b, const Edit& e)
         EvenSelected(b, e);
         break;
     case Edit::kGrace:
-        // The command backs the selection up into the host's step.
+        // The command backs the selection up into the host's step. Grace
+        // notes are spaced by the measure's drawn width, which only layout
+        // sets and history leaves stale; the host works on a laid-out page.
+        doc.UpdateMeasXY(-1);
+        for (LONG m = 0; m < b.Staff(e.staff)->GetMeasNum(); ++m)
+            b.Meas(e.staff, static_cast<int>(m))->m_nRealWidth = 0;
         SelectForEdit(b, e);
         doc.ResetBackup();
         doc.ChangeToGrace(e.value);

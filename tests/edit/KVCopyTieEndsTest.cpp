@@ -6,6 +6,7 @@
 
 #include "support/CanonicalDump.h"
 #include "support/ClipboardSupport.h"
+#include "support/NodeSupport.h"
 #include "support/UndoSupport.h"
 
 #include "model/KVBlock.h"
@@ -139,6 +140,30 @@ TEST_F(CopyTieEndsTest, ACopiedNoteKeepsNoFlagOfATieLeftBehind)
         ExpectUntied(copy);
     // The source keeps its tie.
     ExpectTied(At(0, 0, 192), At(0, 1, 0));
+}
+
+// A grace note tied to the quarter after it: a drag copies the timed notes
+// before the grace note, so the end note's copy is made before the tie's.
+// The copies are tied to each other, not to the id the end had in the drag
+// image.
+TEST_F(CopyTieEndsTest, AGraceNoteTiedToALaterNoteKeepsItsTieWhenDropped)
+{
+    Quarters(0, {0, 64});
+    score->Tie(At(0, 0, 0), At(0, 0, 64));
+    At(0, 0, 0)->MakeGraceNote();
+    Meas(0, 0)->UpdateStartTime(1, 0, 0, 0);
+
+    SelectMeas(0, 0);
+    ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+    CursorAt(1, 5);
+    ASSERT_EQ(Doc().SelRectMouseDrop(0, 0, 0), 1);
+    CKVMsg* grace = nullptr;
+    CKVMsg* quarter = nullptr;
+    for (CKVMsg* msg : kvtest::Children(Meas(1, 5)))
+        if (msg->m_byKind == MSG_NOTE)
+            ((msg->m_wFlag & MSGFLAG_GRACE) ? grace : quarter) = msg;
+    ExpectTied(grace, quarter);
+    ExpectTied(At(0, 0, 0), At(0, 0, 64));
 }
 
 // An ossia over measures 2 to 4: the tie inside the run is copied once and
