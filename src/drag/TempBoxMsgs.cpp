@@ -29,19 +29,10 @@ bool Drawable(CPoint a, CPoint b, int width, CRect& box)
 
 void CTempEllipseMsg::InitDragingParameter(CPoint pt)
 {
-    if (m_pMovedMsg) {
-        m_byKind = m_pMovedMsg->m_byKind;
-        m_ptPos = StartMoved(*this);
-        m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
-        // The left edge is the second point's, with the first at the far
-        // corner.
-        if (m_nHandle == 1)
-            std::swap(m_ptPos, m_ptSecond);
-    } else {
-        m_byKind = MSG_ELLIPSE;
-        StartNew(pt);
-    }
-    m_ptThird = pt;
+    m_byKind = m_pMovedMsg ? m_pMovedMsg->m_byKind : static_cast<BYTE>(MSG_ELLIPSE);
+    // The left edge is the second point's, with the first at the far corner.
+    if (StartTwoPoints(pt) && m_nHandle == 1)
+        std::swap(m_ptPos, m_ptSecond);
 }
 
 void CTempEllipseMsg::UpdateDragingParameter(CPoint pt)
@@ -92,13 +83,8 @@ void CTempRectMsg::Initialize()
 
 void CTempRectMsg::InitDragingParameter(CPoint pt)
 {
-    m_ptThird = pt;
-    if (!m_pMovedMsg) {
-        StartNew(pt);
+    if (!StartTwoPoints(pt))
         return;
-    }
-    m_ptPos = StartMoved(*this);
-    m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
     // The grabbed corner becomes the second point, the opposite one the
     // first; the top left corner is the first point itself.
     const CRect box = Box(m_ptPos, m_ptSecond);

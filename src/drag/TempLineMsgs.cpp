@@ -38,19 +38,24 @@ CPoint KeptAgainst(CPoint pt, CPoint fixed)
 
 } // namespace
 
+bool CTempShapeMsg::StartTwoPoints(CPoint pt)
+{
+    m_ptThird = pt;
+    if (!m_pMovedMsg) {
+        StartNew(pt);
+        return false;
+    }
+    m_ptPos = StartMoved(*this);
+    m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
+    return true;
+}
+
 // --- Line -------------------------------------------------------------------
 
 void CTempLineMsg::InitDragingParameter(CPoint pt)
 {
-    if (m_pMovedMsg) {
-        m_byKind = m_pMovedMsg->m_byKind;
-        m_ptPos = StartMoved(*this);
-        m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
-    } else {
-        m_byKind = MSG_LINE;
-        StartNew(pt);
-    }
-    m_ptThird = pt;
+    m_byKind = m_pMovedMsg ? m_pMovedMsg->m_byKind : static_cast<BYTE>(MSG_LINE);
+    StartTwoPoints(pt);
 }
 
 void CTempLineMsg::UpdateDragingParameter(CPoint pt)
@@ -113,13 +118,7 @@ void CTempCurvedLineMsg::Initialize()
 
 void CTempCurvedLineMsg::InitDragingParameter(CPoint pt)
 {
-    if (m_pMovedMsg) {
-        m_ptPos = StartMoved(*this);
-        m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
-    } else {
-        StartNew(pt);
-    }
-    m_ptThird = pt;
+    StartTwoPoints(pt);
 }
 
 void CTempCurvedLineMsg::UpdateDragingParameter(CPoint pt)
@@ -179,13 +178,7 @@ void CTempInversNMsg::Initialize()
 
 void CTempInversNMsg::InitDragingParameter(CPoint pt)
 {
-    if (m_pMovedMsg) {
-        m_ptPos = StartMoved(*this);
-        m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
-    } else {
-        StartNew(pt);
-    }
-    m_ptThird = pt;
+    StartTwoPoints(pt);
     m_lHeight = 1;
 }
 
@@ -225,15 +218,8 @@ void CTempInversNMsg::MakeMsg(CPoint, CKVMsg* msg, CKVMeas*& meas)
 
 void CTempRollChordMsg::InitDragingParameter(CPoint pt)
 {
-    if (m_pMovedMsg) {
-        m_byKind = m_pMovedMsg->m_byKind;
-        m_ptPos = StartMoved(*this);
-        m_ptSecond = Offset(m_ptPos, m_pMovedMsg->m_nPosX2, m_pMovedMsg->m_nPosY2);
-    } else {
-        m_byKind = MSG_ARPEGGIO;
-        StartNew(pt);
-    }
-    m_ptThird = pt;
+    m_byKind = m_pMovedMsg ? m_pMovedMsg->m_byKind : static_cast<BYTE>(MSG_ARPEGGIO);
+    StartTwoPoints(pt);
 }
 
 void CTempRollChordMsg::UpdateDragingParameter(CPoint pt)

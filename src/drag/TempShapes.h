@@ -27,6 +27,11 @@ public:
 
 protected:
     CKVMsg& Model() override { return *this; }
+
+    // Starts p0 and p1 from the moved shape (its offsets read back), or
+    // both at the press point for a new one; p2 is the press point. Returns
+    // whether a shape is moved.
+    bool StartTwoPoints(CPoint pt);
 };
 
 // Defined in drag/TempLineMsgs.cpp

@@ -116,7 +116,7 @@ public:
 
     // The drawers below draw inside a pass, in model coordinates plus the
     // origin. What a short result means differs by drawer and is said at each
-    // group. A drawer not built yet (KV_PENDING) draws nothing and returns the
+    // group. A drawer whose body is still temporary draws nothing and returns the
     // value its group names: mostly 1, so that a pass goes on; only the groups
     // that still hold one name a pending value.
 
