@@ -17,7 +17,12 @@ constexpr double kBarGap = 0.3;
 constexpr double kRepeatDot = 0.2;      // radius
 constexpr double kAugmentationDot = 0.224;
 constexpr double kFretLine = 0.08;
-constexpr double kStringGap = 0.6;      // the drawer spaces strings by 20/110 of the board width
+// Two drawers use the board. The chord symbol's takes the board's advance as
+// its height, a row being a quarter of it, and spaces strings by 1.05/6 of
+// it; the older fret text's has rows of 3/16 em and spaces strings by 20/110
+// of the advance. An advance of four rows suits both rows; the strings follow
+// the chord symbol's drawer (the older one's lie 0.1 further out at the last).
+constexpr double kStringGap = 0.525;
 constexpr double kFretRow = 0.75;       // three quarters of the em over four rows
 constexpr int kStrings = 6;
 constexpr int kFretRows = 4;
@@ -294,7 +299,7 @@ double ShapeAdvance(const Shape& shape)
     case Shape::Kind::Dots2:
         return 2 * kAugmentationDot + 0.6;
     case Shape::Kind::FretGrid:
-        return kStringGap * 5.5;
+        return kFretRow * kFretRows;
     case Shape::Kind::FretX:
     case Shape::Kind::FretO:
     case Shape::Kind::FretDot:
