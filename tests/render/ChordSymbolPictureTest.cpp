@@ -78,8 +78,7 @@ RECT TextBox(CDC& measure, const kvrec::Entry& e)
 
 class ChordSymbolPicture : public kvtest::RenderTest {
 protected:
-    // The real glyphs of the music stand-in; the text faces stay routed to
-    // the fixed-metric face.
+    // The real glyphs of the music stand-in.
     kvtest::RenderShape Rendering() const override
     {
         return kvtest::RenderShape {.width = kWidth, .height = kHeight, .metrics = std::nullopt, .open = false};
