@@ -67,6 +67,25 @@ void FixUpOssiaCopies(CKVSystem& system)
         if (dropped)
             tielink::ClearLonelyTieFlags(*note);
     }
+    // A note copied before the note that owns its tie or slur made a copy of
+    // its own, which went above as the map names the owner's; it refers to
+    // the owner's copy instead.
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        CKVMsg* note = system.GetMsgFromMap(copies.GetAt(i));
+        if (!note || note->m_byKind != MSG_NOTE)
+            continue;
+        for (short k = 0; k < note->m_arrMsgRef.GetSize(); ++k) {
+            const MsgRef* ref = note->m_arrMsgRef.GetAt(k);
+            CKVMsg* link = ref && ref->byOwner ? system.GetMsgFromMap(ref->dwMsgId) : nullptr;
+            if (!link || !tielink::IsTieOrSlur(*link) || tielink::StartOf(*link) != note)
+                continue;
+            CKVMsg* end = tielink::EndOf(*link);
+            if (!end || end == note || !copied.count(end->m_dwMsgId) || tielink::IndexOfChild(*end, link) >= 0)
+                continue;
+            if (end->TemporaryMsg(link) != 0 && link->m_byKind == MSG_TIE)
+                end->m_wFlag = static_cast<WORD>(end->m_wFlag | MSGFLAG_TIE_END);
+        }
+    }
     // The ties and slurs themselves are settled: detaching one that reached
     // the shadowed staff would take the tie flag off that staff's note.
     for (int i = 0; i < copies.GetSize(); ++i) {

@@ -115,6 +115,32 @@ TEST_F(CopyTieEndsTest, AnOverwritingDropUntiesTheNotesItDeletes)
     ExpectTied(At(0, 1, 192), At(0, 2, 0));
 }
 
+// Three quarters dropped with overwrite at the middle of a half-full
+// measure: the second, tied to the third, fits and the third does not. The
+// copy of the second holds no tie, rather than one whose end is the id the
+// third had in the drag image.
+TEST_F(CopyTieEndsTest, ANoteWhoseTieEndDoesNotFitIsDroppedUntied)
+{
+    Quarters(0, {0, 64, 128});
+    score->Tie(At(0, 0, 64), At(0, 0, 128));
+    for (short x : {0, 64})
+        Note(Meas(1, 5), {.x = x, .y = 4});
+    Meas(1, 5)->UpdateStartTime(1, 0, 0, 0);
+
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        SelectMeas(0, 0);
+        ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+        CursorAt(1, 5);
+        Doc().m_nCaretPos = 128;
+        ASSERT_EQ(Doc().SelRectMouseDrop(0, 1, 0), 1);
+    });
+    const std::vector<CKVMsg*> notes = Timed(Meas(1, 5));
+    ASSERT_EQ(notes.size(), 4u);
+    for (CKVMsg* note : notes)
+        ExpectUntied(note);
+    ExpectTied(At(0, 0, 64), At(0, 0, 128));
+}
+
 // A measure whose first note ends a tie from the measure before, dragged or
 // copied alone: the copy continues no tie.
 TEST_F(CopyTieEndsTest, ACopiedNoteKeepsNoFlagOfATieLeftBehind)
@@ -203,6 +229,44 @@ TEST_F(CopyTieEndsTest, AnOssiaCopiesTheTiesInsideItsRunOnly)
 
     Doc().MultiUndoStart();
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), shadowed);
+}
+
+// A slur inside an ossia's run whose end note is copied before the note
+// that owns it (here two notes of one chord, the later one owning it): the
+// copies are joined by one slur that both hold.
+TEST_F(CopyTieEndsTest, AnOssiaJoinsTheCopyOfANoteCopiedBeforeItsSlursOwner)
+{
+    CKVMsg* chord = score->Chord(Meas(0, 2), {.x = 0}, {-8, 8});
+    ASSERT_TRUE(chord);
+    const std::vector<CKVMsg*> notes = kvtest::Children(chord);
+    ASSERT_EQ(notes.size(), 2u);
+    CKVMsg* slur = score->Tie(notes[1], notes[0]);
+    slur->m_byKind = MSG_SLUR;
+    notes[0]->m_wFlag = static_cast<WORD>(notes[0]->m_wFlag & ~kTieFlags);
+    notes[1]->m_wFlag = static_cast<WORD>(notes[1]->m_wFlag & ~kTieFlags);
+    Meas(0, 2)->UpdateStartTime(1, 0, 0, 0);
+
+    Doc().ResetBackup();
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 4, 15, 0, 80), 1);
+    CKVStaff* ossia = score->System()->GetOssiaStaff(0);
+    ASSERT_NE(ossia, nullptr);
+    const std::vector<CKVMsg*> chords = kvtest::Children(ossia->GetMeas(1));
+    ASSERT_EQ(chords.size(), 1u);
+    const std::vector<CKVMsg*> copies = kvtest::Children(chords[0]);
+    ASSERT_EQ(copies.size(), 2u);
+    // The owner holds the one slur, and the end refers to it.
+    std::vector<CKVMsg*> held;
+    for (CKVMsg* child : kvtest::Children(copies[1]))
+        if (child->m_byKind == MSG_SLUR)
+            held.push_back(child);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0]->m_dwWord, copies[1]->m_dwMsgId);
+    EXPECT_EQ(static_cast<DWORD>(held[0]->m_lHeight), copies[0]->m_dwMsgId);
+    std::vector<CKVMsg*> ends;
+    for (CKVMsg* child : kvtest::Children(copies[0]))
+        if (child->m_byKind == MSG_SLUR)
+            ends.push_back(child);
+    EXPECT_EQ(ends, held);
 }
 
 } // namespace
