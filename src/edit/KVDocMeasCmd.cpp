@@ -13,6 +13,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "MeasUnlink.h"
 #include "MemoryGuard.h"
 
 #include <algorithm>
@@ -155,6 +156,11 @@ CKVMeas* CKVDoc::GetMeasure(int meas, int staff, int system)
         return nullptr;
     CKVStaff* owner = GetStaff(staff, system);
     return owner && meas < owner->GetMeasNum() ? owner->GetMeas(meas) : nullptr;
+}
+
+void UnlinkMeasureTies(CKVSystem& system, CKVMeas& meas)
+{
+    UnlinkMeasure(system, meas);
 }
 
 int CKVDoc::InsertMeasures(int at, int count, DWORD flags, int staffCount, unsigned char* staffFlags, int backup)

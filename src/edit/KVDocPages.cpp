@@ -13,6 +13,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "MeasUnlink.h"
 #include "MemoryGuard.h"
 
 #include <algorithm>
@@ -399,8 +400,18 @@ int CKVDoc::DeletePages(int a, int b)
         }
     }
     CKVSystem* master = MasterOf(*this);
-    if (master && first >= 0 && count > 0)
-        master->RemoveMeas(first, std::min<LONG>(count, master->GetMeasNum() - first));
+    if (master && first >= 0 && count > 0) {
+        count = std::min<LONG>(count, master->GetMeasNum() - first);
+        // Ties and slurs reaching into the removed measures come off the
+        // notes that stay.
+        for (short s = 0; s < master->GetStaffNum(); ++s) {
+            for (LONG m = first; m < first + count; ++m) {
+                if (CKVMeas* meas = master->GetStaff(s)->GetMeas(m))
+                    UnlinkMeasureTies(*master, *meas);
+            }
+        }
+        master->RemoveMeas(first, count);
+    }
     for (int p = b; p >= a; --p)
         RemovePage(*this, p);
     DropStaleSelRects();

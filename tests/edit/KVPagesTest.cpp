@@ -54,6 +54,29 @@ TEST_F(PagesTest, DeletingPagesRemovesTheMeasuresTheyShowAndKeepsPageZero)
     EXPECT_EQ(Doc().GetPageNum(), 1);
 }
 
+TEST_F(PagesTest, DeletingPagesTakesTiesOffTheNotesThatStay)
+{
+    LayOut(20, 2, 2);
+    // Pages 1 and 2 show measures 4 to 11. One tie runs into the deleted
+    // measures, one comes out of them.
+    CKVMsg* before = score->Note(score->Meas(0, 3), {.x = 200});
+    ASSERT_TRUE(score->Tie(before, score->Note(score->Meas(0, 4), {.x = 0})));
+    CKVMsg* after = score->Note(score->Meas(1, 12), {.x = 0});
+    ASSERT_TRUE(score->Tie(score->Note(score->Meas(1, 11), {.x = 200}), after));
+    score->Settle();
+    ExpectRoundTrip([&] { EXPECT_EQ(Doc().DeletePages(1, 2), 1); }, kvtest::kCallerBacksUp);
+    ASSERT_EQ(Measures(), 12);
+
+    // The notes left hold no tie and no tie flag.
+    before = score->Meas(0, 3)->GetMsg(0);
+    after = score->Meas(1, 4)->GetMsg(0);
+    ASSERT_TRUE(before && after);
+    EXPECT_EQ(before->GetMsgNum(), 0);
+    EXPECT_EQ(before->m_wFlag & MSGFLAG_TIE_START, 0);
+    EXPECT_EQ(after->GetMsgNum(), 0);
+    EXPECT_EQ(after->m_wFlag & MSGFLAG_TIE_END, 0);
+}
+
 TEST_F(PagesTest, APageWithoutBlocksInTheRangeGoesWithoutMeasures)
 {
     LayOut(8, 2, 2);
