@@ -3,8 +3,10 @@
 
 #include "model/KVMeas.h"
 
+#include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
+#include "model/NodeDoc.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/TupletLinks.h"
@@ -50,11 +52,15 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
             }
             continue;
         }
-        // The chord refuses a second note at one place; that note goes.
-        if (chord->AddMsgToChord(note) >= 0)
+        // The chord refuses a second note at one place; that note goes, and
+        // its ties and slurs leave their other notes first.
+        if (chord->AddMsgToChord(note) >= 0) {
             RemoveAt(i);
-        else
+        } else {
+            if (CKVDoc* doc = DocOf(*this))
+                doc->TieSlurMsgDelProc(note);
             RemoveMsgAt(i);
+        }
     }
     if (!chord)
         return;

@@ -139,6 +139,31 @@ TEST_F(GroupCmdTest, TremolosJoinAndPartAndAChordDropsThem)
     EXPECT_TRUE(Children(other, MSG_TREMOLO).empty());
 }
 
+TEST_F(GroupCmdTest, ANoteAChordRefusesTakesItsTiesAlong)
+{
+    // Two notes at one place and pitch: the chord keeps one, and the other
+    // goes with the tie that reaches it from the measure before.
+    CKVMsg* from = score->Note(Meas(0, 0), {.x = 200, .y = -8});
+    score->Note(Meas(0, 1), {.x = 0, .y = -8});
+    CKVMsg* twin = score->Note(Meas(0, 1), {.x = 0, .y = -8});
+    score->Note(Meas(0, 1), {.x = 0, .y = -24});
+    ASSERT_TRUE(score->Tie(from, twin));
+    score->Settle();
+    SelectMeas(0, 1);
+    ExpectRoundTrip(Doc(), [&] {
+        Doc().MakeChord(1);
+        Walk();
+    }, HostStep::OpenAndBackUp);
+    const std::vector<CKVMsg*> chords = Children(Doc().GetMeasure(1, 0, 0), MSG_CHORD);
+    ASSERT_EQ(chords.size(), 1u);
+    EXPECT_EQ(measplace::ChordNotes(*chords[0]).size(), 2u);
+    // The note before keeps no tie into the measure.
+    from = Doc().GetMeasure(0, 0, 0)->GetMsg(0);
+    ASSERT_TRUE(from);
+    EXPECT_EQ(from->GetMsgNum(), 0);
+    EXPECT_EQ(from->m_wFlag & MSGFLAG_TIE_START, 0);
+}
+
 TEST_F(GroupCmdTest, GraceNotesToggleOncePerCallAndStepBySpace)
 {
     CKVMeas* m = Meas(0, 0);
