@@ -71,10 +71,13 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
     chord->ChordDotOrder();
     chord->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
     // The members carry the mark a walk gives chord notes, as notes entered
-    // into a chord do; it is stored, and backups tell notes apart by it.
+    // into a chord do; it is stored, and backups tell notes apart by it. The
+    // chord stands in the measure, outside any group, so a group mark a note
+    // kept from an earlier group goes (no walk clears it inside a chord).
     tickmath::ForEachChild(*chord, [](CKVMsg* member, short) {
         if (member->m_byKind == MSG_NOTE)
-            member->m_wFlag = static_cast<WORD>(member->m_wFlag | MSGFLAG_CHORD_MEMBER);
+            member->m_wFlag =
+                static_cast<WORD>((member->m_wFlag | MSGFLAG_CHORD_MEMBER) & ~MSGFLAG_BEAM_MEMBER);
         return false;
     });
     UpdateStartTime(voice, 1, 1, kPerformedStartStays);

@@ -164,6 +164,21 @@ TEST_F(GroupCmdTest, ANoteAChordRefusesTakesItsTiesAlong)
     EXPECT_EQ(from->m_wFlag & MSGFLAG_TIE_START, 0);
 }
 
+TEST_F(GroupCmdTest, AChordsNotesKeepNoMarkOfAnEarlierGroup)
+{
+    // A loose note still marked as a group member, as it is until a walk of
+    // its measure clears the mark: inside the chord no walk would.
+    CKVMsg* marked = score->Note(Meas(0, 1), {.x = 0, .y = -8});
+    score->Note(Meas(0, 1), {.x = 0, .y = -24});
+    marked->m_wFlag = static_cast<WORD>(marked->m_wFlag | MSGFLAG_BEAM_MEMBER);
+    SelectMeas(0, 1);
+    Doc().MakeChord(1);
+    const std::vector<CKVMsg*> chords = Children(Meas(0, 1), MSG_CHORD);
+    ASSERT_EQ(chords.size(), 1u);
+    for (CKVMsg* note : measplace::ChordNotes(*chords[0]))
+        EXPECT_EQ(note->m_wFlag & (MSGFLAG_CHORD_MEMBER | MSGFLAG_BEAM_MEMBER), MSGFLAG_CHORD_MEMBER);
+}
+
 TEST_F(GroupCmdTest, GraceNotesToggleOncePerCallAndStepBySpace)
 {
     CKVMeas* m = Meas(0, 0);
