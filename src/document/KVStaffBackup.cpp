@@ -217,6 +217,17 @@ void CKVStaff::SetCurrentFlag2BackupObj()
         if (CKVMeas* meas = m_arrMeas.GetAt(i))
             meas->SetCurrentFlag2BackupObj();
     }
+    // A measure's own link may name the other member of an earlier measure
+    // step, undone and redone since this staff's step was made, instead of
+    // its copy in the staff coming in; the measures that staff shows are the
+    // live ones either way.
+    auto* partner = static_cast<CKVStaff*>(m_pBackupLink);
+    if (!partner || partner == this)
+        return;
+    for (int i = 0; i < partner->m_arrMeas.GetSize(); ++i) {
+        if (CKVMeas* meas = partner->m_arrMeas.GetAt(i))
+            meas->m_nCurrent = 1;
+    }
 }
 
 void CKVStaff::SlurFeedback(void* slurStep)

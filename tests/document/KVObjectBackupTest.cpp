@@ -415,6 +415,34 @@ TEST_F(ObjectBackupTest, StaffCurrentFlagMovesWithItsMeasures)
     staff->m_pBackupLink = staff;
 }
 
+TEST_F(ObjectBackupTest, MeasuresOfAStaffCopyComeBackLiveAfterAnEarlierMeasureStep)
+{
+    // A measure step, then a whole-document step (which copies the staves);
+    // both undone and redone. The measure's own undo link then names the
+    // measure of the first step, not its copy in the staff coming back.
+    Doc().ResetBackup();
+    b->Meas(1, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
+    b->Meas(1, 1)->m_wMarker = 50;
+    Doc().ResetBackup();
+    ASSERT_EQ(1, Doc().ObjectBackup(kBackupRecorded));
+    Doc().AddMeas(1, -1);
+    Doc().ResetBackup();
+    for (int i = 0; i < 2; ++i)
+        Doc().MultiUndoStart();
+    for (int i = 0; i < 2; ++i)
+        Doc().MultiRedoStart();
+    for (int s = 0; s < 2; ++s) {
+        for (LONG m = 0; m < b->Staff(s)->GetMeasNum(); ++m)
+            EXPECT_TRUE(b->Meas(s, static_cast<int>(m))->IsCurrentObj()) << s << " " << m;
+    }
+    // A command that backs up what is not yet backed up in its step changes
+    // the measure the staff shows.
+    Doc().ResetBackup();
+    Doc().SetTempo(1, 1, 90, 0, 0);
+    for (int s = 0; s < 2; ++s)
+        EXPECT_EQ(b->Meas(s, 1)->m_wMarker, 90) << s;
+}
+
 // --- Blocks and pages -------------------------------------------------------------
 
 TEST_F(ObjectBackupTest, BlockCloneCopiesTheLayout)
