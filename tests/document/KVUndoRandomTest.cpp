@@ -221,6 +221,51 @@ void EvenWords(CKVObject* node, int depth = 0)
     }
 }
 
+// The words EvenWords evens, measure by measure over every staff, to tell
+// afterwards which measures a command changed.
+std::vector<std::vector<long>> EvenedWords(ScoreBuilder& b)
+{
+    std::vector<std::vector<long>> all;
+    auto collect = [](auto& self, CKVObject* node, int depth, std::vector<long>& words) -> void {
+        for (short i = 0; depth < 4 && i < node->GetMsgNum(); ++i) {
+            CKVMsg* msg = node->GetMsg(i);
+            const MsgRef* ref = node->m_arrMsgRef.GetAt(i);
+            if (!msg || !ref || !ref->byOwner || msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR)
+                continue;
+            words.insert(words.end(), {msg->m_byKind, msg->m_nLayout1, msg->m_nLayout2, msg->m_nLayout3,
+                                       msg->m_nLayout4, static_cast<long>(msg->m_lHeight), msg->m_nPosY,
+                                       msg->m_nPosY2});
+            self(self, msg, depth + 1, words);
+        }
+    };
+    for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+        for (LONG m = 0; m < b.Staff(s)->GetMeasNum(); ++m) {
+            std::vector<long> words;
+            collect(collect, b.Meas(s, static_cast<int>(m)), 0, words);
+            all.push_back(std::move(words));
+        }
+    }
+    return all;
+}
+
+// Evens the words of the measures whose words a command changed, given
+// what EvenedWords gave before it. For commands that pick the measures they
+// back up themselves: a changed measure is one they backed up, and the
+// replay changes the same ones.
+void EvenChanged(ScoreBuilder& b, const std::vector<std::vector<long>>& before)
+{
+    const std::vector<std::vector<long>> after = EvenedWords(b);
+    if (after.size() != before.size())
+        return;
+    size_t k = 0;
+    for (int s = 0; s < b.System()->GetStaffNum(); ++s) {
+        for (LONG m = 0; m < b.Staff(s)->GetMeasNum(); ++m, ++k) {
+            if (after[k] != before[k])
+                EvenWords(b.Meas(s, static_cast<int>(m)));
+        }
+    }
+}
+
 // The selection a range command works on: a kind-2 record of the measure,
 // or a kind-4 record of its staff.
 void SelectForEdit(ScoreBuilder& b, const Edit& e)
@@ -609,10 +654,13 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         EvenSelected(b, e);
         break;
-    case Edit::kAutoTieSlur:
+    case Edit::kAutoTieSlur: {
         // Its own step; it backs up each measure whose groups it binds.
+        const std::vector<std::vector<long>> before = EvenedWords(b);
         doc.AutoTieSlur(8, 0, 0, 0);
+        EvenChanged(b, before);
         break;
+    }
     case Edit::kInsertPage:
         // The host's step with a whole-document backup.
         doc.ResetBackup();
@@ -648,7 +696,9 @@ void Apply(ScoreBuilder& b, const Edit& e)
         // The removal opens its own step.
         const std::vector<CKVMsg*> changes = ClefChanges(b.Meas(e.staff, e.meas));
         ASSERT_LT(static_cast<size_t>(e.index), changes.size());
+        const std::vector<std::vector<long>> before = EvenedWords(b);
         ASSERT_EQ(1, doc.UpdateDelClefType(changes[static_cast<size_t>(e.index)]));
+        EvenChanged(b, before);
         break;
     }
     case Edit::kEnding:
