@@ -49,6 +49,29 @@ void CollectFarEnds(CKVObject& node, CKVMeas* meas, std::vector<CKVMeas*>& far)
     });
 }
 
+// The ties and slurs this paste copied (the map names them) whose end
+// note was not pasted, as when it no longer fit the measure: such a copy
+// still holds the id its end had in the image, which may name an unrelated
+// symbol here or the copy's own note. It goes from the note that owns it,
+// and so does that note's tie flag when no other tie supports it.
+void DropUnendedCopies(CKVSystem& system)
+{
+    for (const auto& [source, id] : SaveCopyPtrMap()) {
+        CKVMsg* link = system.GetMsgFromMap(id);
+        if (!link || !tielink::IsTieOrSlur(*link))
+            continue;
+        CKVMsg* owner = tielink::StartOf(*link);
+        CKVMsg* end = tielink::EndOf(*link);
+        if (!owner || (end && end != owner && tielink::IndexOfChild(*end, link) >= 0))
+            continue;
+        const short at = tielink::IndexOfChild(*owner, link);
+        if (at < 0)
+            continue;
+        owner->RemoveMsgAt(at);
+        tielink::ClearLonelyTieFlags(*owner);
+    }
+}
+
 } // namespace
 
 short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int overwrite, int autoBeam, int backup)
@@ -88,5 +111,6 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
         }
         target->CopyMsg(x, voice, from, overwrite, autoBeam);
     }
+    DropUnendedCopies(*m_pSystem);
     return 1;
 }

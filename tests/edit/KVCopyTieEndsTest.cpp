@@ -115,6 +115,32 @@ TEST_F(CopyTieEndsTest, AnOverwritingDropUntiesTheNotesItDeletes)
     ExpectTied(At(0, 1, 192), At(0, 2, 0));
 }
 
+// Three quarters dropped with overwrite at the middle of a half-full
+// measure: the second, tied to the third, fits and the third does not. The
+// copy of the second holds no tie, rather than one whose end is the id the
+// third had in the drag image.
+TEST_F(CopyTieEndsTest, ANoteWhoseTieEndDoesNotFitIsDroppedUntied)
+{
+    Quarters(0, {0, 64, 128});
+    score->Tie(At(0, 0, 64), At(0, 0, 128));
+    for (short x : {0, 64})
+        Note(Meas(1, 5), {.x = x, .y = 4});
+    Meas(1, 5)->UpdateStartTime(1, 0, 0, 0);
+
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        SelectMeas(0, 0);
+        ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+        CursorAt(1, 5);
+        Doc().m_nCaretPos = 128;
+        ASSERT_EQ(Doc().SelRectMouseDrop(0, 1, 0), 1);
+    });
+    const std::vector<CKVMsg*> notes = Timed(Meas(1, 5));
+    ASSERT_EQ(notes.size(), 4u);
+    for (CKVMsg* note : notes)
+        ExpectUntied(note);
+    ExpectTied(At(0, 0, 64), At(0, 0, 128));
+}
+
 // A measure whose first note ends a tie from the measure before, dragged or
 // copied alone: the copy continues no tie.
 TEST_F(CopyTieEndsTest, ACopiedNoteKeepsNoFlagOfATieLeftBehind)
