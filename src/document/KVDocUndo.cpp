@@ -201,10 +201,12 @@ void CKVDoc::StartNewUndoRedo()
 {
     {
         DocLock lock(m_pCritSection);
-        if (!m_listBackup.IsEmpty()) {
+        if (!m_listBackup.IsEmpty())
             DropRedoSteps(*this);
+        // Only a step that is appended pushes the oldest one out: a command
+        // that recorded nothing leaves the history as it was.
+        if (m_arrBackup.GetSize() > 0)
             TrimOldSteps(*this);
-        }
         if (m_arrBackup.GetSize() > 0) {
             CPtrArray* step = new (std::nothrow) CPtrArray;
             CPtrArray* slurStep = new (std::nothrow) CPtrArray;

@@ -166,6 +166,19 @@ void CKVPage::ObjectFeedback()
     if (index >= 0)
         doc->SetPage(index, partner);
 
+    // The cursor's block must not stay on the page going out, which a later
+    // step may free: it takes the incoming page's block at its place.
+    using Blocks = CTypedPtrArray<CPtrArray, CKVBlock*>;
+    auto follow = [doc](Blocks& mine, Blocks& theirs) {
+        for (int b = 0; doc->m_pCurBlock && b < mine.GetSize(); ++b) {
+            if (doc->m_pCurBlock == mine.GetAt(b)) {
+                doc->m_pCurBlock = b < theirs.GetSize() ? theirs.GetAt(b) : nullptr;
+                return;
+            }
+        }
+    };
+    follow(m_arrBlock, partner->m_arrBlock);
+    follow(m_arrOssiaBlock, partner->m_arrOssiaBlock);
     const bool ossiaCursor = doc->m_pCurBlock && doc->m_pCurBlock->m_byKind == CKVBlock::KIND_OSSIA;
     doc->m_pCurPage = doc->GetPage(doc->m_nCurPage);
     if (CKVPage* page = doc->m_pCurPage) {

@@ -7,6 +7,25 @@
 #include "model/NodeDoc.h"
 #include "timing/TieLinks.h"
 
+namespace {
+
+// Whether a tie the note holds other than `except` starts at the note
+// (`starting`) or ends there.
+bool HoldsOtherTie(CKVMsg& note, const CKVMsg* except, bool starting)
+{
+    for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
+        const CKVMsg* link = measplace::ChildAt(note, i);
+        if (!link || link == &note || link == except || link->m_byKind != MSG_TIE)
+            continue;
+        const DWORD at = starting ? link->m_dwWord : static_cast<DWORD>(link->m_lHeight);
+        if (at == note.m_dwMsgId)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void CKVMeas::SwitchTieSlur()
 {
     CKVDoc* doc = DocOf(*this);
@@ -32,8 +51,13 @@ void CKVMeas::SwitchTieSlur()
                 end->m_wFlag = static_cast<WORD>(end->m_wFlag | MSGFLAG_TIE_END);
             } else {
                 link->m_byKind = MSG_SLUR;
-                start->m_wFlag = static_cast<WORD>(start->m_wFlag & ~MSGFLAG_TIE_START);
-                end->m_wFlag = static_cast<WORD>(end->m_wFlag & ~MSGFLAG_TIE_END);
+                // The flags are the note's: a note that still starts or ends
+                // another tie keeps them. The far note of a slur may lie in a
+                // measure the step did not back up.
+                if (!HoldsOtherTie(*start, link, true))
+                    start->m_wFlag = static_cast<WORD>(start->m_wFlag & ~MSGFLAG_TIE_START);
+                if (!HoldsOtherTie(*end, link, false))
+                    end->m_wFlag = static_cast<WORD>(end->m_wFlag & ~MSGFLAG_TIE_END);
             }
         }
     }

@@ -338,4 +338,26 @@ TEST_F(KVDocDeleteTest, SwitchTieSlurFollowsThePitch)
     EXPECT_NE(b->m_wFlag & MSGFLAG_TIE_END, 0);
 }
 
+// A note that starts a tie and a slur to a later measure: a deletion in the
+// slur's measure judges the slur again, and the note's tie keeps its flag.
+TEST_F(KVDocDeleteTest, ASlurJudgedAgainLeavesTheFlagOfTheNotesOtherTie)
+{
+    CKVMsg* a = score->Note(Live(0, 0), {.x = 0, .y = -12});
+    CKVMsg* b = score->Note(Live(0, 0), {.x = 96, .y = -12});
+    CKVMsg* c = score->Note(Live(0, 2), {.x = 0, .y = -20});
+    CKVMsg* d = score->Note(Live(0, 2), {.x = 96, .y = -12});
+    CKVMsg* tie = score->Tie(a, b);
+    CKVMsg* slur = score->Tie(a, c);
+    slur->m_byKind = MSG_SLUR;
+    c->m_wFlag = static_cast<WORD>(c->m_wFlag & ~MSGFLAG_TIE_END);
+    ASSERT_NE(a->m_wFlag & MSGFLAG_TIE_START, 0);
+
+    Doc().DeleteMsg(d, 1);
+    EXPECT_EQ(slur->m_byKind, MSG_SLUR);
+    EXPECT_EQ(tie->m_byKind, MSG_TIE);
+    EXPECT_NE(a->m_wFlag & MSGFLAG_TIE_START, 0);
+    EXPECT_NE(b->m_wFlag & MSGFLAG_TIE_END, 0);
+    EXPECT_EQ(c->m_wFlag & MSGFLAG_TIE_END, 0);
+}
+
 } // namespace

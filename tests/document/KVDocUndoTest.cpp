@@ -117,6 +117,23 @@ TEST_F(KVDocUndoTest, HistoryKeepsThirtyTwoSteps)
     EXPECT_EQ(Doc().IsMultiEnableRedo(), 0);
 }
 
+TEST_F(KVDocUndoTest, ACommandThatRecordsNothingKeepsAFullHistory)
+{
+    for (short i = 1; i <= 32; ++i)
+        TitleEdit(i);
+    Doc().ResetBackup();
+    ASSERT_EQ(ClosedSteps(), 32);
+    // Commands that backed nothing up.
+    Doc().ResetBackup();
+    Doc().ResetBackup();
+    EXPECT_EQ(ClosedSteps(), 32);
+    for (int i = 0; i < 32; ++i) {
+        ASSERT_EQ(Doc().IsMultiEnableUndo(), 1) << "undo " << i;
+        Doc().MultiUndoStart();
+    }
+    EXPECT_EQ(Doc().IsMultiEnableUndo(), 0);
+}
+
 TEST_F(KVDocUndoTest, StepsCloseOnlyWhenSomethingWasRecorded)
 {
     TitleEdit(1);

@@ -90,6 +90,32 @@ TEST_F(PagesTest, APageWithoutBlocksInTheRangeGoesWithoutMeasures)
     EXPECT_EQ(Layout(), (std::vector<Blocks> {{{0, 2}, {2, 2}}, {{4, 2}, {6, 2}}}));
 }
 
+// The cursor on a page without blocks keeps the block of another page. Undo
+// of a whole-score step takes that page's copy out, and a new step frees it:
+// the cursor's block follows the page coming in.
+TEST_F(PagesTest, TheCursorsBlockOutlivesAnUndoneStepOnAPageWithoutBlocks)
+{
+    LayOut(8, 2, 2);
+    ASSERT_EQ(Doc().InsertPage(1, 1, 2), 1);
+    ASSERT_EQ(Page(1)->GetBlockNum(), 0);
+    Doc().m_pCurBlock = Block(0, 1);
+    Doc().m_nCurBlock = 1;
+    Doc().ResetBackup();
+    Doc().ObjectBackup(kBackupRecorded);
+    Doc().ResetBackup();
+    Doc().MultiUndoStart();
+    Doc().ResetBackup();
+    Doc().ObjectBackup(kBackupRecorded);
+    auto onALivePage = [&](const CKVBlock* block) {
+        for (int p = 0; p < Doc().GetPageNum(); ++p)
+            for (short b = 0; b < Page(p)->GetBlockNum(); ++b)
+                if (Block(p, b) == block)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(Doc().m_pCurBlock == nullptr || onALivePage(Doc().m_pCurBlock));
+}
+
 TEST_F(PagesTest, InsertedPagesCopyTheModelAndLaterPagesShowTheSameMeasures)
 {
     LayOut(24, 3, 4);
