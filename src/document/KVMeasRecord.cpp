@@ -100,12 +100,7 @@ std::vector<std::pair<BYTE, DWORD>> TimedEntriesByVoice(CKVMeas& meas, const std
 bool StrictlyInTimeOrder(CKVMeas& meas)
 {
     pSortSystem = meas.m_pSystem;
-    const DWORD* ids = meas.m_arrWalk.GetData();
-    for (int i = 1; i < meas.m_arrWalk.GetSize(); ++i) {
-        if (CompareMsgTime(ids + i - 1, ids + i) >= 0)
-            return false;
-    }
-    return true;
+    return IsStrictlyInMsgTimeOrder(meas.m_arrWalk);
 }
 
 } // namespace

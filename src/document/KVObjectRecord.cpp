@@ -23,18 +23,100 @@ struct Child {
     CKVMsg* msg; // null for a reference that is not owned by a node without a system
 };
 
+// A node's children as the record lists them. Most nodes have a few, so
+// they stay on the stack; a longer list continues on the heap.
+class ChildList {
+public:
+    void Add(const Child& child)
+    {
+        if (m_count < kLocal)
+            m_local[m_count] = child;
+        else
+            m_more.push_back(child);
+        ++m_count;
+    }
+    int Count() const { return m_count; }
+    const Child& At(int i) const { return i < kLocal ? m_local[i] : m_more[static_cast<size_t>(i - kLocal)]; }
+
+private:
+    static constexpr int kLocal = 24;
+    Child m_local[kLocal];
+    std::vector<Child> m_more;
+    int m_count = 0;
+};
+
+CKVMsg* MapSlot(const CKVSystem& system, DWORD id)
+{
+    const int count = system.m_arrMsgMap.GetSize();
+    return id < static_cast<DWORD>(count) ? static_cast<CKVMsg*>(system.m_arrMsgMap.GetData()[id]) : nullptr;
+}
+
+// Resolving a child goes through three objects of its own (the node's list
+// of references, the reference, the symbol), each waiting for the one
+// before it. The prefetches below only hint at what comes next; they read
+// nothing but live references and symbols of the map.
+
+// The references of one node and the symbols behind them, started
+// together rather than one after the other.
+void PrefetchChildren(const CKVSystem& system, const CKVObject& node)
+{
+    MsgRef* const* refs = reinterpret_cast<MsgRef* const*>(node.m_arrMsgRef.GetData());
+    const int count = node.m_arrMsgRef.GetSize();
+    for (int i = 0; refs && i < count; ++i)
+        __builtin_prefetch(refs[i]);
+    for (int i = 0; refs && i < count; ++i) {
+        if (refs[i]) {
+            if (const CKVMsg* msg = MapSlot(system, refs[i]->dwMsgId))
+                __builtin_prefetch(msg);
+        }
+    }
+}
+
+// A whole score is written in about the order of its ids: a read gives
+// them out in record order, and a score is mostly built in place. So while
+// one symbol is written, those a little further on in the map are brought
+// in, in steps: the symbol itself, then its child list and head, then its
+// references. Where the ids run in another order this costs a few loads.
+constexpr DWORD kAheadSymbol = 32;
+constexpr DWORD kAheadList = 16;
+constexpr DWORD kAheadRefs = 8;
+constexpr int kAheadRefsAtMost = 8;
+
+void PrefetchAhead(const CKVSystem& system, DWORD id)
+{
+    if (const CKVMsg* msg = MapSlot(system, id + kAheadSymbol)) {
+        const char* base = reinterpret_cast<const char*>(msg);
+        for (size_t offset = 0; offset < sizeof(CKVMsg); offset += 64)
+            __builtin_prefetch(base + offset);
+    }
+    if (const CKVMsg* msg = MapSlot(system, id + kAheadList)) {
+        if (const void* refs = msg->m_arrMsgRef.GetData())
+            __builtin_prefetch(refs);
+        if (msg->m_pHead)
+            __builtin_prefetch(msg->m_pHead);
+    }
+    if (const CKVMsg* msg = MapSlot(system, id + kAheadRefs)) {
+        const void* const* refs = msg->m_arrMsgRef.GetData();
+        const int count = msg->m_arrMsgRef.GetSize();
+        for (int i = 0; refs && i < count && i < kAheadRefsAtMost; ++i)
+            __builtin_prefetch(refs[i]);
+    }
+}
+
 // The references that go into the record. Resolving each one drops those
 // whose symbol has left the map, so the count is known before the header
 // is written. A node without a system cannot reach its owned children: their
 // records could not be written, so neither are their references.
-bool CollectChildren(CKVObject& node, std::vector<Child>& out)
+bool CollectChildren(CKVObject& node, ChildList& out)
 {
+    if (node.m_pSystem)
+        PrefetchChildren(*node.m_pSystem, node);
     short i = 0;
     while (i < node.GetMsgNum()) {
         MsgRef* ref = node.m_arrMsgRef.GetAt(i);
         if (!node.m_pSystem) {
             if (ref && !ref->byOwner)
-                out.push_back({ref, nullptr});
+                out.Add({ref, nullptr});
             ++i;
             continue;
         }
@@ -45,10 +127,10 @@ bool CollectChildren(CKVObject& node, std::vector<Child>& out)
                 ++i;
             continue;
         }
-        out.push_back({node.m_arrMsgRef.GetAt(i), msg});
+        out.Add({node.m_arrMsgRef.GetAt(i), msg});
         ++i;
     }
-    return static_cast<int>(out.size()) <= kMaxChildren;
+    return out.Count() <= kMaxChildren;
 }
 
 bool IsLinkKind(BYTE kind)
@@ -75,7 +157,7 @@ namespace kvrec {
 
 int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* capacity, DWORD word8)
 {
-    std::vector<Child> children;
+    ChildList children;
     if (!CollectChildren(node, children))
         return 0;
     const WORD headLen = node.m_pHead ? node.m_wHeadLen : 0;
@@ -84,10 +166,11 @@ int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* c
         return 0;
 
     Writer out(buffer, used, capacity);
-    if (!out.Reserve(kNodeHeader + headLen + kRefSize * children.size()))
+    const int count = children.Count();
+    if (!out.Reserve(kNodeHeader + headLen + kRefSize * static_cast<size_t>(count)))
         return 0;
     unsigned char* h = out.Append(kNodeHeader);
-    h[0] = static_cast<unsigned char>(children.size());
+    h[0] = static_cast<unsigned char>(count);
     PutU16(h + 2, node.m_wObjWord);
     PutU16(h + 4, headLen);
     PutU16(h + 6, static_cast<WORD>(headLen + kNodeHeader));
@@ -95,7 +178,8 @@ int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* c
     if (headLen > 0 && !out.Append(node.m_pHead, headLen))
         return 0;
 
-    for (const Child& child : children) {
+    for (int i = 0; i < count; ++i) {
+        const Child& child = children.At(i);
         unsigned char* r = out.Append(kRefSize);
         if (!r)
             return 0;
@@ -103,6 +187,7 @@ int WriteNodePart(CKVObject& node, unsigned char*& buffer, DWORD* used, DWORD* c
         r[4] = child.ref->byOwner;
         if (!child.ref->byOwner)
             continue;
+        PrefetchAhead(*node.m_pSystem, child.msg->m_dwMsgId);
         if (!child.msg->Write(buffer, used, capacity))
             return 0;
         if (child.msg->m_byKind == MSG_CHORDSYMBOL && !WriteChordPart(child.msg, buffer, used, capacity))

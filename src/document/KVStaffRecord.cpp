@@ -27,6 +27,8 @@ constexpr WORD kMaxSizePercent = 200;
 
 // The measure buffer of the file form starts at this size.
 constexpr DWORD kMeasBufferStart = 1000;
+// The measure bytes gathered before they go to the file.
+constexpr DWORD kMeasFlushBytes = 64 * 1024;
 
 void FillRecord(const CKVStaff& s, unsigned char* r)
 {
@@ -82,7 +84,10 @@ int CKVStaff::Write(CFile* file, DWORD& length)
     file->Write(record, kStaffRecord);
     length += kStaffRecord;
 
-    // One buffer for every measure, written from its start each time.
+    // One buffer for the measures, handed to the file whenever it holds
+    // kMeasFlushBytes or more, and once more at the end: few large writes
+    // rather than one per measure. A writer fills every byte it counts, so
+    // the buffer is not cleared in between.
     DWORD capacity = kMeasBufferStart;
     unsigned char* buffer = static_cast<unsigned char*>(std::malloc(capacity));
     if (!buffer) {
@@ -91,17 +96,21 @@ int CKVStaff::Write(CFile* file, DWORD& length)
     }
     // The owner frees the buffer also when a file write throws.
     BufferPtr owner(buffer);
+    DWORD used = 0;
     for (int i = 0; i < m_arrMeas.GetSize(); ++i) {
-        DWORD used = 0;
         buffer = owner.release();
         const int ok = m_arrMeas.GetAt(i)->Write(buffer, &used, &capacity);
         owner.reset(buffer);
         if (!ok)
             return 0;
-        file->Write(buffer, used);
-        length += used;
-        std::memset(buffer, 0, capacity);
+        if (used >= kMeasFlushBytes) {
+            file->Write(buffer, used);
+            length += used;
+            used = 0;
+        }
     }
+    file->Write(owner.get(), used);
+    length += used;
     return 1;
 }
 

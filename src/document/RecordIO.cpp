@@ -24,7 +24,7 @@ constexpr size_t kMaxBlock = 0xFFFFFFFFu;
 
 } // namespace
 
-bool Writer::Reserve(size_t n)
+bool Writer::Grow(size_t n)
 {
     const size_t used = *m_used;
     const size_t capacity = m_buffer ? *m_capacity : 0;
@@ -49,17 +49,6 @@ bool Writer::Reserve(size_t n)
     m_buffer = block;
     *m_capacity = static_cast<DWORD>(grown);
     return true;
-}
-
-unsigned char* Writer::Append(size_t n)
-{
-    if (!Reserve(n))
-        return nullptr;
-    unsigned char* p = m_buffer + *m_used;
-    if (n > 0)
-        std::memset(p, 0, n);
-    *m_used += static_cast<DWORD>(n);
-    return p;
 }
 
 bool Writer::Append(const void* data, size_t n)

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -85,14 +86,31 @@ public:
 
     // Room for n more bytes; a failed allocation is reported and gives
     // false with the buffer unchanged.
-    bool Reserve(size_t n);
+    bool Reserve(size_t n)
+    {
+        // Most calls fit; only growing leaves the header.
+        if (m_buffer && n <= *m_capacity && *m_used <= *m_capacity - n)
+            return true;
+        return Grow(n);
+    }
     // n bytes at the end, zero-filled, counted as used; null on failure.
-    unsigned char* Append(size_t n);
+    unsigned char* Append(size_t n)
+    {
+        if (!Reserve(n))
+            return nullptr;
+        unsigned char* p = m_buffer + *m_used;
+        if (n > 0)
+            std::memset(p, 0, n);
+        *m_used += static_cast<DWORD>(n);
+        return p;
+    }
     bool Append(const void* data, size_t n);
     DWORD Used() const { return *m_used; }
     unsigned char* At(DWORD offset) { return m_buffer + offset; }
 
 private:
+    bool Grow(size_t n);
+
     unsigned char*& m_buffer;
     DWORD* m_used;
     DWORD* m_capacity;

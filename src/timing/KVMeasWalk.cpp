@@ -91,6 +91,18 @@ void SortByMsgTime(CDWordArray& ids)
         ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
 }
 
+bool IsStrictlyInMsgTimeOrder(const CDWordArray& ids)
+{
+    TimeKey before;
+    for (int i = 0; i < ids.GetSize(); ++i) {
+        const TimeKey key = KeyOf(ids.GetAt(i));
+        if (i > 0 && Compare(before, key) >= 0)
+            return false;
+        before = key;
+    }
+    return true;
+}
+
 int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll)
 {
     m_arrWalk.RemoveAll();

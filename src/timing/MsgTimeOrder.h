@@ -17,3 +17,7 @@ int CompareMsgTime(const DWORD* a, const DWORD* b);
 
 // Sorts ids by CompareMsgTime; ids with equal keys keep their order.
 void SortByMsgTime(CDWordArray& ids);
+
+// Whether every id comes strictly before the next by CompareMsgTime, each
+// id resolved once.
+bool IsStrictlyInMsgTimeOrder(const CDWordArray& ids);
