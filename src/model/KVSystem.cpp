@@ -15,7 +15,6 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -129,29 +128,27 @@ void CKVSystem::RemoveMsgAll()
     // emptied before any symbol goes, so symbols deleting their own children
     // meet no stale slot, and a tie or slur does not search a full map for
     // itself (which made emptying a large score quadratic).
-    std::vector<CKVMsg*> symbols;
-    symbols.reserve(static_cast<size_t>(m_arrMsgMap.GetSize()));
-    for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
+    //
+    // A symbol in two slots is rare. Its id, which means nothing once the
+    // map is empty, marks it: first every id is cleared, then the first slot
+    // that holds a symbol claims it with its own index, and a later slot
+    // finds it claimed. Two passes, no search.
+    const int slots = m_arrMsgMap.GetSize();
+    for (int i = 1; i < slots; ++i) {
         if (CKVMsg* msg = m_arrMsgMap.GetAt(i))
-            symbols.push_back(msg);
+            msg->m_dwMsgId = 0;
+    }
+    std::vector<CKVMsg*> symbols;
+    symbols.reserve(static_cast<size_t>(slots));
+    for (int i = 1; i < slots; ++i) {
+        CKVMsg* msg = m_arrMsgMap.GetAt(i);
+        if (!msg || msg->m_dwMsgId != 0)
+            continue;
+        msg->m_dwMsgId = static_cast<DWORD>(i);
+        symbols.push_back(msg);
     }
     m_arrMsgMap.RemoveAll();
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
-    // A symbol in two slots is rare: the sorted list shows whether there is
-    // one, and only then are the repeats dropped (keeping the first).
-    std::vector<CKVMsg*> sorted(symbols);
-    std::sort(sorted.begin(), sorted.end());
-    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-        std::unordered_set<CKVMsg*> seen;
-        std::vector<CKVMsg*> once;
-        for (CKVMsg* msg : symbols) {
-            if (seen.insert(msg).second)
-                once.push_back(msg);
-        }
-        symbols.swap(once);
-    }
-    sorted.clear();
-    sorted.shrink_to_fit();
     for (CKVMsg* msg : symbols)
         delete msg;
     m_arrMsgMap.RemoveAll();

@@ -133,6 +133,23 @@ TEST_F(KVSystemMapTest, RemoveDeletesAndRemoveAllStartsIdsAgain)
     EXPECT_EQ(sys.AddMsgToMap(NewNote()), 1u);
 }
 
+// A tie may sit in several slots; emptying the map deletes it once, and the
+// symbols around it too.
+TEST_F(KVSystemMapTest, RemoveAllDeletesASymbolInSeveralSlotsOnce)
+{
+    CKVMsg* shared = new CountedMsg(&deleted);
+    sys.AddMsgToMap(new CountedMsg(&deleted));
+    const DWORD id = sys.AddMsgToMap(shared);
+    sys.AddMsgToMap(new CountedMsg(&deleted));
+    sys.m_arrMsgMap.Add(shared);
+    sys.m_arrMsgMap.SetAtGrow(9, shared);
+
+    sys.RemoveMsgAll();
+    EXPECT_EQ(deleted, 3);
+    EXPECT_EQ(sys.m_arrMsgMap.GetSize(), 1);
+    EXPECT_NE(id, 0u);
+}
+
 TEST_F(KVSystemMapTest, KeysTranslateOldIdsToFreshSlots)
 {
     sys.AddMsgToMap(NewNote());
