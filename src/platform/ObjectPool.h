@@ -1,19 +1,19 @@
 #pragma once
 // Pooled storage for the small objects that a score holds by the hundred
-// thousand (its nodes, their child references and handles): blocks of a few
-// sizes carved from large slabs, so that making and freeing one costs a few
-// instructions instead of a heap allocation that searches and coalesces.
-//
-// A class takes part with KV_POOLED_ALLOCATION in its body. Its new and
-// delete (also through KvNew, whose counted failures stay as they are) then
-// come from the pool. A slab whose last block goes is given back to the heap,
-// but for one kept per block size while other pooled blocks live; when the
-// last pooled block of the process goes, that one goes too.
-//
-// Like the rest of the process-wide state of the score model, the pool is
-// used by one thread at a time. Under AddressSanitizer every block is a plain
-// heap block, so that use after free and leaks are still seen.
-
+// thousand (its nodes, their heads, child references, handles and the lists
+// of the arrays of Arrays.h): blocks of a few sizes carved from large slabs,
+// so that making and freeing one costs a few instructions, not a heap search.
+// A class takes part with KV_POOLED_ALLOCATION in its body, a container with
+// KvPoolAllocator. Their new and delete (also through KvNew, whose counted
+// failures stay as they are) then come from the pool. A slab whose last block
+// goes is given back to the heap, but for one kept per block size while other
+// pooled blocks live; when the last pooled block of the process goes, that
+// one goes too.
+// Like the rest of the process-wide state of the score model (and unlike the
+// host-facing tables of windows, timers and resources, which lock), the pool
+// and so the library's arrays are used by one thread at a time. Under
+// AddressSanitizer every block is a plain heap block, so that use after free
+// and leaks are still seen.
 #include <cstddef>
 #include <new>
 
@@ -52,3 +52,31 @@ bool KvPoolEnabled();
     {                                                                                 \
         KvPoolFree(block);                                                            \
     }
+
+// The pool as the allocator of a standard container.
+template <class T>
+struct KvPoolAllocator {
+    using value_type = T;
+
+    KvPoolAllocator() noexcept = default;
+    template <class U>
+    KvPoolAllocator(const KvPoolAllocator<U>&) noexcept
+    {
+    }
+
+    T* allocate(size_t count)
+    {
+        if (count > static_cast<size_t>(-1) / sizeof(T))
+            throw std::bad_array_new_length();
+        if (void* block = KvPoolAllocate(count * sizeof(T)))
+            return static_cast<T*>(block);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* block, size_t) noexcept { KvPoolFree(block); }
+
+    template <class U>
+    bool operator==(const KvPoolAllocator<U>&) const noexcept
+    {
+        return true;
+    }
+};
