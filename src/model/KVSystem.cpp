@@ -15,6 +15,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -129,23 +130,31 @@ void CKVSystem::RemoveMsgAll()
     // meet no stale slot, and a tie or slur does not search a full map for
     // itself (which made emptying a large score quadratic).
     //
-    // A symbol in two slots is rare. Its id, which means nothing once the
-    // map is empty, marks it: first every id is cleared, then the first slot
-    // that holds a symbol claims it with its own index, and a later slot
-    // finds it claimed. Two passes, no search.
+    // A symbol goes with the slot its id names. A slot that holds a symbol
+    // under another id is rare (a tie in two slots, say): such a symbol goes
+    // with its own slot when that slot holds it, and otherwise once, from the
+    // first of those slots. One pass over the symbols, no search.
     const int slots = m_arrMsgMap.GetSize();
-    for (int i = 1; i < slots; ++i) {
-        if (CKVMsg* msg = m_arrMsgMap.GetAt(i))
-            msg->m_dwMsgId = 0;
-    }
     std::vector<CKVMsg*> symbols;
     symbols.reserve(static_cast<size_t>(slots));
+    std::vector<CKVMsg*> elsewhere;
     for (int i = 1; i < slots; ++i) {
         CKVMsg* msg = m_arrMsgMap.GetAt(i);
-        if (!msg || msg->m_dwMsgId != 0)
+        if (!msg)
             continue;
-        msg->m_dwMsgId = static_cast<DWORD>(i);
-        symbols.push_back(msg);
+        if (msg->m_dwMsgId == static_cast<DWORD>(i))
+            symbols.push_back(msg);
+        else
+            elsewhere.push_back(msg);
+    }
+    if (!elsewhere.empty()) {
+        std::unordered_set<CKVMsg*> taken;
+        for (CKVMsg* msg : elsewhere) {
+            const DWORD id = msg->m_dwMsgId;
+            const bool ownSlot = id < static_cast<DWORD>(slots) && m_arrMsgMap.GetAt(static_cast<int>(id)) == msg;
+            if (!ownSlot && taken.insert(msg).second)
+                symbols.push_back(msg);
+        }
     }
     m_arrMsgMap.RemoveAll();
     m_arrMsgMap.SetSize(1, MAP_GROWTH);

@@ -143,9 +143,14 @@ TEST_F(KVSystemMapTest, RemoveAllDeletesASymbolInSeveralSlotsOnce)
     sys.AddMsgToMap(new CountedMsg(&deleted));
     sys.m_arrMsgMap.Add(shared);
     sys.m_arrMsgMap.SetAtGrow(9, shared);
+    // One whose own slot holds another symbol goes once, from its first slot.
+    CKVMsg* stray = new CountedMsg(&deleted);
+    stray->m_dwMsgId = 1;
+    sys.m_arrMsgMap.Add(stray);
+    sys.m_arrMsgMap.Add(stray);
 
     sys.RemoveMsgAll();
-    EXPECT_EQ(deleted, 3);
+    EXPECT_EQ(deleted, 4);
     EXPECT_EQ(sys.m_arrMsgMap.GetSize(), 1);
     EXPECT_NE(id, 0u);
 }
