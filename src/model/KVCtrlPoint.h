@@ -2,10 +2,13 @@
 // One control handle of a symbol, staff or measure: a rectangle relative to
 // the owner's anchor and a kind word that tells how a drag on it behaves.
 
+#include "ObjectPool.h"
 #include "Platform.h"
 
 class CKVCtrlPoint : public CObject {
 public:
+    KV_POOLED_ALLOCATION
+
     // Kind words of symbol handles.
     static constexpr WORD kMoveWhole = 6;
     static constexpr WORD kReshape = 10;   // on an ellipse: left and right edges

@@ -59,7 +59,10 @@ bool ChordPartsOf(CKVMsg& msg, ChordSymbolParts& parts)
 
 // The template of a kind; `keep` is set when the kind's current handles must
 // stay as they are (a tuplet form above 5).
-std::vector<HandleTemplate> TemplateOf(CKVMsg& msg, bool& keep)
+// Made for every symbol a read adds, so from the pool.
+using HandleTemplates = std::vector<HandleTemplate, KvPoolAllocator<HandleTemplate>>;
+
+HandleTemplates TemplateOf(CKVMsg& msg, bool& keep)
 {
     keep = false;
     const short x2 = msg.m_nPosX2;
@@ -307,10 +310,10 @@ void CKVMsg::MakeMsgCtrlPoint()
         return;
     }
     bool keep = false;
-    std::vector<HandleTemplate> entries = TemplateOf(*this, keep);
+    HandleTemplates entries = TemplateOf(*this, keep);
     if (keep)
         return;
-    std::vector<short> triples;
+    std::vector<short, KvPoolAllocator<short>> triples;
     triples.reserve(entries.size() * 3);
     for (const HandleTemplate& entry : entries) {
         triples.push_back(entry.dx);

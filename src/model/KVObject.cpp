@@ -79,7 +79,7 @@ CKVObject::CKVObject()
 CKVObject::~CKVObject()
 {
     RemoveAllMsg();
-    delete[] m_pHead;
+    KvPoolFree(m_pHead);
     m_pHead = nullptr;
     m_wHeadLen = 0;
 }
@@ -247,12 +247,12 @@ short CKVObject::GetMsgNum() const
 
 short CKVObject::SetHead(short length, unsigned char* bytes)
 {
-    delete[] m_pHead;
+    KvPoolFree(m_pHead);
     m_pHead = nullptr;
     m_wHeadLen = 0;
     if (length < 1)
         return length;
-    unsigned char* head = new (std::nothrow) unsigned char[static_cast<size_t>(length)];
+    unsigned char* head = static_cast<unsigned char*>(KvPoolAllocate(static_cast<size_t>(length)));
     if (!head) {
         ReportOutOfMemory(1);
         return 0;
@@ -345,7 +345,7 @@ short CKVObject::Load(CFile* file)
 
     unsigned char* newHead = nullptr;
     if (headLen > 0) {
-        newHead = new (std::nothrow) unsigned char[headLen];
+        newHead = static_cast<unsigned char*>(KvPoolAllocate(headLen));
         if (!newHead) {
             ReportOutOfMemory(1);
             return 0;
@@ -358,7 +358,7 @@ short CKVObject::Load(CFile* file)
         if (!ref) {
             for (MsgRef* made : refs)
                 delete made;
-            delete[] newHead;
+            KvPoolFree(newHead);
             return 0;
         }
         ref->dwMsgId = GetDword(refBytes.data() + i * kRefSize);
@@ -368,7 +368,7 @@ short CKVObject::Load(CFile* file)
 
     m_wObjWord = objWord;
     m_dwWord = word;
-    delete[] m_pHead;
+    KvPoolFree(m_pHead);
     m_pHead = newHead;
     m_wHeadLen = headLen;
     for (MsgRef* ref : refs)

@@ -4,6 +4,7 @@
 // ownership flag) that it resolves through its system's id map each time it
 // hands a child out.
 
+#include "ObjectPool.h"
 #include "Platform.h"
 
 class CKVMsg;
@@ -25,6 +26,8 @@ enum ObjKind : BYTE {
 struct MsgRef {
     DWORD dwMsgId = 0;
     BYTE byOwner = 0; // 1: the holder owns the symbol
+
+    KV_POOLED_ALLOCATION
 };
 
 // How AddMsg and InsertMsg take a symbol in.
@@ -43,6 +46,9 @@ inline constexpr int kSecondPair = 1;
 
 class CKVObject {
 public:
+    // Nodes and every class derived from them come from the object pool.
+    KV_POOLED_ALLOCATION
+
     // Defined in model/KVObject.cpp
     CKVObject();
     virtual ~CKVObject();
@@ -125,7 +131,7 @@ public:
     DWORD m_dwWord = 0;         // meaning fixed by the subclass
     WORD m_wObjWord = 0;        // meaning fixed by the subclass
     WORD m_wHeadLen = 0;
-    unsigned char* m_pHead = nullptr; // allocated with new[]; SetHead replaces it
+    unsigned char* m_pHead = nullptr; // from KvPoolAllocate; SetHead replaces it
     CTypedPtrArray<CPtrArray, MsgRef*> m_arrMsgRef;
     CTypedPtrArray<CPtrArray, CKVCtrlPoint*> m_arrCtrlPoint;
 };

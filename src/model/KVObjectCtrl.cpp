@@ -27,11 +27,11 @@ CKVObject& CKVObject::operator=(const CKVObject& source)
     m_wObjWord = source.m_wObjWord;
     m_dwWord = source.m_dwWord;
 
-    delete[] m_pHead;
+    KvPoolFree(m_pHead);
     m_pHead = nullptr;
     m_wHeadLen = 0;
     if (source.m_pHead && source.m_wHeadLen > 0) {
-        m_pHead = new (std::nothrow) unsigned char[source.m_wHeadLen];
+        m_pHead = static_cast<unsigned char*>(KvPoolAllocate(source.m_wHeadLen));
         if (m_pHead) {
             std::memcpy(m_pHead, source.m_pHead, source.m_wHeadLen);
             m_wHeadLen = source.m_wHeadLen;

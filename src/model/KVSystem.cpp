@@ -129,29 +129,35 @@ void CKVSystem::RemoveMsgAll()
     // emptied before any symbol goes, so symbols deleting their own children
     // meet no stale slot, and a tie or slur does not search a full map for
     // itself (which made emptying a large score quadratic).
+    //
+    // A symbol goes with the slot its id names. A slot that holds a symbol
+    // under another id is rare (a tie in two slots, say): such a symbol goes
+    // with its own slot when that slot holds it, and otherwise once, from the
+    // first of those slots. One pass over the symbols, no search.
+    const int slots = m_arrMsgMap.GetSize();
     std::vector<CKVMsg*> symbols;
-    symbols.reserve(static_cast<size_t>(m_arrMsgMap.GetSize()));
-    for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
-        if (CKVMsg* msg = m_arrMsgMap.GetAt(i))
+    symbols.reserve(static_cast<size_t>(slots));
+    std::vector<CKVMsg*> elsewhere;
+    for (int i = 1; i < slots; ++i) {
+        CKVMsg* msg = m_arrMsgMap.GetAt(i);
+        if (!msg)
+            continue;
+        if (msg->m_dwMsgId == static_cast<DWORD>(i))
             symbols.push_back(msg);
+        else
+            elsewhere.push_back(msg);
+    }
+    if (!elsewhere.empty()) {
+        std::unordered_set<CKVMsg*> taken;
+        for (CKVMsg* msg : elsewhere) {
+            const DWORD id = msg->m_dwMsgId;
+            const bool ownSlot = id < static_cast<DWORD>(slots) && m_arrMsgMap.GetAt(static_cast<int>(id)) == msg;
+            if (!ownSlot && taken.insert(msg).second)
+                symbols.push_back(msg);
+        }
     }
     m_arrMsgMap.RemoveAll();
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
-    // A symbol in two slots is rare: the sorted list shows whether there is
-    // one, and only then are the repeats dropped (keeping the first).
-    std::vector<CKVMsg*> sorted(symbols);
-    std::sort(sorted.begin(), sorted.end());
-    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-        std::unordered_set<CKVMsg*> seen;
-        std::vector<CKVMsg*> once;
-        for (CKVMsg* msg : symbols) {
-            if (seen.insert(msg).second)
-                once.push_back(msg);
-        }
-        symbols.swap(once);
-    }
-    sorted.clear();
-    sorted.shrink_to_fit();
     for (CKVMsg* msg : symbols)
         delete msg;
     m_arrMsgMap.RemoveAll();

@@ -13,6 +13,7 @@
 // corrupting memory.
 
 #include "Object.h"
+#include "ObjectPool.h"
 #include "String.h"
 
 #include <vector>
@@ -91,7 +92,7 @@ public:
     {
         if (index < 0)
             KvArrayIndexFault(ContainerName(), "InsertAt", index, GetSize());
-        const std::vector<TYPE> copy(other->m_items);
+        const Items copy(other->m_items);
         if (index > GetSize())
             m_items.resize(static_cast<size_t>(index));
         m_items.insert(m_items.begin() + index, copy.begin(), copy.end());
@@ -110,7 +111,7 @@ public:
     int Append(const KvArray& other)
     {
         const int first = GetSize();
-        const std::vector<TYPE> copy(other.m_items);
+        const Items copy(other.m_items);
         m_items.insert(m_items.end(), copy.begin(), copy.end());
         return first;
     }
@@ -135,7 +136,10 @@ private:
         return static_cast<size_t>(index);
     }
 
-    std::vector<TYPE> m_items;
+    // The elements come from the object pool: every score node holds two
+    // of these lists, and a large score holds them by the hundred thousand.
+    using Items = std::vector<TYPE, KvPoolAllocator<TYPE>>;
+    Items m_items;
 };
 
 class CPtrArray : public KvArray<void*, void*> {

@@ -133,6 +133,28 @@ TEST_F(KVSystemMapTest, RemoveDeletesAndRemoveAllStartsIdsAgain)
     EXPECT_EQ(sys.AddMsgToMap(NewNote()), 1u);
 }
 
+// A tie may sit in several slots; emptying the map deletes it once, and the
+// symbols around it too.
+TEST_F(KVSystemMapTest, RemoveAllDeletesASymbolInSeveralSlotsOnce)
+{
+    CKVMsg* shared = new CountedMsg(&deleted);
+    sys.AddMsgToMap(new CountedMsg(&deleted));
+    const DWORD id = sys.AddMsgToMap(shared);
+    sys.AddMsgToMap(new CountedMsg(&deleted));
+    sys.m_arrMsgMap.Add(shared);
+    sys.m_arrMsgMap.SetAtGrow(9, shared);
+    // One whose own slot holds another symbol goes once, from its first slot.
+    CKVMsg* stray = new CountedMsg(&deleted);
+    stray->m_dwMsgId = 1;
+    sys.m_arrMsgMap.Add(stray);
+    sys.m_arrMsgMap.Add(stray);
+
+    sys.RemoveMsgAll();
+    EXPECT_EQ(deleted, 4);
+    EXPECT_EQ(sys.m_arrMsgMap.GetSize(), 1);
+    EXPECT_NE(id, 0u);
+}
+
 TEST_F(KVSystemMapTest, KeysTranslateOldIdsToFreshSlots)
 {
     sys.AddMsgToMap(NewNote());

@@ -1,0 +1,112 @@
+// The pool behind the score objects: separate, aligned blocks of every size,
+// slabs given back as they empty, and the counted allocation failure
+// unchanged for pooled classes.
+
+#include "support/KvTest.h"
+
+#include "AllocHook.h"
+#include "ObjectPool.h"
+#include "model/KVObject.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using ObjectPool = kvtest::KvTest;
+
+struct Block {
+    unsigned char* bytes;
+    size_t size;
+    unsigned char fill;
+};
+
+bool Intact(const Block& block)
+{
+    for (size_t i = 0; i < block.size; ++i) {
+        if (block.bytes[i] != block.fill)
+            return false;
+    }
+    return true;
+}
+
+// Blocks of neighbouring sizes share slabs: writing each one whole must
+// leave every other as it was, in pooled sizes and beyond.
+TEST_F(ObjectPool, BlocksOfEverySizeAreSeparateAndAligned)
+{
+    std::vector<Block> blocks;
+    for (size_t size : {size_t {1}, size_t {8}, size_t {12}, size_t {24}, size_t {240}, size_t {416}, kKvPoolLargestBlock,
+                        kKvPoolLargestBlock + 1, size_t {5000}}) {
+        for (int i = 0; i < 150; ++i) {
+            auto* bytes = static_cast<unsigned char*>(KvPoolAllocate(size));
+            ASSERT_NE(bytes, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(bytes) % 16, 0u) << size;
+            const auto fill = static_cast<unsigned char>(blocks.size() * 7 + 1);
+            std::memset(bytes, fill, size);
+            blocks.push_back({bytes, size, fill});
+        }
+    }
+    // Every other block goes, then new ones take the freed places.
+    for (size_t i = 0; i < blocks.size(); i += 2) {
+        KvPoolFree(blocks[i].bytes);
+        blocks[i].bytes = static_cast<unsigned char*>(KvPoolAllocate(blocks[i].size));
+        ASSERT_NE(blocks[i].bytes, nullptr);
+        std::memset(blocks[i].bytes, blocks[i].fill, blocks[i].size);
+    }
+    for (const Block& block : blocks) {
+        EXPECT_TRUE(Intact(block)) << block.size;
+        KvPoolFree(block.bytes);
+    }
+    KvPoolFree(nullptr);
+}
+
+// A long-running host must not keep the slabs of every score it ever held.
+TEST_F(ObjectPool, EmptySlabsGoBackToTheHeap)
+{
+    if (!KvPoolEnabled())
+        GTEST_SKIP() << "the pool is off under AddressSanitizer";
+    const size_t before = KvPoolSlabBytes();
+    const size_t liveBefore = KvPoolLiveBlocks();
+    std::vector<void*> blocks;
+    for (int i = 0; i < 1000; ++i)
+        blocks.push_back(KvPoolAllocate(900));
+    EXPECT_EQ(KvPoolLiveBlocks(), liveBefore + 1000);
+    EXPECT_GE(KvPoolSlabBytes(), before + 10 * kKvPoolSlabBytes);
+
+    // All but the first block: their slabs go, but for one kept empty.
+    for (size_t i = 1; i < blocks.size(); ++i)
+        KvPoolFree(blocks[i]);
+    EXPECT_LE(KvPoolSlabBytes(), before + 2 * kKvPoolSlabBytes);
+
+    KvPoolFree(blocks[0]);
+    EXPECT_EQ(KvPoolLiveBlocks(), liveBefore);
+    EXPECT_LE(KvPoolSlabBytes(), before + kKvPoolSlabBytes);
+    // With no pooled block left in the process, no slab is left either.
+    if (liveBefore == 0) {
+        EXPECT_EQ(KvPoolSlabBytes(), 0u);
+    }
+}
+
+// The n-th counted allocation fails before the pool is asked, so a failing
+// KvNew takes no block, and the next one succeeds.
+TEST_F(ObjectPool, CountedFailureOfAPooledClassTakesNoBlock)
+{
+    const size_t live = KvPoolLiveBlocks();
+    KvFailAllocationAfter(2);
+    MsgRef* first = KvNew<MsgRef>();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(KvNew<MsgRef>(), nullptr);
+    if (KvPoolEnabled()) {
+        EXPECT_EQ(KvPoolLiveBlocks(), live + 1);
+    }
+    MsgRef* third = KvNew<MsgRef>(MsgRef {7, 1});
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->dwMsgId, 7u);
+    EXPECT_EQ(third->byOwner, 1);
+    delete first;
+    delete third;
+    EXPECT_EQ(KvPoolLiveBlocks(), live);
+}
+
+} // namespace
