@@ -157,6 +157,22 @@ TEST_F(ClefTempoBarTest, TempoMarks)
     EXPECT_EQ(mark.m_wDuration, 0xFFFF);
 }
 
+TEST_F(ClefTempoBarTest, TempoMarksInTheScoreUndoAndRedo)
+{
+    // The whole-document backup leaves copies in the score: the mark is
+    // looked up after it, as the host picks it.
+    score->Symbol(score->Meas(0, 2), MSG_TEMPO, 40);
+    auto mark = [&] { return FindKind(score->Meas(0, 2), MSG_TEMPO); };
+    unsigned char text[] = {'=', '8', '0'};
+    WithBackup([&] { EXPECT_EQ(Doc().SetTempoSign(mark(), 6, 80, 0, text, 3, 2), 1); });
+    ASSERT_NE(mark(), nullptr);
+    EXPECT_EQ(mark()->m_lHeight, 500000);
+    tagLYRICSUNIT unit;
+    unit.dwWord[2] = 0x0000FF;
+    WithBackup([&] { EXPECT_EQ(Doc().SetBaseTempo(mark(), 2, 90, 5, unit, 7), 1); });
+    EXPECT_EQ(mark()->m_crColor, 0x0000FFu);
+}
+
 TEST_F(ClefTempoBarTest, MeasureTempoOfTheCurrentColumn)
 {
     ASSERT_EQ(Block(0, 1)->m_nFirstMeas, 3);

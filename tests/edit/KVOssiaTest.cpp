@@ -178,9 +178,15 @@ TEST_F(OssiaTest, OssiaStavesAreAddedRetypedAndRemoved)
     EXPECT_EQ(Doc().SetSelOssiaAttr(0x00FFFFFF), 1);
     EXPECT_EQ(first->m_byDisplayFlags, 0);
 
+    // Removing every staff removes the block; the caret goes to the score
+    // at the block's corner.
     EXPECT_EQ(Doc().DeleteOssiaStaves(0, 2, 0), 0);
     EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 0);
     EXPECT_EQ(OssiaStaves(), 0);
+    EXPECT_EQ(Doc().m_pCurBlock, Block(0));
+    EXPECT_EQ(Doc().m_pCurStaff, score->Staff(0));
+    EXPECT_EQ(Doc().m_nCaretMeasNum, 1);
+    EXPECT_EQ(Doc().m_nCaretPos, 19);
     EXPECT_EQ(Doc().IsOssiaSelected(), 0);
     EXPECT_EQ(Doc().SetSelOssiaAttr(15ul << 24), 0);
     EXPECT_EQ(Doc().DeleteOssiaStaves(0, 0, 0), 0);
