@@ -40,6 +40,31 @@ protected:
         return times;
     }
 
+    // Measure 1 of staff 0, filled, as a source system of three equal staves.
+    std::unique_ptr<CKVSystem> ThreeStaffSource()
+    {
+        FillMeasure(Meas(0, 1));
+        SelectMeas(0, 1);
+        ImageBuffer image;
+        EXPECT_GT(Copy(image), 8u);
+        auto temp = std::unique_ptr<CKVSystem>(kvclip::NewTempSystem(Doc()));
+        DWORD pos = 0;
+        EXPECT_EQ(temp->Construct(image.data, pos, image.size), 1);
+        CKVStaff* model = temp->GetStaff(0);
+        for (int i = 0; model && i < 2; ++i) {
+            CKVStaff* extra = kvclip::NewStaff(*temp, *model, false);
+            EXPECT_NE(extra, nullptr);
+            CKVMeas* meas = extra ? kvclip::NewMeas(*extra, *model->GetMeas(0)) : nullptr;
+            EXPECT_NE(meas, nullptr);
+            if (!meas)
+                break;
+            extra->m_arrMeas.Add(meas);
+            model->GetMeas(0)->CopyToSelRect(meas, 0, CRect(), 0, 0);
+        }
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        return temp;
+    }
+
     // Four quarters from x 0: a full 4/4 measure.
     void FillWhole(CKVMeas* m)
     {
@@ -171,22 +196,9 @@ TEST_F(DragDropTest, ADropWithNowhereToGoKeepsTheImage)
 TEST_F(DragDropTest, BlockAndStaffPasteTakeWhatTheTargetHolds)
 {
     // A source of three staves at block staff 1 of a two-staff block: one.
-    FillMeasure(Meas(0, 1));
-    SelectMeas(0, 1);
-    ImageBuffer image;
-    ASSERT_GT(Copy(image), 8u);
-    auto temp = std::unique_ptr<CKVSystem>(kvclip::NewTempSystem(Doc()));
-    DWORD pos = 0;
-    ASSERT_EQ(temp->Construct(image.data, pos, image.size), 1);
+    const std::unique_ptr<CKVSystem> temp = ThreeStaffSource();
+    ASSERT_EQ(temp->GetStaffNum(), 3);
     CKVStaff* model = temp->GetStaff(0);
-    for (int i = 0; i < 2; ++i) {
-        CKVStaff* extra = kvclip::NewStaff(*temp, *model, false);
-        ASSERT_NE(extra, nullptr);
-        CKVMeas* meas = kvclip::NewMeas(*extra, *model->GetMeas(0));
-        ASSERT_NE(meas, nullptr);
-        extra->m_arrMeas.Add(meas);
-        model->GetMeas(0)->CopyToSelRect(meas, 0, CRect(), 0, 0);
-    }
     CKVBlock* block = Block(1);
     const std::string staff0 = kvtest::PasteView(Doc(), 0, 1, 0, 9);
     EXPECT_EQ(block->Paste(temp.get(), 0, 0, 1, block->m_nFirstMeas, 0, 0, 1), 1);
@@ -206,6 +218,28 @@ TEST_F(DragDropTest, BlockAndStaffPasteTakeWhatTheTargetHolds)
     host.freeBytes.reset();
     ASSERT_EQ(host.messageBoxes.size(), 1u);
     EXPECT_EQ(host.messageBoxes[0].text, "Out of Memory !!!");
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+}
+
+TEST_F(DragDropTest, AFourStaffBlockTakesWhatFitsBelowTheFirstStaff)
+{
+    Doc().m_bBackupRecord = 0;
+    ASSERT_EQ(Doc().AddStaff(2, -1), 1);
+    Doc().m_bBackupRecord = 1;
+    CKVBlock* block = Block(1);
+    ASSERT_EQ(block->GetStaffNum(), 4);
+    const std::unique_ptr<CKVSystem> temp = ThreeStaffSource();
+    ASSERT_EQ(temp->GetStaffNum(), 3);
+    const std::string upper = kvtest::PasteView(Doc(), 0, 2, 0, 9);
+
+    // Three source staves from block staff 2: the two the block has.
+    EXPECT_EQ(block->Paste(temp.get(), 0, 0, 2, block->m_nFirstMeas, 0, 0, 1), 1);
+    for (int staff : {2, 3})
+        EXPECT_EQ(Timed(Meas(staff, block->m_nFirstMeas)).size(), 3u) << staff;
+    EXPECT_EQ(kvtest::PasteView(Doc(), 0, 2, 0, 9), upper);
+
+    const std::string before = kvtest::CanonicalDump(Doc());
+    EXPECT_EQ(block->Paste(temp.get(), 0, 0, 4, block->m_nFirstMeas, 0, 0, 1), -1);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 }
 

@@ -106,8 +106,10 @@ TEST_F(PasteTest, MeasuresThatCannotTakeMusicAreLeftAlone)
     ASSERT_NE(Meas(1, 4)->IsRestCompMeas(nullptr), 0);
     CursorAt(1, 4);
     const short count = Meas(1, 4)->GetMsgNum();
+    const std::string resting = kvtest::CanonicalDump(Doc());
     ASSERT_EQ(Paste(image), 1);
     EXPECT_EQ(Meas(1, 4)->GetMsgNum(), count);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), resting);
 }
 
 TEST_F(PasteTest, OverwriteDropsWhatRunsPastTheMeasure)
@@ -200,6 +202,20 @@ TEST_F(PasteTest, MeasureHelpers)
     for (CKVMsg* msg : Timed(m))
         xs.push_back(msg->m_nPosX);
     EXPECT_EQ(xs, (std::vector<short> {0, 10, 40, 60, 85, 125}));
+
+    // A group starting at the x moves with its members.
+    CKVMeas* later = Meas(0, 5);
+    for (short x : {0, 64})
+        Note(later, {.x = x});
+    CKVMsg* moved = score->Beam(later, {.x = 128, .code = DUR_EIGHTH});
+    score->Note(moved, {.x = 128, .code = DUR_EIGHTH});
+    score->Note(moved, {.x = 160, .code = DUR_EIGHTH});
+    later->OffsetX(1, 64, 10);
+    xs.clear();
+    for (CKVMsg* msg : Timed(later))
+        xs.push_back(msg->m_nPosX);
+    EXPECT_EQ(xs, (std::vector<short> {0, 74, 138, 170}));
+    EXPECT_EQ(moved->m_nPosX, 138);
 
     CKVMsg model;
     model.m_byKind = MSG_TEXT2;
