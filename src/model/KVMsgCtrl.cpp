@@ -12,7 +12,7 @@
 #include "model/NewObject.h"
 #include "model/TickMath.h"
 
-#include <vector>
+#include <initializer_list>
 
 using measplace::LineSpacingOf;
 
@@ -59,8 +59,26 @@ bool ChordPartsOf(CKVMsg& msg, ChordSymbolParts& parts)
 
 // The template of a kind; `keep` is set when the kind's current handles must
 // stay as they are (a tuplet form above 5).
-// Made for every symbol a read adds, so from the pool.
-using HandleTemplates = std::vector<HandleTemplate, KvPoolAllocator<HandleTemplate>>;
+// Made for every symbol a read adds, so it lives on the stack: no kind has
+// more than five handles.
+class HandleTemplates {
+public:
+    static constexpr size_t kMost = 5;
+    HandleTemplates() = default;
+    HandleTemplates(std::initializer_list<HandleTemplate> list)
+    {
+        for (const HandleTemplate& entry : list)
+            if (m_size < kMost)
+                m_entries[m_size++] = entry;
+    }
+    size_t size() const { return m_size; }
+    const HandleTemplate* begin() const { return m_entries; }
+    const HandleTemplate* end() const { return m_entries + m_size; }
+
+private:
+    HandleTemplate m_entries[kMost] {};
+    size_t m_size = 0;
+};
 
 HandleTemplates TemplateOf(CKVMsg& msg, bool& keep)
 {
@@ -313,17 +331,17 @@ void CKVMsg::MakeMsgCtrlPoint()
     HandleTemplates entries = TemplateOf(*this, keep);
     if (keep)
         return;
-    std::vector<short, KvPoolAllocator<short>> triples;
-    triples.reserve(entries.size() * 3);
+    short triples[HandleTemplates::kMost * 3];
+    short* out = triples;
     for (const HandleTemplate& entry : entries) {
-        triples.push_back(entry.dx);
-        triples.push_back(entry.dy);
-        triples.push_back(static_cast<short>(entry.kind));
+        *out++ = entry.dx;
+        *out++ = entry.dy;
+        *out++ = static_cast<short>(entry.kind);
     }
     // A list made for an earlier kind or form may be shorter than this
     // template; it grows to the template's length.
     m_byCtrlCount = static_cast<BYTE>(entries.size());
-    UpdateMsgCtrlPointers(triples.data());
+    UpdateMsgCtrlPointers(triples);
 
     if (m_byKind == MSG_TRILL) {
         if (CKVCtrlPoint* line = HandleAt(*this, 2))
