@@ -7,25 +7,6 @@
 #include "model/NodeDoc.h"
 #include "timing/TieLinks.h"
 
-namespace {
-
-// Whether a tie the note holds other than `except` starts at the note
-// (`starting`) or ends there.
-bool HoldsOtherTie(CKVMsg& note, const CKVMsg* except, bool starting)
-{
-    for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
-        const CKVMsg* link = measplace::ChildAt(note, i);
-        if (!link || link == &note || link == except || link->m_byKind != MSG_TIE)
-            continue;
-        const DWORD at = starting ? link->m_dwWord : static_cast<DWORD>(link->m_lHeight);
-        if (at == note.m_dwMsgId)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 void CKVMeas::SwitchTieSlur()
 {
     CKVDoc* doc = DocOf(*this);
@@ -52,11 +33,12 @@ void CKVMeas::SwitchTieSlur()
             } else {
                 link->m_byKind = MSG_SLUR;
                 // The flags are the note's: a note that still starts or ends
-                // another tie keeps them. The far note of a slur may lie in a
-                // measure the step did not back up.
-                if (!HoldsOtherTie(*start, link, true))
+                // another tie keeps them (the link, now a slur, no longer
+                // counts). The far note of a slur may lie in a measure the
+                // step did not back up.
+                if (!tielink::HoldsTie(*start, true))
                     start->m_wFlag = static_cast<WORD>(start->m_wFlag & ~MSGFLAG_TIE_START);
-                if (!HoldsOtherTie(*end, link, false))
+                if (!tielink::HoldsTie(*end, false))
                     end->m_wFlag = static_cast<WORD>(end->m_wFlag & ~MSGFLAG_TIE_END);
             }
         }

@@ -138,20 +138,24 @@ void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second)
     }
 }
 
-void ClearLonelyTieFlags(CKVMsg& note)
+bool HoldsTie(CKVMsg& note, bool starting)
 {
-    bool starts = false;
-    bool ends = false;
     for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
         const CKVMsg* link = measplace::ChildAt(note, i);
         if (!link || link == &note || link->m_byKind != MSG_TIE)
             continue;
-        starts = starts || link->m_dwWord == note.m_dwMsgId;
-        ends = ends || static_cast<DWORD>(link->m_lHeight) == note.m_dwMsgId;
+        const DWORD at = starting ? link->m_dwWord : static_cast<DWORD>(link->m_lHeight);
+        if (at == note.m_dwMsgId)
+            return true;
     }
-    if (!starts)
+    return false;
+}
+
+void ClearLonelyTieFlags(CKVMsg& note)
+{
+    if (!HoldsTie(note, true))
         note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_START);
-    if (!ends)
+    if (!HoldsTie(note, false))
         note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_END);
 }
 

@@ -33,6 +33,10 @@ short IndexOfChild(CKVObject& node, const CKVMsg* child);
 // and the second's 0x0002. Either note may be null.
 void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second);
 
+// Whether a tie the note holds starts at the note (`starting`) or ends
+// there.
+bool HoldsTie(CKVMsg& note, bool starting);
+
 // Clears the 0x0001 and 0x0002 flags of a note that no tie it holds
 // supports any longer (a tie it starts, a tie it ends); sets none.
 void ClearLonelyTieFlags(CKVMsg& note);
