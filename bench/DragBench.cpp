@@ -4,28 +4,18 @@
 //
 // Argument: measures of the generated score (2 staves).
 
+#include "GeneratedScores.h"
 #include "Kvorel.h"
 #include "platform/Backends.h"
 #include "support/ScoreGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
-#include <memory>
-
 namespace {
 
 CKVDoc* Generated(LONG measures)
 {
-    static std::map<LONG, std::unique_ptr<CKVDoc>> scores;
-    auto& doc = scores[measures];
-    if (!doc) {
-        doc = std::make_unique<CKVDoc>();
-        if (!kvtest::GenerateScore(*doc, {2, measures, 6}))
-            return nullptr;
-        doc->JumpToPage(0);
-    }
-    return doc.get();
+    return kvbench::GeneratedScore({2, measures, 6});
 }
 
 void BM_DragImageStep(benchmark::State& state)

@@ -5,27 +5,17 @@
 // Argument: measures of the generated score (16 staves). Compare 50 and 400:
 // the larger may take at most 1.5 times as long per call.
 
+#include "GeneratedScores.h"
 #include "Kvorel.h"
 #include "support/ScoreGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
-#include <memory>
-
 namespace {
 
 CKVDoc* Generated(LONG measures)
 {
-    static std::map<LONG, std::unique_ptr<CKVDoc>> scores;
-    auto& doc = scores[measures];
-    if (!doc) {
-        doc = std::make_unique<CKVDoc>();
-        if (!kvtest::GenerateScore(*doc, {16, measures, 6}))
-            return nullptr;
-        doc->JumpToPage(0);
-    }
-    return doc.get();
+    return kvbench::GeneratedScore({16, measures, 6});
 }
 
 void BM_PlayCaretBeats(benchmark::State& state)

@@ -7,28 +7,17 @@
 // Compare 30 and 300 measures (2 and 20 pages with the same page 0), and 6
 // and 12 symbols per measure.
 
+#include "GeneratedScores.h"
 #include "Kvorel.h"
 #include "support/ScoreGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
-#include <memory>
-#include <utility>
-
 namespace {
 
 CKVDoc* Generated(LONG measures, int symbols)
 {
-    static std::map<std::pair<LONG, int>, std::unique_ptr<CKVDoc>> scores;
-    auto& doc = scores[{measures, symbols}];
-    if (!doc) {
-        doc = std::make_unique<CKVDoc>();
-        if (!kvtest::GenerateScore(*doc, {2, measures, symbols}))
-            return nullptr;
-        doc->JumpToPage(0);
-    }
-    return doc.get();
+    return kvbench::GeneratedScore({2, measures, symbols});
 }
 
 constexpr POINT kNowhere {-5000, -5000};

@@ -6,27 +6,17 @@
 // Argument: measures of the generated score (4 staves, 8 symbols per
 // measure). Compare 40 and 400.
 
+#include "GeneratedScores.h"
 #include "Kvorel.h"
 #include "support/ScoreGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
-#include <memory>
-
 namespace {
 
 CKVDoc* Generated(LONG measures)
 {
-    static std::map<LONG, std::unique_ptr<CKVDoc>> scores;
-    auto& doc = scores[measures];
-    if (!doc) {
-        doc = std::make_unique<CKVDoc>();
-        if (!kvtest::GenerateScore(*doc, {4, measures, 8}))
-            return nullptr;
-        doc->JumpToPage(0);
-    }
-    return doc.get();
+    return kvbench::GeneratedScore({4, measures, 8});
 }
 
 // The score of the benchmark's argument; null, the benchmark skipped, when
