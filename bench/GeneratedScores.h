@@ -1,6 +1,7 @@
 #pragma once
 // The generated scores the benchmarks run on, each made once per shape and
-// kept for the process, with page 0 current.
+// kept for the process, with page 0 current. Benchmarks of one shape share
+// its score, so one that changes the score leaves it as it found it.
 
 #include "Kvorel.h"
 #include "support/ScoreGenerator.h"
