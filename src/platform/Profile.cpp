@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -17,15 +18,13 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::string Trim(const std::string& text)
+std::string_view Trim(std::string_view text)
 {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 char FoldAscii(char c)
@@ -33,7 +32,7 @@ char FoldAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b)
+bool EqualNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -46,56 +45,61 @@ bool EqualNoCase(const std::string& a, const std::string& b)
 
 struct Line {
     enum Kind { blank, comment, section, entry };
-    size_t start;  // first byte of the line
-    size_t end;    // end of its text, before CR LF or LF
-    size_t next;   // first byte of the next line
+    size_t start;          // first byte of the line
+    size_t end;            // end of its text, before CR LF or LF
+    size_t next;           // first byte of the next line
     Kind kind;
-    std::string name;  // section or key name, trimmed
-    std::string value; // an entry's value, trimmed, quotes kept
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // an entry's value, trimmed, quotes kept
 };
+
+// The line that starts at `start`; its names point into `text`.
+Line ParseLine(std::string_view text, size_t start)
+{
+    Line line{};
+    line.start = start;
+    const size_t newline = text.find('\n', start);
+    if (newline == std::string_view::npos) {
+        line.end = text.size();
+        line.next = text.size();
+    } else {
+        line.end = newline > start && text[newline - 1] == '\r' ? newline - 1 : newline;
+        line.next = newline + 1;
+    }
+
+    const std::string_view content = Trim(text.substr(line.start, line.end - line.start));
+    const size_t close = content.rfind(']');
+    if (content.empty()) {
+        line.kind = Line::blank;
+    } else if (content[0] == ';') {
+        line.kind = Line::comment;
+    } else if (content[0] == '[' && close != std::string_view::npos) {
+        line.kind = Line::section;
+        line.name = Trim(content.substr(1, close - 1));
+    } else {
+        // A line without "=" is a key with an empty value.
+        line.kind = Line::entry;
+        const size_t equals = content.find('=');
+        line.name = Trim(content.substr(0, equals));
+        if (equals != std::string_view::npos)
+            line.value = Trim(content.substr(equals + 1));
+    }
+    return line;
+}
 
 std::vector<Line> SplitLines(const std::string& text)
 {
     std::vector<Line> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        Line line{};
-        line.start = start;
-        const size_t newline = text.find('\n', start);
-        if (newline == std::string::npos) {
-            line.end = text.size();
-            line.next = text.size();
-        } else {
-            line.end = newline > start && text[newline - 1] == '\r' ? newline - 1 : newline;
-            line.next = newline + 1;
-        }
-        start = line.next;
-
-        const std::string content = Trim(text.substr(line.start, line.end - line.start));
-        const size_t close = content.rfind(']');
-        if (content.empty()) {
-            line.kind = Line::blank;
-        } else if (content[0] == ';') {
-            line.kind = Line::comment;
-        } else if (content[0] == '[' && close != std::string::npos) {
-            line.kind = Line::section;
-            line.name = Trim(content.substr(1, close - 1));
-        } else {
-            // A line without "=" is a key with an empty value.
-            line.kind = Line::entry;
-            const size_t equals = content.find('=');
-            line.name = Trim(content.substr(0, equals));
-            if (equals != std::string::npos)
-                line.value = Trim(content.substr(equals + 1));
-        }
-        lines.push_back(std::move(line));
+    for (size_t start = 0; start < text.size();) {
+        lines.push_back(ParseLine(text, start));
+        start = lines.back().next;
     }
     return lines;
 }
 
 // Index of the first section called `name`, or -1; `end` receives the index
 // of the line after its last line.
-int FindSection(const std::vector<Line>& lines, const std::string& name, int& end)
+int FindSection(const std::vector<Line>& lines, std::string_view name, int& end)
 {
     const int count = static_cast<int>(lines.size());
     for (int i = 0; i < count; ++i) {
@@ -110,7 +114,7 @@ int FindSection(const std::vector<Line>& lines, const std::string& name, int& en
     return -1;
 }
 
-int FindKey(const std::vector<Line>& lines, int first, int end, const std::string& key)
+int FindKey(const std::vector<Line>& lines, int first, int end, std::string_view key)
 {
     for (int i = first; i < end; ++i) {
         if (lines[i].kind == Line::entry && EqualNoCase(lines[i].name, key))
@@ -164,11 +168,32 @@ bool WriteWhole(const std::string& path, const std::string& text)
     return close(fd) == 0;
 }
 
-std::string Unquote(const std::string& value)
+std::string_view Unquote(std::string_view value)
 {
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+// The value of `key` in the first section called `section`: only that
+// section is searched, and its first entry of that name counts.
+bool FindValue(std::string_view text, std::string_view section, std::string_view key,
+               std::string_view& value)
+{
+    bool inSection = false;
+    for (size_t start = 0; start < text.size();) {
+        const Line line = ParseLine(text, start);
+        start = line.next;
+        if (line.kind == Line::section) {
+            if (inSection)
+                return false;
+            inSection = EqualNoCase(line.name, section);
+        } else if (inSection && line.kind == Line::entry && EqualNoCase(line.name, key)) {
+            value = Unquote(line.value);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -182,27 +207,17 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
     if (!section || !key)
         return 0;
 
-    std::string result;
-    bool found = false;
     std::string text;
-    if (ReadWhole(KvMapPath(fileName), text)) {
-        const std::vector<Line> lines = SplitLines(text);
-        int end = 0;
-        const int first = FindSection(lines, Trim(section), end);
-        const int line = first < 0 ? -1 : FindKey(lines, first + 1, end, Trim(key));
-        if (line >= 0) {
-            result = Unquote(lines[line].value);
-            found = true;
-        }
-    }
-    if (!found) {
+    std::string_view result;
+    if (!ReadWhole(KvMapPath(fileName), text) || !FindValue(text, Trim(section), Trim(key), result)) {
         result = defaultValue ? defaultValue : "";
         while (!result.empty() && result.back() == ' ')
-            result.pop_back();
+            result.remove_suffix(1);
     }
 
     const size_t count = std::min<size_t>(result.size(), size - 1);
-    std::memcpy(buffer, result.data(), count);
+    if (count > 0)
+        std::memcpy(buffer, result.data(), count);
     buffer[count] = '\0';
     return static_cast<DWORD>(count);
 }
@@ -219,7 +234,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         return FALSE;
 
     const std::vector<Line> lines = SplitLines(text);
-    const std::string sectionName = Trim(section);
+    const std::string sectionName(Trim(section));
     int end = 0;
     const int first = FindSection(lines, sectionName, end);
 
@@ -232,7 +247,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         return WriteWhole(path, text) ? TRUE : FALSE;
     }
 
-    const std::string keyName = Trim(key);
+    const std::string keyName(Trim(key));
     const int line = first < 0 ? -1 : FindKey(lines, first + 1, end, keyName);
     if (!value) {
         if (line < 0)
@@ -245,7 +260,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         // The key keeps the spelling it has in the file.
         if (lines[line].value == value)
             return TRUE;
-        const std::string replacement = lines[line].name + "=" + value + "\r\n";
+        const std::string replacement = std::string(lines[line].name) + "=" + value + "\r\n";
         text.replace(lines[line].start, lines[line].next - lines[line].start, replacement);
     } else if (first >= 0) {
         int last = first;

@@ -51,6 +51,17 @@ TEST_F(ProfileTest, MissingFileSectionOrKeyGivesTheDefault)
     EXPECT_EQ(Get("S", nullptr, "d"), "");
 }
 
+TEST_F(ProfileTest, OnlyTheFirstSectionOfANameAndItsFirstEntryCount)
+{
+    WriteFile("test.ini", "k=outside\n[S]\n; k=comment\nk\nK=second\n[s]\nj=later\n[T]\nk=t\n");
+    EXPECT_EQ(Get("S", "k", "d"), "");
+    EXPECT_EQ(Get("S", "j", "d"), "d");
+    EXPECT_EQ(Get("T", "k", "d"), "t");
+    // A bracket that does not close makes an entry, not a section.
+    WriteFile("test.ini", "[S]\n[T=x\n");
+    EXPECT_EQ(Get("S", "[T", "d"), "x");
+}
+
 TEST_F(ProfileTest, ValuesLoseBlanksAndOnePairOfQuotes)
 {
     WriteFile("test.ini",
