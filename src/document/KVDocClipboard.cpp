@@ -216,8 +216,11 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
         ClearCopyPtrMap();
         // The targets are the cursor's measures, which need not be the
         // selected ones: the paste backs them up itself in every case.
-        block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff, static_cast<short>(block->m_nFirstMeas + m_nCurMeas), 0,
-                     fourth, 1);
+        // A block that refuses (too little memory, or no staff at the
+        // cursor) has changed none of its staves; the caller hears so.
+        if (block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff,
+                         static_cast<short>(block->m_nFirstMeas + m_nCurMeas), 0, fourth, 1) < 0)
+            return -1;
         m_bModified = 1;
     }
     return 1;

@@ -92,11 +92,12 @@ TEST_F(PasteTest, MeasuresThatCannotTakeMusicAreLeftAlone)
     ASSERT_EQ(Paste(image), 1);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 
-    // Too little free memory: the staff paste refuses before any change.
+    // Too little free memory: the staff paste refuses before any change,
+    // and the paste says it failed.
     host.freeBytes = 999999;
     CursorAt(1, 3);
     const std::string roomless = kvtest::CanonicalDump(Doc());
-    ASSERT_EQ(Paste(image), 1);
+    ASSERT_EQ(Paste(image), -1);
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), roomless);
     host.freeBytes.reset();
 
