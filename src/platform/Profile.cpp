@@ -68,12 +68,12 @@ Line ParseLine(std::string_view text, size_t start)
     }
 
     const std::string_view content = Trim(text.substr(line.start, line.end - line.start));
-    const size_t close = content.rfind(']');
+    const size_t close = !content.empty() && content[0] == '[' ? content.rfind(']') : std::string_view::npos;
     if (content.empty()) {
         line.kind = Line::blank;
     } else if (content[0] == ';') {
         line.kind = Line::comment;
-    } else if (content[0] == '[' && close != std::string_view::npos) {
+    } else if (close != std::string_view::npos) {
         line.kind = Line::section;
         line.name = Trim(content.substr(1, close - 1));
     } else {
