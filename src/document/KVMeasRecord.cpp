@@ -59,20 +59,6 @@ bool IsTimedKind(BYTE kind)
     return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
 }
 
-// Whether checking the tremolos can change the measure: it holds a tremolo,
-// or a note marked as one end of a tremolo.
-bool HasTremoloWork(CKVMeas& meas)
-{
-    if (!meas.m_pSystem)
-        return false;
-    for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* msg = measplace::ChildAt(meas, i);
-        if (msg && (msg->m_byKind == MSG_TREMOLO || msg->IsTremoloNote()))
-            return true;
-    }
-    return false;
-}
-
 // The entries of a walk list that a voice's timing steps through (notes,
 // rests and chords that are no grace), each with its voice, grouped by voice
 // in walk order.
@@ -115,7 +101,7 @@ namespace kvrec {
 // order (then each gets the same start). Otherwise they run as they are.
 void TimeReadMeasure(CKVMeas& meas)
 {
-    const bool tremolos = HasTremoloWork(meas);
+    const bool tremolos = measplace::HoldsTremoloWork(meas);
     meas.UpdatePlayTime(0);
     meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
     bool settled = !tremolos;

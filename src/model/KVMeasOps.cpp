@@ -377,14 +377,7 @@ void CKVMeas::UpdateTremolo()
     // child up is all the walk below would do for them, so the list of ids
     // is made only once one is found (the lookups already made give the
     // same symbols again).
-    bool work = false;
-    for (int i = 0; !work && i < m_arrMsgRef.GetSize(); ++i) {
-        const MsgRef* ref = m_arrMsgRef.GetAt(i);
-        const CKVMsg* msg = ref ? kvpitch::Resolve(*this, ref->dwMsgId) : nullptr;
-        work = msg && (msg->m_byKind == MSG_TREMOLO ||
-                       (msg->m_byKind == MSG_NOTE && (msg->m_wFlag & (MSGFLAG_TREMOLO_START | MSGFLAG_TREMOLO_END))));
-    }
-    if (!work)
+    if (!measplace::HoldsTremoloWork(*this))
         return;
     // Deleting a tremolo changes the child list; it is walked by id.
     for (DWORD id : kvpitch::ChildIds(*this)) {

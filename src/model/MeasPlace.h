@@ -88,6 +88,18 @@ inline CKVMsg* ChildAt(CKVObject& node, int i)
     return node.m_pSystem->GetMsgFromMap(ref->dwMsgId);
 }
 
+// Whether checking the measure's tremolos can change it: it holds a
+// tremolo, or a note marked as one end of a tremolo.
+inline bool HoldsTremoloWork(CKVMeas& meas)
+{
+    for (int i = 0; i < meas.m_arrMsgRef.GetSize(); ++i) {
+        CKVMsg* msg = ChildAt(meas, i);
+        if (msg && (msg->m_byKind == MSG_TREMOLO || msg->IsTremoloNote()))
+            return true;
+    }
+    return false;
+}
+
 // The clef code that a clef symbol sets.
 inline BYTE ClefCodeOf(const CKVMsg& clef)
 {

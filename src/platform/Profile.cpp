@@ -175,27 +175,6 @@ std::string_view Unquote(std::string_view value)
     return value;
 }
 
-// The value of `key` in the first section called `section`: only that
-// section is searched, and its first entry of that name counts.
-bool FindValue(std::string_view text, std::string_view section, std::string_view key,
-               std::string_view& value)
-{
-    bool inSection = false;
-    for (size_t start = 0; start < text.size();) {
-        const Line line = ParseLine(text, start);
-        start = line.next;
-        if (line.kind == Line::section) {
-            if (inSection)
-                return false;
-            inSection = EqualNoCase(line.name, section);
-        } else if (inSection && line.kind == Line::entry && EqualNoCase(line.name, key)) {
-            value = Unquote(line.value);
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
@@ -209,7 +188,18 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
 
     std::string text;
     std::string_view result;
-    if (!ReadWhole(KvMapPath(fileName), text) || !FindValue(text, Trim(section), Trim(key), result)) {
+    bool found = false;
+    if (ReadWhole(KvMapPath(fileName), text)) {
+        const std::vector<Line> lines = SplitLines(text);
+        int end = 0;
+        const int first = FindSection(lines, Trim(section), end);
+        const int line = first < 0 ? -1 : FindKey(lines, first + 1, end, Trim(key));
+        if (line >= 0) {
+            result = Unquote(lines[static_cast<size_t>(line)].value);
+            found = true;
+        }
+    }
+    if (!found) {
         result = defaultValue ? defaultValue : "";
         while (!result.empty() && result.back() == ' ')
             result.remove_suffix(1);
