@@ -395,8 +395,14 @@ public:
     // kinds and counts are sound. Safe on a pointer to a deleted symbol.
     int IsValidMsg(CKVSystem* system);
     // The same checks without the map search, for a pointer just read from
-    // one of the system's map slots.
-    int IsValidMapEntry(CKVSystem* system);
+    // one of the system's map slots. Inline: every map lookup makes them.
+    int IsValidMapEntry(CKVSystem* system)
+    {
+        if (m_pSystem != system || m_byObjKind > 10 || m_byKind < 1 || m_byKind > MSG_KIND_MAX)
+            return 0;
+        // The count as GetMsgNum gives it, read without the call.
+        return static_cast<short>(m_arrMsgRef.GetSize()) >= 0 && m_arrCtrlPoint.GetSize() >= 0 ? 1 : 0;
+    }
 
     // Defined in timing/KVMsgChord.cpp
     // A symbol at a point of a measure: position word = point.x, vertical

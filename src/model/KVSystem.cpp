@@ -100,20 +100,6 @@ DWORD CKVSystem::AddMsgToMap(DWORD id, CKVMsg* msg, int rebuildCtrl)
     return id;
 }
 
-CKVMsg* CKVSystem::GetMsgFromMap(DWORD id)
-{
-    if (id == 0 || id >= static_cast<DWORD>(m_arrMsgMap.GetSize()))
-        return nullptr;
-    const int slot = static_cast<int>(id);
-    CKVMsg* msg = m_arrMsgMap.GetAt(slot);
-    if (msg && !msg->IsValidMapEntry(this)) {
-        // A damaged symbol drops out of the score rather than being used.
-        m_arrMsgMap.SetAt(slot, nullptr);
-        return nullptr;
-    }
-    return msg;
-}
-
 void CKVSystem::RemoveMsgFromMap(DWORD id)
 {
     CKVMsg* msg = GetMsgFromMap(id);

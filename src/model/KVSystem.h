@@ -6,13 +6,13 @@
 // ids of this map.
 
 #include "Platform.h"
+#include "model/KVMsg.h"
 #include "model/KVObject.h"
 
 #include <unordered_map>
 
 class CKVDoc;
 class CKVMeas;
-class CKVMsg;
 class CKVStaff;
 class CKVStaffPtrArray;
 
@@ -39,7 +39,21 @@ public:
     // Stores a symbol under a given id, padding the map and deleting another
     // occupant; rebuilds its handles when asked.
     DWORD AddMsgToMap(DWORD id, CKVMsg* msg, int rebuildCtrl);
-    CKVMsg* GetMsgFromMap(DWORD id);
+    // The symbol with an id; null for an id out of the map, an empty slot or
+    // a damaged symbol, whose slot is emptied. Inline: nodes reach every
+    // child and link through it.
+    CKVMsg* GetMsgFromMap(DWORD id)
+    {
+        if (id == 0 || id >= static_cast<DWORD>(m_arrMsgMap.GetSize()))
+            return nullptr;
+        CKVMsg* msg = static_cast<CKVMsg*>(m_arrMsgMap.GetData()[id]);
+        if (msg && !msg->IsValidMapEntry(this)) {
+            // A damaged symbol drops out of the score rather than being used.
+            m_arrMsgMap.GetData()[id] = nullptr;
+            return nullptr;
+        }
+        return msg;
+    }
     void RemoveMsgFromMap(DWORD id);
     void RemoveMsgAll();
     // The fresh id of a stored id of an image being read; 0 when it has none

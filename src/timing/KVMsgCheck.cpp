@@ -217,18 +217,3 @@ int CKVMsg::IsValidMsg(CKVSystem* system)
         return 0;
     return IsValidMapEntry(system);
 }
-
-int CKVMsg::IsValidMapEntry(CKVSystem* system)
-{
-    if (m_pSystem != system)
-        return 0;
-    if (m_byObjKind > 10)
-        return 0;
-    if (m_byKind < 1 || m_byKind > MSG_KIND_MAX)
-        return 0;
-    // The count as GetMsgNum gives it, read here without the call: every
-    // map lookup comes through this test.
-    if (static_cast<short>(m_arrMsgRef.GetSize()) < 0 || m_arrCtrlPoint.GetSize() < 0)
-        return 0;
-    return 1;
-}
