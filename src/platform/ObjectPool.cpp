@@ -112,7 +112,7 @@ size_t s_slabBytes = 0;
     }
 }
 
-[[maybe_unused]] void* LargeBlock(size_t size)
+[[maybe_unused, gnu::noinline]] void* LargeBlock(size_t size)
 {
     char* memory = static_cast<char*>(::operator new(size + kAlign, std::nothrow));
     if (!memory)
@@ -142,18 +142,34 @@ bool KvPoolEnabled()
 
 #else
 
+namespace {
+
+// The rare turns of an allocation, apart so that the common one saves no
+// registers: each is the allocation's last call.
+[[gnu::noinline]] void* FromNewSlab(SizeClass& sizes, size_t blockSize) noexcept
+{
+    if (!NewSlab(sizes, blockSize))
+        return nullptr;
+    return KvPoolAllocate(blockSize - kTag);
+}
+
+[[gnu::noinline]] void* LastOfSlab(SizeClass& sizes, Slab* slab, void* object) noexcept
+{
+    Unlist(sizes, slab);
+    return object;
+}
+
+} // namespace
+
 void* KvPoolAllocate(size_t size) noexcept
 {
-    if (size > kLargestObject)
+    if (size > kLargestObject) [[unlikely]]
         return LargeBlock(size);
     const size_t blockSize = (size + kTag + kAlign - 1) / kAlign * kAlign;
     SizeClass& sizes = s_classes[blockSize / kAlign];
     Slab* slab = sizes.withRoom;
-    if (!slab) {
-        slab = NewSlab(sizes, blockSize);
-        if (!slab)
-            return nullptr;
-    }
+    if (!slab) [[unlikely]]
+        return FromNewSlab(sizes, blockSize);
     char* object;
     if (slab->freed) {
         object = static_cast<char*>(slab->freed);
@@ -163,12 +179,12 @@ void* KvPoolAllocate(size_t size) noexcept
         slab->fresh += blockSize;
     }
     *reinterpret_cast<Slab**>(object - kTag) = slab;
-    if (sizes.spare == slab)
+    // Only an empty slab can be the spare.
+    if (slab->live++ == 0 && sizes.spare == slab) [[unlikely]]
         sizes.spare = nullptr;
-    ++slab->live;
     ++s_liveBlocks;
-    if (!slab->freed && static_cast<size_t>(slab->end - slab->fresh) < blockSize)
-        Unlist(sizes, slab);
+    if (!slab->freed && static_cast<size_t>(slab->end - slab->fresh) < blockSize) [[unlikely]]
+        return LastOfSlab(sizes, slab, object);
     return object;
 }
 
