@@ -394,8 +394,8 @@ void CKVMsg::MakeNoteCtrlPoint()
         m_arrCtrlPoint.GetAt(0)->m_wKind = CKVCtrlPoint::kMoveWhole;
         m_arrCtrlPoint.GetAt(1)->m_rect.SetRectEmpty();
         m_arrCtrlPoint.GetAt(2)->m_rect.SetRectEmpty();
+        // The offset of the head also places the accidental and dot handles.
         NoteCtrlOffset(0);
-        MakeNoteMarkCtrl();
         return;
     }
     if (m_byKind == MSG_REST) {

@@ -240,11 +240,6 @@ CKVMsg* CKVObject::GetMsg(short index)
     return msg;
 }
 
-short CKVObject::GetMsgNum() const
-{
-    return static_cast<short>(m_arrMsgRef.GetSize());
-}
-
 short CKVObject::SetHead(short length, unsigned char* bytes)
 {
     KvPoolFree(m_pHead);

@@ -61,7 +61,7 @@ public:
     void RemoveMsgAt(short index);
     void RemoveAllMsg();
     CKVMsg* GetMsg(short index);
-    short GetMsgNum() const;
+    short GetMsgNum() const { return static_cast<short>(m_arrMsgRef.GetSize()); }
 
     short SetHead(short length, unsigned char* bytes);
     short GetHead(unsigned char** head);

@@ -107,7 +107,9 @@ constexpr int kMaxChildWalkDepth = 64;
 template <class Visit>
 void ForEachChild(CKVObject& node, Visit visit)
 {
-    static thread_local int depth = 0;
+    // Initial-exec: the library is loaded with the program, and the depth is
+    // read on every walk.
+    [[gnu::tls_model("initial-exec")]] static thread_local int depth = 0;
     if (depth >= kMaxChildWalkDepth)
         return;
     struct Level {
