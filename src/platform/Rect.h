@@ -96,10 +96,24 @@ public:
     CPoint BottomRight() const { return CPoint(right, bottom); }
     CPoint CenterPoint() const;
 
-    void SetRect(int l, int t, int r, int b) { ::SetRect(this, l, t, r, b); }
-    void SetRectEmpty() { ::SetRectEmpty(this); }
+    // In place, as the functions of the same names do for a rectangle that
+    // is there: handles are set by the hundred thousand on a read.
+    void SetRect(int l, int t, int r, int b)
+    {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
+    void SetRectEmpty() { SetRect(0, 0, 0, 0); }
 
-    void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
+    void OffsetRect(int dx, int dy)
+    {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
     void OffsetRect(const POINT& point) { ::OffsetRect(this, point.x, point.y); }
     void OffsetRect(const SIZE& size) { ::OffsetRect(this, size.cx, size.cy); }
 

@@ -24,8 +24,11 @@ void RecordUpDown(CKVMeas& meas, CKVMsg& msg, int depth)
         // A container is drawn where its members are; the members are listed.
         if (depth > 3)
             return;
-        for (DWORD id : kvpitch::ChildIds(msg)) {
-            if (CKVMsg* member = kvpitch::Resolve(msg, id))
+        // Listing members changes no child list, so the references are read
+        // where they are.
+        for (int i = 0; i < msg.m_arrMsgRef.GetSize(); ++i) {
+            const MsgRef* ref = msg.m_arrMsgRef.GetAt(i);
+            if (CKVMsg* member = ref ? kvpitch::Resolve(msg, ref->dwMsgId) : nullptr)
                 RecordUpDown(meas, *member, depth + 1);
         }
         return;

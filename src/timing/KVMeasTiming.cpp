@@ -169,8 +169,9 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
                     msg->UpdateStartTime(time.Start(), midiRead, kPerformedStartStays);
                     time.Add(*msg);
                 }
-            } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
-                // These keep their place by position, not by sequence.
+            } else if (v == first && (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI)) {
+                // These keep their place by position, not by sequence: one
+                // pass gives each its start, whatever its voice.
                 const short start = static_cast<short>(MulDiv(m_nLength, msg->m_nPosX, SCALE));
                 msg->UpdateStartTime(start, midiRead, passOn);
             }
