@@ -2,29 +2,22 @@
 
 #include "ProcessState.h"
 
-namespace {
+int nKvAllocationsToFailure = 0;
 
-int s_failAfter = 0;
+namespace {
 
 void ResetAllocHook()
 {
-    s_failAfter = 0;
+    nKvAllocationsToFailure = 0;
 }
 
 KvProcessReset s_reset("allocation failure", &ResetAllocHook);
 
 } // namespace
 
-bool KvAllocationFails()
-{
-    if (s_failAfter <= 0)
-        return false;
-    return --s_failAfter == 0;
-}
-
 void KvFailAllocationAfter(int n)
 {
-    s_failAfter = n > 0 ? n : 0;
+    nKvAllocationsToFailure = n > 0 ? n : 0;
 }
 
 namespace {

@@ -9,8 +9,18 @@
 #include <type_traits>
 #include <utility>
 
-// 1 when the next counted allocation is to fail (and counts it).
-bool KvAllocationFails();
+// The counted allocations to go until one fails (it is the last of them);
+// 0 or less: none fails. Set through KvFailAllocationAfter.
+extern int nKvAllocationsToFailure;
+
+// 1 when the next counted allocation is to fail (and counts it). Inline:
+// every node, reference and handle of a read is counted.
+inline bool KvAllocationFails()
+{
+    if (nKvAllocationsToFailure <= 0)
+        return false;
+    return --nKvAllocationsToFailure == 0;
+}
 
 // Makes the n-th counted allocation from now fail (1 = the next one); 0 or
 // less turns the failure off. Reset with the process state.

@@ -81,12 +81,26 @@ int CompareMsgTime(const DWORD* a, const DWORD* b)
 void SortByMsgTime(CDWordArray& ids)
 {
     // Keys are taken once; the lookups behind them are not free.
-    std::vector<std::pair<TimeKey, DWORD>> keyed;
+    using Keyed = std::pair<TimeKey, DWORD>;
+    std::vector<Keyed> keyed;
     keyed.reserve(static_cast<size_t>(ids.GetSize()));
     for (int i = 0; i < ids.GetSize(); ++i)
         keyed.emplace_back(KeyOf(ids.GetAt(i)), ids.GetAt(i));
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return Compare(a.first, b.first) < 0; });
+    const auto before = [](const Keyed& a, const Keyed& b) { return Compare(a.first, b.first) < 0; };
+    // A measure's short list is sorted by insertion, which is as stable as
+    // the merge sort and needs no buffer of its own.
+    constexpr size_t kInsertionMost = 32;
+    if (keyed.size() <= kInsertionMost) {
+        for (size_t i = 1; i < keyed.size(); ++i) {
+            Keyed entry = keyed[i];
+            size_t j = i;
+            for (; j > 0 && before(entry, keyed[j - 1]); --j)
+                keyed[j] = keyed[j - 1];
+            keyed[j] = entry;
+        }
+    } else {
+        std::stable_sort(keyed.begin(), keyed.end(), before);
+    }
     for (int i = 0; i < ids.GetSize(); ++i)
         ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
 }
