@@ -18,57 +18,7 @@ constexpr size_t kMaximumCapacity = 0xFFFFFFFFu;
 
 } // namespace
 
-bool Cursor::Bytes(void* out, size_t count)
-{
-    if (count > Left())
-        return false;
-    if (count > 0)
-        std::memcpy(out, m_buffer + *m_pos, count);
-    *m_pos += static_cast<DWORD>(count);
-    return true;
-}
-
-bool Cursor::Skip(size_t count)
-{
-    if (count > Left())
-        return false;
-    *m_pos += static_cast<DWORD>(count);
-    return true;
-}
-
-bool Cursor::U8(BYTE& value)
-{
-    return Bytes(&value, 1);
-}
-
-bool Cursor::U16(WORD& value)
-{
-    BYTE bytes[2];
-    if (!Bytes(bytes, 2))
-        return false;
-    value = GetWord(bytes);
-    return true;
-}
-
-bool Cursor::I16(short& value)
-{
-    WORD word = 0;
-    if (!U16(word))
-        return false;
-    value = static_cast<short>(word);
-    return true;
-}
-
-bool Cursor::U32(DWORD& value)
-{
-    BYTE bytes[4];
-    if (!Bytes(bytes, 4))
-        return false;
-    value = GetDword(bytes);
-    return true;
-}
-
-bool Writer::Reserve(size_t count)
+bool Writer::Grow(size_t count)
 {
     const size_t used = *m_used;
     const size_t capacity = *m_capacity;
@@ -91,32 +41,6 @@ bool Writer::Reserve(size_t count)
     m_buffer = block;
     *m_capacity = static_cast<DWORD>(grown);
     return true;
-}
-
-void Writer::Bytes(const void* data, size_t count)
-{
-    if (count > 0)
-        std::memcpy(m_buffer + *m_used, data, count);
-    *m_used += static_cast<DWORD>(count);
-}
-
-void Writer::U8(BYTE value)
-{
-    Bytes(&value, 1);
-}
-
-void Writer::U16(WORD value)
-{
-    BYTE bytes[2];
-    PutWord(bytes, value);
-    Bytes(bytes, 2);
-}
-
-void Writer::U32(DWORD value)
-{
-    BYTE bytes[4];
-    PutDword(bytes, value);
-    Bytes(bytes, 4);
 }
 
 } // namespace chordrecord

@@ -5,8 +5,10 @@
 // to the library.
 
 #include "Platform.h"
+#include "platform/LittleEndian.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace chordrecord {
 
@@ -22,12 +24,48 @@ public:
     // Bytes between the position and the length (0 when past it).
     DWORD Left() const { return *m_pos < m_length ? m_length - *m_pos : 0; }
 
-    bool Bytes(void* out, size_t count);
-    bool Skip(size_t count);
-    bool U8(BYTE& value);
-    bool U16(WORD& value);
-    bool I16(short& value);
-    bool U32(DWORD& value);
+    // Inline: a chord symbol is read and written a byte or a word at a time.
+    bool Bytes(void* out, size_t count)
+    {
+        if (count > Left())
+            return false;
+        if (count > 0)
+            std::memcpy(out, m_buffer + *m_pos, count);
+        *m_pos += static_cast<DWORD>(count);
+        return true;
+    }
+    bool Skip(size_t count)
+    {
+        if (count > Left())
+            return false;
+        *m_pos += static_cast<DWORD>(count);
+        return true;
+    }
+    bool U8(BYTE& value) { return Bytes(&value, 1); }
+    bool U16(WORD& value)
+    {
+        BYTE bytes[2];
+        if (!Bytes(bytes, 2))
+            return false;
+        value = GetWord(bytes);
+        return true;
+    }
+    bool I16(short& value)
+    {
+        WORD word = 0;
+        if (!U16(word))
+            return false;
+        value = static_cast<short>(word);
+        return true;
+    }
+    bool U32(DWORD& value)
+    {
+        BYTE bytes[4];
+        if (!Bytes(bytes, 4))
+            return false;
+        value = GetDword(bytes);
+        return true;
+    }
 
 private:
     const unsigned char* m_buffer;
@@ -48,14 +86,38 @@ public:
     // one (malloc/free, the allocator of every record buffer) holding the
     // used bytes; growth is geometric. False, with the buffer unchanged,
     // when the allocation fails or the size would pass 32 bits.
-    bool Reserve(size_t count);
+    bool Reserve(size_t count)
+    {
+        const size_t used = *m_used;
+        if (m_buffer != nullptr && used <= *m_capacity && count <= *m_capacity - used)
+            return true;
+        return Grow(count);
+    }
 
-    void Bytes(const void* data, size_t count);
-    void U8(BYTE value);
-    void U16(WORD value);
-    void U32(DWORD value);
+    void Bytes(const void* data, size_t count)
+    {
+        if (count > 0)
+            std::memcpy(m_buffer + *m_used, data, count);
+        *m_used += static_cast<DWORD>(count);
+    }
+    void U8(BYTE value) { Bytes(&value, 1); }
+    void U16(WORD value)
+    {
+        BYTE bytes[2];
+        PutWord(bytes, value);
+        Bytes(bytes, 2);
+    }
+    void U32(DWORD value)
+    {
+        BYTE bytes[4];
+        PutDword(bytes, value);
+        Bytes(bytes, 4);
+    }
 
 private:
+    // Reserve when the room is not there yet.
+    bool Grow(size_t count);
+
     unsigned char*& m_buffer;
     DWORD* m_used;
     DWORD* m_capacity;
