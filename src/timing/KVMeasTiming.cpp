@@ -153,28 +153,40 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
     }
     const int first = voice == 0 ? 1 : voice;
     const int last = voice == 0 ? VOICES : voice;
-    for (int v = first; v <= last; ++v) {
+    auto place = [midiRead](CKVMsg& msg, RunningTime& time) {
+        if (IsGrace(msg)) {
+            msg.SetStartTimeByXPos();
+        } else {
+            msg.UpdateStartTime(time.Start(), midiRead, kPerformedStartStays);
+            time.Add(msg);
+        }
+    };
+    // The first voice's pass goes over the whole walk and keeps, in walk
+    // order, the notes, rests and chords that the later voices' passes
+    // take; those then look at nothing else.
+    std::vector<CKVMsg*> later;
+    RunningTime firstTime;
+    for (CKVMsg* msg : walk) {
+        if (IsNoteRestChord(*msg)) {
+            // Every note, rest and chord gets its play time whatever its
+            // voice; it depends on its own fields only, so once is enough.
+            msg->CalcPlayTime();
+            if (msg->m_byVoice == first)
+                place(*msg, firstTime);
+            else if (msg->m_byVoice > first && msg->m_byVoice <= last)
+                later.push_back(msg);
+        } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
+            // These keep their place by position, not by sequence: one pass
+            // gives each its start, whatever its voice.
+            const short start = static_cast<short>(MulDiv(m_nLength, msg->m_nPosX, SCALE));
+            msg->UpdateStartTime(start, midiRead, passOn);
+        }
+    }
+    for (int v = first + 1; v <= last && !later.empty(); ++v) {
         RunningTime time;
-        for (CKVMsg* msg : walk) {
-            if (IsNoteRestChord(*msg)) {
-                // Every note, rest and chord gets its play time whatever its
-                // voice; it depends on its own fields only, so once is enough.
-                if (v == first)
-                    msg->CalcPlayTime();
-                if (msg->m_byVoice != v)
-                    continue;
-                if (IsGrace(*msg)) {
-                    msg->SetStartTimeByXPos();
-                } else {
-                    msg->UpdateStartTime(time.Start(), midiRead, kPerformedStartStays);
-                    time.Add(*msg);
-                }
-            } else if (v == first && (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI)) {
-                // These keep their place by position, not by sequence: one
-                // pass gives each its start, whatever its voice.
-                const short start = static_cast<short>(MulDiv(m_nLength, msg->m_nPosX, SCALE));
-                msg->UpdateStartTime(start, midiRead, passOn);
-            }
+        for (CKVMsg* msg : later) {
+            if (msg->m_byVoice == v)
+                place(*msg, time);
         }
     }
     UpdateTremolo();
