@@ -145,11 +145,20 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
     ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // Resolved once: timing a symbol neither deletes one nor changes what
     // makes one valid, so every voice sees the same symbols.
-    std::vector<CKVMsg*> walk;
-    walk.reserve(static_cast<size_t>(m_arrWalk.GetSize()));
-    for (int i = 0; i < m_arrWalk.GetSize(); ++i) {
+    // A measure's walk fits on the stack.
+    constexpr int kOnStack = 64;
+    CKVMsg* onStack[kOnStack];
+    std::vector<CKVMsg*> onHeap;
+    const int listed = m_arrWalk.GetSize();
+    CKVMsg** walk = onStack;
+    if (listed > kOnStack) {
+        onHeap.resize(static_cast<size_t>(listed));
+        walk = onHeap.data();
+    }
+    int resolved = 0;
+    for (int i = 0; i < listed; ++i) {
         if (CKVMsg* msg = Lookup(*this, m_arrWalk.GetAt(i)))
-            walk.push_back(msg);
+            walk[resolved++] = msg;
     }
     const int first = voice == 0 ? 1 : voice;
     const int last = voice == 0 ? VOICES : voice;
@@ -166,7 +175,8 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
     // take; those then look at nothing else.
     std::vector<CKVMsg*> later;
     RunningTime firstTime;
-    for (CKVMsg* msg : walk) {
+    for (int i = 0; i < resolved; ++i) {
+        CKVMsg* msg = walk[i];
         if (IsNoteRestChord(*msg)) {
             // Every note, rest and chord gets its play time whatever its
             // voice; it depends on its own fields only, so once is enough.

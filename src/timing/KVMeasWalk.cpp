@@ -10,6 +10,7 @@
 #include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -82,26 +83,32 @@ void SortByMsgTime(CDWordArray& ids)
 {
     // Keys are taken once; the lookups behind them are not free.
     using Keyed = std::pair<TimeKey, DWORD>;
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<size_t>(ids.GetSize()));
-    for (int i = 0; i < ids.GetSize(); ++i)
-        keyed.emplace_back(KeyOf(ids.GetAt(i)), ids.GetAt(i));
     const auto before = [](const Keyed& a, const Keyed& b) { return Compare(a.first, b.first) < 0; };
-    // A measure's short list is sorted by insertion, which is as stable as
-    // the merge sort and needs no buffer of its own.
-    constexpr size_t kInsertionMost = 32;
-    if (keyed.size() <= kInsertionMost) {
-        for (size_t i = 1; i < keyed.size(); ++i) {
-            Keyed entry = keyed[i];
-            size_t j = i;
+    const int count = ids.GetSize();
+    // A measure's short list is keyed on the stack and sorted by insertion,
+    // which is as stable as the merge sort and needs no buffer of its own.
+    constexpr int kInsertionMost = 32;
+    if (count <= kInsertionMost) {
+        alignas(Keyed) unsigned char storage[kInsertionMost * sizeof(Keyed)];
+        Keyed* keyed = reinterpret_cast<Keyed*>(storage);
+        for (int i = 0; i < count; ++i) {
+            const DWORD id = ids.GetAt(i);
+            Keyed entry(KeyOf(id), id);
+            int j = i;
             for (; j > 0 && before(entry, keyed[j - 1]); --j)
-                keyed[j] = keyed[j - 1];
-            keyed[j] = entry;
+                ::new (&keyed[j]) Keyed(keyed[j - 1]);
+            ::new (&keyed[j]) Keyed(entry);
         }
-    } else {
-        std::stable_sort(keyed.begin(), keyed.end(), before);
+        for (int i = 0; i < count; ++i)
+            ids.SetAt(i, keyed[i].second);
+        return;
     }
-    for (int i = 0; i < ids.GetSize(); ++i)
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        keyed.emplace_back(KeyOf(ids.GetAt(i)), ids.GetAt(i));
+    std::stable_sort(keyed.begin(), keyed.end(), before);
+    for (int i = 0; i < count; ++i)
         ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
 }
 
