@@ -12,6 +12,7 @@
 #include "model/MeasPlace.h"
 #include "model/MeasRecord.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
@@ -102,7 +103,15 @@ namespace kvrec {
 void TimeReadMeasure(CKVMeas& meas)
 {
     const bool tremolos = measplace::HoldsTremoloWork(meas);
-    meas.UpdatePlayTime(0);
+    // The play times of all voices. Every note, rest and chord child is in
+    // the walk of the start-time pass below, which works its play time out
+    // again before it is used, so here only the other children get theirs
+    // (a beam group sums its members).
+    tickmath::ForEachChild(meas, [](CKVMsg* msg, short) {
+        if (!tickmath::IsNoteRestChord(*msg))
+            msg->CalcPlayTime();
+        return false;
+    });
     meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
     bool settled = !tremolos;
     for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {

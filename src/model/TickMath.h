@@ -100,6 +100,19 @@ inline std::int64_t DottedTicks(std::int64_t base, BYTE dots)
 // does not own its symbol close a loop, which must not recurse for ever.
 constexpr int kMaxChildWalkDepth = 64;
 
+// GetMsg(index), with the common case (a live child) looked up inline; a
+// stale reference goes through GetMsg, which drops it.
+inline CKVMsg* LiveChild(CKVObject& node, short index)
+{
+    if (index >= 0 && index < node.m_arrMsgRef.GetSize() && node.m_pSystem) {
+        if (const MsgRef* ref = static_cast<const MsgRef*>(node.m_arrMsgRef.GetData()[index])) {
+            if (CKVMsg* msg = node.m_pSystem->GetMsgFromMap(ref->dwMsgId))
+                return msg;
+        }
+    }
+    return node.GetMsg(index);
+}
+
 // Visits the live children of a node in order. A stale reference is dropped
 // by the lookup and the same index is read again. visit(child, index) returns
 // true when it took child `index` out of the list itself. Nested walks deeper
@@ -118,7 +131,7 @@ void ForEachChild(CKVObject& node, Visit visit)
     } level;
     for (short i = 0; i < node.GetMsgNum();) {
         const short before = node.GetMsgNum();
-        CKVMsg* child = node.GetMsg(i);
+        CKVMsg* child = LiveChild(node, i);
         if (!child) {
             // A node without a system keeps its references; step over them.
             if (node.GetMsgNum() == before)
