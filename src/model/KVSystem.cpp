@@ -157,14 +157,12 @@ DWORD CKVSystem::GetKey(DWORD oldId, int create)
     // The table is at least KEY_TABLE_SIZE long; a read may have made it
     // longer.
     if (oldId < static_cast<DWORD>(m_arrKey.GetSize())) {
-        const int entry = static_cast<int>(oldId);
-        if (m_arrKey.GetAt(entry) != 0)
-            return m_arrKey.GetAt(entry);
-        if (!create)
-            return 0;
-        const DWORD newId = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
-        m_arrKey.SetAt(entry, newId);
-        return newId;
+        // In range, so read in place: every reference and symbol of a read
+        // comes through here.
+        DWORD& entry = m_arrKey.GetData()[oldId];
+        if (entry == 0 && create)
+            entry = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
+        return entry;
     }
     const auto known = m_mapLargeKeyIndex.find(oldId);
     if (known != m_mapLargeKeyIndex.end())
