@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -106,6 +107,23 @@ struct TallyOn {
     TallyOn() { KvHeapTallyEnable(true); }
 };
 TallyOn s_tallyOn;
+
+// Freed memory stays with the process, as the copy's target does, so that
+// every iteration works on pages the process already has. Otherwise whether
+// a load of the long score first takes its half gigabyte of new pages from
+// the kernel (cleared, one fault each) depends on whether the heap's top was
+// given back after the last iteration, and its figure swung by a factor of
+// three from run to run.
+struct KeepPages {
+    KeepPages()
+    {
+        mallopt(M_TRIM_THRESHOLD, INT_MAX);
+        mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
+    }
+    // The most that glibc takes from the heap rather than by mmap.
+    static constexpr int kLargestHeapBlock = 32 * 1024 * 1024;
+};
+KeepPages s_keepPages;
 
 // A generated score and its saved body, made once per shape.
 struct SavedScore {
