@@ -4,51 +4,29 @@
 
 #include <cstdint>
 
-// Under AddressSanitizer the pool steps aside: blocks carved from a slab
-// would hide a use after free and a leak from it.
-#if defined(__SANITIZE_ADDRESS__)
-#define KV_POOL_PLAIN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KV_POOL_PLAIN 1
-#endif
-#endif
+using kvpool::kAlign;
+using kvpool::kLargestBlock;
+using kvpool::kTag;
+using kvpool::Slab;
+using kvpool::SizeClass;
+
+namespace kvpool {
+
+SizeClass classes[kClasses];
+size_t liveBlocks = 0;
+
+} // namespace kvpool
 
 namespace {
 
-// Objects start on 16-byte boundaries. The 8 bytes before each name the
-// slab it came from, or null for a block too large for the pool, which is a
-// heap block of its own.
-constexpr size_t kAlign = 16;
-constexpr size_t kTag = sizeof(void*);
-constexpr size_t kLargestBlock = 1024;
 constexpr size_t kLargestObject = kLargestBlock - kTag;
-constexpr size_t kClasses = kLargestBlock / kAlign + 1;
 constexpr size_t kSlabBytes = kKvPoolSlabBytes;
 static_assert(kLargestObject == kKvPoolLargestBlock);
 
-struct Slab {
-    Slab* prev;      // in its size's list of slabs with room
-    Slab* next;
-    void* freed;     // objects given back, linked through their first word
-    char* fresh;     // the first block never handed out
-    char* end;
-    size_t live;     // blocks in use
-    size_t blockSize;
-    bool listed;     // in the list of slabs with room
-};
+size_t s_slabBytes = 0;
 
 // Blocks start 8 bytes short of a boundary, so their objects lie on one.
 constexpr size_t kFirstBlock = (sizeof(Slab) + kAlign - 1) / kAlign * kAlign + kAlign - kTag;
-
-struct SizeClass {
-    Slab* withRoom; // slabs with a block to give
-    Slab* spare;    // an empty slab kept for the next blocks of this size
-};
-
-SizeClass s_classes[kClasses];
-size_t s_liveBlocks = 0;
-size_t s_slabBytes = 0;
 
 [[maybe_unused]] void List(SizeClass& sizes, Slab* slab)
 {
@@ -106,7 +84,7 @@ size_t s_slabBytes = 0;
 
 [[maybe_unused]] void DeleteSpares()
 {
-    for (SizeClass& sizes : s_classes) {
+    for (SizeClass& sizes : kvpool::classes) {
         if (sizes.spare)
             DeleteSlab(sizes, sizes.spare);
     }
@@ -144,13 +122,13 @@ bool KvPoolEnabled()
 
 namespace {
 
-// The rare turns of an allocation, apart so that the common one saves no
+// The rarest turns of the slow path, apart so that the rest of it saves no
 // registers: each is the allocation's last call.
 [[gnu::noinline]] void* FromNewSlab(SizeClass& sizes, size_t blockSize) noexcept
 {
     if (!NewSlab(sizes, blockSize))
         return nullptr;
-    return KvPoolAllocate(blockSize - kTag);
+    return kvpool::AllocateSlow(blockSize - kTag);
 }
 
 [[gnu::noinline]] void* LastOfSlab(SizeClass& sizes, Slab* slab, void* object) noexcept
@@ -161,12 +139,12 @@ namespace {
 
 } // namespace
 
-void* KvPoolAllocate(size_t size) noexcept
+void* kvpool::AllocateSlow(size_t size) noexcept
 {
     if (size > kLargestObject) [[unlikely]]
         return LargeBlock(size);
     const size_t blockSize = (size + kTag + kAlign - 1) / kAlign * kAlign;
-    SizeClass& sizes = s_classes[blockSize / kAlign];
+    SizeClass& sizes = kvpool::classes[blockSize / kAlign];
     Slab* slab = sizes.withRoom;
     if (!slab) [[unlikely]]
         return FromNewSlab(sizes, blockSize);
@@ -182,7 +160,7 @@ void* KvPoolAllocate(size_t size) noexcept
     // Only an empty slab can be the spare.
     if (slab->live++ == 0 && sizes.spare == slab) [[unlikely]]
         sizes.spare = nullptr;
-    ++s_liveBlocks;
+    ++kvpool::liveBlocks;
     if (!slab->freed && static_cast<size_t>(slab->end - slab->fresh) < blockSize) [[unlikely]]
         return LastOfSlab(sizes, slab, object);
     return object;
@@ -201,8 +179,8 @@ void KvPoolFree(void* block) noexcept
     *reinterpret_cast<void**>(object) = slab->freed;
     slab->freed = object;
     --slab->live;
-    --s_liveBlocks;
-    SizeClass& sizes = s_classes[slab->blockSize / kAlign];
+    --kvpool::liveBlocks;
+    SizeClass& sizes = kvpool::classes[slab->blockSize / kAlign];
     if (!slab->listed)
         List(sizes, slab);
     if (slab->live == 0) {
@@ -213,7 +191,7 @@ void KvPoolFree(void* block) noexcept
             sizes.spare = slab;
         }
     }
-    if (s_liveBlocks == 0)
+    if (kvpool::liveBlocks == 0)
         DeleteSpares();
 }
 
@@ -226,7 +204,7 @@ bool KvPoolEnabled()
 
 size_t KvPoolLiveBlocks()
 {
-    return s_liveBlocks;
+    return kvpool::liveBlocks;
 }
 
 size_t KvPoolSlabBytes()

@@ -17,9 +17,23 @@
 #include <cstddef>
 #include <new>
 
+// Under AddressSanitizer the pool steps aside: blocks carved from a slab
+// would hide a use after free and a leak from it.
+#if defined(__SANITIZE_ADDRESS__)
+#define KV_POOL_PLAIN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_POOL_PLAIN 1
+#endif
+#endif
+
 // A block of at least `size` bytes, aligned for any object; null when the
 // heap cannot give it.
+#ifdef KV_POOL_PLAIN
 void* KvPoolAllocate(size_t size) noexcept;
+#else
+inline void* KvPoolAllocate(size_t size) noexcept;
+#endif
 // Gives back a block of KvPoolAllocate; null is ignored.
 void KvPoolFree(void* block) noexcept;
 
@@ -34,6 +48,76 @@ size_t KvPoolLiveBlocks();
 size_t KvPoolSlabBytes();
 // False when every block is a plain heap block (under AddressSanitizer).
 bool KvPoolEnabled();
+
+// The slabs, as far as the inline allocation below reads and writes them;
+// ObjectPool.cpp keeps the rest. Objects start on 16-byte boundaries; the 8
+// bytes before each name the slab it came from (null for a large block).
+namespace kvpool {
+
+struct Slab {
+    Slab* prev;      // in its size's list of slabs with room
+    Slab* next;
+    void* freed;     // objects given back, linked through their first word
+    char* fresh;     // the first block never handed out
+    char* end;
+    size_t live;     // blocks in use
+    size_t blockSize;
+    bool listed;     // in the list of slabs with room
+};
+
+struct SizeClass {
+    Slab* withRoom; // slabs with a block to give
+    Slab* spare;    // an empty slab kept for the next blocks of this size
+};
+
+inline constexpr size_t kAlign = 16;
+inline constexpr size_t kTag = sizeof(void*);
+inline constexpr size_t kLargestBlock = 1024;
+inline constexpr size_t kClasses = kLargestBlock / kAlign + 1;
+
+extern SizeClass classes[kClasses];
+extern size_t liveBlocks;
+
+// Every other case: large blocks, a size without a slab with room, the
+// spare slab, and the block that leaves its slab full.
+void* AllocateSlow(size_t size) noexcept;
+
+} // namespace kvpool
+
+#ifndef KV_POOL_PLAIN
+// Inline for the common case, a block from a slab that keeps room after it:
+// a read makes half a million blocks, and a pooled class's constant size
+// then picks its slab list at compile time.
+inline void* KvPoolAllocate(size_t size) noexcept
+{
+    using namespace kvpool;
+    if (size <= kLargestBlock - kTag) {
+        const size_t blockSize = (size + kTag + kAlign - 1) / kAlign * kAlign;
+        Slab* slab = classes[blockSize / kAlign].withRoom;
+        // A slab with no block in use may be the spare: the slow path.
+        if (slab && slab->live != 0) {
+            char* object = nullptr;
+            if (void* freed = slab->freed) {
+                void* next = *static_cast<void**>(freed);
+                if (next || static_cast<size_t>(slab->end - slab->fresh) >= blockSize) {
+                    slab->freed = next;
+                    object = static_cast<char*>(freed);
+                }
+            } else if (static_cast<size_t>(slab->end - slab->fresh) >= 2 * blockSize) {
+                object = slab->fresh + kTag;
+                slab->fresh += blockSize;
+            }
+            if (object) {
+                *reinterpret_cast<Slab**>(object - kTag) = slab;
+                ++slab->live;
+                ++liveBlocks;
+                return object;
+            }
+        }
+    }
+    return AllocateSlow(size);
+}
+#endif
 
 // The class-level allocation functions of a pooled class.
 #define KV_POOLED_ALLOCATION                                                          \
