@@ -150,7 +150,7 @@ void CKVSystem::RemoveMsgAll()
     m_arrMsgMap.SetSize(1, MAP_GROWTH);
 }
 
-DWORD CKVSystem::GetKey(DWORD oldId, int create)
+DWORD CKVSystem::GetNewKey(DWORD oldId, int create)
 {
     if (m_arrKey.GetSize() == 0)
         m_arrKey.SetSize(KEY_TABLE_SIZE);

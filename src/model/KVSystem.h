@@ -57,8 +57,16 @@ public:
     void RemoveMsgFromMap(DWORD id);
     void RemoveMsgAll();
     // The fresh id of a stored id of an image being read; 0 when it has none
-    // and create is 0.
-    DWORD GetKey(DWORD oldId, int create);
+    // and create is 0. Inline for an id the table already knows.
+    DWORD GetKey(DWORD oldId, int create)
+    {
+        if (oldId < static_cast<DWORD>(m_arrKey.GetSize())) {
+            const DWORD known = m_arrKey.GetData()[oldId];
+            if (known != 0 || !create)
+                return known;
+        }
+        return GetNewKey(oldId, create);
+    }
     void ReleaseKey();
     // Sizes the key table and the map once for a read of `bodyBytes` bytes,
     // whose every symbol record takes at least `recordBytes`: stored ids
@@ -154,4 +162,9 @@ public:
     std::unordered_map<DWORD, int> m_mapLargeKeyIndex;
     CKVDoc* m_pDoc = nullptr;
     DWORD m_dwTicksPerQuarter = DEFAULT_TICKS_PER_QUARTER;
+
+private:
+    // GetKey for an id the table does not hold yet, and for the first call,
+    // which makes the table.
+    DWORD GetNewKey(DWORD oldId, int create);
 };
