@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -150,6 +151,49 @@ TEST_F(KVMeasReadTimingTest, VoiceReorderedByItsNewStartsIsTimedAgain)
     ASSERT_NE(silent, nullptr);
     EXPECT_EQ(quarter->m_nStartTime, 0);
     EXPECT_EQ(silent->m_nStartTime, 240);
+}
+
+TEST_F(KVMeasReadTimingTest, VoicesInterleavedInTheWalkEachKeepTheirOwnTime)
+{
+    // Three voices whose notes alternate along the measure, a grace note of
+    // the third among them, and position-placed kinds of the second and
+    // third voices: each voice counts only its own notes, in walk order.
+    std::vector<CKVMsg*> voice1;
+    std::vector<CKVMsg*> voice2;
+    std::vector<CKVMsg*> voice3;
+    CKVMsg* event = nullptr;
+    ExpectSameAsEveryPass([&](ScoreBuilder& b, CKVMeas* m) {
+        const bool kept = &b == readScore.get();
+        auto note = [&](std::vector<CKVMsg*>& list, kvtest::NoteShape shape) {
+            CKVMsg* msg = b.Note(m, shape);
+            if (kept)
+                list.push_back(msg);
+        };
+        note(voice2, {.x = 0, .y = -40, .code = DUR_HALF, .voice = 2});
+        note(voice1, {.x = 4, .y = -8});
+        note(voice3, {.x = 8, .y = -24, .code = DUR_EIGHTH, .voice = 3});
+        b.Grace(m, {.x = 60, .y = -24, .code = DUR_EIGHTH, .voice = 3});
+        note(voice1, {.x = 64, .y = -8});
+        note(voice3, {.x = 72, .y = -24, .code = DUR_EIGHTH, .voice = 3});
+        note(voice2, {.x = 96, .y = -40, .voice = 2});
+        CKVMsg* placed = b.Symbol(m, MSG_TIMED_EVENT, 128, 0, 3);
+        b.Symbol(m, MSG_MIDI, 64, 0, 2);
+        note(voice1, {.x = 128, .y = -8, .code = DUR_HALF});
+        note(voice3, {.x = 136, .y = -24, .voice = 3});
+        if (kept)
+            event = placed;
+    });
+    auto starts = [](const std::vector<CKVMsg*>& notes) {
+        std::vector<short> out;
+        for (CKVMsg* msg : notes)
+            out.push_back(msg->m_nStartTime);
+        return out;
+    };
+    EXPECT_EQ(starts(voice1), (std::vector<short> {0, 240, 480}));
+    EXPECT_EQ(starts(voice2), (std::vector<short> {0, 480}));
+    EXPECT_EQ(starts(voice3), (std::vector<short> {0, 120, 240}));
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(event->m_nStartTime, 480);
 }
 
 TEST_F(KVMeasReadTimingTest, GroupEmptiedByTheFirstPassIsRemoved)

@@ -88,6 +88,46 @@ TEST_F(ObjectPool, EmptySlabsGoBackToTheHeap)
     }
 }
 
+// Slabs filled to their last block, then emptied in a scattered order and
+// filled again: the blocks stay apart, the counts stay right, and the
+// refill takes no slab beyond those the pool has.
+TEST_F(ObjectPool, FullSlabsEmptiedAndRefilledKeepTheirBlocksApart)
+{
+    if (!KvPoolEnabled())
+        GTEST_SKIP() << "the pool is off under AddressSanitizer";
+    constexpr size_t kSize = 100; // a block of 112 bytes with its tag
+    const size_t live = KvPoolLiveBlocks();
+    const int count = static_cast<int>(3 * (kKvPoolSlabBytes / 112) + 7);
+    std::vector<Block> blocks;
+    for (int i = 0; i < count; ++i) {
+        auto* bytes = static_cast<unsigned char*>(KvPoolAllocate(kSize));
+        ASSERT_NE(bytes, nullptr);
+        const auto fill = static_cast<unsigned char>(i * 13 + 5);
+        std::memset(bytes, fill, kSize);
+        blocks.push_back({bytes, kSize, fill});
+    }
+    const size_t slabs = KvPoolSlabBytes();
+    for (int pass = 0; pass < 2; ++pass) {
+        // Every third block, then every fifth of those left, go and come back.
+        const int step = pass == 0 ? 3 : 5;
+        for (int i = pass; i < count; i += step)
+            KvPoolFree(blocks[static_cast<size_t>(i)].bytes);
+        for (int i = pass; i < count; i += step) {
+            Block& block = blocks[static_cast<size_t>(i)];
+            block.bytes = static_cast<unsigned char*>(KvPoolAllocate(kSize));
+            ASSERT_NE(block.bytes, nullptr);
+            std::memset(block.bytes, block.fill, kSize);
+        }
+        EXPECT_EQ(KvPoolLiveBlocks(), live + static_cast<size_t>(count));
+        EXPECT_EQ(KvPoolSlabBytes(), slabs);
+    }
+    for (const Block& block : blocks) {
+        EXPECT_TRUE(Intact(block));
+        KvPoolFree(block.bytes);
+    }
+    EXPECT_EQ(KvPoolLiveBlocks(), live);
+}
+
 // The n-th counted allocation fails before the pool is asked, so a failing
 // KvNew takes no block, and the next one succeeds.
 TEST_F(ObjectPool, CountedFailureOfAPooledClassTakesNoBlock)
