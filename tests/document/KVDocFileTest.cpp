@@ -397,6 +397,63 @@ TEST_F(KVDocFileTest, WholeFileReadsThroughTheLeadingPart)
     EXPECT_EQ(loaded.GetPageNum(), doc.GetPageNum());
 }
 
+// After the staves are read, a whole-measure repeat marks its measure and a
+// tie's two notes are named by their ids in the loaded score, also where
+// those differ from the stored ones.
+TEST_F(KVDocFileTest, RepeatsAndTiesAreFinishedOnceEveryIdIsKnown)
+{
+    CKVDoc doc;
+    MakeScore(doc, 1, 4);
+    // Symbols made and deleted first leave the stored ids with gaps, which
+    // the read closes.
+    for (int i = 0; i < 5; ++i) {
+        CKVMsg* gone = AddNote(doc, 0, 3, static_cast<short>(8 * i), 0xA1B2C3F0);
+        Meas(doc, 0, 3)->DeleteMsg(gone, kUnlinkAndFree);
+    }
+    CKVMsg* first = AddNote(doc, 0, 0, 40, 0xA1B2C301);
+    CKVMsg* last = AddNote(doc, 0, 0, 120, 0xA1B2C302);
+    CKVMsg* tie = new CKVMsg;
+    tie->Initialize(first->m_pSystem, OBJ_MSG);
+    tie->m_byKind = MSG_TIE;
+    tie->m_byVoice = 1;
+    first->InsertMsg(first->GetMsgNum(), tie, kHolderOwns, kParentHere);
+    tie->m_dwWord = first->m_dwMsgId;
+    tie->m_lHeight = static_cast<LONG>(last->m_dwMsgId);
+    last->InsertMsg(last->GetMsgNum(), tie, kHolderLinks, kParentAbove);
+    for (int meas = 1; meas <= 2; ++meas) {
+        CKVMsg* repeat = new CKVMsg;
+        repeat->Initialize(first->m_pSystem, OBJ_MSG);
+        repeat->m_byKind = MSG_MEASREPEAT;
+        repeat->m_byVoice = 1;
+        // Sub-kind 3 repeats the whole measure; 1 does not.
+        repeat->m_wDuration = static_cast<WORD>(meas == 1 ? 3 : 1);
+        ASSERT_EQ(Meas(doc, 0, meas)->AddMsg(repeat, kHolderOwns), 1);
+    }
+    const Bytes body = SaveBody(doc);
+
+    CKVDoc loaded;
+    ASSERT_EQ(LoadBody(loaded, body), 0);
+    EXPECT_EQ(Meas(loaded, 0, 1)->m_dwTrailWord2, 1u);
+    EXPECT_EQ(Meas(loaded, 0, 2)->m_dwTrailWord2, 0u);
+    CKVSystem* system = loaded.m_arrSystem.GetAt(0);
+    CKVMsg* loadedFirst = nullptr;
+    CKVMsg* loadedLast = nullptr;
+    CKVMeas* m = Meas(loaded, 0, 0);
+    for (short i = 0; i < m->GetMsgNum(); ++i) {
+        CKVMsg* msg = m->GetMsg(i);
+        if (msg && msg->m_byKind == MSG_NOTE)
+            (msg->m_nPosX == 40 ? loadedFirst : loadedLast) = msg;
+    }
+    ASSERT_NE(loadedFirst, nullptr);
+    ASSERT_NE(loadedLast, nullptr);
+    EXPECT_NE(loadedFirst->m_dwMsgId, first->m_dwMsgId);
+    CKVMsg* loadedTie = loadedFirst->GetMsgNum() > 0 ? loadedFirst->GetMsg(0) : nullptr;
+    ASSERT_NE(loadedTie, nullptr);
+    ASSERT_EQ(loadedTie->m_byKind, MSG_TIE);
+    EXPECT_EQ(system->GetMsgFromMap(loadedTie->m_dwWord), loadedFirst);
+    EXPECT_EQ(system->GetMsgFromMap(static_cast<DWORD>(loadedTie->m_lHeight)), loadedLast);
+}
+
 TEST_F(KVDocFileTest, ProgressRisesFromZeroToHundred)
 {
     CKVDoc doc;
