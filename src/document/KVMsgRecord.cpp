@@ -98,7 +98,10 @@ int CKVMsg::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
     // A chord symbol gets its handles once it has become one.
     const int makeHandles = m_byKind == MSG_CHORDSYMBOL ? 0 : 1;
-    return m_pSystem->AddMsgToMap(m_dwMsgId, this, makeHandles) != 0 ? 1 : 0;
+    if (m_pSystem->AddMsgToMap(m_dwMsgId, this, makeHandles) == 0)
+        return 0;
+    NoteSymbolToFinish(*this);
+    return 1;
 }
 
 // The symbol reader calls it; it has nothing to do.

@@ -6,6 +6,7 @@
 
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
 #include "model/KVBackupPtrArray.h"
@@ -16,12 +17,11 @@
 
 #include <climits>
 #include <new>
+#include <vector>
 
 using namespace kvrec;
 
 namespace {
-
-constexpr WORD kWholeMeasureRepeat = 3; // sub-kind of a measure-repeat sign
 
 int StaffCount(CKVStaffPtrArray* list)
 {
@@ -59,12 +59,13 @@ bool ReadStaves(CKVSystem& system, CKVStaffPtrArray* list, int count, short obje
     return true;
 }
 
-bool IsLinkKind(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
-}
+constexpr size_t kPrefetchAhead = 16;
 
-constexpr int kPrefetchAhead = 16;
+CKVMsg* MapSlot(const CKVSystem& system, DWORD id)
+{
+    return id < static_cast<DWORD>(system.m_arrMsgMap.GetSize()) ? static_cast<CKVMsg*>(system.m_arrMsgMap.GetData()[id])
+                                                                  : nullptr;
+}
 
 // Starts loading a symbol's fields into the cache (the map's validity test
 // and the kind test read them spread over the whole object); reads nothing
@@ -153,15 +154,20 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
     }
     // The end notes of ties read before their owners.
     ResolveSystemPendingRefs();
-    for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
-        // A large score's symbols are long out of the cache by now; asking
-        // for a few ahead hides most of the wait for each.
-        if (i + kPrefetchAhead < m_arrMsgMap.GetSize())
-            PrefetchSymbol(m_arrMsgMap.GetAt(i + kPrefetchAhead));
-        CKVMsg* msg = GetMsgFromMap(static_cast<DWORD>(i));
+    // The links and whole-measure repeats that the symbol reader listed;
+    // each is finished on its own, so their order does not matter. Every
+    // other symbol in the map was added by this read, which gave it this
+    // system and a kind it checked, so the map's test would keep it: a large
+    // score's symbols, long out of the cache by now, are not gone over again.
+    const std::vector<DWORD> toFinish = TakeSymbolsToFinish();
+    for (size_t k = 0; k < toFinish.size(); ++k) {
+        // Asking for a few ahead hides most of the wait for each.
+        if (k + kPrefetchAhead < toFinish.size())
+            PrefetchSymbol(MapSlot(*this, toFinish[k + kPrefetchAhead]));
+        CKVMsg* msg = GetMsgFromMap(toFinish[k]);
         if (!msg)
             continue;
-        if (IsLinkKind(msg->m_byKind)) {
+        if (kvcopy::IsLinkKind(msg->m_byKind)) {
             msg->m_dwWord = GetKey(msg->m_dwWord, 0);
             msg->m_lHeight = static_cast<LONG>(GetKey(static_cast<DWORD>(msg->m_lHeight), 0));
         } else if (msg->m_byKind == MSG_MEASREPEAT && msg->m_wDuration == kWholeMeasureRepeat) {
@@ -182,7 +188,7 @@ void CKVSystem::TestTieSlur()
     int links = 0;
     for (int i = 1; i < m_arrMsgMap.GetSize(); ++i) {
         const CKVMsg* msg = m_arrMsgMap.GetAt(i);
-        if (msg && IsLinkKind(msg->m_byKind))
+        if (msg && kvcopy::IsLinkKind(msg->m_byKind))
             ++links;
     }
     static_cast<void>(links);

@@ -5,6 +5,7 @@
 
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/KVObject.h"
@@ -81,6 +82,7 @@ struct PendingRef {
 struct PendingRefs {
     bool active = false;
     std::vector<PendingRef> refs; // in reading order
+    std::vector<DWORD> toFinish;  // symbols the system reader finishes
 };
 
 PendingRefs& Pending()
@@ -109,7 +111,25 @@ void ClearPendingRefs()
     for (PendingRef& entry : Pending().refs)
         delete entry.ref;
     Pending().refs.clear();
+    Pending().toFinish.clear();
     Pending().active = false;
+}
+
+void NoteSymbolToFinish(const CKVMsg& msg)
+{
+    const bool finished = kvcopy::IsLinkKind(msg.m_byKind) ||
+                          (msg.m_byKind == MSG_MEASREPEAT && msg.m_wDuration == kWholeMeasureRepeat);
+    if (Pending().active && finished)
+        Pending().toFinish.push_back(msg.m_dwMsgId);
+}
+
+std::vector<DWORD> TakeSymbolsToFinish()
+{
+    // A read adds each id to the map once (a second record under one
+    // stored id fails it), so the list holds each once.
+    std::vector<DWORD> ids;
+    ids.swap(Pending().toFinish);
+    return ids;
 }
 
 void AddPendingRef(CKVObject* node, MsgRef* ref, int index)

@@ -25,6 +25,10 @@ struct MsgRef;
 
 namespace kvrec {
 
+// The sub-kind (duration word) of a measure-repeat sign that repeats the
+// whole measure.
+inline constexpr WORD kWholeMeasureRepeat = 3;
+
 // The record helpers' names for the platform's little-endian fields.
 inline WORD GetU16(const unsigned char* p)
 {
@@ -166,6 +170,15 @@ void ClearPendingRefs();
 void AddPendingRef(CKVObject* node, MsgRef* ref, int index);
 void ResolveStaffPendingRefs();
 void ResolveSystemPendingRefs();
+// Symbols that the system reader finishes once every id is known: ties,
+// slurs and tuplets, whose fields name their ends by stored id, and
+// whole-measure repeats, which mark their measure. While a system is read
+// the symbol reader lists each one here as it adds it to the map, so that
+// the system reader need not go over every symbol of the score again.
+void NoteSymbolToFinish(const CKVMsg& msg);
+// The ids listed since the system read began, each once, in the order they
+// were listed; empties the list.
+std::vector<DWORD> TakeSymbolsToFinish();
 // Hands the pending references of from to to (a symbol replaced by another).
 void MovePendingRefsOf(CKVObject* from, CKVObject* to);
 // Deletes the pending references held by node and by its owned children
