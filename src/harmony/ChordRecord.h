@@ -42,14 +42,7 @@ public:
         return true;
     }
     bool U8(BYTE& value) { return Bytes(&value, 1); }
-    bool U16(WORD& value)
-    {
-        BYTE bytes[2];
-        if (!Bytes(bytes, 2))
-            return false;
-        value = GetWord(bytes);
-        return true;
-    }
+    bool U16(WORD& value) { return Field<2>(value, GetWord); }
     bool I16(short& value)
     {
         WORD word = 0;
@@ -58,16 +51,20 @@ public:
         value = static_cast<short>(word);
         return true;
     }
-    bool U32(DWORD& value)
+    bool U32(DWORD& value) { return Field<4>(value, GetDword); }
+
+private:
+    // A little-endian field of `Size` bytes, decoded when all are there.
+    template <size_t Size, class T>
+    bool Field(T& value, T (*decode)(const BYTE*))
     {
-        BYTE bytes[4];
-        if (!Bytes(bytes, 4))
+        BYTE bytes[Size];
+        if (!Bytes(bytes, Size))
             return false;
-        value = GetDword(bytes);
+        value = decode(bytes);
         return true;
     }
 
-private:
     const unsigned char* m_buffer;
     DWORD* m_pos;
     DWORD m_length;
@@ -101,20 +98,19 @@ public:
         *m_used += static_cast<DWORD>(count);
     }
     void U8(BYTE value) { Bytes(&value, 1); }
-    void U16(WORD value)
-    {
-        BYTE bytes[2];
-        PutWord(bytes, value);
-        Bytes(bytes, 2);
-    }
-    void U32(DWORD value)
-    {
-        BYTE bytes[4];
-        PutDword(bytes, value);
-        Bytes(bytes, 4);
-    }
+    void U16(WORD value) { Field<2>(value, PutWord); }
+    void U32(DWORD value) { Field<4>(value, PutDword); }
 
 private:
+    // A little-endian field of `Size` bytes.
+    template <size_t Size, class T>
+    void Field(T value, void (*encode)(BYTE*, T))
+    {
+        BYTE bytes[Size];
+        encode(bytes, value);
+        Bytes(bytes, Size);
+    }
+
     // Reserve when the room is not there yet.
     bool Grow(size_t count);
 

@@ -90,7 +90,7 @@ constexpr size_t kFirstBlock = (sizeof(Slab) + kAlign - 1) / kAlign * kAlign + k
     }
 }
 
-[[maybe_unused, gnu::noinline]] void* LargeBlock(size_t size)
+[[maybe_unused]] void* LargeBlock(size_t size)
 {
     char* memory = static_cast<char*>(::operator new(size + kAlign, std::nothrow));
     if (!memory)
@@ -120,34 +120,18 @@ bool KvPoolEnabled()
 
 #else
 
-namespace {
-
-// The rarest turns of the slow path, apart so that the rest of it saves no
-// registers: each is the allocation's last call.
-[[gnu::noinline]] void* FromNewSlab(SizeClass& sizes, size_t blockSize) noexcept
-{
-    if (!NewSlab(sizes, blockSize))
-        return nullptr;
-    return kvpool::AllocateSlow(blockSize - kTag);
-}
-
-[[gnu::noinline]] void* LastOfSlab(SizeClass& sizes, Slab* slab, void* object) noexcept
-{
-    Unlist(sizes, slab);
-    return object;
-}
-
-} // namespace
-
 void* kvpool::AllocateSlow(size_t size) noexcept
 {
-    if (size > kLargestObject) [[unlikely]]
+    if (size > kLargestObject)
         return LargeBlock(size);
     const size_t blockSize = (size + kTag + kAlign - 1) / kAlign * kAlign;
     SizeClass& sizes = kvpool::classes[blockSize / kAlign];
     Slab* slab = sizes.withRoom;
-    if (!slab) [[unlikely]]
-        return FromNewSlab(sizes, blockSize);
+    if (!slab) {
+        slab = NewSlab(sizes, blockSize);
+        if (!slab)
+            return nullptr;
+    }
     char* object;
     if (slab->freed) {
         object = static_cast<char*>(slab->freed);
@@ -158,11 +142,11 @@ void* kvpool::AllocateSlow(size_t size) noexcept
     }
     *reinterpret_cast<Slab**>(object - kTag) = slab;
     // Only an empty slab can be the spare.
-    if (slab->live++ == 0 && sizes.spare == slab) [[unlikely]]
+    if (slab->live++ == 0 && sizes.spare == slab)
         sizes.spare = nullptr;
     ++kvpool::liveBlocks;
-    if (!slab->freed && static_cast<size_t>(slab->end - slab->fresh) < blockSize) [[unlikely]]
-        return LastOfSlab(sizes, slab, object);
+    if (!slab->freed && static_cast<size_t>(slab->end - slab->fresh) < blockSize)
+        Unlist(sizes, slab);
     return object;
 }
 
