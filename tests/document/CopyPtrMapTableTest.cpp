@@ -93,4 +93,37 @@ TEST_F(CopyPtrMapTableTest, LargeMapEmptiesAndFillsAgain)
     ExpectSameAs(model, 300);
 }
 
+TEST_F(CopyPtrMapTableTest, KeysOnOneOffsetOfTheirRunsAgreeWithAPlainMap)
+{
+    // Neighbouring keys share a run of slots; keys a run apart land on the
+    // same offset of their runs. Both kinds, with removals among them.
+    std::mt19937 random(5);
+    std::map<DWORD, DWORD> model;
+    for (DWORD i = 0; i < 3000; ++i) {
+        const DWORD key = random() % 3 == 0 ? i : i * 64;
+        SetCopyPtrMap(key, i % 50);
+        model[key] = i % 50;
+        if (random() % 4 == 0) {
+            const DWORD gone = (random() % (i + 1)) * 64;
+            RemoveCopyPtrMapKey(gone);
+            model.erase(gone);
+        }
+    }
+    for (const auto& [key, value] : model) {
+        DWORD found = 0;
+        ASSERT_EQ(LookupCopyPtrMap(key, found), 1) << "key " << key;
+        EXPECT_EQ(found, value);
+    }
+    for (DWORD key = 0; key < 3000 * 64; key += 7) {
+        DWORD found = 0;
+        EXPECT_EQ(LookupCopyPtrMap(key, found), model.count(key) ? 1 : 0) << "key " << key;
+    }
+    for (DWORD value = 0; value < 60; ++value) {
+        bool held = false;
+        for (const auto& entry : model)
+            held = held || entry.second == value;
+        EXPECT_EQ(FindCopyPtrMapValue(value), held ? 1 : 0) << "value " << value;
+    }
+}
+
 } // namespace
