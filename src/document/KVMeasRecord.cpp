@@ -13,6 +13,7 @@
 #include "model/MeasRecord.h"
 #include "model/NewObject.h"
 #include "model/TickMath.h"
+#include "timing/MeasStartTimes.h"
 #include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
@@ -112,7 +113,11 @@ void TimeReadMeasure(CKVMeas& meas)
             msg->CalcPlayTime();
         return false;
     });
-    meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
+    // Timing makes no tremolo work where the look above found none.
+    if (tremolos)
+        meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
+    else
+        PlaceStartTimes(meas, 0, kPerformedStartStays);
     bool settled = !tremolos;
     for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = measplace::ChildAt(meas, i);

@@ -7,6 +7,7 @@
 #include "model/MeasPlace.h"
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
+#include "timing/MeasStartTimes.h"
 
 #include <climits>
 #include <cmath>
@@ -141,15 +142,21 @@ void CKVMeas::UpdatePlayTime(BYTE voice)
 
 void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
 {
+    PlaceStartTimes(*this, voice, passOn);
+    UpdateTremolo();
+}
+
+void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn)
+{
     const int midiRead = GetMidiFileRead();
-    ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
+    meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // Resolved once: timing a symbol neither deletes one nor changes what
     // makes one valid, so every voice sees the same symbols.
     // A measure's walk fits on the stack.
     constexpr int kOnStack = 64;
     CKVMsg* onStack[kOnStack];
     std::vector<CKVMsg*> onHeap;
-    const int listed = m_arrWalk.GetSize();
+    const int listed = meas.m_arrWalk.GetSize();
     CKVMsg** walk = onStack;
     if (listed > kOnStack) {
         onHeap.resize(static_cast<size_t>(listed));
@@ -157,11 +164,11 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
     }
     int resolved = 0;
     for (int i = 0; i < listed; ++i) {
-        if (CKVMsg* msg = Lookup(*this, m_arrWalk.GetAt(i)))
+        if (CKVMsg* msg = Lookup(meas, meas.m_arrWalk.GetAt(i)))
             walk[resolved++] = msg;
     }
     const int first = voice == 0 ? 1 : voice;
-    const int last = voice == 0 ? VOICES : voice;
+    const int last = voice == 0 ? CKVMeas::VOICES : voice;
     auto place = [midiRead](CKVMsg& msg, RunningTime& time) {
         if (IsGrace(msg)) {
             msg.SetStartTimeByXPos();
@@ -188,7 +195,7 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
         } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
             // These keep their place by position, not by sequence: one pass
             // gives each its start, whatever its voice.
-            const short start = static_cast<short>(MulDiv(m_nLength, msg->m_nPosX, SCALE));
+            const short start = static_cast<short>(MulDiv(meas.m_nLength, msg->m_nPosX, CKVMeas::SCALE));
             msg->UpdateStartTime(start, midiRead, passOn);
         }
     }
@@ -199,7 +206,6 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
                 place(*msg, time);
         }
     }
-    UpdateTremolo();
 }
 
 void CKVMeas::UpdateStartTimeOnMove(BYTE voice)
