@@ -101,8 +101,10 @@ private:
     // each run of kRun neighbouring keys keeps its order in kRun neighbouring
     // slots, and the runs are spread by Fibonacci hashing. Filling and
     // looking up then walk the table mostly forward instead of missing the
-    // cache at every entry. Keys that fall on one offset of their runs only
-    // share their runs' slots, which probing of at most kRun steps absorbs.
+    // cache at every entry. Keys spaced a run apart or more all take the
+    // same offset of their runs and so crowd fewer slots: their probes grow
+    // to some tens of steps (a run's length at most in the worst spacings
+    // tried), not to the length of the table.
     static constexpr size_t kRun = 64;
     static_assert(kFirstSlots % kRun == 0);
 
