@@ -88,64 +88,6 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept
     operator delete(p);
 }
 
-// Blocks on a stricter boundary (the pool's chunks) are reported alike.
-void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    void* p = nullptr;
-    if (posix_memalign(&p, static_cast<size_t>(alignment), size ? size : 1) != 0)
-        return nullptr;
-    if (KvHeapTallyEnabled())
-        KvHeapTallyAllocated(malloc_usable_size(p));
-    return p;
-}
-
-void* operator new(size_t size, std::align_val_t alignment)
-{
-    if (void* p = operator new(size, alignment, std::nothrow))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new[](size_t size, std::align_val_t alignment)
-{
-    return operator new(size, alignment);
-}
-
-void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, alignment, tag);
-}
-
-void operator delete(void* p, std::align_val_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete[](void* p, std::align_val_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete(void* p, size_t, std::align_val_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete[](void* p, size_t, std::align_val_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    operator delete(p);
-}
-
 namespace {
 
 // The benchmarks time the thread's own processor time (user and system,

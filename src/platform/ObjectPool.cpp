@@ -2,11 +2,7 @@
 
 #include "ObjectPool.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <vector>
-
-#include <sys/mman.h>
 
 using kvpool::kAlign;
 using kvpool::kLargestBlock;
@@ -61,84 +57,9 @@ constexpr size_t kFirstBlock = (sizeof(Slab) + kAlign - 1) / kAlign * kAlign + k
     slab->fresh = reinterpret_cast<char*>(slab) + kFirstBlock;
 }
 
-// Slabs are carved from chunks of 2 MiB that lie on a 2 MiB boundary and are
-// offered to the kernel for huge pages: a score's objects, spread over tens
-// of megabytes, then take one address translation per 2 MiB instead of one
-// per 4 KiB page, and walking a whole score (a save, say) no longer misses
-// the translation cache at every few symbols. Where the kernel keeps to small
-// pages the advice is ignored and nothing else changes. A chunk goes back to
-// the heap when its last slab does.
-constexpr size_t kChunkBytes = kKvPoolChunkBytes;
-constexpr size_t kSlabsPerChunk = kChunkBytes / kSlabBytes;
-static_assert(kSlabsPerChunk <= 64 && kChunkBytes % kSlabBytes == 0);
-constexpr std::uint64_t kChunkFull = kSlabsPerChunk == 64 ? ~std::uint64_t {0} : (std::uint64_t {1} << kSlabsPerChunk) - 1;
-constexpr std::align_val_t kChunkAlignment {kChunkBytes};
-
-struct Chunk {
-    char* base;
-    std::uint64_t used; // a bit per slab
-};
-
-// By address, so that a slab finds its chunk by a binary search. Made on
-// first use, as a static object of another file may take the first block,
-// and never destroyed, as one may also give back the last.
-std::vector<Chunk>& Chunks()
-{
-    static std::vector<Chunk>* chunks = new std::vector<Chunk>;
-    return *chunks;
-}
-// No chunk before this one has a slab to give.
-size_t s_chunkWithRoom = 0;
-
-[[maybe_unused]] void* TakeSlabMemory()
-{
-    std::vector<Chunk>& chunks = Chunks();
-    for (size_t& i = s_chunkWithRoom; i < chunks.size(); ++i) {
-        Chunk& chunk = chunks[i];
-        if (chunk.used != kChunkFull) {
-            const int slot = __builtin_ctzll(~chunk.used);
-            chunk.used |= std::uint64_t {1} << slot;
-            return chunk.base + static_cast<size_t>(slot) * kSlabBytes;
-        }
-    }
-    char* memory = static_cast<char*>(::operator new(kChunkBytes, kChunkAlignment, std::nothrow));
-    if (!memory)
-        return nullptr;
-    madvise(memory, kChunkBytes, MADV_HUGEPAGE);
-    const auto at = std::lower_bound(chunks.begin(), chunks.end(), memory,
-                                     [](const Chunk& chunk, const char* base) { return chunk.base < base; });
-    try {
-        s_chunkWithRoom = std::min(s_chunkWithRoom, static_cast<size_t>(chunks.insert(at, {memory, 1}) - chunks.begin()));
-    } catch (...) {
-        ::operator delete(memory, kChunkAlignment);
-        return nullptr;
-    }
-    return memory;
-}
-
-[[maybe_unused]] void GiveSlabMemory(void* slab)
-{
-    std::vector<Chunk>& chunks = Chunks();
-    char* at = static_cast<char*>(slab);
-    auto chunk = std::upper_bound(chunks.begin(), chunks.end(), at,
-                                  [](const char* address, const Chunk& c) { return address < c.base; });
-    if (chunk == chunks.begin())
-        return;
-    --chunk;
-    if (at >= chunk->base + kChunkBytes)
-        return;
-    chunk->used &= ~(std::uint64_t {1} << ((at - chunk->base) / kSlabBytes));
-    const size_t index = static_cast<size_t>(chunk - chunks.begin());
-    if (chunk->used == 0) {
-        ::operator delete(chunk->base, kChunkAlignment);
-        chunks.erase(chunk);
-    }
-    s_chunkWithRoom = std::min(s_chunkWithRoom, index);
-}
-
 [[maybe_unused]] Slab* NewSlab(SizeClass& sizes, size_t blockSize)
 {
-    void* memory = TakeSlabMemory();
+    void* memory = ::operator new(kSlabBytes, std::nothrow);
     if (!memory)
         return nullptr;
     Slab* slab = static_cast<Slab*>(memory);
@@ -158,7 +79,7 @@ size_t s_chunkWithRoom = 0;
     if (sizes.spare == slab)
         sizes.spare = nullptr;
     s_slabBytes -= kSlabBytes;
-    GiveSlabMemory(slab);
+    ::operator delete(slab);
 }
 
 [[maybe_unused]] void DeleteSpares()
@@ -273,9 +194,4 @@ size_t KvPoolLiveBlocks()
 size_t KvPoolSlabBytes()
 {
     return s_slabBytes;
-}
-
-size_t KvPoolChunkBytes()
-{
-    return Chunks().size() * kChunkBytes;
 }

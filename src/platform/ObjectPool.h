@@ -6,10 +6,9 @@
 // A class takes part with KV_POOLED_ALLOCATION in its body, a container with
 // KvPoolAllocator. Their new and delete (also through KvNew, whose counted
 // failures stay as they are) then come from the pool. A slab whose last block
-// goes is given back, but for one kept per block size while other pooled
-// blocks live; when the last pooled block of the process goes, that one goes
-// too. Slabs are carved from larger chunks offered to the kernel for huge
-// pages; a chunk goes back to the heap with its last slab.
+// goes is given back to the heap, but for one kept per block size while other
+// pooled blocks live; when the last pooled block of the process goes, that
+// one goes too.
 // Like the rest of the process-wide state of the score model (and unlike the
 // host-facing tables of windows, timers and resources, which lock), the pool
 // and so the library's arrays are used by one thread at a time. Under
@@ -38,19 +37,15 @@ inline void* KvPoolAllocate(size_t size) noexcept;
 // Gives back a block of KvPoolAllocate; null is ignored.
 void KvPoolFree(void* block) noexcept;
 
-// The bytes of a slab; blocks of up to 1,016 bytes come from slabs, larger
-// ones are heap blocks of their own. Slabs are carved from heap blocks of
-// kKvPoolChunkBytes, on a boundary of that size.
+// The heap block a slab takes; blocks of up to 1,016 bytes come from slabs,
+// larger ones are heap blocks of their own.
 inline constexpr size_t kKvPoolSlabBytes = 64 * 1024;
-inline constexpr size_t kKvPoolChunkBytes = 2 * 1024 * 1024;
 inline constexpr size_t kKvPoolLargestBlock = 1016;
 
-// What the pool holds: its blocks in use, the bytes of its slabs, and the
-// heap bytes of the chunks they are carved from (zero when the pool is off).
-// For tests and measurements.
+// What the pool holds: its blocks in use, and the heap bytes of its slabs
+// (zero when the pool is off). For tests and measurements.
 size_t KvPoolLiveBlocks();
 size_t KvPoolSlabBytes();
-size_t KvPoolChunkBytes();
 // False when every block is a plain heap block (under AddressSanitizer).
 bool KvPoolEnabled();
 

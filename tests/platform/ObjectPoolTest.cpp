@@ -1,6 +1,6 @@
 // The pool behind the score objects: separate, aligned blocks of every size,
-// slabs and their chunks given back as they empty, and the counted
-// allocation failure unchanged for pooled classes.
+// slabs given back as they empty, and the counted allocation failure
+// unchanged for pooled classes.
 
 #include "support/KvTest.h"
 
@@ -126,62 +126,6 @@ TEST_F(ObjectPool, FullSlabsEmptiedAndRefilledKeepTheirBlocksApart)
         KvPoolFree(block.bytes);
     }
     EXPECT_EQ(KvPoolLiveBlocks(), live);
-}
-
-// Slabs are carved from chunks: the slabs of a long run of blocks take
-// several chunks, room given back in one is taken again before any new
-// chunk, and a chunk goes once its slabs have gone.
-TEST_F(ObjectPool, SlabsShareChunksThatGoBackWithTheirSlabs)
-{
-    if (!KvPoolEnabled())
-        GTEST_SKIP() << "the pool is off under AddressSanitizer";
-    constexpr size_t kSize = 900;
-    const size_t chunksBefore = KvPoolChunkBytes();
-    const size_t live = KvPoolLiveBlocks();
-    const size_t slabsPerChunk = kKvPoolChunkBytes / kKvPoolSlabBytes;
-    std::vector<void*> blocks;
-    while (KvPoolSlabBytes() < (2 * slabsPerChunk + 5) * kKvPoolSlabBytes) {
-        void* block = KvPoolAllocate(kSize);
-        ASSERT_NE(block, nullptr);
-        std::memset(block, 0x5A, kSize);
-        blocks.push_back(block);
-    }
-    const size_t chunks = KvPoolChunkBytes();
-    EXPECT_GE(chunks, chunksBefore + 2 * kKvPoolChunkBytes);
-    // Slabs fill their chunks: at most a chunk's worth of room is left over
-    // here and in the chunk there was before.
-    EXPECT_LE(chunks, KvPoolSlabBytes() + 2 * kKvPoolChunkBytes);
-
-    // Every block of the chunk that the first block lies in goes.
-    const auto chunkOf = [](void* block) {
-        return reinterpret_cast<uintptr_t>(block) & ~(uintptr_t {kKvPoolChunkBytes} - 1);
-    };
-    const uintptr_t first = chunkOf(blocks.front());
-    size_t freed = 0;
-    for (void*& block : blocks) {
-        if (chunkOf(block) == first) {
-            KvPoolFree(block);
-            block = nullptr;
-            ++freed;
-        }
-    }
-    EXPECT_GT(freed, 0u);
-    EXPECT_LE(KvPoolChunkBytes(), chunks);
-    // As many blocks again fit in the room given back: no new chunk.
-    for (size_t i = 0; i < freed; ++i) {
-        void* block = KvPoolAllocate(kSize);
-        ASSERT_NE(block, nullptr);
-        blocks.push_back(block);
-    }
-    EXPECT_EQ(KvPoolChunkBytes(), chunks);
-
-    for (void* block : blocks)
-        KvPoolFree(block);
-    EXPECT_EQ(KvPoolLiveBlocks(), live);
-    EXPECT_LE(KvPoolChunkBytes(), chunksBefore + (live > 0 ? kKvPoolChunkBytes : 0));
-    if (live == 0) {
-        EXPECT_EQ(KvPoolChunkBytes(), 0u);
-    }
 }
 
 // The n-th counted allocation fails before the pool is asked, so a failing
