@@ -116,9 +116,4 @@ void LogRecord(CKVDoc* doc, SlurRelinkRecord* record)
     TheLog().changes.push_back(change);
 }
 
-bool IsLinkKind(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
-}
-
 } // namespace kvcopy

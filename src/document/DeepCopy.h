@@ -9,6 +9,7 @@
 // copy rolls back what it changed before it returns 0.
 
 #include "Platform.h"
+#include "model/KVMsg.h"
 
 class CKVDoc;
 class CKVMsg;
@@ -47,7 +48,12 @@ int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally);
 // The message copy behind CKVMsg::CreateFrom and CreateFromEqually.
 int CopyMessage(CKVMsg& self, CKVMsg& source, bool equally);
 
-bool IsLinkKind(BYTE kind);
+// Ties, slurs and tuplets: symbols that link others, which a copy or a
+// read finishes once everything they link is in place.
+inline bool IsLinkKind(BYTE kind)
+{
+    return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
+}
 
 // A new symbol of the class that a copy of source needs (a chord symbol for
 // kind 69), initialised in the holder's system under the holder; null after

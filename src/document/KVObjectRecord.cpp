@@ -5,6 +5,7 @@
 
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
 #include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
@@ -131,11 +132,6 @@ bool CollectChildren(CKVObject& node, ChildList& out)
         ++i;
     }
     return out.Count() <= kMaxChildren;
-}
-
-bool IsLinkKind(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
 }
 
 // Symbols nest a few levels deep in a score (measure, beam group, chord,
@@ -279,7 +275,7 @@ int CKVObject::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         }
         ref->dwMsgId = msg->m_dwMsgId;
         // Keyed by the id the other end note names the symbol by.
-        if (IsLinkKind(msg->m_byKind))
+        if (kvcopy::IsLinkKind(msg->m_byKind))
             SetCopyPtrMap(stored, msg->m_dwMsgId);
         m_arrMsgRef.Add(ref);
     }

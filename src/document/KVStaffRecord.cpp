@@ -25,10 +25,13 @@ namespace {
 constexpr WORD kMinSizePercent = 50;
 constexpr WORD kMaxSizePercent = 200;
 
-// The measure buffer of the file form starts at this size.
-constexpr DWORD kMeasBufferStart = 1000;
 // The measure bytes gathered before they go to the file.
 constexpr DWORD kMeasFlushBytes = 64 * 1024;
+// The measure buffer of the file form starts at this size: room for the
+// bytes gathered and a long measure after them, so that it seldom grows
+// (each growth copies what it holds). It stays below the size from which
+// the C library maps every block afresh from the system.
+constexpr DWORD kMeasBufferStart = kMeasFlushBytes + 32 * 1024;
 
 void FillRecord(const CKVStaff& s, unsigned char* r)
 {

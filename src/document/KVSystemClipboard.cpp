@@ -4,6 +4,7 @@
 
 #include "model/KVSystem.h"
 
+#include "document/DeepCopy.h"
 #include "document/KVDoc.h"
 #include "document/RecordIO.h"
 #include "model/KVMsg.h"
@@ -17,11 +18,6 @@ namespace {
 
 constexpr DWORD kTagOffset = 4;
 constexpr DWORD kRecordOffset = 8;
-
-bool IsLinkKind(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
-}
 
 // Drops every reference of holder to id; frees nothing.
 void Unlink(CKVObject& holder, DWORD id)
@@ -45,7 +41,7 @@ void DropForeignRefs(CKVSystem& system, CKVMsg& note)
         if (!ref || ref->byOwner)
             continue;
         const CKVMsg* target = system.GetMsgFromMap(ref->dwMsgId);
-        if (target && IsLinkKind(target->m_byKind))
+        if (target && kvcopy::IsLinkKind(target->m_byKind))
             continue;
         delete ref;
         note.m_arrMsgRef.RemoveAt(i);
