@@ -298,8 +298,26 @@ bool ShowsRhythmHandle(CKVMsg& msg)
 
 bool GrowHandles(CKVObject& node, int count)
 {
+    const int missing = count - node.m_arrCtrlPoint.GetSize();
+    if (missing <= 0)
+        return true;
     // The list takes its room once rather than growing handle by handle.
     node.m_arrCtrlPoint.Reserve(count);
+#ifndef KV_POOL_PLAIN
+    // The missing handles come in one block, a counted allocation. (Where
+    // every block is a plain heap block, so that a handle used after its
+    // deletion is seen, each keeps a block of its own.)
+    if (missing > 1 && missing <= CKVCtrlPoint::kMostShared) {
+        CKVCtrlPoint* made[CKVCtrlPoint::kMostShared];
+        if (KvAllocationFails() || !CKVCtrlPoint::MakeShared(missing, made)) {
+            ReportOutOfMemory(1);
+            return false;
+        }
+        for (int i = 0; i < missing; ++i)
+            node.m_arrCtrlPoint.Add(made[i]);
+        return true;
+    }
+#endif
     while (node.m_arrCtrlPoint.GetSize() < count) {
         CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>();
         if (!handle)
