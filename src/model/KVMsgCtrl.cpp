@@ -298,16 +298,18 @@ bool ShowsRhythmHandle(CKVMsg& msg)
 
 bool GrowHandles(CKVObject& node, int count)
 {
-    const int missing = count - node.m_arrCtrlPoint.GetSize();
+    const int have = node.m_arrCtrlPoint.GetSize();
+    const int missing = count - have;
     if (missing <= 0)
         return true;
-    // The list takes its room once rather than growing handle by handle.
-    node.m_arrCtrlPoint.Reserve(count);
 #ifndef KV_POOL_PLAIN
     // The missing handles come in one block, a counted allocation. (Where
     // every block is a plain heap block, so that a handle used after its
     // deletion is seen, each keeps a block of its own.)
     if (missing > 1 && missing <= CKVCtrlPoint::kMostShared) {
+        // The list takes its room first: should that throw, no block is
+        // lost.
+        node.m_arrCtrlPoint.Reserve(count);
         CKVCtrlPoint* made[CKVCtrlPoint::kMostShared];
         if (KvAllocationFails() || !CKVCtrlPoint::MakeShared(missing, made)) {
             ReportOutOfMemory(1);
@@ -318,6 +320,8 @@ bool GrowHandles(CKVObject& node, int count)
         return true;
     }
 #endif
+    // The list takes its room once rather than growing handle by handle.
+    node.m_arrCtrlPoint.Reserve(count);
     while (node.m_arrCtrlPoint.GetSize() < count) {
         CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>();
         if (!handle)

@@ -80,6 +80,16 @@ private:
         std::int64_t num = 0;
         std::int64_t den = 1;
         PlayFraction(msg, num, den);
+        // The sum is kept over the lcm of the denominators added, unreduced
+        // (Start only rounds it), so most entries find their denominator a
+        // divisor of the sum's and need no common divisor worked out.
+        if (den > 0 && m_den % den == 0) {
+            std::int64_t scaled = 0;
+            if (__builtin_mul_overflow(num, m_den / den, &scaled) || __builtin_add_overflow(m_num, scaled, &scaled))
+                return false;
+            m_num = scaled;
+            return true;
+        }
         const std::int64_t g = std::gcd(m_den, den);
         std::int64_t newDen = 0;
         std::int64_t left = 0;
@@ -88,9 +98,8 @@ private:
         if (__builtin_mul_overflow(m_den / g, den, &newDen) || __builtin_mul_overflow(m_num, den / g, &left) ||
             __builtin_mul_overflow(num, m_den / g, &right) || __builtin_add_overflow(left, right, &newNum))
             return false;
-        const std::int64_t r = std::gcd(newNum, newDen);
-        m_num = newNum / r;
-        m_den = newDen / r;
+        m_num = newNum;
+        m_den = newDen;
         return true;
     }
 
