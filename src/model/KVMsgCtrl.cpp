@@ -298,28 +298,6 @@ bool ShowsRhythmHandle(CKVMsg& msg)
 
 bool GrowHandles(CKVObject& node, int count)
 {
-    const int have = node.m_arrCtrlPoint.GetSize();
-    const int missing = count - have;
-    if (missing <= 0)
-        return true;
-#ifndef KV_POOL_PLAIN
-    // The missing handles come in one block, a counted allocation. (Where
-    // every block is a plain heap block, so that a handle used after its
-    // deletion is seen, each keeps a block of its own.)
-    if (missing > 1 && missing <= CKVCtrlPoint::kMostShared) {
-        // The list takes its room first: should that throw, no block is
-        // lost.
-        node.m_arrCtrlPoint.Reserve(count);
-        CKVCtrlPoint* made[CKVCtrlPoint::kMostShared];
-        if (KvAllocationFails() || !CKVCtrlPoint::MakeShared(missing, made)) {
-            ReportOutOfMemory(1);
-            return false;
-        }
-        for (int i = 0; i < missing; ++i)
-            node.m_arrCtrlPoint.Add(made[i]);
-        return true;
-    }
-#endif
     // The list takes its room once rather than growing handle by handle.
     node.m_arrCtrlPoint.Reserve(count);
     while (node.m_arrCtrlPoint.GetSize() < count) {
