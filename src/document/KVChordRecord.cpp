@@ -11,6 +11,7 @@
 #include "model/NewObject.h"
 
 #include <new>
+#include <typeinfo>
 
 namespace {
 
@@ -75,6 +76,10 @@ void PackChordWords(CKVMsg* msg)
 
 int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capacity)
 {
+    // A score's chord symbols are of the class itself: a type compare finds
+    // them without the search of a cast.
+    if (msg && typeid(*msg) == typeid(CChordSymbol))
+        return static_cast<CChordSymbol*>(msg)->WriteToMem(buffer, used, capacity);
     if (CChordSymbol* chord = dynamic_cast<CChordSymbol*>(msg))
         return chord->WriteToMem(buffer, used, capacity);
     // The reader expects a chord part after every kind-69 child; a symbol

@@ -14,7 +14,6 @@
 #include "model/NewObject.h"
 #include "model/TickMath.h"
 #include "timing/MeasStartTimes.h"
-#include "timing/MsgTimeOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -82,15 +81,6 @@ std::vector<std::pair<BYTE, DWORD>> TimedEntriesByVoice(CKVMeas& meas, const std
     return entries;
 }
 
-// Whether the measure's walk list is in strictly rising time order by the
-// sort keys as they stand now. A list sorted again would then come out the
-// same whatever order its entries were gathered in.
-bool StrictlyInTimeOrder(CKVMeas& meas)
-{
-    pSortSystem = meas.m_pSystem;
-    return IsStrictlyInMsgTimeOrder(meas.m_arrWalk);
-}
-
 } // namespace
 
 namespace kvrec {
@@ -114,17 +104,18 @@ void TimeReadMeasure(CKVMeas& meas)
         return false;
     });
     // Timing makes no tremolo work where the look above found none.
+    bool strictOrder = false;
     if (tremolos)
         meas.UpdateStartTime(0, 0, 0, kPerformedStartStays);
     else
-        PlaceStartTimes(meas, 0, kPerformedStartStays);
+        PlaceStartTimes(meas, 0, kPerformedStartStays, &strictOrder);
     bool settled = !tremolos;
     for (int i = 0; settled && i < meas.m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = measplace::ChildAt(meas, i);
         if (msg && msg->m_byKind == MSG_BEAM && msg->GetMsgNum() == 0)
             settled = false;
     }
-    if (settled && !StrictlyInTimeOrder(meas)) {
+    if (settled && !strictOrder) {
         const auto before = TimedEntriesByVoice(meas, measplace::WalkIds(meas));
         // Without anything left to remove this only sorts the walk again.
         meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);

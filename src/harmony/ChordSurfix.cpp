@@ -8,6 +8,8 @@
 #include "model/TextHelpers.h"
 
 #include <cstring>
+#include <string>
+#include <string_view>
 
 CChordSurfixProc procChordSurfix;
 CChordSurfixProc procCustomSurfix;
@@ -22,6 +24,12 @@ void ResetSurfixDictionaries()
 }
 
 KvProcessReset s_reset("chord suffix dictionaries", &ResetSurfixDictionaries);
+
+// The bytes of a string, embedded NULs included.
+std::string_view View(const CString& text)
+{
+    return {static_cast<LPCTSTR>(text), static_cast<size_t>(text.GetLength())};
+}
 
 bool IsDigit(char ch)
 {
@@ -85,6 +93,11 @@ void CChordSurfixInfo::AddInfo(BYTE code)
     m_arrInfo.Add(code);
 }
 
+void CChordSurfixInfo::Reserve(int count)
+{
+    m_arrInfo.Reserve(count);
+}
+
 void CChordSurfixInfo::InsertHead(BYTE code)
 {
     m_arrInfo.InsertAt(0, code);
@@ -102,10 +115,8 @@ int CChordSurfixInfo::IsEmpty() const
 
 // --- CChordSurfix -----------------------------------------------------------
 
-CChordSurfix::CChordSurfix()
-{
-    SetRealName(CString());
-}
+// An empty name derives nothing: every field keeps its initial value.
+CChordSurfix::CChordSurfix() = default;
 
 void CChordSurfix::SetRealName(const CString& name)
 {
@@ -123,9 +134,14 @@ void CChordSurfix::ResetNames()
 
 void CChordSurfix::RealToShortName()
 {
-    m_strShortName = m_strRealName;
-    m_strShortName.Remove('~');
-    m_strShortName.Remove('_');
+    const std::string_view name = View(m_strRealName);
+    std::string shortName;
+    shortName.reserve(name.size());
+    for (const char ch : name) {
+        if (ch != '~' && ch != '_')
+            shortName += ch;
+    }
+    m_strShortName = CString(std::string_view(shortName));
 }
 
 int CChordSurfix::IsTension(const CString& text) const
@@ -165,17 +181,21 @@ void CChordSurfix::AnalyzeName()
     if (length == 0)
         return;
 
+    // The parts are gathered as plain strings and stored once.
+    const std::string_view text = View(name);
+    std::string main;
+    std::string upper;
     bool raised = false;
     int pos = 0;
-    if (name.GetAt(0) == '~') {
+    if (text[0] == '~') {
         raised = true;
         pos = 1;
-    } else if (name.GetAt(0) == '_') {
+    } else if (text[0] == '_') {
         pos = 1;
     }
     while (pos < length) {
         int separator = pos;
-        while (separator < length && name.GetAt(separator) != '~' && name.GetAt(separator) != '_')
+        while (separator < length && text[separator] != '~' && text[separator] != '_')
             ++separator;
         if (separator == pos) {
             // On a separator with nothing before it: step over it, and the
@@ -183,22 +203,29 @@ void CChordSurfix::AnalyzeName()
             ++pos;
             continue;
         }
-        const CString part = name.Mid(pos, separator - pos);
-        if (!raised)
-            m_strMain += part;
-        else if (IsTension(part))
-            m_strTension = part;
-        else
-            m_strUpper += part;
+        const std::string_view part = text.substr(static_cast<size_t>(pos), static_cast<size_t>(separator - pos));
+        if (!raised) {
+            main += part;
+        } else {
+            const CString raisedPart(part);
+            if (IsTension(raisedPart))
+                m_strTension = raisedPart;
+            else
+                upper += part;
+        }
         if (separator == length)
             break;
-        raised = name.GetAt(separator) == '~';
+        raised = text[separator] == '~';
         pos = separator + 1;
     }
 
     // A major chord draws no suffix at all.
-    if (m_strMain.Find("(major)") >= 0)
+    if (main.find("(major)") != std::string::npos) {
         ResetNames();
+        return;
+    }
+    m_strMain = CString(std::string_view(main));
+    m_strUpper = CString(std::string_view(upper));
 
     if (m_strTension.IsEmpty())
         return;
@@ -259,6 +286,7 @@ int CChordSurfix::ReadFromMem(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
     }
     SetRealName(name);
+    m_Info.Reserve(m_Info.GetSize() + count);
     for (int i = 0; i < count; ++i)
         m_Info.AddInfo(codes[i]);
     return 1;
@@ -308,6 +336,8 @@ CChordSurfix* CChordSurfixProc::GetNextSurfix(POSITION& position) const
 
 POSITION CChordSurfixProc::FindSurfixShortName(const CString& name) const
 {
+    if (m_listSurfix.IsEmpty())
+        return nullptr;
     const CString wanted = WithoutBlanks(name);
     for (POSITION position = m_listSurfix.GetHeadPosition(); position != nullptr;) {
         const POSITION here = position;
@@ -319,6 +349,8 @@ POSITION CChordSurfixProc::FindSurfixShortName(const CString& name) const
 
 POSITION CChordSurfixProc::FindSurfixRealName(const CString& name) const
 {
+    if (m_listSurfix.IsEmpty())
+        return nullptr;
     const CString wanted = WithoutBlanks(name);
     for (POSITION position = m_listSurfix.GetHeadPosition(); position != nullptr;) {
         const POSITION here = position;

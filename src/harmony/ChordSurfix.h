@@ -17,6 +17,8 @@ public:
     BYTE GetAt(int index) const;
     int GetSize() const;
     void AddInfo(BYTE code);
+    // Room for count codes in all, so that adding them allocates once.
+    void Reserve(int count);
     void InsertHead(BYTE code);
     void Reset();
     int IsEmpty() const;

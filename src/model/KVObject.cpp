@@ -242,7 +242,9 @@ CKVMsg* CKVObject::GetMsg(short index)
 
 short CKVObject::SetHead(short length, unsigned char* bytes)
 {
-    KvPoolFree(m_pHead);
+    // A node just read has no head yet: no call to free nothing.
+    if (m_pHead)
+        KvPoolFree(m_pHead);
     m_pHead = nullptr;
     m_wHeadLen = 0;
     if (length < 1)

@@ -57,13 +57,15 @@ public:
     void RemoveMsgFromMap(DWORD id);
     void RemoveMsgAll();
     // The fresh id of a stored id of an image being read; 0 when it has none
-    // and create is 0. Inline for an id the table already knows.
+    // and create is 0. Inline for an id within the table, which every
+    // reference and symbol of a read asks for.
     DWORD GetKey(DWORD oldId, int create)
     {
         if (oldId < static_cast<DWORD>(m_arrKey.GetSize())) {
-            const DWORD known = m_arrKey.GetData()[oldId];
-            if (known != 0 || !create)
-                return known;
+            DWORD& entry = m_arrKey.GetData()[oldId];
+            if (entry == 0 && create)
+                entry = static_cast<DWORD>(m_arrMsgMap.Add(nullptr));
+            return entry;
         }
         return GetNewKey(oldId, create);
     }

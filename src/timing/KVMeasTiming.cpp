@@ -8,6 +8,7 @@
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
 #include "timing/MeasStartTimes.h"
+#include "timing/MsgTimeOrder.h"
 
 #include <climits>
 #include <cmath>
@@ -155,7 +156,7 @@ void CKVMeas::UpdateStartTime(BYTE voice, int, int, int passOn)
     UpdateTremolo();
 }
 
-void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn)
+void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn, bool* strictOrder)
 {
     const int midiRead = GetMidiFileRead();
     meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
@@ -189,7 +190,15 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn)
     // The first voice's pass goes over the whole walk and keeps, in walk
     // order, the notes, rests and chords that the later voices' passes
     // take; those then look at nothing else.
-    std::vector<CKVMsg*> later;
+    // At most the whole walk waits for them, so it fits where the walk does.
+    CKVMsg* laterOnStack[kOnStack];
+    std::vector<CKVMsg*> laterOnHeap;
+    CKVMsg** later = laterOnStack;
+    if (resolved > kOnStack) {
+        laterOnHeap.resize(static_cast<size_t>(resolved));
+        later = laterOnHeap.data();
+    }
+    int waiting = 0;
     RunningTime firstTime;
     for (int i = 0; i < resolved; ++i) {
         CKVMsg* msg = walk[i];
@@ -200,7 +209,7 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn)
             if (msg->m_byVoice == first)
                 place(*msg, firstTime);
             else if (msg->m_byVoice > first && msg->m_byVoice <= last)
-                later.push_back(msg);
+                later[waiting++] = msg;
         } else if (msg->m_byKind == MSG_TIMED_EVENT || msg->m_byKind == MSG_MIDI) {
             // These keep their place by position, not by sequence: one pass
             // gives each its start, whatever its voice.
@@ -208,12 +217,22 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn)
             msg->UpdateStartTime(start, midiRead, passOn);
         }
     }
-    for (int v = first + 1; v <= last && !later.empty(); ++v) {
+    for (int v = first + 1; v <= last && waiting > 0; ++v) {
         RunningTime time;
-        for (CKVMsg* msg : later) {
-            if (msg->m_byVoice == v)
-                place(*msg, time);
+        for (int i = 0; i < waiting; ++i) {
+            if (later[i]->m_byVoice == v)
+                place(*later[i], time);
         }
+    }
+    if (!strictOrder)
+        return;
+    // The symbols are at hand already; an id that found none has the key of
+    // a missing symbol, which the list's own test gives.
+    if (resolved == listed) {
+        *strictOrder = IsStrictlyInMsgTimeOrder(walk, resolved);
+    } else {
+        pSortSystem = meas.m_pSystem;
+        *strictOrder = IsStrictlyInMsgTimeOrder(meas.m_arrWalk);
     }
 }
 

@@ -29,9 +29,8 @@ bool IsMarkKind(BYTE kind)
     return kind == MSG_NOTEMARK || (kind >= MSG_SLIDE1 && kind <= MSG_SLIDE4);
 }
 
-TimeKey KeyOf(DWORD id)
+TimeKey KeyOf(const CKVMsg* msg)
 {
-    CKVMsg* msg = pSortSystem ? pSortSystem->GetMsgFromMap(id) : nullptr;
     if (!msg || !msg->m_pParent)
         return {};
     const CKVMsg* place = nullptr;
@@ -42,6 +41,11 @@ TimeKey KeyOf(DWORD id)
     else
         return {};
     return {0, place->m_nPosX, msg->m_nPerformStart, IsMarkKind(msg->m_byKind) ? 0 : 1, place->m_nPosY};
+}
+
+TimeKey KeyOf(DWORD id)
+{
+    return KeyOf(pSortSystem ? pSortSystem->GetMsgFromMap(id) : nullptr);
 }
 
 int Compare(const TimeKey& a, const TimeKey& b)
@@ -112,16 +116,31 @@ void SortByMsgTime(CDWordArray& ids)
         ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
 }
 
-bool IsStrictlyInMsgTimeOrder(const CDWordArray& ids)
+namespace {
+
+template <class KeyAt>
+bool IsStrictlyRising(int count, KeyAt keyAt)
 {
     TimeKey before;
-    for (int i = 0; i < ids.GetSize(); ++i) {
-        const TimeKey key = KeyOf(ids.GetAt(i));
+    for (int i = 0; i < count; ++i) {
+        const TimeKey key = keyAt(i);
         if (i > 0 && Compare(before, key) >= 0)
             return false;
         before = key;
     }
     return true;
+}
+
+} // namespace
+
+bool IsStrictlyInMsgTimeOrder(const CDWordArray& ids)
+{
+    return IsStrictlyRising(ids.GetSize(), [&ids](int i) { return KeyOf(ids.GetAt(i)); });
+}
+
+bool IsStrictlyInMsgTimeOrder(CKVMsg* const* msgs, int count)
+{
+    return IsStrictlyRising(count, [msgs](int i) { return KeyOf(msgs[i]); });
 }
 
 int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int keepAll)

@@ -8,5 +8,7 @@
 
 class CKVMeas;
 
-// Arguments as those of CKVMeas::UpdateStartTime.
-void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn);
+// Arguments as those of CKVMeas::UpdateStartTime. With strictOrder, also
+// tells whether the walk list, timed, is in strictly rising time order by
+// the sort keys as they then stand (see MsgTimeOrder.h).
+void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn, bool* strictOrder = nullptr);

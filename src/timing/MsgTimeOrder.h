@@ -11,6 +11,8 @@
 
 #include "Platform.h"
 
+class CKVMsg;
+
 // Negative, 0 or positive as the symbol of id a comes before, with or after
 // the symbol of id b.
 int CompareMsgTime(const DWORD* a, const DWORD* b);
@@ -21,3 +23,5 @@ void SortByMsgTime(CDWordArray& ids);
 // Whether every id comes strictly before the next by CompareMsgTime, each
 // id resolved once.
 bool IsStrictlyInMsgTimeOrder(const CDWordArray& ids);
+// The same for symbols already resolved, none of them null.
+bool IsStrictlyInMsgTimeOrder(CKVMsg* const* msgs, int count);
