@@ -92,31 +92,42 @@ int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capa
     return ok;
 }
 
+CKVMsg* NewChordSymbolChild(CKVObject* holder)
+{
+    return KvNewChild<CChordSymbol>(holder->m_pSystem, OBJ_MSG, holder, holder->m_byObjKind);
+}
+
 CKVMsg* ReadChordPart(CKVObject*, CKVMsg* msg, unsigned char* buffer, DWORD* pos, DWORD* length)
 {
-    CChordSymbol* chord = KvNewReported<CChordSymbol>();
-    if (!chord) {
-        delete msg;
-        return nullptr;
-    }
-    if (msg->m_byKind == MSG_CHORDSYMBOL) {
-        TakeOver(chord, msg, true);
-        delete msg;
-        if (!chord->ReadFromMem(buffer, pos, length)) {
-            ForgetPendingRefsOf(chord);
-            delete chord;
+    CChordSymbol* chord = nullptr;
+    if (typeid(*msg) == typeid(CChordSymbol)) {
+        // Made as a chord symbol from the start: only its part is left.
+        chord = static_cast<CChordSymbol*>(msg);
+    } else {
+        chord = KvNewReported<CChordSymbol>();
+        if (!chord) {
+            delete msg;
             return nullptr;
         }
-        RefreshSuffixCodes(chord);
-        return chord;
+        if (msg->m_byKind != MSG_CHORDSYMBOL) {
+            // The older chord texts carry no chord part; converting them is
+            // the chord symbol's own business.
+            TakeOver(chord, msg, false);
+            delete msg;
+            chord->MakeFromOldChordSymbol();
+            DeleteHandles(chord);
+            chord->MakeMsgCtrlPoint();
+            return chord;
+        }
+        TakeOver(chord, msg, true);
+        delete msg;
     }
-    // The older chord texts carry no chord part; converting them is the
-    // chord symbol's own business.
-    TakeOver(chord, msg, false);
-    delete msg;
-    chord->MakeFromOldChordSymbol();
-    DeleteHandles(chord);
-    chord->MakeMsgCtrlPoint();
+    if (!chord->ReadFromMem(buffer, pos, length)) {
+        ForgetPendingRefsOf(chord);
+        delete chord;
+        return nullptr;
+    }
+    RefreshSuffixCodes(chord);
     return chord;
 }
 

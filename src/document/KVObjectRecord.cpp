@@ -9,6 +9,7 @@
 #include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
+#include "model/MsgRecord.h"
 #include "model/NewObject.h"
 
 #include <climits>
@@ -198,7 +199,11 @@ CKVMsg* ReadOwnedChild(CKVObject* holder, unsigned char* buffer, DWORD* pos, DWO
     if (!holder->m_pSystem || s_nesting >= kMaxNesting)
         return nullptr;
     NestingGuard nesting;
-    CKVMsg* msg = KvNewChild<CKVMsg>(holder->m_pSystem, OBJ_MSG, holder, holder->m_byObjKind);
+    // A chord symbol is made as one from the start; its record's first byte
+    // is its kind.
+    const bool chordSymbol = *pos < *length && buffer[*pos + msgrecord::REC_KIND] == MSG_CHORDSYMBOL;
+    CKVMsg* msg = chordSymbol ? NewChordSymbolChild(holder)
+                              : KvNewChild<CKVMsg>(holder->m_pSystem, OBJ_MSG, holder, holder->m_byObjKind);
     if (!msg)
         return nullptr;
     if (!msg->Read(buffer, pos, length)) {

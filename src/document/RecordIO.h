@@ -205,9 +205,13 @@ void PackChordWords(CKVMsg* msg);
 // The part that follows a kind-69 child: a chord symbol's own, or that of an
 // empty chord for a symbol of that kind that is no chord symbol.
 int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capacity);
-// Turns a plain symbol just read with kind 69, 22 or 23 into a chord symbol
-// in its place (reading the chord part for 69). The symbol that now stands
-// for it, or null when the read failed (both deleted).
+// A new chord symbol under holder, for a record of kind 69; null after the
+// out-of-memory report.
+CKVMsg* NewChordSymbolChild(CKVObject* holder);
+// Reads the chord part of a symbol just read with kind 69, or turns a plain
+// symbol just read with kind 69, 22 or 23 into a chord symbol in its place
+// (reading the chord part for 69). The symbol that now stands for it, or
+// null when the read failed (both deleted).
 CKVMsg* ReadChordPart(CKVObject* holder, CKVMsg* msg, unsigned char* buffer, DWORD* pos, DWORD* length);
 
 } // namespace kvrec
