@@ -121,10 +121,16 @@ private:
         std::vector<Slot> old;
         old.swap(m_slots);
         m_slots.assign(old.empty() ? kFirstSlots : old.size() * 2, Slot {});
-        m_count = 0;
+        // The keys are distinct and the table has room: each goes to the
+        // first free slot from its home, with no test for growth or for an
+        // equal key.
         for (const Slot& slot : old) {
-            if (slot.used)
-                At(slot.key) = slot.value;
+            if (!slot.used)
+                continue;
+            size_t i = Home(slot.key);
+            while (m_slots[i].used)
+                i = Next(i);
+            m_slots[i] = slot;
         }
     }
 

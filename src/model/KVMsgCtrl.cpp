@@ -13,6 +13,7 @@
 #include "model/TickMath.h"
 
 #include <initializer_list>
+#include <new>
 
 using measplace::LineSpacingOf;
 
@@ -300,6 +301,21 @@ bool GrowHandles(CKVObject& node, int count)
 {
     // The list takes its room once rather than growing handle by handle.
     node.m_arrCtrlPoint.Reserve(count);
+    // A symbol's handles come from the pool in one run where it can give
+    // one; each is still counted as an allocation of its own.
+    constexpr int kRunMost = 8;
+    const int missing = count - node.m_arrCtrlPoint.GetSize();
+    void* blocks[kRunMost];
+    const int run = missing <= kRunMost ? KvPoolAllocateRun(sizeof(CKVCtrlPoint), blocks, missing) : 0;
+    for (int i = 0; i < run; ++i) {
+        if (KvAllocationFails()) {
+            for (int j = i; j < run; ++j)
+                KvPoolFree(blocks[j]);
+            ReportOutOfMemory(1);
+            return false;
+        }
+        node.m_arrCtrlPoint.Add(::new (blocks[i]) CKVCtrlPoint());
+    }
     while (node.m_arrCtrlPoint.GetSize() < count) {
         CKVCtrlPoint* handle = KvNewReported<CKVCtrlPoint>();
         if (!handle)

@@ -36,6 +36,11 @@ inline void* KvPoolAllocate(size_t size) noexcept;
 #endif
 // Gives back a block of KvPoolAllocate; null is ignored.
 void KvPoolFree(void* block) noexcept;
+// `count` blocks of at least `size` bytes each in out, when one slab can
+// give them all at once from its unused end: count, or 0 (out untouched)
+// when it cannot, and the caller takes them one by one. Each block is an
+// ordinary block of the pool, given back with KvPoolFree on its own.
+inline int KvPoolAllocateRun(size_t size, void** out, int count) noexcept;
 
 // The heap block a slab takes; blocks of up to 1,016 bytes come from slabs,
 // larger ones are heap blocks of their own.
@@ -116,6 +121,39 @@ inline void* KvPoolAllocate(size_t size) noexcept
         }
     }
     return AllocateSlow(size);
+}
+#endif
+
+#ifndef KV_POOL_PLAIN
+// For the handles of a symbol, made three or four at a time: one look at the
+// slab instead of one per block. The slab keeps a block after the run, as
+// a single allocation does, so that it stays on its list.
+inline int KvPoolAllocateRun(size_t size, void** out, int count) noexcept
+{
+    using namespace kvpool;
+    if (count <= 0 || size > kLargestBlock - kTag)
+        return 0;
+    const size_t blockSize = (size + kTag + kAlign - 1) / kAlign * kAlign;
+    Slab* slab = classes[blockSize / kAlign].withRoom;
+    if (!slab || slab->live == 0 || slab->freed)
+        return 0;
+    const size_t run = static_cast<size_t>(count) * blockSize;
+    if (static_cast<size_t>(slab->end - slab->fresh) < run + blockSize)
+        return 0;
+    char* fresh = slab->fresh;
+    for (int i = 0; i < count; ++i, fresh += blockSize) {
+        *reinterpret_cast<Slab**>(fresh) = slab;
+        out[i] = fresh + kTag;
+    }
+    slab->fresh = fresh;
+    slab->live += static_cast<size_t>(count);
+    liveBlocks += static_cast<size_t>(count);
+    return count;
+}
+#else
+inline int KvPoolAllocateRun(size_t, void**, int) noexcept
+{
+    return 0;
 }
 #endif
 

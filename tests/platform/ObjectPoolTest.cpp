@@ -6,6 +6,7 @@
 
 #include "AllocHook.h"
 #include "ObjectPool.h"
+#include "model/KVCtrlPoint.h"
 #include "model/KVObject.h"
 
 #include <cstdint>
@@ -146,6 +147,73 @@ TEST_F(ObjectPool, CountedFailureOfAPooledClassTakesNoBlock)
     EXPECT_EQ(third->byOwner, 1);
     delete first;
     delete third;
+    EXPECT_EQ(KvPoolLiveBlocks(), live);
+}
+
+// A run comes from the unused end of one slab: its blocks are apart,
+// aligned, counted and given back one by one; a run that the slab's end
+// cannot hold is refused whole, and single blocks go on from there.
+TEST_F(ObjectPool, RunsOfBlocksAreOrdinaryBlocks)
+{
+    if (!KvPoolEnabled())
+        GTEST_SKIP() << "the pool is off under AddressSanitizer";
+    constexpr size_t kSize = 40; // a block of 48 bytes with its tag
+    const size_t live = KvPoolLiveBlocks();
+    std::vector<Block> blocks;
+    void* first = KvPoolAllocate(kSize); // the size's slab is in use from here
+    ASSERT_NE(first, nullptr);
+    blocks.push_back({static_cast<unsigned char*>(first), kSize, 1});
+    int refused = 0;
+    for (int i = 0; i < 3000 && refused < 3; ++i) {
+        void* run[4] = {};
+        if (KvPoolAllocateRun(kSize, run, 4) != 4) {
+            for (void* block : run)
+                EXPECT_EQ(block, nullptr);
+            ++refused;
+            // The slab's last blocks come one at a time.
+            void* single = KvPoolAllocate(kSize);
+            ASSERT_NE(single, nullptr);
+            blocks.push_back({static_cast<unsigned char*>(single), kSize, static_cast<unsigned char>(i)});
+            continue;
+        }
+        for (void* block : run) {
+            ASSERT_NE(block, nullptr);
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 16, 0u);
+            blocks.push_back({static_cast<unsigned char*>(block), kSize, static_cast<unsigned char>(i * 7 + 3)});
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(KvPoolLiveBlocks(), live + blocks.size());
+    for (const Block& block : blocks)
+        std::memset(block.bytes, block.fill, block.size);
+    for (const Block& block : blocks) {
+        EXPECT_TRUE(Intact(block));
+        KvPoolFree(block.bytes);
+    }
+    EXPECT_EQ(KvPoolLiveBlocks(), live);
+    void* none[2] = {};
+    EXPECT_EQ(KvPoolAllocateRun(kKvPoolLargestBlock + 1, none, 2), 0);
+    EXPECT_EQ(KvPoolAllocateRun(kSize, none, 0), 0);
+}
+
+// Handles made in one run still fail one by one: the failing one and those
+// after it are neither made nor kept.
+TEST_F(ObjectPool, HandlesOfARunFailOneByOne)
+{
+    const size_t live = KvPoolLiveBlocks();
+    {
+        CKVObject node;
+        ASSERT_TRUE(GrowHandles(node, 1));
+        KvFailAllocationAfter(2);
+        EXPECT_FALSE(GrowHandles(node, 5));
+        ASSERT_EQ(node.m_arrCtrlPoint.GetSize(), 2);
+        EXPECT_NE(node.m_arrCtrlPoint.GetAt(1), nullptr);
+        EXPECT_TRUE(GrowHandles(node, 5));
+        EXPECT_EQ(node.m_arrCtrlPoint.GetSize(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(node.m_arrCtrlPoint.GetAt(i)->m_wKind, 0);
+        DeleteHandles(node);
+    }
     EXPECT_EQ(KvPoolLiveBlocks(), live);
 }
 
