@@ -35,6 +35,9 @@ void RecordUpDown(CKVMeas& meas, CKVMsg& msg, int depth)
     }
     if (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_REST)
         return;
+    // Most notes stay on their staff: nothing to list, nor to look for.
+    if (!(msg.m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN)))
+        return;
     const DWORD id = msg.m_dwMsgId;
     if (id == 0 || Lists(meas.m_arrUpMsg, id) || Lists(meas.m_arrDownMsg, id))
         return;
