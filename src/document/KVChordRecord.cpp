@@ -60,13 +60,22 @@ void RefreshSuffixCodes(CChordSymbol* chord)
         chord->m_Surfix.SetInfo(entry->GetInfo());
 }
 
+// A chord symbol of the class itself, found by a type compare; a class
+// derived from it by the cast.
+CChordSymbol* AsChordSymbol(CKVMsg* msg)
+{
+    if (msg && typeid(*msg) == typeid(CChordSymbol))
+        return static_cast<CChordSymbol*>(msg);
+    return dynamic_cast<CChordSymbol*>(msg);
+}
+
 } // namespace
 
 namespace kvrec {
 
 void PackChordWords(CKVMsg* msg)
 {
-    CChordSymbol* chord = dynamic_cast<CChordSymbol*>(msg);
+    CChordSymbol* chord = AsChordSymbol(msg);
     if (!chord)
         return;
     chord->m_dwWord = static_cast<DWORD>(static_cast<WORD>(chord->m_nRoot)) |
@@ -76,11 +85,7 @@ void PackChordWords(CKVMsg* msg)
 
 int WriteChordPart(CKVMsg* msg, unsigned char*& buffer, DWORD* used, DWORD* capacity)
 {
-    // A score's chord symbols are of the class itself: a type compare finds
-    // them without the search of a cast.
-    if (msg && typeid(*msg) == typeid(CChordSymbol))
-        return static_cast<CChordSymbol*>(msg)->WriteToMem(buffer, used, capacity);
-    if (CChordSymbol* chord = dynamic_cast<CChordSymbol*>(msg))
+    if (CChordSymbol* chord = AsChordSymbol(msg))
         return chord->WriteToMem(buffer, used, capacity);
     // The reader expects a chord part after every kind-69 child; a symbol
     // of that kind that is no chord symbol gets an empty chord's.

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <new>
+#include <typeinfo>
 
 using namespace kvrec;
 using namespace staffrecord;
@@ -60,6 +61,52 @@ bool HasStaffNameChild(CKVStaff& staff)
     return false;
 }
 
+// A memory file of the class itself lends its storage, and the measures are
+// written into it in place. A class derived from it may do more on each
+// write (fail when a disk would be full, say): it is written to as any file.
+CMemFile* PlainMemoryFile(CFile* file)
+{
+    return typeid(*file) == typeid(CMemFile) ? static_cast<CMemFile*>(file) : nullptr;
+}
+
+// The storage of a memory file while it is lent: given back however the
+// writing ends, as long as the measures written whole.
+struct AppendLoan {
+    explicit AppendLoan(CMemFile& lender) : file(lender), lent(lender.BeginAppend(block, used, capacity)), kept(used) {}
+    ~AppendLoan()
+    {
+        if (lent)
+            file.EndAppend(block, kept, capacity);
+    }
+    AppendLoan(const AppendLoan&) = delete;
+    AppendLoan& operator=(const AppendLoan&) = delete;
+
+    CMemFile& file;
+    BYTE* block = nullptr;
+    DWORD used = 0;
+    DWORD capacity = 0;
+    const bool lent;
+    DWORD kept;
+};
+
+// The measures of a staff appended in place to a memory file: 1, 0 when a
+// measure could not be written, -1 when the file lends nothing.
+int WriteMeasuresInPlace(CKVStaff& staff, CMemFile& file, DWORD& length)
+{
+    AppendLoan loan(file);
+    if (!loan.lent)
+        return -1;
+    const DWORD start = loan.used;
+    int ok = 1;
+    for (int i = 0; ok && i < staff.m_arrMeas.GetSize(); ++i) {
+        ok = staff.m_arrMeas.GetAt(i)->Write(loan.block, &loan.used, &loan.capacity);
+        if (ok)
+            loan.kept = loan.used;
+    }
+    length += loan.kept - start;
+    return ok ? 1 : 0;
+}
+
 } // namespace
 
 int CKVStaff::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
@@ -86,6 +133,12 @@ int CKVStaff::Write(CFile* file, DWORD& length)
     FillRecord(*this, record);
     file->Write(record, kStaffRecord);
     length += kStaffRecord;
+
+    if (CMemFile* memory = PlainMemoryFile(file)) {
+        const int written = WriteMeasuresInPlace(*this, *memory, length);
+        if (written >= 0)
+            return written;
+    }
 
     // One buffer for the measures, handed to the file whenever it holds
     // kMeasFlushBytes or more, and once more at the end: few large writes

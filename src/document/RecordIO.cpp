@@ -54,11 +54,12 @@ bool Writer::Grow(size_t n)
 
 bool Writer::Append(const void* data, size_t n)
 {
-    unsigned char* p = Append(n);
-    if (!p)
+    // The bytes are copied over the room at once: no clearing first.
+    if (!Reserve(n))
         return false;
     if (n > 0)
-        std::memcpy(p, data, n);
+        std::memcpy(m_buffer + *m_used, data, n);
+    *m_used += static_cast<DWORD>(n);
     return true;
 }
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -319,6 +321,11 @@ CMemFile::CMemFile(BYTE* buffer, UINT bufferSize, UINT growBytes)
     m_length = growBytes == 0 ? m_bufferSize : 0;
 }
 
+CMemFile::~CMemFile()
+{
+    std::free(m_storage);
+}
+
 BOOL CMemFile::Open(LPCTSTR fileName, UINT /*openFlags*/, CFileException* error)
 {
     if (error)
@@ -328,20 +335,50 @@ BOOL CMemFile::Open(LPCTSTR fileName, UINT /*openFlags*/, CFileException* error)
 
 void CMemFile::Reserve(DWORD size)
 {
-    const DWORD capacity = m_buffer ? m_bufferSize : static_cast<DWORD>(m_storage.size());
+    const DWORD capacity = m_buffer ? m_bufferSize : m_storageSize;
     if (size <= capacity)
         return;
     if (m_growBytes == 0)
         throw CFileException(CFileException::diskFull, ENOSPC);
     uint64_t wanted = (static_cast<uint64_t>(size) + m_growBytes - 1) / m_growBytes * m_growBytes;
+    // At least doubling, so that a file written in many pieces is copied a
+    // bounded number of times in all.
+    wanted = std::max<uint64_t>(wanted, 2 * static_cast<uint64_t>(m_storageSize));
     wanted = std::min<uint64_t>(wanted, UINT32_MAX);
-    if (m_buffer) {
-        // Outgrown the caller's buffer: continue in storage of our own.
-        m_storage.assign(m_buffer, m_buffer + m_length);
-        m_buffer = nullptr;
-        m_bufferSize = 0;
-    }
-    m_storage.resize(static_cast<size_t>(wanted));
+    BYTE* grown = static_cast<BYTE*>(std::malloc(static_cast<size_t>(wanted)));
+    if (!grown)
+        throw std::bad_alloc();
+    // Outgrown the caller's buffer, or our own block: the bytes move on.
+    if (m_length > 0)
+        std::memcpy(grown, Data(), m_length);
+    std::free(m_storage);
+    m_storage = grown;
+    m_storageSize = static_cast<DWORD>(wanted);
+    m_buffer = nullptr;
+    m_bufferSize = 0;
+}
+
+bool CMemFile::BeginAppend(BYTE*& block, DWORD& used, DWORD& capacity)
+{
+    if (m_buffer || m_growBytes == 0 || m_lent || m_position != m_length)
+        return false;
+    block = m_storage;
+    used = m_length;
+    capacity = m_storageSize;
+    m_storage = nullptr;
+    m_storageSize = 0;
+    m_lent = true;
+    return true;
+}
+
+void CMemFile::EndAppend(BYTE* block, DWORD used, DWORD capacity)
+{
+    std::free(m_storage);
+    m_storage = block;
+    m_storageSize = block ? capacity : 0;
+    m_length = block ? std::min(used, capacity) : 0;
+    m_position = m_length;
+    m_lent = false;
 }
 
 UINT CMemFile::Read(void* buffer, UINT count)
@@ -421,8 +458,9 @@ void CMemFile::Flush()
 
 void CMemFile::Close()
 {
-    m_storage.clear();
-    m_storage.shrink_to_fit();
+    std::free(m_storage);
+    m_storage = nullptr;
+    m_storageSize = 0;
     m_buffer = nullptr;
     m_bufferSize = 0;
     m_length = 0;

@@ -100,7 +100,7 @@ class CMemFile : public CFile {
 public:
     explicit CMemFile(UINT growBytes = 1024);
     CMemFile(BYTE* buffer, UINT bufferSize, UINT growBytes = 0);
-    ~CMemFile() override = default;
+    ~CMemFile() override;
 
     // A memory file has no name to open.
     BOOL Open(LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr) override;
@@ -116,15 +116,29 @@ public:
     void Close() override;
     void Abort() override;
 
+    // Not of the class library: the file's own storage lent to a writer that
+    // appends many small records, so that it writes them in place instead of
+    // handing the file copies. `block` is a malloc block of `capacity` bytes
+    // whose first `used` bytes are the file; the writer may replace it by a
+    // larger malloc block (copying those bytes and freeing the old one), as
+    // the record writers grow their buffers. The file is not to be used until
+    // EndAppend gives the block back, `used` bytes long, with the position at
+    // its end. False, with nothing lent, for a file over a caller's buffer, a
+    // file that may not grow, and a file not positioned at its end.
+    bool BeginAppend(BYTE*& block, DWORD& used, DWORD& capacity);
+    void EndAppend(BYTE* block, DWORD used, DWORD capacity);
+
 private:
     void Reserve(DWORD size);
-    BYTE* Data() { return m_buffer ? m_buffer : m_storage.data(); }
-    const BYTE* Data() const { return m_buffer ? m_buffer : m_storage.data(); }
+    BYTE* Data() { return m_buffer ? m_buffer : m_storage; }
+    const BYTE* Data() const { return m_buffer ? m_buffer : m_storage; }
 
     UINT m_growBytes;
     BYTE* m_buffer = nullptr; // the caller's buffer, when there is one
     DWORD m_bufferSize = 0;
-    std::vector<BYTE> m_storage;
+    BYTE* m_storage = nullptr; // our own, from malloc so that it can be lent
+    DWORD m_storageSize = 0;
+    bool m_lent = false;
     DWORD m_length = 0;
     DWORD m_position = 0;
 };

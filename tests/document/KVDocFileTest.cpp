@@ -370,6 +370,24 @@ TEST_F(KVDocFileTest, SystemFileFormMatchesTheBufferForm)
     ASSERT_EQ(system->Write(&file, length), 1);
     EXPECT_EQ(length, 5 + used);
     EXPECT_EQ(FileBytes(file), expected);
+
+    // A memory file appends the measures in place, after what it holds; a
+    // class derived from it is handed them as any file is. Same bytes.
+    CMemFile after(16);
+    after.Write("12345", 5);
+    length = 0;
+    ASSERT_EQ(system->Write(&after, length), 1);
+    EXPECT_EQ(length, used);
+    EXPECT_EQ(after.GetPosition(), 5 + used);
+    Bytes withPrefix {'1', '2', '3', '4', '5'};
+    withPrefix.insert(withPrefix.end(), expected.begin(), expected.end());
+    EXPECT_EQ(FileBytes(after), withPrefix);
+
+    struct DerivedFile : CMemFile {};
+    DerivedFile derived;
+    length = 0;
+    ASSERT_EQ(system->Write(&derived, length), 1);
+    EXPECT_EQ(FileBytes(derived), expected);
 }
 
 TEST_F(KVDocFileTest, WholeFileReadsThroughTheLeadingPart)

@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -166,6 +167,51 @@ TEST_F(FileTest, MemFileOverACallersBuffer)
     EXPECT_EQ(growing.Read(out, 6), 6u);
     EXPECT_EQ(std::string(out, 6), "abcdef");
     EXPECT_EQ(room[0], 0) << "the outgrown buffer is left alone";
+}
+
+// A writer that appends in place borrows the file's storage and may put a
+// larger block of its own in its place; the file takes that block back.
+// A file over a caller's buffer, one that may not grow and one not at its
+// end lend nothing.
+TEST_F(FileTest, MemFileLendsItsStorageToAppendInPlace)
+{
+    CMemFile file(4);
+    file.Write("abc", 3);
+    BYTE* block = nullptr;
+    DWORD used = 0;
+    DWORD capacity = 0;
+    ASSERT_TRUE(file.BeginAppend(block, used, capacity));
+    EXPECT_EQ(used, 3u);
+    ASSERT_GE(capacity, 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(block), 3), "abc");
+    BYTE* other = nullptr;
+    DWORD otherUsed = 0;
+    DWORD otherCapacity = 0;
+    EXPECT_FALSE(file.BeginAppend(other, otherUsed, otherCapacity)) << "lent once at a time";
+
+    // Grown as the record writers grow their buffers.
+    auto* grown = static_cast<BYTE*>(std::malloc(64));
+    ASSERT_NE(grown, nullptr);
+    std::memcpy(grown, block, used);
+    std::free(block);
+    std::memcpy(grown + used, "defgh", 5);
+    file.EndAppend(grown, used + 5, 64);
+    EXPECT_EQ(file.GetLength(), 8u);
+    EXPECT_EQ(file.GetPosition(), 8u);
+    file.Write("!", 1);
+    file.SeekToBegin();
+    char out[9] = {};
+    EXPECT_EQ(file.Read(out, 9), 9u);
+    EXPECT_EQ(std::string(out, 9), "abcdefgh!");
+
+    file.Seek(2, CFile::begin);
+    EXPECT_FALSE(file.BeginAppend(block, used, capacity)) << "not at its end";
+    CMemFile fixedSize(0);
+    EXPECT_FALSE(fixedSize.BeginAppend(block, used, capacity)) << "may not grow";
+    BYTE bytes[4] = {};
+    CMemFile overBuffer(bytes, sizeof bytes, 8);
+    EXPECT_FALSE(overBuffer.BeginAppend(block, used, capacity)) << "the caller's buffer";
+    EXPECT_EQ(file.GetLength(), 9u);
 }
 
 } // namespace
