@@ -91,18 +91,28 @@ namespace kvrec {
 // change anything: no tremolo to check, no beam group emptied by the first
 // pass, and the walk sorted again keeps every voice's notes in the same
 // order (then each gets the same start). Otherwise they run as they are.
-void TimeReadMeasure(CKVMeas& meas)
+void TimeReadMeasure(CKVMeas& meas, CKVMsg* const* children, int count)
 {
-    const bool tremolos = measplace::HoldsTremoloWork(meas);
     // The play times of all voices. Every note, rest and chord child is in
     // the walk of the start-time pass below, which works its play time out
     // again before it is used, so here only the other children get theirs
     // (a beam group sums its members).
-    tickmath::ForEachChild(meas, [](CKVMsg* msg, short) {
-        if (!tickmath::IsNoteRestChord(*msg))
-            msg->CalcPlayTime();
-        return false;
-    });
+    bool tremolos = false;
+    if (children) {
+        for (int i = 0; i < count; ++i) {
+            CKVMsg* msg = children[i];
+            tremolos = tremolos || msg->m_byKind == MSG_TREMOLO || msg->IsTremoloNote();
+            if (!tickmath::IsNoteRestChord(*msg))
+                msg->CalcPlayTime();
+        }
+    } else {
+        tremolos = measplace::HoldsTremoloWork(meas);
+        tickmath::ForEachChild(meas, [](CKVMsg* msg, short) {
+            if (!tickmath::IsNoteRestChord(*msg))
+                msg->CalcPlayTime();
+            return false;
+        });
+    }
     // Timing makes no tremolo work where the look above found none.
     bool strictOrder = false;
     if (tremolos)
@@ -168,6 +178,11 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
 
     ReserveRefs(*this, count);
+    // The children as they are read, in list order (a count is a byte): the
+    // passes below take them from here rather than looking each up again.
+    CKVMsg* children[256];
+    int listed = 0;
+    const bool fresh = GetMsgNum() == 0;
     for (int i = 0; i < count; ++i) {
         const unsigned char* r = in.Take(kRefSize);
         if (!r)
@@ -193,12 +208,16 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         ref->dwMsgId = msg->m_dwMsgId;
         ref->byOwner = r[4];
         m_arrMsgRef.Add(ref);
+        children[listed++] = msg;
     }
 
+    // Empty groups go; the others are placed in this measure. Reading a
+    // child removes no other, so the children read are the list as it is.
+    const bool atHand = fresh && listed == GetMsgNum();
     short i = 0;
     while (i < GetMsgNum()) {
         const short before = GetMsgNum();
-        CKVMsg* msg = GetMsg(i);
+        CKVMsg* msg = atHand ? children[i] : GetMsg(i);
         if (!msg) {
             if (GetMsgNum() >= before)
                 ++i;
@@ -206,6 +225,10 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         }
         if ((msg->m_byKind == MSG_BEAM || msg->m_byKind == MSG_CHORD) && msg->GetMsgNum() == 0) {
             RemoveMsgAt(i);
+            if (atHand) {
+                std::copy(children + i + 1, children + listed, children + i);
+                --listed;
+            }
             continue;
         }
         if (IsTimedKind(msg->m_byKind)) {
@@ -227,7 +250,10 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (m_nTimeNum == 0 || m_nTimeDen == 0)
         return 0;
     CalcWholeCount();
-    TimeReadMeasure(*this);
+    if (atHand && listed == GetMsgNum())
+        TimeReadMeasure(*this, children, listed);
+    else
+        TimeReadMeasure(*this);
 
     ReportReadProgress(doc, *pos);
     // Layout makes the handles again.

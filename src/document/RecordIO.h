@@ -192,8 +192,10 @@ int WriteNodePartToFile(CKVObject& node, CFile* file, DWORD& length);
 // Times every voice of a measure just read, as the measure reader does:
 // CKVMeas::UpdatePlayTime and UpdateStartTime for voice 0, then for each
 // voice 1 to 8, with the later passes skipped where they would change
-// nothing.
-void TimeReadMeasure(CKVMeas& meas);
+// nothing. `children`, when given, are the measure's children in list
+// order, all live (the reader has them at hand); without them they are
+// looked up.
+void TimeReadMeasure(CKVMeas& meas, CKVMsg* const* children = nullptr, int count = 0);
 
 // The document's load position and progress after a reader.
 void ReportReadProgress(CKVDoc* doc, DWORD pos);

@@ -344,6 +344,9 @@ TEST_F(KVRecordTest, ReaderRepairs)
     midi->m_wDuration = 0;
     AddToMeasure(meas, MSG_BEAM, 30); // a beam group with no members
     CKVMsg* gone = AddToMeasure(meas, MSG_TEXT, 40);
+    // After the group that goes: drawn on the staff below, so listed there.
+    CKVMsg* down = AddToMeasure(meas, MSG_NOTE, 50);
+    down->m_wFlag |= MSGFLAG_STAFF_DOWN;
     const int before = meas->GetMsgNum();
     // A child that left the map is left out, and the count says so.
     Master()->m_arrMsgMap.SetAt(static_cast<int>(gone->m_dwMsgId), nullptr);
@@ -361,6 +364,10 @@ TEST_F(KVRecordTest, ReaderRepairs)
     EXPECT_EQ(children[0]->GetMsg(0)->m_byKind, MSG_NOTEMARK);
     EXPECT_EQ(children[1]->m_byKind, MSG_MIDI);
     EXPECT_EQ(children[1]->m_wDuration, 1);
+    ASSERT_EQ(children[2]->m_byKind, MSG_NOTE);
+    EXPECT_EQ(children[2]->m_pParent, back);
+    ASSERT_EQ(back->m_arrDownMsg.GetSize(), 1);
+    EXPECT_EQ(back->m_arrDownMsg.GetAt(0), children[2]->m_dwMsgId);
 }
 
 TEST_F(KVRecordTest, NoteHeadRepair)
