@@ -9,7 +9,9 @@
 #include "model/TickMath.h"
 #include "timing/MeasStartTimes.h"
 #include "timing/MsgTimeOrder.h"
+#include "timing/WalkSymbols.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -173,9 +175,15 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn, bool* strictOrder)
         walk = onHeap.data();
     }
     int resolved = 0;
-    for (int i = 0; i < listed; ++i) {
-        if (CKVMsg* msg = Lookup(meas, meas.m_arrWalk.GetAt(i)))
-            walk[resolved++] = msg;
+    if (CKVMsg* const* symbols = kvwalk::SymbolsOf(meas)) {
+        // Gathered by the walk itself, every one live.
+        std::copy(symbols, symbols + listed, walk);
+        resolved = listed;
+    } else {
+        for (int i = 0; i < listed; ++i) {
+            if (CKVMsg* msg = Lookup(meas, meas.m_arrWalk.GetAt(i)))
+                walk[resolved++] = msg;
+        }
     }
     const int first = voice == 0 ? 1 : voice;
     const int last = voice == 0 ? CKVMeas::VOICES : voice;

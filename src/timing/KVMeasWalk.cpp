@@ -8,6 +8,7 @@
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
 #include "timing/MsgTimeOrder.h"
+#include "timing/WalkSymbols.h"
 
 #include <algorithm>
 #include <new>
@@ -61,22 +62,102 @@ int Compare(const TimeKey& a, const TimeKey& b)
     return b.y - a.y;
 }
 
+// The symbols gathered beside the walk list of s_walkMeas.
+const CKVMeas* s_walkMeas = nullptr;
+std::vector<CKVMsg*> s_walkSymbols;
+
 // Appends the live ids of a neighbour's cross-staff list to the walk and
 // drops the stale ones from that list.
 void TakeCrossStaffIds(CKVMeas& meas, CDWordArray& list)
 {
     for (int i = 0; i < list.GetSize();) {
         const DWORD id = list.GetAt(i);
-        if (!meas.m_pSystem->GetMsgFromMap(id)) {
+        CKVMsg* msg = meas.m_pSystem->GetMsgFromMap(id);
+        if (!msg) {
             list.RemoveAt(i);
             continue;
         }
-        meas.m_arrWalk.Add(id);
+        kvwalk::Append(meas, id, *msg);
         ++i;
     }
 }
 
+// Entries carrying a time key, sorted stably by it: a measure's short list
+// on the stack by insertion (it is mostly in order already), a longer one
+// on the heap. fill(i) gives entry i, store(i, entry) takes the sorted ones.
+template <class Entry, class Fill, class Store>
+void SortByKeys(int count, Fill fill, Store store)
+{
+    const auto before = [](const Entry& a, const Entry& b) { return Compare(a.key, b.key) < 0; };
+    constexpr int kInsertionMost = 32;
+    Entry onStack[kInsertionMost];
+    std::vector<Entry> onHeap;
+    Entry* entries = onStack;
+    if (count > kInsertionMost) {
+        onHeap.resize(static_cast<size_t>(count));
+        entries = onHeap.data();
+        for (int i = 0; i < count; ++i)
+            entries[i] = fill(i);
+        std::stable_sort(entries, entries + count, before);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const Entry entry = fill(i);
+            int j = i;
+            for (; j > 0 && before(entry, entries[j - 1]); --j)
+                entries[j] = entries[j - 1];
+            entries[j] = entry;
+        }
+    }
+    for (int i = 0; i < count; ++i)
+        store(i, entries[i]);
+}
+
+// Sorts the walk list and the symbols gathered beside it together, keyed on
+// the symbols.
+void SortWalkBySymbols(CDWordArray& ids, std::vector<CKVMsg*>& msgs)
+{
+    struct Entry {
+        TimeKey key;
+        DWORD id;
+        CKVMsg* msg;
+    };
+    SortByKeys<Entry>(
+        ids.GetSize(), [&](int i) { return Entry {KeyOf(msgs[static_cast<size_t>(i)]), ids.GetAt(i), msgs[static_cast<size_t>(i)]}; },
+        [&](int i, const Entry& entry) {
+            ids.SetAt(i, entry.id);
+            msgs[static_cast<size_t>(i)] = entry.msg;
+        });
+}
+
 } // namespace
+
+namespace kvwalk {
+
+void Append(CKVMeas& meas, DWORD id, CKVMsg& msg)
+{
+    meas.m_arrWalk.Add(id);
+    if (&meas == s_walkMeas)
+        s_walkSymbols.push_back(&msg);
+}
+
+CKVMsg* const* SymbolsOf(const CKVMeas& meas)
+{
+    const int count = meas.m_arrWalk.GetSize();
+    if (&meas != s_walkMeas || !meas.m_pSystem || s_walkSymbols.size() != static_cast<size_t>(count))
+        return nullptr;
+    // Each id still names its symbol in the map: the symbols were live when
+    // gathered, and so they still are.
+    const CKVSystem& system = *meas.m_pSystem;
+    const DWORD slots = static_cast<DWORD>(system.m_arrMsgMap.GetSize());
+    for (int i = 0; i < count; ++i) {
+        const DWORD id = meas.m_arrWalk.GetAt(i);
+        if (id >= slots || system.m_arrMsgMap.GetData()[id] != s_walkSymbols[static_cast<size_t>(i)])
+            return nullptr;
+    }
+    return s_walkSymbols.data();
+}
+
+} // namespace kvwalk
 
 int CompareMsgTime(const DWORD* a, const DWORD* b)
 {
@@ -86,34 +167,13 @@ int CompareMsgTime(const DWORD* a, const DWORD* b)
 void SortByMsgTime(CDWordArray& ids)
 {
     // Keys are taken once; the lookups behind them are not free.
-    using Keyed = std::pair<TimeKey, DWORD>;
-    const auto before = [](const Keyed& a, const Keyed& b) { return Compare(a.first, b.first) < 0; };
-    const int count = ids.GetSize();
-    // A measure's short list is keyed on the stack and sorted by insertion,
-    // which is as stable as the merge sort and needs no buffer of its own.
-    constexpr int kInsertionMost = 32;
-    if (count <= kInsertionMost) {
-        alignas(Keyed) unsigned char storage[kInsertionMost * sizeof(Keyed)];
-        Keyed* keyed = reinterpret_cast<Keyed*>(storage);
-        for (int i = 0; i < count; ++i) {
-            const DWORD id = ids.GetAt(i);
-            Keyed entry(KeyOf(id), id);
-            int j = i;
-            for (; j > 0 && before(entry, keyed[j - 1]); --j)
-                ::new (&keyed[j]) Keyed(keyed[j - 1]);
-            ::new (&keyed[j]) Keyed(entry);
-        }
-        for (int i = 0; i < count; ++i)
-            ids.SetAt(i, keyed[i].second);
-        return;
-    }
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        keyed.emplace_back(KeyOf(ids.GetAt(i)), ids.GetAt(i));
-    std::stable_sort(keyed.begin(), keyed.end(), before);
-    for (int i = 0; i < count; ++i)
-        ids.SetAt(i, keyed[static_cast<size_t>(i)].second);
+    struct Entry {
+        TimeKey key;
+        DWORD id;
+    };
+    SortByKeys<Entry>(
+        ids.GetSize(), [&](int i) { return Entry {KeyOf(ids.GetAt(i)), ids.GetAt(i)}; },
+        [&](int i, const Entry& entry) { ids.SetAt(i, entry.id); });
 }
 
 namespace {
@@ -147,6 +207,8 @@ int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int 
 {
     m_arrWalk.RemoveAll();
     pSortSystem = m_pSystem;
+    s_walkMeas = m_pSystem ? this : nullptr;
+    s_walkSymbols.clear();
     if (!m_pSystem)
         return 0;
 
@@ -170,8 +232,14 @@ int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int 
             TakeCrossStaffIds(*this, down->m_arrUpMsg);
     }
 
-    if (sort && m_arrWalk.GetSize() > 0)
-        SortByMsgTime(m_arrWalk);
+    if (sort && m_arrWalk.GetSize() > 0) {
+        if (kvwalk::SymbolsOf(*this)) {
+            SortWalkBySymbols(m_arrWalk, s_walkSymbols);
+        } else {
+            SortByMsgTime(m_arrWalk);
+            s_walkMeas = nullptr;
+        }
+    }
     return m_arrWalk.GetSize();
 }
 

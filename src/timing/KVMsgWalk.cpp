@@ -4,6 +4,7 @@
 
 #include "model/KVMeas.h"
 #include "model/TickMath.h"
+#include "timing/WalkSymbols.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void CKVMsg::ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossSta
             if (withCrossStaff && (m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN)))
                 return;
         }
-        measure->m_arrWalk.Add(m_dwMsgId);
+        kvwalk::Append(*measure, m_dwMsgId, *this);
         tickmath::ForEachChild(*this, [&](CKVMsg* child, short index) {
             if (!keepAll && IsNoteLike(child->m_byKind)) {
                 Unlink(*this, index);
@@ -84,7 +85,7 @@ void CKVMsg::ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossSta
     switch (m_byKind) {
     case MSG_BEAM:
         if (keepAll)
-            measure->m_arrWalk.Add(m_dwMsgId);
+            kvwalk::Append(*measure, m_dwMsgId, *this);
         tickmath::ForEachChild(*this, [&](CKVMsg* member, short index) {
             member->m_wFlag = static_cast<WORD>(member->m_wFlag | MSGFLAG_BEAM_MEMBER);
             if (!keepAll && member->m_byKind == MSG_BEAM) {
@@ -97,11 +98,11 @@ void CKVMsg::ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossSta
         break;
     case MSG_CHORD:
         if (chordsWhole) {
-            measure->m_arrWalk.Add(m_dwMsgId);
+            kvwalk::Append(*measure, m_dwMsgId, *this);
             break;
         }
         if (keepAll)
-            measure->m_arrWalk.Add(m_dwMsgId);
+            kvwalk::Append(*measure, m_dwMsgId, *this);
         tickmath::ForEachChild(*this, [&](CKVMsg* member, short index) {
             if (!keepAll && (member->m_byKind == MSG_CHORD || member->m_byKind == MSG_BEAM)) {
                 Unlink(*this, index);
@@ -115,7 +116,7 @@ void CKVMsg::ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossSta
     default:
         if (!keepAll)
             break;
-        measure->m_arrWalk.Add(m_dwMsgId);
+        kvwalk::Append(*measure, m_dwMsgId, *this);
         tickmath::ForEachChild(*this, [&](CKVMsg* child, short) {
             step(child);
             return false;

@@ -4,6 +4,7 @@
 #include "support/TimingFixture.h"
 
 #include "timing/MsgTimeOrder.h"
+#include "timing/WalkSymbols.h"
 
 #include <algorithm>
 
@@ -137,6 +138,70 @@ TEST_F(WalkOrderTest, IsAStrictWeakOrder)
 
     score->System()->RemoveMsgFromMap(onStaff->m_dwMsgId);
     score->System()->RemoveMsgFromMap(orphan->m_dwMsgId);
+}
+
+// A walk sorts its list on the symbols it gathered while building it: the
+// same order as the ids sorted through the map, ties included, for a short
+// list and for one past the insertion sort's length. The symbols it hands
+// out match the list, and none are handed out once the list has changed or
+// for another measure.
+TEST_F(WalkOrderTest, AWalkSortedOnItsSymbolsMatchesItsIdsSorted)
+{
+    for (int extra : {0, 40}) {
+        SCOPED_TRACE(extra);
+        CKVMeas* m = Meas(0, extra == 0 ? 0 : 1);
+        CKVMsg* a = score->Note(m, {.x = 64});
+        score->Note(m, {.x = 64, .y = -8});
+        score->Rest(m, {.x = 32, .y = -16});
+        score->Symbol(a, MSG_NOTEMARK, 64, -40);
+        score->Symbol(m, MSG_SLIDE3, 64, 0);
+        score->Chord(m, {.x = 96}, {0, -16, -24});
+        CKVMsg* group = score->Beam(m, {.x = 16});
+        score->Note(group, {.x = 16, .code = DUR_EIGHTH});
+        score->Note(group, {.x = 40, .code = DUR_EIGHTH});
+        // Equal keys, which keep their walk order.
+        for (int i = 0; i < extra; ++i)
+            score->Symbol(m, MSG_DYNAMIC, static_cast<short>(8 * (i % 3)), 0);
+
+        m->ResetGetNextMsg(1, 0, 0, 0);
+        CDWordArray gathered;
+        gathered.Copy(m->m_arrWalk);
+        CDWordArray expected;
+        expected.Copy(gathered);
+        pSortSystem = score->System();
+        SortByMsgTime(expected);
+        // Ties in the order they were gathered.
+        auto gatheredAt = [&gathered](DWORD id) {
+            for (int i = 0; i < gathered.GetSize(); ++i) {
+                if (gathered.GetAt(i) == id)
+                    return i;
+            }
+            return -1;
+        };
+        int ties = 0;
+        for (int i = 1; i < expected.GetSize(); ++i) {
+            const DWORD before = expected.GetAt(i - 1);
+            const DWORD after = expected.GetAt(i);
+            if (CompareMsgTime(&before, &after) == 0) {
+                EXPECT_LT(gatheredAt(before), gatheredAt(after)) << i;
+                ++ties;
+            }
+        }
+        EXPECT_GE(ties, extra / 2);
+
+        const int count = m->ResetGetNextMsg(1, 1, 0, 0);
+        ASSERT_EQ(count, expected.GetSize());
+        ASSERT_GT(count, extra);
+        CKVMsg* const* symbols = kvwalk::SymbolsOf(*m);
+        ASSERT_NE(symbols, nullptr);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(m->m_arrWalk.GetAt(i), expected.GetAt(i)) << i;
+            EXPECT_EQ(symbols[i], score->System()->GetMsgFromMap(m->m_arrWalk.GetAt(i))) << i;
+        }
+        EXPECT_EQ(kvwalk::SymbolsOf(*Meas(1, 2)), nullptr);
+        m->m_arrWalk.SetAt(0, m->m_arrWalk.GetAt(1));
+        EXPECT_EQ(kvwalk::SymbolsOf(*m), nullptr);
+    }
 }
 
 } // namespace
