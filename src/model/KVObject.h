@@ -119,15 +119,16 @@ public:
     // Copies the node part of source without its children.
     void Copy(CKVObject& source);
 
-    // Fields.
+    // Fields, in an order that leaves no gaps: a score holds a node per
+    // symbol, and every eight bytes of each count.
     BYTE m_byObjKind = 1;       // 1 symbol, 2 measure, 3 staff, 4 ossia staff, 5 system
     BYTE m_byParentKind = 0;    // object kind of the parent; 7 for a page
     signed char m_cPointedCtrl = -1; // handle found by the last hit-test
     BYTE m_byCtrlCount = 0;     // handles that the node's kind gets
+    DWORD m_dwMsgId = 0;        // slot in the system's id map; 0 none
     CKVObject* m_pParent = nullptr;
     CKVSystem* m_pSystem = nullptr;
     void* m_pPage = nullptr;    // the page of a page-level symbol
-    DWORD m_dwMsgId = 0;        // slot in the system's id map; 0 none
     DWORD m_dwWord = 0;         // meaning fixed by the subclass
     WORD m_wObjWord = 0;        // meaning fixed by the subclass
     WORD m_wHeadLen = 0;
