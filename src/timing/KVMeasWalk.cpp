@@ -11,18 +11,30 @@
 #include "timing/WalkSymbols.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace {
 
+// The parts of the order packed into one number, most significant first,
+// so that two keys compare in one step:
+//   missing  1 bit   1: missing, or not in a measure; these go last
+//   pos     16 bits  position word of the place
+//   perform 16 bits  the symbol's own performed start
+//   notMark  1 bit   0 for marks, which come first
+//   y       16 bits  vertical position of the place, larger first
+// The signed fields are offset into unsigned ranges.
 struct TimeKey {
-    int missing = 1;    // 1: missing, or not in a measure; these go last
-    short pos = 0;      // position word of the place
-    short perform = 0;  // the symbol's own performed start
-    int notMark = 0;    // 0 for marks, which come first
-    short y = 0;        // vertical position of the place; larger first
+    TimeKey() : TimeKey(1, 0, 0, 0, 0) {}
+    TimeKey(int missing, short pos, short perform, int notMark, short y)
+        : packed((static_cast<uint64_t>(missing) << 49) | (static_cast<uint64_t>(pos + 0x8000) << 33) |
+                 (static_cast<uint64_t>(perform + 0x8000) << 17) | (static_cast<uint64_t>(notMark) << 16) |
+                 static_cast<uint64_t>(0x7FFF - y))
+    {
+    }
+    uint64_t packed;
 };
 
 bool IsMarkKind(BYTE kind)
@@ -51,15 +63,7 @@ TimeKey KeyOf(DWORD id)
 
 int Compare(const TimeKey& a, const TimeKey& b)
 {
-    if (a.missing != b.missing)
-        return a.missing - b.missing;
-    if (a.pos != b.pos)
-        return a.pos - b.pos;
-    if (a.perform != b.perform)
-        return a.perform - b.perform;
-    if (a.notMark != b.notMark)
-        return a.notMark - b.notMark;
-    return b.y - a.y;
+    return a.packed < b.packed ? -1 : (a.packed > b.packed ? 1 : 0);
 }
 
 // The symbols gathered beside the walk list of s_walkMeas.

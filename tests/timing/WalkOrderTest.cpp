@@ -74,6 +74,25 @@ TEST_F(WalkOrderTest, PositionThenPerformedStart)
               (std::vector<DWORD> {negative->m_dwMsgId, earlier->m_dwMsgId, played->m_dwMsgId, later->m_dwMsgId}));
 }
 
+// The ends of each field's range keep their order against each other.
+TEST_F(WalkOrderTest, ExtremePositionsStartsAndHeights)
+{
+    CKVMeas* m = Meas();
+    CKVMsg* left = score->Note(m, {.x = -32768, .y = 0});
+    CKVMsg* right = score->Note(m, {.x = 32767, .y = 0});
+    CKVMsg* early = score->Note(m, {.x = 0, .y = 0});
+    early->m_nPerformStart = -32768;
+    CKVMsg* late = score->Note(m, {.x = 0, .y = 8});
+    late->m_nPerformStart = 32767;
+    CKVMsg* high = score->Note(m, {.x = 1, .y = 32767});
+    CKVMsg* low = score->Note(m, {.x = 1, .y = -32768});
+    pSortSystem = score->System();
+    EXPECT_EQ(Sorted({right->m_dwMsgId, low->m_dwMsgId, late->m_dwMsgId, high->m_dwMsgId, early->m_dwMsgId,
+                      left->m_dwMsgId}),
+              (std::vector<DWORD> {left->m_dwMsgId, early->m_dwMsgId, late->m_dwMsgId, high->m_dwMsgId, low->m_dwMsgId,
+                                   right->m_dwMsgId}));
+}
+
 TEST_F(WalkOrderTest, IsAStrictWeakOrder)
 {
     CKVMeas* m = Meas();
