@@ -3,6 +3,7 @@
 
 #include "model/KVMsg.h"
 
+#include "document/DeepCopy.h"
 #include "document/RecordIO.h"
 #include "model/KVSystem.h"
 #include "model/MsgRecord.h"
@@ -100,7 +101,9 @@ int CKVMsg::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     const int makeHandles = m_byKind == MSG_CHORDSYMBOL ? 0 : 1;
     if (m_pSystem->AddMsgToMap(m_dwMsgId, this, makeHandles) == 0)
         return 0;
-    NoteSymbolToFinish(*this);
+    // Few symbols are of a kind to finish: the call is made for those only.
+    if (kvcopy::IsLinkKind(m_byKind) || m_byKind == MSG_MEASREPEAT)
+        NoteSymbolToFinish(*this);
     return 1;
 }
 
