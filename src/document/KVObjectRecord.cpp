@@ -60,7 +60,7 @@ CKVMsg* MapSlot(const CKVSystem& system, DWORD id)
 
 // The references of one node and the symbols behind them, started
 // together rather than one after the other.
-void PrefetchChildren(const CKVSystem& system, const CKVObject& node)
+[[gnu::always_inline]] inline void PrefetchChildren(const CKVSystem& system, const CKVObject& node)
 {
     MsgRef* const* refs = reinterpret_cast<MsgRef* const*>(node.m_arrMsgRef.GetData());
     const int count = node.m_arrMsgRef.GetSize();
@@ -84,7 +84,7 @@ constexpr DWORD kAheadList = 16;
 constexpr DWORD kAheadRefs = 8;
 constexpr int kAheadRefsAtMost = 8;
 
-void PrefetchAhead(const CKVSystem& system, DWORD id)
+[[gnu::always_inline]] inline void PrefetchAhead(const CKVSystem& system, DWORD id)
 {
     if (const CKVMsg* msg = MapSlot(system, id + kAheadSymbol)) {
         const char* base = reinterpret_cast<const char*>(msg);
