@@ -400,8 +400,9 @@ public:
     {
         if (m_pSystem != system || m_byObjKind > 10 || m_byKind < 1 || m_byKind > MSG_KIND_MAX)
             return 0;
-        // The count as GetMsgNum gives it, read without the call.
-        return static_cast<short>(m_arrMsgRef.GetSize()) >= 0 && m_arrCtrlPoint.GetSize() >= 0 ? 1 : 0;
+        // The count as GetMsgNum gives it, read without the call. (A list of
+        // handles cannot count below zero here, so it is not asked.)
+        return static_cast<short>(m_arrMsgRef.GetSize()) >= 0 ? 1 : 0;
     }
 
     // Defined in timing/KVMsgChord.cpp
