@@ -97,8 +97,13 @@ int CKVMsg::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     if (m_dwMsgId < static_cast<DWORD>(m_pSystem->m_arrMsgMap.GetSize()) &&
         m_pSystem->m_arrMsgMap.GetAt(static_cast<int>(m_dwMsgId)) != nullptr)
         return 0;
-    // A chord symbol gets its handles once it has become one.
-    const int makeHandles = m_byKind == MSG_CHORDSYMBOL ? 0 : 1;
+    // A chord symbol gets its handles once it has become one. A beam group
+    // or chord has none of its own: making them goes over its members
+    // again, whose own reads have just made theirs. While a whole score is
+    // read (every reference in a list is then live, the others wait) that
+    // changes nothing, so it is left out.
+    const bool group = m_byKind == MSG_BEAM || m_byKind == MSG_CHORD;
+    const int makeHandles = m_byKind == MSG_CHORDSYMBOL || (group && CollectingPendingRefs()) ? 0 : 1;
     if (m_pSystem->AddMsgToMap(m_dwMsgId, this, makeHandles) == 0)
         return 0;
     // Few symbols are of a kind to finish: the call is made for those only.
