@@ -31,6 +31,11 @@ std::string_view View(const CString& text)
     return {static_cast<LPCTSTR>(text), static_cast<size_t>(text.GetLength())};
 }
 
+bool HasLayoutMarks(std::string_view name)
+{
+    return name.find_first_of("~_") != std::string_view::npos;
+}
+
 bool IsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';
@@ -135,6 +140,11 @@ void CChordSurfix::ResetNames()
 void CChordSurfix::RealToShortName()
 {
     const std::string_view name = View(m_strRealName);
+    // Most names carry no layout marks: the short name is the name.
+    if (!HasLayoutMarks(name)) {
+        m_strShortName = m_strRealName;
+        return;
+    }
     std::string shortName;
     shortName.reserve(name.size());
     for (const char ch : name) {
@@ -181,8 +191,14 @@ void CChordSurfix::AnalyzeName()
     if (length == 0)
         return;
 
-    // The parts are gathered as plain strings and stored once.
+    // A name without layout marks is all baseline, and has no tension.
     const std::string_view text = View(name);
+    if (!HasLayoutMarks(text)) {
+        if (text.find("(major)") == std::string_view::npos)
+            m_strMain = name;
+        return;
+    }
+    // The parts are gathered as plain strings and stored once.
     std::string main;
     std::string upper;
     bool raised = false;
