@@ -68,6 +68,16 @@ public:
         --m_count;
     }
 
+    // Room for `count` entries without growing.
+    void Reserve(size_t count)
+    {
+        size_t slots = m_slots.empty() ? kFirstSlots : m_slots.size();
+        while (slots < 2 * (count + 1))
+            slots *= 2;
+        if (slots > m_slots.size())
+            Rehash(slots);
+    }
+
     void Clear()
     {
         // A large table is let go rather than wiped: most clears come from
@@ -116,11 +126,13 @@ private:
     }
     size_t Next(size_t i) const { return (i + 1) & (m_slots.size() - 1); }
 
-    void Grow()
+    void Grow() { Rehash(m_slots.empty() ? kFirstSlots : m_slots.size() * 2); }
+
+    void Rehash(size_t slots)
     {
         std::vector<Slot> old;
         old.swap(m_slots);
-        m_slots.assign(old.empty() ? kFirstSlots : old.size() * 2, Slot {});
+        m_slots.assign(slots, Slot {});
         // The keys are distinct and the table has room: each goes to the
         // first free slot from its home, with no test for growth or for an
         // equal key.
@@ -174,6 +186,12 @@ void SetCopyPtrMap(DWORD oldId, DWORD newId)
         DropValue(*known);
     entries.At(oldId) = newId;
     ++Map().values.At(newId);
+}
+
+void ReserveCopyPtrMap(size_t entries)
+{
+    Map().entries.Reserve(entries);
+    Map().values.Reserve(entries);
 }
 
 int LookupCopyPtrMap(DWORD oldId, DWORD& newId)

@@ -6,10 +6,14 @@
 
 #include "Platform.h"
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
 void SetCopyPtrMap(DWORD oldId, DWORD newId);
+// Room for about `entries` entries before the map grows, for a read that
+// can tell how many it may meet.
+void ReserveCopyPtrMap(size_t entries);
 // 1 and the new id when the old id is known, else 0 (newId unchanged).
 int LookupCopyPtrMap(DWORD oldId, DWORD& newId);
 // 1 when some entry's new id equals id.

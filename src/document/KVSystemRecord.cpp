@@ -121,9 +121,14 @@ int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
     ReleaseKey();
     // Every symbol of the body takes at least a symbol record and a node
     // header, so the bytes left bound how many ids the read can meet.
-    if (buffer && pos && length && *pos <= *length)
-        ReserveKeys(*length - *pos, static_cast<DWORD>(kMinMsgRecord));
     ClearCopyPtrMap();
+    if (buffer && pos && length && *pos <= *length) {
+        ReserveKeys(*length - *pos, static_cast<DWORD>(kMinMsgRecord));
+        // Ties, slurs and tuplets go through the copy map. A score seldom
+        // has more than one in ten of its symbols of those kinds; past that
+        // the map grows as it must.
+        ReserveCopyPtrMap((*length - *pos) / kMinMsgRecord / 10);
+    }
     BeginSystemPendingRefs();
     SetObjectType(OBJ_SYSTEM);
     Reader in(buffer, pos, length);
