@@ -215,6 +215,9 @@ int CKVMeas::ResetGetNextMsg(int chordsWhole, int sort, int withCrossStaff, int 
     s_walkSymbols.clear();
     if (!m_pSystem)
         return 0;
+    // A measure walked for the first time (just read, say) takes room for
+    // about two entries a child at once rather than growing entry by entry.
+    m_arrWalk.Reserve(2 * GetMsgNum());
 
     tickmath::ForEachChild(*this, [&](CKVMsg* msg, short index) {
         if (!keepAll && msg->m_byKind == MSG_BEAM && msg->GetMsgNum() == 0) {
