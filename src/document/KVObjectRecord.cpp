@@ -244,7 +244,9 @@ int CKVObject::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
         return 0;
     const unsigned char* head = in.Take(static_cast<size_t>(headLen));
     m_dwWord = word;
-    if (SetHead(headLen, const_cast<unsigned char*>(head)) != headLen)
+    // Most symbols have no head and none yet: nothing to set.
+    const bool noHead = headLen == 0 && !m_pHead && m_wHeadLen == 0;
+    if (!noHead && SetHead(headLen, const_cast<unsigned char*>(head)) != headLen)
         return 0;
     m_wObjWord = objWord;
 
