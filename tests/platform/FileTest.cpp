@@ -13,6 +13,15 @@ using kvtest::KvTest;
 
 class FileTest : public KvTest {};
 
+// The whole of a memory file, read from its start.
+std::string Contents(CMemFile& file)
+{
+    std::string bytes(file.GetLength(), '\0');
+    file.SeekToBegin();
+    EXPECT_EQ(file.Read(bytes.data(), static_cast<UINT>(bytes.size())), bytes.size());
+    return bytes;
+}
+
 // Runs `action` and returns the cause it threw, or -1 when it did not throw.
 template <typename Action>
 int CauseOf(Action action)
@@ -162,10 +171,7 @@ TEST_F(FileTest, MemFileOverACallersBuffer)
     CMemFile growing(room, sizeof room, 8);
     EXPECT_EQ(growing.GetLength(), 0u);
     growing.Write("abcdef", 6);
-    growing.SeekToBegin();
-    char out[6] = {};
-    EXPECT_EQ(growing.Read(out, 6), 6u);
-    EXPECT_EQ(std::string(out, 6), "abcdef");
+    EXPECT_EQ(Contents(growing), "abcdef");
     EXPECT_EQ(room[0], 0) << "the outgrown buffer is left alone";
 }
 
@@ -199,10 +205,7 @@ TEST_F(FileTest, MemFileLendsItsStorageToAppendInPlace)
     EXPECT_EQ(file.GetLength(), 8u);
     EXPECT_EQ(file.GetPosition(), 8u);
     file.Write("!", 1);
-    file.SeekToBegin();
-    char out[9] = {};
-    EXPECT_EQ(file.Read(out, 9), 9u);
-    EXPECT_EQ(std::string(out, 9), "abcdefgh!");
+    EXPECT_EQ(Contents(file), "abcdefgh!");
 
     file.Seek(2, CFile::begin);
     EXPECT_FALSE(file.BeginAppend(block, used, capacity)) << "not at its end";
