@@ -94,23 +94,26 @@ void SortByKeys(int count, Fill fill, Store store)
 {
     const auto before = [](const Entry& a, const Entry& b) { return Compare(a.key, b.key) < 0; };
     constexpr int kInsertionMost = 32;
-    Entry onStack[kInsertionMost];
-    std::vector<Entry> onHeap;
-    Entry* entries = onStack;
     if (count > kInsertionMost) {
-        onHeap.resize(static_cast<size_t>(count));
-        entries = onHeap.data();
+        std::vector<Entry> entries;
+        entries.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i)
-            entries[i] = fill(i);
-        std::stable_sort(entries, entries + count, before);
-    } else {
-        for (int i = 0; i < count; ++i) {
-            const Entry entry = fill(i);
-            int j = i;
-            for (; j > 0 && before(entry, entries[j - 1]); --j)
-                entries[j] = entries[j - 1];
-            entries[j] = entry;
-        }
+            entries.push_back(fill(i));
+        std::stable_sort(entries.begin(), entries.end(), before);
+        for (int i = 0; i < count; ++i)
+            store(i, entries[static_cast<size_t>(i)]);
+        return;
+    }
+    // Room on the stack, left uninitialised: each entry is made as it is
+    // placed.
+    alignas(Entry) unsigned char storage[kInsertionMost * sizeof(Entry)];
+    Entry* entries = reinterpret_cast<Entry*>(storage);
+    for (int i = 0; i < count; ++i) {
+        const Entry entry = fill(i);
+        int j = i;
+        for (; j > 0 && before(entry, entries[j - 1]); --j)
+            ::new (&entries[j]) Entry(entries[j - 1]);
+        ::new (&entries[j]) Entry(entry);
     }
     for (int i = 0; i < count; ++i)
         store(i, entries[i]);
