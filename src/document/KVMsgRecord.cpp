@@ -3,7 +3,6 @@
 
 #include "model/KVMsg.h"
 
-#include "document/DeepCopy.h"
 #include "document/RecordIO.h"
 #include "model/KVSystem.h"
 #include "model/MsgRecord.h"
@@ -106,8 +105,7 @@ int CKVMsg::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     const int makeHandles = m_byKind == MSG_CHORDSYMBOL || (group && CollectingPendingRefs()) ? 0 : 1;
     if (m_pSystem->AddMsgToMap(m_dwMsgId, this, makeHandles) == 0)
         return 0;
-    // Few symbols are of a kind to finish: the call is made for those only.
-    if (kvcopy::IsLinkKind(m_byKind) || m_byKind == MSG_MEASREPEAT)
+    if (IsSymbolToFinish(m_byKind, m_wDuration))
         NoteSymbolToFinish(*this);
     return 1;
 }

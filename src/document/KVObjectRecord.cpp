@@ -201,7 +201,7 @@ CKVMsg* ReadOwnedChild(CKVObject* holder, unsigned char* buffer, DWORD* pos, DWO
     NestingGuard nesting;
     // A chord symbol is made as one from the start; its record's first byte
     // is its kind.
-    const bool chordSymbol = *pos < *length && buffer[*pos + msgrecord::REC_KIND] == MSG_CHORDSYMBOL;
+    const bool chordSymbol = buffer && pos && length && *pos < *length && buffer[*pos + msgrecord::REC_KIND] == MSG_CHORDSYMBOL;
     CKVMsg* msg = chordSymbol ? NewChordSymbolChild(holder)
                               : KvNewChild<CKVMsg>(holder->m_pSystem, OBJ_MSG, holder, holder->m_byObjKind);
     if (!msg)

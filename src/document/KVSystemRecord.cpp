@@ -119,9 +119,9 @@ int CKVSystem::Write(CFile* file, DWORD& length)
 int CKVSystem::Read(unsigned char* buffer, DWORD* pos, DWORD* length, DWORD)
 {
     ReleaseKey();
+    ClearCopyPtrMap();
     // Every symbol of the body takes at least a symbol record and a node
     // header, so the bytes left bound how many ids the read can meet.
-    ClearCopyPtrMap();
     if (buffer && pos && length && *pos <= *length) {
         ReserveKeys(*length - *pos, static_cast<DWORD>(kMinMsgRecord));
         // Ties, slurs and tuplets go through the copy map. A score seldom

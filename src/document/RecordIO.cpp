@@ -118,11 +118,6 @@ void ClearPendingRefs()
 
 void NoteSymbolToFinish(const CKVMsg& msg)
 {
-    // Every symbol read passes here; most are of no kind to finish.
-    const bool finished = kvcopy::IsLinkKind(msg.m_byKind) ||
-                          (msg.m_byKind == MSG_MEASREPEAT && msg.m_wDuration == kWholeMeasureRepeat);
-    if (!finished)
-        return;
     PendingRefs& pending = Pending();
     if (pending.active)
         pending.toFinish.push_back(msg.m_dwMsgId);

@@ -8,6 +8,7 @@
 // hosts and to the clipboard, which expect one allocator pair.
 
 #include "Platform.h"
+#include "document/DeepCopy.h"
 #include "model/MeasRecord.h"
 #include "model/StaffRecord.h"
 
@@ -174,7 +175,13 @@ void ResolveSystemPendingRefs();
 // slurs and tuplets, whose fields name their ends by stored id, and
 // whole-measure repeats, which mark their measure. While a system is read
 // the symbol reader lists each one here as it adds it to the map, so that
-// the system reader need not go over every symbol of the score again.
+// the system reader need not go over every symbol of the score again. The
+// test of the kind is inline: every symbol read asks it.
+inline bool IsSymbolToFinish(BYTE kind, WORD duration)
+{
+    return kvcopy::IsLinkKind(kind) || (kind == MSG_MEASREPEAT && duration == kWholeMeasureRepeat);
+}
+// Lists a symbol that IsSymbolToFinish names.
 void NoteSymbolToFinish(const CKVMsg& msg);
 // The ids listed since the system read began, each once, in the order they
 // were listed; empties the list.

@@ -23,6 +23,28 @@ using tickmath::IsNoteRestChord;
 
 namespace {
 
+// Room for a number of symbols: on the stack for a measure's walk, which
+// fits there, on the heap beyond.
+class SymbolList {
+public:
+    explicit SymbolList(int size)
+    {
+        if (size > kOnStack) {
+            m_more.resize(static_cast<size_t>(size));
+            m_data = m_more.data();
+        }
+    }
+    SymbolList(const SymbolList&) = delete;
+    SymbolList& operator=(const SymbolList&) = delete;
+    CKVMsg** Data() { return m_data; }
+
+private:
+    static constexpr int kOnStack = 64;
+    CKVMsg* m_local[kOnStack];
+    std::vector<CKVMsg*> m_more;
+    CKVMsg** m_data = m_local;
+};
+
 CKVMsg* Lookup(CKVMeas& meas, DWORD id)
 {
     return meas.m_pSystem ? meas.m_pSystem->GetMsgFromMap(id) : nullptr;
@@ -164,16 +186,9 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn, bool* strictOrder)
     meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     // Resolved once: timing a symbol neither deletes one nor changes what
     // makes one valid, so every voice sees the same symbols.
-    // A measure's walk fits on the stack.
-    constexpr int kOnStack = 64;
-    CKVMsg* onStack[kOnStack];
-    std::vector<CKVMsg*> onHeap;
     const int listed = meas.m_arrWalk.GetSize();
-    CKVMsg** walk = onStack;
-    if (listed > kOnStack) {
-        onHeap.resize(static_cast<size_t>(listed));
-        walk = onHeap.data();
-    }
+    SymbolList walkList(listed);
+    CKVMsg** walk = walkList.Data();
     int resolved = 0;
     if (CKVMsg* const* symbols = kvwalk::SymbolsOf(meas)) {
         // Gathered by the walk itself, every one live.
@@ -198,14 +213,9 @@ void PlaceStartTimes(CKVMeas& meas, BYTE voice, int passOn, bool* strictOrder)
     // The first voice's pass goes over the whole walk and keeps, in walk
     // order, the notes, rests and chords that the later voices' passes
     // take; those then look at nothing else.
-    // At most the whole walk waits for them, so it fits where the walk does.
-    CKVMsg* laterOnStack[kOnStack];
-    std::vector<CKVMsg*> laterOnHeap;
-    CKVMsg** later = laterOnStack;
-    if (resolved > kOnStack) {
-        laterOnHeap.resize(static_cast<size_t>(resolved));
-        later = laterOnHeap.data();
-    }
+    // At most the whole walk waits for them.
+    SymbolList laterList(resolved);
+    CKVMsg** later = laterList.Data();
     int waiting = 0;
     RunningTime firstTime;
     for (int i = 0; i < resolved; ++i) {
