@@ -148,10 +148,14 @@ int WriteScore(const std::string& path, CKVDoc& doc)
 int RunNew(const std::string& path, const NewScoreOptions& options)
 {
     CKVDoc doc;
-    if (!MakeNewScore(doc, options)) {
+    bool fits = true;
+    if (!MakeNewScore(doc, options, &fits)) {
         std::fprintf(stderr, "kvorel: the score cannot be made\n");
         return 1;
     }
+    if (!fits)
+        std::fprintf(stderr, "kvorel: a system of %d staves is taller than the printable area; each page holds one\n",
+                     options.staves);
     return WriteScore(path, doc);
 }
 
