@@ -76,7 +76,8 @@ const char* const kUsage =
     "  extract FILE OUT   write the staves of LIST (1-based, as 1,3) into a new\n"
     "                     score OUT, keeping measure texts, lyrics and page texts\n"
     "                     only when asked\n"
-    "  import FILE OUT    write the Encore score FILE as the KVC score OUT\n"
+    "  import FILE OUT    write the Encore score or Brenlo page FILE as the KVC\n"
+    "                     score OUT\n"
     "  chords FILE [-o OUT]  name the chords of the first staff and save the score\n"
     "\n"
     "  --version          print the version and exit\n"
@@ -148,10 +149,14 @@ int WriteScore(const std::string& path, CKVDoc& doc)
 int RunNew(const std::string& path, const NewScoreOptions& options)
 {
     CKVDoc doc;
-    if (!MakeNewScore(doc, options)) {
+    bool fits = true;
+    if (!MakeNewScore(doc, options, &fits)) {
         std::fprintf(stderr, "kvorel: the score cannot be made\n");
         return 1;
     }
+    if (!fits)
+        std::fprintf(stderr, "kvorel: a system of %d staves is taller than the printable area; each page holds one\n",
+                     options.staves);
     return WriteScore(path, doc);
 }
 

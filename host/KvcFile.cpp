@@ -2,6 +2,7 @@
 
 #include "document/KvcLeadingPart.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kvorel {
@@ -14,6 +15,50 @@ KvcReadResult LeadingPartOutcome(int result)
     if (result == KVC_LEADING_READ)
         return KvcReadResult::Read;
     return result == KVC_LEADING_NEWER ? KvcReadResult::Newer : KvcReadResult::Unreadable;
+}
+
+// The largest count of systems a page of a new score offers.
+constexpr short kMostSystemsPerPage = 5;
+
+// Lays out a new score with `perPage` systems a page.
+int LayOutNewScore(CKVDoc& doc, const NewScoreOptions& options, short perPage)
+{
+    const CKVCtrlTool& settings = doc.m_CtrlTool;
+    const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
+    const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
+                        settings.m_rcMargin.bottom};
+    const POINT resolution {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
+    doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
+                                      static_cast<short>(settings.m_wG1), static_cast<short>(settings.m_wBlockDistance),
+                                      static_cast<short>(settings.m_wStaffDistance), resolution);
+    doc.m_pFileInfo->m_nBlockPerPage = perPage;
+    doc.SetScoreFontSize(6);
+    if (!doc.CreateDocument(options.staves, options.measures, options.clef, options.beats, options.beatUnit))
+        return 0;
+    return doc.m_arrSystem.GetSize() > 0 ? 1 : 0;
+}
+
+// How many systems of the options' staves the first page holds with the
+// bottom line of each inside the printable height, at most five: a trial
+// score of five systems, laid out by the library itself, is measured.
+// -1 when the trial cannot be made.
+int SystemsThatFit(const NewScoreOptions& options)
+{
+    CKVDoc trial;
+    NewScoreOptions five = options;
+    five.measures = LONG {kMostSystemsPerPage} * std::max<short>(1, trial.m_pFileInfo->m_nMeasPerBlock);
+    if (!LayOutNewScore(trial, five, kMostSystemsPerPage) || trial.GetPageNum() == 0)
+        return -1;
+    CKVPage* page = trial.GetPage(0);
+    const LONG height = trial.m_pFileInfo->m_lPrintHeight;
+    int fitting = 0;
+    for (short b = 0; b < page->GetBlockNum(); ++b) {
+        // A laid-out block's bottom is its last staff's bottom line.
+        if (page->GetBlock(b)->m_rcBlock.bottom > height)
+            break;
+        ++fitting;
+    }
+    return fitting;
 }
 
 } // namespace
@@ -39,20 +84,14 @@ void WriteKvcLeadingPart(CFile* file)
     file->Write(bytes.data(), static_cast<UINT>(bytes.size()));
 }
 
-int MakeNewScore(CKVDoc& doc, const NewScoreOptions& options)
+int MakeNewScore(CKVDoc& doc, const NewScoreOptions& options, bool* fits)
 {
-    const CKVCtrlTool& settings = doc.m_CtrlTool;
-    const POINT paper {settings.m_sizePaper.cx, settings.m_sizePaper.cy};
-    const RECT margins {settings.m_rcMargin.left, settings.m_rcMargin.top, settings.m_rcMargin.right,
-                        settings.m_rcMargin.bottom};
-    const POINT resolution {static_cast<LONG>(settings.m_dwResolutionX), static_cast<LONG>(settings.m_dwResolutionY)};
-    doc.m_pFileInfo->SetLogicPageInfo(paper, margins, static_cast<short>(settings.m_wG2),
-                                      static_cast<short>(settings.m_wG1), static_cast<short>(settings.m_wBlockDistance),
-                                      static_cast<short>(settings.m_wStaffDistance), resolution);
-    doc.SetScoreFontSize(6);
-    if (!doc.CreateDocument(options.staves, options.measures, options.clef, options.beats, options.beatUnit))
+    const int fitting = SystemsThatFit(options);
+    if (fitting < 0)
         return 0;
-    return doc.m_arrSystem.GetSize() > 0 ? 1 : 0;
+    if (fits)
+        *fits = fitting > 0;
+    return LayOutNewScore(doc, options, static_cast<short>(std::max(1, fitting)));
 }
 
 int WriteKvcFile(CFile* file, CKVDoc& doc)

@@ -38,9 +38,11 @@ struct NewScoreOptions {
 
 // Builds a new score in the document, a freshly constructed one: the page
 // geometry of the default settings, the music font at 6 mm and the staves,
-// measures and pages of the options. 1 on success, 0 when the score cannot
-// be made.
-int MakeNewScore(CKVDoc& doc, const NewScoreOptions& options);
+// measures and pages of the options. A page holds as many systems, 1 to 5,
+// as fit the printable height at the default distances; when not even one
+// fits, a page holds one and `fits` (when given) receives false. 1 on
+// success, 0 when the score cannot be made.
+int MakeNewScore(CKVDoc& doc, const NewScoreOptions& options, bool* fits = nullptr);
 
 // Writes a whole file: leading part, settings, file info, body. 1 on
 // success, 0 when the body cannot be written or the file refuses a write.

@@ -545,7 +545,7 @@ public:
     // edge lines up with it. Backs up as SetStaffPosByDelta does. Always 1.
     int SetMeasPosByDelta(POINT point, CKVBlock* block, int flag);
 
-    // Defined in edit/KVDocSpacing.cpp
+    // Defined in edit/KVDocMeasSpacing.cpp
     // Re-spaces by time the measures the selection records cover (each
     // backed up once), or without records the current measure's column (in
     // an ossia block the measure alone). Opens no undo step; nothing when

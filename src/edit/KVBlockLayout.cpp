@@ -1,4 +1,6 @@
-// A block's measures spread evenly after a change of its left indent.
+// A block's measure boundaries: spread evenly after a change of its left
+// indent, scaled when its left edge moves, and moved along when one measure
+// gets a width.
 
 #include "model/KVBlock.h"
 
@@ -57,4 +59,15 @@ void CKVPage::UpdateStaffLeftIndent(int indent)
 {
     for (int i = 0; i < m_arrBlock.GetSize(); ++i)
         m_arrBlock.GetAt(i)->UpdateStaffLeftIndent(indent);
+}
+
+void CKVBlock::SetMeasWidth(short index, short width)
+{
+    if (index < 0 || index >= m_nMeasCount || index + 1 >= m_arrMeasX.GetSize())
+        return;
+    const int now = static_cast<short>(m_arrMeasX.GetAt(index + 1)) - static_cast<short>(m_arrMeasX.GetAt(index));
+    const int delta = width - now;
+    for (int i = index + 1; i < m_arrMeasX.GetSize(); ++i)
+        m_arrMeasX.SetAt(i, static_cast<WORD>(static_cast<short>(m_arrMeasX.GetAt(i)) + delta));
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
 }

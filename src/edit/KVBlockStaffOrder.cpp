@@ -9,6 +9,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVBackupPtrArray.h"
+#include "model/NodeDoc.h"
 
 short CKVBlock::GetStaffIndex(CKVStaff* staff)
 {
@@ -68,4 +69,28 @@ void CKVBlock::StaffOrder()
         m_arrStaffY.Add(static_cast<WORD>(y));
     }
     UpdateMeasXY(1, kReplaceCrossStaff, 1);
+}
+
+void CKVBlock::StaffSpaceOrder(short distance)
+{
+    CKVDoc* doc = DocOf(*this);
+    const int space = doc ? doc->m_nStaffSpace : 0;
+    m_arrStaffY.RemoveAll();
+    int y = 0;
+    for (short i = 0; i < GetStaffNum(); ++i) {
+        CKVStaff* staff = GetStaff(i);
+        const int height = staff ? (staff->m_byLineCount - 1) * space : 0;
+        y = i == 0 ? height : y + distance + height;
+        m_arrStaffY.Add(static_cast<WORD>(y));
+    }
+    UpdateMeasXY(1, kSkipCrossStaff, kWithBackup);
+}
+
+void CKVBlock::OrderSpace()
+{
+    CKVDoc* doc = DocOf(*this);
+    const int space = doc ? doc->m_nStaffSpace : 0;
+    const int distance = doc && doc->m_pFileInfo ? doc->m_pFileInfo->m_nStaffDistance : 0;
+    StaffSpaceOrder(static_cast<short>(distance * space));
+    UpdateMeasXY(1, kReplaceCrossStaff, kWithBackup);
 }

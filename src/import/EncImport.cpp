@@ -4,7 +4,7 @@
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "import/EncDoc.h"
-#include "import/ImportState.h"
+#include "import/ImportScopes.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"

@@ -8,7 +8,7 @@
 #include "document/KVFileInfo.h"
 #include "import/EncDoc.h"
 #include "import/EncImport.h"
-#include "import/ImportState.h"
+#include "import/ImportScopes.h"
 #include "model/DrumTable.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"

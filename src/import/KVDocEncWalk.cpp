@@ -9,7 +9,7 @@
 #include "import/EncDoc.h"
 #include "import/EncImport.h"
 #include "import/EncMarkTable.h"
-#include "import/ImportState.h"
+#include "import/ImportScopes.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"

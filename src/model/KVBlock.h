@@ -125,6 +125,9 @@ public:
     // boundaries in proportion; old boundaries without a span are spread
     // evenly.
     void ShiftToRight(int left);
+    // Measure `index` (in the block) gets the width; the boundaries after it
+    // move along. An index that names no measure changes nothing.
+    void SetMeasWidth(short index, short width);
 
     // Defined in edit/KVBlockPaste.cpp
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
@@ -148,6 +151,11 @@ public:
     // Stacks the staves again from the top by their line counts and the
     // file info's staff gap, then lays the block out.
     void StaffOrder();
+    // Stacks the staves from the top, `distance` dots between one staff's
+    // bottom line and the next one's top line, then lays the block out.
+    void StaffSpaceOrder(short distance);
+    // The same with the file info's staff distance.
+    void OrderSpace();
 
     // Defined in edit/KVBlockStaffSelect.cpp
     // With null, 1 when any staff of the block is selected; otherwise 1 when
@@ -189,16 +197,6 @@ public:
     // A new staff space: the gaps between staves and the per-staff values
     // follow it, then the block is laid out again.
     void UpdateFontSize(int oldSpace, int newSpace);
-
-    // Defined in edit/KVBlockSpacing.cpp
-    // Measure `index` (in the block) gets the width; the boundaries after it
-    // move along. An index that names no measure changes nothing.
-    void SetMeasWidth(short index, short width);
-    // Stacks the staves from the top, `distance` dots between one staff's
-    // bottom line and the next one's top line, then lays the block out.
-    void StaffSpaceOrder(short distance);
-    // The same with the file info's staff distance.
-    void OrderSpace();
 
     // Defined in edit/KVPageRescale.cpp
     // Moves the block's layout to a new resolution.

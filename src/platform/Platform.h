@@ -3,7 +3,6 @@
 // include this header, never the layer's inner headers one by one.
 
 #include "WinTypes.h"
-#include "Pending.h"
 #include "LittleEndian.h"
 #include "Fatal.h"
 #include "ProcessState.h"

@@ -116,9 +116,7 @@ public:
 
     // The drawers below draw inside a pass, in model coordinates plus the
     // origin. What a short result means differs by drawer and is said at each
-    // group. A drawer whose body is still temporary draws nothing and returns the
-    // value its group names: mostly 1, so that a pass goes on; only the groups
-    // that still hold one name a pending value.
+    // group.
 
     // Defined in render/ScoreViewPage.cpp
     // One page: background, frame, title, the blocks that meet `update`, the
@@ -374,7 +372,7 @@ public:
 
     // Defined in render/ScoreViewCustom.cpp
     // 0 when the symbol has no data block (nothing drawn or updated), else
-    // 1; pending, 0.
+    // 1.
     short DrawCustomSymbolMsg(CKVMsg& msg);
 
     // Defined in render/ScoreViewChord.cpp

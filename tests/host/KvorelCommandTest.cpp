@@ -309,6 +309,20 @@ TEST_F(KvorelCommand, NewRefusesBadOptionsWithUsage)
     EXPECT_TRUE(ReadFile(path).empty());
 }
 
+TEST_F(KvorelCommand, NewSaysWhenNotEvenOneSystemFitsAPageAndStillWritesTheScore)
+{
+    const std::string path = (TempDir() / "tall.kvc").string();
+    const Result tall = Run("new '" + path + "' --staves 12 --measures 4");
+    EXPECT_EQ(tall.status, 0) << tall.err;
+    EXPECT_NE(tall.err.find("12 staves"), std::string::npos) << tall.err;
+    const Result info = Run("info '" + path + "'");
+    EXPECT_NE(info.out.find("pages 2\npage 1 blocks 1 "), std::string::npos) << info.out;
+
+    const Result fitting = Run("new '" + path + "' --staves 10 --measures 4");
+    EXPECT_EQ(fitting.status, 0);
+    EXPECT_EQ(fitting.err, "");
+}
+
 // Every prefix of a whole file that ends inside the body fails the read;
 // only the four-byte trailer may be missing.
 TEST_F(KvorelCommand, EveryPrefixOfANewFileFailsUntilOnlyTheTrailerIsMissing)

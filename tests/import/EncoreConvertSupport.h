@@ -10,7 +10,7 @@
 
 #include "EncoreTestSupport.h"
 #include "import/EncImport.h"
-#include "import/ImportState.h"
+#include "import/ImportScopes.h"
 #include "support/Drawing.h"
 
 #include <memory>
