@@ -6,6 +6,7 @@
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
 #include "MemoryGuard.h"
 
 namespace {
@@ -40,8 +41,12 @@ void CKVMsg::TieMsgOrder(int, CKVMsg*)
             first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
             second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
         } else {
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+            // A slur sets no flag: a note keeps the bit of a tie it still
+            // starts or ends beside this slur.
+            if (!tielink::HoldsTie(*first, true))
+                first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+            if (!tielink::HoldsTie(*second, false))
+                second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
         }
         return false;
     });

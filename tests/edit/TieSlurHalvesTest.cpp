@@ -1,0 +1,215 @@
+// Ties and slurs stay whole through the edits that remove or re-judge one of
+// their notes: no note that stays keeps a tie or slur whose other note left
+// the score, and a note's tie flags follow the ties it holds (a slur sets
+// none, and removing one leaves a tie of the same note alone).
+
+#include "support/CanonicalDump.h"
+#include "support/ClipboardSupport.h"
+#include "support/UndoSupport.h"
+
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every note of a node, chord and beam members included, walked through the
+// owned references only, as the tree holds them.
+void CollectNotes(CKVObject& node, std::set<CKVMsg*>& notes, int depth)
+{
+    if (depth > 4 || !node.m_pSystem)
+        return;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        CKVMsg* child = ref && ref->byOwner ? node.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (!child || child == &node)
+            continue;
+        if (child->m_byKind == MSG_NOTE)
+            notes.insert(child);
+        else if (child->m_byKind == MSG_CHORD || child->m_byKind == MSG_BEAM)
+            CollectNotes(*child, notes, depth + 1);
+    }
+}
+
+bool HoldsId(const CKVObject& note, DWORD id)
+{
+    for (int i = 0; i < note.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = note.m_arrMsgRef.GetAt(i);
+        if (ref && ref->dwMsgId == id)
+            return true;
+    }
+    return false;
+}
+
+// What is wrong with the ties and slurs of the master system's staves, one
+// line per fault: a link whose notes are not both in the tree or do not both
+// hold it, and a tie flag that no held tie supports (or a held tie without
+// its flag).
+std::vector<std::string> LooseTieEnds(CKVDoc& doc)
+{
+    CKVSystem* system = doc.m_arrSystem.GetAt(0);
+    std::set<CKVMsg*> notes;
+    for (short s = 0; s < system->GetStaffNum(); ++s) {
+        CKVStaff* staff = system->GetStaff(s);
+        for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+            CollectNotes(*staff->GetMeas(m), notes, 0);
+    }
+    std::vector<std::string> faults;
+    for (CKVMsg* note : notes) {
+        const std::string where = "note " + std::to_string(note->m_dwMsgId) + " x " +
+                                  std::to_string(note->m_nPosX) + " y " + std::to_string(note->m_nPosY) + ": ";
+        bool starts = false;
+        bool ends = false;
+        for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+            const MsgRef* ref = note->m_arrMsgRef.GetAt(i);
+            CKVMsg* link = ref ? system->GetMsgFromMap(ref->dwMsgId) : nullptr;
+            if (!link || (link->m_byKind != MSG_TIE && link->m_byKind != MSG_SLUR))
+                continue;
+            CKVMsg* first = system->GetMsgFromMap(link->m_dwWord);
+            CKVMsg* second = system->GetMsgFromMap(static_cast<DWORD>(link->m_lHeight));
+            if (!notes.count(first) || !notes.count(second)) {
+                faults.push_back(where + "holds a link to a note that left the score");
+                continue;
+            }
+            if (!HoldsId(*first, link->m_dwMsgId) || !HoldsId(*second, link->m_dwMsgId))
+                faults.push_back(where + "holds a link that its other note does not");
+            if (link->m_byKind == MSG_TIE) {
+                starts = starts || first == note;
+                ends = ends || second == note;
+            }
+        }
+        if (((note->m_wFlag & MSGFLAG_TIE_START) != 0) != starts)
+            faults.push_back(where + "tie-start flag disagrees with its ties");
+        if (((note->m_wFlag & MSGFLAG_TIE_END) != 0) != ends)
+            faults.push_back(where + "tie-end flag disagrees with its ties");
+    }
+    return faults;
+}
+
+class TieSlurHalvesTest : public kvtest::ClipboardTest {
+protected:
+    // A fresh score of the fixture's shape, undo recording on.
+    void Rebuild()
+    {
+        score.reset();
+        score = std::make_unique<kvtest::ScoreBuilder>(Shape());
+        kvtest::StartUndoRecording(Doc());
+        Doc().JumpToPage(0);
+    }
+
+    // The note of a measure at a position (and height, when given), chord
+    // and beam members included; null when there is none.
+    CKVMsg* NoteAt(int staff, int meas, short x, std::optional<short> y)
+    {
+        std::set<CKVMsg*> notes;
+        CollectNotes(*Meas(staff, meas), notes, 0);
+        for (CKVMsg* note : notes) {
+            if (note->m_nPosX == x && (!y || note->m_nPosY == *y))
+                return note;
+        }
+        return nullptr;
+    }
+
+    int Links(CKVMsg* note)
+    {
+        int count = 0;
+        for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+            CKVMsg* child = note->GetMsg(static_cast<short>(i));
+            count += child && (child->m_byKind == MSG_TIE || child->m_byKind == MSG_SLUR);
+        }
+        return count;
+    }
+
+    void Slur(CKVMsg* first, CKVMsg* second) { ASSERT_EQ(Doc().BindNoteBySlur(first, second, 10, 4, 4, 0), 1); }
+};
+
+TEST_F(TieSlurHalvesTest, DeletingMeasuresOfOneStaffTakesTheirTiesAndSlursOffTheNotesThatStay)
+{
+    // Staff 1: a tie from measure 2 into measure 3, one from measure 3 into
+    // measure 4, and a slur from measure 2 into measure 3.
+    CKVMsg* before = score->Note(Meas(1, 2), {.x = 192, .y = -6});
+    CKVMsg* slurred = score->Note(Meas(1, 2), {.x = 0, .y = -18});
+    CKVMsg* gone = score->Note(Meas(1, 3), {.x = 0, .y = -6});
+    CKVMsg* goneToo = score->Note(Meas(1, 3), {.x = 192, .y = -12});
+    CKVMsg* after = score->Note(Meas(1, 4), {.x = 0, .y = -12});
+    score->Tie(before, gone);
+    score->Tie(goneToo, after);
+    Slur(slurred, goneToo);
+    score->Settle();
+    ASSERT_TRUE(LooseTieEnds(Doc()).empty());
+
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+        ASSERT_EQ(Doc().DeleteMeasOnStaff(3, 3, 1, 0), 1);
+        EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+        for (CKVMsg* kept : {NoteAt(1, 2, 192, -6), NoteAt(1, 2, 0, -18), NoteAt(1, 3, 0, -12)}) {
+            ASSERT_NE(kept, nullptr);
+            EXPECT_EQ(Links(kept), 0);
+            EXPECT_EQ(kept->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END), 0);
+        }
+    });
+    EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+}
+
+TEST_F(TieSlurHalvesTest, RemovingOrRejudgingASlurKeepsTheTieFlagOfTheSameNote)
+{
+    // Staff 1, measure 0: the note at x 96 is tied to the chord note at x 128
+    // and slurred into measure 1.
+    auto build = [&] {
+        Rebuild();
+        CKVMsg* note = score->Note(Meas(1, 0), {.x = 96, .y = -6});
+        CKVMsg* chord = score->Chord(Meas(1, 0), {.x = 128, .y = -6}, {-6, -18});
+        CKVMsg* target = score->Note(Meas(1, 1), {.x = 0, .y = -15});
+        ASSERT_NE(chord, nullptr);
+        CKVMsg* member = NoteAt(1, 0, 128, -6);
+        ASSERT_NE(member, nullptr);
+        score->Tie(note, member);
+        Slur(note, target);
+        score->Settle();
+        ASSERT_EQ(note->m_wFlag & MSGFLAG_TIE_START, MSGFLAG_TIE_START);
+        ASSERT_TRUE(LooseTieEnds(Doc()).empty());
+    };
+    auto keepsItsTie = [&](short y) {
+        CKVMsg* note = NoteAt(1, 0, 96, y);
+        ASSERT_NE(note, nullptr);
+        EXPECT_EQ(note->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END), MSGFLAG_TIE_START);
+        EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+    };
+
+    {
+        SCOPED_TRACE("the slur's measure deleted");
+        build();
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+        ASSERT_GT(Doc().DeleteMeasure(1, 2, 0), 0);
+        keepsItsTie(-6);
+        EXPECT_EQ(Links(NoteAt(1, 0, 96, -6)), 1);
+    }
+    {
+        SCOPED_TRACE("the staff nudged down");
+        build();
+        SelectStaff(1);
+        Doc().ResetBackup();
+        ASSERT_EQ(Doc().SelMeasBackup(1), 1);
+        const BYTE key = NoteAt(1, 0, 96, -6)->GetMidiKey();
+        ASSERT_EQ(Doc().DetailMsgMoveUpDown(0, 4), 1);
+        // The nudge lowered every note of the staff by a semitone; the one at
+        // x 96 is alone there.
+        CKVMsg* note = NoteAt(1, 0, 96, std::nullopt);
+        ASSERT_NE(note, nullptr);
+        ASSERT_NE(note->GetMidiKey(), key);
+        keepsItsTie(note->m_nPosY);
+        EXPECT_EQ(Links(note), 2);
+    }
+}
+
+} // namespace
