@@ -21,6 +21,24 @@
 
 namespace {
 
+using kvtest::ImageBuffer;
+
+// How a whole-staff record's music of one voice leaves the score.
+enum class Removal { Delete, Cut, Move };
+
+const char* NameOf(Removal how)
+{
+    switch (how) {
+    case Removal::Delete:
+        return "delete";
+    case Removal::Cut:
+        return "cut";
+    case Removal::Move:
+        return "move";
+    }
+    return "?";
+}
+
 // Every note of a node, chord and beam members included, walked through the
 // owned references only, as the tree holds them.
 void CollectNotes(CKVObject& node, std::set<CKVMsg*>& notes, int depth)
@@ -158,6 +176,121 @@ TEST_F(TieSlurHalvesTest, DeletingMeasuresOfOneStaffTakesTheirTiesAndSlursOffThe
         }
     });
     EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+}
+
+TEST_F(TieSlurHalvesTest, AWholeStaffRecordOfOneVoiceReleasesTheTiesAndSlursOfWhatItTakes)
+{
+    for (Removal how : {Removal::Delete, Removal::Cut, Removal::Move}) {
+        for (unsigned char voice : {1, 2}) {
+            SCOPED_TRACE(std::string(NameOf(how)) + " voice " + std::to_string(voice));
+            Rebuild();
+            // Measure 2: a voice-2 half note slurred to a voice-1 eighth.
+            CKVMsg* half = score->Note(Meas(0, 2), {.x = 0, .y = -6, .code = DUR_HALF, .voice = 2});
+            CKVMsg* eighth = score->Note(Meas(0, 2), {.x = 128, .y = -15, .code = DUR_EIGHTH});
+            Slur(half, eighth);
+            // Measures 3 and 4: a tie whose second note then moves to voice 2.
+            CKVMsg* tied = score->Note(Meas(0, 3), {.x = 192, .y = -9});
+            CKVMsg* moved = score->Note(Meas(0, 4), {.x = 0, .y = -9});
+            score->Tie(tied, moved);
+            // Links whose two notes both go: a voice-1 tie over measures 5
+            // and 6, a voice-2 slur inside measure 7.
+            score->Tie(score->Note(Meas(0, 5), {.x = 192, .y = -12}), score->Note(Meas(0, 6), {.x = 0, .y = -12}));
+            Slur(score->Note(Meas(0, 7), {.x = 0, .y = -3, .voice = 2}),
+                 score->Note(Meas(0, 7), {.x = 128, .y = -18, .voice = 2}));
+            score->Settle();
+            SelectMeas(0, 4);
+            Doc().ResetBackup();
+            Doc().ChangeVoice(1, 2);
+            ASSERT_EQ(NoteAt(0, 4, 0, -9)->m_byVoice, 2);
+            ASSERT_TRUE(LooseTieEnds(Doc()).empty());
+
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            SelectStaff(0);
+            const std::string start = kvtest::CanonicalDump(Doc());
+            ImageBuffer image;
+            switch (how) {
+            case Removal::Delete:
+                Doc().ResetBackup();
+                ASSERT_EQ(Doc().DeleteMsgOnSelRect(voice), 1);
+                break;
+            case Removal::Cut:
+                ASSERT_GT(Copy(image, voice, 1), 8u);
+                break;
+            case Removal::Move:
+                ASSERT_EQ(Doc().SelRectMouseDrag(voice, 1), 1);
+                break;
+            }
+            EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+            // The notes of the other voice stay, free of the links.
+            struct Place {
+                int meas;
+                short x;
+                short y;
+            };
+            const std::vector<Place> kept = voice == 2 ? std::vector<Place> {{2, 128, -15}, {3, 192, -9}}
+                                                       : std::vector<Place> {{2, 0, -6}, {4, 0, -9}};
+            for (const Place& place : kept) {
+                CKVMsg* note = NoteAt(0, place.meas, place.x, place.y);
+                ASSERT_NE(note, nullptr);
+                EXPECT_EQ(Links(note), 0);
+                EXPECT_EQ(note->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END), 0);
+            }
+            const std::string end = kvtest::CanonicalDump(Doc());
+            Doc().MultiUndoStart();
+            EXPECT_EQ(kvtest::CanonicalDump(Doc()), start);
+            Doc().MultiRedoStart();
+            EXPECT_EQ(kvtest::CanonicalDump(Doc()), end);
+            EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+        }
+    }
+}
+
+TEST_F(TieSlurHalvesTest, ADropThatOverwritesKeepsOnlyTheTieFlagsOfTiesPastedWithTheNotes)
+{
+    for (bool beamed : {false, true}) {
+        for (short caret : {0, 64, 128}) {
+            SCOPED_TRACE(std::string(beamed ? "beamed" : "plain") + " caret " + std::to_string(caret));
+            Rebuild();
+            // Staff 1, measure 1: four quarters, the last tied to the first
+            // note of measure 2 (a beam member when beamed).
+            CKVMsg* last = nullptr;
+            for (short x : {0, 64, 128, 192})
+                last = score->Note(Meas(1, 1), {.x = x, .y = static_cast<short>(x == 192 ? -6 : -12)});
+            CKVMsg* end = nullptr;
+            if (beamed) {
+                CKVMsg* group = score->Beam(Meas(1, 2), {.x = 0, .code = DUR_EIGHTH});
+                end = score->Note(group, {.x = 0, .y = -6, .code = DUR_EIGHTH});
+                score->Note(group, {.x = 32, .y = -9, .code = DUR_EIGHTH});
+                score->Note(Meas(1, 2), {.x = 64, .y = -12, .code = DUR_HALF});
+            } else {
+                end = score->Note(Meas(1, 2), {.x = 0, .y = -6});
+                score->Note(Meas(1, 2), {.x = 64, .y = -12, .code = DUR_HALF});
+            }
+            score->Tie(last, end);
+            score->Settle();
+            ASSERT_TRUE(LooseTieEnds(Doc()).empty());
+
+            SelectStaff(1);
+            ASSERT_EQ(Doc().SelRectMouseDrag(1, 0), 1);
+            CursorAt(1, 1);
+            Doc().m_nCaretPos = caret;
+            ASSERT_EQ(Doc().SelRectMouseDrop(1, 1, 0), 1);
+            EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+            // Measure 2 holds its own note at that height, no longer tied, and
+            // the copy of the tie's end, still tied only at caret 0: further
+            // right the start did not fit measure 1.
+            std::set<CKVMsg*> notes;
+            CollectNotes(*Meas(1, 2), notes, 0);
+            std::vector<WORD> flags;
+            for (CKVMsg* note : notes) {
+                if (note->m_nPosY == -6)
+                    flags.push_back(note->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END));
+            }
+            std::sort(flags.begin(), flags.end());
+            const std::vector<WORD> expected {0, static_cast<WORD>(caret == 0 ? MSGFLAG_TIE_END : 0)};
+            EXPECT_EQ(flags, expected);
+        }
+    }
 }
 
 TEST_F(TieSlurHalvesTest, RemovingOrRejudgingASlurKeepsTheTieFlagOfTheSameNote)
