@@ -37,17 +37,7 @@ void CKVMsg::TieMsgOrder(int, CKVMsg*)
         child->m_byKind = kind;
         if (twin)
             twin->m_byKind = kind;
-        if (tie) {
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
-        } else {
-            // A slur sets no flag: a note keeps the bit of a tie it still
-            // starts or ends beside this slur.
-            if (!tielink::HoldsTie(*first, true))
-                first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            if (!tielink::HoldsTie(*second, false))
-                second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
-        }
+        tielink::MarkJudgedLink(*first, *second, tie);
         return false;
     });
 }

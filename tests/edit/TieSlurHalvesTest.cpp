@@ -328,6 +328,29 @@ TEST_F(TieSlurHalvesTest, RemovingOrRejudgingASlurKeepsTheTieFlagOfTheSameNote)
         EXPECT_EQ(Links(NoteAt(1, 0, 96, -6)), 1);
     }
     {
+        SCOPED_TRACE("every link judged again");
+        build();
+        Doc().UpdateTieSlurType(0, 0, 0, 0, 0, 0, 0);
+        keepsItsTie(-6);
+    }
+    {
+        SCOPED_TRACE("copied and pasted");
+        build();
+        SelectBlockStaff(1, 0);
+        ImageBuffer image;
+        ASSERT_GT(Copy(image), 8u);
+        CursorAt(1, 3);
+        ASSERT_EQ(Paste(image), 1);
+        // The paste lays the copies out again from the caret.
+        std::set<CKVMsg*> notes;
+        CollectNotes(*Meas(1, 3), notes, 0);
+        EXPECT_EQ(std::count_if(
+                      notes.begin(), notes.end(),
+                      [&](CKVMsg* note) { return Links(note) == 2 && (note->m_wFlag & MSGFLAG_TIE_START) != 0; }),
+                  1);
+        EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
+    }
+    {
         SCOPED_TRACE("the staff nudged down");
         build();
         SelectStaff(1);
