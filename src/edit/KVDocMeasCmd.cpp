@@ -212,6 +212,7 @@ int CKVDoc::DeleteMeasure(int first, int last, int)
         removed = staff->RemoveMeas(first, std::min<LONG>(n, staff->GetMeasNum()));
         if (removed < 0) {
             DropStaleSelRects();
+            DropStaleCursor();
             return -2;
         }
     }
@@ -221,6 +222,8 @@ int CKVDoc::DeleteMeasure(int first, int last, int)
     DropStaleSelRects();
     const int count = GetMeasCount(0, 0);
     JumpToMeas(first <= count ? first : count - 1);
+    // Without a measure to jump to the cursor is left on what went.
+    DropStaleCursor();
     m_bModified = 1;
     return removed;
 }
@@ -250,6 +253,7 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
     const short removed = target->RemoveMeas(first, last - first + 1);
     // Before the new measures are made, which may take a freed one's place.
     DropStaleSelRects();
+    DropStaleCursor();
     if (removed < 0)
         return 0;
     if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1)
@@ -274,6 +278,7 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
             }
         }
     }
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }
@@ -286,6 +291,9 @@ int CKVDoc::SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int
         return 0;
     CKVSystem* master = MasterOf(*this);
     if (!master || meas < 0)
+        return 0;
+    // As the long form: no length divides by 0 or leaves its 16 bits.
+    if (!CKVMeas::FitsTimeSignature(master->m_dwTicksPerQuarter, beats, unit))
         return 0;
     CKVPage* page = GetCurrentPage();
     CKVBlock* ossia = page ? page->GetSelOssiaBlock() : nullptr;
