@@ -9,6 +9,9 @@
 #include "model/MeasPlace.h"
 #include "model/KVMsg.h"
 
+#include <functional>
+#include <vector>
+
 namespace tielink {
 
 using measplace::LineSpacingOf;
@@ -40,6 +43,13 @@ bool HoldsTie(CKVMsg& note, bool starting);
 // Clears the 0x0001 and 0x0002 flags of a note that no tie it holds
 // supports any longer (a tie it starts, a tie it ends); sets none.
 void ClearLonelyTieFlags(CKVMsg& note);
+
+// Appends to `far` the measures that hold an end of a tie or slur found
+// under `node` (on its notes and on the members of its chords and groups),
+// each once and in the order met, leaving out those `inside` accepts: the
+// measures a command must back up besides its own before it re-judges
+// those ties and slurs.
+void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far);
 
 // The staff that holds a note's measure, and the measure's index on it
 // (-1 when it is not on a staff).
