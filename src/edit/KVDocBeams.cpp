@@ -189,9 +189,19 @@ void CKVDoc::BindByTremolo(int strokes)
 
 void CKVDoc::ChangeToGrace(int voice)
 {
-    if (!SelMeasBackup(1))
-        return;
     CEditFrame frame(*this);
+    // Into the step already open: with every page selected the command
+    // reaches every staff, so the whole document goes into it (records
+    // beside that would narrow it to their own measures); otherwise the
+    // selected measures, then the far ends of their ties and slurs, which
+    // the re-timing below may re-judge.
+    if (frame.WholeScore()) {
+        ObjectBackup(1);
+    } else {
+        if (!SelMeasBackup(1))
+            return;
+        SelFarEndBackup();
+    }
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;
     for (CKVMsg* msg : frame.Collect(voice)) {
