@@ -61,11 +61,42 @@ TEST_F(KvorelImport, SaysHowManySymbolsWereTooShort)
     const EncoreSymbol shortRecord = EncRawRecord({0, 0, 0x50, 5, 0});
     f.measures[0].symbols = {shortRecord};
     f.measures[1].symbols = {shortRecord};
+    // Half the file's records: still an import.
+    f.measures[2].symbols = {EncRest(0, 0, 10), EncRest(0, 0, 40)};
     Write("short.enc", WriteEncore(f, EncoreOrder::Scow));
     const Result result = Run("import short.enc out.kvc");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "kvorel: 2 symbols of short.enc were too short to read and were skipped\n");
     EXPECT_TRUE(Exists("out.kvc"));
+}
+
+TEST_F(KvorelImport, AFileMostlyTooShortForItsLayoutIsRefused)
+{
+    EncoreFile f = SkeletonEncore();
+    const EncoreSymbol shortRecord = EncRawRecord({0, 0, 0x50, 5, 0});
+    f.measures[0].symbols = {shortRecord};
+    f.measures[1].symbols = {shortRecord};
+    f.measures[2].symbols = {EncRest(0, 0, 10), EncRest(0, 0, 40)};
+    f.measures[3].symbols = {shortRecord};
+    Write("short.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result result = Run("import short.enc out.kvc");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "kvorel: short.enc cannot be read: 3 of 5 symbol records do not fit its layout\n");
+    EXPECT_FALSE(Exists("out.kvc"));
+
+    // atraing.enc with its version word damaged into that of the later
+    // records.
+    const auto path = SharedEncoreFile("atraing.enc");
+    if (!path)
+        return;
+    std::string bytes = ReadFile(*path);
+    ASSERT_GT(bytes.size(), 42u);
+    bytes[41] = static_cast<char>(0xFF);
+    WriteFile("damaged.enc", bytes);
+    const Result damaged = Run("import damaged.enc out.kvc");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err, "kvorel: damaged.enc cannot be read: 9130 of 15475 symbol records do not fit its layout\n");
+    EXPECT_FALSE(Exists("out.kvc"));
 }
 
 TEST_F(KvorelImport, AtraingImportsWhole)
