@@ -203,8 +203,8 @@ protected:
 };
 
 // The marked ties that the engine's tie rule refuses, with its reason: in
-// each the first note is followed, a few ticks later, by a note of its voice
-// in its own measure (the file's chord written as two onsets).
+// each a later note of the first note's voice follows it in its measure (the
+// file keeps two lines, or a chord spread over two onsets, in one voice).
 const std::map<std::string, std::string> kRefusedTies {
     {"staff 16, measures 27 to 28, step 5", "a note of its voice follows it in its measure"},
     {"staff 16, measures 83 to 84, step -3", "a note of its voice follows it in its measure"},
