@@ -79,6 +79,10 @@ int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
     if (status == 0 && enc->m_dwShortSymbols > 0)
         std::fprintf(stderr, "kvorel: %lu symbols of %s were too short to read and were skipped\n",
                      static_cast<unsigned long>(enc->m_dwShortSymbols), in.c_str());
+    if (status == 0 && enc->m_dwUnisonNotes > 0)
+        std::fprintf(
+            stderr, "kvorel: %lu notes of %s share their chord's height with another note and were not imported\n",
+            static_cast<unsigned long>(enc->m_dwUnisonNotes), in.c_str());
     return status;
 }
 

@@ -91,6 +91,10 @@ public:
     // Symbol records met in the measures, read or skipped; 0 at the start of
     // every Read.
     DWORD m_dwSymbolRecords = 0;
+    // Notes the import left out because a note of their chord already stands
+    // at their height (a unison of two spellings, which a chord does not
+    // hold); 0 at the start of every Read.
+    DWORD m_dwUnisonNotes = 0;
     // Set by the track reader when it meets the later file layout.
     EncReadFailure m_readFailure = EncReadFailure::None;
 
