@@ -64,6 +64,11 @@ int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
                          "kvorel: %s is a score beyond 255 staves or 32,000 staff measures, which is not imported\n",
                          in.c_str());
             break;
+        case EncImportFailure::LayoutMisfit:
+            std::fprintf(stderr, "kvorel: %s cannot be read: %lu of %lu symbol records do not fit its layout\n",
+                         in.c_str(), static_cast<unsigned long>(enc->m_dwShortSymbols),
+                         static_cast<unsigned long>(enc->m_dwSymbolRecords));
+            break;
         default:
             CannotBeRead(in);
             break;
@@ -74,6 +79,10 @@ int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
     if (status == 0 && enc->m_dwShortSymbols > 0)
         std::fprintf(stderr, "kvorel: %lu symbols of %s were too short to read and were skipped\n",
                      static_cast<unsigned long>(enc->m_dwShortSymbols), in.c_str());
+    if (status == 0 && enc->m_dwUnisonNotes > 0)
+        std::fprintf(
+            stderr, "kvorel: %lu notes of %s share their chord's height with another note and were not imported\n",
+            static_cast<unsigned long>(enc->m_dwUnisonNotes), in.c_str());
     return status;
 }
 

@@ -133,6 +133,8 @@ bool CEncDoc::IsAttached(const CEncSystem* system)
 int CEncDoc::Read(CDialog* dialog, CFile& file)
 {
     m_dwShortSymbols = 0;
+    m_dwSymbolRecords = 0;
+    m_dwUnisonNotes = 0;
     m_readFailure = EncReadFailure::Damaged;
     int result = 0;
     try {

@@ -31,6 +31,10 @@ public:
     bool IsSwapped() const { return m_bSwap != 0; }
     // Files of format versions below 0x400 hold the older symbol records.
     bool IsOlderLayout() const { return wVersion() < 0x400; }
+    // More than half of the symbol records are too short for the layout they
+    // were read in: the layout was guessed wrong (a damaged version word, for
+    // one), and what was read is not the file's music.
+    bool IsLayoutMisfit() const { return 2 * static_cast<uint64_t>(m_dwShortSymbols) > m_dwSymbolRecords; }
 
     void Test();
     void PrintOutOfStatus(CString& out);
@@ -84,6 +88,13 @@ public:
     // Symbol records skipped as too short for their layout, by the reader
     // and the converters; 0 at the start of every Read.
     DWORD m_dwShortSymbols = 0;
+    // Symbol records met in the measures, read or skipped; 0 at the start of
+    // every Read.
+    DWORD m_dwSymbolRecords = 0;
+    // Notes the import left out because a note of their chord already stands
+    // at their height (a unison of two spellings, which a chord does not
+    // hold); 0 at the start of every Read.
+    DWORD m_dwUnisonNotes = 0;
     // Set by the track reader when it meets the later file layout.
     EncReadFailure m_readFailure = EncReadFailure::None;
 

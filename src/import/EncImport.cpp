@@ -214,6 +214,10 @@ int ImportEncore(CFile& file, CEncDoc& enc, CKVDoc& doc, CDC* dc, CScoreView& vi
     // 11. The measures' contents.
     if (!doc.SecondConvertEncToKvc(dialog, &enc))
         return fail(EncImportFailure::Unreadable);
+    // The converters have counted every record too short to convert; when
+    // they are most of the file, it was read in the wrong layout.
+    if (enc.IsLayoutMisfit())
+        return fail(EncImportFailure::LayoutMisfit);
     if (lastStep <= 11)
         return 1;
 

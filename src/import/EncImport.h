@@ -14,9 +14,10 @@ class CScoreView;
 // Why ImportEncore returned 0.
 enum class EncImportFailure {
     None,
-    Unreadable,  // a damaged file, a failed allocation or conversion, a document that is not fresh
-    LaterLayout, // an Encore file of the later layout, which is not read
-    TooLarge,    // beyond 255 staves, or staves x measures beyond 32,000
+    Unreadable,   // a damaged file, a failed allocation or conversion, a document that is not fresh
+    LaterLayout,  // an Encore file of the later layout, which is not read
+    TooLarge,     // beyond 255 staves, or staves x measures beyond 32,000
+    LayoutMisfit, // more than half of its symbol records too short for the layout they were read in
 };
 
 // The largest score an import builds.

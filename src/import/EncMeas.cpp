@@ -158,12 +158,16 @@ int CEncSymbol::Read(unsigned char* data, DWORD& pos)
         return 0;
     const bool older = doc && doc->IsOlderLayout();
     if (length < (older ? kOlderHeadSize : kHeadSize)) {
-        if (doc)
+        if (doc) {
+            ++doc->m_dwSymbolRecords;
             ++doc->m_dwShortSymbols;
+        }
         return 0;
     }
     if (static_cast<uint64_t>(pos) + length > size)
         return 0;
+    if (doc)
+        ++doc->m_dwSymbolRecords;
     Take(data + pos, length, older);
     pos += length;
     if (doc && doc->m_bSwap)
@@ -183,12 +187,16 @@ int CEncSymbol::Read(CFile& file)
     if (length == 0)
         return 0;
     if (length < (older ? kOlderHeadSize : kHeadSize)) {
-        if (doc)
+        if (doc) {
+            ++doc->m_dwSymbolRecords;
             ++doc->m_dwShortSymbols;
+        }
         return 0;
     }
     if (!encio::ReadAll(file, record, length))
         return 0;
+    if (doc)
+        ++doc->m_dwSymbolRecords;
     Take(record, length, older);
     if (doc && doc->m_bSwap)
         SwapData();

@@ -189,8 +189,13 @@ int CKVDoc::EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, C
     m_pLastMember = nullptr;
     SetAccColumnWidth(static_cast<short>((s / 4) * m_CtrlTool.m_wM4));
     CKVMsg* note = meas->InsertNoteMsg(t, 0, 0);
-    if (!note)
+    if (!note) {
+        // A chord holds one note at each height: the second spelling of a
+        // unison is left out, and counted so that the loss is told.
+        if (GetJoinRefusedAtHeight())
+            ++enc->m_dwUnisonNotes;
         return 1;
+    }
     CKVMsg* chord = GetImportLastChord();
 
     // 4. The stem length, kept for the walk until it is done.

@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 #include "import/EncConvert.h"
 #include "import/EncDoc.h"
+#include "import/EncTieNote.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
@@ -22,18 +23,6 @@ namespace {
 constexpr int kTieBendFactor = 4;
 constexpr int kTieInset = 16;
 constexpr int kTieLift = 8;
-
-// A tie of the note that starts at it (a child tie whose data word is the
-// note's id).
-bool StartsTie(CKVMsg& note)
-{
-    for (short i = 0; i < note.GetMsgNum(); ++i) {
-        CKVMsg* child = note.GetMsg(i);
-        if (child && child->m_byKind == MSG_TIE && child->m_dwWord == note.m_dwMsgId)
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -65,25 +54,27 @@ int CKVDoc::EncToKVC_NoneProcTie(CEncDoc* enc, CPtrArray& ties, BYTE voice)
         const int y = EncStandardY(L, static_cast<signed char>(tie->DataByte(4)));
         const int bend = -static_cast<signed char>(tie->byKind());
         POINT pt {startX, y};
-        CKVMsg* note = meas->GetNoteMsg(pt, voice);
+        CKVMsg* note = EncTieNote(*meas, pt, voice);
         if (!note)
             continue;
         bool slur = false;
-        if (!(note->m_wFlag & 0x0001)) {
+        if (!(note->m_wFlag & MSGFLAG_TIE_START)) {
             pt.y -= L / 2;
-            note = meas->GetNoteMsg(pt, voice);
+            note = EncTieNote(*meas, pt, voice);
         }
-        if (note && (note->m_wFlag & 0x0001) && StartsTie(*note)) {
+        if (note && (note->m_wFlag & MSGFLAG_TIE_START) && EncStartsTie(*note)) {
             // Tied already: the next note of a chord may lie one space up.
             pt.y -= L;
             pt.x += L;
-            CKVMsg* other = meas->GetNoteMsg(pt, voice);
+            CKVMsg* other = EncTieNote(*meas, pt, voice);
             if (other == note)
                 slur = true;
             note = other;
         }
+        // The tie tool takes a tie that is there off again: a note that
+        // starts one keeps it, and the record becomes a free curve.
         if (!slur) {
-            if (!note) {
+            if (!note || EncStartsTie(*note)) {
                 slur = true;
             } else {
                 const int d = kTieBendFactor * bend;

@@ -9,6 +9,7 @@
 #include "import/EncDoc.h"
 #include "import/EncImport.h"
 #include "import/EncMarkTable.h"
+#include "import/EncTieNote.h"
 #include "import/ImportScopes.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -123,17 +124,6 @@ void MarkStaffGroups(const CEncDoc& enc, CKVSystem& master)
         }
         previous = track;
     }
-}
-
-// The tie of a note that starts at it.
-bool StartsTie(CKVMsg& note)
-{
-    for (short i = 0; i < note.GetMsgNum(); ++i) {
-        CKVMsg* child = note.GetMsg(i);
-        if (child && child->m_byKind == MSG_TIE && child->m_dwWord == note.m_dwMsgId)
-            return true;
-    }
-    return false;
 }
 
 bool HoldsTuplet(CKVMsg& msg)
@@ -380,20 +370,23 @@ private:
         const int x = symbol.DataShort(0) + encMeas.byPakArea();
         const int y = EncStandardY(L, static_cast<signed char>(symbol.DataByte(4)));
         POINT pt {x, y};
-        CKVMsg* note = meas->GetNoteMsg(pt, voice);
+        CKVMsg* note = EncTieNote(*meas, pt, voice);
         bool slur = note == nullptr;
         if (note && !(note->m_wFlag & MSGFLAG_TIE_START)) {
             pt.y -= L / 2;
-            note = meas->GetNoteMsg(pt, voice);
+            note = EncTieNote(*meas, pt, voice);
             slur = note == nullptr;
         }
-        if (note && (note->m_wFlag & MSGFLAG_TIE_START) && StartsTie(*note)) {
+        if (note && (note->m_wFlag & MSGFLAG_TIE_START) && EncStartsTie(*note)) {
             // Tied already: the note beside it.
             pt.x += L / 2 + L;
-            CKVMsg* other = meas->GetNoteMsg(pt, voice);
+            CKVMsg* other = EncTieNote(*meas, pt, voice);
             slur = other == nullptr || other == note;
             note = other;
         }
+        // A tie that is there already stays: the tie tool would take it off.
+        if (!slur && EncStartsTie(*note))
+            slur = true;
         if (!slur) {
             const int d = kTieBend * bend;
             slur = !m_doc.BindByTieInTool(note, d, kTieInset, d > 0 ? kTieLift : -kTieLift, 0, 1);

@@ -63,13 +63,27 @@ inline std::vector<CKVMsg*> Members(CKVObject& node)
     return members;
 }
 
+// Puts a symbol that the beaming code took out of the measure back into it.
+// A measure that takes no new symbol (one compressed into a multi-measure
+// rest) still takes back what it held, at its sorted place. Only a symbol
+// that no measure can hold (no system, no memory for its reference) is
+// freed.
+inline void PlaceInMeasure(CKVMeas& meas, CKVMsg* msg)
+{
+    if (meas.AddMsg(msg, kHolderOwns) != 0)
+        return;
+    if (meas.InsertMsg(meas.GetSortedIndex(msg), msg, kHolderOwns, kParentHere) >= 0)
+        return;
+    delete msg;
+}
+
 // Moves a member of a container back into the measure as a symbol of its
 // own; it is no beam member any more.
 inline void ReturnToMeasure(CKVObject& container, CKVMsg* member, CKVMeas& meas)
 {
     Unlink(container, member);
     member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
-    meas.AddMsg(member, kHolderOwns);
+    PlaceInMeasure(meas, member);
 }
 
 // Deletes a container whose members have all moved elsewhere: its remaining

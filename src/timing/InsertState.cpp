@@ -5,12 +5,14 @@ namespace {
 int s_joinPermission = 1;
 short s_accColumnWidth = 0;
 CKVMsg* s_importLastChord = nullptr;
+bool s_joinRefusedAtHeight = false;
 
 void ResetInsertState()
 {
     s_joinPermission = 1;
     s_accColumnWidth = 0;
     s_importLastChord = nullptr;
+    s_joinRefusedAtHeight = false;
 }
 
 KvProcessReset s_reset("note insertion state", &ResetInsertState);
@@ -45,4 +47,14 @@ CKVMsg* GetImportLastChord()
 void SetImportLastChord(CKVMsg* chord)
 {
     s_importLastChord = chord;
+}
+
+bool GetJoinRefusedAtHeight()
+{
+    return s_joinRefusedAtHeight;
+}
+
+void SetJoinRefusedAtHeight(bool refused)
+{
+    s_joinRefusedAtHeight = refused;
 }

@@ -22,3 +22,12 @@ void SetAccColumnWidth(short width);
 // insertion, before anything can delete the chord.
 CKVMsg* GetImportLastChord();
 void SetImportLastChord(CKVMsg* chord);
+
+// Whether the last join at a spot refused the note because a note of what
+// stands there (a note, a chord or a beam group's member) already has its
+// height: a unison of two spellings, which a chord does not hold. Every join
+// sets it, and the import's note insertion clears it before anything else,
+// so that the import can tell this loss from the others right after an
+// insertion that gave no note.
+bool GetJoinRefusedAtHeight();
+void SetJoinRefusedAtHeight(bool refused);

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -236,7 +237,10 @@ int CKVDoc::IsEnableBindByTie(CKVMsg* a, CKVMsg* b, int align)
                 last = false;
         }
         if (last) {
-            const std::vector<CKVMsg*> opening = FirstNotesAfter(*mSecond, *first, 0, true);
+            // The first note in time of the next measure, also one placed
+            // left of its start (a negative position).
+            const std::vector<CKVMsg*> opening =
+                FirstNotesAfter(*mSecond, *first, std::numeric_limits<int>::min(), true);
             result = NothingBetween(opening, *first, *second,
                                     [&](CKVMsg* note) { return keyOf(note) == firstKey; })
                          ? 1

@@ -94,7 +94,9 @@ int FirstNoteCode(CKVObject& node, BYTE voice, int t, int end, int depth)
 
 // Closes an open group: with fewer than two members it is dissolved (a
 // lone member goes back into the measure) and null comes back; otherwise
-// the group is linked into the measure.
+// the group is linked into the measure. A measure that refuses the group
+// (one compressed into a multi-measure rest) gets its members back as they
+// were, and the group goes.
 CKVMsg* LinkOrDissolve(CKVMsg*& open, CKVMeas& meas)
 {
     CKVMsg* group = open;
@@ -102,14 +104,12 @@ CKVMsg* LinkOrDissolve(CKVMsg*& open, CKVMeas& meas)
     if (!group)
         return nullptr;
     const std::vector<CKVMsg*> members = Members(*group);
-    if (members.size() < 2) {
-        if (!members.empty())
-            ReturnToMeasure(*group, members.front(), meas);
-        DeleteContainer(meas, group);
-        return nullptr;
-    }
-    meas.AddMsg(group, kHolderOwns);
-    return group;
+    if (members.size() >= 2 && meas.AddMsg(group, kHolderOwns) != 0)
+        return group;
+    for (CKVMsg* member : members)
+        ReturnToMeasure(*group, member, meas);
+    DeleteContainer(meas, group);
+    return nullptr;
 }
 
 // The beam group that one window of BindByBeam gathers.
@@ -195,7 +195,7 @@ private:
         if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) < 0) {
             // A note already at that place in the group stays a symbol of
             // its own rather than being lost.
-            m_meas.AddMsg(msg, kHolderOwns);
+            beamgroups::PlaceInMeasure(m_meas, msg);
             return;
         }
         m_added = true;
@@ -227,7 +227,7 @@ public:
         m_group = msg->CreateBeam();
         // Without a group the symbol stays where it was.
         if (!m_group)
-            m_meas.AddMsg(msg, kHolderOwns);
+            beamgroups::PlaceInMeasure(m_meas, msg);
     }
 
     void Add(CKVMsg* msg)
@@ -244,7 +244,7 @@ public:
             }
             m_meas.m_pSystem->RemoveMsgFromMap(msg->m_dwMsgId);
         } else {
-            m_meas.AddMsg(msg, kHolderOwns);
+            beamgroups::PlaceInMeasure(m_meas, msg);
         }
     }
 

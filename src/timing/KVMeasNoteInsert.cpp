@@ -306,6 +306,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
 CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
 {
     SetImportLastChord(nullptr);
+    SetJoinRefusedAtHeight(false);
     if (IsRestCompMeas(nullptr) != 0)
         return nullptr;
     // A damaged time signature or length gives no room to fill.

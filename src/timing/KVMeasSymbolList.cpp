@@ -9,6 +9,7 @@
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
 #include "model/TickMath.h"
+#include "timing/InsertState.h"
 
 #include <new>
 #include <utility>
@@ -20,6 +21,9 @@ namespace {
 using measplace::LineSpacingOf;
 
 constexpr WORD kNoHit = 0xFFFF;
+// What joining a chord or a beam group gives back when a note there already
+// stands at the new note's height.
+constexpr short kRefusedAtHeight = -2;
 
 bool IsGraceSymbol(const CKVMsg& msg)
 {
@@ -211,6 +215,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         doc->m_pLastMember = nullptr;
     }
     index = 0;
+    SetJoinRefusedAtHeight(false);
     if (!msg)
         return 0;
 
@@ -231,6 +236,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
     switch (hit->m_byKind) {
     case MSG_NOTE: {
         if (measplace::StaffKindOf(this) == CKVStaff::KIND_ONE_LINE || hit->m_nPosY == msg->m_nPosY) {
+            SetJoinRefusedAtHeight(hit->m_nPosY == msg->m_nPosY);
             index = -1;
             return 1;
         }
@@ -272,6 +278,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         if (r == -1)
             return 0;
         if (r < 0) {
+            SetJoinRefusedAtHeight(r == kRefusedAtHeight);
             index = -1;
             return 1;
         }
@@ -280,15 +287,19 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         hit->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return 1;
     }
-    case MSG_CHORD:
-        if (hit->AddMsgToChord(msg) < 0)
+    case MSG_CHORD: {
+        const short r = hit->AddMsgToChord(msg);
+        if (r < 0) {
+            SetJoinRefusedAtHeight(r == kRefusedAtHeight);
             index = -1;
+        }
         hit->ChordDotOrder();
         hit->ChordKeyOrder();
         if (doc)
             doc->m_pLastMember = hit;
         hit->ChangeNoteDirection(kStemOfVoice, kKeepGraceStems);
         return 1;
+    }
     default:
         index = -1;
         return 1;

@@ -61,11 +61,72 @@ TEST_F(KvorelImport, SaysHowManySymbolsWereTooShort)
     const EncoreSymbol shortRecord = EncRawRecord({0, 0, 0x50, 5, 0});
     f.measures[0].symbols = {shortRecord};
     f.measures[1].symbols = {shortRecord};
+    // Half the file's records: still an import.
+    f.measures[2].symbols = {EncRest(0, 0, 10), EncRest(0, 0, 40)};
     Write("short.enc", WriteEncore(f, EncoreOrder::Scow));
     const Result result = Run("import short.enc out.kvc");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "kvorel: 2 symbols of short.enc were too short to read and were skipped\n");
     EXPECT_TRUE(Exists("out.kvc"));
+}
+
+// A unison of two spellings in one chord keeps its first note; the other is
+// told apart from the records too short to read.
+TEST_F(KvorelImport, SaysHowManyNotesShareTheirChordsHeight)
+{
+    EncoreFile f = SkeletonEncore();
+    auto quarter = [](WORD x, signed char y, BYTE accidental) {
+        EncoreSymbol s = EncNote(0, 0, x, y, 60, 120, 100, 0, 0x03);
+        s.data[11] = accidental;
+        return s;
+    };
+    f.measures[3].symbols = {quarter(10, 0, 0), quarter(10, 0, 1), quarter(10, 4, 0), quarter(60, 4, 0),
+                             quarter(60, 4, 2)};
+    Write("unison.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result result = Run("import unison.enc out.kvc");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(
+        result.err,
+        "kvorel: 2 notes of unison.enc share their chord's height with another note and were not imported\n");
+    EXPECT_TRUE(Exists("out.kvc"));
+
+    // Records too short to read are told on a line of their own.
+    f.measures[2].symbols = {EncRawRecord({0, 0, 0x50, 5, 0}), EncRest(0, 0, 10), EncRest(0, 0, 40)};
+    Write("both.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result both = Run("import both.enc out.kvc");
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.err, "kvorel: 1 symbols of both.enc were too short to read and were skipped\n"
+                        "kvorel: 2 notes of both.enc share their chord's height with another note and were not "
+                        "imported\n");
+}
+
+TEST_F(KvorelImport, AFileMostlyTooShortForItsLayoutIsRefused)
+{
+    EncoreFile f = SkeletonEncore();
+    const EncoreSymbol shortRecord = EncRawRecord({0, 0, 0x50, 5, 0});
+    f.measures[0].symbols = {shortRecord};
+    f.measures[1].symbols = {shortRecord};
+    f.measures[2].symbols = {EncRest(0, 0, 10), EncRest(0, 0, 40)};
+    f.measures[3].symbols = {shortRecord};
+    Write("short.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result result = Run("import short.enc out.kvc");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "kvorel: short.enc cannot be read: 3 of 5 symbol records do not fit its layout\n");
+    EXPECT_FALSE(Exists("out.kvc"));
+
+    // atraing.enc with its version word damaged into that of the later
+    // records.
+    const auto path = SharedEncoreFile("atraing.enc");
+    if (!path)
+        return;
+    std::string bytes = ReadFile(*path);
+    ASSERT_GT(bytes.size(), 42u);
+    bytes[41] = static_cast<char>(0xFF);
+    WriteFile("damaged.enc", bytes);
+    const Result damaged = Run("import damaged.enc out.kvc");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err, "kvorel: damaged.enc cannot be read: 9130 of 15475 symbol records do not fit its layout\n");
+    EXPECT_FALSE(Exists("out.kvc"));
 }
 
 TEST_F(KvorelImport, AtraingImportsWhole)
@@ -75,7 +136,8 @@ TEST_F(KvorelImport, AtraingImportsWhole)
         GTEST_SKIP() << "atraing.enc is not there";
     const Result result = Run("import '" + path->string() + "' out.kvc");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, "kvorel: 31 notes of " + path->string() +
+                              " share their chord's height with another note and were not imported\n");
     const Result info = Run("info out.kvc");
     EXPECT_NE(info.out.find("pages 44\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("staves 31 ossia 0\n"), std::string::npos);
