@@ -11,7 +11,9 @@
 // or copied) and swing on a measure; beaming, sub-beams, chords, grace
 // notes, tremolos, ties and slurs over a selected measure or staff, and the
 // automatic ties; pages inserted and deleted, blocks dealt to pages, clef
-// changes made and removed, repeat endings and multi-measure rests.
+// changes made and removed, repeat endings and multi-measure rests. After
+// every step the score must be whole (see support/ScoreIntegrity.h), and
+// every edit must undo and redo to the very bytes around it.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default), KV_UNDO_RANDOM_CHECK the steps between two comparisons.
@@ -30,6 +32,7 @@
 #include "support/KvTest.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreIntegrity.h"
 #include "support/UndoSupport.h"
 
 #include <gtest/gtest.h>
@@ -1222,13 +1225,21 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
             // The previous edit's step closes here, as the next command would
             // close it (and drop what was left to redo).
             Doc().ResetBackup();
-            Apply(*live, e);
+            // The integrity check undoes and redoes the edit, which closes
+            // its step: whether it recorded one is read right after it.
+            bool opened = false;
+            const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+                Apply(*live, e);
+                opened = Doc().m_bBackupOpen;
+            });
             ASSERT_FALSE(HasFatalFailure()) << "edit " << e.kind << " at step " << step;
+            ASSERT_TRUE(problems.empty()) << "seed " << GetParam() << " step " << step << ", edit " << e.kind
+                                          << kvtest::Joined(problems);
             undone.clear();
             // A command that found nothing to change (no note under a
             // velocity record, bar types both left as they are) records no
             // step, and undo then takes back the edit before it.
-            if (Doc().m_bBackupOpen) {
+            if (opened) {
                 done.push_back(e);
                 ++made[e.kind];
                 undoable = std::min(undoable + 1, kMaxSteps);
@@ -1247,6 +1258,11 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
                 undone.pop_back();
                 ++undoable;
             }
+        }
+        if (roll >= 55) {
+            const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+            ASSERT_TRUE(problems.empty()) << "seed " << GetParam() << " step " << step
+                                          << (roll < 80 ? ", undo" : ", redo") << kvtest::Joined(problems);
         }
         if (step % checks == 0 || step == steps) {
             ExpectMatchesReplay(step);
