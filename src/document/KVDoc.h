@@ -227,6 +227,15 @@ public:
     // Moves the cursor to the 1-based measure number: 1 on the same page, 2
     // on another page, -1 when there is no such measure.
     short JumpToMeas(int number);
+    // Keeps the cursor on what the score holds after a command took pages,
+    // blocks, staves or measures out of it. A block that is gone gives way
+    // to the current page's block at the cursor's index (kept inside the
+    // list), and a staff or measure that is gone or that the block no longer
+    // shows is taken again from the indexes; when there is no block to take,
+    // the block, staff and measure become null with their indexes -1. The
+    // indexes are then made to name what the cursor holds. The pointers are
+    // compared with the tree, never read, so they may name freed objects.
+    void DropStaleCursor();
 
     // Defined in document/KVDocInsert.cpp
     // Adds the document's own copy of a template symbol under a parent.

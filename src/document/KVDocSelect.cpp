@@ -10,6 +10,7 @@
 #include "document/GroupMembers.h"
 #include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "document/TreeObjects.h"
 #include "document/UndoEntry.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
@@ -25,7 +26,6 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -196,36 +196,12 @@ void CKVDoc::DropStaleSelRects()
     if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0)
         return;
     // Only the pointers are compared: a stale record's objects may be freed.
-    std::unordered_set<const void*> live;
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        live.insert(page);
-        for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
-            live.insert(page->m_arrBlock.GetAt(b));
-        for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
-            live.insert(page->m_arrOssiaBlock.GetAt(b));
-    }
-    for (int y = 0; y < m_arrSystem.GetSize(); ++y) {
-        CKVSystem* system = m_arrSystem.GetAt(y);
-        for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
-                                       system ? system->m_pOssiaStaffArray : nullptr}) {
-            for (int s = 0; list && s < list->GetSize(); ++s) {
-                CKVStaff* staff = list->GetAt(s);
-                if (!staff)
-                    continue;
-                live.insert(staff);
-                for (LONG m = 0; m < staff->GetMeasNum(); ++m)
-                    live.insert(staff->GetMeas(m));
-            }
-        }
-    }
-    const auto gone = [&](const void* object) { return object && !live.count(object); };
+    const TreeObjects tree(*this);
     bool dropped = false;
     for (int i = m_pSelRectArray->GetSize() - 1; i >= 0; --i) {
         SelRect* rec = RecordAt(*m_pSelRectArray, i);
-        if (rec && !gone(rec->pPage) && !gone(rec->pBlock) && !gone(rec->pStaff) && !gone(rec->pMeas))
+        if (rec && !tree.Gone(rec->pPage) && !tree.Gone(rec->pBlock) && !tree.Gone(rec->pStaff) &&
+            !tree.Gone(rec->pMeas))
             continue;
         delete rec;
         m_pSelRectArray->RemoveAt(i);

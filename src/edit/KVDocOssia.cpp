@@ -185,6 +185,7 @@ int CKVDoc::DeleteOssiaStaves(int first, int last, int)
     RemoveAllSelRect(kResetDrag, kClearSelRects);
     if (!m_pCurBlock)
         SetEditStatus(corner);
+    DropStaleCursor();
     return 0;
 }
 
@@ -214,6 +215,7 @@ void CKVDoc::DeleteOssia()
     RemoveAllSelRect(kResetDrag, kClearSelRects);
     if (!m_pCurBlock)
         SetEditStatus(corner);
+    DropStaleCursor();
 }
 
 int CKVDoc::InsertMeasuresInOssia(int at, int count, unsigned long flags)
@@ -270,6 +272,7 @@ int CKVDoc::DeleteMeasuresInOssia(short a, int b)
             DropOssiaBlock(*this, *page, index);
         else if (m_pCurBlock == block)
             ClearCursorBlock(*this);
+        DropStaleCursor();
         m_bModified = 1;
         return 1;
     }
@@ -279,6 +282,7 @@ int CKVDoc::DeleteMeasuresInOssia(short a, int b)
         m_nCurMeas = static_cast<short>(std::min<LONG>(std::max<short>(m_nCurMeas, 0), m_pCurStaff->GetMeasNum() - 1));
         m_pCurMeas = m_pCurStaff->GetMeas(m_nCurMeas);
     }
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }
