@@ -262,7 +262,8 @@ void CKVDoc::DeleteTieSlur(CKVMsg* link)
             else
                 second->RemoveAt(at);
         }
-        second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        if (link->m_byKind == MSG_TIE)
+            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
     }
     m_bModified = 1;
 }

@@ -491,6 +491,50 @@ void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vect
     });
 }
 
+// The notes under a symbol, itself included when it is one: chord and
+// beam members, however they nest.
+void CollectNotesUnder(CKVMsg& msg, std::vector<CKVMsg*>& notes, int depth)
+{
+    if (msg.m_byKind == MSG_NOTE) {
+        notes.push_back(&msg);
+        return;
+    }
+    if (depth > tickmath::kMaxChildWalkDepth || (msg.m_byKind != MSG_CHORD && msg.m_byKind != MSG_BEAM))
+        return;
+    tickmath::ForEachChild(msg, [&](CKVMsg* child, short) {
+        CollectNotesUnder(*child, notes, depth + 1);
+        return false;
+    });
+}
+
+// Takes the ties and slurs of the notes of one voice of a staff off both
+// their notes before the voice leaves the staff, as the delete on a
+// rectangle does note by note: a partner of another voice stays and must
+// not keep a half whose other note is gone. With every voice going, both
+// ends of each link go (a tie or slur never leaves its staff).
+void ReleaseVoiceLinks(CKVDoc& doc, CKVStaff& staff, short voice)
+{
+    if (voice == 0)
+        return;
+    for (LONG m = 0; m < staff.GetMeasNum(); ++m) {
+        std::vector<CKVMsg*> notes;
+        tickmath::ForEachChild(*staff.GetMeas(m), [&](CKVMsg* msg, short) {
+            if (msg->m_byVoice == voice)
+                CollectNotesUnder(*msg, notes, 0);
+            return false;
+        });
+        for (CKVMsg* note : notes) {
+            bool linked = false;
+            tickmath::ForEachChild(*note, [&](CKVMsg* child, short) {
+                linked = linked || tielink::IsTieOrSlur(*child);
+                return false;
+            });
+            if (linked)
+                doc.TieSlurMsgDelProc(note);
+        }
+    }
+}
+
 } // namespace
 
 void CKVDoc::SelFarEndBackup()
@@ -539,6 +583,7 @@ int CKVDoc::DeleteMsgOnSelRect(int voice)
             if (now.nKind == SelRect::kStaff) {
                 if (now.pStaff != place.staff)
                     return true;
+                ReleaseVoiceLinks(*this, *place.staff, static_cast<short>(voice));
                 place.staff->DelMsg(static_cast<short>(voice));
                 m_bModified = 1;
                 return false;

@@ -51,15 +51,16 @@ void DropForeignRefs(CKVSystem& system, CKVMsg& note)
 void RemoveLink(CKVSystem& system, CKVMsg& link, CKVMsg* start, CKVMsg* end)
 {
     const DWORD id = link.m_dwMsgId;
-    // The surviving notes no longer continue a tie.
+    // The surviving notes no longer continue a tie; a slur set no flag.
+    const bool tie = link.m_byKind == MSG_TIE;
     if (start) {
         Unlink(*start, id);
-        if (start->m_byKind == MSG_NOTE)
+        if (tie && start->m_byKind == MSG_NOTE)
             start->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_START);
     }
     if (end) {
         Unlink(*end, id);
-        if (end->m_byKind == MSG_NOTE)
+        if (tie && end->m_byKind == MSG_NOTE)
             end->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_END);
     }
     if (link.m_pParent && link.m_pParent != start && link.m_pParent != end)
@@ -78,12 +79,7 @@ void RepairTieOrSlur(CKVSystem& system, CKVMsg& link)
     CKVDoc* doc = system.m_pDoc;
     const bool tie = doc && doc->IsEnableBindByTie(start, end, 0);
     link.m_byKind = tie ? MSG_TIE : MSG_SLUR;
-    start->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_START);
-    end->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_END);
-    if (tie) {
-        start->m_wFlag |= MSGFLAG_TIE_START;
-        end->m_wFlag |= MSGFLAG_TIE_END;
-    }
+    tielink::MarkJudgedLink(*start, *end, tie);
 }
 
 } // namespace

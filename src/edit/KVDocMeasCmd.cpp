@@ -38,8 +38,10 @@ void DropRefs(CKVMsg& note, const CKVMsg& link)
 }
 
 // Takes the ties and slurs of a note about to be removed off its partner:
-// the tie bits of both notes are cleared and the partner no longer refers
-// to the link, so no kept note points into a removed measure.
+// the partner no longer refers to the link, so no kept note points into a
+// removed measure. Only a tie clears its bits (0x0001 on its first note,
+// 0x0002 on its second); a slur sets none, so a tie that the partner keeps
+// keeps its bit.
 void UnlinkPartners(CKVSystem& system, CKVMsg& note)
 {
     std::vector<CKVMsg*> links;
@@ -53,8 +55,10 @@ void UnlinkPartners(CKVSystem& system, CKVMsg& note)
         CKVMsg* second = system.GetMsgFromMap(static_cast<DWORD>(link->m_lHeight));
         if (!first || !second)
             continue;
-        first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-        second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        if (link->m_byKind == MSG_TIE) {
+            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        }
         CKVMsg* partner = first == &note ? second : first;
         if (partner != &note)
             DropRefs(*partner, *link);
@@ -240,6 +244,12 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
     if (!at)
         return 0;
     const BYTE clef = at->m_byInitClef;
+    // The notes that stay lose the ties and slurs that reach into the
+    // measures that go.
+    for (int m = first; m <= last; ++m) {
+        if (CKVMeas* meas = target->GetMeas(m))
+            UnlinkMeasure(*owner, *meas);
+    }
     const short removed = target->RemoveMeas(first, last - first + 1);
     // Before the new measures are made, which may take a freed one's place.
     DropStaleSelRects();

@@ -592,12 +592,7 @@ void CKVDoc::UpdateTieSlurType(int setX, int x, int setY, int y, int setH, int h
                 msg->m_nLayout1 = withSign(msg->m_nLayout1, h);
                 msg->m_nLayout2 = withSign(msg->m_nLayout2, h);
             }
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
-            if (tie) {
-                first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
-                second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
-            }
+            tielink::MarkJudgedLink(*first, *second, tie);
             continue;
         }
         // A link that lost an end, or whose ends are not both notes, goes:

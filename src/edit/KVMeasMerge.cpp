@@ -11,8 +11,10 @@
 #include "model/NodeDoc.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 namespace {
@@ -166,6 +168,31 @@ void RetimeVoice(CKVMeas& meas, int voice, int overwrite, int autoBeam, bool dru
         meas.UpdatePos(v, 3, 1, 0);
 }
 
+// The ids of the notes under a pasted copy.
+void NoteIdsOf(CKVMsg& copy, std::set<DWORD>& ids)
+{
+    std::vector<CKVMsg*> notes;
+    CollectNotes(copy, notes, 0);
+    for (CKVMsg* note : notes)
+        ids.insert(note->m_dwMsgId);
+}
+
+// A pasted note keeps the tie flags only of the ties that came with it: the
+// other note of a tie may not have fit the measure, or lay outside what was
+// copied. The notes that the paste took away again are no longer walked.
+void ClearPastedLonelyTieFlags(CKVMeas& meas, const std::set<DWORD>& pasted)
+{
+    if (pasted.empty())
+        return;
+    std::vector<CKVMsg*> notes;
+    for (CKVMsg* msg : Children(meas))
+        CollectNotes(*msg, notes, 0);
+    for (CKVMsg* note : notes) {
+        if (pasted.count(note->m_dwMsgId))
+            tielink::ClearLonelyTieFlags(*note);
+    }
+}
+
 void ReparentRhythmic(CKVMeas& meas)
 {
     for (CKVMsg* msg : Children(meas)) {
@@ -217,6 +244,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
                       (targetStaff ? static_cast<short>(targetStaff->m_wStaffWord) : 0);
     CKVMsg* first = nullptr;
     std::vector<CKVMsg*> inserted;
+    std::set<DWORD> pasted;
     std::vector<CKVMeas*> respell;
     bool voices[kVoices] = {};
     for (CKVMsg* msg : Children(*source)) {
@@ -232,6 +260,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
         if (!first)
             first = copy;
         inserted.push_back(copy);
+        NoteIdsOf(*copy, pasted);
         if (copy->m_byVoice >= 1 && copy->m_byVoice <= kVoices)
             voices[copy->m_byVoice - 1] = true;
         // A cross-staff copy keeps its flag and is listed where it is drawn.
@@ -269,7 +298,8 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
         if (msg->m_byKind == MSG_CLEF || (voice != 0 && msg->m_byVoice != voice))
             continue;
         msg->OffsetX(d);
-        msg->CopyToParent(this, kHolderOwns);
+        if (CKVMsg* copy = msg->CopyToParent(this, kHolderOwns))
+            NoteIdsOf(*copy, pasted);
     }
     ReparentRhythmic(*this);
     if (overwrite) {
@@ -289,6 +319,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
             MakeTupletMsg(static_cast<BYTE>(v), PasteStemDirection(v), 1);
         }
     }
+    ClearPastedLonelyTieFlags(*this, pasted);
 
     if (targetStaff)
         nPasteEndMeas = targetStaff->GetMeasIndex(this);

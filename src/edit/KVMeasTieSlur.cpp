@@ -26,21 +26,10 @@ void CKVMeas::SwitchTieSlur()
             if (!start || !end || start == end || (note != start && note != end))
                 continue;
             const bool tie = doc->IsEnableBindByTie(start, end, 0) != 0;
-            if (tie) {
-                link->m_byKind = MSG_TIE;
-                start->m_wFlag = static_cast<WORD>(start->m_wFlag | MSGFLAG_TIE_START);
-                end->m_wFlag = static_cast<WORD>(end->m_wFlag | MSGFLAG_TIE_END);
-            } else {
-                link->m_byKind = MSG_SLUR;
-                // The flags are the note's: a note that still starts or ends
-                // another tie keeps them (the link, now a slur, no longer
-                // counts). The far note of a slur may lie in a measure the
-                // step did not back up.
-                if (!tielink::HoldsTie(*start, true))
-                    start->m_wFlag = static_cast<WORD>(start->m_wFlag & ~MSGFLAG_TIE_START);
-                if (!tielink::HoldsTie(*end, false))
-                    end->m_wFlag = static_cast<WORD>(end->m_wFlag & ~MSGFLAG_TIE_END);
-            }
+            link->m_byKind = tie ? MSG_TIE : MSG_SLUR;
+            // The far note of a slur may lie in a measure the step did not
+            // back up; its flags change only as far as its own ties say.
+            tielink::MarkJudgedLink(*start, *end, tie);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
 #include "MemoryGuard.h"
 
 namespace {
@@ -36,13 +37,7 @@ void CKVMsg::TieMsgOrder(int, CKVMsg*)
         child->m_byKind = kind;
         if (twin)
             twin->m_byKind = kind;
-        if (tie) {
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag | MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag | MSGFLAG_TIE_END);
-        } else {
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
-        }
+        tielink::MarkJudgedLink(*first, *second, tie);
         return false;
     });
 }

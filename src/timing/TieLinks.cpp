@@ -159,6 +159,19 @@ void ClearLonelyTieFlags(CKVMsg& note)
         note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_END);
 }
 
+void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie)
+{
+    if (tie) {
+        first.m_wFlag = static_cast<WORD>(first.m_wFlag | MSGFLAG_TIE_START);
+        second.m_wFlag = static_cast<WORD>(second.m_wFlag | MSGFLAG_TIE_END);
+        return;
+    }
+    if (!HoldsTie(first, true))
+        first.m_wFlag = static_cast<WORD>(first.m_wFlag & ~MSGFLAG_TIE_START);
+    if (!HoldsTie(second, false))
+        second.m_wFlag = static_cast<WORD>(second.m_wFlag & ~MSGFLAG_TIE_END);
+}
+
 CKVObject* StaffOfNote(CKVMsg* note)
 {
     CKVMeas* meas = tickmath::MeasureOf(note);

@@ -41,6 +41,12 @@ bool HoldsTie(CKVMsg& note, bool starting);
 // supports any longer (a tie it starts, a tie it ends); sets none.
 void ClearLonelyTieFlags(CKVMsg& note);
 
+// The flags of the two notes of a link just judged a tie or a slur: a tie
+// sets 0x0001 on its first note and 0x0002 on its second; a slur sets none
+// and clears a bit only where no other tie of that note still needs it.
+// Call it after the link's kind is set.
+void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie);
+
 // The staff that holds a note's measure, and the measure's index on it
 // (-1 when it is not on a staff).
 CKVObject* StaffOfNote(CKVMsg* note);
