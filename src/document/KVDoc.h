@@ -401,8 +401,8 @@ public:
     // step.
     void RemoveTremoloSelRect();
     // Toggles the selected notes, chords and groups of the voice (0 every
-    // voice) between grace and normal notes; backs up the selection into the
-    // open undo step.
+    // voice) between grace and normal notes; backs up the selection, or the
+    // whole document with every page selected, into the open undo step.
     void ChangeToGrace(int voice);
     // Hangs every chord symbol lying directly in a measure under its nearest
     // note, on every staff and ossia staff.
