@@ -456,7 +456,10 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.ObjectBackup(kBackupRecorded);
         doc.JumpToPage(0);
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        // The host puts the cursor on the block, index and all.
         doc.m_pCurBlock = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+        doc.m_nCurBlock = static_cast<short>(e.index);
+        doc.DropStaleCursor();
         doc.StaffVisible(0, 0, nullptr);
         break;
     }
@@ -472,6 +475,8 @@ void Apply(ScoreBuilder& b, const Edit& e)
         CKVPage* page = doc.GetPage(0);
         ASSERT_LT(e.index, page->m_arrOssiaBlock.GetSize());
         doc.m_pCurBlock = page->m_arrOssiaBlock.GetAt(e.index);
+        doc.m_nCurBlock = static_cast<short>(e.index);
+        doc.DropStaleCursor();
         doc.DeleteOssia();
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         break;
@@ -492,6 +497,7 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_nCaretPos = note->m_nPosX;
         ASSERT_EQ(1, doc.DeleteMsgOnCaret(note->m_byVoice, 0, 0, 0));
         doc.m_pCurMeas = nullptr;
+        doc.m_nCurMeas = -1;
         EvenWords(b.Meas(e.staff, e.meas));
         break;
     }
@@ -712,6 +718,9 @@ void Apply(ScoreBuilder& b, const Edit& e)
         // The cursor's staff, which undo and redo leave wherever the last
         // command put it, is the host's choice too.
         doc.m_pCurStaff = b.Staff(e.staff);
+        if (doc.m_pCurBlock)
+            doc.m_nCurStaff = doc.m_pCurBlock->GetStaffIndex(doc.m_pCurStaff);
+        doc.DropStaleCursor();
         doc.SetEndingRepeat(e.meas, e.other, static_cast<unsigned long>(e.value), e.x ? "2." : "1.", 0);
         break;
     case Edit::kCompressRest:

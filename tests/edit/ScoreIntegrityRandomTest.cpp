@@ -354,6 +354,28 @@ protected:
         }
     }
 
+    void Refill()
+    {
+        if (Doc().IsMultiEnableUndo()) {
+            History();
+            return;
+        }
+        if (Staves() == 0) {
+            Host("insert a staff into an empty score", [&] {
+                Doc().InsertStaves(0, 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100);
+            });
+            if (Staves() > 0)
+                return;
+        }
+        // Nothing to undo and nothing to insert into: a new score.
+        Note("a new score");
+        score = std::make_unique<kvtest::ScoreBuilder>(
+            kvtest::ScoreShape {.lineSpacing = 8, .staves = 3, .measures = 9, .pageGeometry = true});
+        score->Settle();
+        Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
+        Doc().JumpToPage(0);
+    }
+
     bool Host(const std::string& what, const std::function<void()>& command)
     {
         Note(what);
@@ -473,9 +495,14 @@ protected:
         const int voice = Chance(80) ? 1 : Pick(3);
         auto opened = [&](const std::string& what, const std::function<void()>& command) {
             Note(what + " voice " + std::to_string(voice));
+            // The host backs up the whole document when every page is
+            // selected, the selected measures otherwise.
             Run([&] {
                 Doc().ResetBackup();
-                Doc().SelMeasBackup(1);
+                if (Doc().m_bSelectAllPages)
+                    Doc().ObjectBackup(1);
+                else
+                    Doc().SelMeasBackup(1);
                 command();
             });
             return true;
@@ -581,8 +608,12 @@ protected:
                 for (char c : p)
                     if (!std::isdigit(static_cast<unsigned char>(c)))
                         key += c;
-                if (seen.insert(key).second)
-                    std::printf("seed %u step %d after %s: %s\n", GetParam().seed, step, trace.back().c_str(), p.c_str());
+                if (!seen.insert(key).second)
+                    continue;
+                std::printf("seed %u step %d after %s: %s\n", GetParam().seed, step, trace.back().c_str(), p.c_str());
+                if (std::getenv("KV_INTEGRITY_SURVEY")[0] == '2')
+                    for (const std::string& line : trace)
+                        std::printf("      %s\n", line.c_str());
             }
             return;
         }
@@ -633,6 +664,10 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
         } else if (roll < 35) {
             if (Doc().IsReqBackup())
                 History();
+        } else if (Staves() == 0 || Measures() == 0) {
+            // A score emptied of staves or measures is given some back (or
+            // its emptying undone) before anything else is done to it.
+            Refill();
         } else {
             while (!Command()) {
             }

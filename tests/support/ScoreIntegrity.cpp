@@ -177,12 +177,31 @@ private:
         return "?";
     }
 
+    // Where a block of the tree stands: its page and index.
+    std::string BlockPlace(const CKVBlock* block)
+    {
+        for (short p = 0; p < m_doc.m_pPageArray->GetSize(); ++p) {
+            CKVPage* page = static_cast<CKVPage*>(m_doc.m_pPageArray->GetAt(p));
+            for (auto* list : {&page->m_arrBlock, &page->m_arrOssiaBlock}) {
+                for (int b = 0; b < list->GetSize(); ++b)
+                    if (list->GetAt(b) == block)
+                        return std::string(list == &page->m_arrBlock ? "block " : "ossia block ") +
+                               std::to_string(b) + " of page " + std::to_string(p);
+            }
+        }
+        return "nowhere";
+    }
+
     void CheckCursor()
     {
         CKVDoc& d = m_doc;
-        const std::string where = " (cursor page " + std::to_string(d.m_nCurPage) + " block " +
-                                  std::to_string(d.m_nCurBlock) + " staff " + std::to_string(d.m_nCurStaff) +
-                                  " measure " + std::to_string(d.m_nCurMeas) + ")";
+        std::string where = " (cursor page " + std::to_string(d.m_nCurPage) + " block " +
+                            std::to_string(d.m_nCurBlock) + " staff " + std::to_string(d.m_nCurStaff) + " measure " +
+                            std::to_string(d.m_nCurMeas);
+        if (d.m_pCurBlock && m_blocks.count(d.m_pCurBlock))
+            where += "; its block shows " + std::to_string(d.m_pCurBlock->GetStaffNum()) + " staves and " +
+                     std::to_string(d.m_pCurBlock->m_nMeasCount) + " measures";
+        where += ")";
         if (d.m_pCurSystem && !m_systems.count(d.m_pCurSystem))
             Problem("the cursor's system is not in the score" + where);
 
@@ -208,7 +227,8 @@ private:
             const bool ossia = d.m_pCurBlock->m_byKind == CKVBlock::KIND_OSSIA;
             auto& list = ossia ? page->m_arrOssiaBlock : page->m_arrBlock;
             if (d.m_nCurBlock < 0 || d.m_nCurBlock >= list.GetSize() || list.GetAt(d.m_nCurBlock) != d.m_pCurBlock)
-                Problem("the cursor's block is not block " + std::to_string(d.m_nCurBlock) + " of its page" + where);
+                Problem("the cursor's block is not block " + std::to_string(d.m_nCurBlock) + " of its page but " +
+                        BlockPlace(d.m_pCurBlock) + where);
         }
 
         // The staff, in the block's list at its index.
@@ -236,7 +256,9 @@ private:
         } else if (!m_measures.count(d.m_pCurMeas)) {
             Problem("the cursor's measure is not in the score" + where);
         } else if (d.m_pCurStaff && m_staves.count(d.m_pCurStaff) && d.m_pCurBlock && m_blocks.count(d.m_pCurBlock)) {
-            const LONG at = d.m_pCurBlock->m_nFirstMeas + d.m_nCurMeas;
+            // An ossia staff holds only the measures of its block.
+            const bool ossia = d.m_pCurBlock->m_byKind == CKVBlock::KIND_OSSIA;
+            const LONG at = (ossia ? 0 : d.m_pCurBlock->m_nFirstMeas) + d.m_nCurMeas;
             auto& measures = d.m_pCurStaff->m_arrMeas;
             if (d.m_nCurMeas < 0 || at < 0 || at >= measures.GetSize() || measures.GetAt(at) != d.m_pCurMeas)
                 Problem("the cursor's measure is not measure " + std::to_string(d.m_nCurMeas) +
@@ -272,8 +294,6 @@ private:
                 (rec->nKind == SelRect::kMeas && !rec->pMeas) ||
                 ((rec->nKind == SelRect::kBlockStaff || rec->nKind == SelRect::kStaff) && !rec->pStaff))
                 Problem(what + " lacks an object its kind names");
-            if (rec->pBlock && m_blocks.count(rec->pBlock) && rec->pPage && rec->pBlock->m_pPage != rec->pPage)
-                Problem(what + " names a block of another page");
         }
     }
 
