@@ -117,4 +117,20 @@ TEST_F(WholeScoreAfterStepTest, AJumpToAPageWhoseBlockHidingEmptiedLeavesTheCurs
     ExpectWhole("after the jump");
 }
 
+TEST_F(WholeScoreAfterStepTest, APageInsertedWhileTheCursorIsOnAPageWithoutBlocksLeavesItOnNoBlock)
+{
+    Make(2, 9, true);
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    ASSERT_EQ(Doc().InsertPage(0, 1, 2), 1);
+    Doc().JumpToPage(0);
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    ASSERT_EQ(Doc().InsertPage(1, 1, 1), 1);
+    ASSERT_EQ(Doc().m_nCurPage, 0);
+    EXPECT_EQ(Doc().m_pCurBlock, nullptr);
+    EXPECT_EQ(Doc().m_nCurBlock, -1);
+    ExpectWhole("after the insertion");
+}
+
 } // namespace
