@@ -150,6 +150,10 @@ bool RelinkPartner(CKVMsg& self, CKVMsg& partner, CKVMsg& copy, const CKVMsg* or
                 SetEnd(*twin, self.m_dwMsgId);
         }
         ref->dwMsgId = selfRef.dwMsgId;
+        // A tie or slur hangs under the note that owns it, its first note,
+        // also when the copy was made with the note at its end.
+        if (throughEnd && ref->byOwner)
+            copy.m_pParent = &partner;
         if (record) {
             CKVMeas* meas = tickmath::MeasureOf(&partner);
             record->dwFlag = throughEnd ? 1 : 0;

@@ -227,6 +227,23 @@ void CKVPage::ObjectFeedback()
     }
 }
 
+void CKVPage::KeepOwnLayout()
+{
+    CKVDoc* doc = m_pDoc;
+    if (!doc || !m_pBackupLink || m_pBackupLink == this)
+        return;
+    // Only the pair of the open step: the link of a page backed up in an
+    // earlier step names that step's page, whose undo keeps its own rule.
+    for (int i = 0; i < doc->m_arrBackup.GetSize(); ++i) {
+        const UndoEntry* entry = doc->m_arrBackup.GetAt(i);
+        if (entry && entry->nKind == UndoEntry::kPage && entry->pPartner == this) {
+            m_bOwnLayout = true;
+            static_cast<CKVPage*>(m_pBackupLink)->m_bOwnLayout = true;
+            return;
+        }
+    }
+}
+
 CKVPage* CKVPage::GetCurBackupObj()
 {
     CKVPage* page = this;

@@ -293,6 +293,9 @@ int CKVDoc::SetPakToMeas(LONG meas, unsigned char beats, unsigned char unit, int
     CKVSystem* master = MasterOf(*this);
     if (!master || meas < 0)
         return 0;
+    // As the long form: no length divides by 0 or leaves its 16 bits.
+    if (!CKVMeas::FitsTimeSignature(master->m_dwTicksPerQuarter, beats, unit))
+        return 0;
     CKVPage* page = GetCurrentPage();
     CKVBlock* ossia = page ? page->GetSelOssiaBlock() : nullptr;
     std::vector<CKVMeas*> measures;

@@ -101,6 +101,11 @@ void CKVDoc::UpdatePage(int fromFileInfo)
     LONG next = 0;
     const int perBlock = MeasPerBlock(*m_pFileInfo);
 
+    // The blocks are laid out anew: undo and redo give each page of the
+    // caller's backup its own layout back.
+    for (short p = 0; p < GetPageNum(); ++p)
+        GetPage(p)->KeepOwnLayout();
+
     CKVPage* page = GetPage(0);
     if (!page) {
         if (!(page = NewPage(*this)))

@@ -72,14 +72,9 @@ void CKVDoc::ChangePageInfo(POINT paper, RECT margins, short a, short b, POINT r
     const LONG oldHeight = info->m_lPrintHeight;
     info->SetLogicPageInfo(paper, margins, a, b, info->m_nBlockDistance, info->m_nStaffDistance, resolution);
     const LONG newWidth = info->m_lPrintWidth;
-    for (short p = 0; p < GetPageNum(); ++p) {
-        // Undo of a page set-up gives back each page's own layout.
-        CKVPage* page = GetPage(p);
-        if (page->m_pBackupLink && page->m_pBackupLink != page) {
-            page->m_bOwnLayout = true;
-            static_cast<CKVPage*>(page->m_pBackupLink)->m_bOwnLayout = true;
-        }
-    }
+    // Undo of a page set-up gives back each page's own layout.
+    for (short p = 0; p < GetPageNum(); ++p)
+        GetPage(p)->KeepOwnLayout();
     for (short p = 0; p < GetPageNum(); ++p)
         GetPage(p)->ChangePageInfo(newWidth, info->m_lPrintHeight, oldWidth, oldHeight, 1, 0);
 

@@ -308,6 +308,9 @@ public:
     short GetLeftNoteIndex(short index, CKVMsg* msg);
 
     // Defined in timing/KVMeasTiming.cpp
+    // Whether a time signature gives a measure a length: a beat count and a
+    // unit above 0, and a length that the 16-bit length holds.
+    static bool FitsTimeSignature(DWORD ticksPerQuarter, int beats, int unit);
     void CalcWholeCount();
     short GetPakTime(short beatUnit, short beats);
     void UpdatePlayTime(BYTE voice);

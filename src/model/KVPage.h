@@ -79,6 +79,11 @@ public:
     // Undo.
     void ObjectBackup(int record);
     void ObjectFeedback();
+    // For a command that lays the page out itself (page set-up, re-flow):
+    // undo and redo of its step give each page of the pair its own edges and
+    // boundaries instead of keeping those of the page going out. Nothing
+    // when the open undo step holds no pair of this page.
+    void KeepOwnLayout();
     CKVMsg* GetNewPtr2(CKVMsg* msg);
     CKVMsg* GetNewPtr(CKVMsg* msg);
 

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kCompositeClearedBytes = 6;
-constexpr long kMaxMeasLength = 32767;
 
 CKVSystem* MasterSystem(CKVDoc& doc)
 {
@@ -282,10 +281,7 @@ int CKVDoc::SetPakToMeas(LONG meas, BYTE style, BYTE numerator, BYTE denominator
         return -1;
     // A length that divides by 0 or leaves its 16 bits is refused before
     // anything changes.
-    if (numerator == 0 || denominator == 0)
-        return -1;
-    const long length = static_cast<long>(master->m_dwTicksPerQuarter) * 4 * numerator / denominator;
-    if (length > kMaxMeasLength)
+    if (!CKVMeas::FitsTimeSignature(master->m_dwTicksPerQuarter, numerator, denominator))
         return -1;
     const bool composite = std::memchr(numeratorText, '+', std::strlen(numeratorText)) != nullptr;
 

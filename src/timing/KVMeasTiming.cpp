@@ -144,6 +144,14 @@ short LineSpacing(CKVMeas& meas)
 
 } // namespace
 
+bool CKVMeas::FitsTimeSignature(DWORD ticksPerQuarter, int beats, int unit)
+{
+    if (beats <= 0 || unit <= 0)
+        return false;
+    const long long length = static_cast<long long>(ticksPerQuarter) * 4 * beats / unit;
+    return length <= SHRT_MAX;
+}
+
 void CKVMeas::CalcWholeCount()
 {
     // The time signature comes from files and commands; a beat unit that is
