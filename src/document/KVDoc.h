@@ -227,6 +227,15 @@ public:
     // Moves the cursor to the 1-based measure number: 1 on the same page, 2
     // on another page, -1 when there is no such measure.
     short JumpToMeas(int number);
+    // Keeps the cursor on what the score holds after a command took pages,
+    // blocks, staves or measures out of it. A block that is gone gives way
+    // to the current page's block at the cursor's index (kept inside the
+    // list), and a staff or measure that is gone or that the block no longer
+    // shows is taken again from the indexes; when there is no block to take,
+    // the block, staff and measure become null with their indexes -1. The
+    // indexes are then made to name what the cursor holds. The pointers are
+    // compared with the tree, never read, so they may name freed objects.
+    void DropStaleCursor();
 
     // Defined in document/KVDocInsert.cpp
     // Adds the document's own copy of a template symbol under a parent.
@@ -392,8 +401,8 @@ public:
     // step.
     void RemoveTremoloSelRect();
     // Toggles the selected notes, chords and groups of the voice (0 every
-    // voice) between grace and normal notes; backs up the selection into the
-    // open undo step.
+    // voice) between grace and normal notes; backs up the selection, or the
+    // whole document with every page selected, into the open undo step.
     void ChangeToGrace(int voice);
     // Hangs every chord symbol lying directly in a measure under its nearest
     // note, on every staff and ossia staff.

@@ -188,6 +188,11 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
     if (temp->Construct(image, pos, total) < 0)
         return -1;
     const bool staves = temp->GetStaffNum() > 0;
+    const short firstMeas = static_cast<short>(block->m_nFirstMeas + m_nCurMeas);
+    // A cursor on a staff or measure the block does not have takes nothing:
+    // refused before the selection goes or a page symbol arrives.
+    if (staves && !block->TakesPasteAt(m_nCurStaff, firstMeas))
+        return -1;
 
     // The selection goes before anything is added, so that the pasted
     // symbols are not deleted again and the paste stays one undo step.
@@ -218,8 +223,7 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
         // selected ones: the paste backs them up itself in every case.
         // A block that refuses (too little memory, or no staff at the
         // cursor) has changed none of its staves; the caller hears so.
-        if (block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff,
-                         static_cast<short>(block->m_nFirstMeas + m_nCurMeas), 0, fourth, 1) < 0)
+        if (block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff, firstMeas, 0, fourth, 1) < 0)
             return -1;
         m_bModified = 1;
     }

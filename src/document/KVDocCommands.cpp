@@ -252,6 +252,8 @@ void CKVDoc::StaffHide()
                 page->UpdateMeasXY();
         }
     }
+    // The cursor's staff may be one that its block no longer shows.
+    DropStaleCursor();
     m_bModified = 1;
 }
 

@@ -1,9 +1,11 @@
 // What a point on the page hits: the system, staff, measure and note under
 // it, the control handles of symbols, staves, measures and endings, the
-// cursor that follows the mouse, and jumps to a page or measure.
+// cursor that follows the mouse, jumps to a page or measure, and keeping the
+// cursor on what the score holds after a structure command.
 
 #include "document/KVDoc.h"
 
+#include "document/TreeObjects.h"
 #include "model/KVCtrlPoint.h"
 #include "model/DrumTable.h"
 #include "model/KVMeas.h"
@@ -417,9 +419,20 @@ CKVMeas* CKVDoc::GetCtrlPointedEnding(POINT point, short* index, int firstOnly)
 void CKVDoc::JumpToPage(int index)
 {
     const int pages = GetPageNum();
-    // Without pages there is nothing to show.
-    if (pages <= 0)
+    // Without pages there is nothing to show, and on a page without blocks
+    // no block, staff or measure to stand on: a cursor left on those of
+    // another page (or of one that has gone) would name what is not shown.
+    auto standOnNothing = [this] {
+        m_pCurBlock = nullptr;
+        m_pCurStaff = nullptr;
+        m_pCurMeas = nullptr;
+        m_nCurBlock = m_nCurStaff = m_nCurMeas = -1;
+    };
+    if (pages <= 0) {
+        m_pCurPage = nullptr;
+        standOnNothing();
         return;
+    }
     if (index > pages - 1)
         index = pages - 1;
     if (index < 0)
@@ -427,7 +440,10 @@ void CKVDoc::JumpToPage(int index)
     m_nCurPage = static_cast<short>(index);
     m_pCurPage = GetPage(m_nCurPage);
 
-    if (m_pCurPage->GetBlockNum() > 0) {
+    // A block that hiding emptied of staves has no place for the cursor.
+    if (m_pCurPage->GetBlockNum() == 0 || m_pCurPage->GetBlock(0)->GetStaffNum() == 0)
+        standOnNothing();
+    else {
         CKVBlock* block = m_pCurPage->GetBlock(0);
         m_pCurBlock = block;
         m_nCurBlock = 0;
@@ -505,6 +521,9 @@ short CKVDoc::JumpToMeas(int number)
             m_pCurStaff = block->GetStaff(m_nCurStaff);
             m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(number - 1) : nullptr;
             m_nCurMeas = static_cast<short>(number - (block->m_nFirstMeas + 1));
+            // A block that hiding emptied of staves has no place for it.
+            if (block->GetStaffNum() == 0)
+                DropStaleCursor();
             m_nCaretPos = 0;
             m_ptCaret = GetCaretXY();
             if (m_nCurPage == p)
@@ -515,4 +534,124 @@ short CKVDoc::JumpToMeas(int number)
         }
     }
     return -1;
+}
+
+namespace {
+
+using BlockList = CTypedPtrArray<CPtrArray, CKVBlock*>;
+
+int IndexIn(const BlockList& list, const CKVBlock* block)
+{
+    for (int i = 0; i < list.GetSize(); ++i) {
+        if (list.GetAt(i) == block)
+            return i;
+    }
+    return -1;
+}
+
+bool IsOssia(const CKVBlock& block)
+{
+    return block.m_byKind == CKVBlock::KIND_OSSIA;
+}
+
+// The staff's measure at the block's measure index: an ossia staff holds
+// only the measures of its block, a staff of the system all of them.
+CKVMeas* MeasAtIndex(const CKVBlock& block, CKVStaff& staff, int index)
+{
+    return staff.GetMeas(IsOssia(block) ? index : block.m_nFirstMeas + index);
+}
+
+// The index in the block's run of the measure, -1 when the staff does not
+// hold it there.
+int RunIndexOf(const CKVBlock& block, CKVStaff& staff, const CKVMeas* meas)
+{
+    for (int k = 0; meas && k < block.m_nMeasCount; ++k) {
+        if (MeasAtIndex(block, staff, k) == meas)
+            return k;
+    }
+    return -1;
+}
+
+} // namespace
+
+void CKVDoc::DropStaleCursor()
+{
+    const TreeObjects tree(*this);
+    // The mouse cursor pack is taken again at the next point; it only must
+    // not name what is gone.
+    if (tree.Gone(m_pCusorBlock))
+        m_pCusorBlock = nullptr;
+    if (tree.Gone(m_pCusorStaff))
+        m_pCusorStaff = nullptr;
+    if (tree.Gone(m_pCusorMeas))
+        m_pCusorMeas = nullptr;
+
+    const short pages = GetPageNum();
+    if (tree.Gone(m_pCurPage)) {
+        if (pages > 0)
+            m_nCurPage = static_cast<short>(std::clamp<int>(m_nCurPage, 0, pages - 1));
+        m_pCurPage = pages > 0 ? GetPage(m_nCurPage) : nullptr;
+    }
+
+    CKVBlock* block = m_pCurBlock;
+    const bool blockGone = tree.Gone(block);
+    bool stale = blockGone || tree.Gone(m_pCurStaff) || tree.Gone(m_pCurMeas);
+    if (!stale && block && m_pCurStaff) {
+        // A staff the block no longer shows, or a measure outside its run,
+        // counts as gone for the cursor.
+        stale = block->GetStaffIndex(m_pCurStaff) < 0 ||
+                (m_pCurMeas && RunIndexOf(*block, *m_pCurStaff, m_pCurMeas) < 0);
+    }
+    if (!stale && !block) {
+        // No block to stand on: nor staff nor measure, and the indexes say so.
+        m_pCurStaff = nullptr;
+        m_pCurMeas = nullptr;
+        m_nCurBlock = m_nCurStaff = m_nCurMeas = -1;
+        return;
+    }
+
+    if (blockGone) {
+        block = nullptr;
+        if (m_pCurPage && m_pCurPage->GetBlockNum() > 0) {
+            m_nCurBlock = static_cast<short>(std::clamp<int>(m_nCurBlock, 0, m_pCurPage->GetBlockNum() - 1));
+            block = m_pCurPage->GetBlock(m_nCurBlock);
+        }
+    }
+    if (!block || block->GetStaffNum() == 0) {
+        m_pCurBlock = nullptr;
+        m_pCurStaff = nullptr;
+        m_pCurMeas = nullptr;
+        m_nCurBlock = m_nCurStaff = m_nCurMeas = -1;
+        return;
+    }
+    m_pCurBlock = block;
+    // The block may have been dealt to another page: the page follows it.
+    for (short p = 0; p < pages; ++p) {
+        CKVPage* page = GetPage(p);
+        const int at = page ? IndexIn(IsOssia(*block) ? page->m_arrOssiaBlock : page->m_arrBlock, block) : -1;
+        if (at < 0)
+            continue;
+        m_pCurPage = page;
+        m_nCurPage = p;
+        m_nCurBlock = static_cast<short>(at);
+        break;
+    }
+    if (!stale) {
+        // Everything stands; the indexes follow the objects.
+        if (m_pCurStaff) {
+            m_nCurStaff = block->GetStaffIndex(m_pCurStaff);
+            if (m_pCurMeas)
+                m_nCurMeas = static_cast<short>(RunIndexOf(*block, *m_pCurStaff, m_pCurMeas));
+        }
+        return;
+    }
+
+    const short shown = m_pCurStaff && !tree.Gone(m_pCurStaff) ? block->GetStaffIndex(m_pCurStaff) : -1;
+    m_nCurStaff =
+        shown >= 0 ? shown : static_cast<short>(std::clamp<int>(m_nCurStaff, 0, block->GetStaffNum() - 1));
+    m_pCurStaff = block->GetStaff(m_nCurStaff);
+    m_nCurMeas = static_cast<short>(std::clamp<int>(m_nCurMeas, 0, std::max(0, block->m_nMeasCount - 1)));
+    m_pCurMeas = m_pCurStaff ? MeasAtIndex(*block, *m_pCurStaff, m_nCurMeas) : nullptr;
+    if (!IsOssia(*block))
+        m_nCaretMeasNum = static_cast<short>(block->m_nFirstMeas + m_nCurMeas + 1);
 }

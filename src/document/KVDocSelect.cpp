@@ -10,6 +10,7 @@
 #include "document/GroupMembers.h"
 #include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "document/TreeObjects.h"
 #include "document/UndoEntry.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
@@ -25,7 +26,6 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -196,36 +196,12 @@ void CKVDoc::DropStaleSelRects()
     if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0)
         return;
     // Only the pointers are compared: a stale record's objects may be freed.
-    std::unordered_set<const void*> live;
-    for (short p = 0; p < GetPageNum(); ++p) {
-        CKVPage* page = GetPage(p);
-        if (!page)
-            continue;
-        live.insert(page);
-        for (int b = 0; b < page->m_arrBlock.GetSize(); ++b)
-            live.insert(page->m_arrBlock.GetAt(b));
-        for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
-            live.insert(page->m_arrOssiaBlock.GetAt(b));
-    }
-    for (int y = 0; y < m_arrSystem.GetSize(); ++y) {
-        CKVSystem* system = m_arrSystem.GetAt(y);
-        for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
-                                       system ? system->m_pOssiaStaffArray : nullptr}) {
-            for (int s = 0; list && s < list->GetSize(); ++s) {
-                CKVStaff* staff = list->GetAt(s);
-                if (!staff)
-                    continue;
-                live.insert(staff);
-                for (LONG m = 0; m < staff->GetMeasNum(); ++m)
-                    live.insert(staff->GetMeas(m));
-            }
-        }
-    }
-    const auto gone = [&](const void* object) { return object && !live.count(object); };
+    const TreeObjects tree(*this);
     bool dropped = false;
     for (int i = m_pSelRectArray->GetSize() - 1; i >= 0; --i) {
         SelRect* rec = RecordAt(*m_pSelRectArray, i);
-        if (rec && !gone(rec->pPage) && !gone(rec->pBlock) && !gone(rec->pStaff) && !gone(rec->pMeas))
+        if (rec && !tree.Gone(rec->pPage) && !tree.Gone(rec->pBlock) && !tree.Gone(rec->pStaff) &&
+            !tree.Gone(rec->pMeas))
             continue;
         delete rec;
         m_pSelRectArray->RemoveAt(i);
@@ -320,6 +296,50 @@ CKVMsg* ChildById(CKVObject& node, DWORD id, short& index)
     return index >= 0 ? msg : nullptr;
 }
 
+// Gathers the measures outside `inside` that hold the far ends of the ties
+// and slurs of the notes under `node`, each once.
+void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
+{
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (!tielink::IsTieOrSlur(*child)) {
+            CollectFarEnds(*child, inside, far);
+            return false;
+        }
+        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
+            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
+            if (meas && !inside.count(meas) && std::find(far.begin(), far.end(), meas) == far.end())
+                far.push_back(meas);
+        }
+        return false;
+    });
+}
+
+// The first handle of a symbol that lies in a measure, on the page, scaled
+// to the staff unless it is an octave line; false when it has none.
+bool SymbolHandleOnPage(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& msg, bool scaled,
+                        CRect& out)
+{
+    POINT anchor {0, 0};
+    if (!FirstHandle(msg, out) || !selhit::AnchorOnPage(block, measIndex, staffIndex, meas, msg, anchor))
+        return false;
+    if (scaled) {
+        CRect stored = out;
+        msg.ConvertRectByZoom(stored, out, 0);
+    }
+    out.OffsetRect(anchor.x, anchor.y);
+    return true;
+}
+
+// Whether the delete takes a part of a note: ties and tuplets stay, any
+// other part goes when its handle meets the rectangle.
+bool PartMeets(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CKVMsg& note, CKVMsg& part,
+               const CRect& test)
+{
+    CRect handle;
+    return part.m_byKind != MSG_TIE && part.m_byKind != MSG_TUPLET &&
+           selhit::PartHandleOnPage(block, measIndex, staffIndex, meas, note, part, handle) && Meets(handle, test);
+}
+
 // The walk of one measure of a block with one test rectangle.
 class CSelDeleteWalk {
 public:
@@ -331,6 +351,7 @@ public:
 
     void Run()
     {
+        BackUpIfReached();
         CKVMeas* origin = m_meas;
         for (DWORD id : ChildIds(*origin)) {
             m_doc.m_pLastMember = nullptr;
@@ -378,16 +399,7 @@ private:
     // first handle (scaled to the staff unless it is an octave line).
     void Other(CKVMsg& msg, short index, bool scaled)
     {
-        CRect handle;
-        POINT anchor {0, 0};
-        if (!FirstHandle(msg, handle) || !selhit::AnchorOnPage(m_block, m_mi, m_si, *m_meas, msg, anchor))
-            return;
-        if (scaled) {
-            CRect stored = handle;
-            msg.ConvertRectByZoom(stored, handle, 0);
-        }
-        handle.OffsetRect(anchor.x, anchor.y);
-        if (!Meets(handle, m_test))
+        if (!SymbolMet(msg, scaled))
             return;
         CKVMsg* target = &msg;
         if (m_ossia && scaled && !BackedUpInStep(m_doc, *m_meas)) {
@@ -462,6 +474,105 @@ private:
         }
     }
 
+    bool SymbolMet(CKVMsg& msg, bool scaled) const
+    {
+        CRect handle;
+        return SymbolHandleOnPage(m_block, m_mi, m_si, *m_meas, msg, scaled, handle) && Meets(handle, m_test);
+    }
+
+    // A rectangle reaches parts and symbols beyond the measures it selects,
+    // which the selection's backup left out. Such a measure is backed up
+    // before anything of it changes, with the far ends of its ties and
+    // slurs, in the same step; the walk goes on on its live copy.
+    void BackUpIfReached()
+    {
+        if (!m_doc.IsReqBackup() || BackedUpInStep(m_doc, *m_meas) || !Reaches())
+            return;
+        m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        if (CKVMeas* live = m_meas->GetCurBackupObj())
+            m_meas = live;
+        std::vector<CKVMeas*> far;
+        CollectFarEnds(*m_meas, {m_meas}, far);
+        for (CKVMeas* other : far) {
+            if (other->IsCurrentObj() && !BackedUpInStep(m_doc, *other))
+                other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        }
+    }
+
+    // Whether the walk below will change anything of the measure: it asks
+    // what the walk asks, without changing anything.
+    bool Reaches() const
+    {
+        bool reached = false;
+        tickmath::ForEachChild(*m_meas, [&](CKVMsg* msg, short) {
+            reached = reached || Reached(*msg);
+            return false;
+        });
+        return reached;
+    }
+
+    bool Reached(CKVMsg& msg) const
+    {
+        switch (msg.m_byKind) {
+        case MSG_NOTE:
+        case MSG_REST:
+            return NoteReached(msg);
+        case MSG_CODA:
+        case MSG_CLEF:
+            return false;
+        case MSG_OCTAVE:
+            return (m_voice == 0 || msg.m_byVoice == m_voice) && SymbolMet(msg, false);
+        case MSG_BEAM:
+            return GroupReached(msg);
+        case MSG_CHORD:
+            return ChordReached(msg);
+        default:
+            return SymbolMet(msg, true);
+        }
+    }
+
+    // A note or rest that is hit, or one of whose parts is met.
+    bool NoteReached(CKVMsg& note) const
+    {
+        if (note.m_arrCtrlPoint.GetSize() == 0 || (m_voice != 0 && note.m_byVoice != m_voice))
+            return false;
+        CRect handle;
+        if (!selhit::HandleOnPage(m_block, m_mi, m_si, *m_meas, note, handle))
+            return false;
+        if (::PtInRect(&m_test, selhit::HitPoint(handle)))
+            return true;
+        bool met = false;
+        tickmath::ForEachChild(note, [&](CKVMsg* part, short) {
+            met = met || PartMeets(m_block, m_mi, m_si, *m_meas, note, *part, m_test);
+            return false;
+        });
+        return met;
+    }
+
+    bool ChordReached(CKVMsg& chord) const
+    {
+        bool reached = false;
+        tickmath::ForEachChild(chord, [&](CKVMsg* note, short) {
+            reached = reached || (note->m_byKind == MSG_NOTE && NoteReached(*note));
+            return false;
+        });
+        return reached;
+    }
+
+    // The walk also hands a group's end rests back and dissolves a group of
+    // one member, whatever it hits.
+    bool GroupReached(CKVMsg& group) const
+    {
+        const std::vector<CKVMsg*> members = measplace::Members(group);
+        if (members.size() <= 1 || members.front()->m_byKind == MSG_REST || members.back()->m_byKind == MSG_REST)
+            return true;
+        for (CKVMsg* member : members) {
+            if (member->m_byKind == MSG_CHORD ? ChordReached(*member) : NoteReached(*member))
+                return true;
+        }
+        return false;
+    }
+
     CKVDoc& m_doc;
     CKVBlock& m_block;
     CKVMeas* m_meas;
@@ -495,24 +606,6 @@ void DeletePageSymbols(CKVDoc& doc, short pageIndex, const CRect& rect, bool& ba
         doc.DeleteMsg(msg, 1);
         --i;
     }
-}
-
-// Gathers the measures outside `inside` that hold the far ends of the ties
-// and slurs of the notes under `node`, each once.
-void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
-{
-    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (!tielink::IsTieOrSlur(*child)) {
-            CollectFarEnds(*child, inside, far);
-            return false;
-        }
-        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
-            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
-            if (meas && !inside.count(meas) && std::find(far.begin(), far.end(), meas) == far.end())
-                far.push_back(meas);
-        }
-        return false;
-    });
 }
 
 // The notes under a symbol, itself included when it is one: chord and
@@ -654,10 +747,7 @@ void CKVDoc::DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int 
     for (DWORD id : ChildIds(note)) {
         short index = -1;
         CKVMsg* part = ChildById(note, id, index);
-        CRect handle;
-        if (!part || part->m_byKind == MSG_TIE || part->m_byKind == MSG_TUPLET ||
-            !selhit::PartHandleOnPage(block, measIndex, staffIndex, meas, note, *part, handle) ||
-            !Meets(handle, selection))
+        if (!part || !PartMeets(block, measIndex, staffIndex, meas, note, *part, selection))
             continue;
         if (part->m_byKind == MSG_SLUR)
             DeleteMsg(part, 0);

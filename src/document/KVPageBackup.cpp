@@ -35,6 +35,15 @@ bool CloneBlocks(CTypedPtrArray<CPtrArray, CKVBlock*>& from, CTypedPtrArray<CPtr
     return true;
 }
 
+int IndexIn(const CTypedPtrArray<CPtrArray, CKVBlock*>& blocks, const CKVBlock* block)
+{
+    for (int i = 0; i < blocks.GetSize(); ++i) {
+        if (blocks.GetAt(i) == block)
+            return i;
+    }
+    return -1;
+}
+
 void SelfLinkBlocks(CTypedPtrArray<CPtrArray, CKVBlock*>& blocks)
 {
     for (int i = 0; i < blocks.GetSize(); ++i) {
@@ -192,12 +201,29 @@ void CKVPage::ObjectFeedback()
             doc->m_pCusorBlock = b < partner->m_arrBlock.GetSize() ? partner->m_arrBlock.GetAt(b) : nullptr;
     }
 
-    if (doc->m_pSelRectArray) {
-        for (int i = 0; i < doc->m_pSelRectArray->GetSize(); ++i) {
-            SelRect* rec = static_cast<SelRect*>(doc->m_pSelRectArray->GetAt(i));
-            if (rec && rec->pPage == this)
-                rec->pPage = partner;
+    // The selection records follow the page and its blocks, as the cursor
+    // does; a record whose block has no place on the incoming page has
+    // nothing left to select.
+    CKVBackupPtrArray* records = doc->m_pSelRectArray;
+    for (int i = 0; records && i < records->GetSize();) {
+        SelRect* rec = static_cast<SelRect*>(records->GetAt(i));
+        if (rec && rec->pPage == this)
+            rec->pPage = partner;
+        if (rec && rec->pBlock) {
+            const int normal = IndexIn(m_arrBlock, rec->pBlock);
+            const int ossia = normal < 0 ? IndexIn(m_arrOssiaBlock, rec->pBlock) : -1;
+            auto& theirs = normal >= 0 ? partner->m_arrBlock : partner->m_arrOssiaBlock;
+            const int at = normal >= 0 ? normal : ossia;
+            if (at >= 0 && at < theirs.GetSize()) {
+                rec->pBlock = theirs.GetAt(at);
+            } else if (at >= 0) {
+                records->RemoveAt(i);
+                delete rec;
+                doc->m_bSelected = records->GetSize() > 0;
+                continue;
+            }
         }
+        ++i;
     }
 }
 

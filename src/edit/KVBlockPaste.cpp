@@ -10,7 +10,7 @@
 short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
                       int autoBeam, int backup)
 {
-    if (!source || firstStaff < 0 || firstStaff >= GetStaffNum())
+    if (!source || !TakesPasteAt(firstStaff, meas))
         return -1;
     // Asked once for the whole block: short memory fails the paste before
     // any staff changes, rather than asking again for each staff and
@@ -24,4 +24,12 @@ short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short fir
             target->Paste(source->GetStaff(k), voice, x, meas, overwrite, autoBeam, backup);
     }
     return 1;
+}
+
+bool CKVBlock::TakesPasteAt(short firstStaff, short meas)
+{
+    // The staves of a block share its measures, so the first target speaks
+    // for all: a measure past its end would leave every staff unchanged.
+    CKVStaff* first = GetStaff(firstStaff);
+    return first && meas >= 0 && meas < first->GetMeasNum();
 }

@@ -189,9 +189,15 @@ void CKVDoc::BindByTremolo(int strokes)
 
 void CKVDoc::ChangeToGrace(int voice)
 {
-    if (!SelMeasBackup(1))
-        return;
     CEditFrame frame(*this);
+    // Into the step already open: with every page selected the command
+    // reaches every staff, so the whole document goes into it (records
+    // beside that would narrow it to their own measures); otherwise the
+    // selected measures.
+    if (frame.WholeScore())
+        ObjectBackup(1);
+    else if (!SelMeasBackup(1))
+        return;
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;
     for (CKVMsg* msg : frame.Collect(voice)) {

@@ -212,6 +212,7 @@ int CKVDoc::DeleteMeasure(int first, int last, int)
         removed = staff->RemoveMeas(first, std::min<LONG>(n, staff->GetMeasNum()));
         if (removed < 0) {
             DropStaleSelRects();
+            DropStaleCursor();
             return -2;
         }
     }
@@ -221,6 +222,8 @@ int CKVDoc::DeleteMeasure(int first, int last, int)
     DropStaleSelRects();
     const int count = GetMeasCount(0, 0);
     JumpToMeas(first <= count ? first : count - 1);
+    // Without a measure to jump to the cursor is left on what went.
+    DropStaleCursor();
     m_bModified = 1;
     return removed;
 }
@@ -252,8 +255,10 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
     DropStaleSelRects();
     if (removed < 0)
         return 0;
-    if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1)
+    if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1) {
+        DropStaleCursor();
         return 0;
+    }
     for (LONG m = 0; m < model->GetMeasNum(); ++m) {
         CKVMeas* source = model->GetMeas(m);
         if (CKVMeas* dest = target->GetMeas(m)) {
@@ -274,6 +279,7 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
             }
         }
     }
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }

@@ -174,6 +174,7 @@ void WalkBlockCounts(CKVDoc& doc, Scope scope, short start, CKVBlock* chosen, in
     if (!stopped && lastDone)
         doc.MakeAddPage(lastDone->m_nFirstMeas + lastDone->m_nMeasCount, scope == Scope::All ? 0 : 1);
     ClampCursor(doc);
+    doc.DropStaleCursor();
     doc.UpdateMeasXY(-1);
     doc.m_bModified = 1;
 }
@@ -242,6 +243,7 @@ int DealBlocks(CKVDoc& doc, short start, int first, int later)
     }
     doc.DropStaleSelRects();
     ClampCursor(doc);
+    doc.DropStaleCursor();
     doc.UpdateMeasXY(-1);
     doc.m_bModified = 1;
     return 1;
@@ -418,6 +420,7 @@ int CKVDoc::DeletePages(int a, int b)
     RenumberBlocks(*this);
     UpdateMeasXY(-1);
     JumpToPage(std::min(a, GetPageNum() - 1));
+    DropStaleCursor();
     m_bModified = 1;
     return b - a;
 }

@@ -130,16 +130,22 @@ void CKVDoc::UpdatePage(int fromFileInfo)
                 page = existing;
                 HandBlocksToUndo(*this, *page);
             } else {
-                if (!(page = NewPage(*this)))
+                if (!(page = NewPage(*this))) {
+                    // Stopped where it was: the cursor must not keep a block
+                    // handed to undo.
+                    DropStaleCursor();
                     return;
+                }
                 AddPage(page);
                 limit = BlocksPerPage(*m_pFileInfo);
             }
             ++used;
         }
         const LONG n = std::min<LONG>(remaining, perBlock);
-        if (!page->AddBlock(master, next, n))
+        if (!page->AddBlock(master, next, n)) {
+            DropStaleCursor();
             return;
+        }
         next += n;
         remaining -= n;
     }
@@ -162,6 +168,7 @@ void CKVDoc::UpdatePage(int fromFileInfo)
     m_pCurSystem = master;
     m_pCurStaff = m_pCurBlock && m_pCurBlock->GetStaffNum() > 0 ? m_pCurBlock->GetStaff(0) : nullptr;
     m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(m_pCurBlock->m_nFirstMeas) : nullptr;
+    DropStaleCursor();
     m_bModified = 1;
 }
 

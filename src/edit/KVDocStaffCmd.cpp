@@ -300,8 +300,10 @@ int CKVDoc::DeleteStaves(int first, int last, int system)
     const bool removed = master->RemoveStaff(static_cast<short>(first), static_cast<short>(n)) >= 0;
     // Records of the staves, their measures and the emptied blocks go too.
     DropStaleSelRects();
-    if (!removed)
+    if (!removed) {
+        DropStaleCursor();
         return -1;
+    }
 
     CKVBlock* block = m_pCurBlock;
     if (block && block->GetStaffNum() == 0) {
@@ -315,6 +317,8 @@ int CKVDoc::DeleteStaves(int first, int last, int system)
         m_pCurStaff = m_nCurStaff >= 0 ? block->GetStaff(m_nCurStaff) : nullptr;
         m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(block->m_nFirstMeas + m_nCurMeas) : nullptr;
     }
+    // The current block may have gone with its staves, or moved up the page.
+    DropStaleCursor();
     m_bModified = 1;
     return n;
 }
@@ -360,6 +364,8 @@ int CKVDoc::MoveStaff(int a, int b, DWORD)
         if (upper && lower)
             std::swap(upper->m_rcMeas, lower->m_rcMeas);
     }
+    // The cursor keeps its staff, which now stands at the other index.
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }

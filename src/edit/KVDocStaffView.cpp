@@ -102,6 +102,7 @@ void CKVDoc::StaffHide(int system, int mode, unsigned char* flags)
         }
         DropStaleSelRects();
         RefreshCursor(*this);
+        DropStaleCursor();
         m_bModified = 1;
         return;
     }
@@ -142,6 +143,7 @@ void CKVDoc::StaffHide(int system, int mode, unsigned char* flags)
     page->UpdateMeasXY();
     DropStaleSelRects();
     RefreshCursor(*this);
+    DropStaleCursor();
     m_bModified = 1;
 }
 

@@ -90,6 +90,8 @@ void CKVPage::UpdateBlockPos()
             delete block;
     }
     UpdateMeasXY();
-    if (m_pDoc)
+    if (m_pDoc) {
         m_pDoc->DropStaleSelRects();
+        m_pDoc->DropStaleCursor();
+    }
 }

@@ -127,7 +127,11 @@ public:
     void ShiftToRight(int left);
 
     // Defined in edit/KVBlockPaste.cpp
+    // -1, with no staff changed, when the block has no staff firstStaff or
+    // that staff no measure meas (or memory is short); 1 otherwise.
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
+    // Whether a paste at this staff and measure finds its first target.
+    bool TakesPasteAt(short firstStaff, short meas);
 
     // Defined in edit/KVBlockStaffName.cpp
     void SetStaffNamePoint();

@@ -285,6 +285,8 @@ public:
     void RemoveAt(short index);
     short GetSortedIndex(CKVMsg* msg);
     int ProcInRect(CKVMsg* msg, short& index, int joinGroups);
+    // Dissolves the group or chord at index: its own members go back to the
+    // measure (a former group member without the group-member mark).
     void DisAssembleBeam(short index);
     void DisAssembleBeam(CKVMsg* group);
     void DisAssembleBeam(BYTE voice);

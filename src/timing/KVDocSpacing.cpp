@@ -179,6 +179,7 @@ int CKVDoc::SetBlockMeasCount(int page, int block, int count)
     if (!ranOut && placed >= 0 && placed < total)
         MakeAddPage(placed, 1);
     KeepCursorInLayout(*this);
+    DropStaleCursor();
     UpdateMeasXY(-1);
     m_bModified = 1;
     return 1;

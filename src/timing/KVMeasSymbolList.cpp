@@ -303,11 +303,17 @@ void CKVMeas::DisAssembleBeam(short index)
     if (!container || !IsContainer(*container))
         return;
     RemoveAt(index);
+    const bool group = container->m_byKind == MSG_BEAM;
     while (container->GetMsgNum() > 0) {
         const MsgRef* ref = container->m_arrMsgRef.GetAt(0);
         CKVMsg* member = ChildAt(*container, 0);
         // A reference the container does not own belongs elsewhere.
         if (member && ref && ref->byOwner) {
+            // A former group member loses the mark here rather than at the
+            // next walk, so that the score the command leaves is the one
+            // redo gives back.
+            if (group)
+                member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
             InsertMsg(GetSortedIndex(member), member, kHolderOwns, kParentHere);
             member->UpdatePos(0);
         }

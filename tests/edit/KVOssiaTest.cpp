@@ -265,9 +265,11 @@ TEST_F(OssiaTest, ACurrentOssiaOutsideThePageEndsDeleteOssia)
     // The current block is an ossia block the page's list does not hold.
     Page(0)->m_arrOssiaBlock.RemoveAll();
     Doc().DeleteOssia();
-    EXPECT_EQ(Doc().m_pCurBlock, block);
     EXPECT_EQ(OssiaStaves(), 1);
+    // The cursor does not stay on a block the score does not hold.
+    EXPECT_NE(Doc().m_pCurBlock, block);
     Page(0)->m_arrOssiaBlock.Add(block);
+    Doc().m_pCurBlock = block;
     Doc().DeleteOssia();
     EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 0);
     EXPECT_EQ(OssiaStaves(), 0);

@@ -1,0 +1,120 @@
+// Single steps that the random integrity runs found leaving the score less
+// than whole: undo and redo leaving the cursor and the selection records on
+// what went into the history, a page without blocks keeping the cursor on
+// another page's block, commands that move a staff or measure under the
+// cursor without its index following.
+
+#include "document/SelRect.h"
+#include "model/KVMeas.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "support/ScoreIntegrity.h"
+#include "support/StructureSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class WholeScoreAfterStepTest : public kvtest::StructureTest {
+protected:
+    void ExpectWhole(const char* when)
+    {
+        const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+        EXPECT_TRUE(problems.empty()) << when << kvtest::Joined(problems);
+    }
+};
+
+TEST_F(WholeScoreAfterStepTest, UndoAndRedoLeaveTheCursorAndRecordsOnWhatTheScoreHolds)
+{
+    Make(2, 9, true);
+    // A staff inserted, then the cursor and a record put on it.
+    Doc().ResetBackup();
+    ASSERT_EQ(Doc().InsertStaves(1, 1, 0, 1, CKVSystem::MODE_NORMAL, 5, 100), 1);
+    Doc().JumpToMeas(2);
+    Doc().m_nCurStaff = 2;
+    Doc().m_pCurStaff = Block(0, 0)->GetStaff(2);
+    Doc().m_pCurMeas = Doc().m_pCurStaff->GetMeas(1);
+    Doc().m_nCurMeas = 1;
+    RECT none {0, 0, 0, 0};
+    Doc().AddSelRect(SelRect::kMeas, &none, Doc().m_pCurStaff->GetMeas(1), nullptr, Block(0, 0));
+    ASSERT_EQ(Doc().m_pSelRectArray->GetSize(), 1);
+    ExpectWhole("before undo");
+
+    Doc().MultiUndoStart();
+    ExpectWhole("after undo");
+    EXPECT_EQ(Doc().m_pSelRectArray->GetSize(), 0);
+    Doc().MultiRedoStart();
+    ExpectWhole("after redo");
+}
+
+TEST_F(WholeScoreAfterStepTest, AJumpToAPageWithoutBlocksLeavesTheCursorOnNoBlock)
+{
+    Make(2, 9, true);
+    Doc().JumpToMeas(4);
+    ASSERT_NE(Doc().m_pCurBlock, nullptr);
+    // An empty page before the first.
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    ASSERT_EQ(Doc().InsertPage(0, 1, 2), 1);
+    ASSERT_EQ(Page(0)->GetBlockNum(), 0);
+    Doc().JumpToPage(0);
+    EXPECT_EQ(Doc().m_pCurBlock, nullptr);
+    EXPECT_EQ(Doc().m_pCurStaff, nullptr);
+    EXPECT_EQ(Doc().m_pCurMeas, nullptr);
+    EXPECT_EQ(Doc().m_nCurBlock, -1);
+    EXPECT_EQ(Doc().m_nCurStaff, -1);
+    EXPECT_EQ(Doc().m_nCurMeas, -1);
+    ExpectWhole("on the empty page");
+}
+
+TEST_F(WholeScoreAfterStepTest, MovingAStaffKeepsTheCursorOnItsStaffAtItsNewIndex)
+{
+    Make(3, 9, true);
+    Doc().JumpToMeas(2);
+    Doc().m_nCurStaff = 1;
+    Doc().m_pCurStaff = Block(0, 0)->GetStaff(1);
+    Doc().m_pCurMeas = Doc().m_pCurStaff->GetMeas(1);
+    CKVStaff* staff = Doc().m_pCurStaff;
+    ASSERT_EQ(Doc().MoveStaff(1, 0, 0), 1);
+    EXPECT_EQ(Doc().m_pCurStaff, staff);
+    EXPECT_EQ(Doc().m_nCurStaff, 0);
+    ExpectWhole("after the move");
+}
+
+TEST_F(WholeScoreAfterStepTest, OssiaCommandsKeepTheCursorIndexesOnItsBlockStaffAndMeasure)
+{
+    Make(2, 9, true);
+    Doc().ResetBackup();
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 3, 15, 0, 100), 1);
+    ASSERT_EQ(Doc().InsertOssia(POINT {50, 160}, 0, 1, 4, 5, 15, 0, 100), 1);
+    // The cursor is on the second ossia block.
+    EXPECT_EQ(Doc().m_nCurBlock, 1);
+    ExpectWhole("after the second ossia");
+
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    ASSERT_EQ(Doc().InsertOssiaStaves(0, 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100), 1);
+    ExpectWhole("after an ossia staff before the cursor's");
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    ASSERT_EQ(Doc().InsertMeasuresInOssia(0, 1, 0), 1);
+    ExpectWhole("after an ossia measure before the cursor's");
+}
+
+TEST_F(WholeScoreAfterStepTest, AJumpToAPageWhoseBlockHidingEmptiedLeavesTheCursorOnNoBlock)
+{
+    Make(2, 9, true);
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    unsigned char flags[2] = {1, 1};
+    Doc().StaffHide(0, 1, flags);
+    ASSERT_EQ(Block(0, 0)->GetStaffNum(), 0);
+    Doc().JumpToPage(0);
+    EXPECT_EQ(Doc().m_pCurBlock, nullptr);
+    EXPECT_EQ(Doc().m_nCurStaff, -1);
+    ExpectWhole("after the jump");
+}
+
+} // namespace
