@@ -624,19 +624,16 @@ void CollectNotesUnder(CKVMsg& msg, std::vector<CKVMsg*>& notes, int depth)
     });
 }
 
-// Takes the ties and slurs of the notes of one voice of a staff off both
-// their notes before the voice leaves the staff, as the delete on a
-// rectangle does note by note: a partner of another voice stays and must
-// not keep a half whose other note is gone. With every voice going, both
-// ends of each link go (a tie or slur never leaves its staff).
+// Takes the ties and slurs of the notes of one voice (0 every voice) of a
+// staff off both their notes before the voice leaves the staff, as the
+// delete on a rectangle does note by note: a partner of another voice, or
+// on another staff, stays and must not keep a half whose other note is gone.
 void ReleaseVoiceLinks(CKVDoc& doc, CKVStaff& staff, short voice)
 {
-    if (voice == 0)
-        return;
     for (LONG m = 0; m < staff.GetMeasNum(); ++m) {
         std::vector<CKVMsg*> notes;
         tickmath::ForEachChild(*staff.GetMeas(m), [&](CKVMsg* msg, short) {
-            if (msg->m_byVoice == voice)
+            if (voice == 0 || msg->m_byVoice == voice)
                 CollectNotesUnder(*msg, notes, 0);
             return false;
         });
