@@ -132,7 +132,13 @@ void CKVDoc::UpdateColorChordText(DWORD colour)
 
 void CKVDoc::ViewNoteByWhichStaff(short voice, int up)
 {
-    if (!SelMeasBackup(1))
+    // With every page selected the switch reaches every staff: the whole
+    // document goes into the open step, and no measure needs a copy of its
+    // own.
+    const bool wholeScore = m_bSelectAllPages != 0;
+    if (wholeScore)
+        ObjectBackup(1);
+    else if (!SelMeasBackup(1))
         return;
     const int count = GetSelMsgCount();
     std::vector<CKVMsg*> notes;
@@ -156,7 +162,7 @@ void CKVDoc::ViewNoteByWhichStaff(short voice, int up)
             continue;
         CKVMeas* neighbour = (note->m_wFlag & MSGFLAG_STAFF_UP) ? meas->GetUpMeas()
                              : (note->m_wFlag & MSGFLAG_STAFF_DOWN) ? meas->GetDownMeas() : target;
-        if (neighbour) {
+        if (neighbour && !wholeScore) {
             // The neighbour's backup takes the measures its cross-staff notes
             // come from along, this one among them.
             neighbour->ObjectBackup(kBackupRecorded, kBackupCrossStaff);

@@ -74,7 +74,12 @@ public:
     void Run(short voice)
     {
         m_doc.ResetBackup();
-        if (!m_doc.SelMeasBackup(1))
+        // With every page selected the move reaches every staff: the whole
+        // document goes into the step, and no measure needs a copy of its own.
+        m_wholeScore = m_doc.m_bSelectAllPages != 0;
+        if (m_wholeScore)
+            m_doc.ObjectBackup(1);
+        else if (!m_doc.SelMeasBackup(1))
             return;
         Selected selected;
         std::set<CKVMsg*> seen;
@@ -105,7 +110,7 @@ private:
     {
         if (!meas)
             return nullptr;
-        if (m_backedUp.count(meas) || m_wholeColumns.count(IndexOf(*meas)))
+        if (m_wholeScore || m_backedUp.count(meas) || m_wholeColumns.count(IndexOf(*meas)))
             return meas;
         meas->ObjectBackup(kBackupRecorded, kBackupAlone);
         CKVMeas* live = meas->GetCurBackupObj();
@@ -168,6 +173,7 @@ private:
     const Direction& m_way;
     std::set<CKVMeas*> m_backedUp;
     std::set<int> m_wholeColumns;
+    bool m_wholeScore = false;
 };
 
 } // namespace

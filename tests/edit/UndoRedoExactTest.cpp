@@ -3,6 +3,8 @@
 // and redo, with nothing walking the score in between, and a command over
 // every page is one undo step that brings every staff back.
 
+#include "model/MeasPlace.h"
+#include "model/MidiNoteHead.h"
 #include "support/RecordBytes.h"
 #include "support/SelectionSupport.h"
 #include "support/UndoSupport.h"
@@ -111,7 +113,23 @@ TEST_F(UndoRedoExactTest, DissolvingByHandLeavesNoMemberMarkAndRedoGivesItBack)
     EXPECT_FALSE(AnyMemberMark(0, 2));
 }
 
-class WholeScoreGraceTest : public UndoRedoExactTest {
+TEST_F(UndoRedoExactTest, DissolvingPartOfAGroupRegroupsTheRestAsRedoGivesItBack)
+{
+    BeamedEighths(0, 1);
+    score->Settle();
+    CKVMsg* group = Meas(0, 1)->GetMsg(0);
+    ASSERT_EQ(group->m_byKind, MSG_BEAM);
+    for (CKVMsg* member : measplace::Members(*group))
+        member->MakeMsgCtrlPoint();
+    const RECT first = Around(HitOf(group->GetMsg(0)));
+    const RECT second = Around(HitOf(group->GetMsg(1)));
+    CRect both;
+    both.UnionRect(&first, &second);
+    SelectRect(both);
+    ExpectExactRedo([&] { Doc().BindByBeamGroup(1, 0); }, kvtest::HostStep::OpenAndBackUp);
+}
+
+class WholeScoreStepTest : public UndoRedoExactTest {
 protected:
     // A quarter on every staff in measures 0 and 4.
     void Quarters()
@@ -124,7 +142,7 @@ protected:
     }
 };
 
-TEST_F(WholeScoreGraceTest, GraceNotesOverEveryPageAreOneUndoStep)
+TEST_F(WholeScoreStepTest, GraceNotesOverEveryPageAreOneUndoStep)
 {
     Quarters();
     Doc().SelectAllPages();
@@ -142,7 +160,7 @@ TEST_F(WholeScoreGraceTest, GraceNotesOverEveryPageAreOneUndoStep)
     EXPECT_EQ(FirstDifference(Saved(), after), "same");
 }
 
-TEST_F(WholeScoreGraceTest, AStaffRecordBesideEveryPageDoesNotNarrowTheBackup)
+TEST_F(WholeScoreStepTest, AStaffRecordBesideEveryPageDoesNotNarrowTheBackup)
 {
     Quarters();
     SelectStaff(1);
@@ -154,6 +172,35 @@ TEST_F(WholeScoreGraceTest, AStaffRecordBesideEveryPageDoesNotNarrowTheBackup)
     Doc().MultiUndoStart();
     EXPECT_EQ(FirstDifference(Saved(), before), "same");
     EXPECT_EQ(GraceNotes(0) + GraceNotes(1), 0);
+}
+
+TEST_F(WholeScoreStepTest, ShowingNotesOnTheStaffAboveOverEveryPageIsUndone)
+{
+    CKVMsg* low = score->Note(Meas(1, 2), {.x = 64, .y = -80});
+    kvtest::ScoreBuilder::SetMidiHead(low, MidiNoteHead {.byKey = 60});
+    score->Settle();
+    Doc().SelectAllPages();
+    // The cross-staff move opens its step; the view switch works in the
+    // host's.
+    const std::function<void()> commands[] = {
+        [&] { Doc().SetMsgUpStaffView(0); },
+        [&] {
+            Doc().ResetBackup();
+            Doc().ViewNoteByWhichStaff(0, 1);
+        },
+    };
+    for (const auto& command : commands) {
+        const Bytes before = Saved();
+        command();
+        EXPECT_NE(Doc().GetMeasure(2, 1, 0)->GetMsg(0)->m_wFlag & MSGFLAG_STAFF_UP, 0);
+        const Bytes after = Saved();
+        Doc().MultiUndoStart();
+        EXPECT_EQ(FirstDifference(Saved(), before), "same");
+        EXPECT_EQ(Doc().GetMeasure(2, 1, 0)->GetMsg(0)->m_wFlag & MSGFLAG_STAFF_UP, 0);
+        Doc().MultiRedoStart();
+        EXPECT_EQ(FirstDifference(Saved(), after), "same");
+        Doc().MultiUndoStart();
+    }
 }
 
 } // namespace
