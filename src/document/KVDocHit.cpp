@@ -499,6 +499,9 @@ short CKVDoc::JumpToMeas(int number)
                     m_nCurStaff = 0;
                 m_pCurStaff = block->GetStaff(m_nCurStaff);
                 m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(block->m_nFirstMeas + m_nCurMeas) : nullptr;
+                // A block that hiding emptied of staves has no place for it.
+                if (staves == 0)
+                    DropStaleCursor();
             }
         }
         return -1;

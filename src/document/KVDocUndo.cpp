@@ -189,6 +189,7 @@ void JumpToCursor(CKVDoc& doc)
     CKVPage* page = doc.m_nCurPage >= 0 ? doc.GetPage(doc.m_nCurPage) : nullptr;
     if (page && !page->IsNoStaffPage())
         doc.JumpToMeas(measure);
+    doc.DropStaleCursor();
 }
 
 } // namespace

@@ -133,4 +133,21 @@ TEST_F(WholeScoreAfterStepTest, APageInsertedWhileTheCursorIsOnAPageWithoutBlock
     ExpectWhole("after the insertion");
 }
 
+TEST_F(WholeScoreAfterStepTest, AJumpToAMeasureTheScoreLacksOnABlockHidingEmptiedLeavesTheCursorOnNoBlock)
+{
+    Make(2, 9, true);
+    Doc().ResetBackup();
+    Doc().ObjectBackup(1);
+    unsigned char hideAll[2] = {1, 1};
+    Doc().StaffHide(0, 1, hideAll);
+    ASSERT_EQ(Block(0, 0)->GetStaffNum(), 0);
+    // Measure numbers outside the score keep the cursor on the page's
+    // blocks, as an insertion before the first measure asks.
+    Doc().m_nCurStaff = 0;
+    EXPECT_EQ(Doc().JumpToMeas(0), -1);
+    EXPECT_EQ(Doc().m_pCurStaff, nullptr);
+    EXPECT_EQ(Doc().m_nCurStaff, -1);
+    ExpectWhole("after the jump");
+}
+
 } // namespace
