@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -342,24 +344,30 @@ private:
                 holds = holds || (link.holder == second && link.msg == msg);
             if (!holds)
                 Problem(name + ": its second note does not hold it");
+            // Two ties, or two slurs, between the same two notes are one too
+            // many: removing one leaves the other without its flags.
+            if (!m_pairs.insert({first, second, msg->m_byKind}).second)
+                Problem(name + ": another " + kind + " joins the same two notes");
         }
         for (const CKVMsg* note : m_notes) {
-            bool starts = false;
-            bool ends = false;
+            int starting = 0;
+            int ending = 0;
             const DWORD id = m_idOf[note];
             for (const CKVMsg* link : held[note]) {
                 if (link->m_byKind != MSG_TIE)
                     continue;
-                starts = starts || link->m_dwWord == id;
-                ends = ends || static_cast<DWORD>(link->m_lHeight) == id;
+                starting += link->m_dwWord == id ? 1 : 0;
+                ending += static_cast<DWORD>(link->m_lHeight) == id ? 1 : 0;
             }
+            const bool starts = starting > 0;
+            const bool ends = ending > 0;
             const bool startFlag = note->m_wFlag & MSGFLAG_TIE_START;
             const bool endFlag = note->m_wFlag & MSGFLAG_TIE_END;
             if (startFlag != starts || endFlag != ends) {
                 char flag[8];
                 std::snprintf(flag, sizeof flag, "%04X", note->m_wFlag);
-                Problem(NoteName(note) + " has flag 0x" + flag + " but " + (starts ? "starts" : "starts no") +
-                        " tie and " + (ends ? "ends" : "ends no") + " tie");
+                Problem(NoteName(note) + " has flag 0x" + flag + " but starts " + std::to_string(starting) +
+                        " ties and ends " + std::to_string(ending));
             }
         }
     }
@@ -384,6 +392,7 @@ private:
     std::map<std::pair<const CKVSystem*, DWORD>, const CKVMsg*> m_byId;
     std::vector<const CKVMsg*> m_notes;
     std::vector<Link> m_links;
+    std::set<std::tuple<const CKVMsg*, const CKVMsg*, BYTE>> m_pairs;
 };
 
 std::unique_ptr<CKVDoc> Reloaded(CKVDoc& doc)
