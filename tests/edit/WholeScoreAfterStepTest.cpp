@@ -6,8 +6,10 @@
 
 #include "document/SelRect.h"
 #include "model/KVMeas.h"
+#include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "support/NoteEntry.h"
 #include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
 
@@ -148,6 +150,31 @@ TEST_F(WholeScoreAfterStepTest, AJumpToAMeasureTheScoreLacksOnABlockHidingEmptie
     EXPECT_EQ(Doc().m_pCurStaff, nullptr);
     EXPECT_EQ(Doc().m_nCurStaff, -1);
     ExpectWhole("after the jump");
+}
+
+// A note deleted at the caret stays in the id map for undo, naming as its
+// parent the live measure it left. With every page selected it is not one
+// of the score's symbols (and one whose measure went with a dropped undo
+// step must not even be looked at).
+TEST_F(WholeScoreAfterStepTest, EveryPageSelectedListsOnlyTheSymbolsTheScoreHolds)
+{
+    Make(2, 9, true);
+    Doc().JumpToPage(0);
+    CKVMeas* m = score->Meas(0, 0);
+    for (short start : {0, 240, 480})
+        kvtest::EnterNote(m, {.start = start, .y = 0, .code = DUR_QUARTER});
+    Doc().m_pCurMeas = m;
+    Doc().m_nCaretPos = static_cast<short>(m->GetMsg(1)->m_nPosX);
+    ASSERT_EQ(Doc().DeleteMsgOnCaret(1, 0, 0, 0), 1);
+
+    Doc().SelectAllPages();
+    const int count = Doc().GetSelMsgCount();
+    int notes = 0;
+    for (int i = 0; i < count; ++i) {
+        if (CKVMsg* msg = Doc().GetSelNote(i, 0); msg && msg->m_byKind == MSG_NOTE)
+            ++notes;
+    }
+    EXPECT_EQ(notes, 2);
 }
 
 } // namespace
