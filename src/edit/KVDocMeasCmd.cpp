@@ -253,12 +253,11 @@ int CKVDoc::DeleteMeasOnStaff(int first, int last, int staff, int system)
     const short removed = target->RemoveMeas(first, last - first + 1);
     // Before the new measures are made, which may take a freed one's place.
     DropStaleSelRects();
+    DropStaleCursor();
     if (removed < 0)
         return 0;
-    if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1) {
-        DropStaleCursor();
+    if (target->AddMeas(removed, first == 0 ? model->GetMeas(0) : nullptr, clef) != 1)
         return 0;
-    }
     for (LONG m = 0; m < model->GetMeasNum(); ++m) {
         CKVMeas* source = model->GetMeas(m);
         if (CKVMeas* dest = target->GetMeas(m)) {

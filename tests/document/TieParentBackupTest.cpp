@@ -1,7 +1,7 @@
 // The live copy of a tie after a backup of its measures is held by its first
 // note, as the tie itself was: a measure backup with both notes in one
 // measure, a measure backup of each end, and the whole-document backup, the
-// tie inside a measure and across a bar line.
+// tie inside a measure and across a bar line, and a slur as a tie.
 
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(first && second);
         ASSERT_EQ(first->GetMsgNum(), 1);
         CKVMsg* tie = first->GetMsg(0);
-        ASSERT_EQ(tie->m_byKind, MSG_TIE);
+        ASSERT_EQ(tie->m_byKind, kind);
         EXPECT_EQ(tie->m_pParent, first);
         EXPECT_EQ(tie->m_dwWord, first->m_dwMsgId);
         EXPECT_EQ(static_cast<DWORD>(tie->m_lHeight), second->m_dwMsgId);
@@ -59,7 +59,13 @@ protected:
         CKVMsg* a = score->Note(score->Meas(0, firstMeas), {.x = 192, .y = -8});
         CKVMsg* b = score->Note(score->Meas(0, secondMeas),
                                 {.x = static_cast<short>(firstMeas == secondMeas ? 224 : 0), .y = -8});
-        ASSERT_TRUE(score->Tie(a, b));
+        CKVMsg* link = score->Tie(a, b);
+        ASSERT_TRUE(link);
+        if (kind == MSG_SLUR) {
+            link->m_byKind = MSG_SLUR;
+            a->m_wFlag = 0;
+            b->m_wFlag = 0;
+        }
         score->Settle();
         ExpectHeldByFirstNote(firstMeas, secondMeas);
         Doc().ResetBackup();
@@ -70,6 +76,8 @@ protected:
         Doc().MultiRedoStart();
         ExpectHeldByFirstNote(firstMeas, secondMeas);
     }
+
+    BYTE kind = MSG_TIE;
 };
 
 TEST_F(TieParentBackupTest, AMeasureBackupKeepsATieInsideTheMeasureUnderItsFirstNote)
@@ -97,6 +105,12 @@ TEST_F(TieParentBackupTest, TheWholeDocumentBackupKeepsATieInsideAMeasureUnderIt
 
 TEST_F(TieParentBackupTest, TheWholeDocumentBackupKeepsATieAcrossTheBarUnderItsFirstNote)
 {
+    Run(1, 2, [&] { Doc().ObjectBackup(1); });
+}
+
+TEST_F(TieParentBackupTest, TheWholeDocumentBackupKeepsASlurAcrossTheBarUnderItsFirstNote)
+{
+    kind = MSG_SLUR;
     Run(1, 2, [&] { Doc().ObjectBackup(1); });
 }
 
