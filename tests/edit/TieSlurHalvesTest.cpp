@@ -178,7 +178,7 @@ TEST_F(TieSlurHalvesTest, DeletingMeasuresOfOneStaffTakesTheirTiesAndSlursOffThe
     EXPECT_EQ(LooseTieEnds(Doc()), std::vector<std::string> {});
 }
 
-TEST_F(TieSlurHalvesTest, AWholeStaffRecordOfOneVoiceReleasesTheTiesAndSlursOfWhatItTakes)
+TEST_F(TieSlurHalvesTest, AWholeStaffRecordReleasesTheTiesAndSlursOfTheNotesItTakes)
 {
     for (Removal how : {Removal::Delete, Removal::Cut, Removal::Move}) {
         for (unsigned char voice : {1, 2, 0}) {
