@@ -298,6 +298,10 @@ public:
     int IsMultiEnableUndo();
     int IsMultiEnableRedo();
     int IsReqBackup();
+    // Whether the open undo step already holds a copy of this measure, so
+    // that it is the step's live clone: a command that reaches a measure
+    // more than once backs it up only the first time.
+    bool IsMeasInOpenStep(const CKVMeas* meas) const;
     // Records an entry for an object whose clone was just made.
     int AddBackup(short kind, void* object);
     // Records an inserted or removed object.
@@ -401,8 +405,9 @@ public:
     // step.
     void RemoveTremoloSelRect();
     // Toggles the selected notes, chords and groups of the voice (0 every
-    // voice) between grace and normal notes; backs up the selection, or the
-    // whole document with every page selected, into the open undo step.
+    // voice) between grace and normal notes; backs up the selection with
+    // the far ends of its ties and slurs, or the whole document with every
+    // page selected, into the open undo step.
     void ChangeToGrace(int voice);
     // Hangs every chord symbol lying directly in a measure under its nearest
     // note, on every staff and ossia staff.

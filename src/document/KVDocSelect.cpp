@@ -11,7 +11,6 @@
 #include "document/SelHit.h"
 #include "document/SelRect.h"
 #include "document/TreeObjects.h"
-#include "document/UndoEntry.h"
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "timing/TieLinks.h"
@@ -257,18 +256,6 @@ int CKVDoc::IsEnableStaffHide()
 
 namespace {
 
-// Whether the open undo step already holds a copy of the measure, made live
-// by an earlier backup of the step.
-bool BackedUpInStep(CKVDoc& doc, CKVMeas& meas)
-{
-    for (int i = 0; i < doc.m_arrBackup.GetSize(); ++i) {
-        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == &meas)
-            return true;
-    }
-    return false;
-}
-
 bool FirstHandle(CKVMsg& msg, CRect& out)
 {
     if (msg.m_arrCtrlPoint.GetSize() == 0 || !msg.m_arrCtrlPoint.GetAt(0))
@@ -294,24 +281,6 @@ CKVMsg* ChildById(CKVObject& node, DWORD id, short& index)
     CKVMsg* msg = node.m_pSystem ? node.m_pSystem->GetMsgFromMap(id) : nullptr;
     index = msg ? tielink::IndexOfChild(node, msg) : -1;
     return index >= 0 ? msg : nullptr;
-}
-
-// Gathers the measures outside `inside` that hold the far ends of the ties
-// and slurs of the notes under `node`, each once.
-void CollectFarEnds(CKVObject& node, const std::set<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
-{
-    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (!tielink::IsTieOrSlur(*child)) {
-            CollectFarEnds(*child, inside, far);
-            return false;
-        }
-        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
-            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
-            if (meas && !inside.count(meas) && std::find(far.begin(), far.end(), meas) == far.end())
-                far.push_back(meas);
-        }
-        return false;
-    });
 }
 
 // The first handle of a symbol that lies in a measure, on the page, scaled
@@ -402,7 +371,7 @@ private:
         if (!SymbolMet(msg, scaled))
             return;
         CKVMsg* target = &msg;
-        if (m_ossia && scaled && !BackedUpInStep(m_doc, *m_meas)) {
+        if (m_ossia && scaled && !m_doc.IsMeasInOpenStep(m_meas)) {
             // An ossia measure that the open step does not hold yet is backed
             // up here; the symbol is taken from the live copy. A second copy
             // in one step would leave redo with the first.
@@ -486,15 +455,15 @@ private:
     // slurs, in the same step; the walk goes on on its live copy.
     void BackUpIfReached()
     {
-        if (!m_doc.IsReqBackup() || BackedUpInStep(m_doc, *m_meas) || !Reaches())
+        if (!m_doc.IsReqBackup() || m_doc.IsMeasInOpenStep(m_meas) || !Reaches())
             return;
         m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         if (CKVMeas* live = m_meas->GetCurBackupObj())
             m_meas = live;
         std::vector<CKVMeas*> far;
-        CollectFarEnds(*m_meas, {m_meas}, far);
+        tielink::CollectFarEnds(*m_meas, [this](const CKVMeas* meas) { return meas == m_meas; }, far);
         for (CKVMeas* other : far) {
-            if (other->IsCurrentObj() && !BackedUpInStep(m_doc, *other))
+            if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
                 other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         }
     }
@@ -657,7 +626,7 @@ void CKVDoc::SelFarEndBackup()
         return;
     // In walk order, so that the backups come in the same order each time.
     std::vector<CKVMeas*> order;
-    std::set<CKVMeas*> selected;
+    std::set<const CKVMeas*> selected;
     for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const SelRect& rec = *RecordAt(*m_pSelRectArray, r);
         selhit::ForEachMeas(*this, rec, [&](const selhit::MeasPlace& place) {
@@ -668,7 +637,7 @@ void CKVDoc::SelFarEndBackup()
     }
     std::vector<CKVMeas*> far;
     for (CKVMeas* meas : order)
-        CollectFarEnds(*meas, selected, far);
+        tielink::CollectFarEnds(*meas, [&](const CKVMeas* m) { return selected.count(m) > 0; }, far);
     for (CKVMeas* meas : far)
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
 }

@@ -325,6 +325,16 @@ int CKVDoc::IsReqBackup()
     return m_bBackupRecord && !GetMidiFileRead() ? 1 : 0;
 }
 
+bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
+{
+    for (int i = 0; meas && i < m_arrBackup.GetSize(); ++i) {
+        const UndoEntry* entry = m_arrBackup.GetAt(i);
+        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
+            return true;
+    }
+    return false;
+}
+
 int CKVDoc::AddBackup(short kind, void* object)
 {
     if (!IsReqBackup() || !object)

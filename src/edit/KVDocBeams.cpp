@@ -193,11 +193,15 @@ void CKVDoc::ChangeToGrace(int voice)
     // Into the step already open: with every page selected the command
     // reaches every staff, so the whole document goes into it (records
     // beside that would narrow it to their own measures); otherwise the
-    // selected measures.
-    if (frame.WholeScore())
+    // selected measures, then the far ends of their ties and slurs, which
+    // the re-timing below may re-judge.
+    if (frame.WholeScore()) {
         ObjectBackup(1);
-    else if (!SelMeasBackup(1))
-        return;
+    } else {
+        if (!SelMeasBackup(1))
+            return;
+        SelFarEndBackup();
+    }
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;
     for (CKVMsg* msg : frame.Collect(voice)) {

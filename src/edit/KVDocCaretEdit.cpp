@@ -72,25 +72,6 @@ void ScanMeasForBeat(CKVMeas& meas, int beat, int& result, int& latest)
     }
 }
 
-// The measures at the far ends of the ties and slurs of a symbol and of its
-// members, other than `meas`, each once.
-void CollectFarEnds(CKVMsg& msg, CKVMeas* meas, std::vector<CKVMeas*>& far)
-{
-    tickmath::ForEachChild(msg, [&](CKVMsg* child, short) {
-        if (!tielink::IsTieOrSlur(*child)) {
-            if (tickmath::IsNoteRestChord(*child))
-                CollectFarEnds(*child, meas, far);
-            return false;
-        }
-        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
-            CKVMeas* other = end ? tickmath::MeasureOf(end) : nullptr;
-            if (other && other != meas && std::find(far.begin(), far.end(), other) == far.end())
-                far.push_back(other);
-        }
-        return false;
-    });
-}
-
 // Whether a symbol of a measure's copy stands for one of the original.
 bool SameSymbol(const CKVMsg* copy, const CKVMsg& original)
 {
@@ -216,7 +197,7 @@ short CKVDoc::DeleteMsgOnCaret(short voice, short, int, int)
     // The far ends of the symbol's ties and slurs change with it; they are
     // backed up in the same step, before the change.
     std::vector<CKVMeas*> far;
-    CollectFarEnds(*target, meas, far);
+    tielink::CollectFarEnds(*target, [meas](const CKVMeas* m) { return m == meas; }, far);
     meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
     for (CKVMeas* other : far)
         other->GetCurBackupObj()->ObjectBackup(kBackupRecorded, kBackupCrossStaff);

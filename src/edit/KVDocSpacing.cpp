@@ -6,7 +6,6 @@
 #include "MemoryGuard.h"
 #include "document/SelHit.h"
 #include "document/SelRect.h"
-#include "document/UndoEntry.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -29,17 +28,6 @@ CKVSystem* MasterOf(CKVDoc& doc)
     return doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
 }
 
-// Whether the open undo step already holds a clone of this live measure.
-bool BackedUpInOpenStep(CKVDoc& doc, CKVMeas* meas)
-{
-    for (int i = 0; i < doc.m_arrBackup.GetSize(); ++i) {
-        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
-            return true;
-    }
-    return false;
-}
-
 CKVMeas* LiveOf(CKVMeas* meas)
 {
     CKVMeas* live = meas->GetCurBackupObj();
@@ -51,30 +39,11 @@ void BackUp(CKVDoc& doc, CKVMeas* meas, std::vector<CKVMeas*>& targets)
 {
     if (!meas)
         return;
-    if (!BackedUpInOpenStep(doc, meas))
+    if (!doc.IsMeasInOpenStep(meas))
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
     CKVMeas* live = LiveOf(meas);
     if (std::find(targets.begin(), targets.end(), live) == targets.end())
         targets.push_back(live);
-}
-
-// The measures outside `inside` that hold the far ends of the ties and
-// slurs of the notes under `node`, each once.
-void CollectFarEnds(CKVObject& node, const std::vector<CKVMeas*>& inside, std::vector<CKVMeas*>& far)
-{
-    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (!tielink::IsTieOrSlur(*child)) {
-            CollectFarEnds(*child, inside, far);
-            return false;
-        }
-        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
-            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
-            if (meas && std::find(inside.begin(), inside.end(), meas) == inside.end() &&
-                std::find(far.begin(), far.end(), meas) == far.end())
-                far.push_back(meas);
-        }
-        return false;
-    });
 }
 
 // Re-timing re-judges the ties and slurs of the spaced measures, which
@@ -84,9 +53,10 @@ void SpaceAll(CKVDoc& doc, const std::vector<CKVMeas*>& targets, unsigned char v
 {
     std::vector<CKVMeas*> far;
     for (CKVMeas* meas : targets)
-        CollectFarEnds(*meas, targets, far);
+        tielink::CollectFarEnds(
+            *meas, [&](const CKVMeas* m) { return std::find(targets.begin(), targets.end(), m) != targets.end(); }, far);
     for (CKVMeas* meas : far) {
-        if (LiveOf(meas) == meas && !BackedUpInOpenStep(doc, meas))
+        if (LiveOf(meas) == meas && !doc.IsMeasInOpenStep(meas))
             meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
     }
     std::set<CKVMeas*> spaced;

@@ -3,7 +3,6 @@
 
 #include "document/KVDoc.h"
 
-#include "document/UndoEntry.h"
 #include "edit/EditFrame.h"
 #include "edit/TieSlurOrder.h"
 #include "model/KVBackupPtrArray.h"
@@ -67,18 +66,6 @@ std::vector<CKVStaff*> StavesOf(CKVStaffPtrArray* staves)
             out.push_back(staff);
     }
     return out;
-}
-
-// Whether the open undo step already holds a clone of this measure, so that
-// it is the live copy of this step.
-bool IsCloneOfOpenStep(CKVDoc& doc, CKVMeas* meas)
-{
-    for (int i = 0; i < doc.m_arrBackup.GetSize(); ++i) {
-        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
-            return true;
-    }
-    return false;
 }
 
 // Backs a measure up into the open step and gives the live copy of `msg`.
@@ -173,13 +160,13 @@ int TieTool(CKVDoc& doc, CKVMsg* note, int a2, int inset, int a4, int a5, int ch
         CKVMeas* partnerMeas = tickmath::MeasureOf(partner);
         if (ownStep)
             doc.ResetBackup();
-        if (ownStep || !IsCloneOfOpenStep(doc, noteMeas))
+        if (ownStep || !doc.IsMeasInOpenStep(noteMeas))
             note = BackUpAndFollow(noteMeas, note);
         CKVMeas* live = tickmath::MeasureOf(note);
         if (partnerMeas == noteMeas) {
             if (CKVMsg* moved = live && live != noteMeas ? live->GetNewPtr2(partner) : nullptr)
                 partner = moved;
-        } else if (ownStep || !IsCloneOfOpenStep(doc, partnerMeas))
+        } else if (ownStep || !doc.IsMeasInOpenStep(partnerMeas))
             partner = BackUpAndFollow(partnerMeas, partner);
     }
     if (!doc.IsEnableBindByTie(note, partner, check))

@@ -3,7 +3,6 @@
 #include "model/KVMsg.h"
 
 #include "document/KVDoc.h"
-#include "document/UndoEntry.h"
 #include "model/KVMeas.h"
 #include "model/KVMultiBackup.h"
 #include "model/KVSystem.h"
@@ -18,16 +17,6 @@
 namespace {
 
 constexpr int kDeleteTieMemory = 1000000;
-
-bool InOpenStep(CKVDoc& doc, CKVMeas* meas)
-{
-    for (int i = 0; i < doc.m_arrBackup.GetSize(); ++i) {
-        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
-            return true;
-    }
-    return false;
-}
 
 // The index of the reference that names `id`; -1 when the node holds none.
 short IndexOfRef(CKVObject& node, DWORD id)
@@ -72,7 +61,7 @@ void CKVMsg::DeleteTieMsg()
             continue;
         for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
             CKVMeas* meas = end && end != this ? tickmath::MeasureOf(end) : nullptr;
-            if (doc && meas && meas != own && !InOpenStep(*doc, meas) &&
+            if (doc && meas && meas != own && !doc->IsMeasInOpenStep(meas) &&
                 std::find(far.begin(), far.end(), meas) == far.end())
                 far.push_back(meas);
         }

@@ -5,7 +5,6 @@
 #include "MemoryGuard.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
-#include "document/UndoEntry.h"
 #include "edit/PasteState.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
@@ -18,36 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Whether the open undo step already holds a clone of this live measure.
-bool BackedUpInOpenStep(CKVMeas& meas)
-{
-    CKVDoc* doc = DocOf(meas);
-    for (int i = 0; doc && i < doc->m_arrBackup.GetSize(); ++i) {
-        const UndoEntry* entry = doc->m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == &meas)
-            return true;
-    }
-    return false;
-}
-
-// The measures other than `meas` that hold the far ends of the ties and
-// slurs of the notes under `node`, each once.
-void CollectFarEnds(CKVObject& node, CKVMeas* meas, std::vector<CKVMeas*>& far)
-{
-    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (!tielink::IsTieOrSlur(*child)) {
-            CollectFarEnds(*child, meas, far);
-            return false;
-        }
-        for (CKVMsg* end : {tielink::StartOf(*child), tielink::EndOf(*child)}) {
-            CKVMeas* other = end ? tickmath::MeasureOf(end) : nullptr;
-            if (other && other != meas && std::find(far.begin(), far.end(), other) == far.end())
-                far.push_back(other);
-        }
-        return false;
-    });
-}
 
 // The ties and slurs this paste copied (the map names them) whose end
 // note was not pasted, as when it no longer fit the measure: such a copy
@@ -82,6 +51,7 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
         return -1;
     ClearCopyPtrMap();
     m_pSystem->ReleaseKey();
+    CKVDoc* doc = DocOf(*this);
     for (LONG j = 0; j < source->GetMeasNum() && meas + j < GetMeasNum(); ++j) {
         CKVMeas* from = source->GetMeas(j);
         CKVMeas* target = GetMeas(meas + j);
@@ -93,7 +63,7 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
             const CopyPtrMapEntries saved = SaveCopyPtrMap();
             // A measure at the far end of a tie of the measure before may
             // have been backed up in this step already.
-            if (!BackedUpInOpenStep(*target))
+            if (!doc || !doc->IsMeasInOpenStep(target))
                 target->ObjectBackup(kBackupRecorded, 1);
             if (CKVMeas* live = target->GetCurBackupObj())
                 target = live;
@@ -101,9 +71,9 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
             // other measures; those lose their ends too, in the same step.
             if (overwrite) {
                 std::vector<CKVMeas*> far;
-                CollectFarEnds(*target, target, far);
+                tielink::CollectFarEnds(*target, [target](const CKVMeas* m) { return m == target; }, far);
                 for (CKVMeas* other : far) {
-                    if (other->IsCurrentObj() && !BackedUpInOpenStep(*other))
+                    if (other->IsCurrentObj() && (!doc || !doc->IsMeasInOpenStep(other)))
                         other->ObjectBackup(kBackupRecorded, 1);
                 }
             }

@@ -172,6 +172,22 @@ void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie)
         second.m_wFlag = static_cast<WORD>(second.m_wFlag & ~MSGFLAG_TIE_END);
 }
 
+void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far)
+{
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (!IsTieOrSlur(*child)) {
+            CollectFarEnds(*child, inside, far);
+            return false;
+        }
+        for (CKVMsg* end : {StartOf(*child), EndOf(*child)}) {
+            CKVMeas* meas = end ? tickmath::MeasureOf(end) : nullptr;
+            if (meas && !inside(meas) && std::find(far.begin(), far.end(), meas) == far.end())
+                far.push_back(meas);
+        }
+        return false;
+    });
+}
+
 CKVObject* StaffOfNote(CKVMsg* note)
 {
     CKVMeas* meas = tickmath::MeasureOf(note);

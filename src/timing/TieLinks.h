@@ -9,6 +9,9 @@
 #include "model/MeasPlace.h"
 #include "model/KVMsg.h"
 
+#include <functional>
+#include <vector>
+
 namespace tielink {
 
 using measplace::LineSpacingOf;
@@ -46,6 +49,13 @@ void ClearLonelyTieFlags(CKVMsg& note);
 // and clears a bit only where no other tie of that note still needs it.
 // Call it after the link's kind is set.
 void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie);
+
+// Appends to `far` the measures that hold an end of a tie or slur found
+// under `node` (on its notes and on the members of its chords and groups),
+// each once and in the order met, leaving out those `inside` accepts: the
+// measures a command must back up besides its own before it re-judges
+// those ties and slurs.
+void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far);
 
 // The staff that holds a note's measure, and the measure's index on it
 // (-1 when it is not on a staff).

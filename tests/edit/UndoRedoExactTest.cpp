@@ -129,6 +129,25 @@ TEST_F(UndoRedoExactTest, DissolvingPartOfAGroupRegroupsTheRestAsRedoGivesItBack
     ExpectExactRedo([&] { Doc().BindByBeamGroup(1, 0); }, kvtest::HostStep::OpenAndBackUp);
 }
 
+TEST_F(UndoRedoExactTest, GraceNotesBackUpTheFarEndOfATieFromAnUnselectedMeasure)
+{
+    // The last quarter of measure 0 is tied to the first of measure 1; only
+    // measure 1 is selected, and its tied note becomes a grace note. The
+    // re-timing may re-judge the tie, so measure 0 goes into the same step.
+    CKVMsg* from = score->Note(Meas(0, 0), {.x = 192, .y = -8});
+    CKVMsg* to = score->Note(Meas(0, 1), {.x = 0, .y = -8});
+    score->Tie(from, to);
+    score->Settle();
+    SelectMeas(0, 1);
+    const auto grace = [&] {
+        Doc().ResetBackup();
+        Doc().ChangeToGrace(0);
+        EXPECT_EQ(GraceNotes(0), 1);
+        EXPECT_TRUE(Doc().IsMeasInOpenStep(Doc().GetMeasure(0, 0, 0))) << "the far end";
+    };
+    ExpectExactRedo(grace, kvtest::HostStep::None);
+}
+
 class WholeScoreStepTest : public UndoRedoExactTest {
 protected:
     // A quarter on every staff in measures 0 and 4.
