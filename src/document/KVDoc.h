@@ -904,7 +904,8 @@ public:
     // m_arrSelMsgId: notes and rests, beam groups and chords (each listed
     // once, before its first covered member) and other symbols by their first
     // handle. With every page selected the list is every slot of the master
-    // map. The number collected, or -1 when none.
+    // map, a slot whose symbol the score no longer holds as id 0. The number
+    // collected, or -1 when none.
     int GetSelMsgCount();
     // The same for one record, notes, rests, chords and groups only; the
     // chord notes it takes get flag 0x20. 0 for an index that names no record.

@@ -419,9 +419,20 @@ CKVMeas* CKVDoc::GetCtrlPointedEnding(POINT point, short* index, int firstOnly)
 void CKVDoc::JumpToPage(int index)
 {
     const int pages = GetPageNum();
-    // Without pages there is nothing to show.
-    if (pages <= 0)
+    // Without pages there is nothing to show, and on a page without blocks
+    // no block, staff or measure to stand on: a cursor left on those of
+    // another page (or of one that has gone) would name what is not shown.
+    auto standOnNothing = [this] {
+        m_pCurBlock = nullptr;
+        m_pCurStaff = nullptr;
+        m_pCurMeas = nullptr;
+        m_nCurBlock = m_nCurStaff = m_nCurMeas = -1;
+    };
+    if (pages <= 0) {
+        m_pCurPage = nullptr;
+        standOnNothing();
         return;
+    }
     if (index > pages - 1)
         index = pages - 1;
     if (index < 0)
@@ -429,7 +440,10 @@ void CKVDoc::JumpToPage(int index)
     m_nCurPage = static_cast<short>(index);
     m_pCurPage = GetPage(m_nCurPage);
 
-    if (m_pCurPage->GetBlockNum() > 0) {
+    // A block that hiding emptied of staves has no place for the cursor.
+    if (m_pCurPage->GetBlockNum() == 0 || m_pCurPage->GetBlock(0)->GetStaffNum() == 0)
+        standOnNothing();
+    else {
         CKVBlock* block = m_pCurPage->GetBlock(0);
         m_pCurBlock = block;
         m_nCurBlock = 0;
@@ -485,6 +499,9 @@ short CKVDoc::JumpToMeas(int number)
                     m_nCurStaff = 0;
                 m_pCurStaff = block->GetStaff(m_nCurStaff);
                 m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(block->m_nFirstMeas + m_nCurMeas) : nullptr;
+                // A block that hiding emptied of staves has no place for it.
+                if (staves == 0)
+                    DropStaleCursor();
             }
         }
         return -1;
@@ -507,6 +524,9 @@ short CKVDoc::JumpToMeas(int number)
             m_pCurStaff = block->GetStaff(m_nCurStaff);
             m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(number - 1) : nullptr;
             m_nCurMeas = static_cast<short>(number - (block->m_nFirstMeas + 1));
+            // A block that hiding emptied of staves has no place for it.
+            if (block->GetStaffNum() == 0)
+                DropStaleCursor();
             m_nCaretPos = 0;
             m_ptCaret = GetCaretXY();
             if (m_nCurPage == p)
@@ -585,8 +605,13 @@ void CKVDoc::DropStaleCursor()
         stale = block->GetStaffIndex(m_pCurStaff) < 0 ||
                 (m_pCurMeas && RunIndexOf(*block, *m_pCurStaff, m_pCurMeas) < 0);
     }
-    if (!stale && !block)
+    if (!stale && !block) {
+        // No block to stand on: nor staff nor measure, and the indexes say so.
+        m_pCurStaff = nullptr;
+        m_pCurMeas = nullptr;
+        m_nCurBlock = m_nCurStaff = m_nCurMeas = -1;
         return;
+    }
 
     if (blockGone) {
         block = nullptr;
@@ -603,10 +628,16 @@ void CKVDoc::DropStaleCursor()
         return;
     }
     m_pCurBlock = block;
-    if (m_pCurPage) {
-        const int at = IndexIn(IsOssia(*block) ? m_pCurPage->m_arrOssiaBlock : m_pCurPage->m_arrBlock, block);
-        if (at >= 0)
-            m_nCurBlock = static_cast<short>(at);
+    // The block may have been dealt to another page: the page follows it.
+    for (short p = 0; p < pages; ++p) {
+        CKVPage* page = GetPage(p);
+        const int at = page ? IndexIn(IsOssia(*block) ? page->m_arrOssiaBlock : page->m_arrBlock, block) : -1;
+        if (at < 0)
+            continue;
+        m_pCurPage = page;
+        m_nCurPage = p;
+        m_nCurBlock = static_cast<short>(at);
+        break;
     }
     if (!stale) {
         // Everything stands; the indexes follow the objects.

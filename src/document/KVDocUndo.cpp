@@ -178,12 +178,18 @@ void ReplayStep(CKVDoc& doc, CPtrArray& step, void* slurStep, bool undo)
 // its measure.
 void JumpToCursor(CKVDoc& doc)
 {
+    // The step just replayed put back pages, blocks, staves and measures
+    // and sent the ones the cursor and the records were made on into the
+    // history: neither may go on naming those.
+    doc.DropStaleSelRects();
+    doc.DropStaleCursor();
     // JumpToPage resets the caret measure number.
     const short measure = doc.m_nCaretMeasNum;
     doc.JumpToPage(doc.m_nCurPage);
-    CKVPage* page = doc.GetPage(doc.m_nCurPage);
+    CKVPage* page = doc.m_nCurPage >= 0 ? doc.GetPage(doc.m_nCurPage) : nullptr;
     if (page && !page->IsNoStaffPage())
         doc.JumpToMeas(measure);
+    doc.DropStaleCursor();
 }
 
 } // namespace

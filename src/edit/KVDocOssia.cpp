@@ -100,7 +100,9 @@ int CKVDoc::InsertOssia(POINT pt, int system, int staff, int firstMeas, int last
     m_pCurMeas = m_pCurStaff ? m_pCurStaff->GetMeas(0) : nullptr;
     if (m_pCurMeas && m_pCurMeas->m_pSystem)
         m_pCurSystem = m_pCurMeas->m_pSystem;
-    m_nCurBlock = m_nCurStaff = m_nCurMeas = 0;
+    // The new block is the last of the page's ossia blocks.
+    m_nCurBlock = static_cast<short>(page->m_arrOssiaBlock.GetSize() - 1);
+    m_nCurStaff = m_nCurMeas = 0;
     m_nCaretMeasNum = static_cast<short>(block->m_nFirstMeas + 1);
     return 1;
 }
@@ -137,6 +139,8 @@ int CKVDoc::InsertOssiaStaves(int at, int count, int system, unsigned long after
         }
     }
     block->UpdateMeasXY(1, kSkipCrossStaff, 1);
+    // A staff or measure put before the cursor's moves it to a later index.
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }
@@ -244,6 +248,8 @@ int CKVDoc::InsertMeasuresInOssia(int at, int count, unsigned long flags)
     }
     block->AddMeasInOssia(at, flags, static_cast<short>(count), static_cast<unsigned short>(width));
     block->UpdateMeasXY(1, kSkipCrossStaff, 1);
+    // A staff or measure put before the cursor's moves it to a later index.
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }

@@ -75,8 +75,10 @@ void ClampCursor(CKVDoc& doc)
     doc.m_pCurBlock = nullptr;
     doc.m_pCurStaff = nullptr;
     doc.m_pCurMeas = nullptr;
-    if (pages <= 0)
+    if (pages <= 0) {
+        doc.m_nCurBlock = doc.m_nCurStaff = doc.m_nCurMeas = -1;
         return;
+    }
     doc.m_nCurPage = static_cast<short>(std::clamp<int>(doc.m_nCurPage, 0, pages - 1));
     CKVPage* page = doc.GetPage(doc.m_nCurPage);
     doc.m_pCurPage = page;
@@ -84,8 +86,13 @@ void ClampCursor(CKVDoc& doc)
     doc.m_nCurBlock = static_cast<short>(std::clamp<int>(doc.m_nCurBlock, 0, std::max(0, blocks - 1)));
     CKVBlock* block = page->GetBlock(doc.m_nCurBlock);
     doc.m_pCurBlock = block;
-    if (!block)
+    // A page without blocks, or a block that hiding emptied of staves,
+    // gives the cursor nothing to stand on.
+    if (!block || block->GetStaffNum() == 0) {
+        doc.m_pCurBlock = nullptr;
+        doc.m_nCurBlock = doc.m_nCurStaff = doc.m_nCurMeas = -1;
         return;
+    }
     const short staves = block->GetStaffNum();
     doc.m_nCurStaff = static_cast<short>(std::clamp<int>(doc.m_nCurStaff, 0, std::max(0, staves - 1)));
     if (doc.m_nCurMeas >= block->m_nMeasCount || doc.m_nCurMeas < 0)

@@ -15,6 +15,8 @@
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
 
+#include <vector>
+
 namespace {
 
 // What a collection takes: every symbol with a handle, or (one record) only
@@ -125,14 +127,53 @@ int CollectRecord(CKVDoc& doc, const SelRect& rec, Reach reach)
     return count;
 }
 
-// With every page selected the list is the master map's slots in order.
+// Marks the ids of the symbols a node owns, and theirs in turn, read
+// through the map's slots (the map's own look-up would drop a stale
+// reference on the way).
+void MarkOwned(const CKVSystem& system, const CKVObject& node, std::vector<char>& held, int depth)
+{
+    constexpr int kMaxDepth = 8;
+    const int slots = system.m_arrMsgMap.GetSize();
+    for (int i = 0; depth < kMaxDepth && i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        if (!ref || !ref->byOwner || ref->dwMsgId == 0 || ref->dwMsgId >= static_cast<DWORD>(slots))
+            continue;
+        const CKVMsg* child = static_cast<const CKVMsg*>(system.m_arrMsgMap.GetData()[ref->dwMsgId]);
+        if (!child || child == &node || held[ref->dwMsgId])
+            continue;
+        held[ref->dwMsgId] = 1;
+        MarkOwned(system, *child, held, depth + 1);
+    }
+}
+
+// With every page selected the list is the master map's slots in order,
+// naming only the symbols the score holds. A slot may still hold a symbol
+// that was taken out of the score (kept for undo) whose measure has since
+// been freed with a dropped undo step: such a symbol is no one's to edit,
+// and looking at where it stood would read freed memory.
 int CollectAllSlots(CKVDoc& doc)
 {
     CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
     const int slots = master ? static_cast<int>(master->m_arrMsgMap.GetSize()) : 0;
+    std::vector<char> held(static_cast<size_t>(slots), 0);
+    for (CKVStaffPtrArray* list : {master ? master->m_pStaffArray : nullptr,
+                                   master ? master->m_pOssiaStaffArray : nullptr}) {
+        for (int s = 0; list && s < list->GetSize(); ++s) {
+            CKVStaff* staff = list->GetAt(s);
+            if (!staff)
+                continue;
+            MarkOwned(*master, *staff, held, 0);
+            for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {
+                if (CKVMeas* meas = staff->m_arrMeas.GetAt(m))
+                    MarkOwned(*master, *meas, held, 0);
+            }
+        }
+    }
+    // Place i stays slot i; a slot of a symbol outside the score lists id 0,
+    // which names nothing.
     doc.m_arrSelMsgId.SetSize(slots);
     for (int i = 0; i < slots; ++i)
-        doc.m_arrSelMsgId.SetAt(i, static_cast<DWORD>(i));
+        doc.m_arrSelMsgId.SetAt(i, held[static_cast<size_t>(i)] ? static_cast<DWORD>(i) : 0);
     return slots;
 }
 

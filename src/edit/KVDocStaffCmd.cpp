@@ -364,6 +364,8 @@ int CKVDoc::MoveStaff(int a, int b, DWORD)
         if (upper && lower)
             std::swap(upper->m_rcMeas, lower->m_rcMeas);
     }
+    // The cursor keeps its staff, which now stands at the other index.
+    DropStaleCursor();
     m_bModified = 1;
     return 1;
 }

@@ -11,7 +11,9 @@
 // or copied) and swing on a measure; beaming, sub-beams, chords, grace
 // notes, tremolos, ties and slurs over a selected measure or staff, and the
 // automatic ties; pages inserted and deleted, blocks dealt to pages, clef
-// changes made and removed, repeat endings and multi-measure rests.
+// changes made and removed, repeat endings and multi-measure rests. After
+// every step the score must be whole (see support/ScoreIntegrity.h), and
+// every edit must undo and redo to the very bytes around it.
 //
 // KV_UNDO_RANDOM_STEPS sets the number of steps for each seed (1,000 by
 // default), KV_UNDO_RANDOM_CHECK the steps between two comparisons.
@@ -30,6 +32,7 @@
 #include "support/KvTest.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreIntegrity.h"
 #include "support/UndoSupport.h"
 
 #include <gtest/gtest.h>
@@ -453,7 +456,10 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.ObjectBackup(kBackupRecorded);
         doc.JumpToPage(0);
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
+        // The host puts the cursor on the block, index and all.
         doc.m_pCurBlock = doc.GetPage(0)->GetBlock(static_cast<short>(e.index));
+        doc.m_nCurBlock = static_cast<short>(e.index);
+        doc.DropStaleCursor();
         doc.StaffVisible(0, 0, nullptr);
         break;
     }
@@ -469,6 +475,8 @@ void Apply(ScoreBuilder& b, const Edit& e)
         CKVPage* page = doc.GetPage(0);
         ASSERT_LT(e.index, page->m_arrOssiaBlock.GetSize());
         doc.m_pCurBlock = page->m_arrOssiaBlock.GetAt(e.index);
+        doc.m_nCurBlock = static_cast<short>(e.index);
+        doc.DropStaleCursor();
         doc.DeleteOssia();
         doc.RemoveAllSelRect(kResetDrag, kClearSelRects);
         break;
@@ -489,6 +497,7 @@ void Apply(ScoreBuilder& b, const Edit& e)
         doc.m_nCaretPos = note->m_nPosX;
         ASSERT_EQ(1, doc.DeleteMsgOnCaret(note->m_byVoice, 0, 0, 0));
         doc.m_pCurMeas = nullptr;
+        doc.m_nCurMeas = -1;
         EvenWords(b.Meas(e.staff, e.meas));
         break;
     }
@@ -709,6 +718,9 @@ void Apply(ScoreBuilder& b, const Edit& e)
         // The cursor's staff, which undo and redo leave wherever the last
         // command put it, is the host's choice too.
         doc.m_pCurStaff = b.Staff(e.staff);
+        if (doc.m_pCurBlock)
+            doc.m_nCurStaff = doc.m_pCurBlock->GetStaffIndex(doc.m_pCurStaff);
+        doc.DropStaleCursor();
         doc.SetEndingRepeat(e.meas, e.other, static_cast<unsigned long>(e.value), e.x ? "2." : "1.", 0);
         break;
     case Edit::kCompressRest:
@@ -1222,13 +1234,21 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
             // The previous edit's step closes here, as the next command would
             // close it (and drop what was left to redo).
             Doc().ResetBackup();
-            Apply(*live, e);
+            // The integrity check undoes and redoes the edit, which closes
+            // its step: whether it recorded one is read right after it.
+            bool opened = false;
+            const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+                Apply(*live, e);
+                opened = Doc().m_bBackupOpen;
+            });
             ASSERT_FALSE(HasFatalFailure()) << "edit " << e.kind << " at step " << step;
+            ASSERT_TRUE(problems.empty()) << "seed " << GetParam() << " step " << step << ", edit " << e.kind
+                                          << kvtest::Joined(problems);
             undone.clear();
             // A command that found nothing to change (no note under a
             // velocity record, bar types both left as they are) records no
             // step, and undo then takes back the edit before it.
-            if (Doc().m_bBackupOpen) {
+            if (opened) {
                 done.push_back(e);
                 ++made[e.kind];
                 undoable = std::min(undoable + 1, kMaxSteps);
@@ -1247,6 +1267,11 @@ TEST_P(UndoRandomTest, UndoAndRedoLeaveTheScoreThatTheEditsInEffectMake)
                 undone.pop_back();
                 ++undoable;
             }
+        }
+        if (roll >= 55) {
+            const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+            ASSERT_TRUE(problems.empty()) << "seed " << GetParam() << " step " << step
+                                          << (roll < 80 ? ", undo" : ", redo") << kvtest::Joined(problems);
         }
         if (step % checks == 0 || step == steps) {
             ExpectMatchesReplay(step);

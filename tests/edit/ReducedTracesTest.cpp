@@ -1,0 +1,115 @@
+// Two traces of long random runs, reduced to the steps that matter: a
+// staff deletion that empties every block (the others being hidden), and a
+// chord over a rectangle after a staff move undone.
+
+#include "document/SelHit.h"
+#include "document/SelRect.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "support/NoteEntry.h"
+#include "support/ScoreIntegrity.h"
+#include "support/StructureSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ReducedTracesTest : public kvtest::StructureTest {
+protected:
+    void HostStep()
+    {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+    }
+
+    void ExpectWhole(const std::string& when)
+    {
+        const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+        EXPECT_TRUE(problems.empty()) << when << kvtest::Joined(problems);
+    }
+};
+
+// Hiding two of three staves leaves every block showing the first alone;
+// deleting that one staff then empties every block. The blocks go, the page
+// is left without one, and the cursor must not stay on the deleted staff.
+TEST_F(ReducedTracesTest, DeletingTheOneStaffEveryBlockStillShowsLeavesTheCursorOnNothing)
+{
+    Make(3, 9, true);
+    ASSERT_EQ(Doc().GetPageNum(), 1);
+    Doc().JumpToMeas(1);
+    Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(2), nullptr);
+    Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(1), nullptr);
+    HostStep();
+    Doc().StaffHide(0, 0, nullptr);
+    for (short b = 0; b < Page(0)->GetBlockNum(); ++b)
+        ASSERT_EQ(Block(0, b)->GetStaffNum(), 1);
+    ExpectWhole("after hiding");
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    HostStep();
+    ASSERT_EQ(Doc().DeleteStaves(0, 0, 0), 1);
+    EXPECT_EQ(Page(0)->GetBlockNum(), 0);
+    ExpectWhole("after the deletion");
+    EXPECT_EQ(Doc().m_pCurStaff, nullptr);
+    EXPECT_EQ(Doc().m_nCurStaff, -1);
+}
+
+// Undoing a staff move made with every page selected, under the host's
+// whole-document backup, gives the staves back in their places: a chord
+// made afterwards over a rectangle on the lower staff is made there.
+TEST_F(ReducedTracesTest, AChordOverARectangleAfterAStaffMoveUndoneIsMadeOnTheStaffUnderIt)
+{
+    Make(2, 9, true);
+    Doc().JumpToPage(0);
+    for (int staff = 0; staff < 2; ++staff) {
+        kvtest::EnterNote(score->Meas(staff, 0), {.start = 0, .y = 0, .code = DUR_QUARTER});
+        kvtest::EnterNote(score->Meas(staff, 0), {.start = 240, .y = -8, .code = DUR_QUARTER});
+    }
+    Doc().UpdateMeasXY(-1);
+    const std::string before = kvtest::StoredDump(Doc());
+
+    Doc().SelectAllPages();
+    HostStep();
+    ASSERT_EQ(Doc().MoveStaff(1, 0, 0), 1);
+    Doc().MultiUndoStart();
+    ExpectWhole("after undo");
+    EXPECT_EQ(kvtest::StoredDump(Doc()), before);
+
+    // A rectangle around the lower staff's two notes, as they stand on
+    // page 0.
+    CKVBlock* block = Block(0, 0);
+    ASSERT_EQ(block->GetStaff(1), Master()->GetStaff(1));
+    CKVMeas* lower = score->Meas(1, 0);
+    RECT r {100000, 100000, -100000, -100000};
+    for (short i = 0; i < lower->GetMsgNum(); ++i) {
+        CKVMsg* note = lower->GetMsg(i);
+        CRect handle;
+        if (!note || note->m_byKind != MSG_NOTE || !selhit::HandleOnPage(*block, 0, 1, *lower, *note, handle))
+            continue;
+        const POINT p = selhit::HitPoint(handle);
+        r = RECT {std::min<LONG>(r.left, p.x - 2), std::min<LONG>(r.top, p.y - 2), std::max<LONG>(r.right, p.x + 3),
+                  std::max<LONG>(r.bottom, p.y + 3)};
+    }
+    Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+    Doc().ResetBackup();
+    Doc().SelMeasBackup(1);
+    Doc().MakeChord(1);
+    ExpectWhole("after the chord");
+
+    auto chords = [](CKVMeas* m) {
+        int n = 0;
+        for (short i = 0; i < m->GetMsgNum(); ++i)
+            if (CKVMsg* msg = m->GetMsg(i); msg && msg->m_byKind == MSG_CHORD)
+                ++n;
+        return n;
+    };
+    EXPECT_EQ(chords(score->Meas(0, 0)), 0) << "a chord on the upper staff";
+    EXPECT_EQ(chords(score->Meas(1, 0)), 1) << "no chord on the lower staff";
+}
+
+} // namespace

@@ -1,0 +1,686 @@
+// Random runs of the structure, editing and clipboard commands, with undo
+// and redo between them, checking after every step that the score is whole:
+// the cursor and the selection records name objects of the tree, every tie
+// and slur is held by both its notes, and every command undoes and redoes to
+// the bytes around it (support/ScoreIntegrity.h). The commands: measures,
+// staves and pages inserted and deleted, measures deleted on one staff,
+// staves moved, re-flows and block counts, ossias made and removed with
+// their staves and measures, staves hidden and shown; notes entered, chords,
+// ties, slurs, beams, grace notes, plain form, voices and deletion over the
+// selection; copy, cut and paste, drag and drop. Selections of every record
+// kind come and go between the commands, now and then with every page
+// selected, and the runs are made with undo recording on and off.
+//
+// KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
+// fault the seed, the step and the steps that led to it are printed.
+
+#include "document/KVDoc.h"
+#include "document/KVFileInfo.h"
+#include "document/SelRect.h"
+#include "model/KVBackupPtrArray.h"
+#include "model/KVBlock.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVPage.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "support/KvTest.h"
+#include "support/NoteEntry.h"
+#include "support/ScoreBuilder.h"
+#include "support/ScoreIntegrity.h"
+#include "support/UndoSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr short kMaxStaves = 4;
+constexpr int kMaxMeasures = 16;
+constexpr int kMinMeasures = 3;
+constexpr int kMaxPages = 6;
+// The steps printed before a fault.
+constexpr size_t kTraceLength = 40;
+
+int StepsPerRun()
+{
+    const char* text = std::getenv("KV_INTEGRITY_STEPS");
+    const int steps = text ? std::atoi(text) : 0;
+    return steps > 0 ? steps : 2000;
+}
+
+struct RunParam {
+    unsigned seed;
+    bool recording;
+};
+
+class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
+protected:
+    void SetUp() override
+    {
+        KvTest::SetUp();
+        score = std::make_unique<kvtest::ScoreBuilder>(
+            kvtest::ScoreShape {.lineSpacing = 8, .staves = 3, .measures = 9, .pageGeometry = true});
+        score->Settle();
+        Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
+        Doc().JumpToPage(0);
+        image = static_cast<unsigned char*>(std::malloc(1));
+    }
+
+    void TearDown() override
+    {
+        std::free(image);
+        score.reset();
+        KvTest::TearDown();
+    }
+
+    CKVDoc& Doc() { return score->Doc(); }
+    CKVSystem* Master() { return score->System(); }
+    int Staves() { return Master()->GetStaffNum(); }
+    int Measures() { return Staves() > 0 ? static_cast<int>(Master()->GetStaff(0)->GetMeasNum()) : 0; }
+    int Pages() { return Doc().GetPageNum(); }
+    int Pick(int count) { return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(rng); }
+    bool Chance(int percent) { return Pick(100) < percent; }
+
+    // The host's step before a command that takes no backup of its own.
+    void HostStep()
+    {
+        Doc().ResetBackup();
+        Doc().ObjectBackup(1);
+    }
+
+    void Note(const std::string& what) { trace.push_back(what); }
+
+    // --- Selections and the cursor -------------------------------------------
+
+    CKVBlock* AnyBlock(bool ossia)
+    {
+        std::vector<CKVBlock*> blocks;
+        for (int p = 0; p < Pages(); ++p) {
+            CKVPage* page = Doc().GetPage(static_cast<short>(p));
+            auto& list = ossia ? page->m_arrOssiaBlock : page->m_arrBlock;
+            for (int b = 0; b < list.GetSize(); ++b)
+                blocks.push_back(list.GetAt(b));
+        }
+        return blocks.empty() ? nullptr : blocks[static_cast<size_t>(Pick(static_cast<int>(blocks.size())))];
+    }
+
+    void AddRecord()
+    {
+        const int kind = 1 + Pick(4);
+        CKVBlock* block = AnyBlock(false);
+        switch (kind) {
+        case SelRect::kRect: {
+            if (Pages() == 0)
+                return;
+            const int page = Pick(Pages());
+            Doc().JumpToPage(page);
+            RECT r {Pick(400), Pick(600), 0, 0};
+            r.right = r.left + 50 + Pick(600);
+            r.bottom = r.top + 50 + Pick(600);
+            if (Chance(20))
+                r = RECT {-10000, -10000, 10000, 10000};
+            Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+            Note("select a rectangle " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                 std::to_string(r.right) + "," + std::to_string(r.bottom) + " on page " + std::to_string(page));
+            return;
+        }
+        case SelRect::kMeas: {
+            if (!block || block->GetStaffNum() == 0 || block->m_nMeasCount <= 0)
+                return;
+            const short s = static_cast<short>(Pick(block->GetStaffNum()));
+            CKVStaff* staff = block->GetStaff(s);
+            const LONG m = block->m_nFirstMeas + Pick(block->m_nMeasCount);
+            if (!staff || m >= staff->GetMeasNum())
+                return;
+            RECT none {0, 0, 0, 0};
+            Doc().AddSelRect(SelRect::kMeas, &none, staff->GetMeas(m), nullptr, block);
+            Note("select measure " + std::to_string(m) + " of block staff " + std::to_string(s));
+            return;
+        }
+        case SelRect::kBlockStaff: {
+            if (!block || block->GetStaffNum() == 0)
+                return;
+            const short s = static_cast<short>(Pick(block->GetStaffNum()));
+            RECT none {0, 0, 0, 0};
+            Doc().AddSelRect(SelRect::kBlockStaff, &none, nullptr, block->GetStaff(s), block);
+            Note("select staff " + std::to_string(s) + " of a block");
+            return;
+        }
+        default: {
+            if (Staves() == 0)
+                return;
+            const int s = Pick(Staves());
+            Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(static_cast<short>(s)), nullptr);
+            Note("select staff " + std::to_string(s));
+            return;
+        }
+        }
+    }
+
+    void Select()
+    {
+        const int roll = Pick(10);
+        if (roll < 2) {
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().m_bSelectAllPages = 0;
+            Note("select nothing");
+        } else if (roll < 3) {
+            Doc().SelectAllPages();
+            Note("select every page");
+        } else {
+            if (roll < 7) {
+                Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+                Doc().m_bSelectAllPages = 0;
+            }
+            AddRecord();
+        }
+    }
+
+    void MoveCursor()
+    {
+        if (Chance(30) || Measures() == 0) {
+            const int page = Pick(std::max(1, Pages()));
+            Doc().JumpToPage(page);
+            Note("jump to page " + std::to_string(page));
+            return;
+        }
+        const int number = 1 + Pick(Measures());
+        Doc().JumpToMeas(number);
+        if (Doc().m_pCurBlock && Doc().m_pCurBlock->GetStaffNum() > 0) {
+            Doc().m_nCurStaff = static_cast<short>(Pick(Doc().m_pCurBlock->GetStaffNum()));
+            Doc().m_pCurStaff = Doc().m_pCurBlock->GetStaff(Doc().m_nCurStaff);
+            const LONG at = Doc().m_pCurBlock->m_nFirstMeas + Doc().m_nCurMeas;
+            Doc().m_pCurMeas =
+                Doc().m_pCurStaff && at < Doc().m_pCurStaff->GetMeasNum() ? Doc().m_pCurStaff->GetMeas(at) : nullptr;
+        }
+        Doc().m_nCaretPos = static_cast<short>(Pick(5) * 64);
+        Note("cursor to measure " + std::to_string(number) + " staff " + std::to_string(Doc().m_nCurStaff) +
+             " caret " + std::to_string(Doc().m_nCaretPos));
+    }
+
+    // --- Commands ---------------------------------------------------------------
+
+    // A random command, made in one step; false when none could be made.
+    bool Command()
+    {
+        const int staves = Staves();
+        const int measures = Measures();
+        switch (Pick(30)) {
+        case 0: {
+            if (measures + 2 > kMaxMeasures || staves == 0)
+                return false;
+            const int at = Pick(measures);
+            const int count = 1 + Pick(2);
+            std::vector<unsigned char> flags(static_cast<size_t>(staves), 1);
+            if (Chance(30)) {
+                std::fill(flags.begin(), flags.end(), 0);
+                flags[static_cast<size_t>(Pick(staves))] = 1;
+            }
+            const int backup = Doc().IsReqBackup() && Chance(50) ? 1 : 0;
+            Note("insert " + std::to_string(count) + " measures at " + std::to_string(at) + " backup " +
+                 std::to_string(backup));
+            Run([&] {
+                Doc().ResetBackup();
+                if (!backup)
+                    Doc().ObjectBackup(1);
+                Doc().InsertMeasures(at, count, static_cast<DWORD>(Pick(2)), staves, flags.data(), backup);
+            });
+            return true;
+        }
+        case 1: {
+            if (measures <= kMinMeasures)
+                return false;
+            const int first = Pick(measures);
+            const int last = std::min(measures - 1, first + Pick(2));
+            if (Chance(3))
+                return Host("delete every measure", [&] { Doc().DeleteMeasure(0, measures - 1, 0); });
+            return Host("delete measures " + std::to_string(first) + ".." + std::to_string(last),
+                        [&] { Doc().DeleteMeasure(first, last, 0); });
+        }
+        case 2: {
+            if (staves == 0)
+                return false;
+            const int first = Pick(measures);
+            const int last = std::min(measures - 1, first + Pick(2));
+            const int staff = Pick(staves);
+            return Host("delete measures " + std::to_string(first) + ".." + std::to_string(last) + " on staff " +
+                            std::to_string(staff),
+                        [&] { Doc().DeleteMeasOnStaff(first, last, staff, 0); });
+        }
+        case 3: {
+            if (staves >= kMaxStaves)
+                return false;
+            const int at = Pick(staves + 1);
+            return Host("insert a staff at " + std::to_string(at), [&] {
+                Doc().InsertStaves(at, 1, 0, static_cast<DWORD>(Pick(2)), CKVSystem::MODE_NORMAL, 5, 100);
+            });
+        }
+        case 4: {
+            if (staves == 0)
+                return false;
+            const int first = Pick(staves);
+            const int last = Chance(10) ? staves - 1 : first;
+            if (Chance(3))
+                return Host("delete every staff", [&] { Doc().DeleteStaves(-5, 99, 0); });
+            return Host("delete staves " + std::to_string(first) + ".." + std::to_string(last),
+                        [&] { Doc().DeleteStaves(first, last, 0); });
+        }
+        case 5: {
+            if (staves < 2)
+                return false;
+            const int a = Pick(staves);
+            const int b = Pick(staves);
+            return Host("move staff " + std::to_string(a) + " to " + std::to_string(b),
+                        [&] { Doc().MoveStaff(a, b, 0); });
+        }
+        case 6: {
+            if (Pages() == 0 || Pages() >= kMaxPages || measures + 6 > kMaxMeasures)
+                return false;
+            const int page = Pick(Pages());
+            const unsigned long flags = static_cast<unsigned long>(Pick(4));
+            return Host("insert a page at " + std::to_string(page) + " flags " + std::to_string(flags),
+                        [&] { Doc().InsertPage(page, 1, flags); });
+        }
+        case 7: {
+            if (Pages() < 2)
+                return false;
+            const int a = Pick(Pages());
+            const int b = std::min(Pages() - 1, a + Pick(2));
+            return Host("delete pages " + std::to_string(a) + ".." + std::to_string(b),
+                        [&] { Doc().DeletePages(a, b); });
+        }
+        case 8: {
+            const int fromInfo = Pick(2);
+            return Host("re-flow " + std::to_string(fromInfo), [&] { Doc().UpdatePage(fromInfo); });
+        }
+        case 9: {
+            const short count = static_cast<short>(1 + Pick(4));
+            if (Chance(50))
+                return Host("measures per block " + std::to_string(count),
+                            [&] { Doc().SetAllBlockMeasCount(count); });
+            return Host("blocks per page " + std::to_string(count), [&] { Doc().SetAllPageBlockCount(count); });
+        }
+        case 10: {
+            if (staves == 0 || measures < 2 || Pages() == 0)
+                return false;
+            const int staff = Pick(staves);
+            const int first = 1 + Pick(measures - 1);
+            const int last = std::min(measures, first + Pick(2));
+            Doc().JumpToPage(0);
+            Note("make an ossia of staff " + std::to_string(staff) + " measures " + std::to_string(first) + ".." +
+                 std::to_string(last));
+            Run([&] {
+                Doc().ResetBackup();
+                Doc().InsertOssia(POINT {Pick(200), Pick(300)}, 0, staff, first, last, 15, 0, 100);
+            });
+            return true;
+        }
+        case 11:
+            return OssiaCommand();
+        case 12:
+        case 13:
+            return HideOrShow();
+        case 14:
+        case 15:
+        case 16:
+            return EnterNote();
+        case 17:
+        case 18:
+        case 19:
+        case 20:
+        case 21:
+            return SelectionCommand();
+        case 22:
+        case 23:
+            return CopyPaste();
+        case 24:
+        case 25:
+            return DragDrop();
+        default:
+            return false;
+        }
+    }
+
+    void Refill()
+    {
+        if (Doc().IsMultiEnableUndo()) {
+            History();
+            return;
+        }
+        if (Staves() == 0) {
+            Host("insert a staff into an empty score", [&] {
+                Doc().InsertStaves(0, 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100);
+            });
+            if (Staves() > 0)
+                return;
+        }
+        // Nothing to undo and nothing to insert into: a new score.
+        Note("a new score");
+        score = std::make_unique<kvtest::ScoreBuilder>(
+            kvtest::ScoreShape {.lineSpacing = 8, .staves = 3, .measures = 9, .pageGeometry = true});
+        score->Settle();
+        Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
+        Doc().JumpToPage(0);
+    }
+
+    bool Host(const std::string& what, const std::function<void()>& command)
+    {
+        Note(what);
+        Run([&] {
+            HostStep();
+            command();
+        });
+        return true;
+    }
+
+    // The current ossia block of page 0, made the cursor's.
+    CKVBlock* SelectOssia()
+    {
+        if (Pages() == 0)
+            return nullptr;
+        Doc().JumpToPage(0);
+        CKVPage* page = Doc().GetPage(0);
+        if (page->m_arrOssiaBlock.GetSize() == 0)
+            return nullptr;
+        const int index = Pick(page->m_arrOssiaBlock.GetSize());
+        Doc().m_pCurBlock = page->m_arrOssiaBlock.GetAt(index);
+        Doc().m_nCurBlock = static_cast<short>(index);
+        Doc().m_nCurStaff = 0;
+        Doc().m_pCurStaff = Doc().m_pCurBlock->GetStaffNum() > 0 ? Doc().m_pCurBlock->GetStaff(0) : nullptr;
+        Doc().m_nCurMeas = 0;
+        Doc().m_pCurMeas = Doc().m_pCurStaff && Doc().m_pCurStaff->GetMeasNum() > Doc().m_pCurBlock->m_nFirstMeas
+                               ? Doc().m_pCurStaff->GetMeas(Doc().m_pCurBlock->m_nFirstMeas)
+                               : nullptr;
+        Note("cursor on ossia block " + std::to_string(index));
+        return Doc().m_pCurBlock;
+    }
+
+    bool OssiaCommand()
+    {
+        CKVBlock* block = SelectOssia();
+        if (!block)
+            return false;
+        const int staves = block->GetStaffNum();
+        const int measures = block->m_nMeasCount;
+        switch (Pick(5)) {
+        case 0:
+            return Host("delete the ossia", [&] { Doc().DeleteOssia(); });
+        case 1:
+            if (staves >= 3)
+                return false;
+            return Host("insert an ossia staff", [&] {
+                Doc().InsertOssiaStaves(Pick(staves + 1), 1, 0, 0, CKVSystem::MODE_NORMAL, 5, 100);
+            });
+        case 2: {
+            const int first = Pick(std::max(1, staves));
+            return Host("delete ossia staff " + std::to_string(first), [&] { Doc().DeleteOssiaStaves(first, first, 0); });
+        }
+        case 3:
+            if (measures >= 4)
+                return false;
+            return Host("insert an ossia measure", [&] { Doc().InsertMeasuresInOssia(Pick(measures + 1), 1, Pick(2)); });
+        default: {
+            const short first = static_cast<short>(Pick(std::max(1, measures)));
+            return Host("delete ossia measure " + std::to_string(first), [&] { Doc().DeleteMeasuresInOssia(first, 1); });
+        }
+        }
+    }
+
+    bool HideOrShow()
+    {
+        if (Pages() == 0 || Staves() == 0)
+            return false;
+        switch (Pick(3)) {
+        case 0: {
+            std::vector<unsigned char> flags(static_cast<size_t>(Staves()), 0);
+            flags[0] = 1;
+            if (Staves() > 1 && Chance(50))
+                flags[1] = 1;
+            return Host("hide the first staves everywhere", [&] { Doc().StaffHide(0, 1, flags.data()); });
+        }
+        case 1:
+            return Host("hide the selected staves", [&] { Doc().StaffHide(0, 0, nullptr); });
+        default:
+            return Host("show the hidden staves", [&] { Doc().StaffVisible(0, 0, nullptr); });
+        }
+    }
+
+    bool EnterNote()
+    {
+        if (Staves() == 0 || Measures() == 0)
+            return false;
+        const int staff = Pick(Staves());
+        // Notes gather in the first measures, so that chords, groups and
+        // ties across bar lines come about.
+        const int meas = Chance(60) ? Pick(std::min(3, Measures())) : Pick(Measures());
+        const kvtest::EntryShape shape {.start = static_cast<short>(120 * Pick(8)),
+                                        .y = static_cast<short>(4 * (Pick(5) - 2)),
+                                        .code = Chance(30) ? DUR_QUARTER : DUR_EIGHTH,
+                                        .voice = static_cast<BYTE>(Chance(80) ? 1 : 2)};
+        Note("enter a note in measure " + std::to_string(meas) + " of staff " + std::to_string(staff) + " at " +
+             std::to_string(shape.start) + "," + std::to_string(shape.y) + " voice " + std::to_string(shape.voice));
+        Run([&] {
+            Doc().ResetBackup();
+            CKVMeas* m = score->Meas(staff, meas);
+            m->ObjectBackup(kBackupRecorded, kBackupAlone);
+            CKVMeas* live = Doc().IsReqBackup() ? m->GetCurBackupObj() : m;
+            kvtest::EnterNote(live, shape);
+        });
+        return true;
+    }
+
+    bool SelectionCommand()
+    {
+        // A selection now and then made for the command.
+        if (Chance(60)) {
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().m_bSelectAllPages = 0;
+            AddRecord();
+            if (Chance(20))
+                AddRecord();
+        }
+        const int voice = Chance(80) ? 1 : Pick(3);
+        auto opened = [&](const std::string& what, const std::function<void()>& command) {
+            Note(what + " voice " + std::to_string(voice));
+            // The host backs up the whole document when every page is
+            // selected, the selected measures otherwise.
+            Run([&] {
+                Doc().ResetBackup();
+                if (Doc().m_bSelectAllPages)
+                    Doc().ObjectBackup(1);
+                else
+                    Doc().SelMeasBackup(1);
+                command();
+            });
+            return true;
+        };
+        auto own = [&](const std::string& what, const std::function<void()>& command) {
+            Note(what + " voice " + std::to_string(voice));
+            Run([&] {
+                Doc().ResetBackup();
+                command();
+            });
+            return true;
+        };
+        switch (Pick(9)) {
+        case 0:
+            return opened("make a chord", [&] { Doc().MakeChord(voice); });
+        case 1:
+            return opened("tie", [&] { Doc().BindByTie(voice, 8, 0, 14, 0); });
+        case 2:
+            return opened("slur", [&] { Doc().BindBySlur(voice, 8, 0, 0, 0); });
+        case 3:
+            return opened("beam", [&] { Doc().BindByBeamGroup(voice, 0); });
+        case 4:
+            return own("grace", [&] { Doc().ChangeToGrace(voice); });
+        case 5:
+            return own("plain form", [&] { Doc().ChangeToRaw(voice); });
+        case 6:
+            return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
+        case 7:
+            return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
+        default:
+            return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
+        }
+    }
+
+    bool CopyPaste()
+    {
+        if (Chance(50)) {
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().m_bSelectAllPages = 0;
+            AddRecord();
+        }
+        const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1 + Pick(2));
+        const int cut = Chance(30) ? 1 : 0;
+        Note(std::string(cut ? "cut" : "copy") + " voice " + std::to_string(voice));
+        Run([&] {
+            Doc().ResetBackup();
+            const DWORD size = Doc().CopyDataToMem(image, voice, cut);
+            imageSize = size == 0xFFFFFFFF ? imageSize : size;
+        });
+        if (imageSize == 0 || HasFailure())
+            return true;
+        MoveCursor();
+        if (Chance(50))
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Note("paste voice " + std::to_string(voice));
+        Run([&] {
+            Doc().ResetBackup();
+            Doc().PastMemoryTo(image, imageSize, voice, 0, 0);
+        });
+        return true;
+    }
+
+    bool DragDrop()
+    {
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Doc().m_bSelectAllPages = 0;
+        AddRecord();
+        const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1);
+        const int move = Pick(2);
+        int made = 0;
+        Note(std::string(move ? "drag away" : "drag a copy") + " voice " + std::to_string(voice));
+        // The drag opens the step that the drop joins: the two are checked as
+        // one command.
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            made = Doc().SelRectMouseDrag(voice, move);
+            if (made != 1)
+                return;
+            // The host puts the cursor where the mouse lets go.
+            MoveCursor();
+            const int overwrite = Pick(2);
+            const int autoBeam = Pick(2);
+            Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam));
+            Doc().SelRectMouseDrop(voice, overwrite, autoBeam);
+        });
+        Report(problems);
+        Doc().FreeDragImage();
+        return true;
+    }
+
+    // --- Checks -----------------------------------------------------------------
+
+    void Run(const std::function<void()>& command) { Report(kvtest::CheckedStep(Doc(), command)); }
+
+    void Report(const std::vector<std::string>& problems)
+    {
+        if (problems.empty())
+            return;
+        if (std::getenv("KV_INTEGRITY_SURVEY")) {
+            // Each kind of fault once, with the step that first showed it.
+            for (std::string p : problems) {
+                std::string key;
+                for (char c : p)
+                    if (!std::isdigit(static_cast<unsigned char>(c)))
+                        key += c;
+                if (!seen.insert(key).second)
+                    continue;
+                std::printf("seed %u step %d after %s: %s\n", GetParam().seed, step, trace.back().c_str(), p.c_str());
+                if (std::getenv("KV_INTEGRITY_SURVEY")[0] == '2')
+                    for (const std::string& line : trace)
+                        std::printf("      %s\n", line.c_str());
+            }
+            return;
+        }
+        std::string steps;
+        for (const std::string& line : trace)
+            steps += "\n    " + line;
+        ADD_FAILURE() << "seed " << GetParam().seed << (GetParam().recording ? " recording" : " not recording")
+                      << ", step " << step << kvtest::Joined(problems) << "\n  the last steps:" << steps;
+    }
+
+    void History()
+    {
+        const bool undo = Chance(60);
+        Note(undo ? "undo" : "redo");
+        if (undo)
+            Doc().MultiUndoStart();
+        else
+            Doc().MultiRedoStart();
+        std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+        const std::vector<std::string> reload = kvtest::ReloadProblems(Doc());
+        problems.insert(problems.end(), reload.begin(), reload.end());
+        Report(problems);
+    }
+
+    std::unique_ptr<kvtest::ScoreBuilder> score;
+    std::mt19937 rng;
+    std::deque<std::string> trace;
+    unsigned char* image = nullptr;
+    DWORD imageSize = 0;
+    int step = 0;
+    std::set<std::string> seen;
+};
+
+TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
+{
+    rng.seed(GetParam().seed);
+    const int steps = StepsPerRun();
+    for (step = 1; step <= steps && !HasFailure(); ++step) {
+        while (trace.size() > kTraceLength)
+            trace.pop_front();
+        const int roll = Pick(100);
+        if (roll < 15) {
+            Select();
+            Report(kvtest::IntegrityProblems(Doc()));
+        } else if (roll < 22) {
+            MoveCursor();
+            Report(kvtest::IntegrityProblems(Doc()));
+        } else if (roll < 35) {
+            if (Doc().IsReqBackup())
+                History();
+        } else if (Staves() == 0 || Measures() == 0) {
+            // A score emptied of staves or measures is given some back (or
+            // its emptying undone) before anything else is done to it.
+            Refill();
+        } else {
+            while (!Command()) {
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest,
+                         ::testing::Values(RunParam {11u, true}, RunParam {29u, true}, RunParam {47u, true},
+                                           RunParam {83u, false}),
+                         [](const ::testing::TestParamInfo<RunParam>& info) {
+                             return "Seed" + std::to_string(info.param.seed) +
+                                    (info.param.recording ? "Recording" : "NotRecording");
+                         });
+
+} // namespace

@@ -1,0 +1,44 @@
+#pragma once
+// A check that a score is whole after an edit: the cursor and the selection
+// records name objects of the tree, every tie and slur is held by both its
+// notes with the flag bits to match, a command that changed the score can be
+// undone to the bytes it started from and redone to the bytes it left, and
+// saving and loading the score changes nothing.
+//
+// Objects are told apart by walking the tree from the document and comparing
+// addresses: a cursor or record that names a freed object is never read (the
+// object pool keeps freed memory out of AddressSanitizer's sight, so reading
+// it would go unnoticed).
+
+#include "Platform.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CKVDoc;
+
+namespace kvtest {
+
+// What is wrong with the score as it stands, one line per fault; empty when
+// it is whole.
+std::vector<std::string> IntegrityProblems(CKVDoc& doc);
+
+// The score's body as Save writes it.
+std::vector<unsigned char> SavedBytes(CKVDoc& doc);
+
+// Runs one command and checks the score after it: the walk above, and, when
+// the command changed the saved bytes while recording was on, that it left
+// an undo step, that undo gives back the bytes from before it and redo the
+// bytes it left (the walk runs after each), and that a save and a load give
+// back the same score. With recording off only the walk and the reload are
+// checked. The faults found, each prefixed by where it was seen.
+std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& command);
+
+// Whether a save and a load give back the same score.
+std::vector<std::string> ReloadProblems(CKVDoc& doc);
+
+// One line of the faults, for a failure message.
+std::string Joined(const std::vector<std::string>& problems);
+
+} // namespace kvtest
