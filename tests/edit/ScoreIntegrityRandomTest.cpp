@@ -39,6 +39,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -65,6 +66,13 @@ struct RunParam {
     unsigned seed;
     bool recording;
 };
+
+// Names a run in test listings by its fields, not by its bytes (padding
+// included), so that its name is the same in every build.
+void PrintTo(const RunParam& run, std::ostream* out)
+{
+    *out << "seed " << run.seed << (run.recording ? ", recording" : ", not recording");
+}
 
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
 protected:
