@@ -312,15 +312,22 @@ bool PartMeets(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CK
 // The walk of one measure of a block with one test rectangle.
 class CSelDeleteWalk {
 public:
-    CSelDeleteWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice)
+    CSelDeleteWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice, bool selected)
         : m_doc(doc), m_block(*place.block), m_meas(place.meas), m_mi(place.measIndex), m_si(place.staffIndex),
-          m_ossia(place.ossia), m_test(test), m_voice(voice)
+          m_ossia(place.ossia), m_selected(selected), m_test(test), m_voice(voice)
     {
     }
 
     void Run()
     {
-        BackUpIfReached();
+        // A rectangle is tested against every measure of its page. One that
+        // it neither selects nor takes anything from stays as it was, its
+        // timing too: the step holds only the measures the delete changes.
+        const bool reached = Reaches();
+        if (!m_selected && !reached)
+            return;
+        if (reached)
+            BackUpIfReached();
         CKVMeas* origin = m_meas;
         for (DWORD id : ChildIds(*origin)) {
             m_doc.m_pLastMember = nullptr;
@@ -455,7 +462,7 @@ private:
     // slurs, in the same step; the walk goes on on its live copy.
     void BackUpIfReached()
     {
-        if (!m_doc.IsReqBackup() || m_doc.IsMeasInOpenStep(m_meas) || !Reaches())
+        if (!m_doc.IsReqBackup() || m_doc.IsMeasInOpenStep(m_meas))
             return;
         m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         if (CKVMeas* live = m_meas->GetCurBackupObj())
@@ -548,6 +555,7 @@ private:
     int m_mi;
     int m_si;
     bool m_ossia;
+    bool m_selected;
     CRect m_test;
     CRect m_work;
     int m_voice;
@@ -673,7 +681,7 @@ int CKVDoc::DeleteMsgOnSelRect(int voice)
             }
             const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
             if (!::IsRectEmpty(&test))
-                CSelDeleteWalk(*this, place, test, voice).Run();
+                CSelDeleteWalk(*this, place, test, voice, selhit::Selects(now, place.block, place.meas)).Run();
             return true;
         });
     }
