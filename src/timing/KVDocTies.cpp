@@ -127,16 +127,35 @@ void AlignTiedKey(CKVMsg* a, CKVMsg* b)
     }
 }
 
-// The tie or slur child of `from` that joins exactly from -> to.
-CKVMsg* LinkBetween(CKVMsg* from, CKVMsg* to, BYTE kind)
+// The tie or slur child of `from` that joins exactly from -> to, other
+// than `except`.
+CKVMsg* LinkBetween(CKVMsg* from, CKVMsg* to, BYTE kind, const CKVMsg* except = nullptr)
 {
     for (int i = 0; i < from->m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* child = measplace::ChildAt(*from, i);
-        if (child && child != from && child->m_byKind == kind && child->m_dwWord == from->m_dwMsgId &&
-            static_cast<DWORD>(child->m_lHeight) == to->m_dwMsgId)
+        if (child && child != from && child != except && child->m_byKind == kind &&
+            child->m_dwWord == from->m_dwMsgId && static_cast<DWORD>(child->m_lHeight) == to->m_dwMsgId)
             return child;
     }
     return nullptr;
+}
+
+// Shaping settles a new link's kind from its notes: a tie between notes
+// that cannot be tied becomes a slur, a slur between notes that can becomes
+// a tie. The link it ends as replaces any other of that kind already
+// joining a to b, so that no two of a kind join the same notes; a tie's
+// flags stay on both notes.
+void DropTwins(CKVMsg* link, CKVMsg* a, CKVMsg* b)
+{
+    bool dropped = false;
+    while (CKVMsg* twin = LinkBetween(a, b, link->m_byKind, link)) {
+        tielink::Detach(twin, a, b);
+        dropped = true;
+    }
+    if (dropped && link->m_byKind == MSG_TIE) {
+        a->m_wFlag = static_cast<WORD>(a->m_wFlag | MSGFLAG_TIE_START);
+        b->m_wFlag = static_cast<WORD>(b->m_wFlag | MSGFLAG_TIE_END);
+    }
 }
 
 // The tie leaving (owned 1) or arriving at (owned 0) a note, other than
@@ -306,6 +325,7 @@ int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int ke
         return 0;
     tie->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), static_cast<short>(height), kSlurSetEndX, 1, 1,
                       kSlurResetMiddle, pass);
+    DropTwins(tie, a, b);
     if (!keepPlace) {
         tie->m_nPosX = static_cast<short>(x);
         tie->m_nPosX2 = static_cast<short>(16 - x);
@@ -337,6 +357,7 @@ int CKVDoc::BindNoteBySlur(CKVMsg* a, CKVMsg* b, short height, unsigned short x,
         return 0;
     slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, kSlurSetEndX, 1, 1, kSlurResetMiddle,
                        pass);
+    DropTwins(slur, a, b);
     m_bModified = 1;
     return 1;
 }
