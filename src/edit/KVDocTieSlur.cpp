@@ -342,6 +342,12 @@ int CKVDoc::BindBySlur(int voice, int a2, int a3, int a4, int a5)
 {
     CKVSystem* master = MasterOf(*this);
     if (master && m_pSelRectArray) {
+        // Records may cover the same notes (with every page selected each
+        // record stands for the whole score): a pair is bound once per call,
+        // so a second record neither toggles the first one's tie away nor
+        // lays a second link over it.
+        std::set<std::pair<DWORD, DWORD>> bound;
+        auto once = [&](CKVMsg* a, CKVMsg* b) { return bound.insert({a->m_dwMsgId, b->m_dwMsgId}).second; };
         for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
             const std::vector<CKVMsg*> symbols = RecordSymbols(*this, r);
             bool stop = false;
@@ -354,11 +360,12 @@ int CKVDoc::BindBySlur(int voice, int a2, int a3, int a4, int a5)
                 if (IsEnableBindByTie(first, last, 0)) {
                     if (MeasIndexOfMsg(first) > MeasIndexOfMsg(last))
                         std::swap(first, last);
-                    BindNoteByTie(first, last, a2, a3, a4, 1, 1, a5);
+                    if (once(first, last))
+                        BindNoteByTie(first, last, a2, a3, a4, 1, 1, a5);
                     stop = true;
                     break;
                 }
-                if (first != last)
+                if (first != last && once(first, last))
                     BindNoteBySlur(first, last, static_cast<short>(a2), static_cast<unsigned short>(a3),
                                    static_cast<unsigned short>(a4), a5);
             }
@@ -370,7 +377,7 @@ int CKVDoc::BindBySlur(int voice, int a2, int a3, int a4, int a5)
                     continue;
                 CKVMsg* first = ColumnEnd(notes, 0, 1, true);
                 CKVMsg* last = ColumnEnd(notes, static_cast<int>(notes.size()) - 1, -1, true);
-                if (first != last)
+                if (first != last && once(first, last))
                     BindNoteBySlur(first, last, static_cast<short>(a2), static_cast<unsigned short>(a3),
                                    static_cast<unsigned short>(a4), a5);
             }

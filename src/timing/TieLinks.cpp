@@ -122,19 +122,20 @@ void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second)
     if (!link)
         return;
     const bool tie = link->m_byKind == MSG_TIE;
+    // A flag goes only once no other tie the note holds still needs it.
     if (second && second != first) {
         const short index = IndexOfChild(*second, link);
         if (index >= 0)
             second->RemoveAt(index);
-        if (tie)
+        if (tie && !HoldsTie(*second, false))
             second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
     }
     if (first) {
-        if (tie)
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
         const short index = IndexOfChild(*first, link);
         if (index >= 0)
             first->RemoveMsgAt(index);
+        if (tie && !HoldsTie(*first, true))
+            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
     }
 }
 

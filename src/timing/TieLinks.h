@@ -33,7 +33,8 @@ short IndexOfChild(CKVObject& node, const CKVMsg* child);
 // Takes a tie or slur off both its notes: the first note's reference is
 // removed (an owned symbol goes to the document's deleted-symbol list), the
 // second note's is only dropped. A tie also clears the first note's 0x0001
-// and the second's 0x0002. Either note may be null.
+// and the second's 0x0002 where no other tie of that note still needs them.
+// Either note may be null.
 void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second);
 
 // Whether a tie the note holds starts at the note (`starting`) or ends
