@@ -214,8 +214,6 @@ void CKVDoc::ChangeToGrace(int voice)
         if (meas && std::find(measures.begin(), measures.end(), meas) == measures.end())
             measures.push_back(meas);
     }
-    for (CKVMeas* meas : measures)
-        meas->UpdateStartTime(static_cast<BYTE>(voice), 0, 0, 1);
     for (CKVMsg* group : groups) {
         group->ChangeNoteDirection(1, 0);
         CKVMeas* meas = tickmath::MeasureOf(group);
@@ -233,6 +231,11 @@ void CKVDoc::ChangeToGrace(int voice)
             group->m_nPosX2 = x;
         }
     }
+    // A grace note starts where it stands, so the measures are timed once
+    // their groups' members have their new places (a save and a load work
+    // the starts out from those).
+    for (CKVMeas* meas : measures)
+        meas->UpdateStartTime(static_cast<BYTE>(voice), 0, 0, 1);
     m_bModified = 1;
 }
 
