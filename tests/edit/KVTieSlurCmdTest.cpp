@@ -30,17 +30,6 @@ protected:
         });
         return out;
     }
-    // The live note of measure `meas` on staff 0 at x (after backups).
-    CKVMsg* LiveNote(int meas, short x, short y = -16)
-    {
-        CKVMsg* found = nullptr;
-        tickmath::ForEachChild(*Doc().GetMeasure(meas, 0, 0), [&](CKVMsg* child, short) {
-            if (!found && child->m_byKind == MSG_NOTE && child->m_nPosX == x && child->m_nPosY == y)
-                found = child;
-            return false;
-        });
-        return found;
-    }
     CKVMsg* EndOf(CKVMsg* link) { return tielink::EndOf(*link); }
 };
 

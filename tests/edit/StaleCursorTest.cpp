@@ -5,6 +5,7 @@
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
 
 #include <functional>
@@ -97,17 +98,7 @@ protected:
         ASSERT_EQ(CursorFault(Doc()), "");
     }
 
-    void ExpectNoCursor()
-    {
-        EXPECT_EQ(Doc().m_pCurBlock, nullptr);
-        EXPECT_EQ(Doc().m_pCurStaff, nullptr);
-        EXPECT_EQ(Doc().m_pCurMeas, nullptr);
-        EXPECT_EQ(Doc().m_nCurBlock, -1);
-        EXPECT_EQ(Doc().m_nCurStaff, -1);
-        EXPECT_EQ(Doc().m_nCurMeas, -1);
-        EXPECT_EQ(Doc().GetCurrentStaffNum(), 0);
-        EXPECT_EQ(Doc().GetCurrentMeasNum(), -1);
-    }
+    void ExpectNoCursor() { kvtest::ExpectNoCursor(Doc()); }
 };
 
 TEST_P(StaleCursorTest, DeletingEveryStaffLeavesTheCursorOnNoStaff)

@@ -22,17 +22,6 @@ protected:
         });
         return found;
     }
-    // The live note of measure `meas` on staff 0 at x and y (after backups).
-    CKVMsg* LiveNote(int meas, short x, short y)
-    {
-        CKVMsg* found = nullptr;
-        tickmath::ForEachChild(*Doc().GetMeasure(meas, 0, 0), [&](CKVMsg* child, short) {
-            if (!found && child->m_byKind == MSG_NOTE && child->m_nPosX == x && child->m_nPosY == y)
-                found = child;
-            return false;
-        });
-        return found;
-    }
 };
 
 TEST_F(TieAcrossBarLine, TheRuleTakesTheFirstNoteInTimeWhateverTheSignOfItsPosition)

@@ -62,12 +62,7 @@ TEST_F(WholeScoreAfterStepTest, AJumpToAPageWithoutBlocksLeavesTheCursorOnNoBloc
     ASSERT_EQ(Doc().InsertPage(0, 1, 2), 1);
     ASSERT_EQ(Page(0)->GetBlockNum(), 0);
     Doc().JumpToPage(0);
-    EXPECT_EQ(Doc().m_pCurBlock, nullptr);
-    EXPECT_EQ(Doc().m_pCurStaff, nullptr);
-    EXPECT_EQ(Doc().m_pCurMeas, nullptr);
-    EXPECT_EQ(Doc().m_nCurBlock, -1);
-    EXPECT_EQ(Doc().m_nCurStaff, -1);
-    EXPECT_EQ(Doc().m_nCurMeas, -1);
+    kvtest::ExpectNoCursor(Doc());
     ExpectWhole("on the empty page");
 }
 

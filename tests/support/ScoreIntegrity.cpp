@@ -15,6 +15,8 @@
 #include "model/KVSystem.h"
 #include "support/CanonicalDump.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -523,6 +525,18 @@ std::string Joined(const std::vector<std::string>& problems)
     for (const std::string& p : problems)
         out += "\n  " + p;
     return out;
+}
+
+void ExpectNoCursor(CKVDoc& doc)
+{
+    EXPECT_EQ(doc.m_pCurBlock, nullptr);
+    EXPECT_EQ(doc.m_pCurStaff, nullptr);
+    EXPECT_EQ(doc.m_pCurMeas, nullptr);
+    EXPECT_EQ(doc.m_nCurBlock, -1);
+    EXPECT_EQ(doc.m_nCurStaff, -1);
+    EXPECT_EQ(doc.m_nCurMeas, -1);
+    EXPECT_EQ(doc.GetCurrentStaffNum(), 0);
+    EXPECT_EQ(doc.GetCurrentMeasNum(), -1);
 }
 
 } // namespace kvtest

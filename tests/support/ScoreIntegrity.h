@@ -38,6 +38,10 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
 // Whether a save and a load give back the same score.
 std::vector<std::string> ReloadProblems(CKVDoc& doc);
 
+// Expects the cursor on nothing: no block, staff or measure, the indexes at
+// -1, and the document's current staff and measure numbers saying so.
+void ExpectNoCursor(CKVDoc& doc);
+
 // One line of the faults, for a failure message.
 std::string Joined(const std::vector<std::string>& problems);
 

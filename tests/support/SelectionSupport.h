@@ -19,6 +19,19 @@ namespace kvtest {
 
 class SelectionTest : public ScoreTest {
 protected:
+    // The live note of measure `meas` on staff 0 at x and y (after backups);
+    // null when there is none.
+    CKVMsg* LiveNote(int meas, short x, short y = -16)
+    {
+        CKVMsg* found = nullptr;
+        tickmath::ForEachChild(*Doc().GetMeasure(meas, 0, 0), [&](CKVMsg* child, short) {
+            if (!found && child->m_byKind == MSG_NOTE && child->m_nPosX == x && child->m_nPosY == y)
+                found = child;
+            return false;
+        });
+        return found;
+    }
+
     ScoreShape Shape() override { return {.staves = 2, .measures = 9, .pageGeometry = true}; }
 
     void SetUp() override
