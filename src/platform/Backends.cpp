@@ -48,6 +48,7 @@ BOOL Close(HDC__* dc)
 {
     if (!dc)
         return FALSE;
+    FlushFillRun(dc);
     cairo_surface_finish(dc->surface);
     const bool ok = cairo_surface_status(dc->surface) == CAIRO_STATUS_SUCCESS;
     dc->closed = true;
@@ -108,6 +109,7 @@ BOOL KvPdfNextPage(HDC hdc)
     HDC__* dc = VectorDC(hdc, Backend::Pdf);
     if (!dc)
         return FALSE;
+    FlushFillRun(dc);
     cairo_t* cr = cairo_create(dc->surface);
     cairo_show_page(cr);
     cairo_destroy(cr);

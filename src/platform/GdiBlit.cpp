@@ -272,7 +272,13 @@ BOOL Blit(const char* call, HDC hdc, int x, int y, int w, int h, HDC hsrc, int x
             PaintThroughDarkPixels(cr, source, s, brushColour);
         } else {
             ClipToSource(cr, s, sourceBitmap->width, sourceBitmap->height);
+            // The glyphs of the image (a stem in pieces, say) print as one
+            // shape, as on the DC itself.
+            FillRun run;
+            if (dc->backend == Backend::Pdf || dc->backend == Backend::Svg)
+                AttachFillRun(cr, &run);
             ReplayDisplayList(cr, sourceBitmap->displayList, true, brushColour, false);
+            run.Flush(cr);
         }
     }
     cairo_destroy(cr);

@@ -180,13 +180,17 @@ bool UsesVectorRules(const HDC__* dc)
     return !IsAliased(dc);
 }
 
-cairo_t* NewContext(HDC__* dc)
+cairo_t* NewContext(HDC__* dc, bool joinRun)
 {
     cairo_surface_t* surface = TargetSurface(dc);
     if (!surface)
         return nullptr;
     cairo_t* cr = cairo_create(surface);
     if (dc->backend == Backend::Pdf || dc->backend == Backend::Svg) {
+        if (joinRun)
+            AttachFillRun(cr, &dc->fillRun);
+        else
+            dc->fillRun.Flush(cr);
         // Vector surfaces measure in points; the DC draws in device pixels.
         const double scale = 72.0 / dc->dpi;
         cairo_scale(cr, scale, scale);
@@ -199,6 +203,15 @@ cairo_t* NewContext(HDC__* dc)
         cairo_font_options_destroy(options);
     }
     return cr;
+}
+
+void FlushFillRun(HDC__* dc)
+{
+    if (dc->fillRun.Empty() || !TargetSurface(dc))
+        return;
+    cairo_t* cr = cairo_create(TargetSurface(dc));
+    dc->fillRun.Flush(cr);
+    cairo_destroy(cr);
 }
 
 void SetSource(cairo_t* cr, COLORREF colour)
@@ -295,6 +308,7 @@ BOOL DeleteDC(HDC hdc)
     if (dc->defaultBitmap)
         Destroy(dc->defaultBitmap);
     if (dc->surface) {
+        FlushFillRun(dc);
         cairo_surface_finish(dc->surface);
         cairo_surface_destroy(dc->surface);
         dc->surface = nullptr;

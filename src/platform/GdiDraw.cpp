@@ -330,9 +330,12 @@ void ReplayDisplayList(cairo_t* cr, const std::vector<kvrec::DisplayItem>& items
 {
     constexpr COLORREF kWhite = RGB(255, 255, 255);
     auto colourOf = [&](COLORREF c) { return recolour ? (c | brushColour) & kWhite : c; };
+    FillRun* run = AttachedFillRun(cr);
     for (const kvrec::DisplayItem& item : items) {
         switch (item.kind) {
         case kvrec::DisplayItem::Path:
+            if (run)
+                run->Flush(cr);
             if (item.fill && !(recolour && colourOf(item.fillColour) == kWhite)) {
                 SetSource(cr, colourOf(item.fillColour));
                 cairo_set_fill_rule(cr, item.fillRule == WINDING ? CAIRO_FILL_RULE_WINDING
@@ -356,6 +359,8 @@ void ReplayDisplayList(cairo_t* cr, const std::vector<kvrec::DisplayItem>& items
         case kvrec::DisplayItem::Text:
             if (item.font && !(recolour && colourOf(item.colour) == kWhite)) {
                 SetSource(cr, colourOf(item.colour));
+                if (run)
+                    run->FlushUnlessSource(cr);
                 item.font->Render(cr, item.x, item.y, item.units);
             }
             break;

@@ -7,6 +7,7 @@
 #include "Gdi.h"
 #include "Recorder.h"
 #include "FontEngine.h"
+#include "FillRun.h"
 
 #include <cairo.h>
 
@@ -146,6 +147,8 @@ struct HDC__ {
     // selected bitmap's.
     cairo_surface_t* surface = nullptr;
     bool closed = false; // Pdf and Svg after their file was finished
+    // Pdf and Svg: the glyph fills not yet painted (see FillRun.h).
+    kvgdi::FillRun fillRun;
     std::unique_ptr<kvrec::Recorder> recorder;
     // The path between BeginPath and EndPath, in device pixels.
     std::vector<kvrec::PathOp> path;
@@ -188,7 +191,13 @@ bool IsMonochrome(const HDC__* dc); // a memory DC on a monochrome bitmap
 // Vector rules for raster operations: Page, Pdf, Svg, and DCs without pixels.
 bool UsesVectorRules(const HDC__* dc);
 // A cairo context on the target, in device pixels (null when no pixels).
-cairo_t* NewContext(HDC__* dc);
+// On PDF and SVG targets the DC's fill run is painted first; with `joinRun`
+// it waits on instead, and the ink that FillInk fills on the context joins
+// it.
+cairo_t* NewContext(HDC__* dc, bool joinRun = false);
+// Paints the fill run of a PDF or SVG DC: before its page ends or its file
+// closes.
+void FlushFillRun(HDC__* dc);
 BitmapObject* SelectedBitmap(const HDC__* dc);
 
 // Warnings go to the process-wide list and the DC's log.
@@ -245,7 +254,8 @@ std::shared_ptr<const kvfont::RealizedFont> RealizeSelectedFont(const HDC__* dc)
 // Replays a display list onto a cairo context (device pixels of the source
 // mapped by the context's matrix). With `brushColour` set, colours become
 // colour | brush, and white items are left out: what 0x00A90189 does on a
-// white page.
+// white page. With a fill run attached to the context, the glyphs' fills
+// join it, and it is painted before every path item.
 void ReplayDisplayList(cairo_t* cr, const std::vector<kvrec::DisplayItem>& items, bool recolour,
                        COLORREF brushColour, bool aliased);
 

@@ -147,8 +147,12 @@ BOOL DrawText(HDC hdc, int x, int y, const std::u16string& units, const char* by
         }
         // Text ignores ROP2, as in GDI.
         const COLORREF colour = mono ? kvpix::ToMonochrome(dc->state.textColour) : dc->state.textColour;
-        cairo_t* cr = NewContext(dc);
+        // Music glyphs join the fills before them, so that a row of
+        // overlapping glyphs prints as one solid shape.
+        cairo_t* cr = NewContext(dc, font->IsMusic());
         SetSource(cr, colour);
+        if (FillRun* run = AttachedFillRun(cr))
+            run->FlushUnlessSource(cr);
         font->Render(cr, origin.x, origin.y, units);
         cairo_destroy(cr);
         if (BitmapObject* bitmap = SelectedBitmap(dc)) {

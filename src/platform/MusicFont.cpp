@@ -1,6 +1,7 @@
 #include "MusicFont.h"
 
 #include "Fatal.h"
+#include "FillRun.h"
 #include "MusicGlyphMap.h"
 #include "MusicShapes.h"
 #include "ProcessState.h"
@@ -583,7 +584,7 @@ void Render(cairo_t* cr, int code, double em, double x, double y)
         cairo_new_path(cr);
         cairo_rectangle(cr, x, y - metric->ascent * unit, metric->advance * unit,
                         (metric->ascent + metric->descent) * unit);
-        cairo_fill(cr);
+        kvgdi::FillInk(cr);
         cairo_restore(cr);
         return;
     }
@@ -612,7 +613,7 @@ void Render(cairo_t* cr, int code, double em, double x, double y)
                 DrawShape(cr, *piece.stem);
             } else {
                 AppendOutline(cr, Font().Glyph(piece.glyph));
-                cairo_fill(cr);
+                kvgdi::FillInk(cr);
             }
             cairo_restore(cr);
             pen += PieceAdvance(piece);
@@ -621,7 +622,7 @@ void Render(cairo_t* cr, int code, double em, double x, double y)
     }
     case Entry::Kind::Text:
         DrawText(cr, e->text);
-        cairo_fill(cr);
+        kvgdi::FillInk(cr);
         break;
     case Entry::Kind::Draw:
         DrawShape(cr, e->shape);

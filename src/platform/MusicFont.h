@@ -47,7 +47,8 @@ double CellAscent(double em);
 double CellDescent(double em);
 
 // Draws the code's entry in the context's current source with its origin
-// (the baseline's left end, before the entry's dx and dy) at (x, y).
+// (the baseline's left end, before the entry's dx and dy) at (x, y). Its
+// fills join the context's fill run when one is attached (FillRun.h).
 void Render(cairo_t* cr, int code, double em, double x, double y);
 
 // Glyph names that the map uses but the installed Emmentaler lacks (for the

@@ -1,5 +1,7 @@
 #include "MusicShapes.h"
 
+#include "FillRun.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -444,7 +446,7 @@ void DrawShape(cairo_t* cr, const Shape& shape)
         break;
     }
     }
-    cairo_fill(cr);
+    kvgdi::FillInk(cr);
     cairo_restore(cr);
 }
 

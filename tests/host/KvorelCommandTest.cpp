@@ -2,6 +2,7 @@
 #include "support/DrumKit.h"
 #include "support/KvTest.h"
 #include "support/MelodyEntry.h"
+#include "support/PngPixels.h"
 #include "support/ScoreBuilder.h"
 #include "support/ScoreGenerator.h"
 
@@ -521,6 +522,98 @@ TEST_F(KvorelRender, AllPagesGoIntoOnePdfOrOneFilePerPage)
     EXPECT_EQ(RootOfWellFormedXml(ReadFile(TempDir() / "page.svg")), "svg");
 }
 
+// Staff lines of a page picture and how solid they print. A line row is a
+// pixel row inked (grey 230 or darker) across half the page or more; lines
+// are runs of such rows. A row's pixels run from its first ink to its last,
+// leaving out those within 3 pixels of anything that crosses the rows just
+// above and below it (bar lines, clefs, connectors). A bead is a pixel
+// darker than its row's median by more than 24 grey levels; `worst` is the
+// highest share of beads in any row.
+struct StaffLineBeads {
+    int lines = 0;
+    double worst = 0;
+};
+
+StaffLineBeads MeasureStaffLineBeads(const kvtest::PngPixels& png)
+{
+    constexpr int kInk = 230, kBead = 24, kMargin = 3;
+    const int width = png.Width(), height = png.Height();
+    auto grey = [&](int x, int y) {
+        const uint32_t rgb = png.Rgb(x, y);
+        return static_cast<int>((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3;
+    };
+    std::vector<bool> lineRow(height);
+    for (int y = 0; y < height; ++y) {
+        int ink = 0;
+        for (int x = 0; x < width; ++x)
+            ink += grey(x, y) <= kInk;
+        lineRow[y] = 2 * ink >= width;
+    }
+    StaffLineBeads result;
+    for (int y = 1; y + 1 < height; ++y) {
+        if (!lineRow[y])
+            continue;
+        result.lines += !lineRow[y - 1];
+        int above = y, below = y, first = 0, last = width - 1;
+        while (above > 0 && lineRow[above])
+            --above;
+        while (below + 1 < height && lineRow[below])
+            ++below;
+        while (first < last && grey(first, y) > kInk)
+            ++first;
+        while (last > first && grey(last, y) > kInk)
+            --last;
+        std::vector<bool> crossed(width);
+        for (int x = 0; x < width; ++x)
+            if (grey(x, above) <= kInk || grey(x, below) <= kInk)
+                for (int k = std::max(0, x - kMargin); k <= std::min(width - 1, x + kMargin); ++k)
+                    crossed[k] = true;
+        std::vector<int> pixels;
+        for (int x = first + kMargin; x <= last - kMargin; ++x)
+            if (!crossed[x])
+                pixels.push_back(grey(x, y));
+        if (pixels.empty())
+            continue;
+        std::vector<int> sorted = pixels;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+        const int median = sorted[sorted.size() / 2];
+        const auto beads = std::count_if(pixels.begin(), pixels.end(), [&](int p) { return p < median - kBead; });
+        result.worst = std::max(result.worst, double(beads) / double(pixels.size()));
+    }
+    return result;
+}
+
+// A printed staff is a row of glyphs that overlap. Seen at screen size, as
+// viewers raster PDF and SVG, each line is as solid as a drawn line: where
+// the soft edges of two glyphs met and darkened twice, every joint showed a
+// bead.
+TEST_F(KvorelRender, PdfAndSvgStaffLinesPrintSolidAtScreenSize)
+{
+    if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0 ||
+        std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm or rsvg-convert is not installed";
+    ASSERT_EQ(Render("page.pdf").status, 0);
+    ASSERT_EQ(Render("page.svg").status, 0);
+    const std::string pdf = (TempDir() / "page.pdf").string();
+    const std::string svg = (TempDir() / "page.svg").string();
+    for (const std::string dpi : {"72", "96", "150"}) {
+        const std::string fromPdf = (TempDir() / ("pdf-" + dpi)).string();
+        const std::string fromSvg = (TempDir() / ("svg-" + dpi + ".png")).string();
+        const std::string pdftoppm = "pdftoppm -r " + dpi + " -png -singlefile '" + pdf + "' '" + fromPdf + "'";
+        const std::string rsvg =
+            "rsvg-convert -d " + dpi + " -p " + dpi + " -b white -o '" + fromSvg + "' '" + svg + "'";
+        ASSERT_EQ(std::system(pdftoppm.c_str()), 0);
+        ASSERT_EQ(std::system(rsvg.c_str()), 0);
+        for (const std::string& picture : {fromPdf + ".png", fromSvg}) {
+            const kvtest::PngPixels png(picture);
+            ASSERT_TRUE(png.Ok()) << picture;
+            const StaffLineBeads beads = MeasureStaffLineBeads(png);
+            EXPECT_EQ(beads.lines, 50) << picture; // five systems of two staves
+            EXPECT_LT(beads.worst, 0.01) << picture;
+        }
+    }
+}
+
 TEST_F(KvorelRender, FailuresSayWhyAndLeaveNoFile)
 {
     const std::string bytes = ReadFile(score);
@@ -673,7 +766,9 @@ TEST_F(KvorelRenderScore, PagesShowSystemsBeamsTupletsAndMeasureNumbersInEveryFo
     const std::string svg = ReadFile(TempDir() / "page.svg");
     EXPECT_EQ(RootOfWellFormedXml(svg), "svg");
     EXPECT_GE(Count(svg, "href=\"#glyph"), textCharacters);
-    EXPECT_GE(Count(svg, "<path"), musicGlyphs);
+    // Music glyphs of one colour that follow each other share a path; each
+    // is at least one outline of it, opened by a move.
+    EXPECT_GE(Count(svg, "M "), musicGlyphs);
 }
 
 // The score as the render command reads it back from its file: the title on

@@ -1,6 +1,7 @@
 #include "support/Drawing.h"
 #include "support/KvTest.h"
 
+#include "FillRun.h"
 #include "FontEngine.h"
 
 #include <cstring>
@@ -211,6 +212,46 @@ TEST_F(GdiBackendTest, PageRasterReplaysColouredGlyphsInTheBrushColour)
     EXPECT_EQ(page->GetPixel(55, 72), RGB(255, 255, 255));
     EXPECT_EQ(page->GetPixel(65, 85), RGB(255, 255, 255));
     page->SelectObject(old);
+}
+
+// Fills that join a run print as one shape: where two bars overlap the
+// soft edge is no darker than elsewhere, a bar wound the other way round
+// does not cancel the other, and a fill in another colour comes after the
+// run in the order drawn.
+TEST_F(GdiBackendTest, AFillRunPrintsOverlappingFillsAsOneShapeInDrawingOrder)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 60, 12);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    kvgdi::FillRun run;
+    kvgdi::AttachFillRun(cr, &run);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_rectangle(cr, 5, 4.5, 30, 3); // rows 4 and 7 half covered
+    kvgdi::FillInk(cr);
+    cairo_move_to(cr, 25, 4.5);
+    cairo_line_to(cr, 25, 7.5);
+    cairo_line_to(cr, 55, 7.5);
+    cairo_line_to(cr, 55, 4.5);
+    cairo_close_path(cr);
+    kvgdi::FillInk(cr);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 45, 0, 5, 12);
+    kvgdi::FillInk(cr);
+    run.Flush(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    auto pixel = [&](int x, int y) {
+        const unsigned char* row =
+            cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<const uint32_t*>(row)[x] & 0x00FFFFFF;
+    };
+    for (int y : {4, 5, 7})
+        for (int x = 6; x < 44; ++x)
+            EXPECT_EQ(pixel(x, y), pixel(6, y)) << x << ", " << y;
+    EXPECT_EQ(pixel(30, 5), 0u);
+    EXPECT_EQ(pixel(47, 5), 0x00FF0000u);
+    cairo_surface_destroy(surface);
 }
 
 } // namespace
