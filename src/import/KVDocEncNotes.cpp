@@ -192,7 +192,7 @@ int CKVDoc::EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, C
     if (!note) {
         // A chord holds one note at each height: the second spelling of a
         // unison is left out, and counted so that the loss is told.
-        if (GetJoinRefusedAtHeight())
+        if (GetInsertRefusal() == InsertRefusal::AtHeight)
             ++enc->m_dwUnisonNotes;
         return 1;
     }
