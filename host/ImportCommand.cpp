@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -79,10 +81,8 @@ int ImportEncoreFile(Host& host, const std::string& in, const std::string& out)
     if (status == 0 && enc->m_dwShortSymbols > 0)
         std::fprintf(stderr, "kvorel: %lu symbols of %s were too short to read and were skipped\n",
                      static_cast<unsigned long>(enc->m_dwShortSymbols), in.c_str());
-    if (status == 0 && enc->m_dwUnisonNotes > 0)
-        std::fprintf(
-            stderr, "kvorel: %lu notes of %s share their chord's height with another note and were not imported\n",
-            static_cast<unsigned long>(enc->m_dwUnisonNotes), in.c_str());
+    if (status == 0)
+        std::fputs(LeftOutNotesLines(enc->m_leftOutNotes, in).c_str(), stderr);
     return status;
 }
 
@@ -110,7 +110,8 @@ int ImportOtherScore(Host&, const std::string& in, const std::string& out)
         return 1;
     }
     auto doc = std::make_unique<CKVDoc>();
-    switch (kvimport::ImportBrenloBuffer(*doc, buffer.data(), size, 0)) {
+    LeftOutNotes leftOut;
+    switch (kvimport::ImportBrenloBuffer(*doc, buffer.data(), size, 0, &leftOut)) {
     case kvimport::BrenloImportResult::Imported:
         break;
     case kvimport::BrenloImportResult::TooManyMeasures:
@@ -122,10 +123,29 @@ int ImportOtherScore(Host&, const std::string& in, const std::string& out)
         return 1;
     }
     doc->ConvertImportedTexts();
-    return WriteImported(out, *doc);
+    const int status = WriteImported(out, *doc);
+    if (status == 0)
+        std::fputs(LeftOutNotesLines(leftOut, in).c_str(), stderr);
+    return status;
 }
 
 } // namespace
+
+std::string LeftOutNotesLines(const LeftOutNotes& notes, const std::string& in)
+{
+    const std::pair<DWORD, const char*> reasons[] = {
+        {notes.unisons, "share their chord's height with another note"},
+        {notes.underMultiRest, "stand under a multi-measure rest"},
+        {notes.oneLineStaff, "meet a note at another height on a one-line staff"},
+        {notes.refused, "could not be placed in their measure"},
+    };
+    std::string lines;
+    for (const auto& [count, why] : reasons) {
+        if (count > 0)
+            lines += "kvorel: " + std::to_string(count) + " notes of " + in + " " + why + " and were not imported\n";
+    }
+    return lines;
+}
 
 ImportInput ClassifyImportInput(const BYTE* head, size_t length)
 {

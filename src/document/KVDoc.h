@@ -25,6 +25,7 @@ class CKVFileInfo;
 class CKVBackupPtrArray;
 class CUPage;
 class CUNote;
+struct LeftOutNotes;
 class CDialog;
 class CEncDoc;
 class CEncMeas;
@@ -193,9 +194,12 @@ public:
     // unchanged when the buffer is refused (the reason in page->m_failure).
     // The dialog is unused.
     int FirstConvertBrenloToKvc(CDialog* dialog, BYTE* buffer, DWORD length, CUPage* page);
-    // Fills in the symbols of the blocks the first pass made; 1.
+    // Fills in the symbols of the blocks the first pass made; 1. The notes
+    // their measures refuse are counted in page->m_leftOutNotes.
     int SecondConvertBrenloToKvc(CDialog* dialog, CUPage* page);
-    int BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, short x);
+    // Inserts the heads of one Brenlo note; 1. The heads of a note the
+    // measure refuses are counted in leftOut when it is given.
+    int BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, short x, LeftOutNotes* leftOut = nullptr);
     int BrenloToKVC_BEAM(CKVMeas* measure, CPtrArray& notes, short systemLeft, WORD measureLeft);
     // 0 when a lyric cannot be added.
     int BrenloToKVC_Lyrics(CUNote* note, CKVMsg* target);

@@ -11,12 +11,6 @@
 
 namespace {
 
-int LastStaffY(const CKVBlock& block)
-{
-    const int n = block.m_arrStaffY.GetSize();
-    return n > 0 ? static_cast<short>(block.m_arrStaffY.GetAt(n - 1)) : 0;
-}
-
 int FirstStaffY(const CKVBlock& block)
 {
     return block.m_arrStaffY.GetSize() > 0 ? static_cast<short>(block.m_arrStaffY.GetAt(0)) : 0;
@@ -117,7 +111,7 @@ void CKVDoc::UpdateBlockSpace(short distance)
             CKVBlock* block = page->m_arrBlock.GetAt(b);
             if (!previous || !block)
                 continue;
-            const int top = previous->m_rcBlock.top + LastStaffY(*previous) + dots;
+            const int top = previous->m_rcBlock.top + previous->LastStaffY() + dots;
             block->m_rcBlock.OffsetRect(0, top - block->m_rcBlock.top);
         }
     }
@@ -157,7 +151,7 @@ int CKVDoc::SetStaffPosByDelta(short staff, POINT point, CKVBlock* block, int fl
     if (staff == 0 && !firstOnPage) {
         CKVBlock* previous = BlockAt(*this, {at.page, at.index - 1});
         if (previous)
-            gap = refTop - (previous->m_rcBlock.top + LastStaffY(*previous)) - 4 * m_nStaffSpace;
+            gap = refTop - (previous->m_rcBlock.top + previous->LastStaffY()) - 4 * m_nStaffSpace;
     }
 
     for (size_t i = static_cast<size_t>(dragged) + 1; i < places.size(); ++i) {

@@ -55,12 +55,6 @@ void ShowNewStaves(CKVBlock& block, CKVSystem& system, int first, int count)
     }
 }
 
-int LastStaffY(CKVBlock& block)
-{
-    const int n = static_cast<int>(block.m_arrStaffY.GetSize());
-    return n > 0 ? block.m_arrStaffY.GetAt(n - 1) : 0;
-}
-
 } // namespace
 
 int CKVDoc::InsertStaves(int at, int count, int system, DWORD after, int mode, int lines, int size)
@@ -90,10 +84,10 @@ int CKVDoc::InsertStaves(int at, int count, int system, DWORD after, int mode, i
             CKVBlock* block = page->GetBlock(b);
             if (!block || block->m_pSystem != target)
                 continue;
-            const int oldBottom = LastStaffY(*block);
+            const int oldBottom = block->LastStaffY();
             ShowNewStaves(*block, *target, first, added);
             block->m_rcBlock.OffsetRect(0, shift);
-            shift += LastStaffY(*block) - oldBottom;
+            shift += block->LastStaffY() - oldBottom;
         }
         page->UpdateMeasXY();
     }
@@ -278,7 +272,7 @@ int CKVDoc::DeleteStaves(int first, int last, int system)
             CKVBlock* block = page->GetBlock(b);
             if (!block)
                 continue;
-            const int oldBottom = LastStaffY(*block);
+            const int oldBottom = block->LastStaffY();
             for (CKVStaff* staff : going)
                 block->DeleteStaff(staff);
             if (block->GetStaffNum() == 0) {
@@ -292,7 +286,7 @@ int CKVDoc::DeleteStaves(int first, int last, int system)
                 continue;
             }
             block->m_rcBlock.OffsetRect(0, shift);
-            shift -= std::abs(LastStaffY(*block) - oldBottom);
+            shift -= std::abs(block->LastStaffY() - oldBottom);
         }
         page->UpdateMeasXY();
     }

@@ -13,20 +13,14 @@
 
 namespace {
 
-int LastY(CKVBlock& block)
-{
-    const int n = block.m_arrStaffY.GetSize();
-    return n > 0 ? static_cast<short>(block.m_arrStaffY.GetAt(n - 1)) : 0;
-}
-
 // Takes the staff out of the block and gives the change of its last staff
 // y (0 when the block did not show it).
 int HideIn(CKVBlock& block, CKVStaff* staff)
 {
-    const int before = LastY(block);
+    const int before = block.LastStaffY();
     if (!block.DeleteStaff(staff))
         return 0;
-    return std::abs(LastY(block) - before);
+    return std::abs(block.LastStaffY() - before);
 }
 
 // Moves every normal block of the page after `index` down by `shift`.
@@ -127,13 +121,13 @@ void CKVDoc::StaffHide(int system, int mode, unsigned char* flags)
                 if (block->IsStaffSelected(block->GetStaff(k)))
                     going.push_back(block->GetStaff(k));
             }
-            const int before = LastY(*block);
+            const int before = block->LastStaffY();
             for (CKVStaff* staff : going) {
                 if (block->GetStaffNum() < 2)
                     break;
                 block->DeleteStaff(staff);
             }
-            shifts[static_cast<size_t>(b)] = -std::abs(LastY(*block) - before);
+            shifts[static_cast<size_t>(b)] = -std::abs(block->LastStaffY() - before);
         }
     }
     for (size_t b = 0; b < shifts.size(); ++b) {
@@ -162,7 +156,7 @@ void CKVDoc::StaffVisible(int, int, unsigned char*)
         const bool chosen = records ? block->IsStaffSelected(nullptr) != 0 : block == m_pCurBlock;
         if (!chosen)
             continue;
-        const int before = LastY(*block);
+        const int before = block->LastStaffY();
         // Each missing staff goes in at its system position with the gap and
         // height a newly inserted staff gets, so that hiding and showing
         // give the layout back.
@@ -176,7 +170,7 @@ void CKVDoc::StaffVisible(int, int, unsigned char*)
                 block->InsertStaff(i, staff);
         }
         block->SetStaffNamePoint();
-        shifts[static_cast<size_t>(b)] = std::abs(std::abs(LastY(*block)) - std::abs(before));
+        shifts[static_cast<size_t>(b)] = std::abs(std::abs(block->LastStaffY()) - std::abs(before));
     }
     for (size_t b = 0; b < shifts.size(); ++b) {
         if (shifts[b] != 0)

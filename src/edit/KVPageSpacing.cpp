@@ -12,12 +12,6 @@
 
 namespace {
 
-int LastStaffY(const CKVBlock& block)
-{
-    const int n = block.m_arrStaffY.GetSize();
-    return n > 0 ? static_cast<short>(block.m_arrStaffY.GetAt(n - 1)) : 0;
-}
-
 // The block at index b of the page, backed up first; the live clone.
 CKVBlock* BackedUpBlock(CKVPage& page, int b)
 {
@@ -41,7 +35,7 @@ void CKVPage::OrderBlockSpace()
         CKVBlock* block = m_arrBlock.GetAt(b);
         if (!block)
             continue;
-        const int top = previous ? previous->m_rcBlock.top + LastStaffY(*previous) + distance : firstTop;
+        const int top = previous ? previous->m_rcBlock.top + previous->LastStaffY() + distance : firstTop;
         block->m_rcBlock.OffsetRect(0, top - block->m_rcBlock.top);
         previous = block;
     }

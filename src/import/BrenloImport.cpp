@@ -29,7 +29,8 @@ void PrepareImportDocument(CKVDoc& doc)
     doc.SetScoreFontSize(6);
 }
 
-BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, int convertTexts)
+BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, int convertTexts,
+                                      LeftOutNotes* leftOut)
 {
     PrepareImportDocument(doc);
     std::unique_ptr<CUPage> page = std::make_unique<CUPage>();
@@ -37,6 +38,8 @@ BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, i
         return page->m_failure == BrenloFailure::TooManyMeasures ? BrenloImportResult::TooManyMeasures
                                                                  : BrenloImportResult::Unreadable;
     doc.SecondConvertBrenloToKvc(nullptr, page.get());
+    if (leftOut)
+        *leftOut = page->m_leftOutNotes;
     page.reset();
     if (convertTexts)
         doc.FileVerUp(kLastByteTextVersion);

@@ -4,6 +4,7 @@
 // conversion passes and the upgrade of the imported texts.
 
 #include "document/KVDoc.h"
+#include "import/LeftOutNotes.h"
 
 namespace kvimport {
 
@@ -23,7 +24,9 @@ enum class BrenloImportResult {
 // Imports buffer (length bytes, left unchanged) into doc, a freshly
 // constructed document. With convertTexts the texts and lyrics are upgraded
 // to the current format (FileVerUp); a host that converts them in its own
-// code page passes 0. On a refusal the document holds no score.
-BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, int convertTexts);
+// code page passes 0. On a refusal the document holds no score. The notes
+// that their measures refused go to leftOut when it is given.
+BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, int convertTexts,
+                                      LeftOutNotes* leftOut = nullptr);
 
 } // namespace kvimport

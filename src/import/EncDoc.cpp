@@ -134,7 +134,7 @@ int CEncDoc::Read(CDialog* dialog, CFile& file)
 {
     m_dwShortSymbols = 0;
     m_dwSymbolRecords = 0;
-    m_dwUnisonNotes = 0;
+    m_leftOutNotes = {};
     m_readFailure = EncReadFailure::Damaged;
     int result = 0;
     try {

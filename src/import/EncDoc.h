@@ -6,6 +6,7 @@
 
 #include "import/EncMeas.h"
 #include "import/EncRecords.h"
+#include "import/LeftOutNotes.h"
 
 // Why the last Read returned 0.
 enum class EncReadFailure { None, Damaged, LaterLayout };
@@ -91,10 +92,9 @@ public:
     // Symbol records met in the measures, read or skipped; 0 at the start of
     // every Read.
     DWORD m_dwSymbolRecords = 0;
-    // Notes the import left out because a note of their chord already stands
-    // at their height (a unison of two spellings, which a chord does not
-    // hold); 0 at the start of every Read.
-    DWORD m_dwUnisonNotes = 0;
+    // Notes the import left out because their measure refused them, by the
+    // reason; none at the start of every Read.
+    LeftOutNotes m_leftOutNotes;
     // Set by the track reader when it meets the later file layout.
     EncReadFailure m_readFailure = EncReadFailure::None;
 

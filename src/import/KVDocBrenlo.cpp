@@ -16,6 +16,7 @@
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
 #include "model/TickMath.h"
+#include "timing/InsertState.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -501,6 +502,7 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
     CKVPage* kvPage = GetPage(0);
     if (!page || !kvPage)
         return 1;
+    page->m_leftOutNotes = {};
     CUSystemList* systems = page->GetSystems();
     short i = 0;
     for (CUJoin* node = systems->m_pHead; node; node = node->m_pNext, ++i) {
@@ -549,7 +551,7 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
                 CUNote* note = static_cast<CUNote*>(notes.GetAt(n));
                 if (RelX(note, s) >= right)
                     break;
-                BrenloToKVC_Note(note, meas, 0, static_cast<short>(RelX(note, s) - left));
+                BrenloToKVC_Note(note, meas, 0, static_cast<short>(RelX(note, s) - left), &page->m_leftOutNotes);
                 inMeasure.Add(note);
             }
             BrenloToKVC_BEAM(meas, inMeasure, s->m_nLeftX, static_cast<WORD>(left));
@@ -558,7 +560,7 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
     return 1;
 }
 
-int CKVDoc::BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, short x)
+int CKVDoc::BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, short x, LeftOutNotes* leftOut)
 {
     if (voiceIndex > 7 || !note || !measure)
         return 1;
@@ -599,8 +601,13 @@ int CKVDoc::BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, sh
         m_pLastMember = nullptr;
 
         CKVMsg* inserted = measure->InsertNoteMsg(tmpl, 0, 0);
-        if (!inserted)
+        if (!inserted) {
+            // A head of a chord that the measure refuses (a unison of two
+            // spellings, one) is left out and counted.
+            if (leftOut && !rest)
+                leftOut->Count(GetInsertRefusal());
             continue;
+        }
         if (!first)
             first = inserted;
         inserted->ChangeNoteDirection(note->StemDirection() == 1 ? 1 : 2, 0);

@@ -190,10 +190,10 @@ int CKVDoc::EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, C
     SetAccColumnWidth(static_cast<short>((s / 4) * m_CtrlTool.m_wM4));
     CKVMsg* note = meas->InsertNoteMsg(t, 0, 0);
     if (!note) {
-        // A chord holds one note at each height: the second spelling of a
-        // unison is left out, and counted so that the loss is told.
-        if (GetJoinRefusedAtHeight())
-            ++enc->m_dwUnisonNotes;
+        // The measure refused the note (the second spelling of a unison, a
+        // note under a multi-measure rest, ...): it is left out, and counted
+        // by the reason so that the loss is told.
+        enc->m_leftOutNotes.Count(GetInsertRefusal());
         return 1;
     }
     CKVMsg* chord = GetImportLastChord();

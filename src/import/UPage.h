@@ -2,6 +2,7 @@
 // One page of Brenlo score data: the page header's fields, the page's
 // graphics and its systems, parsed from the page part of a host's buffer.
 
+#include "import/LeftOutNotes.h"
 #include "import/USystem.h"
 
 // Why the last conversion of a Brenlo page returned 0.
@@ -35,4 +36,7 @@ public:
 
     // Set by the conversion when it refuses the page.
     BrenloFailure m_failure = BrenloFailure::None;
+    // Notes the second conversion pass left out because their measure
+    // refused them; none at the start of that pass.
+    LeftOutNotes m_leftOutNotes;
 };

@@ -351,6 +351,12 @@ CKVStaff* CKVBlock::GetStaff(short index)
     return m_pStaffArray->GetAt(index);
 }
 
+int CKVBlock::LastStaffY() const
+{
+    const int n = m_arrStaffY.GetSize();
+    return n > 0 ? Y(*this, n - 1) : 0;
+}
+
 // --- Measure boundaries ---------------------------------------------------------
 
 short CKVBlock::AddMeas(short count)

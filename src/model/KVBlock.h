@@ -61,6 +61,9 @@ public:
     short GetStaffNum();
     // The caller keeps the index below GetStaffNum().
     CKVStaff* GetStaff(short index);
+    // The y of the last staff's bottom line, from the block's top; 0 without
+    // staves.
+    int LastStaffY() const;
 
     // Lays the block out; the first argument has no effect.
     void UpdateMeasXY(int unused, int crossStaff, int backup);

@@ -251,6 +251,8 @@ public:
 
     // Defined in timing/KVMeasNoteInsert.cpp
     CKVMsg* InsertNewNoteMsg(CKVMsg& model, short direction, int placement, int autoBeam, int unused1, int midiRead, int unused2);
+    // The import's insertion; null when the measure refuses the symbol, and
+    // GetInsertRefusal() (timing/InsertState.h) then says why.
     CKVMsg* InsertNoteMsg(CKVMsg& msg, int placement, int autoBeam);
     void ArrangeGraceNote(CKVMsg* pending);
     void SingleStaffProc(short unused);

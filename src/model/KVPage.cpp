@@ -18,13 +18,6 @@ namespace {
 // Bytes of the stream form's head; the first word is the block count.
 constexpr UINT kStreamHeadSize = 24;
 
-// The y of the block's last staff (its bottom line), 0 without staves.
-int LastStaffY(CKVBlock* block)
-{
-    const int n = static_cast<int>(block->m_arrStaffY.GetSize());
-    return n > 0 ? block->m_arrStaffY.GetAt(n - 1) : 0;
-}
-
 // Takes d dots from the block's measures: each measure gives d / n and the
 // last one also the remainder; when d is smaller than the measure count the
 // first measures give one dot each until d is used up.
@@ -145,7 +138,7 @@ CKVBlock* CKVPage::AddBlock(CKVSystem* system, LONG first, LONG count)
         CKVBlock* last = m_arrBlock.GetAt(n - 1);
         const int distance = fileInfo ? fileInfo->m_nBlockDistance * space : 0;
         topLeft.x = last->m_rcBlock.left;
-        topLeft.y = last->m_rcBlock.top + LastStaffY(last) + 1 + distance;
+        topLeft.y = last->m_rcBlock.top + last->LastStaffY() + 1 + distance;
     }
     return AddBlock(system, first, count, topLeft, 0);
 }
@@ -162,7 +155,7 @@ short CKVPage::AddBlock(CKVBlock* block, int keepPlace)
         if (n > 0) {
             CKVBlock* last = m_arrBlock.GetAt(n - 1);
             const int distance = fileInfo ? fileInfo->m_nBlockDistance * space : 0;
-            top = last->m_rcBlock.top + LastStaffY(last) + distance;
+            top = last->m_rcBlock.top + last->LastStaffY() + distance;
         }
         // Width and height stay; only the place changes.
         block->m_rcBlock.OffsetRect(0, top - block->m_rcBlock.top);

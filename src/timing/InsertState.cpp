@@ -5,14 +5,14 @@ namespace {
 int s_joinPermission = 1;
 short s_accColumnWidth = 0;
 CKVMsg* s_importLastChord = nullptr;
-bool s_joinRefusedAtHeight = false;
+InsertRefusal s_insertRefusal = InsertRefusal::None;
 
 void ResetInsertState()
 {
     s_joinPermission = 1;
     s_accColumnWidth = 0;
     s_importLastChord = nullptr;
-    s_joinRefusedAtHeight = false;
+    s_insertRefusal = InsertRefusal::None;
 }
 
 KvProcessReset s_reset("note insertion state", &ResetInsertState);
@@ -49,12 +49,12 @@ void SetImportLastChord(CKVMsg* chord)
     s_importLastChord = chord;
 }
 
-bool GetJoinRefusedAtHeight()
+InsertRefusal GetInsertRefusal()
 {
-    return s_joinRefusedAtHeight;
+    return s_insertRefusal;
 }
 
-void SetJoinRefusedAtHeight(bool refused)
+void SetInsertRefusal(InsertRefusal why)
 {
-    s_joinRefusedAtHeight = refused;
+    s_insertRefusal = why;
 }

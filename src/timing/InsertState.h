@@ -23,11 +23,24 @@ void SetAccColumnWidth(short width);
 CKVMsg* GetImportLastChord();
 void SetImportLastChord(CKVMsg* chord);
 
-// Whether the last join at a spot refused the note because a note of what
-// stands there (a note, a chord or a beam group's member) already has its
-// height: a unison of two spellings, which a chord does not hold. Every join
-// sets it, and the import's note insertion clears it before anything else,
-// so that the import can tell this loss from the others right after an
+// Why the last note insertion gave no symbol. A join at a spot names its
+// refusal (AtHeight, OneLineStaff) and clears the reason before it looks;
+// the import's note insertion clears it before anything else and names every
+// other refusal, so that the import can tell its losses apart right after an
 // insertion that gave no note.
-bool GetJoinRefusedAtHeight();
-void SetJoinRefusedAtHeight(bool refused);
+enum class InsertRefusal {
+    None,
+    // The measure is compressed into a multi-measure rest.
+    UnderMultiRest,
+    // A note of what stands at the spot (a note, a chord or a beam group's
+    // member) already has the note's height: a unison of two spellings,
+    // which a chord does not hold.
+    AtHeight,
+    // A note at another height stands at the spot of a one-line staff, which
+    // holds no chords.
+    OneLineStaff,
+    // Anything else: a damaged measure, a measure without staff, no memory.
+    Other,
+};
+InsertRefusal GetInsertRefusal();
+void SetInsertRefusal(InsertRefusal why);

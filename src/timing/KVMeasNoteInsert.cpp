@@ -183,6 +183,13 @@ CKVMsg* CopyOf(CKVMsg& tmpl)
     return copy;
 }
 
+// No symbol, and why, for the import to read.
+CKVMsg* Refused(InsertRefusal why)
+{
+    SetInsertRefusal(why);
+    return nullptr;
+}
+
 // Whether the voice has room for the symbol's play time.
 bool Fits(CKVMeas& meas, BYTE voice, const CKVMsg& msg, int capacity)
 {
@@ -306,12 +313,12 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
 CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
 {
     SetImportLastChord(nullptr);
-    SetJoinRefusedAtHeight(false);
+    SetInsertRefusal(InsertRefusal::None);
     if (IsRestCompMeas(nullptr) != 0)
-        return nullptr;
+        return Refused(InsertRefusal::UnderMultiRest);
     // A damaged time signature or length gives no room to fill.
     if (m_nTimeDen <= 0 || m_nLength <= 0)
-        return nullptr;
+        return Refused(InsertRefusal::Other);
     if (placement) {
         if (CKVMsg* rest = OnlyWholeRest(*this))
             DeleteMsg(rest, kUnlinkAndFree);
@@ -324,16 +331,16 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     m.CalcPlayTime();
     const bool isRest = m.m_byKind == MSG_REST;
     if (placement && isRest && used + m.m_nPlayTime > capacity)
-        return nullptr;
+        return Refused(InsertRefusal::Other);
     if (placement && used == capacity && !isRest && IsOnlyRest())
         DelRestMsg();
 
     CKVMsg* copy = CopyOf(m);
     if (!copy)
-        return nullptr;
+        return Refused(InsertRefusal::Other);
     if (!measplace::StaffOf(*this)) {
         delete copy;
-        return nullptr;
+        return Refused(InsertRefusal::Other);
     }
     const BYTE staffKind = measplace::StaffKindOf(this);
     copy->m_dwMsgId = 0;
@@ -346,10 +353,12 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     const int joined = ProcInRect(copy, index, 1);
     CKVMsg* group = doc ? doc->m_pLastGroup : nullptr;
     CKVMsg* chord = doc ? doc->m_pLastMember : nullptr;
+    // The join named its own refusals; every other one is told as Other.
     auto refuse = [&]() -> CKVMsg* {
         delete copy;
         saved.Restore();
-        return nullptr;
+        const InsertRefusal why = GetInsertRefusal();
+        return Refused(why == InsertRefusal::None ? InsertRefusal::Other : why);
     };
     if (!joined) {
         if (copy->m_byKind == MSG_NOTE && GetJoinPermission() == 0)

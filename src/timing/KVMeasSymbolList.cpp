@@ -215,7 +215,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         doc->m_pLastMember = nullptr;
     }
     index = 0;
-    SetJoinRefusedAtHeight(false);
+    SetInsertRefusal(InsertRefusal::None);
     if (!msg)
         return 0;
 
@@ -236,7 +236,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
     switch (hit->m_byKind) {
     case MSG_NOTE: {
         if (measplace::StaffKindOf(this) == CKVStaff::KIND_ONE_LINE || hit->m_nPosY == msg->m_nPosY) {
-            SetJoinRefusedAtHeight(hit->m_nPosY == msg->m_nPosY);
+            SetInsertRefusal(hit->m_nPosY == msg->m_nPosY ? InsertRefusal::AtHeight : InsertRefusal::OneLineStaff);
             index = -1;
             return 1;
         }
@@ -278,7 +278,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         if (r == -1)
             return 0;
         if (r < 0) {
-            SetJoinRefusedAtHeight(r == kRefusedAtHeight);
+            SetInsertRefusal(r == kRefusedAtHeight ? InsertRefusal::AtHeight : InsertRefusal::None);
             index = -1;
             return 1;
         }
@@ -290,7 +290,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
     case MSG_CHORD: {
         const short r = hit->AddMsgToChord(msg);
         if (r < 0) {
-            SetJoinRefusedAtHeight(r == kRefusedAtHeight);
+            SetInsertRefusal(r == kRefusedAtHeight ? InsertRefusal::AtHeight : InsertRefusal::None);
             index = -1;
         }
         hit->ChordDotOrder();

@@ -55,6 +55,21 @@ TEST_F(KvorelImportBrenlo, APageBufferBecomesAScoreThatInfoAndRenderRead)
     EXPECT_EQ(render.status, 0) << render.err;
 }
 
+// A chord holds one note at each height: a head on the step of another head
+// of its chord is left out and told, and the score is still written.
+TEST_F(KvorelImportBrenlo, SaysHowManyNotesShareTheirChordsHeight)
+{
+    kvtest::BrenloPage page = kvtest::BrenloSamplePage();
+    page.systems[0].symbols[3].heads.push_back({4, 0, 1, 8});
+    const std::string in = Write("unison.brenlo", kvtest::WriteBrenlo(page));
+    const std::string out = (TempDir() / "unison.kvc").string();
+    const Result imported = Run("import '" + in + "' '" + out + "'");
+    EXPECT_EQ(imported.status, 0);
+    EXPECT_EQ(imported.err,
+              "kvorel: 1 notes of " + in + " share their chord's height with another note and were not imported\n");
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
 TEST_F(KvorelImportBrenlo, RefusalsSayWhyAndWriteNothing)
 {
     const kvtest::BrenloBytes good = kvtest::WriteBrenlo(kvtest::BrenloSamplePage());

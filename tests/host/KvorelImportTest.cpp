@@ -100,6 +100,40 @@ TEST_F(KvorelImport, SaysHowManyNotesShareTheirChordsHeight)
                         "imported\n");
 }
 
+// Every other reason a measure refuses a note is told on a line of its own,
+// after the unisons, and the score is still written.
+TEST_F(KvorelImport, SaysHowManyNotesEachReasonLeftOut)
+{
+    EncoreFile f = SkeletonEncore();
+    // The second track's two staves are one-line staves.
+    f.tracks[1].moreBytes = {{84, 2}};
+    auto quarter = [](BYTE track, WORD x, signed char y, BYTE accidental) {
+        EncoreSymbol s = EncNote(track, 0, x, y, 60, 120, 100, 0, 0x03);
+        s.data[11] = accidental;
+        return s;
+    };
+    EncoreSymbol multiRest = EncRest(0, 0, 5, 0, 33);
+    multiRest.data[5] = 2;
+    f.measures[3].symbols = {quarter(0, 10, 0, 0), quarter(0, 10, 0, 1), quarter(1, 10, 0, 0), quarter(1, 10, 4, 0)};
+    f.measures[4].symbols = {multiRest, quarter(0, 10, 0, 0), quarter(0, 60, 4, 0)};
+    Write("left.enc", WriteEncore(f, EncoreOrder::Scow));
+    const Result result = Run("import left.enc out.kvc");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "kvorel: 1 notes of left.enc share their chord's height with another note and were not imported\n"
+              "kvorel: 2 notes of left.enc stand under a multi-measure rest and were not imported\n"
+              "kvorel: 1 notes of left.enc meet a note at another height on a one-line staff and were not imported\n");
+    EXPECT_TRUE(Exists("out.kvc"));
+
+    // No file of either kind gets a note refused otherwise; its line, and
+    // none for a reason that left nothing out.
+    LeftOutNotes other;
+    other.refused = 3;
+    EXPECT_EQ(kvorel::LeftOutNotesLines(other, "x.enc"),
+              "kvorel: 3 notes of x.enc could not be placed in their measure and were not imported\n");
+    EXPECT_EQ(kvorel::LeftOutNotesLines(LeftOutNotes {}, "x.enc"), "");
+}
+
 TEST_F(KvorelImport, AFileMostlyTooShortForItsLayoutIsRefused)
 {
     EncoreFile f = SkeletonEncore();

@@ -19,7 +19,7 @@ protected:
     kvimport::BrenloImportResult Import(const BrenloBytes& bytes)
     {
         buffer = bytes;
-        return kvimport::ImportBrenloBuffer(*doc, buffer.data(), static_cast<DWORD>(buffer.size()), 1);
+        return kvimport::ImportBrenloBuffer(*doc, buffer.data(), static_cast<DWORD>(buffer.size()), 1, &leftOut);
     }
     kvimport::BrenloImportResult Import(const kvtest::BrenloPage& page) { return Import(WriteBrenlo(page)); }
 
@@ -62,6 +62,7 @@ protected:
 
     std::unique_ptr<CKVDoc> doc = std::make_unique<CKVDoc>();
     BrenloBytes buffer;
+    LeftOutNotes leftOut;
 };
 
 // One system of the default page (left x 40, right end 580 of a 600-wide
@@ -268,6 +269,22 @@ TEST_F(BrenloConvert, NotesRestsAndChords)
     const std::vector<CKVMsg*> rests = All(m, MSG_REST);
     ASSERT_EQ(rests.size(), 2u);
     EXPECT_EQ(rests[1]->m_nPosY - rests[0]->m_nPosY, 6);
+}
+
+// A chord holds one note at each height: of two heads on one step (a G and
+// a G sharp) the first stays and the other is counted, also when the two
+// come from two notes at one spot.
+TEST_F(BrenloConvert, AUnisonInAChordIsLeftOutAndCounted)
+{
+    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80, {{0, 0, 0, 8}, {0, 0, 1, 8}, {2, 0, 0, 8}}),
+                                NoteAt(80, 120, {{4, 0, 0, 8}}), NoteAt(120, 120, {{4, 0, 2, 8}}), BarAt(120, 578)})),
+              kvimport::BrenloImportResult::Imported);
+    const std::vector<CKVMsg*> notes = All(Meas(0), MSG_NOTE);
+    ASSERT_EQ(notes.size(), 3u);
+    for (CKVMsg* note : notes)
+        EXPECT_EQ(note->m_byAccidental, ACCI_NONE) << note->m_nPosY;
+    EXPECT_EQ(leftOut.unisons, 2u);
+    EXPECT_EQ(leftOut.refused, 0u);
 }
 
 TEST_F(BrenloConvert, NotesThatCannotBeConvertedAreLeftOut)

@@ -338,7 +338,7 @@ TEST_F(EncoreAtraingMarkedTies, NotesSoundTheKeysTheFileStores)
     EXPECT_EQ(differing, kKeysOfARefusedTie);
     // The import counts the unisons it leaves out, and there are no others.
     EXPECT_EQ(unisons, 31);
-    EXPECT_EQ(enc.m_dwUnisonNotes, static_cast<DWORD>(unisons));
+    EXPECT_EQ(enc.m_leftOutNotes.unisons, static_cast<DWORD>(unisons));
     std::printf("atraing.enc: %zu of %d notes differ from the keys the file stores (%d more of a unison of two "
                 "spellings in one chord, not imported)\n",
                 differing.size(), compared, unisons);

@@ -1,7 +1,8 @@
 // A chord holds one note at each height: a file's unison of two spellings in
 // one chord (a G and a G sharp on one line) comes in as the first of them,
 // and the other is counted among the notes the import leaves out rather than
-// lost without a word.
+// lost without a word. So is every other note a measure refuses, by the
+// reason.
 
 #include "EncoreConvertSupport.h"
 
@@ -31,7 +32,7 @@ TEST_F(EncoreUnisonNotes, ASecondSpellingAtANotesHeightIsCountedAndTheFirstStays
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0]->m_byAccidental, ACCI_NONE);
     EXPECT_EQ(run.Meas()->GetMsgNum(), 1);
-    EXPECT_EQ(run.enc.m_dwUnisonNotes, 1u);
+    EXPECT_EQ(run.enc.m_leftOutNotes.unisons, 1u);
     EXPECT_EQ(run.enc.m_dwShortSymbols, 0u);
 }
 
@@ -49,7 +50,7 @@ TEST_F(EncoreUnisonNotes, AUnisonInAChordIsCountedAndTheChordTakesItsOtherNotes)
     ASSERT_EQ(notes.size(), 3u);
     for (CKVMsg* note : notes)
         EXPECT_EQ(note->m_byAccidental, ACCI_NONE) << note->m_nPosY;
-    EXPECT_EQ(run.enc.m_dwUnisonNotes, 2u);
+    EXPECT_EQ(run.enc.m_leftOutNotes.unisons, 2u);
 }
 
 // Notes refused for other reasons, and notes of one height in two columns,
@@ -65,10 +66,49 @@ TEST_F(EncoreUnisonNotes, OnlyAUnisonInOneChordIsCountedAsOne)
     EncConvertRun run(f);
     EXPECT_EQ(run.ConvertAll(), 1);
     EXPECT_EQ(NotesOf(*run.Meas()).size(), 2u);
-    EXPECT_EQ(run.enc.m_dwUnisonNotes, 1u);
+    EXPECT_EQ(run.enc.m_leftOutNotes.unisons, 1u);
     EXPECT_EQ(run.ConvertAll(1), 1);
     EXPECT_TRUE(NotesOf(*run.Meas(0, 1)).empty());
-    EXPECT_EQ(run.enc.m_dwUnisonNotes, 1u);
+    EXPECT_EQ(run.enc.m_leftOutNotes.unisons, 1u);
+}
+
+// Notes refused for another reason are counted apart from the unisons, each
+// reason on its own.
+TEST_F(EncoreUnisonNotes, EveryOtherRefusedNoteIsCountedByItsReason)
+{
+    // A one-line staff holds no chord: the second height at a spot is left
+    // out, a note at a spot of its own stays.
+    EncoreFile oneLine = ConvertEncore({Quarter(0), Quarter(4), Quarter(4, 0, 135)});
+    oneLine.tracks[0].moreBytes = {{84, 2}};
+    EncoreSymbol multiRest = EncRest(0, 0, 10, 0, kMultiRest);
+    multiRest.data[5] = 2;
+    const EncoreFile compressed = ConvertEncore({multiRest, Quarter(0), Quarter(4, 0, 135)});
+    const EncoreFile plain = ConvertEncore({Quarter(0), Quarter(4, 0, 135)});
+    const struct {
+        const char* what;
+        const EncoreFile& file;
+        bool noLength; // the measure damaged to no length before the notes come
+        DWORD LeftOutNotes::*reason;
+        DWORD count;
+        size_t kept;
+    } cases[] = {
+        {"a second height on a one-line staff", oneLine, false, &LeftOutNotes::oneLineStaff, 1, 2},
+        {"a measure under a multi-measure rest", compressed, false, &LeftOutNotes::underMultiRest, 2, 0},
+        {"a measure of no length", plain, true, &LeftOutNotes::refused, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EncConvertRun run(c.file);
+        if (c.noLength)
+            run.Meas()->m_nLength = 0;
+        EXPECT_EQ(run.ConvertAll(), 1);
+        EXPECT_EQ(NotesOf(*run.Meas()).size(), c.kept);
+        LeftOutNotes expected;
+        expected.*c.reason = c.count;
+        EXPECT_TRUE(run.enc.m_leftOutNotes == expected)
+            << run.enc.m_leftOutNotes.unisons << " " << run.enc.m_leftOutNotes.underMultiRest << " "
+            << run.enc.m_leftOutNotes.oneLineStaff << " " << run.enc.m_leftOutNotes.refused;
+    }
 }
 
 // The whole import counts them the same way, from nothing whatever the
@@ -80,11 +120,11 @@ TEST_F(EncoreUnisonNotes, TheImportCountsThemFromNothing)
         EncoreOrder::Scow);
     CKVDoc doc;
     CEncDoc enc;
-    enc.m_dwUnisonNotes = 7;
+    enc.m_leftOutNotes.unisons = 7;
     std::unique_ptr<TestDC> dc = MakeRecordingDC(800, 600, 72);
     CMemFile file(const_cast<BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
     ASSERT_EQ(ImportEncore(file, enc, doc, dc.get(), doc.m_ScoreView, nullptr), 1);
-    EXPECT_EQ(enc.m_dwUnisonNotes, 2u);
+    EXPECT_EQ(enc.m_leftOutNotes.unisons, 2u);
     std::vector<CKVMsg*> notes;
     CollectNotes(*doc.m_arrSystem.GetAt(0)->GetMeas(0, 0), notes);
     size_t heads = 0;

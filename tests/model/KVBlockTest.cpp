@@ -105,6 +105,7 @@ TEST_F(KVBlockTest, StavesStandOneStaffHeightAndTheStaffDistanceApart)
         EXPECT_EQ(block->m_arrStaffEntry[k]->pStaff, system->GetStaff(static_cast<short>(k))) << k;
     }
     EXPECT_EQ(block->m_rcBlock.bottom, 448);
+    EXPECT_EQ(block->LastStaffY(), 448);
 
     // A staff put back in the middle pushes the ones below down again and
     // gets the inserted-staff value.
@@ -117,6 +118,9 @@ TEST_F(KVBlockTest, StavesStandOneStaffHeightAndTheStaffDistanceApart)
     ASSERT_EQ(block->m_arrStaffEntry.GetSize(), 3);
     EXPECT_EQ(block->m_arrStaffEntry[2]->wValue, CKVBlock::INSERTED_STAFF_VALUE);
     EXPECT_EQ(block->m_arrStaffEntry[2]->pStaff, middle);
+    // The stored words are signed: a last staff above the block's top.
+    block->m_arrStaffY.SetAt(2, static_cast<WORD>(-16));
+    EXPECT_EQ(block->LastStaffY(), -16);
 }
 
 TEST_F(KVBlockTest, DeletingSeveralStavesKeepsYsAndEntriesInStep)
@@ -134,6 +138,7 @@ TEST_F(KVBlockTest, DeletingSeveralStavesKeepsYsAndEntriesInStep)
     // More than are left removes what is there; an index outside removes none.
     EXPECT_EQ(block->DeleteStaff(0, 5), 1);
     EXPECT_EQ(block->m_arrStaffY.GetSize(), 0);
+    EXPECT_EQ(block->LastStaffY(), 0);
     EXPECT_EQ(block->m_arrStaffEntry.GetSize(), 0);
     EXPECT_EQ(block->DeleteStaff(0, 1), 0);
     EXPECT_EQ(block->DeleteStaff(-1, 1), 0);

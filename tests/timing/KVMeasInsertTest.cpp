@@ -606,6 +606,32 @@ TEST_F(ImportInsertTest, AnOverflowingWholeRestIsRefusedEvenInAnEmptyMeasure)
     EXPECT_NE(m->InsertNoteMsg(*rest, kPlaceAsGiven, kKeepBeams), nullptr);
 }
 
+// An insertion that gives no note names why, so that the import can count
+// what it leaves out by the reason; one that gives a note names none.
+TEST_F(ImportInsertTest, EveryRefusalNamesItsReason)
+{
+    CKVMeas* m = Setup(4, 4);
+    CKVMeas* compressed = Setup(4, 4, 0, 0, 1);
+    score->Symbol(compressed, MSG_MULTIREST, 0)->m_wObjWord = 2;
+    ASSERT_EQ(compressed->IsRestCompMeas(nullptr), 2);
+    // Inserts a quarter at (64, y) of the measure, with a stale reason set
+    // first, and expects the reason it leaves.
+    auto expect = [&](CKVMeas* meas, short y, InsertRefusal why) {
+        SetInsertRefusal(why == InsertRefusal::Other ? InsertRefusal::None : InsertRefusal::Other);
+        CKVMsg* note = Import(meas, 64, y, DUR_QUARTER);
+        EXPECT_EQ(note == nullptr, why != InsertRefusal::None) << y;
+        EXPECT_EQ(GetInsertRefusal(), why) << y;
+    };
+    expect(m, 0, InsertRefusal::None);
+    expect(m, 0, InsertRefusal::AtHeight);
+    expect(compressed, 0, InsertRefusal::UnderMultiRest);
+    score->Staff(0)->m_byStaffKind = CKVStaff::KIND_ONE_LINE;
+    expect(m, -16, InsertRefusal::OneLineStaff);
+    score->Staff(0)->m_byStaffKind = CKVStaff::KIND_NORMAL;
+    m->m_nLength = 0;
+    expect(m, -16, InsertRefusal::Other);
+}
+
 TEST_F(ImportInsertTest, ADeletedOpenGroupIsNotPutBack)
 {
     CKVMeas* m = Setup(4, 4);
