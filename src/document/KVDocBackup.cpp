@@ -37,7 +37,8 @@ bool InSelection(CKVDoc& doc, SelRect* rec)
     return false;
 }
 
-// Calls `visit` for every measure that a selection record selects: on the
+// Calls `visit` for every measure that a selection record covers (selects,
+// or takes a symbol of; selhit::Covers): on the
 // record's page (every page when it has none), in each normal and then each
 // ossia block, each staff of the block, each measure of the block's range.
 // The walk re-reads the tree after each call, which may swap clones in, and
@@ -49,7 +50,7 @@ bool WalkRecord(CKVDoc& doc, SelRect* rec, const SelVisit& visit)
 {
     bool kept = true;
     selhit::ForEachMeas(doc, *rec, [&](const selhit::MeasPlace& place) {
-        if (!selhit::Selects(*rec, place.block, place.meas))
+        if (!selhit::Covers(*rec, place))
             return true;
         visit(rec, place.block, place.meas);
         kept = InSelection(doc, rec);

@@ -638,7 +638,7 @@ void CKVDoc::SelFarEndBackup()
     for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const SelRect& rec = *RecordAt(*m_pSelRectArray, r);
         selhit::ForEachMeas(*this, rec, [&](const selhit::MeasPlace& place) {
-            if (place.meas && selhit::Selects(rec, place.block, place.meas) && selected.insert(place.meas).second)
+            if (place.meas && selhit::Covers(rec, place) && selected.insert(place.meas).second)
                 order.push_back(place.meas);
             return true;
         });

@@ -327,9 +327,12 @@ int CKVDoc::IsReqBackup()
 
 bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
 {
+    // A staff's copy holds its measures.
+    const void* staff = meas ? meas->m_pParent : nullptr;
     for (int i = 0; meas && i < m_arrBackup.GetSize(); ++i) {
         const UndoEntry* entry = m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
+        if (entry && ((entry->nKind == UndoEntry::kMeas && entry->pPartner == meas) ||
+                      (entry->nKind == UndoEntry::kStaff && staff && entry->pPartner == staff)))
             return true;
     }
     return false;

@@ -10,6 +10,7 @@
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
+#include "model/TickMath.h"
 
 namespace selhit {
 
@@ -167,6 +168,67 @@ void ForEachMeas(CKVDoc& doc, const SelRect& rec, const std::function<bool(const
             }
         }
     }
+}
+
+void ForEachHit(const MeasPlace& place, const CRect& test, bool everyKind, const std::function<bool(const Hit&)>& visit)
+{
+    bool going = true;
+    auto hit = [&](CKVMsg& msg) {
+        return selhit::IsHit(*place.block, place.measIndex, place.staffIndex, *place.meas, msg, test);
+    };
+    auto offer = [&](CKVMsg& msg, CKVMsg* group, CKVMsg* chord) {
+        if (going && hit(msg))
+            going = visit(Hit {&msg, group, chord});
+    };
+    auto chordNotes = [&](CKVMsg& chord, CKVMsg* group) {
+        tickmath::ForEachChild(chord, [&](CKVMsg* note, short) {
+            if (note->m_byKind == MSG_NOTE)
+                offer(*note, group, &chord);
+            return false;
+        });
+    };
+    tickmath::ForEachChild(*place.meas, [&](CKVMsg* msg, short) {
+        switch (msg->m_byKind) {
+        case MSG_NOTE:
+        case MSG_REST:
+            offer(*msg, nullptr, nullptr);
+            break;
+        case MSG_BEAM:
+            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+                if (member->m_byKind == MSG_CHORD)
+                    chordNotes(*member, msg);
+                else if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST)
+                    offer(*member, msg, nullptr);
+                return false;
+            });
+            break;
+        case MSG_CHORD:
+            chordNotes(*msg, nullptr);
+            break;
+        default:
+            if (everyKind)
+                offer(*msg, nullptr, nullptr);
+            break;
+        }
+        return false;
+    });
+}
+
+bool Covers(const SelRect& rec, const MeasPlace& place)
+{
+    if (!place.meas || !place.block)
+        return false;
+    if (Selects(rec, place.block, place.meas))
+        return true;
+    if (rec.nKind != SelRect::kRect)
+        return false;
+    const CRect test = TestRect(rec, *place.block, place.staff, place.meas, kRightEdgeIncluded);
+    bool taken = false;
+    ForEachHit(place, test, true, [&](const Hit&) {
+        taken = true;
+        return false;
+    });
+    return taken;
 }
 
 bool Selects(const SelRect& rec, CKVBlock* block, CKVMeas* meas)

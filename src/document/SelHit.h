@@ -91,6 +91,28 @@ struct MeasPlace {
     CKVMeas* meas = nullptr;
 };
 
+// One symbol that a test rectangle takes from a measure, with the beam
+// group and the chord it stands in (null when it stands in none).
+struct Hit {
+    CKVMsg* msg = nullptr;
+    CKVMsg* group = nullptr;
+    CKVMsg* chord = nullptr;
+};
+
+// Visits, in child order, the symbols of the measure at `place` whose hit
+// point lies in `test`, as the selection collection takes them: notes and
+// rests, the notes and rests of beam groups, the notes of chords (alone or
+// in a group) and, with `everyKind`, any other symbol with a handle. visit
+// returns false to stop the walk.
+void ForEachHit(const MeasPlace& place, const CRect& test, bool everyKind, const std::function<bool(const Hit&)>& visit);
+
+// Whether a record selects the measure at `place` for its backup: it
+// selects the measure (Selects), or, a rectangle, takes a symbol of it
+// (ForEachHit over the test rectangle of the collection of every record).
+// The two agree however the block is laid out, so that no symbol is handed
+// out from a measure that the selection's backup left out.
+bool Covers(const SelRect& rec, const MeasPlace& place);
+
 // Visits, for one record, every measure of every block of the pages the
 // record covers (its page, or every page for a record without one): normal
 // blocks first, then ossia blocks, each staff of a block in block order and

@@ -14,6 +14,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
 
 namespace {
 
@@ -155,8 +156,27 @@ void CRecordWalk::PageSymbols(short pageIndex, const CRect& rect, const std::fun
     }
 }
 
+CKVMeas* CRecordWalk::HeldInStep(const selhit::MeasPlace& place)
+{
+    CKVMeas* meas = place.meas;
+    if (!m_doc.IsReqBackup())
+        return meas;
+    if (!m_doc.IsMeasInOpenStep(meas))
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    CKVMeas* live = meas->GetCurBackupObj();
+    // A tie or slur that the walk reaches from its end note is its start
+    // note's, in the other measure.
+    std::vector<CKVMeas*> far;
+    tielink::CollectFarEnds(*live, [live](const CKVMeas* other) { return other == live; }, far);
+    for (CKVMeas* other : far) {
+        if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
+            other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
+    return live;
+}
+
 void CRecordWalk::Run(const std::function<bool(CKVMsg&)>& takes, const std::function<void(CKVMsg&)>& onPageSymbol,
-                      const std::function<void(const selhit::MeasPlace&, const CRect&)>& onMeas)
+                      const MeasTest& changes, const MeasVisit& onMeas)
 {
     if (!m_doc.m_pSelRectArray)
         return;
@@ -174,8 +194,12 @@ void CRecordWalk::Run(const std::function<bool(CKVMsg&)>& takes, const std::func
         const SelRect now = *static_cast<SelRect*>(m_doc.m_pSelRectArray->GetAt(r));
         selhit::ForEachMeas(m_doc, now, [&](const selhit::MeasPlace& place) {
             const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeAsStored);
-            if (!::IsRectEmpty(&test))
-                onMeas(place, test);
+            if (::IsRectEmpty(&test) || !changes(place, test))
+                return true;
+            selhit::MeasPlace live = place;
+            live.meas = HeldInStep(place);
+            if (live.meas)
+                onMeas(live, test);
             return true;
         });
     }

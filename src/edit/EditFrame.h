@@ -105,10 +105,21 @@ public:
     // record reaches (normal blocks before ossia blocks, staff by staff),
     // with the rectangle its symbols are tested against: a kind-1 record's
     // own, the whole plane for the measures a kind 2, 3 or 4 record names.
+    // A measure that `changes` says the walk changes is backed up first
+    // unless the step holds it already (the backup of the selection judges
+    // by other geometry), and so are the far ends of its ties and slurs;
+    // `onMeas` gets its live copy.
+    using MeasVisit = std::function<void(const selhit::MeasPlace&, const CRect&)>;
+    using MeasTest = std::function<bool(const selhit::MeasPlace&, const CRect&)>;
     void Run(const std::function<bool(CKVMsg&)>& takes, const std::function<void(CKVMsg&)>& onPageSymbol,
-             const std::function<void(const selhit::MeasPlace&, const CRect&)>& onMeas);
+             const MeasTest& changes, const MeasVisit& onMeas);
 
 private:
+    // The measure at `place` and the far ends of its ties and slurs, each
+    // backed up into the open step unless the step holds it already; the
+    // live measure.
+    CKVMeas* HeldInStep(const selhit::MeasPlace& place);
+
     void PageSymbols(short pageIndex, const CRect& rect, const std::function<bool(CKVMsg&)>& takes,
                      const std::function<void(CKVMsg&)>& onPageSymbol);
 

@@ -11,6 +11,8 @@
 #include "model/KVMsg.h"
 #include "model/TickMath.h"
 
+#include <functional>
+
 namespace {
 
 // A lyric keeps its colour at byte 8 of its head.
@@ -34,12 +36,17 @@ bool HasHandles(const CKVMsg& msg)
 // hit member colours its group or chord too.
 class CColourWalk {
 public:
-    CColourWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice, DWORD colour)
-        : m_doc(doc), m_place(place), m_test(test), m_voice(voice), m_colour(colour)
+    // A walk that only looks (`probe`) changes nothing and tells whether the
+    // walk would colour anything.
+    enum class Mode { Paint, Probe };
+
+    CColourWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice, DWORD colour,
+                Mode mode = Mode::Paint)
+        : m_doc(doc), m_place(place), m_test(test), m_voice(voice), m_colour(colour), m_probe(mode == Mode::Probe)
     {
     }
 
-    void Run()
+    bool Run()
     {
         tickmath::ForEachChild(*m_place.meas, [this](CKVMsg* msg, short) {
             switch (msg->m_byKind) {
@@ -64,24 +71,30 @@ public:
             }
             return false;
         });
+        return m_reached;
     }
 
     // Gives a symbol the colour; a lyric takes it in its head, when the
     // head is long enough to hold it.
     static bool Paint(CKVMsg& msg, DWORD colour)
     {
+        if (!Paints(msg))
+            return false;
         if (msg.m_byKind != MSG_LYRIC) {
             msg.m_crColor = colour;
             return true;
         }
-        if (!msg.m_pHead || msg.m_wHeadLen < kLyricColourAt + 4)
-            return false;
         for (int i = 0; i < 4; ++i)
             msg.m_pHead[kLyricColourAt + i] = static_cast<unsigned char>(colour >> (8 * i));
         return true;
     }
 
 private:
+    static bool Paints(const CKVMsg& msg)
+    {
+        return msg.m_byKind != MSG_LYRIC || (msg.m_pHead && msg.m_wHeadLen >= kLyricColourAt + 4);
+    }
+
     bool Hit(CKVMsg& msg)
     {
         CRect handle;
@@ -92,7 +105,9 @@ private:
 
     void Colour(CKVMsg& msg)
     {
-        if (Paint(msg, m_colour))
+        if (m_probe)
+            m_reached = m_reached || Paints(msg);
+        else if (Paint(msg, m_colour))
             m_doc.m_bModified = 1;
     }
 
@@ -144,6 +159,8 @@ private:
     CRect m_test;
     int m_voice;
     DWORD m_colour;
+    bool m_probe;
+    bool m_reached = false;
 };
 
 // Whether any handle of a symbol of a covered measure meets the test
@@ -165,6 +182,17 @@ bool AnyHandleMeets(const selhit::MeasPlace& place, CKVMsg& msg, const CRect& te
             return true;
     }
     return false;
+}
+
+// The lines and shapes of a covered measure that a handle of meets the test
+// rectangle.
+void ForEachLineMet(const selhit::MeasPlace& place, const CRect& test, const std::function<void(CKVMsg&)>& visit)
+{
+    tickmath::ForEachChild(*place.meas, [&](CKVMsg* msg, short) {
+        if (IsGraphicKind(msg->m_byKind) && AnyHandleMeets(place, *msg, test))
+            visit(*msg);
+        return false;
+    });
 }
 
 // A free curve keeps its thickness in its value word, every other line or
@@ -191,6 +219,9 @@ void CKVDoc::SetColorOfSelElement(short voice, DWORD colour)
                 m_bModified = 1;
         },
         [&](const selhit::MeasPlace& place, const CRect& test) {
+            return CColourWalk(*this, place, test, voice, colour, CColourWalk::Mode::Probe).Run();
+        },
+        [&](const selhit::MeasPlace& place, const CRect& test) {
             CColourWalk(*this, place, test, voice, colour).Run();
         });
 }
@@ -208,12 +239,14 @@ void CKVDoc::SetThickOfSelGraph(short, short thickness)
                  m_bModified = 1;
              },
              [&](const selhit::MeasPlace& place, const CRect& test) {
-                 tickmath::ForEachChild(*place.meas, [&](CKVMsg* msg, short) {
-                     if (IsGraphicKind(msg->m_byKind) && AnyHandleMeets(place, *msg, test)) {
-                         GiveThickness(*msg, thickness);
-                         m_bModified = 1;
-                     }
-                     return false;
+                 bool reached = false;
+                 ForEachLineMet(place, test, [&](CKVMsg&) { reached = true; });
+                 return reached;
+             },
+             [&](const selhit::MeasPlace& place, const CRect& test) {
+                 ForEachLineMet(place, test, [&](CKVMsg& msg) {
+                     GiveThickness(msg, thickness);
+                     m_bModified = 1;
                  });
              });
 }

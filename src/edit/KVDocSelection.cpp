@@ -23,96 +23,31 @@ namespace {
 // notes, rests, chords and beam groups, marking the chord notes it takes.
 enum class Reach { AllKinds, NotesOnly };
 
-// Collects the ids of one measure's symbols that lie in a test rectangle.
-class MeasCollector {
-public:
-    MeasCollector(CDWordArray& ids, Reach reach, const selhit::MeasPlace& place, const CRect& test)
-        : m_ids(ids), m_reach(reach), m_place(place), m_test(test)
-    {
-    }
-
-    int Collect()
-    {
-        tickmath::ForEachChild(*m_place.meas, [this](CKVMsg* msg, short) {
-            switch (msg->m_byKind) {
-            case MSG_NOTE:
-            case MSG_REST:
-                if (Hit(*msg))
-                    Append(msg->m_dwMsgId);
-                break;
-            case MSG_BEAM:
-                Group(*msg);
-                break;
-            case MSG_CHORD:
-                Chord(*msg, nullptr, nullptr);
-                break;
-            default:
-                if (m_reach == Reach::AllKinds && Hit(*msg))
-                    Append(msg->m_dwMsgId);
-                break;
-            }
-            return false;
-        });
-        return m_count;
-    }
-
-private:
-    bool Hit(CKVMsg& msg)
-    {
-        return selhit::IsHit(*m_place.block, m_place.measIndex, m_place.staffIndex, *m_place.meas, msg, m_test);
-    }
-
-    void Append(DWORD id)
-    {
-        m_ids.Add(id);
-        ++m_count;
-    }
-
-    // A container's id goes in once, before the first of its hit members.
-    void ListOnce(const CKVMsg& container, bool& listed)
-    {
-        if (!listed)
-            Append(container.m_dwMsgId);
-        listed = true;
-    }
-
-    void Group(CKVMsg& group)
-    {
-        bool listed = false;
-        tickmath::ForEachChild(group, [&](CKVMsg* member, short) {
-            if (member->m_byKind == MSG_CHORD) {
-                Chord(*member, &group, &listed);
-            } else if ((member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST) && Hit(*member)) {
-                ListOnce(group, listed);
-                Append(member->m_dwMsgId);
-            }
-            return false;
-        });
-    }
-
-    // A chord, standing in a measure or (group given) in a beam group.
-    void Chord(CKVMsg& chord, const CKVMsg* group, bool* groupListed)
-    {
-        bool listed = false;
-        tickmath::ForEachChild(chord, [&](CKVMsg* note, short) {
-            if (note->m_byKind != MSG_NOTE || !Hit(*note))
-                return false;
-            if (group)
-                ListOnce(*group, *groupListed);
-            ListOnce(chord, listed);
-            if (m_reach == Reach::NotesOnly)
-                note->m_wFlag = static_cast<WORD>(note->m_wFlag | MSGFLAG_CHORD_MEMBER);
-            Append(note->m_dwMsgId);
-            return false;
-        });
-    }
-
-    CDWordArray& m_ids;
-    Reach m_reach;
-    const selhit::MeasPlace& m_place;
-    CRect m_test;
-    int m_count = 0;
-};
+// Collects the ids of one measure's symbols that lie in a test rectangle: a
+// group's or chord's id once, just before the first of its hit members.
+int CollectMeas(CDWordArray& ids, Reach reach, const selhit::MeasPlace& place, const CRect& test)
+{
+    int count = 0;
+    const CKVMsg* listedGroup = nullptr;
+    const CKVMsg* listedChord = nullptr;
+    auto append = [&](DWORD id) {
+        ids.Add(id);
+        ++count;
+    };
+    selhit::ForEachHit(place, test, reach == Reach::AllKinds, [&](const selhit::Hit& hit) {
+        if (hit.group && hit.group != listedGroup)
+            append(hit.group->m_dwMsgId);
+        listedGroup = hit.group;
+        if (hit.chord && hit.chord != listedChord)
+            append(hit.chord->m_dwMsgId);
+        listedChord = hit.chord;
+        if (hit.chord && reach == Reach::NotesOnly)
+            hit.msg->m_wFlag = static_cast<WORD>(hit.msg->m_wFlag | MSGFLAG_CHORD_MEMBER);
+        append(hit.msg->m_dwMsgId);
+        return true;
+    });
+    return count;
+}
 
 int CollectRecord(CKVDoc& doc, const SelRect& rec, Reach reach)
 {
@@ -121,7 +56,7 @@ int CollectRecord(CKVDoc& doc, const SelRect& rec, Reach reach)
     selhit::ForEachMeas(doc, rec, [&](const selhit::MeasPlace& place) {
         const CRect test = selhit::TestRect(rec, *place.block, place.staff, place.meas, widen);
         if (!::IsRectEmpty(&test))
-            count += MeasCollector(doc.m_arrSelMsgId, reach, place, test).Collect();
+            count += CollectMeas(doc.m_arrSelMsgId, reach, place, test);
         return true;
     });
     return count;

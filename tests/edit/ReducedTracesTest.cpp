@@ -1,9 +1,11 @@
-// Two traces of long random runs, reduced to the steps that matter: a
-// staff deletion that empties every block (the others being hidden), and a
-// chord over a rectangle after a staff move undone.
+// Traces of long random runs, reduced to the steps that matter: a staff
+// deletion that empties every block (the others being hidden), a chord over
+// a rectangle after a staff move undone, and the commands on a rectangle
+// over a block not laid out yet.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,54 @@ TEST_F(ReducedTracesTest, AChordOverARectangleAfterAStaffMoveUndoneIsMadeOnTheSt
     };
     EXPECT_EQ(chords(score->Meas(0, 0)), 0) << "a chord on the upper staff";
     EXPECT_EQ(chords(score->Meas(1, 0)), 1) << "no chord on the lower staff";
+}
+
+// A block that its page was never drawn for, as InsertPage and
+// SetAllBlockMeasCount leave it: 0 wide, every measure at x 0. A rectangle
+// around the first notes of staff 0 meets no measure's area, yet the
+// collection hands out the note at x 0 of each of the block's measures: the
+// selection's backup takes those measures too, so that each command below
+// (the host's SelMeasBackup first where the command leaves it to the host)
+// changes only what its undo step holds.
+TEST_F(ReducedTracesTest, ARectangleOverABlockNotLaidOutBacksUpEveryMeasureItTakesNotesFrom)
+{
+    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands {
+        {"DetailMsgMoveUpDown",
+         [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.SelMeasBackup(1);
+             doc.DetailMsgMoveUpDown(0, 3);
+         }},
+        {"DetailMsgMove", [](CKVDoc& doc) { doc.DetailMsgMove(0, 2); }},
+        {"SetColorOfSelElement", [](CKVDoc& doc) { doc.SetColorOfSelElement(0, 0x404040); }},
+    };
+    for (const auto& [name, command] : commands) {
+        Make(2, 9, true);
+        Doc().JumpToPage(0);
+        CKVBlock* block = Block(0, 0);
+        for (int m = 0; m < block->m_nMeasCount; ++m)
+            ASSERT_NE(kvtest::EnterNote(score->Meas(0, m), {.start = 0, .y = -8, .code = DUR_QUARTER}), nullptr);
+        Doc().UpdateMeasXY(-1);
+        block->m_rcBlock.right = block->m_rcBlock.left;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, 0);
+        for (int m = 0; m < block->m_nMeasCount; ++m) {
+            CKVMeas* meas = score->Meas(0, m);
+            meas->m_rcMeas.right = meas->m_rcMeas.left;
+        }
+        CKVMeas* first = score->Meas(0, 0);
+        CKVMsg* note = first->GetMsg(0);
+        CRect handle;
+        ASSERT_TRUE(note && selhit::HandleOnPage(*block, 0, 0, *first, *note, handle)) << name;
+        const POINT p = selhit::HitPoint(handle);
+        RECT r {p.x - 2, p.y - 4, p.x + 8, p.y + 4};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GE(Doc().GetSelMsgCount(), block->m_nMeasCount) << name;
+        ASSERT_FALSE(selhit::Selects(*static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0)), block, first)) << name;
+
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
+        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 // staves and pages inserted and deleted, measures deleted on one staff,
 // staves moved, re-flows and block counts, ossias made and removed with
 // their staves and measures, staves hidden and shown; notes entered, chords,
-// ties, slurs, beams, grace notes, plain form, voices and deletion over the
-// selection; copy, cut and paste, drag and drop. Selections of every record
+// ties, slurs, beams, grace notes, plain form, voices, nudges, colour and
+// deletion over the selection; copy, cut and paste, drag and drop. Selections of every record
 // kind come and go between the commands, now and then with every page
 // selected, and the runs are made with undo recording on and off.
 //
@@ -523,7 +523,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(9)) {
+        switch (Pick(11)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -540,6 +540,10 @@ protected:
             return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
         case 7:
             return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
+        case 8:
+            return own("nudge right", [&] { Doc().DetailMsgMove(voice, 2); });
+        case 9:
+            return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }
