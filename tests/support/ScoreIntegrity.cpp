@@ -65,7 +65,7 @@ public:
         CheckSelection();
         CheckTiesAndSlurs();
         CheckTuplets();
-        //CheckStartTimes();
+        CheckStartTimes();
         return std::move(m_problems);
     }
 
@@ -446,10 +446,14 @@ private:
                 for (CKVMsg* msg : line) {
                     const std::int64_t start = num / den + (num % den > 0 ? 1 : 0);
                     if (msg->m_nStartTime != start) {
+                        std::string order;
+                        for (const CKVMsg* entry : line)
+                            order += " " + std::to_string(entry->m_nPosX) + "@" + std::to_string(entry->m_nStartTime) +
+                                     (entry->m_byParentKind == OBJ_MSG ? "g" : "");
                         Problem(std::string(msg->m_byKind == MSG_CHORD ? "chord" : msg->m_byKind == MSG_REST ? "rest" : "note") +
                                 " at " + std::to_string(msg->m_nPosX) + " of voice " + std::to_string(voice) +
                                 " in measure " + MeasName(*meas) + " starts at " + std::to_string(msg->m_nStartTime) +
-                                ", its place in the voice gives " + std::to_string(start));
+                                ", its place in the voice gives " + std::to_string(start) + " (position@start:" + order + ")");
                         break;
                     }
                     std::int64_t playNum = 0;
