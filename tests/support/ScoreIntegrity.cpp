@@ -55,6 +55,15 @@ class Walk {
 public:
     explicit Walk(CKVDoc& doc) : m_doc(doc) {}
 
+    std::vector<std::string> StartTimes()
+    {
+        CollectStructure();
+        for (CKVSystem* system : m_systemList)
+            CollectSymbols(*system);
+        CheckStartTimes();
+        return std::move(m_problems);
+    }
+
     std::vector<std::string> Run()
     {
         CollectStructure();
@@ -65,7 +74,6 @@ public:
         CheckSelection();
         CheckTiesAndSlurs();
         CheckTuplets();
-        CheckStartTimes();
         return std::move(m_problems);
     }
 
@@ -594,8 +602,14 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
     } keep;
     const std::vector<unsigned char> before = SavedBytes(doc);
     const int closedBefore = doc.m_listBackup.GetCount();
+    // Start times are the command's to keep: those out of place before it
+    // (a score built without timing) are not its fault.
+    const std::vector<std::string> timesBefore = Walk(doc).StartTimes();
     command();
     Add(problems, "after the command", IntegrityProblems(doc));
+    for (const std::string& p : Walk(doc).StartTimes())
+        if (std::find(timesBefore.begin(), timesBefore.end(), p) == timesBefore.end())
+            problems.push_back("after the command: " + p);
     const std::vector<unsigned char> after = SavedBytes(doc);
     const bool recorded = doc.m_arrBackup.GetSize() > 0 || doc.m_listBackup.GetCount() != closedBefore;
     if (doc.IsReqBackup() && after != before) {
