@@ -1,8 +1,10 @@
 #include "document/DeepCopy.h"
 
+#include "document/CopyMsgMap.h"
 #include "document/KVDoc.h"
 #include "document/UndoEntry.h"
 #include "model/KVMsg.h"
+#include "model/KVSystem.h"
 
 #include <vector>
 
@@ -114,6 +116,25 @@ void LogRecord(CKVDoc* doc, SlurRelinkRecord* record)
     change.doc = doc;
     change.record = record;
     TheLog().changes.push_back(change);
+}
+
+void FixUpCopiedLinks(CKVSystem* system)
+{
+    ResolveCopyPendingRefs();
+    if (!system)
+        return;
+    CDWordArray copies;
+    GetCopyMsgMapValues(copies);
+    for (int i = 0; i < copies.GetSize(); ++i) {
+        CKVMsg* msg = system->GetMsgFromMap(copies.GetAt(i));
+        if (!msg || !IsLinkKind(msg->m_byKind))
+            continue;
+        DWORD id = 0;
+        if (LookupCopyMsgMap(msg->m_dwWord, id))
+            msg->m_dwWord = id;
+        if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
+            msg->m_lHeight = static_cast<LONG>(id);
+    }
 }
 
 } // namespace kvcopy

@@ -14,6 +14,7 @@
 class CKVDoc;
 class CKVMsg;
 class CKVObject;
+class CKVSystem;
 struct MsgRef;
 struct SlurRelinkRecord;
 
@@ -54,6 +55,11 @@ inline bool IsLinkKind(BYTE kind)
 {
     return kind == MSG_TIE || kind == MSG_SLUR || kind == MSG_TUPLET;
 }
+
+// After a copy of several symbols at once (a measure, a staff): the
+// references that named a link not yet copied name its copy, and the links
+// copied name the copies of their notes (the copied-message map's pairs).
+void FixUpCopiedLinks(CKVSystem* system);
 
 // A new symbol of the class that a copy of source needs (a chord symbol for
 // kind 69), initialised in the holder's system under the holder; null after

@@ -7,7 +7,9 @@
 #include "AllocHook.h"
 #include "MemoryGuard.h"
 #include "document/BackupState.h"
+#include "document/CopyMsgMap.h"
 #include "document/CopyPtrMap.h"
+#include "document/DeepCopy.h"
 #include "document/KVDoc.h"
 #include "document/SelRect.h"
 #include "document/UndoEntry.h"
@@ -282,9 +284,18 @@ int CloneMeas(CKVMeas& meas, int record)
     CKVDoc* doc = DocOf(meas);
     const int relinksBefore = doc ? doc->m_arrSlurBackup.GetSize() : 0;
     ClearCopyPtrMap();
+    ClearCopyMsgMap();
+    ClearCopyPendingRefs();
     SetKeepIds(0);
     const int copied = clone->CreateFrom(&meas);
     SetKeepIds(1);
+    // A note copied before the note that owns its tuplet (a chord's members
+    // go top to bottom) names the copy of the tuplet, and the tuplet the
+    // copies of its first and last notes.
+    if (copied)
+        kvcopy::FixUpCopiedLinks(meas.m_pSystem);
+    ClearCopyMsgMap();
+    ClearCopyPendingRefs();
     if (!copied) {
         // The half-built copy may already have re-linked ties of other
         // measures to its notes; take that back before it goes.

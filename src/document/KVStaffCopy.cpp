@@ -33,27 +33,6 @@ void CopyStaffFields(CKVStaff& self, const CKVStaff& source)
     self.m_dwStaffWord2 = source.m_dwStaffWord2;
 }
 
-// Ties, slurs and tuplets copied with the staff name the copies of their
-// notes once every measure has been copied.
-void FixUpCopiedLinks(CKVSystem* system)
-{
-    ResolveCopyPendingRefs();
-    if (!system)
-        return;
-    CDWordArray copies;
-    GetCopyMsgMapValues(copies);
-    for (int i = 0; i < copies.GetSize(); ++i) {
-        CKVMsg* msg = system->GetMsgFromMap(copies.GetAt(i));
-        if (!msg || !kvcopy::IsLinkKind(msg->m_byKind))
-            continue;
-        DWORD id = 0;
-        if (LookupCopyMsgMap(msg->m_dwWord, id))
-            msg->m_dwWord = id;
-        if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
-            msg->m_lHeight = static_cast<LONG>(id);
-    }
-}
-
 } // namespace
 
 int CKVStaff::CreateFrom(CKVStaff* source)
@@ -102,7 +81,7 @@ int CKVStaff::CreateFrom(CKVStaff* source)
         from->m_pBackupLink = meas;
     }
 
-    FixUpCopiedLinks(m_pSystem);
+    kvcopy::FixUpCopiedLinks(m_pSystem);
     ClearCopyMsgMap();
     ClearCopyPendingRefs();
     return 1;

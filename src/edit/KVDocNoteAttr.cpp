@@ -326,8 +326,12 @@ void CKVDoc::ChangeVoice(int from, int to)
             if (movable(msg) && CEditFrame::VoiceMatches(msg, from))
                 msg.ChangeVoice(target);
         });
-        for (CKVMeas* meas : measures)
-            meas->UpdateTremolo();
+        // Notes joining a voice that has notes of its own take their places
+        // in it: both voices are timed again (which also settles tremolos).
+        for (CKVMeas* meas : measures) {
+            meas->UpdateStartTime(static_cast<BYTE>(from), 0, 0, kPerformedStartStays);
+            meas->UpdateStartTime(target, 0, 0, kPerformedStartStays);
+        }
         frame.Close();
         return;
     }

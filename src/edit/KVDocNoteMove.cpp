@@ -274,8 +274,12 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
     }
     for (CKVMsg* group : groups)
         group->BeamOrder();
-    for (CKVMeas* meas : changed)
+    // A rest made of a grace note is timed in its voice now, where the note
+    // was not: the changed voices are timed again.
+    for (CKVMeas* meas : changed) {
+        meas->UpdateStartTime(voice, 0, 0, kPerformedStartStays);
         meas->UpdateNoteKeySignature(0, 0, 1, 0);
+    }
     frame.Close();
 }
 

@@ -36,9 +36,13 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
         return;
 
     CKVMsg* chord = nullptr;
+    // The notes the chord refuses (a second note at one place) stay in the
+    // measure until the chord stands in it: their tuplets then pass to the
+    // notes that hold them too, members of the chord among them.
+    std::vector<CKVMsg*> refused;
     for (short i = 0; i < GetMsgNum();) {
         CKVMsg* note = measplace::ChildAt(*this, i);
-        if (!inRange(note)) {
+        if (!inRange(note) || std::find(refused.begin(), refused.end(), note) != refused.end()) {
             ++i;
             continue;
         }
@@ -52,20 +56,31 @@ void CKVMeas::MakeChord(BYTE voice, short from, short to)
             }
             continue;
         }
-        // The chord refuses a second note at one place; that note goes, and
-        // its ties and slurs leave their other notes first.
         if (chord->AddMsgToChord(note) >= 0) {
             RemoveAt(i);
         } else {
-            if (CKVDoc* doc = DocOf(*this))
-                doc->TieSlurMsgDelProc(note);
-            RemoveMsgAt(i);
+            refused.push_back(note);
+            ++i;
         }
     }
     if (!chord)
         return;
     if (AddMsg(chord, kHolderOwns) == 0)
         InsertMsg(GetSortedIndex(chord), chord, kHolderOwns, kParentHere);
+    // A refused note goes; its tuplets, ties and slurs leave the notes that
+    // stay first.
+    for (CKVMsg* note : refused) {
+        if (CKVDoc* doc = DocOf(*this)) {
+            doc->TupletMsgDelProc(note);
+            doc->TieSlurMsgDelProc(note);
+        }
+        for (short i = 0; i < GetMsgNum(); ++i) {
+            if (measplace::ChildAt(*this, i) == note) {
+                RemoveMsgAt(i);
+                break;
+            }
+        }
+    }
     chord->ChordYOrder();
     chord->ChordKeyOrder();
     chord->ChordDotOrder();

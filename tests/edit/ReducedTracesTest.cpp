@@ -1,7 +1,7 @@
 // Traces of long random runs, reduced to the steps that matter: a staff
 // deletion that empties every block (the others being hidden), a chord over
-// a rectangle after a staff move undone, and the commands on a rectangle
-// over a block not laid out yet.
+// a rectangle after a staff move undone, the commands on a rectangle over a
+// block not laid out yet, and a chord made of a triplet.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -160,6 +160,39 @@ TEST_F(ReducedTracesTest, ARectangleOverABlockNotLaidOutBacksUpEveryMeasureItTak
 
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+// A chord made of a triplet's notes keeps the triplet on its members; the
+// note it refuses (a second one at a pitch) hands the triplet on before it
+// goes. Backing the measure up then copies the chord with the triplet on the
+// copies of its notes, whichever member holds it first.
+TEST_F(ReducedTracesTest, AChordMadeOfATripletKeepsItsTupletWholeThroughABackup)
+{
+    for (short second : {-8, 8}) {
+        SCOPED_TRACE(second);
+        Make(1, 3);
+        CKVMeas* meas = score->Meas(0, 0);
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_NE(kvtest::EnterNote(meas, {.start = static_cast<short>(80 * k),
+                                               .y = static_cast<short>(k == 1 ? second : 0),
+                                               .code = DUR_EIGHTH,
+                                               .tuplet = 0x0203}),
+                      nullptr);
+        }
+        meas->MakeTupletMsg(1, 0, 0);
+        ExpectWhole("after the triplet");
+
+        RECT none {0, 0, 0, 0};
+        Doc().AddSelRect(SelRect::kMeas, &none, meas, nullptr, Doc().GetBlockByMeas(meas));
+        std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            Doc().SelMeasBackup(1);
+            Doc().MakeChord(1);
+        });
+        EXPECT_TRUE(problems.empty()) << "the chord" << kvtest::Joined(problems);
+        problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            Doc().SelMeasBackup(1);
+        });
+        EXPECT_TRUE(problems.empty()) << "the backup after it" << kvtest::Joined(problems);
     }
 }
 

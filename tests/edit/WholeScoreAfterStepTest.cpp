@@ -2,7 +2,8 @@
 // than whole: undo and redo leaving the cursor and the selection records on
 // what went into the history, a page without blocks keeping the cursor on
 // another page's block, commands that move a staff or measure under the
-// cursor without its index following.
+// cursor without its index following, commands that put symbols into a
+// voice without timing it again.
 
 #include "document/SelRect.h"
 #include "model/KVMeas.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -170,6 +172,47 @@ TEST_F(WholeScoreAfterStepTest, EveryPageSelectedListsOnlyTheSymbolsTheScoreHold
             ++notes;
     }
     EXPECT_EQ(notes, 2);
+}
+
+// Notes moved into a voice that has notes of its own, and rests made of
+// grace notes, take their places in the voice's time.
+TEST_F(WholeScoreAfterStepTest, SymbolsThatJoinAVoiceLeaveItTimedInPositionOrder)
+{
+    struct Row {
+        const char* what;
+        std::function<void(CKVDoc&)> before;
+        std::function<void(CKVDoc&)> command;
+    };
+    const Row rows[] = {
+        {"voice 1 into voice 2 with every page selected", [](CKVDoc& doc) { doc.SelectAllPages(); },
+         [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.ChangeVoice(1, 2);
+         }},
+        {"grace notes into rests",
+         [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.ChangeToGrace(1);
+         },
+         [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.ChangeSelNoteToRest(1);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Make(1, 3, true);
+        CKVMeas* meas = score->Meas(0, 0);
+        for (short start : {0, 240, 480})
+            ASSERT_NE(kvtest::EnterNote(meas, {.start = start, .y = -8, .code = DUR_EIGHTH}), nullptr);
+        ASSERT_NE(kvtest::EnterNote(meas, {.start = 0, .y = 8, .code = DUR_QUARTER, .voice = 2}), nullptr);
+        ExpectWhole("before the command");
+        RECT none {0, 0, 0, 0};
+        Doc().AddSelRect(SelRect::kMeas, &none, meas, nullptr, Block(0, 0));
+        row.before(Doc());
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { row.command(Doc()); });
+        EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    }
 }
 
 } // namespace

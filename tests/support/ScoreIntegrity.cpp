@@ -13,12 +13,16 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 #include "support/CanonicalDump.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -51,6 +55,15 @@ class Walk {
 public:
     explicit Walk(CKVDoc& doc) : m_doc(doc) {}
 
+    std::vector<std::string> StartTimes()
+    {
+        CollectStructure();
+        for (CKVSystem* system : m_systemList)
+            CollectSymbols(*system);
+        CheckStartTimes();
+        return std::move(m_problems);
+    }
+
     std::vector<std::string> Run()
     {
         CollectStructure();
@@ -60,6 +73,7 @@ public:
         CheckCursor();
         CheckSelection();
         CheckTiesAndSlurs();
+        CheckTuplets();
         return std::move(m_problems);
     }
 
@@ -117,8 +131,10 @@ private:
                 CKVStaff* staff = list->GetAt(s);
                 for (int m = 0; staff && m < staff->m_arrMeas.GetSize(); ++m) {
                     CKVMeas* meas = staff->m_arrMeas.GetAt(m);
-                    if (meas)
+                    if (meas) {
+                        m_measList.push_back(meas);
                         CollectChildren(system, *meas, 0);
+                    }
                 }
             }
         }
@@ -374,6 +390,122 @@ private:
         }
     }
 
+    // A tuplet that a note holds is in the score, owned by its first note,
+    // and its last note holds it.
+    void CheckTuplets()
+    {
+        for (const Link& link : m_links) {
+            if (link.msg->m_byKind == MSG_TUPLET && !m_owned.count(link.msg))
+                Problem(NoteName(static_cast<const CKVMsg*>(link.holder)) + " holds a tuplet that is not in the score");
+        }
+        for (const CKVMsg* msg : m_owned) {
+            if (msg->m_byKind != MSG_TUPLET)
+                continue;
+            const std::string name = "tuplet " + std::to_string(m_idOf[msg]);
+            const CKVMsg* first = Find(msg->m_pSystem, msg->m_dwWord);
+            const CKVMsg* last = Find(msg->m_pSystem, static_cast<DWORD>(msg->m_lHeight));
+            if (!first || first != m_ownerOf[msg])
+                Problem(name + ": its first note " + (first ? "does not own it" : "is not in the score"));
+            else if (!last)
+                Problem(name + ": its last note is not in the score");
+            else if (last != first && std::none_of(m_links.begin(), m_links.end(), [&](const Link& l) {
+                         return l.holder == last && l.msg == msg;
+                     }))
+                Problem(name + ": its last note does not hold it");
+        }
+    }
+
+    // The notes, rests and chords (whole) of a measure's voices, beam group
+    // members among them, as re-timing the measure takes them.
+    static void TimedEntries(CKVObject& node, std::vector<CKVMsg*>& out, int depth)
+    {
+        if (depth > kMaxDepth)
+            return;
+        for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+            const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+            CKVMsg* msg = ref && ref->byOwner && node.m_pSystem ? Slot(*node.m_pSystem, ref->dwMsgId) : nullptr;
+            if (!msg || msg == &node)
+                continue;
+            if (tickmath::IsNoteRestChord(*msg))
+                out.push_back(msg);
+            else if (msg->m_byKind == MSG_BEAM)
+                TimedEntries(*msg, out, depth + 1);
+        }
+    }
+
+    // Re-timing a voice in position order gives each entry the sum of the
+    // exact play times before it, rounded up; the stored start times must be
+    // those. (Two entries at one position may stand in either order.)
+    void CheckStartTimes()
+    {
+        for (CKVMeas* meas : m_measList) {
+            std::vector<CKVMsg*> entries;
+            TimedEntries(*meas, entries, 0);
+            for (int voice = 1; voice <= CKVMeas::VOICES; ++voice) {
+                std::vector<CKVMsg*> line;
+                for (CKVMsg* msg : entries)
+                    if (msg->m_byVoice == voice && !tickmath::IsGrace(*msg))
+                        line.push_back(msg);
+                std::stable_sort(line.begin(), line.end(), [](const CKVMsg* a, const CKVMsg* b) {
+                    return a->m_nPosX != b->m_nPosX ? a->m_nPosX < b->m_nPosX : a->m_nStartTime < b->m_nStartTime;
+                });
+                std::int64_t num = 0;
+                std::int64_t den = 1;
+                for (CKVMsg* msg : line) {
+                    const std::int64_t start = num / den + (num % den > 0 ? 1 : 0);
+                    if (msg->m_nStartTime != start) {
+                        std::string order;
+                        for (const CKVMsg* entry : line)
+                            order += " " + std::to_string(entry->m_nPosX) + "@" + std::to_string(entry->m_nStartTime) +
+                                     (entry->m_byParentKind == OBJ_MSG ? "g" : "");
+                        Problem(std::string(msg->m_byKind == MSG_CHORD ? "chord" : msg->m_byKind == MSG_REST ? "rest" : "note") +
+                                " at " + std::to_string(msg->m_nPosX) + " of voice " + std::to_string(voice) +
+                                " in measure " + MeasName(*meas) + " starts at " + std::to_string(msg->m_nStartTime) +
+                                ", its place in the voice gives " + std::to_string(start) + " (position@start:" + order + ")");
+                        break;
+                    }
+                    std::int64_t playNum = 0;
+                    std::int64_t playDen = 1;
+                    PlayFraction(*msg, playNum, playDen);
+                    const std::int64_t common = std::lcm(den, playDen);
+                    num = num * (common / den) + playNum * (common / playDen);
+                    den = common;
+                }
+            }
+        }
+    }
+
+    // A symbol's play time as re-timing adds it up: the whole dotted
+    // length, or the undotted base over 32, times the tuplet ratio.
+    static void PlayFraction(const CKVMsg& msg, std::int64_t& num, std::int64_t& den)
+    {
+        const std::int64_t base32 = tickmath::BaseTimes32(msg);
+        if (msg.m_byDots == 1 || msg.m_byDots == 2) {
+            num = tickmath::DottedTicks(base32 >> 5, msg.m_byDots);
+            den = 1;
+        } else {
+            num = base32;
+            den = 32;
+        }
+        int normal = 0;
+        int count = 0;
+        if (tickmath::TupletRatio(msg.m_wObjWord, normal, count)) {
+            num *= normal;
+            den *= count;
+        }
+    }
+
+    static std::string MeasName(CKVMeas& meas)
+    {
+        CKVStaff* staff = static_cast<CKVStaff*>(meas.m_pParent);
+        if (!staff)
+            return "?";
+        for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m)
+            if (staff->m_arrMeas.GetAt(m) == &meas)
+                return std::to_string(m) + " of staff " + std::to_string(staff->GetIndexInSystem());
+        return "?";
+    }
+
     const CKVMsg* Find(const CKVSystem* system, DWORD id)
     {
         const auto found = m_byId.find({system, id});
@@ -388,6 +520,7 @@ private:
     std::unordered_set<const void*> m_blocks;
     std::unordered_set<const void*> m_staves;
     std::unordered_set<const void*> m_measures;
+    std::vector<CKVMeas*> m_measList;
     std::unordered_set<const CKVMsg*> m_owned;
     std::unordered_map<const CKVMsg*, const CKVObject*> m_ownerOf;
     std::unordered_map<const CKVMsg*, DWORD> m_idOf;
@@ -469,8 +602,14 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
     } keep;
     const std::vector<unsigned char> before = SavedBytes(doc);
     const int closedBefore = doc.m_listBackup.GetCount();
+    // Start times are the command's to keep: those out of place before it
+    // (a score built without timing) are not its fault.
+    const std::vector<std::string> timesBefore = Walk(doc).StartTimes();
     command();
     Add(problems, "after the command", IntegrityProblems(doc));
+    for (const std::string& p : Walk(doc).StartTimes())
+        if (std::find(timesBefore.begin(), timesBefore.end(), p) == timesBefore.end())
+            problems.push_back("after the command: " + p);
     const std::vector<unsigned char> after = SavedBytes(doc);
     const bool recorded = doc.m_arrBackup.GetSize() > 0 || doc.m_listBackup.GetCount() != closedBefore;
     if (doc.IsReqBackup() && after != before) {

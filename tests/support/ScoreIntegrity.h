@@ -27,7 +27,9 @@ std::vector<std::string> IntegrityProblems(CKVDoc& doc);
 // The score's body as Save writes it.
 std::vector<unsigned char> SavedBytes(CKVDoc& doc);
 
-// Runs one command and checks the score after it: the walk above, and, when
+// Runs one command and checks the score after it: the walk above, that each
+// voice's start times are those that timing it in position order gives
+// (where they were before the command), and, when
 // the command changed the saved bytes while recording was on, that it left
 // an undo step, that undo gives back the bytes from before it and redo the
 // bytes it left (the walk runs after each), and that a save and a load give
