@@ -1,5 +1,6 @@
 #include "document/DeepCopy.h"
 
+#include "document/CopyMsgMap.h"
 #include "document/KVDoc.h"
 #include "document/UndoEntry.h"
 #include "model/KVMsg.h"
@@ -67,7 +68,7 @@ void Undo(const Change& change)
 
 } // namespace
 
-Scope::Scope() : m_mark(TheLog().changes.size())
+Scope::Scope() : m_mark(TheLog().changes.size()), m_pendingMark(CopyPendingRefCount())
 {
     ++TheLog().depth;
 }
@@ -78,6 +79,7 @@ Scope::~Scope()
     if (--log.depth <= 0) {
         log.depth = 0;
         log.changes.clear();
+        ResolveCopyPendingRefsFrom(m_pendingMark);
     }
 }
 
@@ -88,6 +90,7 @@ void Scope::Fail()
         Undo(changes.back());
         changes.pop_back();
     }
+    DropCopyPendingRefsFrom(m_pendingMark);
 }
 
 void LogMsg(CKVMsg* msg)
