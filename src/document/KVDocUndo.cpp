@@ -327,9 +327,13 @@ int CKVDoc::IsReqBackup()
 
 bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
 {
+    // A measure of a staff that the step backed up whole is held with it.
+    const void* staff = meas ? meas->m_pParent : nullptr;
     for (int i = 0; meas && i < m_arrBackup.GetSize(); ++i) {
         const UndoEntry* entry = m_arrBackup.GetAt(i);
         if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
+            return true;
+        if (entry && entry->nKind == UndoEntry::kStaff && staff && entry->pPartner == staff)
             return true;
     }
     return false;
