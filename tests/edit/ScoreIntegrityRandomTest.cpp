@@ -6,8 +6,8 @@
 // staves and pages inserted and deleted, measures deleted on one staff,
 // staves moved, re-flows and block counts, ossias made and removed with
 // their staves and measures, staves hidden and shown; notes entered, chords,
-// ties, slurs, beams, grace notes, plain form, voices and deletion over the
-// selection; copy, cut and paste, drag and drop. Selections of every record
+// ties, slurs, beams, grace notes, plain form, voices, respelling and
+// deletion over the selection, automatic ties; copy, cut and paste, drag and drop. Selections of every record
 // kind come and go between the commands, now and then with every page
 // selected, and the runs are made with undo recording on and off.
 //
@@ -523,7 +523,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(9)) {
+        switch (Pick(11)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -536,10 +536,19 @@ protected:
             return own("grace", [&] { Doc().ChangeToGrace(voice); });
         case 5:
             return own("plain form", [&] { Doc().ChangeToRaw(voice); });
-        case 6:
-            return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
+        case 6: {
+            const int to = 1 + Pick(2);
+            return own("voice to " + std::to_string(to), [&] { Doc().ChangeVoice(voice, to); });
+        }
         case 7:
             return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
+        case 8: {
+            const short direction = static_cast<short>(1 + Pick(3));
+            return own("respell " + std::to_string(direction),
+                       [&] { Doc().ChangeAccidental(voice, direction); });
+        }
+        case 9:
+            return own("automatic ties", [&] { Doc().AutoTieSlur(8, 0, 0, 0); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }
