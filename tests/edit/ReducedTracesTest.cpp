@@ -154,7 +154,9 @@ TEST_F(ReducedTracesTest, AVoiceChangeOverAGroupItReBeamsReadsNothingFreed)
 {
     Make(1, 4, true);
     score->Note(score->Meas(0, 0), {.x = 0, .y = -8});
-    Triplet(score->Beam(score->Meas(0, 0), {.x = 64, .code = DUR_EIGHTH}), 64);
+    CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 64, .code = DUR_EIGHTH});
+    Triplet(group, 64);
+    group->m_nPosX2 = 128; // the group reaches its last member
     score->Settle();
     OnMeasure(0, [&] { Doc().ChangeVoice(1, 2); });
 }
