@@ -1,7 +1,9 @@
 #include "document/CopyMsgMap.h"
 
 #include "document/CopyPtrMap.h"
+#include "model/KVMsg.h"
 #include "model/KVObject.h"
+#include "model/KVSystem.h"
 
 #include <unordered_map>
 #include <vector>
@@ -19,10 +21,32 @@ CopyMsgMap& Map()
     return map;
 }
 
-std::vector<MsgRef*>& Pending()
+struct PendingRef {
+    MsgRef* ref = nullptr;
+    CKVObject* holder = nullptr;
+    DWORD sourceId = 0;
+};
+
+std::vector<PendingRef>& Pending()
 {
-    static std::vector<MsgRef*> pending;
+    static std::vector<PendingRef> pending;
     return pending;
+}
+
+// The link a resolved reference names takes the holder's id where it
+// named the holder's source as one of its ends.
+void FollowHolder(const PendingRef& entry)
+{
+    if (!entry.holder || entry.sourceId == 0 || entry.holder->m_byObjKind != OBJ_MSG || !entry.holder->m_pSystem)
+        return;
+    const DWORD holderId = static_cast<CKVMsg*>(entry.holder)->m_dwMsgId;
+    CKVMsg* link = entry.holder->m_pSystem->GetMsgFromMap(entry.ref->dwMsgId);
+    if (!link || holderId == 0)
+        return;
+    if (link->m_dwWord == entry.sourceId)
+        link->m_dwWord = holderId;
+    if (static_cast<DWORD>(link->m_lHeight) == entry.sourceId)
+        link->m_lHeight = static_cast<LONG>(holderId);
 }
 
 void ResetCopyLists()
@@ -65,22 +89,51 @@ void ClearCopyMsgMap()
     Map().order.clear();
 }
 
-void AddCopyPendingRef(MsgRef* ref)
+void AddCopyPendingRef(MsgRef* ref, CKVObject* holder, DWORD sourceId)
 {
     if (ref)
-        Pending().push_back(ref);
+        Pending().push_back({ref, holder, sourceId});
 }
 
 void ResolveCopyPendingRefs()
 {
-    for (MsgRef* ref : Pending()) {
+    for (const PendingRef& entry : Pending()) {
         DWORD newId = 0;
-        if (LookupCopyPtrMap(ref->dwMsgId, newId))
-            ref->dwMsgId = newId;
+        if (LookupCopyPtrMap(entry.ref->dwMsgId, newId))
+            entry.ref->dwMsgId = newId;
     }
 }
 
 void ClearCopyPendingRefs()
 {
     Pending().clear();
+}
+
+size_t CopyPendingRefCount()
+{
+    return Pending().size();
+}
+
+void ResolveCopyPendingRefsFrom(size_t first)
+{
+    std::vector<PendingRef>& pending = Pending();
+    size_t kept = first;
+    for (size_t i = first; i < pending.size(); ++i) {
+        const PendingRef entry = pending[i];
+        DWORD newId = 0;
+        if (LookupCopyPtrMap(entry.ref->dwMsgId, newId)) {
+            entry.ref->dwMsgId = newId;
+            FollowHolder(entry);
+        } else {
+            pending[kept++] = entry;
+        }
+    }
+    if (kept < pending.size())
+        pending.resize(kept);
+}
+
+void DropCopyPendingRefsFrom(size_t first)
+{
+    if (first < Pending().size())
+        Pending().resize(first);
 }

@@ -9,6 +9,9 @@
 
 #include "Platform.h"
 
+#include <cstddef>
+
+class CKVObject;
 struct MsgRef;
 
 void SetCopyMsgMap(DWORD oldId, DWORD newId);
@@ -18,8 +21,19 @@ int LookupCopyMsgMap(DWORD oldId, DWORD& newId);
 void GetCopyMsgMapValues(CDWordArray& newIds);
 void ClearCopyMsgMap();
 
-void AddCopyPendingRef(MsgRef* ref);
+// holder is the copy that holds the reference and sourceId the id of the
+// symbol it was copied from (0 when not a symbol): once resolved, the tie,
+// slur or tuplet that named that symbol as an end names the copy instead.
+void AddCopyPendingRef(MsgRef* ref, CKVObject* holder = nullptr, DWORD sourceId = 0);
 // Every pending reference takes the copy-pointer map's new id for its id
 // when the map knows it.
 void ResolveCopyPendingRefs();
 void ClearCopyPendingRefs();
+// How many references are pending, to mark where one copy's own begin.
+size_t CopyPendingRefCount();
+// The pending references from index `first` on that the copy-pointer map
+// knows take their new ids and leave the list; the others stay pending.
+void ResolveCopyPendingRefsFrom(size_t first);
+// Forgets the pending references from index `first` on (their copy failed
+// and is about to go).
+void DropCopyPendingRefsFrom(size_t first);

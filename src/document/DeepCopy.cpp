@@ -69,7 +69,7 @@ void Undo(const Change& change)
 
 } // namespace
 
-Scope::Scope() : m_mark(TheLog().changes.size())
+Scope::Scope() : m_mark(TheLog().changes.size()), m_pendingMark(CopyPendingRefCount())
 {
     ++TheLog().depth;
 }
@@ -80,6 +80,7 @@ Scope::~Scope()
     if (--log.depth <= 0) {
         log.depth = 0;
         log.changes.clear();
+        ResolveCopyPendingRefsFrom(m_pendingMark);
     }
 }
 
@@ -90,6 +91,7 @@ void Scope::Fail()
         Undo(changes.back());
         changes.pop_back();
     }
+    DropCopyPendingRefsFrom(m_pendingMark);
 }
 
 void LogMsg(CKVMsg* msg)

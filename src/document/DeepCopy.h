@@ -21,7 +21,11 @@ struct SlurRelinkRecord;
 namespace kvcopy {
 
 // One level of a copy. Fail() rolls back the changes logged since this
-// level began; the log is emptied when the outermost level ends.
+// level began and forgets the references it left pending; the log is
+// emptied when the outermost level ends. The outermost level also points
+// the references that met a tie, slur or tuplet before it was copied (a
+// chord note that names a tuplet its neighbour further on owns) at the
+// copies made since it began.
 class Scope {
 public:
     Scope();
@@ -32,6 +36,7 @@ public:
 
 private:
     size_t m_mark;
+    size_t m_pendingMark;
 };
 
 // Call before changing a message's id or note ids, a reference's id, or

@@ -86,8 +86,10 @@ int CopyNodeFrom(CKVObject& self, CKVObject& source, bool equally)
                 }
                 newRef->dwMsgId = copy->m_dwMsgId;
             }
-            if (pending)
-                AddCopyPendingRef(newRef);
+            if (pending) {
+                const DWORD sourceId = source.m_byObjKind == OBJ_MSG ? static_cast<CKVMsg&>(source).m_dwMsgId : 0;
+                AddCopyPendingRef(newRef, &self, sourceId);
+            }
             self.m_arrMsgRef.Add(newRef);
         }
     }

@@ -85,10 +85,29 @@ void CEditFrame::Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out)
     out.push_back(msg);
 }
 
-std::vector<CKVMsg*> CEditFrame::FromCollection(int count, int voice)
+bool CEditFrame::BackUpUncovered(int count)
 {
+    if (!m_doc.IsReqBackup())
+        return false;
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        CKVMsg* msg = m_doc.GetSelNote(i, 0);
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+        if (!meas || !meas->IsCurrentObj() || m_doc.IsMeasInOpenStep(meas))
+            continue;
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        any = true;
+    }
+    return any;
+}
+
+std::vector<CKVMsg*> CEditFrame::FromCollection(const std::function<int()>& count, int voice)
+{
+    int n = count();
+    if (BackUpUncovered(n))
+        n = count();
     std::vector<CKVMsg*> out;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < n; ++i)
         Take(m_doc.GetSelNote(i, 0), voice, out);
     return out;
 }
@@ -96,7 +115,7 @@ std::vector<CKVMsg*> CEditFrame::FromCollection(int count, int voice)
 std::vector<CKVMsg*> CEditFrame::Collect(int voice, Members members)
 {
     if (!WholeScore())
-        return FromCollection(m_doc.GetSelMsgCount(), voice);
+        return FromCollection([this] { return m_doc.GetSelMsgCount(); }, voice);
     std::vector<CKVMsg*> out;
     ForEachLiveMsg(m_doc, members, [&](CKVMeas&, CKVMsg& msg) { Take(&msg, voice, out); });
     return out;
@@ -106,7 +125,7 @@ std::vector<CKVMsg*> CEditFrame::CollectRecord(short record, int voice)
 {
     if (WholeScore())
         return Collect(voice);
-    return FromCollection(m_doc.GetSelMsgCount(record), voice);
+    return FromCollection([this, record] { return m_doc.GetSelMsgCount(record); }, voice);
 }
 
 void CEditFrame::Close()

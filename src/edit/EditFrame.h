@@ -74,7 +74,12 @@ public:
 private:
     // Appends a symbol not given before that passes the voice filter.
     void Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out);
-    std::vector<CKVMsg*> FromCollection(int count, int voice);
+    // The collection that `count` makes (it fills the selected-id list and
+    // answers its length). A symbol in a measure that the open step does
+    // not hold yet has its measure backed up first, and the collection is
+    // made again from the live copies, so that undo gives every change back.
+    std::vector<CKVMsg*> FromCollection(const std::function<int()>& count, int voice);
+    bool BackUpUncovered(int count);
 
     CKVDoc& m_doc;
     std::set<DWORD> m_given;

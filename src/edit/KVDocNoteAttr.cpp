@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 int CKVDoc::GetHeadWidth(int code)
@@ -343,8 +344,10 @@ void CKVDoc::ChangeVoice(int from, int to)
         if (msg->m_byKind == MSG_NOTE)
             msg->MakeMidiMsgFromY(1);
     }
-    const BYTE source = static_cast<BYTE>(from);
-    const BOOL autoBeam = CKVCtrlTool::m_fIsAutoBeam;
+    // The measures are taken before any of them is re-timed: rebuilding
+    // the tuplets of one measure re-beams it, which may free a group or a
+    // note that a later entry of the list names.
+    std::vector<std::pair<CKVMeas*, bool>> work;
     std::set<CKVMeas*> timed;
     std::set<CKVMeas*> tremolos;
     for (CKVMsg* msg : selected) {
@@ -353,14 +356,23 @@ void CKVDoc::ChangeVoice(int from, int to)
             continue;
         if (msg->m_byKind == MSG_TREMOLO) {
             if (tremolos.insert(meas).second)
-                meas->UpdateTremolo();
+                work.emplace_back(meas, true);
         } else if (movable(*msg) && timed.insert(meas).second) {
-            meas->UpdateStartTime(source, 0, 0, 0);
-            meas->UpdateStartTime(target, 0, 0, 0);
-            meas->UpdateNoteKeySignature(0, 0, 1, 0);
-            meas->MakeTupletMsg(source, 3, autoBeam);
-            meas->MakeTupletMsg(target, 3, autoBeam);
+            work.emplace_back(meas, false);
         }
+    }
+    const BYTE source = static_cast<BYTE>(from);
+    const BOOL autoBeam = CKVCtrlTool::m_fIsAutoBeam;
+    for (const auto& [meas, tremolo] : work) {
+        if (tremolo) {
+            meas->UpdateTremolo();
+            continue;
+        }
+        meas->UpdateStartTime(source, 0, 0, 0);
+        meas->UpdateStartTime(target, 0, 0, 0);
+        meas->UpdateNoteKeySignature(0, 0, 1, 0);
+        meas->MakeTupletMsg(source, 3, autoBeam);
+        meas->MakeTupletMsg(target, 3, autoBeam);
     }
     frame.Close();
 }

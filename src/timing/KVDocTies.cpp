@@ -289,8 +289,6 @@ int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int ke
     const BYTE keyB = b->GetMidiKey();
     if (std::abs(static_cast<int>(keyA) - static_cast<int>(keyB)) > 1)
         return 0;
-    if (tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
-        return 0;
     // The key goes from the note given first to the other, whichever of the
     // two comes first in the score.
     CKVMsg* keySource = a;
@@ -299,7 +297,13 @@ int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int ke
         return 0;
     CKVMsg* leaving = TieAt(a, 1, existing);
     CKVMsg* arriving = TieAt(b, 0, existing);
-    if (leaving && arriving)
+    if (leaving && arriving) {
+        // The first note already ties on and the second is already tied
+        // into: the two stand joined by ties, and nothing changes.
+        m_bModified = 1;
+        return 1;
+    }
+    if (tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
         return 0;
 
     CKVMsg* tie = NewLink(*this, a, b, MSG_TIE);

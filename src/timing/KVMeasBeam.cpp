@@ -237,16 +237,23 @@ public:
         if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) >= 0)
             return;
         if (m_firstPass) {
-            // A second note at the same place and pitch: a duplicate.
+            // A second note at the same place and pitch: a duplicate. Its
+            // ties and slurs leave their other notes before it goes, so that
+            // no partner keeps a tie flag or a reference to it.
             if (CKVDoc* doc = DocOf(m_meas)) {
+                doc->TieSlurMsgDelProc(msg);
                 if (doc->m_pLastMember == msg)
                     doc->m_pLastMember = nullptr;
             }
             m_meas.m_pSystem->RemoveMsgFromMap(msg->m_dwMsgId);
+            m_dropped = true;
         } else {
             beamgroups::PlaceInMeasure(m_meas, msg);
         }
     }
+
+    // Whether a duplicate went: the voice's start times counted it.
+    bool Dropped() const { return m_dropped; }
 
     // Closes the open group; atQuarter when a quarter or longer ends it in
     // the middle of a pass. The group when it stands.
@@ -279,6 +286,7 @@ private:
     int m_direction;
     bool m_firstPass;
     CKVMsg* m_group = nullptr;
+    bool m_dropped = false;
 };
 
 // Beams the voice's symbols with from <= position <= to into groups, the
@@ -333,6 +341,8 @@ CKVMsg* BeamRange(CKVMeas& meas, BYTE voice, short from, short to, int direction
             standing = closed;
         if (!result)
             result = standing;
+        if (group.Dropped())
+            meas.UpdateStartTime(voice, 0, 0, kPerformedStartStays);
     }
     return result;
 }

@@ -56,6 +56,24 @@ TEST_F(LinkTwiceTest, AutomaticTiesTwiceOverAGroupLeaveOneSlur)
     ExpectWhole("after the second run");
 }
 
+// Three eighths of one pitch under one beam, the first tied to the second
+// and the second to the third: the ends stand joined by ties already, so the
+// automatic pass leaves them without a slur and the ties as they are.
+TEST_F(LinkTwiceTest, AutomaticTiesLeaveAGroupTiedThroughAlone)
+{
+    CKVMsg* g = score->Beam(Meas(0, 1), {.x = 0, .code = DUR_EIGHTH});
+    CKVMsg* notes[3] = {};
+    for (int i = 0; i < 3; ++i)
+        notes[i] = score->Note(g, {.x = static_cast<short>(64 * i), .y = -16, .code = DUR_EIGHTH});
+    score->Tie(notes[0], notes[1]);
+    score->Tie(notes[1], notes[2]);
+    Doc().AutoTieSlur(8, 0, 0, 0);
+    CKVMsg* first = FirstMember(1);
+    EXPECT_EQ(Starts(first, MSG_SLUR), 0);
+    EXPECT_EQ(Starts(first, MSG_TIE), 1);
+    ExpectWhole("after the automatic pass");
+}
+
 // The same through the two binding calls themselves.
 TEST_F(LinkTwiceTest, BindingLinkedNotesAgainReplacesTheLink)
 {

@@ -100,6 +100,36 @@ TEST_F(EditFrameTest, VoiceFilterReadsTheLowByte)
     EXPECT_TRUE(CEditFrame::VoiceMatches(note, 0x100));
 }
 
+// A host that opened the step without backing up what the selection
+// reaches: the collection backs each measure it hands a symbol of up before
+// the command changes it, once, and not again under a staff the step holds.
+TEST_F(EditFrameTest, ASymbolOfAMeasureTheStepDoesNotHoldIsBackedUpFirst)
+{
+    score->Note(Meas(0, 0), {.x = 0, .y = -8});
+    score->Note(Meas(1, 1), {.x = 0, .y = -8});
+    Settle();
+    const std::string before = CanonicalDump(Doc());
+    SelectMeas(0, 0);
+    Doc().ResetBackup();
+    CEditFrame frame(Doc());
+    for (CKVMsg* msg : frame.Collect(0))
+        msg->m_wSize = 12;
+    const int entries = Doc().m_arrBackup.GetSize();
+    EXPECT_EQ(entries, 1);
+    frame.Close();
+    Doc().MultiUndoStart();
+    EXPECT_EQ(CanonicalDump(Doc()), before);
+
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectStaff(1);
+    Doc().ResetBackup();
+    Doc().SelMeasBackup(1);
+    const int staffEntries = Doc().m_arrBackup.GetSize();
+    CEditFrame again(Doc());
+    EXPECT_FALSE(again.Collect(0).empty());
+    EXPECT_EQ(Doc().m_arrBackup.GetSize(), staffEntries);
+}
+
 TEST_F(EditFrameTest, AllPagesWalksTheLiveTreeWithMembers)
 {
     CKVMsg* note = score->Note(Meas(0, 0), {.x = 0, .y = -8});

@@ -2,6 +2,8 @@
 // deletion that empties every block (the others being hidden), a chord over
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, and a chord made of a triplet.
+// a rectangle after a staff move undone, and voice changes and respellings
+// over a measure of triplets.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -35,6 +37,24 @@ protected:
     {
         const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
         EXPECT_TRUE(problems.empty()) << when << kvtest::Joined(problems);
+    }
+
+    // Selects measure `meas` of staff 0 and runs a command on it, checking
+    // the score, undo, redo and a reload after it.
+    void OnMeasure(int meas, const std::function<void()>& command)
+    {
+        RECT none {0, 0, 0, 0};
+        CKVMeas* m = score->Meas(0, meas);
+        Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
+        EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    }
+
+    // Three triplet eighths of voice 1 from x, unbeamed or under one beam.
+    void Triplet(CKVObject* parent, short x)
+    {
+        for (short i = 0; i < 3; ++i)
+            score->Note(parent, {.x = static_cast<short>(x + 32 * i), .y = -16, .code = DUR_EIGHTH, .tuplet = 0x0203});
     }
 };
 
@@ -194,6 +214,53 @@ TEST_F(ReducedTracesTest, AChordMadeOfATripletKeepsItsTupletWholeThroughABackup)
         });
         EXPECT_TRUE(problems.empty()) << "the backup after it" << kvtest::Joined(problems);
     }
+// A voice-2 note tied into the next measure stands where the first note of a
+// voice-1 triplet stands. Moved into voice 1 it is the triplet's duplicate,
+// which the re-beaming drops: its tie must leave the next measure's note
+// with it, tie-end flag and all.
+TEST_F(ReducedTracesTest, AVoiceChangeOntoATripletTakesTheDroppedDuplicatesTieOffItsPartner)
+{
+    Make(1, 4, true);
+    CKVMsg* moved = score->Note(score->Meas(0, 0), {.x = 0, .y = -16, .code = DUR_EIGHTH, .voice = 2});
+    Triplet(score->Meas(0, 0), 0);
+    CKVMsg* next = score->Note(score->Meas(0, 1), {.x = 0, .y = -16, .code = DUR_EIGHTH, .voice = 2});
+    score->Tie(moved, next);
+    score->Settle();
+    OnMeasure(0, [&] { Doc().ChangeVoice(2, 1); });
+}
+
+// A quarter before a triplet under a beam: moving the measure into voice 2
+// re-beams the triplet, which frees its group while the command still holds
+// the group in the list it walks.
+TEST_F(ReducedTracesTest, AVoiceChangeOverAGroupItReBeamsReadsNothingFreed)
+{
+    Make(1, 4, true);
+    score->Note(score->Meas(0, 0), {.x = 0, .y = -8});
+    CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 64, .code = DUR_EIGHTH});
+    Triplet(group, 64);
+    group->m_nPosX2 = 128; // the group reaches its last member
+    score->Settle();
+    OnMeasure(0, [&] { Doc().ChangeVoice(1, 2); });
+}
+
+// A chord whose lower note names a tuplet that the upper note owns: the
+// backup copy of the measure must point the lower note at the copied tuplet
+// although it meets the reference first.
+TEST_F(ReducedTracesTest, RespellingAChordThatHoldsATupletTwiceKeepsBothOnTheLiveTuplet)
+{
+    Make(1, 4, true);
+    CKVMsg* chord = score->Chord(score->Meas(0, 0), {.x = 0, .code = DUR_EIGHTH, .tuplet = 0x0203}, {-8, -16});
+    CKVMsg* lower = chord->GetMsg(0);
+    CKVMsg* upper = chord->GetMsg(1);
+    for (CKVMsg* note : {lower, upper})
+        note->m_wFlag = static_cast<WORD>(note->m_wFlag | MSGFLAG_CHORD_MEMBER);
+    CKVMsg* tuplet = score->Symbol(upper, MSG_TUPLET, 0);
+    tuplet->m_dwWord = upper->m_dwMsgId;
+    tuplet->m_lHeight = static_cast<LONG>(lower->m_dwMsgId);
+    lower->TemporaryMsg(tuplet);
+    score->Settle();
+    ExpectWhole("as built");
+    OnMeasure(0, [&] { Doc().ChangeAccidental(1, 3); });
 }
 
 } // namespace

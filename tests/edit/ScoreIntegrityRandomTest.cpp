@@ -8,6 +8,8 @@
 // their staves and measures, staves hidden and shown; notes entered, chords,
 // ties, slurs, beams, grace notes, plain form, voices, nudges, colour and
 // deletion over the selection; copy, cut and paste, drag and drop. Selections of every record
+// ties, slurs, beams, grace notes, plain form, voices, respelling and
+// deletion over the selection, automatic ties; copy, cut and paste, drag and drop. Selections of every record
 // kind come and go between the commands, now and then with every page
 // selected, and the runs are made with undo recording on and off.
 //
@@ -537,7 +539,7 @@ protected:
         case 5:
             return own("plain form", [&] { Doc().ChangeToRaw(voice); });
         case 6:
-            return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
+            return VoiceOrSpelling(own, voice);
         case 7:
             return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
         case 8:
@@ -546,6 +548,25 @@ protected:
             return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
+        }
+    }
+
+    // Voices, spelling and automatic ties, chosen from a stream of their own
+    // so that the other commands draw as before.
+    template <class Own>
+    bool VoiceOrSpelling(Own& own, int voice)
+    {
+        switch (std::uniform_int_distribution<int>(0, 5)(variety)) {
+        case 0:
+            return own("voice to 1", [&] { Doc().ChangeVoice(voice, 1); });
+        case 1: {
+            const short direction = static_cast<short>(1 + std::uniform_int_distribution<int>(0, 2)(variety));
+            return own("respell " + std::to_string(direction), [&] { Doc().ChangeAccidental(voice, direction); });
+        }
+        case 2:
+            return own("automatic ties", [&] { Doc().AutoTieSlur(8, 0, 0, 0); });
+        default:
+            return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
         }
     }
 
@@ -652,6 +673,7 @@ protected:
 
     std::unique_ptr<kvtest::ScoreBuilder> score;
     std::mt19937 rng;
+    std::mt19937 variety;
     std::deque<std::string> trace;
     unsigned char* image = nullptr;
     DWORD imageSize = 0;
@@ -662,6 +684,7 @@ protected:
 TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
 {
     rng.seed(GetParam().seed);
+    variety.seed(GetParam().seed);
     const int steps = StepsPerRun();
     for (step = 1; step <= steps && !HasFailure(); ++step) {
         while (trace.size() > kTraceLength)
