@@ -327,9 +327,16 @@ int CKVDoc::IsReqBackup()
 
 bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
 {
+    // A staff copied whole (a staff record, or the whole document) holds
+    // copies of all its measures.
+    const CKVObject* parent = meas ? meas->m_pParent : nullptr;
+    const CKVStaff* staff = parent && (parent->m_byObjKind == OBJ_STAFF || parent->m_byObjKind == OBJ_OSSIA_STAFF)
+                                ? static_cast<const CKVStaff*>(parent)
+                                : nullptr;
     for (int i = 0; meas && i < m_arrBackup.GetSize(); ++i) {
         const UndoEntry* entry = m_arrBackup.GetAt(i);
-        if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
+        if (entry && ((entry->nKind == UndoEntry::kMeas && entry->pPartner == meas) ||
+                      (entry->nKind == UndoEntry::kStaff && staff && entry->pPartner == staff)))
             return true;
     }
     return false;

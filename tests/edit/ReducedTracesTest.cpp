@@ -1,6 +1,7 @@
-// Two traces of long random runs, reduced to the steps that matter: a
-// staff deletion that empties every block (the others being hidden), and a
-// chord over a rectangle after a staff move undone.
+// Traces of long random runs, reduced to the steps that matter: a staff
+// deletion that empties every block (the others being hidden), a chord over
+// a rectangle after a staff move undone, and the commands on the selected
+// notes over a rectangle on blocks not laid out yet.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,39 @@ TEST_F(ReducedTracesTest, AChordOverARectangleAfterAStaffMoveUndoneIsMadeOnTheSt
     };
     EXPECT_EQ(chords(score->Meas(0, 0)), 0) << "a chord on the upper staff";
     EXPECT_EQ(chords(score->Meas(1, 0)), 1) << "no chord on the lower staff";
+}
+
+// A new block count leaves the blocks it makes without places until their
+// page is drawn: no width, every measure at x 0. A rectangle at such a
+// block's corner hands out the notes at x 0 while the walk of the records
+// meets no measure; each command on the selected notes still records the
+// measures it changes, so that undo gives back the score before it.
+TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordWhatTheyChange)
+{
+    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands = {
+        {"to rest", [](CKVDoc& doc) { doc.ChangeSelNoteToRest(1); }},
+        {"duration", [](CKVDoc& doc) { doc.ChangeDurationSelNote(1, 3, 1, 1, 100, 0); }},
+        {"grace", [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.ChangeToGrace(1);
+         }},
+    };
+    for (const auto& [name, command] : commands) {
+        Make(2, 9, true);
+        for (int staff = 0; staff < 2; ++staff)
+            for (int meas = 0; meas < 9; ++meas)
+                for (short start : {0, 480})
+                    kvtest::EnterNote(score->Meas(staff, meas), {.start = start, .y = -8, .code = DUR_QUARTER});
+        CKVBlock* block = Block(0, 1);
+        block->m_rcBlock.right = block->m_rcBlock.left;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, 0);
+        RECT r {block->m_rcBlock.left, block->m_rcBlock.top, block->m_rcBlock.left + 10, block->m_rcBlock.bottom};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
+        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
 }
 
 } // namespace
