@@ -66,8 +66,8 @@ void AddOnce(std::vector<CKVMeas*>& list, CKVMeas* meas)
 }
 
 // A new note or rest that takes the place of `old` under its id, with its
-// place, time, duration and voice; the replaced symbol is deleted. Null,
-// with `old` kept, when memory is short.
+// place, start and played start, duration and voice; the replaced symbol is
+// deleted. Null, with `old` kept, when memory is short.
 CKVMsg* ReplaceUnderId(CKVMsg& old, BYTE kind, short y)
 {
     CKVSystem* system = old.m_pSystem;
@@ -82,6 +82,7 @@ CKVMsg* ReplaceUnderId(CKVMsg& old, BYTE kind, short y)
     made->m_wObjWord = old.m_wObjWord;
     made->m_byVoice = old.m_byVoice;
     made->m_nStartTime = old.m_nStartTime;
+    made->m_nPerformStart = old.m_nPerformStart;
     made->m_nPosX = old.m_nPosX;
     made->m_nPosY = y;
     made->m_wHeadType = 1;
