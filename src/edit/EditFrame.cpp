@@ -16,6 +16,8 @@
 #include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
+#include <algorithm>
+
 namespace {
 
 void VisitMembers(CKVMeas& meas, CKVMsg& msg, const std::function<void(CKVMeas&, CKVMsg&)>& visit)
@@ -62,7 +64,39 @@ bool CEditFrame::Open()
     if (!m_doc.SelMeasBackup(1))
         return false;
     m_doc.SelFarEndBackup();
+    BackUpUnheld();
     return true;
+}
+
+void CEditFrame::BackUpUnheld()
+{
+    // The collection may reach a measure that the walk of the records passed
+    // over (a rectangle over a block whose measures have no places yet, say).
+    CKVDoc& doc = m_doc;
+    if (WholeScore() || !doc.IsReqBackup())
+        return;
+    std::vector<CKVMeas*> missed;
+    const int count = doc.GetSelMsgCount();
+    for (int i = 0; i < count; ++i) {
+        CKVMsg* msg = doc.GetSelNote(i, 0);
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+        if (meas && !doc.IsMeasInOpenStep(meas) && std::find(missed.begin(), missed.end(), meas) == missed.end())
+            missed.push_back(meas);
+    }
+    for (CKVMeas* meas : missed) {
+        // A cross-staff column backed up with an earlier one is no longer live.
+        if (!meas->IsCurrentObj() || doc.IsMeasInOpenStep(meas))
+            continue;
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        CKVMeas* live = meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas;
+        doc.SetInvalidRect(doc.GetBlockByMeas(live), live);
+        std::vector<CKVMeas*> far;
+        tielink::CollectFarEnds(*live, [live](const CKVMeas* other) { return other == live; }, far);
+        for (CKVMeas* other : far) {
+            if (other->IsCurrentObj() && !doc.IsMeasInOpenStep(other))
+                other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        }
+    }
 }
 
 bool CEditFrame::WholeScore() const

@@ -41,9 +41,17 @@ public:
     // document (ObjectBackup), and the redraw rectangle stays as it was;
     // otherwise the selected measures (SelMeasBackup), which rebuild the
     // redraw rectangle, then the measures outside them that hold the far
-    // ends of their ties and slurs (SelFarEndBackup). False when the command must return at once with
-    // nothing changed: undo is not being recorded, or memory is short.
+    // ends of their ties and slurs (SelFarEndBackup), then what BackUpUnheld
+    // adds. False when the command must return at once with nothing changed:
+    // undo is not being recorded, or memory is short.
     bool Open();
+
+    // Unless every page is selected: backs up, into the open step, each
+    // measure that holds a symbol of the collection and of which the step
+    // holds no copy yet, with the far ends of its ties and slurs, so that
+    // the step holds every measure the command changes. A command that
+    // takes the selection's backup itself calls it after that backup.
+    void BackUpUnheld();
 
     // Every page is selected: the command works on the whole score.
     bool WholeScore() const;

@@ -66,8 +66,8 @@ void AddOnce(std::vector<CKVMeas*>& list, CKVMeas* meas)
 }
 
 // A new note or rest that takes the place of `old` under its id, with its
-// place, time, duration and voice; the replaced symbol is deleted. Null,
-// with `old` kept, when memory is short.
+// place, start and played start, duration and voice; the replaced symbol is
+// deleted. Null, with `old` kept, when memory is short.
 CKVMsg* ReplaceUnderId(CKVMsg& old, BYTE kind, short y)
 {
     CKVSystem* system = old.m_pSystem;
@@ -82,6 +82,7 @@ CKVMsg* ReplaceUnderId(CKVMsg& old, BYTE kind, short y)
     made->m_wObjWord = old.m_wObjWord;
     made->m_byVoice = old.m_byVoice;
     made->m_nStartTime = old.m_nStartTime;
+    made->m_nPerformStart = old.m_nPerformStart;
     made->m_nPosX = old.m_nPosX;
     made->m_nPosY = y;
     made->m_wHeadType = 1;
@@ -212,12 +213,33 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
             return false;
         });
     }
-    std::vector<CKVMsg*> chords;
-    std::vector<CKVMsg*> groups;
+    // Re-tupleting a measure re-beams it, which may dissolve a group of the
+    // list: each symbol is looked up by its id when its turn comes, and one
+    // that went meanwhile is passed over.
+    CKVSystem* system = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
+    auto live = [system](DWORD id) -> CKVMsg* {
+        CKVMsg* msg = system ? system->GetMsgFromMap(id) : nullptr;
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+        return meas && meas->IsCurrentObj() ? msg : nullptr;
+    };
+    auto lookUp = [&live](const std::vector<DWORD>& ids) {
+        std::vector<CKVMsg*> found;
+        for (DWORD id : ids) {
+            if (CKVMsg* msg = live(id))
+                found.push_back(msg);
+        }
+        return found;
+    };
+    std::vector<DWORD> ids;
+    for (CKVMsg* msg : selected)
+        ids.push_back(msg->m_dwMsgId);
+    std::vector<DWORD> chords;
+    std::vector<DWORD> groups;
     std::vector<CKVMeas*> changed;
     const BOOL autoBeam = CKVCtrlTool::m_fIsAutoBeam;
-    for (CKVMsg* msg : selected) {
-        CKVMeas* meas = tickmath::MeasureOf(msg);
+    for (DWORD id : ids) {
+        CKVMsg* msg = live(id);
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
         if (!meas)
             continue;
         if (msg->m_byKind == MSG_NOTE) {
@@ -249,12 +271,12 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
                 meas->MakeTupletMsg(note->m_byVoice, 3, autoBeam);
             AddOnce(changed, meas);
         } else if (msg->m_byKind == MSG_CHORD) {
-            chords.push_back(msg);
+            chords.push_back(id);
         } else if (msg->m_byKind == MSG_BEAM) {
-            groups.push_back(msg);
+            groups.push_back(id);
         }
     }
-    for (CKVMsg* chord : chords) {
+    for (CKVMsg* chord : lookUp(chords)) {
         CKVMeas* meas = tickmath::MeasureOf(chord);
         std::vector<CKVMsg*> notes;
         tickmath::ForEachChild(*chord, [&](CKVMsg* note, short) {
@@ -272,7 +294,7 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
         rest->UpdateRestPosY(0);
         AddOnce(changed, meas);
     }
-    for (CKVMsg* group : groups)
+    for (CKVMsg* group : lookUp(groups))
         group->BeamOrder();
     // A rest made of a grace note is timed in its voice now, where the note
     // was not: the changed voices are timed again.

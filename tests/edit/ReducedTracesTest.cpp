@@ -4,6 +4,8 @@
 // block not laid out yet, and a chord made of a triplet.
 // a rectangle after a staff move undone, and voice changes and respellings
 // over a measure of triplets.
+// a rectangle after a staff move undone, and the commands on the selected
+// notes over a rectangle on blocks not laid out yet.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -20,6 +22,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -261,6 +264,37 @@ TEST_F(ReducedTracesTest, RespellingAChordThatHoldsATupletTwiceKeepsBothOnTheLiv
     score->Settle();
     ExpectWhole("as built");
     OnMeasure(0, [&] { Doc().ChangeAccidental(1, 3); });
+// A new block count leaves the blocks it makes without places until their
+// page is drawn: no width, every measure at x 0. A rectangle at such a
+// block's corner hands out the notes at x 0 while the walk of the records
+// meets no measure; each command on the selected notes still records the
+// measures it changes, so that undo gives back the score before it.
+TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordWhatTheyChange)
+{
+    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands = {
+        {"to rest", [](CKVDoc& doc) { doc.ChangeSelNoteToRest(1); }},
+        {"duration", [](CKVDoc& doc) { doc.ChangeDurationSelNote(1, 3, 1, 1, 100, 0); }},
+        {"grace", [](CKVDoc& doc) {
+             doc.ResetBackup();
+             doc.ChangeToGrace(1);
+         }},
+    };
+    for (const auto& [name, command] : commands) {
+        Make(2, 9, true);
+        for (int staff = 0; staff < 2; ++staff)
+            for (int meas = 0; meas < 9; ++meas)
+                for (short start : {0, 480})
+                    kvtest::EnterNote(score->Meas(staff, meas), {.start = start, .y = -8, .code = DUR_QUARTER});
+        CKVBlock* block = Block(0, 1);
+        block->m_rcBlock.right = block->m_rcBlock.left;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, 0);
+        RECT r {block->m_rcBlock.left, block->m_rcBlock.top, block->m_rcBlock.left + 10, block->m_rcBlock.bottom};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
+        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
 }
 
 } // namespace

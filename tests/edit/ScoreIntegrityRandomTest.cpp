@@ -12,6 +12,11 @@
 // deletion over the selection, automatic ties; copy, cut and paste, drag and drop. Selections of every record
 // kind come and go between the commands, now and then with every page
 // selected, and the runs are made with undo recording on and off.
+// ties, slurs, beams, grace notes, plain form, voices, rests, durations and
+// deletion over the selection; copy, cut and paste, drag and drop.
+// Selections of every record kind come and go between the commands, now and
+// then with every page selected, and the runs are made with undo recording
+// on and off.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -525,7 +530,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(11)) {
+        switch (Pick(13)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -546,6 +551,10 @@ protected:
             return own("nudge right", [&] { Doc().DetailMsgMove(voice, 2); });
         case 9:
             return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
+        case 10:
+            return own("notes to rests and back", [&] { Doc().ChangeSelNoteToRest(static_cast<unsigned char>(voice)); });
+        case 11:
+            return own("duration", [&] { Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }
