@@ -1,6 +1,7 @@
-// Two traces of long random runs, reduced to the steps that matter: a
-// staff deletion that empties every block (the others being hidden), and a
-// chord over a rectangle after a staff move undone.
+// Traces of long random runs, reduced to the steps that matter: a staff
+// deletion that empties every block (the others being hidden), a chord over
+// a rectangle after a staff move undone, and a measure copy under a chord of
+// tuplet notes.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -110,6 +111,29 @@ TEST_F(ReducedTracesTest, AChordOverARectangleAfterAStaffMoveUndoneIsMadeOnTheSt
     };
     EXPECT_EQ(chords(score->Meas(0, 0)), 0) << "a chord on the upper staff";
     EXPECT_EQ(chords(score->Meas(1, 0)), 1) << "no chord on the lower staff";
+}
+
+// Three triplet eighths made one chord: the chord's notes stand by pitch, so
+// its first note names the tuplet that a later one owns. A copy of the
+// measure (the backup of a command's step) must point that name at its own
+// copy of the tuplet, not at the one undo keeps.
+TEST_F(ReducedTracesTest, ACopiedMeasureNamesItsOwnTupletFromAChordNoteBeforeTheOwner)
+{
+    Make(2, 9, true);
+    CKVMeas* m = score->Meas(0, 0);
+    for (const auto& [start, y] : {std::pair<short, short> {0, -15}, {80, -12}, {160, -18}})
+        ASSERT_NE(kvtest::EnterNote(m, {.start = start, .y = y, .code = DUR_EIGHTH, .tuplet = 0x0203}), nullptr);
+    m->MakeTupletMsg(1, kStemDefault, 0);
+    m->MakeChord(1, 0, 255);
+    ASSERT_EQ(m->GetMsgNum(), 1);
+    CKVMsg* chord = m->GetMsg(0);
+    ASSERT_EQ(chord->m_byKind, MSG_CHORD);
+    ExpectWhole("before the command");
+
+    RECT none {0, 0, 0, 0};
+    Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { Doc().SetNoteSize(0, 12); });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
 } // namespace

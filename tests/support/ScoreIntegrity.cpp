@@ -313,9 +313,13 @@ private:
         std::unordered_map<const CKVMsg*, std::vector<const CKVMsg*>> held;
         std::unordered_set<const CKVMsg*> linkedBy;
         for (const Link& link : m_links) {
+            const CKVMsg* holder = static_cast<const CKVMsg*>(link.holder);
+            // A copy of a measure names its own copy of a tuplet, never the
+            // one undo keeps.
+            if (link.msg->m_byKind == MSG_TUPLET && !m_owned.count(link.msg))
+                Problem(NoteName(holder) + " holds a tuplet that is not in the score");
             if (link.msg->m_byKind != MSG_TIE && link.msg->m_byKind != MSG_SLUR)
                 continue;
-            const CKVMsg* holder = static_cast<const CKVMsg*>(link.holder);
             if (!m_owned.count(link.msg)) {
                 Problem(NoteName(holder) + " holds a tie or slur that is not in the score");
                 continue;
