@@ -298,9 +298,10 @@ public:
     int IsMultiEnableUndo();
     int IsMultiEnableRedo();
     int IsReqBackup();
-    // Whether the open undo step already holds a copy of this measure, so
-    // that it is the step's live clone: a command that reaches a measure
-    // more than once backs it up only the first time.
+    // Whether the open undo step already holds a copy of this measure (of
+    // it alone or of its staff), so that it is the step's live clone: a
+    // command that reaches a measure more than once backs it up only the
+    // first time.
     bool IsMeasInOpenStep(const CKVMeas* meas) const;
     // Records an entry for an object whose clone was just made.
     int AddBackup(short kind, void* object);

@@ -331,6 +331,9 @@ bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
         const UndoEntry* entry = m_arrBackup.GetAt(i);
         if (entry && entry->nKind == UndoEntry::kMeas && entry->pPartner == meas)
             return true;
+        // A staff's copy holds copies of all its measures.
+        if (entry && entry->nKind == UndoEntry::kStaff && entry->pPartner == meas->m_pParent)
+            return true;
     }
     return false;
 }

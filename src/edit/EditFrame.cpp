@@ -14,6 +14,9 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -84,6 +87,31 @@ void CEditFrame::Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out)
     out.push_back(msg);
 }
 
+bool CEditFrame::BackUpUnheld(int count)
+{
+    if (!m_doc.IsReqBackup())
+        return false;
+    std::vector<CKVMeas*> unheld;
+    for (int i = 0; i < count; ++i) {
+        CKVMeas* meas = tickmath::MeasureOf(m_doc.GetSelNote(i, 0));
+        if (meas && !m_doc.IsMeasInOpenStep(meas) && std::find(unheld.begin(), unheld.end(), meas) == unheld.end())
+            unheld.push_back(meas);
+    }
+    for (CKVMeas* meas : unheld) {
+        if (!meas->IsCurrentObj() || m_doc.IsMeasInOpenStep(meas))
+            continue; // a cross-staff backup of an earlier one took it
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        CKVMeas* live = meas->GetCurBackupObj();
+        std::vector<CKVMeas*> far;
+        tielink::CollectFarEnds(*live, [&](const CKVMeas* other) { return other == live; }, far);
+        for (CKVMeas* other : far) {
+            if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
+                other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        }
+    }
+    return !unheld.empty();
+}
+
 std::vector<CKVMsg*> CEditFrame::FromCollection(int count, int voice)
 {
     std::vector<CKVMsg*> out;
@@ -94,8 +122,12 @@ std::vector<CKVMsg*> CEditFrame::FromCollection(int count, int voice)
 
 std::vector<CKVMsg*> CEditFrame::Collect(int voice, Members members)
 {
-    if (!WholeScore())
-        return FromCollection(m_doc.GetSelMsgCount(), voice);
+    if (!WholeScore()) {
+        int count = m_doc.GetSelMsgCount();
+        if (BackUpUnheld(count))
+            count = m_doc.GetSelMsgCount();
+        return FromCollection(count, voice);
+    }
     std::vector<CKVMsg*> out;
     ForEachLiveMsg(m_doc, members, [&](CKVMeas&, CKVMsg& msg) { Take(&msg, voice, out); });
     return out;
@@ -105,7 +137,10 @@ std::vector<CKVMsg*> CEditFrame::CollectRecord(short record, int voice)
 {
     if (WholeScore())
         return Collect(voice);
-    return FromCollection(m_doc.GetSelMsgCount(record), voice);
+    int count = m_doc.GetSelMsgCount(record);
+    if (BackUpUnheld(count))
+        count = m_doc.GetSelMsgCount(record);
+    return FromCollection(count, voice);
 }
 
 void CEditFrame::Close()

@@ -1,7 +1,7 @@
 // Traces of long random runs, reduced to the steps that matter: a staff
 // deletion that empties every block (the others being hidden), a chord over
-// a rectangle after a staff move undone, and a measure copy under a chord of
-// tuplet notes.
+// a rectangle after a staff move undone, a measure copy under a chord of
+// tuplet notes, and note commands over a block not yet laid out.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,48 @@ TEST_F(ReducedTracesTest, ACopiedMeasureNamesItsOwnTupletFromAChordNoteBeforeThe
     Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
     const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { Doc().SetNoteSize(0, 12); });
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
+// A block as InsertPage or a re-flow leaves it until its page is drawn: 0
+// wide, every measure of it at x 0. A rectangle at the block's left reaches
+// the first notes of all its measures, which the backup of the selected
+// measures may leave out; each note command backs up every measure it
+// changes, in its own step.
+TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureTheyChange)
+{
+    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands {
+        {"note size", [](CKVDoc& d) { d.SetNoteSize(0, 12); }},
+        {"stem direction", [](CKVDoc& d) { d.ChangeNoteDirection(1, 2); }},
+        {"display attributes", [](CKVDoc& d) { d.ChangeNoteAttr(0, 0x10, 1, 0, 0, 0, 0, 3); }},
+        {"note mark", [](CKVDoc& d) { d.AddNoteMarkOnSelNote(1, 1, MSG_NOTEMARK, 27); }},
+        {"slur direction", [](CKVDoc& d) { d.SelNoteChangeTieSlurDir(0, 1); }},
+    };
+    for (const auto& [name, command] : commands) {
+        Make(2, 9, true);
+        // Two half notes slurred in each measure of the lower staff.
+        for (int meas = 0; meas < 9; ++meas) {
+            CKVMeas* m = score->Meas(1, meas);
+            CKVMsg* a = kvtest::EnterNote(m, {.start = 0, .y = -8, .code = DUR_HALF});
+            CKVMsg* b = kvtest::EnterNote(m, {.start = 480, .y = -12, .code = DUR_HALF});
+            ASSERT_EQ(Doc().BindNoteBySlur(a, b, 10, 0, 0, 0), 1) << name;
+        }
+        CKVBlock* block = Block(0, 1);
+        block->m_rcBlock.right = block->m_rcBlock.left;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, 0);
+        Doc().JumpToPage(0);
+        RECT r {block->m_rcBlock.left, block->m_rcBlock.top - 100, block->m_rcBlock.left + 10,
+                block->m_rcBlock.bottom + 100};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        bool changed = false;
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            const std::vector<unsigned char> before = kvtest::SavedBytes(Doc());
+            command(Doc());
+            changed = kvtest::SavedBytes(Doc()) != before;
+        });
+        EXPECT_TRUE(changed) << name;
+        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
 }
 
 } // namespace
