@@ -6,10 +6,11 @@
 // staves and pages inserted and deleted, measures deleted on one staff,
 // staves moved, re-flows and block counts, ossias made and removed with
 // their staves and measures, staves hidden and shown; notes entered, chords,
-// ties, slurs, beams, grace notes, plain form, voices and deletion over the
-// selection; copy, cut and paste, drag and drop. Selections of every record
-// kind come and go between the commands, now and then with every page
-// selected, and the runs are made with undo recording on and off.
+// ties, slurs, beams, grace notes, plain form, voices, note size, stems,
+// rest types, marks, slur directions and deletion over the selection; copy,
+// cut and paste, drag and drop. Selections of every record kind come and go
+// between the commands, now and then with every page selected, and the runs
+// are made with undo recording on and off.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -523,7 +524,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(9)) {
+        switch (Pick(14)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -540,8 +541,18 @@ protected:
             return own("voice to 2", [&] { Doc().ChangeVoice(voice, 2); });
         case 7:
             return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
-        default:
+        case 8:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
+        case 9:
+            return own("note size", [&] { Doc().SetNoteSize(static_cast<short>(voice), 12); });
+        case 10:
+            return own("stem direction", [&] { Doc().ChangeNoteDirection(voice, 1 + Pick(2)); });
+        case 11:
+            return own("rest type", [&] { Doc().ChangeNoteAttr(voice, 0x10, 1, 0, 0, 0, 0, 0); });
+        case 12:
+            return own("note mark", [&] { Doc().AddNoteMarkOnSelNote(static_cast<unsigned char>(voice), Pick(2), MSG_NOTEMARK, 27); });
+        default:
+            return own("slur direction", [&] { Doc().SelNoteChangeTieSlurDir(static_cast<short>(voice), Pick(2)); });
         }
     }
 
