@@ -334,6 +334,9 @@ bool CKVDoc::IsMeasInOpenStep(const CKVMeas* meas) const
         if (entry && ((entry->nKind == UndoEntry::kMeas && entry->pPartner == meas) ||
                       (entry->nKind == UndoEntry::kStaff && staff && entry->pPartner == staff)))
             return true;
+        // A staff's copy holds copies of all its measures.
+        if (entry && entry->nKind == UndoEntry::kStaff && entry->pPartner == meas->m_pParent)
+            return true;
     }
     return false;
 }

@@ -70,33 +70,38 @@ bool CEditFrame::Open()
 
 void CEditFrame::BackUpUnheld()
 {
+    if (!WholeScore())
+        BackUpUnheld(m_doc.GetSelMsgCount());
+}
+
+bool CEditFrame::BackUpUnheld(int count)
+{
     // The collection may reach a measure that the walk of the records passed
     // over (a rectangle over a block whose measures have no places yet, say).
-    CKVDoc& doc = m_doc;
-    if (WholeScore() || !doc.IsReqBackup())
-        return;
-    std::vector<CKVMeas*> missed;
-    const int count = doc.GetSelMsgCount();
+    if (!m_doc.IsReqBackup())
+        return false;
+    std::vector<CKVMeas*> unheld;
     for (int i = 0; i < count; ++i) {
-        CKVMsg* msg = doc.GetSelNote(i, 0);
+        CKVMsg* msg = m_doc.GetSelNote(i, 0);
         CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
-        if (meas && !doc.IsMeasInOpenStep(meas) && std::find(missed.begin(), missed.end(), meas) == missed.end())
-            missed.push_back(meas);
+        if (meas && !m_doc.IsMeasInOpenStep(meas) && std::find(unheld.begin(), unheld.end(), meas) == unheld.end())
+            unheld.push_back(meas);
     }
-    for (CKVMeas* meas : missed) {
+    for (CKVMeas* meas : unheld) {
         // A cross-staff column backed up with an earlier one is no longer live.
-        if (!meas->IsCurrentObj() || doc.IsMeasInOpenStep(meas))
+        if (!meas->IsCurrentObj() || m_doc.IsMeasInOpenStep(meas))
             continue;
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         CKVMeas* live = meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas;
-        doc.SetInvalidRect(doc.GetBlockByMeas(live), live);
+        m_doc.SetInvalidRect(m_doc.GetBlockByMeas(live), live);
         std::vector<CKVMeas*> far;
         tielink::CollectFarEnds(*live, [live](const CKVMeas* other) { return other == live; }, far);
         for (CKVMeas* other : far) {
-            if (other->IsCurrentObj() && !doc.IsMeasInOpenStep(other))
+            if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
                 other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         }
     }
+    return !unheld.empty();
 }
 
 bool CEditFrame::WholeScore() const
@@ -119,26 +124,10 @@ void CEditFrame::Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out)
     out.push_back(msg);
 }
 
-bool CEditFrame::BackUpUncovered(int count)
-{
-    if (!m_doc.IsReqBackup())
-        return false;
-    bool any = false;
-    for (int i = 0; i < count; ++i) {
-        CKVMsg* msg = m_doc.GetSelNote(i, 0);
-        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
-        if (!meas || !meas->IsCurrentObj() || m_doc.IsMeasInOpenStep(meas))
-            continue;
-        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-        any = true;
-    }
-    return any;
-}
-
 std::vector<CKVMsg*> CEditFrame::FromCollection(const std::function<int()>& count, int voice)
 {
     int n = count();
-    if (BackUpUncovered(n))
+    if (BackUpUnheld(n))
         n = count();
     std::vector<CKVMsg*> out;
     for (int i = 0; i < n; ++i)

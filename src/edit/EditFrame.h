@@ -80,6 +80,13 @@ public:
     static void ForEachLiveMsg(CKVDoc& doc, Members members, const std::function<void(CKVMeas&, CKVMsg&)>& visit);
 
 private:
+    // The selection may reach symbols in measures that the step's backup
+    // (the frame's or the host's) left out. With undo recorded, backs up
+    // each measure of the first `count` collected symbols that the open
+    // step does not hold, with the far ends of its ties and slurs, before
+    // anything of it changes; true when it backed one up (the collected ids
+    // then name the copies undo keeps, and the caller collects again).
+    bool BackUpUnheld(int count);
     // Appends a symbol not given before that passes the voice filter.
     void Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out);
     // The collection that `count` makes (it fills the selected-id list and
@@ -87,7 +94,6 @@ private:
     // not hold yet has its measure backed up first, and the collection is
     // made again from the live copies, so that undo gives every change back.
     std::vector<CKVMsg*> FromCollection(const std::function<int()>& count, int voice);
-    bool BackUpUncovered(int count);
 
     CKVDoc& m_doc;
     std::set<DWORD> m_given;

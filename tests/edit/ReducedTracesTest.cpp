@@ -6,6 +6,8 @@
 // over a measure of triplets.
 // a rectangle after a staff move undone, and the commands on the selected
 // notes over a rectangle on blocks not laid out yet.
+// a rectangle after a staff move undone, a measure copy under a chord of
+// tuplet notes, and note commands over a block not yet laid out.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -285,6 +287,52 @@ TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordW
             for (int meas = 0; meas < 9; ++meas)
                 for (short start : {0, 480})
                     kvtest::EnterNote(score->Meas(staff, meas), {.start = start, .y = -8, .code = DUR_QUARTER});
+// Three triplet eighths made one chord: the chord's notes stand by pitch, so
+// its first note names the tuplet that a later one owns. A copy of the
+// measure (the backup of a command's step) must point that name at its own
+// copy of the tuplet, not at the one undo keeps.
+TEST_F(ReducedTracesTest, ACopiedMeasureNamesItsOwnTupletFromAChordNoteBeforeTheOwner)
+{
+    Make(2, 9, true);
+    CKVMeas* m = score->Meas(0, 0);
+    for (const auto& [start, y] : {std::pair<short, short> {0, -15}, {80, -12}, {160, -18}})
+        ASSERT_NE(kvtest::EnterNote(m, {.start = start, .y = y, .code = DUR_EIGHTH, .tuplet = 0x0203}), nullptr);
+    m->MakeTupletMsg(1, kStemDefault, 0);
+    m->MakeChord(1, 0, 255);
+    ASSERT_EQ(m->GetMsgNum(), 1);
+    CKVMsg* chord = m->GetMsg(0);
+    ASSERT_EQ(chord->m_byKind, MSG_CHORD);
+    ExpectWhole("before the command");
+
+    RECT none {0, 0, 0, 0};
+    Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { Doc().SetNoteSize(0, 12); });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
+// A block as InsertPage or a re-flow leaves it until its page is drawn: 0
+// wide, every measure of it at x 0. A rectangle at the block's left reaches
+// the first notes of all its measures, which the backup of the selected
+// measures may leave out; each note command backs up every measure it
+// changes, in its own step.
+TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureTheyChange)
+{
+    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands {
+        {"note size", [](CKVDoc& d) { d.SetNoteSize(0, 12); }},
+        {"stem direction", [](CKVDoc& d) { d.ChangeNoteDirection(1, 2); }},
+        {"display attributes", [](CKVDoc& d) { d.ChangeNoteAttr(0, 0x10, 1, 0, 0, 0, 0, 3); }},
+        {"note mark", [](CKVDoc& d) { d.AddNoteMarkOnSelNote(1, 1, MSG_NOTEMARK, 27); }},
+        {"slur direction", [](CKVDoc& d) { d.SelNoteChangeTieSlurDir(0, 1); }},
+    };
+    for (const auto& [name, command] : commands) {
+        Make(2, 9, true);
+        // Two half notes slurred in each measure of the lower staff.
+        for (int meas = 0; meas < 9; ++meas) {
+            CKVMeas* m = score->Meas(1, meas);
+            CKVMsg* a = kvtest::EnterNote(m, {.start = 0, .y = -8, .code = DUR_HALF});
+            CKVMsg* b = kvtest::EnterNote(m, {.start = 480, .y = -12, .code = DUR_HALF});
+            ASSERT_EQ(Doc().BindNoteBySlur(a, b, 10, 0, 0, 0), 1) << name;
+        }
         CKVBlock* block = Block(0, 1);
         block->m_rcBlock.right = block->m_rcBlock.left;
         for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
@@ -293,6 +341,17 @@ TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordW
         Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
         ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
+        Doc().JumpToPage(0);
+        RECT r {block->m_rcBlock.left, block->m_rcBlock.top - 100, block->m_rcBlock.left + 10,
+                block->m_rcBlock.bottom + 100};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        bool changed = false;
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            const std::vector<unsigned char> before = kvtest::SavedBytes(Doc());
+            command(Doc());
+            changed = kvtest::SavedBytes(Doc()) != before;
+        });
+        EXPECT_TRUE(changed) << name;
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
     }
 }

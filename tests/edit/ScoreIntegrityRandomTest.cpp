@@ -17,6 +17,11 @@
 // Selections of every record kind come and go between the commands, now and
 // then with every page selected, and the runs are made with undo recording
 // on and off.
+// ties, slurs, beams, grace notes, plain form, voices, note size, stems,
+// rest types, marks, slur directions and deletion over the selection; copy,
+// cut and paste, drag and drop. Selections of every record kind come and go
+// between the commands, now and then with every page selected, and the runs
+// are made with undo recording on and off.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -530,7 +535,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(13)) {
+        switch (Pick(19)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -555,6 +560,16 @@ protected:
             return own("notes to rests and back", [&] { Doc().ChangeSelNoteToRest(static_cast<unsigned char>(voice)); });
         case 11:
             return own("duration", [&] { Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0); });
+        case 12:
+            return own("note size", [&] { Doc().SetNoteSize(static_cast<short>(voice), 12); });
+        case 13:
+            return own("stem direction", [&] { Doc().ChangeNoteDirection(voice, 1 + Pick(2)); });
+        case 14:
+            return own("rest type", [&] { Doc().ChangeNoteAttr(voice, 0x10, 1, 0, 0, 0, 0, 0); });
+        case 15:
+            return own("note mark", [&] { Doc().AddNoteMarkOnSelNote(static_cast<unsigned char>(voice), Pick(2), MSG_NOTEMARK, 27); });
+        case 16:
+            return own("slur direction", [&] { Doc().SelNoteChangeTieSlurDir(static_cast<short>(voice), Pick(2)); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }

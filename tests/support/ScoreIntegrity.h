@@ -1,9 +1,10 @@
 #pragma once
 // A check that a score is whole after an edit: the cursor and the selection
 // records name objects of the tree, every tie and slur is held by both its
-// notes with the flag bits to match, a command that changed the score can be
-// undone to the bytes it started from and redone to the bytes it left, and
-// saving and loading the score changes nothing.
+// notes with the flag bits to match, every tuplet a note names is one of the
+// tree's, a command that changed the score can be undone to the bytes it
+// started from and redone to the bytes it left, and saving and loading the
+// score changes nothing.
 //
 // Objects are told apart by walking the tree from the document and comparing
 // addresses: a cursor or record that names a freed object is never read (the
