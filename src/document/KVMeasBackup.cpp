@@ -7,6 +7,7 @@
 #include "AllocHook.h"
 #include "MemoryGuard.h"
 #include "document/BackupState.h"
+#include "document/CopyMsgMap.h"
 #include "document/CopyPtrMap.h"
 #include "document/KVDoc.h"
 #include "document/SelRect.h"
@@ -282,9 +283,15 @@ int CloneMeas(CKVMeas& meas, int record)
     CKVDoc* doc = DocOf(meas);
     const int relinksBefore = doc ? doc->m_arrSlurBackup.GetSize() : 0;
     ClearCopyPtrMap();
+    ClearCopyPendingRefs();
     SetKeepIds(0);
     const int copied = clone->CreateFrom(&meas);
     SetKeepIds(1);
+    // A note copied before the note that owns its tuplet (a chord's notes
+    // stand in pitch order) waited for the tuplet's copy; now it names it.
+    if (copied)
+        ResolveCopyPendingRefs();
+    ClearCopyPendingRefs();
     if (!copied) {
         // The half-built copy may already have re-linked ties of other
         // measures to its notes; take that back before it goes.

@@ -1,6 +1,7 @@
-// Two traces of long random runs, reduced to the steps that matter: a
-// staff deletion that empties every block (the others being hidden), and a
-// chord over a rectangle after a staff move undone.
+// Traces of long random runs, reduced to the steps that matter: a staff
+// deletion that empties every block (the others being hidden), a chord over
+// a rectangle after a staff move undone, and a measure backup of a chord
+// whose notes share a tuplet.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -110,6 +111,29 @@ TEST_F(ReducedTracesTest, AChordOverARectangleAfterAStaffMoveUndoneIsMadeOnTheSt
     };
     EXPECT_EQ(chords(score->Meas(0, 0)), 0) << "a chord on the upper staff";
     EXPECT_EQ(chords(score->Meas(1, 0)), 1) << "no chord on the lower staff";
+}
+
+// A tuplet over notes that a chord then gathers: the chord stands its notes
+// in pitch order, so a note that only refers to the tuplet can come before
+// the note that owns it. The measure's backup copies them in that order; the
+// copy of the first must still name the tuplet's copy, not the symbol undo
+// keeps.
+TEST_F(ReducedTracesTest, AMeasureBackupLeavesEveryTupletNoteOnTheTupletsCopy)
+{
+    Make(1, 3, true);
+    CKVMeas* m = score->Meas(0, 0);
+    const short ys[] = {-18, -15, -12};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_NE(kvtest::EnterNote(m, {.start = static_cast<short>(80 * i), .y = ys[i], .code = DUR_EIGHTH,
+                                        .tuplet = 0x0203}),
+                  nullptr);
+    m->MakeTupletMsg(1, 0, 0);
+    m->MakeChord(1, 0, 64);
+    ExpectWhole("after the chord");
+    Doc().ResetBackup();
+    ASSERT_EQ(m->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
+    ExpectWhole("after the backup");
+    EXPECT_TRUE(kvtest::ReloadProblems(Doc()).empty()) << kvtest::Joined(kvtest::ReloadProblems(Doc()));
 }
 
 } // namespace

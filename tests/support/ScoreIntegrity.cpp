@@ -60,6 +60,7 @@ public:
         CheckCursor();
         CheckSelection();
         CheckTiesAndSlurs();
+        CheckTupletHolders();
         return std::move(m_problems);
     }
 
@@ -371,6 +372,18 @@ private:
                 Problem(NoteName(note) + " has flag 0x" + flag + " but starts " + std::to_string(starting) +
                         " ties and ends " + std::to_string(ending));
             }
+        }
+    }
+
+    // A further note of a tuplet refers to the symbol its first note owns;
+    // a reference to one that no note of the score owns (the copy undo
+    // keeps) is written out and read back as another symbol.
+    void CheckTupletHolders()
+    {
+        for (const Link& link : m_links) {
+            if (link.msg->m_byKind == MSG_TUPLET && !m_owned.count(link.msg))
+                Problem(NoteName(static_cast<const CKVMsg*>(link.holder)) +
+                        " holds a tuplet that is not in the score");
         }
     }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A check that a score is whole after an edit: the cursor and the selection
 // records name objects of the tree, every tie and slur is held by both its
-// notes with the flag bits to match, a command that changed the score can be
+// notes with the flag bits to match, every tuplet a note refers to is one of
+// the score's, a command that changed the score can be
 // undone to the bytes it started from and redone to the bytes it left, and
 // saving and loading the score changes nothing.
 //
