@@ -1,7 +1,7 @@
 // Traces of long random runs, reduced to the steps that matter: a staff
 // deletion that empties every block (the others being hidden), a chord over
-// a rectangle after a staff move undone, and a measure backup of a chord
-// whose notes share a tuplet.
+// a rectangle after a staff move undone, a measure backup of a chord whose
+// notes share a tuplet, and a drop that overwrites a slur's first note.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -134,6 +134,56 @@ TEST_F(ReducedTracesTest, AMeasureBackupLeavesEveryTupletNoteOnTheTupletsCopy)
     ASSERT_EQ(m->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
     ExpectWhole("after the backup");
     EXPECT_TRUE(kvtest::ReloadProblems(Doc()).empty()) << kvtest::Joined(kvtest::ReloadProblems(Doc()));
+}
+
+// A drop into one voice merges every voice of each source measure into it:
+// two quarters on the last beat each fit where they stand, and the overwrite
+// then takes the one that runs past the measure's end away again, a pasted
+// note. The slur that such a note started into the next measure must not
+// reach the note pasted there.
+TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
+{
+    for (BYTE slurVoice : {1, 2}) {
+        Make(2, 4, true);
+        for (int meas = 0; meas < 2; ++meas) {
+            for (short start : {0, 240, 480, 720})
+                ASSERT_NE(kvtest::EnterNote(score->Meas(0, meas), {.start = start, .y = -12, .code = DUR_QUARTER}),
+                          nullptr);
+        }
+        // A second voice of one quarter on the last beat.
+        CKVMsg* second = kvtest::EnterNote(score->Meas(0, 0), {.y = 6, .code = DUR_QUARTER, .voice = 2});
+        ASSERT_NE(second, nullptr);
+        second->m_nPosX = 192;
+        score->Meas(0, 0)->UpdateStartTime(0, 0, 0, 0);
+        // The first or the last note of a voice.
+        auto noteOf = [](CKVMeas* meas, BYTE voice, bool last) -> CKVMsg* {
+            CKVMsg* found = nullptr;
+            for (short i = 0; i < meas->GetMsgNum(); ++i)
+                if (CKVMsg* msg = meas->GetMsg(i); msg && msg->m_byKind == MSG_NOTE && msg->m_byVoice == voice &&
+                                                   (!found || (last ? msg->m_nPosX > found->m_nPosX
+                                                                    : msg->m_nPosX < found->m_nPosX)))
+                    found = msg;
+            return found;
+        };
+        CKVMsg* from = noteOf(score->Meas(0, 0), slurVoice, true);
+        CKVMsg* to = noteOf(score->Meas(0, 1), 1, false);
+        ASSERT_TRUE(from && to);
+        Doc().ResetBackup();
+        Doc().BindNoteBySlur(from, to, 10, 0, 0, 0);
+        ExpectWhole("after the slur");
+
+        Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(0), nullptr);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().JumpToMeas(1);
+            Doc().m_nCurStaff = 1;
+            Doc().m_nCaretPos = 0;
+            ASSERT_EQ(Doc().SelRectMouseDrop(1, 1, 0), 1);
+        });
+        EXPECT_TRUE(problems.empty()) << "slur from voice " << int(slurVoice) << kvtest::Joined(problems);
+    }
 }
 
 } // namespace
