@@ -7,13 +7,18 @@
 #include "document/KVDoc.h"
 #include "document/SelHit.h"
 #include "document/SelRect.h"
+#include "document/UndoEntry.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +52,20 @@ void VisitStaves(CKVStaffPtrArray* staves, CEditFrame::Members members,
             });
         }
     }
+}
+
+// Whether the open step holds the measure, alone or with its staff.
+bool InOpenStep(const CKVDoc& doc, CKVMeas& meas)
+{
+    if (doc.IsMeasInOpenStep(&meas))
+        return true;
+    const CKVStaff* staff = measplace::StaffOf(meas);
+    for (int i = 0; staff && i < doc.m_arrBackup.GetSize(); ++i) {
+        const UndoEntry* entry = doc.m_arrBackup.GetAt(i);
+        if (entry && entry->nKind == UndoEntry::kStaff && entry->pPartner == staff)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -106,6 +125,36 @@ std::vector<CKVMsg*> CEditFrame::CollectRecord(short record, int voice)
     if (WholeScore())
         return Collect(voice);
     return FromCollection(m_doc.GetSelMsgCount(record), voice);
+}
+
+bool CEditFrame::BackUpMissed(CKVDoc& doc, const std::vector<CKVMsg*>& msgs)
+{
+    if (!doc.IsReqBackup())
+        return false;
+    std::vector<CKVMeas*> missed;
+    for (CKVMsg* msg : msgs) {
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+        if (meas && meas->IsCurrentObj() && !InOpenStep(doc, *meas) &&
+            std::find(missed.begin(), missed.end(), meas) == missed.end())
+            missed.push_back(meas);
+    }
+    std::vector<CKVMeas*> live;
+    for (CKVMeas* meas : missed) {
+        // A column backup of an earlier measure may have taken this one.
+        if (!meas->IsCurrentObj() || InOpenStep(doc, *meas))
+            continue;
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        live.push_back(meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas);
+    }
+    std::vector<CKVMeas*> far;
+    for (CKVMeas* meas : live)
+        tielink::CollectFarEnds(
+            *meas, [&](const CKVMeas* m) { return std::find(live.begin(), live.end(), m) != live.end(); }, far);
+    for (CKVMeas* meas : far) {
+        if (meas->IsCurrentObj() && !InOpenStep(doc, *meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
+    return !missed.empty();
 }
 
 void CEditFrame::Close()

@@ -60,6 +60,15 @@ public:
     // The same for one selection record (GetSelMsgCount(record)).
     std::vector<CKVMsg*> CollectRecord(short record, int voice);
 
+    // Backs up, into the open step, the measure of every symbol given that
+    // the step does not hold yet (alone or with its staff), then the
+    // measures outside them that hold the far ends of their ties and
+    // slurs: a measure the command changes is backed up before its first
+    // change even where the selection's backup left it out. True when
+    // anything was backed up: the symbols given are then the copies undo
+    // keeps, and the live ones must be collected again.
+    static bool BackUpMissed(CKVDoc& doc, const std::vector<CKVMsg*>& msgs);
+
     // Sets the modified flag. Not called after Open gave false.
     void Close();
 

@@ -202,9 +202,12 @@ void CKVDoc::ChangeToGrace(int voice)
             return;
         SelFarEndBackup();
     }
+    std::vector<CKVMsg*> reached = frame.Collect(voice);
+    if (CEditFrame::BackUpMissed(*this, reached))
+        reached = CEditFrame(*this).Collect(voice);
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;
-    for (CKVMsg* msg : frame.Collect(voice)) {
+    for (CKVMsg* msg : reached) {
         if (!IsNoteGroupOrChord(*msg))
             continue;
         msg->MakeGraceNote();

@@ -1,7 +1,8 @@
 // Traces of long random runs, reduced to the steps that matter: a staff
 // deletion that empties every block (the others being hidden), a chord over
 // a rectangle after a staff move undone, a measure backup of a chord whose
-// notes share a tuplet, and a drop that overwrites a slur's first note.
+// notes share a tuplet, a drop that overwrites a slur's first note, and
+// beams in a measure the host's step left out.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -16,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -183,6 +186,33 @@ TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
             ASSERT_EQ(Doc().SelRectMouseDrop(1, 1, 0), 1);
         });
         EXPECT_TRUE(problems.empty()) << "slur from voice " << int(slurVoice) << kvtest::Joined(problems);
+    }
+}
+
+// The host's backup of the selection can leave out a measure that the
+// collection of the selected symbols reaches. Beaming and dissolving beams
+// back that measure up before they change it, so that undo gives the score
+// back.
+TEST_F(ReducedTracesTest, BeamCommandsBackUpAMeasureTheHostsStepLeftOut)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+        {"a beam", [&] { Doc().BindByBeamGroup(1, 0); }},
+        {"beams dissolved", [&] { Doc().DisAssembleBeam(1); }},
+    };
+    for (const auto& [what, command] : commands) {
+        Make(2, 4, true);
+        CKVMeas* m = score->Meas(0, 1);
+        for (short start : {0, 120, 240, 360})
+            ASSERT_NE(kvtest::EnterNote(m, {.start = start, .y = -12, .code = DUR_EIGHTH}), nullptr);
+        m->BindByBeam(1, 0, 96, 0, 0);
+        RECT none {0, 0, 0, 0};
+        Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+        // The host opens its step and backs up nothing.
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            command();
+        });
+        EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
     }
 }
 
