@@ -1,15 +1,16 @@
-// Random runs of the structure, editing and clipboard commands, with undo
-// and redo between them, checking after every step that the score is whole:
-// the cursor and the selection records name objects of the tree, every tie
-// and slur is held by both its notes, and every command undoes and redoes to
-// the bytes around it (support/ScoreIntegrity.h). The commands: measures,
-// staves and pages inserted and deleted, measures deleted on one staff,
-// staves moved, re-flows and block counts, ossias made and removed with
-// their staves and measures, staves hidden and shown; notes entered, chords,
-// ties, slurs, beams, grace notes, plain form, voices and deletion over the
-// selection; copy, cut and paste, drag and drop. Selections of every record
-// kind come and go between the commands, now and then with every page
-// selected, and the runs are made with undo recording on and off.
+// Random runs of the structure, editing and clipboard commands, with undo and
+// redo between them, checking after every step that the score is whole: the
+// cursor and the selection records name objects of the tree, every tie and
+// slur is held by both its notes, and every command undoes and redoes to the
+// bytes around it (support/ScoreIntegrity.h). The commands: measures, staves
+// and pages inserted and deleted, measures deleted on one staff, staves moved,
+// re-flows and block counts, ossias made and removed with their staves and
+// measures, staves hidden and shown; notes entered, chords, ties, slurs, beams
+// made and dissolved, grace notes, plain form, voices and deletion over the
+// selection; copy, cut and paste, drag and drop (now and then dropped into one
+// voice). Selections of every record kind come and go between the commands,
+// now and then with every page selected, and the runs are made with undo
+// recording on and off.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -523,9 +524,11 @@ protected:
             });
             return true;
         };
-        switch (Pick(9)) {
+        switch (Pick(10)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
+        case 8:
+            return opened("dissolve beams", [&] { Doc().DisAssembleBeam(voice); });
         case 1:
             return opened("tie", [&] { Doc().BindByTie(voice, 8, 0, 14, 0); });
         case 2:
@@ -593,8 +596,11 @@ protected:
             MoveCursor();
             const int overwrite = Pick(2);
             const int autoBeam = Pick(2);
-            Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam));
-            Doc().SelRectMouseDrop(voice, overwrite, autoBeam);
+            // Now and then into one voice, which takes every voice dragged.
+            const unsigned char into = Chance(70) ? voice : static_cast<unsigned char>(1 + Pick(2));
+            Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam) + " voice " +
+                 std::to_string(into));
+            Doc().SelRectMouseDrop(into, overwrite, autoBeam);
         });
         Report(problems);
         Doc().FreeDragImage();
