@@ -2,7 +2,7 @@
 // deletion that empties every block (the others being hidden), a chord over
 // a rectangle after a staff move undone, a measure backup of a chord whose
 // notes share a tuplet, a drop that overwrites a slur's first note, and
-// beams in a measure the host's step left out.
+// grace notes and beams in a measure the selection's backup left out.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -10,6 +10,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
@@ -18,8 +19,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -158,18 +159,14 @@ TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
         ASSERT_NE(second, nullptr);
         second->m_nPosX = 192;
         score->Meas(0, 0)->UpdateStartTime(0, 0, 0, 0);
-        // The first or the last note of a voice.
-        auto noteOf = [](CKVMeas* meas, BYTE voice, bool last) -> CKVMsg* {
-            CKVMsg* found = nullptr;
+        auto noteAt = [](CKVMeas* meas, short x, BYTE voice) -> CKVMsg* {
             for (short i = 0; i < meas->GetMsgNum(); ++i)
-                if (CKVMsg* msg = meas->GetMsg(i); msg && msg->m_byKind == MSG_NOTE && msg->m_byVoice == voice &&
-                                                   (!found || (last ? msg->m_nPosX > found->m_nPosX
-                                                                    : msg->m_nPosX < found->m_nPosX)))
-                    found = msg;
-            return found;
+                if (CKVMsg* msg = meas->GetMsg(i); msg && msg->m_nPosX == x && msg->m_byVoice == voice)
+                    return msg;
+            return nullptr;
         };
-        CKVMsg* from = noteOf(score->Meas(0, 0), slurVoice, true);
-        CKVMsg* to = noteOf(score->Meas(0, 1), 1, false);
+        CKVMsg* from = noteAt(score->Meas(0, 0), 192, slurVoice);
+        CKVMsg* to = noteAt(score->Meas(0, 1), 0, 1);
         ASSERT_TRUE(from && to);
         Doc().ResetBackup();
         Doc().BindNoteBySlur(from, to, 10, 0, 0, 0);
@@ -189,29 +186,55 @@ TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
     }
 }
 
-// The host's backup of the selection can leave out a measure that the
-// collection of the selected symbols reaches. Beaming and dissolving beams
-// back that measure up before they change it, so that undo gives the score
-// back.
-TEST_F(ReducedTracesTest, BeamCommandsBackUpAMeasureTheHostsStepLeftOut)
+// A rectangle's backup walk tests each measure's own rectangle, which a
+// measure keeps from its last layout, while the collection of the selected
+// symbols tests their places in the block: the backup can leave out a
+// measure the collection reaches. Grace notes (which back up the selection
+// themselves), beaming and dissolving beams (after the host's backup) back
+// that measure up before they change it, so that undo gives the score back.
+TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupLeftOut)
 {
+    auto hostStep = [&] {
+        Doc().ResetBackup();
+        Doc().SelMeasBackup(1);
+    };
     const std::vector<std::pair<const char*, std::function<void()>>> commands = {
-        {"a beam", [&] { Doc().BindByBeamGroup(1, 0); }},
-        {"beams dissolved", [&] { Doc().DisAssembleBeam(1); }},
+        {"grace notes",
+         [&] {
+             Doc().ResetBackup();
+             Doc().ChangeToGrace(1);
+         }},
+        {"a beam",
+         [&] {
+             hostStep();
+             Doc().BindByBeamGroup(1, 0);
+         }},
+        {"beams dissolved",
+         [&] {
+             hostStep();
+             Doc().DisAssembleBeam(1);
+         }},
     };
     for (const auto& [what, command] : commands) {
         Make(2, 4, true);
+        Doc().JumpToPage(0);
         CKVMeas* m = score->Meas(0, 1);
         for (short start : {0, 120, 240, 360})
             ASSERT_NE(kvtest::EnterNote(m, {.start = start, .y = -12, .code = DUR_EIGHTH}), nullptr);
         m->BindByBeam(1, 0, 96, 0, 0);
-        RECT none {0, 0, 0, 0};
-        Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
-        // The host opens its step and backs up nothing.
-        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
-            Doc().ResetBackup();
-            command();
-        });
+        Doc().UpdateMeasXY(-1);
+        // A rectangle over the measure as its block shows it.
+        CKVBlock* block = Doc().GetBlockByMeas(m);
+        ASSERT_NE(block, nullptr);
+        const int at = static_cast<int>(1 - block->m_nFirstMeas);
+        RECT r {block->m_rcBlock.left + static_cast<short>(block->m_arrMeasX[at]) + 2, block->m_rcBlock.top,
+                block->m_rcBlock.left + static_cast<short>(block->m_arrMeasX[at + 1]) - 2,
+                block->m_rcBlock.bottom};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GT(Doc().GetSelMsgCount(), 0) << what;
+        // The measure's own rectangle, stale, lies elsewhere.
+        m->m_rcMeas.OffsetRect(0, 5000);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
         EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
     }
 }
