@@ -5,6 +5,7 @@
 
 #include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
+#include "model/KVMeas.h"
 #include "model/KVSystem.h"
 
 namespace {
@@ -14,8 +15,34 @@ bool IsTieOrSlur(BYTE kind)
     return kind == MSG_TIE || kind == MSG_SLUR;
 }
 
+// Whether a symbol still stands in a live measure: each holder up to the
+// measure still refers to it. A paste that overwrites takes away copies it
+// made a moment before, leaving them in the map for undo.
+bool StillPlaced(const CKVMsg& msg)
+{
+    const CKVObject* node = &msg;
+    for (int depth = 0; depth < 8; ++depth) {
+        const CKVObject* holder = node->m_pParent;
+        if (!holder)
+            return false;
+        bool held = false;
+        for (int i = 0; i < holder->m_arrMsgRef.GetSize() && !held; ++i) {
+            const MsgRef* ref = holder->m_arrMsgRef.GetAt(i);
+            held = ref && ref->byOwner && ref->dwMsgId == static_cast<const CKVMsg*>(node)->m_dwMsgId;
+        }
+        if (!held)
+            return false;
+        if (holder->m_byObjKind == OBJ_MEAS)
+            return static_cast<const CKVMeas*>(holder)->IsCurrentObj() != 0;
+        if (holder->m_byObjKind != OBJ_MSG)
+            return false;
+        node = holder;
+    }
+    return false;
+}
+
 // The copy of a tie or slur that an earlier copied note made: the later
-// note only refers to it.
+// note only refers to it, while the note that owns it is still in place.
 CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
 {
     DWORD copyId = 0;
@@ -30,7 +57,7 @@ CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
         return nullptr;
     }
     CKVMsg* copy = parent.m_pSystem->GetMsgFromMap(copyId);
-    if (!copy)
+    if (!copy || !StillPlaced(*copy))
         return nullptr;
     copy->m_lHeight = static_cast<LONG>(parent.m_dwMsgId);
     if (parent.TemporaryMsg(copy) == 0)
@@ -81,7 +108,7 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
                               LookupCopyPtrMap(static_cast<DWORD>(m_lHeight), endId)
                           ? system->GetMsgFromMap(endId)
                           : nullptr;
-        if (end && end != parent && end->m_pSystem == system) {
+        if (end && end != parent && end->m_pSystem == system && StillPlaced(*end)) {
             copy->m_lHeight = static_cast<LONG>(endId);
             end->TemporaryMsg(copy);
         }

@@ -76,32 +76,10 @@ void CEditFrame::BackUpUnheld()
 
 bool CEditFrame::BackUpUnheld(int count)
 {
-    // The collection may reach a measure that the walk of the records passed
-    // over (a rectangle over a block whose measures have no places yet, say).
-    if (!m_doc.IsReqBackup())
-        return false;
-    std::vector<CKVMeas*> unheld;
-    for (int i = 0; i < count; ++i) {
-        CKVMsg* msg = m_doc.GetSelNote(i, 0);
-        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
-        if (meas && !m_doc.IsMeasInOpenStep(meas) && std::find(unheld.begin(), unheld.end(), meas) == unheld.end())
-            unheld.push_back(meas);
-    }
-    for (CKVMeas* meas : unheld) {
-        // A cross-staff column backed up with an earlier one is no longer live.
-        if (!meas->IsCurrentObj() || m_doc.IsMeasInOpenStep(meas))
-            continue;
-        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-        CKVMeas* live = meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas;
-        m_doc.SetInvalidRect(m_doc.GetBlockByMeas(live), live);
-        std::vector<CKVMeas*> far;
-        tielink::CollectFarEnds(*live, [live](const CKVMeas* other) { return other == live; }, far);
-        for (CKVMeas* other : far) {
-            if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
-                other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-        }
-    }
-    return !unheld.empty();
+    std::vector<CKVMsg*> reached;
+    for (int i = 0; i < count; ++i)
+        reached.push_back(m_doc.GetSelNote(i, 0));
+    return BackUpMissed(m_doc, reached);
 }
 
 bool CEditFrame::WholeScore() const
@@ -149,6 +127,39 @@ std::vector<CKVMsg*> CEditFrame::CollectRecord(short record, int voice)
     if (WholeScore())
         return Collect(voice);
     return FromCollection([this, record] { return m_doc.GetSelMsgCount(record); }, voice);
+}
+
+bool CEditFrame::BackUpMissed(CKVDoc& doc, const std::vector<CKVMsg*>& msgs)
+{
+    // The collection may reach a measure that the walk of the records passed
+    // over (a rectangle over a block whose measures have no places yet, say).
+    if (!doc.IsReqBackup())
+        return false;
+    std::vector<CKVMeas*> missed;
+    for (CKVMsg* msg : msgs) {
+        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+        if (meas && meas->IsCurrentObj() && !doc.IsMeasInOpenStep(meas) &&
+            std::find(missed.begin(), missed.end(), meas) == missed.end())
+            missed.push_back(meas);
+    }
+    std::vector<CKVMeas*> live;
+    for (CKVMeas* meas : missed) {
+        // A column backup of an earlier measure may have taken this one.
+        if (!meas->IsCurrentObj() || doc.IsMeasInOpenStep(meas))
+            continue;
+        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        live.push_back(meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas);
+        doc.SetInvalidRect(doc.GetBlockByMeas(live.back()), live.back());
+    }
+    std::vector<CKVMeas*> far;
+    for (CKVMeas* meas : live)
+        tielink::CollectFarEnds(
+            *meas, [&](const CKVMeas* m) { return std::find(live.begin(), live.end(), m) != live.end(); }, far);
+    for (CKVMeas* meas : far) {
+        if (meas->IsCurrentObj() && !doc.IsMeasInOpenStep(meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
+    return !missed.empty();
 }
 
 void CEditFrame::Close()

@@ -46,13 +46,6 @@ public:
     // undo is not being recorded, or memory is short.
     bool Open();
 
-    // Unless every page is selected: backs up, into the open step, each
-    // measure that holds a symbol of the collection and of which the step
-    // holds no copy yet, with the far ends of its ties and slurs, so that
-    // the step holds every measure the command changes. A command that
-    // takes the selection's backup itself calls it after that backup.
-    void BackUpUnheld();
-
     // Every page is selected: the command works on the whole score.
     bool WholeScore() const;
 
@@ -68,6 +61,15 @@ public:
     // The same for one selection record (GetSelMsgCount(record)).
     std::vector<CKVMsg*> CollectRecord(short record, int voice);
 
+    // Backs up, into the open step, the measure of every symbol given that
+    // the step does not hold yet (alone or with its staff), then the
+    // measures outside them that hold the far ends of their ties and
+    // slurs: a measure the command changes is backed up before its first
+    // change even where the selection's backup left it out. True when
+    // anything was backed up: the symbols given are then the copies undo
+    // keeps, and the live ones must be collected again.
+    static bool BackUpMissed(CKVDoc& doc, const std::vector<CKVMsg*>& msgs);
+
     // Sets the modified flag. Not called after Open gave false.
     void Close();
 
@@ -81,12 +83,12 @@ public:
 
 private:
     // The selection may reach symbols in measures that the step's backup
-    // (the frame's or the host's) left out. With undo recorded, backs up
-    // each measure of the first `count` collected symbols that the open
-    // step does not hold, with the far ends of its ties and slurs, before
-    // anything of it changes; true when it backed one up (the collected ids
-    // then name the copies undo keeps, and the caller collects again).
+    // (the frame's or the host's) left out: BackUpMissed for the first
+    // `count` collected symbols (true when it backed one up: the collected
+    // ids then name the copies undo keeps, and the caller collects again),
+    // or, unless every page is selected, for the whole collection.
     bool BackUpUnheld(int count);
+    void BackUpUnheld();
     // Appends a symbol not given before that passes the voice filter.
     void Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out);
     // The collection that `count` makes (it fills the selected-id list and

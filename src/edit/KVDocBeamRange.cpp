@@ -2,6 +2,7 @@
 
 #include "document/KVDoc.h"
 
+#include "edit/EditFrame.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
@@ -14,6 +15,17 @@ void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const Se
     if (!m_pSelRectArray)
         return;
     const BYTE wanted = static_cast<BYTE>(voice);
+    // The measures the ranges lie in join the host's step where its backup
+    // of the selection left them out, before the first of them changes.
+    std::vector<CKVMsg*> reached;
+    for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const int count = GetSelMsgCount(r);
+        for (int i = 0; i < count; ++i) {
+            if (CKVMsg* msg = GetSelNote(i, 0); msg && msg->m_byVoice == wanted)
+                reached.push_back(msg);
+        }
+    }
+    CEditFrame::BackUpMissed(*this, reached);
     for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const int count = GetSelMsgCount(r);
         bool groupSeen = false;

@@ -201,7 +201,6 @@ void CKVDoc::ChangeToGrace(int voice)
         if (!SelMeasBackup(1))
             return;
         SelFarEndBackup();
-        frame.BackUpUnheld();
     }
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;

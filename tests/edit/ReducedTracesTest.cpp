@@ -1,13 +1,9 @@
 // Traces of long random runs, reduced to the steps that matter: a staff
 // deletion that empties every block (the others being hidden), a chord over
 // a rectangle after a staff move undone, the commands on a rectangle over a
-// block not laid out yet, and a chord made of a triplet.
-// a rectangle after a staff move undone, and voice changes and respellings
-// over a measure of triplets.
-// a rectangle after a staff move undone, and the commands on the selected
-// notes over a rectangle on blocks not laid out yet.
-// a rectangle after a staff move undone, a measure copy under a chord of
-// tuplet notes, and note commands over a block not yet laid out.
+// block not laid out yet, chords made of tuplet notes and the measure copies
+// under them, voice changes and respellings over triplets, and drops into
+// one voice.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -16,6 +12,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
@@ -26,6 +23,7 @@
 #include <functional>
 #include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -353,6 +351,125 @@ TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureThey
         });
         EXPECT_TRUE(changed) << name;
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+// A tuplet over notes that a chord then gathers: the chord stands its notes
+// in pitch order, so a note that only refers to the tuplet can come before
+// the note that owns it. The measure's backup copies them in that order; the
+// copy of the first must still name the tuplet's copy, not the symbol undo
+// keeps.
+TEST_F(ReducedTracesTest, AMeasureBackupLeavesEveryTupletNoteOnTheTupletsCopy)
+{
+    Make(1, 3, true);
+    CKVMeas* m = score->Meas(0, 0);
+    const short ys[] = {-18, -15, -12};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_NE(kvtest::EnterNote(m, {.start = static_cast<short>(80 * i), .y = ys[i], .code = DUR_EIGHTH,
+                                        .tuplet = 0x0203}),
+                  nullptr);
+    m->MakeTupletMsg(1, 0, 0);
+    m->MakeChord(1, 0, 64);
+    ExpectWhole("after the chord");
+    Doc().ResetBackup();
+    ASSERT_EQ(m->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
+    ExpectWhole("after the backup");
+    EXPECT_TRUE(kvtest::ReloadProblems(Doc()).empty()) << kvtest::Joined(kvtest::ReloadProblems(Doc()));
+}
+
+// A drop into one voice merges every voice of each source measure into it:
+// two quarters on the last beat each fit where they stand, and the overwrite
+// then takes the one that runs past the measure's end away again, a pasted
+// note. The slur that such a note started into the next measure must not
+// reach the note pasted there.
+TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
+{
+    for (BYTE slurVoice : {1, 2}) {
+        Make(2, 4, true);
+        for (int meas = 0; meas < 2; ++meas) {
+            for (short start : {0, 240, 480, 720})
+                ASSERT_NE(kvtest::EnterNote(score->Meas(0, meas), {.start = start, .y = -12, .code = DUR_QUARTER}),
+                          nullptr);
+        }
+        // A second voice of one quarter on the last beat.
+        CKVMsg* second = kvtest::EnterNote(score->Meas(0, 0), {.y = 6, .code = DUR_QUARTER, .voice = 2});
+        ASSERT_NE(second, nullptr);
+        second->m_nPosX = 192;
+        score->Meas(0, 0)->UpdateStartTime(0, 0, 0, 0);
+        auto noteAt = [](CKVMeas* meas, short x, BYTE voice) -> CKVMsg* {
+            for (short i = 0; i < meas->GetMsgNum(); ++i)
+                if (CKVMsg* msg = meas->GetMsg(i); msg && msg->m_nPosX == x && msg->m_byVoice == voice)
+                    return msg;
+            return nullptr;
+        };
+        CKVMsg* from = noteAt(score->Meas(0, 0), 192, slurVoice);
+        CKVMsg* to = noteAt(score->Meas(0, 1), 0, 1);
+        ASSERT_TRUE(from && to);
+        Doc().ResetBackup();
+        Doc().BindNoteBySlur(from, to, 10, 0, 0, 0);
+        ExpectWhole("after the slur");
+
+        Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(0), nullptr);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().JumpToMeas(1);
+            Doc().m_nCurStaff = 1;
+            Doc().m_nCaretPos = 0;
+            ASSERT_EQ(Doc().SelRectMouseDrop(1, 1, 0), 1);
+        });
+        EXPECT_TRUE(problems.empty()) << "slur from voice " << int(slurVoice) << kvtest::Joined(problems);
+    }
+}
+
+// A rectangle's backup walk tests each measure's own rectangle, which a
+// measure keeps from its last layout, while the collection of the selected
+// symbols tests their places in the block: the backup can leave out a
+// measure the collection reaches. Grace notes (which back up the selection
+// themselves), beaming and dissolving beams (after the host's backup) back
+// that measure up before they change it, so that undo gives the score back.
+TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupLeftOut)
+{
+    auto hostStep = [&] {
+        Doc().ResetBackup();
+        Doc().SelMeasBackup(1);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+        {"grace notes",
+         [&] {
+             Doc().ResetBackup();
+             Doc().ChangeToGrace(1);
+         }},
+        {"a beam",
+         [&] {
+             hostStep();
+             Doc().BindByBeamGroup(1, 0);
+         }},
+        {"beams dissolved",
+         [&] {
+             hostStep();
+             Doc().DisAssembleBeam(1);
+         }},
+    };
+    for (const auto& [what, command] : commands) {
+        Make(2, 4, true);
+        Doc().JumpToPage(0);
+        CKVMeas* m = score->Meas(0, 1);
+        for (short start : {0, 120, 240, 360})
+            ASSERT_NE(kvtest::EnterNote(m, {.start = start, .y = -12, .code = DUR_EIGHTH}), nullptr);
+        m->BindByBeam(1, 0, 96, 0, 0);
+        Doc().UpdateMeasXY(-1);
+        // A rectangle over the measure as its block shows it.
+        CKVBlock* block = Doc().GetBlockByMeas(m);
+        ASSERT_NE(block, nullptr);
+        const int at = static_cast<int>(1 - block->m_nFirstMeas);
+        RECT r {block->m_rcBlock.left + static_cast<short>(block->m_arrMeasX[at]) + 2, block->m_rcBlock.top,
+                block->m_rcBlock.left + static_cast<short>(block->m_arrMeasX[at + 1]) - 2,
+                block->m_rcBlock.bottom};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GT(Doc().GetSelMsgCount(), 0) << what;
+        // The measure's own rectangle, stale, lies elsewhere.
+        m->m_rcMeas.OffsetRect(0, 5000);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
+        EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
     }
 }
 

@@ -1,27 +1,17 @@
-// Random runs of the structure, editing and clipboard commands, with undo
-// and redo between them, checking after every step that the score is whole:
-// the cursor and the selection records name objects of the tree, every tie
-// and slur is held by both its notes, and every command undoes and redoes to
-// the bytes around it (support/ScoreIntegrity.h). The commands: measures,
-// staves and pages inserted and deleted, measures deleted on one staff,
-// staves moved, re-flows and block counts, ossias made and removed with
-// their staves and measures, staves hidden and shown; notes entered, chords,
-// ties, slurs, beams, grace notes, plain form, voices, nudges, colour and
-// deletion over the selection; copy, cut and paste, drag and drop. Selections of every record
-// ties, slurs, beams, grace notes, plain form, voices, respelling and
-// deletion over the selection, automatic ties; copy, cut and paste, drag and drop. Selections of every record
+// Random runs of the structure, editing and clipboard commands, with undo and
+// redo between them, checking after every step that the score is whole: the
+// cursor and the selection records name objects of the tree, every tie and
+// slur is held by both its notes, and every command undoes and redoes to the
+// bytes around it (support/ScoreIntegrity.h). The commands: measures, staves
+// and pages inserted and deleted, measures deleted on one staff, staves moved,
+// re-flows and block counts, ossias made and removed with their staves and
+// measures, staves hidden and shown; notes entered, chords, ties, slurs, beams
+// made and dissolved, grace notes, plain form, voices, respelling, automatic
+// ties, nudges, colour, rests, durations, note size, stems, rest types, marks,
+// slur directions and deletion over the selection; copy, cut and paste, drag
+// and drop (now and then dropped into one voice). Selections of every record
 // kind come and go between the commands, now and then with every page
 // selected, and the runs are made with undo recording on and off.
-// ties, slurs, beams, grace notes, plain form, voices, rests, durations and
-// deletion over the selection; copy, cut and paste, drag and drop.
-// Selections of every record kind come and go between the commands, now and
-// then with every page selected, and the runs are made with undo recording
-// on and off.
-// ties, slurs, beams, grace notes, plain form, voices, note size, stems,
-// rest types, marks, slur directions and deletion over the selection; copy,
-// cut and paste, drag and drop. Selections of every record kind come and go
-// between the commands, now and then with every page selected, and the runs
-// are made with undo recording on and off.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -535,7 +525,7 @@ protected:
             });
             return true;
         };
-        switch (Pick(19)) {
+        switch (Pick(20)) {
         case 0:
             return opened("make a chord", [&] { Doc().MakeChord(voice); });
         case 1:
@@ -568,6 +558,8 @@ protected:
             return own("rest type", [&] { Doc().ChangeNoteAttr(voice, 0x10, 1, 0, 0, 0, 0, 0); });
         case 15:
             return own("note mark", [&] { Doc().AddNoteMarkOnSelNote(static_cast<unsigned char>(voice), Pick(2), MSG_NOTEMARK, 27); });
+        case 17:
+            return opened("dissolve beams", [&] { Doc().DisAssembleBeam(voice); });
         case 16:
             return own("slur direction", [&] { Doc().SelNoteChangeTieSlurDir(static_cast<short>(voice), Pick(2)); });
         default:
@@ -642,8 +634,11 @@ protected:
             MoveCursor();
             const int overwrite = Pick(2);
             const int autoBeam = Pick(2);
-            Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam));
-            Doc().SelRectMouseDrop(voice, overwrite, autoBeam);
+            // Now and then into one voice, which takes every voice dragged.
+            const unsigned char into = Chance(70) ? voice : static_cast<unsigned char>(1 + Pick(2));
+            Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam) + " voice " +
+                 std::to_string(into));
+            Doc().SelRectMouseDrop(into, overwrite, autoBeam);
         });
         Report(problems);
         Doc().FreeDragImage();
