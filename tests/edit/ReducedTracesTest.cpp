@@ -183,6 +183,9 @@ TEST_F(ReducedTracesTest, ARectangleOverABlockNotLaidOutBacksUpEveryMeasureItTak
 
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
+}
+
 // A chord made of a triplet's notes keeps the triplet on its members; the
 // note it refuses (a second one at a pitch) hands the triplet on before it
 // goes. Backing the measure up then copies the chord with the triplet on the
@@ -217,6 +220,8 @@ TEST_F(ReducedTracesTest, AChordMadeOfATripletKeepsItsTupletWholeThroughABackup)
         });
         EXPECT_TRUE(problems.empty()) << "the backup after it" << kvtest::Joined(problems);
     }
+}
+
 // A voice-2 note tied into the next measure stands where the first note of a
 // voice-1 triplet stands. Moved into voice 1 it is the triplet's duplicate,
 // which the re-beaming drops: its tie must leave the next measure's note
@@ -264,6 +269,8 @@ TEST_F(ReducedTracesTest, RespellingAChordThatHoldsATupletTwiceKeepsBothOnTheLiv
     score->Settle();
     ExpectWhole("as built");
     OnMeasure(0, [&] { Doc().ChangeAccidental(1, 3); });
+}
+
 // A new block count leaves the blocks it makes without places until their
 // page is drawn: no width, every measure at x 0. A rectangle at such a
 // block's corner hands out the notes at x 0 while the walk of the records
@@ -285,6 +292,18 @@ TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordW
             for (int meas = 0; meas < 9; ++meas)
                 for (short start : {0, 480})
                     kvtest::EnterNote(score->Meas(staff, meas), {.start = start, .y = -8, .code = DUR_QUARTER});
+        CKVBlock* block = Block(0, 1);
+        block->m_rcBlock.right = block->m_rcBlock.left;
+        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+            block->m_arrMeasX.SetAt(i, 0);
+        RECT r {block->m_rcBlock.left, block->m_rcBlock.top, block->m_rcBlock.left + 10, block->m_rcBlock.bottom};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
+        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
+}
+
 // Three triplet eighths made one chord: the chord's notes stand by pitch, so
 // its first note names the tuplet that a later one owns. A copy of the
 // measure (the backup of a command's step) must point that name at its own
@@ -335,10 +354,6 @@ TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureThey
         block->m_rcBlock.right = block->m_rcBlock.left;
         for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
             block->m_arrMeasX.SetAt(i, 0);
-        RECT r {block->m_rcBlock.left, block->m_rcBlock.top, block->m_rcBlock.left + 10, block->m_rcBlock.bottom};
-        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
-        ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
-        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
         Doc().JumpToPage(0);
         RECT r {block->m_rcBlock.left, block->m_rcBlock.top - 100, block->m_rcBlock.left + 10,
                 block->m_rcBlock.bottom + 100};
@@ -351,6 +366,9 @@ TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureThey
         });
         EXPECT_TRUE(changed) << name;
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
+    }
+}
+
 // A tuplet over notes that a chord then gathers: the chord stands its notes
 // in pitch order, so a note that only refers to the tuplet can come before
 // the note that owns it. The measure's backup copies them in that order; the

@@ -558,10 +558,10 @@ protected:
             return own("rest type", [&] { Doc().ChangeNoteAttr(voice, 0x10, 1, 0, 0, 0, 0, 0); });
         case 15:
             return own("note mark", [&] { Doc().AddNoteMarkOnSelNote(static_cast<unsigned char>(voice), Pick(2), MSG_NOTEMARK, 27); });
-        case 17:
-            return opened("dissolve beams", [&] { Doc().DisAssembleBeam(voice); });
         case 16:
             return own("slur direction", [&] { Doc().SelNoteChangeTieSlurDir(static_cast<short>(voice), Pick(2)); });
+        case 17:
+            return opened("dissolve beams", [&] { Doc().DisAssembleBeam(voice); });
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }
