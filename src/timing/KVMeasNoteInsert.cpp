@@ -20,6 +20,7 @@
 #include "timing/InsertState.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -294,8 +295,12 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
         DrumFromKey(*this, *copy);
     }
 
-    if (!chord && placement)
-        RespaceFrom(*this, voice, copy->m_nPosX);
+    // The new symbol, or the chord it joined, now stands where its time
+    // puts it; the rest of the voice may still stand where it was put by
+    // hand, so a part of it placed by time could pass the rest. The whole
+    // voice is placed by the times just given in its order, which keeps it.
+    if (placement)
+        RespaceFrom(*this, voice, SHRT_MIN);
 
     UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 

@@ -198,6 +198,34 @@ TEST_F(WholeScoreAfterStepTest, SymbolsThatJoinAVoiceLeaveItTimedInPositionOrder
              doc.ResetBackup();
              doc.ChangeSelNoteToRest(1);
          }},
+        // A drop leaves its notes where the caret put them, not where their
+        // times would; a note entered by time that joins one of them into a
+        // chord must not place the chord by its time past the others. The
+        // notes are unbeamed, as a drop between voices leaves them.
+        {"a note entered by time into a chord with a note placed by hand",
+         [&](CKVDoc&) {
+             std::function<void(CKVObject&)> shift = [&](CKVObject& node) {
+                 for (short i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+                     CKVMsg* msg = node.GetMsg(i);
+                     if (!msg || msg == &node || msg->m_byVoice != 1)
+                         continue;
+                     msg->m_nPosX = static_cast<short>(msg->m_nPosX + 96);
+                     msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + 96);
+                     shift(*msg);
+                 }
+             };
+             CKVMeas* meas = score->Meas(0, 0);
+             meas->DisAssembleBeam(1, 0, CKVMeas::SCALE, kKeepGraceBeams);
+             shift(*meas);
+         },
+         [&](CKVDoc& doc) {
+             doc.ResetBackup();
+             CKVMeas* meas = score->Meas(0, 0);
+             meas->ObjectBackup(kBackupRecorded, kBackupAlone);
+             CKVMeas* live = doc.IsReqBackup() ? meas->GetCurBackupObj() : meas;
+             // At 600 the caret stands on the last note, moved to 160.
+             ASSERT_NE(kvtest::EnterNote(live, {.start = 600, .y = 0, .code = DUR_EIGHTH}), nullptr);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
