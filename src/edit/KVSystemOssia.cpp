@@ -29,19 +29,9 @@ bool IsDrumKind(BYTE kind)
 // copies drop the ties and slurs that still reach the shadowed staff.
 void FixUpOssiaCopies(CKVSystem& system)
 {
-    ResolveCopyPendingRefs();
+    kvcopy::FixUpCopiedLinks(&system);
     CDWordArray copies;
     GetCopyMsgMapValues(copies);
-    for (int i = 0; i < copies.GetSize(); ++i) {
-        CKVMsg* msg = system.GetMsgFromMap(copies.GetAt(i));
-        if (!msg || !kvcopy::IsLinkKind(msg->m_byKind))
-            continue;
-        DWORD id = 0;
-        if (LookupCopyMsgMap(msg->m_dwWord, id))
-            msg->m_dwWord = id;
-        if (LookupCopyMsgMap(static_cast<DWORD>(msg->m_lHeight), id))
-            msg->m_lHeight = static_cast<LONG>(id);
-    }
     // A tie or slur that reaches a note outside the run leaves the copied
     // note that holds it; the note of the shadowed staff keeps its tie.
     const std::set<DWORD> copied(copies.GetData(), copies.GetData() + copies.GetSize());

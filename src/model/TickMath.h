@@ -95,6 +95,27 @@ inline std::int64_t DottedTicks(std::int64_t base, BYTE dots)
     return base;
 }
 
+// A symbol's play time as re-timing adds it up, as a fraction of ticks:
+// the whole dotted length, or the undotted base over 32, times the tuplet
+// ratio.
+inline void PlayFraction(const CKVMsg& msg, std::int64_t& num, std::int64_t& den)
+{
+    const std::int64_t base32 = BaseTimes32(msg);
+    if (msg.m_byDots == 1 || msg.m_byDots == 2) {
+        num = DottedTicks(base32 >> 5, msg.m_byDots);
+        den = 1;
+    } else {
+        num = base32;
+        den = 32;
+    }
+    int normal = 0;
+    int count = 0;
+    if (TupletRatio(msg.m_wObjWord, normal, count)) {
+        num *= normal;
+        den *= count;
+    }
+}
+
 // How deep walks through chords and groups may nest. Real scores nest three
 // levels (group, chord, note); a damaged file can make a reference that
 // does not own its symbol close a loop, which must not recurse for ever.

@@ -80,31 +80,12 @@ public:
     }
 
 private:
-    // The play time as a fraction: the whole dotted length, or the undotted
-    // base over 32, times the tuplet ratio.
-    static void PlayFraction(const CKVMsg& msg, std::int64_t& num, std::int64_t& den)
-    {
-        const std::int64_t base32 = tickmath::BaseTimes32(msg);
-        if (msg.m_byDots == 1 || msg.m_byDots == 2) {
-            num = tickmath::DottedTicks(base32 >> 5, msg.m_byDots);
-            den = 1;
-        } else {
-            num = base32;
-            den = 32;
-        }
-        int normal = 0;
-        int count = 0;
-        if (tickmath::TupletRatio(msg.m_wObjWord, normal, count)) {
-            num *= normal;
-            den *= count;
-        }
-    }
 
     bool AddExact(const CKVMsg& msg)
     {
         std::int64_t num = 0;
         std::int64_t den = 1;
-        PlayFraction(msg, num, den);
+        tickmath::PlayFraction(msg, num, den);
         // The sum is kept over the lcm of the denominators added, unreduced
         // (Start only rounds it), so most entries find their denominator a
         // divisor of the sum's and need no common divisor worked out.

@@ -470,7 +470,7 @@ private:
                     }
                     std::int64_t playNum = 0;
                     std::int64_t playDen = 1;
-                    PlayFraction(*msg, playNum, playDen);
+                    tickmath::PlayFraction(*msg, playNum, playDen);
                     const std::int64_t common = std::lcm(den, playDen);
                     num = num * (common / den) + playNum * (common / playDen);
                     den = common;
@@ -479,25 +479,6 @@ private:
         }
     }
 
-    // A symbol's play time as re-timing adds it up: the whole dotted
-    // length, or the undotted base over 32, times the tuplet ratio.
-    static void PlayFraction(const CKVMsg& msg, std::int64_t& num, std::int64_t& den)
-    {
-        const std::int64_t base32 = tickmath::BaseTimes32(msg);
-        if (msg.m_byDots == 1 || msg.m_byDots == 2) {
-            num = tickmath::DottedTicks(base32 >> 5, msg.m_byDots);
-            den = 1;
-        } else {
-            num = base32;
-            den = 32;
-        }
-        int normal = 0;
-        int count = 0;
-        if (tickmath::TupletRatio(msg.m_wObjWord, normal, count)) {
-            num *= normal;
-            den *= count;
-        }
-    }
 
     static std::string MeasName(CKVMeas& meas)
     {
