@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <utility>
 #include <string>
 #include <utility>
 #include <vector>
@@ -271,39 +270,6 @@ TEST_F(ReducedTracesTest, RespellingAChordThatHoldsATupletTwiceKeepsBothOnTheLiv
     OnMeasure(0, [&] { Doc().ChangeAccidental(1, 3); });
 }
 
-// A new block count leaves the blocks it makes without places until their
-// page is drawn: no width, every measure at x 0. A rectangle at such a
-// block's corner hands out the notes at x 0 while the walk of the records
-// meets no measure; each command on the selected notes still records the
-// measures it changes, so that undo gives back the score before it.
-TEST_F(ReducedTracesTest, NoteCommandsOverARectangleOnABlockWithoutPlacesRecordWhatTheyChange)
-{
-    const std::vector<std::pair<const char*, std::function<void(CKVDoc&)>>> commands = {
-        {"to rest", [](CKVDoc& doc) { doc.ChangeSelNoteToRest(1); }},
-        {"duration", [](CKVDoc& doc) { doc.ChangeDurationSelNote(1, 3, 1, 1, 100, 0); }},
-        {"grace", [](CKVDoc& doc) {
-             doc.ResetBackup();
-             doc.ChangeToGrace(1);
-         }},
-    };
-    for (const auto& [name, command] : commands) {
-        Make(2, 9, true);
-        for (int staff = 0; staff < 2; ++staff)
-            for (int meas = 0; meas < 9; ++meas)
-                for (short start : {0, 480})
-                    kvtest::EnterNote(score->Meas(staff, meas), {.start = start, .y = -8, .code = DUR_QUARTER});
-        CKVBlock* block = Block(0, 1);
-        block->m_rcBlock.right = block->m_rcBlock.left;
-        for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
-            block->m_arrMeasX.SetAt(i, 0);
-        RECT r {block->m_rcBlock.left, block->m_rcBlock.top, block->m_rcBlock.left + 10, block->m_rcBlock.bottom};
-        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
-        ASSERT_GT(Doc().GetSelMsgCount(), 0) << name;
-        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { command(Doc()); });
-        EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
-    }
-}
-
 // Three triplet eighths made one chord: the chord's notes stand by pitch, so
 // its first note names the tuplet that a later one owns. A copy of the
 // measure (the backup of a command's step) must point that name at its own
@@ -340,6 +306,13 @@ TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureThey
         {"display attributes", [](CKVDoc& d) { d.ChangeNoteAttr(0, 0x10, 1, 0, 0, 0, 0, 3); }},
         {"note mark", [](CKVDoc& d) { d.AddNoteMarkOnSelNote(1, 1, MSG_NOTEMARK, 27); }},
         {"slur direction", [](CKVDoc& d) { d.SelNoteChangeTieSlurDir(0, 1); }},
+        {"to rest", [](CKVDoc& d) { d.ChangeSelNoteToRest(1); }},
+        {"duration", [](CKVDoc& d) { d.ChangeDurationSelNote(1, 3, 1, 1, 100, 0); }},
+        {"grace",
+         [](CKVDoc& d) {
+             d.ResetBackup();
+             d.ChangeToGrace(1);
+         }},
     };
     for (const auto& [name, command] : commands) {
         Make(2, 9, true);
@@ -367,29 +340,6 @@ TEST_F(ReducedTracesTest, NoteCommandsOverABlockNotLaidOutBackUpEveryMeasureThey
         EXPECT_TRUE(changed) << name;
         EXPECT_TRUE(problems.empty()) << name << kvtest::Joined(problems);
     }
-}
-
-// A tuplet over notes that a chord then gathers: the chord stands its notes
-// in pitch order, so a note that only refers to the tuplet can come before
-// the note that owns it. The measure's backup copies them in that order; the
-// copy of the first must still name the tuplet's copy, not the symbol undo
-// keeps.
-TEST_F(ReducedTracesTest, AMeasureBackupLeavesEveryTupletNoteOnTheTupletsCopy)
-{
-    Make(1, 3, true);
-    CKVMeas* m = score->Meas(0, 0);
-    const short ys[] = {-18, -15, -12};
-    for (int i = 0; i < 3; ++i)
-        ASSERT_NE(kvtest::EnterNote(m, {.start = static_cast<short>(80 * i), .y = ys[i], .code = DUR_EIGHTH,
-                                        .tuplet = 0x0203}),
-                  nullptr);
-    m->MakeTupletMsg(1, 0, 0);
-    m->MakeChord(1, 0, 64);
-    ExpectWhole("after the chord");
-    Doc().ResetBackup();
-    ASSERT_EQ(m->ObjectBackup(kBackupRecorded, kBackupAlone), 1);
-    ExpectWhole("after the backup");
-    EXPECT_TRUE(kvtest::ReloadProblems(Doc()).empty()) << kvtest::Joined(kvtest::ReloadProblems(Doc()));
 }
 
 // A drop into one voice merges every voice of each source measure into it:
