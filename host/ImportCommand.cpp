@@ -138,6 +138,9 @@ std::string LeftOutNotesLines(const LeftOutNotes& notes, const std::string& in)
         {notes.underMultiRest, "stand under a multi-measure rest"},
         {notes.oneLineStaff, "meet a note at another height on a one-line staff"},
         {notes.refused, "could not be placed in their measure"},
+        {notes.beyondEighthVoice, "are in a voice beyond the eighth"},
+        {notes.unknownDuration, "have a duration the score does not hold"},
+        {notes.unconvertedStem, "have a stem entry that does not convert"},
     };
     std::string lines;
     for (const auto& [count, why] : reasons) {

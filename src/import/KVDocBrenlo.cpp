@@ -565,9 +565,17 @@ int CKVDoc::BrenloToKVC_Note(CUNote* note, CKVMeas* measure, BYTE voiceIndex, sh
     if (voiceIndex > 7 || !note || !measure)
         return 1;
     // A note needs its stem entry, a duration the engine knows and a stem
-    // byte within the range that converts.
-    if (note->GetStemCount() < 1 || note->StemByte3() > 8 || note->StemDuration() > DUR_128TH)
+    // byte within the range that converts; the heads of a note without the
+    // last two are left out and counted.
+    if (note->GetStemCount() < 1)
         return 1;
+    if (note->StemByte3() > 8 || note->StemDuration() > DUR_128TH) {
+        if (leftOut && note->StemNote() == 1) {
+            DWORD& reason = note->StemByte3() > 8 ? leftOut->unconvertedStem : leftOut->unknownDuration;
+            reason += static_cast<DWORD>(note->GetHeadCount());
+        }
+        return 1;
+    }
     CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
     const short space = m_nStaffSpace;
     const bool rest = note->StemNote() != 1;

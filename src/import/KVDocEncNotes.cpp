@@ -162,14 +162,22 @@ void SetMidiHead(CKVMsg& note, CKVMeas& meas, const CEncSymbol& symbol)
 
 int CKVDoc::EncToKVC_Note(CEncDoc* enc, CEncMeas* encMeas, CEncSymbol* symbol, CKVMeas* meas, unsigned char voice)
 {
-    if (!enc || !encMeas || !symbol || !meas || voice > 7)
+    if (!enc || !encMeas || !symbol || !meas)
         return 1;
+    // A note the score has no voice or no duration for is left out, and
+    // counted so that the loss is told.
+    if (voice > 7) {
+        ++enc->m_leftOutNotes.beyondEighthVoice;
+        return 1;
+    }
     if (!EncHasData(*enc, *symbol, kNoteData))
         return 1;
     const BYTE kind = symbol->byKind();
     const int code = kind & 15;
-    if (code > DUR_128TH)
+    if (code > DUR_128TH) {
+        ++enc->m_leftOutNotes.unknownDuration;
         return 1;
+    }
     const int s = m_nStaffSpace;
     const int half = s / 2;
     const BYTE stem = symbol->byStmHt();

@@ -1,6 +1,7 @@
 #pragma once
-// The notes an import leaves out because their measure refuses them,
-// counted by the reason, so that the host can tell the loss.
+// The notes an import leaves out, because their measure refuses them or
+// because the score has no place for them, counted by the reason, so that
+// the host can tell the loss.
 
 #include "timing/InsertState.h"
 
@@ -13,6 +14,12 @@ struct LeftOutNotes {
     DWORD oneLineStaff = 0;
     // Any other refusal.
     DWORD refused = 0;
+    // They are in a voice beyond the eighth (Encore voices 9 to 16).
+    DWORD beyondEighthVoice = 0;
+    // Their duration code is past a 128th.
+    DWORD unknownDuration = 0;
+    // Their first stem entry holds a value above 8 (Brenlo stem byte 3).
+    DWORD unconvertedStem = 0;
 
     bool operator==(const LeftOutNotes&) const = default;
 

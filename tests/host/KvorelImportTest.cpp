@@ -100,8 +100,9 @@ TEST_F(KvorelImport, SaysHowManyNotesShareTheirChordsHeight)
                         "imported\n");
 }
 
-// Every other reason a measure refuses a note is told on a line of its own,
-// after the unisons, and the score is still written.
+// Every other reason a measure refuses a note, or the score has no place
+// for it, is told on a line of its own, after the unisons, and the score is
+// still written.
 TEST_F(KvorelImport, SaysHowManyNotesEachReasonLeftOut)
 {
     EncoreFile f = SkeletonEncore();
@@ -116,21 +117,31 @@ TEST_F(KvorelImport, SaysHowManyNotesEachReasonLeftOut)
     multiRest.data[5] = 2;
     f.measures[3].symbols = {quarter(0, 10, 0, 0), quarter(0, 10, 0, 1), quarter(1, 10, 0, 0), quarter(1, 10, 4, 0)};
     f.measures[4].symbols = {multiRest, quarter(0, 10, 0, 0), quarter(0, 60, 4, 0)};
+    // Notes the score has no voice (the ninth and the sixteenth) or no
+    // duration (code 11) for.
+    EncoreSymbol ninthVoice = EncNote(0, 0, 10, 0, 60, 120, 100, 8, 0x03);
+    EncoreSymbol lastVoice = EncNote(0, 0, 60, 0, 60, 120, 100, 15, 0x03);
+    f.measures[5].symbols = {ninthVoice, lastVoice, EncNote(0, 0, 10, 4, 60, 120, 100, 0, 0x0B)};
     Write("left.enc", WriteEncore(f, EncoreOrder::Scow));
     const Result result = Run("import left.enc out.kvc");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
               "kvorel: 1 notes of left.enc share their chord's height with another note and were not imported\n"
               "kvorel: 2 notes of left.enc stand under a multi-measure rest and were not imported\n"
-              "kvorel: 1 notes of left.enc meet a note at another height on a one-line staff and were not imported\n");
+              "kvorel: 1 notes of left.enc meet a note at another height on a one-line staff and were not imported\n"
+              "kvorel: 2 notes of left.enc are in a voice beyond the eighth and were not imported\n"
+              "kvorel: 1 notes of left.enc have a duration the score does not hold and were not imported\n");
     EXPECT_TRUE(Exists("out.kvc"));
 
-    // No file of either kind gets a note refused otherwise; its line, and
-    // none for a reason that left nothing out.
+    // No file of either kind gets a note refused otherwise, and no Encore
+    // file a stem entry that does not convert; their lines, and none for a
+    // reason that left nothing out.
     LeftOutNotes other;
     other.refused = 3;
+    other.unconvertedStem = 5;
     EXPECT_EQ(kvorel::LeftOutNotesLines(other, "x.enc"),
-              "kvorel: 3 notes of x.enc could not be placed in their measure and were not imported\n");
+              "kvorel: 3 notes of x.enc could not be placed in their measure and were not imported\n"
+              "kvorel: 5 notes of x.enc have a stem entry that does not convert and were not imported\n");
     EXPECT_EQ(kvorel::LeftOutNotesLines(LeftOutNotes {}, "x.enc"), "");
 }
 

@@ -287,21 +287,30 @@ TEST_F(BrenloConvert, AUnisonInAChordIsLeftOutAndCounted)
     EXPECT_EQ(leftOut.refused, 0u);
 }
 
+// Notes whose duration or stem entry does not convert are left out and
+// counted by the reason, each head of a chord as one note; a rest is no note.
 TEST_F(BrenloConvert, NotesThatCannotBeConvertedAreLeftOut)
 {
     BrenloStem longest;
     longest.duration = 9;
     BrenloStem odd;
     odd.byte3 = 9;
+    BrenloStem longestRest = longest;
+    longestRest.note = 0;
     BrenloSymbol stemless = NoteAt(160, 200);
     stemless.stems.clear();
     BrenloSymbol slid = NoteAt(200, 240);
     slid.slide = 5;
-    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80, {{}}, longest), NoteAt(80, 120, {{}}, odd), NoteAt(120, 160, {}),
-                                stemless, slid, BarAt(240, 578)})),
+    ASSERT_EQ(Import(OneSystem({NoteAt(41, 80, {{}}, longest), NoteAt(80, 120, {{}, {2}}, odd), NoteAt(120, 160, {}),
+                                stemless, slid, NoteAt(240, 280, {{}}, longestRest), BarAt(280, 578)})),
               kvimport::BrenloImportResult::Imported);
     EXPECT_EQ(All(Meas(0), MSG_NOTE).size(), 1u);
+    EXPECT_EQ(All(Meas(0), MSG_REST).size(), 0u);
     EXPECT_EQ(All(Meas(0), 0).size(), 0u);
+    LeftOutNotes expected;
+    expected.unknownDuration = 1;
+    expected.unconvertedStem = 2;
+    EXPECT_TRUE(leftOut == expected) << leftOut.unknownDuration << " " << leftOut.unconvertedStem;
 }
 
 TEST_F(BrenloConvert, BeamedNotesMakeOneGroupPerBeamNumber)

@@ -72,8 +72,8 @@ TEST_F(EncoreUnisonNotes, OnlyAUnisonInOneChordIsCountedAsOne)
     EXPECT_EQ(run.enc.m_leftOutNotes.unisons, 1u);
 }
 
-// Notes refused for another reason are counted apart from the unisons, each
-// reason on its own.
+// Notes refused for another reason, or that the score has no voice or
+// duration for, are counted apart from the unisons, each reason on its own.
 TEST_F(EncoreUnisonNotes, EveryOtherRefusedNoteIsCountedByItsReason)
 {
     // A one-line staff holds no chord: the second height at a spot is left
@@ -84,6 +84,13 @@ TEST_F(EncoreUnisonNotes, EveryOtherRefusedNoteIsCountedByItsReason)
     multiRest.data[5] = 2;
     const EncoreFile compressed = ConvertEncore({multiRest, Quarter(0), Quarter(4, 0, 135)});
     const EncoreFile plain = ConvertEncore({Quarter(0), Quarter(4, 0, 135)});
+    // The score has eight voices and no duration past a 128th.
+    EncoreSymbol ninthVoice = Quarter(4, 0, 135);
+    ninthVoice.voice = 8;
+    EncoreSymbol pastShortest = Quarter(4, 0, 135);
+    pastShortest.kind = 0x0B;
+    const EncoreFile voiced = ConvertEncore({Quarter(0), ninthVoice, EncRest(0, 0, 160, 0, kQuarter, 15)});
+    const EncoreFile timed = ConvertEncore({Quarter(0), pastShortest});
     const struct {
         const char* what;
         const EncoreFile& file;
@@ -95,6 +102,8 @@ TEST_F(EncoreUnisonNotes, EveryOtherRefusedNoteIsCountedByItsReason)
         {"a second height on a one-line staff", oneLine, false, &LeftOutNotes::oneLineStaff, 1, 2},
         {"a measure under a multi-measure rest", compressed, false, &LeftOutNotes::underMultiRest, 2, 0},
         {"a measure of no length", plain, true, &LeftOutNotes::refused, 2, 0},
+        {"a voice beyond the eighth", voiced, false, &LeftOutNotes::beyondEighthVoice, 1, 1},
+        {"a duration past a 128th", timed, false, &LeftOutNotes::unknownDuration, 1, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -107,7 +116,8 @@ TEST_F(EncoreUnisonNotes, EveryOtherRefusedNoteIsCountedByItsReason)
         expected.*c.reason = c.count;
         EXPECT_TRUE(run.enc.m_leftOutNotes == expected)
             << run.enc.m_leftOutNotes.unisons << " " << run.enc.m_leftOutNotes.underMultiRest << " "
-            << run.enc.m_leftOutNotes.oneLineStaff << " " << run.enc.m_leftOutNotes.refused;
+            << run.enc.m_leftOutNotes.oneLineStaff << " " << run.enc.m_leftOutNotes.refused << " "
+            << run.enc.m_leftOutNotes.beyondEighthVoice << " " << run.enc.m_leftOutNotes.unknownDuration;
     }
 }
 
