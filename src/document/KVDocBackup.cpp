@@ -164,7 +164,12 @@ int CKVDoc::SelMeasBackup(int clear)
             SetInvalidRect(block, meas->GetCurBackupObj());
             return;
         }
-        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        // Two records over one measure (a rectangle and the measure itself)
+        // back it up once: a second copy would re-link the ties of its
+        // neighbours to its own notes once more, and undo would leave them
+        // naming the first copy's.
+        if (!IsMeasInOpenStep(meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         SetInvalidRect(block, meas->GetCurBackupObj());
     });
     SetSelBackup(0);
