@@ -52,6 +52,29 @@ void VisitStaves(CKVStaffPtrArray* staves, CEditFrame::Members members,
     }
 }
 
+// Backs up into the open step each of `measures` that it does not hold yet,
+// then the measures outside them that hold the far ends of their ties and
+// slurs; the live copies of `measures`, in order.
+std::vector<CKVMeas*> HoldWithFarEnds(CKVDoc& doc, const std::vector<CKVMeas*>& measures)
+{
+    std::vector<CKVMeas*> live;
+    for (CKVMeas* meas : measures) {
+        // A column backup of an earlier measure may have taken this one.
+        if (meas->IsCurrentObj() && !doc.IsMeasInOpenStep(meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+        live.push_back(meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas);
+    }
+    std::vector<CKVMeas*> far;
+    for (CKVMeas* meas : live)
+        tielink::CollectFarEnds(
+            *meas, [&](const CKVMeas* m) { return std::find(live.begin(), live.end(), m) != live.end(); }, far);
+    for (CKVMeas* meas : far) {
+        if (meas->IsCurrentObj() && !doc.IsMeasInOpenStep(meas))
+            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
+    return live;
+}
+
 } // namespace
 
 CEditFrame::CEditFrame(CKVDoc& doc) : m_doc(doc) {}
@@ -142,23 +165,8 @@ bool CEditFrame::BackUpMissed(CKVDoc& doc, const std::vector<CKVMsg*>& msgs)
             std::find(missed.begin(), missed.end(), meas) == missed.end())
             missed.push_back(meas);
     }
-    std::vector<CKVMeas*> live;
-    for (CKVMeas* meas : missed) {
-        // A column backup of an earlier measure may have taken this one.
-        if (!meas->IsCurrentObj() || doc.IsMeasInOpenStep(meas))
-            continue;
-        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-        live.push_back(meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas);
-        doc.SetInvalidRect(doc.GetBlockByMeas(live.back()), live.back());
-    }
-    std::vector<CKVMeas*> far;
-    for (CKVMeas* meas : live)
-        tielink::CollectFarEnds(
-            *meas, [&](const CKVMeas* m) { return std::find(live.begin(), live.end(), m) != live.end(); }, far);
-    for (CKVMeas* meas : far) {
-        if (meas->IsCurrentObj() && !doc.IsMeasInOpenStep(meas))
-            meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-    }
+    for (CKVMeas* meas : HoldWithFarEnds(doc, missed))
+        doc.SetInvalidRect(doc.GetBlockByMeas(meas), meas);
     return !missed.empty();
 }
 
@@ -211,21 +219,11 @@ void CRecordWalk::PageSymbols(short pageIndex, const CRect& rect, const std::fun
 
 CKVMeas* CRecordWalk::HeldInStep(const selhit::MeasPlace& place)
 {
-    CKVMeas* meas = place.meas;
-    if (!m_doc.IsReqBackup())
-        return meas;
-    if (!m_doc.IsMeasInOpenStep(meas))
-        meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-    CKVMeas* live = meas->GetCurBackupObj();
     // A tie or slur that the walk reaches from its end note is its start
-    // note's, in the other measure.
-    std::vector<CKVMeas*> far;
-    tielink::CollectFarEnds(*live, [live](const CKVMeas* other) { return other == live; }, far);
-    for (CKVMeas* other : far) {
-        if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
-            other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-    }
-    return live;
+    // note's, in the other measure: that one is backed up too.
+    if (!m_doc.IsReqBackup())
+        return place.meas;
+    return HoldWithFarEnds(m_doc, {place.meas}).front();
 }
 
 void CRecordWalk::Run(const std::function<bool(CKVMsg&)>& takes, const std::function<void(CKVMsg&)>& onPageSymbol,
