@@ -77,7 +77,7 @@ std::vector<CKVMeas*> HoldWithFarEnds(CKVDoc& doc, const std::vector<CKVMeas*>& 
 
 } // namespace
 
-CEditFrame::CEditFrame(CKVDoc& doc) : m_doc(doc) {}
+CEditFrame::CEditFrame(CKVDoc& doc, Use use) : m_doc(doc), m_use(use) {}
 
 bool CEditFrame::Open()
 {
@@ -128,7 +128,7 @@ void CEditFrame::Take(CKVMsg* msg, int voice, std::vector<CKVMsg*>& out)
 std::vector<CKVMsg*> CEditFrame::FromCollection(const std::function<int()>& count, int voice)
 {
     int n = count();
-    if (BackUpUnheld(n))
+    if (m_use == Use::Edit && BackUpUnheld(n))
         n = count();
     std::vector<CKVMsg*> out;
     for (int i = 0; i < n; ++i)

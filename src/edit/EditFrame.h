@@ -9,6 +9,9 @@
 //   for (CKVMsg* msg : frame.Collect(voice))
 //       ...                     // the live symbols; passes may repeat over the list
 //   frame.Close();              // modified, even when nothing matched
+//
+// A query reads the same collection through a frame made with Use::Query,
+// which backs nothing up and opens no step: the score stays as it was.
 
 #include "Platform.h"
 
@@ -33,7 +36,12 @@ public:
     // children only.
     enum class Members { Included, DirectOnly };
 
-    explicit CEditFrame(CKVDoc& doc);
+    // Edit: a command's frame, whose collection backs up what the step
+    // missed. Query: a reader's, whose collection changes nothing (no Open,
+    // no Close).
+    enum class Use { Edit, Query };
+
+    explicit CEditFrame(CKVDoc& doc, Use use = Use::Edit);
 
     // Opens the undo step (before any other test, so that even a command
     // that returns at once has closed the previous step), then backs up what
@@ -98,6 +106,7 @@ private:
     std::vector<CKVMsg*> FromCollection(const std::function<int()>& count, int voice);
 
     CKVDoc& m_doc;
+    Use m_use;
     std::set<DWORD> m_given;
 };
 

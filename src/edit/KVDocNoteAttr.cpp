@@ -244,7 +244,7 @@ short CKVDoc::GetEnableOctaveOnSelNote(int voice, short* up, short* down)
         return -1;
     int highest = 0;
     int lowest = 127;
-    CEditFrame frame(*this);
+    CEditFrame frame(*this, CEditFrame::Use::Query);
     for (CKVMsg* msg : frame.Collect(voice)) {
         if (msg->m_byKind != MSG_NOTE)
             continue;
