@@ -5,6 +5,7 @@
 #include "Platform.h"
 
 class CKVDoc;
+class CKVSystem;
 
 // 1 (the start value): a deep copy gives each copied symbol its source's id.
 // 0 while an undo clone is made: each copy gets a new id of the map.
@@ -20,6 +21,10 @@ void SetSelBackup(int on);
 // relink replay reads it.
 int GetReplayDirection();
 void SetReplayDirection(int undo);
+
+// Replays a step's tie and slur records (relinks and removals) in the
+// direction of GetReplayDirection, as a measure's SlurFeedback does.
+void ReplaySlurStep(CKVSystem* system, CPtrArray* slurStep);
 
 // Takes back the tie and slur relinks that a clone which failed part-way
 // wrote to the open slur list from index `from` on, newest first, and frees

@@ -406,10 +406,9 @@ void CKVMeas::ObjectFeedback()
     m_arrWalk.RemoveAll();
 }
 
-void CKVMeas::SlurFeedback(void* slurStep)
+void ReplaySlurStep(CKVSystem* system, CPtrArray* list)
 {
-    CPtrArray* list = static_cast<CPtrArray*>(slurStep);
-    if (!list || !m_pSystem)
+    if (!list || !system)
         return;
     const int undo = GetReplayDirection();
     auto isRemoval = [list](int i) {
@@ -424,10 +423,15 @@ void CKVMeas::SlurFeedback(void* slurStep)
             ++last;
         for (int j = last; j >= i; --j) {
             if (const SlurRelinkRecord* r = static_cast<const SlurRelinkRecord*>(list->GetAt(j)))
-                ReplayRecord(m_pSystem, *list, *r, undo);
+                ReplayRecord(system, *list, *r, undo);
         }
         i = last;
     }
+}
+
+void CKVMeas::SlurFeedback(void* slurStep)
+{
+    ReplaySlurStep(m_pSystem, static_cast<CPtrArray*>(slurStep));
 }
 
 CKVMeas* CKVMeas::GetCurBackupObj()

@@ -232,8 +232,15 @@ void CKVStaff::SetCurrentFlag2BackupObj()
 
 void CKVStaff::SlurFeedback(void* slurStep)
 {
+    bool replayed = false;
     for (int i = 0; i < m_arrMeas.GetSize(); ++i) {
-        if (CKVMeas* meas = m_arrMeas.GetAt(i))
+        if (CKVMeas* meas = m_arrMeas.GetAt(i)) {
             meas->SlurFeedback(slurStep);
+            replayed = true;
+        }
     }
+    // A staff whose measures the step deleted, every one of them, still
+    // turns the links of the copies it made of them.
+    if (!replayed)
+        ReplaySlurStep(m_pSystem, static_cast<CPtrArray*>(slurStep));
 }

@@ -20,38 +20,6 @@
 
 namespace {
 
-// Records in the open slur list that a tie or slur left a partner note
-// with the note deleted, for undo. The pair before this step comes from an
-// earlier record of the same link.
-bool AppendRemovedLink(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index)
-{
-    auto* record = KvNewReported<SlurRelinkRecord>();
-    if (!record)
-        return false;
-    const DWORD start = link.m_dwWord;
-    const DWORD end = static_cast<DWORD>(link.m_lHeight);
-    record->dwFlag = partnerRef.byOwner;
-    record->dwFirstStart = start;
-    record->dwFirstEnd = end;
-    for (int i = doc.m_arrSlurBackup.GetSize() - 1; i >= 0; --i) {
-        const auto* earlier = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
-        if (earlier && earlier->dwNewStart == start && earlier->dwNewEnd == end) {
-            record->dwFirstStart = earlier->dwFirstStart;
-            record->dwFirstEnd = earlier->dwFirstEnd;
-            break;
-        }
-    }
-    record->dwOldRef = partnerRef.dwMsgId;
-    record->pMeas = tickmath::MeasureOf(&partner);
-    record->nPartnerIndex = index;
-    doc.m_arrSlurBackup.Add(record);
-    return true;
-}
-
-} // namespace
-
-namespace {
-
 // The first tuplet among a holder's direct children.
 CKVMsg* FirstTupletOf(CKVMsg& holder)
 {
@@ -253,13 +221,13 @@ void CKVDoc::TieSlurMsgDelProc(CKVMsg* note)
         if (partner) {
             const short partnerIndex = tielink::IndexOfChild(*partner, link);
             const MsgRef* partnerRef = partnerIndex >= 0 ? partner->m_arrMsgRef.GetAt(partnerIndex) : nullptr;
-            if (partnerRef && !AppendRemovedLink(*this, *link, *partnerRef, *partner, partnerIndex))
+            if (partnerRef && !tielink::RecordRemoval(*this, *link, *partnerRef, *partner, partnerIndex))
                 return;
         }
         if (partner == first)
-            tielink::Detach(link, first, note);
+            tielink::DetachUnrecorded(link, first, note);
         else
-            tielink::Detach(link, note, partner);
+            tielink::DetachUnrecorded(link, note, partner);
         // Detach took this note's reference; a reference it could not find
         // (a duplicate) goes here so that the loop moves on.
         if (i < note->GetMsgNum() && measplace::ChildAt(*note, i) == link)

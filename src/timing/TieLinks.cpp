@@ -1,9 +1,12 @@
 #include "timing/TieLinks.h"
 
 #include "document/KVDoc.h"
+#include "document/UndoEntry.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/NewObject.h"
+#include "model/NodeDoc.h"
 #include "model/TickMath.h"
 
 #include <algorithm>
@@ -117,7 +120,74 @@ short IndexOfChild(CKVObject& node, const CKVMsg* child)
     return -1;
 }
 
+bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index)
+{
+    auto* record = KvNewReported<SlurRelinkRecord>();
+    if (!record)
+        return false;
+    const DWORD start = link.m_dwWord;
+    const DWORD end = static_cast<DWORD>(link.m_lHeight);
+    record->dwFlag = partnerRef.byOwner;
+    record->dwFirstStart = start;
+    record->dwFirstEnd = end;
+    for (int i = doc.m_arrSlurBackup.GetSize() - 1; i >= 0; --i) {
+        const auto* earlier = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
+        if (earlier && earlier->dwNewStart == start && earlier->dwNewEnd == end) {
+            record->dwFirstStart = earlier->dwFirstStart;
+            record->dwFirstEnd = earlier->dwFirstEnd;
+            break;
+        }
+    }
+    record->dwOldRef = partnerRef.dwMsgId;
+    record->pMeas = tickmath::MeasureOf(&partner);
+    record->nPartnerIndex = index;
+    doc.m_arrSlurBackup.Add(record);
+    return true;
+}
+
+namespace {
+
+// Whether the open step re-linked the link as it stands: a relink record
+// of the open slur list gives its present pair of notes as the new one.
+bool RelinkedInStep(const CKVDoc& doc, const CKVMsg& link)
+{
+    for (int i = 0; i < doc.m_arrSlurBackup.GetSize(); ++i) {
+        const auto* record = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
+        if (record && record->dwNewEnd != 0 && record->dwNewStart == link.m_dwWord &&
+            record->dwNewEnd == static_cast<DWORD>(link.m_lHeight))
+            return true;
+    }
+    return false;
+}
+
+// Records that the link leaves `end` when the open step does not hold the
+// measure of `end` and re-linked the link: that measure comes back from no
+// copy, and the relink alone cannot give the note its reference back.
+void RecordLeavingUnheld(CKVMsg& link, CKVMsg* end)
+{
+    CKVDoc* doc = end ? DocOf(link) : nullptr;
+    CKVMeas* meas = doc ? tickmath::MeasureOf(end) : nullptr;
+    if (!meas || !doc->IsReqBackup() || !meas->IsCurrentObj() || doc->IsMeasInOpenStep(meas) ||
+        !RelinkedInStep(*doc, link))
+        return;
+    const short index = IndexOfChild(*end, &link);
+    if (index >= 0)
+        RecordRemoval(*doc, link, *end->m_arrMsgRef.GetAt(index), *end, index);
+}
+
+} // namespace
+
 void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second)
+{
+    if (!link)
+        return;
+    if (second != first)
+        RecordLeavingUnheld(*link, second);
+    RecordLeavingUnheld(*link, first);
+    DetachUnrecorded(link, first, second);
+}
+
+void DetachUnrecorded(CKVMsg* link, CKVMsg* first, CKVMsg* second)
 {
     if (!link)
         return;

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+class CKVDoc;
+
 namespace tielink {
 
 using measplace::LineSpacingOf;
@@ -34,8 +36,19 @@ short IndexOfChild(CKVObject& node, const CKVMsg* child);
 // removed (an owned symbol goes to the document's deleted-symbol list), the
 // second note's is only dropped. A tie also clears the first note's 0x0001
 // and the second's 0x0002 where no other tie of that note still needs them.
-// Either note may be null.
+// Either note may be null. A note whose measure the open undo step does not
+// hold, of a link that the step re-linked when it copied the other note's
+// measure, has the removal recorded (RecordRemoval): undo hangs the link
+// under it again, since no copy of its measure brings the reference back.
 void Detach(CKVMsg* link, CKVMsg* first, CKVMsg* second);
+// The same without any record, for a caller that records the removal itself.
+void DetachUnrecorded(CKVMsg* link, CKVMsg* first, CKVMsg* second);
+
+// Appends to the document's open slur list that `link` leaves `partner`,
+// which held it at `index` through `partnerRef`, for undo. The pair from
+// before the step comes from an earlier record of the same link. False when
+// memory ran out.
+bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index);
 
 // Whether a tie the note holds starts at the note (`starting`) or ends
 // there.
