@@ -3,7 +3,9 @@
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, chords made of tuplet notes and the measure copies
 // under them, voice changes and respellings over triplets, drops into one
-// voice, and a measure that two selection records meet.
+// voice, a measure that two selection records meet, ties taken off notes in
+// measures that a step left alone, and every measure of a one-staff score
+// deleted.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -440,6 +442,70 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
         EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
     }
+}
+
+// A tie reaches into a measure that the step copies from one it leaves
+// alone: the copy re-links the tie. A command that then takes the tie off
+// the note in the measure left alone (replacing the tie into the copied
+// note, or replacing the tie leaving a note of the copied measure) changes
+// a measure that no copy brings back: undo must hang the tie under that note
+// again, naming its own two notes.
+TEST_F(ReducedTracesTest, ATieTakenOffANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
+{
+    RECT none {0, 0, 0, 0};
+    // Each row builds its score and gives the command to run on it.
+    const std::vector<std::pair<const char*, std::function<std::function<void()>()>>> commands {
+        {"a tie into a note already tied into from the measure before",
+         [&] {
+             CKVMsg* from = score->Note(score->Meas(0, 0), {.x = 192, .y = -16});
+             score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+             score->Tie(from, score->Note(score->Meas(0, 1), {.x = 64, .y = -16}));
+             score->Settle();
+             CKVMeas* m = score->Meas(0, 1);
+             Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+             return [this] {
+                 Doc().ResetBackup();
+                 Doc().SelMeasBackup(1);
+                 Doc().BindByTie(1, 8, 0, 14, 0);
+             };
+         }},
+        {"automatic ties over a group whose first note ties into the next measure",
+         [&] {
+             CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 64, .code = DUR_EIGHTH});
+             CKVMsg* first = score->Note(group, {.x = 64, .y = -16, .code = DUR_EIGHTH});
+             score->Note(group, {.x = 96, .y = -16, .code = DUR_EIGHTH});
+             group->m_nPosX2 = 96;
+             score->Tie(first, score->Note(score->Meas(0, 1), {.x = 0, .y = -16}));
+             score->Settle();
+             return [this] { Doc().AutoTieSlur(8, 0, 0, 0); };
+         }},
+    };
+    for (const auto& [what, build] : commands) {
+        Make(1, 3, true);
+        const std::function<void()> command = build();
+        ExpectWhole(what);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
+        EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
+    }
+}
+
+// Every measure of a one-staff score deleted under the host's backup of the
+// whole document: the copy of the staff re-linked the ties and slurs of its
+// notes, and undo must turn them back although the staff that leaves the
+// tree has no measure left to do it for.
+TEST_F(ReducedTracesTest, DeletingEveryMeasureOfTheOneStaffUndoesWithItsTiesWhole)
+{
+    Make(1, 2, true);
+    CKVMsg* a = score->Note(score->Meas(0, 0), {.x = 0, .y = -16});
+    CKVMsg* b = score->Note(score->Meas(0, 0), {.x = 192, .y = -16});
+    score->Tie(a, b);
+    score->Tie(b, score->Note(score->Meas(0, 1), {.x = 0, .y = -16}));
+    score->Settle();
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+        HostStep();
+        Doc().DeleteMeasOnStaff(0, 1, 0, 0);
+    });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
 } // namespace

@@ -11,7 +11,10 @@
 // slur directions and deletion over the selection; copy, cut and paste, drag
 // and drop (now and then dropped into one voice). Selections of every record
 // kind come and go between the commands, now and then with every page
-// selected, and the runs are made with undo recording on and off.
+// selected, and the runs are made with undo recording on and off, on scores
+// of one to four staves and five to twelve measures. Every so many steps the
+// document's read-only queries are asked, each of which must leave the score,
+// its undo history and the selection as they were.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -64,16 +67,22 @@ int StepsPerRun()
     return steps > 0 ? steps : 2000;
 }
 
+// Steps between two rounds of the read-only queries.
+constexpr int kQueryEvery = 20;
+
 struct RunParam {
     unsigned seed;
     bool recording;
+    short staves = 3;
+    LONG measures = 9;
 };
 
 // Names a run in test listings by its fields, not by its bytes (padding
 // included), so that its name is the same in every build.
 void PrintTo(const RunParam& run, std::ostream* out)
 {
-    *out << "seed " << run.seed << (run.recording ? ", recording" : ", not recording");
+    *out << "seed " << run.seed << (run.recording ? ", recording" : ", not recording") << ", " << run.staves
+         << " staves of " << run.measures << " measures";
 }
 
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
@@ -81,12 +90,17 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        score = std::make_unique<kvtest::ScoreBuilder>(
-            kvtest::ScoreShape {.lineSpacing = 8, .staves = 3, .measures = 9, .pageGeometry = true});
+        NewScore();
+        image = static_cast<unsigned char*>(std::malloc(1));
+    }
+
+    void NewScore()
+    {
+        score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {
+            .lineSpacing = 8, .staves = GetParam().staves, .measures = GetParam().measures, .pageGeometry = true});
         score->Settle();
         Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
         Doc().JumpToPage(0);
-        image = static_cast<unsigned char*>(std::malloc(1));
     }
 
     void TearDown() override
@@ -379,11 +393,7 @@ protected:
         }
         // Nothing to undo and nothing to insert into: a new score.
         Note("a new score");
-        score = std::make_unique<kvtest::ScoreBuilder>(
-            kvtest::ScoreShape {.lineSpacing = 8, .staves = 3, .measures = 9, .pageGeometry = true});
-        score->Settle();
-        Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
-        Doc().JumpToPage(0);
+        NewScore();
     }
 
     bool Host(const std::string& what, const std::function<void()>& command)
@@ -645,6 +655,157 @@ protected:
         return true;
     }
 
+    // --- Queries ----------------------------------------------------------------
+
+    // The notes of a measure in child order, chord and group members included.
+    static void NotesOf(CKVObject& node, std::vector<CKVMsg*>& notes)
+    {
+        for (short i = 0; i < node.GetMsgNum(); ++i) {
+            CKVMsg* msg = node.GetMsg(i);
+            if (!msg || msg == &node)
+                continue;
+            if (msg->m_byKind == MSG_NOTE)
+                notes.push_back(msg);
+            else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
+                NotesOf(*msg, notes);
+        }
+    }
+
+    // The answers a host asks for between commands, to enable its menus and
+    // show counts: the selection's contents, the undo state, the structure
+    // and what each measure and note offers. Each may change nothing.
+    void AskQueries()
+    {
+        CKVDoc& doc = Doc();
+        std::vector<CKVMeas*> measures;
+        std::vector<std::pair<CKVMsg*, CKVMsg*>> pairs;
+        for (int st = 0; st < Staves(); ++st) {
+            std::vector<CKVMsg*> notes;
+            for (LONG m = 0; m < Master()->GetStaff(static_cast<short>(st))->GetMeasNum(); ++m) {
+                CKVMeas* meas = Master()->GetStaff(static_cast<short>(st))->GetMeas(m);
+                measures.push_back(meas);
+                NotesOf(*meas, notes);
+            }
+            for (size_t n = 1; n < notes.size(); ++n)
+                pairs.emplace_back(notes[n - 1], notes[n]);
+        }
+        int first = 0;
+        int last = 0;
+        short beats = 0;
+        short unit = 0;
+        int size = 0;
+        DWORD total = 0;
+        CString lyricist;
+        CString composer;
+        CKVMsg* found = nullptr;
+        const std::vector<std::pair<const char*, std::function<void()>>> queries {
+            {"GetEnableOctaveOnSelNote",
+             [&] {
+                 short up = 0;
+                 short down = 0;
+                 for (int voice = 0; voice <= 2; ++voice)
+                     doc.GetEnableOctaveOnSelNote(voice, &up, &down);
+             }},
+            {"GetSelMsgCount and GetSelNote",
+             [&] {
+                 for (int i = 0, n = doc.GetSelMsgCount(); i < n; ++i)
+                     doc.GetSelNote(i, 0);
+                 for (short r = 0; doc.m_pSelRectArray && r < doc.m_pSelRectArray->GetSize(); ++r)
+                     doc.GetSelMsgCount(r);
+             }},
+            {"IsNoteOnSel, IsRestOnSel and IsBeamOnSel",
+             [&] {
+                 for (int voice = 0; voice <= 2; ++voice) {
+                     doc.IsNoteOnSel(0, voice, &found);
+                     doc.IsRestOnSel(0, voice, &found);
+                     doc.IsBeamOnSel(0, voice, &found);
+                 }
+             }},
+            {"the selected measures and staves",
+             [&] {
+                 doc.GetSelMeasCount();
+                 doc.GetSelMeasNumRange(first, last);
+                 doc.GetSelMeasNumRangeInOssia(first, last);
+                 doc.GetSelStaffNumRange(first, last);
+                 for (int i = 0, n = doc.GetSelStavesCount(0); i < n; ++i)
+                     doc.GetSelStaffNum(i);
+                 for (int st = 0; st < Staves(); ++st) {
+                     doc.GetStaffSelStatus(st, 0);
+                     doc.IsStaffSelected(static_cast<short>(st));
+                 }
+                 doc.GetMeasCountOnSelBlock();
+             }},
+            {"the selection's menu states",
+             [&] {
+                 doc.IsSelected();
+                 doc.IsSelectAllPages();
+                 doc.IsOssiaSelected();
+                 doc.IsEnableStaffHide();
+                 doc.IsStaffVisible();
+                 doc.IsSelChanged();
+             }},
+            {"the undo menu states",
+             [&] {
+                 doc.IsMultiEnableUndo();
+                 doc.IsMultiEnableRedo();
+                 doc.IsReqBackup();
+                 doc.IsUndoEnableMeasDel(0, Measures() - 1, 0);
+                 doc.IsUndoEnablePageDel(0, Pages() - 1);
+                 doc.IsUndoEnableStaffDel(0, Staves() - 1, 0);
+                 doc.IsRestComp(1, 0);
+                 doc.IsRestComp(0, 0);
+             }},
+            {"the counts",
+             [&] {
+                 doc.GetMeasCount(0, 0);
+                 doc.GetMeasCount(0, 1);
+                 doc.GetMeasCountInOssia();
+                 doc.GetStavesCount(0);
+                 doc.GetPageNum();
+                 doc.GetCurrentPageNum();
+                 doc.GetBlockCountOnCurrentPage();
+                 doc.GetMeasCountOnCurrentBlock();
+                 doc.GetCurrentMeasNum();
+                 doc.GetCurrentStaffNum();
+                 doc.GetMemorySize(total);
+                 doc.GetTittle(lyricist, composer);
+             }},
+            {"what each staff and measure offers",
+             [&] {
+                 for (int st = 0; st < Staves(); ++st) {
+                     doc.GetStaffViewAttr(static_cast<short>(st), size);
+                     doc.GetStaffName(st, 0);
+                     for (int m = 0; m < Measures(); ++m) {
+                         doc.GetMeasure(m, st, 0);
+                         doc.GetMeasViewAttr(static_cast<short>(st), static_cast<short>(m));
+                     }
+                 }
+                 for (int m = 0; m < Measures(); ++m)
+                     doc.GetMeasPak(m, beats, unit);
+                 for (CKVMeas* meas : measures) {
+                     CKVBlock* block = doc.GetBlockByMeas(meas);
+                     if (block)
+                         doc.GetChordPos(block, meas);
+                 }
+             }},
+            {"GetHeadWidth and IsEnableBindByTie",
+             [&] {
+                 for (const auto& [a, b] : pairs) {
+                     doc.GetHeadWidth(a);
+                     doc.GetHeadWidth(a->m_byKind);
+                     doc.IsEnableBindByTie(a, b, 0);
+                 }
+             }},
+        };
+        for (const auto& [name, ask] : queries) {
+            const std::vector<std::string> changes = kvtest::QueryChanges(doc, ask);
+            std::vector<std::string> problems;
+            for (const std::string& what : changes)
+                problems.push_back(std::string(name) + " changed " + what);
+            Report(problems);
+        }
+    }
+
     // --- Checks -----------------------------------------------------------------
 
     void Run(const std::function<void()>& command) { Report(kvtest::CheckedStep(Doc(), command)); }
@@ -726,15 +887,19 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
             while (!Command()) {
             }
         }
+        if (step % kQueryEvery == 0 && !HasFailure())
+            AskQueries();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest,
                          ::testing::Values(RunParam {11u, true}, RunParam {29u, true}, RunParam {47u, true},
-                                           RunParam {83u, false}),
+                                           RunParam {83u, false}, RunParam {1001u, true, 1, 9},
+                                           RunParam {1003u, true, 2, 5}, RunParam {1005u, true, 4, 12}),
                          [](const ::testing::TestParamInfo<RunParam>& info) {
                              return "Seed" + std::to_string(info.param.seed) +
-                                    (info.param.recording ? "Recording" : "NotRecording");
+                                    (info.param.recording ? "Recording" : "NotRecording") +
+                                    std::to_string(info.param.staves) + "x" + std::to_string(info.param.measures);
                          });
 
 } // namespace

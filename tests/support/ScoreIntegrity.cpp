@@ -552,6 +552,42 @@ bool UnnamedStaff(CKVDoc& doc)
     return false;
 }
 
+// What a query may not change, taken before and after it.
+struct DocState {
+    std::vector<unsigned char> bytes;
+    BOOL modified = 0;
+    std::vector<const void*> measures;
+    std::vector<int> undo;
+    BOOL allPages = 0;
+    std::vector<std::tuple<int, const void*, const void*, const void*, const void*, int, int, int, int>> records;
+
+    explicit DocState(CKVDoc& doc)
+    {
+        // Saving clears the modified flag, which is read first and put back.
+        modified = doc.m_bModified;
+        bytes = SavedBytes(doc);
+        doc.m_bModified = modified;
+        for (CKVSystem* system : {doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr}) {
+            for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
+                                           system ? system->m_pOssiaStaffArray : nullptr}) {
+                for (int s = 0; list && s < list->GetSize(); ++s) {
+                    for (int m = 0; list->GetAt(s) && m < list->GetAt(s)->m_arrMeas.GetSize(); ++m)
+                        measures.push_back(list->GetAt(s)->m_arrMeas.GetAt(m));
+                }
+            }
+        }
+        undo = {static_cast<int>(doc.m_listBackup.GetCount()), doc.m_nUndoneCount, doc.m_arrBackup.GetSize(),
+                doc.m_arrSlurBackup.GetSize(), doc.m_bBackupOpen};
+        allPages = doc.m_bSelectAllPages;
+        for (int i = 0; doc.m_pSelRectArray && i < doc.m_pSelRectArray->GetSize(); ++i) {
+            const SelRect* r = static_cast<const SelRect*>(doc.m_pSelRectArray->GetAt(i));
+            if (r)
+                records.emplace_back(r->nKind, r->pPage, r->pBlock, r->pStaff, r->pMeas, r->rect.left, r->rect.top,
+                                     r->rect.right, r->rect.bottom);
+        }
+    }
+};
+
 void Add(std::vector<std::string>& into, const std::string& where, const std::vector<std::string>& problems)
 {
     for (const std::string& p : problems)
@@ -614,6 +650,25 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
     const std::vector<std::string> reload = ReloadProblems(doc);
     problems.insert(problems.end(), reload.begin(), reload.end());
     return problems;
+}
+
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query)
+{
+    const DocState before(doc);
+    query();
+    const DocState after(doc);
+    std::vector<std::string> changes;
+    if (after.bytes != before.bytes)
+        changes.push_back("the saved bytes");
+    if (after.modified != before.modified)
+        changes.push_back("the modified flag");
+    if (after.measures != before.measures)
+        changes.push_back("the measures of the tree");
+    if (after.undo != before.undo)
+        changes.push_back("the undo history or its open step");
+    if (after.records != before.records || after.allPages != before.allPages)
+        changes.push_back("the selection records");
+    return changes;
 }
 
 std::vector<std::string> ReloadProblems(CKVDoc& doc)

@@ -38,6 +38,12 @@ std::vector<unsigned char> SavedBytes(CKVDoc& doc);
 // checked. The faults found, each prefixed by where it was seen.
 std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& command);
 
+// What a read-only query changed in the document: its saved bytes, its
+// modified flag, the measures of its tree, its undo history and open step,
+// or its selection records, one line each; empty when it changed nothing.
+// The cursor and the redraw state belong to the view and are not compared.
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query);
+
 // Whether a save and a load give back the same score.
 std::vector<std::string> ReloadProblems(CKVDoc& doc);
 
