@@ -476,9 +476,10 @@ short CKVDoc::JumpToMeas(int number)
 {
     CKVSystem* master = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
     const int count = master ? master->GetMeasNum() : 0;
-    if (number < 1 || number > count) {
-        // The caret stays, but the cursor indices are brought inside the
-        // current page's lists so that nothing reads past them.
+    // The caret stays, but the cursor indices are brought inside the
+    // current page's lists and the cursor's objects taken from them again,
+    // so that nothing reads past them or keeps a measure that moved.
+    auto keepOnPage = [this] {
         const int page = GetCurrentPageNum();
         if (page >= 0) {
             m_pCurPage = GetPage(static_cast<short>(page));
@@ -504,6 +505,9 @@ short CKVDoc::JumpToMeas(int number)
                     DropStaleCursor();
             }
         }
+    };
+    if (number < 1 || number > count) {
+        keepOnPage();
         return -1;
     }
 
@@ -536,6 +540,8 @@ short CKVDoc::JumpToMeas(int number)
             return 2;
         }
     }
+    // No block shows the measure.
+    keepOnPage();
     return -1;
 }
 

@@ -406,8 +406,12 @@ int CKVDoc::DetailMsgMove(int voice, int direction)
             if (msg->m_byKind == MSG_BEAM)
                 continue;
             msg->m_nPosX = static_cast<short>(msg->m_nPosX + dx);
-            if (tickmath::IsNoteRestChord(*msg))
-                msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
+            if (!tickmath::IsNoteRestChord(*msg))
+                continue;
+            msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
+            // A grace note's start is where it stands.
+            if (msg->m_wFlag & MSGFLAG_GRACE)
+                msg->SetStartTimeByXPos();
         }
     } else {
         NudgeUpDown(*this, voice, direction);

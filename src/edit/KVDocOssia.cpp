@@ -4,6 +4,7 @@
 #include "document/KVDoc.h"
 
 #include "document/UndoEntry.h"
+#include "edit/MeasUnlink.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -268,8 +269,16 @@ int CKVDoc::DeleteMeasuresInOssia(short a, int b)
     if (m_pCurBlock == block)
         m_pCurMeas = nullptr;
     for (short s = 0; s < block->GetStaffNum(); ++s) {
-        if (CKVStaff* staff = block->GetStaff(s))
-            staff->RemoveMeas(first, n);
+        CKVStaff* staff = block->GetStaff(s);
+        if (!staff)
+            continue;
+        // The notes that stay lose the ties and slurs that reach into the
+        // measures that go.
+        for (int m = first; m < first + n && staff->m_pSystem; ++m) {
+            if (CKVMeas* meas = staff->GetMeas(m))
+                UnlinkMeasureTies(*staff->m_pSystem, *meas);
+        }
+        staff->RemoveMeas(first, n);
     }
     if (block->GetStaff(0)->GetMeasNum() == 0) {
         // The emptied staves stay in the system's ossia list.

@@ -298,8 +298,14 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
         if (msg->m_byKind == MSG_CLEF || (voice != 0 && msg->m_byVoice != voice))
             continue;
         msg->OffsetX(d);
-        if (CKVMsg* copy = msg->CopyToParent(this, kHolderOwns))
-            NoteIdsOf(*copy, pasted);
+        CKVMsg* copy = msg->CopyToParent(this, kHolderOwns);
+        if (!copy)
+            continue;
+        NoteIdsOf(*copy, pasted);
+        // A grace note's start comes from its place, which is new; its
+        // voice may take no other pasted symbol to be timed again with.
+        if (IsRhythmic(*copy) && IsGrace(*copy))
+            copy->SetStartTimeByXPos();
     }
     ReparentRhythmic(*this);
     if (overwrite) {

@@ -63,13 +63,17 @@ inline std::vector<CKVMsg*> Members(CKVObject& node)
     return members;
 }
 
-// Puts a symbol that the beaming code took out of the measure back into it.
-// A measure that takes no new symbol (one compressed into a multi-measure
-// rest) still takes back what it held, at its sorted place. Only a symbol
-// that no measure can hold (no system, no memory for its reference) is
-// freed.
+// Puts a symbol that the beaming code took out of the measure back into it,
+// as a symbol of its own: it carries no mark of a group member (nor, a
+// note, of a chord member) any more. A measure that takes no new symbol (one
+// compressed into a multi-measure rest) still takes back what it held, at
+// its sorted place. Only a symbol that no measure can hold (no system, no
+// memory for its reference) is freed.
 inline void PlaceInMeasure(CKVMeas& meas, CKVMsg* msg)
 {
+    const WORD marks =
+        msg->m_byKind == MSG_NOTE ? MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER : MSGFLAG_BEAM_MEMBER;
+    msg->m_wFlag = static_cast<WORD>(msg->m_wFlag & ~marks);
     if (meas.AddMsg(msg, kHolderOwns) != 0)
         return;
     if (meas.InsertMsg(meas.GetSortedIndex(msg), msg, kHolderOwns, kParentHere) >= 0)
@@ -78,11 +82,10 @@ inline void PlaceInMeasure(CKVMeas& meas, CKVMsg* msg)
 }
 
 // Moves a member of a container back into the measure as a symbol of its
-// own; it is no beam member any more.
+// own.
 inline void ReturnToMeasure(CKVObject& container, CKVMsg* member, CKVMeas& meas)
 {
     Unlink(container, member);
-    member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
     PlaceInMeasure(meas, member);
 }
 

@@ -4,6 +4,7 @@
 
 #include "Platform.h"
 
+class CKVMeas;
 class CKVMsg;
 
 // Whether a note that lands inside a beam group's range without hitting a
@@ -11,6 +12,12 @@ class CKVMsg;
 // it before looking for a symbol at the spot; 1 initially.
 int GetJoinPermission();
 void SetJoinPermission(int value);
+
+// The index of the direct child of the measure that a new symbol meets at
+// its spot, the one joining looks at: the first whose range holds the
+// symbol's x in its voice, grace symbols meeting grace symbols only and
+// every other symbol the rest. -1 when it meets none.
+short SpotIndex(CKVMeas& meas, CKVMsg& msg);
 
 // The distance between accidental columns of a chord, in drawing units;
 // 0 initially.

@@ -249,9 +249,22 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     copy->m_dwMsgId = 0;
     direction = doc ? doc->m_CtrlTool.GetNoteDirection(voice) : 0;
 
-    SetJoinPermission(placement && !Fits(*this, voice, *copy, capacity) ? 0 : 1);
-
     ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkTimedOnly);
+    bool fits = !placement || Fits(*this, voice, *copy, capacity);
+    // A note at the spot of a rest takes the rest's place and its time; one
+    // without room even then is refused before the rest goes, so that a
+    // refusal leaves the voice whole.
+    const short spot = SpotIndex(*this, *copy);
+    CKVMsg* rest = spot >= 0 ? measplace::ChildAt(*this, spot) : nullptr;
+    if (!fits && copy->m_byKind == MSG_NOTE && rest && rest->m_byKind == MSG_REST) {
+        if (GetCurWholeCount(voice, -1) - rest->GetPlayTime() + copy->m_nPlayTime > capacity) {
+            delete copy;
+            return nullptr;
+        }
+        fits = true;
+    }
+    SetJoinPermission(fits ? 1 : 0);
+
     short index = 0;
     const int joined = ProcInRect(copy, index, 1);
     // What the join touched, read before later steps change the fields.

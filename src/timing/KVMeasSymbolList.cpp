@@ -207,6 +207,14 @@ short CKVMeas::GetSortedIndex(CKVMsg* msg)
     return at < 0 ? count : at;
 }
 
+short SpotIndex(CKVMeas& meas, CKVMsg& msg)
+{
+    const bool grace = IsGraceSymbol(msg);
+    return FindChild(meas, [&](CKVMsg& c) {
+        return IsGraceSymbol(c) == grace && c.PtInRect(msg.m_nPosX, msg.m_byVoice) != kNoHit;
+    });
+}
+
 int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
 {
     CKVDoc* doc = DocOf(*this);
@@ -219,10 +227,7 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
     if (!msg)
         return 0;
 
-    const bool grace = IsGraceSymbol(*msg);
-    const short at = FindChild(*this, [&](CKVMsg& c) {
-        return IsGraceSymbol(c) == grace && c.PtInRect(msg->m_nPosX, msg->m_byVoice) != kNoHit;
-    });
+    const short at = SpotIndex(*this, *msg);
     if (at < 0) {
         PlaceOnSecondDrumStaff(*this, *msg);
         return 0;
@@ -322,9 +327,13 @@ void CKVMeas::DisAssembleBeam(short index)
         if (member && ref && ref->byOwner) {
             // A former group member loses the mark here rather than at the
             // next walk, so that the score the command leaves is the one
-            // redo gives back.
-            if (group)
-                member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~MSGFLAG_BEAM_MEMBER);
+            // redo gives back; a note standing in the measure carries no
+            // mark at all (one from its chord, or from the group its chord
+            // stood in).
+            WORD marks = group ? MSGFLAG_BEAM_MEMBER : 0;
+            if (member->m_byKind == MSG_NOTE)
+                marks = MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER;
+            member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~marks);
             InsertMsg(GetSortedIndex(member), member, kHolderOwns, kParentHere);
             member->UpdatePos(0);
         }

@@ -3,6 +3,7 @@
 
 #include "document/KVFileInfo.h"
 #include "support/DrumKit.h"
+#include "support/ScoreIntegrity.h"
 #include "support/SelectionSupport.h"
 
 #include <gtest/gtest.h>
@@ -257,6 +258,24 @@ TEST_F(OssiaTest, OssiaMeasureCommandsUndoAndRedo)
     RoundTrip([&] { Doc().InsertMeasuresInOssia(0, 1, 1); });
     RoundTrip([&] { Doc().DeleteMeasuresInOssia(0, 1); });
     RoundTrip([&] { Doc().DeleteMeasuresInOssia(0, 9); });
+}
+
+// A tie from a kept ossia measure into one that goes leaves its first note
+// with the measure, tie flag and all, and undo brings it back.
+TEST_F(OssiaTest, DeletingAnOssiaMeasureTakesTheTiesIntoItOffTheKeptNotes)
+{
+    MakeOssia();
+    CKVStaff* ossia = score->System()->GetOssiaStaff(0);
+    ASSERT_GE(ossia->GetMeasNum(), 2);
+    CKVMsg* kept = score->Note(ossia->GetMeas(0), {.x = 192, .y = -8});
+    score->Tie(kept, score->Note(ossia->GetMeas(1), {.x = 0, .y = -8}));
+    score->Settle();
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+        HostStep();
+        EXPECT_EQ(Doc().DeleteMeasuresInOssia(1, 1), 1);
+    });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    EXPECT_EQ(score->System()->GetOssiaStaff(0)->GetMeas(0)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_START, 0);
 }
 
 TEST_F(OssiaTest, ACurrentOssiaOutsideThePageEndsDeleteOssia)

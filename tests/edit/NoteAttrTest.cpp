@@ -7,6 +7,7 @@
 #include "model/DrumTable.h"
 #include "model/KVBlock.h"
 #include "support/DrumKit.h"
+#include "support/ScoreIntegrity.h"
 #include "support/SelectionSupport.h"
 #include "support/UndoSupport.h"
 
@@ -327,6 +328,17 @@ TEST_F(NoteAttrTest, SideNudgeMovesOnceUnderOverlappingRecords)
     EXPECT_EQ(result, 1);
     EXPECT_EQ(Live(0, 0, 0)->m_nPosX, 65);
     EXPECT_EQ(Live(0, 0, 1)->m_nPosX, 128);
+}
+
+// A grace note starts where it stands, so a nudge moves its start with it,
+// as a reader timing the saved score gives it.
+TEST_F(NoteAttrTest, ANudgedGraceNoteStartsWhereItNowStands)
+{
+    score->Grace(Meas(0, 0), {.x = 64, .y = -8, .code = DUR_EIGHTH});
+    SelectMeas(0, 0);
+    score->Settle();
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] { Doc().DetailMsgMove(0, 2); });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
 TEST_F(NoteAttrTest, UpDownNudgeOnANormalStaff)

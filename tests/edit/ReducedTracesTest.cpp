@@ -508,6 +508,96 @@ TEST_F(ReducedTracesTest, DeletingEveryMeasureOfTheOneStaffUndoesWithItsTiesWhol
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
+// The marks a walk gives the members of groups and chords are stored, so a
+// note that a command leaves standing in its measure must lose them there
+// and then: a grace group refusing the duplicates of its notes, and a chord
+// left with one note made again over its range.
+TEST_F(ReducedTracesTest, ANoteACommandLeavesInItsMeasureCarriesNoMemberMark)
+{
+    RECT none {0, 0, 0, 0};
+    const std::vector<std::pair<const char*, std::function<void()>>> commands {
+        {"a beam over grace notes with duplicates",
+         [&] {
+             for (short x : {0, 0, 3, 3, 96, 96})
+                 score->Grace(score->Meas(0, 0),
+                              {.x = x, .y = static_cast<short>(3 - x / 16), .code = DUR_EIGHTH});
+             score->Settle();
+             CKVMeas* m = score->Meas(0, 0);
+             Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+             const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [this] {
+                 Doc().ResetBackup();
+                 Doc().SelMeasBackup(1);
+                 Doc().BindByBeamGroup(1, 0);
+             });
+             EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+         }},
+        {"a chord of one note made again",
+         [&] {
+             score->Chord(score->Meas(0, 0), {.x = 64}, {-8});
+             score->Settle();
+             CKVMeas* m = score->Meas(0, 0);
+             // The walk that marks the chord's note as a member.
+             m->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
+             Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+             const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [this] {
+                 Doc().ResetBackup();
+                 Doc().SelMeasBackup(1);
+                 Doc().MakeChord(1);
+             });
+             EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+         }},
+    };
+    for (const auto& [what, run] : commands) {
+        SCOPED_TRACE(what);
+        Make(1, 3, true);
+        run();
+    }
+}
+
+// A grace note dropped into a voice that takes no other dropped symbol is
+// timed where it lands, as a reader gives it, although that voice is not
+// timed again with the others.
+TEST_F(ReducedTracesTest, AGraceNoteDroppedAloneInItsVoiceStartsWhereItLands)
+{
+    Make(1, 4, true);
+    score->Grace(score->Meas(0, 0), {.x = 0, .y = -8, .code = DUR_EIGHTH});
+    score->Note(score->Meas(0, 0), {.x = 0, .y = 8, .voice = 2});
+    score->Settle();
+    RECT none {0, 0, 0, 0};
+    CKVMeas* m = score->Meas(0, 0);
+    Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+        Doc().ResetBackup();
+        ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Doc().JumpToMeas(3);
+        Doc().m_nCurStaff = 0;
+        Doc().m_nCaretPos = 64;
+        ASSERT_EQ(Doc().SelRectMouseDrop(0, 1, 0), 1);
+    });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
+// A page that shows the score from its fourth measure on, as page and
+// staff deletions undone and redone can leave one: the first measures are
+// no place for the cursor. Measures inserted before the cursor's move its
+// measure on, and the jump to them finds no block, so the cursor keeps to
+// its page and names the measure its block shows there.
+TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
+{
+    Make(1, 9, true);
+    ASSERT_EQ(Layout(), (std::vector<std::vector<std::pair<int, int>>> {{{0, 3}, {3, 3}, {6, 3}}}));
+    Page(0)->RemoveBlock(0);
+    Doc().JumpToMeas(8);
+    ExpectWhole("on the last block");
+    std::vector<unsigned char> flags {1};
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+        Doc().ResetBackup();
+        Doc().InsertMeasures(1, 1, 0, 1, flags.data(), 1);
+    });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
 } // namespace
 
 // A rectangle over the measures of a block on two staves and one of those

@@ -169,6 +169,11 @@ private:
             m_byId[{&system, ref->dwMsgId}] = msg;
             if (msg->m_byKind == MSG_NOTE)
                 m_notes.push_back(msg);
+            // The marks a walk gives the members of groups and chords are
+            // stored: a note standing in its measure carries neither.
+            if (depth == 0 && msg->m_byKind == MSG_NOTE &&
+                (msg->m_wFlag & (MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER)))
+                Problem(NoteName(msg) + " stands in its measure with the mark of a group or chord member");
             CollectChildren(system, *msg, depth + 1);
         }
     }

@@ -2,7 +2,8 @@
 // A check that a score is whole after an edit: the cursor and the selection
 // records name objects of the tree, every tie and slur is held by both its
 // notes with the flag bits to match, every tuplet a note names is one of the
-// tree's, a command that changed the score can be undone to the bytes it
+// tree's, no note standing in its measure carries the mark of a group or
+// chord member, a command that changed the score can be undone to the bytes it
 // started from and redone to the bytes it left, and saving and loading the
 // score changes nothing.
 //

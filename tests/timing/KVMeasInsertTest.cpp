@@ -385,6 +385,25 @@ TEST_F(InsertTest, RestsThatOverflowTheVoiceAreRefusedWithPlacement)
     EXPECT_EQ(Insert(threeFour, {.start = 240, .code = DUR_WHOLE, .kind = MSG_REST}), nullptr);
 }
 
+// The note entered at a rest takes the rest's time as well as its place:
+// in a full voice it fits when it lasts no longer than the rest, and is
+// otherwise refused before the rest goes, so that the voice stays whole.
+TEST_F(InsertTest, ANoteOnTheRestOfAFullVoiceHasTheRestsTimeOrIsRefusedWithoutAChange)
+{
+    CKVMeas* m = Setup(4, 4);
+    CKVMsg* rest = Insert(m, {.start = 0, .kind = MSG_REST});
+    for (short start : {240, 480, 720})
+        ASSERT_NE(Insert(m, {.start = start}), nullptr);
+    const std::string before = kvtest::CanonicalDump(Doc());
+    EXPECT_EQ(Insert(m, {.start = 0, .y = -8, .code = DUR_HALF}), nullptr);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
+    CKVMsg* note = Insert(m, {.start = 0, .y = -8});
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(Holds(m, rest));
+    EXPECT_TRUE(Children(m, MSG_REST).empty());
+    EXPECT_EQ(m->GetCurWholeCount(1, -1), 960);
+}
+
 TEST_F(InsertTest, TheFirstNoteReplacesAFullBarOfRests)
 {
     CKVMeas* m = Setup(4, 4);
