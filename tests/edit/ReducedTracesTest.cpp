@@ -55,6 +55,22 @@ protected:
         EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
     }
 
+    // The host's drag of a copy of the selection, every voice, and its drop
+    // into one voice (0 every voice), overwriting, at a measure number,
+    // staff and caret: one step, checked as a command is.
+    std::vector<std::string> DragACopyAndDrop(int number, short staff, short caret, unsigned char voice)
+    {
+        return kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().JumpToMeas(number);
+            Doc().m_nCurStaff = staff;
+            Doc().m_nCaretPos = caret;
+            ASSERT_EQ(Doc().SelRectMouseDrop(voice, 1, 0), 1);
+        });
+    }
+
     // Three triplet eighths of voice 1 from x, unbeamed or under one beam.
     void Triplet(CKVObject* parent, short x)
     {
@@ -378,15 +394,7 @@ TEST_F(ReducedTracesTest, ADropThatOverwritesLinksNoSlurToANoteItTookAwayAgain)
         ExpectWhole("after the slur");
 
         Doc().AddSelRect(SelRect::kStaff, nullptr, nullptr, Master()->GetStaff(0), nullptr);
-        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
-            Doc().ResetBackup();
-            ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().JumpToMeas(1);
-            Doc().m_nCurStaff = 1;
-            Doc().m_nCaretPos = 0;
-            ASSERT_EQ(Doc().SelRectMouseDrop(1, 1, 0), 1);
-        });
+        const std::vector<std::string> problems = DragACopyAndDrop(1, 1, 0, 1);
         EXPECT_TRUE(problems.empty()) << "slur from voice " << int(slurVoice) << kvtest::Joined(problems);
     }
 }
@@ -566,15 +574,7 @@ TEST_F(ReducedTracesTest, AGraceNoteDroppedAloneInItsVoiceStartsWhereItLands)
     RECT none {0, 0, 0, 0};
     CKVMeas* m = score->Meas(0, 0);
     Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
-    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
-        Doc().ResetBackup();
-        ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
-        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-        Doc().JumpToMeas(3);
-        Doc().m_nCurStaff = 0;
-        Doc().m_nCaretPos = 64;
-        ASSERT_EQ(Doc().SelRectMouseDrop(0, 1, 0), 1);
-    });
+    const std::vector<std::string> problems = DragACopyAndDrop(3, 0, 64, 0);
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 

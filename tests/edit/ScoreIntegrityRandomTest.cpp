@@ -30,6 +30,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "support/KvTest.h"
+#include "support/NodeSupport.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
 #include "support/ScoreIntegrity.h"
@@ -657,20 +658,6 @@ protected:
 
     // --- Queries ----------------------------------------------------------------
 
-    // The notes of a measure in child order, chord and group members included.
-    static void NotesOf(CKVObject& node, std::vector<CKVMsg*>& notes)
-    {
-        for (short i = 0; i < node.GetMsgNum(); ++i) {
-            CKVMsg* msg = node.GetMsg(i);
-            if (!msg || msg == &node)
-                continue;
-            if (msg->m_byKind == MSG_NOTE)
-                notes.push_back(msg);
-            else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
-                NotesOf(*msg, notes);
-        }
-    }
-
     // The answers a host asks for between commands, to enable its menus and
     // show counts: the selection's contents, the undo state, the structure
     // and what each measure and note offers. Each may change nothing.
@@ -684,7 +671,7 @@ protected:
             for (LONG m = 0; m < Master()->GetStaff(static_cast<short>(st))->GetMeasNum(); ++m) {
                 CKVMeas* meas = Master()->GetStaff(static_cast<short>(st))->GetMeas(m);
                 measures.push_back(meas);
-                NotesOf(*meas, notes);
+                kvtest::AppendNotesUnder(*meas, notes);
             }
             for (size_t n = 1; n < notes.size(); ++n)
                 pairs.emplace_back(notes[n - 1], notes[n]);

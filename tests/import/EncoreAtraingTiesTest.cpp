@@ -8,6 +8,7 @@
 #include "import/EncImport.h"
 #include "model/TickMath.h"
 #include "support/Drawing.h"
+#include "support/NodeSupport.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>
@@ -26,19 +27,6 @@ constexpr BYTE kEncNote = 9;
 constexpr BYTE kTieStartBit = 1;
 constexpr BYTE kTieEndBit = 2;
 constexpr BYTE kAccidentalBits = 15;
-
-void CollectNotes(CKVObject& node, std::vector<CKVMsg*>& notes, int depth = 0)
-{
-    for (short i = 0; i < node.GetMsgNum() && depth < 4; ++i) {
-        CKVMsg* msg = node.GetMsg(i);
-        if (!msg || msg == &node)
-            continue;
-        if (msg->m_byKind == MSG_NOTE)
-            notes.push_back(msg);
-        else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
-            CollectNotes(*msg, notes, depth + 1);
-    }
-}
 
 // The tie that starts at a note; null when none does.
 CKVMsg* StartedTie(CKVMsg& note)
@@ -87,7 +75,7 @@ protected:
     std::vector<CKVMsg*> Notes(int staff, int meas)
     {
         std::vector<CKVMsg*> notes;
-        CollectNotes(*Meas(staff, meas), notes);
+        kvtest::AppendNotesUnder(*Meas(staff, meas), notes);
         return notes;
     }
 
@@ -175,12 +163,12 @@ protected:
             return "keys differ (" + std::to_string(first->GetMidiKey()) + ", " +
                    std::to_string(second->GetMidiKey()) + ")";
         std::vector<CKVMsg*> notes;
-        CollectNotes(*tickmath::MeasureOf(first), notes);
+        kvtest::AppendNotesUnder(*tickmath::MeasureOf(first), notes);
         for (CKVMsg* note : notes)
             if (note->m_byVoice == first->m_byVoice && note->m_nPosX > first->m_nPosX)
                 return "a note of its voice follows it in its measure";
         notes.clear();
-        CollectNotes(*tickmath::MeasureOf(second), notes);
+        kvtest::AppendNotesUnder(*tickmath::MeasureOf(second), notes);
         for (CKVMsg* note : notes)
             if (note->m_byVoice == first->m_byVoice && note->m_nPosX < second->m_nPosX)
                 return "a note of its voice comes before it in the next measure";

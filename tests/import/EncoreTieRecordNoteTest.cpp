@@ -6,6 +6,7 @@
 #include "EncoreTestSupport.h"
 #include "import/EncImport.h"
 #include "support/Drawing.h"
+#include "support/NodeSupport.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>
@@ -57,25 +58,12 @@ struct TieImport {
         return ImportEncore(file, enc, doc, dc.get(), doc.m_ScoreView, nullptr);
     }
     CKVMeas* Meas(int m) { return doc.m_arrSystem.GetAt(0)->GetMeas(0, static_cast<short>(m)); }
-    // Every note of a measure, chord members singly.
-    static void Notes(CKVObject& node, std::vector<CKVMsg*>& out, int depth = 0)
-    {
-        for (short i = 0; i < node.GetMsgNum() && depth < 4; ++i) {
-            CKVMsg* msg = node.GetMsg(i);
-            if (!msg || msg == &node)
-                continue;
-            if (msg->m_byKind == MSG_NOTE)
-                out.push_back(msg);
-            else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
-                Notes(*msg, out, depth + 1);
-        }
-    }
     // "y0>y1" for each tie that starts in measure m, sorted, from the notes'
     // heights and the measures they stand in.
     std::vector<std::string> Ties(int m)
     {
         std::vector<CKVMsg*> notes;
-        Notes(*Meas(m), notes);
+        kvtest::AppendNotesUnder(*Meas(m), notes);
         std::vector<std::string> out;
         for (CKVMsg* note : notes) {
             for (short i = 0; i < note->GetMsgNum(); ++i) {
@@ -101,7 +89,7 @@ struct TieImport {
     short ColumnX(int m, int index)
     {
         std::vector<CKVMsg*> notes;
-        Notes(*Meas(m), notes);
+        kvtest::AppendNotesUnder(*Meas(m), notes);
         std::vector<short> xs;
         for (CKVMsg* note : notes)
             xs.push_back(note->m_nPosX);

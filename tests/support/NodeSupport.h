@@ -1,7 +1,7 @@
 #pragma once
 // Small makers and readers of score nodes that the tests of several classes
-// share: a symbol that counts its deletion, a bare note, a node's head and
-// the symbols its references reach.
+// share: a symbol that counts its deletion, a bare note, a node's head, the
+// symbols its references reach and the notes under it.
 
 #include "model/KVMsg.h"
 #include "model/KVObject.h"
@@ -58,6 +58,21 @@ inline std::vector<CKVMsg*> Children(CKVObject& node)
 inline std::vector<CKVMsg*> Children(CKVObject* node)
 {
     return Children(*node);
+}
+
+// Appends the notes under a node in child order, the members of its chords
+// and beam groups (and of chords in groups) included.
+inline void AppendNotesUnder(CKVObject& node, std::vector<CKVMsg*>& notes, int depth = 0)
+{
+    for (short i = 0; i < node.GetMsgNum() && depth < 4; ++i) {
+        CKVMsg* msg = node.GetMsg(i);
+        if (!msg || msg == &node)
+            continue;
+        if (msg->m_byKind == MSG_NOTE)
+            notes.push_back(msg);
+        else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
+            AppendNotesUnder(*msg, notes, depth + 1);
+    }
 }
 
 } // namespace kvtest
