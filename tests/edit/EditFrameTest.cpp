@@ -4,7 +4,6 @@
 
 #include "edit/EditFrame.h"
 #include "document/KVFileInfo.h"
-#include "support/ScoreIntegrity.h"
 #include "support/SelectionSupport.h"
 
 #include <gtest/gtest.h>
@@ -230,30 +229,6 @@ TEST_F(EditFrameTest, AllPagesAndCurrentPageSelections)
     EXPECT_EQ(Doc().IsSelected(), 1);
     Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
     EXPECT_EQ(Doc().IsSelected(), 0);
-}
-
-// A host asks for the octave room whenever it enables its menu: the answer
-// comes from the selected measures as they stand, with nothing backed up, so
-// that the score, its modified flag and the redo a moment ago stay as they
-// were.
-TEST_F(EditFrameTest, TheOctaveRoomOfTheSelectionIsAskedWithoutAnyChange)
-{
-    score->Note(Meas(0, 0), {.x = 0, .y = -8});
-    score->Note(Meas(0, 0), {.x = 64, .y = 16});
-    Settle();
-    SelectMeas(0, 0);
-    Doc().SetNoteSize(0, 12);
-    Doc().MultiUndoStart();
-    Doc().m_bModified = 0;
-    short up = 9;
-    short down = 9;
-    const std::vector<std::string> changes =
-        kvtest::QueryChanges(Doc(), [&] { EXPECT_EQ(Doc().GetEnableOctaveOnSelNote(0, &up, &down), 1); });
-    EXPECT_TRUE(changes.empty()) << kvtest::Joined(changes);
-    EXPECT_LT(up, 9);
-    EXPECT_LT(down, 9);
-    Doc().MultiRedoStart();
-    EXPECT_EQ(Doc().GetMeasure(0, 0, 0)->GetMsg(0)->m_wSize, 12);
 }
 
 TEST_F(EditFrameTest, RedrawRectangleEditModeAndBackupList)
