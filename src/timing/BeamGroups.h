@@ -63,17 +63,24 @@ inline std::vector<CKVMsg*> Members(CKVObject& node)
     return members;
 }
 
+// Takes off a symbol that now stands in its measure the marks a walk gives
+// members: a group member's, and on a note a chord member's too. The marks
+// are stored, so they go at once rather than at the next walk, and the
+// score a command leaves is the one its redo gives back.
+inline void ClearMemberMarks(CKVMsg& msg)
+{
+    const WORD marks = msg.m_byKind == MSG_NOTE ? MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER : MSGFLAG_BEAM_MEMBER;
+    msg.m_wFlag = static_cast<WORD>(msg.m_wFlag & ~marks);
+}
+
 // Puts a symbol that the beaming code took out of the measure back into it,
-// as a symbol of its own: it carries no mark of a group member (nor, a
-// note, of a chord member) any more. A measure that takes no new symbol (one
-// compressed into a multi-measure rest) still takes back what it held, at
-// its sorted place. Only a symbol that no measure can hold (no system, no
-// memory for its reference) is freed.
+// as a symbol of its own (ClearMemberMarks). A measure that takes no new
+// symbol (one compressed into a multi-measure rest) still takes back what
+// it held, at its sorted place. Only a symbol that no measure can hold (no
+// system, no memory for its reference) is freed.
 inline void PlaceInMeasure(CKVMeas& meas, CKVMsg* msg)
 {
-    const WORD marks =
-        msg->m_byKind == MSG_NOTE ? MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER : MSGFLAG_BEAM_MEMBER;
-    msg->m_wFlag = static_cast<WORD>(msg->m_wFlag & ~marks);
+    ClearMemberMarks(*msg);
     if (meas.AddMsg(msg, kHolderOwns) != 0)
         return;
     if (meas.InsertMsg(meas.GetSortedIndex(msg), msg, kHolderOwns, kParentHere) >= 0)

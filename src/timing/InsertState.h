@@ -1,6 +1,7 @@
 #pragma once
 // Process-wide values shared by note insertion and the chord and beam code
-// that it drives. One caller at a time, like the other process-wide flags.
+// that it drives, and the spot lookup they share. One caller at a time, like
+// the other process-wide flags.
 
 #include "Platform.h"
 

@@ -9,6 +9,7 @@
 #include "model/MeasPlace.h"
 #include "model/NewObject.h"
 #include "model/TickMath.h"
+#include "timing/BeamGroups.h"
 #include "timing/InsertState.h"
 
 #include <new>
@@ -319,21 +320,12 @@ void CKVMeas::DisAssembleBeam(short index)
     if (!container || !IsContainer(*container))
         return;
     RemoveAt(index);
-    const bool group = container->m_byKind == MSG_BEAM;
     while (container->GetMsgNum() > 0) {
         const MsgRef* ref = container->m_arrMsgRef.GetAt(0);
         CKVMsg* member = ChildAt(*container, 0);
         // A reference the container does not own belongs elsewhere.
         if (member && ref && ref->byOwner) {
-            // A former group member loses the mark here rather than at the
-            // next walk, so that the score the command leaves is the one
-            // redo gives back; a note standing in the measure carries no
-            // mark at all (one from its chord, or from the group its chord
-            // stood in).
-            WORD marks = group ? MSGFLAG_BEAM_MEMBER : 0;
-            if (member->m_byKind == MSG_NOTE)
-                marks = MSGFLAG_BEAM_MEMBER | MSGFLAG_CHORD_MEMBER;
-            member->m_wFlag = static_cast<WORD>(member->m_wFlag & ~marks);
+            beamgroups::ClearMemberMarks(*member);
             InsertMsg(GetSortedIndex(member), member, kHolderOwns, kParentHere);
             member->UpdatePos(0);
         }

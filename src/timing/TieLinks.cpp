@@ -120,6 +120,23 @@ short IndexOfChild(CKVObject& node, const CKVMsg* child)
     return -1;
 }
 
+namespace {
+
+// The newest record of the open slur list that left a link joining
+// start -> end (relinks only with `relinkOnly`); null when none did.
+const SlurRelinkRecord* NewestTo(const CKVDoc& doc, DWORD start, DWORD end, bool relinkOnly)
+{
+    for (int i = doc.m_arrSlurBackup.GetSize() - 1; i >= 0; --i) {
+        const auto* record = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
+        if (record && record->dwNewStart == start && record->dwNewEnd == end &&
+            (!relinkOnly || record->dwNewEnd != 0))
+            return record;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CKVMsg& partner, short index)
 {
     auto* record = KvNewReported<SlurRelinkRecord>();
@@ -127,17 +144,10 @@ bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CK
         return false;
     const DWORD start = link.m_dwWord;
     const DWORD end = static_cast<DWORD>(link.m_lHeight);
+    const SlurRelinkRecord* earlier = NewestTo(doc, start, end, false);
     record->dwFlag = partnerRef.byOwner;
-    record->dwFirstStart = start;
-    record->dwFirstEnd = end;
-    for (int i = doc.m_arrSlurBackup.GetSize() - 1; i >= 0; --i) {
-        const auto* earlier = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
-        if (earlier && earlier->dwNewStart == start && earlier->dwNewEnd == end) {
-            record->dwFirstStart = earlier->dwFirstStart;
-            record->dwFirstEnd = earlier->dwFirstEnd;
-            break;
-        }
-    }
+    record->dwFirstStart = earlier ? earlier->dwFirstStart : start;
+    record->dwFirstEnd = earlier ? earlier->dwFirstEnd : end;
     record->dwOldRef = partnerRef.dwMsgId;
     record->pMeas = tickmath::MeasureOf(&partner);
     record->nPartnerIndex = index;
@@ -147,19 +157,6 @@ bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CK
 
 namespace {
 
-// Whether the open step re-linked the link as it stands: a relink record
-// of the open slur list gives its present pair of notes as the new one.
-bool RelinkedInStep(const CKVDoc& doc, const CKVMsg& link)
-{
-    for (int i = 0; i < doc.m_arrSlurBackup.GetSize(); ++i) {
-        const auto* record = static_cast<const SlurRelinkRecord*>(doc.m_arrSlurBackup.GetAt(i));
-        if (record && record->dwNewEnd != 0 && record->dwNewStart == link.m_dwWord &&
-            record->dwNewEnd == static_cast<DWORD>(link.m_lHeight))
-            return true;
-    }
-    return false;
-}
-
 // Records that the link leaves `end` when the open step does not hold the
 // measure of `end` and re-linked the link: that measure comes back from no
 // copy, and the relink alone cannot give the note its reference back.
@@ -168,7 +165,7 @@ void RecordLeavingUnheld(CKVMsg& link, CKVMsg* end)
     CKVDoc* doc = end ? DocOf(link) : nullptr;
     CKVMeas* meas = doc ? tickmath::MeasureOf(end) : nullptr;
     if (!meas || !doc->IsReqBackup() || !meas->IsCurrentObj() || doc->IsMeasInOpenStep(meas) ||
-        !RelinkedInStep(*doc, link))
+        !NewestTo(*doc, link.m_dwWord, static_cast<DWORD>(link.m_lHeight), true))
         return;
     const short index = IndexOfChild(*end, &link);
     if (index >= 0)
