@@ -467,12 +467,7 @@ private:
         m_meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
         if (CKVMeas* live = m_meas->GetCurBackupObj())
             m_meas = live;
-        std::vector<CKVMeas*> far;
-        tielink::CollectFarEnds(*m_meas, [this](const CKVMeas* meas) { return meas == m_meas; }, far);
-        for (CKVMeas* other : far) {
-            if (other->IsCurrentObj() && !m_doc.IsMeasInOpenStep(other))
-                other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
-        }
+        tielink::HoldFarEnds(*m_meas);
     }
 
     // Whether the walk below will change anything of the measure: it asks

@@ -6,6 +6,7 @@
 #include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
 #include "model/KVMeas.h"
+#include "model/MeasPlace.h"
 #include "model/KVSystem.h"
 
 namespace {
@@ -15,21 +16,47 @@ bool IsTieOrSlur(BYTE kind)
     return kind == MSG_TIE || kind == MSG_SLUR;
 }
 
+// Whether holder owns the symbol with id `id`.
+bool Owns(const CKVObject& holder, DWORD id)
+{
+    for (int i = 0; i < holder.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = holder.m_arrMsgRef.GetAt(i);
+        if (ref && ref->byOwner && ref->dwMsgId == id)
+            return true;
+    }
+    return false;
+}
+
+// Whether one of the beam groups or chords under holder owns the symbol:
+// their members name the measure as their parent.
+bool OwnsAsMember(CKVObject& holder, DWORD id, int depth)
+{
+    if (depth > 3)
+        return false;
+    for (int i = 0; i < holder.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = holder.m_arrMsgRef.GetAt(i);
+        CKVMsg* child = ref && ref->byOwner ? measplace::ChildAt(holder, i) : nullptr;
+        if (!child || child == &holder || (child->m_byKind != MSG_BEAM && child->m_byKind != MSG_CHORD))
+            continue;
+        if (Owns(*child, id) || OwnsAsMember(*child, id, depth + 1))
+            return true;
+    }
+    return false;
+}
+
 // Whether a symbol still stands in a live measure: each holder up to the
-// measure still refers to it. A paste that overwrites takes away copies it
-// made a moment before, leaving them in the map for undo.
+// measure still owns it, a member of a group or chord through its
+// container. A paste that overwrites takes away copies it made a moment
+// before, leaving them in the map for undo.
 bool StillPlaced(const CKVMsg& msg)
 {
     const CKVObject* node = &msg;
     for (int depth = 0; depth < 8; ++depth) {
-        const CKVObject* holder = node->m_pParent;
+        CKVObject* holder = node->m_pParent;
         if (!holder)
             return false;
-        bool held = false;
-        for (int i = 0; i < holder->m_arrMsgRef.GetSize() && !held; ++i) {
-            const MsgRef* ref = holder->m_arrMsgRef.GetAt(i);
-            held = ref && ref->byOwner && ref->dwMsgId == static_cast<const CKVMsg*>(node)->m_dwMsgId;
-        }
+        const DWORD id = static_cast<const CKVMsg*>(node)->m_dwMsgId;
+        const bool held = Owns(*holder, id) || (holder->m_byObjKind == OBJ_MEAS && OwnsAsMember(*holder, id, 0));
         if (!held)
             return false;
         if (holder->m_byObjKind == OBJ_MEAS)
@@ -102,12 +129,15 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
         copy->m_dwWord = parent->m_dwMsgId;
         SetCopyPtrMap(m_dwMsgId, copy->m_dwMsgId);
         // An end note copied earlier takes the tie now; otherwise the copy
-        // would keep the id its end had in the source.
+        // names no end until its end note is copied, since the id its end
+        // had in the source may name any symbol here, its own note among
+        // them.
         DWORD endId = 0;
         CKVMsg* end = static_cast<DWORD>(m_lHeight) != m_dwWord &&
                               LookupCopyPtrMap(static_cast<DWORD>(m_lHeight), endId)
                           ? system->GetMsgFromMap(endId)
                           : nullptr;
+        copy->m_lHeight = 0;
         if (end && end != parent && end->m_pSystem == system && StillPlaced(*end)) {
             copy->m_lHeight = static_cast<LONG>(endId);
             end->TemporaryMsg(copy);

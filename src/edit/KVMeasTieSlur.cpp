@@ -12,6 +12,11 @@ void CKVMeas::SwitchTieSlur()
     CKVDoc* doc = DocOf(*this);
     if (!doc)
         return;
+    // A link judged again changes the tie flag of its far note, and the kind
+    // of a link the far note owns: where the open step holds this measure,
+    // it holds those measures too before anything changes.
+    if (doc->IsMeasInOpenStep(this))
+        tielink::HoldFarEnds(*this);
     ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkKeepAll);
     short cursor = 0;
     while (CKVMsg* note = GetNextMsg(cursor)) {
@@ -27,8 +32,7 @@ void CKVMeas::SwitchTieSlur()
                 continue;
             const bool tie = doc->IsEnableBindByTie(start, end, 0) != 0;
             link->m_byKind = tie ? MSG_TIE : MSG_SLUR;
-            // The far note of a slur may lie in a measure the step did not
-            // back up; its flags change only as far as its own ties say.
+            // A far note keeps a flag that another of its ties still needs.
             tielink::MarkJudgedLink(*start, *end, tie);
         }
     }

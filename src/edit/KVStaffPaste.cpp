@@ -13,16 +13,12 @@
 #include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 // The ties and slurs this paste copied (the map names them) whose end
 // note was not pasted, as when it no longer fit the measure: such a copy
-// still holds the id its end had in the image, which may name an unrelated
-// symbol here or the copy's own note. It goes from the note that owns it,
-// and so does that note's tie flag when no other tie supports it.
+// names no end. It goes from the note that owns it, and so does that note's
+// tie flag when no other tie supports it.
 void DropUnendedCopies(CKVSystem& system)
 {
     for (const auto& [source, id] : SaveCopyPtrMap()) {
@@ -69,14 +65,8 @@ short CKVStaff::Paste(CKVStaff* source, BYTE voice, short x, LONG meas, int over
                 target = live;
             // Overwriting deletes notes whose ties and slurs may reach into
             // other measures; those lose their ends too, in the same step.
-            if (overwrite) {
-                std::vector<CKVMeas*> far;
-                tielink::CollectFarEnds(*target, [target](const CKVMeas* m) { return m == target; }, far);
-                for (CKVMeas* other : far) {
-                    if (other->IsCurrentObj() && (!doc || !doc->IsMeasInOpenStep(other)))
-                        other->ObjectBackup(kBackupRecorded, 1);
-                }
-            }
+            if (overwrite)
+                tielink::HoldFarEnds(*target);
             RestoreCopyPtrMap(saved);
         }
         target->CopyMsg(x, voice, from, overwrite, autoBeam);

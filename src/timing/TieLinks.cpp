@@ -2,6 +2,7 @@
 
 #include "document/KVDoc.h"
 #include "document/UndoEntry.h"
+#include "model/KVMultiBackup.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
@@ -254,6 +255,20 @@ void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& 
         }
         return false;
     });
+}
+
+void HoldFarEnds(CKVMeas& meas)
+{
+    CKVDoc* doc = DocOf(meas);
+    if (!doc || !doc->IsReqBackup())
+        return;
+    std::vector<CKVMeas*> far;
+    CollectFarEnds(meas, [&meas](const CKVMeas* m) { return m == &meas; }, far);
+    for (CKVMeas* other : far) {
+        // A column backup of an earlier far end may have taken this one.
+        if (other->IsCurrentObj() && !doc->IsMeasInOpenStep(other))
+            other->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+    }
 }
 
 CKVObject* StaffOfNote(CKVMsg* note)

@@ -71,6 +71,13 @@ void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie);
 // those ties and slurs.
 void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far);
 
+// Backs up, into the open step, the measures outside `meas` that hold the
+// far ends of its ties and slurs and that the step does not hold yet: a
+// command that re-judges or takes off those links changes their far notes
+// too, and undo gives back only what its step holds. Nothing when undo is
+// not being recorded.
+void HoldFarEnds(CKVMeas& meas);
+
 // The staff that holds a note's measure, and the measure's index on it
 // (-1 when it is not on a staff).
 CKVObject* StaffOfNote(CKVMsg* note);
