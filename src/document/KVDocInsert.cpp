@@ -245,9 +245,14 @@ void CKVDoc::DeleteTieSlur(CKVMsg* link)
         return;
     if (first && second) {
         tielink::Detach(link, first, second);
+        // The second note may stand in a measure the open step does not
+        // hold: its accidentals change only once the step holds it.
         if (second->m_byMark1 != 0)
-            if (CKVMeas* meas = MeasOfSymbol(*second))
+            if (CKVMeas* meas = MeasOfSymbol(*second)) {
+                if (IsReqBackup() && meas->IsCurrentObj() && !IsMeasInOpenStep(meas))
+                    meas = BackedUpLive(meas);
                 meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
+            }
         m_bModified = 1;
         return;
     }

@@ -273,6 +273,12 @@ void CTempMsg::InsertDropped(CKVMsg& M, CKVMeas* meas)
         }
         if (m_byAltState == 0)
             doc->DeleteMsg(moved, CKVCtrlTool::m_fIsAutoPos);
+        // Taking off a tie or slur may have backed up the measure of its far
+        // note, the target among them.
+        if (meas && !meas->IsCurrentObj()) {
+            meas = meas->GetCurBackupObj();
+            measBackedUp = true;
+        }
     }
 
     if (meas) {

@@ -1,19 +1,22 @@
 // Ties whose notes are copied or deleted by the measure-level commands: an
 // overwriting drop that deletes tied notes, a drag or copy that carries one
-// note of a tie, and an ossia over a run that ties cross. No note may be left
-// with a tie flag or a reference that no tie supports, and the notes outside
-// what the command copies keep their ties.
+// note of a tie, an ossia over a run that ties cross, a paste whose tied
+// note joins a beam group, and a tie copied ahead of its end note. No note
+// may be left with a tie flag or a reference that no tie supports, and the
+// notes outside what the command copies keep their ties.
 
 #include "support/CanonicalDump.h"
 #include "support/ClipboardSupport.h"
 #include "support/NodeSupport.h"
 #include "support/UndoSupport.h"
 
+#include "document/CopyPtrMap.h"
 #include "model/KVBlock.h"
 #include "model/KVStaff.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -267,6 +270,72 @@ TEST_F(CopyTieEndsTest, AnOssiaJoinsTheCopyOfANoteCopiedBeforeItsSlursOwner)
         if (child->m_byKind == MSG_SLUR)
             ends.push_back(child);
     EXPECT_EQ(ends, held);
+}
+
+// Two eighths tied across a bar line pasted with automatic beams after an
+// eighth of the same beat: the first copy joins a group with it, which holds
+// it while it names the measure as its parent, and the tie still joins the
+// copies, each flagged for its end.
+TEST_F(CopyTieEndsTest, APastedTieWhoseFirstNoteJoinsABeamGroupKeepsBothEnds)
+{
+    Note(Meas(0, 0), {.x = 0, .y = -8, .code = DUR_EIGHTH});
+    Note(Meas(0, 1), {.x = 0, .y = -8, .code = DUR_EIGHTH});
+    for (int meas : {0, 1})
+        Meas(0, meas)->UpdateStartTime(1, 0, 0, 0);
+    score->Tie(At(0, 0, 0), At(0, 1, 0));
+    Note(Meas(1, 4), {.x = 64, .y = 4, .code = DUR_EIGHTH});
+    Meas(1, 4)->UpdateStartTime(1, 0, 0, 0);
+
+    ImageBuffer image;
+    SelectBlockStaff(0, 0);
+    ASSERT_GT(Copy(image), 8u);
+    kvtest::ExpectRoundTrip(Doc(), [&] {
+        CursorAt(1, 4);
+        Doc().m_nCaretPos = 96;
+        ASSERT_EQ(Paste(image, 0, 1), 1);
+    });
+    CKVMsg* group = nullptr;
+    for (CKVMsg* msg : kvtest::Children(Meas(1, 4)))
+        if (msg->m_byKind == MSG_BEAM)
+            group = msg;
+    ASSERT_NE(group, nullptr) << "the pasted eighth joined no group";
+    const std::vector<CKVMsg*> first = Timed(Meas(1, 4));
+    const std::vector<CKVMsg*> second = Timed(Meas(1, 5));
+    ASSERT_EQ(first.size(), 2u);
+    ASSERT_EQ(second.size(), 1u);
+    ExpectTied(first[1], second[0]);
+}
+
+// A tie copied with its first note before its end note is copied names no
+// end until then, whatever the id its end had in the image names here: this
+// one names the id the copy of the note itself takes, which would have the
+// note end its own tie and keep the flag of a tie arriving from nowhere.
+TEST_F(CopyTieEndsTest, ATieCopiedAheadOfItsEndNoteNamesNoEnd)
+{
+    Quarters(0, {192});
+    Quarters(1, {0});
+    score->Tie(At(0, 0, 192), At(0, 1, 0));
+    ImageBuffer image;
+    SelectBlockStaff(0, 0);
+    ASSERT_GT(Copy(image), 8u);
+    auto temp = std::unique_ptr<CKVSystem>(kvclip::NewTempSystem(Doc()));
+    DWORD pos = 0;
+    ASSERT_EQ(temp->Construct(image.data, pos, image.size), 1);
+    CKVMsg* first = Timed(temp->GetStaff(0)->GetMeas(0)).at(0);
+    CKVMsg* tie = first->GetMsg(first->GetTieIndex(1));
+    ASSERT_NE(tie, nullptr);
+
+    CKVSystem* system = score->System();
+    system->ReleaseKey();
+    ClearCopyPtrMap();
+    const DWORD copyId = static_cast<DWORD>(system->m_arrMsgMap.GetSize());
+    tie->m_lHeight = static_cast<LONG>(copyId);
+    CKVMsg* copy = first->CopyToParent(Meas(1, 4), kHolderOwns);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->m_dwMsgId, copyId);
+    const std::vector<Held> held = TiesOf(copy);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].end, 0u);
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, chords made of tuplet notes and the measure copies
 // under them, voice changes and respellings over triplets, drops into one
-// voice, a measure that two selection records meet, ties taken off notes in
-// measures that a step left alone, and every measure of a one-staff score
-// deleted.
+// voice, a measure that two selection records meet, ties taken off or judged
+// again at notes in measures that a step left alone, and every measure of a
+// one-staff score deleted.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -457,8 +457,9 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // the note in the measure left alone (replacing the tie into the copied
 // note, or replacing the tie leaving a note of the copied measure) changes
 // a measure that no copy brings back: undo must hang the tie under that note
-// again, naming its own two notes.
-TEST_F(ReducedTracesTest, ATieTakenOffANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
+// again, naming its own two notes. A command that judges the tie again as a
+// slur takes the flag off that note: the step holds its measure first.
+TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
     // Each row builds its score and gives the command to run on it.
@@ -486,6 +487,36 @@ TEST_F(ReducedTracesTest, ATieTakenOffANoteInAMeasureTheStepLeftAloneComesBackWi
              score->Tie(first, score->Note(score->Meas(0, 1), {.x = 0, .y = -16}));
              score->Settle();
              return [this] { Doc().AutoTieSlur(8, 0, 0, 0); };
+         }},
+        {"a tie from a sharp deleted, the accidentals of the measure of its marked second note derived again",
+         [&] {
+             CKVMsg* sharp = score->Note(score->Meas(0, 0), {.x = 192, .y = -16, .accidental = ACCI_SHARP});
+             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+             for (CKVMsg* note : {sharp, second})
+                 note->SetMidiKey(static_cast<BYTE>(note->GetMidiKey() + 1));
+             second->m_byMark1 = 1;
+             score->Tie(sharp, second);
+             score->Settle();
+             return [this] {
+                 Doc().ResetBackup();
+                 score->Meas(0, 0)->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+                 CKVMsg* first = score->Meas(0, 0)->GetMsg(0);
+                 ASSERT_TRUE(first && first->GetTieIndex(1) >= 0);
+                 Doc().DeleteMsg(first->GetMsg(first->GetTieIndex(1)), 0);
+             };
+         }},
+        {"a note entered with the mouse after a note tied into the next measure, whose tie is then a slur",
+         [&] {
+             score->Tie(score->Note(score->Meas(0, 1), {.x = 0, .y = -16}),
+                        score->Note(score->Meas(0, 2), {.x = 0, .y = -16}));
+             score->Settle();
+             Doc().JumpToMeas(2);
+             CKVBlock* block = Doc().m_pCurBlock;
+             const int at = static_cast<int>(1 - block->m_nFirstMeas);
+             const POINT p {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
+                                                     5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
+                            block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) - 16};
+             return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
          }},
     };
     for (const auto& [what, build] : commands) {

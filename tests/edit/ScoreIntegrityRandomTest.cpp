@@ -1,20 +1,21 @@
 // Random runs of the structure, editing and clipboard commands, with undo and
 // redo between them, checking after every step that the score is whole: the
-// cursor and the selection records name objects of the tree, every tie and
-// slur is held by both its notes, and every command undoes and redoes to the
-// bytes around it (support/ScoreIntegrity.h). The commands: measures, staves
-// and pages inserted and deleted, measures deleted on one staff, staves moved,
+// cursor and the selection records name objects of the tree, every tie and slur
+// is held by both its notes, and every command undoes and redoes to the bytes
+// around it (support/ScoreIntegrity.h). The commands: measures, staves and
+// pages inserted and deleted, measures deleted on one staff, staves moved,
 // re-flows and block counts, ossias made and removed with their staves and
-// measures, staves hidden and shown; notes entered, chords, ties, slurs, beams
-// made and dissolved, grace notes, plain form, voices, respelling, automatic
-// ties, nudges, colour, rests, durations, note size, stems, rest types, marks,
-// slur directions and deletion over the selection; copy, cut and paste, drag
-// and drop (now and then dropped into one voice). Selections of every record
-// kind come and go between the commands, now and then with every page
-// selected, and the runs are made with undo recording on and off, on scores
-// of one to four staves and five to twelve measures. Every so many steps the
-// document's read-only queries are asked, each of which must leave the score,
-// its undo history and the selection as they were.
+// measures, staves hidden and shown; notes entered by time and with the mouse,
+// chords, ties, slurs, beams made and dissolved, grace notes, plain form,
+// voices, respelling, automatic ties, nudges, colour, rests, durations, note
+// size, stems, rest types, marks, slur directions and deletion over the
+// selection; copy, cut and paste, drag and drop (now and then dropped into one
+// voice), with automatic beams or without. Selections of every record kind come
+// and go between the commands, now and then with every page selected, and the
+// runs are made with undo recording on and off, on scores of one to four staves
+// and five to twelve measures, and on one staff of thirty. Every so many steps
+// the document's read-only queries are asked, each of which must leave the
+// score, its undo history and the selection as they were.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
 // fault the seed, the step and the steps that led to it are printed.
@@ -55,7 +56,10 @@
 namespace {
 
 constexpr short kMaxStaves = 4;
+// Measures are inserted up to 16, or a few more than a longer score starts
+// with.
 constexpr int kMaxMeasures = 16;
+constexpr int kMeasuresBeyondStart = 4;
 constexpr int kMinMeasures = 3;
 constexpr int kMaxPages = 6;
 // The steps printed before a fault.
@@ -116,6 +120,7 @@ protected:
     int Staves() { return Master()->GetStaffNum(); }
     int Measures() { return Staves() > 0 ? static_cast<int>(Master()->GetStaff(0)->GetMeasNum()) : 0; }
     int Pages() { return Doc().GetPageNum(); }
+    int MaxMeasures() { return std::max<int>(kMaxMeasures, GetParam().measures + kMeasuresBeyondStart); }
     int Pick(int count) { return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(rng); }
     bool Chance(int percent) { return Pick(100) < percent; }
 
@@ -245,7 +250,7 @@ protected:
         const int measures = Measures();
         switch (Pick(30)) {
         case 0: {
-            if (measures + 2 > kMaxMeasures || staves == 0)
+            if (measures + 2 > MaxMeasures() || staves == 0)
                 return false;
             const int at = Pick(measures);
             const int count = 1 + Pick(2);
@@ -312,7 +317,7 @@ protected:
                         [&] { Doc().MoveStaff(a, b, 0); });
         }
         case 6: {
-            if (Pages() == 0 || Pages() >= kMaxPages || measures + 6 > kMaxMeasures)
+            if (Pages() == 0 || Pages() >= kMaxPages || measures + 6 > MaxMeasures())
                 return false;
             const int page = Pick(Pages());
             const unsigned long flags = static_cast<unsigned long>(Pick(4));
@@ -491,6 +496,8 @@ protected:
                                         .y = static_cast<short>(4 * (Pick(5) - 2)),
                                         .code = Chance(30) ? DUR_QUARTER : DUR_EIGHTH,
                                         .voice = static_cast<BYTE>(Chance(80) ? 1 : 2)};
+        if (Chance(30))
+            return EnterWithTheMouse(staff, meas, shape);
         Note("enter a note in measure " + std::to_string(meas) + " of staff " + std::to_string(staff) + " at " +
              std::to_string(shape.start) + "," + std::to_string(shape.y) + " voice " + std::to_string(shape.voice));
         Run([&] {
@@ -499,6 +506,28 @@ protected:
             m->ObjectBackup(kBackupRecorded, kBackupAlone);
             CKVMeas* live = Doc().IsReqBackup() ? m->GetCurBackupObj() : m;
             kvtest::EnterNote(live, shape);
+        });
+        return true;
+    }
+
+    // Mouse entry at a point of the measure where a block shows it, which
+    // backs up the measure itself; false where no block shows it.
+    bool EnterWithTheMouse(int staff, int meas, const kvtest::EntryShape& shape)
+    {
+        Doc().JumpToMeas(meas + 1);
+        CKVBlock* block = Doc().m_pCurBlock;
+        const int at = block ? static_cast<int>(meas - block->m_nFirstMeas) : -1;
+        if (at < 0 || staff >= block->GetStaffNum() || at + 1 >= block->m_arrMeasX.GetSize() ||
+            staff >= block->m_arrStaffY.GetSize())
+            return false;
+        const int left = static_cast<short>(block->m_arrMeasX[at]);
+        const int right = static_cast<short>(block->m_arrMeasX[at + 1]);
+        const POINT p {block->m_rcBlock.left + left + (right - left) * (1 + shape.start / 120) / 9,
+                       block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[staff]) + shape.y * 2};
+        Note("enter a note with the mouse at " + std::to_string(p.x) + "," + std::to_string(p.y) + " voice " +
+             std::to_string(shape.voice));
+        Run([&] {
+            Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, shape.code, shape.voice, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         });
         return true;
     }
@@ -617,10 +646,11 @@ protected:
         MoveCursor();
         if (Chance(50))
             Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-        Note("paste voice " + std::to_string(voice));
+        const int autoBeam = Pick(2);
+        Note("paste voice " + std::to_string(voice) + " beam " + std::to_string(autoBeam));
         Run([&] {
             Doc().ResetBackup();
-            Doc().PastMemoryTo(image, imageSize, voice, 0, 0);
+            Doc().PastMemoryTo(image, imageSize, voice, 0, autoBeam);
         });
         return true;
     }
@@ -882,7 +912,8 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
 INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest,
                          ::testing::Values(RunParam {11u, true}, RunParam {29u, true}, RunParam {47u, true},
                                            RunParam {83u, false}, RunParam {1001u, true, 1, 9},
-                                           RunParam {1003u, true, 2, 5}, RunParam {1005u, true, 4, 12}),
+                                           RunParam {1003u, true, 2, 5}, RunParam {1005u, true, 4, 12},
+                                           RunParam {1007u, true, 1, 30}),
                          [](const ::testing::TestParamInfo<RunParam>& info) {
                              return "Seed" + std::to_string(info.param.seed) +
                                     (info.param.recording ? "Recording" : "NotRecording") +
