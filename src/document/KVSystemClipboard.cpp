@@ -51,16 +51,18 @@ void DropForeignRefs(CKVSystem& system, CKVMsg& note)
 void RemoveLink(CKVSystem& system, CKVMsg& link, CKVMsg* start, CKVMsg* end)
 {
     const DWORD id = link.m_dwMsgId;
-    // The surviving notes no longer continue a tie; a slur set no flag.
+    // The surviving notes no longer continue this tie, but keep a flag that
+    // another of their ties still needs (a slur of the note judged a tie
+    // in the image); a slur set no flag.
     const bool tie = link.m_byKind == MSG_TIE;
     if (start) {
         Unlink(*start, id);
-        if (tie && start->m_byKind == MSG_NOTE)
+        if (tie && start->m_byKind == MSG_NOTE && !tielink::HoldsTie(*start, true))
             start->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_START);
     }
     if (end) {
         Unlink(*end, id);
-        if (tie && end->m_byKind == MSG_NOTE)
+        if (tie && end->m_byKind == MSG_NOTE && !tielink::HoldsTie(*end, false))
             end->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_END);
     }
     if (link.m_pParent && link.m_pParent != start && link.m_pParent != end)

@@ -13,6 +13,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "timing/TieLinks.h"
 #include "MeasUnlink.h"
 #include "MemoryGuard.h"
 
@@ -40,8 +41,8 @@ void DropRefs(CKVMsg& note, const CKVMsg& link)
 // Takes the ties and slurs of a note about to be removed off its partner:
 // the partner no longer refers to the link, so no kept note points into a
 // removed measure. Only a tie clears its bits (0x0001 on its first note,
-// 0x0002 on its second); a slur sets none, so a tie that the partner keeps
-// keeps its bit.
+// 0x0002 on its second); a slur sets none, and the partner keeps a bit that
+// another of its ties still needs.
 void UnlinkPartners(CKVSystem& system, CKVMsg& note)
 {
     std::vector<CKVMsg*> links;
@@ -55,13 +56,15 @@ void UnlinkPartners(CKVSystem& system, CKVMsg& note)
         CKVMsg* second = system.GetMsgFromMap(static_cast<DWORD>(link->m_lHeight));
         if (!first || !second)
             continue;
-        if (link->m_byKind == MSG_TIE) {
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
-        }
         CKVMsg* partner = first == &note ? second : first;
         if (partner != &note)
             DropRefs(*partner, *link);
+        if (link->m_byKind == MSG_TIE) {
+            if (first == &note || !tielink::HoldsTie(*first, true))
+                first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+            if (second == &note || !tielink::HoldsTie(*second, false))
+                second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        }
     }
 }
 

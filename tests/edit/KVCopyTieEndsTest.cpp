@@ -1,9 +1,10 @@
 // Ties whose notes are copied or deleted by the measure-level commands: an
 // overwriting drop that deletes tied notes, a drag or copy that carries one
-// note of a tie, an ossia over a run that ties cross, a paste whose tied
-// note joins a beam group, and a tie copied ahead of its end note. No note
-// may be left with a tie flag or a reference that no tie supports, and the
-// notes outside what the command copies keep their ties.
+// note of a tie, an ossia over a run that ties cross, a paste whose tied note
+// joins a beam group, a tie copied ahead of its end note and one left behind by
+// a note whose slur the copy judges a tie. No note may be left with a tie flag
+// or a reference that no tie supports, and the notes outside what the command
+// copies keep their ties.
 
 #include "support/CanonicalDump.h"
 #include "support/ClipboardSupport.h"
@@ -336,6 +337,28 @@ TEST_F(CopyTieEndsTest, ATieCopiedAheadOfItsEndNoteNamesNoEnd)
     const std::vector<Held> held = TiesOf(copy);
     ASSERT_EQ(held.size(), 1u);
     EXPECT_EQ(held[0].end, 0u);
+}
+
+// A note that owns a slur to the next note, which the image judges a tie,
+// and a tie into a measure the copy leaves out: the copy keeps the flag the
+// judged tie needs when the tie left behind goes.
+TEST_F(CopyTieEndsTest, ACopyKeepsTheFlagOfATieItJudgesWhenATieLeftBehindGoes)
+{
+    Quarters(0, {128, 192});
+    Quarters(1, {0});
+    CKVMsg* slur = score->Tie(At(0, 0, 128), At(0, 0, 192));
+    slur->m_byKind = MSG_SLUR;
+    for (short x : {128, 192})
+        At(0, 0, x)->m_wFlag = static_cast<WORD>(At(0, 0, x)->m_wFlag & ~kTieFlags);
+    score->Tie(At(0, 0, 128), At(0, 1, 0));
+
+    ImageBuffer image;
+    CopyMeasure(image, 0, 0);
+    CursorAt(1, 4);
+    ASSERT_EQ(Paste(image), 1);
+    const std::vector<CKVMsg*> copies = Timed(Meas(1, 4));
+    ASSERT_EQ(copies.size(), 2u);
+    ExpectTied(copies[0], copies[1]);
 }
 
 } // namespace

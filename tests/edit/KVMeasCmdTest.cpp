@@ -163,6 +163,21 @@ TEST_F(MeasCmdTest, DeleteAcrossATieUndoesAndSavesBack)
     EXPECT_EQ(kvtest::CanonicalDump(loaded), kvtest::CanonicalDump(Doc()));
 }
 
+// A kept note that ties into a deleted measure and also to a note of its
+// own: the tie that stays keeps the first note's flag.
+TEST_F(MeasCmdTest, DeleteAcrossATieKeepsTheFlagOfTheKeptNotesOtherTie)
+{
+    CKVMsg* kept = score->Note(score->Meas(0, 2), {.x = 128});
+    ASSERT_TRUE(score->Tie(kept, score->Note(score->Meas(0, 2), {.x = 200})));
+    ASSERT_TRUE(score->Tie(kept, score->Note(score->Meas(0, 3), {.x = 0})));
+    score->Settle();
+    ExpectRoundTrip([&] { EXPECT_EQ(Doc().DeleteMeasure(3, 5, 0), 3); }, kvtest::kCallerBacksUp);
+    CKVMsg* first = score->Meas(0, 2)->GetMsg(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->GetMsgNum(), 1);
+    EXPECT_EQ(first->m_wFlag & MSGFLAG_TIE_START, MSGFLAG_TIE_START);
+}
+
 TEST_F(MeasCmdTest, DeleteOnOneStaffKeepsTheLengthAndTheModelsBars)
 {
     Make(3, 6);
