@@ -340,6 +340,8 @@ public:
 
     // Defined in timing/KVDocDeleteHandOver.cpp
     void TupletMsgDelProc(CKVMsg* msg);
+    // Takes the ties and slurs of a note about to go off both their notes;
+    // of a chord or beam group, those of the notes under it.
     void TieSlurMsgDelProc(CKVMsg* note);
 
     // Defined in timing/KVDocPitch.cpp

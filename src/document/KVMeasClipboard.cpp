@@ -77,14 +77,7 @@ void HandOver(CKVMsg& msg)
     if (!doc)
         return;
     doc->TupletMsgDelProc(&msg);
-    if (msg.m_byKind == MSG_CHORD) {
-        for (DWORD id : kvpitch::ChildIds(msg)) {
-            if (CKVMsg* note = kvpitch::Resolve(msg, id))
-                doc->TieSlurMsgDelProc(note);
-        }
-    } else {
-        doc->TieSlurMsgDelProc(&msg);
-    }
+    doc->TieSlurMsgDelProc(&msg);
 }
 
 // A beam group of the cut measure: rests at its ends go back to the

@@ -217,12 +217,7 @@ short CKVDoc::DeleteMsgOnCaret(short voice, short, int, int)
     const short x = target->m_nPosX;
     TupletMsgDelProc(target);
     meas->RemoveMidiMsgFromXToNextNote(x);
-    if (target->m_byKind == MSG_CHORD) {
-        for (CKVMsg* member : measplace::Members(*target))
-            TieSlurMsgDelProc(member);
-    } else {
-        TieSlurMsgDelProc(target);
-    }
+    TieSlurMsgDelProc(target);
     CKVObject* holder = group ? static_cast<CKVObject*>(group) : meas;
     const short at = tielink::IndexOfChild(*holder, target);
     if (at >= 0)

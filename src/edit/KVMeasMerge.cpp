@@ -352,14 +352,8 @@ void CKVMeas::DeleteMsgByTime(unsigned char voice)
         // The ties and slurs of what goes leave both their notes first: a
         // partner in another measure would keep its tie flag and a
         // reference to a symbol of a deleted note.
-        if (doc) {
-            if (msg->m_byKind == MSG_CHORD) {
-                for (CKVMsg* member : Children(*msg))
-                    doc->TieSlurMsgDelProc(member);
-            } else {
-                doc->TieSlurMsgDelProc(msg);
-            }
-        }
+        if (doc)
+            doc->TieSlurMsgDelProc(msg);
         DeleteMsg(msg, kUnlinkAndFree);
     }
 }

@@ -186,6 +186,16 @@ void CKVDoc::TieSlurMsgDelProc(CKVMsg* note)
         return;
     if (!CheckAvailableMemory(1000000))
         return;
+    // A chord or group goes with its notes, which hold the ties and slurs.
+    if (note->m_byKind == MSG_CHORD || note->m_byKind == MSG_BEAM) {
+        tickmath::ForEachChild(*note, [&](CKVMsg* member, short i) {
+            const MsgRef* ref = note->m_arrMsgRef.GetAt(i);
+            if (ref && ref->byOwner && (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_CHORD))
+                TieSlurMsgDelProc(member);
+            return false;
+        });
+        return;
+    }
     // Every tie and slur that starts or ends here goes from both notes, so
     // that no partner keeps a tie flag or a reference to a symbol of a
     // deleted note (a stale 0x0002 would also hide the partner from the

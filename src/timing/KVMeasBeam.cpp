@@ -237,9 +237,9 @@ public:
         if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) >= 0)
             return;
         if (m_firstPass) {
-            // A second note at the same place and pitch: a duplicate. Its
-            // ties and slurs leave their other notes before it goes, so that
-            // no partner keeps a tie flag or a reference to it.
+            // A second note or chord at the same place: a duplicate. The
+            // ties and slurs of its notes leave their other notes before it
+            // goes, so that no partner keeps a tie flag or a reference to it.
             if (CKVDoc* doc = DocOf(m_meas)) {
                 doc->TieSlurMsgDelProc(msg);
                 if (doc->m_pLastMember == msg)

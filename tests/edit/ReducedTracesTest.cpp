@@ -4,8 +4,8 @@
 // block not laid out yet, chords made of tuplet notes and the measure copies
 // under them, voice changes and respellings over triplets, drops into one
 // voice, a measure that two selection records meet, ties taken off or judged
-// again at notes in measures that a step left alone, and every measure of a
-// one-staff score deleted.
+// again at notes in measures that a step left alone, every measure of a
+// one-staff score deleted, and a chord a beam drops as a duplicate.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -591,6 +591,23 @@ TEST_F(ReducedTracesTest, ANoteACommandLeavesInItsMeasureCarriesNoMemberMark)
         Make(1, 3, true);
         run();
     }
+}
+
+// Stems set over every page group each triplet under a beam, which finds a
+// note and a chord at one place and drops the chord as a duplicate: the tie
+// into one of its notes leaves the note before it with the chord.
+TEST_F(ReducedTracesTest, ADuplicateChordABeamDropsTakesTheTiesOfItsNotesAlong)
+{
+    Make(1, 3, true);
+    CKVMsg* from = score->Note(score->Meas(0, 0), {.x = 192, .y = -16});
+    score->Note(score->Meas(0, 1), {.x = 0, .y = -16, .code = DUR_EIGHTH, .tuplet = 0x0203});
+    CKVMsg* chord = score->Chord(score->Meas(0, 1), {.x = 0, .code = DUR_EIGHTH, .tuplet = 0x0203}, {-16, -24});
+    Triplet(score->Meas(0, 1), 32);
+    score->Tie(from, chord->GetMsg(0));
+    score->Settle();
+    Doc().SelectAllPages();
+    const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [this] { Doc().ChangeNoteDirection(1, 2); });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
 // A grace note dropped into a voice that takes no other dropped symbol is
