@@ -267,8 +267,8 @@ void CKVDoc::DeleteTieSlur(CKVMsg* link)
             else
                 second->RemoveAt(at);
         }
-        if (link->m_byKind == MSG_TIE && !tielink::HoldsTie(*second, false))
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        if (link->m_byKind == MSG_TIE)
+            tielink::DropTieFlag(*second, false);
     }
     m_bModified = 1;
 }

@@ -57,13 +57,13 @@ void RemoveLink(CKVSystem& system, CKVMsg& link, CKVMsg* start, CKVMsg* end)
     const bool tie = link.m_byKind == MSG_TIE;
     if (start) {
         Unlink(*start, id);
-        if (tie && start->m_byKind == MSG_NOTE && !tielink::HoldsTie(*start, true))
-            start->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_START);
+        if (tie && start->m_byKind == MSG_NOTE)
+            tielink::DropTieFlag(*start, true);
     }
     if (end) {
         Unlink(*end, id);
-        if (tie && end->m_byKind == MSG_NOTE && !tielink::HoldsTie(*end, false))
-            end->m_wFlag &= static_cast<WORD>(~MSGFLAG_TIE_END);
+        if (tie && end->m_byKind == MSG_NOTE)
+            tielink::DropTieFlag(*end, false);
     }
     if (link.m_pParent && link.m_pParent != start && link.m_pParent != end)
         Unlink(*link.m_pParent, id);

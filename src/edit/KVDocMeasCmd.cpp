@@ -59,12 +59,17 @@ void UnlinkPartners(CKVSystem& system, CKVMsg& note)
         CKVMsg* partner = first == &note ? second : first;
         if (partner != &note)
             DropRefs(*partner, *link);
-        if (link->m_byKind == MSG_TIE) {
-            if (first == &note || !tielink::HoldsTie(*first, true))
-                first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
-            if (second == &note || !tielink::HoldsTie(*second, false))
-                second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
-        }
+        if (link->m_byKind != MSG_TIE)
+            continue;
+        // The note goes; its own flag goes with the tie.
+        if (first == &note)
+            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+        else
+            tielink::DropTieFlag(*first, true);
+        if (second == &note)
+            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        else
+            tielink::DropTieFlag(*second, false);
     }
 }
 

@@ -195,15 +195,15 @@ void DetachUnrecorded(CKVMsg* link, CKVMsg* first, CKVMsg* second)
         const short index = IndexOfChild(*second, link);
         if (index >= 0)
             second->RemoveAt(index);
-        if (tie && !HoldsTie(*second, false))
-            second->m_wFlag = static_cast<WORD>(second->m_wFlag & ~MSGFLAG_TIE_END);
+        if (tie)
+            DropTieFlag(*second, false);
     }
     if (first) {
         const short index = IndexOfChild(*first, link);
         if (index >= 0)
             first->RemoveMsgAt(index);
-        if (tie && !HoldsTie(*first, true))
-            first->m_wFlag = static_cast<WORD>(first->m_wFlag & ~MSGFLAG_TIE_START);
+        if (tie)
+            DropTieFlag(*first, true);
     }
 }
 
@@ -220,12 +220,16 @@ bool HoldsTie(CKVMsg& note, bool starting)
     return false;
 }
 
+void DropTieFlag(CKVMsg& note, bool starting)
+{
+    if (!HoldsTie(note, starting))
+        note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~(starting ? MSGFLAG_TIE_START : MSGFLAG_TIE_END));
+}
+
 void ClearLonelyTieFlags(CKVMsg& note)
 {
-    if (!HoldsTie(note, true))
-        note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_START);
-    if (!HoldsTie(note, false))
-        note.m_wFlag = static_cast<WORD>(note.m_wFlag & ~MSGFLAG_TIE_END);
+    DropTieFlag(note, true);
+    DropTieFlag(note, false);
 }
 
 void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie)
@@ -235,10 +239,8 @@ void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie)
         second.m_wFlag = static_cast<WORD>(second.m_wFlag | MSGFLAG_TIE_END);
         return;
     }
-    if (!HoldsTie(first, true))
-        first.m_wFlag = static_cast<WORD>(first.m_wFlag & ~MSGFLAG_TIE_START);
-    if (!HoldsTie(second, false))
-        second.m_wFlag = static_cast<WORD>(second.m_wFlag & ~MSGFLAG_TIE_END);
+    DropTieFlag(first, true);
+    DropTieFlag(second, false);
 }
 
 void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far)

@@ -54,6 +54,10 @@ bool RecordRemoval(CKVDoc& doc, const CKVMsg& link, const MsgRef& partnerRef, CK
 // there.
 bool HoldsTie(CKVMsg& note, bool starting);
 
+// Clears a note's 0x0001 (`starting`) or 0x0002 flag unless a tie the note
+// holds still needs it.
+void DropTieFlag(CKVMsg& note, bool starting);
+
 // Clears the 0x0001 and 0x0002 flags of a note that no tie it holds
 // supports any longer (a tie it starts, a tie it ends); sets none.
 void ClearLonelyTieFlags(CKVMsg& note);
