@@ -17,8 +17,10 @@
 // the document's read-only queries are asked, each of which must leave the
 // score, its undo history and the selection as they were.
 //
-// KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default). On a
-// fault the seed, the step and the steps that led to it are printed.
+// KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
+// KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
+// runs than the list at the end (see Runs()). On a fault the seed, the step and
+// the steps that led to it are printed.
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
@@ -909,11 +911,44 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest,
-                         ::testing::Values(RunParam {11u, true}, RunParam {29u, true}, RunParam {47u, true},
-                                           RunParam {83u, false}, RunParam {1001u, true, 1, 9},
-                                           RunParam {1003u, true, 2, 5}, RunParam {1005u, true, 4, 12},
-                                           RunParam {1007u, true, 1, 30}),
+// The runs: the list below, or the seeds of KV_INTEGRITY_SEEDS ("FIRST" or
+// "FIRST-LAST") on the score of KV_INTEGRITY_SHAPE ("STAVESxMEASURES", 3x9
+// unless set), with undo recording off when KV_INTEGRITY_RECORDING is 0.
+std::vector<RunParam> Runs()
+{
+    const char* seeds = std::getenv("KV_INTEGRITY_SEEDS");
+    if (!seeds || !*seeds)
+        return {RunParam {11u, true},       RunParam {29u, true},        RunParam {47u, true},
+                RunParam {83u, false},      RunParam {1001u, true, 1, 9}, RunParam {1003u, true, 2, 5},
+                RunParam {1005u, true, 4, 12}, RunParam {1007u, true, 1, 30}};
+    unsigned first = 0;
+    unsigned last = 0;
+    const int read = std::sscanf(seeds, "%u-%u", &first, &last);
+    if (read < 2)
+        last = first;
+    RunParam shape {0u, true};
+    if (const char* text = std::getenv("KV_INTEGRITY_SHAPE")) {
+        int staves = 0;
+        long measures = 0;
+        if (std::sscanf(text, "%dx%ld", &staves, &measures) == 2 && staves > 0 && staves <= 16 &&
+            measures >= kMinMeasures && measures <= 1000) {
+            shape.staves = static_cast<short>(staves);
+            shape.measures = static_cast<LONG>(measures);
+        }
+    }
+    if (const char* text = std::getenv("KV_INTEGRITY_RECORDING"))
+        shape.recording = std::atoi(text) != 0;
+    std::vector<RunParam> runs;
+    for (unsigned seed = first; read >= 1 && seed <= last; ++seed) {
+        shape.seed = seed;
+        runs.push_back(shape);
+        if (seed == ~0u)
+            break;
+    }
+    return runs;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest, ::testing::ValuesIn(Runs()),
                          [](const ::testing::TestParamInfo<RunParam>& info) {
                              return "Seed" + std::to_string(info.param.seed) +
                                     (info.param.recording ? "Recording" : "NotRecording") +
