@@ -245,7 +245,9 @@ short CKVMsg::AddMsgToBeam(CKVMsg* msg)
     if (!hit) {
         if (GetMsgNum() == 0 || GetJoinPermission() == 0)
             return -1;
-        msg->m_wFlag = m_wFlag;
+        // The group's flag word still carries a tie its first note had when
+        // the group was made; the new note starts and ends none.
+        msg->m_wFlag = static_cast<WORD>(m_wFlag & ~kTieFlags);
         const short index = AddMsg(msg, kHolderOwns, kParentAbove);
         CalcPlayTime();
         return index;

@@ -458,7 +458,8 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // note, or replacing the tie leaving a note of the copied measure) changes
 // a measure that no copy brings back: undo must hang the tie under that note
 // again, naming its own two notes. A command that judges the tie again as a
-// slur takes the flag off that note: the step holds its measure first.
+// slur takes the flag off that note: the step holds its measure first. A
+// note entered takes no tie flag from the group it joins.
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
@@ -517,6 +518,21 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
                                                      5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
                             block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) - 16};
              return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
+         }},
+        {"a note entered into a gap of a group whose flag word kept the tie of its first note",
+         [&] {
+             CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 0, .code = DUR_EIGHTH, .flags = MSGFLAG_TIE_START});
+             CKVMsg* first = score->Note(group, {.x = 0, .y = -16, .code = DUR_EIGHTH});
+             score->Tie(first, score->Note(group, {.x = 32, .y = -16, .code = DUR_EIGHTH}));
+             score->Note(group, {.x = 96, .y = -8, .code = DUR_EIGHTH});
+             group->m_nPosX2 = 96;
+             score->Settle();
+             return [this] {
+                 Doc().ResetBackup();
+                 score->Meas(0, 0)->ObjectBackup(kBackupRecorded, kBackupAlone);
+                 ASSERT_NE(kvtest::EnterNote(score->Meas(0, 0)->GetCurBackupObj(),
+                                             {.start = 240, .y = -24, .code = DUR_EIGHTH}), nullptr);
+             };
          }},
     };
     for (const auto& [what, build] : commands) {
