@@ -572,7 +572,7 @@ void CKVDoc::UpdateTieSlurType(int setX, int x, int setY, int y, int setH, int h
         CKVMsg* first = tielink::StartOf(*msg);
         CKVMsg* second = tielink::EndOf(*msg);
         if (IsNote(first) && IsNote(second)) {
-            const bool tie = IsEnableBindByTie(first, second, 0) != 0;
+            const bool tie = tielink::JudgedTie(*msg, *first, IsEnableBindByTie(first, second, 0) != 0);
             msg->m_byKind = tie ? MSG_TIE : MSG_SLUR;
             if (setX) {
                 msg->m_nPosX = static_cast<short>(x + 16);

@@ -30,7 +30,7 @@ void CKVMeas::SwitchTieSlur()
             CKVMsg* end = tielink::EndOf(*link);
             if (!start || !end || start == end || (note != start && note != end))
                 continue;
-            const bool tie = doc->IsEnableBindByTie(start, end, 0) != 0;
+            const bool tie = tielink::JudgedTie(*link, *start, doc->IsEnableBindByTie(start, end, 0) != 0);
             link->m_byKind = tie ? MSG_TIE : MSG_SLUR;
             // A far note keeps a flag that another of its ties still needs.
             tielink::MarkJudgedLink(*start, *end, tie);

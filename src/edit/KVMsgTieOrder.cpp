@@ -32,7 +32,7 @@ void CKVMsg::TieMsgOrder(int, CKVMsg*)
         // Only this pair's two halves change: another tie or slur of the far
         // note joins it to a third note and keeps its own kind.
         CKVMsg* twin = child->GetAnotherTieMsg(first == this ? 1 : 0);
-        const bool tie = doc->IsEnableBindByTie(first, second, 0) != 0;
+        const bool tie = tielink::JudgedTie(*child, *first, doc->IsEnableBindByTie(first, second, 0) != 0);
         const BYTE kind = tie ? MSG_TIE : MSG_SLUR;
         child->m_byKind = kind;
         if (twin)

@@ -243,6 +243,19 @@ void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie)
     DropTieFlag(second, false);
 }
 
+bool JudgedTie(const CKVMsg& link, CKVMsg& first, bool tieable)
+{
+    if (!tieable || link.m_byKind == MSG_TIE)
+        return tieable;
+    for (int i = 0; i < first.m_arrMsgRef.GetSize(); ++i) {
+        const CKVMsg* other = measplace::ChildAt(first, i);
+        if (other && other != &link && other->m_byKind == MSG_TIE && other->m_dwWord == link.m_dwWord &&
+            other->m_lHeight == link.m_lHeight)
+            return false;
+    }
+    return true;
+}
+
 void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far)
 {
     tickmath::ForEachChild(node, [&](CKVMsg* child, short) {

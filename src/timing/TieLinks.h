@@ -68,6 +68,12 @@ void ClearLonelyTieFlags(CKVMsg& note);
 // Call it after the link's kind is set.
 void MarkJudgedLink(CKVMsg& first, CKVMsg& second, bool tie);
 
+// Whether a link just judged (`tieable`: its two notes may be tied) is to
+// be a tie. A slur stays a slur where another tie already joins the same two
+// notes: the one tie says all a second would, and two would share one pair
+// of flags.
+bool JudgedTie(const CKVMsg& link, CKVMsg& first, bool tieable);
+
 // Appends to `far` the measures that hold an end of a tie or slur found
 // under `node` (on its notes and on the members of its chords and groups),
 // each once and in the order met, leaving out those `inside` accepts: the

@@ -459,7 +459,9 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // a measure that no copy brings back: undo must hang the tie under that note
 // again, naming its own two notes. A command that judges the tie again as a
 // slur takes the flag off that note: the step holds its measure first. A
-// note entered takes no tie flag from the group it joins.
+// note entered leaves the tie flags where the ties are: it takes none from
+// the group it joins, and a slur beside a tie on the same two notes is not
+// judged a second tie.
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
@@ -533,6 +535,21 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
                  ASSERT_NE(kvtest::EnterNote(score->Meas(0, 0)->GetCurBackupObj(),
                                              {.start = 240, .y = -24, .code = DUR_EIGHTH}), nullptr);
              };
+         }},
+        {"a note entered with the mouse beside two notes joined by a tie and a slur",
+         [&] {
+             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
+             score->Tie(first, second);
+             score->Tie(first, second)->m_byKind = MSG_SLUR;
+             score->Settle();
+             Doc().JumpToMeas(2);
+             CKVBlock* block = Doc().m_pCurBlock;
+             const int at = static_cast<int>(1 - block->m_nFirstMeas);
+             const POINT p {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
+                                                     5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
+                            block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0])};
+             return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
          }},
     };
     for (const auto& [what, build] : commands) {
