@@ -317,6 +317,17 @@ TEST_F(OssiaTest, EmptiedOssiaStavesMakeRoomOnlyWhenAShownOneWouldBeOutOfReach)
     EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 2);
 }
 
+TEST_F(OssiaTest, WithoutUndoTheStavesThatMakeRoomAreDeleted)
+{
+    Doc().m_bBackupRecord = 0;
+    LeaveEmptiedOssias(256);
+    MakeOssia();
+    EXPECT_EQ(OssiaStaves(), 1);
+    EXPECT_TRUE(kvtest::IntegrityProblems(Doc()).empty());
+    const std::vector<std::string> problems = kvtest::ReloadProblems(Doc());
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
 TEST_F(OssiaTest, OssiaStavesNoBlockCouldNameAreNotMade)
 {
     MakeOssia();
