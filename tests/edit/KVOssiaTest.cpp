@@ -48,6 +48,16 @@ protected:
 
     int OssiaStaves() { return score->System()->m_pOssiaStaffArray->GetSize(); }
 
+    // Makes ossias and empties them again: their staves stay in the
+    // system's list, shown by no block.
+    void LeaveEmptiedOssias(int count)
+    {
+        for (int k = 0; k < count; ++k) {
+            MakeOssia();
+            ASSERT_EQ(Doc().DeleteMeasuresInOssia(0, 9), 1);
+        }
+    }
+
     void HostStep()
     {
         Doc().ResetBackup();
@@ -276,6 +286,65 @@ TEST_F(OssiaTest, DeletingAnOssiaMeasureTakesTheTiesIntoItOffTheKeptNotes)
     });
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
     EXPECT_EQ(score->System()->GetOssiaStaff(0)->GetMeas(0)->GetMsg(0)->m_wFlag & MSGFLAG_TIE_START, 0);
+}
+
+// A block names its ossia staves by a byte. The staves that emptied ossias
+// leave stay in the list while every shown staff is within reach, and leave
+// it, in the step of the command that would put one out of reach, once
+// they must; undo, redo and a reload keep the score whole.
+TEST_F(OssiaTest, EmptiedOssiaStavesMakeRoomOnlyWhenAShownOneWouldBeOutOfReach)
+{
+    LeaveEmptiedOssias(255);
+    MakeOssia();
+    EXPECT_EQ(OssiaStaves(), 256);
+    EXPECT_EQ(score->System()->GetOssiaStaff(255), Page(0)->GetSelOssiaBlock()->GetStaff(0));
+    EXPECT_FALSE(kvtest::SavedBytes(Doc()).empty());
+
+    std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+        HostStep();
+        EXPECT_EQ(Doc().InsertOssiaStaves(0, 1, 0, 1, CKVSystem::MODE_NORMAL, 5, 100), 1);
+    });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    EXPECT_EQ(OssiaStaves(), 2);
+    ASSERT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 1);
+    EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetAt(0)->GetStaffNum(), 2);
+
+    LeaveEmptiedOssias(254);
+    EXPECT_EQ(OssiaStaves(), 256);
+    problems = kvtest::CheckedStep(Doc(), [&] { MakeOssia(); });
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    EXPECT_EQ(OssiaStaves(), 3);
+    EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 2);
+}
+
+TEST_F(OssiaTest, WithoutUndoTheStavesThatMakeRoomAreDeleted)
+{
+    Doc().m_bBackupRecord = 0;
+    LeaveEmptiedOssias(256);
+    MakeOssia();
+    EXPECT_EQ(OssiaStaves(), 1);
+    EXPECT_TRUE(kvtest::IntegrityProblems(Doc()).empty());
+    const std::vector<std::string> problems = kvtest::ReloadProblems(Doc());
+    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
+TEST_F(OssiaTest, OssiaStavesNoBlockCouldNameAreNotMade)
+{
+    MakeOssia();
+    HostStep();
+    EXPECT_EQ(Doc().InsertOssiaStaves(0, 255, 0, 0, CKVSystem::MODE_NORMAL, 5, 100), 0);
+    EXPECT_EQ(Doc().InsertOssiaStaves(0, 128, 0, 0, CKVSystem::MODE_PAIR, 5, 100), 0);
+    EXPECT_EQ(OssiaStaves(), 1);
+    EXPECT_EQ(Doc().InsertOssiaStaves(0, 254, 0, 0, CKVSystem::MODE_NORMAL, 5, 100), 1);
+    EXPECT_EQ(Page(0)->GetSelOssiaBlock()->GetStaffNum(), 255);
+
+    MakeOssia();
+    EXPECT_EQ(OssiaStaves(), 256);
+    const int steps = Doc().m_listBackup.GetCount();
+    EXPECT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 4, 15, 0, 80), 0);
+    EXPECT_EQ(Doc().m_listBackup.GetCount(), steps);
+    EXPECT_EQ(OssiaStaves(), 256);
+    EXPECT_FALSE(kvtest::SavedBytes(Doc()).empty());
 }
 
 TEST_F(OssiaTest, ACurrentOssiaOutsideThePageEndsDeleteOssia)
