@@ -615,12 +615,27 @@ TEST_F(ReducedTracesTest, ADuplicateChordABeamDropsTakesTheTiesOfItsNotesAlong)
 // it: a grace note dropped into a voice that takes no other dropped symbol
 // (although that voice is not timed again with the others), a note nudged
 // past another at its place (which the voice must now time after that
-// one), and a grace chord nudged whose notes are not flagged grace (they
-// start where the chord stands once they stand there too).
+// one), and a chord nudged whose notes' grace flags are not its own (they
+// start when the voice times their chord, once all of them stand at their
+// new places).
 TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
 {
     RECT none {0, 0, 0, 0};
     auto selectMeasure = [&](CKVMeas* m) { Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m)); };
+    // A chord of two notes before a note, the chord's grace flag and its
+    // second note's as given, nudged with its measure.
+    auto nudgeChord = [&](WORD chordFlags, WORD secondFlags) {
+        CKVMeas* m = score->Meas(0, 0);
+        CKVMsg* chord = score->Chord(m, {.x = 0, .code = DUR_EIGHTH, .flags = chordFlags}, {-8, -16});
+        tickmath::ForEachChild(*chord, [&](CKVMsg* note, short i) {
+            note->m_wFlag = static_cast<WORD>(MSGFLAG_CHORD_MEMBER | (i == 1 ? secondFlags : 0));
+            return false;
+        });
+        score->Note(m, {.x = 0, .y = 8});
+        score->Settle();
+        selectMeasure(m);
+        return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
+    };
     // Each row builds its score, selects, and gives the faults its step
     // leaves.
     const std::vector<std::pair<const char*, std::function<std::vector<std::string>()>>> rows {
@@ -652,19 +667,8 @@ TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
                  return std::vector<std::string> {"the rectangle takes " + std::to_string(Doc().GetSelMsgCount())};
              return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
          }},
-        {"a grace chord nudged right",
-         [&] {
-             CKVMeas* m = score->Meas(0, 0);
-             CKVMsg* chord = score->Chord(m, {.x = 0, .code = DUR_EIGHTH, .flags = MSGFLAG_GRACE}, {-8, -16});
-             tickmath::ForEachChild(*chord, [](CKVMsg* note, short) {
-                 note->m_wFlag = static_cast<WORD>((note->m_wFlag & ~MSGFLAG_GRACE) | MSGFLAG_CHORD_MEMBER);
-                 return false;
-             });
-             score->Note(m, {.x = 0, .y = 8});
-             score->Settle();
-             selectMeasure(m);
-             return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
-         }},
+        {"a grace chord nudged right", [&] { return nudgeChord(MSGFLAG_GRACE, 0); }},
+        {"a chord with a grace note nudged right", [&] { return nudgeChord(0, MSGFLAG_GRACE); }},
     };
     for (const auto& [what, row] : rows) {
         Make(1, 4, true);
