@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -402,17 +403,23 @@ int CKVDoc::DetailMsgMove(int voice, int direction)
         return 0;
     if (direction == 1 || direction == 2) {
         const short dx = direction == 1 ? -1 : 1;
+        std::vector<std::pair<CKVMeas*, BYTE>> moved;
         for (CKVMsg* msg : frame.Collect(voice)) {
             if (msg->m_byKind == MSG_BEAM)
                 continue;
             msg->m_nPosX = static_cast<short>(msg->m_nPosX + dx);
-            if (!tickmath::IsNoteRestChord(*msg))
-                continue;
-            msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
-            // A grace note's start is where it stands.
-            if (msg->m_wFlag & MSGFLAG_GRACE)
-                msg->SetStartTimeByXPos();
+            const std::pair<CKVMeas*, BYTE> voiceOf {tickmath::MeasureOf(msg), msg->m_byVoice};
+            if (voiceOf.first && std::find(moved.begin(), moved.end(), voiceOf) == moved.end())
+                moved.push_back(voiceOf);
+            if (tickmath::IsNoteRestChord(*msg))
+                msg->m_nPosX2 = static_cast<short>(msg->m_nPosX2 + dx);
         }
+        // A voice is timed in the order of its places and a grace note
+        // starts where it stands, so every voice a symbol moved in is timed
+        // again once all of them, the members of a chord after the chord,
+        // have their new places.
+        for (const auto& [meas, byVoice] : moved)
+            meas->UpdateStartTime(byVoice, 0, 0, kPerformedStartStays);
     } else {
         NudgeUpDown(*this, voice, direction);
     }

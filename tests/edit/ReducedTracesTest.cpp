@@ -3,9 +3,10 @@
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, chords made of tuplet notes and the measure copies
 // under them, voice changes and respellings over triplets, drops into one
-// voice, a measure that two selection records meet, ties taken off or judged
-// again at notes in measures that a step left alone, every measure of a
-// one-staff score deleted, and a chord a beam drops as a duplicate.
+// voice, nudges that move symbols past others, a measure that two selection
+// records meet, ties taken off or judged again at notes in measures that a
+// step left alone, every measure of a one-staff score deleted, and a chord a
+// beam drops as a duplicate.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -643,20 +644,71 @@ TEST_F(ReducedTracesTest, ADuplicateChordABeamDropsTakesTheTiesOfItsNotesAlong)
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
-// A grace note dropped into a voice that takes no other dropped symbol is
-// timed where it lands, as a reader gives it, although that voice is not
-// timed again with the others.
-TEST_F(ReducedTracesTest, AGraceNoteDroppedAloneInItsVoiceStartsWhereItLands)
+// A symbol put at a new place is timed where it lands, as a reader times
+// it: a grace note dropped into a voice that takes no other dropped symbol
+// (although that voice is not timed again with the others), a note nudged
+// past another at its place (which the voice must now time after that
+// one), and a chord nudged whose notes' grace flags are not its own (they
+// start when the voice times their chord, once all of them stand at their
+// new places).
+TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
 {
-    Make(1, 4, true);
-    score->Grace(score->Meas(0, 0), {.x = 0, .y = -8, .code = DUR_EIGHTH});
-    score->Note(score->Meas(0, 0), {.x = 0, .y = 8, .voice = 2});
-    score->Settle();
     RECT none {0, 0, 0, 0};
-    CKVMeas* m = score->Meas(0, 0);
-    Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
-    const std::vector<std::string> problems = DragACopyAndDrop(3, 0, 64, 0);
-    EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    auto selectMeasure = [&](CKVMeas* m) { Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m)); };
+    // A chord of two notes before a note, the chord's grace flag and its
+    // second note's as given, nudged with its measure.
+    auto nudgeChord = [&](WORD chordFlags, WORD secondFlags) {
+        CKVMeas* m = score->Meas(0, 0);
+        CKVMsg* chord = score->Chord(m, {.x = 0, .code = DUR_EIGHTH, .flags = chordFlags}, {-8, -16});
+        tickmath::ForEachChild(*chord, [&](CKVMsg* note, short i) {
+            note->m_wFlag = static_cast<WORD>(MSGFLAG_CHORD_MEMBER | (i == 1 ? secondFlags : 0));
+            return false;
+        });
+        score->Note(m, {.x = 0, .y = 8});
+        score->Settle();
+        selectMeasure(m);
+        return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
+    };
+    // Each row builds its score, selects, and gives the faults its step
+    // leaves.
+    const std::vector<std::pair<const char*, std::function<std::vector<std::string>()>>> rows {
+        {"a grace note dropped alone in its voice",
+         [&] {
+             score->Grace(score->Meas(0, 0), {.x = 0, .y = -8, .code = DUR_EIGHTH});
+             score->Note(score->Meas(0, 0), {.x = 0, .y = 8, .voice = 2});
+             score->Settle();
+             selectMeasure(score->Meas(0, 0));
+             return DragACopyAndDrop(3, 0, 64, 0);
+         }},
+        {"a note nudged right past one at its place",
+         [&] {
+             CKVMeas* m = score->Meas(0, 1);
+             CKVMsg* first = score->Note(m, {.x = 96, .y = 0});
+             score->Note(m, {.x = 96, .y = -40});
+             score->Settle();
+             Doc().UpdateMeasXY(-1);
+             // A rectangle round the handle of the note timed first alone.
+             CKVBlock* block = Doc().GetBlockByMeas(m);
+             CRect handle;
+             if (!block || first->GetStartTime() != 0 ||
+                 !selhit::HandleOnPage(*block, static_cast<int>(1 - block->m_nFirstMeas), 0, *m, *first, handle))
+                 return std::vector<std::string> {"the note timed first has no handle"};
+             const POINT p = selhit::HitPoint(handle);
+             RECT r {p.x - 2, p.y - 4, p.x + 2, p.y + 4};
+             Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+             if (Doc().GetSelMsgCount() != 1)
+                 return std::vector<std::string> {"the rectangle takes " + std::to_string(Doc().GetSelMsgCount())};
+             return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
+         }},
+        {"a grace chord nudged right", [&] { return nudgeChord(MSGFLAG_GRACE, 0); }},
+        {"a chord with a grace note nudged right", [&] { return nudgeChord(0, MSGFLAG_GRACE); }},
+    };
+    for (const auto& [what, row] : rows) {
+        Make(1, 4, true);
+        Doc().JumpToPage(0);
+        const std::vector<std::string> problems = row();
+        EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
+    }
 }
 
 // A page that shows the score from its fourth measure on, as page and
