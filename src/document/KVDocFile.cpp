@@ -7,6 +7,7 @@
 #include "MemoryGuard.h"
 #include "document/KVFileInfo.h"
 #include "document/KvcLeadingPart.h"
+#include "document/OssiaReach.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMsg.h"
@@ -468,6 +469,14 @@ short CKVDoc::ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairC
         }
     }
 
+    // A merge that would show more ossia staves than a block can name is
+    // refused, as the score could no longer be saved.
+    if (ossiareach::ShownOssiaStaves(*this).size() + ossiareach::ShownOssiaStaves(*other).size() >
+        ossiareach::kNameableOssiaStaves) {
+        delete other;
+        return 0;
+    }
+
     master->Import(otherMaster, fontMap, pairCount);
     // Import moves nothing when it cannot give both systems the same staves.
     if (master->GetStaffNum() != otherMaster->GetStaffNum()) {
@@ -523,6 +532,9 @@ short CKVDoc::ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairC
     }
     other->m_pPageArray->RemoveAll();
     delete other;
+    // The merged ossia staves join after this score's own, those that its
+    // emptied ossias left too.
+    ossiareach::MakeRoom(*this, *master);
     m_bModified = 1;
     return 1;
 }

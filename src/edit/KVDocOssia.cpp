@@ -3,6 +3,7 @@
 
 #include "document/KVDoc.h"
 
+#include "document/OssiaReach.h"
 #include "document/UndoEntry.h"
 #include "edit/MeasUnlink.h"
 #include "model/KVBackupPtrArray.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -71,60 +71,6 @@ void DropOssiaStaff(CKVStaff* staff)
     }
 }
 
-// A block names each of its ossia staves by a byte, so only the first 256
-// places of the system's ossia list can be shown and saved; its staff count
-// travels in a byte too.
-constexpr long long kNameableOssiaStaves = 256;
-constexpr long long kMaxBlockStaves = 255;
-
-// The ossia staves that some ossia block of the score shows.
-std::unordered_set<CKVStaff*> ShownOssiaStaves(CKVDoc& doc)
-{
-    std::unordered_set<CKVStaff*> shown;
-    for (short p = 0; p < doc.GetPageNum(); ++p) {
-        CKVPage* page = doc.GetPage(p);
-        for (int b = 0; page && b < page->m_arrOssiaBlock.GetSize(); ++b) {
-            CKVBlock* block = page->m_arrOssiaBlock.GetAt(b);
-            for (short s = 0; block && s < block->GetStaffNum(); ++s)
-                shown.insert(block->GetStaff(s));
-        }
-    }
-    return shown;
-}
-
-// Whether `made` more shown ossia staves would leave more than a block can
-// name, counting those the block already shows and, for a block given, its
-// own staff count as well.
-bool OssiaStavesOverflow(CKVDoc& doc, long long made, CKVBlock* block)
-{
-    if (made > kNameableOssiaStaves - static_cast<long long>(ShownOssiaStaves(doc).size()))
-        return true;
-    return block && made > kMaxBlockStaves - block->GetStaffNum();
-}
-
-// The ossia staves that no block shows any longer (those an emptied ossia
-// leaves) stay in the system's list until a shown staff would stand past the
-// places a block can name; then they leave it in the command's step, undo
-// keeping them, so that the score can still be saved.
-void MakeRoomForShownOssiaStaves(CKVDoc& doc, CKVSystem& system)
-{
-    CKVStaffPtrArray* list = system.m_pOssiaStaffArray;
-    if (!list || list->GetSize() <= kNameableOssiaStaves)
-        return;
-    const std::unordered_set<CKVStaff*> shown = ShownOssiaStaves(doc);
-    bool beyond = false;
-    for (int i = kNameableOssiaStaves; i < list->GetSize() && !beyond; ++i)
-        beyond = shown.count(list->GetAt(i)) > 0;
-    if (!beyond)
-        return;
-    for (int i = list->GetSize() - 1; i >= 0; --i) {
-        if (shown.count(list->GetAt(i)) == 0)
-            system.RemoveOssiaStaff(static_cast<short>(i), 1);
-    }
-    doc.DropStaleSelRects();
-    doc.DropStaleCursor();
-}
-
 } // namespace
 
 int CKVDoc::InsertOssia(POINT pt, int system, int staff, int firstMeas, int lastMeas, unsigned char attr,
@@ -138,7 +84,7 @@ int CKVDoc::InsertOssia(POINT pt, int system, int staff, int firstMeas, int last
     // A run that names no measure would make a staff without measures.
     if (staff < 0 || !model || first < 0 || last < first || last >= model->GetMeasNum() || !GetCurrentPage())
         return 0;
-    if (OssiaStavesOverflow(*this, 1, nullptr))
+    if (ossiareach::Overflows(*this, 1, nullptr))
         return 0;
 
     ResetBackup();
@@ -162,7 +108,7 @@ int CKVDoc::InsertOssia(POINT pt, int system, int staff, int firstMeas, int last
     m_nCurBlock = static_cast<short>(page->m_arrOssiaBlock.GetSize() - 1);
     m_nCurStaff = m_nCurMeas = 0;
     m_nCaretMeasNum = static_cast<short>(block->m_nFirstMeas + 1);
-    MakeRoomForShownOssiaStaves(*this, *m_arrSystem.GetAt(system));
+    ossiareach::MakeRoom(*this, *m_arrSystem.GetAt(system));
     return 1;
 }
 
@@ -178,7 +124,7 @@ int CKVDoc::InsertOssiaStaves(int at, int count, int system, unsigned long after
     CKVBlock* block = SelectedOssia(*this);
     if (!block || block->GetStaffNum() == 0)
         return 0;
-    if (OssiaStavesOverflow(*this, (mode == CKVSystem::MODE_PAIR ? 2LL : 1LL) * count, block))
+    if (ossiareach::Overflows(*this, (mode == CKVSystem::MODE_PAIR ? 2LL : 1LL) * count, block))
         return 0;
     const int before = owner->m_pOssiaStaffArray->GetSize();
     if (owner->InsertOssiaStaff(block->GetStaff(0), static_cast<short>(at), static_cast<short>(count),
@@ -202,7 +148,7 @@ int CKVDoc::InsertOssiaStaves(int at, int count, int system, unsigned long after
     block->UpdateMeasXY(1, kSkipCrossStaff, 1);
     // A staff or measure put before the cursor's moves it to a later index.
     DropStaleCursor();
-    MakeRoomForShownOssiaStaves(*this, *owner);
+    ossiareach::MakeRoom(*this, *owner);
     m_bModified = 1;
     return 1;
 }

@@ -58,6 +58,20 @@ protected:
         }
     }
 
+    // Merges a score of the same staves that shows an ossia of its own.
+    short MergeAScoreWithAnOssia()
+    {
+        kvtest::ScoreBuilder other(Shape());
+        other.Settle();
+        other.Doc().JumpToPage(0);
+        EXPECT_EQ(other.Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 4, 15, 0, 80), 1);
+        CMemFile file;
+        other.Doc().m_pFileInfo->Write(&file);
+        EXPECT_EQ(other.Doc().Save(&file), 1);
+        file.SeekToBegin();
+        return Doc().ImportKVC(&file, nullptr, 0, 8210);
+    }
+
     void HostStep()
     {
         Doc().ResetBackup();
@@ -315,6 +329,13 @@ TEST_F(OssiaTest, EmptiedOssiaStavesMakeRoomOnlyWhenAShownOneWouldBeOutOfReach)
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
     EXPECT_EQ(OssiaStaves(), 3);
     EXPECT_EQ(Page(0)->m_arrOssiaBlock.GetSize(), 2);
+
+    // A merged score's ossia staves join after them all.
+    LeaveEmptiedOssias(253);
+    EXPECT_EQ(OssiaStaves(), 256);
+    ASSERT_EQ(MergeAScoreWithAnOssia(), 1);
+    EXPECT_EQ(OssiaStaves(), 4);
+    EXPECT_FALSE(kvtest::SavedBytes(Doc()).empty());
 }
 
 TEST_F(OssiaTest, WithoutUndoTheStavesThatMakeRoomAreDeleted)
@@ -343,6 +364,10 @@ TEST_F(OssiaTest, OssiaStavesNoBlockCouldNameAreNotMade)
     const int steps = Doc().m_listBackup.GetCount();
     EXPECT_EQ(Doc().InsertOssia(POINT {50, 60}, 0, 0, 2, 4, 15, 0, 80), 0);
     EXPECT_EQ(Doc().m_listBackup.GetCount(), steps);
+    EXPECT_EQ(OssiaStaves(), 256);
+    const short pages = Doc().GetPageNum();
+    EXPECT_EQ(MergeAScoreWithAnOssia(), 0);
+    EXPECT_EQ(Doc().GetPageNum(), pages);
     EXPECT_EQ(OssiaStaves(), 256);
     EXPECT_FALSE(kvtest::SavedBytes(Doc()).empty());
 }
