@@ -693,7 +693,9 @@ public:
     // voice (0 every voice) and marks the document modified; a failed backup
     // changes nothing.
     // Moves the notes, rests, groups, tremolos and chords of voice `from`
-    // (0 every voice) with their members to voice `to`, in its colour.
+    // (0 every voice) with their members to voice `to`, in its colour. A
+    // merge that would run a voice of a measure past 32,767 ticks is refused
+    // before the step opens: nothing changes.
     void ChangeVoice(int from, int to);
     // Stem direction of notes, groups and chords; 0 means 3.
     void ChangeNoteDirection(int voice, int direction);
@@ -702,8 +704,9 @@ public:
     void ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a6, int a7, int a8);
     // Plain form of notes, chords and groups; a group is dissolved.
     void ChangeToRaw(int voice);
-    // 1, or 0 with nothing changed when the backup failed. The last argument
-    // is unused.
+    // 1, or 0 with nothing changed when the backup failed or the new values
+    // would run a voice of a measure past 32,767 ticks (refused before the
+    // step opens). The last argument is unused.
     int ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int reserved);
     // Enharmonic respelling: 1 flat to sharp, 2 sharp to flat, 3 either way.
     void ChangeAccidental(int voice, short direction);
