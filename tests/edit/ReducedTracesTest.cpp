@@ -660,9 +660,10 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // Pastes, longer values, tuplets and voice merges pile a measure's voice
 // past the 32,767 ticks that its start times hold: such a command is
 // refused whole, with undo recorded or not. Voice 1 of the first measure
-// holds 34 whole notes (32,640 ticks); each command below would run it to
-// a note starting at 33,600 or later, and must leave the score, the undo
-// history and the selection as they were, giving its failure value.
+// holds 34 whole notes (32,640 ticks); each command below would run it
+// past 32,767 (all but the entry to a note starting at 33,600 or later),
+// and must leave the score, the undo history and the selection as they
+// were, giving its failure value.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -702,6 +703,11 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] {
              Doc().SetTuplet(1, 0x0302, 0, 1);
              return 0;
+         }},
+        {"a whole note entered at the caret", 0, [&] { Doc().JumpToMeas(1); },
+         [&] {
+             CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
+             return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
          }},
     };
     for (const BOOL recording : {1, 0}) {
