@@ -136,7 +136,8 @@ public:
     short OneStep(int direction);
     // 1 the previous measure, 2 the next.
     short OneStepMeas(int direction);
-    // Step entry at the caret.
+    // Step entry at the caret. Null, with nothing backed up, for a note that
+    // would run its voice past 32,767 ticks.
     CKVMsg* InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSource, int grace, int value,
                                        int advance, int* moved);
 
@@ -150,8 +151,9 @@ public:
     DWORD CopyDataToMem(unsigned char*& image, unsigned char voice, int cut);
     // Pastes an image at the cursor (over the selection when there is one):
     // 1, 0 when a page symbol fails to read, a voice is above 8 or there is
-    // no page or block, -1 when the image is refused. Reads at most the
-    // bytes the image's size word claims. The third argument is unused; the
+    // no page or block, -1 when the image is refused or would run a voice
+    // of a measure past 32,767 ticks (before the selection goes). Reads at
+    // most the bytes the image's size word claims. The third argument is unused; the
     // fourth beams the pasted notes.
     short PastMemoryTo(unsigned char* image, unsigned char voice, int, int);
     // The same for an image of `length` bytes, never read past: -1 also for
@@ -247,7 +249,8 @@ public:
     // Adds a page-level copy of a template symbol; the third argument is unused.
     CKVMsg* AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup);
     void DeleteMsg(CKVMsg* msg, int respace);
-    // Mouse entry into the current block and measure.
+    // Mouse entry into the current block and measure. Null, with nothing
+    // backed up, for a note that would run its voice past 32,767 ticks.
     CKVMsg* InsertNewNoteMsg(POINT point, short kind, unsigned short head, unsigned short duration,
                              unsigned char voice, short code, DWORD word, LONG stemHeight,
                              unsigned short tuplet, int markGap, LONG objectWord, int grace,
@@ -369,6 +372,8 @@ public:
     int BindNoteBySlur(CKVMsg* first, CKVMsg* second, short height, unsigned short x, unsigned short y,
                        int pass);
     int SetSymbol(short voice, POINT point, BYTE accidental, int options, int gapSteps);
+    // Gives the tuplet ratio to the selected runs; nothing, when the ratio
+    // would run a voice of a measure past 32,767 ticks.
     void SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass);
     void UpdateTupletType(unsigned short form);
 
@@ -588,7 +593,8 @@ public:
     // Pastes the drag image at the cursor in the step the drag opened and
     // moves the caret to where the pasted music ends; the image is freed. 0
     // without an image or with one that cannot be read (then freed), and
-    // when the cursor has no block or staff to paste into (then kept).
+    // when the cursor has no block or staff to paste into, or the music
+    // would run a voice of a measure past 32,767 ticks (then kept).
     int SelRectMouseDrop(unsigned char voice, int overwrite, int autoBeam);
     void FreeDragImage();
 
@@ -693,7 +699,9 @@ public:
     // voice (0 every voice) and marks the document modified; a failed backup
     // changes nothing.
     // Moves the notes, rests, groups, tremolos and chords of voice `from`
-    // (0 every voice) with their members to voice `to`, in its colour.
+    // (0 every voice) with their members to voice `to`, in its colour. A
+    // merge that would run a voice of a measure past 32,767 ticks is refused
+    // before the step opens: nothing changes.
     void ChangeVoice(int from, int to);
     // Stem direction of notes, groups and chords; 0 means 3.
     void ChangeNoteDirection(int voice, int direction);
@@ -702,8 +710,9 @@ public:
     void ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a6, int a7, int a8);
     // Plain form of notes, chords and groups; a group is dissolved.
     void ChangeToRaw(int voice);
-    // 1, or 0 with nothing changed when the backup failed. The last argument
-    // is unused.
+    // 1, or 0 with nothing changed when the backup failed or the new values
+    // would run a voice of a measure past 32,767 ticks (refused before the
+    // step opens). The last argument is unused.
     int ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int reserved);
     // Enharmonic respelling: 1 flat to sharp, 2 sharp to flat, 3 either way.
     void ChangeAccidental(int voice, short direction);

@@ -12,6 +12,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 
@@ -308,10 +309,16 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
 {
     if (!tmpl || !m_pCurMeas || !CheckAvailableMemory(1000000))
         return nullptr;
-    ResetBackup();
     CKVMeas* meas = m_pCurMeas;
     tmpl->m_pSystem = meas->m_pSystem;
     tmpl->m_pParent = meas;
+    // A note that would run its voice past the ticks its start times hold
+    // is refused before the measure is backed up: no empty step is left.
+    CVoiceRoom room;
+    room.Add(*meas, tmpl->m_byVoice, tmpl->GetPlayTimeDouble());
+    if (!room.Fits())
+        return nullptr;
+    ResetBackup();
     nNoteMarkRightPos = static_cast<short>(tmpl->m_nLayout4 / std::max(m_nStaffSpace / 4, 1));
 
     meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);

@@ -189,9 +189,11 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
         return -1;
     const bool staves = temp->GetStaffNum() > 0;
     const short firstMeas = static_cast<short>(block->m_nFirstMeas + m_nCurMeas);
-    // A cursor on a staff or measure the block does not have takes nothing:
+    // A cursor on a staff or measure the block does not have takes nothing,
+    // and a paste that would run a voice past its ticks nothing either:
     // refused before the selection goes or a page symbol arrives.
-    if (staves && !block->TakesPasteAt(m_nCurStaff, firstMeas))
+    if (staves && (!block->TakesPasteAt(m_nCurStaff, firstMeas) ||
+                   !block->PasteFits(temp.get(), voice, m_nCurStaff, firstMeas, 0)))
         return -1;
 
     // The selection goes before anything is added, so that the pasted

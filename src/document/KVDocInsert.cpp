@@ -13,6 +13,7 @@
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
 #include "timing/TieLinks.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 
@@ -364,6 +365,16 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     int y = MulDiv(out.y, 100, percent);
     if (half > 0)
         y = y >= 0 ? (y + half / 2) / half * half : y / half * half;
+
+    // A note that would run its voice past the ticks its start times hold
+    // is refused before the measure is backed up, so that no empty step is
+    // left behind.
+    CVoiceRoom room;
+    CKVMsg probe(m_pCurMeas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
+                 graceKind);
+    room.Add(*m_pCurMeas, voice, probe.GetPlayTimeDouble());
+    if (!room.Fits())
+        return nullptr;
 
     const BOOL wasModified = m_bModified;
     ResetBackup();

@@ -4,13 +4,15 @@
 
 #include "MemoryGuard.h"
 #include "edit/PasteState.h"
+#include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "timing/VoiceRoom.h"
 
 short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
                       int autoBeam, int backup)
 {
-    if (!source || !TakesPasteAt(firstStaff, meas))
+    if (!source || !TakesPasteAt(firstStaff, meas) || !PasteFits(source, voice, firstStaff, meas, overwrite))
         return -1;
     // Asked once for the whole block: short memory fails the paste before
     // any staff changes, rather than asking again for each staff and
@@ -32,4 +34,29 @@ bool CKVBlock::TakesPasteAt(short firstStaff, short meas)
     // for all: a measure past its end would leave every staff unchanged.
     CKVStaff* first = GetStaff(firstStaff);
     return first && meas >= 0 && meas < first->GetMeasNum();
+}
+
+bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short firstStaff, short meas, int overwrite)
+{
+    if (!source || overwrite)
+        return true;
+    // The staves and measures that CKVStaff::Paste and CKVMeas::CopyMsg
+    // pair up; each pasted voice joins the same voice, or all join `voice`.
+    CVoiceRoom room;
+    for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
+        CKVStaff* from = source->GetStaff(k);
+        CKVStaff* target = GetStaff(static_cast<short>(firstStaff + k));
+        for (LONG j = 0; from && target && j < from->GetMeasNum() && meas + j < target->GetMeasNum(); ++j) {
+            CKVMeas* pasted = from->GetMeas(j);
+            CKVMeas* into = target->GetMeas(meas + j);
+            if (!pasted || !into || pasted->GetMsgNum() == 0 || into->IsRestCompMeas(nullptr) != 0 ||
+                into->m_nLength <= 0)
+                continue;
+            for (int v = 0; v <= CKVMeas::VOICES; ++v) {
+                const BYTE to = voice != 0 ? voice : static_cast<BYTE>(v);
+                room.Add(*into, to, pasted->GetCurWholeCountDouble(static_cast<BYTE>(v), -1));
+            }
+        }
+    }
+    return room.Fits();
 }

@@ -11,6 +11,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/TickMath.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <set>
@@ -48,6 +49,30 @@ bool IsNoteGroupOrChord(const CKVMsg& msg)
 void SetDisplayLow(CKVMsg& note, int low)
 {
     note.m_dwWord = (note.m_dwWord & 0xFFFF0000u) | static_cast<WORD>(low);
+}
+
+// The kinds a voice change moves; members follow their group or chord.
+bool IsMovable(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_BEAM ||
+           msg.m_byKind == MSG_TREMOLO || msg.m_byKind == MSG_CHORD;
+}
+
+// Whether the voices that a change from `from` to `to` merges into stay
+// within their ticks; asked before the step opens, so that a refusal leaves
+// the score and its history as they were.
+bool VoiceTakesMoved(CKVDoc& doc, int from, BYTE to)
+{
+    if (to < 1 || to > CKVMeas::VOICES)
+        return true;
+    CVoiceRoom room;
+    CEditFrame query(doc, CEditFrame::Use::Query);
+    const auto members = query.WholeScore() ? CEditFrame::Members::DirectOnly : CEditFrame::Members::Included;
+    for (CKVMsg* msg : query.Collect(0, members)) {
+        if (IsMovable(*msg) && CEditFrame::VoiceMatches(*msg, from))
+            room.Move(*msg, to);
+    }
+    return room.Fits();
 }
 
 } // namespace
@@ -180,6 +205,19 @@ void CKVDoc::ChangeToRaw(int voice)
 
 int CKVDoc::ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int)
 {
+    // Longer values that would run a voice past its ticks are refused before
+    // the step opens: nothing changes, and the history stays as it was.
+    if (code >= 0) {
+        CVoiceRoom room;
+        CEditFrame query(*this, CEditFrame::Use::Query);
+        for (CKVMsg* msg : query.Collect(voice)) {
+            if (tickmath::IsNoteRestChord(*msg))
+                room.Retime(*msg, CVoiceRoom::TicksWith(*msg, setCode ? static_cast<WORD>(code) : msg->m_wDuration,
+                                                        static_cast<BYTE>(dots), static_cast<WORD>(msg->m_wObjWord)));
+        }
+        if (!room.Fits())
+            return 0;
+    }
     CEditFrame frame(*this);
     if (!frame.Open())
         return 0;
@@ -310,21 +348,19 @@ int CKVDoc::GetChordPos(CKVBlock* block, CKVMeas* meas)
 
 void CKVDoc::ChangeVoice(int from, int to)
 {
+    const BYTE target = static_cast<BYTE>(to);
+    if (!VoiceTakesMoved(*this, from, target))
+        return;
     CEditFrame frame(*this);
     if (!frame.Open())
         return;
-    auto movable = [](const CKVMsg& msg) {
-        return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_BEAM ||
-               msg.m_byKind == MSG_TREMOLO || msg.m_byKind == MSG_CHORD;
-    };
-    const BYTE target = static_cast<BYTE>(to);
     if (frame.WholeScore()) {
         // Group and chord members follow their container, as on a selection.
         std::vector<CKVMeas*> measures;
         CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas& meas, CKVMsg& msg) {
             if (measures.empty() || measures.back() != &meas)
                 measures.push_back(&meas);
-            if (movable(msg) && CEditFrame::VoiceMatches(msg, from))
+            if (IsMovable(msg) && CEditFrame::VoiceMatches(msg, from))
                 msg.ChangeVoice(target);
         });
         // Notes joining a voice that has notes of its own take their places
@@ -338,7 +374,7 @@ void CKVDoc::ChangeVoice(int from, int to)
     }
     const std::vector<CKVMsg*> selected = frame.Collect(0);
     for (CKVMsg* msg : selected) {
-        if (!movable(*msg) || !CEditFrame::VoiceMatches(*msg, from))
+        if (!IsMovable(*msg) || !CEditFrame::VoiceMatches(*msg, from))
             continue;
         msg->ChangeVoice(target);
         if (msg->m_byKind == MSG_NOTE)
@@ -357,7 +393,7 @@ void CKVDoc::ChangeVoice(int from, int to)
         if (msg->m_byKind == MSG_TREMOLO) {
             if (tremolos.insert(meas).second)
                 work.emplace_back(meas, true);
-        } else if (movable(*msg) && timed.insert(meas).second) {
+        } else if (IsMovable(*msg) && timed.insert(meas).second) {
             work.emplace_back(meas, false);
         }
     }

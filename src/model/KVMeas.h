@@ -17,6 +17,7 @@
 class CKVMsg;
 class CKVStaff;
 class CKVSystem;
+class CVoiceRoom;
 
 // The dot offset of a position: (origin + ((length x units) >> 8)) x 16 /
 // divisor, in 32-bit integer arithmetic.
@@ -329,6 +330,9 @@ public:
     // Ties, slurs and tuplets.
     void SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
     void SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
+    // What giving the tuplet word to the range of SetTuplet makes of the
+    // voice's ticks, added to `room`.
+    void TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room);
     void MakeTupletMsg(BYTE voice, short direction, int autoBeam);
     void SetFlag2Note(int x, BYTE voice, WORD flags);
     CKVMsg* GetNearestRightOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);

@@ -14,9 +14,11 @@
 #include "platform/AllocHook.h"
 #include "timing/InsertState.h"
 #include "timing/TieLinks.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -435,39 +437,50 @@ int CKVDoc::SetSymbol(short voice, POINT point, BYTE accidental, int options, in
 void CKVDoc::SetTuplet(BYTE voice, unsigned short word, unsigned short form, int pass)
 {
     // A run: consecutive selected symbols of one measure (and, for voice 0,
-    // of one voice), over the range of their positions.
-    CKVMeas* runMeas = nullptr;
-    BYTE runVoice = 0;
-    short from = 0;
-    short to = 0;
-    auto close = [&]() {
-        if (runMeas)
-            runMeas->SetTupletByMenu(from, to, runVoice, word, form, pass);
-        runMeas = nullptr;
-    };
-
-    const int records = m_pSelRectArray ? static_cast<int>(m_pSelRectArray->GetSize()) : 0;
-    for (int r = 0; r < records; ++r) {
-        const int count = GetSelMsgCount(static_cast<short>(r));
-        for (int i = 0; i < count; ++i) {
-            CKVMsg* msg = GetSelNote(i, 0);
-            if (!msg || !tickmath::IsNoteRestChord(*msg) || (voice != 0 && msg->m_byVoice != voice))
-                continue;
-            CKVMeas* meas = tickmath::MeasureOf(msg);
-            if (!meas)
-                continue;
-            if (runMeas && (meas != runMeas || msg->m_byVoice != runVoice))
-                close();
-            if (!runMeas) {
-                runMeas = meas;
-                runVoice = msg->m_byVoice;
-                from = to = msg->m_nPosX;
+    // of one voice), over the range of their positions. The runs are walked
+    // twice: once to judge the room they leave, once to give the ratio.
+    auto forEachRun = [&](const std::function<void(CKVMeas&, BYTE, short, short)>& visit) {
+        CKVMeas* runMeas = nullptr;
+        BYTE runVoice = 0;
+        short from = 0;
+        short to = 0;
+        auto close = [&]() {
+            if (runMeas)
+                visit(*runMeas, runVoice, from, to);
+            runMeas = nullptr;
+        };
+        const int records = m_pSelRectArray ? static_cast<int>(m_pSelRectArray->GetSize()) : 0;
+        for (int r = 0; r < records; ++r) {
+            const int count = GetSelMsgCount(static_cast<short>(r));
+            for (int i = 0; i < count; ++i) {
+                CKVMsg* msg = GetSelNote(i, 0);
+                if (!msg || !tickmath::IsNoteRestChord(*msg) || (voice != 0 && msg->m_byVoice != voice))
+                    continue;
+                CKVMeas* meas = tickmath::MeasureOf(msg);
+                if (!meas)
+                    continue;
+                if (runMeas && (meas != runMeas || msg->m_byVoice != runVoice))
+                    close();
+                if (!runMeas) {
+                    runMeas = meas;
+                    runVoice = msg->m_byVoice;
+                    from = to = msg->m_nPosX;
+                }
+                from = std::min(from, msg->m_nPosX);
+                to = std::max(to, msg->m_nPosX);
             }
-            from = std::min(from, msg->m_nPosX);
-            to = std::max(to, msg->m_nPosX);
+            close();
         }
-        close();
-    }
+    };
+    // A ratio that would run a voice past the ticks its start times hold is
+    // refused before any run changes.
+    CVoiceRoom room;
+    forEachRun([&](CKVMeas& meas, BYTE v, short from, short to) { meas.TupletRoom(from, to, v, word, room); });
+    if (!room.Fits())
+        return;
+    forEachRun([&](CKVMeas& meas, BYTE v, short from, short to) {
+        meas.SetTupletByMenu(from, to, v, word, form, pass);
+    });
     m_bModified = 1;
 }
 

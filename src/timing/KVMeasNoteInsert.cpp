@@ -18,6 +18,7 @@
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/InsertState.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <climits>
@@ -197,6 +198,15 @@ bool Fits(CKVMeas& meas, BYTE voice, const CKVMsg& msg, int capacity)
     return meas.GetCurWholeCount(voice, -1) + msg.m_nPlayTime <= capacity;
 }
 
+// Whether the symbol would run its voice past the ticks its start times
+// hold; a grace note takes no time.
+bool RunsVoicePast(CKVMeas& meas, CKVMsg& msg)
+{
+    CVoiceRoom room;
+    room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
+    return !room.Fits();
+}
+
 } // namespace
 
 CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, int autoBeam, int, int midiRead, int)
@@ -204,7 +214,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     // A damaged time signature gives no room to fill; refused before
     // anything changes.
     const int capacity = CapacityFromSignature(*this);
-    if (capacity <= 0)
+    if (capacity <= 0 || RunsVoicePast(*this, tmpl))
         return nullptr;
 
     CKVDoc* doc = DocOf(*this);
@@ -335,7 +345,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     if (IsRestCompMeas(nullptr) != 0)
         return Refused(InsertRefusal::UnderMultiRest);
     // A damaged time signature or length gives no room to fill.
-    if (m_nTimeDen <= 0 || m_nLength <= 0)
+    if (m_nTimeDen <= 0 || m_nLength <= 0 || RunsVoicePast(*this, m))
         return Refused(InsertRefusal::Other);
     if (placement) {
         if (CKVMsg* rest = OnlyWholeRest(*this))

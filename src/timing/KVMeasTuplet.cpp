@@ -10,6 +10,7 @@
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/TupletLinks.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <vector>
@@ -105,23 +106,30 @@ bool IsOfVoice(const CKVMsg& msg, BYTE voice)
     return tickmath::IsNoteRestChord(msg) && msg.m_byVoice == voice;
 }
 
-// Gives the tuplet word and form to the notes, rests and chords of exactly
-// that voice between two positions, beam members included.
-void SetTupletInRange(CKVMeas& meas, short from, short to, BYTE voice, WORD word, WORD form)
+// The notes, rests and chords of exactly that voice between two positions,
+// beam members included.
+template <class Visit>
+void ForEachInRange(CKVMeas& meas, short from, short to, BYTE voice, Visit visit)
 {
     auto inRange = [&](const CKVMsg& msg) { return IsOfVoice(msg, voice) && msg.m_nPosX >= from && msg.m_nPosX <= to; };
     tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
         if (inRange(*msg)) {
-            msg->SetTuplet(word, form);
+            visit(*msg);
         } else if (msg->m_byKind == MSG_BEAM && msg->m_byVoice == voice) {
             tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
                 if (member != msg && inRange(*member))
-                    member->SetTuplet(word, form);
+                    visit(*member);
                 return false;
             });
         }
         return false;
     });
+}
+
+// Gives the tuplet word and form to the symbols of the range.
+void SetTupletInRange(CKVMeas& meas, short from, short to, BYTE voice, WORD word, WORD form)
+{
+    ForEachInRange(meas, from, to, voice, [&](CKVMsg& msg) { msg.SetTuplet(word, form); });
 }
 
 // The tuplet that MakeTupletMsg is gathering.
@@ -143,6 +151,13 @@ void CKVMeas::SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD 
     SetTupletInRange(*this, from, to, voice, tupletWord, form);
     UpdateStartTime(voice, 1, pass, kPerformedStartStays);
     MakeRangeTupletMsg(voice, from, to);
+}
+
+void CKVMeas::TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room)
+{
+    ForEachInRange(*this, from, to, voice, [&](CKVMsg& msg) {
+        room.Retime(msg, CVoiceRoom::TicksWith(msg, msg.m_wDuration, msg.m_byDots, tupletWord));
+    });
 }
 
 void CKVMeas::SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass)

@@ -5,8 +5,9 @@
 // under them, voice changes and respellings over triplets, drops into one
 // voice, nudges that move symbols past others, a measure that two selection
 // records meet, ties taken off or judged again at notes in measures that a
-// step left alone, every measure of a one-staff score deleted, and a chord a
-// beam drops as a duplicate.
+// step left alone, every measure of a one-staff score deleted, a chord a beam
+// drops as a duplicate, and commands that would pile a voice past the ticks
+// its start times hold.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -17,6 +18,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
+#include "support/ClipboardSupport.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
@@ -33,6 +35,15 @@ namespace {
 
 class ReducedTracesTest : public kvtest::StructureTest {
 protected:
+    // Measure `meas` of staff 0 alone selected.
+    void Select(int meas)
+    {
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        RECT none {0, 0, 0, 0};
+        CKVMeas* m = score->Meas(0, meas);
+        Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+    }
+
     void HostStep()
     {
         Doc().ResetBackup();
@@ -729,6 +740,84 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
         Doc().InsertMeasures(1, 1, 0, 1, flags.data(), 1);
     });
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+}
+
+// Pastes, longer values, tuplets and voice merges pile a measure's voice
+// past the 32,767 ticks that its start times hold: such a command is
+// refused whole, with undo recorded or not. Voice 1 of the first measure
+// holds 34 whole notes (32,640 ticks); each command below would run it
+// past 32,767 (all but the entry to a note starting at 33,600 or later),
+// and must leave the score, the undo history and the selection as they
+// were, giving its failure value.
+TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
+{
+    struct Row {
+        const char* name;
+        int refused;
+        // The host's part, before the command is judged.
+        std::function<void()> host;
+        std::function<int()> command;
+    };
+    kvtest::ImageBuffer image;
+    const std::vector<Row> rows {
+        {"paste two whole notes", -1,
+         [&] {
+             Doc().ResetBackup();
+             Select(1);
+             image.size = Doc().CopyDataToMem(image.data, 0, 0);
+             ASSERT_GT(image.size, 0u);
+             Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+             Doc().JumpToMeas(1);
+             Doc().m_nCurStaff = 0;
+             Doc().m_nCaretPos = 0;
+         },
+         [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
+        {"dotted whole notes", 0, [&] { Select(0); },
+         [&] { return Doc().ChangeDurationSelNote(1, DUR_WHOLE, 1, 1, 100, 0); }},
+        {"voice 2 into voice 1", 0, [&] { Select(0); },
+         [&] {
+             Doc().ChangeVoice(2, 1);
+             return 0;
+         }},
+        {"duplets", 0,
+         [&] {
+             Select(0);
+             Doc().ResetBackup();
+             Doc().SelMeasBackup(1);
+         },
+         [&] {
+             Doc().SetTuplet(1, 0x0302, 0, 1);
+             return 0;
+         }},
+        {"a whole note entered at the caret", 0, [&] { Doc().JumpToMeas(1); },
+         [&] {
+             CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
+             return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
+         }},
+    };
+    for (const BOOL recording : {1, 0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
+            Make(1, 9, true);
+            Doc().m_bBackupRecord = recording;
+            for (short i = 0; i < 34; ++i)
+                score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+            for (short x : {0, 128}) {
+                score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
+                score->Note(score->Meas(0, 1), {.x = x, .code = DUR_WHOLE});
+            }
+            score->Settle();
+            Doc().UpdateMeasXY(-1);
+            ExpectWhole("as built");
+            row.host();
+            int result = 0;
+            const std::vector<std::string> changes =
+                kvtest::QueryChanges(Doc(), [&] { result = row.command(); });
+            EXPECT_EQ(result, row.refused);
+            EXPECT_TRUE(changes.empty()) << kvtest::Joined(changes);
+            ExpectWhole("after the command");
+        }
+    }
 }
 
 } // namespace

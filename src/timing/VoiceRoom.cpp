@@ -1,0 +1,94 @@
+// The room a command leaves in the voices it grows, judged before it
+// changes anything.
+
+#include "timing/VoiceRoom.h"
+
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/TickMath.h"
+
+namespace {
+
+// Sums in doubles carry the thirds and fifths of tuplets; a sum this close
+// to the limit is taken as on it.
+constexpr double kRounding = 1e-6;
+
+bool StandsInVoice(const CKVMsg& msg)
+{
+    if (!tickmath::IsNoteRestChord(msg) || tickmath::IsGrace(msg) || !msg.m_pParent)
+        return false;
+    if (msg.m_byParentKind == OBJ_MEAS)
+        return true;
+    const CKVMsg* group = msg.m_byParentKind == OBJ_MSG ? static_cast<const CKVMsg*>(msg.m_pParent) : nullptr;
+    return group && group->m_byKind == MSG_BEAM;
+}
+
+} // namespace
+
+void CVoiceRoom::Add(CKVMeas& meas, BYTE voice, double ticks)
+{
+    if (ticks != 0.0)
+        m_change[{&meas, voice}] += ticks;
+}
+
+void CVoiceRoom::Move(CKVMsg& msg, BYTE to)
+{
+    CKVMeas* meas = tickmath::MeasureOf(&msg);
+    if (!meas)
+        return;
+    auto move = [&](CKVMsg& entry) {
+        if (entry.m_byVoice == to || !m_given.insert(&entry).second)
+            return;
+        const double ticks = CountedTicks(entry);
+        Add(*meas, entry.m_byVoice, -ticks);
+        Add(*meas, to, ticks);
+    };
+    if (msg.m_byKind != MSG_BEAM) {
+        move(msg);
+        return;
+    }
+    tickmath::ForEachChild(msg, [&](CKVMsg* member, short) {
+        move(*member);
+        return false;
+    });
+}
+
+void CVoiceRoom::Retime(CKVMsg& msg, double ticks)
+{
+    CKVMeas* meas = tickmath::MeasureOf(&msg);
+    if (meas && StandsInVoice(msg) && m_given.insert(&msg).second)
+        Add(*meas, msg.m_byVoice, ticks - msg.GetPlayTimeDouble());
+}
+
+bool CVoiceRoom::Fits() const
+{
+    for (const auto& [where, ticks] : m_change) {
+        if (ticks <= 0.0)
+            continue;
+        const double total = where.first->GetCurWholeCountDouble(where.second, -1) + ticks;
+        if (total > kMaxTicks + kRounding)
+            return false;
+    }
+    return true;
+}
+
+double CVoiceRoom::CountedTicks(CKVMsg& msg)
+{
+    return StandsInVoice(msg) ? msg.GetPlayTimeDouble() : 0.0;
+}
+
+double CVoiceRoom::TicksWith(CKVMsg& msg, WORD duration, BYTE dots, WORD tuplet)
+{
+    // The play time reads these fields only; they are put back at once.
+    const WORD keptDuration = msg.m_wDuration;
+    const BYTE keptDots = msg.m_byDots;
+    const WORD keptTuplet = static_cast<WORD>(msg.m_wObjWord);
+    msg.m_wDuration = duration;
+    msg.m_byDots = dots;
+    msg.m_wObjWord = tuplet;
+    const double ticks = msg.GetPlayTimeDouble();
+    msg.m_wDuration = keptDuration;
+    msg.m_byDots = keptDots;
+    msg.m_wObjWord = keptTuplet;
+    return ticks;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// What a command will make of the voices of the measures it reaches, added
+// up before it changes anything. A voice's start times and its whole count
+// are 16-bit ticks, so a command that would grow a voice past 32,767 ticks
+// is refused as a whole rather than left to wrap them:
+//
+//   CVoiceRoom room;
+//   room.Add(meas, voice, ticks);      // for every voice the command changes
+//   if (!room.Fits())
+//       return 0;                      // nothing changed yet
+//
+// A voice that the command shortens, or leaves as long as it was, passes even
+// when it is too long already (a damaged file), so that it can be mended.
+
+#include "Platform.h"
+
+#include <map>
+#include <set>
+#include <utility>
+
+class CKVMeas;
+class CKVMsg;
+
+class CVoiceRoom {
+public:
+    // The most ticks a voice may take.
+    static constexpr double kMaxTicks = 32767.0;
+
+    // Ticks that the command adds to a voice of a measure; negative ones it
+    // takes away.
+    void Add(CKVMeas& meas, BYTE voice, double ticks);
+
+    // A symbol that leaves one voice of its measure for another (a beam
+    // group with its members). Each symbol moves once, however often it is
+    // given.
+    void Move(CKVMsg& msg, BYTE to);
+
+    // A symbol that will take `ticks` in its voice instead of what it takes
+    // now. Each symbol counts once, however often it is given.
+    void Retime(CKVMsg& msg, double ticks);
+
+    // Whether every voice that the command grows stays within kMaxTicks.
+    bool Fits() const;
+
+    // The ticks a symbol counts for in its voice as a measure's whole count
+    // sums them: a note, rest or chord that is no grace note, standing in
+    // the measure itself or in a beam group; 0 for anything else.
+    static double CountedTicks(CKVMsg& msg);
+
+    // The ticks of a note, rest or chord (grace notes none) with the given
+    // duration word, dots and tuplet word; its own fields stay as they are.
+    static double TicksWith(CKVMsg& msg, WORD duration, BYTE dots, WORD tuplet);
+
+private:
+    std::map<std::pair<CKVMeas*, BYTE>, double> m_change;
+    std::set<CKVMsg*> m_given;
+};
