@@ -3,10 +3,10 @@
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, chords made of tuplet notes and the measure copies
 // under them, voice changes and respellings over triplets, the plain form
-// over a group a grace group reaches into, drops into one
-// voice, a measure that two selection records meet, ties taken off or judged
-// again at notes in measures that a step left alone, every measure of a
-// one-staff score deleted, and a chord a beam drops as a duplicate.
+// over a group that a grace group reaches into, drops into one voice, a
+// measure that two selection records meet, ties taken off or judged again
+// at notes in measures that a step left alone, every measure of a one-staff
+// score deleted, and a chord a beam drops as a duplicate.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
