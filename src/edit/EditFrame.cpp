@@ -175,6 +175,25 @@ void CEditFrame::Close()
     m_doc.m_bModified = 1;
 }
 
+std::vector<DWORD> CEditFrame::Ids(const std::vector<CKVMsg*>& msgs)
+{
+    std::vector<DWORD> ids;
+    ids.reserve(msgs.size());
+    for (const CKVMsg* msg : msgs)
+        ids.push_back(msg->m_dwMsgId);
+    return ids;
+}
+
+CKVMsg* CEditFrame::Live(CKVDoc& doc, DWORD id)
+{
+    // A freed symbol leaves its slot empty; one taken out of the score for
+    // undo stands in a measure that is no longer the current one.
+    CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    CKVMsg* msg = master ? master->GetMsgFromMap(id) : nullptr;
+    CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
+    return meas && meas->IsCurrentObj() ? msg : nullptr;
+}
+
 void CEditFrame::ForEachLiveMsg(CKVDoc& doc, Members members, const std::function<void(CKVMeas&, CKVMsg&)>& visit)
 {
     CKVSystem* master = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;

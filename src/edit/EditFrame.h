@@ -84,6 +84,14 @@ public:
     // Whether a symbol is of the voice (low byte; 0 every voice).
     static bool VoiceMatches(const CKVMsg& msg, int voice);
 
+    // A command whose steps can free symbols of its list (dissolving a group
+    // over a stretch frees the other groups that reach into it, re-beaming a
+    // measure may free a group or a note) holds the ids of the list instead
+    // and looks each up when its turn comes: the symbol the live score holds
+    // under the id, or null once it went.
+    static std::vector<DWORD> Ids(const std::vector<CKVMsg*>& msgs);
+    static CKVMsg* Live(CKVDoc& doc, DWORD id);
+
     // Visits the live tree of the master system: every staff, then every
     // ossia staff, every measure of each in order, each measure's children
     // (with or without the members of groups and chords).

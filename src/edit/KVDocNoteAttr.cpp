@@ -14,6 +14,7 @@
 #include "timing/VoiceRoom.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -180,24 +181,39 @@ void CKVDoc::ChangeToRaw(int voice)
     CEditFrame frame(*this);
     if (!frame.Open())
         return;
-    for (CKVMsg* msg : frame.Collect(voice)) {
-        if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD) {
+    // Dissolving a group over its stretch frees every other group of the
+    // voice that reaches into it, which the list may name later: each symbol
+    // is looked up by its id when its turn comes. A group's members are
+    // noted before anything is dissolved, so that the notes of a group gone
+    // meanwhile take the plain form all the same.
+    const std::vector<DWORD> ids = CEditFrame::Ids(frame.Collect(voice));
+    std::map<DWORD, std::vector<DWORD>> members;
+    for (DWORD id : ids) {
+        CKVMsg* msg = CEditFrame::Live(*this, id);
+        if (!msg || msg->m_byKind != MSG_BEAM)
+            continue;
+        std::vector<DWORD>& own = members[id];
+        tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+            own.push_back(member->m_dwMsgId);
+            return false;
+        });
+    }
+    auto plainMembers = [&](DWORD group) {
+        for (DWORD id : members[group]) {
+            if (CKVMsg* member = CEditFrame::Live(*this, id))
+                member->ChangeToRaw(voice);
+        }
+    };
+    for (DWORD id : ids) {
+        CKVMsg* msg = CEditFrame::Live(*this, id);
+        if (!msg) {
+            if (members.count(id))
+                plainMembers(id);
+        } else if (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD) {
             msg->ChangeToRaw(voice);
         } else if (msg->m_byKind == MSG_BEAM) {
-            // Dissolving deletes the group: its members take the plain form
-            // after it, through pointers taken before.
-            std::vector<CKVMsg*> members;
-            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
-                members.push_back(member);
-                return false;
-            });
-            CKVMeas* meas = tickmath::MeasureOf(msg);
-            if (meas)
-                meas->DisAssembleBeam(msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2, 0);
-            else
-                members.assign(1, msg);
-            for (CKVMsg* member : members)
-                member->ChangeToRaw(voice);
+            tickmath::MeasureOf(msg)->DisAssembleBeam(msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2, 0);
+            plainMembers(id);
         }
     }
     frame.Close();

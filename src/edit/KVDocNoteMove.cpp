@@ -217,12 +217,7 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
     // Re-tupleting a measure re-beams it, which may dissolve a group of the
     // list: each symbol is looked up by its id when its turn comes, and one
     // that went meanwhile is passed over.
-    CKVSystem* system = m_arrSystem.GetSize() > 0 ? m_arrSystem.GetAt(0) : nullptr;
-    auto live = [system](DWORD id) -> CKVMsg* {
-        CKVMsg* msg = system ? system->GetMsgFromMap(id) : nullptr;
-        CKVMeas* meas = msg ? tickmath::MeasureOf(msg) : nullptr;
-        return meas && meas->IsCurrentObj() ? msg : nullptr;
-    };
+    auto live = [this](DWORD id) { return CEditFrame::Live(*this, id); };
     auto lookUp = [&live](const std::vector<DWORD>& ids) {
         std::vector<CKVMsg*> found;
         for (DWORD id : ids) {
@@ -231,9 +226,7 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
         }
         return found;
     };
-    std::vector<DWORD> ids;
-    for (CKVMsg* msg : selected)
-        ids.push_back(msg->m_dwMsgId);
+    const std::vector<DWORD> ids = CEditFrame::Ids(selected);
     std::vector<DWORD> chords;
     std::vector<DWORD> groups;
     std::vector<CKVMeas*> changed;

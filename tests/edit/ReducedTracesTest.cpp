@@ -2,12 +2,13 @@
 // deletion that empties every block (the others being hidden), a chord over
 // a rectangle after a staff move undone, the commands on a rectangle over a
 // block not laid out yet, chords made of tuplet notes and the measure copies
-// under them, voice changes and respellings over triplets, drops into one
-// voice, nudges that move symbols past others, a measure that two selection
-// records meet, ties taken off or judged again at notes in measures that a
-// step left alone, every measure of a one-staff score deleted, a chord a beam
-// drops as a duplicate, and commands that would pile a voice past the ticks
-// its start times hold.
+// under them, voice changes and respellings over triplets, the plain form
+// over a group that a grace group reaches into, drops into one voice, nudges
+// that move symbols past others, a measure that two selection records meet,
+// ties taken off or judged again at notes in measures that a step left
+// alone, every measure of a one-staff score deleted, a chord a beam drops as
+// a duplicate, and commands that would pile a voice past the ticks its start
+// times hold.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -279,6 +280,38 @@ TEST_F(ReducedTracesTest, AVoiceChangeOverAGroupItReBeamsReadsNothingFreed)
     group->m_nPosX2 = 128; // the group reaches its last member
     score->Settle();
     OnMeasure(0, [&] { Doc().ChangeVoice(1, 2); });
+}
+
+// Grace notes under a beam of their own that starts where a group of the
+// voice ends: the plain form dissolves the group over its stretch, which
+// frees the grace group too while the command still holds it in the list
+// it walks. The grace notes take the plain form all the same.
+TEST_F(ReducedTracesTest, ThePlainFormOverAGroupAGraceGroupReachesIntoReadsNothingFreed)
+{
+    Make(1, 4, true);
+    CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 0, .code = DUR_EIGHTH});
+    CKVMsg* graces = score->Beam(score->Meas(0, 0), {.x = 32, .code = DUR_EIGHTH, .flags = MSGFLAG_GRACE});
+    std::vector<CKVMsg*> notes;
+    for (short x : {0, 32})
+        notes.push_back(score->Note(group, {.x = x, .y = -8, .code = DUR_EIGHTH}));
+    for (short x : {32, 48})
+        notes.push_back(score->Grace(graces, {.x = x, .y = -16, .code = DUR_EIGHTH}));
+    notes.push_back(score->Note(score->Meas(0, 0), {.x = 64, .y = -8}));
+    group->m_nPosX2 = 32;
+    graces->m_nPosX2 = 48;
+    for (CKVMsg* note : notes)
+        note->m_wHeadType = 3;
+    score->Settle();
+    ExpectWhole("as built");
+    OnMeasure(0, [&] { Doc().ChangeToRaw(1); });
+    std::function<void(CKVMsg*)> plain = [&](CKVMsg* msg) {
+        if (msg->m_byKind == MSG_NOTE) {
+            EXPECT_EQ(msg->m_wHeadType, 1) << "note at " << msg->m_nPosX;
+        }
+        if (msg->m_byKind == MSG_BEAM || msg->m_byKind == MSG_CHORD)
+            tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) { return plain(member), false; });
+    };
+    tickmath::ForEachChild(*score->Meas(0, 0), [&](CKVMsg* msg, short) { return plain(msg), false; });
 }
 
 // A chord whose lower note names a tuplet that the upper note owns: the
