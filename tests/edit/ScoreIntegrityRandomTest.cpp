@@ -7,15 +7,15 @@
 // re-flows and block counts, ossias made and removed with their staves and
 // measures, staves hidden and shown; notes entered by time and with the mouse,
 // chords, ties, slurs, beams made and dissolved, grace notes, plain form,
-// voices, respelling, automatic ties, nudges, colour, rests, durations, note
-// size, stems, rest types, marks, slur directions and deletion over the
-// selection; copy, cut and paste, drag and drop (now and then dropped into one
-// voice), with automatic beams or without. Selections of every record kind come
-// and go between the commands, now and then with every page selected, and the
-// runs are made with undo recording on and off, on scores of one to four staves
-// and five to twelve measures, and on one staff of thirty. Every so many steps
-// the document's read-only queries are asked, each of which must leave the
-// score, its undo history and the selection as they were.
+// voices, respelling, automatic ties, nudges left and right, colour, rests,
+// durations, note size, stems, rest types, marks, slur directions and deletion
+// over the selection; copy, cut and paste, drag and drop (now and then dropped
+// into one voice), with automatic beams or without. Selections of every record
+// kind come and go between the commands, now and then with every page selected,
+// and the runs are made with undo recording on and off, on scores of one to
+// four staves and five to twelve measures, and on one staff of thirty. Every so
+// many steps the document's read-only queries are asked, each of which must
+// leave the score, its undo history and the selection as they were.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
@@ -585,7 +585,11 @@ protected:
         case 7:
             return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
         case 8:
-            return own("nudge right", [&] { Doc().DetailMsgMove(voice, 2); });
+        {
+            // Left now and then, drawn from the stream of its own.
+            const int direction = std::uniform_int_distribution<int>(0, 3)(variety) == 0 ? 1 : 2;
+            return own(direction == 1 ? "nudge left" : "nudge right", [&] { Doc().DetailMsgMove(voice, direction); });
+        }
         case 9:
             return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
         case 10:
