@@ -84,6 +84,18 @@ protected:
         });
     }
 
+    // The point five eighths across the second measure of staff 0, dy below
+    // its top line, where its block shows it.
+    POINT InTheSecondMeasure(int dy)
+    {
+        Doc().JumpToMeas(2);
+        CKVBlock* block = Doc().m_pCurBlock;
+        const int at = static_cast<int>(1 - block->m_nFirstMeas);
+        return POINT {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
+                                               5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
+                      block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) + dy};
+    }
+
     // Three triplet eighths of voice 1 from x, unbeamed or under one beam.
     void Triplet(CKVObject* parent, short x)
     {
@@ -558,12 +570,7 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
              score->Tie(score->Note(score->Meas(0, 1), {.x = 0, .y = -16}),
                         score->Note(score->Meas(0, 2), {.x = 0, .y = -16}));
              score->Settle();
-             Doc().JumpToMeas(2);
-             CKVBlock* block = Doc().m_pCurBlock;
-             const int at = static_cast<int>(1 - block->m_nFirstMeas);
-             const POINT p {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
-                                                     5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
-                            block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) - 16};
+             const POINT p = InTheSecondMeasure(-16);
              return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
          }},
         {"a note entered into a gap of a group whose flag word kept the tie of its first note",
@@ -588,12 +595,7 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
              score->Tie(first, second);
              score->Tie(first, second)->m_byKind = MSG_SLUR;
              score->Settle();
-             Doc().JumpToMeas(2);
-             CKVBlock* block = Doc().m_pCurBlock;
-             const int at = static_cast<int>(1 - block->m_nFirstMeas);
-             const POINT p {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
-                                                     5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
-                            block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0])};
+             const POINT p = InTheSecondMeasure(0);
              return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
          }},
     };
