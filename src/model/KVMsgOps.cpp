@@ -1210,12 +1210,23 @@ CKVMsg* CKVMsg::GetAnotherTieMsg(int second)
     CKVMsg* note = m_pSystem->GetMsgFromMap(noteId);
     if (!note)
         return nullptr;
+    // A tie and a slur may join the same two notes, so the first link
+    // between them is not always the twin: the note's hold on this very
+    // link comes first, then a link of this kind, then any.
+    CKVMsg* sameKind = nullptr;
+    CKVMsg* any = nullptr;
     for (CKVMsg* child : LiveChildren(*note)) {
-        if ((child->m_byKind == MSG_TIE || child->m_byKind == MSG_SLUR) && child->m_dwWord == m_dwWord &&
-            child->m_lHeight == m_lHeight)
+        if ((child->m_byKind != MSG_TIE && child->m_byKind != MSG_SLUR) || child->m_dwWord != m_dwWord ||
+            child->m_lHeight != m_lHeight)
+            continue;
+        if (child == this)
             return child;
+        if (!sameKind && child->m_byKind == m_byKind)
+            sameKind = child;
+        if (!any)
+            any = child;
     }
-    return nullptr;
+    return sameKind ? sameKind : any;
 }
 
 namespace {

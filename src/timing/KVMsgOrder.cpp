@@ -321,7 +321,7 @@ void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int kee
     CKVDoc* doc = m_pSystem->m_pDoc;
 
     if (doc) {
-        const int tieable = doc->IsEnableBindByTie(first, second, 0);
+        const bool tieable = tielink::JudgedTie(*this, *first, doc->IsEnableBindByTie(first, second, 0) != 0);
         if (m_byKind == MSG_TIE && !tieable)
             m_byKind = MSG_SLUR;
         else if (m_byKind == MSG_SLUR && tieable)

@@ -518,7 +518,8 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // slur takes the flag off that note: the step holds its measure first. A
 // note entered leaves the tie flags where the ties are: it takes none from
 // the group it joins, and a slur beside a tie on the same two notes is not
-// judged a second tie.
+// judged a second tie, whether the notes are entered beside, re-shaped or
+// judged again from either end.
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
@@ -597,6 +598,34 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
              score->Settle();
              const POINT p = InTheSecondMeasure(0);
              return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
+         }},
+        {"two notes joined by a tie and a slur nudged up together",
+         [&] {
+             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
+             score->Tie(first, second);
+             score->Tie(first, second)->m_byKind = MSG_SLUR;
+             score->Settle();
+             CKVMeas* m = score->Meas(0, 1);
+             Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
+             return [this] {
+                 Doc().ResetBackup();
+                 Doc().SelMeasBackup(1);
+                 Doc().DetailMsgMoveUpDown(0, 3);
+             };
+         }},
+        {"the ties of a note joined to the next by a tie and a slur judged again",
+         [&] {
+             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
+             score->Tie(first, second);
+             score->Tie(first, second)->m_byKind = MSG_SLUR;
+             score->Settle();
+             return [this] {
+                 Doc().ResetBackup();
+                 score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
+                 score->Meas(0, 1)->GetCurBackupObj()->GetMsg(0)->TieMsgOrder(1, nullptr);
+             };
          }},
     };
     for (const auto& [what, build] : commands) {
