@@ -316,6 +316,7 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
     // is refused before the measure is backed up: no empty step is left.
     CVoiceRoom room;
     room.Add(*meas, tmpl->m_byVoice, tmpl->GetPlayTimeDouble());
+    room.AddSymbols(*meas, 1);
     if (!room.Fits())
         return nullptr;
     ResetBackup();

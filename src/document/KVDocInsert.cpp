@@ -373,6 +373,7 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     CKVMsg probe(m_pCurMeas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
                  graceKind);
     room.Add(*m_pCurMeas, voice, probe.GetPlayTimeDouble());
+    room.AddSymbols(*m_pCurMeas, 1);
     if (!room.Fits())
         return nullptr;
 

@@ -38,10 +38,12 @@ bool CKVBlock::TakesPasteAt(short firstStaff, short meas)
 
 bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short firstStaff, short meas, int overwrite)
 {
-    if (!source || overwrite)
+    if (!source)
         return true;
     // The staves and measures that CKVStaff::Paste and CKVMeas::CopyMsg
     // pair up; each pasted voice joins the same voice, or all join `voice`.
+    // An overwrite takes the place of what it covers, so only the symbols
+    // it brings count.
     CVoiceRoom room;
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
         CKVStaff* from = source->GetStaff(k);
@@ -52,7 +54,8 @@ bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short firstStaf
             if (!pasted || !into || pasted->GetMsgNum() == 0 || into->IsRestCompMeas(nullptr) != 0 ||
                 into->m_nLength <= 0)
                 continue;
-            for (int v = 0; v <= CKVMeas::VOICES; ++v) {
+            room.AddSymbols(*into, pasted->GetMsgNum());
+            for (int v = 0; v <= CKVMeas::VOICES && !overwrite; ++v) {
                 const BYTE to = voice != 0 ? voice : static_cast<BYTE>(v);
                 room.Add(*into, to, pasted->GetCurWholeCountDouble(static_cast<BYTE>(v), -1));
             }

@@ -135,13 +135,15 @@ public:
     // Defined in edit/KVBlockPaste.cpp
     // -1, with no staff changed, when the block has no staff firstStaff or
     // that staff no measure meas, when the paste would grow a voice past
-    // what its ticks hold (PasteFits), or memory is short; 1 otherwise.
+    // what its ticks hold or a measure past the symbols its record holds
+    // (PasteFits), or memory is short; 1 otherwise.
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
     // Whether a paste at this staff and measure finds its first target.
     bool TakesPasteAt(short firstStaff, short meas);
     // Whether every voice that a paste at this staff and measure grows stays
-    // within the ticks that start times hold. Overwriting trims each voice
-    // to its measure, and a measure is never longer than that.
+    // within the ticks that start times hold, and every measure it adds to
+    // within the symbols its record holds. Overwriting trims each voice to
+    // its measure, and a measure is never longer than that.
     bool PasteFits(CKVSystem* source, unsigned char voice, short firstStaff, short meas, int overwrite);
 
     // Defined in edit/KVBlockStaffName.cpp

@@ -199,11 +199,13 @@ bool Fits(CKVMeas& meas, BYTE voice, const CKVMsg& msg, int capacity)
 }
 
 // Whether the symbol would run its voice past the ticks its start times
-// hold; a grace note takes no time.
+// hold (a grace note takes no time), or its measure past the symbols its
+// record holds.
 bool RunsVoicePast(CKVMeas& meas, CKVMsg& msg)
 {
     CVoiceRoom room;
     room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
+    room.AddSymbols(meas, 1);
     return !room.Fits();
 }
 

@@ -31,6 +31,12 @@ void CVoiceRoom::Add(CKVMeas& meas, BYTE voice, double ticks)
         m_change[{&meas, voice}] += ticks;
 }
 
+void CVoiceRoom::AddSymbols(CKVMeas& meas, int count)
+{
+    if (count > 0)
+        m_symbols[&meas] += count;
+}
+
 void CVoiceRoom::Move(CKVMsg& msg, BYTE to)
 {
     CKVMeas* meas = tickmath::MeasureOf(&msg);
@@ -67,6 +73,10 @@ bool CVoiceRoom::Fits() const
             continue;
         const double total = where.first->GetCurWholeCountDouble(where.second, -1) + ticks;
         if (total > kMaxTicks + kRounding)
+            return false;
+    }
+    for (const auto& [meas, added] : m_symbols) {
+        if (meas->GetMsgNum() + added > kMaxSymbols)
             return false;
     }
     return true;

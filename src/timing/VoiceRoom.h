@@ -11,6 +11,8 @@
 //
 // A voice that the command shortens, or leaves as long as it was, passes even
 // when it is too long already (a damaged file), so that it can be mended.
+// The same goes for the symbols of a measure, whose record counts them in a
+// byte: a command that would give a measure more than 255 is refused too.
 
 #include "Platform.h"
 
@@ -26,9 +28,16 @@ public:
     // The most ticks a voice may take.
     static constexpr double kMaxTicks = 32767.0;
 
+    // The most symbols a measure may hold.
+    static constexpr int kMaxSymbols = 255;
+
     // Ticks that the command adds to a voice of a measure; negative ones it
     // takes away.
     void Add(CKVMeas& meas, BYTE voice, double ticks);
+
+    // Symbols that the command may add to a measure itself (not to its beam
+    // groups or chords), counted as if none it replaces went.
+    void AddSymbols(CKVMeas& meas, int count);
 
     // A symbol that leaves one voice of its measure for another (a beam
     // group with its members). Each symbol moves once, however often it is
@@ -39,7 +48,8 @@ public:
     // now. Each symbol counts once, however often it is given.
     void Retime(CKVMsg& msg, double ticks);
 
-    // Whether every voice that the command grows stays within kMaxTicks.
+    // Whether every voice that the command grows stays within kMaxTicks and
+    // every measure it adds symbols to within kMaxSymbols.
     bool Fits() const;
 
     // The ticks a symbol counts for in its voice as a measure's whole count
@@ -54,4 +64,5 @@ public:
 private:
     std::map<std::pair<CKVMeas*, BYTE>, double> m_change;
     std::set<CKVMsg*> m_given;
+    std::map<CKVMeas*, int> m_symbols;
 };

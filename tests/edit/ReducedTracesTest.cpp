@@ -812,19 +812,22 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // holds 34 whole notes (32,640 ticks); each command below would run it
 // past 32,767 (all but the entry to a note starting at 33,600 or later),
 // and must leave the score, the undo history and the selection as they
-// were, giving its failure value.
+// were, giving its failure value. A measure's record counts its symbols in
+// a byte: with the first measure crowded instead (253 grace notes and the
+// two of voice 2), a drop or a note entered there is refused the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
         const char* name;
         int refused;
+        bool crowded;
         // The host's part, before the command is judged.
         std::function<void()> host;
         std::function<int()> command;
     };
     kvtest::ImageBuffer image;
     const std::vector<Row> rows {
-        {"paste two whole notes", -1,
+        {"paste two whole notes", -1, false,
          [&] {
              Doc().ResetBackup();
              Select(1);
@@ -836,14 +839,14 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().m_nCaretPos = 0;
          },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
-        {"dotted whole notes", 0, [&] { Select(0); },
+        {"dotted whole notes", 0, false, [&] { Select(0); },
          [&] { return Doc().ChangeDurationSelNote(1, DUR_WHOLE, 1, 1, 100, 0); }},
-        {"voice 2 into voice 1", 0, [&] { Select(0); },
+        {"voice 2 into voice 1", 0, false, [&] { Select(0); },
          [&] {
              Doc().ChangeVoice(2, 1);
              return 0;
          }},
-        {"duplets", 0,
+        {"duplets", 0, false,
          [&] {
              Select(0);
              Doc().ResetBackup();
@@ -853,9 +856,25 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().SetTuplet(1, 0x0302, 0, 1);
              return 0;
          }},
-        {"a whole note entered at the caret", 0, [&] { Doc().JumpToMeas(1); },
+        {"a whole note entered at the caret", 0, false, [&] { Doc().JumpToMeas(1); },
          [&] {
              CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
+             return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
+         }},
+        {"a drop over the crowded measure", 0, true,
+         [&] {
+             Doc().ResetBackup();
+             Select(1);
+             ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+             Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+             Doc().JumpToMeas(1);
+             Doc().m_nCurStaff = 0;
+             Doc().m_nCaretPos = 0;
+         },
+         [&] { return Doc().SelRectMouseDrop(0, 1, 0); }},
+        {"a quarter note entered at the caret in the crowded measure", 0, true, [&] { Doc().JumpToMeas(1); },
+         [&] {
+             CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
          }},
     };
@@ -864,8 +883,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
             Make(1, 9, true);
             Doc().m_bBackupRecord = recording;
-            for (short i = 0; i < 34; ++i)
-                score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+            for (short i = 0; i < (row.crowded ? 253 : 34); ++i) {
+                if (row.crowded)
+                    score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
+                else
+                    score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+            }
             for (short x : {0, 128}) {
                 score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
                 score->Note(score->Meas(0, 1), {.x = x, .code = DUR_WHOLE});
