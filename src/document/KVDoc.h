@@ -391,6 +391,10 @@ public:
     using SelRangeVisit = std::function<void(CKVMeas& meas, short first, short last, bool groupSeen,
                                              bool lastOfRecord)>;
     void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
+    // Whether dissolving the beam groups of `voice` (0: of every voice) that
+    // reach into those ranges leaves every measure within the symbols its
+    // record counts; asking changes nothing.
+    bool SelRangeGroupsDissolve(int voice);
 
     // Defined in edit/KVDocBeams.cpp
     // The range commands below open no undo step and back nothing up; the

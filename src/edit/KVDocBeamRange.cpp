@@ -7,33 +7,24 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/TickMath.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 
-void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process)
+namespace {
+
+// The ranges of ForEachSelRange, walked without backing anything up.
+void WalkSelRanges(CKVDoc& doc, int voice, int notesOnly, int watchGroups, const CKVDoc::SelRangeVisit& process)
 {
-    if (!m_pSelRectArray)
-        return;
     const BYTE wanted = static_cast<BYTE>(voice);
-    // The measures the ranges lie in join the host's step where its backup
-    // of the selection left them out, before the first of them changes.
-    std::vector<CKVMsg*> reached;
-    for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-        const int count = GetSelMsgCount(r);
-        for (int i = 0; i < count; ++i) {
-            if (CKVMsg* msg = GetSelNote(i, 0); msg && msg->m_byVoice == wanted)
-                reached.push_back(msg);
-        }
-    }
-    CEditFrame::BackUpMissed(*this, reached);
-    for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-        const int count = GetSelMsgCount(r);
+    for (short r = 0; r < doc.m_pSelRectArray->GetSize(); ++r) {
+        const int count = doc.GetSelMsgCount(r);
         bool groupSeen = false;
         CKVMeas* meas = nullptr;
         short first = 0;
         short last = 0;
         for (int i = 0; i < count; ++i) {
-            CKVMsg* msg = GetSelNote(i, 0);
+            CKVMsg* msg = doc.GetSelNote(i, 0);
             if (!msg || msg->m_byVoice != wanted)
                 continue;
             if (msg->m_byKind == MSG_BEAM) {
@@ -60,8 +51,45 @@ void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const Se
     }
 }
 
+} // namespace
+
+void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process)
+{
+    if (!m_pSelRectArray)
+        return;
+    // The measures the ranges lie in join the host's step where its backup
+    // of the selection left them out, before the first of them changes.
+    std::vector<CKVMsg*> reached;
+    for (short r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const int count = GetSelMsgCount(r);
+        for (int i = 0; i < count; ++i) {
+            if (CKVMsg* msg = GetSelNote(i, 0); msg && msg->m_byVoice == static_cast<BYTE>(voice))
+                reached.push_back(msg);
+        }
+    }
+    CEditFrame::BackUpMissed(*this, reached);
+    WalkSelRanges(*this, voice, notesOnly, watchGroups, process);
+}
+
+bool CKVDoc::SelRangeGroupsDissolve(int voice)
+{
+    if (!m_pSelRectArray)
+        return true;
+    CVoiceRoom room;
+    for (int v = voice ? voice : 1; v <= (voice ? voice : CKVCtrlTool::kVoices); ++v) {
+        WalkSelRanges(*this, v, 0, 0, [&room, v](CKVMeas& meas, short first, short last, bool, bool) {
+            room.Dissolve(meas, static_cast<BYTE>(v), first, last);
+        });
+    }
+    return room.Fits();
+}
+
 void CKVDoc::DisAssembleBeam(int voice)
 {
+    // Members given back to a measure whose record could not count them all
+    // would leave a score that cannot be saved: its groups stay as they are.
+    if (!SelRangeGroupsDissolve(voice))
+        return;
     ForEachSelRange(voice, 0, 0, [voice](CKVMeas& meas, short first, short last, bool, bool) {
         meas.DisAssembleBeam(static_cast<BYTE>(voice), first, last, 0);
     });

@@ -163,12 +163,14 @@ void CKVDoc::RemoveTremoloSelRect()
 
 void CKVDoc::BindByTremolo(int strokes)
 {
+    const int voice = m_CtrlTool.m_wActiveVoice;
+    if (!SelRangeGroupsDissolve(voice))
+        return;
     CEditFrame frame(*this);
     // A failed backup leaves the live measures outside any undo step, so
     // nothing is changed then.
     if (!frame.Open())
         return;
-    const int voice = m_CtrlTool.m_wActiveVoice;
     if (voice)
         DisAssembleBeam(voice);
     else {

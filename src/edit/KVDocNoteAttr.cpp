@@ -178,6 +178,18 @@ void CKVDoc::ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a
 
 void CKVDoc::ChangeToRaw(int voice)
 {
+    // The groups dissolved give their measures their members; a measure
+    // whose record could not count them all leaves the command undone.
+    {
+        CVoiceRoom room;
+        CEditFrame query(*this, CEditFrame::Use::Query);
+        for (CKVMsg* msg : query.Collect(voice)) {
+            if (msg->m_byKind == MSG_BEAM && tickmath::MeasureOf(msg))
+                room.Dissolve(*tickmath::MeasureOf(msg), msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2);
+        }
+        if (!room.Fits())
+            return;
+    }
     CEditFrame frame(*this);
     if (!frame.Open())
         return;

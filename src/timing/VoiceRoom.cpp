@@ -7,6 +7,8 @@
 #include "model/KVMsg.h"
 #include "model/TickMath.h"
 
+#include <utility>
+
 namespace {
 
 // Sums in doubles carry the thirds and fifths of tuplets; a sum this close
@@ -35,6 +37,18 @@ void CVoiceRoom::AddSymbols(CKVMeas& meas, int count)
 {
     if (count > 0)
         m_symbols[&meas] += count;
+}
+
+void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to)
+{
+    if (from > to)
+        std::swap(from, to);
+    tickmath::ForEachChild(meas, [&](CKVMsg* group, short) {
+        if (group->m_byKind == MSG_BEAM && group->m_byVoice == voice && group->m_nPosX2 >= from &&
+            group->m_nPosX <= to && m_given.insert(group).second)
+            AddSymbols(meas, group->GetMsgNum() - 1);
+        return false;
+    });
 }
 
 void CVoiceRoom::Move(CKVMsg& msg, BYTE to)

@@ -39,6 +39,11 @@ public:
     // groups or chords), counted as if none it replaces went.
     void AddSymbols(CKVMeas& meas, int count);
 
+    // The beam groups of a voice that reach into a stretch of position words
+    // of a measure, dissolved: each gives the measure its members in its
+    // place. Each group counts once, however often it is reached.
+    void Dissolve(CKVMeas& meas, BYTE voice, short from, short to);
+
     // A symbol that leaves one voice of its measure for another (a beam
     // group with its members). Each symbol moves once, however often it is
     // given.

@@ -813,8 +813,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // past 32,767 (all but the entry to a note starting at 33,600 or later),
 // and must leave the score, the undo history and the selection as they
 // were, giving its failure value. A measure's record counts its symbols in
-// a byte: with the first measure crowded instead (253 grace notes and the
-// two of voice 2), a drop or a note entered there is refused the same way.
+// a byte: with the first measure crowded instead (252 grace notes, a group
+// of four eighths and the two of voice 2), a drop, a note entered there and
+// a command that dissolves the group are refused the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -877,17 +878,42 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
          }},
+        {"the beams of the crowded measure dissolved", 0, true, [&] { Select(0); },
+         [&] {
+             Doc().DisAssembleBeam(1);
+             return 0;
+         }},
+        {"the plain form of the crowded measure", 0, true, [&] { Select(0); },
+         [&] {
+             Doc().ChangeToRaw(1);
+             return 0;
+         }},
+        {"tremolos in the crowded measure", 0, true,
+         [&] {
+             Select(0);
+             Doc().m_CtrlTool.m_wActiveVoice = 1;
+         },
+         [&] {
+             Doc().BindByTremolo(1);
+             return 0;
+         }},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
             Make(1, 9, true);
             Doc().m_bBackupRecord = recording;
-            for (short i = 0; i < (row.crowded ? 253 : 34); ++i) {
+            for (short i = 0; i < (row.crowded ? 252 : 34); ++i) {
                 if (row.crowded)
                     score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
                 else
                     score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+            }
+            if (row.crowded) {
+                CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
+                for (short x = 128; x < 256; x += 32)
+                    score->Note(group, {.x = x, .code = DUR_EIGHTH});
+                group->m_nPosX2 = 224;
             }
             for (short x : {0, 128}) {
                 score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
