@@ -144,6 +144,10 @@ private:
     {
         if (depth > kMaxDepth)
             return;
+        // A record counts its references in a byte.
+        if (node.m_arrMsgRef.GetSize() > 255)
+            Problem(std::string(depth == 0 ? "a measure" : "a symbol") + " holds " +
+                    std::to_string(node.m_arrMsgRef.GetSize()) + " symbols, more than its record counts");
         for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
             const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
             if (!ref)
