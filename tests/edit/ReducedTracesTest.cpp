@@ -523,6 +523,14 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
+    // Two notes of the second measure joined by a tie and a slur.
+    auto tieAndSlur = [this] {
+        CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+        CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
+        score->Tie(first, second);
+        score->Tie(first, second)->m_byKind = MSG_SLUR;
+        score->Settle();
+    };
     // Each row builds its score and gives the command to run on it.
     const std::vector<std::pair<const char*, std::function<std::function<void()>()>>> commands {
         {"a tie into a note already tied into from the measure before",
@@ -591,21 +599,13 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
          }},
         {"a note entered with the mouse beside two notes joined by a tie and a slur",
          [&] {
-             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
-             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
-             score->Tie(first, second);
-             score->Tie(first, second)->m_byKind = MSG_SLUR;
-             score->Settle();
+             tieAndSlur();
              const POINT p = InTheSecondMeasure(0);
              return [this, p] { ASSERT_NE(Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), nullptr); };
          }},
         {"two notes joined by a tie and a slur nudged up together",
          [&] {
-             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
-             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
-             score->Tie(first, second);
-             score->Tie(first, second)->m_byKind = MSG_SLUR;
-             score->Settle();
+             tieAndSlur();
              CKVMeas* m = score->Meas(0, 1);
              Doc().AddSelRect(SelRect::kMeas, &none, m, nullptr, Doc().GetBlockByMeas(m));
              return [this] {
@@ -616,11 +616,7 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
          }},
         {"the ties of a note joined to the next by a tie and a slur judged again",
          [&] {
-             CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
-             CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
-             score->Tie(first, second);
-             score->Tie(first, second)->m_byKind = MSG_SLUR;
-             score->Settle();
+             tieAndSlur();
              return [this] {
                  Doc().ResetBackup();
                  score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
