@@ -13,6 +13,7 @@
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/TickMath.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <functional>
@@ -191,6 +192,16 @@ void CKVDoc::BindByTremolo(int strokes)
 
 void CKVDoc::ChangeToGrace(int voice)
 {
+    // Grace notes made ordinary take their time again: a voice that would
+    // run past its ticks leaves the command undone before anything changes.
+    {
+        CVoiceRoom room;
+        CEditFrame query(*this, CEditFrame::Use::Query);
+        for (CKVMsg* msg : query.Collect(voice))
+            room.ToggleGrace(*msg);
+        if (!room.Fits())
+            return;
+    }
     CEditFrame frame(*this);
     // Into the step already open: with every page selected the command
     // reaches every staff, so the whole document goes into it (records

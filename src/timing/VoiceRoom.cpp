@@ -15,14 +15,21 @@ namespace {
 // to the limit is taken as on it.
 constexpr double kRounding = 1e-6;
 
-bool StandsInVoice(const CKVMsg& msg)
+// Where a note, rest or chord counts in its voice, grace or not: in the
+// measure itself or in a beam group.
+bool StandsInPlace(const CKVMsg& msg)
 {
-    if (!tickmath::IsNoteRestChord(msg) || tickmath::IsGrace(msg) || !msg.m_pParent)
+    if (!tickmath::IsNoteRestChord(msg) || !msg.m_pParent)
         return false;
     if (msg.m_byParentKind == OBJ_MEAS)
         return true;
     const CKVMsg* group = msg.m_byParentKind == OBJ_MSG ? static_cast<const CKVMsg*>(msg.m_pParent) : nullptr;
     return group && group->m_byKind == MSG_BEAM;
+}
+
+bool StandsInVoice(const CKVMsg& msg)
+{
+    return !tickmath::IsGrace(msg) && StandsInPlace(msg);
 }
 
 } // namespace
@@ -71,6 +78,20 @@ void CVoiceRoom::Move(CKVMsg& msg, BYTE to)
         move(*member);
         return false;
     });
+}
+
+void CVoiceRoom::ToggleGrace(CKVMsg& msg)
+{
+    CKVMeas* meas = tickmath::MeasureOf(&msg);
+    if (!meas || (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_CHORD) || !StandsInPlace(msg) ||
+        !m_given.insert(&msg).second)
+        return;
+    // The play time reads the flag only; it is put back at once.
+    const WORD kept = msg.m_wFlag;
+    msg.m_wFlag = static_cast<WORD>(kept & ~MSGFLAG_GRACE);
+    const double ticks = msg.GetPlayTimeDouble();
+    msg.m_wFlag = kept;
+    Add(*meas, msg.m_byVoice, tickmath::IsGrace(msg) ? ticks : -ticks);
 }
 
 void CVoiceRoom::Retime(CKVMsg& msg, double ticks)

@@ -53,6 +53,11 @@ public:
     // now. Each symbol counts once, however often it is given.
     void Retime(CKVMsg& msg, double ticks);
 
+    // A note or chord that the command turns from a grace note into an
+    // ordinary one (its voice gains its ticks) or the other way (the voice
+    // loses them). Each symbol counts once, however often it is given.
+    void ToggleGrace(CKVMsg& msg);
+
     // Whether every voice that the command grows stays within kMaxTicks and
     // every measure it adds symbols to within kMaxSymbols.
     bool Fits() const;

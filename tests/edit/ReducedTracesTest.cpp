@@ -802,16 +802,18 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
-// Pastes, longer values, tuplets and voice merges pile a measure's voice
-// past the 32,767 ticks that its start times hold: such a command is
-// refused whole, with undo recorded or not. Voice 1 of the first measure
-// holds 34 whole notes (32,640 ticks); each command below would run it
-// past 32,767 (all but the entry to a note starting at 33,600 or later),
-// and must leave the score, the undo history and the selection as they
-// were, giving its failure value. A measure's record counts its symbols in
-// a byte: with the first measure crowded instead (252 grace notes, a group
-// of four eighths and the two of voice 2), a drop, a note entered there and
-// a command that dissolves the group are refused the same way.
+// Pastes, longer values, tuplets, voice merges and grace notes made
+// ordinary pile a measure's voice past the 32,767 ticks that its start
+// times hold: such a command is refused whole, with undo recorded or not.
+// Voice 1 of the first measure holds 34 whole notes (32,640 ticks); each
+// command below would run it past 32,767 (all but the entry to a note
+// starting at 33,600 or later, and the grace notes, which run voice 3 to
+// 38,400), and must leave the score, the undo history and the selection as
+// they were, giving its failure value. A measure's record counts its
+// symbols in a byte: with the first measure crowded instead (252 grace
+// notes, a group of four eighths and the two of voice 2), a drop, a note
+// entered there and a command that dissolves the group are refused the
+// same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -857,6 +859,19 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] {
              CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
+         }},
+        {"forty whole grace notes of voice 3 made ordinary", 0, false,
+         [&] {
+             for (short i = 0; i < 40; ++i)
+                 score->Grace(score->Meas(0, 0), {.x = static_cast<short>(6 * i), .code = DUR_WHOLE, .voice = 3});
+             score->Settle();
+             Select(0);
+             Doc().ResetBackup();
+             Doc().SelMeasBackup(1);
+         },
+         [&] {
+             Doc().ChangeToGrace(3);
+             return 0;
          }},
         {"a drop over the crowded measure", 0, true,
          [&] {
