@@ -184,8 +184,9 @@ void CKVDoc::ChangeToRaw(int voice)
         CVoiceRoom room;
         CEditFrame query(*this, CEditFrame::Use::Query);
         for (CKVMsg* msg : query.Collect(voice)) {
-            if (msg->m_byKind == MSG_BEAM && tickmath::MeasureOf(msg))
-                room.Dissolve(*tickmath::MeasureOf(msg), msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2);
+            CKVMeas* meas = msg->m_byKind == MSG_BEAM ? tickmath::MeasureOf(msg) : nullptr;
+            if (meas)
+                room.Dissolve(*meas, msg->m_byVoice, msg->m_nPosX, msg->m_nPosX2);
         }
         if (!room.Fits())
             return;

@@ -15,6 +15,7 @@
 // byte: a command that would give a measure more than 255 is refused too.
 
 #include "Platform.h"
+#include "document/RecordIO.h"
 
 #include <map>
 #include <set>
@@ -28,8 +29,8 @@ public:
     // The most ticks a voice may take.
     static constexpr double kMaxTicks = 32767.0;
 
-    // The most symbols a measure may hold.
-    static constexpr int kMaxSymbols = 255;
+    // The most symbols a measure may hold: what its record counts.
+    static constexpr int kMaxSymbols = kvrec::kMaxChildren;
 
     // Ticks that the command adds to a voice of a measure; negative ones it
     // takes away.
