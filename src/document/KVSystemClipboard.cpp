@@ -79,7 +79,7 @@ void RepairTieOrSlur(CKVSystem& system, CKVMsg& link)
         return;
     }
     CKVDoc* doc = system.m_pDoc;
-    const bool tie = doc && doc->IsEnableBindByTie(start, end, 0);
+    const bool tie = tielink::JudgedTie(link, *start, doc && doc->IsEnableBindByTie(start, end, 0));
     link.m_byKind = tie ? MSG_TIE : MSG_SLUR;
     tielink::MarkJudgedLink(*start, *end, tie);
 }

@@ -20,14 +20,17 @@
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
 #include "support/ClipboardSupport.h"
+#include "support/NodeSupport.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreIntegrity.h"
 #include "support/StructureSupport.h"
+#include "timing/TieLinks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,15 +76,19 @@ protected:
     // staff and caret: one step, checked as a command is.
     std::vector<std::string> DragACopyAndDrop(int number, short staff, short caret, unsigned char voice)
     {
-        return kvtest::CheckedStep(Doc(), [&] {
-            Doc().ResetBackup();
-            ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().JumpToMeas(number);
-            Doc().m_nCurStaff = staff;
-            Doc().m_nCaretPos = caret;
-            ASSERT_EQ(Doc().SelRectMouseDrop(voice, 1, 0), 1);
-        });
+        return kvtest::CheckedStep(Doc(), [&] { DragACopyAndDropNow(number, staff, caret, voice); });
+    }
+
+    // The same drag and drop, unchecked.
+    void DragACopyAndDropNow(int number, short staff, short caret, unsigned char voice)
+    {
+        Doc().ResetBackup();
+        ASSERT_EQ(Doc().SelRectMouseDrag(0, 0), 1);
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Doc().JumpToMeas(number);
+        Doc().m_nCurStaff = staff;
+        Doc().m_nCaretPos = caret;
+        ASSERT_EQ(Doc().SelRectMouseDrop(voice, 1, 0), 1);
     }
 
     // The point five eighths across the second measure of staff 0, dy below
@@ -630,6 +637,100 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
         ExpectWhole(what);
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), command);
         EXPECT_TRUE(problems.empty()) << what << kvtest::Joined(problems);
+    }
+}
+
+// Two notes of the second measure joined by a tie and a slur, copied, cut or
+// dragged through the clipboard: the image judges the kind of each link
+// again, and the slur must not be judged a second tie beside the tie (the
+// pair would lose its slur). After the command, and after its undo and redo,
+// every pair of notes that a link joins is joined by exactly one tie and one
+// slur, and there are as many such pairs as copies of the notes.
+TEST_F(ReducedTracesTest, ATieAndASlurOnTheSameNotesStayATieAndASlurThroughTheClipboard)
+{
+    struct Row {
+        std::string name;
+        // The joined pairs before the command and after it.
+        size_t before;
+        size_t after;
+        // The host's part, then the command.
+        std::function<void()> host;
+        std::function<void()> command;
+    };
+    kvtest::ImageBuffer image;
+    auto copy = [&](unsigned char voice, int cut) {
+        return [&image, this, voice, cut] {
+            Doc().ResetBackup();
+            Select(1);
+            image.size = Doc().CopyDataToMem(image.data, voice, cut);
+            ASSERT_GT(image.size, 0u);
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        };
+    };
+    auto pasteAt = [&](int number, unsigned char voice, int autoBeam) {
+        return [&image, this, number, voice, autoBeam] {
+            Doc().ResetBackup();
+            Doc().JumpToMeas(number);
+            Doc().m_nCurStaff = 0;
+            Doc().m_nCaretPos = 0;
+            ASSERT_EQ(Doc().PastMemoryTo(image.data, image.size, voice, 0, autoBeam), 1);
+        };
+    };
+    std::vector<Row> rows;
+    for (const unsigned char voice : {0, 1})
+        for (const int number : {1, 2, 3})
+            for (const int autoBeam : {0, 1})
+                rows.push_back({"voice " + std::to_string(voice) + " pasted at measure " + std::to_string(number) +
+                                    (autoBeam ? " with beams" : " without beams"),
+                                1, 2, copy(voice, 0), pasteAt(number, voice, autoBeam)});
+    for (const int number : {1, 3})
+        rows.push_back({"a copy dragged to measure " + std::to_string(number), 1, 2, [this] { Select(1); },
+                        [this, number] { DragACopyAndDropNow(number, 0, 0, 0); }});
+    rows.push_back({"cut and pasted back", 0, 1, copy(0, 1), pasteAt(2, 0, 0)});
+
+    // Ties and slurs by the pair of notes they join.
+    auto links = [this] {
+        std::map<std::pair<DWORD, LONG>, std::pair<int, int>> byPair;
+        for (int m = 0; m < 3; ++m) {
+            std::vector<CKVMsg*> notes;
+            kvtest::AppendNotesUnder(*score->Meas(0, m), notes);
+            for (CKVMsg* note : notes)
+                for (short i = 0; i < note->GetMsgNum(); ++i) {
+                    const CKVMsg* link = note->GetMsg(i);
+                    if (!link || !tielink::IsTieOrSlur(*link) || link->m_dwWord != note->m_dwMsgId)
+                        continue;
+                    auto& [ties, slurs] = byPair[{link->m_dwWord, link->m_lHeight}];
+                    ++(link->m_byKind == MSG_TIE ? ties : slurs);
+                }
+        }
+        return byPair;
+    };
+    auto expectPairs = [&](const char* when, size_t pairs) {
+        const auto byPair = links();
+        EXPECT_EQ(byPair.size(), pairs) << when;
+        for (const auto& [notes, kinds] : byPair)
+            EXPECT_EQ(kinds, std::make_pair(1, 1))
+                << when << ": ties and slurs from note " << notes.first << " to note " << notes.second;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Make(1, 3, true);
+        CKVMsg* first = score->Note(score->Meas(0, 1), {.x = 0, .y = -16});
+        CKVMsg* second = score->Note(score->Meas(0, 1), {.x = 64, .y = -16});
+        score->Tie(first, second);
+        score->Tie(first, second)->m_byKind = MSG_SLUR;
+        score->Settle();
+        Doc().UpdateMeasXY(-1);
+        row.host();
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            row.command();
+            expectPairs("after the command", row.after);
+            Doc().MultiUndoStart();
+            expectPairs("after undo", row.before);
+            Doc().MultiRedoStart();
+        });
+        EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+        expectPairs("after redo", row.after);
     }
 }
 
