@@ -312,12 +312,9 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
     CKVMeas* meas = m_pCurMeas;
     tmpl->m_pSystem = meas->m_pSystem;
     tmpl->m_pParent = meas;
-    // A note that would run its voice past the ticks its start times hold
-    // is refused before the measure is backed up: no empty step is left.
-    CVoiceRoom room;
-    room.Add(*meas, tmpl->m_byVoice, tmpl->GetPlayTimeDouble());
-    room.AddSymbols(*meas, 1);
-    if (!room.Fits())
+    // A note the measure would refuse is refused before the measure is
+    // backed up: no empty step is left.
+    if (!CVoiceRoom::TakesEntry(*meas, *tmpl, graceSource))
         return nullptr;
     ResetBackup();
     nNoteMarkRightPos = static_cast<short>(tmpl->m_nLayout4 / std::max(m_nStaffSpace / 4, 1));

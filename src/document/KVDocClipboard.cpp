@@ -189,21 +189,25 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
         return -1;
     const bool staves = temp->GetStaffNum() > 0;
     const short firstMeas = static_cast<short>(block->m_nFirstMeas + m_nCurMeas);
+    // A selected measure or staff goes whole, and the paste then starts at
+    // the measure's beginning.
+    bool fromStart = false;
+    for (int i = 0; staves && i < m_pSelRectArray->GetSize(); ++i) {
+        const SelRect* record = RecordAt(*this, i);
+        fromStart = fromStart || (record && record->nKind >= SelRect::kMeas && record->nKind <= SelRect::kStaff);
+    }
+    const short x = fromStart ? 0 : m_nCaretPos;
     // A cursor on a staff or measure the block does not have takes nothing,
     // and a paste that would run a voice past its ticks nothing either:
     // refused before the selection goes or a page symbol arrives.
     if (staves && (!block->TakesPasteAt(m_nCurStaff, firstMeas) ||
-                   !block->PasteFits(temp.get(), voice, m_nCurStaff, firstMeas, 0)))
+                   !block->PasteFits(temp.get(), voice, x, m_nCurStaff, firstMeas, 0)))
         return -1;
 
     // The selection goes before anything is added, so that the pasted
     // symbols are not deleted again and the paste stays one undo step.
     if (staves && m_pSelRectArray->GetSize() > 0) {
-        for (int i = 0; i < m_pSelRectArray->GetSize(); ++i) {
-            const SelRect* record = RecordAt(*this, i);
-            if (record && record->nKind >= SelRect::kMeas && record->nKind <= SelRect::kStaff)
-                m_nCaretPos = 0;
-        }
+        m_nCaretPos = x;
         DeleteMsgOnSelRect(voice);
         FollowLivePage(page, block);
     }

@@ -366,15 +366,11 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     if (half > 0)
         y = y >= 0 ? (y + half / 2) / half * half : y / half * half;
 
-    // A note that would run its voice past the ticks its start times hold
-    // is refused before the measure is backed up, so that no empty step is
-    // left behind.
-    CVoiceRoom room;
+    // A note the measure would refuse is refused before the measure is
+    // backed up, so that no empty step is left behind.
     CKVMsg probe(m_pCurMeas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
                  graceKind);
-    room.Add(*m_pCurMeas, voice, probe.GetPlayTimeDouble());
-    room.AddSymbols(*m_pCurMeas, 1);
-    if (!room.Fits())
+    if (!CVoiceRoom::TakesEntry(*m_pCurMeas, probe, graceSource))
         return nullptr;
 
     const BOOL wasModified = m_bModified;

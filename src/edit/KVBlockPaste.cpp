@@ -12,7 +12,7 @@
 short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
                       int autoBeam, int backup)
 {
-    if (!source || !TakesPasteAt(firstStaff, meas) || !PasteFits(source, voice, firstStaff, meas, overwrite))
+    if (!source || !TakesPasteAt(firstStaff, meas) || !PasteFits(source, voice, x, firstStaff, meas, overwrite))
         return -1;
     // Asked once for the whole block: short memory fails the paste before
     // any staff changes, rather than asking again for each staff and
@@ -36,14 +36,16 @@ bool CKVBlock::TakesPasteAt(short firstStaff, short meas)
     return first && meas >= 0 && meas < first->GetMeasNum();
 }
 
-bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short firstStaff, short meas, int overwrite)
+bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite)
 {
     if (!source)
         return true;
     // The staves and measures that CKVStaff::Paste and CKVMeas::CopyMsg
     // pair up; each pasted voice joins the same voice, or all join `voice`.
     // An overwrite takes the place of what it covers, so only the symbols
-    // it brings count.
+    // it brings count. The beam groups of the voices pasted into break from
+    // x on and give the measure their members; automatic beams may group
+    // them again, which is not counted on.
     CVoiceRoom room;
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
         CKVStaff* from = source->GetStaff(k);
@@ -55,6 +57,10 @@ bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short firstStaf
                 into->m_nLength <= 0)
                 continue;
             room.AddSymbols(*into, pasted->GetMsgNum());
+            for (int v = 1; v <= CKVMeas::VOICES; ++v) {
+                if (voice == 0 || v == voice)
+                    room.Dissolve(*into, static_cast<BYTE>(v), x, static_cast<short>(CKVMeas::SCALE));
+            }
             for (int v = 0; v <= CKVMeas::VOICES && !overwrite; ++v) {
                 const BYTE to = voice != 0 ? voice : static_cast<BYTE>(v);
                 room.Add(*into, to, pasted->GetCurWholeCountDouble(static_cast<BYTE>(v), -1));

@@ -234,8 +234,14 @@ void CKVDoc::ChangeToRaw(int voice)
 
 int CKVDoc::ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, int percent, int)
 {
-    // Longer values that would run a voice past its ticks are refused before
-    // the step opens: nothing changes, and the history stays as it was.
+    // Quarters and longer leave no beam group in the selection's voices.
+    const BYTE low = static_cast<BYTE>(voice & 0xFF);
+    const bool dissolves = code >= 0 && code <= 3 && setCode;
+    // Longer values that would run a voice past its ticks, or groups whose
+    // members would crowd a measure past its record, are refused before the
+    // step opens: nothing changes, and the history stays as it was.
+    if (dissolves && !SelRangeGroupsDissolve(low))
+        return 0;
     if (code >= 0) {
         CVoiceRoom room;
         CEditFrame query(*this, CEditFrame::Use::Query);
@@ -250,8 +256,7 @@ int CKVDoc::ChangeDurationSelNote(int voice, int code, int setCode, DWORD dots, 
     CEditFrame frame(*this);
     if (!frame.Open())
         return 0;
-    if (code >= 0 && code <= 3 && setCode) {
-        const BYTE low = static_cast<BYTE>(voice & 0xFF);
+    if (dissolves) {
         for (int v = low ? low : 1; v <= (low ? low : CKVCtrlTool::kVoices); ++v)
             DisAssembleBeam(v);
     }

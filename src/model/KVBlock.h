@@ -140,11 +140,12 @@ public:
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
     // Whether a paste at this staff and measure finds its first target.
     bool TakesPasteAt(short firstStaff, short meas);
-    // Whether every voice that a paste at this staff and measure grows stays
-    // within the ticks that start times hold, and every measure it adds to
-    // within the symbols its record holds. Overwriting trims each voice to
-    // its measure, and a measure is never longer than that.
-    bool PasteFits(CKVSystem* source, unsigned char voice, short firstStaff, short meas, int overwrite);
+    // Whether every voice that a paste at x of this staff and measure grows
+    // stays within the ticks that start times hold, and every measure it
+    // adds to (the pasted symbols, and the members of the groups it breaks
+    // from x on) within the symbols its record holds. Overwriting trims each
+    // voice to its measure, and a measure is never longer than that.
+    bool PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite);
 
     // Defined in edit/KVBlockStaffName.cpp
     void SetStaffNamePoint();

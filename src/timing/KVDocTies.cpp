@@ -357,12 +357,10 @@ int CKVDoc::BindNoteBySlur(CKVMsg* a, CKVMsg* b, short height, unsigned short x,
     CKVMsg* slur = NewLink(*this, a, b, MSG_SLUR);
     if (!slur)
         return 0;
-    // The new slur replaces whatever joins the two notes: shaping judges it
-    // a tie when they may be tied, and one tie between them is enough.
-    for (BYTE kind : {MSG_SLUR, MSG_TIE}) {
-        while (CKVMsg* old = LinkBetween(a, b, kind))
-            tielink::Detach(old, a, b);
-    }
+    // The new slur replaces the slurs that join the two notes; a tie between
+    // them stays, and shaping keeps the slur a slur beside it.
+    while (CKVMsg* old = LinkBetween(a, b, MSG_SLUR))
+        tielink::Detach(old, a, b);
     if (!Attach(slur, a, b))
         return 0;
     slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, kSlurSetEndX, 1, 1, kSlurResetMiddle,

@@ -216,7 +216,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     // A damaged time signature gives no room to fill; refused before
     // anything changes.
     const int capacity = CapacityFromSignature(*this);
-    if (capacity <= 0 || RunsVoicePast(*this, tmpl))
+    if (capacity <= 0 || !CVoiceRoom::TakesEntry(*this, tmpl, autoBeam))
         return nullptr;
 
     CKVDoc* doc = DocOf(*this);

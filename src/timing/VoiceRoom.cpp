@@ -46,13 +46,13 @@ void CVoiceRoom::AddSymbols(CKVMeas& meas, int count)
         m_symbols[&meas] += count;
 }
 
-void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to)
+void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
 {
     if (from > to)
         std::swap(from, to);
     tickmath::ForEachChild(meas, [&](CKVMsg* group, short) {
         if (group->m_byKind == MSG_BEAM && group->m_byVoice == voice && group->m_nPosX2 >= from &&
-            group->m_nPosX <= to && m_given.insert(group).second)
+            group->m_nPosX <= to && !(keepGraceGroups && tickmath::IsGrace(*group)) && m_given.insert(group).second)
             AddSymbols(meas, group->GetMsgNum() - 1);
         return false;
     });
@@ -115,6 +115,16 @@ bool CVoiceRoom::Fits() const
             return false;
     }
     return true;
+}
+
+bool CVoiceRoom::TakesEntry(CKVMeas& meas, CKVMsg& msg, int autoBeam)
+{
+    CVoiceRoom room;
+    room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
+    room.AddSymbols(meas, 1);
+    if (autoBeam)
+        room.Dissolve(meas, msg.m_byVoice, 0, static_cast<short>(CKVMeas::SCALE), true);
+    return room.Fits();
 }
 
 double CVoiceRoom::CountedTicks(CKVMsg& msg)

@@ -41,9 +41,10 @@ public:
     void AddSymbols(CKVMeas& meas, int count);
 
     // The beam groups of a voice that reach into a stretch of position words
-    // of a measure, dissolved: each gives the measure its members in its
-    // place. Each group counts once, however often it is reached.
-    void Dissolve(CKVMeas& meas, BYTE voice, short from, short to);
+    // of a measure, dissolved (its groups of grace notes left alone with
+    // `keepGraceGroups`): each gives the measure its members in its place.
+    // Each group counts once, however often it is reached.
+    void Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups = false);
 
     // A symbol that leaves one voice of its measure for another (a beam
     // group with its members). Each symbol moves once, however often it is
@@ -62,6 +63,14 @@ public:
     // Whether every voice that the command grows stays within kMaxTicks and
     // every measure it adds symbols to within kMaxSymbols.
     bool Fits() const;
+
+    // Whether a measure takes one more note or rest of msg's kind, voice and
+    // length, entered by the mouse, at the caret or by time: its voice has
+    // room for the ticks, and the measure for the symbol and, with automatic
+    // beams, for the members of the voice's groups that the entry breaks
+    // before it beams the voice again (which may group them anew; that is
+    // not counted on).
+    static bool TakesEntry(CKVMeas& meas, CKVMsg& msg, int autoBeam);
 
     // The ticks a symbol counts for in its voice as a measure's whole count
     // sums them: a note, rest or chord that is no grace note, standing in

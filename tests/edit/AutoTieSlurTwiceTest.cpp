@@ -1,7 +1,8 @@
 // Binding two notes that a tie or slur already joins replaces that link
 // rather than adding a second one of the same kind, also when the new link
 // changes kind as it is shaped (a tie between notes that cannot be tied
-// becomes a slur, a slur between notes that can becomes a tie).
+// becomes a slur, a slur between notes that can becomes a tie unless a tie
+// joins them already).
 
 #include "support/ScoreIntegrity.h"
 #include "support/SelectionSupport.h"
@@ -74,8 +75,9 @@ TEST_F(LinkTwiceTest, AutomaticTiesLeaveAGroupTiedThroughAlone)
     ExpectWhole("after the automatic pass");
 }
 
-// The same through the two binding calls themselves.
-TEST_F(LinkTwiceTest, BindingLinkedNotesAgainReplacesTheLink)
+// The same through the two binding calls themselves: a new link replaces
+// the one of its own kind between the notes.
+TEST_F(LinkTwiceTest, BindingLinkedNotesAgainReplacesTheLinkOfItsKind)
 {
     // A tie over a note between becomes a slur beside the slur already there.
     CKVMsg* a = score->Note(Meas(0, 0), {.x = 0, .y = -16});
@@ -87,14 +89,14 @@ TEST_F(LinkTwiceTest, BindingLinkedNotesAgainReplacesTheLink)
     EXPECT_EQ(Starts(a, MSG_TIE), 0);
     ExpectWhole("after tying slurred notes");
 
-    // A slur between notes that can be tied becomes a tie beside the tie
+    // A slur between notes that can be tied stays a slur beside the tie
     // already there; the notes keep their tie flags.
     CKVMsg* c = score->Note(Meas(0, 2), {.x = 0, .y = -8});
     CKVMsg* d = score->Note(Meas(0, 2), {.x = 64, .y = -8});
     ASSERT_EQ(Doc().BindNoteByTie(c, d, 8, 0, 0, 1, 0, 0), 1);
     ASSERT_EQ(Doc().BindNoteBySlur(c, d, 8, 0, 0, 0), 1);
     EXPECT_EQ(Starts(c, MSG_TIE), 1);
-    EXPECT_EQ(Starts(c, MSG_SLUR), 0);
+    EXPECT_EQ(Starts(c, MSG_SLUR), 1);
     EXPECT_EQ(c->m_wFlag & MSGFLAG_TIE_START, MSGFLAG_TIE_START);
     EXPECT_EQ(d->m_wFlag & MSGFLAG_TIE_END, MSGFLAG_TIE_END);
     ExpectWhole("after slurring tied notes");

@@ -6,7 +6,8 @@
 // pages inserted and deleted, measures deleted on one staff, staves moved,
 // re-flows and block counts, ossias made and removed with their staves and
 // measures, staves hidden and shown; notes entered by time and with the mouse,
-// chords, ties, slurs, beams made and dissolved, grace notes, plain form,
+// chords, ties, slurs (now and then a slur over tied notes or a tie over
+// slurred ones), beams made and dissolved, grace notes, plain form,
 // voices, respelling, automatic ties, nudges left and right, colour, rests,
 // durations, note size, stems, rest types, marks, slur directions and deletion
 // over the selection; copy, cut and paste, drag and drop (now and then dropped
@@ -250,6 +251,11 @@ protected:
     {
         const int staves = Staves();
         const int measures = Measures();
+        if (std::uniform_int_distribution<int>(0, 11)(variety) == 0) {
+            const BYTE over = std::uniform_int_distribution<int>(0, 1)(variety) ? MSG_TIE : MSG_SLUR;
+            if (JoinAgain(over) || JoinAgain(over == MSG_TIE ? MSG_SLUR : MSG_TIE))
+                return true;
+        }
         switch (Pick(30)) {
         case 0: {
             if (measures + 2 > MaxMeasures() || staves == 0)
@@ -611,6 +617,62 @@ protected:
         default:
             return opened("move up", [&] { Doc().DetailMsgMoveUpDown(voice, 3); });
         }
+    }
+
+    // The notes of the staves' measures, in the members of their chords and
+    // groups too.
+    std::vector<CKVMsg*> StaffNotes()
+    {
+        std::vector<CKVMsg*> notes;
+        for (int st = 0; st < Staves(); ++st) {
+            CKVStaff* staff = Master()->GetStaff(static_cast<short>(st));
+            for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+                kvtest::AppendNotesUnder(*staff->GetMeas(m), notes);
+        }
+        return notes;
+    }
+
+    // A tie over two notes that a slur joins, or a slur over two tied notes,
+    // as the host's tie and slur tools bind two clicked notes: pairs of a tie
+    // and a slur on the same notes, which copies, drops, nudges and entries
+    // must keep a tie and a slur. Now and then before a command, the link
+    // chosen from the stream of its own; false when the staves hold no link
+    // of that kind.
+    bool JoinAgain(BYTE over)
+    {
+        // The notes by their place in the walk: the host's backup of the
+        // document makes new live notes, which need not keep the ids.
+        std::vector<std::pair<size_t, size_t>> links;
+        const std::vector<CKVMsg*> notes = StaffNotes();
+        auto placeOf = [&](DWORD id) {
+            return static_cast<size_t>(std::find_if(notes.begin(), notes.end(),
+                                                    [id](const CKVMsg* n) { return n->m_dwMsgId == id; }) -
+                                       notes.begin());
+        };
+        for (size_t n = 0; n < notes.size(); ++n) {
+            for (short i = 0; i < notes[n]->GetMsgNum(); ++i) {
+                const CKVMsg* link = notes[n]->GetMsg(i);
+                const size_t end = link ? placeOf(static_cast<DWORD>(link->m_lHeight)) : notes.size();
+                if (link && link->m_byKind == over && link->m_dwWord == notes[n]->m_dwMsgId && end < notes.size())
+                    links.emplace_back(n, end);
+            }
+        }
+        if (links.empty())
+            return false;
+        const auto [first, second] =
+            links[std::uniform_int_distribution<size_t>(0, links.size() - 1)(variety)];
+        const bool slur = over == MSG_TIE;
+        return Host(std::string(slur ? "a slur over the tied notes " : "a tie over the slurred notes ") +
+                        std::to_string(first) + " and " + std::to_string(second) + " of the walk",
+                    [&] {
+                        const std::vector<CKVMsg*> live = StaffNotes();
+                        if (first >= live.size() || second >= live.size())
+                            return;
+                        if (slur)
+                            Doc().BindNoteBySlur(live[first], live[second], 8, 0, 0, 0);
+                        else
+                            Doc().BindNoteByTie(live[first], live[second], 8, 0, 14, 1, 0, 0);
+                    });
     }
 
     // Voices, spelling and automatic ties, chosen from a stream of their own

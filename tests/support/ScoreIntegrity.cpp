@@ -375,10 +375,12 @@ private:
                 holds = holds || (link.holder == second && link.msg == msg);
             if (!holds)
                 Problem(name + ": its second note does not hold it");
-            // Two ties, or two slurs, between the same two notes are one too
-            // many: removing one leaves the other without its flags.
-            if (!m_pairs.insert({first, second, msg->m_byKind}).second)
-                Problem(name + ": another " + kind + " joins the same two notes");
+            // Two ties between the same two notes are one too many: removing
+            // one leaves the other without its flags. Slurs set no flags, and
+            // a tie beside a slur is judged a slur when its notes can no
+            // longer be tied, so two slurs may join the same notes.
+            if (msg->m_byKind == MSG_TIE && !m_tiePairs.insert({first, second}).second)
+                Problem(name + ": another tie joins the same two notes");
         }
         for (const CKVMsg* note : m_notes) {
             int starting = 0;
@@ -521,7 +523,7 @@ private:
     std::map<std::pair<const CKVSystem*, DWORD>, const CKVMsg*> m_byId;
     std::vector<const CKVMsg*> m_notes;
     std::vector<Link> m_links;
-    std::set<std::tuple<const CKVMsg*, const CKVMsg*, BYTE>> m_pairs;
+    std::set<std::pair<const CKVMsg*, const CKVMsg*>> m_tiePairs;
 };
 
 std::unique_ptr<CKVDoc> Reloaded(CKVDoc& doc)
