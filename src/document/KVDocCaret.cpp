@@ -314,7 +314,7 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
     tmpl->m_pParent = meas;
     // A note the measure would refuse is refused before the measure is
     // backed up: no empty step is left.
-    if (!CVoiceRoom::TakesEntry(*meas, *tmpl, graceSource))
+    if (!CVoiceRoom::TakesEntry(*meas, *tmpl))
         return nullptr;
     ResetBackup();
     nNoteMarkRightPos = static_cast<short>(tmpl->m_nLayout4 / std::max(m_nStaffSpace / 4, 1));

@@ -370,7 +370,7 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     // backed up, so that no empty step is left behind.
     CKVMsg probe(m_pCurMeas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
                  graceKind);
-    if (!CVoiceRoom::TakesEntry(*m_pCurMeas, probe, graceSource))
+    if (!CVoiceRoom::TakesEntry(*m_pCurMeas, probe))
         return nullptr;
 
     const BOOL wasModified = m_bModified;

@@ -71,14 +71,16 @@ void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const Se
     WalkSelRanges(*this, voice, notesOnly, watchGroups, process);
 }
 
-bool CKVDoc::SelRangeGroupsDissolve(int voice)
+bool CKVDoc::SelRangeGroupsDissolve(int voice, int notesOnly, bool chords)
 {
     if (!m_pSelRectArray)
         return true;
     CVoiceRoom room;
     for (int v = voice ? voice : 1; v <= (voice ? voice : CKVCtrlTool::kVoices); ++v) {
-        WalkSelRanges(*this, v, 0, 0, [&room, v](CKVMeas& meas, short first, short last, bool, bool) {
+        WalkSelRanges(*this, v, notesOnly, 0, [&room, v, chords](CKVMeas& meas, short first, short last, bool, bool) {
             room.Dissolve(meas, static_cast<BYTE>(v), first, last);
+            if (chords)
+                room.DissolveChords(meas, static_cast<BYTE>(v), first, last);
         });
     }
     return room.Fits();

@@ -118,6 +118,10 @@ void CKVDoc::MakeSubBeam(short voice, short mode)
 
 void CKVDoc::BindByBeamGroup(int voice, int a2)
 {
+    // Each range's groups are broken first; a measure their members could
+    // crowd past its record keeps them.
+    if (!SelRangeGroupsDissolve(voice))
+        return;
     const BYTE v = static_cast<BYTE>(voice);
     ForEachSelRange(voice, 0, 1, [&](CKVMeas& meas, short first, short last, bool groupSeen, bool) {
         if (groupSeen)
@@ -130,6 +134,8 @@ void CKVDoc::BindByBeamGroup(int voice, int a2)
 
 void CKVDoc::BindByBeamBeat(int voice, int a2, int)
 {
+    if (!SelRangeGroupsDissolve(voice))
+        return;
     const BYTE v = static_cast<BYTE>(voice);
     ForEachSelRange(voice, 0, 1, [&](CKVMeas& meas, short first, short last, bool groupSeen, bool lastOfRecord) {
         if (groupSeen) {
@@ -145,6 +151,11 @@ void CKVDoc::BindByBeamBeat(int voice, int a2, int)
 
 void CKVDoc::MakeChord(int voice)
 {
+    // The groups and chords of each range are broken before its notes are
+    // joined; a measure their members could crowd past its record is left
+    // as it is.
+    if (!SelRangeGroupsDissolve(voice, 1, true))
+        return;
     RemoveTremoloSelRect();
     const BYTE v = static_cast<BYTE>(voice);
     ForEachSelRange(voice, 1, 0, [&](CKVMeas& meas, short first, short last, bool, bool) {

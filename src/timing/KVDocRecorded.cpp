@@ -13,6 +13,7 @@
 #include "model/MidiNoteHead.h"
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
+#include "timing/VoiceRoom.h"
 
 #include <cstring>
 #include <memory>
@@ -255,7 +256,11 @@ void CKVDoc::SplitStaff(int staff, int byVoice, BYTE splitKey, BYTE clef, DWORD 
         up = upper->GetMeas(i);
         down = lower->GetMeas(i);
         if (split.moved && !keepOriginal) {
+            // A voice whose members could crowd the measure past its record
+            // once its groups are broken keeps them.
             for (int v = 1; v <= CKVMeas::VOICES; ++v) {
+                if (!CVoiceRoom::TakesDissolve(*up, static_cast<BYTE>(v), 0, static_cast<short>(CKVMeas::SCALE), false))
+                    continue;
                 up->DisAssembleBeam(static_cast<BYTE>(v));
                 up->AutoBindByBeam(static_cast<BYTE>(v), kPlaceByTime);
             }

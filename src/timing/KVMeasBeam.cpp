@@ -11,6 +11,7 @@
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
 #include "timing/BeamGroups.h"
+#include "timing/VoiceRoom.h"
 
 #include <climits>
 #include <cstdint>
@@ -596,14 +597,21 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
     return nullptr;
 }
 
+// Both re-beam a stretch whose groups they break first. The new groups need
+// not take every member back, so a stretch whose members could crowd the
+// measure past its record keeps the groups it has.
 void CKVMeas::BindByBeam(BYTE voice, short from, short to, int placement, int arg)
 {
+    if (!CVoiceRoom::TakesDissolve(*this, voice, from, to, true))
+        return;
     DisAssembleBeam(voice, from, to, kKeepGraceBeams);
     AutoBindByBeam(voice, from, to, arg, placement);
 }
 
 CKVMsg* CKVMeas::BindGroupByBeam(BYTE voice, short from, short to, int direction)
 {
+    if (!CVoiceRoom::TakesDissolve(*this, voice, from, to, false))
+        return nullptr;
     DisAssembleBeam(voice, from, to, kBreakGraceBeams);
     return BeamRange(*this, voice, from, to, direction, true, true);
 }

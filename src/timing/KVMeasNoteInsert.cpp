@@ -216,7 +216,7 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
     // A damaged time signature gives no room to fill; refused before
     // anything changes.
     const int capacity = CapacityFromSignature(*this);
-    if (capacity <= 0 || !CVoiceRoom::TakesEntry(*this, tmpl, autoBeam))
+    if (capacity <= 0 || !CVoiceRoom::TakesEntry(*this, tmpl))
         return nullptr;
 
     CKVDoc* doc = DocOf(*this);
@@ -329,7 +329,9 @@ CKVMsg* CKVMeas::InsertNewNoteMsg(CKVMsg& tmpl, short direction, int placement, 
 
     UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 
-    if (autoBeam && !chord) {
+    // The voice is beamed again as a whole, unless breaking its groups
+    // could crowd the measure past its record: the note then stays apart.
+    if (autoBeam && !chord && CVoiceRoom::TakesDissolve(*this, voice, 0, kPlaceEnd, true)) {
         DisAssembleBeam(voice, 0, kPlaceEnd, kKeepGraceBeams);
         AutoBindByBeam(voice, placement);
     }
@@ -428,7 +430,8 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     if (!bImportConverting)
         UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 
-    if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord) {
+    if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord &&
+        CVoiceRoom::TakesDissolve(*this, voice, copy->m_nPosX, kPlaceEnd, true)) {
         DisAssembleBeam(voice, copy->m_nPosX, kPlaceEnd, kKeepGraceBeams);
         AutoBindByBeam(voice, placement);
     }

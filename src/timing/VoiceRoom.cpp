@@ -58,6 +58,18 @@ void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool 
     });
 }
 
+void CVoiceRoom::DissolveChords(CKVMeas& meas, BYTE voice, short from, short to)
+{
+    if (from > to)
+        std::swap(from, to);
+    tickmath::ForEachChild(meas, [&](CKVMsg* chord, short) {
+        if (chord->m_byKind == MSG_CHORD && chord->m_byVoice == voice && chord->m_nPosX >= from &&
+            chord->m_nPosX <= to && m_given.insert(chord).second)
+            AddSymbols(meas, chord->GetMsgNum() - 1);
+        return false;
+    });
+}
+
 void CVoiceRoom::Move(CKVMsg& msg, BYTE to)
 {
     CKVMeas* meas = tickmath::MeasureOf(&msg);
@@ -117,13 +129,18 @@ bool CVoiceRoom::Fits() const
     return true;
 }
 
-bool CVoiceRoom::TakesEntry(CKVMeas& meas, CKVMsg& msg, int autoBeam)
+bool CVoiceRoom::TakesEntry(CKVMeas& meas, CKVMsg& msg)
 {
     CVoiceRoom room;
     room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
     room.AddSymbols(meas, 1);
-    if (autoBeam)
-        room.Dissolve(meas, msg.m_byVoice, 0, static_cast<short>(CKVMeas::SCALE), true);
+    return room.Fits();
+}
+
+bool CVoiceRoom::TakesDissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
+{
+    CVoiceRoom room;
+    room.Dissolve(meas, voice, from, to, keepGraceGroups);
     return room.Fits();
 }
 

@@ -46,6 +46,10 @@ public:
     // Each group counts once, however often it is reached.
     void Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups = false);
 
+    // The chords of a voice that stand in a stretch of position words,
+    // dissolved: each gives the measure its notes. Each counts once.
+    void DissolveChords(CKVMeas& meas, BYTE voice, short from, short to);
+
     // A symbol that leaves one voice of its measure for another (a beam
     // group with its members). Each symbol moves once, however often it is
     // given.
@@ -64,13 +68,15 @@ public:
     // every measure it adds symbols to within kMaxSymbols.
     bool Fits() const;
 
-    // Whether a measure takes one more note or rest of msg's kind, voice and
+    // Whether a measure takes one more note or rest of msg's voice and
     // length, entered by the mouse, at the caret or by time: its voice has
-    // room for the ticks, and the measure for the symbol and, with automatic
-    // beams, for the members of the voice's groups that the entry breaks
-    // before it beams the voice again (which may group them anew; that is
-    // not counted on).
-    static bool TakesEntry(CKVMeas& meas, CKVMsg& msg, int autoBeam);
+    // room for the ticks, and the measure for one more symbol.
+    static bool TakesEntry(CKVMeas& meas, CKVMsg& msg);
+
+    // Whether dissolving the voice's groups over a stretch (see Dissolve)
+    // leaves the measure within kMaxSymbols, counted as if nothing grouped
+    // them again.
+    static bool TakesDissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups);
 
     // The ticks a symbol counts for in its voice as a measure's whole count
     // sums them: a note, rest or chord that is no grace note, standing in
