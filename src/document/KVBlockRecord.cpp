@@ -62,7 +62,7 @@ int CKVBlock::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
     const int points = m_arrStaffNamePoint.GetSize();
     // The counts travel in a byte, a signed word and a byte; the lists must
     // hold what the counts promise.
-    if (staves > 255 || points > 255 || measures < 0 || m_arrStaffY.GetSize() < staves ||
+    if (staves > kMaxBlockStaves || points > kMaxBlockNamePoints || measures < 0 || m_arrStaffY.GetSize() < staves ||
         m_arrMeasX.GetSize() < measures + 1)
         return 0;
 
@@ -72,7 +72,7 @@ int CKVBlock::Write(unsigned char*& buffer, DWORD* used, DWORD* capacity)
     for (int k = 0; k < staves; ++k, p += kStaffEntry) {
         CKVStaff* staff = GetStaff(static_cast<short>(k));
         const int index = IndexIn(list, staff);
-        if (index < 0 || index > 255)
+        if (index < 0 || index > kMaxBlockStaffIndex)
             return 0;
         short value = kNoEntry;
         for (int e = 0; e < m_arrStaffEntry.GetSize(); ++e) {

@@ -471,8 +471,7 @@ short CKVDoc::ImportKVC(CFile* file, unsigned char* fontMap, unsigned char pairC
 
     // A merge that would show more ossia staves than a block can name is
     // refused, as the score could no longer be saved.
-    if (ossiareach::ShownOssiaStaves(*this).size() + ossiareach::ShownOssiaStaves(*other).size() >
-        ossiareach::kNameableOssiaStaves) {
+    if (ossiareach::Overflows(*this, static_cast<long long>(ossiareach::ShownOssiaStaves(*other).size()), nullptr)) {
         delete other;
         return 0;
     }

@@ -180,7 +180,7 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
     ReserveRefs(*this, count);
     // The children as they are read, in list order (a count is a byte): the
     // passes below take them from here rather than looking each up again.
-    CKVMsg* children[256];
+    CKVMsg* children[kMaxChildren + 1];
     int listed = 0;
     const bool fresh = GetMsgNum() == 0;
     for (int i = 0; i < count; ++i) {

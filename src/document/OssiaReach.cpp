@@ -30,7 +30,7 @@ bool Overflows(CKVDoc& doc, long long made, CKVBlock* block)
 {
     if (made > kNameableOssiaStaves - static_cast<long long>(ShownOssiaStaves(doc).size()))
         return true;
-    return block && made > kMaxBlockStaves - block->GetStaffNum();
+    return block && made > kvrec::kMaxBlockStaves - block->GetStaffNum();
 }
 
 void MakeRoom(CKVDoc& doc, CKVSystem& system)

@@ -5,6 +5,7 @@
 // the first 256 places of the list. Not part of the library's interface.
 
 #include "Platform.h"
+#include "document/RecordIO.h"
 
 #include <unordered_set>
 
@@ -15,8 +16,8 @@ class CKVSystem;
 
 namespace ossiareach {
 
-constexpr long long kNameableOssiaStaves = 256;
-constexpr long long kMaxBlockStaves = 255;
+// The places of the ossia-staff list that a block can name.
+constexpr long long kNameableOssiaStaves = kvrec::kMaxBlockStaffIndex + 1;
 
 // The ossia staves that some ossia block of the score shows.
 std::unordered_set<CKVStaff*> ShownOssiaStaves(CKVDoc& doc);

@@ -142,6 +142,11 @@ constexpr size_t kMinStaffRecord = kNodeHeader + kStaffRecord;
 constexpr size_t kMinMsgRecord = kMsgRecord + kNodeHeader;
 // The count byte of a node or measure.
 constexpr int kMaxChildren = 255;
+// A block record counts its staves and staff-name points in bytes, and names
+// each staff by its index in the system's list in a byte.
+constexpr int kMaxBlockStaves = 255;
+constexpr int kMaxBlockNamePoints = 255;
+constexpr int kMaxBlockStaffIndex = 255;
 
 // Makes room in node's reference list for count more at once, so that
 // reading them does not grow the list step by step. count is a stored count

@@ -913,8 +913,8 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // they were, giving its failure value. A measure's record counts its
 // symbols in a byte: with the first measure crowded instead (252 grace
 // notes, a group of four eighths and the two of voice 2), a drop, a note
-// entered there and a command that dissolves the group are refused the
-// same way.
+// entered there and every command that dissolves the group (also to make
+// quarters, a chord or new groups of its notes) are refused the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -1009,6 +1009,23 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().BindByTremolo(1);
              return 0;
          }},
+        {"quarters over the crowded measure", 0, true, [&] { Select(0); },
+         [&] { return Doc().ChangeDurationSelNote(1, DUR_QUARTER, 1, 0, 100, 0); }},
+        {"a chord of the crowded measure's notes, which stand at one height", 0, true, [&] { Select(0); },
+         [&] {
+             Doc().MakeChord(1);
+             return 0;
+         }},
+        {"the crowded measure's group beamed again", 0, true, [&] { Select(0); },
+         [&] {
+             Doc().BindByBeamGroup(1, 0);
+             return 0;
+         }},
+        {"the crowded measure beamed again by beats", 0, true, [&] { Select(0); },
+         [&] {
+             Doc().BindByBeamBeat(1, 0, 0);
+             return 0;
+         }},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
@@ -1041,6 +1058,130 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             EXPECT_EQ(result, row.refused);
             EXPECT_TRUE(changes.empty()) << kvtest::Joined(changes);
             ExpectWhole("after the command");
+        }
+    }
+}
+
+// A paste without automatic beams breaks the groups of the voice it goes
+// into from the caret on, and their members stand in the measure again: the
+// first measure holds grace notes and a group of four eighths, and four
+// eighths copied from the second are pasted into it. Up to 255 symbols the
+// paste is done; past them it is refused whole, as if it had never been
+// asked for, whether undo is recorded or not.
+TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
+{
+    struct Row {
+        short graces;
+        short caret;
+        // The paste's result, and the symbols of the first measure after it.
+        int result;
+        int symbols;
+    };
+    const std::vector<Row> rows {
+        {246, 0, 1, 254}, {247, 0, 1, 255},  {248, 0, -1, 249}, {248, 1, -1, 249},
+        {248, 2, -1, 249}, {250, 0, -1, 251}, {250, 2, -1, 251},
+    };
+    for (const BOOL recording : {1, 0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::to_string(row.graces) + " grace notes, caret " + std::to_string(row.caret) +
+                         (recording ? ", recording" : ", not recording"));
+            Make(1, 9, true);
+            Doc().m_bBackupRecord = recording;
+            for (short i = 0; i < row.graces; ++i)
+                score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
+            CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
+            for (short x = 128; x < 256; x += 32)
+                score->Note(group, {.x = x, .code = DUR_EIGHTH});
+            group->m_nPosX2 = 224;
+            for (short x = 0; x < 128; x += 32)
+                score->Note(score->Meas(0, 1), {.x = x, .code = DUR_EIGHTH});
+            score->Settle();
+            Doc().UpdateMeasXY(-1);
+            kvtest::ImageBuffer image;
+            Doc().ResetBackup();
+            Select(1);
+            image.size = Doc().CopyDataToMem(image.data, 1, 0);
+            ASSERT_GT(image.size, 0u);
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Doc().JumpToMeas(1);
+            Doc().m_nCurStaff = 0;
+            Doc().m_nCaretPos = row.caret;
+            int result = 0;
+            const std::vector<std::string> changes = kvtest::QueryChanges(
+                Doc(), [&] { result = Doc().PastMemoryTo(image.data, image.size, 1, 0, 0); });
+            EXPECT_EQ(result, row.result);
+            EXPECT_EQ(changes.empty(), row.result < 0) << kvtest::Joined(changes);
+            EXPECT_EQ(score->Meas(0, 0)->GetMsgNum(), row.symbols);
+            ExpectWhole("after the paste");
+        }
+    }
+}
+
+// The limits themselves still pass: a note that ends its voice at 32,760
+// ticks is entered, and commands that would break groups whose members the
+// measure could not hold loose leave those groups be and do the rest. The
+// first measure holds 34 wholes, or 251 timed events, a group of three
+// quarters (which automatic beams do not group again) and two wholes of
+// voice 2.
+TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
+{
+    constexpr BYTE kTimedEvent = 45;
+    struct Row {
+        const char* name;
+        bool crowded;
+        std::function<void()> command;
+        // The symbols the first measure then holds, and its groups.
+        int symbols;
+        int groups;
+    };
+    auto caretEntry = [this](BYTE code) {
+        Doc().JumpToMeas(1);
+        CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, code, 1, 0, 0, 0, 0, 0);
+        ASSERT_NE(Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr), nullptr);
+    };
+    const std::vector<Row> rows {
+        {"an eighth entered at the caret after 34 wholes", false, [&] { caretEntry(DUR_EIGHTH); }, 35, 0},
+        {"a quarter entered at the caret with automatic beams beside the group", true,
+         [&] { caretEntry(DUR_QUARTER); }, 255, 1},
+        {"the staff split below the crowded measure", true,
+         [&] {
+             Doc().ResetBackup();
+             Doc().ObjectBackup(1);
+             Doc().SplitStaff(0, 0, 60, 1, 0, 1, 0, nullptr);
+         },
+         254, 1},
+    };
+    for (const BOOL recording : {1, 0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
+            Make(1, 9, true);
+            Doc().m_bBackupRecord = recording;
+            if (row.crowded) {
+                for (short i = 0; i < 251; ++i)
+                    score->Symbol(score->Meas(0, 0), kTimedEvent, i);
+                CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 64});
+                for (short x = 64; x < 256; x += 64)
+                    score->Note(group, {.x = x});
+                group->m_nPosX2 = 192;
+                for (short x : {0, 128})
+                    score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
+            } else {
+                for (short i = 0; i < 34; ++i)
+                    score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+            }
+            score->Settle();
+            Doc().UpdateMeasXY(-1);
+            const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), row.command);
+            EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+            CKVMeas* first = score->Meas(0, 0);
+            EXPECT_EQ(first->GetMsgNum(), row.symbols);
+            int groups = 0;
+            for (short i = 0; i < first->GetMsgNum(); ++i)
+                groups += first->GetMsg(i)->m_byKind == MSG_BEAM ? 1 : 0;
+            EXPECT_EQ(groups, row.groups);
+            if (!row.crowded) {
+                EXPECT_EQ(first->GetCurWholeCount(1, -1), 32760);
+            }
         }
     }
 }
