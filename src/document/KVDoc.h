@@ -244,7 +244,9 @@ public:
     void DropStaleCursor();
 
     // Defined in document/KVDocInsert.cpp
-    // Adds the document's own copy of a template symbol under a parent.
+    // Adds the document's own copy of a template symbol under a parent; null
+    // when the parent refuses it or already holds the symbols its record
+    // counts.
     CKVMsg* AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPosition);
     // Adds a page-level copy of a template symbol; the third argument is unused.
     CKVMsg* AddMsg(CKVPage* page, CKVMsg* tmpl, int, int backup);
@@ -481,9 +483,9 @@ public:
     // arguments are unused.
     short DeleteMsgOnCaret(short voice, short, int, int);
     // Adds an owned copy of a prepared symbol, under a new id, to measure
-    // `meas` of master staff `staff`; null for an index out of range or a
-    // compressed multi-measure rest. The symbol is given that measure as its
-    // parent.
+    // `meas` of master staff `staff`; null for an index out of range, a
+    // compressed multi-measure rest or a measure that holds the symbols its
+    // record counts. The symbol is given that measure as its parent.
     CKVMsg* InsertNewMsg(short staff, LONG meas, CKVMsg* msg);
     // The full page size in dots: printable area and margins.
     CSize GetScreenSize();

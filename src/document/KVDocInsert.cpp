@@ -6,6 +6,7 @@
 
 #include "document/CopyPtrMap.h"
 #include "document/GroupMembers.h"
+#include "document/RecordIO.h"
 #include "harmony/ChordSymbol.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
@@ -48,7 +49,9 @@ CKVMeas* BackedUpLive(CKVMeas* meas)
 
 CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPosition)
 {
-    if (!parent || !tmpl || !CheckAvailableMemory(1000000))
+    // A node's record counts its symbols in a byte: one that holds as many
+    // takes no more, so that the score can still be saved.
+    if (!parent || !tmpl || parent->GetMsgNum() >= kvrec::kMaxChildren || !CheckAvailableMemory(1000000))
         return nullptr;
     CKVMsg* msg = tmpl->m_byKind == MSG_CHORDSYMBOL ? KvNewReported<CChordSymbol>() : KvNewReported<CKVMsg>();
     if (!msg)

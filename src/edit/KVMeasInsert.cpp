@@ -2,13 +2,15 @@
 
 #include "model/KVMeas.h"
 
+#include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
 
 CKVMsg* CKVMeas::InsertNewMsg(CKVMsg& model)
 {
-    if (!m_pSystem || IsRestCompMeas(nullptr) != 0)
+    // The record counts the symbols in a byte; a full measure takes no more.
+    if (!m_pSystem || IsRestCompMeas(nullptr) != 0 || GetMsgNum() >= kvrec::kMaxChildren)
         return nullptr;
     CKVMsg* msg = KvNewReported<CKVMsg>();
     if (!msg)

@@ -352,6 +352,8 @@ public:
     void RemainNoteRest();
 
     // Defined in edit/KVMeasInsert.cpp
+    // A copy of the model under a new id; null when the measure is a
+    // compressed rest or already holds the symbols its record counts.
     CKVMsg* InsertNewMsg(CKVMsg& model);
 
     // Defined in edit/KVMeasPaste.cpp

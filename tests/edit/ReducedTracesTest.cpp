@@ -913,8 +913,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // they were, giving its failure value. A measure's record counts its
 // symbols in a byte: with the first measure crowded instead (252 grace
 // notes, a group of four eighths and the two of voice 2), a drop, a note
-// entered there and every command that dissolves the group (also to make
-// quarters, a chord or new groups of its notes) are refused the same way.
+// entered there, any other symbol added and every command that dissolves
+// the group (also to make quarters, a chord or new groups of its notes) are
+// refused the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -1025,6 +1026,17 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] {
              Doc().BindByBeamBeat(1, 0, 0);
              return 0;
+         }},
+        {"a timed event added to the crowded measure", 0, true, [] {},
+         [&] {
+             CKVMsg event;
+             event.m_byKind = 45;
+             return Doc().AddMsg(0, 0, &event);
+         }},
+        {"a rest inserted into the crowded measure", 0, true, [] {},
+         [&] {
+             CKVMsg rest(score->Meas(0, 0), POINT {250, 0}, MSG_REST, 0, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
+             return Doc().InsertNewMsg(0, 0, &rest) ? 1 : 0;
          }},
     };
     for (const BOOL recording : {1, 0}) {
