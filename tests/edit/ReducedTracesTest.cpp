@@ -526,7 +526,8 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // note entered leaves the tie flags where the ties are: it takes none from
 // the group it joins, and a slur beside a tie on the same two notes is not
 // judged a second tie, whether the notes are entered beside, re-shaped or
-// judged again from either end.
+// judged again from either end; when the notes can no longer be tied, the
+// tie is judged a slur beside the slur.
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
@@ -619,6 +620,26 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
                  Doc().ResetBackup();
                  Doc().SelMeasBackup(1);
                  Doc().DetailMsgMoveUpDown(0, 3);
+             };
+         }},
+        {"the second of two notes joined by a tie and a slur raised a step, and the links judged again",
+         [&] {
+             tieAndSlur();
+             return [this] {
+                 Doc().ResetBackup();
+                 score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
+                 CKVMeas* live = score->Meas(0, 1)->GetCurBackupObj();
+                 CKVMsg* second = live->GetMsg(1);
+                 second->m_nPosY = -20;
+                 second->MakeMidiMsgFromY(1);
+                 live->SwitchTieSlur();
+                 // The tie rule makes both links slurs: no flag is left.
+                 CKVMsg* first = live->GetMsg(0);
+                 EXPECT_EQ(first->m_wFlag & MSGFLAG_TIE_START, 0);
+                 int slurs = 0;
+                 for (short i = 0; i < first->GetMsgNum(); ++i)
+                     slurs += first->GetMsg(i)->m_byKind == MSG_SLUR ? 1 : 0;
+                 EXPECT_EQ(slurs, 2);
              };
          }},
         {"the ties of a note joined to the next by a tie and a slur judged again",
