@@ -394,10 +394,10 @@ public:
                                              bool lastOfRecord)>;
     void ForEachSelRange(int voice, int notesOnly, int watchGroups, const SelRangeVisit& process);
     // Whether dissolving the beam groups of `voice` (0: of every voice) that
-    // reach into those ranges (of notes alone with `notesOnly`), and the
-    // chords in them with `chords`, leaves every measure within the symbols
-    // its record counts; asking changes nothing.
-    bool SelRangeGroupsDissolve(int voice, int notesOnly = 0, bool chords = false);
+    // reach into those ranges, or with `intoChord` making each range of
+    // notes one chord, leaves every measure within the symbols its record
+    // counts; asking changes nothing.
+    bool SelRangeGroupsDissolve(int voice, bool intoChord = false);
 
     // Defined in edit/KVDocBeams.cpp
     // The range commands below open no undo step and back nothing up; the

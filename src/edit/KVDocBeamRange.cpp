@@ -71,16 +71,18 @@ void CKVDoc::ForEachSelRange(int voice, int notesOnly, int watchGroups, const Se
     WalkSelRanges(*this, voice, notesOnly, watchGroups, process);
 }
 
-bool CKVDoc::SelRangeGroupsDissolve(int voice, int notesOnly, bool chords)
+bool CKVDoc::SelRangeGroupsDissolve(int voice, bool intoChord)
 {
     if (!m_pSelRectArray)
         return true;
     CVoiceRoom room;
     for (int v = voice ? voice : 1; v <= (voice ? voice : CKVCtrlTool::kVoices); ++v) {
-        WalkSelRanges(*this, v, notesOnly, 0, [&room, v, chords](CKVMeas& meas, short first, short last, bool, bool) {
-            room.Dissolve(meas, static_cast<BYTE>(v), first, last);
-            if (chords)
-                room.DissolveChords(meas, static_cast<BYTE>(v), first, last);
+        const BYTE b = static_cast<BYTE>(v);
+        WalkSelRanges(*this, v, intoChord ? 1 : 0, 0, [&room, b, intoChord](CKVMeas& meas, short first, short last, bool, bool) {
+            if (intoChord)
+                room.MakeChord(meas, b, first, last);
+            else
+                room.Dissolve(meas, b, first, last);
         });
     }
     return room.Fits();

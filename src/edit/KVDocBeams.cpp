@@ -152,9 +152,9 @@ void CKVDoc::BindByBeamBeat(int voice, int a2, int)
 void CKVDoc::MakeChord(int voice)
 {
     // The groups and chords of each range are broken before its notes are
-    // joined; a measure their members could crowd past its record is left
-    // as it is.
-    if (!SelRangeGroupsDissolve(voice, 1, true))
+    // joined; a measure that could be left with more symbols than its record
+    // counts is left as it is.
+    if (!SelRangeGroupsDissolve(voice, true))
         return;
     RemoveTremoloSelRect();
     const BYTE v = static_cast<BYTE>(voice);

@@ -58,16 +58,40 @@ void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool 
     });
 }
 
-void CVoiceRoom::DissolveChords(CKVMeas& meas, BYTE voice, short from, short to)
+void CVoiceRoom::MakeChord(CKVMeas& meas, BYTE voice, short from, short to)
 {
     if (from > to)
         std::swap(from, to);
-    tickmath::ForEachChild(meas, [&](CKVMsg* chord, short) {
-        if (chord->m_byKind == MSG_CHORD && chord->m_byVoice == voice && chord->m_nPosX >= from &&
-            chord->m_nPosX <= to && m_given.insert(chord).second)
-            AddSymbols(meas, chord->GetMsgNum() - 1);
+    int change = 0;
+    int notes = 0;
+    // A symbol that stands in the measure once the groups are broken: a note
+    // of the stretch joins the chord, a chord there gives its notes to it.
+    auto stands = [&](CKVMsg& msg) {
+        if (msg.m_byVoice != voice || msg.m_nPosX < from || msg.m_nPosX > to)
+            return;
+        if (msg.m_byKind == MSG_NOTE) {
+            ++notes;
+        } else if (msg.m_byKind == MSG_CHORD) {
+            change += msg.GetMsgNum() - 1;
+            notes += msg.GetMsgNum();
+        }
+    };
+    tickmath::ForEachChild(meas, [&](CKVMsg* child, short) {
+        if (child->m_byKind == MSG_BEAM && child->m_byVoice == voice && child->m_nPosX2 >= from &&
+            child->m_nPosX <= to) {
+            change += child->GetMsgNum() - 1;
+            tickmath::ForEachChild(*child, [&](CKVMsg* member, short) {
+                stands(*member);
+                return false;
+            });
+        } else {
+            stands(*child);
+        }
         return false;
     });
+    if (notes >= 2)
+        change -= notes - 1;
+    m_symbols[&meas] += change;
 }
 
 void CVoiceRoom::Move(CKVMsg& msg, BYTE to)
@@ -123,7 +147,7 @@ bool CVoiceRoom::Fits() const
             return false;
     }
     for (const auto& [meas, added] : m_symbols) {
-        if (meas->GetMsgNum() + added > kMaxSymbols)
+        if (added > 0 && meas->GetMsgNum() + added > kMaxSymbols)
             return false;
     }
     return true;

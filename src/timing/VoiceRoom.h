@@ -46,9 +46,11 @@ public:
     // Each group counts once, however often it is reached.
     void Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups = false);
 
-    // The chords of a voice that stand in a stretch of position words,
-    // dissolved: each gives the measure its notes. Each counts once.
-    void DissolveChords(CKVMeas& meas, BYTE voice, short from, short to);
+    // The notes of a voice in a stretch of position words made one chord:
+    // its groups and chords there are broken first, and then, with two notes
+    // or more, the notes become one chord (those it refuses leave). A stretch
+    // with fewer notes keeps the members its groups gave back.
+    void MakeChord(CKVMeas& meas, BYTE voice, short from, short to);
 
     // A symbol that leaves one voice of its measure for another (a beam
     // group with its members). Each symbol moves once, however often it is

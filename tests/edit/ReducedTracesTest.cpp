@@ -935,8 +935,8 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // symbols in a byte: with the first measure crowded instead (252 grace
 // notes, a group of four eighths and the two of voice 2), a drop, a note
 // entered there, any other symbol added and every command that dissolves
-// the group (also to make quarters, a chord or new groups of its notes) are
-// refused the same way.
+// the group (also to make quarters or new groups of its notes) are refused
+// the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     struct Row {
@@ -1033,11 +1033,6 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          }},
         {"quarters over the crowded measure", 0, true, [&] { Select(0); },
          [&] { return Doc().ChangeDurationSelNote(1, DUR_QUARTER, 1, 0, 100, 0); }},
-        {"a chord of the crowded measure's notes, which stand at one height", 0, true, [&] { Select(0); },
-         [&] {
-             Doc().MakeChord(1);
-             return 0;
-         }},
         {"the crowded measure's group beamed again", 0, true, [&] { Select(0); },
          [&] {
              Doc().BindByBeamGroup(1, 0);
@@ -1151,8 +1146,9 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 }
 
 // The limits themselves still pass: a note that ends its voice at 32,760
-// ticks is entered, and commands that would break groups whose members the
-// measure could not hold loose leave those groups be and do the rest. The
+// ticks is entered, a chord that takes the members of the group it breaks
+// is made, and commands that would break groups whose members the measure
+// could not hold loose leave those groups be and do the rest. The
 // first measure holds 34 wholes, or 251 timed events, a group of three
 // quarters (which automatic beams do not group again) and two wholes of
 // voice 2.
@@ -1176,6 +1172,14 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         {"an eighth entered at the caret after 34 wholes", false, [&] { caretEntry(DUR_EIGHTH); }, 35, 0},
         {"a quarter entered at the caret with automatic beams beside the group", true,
          [&] { caretEntry(DUR_QUARTER); }, 255, 1},
+        {"the group's notes made one chord in the crowded measure", true,
+         [&] {
+             Select(0);
+             Doc().ResetBackup();
+             Doc().SelMeasBackup(1);
+             Doc().MakeChord(1);
+         },
+         254, 0},
         {"the staff split below the crowded measure", true,
          [&] {
              Doc().ResetBackup();
