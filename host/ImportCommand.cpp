@@ -138,6 +138,7 @@ std::string LeftOutNotesLines(const LeftOutNotes& notes, const std::string& in)
         {notes.underMultiRest, "stand under a multi-measure rest"},
         {notes.oneLineStaff, "meet a note at another height on a one-line staff"},
         {notes.refused, "could not be placed in their measure"},
+        {notes.crowdedMeasure, "would crowd their measure past the 255 symbols it holds"},
         {notes.beyondEighthVoice, "are in a voice beyond the eighth"},
         {notes.unknownDuration, "have a duration the score does not hold"},
         {notes.unconvertedStem, "have a stem entry that does not convert"},

@@ -1,10 +1,12 @@
 // The conversion of a Brenlo page into a one-staff score: the first pass
 // builds the system, the page, one block per Brenlo system with its measures,
 // key and time signatures, bar lines and lyric lines; the second pass fills
-// in the clefs, notes, rests, chords, slides, beams and lyrics.
+// in the clefs, notes, rests, chords, slides, beams and lyrics and brings each
+// measure within its record.
 
 #include "document/KVDoc.h"
 
+#include "import/MeasureRecordFit.h"
 #include "import/UPage.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
@@ -555,6 +557,10 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
                 inMeasure.Add(note);
             }
             BrenloToKVC_BEAM(meas, inMeasure, s->m_nLeftX, static_cast<WORD>(left));
+            // The measure is done: one holding more than its record counts
+            // gives way at its end. Brenlo notes carry no ties or slurs, so
+            // the fit cannot fail.
+            kvimport::FitMeasureToRecord(*this, *meas, page->m_leftOutNotes);
         }
     }
     return 1;

@@ -1,8 +1,8 @@
 // The symbol walk of an Encore import: the staff group marks, then measure by
 // measure of every Encore system the clef changes, notes and rests, beams,
 // ties and the other symbols, each through its converter; afterwards the
-// ties that cross a bar line, the octave lines, the lyric lines and the
-// staff names.
+// ties that cross a bar line, the octave lines, the measures brought within
+// their records, the lyric lines and the staff names.
 
 #include "document/KVDoc.h"
 #include "import/EncConvert.h"
@@ -11,6 +11,7 @@
 #include "import/EncMarkTable.h"
 #include "import/EncTieNote.h"
 #include "import/ImportScopes.h"
+#include "import/MeasureRecordFit.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
@@ -646,6 +647,10 @@ int CKVDoc::SecondConvertEncToKvc(CDialog* dialog, CEncDoc* enc)
     if (!EncToKVC_NoneProcTie(enc, walk.m_ties, walk.m_lastVoice))
         return 0;
     EncToKVC_8vab(dialog, enc);
+    // Every symbol now stands in its measure, beamed and tied: a measure
+    // holding more than its record counts gives way at its end.
+    if (!kvimport::FitMeasuresToRecords(*this, *master, enc->m_leftOutNotes))
+        return 0;
     AlignLyricLines(*this, *master);
     EncToKVC_StaffNamePos_Correction(enc);
 

@@ -1,7 +1,7 @@
 #pragma once
-// The notes an import leaves out, because their measure refuses them or
-// because the score has no place for them, counted by the reason, so that
-// the host can tell the loss.
+// The notes an import leaves out, because their measure refuses or cannot
+// hold them or because the score has no place for them, counted by the
+// reason, so that the host can tell the loss.
 
 #include "timing/InsertState.h"
 
@@ -14,6 +14,9 @@ struct LeftOutNotes {
     DWORD oneLineStaff = 0;
     // Any other refusal.
     DWORD refused = 0;
+    // Their measure held more symbols than its record counts even once
+    // beamed, and they stood at its end.
+    DWORD crowdedMeasure = 0;
     // They are in a voice beyond the eighth (Encore voices 9 to 16).
     DWORD beyondEighthVoice = 0;
     // Their duration code is past a 128th.

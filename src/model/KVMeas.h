@@ -256,7 +256,12 @@ public:
     // Defined in timing/KVMeasNoteInsert.cpp
     CKVMsg* InsertNewNoteMsg(CKVMsg& model, short direction, int placement, int autoBeam, int unused1, int midiRead, int unused2);
     // The import's insertion; null when the measure refuses the symbol, and
-    // GetInsertRefusal() (timing/InsertState.h) then says why.
+    // GetInsertRefusal() (timing/InsertState.h) then says why. A symbol that
+    // would run its voice past 32,767 ticks is refused; one that takes the
+    // measure past the 255 symbols its record counts is not, because an
+    // import beams a measure's notes only once all of them are in: the
+    // import brings the measure within its record when its conversion is
+    // done (import/MeasureRecordFit.h).
     CKVMsg* InsertNoteMsg(CKVMsg& msg, int placement, int autoBeam);
     void ArrangeGraceNote(CKVMsg* pending);
     void SingleStaffProc(short unused);

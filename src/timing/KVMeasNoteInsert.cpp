@@ -199,13 +199,14 @@ bool Fits(CKVMeas& meas, BYTE voice, const CKVMsg& msg, int capacity)
 }
 
 // Whether the symbol would run its voice past the ticks its start times
-// hold (a grace note takes no time), or its measure past the symbols its
-// record holds.
+// hold; a grace note takes no time. The measure's symbols are not counted
+// here: an import inserts all of a measure's notes before it beams them, and
+// most of a crowded measure fits its record once beamed, so each import fits
+// the measure to its record once its conversion is done.
 bool RunsVoicePast(CKVMeas& meas, CKVMsg& msg)
 {
     CVoiceRoom room;
     room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
-    room.AddSymbols(meas, 1);
     return !room.Fits();
 }
 

@@ -133,14 +133,18 @@ TEST_F(KvorelImport, SaysHowManyNotesEachReasonLeftOut)
               "kvorel: 1 notes of left.enc have a duration the score does not hold and were not imported\n");
     EXPECT_TRUE(Exists("out.kvc"));
 
-    // No file of either kind gets a note refused otherwise, and no Encore
-    // file a stem entry that does not convert; their lines, and none for a
-    // reason that left nothing out.
+    // No file of either kind gets a note refused otherwise or a measure
+    // crowded past its record here, and no Encore file a stem entry that
+    // does not convert; their lines, and none for a reason that left nothing
+    // out.
     LeftOutNotes other;
     other.refused = 3;
+    other.crowdedMeasure = 4;
     other.unconvertedStem = 5;
     EXPECT_EQ(kvorel::LeftOutNotesLines(other, "x.enc"),
               "kvorel: 3 notes of x.enc could not be placed in their measure and were not imported\n"
+              "kvorel: 4 notes of x.enc would crowd their measure past the 255 symbols it holds and were not "
+              "imported\n"
               "kvorel: 5 notes of x.enc have a stem entry that does not convert and were not imported\n");
     EXPECT_EQ(kvorel::LeftOutNotesLines(LeftOutNotes {}, "x.enc"), "");
 }

@@ -1,10 +1,12 @@
 // The conversion of Brenlo pages into scores: measures from bar lines, key
 // and time signatures, end bars, clefs, notes, rests, chords, slides, beams
-// and lyrics, the lead-in measure, and refused buffers.
+// and lyrics, measures crowded past their records, the lead-in measure, and
+// refused buffers.
 
 #include "support/BrenloBuffer.h"
 #include "support/CanonicalDump.h"
 #include "support/KvTest.h"
+#include "support/ScoreIntegrity.h"
 
 #include "Kvorel.h"
 
@@ -331,6 +333,51 @@ TEST_F(BrenloConvert, BeamedNotesMakeOneGroupPerBeamNumber)
     // Stems up: the beam lies a stem length (3 + 20) above the heads at -24.
     EXPECT_EQ(groups[0]->m_nPosY, -24 - 23);
     EXPECT_EQ(groups[0]->m_nPosY2, -24 - 23);
+}
+
+// Clef changes count among a measure's symbols like its notes. The notes
+// after them arrive whole when, beamed, the measure fits its record; when it
+// does not even then, only its latest notes are left out, and counted.
+TEST_F(BrenloConvert, ACrowdedMeasureKeepsWhatFitsItsRecordOnceBeamed)
+{
+    struct Row {
+        int clefs;    // one unit apart from the system's start
+        bool beamed;  // the eight eighths in two groups of four
+        int symbols;
+        size_t kept;
+    };
+    const Row rows[] = {{250, true, 252, 8}, {252, false, 255, 3}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.clefs);
+        doc = std::make_unique<CKVDoc>();
+        leftOut = {};
+        // A treble clef at width 0 takes 16 units.
+        std::vector<BrenloSymbol> symbols(static_cast<size_t>(row.clefs), BrClef(BrUnits(-15)));
+        int at = 41 + row.clefs;
+        for (int i = 0; i < 8; ++i, at += 30) {
+            BrenloStem eighth;
+            eighth.duration = DUR_EIGHTH;
+            eighth.beamed = row.beamed ? 1 : 0;
+            eighth.beam = static_cast<short>(row.beamed ? 1 + i / 4 : 0);
+            symbols.push_back(NoteAt(at, at + 30, {{}}, eighth));
+        }
+        symbols.push_back(BarAt(at, 578));
+        ASSERT_EQ(Import(OneSystem(symbols)), kvimport::BrenloImportResult::Imported);
+
+        EXPECT_EQ(Meas(0)->GetMsgNum(), row.symbols);
+        EXPECT_EQ(All(Meas(0), MSG_CLEF).size(), static_cast<size_t>(row.clefs));
+        const std::vector<CKVMsg*> notes = All(Meas(0), MSG_NOTE);
+        EXPECT_EQ(notes.size(), row.kept);
+        // The notes that stay are the earliest.
+        for (size_t i = 1; i < notes.size(); ++i)
+            EXPECT_LT(notes[i - 1]->m_nPosX, notes[i]->m_nPosX);
+        EXPECT_EQ(All(Meas(0), MSG_BEAM).size(), row.beamed ? 2u : 0u);
+        LeftOutNotes expected;
+        expected.crowdedMeasure = static_cast<DWORD>(8 - row.kept);
+        EXPECT_TRUE(leftOut == expected) << leftOut.refused << " " << leftOut.crowdedMeasure;
+        EXPECT_EQ(Joined(IntegrityProblems(*doc)), "");
+        EXPECT_FALSE(SavedBytes(*doc).empty());
+    }
 }
 
 TEST_F(BrenloConvert, LyricsLowerTheirLineOncePerMeasure)

@@ -1,11 +1,13 @@
 // The Encore symbol walk over a whole writer file: staff group marks, clef
 // changes, beams with their breaks and tuplets, ties inside a measure, the
-// dispatch of the other symbols, single-note tuplets, lyric lines, the state
-// it leaves and a failure in the middle.
+// dispatch of the other symbols, single-note tuplets, lyric lines, measures
+// crowded past their records, the state it leaves and a failure in the
+// middle.
 
 #include "EncoreConvertSupport.h"
 #include "import/EncMarkTable.h"
 #include "platform/AllocHook.h"
+#include "support/ScoreIntegrity.h"
 #include "timing/TupletState.h"
 
 #include <set>
@@ -65,6 +67,23 @@ EncoreSymbol Beam(std::vector<std::array<int, 8>> items, BYTE param2 = 0)
     }
     s.param2 = param2;
     return s;
+}
+
+// A note on the line that a tie at step 2 finds, with its tie flags.
+EncoreSymbol TieableNote(WORD x, BYTE code, BYTE voice, bool endsTie, bool startsTie)
+{
+    EncoreSymbol s = EncNote(0, 0, x, 2, 60, 120, 100, voice, code);
+    s.param1 = static_cast<BYTE>((startsTie ? 1 : 0) | (endsTie ? 2 : 0));
+    return s;
+}
+
+EncoreSymbol TieBetween(WORD x1, WORD x2)
+{
+    EncoreSymbol tie = EncTie(0, 0, x1, x2);
+    PutWords(tie.data, 0, {x1, x2, 0, 0});
+    tie.data[4] = 2;
+    tie.kind = static_cast<BYTE>(-2);
+    return tie;
 }
 
 int Walk(EncConvertRun& run)
@@ -300,6 +319,84 @@ TEST_F(EncoreWalk, AFailedAdditionEndsTheWalkAndRestoresTheFlag)
         }
     }
     EXPECT_TRUE(failed);
+}
+
+// A measure keeps every note that fits its record once beamed, however many
+// symbols its notes made before their beams; one that holds more even then
+// leaves out only its latest notes by position, counts them, keeps no tie to
+// them and still saves whole.
+TEST_F(EncoreWalk, ACrowdedMeasureKeepsWhatFitsItsRecordOnceBeamed)
+{
+    struct Row {
+        int notes;    // of each voice, one Encore unit apart; the voices share places
+        int voices;
+        BYTE code;
+        bool beamed;  // in groups of four
+        int tieFrom;  // voice 1's note tied to the next, as are its last two; -1 none
+        int symbols;  // the measure's own after the walk, a dynamic among them
+        int kept;     // notes of each voice
+    };
+    const Row rows[] = {
+        {256, 1, DUR_EIGHTH, true, -1, 65, 256},
+        {260, 1, DUR_EIGHTH, true, -1, 66, 260},
+        {272, 1, DUR_EIGHTH, true, -1, 69, 272},
+        // 301 symbols even once beamed: the dynamic stays and the 46 latest
+        // notes go; of two at one place the later one first.
+        {300, 1, DUR_16TH, false, -1, 255, 254},
+        {150, 2, DUR_16TH, false, 126, 255, 127},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.notes << " x " << row.voices);
+        std::set<int> tieStarts;
+        if (row.tieFrom >= 0)
+            tieStarts = {row.tieFrom, row.notes - 2};
+        std::vector<EncoreSymbol> symbols {EncMark(0, 0, 130, {60, 0})};
+        for (int voice = 0; voice < row.voices; ++voice) {
+            for (int i = 0; i < row.notes; ++i) {
+                const bool tied = voice == 0;
+                symbols.push_back(TieableNote(static_cast<WORD>(i), row.code, static_cast<BYTE>(voice),
+                                              tied && tieStarts.count(i - 1), tied && tieStarts.count(i)));
+            }
+        }
+        for (int i = 0; row.beamed && i < row.notes; i += 4)
+            symbols.push_back(Beam({{{i, i + 3, -4, -6, 0, 0, 0, 0}}}));
+        for (int i : tieStarts)
+            symbols.push_back(TieBetween(static_cast<WORD>(i), static_cast<WORD>(i + 1)));
+        EncConvertRun run(ConvertEncore(symbols));
+        ASSERT_EQ(Walk(run), 1);
+        CKVMeas* meas = run.Meas();
+
+        LeftOutNotes expected;
+        expected.crowdedMeasure = static_cast<DWORD>(row.voices * (row.notes - row.kept));
+        EXPECT_TRUE(run.enc.m_leftOutNotes == expected) << run.enc.m_leftOutNotes.crowdedMeasure;
+        EXPECT_EQ(meas->GetMsgNum(), row.symbols);
+        EXPECT_EQ(ChildrenOfKind(*meas, MSG_DYNAMIC).size(), 1u);
+        if (row.beamed) {
+            const std::vector<CKVMsg*> groups = ChildrenOfKind(*meas, MSG_BEAM);
+            EXPECT_EQ(groups.size(), static_cast<size_t>(row.notes / 4));
+            for (CKVMsg* group : groups)
+                EXPECT_EQ(NotesOf(*group).size(), 4u);
+        }
+        // The notes that stay are the earliest of each voice.
+        std::multiset<std::pair<BYTE, short>> kept, earliest;
+        for (CKVMsg* note : NotesOf(*meas))
+            kept.insert({note->m_byVoice, note->m_nPosX});
+        for (int voice = 1; voice <= row.voices; ++voice) {
+            for (int i = 0; i < row.kept; ++i)
+                earliest.insert({static_cast<BYTE>(voice), meas->AbsXToMeasX(static_cast<short>(i + 20))});
+        }
+        EXPECT_TRUE(kept == earliest);
+        // Both ties were bound (a tie that is not becomes a free curve);
+        // the one into a note that went and the one between two that went
+        // are gone, and so is the flag of the note that stays.
+        EXPECT_EQ(ChildrenOfKind(*meas, MSG_PAGESLUR).size(), 0u);
+        EXPECT_EQ(CountKind(*meas, MSG_TIE), 0u);
+        for (CKVMsg* note : NotesOf(*meas))
+            EXPECT_EQ(note->m_wFlag & (MSGFLAG_TIE_START | MSGFLAG_TIE_END), 0) << note->m_nPosX;
+        EXPECT_EQ(Joined(IntegrityProblems(run.doc)), "");
+        EXPECT_FALSE(SavedBytes(run.doc).empty());
+        EXPECT_EQ(Joined(ReloadProblems(run.doc)), "");
+    }
 }
 
 } // namespace

@@ -1,0 +1,233 @@
+// Imported measures brought within their records: the order in which a
+// crowded measure's symbols give way, and the giving up of one symbol with
+// its links.
+
+#include "import/MeasureRecordFit.h"
+
+#include "document/KVDoc.h"
+#include "document/RecordIO.h"
+#include "document/UndoEntry.h"
+#include "import/LeftOutNotes.h"
+#include "model/KVMeas.h"
+#include "model/KVMsg.h"
+#include "model/KVStaff.h"
+#include "model/KVSystem.h"
+#include "model/TickMath.h"
+#include "timing/InsertState.h"
+#include "timing/TieLinks.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A note, rest, chord or beam group: what stands in a voice's time.
+bool IsEntry(const CKVMsg& msg)
+{
+    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
+}
+
+std::vector<CKVMsg*> ChildrenOf(CKVObject& node)
+{
+    std::vector<CKVMsg*> children;
+    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
+        if (child != &node)
+            children.push_back(child);
+        return false;
+    });
+    return children;
+}
+
+// The live children of the measure, as its record counts them.
+int SymbolCount(CKVMeas& meas)
+{
+    return static_cast<int>(ChildrenOf(meas).size());
+}
+
+// The symbols that may give way, in the order they do: entries before the
+// other symbols, each latest first by position, of two at one position the
+// later child first. Clef changes never do.
+std::vector<CKVMsg*> GiveWayOrder(CKVMeas& meas)
+{
+    std::vector<CKVMsg*> order;
+    for (CKVMsg* msg : ChildrenOf(meas)) {
+        if (msg->m_byKind != MSG_CLEF)
+            order.push_back(msg);
+    }
+    std::reverse(order.begin(), order.end());
+    std::stable_sort(order.begin(), order.end(), [](const CKVMsg* a, const CKVMsg* b) {
+        if (IsEntry(*a) != IsEntry(*b))
+            return IsEntry(*a);
+        return a->m_nPosX > b->m_nPosX;
+    });
+    return order;
+}
+
+// What stands under an entry: the notes, rests and chords that take its
+// place in time (the entry itself, or a group's members) and every note,
+// chord notes included.
+struct Contents {
+    std::vector<CKVMsg*> timed;
+    std::vector<CKVMsg*> notes;
+};
+
+void CollectNotes(CKVMsg& msg, std::vector<CKVMsg*>& notes)
+{
+    if (msg.m_byKind == MSG_NOTE) {
+        notes.push_back(&msg);
+        return;
+    }
+    if (msg.m_byKind != MSG_CHORD)
+        return;
+    for (CKVMsg* child : ChildrenOf(msg))
+        CollectNotes(*child, notes);
+}
+
+Contents ContentsOf(CKVMsg& entry)
+{
+    Contents contents;
+    const std::vector<CKVMsg*> timed =
+        entry.m_byKind == MSG_BEAM ? ChildrenOf(entry) : std::vector<CKVMsg*> {&entry};
+    for (CKVMsg* msg : timed) {
+        if (!tickmath::IsNoteRestChord(*msg))
+            continue;
+        contents.timed.push_back(msg);
+        CollectNotes(*msg, contents.notes);
+    }
+    return contents;
+}
+
+bool HoldsKind(CKVMsg& msg, BYTE kind)
+{
+    const std::vector<CKVMsg*> children = ChildrenOf(msg);
+    return std::any_of(children.begin(), children.end(), [&](const CKVMsg* c) { return c->m_byKind == kind; });
+}
+
+// Whether a note, rest or chord, or a note of the chord, holds a tuplet.
+bool HoldsTuplet(CKVMsg& timed)
+{
+    if (HoldsKind(timed, MSG_TUPLET))
+        return true;
+    std::vector<CKVMsg*> notes;
+    CollectNotes(timed, notes);
+    return std::any_of(notes.begin(), notes.end(), [](CKVMsg* n) { return HoldsKind(*n, MSG_TUPLET); });
+}
+
+// Whether a note holds a tie or slur that names it as one of its ends.
+bool HoldsOwnLink(CKVMsg& note)
+{
+    const std::vector<CKVMsg*> children = ChildrenOf(note);
+    return std::any_of(children.begin(), children.end(), [&](const CKVMsg* c) {
+        return tielink::IsTieOrSlur(*c) && (tielink::StartOf(*c) == &note || tielink::EndOf(*c) == &note);
+    });
+}
+
+bool AnyHoldsOwnLink(const std::vector<CKVMsg*>& notes)
+{
+    return std::any_of(notes.begin(), notes.end(), [](CKVMsg* n) { return HoldsOwnLink(*n); });
+}
+
+void Unlist(CDWordArray& list, DWORD id)
+{
+    for (int i = list.GetSize() - 1; i >= 0; --i) {
+        if (list.GetAt(i) == id)
+            list.RemoveAt(i);
+    }
+}
+
+// Takes an entry's links off: its ties and slurs leave their partners, then
+// its tuplets pass on, latest holder first, so that none is handed to a
+// holder about to go. False, before any tuplet moves, when a tie or slur
+// stays for want of memory.
+bool ReleaseLinks(CKVDoc& doc, CKVMeas& meas, CKVMsg& entry, const Contents& contents)
+{
+    if (AnyHoldsOwnLink(contents.notes)) {
+        doc.TieSlurMsgDelProc(&entry);
+        if (AnyHoldsOwnLink(contents.notes))
+            return false;
+    }
+    for (auto it = contents.timed.rbegin(); it != contents.timed.rend(); ++it) {
+        if (HoldsTuplet(**it))
+            doc.TupletMsgDelProc(*it);
+    }
+    // A note drawn on a neighbouring staff is listed by id in its measure.
+    for (const std::vector<CKVMsg*>* list : {&contents.timed, &contents.notes}) {
+        for (CKVMsg* msg : *list) {
+            Unlist(meas.m_arrUpMsg, msg->m_dwMsgId);
+            Unlist(meas.m_arrDownMsg, msg->m_dwMsgId);
+        }
+    }
+    return true;
+}
+
+bool GiveUp(CKVDoc& doc, CKVMeas& meas, CKVMsg& msg, LeftOutNotes& leftOut)
+{
+    if (IsEntry(msg)) {
+        const Contents contents = ContentsOf(msg);
+        if (!ReleaseLinks(doc, meas, msg, contents))
+            return false;
+        leftOut.crowdedMeasure += static_cast<DWORD>(contents.notes.size());
+    }
+    meas.DeleteMsg(&msg, kUnlinkAndFree);
+    return true;
+}
+
+// Drops the relink records beyond the first `kept` of the open list.
+void DropRelinkRecords(CKVDoc& doc, int kept)
+{
+    CPtrArray& records = doc.m_arrSlurBackup;
+    while (records.GetSize() > kept) {
+        const int last = records.GetSize() - 1;
+        delete static_cast<SlurRelinkRecord*>(records.GetAt(last));
+        records.RemoveAt(last);
+    }
+}
+
+} // namespace
+
+namespace kvimport {
+
+bool FitMeasureToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
+{
+    // The references, stale ones included, bound the live count from above.
+    if (meas.GetMsgNum() <= kvrec::kMaxChildren || SymbolCount(meas) <= kvrec::kMaxChildren)
+        return true;
+    // The grouping fields the import used are done with; the tuplet
+    // hand-over would read the last group, which may be about to go.
+    doc.m_pLastGroup = nullptr;
+    doc.m_pLastMember = nullptr;
+    SetImportLastChord(nullptr);
+    const int records = doc.m_arrSlurBackup.GetSize();
+    bool fitted = true;
+    for (CKVMsg* msg : GiveWayOrder(meas)) {
+        if (SymbolCount(meas) <= kvrec::kMaxChildren)
+            break;
+        // Handing a tuplet over re-walks the measure, which may have taken
+        // an emptied group out already.
+        if (tielink::IndexOfChild(meas, msg) < 0)
+            continue;
+        if (!GiveUp(doc, meas, *msg, leftOut)) {
+            fitted = false;
+            break;
+        }
+    }
+    DropRelinkRecords(doc, records);
+    return fitted;
+}
+
+bool FitMeasuresToRecords(CKVDoc& doc, CKVSystem& system, LeftOutNotes& leftOut)
+{
+    for (short s = 0; s < system.GetStaffNum(); ++s) {
+        CKVStaff* staff = system.GetStaff(s);
+        for (LONG m = 0; staff && m < staff->GetMeasNum(); ++m) {
+            CKVMeas* meas = staff->GetMeas(m);
+            if (meas && meas->GetCurBackupObj())
+                meas = meas->GetCurBackupObj();
+            if (meas && !FitMeasureToRecord(doc, *meas, leftOut))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace kvimport
