@@ -234,7 +234,8 @@ public:
     CKVMsg* BindByBeam(BYTE voice, short t, short d, int placement);
     // These two break the stretch's groups before they beam it again; a
     // stretch whose members could crowd the measure past the symbols its
-    // record counts is left as it is (BindGroupByBeam then gives null).
+    // record counts is left as it is (BindGroupByBeam then gives null),
+    // but while an import converts, which fits the measure when it is done.
     void BindByBeam(BYTE voice, short from, short to, int placement, int arg);
     CKVMsg* BindGroupByBeam(BYTE voice, short from, short to, int direction);
     CKVMsg* BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int direction);

@@ -5,6 +5,7 @@
 #include "model/KVMeas.h"
 
 #include "document/KVDoc.h"
+#include "model/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
@@ -597,12 +598,23 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
     return nullptr;
 }
 
-// Both re-beam a stretch whose groups they break first. The new groups need
-// not take every member back, so a stretch whose members could crowd the
-// measure past its record keeps the groups it has.
+namespace {
+
+// Both binders below re-beam a stretch whose groups they break first. The
+// new groups need not take every member back, so a stretch whose members
+// could crowd the measure past its record keeps the groups it has; while an
+// import converts, it brings the measure within its record once the measure
+// is done.
+bool MayRebeam(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
+{
+    return bImportConverting || CVoiceRoom::TakesDissolve(meas, voice, from, to, keepGraceGroups);
+}
+
+} // namespace
+
 void CKVMeas::BindByBeam(BYTE voice, short from, short to, int placement, int arg)
 {
-    if (!CVoiceRoom::TakesDissolve(*this, voice, from, to, true))
+    if (!MayRebeam(*this, voice, from, to, true))
         return;
     DisAssembleBeam(voice, from, to, kKeepGraceBeams);
     AutoBindByBeam(voice, from, to, arg, placement);
@@ -610,7 +622,7 @@ void CKVMeas::BindByBeam(BYTE voice, short from, short to, int placement, int ar
 
 CKVMsg* CKVMeas::BindGroupByBeam(BYTE voice, short from, short to, int direction)
 {
-    if (!CVoiceRoom::TakesDissolve(*this, voice, from, to, false))
+    if (!MayRebeam(*this, voice, from, to, false))
         return nullptr;
     DisAssembleBeam(voice, from, to, kBreakGraceBeams);
     return BeamRange(*this, voice, from, to, direction, true, true);
