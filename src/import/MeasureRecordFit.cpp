@@ -27,21 +27,10 @@ bool IsEntry(const CKVMsg& msg)
     return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
 }
 
-std::vector<CKVMsg*> ChildrenOf(CKVObject& node)
-{
-    std::vector<CKVMsg*> children;
-    tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (child != &node)
-            children.push_back(child);
-        return false;
-    });
-    return children;
-}
-
 // The live children of the measure, as its record counts them.
 int SymbolCount(CKVMeas& meas)
 {
-    return static_cast<int>(ChildrenOf(meas).size());
+    return static_cast<int>(tickmath::LiveChildren(meas).size());
 }
 
 // The symbols that may give way, in the order they do: entries before the
@@ -50,7 +39,7 @@ int SymbolCount(CKVMeas& meas)
 std::vector<CKVMsg*> GiveWayOrder(CKVMeas& meas)
 {
     std::vector<CKVMsg*> order;
-    for (CKVMsg* msg : ChildrenOf(meas)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(meas)) {
         if (msg->m_byKind != MSG_CLEF)
             order.push_back(msg);
     }
@@ -79,7 +68,7 @@ void CollectNotes(CKVMsg& msg, std::vector<CKVMsg*>& notes)
     }
     if (msg.m_byKind != MSG_CHORD)
         return;
-    for (CKVMsg* child : ChildrenOf(msg))
+    for (CKVMsg* child : tickmath::LiveChildren(msg))
         CollectNotes(*child, notes);
 }
 
@@ -87,7 +76,7 @@ Contents ContentsOf(CKVMsg& entry)
 {
     Contents contents;
     const std::vector<CKVMsg*> timed =
-        entry.m_byKind == MSG_BEAM ? ChildrenOf(entry) : std::vector<CKVMsg*> {&entry};
+        entry.m_byKind == MSG_BEAM ? tickmath::LiveChildren(entry) : std::vector<CKVMsg*> {&entry};
     for (CKVMsg* msg : timed) {
         if (!tickmath::IsNoteRestChord(*msg))
             continue;
@@ -99,7 +88,7 @@ Contents ContentsOf(CKVMsg& entry)
 
 bool HoldsKind(CKVMsg& msg, BYTE kind)
 {
-    const std::vector<CKVMsg*> children = ChildrenOf(msg);
+    const std::vector<CKVMsg*> children = tickmath::LiveChildren(msg);
     return std::any_of(children.begin(), children.end(), [&](const CKVMsg* c) { return c->m_byKind == kind; });
 }
 
@@ -116,7 +105,7 @@ bool HoldsTuplet(CKVMsg& timed)
 // Whether a note holds a tie or slur that names it as one of its ends.
 bool HoldsOwnLink(CKVMsg& note)
 {
-    const std::vector<CKVMsg*> children = ChildrenOf(note);
+    const std::vector<CKVMsg*> children = tickmath::LiveChildren(note);
     return std::any_of(children.begin(), children.end(), [&](const CKVMsg* c) {
         return tielink::IsTieOrSlur(*c) && (tielink::StartOf(*c) == &note || tielink::EndOf(*c) == &note);
     });

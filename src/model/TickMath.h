@@ -7,6 +7,7 @@
 #include "model/KVSystem.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tickmath {
 
@@ -162,6 +163,19 @@ void ForEachChild(CKVObject& node, Visit visit)
         if (!visit(child, i))
             ++i;
     }
+}
+
+// The live children of a node in order, as ForEachChild visits them; the
+// node itself, which a damaged tree may list, is left out.
+inline std::vector<CKVMsg*> LiveChildren(CKVObject& node)
+{
+    std::vector<CKVMsg*> children;
+    ForEachChild(node, [&](CKVMsg* child, short) {
+        if (child != &node)
+            children.push_back(child);
+        return false;
+    });
+    return children;
 }
 
 } // namespace tickmath

@@ -25,21 +25,10 @@ struct Top {
     }
 };
 
-std::vector<CKVMsg*> MembersOf(CKVMsg& container)
-{
-    std::vector<CKVMsg*> members;
-    tickmath::ForEachChild(container, [&](CKVMsg* member, short) {
-        if (member != &container)
-            members.push_back(member);
-        return false;
-    });
-    return members;
-}
-
 CKVMsg* LastNoteOf(CKVMsg& chord)
 {
     CKVMsg* last = nullptr;
-    for (CKVMsg* member : MembersOf(chord)) {
+    for (CKVMsg* member : tickmath::LiveChildren(chord)) {
         if (member->m_byKind == MSG_NOTE)
             last = member;
     }
@@ -84,7 +73,7 @@ int CKVMeas::MaxTopPoint(BYTE voice, short x1, short x2, short& x, short& y, sho
             beamSlope = static_cast<short>(msg->m_nPosY - msg->m_nPosY2);
             if (msg->m_lHeight > 0) {
                 // Stems down: the heads are the top.
-                for (CKVMsg* member : MembersOf(*msg)) {
+                for (CKVMsg* member : tickmath::LiveChildren(*msg)) {
                     if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST)
                         top.Offer(member->m_nPosX, member->m_nPosY);
                     else if (CKVMsg* last = member->m_byKind == MSG_CHORD ? LastNoteOf(*member) : nullptr)

@@ -54,6 +54,21 @@ protected:
         Doc().ObjectBackup(1);
     }
 
+    // A paste's host part: the image of measure `meas` of staff 0 in `voice`
+    // (cut with `cut`), in a step of its own, then nothing selected and the
+    // cursor at `caret` of measure number `number` of staff 0.
+    void CopyToCaret(kvtest::ImageBuffer& image, int meas, unsigned char voice, int cut, int number, short caret)
+    {
+        Doc().ResetBackup();
+        Select(meas);
+        image.size = Doc().CopyDataToMem(image.data, voice, cut);
+        ASSERT_GT(image.size, 0u);
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Doc().JumpToMeas(number);
+        Doc().m_nCurStaff = 0;
+        Doc().m_nCaretPos = caret;
+    }
+
     void ExpectWhole(const std::string& when)
     {
         const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
@@ -539,6 +554,14 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
         score->Tie(first, second)->m_byKind = MSG_SLUR;
         score->Settle();
     };
+    // A change made to the second measure alone, backed up in its own step.
+    auto onTheSecondMeasure = [this](const std::function<void(CKVMeas&)>& change) {
+        return std::function<void()>([this, change] {
+            Doc().ResetBackup();
+            score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
+            change(*score->Meas(0, 1)->GetCurBackupObj());
+        });
+    };
     // Each row builds its score and gives the command to run on it.
     const std::vector<std::pair<const char*, std::function<std::function<void()>()>>> commands {
         {"a tie into a note already tied into from the measure before",
@@ -625,31 +648,24 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
         {"the second of two notes joined by a tie and a slur raised a step, and the links judged again",
          [&] {
              tieAndSlur();
-             return [this] {
-                 Doc().ResetBackup();
-                 score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
-                 CKVMeas* live = score->Meas(0, 1)->GetCurBackupObj();
-                 CKVMsg* second = live->GetMsg(1);
+             return onTheSecondMeasure([](CKVMeas& live) {
+                 CKVMsg* second = live.GetMsg(1);
                  second->m_nPosY = -20;
                  second->MakeMidiMsgFromY(1);
-                 live->SwitchTieSlur();
+                 live.SwitchTieSlur();
                  // The tie rule makes both links slurs: no flag is left.
-                 CKVMsg* first = live->GetMsg(0);
+                 CKVMsg* first = live.GetMsg(0);
                  EXPECT_EQ(first->m_wFlag & MSGFLAG_TIE_START, 0);
                  int slurs = 0;
                  for (short i = 0; i < first->GetMsgNum(); ++i)
                      slurs += first->GetMsg(i)->m_byKind == MSG_SLUR ? 1 : 0;
                  EXPECT_EQ(slurs, 2);
-             };
+             });
          }},
         {"the ties of a note joined to the next by a tie and a slur judged again",
          [&] {
              tieAndSlur();
-             return [this] {
-                 Doc().ResetBackup();
-                 score->Meas(0, 1)->ObjectBackup(kBackupRecorded, kBackupAlone);
-                 score->Meas(0, 1)->GetCurBackupObj()->GetMsg(0)->TieMsgOrder(1, nullptr);
-             };
+             return onTheSecondMeasure([](CKVMeas& live) { live.GetMsg(0)->TieMsgOrder(1, nullptr); });
          }},
     };
     for (const auto& [what, build] : commands) {
@@ -679,21 +695,12 @@ TEST_F(ReducedTracesTest, ATieAndASlurOnTheSameNotesStayATieAndASlurThroughTheCl
         std::function<void()> command;
     };
     kvtest::ImageBuffer image;
-    auto copy = [&](unsigned char voice, int cut) {
-        return [&image, this, voice, cut] {
-            Doc().ResetBackup();
-            Select(1);
-            image.size = Doc().CopyDataToMem(image.data, voice, cut);
-            ASSERT_GT(image.size, 0u);
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-        };
+    auto copy = [&](unsigned char voice, int cut, int number) {
+        return [&image, this, voice, cut, number] { CopyToCaret(image, 1, voice, cut, number, 0); };
     };
-    auto pasteAt = [&](int number, unsigned char voice, int autoBeam) {
-        return [&image, this, number, voice, autoBeam] {
+    auto paste = [&](unsigned char voice, int autoBeam) {
+        return [&image, this, voice, autoBeam] {
             Doc().ResetBackup();
-            Doc().JumpToMeas(number);
-            Doc().m_nCurStaff = 0;
-            Doc().m_nCaretPos = 0;
             ASSERT_EQ(Doc().PastMemoryTo(image.data, image.size, voice, 0, autoBeam), 1);
         };
     };
@@ -703,11 +710,11 @@ TEST_F(ReducedTracesTest, ATieAndASlurOnTheSameNotesStayATieAndASlurThroughTheCl
             for (const int autoBeam : {0, 1})
                 rows.push_back({"voice " + std::to_string(voice) + " pasted at measure " + std::to_string(number) +
                                     (autoBeam ? " with beams" : " without beams"),
-                                1, 2, copy(voice, 0), pasteAt(number, voice, autoBeam)});
+                                1, 2, copy(voice, 0, number), paste(voice, autoBeam)});
     for (const int number : {1, 3})
         rows.push_back({"a copy dragged to measure " + std::to_string(number), 1, 2, [this] { Select(1); },
                         [this, number] { DragACopyAndDropNow(number, 0, 0, 0); }});
-    rows.push_back({"cut and pasted back", 0, 1, copy(0, 1), pasteAt(2, 0, 0)});
+    rows.push_back({"cut and pasted back", 0, 1, copy(0, 1, 2), paste(0, 0)});
 
     // Ties and slurs by the pair of notes they join.
     auto links = [this] {
@@ -949,17 +956,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
     };
     kvtest::ImageBuffer image;
     const std::vector<Row> rows {
-        {"paste two whole notes", -1, false,
-         [&] {
-             Doc().ResetBackup();
-             Select(1);
-             image.size = Doc().CopyDataToMem(image.data, 0, 0);
-             ASSERT_GT(image.size, 0u);
-             Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-             Doc().JumpToMeas(1);
-             Doc().m_nCurStaff = 0;
-             Doc().m_nCaretPos = 0;
-         },
+        {"paste two whole notes", -1, false, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
         {"dotted whole notes", 0, false, [&] { Select(0); },
          [&] { return Doc().ChangeDurationSelNote(1, DUR_WHOLE, 1, 1, 100, 0); }},
@@ -1126,14 +1123,7 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
             score->Settle();
             Doc().UpdateMeasXY(-1);
             kvtest::ImageBuffer image;
-            Doc().ResetBackup();
-            Select(1);
-            image.size = Doc().CopyDataToMem(image.data, 1, 0);
-            ASSERT_GT(image.size, 0u);
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().JumpToMeas(1);
-            Doc().m_nCurStaff = 0;
-            Doc().m_nCaretPos = row.caret;
+            CopyToCaret(image, 1, 1, 0, 1, row.caret);
             int result = 0;
             const std::vector<std::string> changes = kvtest::QueryChanges(
                 Doc(), [&] { result = Doc().PastMemoryTo(image.data, image.size, 1, 0, 0); });
