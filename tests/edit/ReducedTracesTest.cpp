@@ -540,9 +540,9 @@ TEST_F(ReducedTracesTest, GraceAndBeamCommandsBackUpAMeasureTheSelectionsBackupL
 // slur takes the flag off that note: the step holds its measure first. A
 // note entered leaves the tie flags where the ties are: it takes none from
 // the group it joins, and a slur beside a tie on the same two notes is not
-// judged a second tie, whether the notes are entered beside, re-shaped or
-// judged again from either end; when the notes can no longer be tied, the
-// tie is judged a slur beside the slur.
+// judged a second tie, whether it is drawn over the tied notes, the notes
+// are entered beside, re-shaped or judged again from either end; when the
+// notes can no longer be tied, the tie is judged a slur beside the slur.
 TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftAloneComesBackWithUndo)
 {
     RECT none {0, 0, 0, 0};
@@ -643,6 +643,17 @@ TEST_F(ReducedTracesTest, ATieTakenOffOrJudgedAgainAtANoteInAMeasureTheStepLeftA
                  Doc().ResetBackup();
                  Doc().SelMeasBackup(1);
                  Doc().DetailMsgMoveUpDown(0, 3);
+             };
+         }},
+        {"a slur over two tied notes, the host backing up the whole document",
+         [&] {
+             score->Tie(score->Note(score->Meas(0, 1), {.x = 0, .y = -16}),
+                        score->Note(score->Meas(0, 1), {.x = 64, .y = -16}));
+             score->Settle();
+             return [this] {
+                 HostStep();
+                 CKVMeas* live = score->Meas(0, 1);
+                 ASSERT_EQ(Doc().BindNoteBySlur(live->GetMsg(0), live->GetMsg(1), 8, 0, 0, 0), 1);
              };
          }},
         {"the second of two notes joined by a tie and a slur raised a step, and the links judged again",
