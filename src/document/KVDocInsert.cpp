@@ -8,7 +8,6 @@
 #include "document/GroupMembers.h"
 #include "document/RecordIO.h"
 #include "harmony/ChordSymbol.h"
-#include "model/ImportState.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
@@ -27,17 +26,6 @@
 #include <new>
 
 namespace {
-
-// Whether a node holds all the symbols its record counts in a byte, so that
-// one more would leave a score that cannot be saved. An import fills a
-// measure before it beams it and brings the measure within its record once
-// the measure is done, so while it converts a measure takes more.
-bool HoldsAllItsRecordCounts(const CKVObject& node)
-{
-    if (node.m_byObjKind == OBJ_MEAS && bImportConverting)
-        return false;
-    return node.GetMsgNum() >= kvrec::kMaxChildren;
-}
 
 // Removes the symbols of a kind (and, for measure repeats, of a sub-kind)
 // that a holder owns directly.
@@ -61,7 +49,7 @@ CKVMeas* BackedUpLive(CKVMeas* meas)
 
 CKVMsg* CKVDoc::AddMsg(CKVObject* parent, CKVMsg* tmpl, int addFlag, int autoPosition)
 {
-    if (!parent || !tmpl || HoldsAllItsRecordCounts(*parent) || !CheckAvailableMemory(1000000))
+    if (!parent || !tmpl || !kvrec::HasRoomFor(*parent) || !CheckAvailableMemory(1000000))
         return nullptr;
     CKVMsg* msg = tmpl->m_byKind == MSG_CHORDSYMBOL ? KvNewReported<CChordSymbol>() : KvNewReported<CKVMsg>();
     if (!msg)

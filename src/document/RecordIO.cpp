@@ -7,6 +7,7 @@
 #include "document/CopyPtrMap.h"
 #include "document/DeepCopy.h"
 #include "document/KVDoc.h"
+#include "model/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVObject.h"
 #include "model/KVSystem.h"
@@ -61,6 +62,13 @@ bool Writer::Append(const void* data, size_t n)
         std::memcpy(m_buffer + *m_used, data, n);
     *m_used += static_cast<DWORD>(n);
     return true;
+}
+
+bool HasRoomFor(const CKVObject& node, int more)
+{
+    if (node.m_byObjKind == OBJ_MEAS && bImportConverting)
+        return true;
+    return WithinRecord(node.GetMsgNum() + more);
 }
 
 void ReserveRefs(CKVObject& node, int count)

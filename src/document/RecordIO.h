@@ -142,6 +142,18 @@ constexpr size_t kMinStaffRecord = kNodeHeader + kStaffRecord;
 constexpr size_t kMinMsgRecord = kMsgRecord + kNodeHeader;
 // The count byte of a node or measure.
 constexpr int kMaxChildren = 255;
+
+// Whether a node holding `count` symbols of its own fits its record.
+constexpr bool WithinRecord(int count)
+{
+    return count <= kMaxChildren;
+}
+
+// Whether a node takes `more` symbols of its own besides those it holds,
+// stale references counted (they bound the live ones from above). While an
+// import converts, a measure takes any number: the import fills a measure
+// before it beams it and brings it within its record once it is done.
+bool HasRoomFor(const CKVObject& node, int more = 1);
 // A block record counts its staves and staff-name points in bytes, and names
 // each staff by its index in the system's list in a byte.
 constexpr int kMaxBlockStaves = 255;

@@ -9,8 +9,7 @@
 
 CKVMsg* CKVMeas::InsertNewMsg(CKVMsg& model)
 {
-    // The record counts the symbols in a byte; a full measure takes no more.
-    if (!m_pSystem || IsRestCompMeas(nullptr) != 0 || GetMsgNum() >= kvrec::kMaxChildren)
+    if (!m_pSystem || IsRestCompMeas(nullptr) != 0 || !kvrec::HasRoomFor(*this))
         return nullptr;
     CKVMsg* msg = KvNewReported<CKVMsg>();
     if (!msg)

@@ -53,21 +53,9 @@ CKVStaff* StaffOf(CKVMeas& meas)
                : nullptr;
 }
 
-// The children of a node, resolved once: the lists change while they are
-// worked through.
-std::vector<CKVMsg*> Children(CKVObject& node)
-{
-    std::vector<CKVMsg*> out;
-    for (DWORD id : kvpitch::ChildIds(node)) {
-        if (CKVMsg* msg = kvpitch::Resolve(node, id))
-            out.push_back(msg);
-    }
-    return out;
-}
-
 bool VoiceHasMusic(CKVMeas& meas, int voice)
 {
-    for (CKVMsg* msg : Children(meas)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(meas)) {
         if (msg->m_byVoice == voice && IsRhythmic(*msg))
             return true;
     }
@@ -82,7 +70,7 @@ int PlayTicks(CKVMsg& msg)
         return msg.GetPlayTime();
     }
     int sum = 0;
-    for (CKVMsg* member : Children(msg)) {
+    for (CKVMsg* member : tickmath::LiveChildren(msg)) {
         if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD) {
             if (!IsGrace(*member)) {
                 member->CalcPlayTime();
@@ -103,7 +91,7 @@ void CollectNotes(CKVMsg& msg, std::vector<CKVMsg*>& notes, int depth)
     }
     if (depth > 3 || !IsRhythmic(msg))
         return;
-    for (CKVMsg* member : Children(msg))
+    for (CKVMsg* member : tickmath::LiveChildren(msg))
         CollectNotes(*member, notes, depth + 1);
 }
 
@@ -185,7 +173,7 @@ void ClearPastedLonelyTieFlags(CKVMeas& meas, const std::set<DWORD>& pasted)
     if (pasted.empty())
         return;
     std::vector<CKVMsg*> notes;
-    for (CKVMsg* msg : Children(meas))
+    for (CKVMsg* msg : tickmath::LiveChildren(meas))
         CollectNotes(*msg, notes, 0);
     for (CKVMsg* note : notes) {
         if (pasted.count(note->m_dwMsgId))
@@ -195,7 +183,7 @@ void ClearPastedLonelyTieFlags(CKVMeas& meas, const std::set<DWORD>& pasted)
 
 void ReparentRhythmic(CKVMeas& meas)
 {
-    for (CKVMsg* msg : Children(meas)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(meas)) {
         if (IsRhythmic(*msg))
             msg->ChangeParent(&meas);
     }
@@ -221,7 +209,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
         }
     } else {
         DisAssembleBeam(voice, x, static_cast<short>(SCALE), 0);
-        for (CKVMsg* msg : Children(*source))
+        for (CKVMsg* msg : tickmath::LiveChildren(*source))
             msg->ChangeVoice(voice);
     }
     source->m_nRealWidth = m_nRealWidth;
@@ -229,7 +217,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
 
     // Each voice's share of the measure that the pasted music takes.
     int width[kVoices] = {};
-    for (CKVMsg* msg : Children(*source)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(*source)) {
         if (!IsRhythmic(*msg) || IsGrace(*msg) || msg->m_byVoice < 1 || msg->m_byVoice > kVoices)
             continue;
         msg->OffsetX(x);
@@ -247,7 +235,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
     std::set<DWORD> pasted;
     std::vector<CKVMeas*> respell;
     bool voices[kVoices] = {};
-    for (CKVMsg* msg : Children(*source)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(*source)) {
         if (!IsRhythmic(*msg) || IsGrace(*msg) || (voice != 0 && msg->m_byVoice != voice))
             continue;
         KeyShift keys;
@@ -292,7 +280,7 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
     // Everything else keeps its place relative to the first pasted note,
     // which now stands at x.
     const short d = first ? x : 0;
-    for (CKVMsg* msg : Children(*source)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(*source)) {
         if (IsRhythmic(*msg) && !IsGrace(*msg))
             continue;
         if (msg->m_byKind == MSG_CLEF || (voice != 0 && msg->m_byVoice != voice))
@@ -373,7 +361,7 @@ CKVMsg* CKVMeas::InsertMsgByLeftShift(short&, CKVMsg* msg, int fit)
 
 void CKVMeas::OffsetX(unsigned char voice, short fromX, short dx)
 {
-    for (CKVMsg* msg : Children(*this)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
         if (voice != 0 && msg->m_byVoice != voice)
             continue;
         const BYTE kind = msg->m_byKind;

@@ -114,19 +114,6 @@ int CKVMeas::DeleteMsg(CKVMsg* msg, int own)
 
 namespace {
 
-bool IsCutKind(const CKVMsg& msg)
-{
-    switch (msg.m_byKind) {
-    case MSG_NOTE:
-    case MSG_REST:
-    case MSG_CHORD:
-    case MSG_BEAM:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsGraceMsg(const CKVMsg& msg)
 {
     return (msg.m_wFlag & MSGFLAG_GRACE) != 0;
@@ -153,7 +140,7 @@ void CKVMeas::DeleteMsg(short x)
     if (!m_pSystem)
         return;
     for (CKVMsg* msg : OwnedChildren(*this)) {
-        if (!IsCutKind(*msg) || IsGraceMsg(*msg))
+        if (!tickmath::IsVoiceEntry(*msg) || IsGraceMsg(*msg))
             continue;
         if (msg->m_nPosX >= x) {
             DeleteMsg(msg, kUnlinkAndFree);
@@ -164,7 +151,7 @@ void CKVMeas::DeleteMsg(short x)
         if (msg->m_byKind != MSG_BEAM)
             continue;
         for (CKVMsg* member : OwnedChildren(*msg)) {
-            if (IsCutKind(*member) && !IsGraceMsg(*member) && member->m_nPosX >= x)
+            if (tickmath::IsVoiceEntry(*member) && !IsGraceMsg(*member) && member->m_nPosX >= x)
                 DeleteMsg(member, kUnlinkAndFree);
         }
     }

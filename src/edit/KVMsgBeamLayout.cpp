@@ -22,18 +22,6 @@ int StaffSpaceOf(const CKVObject& node)
     return doc ? doc->m_nStaffSpace : nCurStaffSpace;
 }
 
-// The live children of a node that are notes, rests or chords, in order.
-std::vector<CKVMsg*> Members(CKVMsg& group)
-{
-    std::vector<CKVMsg*> members;
-    for (int i = 0; i < group.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(group, i);
-        if (child && child != &group && tickmath::IsNoteRestChord(*child))
-            members.push_back(child);
-    }
-    return members;
-}
-
 // The stem tip that lies farthest out: up (smallest y) or down (largest
 // y). Containers offer their first member's point, replaced by any later
 // one farther out. A damaged file can make containers nest in a loop; the
@@ -120,7 +108,7 @@ int CKVMsg::GetNoteSteamDownMaxPoint(POINT& pt)
 
 void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direction)
 {
-    if (m_byKind != MSG_BEAM || Members(*this).empty())
+    if (m_byKind != MSG_BEAM || measplace::Members(*this).empty())
         return;
     if (respace)
         NoteSpaceOrder();
@@ -129,7 +117,7 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
     const int half = space / 2;
     // Members are read again: re-spacing or a member's new stem may have
     // changed the list.
-    std::vector<CKVMsg*> members = Members(*this);
+    std::vector<CKVMsg*> members = measplace::Members(*this);
     if (members.empty())
         return;
     bool down = direction != 0;
@@ -194,7 +182,7 @@ void CKVMsg::SetSubBeamDirAsDefault()
     if (m_byKind != MSG_BEAM)
         return;
     const std::int64_t ticks = tickmath::TicksPerQuarter(this);
-    std::vector<CKVMsg*> members = Members(*this);
+    std::vector<CKVMsg*> members = measplace::Members(*this);
     for (size_t i = 0; i < members.size(); ++i) {
         CKVMsg* member = members[i];
         CKVMsg* note = member;

@@ -13,6 +13,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
+#include "timing/CrossStaffList.h"
 #include "timing/InsertState.h"
 #include "timing/TieLinks.h"
 
@@ -20,12 +21,6 @@
 #include <vector>
 
 namespace {
-
-// A note, rest, chord or beam group: what stands in a voice's time.
-bool IsEntry(const CKVMsg& msg)
-{
-    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
 
 // The live children of the measure, as its record counts them.
 int SymbolCount(CKVMeas& meas)
@@ -45,8 +40,8 @@ std::vector<CKVMsg*> GiveWayOrder(CKVMeas& meas)
     }
     std::reverse(order.begin(), order.end());
     std::stable_sort(order.begin(), order.end(), [](const CKVMsg* a, const CKVMsg* b) {
-        if (IsEntry(*a) != IsEntry(*b))
-            return IsEntry(*a);
+        if (tickmath::IsVoiceEntry(*a) != tickmath::IsVoiceEntry(*b))
+            return tickmath::IsVoiceEntry(*a);
         return a->m_nPosX > b->m_nPosX;
     });
     return order;
@@ -116,14 +111,6 @@ bool AnyHoldsOwnLink(const std::vector<CKVMsg*>& notes)
     return std::any_of(notes.begin(), notes.end(), [](CKVMsg* n) { return HoldsOwnLink(*n); });
 }
 
-void Unlist(CDWordArray& list, DWORD id)
-{
-    for (int i = list.GetSize() - 1; i >= 0; --i) {
-        if (list.GetAt(i) == id)
-            list.RemoveAt(i);
-    }
-}
-
 // Takes an entry's links off: its ties and slurs leave their partners, then
 // its tuplets pass on, latest holder first, so that none is handed to a
 // holder about to go. False, before any tuplet moves, when a tie or slur
@@ -142,8 +129,8 @@ bool ReleaseLinks(CKVDoc& doc, CKVMeas& meas, CKVMsg& entry, const Contents& con
     // A note drawn on a neighbouring staff is listed by id in its measure.
     for (const std::vector<CKVMsg*>* list : {&contents.timed, &contents.notes}) {
         for (CKVMsg* msg : *list) {
-            Unlist(meas.m_arrUpMsg, msg->m_dwMsgId);
-            Unlist(meas.m_arrDownMsg, msg->m_dwMsgId);
+            crossstaff::Unlist(meas.m_arrUpMsg, msg->m_dwMsgId);
+            crossstaff::Unlist(meas.m_arrDownMsg, msg->m_dwMsgId);
         }
     }
     return true;
@@ -151,7 +138,7 @@ bool ReleaseLinks(CKVDoc& doc, CKVMeas& meas, CKVMsg& entry, const Contents& con
 
 bool GiveUp(CKVDoc& doc, CKVMeas& meas, CKVMsg& msg, LeftOutNotes& leftOut)
 {
-    if (IsEntry(msg)) {
+    if (tickmath::IsVoiceEntry(msg)) {
         const Contents contents = ContentsOf(msg);
         if (!ReleaseLinks(doc, meas, msg, contents))
             return false;
@@ -179,7 +166,7 @@ namespace kvimport {
 bool FitMeasureToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
 {
     // The references, stale ones included, bound the live count from above.
-    if (meas.GetMsgNum() <= kvrec::kMaxChildren || SymbolCount(meas) <= kvrec::kMaxChildren)
+    if (kvrec::WithinRecord(meas.GetMsgNum()) || kvrec::WithinRecord(SymbolCount(meas)))
         return true;
     // The grouping fields the import used are done with; the tuplet
     // hand-over would read the last group, which may be about to go.
@@ -189,7 +176,7 @@ bool FitMeasureToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
     const int records = doc.m_arrSlurBackup.GetSize();
     bool fitted = true;
     for (CKVMsg* msg : GiveWayOrder(meas)) {
-        if (SymbolCount(meas) <= kvrec::kMaxChildren)
+        if (kvrec::WithinRecord(SymbolCount(meas)))
             break;
         // Handing a tuplet over re-walks the measure, which may have taken
         // an emptied group out already.

@@ -49,18 +49,6 @@ bool IsContainer(const CKVMsg& msg)
     return msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
 }
 
-// The live children of a node, resolved from a copy of its list so that a
-// callee that changes the list does not disturb the loop.
-std::vector<CKVMsg*> LiveChildren(CKVObject& node)
-{
-    std::vector<CKVMsg*> children;
-    for (DWORD id : ChildIds(node)) {
-        if (CKVMsg* child = Resolve(node, id))
-            children.push_back(child);
-    }
-    return children;
-}
-
 // Gate time and key in the MIDI head of a note; a head too short to hold
 // the field counts as none.
 bool HasGate(const CKVMsg& note)
@@ -130,7 +118,7 @@ short CKVMsg::GetNoteHeadType()
 void CKVMsg::SetNoteHeadType(short type)
 {
     if (IsContainer(*this)) {
-        for (CKVMsg* member : LiveChildren(*this))
+        for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetNoteHeadType(type);
         return;
     }
@@ -171,7 +159,7 @@ void CKVMsg::SetTail(int on)
             m_wFlag = static_cast<WORD>(m_wFlag & ~MSGFLAG_TAIL);
     }
     if (IsContainer(*this)) {
-        for (CKVMsg* member : LiveChildren(*this))
+        for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetTail(on);
     }
 }
@@ -184,7 +172,7 @@ void CKVMsg::ChangeToRaw(int voice)
         m_wHeadType = 1;
     }
     if (IsContainer(*this)) {
-        for (CKVMsg* member : LiveChildren(*this))
+        for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->ChangeToRaw(voice);
     }
 }
@@ -192,7 +180,7 @@ void CKVMsg::ChangeToRaw(int voice)
 void CKVMsg::SetTupletType(WORD type)
 {
     if (IsContainer(*this)) {
-        for (CKVMsg* member : LiveChildren(*this))
+        for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetTupletType(type);
         return;
     }
@@ -272,7 +260,7 @@ int CKVMsg::ChangeDurationSelNote(int code, int setCode, DWORD dots, int gatePer
             m_wDuration = static_cast<WORD>(code);
     }
     if (m_byKind == MSG_CHORD) {
-        for (CKVMsg* member : LiveChildren(*this))
+        for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->ChangeDurationSelNote(code, setCode, dots, gatePercent);
         return 0;
     }
@@ -294,7 +282,7 @@ int CKVMsg::ChangeDurationSelNote(int code, int setCode, DWORD dots, int gatePer
 void CKVMsg::SetPlayTime()
 {
     if (m_byKind == MSG_CHORD) {
-        for (CKVMsg* member : LiveChildren(*this)) {
+        for (CKVMsg* member : tickmath::LiveChildren(*this)) {
             member->m_wObjWord = m_wObjWord;
             member->m_byDots = m_byDots;
             member->SetPlayTime();
@@ -316,7 +304,7 @@ void CKVMsg::SetPlayTime()
 
 void CKVMsg::TupletReset()
 {
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child->m_byKind == MSG_TUPLET)
             child->m_byReplace = 1;
         if (child != this)
@@ -407,7 +395,7 @@ void CKVMsg::ChangeNoteDirection(int direction, int force)
             UpdateNoteMarkPos();
         }
     } else {
-        std::vector<CKVMsg*> members = LiveChildren(*this);
+        std::vector<CKVMsg*> members = tickmath::LiveChildren(*this);
         if (direction == kStemUp || direction == kStemDown) {
             for (CKVMsg* member : members)
                 member->ChangeNoteDirection(direction, force);
@@ -474,7 +462,7 @@ short CKVMsg::GetMsgOfRightPos(short x)
     if (m_byKind == MSG_NOTE || m_byKind == MSG_REST)
         return m_nPosX >= x ? m_nPosX : -1;
     short best = -1;
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child == this)
             continue;
         const short pos = child->GetMsgOfRightPos(x);
@@ -489,7 +477,7 @@ short CKVMsg::GetMsgOfLeftPos(short x)
     if (m_byKind == MSG_NOTE || m_byKind == MSG_REST)
         return m_nPosX < x ? m_nPosX : -1;
     short best = -1;
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child == this)
             continue;
         best = std::max(best, child->GetMsgOfLeftPos(x));
@@ -528,7 +516,7 @@ void CKVMsg::TupletSlurPosOrder(short dx, short dy, short minHeight)
 {
     if (m_byKind != MSG_NOTE && m_byKind != MSG_REST)
         return;
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child->m_byKind == MSG_TIE || child->m_byKind == MSG_SLUR)
             child->SlurPosOrder(dx, dy, minHeight, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
         else if (child->m_byKind == MSG_TUPLET)
@@ -580,7 +568,7 @@ void CKVMsg::UpdateNoteMarkPos()
 {
     CKVDoc* doc = DocOf(*this);
     const int space = StaffSpaceOf(*this);
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child->m_byKind == MSG_NOTEMARK) {
             child->m_nPosY = ClampToShort(-child->m_nPosY);
             continue;
@@ -603,7 +591,7 @@ void CKVMsg::NoteMarkUpDown(int mode, CKVMsg* model)
     if (m_byKind != MSG_NOTE || !model)
         return;
     std::vector<CKVMsg*> marks;
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         switch (child->m_byKind) {
         case MSG_TIE:
         case MSG_SLUR:
@@ -706,7 +694,7 @@ void CKVMsg::ReArrangeNoteMarkPos(CKVMsg*)
     int toTop = 0;    // from this note up to the chord's highest note
     int toBottom = 0; // from this note down to the chord's lowest note
     if (chord) {
-        std::vector<CKVMsg*> members = LiveChildren(*chord);
+        std::vector<CKVMsg*> members = tickmath::LiveChildren(*chord);
         if (!members.empty()) {
             toBottom = std::abs(members.front()->m_nPosY - m_nPosY);
             toTop = std::abs(m_nPosY - members.back()->m_nPosY);
@@ -716,7 +704,7 @@ void CKVMsg::ReArrangeNoteMarkPos(CKVMsg*)
     }
     const int layout1 = m_nLayout1;
     std::vector<CKVMsg*> marks;
-    for (CKVMsg* child : LiveChildren(*this)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*this)) {
         if (child->m_byKind == MSG_NOTEMARK)
             marks.push_back(child);
     }
@@ -805,7 +793,7 @@ void CKVMsg::ReArrangeNoteMarkPos(CKVMsg*)
 void CKVMsg::UpdateChord()
 {
     if (m_byKind == MSG_BEAM) {
-        for (CKVMsg* member : LiveChildren(*this)) {
+        for (CKVMsg* member : tickmath::LiveChildren(*this)) {
             if (member->m_byKind == MSG_CHORD)
                 member->UpdateChord();
         }
@@ -875,12 +863,12 @@ CKVMsg* CKVMsg::GetChord()
         }
         return false;
     };
-    for (CKVMsg* child : LiveChildren(*meas)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*meas)) {
         if (child->m_byKind == MSG_CHORD && holdsThis(child))
             return child;
         if (child->m_byKind != MSG_BEAM)
             continue;
-        for (CKVMsg* member : LiveChildren(*child)) {
+        for (CKVMsg* member : tickmath::LiveChildren(*child)) {
             if (member->m_byKind == MSG_CHORD && holdsThis(member))
                 return member;
         }
@@ -893,7 +881,7 @@ int CKVMsg::ChordHasReverseNote()
     if (m_byKind != MSG_CHORD)
         return 0;
     std::vector<CKVMsg*> notes;
-    for (CKVMsg* member : LiveChildren(*this)) {
+    for (CKVMsg* member : tickmath::LiveChildren(*this)) {
         if (member->m_byKind == MSG_NOTE)
             notes.push_back(member);
     }
@@ -911,10 +899,10 @@ int CKVMsg::IsNoneLyricChord(int line)
         return 1;
     // Byte 12 of the lyric record says whether the syllable is sung.
     constexpr int kSungByte = 12;
-    for (CKVMsg* member : LiveChildren(*this)) {
+    for (CKVMsg* member : tickmath::LiveChildren(*this)) {
         if (member->m_byKind != MSG_NOTE && member->m_byKind != MSG_REST)
             continue;
-        for (CKVMsg* lyric : LiveChildren(*member)) {
+        for (CKVMsg* lyric : tickmath::LiveChildren(*member)) {
             if (lyric->m_byKind != MSG_LYRIC || lyric->m_nPosY != line)
                 continue;
             if (lyric->m_pHead && lyric->m_wHeadLen > kSungByte && lyric->m_pHead[kSungByte] > 0)
@@ -979,7 +967,7 @@ CKVMsg* CKVMsg::GetTremolo()
     if (!meas)
         return nullptr;
     const bool first = (m_wFlag & MSGFLAG_TREMOLO_START) != 0;
-    for (CKVMsg* child : LiveChildren(*meas)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*meas)) {
         if (child->m_byKind != MSG_TREMOLO || child->m_byVoice != m_byVoice)
             continue;
         if ((first && child->m_nPosX == m_nPosX) || (!first && child->m_nPosX2 == m_nPosX))
@@ -1215,7 +1203,7 @@ CKVMsg* CKVMsg::GetAnotherTieMsg(int second)
     // link comes first, then a link of this kind, then any.
     CKVMsg* sameKind = nullptr;
     CKVMsg* any = nullptr;
-    for (CKVMsg* child : LiveChildren(*note)) {
+    for (CKVMsg* child : tickmath::LiveChildren(*note)) {
         if ((child->m_byKind != MSG_TIE && child->m_byKind != MSG_SLUR) || child->m_dwWord != m_dwWord ||
             child->m_lHeight != m_lHeight)
             continue;

@@ -8,6 +8,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <vector>
@@ -127,13 +128,8 @@ inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
 // order; marks, lyrics and other children are left out.
 inline std::vector<CKVMsg*> Members(CKVMsg& container)
 {
-    std::vector<CKVMsg*> members;
-    for (int i = 0; i < container.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = ChildAt(container, i);
-        if (child && child != &container
-            && (child->m_byKind == MSG_NOTE || child->m_byKind == MSG_REST || child->m_byKind == MSG_CHORD))
-            members.push_back(child);
-    }
+    std::vector<CKVMsg*> members = tickmath::LiveChildren(container);
+    std::erase_if(members, [](const CKVMsg* child) { return !tickmath::IsNoteRestChord(*child); });
     return members;
 }
 

@@ -57,6 +57,12 @@ inline bool IsNoteRestChord(const CKVMsg& msg)
     return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_CHORD;
 }
 
+// A note, rest, chord or beam group: what stands in a voice's time.
+inline bool IsVoiceEntry(const CKVMsg& msg)
+{
+    return IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
+}
+
 // A grace note or grace chord; grace notes have no play time of their own.
 inline bool IsGrace(const CKVMsg& msg)
 {

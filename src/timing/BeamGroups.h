@@ -8,6 +8,7 @@
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 
 #include <vector>
 
@@ -43,24 +44,6 @@ inline void Unlink(CKVObject& node, CKVMsg* msg)
         static_cast<CKVMeas&>(node).RemoveAt(index);
     else
         static_cast<CKVMsg&>(node).RemoveAt(index);
-}
-
-// The members of a container that still exist, in order; stale references
-// are dropped on the way.
-inline std::vector<CKVMsg*> Members(CKVObject& node)
-{
-    std::vector<CKVMsg*> members;
-    for (short i = 0; i < node.GetMsgNum();) {
-        const short before = node.GetMsgNum();
-        CKVMsg* msg = node.GetMsg(i);
-        if (msg) {
-            members.push_back(msg);
-            ++i;
-        } else if (node.GetMsgNum() == before) {
-            ++i;
-        }
-    }
-    return members;
 }
 
 // Takes off a symbol that now stands in its measure the marks a walk gives

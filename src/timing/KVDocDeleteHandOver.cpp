@@ -63,7 +63,7 @@ bool HandToSecondMember(CKVDoc& doc, CKVMsg& msg)
     CKVMsg* group = doc.m_pLastGroup;
     if (!group || group->m_byKind != MSG_BEAM)
         return false;
-    const std::vector<CKVMsg*> members = beamgroups::Members(*group);
+    const std::vector<CKVMsg*> members = tickmath::LiveChildren(*group);
     if (members.size() < 2 || members[0] != &msg)
         return false;
     CKVMsg* tuplet = FirstTupletOf(msg);

@@ -5,7 +5,6 @@
 #include "model/KVMeas.h"
 
 #include "document/KVDoc.h"
-#include "model/ImportState.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
@@ -22,7 +21,6 @@
 
 using beamgroups::DeleteContainer;
 using beamgroups::IsDirectChild;
-using beamgroups::Members;
 using beamgroups::ReturnToMeasure;
 using beamgroups::Unlink;
 
@@ -80,7 +78,7 @@ int FirstNoteCode(CKVObject& node, BYTE voice, int t, int end, int depth)
     constexpr int kMaxDepth = 3;
     if (depth > kMaxDepth)
         return -1;
-    for (CKVMsg* msg : Members(node)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(node)) {
         if (msg->m_byKind == MSG_NOTE) {
             if (msg->m_byVoice == voice && !(msg->m_wFlag & MSGFLAG_GRACE) && msg->m_nStartTime >= t &&
                 msg->m_nStartTime < end && msg->GetPlayTime() > 0)
@@ -105,7 +103,7 @@ CKVMsg* LinkOrDissolve(CKVMsg*& open, CKVMeas& meas)
     open = nullptr;
     if (!group)
         return nullptr;
-    const std::vector<CKVMsg*> members = Members(*group);
+    const std::vector<CKVMsg*> members = tickmath::LiveChildren(*group);
     if (members.size() >= 2 && meas.AddMsg(group, kHolderOwns) != 0)
         return group;
     for (CKVMsg* member : members)
@@ -122,7 +120,7 @@ public:
     bool IsOpen() const { return m_group != nullptr; }
     WORD TupletWord() const { return m_tuplet; }
     double FirstPlayTime() const { return m_firstPlay; }
-    int MemberCount() { return static_cast<int>(Members(*m_group).size()); }
+    int MemberCount() { return static_cast<int>(tickmath::LiveChildren(*m_group).size()); }
 
     // The first candidate becomes the group: a beam group is taken over,
     // any other symbol gets a group around it. False when no group could be
@@ -130,7 +128,7 @@ public:
     bool Begin(CKVMsg* first)
     {
         if (first->m_byKind == MSG_BEAM) {
-            const std::vector<CKVMsg*> members = Members(*first);
+            const std::vector<CKVMsg*> members = tickmath::LiveChildren(*first);
             if (members.empty())
                 return false;
             Unlink(m_meas, first);
@@ -160,7 +158,7 @@ public:
     {
         Unlink(m_meas, msg);
         if (msg->m_byKind == MSG_BEAM) {
-            for (CKVMsg* member : Members(*msg)) {
+            for (CKVMsg* member : tickmath::LiveChildren(*msg)) {
                 Unlink(*msg, member);
                 Join(member);
             }
@@ -490,7 +488,7 @@ void CKVMeas::AutoBindByBeam(BYTE voice, short from, short to, int, int placemen
     int start = 0;
     int sum = 0;
     bool found = false;
-    for (CKVMsg* msg : Members(*this)) {
+    for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
         if (msg->m_byVoice != voice || !IsTimedKind(*msg) || msg->m_nPosX < from)
             continue;
         if (msg->m_nPosX > to)
@@ -517,7 +515,7 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
         // The candidates: the voice's notes, rests, chords and groups that
         // start in the window. Taken as ids: the walk changes the list.
         std::vector<DWORD> candidates;
-        for (CKVMsg* msg : Members(*this)) {
+        for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
             if (!IsTimedKind(*msg) || msg->m_byVoice != voice || (msg->m_wFlag & MSGFLAG_GRACE) ||
                 msg->IsTremoloNote())
                 continue;
@@ -563,7 +561,7 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
                     ends = msg->m_wObjWord != tuplet ||
                            (tuplet != 0 && msg->m_nPerformStart >= t + (tuplet & 0xFF) * group.FirstPlayTime());
                 } else {
-                    const std::vector<CKVMsg*> members = Members(*msg);
+                    const std::vector<CKVMsg*> members = tickmath::LiveChildren(*msg);
                     ends = members.empty() || members.front()->m_wObjWord != tuplet ||
                            (tuplet != 0 && group.MemberCount() >= (tuplet & 0xFF));
                 }
@@ -602,12 +600,10 @@ namespace {
 
 // Both binders below re-beam a stretch whose groups they break first. The
 // new groups need not take every member back, so a stretch whose members
-// could crowd the measure past its record keeps the groups it has; while an
-// import converts, it brings the measure within its record once the measure
-// is done.
+// could crowd the measure past its record keeps the groups it has.
 bool MayRebeam(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
 {
-    return bImportConverting || CVoiceRoom::TakesDissolve(meas, voice, from, to, keepGraceGroups);
+    return CVoiceRoom::TakesDissolve(meas, voice, from, to, keepGraceGroups);
 }
 
 } // namespace
@@ -680,7 +676,7 @@ void CKVMeas::AutoBindByChord(BYTE voice)
         if (!done)
             return;
         done->UpdatePos(0);
-        const std::vector<CKVMsg*> members = Members(*done);
+        const std::vector<CKVMsg*> members = tickmath::LiveChildren(*done);
         if (members.size() < 2) {
             if (!members.empty())
                 ReturnToMeasure(*done, members.front(), *this);

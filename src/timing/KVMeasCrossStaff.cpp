@@ -6,6 +6,7 @@
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
 #include "model/KVSystem.h"
+#include "timing/CrossStaffList.h"
 
 namespace {
 
@@ -55,18 +56,6 @@ void CKVMeas::AddUpDownMsgArray(CKVMsg* msg)
         RecordUpDown(*this, *msg, 0);
 }
 
-// Takes an id out of a list; true when it was there.
-static bool Unlist(CDWordArray& list, DWORD id)
-{
-    for (int i = 0; i < list.GetSize(); ++i) {
-        if (list.GetAt(i) == id) {
-            list.RemoveAt(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 static void Respell(CKVMeas* meas, int full)
 {
     if (meas)
@@ -85,9 +74,9 @@ void CKVMeas::DeleteUpDownMsgArray(CKVMsg* msg)
     if (!msg)
         return;
     CKVMeas* neighbour = nullptr;
-    if (Unlist(m_arrUpMsg, msg->m_dwMsgId))
+    if (crossstaff::Unlist(m_arrUpMsg, msg->m_dwMsgId))
         neighbour = GetUpMeas();
-    else if (Unlist(m_arrDownMsg, msg->m_dwMsgId))
+    else if (crossstaff::Unlist(m_arrDownMsg, msg->m_dwMsgId))
         neighbour = GetDownMeas();
     else
         return;

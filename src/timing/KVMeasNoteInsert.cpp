@@ -431,8 +431,7 @@ CKVMsg* CKVMeas::InsertNoteMsg(CKVMsg& m, int placement, int autoBeam)
     if (!bImportConverting)
         UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
 
-    if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord &&
-        CVoiceRoom::TakesDissolve(*this, voice, copy->m_nPosX, kPlaceEnd, true)) {
+    if (autoBeam && (copy->m_wDuration & 0xFF) > DUR_QUARTER && !chord) {
         DisAssembleBeam(voice, copy->m_nPosX, kPlaceEnd, kKeepGraceBeams);
         AutoBindByBeam(voice, placement);
     }

@@ -18,14 +18,14 @@ int CKVMsg::BeamOrder()
 
     // A beam starts and ends at a note: rests at either end stand outside
     // it, those at the end first.
-    for (std::vector<CKVMsg*> members = beamgroups::Members(*this);
+    for (std::vector<CKVMsg*> members = tickmath::LiveChildren(*this);
          !members.empty() && members.back()->m_byKind == MSG_REST; members.pop_back())
         beamgroups::ReturnToMeasure(*this, members.back(), meas);
-    for (std::vector<CKVMsg*> members = beamgroups::Members(*this);
+    for (std::vector<CKVMsg*> members = tickmath::LiveChildren(*this);
          !members.empty() && members.front()->m_byKind == MSG_REST; members.erase(members.begin()))
         beamgroups::ReturnToMeasure(*this, members.front(), meas);
 
-    std::vector<CKVMsg*> members = beamgroups::Members(*this);
+    std::vector<CKVMsg*> members = tickmath::LiveChildren(*this);
     if (members.size() == 1) {
         // One symbol is no beam; it takes the voice's own stem direction.
         CKVMsg* only = members.front();

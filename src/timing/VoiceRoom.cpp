@@ -147,7 +147,7 @@ bool CVoiceRoom::Fits() const
             return false;
     }
     for (const auto& [meas, added] : m_symbols) {
-        if (added > 0 && meas->GetMsgNum() + added > kMaxSymbols)
+        if (added > 0 && !kvrec::HasRoomFor(*meas, added))
             return false;
     }
     return true;

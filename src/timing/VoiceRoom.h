@@ -29,9 +29,6 @@ public:
     // The most ticks a voice may take.
     static constexpr double kMaxTicks = 32767.0;
 
-    // The most symbols a measure may hold: what its record counts.
-    static constexpr int kMaxSymbols = kvrec::kMaxChildren;
-
     // Ticks that the command adds to a voice of a measure; negative ones it
     // takes away.
     void Add(CKVMeas& meas, BYTE voice, double ticks);
@@ -67,7 +64,8 @@ public:
     void ToggleGrace(CKVMsg& msg);
 
     // Whether every voice that the command grows stays within kMaxTicks and
-    // every measure it adds symbols to within kMaxSymbols.
+    // every measure it adds symbols to within what its record counts
+    // (kvrec::HasRoomFor).
     bool Fits() const;
 
     // Whether a measure takes one more note or rest of msg's voice and
@@ -76,7 +74,7 @@ public:
     static bool TakesEntry(CKVMeas& meas, CKVMsg& msg);
 
     // Whether dissolving the voice's groups over a stretch (see Dissolve)
-    // leaves the measure within kMaxSymbols, counted as if nothing grouped
+    // leaves the measure within its record, counted as if nothing grouped
     // them again.
     static bool TakesDissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups);
 
