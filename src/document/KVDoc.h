@@ -23,6 +23,7 @@ class CKVBlock;
 class CKVPage;
 class CKVFileInfo;
 class CKVBackupPtrArray;
+class CVoiceRoom;
 class CUPage;
 class CUNote;
 struct LeftOutNotes;
@@ -280,6 +281,12 @@ public:
     // Deletes what the records cover in one undo step: 1, or 0 with nothing
     // changed when the selected measures cannot be backed up.
     int DeleteMsgOnSelRect(int voice);
+    // What DeleteMsgOnSelRect(voice) will take from the measures it reaches,
+    // added to room before anything changes: the symbols it deletes with
+    // the ticks they took, and what the groups it tidies give back, so that
+    // a command that deletes the selection first is judged on the measures
+    // the delete leaves.
+    void ForecastSelDelete(int voice, CVoiceRoom& room);
     // Re-judging the ties and slurs of a measure after a note is deleted,
     // moved, re-pitched or re-timed changes the flags of their far ends,
     // which may lie in measures the selection does not reach. Backs those

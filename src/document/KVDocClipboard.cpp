@@ -22,6 +22,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "timing/VoiceRoom.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -198,15 +199,21 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
     }
     const short x = fromStart ? 0 : m_nCaretPos;
     // A cursor on a staff or measure the block does not have takes nothing,
-    // and a paste that would run a voice past its ticks nothing either:
-    // refused before the selection goes or a page symbol arrives.
+    // and a paste that would run a voice past its ticks or a measure past
+    // its record nothing either, judged on the measures as the selection's
+    // delete will leave them: refused before the selection goes or a page
+    // symbol arrives.
+    const bool deletes = staves && m_pSelRectArray->GetSize() > 0;
+    CVoiceRoom deletion;
+    if (deletes)
+        ForecastSelDelete(voice, deletion);
     if (staves && (!block->TakesPasteAt(m_nCurStaff, firstMeas) ||
-                   !block->PasteFits(temp.get(), voice, x, m_nCurStaff, firstMeas, 0)))
+                   !block->PasteFits(temp.get(), voice, x, m_nCurStaff, firstMeas, 0, &deletion)))
         return -1;
 
     // The selection goes before anything is added, so that the pasted
     // symbols are not deleted again and the paste stays one undo step.
-    if (staves && m_pSelRectArray->GetSize() > 0) {
+    if (deletes) {
         m_nCaretPos = x;
         DeleteMsgOnSelRect(voice);
         FollowLivePage(page, block);

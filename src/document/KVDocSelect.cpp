@@ -14,6 +14,7 @@
 #include "model/KVCtrlPoint.h"
 #include "model/KVMsg.h"
 #include "timing/TieLinks.h"
+#include "timing/VoiceRoom.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -370,6 +371,59 @@ public:
         m_meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
     }
 
+    // What Run would take out of the measure, without changing anything:
+    // the notes, rests and other symbols it deletes, chord and group members
+    // among them, go into `gone`. False when Run would leave the measure be.
+    bool Forecast(std::set<const CKVMsg*>& gone) const
+    {
+        if (!m_selected && !Reaches())
+            return false;
+        auto note = [&](CKVMsg& msg) {
+            if ((msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST) && NoteHit(msg))
+                gone.insert(&msg);
+        };
+        auto chord = [&](CKVMsg& msg) {
+            tickmath::ForEachChild(msg, [&](CKVMsg* member, short) {
+                if (member->m_byKind == MSG_NOTE)
+                    note(*member);
+                return false;
+            });
+        };
+        tickmath::ForEachChild(*m_meas, [&](CKVMsg* msg, short) {
+            switch (msg->m_byKind) {
+            case MSG_NOTE:
+            case MSG_REST:
+                note(*msg);
+                break;
+            case MSG_CODA:
+            case MSG_CLEF:
+                break;
+            case MSG_OCTAVE:
+                if ((m_voice == 0 || msg->m_byVoice == m_voice) && SymbolMet(*msg, false))
+                    gone.insert(msg);
+                break;
+            case MSG_BEAM:
+                tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
+                    if (member->m_byKind == MSG_CHORD)
+                        chord(*member);
+                    else
+                        note(*member);
+                    return false;
+                });
+                break;
+            case MSG_CHORD:
+                chord(*msg);
+                break;
+            default:
+                if (SymbolMet(*msg, true))
+                    gone.insert(msg);
+                break;
+            }
+            return false;
+        });
+        return true;
+    }
+
 private:
     // A symbol that is neither a note, rest, chord nor group, tested by its
     // first handle (scaled to the staff unless it is an octave line).
@@ -502,15 +556,23 @@ private:
         }
     }
 
+    // A note or rest of the voice whose handle's hit point the rectangle
+    // holds: the delete takes it.
+    bool NoteHit(CKVMsg& note) const
+    {
+        if (note.m_arrCtrlPoint.GetSize() == 0 || (m_voice != 0 && note.m_byVoice != m_voice))
+            return false;
+        CRect handle;
+        return selhit::HandleOnPage(m_block, m_mi, m_si, *m_meas, note, handle) &&
+               ::PtInRect(&m_test, selhit::HitPoint(handle));
+    }
+
     // A note or rest that is hit, or one of whose parts is met.
     bool NoteReached(CKVMsg& note) const
     {
         if (note.m_arrCtrlPoint.GetSize() == 0 || (m_voice != 0 && note.m_byVoice != m_voice))
             return false;
-        CRect handle;
-        if (!selhit::HandleOnPage(m_block, m_mi, m_si, *m_meas, note, handle))
-            return false;
-        if (::PtInRect(&m_test, selhit::HitPoint(handle)))
+        if (NoteHit(note))
             return true;
         bool met = false;
         tickmath::ForEachChild(note, [&](CKVMsg* part, short) {
@@ -643,6 +705,90 @@ void CKVDoc::SelFarEndBackup()
         tielink::CollectFarEnds(*meas, [&](const CKVMeas* m) { return selected.count(m) > 0; }, far);
     for (CKVMeas* meas : far)
         meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
+}
+
+namespace {
+
+// Whether the delete takes a symbol: it is hit itself, or it is a chord
+// all of whose notes are.
+bool Goes(CKVMsg& msg, const std::set<const CKVMsg*>& gone)
+{
+    if (gone.count(&msg))
+        return true;
+    if (msg.m_byKind != MSG_CHORD)
+        return false;
+    const std::vector<CKVMsg*> notes = tickmath::LiveChildren(msg);
+    return !notes.empty() && std::all_of(notes.begin(), notes.end(), [&](CKVMsg* n) { return gone.count(n) > 0; });
+}
+
+// What the delete leaves of a measure it walks: what goes leaves the
+// measure or its group with its ticks, and every group is tidied.
+void ForecastMeasure(CKVMeas& meas, const std::set<const CKVMsg*>& gone, CVoiceRoom& room)
+{
+    auto leaves = [&](CKVMsg& msg) {
+        room.Add(meas, msg.m_byVoice, -CVoiceRoom::CountedTicks(msg));
+    };
+    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+        if (msg->m_byKind != MSG_BEAM) {
+            if (Goes(*msg, gone)) {
+                leaves(*msg);
+                room.AddSymbols(meas, -1);
+            }
+            return false;
+        }
+        const bool whole = gone.count(msg) > 0;
+        std::vector<BYTE> kinds;
+        for (CKVMsg* member : tickmath::LiveChildren(*msg)) {
+            if (whole || Goes(*member, gone))
+                leaves(*member);
+            else
+                kinds.push_back(member->m_byKind);
+        }
+        room.TidyGroup(*msg, kinds);
+        return false;
+    });
+}
+
+} // namespace
+
+void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room)
+{
+    if (!m_pSelRectArray)
+        return;
+    std::set<const CKVMsg*> gone;
+    std::vector<CKVMeas*> walked;
+    auto walks = [&](CKVMeas* meas) {
+        if (std::find(walked.begin(), walked.end(), meas) == walked.end())
+            walked.push_back(meas);
+    };
+    for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
+        const SelRect rec = *RecordAt(*m_pSelRectArray, r);
+        selhit::ForEachMeas(*this, rec, [&](const selhit::MeasPlace& place) {
+            if (rec.nKind == SelRect::kStaff) {
+                if (rec.pStaff != place.staff)
+                    return true;
+                // The staff loses the voice's symbols (every symbol for
+                // voice 0) in every measure.
+                for (LONG m = 0; m < place.staff->GetMeasNum(); ++m) {
+                    CKVMeas* meas = place.staff->GetMeas(m);
+                    walks(meas);
+                    tickmath::ForEachChild(*meas, [&](CKVMsg* msg, short) {
+                        if (voice == 0 || msg->m_byVoice == voice)
+                            gone.insert(msg);
+                        return false;
+                    });
+                }
+                return false;
+            }
+            const CRect test = selhit::TestRect(rec, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
+            if (!::IsRectEmpty(&test) &&
+                CSelDeleteWalk(*this, place, test, voice, selhit::Selects(rec, place.block, place.meas)).Forecast(gone))
+                walks(place.meas);
+            return true;
+        });
+    }
+    for (CKVMeas* meas : walked)
+        ForecastMeasure(*meas, gone, room);
 }
 
 int CKVDoc::DeleteMsgOnSelRect(int voice)

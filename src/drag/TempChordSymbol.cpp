@@ -4,6 +4,7 @@
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
@@ -36,6 +37,35 @@ private:
     short m_x;
     short m_y;
 };
+
+// Where a chord symbol dropped at a point of the current page goes: the
+// measure there, and on it the note of the active voice at the point, if
+// any. False without a measure.
+bool FindHolder(CKVDoc& doc, POINT at, CKVMeas*& meas, CKVMsg*& note, POINT& rel)
+{
+    note = doc.GetPointedNoteMsg(at, static_cast<unsigned char>(doc.m_CtrlTool.m_wActiveVoice));
+    meas = doc.GetPointedMeas(at, &rel, 1, nullptr);
+    if (!meas)
+        return false;
+    // A note found beside the nearest measure is held by its own measure.
+    if (note && tickmath::MeasureOf(note) != meas)
+        note = nullptr;
+    return true;
+}
+
+// Whether a holder takes one more chord symbol: a note replaces the one it
+// holds; otherwise its record must have room.
+bool TakesChordSymbol(CKVObject& holder)
+{
+    bool replaces = false;
+    if (holder.m_byObjKind == OBJ_MSG) {
+        tickmath::ForEachChild(holder, [&](CKVMsg* child, short) {
+            replaces = replaces || child->m_byKind == MSG_CHORDSYMBOL;
+            return false;
+        });
+    }
+    return replaces || kvrec::HasRoomFor(holder);
+}
 
 } // namespace
 
@@ -233,18 +263,16 @@ CKVMsg* CTempChordSymbol::MakeChordTextMsg(short x, short y, CKVMsg* chord, int 
     CKVDoc* doc = m_pDoc;
     if (!doc || !chord || !doc->GetCurrentPage())
         return nullptr;
-    const POINT at {x, y};
-    CKVMsg* note = doc->GetPointedNoteMsg(at, static_cast<unsigned char>(doc->m_CtrlTool.m_wActiveVoice));
+    CKVMeas* meas = nullptr;
+    CKVMsg* note = nullptr;
     POINT rel {0, 0};
-    CKVMeas* meas = doc->GetPointedMeas(at, &rel, 1, nullptr);
-    if (!meas)
+    if (!FindHolder(*doc, POINT {x, y}, meas, note, rel))
         return nullptr;
-    // A note found beside the nearest measure is held by its own measure.
-    if (note && tickmath::MeasureOf(note) != meas)
-        note = nullptr;
     const short xw = meas->AbsXToMeasX(static_cast<short>(rel.x));
     const int yw = GetChordPos(doc->m_pCurBlock, meas);
-    if (yw == kNoChordPos)
+    // A holder whose record holds all its symbols is refused before
+    // anything is backed up.
+    if (yw == kNoChordPos || !TakesChordSymbol(note ? static_cast<CKVObject&>(*note) : *meas))
         return nullptr;
 
     if (note) {
@@ -335,6 +363,8 @@ short CTempChordSymbol::EndDrag(CPoint pt)
     // Only a chord symbol of the document's pages or measures moves.
     if (!dynamic_cast<CChordSymbol*>(moved) || (moved->m_pPage && !IsPageOf(*doc, moved->m_pPage)))
         return 1;
+    if (MovesElsewhere(*moved) && !HolderAtDropTakesIt(*doc, page))
+        return -1;
     if (moved->m_pPage) {
         auto* holderPage = static_cast<CKVPage*>(moved->m_pPage);
         holderPage->ObjectBackup(1);
@@ -359,8 +389,6 @@ short CTempChordSymbol::EndDrag(CPoint pt)
     }
 
     const CPoint d = Minus(m_ptPos, m_ptSecond);
-    CKVObject* parent = moved->m_pParent;
-    const BYTE parentKind = parent ? parent->m_byObjKind : 0;
     short result = 1;
     if (m_nHandle == 1) {
         chord->m_FretBoard.m_nPosX = static_cast<short>(chord->m_FretBoard.m_nPosX + d.x);
@@ -371,7 +399,7 @@ short CTempChordSymbol::EndDrag(CPoint pt)
             chord->m_pRhythm->m_nPosX = static_cast<short>(chord->m_pRhythm->m_nPosX + d.x);
             chord->m_pRhythm->m_nPosY = static_cast<short>(chord->m_pRhythm->m_nPosY + d.y);
         }
-    } else if ((parentKind == OBJ_MSG || parentKind == OBJ_STAFF) && m_byAltState == 0) {
+    } else if (!MovesElsewhere(*moved)) {
         moved->m_nPosX = static_cast<short>(moved->m_nPosX + d.x);
         moved->m_nPosY = static_cast<short>(moved->m_nPosY -
                                             moved->InvertYbyZoom(static_cast<short>(m_ptSecond.y - m_ptPos.y)));
@@ -380,6 +408,25 @@ short CTempChordSymbol::EndDrag(CPoint pt)
     }
     m_backedUp.clear();
     return result;
+}
+
+bool CTempChordSymbol::MovesElsewhere(const CKVMsg& moved) const
+{
+    const BYTE parentKind = moved.m_pParent ? moved.m_pParent->m_byObjKind : 0;
+    const bool nudged = (parentKind == OBJ_MSG || parentKind == OBJ_STAFF) && m_byAltState == 0;
+    return m_nHandle != 1 && m_nHandle != 2 && !nudged;
+}
+
+bool CTempChordSymbol::HolderAtDropTakesIt(CKVDoc& doc, CKVPage* page)
+{
+    CKVMeas* meas = nullptr;
+    CKVMsg* note = nullptr;
+    POINT rel {0, 0};
+    if (!page || !FindHolder(doc, Minus(m_ptPos, page->m_rcPrint.TopLeft()), meas, note, rel) ||
+        TakesChordSymbol(note ? static_cast<CKVObject&>(*note) : *meas))
+        return true;
+    ::MessageBeep(0xFFFFFFFF);
+    return false;
 }
 
 short CTempChordSymbol::DropElsewhere(CKVDoc& doc, CKVPage* page, CChordSymbol* moved)

@@ -48,8 +48,16 @@ private:
     // Puts chord at the page point (x, y): on the note of the current voice
     // there (replacing its chord symbol, whose offsets it takes over) or
     // above the staff of the nearest measure. The inserted symbol, or null
-    // when nothing could be placed. undo opens an undo step first.
+    // when nothing could be placed (a holder whose record holds all its
+    // symbols takes none). undo opens an undo step first.
     CKVMsg* MakeChordTextMsg(short x, short y, CKVMsg* chord, int undo);
+    // Whether the drop of a moved symbol re-places it (DropElsewhere) rather
+    // than shifting its offsets where it is.
+    bool MovesElsewhere(const CKVMsg& moved) const;
+    // Whether the holder under the drop position takes the symbol; a full
+    // one beeps and refuses the drop before anything is backed up. True
+    // where no holder is found, which the drop itself refuses.
+    bool HolderAtDropTakesIt(CKVDoc& doc, CKVPage* page);
     // A moved symbol (or an Alt copy) re-placed where the position is now,
     // at its dragged height; 1, or -1 with a beep when it cannot be placed.
     short DropElsewhere(CKVDoc& doc, CKVPage* page, CChordSymbol* moved);

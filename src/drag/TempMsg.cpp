@@ -5,6 +5,7 @@
 
 #include "document/KVCtrlTool.h"
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
@@ -13,6 +14,7 @@
 #include "model/TextHelpers.h"
 #include "model/TickMath.h"
 #include "render/MemoryDC.h"
+#include "timing/TieLinks.h"
 
 namespace {
 
@@ -239,11 +241,27 @@ short CTempMsg::EndDrag(CPoint pt)
     return 1;
 }
 
+namespace {
+
+// Whether a measure takes a dropped symbol: its record has room for one
+// more, or the symbol moves within it and so leaves a place behind.
+bool TakesDropped(CKVMeas& meas, CKVMsg* moved, bool copy)
+{
+    const bool leavesIt = moved && !copy && !moved->m_pPage && tielink::IndexOfChild(meas, moved) >= 0;
+    return leavesIt || kvrec::HasRoomFor(meas);
+}
+
+} // namespace
+
 void CTempMsg::InsertDropped(CKVMsg& M, CKVMeas* meas)
 {
     CKVDoc* doc = m_pDoc;
     CKVMsg* moved = m_pMovedMsg;
     m_pMovedMsg = nullptr;
+    // A measure that cannot take the symbol refuses the drop before
+    // anything is backed up or taken from its place.
+    if (meas && !TakesDropped(*meas, moved, m_byAltState != 0))
+        return;
     CKVPage* pageBackedUp = nullptr;
     bool measBackedUp = false;
     if (moved) {

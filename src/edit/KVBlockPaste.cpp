@@ -36,7 +36,8 @@ bool CKVBlock::TakesPasteAt(short firstStaff, short meas)
     return first && meas >= 0 && meas < first->GetMeasNum();
 }
 
-bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite)
+bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                         const CVoiceRoom* before)
 {
     if (!source)
         return true;
@@ -46,7 +47,7 @@ bool CKVBlock::PasteFits(CKVSystem* source, unsigned char voice, short x, short 
     // it brings count. The beam groups of the voices pasted into break from
     // x on and give the measure their members; automatic beams may group
     // them again, which is not counted on.
-    CVoiceRoom room;
+    CVoiceRoom room = before ? *before : CVoiceRoom();
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
         CKVStaff* from = source->GetStaff(k);
         CKVStaff* target = GetStaff(static_cast<short>(firstStaff + k));

@@ -2,6 +2,7 @@
 // their default places, and stripping the marks off the selected notes.
 
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 
 #include "edit/EditFrame.h"
 #include "model/KVBackupPtrArray.h"
@@ -259,8 +260,30 @@ int CKVDoc::SetDefaultPosOfSlide(int below, CKVMsg* note, CKVMsg* slide)
     return 1;
 }
 
+namespace {
+
+// Whether the selection holds notes or rests and every one of them holds
+// all the symbols its record counts: marks for them are refused whole.
+bool EveryMarkedSymbolFull(CKVDoc& doc, unsigned char voice)
+{
+    CEditFrame query(doc, CEditFrame::Use::Query);
+    bool any = false;
+    for (CKVMsg* msg : query.Collect(voice)) {
+        if (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST)
+            continue;
+        if (kvrec::HasRoomFor(*msg))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+} // namespace
+
 void CKVDoc::AddNoteMarkOnSelNote(unsigned char voice, int below, int kind, WORD markType)
 {
+    if (EveryMarkedSymbolFull(*this, voice))
+        return;
     CEditFrame frame(*this);
     if (!frame.Open())
         return;

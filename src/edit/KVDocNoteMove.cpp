@@ -13,9 +13,11 @@
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
 #include "model/TickMath.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -91,6 +93,67 @@ CKVMsg* ReplaceUnderId(CKVMsg& old, BYTE kind, short y)
     made->CalcPlayTime();
     system->AddMsgToMap(old.m_dwMsgId, made, 1);
     return made;
+}
+
+// The notes of the selected chords: a chord selected is the one to change,
+// not its notes.
+std::set<DWORD> NotesOfChords(const std::vector<CKVMsg*>& selected)
+{
+    std::set<DWORD> notes;
+    for (CKVMsg* msg : selected) {
+        if (msg->m_byKind != MSG_CHORD)
+            continue;
+        tickmath::ForEachChild(*msg, [&](CKVMsg* note, short) {
+            notes.insert(note->m_dwMsgId);
+            return false;
+        });
+    }
+    return notes;
+}
+
+// Whether turning the selected notes into rests and back leaves every voice
+// within its ticks and every measure within its record: a grace note or
+// chord made a rest is timed in its voice, and a selected group that the
+// toggle leaves with rests at its ends gives them to its measure. Judged on
+// the selection as the command will collect it, before anything changes.
+bool RestToggleFits(CKVDoc& doc, unsigned char voice)
+{
+    CEditFrame query(doc, CEditFrame::Use::Query);
+    const std::vector<CKVMsg*> selected = query.Collect(voice);
+    const std::set<DWORD> chordNotes = NotesOfChords(selected);
+    CVoiceRoom room;
+    std::map<const CKVMsg*, BYTE> kinds;
+    std::vector<CKVMsg*> groups;
+    for (CKVMsg* msg : selected) {
+        switch (msg->m_byKind) {
+        case MSG_NOTE:
+            if (chordNotes.count(msg->m_dwMsgId))
+                break;
+            [[fallthrough]];
+        case MSG_CHORD:
+            if (tickmath::IsGrace(*msg))
+                room.ToggleGrace(*msg);
+            kinds[msg] = MSG_REST;
+            break;
+        case MSG_REST:
+            kinds[msg] = MSG_NOTE;
+            break;
+        case MSG_BEAM:
+            groups.push_back(msg);
+            break;
+        default:
+            break;
+        }
+    }
+    for (CKVMsg* group : groups) {
+        std::vector<BYTE> after;
+        for (CKVMsg* member : tickmath::LiveChildren(*group)) {
+            const auto changed = kinds.find(member);
+            after.push_back(changed == kinds.end() ? member->m_byKind : changed->second);
+        }
+        room.TidyGroup(*group, after);
+    }
+    return room.Fits();
 }
 
 } // namespace
@@ -200,20 +263,16 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
 {
     if (!m_pSelRectArray || m_pSelRectArray->GetSize() == 0 || GetSelMsgCount() < 1)
         return;
+    // A toggle that would run a voice past its ticks or a measure past its
+    // record is refused before its step opens: nothing changes.
+    if (!RestToggleFits(*this, voice))
+        return;
     CEditFrame frame(*this);
     if (!frame.Open())
         return;
     const std::vector<CKVMsg*> selected = frame.Collect(voice);
     // A note of a chord that is itself selected is the chord's to change.
-    std::set<DWORD> chordNotes;
-    for (CKVMsg* msg : selected) {
-        if (msg->m_byKind != MSG_CHORD)
-            continue;
-        tickmath::ForEachChild(*msg, [&](CKVMsg* note, short) {
-            chordNotes.insert(note->m_dwMsgId);
-            return false;
-        });
-    }
+    const std::set<DWORD> chordNotes = NotesOfChords(selected);
     // Re-tupleting a measure re-beams it, which may dissolve a group of the
     // list: each symbol is looked up by its id when its turn comes, and one
     // that went meanwhile is passed over.

@@ -2,6 +2,7 @@
 // and slurs of beam groups, and the bulk re-shaping of ties and slurs.
 
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 
 #include "edit/EditFrame.h"
 #include "edit/TieSlurOrder.h"
@@ -490,6 +491,10 @@ CKVMsg* CKVDoc::MakeGraphSlurFromNoteSlur(CKVMsg* slur)
     curve.m_wObjWord = static_cast<WORD>(w / 2 + slur->m_nLayout4 * space / 16);
     curve.m_dwWord = static_cast<DWORD>((y2 - y1) / 2 + slur->m_nLayout1 * space / 16);
 
+    // A measure whose record holds all its symbols takes no curve: refused
+    // before the step opens.
+    if (!kvrec::HasRoomFor(*meas))
+        return nullptr;
     ResetBackup();
     meas->ObjectBackup(kBackupRecorded, kBackupCrossStaff);
     CKVMeas* live = meas->GetCurBackupObj() ? meas->GetCurBackupObj() : meas;

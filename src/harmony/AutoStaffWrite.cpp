@@ -5,6 +5,7 @@
 #include "harmony/ChordSurfix.h"
 #include "harmony/KVAutoCodeName.h"
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "model/KVMeas.h"
 #include "model/KVStaff.h"
 #include <algorithm>
@@ -104,6 +105,9 @@ unsigned char CAutoStaff::InsertChordCode()
         }
         meas->m_arrWalk.RemoveAll();
         for (int p = 0; p < pendingCount && !failed; p++) {
+            // A note whose record holds all its symbols takes no chord.
+            if (!kvrec::HasRoomFor(*pending[p].note))
+                continue;
             const unsigned char area = pending[p].area;
             const unsigned char code = model->GetCode(area);
             CChordSymbol* symbol = KvNew<CChordSymbol>();

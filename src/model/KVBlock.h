@@ -18,6 +18,7 @@ class CKVPage;
 class CKVStaff;
 class CKVStaffPtrArray;
 class CKVSystem;
+class CVoiceRoom;
 
 // The block's value for one of its staves.
 struct BlockStaffEntry {
@@ -144,8 +145,11 @@ public:
     // stays within the ticks that start times hold, and every measure it
     // adds to (the pasted symbols, and the members of the groups it breaks
     // from x on) within the symbols its record holds. Overwriting trims each
-    // voice to its measure, and a measure is never longer than that.
-    bool PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite);
+    // voice to its measure, and a measure is never longer than that. A paste
+    // that follows an earlier step of its command (the selection deleted)
+    // starts from what that step leaves, as `before` forecasts it.
+    bool PasteFits(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                   const CVoiceRoom* before = nullptr);
 
     // Defined in edit/KVBlockStaffName.cpp
     void SetStaffNamePoint();

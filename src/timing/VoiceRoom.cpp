@@ -42,8 +42,30 @@ void CVoiceRoom::Add(CKVMeas& meas, BYTE voice, double ticks)
 
 void CVoiceRoom::AddSymbols(CKVMeas& meas, int count)
 {
-    if (count > 0)
+    if (count != 0)
         m_symbols[&meas] += count;
+}
+
+void CVoiceRoom::TidyGroup(CKVMsg& group, std::vector<BYTE> kinds)
+{
+    CKVMeas* meas = tickmath::MeasureOf(&group);
+    if (!meas || group.m_byKind != MSG_BEAM)
+        return;
+    const size_t held = kinds.size();
+    while (!kinds.empty() && kinds.back() == MSG_REST)
+        kinds.pop_back();
+    while (!kinds.empty() && kinds.front() == MSG_REST)
+        kinds.erase(kinds.begin());
+    // A last member stands in the group's place; an emptied group goes.
+    const int given = static_cast<int>(held - kinds.size());
+    AddSymbols(*meas, kinds.empty() ? given - 1 : given);
+    m_tidied[&group] = kinds.size() == 1 ? 0 : static_cast<int>(kinds.size());
+}
+
+int CVoiceRoom::MembersOf(CKVMsg& group) const
+{
+    const auto tidied = m_tidied.find(&group);
+    return tidied == m_tidied.end() ? group.GetMsgNum() : tidied->second;
 }
 
 void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
@@ -52,8 +74,9 @@ void CVoiceRoom::Dissolve(CKVMeas& meas, BYTE voice, short from, short to, bool 
         std::swap(from, to);
     tickmath::ForEachChild(meas, [&](CKVMsg* group, short) {
         if (group->m_byKind == MSG_BEAM && group->m_byVoice == voice && group->m_nPosX2 >= from &&
-            group->m_nPosX <= to && !(keepGraceGroups && tickmath::IsGrace(*group)) && m_given.insert(group).second)
-            AddSymbols(meas, group->GetMsgNum() - 1);
+            group->m_nPosX <= to && !(keepGraceGroups && tickmath::IsGrace(*group)) && m_given.insert(group).second &&
+            MembersOf(*group) > 1)
+            AddSymbols(meas, MembersOf(*group) - 1);
         return false;
     });
 }

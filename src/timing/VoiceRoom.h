@@ -20,6 +20,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 class CKVMeas;
 class CKVMsg;
@@ -34,8 +35,17 @@ public:
     void Add(CKVMeas& meas, BYTE voice, double ticks);
 
     // Symbols that the command may add to a measure itself (not to its beam
-    // groups or chords), counted as if none it replaces went.
+    // groups or chords), counted as if none it replaces went; negative ones
+    // an earlier step of the command takes away.
     void AddSymbols(CKVMeas& meas, int count);
+
+    // A beam group that the command tidies once it has changed its members,
+    // as BeamOrder and the selection's delete tidy one: `kinds` are the
+    // kinds its members will have, in order, those it loses left out. The
+    // rests at its ends go to its measure, a last member takes its place and
+    // an emptied group goes. A later Dissolve of the group counts the
+    // members it keeps.
+    void TidyGroup(CKVMsg& group, std::vector<BYTE> kinds);
 
     // The beam groups of a voice that reach into a stretch of position words
     // of a measure, dissolved (its groups of grace notes left alone with
@@ -88,7 +98,11 @@ public:
     static double TicksWith(CKVMsg& msg, WORD duration, BYTE dots, WORD tuplet);
 
 private:
+    // The members a group holds once the command has tidied it.
+    int MembersOf(CKVMsg& group) const;
+
     std::map<std::pair<CKVMeas*, BYTE>, double> m_change;
     std::set<CKVMsg*> m_given;
     std::map<CKVMeas*, int> m_symbols;
+    std::map<const CKVMsg*, int> m_tidied;
 };

@@ -14,8 +14,12 @@
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
 #include "model/TextHelpers.h"
+#include "support/ScoreIntegrity.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -208,6 +212,65 @@ TEST_F(TempChordSymbolTest, GrabbedPartOfAChordOnANoteMoves)
     EXPECT_EQ(Move(current(), 2, p, q), 1);
     EXPECT_EQ(CPoint(current()->m_pRhythm->m_nPosX, current()->m_pRhythm->m_nPosY), CPoint(0, 20));
     EXPECT_EQ(CPoint(current()->m_nPosX, current()->m_nPosY), CPoint(3, -40));
+}
+
+// A holder whose record holds all its symbols takes no chord symbol: a new
+// one dropped into a measure of 255 timed events or onto a note of 255
+// marks, and one moved into that measure, are refused before anything is
+// backed up, whether undo is recorded or not. A full note that carries a
+// chord symbol takes the new one in its place.
+TEST_F(TempChordSymbolTest, AChordSymbolAFullHolderCannotTakeChangesNothing)
+{
+    constexpr BYTE kTimedEvent = 45;
+    struct Row {
+        const char* name;
+        bool onNote;
+        bool moved;
+        bool noteHasChord;
+        short result;
+    };
+    const std::vector<Row> rows {
+        {"a new chord into the full measure", false, false, false, 1},
+        {"a chord moved into the full measure", false, true, false, -1},
+        {"a new chord onto the full note", true, false, false, 1},
+        {"a new chord onto the full note that carries one", true, false, true, 1},
+    };
+    for (const BOOL recording : {1, 0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
+            TearDown();
+            SetUp();
+            Doc().m_bBackupRecord = recording;
+            CKVMsg* note = row.onNote ? AddNote() : nullptr;
+            CKVObject* full = row.onNote ? static_cast<CKVObject*>(note) : Meas(1);
+            for (short i = row.noteHasChord ? 1 : 0; i < 255; ++i)
+                score->Symbol(full, row.onNote ? BYTE {MSG_NOTEMARK} : kTimedEvent, i);
+            if (row.noteHasChord)
+                AddChord(note, 0, 3, -40);
+            CChordSymbol* chord = row.moved ? AddChord(Meas(0), 4, 50, -88) : nullptr;
+            if (chord) {
+                chord->m_nDrawnX = 50;
+                chord->m_nDrawnY = 224;
+            }
+            Doc().ResetBackup();
+            host.beeps.clear();
+            short result = 0;
+            const std::vector<std::string> changes = kvtest::QueryChanges(Doc(), [&] {
+                if (chord) {
+                    result = Move(chord, 0, {150, 140}, {460, 145});
+                    return;
+                }
+                CTempChordSymbol t;
+                MakeModel(t);
+                result = DropNew(t, row.onNote ? CPoint(457, 200) : CPoint(450, 150));
+            });
+            EXPECT_EQ(result, row.result);
+            EXPECT_EQ(changes.empty(), !row.noteHasChord) << kvtest::Joined(changes);
+            EXPECT_EQ(full == note ? Meas(1)->GetMsg(0)->GetMsgNum() : Meas(1)->GetMsgNum(), 255);
+            EXPECT_EQ(Chords(Meas(0)).size(), row.moved ? 1u : 0u);
+            EXPECT_EQ(host.beeps.size(), row.moved ? 1u : 0u);
+        }
+    }
 }
 
 TEST_F(TempChordSymbolTest, ChordMovedIntoAnotherMeasureOrCopiedWithAlt)

@@ -1,13 +1,18 @@
 // Drops through the protocol: a new symbol into a measure or onto a page, a
-// moved symbol, an Alt copy, and drops that must leave the score alone. Each
-// drop is one undo step.
+// moved symbol, an Alt copy, and drops that must leave the score alone, a
+// measure whose record holds all its symbols among them. Each drop is one
+// undo step.
 
 #include "support/DragDriver.h"
 
 #include "model/KVMeas.h"
 #include "model/KVPage.h"
+#include "support/ScoreIntegrity.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -224,6 +229,58 @@ TEST_F(TempMsgDropTest, DropsThatChangeNothing)
         GlyphTemplate t;
         EXPECT_EQ(t.BeginDrag({100, 100}, &empty, 100, nullptr, 0), 1);
         EXPECT_EQ(t.EndDrag({400, 300}), 1);
+    }
+}
+
+// Measure 1 holds 255 timed events, all its record counts, and measure 0 a
+// glyph. A drop into measure 1 that would add a symbol is refused before
+// anything is backed up or taken from its place: the glyph moved (no Alt)
+// stays in measure 0, and neither a copy nor a new glyph arrives. A glyph
+// moved within the full measure leaves a place behind and is moved.
+TEST_F(TempMsgDropTest, ADropThatAFullMeasureCannotTakeChangesNothing)
+{
+    constexpr BYTE kTimedEvent = 45;
+    struct Row {
+        const char* name;
+        bool fromFullMeasure;
+        bool alt;
+        bool newSymbol;
+        bool done;
+    };
+    const std::vector<Row> rows {
+        {"a glyph moved into the full measure", false, false, false, false},
+        {"a glyph copied into the full measure", false, true, false, false},
+        {"a new glyph dropped into the full measure", false, false, true, false},
+        {"a glyph moved within the full measure", true, false, false, true},
+    };
+    for (const BOOL recording : {1, 0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
+            TearDown();
+            SetUp();
+            Doc().m_bBackupRecord = recording;
+            for (short i = 0; i < (row.fromFullMeasure ? 254 : 255); ++i)
+                score->Symbol(Meas(1), kTimedEvent, i);
+            CKVMsg* glyph = score->Symbol(row.fromFullMeasure ? Meas(1) : Meas(0), MSG_GLYPH, 100, 20);
+            PointCursorAt(glyph);
+            // The step of the host's last command is open.
+            Doc().ResetBackup();
+            const CPoint from = row.fromFullMeasure ? CPoint(494, 244) : CPoint(194, 244);
+            const std::vector<std::string> changes = kvtest::QueryChanges(Doc(), [&] {
+                GlyphTemplate t;
+                if (row.alt)
+                    host.HoldKey(VK_MENU);
+                ASSERT_EQ(t.BeginDrag(from, &Doc(), 100, row.newSymbol ? nullptr : glyph, 0), 1);
+                host.ReleaseKey(VK_MENU);
+                t.Drag(&View(), {420, 300});
+                EXPECT_EQ(t.EndDrag({420, 300}), 1);
+            });
+            EXPECT_EQ(changes.empty(), !row.done) << kvtest::Joined(changes);
+            EXPECT_EQ(Meas(1)->GetMsgNum(), 255);
+            EXPECT_EQ(Meas(0)->GetMsgNum(), row.fromFullMeasure ? 0 : 1);
+            const std::vector<std::string> problems = kvtest::IntegrityProblems(Doc());
+            EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+        }
     }
 }
 

@@ -106,6 +106,19 @@ protected:
         ASSERT_EQ(Doc().SelRectMouseDrop(voice, 1, 0), 1);
     }
 
+    // A rectangle around the point at which the selection code tests a
+    // symbol of staff 0 where its block shows it.
+    RECT Around(CKVMsg* msg)
+    {
+        CKVMeas* meas = tickmath::MeasureOf(msg);
+        CKVBlock* block = Doc().GetBlockByMeas(meas);
+        CRect handle;
+        EXPECT_TRUE(selhit::HandleOnPage(*block, static_cast<int>(score->Staff(0)->GetMeasIndex(meas) - block->m_nFirstMeas),
+                                         0, *meas, *msg, handle));
+        const POINT p = selhit::HitPoint(handle);
+        return RECT {p.x - 2, p.y - 2, p.x + 3, p.y + 3};
+    }
+
     // The point five eighths across the second measure of staff 0, dy below
     // its top line, where its block shows it.
     POINT InTheSecondMeasure(int dy)
@@ -942,41 +955,65 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
     EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
 }
 
-// Pastes, longer values, tuplets, voice merges and grace notes made
-// ordinary pile a measure's voice past the 32,767 ticks that its start
-// times hold: such a command is refused whole, with undo recorded or not.
-// Voice 1 of the first measure holds 34 whole notes (32,640 ticks); each
-// command below would run it past 32,767 (all but the entry to a note
-// starting at 33,600 or later, and the grace notes, which run voice 3 to
-// 38,400), and must leave the score, the undo history and the selection as
-// they were, giving its failure value. A measure's record counts its
-// symbols in a byte: with the first measure crowded instead (252 grace
-// notes, a group of four eighths and the two of voice 2), a drop, a note
-// entered there, any other symbol added and every command that dissolves
-// the group (also to make quarters or new groups of its notes) are refused
-// the same way.
+// Pastes, longer values, tuplets, voice merges, grace notes made ordinary
+// and grace notes made rests pile a measure's voice past the 32,767 ticks
+// that its start times hold: such a command is refused whole, with undo
+// recorded or not. Voice 1 of the first measure holds 34 whole notes (32,640
+// ticks); each command below would run it past 32,767 (all but the entry to
+// a note starting at 33,600 or later, the grace notes, which run voice 3 to
+// 38,400, and the 200 dotted grace eighths made rests, 36,000), and must
+// leave the score, the undo history and the selection as they were, giving
+// its failure value. A measure's record counts its symbols in a byte: with
+// the first measure crowded instead (252 grace notes, a group of four
+// eighths and the two of voice 2), a drop, a note entered there, any other
+// symbol added, a curve made of a slur there, and every command that
+// dissolves the group (also to make quarters or new groups of its notes, or
+// rests of them) are refused the same way.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
+    // What the first measure holds.
+    const auto wholes = [this](CKVMeas& first) {
+        for (short i = 0; i < 34; ++i)
+            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+        for (short x : {0, 128})
+            score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
+    };
+    const auto crowded = [this](CKVMeas& first) {
+        for (short i = 0; i < 252; ++i)
+            score->Grace(&first, {.x = i, .code = DUR_EIGHTH});
+        CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH});
+        for (short x = 128; x < 256; x += 32)
+            score->Note(group, {.x = x, .code = DUR_EIGHTH});
+        group->m_nPosX2 = 224;
+        // At two heights, so that a slur joins them.
+        for (short x : {0, 128})
+            score->Note(&first, {.x = x, .y = static_cast<short>(8 + x / 32), .code = DUR_WHOLE, .voice = 2});
+    };
+    const auto dottedGraces = [this](CKVMeas& first) {
+        for (short i = 0; i < 200; ++i)
+            score->Grace(&first, {.x = i, .code = DUR_EIGHTH, .dots = 1});
+    };
     struct Row {
         const char* name;
         int refused;
-        bool crowded;
+        std::function<void(CKVMeas&)> fill;
         // The host's part, before the command is judged.
         std::function<void()> host;
         std::function<int()> command;
     };
     kvtest::ImageBuffer image;
+    CKVMsg* slur = nullptr;
     const std::vector<Row> rows {
-        {"paste two whole notes", -1, false, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
+        {"paste two whole notes", -1, wholes, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
-        {"dotted whole notes", 0, false, [&] { Select(0); },
+        {"dotted whole notes", 0, wholes, [&] { Select(0); },
          [&] { return Doc().ChangeDurationSelNote(1, DUR_WHOLE, 1, 1, 100, 0); }},
-        {"voice 2 into voice 1", 0, false, [&] { Select(0); },
+        {"voice 2 into voice 1", 0, wholes, [&] { Select(0); },
          [&] {
              Doc().ChangeVoice(2, 1);
              return 0;
          }},
-        {"duplets", 0, false,
+        {"duplets", 0, wholes,
          [&] {
              Select(0);
              Doc().ResetBackup();
@@ -986,12 +1023,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().SetTuplet(1, 0x0302, 0, 1);
              return 0;
          }},
-        {"a whole note entered at the caret", 0, false, [&] { Doc().JumpToMeas(1); },
+        {"a whole note entered at the caret", 0, wholes, [&] { Doc().JumpToMeas(1); },
          [&] {
              CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
          }},
-        {"forty whole grace notes of voice 3 made ordinary", 0, false,
+        {"forty whole grace notes of voice 3 made ordinary", 0, wholes,
          [&] {
              for (short i = 0; i < 40; ++i)
                  score->Grace(score->Meas(0, 0), {.x = static_cast<short>(6 * i), .code = DUR_WHOLE, .voice = 3});
@@ -1004,7 +1041,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().ChangeToGrace(3);
              return 0;
          }},
-        {"a drop over the crowded measure", 0, true,
+        {"a drop over the crowded measure", 0, crowded,
          [&] {
              Doc().ResetBackup();
              Select(1);
@@ -1015,22 +1052,22 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().m_nCaretPos = 0;
          },
          [&] { return Doc().SelRectMouseDrop(0, 1, 0); }},
-        {"a quarter note entered at the caret in the crowded measure", 0, true, [&] { Doc().JumpToMeas(1); },
+        {"a quarter note entered at the caret in the crowded measure", 0, crowded, [&] { Doc().JumpToMeas(1); },
          [&] {
              CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
          }},
-        {"the beams of the crowded measure dissolved", 0, true, [&] { Select(0); },
+        {"the beams of the crowded measure dissolved", 0, crowded, [&] { Select(0); },
          [&] {
              Doc().DisAssembleBeam(1);
              return 0;
          }},
-        {"the plain form of the crowded measure", 0, true, [&] { Select(0); },
+        {"the plain form of the crowded measure", 0, crowded, [&] { Select(0); },
          [&] {
              Doc().ChangeToRaw(1);
              return 0;
          }},
-        {"tremolos in the crowded measure", 0, true,
+        {"tremolos in the crowded measure", 0, crowded,
          [&] {
              Select(0);
              Doc().m_CtrlTool.m_wActiveVoice = 1;
@@ -1039,28 +1076,54 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().BindByTremolo(1);
              return 0;
          }},
-        {"quarters over the crowded measure", 0, true, [&] { Select(0); },
+        {"quarters over the crowded measure", 0, crowded, [&] { Select(0); },
          [&] { return Doc().ChangeDurationSelNote(1, DUR_QUARTER, 1, 0, 100, 0); }},
-        {"the crowded measure's group beamed again", 0, true, [&] { Select(0); },
+        {"the crowded measure's group beamed again", 0, crowded, [&] { Select(0); },
          [&] {
              Doc().BindByBeamGroup(1, 0);
              return 0;
          }},
-        {"the crowded measure beamed again by beats", 0, true, [&] { Select(0); },
+        {"the crowded measure beamed again by beats", 0, crowded, [&] { Select(0); },
          [&] {
              Doc().BindByBeamBeat(1, 0, 0);
              return 0;
          }},
-        {"a timed event added to the crowded measure", 0, true, [] {},
+        {"a timed event added to the crowded measure", 0, crowded, [] {},
          [&] {
              CKVMsg event;
              event.m_byKind = 45;
              return Doc().AddMsg(0, 0, &event);
          }},
-        {"a rest inserted into the crowded measure", 0, true, [] {},
+        {"a rest inserted into the crowded measure", 0, crowded, [] {},
          [&] {
              CKVMsg rest(score->Meas(0, 0), POINT {250, 0}, MSG_REST, 0, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNewMsg(0, 0, &rest) ? 1 : 0;
+         }},
+        {"a curve made of a slur in the crowded measure", 0, crowded,
+         [&] {
+             // The two wholes of voice 2, slurred.
+             std::vector<CKVMsg*> notes;
+             kvtest::AppendNotesUnder(*score->Meas(0, 0), notes);
+             std::erase_if(notes, [](const CKVMsg* n) { return n->m_byVoice != 2; });
+             std::sort(notes.begin(), notes.end(), [](const CKVMsg* a, const CKVMsg* b) { return a->m_nPosX < b->m_nPosX; });
+             ASSERT_EQ(notes.size(), 2u);
+             ASSERT_EQ(Doc().BindNoteBySlur(notes[0], notes[1], 8, 0, 0, 0), 1);
+             tickmath::ForEachChild(*notes[0], [&](CKVMsg* child, short) {
+                 slur = child->m_byKind == MSG_SLUR ? child : slur;
+                 return false;
+             });
+             ASSERT_NE(slur, nullptr);
+         },
+         [&] { return Doc().MakeGraphSlurFromNoteSlur(slur) ? 1 : 0; }},
+        {"the crowded measure's notes made rests", 0, crowded, [&] { Select(0); },
+         [&] {
+             Doc().ChangeSelNoteToRest(1);
+             return 0;
+         }},
+        {"200 dotted grace eighths made rests", 0, dottedGraces, [&] { Select(0); },
+         [&] {
+             Doc().ChangeSelNoteToRest(1);
+             return 0;
          }},
     };
     for (const BOOL recording : {1, 0}) {
@@ -1068,22 +1131,9 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
             Make(1, 9, true);
             Doc().m_bBackupRecord = recording;
-            for (short i = 0; i < (row.crowded ? 252 : 34); ++i) {
-                if (row.crowded)
-                    score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
-                else
-                    score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
-            }
-            if (row.crowded) {
-                CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
-                for (short x = 128; x < 256; x += 32)
-                    score->Note(group, {.x = x, .code = DUR_EIGHTH});
-                group->m_nPosX2 = 224;
-            }
-            for (short x : {0, 128}) {
-                score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
+            row.fill(*score->Meas(0, 0));
+            for (short x : {0, 128})
                 score->Note(score->Meas(0, 1), {.x = x, .code = DUR_WHOLE});
-            }
             score->Settle();
             Doc().UpdateMeasXY(-1);
             ExpectWhole("as built");
@@ -1103,38 +1153,86 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 // first measure holds grace notes and a group of four eighths, and four
 // eighths copied from the second are pasted into it. Up to 255 symbols the
 // paste is done; past them it is refused whole, as if it had never been
-// asked for, whether undo is recorded or not.
+// asked for, whether undo is recorded or not. A paste over a selection is
+// judged on the measure as the selection's delete leaves it: deleting the
+// first note of a group of two eighths and six rests hands the rests back
+// to a measure of 247 timed events, so the paste at 250 is refused before
+// the note goes; deleting 252 grace eighths selected whole leaves room for
+// the paste at the measure's start.
 TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 {
+    constexpr BYTE kTimedEvent = 45;
+    const auto graces = [this](short count) {
+        return [this, count] {
+            for (short i = 0; i < count; ++i)
+                score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
+        };
+    };
+    const auto group = [this] {
+        CKVMsg* made = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
+        for (short x = 128; x < 256; x += 32)
+            score->Note(made, {.x = x, .code = DUR_EIGHTH});
+        made->m_nPosX2 = 224;
+    };
+    CKVMsg* firstOfGroup = nullptr;
+    const auto eventsAndRests = [&] {
+        for (short i = 0; i < 247; ++i)
+            score->Symbol(score->Meas(0, 0), kTimedEvent, static_cast<short>(i / 4));
+        CKVMsg* made = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
+        firstOfGroup = score->Note(made, {.x = 128, .code = DUR_EIGHTH});
+        score->Note(made, {.x = 144, .code = DUR_EIGHTH});
+        for (short x = 160; x < 256; x += 16)
+            score->Rest(made, {.x = x, .code = DUR_EIGHTH});
+        made->m_nPosX2 = 240;
+    };
     struct Row {
-        short graces;
+        const char* name;
+        std::function<void()> fill;
+        // What is selected when the paste comes, after the copy.
+        std::function<void()> select;
         short caret;
         // The paste's result, and the symbols of the first measure after it.
         int result;
         int symbols;
     };
+    const auto nothing = [] {};
+    const auto measure = [this] { Select(0); };
+    const auto groupedGraces = [&](short count) {
+        return [&, count] {
+            graces(count)();
+            group();
+        };
+    };
     const std::vector<Row> rows {
-        {246, 0, 1, 254}, {247, 0, 1, 255},  {248, 0, -1, 249}, {248, 1, -1, 249},
-        {248, 2, -1, 249}, {250, 0, -1, 251}, {250, 2, -1, 251},
+        {"246 grace notes", groupedGraces(246), nothing, 0, 1, 254},
+        {"247 grace notes", groupedGraces(247), nothing, 0, 1, 255},
+        {"248 grace notes", groupedGraces(248), nothing, 0, -1, 249},
+        {"248 grace notes, caret 1", groupedGraces(248), nothing, 1, -1, 249},
+        {"248 grace notes, caret 2", groupedGraces(248), nothing, 2, -1, 249},
+        {"250 grace notes", groupedGraces(250), nothing, 0, -1, 251},
+        {"250 grace notes, caret 2", groupedGraces(250), nothing, 2, -1, 251},
+        {"the first note of a group of rests selected", eventsAndRests,
+         [&] {
+             RECT around = Around(firstOfGroup);
+             Doc().AddSelRect(SelRect::kRect, &around, nullptr, nullptr, nullptr);
+         },
+         250, -1, 248},
+        {"252 grace notes selected whole", graces(252), measure, 0, 1, 4},
+        {"240 grace notes selected whole", graces(240), measure, 0, 1, 4},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
-            SCOPED_TRACE(std::to_string(row.graces) + " grace notes, caret " + std::to_string(row.caret) +
-                         (recording ? ", recording" : ", not recording"));
+            SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
             Make(1, 9, true);
             Doc().m_bBackupRecord = recording;
-            for (short i = 0; i < row.graces; ++i)
-                score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
-            CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
-            for (short x = 128; x < 256; x += 32)
-                score->Note(group, {.x = x, .code = DUR_EIGHTH});
-            group->m_nPosX2 = 224;
+            row.fill();
             for (short x = 0; x < 128; x += 32)
                 score->Note(score->Meas(0, 1), {.x = x, .code = DUR_EIGHTH});
             score->Settle();
             Doc().UpdateMeasXY(-1);
             kvtest::ImageBuffer image;
             CopyToCaret(image, 1, 1, 0, 1, row.caret);
+            row.select();
             int result = 0;
             const std::vector<std::string> changes = kvtest::QueryChanges(
                 Doc(), [&] { result = Doc().PastMemoryTo(image.data, image.size, 1, 0, 0); });
@@ -1142,27 +1240,59 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
             EXPECT_EQ(changes.empty(), row.result < 0) << kvtest::Joined(changes);
             EXPECT_EQ(score->Meas(0, 0)->GetMsgNum(), row.symbols);
             ExpectWhole("after the paste");
+            const std::vector<std::string> reload = kvtest::ReloadProblems(Doc());
+            EXPECT_TRUE(reload.empty()) << kvtest::Joined(reload);
         }
     }
 }
 
 // The limits themselves still pass: a note that ends its voice at 32,760
 // ticks is entered, a chord that takes the members of the group it breaks
-// is made, and commands that would break groups whose members the measure
-// could not hold loose leave those groups be and do the rest. The
-// first measure holds 34 wholes, or 251 timed events, a group of three
-// quarters (which automatic beams do not group again) and two wholes of
-// voice 2.
+// is made, commands that would break groups whose members the measure
+// could not hold loose leave those groups be and do the rest, and notes
+// made rests that keep the measure and its voice within their limits are
+// made. The first measure holds 34 wholes, or 251 timed events, a group of
+// three quarters (which automatic beams do not group again) and two wholes
+// of voice 2, or 200 grace eighths and a group of four eighths, or 100
+// dotted grace eighths.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
     constexpr BYTE kTimedEvent = 45;
+    const auto wholes = [this](CKVMeas& first) {
+        for (short i = 0; i < 34; ++i)
+            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+    };
+    const auto crowded = [this](CKVMeas& first) {
+        for (short i = 0; i < 251; ++i)
+            score->Symbol(&first, kTimedEvent, i);
+        CKVMsg* group = score->Beam(&first, {.x = 64});
+        for (short x = 64; x < 256; x += 64)
+            score->Note(group, {.x = x});
+        group->m_nPosX2 = 192;
+        for (short x : {0, 128})
+            score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
+    };
+    const auto graces = [this](CKVMeas& first) {
+        for (short i = 0; i < 200; ++i)
+            score->Grace(&first, {.x = i, .code = DUR_EIGHTH});
+        CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH});
+        for (short x = 128; x < 256; x += 32)
+            score->Note(group, {.x = x, .code = DUR_EIGHTH});
+        group->m_nPosX2 = 224;
+    };
+    const auto dottedGraces = [this](CKVMeas& first) {
+        for (short i = 0; i < 100; ++i)
+            score->Grace(&first, {.x = i, .code = DUR_EIGHTH, .dots = 1});
+    };
     struct Row {
         const char* name;
-        bool crowded;
+        std::function<void(CKVMeas&)> fill;
         std::function<void()> command;
-        // The symbols the first measure then holds, and its groups.
+        // The symbols the first measure then holds, its groups and the
+        // ticks of its voice 1 (-1: not asked).
         int symbols;
         int groups;
+        int ticks;
     };
     auto caretEntry = [this](BYTE code) {
         Doc().JumpToMeas(1);
@@ -1170,43 +1300,43 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         ASSERT_NE(Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr), nullptr);
     };
     const std::vector<Row> rows {
-        {"an eighth entered at the caret after 34 wholes", false, [&] { caretEntry(DUR_EIGHTH); }, 35, 0},
-        {"a quarter entered at the caret with automatic beams beside the group", true,
-         [&] { caretEntry(DUR_QUARTER); }, 255, 1},
-        {"the group's notes made one chord in the crowded measure", true,
+        {"an eighth entered at the caret after 34 wholes", wholes, [&] { caretEntry(DUR_EIGHTH); }, 35, 0, 32760},
+        {"a quarter entered at the caret with automatic beams beside the group", crowded,
+         [&] { caretEntry(DUR_QUARTER); }, 255, 1, -1},
+        {"the group's notes made one chord in the crowded measure", crowded,
          [&] {
              Select(0);
              Doc().ResetBackup();
              Doc().SelMeasBackup(1);
              Doc().MakeChord(1);
          },
-         254, 0},
-        {"the staff split below the crowded measure", true,
+         254, 0, -1},
+        {"the staff split below the crowded measure", crowded,
          [&] {
              Doc().ResetBackup();
              Doc().ObjectBackup(1);
              Doc().SplitStaff(0, 0, 60, 1, 0, 1, 0, nullptr);
          },
-         254, 1},
+         254, 1, -1},
+        {"200 grace eighths and a group of four made rests", graces,
+         [&] {
+             Select(0);
+             Doc().ChangeSelNoteToRest(1);
+         },
+         204, 0, 24480},
+        {"100 dotted grace eighths made rests", dottedGraces,
+         [&] {
+             Select(0);
+             Doc().ChangeSelNoteToRest(1);
+         },
+         100, 0, 18000},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
             Make(1, 9, true);
             Doc().m_bBackupRecord = recording;
-            if (row.crowded) {
-                for (short i = 0; i < 251; ++i)
-                    score->Symbol(score->Meas(0, 0), kTimedEvent, i);
-                CKVMsg* group = score->Beam(score->Meas(0, 0), {.x = 64});
-                for (short x = 64; x < 256; x += 64)
-                    score->Note(group, {.x = x});
-                group->m_nPosX2 = 192;
-                for (short x : {0, 128})
-                    score->Note(score->Meas(0, 0), {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
-            } else {
-                for (short i = 0; i < 34; ++i)
-                    score->Note(score->Meas(0, 0), {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
-            }
+            row.fill(*score->Meas(0, 0));
             score->Settle();
             Doc().UpdateMeasXY(-1);
             const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), row.command);
@@ -1217,8 +1347,8 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
             for (short i = 0; i < first->GetMsgNum(); ++i)
                 groups += first->GetMsg(i)->m_byKind == MSG_BEAM ? 1 : 0;
             EXPECT_EQ(groups, row.groups);
-            if (!row.crowded) {
-                EXPECT_EQ(first->GetCurWholeCount(1, -1), 32760);
+            if (row.ticks >= 0) {
+                EXPECT_EQ(first->GetCurWholeCount(1, -1), row.ticks);
             }
         }
     }
