@@ -1232,7 +1232,11 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
             Doc().UpdateMeasXY(-1);
             kvtest::ImageBuffer image;
             CopyToCaret(image, 1, 1, 0, 1, row.caret);
+            // Selecting moves the cursor; the host puts it back.
             row.select();
+            Doc().JumpToMeas(1);
+            Doc().m_nCurStaff = 0;
+            Doc().m_nCaretPos = row.caret;
             int result = 0;
             const std::vector<std::string> changes = kvtest::QueryChanges(
                 Doc(), [&] { result = Doc().PastMemoryTo(image.data, image.size, 1, 0, 0); });
