@@ -106,6 +106,26 @@ protected:
         ASSERT_EQ(Doc().SelRectMouseDrop(voice, 1, 0), 1);
     }
 
+    // `count` grace eighths of voice 1 at positions 0, 1, ... and a group of
+    // four eighths from 128: a measure crowded by grace notes.
+    void GracesAndAGroup(CKVMeas& meas, short count)
+    {
+        for (short i = 0; i < count; ++i)
+            score->Grace(&meas, {.x = i, .code = DUR_EIGHTH});
+        CKVMsg* group = score->Beam(&meas, {.x = 128, .code = DUR_EIGHTH});
+        for (short x = 128; x < 256; x += 32)
+            score->Note(group, {.x = x, .code = DUR_EIGHTH});
+        group->m_nPosX2 = 224;
+    }
+
+    // `count` dotted grace eighths of voice 1, which made rests take 180
+    // ticks each.
+    void DottedGraces(CKVMeas& meas, short count)
+    {
+        for (short i = 0; i < count; ++i)
+            score->Grace(&meas, {.x = i, .code = DUR_EIGHTH, .dots = 1});
+    }
+
     // A rectangle around the point at which the selection code tests a
     // symbol of staff 0 where its block shows it.
     RECT Around(CKVMsg* msg)
@@ -979,20 +999,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
     };
     const auto crowded = [this](CKVMeas& first) {
-        for (short i = 0; i < 252; ++i)
-            score->Grace(&first, {.x = i, .code = DUR_EIGHTH});
-        CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH});
-        for (short x = 128; x < 256; x += 32)
-            score->Note(group, {.x = x, .code = DUR_EIGHTH});
-        group->m_nPosX2 = 224;
+        GracesAndAGroup(first, 252);
         // At two heights, so that a slur joins them.
         for (short x : {0, 128})
             score->Note(&first, {.x = x, .y = static_cast<short>(8 + x / 32), .code = DUR_WHOLE, .voice = 2});
     };
-    const auto dottedGraces = [this](CKVMeas& first) {
-        for (short i = 0; i < 200; ++i)
-            score->Grace(&first, {.x = i, .code = DUR_EIGHTH, .dots = 1});
-    };
+    const auto dottedGraces = [this](CKVMeas& first) { DottedGraces(first, 200); };
     struct Row {
         const char* name;
         int refused;
@@ -1168,12 +1180,6 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
                 score->Grace(score->Meas(0, 0), {.x = i, .code = DUR_EIGHTH});
         };
     };
-    const auto group = [this] {
-        CKVMsg* made = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
-        for (short x = 128; x < 256; x += 32)
-            score->Note(made, {.x = x, .code = DUR_EIGHTH});
-        made->m_nPosX2 = 224;
-    };
     CKVMsg* firstOfGroup = nullptr;
     const auto eventsAndRests = [&] {
         for (short i = 0; i < 247; ++i)
@@ -1197,12 +1203,7 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
     };
     const auto nothing = [] {};
     const auto measure = [this] { Select(0); };
-    const auto groupedGraces = [&](short count) {
-        return [&, count] {
-            graces(count)();
-            group();
-        };
-    };
+    const auto groupedGraces = [this](short count) { return [this, count] { GracesAndAGroup(*score->Meas(0, 0), count); }; };
     const std::vector<Row> rows {
         {"246 grace notes", groupedGraces(246), nothing, 0, 1, 254},
         {"247 grace notes", groupedGraces(247), nothing, 0, 1, 255},
@@ -1276,18 +1277,8 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         for (short x : {0, 128})
             score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
     };
-    const auto graces = [this](CKVMeas& first) {
-        for (short i = 0; i < 200; ++i)
-            score->Grace(&first, {.x = i, .code = DUR_EIGHTH});
-        CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH});
-        for (short x = 128; x < 256; x += 32)
-            score->Note(group, {.x = x, .code = DUR_EIGHTH});
-        group->m_nPosX2 = 224;
-    };
-    const auto dottedGraces = [this](CKVMeas& first) {
-        for (short i = 0; i < 100; ++i)
-            score->Grace(&first, {.x = i, .code = DUR_EIGHTH, .dots = 1});
-    };
+    const auto graces = [this](CKVMeas& first) { GracesAndAGroup(first, 200); };
+    const auto dottedGraces = [this](CKVMeas& first) { DottedGraces(first, 100); };
     struct Row {
         const char* name;
         std::function<void(CKVMeas&)> fill;
