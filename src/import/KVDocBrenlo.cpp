@@ -599,8 +599,8 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
             }
 
             EnterNotes(*this, *meas, notes, s, left, right, page->m_leftOutNotes);
-            // Brenlo notes carry no ties or slurs, so the fit cannot fail.
-            FitToRecord(*this, *meas, page->m_leftOutNotes);
+            if (!FitToRecord(*this, *meas, page->m_leftOutNotes))
+                return 0;
         }
     }
     return 1;
