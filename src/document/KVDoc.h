@@ -197,8 +197,10 @@ public:
     // unchanged when the buffer is refused (the reason in page->m_failure).
     // The dialog is unused.
     int FirstConvertBrenloToKvc(CDialog* dialog, BYTE* buffer, DWORD length, CUPage* page);
-    // Fills in the symbols of the blocks the first pass made; 1. The notes
-    // their measures refuse are counted in page->m_leftOutNotes.
+    // Fills in the symbols of the blocks the first pass made; 1, or 0 when
+    // memory ran out before a measure was brought within its record. The
+    // notes their measures refuse or cannot hold are counted in
+    // page->m_leftOutNotes.
     int SecondConvertBrenloToKvc(CDialog* dialog, CUPage* page);
     // Inserts the heads of one Brenlo note; 1. The heads of a note the
     // measure refuses are counted in leftOut when it is given.

@@ -37,7 +37,8 @@ BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, i
     if (!doc.FirstConvertBrenloToKvc(nullptr, buffer, length, page.get()))
         return page->m_failure == BrenloFailure::TooManyMeasures ? BrenloImportResult::TooManyMeasures
                                                                  : BrenloImportResult::Unreadable;
-    doc.SecondConvertBrenloToKvc(nullptr, page.get());
+    if (!doc.SecondConvertBrenloToKvc(nullptr, page.get()))
+        return BrenloImportResult::Unreadable;
     if (leftOut)
         *leftOut = page->m_leftOutNotes;
     page.reset();

@@ -17,15 +17,17 @@ void PrepareImportDocument(CKVDoc& doc);
 
 enum class BrenloImportResult {
     Imported,
-    Unreadable,       // the buffer is not a whole Brenlo page
+    Unreadable,       // the buffer is not a whole Brenlo page, or memory ran out converting it
     TooManyMeasures,  // more measures than one staff of the engine holds
 };
 
 // Imports buffer (length bytes, left unchanged) into doc, a freshly
 // constructed document. With convertTexts the texts and lyrics are upgraded
 // to the current format (FileVerUp); a host that converts them in its own
-// code page passes 0. On a refusal the document holds no score. The notes
-// that their measures refused go to leftOut when it is given.
+// code page passes 0. On a refusal the document holds no score, but when
+// memory ran out bringing a measure within its record it holds what was
+// converted. The notes that their measures refused or could not hold go to
+// leftOut when it is given.
 BrenloImportResult ImportBrenloBuffer(CKVDoc& doc, BYTE* buffer, DWORD length, int convertTexts,
                                       LeftOutNotes* leftOut = nullptr);
 

@@ -23,6 +23,9 @@ public:
     ImportConvertingScope& operator=(const ImportConvertingScope&) = delete;
 
     void Set() { bImportConverting = 1; }
+    // Lowers the flag until the scope ends, for a step of an import that
+    // must run as an edit runs it.
+    void Clear() { bImportConverting = 0; }
     // Leaves the flag as it then is when the scope ends.
     void Keep() { m_keep = true; }
 

@@ -2,10 +2,13 @@
 // builds the system, the page, one block per Brenlo system with its measures,
 // key and time signatures, bar lines and lyric lines; the second pass fills
 // in the clefs, notes, rests, chords, slides, beams and lyrics and brings each
-// measure within its record.
+// measure within its record. Both run under the import's flag, all but the
+// entry of the notes.
 
 #include "document/KVDoc.h"
 
+#include "document/RecordIO.h"
+#include "import/ImportScopes.h"
 #include "import/MeasureRecordFit.h"
 #include "import/UPage.h"
 #include "model/KVBackupPtrArray.h"
@@ -235,12 +238,54 @@ private:
     bool m_committed = false;
 };
 
+// Enters the notes of a system that stand in a measure (from left to right,
+// relative to the system) and makes their beams. A Brenlo note brings no
+// chord layout, accidental columns or rest heights, which the import's flag
+// leaves to the file it reads: its heads go in, and its beams are made, as an
+// edit enters and beams them.
+void EnterNotes(CKVDoc& doc, CKVMeas& meas, CPtrArray& notes, CUSystem* s, int left, int right,
+                LeftOutNotes& leftOut)
+{
+    ImportConvertingScope entering;
+    entering.Clear();
+    CPtrArray inMeasure;
+    for (int n = FirstRightOf(notes, s, left); n < notes.GetSize(); ++n) {
+        CUNote* note = static_cast<CUNote*>(notes.GetAt(n));
+        if (RelX(note, s) >= right)
+            break;
+        doc.BrenloToKVC_Note(note, &meas, 0, static_cast<short>(RelX(note, s) - left), &leftOut);
+        inMeasure.Add(note);
+    }
+    doc.BrenloToKVC_BEAM(&meas, inMeasure, s->m_nLeftX, static_cast<WORD>(left));
+}
+
+// Brings a measure within its record once its conversion is done (see
+// kvimport::FitMeasureToRecord), which leaves its clef changes, since the
+// measures after it take their clef from the last. A measure of more clef
+// changes than its record counts holds nothing else by then and gives up its
+// earliest ones, which only hand the clef on to the next, so that the score
+// can still be saved. False when memory ran out.
+bool FitToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
+{
+    if (!kvimport::FitMeasureToRecord(doc, meas, leftOut))
+        return false;
+    // In the order of their positions, the later of two at one position last.
+    const std::vector<CKVMsg*> clefs = tickmath::LiveChildren(meas);
+    for (size_t i = 0; i + kvrec::kMaxChildren < clefs.size(); ++i)
+        meas.DeleteMsg(clefs[i], kUnlinkAndFree);
+    return true;
+}
+
 } // namespace
 
 int CKVDoc::FirstConvertBrenloToKvc(CDialog*, BYTE* buffer, DWORD length, CUPage* page)
 {
     if (!page)
         return 0;
+    // Like every import's, the pass runs under the import's flag: the blocks
+    // fix their measures' real widths as they lay them out.
+    ImportConvertingScope converting;
+    converting.Set();
     page->m_failure = BrenloFailure::Damaged;
     if (!buffer || length < 2 || !m_pFileInfo)
         return 0;
@@ -504,6 +549,11 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
     CKVPage* kvPage = GetPage(0);
     if (!page || !kvPage)
         return 1;
+    // While the import's flag is set, a measure takes clef changes past the
+    // symbols its record counts: each measure is brought within its record
+    // once it is done.
+    ImportConvertingScope converting;
+    converting.Set();
     page->m_leftOutNotes = {};
     CUSystemList* systems = page->GetSystems();
     short i = 0;
@@ -548,19 +598,9 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
                     InsertNewClefMsg(meas, type, RelX(clef, s) - left);
             }
 
-            CPtrArray inMeasure;
-            for (int n = FirstRightOf(notes, s, left); n < notes.GetSize(); ++n) {
-                CUNote* note = static_cast<CUNote*>(notes.GetAt(n));
-                if (RelX(note, s) >= right)
-                    break;
-                BrenloToKVC_Note(note, meas, 0, static_cast<short>(RelX(note, s) - left), &page->m_leftOutNotes);
-                inMeasure.Add(note);
-            }
-            BrenloToKVC_BEAM(meas, inMeasure, s->m_nLeftX, static_cast<WORD>(left));
-            // The measure is done: one holding more than its record counts
-            // gives way at its end. Brenlo notes carry no ties or slurs, so
-            // the fit cannot fail.
-            kvimport::FitMeasureToRecord(*this, *meas, page->m_leftOutNotes);
+            EnterNotes(*this, *meas, notes, s, left, right, page->m_leftOutNotes);
+            if (!FitToRecord(*this, *meas, page->m_leftOutNotes))
+                return 0;
         }
     }
     return 1;

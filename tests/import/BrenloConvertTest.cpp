@@ -10,6 +10,7 @@
 
 #include "Kvorel.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace kvtest;
@@ -236,7 +237,7 @@ TEST_F(BrenloConvert, NotesRestsAndChords)
     rest4.duration = 4;
     BrenloStem rest6 = rest4;
     rest6.duration = 6;
-    BrenloSymbol chord = NoteAt(41, 80, {{0, 0, 1, 8}, {2, 0, 0, 8}, {4, 0, 0, 8}});
+    BrenloSymbol chord = NoteAt(41, 80, {{0, 0, 1, 8}, {2, 0, 1, 8}, {4, 0, 0, 8}});
     chord.slide = 1;
     ASSERT_EQ(Import(OneSystem({chord, NoteAt(80, 120, {{1, 3, 6, 9}}, down), NoteAt(120, 160, {{2, 0, 0x25, 8}}, grace),
                                 NoteAt(160, 200, {{}}, rest4), NoteAt(200, 240, {{}}, rest6), BarAt(240, 578)})),
@@ -246,6 +247,14 @@ TEST_F(BrenloConvert, NotesRestsAndChords)
     ASSERT_EQ(chords.size(), 1u);
     EXPECT_EQ(All(chords[0], MSG_NOTE).size(), 3u);
     EXPECT_EQ(All(m, MSG_SLIDE1).size(), 1u);
+    // The chord's two sharps, a third apart, stand in columns of their own.
+    std::vector<short> columns;
+    for (CKVMsg* n : All(chords[0], MSG_NOTE)) {
+        if (n->m_byAccidental == ACCI_SHARP)
+            columns.push_back(n->AccidentalOffset());
+    }
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_NE(columns[0], columns[1]);
 
     std::vector<CKVMsg*> notes = All(m, MSG_NOTE);
     ASSERT_EQ(notes.size(), 5u);
@@ -337,23 +346,34 @@ TEST_F(BrenloConvert, BeamedNotesMakeOneGroupPerBeamNumber)
 
 // Clef changes count among a measure's symbols like its notes. The notes
 // after them arrive whole when, beamed, the measure fits its record; when it
-// does not even then, only its latest notes are left out, and counted.
+// does not even then, only its latest notes are left out, and counted. The
+// clef changes all stay, wherever they stand, unless they alone are more than
+// the record counts: then the latest stay, the last handing its clef on.
 TEST_F(BrenloConvert, ACrowdedMeasureKeepsWhatFitsItsRecordOnceBeamed)
 {
     struct Row {
-        int clefs;    // one unit apart from the system's start
-        bool beamed;  // the eight eighths in two groups of four
+        int clefs;       // one unit apart from the system's start, the last a bass clef
+        int clefsAfter;  // of them, those standing after the notes
+        bool beamed;     // the eight eighths in two groups of four
         int symbols;
+        int clefsKept;
         size_t kept;
+        size_t groups;
     };
-    const Row rows[] = {{250, true, 252, 8}, {252, false, 255, 3}};
+    const Row rows[] = {
+        {250, 0, true, 252, 250, 8, 2},
+        {252, 0, false, 255, 252, 3, 0},
+        {250, 10, false, 255, 250, 5, 0},
+        {280, 0, true, 255, 255, 0, 0},
+    };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.clefs);
+        SCOPED_TRACE(testing::Message() << row.clefs << " clefs, " << row.clefsAfter << " after");
         doc = std::make_unique<CKVDoc>();
         leftOut = {};
         // A treble clef at width 0 takes 16 units.
-        std::vector<BrenloSymbol> symbols(static_cast<size_t>(row.clefs), BrClef(BrUnits(-15)));
-        int at = 41 + row.clefs;
+        const BrenloSymbol clef = BrClef(BrUnits(-15));
+        std::vector<BrenloSymbol> symbols(static_cast<size_t>(row.clefs - row.clefsAfter), clef);
+        int at = 41 + row.clefs - row.clefsAfter;
         for (int i = 0; i < 8; ++i, at += 30) {
             BrenloStem eighth;
             eighth.duration = DUR_EIGHTH;
@@ -361,17 +381,27 @@ TEST_F(BrenloConvert, ACrowdedMeasureKeepsWhatFitsItsRecordOnceBeamed)
             eighth.beam = static_cast<short>(row.beamed ? 1 + i / 4 : 0);
             symbols.push_back(NoteAt(at, at + 30, {{}}, eighth));
         }
+        symbols.insert(symbols.end(), static_cast<size_t>(row.clefsAfter), clef);
+        at += row.clefsAfter;
+        // The last clef change, a bass clef, sets the clef of the measure after.
+        std::find_if(symbols.rbegin(), symbols.rend(), [](const BrenloSymbol& b) { return b.type == 2; })->clef = 0x23;
         symbols.push_back(BarAt(at, 578));
-        ASSERT_EQ(Import(OneSystem(symbols)), kvimport::BrenloImportResult::Imported);
+        kvtest::BrenloPage page = OneSystem(symbols);
+        page.systems.push_back(OneSystem({NoteAt(41, 80), BarAt(80, 578)}).systems[0]);
+        page.systems[1].top = 300;
+        ASSERT_EQ(Import(page), kvimport::BrenloImportResult::Imported);
 
         EXPECT_EQ(Meas(0)->GetMsgNum(), row.symbols);
-        EXPECT_EQ(All(Meas(0), MSG_CLEF).size(), static_cast<size_t>(row.clefs));
+        const std::vector<CKVMsg*> clefs = All(Meas(0), MSG_CLEF);
+        ASSERT_EQ(clefs.size(), static_cast<size_t>(row.clefsKept));
+        EXPECT_EQ(clefs.back()->m_wDuration, 2);
+        EXPECT_EQ(Meas(1)->m_byInitClef, 2);
         const std::vector<CKVMsg*> notes = All(Meas(0), MSG_NOTE);
         EXPECT_EQ(notes.size(), row.kept);
         // The notes that stay are the earliest.
         for (size_t i = 1; i < notes.size(); ++i)
             EXPECT_LT(notes[i - 1]->m_nPosX, notes[i]->m_nPosX);
-        EXPECT_EQ(All(Meas(0), MSG_BEAM).size(), row.beamed ? 2u : 0u);
+        EXPECT_EQ(All(Meas(0), MSG_BEAM).size(), row.groups);
         LeftOutNotes expected;
         expected.crowdedMeasure = static_cast<DWORD>(8 - row.kept);
         EXPECT_TRUE(leftOut == expected) << leftOut.refused << " " << leftOut.crowdedMeasure;
