@@ -7,7 +7,6 @@
 
 #include "document/KVDoc.h"
 
-#include "document/RecordIO.h"
 #include "import/ImportScopes.h"
 #include "import/MeasureRecordFit.h"
 #include "import/UPage.h"
@@ -257,23 +256,6 @@ void EnterNotes(CKVDoc& doc, CKVMeas& meas, CPtrArray& notes, CUSystem* s, int l
         inMeasure.Add(note);
     }
     doc.BrenloToKVC_BEAM(&meas, inMeasure, s->m_nLeftX, static_cast<WORD>(left));
-}
-
-// Brings a measure within its record once its conversion is done (see
-// kvimport::FitMeasureToRecord), which leaves its clef changes, since the
-// measures after it take their clef from the last. A measure of more clef
-// changes than its record counts holds nothing else by then and gives up its
-// earliest ones, which only hand the clef on to the next, so that the score
-// can still be saved. False when memory ran out.
-bool FitToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
-{
-    if (!kvimport::FitMeasureToRecord(doc, meas, leftOut))
-        return false;
-    // In the order of their positions, the later of two at one position last.
-    const std::vector<CKVMsg*> clefs = tickmath::LiveChildren(meas);
-    for (size_t i = 0; i + kvrec::kMaxChildren < clefs.size(); ++i)
-        meas.DeleteMsg(clefs[i], kUnlinkAndFree);
-    return true;
 }
 
 } // namespace
@@ -599,7 +581,7 @@ int CKVDoc::SecondConvertBrenloToKvc(CDialog*, CUPage* page)
             }
 
             EnterNotes(*this, *meas, notes, s, left, right, page->m_leftOutNotes);
-            if (!FitToRecord(*this, *meas, page->m_leftOutNotes))
+            if (!kvimport::FitMeasureToRecord(*this, *meas, page->m_leftOutNotes))
                 return 0;
         }
     }

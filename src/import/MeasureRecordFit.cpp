@@ -159,6 +159,18 @@ void DropRelinkRecords(CKVDoc& doc, int kept)
     }
 }
 
+// A measure left with more clef changes than its record counts holds
+// nothing else by then: its earliest give way, since each only hands the
+// clef on to the next, and the last, which the measures after it take their
+// clef from, stays.
+void DropEarliestClefChanges(CKVMeas& meas)
+{
+    // In the order of their positions, the later of two at one position last.
+    const std::vector<CKVMsg*> clefs = tickmath::LiveChildren(meas);
+    for (size_t i = 0; !kvrec::WithinRecord(static_cast<int>(clefs.size() - i)); ++i)
+        meas.DeleteMsg(clefs[i], kUnlinkAndFree);
+}
+
 } // namespace
 
 namespace kvimport {
@@ -188,6 +200,8 @@ bool FitMeasureToRecord(CKVDoc& doc, CKVMeas& meas, LeftOutNotes& leftOut)
         }
     }
     DropRelinkRecords(doc, records);
+    if (fitted)
+        DropEarliestClefChanges(meas);
     return fitted;
 }
 

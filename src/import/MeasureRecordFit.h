@@ -17,9 +17,10 @@ namespace kvimport {
 // first, latest first by position (a group goes whole), so that every voice
 // keeps its start and the notes that stay keep their times; only when those
 // are all gone do its other symbols go, in the same order. Clef changes
-// stay, since the measures after them took their clef from them: a measure
-// of more than 255 of them stays past its record. The notes given up (each
-// note of a chord or group one) are counted in leftOut.crowdedMeasure.
+// stay, since the measures after them took their clef from them, but for a
+// measure of more than 255 of them, which gives up its earliest: each only
+// hands the clef on to the next. The notes given up (each note of a chord
+// or group one) are counted in leftOut.crowdedMeasure.
 //
 // What goes takes its links along: its ties and slurs leave the notes that
 // stay, its tuplets pass to the notes that stay or go with it, and its ids

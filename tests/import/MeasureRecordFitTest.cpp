@@ -61,4 +61,28 @@ TEST_F(MeasureRecordFit, WhatGoesTakesItsLinksAlong)
     EXPECT_TRUE(leftOut == expected);
 }
 
+// A measure of 258 clef changes and two notes: the notes go first, counted,
+// then the three earliest clef changes, which only handed the clef on; the
+// last, which the next measure takes its clef from, stays and the score
+// can be saved.
+TEST_F(MeasureRecordFit, ClefChangesPastTheRecordKeepTheLatest)
+{
+    ScoreBuilder b({.lineSpacing = 16, .staves = 1, .measures = 2});
+    CKVMeas* meas = b.Meas(0, 0);
+    std::vector<CKVMsg*> clefs;
+    for (short i = 0; i < 258; ++i)
+        clefs.push_back(b.ClefChange(meas, static_cast<short>(i / 2), static_cast<BYTE>(1 + i % 4)));
+    b.Note(meas, {.x = 10});
+    b.Note(meas, {.x = 200});
+    b.Settle();
+
+    LeftOutNotes leftOut;
+    ASSERT_TRUE(kvimport::FitMeasureToRecord(b.Doc(), *meas, leftOut));
+    EXPECT_EQ(leftOut.crowdedMeasure, 2u);
+    EXPECT_EQ(meas->GetMsgNum(), 255);
+    for (size_t i = 0; i < clefs.size(); ++i)
+        EXPECT_EQ(tielink::IndexOfChild(*meas, clefs[i]) >= 0, i >= 3) << i;
+    EXPECT_FALSE(SavedBytes(b.Doc()).empty());
+}
+
 } // namespace
