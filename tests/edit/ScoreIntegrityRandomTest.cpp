@@ -20,8 +20,12 @@
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
-// runs than the list at the end (see Runs()). On a fault the seed, the step and
-// the steps that led to it are printed.
+// runs than the list at the end (see Runs()). KV_INTEGRITY_CROWDED=1 crowds the
+// scores of the runs: two to four measures of each score start near the limits
+// of their records, up to 255 symbols or a voice up to 32,767 ticks or both
+// (support/ScoreCrowding.h), and the score is made anew every 250 steps, or
+// sooner once the commands have taken its crowding away. On a fault the seed,
+// the step and the steps that led to it are printed.
 
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
@@ -37,6 +41,7 @@
 #include "support/NodeSupport.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreCrowding.h"
 #include "support/ScoreIntegrity.h"
 #include "support/UndoSupport.h"
 
@@ -78,11 +83,18 @@ int StepsPerRun()
 // Steps between two rounds of the read-only queries.
 constexpr int kQueryEvery = 20;
 
+// A crowded score lives this many steps at most, and every so many steps it
+// is asked whether a measure is still crowded: one whose crowding the
+// commands took away is made anew at once.
+constexpr int kCrowdedLife = 250;
+constexpr int kCrowdCheckEvery = 25;
+
 struct RunParam {
     unsigned seed;
     bool recording;
     short staves = 3;
     LONG measures = 9;
+    bool crowded = false;
 };
 
 // Names a run in test listings by its fields, not by its bytes (padding
@@ -90,7 +102,23 @@ struct RunParam {
 void PrintTo(const RunParam& run, std::ostream* out)
 {
     *out << "seed " << run.seed << (run.recording ? ", recording" : ", not recording") << ", " << run.staves
-         << " staves of " << run.measures << " measures";
+         << " staves of " << run.measures << " measures" << (run.crowded ? ", crowded" : "");
+}
+
+// The measures of the score's staves and ossia staves.
+std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
+{
+    std::vector<CKVMeas*> measures;
+    CKVSystem* system = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    for (CKVStaffPtrArray* list :
+         {system ? system->m_pStaffArray : nullptr, system ? system->m_pOssiaStaffArray : nullptr}) {
+        for (int s = 0; list && s < list->GetSize(); ++s) {
+            CKVStaff* staff = list->GetAt(s);
+            for (int m = 0; staff && m < staff->m_arrMeas.GetSize(); ++m)
+                measures.push_back(staff->m_arrMeas.GetAt(m));
+        }
+    }
+    return measures;
 }
 
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
@@ -98,6 +126,9 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
+        // The crowding draws from a stream of its own, so that the commands
+        // draw as they would without it.
+        crowding.seed(GetParam().seed);
         NewScore();
         image = static_cast<unsigned char*>(std::malloc(1));
     }
@@ -106,9 +137,34 @@ protected:
     {
         score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {
             .lineSpacing = 8, .staves = GetParam().staves, .measures = GetParam().measures, .pageGeometry = true});
+        if (GetParam().crowded) {
+            for (const std::string& line : kvtest::CrowdScore(*score, crowding))
+                Note("crowded: " + line);
+        }
         score->Settle();
+        if (GetParam().crowded) {
+            // Reading a score leaves the marks of chord members to the first
+            // walk that takes the notes singly. One such walk marks the
+            // crowded chords as the commands' walks would, so that no query
+            // or refused command is blamed for marking them.
+            for (CKVMeas* meas : AllMeasures(Doc()))
+                meas->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
+        }
         Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
         Doc().JumpToPage(0);
+        born = step;
+    }
+
+    // A crowded score is made anew when it has lived its steps or the
+    // commands took its crowding away.
+    void KeepCrowded()
+    {
+        if (!GetParam().crowded)
+            return;
+        if (step - born < kCrowdedLife && (step % kCrowdCheckEvery != 0 || kvtest::HoldsCrowdedMeasure(Doc())))
+            return;
+        Note("a new crowded score");
+        NewScore();
     }
 
     void TearDown() override
@@ -939,6 +995,9 @@ protected:
     std::unique_ptr<kvtest::ScoreBuilder> score;
     std::mt19937 rng;
     std::mt19937 variety;
+    std::mt19937 crowding;
+    // The step the score was made at.
+    int born = 0;
     std::deque<std::string> trace;
     unsigned char* image = nullptr;
     DWORD imageSize = 0;
@@ -954,6 +1013,7 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
     for (step = 1; step <= steps && !HasFailure(); ++step) {
         while (trace.size() > kTraceLength)
             trace.pop_front();
+        KeepCrowded();
         const int roll = Pick(100);
         if (roll < 15) {
             Select();
@@ -983,10 +1043,17 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
 std::vector<RunParam> Runs()
 {
     const char* seeds = std::getenv("KV_INTEGRITY_SEEDS");
-    if (!seeds || !*seeds)
-        return {RunParam {11u, true},       RunParam {29u, true},        RunParam {47u, true},
-                RunParam {83u, false},      RunParam {1001u, true, 1, 9}, RunParam {1003u, true, 2, 5},
-                RunParam {1005u, true, 4, 12}, RunParam {1007u, true, 1, 30}};
+    const char* crowdedText = std::getenv("KV_INTEGRITY_CROWDED");
+    const bool crowded = crowdedText && std::atoi(crowdedText) != 0;
+    if (!seeds || !*seeds) {
+        std::vector<RunParam> runs {RunParam {11u, true},          RunParam {29u, true},
+                                    RunParam {47u, true},          RunParam {83u, false},
+                                    RunParam {1001u, true, 1, 9},  RunParam {1003u, true, 2, 5},
+                                    RunParam {1005u, true, 4, 12}, RunParam {1007u, true, 1, 30}};
+        for (RunParam& run : runs)
+            run.crowded = run.crowded || crowded;
+        return runs;
+    }
     unsigned first = 0;
     unsigned last = 0;
     const int read = std::sscanf(seeds, "%u-%u", &first, &last);
@@ -1004,6 +1071,7 @@ std::vector<RunParam> Runs()
     }
     if (const char* text = std::getenv("KV_INTEGRITY_RECORDING"))
         shape.recording = std::atoi(text) != 0;
+    shape.crowded = crowded;
     std::vector<RunParam> runs;
     for (unsigned seed = first; read >= 1 && seed <= last; ++seed) {
         shape.seed = seed;
@@ -1018,7 +1086,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest, ::testing::ValuesIn(Runs()),
                          [](const ::testing::TestParamInfo<RunParam>& info) {
                              return "Seed" + std::to_string(info.param.seed) +
                                     (info.param.recording ? "Recording" : "NotRecording") +
-                                    std::to_string(info.param.staves) + "x" + std::to_string(info.param.measures);
+                                    std::to_string(info.param.staves) + "x" + std::to_string(info.param.measures) +
+                                    (info.param.crowded ? "Crowded" : "");
                          });
 
 } // namespace
