@@ -1,22 +1,29 @@
 // Random runs of the structure, editing and clipboard commands, with undo and
 // redo between them, checking after every step that the score is whole: the
 // cursor and the selection records name objects of the tree, every tie and slur
-// is held by both its notes, and every command undoes and redoes to the bytes
-// around it (support/ScoreIntegrity.h). The commands: measures, staves and
-// pages inserted and deleted, measures deleted on one staff, staves moved,
-// re-flows and block counts, ossias made and removed with their staves and
-// measures, staves hidden and shown; notes entered by time and with the mouse,
-// chords, ties, slurs (now and then a slur over tied notes or a tie over
-// slurred ones), beams made and dissolved, grace notes, plain form,
-// voices, respelling, automatic ties, nudges left and right, colour, rests,
-// durations, note size, stems, rest types, marks, slur directions and deletion
-// over the selection; copy, cut and paste, drag and drop (now and then dropped
-// into one voice), with automatic beams or without. Selections of every record
-// kind come and go between the commands, now and then with every page selected,
-// and the runs are made with undo recording on and off, on scores of one to
-// four staves and five to twelve measures, and on one staff of thirty. Every so
-// many steps the document's read-only queries are asked, each of which must
-// leave the score, its undo history and the selection as they were.
+// is held by both its notes, no voice runs past its ticks, and every command
+// undoes and redoes to the bytes around it (support/ScoreIntegrity.h). The
+// commands: measures, staves and pages inserted and deleted, measures deleted
+// on one staff, staves moved, re-flows and block counts, ossias made and
+// removed with their staves and measures, staves hidden and shown; notes
+// entered by time and with the mouse, chords, ties, slurs (now and then a slur
+// over tied notes or a tie over slurred ones), beams made and dissolved, grace
+// notes, plain form, voices, respelling, automatic ties, nudges left and right,
+// colour, rests, durations, note size, stems, rest types, marks, slur
+// directions and deletion over the selection; copy, cut and paste, drag and
+// drop (now and then dropped into one voice), with automatic beams or without.
+// Selections of every record kind come and go between the commands, now and
+// then with every page selected, and the runs are made with undo recording on
+// and off, on scores of one to four staves and five to twelve measures, and on
+// one staff of thirty. Every so many steps the document's read-only queries are
+// asked, each of which must leave the score, its undo history and the selection
+// as they were.
+//
+// A command refuses whole: one whose result says it refused (a paste or drop
+// that returns 0 or less, a drag that makes no image, an entry that makes no
+// note, a duration, deletion, nudge, tie, slur or measure insertion that
+// returns 0) must leave the document as it was, but for what its own steps do
+// before they may refuse.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
@@ -105,6 +112,20 @@ void PrintTo(const RunParam& run, std::ostream* out)
          << " staves of " << run.measures << " measures" << (run.crowded ? ", crowded" : "");
 }
 
+// The symbols a node owns, read through the map without dropping stale
+// references, as a check must change nothing.
+std::vector<CKVMsg*> Owned(CKVObject& node)
+{
+    std::vector<CKVMsg*> owned;
+    for (int i = 0; node.m_pSystem && i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        CKVMsg* msg = ref && ref->byOwner ? node.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (msg && msg != &node)
+            owned.push_back(msg);
+    }
+    return owned;
+}
+
 // The measures of the score's staves and ossia staves.
 std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
 {
@@ -119,6 +140,15 @@ std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
         }
     }
     return measures;
+}
+
+// Whether a measure holds rests and nothing else: a note entered there may
+// take them away before the measure refuses it.
+bool OnlyRests(CKVMeas& meas)
+{
+    const std::vector<CKVMsg*> children = Owned(meas);
+    return !children.empty() &&
+           std::all_of(children.begin(), children.end(), [](const CKVMsg* m) { return m->m_byKind == MSG_REST; });
 }
 
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
@@ -330,7 +360,10 @@ protected:
                 Doc().ResetBackup();
                 if (!backup)
                     Doc().ObjectBackup(1);
-                Doc().InsertMeasures(at, count, static_cast<DWORD>(Pick(2)), staves, flags.data(), backup);
+                Refusable("inserting measures", [&] {
+                    return Doc().InsertMeasures(at, count, static_cast<DWORD>(Pick(2)), staves, flags.data(),
+                                                backup) == 0;
+                });
             });
             return true;
         }
@@ -569,7 +602,8 @@ protected:
             CKVMeas* m = score->Meas(staff, meas);
             m->ObjectBackup(kBackupRecorded, kBackupAlone);
             CKVMeas* live = Doc().IsReqBackup() ? m->GetCurBackupObj() : m;
-            kvtest::EnterNote(live, shape);
+            const bool rests = OnlyRests(*live);
+            Refusable("a note entered by time", [&] { return !kvtest::EnterNote(live, shape) && !rests; });
         });
         return true;
     }
@@ -590,8 +624,23 @@ protected:
                        block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[staff]) + shape.y * 2};
         Note("enter a note with the mouse at " + std::to_string(p.x) + "," + std::to_string(p.y) + " voice " +
              std::to_string(shape.voice));
+        // A measure of the column that holds rests alone may give them up
+        // before the note is refused; the measure is backed up before the
+        // entry may refuse.
+        bool rests = false;
+        for (short s = 0; s < block->GetStaffNum(); ++s) {
+            CKVStaff* shown = block->GetStaff(s);
+            rests = rests || (shown && meas < shown->GetMeasNum() && OnlyRests(*shown->GetMeas(meas)));
+        }
         Run([&] {
-            Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, shape.code, shape.voice, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+            Refusable(
+                "a note entered with the mouse",
+                [&] {
+                    return !Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, shape.code, shape.voice, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                   0, 0, 0) &&
+                           !rests;
+                },
+                kvtest::kSavedBytes | kvtest::kModifiedFlag | kvtest::kSelectionRecords);
         });
         return true;
     }
@@ -645,19 +694,26 @@ protected:
         case 6:
             return VoiceOrSpelling(own, voice);
         case 7:
-            return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
+            return own("delete the selection", [&] {
+                Refusable("deleting the selection", [&] { return Doc().DeleteMsgOnSelRect(voice) == 0; });
+            });
         case 8:
         {
             // Left now and then, drawn from the stream of its own.
             const int direction = std::uniform_int_distribution<int>(0, 3)(variety) == 0 ? 1 : 2;
-            return own(direction == 1 ? "nudge left" : "nudge right", [&] { Doc().DetailMsgMove(voice, direction); });
+            return own(direction == 1 ? "nudge left" : "nudge right",
+                       [&] { Refusable("a nudge", [&] { return Doc().DetailMsgMove(voice, direction) == 0; }); });
         }
         case 9:
             return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
         case 10:
             return own("notes to rests and back", [&] { Doc().ChangeSelNoteToRest(static_cast<unsigned char>(voice)); });
         case 11:
-            return own("duration", [&] { Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0); });
+            return own("duration", [&] {
+                Refusable("a duration", [&] {
+                    return Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0) == 0;
+                });
+            });
         case 12:
             return own("note size", [&] { Doc().SetNoteSize(static_cast<short>(voice), 12); });
         case 13:
@@ -724,10 +780,21 @@ protected:
                         const std::vector<CKVMsg*> live = StaffNotes();
                         if (first >= live.size() || second >= live.size())
                             return;
-                        if (slur)
-                            Doc().BindNoteBySlur(live[first], live[second], 8, 0, 0, 0);
-                        else
-                            Doc().BindNoteByTie(live[first], live[second], 8, 0, 14, 1, 0, 0);
+                        CKVMsg* a = live[first];
+                        CKVMsg* b = live[second];
+                        if (slur) {
+                            Refusable("a slur", [&] { return Doc().BindNoteBySlur(a, b, 8, 0, 0, 0) == 0; });
+                            return;
+                        }
+                        // A tie takes away the ties its notes had and gives
+                        // the second note the first's key before it may
+                        // refuse; only one over untied notes of one key must
+                        // change nothing when it does.
+                        const WORD ties = MSGFLAG_TIE_START | MSGFLAG_TIE_END;
+                        const bool plain =
+                            !(a->m_wFlag & ties) && !(b->m_wFlag & ties) && a->GetMidiKey() == b->GetMidiKey();
+                        Refusable("a tie",
+                                  [&] { return Doc().BindNoteByTie(a, b, 8, 0, 14, 1, 0, 0) == 0 && plain; });
                     });
     }
 
@@ -762,8 +829,11 @@ protected:
         Note(std::string(cut ? "cut" : "copy") + " voice " + std::to_string(voice));
         Run([&] {
             Doc().ResetBackup();
-            const DWORD size = Doc().CopyDataToMem(image, voice, cut);
-            imageSize = size == 0xFFFFFFFF ? imageSize : size;
+            Refusable("a cut", [&] {
+                const DWORD size = Doc().CopyDataToMem(image, voice, cut);
+                imageSize = size == 0xFFFFFFFF ? imageSize : size;
+                return cut && (size == 0 || size == 0xFFFFFFFF);
+            });
         });
         if (imageSize == 0 || HasFailure())
             return true;
@@ -774,7 +844,14 @@ protected:
         Note("paste voice " + std::to_string(voice) + " beam " + std::to_string(autoBeam));
         Run([&] {
             Doc().ResetBackup();
-            Doc().PastMemoryTo(image, imageSize, voice, 0, autoBeam);
+            // Page symbols read before one that fails stay: only a paste of
+            // an image without them must change nothing when it returns 0.
+            const char tag[] = "PAGE";
+            const bool pageSymbols = std::search(image, image + imageSize, tag, tag + 4) != image + imageSize;
+            Refusable("a paste", [&] {
+                const short pasted = Doc().PastMemoryTo(image, imageSize, voice, 0, autoBeam);
+                return pasted < 0 || (pasted == 0 && !pageSymbols);
+            });
         });
         return true;
     }
@@ -786,13 +863,21 @@ protected:
         AddRecord();
         const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1);
         const int move = Pick(2);
-        int made = 0;
         Note(std::string(move ? "drag away" : "drag a copy") + " voice " + std::to_string(voice));
         // The drag opens the step that the drop joins: the two are checked as
         // one command.
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
             Doc().ResetBackup();
-            made = Doc().SelRectMouseDrag(voice, move);
+            int made = 0;
+            // The copies that a drag makes before it may refuse mark the
+            // document modified, as every copy does.
+            Refusable(
+                move ? "a drag move" : "a drag copy",
+                [&] {
+                    made = Doc().SelRectMouseDrag(voice, move);
+                    return made != 1;
+                },
+                kvtest::kEverything & ~kvtest::kModifiedFlag);
             if (made != 1)
                 return;
             // The host puts the cursor where the mouse lets go.
@@ -803,7 +888,9 @@ protected:
             const unsigned char into = Chance(70) ? voice : static_cast<unsigned char>(1 + Pick(2));
             Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam) + " voice " +
                  std::to_string(into));
-            Doc().SelRectMouseDrop(into, overwrite, autoBeam);
+            // The drag may change the score (a move takes the music away);
+            // a drop that refuses changes nothing more.
+            Refusable("a drop", [&] { return Doc().SelRectMouseDrop(into, overwrite, autoBeam) == 0; });
         });
         Report(problems);
         Doc().FreeDragImage();
@@ -950,6 +1037,23 @@ protected:
     // --- Checks -----------------------------------------------------------------
 
     void Run(const std::function<void()>& command) { Report(kvtest::CheckedStep(Doc(), command)); }
+
+    // Runs a command whose result tells whether it refused (true when it
+    // did): a command refuses whole, so a refusal must leave the document as
+    // it was, compared as `compared` says.
+    void Refusable(const std::string& what, const std::function<bool()>& command,
+                   unsigned compared = kvtest::kEverything)
+    {
+        bool refused = false;
+        const std::vector<std::string> changes = kvtest::QueryChanges(
+            Doc(), [&] { refused = command(); }, compared);
+        if (!refused)
+            return;
+        std::vector<std::string> problems;
+        for (const std::string& change : changes)
+            problems.push_back(what + " refused but changed " + change);
+        Report(problems);
+    }
 
     void Report(const std::vector<std::string>& problems)
     {

@@ -705,21 +705,21 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
     return problems;
 }
 
-std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query)
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query, unsigned compared)
 {
     const DocState before(doc);
     query();
     const DocState after(doc);
     std::vector<std::string> changes;
-    if (after.bytes != before.bytes)
+    if ((compared & kSavedBytes) && after.bytes != before.bytes)
         changes.push_back("the saved bytes");
-    if (after.modified != before.modified)
+    if ((compared & kModifiedFlag) && after.modified != before.modified)
         changes.push_back("the modified flag");
-    if (after.measures != before.measures)
+    if ((compared & kTreeMeasures) && after.measures != before.measures)
         changes.push_back("the measures of the tree");
-    if (after.undo != before.undo)
+    if ((compared & kUndoHistory) && after.undo != before.undo)
         changes.push_back("the undo history or its open step");
-    if (after.records != before.records || after.allPages != before.allPages)
+    if ((compared & kSelectionRecords) && (after.records != before.records || after.allPages != before.allPages))
         changes.push_back("the selection records");
     return changes;
 }

@@ -48,11 +48,26 @@ std::vector<unsigned char> SavedBytes(CKVDoc& doc);
 // checked. The faults found, each prefixed by where it was seen.
 std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& command);
 
-// What a read-only query changed in the document: its saved bytes, its
-// modified flag, the measures of its tree, its undo history and open step,
-// or its selection records, one line each; empty when it changed nothing.
-// The cursor and the redraw state belong to the view and are not compared.
-std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query);
+// What QueryChanges compares, as a mask: a command may legitimately touch
+// some of these before it refuses (a backup puts clones into the tree and
+// fills the open step; copying into a temporary system marks the document
+// modified).
+enum Compared : unsigned {
+    kSavedBytes = 1,
+    kModifiedFlag = 2,
+    kTreeMeasures = 4,
+    kUndoHistory = 8,
+    kSelectionRecords = 16,
+    kEverything = 31,
+};
+
+// What a read-only query (or a command that refused) changed in the
+// document: its saved bytes, its modified flag, the measures of its tree,
+// its undo history and open step, or its selection records, one line each;
+// empty when it changed nothing. The cursor and the redraw state belong to
+// the view and are not compared.
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query,
+                                      unsigned compared = kEverything);
 
 // Whether a save and a load give back the same score.
 std::vector<std::string> ReloadProblems(CKVDoc& doc);
