@@ -11,19 +11,24 @@
 // notes, plain form, voices, respelling, automatic ties, nudges left and right,
 // colour, rests, durations, note size, stems, rest types, marks, slur
 // directions and deletion over the selection; copy, cut and paste, drag and
-// drop (now and then dropped into one voice), with automatic beams or without.
-// Selections of every record kind come and go between the commands, now and
-// then with every page selected, and the runs are made with undo recording on
-// and off, on scores of one to four staves and five to twelve measures, and on
-// one staff of thirty. Every so many steps the document's read-only queries are
-// asked, each of which must leave the score, its undo history and the selection
-// as they were.
+// drop (now and then dropped into one voice), with automatic beams or without;
+// now and then a line drawn into a measure with the drag template, or moved
+// whole into another (with Alt now and then, which copies it). Selections of
+// every record kind come and go between the commands, now and then with every
+// page selected, and the runs are made with undo recording on and off, on
+// scores of one to four staves and five to twelve measures, and on one staff of
+// thirty. Every so many steps the document's read-only queries are asked, each
+// of which must leave the score, its undo history and the selection as they
+// were.
 //
 // A command refuses whole: one whose result says it refused (a paste or drop
 // that returns 0 or less, a drag that makes no image, an entry that makes no
 // note, a duration, deletion, nudge, tie, slur or measure insertion that
-// returns 0) must leave the document as it was, but for what its own steps do
-// before they may refuse.
+// returns 0, a line drop that adds no line) must leave the document as it was,
+// but for what its own steps do before they may refuse. A drag move keeps the
+// notes and rests it moves: its image carries all it takes away, a refused drop
+// leaves none of them out of the score, and a drop without overwrite whose
+// image lands whole puts all of them in.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
@@ -34,9 +39,12 @@
 // sooner once the commands have taken its crowding away. On a fault the seed,
 // the step and the steps that led to it are printed.
 
+#include "document/ClipboardSystem.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "document/RecordIO.h"
 #include "document/SelRect.h"
+#include "drag/TempShapes.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -44,6 +52,8 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
+#include "support/Drawing.h"
 #include "support/KvTest.h"
 #include "support/NodeSupport.h"
 #include "support/NoteEntry.h"
@@ -60,6 +70,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <random>
@@ -96,6 +107,10 @@ constexpr int kQueryEvery = 20;
 constexpr int kCrowdedLife = 250;
 constexpr int kCrowdCheckEvery = 25;
 
+// One command step in this many draws a line with the drag template or moves
+// one.
+constexpr int kLineDragEvery = 25;
+
 struct RunParam {
     unsigned seed;
     bool recording;
@@ -112,6 +127,29 @@ void PrintTo(const RunParam& run, std::ostream* out)
          << " staves of " << run.measures << " measures" << (run.crowded ? ", crowded" : "");
 }
 
+// A note or rest told apart from the others however a drop re-voices,
+// re-beams or re-places it: a note by its MIDI key, a rest by its value. A
+// note's value and grace flag are left out: the notes of a chord carry
+// values and flags of their own, which a copy that takes them singly may
+// read instead of the chord's.
+using Identity = std::tuple<int, int, int>;
+using Contents = std::map<Identity, int>;
+
+Identity IdentityOf(CKVMsg& msg)
+{
+    if (msg.m_byKind == MSG_REST)
+        return {MSG_REST, tickmath::DurationCode(msg), msg.m_byDots};
+    return {MSG_NOTE, msg.GetMidiKey(), 0};
+}
+
+std::string Named(const Identity& id)
+{
+    const auto& [kind, keyOrCode, dots] = id;
+    if (kind == MSG_REST)
+        return "rest of code " + std::to_string(keyOrCode) + (dots ? " dotted" : "");
+    return "note of key " + std::to_string(keyOrCode);
+}
+
 // The symbols a node owns, read through the map without dropping stale
 // references, as a check must change nothing.
 std::vector<CKVMsg*> Owned(CKVObject& node)
@@ -124,6 +162,22 @@ std::vector<CKVMsg*> Owned(CKVObject& node)
             owned.push_back(msg);
     }
     return owned;
+}
+
+// Counts the notes and rests under a node, in its chords and groups too. A
+// chord counts each of its pitches once: a copy joins two notes of one pitch
+// in a chord into one.
+void CountUnder(CKVObject& node, Contents& contents, int depth)
+{
+    std::set<Identity> inChord;
+    const bool chord = node.m_byObjKind == OBJ_MSG && static_cast<CKVMsg&>(node).m_byKind == MSG_CHORD;
+    for (CKVMsg* msg : depth < 4 ? Owned(node) : std::vector<CKVMsg*>()) {
+        if ((msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST) &&
+            (!chord || inChord.insert(IdentityOf(*msg)).second))
+            ++contents[IdentityOf(*msg)];
+        else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
+            CountUnder(*msg, contents, depth + 1);
+    }
 }
 
 // The measures of the score's staves and ossia staves.
@@ -142,6 +196,40 @@ std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
     return measures;
 }
 
+Contents NotesAndRests(CKVDoc& doc)
+{
+    Contents contents;
+    for (CKVMeas* meas : AllMeasures(doc))
+        CountUnder(*meas, contents, 0);
+    return contents;
+}
+
+// The notes and rests of the measures of a clipboard or drag image read
+// into a temporary system.
+Contents ImageContents(CKVSystem& image)
+{
+    Contents contents;
+    for (short k = 0; k < image.GetStaffNum(); ++k) {
+        CKVStaff* staff = image.GetStaff(k);
+        for (LONG j = 0; staff && j < staff->GetMeasNum(); ++j)
+            CountUnder(*staff->GetMeas(j), contents, 0);
+    }
+    return contents;
+}
+
+// What `from` holds more of than `than`, by identity.
+Contents Less(const Contents& from, const Contents& than)
+{
+    Contents more;
+    for (const auto& [id, count] : from) {
+        const auto found = than.find(id);
+        const int less = found == than.end() ? 0 : found->second;
+        if (count > less)
+            more[id] = count - less;
+    }
+    return more;
+}
+
 // Whether a measure holds rests and nothing else: a note entered there may
 // take them away before the measure refuses it.
 bool OnlyRests(CKVMeas& meas)
@@ -151,14 +239,30 @@ bool OnlyRests(CKVMeas& meas)
            std::all_of(children.begin(), children.end(), [](const CKVMsg* m) { return m->m_byKind == MSG_REST; });
 }
 
+// The lines of the score: in its measures and on its pages.
+int Lines(CKVDoc& doc)
+{
+    int lines = 0;
+    for (CKVMeas* meas : AllMeasures(doc))
+        for (CKVMsg* msg : Owned(*meas))
+            lines += msg->m_byKind == MSG_LINE ? 1 : 0;
+    for (short p = 0; p < doc.GetPageNum(); ++p) {
+        CKVPage* page = doc.GetPage(p);
+        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
+            lines += page->m_arrMsg.GetAt(i) && page->m_arrMsg.GetAt(i)->m_byKind == MSG_LINE ? 1 : 0;
+    }
+    return lines;
+}
+
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
 protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        // The crowding draws from a stream of its own, so that the commands
-        // draw as they would without it.
+        // The crowding and the line drags draw from streams of their own, so
+        // that the other commands draw as they would without them.
         crowding.seed(GetParam().seed);
+        lineDrags.seed(GetParam().seed);
         NewScore();
         image = static_cast<unsigned char*>(std::malloc(1));
     }
@@ -868,6 +972,8 @@ protected:
         // one command.
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
             Doc().ResetBackup();
+            const Contents before = move ? NotesAndRests(Doc()) : Contents();
+            const bool ossiaOnly = CopiesOssiaOnly();
             int made = 0;
             // The copies that a drag makes before it may refuse mark the
             // document modified, as every copy does.
@@ -880,6 +986,11 @@ protected:
                 kvtest::kEverything & ~kvtest::kModifiedFlag);
             if (made != 1)
                 return;
+            std::unique_ptr<CKVSystem> image = DragImage();
+            const Contents taken = move ? Less(before, NotesAndRests(Doc())) : Contents();
+            if (move && image && !ossiaOnly)
+                ReportMissing("a drag move takes away", taken, "that its image does not carry",
+                              ImageContents(*image));
             // The host puts the cursor where the mouse lets go.
             MoveCursor();
             const int overwrite = Pick(2);
@@ -888,13 +999,225 @@ protected:
             const unsigned char into = Chance(70) ? voice : static_cast<unsigned char>(1 + Pick(2));
             Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam) + " voice " +
                  std::to_string(into));
+            // A drop with no block or staff at the cursor keeps the image for
+            // another try, which the host may or may not make: only a drop
+            // into a staff is judged by what the move keeps.
+            const bool staff = DropStaff() != nullptr;
+            const bool whole = image && LandsWhole(*image);
+            const Contents left = NotesAndRests(Doc());
+            int dropped = 0;
             // The drag may change the score (a move takes the music away);
             // a drop that refuses changes nothing more.
-            Refusable("a drop", [&] { return Doc().SelRectMouseDrop(into, overwrite, autoBeam) == 0; });
+            Refusable("a drop", [&] {
+                dropped = Doc().SelRectMouseDrop(into, overwrite, autoBeam);
+                return dropped == 0;
+            });
+            if (!move || !staff || !image)
+                return;
+            const Contents after = NotesAndRests(Doc());
+            if (dropped == 0) {
+                ReportMissing("a refused drop leaves out", taken, "that the drag move took away",
+                              Less(after, left));
+                return;
+            }
+            // A drop with overwrite leaves out the moved music that runs past
+            // its target measure and what that music covers.
+            if (whole && !overwrite)
+                ReportMissing("a drop without overwrite leaves out", ImageContents(*image),
+                              "that the moved image carries", Less(after, left));
         });
         Report(problems);
         Doc().FreeDragImage();
         return true;
+    }
+
+    // Whether the first selection record is a rectangle on a page with
+    // ossia blocks: a copy of it takes the music of the first ossia block
+    // that the rectangle reaches, and none of the normal blocks', while a
+    // move takes away all that the rectangle covers.
+    bool CopiesOssiaOnly()
+    {
+        if (!Doc().m_pSelRectArray || Doc().m_pSelRectArray->GetSize() == 0)
+            return false;
+        const SelRect* first = static_cast<const SelRect*>(Doc().m_pSelRectArray->GetAt(0));
+        CKVPage* page = first && first->nKind == SelRect::kRect
+                            ? (first->pPage ? first->pPage : Doc().GetCurrentPage())
+                            : nullptr;
+        return page && page->m_arrOssiaBlock.GetSize() > 0;
+    }
+
+    // The drag image read into a temporary system, as a drop reads it; null
+    // when it cannot be read.
+    std::unique_ptr<CKVSystem> DragImage()
+    {
+        if (!Doc().m_pDragImage)
+            return nullptr;
+        std::unique_ptr<CKVSystem> temp(kvclip::NewTempSystem(Doc()));
+        DWORD pos = 0;
+        if (!temp || temp->Construct(Doc().m_pDragImage, pos, kvrec::GetU32(Doc().m_pDragImage)) < 0)
+            return nullptr;
+        return temp;
+    }
+
+    // The block a drop at the cursor pastes into: the cursor's, else the
+    // current page's at the cursor's index.
+    CKVBlock* DropBlock()
+    {
+        CKVPage* page = Doc().GetCurrentPage();
+        return Doc().m_pCurBlock ? Doc().m_pCurBlock : (page ? page->GetBlock(Doc().m_nCurBlock) : nullptr);
+    }
+
+    // The first staff a drop at the cursor pastes into; null when there is
+    // none.
+    CKVStaff* DropStaff()
+    {
+        CKVBlock* block = DropBlock();
+        const short staff = Doc().m_nCurStaff;
+        return block && staff >= 0 && staff < block->GetStaffNum() ? block->GetStaff(staff) : nullptr;
+    }
+
+    // Whether the drop at the cursor has a measure for every measure of the
+    // image that holds symbols: a paste leaves out what comes past the
+    // block's last staff or the staff's last measure, and a measure of no
+    // length or a multi-measure rest takes nothing.
+    bool LandsWhole(CKVSystem& image)
+    {
+        CKVBlock* block = DropStaff() ? DropBlock() : nullptr;
+        if (!block)
+            return false;
+        const LONG first = block->m_nFirstMeas + Doc().m_nCurMeas;
+        for (short k = 0; k < image.GetStaffNum(); ++k) {
+            CKVStaff* source = image.GetStaff(k);
+            const int s = Doc().m_nCurStaff + k;
+            CKVStaff* target = s < block->GetStaffNum() ? block->GetStaff(static_cast<short>(s)) : nullptr;
+            for (LONG j = 0; source && j < source->GetMeasNum(); ++j) {
+                if (source->GetMeas(j)->m_arrMsgRef.GetSize() == 0)
+                    continue;
+                CKVMeas* meas = target && first + j < target->GetMeasNum() ? target->GetMeas(first + j) : nullptr;
+                if (!meas || meas->m_nLength <= 0 || meas->IsRestCompMeas(nullptr) != 0)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Reports each note or rest of `expected` that `found` holds fewer of.
+    void ReportMissing(const std::string& what, const Contents& expected, const std::string& whose,
+                       const Contents& found)
+    {
+        std::vector<std::string> problems;
+        for (const auto& [id, count] : expected) {
+            const auto there = found.find(id);
+            const int held = there == found.end() ? 0 : there->second;
+            if (held < count)
+                problems.push_back(what + " " + std::to_string(count - held) + " of the " + std::to_string(count) +
+                                   " " + Named(id) + " " + whose);
+        }
+        Report(problems);
+    }
+
+    // A line drawn into a measure with the drag template, or one moved whole
+    // into a measure (now and then with Alt held, which copies it), as a host
+    // drags a shape with the mouse; the choices drawn from a stream of their
+    // own. A drop into a measure that cannot take another symbol is refused:
+    // it changes nothing, and above all loses no moved line.
+    void DragALine()
+    {
+        auto draw = [&](int count) {
+            return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(lineDrags);
+        };
+        CKVMsg* moved = nullptr;
+        if (draw(3) > 0)
+            moved = PointAtALine(draw);
+        if (!moved && Pages() > 0)
+            Doc().JumpToPage(draw(Pages()));
+        CKVPage* page = Doc().GetCurrentPage();
+        CKVBlock* block = page && page->GetBlockNum() > 0
+                              ? page->GetBlock(static_cast<short>(draw(page->GetBlockNum())))
+                              : nullptr;
+        if (!block || block->GetStaffNum() == 0 || block->m_nMeasCount <= 0 ||
+            block->m_arrMeasX.GetSize() <= block->m_nMeasCount ||
+            block->m_arrStaffY.GetSize() < block->GetStaffNum())
+            return;
+        // Most crowded measures are among the first three.
+        const int at = draw(10) < 6 ? draw(std::min<int>(3, block->m_nMeasCount)) : draw(block->m_nMeasCount);
+        const int staff = draw(block->GetStaffNum());
+        const int left = static_cast<short>(block->m_arrMeasX[at]);
+        const int right = static_cast<short>(block->m_arrMeasX[at + 1]);
+        const CPoint target(page->m_rcPrint.left + block->m_rcBlock.left + left +
+                                (right - left) * (1 + draw(7)) / 9,
+                            page->m_rcPrint.top + block->m_rcBlock.top +
+                                static_cast<short>(block->m_arrStaffY[staff]) + 4 * (draw(9) - 4));
+        const bool copy = moved && draw(4) == 0;
+        Note(std::string(moved ? (copy ? "copy a line with Alt" : "move a line") : "draw a line") + " to " +
+             std::to_string(target.x) + "," + std::to_string(target.y) + " (measure " +
+             std::to_string(block->m_nFirstMeas + at) + " of block staff " + std::to_string(staff) + ")");
+        const int linesBefore = Lines(Doc());
+        Run([&] {
+            Doc().ResetBackup();
+            Refusable(moved ? (copy ? "a line copied with Alt" : "a line moved") : "a line drawn", [&] {
+                DropALine(moved, copy, target);
+                return !moved || copy ? Lines(Doc()) == linesBefore : false;
+            });
+        });
+        if (moved && !copy && Lines(Doc()) != linesBefore)
+            Report({"a line moved by the drag template into a measure leaves " + std::to_string(Lines(Doc())) +
+                    " lines of " + std::to_string(linesBefore)});
+    }
+
+    // The template's press, move and release: a new line from the target
+    // point rightwards, or the moved line grabbed by its body so that its
+    // first point lands on the target.
+    void DropALine(CKVMsg* moved, bool copy, CPoint target)
+    {
+        std::unique_ptr<kvtest::TestDC> view = kvtest::MakeRecordingDC(1000, 1300, 96);
+        CTempLineMsg line;
+        if (copy)
+            host.HoldKey(VK_MENU);
+        constexpr int kBody = 2;
+        line.BeginDrag(target, &Doc(), 100, moved, moved ? kBody : 0);
+        host.ReleaseKey(VK_MENU);
+        const CPoint to = moved ? target + (target - line.GetOriginalPoint()) : target + CPoint(24, 0);
+        line.Drag(view.get(), to);
+        line.EndDrag(to);
+    }
+
+    // A line of a measure that a page shows, with the cursor put on it as the
+    // host's hit test puts it; null when the score holds none.
+    template <class Draw>
+    CKVMsg* PointAtALine(Draw& draw)
+    {
+        std::vector<std::pair<CKVMsg*, CKVMeas*>> found;
+        for (int st = 0; st < Staves(); ++st) {
+            CKVStaff* staff = Master()->GetStaff(static_cast<short>(st));
+            for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+                for (CKVMsg* msg : Owned(*staff->GetMeas(m)))
+                    if (msg->m_byKind == MSG_LINE)
+                        found.emplace_back(msg, staff->GetMeas(m));
+        }
+        if (found.empty())
+            return nullptr;
+        const auto [line, meas] = found[static_cast<size_t>(draw(static_cast<int>(found.size())))];
+        for (int p = 0; p < Pages(); ++p) {
+            CKVPage* page = Doc().GetPage(static_cast<short>(p));
+            short staff = 0;
+            CKVBlock* block = page->GetBlockOfMeas(meas, &staff);
+            if (!block || staff >= block->GetStaffNum())
+                continue;
+            Doc().JumpToPage(p);
+            for (short b = 0; b < page->GetBlockNum(); ++b)
+                if (page->GetBlock(b) == block)
+                    Doc().m_nCurBlock = b;
+            Doc().m_pCurBlock = block;
+            Doc().m_nCurStaff = staff;
+            Doc().m_pCurStaff = block->GetStaff(staff);
+            Doc().m_pCurMeas = meas;
+            Doc().m_nCurMeas = static_cast<short>(Doc().m_pCurStaff->GetMeasIndex(meas) - block->m_nFirstMeas);
+            Note("cursor on a line of measure " + std::to_string(Doc().m_pCurStaff->GetMeasIndex(meas)) +
+                 " of block staff " + std::to_string(staff) + " on page " + std::to_string(p));
+            return line;
+        }
+        return nullptr;
     }
 
     // --- Queries ----------------------------------------------------------------
@@ -1100,6 +1423,7 @@ protected:
     std::mt19937 rng;
     std::mt19937 variety;
     std::mt19937 crowding;
+    std::mt19937 lineDrags;
     // The step the score was made at.
     int born = 0;
     std::deque<std::string> trace;
@@ -1133,6 +1457,8 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
             // its emptying undone) before anything else is done to it.
             Refill();
         } else {
+            if (std::uniform_int_distribution<int>(0, kLineDragEvery - 1)(lineDrags) == 0)
+                DragALine();
             while (!Command()) {
             }
         }
