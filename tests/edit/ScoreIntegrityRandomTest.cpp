@@ -164,20 +164,38 @@ std::vector<CKVMsg*> Owned(CKVObject& node)
     return owned;
 }
 
+// How notes of one pitch at one place of a voice count: once within a chord,
+// which holds each pitch once, or once within the measure, as copying a
+// measure joins the notes of a voice at one place into a chord.
+enum class Merged { kInChords, kAtPlaces };
+
+// The places of notes already counted: voice, position and key.
+using Places = std::set<std::tuple<int, int, int>>;
+
 // Counts the notes and rests under a node, in its chords and groups too. A
-// chord counts each of its pitches once: a copy joins two notes of one pitch
-// in a chord into one.
-void CountUnder(CKVObject& node, Contents& contents, int depth)
+// chord's notes stand at the chord's place.
+void CountUnder(CKVObject& node, Contents& contents, Places& places, Merged merged, int depth)
 {
-    std::set<Identity> inChord;
     const bool chord = node.m_byObjKind == OBJ_MSG && static_cast<CKVMsg&>(node).m_byKind == MSG_CHORD;
     for (CKVMsg* msg : depth < 4 ? Owned(node) : std::vector<CKVMsg*>()) {
-        if ((msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST) &&
-            (!chord || inChord.insert(IdentityOf(*msg)).second))
+        const short x = chord ? static_cast<CKVMsg&>(node).m_nPosX : msg->m_nPosX;
+        const bool counted = merged == Merged::kInChords && !chord;
+        if (msg->m_byKind == MSG_REST ||
+            (msg->m_byKind == MSG_NOTE &&
+             (counted || places.insert({msg->m_byVoice, x, msg->GetMidiKey()}).second))) {
             ++contents[IdentityOf(*msg)];
-        else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM)
-            CountUnder(*msg, contents, depth + 1);
+        } else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM) {
+            Places inChord;
+            CountUnder(*msg, contents, merged == Merged::kInChords ? inChord : places, merged, depth + 1);
+        }
     }
+}
+
+// Counts the notes and rests of a measure.
+void CountMeasure(CKVMeas& meas, Contents& contents, Merged merged)
+{
+    Places places;
+    CountUnder(meas, contents, places, merged, 0);
 }
 
 // The measures of the score's staves and ossia staves.
@@ -196,23 +214,23 @@ std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
     return measures;
 }
 
-Contents NotesAndRests(CKVDoc& doc)
+Contents NotesAndRests(CKVDoc& doc, Merged merged)
 {
     Contents contents;
     for (CKVMeas* meas : AllMeasures(doc))
-        CountUnder(*meas, contents, 0);
+        CountMeasure(*meas, contents, merged);
     return contents;
 }
 
 // The notes and rests of the measures of a clipboard or drag image read
 // into a temporary system.
-Contents ImageContents(CKVSystem& image)
+Contents ImageContents(CKVSystem& image, Merged merged)
 {
     Contents contents;
     for (short k = 0; k < image.GetStaffNum(); ++k) {
         CKVStaff* staff = image.GetStaff(k);
         for (LONG j = 0; staff && j < staff->GetMeasNum(); ++j)
-            CountUnder(*staff->GetMeas(j), contents, 0);
+            CountMeasure(*staff->GetMeas(j), contents, merged);
     }
     return contents;
 }
@@ -982,7 +1000,10 @@ protected:
         // one command.
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
             Doc().ResetBackup();
-            const Contents before = move ? NotesAndRests(Doc()) : Contents();
+            // What a drag takes away and what its image carries are counted
+            // with the notes of a voice at one place joined, as copying
+            // joins them; what a drop adds as it stands.
+            const Contents before = move ? NotesAndRests(Doc(), Merged::kAtPlaces) : Contents();
             const bool ossiaOnly = CopiesOssiaOnly();
             int made = 0;
             // The copies that a drag makes before it may refuse mark the
@@ -997,10 +1018,10 @@ protected:
             if (made != 1)
                 return;
             std::unique_ptr<CKVSystem> image = DragImage();
-            const Contents taken = move ? Less(before, NotesAndRests(Doc())) : Contents();
+            const Contents taken = move ? Less(before, NotesAndRests(Doc(), Merged::kAtPlaces)) : Contents();
             if (move && image && !ossiaOnly)
                 ReportMissing("a drag move takes away", taken, "that its image does not carry",
-                              ImageContents(*image));
+                              ImageContents(*image, Merged::kAtPlaces));
             // The host puts the cursor where the mouse lets go.
             MoveCursor();
             const int overwrite = Pick(2);
@@ -1014,7 +1035,8 @@ protected:
             // into a staff is judged by what the move keeps.
             const bool staff = DropStaff() != nullptr;
             const bool whole = image && LandsWhole(*image);
-            const Contents left = NotesAndRests(Doc());
+            const Contents left = NotesAndRests(Doc(), Merged::kAtPlaces);
+            const Contents leftAsItStands = NotesAndRests(Doc(), Merged::kInChords);
             int dropped = 0;
             // The drag may change the score (a move takes the music away);
             // a drop that refuses changes nothing more, but for the modified
@@ -1028,17 +1050,17 @@ protected:
                 kvtest::kEverything & ~kvtest::kModifiedFlag);
             if (!move || !staff || !image)
                 return;
-            const Contents after = NotesAndRests(Doc());
             if (dropped == 0) {
                 ReportMissing("a refused drop leaves out", taken, "that the drag move took away",
-                              Less(after, left));
+                              Less(NotesAndRests(Doc(), Merged::kAtPlaces), left));
                 return;
             }
             // A drop with overwrite leaves out the moved music that runs past
             // its target measure and what that music covers.
             if (whole && !overwrite)
-                ReportMissing("a drop without overwrite leaves out", ImageContents(*image),
-                              "that the moved image carries", Less(after, left));
+                ReportMissing("a drop without overwrite leaves out", ImageContents(*image, Merged::kInChords),
+                              "that the moved image carries",
+                              Less(NotesAndRests(Doc(), Merged::kInChords), leftAsItStands));
         });
         Report(problems);
         Doc().FreeDragImage();
