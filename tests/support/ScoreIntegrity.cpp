@@ -584,17 +584,20 @@ bool UnnamedStaff(CKVDoc& doc)
 // What a query may not change, taken before and after it.
 struct DocState {
     std::vector<unsigned char> bytes;
+    std::string content;
     BOOL modified = 0;
     std::vector<const void*> measures;
     std::vector<int> undo;
     BOOL allPages = 0;
     std::vector<std::tuple<int, const void*, const void*, const void*, const void*, int, int, int, int>> records;
 
-    explicit DocState(CKVDoc& doc)
+    DocState(CKVDoc& doc, unsigned compared)
     {
         // Saving clears the modified flag, which is read first and put back.
         modified = doc.m_bModified;
         bytes = SavedBytes(doc);
+        if (compared & kScoreContent)
+            content = CanonicalDump(doc);
         doc.m_bModified = modified;
         for (CKVSystem* system : {doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr}) {
             for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
@@ -707,10 +710,12 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
 
 std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query, unsigned compared)
 {
-    const DocState before(doc);
+    const DocState before(doc, compared);
     query();
-    const DocState after(doc);
+    const DocState after(doc, compared);
     std::vector<std::string> changes;
+    if ((compared & kScoreContent) && after.content != before.content)
+        changes.push_back("the score");
     if ((compared & kSavedBytes) && after.bytes != before.bytes)
         changes.push_back("the saved bytes");
     if ((compared & kModifiedFlag) && after.modified != before.modified)

@@ -50,8 +50,9 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
 
 // What QueryChanges compares, as a mask: a command may legitimately touch
 // some of these before it refuses (a backup puts clones into the tree and
-// fills the open step; copying into a temporary system marks the document
-// modified).
+// fills the open step, and the clones save to other bytes; copying into a
+// temporary system marks the document modified). The score's content is
+// its canonical dump, which numbers the symbols afresh.
 enum Compared : unsigned {
     kSavedBytes = 1,
     kModifiedFlag = 2,
@@ -59,6 +60,7 @@ enum Compared : unsigned {
     kUndoHistory = 8,
     kSelectionRecords = 16,
     kEverything = 31,
+    kScoreContent = 32,
 };
 
 // What a read-only query (or a command that refused) changed in the
