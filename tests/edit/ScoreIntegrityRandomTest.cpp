@@ -1,31 +1,50 @@
 // Random runs of the structure, editing and clipboard commands, with undo and
 // redo between them, checking after every step that the score is whole: the
 // cursor and the selection records name objects of the tree, every tie and slur
-// is held by both its notes, and every command undoes and redoes to the bytes
-// around it (support/ScoreIntegrity.h). The commands: measures, staves and
-// pages inserted and deleted, measures deleted on one staff, staves moved,
-// re-flows and block counts, ossias made and removed with their staves and
-// measures, staves hidden and shown; notes entered by time and with the mouse,
-// chords, ties, slurs (now and then a slur over tied notes or a tie over
-// slurred ones), beams made and dissolved, grace notes, plain form,
-// voices, respelling, automatic ties, nudges left and right, colour, rests,
-// durations, note size, stems, rest types, marks, slur directions and deletion
-// over the selection; copy, cut and paste, drag and drop (now and then dropped
-// into one voice), with automatic beams or without. Selections of every record
-// kind come and go between the commands, now and then with every page selected,
-// and the runs are made with undo recording on and off, on scores of one to
-// four staves and five to twelve measures, and on one staff of thirty. Every so
-// many steps the document's read-only queries are asked, each of which must
-// leave the score, its undo history and the selection as they were.
+// is held by both its notes, no voice runs past its ticks, and every command
+// undoes and redoes to the bytes around it (support/ScoreIntegrity.h). The
+// commands: measures, staves and pages inserted and deleted, measures deleted
+// on one staff, staves moved, re-flows and block counts, ossias made and
+// removed with their staves and measures, staves hidden and shown; notes
+// entered by time and with the mouse, chords, ties, slurs (now and then a slur
+// over tied notes or a tie over slurred ones), beams made and dissolved, grace
+// notes, plain form, voices, respelling, automatic ties, nudges left and right,
+// colour, rests, durations, note size, stems, rest types, marks, slur
+// directions and deletion over the selection; copy, cut and paste, drag and
+// drop (now and then dropped into one voice), with automatic beams or without;
+// now and then a line drawn into a measure with the drag template, or moved
+// whole into another (with Alt now and then, which copies it). Selections of
+// every record kind come and go between the commands, now and then with every
+// page selected, and the runs are made with undo recording on and off, on
+// scores of one to four staves and five to twelve measures, and on one staff of
+// thirty. Every so many steps the document's read-only queries are asked, each
+// of which must leave the score, its undo history and the selection as they
+// were.
+//
+// A command refuses whole: one whose result says it refused (a paste or drop
+// that returns 0 or less, a drag that makes no image, an entry that makes no
+// note, a duration, deletion, nudge, tie, slur or measure insertion that
+// returns 0, a line drop that adds no line) must leave the document as it was,
+// but for what its own steps do before they may refuse. A drag move keeps the
+// notes and rests it moves: its image carries all it takes away, a refused drop
+// leaves none of them out of the score, and a drop without overwrite whose
+// image lands whole puts all of them in.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
-// runs than the list at the end (see Runs()). On a fault the seed, the step and
-// the steps that led to it are printed.
+// runs than the list at the end (see Runs()). KV_INTEGRITY_CROWDED=1 crowds the
+// scores of the runs: two to four measures of each score start near the limits
+// of their records, up to 255 symbols or a voice up to 32,767 ticks or both
+// (support/ScoreCrowding.h), and the score is made anew every 250 steps, or
+// sooner once the commands have taken its crowding away. On a fault the seed,
+// the step and the steps that led to it are printed.
 
+#include "document/ClipboardSystem.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
+#include "document/RecordIO.h"
 #include "document/SelRect.h"
+#include "drag/TempShapes.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVBlock.h"
 #include "model/KVMeas.h"
@@ -33,10 +52,13 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
+#include "support/Drawing.h"
 #include "support/KvTest.h"
 #include "support/NodeSupport.h"
 #include "support/NoteEntry.h"
 #include "support/ScoreBuilder.h"
+#include "support/ScoreCrowding.h"
 #include "support/ScoreIntegrity.h"
 #include "support/UndoSupport.h"
 
@@ -48,6 +70,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <random>
@@ -78,11 +101,22 @@ int StepsPerRun()
 // Steps between two rounds of the read-only queries.
 constexpr int kQueryEvery = 20;
 
+// A crowded score lives this many steps at most, and every so many steps it
+// is asked whether a measure is still crowded: one whose crowding the
+// commands took away is made anew at once.
+constexpr int kCrowdedLife = 250;
+constexpr int kCrowdCheckEvery = 25;
+
+// One command step in this many draws a line with the drag template or moves
+// one.
+constexpr int kLineDragEvery = 25;
+
 struct RunParam {
     unsigned seed;
     bool recording;
     short staves = 3;
     LONG measures = 9;
+    bool crowded = false;
 };
 
 // Names a run in test listings by its fields, not by its bytes (padding
@@ -90,7 +124,152 @@ struct RunParam {
 void PrintTo(const RunParam& run, std::ostream* out)
 {
     *out << "seed " << run.seed << (run.recording ? ", recording" : ", not recording") << ", " << run.staves
-         << " staves of " << run.measures << " measures";
+         << " staves of " << run.measures << " measures" << (run.crowded ? ", crowded" : "");
+}
+
+// A note or rest told apart from the others however a drop re-voices,
+// re-beams or re-places it: a note by its MIDI key, a rest by its value. A
+// note's value and grace flag are left out: the notes of a chord carry
+// values and flags of their own, which a copy that takes them singly may
+// read instead of the chord's.
+using Identity = std::tuple<int, int, int>;
+using Contents = std::map<Identity, int>;
+
+Identity IdentityOf(CKVMsg& msg)
+{
+    if (msg.m_byKind == MSG_REST)
+        return {MSG_REST, tickmath::DurationCode(msg), msg.m_byDots};
+    return {MSG_NOTE, msg.GetMidiKey(), 0};
+}
+
+std::string Named(const Identity& id)
+{
+    const auto& [kind, keyOrCode, dots] = id;
+    if (kind == MSG_REST)
+        return "rest of code " + std::to_string(keyOrCode) + (dots ? " dotted" : "");
+    return "note of key " + std::to_string(keyOrCode);
+}
+
+// The symbols a node owns, read through the map without dropping stale
+// references, as a check must change nothing.
+std::vector<CKVMsg*> Owned(CKVObject& node)
+{
+    std::vector<CKVMsg*> owned;
+    for (int i = 0; node.m_pSystem && i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        CKVMsg* msg = ref && ref->byOwner ? node.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+        if (msg && msg != &node)
+            owned.push_back(msg);
+    }
+    return owned;
+}
+
+// How notes of one pitch at one place of a voice count: once within a chord,
+// which holds each pitch once, or once within the measure, as copying a
+// measure joins the notes of a voice at one place into a chord.
+enum class Merged { kInChords, kAtPlaces };
+
+// The places of notes already counted: voice, position and key.
+using Places = std::set<std::tuple<int, int, int>>;
+
+// Counts the notes and rests under a node, in its chords and groups too. A
+// chord's notes stand at the chord's place.
+void CountUnder(CKVObject& node, Contents& contents, Places& places, Merged merged, int depth)
+{
+    const bool chord = node.m_byObjKind == OBJ_MSG && static_cast<CKVMsg&>(node).m_byKind == MSG_CHORD;
+    for (CKVMsg* msg : depth < 4 ? Owned(node) : std::vector<CKVMsg*>()) {
+        const short x = chord ? static_cast<CKVMsg&>(node).m_nPosX : msg->m_nPosX;
+        const bool counted = merged == Merged::kInChords && !chord;
+        if (msg->m_byKind == MSG_REST ||
+            (msg->m_byKind == MSG_NOTE &&
+             (counted || places.insert({msg->m_byVoice, x, msg->GetMidiKey()}).second))) {
+            ++contents[IdentityOf(*msg)];
+        } else if (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM) {
+            Places inChord;
+            CountUnder(*msg, contents, merged == Merged::kInChords ? inChord : places, merged, depth + 1);
+        }
+    }
+}
+
+// Counts the notes and rests of a measure.
+void CountMeasure(CKVMeas& meas, Contents& contents, Merged merged)
+{
+    Places places;
+    CountUnder(meas, contents, places, merged, 0);
+}
+
+// The measures of the score's staves and ossia staves.
+std::vector<CKVMeas*> AllMeasures(CKVDoc& doc)
+{
+    std::vector<CKVMeas*> measures;
+    CKVSystem* system = doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr;
+    for (CKVStaffPtrArray* list :
+         {system ? system->m_pStaffArray : nullptr, system ? system->m_pOssiaStaffArray : nullptr}) {
+        for (int s = 0; list && s < list->GetSize(); ++s) {
+            CKVStaff* staff = list->GetAt(s);
+            for (int m = 0; staff && m < staff->m_arrMeas.GetSize(); ++m)
+                measures.push_back(staff->m_arrMeas.GetAt(m));
+        }
+    }
+    return measures;
+}
+
+Contents NotesAndRests(CKVDoc& doc, Merged merged)
+{
+    Contents contents;
+    for (CKVMeas* meas : AllMeasures(doc))
+        CountMeasure(*meas, contents, merged);
+    return contents;
+}
+
+// The notes and rests of the measures of a clipboard or drag image read
+// into a temporary system.
+Contents ImageContents(CKVSystem& image, Merged merged)
+{
+    Contents contents;
+    for (short k = 0; k < image.GetStaffNum(); ++k) {
+        CKVStaff* staff = image.GetStaff(k);
+        for (LONG j = 0; staff && j < staff->GetMeasNum(); ++j)
+            CountMeasure(*staff->GetMeas(j), contents, merged);
+    }
+    return contents;
+}
+
+// What `from` holds more of than `than`, by identity.
+Contents Less(const Contents& from, const Contents& than)
+{
+    Contents more;
+    for (const auto& [id, count] : from) {
+        const auto found = than.find(id);
+        const int less = found == than.end() ? 0 : found->second;
+        if (count > less)
+            more[id] = count - less;
+    }
+    return more;
+}
+
+// Whether a measure holds rests and nothing else: a note entered there may
+// take them away before the measure refuses it.
+bool OnlyRests(CKVMeas& meas)
+{
+    const std::vector<CKVMsg*> children = Owned(meas);
+    return !children.empty() &&
+           std::all_of(children.begin(), children.end(), [](const CKVMsg* m) { return m->m_byKind == MSG_REST; });
+}
+
+// The lines of the score: in its measures and on its pages.
+int Lines(CKVDoc& doc)
+{
+    int lines = 0;
+    for (CKVMeas* meas : AllMeasures(doc))
+        for (CKVMsg* msg : Owned(*meas))
+            lines += msg->m_byKind == MSG_LINE ? 1 : 0;
+    for (short p = 0; p < doc.GetPageNum(); ++p) {
+        CKVPage* page = doc.GetPage(p);
+        for (int i = 0; i < page->m_arrMsg.GetSize(); ++i)
+            lines += page->m_arrMsg.GetAt(i) && page->m_arrMsg.GetAt(i)->m_byKind == MSG_LINE ? 1 : 0;
+    }
+    return lines;
 }
 
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
@@ -98,6 +277,10 @@ protected:
     void SetUp() override
     {
         KvTest::SetUp();
+        // The crowding and the line drags draw from streams of their own, so
+        // that the other commands draw as they would without them.
+        crowding.seed(GetParam().seed);
+        lineDrags.seed(GetParam().seed);
         NewScore();
         image = static_cast<unsigned char*>(std::malloc(1));
     }
@@ -106,9 +289,34 @@ protected:
     {
         score = std::make_unique<kvtest::ScoreBuilder>(kvtest::ScoreShape {
             .lineSpacing = 8, .staves = GetParam().staves, .measures = GetParam().measures, .pageGeometry = true});
+        if (GetParam().crowded) {
+            for (const std::string& line : kvtest::CrowdScore(*score, crowding))
+                Note("crowded: " + line);
+        }
         score->Settle();
+        if (GetParam().crowded) {
+            // Reading a score leaves the marks of chord members to the first
+            // walk that takes the notes singly. One such walk marks the
+            // crowded chords as the commands' walks would, so that no query
+            // or refused command is blamed for marking them.
+            for (CKVMeas* meas : AllMeasures(Doc()))
+                meas->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
+        }
         Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
         Doc().JumpToPage(0);
+        born = step;
+    }
+
+    // A crowded score is made anew when it has lived its steps or the
+    // commands took its crowding away.
+    void KeepCrowded()
+    {
+        if (!GetParam().crowded)
+            return;
+        if (step - born < kCrowdedLife && (step % kCrowdCheckEvery != 0 || kvtest::HoldsCrowdedMeasure(Doc())))
+            return;
+        Note("a new crowded score");
+        NewScore();
     }
 
     void TearDown() override
@@ -274,7 +482,10 @@ protected:
                 Doc().ResetBackup();
                 if (!backup)
                     Doc().ObjectBackup(1);
-                Doc().InsertMeasures(at, count, static_cast<DWORD>(Pick(2)), staves, flags.data(), backup);
+                Refusable("inserting measures", [&] {
+                    return Doc().InsertMeasures(at, count, static_cast<DWORD>(Pick(2)), staves, flags.data(),
+                                                backup) == 0;
+                });
             });
             return true;
         }
@@ -513,7 +724,8 @@ protected:
             CKVMeas* m = score->Meas(staff, meas);
             m->ObjectBackup(kBackupRecorded, kBackupAlone);
             CKVMeas* live = Doc().IsReqBackup() ? m->GetCurBackupObj() : m;
-            kvtest::EnterNote(live, shape);
+            const bool rests = OnlyRests(*live);
+            Refusable("a note entered by time", [&] { return !kvtest::EnterNote(live, shape) && !rests; });
         });
         return true;
     }
@@ -534,8 +746,23 @@ protected:
                        block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[staff]) + shape.y * 2};
         Note("enter a note with the mouse at " + std::to_string(p.x) + "," + std::to_string(p.y) + " voice " +
              std::to_string(shape.voice));
+        // A measure of the column that holds rests alone may give them up
+        // before the note is refused; the measure is backed up before the
+        // entry may refuse, and its clone saves to other bytes.
+        bool rests = false;
+        for (short s = 0; s < block->GetStaffNum(); ++s) {
+            CKVStaff* shown = block->GetStaff(s);
+            rests = rests || (shown && meas < shown->GetMeasNum() && OnlyRests(*shown->GetMeas(meas)));
+        }
         Run([&] {
-            Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, shape.code, shape.voice, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+            Refusable(
+                "a note entered with the mouse",
+                [&] {
+                    return !Doc().InsertNewNoteMsg(p, MSG_NOTE, 1, shape.code, shape.voice, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                   0, 0, 0) &&
+                           !rests;
+                },
+                kvtest::kScoreContent | kvtest::kModifiedFlag | kvtest::kSelectionRecords);
         });
         return true;
     }
@@ -589,19 +816,26 @@ protected:
         case 6:
             return VoiceOrSpelling(own, voice);
         case 7:
-            return own("delete the selection", [&] { Doc().DeleteMsgOnSelRect(voice); });
+            return own("delete the selection", [&] {
+                Refusable("deleting the selection", [&] { return Doc().DeleteMsgOnSelRect(voice) == 0; });
+            });
         case 8:
         {
             // Left now and then, drawn from the stream of its own.
             const int direction = std::uniform_int_distribution<int>(0, 3)(variety) == 0 ? 1 : 2;
-            return own(direction == 1 ? "nudge left" : "nudge right", [&] { Doc().DetailMsgMove(voice, direction); });
+            return own(direction == 1 ? "nudge left" : "nudge right",
+                       [&] { Refusable("a nudge", [&] { return Doc().DetailMsgMove(voice, direction) == 0; }); });
         }
         case 9:
             return own("colour", [&] { Doc().SetColorOfSelElement(static_cast<short>(voice), 0x303030); });
         case 10:
             return own("notes to rests and back", [&] { Doc().ChangeSelNoteToRest(static_cast<unsigned char>(voice)); });
         case 11:
-            return own("duration", [&] { Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0); });
+            return own("duration", [&] {
+                Refusable("a duration", [&] {
+                    return Doc().ChangeDurationSelNote(voice, 2 + Pick(4), 1, Pick(2), 100, 0) == 0;
+                });
+            });
         case 12:
             return own("note size", [&] { Doc().SetNoteSize(static_cast<short>(voice), 12); });
         case 13:
@@ -668,10 +902,21 @@ protected:
                         const std::vector<CKVMsg*> live = StaffNotes();
                         if (first >= live.size() || second >= live.size())
                             return;
-                        if (slur)
-                            Doc().BindNoteBySlur(live[first], live[second], 8, 0, 0, 0);
-                        else
-                            Doc().BindNoteByTie(live[first], live[second], 8, 0, 14, 1, 0, 0);
+                        CKVMsg* a = live[first];
+                        CKVMsg* b = live[second];
+                        if (slur) {
+                            Refusable("a slur", [&] { return Doc().BindNoteBySlur(a, b, 8, 0, 0, 0) == 0; });
+                            return;
+                        }
+                        // A tie takes away the ties its notes had and gives
+                        // the second note the first's key before it may
+                        // refuse; only one over untied notes of one key must
+                        // change nothing when it does.
+                        const WORD ties = MSGFLAG_TIE_START | MSGFLAG_TIE_END;
+                        const bool plain =
+                            !(a->m_wFlag & ties) && !(b->m_wFlag & ties) && a->GetMidiKey() == b->GetMidiKey();
+                        Refusable("a tie",
+                                  [&] { return Doc().BindNoteByTie(a, b, 8, 0, 14, 1, 0, 0) == 0 && plain; });
                     });
     }
 
@@ -706,8 +951,16 @@ protected:
         Note(std::string(cut ? "cut" : "copy") + " voice " + std::to_string(voice));
         Run([&] {
             Doc().ResetBackup();
-            const DWORD size = Doc().CopyDataToMem(image, voice, cut);
-            imageSize = size == 0xFFFFFFFF ? imageSize : size;
+            // The copies a cut makes into its temporary system before it may
+            // refuse mark the document modified, as every copy does.
+            Refusable(
+                "a cut",
+                [&] {
+                    const DWORD size = Doc().CopyDataToMem(image, voice, cut);
+                    imageSize = size == 0xFFFFFFFF ? imageSize : size;
+                    return cut && (size == 0 || size == 0xFFFFFFFF);
+                },
+                kvtest::kEverything & ~kvtest::kModifiedFlag);
         });
         if (imageSize == 0 || HasFailure())
             return true;
@@ -718,7 +971,19 @@ protected:
         Note("paste voice " + std::to_string(voice) + " beam " + std::to_string(autoBeam));
         Run([&] {
             Doc().ResetBackup();
-            Doc().PastMemoryTo(image, imageSize, voice, 0, autoBeam);
+            // Page symbols read before one that fails stay: only a paste of
+            // an image without them must change nothing when it returns 0.
+            const char tag[] = "PAGE";
+            const bool pageSymbols = std::search(image, image + imageSize, tag, tag + 4) != image + imageSize;
+            // Reading the image into a temporary system, which comes before a
+            // refusal, marks the document modified.
+            Refusable(
+                "a paste",
+                [&] {
+                    const short pasted = Doc().PastMemoryTo(image, imageSize, voice, 0, autoBeam);
+                    return pasted < 0 || (pasted == 0 && !pageSymbols);
+                },
+                kvtest::kEverything & ~kvtest::kModifiedFlag);
         });
         return true;
     }
@@ -730,15 +995,33 @@ protected:
         AddRecord();
         const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1);
         const int move = Pick(2);
-        int made = 0;
         Note(std::string(move ? "drag away" : "drag a copy") + " voice " + std::to_string(voice));
         // The drag opens the step that the drop joins: the two are checked as
         // one command.
         const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
             Doc().ResetBackup();
-            made = Doc().SelRectMouseDrag(voice, move);
+            // What a drag takes away and what its image carries are counted
+            // with the notes of a voice at one place joined, as copying
+            // joins them; what a drop adds as it stands.
+            const Contents before = move ? NotesAndRests(Doc(), Merged::kAtPlaces) : Contents();
+            const bool ossiaOnly = CopiesOssiaOnly();
+            int made = 0;
+            // The copies that a drag makes before it may refuse mark the
+            // document modified, as every copy does.
+            Refusable(
+                move ? "a drag move" : "a drag copy",
+                [&] {
+                    made = Doc().SelRectMouseDrag(voice, move);
+                    return made != 1;
+                },
+                kvtest::kEverything & ~kvtest::kModifiedFlag);
             if (made != 1)
                 return;
+            std::unique_ptr<CKVSystem> image = DragImage();
+            const Contents taken = move ? Less(before, NotesAndRests(Doc(), Merged::kAtPlaces)) : Contents();
+            if (move && image && !ossiaOnly)
+                ReportMissing("a drag move takes away", taken, "that its image does not carry",
+                              ImageContents(*image, Merged::kAtPlaces));
             // The host puts the cursor where the mouse lets go.
             MoveCursor();
             const int overwrite = Pick(2);
@@ -747,11 +1030,237 @@ protected:
             const unsigned char into = Chance(70) ? voice : static_cast<unsigned char>(1 + Pick(2));
             Note("drop overwrite " + std::to_string(overwrite) + " beam " + std::to_string(autoBeam) + " voice " +
                  std::to_string(into));
-            Doc().SelRectMouseDrop(into, overwrite, autoBeam);
+            // A drop with no block or staff at the cursor keeps the image for
+            // another try, which the host may or may not make: only a drop
+            // into a staff is judged by what the move keeps.
+            const bool staff = DropStaff() != nullptr;
+            const bool whole = image && LandsWhole(*image);
+            const Contents left = NotesAndRests(Doc(), Merged::kAtPlaces);
+            const Contents leftAsItStands = NotesAndRests(Doc(), Merged::kInChords);
+            int dropped = 0;
+            // The drag may change the score (a move takes the music away);
+            // a drop that refuses changes nothing more, but for the modified
+            // flag that reading its image sets.
+            Refusable(
+                "a drop",
+                [&] {
+                    dropped = Doc().SelRectMouseDrop(into, overwrite, autoBeam);
+                    return dropped == 0;
+                },
+                kvtest::kEverything & ~kvtest::kModifiedFlag);
+            if (!move || !staff || !image)
+                return;
+            if (dropped == 0) {
+                ReportMissing("a refused drop leaves out", taken, "that the drag move took away",
+                              Less(NotesAndRests(Doc(), Merged::kAtPlaces), left));
+                return;
+            }
+            // A drop with overwrite leaves out the moved music that runs past
+            // its target measure and what that music covers.
+            if (whole && !overwrite)
+                ReportMissing("a drop without overwrite leaves out", ImageContents(*image, Merged::kInChords),
+                              "that the moved image carries",
+                              Less(NotesAndRests(Doc(), Merged::kInChords), leftAsItStands));
         });
         Report(problems);
         Doc().FreeDragImage();
         return true;
+    }
+
+    // Whether the first selection record is a rectangle on a page with
+    // ossia blocks: a copy of it takes the music of the first ossia block
+    // that the rectangle reaches, and none of the normal blocks', while a
+    // move takes away all that the rectangle covers.
+    bool CopiesOssiaOnly()
+    {
+        if (!Doc().m_pSelRectArray || Doc().m_pSelRectArray->GetSize() == 0)
+            return false;
+        const SelRect* first = static_cast<const SelRect*>(Doc().m_pSelRectArray->GetAt(0));
+        CKVPage* page = first && first->nKind == SelRect::kRect
+                            ? (first->pPage ? first->pPage : Doc().GetCurrentPage())
+                            : nullptr;
+        return page && page->m_arrOssiaBlock.GetSize() > 0;
+    }
+
+    // The drag image read into a temporary system, as a drop reads it; null
+    // when it cannot be read. Reading marks the document modified, which the
+    // check leaves as it found it.
+    std::unique_ptr<CKVSystem> DragImage()
+    {
+        if (!Doc().m_pDragImage)
+            return nullptr;
+        const BOOL modified = Doc().m_bModified;
+        std::unique_ptr<CKVSystem> temp(kvclip::NewTempSystem(Doc()));
+        DWORD pos = 0;
+        const bool read = temp && temp->Construct(Doc().m_pDragImage, pos, kvrec::GetU32(Doc().m_pDragImage)) >= 0;
+        Doc().m_bModified = modified;
+        return read ? std::move(temp) : nullptr;
+    }
+
+    // The block a drop at the cursor pastes into: the cursor's, else the
+    // current page's at the cursor's index.
+    CKVBlock* DropBlock()
+    {
+        CKVPage* page = Doc().GetCurrentPage();
+        return Doc().m_pCurBlock ? Doc().m_pCurBlock : (page ? page->GetBlock(Doc().m_nCurBlock) : nullptr);
+    }
+
+    // The first staff a drop at the cursor pastes into; null when there is
+    // none.
+    CKVStaff* DropStaff()
+    {
+        CKVBlock* block = DropBlock();
+        const short staff = Doc().m_nCurStaff;
+        return block && staff >= 0 && staff < block->GetStaffNum() ? block->GetStaff(staff) : nullptr;
+    }
+
+    // Whether the drop at the cursor has a measure for every measure of the
+    // image that holds symbols: a paste leaves out what comes past the
+    // block's last staff or the staff's last measure, and a measure of no
+    // length or a multi-measure rest takes nothing.
+    bool LandsWhole(CKVSystem& image)
+    {
+        CKVBlock* block = DropStaff() ? DropBlock() : nullptr;
+        if (!block)
+            return false;
+        const LONG first = block->m_nFirstMeas + Doc().m_nCurMeas;
+        for (short k = 0; k < image.GetStaffNum(); ++k) {
+            CKVStaff* source = image.GetStaff(k);
+            const int s = Doc().m_nCurStaff + k;
+            CKVStaff* target = s < block->GetStaffNum() ? block->GetStaff(static_cast<short>(s)) : nullptr;
+            for (LONG j = 0; source && j < source->GetMeasNum(); ++j) {
+                if (source->GetMeas(j)->m_arrMsgRef.GetSize() == 0)
+                    continue;
+                CKVMeas* meas = target && first + j < target->GetMeasNum() ? target->GetMeas(first + j) : nullptr;
+                if (!meas || meas->m_nLength <= 0 || meas->IsRestCompMeas(nullptr) != 0)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Reports each note or rest of `expected` that `found` holds fewer of.
+    void ReportMissing(const std::string& what, const Contents& expected, const std::string& whose,
+                       const Contents& found)
+    {
+        std::vector<std::string> problems;
+        for (const auto& [id, count] : expected) {
+            const auto there = found.find(id);
+            const int held = there == found.end() ? 0 : there->second;
+            if (held < count)
+                problems.push_back(what + " " + std::to_string(count - held) + " of the " + std::to_string(count) +
+                                   " " + Named(id) + " " + whose);
+        }
+        Report(problems);
+    }
+
+    // A line drawn into a measure with the drag template, or one moved whole
+    // into a measure (now and then with Alt held, which copies it), as a host
+    // drags a shape with the mouse; the choices drawn from a stream of their
+    // own. A drop into a measure that cannot take another symbol is refused:
+    // it changes nothing, and above all loses no moved line.
+    void DragALine()
+    {
+        auto draw = [&](int count) {
+            return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(lineDrags);
+        };
+        CKVMsg* moved = nullptr;
+        if (draw(3) > 0)
+            moved = PointAtALine(draw);
+        if (!moved && Pages() > 0)
+            Doc().JumpToPage(draw(Pages()));
+        CKVPage* page = Doc().GetCurrentPage();
+        CKVBlock* block = page && page->GetBlockNum() > 0
+                              ? page->GetBlock(static_cast<short>(draw(page->GetBlockNum())))
+                              : nullptr;
+        if (!block || block->GetStaffNum() == 0 || block->m_nMeasCount <= 0 ||
+            block->m_arrMeasX.GetSize() <= block->m_nMeasCount ||
+            block->m_arrStaffY.GetSize() < block->GetStaffNum())
+            return;
+        // Most crowded measures are among the first three.
+        const int at = draw(10) < 6 ? draw(std::min<int>(3, block->m_nMeasCount)) : draw(block->m_nMeasCount);
+        const int staff = draw(block->GetStaffNum());
+        const int left = static_cast<short>(block->m_arrMeasX[at]);
+        const int right = static_cast<short>(block->m_arrMeasX[at + 1]);
+        const CPoint target(page->m_rcPrint.left + block->m_rcBlock.left + left +
+                                (right - left) * (1 + draw(7)) / 9,
+                            page->m_rcPrint.top + block->m_rcBlock.top +
+                                static_cast<short>(block->m_arrStaffY[staff]) + 4 * (draw(9) - 4));
+        const bool copy = moved && draw(4) == 0;
+        Note(std::string(moved ? (copy ? "copy a line with Alt" : "move a line") : "draw a line") + " to " +
+             std::to_string(target.x) + "," + std::to_string(target.y) + " (measure " +
+             std::to_string(block->m_nFirstMeas + at) + " of block staff " + std::to_string(staff) + ")");
+        const int linesBefore = Lines(Doc());
+        Run([&] {
+            Doc().ResetBackup();
+            // A backed-up measure's clone saves to other bytes: the score is
+            // compared by its content.
+            Refusable(
+                moved ? (copy ? "a line copied with Alt" : "a line moved") : "a line drawn",
+                [&] {
+                    DropALine(moved, copy, target);
+                    return !moved || copy ? Lines(Doc()) == linesBefore : false;
+                },
+                (kvtest::kEverything & ~kvtest::kSavedBytes) | kvtest::kScoreContent);
+        });
+        if (moved && !copy && Lines(Doc()) != linesBefore)
+            Report({"a line moved by the drag template into a measure leaves " + std::to_string(Lines(Doc())) +
+                    " lines of " + std::to_string(linesBefore)});
+    }
+
+    // The template's press, move and release: a new line from the target
+    // point rightwards, or the moved line grabbed by its body so that its
+    // first point lands on the target.
+    void DropALine(CKVMsg* moved, bool copy, CPoint target)
+    {
+        std::unique_ptr<kvtest::TestDC> view = kvtest::MakeRecordingDC(1000, 1300, 96);
+        CTempLineMsg line;
+        if (copy)
+            host.HoldKey(VK_MENU);
+        constexpr int kBody = 2;
+        line.BeginDrag(target, &Doc(), 100, moved, moved ? kBody : 0);
+        host.ReleaseKey(VK_MENU);
+        const CPoint to = moved ? target + (target - line.GetOriginalPoint()) : target + CPoint(24, 0);
+        line.Drag(view.get(), to);
+        line.EndDrag(to);
+    }
+
+    // A line of a measure that a page shows, with the cursor put on it as the
+    // host's hit test puts it; null when the score holds none.
+    template <class Draw>
+    CKVMsg* PointAtALine(Draw& draw)
+    {
+        std::vector<std::pair<CKVMsg*, CKVMeas*>> found;
+        for (int st = 0; st < Staves(); ++st) {
+            CKVStaff* staff = Master()->GetStaff(static_cast<short>(st));
+            for (LONG m = 0; m < staff->GetMeasNum(); ++m)
+                for (CKVMsg* msg : Owned(*staff->GetMeas(m)))
+                    if (msg->m_byKind == MSG_LINE)
+                        found.emplace_back(msg, staff->GetMeas(m));
+        }
+        if (found.empty())
+            return nullptr;
+        const auto [line, meas] = found[static_cast<size_t>(draw(static_cast<int>(found.size())))];
+        for (int p = 0; p < Pages(); ++p) {
+            CKVPage* page = Doc().GetPage(static_cast<short>(p));
+            short staff = 0;
+            CKVBlock* block = page->GetBlockOfMeas(meas, &staff);
+            if (!block || staff >= block->GetStaffNum())
+                continue;
+            Doc().JumpToPage(p);
+            for (short b = 0; b < page->GetBlockNum(); ++b)
+                if (page->GetBlock(b) == block)
+                    Doc().m_nCurBlock = b;
+            Doc().m_pCurBlock = block;
+            Doc().m_nCurStaff = staff;
+            Doc().m_pCurStaff = block->GetStaff(staff);
+            Doc().m_pCurMeas = meas;
+            Doc().m_nCurMeas = static_cast<short>(Doc().m_pCurStaff->GetMeasIndex(meas) - block->m_nFirstMeas);
+            Note("cursor on a line of measure " + std::to_string(Doc().m_pCurStaff->GetMeasIndex(meas)) +
+                 " of block staff " + std::to_string(staff) + " on page " + std::to_string(p));
+            return line;
+        }
+        return nullptr;
     }
 
     // --- Queries ----------------------------------------------------------------
@@ -895,6 +1404,23 @@ protected:
 
     void Run(const std::function<void()>& command) { Report(kvtest::CheckedStep(Doc(), command)); }
 
+    // Runs a command whose result tells whether it refused (true when it
+    // did): a command refuses whole, so a refusal must leave the document as
+    // it was, compared as `compared` says.
+    void Refusable(const std::string& what, const std::function<bool()>& command,
+                   unsigned compared = kvtest::kEverything)
+    {
+        bool refused = false;
+        const std::vector<std::string> changes = kvtest::QueryChanges(
+            Doc(), [&] { refused = command(); }, compared);
+        if (!refused)
+            return;
+        std::vector<std::string> problems;
+        for (const std::string& change : changes)
+            problems.push_back(what + " refused but changed " + change);
+        Report(problems);
+    }
+
     void Report(const std::vector<std::string>& problems)
     {
         if (problems.empty())
@@ -939,6 +1465,10 @@ protected:
     std::unique_ptr<kvtest::ScoreBuilder> score;
     std::mt19937 rng;
     std::mt19937 variety;
+    std::mt19937 crowding;
+    std::mt19937 lineDrags;
+    // The step the score was made at.
+    int born = 0;
     std::deque<std::string> trace;
     unsigned char* image = nullptr;
     DWORD imageSize = 0;
@@ -954,6 +1484,7 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
     for (step = 1; step <= steps && !HasFailure(); ++step) {
         while (trace.size() > kTraceLength)
             trace.pop_front();
+        KeepCrowded();
         const int roll = Pick(100);
         if (roll < 15) {
             Select();
@@ -969,6 +1500,8 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
             // its emptying undone) before anything else is done to it.
             Refill();
         } else {
+            if (std::uniform_int_distribution<int>(0, kLineDragEvery - 1)(lineDrags) == 0)
+                DragALine();
             while (!Command()) {
             }
         }
@@ -983,10 +1516,17 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
 std::vector<RunParam> Runs()
 {
     const char* seeds = std::getenv("KV_INTEGRITY_SEEDS");
-    if (!seeds || !*seeds)
-        return {RunParam {11u, true},       RunParam {29u, true},        RunParam {47u, true},
-                RunParam {83u, false},      RunParam {1001u, true, 1, 9}, RunParam {1003u, true, 2, 5},
-                RunParam {1005u, true, 4, 12}, RunParam {1007u, true, 1, 30}};
+    const char* crowdedText = std::getenv("KV_INTEGRITY_CROWDED");
+    const bool crowded = crowdedText && std::atoi(crowdedText) != 0;
+    if (!seeds || !*seeds) {
+        std::vector<RunParam> runs {RunParam {11u, true},          RunParam {29u, true},
+                                    RunParam {47u, true},          RunParam {83u, false},
+                                    RunParam {1001u, true, 1, 9},  RunParam {1003u, true, 2, 5},
+                                    RunParam {1005u, true, 4, 12}, RunParam {1007u, true, 1, 30}};
+        for (RunParam& run : runs)
+            run.crowded = run.crowded || crowded;
+        return runs;
+    }
     unsigned first = 0;
     unsigned last = 0;
     const int read = std::sscanf(seeds, "%u-%u", &first, &last);
@@ -1004,6 +1544,7 @@ std::vector<RunParam> Runs()
     }
     if (const char* text = std::getenv("KV_INTEGRITY_RECORDING"))
         shape.recording = std::atoi(text) != 0;
+    shape.crowded = crowded;
     std::vector<RunParam> runs;
     for (unsigned seed = first; read >= 1 && seed <= last; ++seed) {
         shape.seed = seed;
@@ -1018,7 +1559,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, IntegrityRandomTest, ::testing::ValuesIn(Runs()),
                          [](const ::testing::TestParamInfo<RunParam>& info) {
                              return "Seed" + std::to_string(info.param.seed) +
                                     (info.param.recording ? "Recording" : "NotRecording") +
-                                    std::to_string(info.param.staves) + "x" + std::to_string(info.param.measures);
+                                    std::to_string(info.param.staves) + "x" + std::to_string(info.param.measures) +
+                                    (info.param.crowded ? "Crowded" : "");
                          });
 
 } // namespace

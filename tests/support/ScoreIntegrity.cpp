@@ -15,10 +15,12 @@
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
 #include "support/CanonicalDump.h"
+#include "timing/VoiceRoom.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -43,6 +45,33 @@ std::string Hex(const void* p)
     char text[32];
     std::snprintf(text, sizeof text, "%p", p);
     return text;
+}
+
+// The symbol a reference names, read from the map's slot without the map's
+// own clean-up (which would drop a stale reference and hide it).
+CKVMsg* Slot(const CKVSystem& system, DWORD id)
+{
+    if (id == 0 || id >= static_cast<DWORD>(system.m_arrMsgMap.GetSize()))
+        return nullptr;
+    return static_cast<CKVMsg*>(system.m_arrMsgMap.GetData()[id]);
+}
+
+// The notes, rests and chords (whole) of a measure's voices, beam group
+// members among them, as re-timing the measure takes them.
+void TimedEntries(CKVObject& node, std::vector<CKVMsg*>& out, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
+        CKVMsg* msg = ref && ref->byOwner && node.m_pSystem ? Slot(*node.m_pSystem, ref->dwMsgId) : nullptr;
+        if (!msg || msg == &node)
+            continue;
+        if (tickmath::IsNoteRestChord(*msg))
+            out.push_back(msg);
+        else if (msg->m_byKind == MSG_BEAM)
+            TimedEntries(*msg, out, depth + 1);
+    }
 }
 
 // A reference that does not own its symbol.
@@ -74,20 +103,12 @@ public:
         CheckSelection();
         CheckTiesAndSlurs();
         CheckTuplets();
+        CheckVoiceTicks();
         return std::move(m_problems);
     }
 
 private:
     void Problem(const std::string& text) { m_problems.push_back(text); }
-
-    // The symbol a reference names, read from the map's slot without the
-    // map's own clean-up (which would drop a stale reference and hide it).
-    static CKVMsg* Slot(const CKVSystem& system, DWORD id)
-    {
-        if (id == 0 || id >= static_cast<DWORD>(system.m_arrMsgMap.GetSize()))
-            return nullptr;
-        return static_cast<CKVMsg*>(system.m_arrMsgMap.GetData()[id]);
-    }
 
     void CollectStructure()
     {
@@ -430,24 +451,6 @@ private:
         }
     }
 
-    // The notes, rests and chords (whole) of a measure's voices, beam group
-    // members among them, as re-timing the measure takes them.
-    static void TimedEntries(CKVObject& node, std::vector<CKVMsg*>& out, int depth)
-    {
-        if (depth > kMaxDepth)
-            return;
-        for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
-            const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
-            CKVMsg* msg = ref && ref->byOwner && node.m_pSystem ? Slot(*node.m_pSystem, ref->dwMsgId) : nullptr;
-            if (!msg || msg == &node)
-                continue;
-            if (tickmath::IsNoteRestChord(*msg))
-                out.push_back(msg);
-            else if (msg->m_byKind == MSG_BEAM)
-                TimedEntries(*msg, out, depth + 1);
-        }
-    }
-
     // Re-timing a voice in position order gives each entry the sum of the
     // exact play times before it, rounded up; the stored start times must be
     // those. (Two entries at one position may stand in either order.)
@@ -490,6 +493,21 @@ private:
         }
     }
 
+
+    // A voice's start times are 16-bit: however they stand now, the play
+    // times of its notes, rests and chords may add up to 32,767 ticks at
+    // most, or the next re-timing wraps them.
+    void CheckVoiceTicks()
+    {
+        for (CKVMeas* meas : m_measList) {
+            const std::array<std::int64_t, CKVMeas::VOICES> ticks = VoiceTicks(*meas);
+            for (size_t v = 0; v < ticks.size(); ++v) {
+                if (ticks[v] > static_cast<std::int64_t>(CVoiceRoom::kMaxTicks))
+                    Problem("voice " + std::to_string(v + 1) + " of measure " + MeasName(*meas) + " takes " +
+                            std::to_string(ticks[v]) + " ticks, more than its 16-bit start times reach");
+            }
+        }
+    }
 
     static std::string MeasName(CKVMeas& meas)
     {
@@ -566,17 +584,20 @@ bool UnnamedStaff(CKVDoc& doc)
 // What a query may not change, taken before and after it.
 struct DocState {
     std::vector<unsigned char> bytes;
+    std::string content;
     BOOL modified = 0;
     std::vector<const void*> measures;
     std::vector<int> undo;
     BOOL allPages = 0;
     std::vector<std::tuple<int, const void*, const void*, const void*, const void*, int, int, int, int>> records;
 
-    explicit DocState(CKVDoc& doc)
+    DocState(CKVDoc& doc, unsigned compared)
     {
         // Saving clears the modified flag, which is read first and put back.
         modified = doc.m_bModified;
         bytes = SavedBytes(doc);
+        if (compared & kScoreContent)
+            content = CanonicalDump(doc);
         doc.m_bModified = modified;
         for (CKVSystem* system : {doc.m_arrSystem.GetSize() > 0 ? doc.m_arrSystem.GetAt(0) : nullptr}) {
             for (CKVStaffPtrArray* list : {system ? system->m_pStaffArray : nullptr,
@@ -610,6 +631,30 @@ void Add(std::vector<std::string>& into, const std::string& where, const std::ve
 std::vector<std::string> IntegrityProblems(CKVDoc& doc)
 {
     return Walk(doc).Run();
+}
+
+std::array<std::int64_t, CKVMeas::VOICES> VoiceTicks(CKVMeas& meas)
+{
+    std::vector<CKVMsg*> entries;
+    TimedEntries(meas, entries, 0);
+    std::array<std::int64_t, CKVMeas::VOICES> num {};
+    std::array<std::int64_t, CKVMeas::VOICES> den {};
+    den.fill(1);
+    for (CKVMsg* msg : entries) {
+        if (msg->m_byVoice < 1 || msg->m_byVoice > CKVMeas::VOICES || tickmath::IsGrace(*msg))
+            continue;
+        const size_t v = static_cast<size_t>(msg->m_byVoice - 1);
+        std::int64_t playNum = 0;
+        std::int64_t playDen = 1;
+        tickmath::PlayFraction(*msg, playNum, playDen);
+        const std::int64_t common = std::lcm(den[v], playDen);
+        num[v] = num[v] * (common / den[v]) + playNum * (common / playDen);
+        den[v] = common;
+    }
+    std::array<std::int64_t, CKVMeas::VOICES> ticks {};
+    for (size_t v = 0; v < ticks.size(); ++v)
+        ticks[v] = num[v] / den[v] + (num[v] % den[v] > 0 ? 1 : 0);
+    return ticks;
 }
 
 std::vector<unsigned char> SavedBytes(CKVDoc& doc)
@@ -663,21 +708,23 @@ std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& c
     return problems;
 }
 
-std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query)
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query, unsigned compared)
 {
-    const DocState before(doc);
+    const DocState before(doc, compared);
     query();
-    const DocState after(doc);
+    const DocState after(doc, compared);
     std::vector<std::string> changes;
-    if (after.bytes != before.bytes)
+    if ((compared & kScoreContent) && after.content != before.content)
+        changes.push_back("the score");
+    if ((compared & kSavedBytes) && after.bytes != before.bytes)
         changes.push_back("the saved bytes");
-    if (after.modified != before.modified)
+    if ((compared & kModifiedFlag) && after.modified != before.modified)
         changes.push_back("the modified flag");
-    if (after.measures != before.measures)
+    if ((compared & kTreeMeasures) && after.measures != before.measures)
         changes.push_back("the measures of the tree");
-    if (after.undo != before.undo)
+    if ((compared & kUndoHistory) && after.undo != before.undo)
         changes.push_back("the undo history or its open step");
-    if (after.records != before.records || after.allPages != before.allPages)
+    if ((compared & kSelectionRecords) && (after.records != before.records || after.allPages != before.allPages))
         changes.push_back("the selection records");
     return changes;
 }

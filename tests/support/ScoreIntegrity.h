@@ -3,7 +3,8 @@
 // records name objects of the tree, every tie and slur is held by both its
 // notes with the flag bits to match, every tuplet a note names is one of the
 // tree's, no note standing in its measure carries the mark of a group or
-// chord member, a command that changed the score can be undone to the bytes it
+// chord member, no voice of a measure takes more ticks than its 16-bit start
+// times reach, a command that changed the score can be undone to the bytes it
 // started from and redone to the bytes it left, and saving and loading the
 // score changes nothing.
 //
@@ -13,7 +14,10 @@
 // it would go unnoticed).
 
 #include "Platform.h"
+#include "model/KVMeas.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +29,11 @@ namespace kvtest {
 // What is wrong with the score as it stands, one line per fault; empty when
 // it is whole.
 std::vector<std::string> IntegrityProblems(CKVDoc& doc);
+
+// The ticks each voice of a measure takes (index 0 is voice 1): the exact
+// play times of its notes, rests and chords that are not grace notes, in the
+// measure and in its beam groups, added up and rounded up.
+std::array<std::int64_t, CKVMeas::VOICES> VoiceTicks(CKVMeas& meas);
 
 // The score's body as Save writes it.
 std::vector<unsigned char> SavedBytes(CKVDoc& doc);
@@ -39,11 +48,28 @@ std::vector<unsigned char> SavedBytes(CKVDoc& doc);
 // checked. The faults found, each prefixed by where it was seen.
 std::vector<std::string> CheckedStep(CKVDoc& doc, const std::function<void()>& command);
 
-// What a read-only query changed in the document: its saved bytes, its
-// modified flag, the measures of its tree, its undo history and open step,
-// or its selection records, one line each; empty when it changed nothing.
-// The cursor and the redraw state belong to the view and are not compared.
-std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query);
+// What QueryChanges compares, as a mask: a command may legitimately touch
+// some of these before it refuses (a backup puts clones into the tree and
+// fills the open step, and the clones save to other bytes; copying into a
+// temporary system marks the document modified). The score's content is
+// its canonical dump, which numbers the symbols afresh.
+enum Compared : unsigned {
+    kSavedBytes = 1,
+    kModifiedFlag = 2,
+    kTreeMeasures = 4,
+    kUndoHistory = 8,
+    kSelectionRecords = 16,
+    kEverything = 31,
+    kScoreContent = 32,
+};
+
+// What a read-only query (or a command that refused) changed in the
+// document: its saved bytes, its modified flag, the measures of its tree,
+// its undo history and open step, or its selection records, one line each;
+// empty when it changed nothing. The cursor and the redraw state belong to
+// the view and are not compared.
+std::vector<std::string> QueryChanges(CKVDoc& doc, const std::function<void()>& query,
+                                      unsigned compared = kEverything);
 
 // Whether a save and a load give back the same score.
 std::vector<std::string> ReloadProblems(CKVDoc& doc);
