@@ -37,7 +37,7 @@ void CKVMsg::NoteSpaceOrder()
     if (tickmath::IsGrace(*this))
         return;
 
-    if (kind == MSG_REST && (m_wDuration & 0xFF) == DUR_WHOLE) {
+    if (tickmath::IsLoneWholeRest(*this)) {
         // One line spacing left of the measure's middle, as the rest's
         // glyph hangs right of its anchor.
         short x = CKVMeas::SCALE / 2;

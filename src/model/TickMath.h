@@ -184,4 +184,33 @@ inline std::vector<CKVMsg*> LiveChildren(CKVObject& node)
     return children;
 }
 
+// Whether a whole rest stands alone in its voice of its measure, as a rest
+// for the whole measure: no other note, rest or chord of the voice that is
+// no grace note stands there, in a beam group or not. Such a rest is
+// centred; one beside others takes its place in time like any rest, so that
+// its voice stays in time order where the measure holds more than it
+// counts.
+inline bool IsLoneWholeRest(CKVMsg& rest)
+{
+    CKVMeas* meas = MeasureOf(&rest);
+    if (!meas || rest.m_byKind != MSG_REST || (rest.m_wDuration & 0xFF) != DUR_WHOLE)
+        return false;
+    bool alone = true;
+    auto other = [&](CKVMsg* msg) {
+        return msg != &rest && msg->m_byVoice == rest.m_byVoice && IsNoteRestChord(*msg) && !IsGrace(*msg);
+    };
+    ForEachChild(*meas, [&](CKVMsg* child, short) {
+        if (child->m_byKind == MSG_BEAM) {
+            ForEachChild(*child, [&](CKVMsg* member, short) {
+                alone = alone && !other(member);
+                return false;
+            });
+        } else {
+            alone = alone && !other(child);
+        }
+        return false;
+    });
+    return alone;
+}
+
 } // namespace tickmath

@@ -161,7 +161,7 @@ void CKVMsg::UpdateRestPosY(int centre)
     const bool onGrid = space >= 2;
 
     if (centre) {
-        if (code == DUR_WHOLE) {
+        if (tickmath::IsLoneWholeRest(*this)) {
             // Centred by eye: the glyph hangs right of its anchor, so the
             // anchor goes one line spacing left of the middle.
             m_nPosX = CKVMeas::SCALE / 2;

@@ -1035,7 +1035,6 @@ protected:
             // into a staff is judged by what the move keeps.
             const bool staff = DropStaff() != nullptr;
             const bool whole = image && LandsWhole(*image);
-            const Contents left = NotesAndRests(Doc(), Merged::kAtPlaces);
             const Contents leftAsItStands = NotesAndRests(Doc(), Merged::kInChords);
             int dropped = 0;
             // The drag may change the score (a move takes the music away);
@@ -1050,9 +1049,12 @@ protected:
                 kvtest::kEverything & ~kvtest::kModifiedFlag);
             if (!move || !staff || !image)
                 return;
+            // The move took the music away at the drag; a drop refused
+            // keeps it in the drag image, which carries all of it (checked
+            // above), for another drop.
             if (dropped == 0) {
-                ReportMissing("a refused drop leaves out", taken, "that the drag move took away",
-                              Less(NotesAndRests(Doc(), Merged::kAtPlaces), left));
+                if (!Doc().m_pDragImage)
+                    Report({"a refused drop after a drag move dropped the image that holds the moved music"});
                 return;
             }
             // A drop with overwrite leaves out the moved music that runs past
