@@ -6,6 +6,7 @@
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/TickMath.h"
+#include "timing/TieLinks.h"
 
 #include <utility>
 
@@ -16,18 +17,24 @@ namespace {
 constexpr double kRounding = 1e-6;
 
 // Where a note, rest or chord counts in its voice, grace or not: in the
-// measure itself or in a beam group.
-bool StandsInPlace(const CKVMsg& msg)
+// measure itself or in a beam group. Judged by what holds it, not by its
+// parent fields, which a chord's notes share with the chord.
+bool StandsInPlace(CKVMsg& msg)
 {
-    if (!tickmath::IsNoteRestChord(msg) || !msg.m_pParent)
+    CKVMeas* meas = tickmath::IsNoteRestChord(msg) ? tickmath::MeasureOf(&msg) : nullptr;
+    if (!meas)
         return false;
-    if (msg.m_byParentKind == OBJ_MEAS)
+    if (tielink::IndexOfChild(*meas, &msg) >= 0)
         return true;
-    const CKVMsg* group = msg.m_byParentKind == OBJ_MSG ? static_cast<const CKVMsg*>(msg.m_pParent) : nullptr;
-    return group && group->m_byKind == MSG_BEAM;
+    bool inGroup = false;
+    tickmath::ForEachChild(*meas, [&](CKVMsg* child, short) {
+        inGroup = inGroup || (child->m_byKind == MSG_BEAM && tielink::IndexOfChild(*child, &msg) >= 0);
+        return false;
+    });
+    return inGroup;
 }
 
-bool StandsInVoice(const CKVMsg& msg)
+bool StandsInVoice(CKVMsg& msg)
 {
     return !tickmath::IsGrace(msg) && StandsInPlace(msg);
 }

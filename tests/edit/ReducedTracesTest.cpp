@@ -988,7 +988,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // eighths and the two of voice 2), a drop, a note entered there, any other
 // symbol added, a curve made of a slur there, and every command that
 // dissolves the group (also to make quarters or new groups of its notes, or
-// rests of them) are refused the same way.
+// rests of them) are refused the same way. A chord's notes take no time of
+// their own: 35 whole grace notes made ordinary run the voice past its
+// ticks, though the chord beside them becomes a grace chord.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
@@ -1130,6 +1132,21 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         {"the crowded measure's notes made rests", 0, crowded, [&] { Select(0); },
          [&] {
              Doc().ChangeSelNoteToRest(1);
+             return 0;
+         }},
+        {"35 whole grace notes made ordinary beside a chord made grace", 0,
+         [this](CKVMeas& first) {
+             for (short i = 0; i < 35; ++i)
+                 score->Grace(&first, {.x = static_cast<short>(6 * i), .code = DUR_WHOLE});
+             score->Chord(&first, {.x = 220, .code = DUR_WHOLE}, {0, -8});
+         },
+         [&] {
+             Select(0);
+             Doc().ResetBackup();
+             Doc().SelMeasBackup(1);
+         },
+         [&] {
+             Doc().ChangeToGrace(1);
              return 0;
          }},
         {"200 dotted grace eighths made rests", 0, dottedGraces, [&] { Select(0); },
