@@ -12,6 +12,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "timing/InsertState.h"
 #include "timing/VoiceRoom.h"
 
 #include <algorithm>
@@ -313,8 +314,9 @@ CKVMsg* CKVDoc::InsertNoteMsgInCurrentMeas(CKVMsg* tmpl, short code, int graceSo
     tmpl->m_pSystem = meas->m_pSystem;
     tmpl->m_pParent = meas;
     // A note the measure would refuse is refused before the measure is
-    // backed up: no empty step is left.
-    if (!CVoiceRoom::TakesEntry(*meas, *tmpl))
+    // backed up: no empty step is left. A grace note finds its spot only
+    // once the measure is spaced.
+    if (!CVoiceRoom::TakesEntry(*meas, *tmpl) || (!grace && SpotRefusal(*meas, *tmpl) != InsertRefusal::None))
         return nullptr;
     ResetBackup();
     nNoteMarkRightPos = static_cast<short>(tmpl->m_nLayout4 / std::max(m_nStaffSpace / 4, 1));

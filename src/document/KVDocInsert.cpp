@@ -13,6 +13,7 @@
 #include "model/KVSystem.h"
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
+#include "timing/InsertState.h"
 #include "timing/TieLinks.h"
 #include "timing/VoiceRoom.h"
 
@@ -366,12 +367,18 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     int y = MulDiv(out.y, 100, percent);
     if (half > 0)
         y = y >= 0 ? (y + half / 2) / half * half : y / half * half;
+    y = std::clamp(y, -12 * space, 8 * space);
+    if (half > 0)
+        y = y / half * half;
 
     // A note the measure would refuse is refused before the measure is
-    // backed up, so that no empty step is left behind.
-    CKVMsg probe(m_pCurMeas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
+    // backed up, so that no empty step is left behind: one without room, or
+    // one at the height of a note at its spot. A grace note finds its spot
+    // only once the measure is spaced.
+    CKVMsg probe(m_pCurMeas, POINT {x, y}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord,
                  graceKind);
-    if (!CVoiceRoom::TakesEntry(*m_pCurMeas, probe))
+    if (!CVoiceRoom::TakesEntry(*m_pCurMeas, probe) ||
+        (!probe.IsGraceNote() && SpotRefusal(*m_pCurMeas, probe) != InsertRefusal::None))
         return nullptr;
 
     const BOOL wasModified = m_bModified;
@@ -385,9 +392,6 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     CKVMsg model(meas, POINT {x, 0}, kind, head, duration, voice, word, stemHeight, tuplet, objectWord, graceKind);
     model.m_nLayout4 = static_cast<short>(quarter * markGap);
     model.m_nLayout3 = static_cast<short>(quarter * markPos);
-    y = std::clamp(y, -12 * space, 8 * space);
-    if (half > 0)
-        y = y / half * half;
     model.m_nPosY = static_cast<short>(y);
     nNoteMarkRightPos = static_cast<short>(markPos);
 
@@ -402,16 +406,17 @@ CKVMsg* CKVDoc::InsertNewNoteMsg(POINT point, short kind, unsigned short head, u
     }
     CKVMsg* note =
         meas->InsertNewNoteMsg(model, static_cast<short>(code & 15), grace, graceSource, value, kFromNotation, 0);
-    meas->SwitchTieSlur();
-    if (note)
-        LinkGraceNotes(model, *note);
-    if (model.IsGraceNote())
-        RespaceAfterEntry(*meas);
-    meas->AutoBindGraceNoteByBeam(voice);
+    // A refused note leaves the measure as it found it: its ties, spacing
+    // and grace groups are not laid out again.
     if (!note) {
         m_bModified = wasModified;
         return nullptr;
     }
+    meas->SwitchTieSlur();
+    LinkGraceNotes(model, *note);
+    if (model.IsGraceNote())
+        RespaceAfterEntry(*meas);
+    meas->AutoBindGraceNoteByBeam(voice);
     GetReDrawRect();
 
     int caret = note->m_nPosX + CaretStepAfter(*meas, *note);

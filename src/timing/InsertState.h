@@ -52,3 +52,10 @@ enum class InsertRefusal {
 };
 InsertRefusal GetInsertRefusal();
 void SetInsertRefusal(InsertRefusal why);
+
+// The refusal that joining a note at its spot would give (AtHeight or
+// OneLineStaff, as CKVMeas::ProcInRect names them), told without changing
+// anything, so that an entry can be refused before the measure is backed up;
+// None where the join takes the note or leaves it on its own. Defined in
+// timing/KVMeasSymbolList.cpp.
+InsertRefusal SpotRefusal(CKVMeas& meas, CKVMsg& msg);

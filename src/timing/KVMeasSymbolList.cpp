@@ -216,6 +216,50 @@ short SpotIndex(CKVMeas& meas, CKVMsg& msg)
     });
 }
 
+namespace {
+
+// A note of the note or chord that a new note meets already has its height.
+bool TakenHeight(CKVMsg& met, const CKVMsg& note)
+{
+    if (met.m_byKind == MSG_NOTE)
+        return met.m_nPosY == note.m_nPosY;
+    if (met.m_byKind != MSG_CHORD)
+        return false;
+    for (short i = 0; i < met.GetMsgNum(); ++i) {
+        const CKVMsg* member = ChildAt(met, i);
+        if (member && member->m_byKind == MSG_NOTE && member->m_nPosY == note.m_nPosY)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+InsertRefusal SpotRefusal(CKVMeas& meas, CKVMsg& msg)
+{
+    const short at = msg.m_byKind == MSG_NOTE ? SpotIndex(meas, msg) : -1;
+    CKVMsg* hit = at >= 0 ? ChildAt(meas, at) : nullptr;
+    if (!hit)
+        return InsertRefusal::None;
+    const bool oneLine = measplace::StaffKindOf(&meas) == CKVStaff::KIND_ONE_LINE;
+    if (hit->m_byKind == MSG_BEAM) {
+        // The first member at the spot decides; a note of a one-line staff
+        // leaves the new note on its own beside it.
+        for (short i = 0; i < hit->GetMsgNum(); ++i) {
+            CKVMsg* member = ChildAt(*hit, i);
+            if (!member || member->PtInRect(msg.m_nPosX, msg.m_byVoice) == kNoHit)
+                continue;
+            if (member->m_byKind == MSG_NOTE && oneLine)
+                return InsertRefusal::None;
+            return TakenHeight(*member, msg) ? InsertRefusal::AtHeight : InsertRefusal::None;
+        }
+        return InsertRefusal::None;
+    }
+    if (TakenHeight(*hit, msg))
+        return InsertRefusal::AtHeight;
+    return hit->m_byKind == MSG_NOTE && oneLine ? InsertRefusal::OneLineStaff : InsertRefusal::None;
+}
+
 int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
 {
     CKVDoc* doc = DocOf(*this);
@@ -294,10 +338,13 @@ int CKVMeas::ProcInRect(CKVMsg* msg, short& index, int joinGroups)
         return 1;
     }
     case MSG_CHORD: {
+        // A chord that refuses the note is left as it stands: a refused
+        // entry changes nothing.
         const short r = hit->AddMsgToChord(msg);
         if (r < 0) {
             SetInsertRefusal(r == kRefusedAtHeight ? InsertRefusal::AtHeight : InsertRefusal::None);
             index = -1;
+            return 1;
         }
         hit->ChordDotOrder();
         hit->ChordKeyOrder();

@@ -7,8 +7,8 @@
 // that move symbols past others, a measure that two selection records meet,
 // ties taken off or judged again at notes in measures that a step left
 // alone, every measure of a one-staff score deleted, a chord a beam drops as
-// a duplicate, and commands that would pile a voice past the ticks its start
-// times hold.
+// a duplicate, commands that would pile a voice past the ticks its start
+// times hold, and notes entered at the height of a note at their spot.
 
 #include "document/SelHit.h"
 #include "document/SelRect.h"
@@ -148,6 +148,18 @@ protected:
         const int at = static_cast<int>(1 - block->m_nFirstMeas);
         return POINT {block->m_rcBlock.left + (3 * static_cast<short>(block->m_arrMeasX[at]) +
                                                5 * static_cast<short>(block->m_arrMeasX[at + 1])) / 8,
+                      block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) + dy};
+    }
+
+    // The point where its block shows position word x of measure `meas` of
+    // staff 0, dy below the staff's place (0 gives a note at height 0).
+    POINT AtPosition(int meas, short x, int dy)
+    {
+        Doc().JumpToMeas(meas + 1);
+        CKVBlock* block = Doc().m_pCurBlock;
+        const int at = static_cast<int>(meas - block->m_nFirstMeas);
+        return POINT {block->m_rcBlock.left + static_cast<short>(block->m_arrMeasX[at]) +
+                          score->Meas(0, meas)->MeasXToAbsX(x, 0),
                       block->m_rcBlock.top + static_cast<short>(block->m_arrStaffY[0]) + dy};
     }
 
@@ -988,9 +1000,13 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // eighths and the two of voice 2), a drop, a note entered there, any other
 // symbol added, a curve made of a slur there, and every command that
 // dissolves the group (also to make quarters or new groups of its notes, or
-// rests of them) are refused the same way. A chord's notes take no time of
-// their own: 35 whole grace notes made ordinary run the voice past its
-// ticks, though the chord beside them becomes a grace chord.
+// rests of them) are refused the same way. So is a note entered by time, at
+// the caret or with the mouse at the height of a note of the chord at its
+// spot, beside two grace notes not yet grouped, and a rest placed by time
+// with the mouse into a full voice: the chord keeps its stems and the grace
+// notes stay apart. A chord's notes take no time of their own: 35 whole
+// grace notes made ordinary run the voice past its ticks, though the chord
+// beside them becomes a grace chord.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
@@ -1007,6 +1023,18 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             score->Note(&first, {.x = x, .y = static_cast<short>(8 + x / 32), .code = DUR_WHOLE, .voice = 2});
     };
     const auto dottedGraces = [this](CKVMeas& first) { DottedGraces(first, 200); };
+    const auto fullAfterGraces = [this](CKVMeas& first) {
+        for (short x : {120, 122})
+            score->Grace(&first, {.x = x, .code = DUR_EIGHTH});
+        for (short x = 0; x < 256; x += 64)
+            score->Note(&first, {.x = x, .y = -16});
+    };
+    const auto chordAfterGraces = [this](CKVMeas& first) {
+        for (short x : {60, 62})
+            score->Grace(&first, {.x = x, .code = DUR_EIGHTH});
+        score->Note(&first, {.x = 64, .y = -16});
+        score->Chord(&first, {.x = 128}, {0, -8});
+    };
     struct Row {
         const char* name;
         int refused;
@@ -1014,9 +1042,20 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         // The host's part, before the command is judged.
         std::function<void()> host;
         std::function<int()> command;
+        // What the refusal must leave as it was: a command that backs its
+        // measure up before it may refuse leaves a clone in the tree and
+        // the open step.
+        unsigned compared = kvtest::kEverything;
     };
     kvtest::ImageBuffer image;
     CKVMsg* slur = nullptr;
+    CKVMeas* live = nullptr;
+    POINT point {0, 0};
+    // A read score leaves the marks of chord members to the first walk that
+    // takes notes singly, which any entry makes; one such walk first.
+    const auto markChordNotes = [this] {
+        score->Meas(0, 0)->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
+    };
     const std::vector<Row> rows {
         {"paste two whole notes", -1, wholes, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
@@ -1154,6 +1193,41 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().ChangeSelNoteToRest(1);
              return 0;
          }},
+        {"a note entered by time at the height of a note of a chord", 0, chordAfterGraces,
+         [&] {
+             markChordNotes();
+             // The host backs the measure up first.
+             Doc().ResetBackup();
+             CKVMeas* first = score->Meas(0, 0);
+             first->ObjectBackup(kBackupRecorded, kBackupAlone);
+             live = Doc().IsReqBackup() ? first->GetCurBackupObj() : first;
+         },
+         [&] { return kvtest::EnterNote(live, {.start = 480, .y = 0, .code = DUR_EIGHTH}) ? 1 : 0; }},
+        {"a note entered at the caret at the height of a note of a chord", 0, chordAfterGraces,
+         [&] {
+             markChordNotes();
+             Doc().JumpToMeas(1);
+         },
+         [&] {
+             CKVMsg model(Doc().m_pCurMeas, POINT {128, 0}, MSG_NOTE, 1, DUR_EIGHTH, 1, 0, 0, 0, 0, 0);
+             return Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr) ? 1 : 0;
+         }},
+        {"a note entered with the mouse at the height of a note of a chord", 0, chordAfterGraces,
+         [&] {
+             markChordNotes();
+             point = AtPosition(0, 128, 0);
+         },
+         [&] {
+             return Doc().InsertNewNoteMsg(point, MSG_NOTE, 1, DUR_EIGHTH, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) ? 1
+                                                                                                               : 0;
+         }},
+        {"a rest placed by time with the mouse into a full voice", 0, fullAfterGraces,
+         [&] { point = AtPosition(0, 40, 0); },
+         [&] {
+             return Doc().InsertNewNoteMsg(point, MSG_REST, 0, DUR_EIGHTH, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0) ? 1
+                                                                                                               : 0;
+         },
+         kvtest::kScoreContent | kvtest::kModifiedFlag | kvtest::kSelectionRecords},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
@@ -1169,7 +1243,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             row.host();
             int result = 0;
             const std::vector<std::string> changes =
-                kvtest::QueryChanges(Doc(), [&] { result = row.command(); });
+                kvtest::QueryChanges(Doc(), [&] { result = row.command(); }, row.compared);
             EXPECT_EQ(result, row.refused);
             EXPECT_TRUE(changes.empty()) << kvtest::Joined(changes);
             ExpectWhole("after the command");

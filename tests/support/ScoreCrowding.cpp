@@ -201,6 +201,10 @@ void PlaceLane(ScoreBuilder& score, CKVMeas& meas, const Lane& lane, std::mt1993
                 shape.x = nextX();
                 PlaceNote(score, group, shape, item.grace);
             }
+            // A group laid out by the editing code keeps its last member's
+            // position as its end, which tells where a new note joins it.
+            if (group)
+                group->m_nPosX2 = shape.x;
             continue;
         }
         shape.x = nextX();
@@ -257,6 +261,14 @@ std::string CrowdMeasure(ScoreBuilder& score, int staff, int index, Crowd crowd,
     }
     for (const Lane& lane : lanes)
         PlaceLane(score, meas, lane, stream);
+    // The members of its groups and chords belong to the measure, as the
+    // measure's reader leaves them: timing then takes each at its own
+    // position, as it does once the score is saved and loaded.
+    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+        if (tickmath::IsVoiceEntry(*msg))
+            msg->ChangeParent(&meas);
+        return false;
+    });
     return Described(meas, staff, index, lanes);
 }
 
