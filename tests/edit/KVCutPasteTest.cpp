@@ -190,7 +190,8 @@ TEST_F(CutPasteTest, PageTextsPastedOverTheirOwnSelectionStayOnce)
 // A cut or a drag move takes away exactly the notes its image carries, and a
 // copy or the drag of a copy carries the same and takes nothing away: a
 // chord whose notes share a staff place (a natural and a sharp on one line)
-// is carried whole, in a beam group too. Recorded or not.
+// is carried whole, in a beam group too; a rectangle across a chord takes the
+// notes whose own handles it holds. Recorded or not.
 TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
 {
     struct Row {
@@ -214,6 +215,14 @@ TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
         Note(chord, {.x = x, .y = -3, .code = DUR_EIGHTH}, 65);
         Note(chord, {.x = x, .y = -6, .code = DUR_EIGHTH}, 66)->m_nPosY = -3;
     };
+    // The two notes of a row.
+    CKVMsg* first = nullptr;
+    CKVMsg* second = nullptr;
+    const auto chord = [&] {
+        CKVMsg* made = score->Chord(Meas(0, 1), {.x = 64}, {});
+        first = Note(made, {.x = 64, .y = 12}, 60);
+        second = Note(made, {.x = 64, .y = -9}, 67);
+    };
     const std::vector<Row> rows {
         {"a chord and a grouped chord with two notes on one line", 9,
          [&] {
@@ -224,6 +233,10 @@ TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
              group->m_nPosX2 = 160;
          },
          [&] { SelectMeas(0, 1); }, {63, 65, 65, 66, 66}, {63, 65, 65, 66, 66}},
+        {"a rectangle around the upper note of a chord", 9, chord, [&] { SelectRect(Around(HitOf(second))); },
+         {67}, {67}},
+        {"a rectangle around the lower note of a chord", 9, chord, [&] { SelectRect(Around(HitOf(first))); },
+         {60}, {60}},
     };
     enum Command { kCopy, kCut, kDragCopy, kDragMove };
     const char* const names[] = {"copy", "cut", "drag a copy", "drag away"};
