@@ -191,7 +191,9 @@ TEST_F(CutPasteTest, PageTextsPastedOverTheirOwnSelectionStayOnce)
 // copy or the drag of a copy carries the same and takes nothing away: a
 // chord whose notes share a staff place (a natural and a sharp on one line)
 // is carried whole, in a beam group too; a rectangle across a chord takes the
-// notes whose own handles it holds. Recorded or not.
+// notes whose own handles it holds; the notes a block draws outside their
+// measure's column (a block not laid out yet) go with the column. Recorded or
+// not.
 TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
 {
     struct Row {
@@ -237,6 +239,21 @@ TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
          {67}, {67}},
         {"a rectangle around the lower note of a chord", 9, chord, [&] { SelectRect(Around(HitOf(first))); },
          {60}, {60}},
+        {"a rectangle over a block not laid out", 9,
+         [&] {
+             first = Note(Meas(0, 0), {.x = 0}, 60);
+             Note(Meas(0, 1), {.x = 0}, 62);
+         },
+         [&] {
+             CKVBlock* block = Block(0);
+             block->m_rcBlock.right = block->m_rcBlock.left;
+             for (int i = 0; i < block->m_arrMeasX.GetSize(); ++i)
+                 block->m_arrMeasX.SetAt(i, 0);
+             for (int m = 0; m < block->m_nMeasCount; ++m)
+                 Meas(0, m)->m_rcMeas.right = Meas(0, m)->m_rcMeas.left;
+             SelectRect(Around(HitOf(first)));
+         },
+         {60, 62}, {60, 62}},
     };
     enum Command { kCopy, kCut, kDragCopy, kDragMove };
     const char* const names[] = {"copy", "cut", "drag a copy", "drag away"};
