@@ -187,13 +187,18 @@ TEST_F(CutPasteTest, PageTextsPastedOverTheirOwnSelectionStayOnce)
     EXPECT_EQ(kvtest::CanonicalDump(Doc()), before);
 }
 
-// A cut or a drag move takes away exactly the notes its image carries, and a
-// copy or the drag of a copy carries the same and takes nothing away: a
-// chord whose notes share a staff place (a natural and a sharp on one line)
-// is carried whole, in a beam group too; a rectangle across a chord takes the
+// Whatever a selection reaches, a cut or a drag move takes away exactly the
+// notes its image carries, and a copy or the drag of a copy carries the same
+// and takes nothing away; a drag image carries no page text, so a drag move
+// leaves the text under its rectangle where it is. An image holds one copy,
+// made by the kind of the selection's first record, while the selection may
+// reach further: a chord whose notes share a staff place (a natural and a
+// sharp on one line) is carried whole; a rectangle across a chord takes the
 // notes whose own handles it holds; the notes a block draws outside their
-// measure's column (a block not laid out yet) go with the column. Recorded or
-// not.
+// measure's column (a block not laid out yet) go with the column; a second
+// record stays with the selection; a rectangle that reaches an ossia block is
+// copied from the ossia block alone and takes nothing from the staff below;
+// one that names no page is taken on the current page only. Recorded or not.
 TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
 {
     struct Row {
@@ -254,6 +259,54 @@ TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
              SelectRect(Around(HitOf(first)));
          },
          {60, 62}, {60, 62}},
+        {"two measures selected", 9,
+         [&] {
+             Note(Meas(0, 1), {.x = 0}, 60);
+             Note(Meas(0, 2), {.x = 0}, 62);
+         },
+         [&] {
+             SelectMeas(0, 1);
+             SelectMeas(0, 2);
+         },
+         {60}, {60}},
+        {"a rectangle and a staff selected", 9,
+         [&] {
+             first = Note(Meas(0, 1), {.x = 0}, 60);
+             Note(Meas(1, 4), {.x = 0}, 62);
+         },
+         [&] {
+             SelectRect(Around(HitOf(first)));
+             SelectStaff(1);
+         },
+         {60}, {60}},
+        {"a rectangle over an ossia block and the staff below it", 9,
+         [&] {
+             CKVBlock* ossia = AddOssiaBlock(2);
+             first = Note(ossia->GetStaff(0)->GetMeas(0), {.x = 64, .y = -12}, 72);
+             second = Note(Meas(0, 0), {.x = 64, .y = -12}, 60);
+         },
+         [&] { SelectRect(Spanning(HitOf(first), HitOf(second))); }, {72}, {72}},
+        {"a rectangle that names no page", 30,
+         [&] {
+             ASSERT_GE(Doc().GetPageNum(), 2);
+             first = Note(Meas(0, 0), {.x = 0}, 60);
+             second = Note(Meas(0, Doc().GetPage(1)->GetBlock(0)->m_nFirstMeas), {.x = 0}, 62);
+         },
+         [&] {
+             CKVBlock* next = Doc().GetPage(1)->GetBlock(0);
+             CRect handle;
+             ASSERT_TRUE(selhit::HandleOnPage(*next, 0, 0, *tickmath::MeasureOf(second), *second, handle));
+             SelectRect(Spanning(HitOf(first), selhit::HitPoint(handle)));
+             Record(0)->pPage = nullptr;
+         },
+         {}, {60}, false},
+        {"a rectangle over a note and a page text", 9, [&] { first = Note(Meas(0, 1), {.x = 64}); },
+         [&] {
+             const POINT hit = HitOf(first);
+             PageText(0, static_cast<short>(hit.x - 10), static_cast<short>(hit.y));
+             SelectRect(RECT {hit.x - 20, hit.y - 20, hit.x + 5, hit.y + 20});
+         },
+         {64}, {64}},
     };
     enum Command { kCopy, kCut, kDragCopy, kDragMove };
     const char* const names[] = {"copy", "cut", "drag a copy", "drag away"};
