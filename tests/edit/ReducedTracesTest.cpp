@@ -988,7 +988,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // eighths and the two of voice 2), a drop, a note entered there, any other
 // symbol added, a curve made of a slur there, and every command that
 // dissolves the group (also to make quarters or new groups of its notes, or
-// rests of them) are refused the same way.
+// rests of them) are refused the same way; so are a copy, a cut and a drag
+// move of a measure of 52 beam groups, whose image would hold their 260
+// members loose.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
@@ -1005,6 +1007,20 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             score->Note(&first, {.x = x, .y = static_cast<short>(8 + x / 32), .code = DUR_WHOLE, .voice = 2});
     };
     const auto dottedGraces = [this](CKVMeas& first) { DottedGraces(first, 200); };
+    // 52 groups of five sixteenths, 26 in each of two voices: 52 symbols of
+    // the measure, but 260 once a copy takes the groups' members singly.
+    const auto groups = [this](CKVMeas& first) {
+        for (BYTE voice : {1, 2}) {
+            for (short g = 0; g < 26; ++g) {
+                const short x = static_cast<short>(5 * g);
+                CKVMsg* group = score->Beam(&first, {.x = x, .code = DUR_16TH, .voice = voice});
+                for (short i = 0; i < 5; ++i)
+                    score->Note(group, {.x = static_cast<short>(x + i), .y = static_cast<short>(4 * voice),
+                                        .code = DUR_16TH, .voice = voice});
+                group->m_nPosX2 = static_cast<short>(x + 4);
+            }
+        }
+    };
     struct Row {
         const char* name;
         int refused;
@@ -1137,6 +1153,18 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().ChangeSelNoteToRest(1);
              return 0;
          }},
+        // An image measure that its record cannot count is never made, and
+        // nothing is taken away for it.
+        {"the measure of 260 grouped notes dragged away", 0, groups,
+         [&] {
+             Select(0);
+             Doc().ResetBackup();
+         },
+         [&] { return Doc().SelRectMouseDrag(0, 1); }},
+        {"the measure of 260 grouped notes cut", -1, groups, [&] { Select(0); },
+         [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 1)); }},
+        {"the measure of 260 grouped notes copied", -1, groups, [&] { Select(0); },
+         [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 0)); }},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
