@@ -161,12 +161,43 @@ void DeleteStaff(CKVSystem& system, CKVStaff* staff)
     delete staff;
 }
 
-bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice)
+bool Carried::TakesRecord(int index, const SelRect& record) const
+{
+    if (index == 0)
+        return true;
+    return records == kEveryStaffRecord && record.nKind == SelRect::kBlockStaff && record.pBlock &&
+           StaffOfRecord(record);
+}
+
+bool Carried::TakesBlock(const CKVPage& shownOn, const CKVBlock& block) const
+{
+    if (ossiaBlock < 0)
+        return block.m_byKind != CKVBlock::KIND_OSSIA;
+    return ossiaBlock < shownOn.m_arrOssiaBlock.GetSize() && shownOn.m_arrOssiaBlock.GetAt(ossiaBlock) == &block;
+}
+
+bool CopySelection(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records,
+                   Carried& carried)
+{
+    switch (first.nKind) {
+    case SelRect::kRect:
+        return CopyRect(doc, temp, first, voice, carried);
+    case SelRect::kMeas:
+    case SelRect::kBlockStaff:
+    case SelRect::kStaff:
+        return CopyStaves(doc, temp, first, voice, records, carried);
+    default:
+        return true;
+    }
+}
+
+bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice, Carried& carried)
 {
     CKVPage* page = record.pPage;
     CKVSystem* master = doc.m_arrSystem.GetAt(0);
     if (!page)
         return true;
+    carried.page = page;
     // Ossia blocks first: the first that leaves a measure with symbols is
     // the copy.
     CKVStaff* ossia = nullptr;
@@ -180,8 +211,10 @@ bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice
         if (block->CopyToSystem(&temp, &record, voice, 0) < 0)
             return false;
         DropLeadingEmptyMeas(*ossia);
-        if (ossia->GetMeasNum() > 0)
+        if (ossia->GetMeasNum() > 0) {
+            carried.ossiaBlock = b;
             break;
+        }
     }
     if (ossia && ossia->GetMeasNum() > 0)
         return true;
@@ -201,8 +234,11 @@ bool CopyRect(CKVDoc& doc, CKVSystem& temp, SelRect& record, unsigned char voice
     return true;
 }
 
-bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records)
+bool CopyStaves(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records,
+                Carried& carried)
 {
+    if (first.nKind == SelRect::kBlockStaff)
+        carried.records = records;
     CKVStaff* source = StaffOfRecord(first);
     if (!source)
         return true;

@@ -10,6 +10,10 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The index at which the block shows a staff of its system; -1 when it does
@@ -41,19 +45,22 @@ short CKVBlock::CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned 
     rect.OffsetRect(-m_rcBlock.left, -m_rcBlock.top);
     const CRect blockArea(0, 0, m_rcBlock.Width(), m_rcBlock.Height());
     CRect common;
-    if (!common.IntersectRect(&rect, &blockArea))
-        return 1;
+    const bool inBlock = common.IntersectRect(&rect, &blockArea) != 0;
 
     // Every temporary staff gets one measure, empty or not, per column the
     // rectangle meets, so that the staves stay aligned; a staff this block
-    // does not show takes an empty one.
+    // does not show takes an empty one. A column the rectangle does not
+    // meet is taken too when it gives symbols: the delete tests each symbol
+    // where it is drawn, and a crowded measure, or a block not laid out yet,
+    // draws symbols outside its column.
     const bool ossia = m_byKind == KIND_OSSIA;
     const short staves = ossia ? 1 : system->GetStaffNum();
-    for (short j = 0; j < m_nMeasCount && j + 1 < m_arrMeasX.GetSize(); ++j) {
+    for (short j = 0; j < m_nMeasCount && j < m_arrMeasX.GetSize(); ++j) {
         const short left = static_cast<short>(m_arrMeasX.GetAt(j));
-        const short right = static_cast<short>(m_arrMeasX.GetAt(j + 1));
-        if (rect.right <= left || rect.left >= right)
-            continue;
+        const short right = j + 1 < m_arrMeasX.GetSize() ? static_cast<short>(m_arrMeasX.GetAt(j + 1)) : left;
+        const bool meets = inBlock && rect.right > left && rect.left < right;
+        std::vector<std::pair<CKVStaff*, std::unique_ptr<CKVMeas>>> column;
+        bool filled = false;
         for (short s = 0; s < staves; ++s) {
             CKVStaff* target = system->GetStaff(s);
             const short shown = ossia ? 0 : BlockIndexOf(*this, m_pSystem ? m_pSystem->GetStaff(s) : nullptr);
@@ -61,17 +68,22 @@ short CKVBlock::CopyToSystem(CKVSystem* system, void* selectionRecord, unsigned 
             CKVMeas* meas = source ? source->GetMeas(m_nFirstMeas + j) : nullptr;
             if (!target || !meas)
                 continue;
-            CKVMeas* copy = kvclip::NewMeas(*target, *meas);
+            std::unique_ptr<CKVMeas> copy(kvclip::NewMeas(*target, *meas));
             if (!copy)
                 return -1;
             if (shown >= 0) {
                 CRect local = rect;
                 const short staffY = shown < m_arrStaffY.GetSize() ? static_cast<short>(m_arrStaffY.GetAt(shown)) : 0;
                 local.OffsetRect(-left, -staffY);
-                meas->CopyToSelRect(copy, 1, local, voice, 0);
+                meas->CopyToSelRect(copy.get(), 1, local, voice, 0);
+                filled = filled || copy->GetMsgNum() > 0;
             }
-            target->m_arrMeas.Add(copy);
+            column.emplace_back(target, std::move(copy));
         }
+        if (!meets && !filled)
+            continue;
+        for (auto& [target, copy] : column)
+            target->m_arrMeas.Add(copy.release());
     }
     return 1;
 }

@@ -36,6 +36,9 @@ struct ENC_SUBTITTLE;
 struct ENC_COPYRIGHT;
 struct SelRect;
 struct UndoEntry;
+namespace kvclip {
+struct Carried;
+}
 
 // RemoveAllSelRect: whether the selection state is reset, and whether the
 // selection rectangles stay.
@@ -283,6 +286,10 @@ public:
     // Deletes what the records cover in one undo step: 1, or 0 with nothing
     // changed when the selected measures cannot be backed up.
     int DeleteMsgOnSelRect(int voice);
+    // What a cut or a drag move takes away: as DeleteMsgOnSelRect, but only
+    // the part of the selection that its image carries, so that nothing
+    // leaves the score that the image does not hold.
+    int DeleteCarriedSelection(int voice, const kvclip::Carried& carried);
     // What DeleteMsgOnSelRect(voice) will take from the measures it reaches,
     // added to room before anything changes: the symbols it deletes with
     // the ticks they took, and what the groups it tidies give back, so that
@@ -1226,6 +1233,9 @@ private:
     bool IsLastMeasOfPage();
 
     // Defined in document/KVDocSelect.cpp
+    // The delete of the whole selection (carried null), or of what an image
+    // carries.
+    int DeleteSelection(int voice, const kvclip::Carried* carried);
     // The slurs, lyrics, chord symbols and other parts of a note that keeps
     // its place but whose parts meet the selection.
     void DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,

@@ -110,20 +110,9 @@ DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
     if (!temp)
         return 0;
 
-    bool ok = true;
-    switch (first->nKind) {
-    case SelRect::kRect:
-        ok = kvclip::CopyRect(*this, *temp, *first, voice);
-        break;
-    case SelRect::kMeas:
-    case SelRect::kBlockStaff:
-    case SelRect::kStaff:
-        ok = kvclip::CopyStaves(*this, *temp, *first, voice, kvclip::kEveryStaffRecord);
-        break;
-    default:
-        break;
-    }
-    if (!ok)
+    kvclip::Carried carried;
+    carried.pageSymbols = true;
+    if (!kvclip::CopySelection(*this, *temp, *first, voice, kvclip::kEveryStaffRecord, carried))
         return kFailed;
     for (short s = 0; s < temp->GetStaffNum(); ++s) {
         CKVStaff* staff = temp->GetStaff(s);
@@ -155,7 +144,7 @@ DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
     image = result;
     temp.reset();
     if (cut)
-        DeleteMsgOnSelRect(voice);
+        DeleteCarriedSelection(voice, carried);
     return used;
 }
 

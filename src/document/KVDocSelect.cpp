@@ -6,6 +6,7 @@
 #include "AllocHook.h"
 #include "MemoryGuard.h"
 #include "ProcessState.h"
+#include "document/ClipboardSystem.h"
 #include "document/CopyPtrMap.h"
 #include "document/GroupMembers.h"
 #include "document/SelHit.h"
@@ -793,6 +794,16 @@ void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room)
 
 int CKVDoc::DeleteMsgOnSelRect(int voice)
 {
+    return DeleteSelection(voice, nullptr);
+}
+
+int CKVDoc::DeleteCarriedSelection(int voice, const kvclip::Carried& carried)
+{
+    return DeleteSelection(voice, &carried);
+}
+
+int CKVDoc::DeleteSelection(int voice, const kvclip::Carried* carried)
+{
     ClearCopyPtrMap();
     ResetBackup();
     if (!SelMeasBackup(1))
@@ -801,7 +812,9 @@ int CKVDoc::DeleteMsgOnSelRect(int voice)
     bool pageBackedUp = false;
     for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
         const SelRect rec = *RecordAt(*m_pSelRectArray, r);
-        if (rec.nKind == SelRect::kRect) {
+        if (carried && !carried->TakesRecord(r, rec))
+            continue;
+        if (rec.nKind == SelRect::kRect && (!carried || carried->pageSymbols)) {
             for (short p = 0; p < GetPageNum(); ++p) {
                 if (GetPage(p) == RecordAt(*m_pSelRectArray, r)->pPage)
                     DeletePageSymbols(*this, p, CRect(rec.rect), pageBackedUp);
@@ -809,9 +822,14 @@ int CKVDoc::DeleteMsgOnSelRect(int voice)
         }
         if (rec.nKind == SelRect::kMeas)
             m_nCaretPos = 0;
-        // The page backup may have replaced the record's page.
-        const SelRect now = *RecordAt(*m_pSelRectArray, r);
+        // The page backup may have replaced the record's page. A rectangle
+        // that names none was copied on one page, the only one it cuts.
+        SelRect now = *RecordAt(*m_pSelRectArray, r);
+        if (carried && now.nKind == SelRect::kRect && !now.pPage && !(now.pPage = carried->page))
+            continue;
         selhit::ForEachMeas(*this, now, [&](const selhit::MeasPlace& place) {
+            if (carried && now.nKind == SelRect::kRect && !carried->TakesBlock(*place.page, *place.block))
+                return true;
             if (now.nKind == SelRect::kStaff) {
                 if (now.pStaff != place.staff)
                     return true;

@@ -69,6 +69,70 @@ bool OfVoice(const CKVMsg& msg, unsigned char voice)
     return voice == 0 || msg.m_byVoice == voice;
 }
 
+// A chord under a rectangle is taken note by note, each by the hit point of
+// its own handle, as the delete takes it: a rectangle across a chord cuts
+// the notes it holds and leaves the others standing, so the copy carries
+// those notes and no others. The chord is copied whole, then its copy gives
+// up the copies of the notes left out (found through the key table that the
+// copy filled); one note left stands alone. `taken` receives the chord, or
+// the notes taken when some stay. Null when no note is taken.
+CKVMsg* CopyChordInRect(CKVMeas& meas, CKVMsg& chord, const CRect& rect, unsigned char voice, CKVMeas& target,
+                        std::vector<CKVMsg*>& taken)
+{
+    std::vector<CKVMsg*> hit;
+    std::vector<DWORD> left;
+    for (DWORD id : kvpitch::ChildIds(chord)) {
+        CKVMsg* note = kvpitch::Resolve(chord, id);
+        if (!note || note->m_byKind != MSG_NOTE)
+            continue;
+        if (OfVoice(*note, voice) && RhythmicInRect(meas, *note, rect))
+            hit.push_back(note);
+        else
+            left.push_back(note->m_dwMsgId);
+    }
+    CKVMsg* copy = hit.empty() ? nullptr : chord.CopyToParent(&target, kHolderOwns);
+    if (!copy)
+        return nullptr;
+    if (left.empty()) {
+        taken.push_back(&chord);
+        return copy;
+    }
+    taken.insert(taken.end(), hit.begin(), hit.end());
+    CKVSystem& temp = *target.m_pSystem;
+    for (DWORD id : left) {
+        const DWORD copyId = temp.GetKey(id, 0);
+        for (short i = 0; copyId != 0 && i < copy->GetMsgNum(); ++i) {
+            if (copy->m_arrMsgRef.GetAt(i)->dwMsgId == copyId) {
+                // The copy stays in the temporary map, which frees it.
+                copy->RemoveAt(i);
+                break;
+            }
+        }
+    }
+    if (copy->GetMsgNum() != 1)
+        return copy;
+    CKVMsg* note = copy->GetMsg(0);
+    target.DisAssembleBeam(copy);
+    return note;
+}
+
+// The copy of a note, rest or chord the walk met, or null when the selection
+// does not take it; `taken` receives what the copy stands for.
+CKVMsg* CopyRhythmic(CKVMeas& meas, CKVMsg& msg, int useRect, const CRect& rect, unsigned char voice,
+                     CKVMeas& target, std::vector<CKVMsg*>& taken)
+{
+    if (!OfVoice(msg, voice))
+        return nullptr;
+    if (useRect && msg.m_byKind == MSG_CHORD)
+        return CopyChordInRect(meas, msg, rect, voice, target, taken);
+    if (useRect && !RhythmicInRect(meas, msg, rect))
+        return nullptr;
+    CKVMsg* copy = msg.CopyToParent(&target, kHolderOwns);
+    if (copy)
+        taken.push_back(&msg);
+    return copy;
+}
+
 // A cut symbol hands its tuplet and its ties and slurs over first, as the
 // document's delete does.
 void HandOver(CKVMsg& msg)
@@ -128,12 +192,8 @@ short CKVMeas::CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned 
     std::vector<CKVMsg*> copies;
     short cursor = 0;
     while (CKVMsg* msg = GetNextMsg(cursor)) {
-        if (!OfVoice(*msg, voice) || (useRect && !RhythmicInRect(*this, *msg, rect)))
-            continue;
-        if (CKVMsg* copy = msg->CopyToParent(target, kHolderOwns)) {
-            taken.push_back(msg);
+        if (CKVMsg* copy = CopyRhythmic(*this, *msg, useRect, rect, voice, *target, taken))
             copies.push_back(copy);
-        }
     }
     if (cut) {
         for (CKVMsg* msg : taken) {

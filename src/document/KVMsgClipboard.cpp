@@ -92,6 +92,17 @@ CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
     return copy;
 }
 
+// Links a fresh copy under its parent. A measure sorts it in; a symbol's
+// members are copied in the source's order and keep it, appended one by one,
+// for a chord's sorted insertion would refuse the second of two notes at one
+// staff place (a sharp and a natural on one line), which the source holds.
+short Adopt(CKVObject& parent, CKVMsg& copy)
+{
+    if (parent.m_byObjKind == OBJ_MSG)
+        return parent.InsertMsg(parent.GetMsgNum(), &copy, kHolderOwns, kParentHere);
+    return parent.AddMsg(&copy, kHolderOwns, kParentHere);
+}
+
 } // namespace
 
 CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
@@ -121,7 +132,7 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
         delete copy;
         return nullptr;
     }
-    if (parent->AddMsg(copy, kHolderOwns, kParentHere) < 0) {
+    if (Adopt(*parent, *copy) < 0) {
         system->RemoveMsgFromMap(id);
         return nullptr;
     }

@@ -110,20 +110,9 @@ int CKVDoc::SelRectMouseDrag(unsigned char voice, int move)
         return 0;
     ResetBackup();
 
-    bool copied = true;
-    switch (first.nKind) {
-    case SelRect::kRect:
-        copied = kvclip::CopyRect(*this, *temp, first, voice);
-        break;
-    case SelRect::kMeas:
-    case SelRect::kBlockStaff:
-    case SelRect::kStaff:
-        copied = kvclip::CopyStaves(*this, *temp, first, voice, kvclip::kFirstRecordOnly);
-        break;
-    default:
-        break;
-    }
-    if (!copied)
+    // A drag image carries no page symbols: a move leaves them in place.
+    kvclip::Carried carried;
+    if (!kvclip::CopySelection(*this, *temp, first, voice, kvclip::kFirstRecordOnly, carried))
         return kOutOfMemory;
     if (temp->GetStaffNum() == 0)
         return 0;
@@ -137,7 +126,7 @@ int CKVDoc::SelRectMouseDrag(unsigned char voice, int move)
     m_pDragImage = image;
     temp.reset();
     if (move)
-        DeleteMsgOnSelRect(voice);
+        DeleteCarriedSelection(voice, carried);
     return 1;
 }
 

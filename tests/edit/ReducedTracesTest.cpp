@@ -1006,7 +1006,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // with the mouse into a full voice: the chord keeps its stems and the grace
 // notes stay apart. A chord's notes take no time of their own: 35 whole
 // grace notes made ordinary run the voice past its ticks, though the chord
-// beside them becomes a grace chord.
+// beside them becomes a grace chord. A copy, a cut and a drag move of a
+// measure of 52 beam groups, whose image would hold their 260 members
+// loose, are refused too.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
@@ -1034,6 +1036,20 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
             score->Grace(&first, {.x = x, .code = DUR_EIGHTH});
         score->Note(&first, {.x = 64, .y = -16});
         score->Chord(&first, {.x = 128}, {0, -8});
+    };
+    // 52 groups of five sixteenths, 26 in each of two voices: 52 symbols of
+    // the measure, but 260 once a copy takes the groups' members singly.
+    const auto groups = [this](CKVMeas& first) {
+        for (BYTE voice : {1, 2}) {
+            for (short g = 0; g < 26; ++g) {
+                const short x = static_cast<short>(5 * g);
+                CKVMsg* group = score->Beam(&first, {.x = x, .code = DUR_16TH, .voice = voice});
+                for (short i = 0; i < 5; ++i)
+                    score->Note(group, {.x = static_cast<short>(x + i), .y = static_cast<short>(4 * voice),
+                                        .code = DUR_16TH, .voice = voice});
+                group->m_nPosX2 = static_cast<short>(x + 4);
+            }
+        }
     };
     struct Row {
         const char* name;
@@ -1228,6 +1244,18 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
                                                                                                                : 0;
          },
          kvtest::kScoreContent | kvtest::kModifiedFlag | kvtest::kSelectionRecords},
+        // An image measure that its record cannot count is never made, and
+        // nothing is taken away for it.
+        {"the measure of 260 grouped notes dragged away", 0, groups,
+         [&] {
+             Select(0);
+             Doc().ResetBackup();
+         },
+         [&] { return Doc().SelRectMouseDrag(0, 1); }},
+        {"the measure of 260 grouped notes cut", -1, groups, [&] { Select(0); },
+         [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 1)); }},
+        {"the measure of 260 grouped notes copied", -1, groups, [&] { Select(0); },
+         [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 0)); }},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {

@@ -25,10 +25,11 @@
 // that returns 0 or less, a drag that makes no image, an entry that makes no
 // note, a duration, deletion, nudge, tie, slur or measure insertion that
 // returns 0, a line drop that adds no line) must leave the document as it was,
-// but for what its own steps do before they may refuse. A drag move keeps the
-// notes and rests it moves: its image carries all it takes away, a refused drop
-// leaves none of them out of the score, and a drop without overwrite whose
-// image lands whole puts all of them in.
+// but for what its own steps do before they may refuse. A cut's image carries
+// all the notes and rests the cut takes away. A drag move keeps the notes and
+// rests it moves: its image carries all it takes away, a refused drop leaves
+// none of them out of the score, and a drop without overwrite whose image
+// lands whole puts all of them in.
 //
 // KV_INTEGRITY_STEPS sets the steps of each run (2,000 by default), and
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
@@ -951,16 +952,26 @@ protected:
         Note(std::string(cut ? "cut" : "copy") + " voice " + std::to_string(voice));
         Run([&] {
             Doc().ResetBackup();
+            // What a cut takes away is counted as for a drag move below.
+            const Contents before = cut ? NotesAndRests(Doc(), Merged::kAtPlaces) : Contents();
+            bool made = false;
             // The copies a cut makes into its temporary system before it may
             // refuse mark the document modified, as every copy does.
             Refusable(
                 "a cut",
                 [&] {
                     const DWORD size = Doc().CopyDataToMem(image, voice, cut);
+                    made = size != 0 && size != 0xFFFFFFFF;
                     imageSize = size == 0xFFFFFFFF ? imageSize : size;
-                    return cut && (size == 0 || size == 0xFFFFFFFF);
+                    return cut && !made;
                 },
                 kvtest::kEverything & ~kvtest::kModifiedFlag);
+            if (!cut || !made)
+                return;
+            const std::unique_ptr<CKVSystem> carried = ReadImage(image);
+            const Contents held = carried ? ImageContents(*carried, Merged::kAtPlaces) : Contents();
+            ReportMissing("a cut takes away", Less(before, NotesAndRests(Doc(), Merged::kAtPlaces)),
+                          "that its image does not carry", held);
         });
         if (imageSize == 0 || HasFailure())
             return true;
@@ -1004,7 +1015,6 @@ protected:
             // with the notes of a voice at one place joined, as copying
             // joins them; what a drop adds as it stands.
             const Contents before = move ? NotesAndRests(Doc(), Merged::kAtPlaces) : Contents();
-            const bool ossiaOnly = CopiesOssiaOnly();
             int made = 0;
             // The copies that a drag makes before it may refuse mark the
             // document modified, as every copy does.
@@ -1019,7 +1029,7 @@ protected:
                 return;
             std::unique_ptr<CKVSystem> image = DragImage();
             const Contents taken = move ? Less(before, NotesAndRests(Doc(), Merged::kAtPlaces)) : Contents();
-            if (move && image && !ossiaOnly)
+            if (move && image)
                 ReportMissing("a drag move takes away", taken, "that its image does not carry",
                               ImageContents(*image, Merged::kAtPlaces));
             // The host puts the cursor where the mouse lets go.
@@ -1069,32 +1079,20 @@ protected:
         return true;
     }
 
-    // Whether the first selection record is a rectangle on a page with
-    // ossia blocks: a copy of it takes the music of the first ossia block
-    // that the rectangle reaches, and none of the normal blocks', while a
-    // move takes away all that the rectangle covers.
-    bool CopiesOssiaOnly()
-    {
-        if (!Doc().m_pSelRectArray || Doc().m_pSelRectArray->GetSize() == 0)
-            return false;
-        const SelRect* first = static_cast<const SelRect*>(Doc().m_pSelRectArray->GetAt(0));
-        CKVPage* page = first && first->nKind == SelRect::kRect
-                            ? (first->pPage ? first->pPage : Doc().GetCurrentPage())
-                            : nullptr;
-        return page && page->m_arrOssiaBlock.GetSize() > 0;
-    }
+    // The drag image read into a temporary system.
+    std::unique_ptr<CKVSystem> DragImage() { return ReadImage(Doc().m_pDragImage); }
 
-    // The drag image read into a temporary system, as a drop reads it; null
-    // when it cannot be read. Reading marks the document modified, which the
-    // check leaves as it found it.
-    std::unique_ptr<CKVSystem> DragImage()
+    // A clipboard or drag image read into a temporary system, as a paste or a
+    // drop reads it; null when it cannot be read (or there is none). Reading
+    // marks the document modified, which the check leaves as it found it.
+    std::unique_ptr<CKVSystem> ReadImage(unsigned char* bytes)
     {
-        if (!Doc().m_pDragImage)
+        if (!bytes)
             return nullptr;
         const BOOL modified = Doc().m_bModified;
         std::unique_ptr<CKVSystem> temp(kvclip::NewTempSystem(Doc()));
         DWORD pos = 0;
-        const bool read = temp && temp->Construct(Doc().m_pDragImage, pos, kvrec::GetU32(Doc().m_pDragImage)) >= 0;
+        const bool read = temp && temp->Construct(bytes, pos, kvrec::GetU32(bytes)) >= 0;
         Doc().m_bModified = modified;
         return read ? std::move(temp) : nullptr;
     }
