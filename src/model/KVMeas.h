@@ -385,7 +385,8 @@ public:
     // symbol plus its play time exceeds the measure.
     CKVMsg* InsertMsgByLeftShift(short& x, CKVMsg* msg, int fit);
     // Moves the notes, rests and chords of the voice (0 every voice) at or
-    // right of fromX, and the beam groups that start there, by dx.
+    // right of fromX, and the beam groups that start there, by dx; a voice
+    // that moved is timed again, as its grace notes start where they stand.
     void OffsetX(unsigned char voice, short fromX, short dx);
 
     // Defined in edit/KVMeasColumn.cpp

@@ -890,7 +890,9 @@ TEST_F(ReducedTracesTest, ADuplicateChordABeamDropsTakesTheTiesOfItsNotesAlong)
 
 // A symbol put at a new place is timed where it lands, as a reader times
 // it: a grace note dropped into a voice that takes no other dropped symbol
-// (although that voice is not timed again with the others), a note nudged
+// (although that voice is not timed again with the others), a grace note
+// that a drop with overwrite moves on to make room in a voice that then
+// refuses the dropped half (too full before the caret), a note nudged
 // past another at its place (which the voice must now time after that
 // one), and a chord nudged whose notes' grace flags are not its own (they
 // start when the voice times their chord, once all of them stand at their
@@ -923,6 +925,16 @@ TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
              score->Settle();
              selectMeasure(score->Meas(0, 0));
              return DragACopyAndDrop(3, 0, 64, 0);
+         }},
+        {"a grace note moved on for a drop its voice refuses",
+         [&] {
+             score->Note(score->Meas(0, 0), {.x = 0, .code = DUR_HALF});
+             for (short x : {0, 64, 128})
+                 score->Note(score->Meas(0, 2), {.x = x});
+             score->Grace(score->Meas(0, 2), {.x = 208, .code = DUR_EIGHTH});
+             score->Settle();
+             selectMeasure(score->Meas(0, 0));
+             return DragACopyAndDrop(3, 0, 192, 0);
          }},
         {"a note nudged right past one at its place",
          [&] {
