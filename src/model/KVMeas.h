@@ -390,7 +390,8 @@ public:
     void OffsetX(unsigned char voice, short fromX, short dx);
 
     // Defined in edit/KVMeasColumn.cpp
-    // CKVMsg::ChangeX on every note, rest, beam group and chord.
+    // CKVMsg::ChangeX on every note, rest, beam group and chord; then the
+    // measure is timed again from the new places.
     void ChangeX(short oldX, short newX, int byTime, short t);
 
     // Defined in edit/KVMeasPos.cpp
