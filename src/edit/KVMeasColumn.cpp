@@ -90,6 +90,9 @@ void CKVMeas::ChangeX(short oldX, short newX, int byTime, short t)
             msg->ChangeX(oldX, newX, byTime, t);
         return false;
     });
+    // A grace note starts where it stands, and a voice is timed in the
+    // order of its places, which a move by position may change.
+    UpdateStartTime(0, 0, 0, kPerformedStartStays);
 }
 
 void CKVMsg::ChangeX(short oldX, short newX, int byTime, short t)

@@ -361,6 +361,7 @@ CKVMsg* CKVMeas::InsertMsgByLeftShift(short&, CKVMsg* msg, int fit)
 
 void CKVMeas::OffsetX(unsigned char voice, short fromX, short dx)
 {
+    bool moved = false;
     for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
         if (voice != 0 && msg->m_byVoice != voice)
             continue;
@@ -368,7 +369,15 @@ void CKVMeas::OffsetX(unsigned char voice, short fromX, short dx)
         if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
             continue;
         // A beam group that starts left of fromX stays whole where it is.
-        if (msg->m_nPosX >= fromX)
+        if (msg->m_nPosX >= fromX) {
             msg->OffsetX(dx);
+            moved = true;
+        }
     }
+    // A grace note starts where it stands. The paste times again only the
+    // voices it puts music in, and a voice it makes room in may take none
+    // of it (overwrite refuses what would run past the measure), so the
+    // voice is timed here.
+    if (moved && dx != 0)
+        UpdateStartTime(voice, 0, 0, kPerformedStartStays);
 }

@@ -385,11 +385,13 @@ public:
     // symbol plus its play time exceeds the measure.
     CKVMsg* InsertMsgByLeftShift(short& x, CKVMsg* msg, int fit);
     // Moves the notes, rests and chords of the voice (0 every voice) at or
-    // right of fromX, and the beam groups that start there, by dx.
+    // right of fromX, and the beam groups that start there, by dx; a voice
+    // that moved is timed again, as its grace notes start where they stand.
     void OffsetX(unsigned char voice, short fromX, short dx);
 
     // Defined in edit/KVMeasColumn.cpp
-    // CKVMsg::ChangeX on every note, rest, beam group and chord.
+    // CKVMsg::ChangeX on every note, rest, beam group and chord; then the
+    // measure is timed again from the new places.
     void ChangeX(short oldX, short newX, int byTime, short t);
 
     // Defined in edit/KVMeasPos.cpp

@@ -902,11 +902,15 @@ TEST_F(ReducedTracesTest, ADuplicateChordABeamDropsTakesTheTiesOfItsNotesAlong)
 
 // A symbol put at a new place is timed where it lands, as a reader times
 // it: a grace note dropped into a voice that takes no other dropped symbol
-// (although that voice is not timed again with the others), a note nudged
+// (although that voice is not timed again with the others), a grace note
+// that a drop with overwrite moves on to make room in a voice that then
+// refuses the dropped half (too full before the caret), a note nudged
 // past another at its place (which the voice must now time after that
-// one), and a chord nudged whose notes' grace flags are not its own (they
+// one), a chord nudged whose notes' grace flags are not its own (they
 // start when the voice times their chord, once all of them stand at their
-// new places).
+// new places), and the symbols a column move by position carries: a grace
+// note right of the moved note, and a note that the move puts before one
+// that stayed.
 TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
 {
     RECT none {0, 0, 0, 0};
@@ -925,6 +929,20 @@ TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
         selectMeasure(m);
         return kvtest::CheckedStep(Doc(), [this] { Doc().DetailMsgMove(1, 2); });
     };
+    // Quarters at 0, 64, 128 and 192 and a grace note at 100, the note at
+    // `from` moved to x `to` with its column, by position.
+    auto moveColumn = [&](short from, short to) {
+        CKVMeas* m = score->Meas(0, 1);
+        CKVMsg* moved = nullptr;
+        for (short x : {0, 64, 128, 192}) {
+            CKVMsg* note = score->Note(m, {.x = x});
+            if (x == from)
+                moved = note;
+        }
+        score->Grace(m, {.x = 100, .code = DUR_EIGHTH});
+        score->Settle();
+        return kvtest::CheckedStep(Doc(), [&] { Doc().ChangeXByTime(moved, to, 0); });
+    };
     // Each row builds its score, selects, and gives the faults its step
     // leaves.
     const std::vector<std::pair<const char*, std::function<std::vector<std::string>()>>> rows {
@@ -935,6 +953,16 @@ TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
              score->Settle();
              selectMeasure(score->Meas(0, 0));
              return DragACopyAndDrop(3, 0, 64, 0);
+         }},
+        {"a grace note moved on for a drop its voice refuses",
+         [&] {
+             score->Note(score->Meas(0, 0), {.x = 0, .code = DUR_HALF});
+             for (short x : {0, 64, 128})
+                 score->Note(score->Meas(0, 2), {.x = x});
+             score->Grace(score->Meas(0, 2), {.x = 208, .code = DUR_EIGHTH});
+             score->Settle();
+             selectMeasure(score->Meas(0, 0));
+             return DragACopyAndDrop(3, 0, 192, 0);
          }},
         {"a note nudged right past one at its place",
          [&] {
@@ -958,6 +986,8 @@ TEST_F(ReducedTracesTest, ASymbolPutAtANewPlaceIsTimedWhereItLands)
          }},
         {"a grace chord nudged right", [&] { return nudgeChord(MSGFLAG_GRACE, 0); }},
         {"a chord with a grace note nudged right", [&] { return nudgeChord(0, MSGFLAG_GRACE); }},
+        {"a grace note a column move carries right", [&] { return moveColumn(64, 90); }},
+        {"a note a column move puts before another", [&] { return moveColumn(128, 40); }},
     };
     for (const auto& [what, row] : rows) {
         Make(1, 4, true);
