@@ -221,7 +221,6 @@ TEST_F(TempChordSymbolTest, GrabbedPartOfAChordOnANoteMoves)
 // chord symbol takes the new one in its place.
 TEST_F(TempChordSymbolTest, AChordSymbolAFullHolderCannotTakeChangesNothing)
 {
-    constexpr BYTE kTimedEvent = 45;
     struct Row {
         const char* name;
         bool onNote;
@@ -244,7 +243,7 @@ TEST_F(TempChordSymbolTest, AChordSymbolAFullHolderCannotTakeChangesNothing)
             CKVMsg* note = row.onNote ? AddNote() : nullptr;
             CKVObject* full = row.onNote ? static_cast<CKVObject*>(note) : Meas(1);
             for (short i = row.noteHasChord ? 1 : 0; i < 255; ++i)
-                score->Symbol(full, row.onNote ? BYTE {MSG_NOTEMARK} : kTimedEvent, i);
+                score->Symbol(full, row.onNote ? BYTE {MSG_NOTEMARK} : BYTE {MSG_TIMED_EVENT}, i);
             if (row.noteHasChord)
                 AddChord(note, 0, 3, -40);
             CChordSymbol* chord = row.moved ? AddChord(Meas(0), 4, 50, -88) : nullptr;

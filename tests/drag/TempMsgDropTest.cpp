@@ -239,7 +239,6 @@ TEST_F(TempMsgDropTest, DropsThatChangeNothing)
 // moved within the full measure leaves a place behind and is moved.
 TEST_F(TempMsgDropTest, ADropThatAFullMeasureCannotTakeChangesNothing)
 {
-    constexpr BYTE kTimedEvent = 45;
     struct Row {
         const char* name;
         bool fromFullMeasure;
@@ -260,7 +259,7 @@ TEST_F(TempMsgDropTest, ADropThatAFullMeasureCannotTakeChangesNothing)
             SetUp();
             Doc().m_bBackupRecord = recording;
             for (short i = 0; i < (row.fromFullMeasure ? 254 : 255); ++i)
-                score->Symbol(Meas(1), kTimedEvent, i);
+                score->Symbol(Meas(1), MSG_TIMED_EVENT, i);
             CKVMsg* glyph = score->Symbol(row.fromFullMeasure ? Meas(1) : Meas(0), MSG_GLYPH, 100, 20);
             PointCursorAt(glyph);
             // The step of the host's last command is open.

@@ -1190,7 +1190,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         {"a timed event added to the crowded measure", 0, crowded, [] {},
          [&] {
              CKVMsg event;
-             event.m_byKind = 45;
+             event.m_byKind = MSG_TIMED_EVENT;
              return Doc().AddMsg(0, 0, &event);
          }},
         {"a rest inserted into the crowded measure", 0, crowded, [] {},
@@ -1322,7 +1322,6 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 // the paste at the measure's start.
 TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 {
-    constexpr BYTE kTimedEvent = 45;
     const auto graces = [this](short count) {
         return [this, count] {
             for (short i = 0; i < count; ++i)
@@ -1332,7 +1331,7 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
     CKVMsg* firstOfGroup = nullptr;
     const auto eventsAndRests = [&] {
         for (short i = 0; i < 247; ++i)
-            score->Symbol(score->Meas(0, 0), kTimedEvent, static_cast<short>(i / 4));
+            score->Symbol(score->Meas(0, 0), MSG_TIMED_EVENT, static_cast<short>(i / 4));
         CKVMsg* made = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
         firstOfGroup = score->Note(made, {.x = 128, .code = DUR_EIGHTH});
         score->Note(made, {.x = 144, .code = DUR_EIGHTH});
@@ -1411,14 +1410,13 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // dotted grace eighths.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
-    constexpr BYTE kTimedEvent = 45;
     const auto wholes = [this](CKVMeas& first) {
         for (short i = 0; i < 34; ++i)
             score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
     };
     const auto crowded = [this](CKVMeas& first) {
         for (short i = 0; i < 251; ++i)
-            score->Symbol(&first, kTimedEvent, i);
+            score->Symbol(&first, MSG_TIMED_EVENT, i);
         CKVMsg* group = score->Beam(&first, {.x = 64});
         for (short x = 64; x < 256; x += 64)
             score->Note(group, {.x = x});
