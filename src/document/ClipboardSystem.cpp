@@ -169,11 +169,12 @@ bool Carried::TakesRecord(int index, const SelRect& record) const
            StaffOfRecord(record);
 }
 
-bool Carried::TakesBlock(const CKVPage& shownOn, const CKVBlock& block) const
+bool Carried::TakesStaff(const CKVPage& shownOn, const CKVBlock& block, int staffIndex) const
 {
     if (ossiaBlock < 0)
         return block.m_byKind != CKVBlock::KIND_OSSIA;
-    return ossiaBlock < shownOn.m_arrOssiaBlock.GetSize() && shownOn.m_arrOssiaBlock.GetAt(ossiaBlock) == &block;
+    return staffIndex == 0 && ossiaBlock < shownOn.m_arrOssiaBlock.GetSize() &&
+           shownOn.m_arrOssiaBlock.GetAt(ossiaBlock) == &block;
 }
 
 bool CopySelection(CKVDoc& doc, CKVSystem& temp, SelRect& first, unsigned char voice, StaffRecords records,

@@ -61,8 +61,9 @@ struct Carried {
 
     // Whether record `index` of the selection went into the image.
     bool TakesRecord(int index, const SelRect& record) const;
-    // Whether a rectangle's copy came from a block of the page it shows on.
-    bool TakesBlock(const CKVPage& shownOn, const CKVBlock& block) const;
+    // Whether a rectangle's copy took the staff at `staffIndex` of a block
+    // of the page it shows on: an ossia block gives its first staff alone.
+    bool TakesStaff(const CKVPage& shownOn, const CKVBlock& block, int staffIndex) const;
 };
 
 // Copies what the selection's first record covers into the temporary

@@ -828,7 +828,7 @@ int CKVDoc::DeleteSelection(int voice, const kvclip::Carried* carried)
         if (carried && now.nKind == SelRect::kRect && !now.pPage && !(now.pPage = carried->page))
             continue;
         selhit::ForEachMeas(*this, now, [&](const selhit::MeasPlace& place) {
-            if (carried && now.nKind == SelRect::kRect && !carried->TakesBlock(*place.page, *place.block))
+            if (carried && now.nKind == SelRect::kRect && !carried->TakesStaff(*place.page, *place.block, place.staffIndex))
                 return true;
             if (now.nKind == SelRect::kStaff) {
                 if (now.pStaff != place.staff)

@@ -197,8 +197,10 @@ TEST_F(CutPasteTest, PageTextsPastedOverTheirOwnSelectionStayOnce)
 // notes whose own handles it holds; the notes a block draws outside their
 // measure's column (a block not laid out yet) go with the column; a second
 // record stays with the selection; a rectangle that reaches an ossia block is
-// copied from the ossia block alone and takes nothing from the staff below;
-// one that names no page is taken on the current page only. Recorded or not.
+// copied from the ossia block alone and takes nothing from the staff below,
+// nor from the ossia block's second staff, as the image carries its first
+// alone; one that names no page is taken on the current page only. Recorded
+// or not.
 TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
 {
     struct Row {
@@ -284,6 +286,17 @@ TEST_F(CutPasteTest, ACutOrADragMoveTakesAwayOnlyWhatItsImageCarries)
              CKVBlock* ossia = AddOssiaBlock(2);
              first = Note(ossia->GetStaff(0)->GetMeas(0), {.x = 64, .y = -12}, 72);
              second = Note(Meas(0, 0), {.x = 64, .y = -12}, 60);
+         },
+         [&] { SelectRect(Spanning(HitOf(first), HitOf(second))); }, {72}, {72}},
+        {"a rectangle over an ossia block of two staves", 9,
+         [&] {
+             CKVBlock* ossia = AddOssiaBlock(2);
+             CKVSystem* master = score->System();
+             ASSERT_GE(master->InsertOssiaStaff(master->GetStaff(0), 1, 1, CKVSystem::MODE_NORMAL, 5, 100), 0);
+             ossia->AddStaff(master->GetOssiaStaff(1));
+             ossia->UpdateMeasXY(0, kSkipCrossStaff, kWithoutBackup);
+             first = Note(ossia->GetStaff(0)->GetMeas(0), {.x = 64, .y = -12}, 72);
+             second = Note(ossia->GetStaff(1)->GetMeas(0), {.x = 64, .y = -12}, 60);
          },
          [&] { SelectRect(Spanning(HitOf(first), HitOf(second))); }, {72}, {72}},
         {"a rectangle that names no page", 30,
