@@ -598,7 +598,7 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
 
 namespace {
 
-// Both binders below re-beam a stretch whose groups they break first. The
+// The binders below re-beam a stretch whose groups they break first. The
 // new groups need not take every member back, so a stretch whose members
 // could crowd the measure past its record keeps the groups it has.
 bool MayRebeam(CKVMeas& meas, BYTE voice, short from, short to, bool keepGraceGroups)
@@ -626,6 +626,8 @@ CKVMsg* CKVMeas::BindGroupByBeam(BYTE voice, short from, short to, int direction
 
 CKVMsg* CKVMeas::BindGroupGraceNoteByBeam(BYTE voice, short from, short to, int direction)
 {
+    if (!MayRebeam(*this, voice, from, to, false))
+        return nullptr;
     DisAssembleGraceNoteBeam(voice, from, to);
     return BeamRange(*this, voice, from, to, direction, false, true);
 }
@@ -654,7 +656,6 @@ void CKVMeas::AutoBindGraceNoteByBeam(BYTE voice)
         }
         // Each main note re-beams the grace notes up to it.
         open = false;
-        DisAssembleGraceNoteBeam(voice, first, msg->m_nPosX);
         BindGroupGraceNoteByBeam(voice, first, msg->m_nPosX, kStemDefault);
     }
     if (open)
