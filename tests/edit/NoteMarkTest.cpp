@@ -1,6 +1,7 @@
 // Note marks and slides: default places from head, stem and chord, the
 // toggle by type and family, fermatas on rests, and stripping the marks.
 
+#include "support/ScoreIntegrity.h"
 #include "support/SelectionSupport.h"
 #include "support/UndoSupport.h"
 
@@ -146,6 +147,35 @@ TEST_F(NoteMarkTest, StrippingKeepsTiesSlursTupletsLyricsAndChordSymbols)
     std::vector<int> kinds = Kinds(Live(0, 0));
     std::sort(kinds.begin(), kinds.end());
     EXPECT_EQ(kinds, (std::vector<int> {MSG_TIE, MSG_SLUR, MSG_TUPLET, MSG_LYRIC, MSG_CHORDSYMBOL}));
+}
+
+// A note that holds all the symbols its record counts takes no mark: marks
+// for a selection of such notes are refused whole, with no step, and beside
+// a note with room the full one is passed over while the other is marked.
+TEST_F(NoteMarkTest, ANoteThatHoldsAllItsRecordCountsTakesNoMark)
+{
+    for (const BOOL recording : {1, 0}) {
+        for (const bool besideRoom : {false, true}) {
+            SCOPED_TRACE(std::string(besideRoom ? "beside a note with room" : "alone") +
+                         (recording ? ", recording" : ", not recording"));
+            TearDown();
+            SetUp();
+            Doc().m_bBackupRecord = recording;
+            CKVMsg* full = score->Note(Meas(0, 0), {.x = 0});
+            for (short i = 0; i < 255; ++i)
+                score->Symbol(full, MSG_DYNAMIC, i);
+            if (besideRoom)
+                score->Note(Meas(0, 0), {.x = 64});
+            SelectMeas(0, 0);
+            const std::vector<std::string> changes =
+                kvtest::QueryChanges(Doc(), [&] { Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1); });
+            EXPECT_EQ(changes.empty(), !besideRoom) << kvtest::Joined(changes);
+            EXPECT_EQ(Live(0, 0)->GetMsgNum(), 255);
+            if (besideRoom) {
+                EXPECT_EQ(Kinds(Live(0, 1)), std::vector<int> {MSG_NOTEMARK});
+            }
+        }
+    }
 }
 
 } // namespace
