@@ -284,18 +284,21 @@ public:
     int IsStaffSelected(short index);
     int IsEnableStaffHide();
     // Deletes what the records cover in one undo step: 1, or 0 with nothing
-    // changed when the selected measures cannot be backed up.
+    // changed when the selected measures cannot be backed up or the groups
+    // the delete breaks would crowd a measure past its record.
     int DeleteMsgOnSelRect(int voice);
     // What a cut or a drag move takes away: as DeleteMsgOnSelRect, but only
     // the part of the selection that its image carries, so that nothing
     // leaves the score that the image does not hold.
     int DeleteCarriedSelection(int voice, const kvclip::Carried& carried);
-    // What DeleteMsgOnSelRect(voice) will take from the measures it reaches,
-    // added to room before anything changes: the symbols it deletes with
-    // the ticks they took, and what the groups it tidies give back, so that
-    // a command that deletes the selection first is judged on the measures
-    // the delete leaves.
-    void ForecastSelDelete(int voice, CVoiceRoom& room);
+    // What DeleteMsgOnSelRect(voice) will take from the measures it reaches
+    // (DeleteCarriedSelection with `carried`), added to room before
+    // anything changes: the symbols it deletes with the ticks they took,
+    // and what the groups it tidies give back, so that a command that
+    // deletes the selection is judged on the measures the delete leaves.
+    // Both deletes refuse, changing nothing, where that would crowd a
+    // measure past its record.
+    void ForecastSelDelete(int voice, CVoiceRoom& room, const kvclip::Carried* carried = nullptr);
     // Re-judging the ties and slurs of a measure after a note is deleted,
     // moved, re-pitched or re-timed changes the flags of their far ends,
     // which may lie in measures the selection does not reach. Backs those

@@ -135,16 +135,20 @@ DWORD CKVDoc::CopyDataToMem(unsigned char*& image, unsigned char voice, int cut)
     PutU32(work, used);
 
     // The new buffer exists before anything is given up, so that a failure
-    // leaves the caller's buffer and the score as they were.
-    unsigned char* result = NewImageBuffer(used);
+    // leaves the caller's buffer and the score as they were. A cut whose
+    // delete is refused (it would crowd a measure past its record) or
+    // cannot back its measures up takes nothing away and keeps the
+    // caller's buffer: an image of music still in the score would double
+    // it when pasted.
+    BufferPtr result(NewImageBuffer(used));
     if (!result)
         return kFailed;
-    std::memcpy(result, work, used);
-    std::free(image);
-    image = result;
+    std::memcpy(result.get(), work, used);
     temp.reset();
-    if (cut)
-        DeleteCarriedSelection(voice, carried);
+    if (cut && !DeleteCarriedSelection(voice, carried))
+        return kFailed;
+    std::free(image);
+    image = result.release();
     return used;
 }
 
@@ -196,15 +200,15 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
     CVoiceRoom deletion;
     if (deletes)
         ForecastSelDelete(voice, deletion);
-    if (staves && (!block->TakesPasteAt(m_nCurStaff, firstMeas) ||
-                   !block->PasteFits(temp.get(), voice, x, m_nCurStaff, firstMeas, 0, &deletion)))
+    if (staves && !block->TakesPaste(temp.get(), voice, x, m_nCurStaff, firstMeas, 0, &deletion))
         return -1;
 
     // The selection goes before anything is added, so that the pasted
     // symbols are not deleted again and the paste stays one undo step.
     if (deletes) {
         m_nCaretPos = x;
-        DeleteMsgOnSelRect(voice);
+        if (!DeleteMsgOnSelRect(voice))
+            return -1;
         FollowLivePage(page, block);
     }
 
@@ -222,11 +226,9 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
     if (staves && block) {
         ClearCopyPtrMap();
         // The targets are the cursor's measures, which need not be the
-        // selected ones: the paste backs them up itself in every case.
-        // A block that refuses (too little memory, or no staff at the
-        // cursor) has changed none of its staves; the caller hears so.
-        if (block->Paste(temp.get(), voice, m_nCaretPos, m_nCurStaff, firstMeas, 0, fourth, 1) < 0)
-            return -1;
+        // selected ones: the paste backs them up itself in every case. It
+        // was judged above, on the measures as the delete leaves them.
+        block->PasteJudged(temp.get(), voice, m_nCaretPos, m_nCurStaff, firstMeas, 0, fourth, 1);
         m_bModified = 1;
     }
     return 1;

@@ -22,6 +22,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
+#include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "model/KVSystem.h"
 
@@ -268,15 +269,6 @@ bool FirstHandle(CKVMsg& msg, CRect& out)
 
 using selhit::Meets;
 
-// The ids a node holds now, so that a walk over its children survives the
-// changes each step makes to the list.
-std::vector<DWORD> ChildIds(CKVObject& node)
-{
-    std::vector<DWORD> ids;
-    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i)
-        ids.push_back(node.m_arrMsgRef.GetAt(i)->dwMsgId);
-    return ids;
-}
 
 CKVMsg* ChildById(CKVObject& node, DWORD id, short& index)
 {
@@ -311,7 +303,11 @@ bool PartMeets(CKVBlock& block, int measIndex, int staffIndex, CKVMeas& meas, CK
            selhit::PartHandleOnPage(block, measIndex, staffIndex, meas, note, part, handle) && Meets(handle, test);
 }
 
-// The walk of one measure of a block with one test rectangle.
+// The walk of one measure of a block with one test rectangle. What the
+// delete does with each kind of symbol is said once, in Walk; the delete
+// runs it with a visitor that deletes, and its forecast and its reach test
+// with visitors that only judge, so that the three cannot tell different
+// stories.
 class CSelDeleteWalk {
 public:
     CSelDeleteWalk(CKVDoc& doc, const selhit::MeasPlace& place, const CRect& test, int voice, bool selected)
@@ -330,9 +326,42 @@ public:
             return;
         if (reached)
             BackUpIfReached();
+        Deleting deleting(*this);
+        Walk(deleting);
+        const BYTE voice = static_cast<BYTE>(m_voice);
+        m_meas->UpdatePlayTime(voice);
+        m_meas->UpdateStartTime(voice, 1, 1, kPerformedStartStays);
+        m_meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
+    }
+
+    // What Run would take out of the measure, without changing anything:
+    // the notes, rests and other symbols it deletes, chord and group members
+    // among them, go into `gone`. False when Run would leave the measure be.
+    bool Forecast(std::set<const CKVMsg*>& gone)
+    {
+        if (!m_selected && !Reaches())
+            return false;
+        Forecasting forecasting(*this, gone);
+        Walk(forecasting);
+        return true;
+    }
+
+private:
+    // The one description of what the delete does with each symbol of the
+    // measure. A note or rest with handles goes when the rectangle holds
+    // its hit point, and loses the parts the rectangle meets otherwise;
+    // codas, segnos and clefs stay, and so do octave lines of other voices;
+    // any other symbol goes when the rectangle meets its first handle
+    // (scaled to the staff, but for an octave line). A chord is judged note
+    // by note and a group member by member, and each is tidied after its
+    // members. `visit` says what going and tidying mean: its Note, Symbol,
+    // Enter (before a chord's or group's members), ChordDone and GroupDone;
+    // Enough ends the walk early.
+    template <class Visit>
+    void Walk(Visit& visit)
+    {
         CKVMeas* origin = m_meas;
-        for (DWORD id : ChildIds(*origin)) {
-            m_doc.m_pLastMember = nullptr;
+        for (DWORD id : kvpitch::ChildIds(*origin)) {
             CKVMsg* msg = origin->m_pSystem ? origin->m_pSystem->GetMsgFromMap(id) : nullptr;
             // After an ossia measure was backed up below, its symbols are the
             // live copy's.
@@ -344,90 +373,193 @@ public:
             switch (msg->m_byKind) {
             case MSG_NOTE:
             case MSG_REST:
-                if (msg->m_arrCtrlPoint.GetSize() > 0)
-                    m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, m_meas, index, msg, m_work,
-                                                          m_test, m_voice);
+                if (HasHandles(*msg))
+                    visit.Note(*m_meas, index, *msg);
                 break;
             case MSG_CODA:
             case MSG_CLEF:
                 break;
             case MSG_OCTAVE:
                 if (m_voice == 0 || msg->m_byVoice == m_voice)
-                    Other(*msg, index, false);
+                    visit.Symbol(*msg, index, false);
                 break;
             case MSG_BEAM:
-                Group(*msg);
+                Group(visit, *msg);
                 break;
             case MSG_CHORD:
-                Chord(*msg, m_meas);
+                Chord(visit, *msg, *m_meas);
                 break;
             default:
-                Other(*msg, index, true);
+                visit.Symbol(*msg, index, true);
                 break;
+            }
+            if (visit.Enough())
+                return;
+        }
+    }
+
+    template <class Visit>
+    void Chord(Visit& visit, CKVMsg& chord, CKVObject& holder)
+    {
+        visit.Enter(chord);
+        for (DWORD id : kvpitch::ChildIds(chord)) {
+            short index = -1;
+            CKVMsg* note = ChildById(chord, id, index);
+            if (note && note->m_byKind == MSG_NOTE && HasHandles(*note))
+                visit.Note(chord, index, *note);
+        }
+        visit.ChordDone(chord, holder);
+    }
+
+    template <class Visit>
+    void Group(Visit& visit, CKVMsg& group)
+    {
+        visit.Enter(group);
+        for (DWORD id : kvpitch::ChildIds(group)) {
+            short index = -1;
+            CKVMsg* member = ChildById(group, id, index);
+            if (!member)
+                continue;
+            if (member->m_byKind == MSG_CHORD)
+                Chord(visit, *member, group);
+            else if ((member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST) && HasHandles(*member))
+                visit.Note(group, index, *member);
+        }
+        visit.GroupDone(group);
+    }
+
+    static bool HasHandles(const CKVMsg& msg) { return msg.m_arrCtrlPoint.GetSize() > 0; }
+
+    // The delete itself.
+    class Deleting {
+    public:
+        explicit Deleting(CSelDeleteWalk& walk) : m_walk(walk) {}
+
+        void Note(CKVObject& holder, short& index, CKVMsg& note)
+        {
+            CKVDoc& doc = m_walk.m_doc;
+            const bool inChord = holder.m_byObjKind == OBJ_MSG && static_cast<CKVMsg&>(holder).m_byKind == MSG_CHORD;
+            doc.m_pLastMember = inChord ? &static_cast<CKVMsg&>(holder) : nullptr;
+            doc.DeleteSubMsgOfNoteRestOnSelRect(&m_walk.m_block, m_walk.m_meas, m_walk.m_mi, m_walk.m_si, &holder,
+                                                index, &note, m_walk.m_work, m_walk.m_test, m_walk.m_voice);
+            doc.m_pLastMember = nullptr;
+            // A chord member clears the flag for its own stems; the group
+            // keeps what any member saw.
+            m_groupDeleted = m_groupDeleted || (m_inGroup && bSelNoteDeleted);
+        }
+
+        void Symbol(CKVMsg& msg, short index, bool scaled) { m_walk.Other(msg, index, scaled); }
+
+        void Enter(CKVMsg& container)
+        {
+            bSelNoteDeleted = false;
+            if (container.m_byKind == MSG_BEAM) {
+                m_inGroup = true;
+                m_groupDeleted = false;
             }
         }
-        const BYTE voice = static_cast<BYTE>(m_voice);
-        m_meas->UpdatePlayTime(voice);
-        m_meas->UpdateStartTime(voice, 1, 1, kPerformedStartStays);
-        m_meas->UpdateNoteKeySignature(kKeepSpelling, kKeepStep, kReorderChords, 0);
-    }
 
-    // What Run would take out of the measure, without changing anything:
-    // the notes, rests and other symbols it deletes, chord and group members
-    // among them, go into `gone`. False when Run would leave the measure be.
-    bool Forecast(std::set<const CKVMsg*>& gone) const
-    {
-        if (!m_selected && !Reaches())
-            return false;
-        auto note = [&](CKVMsg& msg) {
-            if ((msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST) && NoteHit(msg))
-                gone.insert(&msg);
-        };
-        auto chord = [&](CKVMsg& msg) {
-            tickmath::ForEachChild(msg, [&](CKVMsg* member, short) {
-                if (member->m_byKind == MSG_NOTE)
-                    note(*member);
-                return false;
-            });
-        };
-        tickmath::ForEachChild(*m_meas, [&](CKVMsg* msg, short) {
-            switch (msg->m_byKind) {
-            case MSG_NOTE:
-            case MSG_REST:
-                note(*msg);
-                break;
-            case MSG_CODA:
-            case MSG_CLEF:
-                break;
-            case MSG_OCTAVE:
-                if ((m_voice == 0 || msg->m_byVoice == m_voice) && SymbolMet(*msg, false))
-                    gone.insert(msg);
-                break;
-            case MSG_BEAM:
-                tickmath::ForEachChild(*msg, [&](CKVMsg* member, short) {
-                    if (member->m_byKind == MSG_CHORD)
-                        chord(*member);
-                    else
-                        note(*member);
-                    return false;
-                });
-                break;
-            case MSG_CHORD:
-                chord(*msg);
-                break;
-            default:
-                if (SymbolMet(*msg, true))
-                    gone.insert(msg);
-                break;
+        void ChordDone(CKVMsg& chord, CKVObject& holder)
+        {
+            if (chord.GetMsgNum() == 0) {
+                const short at = tielink::IndexOfChild(holder, &chord);
+                if (at >= 0)
+                    holder.RemoveMsgAt(at);
+            } else if (bSelNoteDeleted) {
+                chord.ChangeNoteDirection(kStemOfVoice, 1);
             }
-            return false;
-        });
-        return true;
+        }
+
+        void GroupDone(CKVMsg& group)
+        {
+            m_inGroup = false;
+            bSelNoteDeleted = m_groupDeleted;
+            CKVMeas& meas = *m_walk.m_meas;
+            groupmembers::GiveBackEndRests(meas, group);
+            if (group.GetMsgNum() == 1) {
+                groupmembers::ReplaceByMember(meas, group, 0);
+            } else if (group.GetMsgNum() == 0) {
+                const short at = tielink::IndexOfChild(meas, &group);
+                if (at >= 0)
+                    meas.RemoveMsgAt(at);
+            } else if (bSelNoteDeleted) {
+                group.ChangeNoteDirection(kStemOfVoice, 1);
+            }
+        }
+
+        bool Enough() const { return false; }
+
+    private:
+        CSelDeleteWalk& m_walk;
+        bool m_inGroup = false;
+        bool m_groupDeleted = false;
+    };
+
+    // What the delete takes, collected without changing anything.
+    class Forecasting {
+    public:
+        Forecasting(const CSelDeleteWalk& walk, std::set<const CKVMsg*>& gone) : m_walk(walk), m_gone(gone) {}
+
+        void Note(CKVObject&, short, CKVMsg& note)
+        {
+            if (m_walk.NoteHit(note))
+                m_gone.insert(&note);
+        }
+
+        void Symbol(CKVMsg& msg, short, bool scaled)
+        {
+            if (m_walk.SymbolMet(msg, scaled))
+                m_gone.insert(&msg);
+        }
+
+        // Chords and groups are tidied by what goes: CVoiceRoom::Delete
+        // reads that from `gone`.
+        void Enter(CKVMsg&) {}
+        void ChordDone(CKVMsg&, CKVObject&) {}
+        void GroupDone(CKVMsg&) {}
+        bool Enough() const { return false; }
+
+    private:
+        const CSelDeleteWalk& m_walk;
+        std::set<const CKVMsg*>& m_gone;
+    };
+
+    // Whether the delete changes anything of the measure.
+    class Reaching {
+    public:
+        explicit Reaching(const CSelDeleteWalk& walk) : m_walk(walk) {}
+
+        void Note(CKVObject&, short, CKVMsg& note) { m_reached = m_reached || m_walk.NoteReached(note); }
+        void Symbol(CKVMsg& msg, short, bool scaled) { m_reached = m_reached || m_walk.SymbolMet(msg, scaled); }
+        void Enter(CKVMsg&) {}
+        void ChordDone(CKVMsg&, CKVObject&) {}
+
+        // The delete also hands a group's end rests back and dissolves a
+        // group of one member, whatever it hits.
+        void GroupDone(CKVMsg& group)
+        {
+            const std::vector<CKVMsg*> members = tickmath::LiveChildren(group);
+            m_reached = m_reached || members.size() <= 1 || members.front()->m_byKind == MSG_REST ||
+                        members.back()->m_byKind == MSG_REST;
+        }
+
+        bool Enough() const { return m_reached; }
+        bool Reached() const { return m_reached; }
+
+    private:
+        const CSelDeleteWalk& m_walk;
+        bool m_reached = false;
+    };
+
+    bool Reaches()
+    {
+        Reaching reaching(*this);
+        Walk(reaching);
+        return reaching.Reached();
     }
 
-private:
-    // A symbol that is neither a note, rest, chord nor group, tested by its
-    // first handle (scaled to the staff unless it is an octave line).
+    // A symbol that is neither a note, rest, chord nor group, taken when its
+    // first handle meets the rectangle.
     void Other(CKVMsg& msg, short index, bool scaled)
     {
         if (!SymbolMet(msg, scaled))
@@ -451,60 +583,6 @@ private:
         m_doc.m_bModified = 1;
     }
 
-    void Chord(CKVMsg& chord, CKVObject* holder)
-    {
-        bSelNoteDeleted = false;
-        for (DWORD id : ChildIds(chord)) {
-            short index = -1;
-            CKVMsg* note = ChildById(chord, id, index);
-            if (!note || note->m_byKind != MSG_NOTE || note->m_arrCtrlPoint.GetSize() == 0)
-                continue;
-            m_doc.m_pLastMember = &chord;
-            m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, &chord, index, note, m_work, m_test,
-                                                  m_voice);
-        }
-        m_doc.m_pLastMember = nullptr;
-        if (chord.GetMsgNum() == 0) {
-            const short at = tielink::IndexOfChild(*holder, &chord);
-            if (at >= 0)
-                holder->RemoveMsgAt(at);
-        } else if (bSelNoteDeleted) {
-            chord.ChangeNoteDirection(kStemOfVoice, 1);
-        }
-    }
-
-    void Group(CKVMsg& group)
-    {
-        bSelNoteDeleted = false;
-        bool deleted = false;
-        for (DWORD id : ChildIds(group)) {
-            short index = -1;
-            CKVMsg* member = ChildById(group, id, index);
-            if (!member)
-                continue;
-            if (member->m_byKind == MSG_CHORD) {
-                Chord(*member, &group);
-            } else if ((member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST) &&
-                       member->m_arrCtrlPoint.GetSize() > 0) {
-                m_doc.DeleteSubMsgOfNoteRestOnSelRect(&m_block, m_meas, m_mi, m_si, &group, index, member, m_work,
-                                                      m_test, m_voice);
-            }
-            // A chord member clears the flag for its own stems.
-            deleted = deleted || bSelNoteDeleted;
-        }
-        bSelNoteDeleted = deleted;
-        groupmembers::GiveBackEndRests(*m_meas, group);
-        if (group.GetMsgNum() == 1) {
-            groupmembers::ReplaceByMember(*m_meas, group, 0);
-        } else if (group.GetMsgNum() == 0) {
-            const short at = tielink::IndexOfChild(*m_meas, &group);
-            if (at >= 0)
-                m_meas->RemoveMsgAt(at);
-        } else if (bSelNoteDeleted) {
-            group.ChangeNoteDirection(kStemOfVoice, 1);
-        }
-    }
-
     bool SymbolMet(CKVMsg& msg, bool scaled) const
     {
         CRect handle;
@@ -525,43 +603,11 @@ private:
         tielink::HoldFarEnds(*m_meas);
     }
 
-    // Whether the walk below will change anything of the measure: it asks
-    // what the walk asks, without changing anything.
-    bool Reaches() const
-    {
-        bool reached = false;
-        tickmath::ForEachChild(*m_meas, [&](CKVMsg* msg, short) {
-            reached = reached || Reached(*msg);
-            return false;
-        });
-        return reached;
-    }
-
-    bool Reached(CKVMsg& msg) const
-    {
-        switch (msg.m_byKind) {
-        case MSG_NOTE:
-        case MSG_REST:
-            return NoteReached(msg);
-        case MSG_CODA:
-        case MSG_CLEF:
-            return false;
-        case MSG_OCTAVE:
-            return (m_voice == 0 || msg.m_byVoice == m_voice) && SymbolMet(msg, false);
-        case MSG_BEAM:
-            return GroupReached(msg);
-        case MSG_CHORD:
-            return ChordReached(msg);
-        default:
-            return SymbolMet(msg, true);
-        }
-    }
-
     // A note or rest of the voice whose handle's hit point the rectangle
     // holds: the delete takes it.
     bool NoteHit(CKVMsg& note) const
     {
-        if (note.m_arrCtrlPoint.GetSize() == 0 || (m_voice != 0 && note.m_byVoice != m_voice))
+        if (!HasHandles(note) || (m_voice != 0 && note.m_byVoice != m_voice))
             return false;
         CRect handle;
         return selhit::HandleOnPage(m_block, m_mi, m_si, *m_meas, note, handle) &&
@@ -571,7 +617,7 @@ private:
     // A note or rest that is hit, or one of whose parts is met.
     bool NoteReached(CKVMsg& note) const
     {
-        if (note.m_arrCtrlPoint.GetSize() == 0 || (m_voice != 0 && note.m_byVoice != m_voice))
+        if (!HasHandles(note) || (m_voice != 0 && note.m_byVoice != m_voice))
             return false;
         if (NoteHit(note))
             return true;
@@ -581,30 +627,6 @@ private:
             return false;
         });
         return met;
-    }
-
-    bool ChordReached(CKVMsg& chord) const
-    {
-        bool reached = false;
-        tickmath::ForEachChild(chord, [&](CKVMsg* note, short) {
-            reached = reached || (note->m_byKind == MSG_NOTE && NoteReached(*note));
-            return false;
-        });
-        return reached;
-    }
-
-    // The walk also hands a group's end rests back and dissolves a group of
-    // one member, whatever it hits.
-    bool GroupReached(CKVMsg& group) const
-    {
-        const std::vector<CKVMsg*> members = measplace::Members(group);
-        if (members.size() <= 1 || members.front()->m_byKind == MSG_REST || members.back()->m_byKind == MSG_REST)
-            return true;
-        for (CKVMsg* member : members) {
-            if (member->m_byKind == MSG_CHORD ? ChordReached(*member) : NoteReached(*member))
-                return true;
-        }
-        return false;
     }
 
     CKVDoc& m_doc;
@@ -710,86 +732,74 @@ void CKVDoc::SelFarEndBackup()
 
 namespace {
 
-// Whether the delete takes a symbol: it is hit itself, or it is a chord
-// all of whose notes are.
-bool Goes(CKVMsg& msg, const std::set<const CKVMsg*>& gone)
+// The places a delete over the selection walks, said once for the delete
+// and its forecast: each record that the carried image took (every record
+// without an image) is told to `record` first, which may change the tree
+// (the delete takes the record's page symbols there), and is read again
+// after it; then every measure the record reaches goes to `measure` with
+// the rectangle it is tested with, or the staff it takes whole to `staff`.
+// A rectangle that names no page was copied on one page, the only one a
+// carried delete cuts.
+template <class Record, class Staff, class Measure>
+void ForEachDeletePlace(CKVDoc& doc, const kvclip::Carried* carried, Record record, Staff staff, Measure measure)
 {
-    if (gone.count(&msg))
-        return true;
-    if (msg.m_byKind != MSG_CHORD)
-        return false;
-    const std::vector<CKVMsg*> notes = tickmath::LiveChildren(msg);
-    return !notes.empty() && std::all_of(notes.begin(), notes.end(), [&](CKVMsg* n) { return gone.count(n) > 0; });
-}
-
-// What the delete leaves of a measure it walks: what goes leaves the
-// measure or its group with its ticks, and every group is tidied.
-void ForecastMeasure(CKVMeas& meas, const std::set<const CKVMsg*>& gone, CVoiceRoom& room)
-{
-    auto leaves = [&](CKVMsg& msg) {
-        room.Add(meas, msg.m_byVoice, -CVoiceRoom::CountedTicks(msg));
-    };
-    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
-        if (msg->m_byKind != MSG_BEAM) {
-            if (Goes(*msg, gone)) {
-                leaves(*msg);
-                room.AddSymbols(meas, -1);
+    for (int r = 0; doc.m_pSelRectArray && r < doc.m_pSelRectArray->GetSize(); ++r) {
+        const SelRect rec = *RecordAt(*doc.m_pSelRectArray, r);
+        if (carried && !carried->TakesRecord(r, rec))
+            continue;
+        record(r, rec);
+        SelRect now = *RecordAt(*doc.m_pSelRectArray, r);
+        if (carried && now.nKind == SelRect::kRect && !now.pPage && !(now.pPage = carried->page))
+            continue;
+        selhit::ForEachMeas(doc, now, [&](const selhit::MeasPlace& place) {
+            if (carried && now.nKind == SelRect::kRect &&
+                !carried->TakesStaff(*place.page, *place.block, place.staffIndex))
+                return true;
+            if (now.nKind == SelRect::kStaff) {
+                if (now.pStaff != place.staff)
+                    return true;
+                staff(*place.staff);
+                return false;
             }
-            return false;
-        }
-        const bool whole = gone.count(msg) > 0;
-        std::vector<BYTE> kinds;
-        for (CKVMsg* member : tickmath::LiveChildren(*msg)) {
-            if (whole || Goes(*member, gone))
-                leaves(*member);
-            else
-                kinds.push_back(member->m_byKind);
-        }
-        room.TidyGroup(*msg, kinds);
-        return false;
-    });
+            const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
+            if (!::IsRectEmpty(&test))
+                measure(place, test, selhit::Selects(now, place.block, place.meas));
+            return true;
+        });
+    }
 }
 
 } // namespace
 
-void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room)
+void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room, const kvclip::Carried* carried)
 {
-    if (!m_pSelRectArray)
-        return;
     std::set<const CKVMsg*> gone;
     std::vector<CKVMeas*> walked;
     auto walks = [&](CKVMeas* meas) {
         if (std::find(walked.begin(), walked.end(), meas) == walked.end())
             walked.push_back(meas);
     };
-    for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-        const SelRect rec = *RecordAt(*m_pSelRectArray, r);
-        selhit::ForEachMeas(*this, rec, [&](const selhit::MeasPlace& place) {
-            if (rec.nKind == SelRect::kStaff) {
-                if (rec.pStaff != place.staff)
-                    return true;
-                // The staff loses the voice's symbols (every symbol for
-                // voice 0) in every measure.
-                for (LONG m = 0; m < place.staff->GetMeasNum(); ++m) {
-                    CKVMeas* meas = place.staff->GetMeas(m);
-                    walks(meas);
-                    tickmath::ForEachChild(*meas, [&](CKVMsg* msg, short) {
-                        if (voice == 0 || msg->m_byVoice == voice)
-                            gone.insert(msg);
-                        return false;
-                    });
-                }
-                return false;
+    ForEachDeletePlace(
+        *this, carried, [](int, const SelRect&) {},
+        [&](CKVStaff& staff) {
+            // The staff loses the voice's symbols (every symbol for voice 0)
+            // in every measure.
+            for (LONG m = 0; m < staff.GetMeasNum(); ++m) {
+                CKVMeas* meas = staff.GetMeas(m);
+                walks(meas);
+                tickmath::ForEachChild(*meas, [&](CKVMsg* msg, short) {
+                    if (voice == 0 || msg->m_byVoice == voice)
+                        gone.insert(msg);
+                    return false;
+                });
             }
-            const CRect test = selhit::TestRect(rec, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
-            if (!::IsRectEmpty(&test) &&
-                CSelDeleteWalk(*this, place, test, voice, selhit::Selects(rec, place.block, place.meas)).Forecast(gone))
+        },
+        [&](const selhit::MeasPlace& place, const CRect& test, bool selected) {
+            if (CSelDeleteWalk(*this, place, test, voice, selected).Forecast(gone))
                 walks(place.meas);
-            return true;
         });
-    }
     for (CKVMeas* meas : walked)
-        ForecastMeasure(*meas, gone, room);
+        room.Delete(*meas, gone);
 }
 
 int CKVDoc::DeleteMsgOnSelRect(int voice)
@@ -804,46 +814,39 @@ int CKVDoc::DeleteCarriedSelection(int voice, const kvclip::Carried& carried)
 
 int CKVDoc::DeleteSelection(int voice, const kvclip::Carried* carried)
 {
+    // The groups a delete breaks hand their rests and their last member
+    // back to the measure; where that would crowd a measure past its
+    // record, nothing is backed up or deleted.
+    CVoiceRoom room;
+    ForecastSelDelete(voice, room, carried);
+    if (!room.Fits())
+        return 0;
     ClearCopyPtrMap();
     ResetBackup();
     if (!SelMeasBackup(1))
         return 0;
     SelFarEndBackup();
     bool pageBackedUp = false;
-    for (int r = 0; r < m_pSelRectArray->GetSize(); ++r) {
-        const SelRect rec = *RecordAt(*m_pSelRectArray, r);
-        if (carried && !carried->TakesRecord(r, rec))
-            continue;
-        if (rec.nKind == SelRect::kRect && (!carried || carried->pageSymbols)) {
-            for (short p = 0; p < GetPageNum(); ++p) {
-                if (GetPage(p) == RecordAt(*m_pSelRectArray, r)->pPage)
-                    DeletePageSymbols(*this, p, CRect(rec.rect), pageBackedUp);
+    ForEachDeletePlace(
+        *this, carried,
+        [&](int r, const SelRect& rec) {
+            if (rec.nKind == SelRect::kRect && (!carried || carried->pageSymbols)) {
+                for (short p = 0; p < GetPageNum(); ++p) {
+                    if (GetPage(p) == RecordAt(*m_pSelRectArray, r)->pPage)
+                        DeletePageSymbols(*this, p, CRect(rec.rect), pageBackedUp);
+                }
             }
-        }
-        if (rec.nKind == SelRect::kMeas)
-            m_nCaretPos = 0;
-        // The page backup may have replaced the record's page. A rectangle
-        // that names none was copied on one page, the only one it cuts.
-        SelRect now = *RecordAt(*m_pSelRectArray, r);
-        if (carried && now.nKind == SelRect::kRect && !now.pPage && !(now.pPage = carried->page))
-            continue;
-        selhit::ForEachMeas(*this, now, [&](const selhit::MeasPlace& place) {
-            if (carried && now.nKind == SelRect::kRect && !carried->TakesStaff(*place.page, *place.block, place.staffIndex))
-                return true;
-            if (now.nKind == SelRect::kStaff) {
-                if (now.pStaff != place.staff)
-                    return true;
-                ReleaseVoiceLinks(*this, *place.staff, static_cast<short>(voice));
-                place.staff->DelMsg(static_cast<short>(voice));
-                m_bModified = 1;
-                return false;
-            }
-            const CRect test = selhit::TestRect(now, *place.block, place.staff, place.meas, selhit::kRightEdgeIncluded);
-            if (!::IsRectEmpty(&test))
-                CSelDeleteWalk(*this, place, test, voice, selhit::Selects(now, place.block, place.meas)).Run();
-            return true;
+            if (rec.nKind == SelRect::kMeas)
+                m_nCaretPos = 0;
+        },
+        [&](CKVStaff& staff) {
+            ReleaseVoiceLinks(*this, staff, static_cast<short>(voice));
+            staff.DelMsg(static_cast<short>(voice));
+            m_bModified = 1;
+        },
+        [&](const selhit::MeasPlace& place, const CRect& test, bool selected) {
+            CSelDeleteWalk(*this, place, test, voice, selected).Run();
         });
-    }
     return 1;
 }
 
@@ -880,7 +883,7 @@ int CKVDoc::DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int 
 void CKVDoc::DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
                              const CRect& selection)
 {
-    for (DWORD id : ChildIds(note)) {
+    for (DWORD id : kvpitch::ChildIds(note)) {
         short index = -1;
         CKVMsg* part = ChildById(note, id, index);
         if (!part || !PartMeets(block, measIndex, staffIndex, meas, note, *part, selection))

@@ -12,20 +12,28 @@
 short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
                       int autoBeam, int backup)
 {
-    if (!source || !TakesPasteAt(firstStaff, meas) || !PasteFits(source, voice, x, firstStaff, meas, overwrite))
+    if (!TakesPaste(source, voice, x, firstStaff, meas, overwrite))
         return -1;
-    // Asked once for the whole block: short memory fails the paste before
-    // any staff changes, rather than asking again for each staff and
-    // reporting success with nothing pasted.
-    if (!CheckAvailableMemory(kPasteFreeBytes))
-        return -1;
+    PasteJudged(source, voice, x, firstStaff, meas, overwrite, autoBeam, backup);
+    return 1;
+}
+
+bool CKVBlock::TakesPaste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                          const CVoiceRoom* before)
+{
+    return source && TakesPasteAt(firstStaff, meas) && PasteFits(source, voice, x, firstStaff, meas, overwrite, before) &&
+           CheckAvailableMemory(kPasteFreeBytes);
+}
+
+void CKVBlock::PasteJudged(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                           int autoBeam, int backup)
+{
     // Source staff k goes to block staff firstStaff + k while both exist.
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {
         CKVStaff* target = GetStaff(static_cast<short>(firstStaff + k));
         if (target)
             target->Paste(source->GetStaff(k), voice, x, meas, overwrite, autoBeam, backup);
     }
-    return 1;
 }
 
 bool CKVBlock::TakesPasteAt(short firstStaff, short meas)

@@ -18,6 +18,7 @@
 #include "model/KVSystem.h"
 #include "model/TickMath.h"
 #include "timing/TieLinks.h"
+#include "timing/VoiceRoom.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -193,6 +194,15 @@ short CKVDoc::DeleteMsgOnCaret(short voice, short, int, int)
     }
     if (!target)
         return 0;
+    // A group that loses a member hands its end rests and its last member
+    // back to the measure; where that would crowd the measure past its
+    // record, nothing is backed up or deleted.
+    if (group) {
+        CVoiceRoom room;
+        room.LeaveGroup(*group, {target});
+        if (!room.Fits())
+            return 0;
+    }
 
     // The far ends of the symbol's ties and slurs change with it; they are
     // backed up in the same step, before the change.

@@ -123,10 +123,15 @@ int CKVDoc::SelRectMouseDrag(unsigned char voice, int move)
     BYTE* image = PackImage(*temp);
     if (!image)
         return 0;
-    m_pDragImage = image;
     temp.reset();
-    if (move)
-        DeleteCarriedSelection(voice, carried);
+    // A move whose delete is refused (it would crowd a measure past its
+    // record) or cannot back its measures up takes nothing away and makes
+    // no image: a drop would double the music.
+    if (move && !DeleteCarriedSelection(voice, carried)) {
+        delete[] image;
+        return 0;
+    }
+    m_pDragImage = image;
     return 1;
 }
 

@@ -141,6 +141,19 @@ public:
     short Paste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite, int autoBeam, int backup);
     // Whether a paste at this staff and measure finds its first target.
     bool TakesPasteAt(short firstStaff, short meas);
+    // The whole judgement of Paste before it changes anything: the first
+    // target, PasteFits (from `before`), and the free memory, asked once
+    // for the whole block so that short memory fails the paste before any
+    // staff changes.
+    bool TakesPaste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                    const CVoiceRoom* before = nullptr);
+    // The paste once TakesPaste has judged it: each source staff into its
+    // block staff. A command that changes the score between the two (the
+    // paste over a selection deletes it first) judges what that step will
+    // leave, and the measures it left are not judged again on other
+    // counts.
+    void PasteJudged(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
+                     int autoBeam, int backup);
     // Whether every voice that a paste at x of this staff and measure grows
     // stays within the ticks that start times hold, and every measure it
     // adds to (the pasted symbols, and the members of the groups it breaks

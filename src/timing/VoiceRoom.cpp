@@ -8,6 +8,7 @@
 #include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -39,6 +40,18 @@ bool StandsInVoice(CKVMsg& msg)
     return !tickmath::IsGrace(msg) && StandsInPlace(msg);
 }
 
+// Whether a delete takes a symbol: it is in `gone` itself, or it is a
+// chord all of whose notes are.
+bool Goes(CKVMsg& msg, const std::set<const CKVMsg*>& gone)
+{
+    if (gone.count(&msg))
+        return true;
+    if (msg.m_byKind != MSG_CHORD)
+        return false;
+    const std::vector<CKVMsg*> notes = tickmath::LiveChildren(msg);
+    return !notes.empty() && std::all_of(notes.begin(), notes.end(), [&](CKVMsg* n) { return gone.count(n) > 0; });
+}
+
 } // namespace
 
 void CVoiceRoom::Add(CKVMeas& meas, BYTE voice, double ticks)
@@ -67,6 +80,35 @@ void CVoiceRoom::TidyGroup(CKVMsg& group, std::vector<BYTE> kinds)
     const int given = static_cast<int>(held - kinds.size());
     AddSymbols(*meas, kinds.empty() ? given - 1 : given);
     m_tidied[&group] = kinds.size() == 1 ? 0 : static_cast<int>(kinds.size());
+}
+
+void CVoiceRoom::Delete(CKVMeas& meas, const std::set<const CKVMsg*>& gone)
+{
+    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+        if (msg->m_byKind == MSG_BEAM) {
+            LeaveGroup(*msg, gone);
+        } else if (Goes(*msg, gone)) {
+            Add(meas, msg->m_byVoice, -CountedTicks(*msg));
+            AddSymbols(meas, -1);
+        }
+        return false;
+    });
+}
+
+void CVoiceRoom::LeaveGroup(CKVMsg& group, const std::set<const CKVMsg*>& gone)
+{
+    CKVMeas* meas = tickmath::MeasureOf(&group);
+    if (!meas || group.m_byKind != MSG_BEAM)
+        return;
+    const bool whole = gone.count(&group) > 0;
+    std::vector<BYTE> kinds;
+    for (CKVMsg* member : tickmath::LiveChildren(group)) {
+        if (whole || Goes(*member, gone))
+            Add(*meas, member->m_byVoice, -CountedTicks(*member));
+        else
+            kinds.push_back(member->m_byKind);
+    }
+    TidyGroup(group, kinds);
 }
 
 int CVoiceRoom::MembersOf(CKVMsg& group) const

@@ -47,6 +47,17 @@ public:
     // members it keeps.
     void TidyGroup(CKVMsg& group, std::vector<BYTE> kinds);
 
+    // What a delete leaves of a measure it walks: the notes, rests, chords
+    // and other symbols of `gone` leave the measure or their group with
+    // their ticks (a chord goes with the last of its notes), and every beam
+    // group of the measure is tidied (TidyGroup), as the selection's delete
+    // tidies each group of a measure it walks.
+    void Delete(CKVMeas& meas, const std::set<const CKVMsg*>& gone);
+
+    // The members of `gone` leaving one beam group, which is then tidied;
+    // they take their ticks along.
+    void LeaveGroup(CKVMsg& group, const std::set<const CKVMsg*>& gone);
+
     // The beam groups of a voice that reach into a stretch of position words
     // of a measure, dissolved (its groups of grace notes left alone with
     // `keepGraceGroups`): each gives the measure its members in its place.

@@ -120,6 +120,78 @@ protected:
 
     // `count` dotted grace eighths of voice 1, which made rests take 180
     // ticks each.
+    // `events` timed events and a group of eighths of voice 1 from 128 in
+    // steps of 16, laid out as `layout` gives them ('n' a note, 'r' a rest),
+    // whose members belong to the measure as a read score's do. The
+    // group's notes, in order.
+    std::vector<CKVMsg*> EventsAndAGroup(CKVMeas& meas, short events, const std::string& layout)
+    {
+        for (short i = 0; i < events; ++i)
+            score->Symbol(&meas, MSG_TIMED_EVENT, static_cast<short>(i / 4));
+        CKVMsg* group = score->Beam(&meas, {.x = 128, .code = DUR_EIGHTH});
+        std::vector<CKVMsg*> notes;
+        short x = 128;
+        for (char member : layout) {
+            CKVMsg* made = member == 'n' ? score->Note(group, {.x = x, .code = DUR_EIGHTH})
+                                         : kvtest::ScoreBuilder::Rest(group, {.x = x, .code = DUR_EIGHTH});
+            made->ChangeParent(&meas);
+            if (member == 'n')
+                notes.push_back(made);
+            group->m_nPosX2 = x;
+            x = static_cast<short>(x + 16);
+        }
+        return notes;
+    }
+
+    // One way a note leaves its measure through the selection's delete:
+    // the host's part, then the command, with the result that says it
+    // refused.
+    struct Way {
+        std::string name;
+        std::function<void()> host;
+        std::function<int()> command;
+        int refused;
+    };
+
+    // A note of a group laid out by EventsAndAGroup (`layout` and which of
+    // its notes) taken away: a rectangle round it deleted, cut into `image`
+    // or dragged away, and the caret on it deleted. `fill` builds the
+    // measure and names the note.
+    struct GroupBreak {
+        std::string prefix;
+        std::function<void(CKVMeas&)> fill;
+        std::vector<Way> ways;
+    };
+    std::vector<GroupBreak> GroupBreaks(short events, CKVMsg*& note, kvtest::ImageBuffer& image)
+    {
+        std::vector<GroupBreak> breaks;
+        const auto around = [&] {
+            Doc().ResetBackup();
+            RECT r = Around(note);
+            Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        };
+        const std::vector<Way> ways {
+            {"deleted", around, [this] { return Doc().DeleteMsgOnSelRect(1); }, 0},
+            {"cut", around, [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 1, 1)); }, -1},
+            {"dragged away", around, [this] { return Doc().SelRectMouseDrag(1, 1); }, 0},
+            {"deleted at the caret",
+             [&] {
+                 Doc().JumpToMeas(1);
+                 Doc().m_nCurStaff = 0;
+                 Doc().m_nCaretPos = note->m_nPosX;
+             },
+             [this] { return static_cast<int>(Doc().DeleteMsgOnCaret(1, 0, 0, 0)); }, 0},
+        };
+        for (const auto& [layout, which] : {std::pair<std::string, size_t> {"nnrrrrrr", 0}, {"nrrrrrrn", 1}}) {
+            breaks.push_back({std::string(which ? "the last" : "the first") + " note of " + layout + " ",
+                              [this, &note, events, layout, which](CKVMeas& first) {
+                                  note = EventsAndAGroup(first, events, layout)[which];
+                              },
+                              ways});
+        }
+        return breaks;
+    }
+
     void DottedGraces(CKVMeas& meas, short count)
     {
         for (short i = 0; i < count; ++i)
@@ -1082,7 +1154,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         }
     };
     struct Row {
-        const char* name;
+        std::string name;
         int refused;
         std::function<void(CKVMeas&)> fill;
         // The host's part, before the command is judged.
@@ -1102,7 +1174,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
     const auto markChordNotes = [this] {
         score->Meas(0, 0)->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
     };
-    const std::vector<Row> rows {
+    std::vector<Row> rows {
         {"paste two whole notes", -1, wholes, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
         {"dotted whole notes", 0, wholes, [&] { Select(0); },
@@ -1287,6 +1359,14 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         {"the measure of 260 grouped notes copied", -1, groups, [&] { Select(0); },
          [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 0)); }},
     };
+    // A group of two notes and six rests, broken by taking one of its notes
+    // away, gives the rests and the other note back to a measure of 250
+    // timed events: 257 symbols. Every way of taking the note is refused.
+    CKVMsg* target = nullptr;
+    for (const GroupBreak& broken : GroupBreaks(250, target, image)) {
+        for (const Way& way : broken.ways)
+            rows.push_back({broken.prefix + way.name, way.refused, broken.fill, way.host, way.command});
+    }
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
@@ -1329,15 +1409,8 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
         };
     };
     CKVMsg* firstOfGroup = nullptr;
-    const auto eventsAndRests = [&] {
-        for (short i = 0; i < 247; ++i)
-            score->Symbol(score->Meas(0, 0), MSG_TIMED_EVENT, static_cast<short>(i / 4));
-        CKVMsg* made = score->Beam(score->Meas(0, 0), {.x = 128, .code = DUR_EIGHTH});
-        firstOfGroup = score->Note(made, {.x = 128, .code = DUR_EIGHTH});
-        score->Note(made, {.x = 144, .code = DUR_EIGHTH});
-        for (short x = 160; x < 256; x += 16)
-            score->Rest(made, {.x = x, .code = DUR_EIGHTH});
-        made->m_nPosX2 = 240;
+    const auto eventsAndRests = [&](short events) {
+        return [&, events] { firstOfGroup = EventsAndAGroup(*score->Meas(0, 0), events, "nnrrrrrr").front(); };
     };
     struct Row {
         const char* name;
@@ -1351,6 +1424,10 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
     };
     const auto nothing = [] {};
     const auto measure = [this] { Select(0); };
+    const auto selectFirstOfGroup = [&] {
+        RECT around = Around(firstOfGroup);
+        Doc().AddSelRect(SelRect::kRect, &around, nullptr, nullptr, nullptr);
+    };
     const auto groupedGraces = [this](short count) { return [this, count] { GracesAndAGroup(*score->Meas(0, 0), count); }; };
     const std::vector<Row> rows {
         {"246 grace notes", groupedGraces(246), nothing, 0, 1, 254},
@@ -1360,12 +1437,8 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
         {"248 grace notes, caret 2", groupedGraces(248), nothing, 2, -1, 249},
         {"250 grace notes", groupedGraces(250), nothing, 0, -1, 251},
         {"250 grace notes, caret 2", groupedGraces(250), nothing, 2, -1, 251},
-        {"the first note of a group of rests selected", eventsAndRests,
-         [&] {
-             RECT around = Around(firstOfGroup);
-             Doc().AddSelRect(SelRect::kRect, &around, nullptr, nullptr, nullptr);
-         },
-         250, -1, 248},
+        {"the first note of a group of rests selected", eventsAndRests(247), selectFirstOfGroup, 250, -1, 248},
+        {"the first note of a group of rests selected, 244 events", eventsAndRests(244), selectFirstOfGroup, 250, 1, 255},
         {"252 grace notes selected whole", graces(252), measure, 0, 1, 4},
         {"240 grace notes selected whole", graces(240), measure, 0, 1, 4},
     };
@@ -1427,7 +1500,7 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
     const auto graces = [this](CKVMeas& first) { GracesAndAGroup(first, 200); };
     const auto dottedGraces = [this](CKVMeas& first) { DottedGraces(first, 100); };
     struct Row {
-        const char* name;
+        std::string name;
         std::function<void(CKVMeas&)> fill;
         std::function<void()> command;
         // The symbols the first measure then holds, its groups and the
@@ -1441,7 +1514,7 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, code, 1, 0, 0, 0, 0, 0);
         ASSERT_NE(Doc().InsertNoteMsgInCurrentMeas(&model, 0, 1, 0, 0, 1, nullptr), nullptr);
     };
-    const std::vector<Row> rows {
+    std::vector<Row> rows {
         {"an eighth entered at the caret after 34 wholes", wholes, [&] { caretEntry(DUR_EIGHTH); }, 35, 0, 32760},
         {"a quarter entered at the caret with automatic beams beside the group", crowded,
          [&] { caretEntry(DUR_QUARTER); }, 255, 1, -1},
@@ -1473,6 +1546,21 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
          },
          100, 0, 18000},
     };
+    // A note of a group of two notes and six rests taken away beside 200
+    // timed events: the measure takes back the rests and the other note.
+    kvtest::ImageBuffer image;
+    CKVMsg* target = nullptr;
+    for (const GroupBreak& broken : GroupBreaks(200, target, image)) {
+        for (const Way& way : broken.ways) {
+            rows.push_back({broken.prefix + way.name, broken.fill,
+                            [way] {
+                                way.host();
+                                const int result = way.command();
+                                EXPECT_TRUE(result != way.refused && result != 0) << result;
+                            },
+                            207, 0, -1});
+        }
+    }
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
