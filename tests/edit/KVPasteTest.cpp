@@ -181,6 +181,24 @@ TEST_F(PasteTest, AFailedAllocationKeepsBufferAndScoreAndCutsNothing)
         EXPECT_EQ(image.data, kept) << n;
         EXPECT_EQ(kvtest::CanonicalDump(Doc()), before) << n;
     }
+    // Too little memory to back the selected measures up: a cut keeps the
+    // buffer, and a drag move makes no image, or a paste or drop would
+    // double the music that stays.
+    FillMeasure(Meas(0, 2));
+    Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+    SelectMeas(0, 2);
+    Doc().ResetBackup();
+    const std::string copied = kvtest::CanonicalDump(Doc());
+    unsigned char* kept = image.data;
+    host.freeBytes = 999999;
+    host.ScriptAnswer(IDNO);
+    EXPECT_EQ(Doc().CopyDataToMem(image.data, 0, 1), 0xFFFFFFFFu);
+    host.ScriptAnswer(IDNO);
+    EXPECT_EQ(Doc().SelRectMouseDrag(0, 1), 0);
+    host.freeBytes.reset();
+    EXPECT_EQ(image.data, kept);
+    EXPECT_EQ(Doc().m_pDragImage, nullptr);
+    EXPECT_EQ(kvtest::CanonicalDump(Doc()), copied);
 }
 
 TEST_F(PasteTest, MeasureHelpers)
