@@ -157,6 +157,26 @@ void MoveLyrics(CKVMsg& from, CKVMsg& to)
     }
 }
 
+// Whether the measure takes back what the beam group that a deleted symbol
+// leaves gives it: its end rests and its last member (DeleteMember). The
+// group is the holder the hit test named, or the group of a chord whose
+// last note goes.
+bool TakesWhatItsGroupGives(CKVDoc& doc, CKVMsg& msg)
+{
+    CKVMsg* group = doc.m_pLastGroup;
+    if (!group || group->m_byKind != MSG_BEAM)
+        return true;
+    CKVMsg* chord = doc.m_pLastMember;
+    if (chord && (tielink::IndexOfChild(*chord, &msg) < 0 || tielink::IndexOfChild(*group, chord) < 0 ||
+                  tickmath::LiveChildren(*chord).size() > 1))
+        return true;
+    if (!chord && tielink::IndexOfChild(*group, &msg) < 0)
+        return true;
+    CVoiceRoom room;
+    room.LeaveGroup(*group, {&msg});
+    return room.Fits();
+}
+
 } // namespace
 
 void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
@@ -178,6 +198,10 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
     switch (msg->m_byKind) {
     case MSG_NOTE:
     case MSG_REST: {
+        // A group member whose group would crowd its measure past its
+        // record when it leaves stays, and nothing changes.
+        if (!TakesWhatItsGroupGives(*this, *msg))
+            return;
         m_bModified = 1;
         TupletMsgDelProc(msg);
         TieSlurMsgDelProc(msg);
@@ -190,6 +214,8 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
     }
     case MSG_BEAM:
     case MSG_CHORD:
+        if (!TakesWhatItsGroupGives(*this, *msg))
+            return;
         m_bModified = 1;
         DeleteMember(msg, respace);
         return;

@@ -181,6 +181,28 @@ protected:
                  Doc().m_nCaretPos = note->m_nPosX;
              },
              [this] { return static_cast<int>(Doc().DeleteMsgOnCaret(1, 0, 0, 0)); }, 0},
+            // As the host deletes the note its hit test named, after backing
+            // its measure up; 1 when the note went.
+            {"deleted alone",
+             [&] {
+                 Doc().ResetBackup();
+                 CKVMeas* first = score->Meas(0, 0);
+                 first->ObjectBackup(kBackupRecorded, kBackupAlone);
+                 CKVMeas* live = first->GetCurBackupObj();
+                 note = live != first ? live->GetNewPtr2(note) : note;
+                 Doc().m_pLastMember = nullptr;
+                 tickmath::ForEachChild(*live, [&](CKVMsg* child, short) {
+                     if (child->m_byKind == MSG_BEAM && tielink::IndexOfChild(*child, note) >= 0)
+                         Doc().m_pLastGroup = child;
+                     return false;
+                 });
+             },
+             [&] {
+                 const short before = score->Meas(0, 0)->GetMsgNum();
+                 Doc().DeleteMsg(note, 1);
+                 return score->Meas(0, 0)->GetMsgNum() != before ? 1 : 0;
+             },
+             0},
         };
         for (const auto& [layout, which] : {std::pair<std::string, size_t> {"nnrrrrrr", 0}, {"nrrrrrrn", 1}}) {
             breaks.push_back({std::string(which ? "the last" : "the first") + " note of " + layout + " ",
@@ -1110,7 +1132,9 @@ TEST_F(ReducedTracesTest, AJumpToAMeasureNoBlockShowsKeepsTheCursorOnItsPage)
 // grace notes made ordinary run the voice past its ticks, though the chord
 // beside them becomes a grace chord. A copy, a cut and a drag move of a
 // measure of 52 beam groups, whose image would hold their 260 members
-// loose, are refused too.
+// loose, are refused too, and so is every way of taking away a note of a
+// group of two notes and six rests beside 250 timed events, which would
+// hand the rests and the other note back to the measure.
 TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
@@ -1477,10 +1501,11 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // is made, commands that would break groups whose members the measure
 // could not hold loose leave those groups be and do the rest, and notes
 // made rests that keep the measure and its voice within their limits are
-// made. The first measure holds 34 wholes, or 251 timed events, a group of
-// three quarters (which automatic beams do not group again) and two wholes
-// of voice 2, or 200 grace eighths and a group of four eighths, or 100
-// dotted grace eighths.
+// made, and a note of a group of two notes and six rests beside 200 timed
+// events is taken away every way a note can be. The first measure holds 34
+// wholes, or 251 timed events, a group of three quarters (which automatic
+// beams do not group again) and two wholes of voice 2, or 200 grace eighths
+// and a group of four eighths, or 100 dotted grace eighths.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
     const auto wholes = [this](CKVMeas& first) {
