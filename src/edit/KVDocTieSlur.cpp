@@ -153,8 +153,10 @@ int TieTool(CKVDoc& doc, CKVMsg* note, int a2, int inset, int a4, int a5, int ch
         return 0;
     if (!IsNote(note))
         return 0;
+    // A tie the two notes could not take is refused before a step opens or
+    // a measure is backed up.
     CKVMsg* partner = ToolPartner(note);
-    if (!partner)
+    if (!partner || tielink::RefusesTie(note, partner, kTieToggles))
         return 0;
     if (doc.IsReqBackup()) {
         CKVMeas* noteMeas = tickmath::MeasureOf(note);
@@ -405,11 +407,18 @@ void CKVDoc::AutoTieSlur(int a1, int a2, int a3, int a4)
         }
         return member;
     };
+    // A group whose end notes could take neither a tie nor a slur is passed
+    // over before its measure is backed up.
     auto qualifies = [&](CKVMsg& group) {
         if (group.m_byKind != MSG_BEAM)
             return false;
         const std::vector<CKVMsg*> members = measplace::Members(group);
-        return members.size() > 1 && IsNote(endNote(members.front())) && IsNote(endNote(members.back()));
+        if (members.size() < 2)
+            return false;
+        CKVMsg* first = endNote(members.front());
+        CKVMsg* last = endNote(members.back());
+        return IsNote(first) && IsNote(last) &&
+               (!tielink::RefusesTie(first, last, kTieToggles) || !tielink::RefusesSlur(first, last));
     };
     for (CKVStaff* staff : StavesOf(master->m_pStaffArray)) {
         for (int m = 0; m < staff->m_arrMeas.GetSize(); ++m) {

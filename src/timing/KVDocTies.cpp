@@ -129,17 +129,24 @@ void AlignTiedKey(CKVMsg* a, CKVMsg* b)
     }
 }
 
-// The tie or slur child of `from` that joins exactly from -> to, other
-// than `except`.
-CKVMsg* LinkBetween(CKVMsg* from, CKVMsg* to, BYTE kind, const CKVMsg* except = nullptr)
+// The tie or slur children of `from` that join exactly from -> to, other
+// than `except`, in the order `from` holds them.
+std::vector<CKVMsg*> LinksBetween(CKVMsg* from, CKVMsg* to, BYTE kind, const CKVMsg* except = nullptr)
 {
+    std::vector<CKVMsg*> links;
     for (int i = 0; i < from->m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* child = measplace::ChildAt(*from, i);
         if (child && child != from && child != except && child->m_byKind == kind &&
             child->m_dwWord == from->m_dwMsgId && static_cast<DWORD>(child->m_lHeight) == to->m_dwMsgId)
-            return child;
+            links.push_back(child);
     }
-    return nullptr;
+    return links;
+}
+
+CKVMsg* LinkBetween(CKVMsg* from, CKVMsg* to, BYTE kind, const CKVMsg* except = nullptr)
+{
+    const std::vector<CKVMsg*> links = LinksBetween(from, to, kind, except);
+    return links.empty() ? nullptr : links.front();
 }
 
 // Shaping settles a new link's kind from its notes: a tie between notes
@@ -188,7 +195,8 @@ CKVMsg* NewLink(CKVDoc& doc, CKVMsg* a, CKVMsg* b, BYTE kind)
     return link;
 }
 
-// Hangs a new link under its first note (owned) and its second (held).
+// Hangs a new link under its first note (owned) and its second (held),
+// which PlanTie or PlanSlur found room on.
 bool Attach(CKVMsg* link, CKVMsg* a, CKVMsg* b)
 {
     if (a->AddMsg(link, kHolderOwns, kParentHere) < 0) {
@@ -209,7 +217,87 @@ void RederiveAccidentals(CKVMeas* meas)
         meas->UpdateNoteKeySignature(kKeepSpelling, kAllowStepMove, kReorderChords, 0);
 }
 
+// What a new tie or slur is made with: its notes in score order, and the
+// links taken off them first.
+struct LinkPlan {
+    CKVMsg* first = nullptr;
+    CKVMsg* second = nullptr;
+    std::vector<tielink::Taken> taken;
+
+    void TakeOff() const
+    {
+        for (const tielink::Taken& t : taken)
+            tielink::Detach(t.link, t.from, t.to);
+    }
+};
+
+// What BindNoteByTie does: refuse, take the tie joining the notes away,
+// leave notes that stand joined by ties already, or tie them.
+enum class TieStep { Refused, Untie, Joined, Tie };
+
+// BindNoteByTie's judgement, before anything changes: every refusal comes
+// here, a note that could not take the tie among them.
+TieStep PlanTie(CKVMsg* a, CKVMsg* b, bool toggle, LinkPlan& plan)
+{
+    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+        return TieStep::Refused;
+    CKVMsg* existing = LinkBetween(a, b, MSG_TIE);
+    if (existing)
+        plan.taken.push_back({existing, a, b});
+    if (existing && toggle)
+        return TieStep::Untie;
+    if (a->m_nPosY != b->m_nPosY || std::abs(static_cast<int>(a->GetMidiKey()) - b->GetMidiKey()) > 1)
+        return TieStep::Refused;
+    plan.first = a;
+    plan.second = b;
+    if (!InScoreOrder(plan.first, plan.second))
+        return TieStep::Refused;
+    CKVMsg* leaving = TieAt(plan.first, 1, existing);
+    CKVMsg* arriving = TieAt(plan.second, 0, existing);
+    // The first note already ties on and the second is already tied into:
+    // the two stand joined by ties, and nothing changes.
+    if (leaving && arriving)
+        return TieStep::Joined;
+    if (tielink::StaffOfNote(plan.first) != tielink::StaffOfNote(plan.second))
+        return TieStep::Refused;
+    if (leaving)
+        plan.taken.push_back({leaving, plan.first, tielink::EndOf(*leaving)});
+    if (arriving)
+        plan.taken.push_back({arriving, tielink::StartOf(*arriving), plan.second});
+    return tielink::TakesLink(*plan.first, *plan.second, plan.taken) ? TieStep::Tie : TieStep::Refused;
+}
+
+// BindNoteBySlur's judgement, the same way; false when it refuses. The new
+// slur replaces the slurs that join the two notes; a tie between them
+// stays, and shaping keeps the slur a slur beside it.
+bool PlanSlur(CKVMsg* a, CKVMsg* b, LinkPlan& plan)
+{
+    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+        return false;
+    if (!tielink::StaffOfNote(a) || tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
+        return false;
+    plan.first = a;
+    plan.second = b;
+    if (!InScoreOrder(plan.first, plan.second))
+        return false;
+    for (CKVMsg* old : LinksBetween(plan.first, plan.second, MSG_SLUR))
+        plan.taken.push_back({old, plan.first, plan.second});
+    return tielink::TakesLink(*plan.first, *plan.second, plan.taken);
+}
+
 } // namespace
+
+bool tielink::RefusesTie(CKVMsg* a, CKVMsg* b, bool toggle)
+{
+    LinkPlan plan;
+    return PlanTie(a, b, toggle, plan) == TieStep::Refused;
+}
+
+bool tielink::RefusesSlur(CKVMsg* a, CKVMsg* b)
+{
+    LinkPlan plan;
+    return !PlanSlur(a, b, plan);
+}
 
 int CKVDoc::IsEnableBindByTie(CKVMsg* a, CKVMsg* b, int align)
 {
@@ -275,49 +363,30 @@ int CKVDoc::IsEnableBindByTie(CKVMsg* a, CKVMsg* b, int align)
 
 int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int keepPlace, int toggle, int pass)
 {
-    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+    LinkPlan plan;
+    const TieStep step = PlanTie(a, b, toggle != 0, plan);
+    if (step == TieStep::Refused)
         return 0;
-    CKVMsg* existing = LinkBetween(a, b, MSG_TIE);
-    if (existing && toggle) {
-        tielink::Detach(existing, a, b);
+    if (step != TieStep::Tie) {
+        if (step == TieStep::Untie)
+            plan.TakeOff();
         m_bModified = 1;
         return 1;
     }
-
-    // Every refusal comes before any change.
-    if (a->m_nPosY != b->m_nPosY)
-        return 0;
     const BYTE keyA = a->GetMidiKey();
     const BYTE keyB = b->GetMidiKey();
-    if (std::abs(static_cast<int>(keyA) - static_cast<int>(keyB)) > 1)
-        return 0;
     // The key goes from the note given first to the other, whichever of the
     // two comes first in the score.
     CKVMsg* keySource = a;
     CKVMsg* keyTarget = b;
-    if (!InScoreOrder(a, b))
-        return 0;
-    CKVMsg* leaving = TieAt(a, 1, existing);
-    CKVMsg* arriving = TieAt(b, 0, existing);
-    if (leaving && arriving) {
-        // The first note already ties on and the second is already tied
-        // into: the two stand joined by ties, and nothing changes.
-        m_bModified = 1;
-        return 1;
-    }
-    if (tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
-        return 0;
+    a = plan.first;
+    b = plan.second;
 
     CKVMsg* tie = NewLink(*this, a, b, MSG_TIE);
     if (!tie)
         return 0;
 
-    if (existing)
-        tielink::Detach(existing, tielink::StartOf(*existing), tielink::EndOf(*existing));
-    if (leaving)
-        tielink::Detach(leaving, a, tielink::EndOf(*leaving));
-    if (arriving)
-        tielink::Detach(arriving, tielink::StartOf(*arriving), b);
+    plan.TakeOff();
     if (keyA != keyB) {
         keyTarget->SetMidiKey(keySource->GetMidiKey());
         CKVMeas* sourceMeas = tickmath::MeasureOf(keySource);
@@ -348,19 +417,15 @@ int CKVDoc::BindNoteByTie(CKVMsg* a, CKVMsg* b, int height, int x, int y, int ke
 
 int CKVDoc::BindNoteBySlur(CKVMsg* a, CKVMsg* b, short height, unsigned short x, unsigned short y, int pass)
 {
-    if (!IsNote(a) || !IsNote(b) || a == b || !a->m_pSystem || a->m_pSystem != b->m_pSystem)
+    LinkPlan plan;
+    if (!PlanSlur(a, b, plan))
         return 0;
-    if (!tielink::StaffOfNote(a) || tielink::StaffOfNote(a) != tielink::StaffOfNote(b))
-        return 0;
-    if (!InScoreOrder(a, b))
-        return 0;
+    a = plan.first;
+    b = plan.second;
     CKVMsg* slur = NewLink(*this, a, b, MSG_SLUR);
     if (!slur)
         return 0;
-    // The new slur replaces the slurs that join the two notes; a tie between
-    // them stays, and shaping keeps the slur a slur beside it.
-    while (CKVMsg* old = LinkBetween(a, b, MSG_SLUR))
-        tielink::Detach(old, a, b);
+    plan.TakeOff();
     if (!Attach(slur, a, b))
         return 0;
     slur->SlurPosOrder(static_cast<short>(x), static_cast<short>(y), height, kSlurSetEndX, 1, 1, kSlurResetMiddle,

@@ -1,6 +1,7 @@
 #include "timing/TieLinks.h"
 
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "document/UndoEntry.h"
 #include "model/KVMultiBackup.h"
 #include "model/KVStaff.h"
@@ -205,6 +206,20 @@ void DetachUnrecorded(CKVMsg* link, CKVMsg* first, CKVMsg* second)
         if (tie)
             DropTieFlag(*first, true);
     }
+}
+
+bool TakesLink(CKVMsg& first, CKVMsg& second, const std::vector<Taken>& taken)
+{
+    auto freed = [&](CKVMsg& note) {
+        int count = 0;
+        for (auto t = taken.begin(); t != taken.end(); ++t) {
+            const bool once = std::none_of(taken.begin(), t, [&](const Taken& e) { return e.link == t->link; });
+            if (t->link && once && (t->from == &note || t->to == &note) && IndexOfChild(note, t->link) >= 0)
+                ++count;
+        }
+        return count;
+    };
+    return kvrec::HasRoomFor(first, 1 - freed(first)) && kvrec::HasRoomFor(second, 1 - freed(second));
 }
 
 bool HoldsTie(CKVMsg& note, bool starting)

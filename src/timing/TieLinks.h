@@ -88,6 +88,28 @@ void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& 
 // not being recorded.
 void HoldFarEnds(CKVMeas& meas);
 
+// A tie or slur that a command takes off its notes before it binds two notes
+// anew, with the notes it is taken off (as Detach is given them).
+struct Taken {
+    CKVMsg* link = nullptr;
+    CKVMsg* from = nullptr;
+    CKVMsg* to = nullptr;
+};
+
+// Whether a new tie or slur from `first` to `second` leaves each note within
+// the symbols its record counts, once `taken` are off. A taken link frees a
+// place only on a note it is taken off that holds it, and once however
+// often it is given, so that no note is ever let past its record.
+bool TakesLink(CKVMsg& first, CKVMsg& second, const std::vector<Taken>& taken);
+
+// Defined in timing/KVDocTies.cpp
+// Whether CKVDoc::BindNoteByTie(a, b, ..., toggle) or
+// CKVDoc::BindNoteBySlur(a, b, ...) would be refused, judged before anything
+// changes (a note that could not take the link among the reasons): for the
+// commands that back measures up before they bind.
+bool RefusesTie(CKVMsg* a, CKVMsg* b, bool toggle);
+bool RefusesSlur(CKVMsg* a, CKVMsg* b);
+
 // The staff that holds a note's measure, and the measure's index on it
 // (-1 when it is not on a staff).
 CKVObject* StaffOfNote(CKVMsg* note);

@@ -118,6 +118,31 @@ protected:
         group->m_nPosX2 = 224;
     }
 
+    // Two quarters of voice 1 at 0 and 192, under one beam with `grouped` or
+    // joined by a link of kind `joined`; the one at `full` carries `marks`
+    // note marks.
+    std::function<void(CKVMeas&)> Marked(short full, short marks, bool grouped = false, BYTE joined = 0)
+    {
+        return [=, this](CKVMeas& first) {
+            CKVMsg* group = grouped ? score->Beam(&first, {.x = 0}) : nullptr;
+            for (short x : {0, 192}) {
+                CKVMsg* note = score->Note(group ? static_cast<CKVObject*>(group) : &first, {.x = x});
+                for (short i = 0; x == full && i < marks; ++i)
+                    score->Symbol(note, MSG_NOTEMARK, i);
+            }
+            if (group)
+                group->m_nPosX2 = 192;
+            if (joined) {
+                score->Tie(first.GetMsg(0), first.GetMsg(1))->m_byKind = joined;
+                for (short i : {0, 1})
+                    tielink::ClearLonelyTieFlags(*first.GetMsg(i));
+            }
+        };
+    }
+
+    // The live quarter `i` of Marked's two.
+    CKVMsg* Quarter(short i) { return score->Meas(0, 0)->GetMsg(i); }
+
     // `count` dotted grace eighths of voice 1, which made rests take 180
     // ticks each.
     // `events` timed events and a group of eighths of voice 1 from 128 in
@@ -1198,6 +1223,10 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
     const auto markChordNotes = [this] {
         score->Meas(0, 0)->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
     };
+    const auto selectedInAStep = [&] {
+        Select(0);
+        HostStep();
+    };
     std::vector<Row> rows {
         {"paste two whole notes", -1, wholes, [&] { CopyToCaret(image, 1, 0, 0, 1, 0); },
          [&] { return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0)); }},
@@ -1382,6 +1411,27 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 1)); }},
         {"the measure of 260 grouped notes copied", -1, groups, [&] { Select(0); },
          [&] { return static_cast<int>(Doc().CopyDataToMem(image.data, 0, 0)); }},
+        // A note whose record counts 255 symbols takes no tie or slur, at
+        // either end, by any command.
+        {"a tie from a full note", 0, Marked(0, 255), [&] { HostStep(); },
+         [&] { return Doc().BindNoteByTie(Quarter(0), Quarter(1), 8, 0, 14, 1, 0, 0); }},
+        {"a tie to a full note", 0, Marked(192, 255), [&] { HostStep(); },
+         [&] { return Doc().BindNoteByTie(Quarter(0), Quarter(1), 8, 0, 14, 1, 0, 0); }},
+        {"a slur from a full note", 0, Marked(0, 255), [&] { HostStep(); },
+         [&] { return Doc().BindNoteBySlur(Quarter(0), Quarter(1), 8, 0, 0, 0); }},
+        {"a slur to a full note", 0, Marked(192, 255), [&] { HostStep(); },
+         [&] { return Doc().BindNoteBySlur(Quarter(0), Quarter(1), 8, 0, 0, 0); }},
+        {"the tie tool across the bar line from a full note", 0, Marked(192, 255), [] {},
+         [&] { return Doc().BindByTieInTool(Quarter(1), 8, 0, 0, 0, 0); }},
+        {"ties over a selection with a full note", 0, Marked(0, 255), selectedInAStep,
+         [&] { return Doc().BindByTie(1, 8, 0, 14, 0); }},
+        {"slurs over a selection with a full note", 1, Marked(192, 255), selectedInAStep,
+         [&] { return Doc().BindBySlur(1, 8, 0, 14, 0); }},
+        {"automatic ties over a group with a full end", 0, Marked(0, 255, true), [] {},
+         [&] {
+             Doc().AutoTieSlur(8, 0, 14, 0);
+             return 0;
+         }},
     };
     // A group of two notes and six rests, broken by taking one of its notes
     // away, gives the rests and the other note back to a measure of 250
@@ -1534,6 +1584,14 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         int groups;
         int ticks;
     };
+    const auto tie = [&](int toggle) {
+        HostStep();
+        ASSERT_EQ(Doc().BindNoteByTie(Quarter(0), Quarter(1), 8, 0, 14, 1, toggle, 0), 1);
+    };
+    const auto slur = [&] {
+        HostStep();
+        ASSERT_EQ(Doc().BindNoteBySlur(Quarter(0), Quarter(1), 8, 0, 0, 0), 1);
+    };
     auto caretEntry = [this](BYTE code) {
         Doc().JumpToMeas(1);
         CKVMsg model(Doc().m_pCurMeas, POINT {250, 0}, MSG_NOTE, 1, code, 1, 0, 0, 0, 0, 0);
@@ -1570,6 +1628,20 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Doc().ChangeSelNoteToRest(1);
          },
          100, 0, 18000},
+        // The tie or slur a command replaces frees a place first.
+        {"a tie to a note of 254 symbols", Marked(192, 254), [&] { tie(kTieAlways); }, 2, 0, -1},
+        {"a tie that replaces the tie of a full note", Marked(0, 254, false, MSG_TIE), [&] { tie(kTieAlways); }, 2,
+         0, -1},
+        {"a slur from a note of 254 symbols", Marked(0, 254), slur, 2, 0, -1},
+        {"a slur that replaces the slur of a full note", Marked(192, 254, false, MSG_SLUR), slur, 2, 0, -1},
+        {"the tie tool from a note of 254 symbols", Marked(0, 254),
+         [&] { ASSERT_EQ(Doc().BindByTieInTool(Quarter(0), 8, 0, 0, 0, 0), 1); }, 2, 0, -1},
+        {"automatic ties over a group with an end of 254 symbols", Marked(192, 254, true),
+         [&] {
+             Doc().AutoTieSlur(8, 0, 14, 0);
+             EXPECT_EQ(Quarter(0)->GetMsg(0)->GetMsgNum(), 1) << "the tie";
+         },
+         1, 1, -1},
     };
     // A note of a group of two notes and six rests taken away beside 200
     // timed events: the measure takes back the rests and the other note.
