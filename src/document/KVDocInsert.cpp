@@ -157,18 +157,43 @@ void MoveLyrics(CKVMsg& from, CKVMsg& to)
     }
 }
 
-// Whether the measure takes back what the beam group that a deleted symbol
-// leaves gives it: its end rests and its last member (DeleteMember). The
-// group is the holder the hit test named, or the group of a chord whose
-// last note goes.
-bool TakesWhatItsGroupGives(CKVDoc& doc, CKVMsg& msg)
+// The lyrics a symbol holds itself.
+int LyricsOf(CKVMsg& msg)
 {
+    int lyrics = 0;
+    tickmath::ForEachChild(msg, [&](CKVMsg* child, short) {
+        lyrics += child->m_byKind == MSG_LYRIC ? 1 : 0;
+        return false;
+    });
+    return lyrics;
+}
+
+// Whether what DeleteMember hands on when a symbol goes stays within the
+// records that take it. The note after a chord's first note takes that
+// note's lyrics, and the note a chord is left with the chord's; the
+// measure takes back the end rests and the last member of the beam group
+// the symbol leaves (the holder the hit test named, or the group of a
+// chord whose last note goes).
+bool TakesWhatTheDeleteHandsOn(CKVDoc& doc, CKVMsg& msg)
+{
+    CKVMsg* chord = doc.m_pLastMember;
+    if (chord && chord->m_byKind == MSG_CHORD && tielink::IndexOfChild(*chord, &msg) >= 0) {
+        const std::vector<CKVMsg*> notes = tickmath::LiveChildren(*chord);
+        if (notes.size() >= 2) {
+            const bool first = notes.front() == &msg;
+            CKVMsg* heir = first ? notes[1] : nullptr;
+            CKVMsg* left = notes.size() == 2 ? (first ? notes[1] : notes[0]) : nullptr;
+            if (heir && !kvrec::HasRoomFor(*heir, LyricsOf(msg) + (heir == left ? LyricsOf(*chord) : 0)))
+                return false;
+            if (left && left != heir && !kvrec::HasRoomFor(*left, LyricsOf(*chord)))
+                return false;
+            return true;
+        }
+    }
     CKVMsg* group = doc.m_pLastGroup;
     if (!group || group->m_byKind != MSG_BEAM)
         return true;
-    CKVMsg* chord = doc.m_pLastMember;
-    if (chord && (tielink::IndexOfChild(*chord, &msg) < 0 || tielink::IndexOfChild(*group, chord) < 0 ||
-                  tickmath::LiveChildren(*chord).size() > 1))
+    if (chord && (tielink::IndexOfChild(*chord, &msg) < 0 || tielink::IndexOfChild(*group, chord) < 0))
         return true;
     if (!chord && tielink::IndexOfChild(*group, &msg) < 0)
         return true;
@@ -198,9 +223,9 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
     switch (msg->m_byKind) {
     case MSG_NOTE:
     case MSG_REST: {
-        // A group member whose group would crowd its measure past its
-        // record when it leaves stays, and nothing changes.
-        if (!TakesWhatItsGroupGives(*this, *msg))
+        // A symbol whose going would crowd a record past what it counts
+        // stays, and nothing changes.
+        if (!TakesWhatTheDeleteHandsOn(*this, *msg))
             return;
         m_bModified = 1;
         TupletMsgDelProc(msg);
@@ -214,7 +239,7 @@ void CKVDoc::DeleteMsg(CKVMsg* msg, int respace)
     }
     case MSG_BEAM:
     case MSG_CHORD:
-        if (!TakesWhatItsGroupGives(*this, *msg))
+        if (!TakesWhatTheDeleteHandsOn(*this, *msg))
             return;
         m_bModified = 1;
         DeleteMember(msg, respace);

@@ -143,8 +143,28 @@ protected:
     // The live quarter `i` of Marked's two.
     CKVMsg* Quarter(short i) { return score->Meas(0, 0)->GetMsg(i); }
 
-    // `count` dotted grace eighths of voice 1, which made rests take 180
-    // ticks each.
+    // A chord of two quarters at 0 whose first note carries a lyric and its
+    // second `marks` note marks.
+    std::function<void(CKVMeas&)> LyricOverMarks(short marks)
+    {
+        return [=, this](CKVMeas& first) {
+            CKVMsg* chord = score->Chord(&first, {.x = 0}, {0, -8});
+            score->Symbol(chord->GetMsg(0), MSG_LYRIC, 0);
+            for (short i = 0; i < marks; ++i)
+                score->Symbol(chord->GetMsg(1), MSG_NOTEMARK, i);
+        };
+    }
+
+    // The first note of LyricOverMarks's chord deleted alone, as the host
+    // deletes the note its hit test named; its lyric goes to the other.
+    void DeleteTheLyricsNote()
+    {
+        CKVMsg* chord = Quarter(0);
+        Doc().m_pLastGroup = nullptr;
+        Doc().m_pLastMember = chord;
+        Doc().DeleteMsg(chord->GetMsg(0), 1);
+    }
+
     // `events` timed events and a group of eighths of voice 1 from 128 in
     // steps of 16, laid out as `layout` gives them ('n' a note, 'r' a rest),
     // whose members belong to the measure as a read score's do. The
@@ -239,6 +259,8 @@ protected:
         return breaks;
     }
 
+    // `count` dotted grace eighths of voice 1, which made rests take 180
+    // ticks each.
     void DottedGraces(CKVMeas& meas, short count)
     {
         for (short i = 0; i < count; ++i)
@@ -1421,6 +1443,11 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] { return Doc().BindNoteBySlur(Quarter(0), Quarter(1), 8, 0, 0, 0); }},
         {"a slur to a full note", 0, Marked(192, 255), [&] { HostStep(); },
          [&] { return Doc().BindNoteBySlur(Quarter(0), Quarter(1), 8, 0, 0, 0); }},
+        {"a chord's first note deleted, its lyric for a full note", 0, LyricOverMarks(255), [&] { HostStep(); },
+         [&] {
+             DeleteTheLyricsNote();
+             return 0;
+         }},
         {"the tie tool across the bar line from a full note", 0, Marked(192, 255), [] {},
          [&] { return Doc().BindByTieInTool(Quarter(1), 8, 0, 0, 0, 0); }},
         {"ties over a selection with a full note", 0, Marked(0, 255), selectedInAStep,
@@ -1634,6 +1661,12 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
          0, -1},
         {"a slur from a note of 254 symbols", Marked(0, 254), slur, 2, 0, -1},
         {"a slur that replaces the slur of a full note", Marked(192, 254, false, MSG_SLUR), slur, 2, 0, -1},
+        {"a chord's first note deleted, its lyric for a note of 254 symbols", LyricOverMarks(254),
+         [&] {
+             HostStep();
+             DeleteTheLyricsNote();
+         },
+         1, 0, -1},
         {"the tie tool from a note of 254 symbols", Marked(0, 254),
          [&] { ASSERT_EQ(Doc().BindByTieInTool(Quarter(0), 8, 0, 0, 0, 0), 1); }, 2, 0, -1},
         {"automatic ties over a group with an end of 254 symbols", Marked(192, 254, true),
