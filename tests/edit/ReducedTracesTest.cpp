@@ -1407,7 +1407,9 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // made. The first measure holds 34 wholes, or 251 timed events, a group of
 // three quarters (which automatic beams do not group again) and two wholes
 // of voice 2, or 200 grace eighths and a group of four eighths, or 100
-// dotted grace eighths.
+// dotted grace eighths. A drop without overwrite takes nothing away: one
+// that breaks a triplet's group beside an eighth at the height of its first
+// note keeps that eighth, which beaming the triplet again meets as well.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
     const auto wholes = [this](CKVMeas& first) {
@@ -1472,6 +1474,22 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Doc().ChangeSelNoteToRest(1);
          },
          100, 0, 18000},
+        {"a quarter moved into a triplet's group beside an eighth at its first note",
+         [this](CKVMeas& first) {
+             CKVMsg* group = score->Beam(&first, {.code = DUR_EIGHTH});
+             Triplet(group, 0);
+             group->m_nPosX2 = 64;
+             score->Note(&first, {.y = -16, .code = DUR_EIGHTH});
+             score->Note(score->Meas(0, 1), {});
+         },
+         [&] {
+             Select(1);
+             ASSERT_EQ(Doc().SelRectMouseDrag(0, 1), 1);
+             Doc().JumpToMeas(1);
+             Doc().m_nCaretPos = 64;
+             ASSERT_EQ(Doc().SelRectMouseDrop(0, 0, 0), 1);
+         },
+         4, 1, 600},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
