@@ -11,6 +11,7 @@
 #include "model/NodeDoc.h"
 #include "model/PitchMath.h"
 #include "model/TickMath.h"
+#include "timing/InsertState.h"
 #include "timing/TieLinks.h"
 
 #include <algorithm>
@@ -181,6 +182,19 @@ void ClearPastedLonelyTieFlags(CKVMeas& meas, const std::set<DWORD>& pasted)
     }
 }
 
+// While it stands, beaming a range keeps a note at the place and height of
+// another beside the group rather than dropping it as a duplicate.
+class KeepDuplicates {
+public:
+    KeepDuplicates() : m_drop(GetDuplicateDrop()) { SetDuplicateDrop(0); }
+    ~KeepDuplicates() { SetDuplicateDrop(m_drop); }
+    KeepDuplicates(const KeepDuplicates&) = delete;
+    KeepDuplicates& operator=(const KeepDuplicates&) = delete;
+
+private:
+    int m_drop;
+};
+
 void ReparentRhythmic(CKVMeas& meas)
 {
     for (CKVMsg* msg : tickmath::LiveChildren(meas)) {
@@ -198,6 +212,10 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
         return nullptr;
     CKVStaff* targetStaff = StaffOf(*this);
     CKVStaff* sourceStaff = StaffOf(*source);
+    // The groups broken below and the tuplets beamed again at the end hold
+    // the score's notes and the pasted ones: a note at the place and height
+    // of another stays, for the paste takes nothing away without overwrite.
+    const KeepDuplicates keep;
 
     MergeHead(*this, *source);
 

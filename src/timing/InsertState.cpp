@@ -6,6 +6,7 @@ int s_joinPermission = 1;
 short s_accColumnWidth = 0;
 CKVMsg* s_importLastChord = nullptr;
 InsertRefusal s_insertRefusal = InsertRefusal::None;
+int s_duplicateDrop = 1;
 
 void ResetInsertState()
 {
@@ -13,6 +14,7 @@ void ResetInsertState()
     s_accColumnWidth = 0;
     s_importLastChord = nullptr;
     s_insertRefusal = InsertRefusal::None;
+    s_duplicateDrop = 1;
 }
 
 KvProcessReset s_reset("note insertion state", &ResetInsertState);
@@ -57,4 +59,14 @@ InsertRefusal GetInsertRefusal()
 void SetInsertRefusal(InsertRefusal why)
 {
     s_insertRefusal = why;
+}
+
+int GetDuplicateDrop()
+{
+    return s_duplicateDrop;
+}
+
+void SetDuplicateDrop(int value)
+{
+    s_duplicateDrop = value;
 }

@@ -53,6 +53,15 @@ enum class InsertRefusal {
 InsertRefusal GetInsertRefusal();
 void SetInsertRefusal(InsertRefusal why);
 
+// Whether beaming a range drops a second note or chord at the place and
+// height of one its group took (1), or leaves it beside the group as a
+// symbol of its own (0). 1 initially, as the beam commands have it; the
+// merge of a paste sets 0 while it breaks groups of the score and beams
+// their parts and its tuplets again, for the notes it meets there are the
+// score's or the pasted music's, which it was not asked to take away.
+int GetDuplicateDrop();
+void SetDuplicateDrop(int value);
+
 // The refusal that joining a note at its spot would give (AtHeight or
 // OneLineStaff, as CKVMeas::ProcInRect names them), told without changing
 // anything, so that an entry can be refused before the measure is backed up;

@@ -11,6 +11,7 @@
 #include "model/MidiFileRead.h"
 #include "model/TickMath.h"
 #include "timing/BeamGroups.h"
+#include "timing/InsertState.h"
 #include "timing/VoiceRoom.h"
 
 #include <climits>
@@ -236,7 +237,7 @@ public:
         msg->MakeSubBeam(kSubBeamJoin, kBreakOtherLevels);
         if (m_group->AddMsg(msg, kHolderOwns, kParentAbove) >= 0)
             return;
-        if (m_firstPass) {
+        if (m_firstPass && GetDuplicateDrop()) {
             // A second note or chord at the same place: a duplicate. The
             // ties and slurs of its notes leave their other notes before it
             // goes, so that no partner keeps a tie flag or a reference to it.

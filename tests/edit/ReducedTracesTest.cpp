@@ -1582,7 +1582,10 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // events is taken away every way a note can be. The first measure holds 34
 // wholes, or 251 timed events, a group of three quarters (which automatic
 // beams do not group again) and two wholes of voice 2, or 200 grace eighths
-// and a group of four eighths, or 100 dotted grace eighths.
+// and a group of four eighths, or 100 dotted grace eighths. A drop without
+// overwrite takes nothing away: one that breaks a triplet's group beside an
+// eighth at the height of its first note keeps that eighth, which beaming
+// the triplet again meets as well.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
     const auto wholes = [this](CKVMeas& first) {
@@ -1675,6 +1678,22 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              EXPECT_EQ(Quarter(0)->GetMsg(0)->GetMsgNum(), 1) << "the tie";
          },
          1, 1, -1},
+        {"a quarter moved into a triplet's group beside an eighth at its first note",
+         [this](CKVMeas& first) {
+             CKVMsg* group = score->Beam(&first, {.code = DUR_EIGHTH});
+             Triplet(group, 0);
+             group->m_nPosX2 = 64;
+             score->Note(&first, {.y = -16, .code = DUR_EIGHTH});
+             score->Note(score->Meas(0, 1), {});
+         },
+         [&] {
+             Select(1);
+             ASSERT_EQ(Doc().SelRectMouseDrag(0, 1), 1);
+             Doc().JumpToMeas(1);
+             Doc().m_nCaretPos = 64;
+             ASSERT_EQ(Doc().SelRectMouseDrop(0, 0, 0), 1);
+         },
+         4, 1, 600},
     };
     // A note of a group of two notes and six rests taken away beside 200
     // timed events: the measure takes back the rests and the other note.
