@@ -23,8 +23,9 @@
 //
 // A command refuses whole: one whose result says it refused (a paste or drop
 // that returns 0 or less, a drag that makes no image, an entry that makes no
-// note, a duration, deletion, nudge, tie, slur or measure insertion that
-// returns 0, a line drop that adds no line) must leave the document as it was,
+// note, a rest by measure number that adds none, a duration, deletion (at the
+// caret too), nudge, tie, slur or measure insertion that returns 0, a line
+// drop that adds no line) must leave the document as it was,
 // but for what its own steps do before they may refuse. A cut's image carries
 // all the notes and rests the cut takes away. A drag move keeps the notes and
 // rests it moves: its image carries all it takes away, a refused drop leaves
@@ -35,15 +36,26 @@
 // KV_INTEGRITY_SEEDS, KV_INTEGRITY_SHAPE and KV_INTEGRITY_RECORDING pick other
 // runs than the list at the end (see Runs()). KV_INTEGRITY_CROWDED=1 crowds the
 // scores of the runs: two to four measures of each score start near the limits
-// of their records, up to 255 symbols or a voice up to 32,767 ticks or both
-// (support/ScoreCrowding.h), and the score is made anew every 250 steps, or
-// sooner once the commands have taken its crowding away. On a fault the seed,
-// the step and the steps that led to it are printed.
+// of their records, up to 255 symbols or a voice up to 32,767 ticks or both,
+// among them groups with rests whose break would crowd their measure past 255
+// and notes that carry 240 to 255 symbols of their own (support/ScoreCrowding.h),
+// and the score is made anew every 250 steps, or sooner once the commands have
+// taken its crowding away. A crowded run also aims a command at such a holder
+// every so many steps, its choices drawn from a stream of their own: a note of
+// a group with rests deleted at the caret, or by a delete, a cut or a drag move
+// of a rectangle around it; a carrying note tied or slurred to its neighbour
+// (by the host's tool or over its measure), marked, or named a chord; a whole
+// rest added by measure number to a voice within a whole of its ticks, or whole
+// rests over a range of measures. A tie that one of its notes has no room for,
+// and a mark that no selected note can take, are refused whole. At its end a
+// crowded run prints one line of how often it met each kind. On a fault the
+// seed, the step and the steps that led to it are printed.
 
 #include "document/ClipboardSystem.h"
 #include "document/KVDoc.h"
 #include "document/KVFileInfo.h"
 #include "document/RecordIO.h"
+#include "document/SelHit.h"
 #include "document/SelRect.h"
 #include "drag/TempShapes.h"
 #include "model/KVBackupPtrArray.h"
@@ -112,6 +124,10 @@ constexpr int kCrowdCheckEvery = 25;
 // one.
 constexpr int kLineDragEvery = 25;
 
+// One command step of a crowded run in this many also aims a command at a
+// holder that stands at its limit.
+constexpr int kHolderEvery = 8;
+
 struct RunParam {
     unsigned seed;
     bool recording;
@@ -151,20 +167,6 @@ std::string Named(const Identity& id)
     return "note of key " + std::to_string(keyOrCode);
 }
 
-// The symbols a node owns, read through the map without dropping stale
-// references, as a check must change nothing.
-std::vector<CKVMsg*> Owned(CKVObject& node)
-{
-    std::vector<CKVMsg*> owned;
-    for (int i = 0; node.m_pSystem && i < node.m_arrMsgRef.GetSize(); ++i) {
-        const MsgRef* ref = node.m_arrMsgRef.GetAt(i);
-        CKVMsg* msg = ref && ref->byOwner ? node.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
-        if (msg && msg != &node)
-            owned.push_back(msg);
-    }
-    return owned;
-}
-
 // How notes of one pitch at one place of a voice count: once within a chord,
 // which holds each pitch once, or once within the measure, as copying a
 // measure joins the notes of a voice at one place into a chord.
@@ -178,7 +180,7 @@ using Places = std::set<std::tuple<int, int, int>>;
 void CountUnder(CKVObject& node, Contents& contents, Places& places, Merged merged, int depth)
 {
     const bool chord = node.m_byObjKind == OBJ_MSG && static_cast<CKVMsg&>(node).m_byKind == MSG_CHORD;
-    for (CKVMsg* msg : depth < 4 ? Owned(node) : std::vector<CKVMsg*>()) {
+    for (CKVMsg* msg : depth < 4 ? kvtest::OwnedSymbols(node) : std::vector<CKVMsg*>()) {
         const short x = chord ? static_cast<CKVMsg&>(node).m_nPosX : msg->m_nPosX;
         const bool counted = merged == Merged::kInChords && !chord;
         if (msg->m_byKind == MSG_REST ||
@@ -253,7 +255,7 @@ Contents Less(const Contents& from, const Contents& than)
 // take them away before the measure refuses it.
 bool OnlyRests(CKVMeas& meas)
 {
-    const std::vector<CKVMsg*> children = Owned(meas);
+    const std::vector<CKVMsg*> children = kvtest::OwnedSymbols(meas);
     return !children.empty() &&
            std::all_of(children.begin(), children.end(), [](const CKVMsg* m) { return m->m_byKind == MSG_REST; });
 }
@@ -263,7 +265,7 @@ int Lines(CKVDoc& doc)
 {
     int lines = 0;
     for (CKVMeas* meas : AllMeasures(doc))
-        for (CKVMsg* msg : Owned(*meas))
+        for (CKVMsg* msg : kvtest::OwnedSymbols(*meas))
             lines += msg->m_byKind == MSG_LINE ? 1 : 0;
     for (short p = 0; p < doc.GetPageNum(); ++p) {
         CKVPage* page = doc.GetPage(p);
@@ -273,15 +275,49 @@ int Lines(CKVDoc& doc)
     return lines;
 }
 
+// How often a crowded run met each kind of holder at its limit: the holders
+// its scores were made with, and the commands aimed at them while they stood
+// at their limits.
+struct Met {
+    int groups = 0;
+    int atTheCaret = 0;
+    int deleted = 0;
+    int cut = 0;
+    int dragged = 0;
+    int carrying = 0;
+    int tied = 0;
+    int slurred = 0;
+    int marked = 0;
+    int named = 0;
+    int voices = 0;
+    int restsByNumber = 0;
+    int restsOverMeasures = 0;
+
+    std::string Line(const RunParam& run) const
+    {
+        const auto n = [](int count) { return std::to_string(count); };
+        return "crowded seed " + std::to_string(run.seed) + " " + std::to_string(run.staves) + "x" +
+               std::to_string(run.measures) + (run.recording ? " recording" : " not recording") + ": " + n(groups) +
+               " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
+               n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + "; " + n(carrying) +
+               " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
+               n(marked) + ", named " + n(named) + "; " + n(voices) +
+               " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
+               ", over measures " + n(restsOverMeasures);
+    }
+};
+
 class IntegrityRandomTest : public kvtest::KvTest, public ::testing::WithParamInterface<RunParam> {
 protected:
     void SetUp() override
     {
         KvTest::SetUp();
-        // The crowding and the line drags draw from streams of their own, so
-        // that the other commands draw as they would without them.
+        // The crowding, the line drags and the commands aimed at holders
+        // draw from streams of their own, so that the other commands draw as
+        // they would without them.
         crowding.seed(GetParam().seed);
         lineDrags.seed(GetParam().seed);
+        holders.seed(GetParam().seed);
         NewScore();
         image = static_cast<unsigned char*>(std::malloc(1));
     }
@@ -302,6 +338,10 @@ protected:
             // or refused command is blamed for marking them.
             for (CKVMeas* meas : AllMeasures(Doc()))
                 meas->ResetGetNextMsg(kChordNotesSingly, kWalkTreeOrder, kWalkOwnStaff, kWalkKeepAll);
+            const kvtest::HoldersAtLimits found = kvtest::FindHoldersAtLimits(Doc());
+            met.groups += static_cast<int>(found.groupNotes.size() / 2);
+            met.carrying += static_cast<int>(found.carrying.size());
+            met.voices += static_cast<int>(found.fullVoices.size());
         }
         Doc().m_bBackupRecord = GetParam().recording ? 1 : 0;
         Doc().JumpToPage(0);
@@ -333,7 +373,7 @@ protected:
     int Measures() { return Staves() > 0 ? static_cast<int>(Master()->GetStaff(0)->GetMeasNum()) : 0; }
     int Pages() { return Doc().GetPageNum(); }
     int MaxMeasures() { return std::max<int>(kMaxMeasures, GetParam().measures + kMeasuresBeyondStart); }
-    int Pick(int count) { return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(rng); }
+    int Pick(int count) { return count <= 0 ? 0 : std::uniform_int_distribution<int>(0, count - 1)(*draws); }
     bool Chance(int percent) { return Pick(100) < percent; }
 
     // The host's step before a command that takes no backup of its own.
@@ -346,6 +386,20 @@ protected:
     void Note(const std::string& what) { trace.push_back(what); }
 
     // --- Selections and the cursor -------------------------------------------
+
+    void SelectNothing()
+    {
+        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+        Doc().m_bSelectAllPages = 0;
+    }
+
+    // A measure selected whole in a block that shows it, alone.
+    void SelectMeasure(CKVMeas* meas, CKVBlock* block)
+    {
+        SelectNothing();
+        RECT none {0, 0, 0, 0};
+        Doc().AddSelRect(SelRect::kMeas, &none, meas, nullptr, block);
+    }
 
     CKVBlock* AnyBlock(bool ossia)
     {
@@ -416,16 +470,14 @@ protected:
     {
         const int roll = Pick(10);
         if (roll < 2) {
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().m_bSelectAllPages = 0;
+            SelectNothing();
             Note("select nothing");
         } else if (roll < 3) {
             Doc().SelectAllPages();
             Note("select every page");
         } else {
             if (roll < 7) {
-                Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-                Doc().m_bSelectAllPages = 0;
+                SelectNothing();
             }
             AddRecord();
         }
@@ -772,8 +824,7 @@ protected:
     {
         // A selection now and then made for the command.
         if (Chance(60)) {
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().m_bSelectAllPages = 0;
+            SelectNothing();
             AddRecord();
             if (Chance(20))
                 AddRecord();
@@ -899,26 +950,31 @@ protected:
         const bool slur = over == MSG_TIE;
         return Host(std::string(slur ? "a slur over the tied notes " : "a tie over the slurred notes ") +
                         std::to_string(first) + " and " + std::to_string(second) + " of the walk",
-                    [&] {
-                        const std::vector<CKVMsg*> live = StaffNotes();
-                        if (first >= live.size() || second >= live.size())
-                            return;
-                        CKVMsg* a = live[first];
-                        CKVMsg* b = live[second];
-                        if (slur) {
-                            Refusable("a slur", [&] { return Doc().BindNoteBySlur(a, b, 8, 0, 0, 0) == 0; });
-                            return;
-                        }
-                        // A tie takes away the ties its notes had and gives
-                        // the second note the first's key before it may
-                        // refuse; only one over untied notes of one key must
-                        // change nothing when it does.
-                        const WORD ties = MSGFLAG_TIE_START | MSGFLAG_TIE_END;
-                        const bool plain =
-                            !(a->m_wFlag & ties) && !(b->m_wFlag & ties) && a->GetMidiKey() == b->GetMidiKey();
-                        Refusable("a tie",
-                                  [&] { return Doc().BindNoteByTie(a, b, 8, 0, 14, 1, 0, 0) == 0 && plain; });
-                    });
+                    [&] { BindLive(first, second, slur); });
+    }
+
+    // The host's tie or slur tool on the notes at places `first` and
+    // `second` of the staves' walk, read anew: the host's backup of the
+    // document makes new live notes.
+    void BindLive(size_t first, size_t second, bool slur)
+    {
+        const std::vector<CKVMsg*> live = StaffNotes();
+        if (first >= live.size() || second >= live.size())
+            return;
+        CKVMsg* a = live[first];
+        CKVMsg* b = live[second];
+        if (slur) {
+            Refusable("a slur", [&] { return Doc().BindNoteBySlur(a, b, 8, 0, 0, 0) == 0; });
+            return;
+        }
+        // A tie takes away the ties its notes had and gives the second note
+        // the first's key before it may refuse; only one over untied notes of
+        // one key, or one that a note has no room for, must change nothing
+        // when it does.
+        const WORD ties = MSGFLAG_TIE_START | MSGFLAG_TIE_END;
+        const bool plain = !(a->m_wFlag & ties) && !(b->m_wFlag & ties) && a->GetMidiKey() == b->GetMidiKey();
+        const bool full = !kvrec::HasRoomFor(*a) || !kvrec::HasRoomFor(*b);
+        Refusable("a tie", [&] { return Doc().BindNoteByTie(a, b, 8, 0, 14, 1, 0, 0) == 0 && (plain || full); });
     }
 
     // Voices, spelling and automatic ties, chosen from a stream of their own
@@ -943,12 +999,18 @@ protected:
     bool CopyPaste()
     {
         if (Chance(50)) {
-            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-            Doc().m_bSelectAllPages = 0;
+            SelectNothing();
             AddRecord();
         }
         const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1 + Pick(2));
         const int cut = Chance(30) ? 1 : 0;
+        CopyThenPaste(voice, cut);
+        return true;
+    }
+
+    // A copy or cut of the selection, then a paste at a cursor drawn anew.
+    void CopyThenPaste(unsigned char voice, int cut)
+    {
         Note(std::string(cut ? "cut" : "copy") + " voice " + std::to_string(voice));
         Run([&] {
             Doc().ResetBackup();
@@ -974,7 +1036,7 @@ protected:
                           "that its image does not carry", held);
         });
         if (imageSize == 0 || HasFailure())
-            return true;
+            return;
         MoveCursor();
         if (Chance(50))
             Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
@@ -996,16 +1058,21 @@ protected:
                 },
                 kvtest::kEverything & ~kvtest::kModifiedFlag);
         });
-        return true;
     }
 
     bool DragDrop()
     {
-        Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
-        Doc().m_bSelectAllPages = 0;
+        SelectNothing();
         AddRecord();
         const unsigned char voice = static_cast<unsigned char>(Chance(70) ? 0 : 1);
         const int move = Pick(2);
+        DragThenDrop(voice, move);
+        return true;
+    }
+
+    // A drag of the selection, then a drop at a cursor drawn anew.
+    void DragThenDrop(unsigned char voice, int move)
+    {
         Note(std::string(move ? "drag away" : "drag a copy") + " voice " + std::to_string(voice));
         // The drag opens the step that the drop joins: the two are checked as
         // one command.
@@ -1076,7 +1143,6 @@ protected:
         });
         Report(problems);
         Doc().FreeDragImage();
-        return true;
     }
 
     // The drag image read into a temporary system.
@@ -1234,33 +1300,343 @@ protected:
         for (int st = 0; st < Staves(); ++st) {
             CKVStaff* staff = Master()->GetStaff(static_cast<short>(st));
             for (LONG m = 0; m < staff->GetMeasNum(); ++m)
-                for (CKVMsg* msg : Owned(*staff->GetMeas(m)))
+                for (CKVMsg* msg : kvtest::OwnedSymbols(*staff->GetMeas(m)))
                     if (msg->m_byKind == MSG_LINE)
                         found.emplace_back(msg, staff->GetMeas(m));
         }
         if (found.empty())
             return nullptr;
         const auto [line, meas] = found[static_cast<size_t>(draw(static_cast<int>(found.size())))];
-        for (int p = 0; p < Pages(); ++p) {
+        return CursorOn(meas, "a line of") ? line : nullptr;
+    }
+
+    // Where a page shows a measure: the page, the block, the measure's
+    // index in the block and its staff there.
+    struct Shown {
+        int page = 0;
+        CKVBlock* block = nullptr;
+        int meas = 0;
+        short staff = 0;
+    };
+
+    // The first page that shows the measure; false when none does.
+    bool ShownAt(CKVMeas* meas, Shown& shown)
+    {
+        for (int p = 0; meas && p < Pages(); ++p) {
             CKVPage* page = Doc().GetPage(static_cast<short>(p));
             short staff = 0;
             CKVBlock* block = page->GetBlockOfMeas(meas, &staff);
             if (!block || staff >= block->GetStaffNum())
                 continue;
-            Doc().JumpToPage(p);
-            for (short b = 0; b < page->GetBlockNum(); ++b)
-                if (page->GetBlock(b) == block)
-                    Doc().m_nCurBlock = b;
-            Doc().m_pCurBlock = block;
-            Doc().m_nCurStaff = staff;
-            Doc().m_pCurStaff = block->GetStaff(staff);
-            Doc().m_pCurMeas = meas;
-            Doc().m_nCurMeas = static_cast<short>(Doc().m_pCurStaff->GetMeasIndex(meas) - block->m_nFirstMeas);
-            Note("cursor on a line of measure " + std::to_string(Doc().m_pCurStaff->GetMeasIndex(meas)) +
-                 " of block staff " + std::to_string(staff) + " on page " + std::to_string(p));
-            return line;
+            shown = {p, block, static_cast<int>(block->GetStaff(staff)->GetMeasIndex(meas) - block->m_nFirstMeas), staff};
+            return true;
         }
-        return nullptr;
+        return false;
+    }
+
+    // The cursor put on a measure where a page shows it, as the host's hit
+    // test puts it; false when no page shows it.
+    bool CursorOn(CKVMeas* meas, const std::string& what)
+    {
+        Shown shown;
+        if (!ShownAt(meas, shown))
+            return false;
+        Doc().JumpToPage(shown.page);
+        CKVPage* page = Doc().GetPage(static_cast<short>(shown.page));
+        for (short b = 0; b < page->GetBlockNum(); ++b)
+            if (page->GetBlock(b) == shown.block)
+                Doc().m_nCurBlock = b;
+        Doc().m_pCurBlock = shown.block;
+        Doc().m_nCurStaff = shown.staff;
+        Doc().m_pCurStaff = shown.block->GetStaff(shown.staff);
+        Doc().m_pCurMeas = meas;
+        Doc().m_nCurMeas = static_cast<short>(shown.meas);
+        Note("cursor on " + what + " measure " + std::to_string(Doc().m_pCurStaff->GetMeasIndex(meas)) +
+             " of block staff " + std::to_string(shown.staff) + " on page " + std::to_string(shown.page));
+        return true;
+    }
+
+    // --- Commands aimed at holders at their limits ------------------------------
+
+    // Now and then in a crowded run, besides the step's command: a command
+    // aimed at a holder that stands at its limit, every choice drawn from a
+    // stream of its own, so that the other commands draw as before. A group
+    // with rests loses one of its notes at the caret, or by a delete, a cut
+    // or a drag move of a rectangle around it; a note that carries 240
+    // symbols or more is tied or slurred to its neighbour, marked, or named a
+    // chord; a voice within a whole of its ticks gets a whole rest by measure
+    // number or over a range of measures.
+    void AimAtAHolder()
+    {
+        std::mt19937* const commands = draws;
+        draws = &holders;
+        const kvtest::HoldersAtLimits found = kvtest::FindHoldersAtLimits(Doc());
+        const int kind = Pick(10);
+        if (kind < 4)
+            AimAtAGroup(found.groupNotes, kind);
+        else if (kind < 8)
+            AimAtACarryingNote(found.carrying, kind - 4);
+        else
+            AimAtAFullVoice(found.fullVoices, kind == 8);
+        draws = commands;
+    }
+
+    template <class T>
+    T Any(const std::vector<T>& items)
+    {
+        return items[static_cast<size_t>(Pick(static_cast<int>(items.size())))];
+    }
+
+    void AimAtAGroup(const std::vector<CKVMsg*>& notes, int path)
+    {
+        if (notes.empty())
+            return;
+        CKVMsg* note = Any(notes);
+        const unsigned char voice = note->m_byVoice;
+        if (path == 0) {
+            if (!CursorOn(tickmath::MeasureOf(note), "a group with rests in"))
+                return;
+            Doc().m_nCaretPos = note->m_nPosX;
+            ++met.atTheCaret;
+            Note("delete at caret " + std::to_string(note->m_nPosX) + " voice " + std::to_string(voice));
+            Run([&] {
+                Doc().ResetBackup();
+                Refusable("a delete at the caret", [&] { return Doc().DeleteMsgOnCaret(voice, 0, 0, 0) == 0; });
+            });
+            return;
+        }
+        if (!SelectAround(note, "a note of a group with rests"))
+            return;
+        if (path == 1) {
+            ++met.deleted;
+            Note("delete the selection voice " + std::to_string(voice));
+            Run([&] {
+                Doc().ResetBackup();
+                Refusable("deleting the selection", [&] { return Doc().DeleteMsgOnSelRect(voice) == 0; });
+            });
+        } else if (path == 2) {
+            ++met.cut;
+            CopyThenPaste(voice, 1);
+        } else {
+            ++met.dragged;
+            DragThenDrop(voice, 1);
+        }
+    }
+
+    // A rectangle around the point at which the selection finds `note`, on
+    // the page that shows it, selected alone; false where no page shows it.
+    bool SelectAround(CKVMsg* note, const std::string& what)
+    {
+        CKVMeas* meas = tickmath::MeasureOf(note);
+        Shown shown;
+        CRect handle;
+        if (!ShownAt(meas, shown) ||
+            !selhit::HandleOnPage(*shown.block, shown.meas, shown.staff, *meas, *note, handle))
+            return false;
+        const POINT p = selhit::HitPoint(handle);
+        SelectNothing();
+        Doc().JumpToPage(shown.page);
+        RECT r {p.x - 1, p.y - 1, p.x + 2, p.y + 2};
+        Doc().AddSelRect(SelRect::kRect, &r, nullptr, nullptr, nullptr);
+        Note("select a rectangle " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+             std::to_string(r.right) + "," + std::to_string(r.bottom) + " around " + what + " on page " +
+             std::to_string(shown.page));
+        return true;
+    }
+
+    void AimAtACarryingNote(const std::vector<CKVMsg*>& notes, int command)
+    {
+        if (notes.empty())
+            return;
+        CKVMsg* note = Any(notes);
+        if (command < 2)
+            BindCarryingNote(note, command == 1);
+        else if (command == 2)
+            MarkCarryingNote(note);
+        else
+            NameChords(notes);
+    }
+
+    // A tie or slur from a carrying note to its neighbour in the walk or to
+    // it from its neighbour, by the host's tool or over its measure
+    // selected whole.
+    void BindCarryingNote(CKVMsg* note, bool slur)
+    {
+        const std::string symbols = std::to_string(note->m_arrMsgRef.GetSize());
+        if (Chance(30)) {
+            CKVMeas* meas = tickmath::MeasureOf(note);
+            Shown shown;
+            if (!ShownAt(meas, shown))
+                return;
+            SelectMeasure(meas, shown.block);
+            const int voice = note->m_byVoice;
+            Note(std::string(slur ? "slur" : "tie") + " over the measure of a note carrying " + symbols +
+                 " symbols voice " + std::to_string(voice));
+            ++(slur ? met.slurred : met.tied);
+            Run([&] {
+                Doc().ResetBackup();
+                Doc().SelMeasBackup(1);
+                if (slur)
+                    Doc().BindBySlur(voice, 8, 0, 0, 0);
+                else
+                    Doc().BindByTie(voice, 8, 0, 14, 0);
+            });
+            return;
+        }
+        const std::vector<CKVMsg*> notes = StaffNotes();
+        const size_t at = static_cast<size_t>(std::find(notes.begin(), notes.end(), note) - notes.begin());
+        if (at >= notes.size() || notes.size() < 2)
+            return;
+        const bool second = at + 1 == notes.size() || (at > 0 && Chance(50));
+        const size_t first = second ? at - 1 : at;
+        ++(slur ? met.slurred : met.tied);
+        Host(std::string(slur ? "a slur from note " : "a tie from note ") + std::to_string(first) + " to " +
+                 std::to_string(first + 1) + " of the walk, one carrying " + symbols + " symbols",
+             [&] { BindLive(first, first + 1, slur); });
+    }
+
+    // A mark on a carrying note, selected by a rectangle around it or with
+    // its measure selected whole. One that no selected note can take (each
+    // holds all the symbols its record counts and no mark of the family it
+    // would take away) is refused: it changes nothing and records no step.
+    void MarkCarryingNote(CKVMsg* note)
+    {
+        CKVMeas* meas = tickmath::MeasureOf(note);
+        Shown shown;
+        if (!ShownAt(meas, shown))
+            return;
+        const unsigned char voice = note->m_byVoice;
+        std::vector<CKVMsg*> notes;
+        kvtest::AppendNotesUnder(*meas, notes);
+        if (Chance(50)) {
+            if (!SelectAround(note, "a note carrying " + std::to_string(note->m_arrMsgRef.GetSize()) + " symbols"))
+                return;
+            const CRect test = selhit::TestRect(*static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0)),
+                                                *shown.block, shown.block->GetStaff(shown.staff), meas,
+                                                selhit::kRightEdgeIncluded);
+            std::erase_if(notes, [&](CKVMsg* n) {
+                return !selhit::IsHit(*shown.block, shown.meas, shown.staff, *meas, *n, test);
+            });
+        } else {
+            SelectMeasure(meas, shown.block);
+            Note("select the measure of a note carrying " + std::to_string(note->m_arrMsgRef.GetSize()) + " symbols");
+        }
+        std::erase_if(notes, [&](CKVMsg* n) { return n->m_byVoice != voice; });
+        const bool refused = NoNoteTakesTheMark(notes);
+        const int below = Pick(2);
+        ++met.marked;
+        Note("note mark voice " + std::to_string(voice) + (refused ? ", which no selected note can take" : ""));
+        Run([&] {
+            Doc().ResetBackup();
+            Refusable("a mark that no selected note can take", [&] {
+                Doc().AddNoteMarkOnSelNote(voice, below, MSG_NOTEMARK, kMarkType);
+                return refused;
+            });
+        });
+    }
+
+    // The mark that the mark commands add, and the family of marks a note
+    // carries one of that it belongs to: a note carrying one of them gives it
+    // up instead of taking another.
+    static constexpr WORD kMarkType = 27;
+    static bool OfTheMarksFamily(const CKVMsg& child)
+    {
+        return child.m_byKind == MSG_NOTEMARK && child.m_wHeadType >= 25 && child.m_wHeadType <= 28;
+    }
+
+    // Whether none of the notes takes a mark: there is one at least, none is
+    // in a chord, and each holds all the symbols its record counts and no
+    // mark of the family.
+    static bool NoNoteTakesTheMark(const std::vector<CKVMsg*>& notes)
+    {
+        return !notes.empty() && std::none_of(notes.begin(), notes.end(), [](CKVMsg* n) {
+            const std::vector<CKVMsg*> children = kvtest::OwnedSymbols(*n);
+            return kvrec::HasRoomFor(*n) || (n->m_wFlag & MSGFLAG_CHORD_MEMBER) ||
+                   (n->m_pParent && n->m_pParent->m_byObjKind == OBJ_MSG &&
+                    static_cast<CKVMsg*>(n->m_pParent)->m_byKind == MSG_CHORD) ||
+                   std::any_of(children.begin(), children.end(), [](CKVMsg* c) { return OfTheMarksFamily(*c); });
+        });
+    }
+
+    // The chord names of the first staff, made anew; met when a carrying
+    // note stands there.
+    void NameChords(const std::vector<CKVMsg*>& carrying)
+    {
+        CKVStaff* first = Master()->GetStaff(0);
+        if (std::none_of(carrying.begin(), carrying.end(),
+                         [&](CKVMsg* n) { return first->GetMeasIndex(tickmath::MeasureOf(n)) >= 0; }))
+            return;
+        ++met.named;
+        Note("name the chords of the first staff");
+        Run([&] {
+            CKVAutoCodeName& namer = Doc().m_AutoCodeName;
+            if (!namer.Open(&Doc()))
+                return;
+            namer.Process(0);
+            namer.Close();
+        });
+    }
+
+    // A whole rest by measure number into a voice within a whole of its
+    // ticks, or whole rests over a range of measures around one whose first
+    // voice is, both after the host's backup. The host prepares its rest
+    // after the voice's last entry, where the voice's time ends.
+    void AimAtAFullVoice(std::vector<std::pair<CKVMeas*, BYTE>> voices, bool byNumber)
+    {
+        if (!byNumber)
+            std::erase_if(voices, [](const auto& full) { return full.second != 1; });
+        if (voices.empty())
+            return;
+        const auto [meas, voice] = Any(voices);
+        int staff = -1;
+        int index = -1;
+        for (int s = 0; s < Staves() && staff < 0; ++s) {
+            index = Master()->GetStaff(static_cast<short>(s))->GetMeasIndex(meas);
+            staff = index >= 0 ? s : -1;
+        }
+        if (staff < 0)
+            return;
+        if (byNumber) {
+            ++met.restsByNumber;
+            Host("a whole rest of voice " + std::to_string(voice) + " added to measure " + std::to_string(index) +
+                     " of staff " + std::to_string(staff) + " by its number",
+                 [&, voice = voice] {
+                     CKVMeas* live = Master()->GetStaff(static_cast<short>(staff))->GetMeas(index);
+                     CKVMsg rest(live, POINT {EndOfVoice(*live, voice), 0}, MSG_REST, 0, DUR_WHOLE, voice, 0, 0, 0x0101,
+                                 0, -1);
+                     rest.UpdateRestPosY(0);
+                     rest.m_nStartTime = static_cast<short>(kvtest::VoiceTicks(*live)[voice - 1U]);
+                     rest.m_nPerformStart = rest.m_nStartTime;
+                     Refusable("a rest added by measure number", [&] {
+                         return Doc().InsertNewMsg(static_cast<short>(staff), index, &rest) == nullptr;
+                     });
+                 });
+            return;
+        }
+        static constexpr unsigned char kBeatUnits[] = {1, 2, 4};
+        const short first = static_cast<short>(std::max(0, index - Pick(2)));
+        const short end = static_cast<short>(index + 1 + Pick(2));
+        const unsigned char unit = kBeatUnits[Pick(3)];
+        ++met.restsOverMeasures;
+        Host("whole rests over measures " + std::to_string(first) + ".." + std::to_string(end - 1) + " beat unit " +
+                 std::to_string(unit),
+             [&] { Doc().InsertRestToMeas(first, end, unit); });
+    }
+
+    // The position after the last entry of a voice of a measure, a group's
+    // members taken at their own, and at least the measure's end.
+    static LONG EndOfVoice(CKVMeas& meas, BYTE voice)
+    {
+        LONG end = CKVMeas::SCALE;
+        for (CKVMsg* msg : kvtest::OwnedSymbols(meas)) {
+            std::vector<CKVMsg*> entries {msg};
+            if (msg->m_byKind == MSG_BEAM)
+                entries = kvtest::OwnedSymbols(*msg);
+            for (CKVMsg* entry : entries)
+                if (entry->m_byVoice == voice && tickmath::IsNoteRestChord(*entry))
+                    end = std::max<LONG>(end, entry->m_nPosX + 1);
+        }
+        return end;
     }
 
     // --- Queries ----------------------------------------------------------------
@@ -1467,6 +1843,11 @@ protected:
     std::mt19937 variety;
     std::mt19937 crowding;
     std::mt19937 lineDrags;
+    std::mt19937 holders;
+    // The stream the commands draw from: their own, or the holders' while a
+    // command aimed at a holder draws.
+    std::mt19937* draws = &rng;
+    Met met;
     // The step the score was made at.
     int born = 0;
     std::deque<std::string> trace;
@@ -1502,12 +1883,18 @@ TEST_P(IntegrityRandomTest, EveryStepLeavesAWholeScore)
         } else {
             if (std::uniform_int_distribution<int>(0, kLineDragEvery - 1)(lineDrags) == 0)
                 DragALine();
-            while (!Command()) {
+            if (GetParam().crowded && std::uniform_int_distribution<int>(0, kHolderEvery - 1)(holders) == 0)
+                AimAtAHolder();
+            // A fault of the line or the aimed command ends the run before
+            // the step's own command blurs it.
+            while (!HasFailure() && !Command()) {
             }
         }
         if (step % kQueryEvery == 0 && !HasFailure())
             AskQueries();
     }
+    if (GetParam().crowded)
+        std::printf("%s\n", met.Line(GetParam()).c_str());
 }
 
 // The runs: the list below, or the seeds of KV_INTEGRITY_SEEDS ("FIRST" or
