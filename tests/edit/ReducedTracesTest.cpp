@@ -118,6 +118,24 @@ protected:
         group->m_nPosX2 = 224;
     }
 
+    // A whole rest added by measure number at the end of voice 1 of the
+    // first measure, timed there, as the host adds one after its step;
+    // whether it went in.
+    bool WholeRestInserted()
+    {
+        CKVMeas* first = score->Meas(0, 0);
+        CKVMsg rest(first, POINT {250, 0}, MSG_REST, 0, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
+        rest.m_nStartTime = rest.m_nPerformStart = first->GetCurWholeCount(1, -1);
+        return Doc().InsertNewMsg(0, 0, &rest) != nullptr;
+    }
+
+    // `count` whole notes of voice 1, 960 ticks each.
+    void Wholes(CKVMeas& meas, short count)
+    {
+        for (short i = 0; i < count; ++i)
+            score->Note(&meas, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+    }
+
     // `count` dotted grace eighths of voice 1, which made rests take 180
     // ticks each.
     void DottedGraces(CKVMeas& meas, short count)
@@ -1043,8 +1061,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
     const auto wholes = [this](CKVMeas& first) {
-        for (short i = 0; i < 34; ++i)
-            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+        Wholes(first, 34);
         for (short x : {0, 128})
             score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
     };
@@ -1197,6 +1214,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] {
              CKVMsg rest(score->Meas(0, 0), POINT {250, 0}, MSG_REST, 0, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNewMsg(0, 0, &rest) ? 1 : 0;
+         }},
+        {"a whole rest inserted after 34 wholes", 0, wholes, [this] { HostStep(); }, [&] { return WholeRestInserted() ? 1 : 0; }},
+        {"whole rests added by measure number after 34 wholes", 0, wholes, [this] { HostStep(); },
+         [&] {
+             Doc().InsertRestToMeas(0, 1, 1);
+             return 0;
          }},
         {"a curve made of a slur in the crowded measure", 0, crowded,
          [&] {
@@ -1410,10 +1433,8 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // dotted grace eighths.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
-    const auto wholes = [this](CKVMeas& first) {
-        for (short i = 0; i < 34; ++i)
-            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
-    };
+    const auto wholes = [this](CKVMeas& first) { Wholes(first, 34); };
+    const auto wholes33 = [this](CKVMeas& first) { Wholes(first, 33); };
     const auto crowded = [this](CKVMeas& first) {
         for (short i = 0; i < 251; ++i)
             score->Symbol(&first, MSG_TIMED_EVENT, i);
@@ -1472,6 +1493,18 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Doc().ChangeSelNoteToRest(1);
          },
          100, 0, 18000},
+        {"a whole rest inserted after 33 wholes", wholes33,
+         [&] {
+             HostStep();
+             ASSERT_TRUE(WholeRestInserted());
+         },
+         34, 0, 32640},
+        {"whole rests added by measure number after 33 wholes", wholes33,
+         [&] {
+             HostStep();
+             Doc().InsertRestToMeas(0, 1, 1);
+         },
+         34, 0, 32640},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
