@@ -136,6 +136,15 @@ protected:
             score->Note(&meas, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
     }
 
+    // A quarter carrying `marks` dynamics, and a quarter rest after it.
+    void MarkedNoteAndARest(CKVMeas& meas, short marks)
+    {
+        CKVMsg* note = score->Note(&meas, {.x = 0});
+        for (short i = 0; i < marks; ++i)
+            score->Symbol(note, MSG_DYNAMIC, i);
+        score->Rest(&meas, {.x = 128});
+    }
+
     // `count` dotted grace eighths of voice 1, which made rests take 180
     // ticks each.
     void DottedGraces(CKVMeas& meas, short count)
@@ -1221,6 +1230,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              Doc().InsertRestToMeas(0, 1, 1);
              return 0;
          }},
+        {"a mark for a note of 255 dynamics beside a rest", 0,
+         [this](CKVMeas& first) { MarkedNoteAndARest(first, 255); }, [&] { Select(0); },
+         [&] {
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             return 0;
+         }},
         {"a curve made of a slur in the crowded measure", 0, crowded,
          [&] {
              // The two wholes of voice 2, slurred.
@@ -1505,6 +1520,13 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Doc().InsertRestToMeas(0, 1, 1);
          },
          34, 0, 32640},
+        {"a mark for a note of 254 dynamics beside a rest", [this](CKVMeas& first) { MarkedNoteAndARest(first, 254); },
+         [&] {
+             Select(0);
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             EXPECT_EQ(score->Meas(0, 0)->GetMsg(0)->GetMsgNum(), 255);
+         },
+         2, 0, -1},
     };
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
