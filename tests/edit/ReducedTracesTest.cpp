@@ -136,13 +136,15 @@ protected:
             score->Note(&meas, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
     }
 
-    // A quarter carrying `marks` dynamics, and a quarter rest after it.
-    void MarkedNoteAndARest(CKVMeas& meas, short marks)
+    // A quarter carrying `marks` dynamics, and a quarter rest after it; the
+    // quarter.
+    CKVMsg* MarkedNoteAndARest(CKVMeas& meas, short marks)
     {
         CKVMsg* note = score->Note(&meas, {.x = 0});
         for (short i = 0; i < marks; ++i)
             score->Symbol(note, MSG_DYNAMIC, i);
         score->Rest(&meas, {.x = 128});
+        return note;
     }
 
     // `count` dotted grace eighths of voice 1, which made rests take 180
@@ -1525,6 +1527,15 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Select(0);
              Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
              EXPECT_EQ(score->Meas(0, 0)->GetMsg(0)->GetMsgNum(), 255);
+         },
+         2, 0, -1},
+        // The mark a full note carries is taken away again.
+        {"a mark taken off a note of 254 dynamics and the mark beside a rest",
+         [this](CKVMeas& first) { score->Symbol(MarkedNoteAndARest(first, 254), MSG_NOTEMARK, 0)->m_wHeadType = 1; },
+         [&] {
+             Select(0);
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             EXPECT_EQ(score->Meas(0, 0)->GetMsg(0)->GetMsgNum(), 254);
          },
          2, 0, -1},
     };
