@@ -1226,7 +1226,8 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
              CKVMsg rest(score->Meas(0, 0), POINT {250, 0}, MSG_REST, 0, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNewMsg(0, 0, &rest) ? 1 : 0;
          }},
-        {"a whole rest inserted after 34 wholes", 0, wholes, [this] { HostStep(); }, [&] { return WholeRestInserted() ? 1 : 0; }},
+        {"a whole rest inserted after 34 wholes", 0, wholes, [this] { HostStep(); },
+         [&] { return WholeRestInserted() ? 1 : 0; }},
         {"whole rests added by measure number after 34 wholes", 0, wholes, [this] { HostStep(); },
          [&] {
              Doc().InsertRestToMeas(0, 1, 1);
@@ -1522,7 +1523,8 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              Doc().InsertRestToMeas(0, 1, 1);
          },
          34, 0, 32640},
-        {"a mark for a note of 254 dynamics beside a rest", [this](CKVMeas& first) { MarkedNoteAndARest(first, 254); },
+        {"a mark for a note of 254 dynamics beside a rest",
+         [this](CKVMeas& first) { MarkedNoteAndARest(first, 254); },
          [&] {
              Select(0);
              Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
@@ -1531,7 +1533,9 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
          2, 0, -1},
         // The mark a full note carries is taken away again.
         {"a mark taken off a note of 254 dynamics and the mark beside a rest",
-         [this](CKVMeas& first) { score->Symbol(MarkedNoteAndARest(first, 254), MSG_NOTEMARK, 0)->m_wHeadType = 1; },
+         [this](CKVMeas& first) {
+             score->Symbol(MarkedNoteAndARest(first, 254), MSG_NOTEMARK, 0)->m_wHeadType = 1;
+         },
          [&] {
              Select(0);
              Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
