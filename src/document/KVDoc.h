@@ -166,7 +166,8 @@ public:
 
     // Defined in document/KVDocCommands.cpp
     // A whole-measure rest in measures [first, end) of every staff; nothing
-    // for beat unit 0.
+    // for beat unit 0. A measure that cannot take its rest keeps what it
+    // holds. The host takes the step and the backup.
     void InsertRestToMeas(short first, short end, unsigned char beatUnit);
     void ChangeDrumTable(short kit, int mode);
     void UpdateColorChordText(DWORD colour);
@@ -503,8 +504,10 @@ public:
     short DeleteMsgOnCaret(short voice, short, int, int);
     // Adds an owned copy of a prepared symbol, under a new id, to measure
     // `meas` of master staff `staff`; null for an index out of range, a
-    // compressed multi-measure rest or a measure that holds the symbols its
-    // record counts. The symbol is given that measure as its parent.
+    // compressed multi-measure rest, a measure that holds the symbols its
+    // record counts, or a note, rest or chord that would run its voice past
+    // the ticks a voice takes. The symbol is given that measure as its
+    // parent.
     CKVMsg* InsertNewMsg(short staff, LONG meas, CKVMsg* msg);
     // The full page size in dots: printable area and margins.
     CSize GetScreenSize();

@@ -88,7 +88,15 @@ void CKVDoc::InsertRestToMeas(short first, short end, unsigned char beatUnit)
             rest.UpdateRestPosY(0);
             rest.m_nPlayTime = playTime;
             rest.m_nStartTime = 0;
-            meas->InsertNewMsg(rest);
+            const bool voiceHeldMusic = meas->GetCurWholeCountDouble(rest.m_byVoice, -1) > 0.0;
+            // A measure that cannot take the rest (its record full, or its
+            // voice at its ticks) is passed over as it is.
+            if (!meas->InsertNewMsg(rest) || !voiceHeldMusic)
+                continue;
+            // Beside other music of its voice the rest starts where its
+            // place puts it, and what follows it moves on, as a reader
+            // times them.
+            meas->UpdateStartTime(rest.m_byVoice, 1, 1, kPerformedStartStays);
         }
     }
 }

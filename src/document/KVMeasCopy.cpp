@@ -4,6 +4,7 @@
 
 #include "document/DeepCopy.h"
 #include "model/KVMsg.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 
@@ -48,11 +49,6 @@ void CopyMeasFields(CKVMeas& self, const CKVMeas& source)
     self.m_dwTrailWord2 = source.m_dwTrailWord2;
 }
 
-bool IsTimedKind(BYTE kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
-}
-
 int CopyMeas(CKVMeas& self, CKVMeas& source, bool equally)
 {
     if (&self == &source)
@@ -75,7 +71,7 @@ int CopyMeas(CKVMeas& self, CKVMeas& source, bool equally)
                 ++i;
             continue;
         }
-        if (IsTimedKind(msg->m_byKind)) {
+        if (tickmath::IsVoiceEntry(*msg)) {
             msg->ChangeParent(&self);
             self.AddUpDownMsgArray(msg);
         }

@@ -55,11 +55,6 @@ void GetEndingFields(CKVMeas& m, const unsigned char* t)
     m.m_wEndingWord = GetU16(t + REC_ENDING_WORD);
 }
 
-bool IsTimedKind(BYTE kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
-}
-
 // The entries of a walk list that a voice's timing steps through (notes,
 // rests and chords that are no grace), each with its voice, grouped by voice
 // in walk order.
@@ -69,7 +64,7 @@ std::vector<std::pair<BYTE, DWORD>> TimedEntriesByVoice(CKVMeas& meas, const std
     entries.reserve(walk.size());
     for (DWORD id : walk) {
         CKVMsg* msg = meas.m_pSystem ? meas.m_pSystem->GetMsgFromMap(id) : nullptr;
-        if (!msg || !(msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_REST || msg->m_byKind == MSG_CHORD))
+        if (!msg || !tickmath::IsNoteRestChord(*msg))
             continue;
         if (msg->m_byKind != MSG_REST && (msg->m_wFlag & MSGFLAG_GRACE))
             continue;
@@ -231,7 +226,7 @@ int CKVMeas::Read(unsigned char* buffer, DWORD* pos, DWORD* length)
             }
             continue;
         }
-        if (IsTimedKind(msg->m_byKind)) {
+        if (tickmath::IsVoiceEntry(*msg)) {
             msg->ChangeParent(this);
             AddUpDownMsgArray(msg);
         }

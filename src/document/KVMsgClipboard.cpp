@@ -8,6 +8,7 @@
 #include "model/KVMeas.h"
 #include "model/MeasPlace.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 
 namespace {
 
@@ -175,8 +176,7 @@ void CKVMsg::OffsetX(short dx)
     for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         const MsgRef* ref = m_arrMsgRef.GetAt(i);
         CKVMsg* member = ref && ref->byOwner ? GetMsg(i) : nullptr;
-        if (member && member != this &&
-            (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD))
+        if (member && member != this && tickmath::IsNoteRestChord(*member))
             member->OffsetX(dx);
     }
 }

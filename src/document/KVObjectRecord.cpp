@@ -132,7 +132,7 @@ bool CollectChildren(CKVObject& node, ChildList& out)
         out.Add({node.m_arrMsgRef.GetAt(i), msg});
         ++i;
     }
-    return out.Count() <= kMaxChildren;
+    return WithinRecord(out.Count());
 }
 
 // Symbols nest a few levels deep in a score (measure, beam group, chord,

@@ -9,6 +9,7 @@
 
 #include "Platform.h"
 #include "document/DeepCopy.h"
+#include "model/KVObject.h"
 #include "model/MeasRecord.h"
 #include "model/StaffRecord.h"
 
@@ -140,14 +141,9 @@ constexpr size_t kPageRecord = 24;
 constexpr size_t kMinMeasRecord = kNodeHeader + kMeasTrailer;
 constexpr size_t kMinStaffRecord = kNodeHeader + kStaffRecord;
 constexpr size_t kMinMsgRecord = kMsgRecord + kNodeHeader;
-// The count byte of a node or measure.
-constexpr int kMaxChildren = 255;
-
-// Whether a node holding `count` symbols of its own fits its record.
-constexpr bool WithinRecord(int count)
-{
-    return count <= kMaxChildren;
-}
+// The count byte of a node or measure (kvrec::kMaxChildren, WithinRecord)
+// is declared with the node in model/KVObject.h: its stream form counts the
+// same way.
 
 // Whether a node takes `more` symbols of its own besides those it holds,
 // stale references counted (they bound the live ones from above). While an

@@ -26,7 +26,7 @@ void VisitMembers(CKVMeas& meas, CKVMsg& msg, const std::function<void(CKVMeas&,
     if (msg.m_byKind != MSG_BEAM && msg.m_byKind != MSG_CHORD)
         return;
     tickmath::ForEachChild(msg, [&](CKVMsg* member, short) {
-        if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD)
+        if (tickmath::IsNoteRestChord(*member))
             VisitMembers(meas, *member, visit);
         return false;
     });

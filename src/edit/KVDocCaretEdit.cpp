@@ -29,11 +29,6 @@ namespace {
 constexpr int kNoPosition = 0xFFFF;
 constexpr int kCaretMemory = 1000000;
 
-bool CountsForBeat(const CKVMsg& msg)
-{
-    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
-
 // The beat a tick falls in: ticks x numerator / length, in integers.
 int BeatOf(long ticks, const CKVMeas& meas)
 {
@@ -50,7 +45,7 @@ void ScanMeasForBeat(CKVMeas& meas, int beat, int& result, int& latest)
         return;
     for (short i = 0; i < meas.GetMsgNum(); ++i) {
         CKVMsg* msg = meas.GetMsg(i);
-        if (!msg || !CountsForBeat(*msg))
+        if (!msg || !tickmath::IsVoiceEntry(*msg))
             continue;
         if (msg->m_byKind == MSG_BEAM) {
             // A group stands on the beat by its member that starts there.

@@ -7,6 +7,7 @@
 #include "edit/EditFrame.h"
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMsg.h"
+#include "model/MeasPlace.h"
 #include "model/TickMath.h"
 
 #include <cmath>
@@ -40,6 +41,15 @@ bool SameFamily(WORD a, WORD b)
     return a == b || (FamilyOf(a) != 0 && FamilyOf(a) == FamilyOf(b));
 }
 
+// What a mark of `kind` takes away where its note carries one, instead of
+// adding itself: a note mark of the same type or family, or any slide.
+bool MarkToggles(const CKVMsg& child, int kind, WORD markType)
+{
+    if (kind == MSG_NOTEMARK)
+        return child.m_byKind == MSG_NOTEMARK && SameFamily(child.m_wHeadType, markType);
+    return IsSlide(child.m_byKind);
+}
+
 bool InChord(const CKVMsg& note)
 {
     return (note.m_wFlag & MSGFLAG_CHORD_MEMBER) ||
@@ -47,17 +57,10 @@ bool InChord(const CKVMsg& note)
             static_cast<CKVMsg*>(note.m_pParent)->m_byKind == MSG_CHORD);
 }
 
+// The notes of the chord in context; none outside a chord.
 std::vector<CKVMsg*> NotesOf(CKVMsg* chord)
 {
-    std::vector<CKVMsg*> notes;
-    if (!chord)
-        return notes;
-    tickmath::ForEachChild(*chord, [&](CKVMsg* note, short) {
-        if (note->m_byKind == MSG_NOTE)
-            notes.push_back(note);
-        return false;
-    });
-    return notes;
+    return chord ? measplace::ChordNotes(*chord) : std::vector<CKVMsg*> {};
 }
 
 // Takes away the children of `note` that `matches`; whether one went.
@@ -150,9 +153,7 @@ int CKVDoc::SetDefaultPosOfNoteMark(unsigned int below, CKVMsg* note, CKVMsg* ma
     const WORD type = mark->m_wHeadType;
     if (note->m_byKind == MSG_REST && type != kFermataOver && type != kFermataUnder)
         return 0;
-    auto sameMark = [type](const CKVMsg& child) {
-        return child.m_byKind == MSG_NOTEMARK && SameFamily(child.m_wHeadType, type);
-    };
+    auto sameMark = [type](const CKVMsg& child) { return MarkToggles(child, MSG_NOTEMARK, type); };
     bool removed = false;
     if (m_pLastMember) {
         for (CKVMsg* member : NotesOf(m_pLastMember))
@@ -205,7 +206,7 @@ int CKVDoc::SetDefaultPosOfSlide(int below, CKVMsg* note, CKVMsg* slide)
 {
     if (!note || !slide)
         return 0;
-    auto anySlide = [](const CKVMsg& child) { return IsSlide(child.m_byKind); };
+    auto anySlide = [&](const CKVMsg& child) { return MarkToggles(child, slide->m_byKind, 0); };
     bool removed = false;
     const std::vector<CKVMsg*> chordNotes = NotesOf(m_pLastMember);
     if (m_pLastMember) {
@@ -262,75 +263,114 @@ int CKVDoc::SetDefaultPosOfSlide(int below, CKVMsg* note, CKVMsg* slide)
 
 namespace {
 
-// Whether the selection holds notes or rests and every one of them holds
-// all the symbols its record counts: marks for them are refused whole.
-bool EveryMarkedSymbolFull(CKVDoc& doc, unsigned char voice)
+// Whether a mark of `kind` goes to a note or rest: a note mark to a note, or
+// to a rest where it is a fermata; a slide to a note.
+bool TakesMark(const CKVMsg& msg, int kind, WORD markType)
 {
-    CEditFrame query(doc, CEditFrame::Use::Query);
-    bool any = false;
-    for (CKVMsg* msg : query.Collect(voice)) {
-        if (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST)
-            continue;
-        if (kvrec::HasRoomFor(*msg))
-            return false;
-        any = true;
-    }
-    return any;
+    if (kind == MSG_NOTEMARK)
+        return msg.m_byKind == MSG_NOTE ||
+               (msg.m_byKind == MSG_REST && (markType == kFermataOver || markType == kFermataUnder));
+    return IsSlide(static_cast<BYTE>(kind)) && msg.m_byKind == MSG_NOTE;
 }
 
-} // namespace
-
-void CKVDoc::AddNoteMarkOnSelNote(unsigned char voice, int below, int kind, WORD markType)
+// Visits, in order, the symbols of a pass that a mark goes to, each with
+// the chord it stands for (null outside a chord): a chord is marked on the
+// first of its notes that follows it, and its other notes are passed over.
+template <class Visit>
+void ForEachMarkTarget(const std::vector<CKVMsg*>& pass, int kind, WORD markType, Visit visit)
 {
-    if (EveryMarkedSymbolFull(*this, voice))
-        return;
-    CEditFrame frame(*this);
-    if (!frame.Open())
-        return;
+    CKVMsg* chord = nullptr;
+    bool chordOpen = false;
+    for (CKVMsg* msg : pass) {
+        if (msg->m_byKind == MSG_CHORD) {
+            chord = msg;
+            chordOpen = true;
+            continue;
+        }
+        if (!TakesMark(*msg, kind, markType))
+            continue;
+        if (!InChord(*msg))
+            chord = nullptr;
+        else if (!chordOpen)
+            continue;
+        chordOpen = false;
+        visit(*msg, chord);
+    }
+}
+
+// The passes a mark command makes: the whole collection with one record or
+// every page selected, else record by record.
+std::vector<std::vector<CKVMsg*>> MarkPasses(CKVDoc& doc, CEditFrame& frame, unsigned char voice)
+{
     std::vector<std::vector<CKVMsg*>> passes;
-    const int records = m_pSelRectArray ? m_pSelRectArray->GetSize() : 0;
+    const int records = doc.m_pSelRectArray ? doc.m_pSelRectArray->GetSize() : 0;
     if (records == 1 || frame.WholeScore()) {
         passes.push_back(frame.Collect(voice));
     } else {
         for (short r = 0; r < records; ++r)
             passes.push_back(frame.CollectRecord(r, voice));
     }
-    for (const std::vector<CKVMsg*>& pass : passes) {
-        bool chordFlag = false;
-        for (CKVMsg* msg : pass) {
-            if (msg->m_byKind == MSG_CHORD) {
-                m_pLastMember = msg;
-                chordFlag = true;
-                continue;
-            }
-            if (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST)
-                continue;
-            if (kind == MSG_NOTEMARK) {
-                if (msg->m_byKind == MSG_REST && markType != kFermataOver && markType != kFermataUnder)
-                    continue;
-            } else if (!IsSlide(static_cast<BYTE>(kind)) || msg->m_byKind == MSG_REST) {
-                continue;
-            }
-            const bool chordNote = InChord(*msg);
-            if (!chordNote)
-                m_pLastMember = nullptr;
-            else if (!chordFlag)
-                continue;
+    return passes;
+}
+
+// Whether marking a target changes it: it takes the mark away where the
+// note (or any note of its chord) carries one the mark toggles, and
+// otherwise adds it where the note's record has room.
+bool MarkChanges(CKVMsg& target, CKVMsg* chord, int kind, WORD markType)
+{
+    const std::vector<CKVMsg*> notes = chord ? NotesOf(chord) : std::vector<CKVMsg*> {&target};
+    for (CKVMsg* note : notes) {
+        for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+            const CKVMsg* child = measplace::ChildAt(*note, i);
+            if (child && MarkToggles(*child, kind, markType))
+                return true;
+        }
+    }
+    return kvrec::HasRoomFor(target);
+}
+
+// Whether the mark would change nothing: no symbol the command reaches takes
+// it, or every one that does is full and carries no mark it toggles. Such a
+// command is refused before its step opens.
+bool MarkChangesNothing(CKVDoc& doc, unsigned char voice, int kind, WORD markType)
+{
+    CEditFrame query(doc, CEditFrame::Use::Query);
+    bool changes = false;
+    for (const std::vector<CKVMsg*>& pass : MarkPasses(doc, query, voice)) {
+        ForEachMarkTarget(pass, kind, markType, [&](CKVMsg& target, CKVMsg* chord) {
+            changes = changes || MarkChanges(target, chord, kind, markType);
+        });
+    }
+    return !changes;
+}
+
+} // namespace
+
+void CKVDoc::AddNoteMarkOnSelNote(unsigned char voice, int below, int kind, WORD markType)
+{
+    if (MarkChangesNothing(*this, voice, kind, markType))
+        return;
+    CEditFrame frame(*this);
+    if (!frame.Open())
+        return;
+    for (const std::vector<CKVMsg*>& pass : MarkPasses(*this, frame, voice)) {
+        ForEachMarkTarget(pass, kind, markType, [&](CKVMsg& msg, CKVMsg* chord) {
+            // The chord is the context its note's mark is placed in.
+            m_pLastMember = chord;
             CKVMsg mark;
             mark.m_byKind = static_cast<BYTE>(kind);
             if (kind == MSG_NOTEMARK)
                 mark.m_wHeadType = markType;
-            mark.m_byVoice = msg->m_byVoice;
-            const int placed = kind == MSG_NOTEMARK ? SetDefaultPosOfNoteMark(below, msg, &mark)
-                                                    : SetDefaultPosOfSlide(below, msg, &mark);
+            mark.m_byVoice = msg.m_byVoice;
+            const int placed = kind == MSG_NOTEMARK ? SetDefaultPosOfNoteMark(below, &msg, &mark)
+                                                    : SetDefaultPosOfSlide(below, &msg, &mark);
             if (placed) {
                 mark.MakeMsgCtrlPoint();
-                AddMsg(msg, &mark, 1, 1);
+                AddMsg(&msg, &mark, 1, 1);
             }
-            chordFlag = false;
             if (kind == MSG_NOTEMARK)
-                msg->ReArrangeNoteMarkPos(nullptr);
-        }
+                msg.ReArrangeNoteMarkPos(nullptr);
+        });
     }
     // The chord met last is no one's context after the command.
     m_pLastMember = nullptr;

@@ -16,11 +16,6 @@
 
 namespace {
 
-bool IsColumnKind(BYTE kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_BEAM || kind == MSG_CHORD;
-}
-
 // An x right of the moved symbol keeps its share of the room right of it.
 bool RightOf(short x, short oldX, short newX, short& out)
 {
@@ -86,7 +81,7 @@ void CKVDoc::ChangeXByTime(CKVMsg* msg, short newX, int byTime)
 void CKVMeas::ChangeX(short oldX, short newX, int byTime, short t)
 {
     tickmath::ForEachChild(*this, [&](CKVMsg* msg, short) {
-        if (IsColumnKind(msg->m_byKind))
+        if (tickmath::IsVoiceEntry(*msg))
             msg->ChangeX(oldX, newX, byTime, t);
         return false;
     });
@@ -101,7 +96,7 @@ void CKVMsg::ChangeX(short oldX, short newX, int byTime, short t)
         CKVMsg* first = nullptr;
         CKVMsg* last = nullptr;
         tickmath::ForEachChild(*this, [&](CKVMsg* member, short) {
-            if (!IsColumnKind(member->m_byKind))
+            if (!tickmath::IsVoiceEntry(*member))
                 return false;
             member->ChangeX(oldX, newX, byTime, t);
             if (!first)

@@ -2,14 +2,14 @@
 
 #include "model/KVMeas.h"
 
-#include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "timing/VoiceRoom.h"
 
 CKVMsg* CKVMeas::InsertNewMsg(CKVMsg& model)
 {
-    if (!m_pSystem || IsRestCompMeas(nullptr) != 0 || !kvrec::HasRoomFor(*this))
+    if (!m_pSystem || IsRestCompMeas(nullptr) != 0 || !CVoiceRoom::TakesEntry(*this, model))
         return nullptr;
     CKVMsg* msg = KvNewReported<CKVMsg>();
     if (!msg)

@@ -72,7 +72,7 @@ int PlayTicks(CKVMsg& msg)
     }
     int sum = 0;
     for (CKVMsg* member : tickmath::LiveChildren(msg)) {
-        if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD) {
+        if (tickmath::IsNoteRestChord(*member)) {
             if (!IsGrace(*member)) {
                 member->CalcPlayTime();
                 sum += member->GetPlayTime();
@@ -383,8 +383,7 @@ void CKVMeas::OffsetX(unsigned char voice, short fromX, short dx)
     for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
         if (voice != 0 && msg->m_byVoice != voice)
             continue;
-        const BYTE kind = msg->m_byKind;
-        if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
+        if (!tickmath::IsVoiceEntry(*msg))
             continue;
         // A beam group that starts left of fromX stays whole where it is.
         if (msg->m_nPosX >= fromX) {

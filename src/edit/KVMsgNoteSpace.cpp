@@ -15,9 +15,9 @@
 
 void CKVMsg::NoteSpaceOrder()
 {
-    const BYTE kind = m_byKind;
-    if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
+    if (!tickmath::IsVoiceEntry(*this))
         return;
+    const BYTE kind = m_byKind;
     CKVMeas* meas = tickmath::MeasureOf(this);
     // A measure without length has no time scale; the position stays.
     if (meas && meas->m_nLength <= 0)

@@ -4,6 +4,7 @@
 
 #include "document/KVDoc.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 
 void CKVMsg::ChangeParent(CKVObject* parent)
 {
@@ -35,7 +36,7 @@ void CKVMsg::ChangeParent(CKVObject* parent)
             RemoveMsgAt(i);
             continue;
         }
-        if (member->m_byKind == MSG_NOTE || member->m_byKind == MSG_REST || member->m_byKind == MSG_CHORD)
+        if (tickmath::IsNoteRestChord(*member))
             member->ChangeParent(parent);
         ++i;
     }

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool IsMember(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_CHORD;
-}
-
 void TestStaff(CKVStaff* staff)
 {
     if (!staff)
@@ -37,7 +32,7 @@ void CKVMsg::TestMsgStruct()
     // The walk drops references that name no symbol and looks at the same
     // place again; so does a removed member.
     tickmath::ForEachChild(*this, [this](CKVMsg* child, short index) {
-        if (!IsMember(*child)) {
+        if (!tickmath::IsNoteRestChord(*child)) {
             RemoveMsgAt(index);
             return true;
         }

@@ -67,37 +67,38 @@ unsigned char CAutoStaff::InsertChordCode()
         meas->ResetGetNextMsg(kChordNotesSingly, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
         short cursor = 0;
         bool handledA = false;
+        // A note whose record holds all its symbols takes no chord, and the
+        // chord stays unwritten: a later note of the same chord takes it.
+        auto take = [&](CKVMsg* msg, unsigned char area) {
+            if (!kvrec::HasRoomFor(*msg))
+                return;
+            pending[pendingCount++] = {msg, area};
+            last = model->GetCode(area);
+        };
         while (CKVMsg* msg = meas->GetNextMsg(cursor)) {
             if (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST)
                 continue;
             const int start = msg->m_nPerformStart;
             if (!split) {
-                const unsigned char code = model->GetCode(kAreaWhole);
-                if (code != last) {
-                    pending[pendingCount++] = {msg, kAreaWhole};
-                    last = code;
-                }
+                if (model->GetCode(kAreaWhole) != last)
+                    take(msg, kAreaWhole);
                 break;
             }
             if (!handledA && start < model->m_nLength / 3) {
                 handledA = true;
-                const unsigned char code = model->GetCode(kAreaA);
-                if (code != last) {
-                    if (model->m_CandCode[kAreaA].byCodeNum) {
-                        pending[pendingCount++] = {msg, kAreaA};
-                        last = code;
-                    } else
+                if (model->GetCode(kAreaA) != last) {
+                    if (model->m_CandCode[kAreaA].byCodeNum)
+                        take(msg, kAreaA);
+                    else
                         last = 0;
                 }
                 continue;
             }
             if (start >= model->m_nLength / 2) {
-                const unsigned char code = model->GetCode(kAreaB);
-                if (code != last) {
-                    if (model->m_CandCode[kAreaB].byCodeNum) {
-                        pending[pendingCount++] = {msg, kAreaB};
-                        last = code;
-                    } else
+                if (model->GetCode(kAreaB) != last) {
+                    if (model->m_CandCode[kAreaB].byCodeNum)
+                        take(msg, kAreaB);
+                    else
                         last = 0;
                     break;
                 }
@@ -105,9 +106,6 @@ unsigned char CAutoStaff::InsertChordCode()
         }
         meas->m_arrWalk.RemoveAll();
         for (int p = 0; p < pendingCount && !failed; p++) {
-            // A note whose record holds all its symbols takes no chord.
-            if (!kvrec::HasRoomFor(*pending[p].note))
-                continue;
             const unsigned char area = pending[p].area;
             const unsigned char code = model->GetCode(area);
             CChordSymbol* symbol = KvNew<CChordSymbol>();

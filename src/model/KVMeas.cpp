@@ -7,6 +7,7 @@
 #include "model/KVCtrlPoint.h"
 #include "model/MeasPlace.h"
 #include "model/MeasRecord.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 
@@ -129,7 +130,7 @@ LONG CKVMeas::GetPeakupMeasTime(int onlyPickup)
     short cursor = 0;
     while (cursor < m_arrWalk.GetSize()) {
         CKVMsg* msg = GetNextMsg(cursor);
-        if (!msg || (msg->m_byKind != MSG_NOTE && msg->m_byKind != MSG_REST && msg->m_byKind != MSG_CHORD))
+        if (!msg || !tickmath::IsNoteRestChord(*msg))
             continue;
         msg->CalcPlayTime();
         const int voice = msg->m_byVoice <= VOICES ? msg->m_byVoice : 0;
@@ -152,7 +153,7 @@ template <class Value, class Time>
 Value VoiceSum(CKVMeas& meas, unsigned char voice, short limit, Time time)
 {
     auto counts = [limit](CKVMsg& msg) {
-        if (msg.m_byKind != MSG_NOTE && msg.m_byKind != MSG_REST && msg.m_byKind != MSG_CHORD)
+        if (!tickmath::IsNoteRestChord(msg))
             return false;
         if (msg.m_wFlag & MSGFLAG_GRACE)
             return false;

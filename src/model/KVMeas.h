@@ -252,6 +252,10 @@ public:
 
     // Defined in timing/KVMeasMidi.cpp
     void PrepGuess(DWORD ticksPerQuarter);
+    // Fills the holes of a voice of recorded music with rests: 1, or 0 when
+    // the measure cannot be filled (no symbols, a damaged signature, or a
+    // rest the measure cannot take, which ends the filling and keeps the
+    // rests placed before it).
     short MakeRests(BYTE voice, DWORD ticksPerQuarter, short division);
 
     // Defined in timing/KVMeasNoteInsert.cpp
@@ -359,7 +363,9 @@ public:
 
     // Defined in edit/KVMeasInsert.cpp
     // A copy of the model under a new id; null when the measure is a
-    // compressed rest or already holds the symbols its record counts.
+    // compressed rest, already holds the symbols its record counts, or when
+    // a note, rest or chord would run its voice past the ticks its start
+    // times hold (CVoiceRoom::TakesEntry). Nothing is allocated before.
     CKVMsg* InsertNewMsg(CKVMsg& model);
 
     // Defined in edit/KVMeasPaste.cpp

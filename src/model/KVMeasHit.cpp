@@ -12,11 +12,6 @@
 
 namespace {
 
-bool IsNoteLike(int kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CHORD || kind == MSG_BEAM;
-}
-
 // The notes of a node and of the chords and groups in it, in child order.
 template <class Visit>
 void ForEachNote(CKVObject& node, Visit& visit)
@@ -76,7 +71,7 @@ CKVMsg* CKVMeas::GetCtrlPointedMsg(POINT pt, unsigned char voice, int notesOnly,
             return false;
         if (kind == MSG_MIDI && !CKVCtrlTool::m_bShowMidiEvent)
             return false;
-        if (notesOnly && !IsNoteLike(kind))
+        if (notesOnly && !tickmath::IsVoiceEntry(*msg))
             return false;
         if (doc && msg->m_byVoice != voice) {
             if ((kind == MSG_CHORD || kind == MSG_BEAM || kind == MSG_NOTE) &&

@@ -5,6 +5,7 @@
 
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <algorithm>
 #include <vector>
@@ -12,16 +13,6 @@
 using measplace::ChildAt;
 
 namespace {
-
-bool IsNoteRestChord(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_CHORD;
-}
-
-bool IsNeighbourKind(const CKVMsg& msg)
-{
-    return IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
 
 bool VoiceMatches(const CKVMsg& msg, int voice)
 {
@@ -128,7 +119,7 @@ short CKVMeas::GetMsgOfLeftPos(short pos)
     int best = -1;
     for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = ChildAt(*this, i);
-        if (!msg || !IsNeighbourKind(*msg))
+        if (!msg || !tickmath::IsVoiceEntry(*msg))
             continue;
         const short left = msg->GetMsgOfLeftPos(pos);
         if (left >= 0 && left > best)
@@ -148,7 +139,7 @@ short CKVMeas::GetMsgOfRightPos(short pos)
     int best = -1;
     for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = ChildAt(*this, i);
-        if (!msg || !IsNeighbourKind(*msg))
+        if (!msg || !tickmath::IsVoiceEntry(*msg))
             continue;
         const short right = msg->GetMsgOfRightPos(pos);
         if (right >= 0 && (best < 0 || right < best))
@@ -167,7 +158,7 @@ short CKVMeas::GetTimeFromPos(unsigned char voice, short pos)
     int sum = 0;
     for (int i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         CKVMsg* msg = ChildAt(*this, i);
-        if (msg && msg->m_byVoice == voice && IsNeighbourKind(*msg))
+        if (msg && msg->m_byVoice == voice && tickmath::IsVoiceEntry(*msg))
             sum += msg->GetTimeFromPos(pos);
     }
     return static_cast<short>(sum);
@@ -288,7 +279,7 @@ void CKVMeas::ChangeNoteDir(unsigned char voice, short direction, short from)
         if (!msg || !VoiceMatches(*msg, voice))
             continue;
         bool change = false;
-        if (IsNoteRestChord(*msg))
+        if (tickmath::IsNoteRestChord(*msg))
             change = msg->m_nPosX >= from;
         else if (msg->m_byKind == MSG_BEAM)
             change = !(msg->m_nPosX < from && msg->m_nPosX2 < from);
@@ -523,7 +514,7 @@ void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
     for (int i = 0; i < m_arrWalk.GetSize(); ++i) {
         const DWORD id = m_arrWalk.GetAt(i);
         CKVMsg* msg = kvpitch::Resolve(*this, id);
-        if (msg && IsNoteRestChord(*msg))
+        if (msg && tickmath::IsNoteRestChord(*msg))
             voices[msg->m_byVoice <= VOICES ? msg->m_byVoice : 0].push_back(id);
     }
     for (std::vector<DWORD>& list : voices) {

@@ -339,7 +339,7 @@ void DeleteHandles(CKVObject& node)
 
 void CKVMsg::MakeMsgCtrlPoint()
 {
-    if (m_byKind == MSG_NOTE || m_byKind == MSG_REST || m_byKind == MSG_BEAM || m_byKind == MSG_CHORD) {
+    if (tickmath::IsVoiceEntry(*this)) {
         MakeNoteCtrlPoint();
         return;
     }

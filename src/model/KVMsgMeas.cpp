@@ -7,13 +7,9 @@
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 
 namespace {
-
-bool IsNoteRestChordKind(BYTE kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CHORD;
-}
 
 // The symbol of child reference i, or null for a stale reference; the list
 // itself is left as it is.
@@ -91,7 +87,7 @@ bool IsEmptyChord(CKVMsg& msg)
 
 short CKVMsg::GetTimeFromPos(short pos)
 {
-    if (IsNoteRestChordKind(m_byKind)) {
+    if (tickmath::IsNoteRestChord(*this)) {
         const int before = pos - nCurStaffSpace > 0 ? pos - nCurStaffSpace : 0;
         return m_nPosX < before ? GetPlayTime() : 0;
     }
@@ -113,7 +109,7 @@ void CKVMsg::DeleteTimeRange(short from, short to)
     // that a member starting at `to` stays.
     for (int i = m_arrMsgRef.GetSize() - 1; i >= 0; --i) {
         CKVMsg* member = LiveChild(*this, i);
-        if (!member || !IsNoteRestChordKind(member->m_byKind))
+        if (!member || !tickmath::IsNoteRestChord(*member))
             continue;
         const short start = RangeStartOf(*member);
         if (IsEmptyChord(*member) || (start >= from && start < to))

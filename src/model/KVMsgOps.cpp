@@ -252,7 +252,7 @@ void CKVMsg::ChangeNoteAttr(DWORD mask, int height, int gap, int headType, int t
 
 int CKVMsg::ChangeDurationSelNote(int code, int setCode, DWORD dots, int gatePercent)
 {
-    if (m_byKind != MSG_NOTE && m_byKind != MSG_REST && m_byKind != MSG_CHORD)
+    if (!tickmath::IsNoteRestChord(*this))
         return 0;
     if (code >= 0) {
         m_byDots = static_cast<BYTE>(dots);

@@ -29,8 +29,6 @@ KvProcessReset s_reset("child sort system", &ResetSortSystem);
 // + 12, 32-bit word.
 constexpr int kHeaderSize = 12;
 constexpr int kRefSize = 8;
-// The count travels in one byte; a longer list would not read back.
-constexpr int kMaxStreamChildren = 255;
 
 // Resolved references first, by x ascending, then by the larger vertical
 // position; unresolved ones after them, all equal among themselves.
@@ -297,7 +295,8 @@ static void WriteStreamRefs(const CKVObject& node, unsigned char* p)
 short CKVObject::Save(CFile* file)
 {
     const int count = m_arrMsgRef.GetSize();
-    if (count > kMaxStreamChildren)
+    // The count travels in one byte; a longer list would not read back.
+    if (!kvrec::WithinRecord(count))
         return 0;
     const WORD headLen = m_pHead ? m_wHeadLen : 0;
 
@@ -376,7 +375,8 @@ short CKVObject::Load(CFile* file)
 short CKVObject::CopyToBuff(unsigned char* buffer)
 {
     const int count = m_arrMsgRef.GetSize();
-    if (count > kMaxStreamChildren)
+    // The count travels in one byte; a longer list would not read back.
+    if (!kvrec::WithinRecord(count))
         return -1;
     const WORD headLen = m_pHead ? m_wHeadLen : 0;
     WriteStreamHeader(*this, buffer);

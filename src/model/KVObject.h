@@ -30,6 +30,20 @@ struct MsgRef {
     KV_POOLED_ALLOCATION
 };
 
+namespace kvrec {
+
+// Every record of a node, and its stream form, counts the node's own
+// symbols in one byte.
+inline constexpr int kMaxChildren = 255;
+
+// Whether a node holding `count` symbols of its own fits its record.
+constexpr bool WithinRecord(int count)
+{
+    return count <= kMaxChildren;
+}
+
+} // namespace kvrec
+
 // How AddMsg and InsertMsg take a symbol in.
 inline constexpr unsigned char kHolderLinks = 0; // the reference only links a symbol owned elsewhere
 inline constexpr unsigned char kHolderOwns = 1;  // the holder owns the symbol; AddMsg maps it anew

@@ -31,17 +31,6 @@ constexpr int kAdjustHeadWidth = 7;
 constexpr WORD kHeadCross = 2;
 constexpr WORD kHeadSlash = 3;
 
-std::vector<CKVMsg*> Members(CKVMsg& group)
-{
-    std::vector<CKVMsg*> members;
-    for (int i = 0; i < group.m_arrMsgRef.GetSize(); ++i) {
-        CKVMsg* child = measplace::ChildAt(group, i);
-        if (child && child != &group)
-            members.push_back(child);
-    }
-    return members;
-}
-
 // Puts back what a beam group changes in the view; the music font of a
 // reduced staff is selected for the group and freed with it.
 class BeamStateKeeper {
@@ -130,7 +119,7 @@ short CScoreView::DrawBeam(CKVMsg& group)
 {
     if (!m_bOpened)
         return 1;
-    const std::vector<CKVMsg*> members = Members(group);
+    const std::vector<CKVMsg*> members = tickmath::LiveChildren(group);
     if (members.empty())
         return -1;
     if (members.size() == 1) {
@@ -149,7 +138,7 @@ short CScoreView::DrawBeam(CKVMsg& group)
 
 void CScoreView::AdjustBeam(CKVMsg& group)
 {
-    if (!m_bOpened || Members(group).size() < 2)
+    if (!m_bOpened || tickmath::LiveChildren(group).size() < 2)
         return;
     LayOutBeam(group, false);
 }
@@ -209,7 +198,7 @@ short CScoreView::LayOutBeam(CKVMsg& group, bool draw)
 
 bool CScoreView::CollectBeamNotes(CKVMsg& group, CBeamGeometry& geometry, std::vector<CKVMsg*>& chords)
 {
-    for (CKVMsg* member : Members(group)) {
+    for (CKVMsg* member : tickmath::LiveChildren(group)) {
         if (!IsVoiceVisible(*member))
             return false;
         switch (member->m_byKind) {
@@ -327,7 +316,7 @@ void CScoreView::MakeControlPointOfBeam(CKVMsg* group, int& x, int& y, int leftX
 {
     if (!group)
         return;
-    const std::vector<CKVMsg*> members = Members(*group);
+    const std::vector<CKVMsg*> members = tickmath::LiveChildren(*group);
     if (members.empty())
         return;
     // Groups read from files may hold fewer handles than the three used here.

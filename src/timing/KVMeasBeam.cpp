@@ -42,11 +42,6 @@ bool IsNoteOrChord(const CKVMsg& msg)
     return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD;
 }
 
-bool IsTimedKind(const CKVMsg& msg)
-{
-    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
-
 // The voice's stem-direction byte of the settings, whole.
 int StemSetting(CKVMeas& meas, BYTE voice)
 {
@@ -490,7 +485,7 @@ void CKVMeas::AutoBindByBeam(BYTE voice, short from, short to, int, int placemen
     int sum = 0;
     bool found = false;
     for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
-        if (msg->m_byVoice != voice || !IsTimedKind(*msg) || msg->m_nPosX < from)
+        if (msg->m_byVoice != voice || !tickmath::IsVoiceEntry(*msg) || msg->m_nPosX < from)
             continue;
         if (msg->m_nPosX > to)
             break;
@@ -517,7 +512,7 @@ CKVMsg* CKVMeas::BindByBeam(BYTE voice, short tFrom, short dFrom, int placement)
         // start in the window. Taken as ids: the walk changes the list.
         std::vector<DWORD> candidates;
         for (CKVMsg* msg : tickmath::LiveChildren(*this)) {
-            if (!IsTimedKind(*msg) || msg->m_byVoice != voice || (msg->m_wFlag & MSGFLAG_GRACE) ||
+            if (!tickmath::IsVoiceEntry(*msg) || msg->m_byVoice != voice || (msg->m_wFlag & MSGFLAG_GRACE) ||
                 msg->IsTremoloNote())
                 continue;
             const int start = msg->GetStartTime();

@@ -4,6 +4,7 @@
 
 #include "model/KVMsg.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void CKVMeas::UpdatePos(BYTE voice, short direction, int fromTime, short from)
         if (kind == MSG_BEAM) {
             if (msg->m_nPosX < from && msg->m_nPosX2 < from)
                 continue;
-        } else if (kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CHORD) {
+        } else if (tickmath::IsNoteRestChord(*msg)) {
             if (msg->m_nPosX < from)
                 continue;
         } else {

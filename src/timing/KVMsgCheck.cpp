@@ -14,11 +14,6 @@
 
 namespace {
 
-bool CanHoldTuplets(const CKVMsg& msg)
-{
-    return tickmath::IsNoteRestChord(msg) || msg.m_byKind == MSG_BEAM;
-}
-
 // Takes the tuplets off a holder and, through its members, off the notes of
 // its chords and groups. True when the call is to end: with range-wise
 // deletion off, after the first tuplet.
@@ -45,7 +40,7 @@ bool DropTuplets(CKVMsg& holder, int depth)
                 return true;
             continue;
         }
-        if (child != &holder && CanHoldTuplets(*child) && DropTuplets(*child, depth + 1))
+        if (child != &holder && tickmath::IsVoiceEntry(*child) && DropTuplets(*child, depth + 1))
             return true;
         ++i;
     }
@@ -72,7 +67,7 @@ bool RemoveTupletFrom(CKVMsg& holder, CKVMsg* tuplet, int depth)
     }
     bool found = false;
     tickmath::ForEachChild(holder, [&](CKVMsg* child, short) {
-        if (!found && child != &holder && CanHoldTuplets(*child))
+        if (!found && child != &holder && tickmath::IsVoiceEntry(*child))
             found = RemoveTupletFrom(*child, tuplet, depth + 1);
         return false;
     });

@@ -76,9 +76,9 @@ bool DrumRestY(int code, int y, int space, int& out)
 
 void CKVMsg::UpdatePos(int fromTime)
 {
-    const BYTE kind = m_byKind;
-    if (kind != MSG_NOTE && kind != MSG_REST && kind != MSG_CHORD && kind != MSG_BEAM)
+    if (!tickmath::IsVoiceEntry(*this))
         return;
+    const BYTE kind = m_byKind;
     CKVMeas* meas = tickmath::MeasureOf(this);
     // Without a measure that has a length there is no scale to place a time
     // on; the symbol keeps its position word.

@@ -40,11 +40,6 @@ bool IsTimedKind(BYTE kind)
     }
 }
 
-bool IsNoteLike(BYTE kind)
-{
-    return kind == MSG_NOTE || kind == MSG_REST || kind == MSG_CHORD || kind == MSG_BEAM;
-}
-
 // Takes a misplaced child's reference out of the list. The symbol stays in
 // the id map and is not handed to the deleted-symbol list: whatever holds it
 // properly keeps it.
@@ -72,7 +67,7 @@ void CKVMsg::ResetGetNextMsg(CKVMeas* measure, int chordsWhole, int withCrossSta
         }
         kvwalk::Append(*measure, m_dwMsgId, *this);
         tickmath::ForEachChild(*this, [&](CKVMsg* child, short index) {
-            if (!keepAll && IsNoteLike(child->m_byKind)) {
+            if (!keepAll && tickmath::IsVoiceEntry(*child)) {
                 Unlink(*this, index);
                 return true;
             }

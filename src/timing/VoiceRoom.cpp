@@ -228,7 +228,8 @@ bool CVoiceRoom::Fits() const
 bool CVoiceRoom::TakesEntry(CKVMeas& meas, CKVMsg& msg)
 {
     CVoiceRoom room;
-    room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
+    if (tickmath::IsNoteRestChord(msg))
+        room.Add(meas, msg.m_byVoice, msg.GetPlayTimeDouble());
     room.AddSymbols(meas, 1);
     return room.Fits();
 }

@@ -89,9 +89,10 @@ public:
     // (kvrec::HasRoomFor).
     bool Fits() const;
 
-    // Whether a measure takes one more note or rest of msg's voice and
-    // length, entered by the mouse, at the caret or by time: its voice has
-    // room for the ticks, and the measure for one more symbol.
+    // Whether a measure takes one more symbol like msg, entered by the
+    // mouse, at the caret, by time or by measure number: the measure has
+    // room for one more symbol, and a note, rest or chord's voice for its
+    // ticks (a grace note takes none; a copy of a group brings no members).
     static bool TakesEntry(CKVMeas& meas, CKVMsg& msg);
 
     // Whether dissolving the voice's groups over a stretch (see Dissolve)

@@ -259,6 +259,35 @@ protected:
         return breaks;
     }
 
+    // A whole rest added by measure number at the end of voice 1 of the
+    // first measure, timed there, as the host adds one after its step;
+    // whether it went in.
+    bool WholeRestInserted()
+    {
+        CKVMeas* first = score->Meas(0, 0);
+        CKVMsg rest(first, POINT {250, 0}, MSG_REST, 0, DUR_WHOLE, 1, 0, 0, 0, 0, 0);
+        rest.m_nStartTime = rest.m_nPerformStart = first->GetCurWholeCount(1, -1);
+        return Doc().InsertNewMsg(0, 0, &rest) != nullptr;
+    }
+
+    // `count` whole notes of voice 1, 960 ticks each.
+    void Wholes(CKVMeas& meas, short count)
+    {
+        for (short i = 0; i < count; ++i)
+            score->Note(&meas, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+    }
+
+    // A quarter carrying `marks` dynamics, and a quarter rest after it; the
+    // quarter.
+    CKVMsg* MarkedNoteAndARest(CKVMeas& meas, short marks)
+    {
+        CKVMsg* note = score->Note(&meas, {.x = 0});
+        for (short i = 0; i < marks; ++i)
+            score->Symbol(note, MSG_DYNAMIC, i);
+        score->Rest(&meas, {.x = 128});
+        return note;
+    }
+
     // `count` dotted grace eighths of voice 1, which made rests take 180
     // ticks each.
     void DottedGraces(CKVMeas& meas, short count)
@@ -1186,8 +1215,7 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
 {
     // What the first measure holds.
     const auto wholes = [this](CKVMeas& first) {
-        for (short i = 0; i < 34; ++i)
-            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
+        Wholes(first, 34);
         for (short x : {0, 128})
             score->Note(&first, {.x = x, .y = 8, .code = DUR_WHOLE, .voice = 2});
     };
@@ -1344,6 +1372,19 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] {
              CKVMsg rest(score->Meas(0, 0), POINT {250, 0}, MSG_REST, 0, DUR_QUARTER, 1, 0, 0, 0, 0, 0);
              return Doc().InsertNewMsg(0, 0, &rest) ? 1 : 0;
+         }},
+        {"a whole rest inserted after 34 wholes", 0, wholes, [this] { HostStep(); },
+         [&] { return WholeRestInserted() ? 1 : 0; }},
+        {"whole rests added by measure number after 34 wholes", 0, wholes, [this] { HostStep(); },
+         [&] {
+             Doc().InsertRestToMeas(0, 1, 1);
+             return 0;
+         }},
+        {"a mark for a note of 255 dynamics beside a rest", 0,
+         [this](CKVMeas& first) { MarkedNoteAndARest(first, 255); }, [&] { Select(0); },
+         [&] {
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             return 0;
          }},
         {"a curve made of a slur in the crowded measure", 0, crowded,
          [&] {
@@ -1588,10 +1629,8 @@ TEST_F(ReducedTracesTest, APasteWithoutBeamsCountsTheMembersOfTheGroupsItBreaks)
 // the triplet again meets as well.
 TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
 {
-    const auto wholes = [this](CKVMeas& first) {
-        for (short i = 0; i < 34; ++i)
-            score->Note(&first, {.x = static_cast<short>(7 * i), .code = DUR_WHOLE});
-    };
+    const auto wholes = [this](CKVMeas& first) { Wholes(first, 34); };
+    const auto wholes33 = [this](CKVMeas& first) { Wholes(first, 33); };
     const auto crowded = [this](CKVMeas& first) {
         for (short i = 0; i < 251; ++i)
             score->Symbol(&first, MSG_TIMED_EVENT, i);
@@ -1694,6 +1733,37 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              ASSERT_EQ(Doc().SelRectMouseDrop(0, 0, 0), 1);
          },
          4, 1, 600},
+        {"a whole rest inserted after 33 wholes", wholes33,
+         [&] {
+             HostStep();
+             ASSERT_TRUE(WholeRestInserted());
+         },
+         34, 0, 32640},
+        {"whole rests added by measure number after 33 wholes", wholes33,
+         [&] {
+             HostStep();
+             Doc().InsertRestToMeas(0, 1, 1);
+         },
+         34, 0, 32640},
+        {"a mark for a note of 254 dynamics beside a rest",
+         [this](CKVMeas& first) { MarkedNoteAndARest(first, 254); },
+         [&] {
+             Select(0);
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             EXPECT_EQ(score->Meas(0, 0)->GetMsg(0)->GetMsgNum(), 255);
+         },
+         2, 0, -1},
+        // The mark a full note carries is taken away again.
+        {"a mark taken off a note of 254 dynamics and the mark beside a rest",
+         [this](CKVMeas& first) {
+             score->Symbol(MarkedNoteAndARest(first, 254), MSG_NOTEMARK, 0)->m_wHeadType = 1;
+         },
+         [&] {
+             Select(0);
+             Doc().AddNoteMarkOnSelNote(0, 0, MSG_NOTEMARK, 1);
+             EXPECT_EQ(score->Meas(0, 0)->GetMsg(0)->GetMsgNum(), 254);
+         },
+         2, 0, -1},
     };
     // A note of a group of two notes and six rests taken away beside 200
     // timed events: the measure takes back the rests and the other note.

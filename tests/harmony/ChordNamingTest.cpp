@@ -337,6 +337,15 @@ TEST_F(ChordNamingTest, UnusualMeasuresAreNamedSafely)
     kvtest::ScoreBuilder empty({.measures = 3});
     EXPECT_EQ(Name(empty.Doc()), 1);
     EXPECT_EQ(NamesOf(empty.Doc()), (Names {"-", "-", "-"}));
+
+    // A first note that holds all its record counts takes no chord, which
+    // the next measure's first note of the same chord then takes.
+    auto full = MelodyScore("C4q E4q G4q E4q | C4q E4q G4q E4q | G4q B4q D5q B4q | C4w");
+    CKVMsg* crowded = NoteAt(full->Meas(0, 0), 0);
+    for (short i = 0; i < 255; ++i)
+        full->Symbol(crowded, MSG_DYNAMIC, i);
+    ASSERT_EQ(Name(full->Doc()), 1);
+    EXPECT_EQ(NamesOf(full->Doc()), (Names {"-", "C", "G", "C"}));
 }
 
 // ---- The model: a namer that stops before writing ----
