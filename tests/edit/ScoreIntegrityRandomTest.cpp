@@ -1507,17 +1507,27 @@ protected:
             return;
         const unsigned char voice = note->m_byVoice;
         std::vector<CKVMsg*> notes;
-        kvtest::AppendNotesUnder(*meas, notes);
         if (Chance(50)) {
             if (!SelectAround(note, "a note carrying " + std::to_string(note->m_arrMsgRef.GetSize()) + " symbols"))
                 return;
-            const CRect test = selhit::TestRect(*static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0)),
-                                                *shown.block, shown.block->GetStaff(shown.staff), meas,
-                                                selhit::kRightEdgeIncluded);
-            std::erase_if(notes, [&](CKVMsg* n) {
-                return !selhit::IsHit(*shown.block, shown.meas, shown.staff, *meas, *n, test);
-            });
+            // A note placed past its measure's end stands over the next
+            // one: the rectangle is tested against every measure its block
+            // shows.
+            const SelRect& rect = *static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0));
+            CKVStaff* staff = shown.block->GetStaff(shown.staff);
+            for (int m = 0; m < shown.block->m_nMeasCount; ++m) {
+                CKVMeas* other = staff->GetMeas(shown.block->m_nFirstMeas + m);
+                std::vector<CKVMsg*> under;
+                if (other)
+                    kvtest::AppendNotesUnder(*other, under);
+                const CRect test = other ? selhit::TestRect(rect, *shown.block, staff, other, selhit::kRightEdgeIncluded)
+                                         : CRect();
+                for (CKVMsg* n : under)
+                    if (selhit::IsHit(*shown.block, m, shown.staff, *other, *n, test))
+                        notes.push_back(n);
+            }
         } else {
+            kvtest::AppendNotesUnder(*meas, notes);
             SelectMeasure(meas, shown.block);
             Note("select the measure of a note carrying " + std::to_string(note->m_arrMsgRef.GetSize()) + " symbols");
         }
