@@ -344,8 +344,10 @@ public:
     void SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
     void SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass);
     // What giving the tuplet word to the range of SetTuplet makes of the
-    // voice's ticks, added to `room`.
-    void TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room);
+    // voice's ticks, added to `room`; false when a note or rest that would
+    // carry the tuplet has no room for it in its record. SetTuplet and
+    // SetTupletByMenu change nothing then.
+    bool TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room);
     void MakeTupletMsg(BYTE voice, short direction, int autoBeam);
     void SetFlag2Note(int x, BYTE voice, WORD flags);
     CKVMsg* GetNearestRightOfX(BYTE voice, short x, int notesOnly, int chordsAsUnits);

@@ -535,11 +535,15 @@ void CKVDoc::SetTuplet(BYTE voice, unsigned short word, unsigned short form, int
             close();
         }
     };
-    // A ratio that would run a voice past the ticks its start times hold is
-    // refused before any run changes.
+    // A ratio that would run a voice past the ticks its start times hold, or
+    // give a tuplet to a note whose record is full, is refused before any run
+    // changes.
     CVoiceRoom room;
-    forEachRun([&](CKVMeas& meas, BYTE v, short from, short to) { meas.TupletRoom(from, to, v, word, room); });
-    if (!room.Fits())
+    bool carried = true;
+    forEachRun([&](CKVMeas& meas, BYTE v, short from, short to) {
+        carried = meas.TupletRoom(from, to, v, word, room) && carried;
+    });
+    if (!room.Fits() || !carried)
         return;
     forEachRun([&](CKVMeas& meas, BYTE v, short from, short to) {
         meas.SetTupletByMenu(from, to, v, word, form, pass);

@@ -4,6 +4,7 @@
 #include "model/KVMeas.h"
 
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "model/KVMsg.h"
 #include "model/MeasPlace.h"
 #include "model/NodeDoc.h"
@@ -132,6 +133,27 @@ void SetTupletInRange(CKVMeas& meas, short from, short to, BYTE voice, WORD word
     ForEachInRange(meas, from, to, voice, [&](CKVMsg& msg) { msg.SetTuplet(word, form); });
 }
 
+// Whether every note or rest that would carry the range's new tuplet has
+// room in its record for the reference; the tuplet it carries now goes
+// first and frees its place.
+bool CarriersTakeTuplet(CKVMeas& meas, short from, short to, BYTE voice)
+{
+    bool take = true;
+    ForEachInRange(meas, from, to, voice, [&](CKVMsg& msg) {
+        const CKVMsg* carrier = tuplets::Carrier(&msg, false);
+        if (!carrier || !take)
+            return;
+        bool carriesOne = false;
+        for (int i = 0; i < carrier->m_arrMsgRef.GetSize() && !carriesOne; ++i) {
+            const MsgRef* ref = carrier->m_arrMsgRef.GetAt(i);
+            const CKVMsg* child = ref && meas.m_pSystem ? meas.m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+            carriesOne = child && child->m_byKind == MSG_TUPLET;
+        }
+        take = kvrec::HasRoomFor(*carrier, carriesOne ? 0 : 1);
+    });
+    return take;
+}
+
 // The tuplet that MakeTupletMsg is gathering.
 struct OpenTuplet {
     CKVMsg* tuplet = nullptr;
@@ -146,23 +168,24 @@ struct OpenTuplet {
 
 void CKVMeas::SetTuplet(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass)
 {
-    if (from > to)
+    if (from > to || !CarriersTakeTuplet(*this, from, to, voice))
         return;
     SetTupletInRange(*this, from, to, voice, tupletWord, form);
     UpdateStartTime(voice, 1, pass, kPerformedStartStays);
     MakeRangeTupletMsg(voice, from, to);
 }
 
-void CKVMeas::TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room)
+bool CKVMeas::TupletRoom(short from, short to, BYTE voice, WORD tupletWord, CVoiceRoom& room)
 {
     ForEachInRange(*this, from, to, voice, [&](CKVMsg& msg) {
         room.Retime(msg, CVoiceRoom::TicksWith(msg, msg.m_wDuration, msg.m_byDots, tupletWord));
     });
+    return CarriersTakeTuplet(*this, from, to, voice);
 }
 
 void CKVMeas::SetTupletByMenu(short from, short to, BYTE voice, WORD tupletWord, WORD form, int pass)
 {
-    if (from > to)
+    if (from > to || !CarriersTakeTuplet(*this, from, to, voice))
         return;
     SetTupletInRange(*this, from, to, voice, tupletWord, form);
     UpdateStartTime(voice, 1, pass, kPerformedStartStays);

@@ -1495,6 +1495,11 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
          [&] { return Doc().BindByTie(1, 8, 0, 14, 0); }},
         {"slurs over a selection with a full note", 1, Marked(192, 255), selectedInAStep,
          [&] { return Doc().BindBySlur(1, 8, 0, 14, 0); }},
+        {"duplets over a selection with a full note", 0, Marked(192, 255), selectedInAStep,
+         [&] {
+             Doc().SetTuplet(1, 0x0302, 0, 1);
+             return 0;
+         }},
         {"automatic ties over a group with a full end", 0, Marked(0, 255, true), [] {},
          [&] {
              Doc().AutoTieSlur(8, 0, 14, 0);
@@ -1709,6 +1714,14 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              DeleteTheLyricsNote();
          },
          1, 0, -1},
+        {"duplets over a selection with a note of 254 symbols", Marked(192, 254),
+         [&] {
+             Select(0);
+             HostStep();
+             Doc().SetTuplet(1, 0x0302, 0, 1);
+             EXPECT_EQ(Quarter(1)->GetMsgNum(), 255) << "the duplet";
+         },
+         2, 0, -1},
         {"the tie tool from a note of 254 symbols", Marked(0, 254),
          [&] { ASSERT_EQ(Doc().BindByTieInTool(Quarter(0), 8, 0, 0, 0, 0), 1); }, 2, 0, -1},
         {"automatic ties over a group with an end of 254 symbols", Marked(192, 254, true),

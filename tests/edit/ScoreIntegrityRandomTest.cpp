@@ -288,6 +288,7 @@ struct Met {
     int tied = 0;
     int slurred = 0;
     int marked = 0;
+    int tuplets = 0;
     int named = 0;
     int voices = 0;
     int restsByNumber = 0;
@@ -301,7 +302,7 @@ struct Met {
                " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
                n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + "; " + n(carrying) +
                " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
-               n(marked) + ", named " + n(named) + "; " + n(voices) +
+               n(marked) + ", in tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
                " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
                ", over measures " + n(restsOverMeasures);
     }
@@ -1451,10 +1452,33 @@ protected:
         CKVMsg* note = Any(notes);
         if (command < 2)
             BindCarryingNote(note, command == 1);
-        else if (command == 2)
-            MarkCarryingNote(note);
-        else
+        else if (command == 3)
             NameChords(notes);
+        else if (Chance(25))
+            TupletsOverCarryingNote(note);
+        else
+            MarkCarryingNote(note);
+    }
+
+    // Duplets or triplets over the measure of a carrying note, selected
+    // whole: the tuplet's reference is one more symbol for each of its notes.
+    void TupletsOverCarryingNote(CKVMsg* note)
+    {
+        CKVMeas* meas = tickmath::MeasureOf(note);
+        Shown shown;
+        if (!ShownAt(meas, shown))
+            return;
+        SelectMeasure(meas, shown.block);
+        const int voice = note->m_byVoice;
+        const WORD word = Chance(50) ? 0x0302 : 0x0203;
+        Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a note carrying " +
+             std::to_string(note->m_arrMsgRef.GetSize()) + " symbols voice " + std::to_string(voice));
+        ++met.tuplets;
+        Run([&] {
+            Doc().ResetBackup();
+            Doc().SelMeasBackup(1);
+            Doc().SetTuplet(static_cast<BYTE>(voice), word, 0, 1);
+        });
     }
 
     // A tie or slur from a carrying note to its neighbour in the walk or to
