@@ -1460,15 +1460,24 @@ protected:
             MarkCarryingNote(note);
     }
 
-    // Duplets or triplets over the measure of a carrying note, selected
-    // whole: the tuplet's reference is one more symbol for each of its notes.
-    void TupletsOverCarryingNote(CKVMsg* note)
+    // Selects the measure that holds `note` whole, on the block that shows
+    // it; false where no page shows it.
+    bool SelectTheMeasureOf(CKVMsg* note)
     {
         CKVMeas* meas = tickmath::MeasureOf(note);
         Shown shown;
         if (!ShownAt(meas, shown))
-            return;
+            return false;
         SelectMeasure(meas, shown.block);
+        return true;
+    }
+
+    // Duplets or triplets over the measure of a carrying note, selected
+    // whole: the tuplet's reference is one more symbol for each of its notes.
+    void TupletsOverCarryingNote(CKVMsg* note)
+    {
+        if (!SelectTheMeasureOf(note))
+            return;
         const int voice = note->m_byVoice;
         const WORD word = Chance(50) ? 0x0302 : 0x0203;
         Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a note carrying " +
@@ -1488,11 +1497,8 @@ protected:
     {
         const std::string symbols = std::to_string(note->m_arrMsgRef.GetSize());
         if (Chance(30)) {
-            CKVMeas* meas = tickmath::MeasureOf(note);
-            Shown shown;
-            if (!ShownAt(meas, shown))
+            if (!SelectTheMeasureOf(note))
                 return;
-            SelectMeasure(meas, shown.block);
             const int voice = note->m_byVoice;
             Note(std::string(slur ? "slur" : "tie") + " over the measure of a note carrying " + symbols +
                  " symbols voice " + std::to_string(voice));
