@@ -302,7 +302,7 @@ struct Met {
                " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
                n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + "; " + n(carrying) +
                " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
-               n(marked) + ", in tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
+               n(marked) + ", refused tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
                " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
                ", over measures " + n(restsOverMeasures);
     }
@@ -1472,21 +1472,36 @@ protected:
         return true;
     }
 
-    // Duplets or triplets over the measure of a carrying note, selected
-    // whole: the tuplet's reference is one more symbol for each of its notes.
+    // Duplets or triplets over the measure of a full note that carries no
+    // tuplet and stands alone, selected whole: the tuplet's reference would
+    // be its 256th symbol, so the command is refused and changes nothing.
+    // (Only the refusal is aimed at: tuplets made by command are left to
+    // the tables.)
     void TupletsOverCarryingNote(CKVMsg* note)
     {
-        if (!SelectTheMeasureOf(note))
+        bool carriesATuplet = false;
+        for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
+            const MsgRef* ref = note->m_arrMsgRef.GetAt(i);
+            const CKVMsg* child = ref ? note->m_pSystem->GetMsgFromMap(ref->dwMsgId) : nullptr;
+            carriesATuplet = carriesATuplet || (child && child->m_byKind == MSG_TUPLET);
+        }
+        const bool inAChord = (note->m_wFlag & MSGFLAG_CHORD_MEMBER) ||
+                              (note->m_pParent && note->m_pParent->m_byObjKind == OBJ_MSG &&
+                               static_cast<CKVMsg*>(note->m_pParent)->m_byKind == MSG_CHORD);
+        if (kvrec::HasRoomFor(*note) || carriesATuplet || inAChord || !SelectTheMeasureOf(note))
             return;
         const int voice = note->m_byVoice;
         const WORD word = Chance(50) ? 0x0302 : 0x0203;
-        Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a note carrying " +
-             std::to_string(note->m_arrMsgRef.GetSize()) + " symbols voice " + std::to_string(voice));
+        Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a full note voice " +
+             std::to_string(voice));
         ++met.tuplets;
         Run([&] {
             Doc().ResetBackup();
             Doc().SelMeasBackup(1);
-            Doc().SetTuplet(static_cast<BYTE>(voice), word, 0, 1);
+            Refusable("a tuplet for a full note", [&] {
+                Doc().SetTuplet(static_cast<BYTE>(voice), word, 0, 1);
+                return true;
+            });
         });
     }
 
