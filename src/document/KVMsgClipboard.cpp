@@ -155,6 +155,15 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
             end->TemporaryMsg(copy);
         }
     }
+    if (m_byKind == MSG_TUPLET && parent->m_byObjKind == OBJ_MSG) {
+        // Only the note that owns a tuplet carries it into a copy, and the
+        // ids its ends had name nothing there: the copy names its own note
+        // at both ends, a whole tuplet of one holder, until the voice's
+        // tuplets are made again where it lands (which a voice of grace
+        // notes alone is not).
+        copy->m_dwWord = parent->m_dwMsgId;
+        copy->m_lHeight = static_cast<LONG>(parent->m_dwMsgId);
+    }
     for (short i = 0; i < m_arrMsgRef.GetSize(); ++i) {
         const MsgRef* ref = m_arrMsgRef.GetAt(i);
         CKVMsg* child = ref ? GetMsg(i) : nullptr;

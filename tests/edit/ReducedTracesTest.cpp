@@ -988,6 +988,30 @@ TEST_F(ReducedTracesTest, ATieAndASlurOnTheSameNotesStayATieAndASlurThroughTheCl
     }
 }
 
+// A grace note that carries a tuplet of its own, cut or copied alone and
+// pasted without beams: its voice holds no timed note in the image, so the
+// paste makes no tuplets of that voice again. The tuplet's copy must name
+// the note's copy at both ends, not the ids its ends had in the score.
+TEST_F(ReducedTracesTest, AGraceNoteKeepsItsTupletWholeThroughTheClipboard)
+{
+    for (const int cut : {0, 1}) {
+        SCOPED_TRACE(cut ? "cut" : "copied");
+        Make(1, 3, true);
+        score->Grace(score->Meas(0, 1), {.x = 0, .code = DUR_EIGHTH, .tuplet = 0x0203});
+        score->Meas(0, 1)->MakeTupletMsg(1, kStemDefault, 0);
+        score->Settle();
+        Doc().UpdateMeasXY(-1);
+        ExpectWhole("before the copy");
+        kvtest::ImageBuffer image;
+        CopyToCaret(image, 1, 0, cut, 2, 0);
+        const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+            Doc().ResetBackup();
+            ASSERT_EQ(Doc().PastMemoryTo(image.data, image.size, 0, 0, 0), 1);
+        });
+        EXPECT_TRUE(problems.empty()) << kvtest::Joined(problems);
+    }
+}
+
 // Every measure of a one-staff score deleted under the host's backup of the
 // whole document: the copy of the staff re-linked the ties and slurs of its
 // notes, and undo must turn them back although the staff that leaves the
