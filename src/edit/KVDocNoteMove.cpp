@@ -337,14 +337,20 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
                 notes.push_back(note);
             return false;
         });
-        for (CKVMsg* note : notes)
+        // The chord's notes go with it: their partners keep no tie flags or
+        // references to them, and a tuplet they end names a note that stays.
+        for (CKVMsg* note : notes) {
             TieSlurMsgDelProc(note);
+            TupletMsgDelProc(note);
+        }
         const short firstY = notes.empty() ? chord->m_nPosY : notes.front()->m_nPosY;
         CKVMsg* rest = ReplaceUnderId(*chord, MSG_REST, static_cast<short>(chord->m_nPosY - m_nStaffSpace));
         if (!rest)
             continue;
         rest->m_nPosY2 = firstY;
         rest->UpdateRestPosY(0);
+        if (rest->m_wObjWord)
+            meas->MakeTupletMsg(rest->m_byVoice, 3, autoBeam);
         AddOnce(changed, meas);
     }
     for (CKVMsg* group : lookUp(groups))

@@ -502,6 +502,45 @@ TEST_F(ReducedTracesTest, AChordMadeOfATripletKeepsItsTupletWholeThroughABackup)
     }
 }
 
+// Duplets or triplets made over a measure whose first, middle or last
+// symbol is a chord, then its notes made rests and back: the chord's notes go
+// with the chord, so a tuplet they end must name a symbol that stays.
+TEST_F(ReducedTracesTest, ATupletWithAChordMadeRestsNamesSymbolsThatStay)
+{
+    for (short chordAt = 0; chordAt < 3; ++chordAt) {
+        SCOPED_TRACE(chordAt);
+        Make(1, 3);
+        CKVMeas* meas = score->Meas(0, 0);
+        for (short i = 0; i < 3; ++i) {
+            if (i == chordAt)
+                score->Chord(meas, {.x = static_cast<short>(96 * i)}, {0, -8});
+            else
+                score->Note(meas, {.x = static_cast<short>(96 * i)});
+        }
+        score->Settle();
+        // A step's copy of the measure stores the built chord as commands
+        // make one; undo gives that back, so the checked steps follow one.
+        Select(0);
+        Doc().ResetBackup();
+        Doc().SelMeasBackup(1);
+        Doc().SetNoteSize(0, 12);
+        for (const char* step : {"the triplet", "notes to rests", "rests to notes"}) {
+            Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
+            Select(0);
+            const std::vector<std::string> problems = kvtest::CheckedStep(Doc(), [&] {
+                if (step[0] == 't') {
+                    Doc().ResetBackup();
+                    Doc().SelMeasBackup(1);
+                    Doc().SetTuplet(1, 0x0203, 0, 1);
+                } else {
+                    Doc().ChangeSelNoteToRest(1);
+                }
+            });
+            EXPECT_TRUE(problems.empty()) << step << kvtest::Joined(problems);
+        }
+    }
+}
+
 // A voice-2 note tied into the next measure stands where the first note of a
 // voice-1 triplet stands. Moved into voice 1 it is the triplet's duplicate,
 // which the re-beaming drops: its tie must leave the next measure's note
