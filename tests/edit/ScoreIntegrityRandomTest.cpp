@@ -302,7 +302,7 @@ struct Met {
                " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
                n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + "; " + n(carrying) +
                " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
-               n(marked) + ", refused tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
+               n(marked) + ", in tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
                " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
                ", over measures " + n(restsOverMeasures);
     }
@@ -1472,11 +1472,10 @@ protected:
         return true;
     }
 
-    // Duplets or triplets over the measure of a full note that carries no
-    // tuplet and stands alone, selected whole: the tuplet's reference would
-    // be its 256th symbol, so the command is refused and changes nothing.
-    // (Only the refusal is aimed at: tuplets made by command are left to
-    // the tables.)
+    // Duplets or triplets over the measure of a carrying note, selected
+    // whole. The tuplet's reference is one more symbol for each note it
+    // goes to: over a full note that carries no tuplet yet and stands alone
+    // the command is refused and changes nothing.
     void TupletsOverCarryingNote(CKVMsg* note)
     {
         bool carriesATuplet = false;
@@ -1488,19 +1487,21 @@ protected:
         const bool inAChord = (note->m_wFlag & MSGFLAG_CHORD_MEMBER) ||
                               (note->m_pParent && note->m_pParent->m_byObjKind == OBJ_MSG &&
                                static_cast<CKVMsg*>(note->m_pParent)->m_byKind == MSG_CHORD);
-        if (kvrec::HasRoomFor(*note) || carriesATuplet || inAChord || !SelectTheMeasureOf(note))
+        const bool refused = !kvrec::HasRoomFor(*note) && !carriesATuplet && !inAChord;
+        const std::string symbols = std::to_string(note->m_arrMsgRef.GetSize());
+        if (!SelectTheMeasureOf(note))
             return;
         const int voice = note->m_byVoice;
         const WORD word = Chance(50) ? 0x0302 : 0x0203;
-        Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a full note voice " +
-             std::to_string(voice));
+        Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a note carrying " +
+             symbols + " symbols voice " + std::to_string(voice) + (refused ? ", which it cannot take" : ""));
         ++met.tuplets;
         Run([&] {
             Doc().ResetBackup();
             Doc().SelMeasBackup(1);
             Refusable("a tuplet for a full note", [&] {
                 Doc().SetTuplet(static_cast<BYTE>(voice), word, 0, 1);
-                return true;
+                return refused;
             });
         });
     }
