@@ -252,7 +252,9 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
             continue;
         }
         CKVMsg* carrier = tuplets::Carrier(msg, false);
-        if (carrier) {
+        // A carrier whose record is full keeps its tuplet word but opens no
+        // tuplet: a later symbol of the word may.
+        if (carrier && kvrec::HasRoomFor(*carrier)) {
             open.tuplet = tuplets::Open(*this, *msg, *carrier, tuplets::FormOf(*msg));
             if (!open.tuplet)
                 return;

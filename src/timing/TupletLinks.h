@@ -7,6 +7,7 @@
 
 #include "MemoryGuard.h"
 #include "document/KVDoc.h"
+#include "document/RecordIO.h"
 #include "model/KVMeas.h"
 #include "model/KVMsg.h"
 #include "model/KVSystem.h"
@@ -74,10 +75,12 @@ inline CKVMsg* Carrier(CKVMsg* msg, bool lastOfChord)
 }
 
 // Adds a reference to the tuplet. The owner becomes its parent; a further
-// holder leaves the parent as it was. False when the holder refuses it.
+// holder leaves the parent as it was. False when the holder refuses it, as
+// one whose record is full does.
 inline bool Attach(CKVMsg& holder, CKVMsg* tuplet, BYTE owner)
 {
-    if (!tuplet)
+    // A holder whose record is full takes no reference more.
+    if (!tuplet || !kvrec::HasRoomFor(holder))
         return false;
     CKVObject* parent = tuplet->m_pParent;
     const BYTE parentKind = tuplet->m_byParentKind;

@@ -1785,6 +1785,20 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
              EXPECT_EQ(Quarter(1)->GetMsgNum(), 255) << "the duplet";
          },
          2, 0, -1},
+        {"the triplets of a voice made again beside a full note of their word",
+         [this](CKVMeas& first) {
+             for (short x : {0, 64, 128}) {
+                 CKVMsg* note = score->Note(&first, {.x = x, .code = DUR_EIGHTH, .tuplet = 0x0203});
+                 for (short i = 0; x == 0 && i < 255; ++i)
+                     score->Symbol(note, MSG_NOTEMARK, i);
+             }
+         },
+         [&] {
+             HostStep();
+             score->Meas(0, 0)->MakeTupletMsg(1, kStemDefault, 0);
+             EXPECT_EQ(Quarter(0)->GetMsgNum(), 255) << "the full note";
+         },
+         3, 0, -1},
         {"the tie tool from a note of 254 symbols", Marked(0, 254),
          [&] { ASSERT_EQ(Doc().BindByTieInTool(Quarter(0), 8, 0, 0, 0, 0), 1); }, 2, 0, -1},
         {"automatic ties over a group with an end of 254 symbols", Marked(192, 254, true),
