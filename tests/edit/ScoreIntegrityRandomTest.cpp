@@ -1557,20 +1557,31 @@ protected:
             if (!SelectAround(note, "a note carrying " + std::to_string(note->m_arrMsgRef.GetSize()) + " symbols"))
                 return;
             // A note placed past its measure's end stands over the next
-            // one: the rectangle is tested against every measure its block
-            // shows.
+            // one, and an ossia over the measure may stand under the
+            // rectangle too: it is tested against every measure of every
+            // staff that the page's blocks and ossia blocks show.
             const SelRect& rect = *static_cast<SelRect*>(Doc().m_pSelRectArray->GetAt(0));
-            CKVStaff* staff = shown.block->GetStaff(shown.staff);
-            for (int m = 0; m < shown.block->m_nMeasCount; ++m) {
-                CKVMeas* other = staff->GetMeas(shown.block->m_nFirstMeas + m);
-                std::vector<CKVMsg*> under;
-                if (other)
-                    kvtest::AppendNotesUnder(*other, under);
-                const CRect test = other ? selhit::TestRect(rect, *shown.block, staff, other, selhit::kRightEdgeIncluded)
-                                         : CRect();
-                for (CKVMsg* n : under)
-                    if (selhit::IsHit(*shown.block, m, shown.staff, *other, *n, test))
-                        notes.push_back(n);
+            CKVPage* page = Doc().GetPage(static_cast<short>(shown.page));
+            std::vector<CKVBlock*> blocks;
+            for (short b = 0; b < page->GetBlockNum(); ++b)
+                blocks.push_back(page->GetBlock(b));
+            for (int b = 0; b < page->m_arrOssiaBlock.GetSize(); ++b)
+                blocks.push_back(page->m_arrOssiaBlock.GetAt(b));
+            for (CKVBlock* block : blocks) {
+                for (short st = 0; block && st < block->GetStaffNum(); ++st) {
+                    CKVStaff* staff = block->GetStaff(st);
+                    for (int m = 0; staff && m < block->m_nMeasCount; ++m) {
+                        CKVMeas* other = staff->GetMeas(block->m_nFirstMeas + m);
+                        if (!other)
+                            continue;
+                        std::vector<CKVMsg*> under;
+                        kvtest::AppendNotesUnder(*other, under);
+                        const CRect test = selhit::TestRect(rect, *block, staff, other, selhit::kRightEdgeIncluded);
+                        for (CKVMsg* n : under)
+                            if (selhit::IsHit(*block, m, st, *other, *n, test))
+                                notes.push_back(n);
+                    }
+                }
             }
         } else {
             kvtest::AppendNotesUnder(*meas, notes);
