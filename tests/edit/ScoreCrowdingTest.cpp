@@ -4,9 +4,7 @@
 // times each at its own position, and a group ends at its last member, where
 // a new note joins it), stays within the limits of its records while it
 // comes near them, now and then exactly to them, and is the same score for
-// the same seed. Most scores hold each holder the runs aim at: a group with
-// rests whose break its measure has no room for, a note that holds all the
-// symbols its record counts, and a voice within a whole of its ticks.
+// the same seed.
 
 #include "document/KVDoc.h"
 #include "model/KVMeas.h"
@@ -79,10 +77,6 @@ TEST_F(ScoreCrowdingTest, CrowdedScoresAreWholeAndComeUpToBothLimits)
 {
     int mostSymbols = 0;
     std::int64_t mostTicks = 0;
-    // The scores that hold each kind of holder at its limit.
-    int breakingGroups = 0;
-    int fullNotes = 0;
-    int fullVoices = 0;
     for (unsigned seed = 1; seed <= kSeeds; ++seed) {
         SCOPED_TRACE(seed);
         std::unique_ptr<kvtest::ScoreBuilder> score = Crowded(seed, seed % 2 ? 3 : 1, 9);
@@ -91,11 +85,6 @@ TEST_F(ScoreCrowdingTest, CrowdedScoresAreWholeAndComeUpToBothLimits)
         EXPECT_EQ(kvtest::Joined(kvtest::ReloadProblems(doc)), "");
         EXPECT_TRUE(kvtest::HoldsCrowdedMeasure(doc));
         EXPECT_GE(lines.size(), 1u);
-        const kvtest::HoldersAtLimits holders = kvtest::FindHoldersAtLimits(doc);
-        breakingGroups += holders.groupNotes.empty() ? 0 : 1;
-        fullNotes += std::any_of(holders.carrying.begin(), holders.carrying.end(),
-                                 [](CKVMsg* note) { return note->m_arrMsgRef.GetSize() == 255; });
-        fullVoices += holders.fullVoices.empty() ? 0 : 1;
         CKVSystem* system = score->System();
         for (short s = 0; s < system->GetStaffNum(); ++s) {
             for (LONG m = 0; m < system->GetStaff(s)->GetMeasNum(); ++m) {
@@ -111,9 +100,6 @@ TEST_F(ScoreCrowdingTest, CrowdedScoresAreWholeAndComeUpToBothLimits)
     // left for the shortest value (a 64th, 15 ticks).
     EXPECT_EQ(mostSymbols, 255);
     EXPECT_GT(mostTicks, 32767 - 15);
-    EXPECT_GE(breakingGroups, kSeeds / 4);
-    EXPECT_GE(fullNotes, kSeeds / 3);
-    EXPECT_GE(fullVoices, kSeeds / 2);
 }
 
 TEST_F(ScoreCrowdingTest, OneSeedMakesOneScore)
