@@ -79,7 +79,6 @@ inline CKVMsg* Carrier(CKVMsg* msg, bool lastOfChord)
 // one whose record is full does.
 inline bool Attach(CKVMsg& holder, CKVMsg* tuplet, BYTE owner)
 {
-    // A holder whose record is full takes no reference more.
     if (!tuplet || !kvrec::HasRoomFor(holder))
         return false;
     CKVObject* parent = tuplet->m_pParent;
