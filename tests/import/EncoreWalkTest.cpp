@@ -295,6 +295,19 @@ TEST_F(EncoreWalk, SingleNoteTupletsAndLyricLines)
     for (int m = 0; m < 2; ++m)
         for (CKVMsg* note : NotesOf(*run.Meas(0, m)))
             EXPECT_EQ(note->m_byMark2, 0);
+
+    // A lone tuplet note that its syllables fill takes no tuplet.
+    std::vector<EncoreSymbol> full {lone};
+    for (int i = 0; i < 255; ++i)
+        full.push_back(syllable(90, 16));
+    EncConvertRun crowded(ConvertEncore(full));
+    bImportConverting = 0;
+    ASSERT_EQ(Walk(crowded), 1);
+    notes = NotesOf(*crowded.Meas());
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0]->GetMsgNum(), 255);
+    EXPECT_TRUE(ChildrenOfKind(*notes[0], MSG_TUPLET).empty());
+    EXPECT_EQ(Joined(ReloadProblems(crowded.doc)), "");
 }
 
 TEST_F(EncoreWalk, AFailedAdditionEndsTheWalkAndRestoresTheFlag)
