@@ -198,7 +198,7 @@ bool TakesWhatTheDeleteHandsOn(CKVDoc& doc, CKVMsg& msg)
     if (!chord && tielink::IndexOfChild(*group, &msg) < 0)
         return true;
     CVoiceRoom room;
-    room.LeaveGroup(*group, {&msg});
+    room.CountGroupLeave(*group, {&msg});
     return room.Fits();
 }
 

@@ -512,7 +512,7 @@ private:
                 m_gone.insert(&msg);
         }
 
-        // Chords and groups are tidied by what goes: CVoiceRoom::Delete
+        // Chords and groups are tidied by what goes: CVoiceRoom::CountDelete
         // reads that from `gone`.
         void Enter(CKVMsg&) {}
         void ChordDone(CKVMsg&, CKVObject&) {}
@@ -690,7 +690,7 @@ void ReleaseVoiceLinks(CKVDoc& doc, CKVStaff& staff, short voice)
     for (LONG m = 0; m < staff.GetMeasNum(); ++m) {
         std::vector<CKVMsg*> notes;
         tickmath::ForEachChild(*staff.GetMeas(m), [&](CKVMsg* msg, short) {
-            if (voice == 0 || msg->m_byVoice == voice)
+            if (CKVStaff::DelMsgTakes(*msg, voice))
                 CollectNotesUnder(*msg, notes, 0);
             return false;
         });
@@ -774,21 +774,22 @@ void ForEachDeletePlace(CKVDoc& doc, const kvclip::Carried* carried, Record reco
 void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room, const kvclip::Carried* carried)
 {
     std::set<const CKVMsg*> gone;
+    // The measures a rectangle's walk tidies, and those that only a staff's
+    // delete reaches, which tidies nothing.
     std::vector<CKVMeas*> walked;
-    auto walks = [&](CKVMeas* meas) {
-        if (std::find(walked.begin(), walked.end(), meas) == walked.end())
-            walked.push_back(meas);
+    std::vector<CKVMeas*> staffed;
+    auto add = [](std::vector<CKVMeas*>& list, CKVMeas* meas) {
+        if (std::find(list.begin(), list.end(), meas) == list.end())
+            list.push_back(meas);
     };
     ForEachDeletePlace(
         *this, carried, [](int, const SelRect&) {},
         [&](CKVStaff& staff) {
-            // The staff loses the voice's symbols (every symbol for voice 0)
-            // in every measure.
             for (LONG m = 0; m < staff.GetMeasNum(); ++m) {
                 CKVMeas* meas = staff.GetMeas(m);
-                walks(meas);
+                add(staffed, meas);
                 tickmath::ForEachChild(*meas, [&](CKVMsg* msg, short) {
-                    if (voice == 0 || msg->m_byVoice == voice)
+                    if (CKVStaff::DelMsgTakes(*msg, static_cast<short>(voice)))
                         gone.insert(msg);
                     return false;
                 });
@@ -796,10 +797,14 @@ void CKVDoc::ForecastSelDelete(int voice, CVoiceRoom& room, const kvclip::Carrie
         },
         [&](const selhit::MeasPlace& place, const CRect& test, bool selected) {
             if (CSelDeleteWalk(*this, place, test, voice, selected).Forecast(gone))
-                walks(place.meas);
+                add(walked, place.meas);
         });
     for (CKVMeas* meas : walked)
-        room.Delete(*meas, gone);
+        room.CountDelete(*meas, gone);
+    for (CKVMeas* meas : staffed) {
+        if (std::find(walked.begin(), walked.end(), meas) == walked.end())
+            room.CountSymbolsDelete(*meas, gone);
+    }
 }
 
 int CKVDoc::DeleteMsgOnSelRect(int voice)

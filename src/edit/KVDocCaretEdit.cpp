@@ -194,7 +194,7 @@ short CKVDoc::DeleteMsgOnCaret(short voice, short, int, int)
     // record, nothing is backed up or deleted.
     if (group) {
         CVoiceRoom room;
-        room.LeaveGroup(*group, {target});
+        room.CountGroupLeave(*group, {target});
         if (!room.Fits())
             return 0;
     }

@@ -392,12 +392,17 @@ void CKVStaff::DelMsg(short voice)
                     ++i;
                 continue;
             }
-            if (msg->m_byVoice == voice)
+            if (DelMsgTakes(*msg, voice))
                 meas->RemoveMsgAt(i);
             else
                 ++i;
         }
     }
+}
+
+bool CKVStaff::DelMsgTakes(const CKVMsg& msg, short voice)
+{
+    return voice == 0 || msg.m_byVoice == voice;
 }
 
 // The staff's first child of the staff-name kind, or null.

@@ -67,8 +67,13 @@ public:
     // Takes over the other staff's measures and empties its list.
     void Import(CKVStaff* other);
     void GetMemorySize(DWORD& total);
-    // Voice 0 removes every symbol of every measure.
+    // Removes the symbols of every measure that DelMsgTakes names, a beam
+    // group or chord with its members; the groups of other voices stay as
+    // they are. Voice 0 removes every symbol of every measure.
     void DelMsg(short voice);
+    // Whether DelMsg(voice) removes a symbol that stands in a measure of
+    // the staff: one of the voice, or any for voice 0.
+    static bool DelMsgTakes(const CKVMsg& msg, short voice);
 
     // The staff-name symbol. Each text is kept to 31 bytes, so the four
     // buffers given to GetStaffNameFromMsg must hold at least NAME_SIZE (32).

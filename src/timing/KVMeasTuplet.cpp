@@ -154,14 +154,37 @@ bool CarriersTakeTuplet(CKVMeas& meas, short from, short to, BYTE voice)
     return take;
 }
 
-// The tuplet that MakeTupletMsg is gathering.
-struct OpenTuplet {
-    CKVMsg* tuplet = nullptr;
+// The run that MakeTupletMsg is gathering, closed by ticks.
+struct OpenRun {
+    tuplets::Run run;
+    WORD word = 0;
     bool grace = false;
     int shortest = 0;
     int ticks = 0;
     short firstX = 0;
     short lastX = 0;
+
+    bool IsOpen() const { return !run.symbols.empty(); }
+
+    void Start(CKVMsg& msg, CKVMsg& carrier, int play)
+    {
+        run.symbols.assign(1, &msg);
+        run.carriers.assign(1, &carrier);
+        word = msg.m_wObjWord;
+        grace = (msg.m_wFlag & MSGFLAG_GRACE) != 0;
+        shortest = play;
+        ticks = play;
+        firstX = msg.m_nPosX;
+        lastX = msg.m_nPosX;
+    }
+
+    void Join(CKVMsg& msg, CKVMsg& carrier, int play)
+    {
+        run.symbols.push_back(&msg);
+        run.carriers.push_back(&carrier);
+        ticks += play;
+        lastX = msg.m_nPosX;
+    }
 };
 
 } // namespace
@@ -207,16 +230,25 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
             msg->DeleteTuplet();
     }
 
-    OpenTuplet open;
-    auto complete = [&]() {
-        if (!open.tuplet)
+    // A run is gathered whole before its tuplet is made, so that a carrier
+    // without room for the reference still counts its ticks in its run.
+    // Beaming a run may change the tree, so each run is closed (and
+    // beamed) before the next is gathered.
+    OpenRun open;
+    bool outOfMemory = false;
+    auto close = [&](bool beam) {
+        if (!open.IsOpen())
             return;
-        open.tuplet = nullptr;
-        if (autoBeam)
-            BindGroupByBeam(voice, open.firstX, open.lastX, direction);
+        if (CKVMsg* tuplet =
+                tuplets::Make(*this, open.run, tuplets::FormOf(*open.run.symbols.front()), outOfMemory))
+            tuplet->m_wHeadType = static_cast<WORD>(open.ticks);
+        const OpenRun closed = open;
+        open = OpenRun();
+        if (beam && autoBeam && !outOfMemory)
+            BindGroupByBeam(voice, closed.firstX, closed.lastX, direction);
     };
 
-    for (size_t i = 0; i < walk.size();) {
+    for (size_t i = 0; i < walk.size() && !outOfMemory;) {
         CKVMsg* msg = m_pSystem->GetMsgFromMap(walk[i]);
         if (!msg || !IsOfVoice(*msg, voice) || msg->m_wObjWord == 0) {
             ++i;
@@ -224,52 +256,35 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
         }
         const bool grace = (msg->m_wFlag & MSGFLAG_GRACE) != 0;
         const int play = msg->GetPlayTime();
-        if (open.tuplet) {
+        CKVMsg* carrier = tuplets::Carrier(msg, false);
+        if (open.IsOpen()) {
             if (grace != open.grace) {
                 // Grace notes and normal notes never share a tuplet: the
-                // open one is left as it is and this symbol passed over.
-                open.tuplet = nullptr;
+                // open one is left unbeamed and this symbol passed over.
+                close(false);
                 ++i;
                 continue;
             }
-            if (msg->m_wObjWord == open.tuplet->m_wObjWord) {
+            if (msg->m_wObjWord == open.word) {
                 open.shortest = std::min(open.shortest, play);
-                CKVMsg* carrier = tuplets::Carrier(msg, false);
                 const int limit = (msg->m_wObjWord & 0xFF) * open.shortest;
                 if (open.ticks < limit && carrier) {
-                    if (tuplets::Attach(*carrier, open.tuplet, 0)) {
-                        open.ticks += play;
-                        open.tuplet->m_wHeadType = static_cast<WORD>(open.ticks);
-                        tuplets::SetLast(*open.tuplet, *carrier);
-                        open.lastX = msg->m_nPosX;
-                    }
+                    open.Join(*msg, *carrier, play);
                     ++i;
                     continue;
                 }
             }
             // Complete: this symbol starts the next tuplet.
-            complete();
+            close(true);
             continue;
         }
-        CKVMsg* carrier = tuplets::Carrier(msg, false);
-        // A carrier whose record is full keeps its tuplet word but opens no
-        // tuplet: a later symbol of the word may.
-        if (carrier && kvrec::HasRoomFor(*carrier)) {
-            open.tuplet = tuplets::Open(*this, *msg, *carrier, tuplets::FormOf(*msg));
-            if (!open.tuplet)
-                return;
-            // The opener's own time counts: a triplet closes after its
-            // third note.
-            open.grace = grace;
-            open.shortest = play;
-            open.ticks = play;
-            open.tuplet->m_wHeadType = static_cast<WORD>(play);
-            open.firstX = msg->m_nPosX;
-            open.lastX = msg->m_nPosX;
-        }
+        // The opener's own time counts: a triplet closes after its third
+        // note.
+        if (carrier)
+            open.Start(*msg, *carrier, play);
         ++i;
     }
-    complete();
+    close(true);
 }
 
 namespace {

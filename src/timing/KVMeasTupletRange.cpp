@@ -42,22 +42,23 @@ public:
             }
         }
 
-        // Beaming rebuilds the walk list; the copy is walked.
+        // Beaming rebuilds the walk list; the copy is walked. A run is
+        // gathered whole before its tuplet is made, so that a carrier
+        // without room for the reference still counts in its run.
         bool graceOpened = false;
-        for (size_t i = 0; i < walk.size() && !graceOpened;) {
+        for (size_t i = 0; i < walk.size() && !graceOpened && !m_outOfMemory;) {
             CKVMsg* msg = m_meas.m_pSystem->GetMsgFromMap(walk[i]);
             if (!msg || !InRange(*msg, x1, x2) || msg->m_wObjWord == 0) {
                 ++i;
                 continue;
             }
-            if (!m_tuplet) {
-                if (!Open(*msg))
-                    return;
+            if (m_run.symbols.empty()) {
+                Open(*msg);
                 graceOpened = (msg->m_wFlag & MSGFLAG_GRACE) != 0;
                 ++i;
                 continue;
             }
-            if (msg->m_wObjWord != m_tuplet->m_wObjWord || IsFull(*msg)) {
+            if (msg->m_wObjWord != m_word || IsFull(*msg)) {
                 // This symbol starts the next run.
                 Close();
                 continue;
@@ -88,47 +89,53 @@ private:
     {
         if (m_mode == RangeMode::Whole || bImportConverting)
             return false;
-        return m_tuplet->m_wHeadType >= (msg.m_wObjWord & 0xFF);
+        return m_run.carriers.size() >= (msg.m_wObjWord & 0xFFu);
     }
 
-    // False when the tuplet could not be made: the range ends there.
-    bool Open(CKVMsg& msg)
+    // A symbol without a note to carry the tuplet opens nothing.
+    void Open(CKVMsg& msg)
     {
         CKVMsg* carrier = CarrierOf(msg);
         if (!carrier)
-            return true;
-        const WORD style = bImportConverting ? GetImportTupletStyle() : tuplets::FormOf(msg);
-        m_tuplet = tuplets::Open(m_meas, msg, *carrier, style);
-        if (!m_tuplet)
-            return false;
-        m_tuplet->m_wHeadType = 1;
+            return;
+        m_run.symbols.assign(1, &msg);
+        m_run.carriers.assign(1, carrier);
+        m_word = msg.m_wObjWord;
+        m_style = bImportConverting ? GetImportTupletStyle() : tuplets::FormOf(msg);
         m_firstX = msg.m_nPosX;
         m_lastX = msg.m_nPosX;
-        return true;
     }
 
     void Join(CKVMsg& msg)
     {
         CKVMsg* carrier = CarrierOf(msg);
-        if (!carrier || !tuplets::Attach(*carrier, m_tuplet, 0))
+        if (!carrier)
             return;
-        ++m_tuplet->m_wHeadType;
-        tuplets::SetLast(*m_tuplet, *carrier);
+        m_run.symbols.push_back(&msg);
+        m_run.carriers.push_back(carrier);
         m_lastX = msg.m_nPosX;
     }
 
+    // The run gets its tuplet, where its carriers take it, and is beamed.
+    // Out of memory, the range ends there.
     void Close()
     {
-        if (!m_tuplet)
+        if (m_run.symbols.empty())
             return;
-        m_tuplet = nullptr;
-        m_meas.BindGroupByBeam(m_voice, m_firstX, m_lastX, kStemOfVoice);
+        if (CKVMsg* tuplet = tuplets::Make(m_meas, m_run, m_style, m_outOfMemory))
+            tuplet->m_wHeadType = static_cast<WORD>(m_run.carriers.size());
+        m_run = tuplets::Run();
+        if (!m_outOfMemory)
+            m_meas.BindGroupByBeam(m_voice, m_firstX, m_lastX, kStemOfVoice);
     }
 
     CKVMeas& m_meas;
     BYTE m_voice;
     RangeMode m_mode;
-    CKVMsg* m_tuplet = nullptr;
+    tuplets::Run m_run;
+    WORD m_word = 0;
+    WORD m_style = 0;
+    bool m_outOfMemory = false;
     short m_firstX = 0;
     short m_lastX = 0;
 };

@@ -17,6 +17,7 @@
 #include "platform/AllocHook.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace tuplets {
@@ -133,6 +134,61 @@ inline CKVMsg* Open(CKVMeas& meas, CKVMsg& symbol, CKVMsg& carrier, WORD style)
     }
     SetFirst(*tuplet, carrier);
     SetLast(*tuplet, carrier);
+    return tuplet;
+}
+
+// Takes a tuplet off the holders given, the owner among them: the others
+// drop their references first, and the owner's goes with the symbol.
+inline void TakeOff(CKVMsg* tuplet, const std::vector<CKVMsg*>& holders)
+{
+    CKVMsg* owner = nullptr;
+    for (CKVMsg* holder : holders) {
+        const short index = RefIndex(*holder, tuplet);
+        if (index < 0)
+            continue;
+        if (holder->m_arrMsgRef.GetAt(index)->byOwner)
+            owner = holder;
+        else
+            holder->RemoveAt(index);
+    }
+    const short index = owner ? RefIndex(*owner, tuplet) : -1;
+    if (index >= 0)
+        owner->RemoveMsgAt(index);
+}
+
+// A run of symbols that one tuplet gathers, each with the note that carries
+// the tuplet for it, as the callers' walks close it: a full carrier still
+// counts in its run, so that every run ends where it would without it.
+struct Run {
+    std::vector<CKVMsg*> symbols;
+    std::vector<CKVMsg*> carriers;
+};
+
+// The tuplet of a closed run, owned by its first carrier and held by the
+// others. A run with a carrier whose record is full gets none: its symbols
+// keep their tuplet word, and a tuplet over the rest would draw a run that
+// is not there. Null then, or when memory is out (`outOfMemory`, reported
+// where the symbol is made); a run that memory fails half way is taken off
+// again.
+inline CKVMsg* Make(CKVMeas& meas, const Run& run, WORD style, bool& outOfMemory)
+{
+    outOfMemory = false;
+    if (run.carriers.empty() ||
+        !std::all_of(run.carriers.begin(), run.carriers.end(), [](CKVMsg* c) { return kvrec::HasRoomFor(*c); }))
+        return nullptr;
+    CKVMsg* tuplet = Open(meas, *run.symbols.front(), *run.carriers.front(), style);
+    if (!tuplet) {
+        outOfMemory = true;
+        return nullptr;
+    }
+    for (size_t i = 1; i < run.carriers.size(); ++i) {
+        if (!Attach(*run.carriers[i], tuplet, 0)) {
+            TakeOff(tuplet, std::vector<CKVMsg*>(run.carriers.begin(), run.carriers.begin() + static_cast<std::ptrdiff_t>(i)));
+            outOfMemory = true;
+            return nullptr;
+        }
+        SetLast(*tuplet, *run.carriers[i]);
+    }
     return tuplet;
 }
 

@@ -82,11 +82,11 @@ void CVoiceRoom::TidyGroup(CKVMsg& group, std::vector<BYTE> kinds)
     m_tidied[&group] = kinds.size() == 1 ? 0 : static_cast<int>(kinds.size());
 }
 
-void CVoiceRoom::Delete(CKVMeas& meas, const std::set<const CKVMsg*>& gone)
+void CVoiceRoom::CountDelete(CKVMeas& meas, const std::set<const CKVMsg*>& gone)
 {
     tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
         if (msg->m_byKind == MSG_BEAM) {
-            LeaveGroup(*msg, gone);
+            CountGroupLeave(*msg, gone);
         } else if (Goes(*msg, gone)) {
             Add(meas, msg->m_byVoice, -CountedTicks(*msg));
             AddSymbols(meas, -1);
@@ -95,7 +95,20 @@ void CVoiceRoom::Delete(CKVMeas& meas, const std::set<const CKVMsg*>& gone)
     });
 }
 
-void CVoiceRoom::LeaveGroup(CKVMsg& group, const std::set<const CKVMsg*>& gone)
+void CVoiceRoom::CountSymbolsDelete(CKVMeas& meas, const std::set<const CKVMsg*>& gone)
+{
+    tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+        if (msg->m_byKind == MSG_BEAM && gone.count(msg)) {
+            CountGroupLeave(*msg, gone);
+        } else if (gone.count(msg)) {
+            Add(meas, msg->m_byVoice, -CountedTicks(*msg));
+            AddSymbols(meas, -1);
+        }
+        return false;
+    });
+}
+
+void CVoiceRoom::CountGroupLeave(CKVMsg& group, const std::set<const CKVMsg*>& gone)
 {
     CKVMeas* meas = tickmath::MeasureOf(&group);
     if (!meas || group.m_byKind != MSG_BEAM)

@@ -47,16 +47,23 @@ public:
     // members it keeps.
     void TidyGroup(CKVMsg& group, std::vector<BYTE> kinds);
 
-    // What a delete leaves of a measure it walks: the notes, rests, chords
-    // and other symbols of `gone` leave the measure or their group with
-    // their ticks (a chord goes with the last of its notes), and every beam
-    // group of the measure is tidied (TidyGroup), as the selection's delete
-    // tidies each group of a measure it walks.
-    void Delete(CKVMeas& meas, const std::set<const CKVMsg*>& gone);
+    // Counts what a delete that walks a measure leaves of it, deleting
+    // nothing: the notes, rests, chords and other symbols of `gone` leave
+    // the measure or their group with their ticks (a chord goes with the
+    // last of its notes), and every beam group of the measure is tidied
+    // (TidyGroup), as the selection's delete tidies each group of a measure
+    // it walks.
+    void CountDelete(CKVMeas& meas, const std::set<const CKVMsg*>& gone);
 
-    // The members of `gone` leaving one beam group, which is then tidied;
-    // they take their ticks along.
-    void LeaveGroup(CKVMsg& group, const std::set<const CKVMsg*>& gone);
+    // Counts what a delete of whole symbols leaves of a measure, as a
+    // staff's delete of a voice takes them: the symbols of `gone` that stand
+    // in the measure itself leave it with their ticks (a beam group with its
+    // members). No group is tidied.
+    void CountSymbolsDelete(CKVMeas& meas, const std::set<const CKVMsg*>& gone);
+
+    // Counts the members of `gone` leaving one beam group, which is then
+    // tidied; they take their ticks along.
+    void CountGroupLeave(CKVMsg& group, const std::set<const CKVMsg*>& gone);
 
     // The beam groups of a voice that reach into a stretch of position words
     // of a measure, dissolved (its groups of grace notes left alone with
