@@ -259,6 +259,182 @@ protected:
         return breaks;
     }
 
+    // A delete of voice 1 over one kind of selection record, by one path,
+    // beside a first measure of `events` timed events and a group laid out
+    // nnrrrrrr: of voice 2 beside the quarter the delete takes, or of voice
+    // 1 with that quarter in the next measure. A delete hands back what its
+    // walk tidies: a rectangle's walk tidies every group on its page, a
+    // measure's or a block staff's those of what it selects, and a staff's
+    // delete none. `crowds` when that would give the first measure more
+    // than 255 symbols; otherwise it then holds `symbols` and `groups`. A
+    // paste over the selection brings the quarter of the third measure
+    // back there.
+    struct SelectionDelete {
+        std::string name;
+        std::function<void(CKVMeas&)> fill;
+        std::function<void()> host;
+        std::function<int()> command;
+        int refused;
+        bool crowds;
+        int symbols;
+        int groups;
+    };
+    std::vector<SelectionDelete> SelectionDeletes(short events, kvtest::ImageBuffer& image)
+    {
+        // What the delete does with the first measure's group.
+        enum Group { kTidied, kKept, kTaken };
+        struct Record {
+            const char* name;
+            short kind;
+            Group beside;
+            Group before;
+        };
+        const Record records[] {
+            {"a rectangle", SelRect::kRect, kTidied, kTidied},
+            {"its measure", SelRect::kMeas, kTidied, kKept},
+            {"the block's staff", SelRect::kBlockStaff, kTidied, kTaken},
+            {"the staff", SelRect::kStaff, kKept, kTaken},
+        };
+        struct Path {
+            const char* name;
+            std::function<void()> before;
+            std::function<int()> command;
+            int refused;
+        };
+        const std::vector<Path> paths {
+            {"deleted over", [] {}, [this] { return Doc().DeleteMsgOnSelRect(1); }, 0},
+            {"cut over", [] {}, [&image, this] { return static_cast<int>(Doc().CopyDataToMem(image.data, 1, 1)); },
+             -1},
+            {"dragged away over", [] {}, [this] { return Doc().SelRectMouseDrag(1, 1); }, 0},
+            {"pasted over", [&image, this] { CopyToCaret(image, 2, 1, 0, 3, 0); },
+             [&image, this] {
+                 // Selecting moves the cursor; the host puts it back.
+                 Doc().JumpToMeas(3);
+                 Doc().m_nCurStaff = 0;
+                 Doc().m_nCaretPos = 0;
+                 return static_cast<int>(Doc().PastMemoryTo(image.data, image.size, 1, 0, 0));
+             },
+             -1},
+        };
+        std::vector<SelectionDelete> out;
+        for (const bool beside : {true, false}) {
+            const BYTE voice = beside ? 2 : 1;
+            const short at = beside ? 0 : 1;
+            // Voice 2's own symbols crowd the measure: timed events where
+            // the staff's delete leaves them, grace eighths where a walk
+            // would take every timed event it selects.
+            const auto fill = [this, events, voice, at](CKVMeas& first, bool walked) {
+                for (short i = 0; i < events; ++i) {
+                    if (walked)
+                        score->Grace(&first, {.x = static_cast<short>(i / 2), .code = DUR_EIGHTH, .voice = 2});
+                    else
+                        score->Symbol(&first, MSG_TIMED_EVENT, static_cast<short>(i / 4), 0, 2);
+                }
+                CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH, .voice = voice});
+                for (short i = 0; i < 8; ++i) {
+                    const kvtest::NoteShape shape {.x = static_cast<short>(128 + 16 * i), .y = 8, .code = DUR_EIGHTH,
+                                                   .voice = voice};
+                    CKVMsg* made = i < 2 ? score->Note(group, shape) : kvtest::ScoreBuilder::Rest(group, shape);
+                    made->ChangeParent(&first);
+                    group->m_nPosX2 = shape.x;
+                }
+                score->Note(score->Meas(0, at), {.x = static_cast<short>(64 * at), .y = -8});
+                score->Note(score->Meas(0, 2), {.y = -8});
+            };
+            for (const Record& record : records) {
+                const Group group = beside ? record.beside : record.before;
+                const int symbols = events + (group == kTidied ? 7 : group == kKept ? 1 : 0);
+                const short kind = record.kind;
+                const auto select = [this, kind, at] {
+                    RECT r {0, 0, 0, 0};
+                    if (kind == SelRect::kRect)
+                        r = Around(NoteOfVoiceOneAt(*score->Meas(0, at), static_cast<short>(64 * at)));
+                    CKVMeas* meas = score->Meas(0, at);
+                    Doc().AddSelRect(kind, &r, kind == SelRect::kMeas ? meas : nullptr,
+                                     kind >= SelRect::kBlockStaff ? score->Staff(0) : nullptr,
+                                     kind == SelRect::kMeas || kind == SelRect::kBlockStaff ? Doc().GetBlockByMeas(meas)
+                                                                                            : nullptr);
+                };
+                for (const Path& path : paths) {
+                    out.push_back({std::string(path.name) + " " + record.name +
+                                       (beside ? ", a group of voice 2 beside, " : ", a group of voice 1 before, ") +
+                                       std::to_string(events) + " events",
+                                   [fill, kind](CKVMeas& first) { fill(first, kind != SelRect::kStaff); },
+                                   [path, select, this] {
+                                       path.before();
+                                       Doc().ResetBackup();
+                                       select();
+                                   },
+                                   path.command, path.refused, group == kTidied && symbols > 255, symbols,
+                                   group == kTaken ? 0 : 1});
+                }
+            }
+        }
+        return out;
+    }
+
+    // `count` triplet eighths of voice 1, 28 apart, the one at `full` (none
+    // for -1) carrying 255 note marks.
+    std::function<void(CKVMeas&)> EighthsOfOneWord(int count, int full)
+    {
+        return [=, this](CKVMeas& first) {
+            for (int i = 0; i < count; ++i) {
+                CKVMsg* note =
+                    score->Note(&first, {.x = static_cast<short>(28 * i), .code = DUR_EIGHTH, .tuplet = 0x0203});
+                for (short m = 0; i == full && m < 255; ++m)
+                    score->Symbol(note, MSG_NOTEMARK, m);
+            }
+        };
+    }
+
+    // Checks the tuplets over EighthsOfOneWord's eighths in a measure: one
+    // over each run of `run` eighths but the run of the full one, which
+    // keeps its word and its 255 symbols.
+    static void ExpectTupletRuns(CKVMeas& meas, int count, int full, int run)
+    {
+        std::vector<CKVMsg*> notes;
+        kvtest::AppendNotesUnder(meas, notes);
+        std::sort(notes.begin(), notes.end(), [](const CKVMsg* a, const CKVMsg* b) { return a->m_nPosX < b->m_nPosX; });
+        ASSERT_EQ(notes.size(), static_cast<size_t>(count));
+        std::map<CKVMsg*, std::vector<int>> holders;
+        for (int i = 0; i < count; ++i) {
+            tickmath::ForEachChild(*notes[static_cast<size_t>(i)], [&](CKVMsg* child, short) {
+                if (child->m_byKind == MSG_TUPLET)
+                    holders[child].push_back(i);
+                return false;
+            });
+        }
+        std::vector<std::vector<int>> made;
+        for (const auto& [tuplet, held] : holders)
+            made.push_back(held);
+        std::sort(made.begin(), made.end());
+        std::vector<std::vector<int>> runs;
+        for (int first = 0; first < count; first += run) {
+            if (full >= first && full < first + run)
+                continue;
+            runs.emplace_back();
+            for (int i = first; i < first + run; ++i)
+                runs.back().push_back(i);
+        }
+        EXPECT_EQ(made, runs);
+        if (full >= 0) {
+            EXPECT_EQ(notes[static_cast<size_t>(full)]->GetMsgNum(), 255) << "the full eighth";
+            EXPECT_EQ(notes[static_cast<size_t>(full)]->m_wObjWord, 0x0203) << "the full eighth";
+        }
+    }
+
+    // The note of voice 1 at x that stands in the measure itself.
+    static CKVMsg* NoteOfVoiceOneAt(CKVMeas& meas, short x)
+    {
+        CKVMsg* found = nullptr;
+        tickmath::ForEachChild(meas, [&](CKVMsg* msg, short) {
+            if (msg->m_byKind == MSG_NOTE && msg->m_byVoice == 1 && msg->m_nPosX == x)
+                found = msg;
+            return false;
+        });
+        return found;
+    }
+
     // A whole rest added by measure number at the end of voice 1 of the
     // first measure, timed there, as the host adds one after its step;
     // whether it went in.
@@ -1577,6 +1753,12 @@ TEST_F(ReducedTracesTest, ACommandThatWouldRunAVoicePastItsTicksIsRefusedWhole)
         for (const Way& way : broken.ways)
             rows.push_back({broken.prefix + way.name, way.refused, broken.fill, way.host, way.command});
     }
+    // A delete over any kind of selection record that would hand a group's
+    // rests back to a measure of 249 timed events.
+    for (const SelectionDelete& del : SelectionDeletes(249, image)) {
+        if (del.crowds)
+            rows.push_back({del.name, del.refused, del.fill, del.host, del.command});
+    }
     for (const BOOL recording : {1, 0}) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (recording ? ", recording" : ", not recording"));
@@ -1868,6 +2050,83 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
                                 EXPECT_TRUE(result != way.refused && result != 0) << result;
                             },
                             207, 0, -1});
+        }
+    }
+    // The tuplets of a voice made again, or a range made tuplets, beside a
+    // full eighth of their word: its run keeps its place and gets no
+    // tuplet, and every other run stays one tuplet and one group.
+    struct TupletWay {
+        std::string name;
+        std::function<void(int count)> make;
+        int run;
+        bool beams;
+    };
+    const auto range = [this](void (CKVMeas::*make)(BYTE, short, short)) {
+        return [this, make](int) {
+            HostStep();
+            (score->Meas(0, 0)->*make)(1, 0, 256);
+        };
+    };
+    const std::vector<TupletWay> tupletWays {
+        {"made again", [this](int) {
+             HostStep();
+             score->Meas(0, 0)->MakeTupletMsg(1, kStemDefault, 0);
+         }, 3, false},
+        {"made again with automatic beams", [this](int) {
+             HostStep();
+             score->Meas(0, 0)->MakeTupletMsg(1, kStemDefault, 1);
+         }, 3, true},
+        {"made again through the selection", [this](int) {
+             Select(0);
+             Doc().ResetBackup();
+             Doc().SelMeasBackup(1);
+             Doc().SelMeasTuplet(1);
+         }, 3, true},
+        {"of a range", range(&CKVMeas::MakeRangeTupletMsg), 3, true},
+        {"of an imported range", range(&CKVMeas::EncMakeRangeTupletMsg), 3, true},
+        {"of a range by the menu", range(&CKVMeas::MakeRangeTupletMsgByMenu), 0, true},
+    };
+    for (const TupletWay& way : tupletWays) {
+        const bool made = way.name.starts_with("made");
+        for (const int count : {6, 9}) {
+            for (int full = -1; full < 6; ++full) {
+                if (!made && (count == 9 || (full != -1 && full % 2 == 0)))
+                    continue;
+                const int run = way.run ? way.run : count;
+                const int groups = way.beams ? (count + run - 1) / run : 0;
+                rows.push_back({"the tuplets " + way.name + " over " + std::to_string(count) + " eighths, full " +
+                                    std::to_string(full),
+                                EighthsOfOneWord(count, full),
+                                [=, this] {
+                                    way.make(count);
+                                    ExpectTupletRuns(*score->Meas(0, 0), count, full, run);
+                                },
+                                way.beams ? groups : count, groups, -1});
+            }
+        }
+    }
+    // A paste makes the tuplets of the measure it lands in again.
+    for (const int full : {-1, 0}) {
+        rows.push_back({"six eighths of one word pasted, full " + std::to_string(full), EighthsOfOneWord(6, full),
+                        [=, this, &image] {
+                            CopyToCaret(image, 0, 1, 0, 2, 0);
+                            ASSERT_EQ(Doc().PastMemoryTo(image.data, image.size, 1, 0, 0), 1);
+                            ExpectTupletRuns(*score->Meas(0, 1), 6, full, 3);
+                        },
+                        6, 0, -1});
+    }
+    // The same deletes where they fit: a staff's delete tidies no group.
+    for (const short events : {240, 249}) {
+        for (const SelectionDelete& del : SelectionDeletes(events, image)) {
+            if (del.crowds)
+                continue;
+            rows.push_back({del.name, del.fill,
+                            [del] {
+                                del.host();
+                                const int result = del.command();
+                                EXPECT_TRUE(result != del.refused && result != 0) << result;
+                            },
+                            del.symbols, del.groups, -1});
         }
     }
     for (const BOOL recording : {1, 0}) {
