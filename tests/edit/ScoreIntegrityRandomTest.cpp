@@ -65,6 +65,7 @@
 #include "model/KVPage.h"
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
+#include "model/MeasPlace.h"
 #include "model/TickMath.h"
 #include "support/Drawing.h"
 #include "support/KvTest.h"
@@ -74,6 +75,7 @@
 #include "support/ScoreCrowding.h"
 #include "support/ScoreIntegrity.h"
 #include "support/UndoSupport.h"
+#include "timing/TupletLinks.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +286,7 @@ struct Met {
     int deleted = 0;
     int cut = 0;
     int dragged = 0;
+    int staffDeletes = 0;
     int carrying = 0;
     int tied = 0;
     int slurred = 0;
@@ -300,7 +303,7 @@ struct Met {
         return "crowded seed " + std::to_string(run.seed) + " " + std::to_string(run.staves) + "x" +
                std::to_string(run.measures) + (run.recording ? " recording" : " not recording") + ": " + n(groups) +
                " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
-               n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + "; " + n(carrying) +
+               n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + ", a voice deleted over their staff " + n(staffDeletes) + "; " + n(carrying) +
                " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
                n(marked) + ", in tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
                " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
@@ -1406,6 +1409,10 @@ protected:
             });
             return;
         }
+        if (path >= 1 && Chance(25)) {
+            DeleteAVoiceOfTheStaff(note);
+            return;
+        }
         if (!SelectAround(note, "a note of a group with rests"))
             return;
         if (path == 1) {
@@ -1422,6 +1429,51 @@ protected:
             ++met.dragged;
             DragThenDrop(voice, 1);
         }
+    }
+
+    // A voice deleted over the staff of a group with rests, selected whole:
+    // the group's own voice or another one. A staff's delete
+    // takes whole symbols and tidies no group, so it hands nothing back and
+    // is never refused; a staff that a block shows then holds nothing of
+    // the voice (the delete walks the staves its pages show).
+    void DeleteAVoiceOfTheStaff(CKVMsg* note)
+    {
+        CKVMeas* meas = tickmath::MeasureOf(note);
+        Shown shown;
+        const bool walked = ShownAt(meas, shown);
+        short at = -1;
+        for (short st = 0; st < Staves() && at < 0; ++st)
+            at = Master()->GetStaff(st)->GetMeasIndex(meas) >= 0 ? st : at;
+        if (at < 0)
+            return;
+        CKVStaff* staff = Master()->GetStaff(at);
+        // Crowded measures hold voices 1 and 2; a voice of little or nothing
+        // beside them leaves them as full as they are.
+        const short voice = static_cast<short>(Chance(30)   ? note->m_byVoice
+                                               : Chance(30) ? note->m_byVoice % 2 + 1
+                                                            : 3 + Pick(6));
+        SelectNothing();
+        RECT none {0, 0, 0, 0};
+        Doc().AddSelRect(SelRect::kStaff, &none, nullptr, staff, nullptr);
+        ++met.staffDeletes;
+        Note("delete voice " + std::to_string(voice) + " over the staff selected whole, a group of voice " +
+             std::to_string(note->m_byVoice) + " with rests on it");
+        Run([&] {
+            Doc().ResetBackup();
+            if (Doc().DeleteMsgOnSelRect(voice) == 0) {
+                Report({"a delete over a whole staff refused"});
+                return;
+            }
+            // The delete went on in the staff's live copy.
+            staff = Master()->GetStaff(at);
+            for (LONG m = 0; walked && m < staff->GetMeasNum(); ++m) {
+                tickmath::ForEachChild(*staff->GetMeas(m), [&](CKVMsg* msg, short) {
+                    if (msg->m_byVoice == voice)
+                        Report({"a symbol of kind " + std::to_string(msg->m_byKind) + " of the voice left on the staff"});
+                    return false;
+                });
+            }
+        });
     }
 
     // A rectangle around the point at which the selection finds `note`, on
@@ -1496,6 +1548,9 @@ protected:
         Note(std::string(word == 0x0302 ? "duplets" : "triplets") + " over the measure of a note carrying " +
              symbols + " symbols voice " + std::to_string(voice) + (refused ? ", which it cannot take" : ""));
         ++met.tuplets;
+        // The step backs the measure up: it is found again by its place.
+        const int staff = MasterStaffOf(tickmath::MeasureOf(note));
+        const LONG index = staff < 0 ? -1 : Master()->GetStaff(staff)->GetMeasIndex(tickmath::MeasureOf(note));
         Run([&] {
             Doc().ResetBackup();
             Doc().SelMeasBackup(1);
@@ -1504,6 +1559,85 @@ protected:
                 return refused;
             });
         });
+        // The host's step that makes the measure's tuplets again by ticks,
+        // over the full note too where the command was refused.
+        if (index < 0)
+            return;
+        Note("the tuplets of the measure made again voice " + std::to_string(voice));
+        Run([&] {
+            Doc().ResetBackup();
+            Doc().SelMeasBackup(1);
+            Doc().SelMeasTuplet(static_cast<unsigned char>(voice));
+            JudgeTupletRuns(*Master()->GetStaff(staff)->GetMeas(index), static_cast<BYTE>(voice));
+        });
+    }
+
+    // The master staff that holds a measure; -1 for none.
+    int MasterStaffOf(CKVMeas* meas)
+    {
+        for (int st = 0; meas && st < Staves(); ++st)
+            if (Master()->GetStaff(static_cast<short>(st))->GetMeasIndex(meas) >= 0)
+                return st;
+        return -1;
+    }
+
+    // Judges the tuplets of a voice made again in a measure. Its symbols of
+    // a tuplet word, in time order, fall into runs that close once they hold
+    // the word's count of their shortest symbol. Each run holds one tuplet,
+    // which no other symbol holds, or none when one of its notes is full: a
+    // full note still counts its ticks, so no run slides past it. Grace
+    // notes, which never share a run with others, are left unjudged.
+    void JudgeTupletRuns(CKVMeas& meas, BYTE voice)
+    {
+        std::vector<std::vector<CKVMsg*>> runs;
+        WORD word = 0;
+        int shortest = 0;
+        int ticks = 0;
+        meas.ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
+        for (DWORD id : measplace::WalkIds(meas)) {
+            CKVMsg* msg = meas.m_pSystem->GetMsgFromMap(id);
+            if (!msg || !tickmath::IsNoteRestChord(*msg) || msg->m_byVoice != voice || msg->m_wObjWord == 0)
+                continue;
+            CKVMsg* carrier = tuplets::Carrier(msg, false);
+            if (!carrier || tickmath::IsGrace(*msg))
+                return;
+            const int play = msg->GetPlayTime();
+            if (!runs.empty() && msg->m_wObjWord == word && ticks < (word & 0xFF) * std::min(shortest, play)) {
+                runs.back().push_back(carrier);
+                shortest = std::min(shortest, play);
+                ticks += play;
+                continue;
+            }
+            runs.push_back({carrier});
+            word = msg->m_wObjWord;
+            shortest = ticks = play;
+        }
+        std::map<const CKVMsg*, int> holders;
+        for (const auto& run : runs)
+            for (CKVMsg* carrier : run)
+                for (CKVMsg* tuplet : TupletsOf(*carrier))
+                    ++holders[tuplet];
+        for (const auto& run : runs) {
+            const std::vector<CKVMsg*> first = TupletsOf(*run.front());
+            const bool full = std::any_of(run.begin(), run.end(), [](CKVMsg* c) { return !kvrec::HasRoomFor(*c); });
+            const bool whole = first.size() == 1 && holders[first.front()] == static_cast<int>(run.size()) &&
+                               std::all_of(run.begin(), run.end(), [&](CKVMsg* c) { return TupletsOf(*c) == first; });
+            const bool none = std::all_of(run.begin(), run.end(), [](CKVMsg* c) { return TupletsOf(*c).empty(); });
+            if (!whole && !(none && full))
+                Report({"a run of " + std::to_string(run.size()) + " symbols of tuplet word " + std::to_string(word) +
+                        " made again into other tuplets than its own"});
+        }
+    }
+
+    static std::vector<CKVMsg*> TupletsOf(CKVMsg& carrier)
+    {
+        std::vector<CKVMsg*> found;
+        tickmath::ForEachChild(carrier, [&](CKVMsg* child, short) {
+            if (child->m_byKind == MSG_TUPLET)
+                found.push_back(child);
+            return false;
+        });
+        return found;
     }
 
     // A tie or slur from a carrying note to its neighbour in the walk or to

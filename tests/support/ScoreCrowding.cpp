@@ -68,6 +68,8 @@ struct Item {
     std::string members = {};
     // The symbols a note carries in its own record.
     int carried = 0;
+    // The tuplet word of a note or rest, with no tuplet made.
+    WORD tuplet = 0;
 };
 
 // Groups with rests inside or at their end and two notes: deleting either
@@ -195,7 +197,8 @@ Lane GraceLane(std::mt19937& stream, BYTE voice, int symbols)
 
 // Quarters that carry all or nearly all the symbols their records count,
 // the first of them first in the measure, where a chord name goes; rests
-// between them and now and then a note with room.
+// between them and now and then a note with room; now and then all of
+// them triplets.
 Lane CarryingLane(std::mt19937& stream)
 {
     Lane lane {1, {}};
@@ -209,6 +212,12 @@ Lane CarryingLane(std::mt19937& stream)
         others.push_back({MSG_NOTE, DUR_QUARTER});
     std::shuffle(others.begin(), others.end(), stream);
     lane.items.insert(lane.items.end(), others.begin(), others.end());
+    // Now and then triplet quarters that no tuplet holds, as making the
+    // tuplets again leaves the run of a full note.
+    if (Chance(stream, 40)) {
+        for (Item& item : lane.items)
+            item.tuplet = 0x0203;
+    }
     return lane;
 }
 
@@ -272,7 +281,8 @@ void PlaceLane(ScoreBuilder& score, CKVMeas& meas, const Lane& lane, std::mt1993
     int slot = 0;
     auto nextX = [&] { return static_cast<short>(kFirstX + slot++ * kSpanX / slots); };
     for (const Item& item : lane.items) {
-        NoteShape shape {.x = 0, .y = StaffY(stream), .code = item.code, .dots = item.dots, .voice = lane.voice};
+        NoteShape shape {
+            .x = 0, .y = StaffY(stream), .code = item.code, .dots = item.dots, .tuplet = item.tuplet, .voice = lane.voice};
         if (item.kind == MSG_BEAM) {
             shape.x = static_cast<short>(kFirstX + slot * kSpanX / slots);
             CKVMsg* group = score.Beam(&meas, shape);
