@@ -228,7 +228,7 @@ short CKVDoc::PastMemoryTo(unsigned char* image, DWORD length, unsigned char voi
         // The targets are the cursor's measures, which need not be the
         // selected ones: the paste backs them up itself in every case. It
         // was judged above, on the measures as the delete leaves them.
-        block->PasteJudged(temp.get(), voice, m_nCaretPos, m_nCurStaff, firstMeas, 0, fourth, 1);
+        block->PlaceJudgedPaste(temp.get(), voice, m_nCaretPos, m_nCurStaff, firstMeas, 0, fourth, 1);
         m_bModified = 1;
     }
     return 1;

@@ -356,12 +356,12 @@ private:
     // by note and a group member by member, and each is tidied after its
     // members. `visit` says what going and tidying mean: its Note, Symbol,
     // Enter (before a chord's or group's members), ChordDone and GroupDone;
-    // Enough ends the walk early.
+    // EndsWalk ends the walk early.
     template <class Visit>
     void Walk(Visit& visit)
     {
         CKVMeas* origin = m_meas;
-        for (DWORD id : kvpitch::ChildIds(*origin)) {
+        for (DWORD id : tickmath::ChildIds(*origin)) {
             CKVMsg* msg = origin->m_pSystem ? origin->m_pSystem->GetMsgFromMap(id) : nullptr;
             // After an ossia measure was backed up below, its symbols are the
             // live copy's.
@@ -393,7 +393,7 @@ private:
                 visit.Symbol(*msg, index, true);
                 break;
             }
-            if (visit.Enough())
+            if (visit.EndsWalk())
                 return;
         }
     }
@@ -402,7 +402,7 @@ private:
     void Chord(Visit& visit, CKVMsg& chord, CKVObject& holder)
     {
         visit.Enter(chord);
-        for (DWORD id : kvpitch::ChildIds(chord)) {
+        for (DWORD id : tickmath::ChildIds(chord)) {
             short index = -1;
             CKVMsg* note = ChildById(chord, id, index);
             if (note && note->m_byKind == MSG_NOTE && HasHandles(*note))
@@ -415,7 +415,7 @@ private:
     void Group(Visit& visit, CKVMsg& group)
     {
         visit.Enter(group);
-        for (DWORD id : kvpitch::ChildIds(group)) {
+        for (DWORD id : tickmath::ChildIds(group)) {
             short index = -1;
             CKVMsg* member = ChildById(group, id, index);
             if (!member)
@@ -487,7 +487,7 @@ private:
             }
         }
 
-        bool Enough() const { return false; }
+        bool EndsWalk() const { return false; }
 
     private:
         CSelDeleteWalk& m_walk;
@@ -517,7 +517,7 @@ private:
         void Enter(CKVMsg&) {}
         void ChordDone(CKVMsg&, CKVObject&) {}
         void GroupDone(CKVMsg&) {}
-        bool Enough() const { return false; }
+        bool EndsWalk() const { return false; }
 
     private:
         const CSelDeleteWalk& m_walk;
@@ -543,7 +543,7 @@ private:
                         members.back()->m_byKind == MSG_REST;
         }
 
-        bool Enough() const { return m_reached; }
+        bool EndsWalk() const { return m_reached; }
         bool Reached() const { return m_reached; }
 
     private:
@@ -697,7 +697,7 @@ void ReleaseVoiceLinks(CKVDoc& doc, CKVStaff& staff, short voice)
         for (CKVMsg* note : notes) {
             bool linked = false;
             tickmath::ForEachChild(*note, [&](CKVMsg* child, short) {
-                linked = linked || tielink::IsTieOrSlur(*child);
+                linked = linked || tickmath::IsTieOrSlur(*child);
                 return false;
             });
             if (linked)
@@ -888,7 +888,7 @@ int CKVDoc::DeleteSubMsgOfNoteRestOnSelRect(CKVBlock* block, CKVMeas* meas, int 
 void CKVDoc::DeleteNoteParts(CKVBlock& block, CKVMeas& meas, int measIndex, int staffIndex, CKVMsg& note,
                              const CRect& selection)
 {
-    for (DWORD id : kvpitch::ChildIds(note)) {
+    for (DWORD id : tickmath::ChildIds(note)) {
         short index = -1;
         CKVMsg* part = ChildById(note, id, index);
         if (!part || !PartMeets(block, measIndex, staffIndex, meas, note, *part, selection))

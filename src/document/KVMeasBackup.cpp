@@ -16,6 +16,7 @@
 #include "model/KVBackupPtrArray.h"
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
+#include "model/TickMath.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
 #include "model/MidiFileRead.h"
@@ -25,11 +26,6 @@
 #include <vector>
 
 namespace {
-
-bool IsTieOrSlur(const CKVMsg* msg)
-{
-    return msg && (msg->m_byKind == MSG_TIE || msg->m_byKind == MSG_SLUR);
-}
 
 CKVMsg* MsgById(CKVSystem* system, DWORD id)
 {
@@ -49,9 +45,9 @@ void ReplayRelink(CKVSystem* system, const SlurRelinkRecord& r, int undo)
     const DWORD end = undo ? r.dwFirstEnd : r.dwNewEnd;
     for (int i = 0; i < note->m_arrMsgRef.GetSize(); ++i) {
         MsgRef* ref = note->m_arrMsgRef.GetAt(i);
-        if (!ref || ref->dwMsgId != from || !IsTieOrSlur(MsgById(system, ref->dwMsgId)))
+        CKVMsg* child = ref && ref->dwMsgId == from ? MsgById(system, ref->dwMsgId) : nullptr;
+        if (!child || !tickmath::IsTieOrSlur(*child))
             continue;
-        CKVMsg* child = MsgById(system, ref->dwMsgId);
         child->m_dwWord = start;
         child->m_lHeight = static_cast<LONG>(end);
         ref->dwMsgId = to;
@@ -65,7 +61,7 @@ void ReplayRelink(CKVSystem* system, const SlurRelinkRecord& r, int undo)
         for (int j = 0; j < note->m_arrMsgRef.GetSize(); ++j) {
             MsgRef* other = note->m_arrMsgRef.GetAt(j);
             CKVMsg* same = other && other->dwMsgId == to ? MsgById(system, to) : nullptr;
-            if (IsTieOrSlur(same)) {
+            if (same && tickmath::IsTieOrSlur(*same)) {
                 same->m_dwWord = start;
                 same->m_lHeight = static_cast<LONG>(end);
             }
@@ -119,7 +115,7 @@ void ReplayRemoval(CKVSystem* system, CPtrArray& list, const SlurRelinkRecord& r
     if (!holder || !other)
         return;
     auto joinsNewPair = [relink, byRef](const CKVMsg* msg) {
-        return IsTieOrSlur(msg) && msg->m_dwWord == relink->dwNewStart &&
+        return msg && tickmath::IsTieOrSlur(*msg) && msg->m_dwWord == relink->dwNewStart &&
                static_cast<DWORD>(msg->m_lHeight) == relink->dwNewEnd &&
                (!byRef || msg->m_dwMsgId == relink->dwNewRef);
     };
@@ -196,7 +192,7 @@ bool Matches(CKVMsg& candidate, CKVMsg& msg)
 {
     if (!SamePlaceAndLook(candidate, msg) || (candidate.m_wFlag & ~kWalkMarks) != (msg.m_wFlag & ~kWalkMarks))
         return false;
-    if (IsTieOrSlur(&msg)) {
+    if (tickmath::IsTieOrSlur(msg)) {
         if (!SamePoint(MsgById(candidate.m_pSystem, candidate.m_dwWord), MsgById(msg.m_pSystem, msg.m_dwWord)) ||
             !SamePoint(MsgById(candidate.m_pSystem, static_cast<DWORD>(candidate.m_lHeight)),
                        MsgById(msg.m_pSystem, static_cast<DWORD>(msg.m_lHeight))))

@@ -50,8 +50,8 @@ bool RhythmicInRect(CKVMeas& meas, CKVMsg& msg, const CRect& rect)
     CKVMsg* probe = &msg;
     if (msg.m_byKind == MSG_CHORD && !HandleAt(msg, 0)) {
         probe = nullptr;
-        for (DWORD id : kvpitch::ChildIds(msg)) {
-            if ((probe = kvpitch::Resolve(msg, id)) != nullptr)
+        for (DWORD id : tickmath::ChildIds(msg)) {
+            if ((probe = tickmath::Resolve(msg, id)) != nullptr)
                 break;
         }
         if (!probe)
@@ -81,8 +81,8 @@ CKVMsg* CopyChordInRect(CKVMeas& meas, CKVMsg& chord, const CRect& rect, unsigne
 {
     std::vector<CKVMsg*> hit;
     std::vector<DWORD> left;
-    for (DWORD id : kvpitch::ChildIds(chord)) {
-        CKVMsg* note = kvpitch::Resolve(chord, id);
+    for (DWORD id : tickmath::ChildIds(chord)) {
+        CKVMsg* note = tickmath::Resolve(chord, id);
         if (!note || note->m_byKind != MSG_NOTE)
             continue;
         if (OfVoice(*note, voice) && RhythmicInRect(meas, *note, rect))
@@ -219,8 +219,8 @@ short CKVMeas::CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned 
     target->m_wObjWord = voice;
     target->m_dwWord = static_cast<DWORD>(largest);
 
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !OfVoice(*msg, voice))
             continue;
         const BYTE kind = msg->m_byKind;
@@ -244,8 +244,8 @@ short CKVMeas::CopyToSelRect(CKVMeas* target, int useRect, CRect rect, unsigned 
     }
 
     target->m_nLeftX = shift;
-    for (DWORD id : kvpitch::ChildIds(*target)) {
-        CKVMsg* msg = kvpitch::Resolve(*target, id);
+    for (DWORD id : tickmath::ChildIds(*target)) {
+        CKVMsg* msg = tickmath::Resolve(*target, id);
         if (msg && (tickmath::IsNoteRestChord(*msg) || msg->m_byKind == MSG_BEAM))
             msg->ChangeParent(target);
     }
@@ -262,8 +262,8 @@ short CKVMeas::CopyToStaff(CKVStaff* staff, WORD from, WORD to)
 {
     if (!staff || !staff->m_pSystem)
         return -1;
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || msg->m_nPosX < static_cast<short>(from) || msg->m_nPosX > static_cast<short>(to))
             continue;
         CKVMsg* copy = kvcopy::NewSymbolFor(*staff, *msg);

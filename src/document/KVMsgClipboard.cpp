@@ -12,11 +12,6 @@
 
 namespace {
 
-bool IsTieOrSlur(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR;
-}
-
 // Whether holder owns the symbol with id `id`.
 bool Owns(const CKVObject& holder, DWORD id)
 {
@@ -74,7 +69,7 @@ bool StillPlaced(const CKVMsg& msg)
 CKVMsg* LinkCopiedTie(CKVMsg& source, CKVObject& parent)
 {
     DWORD copyId = 0;
-    if (!IsTieOrSlur(source.m_byKind))
+    if (!tickmath::IsTieOrSlurKind(source.m_byKind))
         return nullptr;
     if (!LookupCopyPtrMap(source.m_dwMsgId, copyId)) {
         // The end note comes first (its tie hangs on a grace note, copied
@@ -137,7 +132,7 @@ CKVMsg* CKVMsg::CopyToParent(CKVObject* parent, unsigned char owned)
         system->RemoveMsgFromMap(id);
         return nullptr;
     }
-    if (IsTieOrSlur(m_byKind)) {
+    if (tickmath::IsTieOrSlurKind(m_byKind)) {
         copy->m_dwWord = parent->m_dwMsgId;
         SetCopyPtrMap(m_dwMsgId, copy->m_dwMsgId);
         // An end note copied earlier takes the tie now; otherwise the copy

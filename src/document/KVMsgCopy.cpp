@@ -18,11 +18,6 @@
 
 namespace {
 
-bool IsTieOrSlur(BYTE kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR;
-}
-
 DWORD StartOf(const CKVMsg& link)
 {
     return link.m_dwWord;
@@ -105,7 +100,7 @@ void FirstPair(CKVDoc& doc, const CKVMeas* meas, DWORD start, DWORD end, DWORD& 
 bool IsTwin(const CKVMsg* twin, const CKVMsg* original, bool originalNamed, const CKVMsg& copy, DWORD start,
             DWORD end)
 {
-    if (!twin || !IsTieOrSlur(twin->m_byKind) || StartOf(*twin) != start || EndOf(*twin) != end)
+    if (!twin || !tickmath::IsTieOrSlurKind(twin->m_byKind) || StartOf(*twin) != start || EndOf(*twin) != end)
         return false;
     if (originalNamed)
         return twin == original;

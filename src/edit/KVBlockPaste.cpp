@@ -14,7 +14,7 @@ short CKVBlock::Paste(CKVSystem* source, unsigned char voice, short x, short fir
 {
     if (!TakesPaste(source, voice, x, firstStaff, meas, overwrite))
         return -1;
-    PasteJudged(source, voice, x, firstStaff, meas, overwrite, autoBeam, backup);
+    PlaceJudgedPaste(source, voice, x, firstStaff, meas, overwrite, autoBeam, backup);
     return 1;
 }
 
@@ -25,8 +25,8 @@ bool CKVBlock::TakesPaste(CKVSystem* source, unsigned char voice, short x, short
            CheckAvailableMemory(kPasteFreeBytes);
 }
 
-void CKVBlock::PasteJudged(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
-                           int autoBeam, int backup)
+void CKVBlock::PlaceJudgedPaste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas,
+                                int overwrite, int autoBeam, int backup)
 {
     // Source staff k goes to block staff firstStaff + k while both exist.
     for (short k = 0; k < source->GetStaffNum() && firstStaff + k < GetStaffNum(); ++k) {

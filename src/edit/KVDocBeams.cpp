@@ -22,11 +22,6 @@
 
 namespace {
 
-bool IsNoteGroupOrChord(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
-}
-
 void ForEachMeasOf(CKVStaffPtrArray* staves, const std::function<void(CKVMeas&)>& visit)
 {
     for (int s = 0; staves && s < staves->GetSize(); ++s) {
@@ -54,7 +49,7 @@ bool MemberHit(const selhit::MeasPlace& place, CKVMsg& member, const CRect& test
 // Breaks one beam group at the edges of the stretch of members hit.
 void BreakGroup(const selhit::MeasPlace& place, CKVMsg& group, const CRect& test, short mode)
 {
-    const std::vector<CKVMsg*> members = measplace::Members(group);
+    const std::vector<CKVMsg*> members = tickmath::Members(group);
     bool inside = false;
     int lastHit = -1;
     for (int i = 0; i < static_cast<int>(members.size()); ++i) {
@@ -229,7 +224,7 @@ void CKVDoc::ChangeToGrace(int voice)
     std::vector<CKVMsg*> groups;
     std::vector<CKVMeas*> measures;
     for (CKVMsg* msg : frame.Collect(voice)) {
-        if (!IsNoteGroupOrChord(*msg))
+        if (!tickmath::IsNoteGroupOrChord(*msg))
             continue;
         msg->MakeGraceNote();
         if (msg->m_byKind == MSG_BEAM)
@@ -245,7 +240,7 @@ void CKVDoc::ChangeToGrace(int voice)
         if (width <= 0)
             continue;
         const int step = MulDiv(measplace::LineSpacingOf(*group), 256, width);
-        const std::vector<CKVMsg*> members = measplace::Members(*group);
+        const std::vector<CKVMsg*> members = tickmath::Members(*group);
         for (size_t i = 1; i < members.size(); ++i) {
             CKVMsg* member = members[i];
             short x = member->m_nPosX;

@@ -41,11 +41,6 @@ namespace {
 
 constexpr int kDefaultDirection = 3;
 
-bool IsNoteGroupOrChord(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
-}
-
 // The display option word keeps its high half; the low half becomes `low`.
 void SetDisplayLow(CKVMsg& note, int low)
 {
@@ -87,7 +82,7 @@ void CKVDoc::ChangeNoteDirection(int voice, int direction)
         return;
     if (frame.WholeScore()) {
         CEditFrame::ForEachLiveMsg(*this, CEditFrame::Members::DirectOnly, [&](CKVMeas&, CKVMsg& msg) {
-            if (IsNoteGroupOrChord(msg) && CEditFrame::VoiceMatches(msg, voice))
+            if (tickmath::IsNoteGroupOrChord(msg) && CEditFrame::VoiceMatches(msg, voice))
                 msg.ChangeNoteDirection(direction, 1);
         });
         std::set<CKVMeas*> done;
@@ -113,7 +108,7 @@ void CKVDoc::ChangeNoteDirection(int voice, int direction)
             msg->ChangeNoteDirection(direction, 1);
     }
     for (CKVMsg* msg : selected) {
-        if (IsNoteGroupOrChord(*msg))
+        if (tickmath::IsNoteGroupOrChord(*msg))
             msg->TupletPosOrderOfNote();
     }
     CRect united;
@@ -138,7 +133,7 @@ void CKVDoc::ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a
             if (!CEditFrame::VoiceMatches(msg, voice))
                 return;
             measures.insert(&meas);
-            if (IsNoteGroupOrChord(msg))
+            if (tickmath::IsNoteGroupOrChord(msg))
                 noteRules(msg);
             else if (msg.m_byKind == MSG_REST && (mask & 0x10))
                 msg.m_wHeadType = 2;
@@ -161,7 +156,7 @@ void CKVDoc::ChangeNoteAttr(int voice, DWORD mask, int a3, int a4, int a5, int a
                 msg->m_wSize = 0;
             continue;
         }
-        if (!IsNoteGroupOrChord(*msg))
+        if (!tickmath::IsNoteGroupOrChord(*msg))
             continue;
         noteRules(*msg);
         if (msg->m_byKind == MSG_NOTE && !(mask & 0x14) && (mask & 0x100))

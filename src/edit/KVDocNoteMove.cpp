@@ -12,6 +12,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/NewObject.h"
+#include "model/PitchMath.h"
 #include "model/TickMath.h"
 #include "timing/VoiceRoom.h"
 
@@ -37,11 +38,6 @@ CKVMeas* ShownMeas(CKVMsg& msg)
     else if (msg.m_wFlag & MSGFLAG_STAFF_DOWN)
         other = meas->GetDownMeas();
     return other ? other : meas;
-}
-
-bool IsCrossStaff(const CKVMsg& msg)
-{
-    return (msg.m_wFlag & (MSGFLAG_STAFF_UP | MSGFLAG_STAFF_DOWN)) != 0;
 }
 
 BYTE StaffKindOf(CKVMeas* meas)
@@ -223,7 +219,7 @@ CKVMsg* CKVDoc::ChangeSelNoteOfY(int voice, short y, short accidental)
         return nullptr;
     CKVMsg* result = chosen;
     if (chosen->m_byKind == MSG_NOTE) {
-        if (IsCrossStaff(*chosen)) {
+        if (kvpitch::IsCrossStaff(*chosen)) {
             chosen->m_nPosY = static_cast<short>(chosen->m_nPosY + (y - chosen->m_nPosY2));
             chosen->m_nPosY2 = y;
         } else {
@@ -298,7 +294,7 @@ void CKVDoc::ChangeSelNoteToRest(unsigned char voice)
         if (msg->m_byKind == MSG_NOTE) {
             if (chordNotes.count(msg->m_dwMsgId))
                 continue;
-            const short remembered = IsCrossStaff(*msg) ? msg->m_nPosY2 : msg->m_nPosY;
+            const short remembered = kvpitch::IsCrossStaff(*msg) ? msg->m_nPosY2 : msg->m_nPosY;
             TieSlurMsgDelProc(msg);
             CKVMsg* rest = ReplaceUnderId(*msg, MSG_REST, msg->m_nPosY);
             if (!rest)

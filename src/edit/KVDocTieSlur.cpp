@@ -412,7 +412,7 @@ void CKVDoc::AutoTieSlur(int a1, int a2, int a3, int a4)
     auto qualifies = [&](CKVMsg& group) {
         if (group.m_byKind != MSG_BEAM)
             return false;
-        const std::vector<CKVMsg*> members = measplace::Members(group);
+        const std::vector<CKVMsg*> members = tickmath::Members(group);
         if (members.size() < 2)
             return false;
         CKVMsg* first = endNote(members.front());
@@ -440,7 +440,7 @@ void CKVDoc::AutoTieSlur(int a1, int a2, int a3, int a4)
                     group = live->GetNewPtr2(group);
                 if (!group)
                     continue;
-                const std::vector<CKVMsg*> members = measplace::Members(*group);
+                const std::vector<CKVMsg*> members = tickmath::Members(*group);
                 CKVMsg* first = endNote(members.front());
                 CKVMsg* last = endNote(members.back());
                 if (!BindNoteByTie(first, last, a1, a2, a3, 1, 1, a4))
@@ -464,7 +464,7 @@ void CKVDoc::ChangeTieSlurInfo()
         return;
     for (int i = 1; i < master->m_arrMsgMap.GetSize(); ++i) {
         CKVMsg* link = master->m_arrMsgMap.GetAt(i);
-        if (!link || !link->IsValidMapEntry(master) || !tielink::IsTieOrSlur(*link))
+        if (!link || !link->IsValidMapEntry(master) || !tickmath::IsTieOrSlur(*link))
             continue;
         const int space = measplace::LineSpacingOf(*link);
         if (space <= 0)
@@ -516,7 +516,7 @@ CKVMsg* CKVDoc::MakeGraphSlurFromNoteSlur(CKVMsg* slur)
 
 void CKVDoc::ChangeTieSlurDir(CKVMsg* link)
 {
-    if (!link || !tielink::IsTieOrSlur(*link))
+    if (!link || !tickmath::IsTieOrSlur(*link))
         return;
     const int side = link->m_nLayout1 < 0 ? 2 : 1;
     link->SlurPosOrder(m_CtrlTool.m_nK2, m_CtrlTool.m_nK1, m_CtrlTool.m_nK3, 0, 1, 1, 0, side);
@@ -534,7 +534,7 @@ void CKVDoc::SelNoteChangeTieSlurDir(short voice, int up)
         // The first tie or slur the note starts (it owns that one).
         CKVMsg* own = nullptr;
         tickmath::ForEachChild(*note, [&](CKVMsg* child, short) {
-            if (!own && tielink::IsTieOrSlur(*child) && child->m_dwWord == note->m_dwMsgId)
+            if (!own && tickmath::IsTieOrSlur(*child) && child->m_dwWord == note->m_dwMsgId)
                 own = child;
             return false;
         });
@@ -575,13 +575,13 @@ void CKVDoc::UpdateTieSlurType(int setX, int x, int setY, int y, int setH, int h
                 if (!ref || ref->byOwner)
                     continue;
                 CKVMsg* child = master->GetMsgFromMap(ref->dwMsgId);
-                if (child && (tielink::IsTieOrSlur(*child) || child->m_byKind == MSG_TUPLET))
+                if (child && (tickmath::IsTieOrSlur(*child) || child->m_byKind == MSG_TUPLET))
                     continue;
                 msg->RemoveAt(i);
             }
             continue;
         }
-        if (!tielink::IsTieOrSlur(*msg))
+        if (!tickmath::IsTieOrSlur(*msg))
             continue;
         CKVMsg* first = tielink::StartOf(*msg);
         CKVMsg* second = tielink::EndOf(*msg);

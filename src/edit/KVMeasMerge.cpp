@@ -315,8 +315,8 @@ CKVMeas* CKVMeas::CopyMsg(short x, unsigned char voice, CKVMeas* source, int ove
     }
     ReparentRhythmic(*this);
     if (overwrite) {
-        for (DWORD id : kvpitch::ChildIds(*this)) {
-            CKVMsg* msg = kvpitch::Resolve(*this, id);
+        for (DWORD id : tickmath::ChildIds(*this)) {
+            CKVMsg* msg = tickmath::Resolve(*this, id);
             if (msg && !IsRhythmic(*msg) && msg->m_nPosX > SCALE)
                 DeleteMsg(msg, kUnlinkAndFree);
         }

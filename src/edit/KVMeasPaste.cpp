@@ -5,6 +5,7 @@
 
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <cstring>
 #include <vector>
@@ -84,8 +85,8 @@ bool RemoveFrom(CKVObject& holder, CKVMsg* msg, int own, int depth)
     if (depth > 3)
         return false;
     // Removing changes the list; it is walked by id.
-    for (DWORD id : kvpitch::ChildIds(holder)) {
-        CKVMsg* child = kvpitch::Resolve(holder, id);
+    for (DWORD id : tickmath::ChildIds(holder)) {
+        CKVMsg* child = tickmath::Resolve(holder, id);
         if (!child)
             continue;
         if (child == msg) {

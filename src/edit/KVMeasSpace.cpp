@@ -37,8 +37,8 @@ CRect CKVMeas::GetRealMeasRect(int flag)
 void CKVMeas::NoteSpaceOrder(unsigned char voice, int unused, int passOn, int withGrace)
 {
     UpdateStartTime(voice, unused, 0, passOn);
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (msg && (voice == 0 || msg->m_byVoice == voice))
             msg->NoteSpaceOrder();
     }
@@ -53,7 +53,7 @@ void CKVMeas::NoteSpaceOrder(unsigned char voice, int unused, int passOn, int wi
     const int space = doc ? doc->m_nStaffSpace : nCurStaffSpace;
     short left = 0;
     for (DWORD id : walk) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !tickmath::IsNoteRestChord(*msg) || tickmath::IsGrace(*msg))
             continue;
         SetGraceNotePosByStartTime(msg, left);

@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 #include "model/KVMsg.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
 void CKVMeas::SwitchTieSlur()
@@ -24,7 +25,7 @@ void CKVMeas::SwitchTieSlur()
             continue;
         for (short i = 0; i < note->GetMsgNum(); ++i) {
             CKVMsg* link = note->GetMsg(i);
-            if (!link || !tielink::IsTieOrSlur(*link))
+            if (!link || !tickmath::IsTieOrSlur(*link))
                 continue;
             CKVMsg* start = tielink::StartOf(*link);
             CKVMsg* end = tielink::EndOf(*link);

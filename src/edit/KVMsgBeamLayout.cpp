@@ -108,7 +108,7 @@ int CKVMsg::GetNoteSteamDownMaxPoint(POINT& pt)
 
 void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direction)
 {
-    if (m_byKind != MSG_BEAM || measplace::Members(*this).empty())
+    if (m_byKind != MSG_BEAM || tickmath::Members(*this).empty())
         return;
     if (respace)
         NoteSpaceOrder();
@@ -117,7 +117,7 @@ void CKVMsg::BeamDirection(int respace, int setHeights, int automatic, int direc
     const int half = space / 2;
     // Members are read again: re-spacing or a member's new stem may have
     // changed the list.
-    std::vector<CKVMsg*> members = measplace::Members(*this);
+    std::vector<CKVMsg*> members = tickmath::Members(*this);
     if (members.empty())
         return;
     bool down = direction != 0;
@@ -182,7 +182,7 @@ void CKVMsg::SetSubBeamDirAsDefault()
     if (m_byKind != MSG_BEAM)
         return;
     const std::int64_t ticks = tickmath::TicksPerQuarter(this);
-    std::vector<CKVMsg*> members = measplace::Members(*this);
+    std::vector<CKVMsg*> members = tickmath::Members(*this);
     for (size_t i = 0; i < members.size(); ++i) {
         CKVMsg* member = members[i];
         CKVMsg* note = member;

@@ -24,7 +24,7 @@ void CKVMsg::NoteSpaceOrder()
         return;
 
     if (kind == MSG_BEAM) {
-        std::vector<CKVMsg*> members = measplace::Members(*this);
+        std::vector<CKVMsg*> members = tickmath::Members(*this);
         for (CKVMsg* member : members)
             member->NoteSpaceOrder();
         if (!(m_wFlag & MSGFLAG_GRACE) && !members.empty()) {
@@ -54,7 +54,7 @@ void CKVMsg::NoteSpaceOrder()
         return;
     SetNotePos(static_cast<short>(MulDiv(GetStartTime(), CKVMeas::SCALE, meas->m_nLength)));
     if (kind == MSG_CHORD) {
-        for (CKVMsg* member : measplace::Members(*this))
+        for (CKVMsg* member : tickmath::Members(*this))
             member->NoteSpaceOrder();
     }
 }

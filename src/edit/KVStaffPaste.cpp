@@ -23,7 +23,7 @@ void DropUnendedCopies(CKVSystem& system)
 {
     for (const auto& [source, id] : SaveCopyPtrMap()) {
         CKVMsg* link = system.GetMsgFromMap(id);
-        if (!link || !tielink::IsTieOrSlur(*link))
+        if (!link || !tickmath::IsTieOrSlur(*link))
             continue;
         CKVMsg* owner = tielink::StartOf(*link);
         CKVMsg* end = tielink::EndOf(*link);

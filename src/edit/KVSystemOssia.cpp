@@ -12,6 +12,7 @@
 #include "model/KVMsg.h"
 #include "model/KVStaff.h"
 #include "model/NewObject.h"
+#include "model/TickMath.h"
 #include "timing/TieLinks.h"
 
 #include <set>
@@ -67,7 +68,7 @@ void FixUpOssiaCopies(CKVSystem& system)
         for (short k = 0; k < note->m_arrMsgRef.GetSize(); ++k) {
             const MsgRef* ref = note->m_arrMsgRef.GetAt(k);
             CKVMsg* link = ref && ref->byOwner ? system.GetMsgFromMap(ref->dwMsgId) : nullptr;
-            if (!link || !tielink::IsTieOrSlur(*link) || tielink::StartOf(*link) != note)
+            if (!link || !tickmath::IsTieOrSlur(*link) || tielink::StartOf(*link) != note)
                 continue;
             CKVMsg* end = tielink::EndOf(*link);
             if (!end || end == note || !copied.count(end->m_dwMsgId) || tielink::IndexOfChild(*end, link) >= 0)

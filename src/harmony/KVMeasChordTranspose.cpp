@@ -5,6 +5,7 @@
 #include "harmony/ChordRtBsInfo.h"
 #include "harmony/ChordSymbol.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void CKVMeas::TransposeChordName(int up, short semitones)
 {
     const int shift = up ? semitones : -semitones;
     for (DWORD id : kvpitch::WalkCopy(*this, 0)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         CChordSymbol* chord = msg && msg->m_byKind == MSG_CHORDSYMBOL ? dynamic_cast<CChordSymbol*>(msg) : nullptr;
         if (!chord)
             continue;

@@ -19,6 +19,7 @@
 #include "model/KVStaff.h"
 #include "model/KVSystem.h"
 #include "model/MeasPlace.h"
+#include "model/TickMath.h"
 #include "platform/MulDiv.h"
 #include "timing/TupletState.h"
 
@@ -319,7 +320,7 @@ private:
         const BYTE flags = symbol.DataByte(Item(r) + kItemFlags);
         if (!(flags & kItemBreak))
             return;
-        const std::vector<CKVMsg*> members = measplace::Members(group);
+        const std::vector<CKVMsg*> members = tickmath::Members(group);
         const int count = static_cast<int>(members.size());
         const int first = symbol.DataByte(Item(r) + kItemFirst);
         const int second = symbol.DataByte(Item(r) + kItemSecond);

@@ -102,7 +102,7 @@ bool HoldsOwnLink(CKVMsg& note)
 {
     const std::vector<CKVMsg*> children = tickmath::LiveChildren(note);
     return std::any_of(children.begin(), children.end(), [&](const CKVMsg* c) {
-        return tielink::IsTieOrSlur(*c) && (tielink::StartOf(*c) == &note || tielink::EndOf(*c) == &note);
+        return tickmath::IsTieOrSlur(*c) && (tielink::StartOf(*c) == &note || tielink::EndOf(*c) == &note);
     });
 }
 

@@ -152,8 +152,8 @@ public:
     // paste over a selection deletes it first) judges what that step will
     // leave, and the measures it left are not judged again on other
     // counts.
-    void PasteJudged(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas, int overwrite,
-                     int autoBeam, int backup);
+    void PlaceJudgedPaste(CKVSystem* source, unsigned char voice, short x, short firstStaff, short meas,
+                          int overwrite, int autoBeam, int backup);
     // Whether every voice that a paste at x of this staff and measure grows
     // stays within the ticks that start times hold, and every measure it
     // adds to (the pasted symbols, and the members of the groups it breaks

@@ -5,6 +5,7 @@
 #include "document/KVDoc.h"
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 #include <vector>
 
@@ -114,7 +115,7 @@ void CKVMeas::TransposeInDiatonicScale(int up, short steps, short semitones)
     if (up)
         d = -d;
     for (DWORD id : kvpitch::WalkCopy(*this, 0)) {
-        CKVMsg* note = kvpitch::Resolve(*this, id);
+        CKVMsg* note = tickmath::Resolve(*this, id);
         if (!note || note->m_byKind != MSG_NOTE)
             continue;
         // A note drawn on a neighbouring staff moves in that staff's place
@@ -124,8 +125,8 @@ void CKVMeas::TransposeInDiatonicScale(int up, short steps, short semitones)
         if (cross)
             note->m_nPosY = note->m_nPosY2;
         note->m_nPosY = static_cast<short>(note->m_nPosY + d);
-        for (DWORD childId : kvpitch::ChildIds(*note)) {
-            CKVMsg* child = kvpitch::Resolve(*note, childId);
+        for (DWORD childId : tickmath::ChildIds(*note)) {
+            CKVMsg* child = tickmath::Resolve(*note, childId);
             if (child && child->m_byKind == MSG_CHORDSYMBOL)
                 child->m_nPosY = static_cast<short>(child->m_nPosY - d);
         }

@@ -100,7 +100,7 @@ std::vector<CKVMsg*> VoiceNotes(CKVMeas& meas, int voice)
 {
     std::vector<CKVMsg*> notes;
     for (DWORD id : kvpitch::WalkCopy(meas, 0)) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && msg->m_byKind == MSG_NOTE && VoiceMatches(*msg, voice))
             notes.push_back(msg);
     }
@@ -169,8 +169,8 @@ void CKVMeas::DeleteTimeRange(unsigned char voice, short from, short to)
     if (to == -1)
         to = m_nLength;
     // Removal shifts the indexes; the symbols are taken by id.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || msg->m_byVoice != voice)
             continue;
         bool remove = false;
@@ -274,8 +274,8 @@ void CKVMeas::AutoUpDownNoteDir()
 void CKVMeas::ChangeNoteDir(unsigned char voice, short direction, short from)
 {
     // The stem changes reach into the symbols' children; the list is copied.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !VoiceMatches(*msg, voice))
             continue;
         bool change = false;
@@ -371,8 +371,8 @@ void CKVMeas::UpdateTremolo()
     if (!measplace::HoldsTremoloWork(*this))
         return;
     // Deleting a tremolo changes the child list; it is walked by id.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg)
             continue;
         if (msg->m_byKind == MSG_NOTE) {
@@ -513,7 +513,7 @@ void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
     std::vector<DWORD> voices[VOICES + 1];
     for (int i = 0; i < m_arrWalk.GetSize(); ++i) {
         const DWORD id = m_arrWalk.GetAt(i);
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (msg && tickmath::IsNoteRestChord(*msg))
             voices[msg->m_byVoice <= VOICES ? msg->m_byVoice : 0].push_back(id);
     }
@@ -521,7 +521,7 @@ void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
         if (from < to)
             std::reverse(list.begin(), list.end());
         for (DWORD id : list) {
-            CKVMsg* msg = kvpitch::Resolve(*this, id);
+            CKVMsg* msg = tickmath::Resolve(*this, id);
             if (!msg)
                 continue;
             const short pos = static_cast<short>(MovedPos(msg->m_nPosX, mode, from, to));
@@ -536,8 +536,8 @@ void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
             }
         }
     }
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* group = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* group = tickmath::Resolve(*this, id);
         if (!group || group->m_byKind != MSG_BEAM)
             continue;
         group->BeamXsort(beamArg);
@@ -553,8 +553,8 @@ void CKVMeas::SetPakPosByNote(short mode, short from, short to, int beamArg)
 void CKVMeas::BelongChordSymbolToNote()
 {
     // Symbols leave the list as they go; it is walked by id.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* symbol = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* symbol = tickmath::Resolve(*this, id);
         if (!symbol || symbol->m_byKind != MSG_CHORDSYMBOL)
             continue;
         CKVMsg* target = GetNearestRightOfX(0, symbol->m_nPosX, kNotesAndRests, kChordNotesSingly);

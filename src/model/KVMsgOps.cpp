@@ -27,9 +27,8 @@
 
 namespace {
 
-
-using kvpitch::ChildIds;
-using kvpitch::Resolve;
+using tickmath::ChildIds;
+using tickmath::Resolve;
 
 int StaffSpaceOf(const CKVObject& node)
 {
@@ -42,11 +41,6 @@ int StemLengthOf(const CKVObject& node)
 {
     CKVDoc* doc = DocOf(node);
     return doc ? doc->m_nFontHeight78 : 0;
-}
-
-bool IsContainer(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
 }
 
 // Gate time and key in the MIDI head of a note; a head too short to hold
@@ -117,7 +111,7 @@ short CKVMsg::GetNoteHeadType()
 
 void CKVMsg::SetNoteHeadType(short type)
 {
-    if (IsContainer(*this)) {
+    if (tickmath::IsContainer(*this)) {
         for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetNoteHeadType(type);
         return;
@@ -158,7 +152,7 @@ void CKVMsg::SetTail(int on)
         else
             m_wFlag = static_cast<WORD>(m_wFlag & ~MSGFLAG_TAIL);
     }
-    if (IsContainer(*this)) {
+    if (tickmath::IsContainer(*this)) {
         for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetTail(on);
     }
@@ -171,7 +165,7 @@ void CKVMsg::ChangeToRaw(int voice)
         m_lHeight = 0;
         m_wHeadType = 1;
     }
-    if (IsContainer(*this)) {
+    if (tickmath::IsContainer(*this)) {
         for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->ChangeToRaw(voice);
     }
@@ -179,7 +173,7 @@ void CKVMsg::ChangeToRaw(int voice)
 
 void CKVMsg::SetTupletType(WORD type)
 {
-    if (IsContainer(*this)) {
+    if (tickmath::IsContainer(*this)) {
         for (CKVMsg* member : tickmath::LiveChildren(*this))
             member->SetTupletType(type);
         return;

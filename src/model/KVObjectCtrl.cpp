@@ -186,11 +186,6 @@ void ResetLastPointed()
 }
 KvProcessReset s_resetLastPointed("last pointed point", &ResetLastPointed);
 
-bool IsTieOrSlur(int kind)
-{
-    return kind == MSG_TIE || kind == MSG_SLUR;
-}
-
 bool LeftButtonUp()
 {
     return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
@@ -223,7 +218,7 @@ bool LyricPoint(CKVMsg& lyric, POINT& pt)
 // Whether handle i of a symbol takes part in the test.
 bool TestsHandle(CKVMsg& msg, int i, int secondPair)
 {
-    if (IsTieOrSlur(msg.m_byKind))
+    if (tickmath::IsTieOrSlurKind(msg.m_byKind))
         return secondPair == 0 ? i <= 1 : (i == 2 || i == 3);
     if (msg.m_byKind == MSG_CHORDSYMBOL) {
         ChordSymbolParts parts;
@@ -302,7 +297,7 @@ int CKVObject::GetCtrlPoint(POINT pt, POINT origin, int headOnly, int secondPair
     const int kind = msg->m_byKind;
     if (kind == MSG_LYRIC && !LyricPoint(*msg, pt))
         return 0;
-    if (IsTieOrSlur(kind))
+    if (tickmath::IsTieOrSlurKind(kind))
         pt = ptLastPointed;
 
     for (int i = 0; i < m_arrCtrlPoint.GetSize(); ++i) {
@@ -339,7 +334,7 @@ CKVMsg* CKVObject::GetCtrlPointedMsg(POINT pt, int ownOnly, POINT origin, int se
                 return false;
             const MsgRef* ref = m_arrMsgRef.GetAt(index);
             const BYTE owner = ref ? ref->byOwner : 0;
-            if (IsTieOrSlur(child->m_byKind)) {
+            if (tickmath::IsTieOrSlurKind(child->m_byKind)) {
                 if (owner)
                     child->m_pParent = this;
             } else if (!owner) {

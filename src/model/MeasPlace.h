@@ -124,15 +124,6 @@ inline std::vector<CKVMsg*> ChordNotes(CKVMsg& chord)
     return notes;
 }
 
-// The live note, rest and chord members of a chord or beam group, in child
-// order; marks, lyrics and other children are left out.
-inline std::vector<CKVMsg*> Members(CKVMsg& container)
-{
-    std::vector<CKVMsg*> members = tickmath::LiveChildren(container);
-    std::erase_if(members, [](const CKVMsg* child) { return !tickmath::IsNoteRestChord(*child); });
-    return members;
-}
-
 // The measure's walk list as it stands now. Loops that call out while they
 // walk use this copy: the callees may rebuild the measure's list.
 inline std::vector<DWORD> WalkIds(const CKVMeas& meas)

@@ -241,19 +241,4 @@ std::vector<DWORD> WalkCopy(CKVMeas& meas, int withCrossStaff)
     return measplace::WalkIds(meas);
 }
 
-CKVMsg* Resolve(CKVObject& node, DWORD id)
-{
-    return node.m_pSystem ? node.m_pSystem->GetMsgFromMap(id) : nullptr;
-}
-
-std::vector<DWORD> ChildIds(CKVObject& node)
-{
-    std::vector<DWORD> ids;
-    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
-        if (const MsgRef* ref = node.m_arrMsgRef.GetAt(i))
-            ids.push_back(ref->dwMsgId);
-    }
-    return ids;
-}
-
 } // namespace kvpitch

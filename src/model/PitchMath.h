@@ -120,8 +120,5 @@ PosPitch NaturalOf(CKVMsg& note, int clef, const StaffUnits& units);
 // The measure's walk list rebuilt as notes singly and sorted, copied: the
 // callees of a pitch loop rebuild the list it walks.
 std::vector<DWORD> WalkCopy(CKVMeas& meas, int withCrossStaff);
-CKVMsg* Resolve(CKVObject& node, DWORD id);
-// The ids of the node's direct children, copied.
-std::vector<DWORD> ChildIds(CKVObject& node);
 
 } // namespace kvpitch

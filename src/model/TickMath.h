@@ -57,6 +57,28 @@ inline bool IsNoteRestChord(const CKVMsg& msg)
     return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_REST || msg.m_byKind == MSG_CHORD;
 }
 
+// A note, beam group or chord: what a stem command changes.
+inline bool IsNoteGroupOrChord(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
+}
+
+// A beam group or chord: a symbol whose members are notes.
+inline bool IsContainer(const CKVMsg& msg)
+{
+    return msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
+}
+
+inline bool IsTieOrSlurKind(int kind)
+{
+    return kind == MSG_TIE || kind == MSG_SLUR;
+}
+
+inline bool IsTieOrSlur(const CKVMsg& msg)
+{
+    return IsTieOrSlurKind(msg.m_byKind);
+}
+
 // A note, rest, chord or beam group: what stands in a voice's time.
 inline bool IsVoiceEntry(const CKVMsg& msg)
 {
@@ -67,6 +89,12 @@ inline bool IsVoiceEntry(const CKVMsg& msg)
 inline bool IsGrace(const CKVMsg& msg)
 {
     return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD) && (msg.m_wFlag & MSGFLAG_GRACE) != 0;
+}
+
+// A grace note or chord, or a group of them: IsGrace with beam groups.
+inline bool IsGraceSymbol(const CKVMsg& msg)
+{
+    return (IsGrace(msg) || msg.m_byKind == MSG_BEAM) && (msg.m_wFlag & MSGFLAG_GRACE) != 0;
 }
 
 // The tuplet ratio of a tuplet word: high byte the normal notes, low byte
@@ -182,6 +210,33 @@ inline std::vector<CKVMsg*> LiveChildren(CKVObject& node)
         return false;
     });
     return children;
+}
+
+// The live note, rest and chord members of a chord or beam group, in child
+// order; marks, lyrics and other children are left out.
+inline std::vector<CKVMsg*> Members(CKVMsg& container)
+{
+    std::vector<CKVMsg*> members = LiveChildren(container);
+    std::erase_if(members, [](const CKVMsg* child) { return !IsNoteRestChord(*child); });
+    return members;
+}
+
+// The ids of the node's direct children as they stand now, stale ones too:
+// a loop that changes the list walks this copy.
+inline std::vector<DWORD> ChildIds(const CKVObject& node)
+{
+    std::vector<DWORD> ids;
+    for (int i = 0; i < node.m_arrMsgRef.GetSize(); ++i) {
+        if (const MsgRef* ref = node.m_arrMsgRef.GetAt(i))
+            ids.push_back(ref->dwMsgId);
+    }
+    return ids;
+}
+
+// The symbol an id names in the node's score; null when none does.
+inline CKVMsg* Resolve(const CKVObject& node, DWORD id)
+{
+    return node.m_pSystem ? node.m_pSystem->GetMsgFromMap(id) : nullptr;
 }
 
 // Whether a whole rest stands alone in its voice of its measure, as a rest

@@ -61,8 +61,8 @@ void Collect(CKVMsg& msg, short voice, Selected& out, std::set<CKVMsg*>& seen, i
     if (msg.m_byKind != MSG_CHORD && msg.m_byKind != MSG_BEAM)
         return;
     out.containers.push_back(&msg);
-    for (DWORD id : kvpitch::ChildIds(msg)) {
-        if (CKVMsg* member = kvpitch::Resolve(msg, id); member && member != &msg)
+    for (DWORD id : tickmath::ChildIds(msg)) {
+        if (CKVMsg* member = tickmath::Resolve(msg, id); member && member != &msg)
             Collect(*member, voice, out, seen, depth + 1);
     }
 }

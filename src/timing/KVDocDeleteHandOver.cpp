@@ -203,7 +203,7 @@ void CKVDoc::TieSlurMsgDelProc(CKVMsg* note)
     for (short i = 0; i < note->GetMsgNum();) {
         const MsgRef* ref = note->m_arrMsgRef.GetAt(i);
         CKVMsg* link = measplace::ChildAt(*note, i);
-        if (!ref || !link || link == note || !tielink::IsTieOrSlur(*link)) {
+        if (!ref || !link || link == note || !tickmath::IsTieOrSlur(*link)) {
             ++i;
             continue;
         }

@@ -13,6 +13,7 @@
 #include "model/MidiNoteHead.h"
 #include "model/NewObject.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 #include "timing/VoiceRoom.h"
 
 #include <cstring>
@@ -191,8 +192,8 @@ struct SplitMeasure {
 // Notes, chords or beam groups among a measure's symbols.
 bool HoldsMusic(CKVMeas& meas)
 {
-    for (DWORD id : kvpitch::ChildIds(meas)) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && (msg->m_byKind == MSG_NOTE || msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM))
             return true;
     }
@@ -201,8 +202,8 @@ bool HoldsMusic(CKVMeas& meas)
 
 void TurnStems(CKVMeas& meas)
 {
-    for (DWORD id : kvpitch::ChildIds(meas)) {
-        if (CKVMsg* msg = kvpitch::Resolve(meas, id))
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        if (CKVMsg* msg = tickmath::Resolve(meas, id))
             msg->ChangeNoteDirection(kStemOfVoice, 0);
     }
 }
@@ -211,8 +212,8 @@ void DropRestsOfEmptyMeasure(CKVMeas& meas)
 {
     if (HoldsMusic(meas))
         return;
-    for (DWORD id : kvpitch::ChildIds(meas)) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && msg->m_byKind == MSG_REST)
             meas.DeleteMsg(msg, kUnlinkAndFree);
     }

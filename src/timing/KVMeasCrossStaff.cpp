@@ -6,6 +6,7 @@
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
 #include "model/KVSystem.h"
+#include "model/TickMath.h"
 #include "timing/CrossStaffList.h"
 
 namespace {
@@ -29,7 +30,7 @@ void RecordUpDown(CKVMeas& meas, CKVMsg& msg, int depth)
         // where they are.
         for (int i = 0; i < msg.m_arrMsgRef.GetSize(); ++i) {
             const MsgRef* ref = msg.m_arrMsgRef.GetAt(i);
-            if (CKVMsg* member = ref ? kvpitch::Resolve(msg, ref->dwMsgId) : nullptr)
+            if (CKVMsg* member = ref ? tickmath::Resolve(msg, ref->dwMsgId) : nullptr)
                 RecordUpDown(meas, *member, depth + 1);
         }
         return;

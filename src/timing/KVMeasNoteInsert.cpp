@@ -40,11 +40,6 @@ bool IsDrumStaff(BYTE kind)
     return kind == CKVStaff::KIND_DRUM || kind == CKVStaff::KIND_DRUM_SECOND;
 }
 
-bool IsGraceEntry(const CKVMsg& msg)
-{
-    return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD) && (msg.m_wFlag & MSGFLAG_GRACE) != 0;
-}
-
 // The measure's room in ticks from its time signature; 0 when the signature
 // gives none (a damaged beat unit).
 int CapacityFromSignature(const CKVMeas& meas)
@@ -117,8 +112,8 @@ void DrumFromKey(CKVMeas& meas, CKVMsg& note)
 // Gives every direct child of the voice at or right of x its place by time.
 void RespaceFrom(CKVMeas& meas, BYTE voice, short x)
 {
-    for (DWORD id : kvpitch::ChildIds(meas)) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && msg->m_byVoice == voice && msg->m_nPosX >= x)
             msg->NoteSpaceOrder();
     }
@@ -490,7 +485,7 @@ void CKVMeas::ArrangeGraceNote(CKVMsg* pending)
             hand(*pending);
             pendingTook = true;
         }
-        if (IsGraceEntry(*entry) || (entry->m_byKind == MSG_CLEF && entry->m_nPosX > 0)) {
+        if (tickmath::IsGrace(*entry) || (entry->m_byKind == MSG_CLEF && entry->m_nPosX > 0)) {
             waiting.push_back(entry->m_dwMsgId);
             lastPos = entry->m_nPosX;
             continue;

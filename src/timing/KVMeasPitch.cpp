@@ -8,6 +8,7 @@
 #include "model/KVStaff.h"
 #include "model/MeasPlace.h"
 #include "model/PitchMath.h"
+#include "model/TickMath.h"
 
 using namespace kvpitch;
 
@@ -23,8 +24,8 @@ bool IsTieEndToSkip(CKVMsg& note)
 short CKVMeas::GetMidiKeyFromPosY(short x, short y)
 {
     int clef = m_byInitClef;
-    for (DWORD id : ChildIds(*this)) {
-        CKVMsg* msg = Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (msg && msg->m_byKind == MSG_CLEF && msg->m_nPosX <= x)
             clef = ClefOf(*msg);
     }
@@ -51,7 +52,7 @@ short CKVMeas::SetParamFromMidiKey()
     int clef = m_byInitClef;
 
     for (DWORD id : WalkCopy(*this, 1)) {
-        CKVMsg* msg = Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg)
             continue;
         if (msg->m_byKind == MSG_KEYSIGN) {
@@ -122,7 +123,7 @@ void CKVMeas::UpdateNoteKeySignature(int simplify, int allowMove, int reorderCho
     int clef = m_byInitClef;
 
     for (DWORD id : WalkCopy(*this, 1)) {
-        CKVMsg* msg = Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg)
             continue;
         if (msg->m_byKind == MSG_CLEF) {
@@ -162,13 +163,13 @@ void CKVMeas::UpdateNoteKeySignature(int simplify, int allowMove, int reorderCho
         msg->MakeNoteMarkCtrl();
     }
 
-    for (DWORD id : ChildIds(*this)) {
-        CKVMsg* msg = Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg)
             continue;
         if (msg->m_byKind == MSG_BEAM) {
-            for (DWORD memberId : ChildIds(*msg)) {
-                CKVMsg* member = Resolve(*msg, memberId);
+            for (DWORD memberId : tickmath::ChildIds(*msg)) {
+                CKVMsg* member = tickmath::Resolve(*msg, memberId);
                 if (member && member->m_byKind == MSG_CHORD)
                     member->ChordKeyOrder();
             }
@@ -181,7 +182,7 @@ void CKVMeas::UpdateNoteKeySignature(int simplify, int allowMove, int reorderCho
 void CKVMeas::RegulAccidants()
 {
     for (DWORD id : WalkCopy(*this, 0)) {
-        CKVMsg* msg = Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || msg->m_byKind != MSG_NOTE)
             continue;
         const int key = msg->GetMidiKeyFromOnlyPosY();
@@ -225,7 +226,7 @@ WORD CKVMeas::GetDrumHeadAndPosByMidi(int onlyFixed, int key, int& y)
 short CKVMeas::SetParamFromDrumTable(int fromPosition)
 {
     for (DWORD id : WalkCopy(*this, 0)) {
-        CKVMsg* msg = Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || msg->m_byKind != MSG_NOTE)
             continue;
         if (fromPosition) {
@@ -246,8 +247,8 @@ void CKVMeas::UpdateChord()
 {
     // Tidying a beam group hands its leading rests to the measure, so the
     // loop runs over a copy of the child list.
-    for (DWORD id : ChildIds(*this)) {
-        CKVMsg* msg = Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (msg && (msg->m_byKind == MSG_CHORD || msg->m_byKind == MSG_BEAM))
             msg->UpdateChord();
     }

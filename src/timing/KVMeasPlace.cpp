@@ -24,8 +24,8 @@ void CKVMeas::UpdatePos(BYTE voice, short direction, int fromTime, short from)
 {
     // Walks a copy of the ids: placing a rest rebuilds the walk list, and
     // that unlinks empty beam groups, which stay in the map.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !HoldsId(*this, id) || (voice != 0 && msg->m_byVoice != voice))
             continue;
         const BYTE kind = msg->m_byKind;

@@ -174,7 +174,7 @@ void CKVMeas::GetNotePosByStartTime()
     ResetGetNextMsg(kChordsWhole, kWalkTimeOrder, kWalkOwnStaff, kWalkTimedOnly);
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
     for (DWORD id : walk) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !tickmath::IsNoteRestChord(*msg) || tickmath::IsGrace(*msg))
             continue;
         VoiceSlot s;
@@ -215,7 +215,7 @@ void CKVMeas::SetNotePosByStartTime()
     const std::vector<DWORD> walk = measplace::WalkIds(*this);
     short previousEnd = 0;
     for (DWORD id : walk) {
-        CKVMsg* msg = kvpitch::Resolve(*this, id);
+        CKVMsg* msg = tickmath::Resolve(*this, id);
         if (!msg || !tickmath::IsNoteRestChord(*msg) || tickmath::IsGrace(*msg))
             continue;
         msg->SetNotePosByStartTime();
@@ -224,8 +224,8 @@ void CKVMeas::SetNotePosByStartTime()
     }
     // The walk lists the members of beam groups, not the groups: their ends
     // follow the members' new places.
-    for (DWORD id : kvpitch::ChildIds(*this)) {
-        if (CKVMsg* group = kvpitch::Resolve(*this, id))
+    for (DWORD id : tickmath::ChildIds(*this)) {
+        if (CKVMsg* group = tickmath::Resolve(*this, id))
             spacing::OrderGroupByPosition(*group);
     }
 }
@@ -236,7 +236,7 @@ void CKVMeas::SetGraceNotePosByStartTime(CKVMsg* main, short previousEnd)
         return;
     std::vector<CKVMsg*> items;
     for (int i = 0; i < main->m_arrAttachedId.GetSize(); ++i) {
-        CKVMsg* item = kvpitch::Resolve(*this, main->m_arrAttachedId.GetAt(i));
+        CKVMsg* item = tickmath::Resolve(*this, main->m_arrAttachedId.GetAt(i));
         if (!item)
             continue;
         CKVObject* parent = item->m_pParent;

@@ -26,17 +26,6 @@ constexpr WORD kNoHit = 0xFFFF;
 // stands at the new note's height.
 constexpr short kRefusedAtHeight = -2;
 
-bool IsGraceSymbol(const CKVMsg& msg)
-{
-    return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD || msg.m_byKind == MSG_BEAM) &&
-           (msg.m_wFlag & MSGFLAG_GRACE) != 0;
-}
-
-bool IsContainer(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
-}
-
 // The index of the first direct child that satisfies pred; -1 when none.
 template <class Pred>
 short FindChild(CKVMeas& meas, Pred pred)
@@ -210,9 +199,9 @@ short CKVMeas::GetSortedIndex(CKVMsg* msg)
 
 short SpotIndex(CKVMeas& meas, CKVMsg& msg)
 {
-    const bool grace = IsGraceSymbol(msg);
+    const bool grace = tickmath::IsGraceSymbol(msg);
     return FindChild(meas, [&](CKVMsg& c) {
-        return IsGraceSymbol(c) == grace && c.PtInRect(msg.m_nPosX, msg.m_byVoice) != kNoHit;
+        return tickmath::IsGraceSymbol(c) == grace && c.PtInRect(msg.m_nPosX, msg.m_byVoice) != kNoHit;
     });
 }
 
@@ -364,7 +353,7 @@ void CKVMeas::DisAssembleBeam(short index)
     if (index < 0 || index >= GetMsgNum() || !m_pSystem)
         return;
     CKVMsg* container = ChildAt(*this, index);
-    if (!container || !IsContainer(*container))
+    if (!container || !tickmath::IsContainer(*container))
         return;
     RemoveAt(index);
     while (container->GetMsgNum() > 0) {

@@ -289,11 +289,6 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
 
 namespace {
 
-bool IsContainer(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_BEAM || msg.m_byKind == MSG_CHORD;
-}
-
 // ORs flags into the notes of a node at x, looking through beam groups and
 // the chords inside them. Depth-bounded so that a damaged tree that holds
 // itself cannot loop.
@@ -301,11 +296,11 @@ void FlagNotesAt(CKVObject& node, int x, BYTE voice, WORD flags, int depth)
 {
     if (depth > 3)
         return;
-    for (DWORD id : kvpitch::ChildIds(node)) {
-        CKVMsg* msg = kvpitch::Resolve(node, id);
+    for (DWORD id : tickmath::ChildIds(node)) {
+        CKVMsg* msg = tickmath::Resolve(node, id);
         if (!msg)
             continue;
-        if (IsContainer(*msg)) {
+        if (tickmath::IsContainer(*msg)) {
             FlagNotesAt(*msg, x, voice, flags, depth + 1);
             continue;
         }
@@ -318,8 +313,8 @@ void FlagNotesAt(CKVObject& node, int x, BYTE voice, WORD flags, int depth)
 CKVMsg* LastNoteOf(CKVMsg& chord)
 {
     CKVMsg* last = nullptr;
-    for (DWORD id : kvpitch::ChildIds(chord)) {
-        CKVMsg* member = kvpitch::Resolve(chord, id);
+    for (DWORD id : tickmath::ChildIds(chord)) {
+        CKVMsg* member = tickmath::Resolve(chord, id);
         if (member && member->m_byKind == MSG_NOTE)
             last = member;
     }
@@ -340,7 +335,7 @@ std::vector<CKVMsg*> NearestCandidates(CKVMeas& meas, BYTE voice, int notesOnly,
     meas.m_arrWalk.Copy(saved);
 
     for (DWORD id : ids) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (!msg || (voice != 0 && msg->m_byVoice != voice))
             continue;
         const bool wanted = msg->m_byKind == MSG_NOTE || (msg->m_byKind == MSG_REST && !notesOnly) ||

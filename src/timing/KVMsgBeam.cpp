@@ -6,6 +6,7 @@
 #include "model/KVMeas.h"
 #include "model/KVSystem.h"
 #include "model/NodeDoc.h"
+#include "model/TickMath.h"
 #include "timing/BeamGroups.h"
 
 #include <vector>

@@ -145,7 +145,7 @@ void CKVMsg::DeleteInvalidSlurMsg()
 {
     if (!m_pSystem)
         return;
-    if (tielink::IsTieOrSlur(*this)) {
+    if (tickmath::IsTieOrSlur(*this)) {
         CKVMsg* first = tielink::StartOf(*this);
         CKVMsg* second = tielink::EndOf(*this);
         CKVObject* firstStaff = first ? tielink::StaffOfNote(first) : nullptr;
@@ -160,7 +160,7 @@ void CKVMsg::DeleteInvalidSlurMsg()
     const BYTE ownKind = ownStaff ? ownStaff->m_byObjKind : 0;
     for (short i = 0; i < GetMsgNum(); ++i) {
         CKVMsg* link = measplace::ChildAt(*this, i);
-        if (!link || link == this || !tielink::IsTieOrSlur(*link))
+        if (!link || link == this || !tickmath::IsTieOrSlur(*link))
             continue;
         CKVMsg* ends[2] = {tielink::StartOf(*link), tielink::EndOf(*link)};
         bool sameKind = true;

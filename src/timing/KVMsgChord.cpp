@@ -19,12 +19,6 @@ namespace {
 
 using measplace::LineSpacingOf;
 
-bool IsGraceSymbol(const CKVMsg& msg)
-{
-    return (msg.m_byKind == MSG_NOTE || msg.m_byKind == MSG_CHORD || msg.m_byKind == MSG_BEAM) &&
-           (msg.m_wFlag & MSGFLAG_GRACE) != 0;
-}
-
 constexpr WORD kTremoloFlags = MSGFLAG_TREMOLO_START | MSGFLAG_TREMOLO_END;
 constexpr WORD kTieFlags = MSGFLAG_TIE_START | MSGFLAG_TIE_END;
 constexpr BYTE kGraceSlashMark = 79;
@@ -228,7 +222,7 @@ short CKVMsg::AddMsgToBeam(CKVMsg* msg)
     if (!msg || m_byKind != MSG_BEAM)
         return -1;
     // Grace notes and main notes never share a group.
-    if (IsGraceSymbol(*this) != IsGraceSymbol(*msg))
+    if (tickmath::IsGraceSymbol(*this) != tickmath::IsGraceSymbol(*msg))
         return -1;
 
     short hitIndex = -1;

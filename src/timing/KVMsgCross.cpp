@@ -19,8 +19,8 @@ namespace {
 int ClefAt(CKVMeas& meas, int x)
 {
     int clef = meas.m_byInitClef;
-    for (DWORD id : kvpitch::ChildIds(meas)) {
-        CKVMsg* msg = kvpitch::Resolve(meas, id);
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && msg->m_byKind == MSG_CLEF && msg->m_nPosX <= x)
             clef = kvpitch::ClefOf(*msg);
     }

@@ -307,7 +307,7 @@ void PlaceStemDown(std::vector<CKVMsg*>& notes, AccidentalColumns& columns, int 
 void CKVMsg::SlurPosOrder(short dx, short dy, short minHeight, int setX, int keepY, int keepHeight,
                           int keepMiddle, int side)
 {
-    if (!tielink::IsTieOrSlur(*this) || !m_pSystem)
+    if (!tickmath::IsTieOrSlur(*this) || !m_pSystem)
         return;
     CKVMsg* first = tielink::StartOf(*this);
     CKVMsg* second = tielink::EndOf(*this);

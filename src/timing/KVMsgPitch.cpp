@@ -56,7 +56,7 @@ Sounding SoundingOf(CKVMsg& note)
 
     if (meas) {
         for (DWORD id : WalkCopy(*meas, 1)) {
-            CKVMsg* msg = Resolve(*meas, id);
+            CKVMsg* msg = tickmath::Resolve(*meas, id);
             if (!msg)
                 continue;
             if (msg == &note)
@@ -150,8 +150,8 @@ void WriteHead(CKVMsg& note, const MidiNoteHead& head)
 int ClefAtPosition(CKVMeas& meas, int x)
 {
     int clef = meas.m_byInitClef;
-    for (DWORD id : ChildIds(meas)) {
-        CKVMsg* msg = Resolve(meas, id);
+    for (DWORD id : tickmath::ChildIds(meas)) {
+        CKVMsg* msg = tickmath::Resolve(meas, id);
         if (msg && msg->m_byKind == MSG_CLEF && msg->m_nPosX <= x)
             clef = ClefOf(*msg);
     }
@@ -212,8 +212,8 @@ short CKVMsg::GetMidiKeyFromOnlyPosY()
     KeySignatureOf(meas, keySig);
     int clef = meas ? meas->m_byInitClef : 1;
     if (meas) {
-        for (DWORD id : ChildIds(*meas)) {
-            CKVMsg* msg = Resolve(*meas, id);
+        for (DWORD id : tickmath::ChildIds(*meas)) {
+            CKVMsg* msg = tickmath::Resolve(*meas, id);
             if (!msg)
                 continue;
             if (msg->m_nPosX >= m_nPosX)
@@ -248,7 +248,7 @@ short CKVMsg::WhatIsAccidental(short* degree)
     InForce inForce;
     int clef = meas->m_byInitClef;
     for (DWORD id : WalkCopy(*meas, 1)) {
-        CKVMsg* msg = Resolve(*meas, id);
+        CKVMsg* msg = tickmath::Resolve(*meas, id);
         if (!msg)
             continue;
         if (msg == this) {

@@ -27,7 +27,7 @@ int LinkedGraceItems(CKVMsg& main)
 {
     std::set<const CKVMsg*> items;
     for (int i = 0; i < main.m_arrAttachedId.GetSize(); ++i) {
-        CKVMsg* item = kvpitch::Resolve(main, main.m_arrAttachedId.GetAt(i));
+        CKVMsg* item = tickmath::Resolve(main, main.m_arrAttachedId.GetAt(i));
         if (!item)
             continue;
         CKVObject* parent = item->m_pParent;
@@ -68,7 +68,7 @@ void CKVMsg::GetNoteLeftWidth(WORD& left, WORD& right)
         return;
     case MSG_CHORD: {
         const bool beamed = (m_wFlag & MSGFLAG_BEAM_MEMBER) != 0;
-        for (CKVMsg* note : measplace::Members(*this)) {
+        for (CKVMsg* note : tickmath::Members(*this)) {
             if (beamed)
                 note->m_wFlag |= MSGFLAG_BEAM_MEMBER;
             WORD l = 0;
@@ -97,7 +97,7 @@ void CKVMsg::GetNoteLeftWidth(WORD& left, WORD& right)
 void CKVMsg::SetNotePosByStartTime()
 {
     if (m_byKind == MSG_BEAM) {
-        for (CKVMsg* member : measplace::Members(*this))
+        for (CKVMsg* member : tickmath::Members(*this))
             member->SetNotePosByStartTime();
         spacing::OrderGroupByPosition(*this);
         return;
@@ -172,8 +172,8 @@ void CKVMsg::SetNotePos(short x)
         if (m_byKind == MSG_CHORD)
             m_nPosX = x;
         std::vector<CKVMsg*> members;
-        for (DWORD id : kvpitch::ChildIds(*this)) {
-            CKVMsg* member = kvpitch::Resolve(*this, id);
+        for (DWORD id : tickmath::ChildIds(*this)) {
+            CKVMsg* member = tickmath::Resolve(*this, id);
             if (member && member != this && tickmath::IsNoteRestChord(*member)) {
                 member->SetNotePos(x);
                 members.push_back(member);

@@ -96,7 +96,7 @@ void CKVMsg::AutoAdjustTieSlur()
     tickmath::ForEachChild(*this, [&](CKVMsg* child, short) {
         if (child == this)
             return false;
-        if (tielink::IsTieOrSlur(*child))
+        if (tickmath::IsTieOrSlur(*child))
             child->SlurPosOrder(dx, dy, minHeight, kSlurSetEndX, 1, 1, kSlurResetMiddle, kTieSideByNote);
         else if (child->m_byKind == MSG_CHORD || child->m_byKind == MSG_BEAM || child->m_byKind == MSG_NOTE)
             child->AutoAdjustTieSlur();

@@ -274,7 +274,7 @@ bool JudgedTie(const CKVMsg& link, CKVMsg& first, bool tieable)
 void CollectFarEnds(CKVObject& node, const std::function<bool(const CKVMeas*)>& inside, std::vector<CKVMeas*>& far)
 {
     tickmath::ForEachChild(node, [&](CKVMsg* child, short) {
-        if (!IsTieOrSlur(*child)) {
+        if (!tickmath::IsTieOrSlur(*child)) {
             CollectFarEnds(*child, inside, far);
             return false;
         }

@@ -18,11 +18,6 @@ namespace tielink {
 
 using measplace::LineSpacingOf;
 
-inline bool IsTieOrSlur(const CKVMsg& msg)
-{
-    return msg.m_byKind == MSG_TIE || msg.m_byKind == MSG_SLUR;
-}
-
 // The first and second note of a tie or slur; null when the id no longer
 // names a symbol.
 CKVMsg* StartOf(const CKVMsg& link);

@@ -183,7 +183,8 @@ inline CKVMsg* Make(CKVMeas& meas, const Run& run, WORD style, bool& outOfMemory
     }
     for (size_t i = 1; i < run.carriers.size(); ++i) {
         if (!Attach(*run.carriers[i], tuplet, 0)) {
-            TakeOff(tuplet, std::vector<CKVMsg*>(run.carriers.begin(), run.carriers.begin() + static_cast<std::ptrdiff_t>(i)));
+            TakeOff(tuplet, std::vector<CKVMsg*>(run.carriers.begin(),
+                                                 run.carriers.begin() + static_cast<std::ptrdiff_t>(i)));
             outOfMemory = true;
             return nullptr;
         }

@@ -31,7 +31,7 @@ protected:
     CKVMsg* FirstMember(int meas)
     {
         CKVMsg* group = Doc().GetMeasure(meas, 0, 0)->GetMsg(0);
-        return group ? measplace::Members(*group).front() : nullptr;
+        return group ? tickmath::Members(*group).front() : nullptr;
     }
     void ExpectWhole(const char* after)
     {

@@ -36,7 +36,7 @@ protected:
         ASSERT_EQ(groups.size(), 1u);
         int graces = 0;
         for (CKVMsg* group : groups) {
-            for (CKVMsg* member : measplace::Members(*group)) {
+            for (CKVMsg* member : tickmath::Members(*group)) {
                 ASSERT_TRUE(member->m_wFlag & MSGFLAG_GRACE);
                 ++graces;
                 const short start = static_cast<short>(live->m_nLength * member->m_nPosX / CKVMeas::SCALE);

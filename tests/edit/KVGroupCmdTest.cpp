@@ -201,7 +201,7 @@ TEST_F(GroupCmdTest, GraceNotesToggleOncePerCallAndStepBySpace)
     const int space = measplace::LineSpacingOf(*live);
     const int step = MulDiv(space, 256, live->GetRealWidth());
     CKVMsg* now = Children(live, MSG_BEAM).at(0);
-    const std::vector<CKVMsg*> members = measplace::Members(*now);
+    const std::vector<CKVMsg*> members = tickmath::Members(*now);
     ASSERT_EQ(members.size(), 3u);
     for (size_t i = 0; i < members.size(); ++i) {
         EXPECT_TRUE(members[i]->m_wFlag & MSGFLAG_GRACE) << i;
@@ -212,7 +212,7 @@ TEST_F(GroupCmdTest, GraceNotesToggleOncePerCallAndStepBySpace)
 
     // A second call makes them normal notes again; they keep their places.
     grace();
-    for (CKVMsg* member : measplace::Members(*Children(Doc().GetMeasure(0, 0, 0), MSG_BEAM).at(0))) {
+    for (CKVMsg* member : tickmath::Members(*Children(Doc().GetMeasure(0, 0, 0), MSG_BEAM).at(0))) {
         EXPECT_FALSE(member->m_wFlag & MSGFLAG_GRACE);
         EXPECT_EQ(member->m_wSize, MSG_SIZE_NORMAL);
     }
@@ -230,7 +230,7 @@ TEST_F(GroupCmdTest, GraceNotesKeepTheirPlacesWithoutAWidth)
     Doc().ChangeToGrace(1);
     CKVMsg* now = Children(Doc().GetMeasure(0, 0, 0), MSG_BEAM).at(0);
     std::vector<short> xs;
-    for (CKVMsg* member : measplace::Members(*now))
+    for (CKVMsg* member : tickmath::Members(*now))
         xs.push_back(member->m_nPosX);
     EXPECT_EQ(xs, (std::vector<short> {0, 64, 128}));
 }
@@ -259,7 +259,7 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
         SelectRect(RECT {p3.x - 1, p3.y - 2, p4.x + 1, p4.y + 3});
         Doc().MakeSubBeam(1, c.mode);
         std::vector<WORD> flags;
-        for (CKVMsg* member : measplace::Members(*Doc().GetMeasure(meas, 0, 0)->GetMsg(0)))
+        for (CKVMsg* member : tickmath::Members(*Doc().GetMeasure(meas, 0, 0)->GetMsg(0)))
             flags.push_back(static_cast<WORD>(member->m_wFlag & (0x8900 | 0x0008)));
         const WORD broken = static_cast<WORD>(c.breakBit | 0x0008);
         if (c.fifthIsRest)
@@ -276,7 +276,7 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
     score->Settle();
     SelectRect(Around(HitOf(sixteenth)));
     ExpectRoundTrip(Doc(), [&] { Doc().MakeSubBeam(0, 0); });
-    CKVMsg* live = measplace::Members(*Doc().GetMeasure(7, 0, 0)->GetMsg(0)).at(1);
+    CKVMsg* live = tickmath::Members(*Doc().GetMeasure(7, 0, 0)->GetMsg(0)).at(1);
     EXPECT_EQ(live->m_wFlag & 0x0104, 0x0104);
 
     // A chord member is hit through any of its notes, and its break goes to
@@ -289,7 +289,7 @@ TEST_F(GroupCmdTest, SubBeamsBreakAtTheEdgesOfTheHitStretch)
     Doc().RemoveAllSelRect(kResetDrag, kClearSelRects);
     SelectRect(Around(HitOf(measplace::ChordNotes(*chord).at(1))));
     Doc().MakeSubBeam(1, 0);
-    const std::vector<CKVMsg*> members = measplace::Members(*Doc().GetMeasure(8, 0, 0)->GetMsg(0));
+    const std::vector<CKVMsg*> members = tickmath::Members(*Doc().GetMeasure(8, 0, 0)->GetMsg(0));
     ASSERT_EQ(members.size(), 3u);
     for (CKVMsg* note : measplace::ChordNotes(*members[1]))
         EXPECT_EQ(note->m_wFlag & 0x0108, 0x0108);

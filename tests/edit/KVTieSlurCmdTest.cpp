@@ -389,7 +389,7 @@ TEST_F(TieSlurCmdTest, BulkGeometryAutomaticTiesAndCurves)
     ExpectRoundTrip(Doc(), [&] { Doc().AutoTieSlur(8, 0, 0, 0); }, HostStep::None, Compare::Stored);
     auto firstMember = [&](int meas) {
         CKVMsg* g = Doc().GetMeasure(meas, 1, 0)->GetMsg(0);
-        return measplace::Members(*g).front();
+        return tickmath::Members(*g).front();
     };
     EXPECT_EQ(Starts(firstMember(3), MSG_TIE).size(), 1u);
     EXPECT_EQ(Starts(firstMember(4), MSG_SLUR).size(), 1u);
@@ -444,7 +444,7 @@ TEST_F(TieSlurCmdTest, AutomaticTiesLeaveOssiaGroupsAlone)
     group(score->System()->GetOssiaStaff(0)->GetMeas(0));
     group(Meas(0, 0));
     Doc().AutoTieSlur(8, 0, 0, 0);
-    auto firstMember = [](CKVMeas* meas) { return measplace::Members(*meas->GetMsg(0)).front(); };
+    auto firstMember = [](CKVMeas* meas) { return tickmath::Members(*meas->GetMsg(0)).front(); };
     EXPECT_EQ(Starts(firstMember(Doc().GetMeasure(0, 0, 0)), MSG_TIE).size(), 1u);
     CKVMsg* ossiaFirst = firstMember(score->System()->GetOssiaStaff(0)->GetMeas(0));
     EXPECT_EQ(ossiaFirst->GetMsgNum(), 0);

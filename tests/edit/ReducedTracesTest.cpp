@@ -332,8 +332,8 @@ protected:
                 }
                 CKVMsg* group = score->Beam(&first, {.x = 128, .code = DUR_EIGHTH, .voice = voice});
                 for (short i = 0; i < 8; ++i) {
-                    const kvtest::NoteShape shape {.x = static_cast<short>(128 + 16 * i), .y = 8, .code = DUR_EIGHTH,
-                                                   .voice = voice};
+                    const kvtest::NoteShape shape {
+                        .x = static_cast<short>(128 + 16 * i), .y = 8, .code = DUR_EIGHTH, .voice = voice};
                     CKVMsg* made = i < 2 ? score->Note(group, shape) : kvtest::ScoreBuilder::Rest(group, shape);
                     made->ChangeParent(&first);
                     group->m_nPosX2 = shape.x;
@@ -352,21 +352,23 @@ protected:
                     CKVMeas* meas = score->Meas(0, at);
                     Doc().AddSelRect(kind, &r, kind == SelRect::kMeas ? meas : nullptr,
                                      kind >= SelRect::kBlockStaff ? score->Staff(0) : nullptr,
-                                     kind == SelRect::kMeas || kind == SelRect::kBlockStaff ? Doc().GetBlockByMeas(meas)
-                                                                                            : nullptr);
+                                     kind == SelRect::kMeas || kind == SelRect::kBlockStaff
+                                         ? Doc().GetBlockByMeas(meas)
+                                         : nullptr);
                 };
                 for (const Path& path : paths) {
-                    out.push_back({std::string(path.name) + " " + record.name +
-                                       (beside ? ", a group of voice 2 beside, " : ", a group of voice 1 before, ") +
-                                       std::to_string(events) + " events",
-                                   [fill, kind](CKVMeas& first) { fill(first, kind != SelRect::kStaff); },
-                                   [path, select, this] {
-                                       path.before();
-                                       Doc().ResetBackup();
-                                       select();
-                                   },
-                                   path.command, path.refused, group == kTidied && symbols > 255, symbols,
-                                   group == kTaken ? 0 : 1});
+                    out.push_back(
+                        {std::string(path.name) + " " + record.name +
+                             (beside ? ", a group of voice 2 beside, " : ", a group of voice 1 before, ") +
+                             std::to_string(events) + " events",
+                         [fill, kind](CKVMeas& first) { fill(first, kind != SelRect::kStaff); },
+                         [path, select, this] {
+                             path.before();
+                             Doc().ResetBackup();
+                             select();
+                         },
+                         path.command, path.refused, group == kTidied && symbols > 255, symbols,
+                         group == kTaken ? 0 : 1});
                 }
             }
         }
@@ -394,7 +396,8 @@ protected:
     {
         std::vector<CKVMsg*> notes;
         kvtest::AppendNotesUnder(meas, notes);
-        std::sort(notes.begin(), notes.end(), [](const CKVMsg* a, const CKVMsg* b) { return a->m_nPosX < b->m_nPosX; });
+        std::sort(notes.begin(), notes.end(),
+                  [](const CKVMsg* a, const CKVMsg* b) { return a->m_nPosX < b->m_nPosX; });
         ASSERT_EQ(notes.size(), static_cast<size_t>(count));
         std::map<CKVMsg*, std::vector<int>> holders;
         for (int i = 0; i < count; ++i) {
@@ -1166,7 +1169,7 @@ TEST_F(ReducedTracesTest, ATieAndASlurOnTheSameNotesStayATieAndASlurThroughTheCl
             for (CKVMsg* note : notes)
                 for (short i = 0; i < note->GetMsgNum(); ++i) {
                     const CKVMsg* link = note->GetMsg(i);
-                    if (!link || !tielink::IsTieOrSlur(*link) || link->m_dwWord != note->m_dwMsgId)
+                    if (!link || !tickmath::IsTieOrSlur(*link) || link->m_dwWord != note->m_dwMsgId)
                         continue;
                     auto& [ties, slurs] = byPair[{link->m_dwWord, link->m_lHeight}];
                     ++(link->m_byKind == MSG_TIE ? ties : slurs);
@@ -2068,20 +2071,26 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
         };
     };
     const std::vector<TupletWay> tupletWays {
-        {"made again", [this](int) {
+        {"made again",
+         [this](int) {
              HostStep();
              score->Meas(0, 0)->MakeTupletMsg(1, kStemDefault, 0);
-         }, 3, false},
-        {"made again with automatic beams", [this](int) {
+         },
+         3, false},
+        {"made again with automatic beams",
+         [this](int) {
              HostStep();
              score->Meas(0, 0)->MakeTupletMsg(1, kStemDefault, 1);
-         }, 3, true},
-        {"made again through the selection", [this](int) {
+         },
+         3, true},
+        {"made again through the selection",
+         [this](int) {
              Select(0);
              Doc().ResetBackup();
              Doc().SelMeasBackup(1);
              Doc().SelMeasTuplet(1);
-         }, 3, true},
+         },
+         3, true},
         {"of a range", range(&CKVMeas::MakeRangeTupletMsg), 3, true},
         {"of an imported range", range(&CKVMeas::EncMakeRangeTupletMsg), 3, true},
         {"of a range by the menu", range(&CKVMeas::MakeRangeTupletMsgByMenu), 0, true},

@@ -301,9 +301,10 @@ struct Met {
     {
         const auto n = [](int count) { return std::to_string(count); };
         return "crowded seed " + std::to_string(run.seed) + " " + std::to_string(run.staves) + "x" +
-               std::to_string(run.measures) + (run.recording ? " recording" : " not recording") + ": " + n(groups) +
-               " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) + ", deleted " +
-               n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) + ", a voice deleted over their staff " + n(staffDeletes) + "; " + n(carrying) +
+               std::to_string(run.measures) + (run.recording ? " recording" : " not recording") + ": " +
+               n(groups) + " groups with rests that a break crowds past 255, hit at the caret " + n(atTheCaret) +
+               ", deleted " + n(deleted) + ", cut " + n(cut) + ", dragged " + n(dragged) +
+               ", a voice deleted over their staff " + n(staffDeletes) + "; " + n(carrying) +
                " notes of 240 symbols or more, tied " + n(tied) + ", slurred " + n(slurred) + ", marked " +
                n(marked) + ", in tuplets " + n(tuplets) + ", named " + n(named) + "; " + n(voices) +
                " voices within a whole of 32,767 ticks, rests added by measure number " + n(restsByNumber) +
@@ -1469,7 +1470,8 @@ protected:
             for (LONG m = 0; walked && m < staff->GetMeasNum(); ++m) {
                 tickmath::ForEachChild(*staff->GetMeas(m), [&](CKVMsg* msg, short) {
                     if (msg->m_byVoice == voice)
-                        Report({"a symbol of kind " + std::to_string(msg->m_byKind) + " of the voice left on the staff"});
+                        Report({"a symbol of kind " + std::to_string(msg->m_byKind) +
+                                " of the voice left on the staff"});
                     return false;
                 });
             }
@@ -1619,13 +1621,15 @@ protected:
                     ++holders[tuplet];
         for (const auto& run : runs) {
             const std::vector<CKVMsg*> first = TupletsOf(*run.front());
-            const bool full = std::any_of(run.begin(), run.end(), [](CKVMsg* c) { return !kvrec::HasRoomFor(*c); });
-            const bool whole = first.size() == 1 && holders[first.front()] == static_cast<int>(run.size()) &&
-                               std::all_of(run.begin(), run.end(), [&](CKVMsg* c) { return TupletsOf(*c) == first; });
+            const bool full =
+                std::any_of(run.begin(), run.end(), [](CKVMsg* c) { return !kvrec::HasRoomFor(*c); });
+            const bool whole =
+                first.size() == 1 && holders[first.front()] == static_cast<int>(run.size()) &&
+                std::all_of(run.begin(), run.end(), [&](CKVMsg* c) { return TupletsOf(*c) == first; });
             const bool none = std::all_of(run.begin(), run.end(), [](CKVMsg* c) { return TupletsOf(*c).empty(); });
             if (!whole && !(none && full))
-                Report({"a run of " + std::to_string(run.size()) + " symbols of tuplet word " + std::to_string(word) +
-                        " made again into other tuplets than its own"});
+                Report({"a run of " + std::to_string(run.size()) + " symbols of tuplet word " +
+                        std::to_string(word) + " made again into other tuplets than its own"});
         }
     }
 

@@ -119,7 +119,7 @@ TEST_F(UndoRedoExactTest, DissolvingPartOfAGroupRegroupsTheRestAsRedoGivesItBack
     score->Settle();
     CKVMsg* group = Meas(0, 1)->GetMsg(0);
     ASSERT_EQ(group->m_byKind, MSG_BEAM);
-    for (CKVMsg* member : measplace::Members(*group))
+    for (CKVMsg* member : tickmath::Members(*group))
         member->MakeMsgCtrlPoint();
     const RECT first = Around(HitOf(group->GetMsg(0)));
     const RECT second = Around(HitOf(group->GetMsg(1)));

@@ -281,8 +281,12 @@ void PlaceLane(ScoreBuilder& score, CKVMeas& meas, const Lane& lane, std::mt1993
     int slot = 0;
     auto nextX = [&] { return static_cast<short>(kFirstX + slot++ * kSpanX / slots); };
     for (const Item& item : lane.items) {
-        NoteShape shape {
-            .x = 0, .y = StaffY(stream), .code = item.code, .dots = item.dots, .tuplet = item.tuplet, .voice = lane.voice};
+        NoteShape shape {.x = 0,
+                         .y = StaffY(stream),
+                         .code = item.code,
+                         .dots = item.dots,
+                         .tuplet = item.tuplet,
+                         .voice = lane.voice};
         if (item.kind == MSG_BEAM) {
             shape.x = static_cast<short>(kFirstX + slot * kSpanX / slots);
             CKVMsg* group = score.Beam(&meas, shape);
