@@ -154,7 +154,13 @@ void CKVDoc::MakeChord(int voice)
     RemoveTremoloSelRect();
     const BYTE v = static_cast<BYTE>(voice);
     ForEachSelRange(voice, 1, 0, [&](CKVMeas& meas, short first, short last, bool, bool) {
-        meas.MakeChord(v, first, last);
+        // Two records may give one measure two ranges, and the chord of the
+        // first then stands in the second, which the judgement above could
+        // not see: each range is judged again on the measure as it stands.
+        CVoiceRoom range;
+        range.MakeChord(meas, v, first, last);
+        if (range.Fits())
+            meas.MakeChord(v, first, last);
     });
     m_bModified = 1;
 }

@@ -2114,6 +2114,42 @@ TEST_F(ReducedTracesTest, ACommandRightAtALimitIsStillDone)
             }
         }
     }
+    // Notes made one chord over a rectangle around two quarters and over
+    // their measure, beside a group of voice 1 laid out nnrrrrrr: the
+    // measure's range meets the chord the rectangle made and breaks it
+    // again. Beside 249 timed events that range would crowd the measure and
+    // is passed over; beside 240 both are made.
+    for (const short events : {240, 249}) {
+        rows.push_back(
+            {"notes made chords over a rectangle and their measure beside " + std::to_string(events) + " events",
+             [this, events](CKVMeas& first) {
+                 for (short i = 0; i < events; ++i)
+                     score->Symbol(&first, MSG_TIMED_EVENT, static_cast<short>(i / 4));
+                 CKVMsg* group = score->Beam(&first, {.code = DUR_EIGHTH});
+                 for (short i = 0; i < 8; ++i) {
+                     const kvtest::NoteShape shape {
+                         .x = static_cast<short>(16 * i), .y = static_cast<short>(8 - 8 * i), .code = DUR_EIGHTH};
+                     CKVMsg* made = i < 2 ? score->Note(group, shape) : kvtest::ScoreBuilder::Rest(group, shape);
+                     made->ChangeParent(&first);
+                     group->m_nPosX2 = shape.x;
+                 }
+                 for (short x : {200, 220})
+                     score->Note(&first, {.x = x, .y = static_cast<short>(-8 - (x - 200) / 20 * 8)});
+             },
+             [this] {
+                 CKVMeas* first = score->Meas(0, 0);
+                 RECT a = Around(NoteOfVoiceOneAt(*first, 200));
+                 const RECT b = Around(NoteOfVoiceOneAt(*first, 220));
+                 ::UnionRect(&a, &a, &b);
+                 Doc().AddSelRect(SelRect::kRect, &a, nullptr, nullptr, nullptr);
+                 RECT none {0, 0, 0, 0};
+                 Doc().AddSelRect(SelRect::kMeas, &none, first, nullptr, Doc().GetBlockByMeas(first));
+                 Doc().ResetBackup();
+                 Doc().SelMeasBackup(1);
+                 Doc().MakeChord(1);
+             },
+             events == 249 ? 251 : 247, events == 249 ? 1 : 0, -1});
+    }
     // A paste makes the tuplets of the measure it lands in again.
     for (const int full : {-1, 0}) {
         rows.push_back({"six eighths of one word pasted, full " + std::to_string(full), EighthsOfOneWord(6, full),
