@@ -242,10 +242,11 @@ void CKVMeas::MakeTupletMsg(BYTE voice, short direction, int autoBeam)
         if (CKVMsg* tuplet =
                 tuplets::Make(*this, open.run, tuplets::FormOf(*open.run.symbols.front()), outOfMemory))
             tuplet->m_wHeadType = static_cast<WORD>(open.ticks);
-        const OpenRun closed = open;
+        const short firstX = open.firstX;
+        const short lastX = open.lastX;
         open = OpenRun();
         if (beam && autoBeam && !outOfMemory)
-            BindGroupByBeam(voice, closed.firstX, closed.lastX, direction);
+            BindGroupByBeam(voice, firstX, lastX, direction);
     };
 
     for (size_t i = 0; i < walk.size() && !outOfMemory;) {
